@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, testing and running Kelmarin needs.
+# Only missing packages are installed. Usage: scripts/install-deps.sh [--peers]
+#   --peers  also the command-line tools the peer benchmarks compare against.
+set -euo pipefail
+
+packages=(
+  cmake g++ clang ninja-build pkgconf make
+  qt6-base-dev qt6-svg-dev libgl-dev
+  libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev libraw-dev
+  libmagick++-dev libemf2svg-dev fonts-urw-base35
+  libgtest-dev libbenchmark-dev libclang-rt-14-dev
+  xvfb xauth imagemagick libjpeg-turbo-progs
+)
+if [[ "${1:-}" == "--peers" ]]; then
+  packages+=(exiv2 libimage-exiftool-perl hyperfine)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if [[ ${#missing[@]} -eq 0 ]]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+if [[ $(id -u) -eq 0 ]]; then
+  run=()
+elif command -v sudo >/dev/null 2>&1; then
+  run=(sudo)
+else
+  echo "Kelmarin needs these Debian packages: ${missing[*]}" >&2
+  echo "Run this script as root or install sudo, or install them by hand with apt-get." >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${run[@]}" apt-get update -q
+"${run[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,95 @@
+#pragma once
+// The metadata collections of one image: EXIF items by section, IPTC datasets, comments, the maker
+// number and the focal-length factor. The image object owns one and forwards to it. Reading is lazy
+// and happens once: the first query runs ReadImageMetadata on the source attached with SetSource.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "extract/MetadataSource.h"
+
+namespace kelmarin {
+
+class Definitions;
+
+inline constexpr std::int32_t kTypNumbers = 1;  // inhalt holds numbers
+inline constexpr std::int32_t kTypTexts = 4;    // inhalt holds texts
+
+// A value of an item: a whole number, or a text of raw bytes (not yet decoded for display).
+using ExifValue = std::variant<std::int64_t, std::string>;
+
+struct ZetExif {
+  std::int32_t tag = 0;
+  std::int32_t typ = 0;
+  std::vector<ExifValue> inhalt;  // inhalt[0] is position 1
+};
+
+struct ZetIPTC {
+  std::int32_t tag = 0;
+  std::string inhalt;  // raw bytes, not cut at zero bytes
+};
+
+struct ImageComment {
+  std::string key;
+  std::string inhalt;
+
+  void setze(std::string newKey, std::string newInhalt) {
+    key = std::move(newKey);
+    inhalt = std::move(newInhalt);
+  }
+};
+
+class ImageMetadata {
+ public:
+  std::int32_t camera_id = 0;  // maker number, 0 = none
+  double camera_feq = 1.0;     // focal-length factor
+
+  // What the lazy reading works on: the image type code (only 4 JPEG and 8 PNG are read), the
+  // markers and texts the codec kept for this file, and the definition tables used for the
+  // focal-length factor (null: factor 0). Until called, or for other types, every count is 0.
+  void SetSource(std::int32_t imagetype, std::shared_ptr<const MetadataSource> source,
+                 const Definitions* definitions);
+
+  // Appends to the section's list (1 main, 2 thumbnail, 3 makernote, 4 GPS) and returns the item;
+  // another section number returns null and stores nothing. Does not trigger reading.
+  ZetExif* ExifAdd(std::int32_t section, std::int32_t tag, std::int32_t typ, std::vector<ExifValue> inhalt);
+  // Item at 1-based position, null outside the list or for another section.
+  const ZetExif* ExifPos(std::int32_t section, std::int32_t lfd);
+  // First item with that tag in the section, null when none.
+  const ZetExif* ExifTag(std::int32_t section, std::int32_t tag);
+  // Sum over the four sections, or one section's count (0 for another number).
+  std::int32_t ExifCount();
+  std::int32_t ExifCount(std::int32_t section);
+
+  // Joins a repeated dataset number with "," into the first item. Does not trigger reading.
+  ZetIPTC& IptcAdd(std::int32_t tag, std::string inhalt);
+  const ZetIPTC* IptcPos(std::int32_t lfd);
+  const ZetIPTC* IptcTag(std::int32_t tag);
+  std::int32_t IptcCount();
+
+  // Keys compare without regard to ASCII case; a known key keeps its position and first spelling and
+  // gets the new text. Does not trigger reading.
+  ImageComment& ImageCommentAdd(std::string key, std::string inhalt);
+  const ImageComment* ImageCommentPos(std::int32_t lfd);
+  const ImageComment* ImageCommentItem(const std::string& key);
+  std::int32_t ImageCommentCount();
+
+  bool MetadataRead() const { return metadata_read; }
+
+ private:
+  void EnsureMetadata();
+
+  std::int32_t imagetype = 0;
+  std::shared_ptr<const MetadataSource> source;
+  const Definitions* definitions = nullptr;
+  bool metadata_read = false;
+  std::vector<ZetExif> exif[4];
+  std::vector<ZetIPTC> iptc_items;
+  std::vector<ImageComment> image_comments;
+};
+
+}  // namespace kelmarin

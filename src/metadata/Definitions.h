@@ -1,0 +1,123 @@
+#pragma once
+// The tag definition records read from metadata.def and the look-ups that turn a tag number into
+// a label, a display code and value names. All tables are filled once by LoadDefinitions and only
+// read afterwards; a Definitions object is therefore safe to share read-only.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "metadata/Reporter.h"
+
+namespace kelmarin {
+
+// Section numbers of metadata items.
+inline constexpr std::int32_t kSectionMain = 1;       // directory 0 with its Exif and interop directories
+inline constexpr std::int32_t kSectionThumbnail = 2;  // every directory reached by a next link
+inline constexpr std::int32_t kSectionMakernote = 3;
+inline constexpr std::int32_t kSectionGps = 4;
+
+// One value name: a raw value of a tag and the text shown for it.
+class ExifTagNice {
+ public:
+  std::int32_t id = 0;
+  std::string bezeichnung;  // UTF-8
+
+  void add(std::int32_t newId, std::string newBezeichnung);
+};
+
+// One tag definition.
+class ExifTag {
+ public:
+  std::int32_t tag = 0;
+  std::int32_t position = 0;  // every look-up asks for position 0
+  std::string bezeichnung;    // UTF-8 label
+  std::int32_t fmt = 0;       // display code for the value formatter; 0 = none
+
+  void setze(std::int32_t newTag, std::int32_t newPosition, std::string newBezeichnung, std::int32_t newFmt);
+  // Appends value name number inqnicecount() + 1 and returns it.
+  ExifTagNice& addnice(std::int32_t i, std::string b);
+  // Value name number i, 1 to inqnicecount(); another number is a caller error (asserted).
+  const ExifTagNice& inqnice(int i) const;
+  int inqnicecount() const { return static_cast<int>(nice.size()); }
+
+ private:
+  std::vector<ExifTagNice> nice;
+};
+
+// Tag table keyed by "T" + tag + "P" + position; stored under the packed pair for speed.
+// Node-based, so references to definitions stay valid while the table grows.
+using TagTable = std::unordered_map<std::uint64_t, ExifTag>;
+constexpr std::uint64_t TagKey(std::int32_t tag, std::int32_t position) {
+  return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(tag)) << 32) |
+         static_cast<std::uint32_t>(position);
+}
+
+// One makernote layout with its own tag table.
+class ExifMakernote {
+ public:
+  std::int32_t cameraid = 0;  // maker number
+  TagTable exif_tags;
+};
+
+// One focal-length factor.
+class ExifFocalEquiv {
+ public:
+  std::string camname;  // normalised model: up to the first "(", no spaces, upper case
+  double multiplier = 0.0;
+};
+
+// One IPTC dataset definition (record 2).
+class IptcTag {
+ public:
+  std::int32_t tag = 0;
+  std::string bezeichnung;
+
+  void setze(std::int32_t newTag, std::string newBezeichnung);
+};
+
+// Failure of an Add operation: the key was already there (code 457); nothing was replaced.
+struct DuplicateKey {
+  std::int32_t code = 457;
+};
+
+// The six tables.
+class Definitions {
+ public:
+  TagTable mainTags;
+  TagTable thumbnailTags;
+  TagTable gpsTags;
+  std::unordered_map<std::int32_t, ExifMakernote> makernoteTable;       // "C" + cameraid
+  std::unordered_map<std::string, ExifFocalEquiv> focalEquivTable;      // normalised model
+  std::unordered_map<std::int32_t, IptcTag> iptcTags;                   // "T" + dataset number
+
+  // Adds a definition; throws DuplicateKey when the key is taken (the loader turns that into code 457).
+  ExifTag& AddTagDefinition(TagTable& table, std::int32_t tag, std::int32_t position, std::string bezeichnung,
+                            std::int32_t fmt);
+  // Adds, or removes an entry already stored under the same normalised model (add, remove, add ...).
+  void AddFocalEquiv(const std::string& make, const std::string& model, double factor);
+  // The factor stored for the normalised model, 0 when there is none. The make takes no part.
+  double FocalEquivFactor(const std::string& make, const std::string& model) const;
+  // Throws DuplicateKey when the dataset number is taken.
+  IptcTag& AddIptcDefinition(std::int32_t tag, std::string bezeichnung);
+
+  // Section 1, 2, 4 use their table; section 3 the table of makernote "C" + maker; any other
+  // section, or a maker without a layout, finds nothing. No fallback across tables.
+  const ExifTag* FindTag(std::int32_t maker, std::int32_t section, std::int32_t tag, std::int32_t position) const;
+  // The label of FindTag's definition, or the empty string.
+  const std::string& TagName(std::int32_t maker, std::int32_t section, std::int32_t tag,
+                             std::int32_t position) const;
+};
+
+// Model text -> key of focalEquivTable.
+std::string NormaliseModel(const std::string& model);
+
+// Reads the definition file. On success returns the filled tables. On any failure the reporter has
+// been told (caption, text and icon exactly as the user sees them) and the result is null: nothing
+// read so far remains.
+std::unique_ptr<Definitions> LoadDefinitions(const std::filesystem::path& file, Reporter& reporter);
+
+}  // namespace kelmarin

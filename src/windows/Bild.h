@@ -1,0 +1,26 @@
+#pragma once
+// The image viewer window "Bild": the image at one screen pixel per image pixel inside the frame
+// "Bild_rahmen", with scroll bars and panning by dragging. One instance, created on first use.
+
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+
+namespace kelmarin {
+
+class ZetImage;
+
+// True while the viewer window is open; the file list then shows each newly selected image there too.
+extern bool viewer_open;
+
+class BildViewer;
+
+// The viewer, created (hidden) on first call. The owner only parents it for lifetime.
+BildViewer* Viewer(QWidget* owner = nullptr);
+
+// Caption, picture box moved to (0, 0) and sized width x height pixels, image drawn by
+// image.show into it, window shown (not modal). The image must have been loaded successfully.
+void ShowInViewer(ZetImage& image, const QString& caption, std::int32_t width, std::int32_t height,
+                  QWidget* owner = nullptr);
+
+}  // namespace kelmarin

@@ -1,0 +1,205 @@
+// The shipped definition file: it loads without a message, every table is filled, the labels and
+// value names are usable, and the tags with rules of their own carry the display codes meant for them.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "metadata/Definitions.h"
+#include "metadata/Reporter.h"
+
+namespace kelmarin {
+namespace {
+
+class RecordingReporter : public Reporter {
+ public:
+  void Report(const Message& message) override { messages.push_back(message); }
+  std::vector<Message> messages;
+};
+
+constexpr std::int32_t kCanon = 4;
+constexpr std::int32_t kNikonFirst = 16;
+constexpr std::int32_t kNikonThird = 17;
+constexpr std::int32_t kOlympus = 18;
+
+class DefinitionFile : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    RecordingReporter reporter;
+    definitions = LoadDefinitions(KELMARIN_DEF_FILE, reporter).release();
+    messages = reporter.messages;
+  }
+  static void TearDownTestSuite() {
+    delete definitions;
+    definitions = nullptr;
+  }
+
+  static const Definitions& Defs() { return *definitions; }
+
+  // The value name the formatter would show for a single number, or "" when none matches.
+  static std::string ValueName(std::int32_t maker, std::int32_t section, std::int32_t tag,
+                               std::int32_t value) {
+    const ExifTag* definition = definitions->FindTag(maker, section, tag, 0);
+    if (definition == nullptr) return {};
+    for (int i = 1; i <= definition->inqnicecount(); ++i) {
+      if (definition->inqnice(i).id == value) return definition->inqnice(i).bezeichnung;
+    }
+    return {};
+  }
+
+  static Definitions* definitions;
+  static std::vector<Message> messages;
+};
+
+Definitions* DefinitionFile::definitions = nullptr;
+std::vector<Message> DefinitionFile::messages;
+
+TEST_F(DefinitionFile, LoadsWithoutAnyMessage) {
+  for (const Message& message : messages) ADD_FAILURE() << message.caption << ": " << message.text;
+  ASSERT_NE(definitions, nullptr);
+}
+
+TEST_F(DefinitionFile, FillsEveryTable) {
+  ASSERT_NE(definitions, nullptr);
+  EXPECT_GT(Defs().mainTags.size(), 200u);
+  EXPECT_GT(Defs().thumbnailTags.size(), 20u);
+  EXPECT_GE(Defs().gpsTags.size(), 32u);
+  EXPECT_GT(Defs().iptcTags.size(), 40u);
+  for (std::int32_t maker : {kCanon, kNikonFirst, kNikonThird, kOlympus}) {
+    const auto found = Defs().makernoteTable.find(maker);
+    ASSERT_NE(found, Defs().makernoteTable.end()) << "maker " << maker;
+    EXPECT_EQ(found->second.cameraid, maker);
+    EXPECT_FALSE(found->second.exif_tags.empty()) << "maker " << maker;
+  }
+  for (std::int32_t gpsTag = 0; gpsTag <= 31; ++gpsTag) {
+    EXPECT_FALSE(Defs().TagName(0, kSectionGps, gpsTag, 0).empty()) << "GPS tag " << gpsTag;
+  }
+}
+
+// Every label, value name and IPTC name is a real text; a value given twice in one tag would make
+// its second text unreachable, and only the display codes the formatter knows are used.
+TEST_F(DefinitionFile, LabelsValueNamesAndCodesAreUsable) {
+  ASSERT_NE(definitions, nullptr);
+  const std::set<std::int32_t> knownCodes = {0, 1, 2, 3, 10, 11, 12, 13, 14};
+  auto checkTable = [&](const TagTable& table, const std::string& where) {
+    for (const auto& [key, definition] : table) {
+      const std::string at = where + " tag " + std::to_string(definition.tag);
+      EXPECT_EQ(definition.position, 0) << at;
+      EXPECT_FALSE(definition.bezeichnung.empty()) << at;
+      EXPECT_NE(definition.bezeichnung.front(), ' ') << at;
+      EXPECT_NE(definition.bezeichnung.back(), ' ') << at;
+      EXPECT_EQ(definition.bezeichnung.find("???"), std::string::npos) << at;
+      EXPECT_TRUE(knownCodes.count(definition.fmt)) << at << " code " << definition.fmt;
+      std::set<std::int32_t> values;
+      for (int i = 1; i <= definition.inqnicecount(); ++i) {
+        const ExifTagNice& nice = definition.inqnice(i);
+        EXPECT_TRUE(values.insert(nice.id).second) << at << " value " << nice.id;
+        EXPECT_FALSE(nice.bezeichnung.empty()) << at << " value " << nice.id;
+      }
+    }
+  };
+  checkTable(Defs().mainTags, "main");
+  checkTable(Defs().thumbnailTags, "thumbnail");
+  checkTable(Defs().gpsTags, "gps");
+  for (const auto& [maker, makernote] : Defs().makernoteTable) {
+    checkTable(makernote.exif_tags, "makernote " + std::to_string(maker));
+  }
+  for (const auto& [number, dataset] : Defs().iptcTags) {
+    EXPECT_FALSE(dataset.bezeichnung.empty()) << "IPTC " << number;
+  }
+}
+
+struct ExpectedCode {
+  std::int32_t section;
+  std::int32_t tag;
+  std::int32_t fmt;
+};
+
+// The tags with rules of their own read the code as a variant switch: versions and the print
+// matching version as numbers (1), the notice as "photographer;editor" (0), the focal length as
+// stored rather than its 35-mm equivalent (0), GPS coordinates with a degree sign (0).
+TEST_F(DefinitionFile, SpecialTagsCarryTheirIntendedCodes) {
+  ASSERT_NE(definitions, nullptr);
+  const ExpectedCode expected[] = {
+      {kSectionMain, 0x8298, 0},
+      {kSectionMain, 0x829A, 0},
+      {kSectionMain, 0x829D, 0},
+      {kSectionMain, 0x9000, 1},
+      {kSectionMain, 0x9101, 0},
+      {kSectionMain, 0x9201, 0},
+      {kSectionMain, 0x9202, 0},
+      {kSectionMain, 0x9205, 0},
+      {kSectionMain, 0x920A, 0},
+      {kSectionMain, 0x9286, 0},
+      {kSectionMain, 0xA000, 1},
+      {kSectionMain, 0xC4A5, 1},
+      {kSectionGps, 0x0000, 1},
+      {kSectionGps, 0x0002, 0},
+      {kSectionGps, 0x0004, 0},
+      {kSectionGps, 0x0014, 0},
+      {kSectionGps, 0x0016, 0},
+      // dates, the interoperability version and Windows texts under the general rules
+      {kSectionMain, 0x0132, 1},
+      {kSectionMain, 0x9003, 1},
+      {kSectionMain, 0x9004, 1},
+      {kSectionThumbnail, 0x0132, 1},
+      {kSectionMain, 0x0002, 1},
+      {kSectionMain, 0x9C9B, 3},
+      {kSectionMain, 0x9C9C, 3},
+      {kSectionMain, 0x9C9D, 3},
+      {kSectionMain, 0x9C9E, 3},
+      {kSectionMain, 0x9C9F, 3},
+      // fractions with a unit
+      {kSectionMain, 0x9206, 14},
+      {kSectionMain, 0xA405, 11},
+      {kSectionGps, 0x0006, 14},
+  };
+  for (const ExpectedCode& entry : expected) {
+    const ExifTag* definition = Defs().FindTag(0, entry.section, entry.tag, 0);
+    ASSERT_NE(definition, nullptr) << "section " << entry.section << " tag " << entry.tag;
+    EXPECT_EQ(definition->fmt, entry.fmt) << "section " << entry.section << " tag " << entry.tag;
+  }
+}
+
+TEST_F(DefinitionFile, NamesTheCommonTagsInGerman) {
+  ASSERT_NE(definitions, nullptr);
+  EXPECT_EQ(Defs().TagName(0, kSectionMain, 0x010F, 0), "Hersteller");
+  EXPECT_EQ(Defs().TagName(0, kSectionMain, 0x0110, 0), "Modell");
+  EXPECT_EQ(Defs().TagName(0, kSectionMain, 0x829A, 0), "Belichtungszeit");
+  EXPECT_EQ(Defs().TagName(0, kSectionMain, 0x920A, 0), "Brennweite");
+  EXPECT_EQ(Defs().TagName(0, kSectionMain, 0x9205, 0), "Größte Blendenöffnung");
+  EXPECT_EQ(Defs().TagName(0, kSectionThumbnail, 0x0201, 0), "Position des JPEG-Vorschaubildes");
+  EXPECT_EQ(Defs().TagName(kNikonThird, kSectionMakernote, 0x00A7, 0), "Auslösungen");
+  EXPECT_EQ(Defs().TagName(kCanon, kSectionMakernote, 0x0006, 0), "Bildtyp");
+  EXPECT_EQ(Defs().TagName(kOlympus, kSectionMakernote, 0x0209, 0), "Kamerakennung");
+  EXPECT_EQ(Defs().iptcTags.at(25).bezeichnung, "Stichwörter");
+  EXPECT_EQ(Defs().iptcTags.at(120).bezeichnung, "Bildunterschrift");
+}
+
+TEST_F(DefinitionFile, EnumeratedTagsHaveValueNamesInEveryTable) {
+  ASSERT_NE(definitions, nullptr);
+  EXPECT_EQ(ValueName(0, kSectionMain, 0x0112, 6), "90° im Uhrzeigersinn gedreht");
+  EXPECT_EQ(ValueName(0, kSectionThumbnail, 0x0112, 6), "90° im Uhrzeigersinn gedreht");
+  EXPECT_EQ(ValueName(0, kSectionThumbnail, 0x0103, 6), "JPEG (Vorschaubild)");
+  EXPECT_EQ(ValueName(0, kSectionMain, 0x0128, 2), "Pixel pro Zoll");
+  EXPECT_EQ(ValueName(0, kSectionMain, 0xA001, 0xFFFF), "nicht kalibriert");
+  EXPECT_EQ(ValueName(0, kSectionMain, 0xA300, 3), "Digitalkamera");
+  EXPECT_EQ(ValueName(0, kSectionGps, 0x0005, 1), "unter dem Meeresspiegel");
+  EXPECT_EQ(ValueName(kNikonFirst, kSectionMakernote, 0x0003, 12), "2 Megapixel Fine");
+  // Every flash value that EXIF 2.32 lists (Annex, Flash) has a text of its own.
+  const std::int32_t flashValues[] = {0x00, 0x01, 0x05, 0x07, 0x08, 0x09, 0x0D, 0x0F, 0x10, 0x18, 0x19, 0x1D,
+                                      0x1F, 0x20, 0x41, 0x45, 0x47, 0x49, 0x4D, 0x4F, 0x59, 0x5D, 0x5F};
+  std::set<std::string> flashTexts;
+  for (std::int32_t value : flashValues) {
+    const std::string text = ValueName(0, kSectionMain, 0x9209, value);
+    EXPECT_FALSE(text.empty()) << "flash " << value;
+    EXPECT_TRUE(flashTexts.insert(text).second) << "flash " << value << " repeats " << text;
+  }
+}
+
+}  // namespace
+}  // namespace kelmarin

@@ -13,9 +13,9 @@ namespace kelmarin {
 class Definitions;
 
 struct FormatContext {
-  QLocale locale;                    // dates, the locale number text of GPS code 2
-  QString decimalSeparator;          // the locale's decimal separator (DecimalSeparator(locale))
-  double camera_feq = 1.0;           // the current image's focal-length factor
+  QLocale locale;            // dates, the locale number text of GPS code 2
+  QString decimalSeparator;  // the locale's decimal separator (DecimalSeparator(locale))
+  double camera_feq = 1.0;   // the current image's focal-length factor
 };
 
 // The text that formatting 0 with the pattern "." yields in the locale: its decimal separator.

@@ -1,0 +1,95 @@
+#include "present/DateText.h"
+
+#include <QDateTime>
+#include <array>
+
+#include "present/NumberText.h"
+
+namespace kelmarin {
+
+namespace {
+
+constexpr int kMinYear = 100;
+constexpr int kMaxYear = 9999;
+
+// Characters `start` (1-based) to start + length - 1, as many as there are.
+std::optional<std::int64_t> PartAt(const QString& text, qsizetype start, qsizetype length) {
+  const QString part = text.mid(start - 1, length);
+  return ParseWholeNumber(part.toStdString());
+}
+
+// Removes every unquoted character `c` of a Qt date/time format.
+QString RemoveUnquoted(const QString& format, QChar c) {
+  QString out;
+  bool quoted = false;
+  for (QChar ch : format) {
+    if (ch == QLatin1Char('\'')) quoted = !quoted;
+    if (!quoted && ch == c) continue;
+    out += ch;
+  }
+  return out;
+}
+
+}  // namespace
+
+QString ShortDateFormat(const QLocale& locale) {
+  QString format = locale.dateFormat(QLocale::ShortFormat);
+  if (format.contains(QStringLiteral("yyyy"))) return format;
+  // Two-digit years are ambiguous for photographs spanning a century: widen them.
+  const qsizetype at = format.indexOf(QStringLiteral("yy"));
+  if (at >= 0) format.replace(at, 2, QStringLiteral("yyyy"));
+  return format;
+}
+
+QString LongTimeFormat(const QLocale& locale) {
+  QString format = RemoveUnquoted(locale.timeFormat(QLocale::LongFormat), QLatin1Char('t'));
+  format.remove(QStringLiteral("()"));
+  format.remove(QStringLiteral("[]"));
+  format = format.trimmed();
+  while (format.endsWith(QLatin1Char(','))) format = format.left(format.size() - 1).trimmed();
+  return format;
+}
+
+QString TimeSeparator(const QLocale& locale) {
+  const QString format = locale.timeFormat(QLocale::ShortFormat);
+  qsizetype i = 0;
+  while (i < format.size() && format[i] != QLatin1Char('h') && format[i] != QLatin1Char('H')) ++i;
+  while (i < format.size() && (format[i] == QLatin1Char('h') || format[i] == QLatin1Char('H'))) ++i;
+  if (i < format.size() && format[i] != QLatin1Char('m') && format[i] != QLatin1Char('\'')) {
+    return QString(format[i]);
+  }
+  return QStringLiteral(":");
+}
+
+std::optional<QString> ExifDateText(const QString& text, const QLocale& locale) {
+  static constexpr std::array<std::array<qsizetype, 2>, 6> kParts = {
+      {{1, 4}, {6, 2}, {9, 2}, {12, 2}, {15, 2}, {18, 2}}};
+  std::array<std::int64_t, 6> value{};
+  for (std::size_t i = 0; i < kParts.size(); ++i) {
+    const auto part = PartAt(text, kParts[i][0], kParts[i][1]);
+    if (!part) return std::nullopt;
+    value[i] = *part;
+  }
+  std::int64_t year = value[0];
+  if (year >= 0 && year <= 29) year += 2000;
+  if (year >= 30 && year <= 99) year += 1900;
+  if (year < kMinYear || year > kMaxYear) return std::nullopt;
+
+  // Every part has at most four characters, so the sums below cannot overflow.
+  const QDate date =
+      QDate(static_cast<int>(year), 1, 1).addMonths(static_cast<int>(value[1] - 1)).addDays(value[2] - 1);
+  // UTC: no local-time gap or fold can move the composed moment.
+  const QDateTime moment =
+      QDateTime(date, QTime(0, 0), Qt::UTC).addSecs(value[3] * 3600 + value[4] * 60 + value[5]);
+  if (!moment.isValid() || moment.date().year() < kMinYear || moment.date().year() > kMaxYear) {
+    return std::nullopt;
+  }
+  QString result = locale.toString(moment.date(), ShortDateFormat(locale));
+  if (moment.time() != QTime(0, 0)) {
+    result += QLatin1Char(' ');
+    result += locale.toString(moment.time(), LongTimeFormat(locale));
+  }
+  return result;
+}
+
+}  // namespace kelmarin

@@ -1,0 +1,37 @@
+#pragma once
+// The rules FormatValue dispatches to. Internal to src/present; every function accepts any item
+// (empty, either value kind, values of the other kind) and returns a text, never throws.
+
+#include <QString>
+#include <cstdint>
+
+#include "extract/ImageMetadata.h"
+#include "present/Formatter.h"
+
+namespace kelmarin {
+
+class ExifTag;
+
+// At most this many values of a list are shown.
+inline constexpr std::size_t kListLimit = 10;
+
+// Display code 0 of several numbers and the raw column of a number list: the first ten values
+// joined with ",", then ",...(" + count + ")" when there are more.
+QString NumberListText(const std::vector<ExifValue>& values, const QLocale& locale);
+
+// The general rules by value kind and display code. An item of another kind than 1 or 4 shows
+// its first value as text (nothing when it has none).
+QString FormatGeneral(const ZetExif& item, std::int32_t code, const ExifTag* definition,
+                      const FormatContext& context);
+
+// Tags of the main section with fixed rules: 33432, 33434, 33437, 36864, 37121, 37377, 37378,
+// 37381, 37386, 37510, 40960, 50341.
+bool IsMainSpecial(std::int32_t tag);
+QString FormatMainSpecial(const ZetExif& item, std::int32_t code, const ExifTag* definition,
+                          const FormatContext& context);
+
+// Tags of the GPS section with fixed rules: 0 (version) and 2, 4, 20, 22 (coordinates).
+bool IsGpsSpecial(std::int32_t tag);
+QString FormatGpsSpecial(const ZetExif& item, std::int32_t code, const FormatContext& context);
+
+}  // namespace kelmarin

@@ -1,0 +1,240 @@
+// Fixed display rules of well-known tags of the main section (EXIF 2.32, 4.6.5).
+//
+// Where a rule cannot compute its result, the Information column shows the item's first value as
+// it stands (a fraction as numerator "/" denominator): a denominator of 0, a text that is not a
+// number, an exposure time of 0 or below (no reciprocal), a result that is not a finite number.
+// An item of the other value kind than the rule reads, or without values, is shown by the general
+// rules instead, except where a rule names its own result for it.
+
+#include <QLocale>
+#include <cmath>
+
+#include "present/FormatRules.h"
+#include "present/NumberText.h"
+#include "present/ValueText.h"
+
+namespace kelmarin {
+
+namespace {
+
+enum MainTag : std::int32_t {
+  kNotice = 33432,
+  kExposureTime = 33434,
+  kFNumber = 33437,
+  kExifVersion = 36864,
+  kComponents = 37121,
+  kShutterSpeed = 37377,
+  kAperture = 37378,
+  kMaxAperture = 37381,
+  kFocalLength = 37386,
+  kUserComment = 37510,
+  kFlashPixVersion = 40960,
+  kPrintImageMatching = 50341,
+};
+
+QString Point(double value, const char* pattern, const FormatContext& context) {
+  return PointForm(FormatNumber(value, pattern, context.locale), context.decimalSeparator);
+}
+
+// The characters of the values (a text value: its text).
+QString Characters(const std::vector<ExifValue>& values) {
+  QString out;
+  for (const ExifValue& value : values) {
+    if (std::holds_alternative<std::string>(value)) {
+      out += ImageText(std::get<std::string>(value));
+    } else {
+      out += CodePageCharacter(std::get<std::int64_t>(value));
+    }
+  }
+  return out;
+}
+
+// Photographer and editor, separated by a zero character (EXIF 2.32, 4.6.5, Copyright). A part
+// that is missing (no zero character) counts as empty: code 2 then gives the empty text, the
+// joined form "photographer;".
+QString Notice(const ExifValue& value, std::int32_t code) {
+  const std::string bytes = ValueBytes(value);
+  const std::size_t nul = bytes.find('\0');
+  const QString photographer = ImageText(bytes.substr(0, nul));
+  QString editor;
+  if (nul != std::string::npos) {
+    const std::size_t next = bytes.find('\0', nul + 1);
+    const std::size_t end = next == std::string::npos ? bytes.size() : next;
+    editor = ImageText(bytes.substr(nul + 1, end - nul - 1));
+  }
+  if (code == 1) return photographer;
+  if (code == 2) return editor;
+  return photographer + QLatin1Char(';') + editor;
+}
+
+QString ExposureTime(const ExifValue& value, const FormatContext& context) {
+  const auto x = Quotient(value);
+  if (!x || *x <= 0.0) return ValueText(value);
+  if (*x <= 0.5) return QStringLiteral("1/") + FormatNumber(1.0 / *x, "0", context.locale);
+  return Point(*x, "0.0", context);
+}
+
+// "0220" with code 1 is version 2.2; a text that is not a number stays as it is.
+QString Version(const std::vector<ExifValue>& values, std::int32_t code, const FormatContext& context) {
+  const QString text = Characters(values);
+  if (code != 1) return text;
+  const auto number = ParseDecimalNumber(text.toStdString());
+  if (!number) return text;
+  return Point(*number / 100.0, "0.0#", context);
+}
+
+QString Components(const std::vector<ExifValue>& values, const FormatContext& context) {
+  std::vector<std::int64_t> n;
+  for (const ExifValue& value : values) n.push_back(ValueNumber(value).value_or(-1));
+  if (n.size() == 1) {
+    static const char* const kNames[] = {"Y", "Cb", "Cr", "Red", "Green", "Blue"};
+    if (n[0] >= 1 && n[0] <= 6) return QString::fromLatin1(kNames[n[0] - 1]);
+    return QStringLiteral("unknown");
+  }
+  if (n.size() == 4) {
+    if (n == std::vector<std::int64_t>{4, 5, 6, 0}) return QStringLiteral("RGB");
+    if (n == std::vector<std::int64_t>{1, 2, 3, 0}) return QStringLiteral("YCbCr");
+    return QStringLiteral("unknown");
+  }
+  QString out;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (i > 0) out += QLatin1Char(',');
+    const auto* number = std::get_if<std::int64_t>(&values[i]);
+    out += number ? FormatNumber(*number, "0", context.locale) : ValueText(values[i]);
+  }
+  return out;
+}
+
+// APEX shutter speed Tv: the exposure time is 1/2^Tv. A Tv that gives "1/0" (2^Tv below 0.5) or
+// no finite number shows the value as it stands.
+QString ShutterSpeed(const ExifValue& value, const FormatContext& context) {
+  const auto x = Quotient(value);
+  if (!x) return ValueText(value);
+  const double denominator = std::pow(2.0, *x);
+  if (!std::isfinite(denominator) || denominator < 0.5) return ValueText(value);
+  return QStringLiteral("1/") + FormatNumber(denominator, "0", context.locale);
+}
+
+// APEX aperture Av: the f-number is sqrt(2)^Av.
+QString Aperture(const ExifValue& value, const FormatContext& context) {
+  const auto x = Quotient(value);
+  if (!x) return ValueText(value);
+  const double fNumber = std::pow(std::sqrt(2.0), *x);
+  if (!std::isfinite(fNumber)) return ValueText(value);
+  return QStringLiteral("f") + Point(fNumber, "0.0", context);
+}
+
+QString FocalLength(const ExifValue& value, std::int32_t code, const FormatContext& context) {
+  const auto x = Quotient(value);
+  if (!x) return ValueText(value);
+  if (*x < 0.01) return QStringLiteral("infinite");
+  if (code != 1) return Point(*x, "0.0\\m\\m", context);
+  const double equivalent = *x * context.camera_feq;
+  if (!std::isfinite(equivalent)) return ValueText(value);
+  return FormatNumber(equivalent, "0\\m\\m", context.locale);
+}
+
+// EXIF 2.32, 4.6.5, UserComment: an 8-byte character-code header, then the comment. A comment
+// under any header but "UNICODE" is shown as UTF-8 when its bytes are valid UTF-8, else as
+// Windows-1252 (phones write UTF-8 under the ASCII header).
+QString UserComment(const std::vector<ExifValue>& values) {
+  if (values.size() < 9) return {};
+  QString header;
+  for (std::size_t i = 0; i < 8; ++i) {
+    const auto number = ValueNumber(values[i]).value_or(-1);
+    if (number != 0) header += CodePageCharacter(number);
+  }
+  QString comment;
+  if (header.compare(QStringLiteral("unicode"), Qt::CaseInsensitive) == 0) {
+    comment = Utf16LeText(values, 8);
+  } else {
+    std::string bytes;
+    for (std::size_t i = 8; i < values.size(); ++i) {
+      const auto number = ValueNumber(values[i]).value_or(0);
+      if (number > 255) {
+        bytes += '_';
+      } else if (number > 0) {
+        bytes += static_cast<char>(static_cast<unsigned char>(number));
+      }
+    }
+    comment = ImageText(bytes);
+  }
+  qsizetype begin = 0;
+  qsizetype end = comment.size();
+  while (begin < end && comment[begin] == QLatin1Char(' ')) ++begin;
+  while (end > begin && comment[end - 1] == QLatin1Char(' ')) --end;
+  return comment.mid(begin, end - begin);
+}
+
+// Print image matching: characters 9 to 12 hold the version ("0300").
+QString PrintImageMatching(const std::vector<ExifValue>& values, std::int32_t code,
+                           const FormatContext& context) {
+  const QString version = Characters(values).mid(8, 4);
+  if (code != 1) return version;
+  const double number = ParseDecimalNumber(version.toStdString()).value_or(0.0);
+  return Point(number / 100.0, "0.0#", context);
+}
+
+}  // namespace
+
+bool IsMainSpecial(std::int32_t tag) {
+  switch (tag) {
+    case kNotice:
+    case kExposureTime:
+    case kFNumber:
+    case kExifVersion:
+    case kComponents:
+    case kShutterSpeed:
+    case kAperture:
+    case kMaxAperture:
+    case kFocalLength:
+    case kUserComment:
+    case kFlashPixVersion:
+    case kPrintImageMatching:
+      return true;
+    default:
+      return false;
+  }
+}
+
+QString FormatMainSpecial(const ZetExif& item, std::int32_t code, const ExifTag* definition,
+                          const FormatContext& context) {
+  const auto& values = item.inhalt;
+  switch (item.tag) {
+    case kExifVersion:
+    case kFlashPixVersion:
+      return Version(values, code, context);
+    case kPrintImageMatching:
+      return PrintImageMatching(values, code, context);
+    default:
+      break;
+  }
+  const bool numberRule = item.tag == kComponents || item.tag == kUserComment;
+  const std::int32_t wanted = numberRule ? kTypNumbers : kTypTexts;
+  if (item.typ != wanted || values.empty()) return FormatGeneral(item, code, definition, context);
+  switch (item.tag) {
+    case kNotice:
+      return Notice(values.front(), code);
+    case kExposureTime:
+      return ExposureTime(values.front(), context);
+    case kFNumber: {
+      const auto x = Quotient(values.front());
+      return x ? QStringLiteral("f") + Point(*x, "0.0", context) : ValueText(values.front());
+    }
+    case kComponents:
+      return Components(values, context);
+    case kShutterSpeed:
+      return ShutterSpeed(values.front(), context);
+    case kAperture:
+    case kMaxAperture:
+      return Aperture(values.front(), context);
+    case kFocalLength:
+      return FocalLength(values.front(), code, context);
+    case kUserComment:
+      return UserComment(values);
+    default:
+      return FormatGeneral(item, code, definition, context);
+  }
+}
+
+}  // namespace kelmarin

@@ -1,0 +1,79 @@
+#include "present/ValueText.h"
+
+#include <cmath>
+
+#include "metadata/Text.h"
+#include "present/Formatter.h"
+#include "present/NumberText.h"
+
+namespace kelmarin {
+
+QString ImageText(const std::string& bytes) {
+  if (IsValidUtf8(bytes)) return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  QString out;
+  out.reserve(static_cast<qsizetype>(bytes.size()));
+  // Every Windows-1252 character lies in the Basic Multilingual Plane: one UTF-16 unit each.
+  for (char c : bytes) out += QChar(static_cast<char16_t>(Cp1252ToUnicode(static_cast<unsigned char>(c))));
+  return out;
+}
+
+QString CodePageCharacter(std::int64_t value) {
+  if (value < 0 || value > 255) return QStringLiteral("_");
+  return QString(QChar(static_cast<char16_t>(Cp1252ToUnicode(static_cast<unsigned char>(value)))));
+}
+
+QString Utf16LeText(const std::vector<ExifValue>& values, std::size_t first) {
+  QString out;
+  if (first >= values.size()) return out;
+  const std::size_t units = (values.size() - first) / 2;
+  out.reserve(static_cast<qsizetype>(units));
+  for (std::size_t u = 0; u < units; ++u) {
+    const auto low = static_cast<std::uint8_t>(ValueNumber(values[first + 2 * u]).value_or(0) & 0xFF);
+    const auto high = static_cast<std::uint8_t>(ValueNumber(values[first + 2 * u + 1]).value_or(0) & 0xFF);
+    out += QChar(static_cast<char16_t>(low | (high << 8)));
+  }
+  return out;
+}
+
+std::optional<std::int64_t> ValueNumber(const ExifValue& value) {
+  if (const auto* number = std::get_if<std::int64_t>(&value)) return *number;
+  return ParseWholeNumber(std::get<std::string>(value));
+}
+
+QString ValueText(const ExifValue& value) {
+  if (const auto* number = std::get_if<std::int64_t>(&value)) return PlainNumberText(*number);
+  return ImageText(std::get<std::string>(value));
+}
+
+std::string ValueBytes(const ExifValue& value) {
+  if (const auto* number = std::get_if<std::int64_t>(&value)) return std::to_string(*number);
+  return std::get<std::string>(value);
+}
+
+std::optional<Fraction> ParseFraction(const ExifValue& value) {
+  if (const auto* number = std::get_if<std::int64_t>(&value)) {
+    return Fraction{static_cast<double>(*number), 1.0};
+  }
+  const std::string_view text = std::get<std::string>(value);
+  const std::size_t slash = text.find('/');
+  if (slash == std::string_view::npos) {
+    const auto plain = ParseDecimalNumber(text);
+    if (!plain) return std::nullopt;
+    return Fraction{*plain, 1.0};
+  }
+  if (text.find('/', slash + 1) != std::string_view::npos) return std::nullopt;
+  const auto numerator = ParseDecimalNumber(text.substr(0, slash));
+  const auto denominator = ParseDecimalNumber(text.substr(slash + 1));
+  if (!numerator || !denominator) return std::nullopt;
+  return Fraction{*numerator, *denominator};
+}
+
+std::optional<double> Quotient(const ExifValue& value) {
+  const auto fraction = ParseFraction(value);
+  if (!fraction || fraction->denominator == 0.0) return std::nullopt;
+  const double quotient = fraction->numerator / fraction->denominator;
+  if (!std::isfinite(quotient)) return std::nullopt;
+  return quotient;
+}
+
+}  // namespace kelmarin

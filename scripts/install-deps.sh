@@ -10,7 +10,7 @@ packages=(
   libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev libraw-dev
   libmagick++-dev libemf2svg-dev fonts-urw-base35
   libgtest-dev libbenchmark-dev libclang-rt-14-dev
-  xvfb xauth imagemagick libjpeg-turbo-progs
+  xvfb xauth imagemagick libjpeg-turbo-progs jq
 )
 if [[ "${1:-}" == "--peers" ]]; then
   packages+=(exiv2 libimage-exiftool-perl hyperfine)

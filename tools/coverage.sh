@@ -7,13 +7,14 @@
 #
 # Usage: tools/coverage.sh [--exif PROGRAM] [--definitions FILE] [--strict] FOLDER
 #   --exif         the lister to run (default: $KELMARIN_EXIF, else the newest build/*/src/app/kelmarin-exif)
-#   --definitions  definition file handed to the lister (default: the lister's own choice)
+#   --definitions  definition file handed to the lister (default: data/metadata.def of this tree,
+#                  not the copy a build tree keeps beside the lister)
 #   --strict       exit with 1 unless main, thumbnail and GPS have no unnamed item and every maker
 #                  with a makernote layout has at least 95 % of its items named
 # Needs: bash, find, sort, xargs, awk, jq.
 set -euo pipefail
 
-usage() { sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
+usage() { sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
 
 exif="${KELMARIN_EXIF:-}"
 definitions=""
@@ -42,8 +43,8 @@ fi
 # Maker numbers that have a makernote layout; the others (10) cannot be named by any definition.
 layouts='[2,3,4,5,6,8,14,15,16,17,18,19,21,25]'
 
-args=(--json)
-[[ -z "$definitions" ]] || args+=(--definitions "$definitions")
+[[ -n "$definitions" ]] || definitions="$root/data/metadata.def"
+args=(--json --definitions "$definitions")
 
 # One JSON array per lister run (xargs may split the file list); a file the lister cannot read only
 # costs its own rows, so the lister's exit status 1 is not fatal here.

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include "browser/core/Drives.h"
+
+namespace kelmarin {
+namespace {
+
+constexpr const char* kMountInfo =
+    "22 27 0:21 / /proc rw,relatime - proc proc rw\n"
+    "27 1 254:0 / / rw,relatime shared:1 - ext4 /dev/sda2 rw\n"
+    "30 27 0:27 / /dev/shm rw - tmpfs tmpfs rw\n"
+    "31 27 8:17 / /media/anna/USB\\040STICK rw,nosuid shared:5 master:1 - vfat /dev/sdb1 rw\n"
+    "32 27 0:40 / /mnt/fotos rw - nfs4 server:/export/fotos rw\n"
+    "33 27 11:0 / /media/cdrom ro - iso9660 /dev/sr0 ro\n"
+    "34 27 0:41 / /tmp rw - tmpfs tmpfs rw\n"
+    "35 27 0:42 / /run/user/1000 rw - tmpfs tmpfs rw\n"
+    "36 27 0:43 / /sys/fs/cgroup rw - cgroup2 cgroup2 rw\n"
+    "37 27 8:3 / /home rw - ext4 /dev/sda3 rw\n"
+    "38 27 0:44 / /mnt/sandbox ro - tmpfs sandbox ro\n"
+    "39 27 2:0 / /mnt/floppy rw - vfat /dev/fd0 rw\n"
+    "40 27 8:18 / /home rw - ext4 /dev/sdb2 rw\n"
+    "broken line\n"
+    "41 27 0:45 / /srv/x rw - fuse.mystery thing rw\n";
+
+bool RemovableSdb(const std::string& device) {
+  return device.rfind("/dev/sdb", 0) == 0;
+}
+std::string LabelOf(const std::string& device) {
+  return device == "/dev/sr0" ? "FERIEN_2004" : "";
+}
+
+TEST(Drives, MountTableToDrives) {
+  const auto mounts = ParseMountInfo(kMountInfo);
+  ASSERT_EQ(mounts.size(), 14u);
+  EXPECT_EQ(mounts[3].mountPoint, "/media/anna/USB STICK");
+  EXPECT_EQ(mounts[3].fsType, "vfat");
+  EXPECT_EQ(mounts[4].source, "server:/export/fotos");
+
+  const auto drives = DrivesFromMounts(mounts, &RemovableSdb, &LabelOf);
+  std::vector<std::string> paths;
+  for (const auto& d : drives) paths.push_back(d.mountPath);
+  // "/" first, then in table order; /home mounted twice keeps its first place.
+  EXPECT_EQ(paths, (std::vector<std::string>{"/", "/media/anna/USB STICK", "/mnt/fotos", "/media/cdrom",
+                                             "/tmp", "/home", "/mnt/floppy", "/srv/x"}));
+  EXPECT_EQ(drives[0].kind, DriveKind::Fixed);
+  EXPECT_EQ(drives[1].kind, DriveKind::Removable);
+  EXPECT_EQ(drives[2].kind, DriveKind::Network);
+  EXPECT_EQ(drives[3].kind, DriveKind::Optical);
+  EXPECT_EQ(drives[3].label, "FERIEN_2004");
+  EXPECT_EQ(drives[4].kind, DriveKind::Ram);
+  EXPECT_EQ(drives[5].kind, DriveKind::Removable);  // the later mount over /home is the one seen
+  EXPECT_EQ(drives[6].kind, DriveKind::Floppy);
+  EXPECT_EQ(drives[7].kind, DriveKind::Unknown);
+  EXPECT_EQ(DriveText(drives[3]), "FERIEN_2004 (/media/cdrom)");
+  EXPECT_EQ(DriveText(drives[0]), "(/)");
+  EXPECT_EQ(DriveIconKey(drives[7].kind), "DriveUnbekannt");
+  EXPECT_EQ(DriveIconKey(DriveKind::Floppy), "DriveDiskette");
+}
+
+TEST(Drives, RootIsAlwaysThere) {
+  const auto drives = DrivesFromMounts({}, nullptr, nullptr);
+  ASSERT_EQ(drives.size(), 1u);
+  EXPECT_EQ(drives[0].mountPath, "/");
+}
+
+TEST(Drives, LongestMountPrefixOnSlashBoundary) {
+  const std::vector<std::string> mounts = {"/", "/work", "/work/deep", "/media/x"};
+  EXPECT_EQ(DriveForPath(mounts, "/work/main/src"), 1u);
+  EXPECT_EQ(DriveForPath(mounts, "/workshop"), 0u);
+  EXPECT_EQ(DriveForPath(mounts, "/work/deep"), 2u);
+  EXPECT_EQ(DriveForPath(mounts, "/"), 0u);
+  EXPECT_FALSE(DriveForPath(mounts, "relative/path"));
+  EXPECT_FALSE(DriveForPath(mounts, ""));
+  EXPECT_FALSE(DriveForPath({"/media/x"}, "/home"));
+  EXPECT_EQ(NamesBelow("/work", "/work/main//src/"), (std::vector<std::string>{"main", "src"}));
+  EXPECT_EQ(NamesBelow("/", "/home/anna"), (std::vector<std::string>{"home", "anna"}));
+  EXPECT_TRUE(NamesBelow("/work", "/work").empty());
+}
+
+}  // namespace
+}  // namespace kelmarin

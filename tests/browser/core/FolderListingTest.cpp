@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "browser/core/FolderListing.h"
+
+namespace kelmarin {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FolderListingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = fs::temp_directory_path() / ("kelmarin-listing-" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+  }
+  void TearDown() override { fs::remove_all(folder); }
+
+  void Write(const std::string& name, std::size_t bytes) {
+    std::ofstream(folder / name, std::ios::binary) << std::string(bytes, 'x');
+  }
+  std::vector<std::string> Names(const std::vector<FileEntry>& entries) {
+    std::vector<std::string> names;
+    for (const auto& e : entries) names.push_back(e.name + "." + e.extension);
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  fs::path folder;
+};
+
+std::vector<FilePattern> Star(std::int32_t code = 4, const std::string& ext = "JPG") {
+  return {{"*." + ext, code}};
+}
+
+TEST_F(FolderListingTest, ListsOnlyRegularFilesAndLinksToThem) {
+  Write("photo.JPG", 10);
+  Write("photo.jpg", 20);
+  Write("photo.jpeg", 30);
+  Write("notes.txt", 5);
+  fs::create_directory(folder / "folder.jpg");
+  ASSERT_EQ(::mkfifo((folder / "pipe.jpg").c_str(), 0600), 0);  // opening it would block
+  fs::create_symlink(folder / "photo.jpg", folder / "link.jpg");
+  fs::create_symlink(folder / "missing.jpg", folder / "dangling.jpg");
+  fs::create_directory_symlink(folder / "folder.jpg", folder / "dirlink.jpg");
+
+  const auto entries = ListImageFiles(folder.string(), Star());
+  EXPECT_EQ(Names(entries), (std::vector<std::string>{"link.jpg", "photo.JPG", "photo.jpg"}));
+  for (const auto& e : entries) {
+    EXPECT_EQ(e.typeCode, 4);
+    EXPECT_EQ(e.width, 0);
+    EXPECT_EQ(e.loadTime, 0);
+    EXPECT_EQ(e.name == "photo" && e.extension == "JPG" ? 10 : 20, e.size) << e.name << "." << e.extension;
+  }
+}
+
+TEST_F(FolderListingTest, FirstMatchingPatternGivesTypeAndTimeIsLocal) {
+  Write("a1.png", 1);
+  Write("b2.png", 1);
+  Write("c3.png", 1);
+  const std::vector<FilePattern> patterns = {{"a*.PNG", 8}, {"b*.PNG", 9}, {"*.PNG", 10}};
+  const auto when = static_cast<std::time_t>(1103907909);  // 2004-12-24 17:05:09 UTC
+  for (const char* name : {"a1.png", "b2.png", "c3.png"}) {
+    fs::last_write_time(folder / name,
+                        fs::file_time_type::clock::from_sys(std::chrono::system_clock::from_time_t(when)));
+  }
+  auto entries = ListImageFiles(folder.string(), patterns);
+  std::sort(entries.begin(), entries.end(), [](const auto& x, const auto& y) { return x.name < y.name; });
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[0].typeCode, 8);
+  EXPECT_EQ(entries[1].typeCode, 9);
+  EXPECT_EQ(entries[2].typeCode, 10);
+  std::tm local{};
+  ::localtime_r(&when, &local);
+  const LocalDateTime expected{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                               local.tm_hour,        local.tm_min,     local.tm_sec};
+  EXPECT_EQ(entries[0].modified, expected);
+}
+
+TEST_F(FolderListingTest, SizesAboveFourGigabytes) {
+  const fs::path big = folder / "huge.tif";
+  std::ofstream(big).close();
+  fs::resize_file(big, 5'000'000'123LL);  // sparse: no disk space used
+  const auto entries = ListImageFiles(folder.string(), Star(12, "TIF"));
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].size, 5'000'000'123LL);
+}
+
+TEST_F(FolderListingTest, UnreadableFoldersListNothing) {
+  Write("file.jpg", 1);
+  EXPECT_TRUE(ListImageFiles((folder / "missing").string(), Star()).empty());
+  EXPECT_TRUE(ListImageFiles((folder / "file.jpg").string(), Star()).empty());
+  ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0600), 0);
+  EXPECT_TRUE(ListImageFiles((folder / "pipe").string(), Star()).empty());
+  EXPECT_TRUE(ListImageFiles(folder.string(), {}).empty());
+  EXPECT_TRUE(ListSubfolders((folder / "missing").string()).empty());
+  EXPECT_FALSE(HasSubfolders((folder / "pipe").string()));
+  if (::geteuid() != 0) {  // root reads every folder
+    fs::create_directory(folder / "locked");
+    Write("locked/x.jpg", 1);
+    fs::permissions(folder / "locked", fs::perms::none);
+    EXPECT_TRUE(ListImageFiles((folder / "locked").string(), Star()).empty());
+    fs::permissions(folder / "locked", fs::perms::owner_all);
+  }
+}
+
+TEST_F(FolderListingTest, SubfoldersIncludeHiddenAndLinkedFolders) {
+  EXPECT_FALSE(HasSubfolders(folder.string()));
+  Write("plain.jpg", 1);
+  EXPECT_FALSE(HasSubfolders(folder.string()));
+  fs::create_directory(folder / "Dummy");
+  fs::create_directory(folder / ".hidden");
+  fs::create_directory_symlink(folder / "Dummy", folder / "linked");
+  fs::create_symlink(folder / "plain.jpg", folder / "filelink");
+  EXPECT_TRUE(HasSubfolders(folder.string()));
+  auto names = ListSubfolders(folder.string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{".hidden", "Dummy", "linked"}));
+}
+
+TEST(JoinPath, RootAndFolders) {
+  EXPECT_EQ(JoinPath("/", "home"), "/home");
+  EXPECT_EQ(JoinPath("/home", "user"), "/home/user");
+}
+
+}  // namespace
+}  // namespace kelmarin

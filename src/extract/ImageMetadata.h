@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -55,7 +56,8 @@ class ImageMetadata {
                  const Definitions* definitions);
 
   // Appends to the section's list (1 main, 2 thumbnail, 3 makernote, 4 GPS) and returns the item;
-  // another section number returns null and stores nothing. Does not trigger reading.
+  // another section number returns null and stores nothing. Does not trigger reading. The pointer
+  // stays valid until the next ExifAdd to the same section.
   ZetExif* ExifAdd(std::int32_t section, std::int32_t tag, std::int32_t typ, std::vector<ExifValue> inhalt);
   // Item at 1-based position, null outside the list or for another section.
   const ZetExif* ExifPos(std::int32_t section, std::int32_t lfd);
@@ -80,6 +82,10 @@ class ImageMetadata {
 
   bool MetadataRead() const { return metadata_read; }
 
+  // Approximate memory held by the EXIF items (values and their text bytes). The reader stops
+  // adding items once it passes its budget, so hostile blocks cannot exhaust memory.
+  std::size_t ExifStoredBytes() const { return exifStoredBytes; }
+
  private:
   void EnsureMetadata();
 
@@ -90,6 +96,8 @@ class ImageMetadata {
   std::vector<ZetExif> exif[4];
   std::vector<ZetIPTC> iptc_items;
   std::vector<ImageComment> image_comments;
+  std::unordered_map<std::string, std::size_t> commentIndex;  // folded key -> index in image_comments
+  std::size_t exifStoredBytes = 0;
 };
 
 }  // namespace kelmarin

@@ -18,9 +18,10 @@ struct PngText {
 };
 
 struct MetadataSource {
-  std::vector<JpegMarker> markers;    // JPEG APPn markers
-  std::vector<std::string> comments;  // JPEG COM segments, raw bytes; an empty one is kept (it uses up a number)
-  std::vector<PngText> texts;         // PNG tEXt, zTXt, iTXt chunks
+  std::vector<JpegMarker> markers;  // JPEG APPn markers
+  std::vector<std::string>
+      comments;                // JPEG COM segments, raw bytes; an empty one is kept (it uses up a number)
+  std::vector<PngText> texts;  // PNG tEXt, zTXt, iTXt chunks
 
   void Clear() {
     markers.clear();

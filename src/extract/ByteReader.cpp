@@ -1,0 +1,75 @@
+#include "extract/ByteReader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kelmarin {
+
+std::uint16_t ByteReader::ReadU16(BufferPos pos) const {
+  if (!Has(pos, 2)) return 0;
+  const std::uint8_t* p = data.data() + Index(pos);
+  if (order == ByteOrder::BigEndian) return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
+  return static_cast<std::uint16_t>((p[1] << 8) | p[0]);
+}
+
+std::uint32_t ByteReader::ReadU32Raw(BufferPos pos) const {
+  if (!Has(pos, 4)) return 0;
+  const std::uint8_t* p = data.data() + Index(pos);
+  const std::uint32_t b0 = p[0], b1 = p[1], b2 = p[2], b3 = p[3];
+  if (order == ByteOrder::BigEndian) return (b0 << 24) | (b1 << 16) | (b2 << 8) | b3;
+  return (b3 << 24) | (b2 << 16) | (b1 << 8) | b0;
+}
+
+std::uint64_t ByteReader::ReadU64Raw(BufferPos pos) const {
+  if (!Has(pos, 8)) return 0;
+  const std::uint64_t first = ReadU32Raw(pos);
+  const std::uint64_t second = ReadU32Raw(pos + 4);
+  if (order == ByteOrder::BigEndian) return (first << 32) | second;
+  return (second << 32) | first;
+}
+
+std::span<const std::uint8_t> ByteReader::Bytes(BufferPos pos, std::int64_t count) const {
+  if (count <= 0 || pos < 1 || pos > Size()) return {};
+  const std::int64_t available = Size() - (pos - 1);
+  return data.subspan(Index(pos), static_cast<std::size_t>(std::min(count, available)));
+}
+
+std::string_view ByteReader::Text(BufferPos pos, std::int64_t count) const {
+  const auto bytes = Bytes(pos, count);
+  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+bool ByteReader::MatchesNoCase(BufferPos pos, std::string_view text) const {
+  const auto length = static_cast<std::int64_t>(text.size());
+  return Has(pos, length) && EqualsNoCase(Text(pos, length), text);
+}
+
+BufferPos ByteReader::FindNoCase(std::string_view text, BufferPos from) const {
+  if (text.empty()) return 0;
+  from = std::max<BufferPos>(from, 1);
+  if (from > Size()) return 0;
+  const std::string_view rest = Text(from, Size());
+  const auto it = std::search(rest.begin(), rest.end(), text.begin(), text.end(),
+                              [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
+  if (it == rest.end()) return 0;
+  return from + (it - rest.begin());
+}
+
+std::string_view CutAtNul(std::string_view text) {
+  const auto nul = text.find('\0');
+  return nul == std::string_view::npos ? text : text.substr(0, nul);
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+}
+
+bool ContainsNoCase(std::string_view haystack, std::string_view needle) {
+  if (needle.empty()) return true;
+  const auto it = std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(),
+                              [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
+  return it != haystack.end();
+}
+
+}  // namespace kelmarin

@@ -1,0 +1,245 @@
+// TIFF 6.0 image file directories (section 2, "Image File Directory") as used by EXIF 2.32
+// (4.6.2): a 16-bit entry count, 12-byte entries, a 32-bit link to the next directory.
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <charconv>
+
+#include "extract/ExifBlock.h"
+#include "metadata/Definitions.h"
+
+namespace kelmarin {
+
+namespace {
+
+// Bytes per value of the TIFF field types 1..12 (index 0 unused).
+constexpr std::array<std::int64_t, 13> kUnitSize = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
+
+enum FieldType : std::int32_t {
+  kByte = 1,
+  kAscii,
+  kShort,
+  kLong,
+  kRational,
+  kSByte,
+  kUndefined,
+  kSShort,
+  kSLong,
+  kSRational,
+  kFloat,
+  kDouble,
+};
+
+struct Entry {
+  std::int32_t tag = 0;
+  std::int32_t type = 0;
+  std::int64_t count = 0;
+  BufferPos start = 0;
+  BufferPos valuePos = 0;  // offset + base
+};
+
+Entry ReadEntry(const ByteReader& reader, BufferPos start, BufferPos base) {
+  Entry entry;
+  entry.tag = reader.ReadU16(start);
+  entry.type = reader.ReadU16(start + 2);
+  entry.count = reader.ReadU32(start + 4);
+  entry.start = start;
+  entry.valuePos = reader.ReadU32(start + 8) + base;
+  return entry;
+}
+
+// Values of up to four bytes lie in the entry itself; RATIONAL, SRATIONAL and DOUBLE are always
+// read at the value position.
+BufferPos DataPosition(const Entry& entry) {
+  if (entry.type == kRational || entry.type == kSRational || entry.type == kDouble) return entry.valuePos;
+  return entry.count * kUnitSize[static_cast<std::size_t>(entry.type)] <= 4 ? entry.start + 8
+                                                                            : entry.valuePos;
+}
+
+// count values, as long as their data could fit in the buffer at all. Larger data cannot be
+// genuine: then only the values that begin inside the buffer are decoded (at least one), so a
+// count of four billion costs nothing. Values cut by the end of the buffer read as 0.
+std::int64_t ValuesToDecode(const ByteReader& reader, const Entry& entry, BufferPos dataPos) {
+  const std::int64_t unit = kUnitSize[static_cast<std::size_t>(entry.type)];
+  if (entry.count * unit <= reader.Size()) return entry.count;
+  const std::int64_t inside =
+      (dataPos >= 1 && dataPos <= reader.Size()) ? (reader.Size() - dataPos + unit) / unit : 0;
+  return std::max<std::int64_t>(1, std::min(entry.count, inside));
+}
+
+void AppendNumber(std::string& out, std::int64_t value) {
+  char buffer[24];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  out.append(buffer, result.ptr);
+}
+
+std::string Fraction(std::int64_t numerator, std::int64_t denominator) {
+  std::string text;
+  AppendNumber(text, numerator);
+  text += '/';
+  AppendNumber(text, denominator);
+  return text;
+}
+
+// The shortest decimal text that reads back as the same value, "." as decimal point.
+template <typename Float>
+std::string ShortestText(Float value) {
+  char buffer[40];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+std::vector<ExifValue> DecodeNumbers(const ByteReader& reader, std::int32_t type, BufferPos pos,
+                                     std::int64_t n) {
+  std::vector<ExifValue> values;
+  values.reserve(static_cast<std::size_t>(n));
+  const std::int64_t unit = kUnitSize[static_cast<std::size_t>(type)];
+  for (std::int64_t i = 0; i < n; ++i) {
+    const BufferPos at = pos + i * unit;
+    switch (type) {
+      case kShort:
+        values.emplace_back(std::int64_t{reader.ReadU16(at)});
+        break;
+      case kSShort:
+        values.emplace_back(std::int64_t{reader.ReadS16(at)});
+        break;
+      case kLong:
+        values.emplace_back(reader.ReadU32(at));
+        break;
+      case kSLong:
+        values.emplace_back(std::int64_t{reader.ReadS32(at)});
+        break;
+      default:
+        values.emplace_back(std::int64_t{reader.Byte(at)});
+        break;  // BYTE, SBYTE, UNDEFINED
+    }
+  }
+  return values;
+}
+
+std::vector<ExifValue> DecodeTexts(const ByteReader& reader, std::int32_t type, BufferPos pos,
+                                   std::int64_t n) {
+  std::vector<ExifValue> values;
+  values.reserve(static_cast<std::size_t>(n));
+  const std::int64_t unit = kUnitSize[static_cast<std::size_t>(type)];
+  for (std::int64_t i = 0; i < n; ++i) {
+    const BufferPos at = pos + i * unit;
+    switch (type) {
+      case kRational:
+        values.emplace_back(Fraction(reader.ReadU32(at), reader.ReadU32(at + 4)));
+        break;
+      case kSRational:
+        values.emplace_back(Fraction(reader.ReadS32(at), reader.ReadS32(at + 4)));
+        break;
+      case kFloat:
+        values.emplace_back(ShortestText(std::bit_cast<float>(reader.ReadU32Raw(at))));
+        break;
+      default:
+        values.emplace_back(ShortestText(std::bit_cast<double>(reader.ReadU64Raw(at))));
+        break;
+    }
+  }
+  return values;
+}
+
+bool IsTextType(std::int32_t type) {
+  return type == kRational || type == kSRational || type == kFloat || type == kDouble;
+}
+
+// Stops the block once the image's items would pass their memory budget.
+bool WithinBudget(const ImageMetadata& image, ExifBlockState& state, std::size_t estimate) {
+  if (image.ExifStoredBytes() + estimate <= kMaxExifBytesPerImage) return true;
+  state.exhausted = true;
+  return false;
+}
+
+void AddValueItem(ImageMetadata& image, ExifBlockState& state, std::int32_t section, const Entry& entry) {
+  const ByteReader& reader = state.reader;
+  const BufferPos dataPos = DataPosition(entry);
+  if (entry.type == kAscii) {
+    std::string_view text = reader.Text(dataPos, entry.count);
+    if (entry.tag != kTagCopyright) text = CutAtNul(text);
+    if (!WithinBudget(image, state, sizeof(ZetExif) + sizeof(ExifValue) + text.size())) return;
+    std::vector<ExifValue> inhalt;
+    inhalt.emplace_back(std::string(text));
+    image.ExifAdd(section, entry.tag, kTypTexts, std::move(inhalt));
+    return;
+  }
+  const std::int64_t n = ValuesToDecode(reader, entry, dataPos);
+  if (!WithinBudget(image, state, sizeof(ZetExif) + static_cast<std::size_t>(n) * sizeof(ExifValue))) return;
+  if (IsTextType(entry.type)) {
+    image.ExifAdd(section, entry.tag, kTypTexts, DecodeTexts(reader, entry.type, dataPos, n));
+  } else {
+    image.ExifAdd(section, entry.tag, kTypNumbers, DecodeNumbers(reader, entry.type, dataPos, n));
+  }
+}
+
+// "Offset:" + value position + " Bytes:" + count: the makernote, and entries without values.
+void AddOffsetItem(ImageMetadata& image, ExifBlockState& state, std::int32_t section, const Entry& entry) {
+  if (!WithinBudget(image, state, sizeof(ZetExif) + sizeof(ExifValue) + 32)) return;
+  std::string text = "Offset:";
+  AppendNumber(text, entry.valuePos);
+  text += " Bytes:";
+  AppendNumber(text, entry.count);
+  std::vector<ExifValue> inhalt;
+  inhalt.emplace_back(std::move(text));
+  image.ExifAdd(section, entry.tag, kTypTexts, std::move(inhalt));
+}
+
+void HandleEntry(ImageMetadata& image, ExifBlockState& state, std::int32_t section, const Entry& entry,
+                 BufferPos base) {
+  if (entry.tag != kTagMakerNote && entry.count != 0) AddValueItem(image, state, section, entry);
+  switch (entry.tag) {
+    case kTagGpsIfd:
+      WalkDirectory(image, state, kSectionGps, entry.valuePos, base);
+      break;
+    case kTagExifIfd:
+    case kTagInteropIfd:
+      WalkDirectory(image, state, section, entry.valuePos, base);
+      break;
+    case kTagMake:
+      state.make = CutAtNul(state.reader.Text(DataPosition(entry), entry.count));
+      break;
+    case kTagModel:
+      state.model = CutAtNul(state.reader.Text(DataPosition(entry), entry.count));
+      break;
+    case kTagMakerNote:
+      AddOffsetItem(image, state, section, entry);
+      state.makernote = entry.valuePos;
+      break;
+    default:
+      if (entry.count == 0) AddOffsetItem(image, state, section, entry);
+      break;
+  }
+}
+
+// Walks the entries and, when every entry had a valid type, the next link.
+void WalkEntriesAndNext(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position,
+                        BufferPos base) {
+  const std::int64_t entries = state.reader.ReadU16(position);
+  for (std::int64_t i = 0; i < entries; ++i) {
+    const Entry entry = ReadEntry(state.reader, position + 2 + 12 * i, base);
+    if (entry.type < kByte || entry.type > kDouble) return;
+    HandleEntry(image, state, section, entry, base);
+    if (state.exhausted) return;
+  }
+  const std::int64_t next = state.reader.ReadU32(position + 2 + 12 * entries);
+  if (next != 0) WalkDirectory(image, state, kSectionThumbnail, next + base, base);
+}
+
+}  // namespace
+
+void WalkDirectory(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position,
+                   BufferPos base) {
+  if (state.exhausted || !state.reader.Has(position, 2)) return;  // outside: 0 entries, no next link
+  if (state.walking.size() >= static_cast<std::size_t>(kMaxDirectoryDepth)) return;
+  if (state.directoriesWalked >= kMaxDirectoriesPerBlock) return;
+  if (std::find(state.walking.begin(), state.walking.end(), position) != state.walking.end()) return;
+  ++state.directoriesWalked;
+  state.walking.push_back(position);
+  WalkEntriesAndNext(image, state, section, position, base);
+  state.walking.pop_back();
+}
+
+}  // namespace kelmarin

@@ -1,0 +1,155 @@
+#include "extract/ImageMetadata.h"
+
+#include "extract/ByteReader.h"
+#include "extract/MetadataReader.h"
+
+namespace kelmarin {
+
+namespace {
+
+constexpr std::int32_t kTypeJpeg = 4;
+constexpr std::int32_t kTypePng = 8;
+
+bool ValidSection(std::int32_t section) {
+  return section >= 1 && section <= 4;
+}
+
+std::string FoldKey(std::string_view key) {
+  std::string folded(key);
+  for (char& c : folded) c = AsciiLower(c);
+  return folded;
+}
+
+std::size_t StoredSize(const std::vector<ExifValue>& inhalt) {
+  std::size_t bytes = sizeof(ZetExif) + inhalt.size() * sizeof(ExifValue);
+  for (const ExifValue& value : inhalt) {
+    if (const auto* text = std::get_if<std::string>(&value)) bytes += text->size();
+  }
+  return bytes;
+}
+
+template <typename T>
+const T* AtPosition(const std::vector<T>& list, std::int32_t lfd) {
+  if (lfd < 1 || static_cast<std::size_t>(lfd) > list.size()) return nullptr;
+  return &list[static_cast<std::size_t>(lfd - 1)];
+}
+
+}  // namespace
+
+void ImageMetadata::SetSource(std::int32_t newImagetype, std::shared_ptr<const MetadataSource> newSource,
+                              const Definitions* newDefinitions) {
+  imagetype = newImagetype;
+  source = std::move(newSource);
+  definitions = newDefinitions;
+}
+
+void ImageMetadata::EnsureMetadata() {
+  if (metadata_read || (imagetype != kTypeJpeg && imagetype != kTypePng)) return;
+  // Marked first: the reader only uses the Add operations, but a query made while reading must
+  // not start a second reading. Should the reading throw (out of memory), the mark is taken back.
+  metadata_read = true;
+  try {
+    if (source) ReadImageMetadata(*this, imagetype, *source, definitions);
+  } catch (...) {
+    metadata_read = false;
+    throw;
+  }
+}
+
+ZetExif* ImageMetadata::ExifAdd(std::int32_t section, std::int32_t tag, std::int32_t typ,
+                                std::vector<ExifValue> inhalt) {
+  if (!ValidSection(section)) return nullptr;
+  exifStoredBytes += StoredSize(inhalt);
+  auto& list = exif[section - 1];
+  list.push_back(ZetExif{tag, typ, std::move(inhalt)});
+  return &list.back();
+}
+
+const ZetExif* ImageMetadata::ExifPos(std::int32_t section, std::int32_t lfd) {
+  EnsureMetadata();
+  if (!ValidSection(section)) return nullptr;
+  return AtPosition(exif[section - 1], lfd);
+}
+
+const ZetExif* ImageMetadata::ExifTag(std::int32_t section, std::int32_t tag) {
+  EnsureMetadata();
+  if (!ValidSection(section)) return nullptr;
+  for (const ZetExif& item : exif[section - 1]) {
+    if (item.tag == tag) return &item;
+  }
+  return nullptr;
+}
+
+std::int32_t ImageMetadata::ExifCount() {
+  EnsureMetadata();
+  std::size_t sum = 0;
+  for (const auto& list : exif) sum += list.size();
+  return static_cast<std::int32_t>(sum);
+}
+
+std::int32_t ImageMetadata::ExifCount(std::int32_t section) {
+  EnsureMetadata();
+  if (!ValidSection(section)) return 0;
+  return static_cast<std::int32_t>(exif[section - 1].size());
+}
+
+ZetIPTC& ImageMetadata::IptcAdd(std::int32_t tag, std::string inhalt) {
+  for (ZetIPTC& item : iptc_items) {
+    if (item.tag == tag) {
+      item.inhalt.reserve(item.inhalt.size() + 1 + inhalt.size());
+      item.inhalt += ',';
+      item.inhalt += inhalt;
+      return item;
+    }
+  }
+  iptc_items.push_back(ZetIPTC{tag, std::move(inhalt)});
+  return iptc_items.back();
+}
+
+const ZetIPTC* ImageMetadata::IptcPos(std::int32_t lfd) {
+  EnsureMetadata();
+  return AtPosition(iptc_items, lfd);
+}
+
+const ZetIPTC* ImageMetadata::IptcTag(std::int32_t tag) {
+  EnsureMetadata();
+  for (const ZetIPTC& item : iptc_items) {
+    if (item.tag == tag) return &item;
+  }
+  return nullptr;
+}
+
+std::int32_t ImageMetadata::IptcCount() {
+  EnsureMetadata();
+  return static_cast<std::int32_t>(iptc_items.size());
+}
+
+ImageComment& ImageMetadata::ImageCommentAdd(std::string key, std::string inhalt) {
+  auto [it, inserted] = commentIndex.try_emplace(FoldKey(key), image_comments.size());
+  if (!inserted) {
+    ImageComment& known = image_comments[it->second];
+    known.inhalt = std::move(inhalt);
+    return known;
+  }
+  image_comments.emplace_back();
+  image_comments.back().setze(std::move(key), std::move(inhalt));
+  return image_comments.back();
+}
+
+const ImageComment* ImageMetadata::ImageCommentPos(std::int32_t lfd) {
+  EnsureMetadata();
+  return AtPosition(image_comments, lfd);
+}
+
+const ImageComment* ImageMetadata::ImageCommentItem(const std::string& key) {
+  EnsureMetadata();
+  const auto it = commentIndex.find(FoldKey(key));
+  return it == commentIndex.end() ? nullptr : &image_comments[it->second];
+}
+
+std::int32_t ImageMetadata::ImageCommentCount() {
+  EnsureMetadata();
+  return static_cast<std::int32_t>(image_comments.size());
+}
+
+}  // namespace kelmarin

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -90,9 +91,9 @@ class Definitions {
   TagTable mainTags;
   TagTable thumbnailTags;
   TagTable gpsTags;
-  std::unordered_map<std::int32_t, ExifMakernote> makernoteTable;       // "C" + cameraid
-  std::unordered_map<std::string, ExifFocalEquiv> focalEquivTable;      // normalised model
-  std::unordered_map<std::int32_t, IptcTag> iptcTags;                   // "T" + dataset number
+  std::unordered_map<std::int32_t, ExifMakernote> makernoteTable;   // "C" + cameraid
+  std::unordered_map<std::string, ExifFocalEquiv> focalEquivTable;  // normalised model
+  std::unordered_map<std::int32_t, IptcTag> iptcTags;               // "T" + dataset number
 
   // Adds a definition; throws DuplicateKey when the key is taken (the loader turns that into code 457).
   ExifTag& AddTagDefinition(TagTable& table, std::int32_t tag, std::int32_t position, std::string bezeichnung,
@@ -106,7 +107,8 @@ class Definitions {
 
   // Section 1, 2, 4 use their table; section 3 the table of makernote "C" + maker; any other
   // section, or a maker without a layout, finds nothing. No fallback across tables.
-  const ExifTag* FindTag(std::int32_t maker, std::int32_t section, std::int32_t tag, std::int32_t position) const;
+  const ExifTag* FindTag(std::int32_t maker, std::int32_t section, std::int32_t tag,
+                         std::int32_t position) const;
   // The label of FindTag's definition, or the empty string.
   const std::string& TagName(std::int32_t maker, std::int32_t section, std::int32_t tag,
                              std::int32_t position) const;
@@ -118,6 +120,12 @@ std::string NormaliseModel(const std::string& model);
 // Reads the definition file. On success returns the filled tables. On any failure the reporter has
 // been told (caption, text and icon exactly as the user sees them) and the result is null: nothing
 // read so far remains.
+// A path that does not exist gives open error 53, one that is not a regular file (a folder, a FIFO,
+// a device: never opened, so nothing can block) or cannot be read gives 75, permission denied 70.
 std::unique_ptr<Definitions> LoadDefinitions(const std::filesystem::path& file, Reporter& reporter);
+
+// The same over the contents of an already opened definition file (read as binary; "\n" and "\r\n"
+// end a line, a leading UTF-8 byte-order mark is skipped). Failures as above, except the open error.
+std::unique_ptr<Definitions> LoadDefinitions(std::istream& contents, Reporter& reporter);
 
 }  // namespace kelmarin

@@ -1,0 +1,123 @@
+#include "metadata/DefinitionSyntax.h"
+
+#include <charconv>
+#include <cstddef>
+#include <system_error>
+
+namespace kelmarin {
+
+namespace {
+
+constexpr bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+constexpr int HexDigit(char c) {
+  if (IsDigit(c)) return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+constexpr char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool HasHexPrefix(std::string_view field) {
+  if (field.size() < 2) return false;
+  return (field[0] == '0' && (field[1] == 'x' || field[1] == 'X')) ||
+         (field[0] == '&' && (field[1] == 'H' || field[1] == 'h'));
+}
+
+ParsedNumber ParseHex(std::string_view digits) {
+  if (digits.empty()) return {0, kCodeNotANumber};
+  std::uint32_t value = 0;
+  int significant = 0;
+  for (char c : digits) {
+    const int d = HexDigit(c);
+    if (d < 0) return {0, kCodeNotANumber};
+    if (significant == 0 && d == 0) continue;
+    if (++significant > 8) continue;  // keep checking the syntax; the range error comes last
+    value = (value << 4) | static_cast<std::uint32_t>(d);
+  }
+  if (significant > 8) return {0, kCodeOutOfRange};
+  return {static_cast<std::int32_t>(value), 0};  // two's complement (C++20)
+}
+
+ParsedNumber ParseDecimal(std::string_view field) {
+  const bool negative = !field.empty() && field[0] == '-';
+  if (negative) field.remove_prefix(1);
+  if (field.empty()) return {0, kCodeNotANumber};
+  constexpr std::int64_t kLimit = std::int64_t{1} << 31;  // magnitude of INT32_MIN
+  std::int64_t magnitude = 0;
+  bool tooLarge = false;
+  for (char c : field) {
+    if (!IsDigit(c)) return {0, kCodeNotANumber};
+    if (tooLarge) continue;
+    magnitude = magnitude * 10 + (c - '0');
+    tooLarge = magnitude > kLimit;
+  }
+  if (tooLarge || (!negative && magnitude == kLimit)) return {0, kCodeOutOfRange};
+  return {static_cast<std::int32_t>(negative ? -magnitude : magnitude), 0};
+}
+
+}  // namespace
+
+std::string_view TrimSpaces(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  const std::size_t last = text.find_last_not_of(' ');
+  return text.substr(first, last - first + 1);
+}
+
+std::vector<std::string_view> SplitAt(std::string_view text, char separator) {
+  std::vector<std::string_view> pieces;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t at = text.find(separator, start);
+    if (at == std::string_view::npos) break;
+    pieces.push_back(text.substr(start, at - start));
+    start = at + 1;
+  }
+  pieces.push_back(text.substr(start));
+  return pieces;
+}
+
+ParsedNumber ParseDefinitionNumber(std::string_view field) {
+  field = TrimSpaces(field);
+  if (HasHexPrefix(field)) return ParseHex(field.substr(2));
+  return ParseDecimal(field);
+}
+
+ParsedFactor ParseFocalFactor(std::string_view field) {
+  field = TrimSpaces(field);
+  std::size_t digits = 0;
+  std::size_t points = 0;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    const char c = field[i];
+    if (IsDigit(c)) {
+      ++digits;
+    } else if (c == '.') {
+      ++points;
+    } else if (!(c == '-' && i == 0)) {
+      return {0.0, kCodeNotANumber};
+    }
+  }
+  if (digits == 0 || points > 1) return {0.0, kCodeNotANumber};
+  double value = 0.0;
+  const char* end = field.data() + field.size();
+  const auto [ptr, ec] = std::from_chars(field.data(), end, value, std::chars_format::fixed);
+  if (ec == std::errc::result_out_of_range) return {0.0, kCodeOutOfRange};
+  if (ec != std::errc() || ptr != end) return {0.0, kCodeNotANumber};
+  return {value, 0};
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace kelmarin

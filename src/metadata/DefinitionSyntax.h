@@ -1,0 +1,46 @@
+#pragma once
+// The small lexical rules of metadata.def: space trimming, field splitting and the two number forms.
+// Pure functions over string views; the views they return point into the argument.
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace kelmarin {
+
+// Error codes a field can cause (the numbers the user sees in the message caption).
+inline constexpr std::int32_t kCodeNotANumber = 13;
+inline constexpr std::int32_t kCodeOutOfRange = 6;
+
+// The text without leading and trailing U+0020; tabs and every other character stay.
+std::string_view TrimSpaces(std::string_view text);
+
+// The pieces between the separators; n separators give n + 1 pieces (empty pieces included),
+// the empty text gives one empty piece.
+std::vector<std::string_view> SplitAt(std::string_view text, char separator);
+
+struct ParsedNumber {
+  std::int32_t value = 0;
+  std::int32_t code = 0;  // 0, kCodeNotANumber or kCodeOutOfRange
+};
+
+// A whole-number field: trimmed of spaces, then decimal with an optional minus sign, or hexadecimal
+// after "0x", "0X", "&H" or "&h" (digits of either case; at most eight significant digits, read as
+// 32-bit two's complement, so &HFFFFFFFF is -1). Anything else, the empty field included, is
+// kCodeNotANumber; a well-formed number outside the 32-bit range is kCodeOutOfRange.
+ParsedNumber ParseDefinitionNumber(std::string_view field);
+
+struct ParsedFactor {
+  double value = 0.0;
+  std::int32_t code = 0;  // 0, kCodeNotANumber or kCodeOutOfRange
+};
+
+// A focal-length factor: trimmed of spaces, an optional minus sign, digits with at most one "." as
+// decimal point (whatever the user's locale), at least one digit. No exponent, no "inf" or "nan".
+// A value too large for a double is kCodeOutOfRange.
+ParsedFactor ParseFocalFactor(std::string_view field);
+
+// ASCII case-insensitive equality (the keywords and layout names are ASCII).
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
+}  // namespace kelmarin

@@ -17,9 +17,12 @@ while read -r name; do
   mkdir -p "$work/$name"
   seeds=()
   while IFS= read -r d; do seeds+=("$d"); done < <(find "$top/fuzz" -type d -path "*/corpus/$name" 2>/dev/null)
+  dict=$(find "$top/fuzz" -type f -name "$name.dict" | head -n 1)
+  extra=()
+  [[ -n "$dict" ]] && extra+=("-dict=$dict")
   echo "== fuzzing $name for ${secs}s"
   if ! (cd "$work" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-        "$bin" -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+        "$bin" -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "${extra[@]}" \
         "$work/$name" "${seeds[@]}" 2>&1 | tail -n 25); then
     echo "fuzz target $name FAILED" >&2; status=1
   fi

@@ -20,7 +20,14 @@ BildViewer* Viewer(QWidget* owner = nullptr);
 
 // Caption, picture box moved to (0, 0) and sized width x height pixels, image drawn by
 // image.show into it, window shown (not modal). The image must have been loaded successfully.
+// Width or height not above 0 (a failed read): nothing happens, an open viewer keeps its image.
 void ShowInViewer(ZetImage& image, const QString& caption, std::int32_t width, std::int32_t height,
                   QWidget* owner = nullptr);
+
+// Closes and destroys the viewer if it exists (creating none); viewer_open is then false.
+void UnloadViewer();
+
+// The viewer's caption for an image: name + " - " + width + "x" + height + " Pixel".
+QString ViewerCaption(const QString& name, std::int32_t width, std::int32_t height);
 
 }  // namespace kelmarin

@@ -1,0 +1,101 @@
+#include "windows/LibraryVersions.h"
+
+// clang-format off
+#include <cstdio>  // jpeglib.h needs FILE declared first
+#include <jpeglib.h>
+// clang-format on
+#include <gif_lib.h>
+#include <libraw/libraw.h>
+#include <magick/MagickCore.h>
+#include <png.h>
+#include <tiffio.h>
+
+#include <cstdlib>
+#include <memory>
+
+#if defined(__linux__)
+#include <dlfcn.h>
+#include <link.h>
+#endif
+
+namespace kelmarin {
+
+namespace {
+
+std::string JpegTurboVersion() {
+#ifdef LIBJPEG_TURBO_VERSION_NUMBER
+  constexpr int n = LIBJPEG_TURBO_VERSION_NUMBER;  // 2001005 for 2.1.5
+  return std::to_string(n / 1000000) + "." + std::to_string(n / 1000 % 1000) + "." + std::to_string(n % 1000);
+#else
+  return {};
+#endif
+}
+
+std::string GifVersion() {
+  return std::to_string(GIFLIB_MAJOR) + "." + std::to_string(GIFLIB_MINOR) + "." +
+         std::to_string(GIFLIB_RELEASE);
+}
+
+std::string Text(const char* text) {
+  return text != nullptr ? std::string(text) : std::string();
+}
+
+std::string VersionAfterSo(const std::string& path) {
+  const auto pos = path.rfind(".so.");
+  if (pos == std::string::npos) return {};
+  return path.substr(pos + 4);
+}
+
+}  // namespace
+
+std::string MagickVersionFromBanner(const std::string& banner) {
+  const auto start = banner.find(' ');
+  if (start == std::string::npos) return {};
+  const auto end = banner.find(' ', start + 1);
+  return banner.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1);
+}
+
+std::string TiffVersionFromBanner(const std::string& banner) {
+  static const std::string kWord = "Version ";
+  const auto start = banner.find(kWord);
+  if (start == std::string::npos) return {};
+  const auto from = start + kWord.size();
+  const auto end = banner.find('\n', from);
+  return banner.substr(from, end == std::string::npos ? std::string::npos : end - from);
+}
+
+std::string SharedLibraryFileVersion(const char* soname) {
+#if defined(__linux__)
+  if (soname == nullptr) return {};
+  // Already loaded (by the image layer) or loaded just for the question; nothing of it is called.
+  void* handle = dlopen(soname, RTLD_LAZY | RTLD_LOCAL | RTLD_NOLOAD);
+  if (handle == nullptr) handle = dlopen(soname, RTLD_LAZY | RTLD_LOCAL);
+  if (handle == nullptr) return {};
+  std::string version;
+  link_map* map = nullptr;
+  if (dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr) {
+    std::unique_ptr<char, decltype(&std::free)> real(realpath(map->l_name, nullptr), &std::free);
+    version = VersionAfterSo(real ? real.get() : map->l_name);
+  }
+  dlclose(handle);
+  return version;
+#else
+  (void)soname;
+  return {};
+#endif
+}
+
+std::vector<LibraryVersion> ImagingLibraryVersions() {
+  size_t magickNumber = 0;
+  return {
+      {"libjpeg-turbo", JpegTurboVersion()},
+      {"libpng", Text(png_get_header_ver(nullptr))},
+      {"giflib", GifVersion()},
+      {"libtiff", TiffVersionFromBanner(Text(TIFFGetVersion()))},
+      {"LibRaw", Text(libraw_version())},
+      {"ImageMagick", MagickVersionFromBanner(Text(GetMagickVersion(&magickNumber)))},
+      {"libemf2svg", SharedLibraryFileVersion("libemf2svg.so.1")},
+  };
+}
+
+}  // namespace kelmarin

@@ -1,0 +1,32 @@
+#pragma once
+// Versions of the libraries the program runs on, for the about window. No Qt here: the imaging
+// libraries' C headers are kept away from the window code.
+
+#include <string>
+#include <vector>
+
+namespace kelmarin {
+
+struct LibraryVersion {
+  std::string component;  // the library's name as the about window lists it
+  std::string version;    // empty when it cannot be told
+};
+
+// The imaging libraries in the order the about window lists them: libjpeg-turbo, libpng, giflib,
+// libtiff, LibRaw, ImageMagick, libemf2svg. Run-time versions where the library can tell them;
+// libjpeg-turbo and giflib have no such call and give the version of the headers built against.
+std::vector<LibraryVersion> ImagingLibraryVersions();
+
+// The version in the file name of the shared library the dynamic linker finds for soname (its real
+// path after ".so."), e.g. "1.1.0" for libemf2svg.so.1 -> libemf2svg.so.1.1.0. Empty when no such
+// library can be loaded or on systems without that naming.
+std::string SharedLibraryFileVersion(const char* soname);
+
+// The word after the first blank of ImageMagick's version banner ("ImageMagick 6.9.11-60 Q16 ..."
+// gives "6.9.11-60"); empty when there is none.
+std::string MagickVersionFromBanner(const std::string& banner);
+
+// The text after "Version " up to the end of its line in libtiff's banner; empty when there is none.
+std::string TiffVersionFromBanner(const std::string& banner);
+
+}  // namespace kelmarin

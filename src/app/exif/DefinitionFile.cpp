@@ -1,0 +1,43 @@
+#include "DefinitionFile.h"
+
+#include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace kelmarin::lister {
+
+namespace {
+constexpr const char* kFileName = "metadata.def";
+}
+
+std::filesystem::path ExecutableFolder() {
+#ifdef _WIN32
+  wchar_t buffer[32768];
+  const DWORD length = GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(std::size(buffer)));
+  if (length == 0 || length >= std::size(buffer)) return {};
+  return std::filesystem::path(std::wstring(buffer, length)).parent_path();
+#else
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return {};
+  return self.parent_path();
+#endif
+}
+
+std::filesystem::path DefaultDefinitionFile() {
+  const std::filesystem::path besideProgram = ExecutableFolder() / kFileName;
+  const std::filesystem::path candidates[] = {
+      besideProgram,
+      std::filesystem::path(KELMARIN_INSTALL_DATA_DIR) / kFileName,
+      std::filesystem::path(KELMARIN_SOURCE_DATA_DIR) / kFileName,
+  };
+  for (const std::filesystem::path& candidate : candidates) {
+    std::error_code error;
+    if (std::filesystem::is_regular_file(candidate, error)) return candidate;
+  }
+  return besideProgram;
+}
+
+}  // namespace kelmarin::lister

@@ -1,0 +1,16 @@
+#pragma once
+// Where kelmarin-exif finds metadata.def when no --definitions is given.
+
+#include <filesystem>
+
+namespace kelmarin::lister {
+
+// The first that exists of: metadata.def beside the executable, in the installed data folder, in
+// the source tree's data folder. When none exists, the one beside the executable (the loader then
+// reports it as missing).
+std::filesystem::path DefaultDefinitionFile();
+
+// The folder of the running executable; empty when it cannot be told.
+std::filesystem::path ExecutableFolder();
+
+}  // namespace kelmarin::lister

@@ -1,0 +1,176 @@
+#include "Lister.h"
+
+#include <QFileInfo>
+#include <exception>
+#include <new>
+#include <optional>
+
+#include "FileListing.h"
+#include "Output.h"
+#include "metadata/Text.h"
+
+namespace kelmarin::lister {
+
+namespace {
+
+void AppendRowText(std::string& out, const ListingRow& row) {
+  AppendEscapedText(out, row.tag);
+  out += '\t';
+  AppendEscapedText(out, row.label);
+  out += '\t';
+  AppendEscapedText(out, row.information);
+  out += '\t';
+  AppendEscapedText(out, row.raw);
+  out += '\n';
+}
+
+void AppendMetadataText(std::string& out, const MetadataListing& listing) {
+  for (const ListingRow& row : listing.rows) AppendRowText(out, row);
+}
+
+void AppendInfoText(std::string& out, const InfoLabels& labels) {
+  for (const QString* text : {&labels.name, &labels.modified, &labels.size, &labels.dimensions, &labels.loadtime}) {
+    AppendEscapedText(out, *text);
+    out += '\n';
+  }
+}
+
+void AppendKey(std::string& out, const char* key) {
+  out += '"';
+  out += key;
+  out += "\":";
+}
+
+void AppendError(std::string& out, const std::optional<std::int32_t>& error) {
+  AppendKey(out, "error");
+  out += error ? std::to_string(*error) : std::string("null");
+}
+
+void AppendSectionsJson(std::string& out, const std::vector<ListingRow>& rows) {
+  out += '[';
+  bool open = false;
+  bool firstItem = true;
+  for (const ListingRow& row : rows) {
+    if (row.kind == RowKind::Header) {
+      out += open ? "]},{" : "{";
+      out += "\"section\":" + std::to_string(row.section) + ",\"title\":";
+      AppendJsonString(out, row.label);
+      out += ",\"items\":[";
+      open = true;
+      firstItem = true;
+    } else if (row.kind == RowKind::Item && open) {
+      if (!firstItem) out += ',';
+      firstItem = false;
+      out += "{\"tag\":" + row.tag.toStdString() + ",\"label\":";
+      AppendJsonString(out, row.label);
+      out += ",\"information\":";
+      AppendJsonString(out, row.information);
+      out += ",\"raw\":";
+      AppendJsonString(out, row.raw);
+      out += '}';
+    }
+  }
+  if (open) out += "]}";
+  out += ']';
+}
+
+void AppendMetadataJson(std::string& out, const MetadataListing& listing) {
+  AppendKey(out, "maker");
+  out += std::to_string(listing.maker) + ',';
+  AppendKey(out, "sections");
+  AppendSectionsJson(out, listing.rows);
+  out += ',';
+  AppendKey(out, "iptc");
+  out += '[';
+  for (std::size_t i = 0; i < listing.iptc.size(); ++i) {
+    out += i > 0 ? ",{" : "{";
+    AppendKey(out, "dataset");
+    out += std::to_string(listing.iptc[i].first) + ',';
+    AppendKey(out, "value");
+    AppendJsonString(out, listing.iptc[i].second);
+    out += '}';
+  }
+  out += "],";
+  AppendKey(out, "comments");
+  out += '[';
+  for (std::size_t i = 0; i < listing.comments.size(); ++i) {
+    out += i > 0 ? ",{" : "{";
+    AppendKey(out, "key");
+    AppendJsonString(out, listing.comments[i].first);
+    out += ',';
+    AppendKey(out, "value");
+    AppendJsonString(out, listing.comments[i].second);
+    out += '}';
+  }
+  out += "],";
+}
+
+void AppendInfoJson(std::string& out, const InfoLabels& labels) {
+  const std::pair<const char*, const QString*> fields[] = {{"name", &labels.name},
+                                                          {"modified", &labels.modified},
+                                                          {"size", &labels.size},
+                                                          {"dimensions", &labels.dimensions},
+                                                          {"loadtime", &labels.loadtime}};
+  for (const auto& [key, text] : fields) {
+    AppendKey(out, key);
+    AppendJsonString(out, *text);
+    out += ',';
+  }
+}
+
+void ReportFailure(std::FILE* err, std::int32_t number, const std::string& path) {
+  const std::string line = "Fehler " + std::to_string(number) + ": " + path + "\n";
+  std::fwrite(line.data(), 1, line.size(), err);
+}
+
+}  // namespace
+
+int ListFiles(const ListerOptions& options, const Definitions& definitions, const QLocale& locale,
+              std::FILE* out, std::FILE* err) {
+  Output output(out);
+  std::string& buffer = output.Buffer();
+  const FormatContext context = MakeFormatContext(locale, 1.0);
+  bool anyFailed = false;
+  if (options.json) buffer += '[';
+  for (std::size_t i = 0; i < options.files.size(); ++i) {
+    const std::string& path = options.files[i];
+    std::optional<std::int32_t> error;
+    MetadataListing listing;
+    InfoLabels labels;
+    if (options.info) {
+      error = ReadInfo(path, definitions, locale, labels);
+    } else {
+      error = ReadMetadataListing(path, definitions, context, listing);
+    }
+    if (error) {
+      anyFailed = true;
+      ReportFailure(err, *error, path);
+    }
+    if (options.json) {
+      if (i > 0) buffer += ',';
+      buffer += '{';
+      AppendKey(buffer, "file");
+      AppendJsonString(buffer, BytesToUtf8(path));
+      buffer += ',';
+      if (!error && options.info) AppendInfoJson(buffer, labels);
+      if (!error && !options.info) AppendMetadataJson(buffer, listing);
+      AppendError(buffer, error);
+      buffer += '}';
+    } else if (!error) {
+      buffer += "# ";
+      AppendEscapedPath(buffer, path);
+      buffer += '\n';
+      if (options.info) {
+        AppendInfoText(buffer, labels);
+      } else {
+        AppendMetadataText(buffer, listing);
+      }
+    }
+    output.MaybeFlush();
+  }
+  if (options.json) buffer += "]\n";
+  output.Flush();
+  return anyFailed || output.Failed() ? kExitFileFailed : kExitOk;
+}
+
+}  // namespace kelmarin::lister

@@ -1,0 +1,26 @@
+#pragma once
+// kelmarin-exif's work on its files: the metadata rows (or the information panel's labels) of each
+// file, written as text or as one JSON document.
+
+#include <QLocale>
+#include <cstdio>
+
+#include "ListerOptions.h"
+
+namespace kelmarin {
+class Definitions;
+}
+
+namespace kelmarin::lister {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFileFailed = 1;  // at least one file could not be read
+inline constexpr int kExitCannotStart = 2;  // definition file or command line unusable
+
+// Lists every file of the options to `out`; a file that cannot be read gets the line
+// "Fehler <number>: <path>" on `err` and is otherwise left out (JSON: an object with its error).
+// Returns kExitOk or kExitFileFailed (also when writing `out` failed).
+int ListFiles(const ListerOptions& options, const Definitions& definitions, const QLocale& locale,
+              std::FILE* out, std::FILE* err);
+
+}  // namespace kelmarin::lister

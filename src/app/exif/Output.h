@@ -1,0 +1,48 @@
+#pragma once
+// Buffered standard output for kelmarin-exif: one growing buffer written in large blocks (never a
+// flush per row), and the two escapings of the output forms.
+
+#include <QString>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace kelmarin::lister {
+
+class Output {
+ public:
+  explicit Output(std::FILE* target) : file(target) {}
+  ~Output() { Flush(); }
+  Output(const Output&) = delete;
+  Output& operator=(const Output&) = delete;
+
+  std::string& Buffer() { return buffer; }
+  // Writes the buffer when it has grown past the block size (memory stays flat over many files).
+  void MaybeFlush() {
+    if (buffer.size() >= kBlock) Flush();
+  }
+  void Flush();
+  bool Failed() const { return failed; }
+
+ private:
+  static constexpr std::size_t kBlock = 256 * 1024;
+  std::FILE* file;
+  std::string buffer;
+  bool failed = false;
+};
+
+// Text form of one column value: a TAB becomes \t, a line feed \n, a carriage return \r, a
+// backslash \\, any other control character below 0x20 \xHH (two hex digits); everything else is
+// the UTF-8 text unchanged.
+void AppendEscapedText(std::string& out, std::string_view utf8);
+void AppendEscapedText(std::string& out, const QString& text);
+
+// A path as given, with only its control characters escaped as in AppendEscapedText (a backslash
+// stays: it separates folders on Windows).
+void AppendEscapedPath(std::string& out, std::string_view bytes);
+
+// A JSON string literal, quotes included (RFC 8259 escapes; the input must be valid UTF-8).
+void AppendJsonString(std::string& out, std::string_view utf8);
+void AppendJsonString(std::string& out, const QString& text);
+
+}  // namespace kelmarin::lister

@@ -201,5 +201,24 @@ TEST_F(DefinitionFile, EnumeratedTagsHaveValueNamesInEveryTable) {
   }
 }
 
+// Value names belong to their table; the thumbnail repeats those of the main image and must not
+// drift from them.
+TEST_F(DefinitionFile, ThumbnailRepeatsTheMainValueNames) {
+  ASSERT_NE(definitions, nullptr);
+  for (std::int32_t tag : {0x00FE, 0x00FF, 0x0103, 0x0106, 0x0112, 0x011C, 0x0128, 0x0213}) {
+    const ExifTag* main = Defs().FindTag(0, kSectionMain, tag, 0);
+    const ExifTag* thumbnail = Defs().FindTag(0, kSectionThumbnail, tag, 0);
+    ASSERT_NE(main, nullptr) << "tag " << tag;
+    ASSERT_NE(thumbnail, nullptr) << "tag " << tag;
+    EXPECT_EQ(main->fmt, thumbnail->fmt) << "tag " << tag;
+    ASSERT_EQ(main->inqnicecount(), thumbnail->inqnicecount()) << "tag " << tag;
+    EXPECT_GT(main->inqnicecount(), 0) << "tag " << tag;
+    for (int i = 1; i <= main->inqnicecount(); ++i) {
+      EXPECT_EQ(main->inqnice(i).id, thumbnail->inqnice(i).id) << "tag " << tag;
+      EXPECT_EQ(main->inqnice(i).bezeichnung, thumbnail->inqnice(i).bezeichnung) << "tag " << tag;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kelmarin

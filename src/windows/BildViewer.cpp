@@ -94,6 +94,7 @@ void BildViewer::resizeEvent(QResizeEvent* event) {
 
 void BildViewer::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
+  setMinimumSize(MinimumViewerSize());  // the screen it opens on may differ from the first guess
   viewer_open = true;
 }
 

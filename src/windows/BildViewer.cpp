@@ -46,6 +46,7 @@ BildViewer::BildViewer(QWidget* owner)
       vscroll(new QScrollBar(Qt::Vertical, this)) {
   setObjectName(QStringLiteral("Bild"));
   setWindowTitle(QStringLiteral("Bildname"));
+  setAttribute(Qt::WA_QuitOnClose, false);  // the main window alone decides when the program ends
   rahmen->setObjectName(QStringLiteral("Bild_rahmen"));
   hscroll->setObjectName(QStringLiteral("Bild_hscroll"));
   vscroll->setObjectName(QStringLiteral("Bild_vscroll"));

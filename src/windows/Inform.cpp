@@ -68,6 +68,7 @@ Inform::Inform(QWidget* owner)
 
   auto* picIcon = NewLabel(this, QStringLiteral("picIcon"), QString());
   picIcon->setPixmap(windowIcon().pixmap(32, 32));
+  picIcon->setVisible(!picIcon->pixmap().isNull());
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(picIcon, 0, 0, 2, 1, Qt::AlignTop);
@@ -88,7 +89,8 @@ Inform::Inform(QWidget* owner)
 
 void Inform::FillComponents() {
   for (const ComponentRow& row : ComponentRows()) {
-    new QTreeWidgetItem(versionInfo, {row.komponente, row.version});
+    auto* item = new QTreeWidgetItem(versionInfo, {row.komponente, row.version});
+    item->setToolTip(1, row.version);  // long system texts do not fit the column
   }
 }
 

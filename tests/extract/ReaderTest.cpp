@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "SampleExif.h"
 #include "TiffBuilder.h"
 #include "extract/MetadataReader.h"
 
@@ -107,6 +108,21 @@ TEST(Iptc, TruncatedBlocks) {
     const std::vector<std::uint8_t> part(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
     ImageMetadata image = ReadIptc(part);
     EXPECT_EQ(image.IptcCount(), size > numberAt ? 1 : 0) << size;
+  }
+}
+
+TEST(ReadExifBlock, TypicalCameraBlockInBothByteOrders) {
+  for (ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+    const auto block = test::SampleCameraApp1(order);
+    ImageMetadata image;
+    ReadExifBlock(image, block, nullptr);
+    EXPECT_EQ(image.camera_id, 4);
+    EXPECT_EQ(image.ExifCount(1), 13 + 31 + 2);
+    EXPECT_EQ(image.ExifCount(2), 6);
+    EXPECT_EQ(image.ExifCount(3), 24);
+    EXPECT_EQ(image.ExifCount(4), 10);
+    EXPECT_EQ(image.ExifTag(3, 0x4001)->inhalt.size(), 1250u);
+    EXPECT_EQ(std::get<std::string>(image.ExifTag(4, 0x0002)->inhalt[2]), "2212/100");
   }
 }
 

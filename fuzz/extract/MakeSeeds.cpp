@@ -1,0 +1,108 @@
+// Writes the seed corpus of the extraction fuzz targets: a typical camera block in both byte
+// orders, one small block per makernote row, XMP, IPTC resources, comments and PNG texts.
+//   extract_fuzz_seeds <corpus folder>   (creates <folder>/fuzz_metadata and <folder>/fuzz_iptc)
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "FuzzInput.h"
+#include "SampleExif.h"
+#include "extract/ExifBlock.h"
+
+namespace {
+
+using kelmarin::ByteOrder;
+using kelmarin::fuzz::AppendRecord;
+using kelmarin::fuzz::Piece;
+using namespace kelmarin::test;
+
+void Write(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(file, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The TIFF part of an APP1 marker (the target adds marker header and "Exif\0\0").
+std::span<const std::uint8_t> TiffPart(const std::vector<std::uint8_t>& app1) {
+  return std::span(app1).subspan(10);
+}
+
+std::vector<std::uint8_t> MakerBlock(const kelmarin::MakerRow& row, ByteOrder order) {
+  TiffBuilder tiff(order);
+  const std::string make(row.makeWord);
+  const std::string model =
+      row.models.empty() ? "Model 1" : "COOLPIX " + std::string(row.models.front()) + "0";
+  const std::uint32_t makeAt = tiff.AppendText(make + '\0');
+  const std::uint32_t modelAt = tiff.AppendText(model + '\0');
+  std::vector<std::uint8_t> prefix = Bytes(row.text);
+  if (row.directory == kelmarin::MakerDirectory::LittleEndianLink)
+    prefix = Cat({Bytes("FUJIFILM"), {12, 0, 0, 0}});
+  prefix.resize(std::max<std::size_t>(prefix.size(), static_cast<std::size_t>(row.directoryOffset)), 0);
+  const std::uint32_t note = tiff.Append(prefix);
+  if (row.littleEndian) tiff.SetOrder(ByteOrder::LittleEndian);
+  tiff.AddDirectory({tiff.Short(0x0001, 1), tiff.Ascii(0x0002, "Makernote text"), tiff.Long(0x0003, 0)});
+  tiff.SetOrder(order);
+  const std::uint32_t exif = tiff.AddDirectory({tiff.At(0x927C, 7, tiff.Size() - note, note)});
+  tiff.SetFirstDirectory(tiff.AddDirectory(
+      {tiff.At(0x010F, 2, static_cast<std::uint32_t>(make.size() + 1), makeAt),
+       tiff.At(0x0110, 2, static_cast<std::uint32_t>(model.size() + 1), modelAt), tiff.Long(0x8769, exif)}));
+  return tiff.App1();
+}
+
+std::vector<std::uint8_t> IptcData() {
+  return IptcResource(
+      Cat({Dataset(0, "\x00\x04"), Dataset(25, "Baum"), Dataset(25, "Wald"), Dataset(120, "Titel")}), "IPTC");
+}
+
+void MetadataSeeds(const std::filesystem::path& folder) {
+  std::filesystem::create_directories(folder);
+  for (ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+    const char* name = order == ByteOrder::BigEndian ? "MM" : "II";
+    std::vector<std::uint8_t> seed;
+    AppendRecord(seed, Piece::ExifPayload, TiffPart(SampleCameraApp1(order)));
+    const auto iptc = IptcData();
+    AppendRecord(seed, Piece::IptcPayload, iptc);
+    AppendRecord(seed, Piece::Comment, Bytes("Kommentar"));
+    AppendRecord(seed, Piece::Comment, {});
+    Write(folder / (std::string("camera_") + name), seed);
+    int index = 0;
+    for (const kelmarin::MakerRow& row : kelmarin::MakerTable()) {
+      std::vector<std::uint8_t> one;
+      AppendRecord(one, Piece::App1Raw, MakerBlock(row, order));
+      Write(folder / ("maker" + std::to_string(++index) + "_" + std::string(row.makeWord) + "_" + name), one);
+    }
+  }
+  std::vector<std::uint8_t> xmp;
+  AppendRecord(xmp, Piece::App1Raw, Bytes("\xFF\xE1\x00\x30http://ns.adobe.com/xap/1.0/\0<x:xmpmeta/>"));
+  AppendRecord(xmp, Piece::OtherMarker, Bytes("\xE2\x00\x10ICC_PROFILE"));
+  Write(folder / "xmp", xmp);
+  std::vector<std::uint8_t> png;
+  AppendRecord(png, Piece::PngText, Bytes(std::string_view("Title\0Bild", 10)));
+  AppendRecord(png, Piece::PngText, Bytes(std::string_view("TITLE\0Neu", 9)));
+  AppendRecord(png, Piece::PngText, Bytes("Comment"));
+  Write(folder / "png_texts", png);
+}
+
+void IptcSeeds(const std::filesystem::path& folder) {
+  std::filesystem::create_directories(folder);
+  Write(folder / "keywords", IptcData());
+  Write(folder / "two_resources",
+        Cat({IptcResource(Dataset(5, "eins")), IptcResource(Dataset(5, "zwei"), "abc")}));
+  Write(folder / "extended_length",
+        IptcResource(Cat({Dataset(5, "x"), {0x1C, 2, 120, 0x80, 0x02, 0x00, 0x01, 'y'}})));
+  Write(folder / "large", IptcResource(Dataset(120, std::string(40000, 't'))));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: extract_fuzz_seeds <corpus folder>\n");
+    return 2;
+  }
+  const std::filesystem::path folder = argv[1];
+  MetadataSeeds(folder / "fuzz_metadata");
+  IptcSeeds(folder / "fuzz_iptc");
+  return 0;
+}

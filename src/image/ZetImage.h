@@ -20,8 +20,19 @@ class Reporter;
 
 // Image type codes.
 enum ImageType : std::int32_t {
-  kTypeUnknown = 0, kTypeBmp = 1, kTypeMetafile = 2, kTypeGif = 3, kTypeJpeg = 4, kTypeJpeg2000 = 5,
-  kTypePcd = 6, kTypePcx = 7, kTypePng = 8, kTypePsd = 9, kTypeRaw = 10, kTypeTga = 11, kTypeTiff = 12,
+  kTypeUnknown = 0,
+  kTypeBmp = 1,
+  kTypeMetafile = 2,
+  kTypeGif = 3,
+  kTypeJpeg = 4,
+  kTypeJpeg2000 = 5,
+  kTypePcd = 6,
+  kTypePcx = 7,
+  kTypePng = 8,
+  kTypePsd = 9,
+  kTypeRaw = 10,
+  kTypeTga = 11,
+  kTypeTiff = 12,
 };
 
 // An error raised by GetImageDims, ReadImage or ResizeImage: codec code + 1000, the operation's
@@ -53,9 +64,9 @@ class ZetImage {
   // reporter: where load and show report failures (may be null: nothing is shown).
   explicit ZetImage(const Definitions* definitions = nullptr, Reporter* reporter = nullptr);
 
-  std::string filename;          // as passed to load (UTF-8 / the platform's bytes)
+  std::string filename;  // as passed to load (UTF-8 / the platform's bytes)
   std::int32_t imagetype = kTypeUnknown;
-  std::int32_t Elapsed = 0;      // milliseconds of the last successful load
+  std::int32_t Elapsed = 0;  // milliseconds of the last successful load
   std::int32_t Breite = 0;
   std::int32_t Höhe = 0;
 
@@ -66,19 +77,23 @@ class ZetImage {
   // Decodes the file, timed. 0 loaded, 2 failed (the reporter has shown "Fehler N\nReadImgage: file").
   std::int32_t load(const std::string& dateiname, std::int32_t bildtyp, std::int32_t& b, std::int32_t& h,
                     std::int32_t& ladezeit);
-  // Draws the pixels scaled and centred into the box. 1 drawn, 2 drawing failed (reported).
-  // Callers ensure Breite and Höhe are non-zero.
+  // Draws the pixels scaled and centred into the box. 1 drawn, 2 drawing failed (reported:
+  // "Fehler N\nISDrawRGB: file"; also when the scaled pixels cannot be had). An object without
+  // pixels (its load failed) clears the box and returns 2 without a message.
   std::int32_t show(PictureBox& pic);
 
   // Dimensions without decoding pixels where the format allows (JPEG: header up to the first scan;
-  // PNG: header); for JPEG and PNG also the markers or texts, so that the metadata can be read.
-  // Type 0 is guessed from the content and written back.
+  // PNG: header and text chunks); for JPEG and PNG also the markers or texts, so that the metadata
+  // can be read. Type 0 is guessed from the content and written back. Sets filename and imagetype;
+  // metafiles and Photo CD are decoded whole and the pixels dropped.
   std::optional<ImageError> GetImageDims(const std::string& dateiname, std::int32_t& bildtyp,
                                          std::int32_t& breite, std::int32_t& höhe);
-  // Decodes the whole file into pixels.
+  // Decodes the whole file into pixels (Format_RGB888). On failure pixels is null and both sizes 0.
   std::optional<ImageError> ReadImage(const std::string& dateiname, std::int32_t bildtyp, QImage& pixels,
                                       std::int32_t& breite, std::int32_t& höhe);
-  // Scales 24-bit pixels to zDimX x zDimY. Same size: the source is shared, not copied.
+  // Scales 24-bit pixels to zDimX x zDimY. Same size: the source is shared, not copied. Smaller in
+  // both directions: area averaging (filter -1 → mode 15, 0..13 → itself, else 14; mode 0 is nearest
+  // neighbour); otherwise smooth interpolation (mode 16). A size that cannot be had → 1000 "GlobalAlloc".
   static std::optional<ImageError> ResizeImage(const QImage& source, std::int32_t zDimX, std::int32_t zDimY,
                                                QImage& target, std::int32_t filter);
 
@@ -104,6 +119,8 @@ class ZetImage {
   std::int32_t ImageCommentCount() { return meta.ImageCommentCount(); }
 
  private:
+  void Report(const std::string& text);
+
   const Definitions* definitions;
   Reporter* reporter;
   ImageMetadata meta;

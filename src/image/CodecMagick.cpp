@@ -1,0 +1,159 @@
+// BMP, PCX, Photo CD, PSD, TGA and WMF through ImageMagick 6's Magick++.
+//
+// The file is handed to Magick as bytes with its format named, never as a file name: Magick would
+// otherwise guess the format from the content and treat names with "|", "[" or a "format:" prefix
+// specially. Every Magick exception is caught here. Pixels are read after converting to true colour
+// (palette images and Photo CD's YCC come out wrong otherwise); transparency is laid on white.
+
+#include <Magick++.h>
+
+#include <mutex>
+#include <vector>
+
+#include "image/Backends.h"
+
+namespace kelmarin::codec {
+
+namespace {
+
+// Files read whole into memory for Magick; larger ones are refused.
+constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
+
+const char* FormatName(MagickFormat format) {
+  switch (format) {
+    case MagickFormat::kBmp:
+      return "BMP";
+    case MagickFormat::kPcx:
+      return "PCX";
+    case MagickFormat::kPcd:
+      return "PCD";
+    case MagickFormat::kPsd:
+      return "PSD";
+    case MagickFormat::kTga:
+      return "TGA";
+    case MagickFormat::kWmf:
+      return "WMF";
+  }
+  return "";
+}
+
+constexpr const char* kNeededCoders[] = {"BMP", "PCX", "PCD", "PSD", "TGA", "WMF"};
+
+bool Initialise() {
+  try {
+    Magick::InitializeMagick(nullptr);
+    // Pixels that do not fit in memory fail instead of spilling into temporary files.
+    Magick::ResourceLimits::disk(0);
+    Magick::ResourceLimits::width(1'000'000);
+    Magick::ResourceLimits::height(1'000'000);
+    for (const char* coder : kNeededCoders) {
+      if (!Magick::CoderInfo(coder).isReadable()) return false;
+    }
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+Code ToCode(const Magick::Exception& e) {
+  if (dynamic_cast<const Magick::ErrorResourceLimit*>(&e) != nullptr) return kNoMemory;
+  return kCorrupt;
+}
+
+// Reads (or pings) the first image of the bytes as `format`. A warning that the data is damaged
+// counts as failure; other warnings (unknown tags and the like) do not.
+Code Read(std::FILE* file, MagickFormat format, bool ping, Magick::Image& image) {
+  if (!InitMagick()) return kNoLibrary;
+  std::vector<std::uint8_t> bytes;
+  if (const Code code = ReadAll(file, kMaxFileBytes, bytes); code != kOk) return code;
+  if (bytes.empty()) return kCorrupt;
+  try {
+    const Magick::Blob blob(bytes.data(), bytes.size());
+    bytes = {};
+    image.quiet(false);
+    // The first image only: PSD's composite without its layers. Photo CD stores several
+    // resolutions as "scenes"; the base resolution (768 × 512) is scene 3.
+    image.subImage(format == MagickFormat::kPcd ? 3 : 0);
+    image.subRange(1);
+    image.backgroundColor(Magick::Color("white"));
+    image.magick(FormatName(format));
+    if (ping) {
+      image.ping(blob);
+    } else {
+      image.read(blob);
+    }
+  } catch (const Magick::WarningCorruptImage&) {
+    return kCorrupt;
+  } catch (const Magick::Warning&) {
+    // The image was read; a warning about it is no reason to refuse it.
+  } catch (const Magick::Exception& e) {
+    return ToCode(e);
+  } catch (const std::bad_alloc&) {
+    return kNoMemory;
+  } catch (const std::exception&) {
+    return kCorrupt;
+  }
+  return image.columns() > 0 && image.rows() > 0 ? kOk : kCorrupt;
+}
+
+Code Export(Magick::Image& image, QImage& pixels) {
+  const std::size_t width = image.columns(), height = image.rows();
+  QImage out;
+  if (const Code code = AllocateRgb(static_cast<std::int64_t>(width), static_cast<std::int64_t>(height), out);
+      code != kOk) {
+    return code;
+  }
+  if (image.matte()) image.alphaChannel(MagickCore::RemoveAlphaChannel);  // onto the white background
+  image.type(Magick::TrueColorType);
+  if (static_cast<std::size_t>(out.bytesPerLine()) == width * 3) {
+    image.write(0, 0, width, height, "RGB", Magick::CharPixel, out.bits());
+  } else {
+    for (std::size_t y = 0; y < height; ++y) {
+      image.write(0, static_cast<::ssize_t>(y), width, 1, "RGB", Magick::CharPixel,
+                  out.scanLine(static_cast<int>(y)));
+    }
+  }
+  pixels = std::move(out);
+  return kOk;
+}
+
+}  // namespace
+
+bool InitMagick() {
+  static std::once_flag once;
+  static bool ready = false;
+  std::call_once(once, [] { ready = Initialise(); });
+  return ready;
+}
+
+std::string MagickComponentName() {
+  return "ImageMagick (Magick++)";
+}
+
+Code DecodeMagick(std::FILE* file, MagickFormat format, QImage& pixels) {
+  pixels = QImage();
+  Magick::Image image;
+  if (const Code code = Read(file, format, false, image); code != kOk) return code;
+  if (std::int64_t(image.columns()) * std::int64_t(image.rows()) > kMaxPixels) return kNoMemory;
+  try {
+    // ImageMagick 6 already turns bottom-up TGA rows upright while reading; its orientation
+    // attribute only records how the file stored them, so the image is not auto-oriented again.
+    return Export(image, pixels);
+  } catch (const Magick::Exception& e) {
+    pixels = QImage();
+    return ToCode(e);
+  } catch (const std::bad_alloc&) {
+    pixels = QImage();
+    return kNoMemory;
+  }
+}
+
+Code MagickDimensions(std::FILE* file, MagickFormat format, Size& size) {
+  Magick::Image image;
+  if (const Code code = Read(file, format, true, image); code != kOk) return code;
+  if (image.columns() > INT32_MAX || image.rows() > INT32_MAX) return kCorrupt;
+  size = {static_cast<std::int32_t>(image.columns()), static_cast<std::int32_t>(image.rows())};
+  return kOk;
+}
+
+}  // namespace kelmarin::codec

@@ -1,0 +1,81 @@
+#include "image/Resize.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+namespace kelmarin {
+
+namespace {
+
+// Bounds the rows summed into one 32-bit accumulator: 65535 × 2 rows × 255 stays below 2^32.
+constexpr std::int32_t kMaxBlock = 65535;
+
+void SumBlockColumns(const std::vector<std::uint32_t>& sums, std::int32_t k, std::int32_t sourceWidth,
+                     std::uint64_t rows, std::uint8_t* out, std::int32_t outWidth) {
+  for (std::int32_t ox = 0; ox < outWidth; ++ox) {
+    const std::int32_t x0 = ox * k;
+    const std::int32_t x1 = ox == outWidth - 1 ? sourceWidth : x0 + k;
+    std::uint64_t r = 0, g = 0, b = 0;
+    for (std::int32_t x = x0; x < x1; ++x) {
+      r += sums[3 * static_cast<std::size_t>(x)];
+      g += sums[3 * static_cast<std::size_t>(x) + 1];
+      b += sums[3 * static_cast<std::size_t>(x) + 2];
+    }
+    const std::uint64_t count = rows * static_cast<std::uint64_t>(x1 - x0);
+    out[3 * ox] = static_cast<std::uint8_t>((r + count / 2) / count);
+    out[3 * ox + 1] = static_cast<std::uint8_t>((g + count / 2) / count);
+    out[3 * ox + 2] = static_cast<std::uint8_t>((b + count / 2) / count);
+  }
+}
+
+QImage ToRgb888(QImage image) {
+  if (image.isNull() || image.format() == QImage::Format_RGB888) return image;
+  return image.convertToFormat(QImage::Format_RGB888);
+}
+
+}  // namespace
+
+QImage BoxReduce(const QImage& source, std::int32_t k) {
+  k = std::clamp(k, 1, kMaxBlock);
+  const std::int32_t width = source.width(), height = source.height();
+  const std::int32_t outWidth = std::max(1, width / k), outHeight = std::max(1, height / k);
+  QImage out(outWidth, outHeight, QImage::Format_RGB888);
+  if (out.isNull()) return out;
+  const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+  std::vector<std::uint32_t> sums;
+  try {
+    sums.resize(rowBytes);
+  } catch (const std::bad_alloc&) {
+    return QImage();
+  }
+  for (std::int32_t oy = 0; oy < outHeight; ++oy) {
+    const std::int32_t y0 = oy * k;
+    const std::int32_t y1 = oy == outHeight - 1 ? height : y0 + k;
+    std::fill(sums.begin(), sums.end(), 0u);
+    std::uint32_t* const acc = sums.data();
+    for (std::int32_t y = y0; y < y1; ++y) {
+      const std::uint8_t* in = source.constScanLine(y);
+      for (std::size_t i = 0; i < rowBytes; ++i) acc[i] += in[i];  // vectorises: one pass over the source
+    }
+    SumBlockColumns(sums, k, width, static_cast<std::uint64_t>(y1 - y0), out.scanLine(oy), outWidth);
+  }
+  return out;
+}
+
+QImage ScaleRgb(const QImage& source, std::int32_t width, std::int32_t height, std::int32_t mode) {
+  if (source.isNull() || width <= 0 || height <= 0) return QImage();
+  if (mode == kResizeNearest) {
+    return ToRgb888(source.scaled(width, height, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+  }
+  QImage start = source;
+  if (mode != kResizeSmooth) {
+    // Whole blocks first, keeping at least twice the target size for the interpolation that follows.
+    const std::int32_t k = std::min(source.width() / width, source.height() / height) / 2;
+    if (k >= 2) start = BoxReduce(source, k);
+    if (start.isNull()) return start;
+  }
+  return ToRgb888(start.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+}
+
+}  // namespace kelmarin

@@ -1,0 +1,141 @@
+// Damaged, empty, foreign and unreadable files of every format: load reports "Fehler N" and returns
+// 2, GetImageDims returns an error; nothing crashes, hangs or ends the process.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "ImageTestSupport.h"
+
+namespace kelmarin::test {
+namespace {
+
+using samples::Landscape;
+
+// Loads `path` as `type` and expects exactly the failure message of load.
+void ExpectLoadFails(const std::string& path, std::int32_t type) {
+  RecordingReporter reporter;
+  ZetImage image(nullptr, &reporter);
+  image.Elapsed = 77;
+  std::int32_t b = -1, h = -1, t = -1;
+  EXPECT_EQ(image.load(path, type, b, h, t), 2);
+  EXPECT_EQ(b, 0);
+  EXPECT_EQ(h, 0);
+  EXPECT_EQ(t, 77);  // the load time is left as it was
+  EXPECT_TRUE(image.pixels().isNull());
+  ASSERT_EQ(reporter.messages.size(), 1u);
+  const Message& m = reporter.messages[0];
+  EXPECT_EQ(m.caption, "Kelmarin");
+  EXPECT_EQ(m.text.rfind("Fehler 100", 0), 0u) << m.text;
+  EXPECT_NE(m.text.find("\nReadImgage: " + path), std::string::npos) << m.text;
+}
+
+std::vector<std::uint8_t> Garbage(std::size_t size, std::uint32_t seed) {
+  std::vector<std::uint8_t> bytes(size);
+  for (auto& b : bytes) {
+    seed = seed * 1664525u + 1013904223u;
+    b = static_cast<std::uint8_t>(seed >> 24);
+  }
+  return bytes;
+}
+
+TEST(BadInput, TruncatedFilesOfEveryFormat) {
+  ScratchFolder folder;
+  for (const std::string& format : AllFormats()) {
+    SCOPED_TRACE(format);
+    const std::string whole = folder.Path("whole." + format);
+    const bool pcd = format == "pcd";
+    WriteImageFile(whole, format, Landscape(pcd ? 768 : 96, pcd ? 512 : 64));
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(whole);
+    std::vector<std::size_t> keeps = {bytes.size() / 2, std::size_t{30}};
+    // A PSD file holds the picture twice, as layer and as composite at the end; cut within the
+    // composite it is still read whole from the layer, which is right.
+    if (format != "psd") keeps.push_back(bytes.size() * 9 / 10);
+    for (const std::size_t keep : keeps) {
+      SCOPED_TRACE(keep);
+      const std::string cut = folder.Path("cut-" + std::to_string(keep) + "." + format);
+      WriteFileBytes(
+          cut, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(keep)));
+      ExpectLoadFails(cut, TypeCode(format));
+    }
+  }
+}
+
+TEST(BadInput, EmptyGarbageAndForeignFilesOfEveryType) {
+  ScratchFolder folder;
+  const std::string empty = folder.Path("empty");
+  WriteFileBytes(empty, {});
+  const std::string garbage = folder.Path("garbage");
+  WriteFileBytes(garbage, Garbage(5000, 7));
+  const std::string png = folder.Path("really-a-png");
+  WriteImageFile(png, "png", Landscape(32, 32));
+  const std::string jpg = folder.Path("really-a-jpg");
+  WriteImageFile(jpg, "jpg", Landscape(32, 32));
+  for (std::int32_t type = 1; type <= 12; ++type) {
+    SCOPED_TRACE(type);
+    ExpectLoadFails(empty, type);
+    ExpectLoadFails(garbage, type);
+    ExpectLoadFails(type == kTypePng ? jpg : png, type);
+    ZetImage image;
+    std::int32_t t = type, w = 0, h = 0;
+    EXPECT_TRUE(image.GetImageDims(garbage, t, w, h));
+    EXPECT_TRUE(image.GetImageDims(empty, t, w, h));
+  }
+  ExpectLoadFails(empty, kTypeUnknown);
+  ExpectLoadFails(garbage, kTypeUnknown);
+}
+
+TEST(BadInput, JpegWithGarbageAfterItsHeader) {
+  ScratchFolder folder;
+  const std::string path = folder.Path("scan.jpg");
+  WriteImageFile(path, "jpg", Landscape(64, 64));
+  std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+  const std::vector<std::uint8_t> noise = Garbage(bytes.size() / 2, 3);
+  std::copy(noise.begin(), noise.end(), bytes.end() - static_cast<std::ptrdiff_t>(noise.size()) - 2);
+  WriteFileBytes(path, bytes);
+  // libjpeg may recover from damaged entropy data; it must not crash, and a failure is reported.
+  RecordingReporter reporter;
+  ZetImage image(nullptr, &reporter);
+  std::int32_t b = 0, h = 0, t = 0;
+  const std::int32_t status = image.load(path, kTypeJpeg, b, h, t);
+  EXPECT_TRUE(status == 0 || status == 2);
+  EXPECT_EQ(reporter.messages.size(), status == 2 ? 1u : 0u);
+}
+
+TEST(BadInput, HugeDimensionsAreRefusedBeforeAnyPixelMemory) {
+  ScratchFolder folder;
+  // A GIF header claiming 65535 × 65535 pixels, then nothing.
+  const std::string gif = folder.Path("huge.gif");
+  WriteFileBytes(gif, {'G', 'I',  'F', '8', '9', 'a', 0xFF, 0xFF, 0xFF, 0xFF, 0, 0,
+                       0,   0x2C, 0,   0,   0,   0,   0xFF, 0xFF, 0xFF, 0xFF, 0, 8});
+  ExpectLoadFails(gif, kTypeGif);
+  RecordingReporter reporter;
+  ZetImage image(nullptr, &reporter);
+  std::int32_t b = 0, h = 0, t = 0;
+  image.load(gif, kTypeGif, b, h, t);
+  ASSERT_EQ(reporter.messages.size(), 1u);
+  EXPECT_EQ(reporter.messages[0].text.substr(0, 11), "Fehler 1004");
+}
+
+TEST(BadInput, FoldersFifosAndMissingFilesCannotBeOpened) {
+  ScratchFolder folder;
+  const std::string fifo = folder.Path("pipe.jpg");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {folder.Path(""), fifo, folder.Path("missing.jpg"), std::string()}) {
+    SCOPED_TRACE(path);
+    RecordingReporter reporter;
+    ZetImage image(nullptr, &reporter);
+    std::int32_t b = 0, h = 0, t = 0;
+    EXPECT_EQ(image.load(path, kTypeJpeg, b, h, t), 2);
+    ASSERT_EQ(reporter.messages.size(), 1u);
+    EXPECT_EQ(reporter.messages[0].text, "Fehler 1001\nReadImgage: " + path);
+    std::int32_t type = kTypeJpeg;
+    const std::optional<ImageError> error = image.GetImageDims(path, type, b, h);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->number, 1001);
+    EXPECT_EQ(error->source, "GetImageDims");
+    EXPECT_EQ(error->description, "IS_OpenFileSource");
+  }
+}
+
+}  // namespace
+}  // namespace kelmarin::test

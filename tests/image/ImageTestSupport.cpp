@@ -1,0 +1,82 @@
+#include "ImageTestSupport.h"
+
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace kelmarin::test {
+
+ScratchFolder::ScratchFolder() {
+  const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+  const std::string name =
+      info != nullptr ? std::string(info->test_suite_name()) + "." + info->name() : "image";
+  folder = std::filesystem::temp_directory_path() / ("kelmarin-image-" + std::to_string(getpid())) / name;
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code error;
+  std::filesystem::remove_all(folder, error);
+}
+
+void WriteImageFile(const std::string& path, const std::string& format, const samples::RgbImage& image) {
+  bool ok = false;
+  if (format == "jpg") ok = samples::WriteJpeg(path, image, 95);
+  if (format == "png") ok = samples::WritePng(path, image);
+  if (format == "gif") ok = samples::WriteMagick(path, "GIF", image);
+  if (format == "bmp") ok = samples::WriteMagick(path, "BMP3", image);
+  if (format == "pcx") ok = samples::WriteMagick(path, "PCX", image);
+  if (format == "psd") ok = samples::WriteMagick(path, "PSD", image);
+  if (format == "tga") ok = samples::WriteMagick(path, "TGA", image);
+  if (format == "tif") ok = samples::WriteMagick(path, "TIFF", image);
+  if (format == "pcd") ok = samples::WriteMagick(path, "PCD", image);
+  if (format == "dng") ok = samples::WriteDng(path, image, "Kelmarin", "Test");
+  if (format == "wmf") ok = samples::WriteBytes(path, samples::MakeWmf(image.width, image.height, ""));
+  if (format == "emf") ok = samples::WriteBytes(path, samples::MakeEmf(image.width, image.height));
+  ASSERT_TRUE(ok) << "cannot write " << format << " to " << path;
+}
+
+std::int32_t TypeCode(const std::string& format) {
+  if (format == "bmp") return kTypeBmp;
+  if (format == "wmf" || format == "emf") return kTypeMetafile;
+  if (format == "gif") return kTypeGif;
+  if (format == "jpg") return kTypeJpeg;
+  if (format == "pcd") return kTypePcd;
+  if (format == "pcx") return kTypePcx;
+  if (format == "png") return kTypePng;
+  if (format == "psd") return kTypePsd;
+  if (format == "dng") return kTypeRaw;
+  if (format == "tga") return kTypeTga;
+  if (format == "tif") return kTypeTiff;
+  return kTypeUnknown;
+}
+
+const std::vector<std::string>& AllFormats() {
+  static const std::vector<std::string> formats = {"jpg", "png", "gif", "bmp", "pcx", "psd",
+                                                   "tga", "tif", "pcd", "dng", "wmf", "emf"};
+  return formats;
+}
+
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void ExpectPixel(const QImage& image, int x, int y, int r, int g, int b, int tolerance) {
+  ASSERT_FALSE(image.isNull());
+  ASSERT_EQ(image.format(), QImage::Format_RGB888);
+  ASSERT_TRUE(image.valid(x, y)) << x << "," << y;
+  const std::uint8_t* p = image.constScanLine(y) + 3 * x;
+  EXPECT_NEAR(p[0], r, tolerance) << "red at " << x << "," << y;
+  EXPECT_NEAR(p[1], g, tolerance) << "green at " << x << "," << y;
+  EXPECT_NEAR(p[2], b, tolerance) << "blue at " << x << "," << y;
+}
+
+}  // namespace kelmarin::test

@@ -44,12 +44,13 @@ struct WindowLayout {
   friend bool operator==(const WindowLayout&, const WindowLayout&) = default;
 };
 
-// The window's layout fields: size at the last layout pass, minimum tree size.
+// The window's layout fields: size at the last layout pass, minimum tree size. All 0 until the
+// start-up sets them (a start-up that ends early leaves them so).
 struct LayoutState {
   std::int32_t prevWidth = 0;
   std::int32_t prevHeight = 0;
-  std::int32_t minTreeWidth = 4560;  // width of the frame Rahmen_Dateifilter
-  std::int32_t minTreeHeight = kMinTreeHeight;
+  std::int32_t minTreeWidth = 0;  // the width of the frame Rahmen_Dateifilter, set by the caller
+  std::int32_t minTreeHeight = 0;
 };
 
 // System measures in twips: S the width of a vertical scroll bar, F the width of a fixed dialog frame.

@@ -17,6 +17,7 @@ struct Window {
 
   Window() {
     layout.fileListHasColumn = true;
+    state.minTreeWidth = 4560;
     RestoreStartSizes(layout, state, layout.tree.width, width, height, height, 19200, 14400);
     Resize(width, height);
   }
@@ -30,6 +31,7 @@ struct Window {
 TEST(RestoreStartSizes, FirstStartKeepsDesignAndRaisesTree) {
   WindowLayout layout;
   LayoutState state;
+  state.minTreeWidth = 4560;
   const auto sizes = RestoreStartSizes(layout, state, 3495.0, 11400, 8625, 8625, 19200, 14400);
   EXPECT_EQ(layout.tree.width, 4560);  // below minTreeWidth (the filter frame)
   EXPECT_EQ(layout.tree.height, 3000);
@@ -47,6 +49,7 @@ TEST(RestoreStartSizes, FirstStartKeepsDesignAndRaisesTree) {
 TEST(RestoreStartSizes, ClampsToScreenAndMinimumAndMaximisesAtScreenSize) {
   WindowLayout layout;
   LayoutState state;
+  state.minTreeWidth = 4560;
   auto sizes = RestoreStartSizes(layout, state, 5000.4, 30000, 20000, 8625, 19200, 14400);
   EXPECT_EQ(layout.tree.width, 5000);
   EXPECT_EQ(sizes.width, 19200);
@@ -108,6 +111,18 @@ TEST(LayoutPass, WiderWindowWidensOnlyTheMetadataList) {
   EXPECT_EQ(c[1], 1750);
   EXPECT_EQ(c[2], c[3]);
   EXPECT_EQ(c[2], (w.layout.exifliste.width - 600 - 1750 - 240 - 90) / 2);
+}
+
+TEST(LayoutPass, BeforeStartUpTheDesignHolds) {
+  // A start-up that ended before the sizes were restored: no minimum, no delta.
+  WindowLayout layout;
+  LayoutState state;
+  state.prevWidth = kDesignClientWidth;
+  state.prevHeight = kDesignClientHeight + kMenu;
+  LayoutPass(layout, state, kDesignClientWidth, kDesignClientHeight + kMenu, kDesignClientWidth,
+             kDesignClientHeight, kMetrics);
+  EXPECT_EQ(layout.tree.height, 2160);
+  EXPECT_EQ(layout.exifliste.left, 3615);
 }
 
 TEST(LayoutPass, NarrowListKeepsItsColumnsAndMinimisedDoesNothing) {

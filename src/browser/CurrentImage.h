@@ -1,0 +1,62 @@
+#pragma once
+// The image being shown and the current-file state: ShowImageInfo loads a file-list entry, draws the
+// preview, sets the five labels and fills the metadata list; OpenViewer shows it at full size.
+
+#include <QLocale>
+#include <QString>
+#include <memory>
+#include <string>
+
+#include "browser/core/FolderListing.h"
+
+class QWidget;
+
+namespace kelmarin {
+
+class Definitions;
+class FilterPanel;
+class InfoPanel;
+class MetadataList;
+class Reporter;
+class ZetImage;
+
+class CurrentImage {
+ public:
+  // The panels are the window's (not owned); definitions and reporter live as long as this object.
+  CurrentImage(FilterPanel& status, InfoPanel& info, MetadataList& list, QWidget* window);
+  ~CurrentImage();
+  CurrentImage(const CurrentImage&) = delete;
+  CurrentImage& operator=(const CurrentImage&) = delete;
+
+  void SetDefinitions(const Definitions* tables) { definitions = tables; }
+  void SetReporter(Reporter* messages) { reporter = messages; }
+
+  // The folder the file list shows (file-system bytes, no trailing "/" except for "/").
+  std::string currentFolder;
+  // The entry last given to ShowImageInfo; width, height and load time from its load (0 when it failed).
+  FileEntry current;
+  // The locale's decimal separator, set by each successful ShowImageInfo.
+  QString decimalSeparator;
+
+  // Loads the entry's file and shows it. A file that cannot be read has been reported by the image;
+  // the preview is then empty, labels and list keep the previous image, the status label is restored.
+  void ShowImageInfo(const FileEntry& entry);
+  // Shows the current image in the viewer window. Nothing happens before any file was shown or after
+  // a failed read.
+  void OpenViewer();
+  // Releases the image (shut-down).
+  void Release();
+
+  ZetImage* Image() const { return image.get(); }
+
+ private:
+  FilterPanel& status;
+  InfoPanel& info;
+  MetadataList& list;
+  QWidget* window;
+  const Definitions* definitions = nullptr;
+  Reporter* reporter = nullptr;
+  std::unique_ptr<ZetImage> image;
+};
+
+}  // namespace kelmarin

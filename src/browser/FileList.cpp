@@ -1,0 +1,107 @@
+#include "browser/FileList.h"
+
+#include <QDate>
+#include <QFile>
+#include <QHeaderView>
+#include <QKeyEvent>
+
+namespace kelmarin {
+
+namespace {
+
+constexpr int kEntryRole = Qt::UserRole + 1;
+
+QString ToolTip(const FileEntry& entry, const QLocale& locale) {
+  const QDate date(entry.modified.year, entry.modified.month, entry.modified.day);
+  return GroupedNumber(locale, entry.size) + QStringLiteral(" Bytes, ") +
+         date.toString(QStringLiteral("dd.MM.yyyy"));
+}
+
+}  // namespace
+
+QString GroupedNumber(const QLocale& locale, std::int64_t value) {
+  QLocale grouped = locale;
+  grouped.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
+  return grouped.toString(static_cast<qlonglong>(value));
+}
+
+FileList::FileList(QWidget* parent) : QTreeWidget(parent) {
+  setObjectName(QStringLiteral("dateiliste"));
+  setColumnCount(1);
+  setHeaderHidden(true);
+  setRootIsDecorated(false);
+  setUniformRowHeights(true);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { emit fileChosen(item); });
+  shownSelection = palette();
+}
+
+void FileList::AddNameColumn() {
+  setHeaderLabels(QStringList(QStringLiteral("Dateiname")));
+  setHeaderHidden(false);
+}
+
+std::int64_t FileList::SetEntries(std::vector<FileEntry> newEntries, const QLocale& locale) {
+  ClearEntries();
+  entries = std::move(newEntries);
+  QList<QTreeWidgetItem*> items;
+  items.reserve(static_cast<qsizetype>(entries.size()));
+  std::int64_t total = 0;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const FileEntry& entry = entries[i];
+    const QByteArray fileName = QByteArray::fromStdString(entry.name + "." + entry.extension);
+    auto* item = new QTreeWidgetItem(QStringList(QFile::decodeName(fileName)));
+    item->setData(0, kEntryRole, static_cast<qulonglong>(i));
+    item->setToolTip(0, ToolTip(entry, locale));
+    items.push_back(item);
+    total += entry.size;
+  }
+  addTopLevelItems(items);
+  return total;
+}
+
+void FileList::ClearEntries() {
+  clear();
+  entries.clear();
+}
+
+const FileEntry* FileList::Entry(const QTreeWidgetItem* item) const {
+  if (item == nullptr || item->treeWidget() != this) return nullptr;
+  const auto index = item->data(0, kEntryRole).toULongLong();
+  return index < entries.size() ? &entries[index] : nullptr;
+}
+
+QTreeWidgetItem* FileList::FindFile(const QByteArray& fileName) const {
+  const std::string wanted = fileName.toStdString();
+  for (int i = 0; i < topLevelItemCount(); ++i) {
+    const FileEntry* entry = Entry(topLevelItem(i));
+    if (entry != nullptr && entry->name + "." + entry->extension == wanted) return topLevelItem(i);
+  }
+  return nullptr;
+}
+
+void FileList::SetHideSelection(bool hide) {
+  QPalette colours = shownSelection;
+  if (hide) {
+    colours.setColor(QPalette::Inactive, QPalette::Highlight,
+                     colours.color(QPalette::Inactive, QPalette::Base));
+    colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     colours.color(QPalette::Inactive, QPalette::Text));
+  }
+  setPalette(colours);
+}
+
+void FileList::SelectItem(QTreeWidgetItem* item) {
+  if (item == nullptr) return;
+  setCurrentItem(item);
+  scrollToItem(item);
+}
+
+void FileList::keyPressEvent(QKeyEvent* event) {
+  QTreeWidgetItem* before = currentItem();
+  QTreeWidget::keyPressEvent(event);
+  QTreeWidgetItem* after = currentItem();
+  if (after != nullptr && after != before) emit fileChosen(after);
+}
+
+}  // namespace kelmarin

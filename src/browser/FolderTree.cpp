@@ -1,0 +1,230 @@
+#include "browser/FolderTree.h"
+
+#include <QFile>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+
+#include "browser/TreeIcons.h"
+#include "browser/core/FolderListing.h"
+
+namespace kelmarin {
+
+namespace {
+
+const QString kDummy = QStringLiteral("Dummy");
+
+// The number shown after "Fehler: " for a failure while adding nodes.
+int FailureCode(std::exception_ptr failure) {
+  try {
+    std::rethrow_exception(failure);
+  } catch (const std::bad_alloc&) {
+    return 7;  // out of memory
+  } catch (...) {
+    return 51;  // internal error
+  }
+}
+
+QIcon FolderIcon() {
+  QIcon icon;
+  const QIcon closed = TreeIcon(QStringLiteral("DriveVerzeichnis"));
+  const QIcon open = TreeIcon(QStringLiteral("DriveVerzeichnisOffen"));
+  for (int size : {16, 24, 32, 48}) {
+    icon.addPixmap(closed.pixmap(size), QIcon::Normal);
+    icon.addPixmap(open.pixmap(size), QIcon::Selected);
+  }
+  return icon;
+}
+
+bool TextLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
+  const int order = QString::compare(a->text(0), b->text(0), Qt::CaseInsensitive);
+  return order != 0 ? order < 0 : a->text(0) < b->text(0);
+}
+
+void SetNode(QTreeWidgetItem* node, const QString& key, int state, const QByteArray& path) {
+  node->setData(0, FolderTree::KeyRole, key);
+  node->setData(0, FolderTree::StateRole, state);
+  node->setData(0, FolderTree::PathRole, path);
+}
+
+}  // namespace
+
+FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent) {
+  setObjectName(QStringLiteral("Pfadbaum"));
+  setColumnCount(1);
+  header()->hide();
+  setUniformRowHeights(true);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* node) { ExpandNode(node); });
+  connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) { emit nodeChosen(node); });
+}
+
+QByteArray FolderTree::NodePath(const QTreeWidgetItem* node) {
+  return node != nullptr ? node->data(0, PathRole).toByteArray() : QByteArray();
+}
+
+QString FolderTree::NodePathText(const QTreeWidgetItem* node) {
+  return QFile::decodeName(NodePath(node));
+}
+
+int FolderTree::NodeState(const QTreeWidgetItem* node) {
+  return node != nullptr ? node->data(0, StateRole).toInt() : 0;
+}
+
+QString FolderTree::NodeKey(const QTreeWidgetItem* node) {
+  return node != nullptr ? node->data(0, KeyRole).toString() : QString();
+}
+
+void FolderTree::Fatal(const QString& text) {
+  if (fatal) fatal(text);
+}
+
+void FolderTree::AddPlaceholder(QTreeWidgetItem* node, const QString& parentKey) {
+  auto* placeholder = new QTreeWidgetItem(node, QStringList(kDummy));
+  placeholder->setData(0, KeyRole, parentKey + QStringLiteral("/") + kDummy);
+}
+
+bool FolderTree::BuildDriveTree(const std::function<std::vector<DriveInfo>()>& listDrives,
+                                const QString& hostName) {
+  clear();
+  defaultDrive = nullptr;
+  const QString name = hostName.trimmed();
+  root = new QTreeWidgetItem(this, QStringList(name.isEmpty() ? QStringLiteral("Arbeitsplatz")
+                                                              : QStringLiteral("Arbeitsplatz ") + name));
+  root->setIcon(0, TreeIcon(QStringLiteral("DriveArbeitsplatz")));
+  SetNode(root, QStringLiteral("ARBEITSPLATZ"), kRead, QByteArrayLiteral("Arbeitsplatz"));
+  root->setExpanded(true);
+
+  QString driveText;
+  try {
+    const std::vector<DriveInfo> drives = listDrives();
+    for (const DriveInfo& drive : drives) {
+      driveText = QFile::decodeName(QByteArray::fromStdString(DriveText(drive)));
+      AddDrive(drive);
+    }
+  } catch (...) {
+    Fatal(QStringLiteral(
+              "Schwerer Fehler bei Laufwerkseintrag\nEbene 0: <Arbeitsplatz>\nEbene 1: <%1>\n\nFehler: %2")
+              .arg(driveText)
+              .arg(FailureCode(std::current_exception())));
+    return false;
+  }
+  return true;
+}
+
+QTreeWidgetItem* FolderTree::AddDrive(const DriveInfo& drive) {
+  const QByteArray path = QByteArray::fromStdString(drive.mountPath);
+  const QString key = QFile::decodeName(path);
+  auto* node =
+      new QTreeWidgetItem(root, QStringList(QFile::decodeName(QByteArray::fromStdString(DriveText(drive)))));
+  node->setIcon(0, TreeIcon(QString::fromLatin1(DriveIconKey(drive.kind))));
+  if (drive.kind == DriveKind::Floppy) {
+    // A floppy is not touched until it is opened.
+    AddPlaceholder(node, key);
+    SetNode(node, key, kUnread, path);
+    return node;
+  }
+  if (HasSubfolders(drive.mountPath)) {
+    AddPlaceholder(node, key);
+    SetNode(node, key, kUnread, path);
+  } else {
+    SetNode(node, key, kRead, path);
+  }
+  if (defaultDrive == nullptr) defaultDrive = node;
+  return node;
+}
+
+bool FolderTree::FillFolderNode(QTreeWidgetItem* node) {
+  QByteArray base = NodePath(node);
+  if (!base.endsWith('/')) base += '/';
+  QList<QTreeWidgetItem*> children;
+  QByteArray current;
+  try {
+    static const QIcon folderIcon = FolderIcon();
+    const std::vector<std::string> names = ListSubfolders(NodePath(node).toStdString());
+    for (const std::string& name : names) {
+      current = base + QByteArray::fromStdString(name);
+      auto* child = new QTreeWidgetItem(QStringList(QFile::decodeName(QByteArray::fromStdString(name))));
+      children.push_back(child);
+      child->setIcon(0, folderIcon);
+      const QString key = QFile::decodeName(current);
+      if (HasSubfolders(current.toStdString())) {
+        AddPlaceholder(child, key);
+        SetNode(child, key, kUnread, current);
+      } else {
+        SetNode(child, key, kRead, current);
+      }
+    }
+  } catch (...) {
+    qDeleteAll(children);
+    Fatal(QStringLiteral("Schwerer Fehler bei Verzeichniseintrag\nEbene 0: <%1>\nEbene 1: <%2>")
+              .arg(NodeKey(node), QFile::decodeName(current)));
+    return false;
+  }
+  std::sort(children.begin(), children.end(), &TextLess);
+  node->addChildren(children);
+  return true;
+}
+
+bool FolderTree::ExpandNode(QTreeWidgetItem* node) {
+  if (node == nullptr || NodeState(node) != kUnread) return true;
+  qDeleteAll(node->takeChildren());
+  // Marked read first: filling may expand nothing, but a handler re-entering must not read twice.
+  node->setData(0, StateRole, kRead);
+  return FillFolderNode(node);
+}
+
+void FolderTree::SelectNode(QTreeWidgetItem* node) {
+  if (node == nullptr) return;
+  for (QTreeWidgetItem* up = node->parent(); up != nullptr; up = up->parent()) up->setExpanded(true);
+  setCurrentItem(node);
+  scrollToItem(node);
+}
+
+void FolderTree::NavigateTo(const QByteArray& path) {
+  if (root == nullptr) return;
+  if (path == NodePath(root)) {
+    SelectNode(root);
+    return;
+  }
+  std::vector<std::string> mounts;
+  for (int i = 0; i < root->childCount(); ++i) mounts.push_back(NodePath(root->child(i)).toStdString());
+  const std::string target = path.toStdString();
+  if (const auto drive = DriveForPath(mounts, target)) {
+    QTreeWidgetItem* node = root->child(static_cast<int>(*drive));
+    bool found = ExpandNode(node);
+    for (const std::string& name : NamesBelow(mounts[*drive], target)) {
+      if (!found) break;
+      const QByteArray wanted = NodePath(node).endsWith('/')
+                                    ? NodePath(node) + QByteArray::fromStdString(name)
+                                    : NodePath(node) + '/' + QByteArray::fromStdString(name);
+      QTreeWidgetItem* next = nullptr;
+      for (int i = 0; i < node->childCount() && next == nullptr; ++i) {
+        if (NodePath(node->child(i)) == wanted) next = node->child(i);
+      }
+      found = next != nullptr && ExpandNode(next);
+      node = next;
+    }
+    if (found) {
+      SelectNode(node);
+      return;
+    }
+  }
+  if (defaultDrive != nullptr) {
+    ExpandNode(defaultDrive);
+    SelectNode(defaultDrive);
+  } else {
+    SelectNode(root);
+  }
+}
+
+void FolderTree::keyPressEvent(QKeyEvent* event) {
+  QTreeWidgetItem* before = currentItem();
+  QTreeWidget::keyPressEvent(event);
+  QTreeWidgetItem* after = currentItem();
+  if (after != nullptr && after != before) emit nodeChosen(after);
+}
+
+}  // namespace kelmarin

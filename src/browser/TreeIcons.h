@@ -1,0 +1,18 @@
+#pragma once
+// The image list of the folder tree and the toolbar: fourteen icons under their keys, drawn in one
+// style (no image files needed).
+
+#include <QIcon>
+#include <QString>
+#include <QStringList>
+
+namespace kelmarin {
+
+// The keys, in image-list order.
+QStringList TreeIconKeys();
+
+// The icon of a key; an unknown key gives the "DriveUnbekannt" icon. Needs a QGuiApplication.
+// Icons are drawn once and kept until the program ends.
+QIcon TreeIcon(const QString& key);
+
+}  // namespace kelmarin

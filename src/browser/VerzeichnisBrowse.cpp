@@ -1,0 +1,148 @@
+// The main window's reactions: the tree builds and opens folders, the file list shows their images.
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSysInfo>
+
+#include "browser/CurrentImage.h"
+#include "browser/FileList.h"
+#include "browser/FilterPanel.h"
+#include "browser/FolderTree.h"
+#include "browser/Verzeichnis.h"
+#include "metadata/Reporter.h"
+#include "windows/Bild.h"
+
+namespace kelmarin {
+
+namespace {
+
+const QColor kRed(255, 0, 0);
+const QColor kBlack(0, 0, 0);
+
+// The hourglass for as long as the object lives.
+class WaitCursor {
+ public:
+  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+}  // namespace
+
+void Verzeichnis::RefreshTree(const QByteArray& startPath, const QByteArray& fileName) {
+  const auto drives =
+      options.listDrives ? options.listDrives : std::function<std::vector<DriveInfo>()>(&ListDrives);
+  const QString host = options.hostName.isEmpty() ? QSysInfo::machineHostName() : options.hostName;
+  if (!pfadbaum->BuildDriveTree(drives, host)) return;
+  rahmenLinks->SetStatus(QStringLiteral("Verzeichnisstruktur einlesen"), kRed);
+  if (startMaximised) {
+    showMaximized();
+  } else {
+    show();
+  }
+  repaint();
+  WaitCursor wait;
+  pfadbaum->NavigateTo(startPath);
+  if (ended || !ReadFolder(pfadbaum->SelectedNode())) return;
+  pfadbaum->scrollToItem(pfadbaum->SelectedNode());
+  pfadbaum->setFocus();
+  SetPathLabel(pfadbaum->SelectedNode());
+  SelectFirstAndShow(fileName);
+}
+
+bool Verzeichnis::ReadFolder(QTreeWidgetItem* node) {
+  if (node == nullptr) return true;
+  current->currentFolder = FolderTree::NodePath(node).toStdString();
+  const QLocale locale;
+  {
+    WaitCursor wait;
+    rahmenLinks->SetStatus(QStringLiteral("Verzeichnis auslesen"), kRed);
+    dateiliste->ClearEntries();
+    dateiliste->setUpdatesEnabled(false);
+    pfadbaum->repaint();
+    const std::vector<FilePattern> patterns = rahmenLinks->PatternList();
+    try {
+      // The root is no folder and lists no files.
+      std::vector<FileEntry> entries;
+      if (node != pfadbaum->Root()) entries = ListImageFiles(current->currentFolder, patterns);
+      const auto count = static_cast<qulonglong>(entries.size());
+      const std::int64_t total = dateiliste->SetEntries(std::move(entries), locale);
+      rahmenLinks->SetStatus(QString::number(count) + QStringLiteral(" Bilder mit ") +
+                                 GroupedNumber(locale, total) + QStringLiteral(" Bytes"),
+                             kBlack);
+    } catch (...) {
+      dateiliste->setUpdatesEnabled(true);
+      Fatal(QStringLiteral("Schwerer Fehler bei Listeneintrag 0\nSchlüssel: <%1>")
+                .arg(FolderTree::NodeKey(node)));
+      return false;
+    }
+    dateiliste->setUpdatesEnabled(true);
+    rahmenLinks->StatusLabel()->repaint();
+    pfadbaum->repaint();
+    dateiliste->repaint();
+  }
+  return true;
+}
+
+void Verzeichnis::RefreshFileList() {
+  QTreeWidgetItem* node = pfadbaum->SelectedNode();
+  if (node == nullptr || ended) return;  // no tree (the start-up ended early)
+  dateiliste->SetHideSelection(true);
+  if (!ReadFolder(node)) return;
+  pfadbaum->scrollToItem(node);
+  pfadbaum->setFocus();
+  SetPathLabel(node);
+  SelectFirstAndShow();
+}
+
+void Verzeichnis::SelectFirstAndShow(const QByteArray& fileName) {
+  if (dateiliste->topLevelItemCount() == 0) return;
+  QTreeWidgetItem* item = fileName.isEmpty() ? nullptr : dateiliste->FindFile(fileName);
+  if (item == nullptr) item = dateiliste->topLevelItem(0);
+  dateiliste->SelectItem(item);
+  dateiliste->SetHideSelection(false);
+  if (const FileEntry* entry = dateiliste->Entry(item)) current->ShowImageInfo(*entry);
+}
+
+void Verzeichnis::SetPathLabel(QTreeWidgetItem* node) {
+  basisverzeichnis->setText(FolderTree::NodePathText(node));
+}
+
+void Verzeichnis::NodeChosen(QTreeWidgetItem* node) {
+  if (node == nullptr || ended) return;
+  dateiliste->SetHideSelection(true);
+  SetPathLabel(node);
+  if (!pfadbaum->ExpandNode(node) || !ReadFolder(node)) return;
+  SelectFirstAndShow();
+}
+
+void Verzeichnis::FolderUp() {
+  QTreeWidgetItem* node = pfadbaum->SelectedNode();
+  QTreeWidgetItem* parent = node != nullptr ? node->parent() : nullptr;
+  if (parent == nullptr || ended) return;
+  pfadbaum->SelectNode(parent);
+  if (!pfadbaum->ExpandNode(parent) || !ReadFolder(parent)) return;
+  SetPathLabel(parent);
+}
+
+void Verzeichnis::FileChosen(QTreeWidgetItem* item) {
+  const FileEntry* entry = dateiliste->Entry(item);
+  if (entry == nullptr) return;
+  dateiliste->repaint();
+  current->ShowImageInfo(*entry);
+  if (viewer_open) current->OpenViewer();
+}
+
+void Verzeichnis::NamePatternsLeft() {
+  QLineEdit* names = rahmenLinks->NamePatterns();
+  if (names->text().isEmpty()) {
+    names->setText(QStringLiteral("*"));
+    reporter->Report({"Kelmarin", "Suchbegriff der Bilddateien fehlt!\nEs wird die Voreinstellung gesetzt",
+                      MessageIcon::Critical});
+  }
+  RefreshFileList();
+}
+
+}  // namespace kelmarin

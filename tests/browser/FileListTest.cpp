@@ -1,0 +1,163 @@
+// The file list and its format filter.
+#include <sys/stat.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "TestSupport.h"
+#include "browser/FileList.h"
+#include "browser/FilterPanel.h"
+#include "browser/FolderTree.h"
+#include "browser/InfoPanel.h"
+
+namespace kelmarin::test {
+
+class FileListTest : public QObject {
+  Q_OBJECT
+
+ private:
+  // Real images: IMG_0001.jpg, IMG_0002.JPG, abc.png, bcd.png, cde.png; never listed: photo.jpeg,
+  // a FIFO pipe.jpg, a folder dir.png.
+  static void MakeFiles(Harness& harness) {
+    harness.WriteJpeg(QStringLiteral("IMG_0001.jpg"), 64, 48);
+    harness.WriteJpeg(QStringLiteral("IMG_0002.JPG"), 48, 64);
+    for (const char* name : {"abc.png", "bcd.png", "cde.png"})
+      harness.WritePng(QString::fromUtf8(name), 20, 10);
+    harness.WriteJpeg(QStringLiteral("photo.jpeg"), 16, 16);
+    harness.MakeFolder(QStringLiteral("dir.png"));
+    QCOMPARE(::mkfifo(QFile::encodeName(harness.Path(QStringLiteral("pipe.jpg"))).constData(), 0600), 0);
+  }
+  static QStringList Sorted(QStringList list) {
+    list.sort();
+    return list;
+  }
+  static std::int64_t TotalSize(const Harness& harness, const QStringList& names) {
+    std::int64_t total = 0;
+    for (const QString& name : names) total += QFileInfo(harness.Path(name)).size();
+    return total;
+  }
+
+ private slots:
+  void initTestCase() { PrepareEnvironment(); }
+  void init() { ClearSettings(); }
+
+  void listsImagesWithStatusAndTooltips() {
+    Harness harness;
+    MakeFiles(harness);
+    auto window = harness.Start();
+    const QStringList expected = {QStringLiteral("IMG_0001.jpg"), QStringLiteral("IMG_0002.JPG"),
+                                  QStringLiteral("abc.png"), QStringLiteral("bcd.png"),
+                                  QStringLiteral("cde.png")};
+    QCOMPARE(Sorted(ItemTexts(window->Files())), expected);
+    const std::int64_t total = TotalSize(harness, expected);
+    QCOMPARE(window->Filter()->StatusText(), QStringLiteral("5 Bilder mit ") +
+                                                 QLocale().toString(static_cast<qlonglong>(total)) +
+                                                 QStringLiteral(" Bytes"));
+    QCOMPARE(window->Filter()->StatusColour(), QColor(0, 0, 0));
+    // The first file is selected and shown.
+    QTreeWidgetItem* first = window->Files()->topLevelItem(0);
+    QVERIFY(first->isSelected());
+    QCOMPARE(window->Info()->NameLabel()->text(), first->text(0));
+    const QFileInfo info(harness.Path(first->text(0)));
+    QCOMPARE(first->toolTip(0), QLocale().toString(info.size()) + QStringLiteral(" Bytes, ") +
+                                    info.lastModified().toString(QStringLiteral("dd.MM.yyyy")));
+    const FileEntry* entry = window->Files()->Entry(first);
+    QCOMPARE(entry->typeCode, first->text(0).endsWith(QStringLiteral("png")) ? 8 : 4);
+  }
+
+  void namePatternsAndBoxes() {
+    Harness harness;
+    MakeFiles(harness);
+    auto window = harness.Start();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    FilterPanel* filter = window->Filter();
+    filter->NamePatterns()->setFocus();
+    filter->NamePatterns()->setText(QStringLiteral("a*, b*"));
+    QTest::keyClick(filter->NamePatterns(), Qt::Key_Return);
+    QCOMPARE(Sorted(ItemTexts(window->Files())),
+             QStringList({QStringLiteral("abc.png"), QStringLiteral("bcd.png")}));
+    QVERIFY(window->Tree()->hasFocus());  // Enter moves on to the tree
+
+    filter->NamePatterns()->setText(QStringLiteral("img_####"));
+    filter->Box(6)->setChecked(false);  // png
+    QCOMPARE(Sorted(ItemTexts(window->Files())),
+             QStringList({QStringLiteral("IMG_0001.jpg"), QStringLiteral("IMG_0002.JPG")}));
+    for (int i = 0; i < 12; ++i) {
+      if (!filter->Box(i)->isHidden()) filter->Box(i)->setChecked(false);
+    }
+    QCOMPARE(window->Files()->topLevelItemCount(), 0);
+    QCOMPARE(filter->StatusText(), QStringLiteral("0 Bilder mit 0 Bytes"));
+
+    // "alle auswählen" checks every box again; each change lists the folder once more.
+    int refreshes = 0;
+    connect(filter, &FilterPanel::refreshRequested, this, [&refreshes] { ++refreshes; });
+    filter->NamePatterns()->setText(QStringLiteral("*"));
+    filter->AllFormats()->click();
+    QCOMPARE(refreshes, 11);  // the hidden jp2 box stayed checked
+    QCOMPARE(window->Files()->topLevelItemCount(), 5);
+  }
+
+  void emptyPatternIsReplacedWithMessage() {
+    Harness harness;
+    MakeFiles(harness);
+    auto window = harness.Start();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QLineEdit* names = window->Filter()->NamePatterns();
+    names->setFocus();
+    names->clear();
+    window->Files()->setFocus();  // the box loses the focus
+    QCOMPARE(names->text(), QStringLiteral("*"));
+    QCOMPARE(harness.reporter.messages.size(), 1u);
+    const Message& message = harness.reporter.messages.front();
+    QCOMPARE(message.caption, std::string("Kelmarin"));
+    QCOMPARE(message.text,
+             std::string("Suchbegriff der Bilddateien fehlt!\nEs wird die Voreinstellung gesetzt"));
+    QVERIFY(message.icon == MessageIcon::Critical);
+    QCOMPARE(window->Files()->topLevelItemCount(), 5);
+  }
+
+  void keyboardSelectionShowsTheFile() {
+    Harness harness;
+    MakeFiles(harness);
+    auto window = harness.Start();
+    FileList* files = window->Files();
+    files->setFocus();
+    QTest::keyClick(files, Qt::Key_End);
+    QCOMPARE(window->Info()->NameLabel()->text(), files->topLevelItem(4)->text(0));
+    QTest::keyClick(files, Qt::Key_Up);
+    QCOMPARE(window->Info()->NameLabel()->text(), files->topLevelItem(3)->text(0));
+    QTest::keyClick(files, Qt::Key_Home);
+    QCOMPARE(window->Info()->NameLabel()->text(), files->topLevelItem(0)->text(0));
+    ClickItem(files, files->topLevelItem(2));
+    QCOMPARE(window->Info()->NameLabel()->text(), files->topLevelItem(2)->text(0));
+  }
+
+  void commandLineFileSelectsThatFile() {
+    Harness harness;
+    harness.MakeFolder(QStringLiteral("sub"));
+    harness.WriteJpeg(QStringLiteral("sub/first.jpg"), 32, 32);
+    harness.WriteJpeg(QStringLiteral("sub/wanted.jpg"), 32, 32);
+    StartOptions options = harness.Options();
+    options.startArgument = harness.Path(QStringLiteral("sub/wanted.jpg"));
+    auto window = harness.Start(options);
+    QCOMPARE(window->Tree()->SelectedNode()->text(0), QStringLiteral("sub"));
+    QCOMPARE(window->Files()->currentItem()->text(0), QStringLiteral("wanted.jpg"));
+    QCOMPARE(window->Info()->NameLabel()->text(), QStringLiteral("wanted.jpg"));
+    window.reset();
+    // A folder given opens that folder, ahead of the stored one.
+    options.startArgument = harness.Path(QStringLiteral("sub/"));
+    window = harness.Start(options);
+    QCOMPARE(window->Tree()->SelectedNode()->text(0), QStringLiteral("sub"));
+  }
+};
+
+}  // namespace kelmarin::test
+
+QTEST_MAIN(kelmarin::test::FileListTest)
+#include "FileListTest.moc"

@@ -1,0 +1,150 @@
+// The information panel: labels, metadata list, a failed read, the preview and the viewer.
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QTest>
+
+#include "TestSupport.h"
+#include "browser/CurrentImage.h"
+#include "browser/FileList.h"
+#include "browser/FilterPanel.h"
+#include "browser/InfoPanel.h"
+#include "browser/MetadataList.h"
+#include "windows/Bild.h"
+
+namespace kelmarin::test {
+
+class InfoPanelTest : public QObject {
+  Q_OBJECT
+
+ private:
+  static QTreeWidgetItem* FileItem(Verzeichnis& window, const QString& name) {
+    const auto found = window.Files()->findItems(name, Qt::MatchExactly);
+    return found.isEmpty() ? nullptr : found.front();
+  }
+  static void SetModified(const QString& path, const QDateTime& when) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(when, QFileDevice::FileModificationTime));
+  }
+
+ private slots:
+  void initTestCase() { PrepareEnvironment(); }
+  void init() { ClearSettings(); }
+
+  void labelsOfALoadedImage() {
+    Harness harness;
+    harness.WriteJpeg(QStringLiteral("bild.jpg"), 1600, 1200);
+    QFile file(harness.Path(QStringLiteral("bild.jpg")));
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.size() < 1234567);
+    QVERIFY(file.resize(1234567));  // zero bytes after the end of the image change nothing
+    file.close();
+    SetModified(file.fileName(), QDateTime(QDate(2004, 12, 24), QTime(18, 5, 9), Qt::LocalTime));
+    auto window = harness.Start();
+    InfoPanel* info = window->Info();
+    QCOMPARE(info->NameLabel()->text(), QStringLiteral("bild.jpg"));
+    QCOMPARE(info->DateLabel()->text(), QStringLiteral("zuletzt geändert: Freitag, 24.12.2004 18:05:09"));
+    QCOMPARE(info->SizeLabel()->text(), QStringLiteral("Dateigröße: 1.234.567 Bytes"));
+    QCOMPARE(info->DimensionsLabel()->text(), QStringLiteral("Bildausdehnung: 1600 x 1200 Pixel"));
+    QVERIFY(QRegularExpression(QStringLiteral("^Ladezeit: \\d+ Millisekunden$"))
+                .match(info->LoadTimeLabel()->text())
+                .hasMatch());
+    QCOMPARE(window->Current().decimalSeparator, QStringLiteral(","));
+    // The preview: scaled into the 120 x 120 pixel box, centred.
+    QVERIFY(info->Preview()->HasPicture());
+    QCOMPARE(info->Preview()->Picture().size(), QSize(120, 90));
+    QCOMPARE(window->Files()->topLevelItem(0)->toolTip(0), QStringLiteral("1.234.567 Bytes, 24.12.2004"));
+  }
+
+  void metadataListWithRedHeadersAndCopy() {
+    Harness harness;
+    harness.WriteJpeg(QStringLiteral("kamera.jpg"), 320, 240, true);
+    auto window = harness.Start();
+    MetadataList* list = window->Metadata();
+    QVERIFY(list->topLevelItemCount() > 5);
+    QTreeWidgetItem* header = list->topLevelItem(0);
+    QCOMPARE(header->text(1), QStringLiteral("Sektion Main"));
+    QCOMPARE(header->foreground(1).color(), QColor(255, 0, 0));
+    QCOMPARE(header->foreground(0).color(), QColor(255, 0, 0));
+    const auto canon = list->findItems(QStringLiteral("Canon"), Qt::MatchExactly, 2);
+    QVERIFY(!canon.isEmpty());
+    QVERIFY(canon.front()->foreground(2).color() != QColor(255, 0, 0));
+
+    list->clearSelection();
+    header->setSelected(true);
+    canon.front()->setSelected(true);
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    const QString expected = QStringLiteral("\tSektion Main\t\t\n") + canon.front()->text(0) +
+                             QLatin1Char('\t') + canon.front()->text(1) + QStringLiteral("\tCanon\t") +
+                             canon.front()->text(3) + QLatin1Char('\n');
+    QCOMPARE(QApplication::clipboard()->text(), expected);
+  }
+
+  void failedReadKeepsLabelsAndRestoresStatus() {
+    Harness harness;
+    harness.WriteJpeg(QStringLiteral("a_gut.jpg"), 200, 100, true);
+    harness.WriteBytes(QStringLiteral("b_kaputt.jpg"), QByteArray("\xFF\xD8\xFF\xE0 not a JPEG at all", 24));
+    auto window = harness.Start();
+    // The directory order is the platform's: show the good file first in any case.
+    ClickItem(window->Files(), FileItem(*window, QStringLiteral("a_gut.jpg")));
+    QCOMPARE(window->Info()->NameLabel()->text(), QStringLiteral("a_gut.jpg"));
+    const int rows = window->Metadata()->topLevelItemCount();
+    QVERIFY(rows > 0);
+    const QString status = window->Filter()->StatusText();
+    QCOMPARE(status,
+             QStringLiteral("2 Bilder mit ") +
+                 QLocale().toString(QFileInfo(harness.Path(QStringLiteral("a_gut.jpg"))).size() + 24) +
+                 QStringLiteral(" Bytes"));
+
+    // While the message is up, the status says "Bild einlesen" in red.
+    QString statusDuringLoad;
+    QColor colourDuringLoad;
+    harness.reporter.onReport = [&] {
+      statusDuringLoad = window->Filter()->StatusText();
+      colourDuringLoad = window->Filter()->StatusColour();
+    };
+    harness.reporter.messages.clear();
+    ClickItem(window->Files(), FileItem(*window, QStringLiteral("b_kaputt.jpg")));
+    QCOMPARE(harness.reporter.messages.size(), 1u);
+    QVERIFY(
+        QString::fromStdString(harness.reporter.messages.front().text).startsWith(QStringLiteral("Fehler ")));
+    QCOMPARE(statusDuringLoad, QStringLiteral("Bild einlesen"));
+    QCOMPARE(colourDuringLoad, QColor(255, 0, 0));
+    QCOMPARE(window->Filter()->StatusText(), status);
+    QCOMPARE(window->Filter()->StatusColour(), QColor(0, 0, 0));
+    QCOMPARE(window->Info()->NameLabel()->text(), QStringLiteral("a_gut.jpg"));
+    QCOMPARE(window->Metadata()->topLevelItemCount(), rows);
+    QVERIFY(!window->Info()->Preview()->HasPicture());
+    QCOMPARE(window->Current().current.width, 0);
+
+    // After a failed read the preview click opens nothing.
+    emit window->Info()->Preview()->clicked();
+    QVERIFY(!viewer_open);
+  }
+
+  void previewOpensTheViewer() {
+    Harness harness;
+    harness.MakeFolder(QStringLiteral("leer"));
+    harness.WriteJpeg(QStringLiteral("leer/../voll.jpg"), 80, 60);
+    SetSetting(QStringLiteral("Administration"), QStringLiteral("version"), QStringLiteral("1.0"));
+    SetSetting(QStringLiteral("LastSession"), QStringLiteral("startpath"),
+               harness.Path(QStringLiteral("leer")));
+    auto window = harness.Start();
+    QTest::mouseClick(window->Info()->Preview(), Qt::LeftButton);  // nothing shown yet: nothing happens
+    QVERIFY(!viewer_open);
+    window->UpAction()->trigger();
+    ClickItem(window->Files(), window->Files()->topLevelItem(0));
+    QTest::mouseClick(window->Info()->Preview(), Qt::LeftButton);
+    QVERIFY(viewer_open);
+    window->close();  // the shut-down closes the viewer
+    QVERIFY(!viewer_open);
+  }
+};
+
+}  // namespace kelmarin::test
+
+QTEST_MAIN(kelmarin::test::InfoPanelTest)
+#include "InfoPanelTest.moc"

@@ -1,0 +1,67 @@
+#pragma once
+// Shared pieces of the window tests: settings in a scratch folder, German locale, a recording
+// reporter, a window started on a scratch drive, files and clicks.
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <memory>
+#include <vector>
+
+#include "browser/Verzeichnis.h"
+#include "metadata/Reporter.h"
+
+namespace kelmarin::test {
+
+struct RecordingReporter : Reporter {
+  void Report(const Message& message) override;
+  std::vector<Message> messages;
+  std::function<void()> onReport;  // runs while the message would be on screen
+};
+
+// Settings under a scratch folder, German locale, test-mode standard paths. Call once per process.
+void PrepareEnvironment();
+// Removes every stored setting.
+void ClearSettings();
+void SetSetting(const QString& section, const QString& name, const QString& value);
+// The stored text, or a null QString when there is none.
+QString Setting(const QString& section, const QString& name);
+
+// One scratch folder that serves as the only drive of the window's tree.
+class Harness {
+ public:
+  Harness();
+  QString Root() const { return root.path(); }
+  QString Path(const QString& relative) const { return root.filePath(relative); }
+
+  void MakeFolder(const QString& relative) const;
+  // A real JPEG (with a camera's EXIF block when exif is set) or PNG of the given size.
+  void WriteJpeg(const QString& relative, int width, int height, bool exif = false) const;
+  void WritePng(const QString& relative, int width, int height) const;
+  void WriteBytes(const QString& relative, const QByteArray& bytes) const;
+
+  StartOptions Options();
+  // A window started on the harness (Load called); null when the start-up ended the program.
+  std::unique_ptr<Verzeichnis> Start(StartOptions options);
+  std::unique_ptr<Verzeichnis> Start() { return Start(Options()); }
+
+  RecordingReporter reporter;
+  QStringList fatalMessages;
+  int endCalls = 0;
+  std::vector<DriveInfo> drives;
+
+ private:
+  QTemporaryDir root;
+};
+
+// The child of node with this text, or null.
+QTreeWidgetItem* Child(QTreeWidgetItem* node, const QString& text);
+QStringList ChildTexts(QTreeWidgetItem* node);
+// A left (or other) click in the middle of an item.
+void ClickItem(QTreeWidget* view, QTreeWidgetItem* item, Qt::MouseButton button = Qt::LeftButton);
+// The texts of the list's items in order.
+QStringList ItemTexts(QTreeWidget* view);
+
+}  // namespace kelmarin::test

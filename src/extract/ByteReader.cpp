@@ -5,21 +5,6 @@
 
 namespace kelmarin {
 
-std::uint16_t ByteReader::ReadU16(BufferPos pos) const {
-  if (!Has(pos, 2)) return 0;
-  const std::uint8_t* p = data.data() + Index(pos);
-  if (order == ByteOrder::BigEndian) return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
-  return static_cast<std::uint16_t>((p[1] << 8) | p[0]);
-}
-
-std::uint32_t ByteReader::ReadU32Raw(BufferPos pos) const {
-  if (!Has(pos, 4)) return 0;
-  const std::uint8_t* p = data.data() + Index(pos);
-  const std::uint32_t b0 = p[0], b1 = p[1], b2 = p[2], b3 = p[3];
-  if (order == ByteOrder::BigEndian) return (b0 << 24) | (b1 << 16) | (b2 << 8) | b3;
-  return (b3 << 24) | (b2 << 16) | (b1 << 8) | b0;
-}
-
 std::uint64_t ByteReader::ReadU64Raw(BufferPos pos) const {
   if (!Has(pos, 8)) return 0;
   const std::uint64_t first = ReadU32Raw(pos);

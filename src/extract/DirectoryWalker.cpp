@@ -90,32 +90,28 @@ std::string ShortestText(Float value) {
   return std::string(buffer, result.ptr);
 }
 
-std::vector<ExifValue> DecodeNumbers(const ByteReader& reader, std::int32_t type, BufferPos pos,
-                                     std::int64_t n) {
+template <typename Read>
+std::vector<ExifValue> Numbers(std::int64_t n, Read read) {
   std::vector<ExifValue> values;
   values.reserve(static_cast<std::size_t>(n));
-  const std::int64_t unit = kUnitSize[static_cast<std::size_t>(type)];
-  for (std::int64_t i = 0; i < n; ++i) {
-    const BufferPos at = pos + i * unit;
-    switch (type) {
-      case kShort:
-        values.emplace_back(std::int64_t{reader.ReadU16(at)});
-        break;
-      case kSShort:
-        values.emplace_back(std::int64_t{reader.ReadS16(at)});
-        break;
-      case kLong:
-        values.emplace_back(reader.ReadU32(at));
-        break;
-      case kSLong:
-        values.emplace_back(std::int64_t{reader.ReadS32(at)});
-        break;
-      default:
-        values.emplace_back(std::int64_t{reader.Byte(at)});
-        break;  // BYTE, SBYTE, UNDEFINED
-    }
-  }
+  for (std::int64_t i = 0; i < n; ++i) values.emplace_back(std::int64_t{read(i)});
   return values;
+}
+
+std::vector<ExifValue> DecodeNumbers(const ByteReader& reader, std::int32_t type, BufferPos pos,
+                                     std::int64_t n) {
+  switch (type) {
+    case kShort:
+      return Numbers(n, [&](std::int64_t i) { return reader.ReadU16(pos + 2 * i); });
+    case kSShort:
+      return Numbers(n, [&](std::int64_t i) { return reader.ReadS16(pos + 2 * i); });
+    case kLong:
+      return Numbers(n, [&](std::int64_t i) { return reader.ReadU32(pos + 4 * i); });
+    case kSLong:
+      return Numbers(n, [&](std::int64_t i) { return reader.ReadS32(pos + 4 * i); });
+    default:
+      return Numbers(n, [&](std::int64_t i) { return reader.Byte(pos + i); });  // BYTE, SBYTE, UNDEFINED
+  }
 }
 
 std::vector<ExifValue> DecodeTexts(const ByteReader& reader, std::int32_t type, BufferPos pos,

@@ -20,8 +20,10 @@ std::string FoldKey(std::string_view key) {
   return folded;
 }
 
-std::size_t StoredSize(const std::vector<ExifValue>& inhalt) {
+// Number lists (typ 1) are not scanned for texts: the reader never puts texts into them.
+std::size_t StoredSize(std::int32_t typ, const std::vector<ExifValue>& inhalt) {
   std::size_t bytes = sizeof(ZetExif) + inhalt.size() * sizeof(ExifValue);
+  if (typ == kTypNumbers) return bytes;
   for (const ExifValue& value : inhalt) {
     if (const auto* text = std::get_if<std::string>(&value)) bytes += text->size();
   }
@@ -59,7 +61,7 @@ void ImageMetadata::EnsureMetadata() {
 ZetExif* ImageMetadata::ExifAdd(std::int32_t section, std::int32_t tag, std::int32_t typ,
                                 std::vector<ExifValue> inhalt) {
   if (!ValidSection(section)) return nullptr;
-  exifStoredBytes += StoredSize(inhalt);
+  exifStoredBytes += StoredSize(typ, inhalt);
   auto& list = exif[section - 1];
   list.push_back(ZetExif{tag, typ, std::move(inhalt)});
   return &list.back();

@@ -115,8 +115,8 @@ Code EmfBytesToPixels(std::vector<std::uint8_t>& bytes, QImage& pixels) {
   if (convert == nullptr) return kNoLibrary;
   // Text in the drawing needs the fonts of a GUI application.
   if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return kNoLibrary;
-  char nameSpace[] = "svg";
-  EmfOptions options{nameSpace, false, true, true, 0.0, 0.0};
+  // No namespace prefix: plain SVG elements (the library would allocate the prefix and keep it).
+  EmfOptions options{nullptr, false, true, true, 0.0, 0.0};
   char* svg = nullptr;
   std::size_t svgLength = 0;
   const int ok = convert(reinterpret_cast<char*>(bytes.data()), bytes.size(), &svg, &svgLength, &options);

@@ -1,0 +1,60 @@
+// The bundled samples written at build time: every file decodes, the metadata-only path agrees, and
+// each camera JPEG is read with its maker's makernote layout.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "ImageTestSupport.h"
+#include "metadata/Definitions.h"
+
+namespace kelmarin::test {
+namespace {
+
+std::string Extension(const std::filesystem::path& path) {
+  std::string e = path.extension().string();
+  return e.empty() ? e : e.substr(1);
+}
+
+TEST(Samples, EveryFileDecodesAndItsDimensionsAgree) {
+  const std::filesystem::path folder = KELMARIN_SAMPLES_DIR;
+  ASSERT_TRUE(std::filesystem::is_directory(folder));
+  std::map<std::string, int> formats;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string format = Extension(entry.path());
+    if (!entry.is_regular_file() || TypeCode(format) == kTypeUnknown) continue;
+    SCOPED_TRACE(entry.path().string());
+    ++formats[format];
+    RecordingReporter reporter;
+    ZetImage image(nullptr, &reporter);
+    std::int32_t b = 0, h = 0, t = 0;
+    ASSERT_EQ(image.load(entry.path().string(), TypeCode(format), b, h, t), 0);
+    EXPECT_GT(b, 0);
+    std::int32_t type = TypeCode(format), w = 0, hh = 0;
+    ZetImage dims;
+    EXPECT_FALSE(dims.GetImageDims(entry.path().string(), type, w, hh));
+    EXPECT_EQ(w, b);
+    EXPECT_EQ(hh, h);
+  }
+  for (const std::string& format : AllFormats()) EXPECT_GE(formats[format], 1) << format;
+}
+
+TEST(Samples, CameraFilesUseTheirMakernoteLayouts) {
+  const std::map<std::string, std::int32_t> makers = {
+      {"canon-eos-5d-mark-ii.jpg", 4}, {"nikon-d700.jpg", 17}, {"olympus-c5050z.jpg", 18},
+      {"fujifilm-x100s.jpg", 8},       {"pentax-k-5.jpg", 3},  {"panasonic-dmc-gh2.jpg", 19}};
+  for (const auto& [file, maker] : makers) {
+    SCOPED_TRACE(file);
+    ZetImage image;
+    std::int32_t type = kTypeJpeg, w = 0, h = 0;
+    ASSERT_FALSE(image.GetImageDims(std::string(KELMARIN_SAMPLES_DIR) + "/" + file, type, w, h));
+    EXPECT_GT(image.ExifCount(kSectionMain), 10);
+    EXPECT_EQ(image.camera_id(), maker);
+    EXPECT_GT(image.ExifCount(kSectionMakernote), 5);
+    EXPECT_GT(image.ExifCount(kSectionThumbnail), 3);
+  }
+}
+
+}  // namespace
+}  // namespace kelmarin::test

@@ -13,7 +13,7 @@ packages=(
   xvfb xauth imagemagick libjpeg-turbo-progs jq
 )
 if [[ "${1:-}" == "--peers" ]]; then
-  packages+=(exiv2 libimage-exiftool-perl hyperfine)
+  packages+=(exiv2 libimage-exiftool-perl hyperfine time)
 fi
 
 missing=()

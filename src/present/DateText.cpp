@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <array>
+#include <string_view>
 
 #include "present/NumberText.h"
 
@@ -28,6 +29,61 @@ QString RemoveUnquoted(const QString& format, QChar c) {
     out += ch;
   }
   return out;
+}
+
+// The moment in a date or time form made only of numeric fields (d dd M MM yy yyyy H HH h hh m mm
+// s ss) and literal punctuation, as QLocale::toString gives it, without its per-call parsing; none
+// for any other form (names, AM/PM, quoted text), which QLocale then handles.
+std::optional<QString> NumericForm(const QDateTime& moment, const QString& format) {
+  static constexpr char16_t kFields[] = u"dMyHhms";
+  QString out;
+  for (qsizetype i = 0; i < format.size();) {
+    const QChar c = format[i];
+    if (c.isLetter() || c == QLatin1Char('\'')) {
+      if (std::u16string_view(kFields).find(c.unicode()) == std::u16string_view::npos) return std::nullopt;
+      qsizetype run = 1;
+      while (i + run < format.size() && format[i + run] == c) ++run;
+      const QDate date = moment.date();
+      const QTime time = moment.time();
+      int value = 0;
+      switch (c.unicode()) {
+        case u'd':
+          value = date.day();
+          break;
+        case u'M':
+          value = date.month();
+          break;
+        case u'y':
+          value = run == 2 ? date.year() % 100 : date.year();
+          break;
+        case u'H':
+        case u'h':
+          value = time.hour();
+          break;  // no AM/PM here: "h" counts 0 to 23 too
+        case u'm':
+          value = time.minute();
+          break;
+        default:
+          value = time.second();
+          break;
+      }
+      if (run > 2 && !(c == QLatin1Char('y') && run == 4)) return std::nullopt;
+      if (c == QLatin1Char('y') && run != 2 && run != 4) return std::nullopt;
+      out += QString::number(value).rightJustified(run == 4 ? 4 : run, QLatin1Char('0'));
+      i += run;
+    } else {
+      out += c;
+      ++i;
+    }
+  }
+  return out;
+}
+
+QString FormatMoment(const QLocale& locale, const QDateTime& moment, const QString& format, bool date) {
+  if (locale.zeroDigit() == QStringLiteral("0")) {
+    if (auto fast = NumericForm(moment, format)) return *fast;
+  }
+  return date ? locale.toString(moment.date(), format) : locale.toString(moment.time(), format);
 }
 
 }  // namespace
@@ -62,6 +118,11 @@ QString TimeSeparator(const QLocale& locale) {
 }
 
 std::optional<QString> ExifDateText(const QString& text, const QLocale& locale) {
+  return ExifDateText(text, locale, ShortDateFormat(locale), LongTimeFormat(locale));
+}
+
+std::optional<QString> ExifDateText(const QString& text, const QLocale& locale,
+                                    const QString& shortDateFormat, const QString& longTimeFormat) {
   static constexpr std::array<std::array<qsizetype, 2>, 6> kParts = {
       {{1, 4}, {6, 2}, {9, 2}, {12, 2}, {15, 2}, {18, 2}}};
   std::array<std::int64_t, 6> value{};
@@ -84,10 +145,10 @@ std::optional<QString> ExifDateText(const QString& text, const QLocale& locale) 
   if (!moment.isValid() || moment.date().year() < kMinYear || moment.date().year() > kMaxYear) {
     return std::nullopt;
   }
-  QString result = locale.toString(moment.date(), ShortDateFormat(locale));
+  QString result = FormatMoment(locale, moment, shortDateFormat, true);
   if (moment.time() != QTime(0, 0)) {
     result += QLatin1Char(' ');
-    result += locale.toString(moment.time(), LongTimeFormat(locale));
+    result += FormatMoment(locale, moment, longTimeFormat, false);
   }
   return result;
 }

@@ -15,6 +15,9 @@ namespace kelmarin {
 // None when a part is missing or not a whole number, or when the year (given or reached by
 // roll-over) lies outside 100 to 9999.
 std::optional<QString> ExifDateText(const QString& text, const QLocale& locale);
+// The same with the locale's forms already taken (ShortDateFormat, LongTimeFormat).
+std::optional<QString> ExifDateText(const QString& text, const QLocale& locale,
+                                    const QString& shortDateFormat, const QString& longTimeFormat);
 
 // The locale's short date form with a four-digit year ("dd.MM.yyyy" in German).
 QString ShortDateFormat(const QLocale& locale);

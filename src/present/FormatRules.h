@@ -17,7 +17,7 @@ inline constexpr std::size_t kListLimit = 10;
 
 // Display code 0 of several numbers and the raw column of a number list: the first ten values
 // joined with ",", then ",...(" + count + ")" when there are more.
-QString NumberListText(const std::vector<ExifValue>& values, const QLocale& locale);
+QString NumberListText(const std::vector<ExifValue>& values);
 
 // The general rules by value kind and display code. An item of another kind than 1 or 4 shows
 // its first value as text (nothing when it has none).

@@ -1,5 +1,8 @@
 #include "present/Formatter.h"
 
+#include <charconv>
+#include <string>
+
 #include "metadata/Definitions.h"
 #include "present/DateText.h"
 #include "present/FormatRules.h"
@@ -66,7 +69,7 @@ QString NumberList(const ZetExif& item, std::int32_t code, const ExifTag* defini
   if (code == 0) {
     if (values.empty()) return out;  // nothing to show
     if (values.size() == 1) return SingleNumber(values.front(), definition);
-    return NumberListText(values, context.locale);
+    return NumberListText(values);
   }
   if (code == 1 || code == 2) {
     for (const ExifValue& value : values) {
@@ -89,7 +92,7 @@ QString NumberList(const ZetExif& item, std::int32_t code, const ExifTag* defini
   for (std::size_t i = 0; i < values.size() && i < kListLimit; ++i) {
     if (i > 0) out += QLatin1Char(',');
     const auto number = ValueNumber(values[i]);
-    out += number ? FormatNumber(*number, pattern, context.locale) : ValueText(values[i]);
+    out += number ? FormatNumber(*number, pattern, context.symbols) : ValueText(values[i]);
   }
   return out;
 }
@@ -104,7 +107,7 @@ QString FractionWithUnit(const ExifValue& value, const char* pattern, const Form
   if (!numerator || !denominator) return {};
   if (*denominator == 0) return ValueText(value);
   const double quotient = static_cast<double>(*numerator) / static_cast<double>(*denominator);
-  return PointForm(FormatNumber(quotient, pattern, context.locale), context.decimalSeparator);
+  return PointForm(FormatNumber(quotient, pattern, context.symbols), context.decimalSeparator);
 }
 
 QString TextList(const ZetExif& item, std::int32_t code, const FormatContext& context) {
@@ -112,7 +115,7 @@ QString TextList(const ZetExif& item, std::int32_t code, const FormatContext& co
   const ExifValue& first = item.inhalt.front();
   if (code == 1) {
     const QString text = ValueText(first);
-    return ExifDateText(text, context.locale).value_or(text);
+    return ExifDateText(text, context.locale, context.shortDateFormat, context.longTimeFormat).value_or(text);
   }
   if (const char* pattern = FractionUnitPattern(code)) return FractionWithUnit(first, pattern, context);
   return ValueText(first);
@@ -120,17 +123,27 @@ QString TextList(const ZetExif& item, std::int32_t code, const FormatContext& co
 
 }  // namespace
 
-QString NumberListText(const std::vector<ExifValue>& values, const QLocale& locale) {
+QString NumberListText(const std::vector<ExifValue>& values) {
+  // Whole numbers with the pattern "0" are their plain decimal text: built as Latin-1 in one go.
+  std::string latin;
   QString out;
+  const auto flush = [&] {
+    out += QLatin1StringView(latin.data(), static_cast<qsizetype>(latin.size()));
+    latin.clear();
+  };
   for (std::size_t i = 0; i < values.size() && i < kListLimit; ++i) {
-    if (i > 0) out += QLatin1Char(',');
-    const auto* number = std::get_if<std::int64_t>(&values[i]);
-    out += number ? FormatNumber(*number, "0", locale) : ValueText(values[i]);
+    if (i > 0) latin += ',';
+    if (const auto* number = std::get_if<std::int64_t>(&values[i])) {
+      char digits[24];
+      const auto result = std::to_chars(digits, digits + sizeof digits, *number);
+      latin.append(digits, result.ptr);
+    } else {
+      flush();
+      out += ValueText(values[i]);
+    }
   }
-  if (values.size() > kListLimit) {
-    out += QStringLiteral(",...(") + PlainNumberText(static_cast<std::int64_t>(values.size())) +
-           QLatin1Char(')');
-  }
+  if (values.size() > kListLimit) latin += ",...(" + std::to_string(values.size()) + ")";
+  flush();
   return out;
 }
 
@@ -150,12 +163,21 @@ FormatContext MakeFormatContext(const QLocale& locale, double cameraFeq) {
   FormatContext context;
   context.locale = locale;
   context.decimalSeparator = DecimalSeparator(locale);
+  context.symbols = LocaleNumberSymbols(locale);
+  context.shortDateFormat = ShortDateFormat(locale);
+  context.longTimeFormat = LongTimeFormat(locale);
   context.camera_feq = cameraFeq;
   return context;
 }
 
 QString FormatValue(const Definitions& definitions, const FormatContext& context, std::int32_t maker,
                     const ZetExif& item, std::int32_t section) {
+  if (context.symbols.decimalPoint.isEmpty() || context.shortDateFormat.isEmpty() ||
+      context.longTimeFormat.isEmpty()) {
+    FormatContext complete = MakeFormatContext(context.locale, context.camera_feq);
+    complete.decimalSeparator = context.decimalSeparator;
+    return FormatValue(definitions, complete, maker, item, section);
+  }
   const ExifTag* definition = definitions.FindTag(maker, section, item.tag, 0);
   const std::int32_t code = definition ? definition->fmt : 0;
   if (section == kSectionGps && IsGpsSpecial(item.tag)) return FormatGpsSpecial(item, code, context);

@@ -24,7 +24,7 @@ const QString kDegree = QStringLiteral("\u00B0");
 const QString kDegreeEntity = QStringLiteral("&deg;");
 
 QString Point(double value, const char* pattern, const FormatContext& context) {
-  return PointForm(FormatNumber(value, pattern, context.locale), context.decimalSeparator);
+  return PointForm(FormatNumber(value, pattern, context.symbols), context.decimalSeparator);
 }
 
 // The number a locale text of 15 significant digits stands for: code 2 builds its result in two
@@ -49,7 +49,7 @@ QString FractionalMinutes(const QString& degreesText, double degrees, double min
                           const FormatContext& context) {
   if (code == 1) {
     const double whole = std::floor(minutes);
-    return degreesText + kDegreeEntity + QLatin1Char(' ') + FormatNumber(whole, "0", context.locale) +
+    return degreesText + kDegreeEntity + QLatin1Char(' ') + FormatNumber(whole, "0", context.symbols) +
            QStringLiteral("' ") + Point((minutes - whole) * 60.0, "0.00", context) + QLatin1Char('"');
   }
   if (code == 2) return LocaleNumberText(degrees + minutes / 60.0, context.locale);
@@ -62,7 +62,7 @@ QString WholeMinutes(const QString& degreesText, double degrees, double minutes,
   if (code == 2) {
     return LocaleNumberText(AsShown(degrees + minutes / 60.0) + seconds / 3600.0, context.locale);
   }
-  const QString minutesText = QLatin1Char(' ') + FormatNumber(minutes, "0", context.locale);
+  const QString minutesText = QLatin1Char(' ') + FormatNumber(minutes, "0", context.symbols);
   if (code == 3) {
     // Web form with decimal minutes: the seconds become the minutes' decimals, to three places.
     return degreesText + kDegreeEntity + QLatin1Char(' ') +
@@ -81,7 +81,7 @@ QString Coordinate(const std::vector<ExifValue>& values, std::int32_t code, cons
   if (!degrees || !minutes) return ValueText(values[0]);
   const double deg = degrees->numerator;
   // Code 2 replaces the degrees' text by a number in every case.
-  const QString degreesText = FormatNumber(deg, "0", context.locale);
+  const QString degreesText = FormatNumber(deg, "0", context.symbols);
   if (minutes->denominator != 1.0) {
     const auto m = Quotient(values[1]);
     if (!m) return ValueText(values[0]);

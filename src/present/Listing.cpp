@@ -10,8 +10,8 @@ namespace kelmarin {
 
 namespace {
 
-QString RawValueText(const ZetExif& item, const QLocale& locale) {
-  if (item.typ == kTypNumbers) return NumberListText(item.inhalt, locale);
+QString RawValueText(const ZetExif& item) {
+  if (item.typ == kTypNumbers) return NumberListText(item.inhalt);
   return item.inhalt.empty() ? QString() : ValueText(item.inhalt.front());
 }
 
@@ -51,6 +51,12 @@ std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMe
     rows.push_back(std::move(row));
     return rows;
   }
+  if (context.symbols.decimalPoint.isEmpty() || context.shortDateFormat.isEmpty() ||
+      context.longTimeFormat.isEmpty()) {
+    const QString separator = context.decimalSeparator;
+    context = MakeFormatContext(context.locale, context.camera_feq);
+    context.decimalSeparator = separator;
+  }
   context.camera_feq = image.camera_feq;
   const std::int32_t maker = image.camera_id;
   const QString unknown = QStringLiteral("???");
@@ -74,7 +80,7 @@ std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMe
       row.label =
           name.empty() ? unknown : QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
       row.information = FormatValue(definitions, context, maker, *item, section);
-      row.raw = RawValueText(*item, context.locale);
+      row.raw = RawValueText(*item);
       rows.push_back(std::move(row));
     }
   }

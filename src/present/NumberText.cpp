@@ -107,7 +107,7 @@ bool IsZero(const Digits& d) {
   return d.digits.find_first_not_of('0') == std::string::npos;
 }
 
-QString Assemble(bool negative, Digits d, const Pattern& p, const QLocale& locale) {
+QString Assemble(bool negative, Digits d, const Pattern& p, const NumberSymbols& symbols) {
   RoundDigits(d, p.maxFraction);
   std::string integer;
   for (long i = 0; i < d.point; ++i) {
@@ -130,7 +130,7 @@ QString Assemble(bool negative, Digits d, const Pattern& p, const QLocale& local
   QString out = p.prefix;
   if (negative && !IsZero(d)) out += QLatin1Char('-');
   if (p.grouping && integer.size() > 3) {
-    const QString group = locale.groupSeparator();
+    const QString& group = symbols.groupSeparator;
     for (std::size_t i = 0; i < integer.size(); ++i) {
       if (i > 0 && (integer.size() - i) % 3 == 0) out += group;
       out += QLatin1Char(integer[i]);
@@ -138,7 +138,7 @@ QString Assemble(bool negative, Digits d, const Pattern& p, const QLocale& local
   } else {
     out += QLatin1StringView(integer.data(), static_cast<qsizetype>(integer.size()));
   }
-  if (p.point) out += locale.decimalPoint();
+  if (p.point) out += symbols.decimalPoint;
   out += QLatin1StringView(fraction.data(), static_cast<qsizetype>(fraction.size()));
   out += p.suffix;
   return out;
@@ -152,18 +152,32 @@ std::string_view Trimmed(std::string_view text) {
 
 }  // namespace
 
-QString FormatNumber(double value, std::string_view pattern, const QLocale& locale) {
+NumberSymbols LocaleNumberSymbols(const QLocale& locale) {
+  return {locale.decimalPoint(), locale.groupSeparator()};
+}
+
+QString FormatNumber(double value, std::string_view pattern, const NumberSymbols& symbols) {
   if (!std::isfinite(value)) return {};
-  return Assemble(std::signbit(value), DigitsOf(std::fabs(value)), ParsePattern(pattern), locale);
+  return Assemble(std::signbit(value), DigitsOf(std::fabs(value)), ParsePattern(pattern), symbols);
+}
+
+QString FormatNumber(double value, std::string_view pattern, const QLocale& locale) {
+  return FormatNumber(value, pattern, LocaleNumberSymbols(locale));
 }
 
 QString FormatNumber(std::int64_t value, std::string_view pattern, const QLocale& locale) {
+  if (pattern == "0") return QString::number(value);
+  return FormatNumber(value, pattern, LocaleNumberSymbols(locale));
+}
+
+QString FormatNumber(std::int64_t value, std::string_view pattern, const NumberSymbols& symbols) {
+  if (pattern == "0") return QString::number(value);  // the common case, without the pattern machinery
   const std::uint64_t magnitude =
       value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
   Digits d;
   d.digits = std::to_string(magnitude);
   d.point = static_cast<int>(d.digits.size());
-  return Assemble(value < 0, std::move(d), ParsePattern(pattern), locale);
+  return Assemble(value < 0, std::move(d), ParsePattern(pattern), symbols);
 }
 
 QString PointForm(QString text, const QString& decimalSeparator) {

@@ -10,6 +10,13 @@
 
 namespace kelmarin {
 
+// The locale's characters that number patterns use.
+struct NumberSymbols {
+  QString decimalPoint;
+  QString groupSeparator;
+};
+NumberSymbols LocaleNumberSymbols(const QLocale& locale);
+
 // Formats a number with a pattern: "0" whole number; "0.0", "0.00", "0.000" fixed decimals;
 // "0.0#", "0.0##############" one to two / fifteen decimals; "#,##0" thousands grouped with the
 // locale's group separator; a backslash makes the next character literal ("0\m\m" -> "35mm").
@@ -21,8 +28,11 @@ namespace kelmarin {
 // 2.67499999999999982...) -> "2.68", as a reader of the decimal text expects. A result that rounds to
 // zero carries no minus sign. A NaN or infinite value gives the empty text: callers that can meet
 // one decide what to show instead.
-QString FormatNumber(double value, std::string_view pattern, const QLocale& locale);
+QString FormatNumber(double value, std::string_view pattern, const NumberSymbols& symbols);
 // The same for a whole number, exact over the whole 64-bit range.
+QString FormatNumber(std::int64_t value, std::string_view pattern, const NumberSymbols& symbols);
+// The same with the symbols of a locale.
+QString FormatNumber(double value, std::string_view pattern, const QLocale& locale);
 QString FormatNumber(std::int64_t value, std::string_view pattern, const QLocale& locale);
 
 // Point form: every occurrence of the decimal separator replaced by ".". An empty separator

@@ -33,7 +33,7 @@ enum MainTag : std::int32_t {
 };
 
 QString Point(double value, const char* pattern, const FormatContext& context) {
-  return PointForm(FormatNumber(value, pattern, context.locale), context.decimalSeparator);
+  return PointForm(FormatNumber(value, pattern, context.symbols), context.decimalSeparator);
 }
 
 // The characters of the values (a text value: its text).
@@ -70,7 +70,7 @@ QString Notice(const ExifValue& value, std::int32_t code) {
 QString ExposureTime(const ExifValue& value, const FormatContext& context) {
   const auto x = Quotient(value);
   if (!x || *x <= 0.0) return ValueText(value);
-  if (*x <= 0.5) return QStringLiteral("1/") + FormatNumber(1.0 / *x, "0", context.locale);
+  if (*x <= 0.5) return QStringLiteral("1/") + FormatNumber(1.0 / *x, "0", context.symbols);
   return Point(*x, "0.0", context);
 }
 
@@ -100,7 +100,7 @@ QString Components(const std::vector<ExifValue>& values, const FormatContext& co
   for (std::size_t i = 0; i < values.size(); ++i) {
     if (i > 0) out += QLatin1Char(',');
     const auto* number = std::get_if<std::int64_t>(&values[i]);
-    out += number ? FormatNumber(*number, "0", context.locale) : ValueText(values[i]);
+    out += number ? FormatNumber(*number, "0", context.symbols) : ValueText(values[i]);
   }
   return out;
 }
@@ -112,7 +112,7 @@ QString ShutterSpeed(const ExifValue& value, const FormatContext& context) {
   if (!x) return ValueText(value);
   const double denominator = std::pow(2.0, *x);
   if (!std::isfinite(denominator) || denominator < 0.5) return ValueText(value);
-  return QStringLiteral("1/") + FormatNumber(denominator, "0", context.locale);
+  return QStringLiteral("1/") + FormatNumber(denominator, "0", context.symbols);
 }
 
 // APEX aperture Av: the f-number is sqrt(2)^Av.
@@ -131,7 +131,7 @@ QString FocalLength(const ExifValue& value, std::int32_t code, const FormatConte
   if (code != 1) return Point(*x, "0.0\\m\\m", context);
   const double equivalent = *x * context.camera_feq;
   if (!std::isfinite(equivalent)) return ValueText(value);
-  return FormatNumber(equivalent, "0\\m\\m", context.locale);
+  return FormatNumber(equivalent, "0\\m\\m", context.symbols);
 }
 
 // EXIF 2.32, 4.6.5, UserComment: an 8-byte character-code header, then the comment. A comment

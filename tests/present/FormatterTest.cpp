@@ -1,9 +1,11 @@
 // The general rules of the value formatter and its dispatch.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <limits>
 
 #include "PresentTestSupport.h"
+#include "present/DateText.h"
 #include "present/Formatter.h"
 
 namespace kelmarin {
@@ -99,6 +101,17 @@ TEST_F(GeneralRules, CommaLocaleStillGivesPoint) {
   EXPECT_EQ(DecimalSeparator(QLocale::c()), Q("."));
 }
 
+TEST_F(GeneralRules, HandMadeContextTakesTheLocaleForms) {
+  FormatContext bare;
+  bare.locale = German();
+  bare.decimalSeparator = Q(",");
+  tables.Main(306, 1);
+  tables.Main(210, 10);
+  EXPECT_EQ(FormatValue(tables.defs, bare, 0, Texts(306, {"2004:12:24 18:30:00"}), kSectionMain),
+            Q("24.12.2004 18:30:00"));
+  EXPECT_EQ(FormatValue(tables.defs, bare, 0, Texts(210, {"155/10"}), kSectionMain), Q("15.5"));
+}
+
 TEST_F(GeneralRules, DatesByCharacterPosition) {
   tables.Main(306, 1);
   EXPECT_EQ(Main(Texts(306, {"2004:12:24 18:30:00"})), Q("24.12.2004 18:30:00"));
@@ -159,6 +172,25 @@ TEST_F(GeneralRules, OddItemsNeverFail) {
   other.typ = 9;
   other.inhalt = {std::string("abc")};
   EXPECT_EQ(Main(other), Q("abc"));
+}
+
+}  // namespace
+}  // namespace kelmarin
+
+namespace kelmarin {
+namespace {
+
+// The date and time texts equal what QLocale itself makes of the locale's forms, in every locale.
+TEST(DateText, SameAsTheLocaleInEveryLocale) {
+  const QDateTime moment(QDate(2004, 2, 9), QTime(8, 5, 3), Qt::UTC);
+  const QList<QLocale> locales =
+      QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+  for (const QLocale& locale : locales) {
+    const QString expected = locale.toString(moment.date(), ShortDateFormat(locale)) + QLatin1Char(' ') +
+                             locale.toString(moment.time(), LongTimeFormat(locale));
+    EXPECT_EQ(ExifDateText(QStringLiteral("2004:02:09 08:05:03"), locale), expected)
+        << locale.name().toStdString();
+  }
 }
 
 }  // namespace

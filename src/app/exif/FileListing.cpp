@@ -28,8 +28,8 @@ class NumberReporter : public Reporter {
     if (message.text.compare(0, prefix.size(), prefix) != 0) return;
     std::int32_t value = 0;
     bool digits = false;
-    for (std::size_t i = prefix.size(); i < message.text.size() && message.text[i] >= '0' &&
-                                        message.text[i] <= '9' && value < 100'000'000;
+    for (std::size_t i = prefix.size();
+         i < message.text.size() && message.text[i] >= '0' && message.text[i] <= '9' && value < 100'000'000;
          ++i) {
       value = value * 10 + (message.text[i] - '0');
       digits = true;

@@ -29,7 +29,8 @@ void AppendMetadataText(std::string& out, const MetadataListing& listing) {
 }
 
 void AppendInfoText(std::string& out, const InfoLabels& labels) {
-  for (const QString* text : {&labels.name, &labels.modified, &labels.size, &labels.dimensions, &labels.loadtime}) {
+  for (const QString* text :
+       {&labels.name, &labels.modified, &labels.size, &labels.dimensions, &labels.loadtime}) {
     AppendEscapedText(out, *text);
     out += '\n';
   }
@@ -107,10 +108,10 @@ void AppendMetadataJson(std::string& out, const MetadataListing& listing) {
 
 void AppendInfoJson(std::string& out, const InfoLabels& labels) {
   const std::pair<const char*, const QString*> fields[] = {{"name", &labels.name},
-                                                          {"modified", &labels.modified},
-                                                          {"size", &labels.size},
-                                                          {"dimensions", &labels.dimensions},
-                                                          {"loadtime", &labels.loadtime}};
+                                                           {"modified", &labels.modified},
+                                                           {"size", &labels.size},
+                                                           {"dimensions", &labels.dimensions},
+                                                           {"loadtime", &labels.loadtime}};
   for (const auto& [key, text] : fields) {
     AppendKey(out, key);
     AppendJsonString(out, *text);

@@ -14,7 +14,7 @@ class Definitions;
 namespace kelmarin::lister {
 
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitFileFailed = 1;  // at least one file could not be read
+inline constexpr int kExitFileFailed = 1;   // at least one file could not be read
 inline constexpr int kExitCannotStart = 2;  // definition file or command line unusable
 
 // Lists every file of the options to `out`; a file that cannot be read gets the line

@@ -7,7 +7,8 @@ const char* UsageText() {
          "  --definitions DATEI  Metadaten-Definitionsdatei (sonst metadata.def neben dem Programm)\n"
          "  --json               ein JSON-Dokument statt Text\n"
          "  --info               Bild ganz laden und die Angaben der Informationsanzeige ausgeben\n"
-         "Exit-Status: 0 alles gelesen, 1 eine Datei war nicht lesbar, 2 Definitionsdatei oder Aufruf fehlerhaft\n";
+         "Exit-Status: 0 alles gelesen, 1 eine Datei war nicht lesbar, 2 Definitionsdatei oder Aufruf "
+         "fehlerhaft\n";
 }
 
 ParsedOptions ParseArguments(const std::vector<std::string>& arguments) {

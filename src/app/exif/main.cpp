@@ -36,9 +36,9 @@ int main(int argc, char** argv) {
     std::fputs(UsageText(), stdout);
     return kExitOk;
   }
-  const std::filesystem::path definitionFile =
-      parsed.options.definitions.empty() ? DefaultDefinitionFile()
-                                         : std::filesystem::path(parsed.options.definitions);
+  const std::filesystem::path definitionFile = parsed.options.definitions.empty()
+                                                   ? DefaultDefinitionFile()
+                                                   : std::filesystem::path(parsed.options.definitions);
   StandardErrorReporter reporter;
   const auto definitions = kelmarin::LoadDefinitions(definitionFile, reporter);
   if (!definitions) return kExitCannotStart;

@@ -1,0 +1,91 @@
+// FormatValue and the listing rows over arbitrary items: any tag (the special ones favoured), any
+// display code, any value kind, numbers of the whole 64-bit range, texts of any bytes, any
+// focal-length factor, four locales.
+#include <QLocale>
+#include <cstdint>
+#include <cstring>
+#include <span>
+
+#include "extract/ImageMetadata.h"
+#include "metadata/Definitions.h"
+#include "present/Formatter.h"
+#include "present/Listing.h"
+
+namespace {
+
+using namespace kelmarin;
+
+class Input {
+ public:
+  explicit Input(std::span<const std::uint8_t> data) : bytes(data) {}
+  bool Empty() const { return at >= bytes.size(); }
+  std::uint8_t Byte() { return Empty() ? 0 : bytes[at++]; }
+  template <typename T>
+  T Value() {
+    T v{};
+    std::uint8_t raw[sizeof(T)] = {};
+    for (auto& b : raw) b = Byte();
+    std::memcpy(&v, raw, sizeof(T));
+    return v;
+  }
+  std::string Text() {
+    std::string s;
+    for (std::size_t n = Byte(); n > 0 && !Empty(); --n) s += static_cast<char>(Byte());
+    return s;
+  }
+
+ private:
+  std::span<const std::uint8_t> bytes;
+  std::size_t at = 0;
+};
+
+constexpr std::int32_t kTags[] = {0,     2,     4,     20,    22,    33432, 33434, 33437, 36864, 37121,
+                                  37377, 37378, 37381, 37386, 37510, 40960, 50341, 306,   271,   7};
+constexpr std::int32_t kCodes[] = {0, 1, 2, 3, 10, 11, 12, 13, 14, 4, -1};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  Input in(std::span<const std::uint8_t>(data, size));
+  static const QLocale locales[] = {QLocale(QLocale::German, QLocale::Germany), QLocale::c(),
+                                    QLocale(QLocale::French, QLocale::France), QLocale(QLocale::Finnish)};
+  const std::int32_t section = in.Byte() % 6;
+  const std::uint8_t tagChoice = in.Byte();
+  ZetExif item;
+  item.tag = tagChoice < 200 ? kTags[tagChoice % std::size(kTags)] : in.Value<std::int32_t>();
+  const std::int32_t code = kCodes[in.Byte() % std::size(kCodes)];
+  const std::uint8_t kind = in.Byte();
+  item.typ = kind < 120 ? kTypNumbers : kind < 240 ? kTypTexts : static_cast<std::int32_t>(kind);
+  const QLocale& locale = locales[in.Byte() % 4];
+  const double feq = in.Value<double>();
+  while (!in.Empty() && item.inhalt.size() < 300) {
+    const std::uint8_t what = in.Byte();
+    if (what % 3 == 0) {
+      item.inhalt.emplace_back(in.Value<std::int64_t>());
+    } else if (what % 3 == 1) {
+      item.inhalt.emplace_back(static_cast<std::int64_t>(in.Byte()));
+    } else {
+      item.inhalt.emplace_back(in.Text());
+    }
+  }
+
+  Definitions definitions;
+  TagTable* table = section == kSectionGps ? &definitions.gpsTags
+                    : section == kSectionThumbnail ? &definitions.thumbnailTags
+                                                   : &definitions.mainTags;
+  ExifTag& tag = definitions.AddTagDefinition(*table, item.tag, 0, "Name", code);
+  tag.addnice(static_cast<std::int32_t>(item.inhalt.size()), "Wert");
+  ExifMakernote& note = definitions.makernoteTable[4];
+  note.cameraid = 4;
+  definitions.AddTagDefinition(note.exif_tags, item.tag, 0, "Hersteller", code);
+
+  FormatContext context = MakeFormatContext(locale, feq);
+  (void)FormatValue(definitions, context, section == kSectionMakernote ? 4 : 0, item, section);
+
+  ImageMetadata image;
+  image.camera_feq = feq;
+  image.camera_id = 4;
+  image.ExifAdd(section == 0 || section == 5 ? kSectionMain : section, item.tag, item.typ, item.inhalt);
+  (void)FillMetadataList(definitions, image, context);
+  return 0;
+}

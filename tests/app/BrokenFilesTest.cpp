@@ -19,7 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::uint8_t> Raw(const std::string& bytes) { return {bytes.begin(), bytes.end()}; }
+std::vector<std::uint8_t> Raw(const std::string& bytes) {
+  return {bytes.begin(), bytes.end()};
+}
 
 // "Exif\0\0" + a little-endian TIFF header pointing at `ifd`, followed by `body`.
 std::vector<std::uint8_t> ExifBlock(std::uint32_t ifd, const std::string& body) {
@@ -52,19 +54,21 @@ std::string Directory(const std::vector<std::string>& entries, std::uint32_t nex
 std::vector<std::vector<std::uint8_t>> HostileBlocks() {
   return {
       ExifBlock(0xFFFFFFF0u, ""),                                                    // directory far outside
-      ExifBlock(8, Directory({Entry(0x010F, 2, 20, 0)}, 8)),                           // next link to itself
-      ExifBlock(8, Directory({Entry(0x8769, 4, 1, 8)}, 0)),                            // Exif pointer to itself
-      ExifBlock(8, Directory({Entry(0x8825, 4, 1, 8), Entry(0xA005, 4, 1, 8)}, 8)),    // every loop at once
-      ExifBlock(8, Directory({Entry(0x0111, 4, 0xFFFFFFFFu, 0xFFFFFF00u)}, 0)),        // count overflow
-      ExifBlock(8, Directory({Entry(0x829A, 5, 0x40000000u, 26)}, 0)),                 // huge rational count
-      ExifBlock(8, Directory({Entry(0x9286, 7, 0, 0), Entry(0x0100, 13, 1, 0)}, 0)),   // count 0, bad type
-      ExifBlock(8, Directory({Entry(0x8825, 4, 1, 26)}, 0) +
-                       Directory({Entry(2, 5, 3, 0xFFFF), Entry(4, 10, 3, 8), Entry(0, 1, 4, 0x00000202)}, 0)),
-      ExifBlock(8, Directory({Entry(0x927C, 7, 100, 26), Entry(0x010F, 2, 6, 44)}, 0) + "Nikon\0\2\0\0\0MM\0*"),
-      ExifBlock(8, std::string(2, '\xFF')),                                            // 65535 entries, no bytes
+      ExifBlock(8, Directory({Entry(0x010F, 2, 20, 0)}, 8)),                         // next link to itself
+      ExifBlock(8, Directory({Entry(0x8769, 4, 1, 8)}, 0)),                          // Exif pointer to itself
+      ExifBlock(8, Directory({Entry(0x8825, 4, 1, 8), Entry(0xA005, 4, 1, 8)}, 8)),  // every loop at once
+      ExifBlock(8, Directory({Entry(0x0111, 4, 0xFFFFFFFFu, 0xFFFFFF00u)}, 0)),      // count overflow
+      ExifBlock(8, Directory({Entry(0x829A, 5, 0x40000000u, 26)}, 0)),               // huge rational count
+      ExifBlock(8, Directory({Entry(0x9286, 7, 0, 0), Entry(0x0100, 13, 1, 0)}, 0)),  // count 0, bad type
+      ExifBlock(8,
+                Directory({Entry(0x8825, 4, 1, 26)}, 0) +
+                    Directory({Entry(2, 5, 3, 0xFFFF), Entry(4, 10, 3, 8), Entry(0, 1, 4, 0x00000202)}, 0)),
+      ExifBlock(8,
+                Directory({Entry(0x927C, 7, 100, 26), Entry(0x010F, 2, 6, 44)}, 0) + "Nikon\0\2\0\0\0MM\0*"),
+      ExifBlock(8, std::string(2, '\xFF')),  // 65535 entries, no bytes
       ExifBlock(8, Directory({Entry(0x9201, 10, 1, 26), Entry(0x9202, 5, 1, 34)}, 0) +
                        std::string("\x00\x00\x00\x80\x00\x00\x00\x00\xFF\xFF\xFF\xFF\x00\x00\x00\x00", 16)),
-      Raw(std::string("Exif\0\0MM\0*\0\0\0\x08", 14)),                                 // header only
+      Raw(std::string("Exif\0\0MM\0*\0\0\0\x08", 14)),  // header only
       Raw(std::string("Exif", 4)),
       {},
   };
@@ -80,10 +84,13 @@ TEST(ListerOverBrokenFiles, EveryFileListedOrReported) {
     files.push_back((dir / name).string());
   };
   const auto blocks = HostileBlocks();
-  for (std::size_t i = 0; i < blocks.size(); ++i) add("hostile" + std::to_string(i) + ".jpg", test::MakeJpeg(8, 8, blocks[i]));
+  for (std::size_t i = 0; i < blocks.size(); ++i)
+    add("hostile" + std::to_string(i) + ".jpg", test::MakeJpeg(8, 8, blocks[i]));
   const auto good = test::MakeJpeg(8, 8, blocks[7]);
-  for (std::size_t cut : {std::size_t{2}, std::size_t{3}, std::size_t{20}, good.size() / 2, good.size() - 2}) {
-    add("cut" + std::to_string(cut) + ".jpg", std::vector<std::uint8_t>(good.begin(), good.begin() + static_cast<long>(cut)));
+  for (std::size_t cut :
+       {std::size_t{2}, std::size_t{3}, std::size_t{20}, good.size() / 2, good.size() - 2}) {
+    add("cut" + std::to_string(cut) + ".jpg",
+        std::vector<std::uint8_t>(good.begin(), good.begin() + static_cast<long>(cut)));
   }
   std::mt19937 random(5);
   for (int i = 0; i < 40; ++i) {
@@ -91,7 +98,8 @@ TEST(ListerOverBrokenFiles, EveryFileListedOrReported) {
     for (int k = 0; k < 8; ++k) bytes[random() % bytes.size()] = static_cast<std::uint8_t>(random());
     add("flipped" + std::to_string(i) + ".jpg", bytes);
   }
-  for (const char* name : {"text.png", "text.tif", "text.gif", "text.bmp", "text.cr2", "text.jp2", "noext", "text.pcd"}) {
+  for (const char* name :
+       {"text.png", "text.tif", "text.gif", "text.bmp", "text.cr2", "text.jp2", "noext", "text.pcd"}) {
     add(name, Raw("kein Bild, nur Text\n"));
   }
   add("soi-only", Raw("\xFF\xD8\xFF"));
@@ -109,7 +117,8 @@ TEST(ListerOverBrokenFiles, EveryFileListedOrReported) {
     out << outFile.rdbuf();
     err << errFile.rdbuf();
     for (const std::string& f : files) {
-      const bool listed = out.str().find(mode.empty() ? "# " + f + "\n" : "\"" + f + "\"") != std::string::npos;
+      const bool listed =
+          out.str().find(mode.empty() ? "# " + f + "\n" : "\"" + f + "\"") != std::string::npos;
       const bool reported = err.str().find(": " + f + "\n") != std::string::npos;
       EXPECT_TRUE(listed != reported || (!mode.empty() && listed)) << f;
     }

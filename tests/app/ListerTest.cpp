@@ -48,7 +48,8 @@ std::vector<std::string> Lines(const std::string& text) {
 // A byte count with German thousands separators.
 std::string Grouped(std::size_t n) {
   std::string digits = std::to_string(n);
-  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<std::size_t>(i), ".");
+  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3)
+    digits.insert(static_cast<std::size_t>(i), ".");
   return digits;
 }
 
@@ -63,10 +64,11 @@ class Lister : public ::testing::Test {
     dir = fs::temp_directory_path() / ("kelmarin-lister-" + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
-    test::WriteFile(dir / "defs.def",
-                    "* Testdefinitionen\n#version 2\n#main\n+0x010F,0,0,Hersteller\n+0x010E,0,0,Bildbeschreibung\n"
-                    "+0x0132,0,1,Datum\n+0x829A,0,0,Belichtungszeit\n+0x0112,0,0,Ausrichtung\n!1,oben, links\n"
-                    "#thumbnail\n+0x0112,0,0,Ausrichtung\n!1,oben links\n#gps\n+2,0,0,Breite\n");
+    test::WriteFile(
+        dir / "defs.def",
+        "* Testdefinitionen\n#version 2\n#main\n+0x010F,0,0,Hersteller\n+0x010E,0,0,Bildbeschreibung\n"
+        "+0x0132,0,1,Datum\n+0x829A,0,0,Belichtungszeit\n+0x0112,0,0,Ausrichtung\n!1,oben, links\n"
+        "#thumbnail\n+0x0112,0,0,Ausrichtung\n!1,oben links\n#gps\n+2,0,0,Breite\n");
     test::TiffBuilder tiff;
     const int exif = tiff.AddDirectory();
     const int gps = tiff.AddDirectory();
@@ -150,8 +152,8 @@ TEST_F(Lister, ImageWithoutExifAndCLocale) {
 
 TEST_F(Lister, UnreadableFilesAreReportedAndSkipped) {
   std::string arguments = Defs();
-  for (const char* name : {"notimage.jpg", "good.jpg", "truncated.jpg", "folder.jpg", "empty.jpg", "missing.jpg",
-                           "plain.jpg"}) {
+  for (const char* name :
+       {"notimage.jpg", "good.jpg", "truncated.jpg", "folder.jpg", "empty.jpg", "missing.jpg", "plain.jpg"}) {
     arguments += Quote(Path(name)) + " ";
   }
   const RunResult r = Run(arguments);
@@ -201,8 +203,8 @@ TEST_F(Lister, DefaultDefinitionFileBesideTheProgram) {
 }
 
 TEST_F(Lister, JsonDocument) {
-  const RunResult r =
-      Run("--json " + Defs() + Quote(Path("good.jpg")) + " " + Quote(Path("notimage.jpg")) + " " + Quote(Path("plain.jpg")));
+  const RunResult r = Run("--json " + Defs() + Quote(Path("good.jpg")) + " " + Quote(Path("notimage.jpg")) +
+                          " " + Quote(Path("plain.jpg")));
   EXPECT_EQ(r.status, 1);
   QJsonParseError error;
   const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error);

@@ -72,7 +72,9 @@ void TiffBuilder::Link(int directory, std::uint16_t tag, int target) {
   directories[static_cast<std::size_t>(directory)].entries.push_back(std::move(e));
 }
 
-void TiffBuilder::Next(int directory, int target) { directories[static_cast<std::size_t>(directory)].next = target; }
+void TiffBuilder::Next(int directory, int target) {
+  directories[static_cast<std::size_t>(directory)].next = target;
+}
 
 std::vector<std::uint8_t> TiffBuilder::Build() const {
   std::vector<std::uint32_t> offsets;

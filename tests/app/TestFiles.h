@@ -18,7 +18,8 @@ class TiffBuilder {
   void Ascii(int directory, std::uint16_t tag, const std::string& text);  // adds the closing zero
   void Bytes(int directory, std::uint16_t tag, std::uint16_t type, const std::string& bytes);
   void Short(int directory, std::uint16_t tag, std::uint16_t value);
-  void Rationals(int directory, std::uint16_t tag, const std::vector<std::pair<std::uint32_t, std::uint32_t>>& values);
+  void Rationals(int directory, std::uint16_t tag,
+                 const std::vector<std::pair<std::uint32_t, std::uint32_t>>& values);
   // A LONG entry holding the offset of another directory (Exif 0x8769, GPS 0x8825).
   void Link(int directory, std::uint16_t tag, int target);
   // The directory whose offset the next-directory field of `directory` holds (thumbnail).

@@ -52,6 +52,8 @@ class ImageMetadata {
   // What the lazy reading works on: the image type code (only 4 JPEG and 8 PNG are read), the
   // markers and texts the codec kept for this file, and the definition tables used for the
   // focal-length factor (null: factor 0). Until called, or for other types, every count is 0.
+  // Call it before the first query: the reading happens once, a later call changes nothing read.
+  // The definitions must outlive this object.
   void SetSource(std::int32_t imagetype, std::shared_ptr<const MetadataSource> source,
                  const Definitions* definitions);
 

@@ -18,10 +18,17 @@ class Definitions;
 void ReadImageMetadata(ImageMetadata& image, std::int32_t imagetype, const MetadataSource& source,
                        const Definitions* definitions);
 
-// One APP1 marker's bytes (0xFF, code, length, "Exif\0\0", TIFF header ...).
+// One APP1 marker's bytes (0xFF, code, length, "Exif\0\0", TIFF header ...). A block whose TIFF
+// header does not read 42 (XMP, truncated bytes) changes nothing. Otherwise camera_id is set from
+// the makernote (0 when none is recognised) and camera_feq from the definitions (0 without them or
+// without a factor for the model). Values: BYTE, SHORT, LONG, SBYTE, UNDEFINED, SSHORT, SLONG as
+// numbers (typ 1, LONG up to 4294967295); ASCII as one text; RATIONAL, SRATIONAL as "n/d" texts;
+// FLOAT, DOUBLE as the shortest decimal text that reads back exactly ("." as decimal point).
 void ReadExifBlock(ImageMetadata& image, std::span<const std::uint8_t> block, const Definitions* definitions);
 
-// One APP13 marker's bytes.
+// One APP13 marker's bytes: the record-2 datasets of its "8BIM" 0x0404 resources, through IptcAdd.
+// Bytes that are not a record-2 dataset, and extended dataset lengths (IIM 1.5.4, top bit set), end
+// the reading of the marker; datasets read before stay.
 void ReadIptcBlock(ImageMetadata& image, std::span<const std::uint8_t> block);
 
 }  // namespace kelmarin

@@ -13,10 +13,24 @@ namespace {
 constexpr int kMinYear = 100;
 constexpr int kMaxYear = 9999;
 
-// Characters `start` (1-based) to start + length - 1, as many as there are.
-std::optional<std::int64_t> PartAt(const QString& text, qsizetype start, qsizetype length) {
-  const QString part = text.mid(start - 1, length);
-  return ParseWholeNumber(part.toStdString());
+// Characters `start` (1-based) to start + length - 1, as many as there are, read as
+// ParseWholeNumber reads a text (spaces around, an optional sign, digits), without a copy.
+std::optional<std::int64_t> PartAt(QStringView text, qsizetype start, qsizetype length) {
+  QStringView part = text.mid(start - 1, length);
+  while (!part.isEmpty() && part.front() == u' ') part = part.mid(1);
+  while (!part.isEmpty() && part.back() == u' ') part.chop(1);
+  bool negative = false;
+  if (!part.isEmpty() && (part.front() == u'+' || part.front() == u'-')) {
+    negative = part.front() == u'-';
+    part = part.mid(1);
+  }
+  if (part.isEmpty()) return std::nullopt;
+  std::int64_t value = 0;
+  for (QChar c : part) {
+    if (c < u'0' || c > u'9') return std::nullopt;
+    value = value * 10 + (c.unicode() - u'0');
+  }
+  return negative ? -value : value;
 }
 
 // Removes every unquoted character `c` of a Qt date/time format.
@@ -69,7 +83,15 @@ std::optional<QString> NumericForm(const QDateTime& moment, const QString& forma
       }
       if (run > 2 && !(c == QLatin1Char('y') && run == 4)) return std::nullopt;
       if (c == QLatin1Char('y') && run != 2 && run != 4) return std::nullopt;
-      out += QString::number(value).rightJustified(run == 4 ? 4 : run, QLatin1Char('0'));
+      // Zero-padded to the field's width (values are 0 to 9999 here).
+      char digits[8];
+      int count = 0;
+      do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+      } while (value > 0);
+      for (int pad = count; pad < run; ++pad) out += QLatin1Char('0');
+      while (count > 0) out += QLatin1Char(digits[--count]);
       i += run;
     } else {
       out += c;

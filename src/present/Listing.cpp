@@ -41,8 +41,37 @@ QString SectionTitle(std::int32_t section) {
   }
 }
 
+const ListingCache::Texts& ListingCache::Get(const Definitions& definitions, std::int32_t maker,
+                                             std::int32_t section, std::int32_t tag) {
+  // Section (8 bits), maker (24 bits, section 3 only) and tag (32 bits) make the key; a maker number
+  // beyond 24 bits is never cached.
+  const std::int32_t layout = section == kSectionMakernote ? maker : 0;
+  const bool cacheable = layout >= 0 && layout < (1 << 24) && section >= 0 && section < 256;
+  const std::uint64_t key = (static_cast<std::uint64_t>(section) << 56) |
+                            (static_cast<std::uint64_t>(layout) << 32) | static_cast<std::uint32_t>(tag);
+  if (cacheable) {
+    if (const auto found = entries.find(key); found != entries.end()) return found->second;
+  }
+  Texts texts;
+  texts.tag = PlainNumberText(tag);
+  const std::string& name = definitions.TagName(maker, section, tag, 0);
+  texts.label = name.empty() ? QStringLiteral("???")
+                             : QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+  if (!cacheable || entries.size() >= kMaxEntries) {
+    scratch = std::move(texts);
+    return scratch;
+  }
+  return entries.emplace(key, std::move(texts)).first->second;
+}
+
 std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMetadata& image,
                                          FormatContext context) {
+  ListingCache cache;
+  return FillMetadataList(definitions, image, std::move(context), cache);
+}
+
+std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMetadata& image,
+                                         FormatContext context, ListingCache& cache) {
   std::vector<ListingRow> rows;
   if (image.ExifCount() == 0) {
     ListingRow row;
@@ -59,7 +88,7 @@ std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMe
   }
   context.camera_feq = image.camera_feq;
   const std::int32_t maker = image.camera_id;
-  const QString unknown = QStringLiteral("???");
+  rows.reserve(static_cast<std::size_t>(image.ExifCount()) + 8);
   for (std::int32_t section = kSectionMain; section <= kSectionGps; ++section) {
     const std::int32_t n = image.ExifCount(section);
     if (n < 1) continue;
@@ -73,12 +102,11 @@ std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMe
     for (std::int32_t i = 1; i <= n; ++i) {
       const ZetExif* item = image.ExifPos(section, i);
       if (!item) continue;
+      const ListingCache::Texts& texts = cache.Get(definitions, maker, section, item->tag);
       ListingRow row;
       row.section = section;
-      row.tag = PlainNumberText(item->tag);
-      const std::string& name = definitions.TagName(maker, section, item->tag, 0);
-      row.label =
-          name.empty() ? unknown : QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+      row.tag = texts.tag;
+      row.label = texts.label;
       row.information = FormatValue(definitions, context, maker, *item, section);
       row.raw = RawValueText(*item);
       rows.push_back(std::move(row));

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "present/Formatter.h"
@@ -30,10 +31,32 @@ struct ListingRow {
   bool red = false;
 };
 
+// The tag and label column texts of tags already listed, kept from one image to the next so that
+// a program listing many files converts each label once. Holds at most kMaxEntries texts; belongs
+// to one Definitions object; not for use from two threads at once.
+class ListingCache {
+ public:
+  static constexpr std::size_t kMaxEntries = 8192;
+  struct Texts {
+    QString tag;
+    QString label;
+  };
+  // The texts for the tag in the section (the maker counts for section 3 only).
+  const Texts& Get(const Definitions& definitions, std::int32_t maker, std::int32_t section,
+                   std::int32_t tag);
+
+ private:
+  std::unordered_map<std::uint64_t, Texts> entries;
+  Texts scratch;  // returned when the cache is full
+};
+
 // Every EXIF item of the image in sections 1 to 4 (reads the metadata on first use).
 // The context's camera_feq is replaced by the image's.
 std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMetadata& image,
                                          FormatContext context);
+// The same, with the tag and label texts taken from (and added to) the cache.
+std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMetadata& image,
+                                         FormatContext context, ListingCache& cache);
 
 // Section titles: 1 "Sektion Main", 2 "Sektion Thumbnail", 3 "Sektion Makernote", 4 "Sektion GPS".
 QString SectionTitle(std::int32_t section);

@@ -40,7 +40,7 @@ class NumberReporter : public Reporter {
 };
 
 void ReadListing(const std::string& path, const Definitions& definitions, const FormatContext& context,
-                 MetadataListing& listing, std::optional<std::int32_t>& error) {
+                 ListingCache& cache, MetadataListing& listing, std::optional<std::int32_t>& error) {
   ZetImage image(&definitions, nullptr);
   std::int32_t type = TypeCodeForFileName(path);
   std::int32_t width = 0;
@@ -50,7 +50,7 @@ void ReadListing(const std::string& path, const Definitions& definitions, const 
     return;
   }
   ImageMetadata& metadata = image.metadata();
-  listing.rows = FillMetadataList(definitions, metadata, context);
+  listing.rows = FillMetadataList(definitions, metadata, context, cache);
   listing.maker = metadata.camera_id;
   for (std::int32_t i = 1; i <= metadata.IptcCount(); ++i) {
     const ZetIPTC* item = metadata.IptcPos(i);
@@ -65,10 +65,11 @@ void ReadListing(const std::string& path, const Definitions& definitions, const 
 }  // namespace
 
 std::optional<std::int32_t> ReadMetadataListing(const std::string& path, const Definitions& definitions,
-                                                const FormatContext& context, MetadataListing& listing) {
+                                                const FormatContext& context, ListingCache& cache,
+                                                MetadataListing& listing) {
   std::optional<std::int32_t> error;
   try {
-    ReadListing(path, definitions, context, listing, error);
+    ReadListing(path, definitions, context, cache, listing, error);
   } catch (const std::bad_alloc&) {
     error = kNoMemoryNumber;
   } catch (const std::exception&) {

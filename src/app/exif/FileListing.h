@@ -29,8 +29,10 @@ struct MetadataListing {
 // The rows of the metadata list, the IPTC datasets and the comments of the file. The type code
 // comes from the extension (0: guessed from the content). Returns the error number (codec code +
 // 1000) when the file cannot be read; the listing is then empty. Never throws.
+// The cache keeps the tag and label texts from one file to the next.
 std::optional<std::int32_t> ReadMetadataListing(const std::string& path, const Definitions& definitions,
-                                                const FormatContext& context, MetadataListing& listing);
+                                                const FormatContext& context, ListingCache& cache,
+                                                MetadataListing& listing);
 
 // Loads the file fully as the information panel does and fills its five labels. Returns the error
 // number of the load when it fails. Never throws.

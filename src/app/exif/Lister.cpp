@@ -131,6 +131,7 @@ int ListFiles(const ListerOptions& options, const Definitions& definitions, cons
   Output output(out);
   std::string& buffer = output.Buffer();
   const FormatContext context = MakeFormatContext(locale, 1.0);
+  ListingCache cache;
   bool anyFailed = false;
   if (options.json) buffer += '[';
   for (std::size_t i = 0; i < options.files.size(); ++i) {
@@ -141,7 +142,7 @@ int ListFiles(const ListerOptions& options, const Definitions& definitions, cons
     if (options.info) {
       error = ReadInfo(path, definitions, locale, labels);
     } else {
-      error = ReadMetadataListing(path, definitions, context, listing);
+      error = ReadMetadataListing(path, definitions, context, cache, listing);
     }
     if (error) {
       anyFailed = true;

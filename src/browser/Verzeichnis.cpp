@@ -71,6 +71,7 @@ void Verzeichnis::CreateControls() {
     up.addPixmap(TreeIcon(QStringLiteral("DriveVerzeichnisHochGrau")).pixmap(size), QIcon::Disabled);
   }
   upAction = pfadHoch->addAction(up, QString());
+  pfadHoch->installEventFilter(this);  // a click anywhere on the bar goes up too
   upAction->setToolTip(QStringLiteral("Verzeichnis hoch"));
   label1 = new QLabel(QStringLiteral("Verzeichnis:"), rahmenGesamt);
   label1->setObjectName(QStringLiteral("Label1"));
@@ -167,7 +168,8 @@ void Verzeichnis::ApplyLayout() {
 }
 
 bool Verzeichnis::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == centralWidget() && event->type() == QEvent::Resize) RunLayoutPass();
+  if (watched == centralWidget() && event->type() == QEvent::Resize && exifliste != nullptr) RunLayoutPass();
+  if (watched == pfadHoch && event->type() == QEvent::MouseButtonRelease) upAction->trigger();
   return QMainWindow::eventFilter(watched, event);
 }
 

@@ -86,7 +86,8 @@ class InfoPanelTest : public QObject {
   void failedReadKeepsLabelsAndRestoresStatus() {
     Harness harness;
     harness.WriteJpeg(QStringLiteral("a_gut.jpg"), 200, 100, true);
-    harness.WriteBytes(QStringLiteral("b_kaputt.jpg"), QByteArray("\xFF\xD8\xFF\xE0 not a JPEG at all", 24));
+    const QByteArray broken("\xFF\xD8\xFF\xE0 not a JPEG at all");
+    harness.WriteBytes(QStringLiteral("b_kaputt.jpg"), broken);
     auto window = harness.Start();
     // The directory order is the platform's: show the good file first in any case.
     ClickItem(window->Files(), FileItem(*window, QStringLiteral("a_gut.jpg")));
@@ -94,10 +95,10 @@ class InfoPanelTest : public QObject {
     const int rows = window->Metadata()->topLevelItemCount();
     QVERIFY(rows > 0);
     const QString status = window->Filter()->StatusText();
-    QCOMPARE(status,
-             QStringLiteral("2 Bilder mit ") +
-                 QLocale().toString(QFileInfo(harness.Path(QStringLiteral("a_gut.jpg"))).size() + 24) +
-                 QStringLiteral(" Bytes"));
+    QCOMPARE(status, QStringLiteral("2 Bilder mit ") +
+                         QLocale().toString(QFileInfo(harness.Path(QStringLiteral("a_gut.jpg"))).size() +
+                                            broken.size()) +
+                         QStringLiteral(" Bytes"));
 
     // While the message is up, the status says "Bild einlesen" in red.
     QString statusDuringLoad;

@@ -124,5 +124,30 @@ TEST_F(MetadataList, MakernoteUsesTheImageMakerAndFocalFactor) {
   EXPECT_EQ(SectionTitle(5), QString());
 }
 
+TEST_F(MetadataList, CacheKeepsLabelsApartByMakerAndSection) {
+  tables.Makernote(2, 8, 0, "Modus");
+  tables.Makernote(4, 8, 0, "Blitz");
+  tables.Main(8, 0, "Hauptbild");
+  ListingCache cache;
+  const FormatContext context = MakeFormatContext(German(), 1.0);
+  auto labelsOf = [&](std::int32_t maker) {
+    ImageMetadata other;
+    other.camera_id = maker;
+    other.ExifAdd(kSectionMain, 8, kTypNumbers, {std::int64_t{1}});
+    other.ExifAdd(kSectionMakernote, 8, kTypNumbers, {std::int64_t{1}});
+    other.ExifAdd(kSectionGps, 8, kTypNumbers, {std::int64_t{1}});
+    std::vector<QString> labels;
+    for (const ListingRow& row : FillMetadataList(tables.defs, other, context, cache)) {
+      if (row.kind == RowKind::Item) labels.push_back(row.label);
+    }
+    return labels;
+  };
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(labelsOf(2), (std::vector<QString>{Q("Hauptbild"), Q("Modus"), Q("???")}));
+    EXPECT_EQ(labelsOf(4), (std::vector<QString>{Q("Hauptbild"), Q("Blitz"), Q("???")}));
+    EXPECT_EQ(labelsOf(1 << 30), (std::vector<QString>{Q("Hauptbild"), Q("???"), Q("???")}));
+  }
+}
+
 }  // namespace
 }  // namespace kelmarin

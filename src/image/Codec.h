@@ -79,6 +79,11 @@ Code ReadDimensions(const std::string& path, std::int32_t type, std::int32_t& wi
 std::shared_ptr<const MetadataSource> InputMetadata();
 void ClearInputMetadata();
 
+// Decoded pixels are kept in memory of their own: when the last copy of an image is gone its buffer
+// is kept (one at most) for the next image of about the same size, which saves the cost of fresh
+// pages. This gives that buffer back to the system now.
+void ReleaseKeptPixelMemory();
+
 // Each backend's one-time set-up; true when the backend can work. Safe to call more than once.
 bool InitMagick();  // Magick::InitializeMagick, resource limits, the needed coders present
 bool InitRaw();     // LibRaw can create a processor

@@ -1,8 +1,6 @@
-// Opening image files and taking pixel memory: the only platform-dependent file code of the codec
-// layer.
+// Opening image files: the only platform-dependent file code of the codec layer.
 
 #include <filesystem>
-#include <new>
 #include <system_error>
 
 #include "image/Backends.h"
@@ -47,18 +45,6 @@ Code ReadAll(std::FILE* file, std::size_t limit, std::vector<std::uint8_t>& byte
   }
   if (std::ferror(file)) return kCannotOpen;
   return kOk;
-}
-
-Code AllocateRgb(std::int64_t width, std::int64_t height, QImage& image) {
-  image = QImage();
-  if (width <= 0 || height <= 0) return kCorrupt;
-  if (width > kMaxPixels / height || width > 1'000'000 || height > 1'000'000) return kNoMemory;
-  try {
-    image = QImage(static_cast<int>(width), static_cast<int>(height), QImage::Format_RGB888);
-  } catch (const std::bad_alloc&) {
-    image = QImage();
-  }
-  return image.isNull() ? kNoMemory : kOk;
 }
 
 }  // namespace kelmarin::codec

@@ -29,6 +29,27 @@ void SumBlockColumns(const std::vector<std::uint32_t>& sums, std::int32_t k, std
   }
 }
 
+// Adds rows [y0, y1) of the source into acc, four rows per pass over acc: one read of every
+// source byte, and the accumulator (in cache) touched a quarter as often. The loops vectorise.
+void AddRows(const QImage& source, std::int32_t y0, std::int32_t y1, std::size_t rowBytes,
+             std::uint32_t* __restrict acc) {
+  std::int32_t y = y0;
+  for (; y + 4 <= y1; y += 4) {
+    const std::uint8_t* __restrict a = source.constScanLine(y);
+    const std::uint8_t* __restrict b = source.constScanLine(y + 1);
+    const std::uint8_t* __restrict c = source.constScanLine(y + 2);
+    const std::uint8_t* __restrict d = source.constScanLine(y + 3);
+    for (std::size_t i = 0; i < rowBytes; ++i) {
+      acc[i] += static_cast<std::uint32_t>(static_cast<std::uint16_t>(a[i] + b[i]) +
+                                           static_cast<std::uint16_t>(c[i] + d[i]));
+    }
+  }
+  for (; y < y1; ++y) {
+    const std::uint8_t* __restrict a = source.constScanLine(y);
+    for (std::size_t i = 0; i < rowBytes; ++i) acc[i] += a[i];
+  }
+}
+
 QImage ToRgb888(QImage image) {
   if (image.isNull() || image.format() == QImage::Format_RGB888) return image;
   return image.convertToFormat(QImage::Format_RGB888);
@@ -54,10 +75,7 @@ QImage BoxReduce(const QImage& source, std::int32_t k) {
     const std::int32_t y1 = oy == outHeight - 1 ? height : y0 + k;
     std::fill(sums.begin(), sums.end(), 0u);
     std::uint32_t* const acc = sums.data();
-    for (std::int32_t y = y0; y < y1; ++y) {
-      const std::uint8_t* in = source.constScanLine(y);
-      for (std::size_t i = 0; i < rowBytes; ++i) acc[i] += in[i];  // vectorises: one pass over the source
-    }
+    AddRows(source, y0, y1, rowBytes, acc);
     SumBlockColumns(sums, k, width, static_cast<std::uint64_t>(y1 - y0), out.scanLine(oy), outWidth);
   }
   return out;

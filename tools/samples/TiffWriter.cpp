@@ -239,9 +239,8 @@ std::size_t Ifd::Write(Bytes& out, ByteOrder order, std::int64_t bias) const {
 }
 
 Bytes TiffBlock(ByteOrder order, const Ifd& ifd0) {
-  Bytes out;
+  Bytes out = order == ByteOrder::kBig ? Bytes{'M', 'M'} : Bytes{'I', 'I'};
   ByteSink sink{order, out};
-  sink.Text(order == ByteOrder::kBig ? "MM" : "II");
   sink.U16(42);
   sink.U32(8);
   ifd0.Write(out, order, 0);
@@ -249,9 +248,11 @@ Bytes TiffBlock(ByteOrder order, const Ifd& ifd0) {
 }
 
 Bytes ExifPayload(ByteOrder order, const Ifd& ifd0) {
-  Bytes out = {'E', 'x', 'i', 'f', 0, 0};
+  static constexpr std::uint8_t kIdentifier[6] = {'E', 'x', 'i', 'f', 0, 0};
   const Bytes tiff = TiffBlock(order, ifd0);
-  out.insert(out.end(), tiff.begin(), tiff.end());
+  Bytes out(sizeof kIdentifier + tiff.size());
+  std::copy(std::begin(kIdentifier), std::end(kIdentifier), out.begin());
+  std::copy(tiff.begin(), tiff.end(), out.begin() + sizeof kIdentifier);
   return out;
 }
 

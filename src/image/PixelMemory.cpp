@@ -1,0 +1,122 @@
+// Pixel memory for decoded images.
+//
+// A decoded photograph is tens of megabytes. Fresh memory of that size comes from the system page by
+// page, and touching every page costs about a fifth of decoding a JPEG. Browsing replaces one image
+// by the next of the same size, so the buffer of the last released image is kept and handed to the
+// next decode that fits it. At most one buffer is kept, and only one that is not much larger than
+// what is asked for; the rest goes back to the system at once. Large fresh buffers are mapped with
+// their pages filled in by one call (Linux), which is cheaper than one page fault per page.
+
+#include <cstdlib>
+#include <mutex>
+#include <new>
+
+#include "image/Backends.h"
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
+namespace kelmarin::codec {
+
+namespace {
+
+// Room in front of the pixels for the block's header; keeps the pixels 64-byte aligned.
+constexpr std::size_t kHeader = 64;
+// Buffers above this size are never kept (a 100-megapixel image: 300 MB).
+constexpr std::size_t kMaxKept = std::size_t{320} << 20;
+// Fresh buffers from this size on are mapped with their pages present.
+constexpr std::size_t kMapFrom = std::size_t{4} << 20;
+
+struct BlockHeader {
+  std::size_t bytes;   // pixel bytes the block holds
+  std::size_t mapped;  // length of the mapping, 0 for heap memory
+};
+
+std::mutex poolMutex;
+void* keptBlock = nullptr;  // guarded by poolMutex
+
+std::size_t BlockSize(void* block) {
+  return static_cast<BlockHeader*>(block)->bytes;
+}
+
+void* NewBlock(std::size_t bytes) {
+  const std::size_t length = (kHeader + bytes + kHeader - 1) / kHeader * kHeader;
+  void* block = nullptr;
+  std::size_t mapped = 0;
+#ifdef __linux__
+  if (bytes >= kMapFrom) {
+    void* map =
+        mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (map != MAP_FAILED) block = map, mapped = length;
+  }
+#endif
+  if (block == nullptr) block = std::aligned_alloc(kHeader, length);
+  if (block != nullptr) *static_cast<BlockHeader*>(block) = {bytes, mapped};
+  return block;
+}
+
+void FreeBlock(void* block) {
+  if (block == nullptr) return;
+#ifdef __linux__
+  if (const std::size_t mapped = static_cast<BlockHeader*>(block)->mapped; mapped != 0) {
+    munmap(block, mapped);
+    return;
+  }
+#endif
+  std::free(block);
+}
+
+void* TakeBlock(std::size_t bytes) {
+  {
+    const std::lock_guard lock(poolMutex);
+    if (keptBlock != nullptr) {
+      void* block = keptBlock;
+      keptBlock = nullptr;
+      const std::size_t size = BlockSize(block);
+      if (size >= bytes && size - bytes <= bytes / 4) return block;
+      FreeBlock(block);
+    }
+  }
+  return NewBlock(bytes);
+}
+
+// QImage's clean-up: the last copy of the image is gone.
+void GiveBlock(void* block) {
+  if (BlockSize(block) > kMaxKept) {
+    FreeBlock(block);
+    return;
+  }
+  const std::lock_guard lock(poolMutex);
+  FreeBlock(keptBlock);
+  keptBlock = block;
+}
+
+}  // namespace
+
+void ReleaseKeptPixelMemory() {
+  const std::lock_guard lock(poolMutex);
+  FreeBlock(keptBlock);
+  keptBlock = nullptr;
+}
+
+Code AllocateRgb(std::int64_t width, std::int64_t height, QImage& image) {
+  image = QImage();
+  if (width <= 0 || height <= 0) return kCorrupt;
+  if (width > kMaxPixels / height || width > 1'000'000 || height > 1'000'000) return kNoMemory;
+  // QImage's own rule: rows of whole 32-bit words.
+  const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
+  const std::size_t bytes = stride * static_cast<std::size_t>(height);
+  void* block = TakeBlock(bytes);
+  if (block == nullptr) return kNoMemory;
+  auto* pixels = static_cast<uchar*>(block) + kHeader;
+  image = QImage(pixels, static_cast<int>(width), static_cast<int>(height), static_cast<qsizetype>(stride),
+                 QImage::Format_RGB888, GiveBlock, block);
+  if (image.isNull()) {
+    FreeBlock(block);
+    return kNoMemory;
+  }
+  return kOk;
+}
+
+}  // namespace kelmarin::codec

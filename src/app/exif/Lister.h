@@ -18,7 +18,16 @@ inline constexpr int kExitFileFailed = 1;   // at least one file could not be re
 inline constexpr int kExitCannotStart = 2;  // definition file or command line unusable
 
 // Lists every file of the options to `out`; a file that cannot be read gets the line
-// "Fehler <number>: <path>" on `err` and is otherwise left out (JSON: an object with its error).
+// "Fehler <number>: <path>" on `err` and is otherwise left out of the text form.
+//
+// Text form, per file: "# " + path, then one line per row, the four columns joined by TABs (see
+// Output.h for the escaping). With --info the five label texts follow instead, one per line.
+// JSON form: one array, one object per file, in order:
+//   {"file", "maker", "sections": [{"section", "title", "items": [{"tag", "label", "information",
+//    "raw"}]}], "iptc": [{"dataset", "value"}], "comments": [{"key", "value"}], "error": null}
+// or with --info {"file", "name", "modified", "size", "dimensions", "loadtime", "error": null};
+// a file that cannot be read is {"file", "error": <number>}. Texts are UTF-8, tag, maker and
+// dataset numbers are JSON numbers.
 // Returns kExitOk or kExitFileFailed (also when writing `out` failed).
 int ListFiles(const ListerOptions& options, const Definitions& definitions, const QLocale& locale,
               std::FILE* out, std::FILE* err);

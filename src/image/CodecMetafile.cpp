@@ -152,7 +152,6 @@ std::uint64_t MinimumWords(std::uint16_t function, const std::uint8_t* record, s
 bool IsWholeWmf(const std::vector<std::uint8_t>& bytes) {
   const std::size_t start = bytes.size() >= 4 && Le32(bytes.data()) == 0x9AC6CDD7u ? 22 : 0;
   if (bytes.size() < start + 18 || Le16(bytes.data() + start + 2) != 9) return false;
-    return false;  // the file's size
   const std::uint16_t objects = Le16(bytes.data() + start + 10);
   std::vector<bool> used(objects, false);  // the object table: a new object takes the lowest free index
   const std::uint64_t largest = Le32(bytes.data() + start + 12);

@@ -116,6 +116,37 @@ TEST(BadInput, HugeDimensionsAreRefusedBeforeAnyPixelMemory) {
   EXPECT_EQ(reporter.messages[0].text.substr(0, 11), "Fehler 1004");
 }
 
+// The position of the first record of a WMF with that function number.
+std::size_t WmfRecord(const std::vector<std::uint8_t>& wmf, std::uint16_t function) {
+  for (std::size_t at = 22 + 18; at + 6 <= wmf.size();) {
+    const std::uint32_t words = wmf[at] | wmf[at + 1] << 8 | wmf[at + 2] << 16 | wmf[at + 3] << 24;
+    if ((wmf[at + 4] | wmf[at + 5] << 8) == function) return at;
+    at += 2 * words;
+  }
+  ADD_FAILURE() << "no record " << function;
+  return 0;
+}
+
+TEST(BadInput, BrokenMetafileRecordsFailWithoutLibraryChatter) {
+  ScratchFolder folder;
+  const std::vector<std::uint8_t> wmf = samples::MakeWmf(200, 100, "Text");
+  std::vector<std::vector<std::uint8_t>> broken(4, wmf);
+  broken[0][WmfRecord(wmf, 0x012D) + 6] = 7;     // SELECTOBJECT of an object the table cannot hold
+  broken[1][WmfRecord(wmf, 0x0324) + 7] = 0x70;  // POLYGON claiming 28676 points
+  broken[2][22 + 12] = 5;                        // largest record smaller than the records
+  broken[3][WmfRecord(wmf, 0x0521) + 6] = 200;   // TEXTOUT longer than its record
+  for (std::size_t i = 0; i < broken.size(); ++i) {
+    SCOPED_TRACE(i);
+    const std::string path = folder.Path("broken-" + std::to_string(i) + ".wmf");
+    WriteFileBytes(path, broken[i]);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    ExpectLoadFails(path, kTypeMetafile);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  }
+}
+
 TEST(BadInput, FoldersFifosAndMissingFilesCannotBeOpened) {
   ScratchFolder folder;
   const std::string fifo = folder.Path("pipe.jpg");

@@ -20,6 +20,8 @@
 #include "browser/CurrentImage.h"
 #include "browser/FileList.h"
 #include "browser/FolderTree.h"
+#include "browser/InfoPanel.h"
+#include "browser/MetadataList.h"
 #include "browser/Verzeichnis.h"
 #include "image/Components.h"
 #include "image/ZetImage.h"
@@ -146,6 +148,19 @@ void Decode24Megapixel(benchmark::State& state) {
   }
 }
 BENCHMARK(Decode24Megapixel)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+// The two parts of the selection that are not the decode: the preview and the metadata list.
+void LoadAndPreview24Megapixel(benchmark::State& state) {
+  PreviewBox box;
+  box.resize(120, 120);
+  for (auto _ : state) {
+    ZetImage image(nullptr, &Silent());
+    std::int32_t width = 0, height = 0, time = 0;
+    image.load(Scratch().largeFile, kTypeJpeg, width, height, time);
+    image.show(box);
+  }
+}
+BENCHMARK(LoadAndPreview24Megapixel)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 void Select24Megapixel(benchmark::State& state) {
   const auto window = Window(Scratch().large);

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QStyle>
 #include <QToolBar>
+#include <algorithm>
 
 #include "browser/CurrentImage.h"
 #include "browser/FileList.h"
@@ -124,6 +125,10 @@ void Verzeichnis::PlaceDesign() {
   rahmenLinks->PlaceControls(scale);
   rahmenRechts->PlaceControls(scale);
   layout.gesamt = {0, 0, kDesignClientWidth, kDesignClientHeight};
+  // The tag column holds five digits in the face actually used.
+  const int digits = exifliste->fontMetrics().horizontalAdvance(QStringLiteral("000000")) +
+                     2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, exifliste);
+  layout.exifColumns[0] = std::max(layout.exifColumns[0], scale.ToTwipsX(digits));
   ApplyLayout();
   resize(scale.ToPixelsX(kDesignClientWidth),
          scale.ToPixelsY(kDesignClientHeight) + menuBar()->sizeHint().height());

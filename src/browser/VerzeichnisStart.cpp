@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QScreen>
 #include <QStandardPaths>
+#include <algorithm>
 #include <cstdlib>
 
 #include "browser/CurrentImage.h"
@@ -100,11 +101,17 @@ void Verzeichnis::RestoreSizes() {
                             designHeight, screenWidth, screenHeight);
   ApplyLayout();
 
-  const QPoint corner = area.topLeft() + QPoint(scale.ToPixelsX((screenWidth - designWidth) / 2),
-                                                scale.ToPixelsY((screenHeight - designHeight) / 2));
-  move(corner);
+  // The corner where the design-size window would be centred; a larger restored window is moved
+  // back just as far as it would reach past the screen's right or bottom edge.
   startMaximised = sizes.maximise;
-  if (!startMaximised) resize(scale.ToPixelsX(sizes.width), scale.ToPixelsY(sizes.height));
+  const QSize restored =
+      startMaximised ? size() : QSize(scale.ToPixelsX(sizes.width), scale.ToPixelsY(sizes.height));
+  QPoint corner = area.topLeft() + QPoint(scale.ToPixelsX((screenWidth - designWidth) / 2),
+                                          scale.ToPixelsY((screenHeight - designHeight) / 2));
+  corner.setX(std::max(area.left(), std::min(corner.x(), area.right() + 1 - restored.width())));
+  corner.setY(std::max(area.top(), std::min(corner.y(), area.bottom() + 1 - restored.height())));
+  move(corner);
+  resize(restored);
 }
 
 void Verzeichnis::ApplySizeLimits() {

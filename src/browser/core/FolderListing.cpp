@@ -1,5 +1,8 @@
 #include "browser/core/FolderListing.h"
 
+#include <algorithm>
+#include <tuple>
+
 namespace kelmarin {
 
 namespace {
@@ -16,6 +19,21 @@ bool CanMatch(std::string_view name) {
   return name.size() >= 4 && name[name.size() - 4] == '.';
 }
 
+// Folders on Linux list their entries in no useful order: the files are put in name order without
+// regard to case (as NTFS lists them), names equal but for case by their bytes.
+void SortByName(std::vector<FileEntry>& entries, const std::vector<std::u32string>& keys) {
+  std::vector<std::size_t> order(entries.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    if (keys[a] != keys[b]) return keys[a] < keys[b];
+    return std::tie(entries[a].name, entries[a].extension) < std::tie(entries[b].name, entries[b].extension);
+  });
+  std::vector<FileEntry> sorted;
+  sorted.reserve(entries.size());
+  for (std::size_t i : order) sorted.push_back(std::move(entries[i]));
+  entries = std::move(sorted);
+}
+
 }  // namespace
 
 std::vector<FileEntry> ListImageFiles(const std::string& folder, const std::vector<FilePattern>& patterns) {
@@ -30,10 +48,10 @@ std::vector<FileEntry> ListImageFiles(const std::string& folder, const std::vect
 
   std::string_view name;
   EntryKind kind;
-  std::u32string folded;
+  std::vector<std::u32string> sortKeys;
   while (reader.Next(name, kind)) {
     if (kind == EntryKind::Directory || kind == EntryKind::Other || !CanMatch(name)) continue;
-    folded = FoldName(name);
+    std::u32string folded = FoldName(name);
     std::size_t hit = 0;
     while (hit < compiled.size() && !compiled[hit].MatchesFolded(folded)) ++hit;
     if (hit == compiled.size()) continue;
@@ -47,7 +65,9 @@ std::vector<FileEntry> ListImageFiles(const std::string& folder, const std::vect
     entry.modified = ToLocalDateTime(status.modifiedSeconds);
     entry.size = status.size;
     entries.push_back(std::move(entry));
+    sortKeys.push_back(std::move(folded));
   }
+  SortByName(entries, sortKeys);
   return entries;
 }
 

@@ -25,7 +25,7 @@ struct FileEntry {
 };
 
 // The files of folder whose names match a pattern (the first matching pattern in list order gives
-// the type code), in the order the folder lists them. Only regular files and links to regular files
+// the type code), sorted by name without regard to case. Only regular files and links to regular files
 // are listed; folders, devices, FIFOs, sockets and dangling links are skipped. A folder that cannot be
 // read gives an empty list. Never throws except std::bad_alloc.
 std::vector<FileEntry> ListImageFiles(const std::string& folder, const std::vector<FilePattern>& patterns);

@@ -83,6 +83,14 @@ TEST_F(FolderListingTest, FirstMatchingPatternGivesTypeAndTimeIsLocal) {
   EXPECT_EQ(entries[0].modified, expected);
 }
 
+TEST_F(FolderListingTest, SortedByNameWithoutRegardToCase) {
+  for (const char* name : {"b.jpg", "A.jpg", "c.JPG", "a.jpg", "Ä.jpg", "10.jpg", "2.jpg"}) Write(name, 1);
+  std::vector<std::string> names;
+  for (const auto& e : ListImageFiles(folder.string(), Star())) names.push_back(e.name + "." + e.extension);
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"10.jpg", "2.jpg", "A.jpg", "a.jpg", "b.jpg", "c.JPG", "Ä.jpg"}));
+}
+
 TEST_F(FolderListingTest, SizesAboveFourGigabytes) {
   const fs::path big = folder / "huge.tif";
   std::ofstream(big).close();

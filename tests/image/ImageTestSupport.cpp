@@ -19,6 +19,7 @@ ScratchFolder::ScratchFolder() {
 ScratchFolder::~ScratchFolder() {
   std::error_code error;
   std::filesystem::remove_all(folder, error);
+  std::filesystem::remove(folder.parent_path(), error);  // only when no other test uses it
 }
 
 void WriteImageFile(const std::string& path, const std::string& format, const samples::RgbImage& image) {

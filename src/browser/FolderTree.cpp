@@ -27,17 +27,6 @@ int FailureCode(std::exception_ptr failure) {
   }
 }
 
-QIcon FolderIcon() {
-  QIcon icon;
-  const QIcon closed = TreeIcon(QStringLiteral("DriveVerzeichnis"));
-  const QIcon open = TreeIcon(QStringLiteral("DriveVerzeichnisOffen"));
-  for (int size : {16, 24, 32, 48}) {
-    icon.addPixmap(closed.pixmap(size), QIcon::Normal);
-    icon.addPixmap(open.pixmap(size), QIcon::Selected);
-  }
-  return icon;
-}
-
 bool TextLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
   const int order = QString::compare(a->text(0), b->text(0), Qt::CaseInsensitive);
   return order != 0 ? order < 0 : a->text(0) < b->text(0);
@@ -142,7 +131,7 @@ bool FolderTree::FillFolderNode(QTreeWidgetItem* node) {
   QList<QTreeWidgetItem*> children;
   QByteArray current;
   try {
-    static const QIcon folderIcon = FolderIcon();
+    const QIcon folderIcon = FolderNodeIcon();
     const std::vector<std::string> names = ListSubfolders(NodePath(node).toStdString());
     for (const std::string& name : names) {
       current = base + QByteArray::fromStdString(name);

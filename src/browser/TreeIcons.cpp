@@ -237,19 +237,41 @@ QStringList TreeIconKeys() {
   return keys;
 }
 
-QIcon TreeIcon(const QString& key) {
-  // Pixmaps must go before the application object does: the cache is dropped with it.
-  static QHash<QString, QIcon>* cache = nullptr;
+namespace {
+
+// Pixmaps must go before the application object does: the cache is dropped with it.
+QHash<QString, QIcon>* cache = nullptr;
+const QString kFolderNode = QStringLiteral("#folder-node");
+
+QHash<QString, QIcon>& Cache() {
   if (cache == nullptr) {
     cache = new QHash<QString, QIcon>;
     for (const IconDef& def : kIcons) cache->insert(QString::fromUtf16(def.key), Draw(def.paint));
+    QIcon folder;
+    for (int size : {16, 24, 32, 48}) {
+      folder.addPixmap(cache->value(QStringLiteral("DriveVerzeichnis")).pixmap(size), QIcon::Normal);
+      folder.addPixmap(cache->value(QStringLiteral("DriveVerzeichnisOffen")).pixmap(size), QIcon::Selected);
+    }
+    cache->insert(kFolderNode, folder);
     qAddPostRoutine([] {
       delete cache;
       cache = nullptr;
     });
   }
-  const auto found = cache->constFind(key);
-  return found != cache->constEnd() ? *found : cache->value(QStringLiteral("DriveUnbekannt"));
+  return *cache;
+}
+
+}  // namespace
+
+QIcon TreeIcon(const QString& key) {
+  const QHash<QString, QIcon>& icons = Cache();
+  const auto found = icons.constFind(key);
+  return found != icons.constEnd() && key != kFolderNode ? *found
+                                                         : icons.value(QStringLiteral("DriveUnbekannt"));
+}
+
+QIcon FolderNodeIcon() {
+  return Cache().value(kFolderNode);
 }
 
 }  // namespace kelmarin

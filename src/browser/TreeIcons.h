@@ -15,4 +15,7 @@ QStringList TreeIconKeys();
 // Icons are drawn once and kept until the program ends.
 QIcon TreeIcon(const QString& key);
 
+// A folder node's icon: "DriveVerzeichnis", and "DriveVerzeichnisOffen" while the node is selected.
+QIcon FolderNodeIcon();
+
 }  // namespace kelmarin

@@ -66,6 +66,14 @@ class StartupTest : public QObject {
     SetSetting(QStringLiteral("Administration"), QStringLiteral("fwidth"), QStringLiteral("100"));
     window = harness.Start();
     QCOMPARE(window->width(), 10785 / 15);
+    window.reset();
+
+    // Wider than the design: the window keeps its corner unless it would reach past the screen.
+    SetSetting(QStringLiteral("Administration"), QStringLiteral("fwidth"),
+               Twips(ScreenPixels().width() - 10));
+    window = harness.Start();
+    QCOMPARE(window->width(), ScreenPixels().width() - 10);
+    QCOMPARE(window->x(), 10);
   }
 
   void settingsThatAreNoNumbersCountAsAbsent() {

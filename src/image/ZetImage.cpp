@@ -40,7 +40,7 @@ std::int32_t ShrinkMode(std::int32_t filter) {
 ZetImage::ZetImage(const Definitions* tables, Reporter* messages) : definitions(tables), reporter(messages) {}
 
 void ZetImage::Report(const std::string& text) {
-  if (reporter != nullptr) reporter->Report({"Kelmarin", text, MessageIcon::Warning});
+  if (reporter != nullptr) reporter->Report({"Kelmarin", text, MessageIcon::None});
 }
 
 std::int32_t ZetImage::load(const std::string& dateiname, std::int32_t bildtyp, std::int32_t& b,

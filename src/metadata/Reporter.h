@@ -6,7 +6,7 @@
 
 namespace kelmarin {
 
-enum class MessageIcon { Warning, Critical, Information };
+enum class MessageIcon { Warning, Critical, Information, None };
 
 struct Message {
   std::string caption;  // UTF-8

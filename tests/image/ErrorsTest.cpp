@@ -55,6 +55,7 @@ TEST(Errors, Jpeg2000OnANewObject) {
   EXPECT_EQ(image.imagetype, kTypeJpeg2000);
   ASSERT_EQ(reporter.messages.size(), 1u);
   EXPECT_EQ(reporter.messages[0].text, "Fehler 1002\nReadImgage: " + path);
+  EXPECT_EQ(reporter.messages[0].icon, MessageIcon::None);  // an OK button and no icon
 }
 
 TEST(Errors, FileNamesInMessagesAreUtf8) {

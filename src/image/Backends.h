@@ -11,22 +11,12 @@
 
 #include "extract/MetadataSource.h"
 #include "image/Codec.h"
+#include "image/meta/CodecBasics.h"
 
 namespace kelmarin::codec {
 
-struct Size {
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-};
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-// Opens a regular file for binary reading; null for anything else (missing, folder, FIFO, device,
-// no permission). The path is UTF-8 (the platform's bytes on Linux).
-FilePtr OpenForReading(const std::string& path);
+// Size, FilePtr and OpenForReading are the metadata-only path's (image/meta/CodecBasics.h), and so
+// are JpegDimensions (image/meta/JpegReader.h) and PngDimensions (image/meta/PngReader.h).
 
 // The whole file from its current position, at most `limit` bytes (kNoMemory when larger).
 Code ReadAll(std::FILE* file, std::size_t limit, std::vector<std::uint8_t>& bytes);
@@ -36,10 +26,7 @@ Code ReadAll(std::FILE* file, std::size_t limit, std::vector<std::uint8_t>& byte
 Code AllocateRgb(std::int64_t width, std::int64_t height, QImage& image);
 
 Code DecodeJpeg(std::FILE* file, QImage& pixels, MetadataSource& metadata);
-Code JpegDimensions(std::FILE* file, Size& size, MetadataSource& metadata);
-
 Code DecodePng(std::FILE* file, QImage& pixels, MetadataSource& metadata);
-Code PngDimensions(std::FILE* file, Size& size, MetadataSource& metadata);
 
 Code DecodeGif(std::FILE* file, QImage& pixels);
 Code GifDimensions(std::FILE* file, Size& size);

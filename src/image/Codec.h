@@ -14,54 +14,12 @@
 #include <string>
 
 #include "extract/MetadataSource.h"
+#include "image/meta/CodecBasics.h"
 
 namespace kelmarin::codec {
 
-// Error codes of the codec layer. The image object reports them as code + 1000.
-enum Code : std::int32_t {
-  kOk = 0,
-  kCannotOpen = 1,  // missing, unreadable, or not a regular file (a folder, a FIFO, a device)
-  kUnsupported =
-      2,         // a type code without a reader (JPEG 2000, below 0, above 12), or content of no known format
-  kCorrupt = 3,  // the data is not readable as this format: damaged, truncated, empty or another format
-  kNoMemory = 4,      // the pixels exceed kMaxPixels or the memory for them cannot be had
-  kNoLibrary = 5,     // the library for this format cannot be loaded (libemf2svg) or not used here
-  kDrawFailed = 6,    // the picture box could not draw the pixels
-  kResizeFailed = 7,  // scaling produced no pixels
-};
-
-// Largest decoded image accepted: 2^28 pixels (768 MiB of RGB). Larger headers are rejected before
-// any pixel memory is taken.
-inline constexpr std::int64_t kMaxPixels = std::int64_t{1} << 28;
-
-// The type codes the guesser reports, as the imaging library numbers them; MapGuessedType turns them
-// into image type codes. PSD, RAW and JPEG 2000 have codes of their own that map to no image type.
-enum GuessedType : std::int32_t {
-  kGuessNone = 0,
-  kGuessBmp = 1,
-  kGuessGif = 2,
-  kGuessJpeg = 3,
-  kGuessPng = 4,
-  kGuessPcx = 5,
-  kGuessTiff = 6,
-  kGuessWmf = 7,
-  kGuessEmf = 8,
-  kGuessPsd = 9,
-  kGuessJpeg2000 = 10,
-  kGuessRaw = 11,
-  kGuessTga = 14,
-  kGuessPcd = 16,
-};
-
-// What a file's first bytes say it is. Reads at most the first 4 KiB plus the last 18 bytes (TGA 2.0
-// footer). kGuessNone for an unreadable or unknown file.
-GuessedType GuessFileType(const std::string& path);
-
-// 1 → 1, 2 → 3, 3 → 4, 4 → 8, 5 → 7, 6 → 12, 7 → 2, 8 → 2, 14 → 11, 16 → 6; everything else → 0.
-std::int32_t MapGuessedType(std::int32_t guessed);
-
-// kOk when the path names a regular file that can be opened for reading, else kCannotOpen.
-Code CheckOpen(const std::string& path);
+// The error codes (Code, kMaxPixels), type guessing (GuessedType, GuessFileType, MapGuessedType) and
+// CheckOpen are declared in image/meta/CodecBasics.h, shared with the metadata-only path.
 
 // Decodes the first image of the file as image type `type` (0: the content decides). On success
 // `pixels` is a Format_RGB888 image and kOk is returned; otherwise `pixels` is null. Types 4 and 8

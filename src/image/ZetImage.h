@@ -12,28 +12,12 @@
 #include <string>
 
 #include "extract/ImageMetadata.h"
+#include "image/meta/ImageTypes.h"
 
 namespace kelmarin {
 
 class Definitions;
 class Reporter;
-
-// Image type codes.
-enum ImageType : std::int32_t {
-  kTypeUnknown = 0,
-  kTypeBmp = 1,
-  kTypeMetafile = 2,
-  kTypeGif = 3,
-  kTypeJpeg = 4,
-  kTypeJpeg2000 = 5,
-  kTypePcd = 6,
-  kTypePcx = 7,
-  kTypePng = 8,
-  kTypePsd = 9,
-  kTypeRaw = 10,
-  kTypeTga = 11,
-  kTypeTiff = 12,
-};
 
 // An error raised by GetImageDims, ReadImage or ResizeImage: codec code + 1000, the operation's
 // name and a description ("IS_OpenFileSource", "IS_ReadXXX", ...).

@@ -1,6 +1,6 @@
 #pragma once
 // What kelmarin-exif reads of one file: its metadata rows (through the metadata-only path of the
-// image object) or the information panel's labels (through a full, timed load).
+// image layer) or the information panel's labels (through a full, timed load in the image module).
 
 #include <QLocale>
 #include <QString>
@@ -19,6 +19,8 @@ class Definitions;
 
 namespace kelmarin::lister {
 
+class ImageModule;
+
 struct MetadataListing {
   std::int32_t maker = 0;
   std::vector<ListingRow> rows;
@@ -26,17 +28,23 @@ struct MetadataListing {
   std::vector<std::pair<QString, QString>> comments;   // key, text
 };
 
-// The rows of the metadata list, the IPTC datasets and the comments of the file. The type code
-// comes from the extension (0: guessed from the content). Returns the error number (codec code +
-// 1000) when the file cannot be read; the listing is then empty. Never throws.
-// The cache keeps the tag and label texts from one file to the next.
+// Returned instead of an error number when the file needs the image module and it cannot be loaded
+// (module.problem() says why). Error numbers of files are 1000 and above.
+inline constexpr std::int32_t kNoImageModule = -1;
+
+// The rows of the metadata list, the IPTC datasets and the comments of the file, exactly as
+// ZetImage::GetImageDims and the metadata list would give them. The type code comes from the
+// extension (0: guessed from the content). JPEG and PNG files are read here; files of other formats
+// have no metadata rows, only their error (or none), which the image module tells. Returns the error
+// number (codec code + 1000) when the file cannot be read, or kNoImageModule; the listing is then
+// empty. Never throws. The cache keeps the tag and label texts from one file to the next.
 std::optional<std::int32_t> ReadMetadataListing(const std::string& path, const Definitions& definitions,
                                                 const FormatContext& context, ListingCache& cache,
-                                                MetadataListing& listing);
+                                                ImageModule& module, MetadataListing& listing);
 
-// Loads the file fully as the information panel does and fills its five labels. Returns the error
-// number of the load when it fails. Never throws.
+// Loads the file fully as the information panel does (in the image module) and fills its five
+// labels. Returns the error number of the load when it fails, or kNoImageModule. Never throws.
 std::optional<std::int32_t> ReadInfo(const std::string& path, const Definitions& definitions,
-                                     const QLocale& locale, InfoLabels& labels);
+                                     const QLocale& locale, ImageModule& module, InfoLabels& labels);
 
 }  // namespace kelmarin::lister

@@ -6,7 +6,10 @@
 #include <optional>
 
 #include "FileListing.h"
+#include "ImageModule.h"
 #include "Output.h"
+#include "browser/core/FormatTable.h"
+#include "image/meta/MetadataOnly.h"
 #include "metadata/Text.h"
 
 namespace kelmarin::lister {
@@ -124,10 +127,31 @@ void ReportFailure(std::FILE* err, std::int32_t number, const std::string& path)
   std::fwrite(line.data(), 1, line.size(), err);
 }
 
+void ReportNoModule(std::FILE* err, const ImageModule& module) {
+  const std::string line = "kelmarin-exif: " + module.problem() + "\n";
+  std::fwrite(line.data(), 1, line.size(), err);
+}
+
+// The image module is loaded before any output when it is sure to be needed: for --info, or for a
+// file whose extension names a format only the full image layer reads. Files of such formats
+// without that extension load it when they come.
+bool ModuleNeededFromTheStart(const ListerOptions& options) {
+  if (options.info) return true;
+  for (const std::string& path : options.files) {
+    if (codec::NeedsFullImageLayer(TypeCodeForFileName(path))) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int ListFiles(const ListerOptions& options, const Definitions& definitions, const QLocale& locale,
               std::FILE* out, std::FILE* err) {
+  ImageModule module;
+  if (ModuleNeededFromTheStart(options) && !module.Load()) {
+    ReportNoModule(err, module);
+    return kExitCannotStart;
+  }
   Output output(out);
   std::string& buffer = output.Buffer();
   const FormatContext context = MakeFormatContext(locale, 1.0);
@@ -140,9 +164,14 @@ int ListFiles(const ListerOptions& options, const Definitions& definitions, cons
     MetadataListing listing;
     InfoLabels labels;
     if (options.info) {
-      error = ReadInfo(path, definitions, locale, labels);
+      error = ReadInfo(path, definitions, locale, module, labels);
     } else {
-      error = ReadMetadataListing(path, definitions, context, cache, listing);
+      error = ReadMetadataListing(path, definitions, context, cache, module, listing);
+    }
+    if (error == kNoImageModule) {
+      output.Flush();
+      ReportNoModule(err, module);
+      return kExitCannotStart;
     }
     if (error) {
       anyFailed = true;

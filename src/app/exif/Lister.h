@@ -15,7 +15,7 @@ namespace kelmarin::lister {
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFileFailed = 1;   // at least one file could not be read
-inline constexpr int kExitCannotStart = 2;  // definition file or command line unusable
+inline constexpr int kExitCannotStart = 2;  // definition file, command line or image module unusable
 
 // Lists every file of the options to `out`; a file that cannot be read gets the line
 // "Fehler <number>: <path>" on `err` and is otherwise left out of the text form.
@@ -28,7 +28,10 @@ inline constexpr int kExitCannotStart = 2;  // definition file or command line u
 // or with --info {"file", "name", "modified", "size", "dimensions", "loadtime", "error": null};
 // a file that cannot be read is {"file", "error": <number>}. Texts are UTF-8, tag, maker and
 // dataset numbers are JSON numbers.
-// Returns kExitOk or kExitFileFailed (also when writing `out` failed).
+// Returns kExitOk or kExitFileFailed (also when writing `out` failed). When a file needs the image
+// module (see ImageModule.h) and it cannot be loaded, the reason goes to `err` and kExitCannotStart
+// is returned: before any output for --info and for files whose extension names such a format,
+// otherwise after the files listed so far.
 int ListFiles(const ListerOptions& options, const Definitions& definitions, const QLocale& locale,
               std::FILE* out, std::FILE* err);
 

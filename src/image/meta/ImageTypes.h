@@ -1,0 +1,25 @@
+#pragma once
+// The image type codes of the file list and the image object.
+
+#include <cstdint>
+
+namespace kelmarin {
+
+// Image type codes.
+enum ImageType : std::int32_t {
+  kTypeUnknown = 0,
+  kTypeBmp = 1,
+  kTypeMetafile = 2,
+  kTypeGif = 3,
+  kTypeJpeg = 4,
+  kTypeJpeg2000 = 5,
+  kTypePcd = 6,
+  kTypePcx = 7,
+  kTypePng = 8,
+  kTypePsd = 9,
+  kTypeRaw = 10,
+  kTypeTga = 11,
+  kTypeTiff = 12,
+};
+
+}  // namespace kelmarin

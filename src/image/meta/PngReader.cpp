@@ -1,0 +1,124 @@
+// PNG header and texts through libpng.
+
+#include "image/meta/PngReader.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstring>
+
+namespace kelmarin::codec {
+
+namespace {
+
+// libpng's limits for ancillary chunks: a hostile file cannot make it keep thousands of texts or
+// inflate a compressed text into gigabytes.
+constexpr png_uint_32 kMaxChunkCache = 1000;
+constexpr png_alloc_size_t kMaxChunkMemory = 8u << 20;
+
+void ErrorFunction(png_structp png, png_const_charp) {
+  png_longjmp(png, 1);
+}
+void WarningFunction(png_structp, png_const_charp) {}
+
+bool ReadRanges(PngStream& s, png_bytep data, std::size_t length) {
+  while (length > 0) {
+    if (s.range < s.ranges.size()) {
+      const PngStream::Range& r = s.ranges[s.range];
+      if (s.used == 0 && std::fseek(s.file, r.offset, SEEK_SET) != 0) return false;
+      const std::size_t n = std::min(length, r.length - s.used);
+      if (std::fread(data, 1, n, s.file) != n) return false;
+      data += n, length -= n, s.used += n;
+      if (s.used == r.length) ++s.range, s.used = 0;
+    } else {
+      const std::size_t n = std::min(length, s.tail.size() - s.tailUsed);
+      if (n == 0) return false;
+      std::memcpy(data, s.tail.data() + s.tailUsed, n);
+      data += n, length -= n, s.tailUsed += n;
+    }
+  }
+  return true;
+}
+
+void ReadFunction(png_structp png, png_bytep data, std::size_t length) {
+  auto* s = static_cast<PngStream*>(png_get_io_ptr(png));
+  const bool ok =
+      s->ranges.empty() ? std::fread(data, 1, length, s->file) == length : ReadRanges(*s, data, length);
+  if (!ok) png_error(png, "unexpected end of file");
+}
+
+// The byte ranges that make the file's header, its chunks before the image data and its text chunks
+// after it one stream, followed by the header of an empty IDAT chunk so that libpng stops there.
+// Other chunks after the image data are skipped by their lengths.
+bool PlanMetadataStream(PngStream& stream) {
+  std::uint8_t signature[8];
+  if (std::fread(signature, 1, 8, stream.file) != 8 || png_sig_cmp(signature, 0, 8) != 0) return false;
+  stream.ranges.push_back({0, 8});
+  bool afterImage = false;
+  long offset = 8;
+  for (int chunks = 0; chunks < 100000; ++chunks) {
+    std::uint8_t head[8];
+    if (std::fseek(stream.file, offset, SEEK_SET) != 0 || std::fread(head, 1, 8, stream.file) != 8) break;
+    const std::uint32_t length = png_get_uint_32(head);
+    if (length > PNG_UINT_31_MAX) break;
+    const bool idat = std::memcmp(head + 4, "IDAT", 4) == 0;
+    const bool text = std::memcmp(head + 4, "tEXt", 4) == 0 || std::memcmp(head + 4, "zTXt", 4) == 0 ||
+                      std::memcmp(head + 4, "iTXt", 4) == 0;
+    if (idat) afterImage = true;
+    if (std::memcmp(head + 4, "IEND", 4) == 0) break;
+    if (!idat && (!afterImage || text)) stream.ranges.push_back({offset, std::size_t{length} + 12});
+    offset += static_cast<long>(length) + 12;
+  }
+  if (!afterImage) return false;
+  stream.tail = {0, 0, 0, 0, 'I', 'D', 'A', 'T'};
+  std::fseek(stream.file, 0, SEEK_SET);
+  return true;
+}
+
+}  // namespace
+
+PngReader::~PngReader() {
+  if (read != nullptr) png_destroy_read_struct(&read, &info, nullptr);
+}
+
+bool PngReader::ReadInfo() {
+  read = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, ErrorFunction, WarningFunction);
+  if (read == nullptr) return false;
+  info = png_create_info_struct(read);
+  if (info == nullptr) return false;
+  if (setjmp(png_jmpbuf(read))) return false;
+  png_set_read_fn(read, &stream, ReadFunction);
+  png_set_chunk_cache_max(read, kMaxChunkCache);
+  png_set_chunk_malloc_max(read, kMaxChunkMemory);
+  png_read_info(read, info);
+  return true;
+}
+
+void PngReader::CopyTexts(MetadataSource& metadata) const {
+  metadata.Clear();
+  png_textp texts = nullptr;
+  int count = 0;
+  png_get_text(read, info, &texts, &count);
+  for (int i = 0; i < count; ++i) {
+    const png_text& t = texts[i];
+    const std::size_t length = t.compression >= PNG_ITXT_COMPRESSION_NONE ? t.itxt_length : t.text_length;
+    PngText text;
+    text.keyword = t.key != nullptr ? t.key : "";
+    if (t.text != nullptr) text.text.assign(t.text, length);
+    metadata.texts.push_back(std::move(text));
+  }
+}
+
+Code PngDimensions(std::FILE* file, Size& size, MetadataSource& metadata) {
+  PngStream stream;
+  stream.file = file;
+  if (!PlanMetadataStream(stream)) return kCorrupt;
+  PngReader reader(stream);
+  if (!reader.ReadInfo()) return kCorrupt;
+  if (reader.width() == 0 || reader.height() == 0) return kCorrupt;
+  size.width = static_cast<std::int32_t>(reader.width());
+  size.height = static_cast<std::int32_t>(reader.height());
+  reader.CopyTexts(metadata);
+  return kOk;
+}
+
+}  // namespace kelmarin::codec

@@ -3,52 +3,19 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
 
 #include "browser/Twips.h"
 
 namespace kelmarin {
 
-PreviewBox::PreviewBox(QWidget* parent) : QWidget(parent) {
+PreviewBox::PreviewBox(QWidget* parent) : PictureWidget(parent) {
   setObjectName(QStringLiteral("Kontrollbild"));
   setCursor(Qt::PointingHandCursor);
 }
 
-std::int32_t PreviewBox::WidthTwips() const {
-  return TwipsScale::Of(this).ToTwipsX(width());
-}
-std::int32_t PreviewBox::HeightTwips() const {
-  return TwipsScale::Of(this).ToTwipsY(height());
-}
-double PreviewBox::TwipsPerPixelX() const {
-  return TwipsScale::Of(this).perPixelX;
-}
-double PreviewBox::TwipsPerPixelY() const {
-  return TwipsScale::Of(this).perPixelY;
-}
-
-void PreviewBox::ClearPicture() {
-  picture = QImage();
-  update();
-}
-
-bool PreviewBox::DrawRGB(const QImage& image, std::int32_t x, std::int32_t y) {
-  if (image.isNull()) return false;
-  picture = image;
-  origin = QPoint(x, y);
-  update();
-  return true;
-}
-
-void PreviewBox::paintEvent(QPaintEvent*) {
-  if (picture.isNull()) return;
-  QPainter painter(this);
-  painter.drawImage(origin, picture);
-}
-
 void PreviewBox::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
-  QWidget::mouseReleaseEvent(event);
+  PictureWidget::mouseReleaseEvent(event);
 }
 
 namespace {

@@ -4,10 +4,9 @@
 // i_ladezeit.
 
 #include <QFrame>
-#include <QImage>
 
-#include "image/ZetImage.h"
 #include "present/InfoLabels.h"
+#include "windows/PictureWidget.h"
 
 class QGroupBox;
 class QLabel;
@@ -16,33 +15,19 @@ namespace kelmarin {
 
 struct TwipsScale;
 
-// The preview box: draws what ZetImage::show gives it and reports clicks.
-class PreviewBox : public QWidget, public PictureBox {
+// The preview box: the picture widget ZetImage::show draws into; it lets its parent show around the
+// picture and reports a left-button release over it as a click.
+class PreviewBox : public PictureWidget {
   Q_OBJECT
 
  public:
   explicit PreviewBox(QWidget* parent = nullptr);
 
-  std::int32_t WidthTwips() const override;
-  std::int32_t HeightTwips() const override;
-  double TwipsPerPixelX() const override;
-  double TwipsPerPixelY() const override;
-  void ClearPicture() override;
-  bool DrawRGB(const QImage& image, std::int32_t x, std::int32_t y) override;
-
-  bool HasPicture() const { return !picture.isNull(); }
-  const QImage& Picture() const { return picture; }
-
  signals:
   void clicked();
 
  protected:
-  void paintEvent(QPaintEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
-
- private:
-  QImage picture;  // shares the pixels it was given
-  QPoint origin;
 };
 
 class InfoPanel : public QFrame {

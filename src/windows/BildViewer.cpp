@@ -12,6 +12,7 @@
 #include "windows/BildPicture.h"
 #include "windows/DialogFont.h"
 #include "windows/PanCursor.h"
+#include "windows/ScreenTwips.h"
 
 namespace kelmarin {
 
@@ -74,8 +75,9 @@ BildViewer::~BildViewer() {
 }
 
 QSize BildViewer::MinimumViewerSize() const {
-  const auto pixels = [](int dpi) { return static_cast<int>(std::ceil(1000.0 * dpi / 1440.0)); };
-  return {pixels(logicalDpiX()), pixels(logicalDpiY())};
+  const ScreenTwips scale = ScreenTwips::Of(this);
+  const auto pixels = [](double perPixel) { return static_cast<int>(std::ceil(1000.0 / perPixel)); };
+  return {pixels(scale.perPixelX), pixels(scale.perPixelY)};
 }
 
 BildPicture& BildViewer::Prepare(const QString& caption, int width, int height) {

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "TestSupport.h"
@@ -124,6 +125,23 @@ class InfoPanelTest : public QObject {
     // After a failed read the preview click opens nothing.
     emit window->Info()->Preview()->clicked();
     QVERIFY(!viewer_open);
+  }
+
+  void previewReportsLeftClicksOverIt() {
+    InfoPanel panel;
+    panel.resize(400, 200);
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    PreviewBox* preview = panel.Preview();
+    preview->setGeometry(10, 10, 120, 120);
+    QCOMPARE(preview->objectName(), QStringLiteral("Kontrollbild"));
+    QSignalSpy clicks(preview, &PreviewBox::clicked);
+    QTest::mouseClick(preview, Qt::LeftButton);
+    QCOMPARE(clicks.count(), 1);
+    QTest::mouseClick(preview, Qt::RightButton);
+    QTest::mousePress(preview, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(preview, Qt::LeftButton, {}, QPoint(125, 5));  // let go beside it
+    QCOMPARE(clicks.count(), 1);
   }
 
   void previewOpensTheViewer() {

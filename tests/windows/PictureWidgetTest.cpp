@@ -1,0 +1,114 @@
+// The picture widget shared by the preview and the viewer, and the screen twips scale behind it.
+#include <QPainter>
+#include <QtTest>
+#include <cstdint>
+#include <limits>
+
+#include "windows/PictureWidget.h"
+#include "windows/ScreenTwips.h"
+
+namespace kelmarin {
+
+class PictureWidgetTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void conversionsRoundHalvesToEven();
+  void conversionsStayInRange();
+  void boxMeasuredInScreenTwips();
+  void drawingSharesThePixels();
+  void backgroundOnlyWhenOpaque();
+};
+
+void PictureWidgetTest::conversionsRoundHalvesToEven() {
+  ScreenTwips scale;
+  scale.perPixelX = 2.5;
+  scale.perPixelY = 12.5;
+  QCOMPARE(scale.ToTwipsX(1), 2);  // 2.5
+  QCOMPARE(scale.ToTwipsX(3), 8);  // 7.5
+  QCOMPARE(scale.ToTwipsX(-1), -2);
+  QCOMPARE(scale.ToPixelsX(5), 2);
+  QCOMPARE(scale.ToPixelsY(25), 2);  // 2.0
+  QCOMPARE(scale.ToPixelsY(31), 2);  // 2.48
+  QCOMPARE(scale.ToPixelsY(-75), -6);
+  QCOMPARE(scale.ToTwipsY(3), 38);  // 37.5
+}
+
+void PictureWidgetTest::conversionsStayInRange() {
+  ScreenTwips scale;
+  scale.perPixelX = 0.5;
+  scale.perPixelY = 0.0;  // a screen that reports nonsense
+  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+  constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+  QCOMPARE(scale.ToPixelsX(kMax), kMax);
+  QCOMPARE(scale.ToPixelsX(kMin), kMin);
+  QCOMPARE(scale.ToPixelsY(1440), 0);  // not a finite number
+  scale.perPixelX = 1e20;
+  QCOMPARE(scale.ToTwipsX(1 << 30), kMax);
+}
+
+void PictureWidgetTest::boxMeasuredInScreenTwips() {
+  PictureWidget box;
+  box.resize(120, 90);
+  const ScreenTwips scale = ScreenTwips::Of(&box);
+  QVERIFY(scale.perPixelX > 0.0 && scale.perPixelY > 0.0);
+  QCOMPARE(box.TwipsPerPixelX(), scale.perPixelX);
+  QCOMPARE(box.TwipsPerPixelY(), scale.perPixelY);
+  QCOMPARE(box.WidthTwips(), scale.ToTwipsX(120));
+  QCOMPARE(box.HeightTwips(), scale.ToTwipsY(90));
+  // Without a widget: the primary screen's scale.
+  QCOMPARE(ScreenTwips::Of(nullptr).perPixelX, scale.perPixelX);
+}
+
+void PictureWidgetTest::drawingSharesThePixels() {
+  PictureWidget box;
+  QImage image(30, 20, QImage::Format_RGB888);
+  image.fill(Qt::blue);
+  QVERIFY(box.DrawRGB(image, 4, 5));
+  QVERIFY(box.HasPicture());
+  QCOMPARE(box.Picture().constBits(), image.constBits());
+  QCOMPARE(box.PictureOrigin(), QPoint(4, 5));
+  QVERIFY(!box.DrawRGB(QImage(), 1, 1));  // a null image clears
+  QVERIFY(!box.HasPicture());
+  QCOMPARE(box.PictureOrigin(), QPoint());
+}
+
+// The preview lets its frame show around the picture; the viewer's picture, painting opaquely, fills
+// what the picture does not cover. Both repaint what was drawn at every exposure.
+void PictureWidgetTest::backgroundOnlyWhenOpaque() {
+  QWidget frame;
+  QPalette framePalette = frame.palette();
+  framePalette.setColor(QPalette::Window, Qt::green);
+  frame.setPalette(framePalette);
+  frame.setAutoFillBackground(true);
+  frame.resize(60, 60);
+  auto* box = new PictureWidget(&frame);
+  QPalette boxPalette = box->palette();
+  boxPalette.setColor(QPalette::Window, Qt::red);
+  box->setPalette(boxPalette);
+  box->setGeometry(10, 10, 40, 40);
+  QImage image(10, 10, QImage::Format_RGB888);
+  image.fill(Qt::blue);
+  QVERIFY(box->DrawRGB(image, 5, 5));
+
+  QImage shown = frame.grab().toImage();
+  QCOMPARE(shown.pixelColor(11, 11), QColor(Qt::green));
+  QCOMPARE(shown.pixelColor(15, 15), QColor(Qt::blue));
+  QCOMPARE(shown.pixelColor(24, 24), QColor(Qt::blue));
+  QCOMPARE(shown.pixelColor(25, 25), QColor(Qt::green));
+
+  box->setAttribute(Qt::WA_OpaquePaintEvent);
+  shown = frame.grab().toImage();
+  QCOMPARE(shown.pixelColor(11, 11), QColor(Qt::red));
+  QCOMPARE(shown.pixelColor(24, 24), QColor(Qt::blue));
+  QCOMPARE(shown.pixelColor(49, 49), QColor(Qt::red));
+
+  box->ClearPicture();
+  shown = frame.grab().toImage();
+  QCOMPARE(shown.pixelColor(15, 15), QColor(Qt::red));
+}
+
+}  // namespace kelmarin
+
+QTEST_MAIN(kelmarin::PictureWidgetTest)
+#include "PictureWidgetTest.moc"

@@ -64,10 +64,11 @@ ParsedNumber ParseDecimal(std::string_view field) {
 }  // namespace
 
 std::string_view TrimSpaces(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
+  std::size_t first = 0;
+  std::size_t end = text.size();
+  while (first < end && text[first] == ' ') ++first;
+  while (end > first && text[end - 1] == ' ') --end;
+  return text.substr(first, end - first);
 }
 
 std::vector<std::string_view> SplitAt(std::string_view text, char separator) {
@@ -81,6 +82,22 @@ std::vector<std::string_view> SplitAt(std::string_view text, char separator) {
   }
   pieces.push_back(text.substr(start));
   return pieces;
+}
+
+Fields SplitFields(std::string_view text, char separator) {
+  Fields fields;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t at = text.find(separator, start);
+    if (at == std::string_view::npos) break;
+    if (fields.count < Fields::kFirstFields) fields.first[fields.count] = text.substr(start, at - start);
+    ++fields.count;
+    start = at + 1;
+  }
+  fields.last = text.substr(start);
+  if (fields.count < Fields::kFirstFields) fields.first[fields.count] = fields.last;
+  ++fields.count;
+  return fields;
 }
 
 ParsedNumber ParseDefinitionNumber(std::string_view field) {

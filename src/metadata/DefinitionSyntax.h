@@ -19,6 +19,16 @@ std::string_view TrimSpaces(std::string_view text);
 // the empty text gives one empty piece.
 std::vector<std::string_view> SplitAt(std::string_view text, char separator);
 
+// The same pieces without allocating: how many there are, the first kFirstFields of them and the
+// last. A definition line needs no more.
+struct Fields {
+  static constexpr std::size_t kFirstFields = 3;
+  std::size_t count = 0;                 // pieces, at least 1
+  std::string_view first[kFirstFields];  // pieces 0 .. min(count, kFirstFields) - 1
+  std::string_view last;                 // piece count - 1
+};
+Fields SplitFields(std::string_view text, char separator);
+
 struct ParsedNumber {
   std::int32_t value = 0;
   std::int32_t code = 0;  // 0, kCodeNotANumber or kCodeOutOfRange

@@ -1,9 +1,15 @@
-// LoadDefinitions: reads metadata.def line by line into a fresh set of tables.
+// LoadDefinitions: reads metadata.def into a fresh set of tables. The file is read in large blocks
+// (a definition file of normal size in one read); the complete lines of a block are checked for
+// UTF-8 at once and taken as views into the block, without a copy or an allocation per line.
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
-#include <fstream>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <istream>
+#include <memory>
 #include <new>
 #include <string>
 #include <string_view>
@@ -115,14 +121,31 @@ std::int32_t Number(std::string_view field) {
   return parsed.value;
 }
 
+// Where the loader's bytes come from.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // Up to `capacity` bytes into `into`; 0 at the end (or after an error).
+  virtual std::size_t Read(char* into, std::size_t capacity) = 0;
+  // True when reading stopped on an error rather than at the end.
+  virtual bool Failed() const = 0;
+  // How many bytes a block should hold (the whole file where its size is known and sensible).
+  virtual std::size_t BlockSize() const { return kBlockSize; }
+
+  static constexpr std::size_t kBlockSize = 1 << 20;
+};
+
 class DefinitionLoader {
  public:
-  std::unique_ptr<Definitions> Run(std::istream& in, Reporter& reporter);
+  std::unique_ptr<Definitions> Run(ByteSource& in, Reporter& reporter);
 
  private:
+  void ReadAll(ByteSource& in, std::unique_ptr<char[]>& block, std::int64_t& lineNumber,
+               std::string_view& line);
+  void Lines(std::string_view contents, std::int64_t& lineNumber, std::string_view& line);
   void Line(std::string_view line);
   void Header(std::string_view body);
-  void Version(const std::vector<std::string_view>& words);
+  void Version(const Fields& words);
   void Makernote(std::string_view layoutName);
   void Entry(std::string_view rest);
   void TagEntry(std::string_view rest);
@@ -143,33 +166,22 @@ class DefinitionLoader {
   TagTable* target = nullptr;  // the tag table of sections 1 to 4
   ExifTag* current = nullptr;  // the last "+" tag of any tag section; nodes never move
   std::string focalMake;       // argument of the focalequiv header
+  std::string converted;       // the current line read as Windows-1252
 };
 
-std::unique_ptr<Definitions> DefinitionLoader::Run(std::istream& in, Reporter& reporter) {
-  std::string raw;
-  std::string converted;
+std::unique_ptr<Definitions> DefinitionLoader::Run(ByteSource& in, Reporter& reporter) {
+  std::unique_ptr<char[]> block;  // holds the bytes `line` points into, for the message
   std::string_view line;
   std::int64_t lineNumber = 0;
   try {
     try {
-      while (std::getline(in, raw)) {
-        ++lineNumber;
-        std::string_view bytes = raw;
-        if (lineNumber == 1 && bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
-        if (bytes.ends_with('\r')) bytes.remove_suffix(1);  // CR LF written on Windows
-        if (!IsValidUtf8(bytes)) {
-          converted = BytesToUtf8(bytes);
-          bytes = converted;
-        }
-        line = TrimSpaces(bytes);
-        if (!line.empty()) Line(line);
-      }
+      ReadAll(in, block, lineNumber, line);
     } catch (const DuplicateKey& duplicate) {
       throw Failure{FailureKind::Read, duplicate.code};
     } catch (const std::bad_alloc&) {
       throw Failure{FailureKind::Read, kCodeOutOfMemory};
     }
-    if (in.bad()) {
+    if (in.Failed()) {
       line = {};
       ++lineNumber;
       throw Failure{FailureKind::Read, kCodeDeviceIo};
@@ -180,6 +192,85 @@ std::unique_ptr<Definitions> DefinitionLoader::Run(std::istream& in, Reporter& r
     return nullptr;
   }
   return std::move(defs);
+}
+
+// Reads block after block and hands on the complete lines of each; a line cut by the end of a
+// block is moved to the front and completed by the next read (the block grows for a line longer
+// than itself). The bytes after the last line break are the last line.
+void DefinitionLoader::ReadAll(ByteSource& in, std::unique_ptr<char[]>& block, std::int64_t& lineNumber,
+                               std::string_view& line) {
+  std::size_t capacity = in.BlockSize();
+  block.reset(new char[capacity]);
+  std::size_t carried = 0;  // bytes of an unfinished line at the front of the block
+  for (;;) {
+    const std::size_t got = in.Read(block.get() + carried, capacity - carried);
+    const std::size_t filled = carried + got;
+    if (got == 0) {
+      Lines(std::string_view(block.get(), filled), lineNumber, line);
+      return;
+    }
+    const std::string_view bytes(block.get(), filled);
+    const std::size_t lastBreak = bytes.rfind('\n');
+    if (lastBreak != std::string_view::npos) {
+      Lines(bytes.substr(0, lastBreak + 1), lineNumber, line);
+      carried = filled - lastBreak - 1;
+      std::memmove(block.get(), block.get() + lastBreak + 1, carried);
+    } else {
+      carried = filled;
+    }
+    if (carried == capacity) {
+      std::unique_ptr<char[]> larger(new char[capacity * 2]);
+      std::memcpy(larger.get(), block.get(), carried);
+      block = std::move(larger);
+      capacity *= 2;
+    }
+  }
+}
+
+// True when the bytes are valid UTF-8. Runs of ASCII are passed over eight bytes at a time; from
+// the first other byte to the next line break IsValidUtf8 decides (a line break is never part of a
+// longer sequence, so every check starts on a character boundary).
+bool AllValidUtf8(std::string_view bytes) {
+  const char* at = bytes.data();
+  const char* const end = at + bytes.size();
+  constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+  while (at < end) {
+    std::uint64_t word = 0;
+    while (end - at >= 8 && (std::memcpy(&word, at, 8), (word & kHighBits) == 0)) at += 8;
+    while (at < end && static_cast<unsigned char>(*at) < 0x80) ++at;
+    if (at == end) break;
+    const auto* lineEnd = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
+    const char* stop = lineEnd != nullptr ? lineEnd : end;
+    if (!IsValidUtf8(std::string_view(at, static_cast<std::size_t>(stop - at)))) return false;
+    at = stop;
+  }
+  return true;
+}
+
+// Whole lines. Each ends with "\n" (a "\r" before it is dropped: CR LF written on Windows), except
+// perhaps the last line of the file; a UTF-8 byte-order mark before the first line is skipped. A
+// line that is not valid UTF-8 is read as Windows-1252; when all the lines given are valid UTF-8,
+// so is each of them (a line break is never part of a longer sequence), and none is checked on its
+// own. `line` is the line being read, for the message when it fails; it points into `contents` or
+// into `converted`.
+void DefinitionLoader::Lines(std::string_view contents, std::int64_t& lineNumber, std::string_view& line) {
+  if (lineNumber == 0 && contents.starts_with("\xEF\xBB\xBF")) contents.remove_prefix(3);
+  const bool allUtf8 = AllValidUtf8(contents);
+  while (!contents.empty()) {
+    const char* end = static_cast<const char*>(std::memchr(contents.data(), '\n', contents.size()));
+    const std::size_t length =
+        end != nullptr ? static_cast<std::size_t>(end - contents.data()) : contents.size();
+    std::string_view bytes = contents.substr(0, length);
+    contents.remove_prefix(end != nullptr ? length + 1 : length);
+    ++lineNumber;
+    if (bytes.ends_with('\r')) bytes.remove_suffix(1);
+    if (!allUtf8 && !IsValidUtf8(bytes)) {
+      converted = BytesToUtf8(bytes);
+      bytes = converted;
+    }
+    line = TrimSpaces(bytes);
+    if (!line.empty()) Line(line);
+  }
 }
 
 void DefinitionLoader::Line(std::string_view line) {
@@ -203,8 +294,8 @@ void DefinitionLoader::Line(std::string_view line) {
 void DefinitionLoader::Header(std::string_view body) {
   body = TrimSpaces(body);
   if (body.empty()) throw Failure{FailureKind::Read, kCodeMissingWord};
-  const std::vector<std::string_view> words = SplitAt(body, ' ');
-  const std::string_view keyword = words.front();
+  const Fields words = SplitFields(body, ' ');
+  const std::string_view keyword = words.first[0];
   if (EqualsIgnoringCase(keyword, "version")) {
     Version(words);
   } else if (EqualsIgnoringCase(keyword, "main")) {
@@ -218,12 +309,12 @@ void DefinitionLoader::Header(std::string_view body) {
     SetSection(kSectionGps, &defs->gpsTags);
   } else if (EqualsIgnoringCase(keyword, "makernote")) {
     RequireVersion();
-    if (words.size() < 2) throw Failure{FailureKind::Read, kCodeMissingWord};
-    Makernote(words[1]);
+    if (words.count < 2) throw Failure{FailureKind::Read, kCodeMissingWord};
+    Makernote(words.first[1]);
   } else if (EqualsIgnoringCase(keyword, "focalequiv")) {
     RequireVersion();
-    if (words.size() < 2) throw Failure{FailureKind::Read, kCodeMissingWord};
-    focalMake = words[1];
+    if (words.count < 2) throw Failure{FailureKind::Read, kCodeMissingWord};
+    focalMake = words.first[1];
     SetSection(kSectionFocalEquiv, nullptr);
   } else if (EqualsIgnoringCase(keyword, "iptc")) {
     RequireVersion();
@@ -233,9 +324,9 @@ void DefinitionLoader::Header(std::string_view body) {
   }
 }
 
-void DefinitionLoader::Version(const std::vector<std::string_view>& words) {
-  if (words.size() < 2) throw Failure{FailureKind::Read, kCodeMissingWord};
-  if (Number(words[1]) != kSupportedVersion) throw Failure{FailureKind::VersionUnsupported};
+void DefinitionLoader::Version(const Fields& words) {
+  if (words.count < 2) throw Failure{FailureKind::Read, kCodeMissingWord};
+  if (Number(words.first[1]) != kSupportedVersion) throw Failure{FailureKind::VersionUnsupported};
   versionSeen = true;
   SetSection(kSectionVersion, nullptr);
 }
@@ -265,12 +356,12 @@ void DefinitionLoader::Entry(std::string_view rest) {
 
 // "+" tag "," position "," format code "," ... "," name
 void DefinitionLoader::TagEntry(std::string_view rest) {
-  const std::vector<std::string_view> fields = SplitAt(rest, ',');
-  if (fields.size() < 4) throw Failure{FailureKind::Syntax};
-  const std::int32_t tag = Number(fields[0]);
-  const std::int32_t position = Number(fields[1]);
-  const std::int32_t fmt = Number(fields[2]);
-  current = &defs->AddTagDefinition(*target, tag, position, std::string(TrimSpaces(fields.back())), fmt);
+  const Fields fields = SplitFields(rest, ',');
+  if (fields.count < 4) throw Failure{FailureKind::Syntax};
+  const std::int32_t tag = Number(fields.first[0]);
+  const std::int32_t position = Number(fields.first[1]);
+  const std::int32_t fmt = Number(fields.first[2]);
+  current = &defs->AddTagDefinition(*target, tag, position, std::string(TrimSpaces(fields.last)), fmt);
 }
 
 // "+" model "," factor; the model may hold commas, the factor is after the last one.
@@ -284,10 +375,10 @@ void DefinitionLoader::FocalEntry(std::string_view rest) {
 
 // "+" number "," ... "," name
 void DefinitionLoader::IptcEntry(std::string_view rest) {
-  const std::vector<std::string_view> fields = SplitAt(rest, ',');
-  if (fields.size() < 2) throw Failure{FailureKind::Syntax};
-  const std::int32_t number = Number(fields[0]);
-  defs->AddIptcDefinition(number, std::string(TrimSpaces(fields.back())));
+  const Fields fields = SplitFields(rest, ',');
+  if (fields.count < 2) throw Failure{FailureKind::Syntax};
+  const std::int32_t number = Number(fields.first[0]);
+  defs->AddIptcDefinition(number, std::string(TrimSpaces(fields.last)));
 }
 
 // "!" value "," text; the text is everything after the first comma and may hold commas.
@@ -303,7 +394,7 @@ void DefinitionLoader::ValueName(std::string_view rest) {
 
 // 0 when the file may be opened, else the open-error code. Only regular files (or links to them)
 // are opened: a FIFO would block, a folder or device is no definition file.
-std::int32_t OpenProblem(const std::filesystem::path& file) {
+std::int32_t OpenProblem(const std::filesystem::path& file, std::uintmax_t& size) {
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(file, error);
   if (status.type() == std::filesystem::file_type::not_found) return kCodeFileNotFound;
@@ -311,28 +402,91 @@ std::int32_t OpenProblem(const std::filesystem::path& file) {
     return error == std::errc::permission_denied ? kCodePermissionDenied : kCodeFileAccess;
   }
   if (status.type() != std::filesystem::file_type::regular) return kCodeFileAccess;
+  size = std::filesystem::file_size(file, error);
+  if (error) size = 0;
   return 0;
+}
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+class FileBytes : public ByteSource {
+ public:
+  FileBytes(std::FILE* opened, std::size_t sizeHint) : file(opened), size(sizeHint) {}
+  std::size_t Read(char* into, std::size_t capacity) override {
+    return std::fread(into, 1, capacity, file.get());
+  }
+  bool Failed() const override { return std::ferror(file.get()) != 0; }
+  // One byte more than the file, so that the first read takes it all and the second sees the end.
+  std::size_t BlockSize() const override { return size < kBlockSize * 16 ? size + 1 : kBlockSize; }
+
+ private:
+  std::unique_ptr<std::FILE, FileCloser> file;
+  std::size_t size;
+};
+
+// A stream is read line by line, as std::getline reads it: a stream that fails part-way (its buffer
+// throws) loses the line it was in, and the lines before it are read.
+class StreamBytes : public ByteSource {
+ public:
+  explicit StreamBytes(std::istream& input) : in(input) {}
+  std::size_t Read(char* into, std::size_t capacity) override {
+    std::size_t filled = 0;
+    while (filled < capacity) {
+      if (used == pending.size()) {
+        pending.clear();
+        used = 0;
+        if (!std::getline(in, pending)) {
+          pending.clear();  // the part of a line before a failure
+          break;
+        }
+        if (!in.eof()) pending += '\n';
+      }
+      const std::size_t n = std::min(capacity - filled, pending.size() - used);
+      std::memcpy(into + filled, pending.data() + used, n);
+      filled += n;
+      used += n;
+    }
+    return filled;
+  }
+  bool Failed() const override { return in.bad(); }
+
+ private:
+  std::istream& in;
+  std::string pending;  // the line being handed out
+  std::size_t used = 0;
+};
+
+// Opens the file for reading; null with `code` set to the open error code when it cannot be.
+std::FILE* OpenFile(const std::filesystem::path& file, std::int32_t& code) {
+  errno = 0;
+#ifdef _WIN32
+  std::FILE* in = _wfopen(file.c_str(), L"rb");
+#else
+  std::FILE* in = std::fopen(file.c_str(), "rb");
+#endif
+  if (in == nullptr) code = errno == EACCES ? kCodePermissionDenied : kCodeFileAccess;
+  return in;
 }
 
 }  // namespace
 
 std::unique_ptr<Definitions> LoadDefinitions(std::istream& contents, Reporter& reporter) {
-  return DefinitionLoader().Run(contents, reporter);
+  StreamBytes bytes(contents);
+  return DefinitionLoader().Run(bytes, reporter);
 }
 
 std::unique_ptr<Definitions> LoadDefinitions(const std::filesystem::path& file, Reporter& reporter) {
-  std::int32_t code = OpenProblem(file);
-  std::ifstream in;
-  if (code == 0) {
-    errno = 0;
-    in.open(file, std::ios::in | std::ios::binary);
-    if (!in.is_open()) code = errno == EACCES ? kCodePermissionDenied : kCodeFileAccess;
-  }
-  if (code != 0) {
+  std::uintmax_t size = 0;
+  std::int32_t code = OpenProblem(file, size);
+  std::FILE* in = code == 0 ? OpenFile(file, code) : nullptr;
+  if (in == nullptr) {
     ReportOpenError(reporter, code);
     return nullptr;
   }
-  return LoadDefinitions(in, reporter);
+  FileBytes bytes(in, static_cast<std::size_t>(std::min<std::uintmax_t>(size, ByteSource::kBlockSize * 16)));
+  return DefinitionLoader().Run(bytes, reporter);
 }
 
 }  // namespace kelmarin

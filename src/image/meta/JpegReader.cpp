@@ -29,11 +29,22 @@ void OutputMessage(j_common_ptr) {}
 
 }  // namespace
 
+// The block of the last decompressor of this thread, kept for the next one: listing many files
+// then reuses one block instead of taking and returning 64 KiB per file.
+thread_local std::unique_ptr<JOCTET[]> spareBlock;
+
 struct JpegDecompressor::FileSource {
   jpeg_source_mgr pub{};
   std::FILE* file = nullptr;
-  JOCTET* block = nullptr;  // kBlockSize bytes of libjpeg's pool
-  bool started = false;     // some byte of the file was read
+  std::unique_ptr<JOCTET[]> block;  // kBlockSize bytes
+  bool started = false;             // some byte of the file was read
+
+  FileSource() : block(std::move(spareBlock)) {}
+  ~FileSource() {
+    if (block != nullptr) spareBlock = std::move(block);
+  }
+  FileSource(const FileSource&) = delete;
+  FileSource& operator=(const FileSource&) = delete;
 
   static void Init(j_decompress_ptr) {}
   static void Term(j_decompress_ptr) {}
@@ -42,7 +53,7 @@ struct JpegDecompressor::FileSource {
   // warning, which the error manager notes as truncation); a file without any byte is an error.
   static boolean Fill(j_decompress_ptr cinfo) {
     auto* self = reinterpret_cast<FileSource*>(cinfo->src);
-    std::size_t got = std::fread(self->block, 1, kBlockSize, self->file);
+    std::size_t got = std::fread(self->block.get(), 1, kBlockSize, self->file);
     if (got == 0) {
       if (!self->started) ERREXIT(cinfo, JERR_INPUT_EMPTY);
       WARNMS(cinfo, JWRN_JPEG_EOF);
@@ -50,7 +61,7 @@ struct JpegDecompressor::FileSource {
       self->block[1] = JPEG_EOI;
       got = 2;
     }
-    self->pub.next_input_byte = self->block;
+    self->pub.next_input_byte = self->block.get();
     self->pub.bytes_in_buffer = got;
     self->started = true;
     return TRUE;
@@ -122,8 +133,10 @@ bool JpegDecompressor::ReadHeader() {
   jpeg_create_decompress(&cinfo);
   created = true;
   cinfo.progress = &progress;
-  source->block = static_cast<JOCTET*>(
-      (*cinfo.mem->alloc_small)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_PERMANENT, kBlockSize));
+  if (source->block == nullptr) {
+    source->block.reset(new (std::nothrow) JOCTET[kBlockSize]);
+    if (source->block == nullptr) ERREXIT(&cinfo, JERR_OUT_OF_MEMORY);
+  }
   cinfo.src = &source->pub;
   jpeg_save_markers(&cinfo, JPEG_APP0, 0xFFFF);
   jpeg_save_markers(&cinfo, JPEG_APP0 + 14, 0xFFFF);
@@ -157,30 +170,38 @@ boolean JpegDecompressor::SaveSegment(j_decompress_ptr cinfo) {
   if (length < 2) return TRUE;
   const std::size_t payload = length - 2;
   const auto code = static_cast<std::uint8_t>(cinfo->unread_marker);
-  std::uint8_t* out = nullptr;
+  // The segment's bytes are appended to one of these as they come from the source's blocks.
+  std::vector<std::uint8_t>* bytes = nullptr;
+  std::string* text = nullptr;
   try {
     self->SweepLibraryMarkers();  // APP0 and APP14 segments read before this one come first
     if (code == JPEG_COM) {
-      out = reinterpret_cast<std::uint8_t*>(self->kept.comments.emplace_back(payload, '\0').data());
+      text = &self->kept.comments.emplace_back();
+      text->reserve(payload);
     } else {
       JpegMarker& marker = self->kept.markers.emplace_back();
       marker.code = code;
-      marker.bytes.resize(payload + 4);
-      marker.bytes[0] = 0xFF;
-      marker.bytes[1] = code;
-      marker.bytes[2] = static_cast<std::uint8_t>(length >> 8);
-      marker.bytes[3] = static_cast<std::uint8_t>(length & 0xFF);
-      out = marker.bytes.data() + 4;
+      marker.bytes.reserve(payload + 4);
+      marker.bytes = {0xFF, code, static_cast<std::uint8_t>(length >> 8),
+                      static_cast<std::uint8_t>(length & 0xFF)};
+      bytes = &marker.bytes;
     }
   } catch (const std::bad_alloc&) {
-    out = nullptr;
+    bytes = nullptr;
+    text = nullptr;
   }
   // Outside the handler, with no C++ object alive in this frame: error_exit does not return.
-  if (out == nullptr) ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
+  if (bytes == nullptr && text == nullptr) ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
+  // The capacity is reserved: appending copies and never allocates.
   for (std::size_t copied = 0; copied < payload;) {
     if (src->bytes_in_buffer == 0 && !(*src->fill_input_buffer)(cinfo)) return FALSE;
     const std::size_t n = std::min(payload - copied, src->bytes_in_buffer);
-    std::memcpy(out + copied, src->next_input_byte, n);
+    const JOCTET* from = src->next_input_byte;
+    if (bytes != nullptr) {
+      bytes->insert(bytes->end(), from, from + n);
+    } else {
+      text->append(reinterpret_cast<const char*>(from), n);
+    }
     src->next_input_byte += n;
     src->bytes_in_buffer -= n;
     copied += n;

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include "RecordingReporter.h"
@@ -87,6 +88,47 @@ TEST(BundledDefinitions, LoadWithoutMessages) {
   const auto defs = LoadDefinitions(KELMARIN_DEF_FILE, reporter);
   EXPECT_NE(defs, nullptr);
   for (const Message& message : reporter.messages) ADD_FAILURE() << message.caption << ": " << message.text;
+}
+
+}  // namespace
+}  // namespace kelmarin
+
+namespace kelmarin {
+namespace {
+
+// A file is read in large blocks, a stream line by line: both give the same tables and the same
+// message, also for lines longer than a block (the stream's blocks are 1 MiB) and for UTF-8 and
+// Windows-1252 lines side by side.
+TEST_F(LoaderFileTest, FileAndStreamReadAlike) {
+  const std::string longComment = "*" + std::string(3 << 20, 'x') + "\n";
+  const std::string good = "\xEF\xBB\xBF#version 2\r\n" + longComment +
+                           "#main\n+1,0,0,Gr\xC3\xB6\xC3\x9F"
+                           "e\n!1,M\xFCller\r\n" +
+                           longComment + "+2,0,0,  " + std::string(2 << 20, 'L') +
+                           "  \n+3,0,0,ohne Zeilenende";
+  const std::string bad = good + "\n+4,0\n+5,0,0,E\n";
+  for (const std::string& text : {good, bad}) {
+    RecordingReporter fromFile, fromStream;
+    const auto file = LoadDefinitions(Write(text), fromFile);
+    std::istringstream in(text);
+    const auto stream = LoadDefinitions(in, fromStream);
+    ASSERT_EQ(file == nullptr, stream == nullptr);
+    ASSERT_EQ(fromFile.messages.size(), fromStream.messages.size());
+    if (file == nullptr) {
+      ASSERT_EQ(fromFile.messages.size(), 1u);
+      EXPECT_EQ(fromFile.messages[0].caption, fromStream.messages[0].caption);
+      EXPECT_EQ(fromFile.messages[0].text, fromStream.messages[0].text);
+      EXPECT_NE(fromFile.messages[0].text.find("Fehler in Zeile 9\n+4,0"), std::string::npos);
+      continue;
+    }
+    EXPECT_TRUE(fromFile.messages.empty());
+    for (const auto* defs : {file.get(), stream.get()}) {
+      EXPECT_EQ(defs->TagName(0, kSectionMain, 1, 0), "Größe");
+      EXPECT_EQ(defs->FindTag(0, kSectionMain, 1, 0)->inqnice(1).bezeichnung, "Müller");
+      EXPECT_EQ(defs->TagName(0, kSectionMain, 2, 0), std::string(2 << 20, 'L'));
+      EXPECT_EQ(defs->TagName(0, kSectionMain, 3, 0), "ohne Zeilenende");
+    }
+  }
 }
 
 }  // namespace

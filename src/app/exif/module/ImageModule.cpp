@@ -55,7 +55,13 @@ std::unique_ptr<QGuiApplication>& GuiApplication() {
   return application;
 }
 
+// Qt's own warnings (the GUI application's set-up, image plug-ins) are no business of a lister
+// whose standard error carries its "Fehler" lines: the module keeps them quiet.
+void QuietMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
+
 void PrepareFor(const std::string& path, std::int32_t type) {
+  static const bool quiet = (qInstallMessageHandler(QuietMessages), true);
+  (void)quiet;
   if (type != kTypeMetafile && type != kTypeUnknown) return;
   if (QCoreApplication::instance() != nullptr) return;
   if (codec::GuessFileType(path) != codec::kGuessEmf) return;

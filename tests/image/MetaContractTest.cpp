@@ -1,0 +1,253 @@
+// The metadata-only path (kelmarin_image_meta) against the full image layer: for the same files the
+// lister's entry gives the same dimensions, errors and markers as ZetImage::GetImageDims, and the
+// JPEG marker reader keeps exactly what libjpeg's own jpeg_save_markers keeps, hostile files
+// included.
+
+#include <gtest/gtest.h>
+#include <jpeglib.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+
+#include "ImageTestSupport.h"
+#include "image/Codec.h"
+#include "image/meta/JpegReader.h"
+#include "image/meta/MetadataOnly.h"
+
+namespace kelmarin::test {
+namespace {
+
+using samples::Bytes;
+using samples::Segment;
+
+Bytes Filled(std::size_t size, std::uint8_t first) {
+  Bytes bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(first + i * 7);
+  return bytes;
+}
+
+Bytes Jpeg(const std::vector<Segment>& segments) {
+  return samples::EncodeJpeg(samples::Quadrants(40, 24), 85, segments);
+}
+
+// APP0 (JFIF) and APP14 (Adobe) are read by libjpeg itself, the others by ours: the order of all of
+// them must still be the file's. Four APP2 segments of the largest size span several read blocks.
+Bytes MixedJpeg() {
+  Bytes adobe = {'A', 'd', 'o', 'b', 'e', 0, 100, 0, 0, 0, 0, 1};
+  Bytes jfif = {'J', 'F', 'I', 'F', 0, 1, 2, 0, 0, 1, 0, 1, 0, 0};
+  std::vector<Segment> segments = {{0xE0, jfif},
+                                   {0xE1, Filled(3000, 1)},
+                                   {0xEE, adobe},
+                                   samples::Comment(std::string("ein\0Kommentar", 13))};
+  for (int i = 0; i < 4; ++i) segments.push_back({0xE2, Filled(65533, static_cast<std::uint8_t>(i))});
+  segments.push_back({0xEF, {}});  // an empty payload
+  segments.push_back(samples::Comment(""));
+  segments.push_back({0xED, samples::IptcPayload({{25, "Baum"}})});
+  return Jpeg(segments);
+}
+
+// What libjpeg's own reader keeps of the header: jpeg_save_markers for every APPn and COM segment.
+struct Reference {
+  bool ok = false;
+  std::uint32_t width = 0, height = 0;
+  MetadataSource kept;
+};
+
+struct ReferenceErrors {
+  jpeg_error_mgr pub;
+  std::jmp_buf jump;
+};
+
+Reference ReadWithLibjpeg(const std::string& path) {
+  Reference result;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return result;
+  jpeg_decompress_struct cinfo{};
+  ReferenceErrors errors{};
+  cinfo.err = jpeg_std_error(&errors.pub);
+  errors.pub.error_exit = [](j_common_ptr c) {
+    std::longjmp(reinterpret_cast<ReferenceErrors*>(c->err)->jump, 1);
+  };
+  errors.pub.output_message = [](j_common_ptr) {};
+  if (setjmp(errors.jump) == 0) {
+    jpeg_create_decompress(&cinfo);
+    jpeg_stdio_src(&cinfo, file);
+    jpeg_save_markers(&cinfo, JPEG_COM, 0xFFFF);
+    for (int app = 0; app < 16; ++app) jpeg_save_markers(&cinfo, JPEG_APP0 + app, 0xFFFF);
+    if (jpeg_read_header(&cinfo, TRUE) == JPEG_HEADER_OK) {
+      result.ok = true;
+      result.width = cinfo.image_width;
+      result.height = cinfo.image_height;
+      for (jpeg_saved_marker_ptr m = cinfo.marker_list; m != nullptr; m = m->next) {
+        if (m->marker == JPEG_COM) {
+          result.kept.comments.emplace_back(reinterpret_cast<const char*>(m->data), m->data_length);
+          continue;
+        }
+        const unsigned length = m->data_length + 2;
+        JpegMarker marker;
+        marker.code = static_cast<std::uint8_t>(m->marker);
+        marker.bytes = {0xFF, marker.code, static_cast<std::uint8_t>(length >> 8),
+                        static_cast<std::uint8_t>(length & 0xFF)};
+        marker.bytes.insert(marker.bytes.end(), m->data, m->data + m->data_length);
+        result.kept.markers.push_back(std::move(marker));
+      }
+    }
+  }
+  jpeg_destroy_decompress(&cinfo);
+  std::fclose(file);
+  return result;
+}
+
+void ExpectSameMetadata(const MetadataSource& a, const MetadataSource& b) {
+  ASSERT_EQ(a.markers.size(), b.markers.size());
+  for (std::size_t i = 0; i < a.markers.size(); ++i) {
+    EXPECT_EQ(a.markers[i].code, b.markers[i].code) << i;
+    EXPECT_EQ(a.markers[i].bytes, b.markers[i].bytes) << i;
+  }
+  EXPECT_EQ(a.comments, b.comments);
+  ASSERT_EQ(a.texts.size(), b.texts.size());
+  for (std::size_t i = 0; i < a.texts.size(); ++i) {
+    EXPECT_EQ(a.texts[i].keyword, b.texts[i].keyword);
+    EXPECT_EQ(a.texts[i].text, b.texts[i].text);
+  }
+}
+
+// Our header reader against libjpeg's own on one file: both fail, or both read the same size and
+// the same markers.
+void ExpectLikeLibjpeg(const std::string& path) {
+  const Reference reference = ReadWithLibjpeg(path);
+  codec::FilePtr file = codec::OpenForReading(path);
+  ASSERT_NE(file, nullptr);
+  codec::Size size;
+  MetadataSource kept;
+  const codec::Code code = codec::JpegDimensions(file.get(), size, kept);
+  const bool referenceOk = reference.ok && reference.width > 0 && reference.height > 0;
+  ASSERT_EQ(code == codec::kOk, referenceOk) << code;
+  if (!referenceOk) return;
+  EXPECT_EQ(static_cast<std::uint32_t>(size.width), reference.width);
+  EXPECT_EQ(static_cast<std::uint32_t>(size.height), reference.height);
+  ExpectSameMetadata(kept, reference.kept);
+}
+
+// The lister's entry against the image object's GetImageDims on one file.
+void ExpectSameAsImageObject(const std::string& path, std::int32_t type) {
+  SCOPED_TRACE(path + " as type " + std::to_string(type));
+  const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(path, type);
+  ASSERT_NE(read.source, nullptr);
+  ZetImage image;
+  std::int32_t imageType = type, width = -1, height = -1;
+  const auto failure = image.GetImageDims(path, imageType, width, height);
+  if (read.otherFormat) {
+    EXPECT_TRUE(codec::NeedsFullImageLayer(read.type));
+    EXPECT_FALSE(read.error);
+    EXPECT_EQ(read.type, imageType);
+    return;
+  }
+  if (!failure) {
+    EXPECT_EQ(read.type, imageType);  // GetImageDims leaves the type alone when it cannot open
+  }
+  ASSERT_EQ(read.error.has_value(), failure.has_value());
+  if (failure) {
+    EXPECT_EQ(*read.error, failure->number);
+    EXPECT_TRUE(read.source->markers.empty() && read.source->comments.empty() && read.source->texts.empty());
+    return;
+  }
+  EXPECT_EQ(read.width, width);
+  EXPECT_EQ(read.height, height);
+  ExpectSameMetadata(*read.source, *codec::InputMetadata());
+}
+
+TEST(MetadataOnly, SameResultsAsTheImageObject) {
+  ScratchFolder folder;
+  std::vector<std::pair<std::string, std::int32_t>> files;
+  const auto add = [&](const std::string& name, const Bytes& bytes, std::int32_t type) {
+    WriteFileBytes(folder.Path(name), bytes);
+    files.emplace_back(folder.Path(name), type);
+  };
+  const Bytes mixed = MixedJpeg();
+  add("mixed.jpg", mixed, kTypeJpeg);
+  add("mixed", mixed, kTypeUnknown);  // guessed
+  add("plain.jpg", Jpeg({}), kTypeJpeg);
+  for (const std::size_t keep : {std::size_t{0}, std::size_t{3}, std::size_t{40}, std::size_t{70000},
+                                 mixed.size() - 300, mixed.size() - 2}) {
+    add("cut" + std::to_string(keep) + ".jpg", Bytes(mixed.begin(), mixed.begin() + static_cast<long>(keep)),
+        kTypeJpeg);
+  }
+  add("text.jpg", Bytes{'k', 'e', 'i', 'n', ' ', 'B', 'i', 'l', 'd'}, kTypeJpeg);
+  add("text", Bytes{'k', 'e', 'i', 'n', ' ', 'B', 'i', 'l', 'd'}, kTypeUnknown);
+  add("jpeg-as.png", mixed, kTypePng);
+  add("picture.jp2", mixed, kTypeJpeg2000);
+  add("negative", mixed, -1);
+  add("thirteen", mixed, 13);
+  const std::vector<samples::PngTextChunk> texts = {
+      {samples::PngTextKind::kText, "Title", "Abend", false},
+      {samples::PngTextKind::kCompressed, "Comment", std::string(5000, 'z'), false},
+      {samples::PngTextKind::kInternational, "Author", "M\xC3\xBCller", true},
+  };
+  ASSERT_TRUE(samples::WritePng(folder.Path("texts.png"), samples::Quadrants(30, 20), texts));
+  files.emplace_back(folder.Path("texts.png"), kTypePng);
+  files.emplace_back(folder.Path("texts.png"), kTypeUnknown);
+  const Bytes png = ReadFileBytes(folder.Path("texts.png"));
+  add("cut.png", Bytes(png.begin(), png.begin() + 60), kTypePng);
+  add("png-as.jpg", png, kTypeJpeg);
+  WriteImageFile(folder.Path("other.gif"), "gif", samples::Landscape(32, 20));
+  files.emplace_back(folder.Path("other.gif"), kTypeUnknown);
+  files.emplace_back(folder.Path("other.gif"), kTypeGif);
+  files.emplace_back(folder.Path("missing.jpg"), kTypeJpeg);
+  files.emplace_back(folder.Path("missing"), kTypeUnknown);
+  std::filesystem::create_directories(folder.Path("folder.jpg"));
+  files.emplace_back(folder.Path("folder.jpg"), kTypeJpeg);
+  for (const auto& [path, type] : files) ExpectSameAsImageObject(path, type);
+}
+
+TEST(JpegMarkers, KeptAsLibjpegKeepsThem) {
+  ScratchFolder folder;
+  const Bytes mixed = MixedJpeg();
+  WriteFileBytes(folder.Path("mixed.jpg"), mixed);
+  ExpectLikeLibjpeg(folder.Path("mixed.jpg"));
+  // The order: APP0 first, then APP1, APP14 (read by libjpeg) before the four APP2, APP15, APP13.
+  codec::FilePtr file = codec::OpenForReading(folder.Path("mixed.jpg"));
+  codec::Size size;
+  MetadataSource kept;
+  ASSERT_EQ(codec::JpegDimensions(file.get(), size, kept), codec::kOk);
+  std::vector<int> codes;
+  for (const JpegMarker& m : kept.markers) codes.push_back(m.code);
+  EXPECT_EQ(codes, (std::vector<int>{0xE0, 0xE1, 0xEE, 0xE2, 0xE2, 0xE2, 0xE2, 0xEF, 0xED}));
+  EXPECT_EQ(kept.markers[5].bytes.size(), 65537u);
+  EXPECT_EQ(kept.comments, (std::vector<std::string>{std::string("ein\0Kommentar", 13), ""}));
+
+  // Lengths below 2 (kept as nothing, reading goes on after them), a length past the end of the
+  // file, and random damage: every file is read as libjpeg reads it, or fails as it does.
+  const Bytes plain = Jpeg({{0xE1, Filled(20, 3)}, samples::Comment("gut")});
+  std::vector<Bytes> hostile;
+  for (const std::uint8_t low : {std::uint8_t{0}, std::uint8_t{1}}) {
+    Bytes bytes = plain;
+    const Bytes bogus = {0xFF, 0xE5, 0x00, low};
+    bytes.insert(bytes.begin() + 2, bogus.begin(), bogus.end());
+    hostile.push_back(bytes);
+  }
+  Bytes tooLong(plain.begin(), plain.begin() + 2);
+  for (const std::uint8_t b : Bytes{0xFF, 0xE1, 0xFF, 0xFF, 'E', 'x'}) tooLong.push_back(b);
+  hostile.push_back(tooLong);
+  std::mt19937 random(11);
+  for (int i = 0; i < 60; ++i) {
+    Bytes bytes = i % 2 == 0 ? plain : mixed;
+    for (int k = 0; k < 6; ++k) {
+      // Damage within the header, where the markers are.
+      bytes[2 + random() % std::min<std::size_t>(bytes.size() - 2, 300)] =
+          static_cast<std::uint8_t>(random());
+    }
+    hostile.push_back(bytes);
+  }
+  for (std::size_t i = 0; i < hostile.size(); ++i) {
+    SCOPED_TRACE(i);
+    const std::string path = folder.Path("hostile" + std::to_string(i) + ".jpg");
+    WriteFileBytes(path, hostile[i]);
+    ExpectLikeLibjpeg(path);
+  }
+}
+
+}  // namespace
+}  // namespace kelmarin::test

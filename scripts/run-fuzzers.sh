@@ -3,7 +3,7 @@
 # Usage: scripts/run-fuzzers.sh BUILD_DIR SECONDS_PER_TARGET
 # Seeds come from fuzz/<area>/corpus/<target>/ when present; findings are left as crash-* files.
 set -euo pipefail
-build=${1:?build dir}
+build=$(cd "${1:?build dir}" && pwd)
 secs=${2:-60}
 top=$(cd "$(dirname "$0")/.." && pwd)
 work="$build/fuzz-work"

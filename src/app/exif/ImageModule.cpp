@@ -71,8 +71,12 @@ bool ImageModule::Load() {
   if (tried) return functions != nullptr;
   tried = true;
   // Beside the program first (the build tree, a copied folder), then the installed library folder.
-  const std::vector<std::filesystem::path> candidates = {
-      ExecutableFolder() / kModuleFile, std::filesystem::path(KELMARIN_INSTALL_MODULE_DIR) / kModuleFile};
+  // Only absolute paths: never a module from the current folder.
+  std::vector<std::filesystem::path> candidates;
+  if (const std::filesystem::path folder = ExecutableFolder(); folder.is_absolute()) {
+    candidates.push_back(folder / kModuleFile);
+  }
+  candidates.push_back(std::filesystem::path(KELMARIN_INSTALL_MODULE_DIR) / kModuleFile);
   std::string detail;
   void* library = nullptr;
   for (const std::filesystem::path& candidate : candidates) {

@@ -1,28 +1,16 @@
 #include "image/ZetImage.h"
 
-#include <cmath>
-#include <limits>
-
+#include <algorithm>
 #include "image/Codec.h"
 #include "image/Resize.h"
 #include "image/StopWatch.h"
 #include "metadata/Reporter.h"
+#include "metadata/Rounding.h"
 #include "metadata/Text.h"
 
 namespace kelmarin {
 
 namespace {
-
-// Nearest whole number, halves to the even neighbour, limited to the 32-bit range.
-std::int32_t RoundHalfEven(double value) {
-  if (!std::isfinite(value)) return 0;
-  double whole = std::floor(value);
-  const double fraction = value - whole;
-  if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0)) whole += 1.0;
-  if (whole > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-  if (whole < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
-  return static_cast<std::int32_t>(whole);
-}
 
 ImageError MakeError(std::int32_t code, const char* source, std::string description) {
   return ImageError{code + 1000, source, std::move(description)};

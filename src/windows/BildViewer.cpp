@@ -6,8 +6,8 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <algorithm>
-#include <cmath>
 
+#include "metadata/Rounding.h"
 #include "windows/Bild.h"
 #include "windows/BildPicture.h"
 #include "windows/DialogFont.h"
@@ -22,16 +22,11 @@ namespace {
 
 QPointer<BildViewer> theViewer;
 
-// Nearest whole number, halves to the even neighbour.
-int RoundEven(double value) {
-  return static_cast<int>(std::nearbyint(value));
-}
-
 // New position of the picture along one axis while it is dragged: the grabbed point follows the
 // mouse until an edge of the picture reaches the frame's edge.
 int PanPosition(double mouse, int grabbed, int current, int pictureSize, int frameSize) {
   if (pictureSize <= frameSize) return 0;
-  const int wanted = RoundEven(mouse - grabbed + current);
+  const int wanted = RoundHalfEven(mouse - grabbed + current);
   if (wanted >= 0) return 0;
   if (pictureSize + wanted < frameSize) return frameSize - pictureSize;
   return wanted;
@@ -137,7 +132,7 @@ void BildViewer::LayoutBar(QScrollBar& bar, int pictureSize, int frameSize, bool
     const int maximum = pictureSize - frameSize;
     bar.setRange(0, maximum);
     bar.setPageStep(frameSize);
-    bar.setSingleStep(std::max(RoundEven(maximum / 20.0), 1));
+    bar.setSingleStep(std::max(RoundHalfEven(maximum / 20.0), 1));
     bar.setValue(0);
     bar.show();
   } else {
@@ -175,8 +170,8 @@ void BildViewer::ToggleMaximised() {
 }
 
 void BildViewer::BeginDrag(QPointF position) {
-  drag_x = RoundEven(position.x());
-  drag_y = RoundEven(position.y());
+  drag_x = RoundHalfEven(position.x());
+  drag_y = RoundHalfEven(position.y());
   dragging = true;
 }
 

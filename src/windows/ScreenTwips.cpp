@@ -3,23 +3,10 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
-#include <algorithm>
-#include <cmath>
-#include <limits>
+
+#include "metadata/Rounding.h"
 
 namespace kelmarin {
-
-namespace {
-
-std::int32_t Rounded(double value) {
-  if (!std::isfinite(value)) return 0;
-  constexpr double kMax = std::numeric_limits<std::int32_t>::max();
-  constexpr double kMin = std::numeric_limits<std::int32_t>::min();
-  // nearbyint in the default rounding mode takes halves to the even neighbour.
-  return static_cast<std::int32_t>(std::clamp(std::nearbyint(value), kMin, kMax));
-}
-
-}  // namespace
 
 ScreenTwips ScreenTwips::Of(const QWidget* widget) {
   const QScreen* screen = widget != nullptr ? widget->screen() : nullptr;
@@ -32,16 +19,16 @@ ScreenTwips ScreenTwips::Of(const QWidget* widget) {
 }
 
 int ScreenTwips::ToPixelsX(std::int32_t twips) const {
-  return Rounded(twips / perPixelX);
+  return RoundHalfEven(twips / perPixelX);
 }
 int ScreenTwips::ToPixelsY(std::int32_t twips) const {
-  return Rounded(twips / perPixelY);
+  return RoundHalfEven(twips / perPixelY);
 }
 std::int32_t ScreenTwips::ToTwipsX(int pixels) const {
-  return Rounded(pixels * perPixelX);
+  return RoundHalfEven(pixels * perPixelX);
 }
 std::int32_t ScreenTwips::ToTwipsY(int pixels) const {
-  return Rounded(pixels * perPixelY);
+  return RoundHalfEven(pixels * perPixelY);
 }
 
 }  // namespace kelmarin

@@ -1,18 +1,8 @@
 #include "browser/core/WindowLayout.h"
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
 namespace kelmarin {
-
-std::int32_t RoundHalfEven(double value) {
-  if (!std::isfinite(value)) return 0;
-  constexpr double kMax = std::numeric_limits<std::int32_t>::max();
-  constexpr double kMin = std::numeric_limits<std::int32_t>::min();
-  const double rounded = value - std::floor(value) == 0.5 ? 2.0 * std::round(value / 2.0) : std::round(value);
-  return static_cast<std::int32_t>(std::clamp(rounded, kMin, kMax));
-}
 
 StartSizes RestoreStartSizes(WindowLayout& layout, LayoutState& state, double treeWidth,
                              std::int32_t storedWidth, std::int32_t storedHeight, std::int32_t windowHeight,

@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdint>
 
+#include "metadata/Rounding.h"
+
 namespace kelmarin {
 
 struct TwipsRect {
@@ -86,8 +88,5 @@ void LayoutPass(WindowLayout& layout, LayoutState& state, std::int32_t W, std::i
 void DragVerticalSplitter(WindowLayout& layout, const LayoutState& state, std::int32_t X,
                           std::int32_t clientWidth);
 void DragHorizontalSplitter(WindowLayout& layout, const LayoutState& state, std::int32_t Y);
-
-// Rounds to the nearest whole number, halves to the even neighbour.
-std::int32_t RoundHalfEven(double value);
 
 }  // namespace kelmarin

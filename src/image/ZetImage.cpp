@@ -1,6 +1,7 @@
 #include "image/ZetImage.h"
 
 #include <algorithm>
+
 #include "image/Codec.h"
 #include "image/Resize.h"
 #include "image/StopWatch.h"

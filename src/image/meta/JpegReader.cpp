@@ -52,7 +52,7 @@ struct JpegDecompressor::FileSource {
   // As libjpeg's stdio source: a file that ends early gets a made-up end-of-image marker (with a
   // warning, which the error manager notes as truncation); a file without any byte is an error.
   static boolean Fill(j_decompress_ptr cinfo) {
-    auto* self = reinterpret_cast<FileSource*>(cinfo->src);
+    FileSource* self = static_cast<JpegDecompressor*>(cinfo->client_data)->source.get();
     std::size_t got = std::fread(self->block.get(), 1, kBlockSize, self->file);
     if (got == 0) {
       if (!self->started) ERREXIT(cinfo, JERR_INPUT_EMPTY);
@@ -70,7 +70,7 @@ struct JpegDecompressor::FileSource {
   // Skipping past the block seeks instead of reading; past the end of the file the next fill
   // reports the end as above.
   static void Skip(j_decompress_ptr cinfo, long count) {
-    auto* self = reinterpret_cast<FileSource*>(cinfo->src);
+    FileSource* self = static_cast<JpegDecompressor*>(cinfo->client_data)->source.get();
     if (count <= 0) return;
     const auto wanted = static_cast<std::size_t>(count);
     if (wanted <= self->pub.bytes_in_buffer) {

@@ -63,14 +63,6 @@ ParsedNumber ParseDecimal(std::string_view field) {
 
 }  // namespace
 
-std::string_view TrimSpaces(std::string_view text) {
-  std::size_t first = 0;
-  std::size_t end = text.size();
-  while (first < end && text[first] == ' ') ++first;
-  while (end > first && text[end - 1] == ' ') --end;
-  return text.substr(first, end - first);
-}
-
 std::vector<std::string_view> SplitAt(std::string_view text, char separator) {
   std::vector<std::string_view> pieces;
   std::size_t start = 0;

@@ -2,6 +2,7 @@
 // The small lexical rules of metadata.def: space trimming, field splitting and the two number forms.
 // Pure functions over string views; the views they return point into the argument.
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -12,8 +13,15 @@ namespace kelmarin {
 inline constexpr std::int32_t kCodeNotANumber = 13;
 inline constexpr std::int32_t kCodeOutOfRange = 6;
 
-// The text without leading and trailing U+0020; tabs and every other character stay.
-std::string_view TrimSpaces(std::string_view text);
+// The text without leading and trailing U+0020; tabs and every other character stay. (Inline: the
+// loader calls it several times for every line.)
+inline std::string_view TrimSpaces(std::string_view text) {
+  std::size_t first = 0;
+  std::size_t end = text.size();
+  while (first < end && text[first] == ' ') ++first;
+  while (end > first && text[end - 1] == ' ') --end;
+  return text.substr(first, end - first);
+}
 
 // The pieces between the separators; n separators give n + 1 pieces (empty pieces included),
 // the empty text gives one empty piece.

@@ -10,17 +10,14 @@
 #include <fstream>
 #include <sstream>
 
+#include "TestFiles.h"
+
 namespace kelmarin {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using test::ReadText;
 
 std::vector<fs::path> Samples(const fs::path& folder) {
   std::vector<fs::path> files;

@@ -17,18 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using Outcome = test::RunResult;
 
 class ImageModule : public ::testing::Test {
  protected:
@@ -46,10 +35,9 @@ class ImageModule : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir); }
 
   Outcome Start(const fs::path& program, const std::string& arguments) const {
-    const std::string command = "cd '" + dir.string() + "' && LC_ALL=de_DE.UTF-8 '" + program.string() +
-                                "' --definitions '" + KELMARIN_DEF_FILE + "' " + arguments + " >out 2>err";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(dir / "out"), ReadText(dir / "err")};
+    return test::RunCommand("cd '" + dir.string() + "' && LC_ALL=de_DE.UTF-8 '" + program.string() +
+                                "' --definitions '" + KELMARIN_DEF_FILE + "' " + arguments,
+                            dir);
   }
   bool ModuleInstalled() const {
     return fs::exists(fs::path(KELMARIN_INSTALL_MODULE_DIR) / "kelmarin-exif-image.so");

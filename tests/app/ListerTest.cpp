@@ -19,18 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct RunResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using test::ReadText;
+using test::RunResult;
 
 std::string Quote(const std::string& s) {
   std::string q = "'";
@@ -96,16 +86,7 @@ class Lister : public ::testing::Test {
   static void TearDownTestSuite() { fs::remove_all(dir); }
 
   static RunResult Run(const std::string& arguments, const std::string& locale = "de_DE.UTF-8") {
-    const fs::path out = dir / "stdout.txt";
-    const fs::path err = dir / "stderr.txt";
-    const std::string command = "LC_ALL=" + locale + " " + Quote(KELMARIN_EXIF) + " " + arguments + " >" +
-                                Quote(out.string()) + " 2>" + Quote(err.string());
-    const int raw = std::system(command.c_str());
-    RunResult r;
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = ReadText(out);
-    r.err = ReadText(err);
-    return r;
+    return test::RunCommand("LC_ALL=" + locale + " " + Quote(KELMARIN_EXIF) + " " + arguments, dir);
   }
   static std::string Path(const std::string& name) { return (dir / name).string(); }
   static std::string Defs() { return "--definitions " + Quote(Path("defs.def")) + " "; }

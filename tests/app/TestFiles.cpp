@@ -1,7 +1,11 @@
 #include "TestFiles.h"
 
+#include <sys/wait.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 // libjpeg's header needs size_t and FILE declared first.
@@ -154,6 +158,21 @@ void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t
 
 void WriteFile(const std::filesystem::path& path, const std::string& text) {
   WriteFile(path, std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
+std::string ReadText(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+RunResult RunCommand(const std::string& commandLine, const std::filesystem::path& scratch) {
+  const std::filesystem::path out = scratch / "stdout.txt";
+  const std::filesystem::path err = scratch / "stderr.txt";
+  const std::string command = commandLine + " >'" + out.string() + "' 2>'" + err.string() + "'";
+  const int raw = std::system(command.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(out), ReadText(err)};
 }
 
 }  // namespace kelmarin::test

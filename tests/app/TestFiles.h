@@ -50,5 +50,18 @@ std::vector<std::uint8_t> MakeJpeg(int width, int height, const std::vector<std:
 
 void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 void WriteFile(const std::filesystem::path& path, const std::string& text);
+// The whole file as bytes; empty when it cannot be read.
+std::string ReadText(const std::filesystem::path& path);
+
+// What a program run through the shell left: its exit status (-1 when it did not exit normally)
+// and what it wrote to standard output and standard error.
+struct RunResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs a shell command line with standard output and error sent to files in scratch.
+RunResult RunCommand(const std::string& commandLine, const std::filesystem::path& scratch);
 
 }  // namespace kelmarin::test

@@ -18,7 +18,8 @@ inline constexpr std::int32_t kResizeSmooth = 16;  // smooth interpolation (enla
 QImage ScaleRgb(const QImage& source, std::int32_t width, std::int32_t height, std::int32_t mode);
 
 // The block average of `source` over k × k blocks (the last row and column of blocks take the
-// remainder). k ≥ 1; the result is (width ÷ k) × (height ÷ k), at least 1 × 1.
+// remainder). Blocks taller than four rows average four evenly spaced rows of the block (all its
+// columns). k ≥ 1; the result is (width ÷ k) × (height ÷ k), at least 1 × 1.
 QImage BoxReduce(const QImage& source, std::int32_t k);
 
 }  // namespace kelmarin

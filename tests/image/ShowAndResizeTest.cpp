@@ -158,5 +158,17 @@ TEST(Resize, LargeReductionMatchesAnExactAreaAverage) {
   for (int x = 0; x < 120; x += 17) ExpectPixel(target, x, 4, 128, 128, 128, 2);
 }
 
+TEST(Resize, TallBlocksAverageEvenlySpacedRows) {
+  // 16 × 16 pixels whose value is 10 × y: one 16-row block stands for rows 2, 6, 10 and 14.
+  QImage source(16, 16, QImage::Format_RGB888);
+  for (int y = 0; y < 16; ++y) {
+    std::uint8_t* row = source.scanLine(y);
+    for (int x = 0; x < 48; ++x) row[x] = static_cast<std::uint8_t>(10 * y);
+  }
+  const QImage reduced = BoxReduce(source, 16);
+  ASSERT_EQ(reduced.size(), QSize(1, 1));
+  ExpectPixel(reduced, 0, 0, 80, 80, 80, 0);  // (20 + 60 + 100 + 140) / 4
+}
+
 }  // namespace
 }  // namespace kelmarin::test

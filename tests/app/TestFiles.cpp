@@ -2,14 +2,14 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
-// libjpeg's header needs size_t and FILE declared first.
-#include <jpeglib.h>
+#include "FileWriters.h"
 
 namespace kelmarin::test {
 
@@ -122,32 +122,11 @@ std::vector<std::uint8_t> ExifPayload(const TiffBuilder& tiff) {
 }
 
 std::vector<std::uint8_t> MakeJpeg(int width, int height, const std::vector<std::uint8_t>& app1) {
-  jpeg_compress_struct cinfo{};
-  jpeg_error_mgr jerr{};
-  cinfo.err = jpeg_std_error(&jerr);
-  jpeg_create_compress(&cinfo);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = static_cast<JDIMENSION>(width);
-  cinfo.image_height = static_cast<JDIMENSION>(height);
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  jpeg_start_compress(&cinfo, TRUE);
-  if (!app1.empty()) {
-    jpeg_write_marker(&cinfo, JPEG_APP0 + 1, app1.data(), static_cast<unsigned int>(app1.size()));
-  }
-  std::vector<unsigned char> row(static_cast<std::size_t>(width) * 3, 128);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&cinfo, rows, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  std::vector<std::uint8_t> bytes(buffer, buffer + size);
-  jpeg_destroy_compress(&cinfo);
-  std::free(buffer);
-  return bytes;
+  samples::RgbImage grey(width, height);
+  std::fill(grey.pixels.begin(), grey.pixels.end(), std::uint8_t{128});
+  std::vector<samples::Segment> segments;
+  if (!app1.empty()) segments.push_back({0xE1, app1});
+  return samples::EncodeJpeg(grey, 75, segments);
 }
 
 void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {

@@ -10,6 +10,7 @@ work="$build/fuzz-work"
 status=0
 while read -r name; do
   [[ -n "$name" ]] || continue
+  if [[ " ${FUZZ_SKIP:-} " == *" $name "* ]]; then echo "== skipping $name (FUZZ_SKIP)"; continue; fi
   bin=$(find "$build/fuzz" -type f -name "$name" -perm -u+x | head -n 1)
   if [[ -z "$bin" ]]; then
     echo "fuzz target $name not built" >&2; status=1; continue

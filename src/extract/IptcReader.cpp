@@ -48,7 +48,9 @@ void ReadIptcBlock(ImageMetadata& image, std::span<const std::uint8_t> block) {
     const std::int64_t size = reader.ReadU16(sizeField + 2);
     const BufferPos end = ReadDatasets(image, reader, sizeField + 4, size);
     if (end == 0) return;
-    searchFrom = end + 1;
+    // The next block may start right after this one (its data has an even length): search from
+    // there. The end lies past p, so every round moves on.
+    searchFrom = end;
   }
 }
 

@@ -147,12 +147,17 @@ std::optional<QString> ExifDateText(const QString& text, const QLocale& locale,
                                     const QString& shortDateFormat, const QString& longTimeFormat) {
   static constexpr std::array<std::array<qsizetype, 2>, 6> kParts = {
       {{1, 4}, {6, 2}, {9, 2}, {12, 2}, {15, 2}, {18, 2}}};
+  // A date without a time ("2012:09:02", the GPS date) is that day at midnight.
+  constexpr qsizetype kDateLength = 10;
+  const std::size_t parts = text.size() <= kDateLength ? 3 : kParts.size();
   std::array<std::int64_t, 6> value{};
-  for (std::size_t i = 0; i < kParts.size(); ++i) {
+  for (std::size_t i = 0; i < parts; ++i) {
     const auto part = PartAt(text, kParts[i][0], kParts[i][1]);
     if (!part) return std::nullopt;
     value[i] = *part;
   }
+  // "0000:00:00" is a date left blank: there is no day to roll over to.
+  if (value[0] == 0 && value[1] == 0 && value[2] == 0) return std::nullopt;
   std::int64_t year = value[0];
   if (year >= 0 && year <= 29) year += 2000;
   if (year >= 30 && year <= 99) year += 1900;

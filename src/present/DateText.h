@@ -12,8 +12,9 @@ namespace kelmarin {
 // calendar roll-over: month 13 is January of the next year, day 0 the last day of the month before,
 // hour 24 the next day; a year 0 to 29 means 2000 to 2029, 30 to 99 means 1930 to 1999. Returns the
 // locale's short date, a space and its long time, or the date alone at exactly midnight.
-// None when a part is missing or not a whole number, or when the year (given or reached by
-// roll-over) lies outside 100 to 9999.
+// A text of at most ten characters is a date alone (midnight). None when a part is missing or not a
+// whole number, when year, month and day are all 0 (a date left blank), or when the year (given or
+// reached by roll-over) lies outside 100 to 9999.
 std::optional<QString> ExifDateText(const QString& text, const QLocale& locale);
 // The same with the locale's forms already taken (ShortDateFormat, LongTimeFormat).
 std::optional<QString> ExifDateText(const QString& text, const QLocale& locale,

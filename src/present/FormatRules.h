@@ -19,6 +19,19 @@ inline constexpr std::size_t kListLimit = 10;
 // joined with ",", then ",...(" + count + ")" when there are more.
 QString NumberListText(const std::vector<ExifValue>& values);
 
+// Display codes of fraction lists, for either value kind (a whole number is itself over 1).
+// Code 15: every value in point form (a whole quotient without decimals), joined with ",", at most
+// ten and then ",...(" + count + ")".
+inline constexpr std::int32_t kCodeLensRange = 4;
+inline constexpr std::int32_t kCodeTimeOfDay = 5;
+inline constexpr std::int32_t kCodeFractionList = 15;
+QString FractionListText(const std::vector<ExifValue>& values, const FormatContext& context);
+// Code 4: four fractions (shortest and longest focal length, largest aperture at each) as
+// "18-70mm f/3.5-4.5"; equal ends once, "?" for an unknown 0/0.
+QString LensRangeText(const std::vector<ExifValue>& values, const FormatContext& context);
+// Code 5: three fractions (hours, minutes, seconds) as "17:17:58.65".
+QString TimeOfDayText(const std::vector<ExifValue>& values, const FormatContext& context);
+
 // The general rules by value kind and display code. An item of another kind than 1 or 4 shows
 // its first value as text (nothing when it has none).
 QString FormatGeneral(const ZetExif& item, std::int32_t code, const ExifTag* definition,

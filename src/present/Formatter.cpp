@@ -1,6 +1,7 @@
 #include "present/Formatter.h"
 
 #include <charconv>
+#include <optional>
 #include <string>
 
 #include "metadata/Definitions.h"
@@ -49,8 +50,8 @@ const char* FractionUnitPattern(std::int32_t code) {
   }
 }
 
-// A number list with a single value under display code 0: its value name, or its number.
-QString SingleNumber(const ExifValue& value, const ExifTag* definition) {
+// The first value name of the definition that stands for the value, in stored order.
+std::optional<QString> ValueName(const ExifValue& value, const ExifTag* definition) {
   const auto number = ValueNumber(value);
   if (number && definition) {
     for (int i = 1; i <= definition->inqnicecount(); ++i) {
@@ -59,7 +60,12 @@ QString SingleNumber(const ExifValue& value, const ExifTag* definition) {
         return QString::fromUtf8(nice.bezeichnung.data(), static_cast<qsizetype>(nice.bezeichnung.size()));
     }
   }
-  return ValueText(value);
+  return std::nullopt;
+}
+
+// A number list with a single value under display code 0: its value name, or its number.
+QString SingleNumber(const ExifValue& value, const ExifTag* definition) {
+  return ValueName(value, definition).value_or(ValueText(value));
 }
 
 QString NumberList(const ZetExif& item, std::int32_t code, const ExifTag* definition,
@@ -89,6 +95,10 @@ QString NumberList(const ZetExif& item, std::int32_t code, const ExifTag* defini
   }
   const char* pattern = WholeUnitPattern(code);
   if (!pattern) return out;
+  // A single number with a name of its own (a code for "infinite") shows that name, not a length.
+  if (values.size() == 1) {
+    if (auto name = ValueName(values.front(), definition)) return *name;
+  }
   for (std::size_t i = 0; i < values.size() && i < kListLimit; ++i) {
     if (i > 0) out += QLatin1Char(',');
     const auto number = ValueNumber(values[i]);
@@ -149,6 +159,9 @@ QString NumberListText(const std::vector<ExifValue>& values) {
 
 QString FormatGeneral(const ZetExif& item, std::int32_t code, const ExifTag* definition,
                       const FormatContext& context) {
+  if (code == kCodeLensRange) return LensRangeText(item.inhalt, context);
+  if (code == kCodeTimeOfDay) return TimeOfDayText(item.inhalt, context);
+  if (code == kCodeFractionList) return FractionListText(item.inhalt, context);
   if (item.typ == kTypNumbers) return NumberList(item, code, definition, context);
   if (item.typ == kTypTexts) return TextList(item, code, context);
   // An item of an unknown kind: its first value as it stands.

@@ -10,9 +10,9 @@ namespace kelmarin {
 
 namespace {
 
+// Every value as it stands (a fraction as numerator "/" denominator), limited like number lists.
 QString RawValueText(const ZetExif& item) {
-  if (item.typ == kTypNumbers) return NumberListText(item.inhalt);
-  return item.inhalt.empty() ? QString() : ValueText(item.inhalt.front());
+  return NumberListText(item.inhalt);
 }
 
 ListingRow HeaderRow(std::int32_t section) {

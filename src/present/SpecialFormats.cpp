@@ -127,7 +127,6 @@ QString Aperture(const ExifValue& value, const FormatContext& context) {
 QString FocalLength(const ExifValue& value, std::int32_t code, const FormatContext& context) {
   const auto x = Quotient(value);
   if (!x) return ValueText(value);
-  if (*x < 0.01) return QStringLiteral("infinite");
   if (code != 1) return Point(*x, "0.0\\m\\m", context);
   const double equivalent = *x * context.camera_feq;
   if (!std::isfinite(equivalent)) return ValueText(value);

@@ -110,7 +110,7 @@ TEST_F(Lister, TextRowsOfAnImage) {
   EXPECT_TRUE(HasLine(r.out, "33434\tBelichtungszeit\t1/125\t1/125"));
   EXPECT_TRUE(HasLine(r.out, "33437\t???\tf2.8\t28/10"));
   EXPECT_TRUE(HasLine(r.out, "274\tAusrichtung\toben links\t1"));
-  EXPECT_TRUE(HasLine(r.out, "2\tBreite\t50° 12' 34.56\"\t50/1"));
+  EXPECT_TRUE(HasLine(r.out, "2\tBreite\t50° 12' 34.56\"\t50/1,12/1,3456/100"));
   // Sections in order, each after a separator row of three TABs.
   const std::string& o = r.out;
   const auto thumb = o.find("\t\t\t\n\tSektion Thumbnail\t\t\n");

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <fstream>
 #include <memory>
 #include <set>
 #include <string>
@@ -86,7 +88,7 @@ TEST_F(DefinitionFile, FillsEveryTable) {
 // its second text unreachable, and only the display codes the formatter knows are used.
 TEST_F(DefinitionFile, LabelsValueNamesAndCodesAreUsable) {
   ASSERT_NE(definitions, nullptr);
-  const std::set<std::int32_t> knownCodes = {0, 1, 2, 3, 10, 11, 12, 13, 14};
+  const std::set<std::int32_t> knownCodes = {0, 1, 2, 3, 4, 5, 10, 11, 12, 13, 14, 15};
   auto checkTable = [&](const TagTable& table, const std::string& where) {
     for (const auto& [key, definition] : table) {
       const std::string at = where + " tag " + std::to_string(definition.tag);
@@ -112,6 +114,52 @@ TEST_F(DefinitionFile, LabelsValueNamesAndCodesAreUsable) {
   }
   for (const auto& [number, dataset] : Defs().iptcTags) {
     EXPECT_FALSE(dataset.bezeichnung.empty()) << "IPTC " << number;
+  }
+}
+
+// A label is the text after the last comma of its line: a comma inside it would cut it to its
+// last piece ("Tag)"). Every tag and IPTC line therefore has exactly its fields, and every label
+// that was loaded closes each bracket it opens.
+TEST_F(DefinitionFile, EveryLabelIsWhole) {
+  ASSERT_NE(definitions, nullptr);
+  std::ifstream file(KELMARIN_DEF_FILE);
+  std::string line;
+  std::string section;
+  int number = 0;
+  while (std::getline(file, line)) {
+    ++number;
+    if (line.rfind('#', 0) == 0) section = line.substr(1, line.find(' ') == std::string::npos ? std::string::npos
+                                                                                               : line.find(' ') - 1);
+    if (line.rfind('+', 0) != 0 || section == "version" || section == "focalequiv") continue;
+    const auto commas = std::count(line.begin(), line.end(), ',');
+    EXPECT_EQ(commas, section == "iptc" ? 1 : 3) << "line " << number << ": " << line;
+  }
+  EXPECT_GT(number, 1000);
+  auto balanced = [](const std::string& label) {
+    std::string open;
+    for (char c : label) {
+      if (c == '(' || c == '[') open += c;
+      if (c == ')' || c == ']') {
+        if (open.empty() || open.back() != (c == ')' ? '(' : '[')) return false;
+        open.pop_back();
+      }
+    }
+    return open.empty();
+  };
+  auto checkTable = [&](const TagTable& table, const std::string& where) {
+    for (const auto& [key, definition] : table) {
+      EXPECT_TRUE(balanced(definition.bezeichnung)) << where << " tag " << definition.tag << ": "
+                                                    << definition.bezeichnung;
+    }
+  };
+  checkTable(Defs().mainTags, "main");
+  checkTable(Defs().thumbnailTags, "thumbnail");
+  checkTable(Defs().gpsTags, "gps");
+  for (const auto& [maker, makernote] : Defs().makernoteTable) {
+    checkTable(makernote.exif_tags, "makernote " + std::to_string(maker));
+  }
+  for (const auto& [tag, dataset] : Defs().iptcTags) {
+    EXPECT_TRUE(balanced(dataset.bezeichnung)) << "IPTC " << tag << ": " << dataset.bezeichnung;
   }
 }
 

@@ -75,7 +75,7 @@ TEST_F(MetadataList, GpsOnlyHasSeparatorBeforeHeader) {
   EXPECT_EQ(rows[1].label, Q("Sektion GPS"));
   EXPECT_TRUE(rows[1].red);
   EXPECT_EQ(rows[2].information, Q("50\u00B0 12' 34.56\""));
-  EXPECT_EQ(rows[2].raw, Q("50/1"));  // only the first fraction
+  EXPECT_EQ(rows[2].raw, Q("50/1,12/1,3456/100"));
 }
 
 TEST_F(MetadataList, FullImageInSectionOrder) {
@@ -106,7 +106,7 @@ TEST_F(MetadataList, RawColumn) {
   EXPECT_EQ(rows[1].information, Q("ABCDEFGHIJK"));  // characters: no limit
   EXPECT_EQ(rows[1].raw, Q("65,66,67,68,69,70,71,72,73,74,...(11)"));
   EXPECT_EQ(rows[2].raw, Q("1/125"));
-  EXPECT_EQ(rows[3].raw, Q("2004:12:24 18:30:00"));
+  EXPECT_EQ(rows[3].raw, Q("2004:12:24 18:30:00,zweiter"));
 }
 
 TEST_F(MetadataList, MakernoteUsesTheImageMakerAndFocalFactor) {

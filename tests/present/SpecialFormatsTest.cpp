@@ -72,9 +72,9 @@ TEST_F(SpecialRules, ApexValues) {
 
 TEST_F(SpecialRules, FocalLengthWithAndWithoutFactor) {
   EXPECT_EQ(Main(Texts(37386, {"78/10"})), Q("7.8mm"));
-  EXPECT_EQ(Main(Texts(37386, {"0/1"})), Q("infinite"));
+  EXPECT_EQ(Main(Texts(37386, {"0/1"})), Q("0.0mm"));
   EXPECT_EQ(Main(Texts(37386, {"1/100"})), Q("0.0mm"));
-  EXPECT_EQ(Main(Texts(37386, {"1/101"})), Q("infinite"));
+  EXPECT_EQ(Main(Texts(37386, {"1/101"})), Q("0.0mm"));
   context.camera_feq = 4.86;
   EXPECT_EQ(Main(Texts(37386, {"78/10"}), 1), Q("38mm"));
   EXPECT_EQ(Main(Texts(37386, {"78/10"}), 2), Q("7.8mm"));

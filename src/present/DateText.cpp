@@ -111,6 +111,9 @@ QString FormatMoment(const QLocale& locale, const QDateTime& moment, const QStri
 }  // namespace
 
 QString ShortDateFormat(const QLocale& locale) {
+  // The C locale (no language chosen) names the month in English ("9 Feb 2004"); without a
+  // language of the user's, dates take the program's own, German, form.
+  if (locale.language() == QLocale::C) return ShortDateFormat(QLocale(QLocale::German, QLocale::Germany));
   QString format = locale.dateFormat(QLocale::ShortFormat);
   if (format.contains(QStringLiteral("yyyy"))) return format;
   // Two-digit years are ambiguous for photographs spanning a century: widen them.

@@ -20,7 +20,8 @@ std::optional<QString> ExifDateText(const QString& text, const QLocale& locale);
 std::optional<QString> ExifDateText(const QString& text, const QLocale& locale,
                                     const QString& shortDateFormat, const QString& longTimeFormat);
 
-// The locale's short date form with a four-digit year ("dd.MM.yyyy" in German).
+// The locale's short date form with a four-digit year ("dd.MM.yyyy" in German; the German form in
+// the C locale, whose own form names the month in English).
 QString ShortDateFormat(const QLocale& locale);
 // The locale's long time form without the time zone ("HH:mm:ss" in German).
 QString LongTimeFormat(const QLocale& locale);

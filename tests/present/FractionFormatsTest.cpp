@@ -91,6 +91,8 @@ TEST(DatesAndNames, DateAloneBlankDateAndNamedUnitValues) {
   EXPECT_EQ(distance({1500}), Q("1500mm"));
   EXPECT_EQ(distance({536870912, 1}), Q("536870912mm,1mm"));
   EXPECT_EQ(FormatValue(tables.defs, context, 0, Texts(37386, {"0/16777216"}), kSectionMain), Q("0.0mm"));
+  const FormatContext plain = MakeFormatContext(QLocale::c(), 1.0);
+  EXPECT_EQ(FormatValue(tables.defs, plain, 0, Texts(29, {"2012:09:02"}), kSectionGps), Q("02.09.2012"));
 }
 
 // Values no rule can compute, under every display code and every tag with rules of its own: no

@@ -6,6 +6,7 @@
 // denominator of 0 where one is divided by), the list of fractions is shown instead.
 
 #include <cmath>
+#include <string>
 
 #include "present/FormatRules.h"
 #include "present/NumberText.h"
@@ -68,7 +69,8 @@ QString FractionListText(const std::vector<ExifValue>& values, const FormatConte
     if (i > 0) out += QLatin1Char(',');
     out += ListValue(values[i], context);
   }
-  if (values.size() > kListLimit) out += QStringLiteral(",...(") + QString::number(values.size()) + QLatin1Char(')');
+  if (values.size() > kListLimit)
+    out += QStringLiteral(",...(") + QString::number(values.size()) + QLatin1Char(')');
   return out;
 }
 
@@ -97,12 +99,7 @@ QString TimeOfDayText(const std::vector<ExifValue>& values, const FormatContext&
   if (!prefix) return FractionListText(values, context);
   if (*seconds == std::floor(*seconds)) return *prefix + FormatNumber(*seconds, "00", context.symbols);
   const int decimals = StoredDecimals(secondsFraction->denominator);
-  const char* pattern = "00.0##";
-  if (decimals > 0 && decimals <= 9) {
-    static const char* const kFixed[] = {"00.0",      "00.00",      "00.000",      "00.0000",    "00.00000",
-                                         "00.000000", "00.0000000", "00.00000000", "00.000000000"};
-    pattern = kFixed[decimals - 1];
-  }
+  const std::string pattern = decimals > 0 && decimals <= 9 ? "00." + std::string(decimals, '0') : "00.0##";
   return *prefix + PointForm(FormatNumber(*seconds, pattern, context.symbols), context.decimalSeparator);
 }
 

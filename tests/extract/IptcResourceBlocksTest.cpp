@@ -5,29 +5,17 @@
 #include "TiffBuilder.h"
 #include "extract/MetadataReader.h"
 
-namespace kelmarin {
+namespace kelmarin::test {
 namespace {
 
-using test::App13;
-using test::Cat;
-using test::Dataset;
-using test::IptcResource;
-
-// Data of even and of odd length in the first block: the second block starts right after it
-// (after one padding byte when odd) and is read either way.
+// After data of even length the next block starts at once (after odd data, one padding byte on).
 TEST(IptcResourceBlocks, AdjacentBlocksAreAllRead) {
-  for (const std::string first : {"eins!", "eins", "", "x"}) {
-    const auto firstData = first.empty() ? std::vector<std::uint8_t>{} : Dataset(25, first);
-    ImageMetadata image;
-    ReadIptcBlock(image, App13(Cat({IptcResource(firstData), IptcResource(Dataset(25, "zwei")),
-                                    IptcResource(Dataset(120, "drei"))})));
-    const std::string expected = first.empty() ? "zwei" : first + ",zwei";
-    ASSERT_NE(image.IptcTag(25), nullptr) << first;
-    EXPECT_EQ(image.IptcTag(25)->inhalt, expected) << first;
-    ASSERT_NE(image.IptcTag(120), nullptr) << first;
-    EXPECT_EQ(image.IptcTag(120)->inhalt, "drei") << first;
-  }
+  ImageMetadata image;
+  ReadIptcBlock(image, App13(Cat({IptcResource(Dataset(25, "eins!")), IptcResource(Dataset(25, "zwei")),
+                                  IptcResource(Dataset(25, "drei"))})));
+  ASSERT_NE(image.IptcTag(25), nullptr);
+  EXPECT_EQ(image.IptcTag(25)->inhalt, "eins!,zwei,drei");
 }
 
 }  // namespace
-}  // namespace kelmarin
+}  // namespace kelmarin::test

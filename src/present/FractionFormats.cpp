@@ -6,7 +6,9 @@
 // denominator of 0 where one is divided by), the list of fractions is shown instead.
 
 #include <cmath>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "present/FormatRules.h"
 #include "present/NumberText.h"

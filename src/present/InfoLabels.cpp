@@ -15,7 +15,9 @@ InfoLabels MakeInfoLabels(const QLocale& locale, const QString& name, const QStr
   QString format = QStringLiteral("dddd, d.M.yyyy H'") + separator + QStringLiteral("'mm'") + separator +
                    QStringLiteral("'ss");
   labels.modified = QStringLiteral("zuletzt geändert: ");
-  if (modified.isValid()) labels.modified += locale.toString(modified, format);
+  // The C locale (no language chosen) would name the weekday in English: the program's is German.
+  const QLocale names = locale.language() == QLocale::C ? QLocale(QLocale::German, QLocale::Germany) : locale;
+  if (modified.isValid()) labels.modified += names.toString(modified, format);
   labels.size =
       QStringLiteral("Dateigröße: ") + FormatNumber(size, "#,##0", locale) + QStringLiteral(" Bytes");
   labels.dimensions = QStringLiteral("Bildausdehnung: ") + PlainNumberText(width) + QStringLiteral(" x ") +

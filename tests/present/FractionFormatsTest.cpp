@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "PresentTestSupport.h"
+#include "present/InfoLabels.h"
 
 namespace kelmarin {
 namespace {
@@ -56,6 +57,9 @@ TEST(FractionFormats, ByDisplayCode) {
                 test::Q(c.expected))
           << c.values[0] << " " << locale.name().toStdString();
     }
+  const QDateTime modified(QDate(2004, 12, 24), QTime(18, 5, 9));
+  EXPECT_EQ(MakeInfoLabels(QLocale::c(), "a", "jpg", modified, 1, 1, 1, 1).modified,
+            test::Q("zuletzt geändert: Freitag, 24.12.2004 18:05:09"));
 }
 
 }  // namespace

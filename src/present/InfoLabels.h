@@ -20,7 +20,8 @@ struct InfoLabels {
 // name and extension as the file list holds them (extension without the dot; an empty extension
 // gives the name alone, without a trailing "."). modified is shown in its own time spec (the file
 // list gives local time); an invalid date gives "zuletzt geändert: " alone. The weekday and the
-// thousands separator come from the locale; the time separator is the locale's.
+// thousands separator come from the locale (the weekday is German in the C locale); the time
+// separator is the locale's.
 InfoLabels MakeInfoLabels(const QLocale& locale, const QString& name, const QString& extension,
                           const QDateTime& modified, std::int64_t size, std::int32_t width,
                           std::int32_t height, std::int32_t loadTime);

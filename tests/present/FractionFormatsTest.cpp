@@ -1,5 +1,6 @@
 // Display codes of fraction lists (4 lens range, 5 time of day, 15 list), dates without a time or
-// left blank, value names under a unit code, and a focal length of 0.
+// left blank, value names under a unit code, a focal length of 0, and no English month or weekday
+// names in the C locale.
 #include <gtest/gtest.h>
 
 #include <vector>

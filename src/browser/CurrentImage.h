@@ -35,12 +35,17 @@ class CurrentImage {
   std::string currentFolder;
   // The entry last given to ShowImageInfo; width, height and load time from its load (0 when it failed).
   FileEntry current;
-  // The locale's decimal separator, set by each successful ShowImageInfo.
+  // The locale's decimal separator, set by each ShowImageInfo.
   QString decimalSeparator;
 
-  // Loads the entry's file and shows it. A file that cannot be read has been reported by the image;
-  // the preview is then empty, labels and list keep the previous image, the status label is restored.
+  // Loads the entry's file and shows it; what the previous file showed is cleared first. A file
+  // that cannot be read has been reported by the image; the preview then stays empty, the labels
+  // show its name, date and size, the list its metadata when that can be read without the pixels.
+  // The status label is restored in every case.
   void ShowImageInfo(const FileEntry& entry);
+  // Empties the preview, the five labels and the metadata list and forgets the current file (no
+  // file is selected any more).
+  void Clear();
   // Shows the current image in the viewer window. Nothing happens before any file was shown or after
   // a failed read.
   void OpenViewer();

@@ -101,6 +101,7 @@ void Verzeichnis::ConnectReactions() {
     const TwipsScale scale = TwipsScale::Of(this);
     DragVerticalSplitter(layout, state, scale.ToTwipsX(at.x()), scale.ToTwipsX(centralWidget()->width()));
     RunLayoutPass();
+    FollowTreeWidth();
   });
   connect(hsplitter, &SplitterBar::dragged, this, [this](QPoint at) {
     DragHorizontalSplitter(layout, state, TwipsScale::Of(this).ToTwipsY(at.y()));

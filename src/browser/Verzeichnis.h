@@ -100,6 +100,8 @@ class Verzeichnis : public QMainWindow {
   void CheckVersion();
   void RestoreSizes();
   void ApplySizeLimits();
+  // The window's minimum width after the tree's width changed: the information panel stays whole.
+  void FollowTreeWidth();
   QByteArray StartFolder(QByteArray& fileName) const;
   void Unload();
 
@@ -124,6 +126,7 @@ class Verzeichnis : public QMainWindow {
   StartSizes sizes;
   bool hookActive = false;
   bool startMaximised = false;
+  bool sizesRestored = false;  // the stored window and tree sizes were applied: shut-down stores them
   bool unloaded = false;
   bool ended = false;
 

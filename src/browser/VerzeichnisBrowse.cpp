@@ -10,6 +10,7 @@
 #include "browser/FilterPanel.h"
 #include "browser/FolderTree.h"
 #include "browser/Verzeichnis.h"
+#include "browser/core/Platform.h"
 #include "metadata/Reporter.h"
 #include "windows/Bild.h"
 
@@ -55,6 +56,7 @@ void Verzeichnis::RefreshTree(const QByteArray& startPath, const QByteArray& fil
 bool Verzeichnis::ReadFolder(QTreeWidgetItem* node) {
   if (node == nullptr) return true;
   current->currentFolder = FolderTree::NodePath(node).toStdString();
+  current->Clear();  // the files of the previous folder are gone from the list, and so is their data
   const QLocale locale;
   {
     WaitCursor wait;
@@ -66,12 +68,18 @@ bool Verzeichnis::ReadFolder(QTreeWidgetItem* node) {
     try {
       // The root is no folder and lists no files.
       std::vector<FileEntry> entries;
-      if (node != pfadbaum->Root()) entries = ListImageFiles(current->currentFolder, patterns);
-      const auto count = static_cast<qulonglong>(entries.size());
-      const std::int64_t total = dateiliste->SetEntries(std::move(entries), locale);
-      rahmenLinks->SetStatus(QString::number(count) + QStringLiteral(" Bilder mit ") +
-                                 GroupedNumber(locale, total) + QStringLiteral(" Bytes"),
-                             kBlack);
+      const bool folder = node != pfadbaum->Root();
+      if (folder && !DirectoryReader(current->currentFolder).IsOpen()) {
+        // Missing, no permission, no longer a folder: not the same as a folder without images.
+        rahmenLinks->SetStatus(QStringLiteral("Ordner kann nicht gelesen werden"), kBlack);
+      } else {
+        if (folder) entries = ListImageFiles(current->currentFolder, patterns);
+        const auto count = static_cast<qulonglong>(entries.size());
+        const std::int64_t total = dateiliste->SetEntries(std::move(entries), locale);
+        rahmenLinks->SetStatus(QString::number(count) + QStringLiteral(" Bilder mit ") +
+                                   GroupedNumber(locale, total) + QStringLiteral(" Bytes"),
+                               kBlack);
+      }
     } catch (...) {
       dateiliste->setUpdatesEnabled(true);
       Fatal(QStringLiteral("Schwerer Fehler bei Listeneintrag 0\nSchlüssel: <%1>")

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <algorithm>
+#include <clocale>
 #include <cstdlib>
 
 #include "browser/CurrentImage.h"
@@ -47,6 +48,10 @@ QString DefaultStartFolder() {
 }  // namespace
 
 bool Verzeichnis::Load() {
+  // The application object switched the C library to the user's locale. The imaging libraries
+  // read and write numbers in the C form (ImageMagick's WMF drawing rejects decimal commas), so the
+  // numbers stay C for the whole process; texts shown to the user are formatted by QLocale.
+  std::setlocale(LC_NUMERIC, "C");
   // 1. Imaging components.
   const bool ready = options.initComponents ? options.initComponents(*reporter) : InitComponents(*reporter);
   if (!ready) {
@@ -70,6 +75,7 @@ bool Verzeichnis::Load() {
   hookActive = true;                               // 5.
   CheckVersion();                                  // 6.
   RestoreSizes();                                  // 7. to 13.
+  sizesRestored = true;
   ApplySizeLimits();                               // 14.
   QByteArray fileName;
   const QByteArray start = StartFolder(fileName);  // 15.
@@ -120,8 +126,14 @@ void Verzeichnis::ApplySizeLimits() {
   const int perX = std::max(1, RoundHalfEven(scale.perPixelX));
   const int perY = std::max(1, RoundHalfEven(scale.perPixelY));
   const QRect area = ScreenArea(this);
-  setMinimumSize(sizes.minWidth / perX, sizes.minHeight / perY);
+  setMinimumSize(MinWindowWidth(layout, sizes.minWidth) / perX, sizes.minHeight / perY);
   setMaximumSize(scale.ToTwipsX(area.width()) / perX, scale.ToTwipsY(area.height()) / perY);
+}
+
+void Verzeichnis::FollowTreeWidth() {
+  if (!hookActive || unloaded) return;
+  const int perX = std::max(1, RoundHalfEven(TwipsScale::Of(this).perPixelX));
+  setMinimumWidth(std::min(MinWindowWidth(layout, sizes.minWidth) / perX, maximumWidth()));
 }
 
 QByteArray Verzeichnis::StartFolder(QByteArray& fileName) const {
@@ -153,9 +165,14 @@ void Verzeichnis::Unload() {
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   }
-  WriteSetting(kAdministration, QStringLiteral("fwidth"), QString::number(scale.ToTwipsX(stored.width())));
-  WriteSetting(kAdministration, QStringLiteral("fheigth"), QString::number(scale.ToTwipsY(stored.height())));
-  WriteSetting(kAdministration, QStringLiteral("pwidth"), QString::number(layout.tree.width));
+  // Sizes the start-up never restored (the definition file failed) are the design's, not the
+  // user's: the stored ones stay.
+  if (sizesRestored) {
+    WriteSetting(kAdministration, QStringLiteral("fwidth"), QString::number(scale.ToTwipsX(stored.width())));
+    WriteSetting(kAdministration, QStringLiteral("fheigth"),
+                 QString::number(scale.ToTwipsY(stored.height())));
+    WriteSetting(kAdministration, QStringLiteral("pwidth"), QString::number(layout.tree.width));
+  }
   if (const QTreeWidgetItem* node = pfadbaum->SelectedNode()) {
     WriteSetting(kLastSession, QStringLiteral("startpath"), FolderTree::NodePathText(node));
   }

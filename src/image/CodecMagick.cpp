@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "image/Backends.h"
+#include "image/CNumbers.h"
 
 namespace kelmarin::codec {
 
@@ -67,6 +68,7 @@ Code Read(std::FILE* file, MagickFormat format, bool ping, Magick::Image& image)
   std::vector<std::uint8_t> bytes;
   if (const Code code = ReadAll(file, kMaxFileBytes, bytes); code != kOk) return code;
   if (bytes.empty()) return kCorrupt;
+  const CNumbers numbers;  // the WMF coder draws through a text of drawing commands
   try {
     const Magick::Blob blob(bytes.data(), bytes.size());
     bytes = {};

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "image/Backends.h"
+#include "image/CNumbers.h"
 
 #ifndef _WIN32
 #include <dlfcn.h>
@@ -203,6 +204,7 @@ Code EmfBytesToPixels(std::vector<std::uint8_t>& bytes, QImage& pixels) {
   EmfOptions options{nullptr, false, true, true, 0.0, 0.0};
   char* svg = nullptr;
   std::size_t svgLength = 0;
+  const CNumbers numbers;  // the SVG's coordinates are printed with the C library
   const int ok = convert(reinterpret_cast<char*>(bytes.data()), bytes.size(), &svg, &svgLength, &options);
   const QByteArray document =
       svg != nullptr ? QByteArray(svg, static_cast<qsizetype>(svgLength)) : QByteArray();

@@ -114,7 +114,7 @@ class LayoutTest : public QObject {
     QCOMPARE(window->VSplitter()->x() * 15, window->Layout().tree.left + minTree + 450);
     QCOMPARE(window->Metadata()->x(), window->VSplitter()->x() + 2);
     Drag(window->VSplitter(), QPoint(900, 5));
-    QCOMPARE(window->Layout().tree.width, client - 2000);
+    QCOMPARE(window->Layout().tree.width, client - 60 - 30 - window->Layout().rahmenRechts.width - 60);
     QVERIFY(!window->VSplitter()->IsDragging());
 
     // A right-button press does not drag.

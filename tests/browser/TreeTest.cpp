@@ -124,7 +124,7 @@ class TreeTest : public QObject {
     QCOMPARE(window->Tree()->SelectedNode()->text(0), QStringLiteral("a"));
     QCOMPARE(window->Files()->topLevelItemCount(), 2);
     QCOMPARE(window->PathLabel()->text(), harness.Path(QStringLiteral("a")));
-    QCOMPARE(window->Info()->NameLabel()->text(), QStringLiteral("deep.jpg"));  // no file selected
+    QCOMPARE(window->Info()->NameLabel()->text(), QString());  // no file selected
     QCOMPARE(window->Files()->selectedItems().size(), 0);
     window->UpAction()->trigger();
     window->UpAction()->trigger();
@@ -168,7 +168,7 @@ class TreeTest : public QObject {
     // Opening the missing floppy shows nothing and does not fail.
     ClickItem(window->Tree(), floppy);
     QCOMPARE(floppy->childCount(), 0);
-    QCOMPARE(window->Filter()->StatusText(), QStringLiteral("0 Bilder mit 0 Bytes"));
+    QCOMPARE(window->Filter()->StatusText(), QStringLiteral("Ordner kann nicht gelesen werden"));
     QVERIFY(harness.fatalMessages.isEmpty());
   }
 
@@ -180,7 +180,7 @@ class TreeTest : public QObject {
     QVERIFY(QDir(harness.Root()).rmdir(QStringLiteral("b")));
     ClickItem(window->Tree(), b);
     QCOMPARE(window->Files()->topLevelItemCount(), 0);
-    QCOMPARE(window->Filter()->StatusText(), QStringLiteral("0 Bilder mit 0 Bytes"));
+    QCOMPARE(window->Filter()->StatusText(), QStringLiteral("Ordner kann nicht gelesen werden"));
     QCOMPARE(window->Filter()->StatusColour(), QColor(0, 0, 0));
   }
 };

@@ -4,6 +4,27 @@
 
 namespace kelmarin {
 
+namespace {
+
+void PlaceSplitters(WindowLayout& layout) {
+  const TwipsRect& tree = layout.tree;
+  layout.vsplitter = {tree.left + tree.width, tree.top, kSplitterThickness, tree.height};
+  layout.hsplitter = {tree.left, tree.top + tree.height, tree.width, kSplitterThickness};
+}
+
+}  // namespace
+
+std::int32_t MaxTreeWidth(const WindowLayout& layout, const LayoutState& state, std::int32_t clientWidth) {
+  const std::int32_t L = layout.tree.left;
+  return std::max(state.minTreeWidth,
+                  clientWidth - L - layout.vsplitter.width - layout.rahmenRechts.width - L);
+}
+
+std::int32_t MinWindowWidth(const WindowLayout& layout, std::int32_t minWidth) {
+  const std::int32_t L = layout.tree.left;
+  return std::max(minWidth, L + layout.tree.width + layout.vsplitter.width + layout.rahmenRechts.width + L);
+}
+
 StartSizes RestoreStartSizes(WindowLayout& layout, LayoutState& state, double treeWidth,
                              std::int32_t storedWidth, std::int32_t storedHeight, std::int32_t windowHeight,
                              std::int32_t screenWidth, std::int32_t screenHeight) {
@@ -11,13 +32,17 @@ StartSizes RestoreStartSizes(WindowLayout& layout, LayoutState& state, double tr
   state.minTreeHeight = kMinTreeHeight;
   tree.width = std::max(RoundHalfEven(treeWidth), state.minTreeWidth);
   tree.height = std::max(tree.height, kMinTreeHeight);
-  layout.vsplitter = {tree.left + tree.width, tree.top, kSplitterThickness, tree.height};
-  layout.hsplitter = {tree.left, tree.top + tree.height, tree.width, kSplitterThickness};
+  PlaceSplitters(layout);
 
   StartSizes sizes;
   sizes.minWidth = 3 * tree.left + layout.rahmenLinks.width + layout.rahmenRechts.width;
   sizes.width = std::max(storedWidth, sizes.minWidth);
   if (screenWidth < sizes.width) sizes.width = screenWidth;
+  // A stored tree width that leaves no room for the information panel in this window.
+  if (tree.width > MaxTreeWidth(layout, state, sizes.width)) {
+    tree.width = MaxTreeWidth(layout, state, sizes.width);
+    PlaceSplitters(layout);
+  }
   sizes.minHeight = std::min(screenHeight, windowHeight);
   sizes.height = std::max(storedHeight, sizes.minHeight);
   if (screenHeight < sizes.height) sizes.height = screenHeight;
@@ -76,6 +101,7 @@ void DragVerticalSplitter(WindowLayout& layout, const LayoutState& state, std::i
   } else {
     tree.width = state.minTreeWidth;
   }
+  tree.width = std::min(tree.width, MaxTreeWidth(layout, state, clientWidth));
 }
 
 void DragHorizontalSplitter(WindowLayout& layout, const LayoutState& state, std::int32_t Y) {

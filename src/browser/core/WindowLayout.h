@@ -70,9 +70,18 @@ struct StartSizes {
   bool maximise = false;  // place at the design size, then maximise
 };
 
+// The widest the tree may be in a client area clientWidth wide: the metadata list right of it keeps
+// at least the information panel's width, so that the panel below it stays whole inside the window.
+// Never below minTreeWidth.
+std::int32_t MaxTreeWidth(const WindowLayout& layout, const LayoutState& state, std::int32_t clientWidth);
+// The smallest window width for the tree as wide as it is now with the information panel whole; at
+// least minWidth (the start-up's).
+std::int32_t MinWindowWidth(const WindowLayout& layout, std::int32_t minWidth);
+
 // Start-up steps 7 to 13: tree size (treeWidth from the settings or the current tree width), both
 // splitters, window width and height clamped to the minimum and the screen, and whether to maximise.
 // windowWidth/windowHeight are the design size; storedWidth/storedHeight the settings or their defaults.
+// A tree too wide for the window's width (MaxTreeWidth) is narrowed to fit.
 StartSizes RestoreStartSizes(WindowLayout& layout, LayoutState& state, double treeWidth,
                              std::int32_t storedWidth, std::int32_t storedHeight, std::int32_t windowHeight,
                              std::int32_t screenWidth, std::int32_t screenHeight);
@@ -84,7 +93,7 @@ void LayoutPass(WindowLayout& layout, LayoutState& state, std::int32_t W, std::i
                 bool minimised = false);
 
 // A pointer move over a splitter while it is dragged, X or Y relative to the bar's corner; changes the
-// tree only (run LayoutPass afterwards).
+// tree only (run LayoutPass afterwards). The tree gets no wider than MaxTreeWidth.
 void DragVerticalSplitter(WindowLayout& layout, const LayoutState& state, std::int32_t X,
                           std::int32_t clientWidth);
 void DragHorizontalSplitter(WindowLayout& layout, const LayoutState& state, std::int32_t Y);

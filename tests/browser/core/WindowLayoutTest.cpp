@@ -145,7 +145,7 @@ TEST(Splitters, VerticalDragStopsAtBothLimits) {
   EXPECT_EQ(w.layout.tree.width, w.state.minTreeWidth + 400);
   w.Resize(w.width, w.height);
   DragVerticalSplitter(w.layout, w.state, 50000, client);  // past the right limit
-  EXPECT_EQ(w.layout.tree.width, client - 2000);
+  EXPECT_EQ(w.layout.tree.width, client - 60 - 30 - 6000 - 60);
   w.Resize(w.width, w.height);
   EXPECT_EQ(w.layout.exifliste.left, w.layout.vsplitter.left + 30);
 }

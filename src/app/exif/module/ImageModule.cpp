@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <clocale>
 #include <exception>
 #include <memory>
 #include <new>
@@ -75,6 +76,9 @@ void PrepareFor(const std::string& path, std::int32_t type) {
   static char platform[] = "offscreen";
   static char* argv[] = {name, option, platform, nullptr};
   GuiApplication() = std::make_unique<QGuiApplication>(argc, argv);
+  // The application took over the user's locale for the C library; the imaging libraries read and
+  // write their numbers (WMF drawing commands among them) in the C form.
+  std::setlocale(LC_NUMERIC, "C");
 }
 
 std::int32_t Dimensions(const std::string& path, std::int32_t type) {

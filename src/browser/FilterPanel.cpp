@@ -15,7 +15,7 @@ namespace kelmarin {
 namespace {
 
 constexpr std::array<std::int32_t, 4> kColumnLeft = {0, 1170, 2340, 3525};
-constexpr std::array<std::int32_t, 3> kRowTop = {0, 300, 600};
+constexpr std::array<std::int32_t, 4> kRowTop = {0, 300, 600, 900};
 constexpr int kJp2Box = 10;
 
 }  // namespace
@@ -75,10 +75,25 @@ void FilterPanel::PlaceControls(const TwipsScale& scale) {
     boxes[i]->setGeometry(place);
   }
   alleFormate->setGeometry(scale.ToPixels({0, 900, 1575, 330}));
+  MoveClearOfButton(scale);
+}
+
+// The fourth row shares its height with the button: a box there that would reach under the button
+// starts after it instead, and no box grows into its right-hand neighbour's place.
+void FilterPanel::MoveClearOfButton(const TwipsScale& scale) {
+  const int gap = scale.ToPixelsX(60);
+  for (std::size_t i = 0; i < boxes.size(); ++i) {
+    QRect place = boxes[i]->geometry();
+    if (!place.intersects(alleFormate->geometry())) continue;
+    const int right = place.right();
+    place.setLeft(alleFormate->geometry().right() + gap);
+    place.setRight(std::max(right, place.left() + boxes[i]->sizeHint().width()));
+    boxes[i]->setGeometry(place);
+  }
 }
 
 std::vector<FilePattern> FilterPanel::PatternList() const {
-  std::array<bool, 12> active{};
+  std::array<bool, kFormatBoxCount> active{};
   for (std::size_t i = 0; i < boxes.size(); ++i) active[i] = boxes[i]->isChecked() && !boxes[i]->isHidden();
   return BuildPatternList(dateinamen->text().toStdString(), active);
 }

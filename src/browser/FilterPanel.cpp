@@ -17,6 +17,7 @@ namespace {
 constexpr std::array<std::int32_t, 4> kColumnLeft = {0, 1170, 2340, 3525};
 constexpr std::array<std::int32_t, 4> kRowTop = {0, 300, 600, 900};
 constexpr int kJp2Box = 10;
+constexpr int kButtonRow = 4;  // the row of today's formats, beside "alle auswählen"
 
 }  // namespace
 
@@ -78,17 +79,19 @@ void FilterPanel::PlaceControls(const TwipsScale& scale) {
   MoveClearOfButton(scale);
 }
 
-// The fourth row shares its height with the button: a box there that would reach under the button
-// starts after it instead, and no box grows into its right-hand neighbour's place.
+// The fourth row shares its height with the button: its boxes, in column order, start at their
+// grid place or after the button or the box before them, whichever is further right.
 void FilterPanel::MoveClearOfButton(const TwipsScale& scale) {
   const int gap = scale.ToPixelsX(60);
-  for (std::size_t i = 0; i < boxes.size(); ++i) {
-    QRect place = boxes[i]->geometry();
-    if (!place.intersects(alleFormate->geometry())) continue;
-    const int right = place.right();
-    place.setLeft(alleFormate->geometry().right() + gap);
-    place.setRight(std::max(right, place.left() + boxes[i]->sizeHint().width()));
-    boxes[i]->setGeometry(place);
+  int free = alleFormate->geometry().right() + 1 + gap;
+  for (int column = 1; column <= static_cast<int>(kColumnLeft.size()); ++column) {
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+      if (kFormatBoxes[i].row != kButtonRow || kFormatBoxes[i].column != column) continue;
+      QRect place = boxes[i]->geometry();
+      if (place.left() < free) place.moveLeft(free);
+      boxes[i]->setGeometry(place);
+      free = place.right() + 1 + gap;
+    }
   }
 }
 

@@ -1,5 +1,6 @@
 // The metadata-only image reader over arbitrary file contents: the JPEG header and marker reader,
-// the PNG header and text reader and the type guesser, then the extraction over what they kept.
+// the PNG header and text reader, the container readers and the type guesser, then the extraction
+// over what they kept.
 // The readers take a path, so each input is written to a scratch file of this process first.
 
 #include <unistd.h>
@@ -33,8 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size > 0) std::fwrite(data, 1, size, file);
   std::fclose(file);
 
-  // Guessed from the content, then read as JPEG and as PNG whatever it holds.
-  for (std::int32_t type : {0, 4, 8}) {
+  // Guessed from the content, then read as JPEG, PNG, RAW, TIFF, HEIF, WebP and JPEG XL whatever it
+  // holds (HEIF through libheif).
+  for (std::int32_t type : {0, 4, 8, 10, 12, 13, 14, 15}) {
     const kelmarin::codec::MetadataOnlyRead read = kelmarin::codec::ReadMetadataOnly(ScratchPath(), type);
     if (read.error || read.otherFormat || read.source == nullptr) continue;
     kelmarin::ImageMetadata metadata;

@@ -15,8 +15,9 @@ namespace kelmarin {
 namespace {
 
 constexpr std::array<std::int32_t, 4> kColumnLeft = {0, 1170, 2340, 3525};
-constexpr std::array<std::int32_t, 3> kRowTop = {0, 300, 600};
+constexpr std::array<std::int32_t, 4> kRowTop = {0, 300, 600, 900};
 constexpr int kJp2Box = 10;
+constexpr int kButtonRow = 4;  // the row of today's formats, beside "alle auswählen"
 
 }  // namespace
 
@@ -75,10 +76,27 @@ void FilterPanel::PlaceControls(const TwipsScale& scale) {
     boxes[i]->setGeometry(place);
   }
   alleFormate->setGeometry(scale.ToPixels({0, 900, 1575, 330}));
+  MoveClearOfButton(scale);
+}
+
+// The fourth row shares its height with the button: its boxes, in column order, start at their
+// grid place or after the button or the box before them, whichever is further right.
+void FilterPanel::MoveClearOfButton(const TwipsScale& scale) {
+  const int gap = scale.ToPixelsX(60);
+  int free = alleFormate->geometry().right() + 1 + gap;
+  for (int column = 1; column <= static_cast<int>(kColumnLeft.size()); ++column) {
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+      if (kFormatBoxes[i].row != kButtonRow || kFormatBoxes[i].column != column) continue;
+      QRect place = boxes[i]->geometry();
+      if (place.left() < free) place.moveLeft(free);
+      boxes[i]->setGeometry(place);
+      free = place.right() + 1 + gap;
+    }
+  }
 }
 
 std::vector<FilePattern> FilterPanel::PatternList() const {
-  std::array<bool, 12> active{};
+  std::array<bool, kFormatBoxCount> active{};
   for (std::size_t i = 0; i < boxes.size(); ++i) active[i] = boxes[i]->isChecked() && !boxes[i]->isHidden();
   return BuildPatternList(dateinamen->text().toStdString(), active);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The panel "Rahmen_Links": the status label "auswahl_info" and the format filter
-// "Rahmen_Dateifilter" ("Bildformatauswahl") with the name patterns "dateinamen", the twelve format
-// boxes "bild_art" (index 0 to 11, the "jp2" box hidden) and the button "AlleFormate".
+// "Rahmen_Dateifilter" ("Bildformatauswahl") with the name patterns "dateinamen", the format boxes
+// "bild_art" (index 0 to 11 the classic twelve, the "jp2" box hidden; 12 up today's formats in a
+// fourth row beside the button) and the button "AlleFormate".
 
 #include <QColor>
 #include <QFrame>
@@ -9,6 +10,7 @@
 #include <array>
 #include <vector>
 
+#include "browser/core/FormatTable.h"
 #include "browser/core/PatternList.h"
 
 class QCheckBox;
@@ -68,7 +70,9 @@ class FilterPanel : public QFrame {
   QGroupBox* rahmenDateifilter;
   PatternEdit* dateinamen;
   QWidget* picture;
-  std::array<QCheckBox*, 12> boxes{};
+  void MoveClearOfButton(const TwipsScale& scale);
+
+  std::array<QCheckBox*, kFormatBoxCount> boxes{};
   QPushButton* alleFormate;
 };
 

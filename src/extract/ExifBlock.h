@@ -48,6 +48,8 @@ struct ExifBlockState {
       : reader(block, order) {}
 
   ByteReader reader;
+  // Position of the TIFF header: 11 in an APP1 marker, 1 in a block that starts with it.
+  BufferPos header = kTiffHeaderPos;
   std::string make;
   std::string model;
   BufferPos makernote = 0;

@@ -46,7 +46,9 @@ void ImageMetadata::SetSource(std::int32_t newImagetype, std::shared_ptr<const M
 }
 
 void ImageMetadata::EnsureMetadata() {
-  if (metadata_read || (imagetype != kTypeJpeg && imagetype != kTypePng)) return;
+  // Other types have metadata only when a container reader found blocks in them.
+  const bool container = source && source->container;
+  if (metadata_read || (imagetype != kTypeJpeg && imagetype != kTypePng && !container)) return;
   // Marked first: the reader only uses the Add operations, but a query made while reading must
   // not start a second reading. Should the reading throw (out of memory), the mark is taken back.
   metadata_read = true;

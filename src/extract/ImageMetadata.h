@@ -49,8 +49,8 @@ class ImageMetadata {
   std::int32_t camera_id = 0;  // maker number, 0 = none
   double camera_feq = 1.0;     // focal-length factor
 
-  // What the lazy reading works on: the image type code (only 4 JPEG and 8 PNG are read), the
-  // markers and texts the codec kept for this file, and the definition tables used for the
+  // What the lazy reading works on: the image type code (only 4 JPEG and 8 PNG are read, and any
+  // type whose source a container reader filled), the markers, texts and blocks kept for this file, and the definition tables used for the
   // focal-length factor (null: factor 0). Until called, or for other types, every count is 0.
   // Call it before the first query: the reading happens once, a later call changes nothing read.
   // The definitions must outlive this object.

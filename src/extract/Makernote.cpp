@@ -16,6 +16,8 @@ using enum MakerCondition;
 using enum MakerDirectory;
 using enum MakerBase;
 
+constexpr std::int64_t kMakerTextSearchBytes = 65535;
+
 // Nikon's first makernote layout belongs to the Coolpix models 700, 800, 900, 910 and 950.
 constexpr std::array<std::string_view, 5> kNikonFirstLayoutModels = {"E70", "E80", "E90", "E91", "E95"};
 
@@ -50,8 +52,11 @@ bool ConditionHolds(const MakerRow& row, const ExifBlockState& state) {
   switch (row.condition) {
     case Always:
       return true;
-    case FoundFromMakernote:
-      return state.reader.FindNoCase(row.text, state.makernote) != 0;
+    case FoundFromMakernote: {
+      // Within the most an APP1 marker can hold, so that a whole RAW file is not searched.
+      const ByteReader window(state.reader.Bytes(state.makernote, kMakerTextSearchBytes));
+      return window.FindNoCase(row.text, 1) != 0;
+    }
     case StartsAtMakernote:
       return state.reader.MatchesNoCase(state.makernote, row.text);
     case StartsAtMakernoteAndModel:
@@ -80,7 +85,7 @@ MakernoteLayout Apply(const MakerRow& row, ExifBlockState& state) {
   layout.maker = row.maker;
   layout.directory =
       row.directory == LittleEndianLink ? mn + state.reader.ReadU32(mn + 8) : mn + row.directoryOffset;
-  layout.base = row.base == Makernote ? mn + row.baseOffset : kTiffHeaderPos;
+  layout.base = row.base == Makernote ? mn + row.baseOffset : state.header;
   return layout;
 }
 

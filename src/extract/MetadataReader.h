@@ -12,8 +12,11 @@ namespace kelmarin {
 
 class Definitions;
 
-// Type 4 (JPEG): APP1 blocks as EXIF, APP13 blocks as IPTC, comments as "P1", "P2", ...;
-// type 8 (PNG): texts as comments keyed by keyword; every other type: nothing.
+// Type 8 (PNG): texts as comments keyed by keyword; type 4 (JPEG) and a container's source of any
+// type: APP1 blocks as EXIF, APP13 blocks as IPTC, comments as "P1", "P2", ...; other types: none
+// of these. Then, for every type, the source's TIFF blocks in order (ReadTiffBlock for whole
+// blocks; the parts of a CR3 file each as their section, the makernote part by the make of the
+// parts before it).
 // definitions may be null (no focal-length factors).
 void ReadImageMetadata(ImageMetadata& image, std::int32_t imagetype, const MetadataSource& source,
                        const Definitions* definitions);
@@ -25,6 +28,12 @@ void ReadImageMetadata(ImageMetadata& image, std::int32_t imagetype, const Metad
 // numbers (typ 1, LONG up to 4294967295); ASCII as one text; RATIONAL, SRATIONAL as "n/d" texts;
 // FLOAT, DOUBLE as the shortest decimal text that reads back exactly ("." as decimal point).
 void ReadExifBlock(ImageMetadata& image, std::span<const std::uint8_t> block, const Definitions* definitions);
+
+// A TIFF-structured block with its header at the first byte (a TIFF or TIFF-based RAW file, the EXIF
+// payload of a container), read as ReadExifBlock reads an APP1 block; besides 42 the magic numbers
+// of ORF (0x4F52, 0x5352) and RW2 (0x55) are accepted. Bytes the directories do not reach are never
+// touched (the block may be a memory-mapped file).
+void ReadTiffBlock(ImageMetadata& image, std::span<const std::uint8_t> block, const Definitions* definitions);
 
 // One APP13 marker's bytes: the record-2 datasets of its "8BIM" 0x0404 resources, through IptcAdd.
 // Bytes that are not a record-2 dataset, and extended dataset lengths (IIM 1.5.4, top bit set), end

@@ -2,6 +2,8 @@
 // The metadata bytes of one image file as the codec layer delivers them, in file order.
 
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -17,16 +19,45 @@ struct PngText {
   std::string text;     // raw bytes
 };
 
+// One TIFF-structured block (TIFF header at its first byte) from a container: a whole TIFF or RAW
+// file, the EXIF payload of a WebP, HEIF, JPEG XL or PNG file, or one part of a CR3 file.
+enum class TiffBlockRole : std::uint8_t {
+  Whole,      // directory 0 is the main section, its next link the thumbnail, sub-directories as usual
+  Main,       // CR3 CMT1: directory 0 (main section) only
+  Exif,       // CR3 CMT2: the Exif directory (main section)
+  Makernote,  // CR3 CMT3: the makernote directory (of the make read from the parts before)
+  Gps,        // CR3 CMT4: the GPS directory
+};
+
+struct TiffBlock {
+  TiffBlockRole role = TiffBlockRole::Whole;
+  std::span<const std::uint8_t> bytes;
+  // Keeps the bytes alive (a memory-mapped file or a buffer of their own).
+  std::shared_ptr<const void> owner;
+};
+
 struct MetadataSource {
   std::vector<JpegMarker> markers;  // JPEG APPn markers
   std::vector<std::string>
       comments;                // JPEG COM segments, raw bytes; an empty one is kept (it uses up a number)
   std::vector<PngText> texts;  // PNG tEXt, zTXt, iTXt chunks
+  std::vector<TiffBlock> tiffBlocks;  // in file order; read after the markers of any image type
+  // Filled by a container reader (TIFF, RAW, HEIF, WebP, JPEG XL): its markers (an embedded JPEG's,
+  // IPTC of a TIFF) and blocks are read whatever the image type.
+  bool container = false;
 
   void Clear() {
     markers.clear();
     comments.clear();
     texts.clear();
+    tiffBlocks.clear();
+    container = false;
+  }
+
+  // Adds a block that owns a copy of bytes.
+  void AddTiffCopy(TiffBlockRole role, std::span<const std::uint8_t> bytes) {
+    auto copy = std::make_shared<const std::vector<std::uint8_t>>(bytes.begin(), bytes.end());
+    tiffBlocks.push_back({role, std::span<const std::uint8_t>(*copy), copy});
   }
 };
 

@@ -20,7 +20,7 @@ class FileListTest : public QObject {
   Q_OBJECT
 
  private:
-  // Real images: IMG_0001.jpg, IMG_0002.JPG, abc.png, bcd.png, cde.png; never listed: photo.jpeg,
+  // Real images: IMG_0001.jpg, IMG_0002.JPG, abc.png, bcd.png, cde.png, photo.jpeg; never listed:
   // a FIFO pipe.jpg, a folder dir.png.
   static void MakeFiles(Harness& harness) {
     harness.WriteJpeg(QStringLiteral("IMG_0001.jpg"), 64, 48);
@@ -51,10 +51,10 @@ class FileListTest : public QObject {
     auto window = harness.Start();
     const QStringList expected = {QStringLiteral("IMG_0001.jpg"), QStringLiteral("IMG_0002.JPG"),
                                   QStringLiteral("abc.png"), QStringLiteral("bcd.png"),
-                                  QStringLiteral("cde.png")};
+                                  QStringLiteral("cde.png"), QStringLiteral("photo.jpeg")};
     QCOMPARE(Sorted(ItemTexts(window->Files())), expected);
     const std::int64_t total = TotalSize(harness, expected);
-    QCOMPARE(window->Filter()->StatusText(), QStringLiteral("5 Bilder mit ") +
+    QCOMPARE(window->Filter()->StatusText(), QStringLiteral("6 Bilder mit ") +
                                                  QLocale().toString(static_cast<qlonglong>(total)) +
                                                  QStringLiteral(" Bytes"));
     QCOMPARE(window->Filter()->StatusColour(), QColor(0, 0, 0));
@@ -87,7 +87,7 @@ class FileListTest : public QObject {
     filter->Box(6)->setChecked(false);  // png
     QCOMPARE(Sorted(ItemTexts(window->Files())),
              QStringList({QStringLiteral("IMG_0001.jpg"), QStringLiteral("IMG_0002.JPG")}));
-    for (int i = 0; i < 12; ++i) {
+    for (int i = 0; i < static_cast<int>(kFormatBoxCount); ++i) {
       if (!filter->Box(i)->isHidden()) filter->Box(i)->setChecked(false);
     }
     QCOMPARE(window->Files()->topLevelItemCount(), 0);
@@ -98,8 +98,8 @@ class FileListTest : public QObject {
     connect(filter, &FilterPanel::refreshRequested, this, [&refreshes] { ++refreshes; });
     filter->NamePatterns()->setText(QStringLiteral("*"));
     filter->AllFormats()->click();
-    QCOMPARE(refreshes, 11);  // the hidden jp2 box stayed checked
-    QCOMPARE(window->Files()->topLevelItemCount(), 5);
+    QCOMPARE(refreshes, 14);  // the hidden jp2 box stayed checked
+    QCOMPARE(window->Files()->topLevelItemCount(), 6);
   }
 
   void emptyPatternIsReplacedWithMessage() {
@@ -119,7 +119,7 @@ class FileListTest : public QObject {
     QCOMPARE(message.text,
              std::string("Suchbegriff der Bilddateien fehlt!\nEs wird die Voreinstellung gesetzt"));
     QVERIFY(message.icon == MessageIcon::Critical);
-    QCOMPARE(window->Files()->topLevelItemCount(), 5);
+    QCOMPARE(window->Files()->topLevelItemCount(), 6);
   }
 
   void keyboardSelectionShowsTheFile() {
@@ -129,9 +129,9 @@ class FileListTest : public QObject {
     FileList* files = window->Files();
     files->setFocus();
     QTest::keyClick(files, Qt::Key_End);
-    QCOMPARE(window->Info()->NameLabel()->text(), files->topLevelItem(4)->text(0));
+    QCOMPARE(window->Info()->NameLabel()->text(), files->topLevelItem(5)->text(0));
     QTest::keyClick(files, Qt::Key_Up);
-    QCOMPARE(window->Info()->NameLabel()->text(), files->topLevelItem(3)->text(0));
+    QCOMPARE(window->Info()->NameLabel()->text(), files->topLevelItem(4)->text(0));
     QTest::keyClick(files, Qt::Key_Home);
     QCOMPARE(window->Info()->NameLabel()->text(), files->topLevelItem(0)->text(0));
     ClickItem(files, files->topLevelItem(2));

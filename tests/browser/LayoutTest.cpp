@@ -50,7 +50,7 @@ class LayoutTest : public QObject {
       QVERIFY2(window->findChild<QWidget*>(QString::fromUtf8(name)) != nullptr, name);
     }
     const auto boxes = window->findChildren<QCheckBox*>(QStringLiteral("bild_art"));
-    QCOMPARE(boxes.size(), 12);
+    QCOMPARE(boxes.size(), 15);
     QStringList shown;
     for (QCheckBox* box : boxes) {
       QVERIFY(box->isChecked());
@@ -59,7 +59,8 @@ class LayoutTest : public QObject {
     QCOMPARE(shown, QStringList({QStringLiteral("bmp"), QStringLiteral("emf, wmf"), QStringLiteral("gif"),
                                  QStringLiteral("jpg"), QStringLiteral("pcd"), QStringLiteral("pcx"),
                                  QStringLiteral("png"), QStringLiteral("psd"), QStringLiteral("tga"),
-                                 QStringLiteral("tif"), QStringLiteral("raw")}));
+                                 QStringLiteral("tif"), QStringLiteral("raw"), QStringLiteral("heic, avif"),
+                                 QStringLiteral("webp"), QStringLiteral("jxl")}));
     QStringList menu;
     for (QAction* action : window->menuBar()->actions()) menu << action->text();
     QCOMPARE(menu,

@@ -13,10 +13,11 @@ bool IsFolder(const DirectoryReader& reader, std::string_view name, EntryKind ki
   return reader.Stat(name).isDirectory;
 }
 
-// Every pattern ends in "." and three characters, so only names of at least four characters whose
-// fourth-last is a dot can match; the others are not decoded at all.
+// Every pattern ends in "." and an extension, so only names with a dot before their last character
+// can match; the others are not decoded at all.
 bool CanMatch(std::string_view name) {
-  return name.size() >= 4 && name[name.size() - 4] == '.';
+  const std::size_t dot = name.rfind('.');
+  return dot != std::string_view::npos && dot + 1 < name.size();
 }
 
 // Folders on Linux list their entries in no useful order: the files are put in name order without
@@ -59,8 +60,10 @@ std::vector<FileEntry> ListImageFiles(const std::string& folder, const std::vect
     const EntryStatus status = reader.Stat(name);
     if (!status.exists || !status.isRegular) continue;
     FileEntry entry;
-    entry.name.assign(name.substr(0, name.size() - 4));
-    entry.extension.assign(name.substr(name.size() - 3));
+    // Name and extension are split at the last dot: "photo.jpeg" is "photo" and "jpeg".
+    const std::size_t dot = name.rfind('.');
+    entry.name.assign(name.substr(0, dot));
+    entry.extension.assign(name.substr(dot + 1));
     entry.typeCode = patterns[hit].typeCode;
     entry.modified = ToLocalDateTime(status.modifiedSeconds);
     entry.size = status.size;

@@ -14,8 +14,8 @@ namespace kelmarin {
 // One listed image file; the order of the fields is the order of the values the file list keeps
 // with each item.
 struct FileEntry {
-  std::string name;       // file name without its last four characters (the dot and the extension)
-  std::string extension;  // the last three characters, as spelled on disk
+  std::string name;       // file name up to, not including, its last dot
+  std::string extension;  // the characters after the last dot, as spelled on disk
   std::int32_t typeCode = 0;
   LocalDateTime modified;  // last write, local time, to the second
   std::int64_t size = 0;

@@ -1,5 +1,6 @@
 #pragma once
-// The twelve image formats of the file list: caption, extensions, image type code, grid place.
+// The image formats of the file list: caption, extensions, image type code, grid place. The first
+// twelve boxes are the classic formats; the boxes after them hold today's formats (type codes 13 up).
 
 #include <array>
 #include <cstdint>
@@ -9,29 +10,48 @@ namespace kelmarin {
 
 struct FormatBox {
   std::string_view caption;
-  std::string_view extensions;  // upper case, comma-separated, three characters each
+  std::string_view extensions;  // upper case, comma-separated, of any length
   std::int32_t typeCode;
-  int row;     // 1..3
+  int row;     // 1..4
   int column;  // 1..4
 };
 
-inline constexpr std::array<FormatBox, 12> kFormatBoxes = {{
+// Type codes of today's formats, after the classic twelve. RAW files of every camera keep code 10.
+inline constexpr std::int32_t kTypeCodeHeif = 13;  // HEIF, HEIC, AVIF
+inline constexpr std::int32_t kTypeCodeWebp = 14;
+inline constexpr std::int32_t kTypeCodeJxl = 15;
+
+inline constexpr std::size_t kFormatBoxCount = 15;
+
+inline constexpr std::array<FormatBox, kFormatBoxCount> kFormatBoxes = {{
     {"bmp", "BMP", 1, 1, 1},
     {"emf, wmf", "EMF,WMF", 2, 1, 2},
     {"gif", "GIF", 3, 1, 3},
-    {"jpg", "JPG", 4, 1, 4},
+    {"jpg", "JPG,JPEG,JPE", 4, 1, 4},
     {"pcd", "PCD", 6, 2, 1},
     {"pcx", "PCX", 7, 2, 2},
     {"png", "PNG", 8, 2, 3},
     {"psd", "PSD", 9, 2, 4},
     {"tga", "TGA", 11, 3, 2},
-    {"tif", "TIF", 12, 3, 3},
+    {"tif", "TIF,TIFF", 12, 3, 3},
     {"jp2", "JP2", 5, 3, 4},
-    {"raw", "CR2,CRW,DCR,DNG,MRW,NEF,ORF,PEF,RAF,RAW,SRF,SR2", 10, 3, 1},
+    {"raw",
+     "CR2,CRW,DCR,DNG,MRW,NEF,ORF,PEF,RAF,RAW,SRF,SR2,CR3,NRW,ARW,ERF,3FR,IIQ,MOS,MEF,KDC,RWL,SRW,RW2",
+     10, 3, 1},
+    // Row 4 shares the grid with the button "alle auswählen" at its left end (FilterPanel).
+    {"heic, avif", "HEIC,HEIF,HIF,AVIF", kTypeCodeHeif, 4, 3},
+    {"webp", "WEBP", kTypeCodeWebp, 4, 2},
+    {"jxl", "JXL", kTypeCodeJxl, 4, 4},
 }};
 
-// The type code of a file name by its three-character extension, as if every box were checked
-// (jp2 included); 0 when the name has no such extension in the table.
+// The extension of a file name (no folder part): the text after its last dot, empty when there is none.
+std::string_view FileExtension(std::string_view fileName);
+
+// The type code of a file name or path by its file name's extension, compared whole and without regard to case, as if
+// every box were checked (jp2 included); 0 when the name has no extension in the table.
 std::int32_t TypeCodeForFileName(std::string_view fileName);
+
+// True when the extension is one of the box's, compared whole and without regard to case.
+bool BoxHasExtension(const FormatBox& box, std::string_view extension);
 
 }  // namespace kelmarin

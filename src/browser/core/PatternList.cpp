@@ -80,21 +80,39 @@ char32_t DecodeAt(std::string_view text, std::size_t& i) {
   return c;
 }
 
+// The first box taking part whose extensions hold the pattern's ending after its last dot; -1 when
+// the pattern ends in no such extension and gets the box extensions appended.
+int BoxOfTypedExtension(std::string_view pattern, const std::array<bool, kFormatBoxCount>& boxActive) {
+  if (pattern.find('.') == std::string_view::npos) return -1;
+  const std::string_view extension = FileExtension(pattern);
+  for (std::size_t box = 0; box < kFormatBoxes.size(); ++box) {
+    if (boxActive[box] && BoxHasExtension(kFormatBoxes[box], extension)) return static_cast<int>(box);
+  }
+  return -1;
+}
+
 }  // namespace
 
 std::vector<FilePattern> BuildPatternList(std::string_view namePatterns,
-                                          const std::array<bool, 12>& boxActive) {
-  const std::vector<std::string_view> names = SplitAtComma(namePatterns);
+                                          const std::array<bool, kFormatBoxCount>& boxActive) {
+  std::vector<std::string_view> names = SplitAtComma(namePatterns);
+  for (std::string_view& name : names) name = Trim(name);
+  std::vector<int> typedBox(names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) typedBox[i] = BoxOfTypedExtension(names[i], boxActive);
   std::vector<FilePattern> patterns;
   for (std::size_t box = 0; box < kFormatBoxes.size(); ++box) {
     if (!boxActive[box]) continue;
     const std::vector<std::string_view> extensions = SplitAtComma(kFormatBoxes[box].extensions);
-    for (std::string_view name : names) {
-      const std::string_view trimmed = Trim(name);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      if (typedBox[i] == static_cast<int>(box)) {
+        patterns.push_back({std::string(names[i]), kFormatBoxes[box].typeCode});
+        continue;
+      }
+      if (typedBox[i] >= 0) continue;
       for (std::string_view extension : extensions) {
         std::string pattern;
-        pattern.reserve(trimmed.size() + 1 + extension.size());
-        pattern.append(trimmed).append(".").append(extension);
+        pattern.reserve(names[i].size() + 1 + extension.size());
+        pattern.append(names[i]).append(".").append(extension);
         patterns.push_back({std::move(pattern), kFormatBoxes[box].typeCode});
       }
     }

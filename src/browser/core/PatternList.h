@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "browser/core/FormatTable.h"
+
 namespace kelmarin {
 
 struct FilePattern {
@@ -24,9 +26,11 @@ struct FilePattern {
 
 // Splits namePatterns at every "," (an empty part stays an empty pattern) and, for each box in index
 // order that takes part (checked and visible), for each name pattern, for each of the box's extensions,
-// appends (trimmed name pattern + "." + extension, the box's type code). Never fails.
+// appends (trimmed name pattern + "." + extension, the box's type code). A name pattern that already
+// ends in "." + an extension of a box that takes part ("*.jpg", any case) is kept whole instead: it
+// is appended once, as typed, with the code of the first such box, and for no other box. Never fails.
 std::vector<FilePattern> BuildPatternList(std::string_view namePatterns,
-                                          const std::array<bool, 12>& boxActive);
+                                          const std::array<bool, kFormatBoxCount>& boxActive);
 
 // One pattern prepared for matching many names.
 class CompiledPattern {

@@ -20,6 +20,10 @@ enum ImageType : std::int32_t {
   kTypeRaw = 10,
   kTypeTga = 11,
   kTypeTiff = 12,
+  // Today's formats, after the classic twelve (camera RAW files of every kind keep kTypeRaw).
+  kTypeHeif = 13,  // HEIF, HEIC, AVIF
+  kTypeWebp = 14,
+  kTypeJxl = 15,
 };
 
 }  // namespace kelmarin

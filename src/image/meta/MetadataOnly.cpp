@@ -1,7 +1,10 @@
 #include "image/meta/MetadataOnly.h"
 
+#include "extract/Containers.h"
 #include "image/meta/CodecBasics.h"
+#include "image/meta/HeifMetadata.h"
 #include "image/meta/ImageTypes.h"
+#include "image/meta/MappedFile.h"
 #include "image/meta/JpegReader.h"
 #include "image/meta/PngReader.h"
 
@@ -14,6 +17,74 @@ const std::shared_ptr<const MetadataSource>& NoMetadata() {
   return empty;
 }
 
+bool IsContainerType(std::int32_t type) {
+  return type == kTypeRaw || type == kTypeTiff || type == kTypeHeif || type == kTypeWebp || type == kTypeJxl;
+}
+
+// The type of content the guesser of the classic formats does not know (or knows only as "raw").
+std::int32_t ContainerType(ContainerKind kind) {
+  switch (kind) {
+    case ContainerKind::Tiff:
+    case ContainerKind::Cr3:
+    case ContainerKind::Raf:
+      return kTypeRaw;
+    case ContainerKind::Heif:
+      return kTypeHeif;
+    case ContainerKind::Webp:
+      return kTypeWebp;
+    case ContainerKind::Jxl:
+      return kTypeJxl;
+    case ContainerKind::None:
+      break;
+  }
+  return kTypeUnknown;
+}
+
+bool IsBareJxlCodestream(std::span<const std::uint8_t> bytes) {
+  return bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0x0A;
+}
+
+// Reads the blocks of a container file into `result`.
+void ReadContainer(const std::shared_ptr<const MappedFile>& mapped, MetadataOnlyRead& result) {
+  const std::span<const std::uint8_t> bytes = mapped->Bytes();
+  const ContainerKind kind = DetectContainer(bytes);
+  const std::shared_ptr<const void> owner = mapped;
+  MetadataSource metadata;
+  bool read = false;
+  Size size;
+  switch (result.type) {
+    case kTypeTiff:
+      read = ReadTiffContainer(bytes, owner, metadata);
+      break;
+    case kTypeRaw:
+      // Some cameras write plain JPEG files under a RAW name: their markers are read as they are.
+      read = ReadTiffContainer(bytes, owner, metadata) || ReadCr3Container(bytes, owner, metadata) ||
+             ReadRafContainer(bytes, metadata) || ReadJpegSegments(bytes, metadata);
+      break;
+    case kTypeHeif:
+      read = kind == ContainerKind::Heif && ReadHeifMetadata(bytes, size, metadata) == kOk;
+      if (!read) result.error = ErrorNumber(kCorrupt);
+      break;
+    case kTypeWebp:
+      read = ReadWebpContainer(bytes, owner, metadata);
+      if (!read) result.error = ErrorNumber(kCorrupt);
+      break;
+    case kTypeJxl:
+      read = ReadJxlContainer(bytes, owner, metadata) || IsBareJxlCodestream(bytes);
+      if (!read) result.error = ErrorNumber(kCorrupt);
+      break;
+    default:
+      break;
+  }
+  // A RAW or TIFF file of another content is left to the full image layer.
+  if (!read && !result.error) result.otherFormat = true;
+  if (!read) return;
+  metadata.container = true;
+  result.width = size.width;
+  result.height = size.height;
+  result.source = std::make_shared<const MetadataSource>(std::move(metadata));
+}
+
 }  // namespace
 
 bool NeedsFullImageLayer(std::int32_t type) {
@@ -24,9 +95,7 @@ bool NeedsFullImageLayer(std::int32_t type) {
     case kTypePcd:
     case kTypePcx:
     case kTypePsd:
-    case kTypeRaw:
     case kTypeTga:
-    case kTypeTiff:
       return true;
     default:
       return false;
@@ -42,7 +111,24 @@ MetadataOnlyRead ReadMetadataOnly(const std::string& path, std::int32_t type) {
     result.error = ErrorNumber(kCannotOpen);
     return result;
   }
-  if (type == 0) result.type = MapGuessedType(GuessFileType(file.get()));
+  if (type == 0) {
+    result.type = MapGuessedType(GuessFileType(file.get()));
+    if (result.type == kTypeUnknown) {
+      std::uint8_t head[16] = {};
+      const std::size_t got = std::fread(head, 1, sizeof head, file.get());
+      std::rewind(file.get());
+      result.type = ContainerType(DetectContainer({head, got}));
+    }
+  }
+  if (IsContainerType(result.type)) {
+    const std::shared_ptr<const MappedFile> mapped = MappedFile::Open(path);
+    if (mapped == nullptr) {
+      result.error = ErrorNumber(kCannotOpen);
+      return result;
+    }
+    ReadContainer(mapped, result);
+    return result;
+  }
   if (NeedsFullImageLayer(result.type)) {
     result.otherFormat = true;
     return result;
@@ -59,6 +145,7 @@ MetadataOnlyRead ReadMetadataOnly(const std::string& path, std::int32_t type) {
     result.error = ErrorNumber(code);
     return result;
   }
+  metadata.container = true;
   result.width = size.width;
   result.height = size.height;
   result.source = std::make_shared<const MetadataSource>(std::move(metadata));

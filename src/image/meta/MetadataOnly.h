@@ -17,23 +17,29 @@ struct MetadataOnlyRead {
   std::int32_t type = 0;
   std::int32_t width = 0;
   std::int32_t height = 0;
-  // The JPEG markers and comments or the PNG texts; never null, empty unless a JPEG or PNG was read.
+  // The JPEG markers and comments, the PNG texts, or the TIFF blocks (and IPTC markers) found in a
+  // container; never null.
   std::shared_ptr<const MetadataSource> source;
   // The error number the image object's GetImageDims gives for this file (codec code + 1000).
   std::optional<std::int32_t> error;
-  // The type is one of the formats read by the full image layer only (BMP, metafiles, GIF, Photo
-  // CD, PCX, PSD, RAW, TGA, TIFF): nothing was read, error is empty; ask that layer.
+  // The file is one the full image layer reads and this path does not (BMP, metafiles, GIF, Photo
+  // CD, PCX, PSD, TGA; a RAW file of no known container, a TIFF type file whose content is not
+  // TIFF): nothing was read, error is empty; ask that layer.
   bool otherFormat = false;
 };
 
 // True for the formats read by the full image layer only: BMP, metafiles, GIF, Photo CD, PCX, PSD,
-// RAW, TGA, TIFF.
+// TGA. (RAW and TIFF files are read here when their content is a known container.)
 bool NeedsFullImageLayer(std::int32_t type);
 
 // For JPEG (4) and PNG (8), and type 0 content that is JPEG or PNG, gives exactly what
 // ZetImage::GetImageDims gives: the same width, height, markers or texts, the same error numbers
-// (1001 cannot open, 1002 no reader for the type, 1003 damaged ...). A type without any reader (5,
-// below 0, above 12, or 0 of unknown content) gives 1002. Never throws except std::bad_alloc.
+// (1001 cannot open, 1002 no reader for the type, 1003 damaged ...); PNG adds its eXIf chunk as a
+// TIFF block. TIFF (12) and RAW (10): the TIFF, CR3 or RAF container's blocks (width and height 0);
+// HEIF (13), WebP (14), JPEG XL (15): their EXIF blocks, 1003 when the content is not that format
+// (width and height are known for HEIF only). Type 0 content of these kinds is read as its kind.
+// A type without any reader (5, below 0, above 15, or 0 of unknown content) gives 1002. Never
+// throws except std::bad_alloc.
 MetadataOnlyRead ReadMetadataOnly(const std::string& path, std::int32_t type);
 
 }  // namespace kelmarin::codec

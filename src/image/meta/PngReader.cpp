@@ -62,7 +62,7 @@ bool PlanMetadataStream(PngStream& stream) {
     if (length > PNG_UINT_31_MAX) break;
     const bool idat = std::memcmp(head + 4, "IDAT", 4) == 0;
     const bool text = std::memcmp(head + 4, "tEXt", 4) == 0 || std::memcmp(head + 4, "zTXt", 4) == 0 ||
-                      std::memcmp(head + 4, "iTXt", 4) == 0;
+                      std::memcmp(head + 4, "iTXt", 4) == 0 || std::memcmp(head + 4, "eXIf", 4) == 0;
     if (idat) afterImage = true;
     if (std::memcmp(head + 4, "IEND", 4) == 0) break;
     if (!idat && (!afterImage || text)) stream.ranges.push_back({offset, std::size_t{length} + 12});
@@ -105,6 +105,12 @@ void PngReader::CopyTexts(MetadataSource& metadata) const {
     text.keyword = t.key != nullptr ? t.key : "";
     if (t.text != nullptr) text.text.assign(t.text, length);
     metadata.texts.push_back(std::move(text));
+  }
+  // The eXIf chunk (PNG 1.2 extensions, 3.7): a TIFF block without the "Exif\0\0" of APP1.
+  png_bytep exif = nullptr;
+  png_uint_32 exifLength = 0;
+  if (png_get_eXIf_1(read, info, &exifLength, &exif) != 0 && exif != nullptr && exifLength > 0) {
+    metadata.AddTiffCopy(TiffBlockRole::Whole, {exif, exifLength});
   }
 }
 

@@ -40,7 +40,7 @@ class PngReader {
 
   // Signature, header and the chunks before the image data. False when that is not PNG.
   bool ReadInfo();
-  // The text chunks read so far, replacing the contents of `metadata`.
+  // The text chunks and the eXIf chunk read so far, replacing the contents of `metadata`.
   void CopyTexts(MetadataSource& metadata) const;
 
   png_uint_32 width() const { return png_get_image_width(read, info); }

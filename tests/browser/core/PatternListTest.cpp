@@ -5,8 +5,8 @@
 namespace kelmarin {
 namespace {
 
-std::array<bool, 12> Boxes(std::initializer_list<int> indices) {
-  std::array<bool, 12> active{};
+std::array<bool, kFormatBoxCount> Boxes(std::initializer_list<int> indices) {
+  std::array<bool, kFormatBoxCount> active{};
   for (int i : indices) active[static_cast<std::size_t>(i)] = true;
   return active;
 }
@@ -14,8 +14,10 @@ std::array<bool, 12> Boxes(std::initializer_list<int> indices) {
 TEST(BuildPatternList, NamePatternsTimesExtensionsInBoxOrder) {
   // Boxes "emf, wmf" (1) and "jpg" (3); boxes come first, then names, then extensions.
   const auto patterns = BuildPatternList("*, IMG*", Boxes({3, 1}));
-  const std::vector<FilePattern> expected = {{"*.EMF", 2},    {"*.WMF", 2}, {"IMG*.EMF", 2},
-                                             {"IMG*.WMF", 2}, {"*.JPG", 4}, {"IMG*.JPG", 4}};
+  const std::vector<FilePattern> expected = {{"*.EMF", 2},    {"*.WMF", 2},     {"IMG*.EMF", 2},
+                                             {"IMG*.WMF", 2}, {"*.JPG", 4},     {"*.JPEG", 4},
+                                             {"*.JPE", 4},    {"IMG*.JPG", 4},  {"IMG*.JPEG", 4},
+                                             {"IMG*.JPE", 4}};
   EXPECT_EQ(patterns, expected);
 }
 
@@ -23,11 +25,11 @@ TEST(BuildPatternList, EmptyPartsStayAndNothingCheckedGivesNothing) {
   EXPECT_EQ(BuildPatternList("a*,", Boxes({6})), (std::vector<FilePattern>{{"a*.PNG", 8}, {".PNG", 8}}));
   EXPECT_EQ(BuildPatternList("", Boxes({6})), (std::vector<FilePattern>{{".PNG", 8}}));
   EXPECT_TRUE(BuildPatternList("*", Boxes({})).empty());
-  // The raw box holds twelve extensions, all with type code 10.
+  // The raw box holds the classic twelve extensions and today's, all with type code 10.
   const auto raw = BuildPatternList("*", Boxes({11}));
-  ASSERT_EQ(raw.size(), 12u);
+  ASSERT_EQ(raw.size(), 24u);
   EXPECT_EQ(raw.front(), (FilePattern{"*.CR2", 10}));
-  EXPECT_EQ(raw.back(), (FilePattern{"*.SR2", 10}));
+  EXPECT_EQ(raw.back(), (FilePattern{"*.RW2", 10}));
 }
 
 TEST(MatchesPattern, WildcardsAndCase) {

@@ -1,0 +1,248 @@
+// Container walkers: ISO base media boxes (ISO/IEC 14496-12, 4.2), RIFF chunks (WebP), the RAF
+// header and JPEG segments (ITU T.81, B.1.1.4). See Containers.h for the contract.
+
+#include "extract/Containers.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string_view>
+
+namespace kelmarin {
+
+namespace {
+
+using Bytes = std::span<const std::uint8_t>;
+
+// Against hostile nesting and endless lists of tiny boxes or chunks.
+constexpr int kMaxBoxesPerLevel = 4096;
+constexpr int kMaxSegments = 1024;
+constexpr std::size_t kMaxIptcMarkerPayload = 0xFFFF - 2 - 14 - 12;
+
+std::uint32_t Be32(Bytes b, std::size_t at) {
+  if (at > b.size() || b.size() - at < 4) return 0;
+  return (std::uint32_t{b[at]} << 24) | (std::uint32_t{b[at + 1]} << 16) | (std::uint32_t{b[at + 2]} << 8) |
+         b[at + 3];
+}
+
+std::uint32_t Le32(Bytes b, std::size_t at) {
+  if (at > b.size() || b.size() - at < 4) return 0;
+  return (std::uint32_t{b[at + 3]} << 24) | (std::uint32_t{b[at + 2]} << 16) |
+         (std::uint32_t{b[at + 1]} << 8) | b[at];
+}
+
+bool Starts(Bytes b, std::size_t at, std::string_view text) {
+  return at <= b.size() && b.size() - at >= text.size() && std::memcmp(b.data() + at, text.data(), text.size()) == 0;
+}
+
+// One ISO base media box: its four-character type and payload (after the size, type, large size
+// and, for "uuid", the 16-byte extended type, which is in `uuid`).
+struct Box {
+  std::string_view type;
+  Bytes uuid;
+  Bytes payload;
+};
+
+// Takes the next box off the front of `rest`. False at the end or when the box does not fit in
+// what remains (then `rest` is emptied).
+bool NextBox(Bytes& rest, Box& box) {
+  if (rest.size() < 8) {
+    rest = {};
+    return false;
+  }
+  std::uint64_t size = Be32(rest, 0);
+  std::size_t header = 8;
+  if (size == 1) {
+    if (rest.size() < 16) return rest = {}, false;
+    size = (std::uint64_t{Be32(rest, 8)} << 32) | Be32(rest, 12);
+    header = 16;
+  } else if (size == 0) {
+    size = rest.size();  // the box runs to the end of the file
+  }
+  if (size < header || size > rest.size()) return rest = {}, false;
+  box.type = std::string_view(reinterpret_cast<const char*>(rest.data() + 4), 4);
+  Bytes body = rest.subspan(header, static_cast<std::size_t>(size) - header);
+  box.uuid = {};
+  if (box.type == "uuid") {
+    if (body.size() < 16) return rest = {}, false;
+    box.uuid = body.first(16);
+    body = body.subspan(16);
+  }
+  box.payload = body;
+  rest = rest.subspan(static_cast<std::size_t>(size));
+  return true;
+}
+
+// The payload of the first box of the given type among the boxes of `level`; empty when none.
+Bytes FindBox(Bytes level, std::string_view type, Bytes uuid = {}) {
+  Box box;
+  for (int n = 0; n < kMaxBoxesPerLevel && NextBox(level, box); ++n) {
+    if (box.type != type) continue;
+    if (!uuid.empty() && !std::equal(uuid.begin(), uuid.end(), box.uuid.begin(), box.uuid.end())) continue;
+    return box.payload;
+  }
+  return {};
+}
+
+// A block that points into the file: shares the file's owner.
+void AddShared(MetadataSource& source, TiffBlockRole role, Bytes bytes, const std::shared_ptr<const void>& owner) {
+  if (!bytes.empty()) source.tiffBlocks.push_back({role, bytes, owner});
+}
+
+bool IsTiffHeader(Bytes b) {
+  return Starts(b, 0, std::string_view("II*\0", 4)) || Starts(b, 0, std::string_view("MM\0*", 4)) ||
+         Starts(b, 0, "IIRO") || Starts(b, 0, "IIRS") || Starts(b, 0, "MMOR") ||
+         Starts(b, 0, std::string_view("IIU\0", 4));
+}
+
+// IPTC datasets stored in tag 33723 of directory 0 (TIFF/EP, 4.6.5 "IPTC/NAA"), wrapped into the
+// APP13 marker the IPTC reader takes. Empty when there is none.
+std::vector<std::uint8_t> IptcMarkerOfTiff(Bytes tiff) {
+  const bool big = tiff.size() >= 2 && tiff[0] == 'M';
+  const auto u16 = [&](std::size_t at) -> std::uint32_t {
+    if (at > tiff.size() || tiff.size() - at < 2) return 0;
+    return big ? (std::uint32_t{tiff[at]} << 8) | tiff[at + 1] : (std::uint32_t{tiff[at + 1]} << 8) | tiff[at];
+  };
+  const auto u32 = [&](std::size_t at) { return big ? Be32(tiff, at) : Le32(tiff, at); };
+  const std::size_t directory = u32(4);
+  const std::uint32_t entries = u16(directory);
+  for (std::uint32_t i = 0; i < entries; ++i) {
+    const std::size_t entry = directory + 2 + 12 * std::size_t{i};
+    if (entry > tiff.size() || tiff.size() - entry < 12) break;
+    if (u16(entry) != 33723) continue;
+    const std::uint32_t type = u16(entry + 2);
+    const std::uint64_t unit = type == 4 ? 4 : (type == 1 || type == 7) ? 1 : 0;
+    const std::uint64_t length = unit * u32(entry + 4);
+    if (length == 0) break;
+    const std::uint64_t at = length <= 4 ? entry + 8 : u32(entry + 8);
+    if (at > tiff.size() || length > tiff.size() - at) break;
+    const Bytes data = tiff.subspan(static_cast<std::size_t>(at),
+                                    static_cast<std::size_t>(std::min<std::uint64_t>(length, kMaxIptcMarkerPayload)));
+    const std::size_t markerLength = 2 + 14 + 12 + data.size() + data.size() % 2;
+    std::vector<std::uint8_t> marker = {0xFF, 0xED, static_cast<std::uint8_t>(markerLength >> 8),
+                                        static_cast<std::uint8_t>(markerLength)};
+    const std::string_view head("Photoshop 3.0\0" "8BIM\x04\x04\0\0", 22);
+    marker.insert(marker.end(), head.begin(), head.end());
+    for (int shift : {24, 16, 8, 0}) marker.push_back(static_cast<std::uint8_t>(data.size() >> shift));
+    marker.insert(marker.end(), data.begin(), data.end());
+    if (data.size() % 2 != 0) marker.push_back(0);
+    return marker;
+  }
+  return {};
+}
+
+}  // namespace
+
+ContainerKind DetectContainer(Bytes head) {
+  if (IsTiffHeader(head)) return ContainerKind::Tiff;
+  if (Starts(head, 0, "FUJIFILMCCD-RAW")) return ContainerKind::Raf;
+  if (Starts(head, 0, "RIFF") && Starts(head, 8, "WEBP")) return ContainerKind::Webp;
+  if (Starts(head, 0, std::string_view("\0\0\0\x0CJXL \r\n\x87\n", 12))) return ContainerKind::Jxl;
+  if (Starts(head, 4, "ftyp")) {
+    if (Starts(head, 8, "crx ")) return ContainerKind::Cr3;
+    static constexpr std::array<std::string_view, 10> kHeifBrands = {
+        "heic", "heix", "hevc", "hevx", "heim", "heis", "mif1", "msf1", "avif", "avis"};
+    for (std::string_view brand : kHeifBrands) {
+      if (Starts(head, 8, brand)) return ContainerKind::Heif;
+    }
+  }
+  return ContainerKind::None;
+}
+
+bool ReadTiffContainer(Bytes file, const std::shared_ptr<const void>& owner, MetadataSource& source) {
+  if (!IsTiffHeader(file)) return false;
+  AddShared(source, TiffBlockRole::Whole, file, owner);
+  std::vector<std::uint8_t> iptc = IptcMarkerOfTiff(file);
+  if (!iptc.empty()) source.markers.push_back({0xED, std::move(iptc)});
+  return true;
+}
+
+bool ReadCr3Container(Bytes file, const std::shared_ptr<const void>& owner, MetadataSource& source) {
+  if (DetectContainer(file) != ContainerKind::Cr3) return false;
+  // Canon's box: uuid 85c0b687-820f-11e0-8111-f4ce462b6a48.
+  static constexpr std::array<std::uint8_t, 16> kCanonUuid = {0x85, 0xC0, 0xB6, 0x87, 0x82, 0x0F, 0x11, 0xE0,
+                                                              0x81, 0x11, 0xF4, 0xCE, 0x46, 0x2B, 0x6A, 0x48};
+  const Bytes canon = FindBox(FindBox(file, "moov"), "uuid", kCanonUuid);
+  static constexpr std::array<std::pair<std::string_view, TiffBlockRole>, 4> kParts = {{
+      {"CMT1", TiffBlockRole::Main},
+      {"CMT2", TiffBlockRole::Exif},
+      {"CMT3", TiffBlockRole::Makernote},
+      {"CMT4", TiffBlockRole::Gps},
+  }};
+  for (const auto& [type, role] : kParts) AddShared(source, role, FindBox(canon, type), owner);
+  return true;
+}
+
+bool ReadRafContainer(Bytes file, MetadataSource& source) {
+  if (!Starts(file, 0, "FUJIFILMCCD-RAW")) return false;
+  // Header: signature 16, version 4, camera number 8, camera name 32, then the directory version
+  // and unknown bytes up to 84: the JPEG preview's offset and length.
+  const std::uint64_t offset = Be32(file, 84);
+  const std::uint64_t length = Be32(file, 88);
+  if (offset < file.size() && length <= file.size() - offset) {
+    ReadJpegSegments(file.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(length)), source);
+  }
+  return true;
+}
+
+bool ReadWebpContainer(Bytes file, const std::shared_ptr<const void>& owner, MetadataSource& source) {
+  if (!Starts(file, 0, "RIFF") || !Starts(file, 8, "WEBP")) return false;
+  // The RIFF size may claim more than the file holds: the chunks are read up to the file's end.
+  Bytes rest = file.subspan(12);
+  for (int n = 0; n < kMaxBoxesPerLevel && rest.size() >= 8; ++n) {
+    const std::uint64_t size = Le32(rest, 4);
+    if (size > rest.size() - 8) break;
+    Bytes payload = rest.subspan(8, static_cast<std::size_t>(size));
+    if (Starts(rest, 0, "EXIF")) {
+      if (Starts(payload, 0, std::string_view("Exif\0\0", 6))) payload = payload.subspan(6);
+      AddShared(source, TiffBlockRole::Whole, payload, owner);
+    }
+    const std::uint64_t padded = 8 + size + (size % 2);
+    rest = padded < rest.size() ? rest.subspan(static_cast<std::size_t>(padded)) : Bytes{};
+  }
+  return true;
+}
+
+bool ReadJxlContainer(Bytes file, const std::shared_ptr<const void>& owner, MetadataSource& source) {
+  if (DetectContainer(file) != ContainerKind::Jxl) return false;
+  Bytes rest = file;
+  Box box;
+  for (int n = 0; n < kMaxBoxesPerLevel && NextBox(rest, box); ++n) {
+    if (box.type == "Exif") AddShared(source, TiffBlockRole::Whole, TiffAfterOffsetPrefix(box.payload), owner);
+  }
+  return true;
+}
+
+Bytes TiffAfterOffsetPrefix(Bytes payload) {
+  if (payload.size() < 4) return {};
+  const std::uint64_t offset = Be32(payload, 0);
+  if (offset > payload.size() - 4) return {};
+  return payload.subspan(4 + static_cast<std::size_t>(offset));
+}
+
+bool ReadJpegSegments(Bytes jpeg, MetadataSource& source) {
+  if (jpeg.size() < 2 || jpeg[0] != 0xFF || jpeg[1] != 0xD8) return false;
+  std::size_t at = 2;
+  for (int n = 0; n < kMaxSegments; ++n) {
+    while (at < jpeg.size() && jpeg[at] == 0xFF && at + 1 < jpeg.size() && jpeg[at + 1] == 0xFF) ++at;  // fill
+    if (at + 4 > jpeg.size() || jpeg[at] != 0xFF) break;
+    const std::uint8_t code = jpeg[at + 1];
+    if (code == 0xDA || code == 0xD9) break;  // the scan data or the image end
+    if ((code >= 0xD0 && code <= 0xD7) || code == 0x01) {
+      at += 2;
+      continue;
+    }
+    const std::size_t length = (std::size_t{jpeg[at + 2]} << 8) | jpeg[at + 3];
+    if (length < 2 || length > jpeg.size() - at - 2) break;
+    const Bytes segment = jpeg.subspan(at, 2 + length);
+    if (code >= 0xE0 && code <= 0xEF) {
+      source.markers.push_back({code, {segment.begin(), segment.end()}});
+    } else if (code == 0xFE) {
+      source.comments.emplace_back(segment.begin() + 4, segment.end());
+    }
+    at += 2 + length;
+  }
+  return true;
+}
+
+}  // namespace kelmarin

@@ -1,0 +1,57 @@
+#pragma once
+// Small readers of the containers today's image files come in. They only find the metadata blocks
+// and hand them on, as TIFF blocks or JPEG markers of a MetadataSource; the EXIF reader does the
+// rest. Every length is checked against the bytes that remain and every loop is bounded; nothing
+// here throws (except std::bad_alloc) or reads outside the given bytes. The bytes may be a
+// memory-mapped file: only the parts the structures point to are touched.
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "extract/MetadataSource.h"
+
+namespace kelmarin {
+
+enum class ContainerKind : std::uint8_t {
+  None,
+  Tiff,  // TIFF and TIFF-based RAW files, ORF and RW2 included
+  Cr3,   // ISO base media file of brand "crx "
+  Raf,   // Fujifilm RAF
+  Webp,  // RIFF "WEBP"
+  Jxl,   // JPEG XL in its box container (a bare code stream carries no EXIF)
+  Heif,  // ISO base media file of a HEIF brand (HEIC, AVIF, ...): read through libheif
+};
+
+// What the first bytes say the file is (at least 16 bytes should be given when there are).
+ContainerKind DetectContainer(std::span<const std::uint8_t> head);
+
+// Each reader adds what it finds to `source` and returns false when the bytes are not its
+// container at all (source then unchanged). `owner` keeps the bytes alive; TIFF blocks that point
+// into them share it instead of copying.
+//
+// TIFF: the file is one block; IPTC (tag 33723 of directory 0) is handed on as an APP13 marker.
+bool ReadTiffContainer(std::span<const std::uint8_t> file, const std::shared_ptr<const void>& owner,
+                       MetadataSource& source);
+// CR3: the parts CMT1 to CMT4 of Canon's box in the movie box.
+bool ReadCr3Container(std::span<const std::uint8_t> file, const std::shared_ptr<const void>& owner,
+                      MetadataSource& source);
+// RAF: the APP markers and comments of the embedded JPEG preview.
+bool ReadRafContainer(std::span<const std::uint8_t> file, MetadataSource& source);
+// WebP: the "EXIF" chunk, with or without a leading "Exif\0\0".
+bool ReadWebpContainer(std::span<const std::uint8_t> file, const std::shared_ptr<const void>& owner,
+                       MetadataSource& source);
+// JPEG XL: the "Exif" boxes (a 32-bit offset to the TIFF header, then the block); compressed
+// ("brob") boxes are skipped.
+bool ReadJxlContainer(std::span<const std::uint8_t> file, const std::shared_ptr<const void>& owner,
+                      MetadataSource& source);
+
+// The APPn markers and COM segments of a JPEG stream up to its first scan. False when the bytes
+// do not start with a JPEG start-of-image marker.
+bool ReadJpegSegments(std::span<const std::uint8_t> jpeg, MetadataSource& source);
+
+// An EXIF payload as HEIF and JPEG XL store it: a big-endian 32-bit offset, counted from the end of
+// those four bytes, to the TIFF header. Empty when the offset leads outside the payload.
+std::span<const std::uint8_t> TiffAfterOffsetPrefix(std::span<const std::uint8_t> payload);
+
+}  // namespace kelmarin

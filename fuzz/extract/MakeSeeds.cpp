@@ -39,9 +39,24 @@ std::vector<std::uint8_t> MakerBlock(const kelmarin::MakerRow& row, ByteOrder or
   if (row.directory == kelmarin::MakerDirectory::LittleEndianLink)
     prefix = Cat({Bytes("FUJIFILM"), {12, 0, 0, 0}});
   prefix.resize(std::max<std::size_t>(prefix.size(), static_cast<std::size_t>(row.directoryOffset)), 0);
+  if (row.order == kelmarin::MakerOrder::OwnHeader) {
+    // The makernote's own byte order, the opposite of the block's.
+    const auto at = static_cast<std::size_t>(row.orderOffset);
+    prefix.resize(std::max(prefix.size(), at + 2), 0);
+    prefix[at] = prefix[at + 1] = order == ByteOrder::BigEndian ? 'I' : 'M';
+    tiff.SetOrder(order == ByteOrder::BigEndian ? ByteOrder::LittleEndian : ByteOrder::BigEndian);
+  }
   const std::uint32_t note = tiff.Append(prefix);
-  if (row.littleEndian) tiff.SetOrder(ByteOrder::LittleEndian);
-  tiff.AddDirectory({tiff.Short(0x0001, 1), tiff.Ascii(0x0002, "Makernote text"), tiff.Long(0x0003, 0)});
+  if (row.order == kelmarin::MakerOrder::LittleEndianRest) tiff.SetOrder(ByteOrder::LittleEndian);
+  const std::uint32_t base = row.base == kelmarin::MakerBase::Makernote ? note + row.baseOffset : 0;
+  std::vector<TiffBuilder::Entry> entries = {tiff.Short(0x0001, 1), tiff.Ascii(0x0002, "Makernote text"),
+                                             tiff.Long(0x0003, 0)};
+  if (!row.subdirectories.empty()) {
+    // A sub-directory behind the first pointer tag, as an offset of type IFD (13).
+    const std::uint32_t inner = tiff.AddDirectory({tiff.Short(0x0100, 7), tiff.Short(0x0101, 9)});
+    entries.push_back(tiff.At(static_cast<std::uint16_t>(row.subdirectories.front()), 13, 1, inner - base));
+  }
+  tiff.AddDirectory(entries);
   tiff.SetOrder(order);
   const std::uint32_t exif = tiff.AddDirectory({tiff.At(0x927C, 7, tiff.Size() - note, note)});
   tiff.SetFirstDirectory(tiff.AddDirectory(

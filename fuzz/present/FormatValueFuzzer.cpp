@@ -78,6 +78,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ExifMakernote& note = definitions.makernoteTable[4];
   note.cameraid = 4;
   definitions.AddTagDefinition(note.exif_tags, item.tag, 0, "Hersteller", code);
+  // Single values of the list (signed readings included) and a sub-directory of the same tag.
+  const std::int32_t far = static_cast<std::int32_t>(item.inhalt.size());
+  for (const auto& [position, positionCode] : {std::pair{1, 16}, std::pair{2, 17}, std::pair{far, code}}) {
+    if (position < 1 || table->contains(TagKey(item.tag, position))) continue;
+    definitions.AddTagDefinition(*table, item.tag, position, "Wert", positionCode).addnice(-1, "minus eins");
+    definitions.AddTagDefinition(note.exif_tags, item.tag, position, "Wert", positionCode);
+  }
+  definitions.AddTagDefinition(note.directories[0x2010], item.tag, 0, "Im Verzeichnis", code);
+  definitions.AddTagDefinition(note.directories[0x2010], item.tag, 1, "Erster", 16);
+  definitions.LinkPositions();
+  item.directory = (kind & 1) != 0 ? 0x2010 : 0;
 
   FormatContext context = MakeFormatContext(locale, feq);
   (void)FormatValue(definitions, context, section == kSectionMakernote ? 4 : 0, item, section);
@@ -85,7 +96,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ImageMetadata image;
   image.camera_feq = feq;
   image.camera_id = 4;
-  image.ExifAdd(section == 0 || section == 5 ? kSectionMain : section, item.tag, item.typ, item.inhalt);
+  if (ZetExif* added =
+          image.ExifAdd(section == 0 || section == 5 ? kSectionMain : section, item.tag, item.typ, item.inhalt)) {
+    added->directory = item.directory;
+  }
   (void)FillMetadataList(definitions, image, context);
   return 0;
 }

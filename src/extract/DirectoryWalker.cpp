@@ -29,6 +29,7 @@ enum FieldType : std::int32_t {
   kSRational,
   kFloat,
   kDouble,
+  kIfd,  // TIFF Technical Note 1: a LONG that is the offset of a sub-directory
 };
 
 struct Entry {
@@ -143,6 +144,11 @@ bool IsTextType(std::int32_t type) {
   return type == kRational || type == kSRational || type == kFloat || type == kDouble;
 }
 
+void Add(ImageMetadata& image, const ExifBlockState& state, std::int32_t section, std::int32_t tag,
+         std::int32_t typ, std::vector<ExifValue> inhalt) {
+  if (ZetExif* item = image.ExifAdd(section, tag, typ, std::move(inhalt))) item->directory = state.directory;
+}
+
 // Stops the block once the image's items would pass their memory budget.
 bool WithinBudget(const ImageMetadata& image, ExifBlockState& state, std::size_t estimate) {
   if (image.ExifStoredBytes() + estimate <= kMaxExifBytesPerImage) return true;
@@ -159,15 +165,15 @@ void AddValueItem(ImageMetadata& image, ExifBlockState& state, std::int32_t sect
     if (!WithinBudget(image, state, sizeof(ZetExif) + sizeof(ExifValue) + text.size())) return;
     std::vector<ExifValue> inhalt;
     inhalt.emplace_back(std::string(text));
-    image.ExifAdd(section, entry.tag, kTypTexts, std::move(inhalt));
+    Add(image, state, section, entry.tag, kTypTexts, std::move(inhalt));
     return;
   }
   const std::int64_t n = ValuesToDecode(reader, entry, dataPos);
   if (!WithinBudget(image, state, sizeof(ZetExif) + static_cast<std::size_t>(n) * sizeof(ExifValue))) return;
   if (IsTextType(entry.type)) {
-    image.ExifAdd(section, entry.tag, kTypTexts, DecodeTexts(reader, entry.type, dataPos, n));
+    Add(image, state, section, entry.tag, kTypTexts, DecodeTexts(reader, entry.type, dataPos, n));
   } else {
-    image.ExifAdd(section, entry.tag, kTypNumbers, DecodeNumbers(reader, entry.type, dataPos, n));
+    Add(image, state, section, entry.tag, kTypNumbers, DecodeNumbers(reader, entry.type, dataPos, n));
   }
 }
 
@@ -180,7 +186,28 @@ void AddOffsetItem(ImageMetadata& image, ExifBlockState& state, std::int32_t sec
   AppendNumber(text, entry.count);
   std::vector<ExifValue> inhalt;
   inhalt.emplace_back(std::move(text));
-  image.ExifAdd(section, entry.tag, kTypTexts, std::move(inhalt));
+  Add(image, state, section, entry.tag, kTypTexts, std::move(inhalt));
+}
+
+void Walk(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position, BufferPos base,
+          bool followNext);
+
+// A pointer of the makernote directory to one of its layout's sub-directories: an offset from the
+// base (LONG or IFD), or the sub-directory's own bytes (UNDEFINED). Sub-directories end at their
+// last entry; they have no next link of their own.
+bool IsSubdirectoryPointer(const ExifBlockState& state, std::int32_t section, const Entry& entry) {
+  if (section != kSectionMakernote || state.directory != 0) return false;
+  if (std::find(state.subdirectories.begin(), state.subdirectories.end(), entry.tag) ==
+      state.subdirectories.end()) {
+    return false;
+  }
+  return (entry.type == kLong && entry.count == 1) || (entry.type == kUndefined && entry.count > 4);
+}
+
+void WalkSubdirectory(ImageMetadata& image, ExifBlockState& state, const Entry& entry, BufferPos base) {
+  state.directory = entry.tag;
+  Walk(image, state, kSectionMakernote, entry.valuePos, base, false);
+  state.directory = 0;
 }
 
 void HandleEntry(ImageMetadata& image, ExifBlockState& state, std::int32_t section, const Entry& entry,
@@ -203,39 +230,49 @@ void HandleEntry(ImageMetadata& image, ExifBlockState& state, std::int32_t secti
     case kTagMakerNote:
       AddOffsetItem(image, state, section, entry);
       state.makernote = entry.valuePos;
+      state.makernoteSize = entry.count;
       break;
     default:
       if (entry.count == 0) AddOffsetItem(image, state, section, entry);
+      if (IsSubdirectoryPointer(state, section, entry)) WalkSubdirectory(image, state, entry, base);
       break;
   }
 }
 
-// Walks the entries and, when every entry had a valid type, the next link.
+// Walks the entries and, when every entry had a valid type, the next link. The IFD type counts as
+// valid only in the makernote of a layout with sub-directories, where it is read as LONG.
 void WalkEntriesAndNext(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position,
-                        BufferPos base) {
+                        BufferPos base, bool followNext) {
   const std::int64_t entries = state.reader.ReadU16(position);
+  const bool ifdType = section == kSectionMakernote && !state.subdirectories.empty();
   for (std::int64_t i = 0; i < entries; ++i) {
-    const Entry entry = ReadEntry(state.reader, position + 2 + 12 * i, base);
+    Entry entry = ReadEntry(state.reader, position + 2 + 12 * i, base);
+    if (ifdType && entry.type == kIfd) entry.type = kLong;
     if (entry.type < kByte || entry.type > kDouble) return;
     HandleEntry(image, state, section, entry, base);
     if (state.exhausted) return;
   }
-  const std::int64_t next = state.reader.ReadU32(position + 2 + 12 * entries);
+  const std::int64_t next = followNext ? state.reader.ReadU32(position + 2 + 12 * entries) : 0;
   if (next != 0) WalkDirectory(image, state, kSectionThumbnail, next + base, base);
 }
 
-}  // namespace
-
-void WalkDirectory(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position,
-                   BufferPos base) {
+void Walk(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position, BufferPos base,
+          bool followNext) {
   if (state.exhausted || !state.reader.Has(position, 2)) return;  // outside: 0 entries, no next link
   if (state.walking.size() >= static_cast<std::size_t>(kMaxDirectoryDepth)) return;
   if (state.directoriesWalked >= kMaxDirectoriesPerBlock) return;
   if (std::find(state.walking.begin(), state.walking.end(), position) != state.walking.end()) return;
   ++state.directoriesWalked;
   state.walking.push_back(position);
-  WalkEntriesAndNext(image, state, section, position, base);
+  WalkEntriesAndNext(image, state, section, position, base, followNext);
   state.walking.pop_back();
+}
+
+}  // namespace
+
+void WalkDirectory(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position,
+                   BufferPos base) {
+  Walk(image, state, section, position, base, true);
 }
 
 }  // namespace kelmarin

@@ -53,6 +53,12 @@ struct ExifBlockState {
   std::string make;
   std::string model;
   BufferPos makernote = 0;
+  std::int64_t makernoteSize = 0;  // byte count of the makernote entry
+
+  // While a makernote is walked: the tags that lead to its sub-directories, and the sub-directory
+  // being walked (its pointer tag; 0 in the makernote directory itself).
+  std::span<const std::int32_t> subdirectories;
+  std::int32_t directory = 0;
 
   // Loop and growth guard.
   std::vector<BufferPos> walking;  // directories being walked, outermost first
@@ -68,30 +74,45 @@ void WalkDirectory(ImageMetadata& image, ExifBlockState& state, std::int32_t sec
                    BufferPos base);
 
 // One row of the makernote table: the first make word that occurs in the make picks its group,
-// then the first row of that group whose condition holds gives maker number, directory and base.
+// then the first row of that group whose condition holds gives maker number, directory, base and
+// byte order.
 enum class MakerCondition : std::uint8_t {
   Always,
   FoundFromMakernote,         // text occurs (any case) at or after the makernote position
   StartsAtMakernote,          // the bytes at the makernote position are text (any case)
   StartsAtMakernoteAndModel,  // as above, and the model contains one of the model texts (exact case)
+  PlausibleDirectory,         // a directory at the row's position is plausible in either byte order
 };
 enum class MakerDirectory : std::uint8_t {
   AtOffset,          // makernote position + directoryOffset
   LittleEndianLink,  // makernote position + ReadU32 (little-endian) at makernote position + 8
 };
-enum class MakerBase : std::uint8_t { TiffHeader, Makernote };  // 11, or makernote position + baseOffset
+enum class MakerBase : std::uint8_t {
+  TiffHeader,   // 11
+  Makernote,    // makernote position + baseOffset
+  CanonFooter,  // 11, moved by as much as the makernote moved since its footer was written
+};
+enum class MakerOrder : std::uint8_t {
+  Block,             // the block's; the opposite one when only that gives a plausible directory
+  LittleEndianRest,  // little-endian for the rest of the block
+  OwnHeader,         // "II" or "MM" at makernote position + orderOffset (else the block's)
+};
 
 struct MakerRow {
-  std::string_view makeWord;
+  std::string_view makeWord = {};
   MakerCondition condition = MakerCondition::Always;
-  std::string_view text;
-  std::span<const std::string_view> models;  // StartsAtMakernoteAndModel only
+  std::string_view text = {};
+  std::span<const std::string_view> models = {};  // StartsAtMakernoteAndModel only
   std::int32_t maker = 0;
   MakerDirectory directory = MakerDirectory::AtOffset;
   std::int32_t directoryOffset = 0;
   MakerBase base = MakerBase::TiffHeader;
   std::int32_t baseOffset = 0;
-  bool littleEndian = false;  // the rest of the block reads little-endian
+  MakerOrder order = MakerOrder::Block;
+  std::int32_t orderOffset = 0;
+  // Tags of the makernote directory that point to sub-directories (an offset from the base, or the
+  // sub-directory's own bytes); their items are filed with the pointer tag as their directory.
+  std::span<const std::int32_t> subdirectories = {};
 };
 
 std::span<const MakerRow> MakerTable();
@@ -101,10 +122,12 @@ struct MakernoteLayout {
   std::int32_t maker = 0;  // 0 = not recognised
   BufferPos directory = 0;
   BufferPos base = 0;
+  std::span<const std::int32_t> subdirectories;
 };
 
-// Picks the layout for the state's make, model and makernote position. May switch the state's byte
-// order to little-endian (the rows that say so).
+// Picks the layout for the state's make, model and makernote position. Sets the state's byte order
+// to the makernote's: little-endian for the rows that say so, the order of a TIFF header of the
+// makernote's own, or the opposite of the block's when only that makes the directory plausible.
 MakernoteLayout DetectMakernote(ExifBlockState& state);
 
 // Sets camera_id from DetectMakernote and, when it is not 0, walks the makernote as section 3.

@@ -65,7 +65,7 @@ ZetExif* ImageMetadata::ExifAdd(std::int32_t section, std::int32_t tag, std::int
   if (!ValidSection(section)) return nullptr;
   exifStoredBytes += StoredSize(typ, inhalt);
   auto& list = exif[section - 1];
-  list.push_back(ZetExif{tag, typ, std::move(inhalt)});
+  list.push_back(ZetExif{tag, typ, std::move(inhalt), 0});
   return &list.back();
 }
 

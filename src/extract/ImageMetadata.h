@@ -27,6 +27,9 @@ struct ZetExif {
   std::int32_t tag = 0;
   std::int32_t typ = 0;
   std::vector<ExifValue> inhalt;  // inhalt[0] is position 1
+  // The makernote sub-directory the item was read from, named by the tag of its pointer entry;
+  // 0 for every other directory.
+  std::int32_t directory = 0;
 };
 
 struct ZetIPTC {

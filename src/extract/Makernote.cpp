@@ -12,43 +12,111 @@ namespace kelmarin {
 
 namespace {
 
+using namespace std::string_view_literals;
 using enum MakerCondition;
 using enum MakerDirectory;
 using enum MakerBase;
+using enum MakerOrder;
 
 constexpr std::int64_t kMakerTextSearchBytes = 65535;
 
 // Nikon's first makernote layout belongs to the Coolpix models 700, 800, 900, 910 and 950.
 constexpr std::array<std::string_view, 5> kNikonFirstLayoutModels = {"E70", "E80", "E90", "E91", "E95"};
 
-// Make word, condition, text, models, maker number, directory, offset, base, offset, little-endian.
-constexpr std::array<MakerRow, 21> kMakerTable = {{
-    {"AGFA", Always, "", {}, 18, AtOffset, 8, TiffHeader, 0, false},
-    {"ASAHI", FoundFromMakernote, "AOC", {}, 3, AtOffset, 6, TiffHeader, 0, false},
-    {"ASAHI", Always, "", {}, 2, AtOffset, 0, TiffHeader, 0, false},
-    {"CANON", Always, "", {}, 4, AtOffset, 0, TiffHeader, 0, false},
-    {"CASIO", FoundFromMakernote, "QVC", {}, 6, AtOffset, 6, TiffHeader, 0, false},
-    {"CASIO", Always, "", {}, 5, AtOffset, 0, Makernote, 0, false},
-    {"EPSON", Always, "", {}, 18, AtOffset, 8, TiffHeader, 0, false},
-    {"FUJIFILM", Always, "", {}, 8, LittleEndianLink, 0, Makernote, 0, true},
-    {"JENOPTIK", StartsAtMakernote, "SKANH", {}, 10, AtOffset, 8, TiffHeader, 0, false},
-    {"LEICA", FoundFromMakernote, "FUJIFILM", {}, 8, LittleEndianLink, 0, Makernote, 0, true},
-    {"LEICA", Always, "", {}, 14, AtOffset, 8, TiffHeader, 0, false},
-    {"MINOLTA", Always, "", {}, 15, AtOffset, 0, TiffHeader, 0, false},
-    {"NIKON", StartsAtMakernoteAndModel, "NIKON", kNikonFirstLayoutModels, 16, AtOffset, 8, TiffHeader, 0,
-     false},
-    // A TIFF header of its own at makernote + 10; the directory follows 8 bytes after it.
-    {"NIKON", StartsAtMakernote, "NIKON", {}, 17, AtOffset, 18, Makernote, 10, false},
-    {"NIKON", Always, "", {}, 17, AtOffset, 0, TiffHeader, 0, false},
-    {"OLYMPUS", Always, "", {}, 18, AtOffset, 8, TiffHeader, 0, false},
-    {"PANASONIC", Always, "", {}, 19, AtOffset, 12, TiffHeader, 0, false},
-    {"PENTAX", FoundFromMakernote, "AOC", {}, 3, AtOffset, 6, TiffHeader, 0, false},
-    {"RICOH", FoundFromMakernote, "RICOH", {}, 21, AtOffset, 8, TiffHeader, 0, false},
-    {"SANYO", Always, "", {}, 18, AtOffset, 8, TiffHeader, 0, false},
-    {"SIGMA", Always, "", {}, 25, AtOffset, 10, TiffHeader, 0, false},
+// Olympus (since about 2004) and OM System: Equipment, CameraSettings, RawDevelopment (two forms),
+// ImageProcessing and FocusInfo.
+constexpr std::array<std::int32_t, 6> kOlympusSubdirectories = {0x2010, 0x2020, 0x2030, 0x2031, 0x2040, 0x2050};
+
+// Later forms of a maker carry a signature, a TIFF byte-order mark of their own and offsets from
+// the makernote start; header-less forms are accepted only when their directory is plausible.
+constexpr MakerRow kOlympusLater = {.makeWord = "OLYMPUS", .condition = StartsAtMakernote, .text = "OLYMPUS\0"sv,
+                                    .maker = 28, .directoryOffset = 12, .base = Makernote, .order = OwnHeader,
+                                    .orderOffset = 8, .subdirectories = kOlympusSubdirectories};
+constexpr MakerRow kOmSystem = {.makeWord = "OLYMPUS", .condition = StartsAtMakernote, .text = "OM SYSTEM\0"sv,
+                                .maker = 28, .directoryOffset = 16, .base = Makernote, .order = OwnHeader,
+                                .orderOffset = 12, .subdirectories = kOlympusSubdirectories};
+constexpr MakerRow kPentaxLater = {.makeWord = "PENTAX", .condition = StartsAtMakernote, .text = "PENTAX \0"sv,
+                                   .maker = 3, .directoryOffset = 10, .base = Makernote, .order = OwnHeader,
+                                   .orderOffset = 8};
+
+constexpr MakerRow WithWord(MakerRow row, std::string_view word) {
+  row.makeWord = word;
+  return row;
+}
+
+constexpr std::array<MakerRow, 35> kMakerTable = {{
+    {.makeWord = "AGFA", .maker = 18, .directoryOffset = 8},
+    {.makeWord = "APPLE", .condition = StartsAtMakernote, .text = "Apple iOS\0"sv, .maker = 26,
+     .directoryOffset = 14, .base = Makernote, .order = OwnHeader, .orderOffset = 12},
+    {.makeWord = "ASAHI", .condition = FoundFromMakernote, .text = "AOC", .maker = 3, .directoryOffset = 6},
+    {.makeWord = "ASAHI", .maker = 2},
+    // Editing programs that move the makernote leave its original offset in its footer.
+    {.makeWord = "CANON", .maker = 4, .base = CanonFooter},
+    {.makeWord = "CASIO", .condition = FoundFromMakernote, .text = "QVC", .maker = 6, .directoryOffset = 6},
+    {.makeWord = "CASIO", .maker = 5, .base = Makernote},
+    {.makeWord = "EPSON", .maker = 18, .directoryOffset = 8},
+    {.makeWord = "FUJIFILM", .maker = 8, .directory = LittleEndianLink, .base = Makernote,
+     .order = LittleEndianRest},
+    {.makeWord = "JENOPTIK", .condition = StartsAtMakernote, .text = "SKANH", .maker = 10, .directoryOffset = 8},
+    {.makeWord = "LEICA", .condition = FoundFromMakernote, .text = "FUJIFILM", .maker = 8,
+     .directory = LittleEndianLink, .base = Makernote, .order = LittleEndianRest},
+    {.makeWord = "LEICA", .maker = 14, .directoryOffset = 8},
+    {.makeWord = "MINOLTA", .maker = 15},
+    {.makeWord = "NIKON", .condition = StartsAtMakernoteAndModel, .text = "NIKON", .models = kNikonFirstLayoutModels,
+     .maker = 16, .directoryOffset = 8},
+    // A TIFF header of its own at makernote + 10, in its own byte order; the directory follows 8
+    // bytes after it.
+    {.makeWord = "NIKON", .condition = StartsAtMakernote, .text = "NIKON", .maker = 17, .directoryOffset = 18,
+     .base = Makernote, .baseOffset = 10, .order = OwnHeader, .orderOffset = 10},
+    {.makeWord = "NIKON", .maker = 17},
+    WithWord(kOmSystem, "OM DIGITAL"),
+    WithWord(kOlympusLater, "OM DIGITAL"),
+    kOlympusLater,
+    kOmSystem,
+    {.makeWord = "OLYMPUS", .maker = 18, .directoryOffset = 8},
+    {.makeWord = "PANASONIC", .maker = 19, .directoryOffset = 12},
+    kPentaxLater,
+    {.makeWord = "PENTAX", .condition = FoundFromMakernote, .text = "AOC", .maker = 3, .directoryOffset = 6},
+    WithWord(kPentaxLater, "RICOH"),
+    {.makeWord = "RICOH", .condition = FoundFromMakernote, .text = "RICOH", .maker = 21, .directoryOffset = 8},
+    // Samsung's first form ("STMN") holds no directory.
+    {.makeWord = "SAMSUNG", .condition = StartsAtMakernote, .text = "STMN"},
+    {.makeWord = "SAMSUNG", .condition = PlausibleDirectory, .maker = 29},
+    {.makeWord = "SANYO", .maker = 18, .directoryOffset = 8},
+    {.makeWord = "SIGMA", .maker = 25, .directoryOffset = 10},
+    {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SONY DSC ", .maker = 27, .directoryOffset = 12},
+    {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SONY CAM ", .maker = 27, .directoryOffset = 12},
+    {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SONY MOBILE\0"sv, .maker = 27,
+     .directoryOffset = 12},
+    // Sony Ericsson's phones write a layout of their own.
+    {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SEMC MS"},
+    {.makeWord = "SONY", .condition = PlausibleDirectory, .maker = 27},
 }};
 
-bool ConditionHolds(const MakerRow& row, const ExifBlockState& state) {
+// A directory whose entry count is at least 1 and at most kMaxPlausibleEntries, whose entries lie
+// inside the buffer and whose first entry has a TIFF field type (1..13).
+constexpr std::int64_t kMaxPlausibleEntries = 512;
+bool Plausible(const ByteReader& reader, BufferPos position) {
+  const std::int64_t entries = reader.ReadU16(position);
+  if (entries < 1 || entries > kMaxPlausibleEntries || !reader.Has(position, 2 + 12 * entries)) return false;
+  const std::int32_t type = reader.ReadU16(position + 4);
+  return type >= 1 && type <= 13;
+}
+
+ByteOrder Opposite(ByteOrder order) {
+  return order == ByteOrder::BigEndian ? ByteOrder::LittleEndian : ByteOrder::BigEndian;
+}
+
+// Plausible in the reader's order, or made so by switching to the opposite one.
+bool PlausibleInEitherOrder(ByteReader& reader, BufferPos position) {
+  if (Plausible(reader, position)) return true;
+  reader.SetOrder(Opposite(reader.Order()));
+  if (Plausible(reader, position)) return true;
+  reader.SetOrder(Opposite(reader.Order()));
+  return false;
+}
+
+bool ConditionHolds(const MakerRow& row, ExifBlockState& state) {
   switch (row.condition) {
     case Always:
       return true;
@@ -64,6 +132,10 @@ bool ConditionHolds(const MakerRow& row, const ExifBlockState& state) {
              std::any_of(row.models.begin(), row.models.end(), [&](std::string_view model) {
                return state.model.find(model) != std::string::npos;
              });
+    case PlausibleDirectory: {
+      ByteReader probe = state.reader;
+      return PlausibleInEitherOrder(probe, state.makernote + row.directoryOffset);
+    }
   }
   return false;
 }
@@ -78,14 +150,63 @@ std::span<const MakerRow> MakerGroup(std::string_view make) {
   return {first, end};
 }
 
+// Canon's footer, the last 8 bytes of the makernote: a TIFF byte-order mark and the makernote's
+// offset from the TIFF header when it was written. Offsets inside the makernote still count from
+// there, so a moved makernote moves its base by the same distance.
+BufferPos CanonBase(const ExifBlockState& state) {
+  const BufferPos footer = state.makernote + state.makernoteSize - 8;
+  ByteReader reader = state.reader;
+  if (state.makernoteSize < 8 + 2) return state.header;
+  if (reader.MatchesNoCase(footer, "II*\0"sv)) {
+    reader.SetOrder(ByteOrder::LittleEndian);
+  } else if (reader.MatchesNoCase(footer, "MM\0*"sv)) {
+    reader.SetOrder(ByteOrder::BigEndian);
+  } else {
+    return state.header;
+  }
+  return state.makernote - reader.ReadU32(footer + 4);
+}
+
+void SetOrder(const MakerRow& row, ExifBlockState& state, BufferPos directory) {
+  ByteReader& reader = state.reader;
+  switch (row.order) {
+    case LittleEndianRest:
+      reader.SetOrder(ByteOrder::LittleEndian);
+      break;
+    case OwnHeader:
+      if (reader.MatchesNoCase(state.makernote + row.orderOffset, "II")) {
+        reader.SetOrder(ByteOrder::LittleEndian);
+      } else if (reader.MatchesNoCase(state.makernote + row.orderOffset, "MM")) {
+        reader.SetOrder(ByteOrder::BigEndian);
+      }
+      break;
+    case Block:
+      PlausibleInEitherOrder(reader, directory);
+      break;
+  }
+}
+
 MakernoteLayout Apply(const MakerRow& row, ExifBlockState& state) {
-  if (row.littleEndian) state.reader.SetOrder(ByteOrder::LittleEndian);
+  if (row.order == LittleEndianRest) state.reader.SetOrder(ByteOrder::LittleEndian);
   const BufferPos mn = state.makernote;
   MakernoteLayout layout;
   layout.maker = row.maker;
+  if (row.maker == 0) return layout;
   layout.directory =
       row.directory == LittleEndianLink ? mn + state.reader.ReadU32(mn + 8) : mn + row.directoryOffset;
-  layout.base = row.base == Makernote ? mn + row.baseOffset : state.header;
+  SetOrder(row, state, layout.directory);
+  switch (row.base) {
+    case TiffHeader:
+      layout.base = state.header;
+      break;
+    case Makernote:
+      layout.base = mn + row.baseOffset;
+      break;
+    case CanonFooter:
+      layout.base = CanonBase(state);
+      break;
+  }
+  layout.subdirectories = row.subdirectories;
   return layout;
 }
 
@@ -105,7 +226,10 @@ MakernoteLayout DetectMakernote(ExifBlockState& state) {
 void ReadMakernote(ImageMetadata& image, ExifBlockState& state) {
   const MakernoteLayout layout = DetectMakernote(state);
   image.camera_id = layout.maker;
-  if (image.camera_id != 0) WalkDirectory(image, state, kSectionMakernote, layout.directory, layout.base);
+  if (image.camera_id == 0) return;
+  state.subdirectories = layout.subdirectories;
+  WalkDirectory(image, state, kSectionMakernote, layout.directory, layout.base);
+  state.subdirectories = {};
 }
 
 }  // namespace kelmarin

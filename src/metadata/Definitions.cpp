@@ -1,5 +1,6 @@
 #include "metadata/Definitions.h"
 
+#include <algorithm>
 #include <cassert>
 #include <utility>
 
@@ -118,6 +119,41 @@ const ExifTag* Definitions::FindTag(std::int32_t maker, std::int32_t section, st
   }
   const auto it = table->find(TagKey(tag, position));
   return it == table->end() ? nullptr : &it->second;
+}
+
+const ExifTag* Definitions::FindTag(std::int32_t maker, std::int32_t section, std::int32_t directory,
+                                    std::int32_t tag, std::int32_t position) const {
+  if (directory == 0 || section != kSectionMakernote) return FindTag(maker, section, tag, position);
+  const auto layout = makernoteTable.find(maker);
+  if (layout == makernoteTable.end()) return nullptr;
+  const auto table = layout->second.directories.find(directory);
+  if (table == layout->second.directories.end()) return nullptr;
+  const auto it = table->second.find(TagKey(tag, position));
+  return it == table->second.end() ? nullptr : &it->second;
+}
+
+namespace {
+
+void LinkTablePositions(TagTable& table) {
+  for (auto& [key, definition] : table) {
+    if (definition.position <= 0) continue;
+    const auto owner = table.find(TagKey(definition.tag, 0));
+    if (owner != table.end()) owner->second.positions.push_back(&definition);
+  }
+  for (auto& [key, definition] : table) {
+    std::sort(definition.positions.begin(), definition.positions.end(),
+              [](const ExifTag* a, const ExifTag* b) { return a->position < b->position; });
+  }
+}
+
+}  // namespace
+
+void Definitions::LinkPositions() {
+  for (TagTable* table : {&mainTags, &thumbnailTags, &gpsTags}) LinkTablePositions(*table);
+  for (auto& [maker, note] : makernoteTable) {
+    LinkTablePositions(note.exif_tags);
+    for (auto& [directory, table] : note.directories) LinkTablePositions(table);
+  }
 }
 
 const std::string& Definitions::TagName(std::int32_t maker, std::int32_t section, std::int32_t tag,

@@ -37,6 +37,9 @@ class ExifTag {
   std::int32_t position = 0;  // every look-up asks for position 0
   std::string bezeichnung;    // UTF-8 label
   std::int32_t fmt = 0;       // display code for the value formatter; 0 = none
+  // On a position-0 definition: the definitions of single values of the tag's list (position n
+  // names value n), by rising position. Filled once loading has ended.
+  std::vector<const ExifTag*> positions;
 
   void setze(std::int32_t newTag, std::int32_t newPosition, std::string newBezeichnung, std::int32_t newFmt);
   // Appends value name number inqnicecount() + 1 and returns it.
@@ -62,6 +65,8 @@ class ExifMakernote {
  public:
   std::int32_t cameraid = 0;  // maker number
   TagTable exif_tags;
+  // Tag tables of the layout's sub-directories, by the tag of the entry that points to them.
+  std::unordered_map<std::int32_t, TagTable> directories;
 };
 
 // One focal-length factor.
@@ -109,6 +114,13 @@ class Definitions {
   // section, or a maker without a layout, finds nothing. No fallback across tables.
   const ExifTag* FindTag(std::int32_t maker, std::int32_t section, std::int32_t tag,
                          std::int32_t position) const;
+  // The same inside a makernote sub-directory (directory = the tag of its pointer entry; 0 is the
+  // makernote directory itself, and every other section).
+  const ExifTag* FindTag(std::int32_t maker, std::int32_t section, std::int32_t directory, std::int32_t tag,
+                         std::int32_t position) const;
+  // Links every definition with a position above 0 to the position-0 definition of its tag in the
+  // same table (ExifTag::positions). Definitions without one stay unlinked.
+  void LinkPositions();
   // The label of FindTag's definition, or the empty string.
   const std::string& TagName(std::int32_t maker, std::int32_t section, std::int32_t tag,
                              std::int32_t position) const;

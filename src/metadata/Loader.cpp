@@ -57,7 +57,7 @@ struct Layout {
   std::string_view name;
   std::int32_t maker;
 };
-constexpr std::array<Layout, 14> kLayouts = {{{"asahi01", 2},
+constexpr std::array<Layout, 18> kLayouts = {{{"asahi01", 2},
                                               {"asahi02", 3},
                                               {"canon01", 4},
                                               {"casio01", 5},
@@ -70,7 +70,11 @@ constexpr std::array<Layout, 14> kLayouts = {{{"asahi01", 2},
                                               {"olympus01", 18},
                                               {"panasonic01", 19},
                                               {"ricoh01", 21},
-                                              {"sigma01", 25}}};
+                                              {"sigma01", 25},
+                                              {"apple01", 26},
+                                              {"sony01", 27},
+                                              {"olympus02", 28},
+                                              {"samsung01", 29}}};
 
 enum class FailureKind { VersionMissing, VersionUnsupported, Syntax, Read };
 
@@ -147,6 +151,7 @@ class DefinitionLoader {
   void Header(std::string_view body);
   void Version(const Fields& words);
   void Makernote(std::string_view layoutName);
+  void MakernoteDirectory(std::string_view layoutName, std::string_view directory);
   void Entry(std::string_view rest);
   void TagEntry(std::string_view rest);
   void FocalEntry(std::string_view rest);
@@ -191,6 +196,7 @@ std::unique_ptr<Definitions> DefinitionLoader::Run(ByteSource& in, Reporter& rep
     reporter.Report(FailureMessage(failure, lineNumber, line));
     return nullptr;
   }
+  defs->LinkPositions();
   return std::move(defs);
 }
 
@@ -310,7 +316,11 @@ void DefinitionLoader::Header(std::string_view body) {
   } else if (EqualsIgnoringCase(keyword, "makernote")) {
     RequireVersion();
     if (words.count < 2) throw Failure{FailureKind::Read, kCodeMissingWord};
-    Makernote(words.first[1]);
+    if (words.count >= 3 && !words.first[2].empty()) {
+      MakernoteDirectory(words.first[1], words.first[2]);
+    } else {
+      Makernote(words.first[1]);
+    }
   } else if (EqualsIgnoringCase(keyword, "focalequiv")) {
     RequireVersion();
     if (words.count < 2) throw Failure{FailureKind::Read, kCodeMissingWord};
@@ -341,6 +351,19 @@ void DefinitionLoader::Makernote(std::string_view layoutName) {
     return;
   }
   throw Failure{FailureKind::Syntax};
+}
+
+// "#makernote" layout directory: the tags of one sub-directory of a layout whose own section came
+// before (a layout not yet defined is a syntax error); each sub-directory has one section only.
+void DefinitionLoader::MakernoteDirectory(std::string_view layoutName, std::string_view directory) {
+  const auto layout = std::find_if(kLayouts.begin(), kLayouts.end(),
+                                   [&](const Layout& l) { return EqualsIgnoringCase(layoutName, l.name); });
+  if (layout == kLayouts.end()) throw Failure{FailureKind::Syntax};
+  const auto note = defs->makernoteTable.find(layout->maker);
+  if (note == defs->makernoteTable.end()) throw Failure{FailureKind::Syntax};
+  auto [it, inserted] = note->second.directories.try_emplace(Number(directory));
+  if (!inserted) throw Failure{FailureKind::Read, kCodeDuplicateKey};
+  SetSection(kSectionMakernote, &it->second);
 }
 
 void DefinitionLoader::Entry(std::string_view rest) {

@@ -191,7 +191,7 @@ QString FormatValue(const Definitions& definitions, const FormatContext& context
     complete.decimalSeparator = context.decimalSeparator;
     return FormatValue(definitions, complete, maker, item, section);
   }
-  const ExifTag* definition = definitions.FindTag(maker, section, item.tag, 0);
+  const ExifTag* definition = definitions.FindTag(maker, section, item.directory, item.tag, 0);
   const std::int32_t code = definition ? definition->fmt : 0;
   if (section == kSectionGps && IsGpsSpecial(item.tag)) return FormatGpsSpecial(item, code, context);
   if (section == kSectionMain && IsMainSpecial(item.tag)) {

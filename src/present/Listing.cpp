@@ -15,6 +15,52 @@ QString RawValueText(const ZetExif& item) {
   return NumberListText(item.inhalt);
 }
 
+QString Utf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Display codes of a single value of a list that read it as a signed number first (a SHORT list
+// whose values are signed, a byte list of signed bytes); the value names then apply as for code 0.
+constexpr std::int32_t kSigned16 = 16;
+constexpr std::int32_t kSigned8 = 17;
+
+ExifValue SignedValue(const ExifValue& value, std::int32_t code) {
+  const auto* number = std::get_if<std::int64_t>(&value);
+  if (number == nullptr) return value;
+  if (code == kSigned16) return std::int64_t{static_cast<std::int16_t>(static_cast<std::uint16_t>(*number))};
+  return std::int64_t{static_cast<std::int8_t>(static_cast<std::uint8_t>(*number))};
+}
+
+void AppendPositionRows(std::vector<ListingRow>& rows, const FormatContext& context, const ExifTag& array,
+                        const ZetExif& item, const ListingRow owner) {
+  for (const ExifTag* definition : array.positions) {
+    const auto position = static_cast<std::size_t>(definition->position);
+    if (position > item.inhalt.size()) break;
+    const ExifValue& value = item.inhalt[position - 1];
+    const bool isSigned = definition->fmt == kSigned16 || definition->fmt == kSigned8;
+    ZetExif single{item.tag, item.typ, {isSigned ? SignedValue(value, definition->fmt) : value}, item.directory};
+    ListingRow row = owner;
+    row.position = definition->position;
+    row.tag = owner.tag + QLatin1Char('.') + PlainNumberText(definition->position);
+    row.label = Utf8(definition->bezeichnung);
+    row.information = FormatGeneral(single, isSigned ? 0 : definition->fmt, definition, context);
+    single.inhalt.front() = value;
+    row.raw = RawValueText(single);
+    rows.push_back(std::move(row));
+  }
+}
+
+// Tag and label of an item of a makernote sub-directory: "directory:tag", named from its table.
+ListingCache::Texts DirectoryTexts(const Definitions& definitions, std::int32_t maker, const ZetExif& item) {
+  ListingCache::Texts texts;
+  texts.tag = PlainNumberText(item.directory) + QLatin1Char(':') + PlainNumberText(item.tag);
+  texts.definition = definitions.FindTag(maker, kSectionMakernote, item.directory, item.tag, 0);
+  texts.label = texts.definition == nullptr || texts.definition->bezeichnung.empty()
+                    ? QStringLiteral("???")
+                    : Utf8(texts.definition->bezeichnung);
+  return texts;
+}
+
 ListingRow HeaderRow(std::int32_t section) {
   ListingRow row;
   row.kind = RowKind::Header;
@@ -54,9 +100,9 @@ const ListingCache::Texts& ListingCache::Get(const Definitions& definitions, std
   }
   Texts texts;
   texts.tag = PlainNumberText(tag);
+  texts.definition = definitions.FindTag(maker, section, tag, 0);
   const std::string& name = definitions.TagName(maker, section, tag, 0);
-  texts.label = name.empty() ? QStringLiteral("???")
-                             : QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+  texts.label = name.empty() ? QStringLiteral("???") : Utf8(name);
   if (!cacheable || entries.size() >= kMaxEntries) {
     scratch = std::move(texts);
     return scratch;
@@ -102,14 +148,26 @@ std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMe
     for (std::int32_t i = 1; i <= n; ++i) {
       const ZetExif* item = image.ExifPos(section, i);
       if (!item) continue;
-      const ListingCache::Texts& texts = cache.Get(definitions, maker, section, item->tag);
+      ListingCache::Texts inDirectory;
+      if (item->directory != 0 && section == kSectionMakernote) {
+        inDirectory = DirectoryTexts(definitions, maker, *item);
+      }
+      const ListingCache::Texts& texts =
+          item->directory != 0 && section == kSectionMakernote ? inDirectory
+                                                               : cache.Get(definitions, maker, section, item->tag);
       ListingRow row;
       row.section = section;
       row.tag = texts.tag;
       row.label = texts.label;
       row.information = FormatValue(definitions, context, maker, *item, section);
       row.raw = RawValueText(*item);
+      row.tagNumber = item->tag;
+      row.directory = section == kSectionMakernote ? item->directory : 0;
       rows.push_back(std::move(row));
+      if (texts.definition != nullptr && !texts.definition->positions.empty() &&
+          !(section == kSectionMakernote && maker == 0)) {
+        AppendPositionRows(rows, context, *texts.definition, *item, rows.back());
+      }
     }
   }
   return rows;

@@ -12,6 +12,7 @@
 namespace kelmarin {
 
 class Definitions;
+class ExifTag;
 class ImageMetadata;
 
 enum class RowKind {
@@ -29,6 +30,12 @@ struct ListingRow {
   QString information;  // column 3 "Information"
   QString raw;          // column 4 "Rohdaten"
   bool red = false;
+  // The numbers behind the tag column of an item row: its tag, the makernote sub-directory it
+  // belongs to ("directory:tag", 0 = none) and, on the sub-row of one value of a list, that
+  // value's position ("tag.position", from 1; 0 = the item's own row).
+  std::int32_t tagNumber = 0;
+  std::int32_t directory = 0;
+  std::int32_t position = 0;
 };
 
 // The tag and label column texts of tags already listed, kept from one image to the next so that
@@ -40,6 +47,7 @@ class ListingCache {
   struct Texts {
     QString tag;
     QString label;
+    const ExifTag* definition = nullptr;  // position 0, for the positions of its list
   };
   // The texts for the tag in the section (the maker counts for section 3 only).
   const Texts& Get(const Definitions& definitions, std::int32_t maker, std::int32_t section,
@@ -50,7 +58,10 @@ class ListingCache {
   Texts scratch;  // returned when the cache is full
 };
 
-// Every EXIF item of the image in sections 1 to 4 (reads the metadata on first use).
+// Every EXIF item of the image in sections 1 to 4 (reads the metadata on first use). Items of a
+// makernote sub-directory are named from that sub-directory's table. After the row of a list
+// whose definition names single values (positions above 0), one sub-row follows for each such
+// position the list reaches, formatted by the position's own definition.
 // The context's camera_feq is replaced by the image's.
 std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMetadata& image,
                                          FormatContext context);

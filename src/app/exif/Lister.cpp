@@ -65,7 +65,10 @@ void AppendSectionsJson(std::string& out, const std::vector<ListingRow>& rows) {
     } else if (row.kind == RowKind::Item && open) {
       if (!firstItem) out += ',';
       firstItem = false;
-      out += "{\"tag\":" + row.tag.toStdString() + ",\"label\":";
+      out += "{\"tag\":" + std::to_string(row.tagNumber);
+      if (row.directory != 0) out += ",\"directory\":" + std::to_string(row.directory);
+      if (row.position != 0) out += ",\"position\":" + std::to_string(row.position);
+      out += ",\"label\":";
       AppendJsonString(out, row.label);
       out += ",\"information\":";
       AppendJsonString(out, row.information);

@@ -180,7 +180,7 @@ TEST(MetadataOnly, SameResultsAsTheImageObject) {
   add("jpeg-as.png", mixed, kTypePng);
   add("picture.jp2", mixed, kTypeJpeg2000);
   add("negative", mixed, -1);
-  add("thirteen", mixed, 13);
+  add("sixteen", mixed, 16);
   const std::vector<samples::PngTextChunk> texts = {
       {samples::PngTextKind::kText, "Title", "Abend", false},
       {samples::PngTextKind::kCompressed, "Comment", std::string(5000, 'z'), false},

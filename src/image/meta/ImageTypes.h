@@ -5,7 +5,7 @@
 
 namespace kelmarin {
 
-// Image type codes.
+// Image type codes: 0 to 12 as the file list has always had them, then today's formats.
 enum ImageType : std::int32_t {
   kTypeUnknown = 0,
   kTypeBmp = 1,
@@ -20,6 +20,9 @@ enum ImageType : std::int32_t {
   kTypeRaw = 10,
   kTypeTga = 11,
   kTypeTiff = 12,
+  kTypeHeif = 13,  // HEIF, HEIC and AVIF
+  kTypeWebp = 14,
+  kTypeJxl = 15,   // JPEG XL
 };
 
 }  // namespace kelmarin

@@ -27,6 +27,9 @@ bool NeedsFullImageLayer(std::int32_t type) {
     case kTypeRaw:
     case kTypeTga:
     case kTypeTiff:
+    case kTypeHeif:
+    case kTypeWebp:
+    case kTypeJxl:
       return true;
     default:
       return false;

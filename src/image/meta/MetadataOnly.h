@@ -27,13 +27,13 @@ struct MetadataOnlyRead {
 };
 
 // True for the formats read by the full image layer only: BMP, metafiles, GIF, Photo CD, PCX, PSD,
-// RAW, TGA, TIFF.
+// RAW, TGA, TIFF, HEIF, WebP, JPEG XL.
 bool NeedsFullImageLayer(std::int32_t type);
 
 // For JPEG (4) and PNG (8), and type 0 content that is JPEG or PNG, gives exactly what
 // ZetImage::GetImageDims gives: the same width, height, markers or texts, the same error numbers
 // (1001 cannot open, 1002 no reader for the type, 1003 damaged ...). A type without any reader (5,
-// below 0, above 12, or 0 of unknown content) gives 1002. Never throws except std::bad_alloc.
+// below 0, above 15, or 0 of unknown content) gives 1002. Never throws except std::bad_alloc.
 MetadataOnlyRead ReadMetadataOnly(const std::string& path, std::int32_t type);
 
 }  // namespace kelmarin::codec

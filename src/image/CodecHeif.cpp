@@ -5,6 +5,7 @@
 
 #include <libheif/heif.h>
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -80,7 +81,8 @@ Code DecodeHeif(std::FILE* file, QImage& pixels) {
   Primary primary;
   if (const Code code = OpenPrimary(file, primary); code != kOk) return code;
   heif_image_handle* const handle = primary.handle.get();
-  // The coded size, before a turn: enough to refuse what could never be held.
+  // The size as decoded (libheif gives it with the file's turns and crop): enough to refuse what
+  // could never be held before anything is decoded.
   const std::int64_t width = heif_image_handle_get_width(handle), height = heif_image_handle_get_height(handle);
   if (width <= 0 || height <= 0) return kCorrupt;
   if (width * height > kMaxPixels) return kNoMemory;

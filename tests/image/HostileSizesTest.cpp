@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QProcess>
 #include <fstream>
+#include <map>
 
 #include "ImageTestSupport.h"
 #include "image/meta/MetadataOnly.h"
@@ -67,39 +68,36 @@ Bytes Png(std::uint32_t width, std::uint32_t height, const Bytes& idat, const By
   return png;
 }
 
-Bytes Text(const char* type, const Bytes& head, const Bytes& body) {
-  Bytes data = head;
-  data.insert(data.end(), body.begin(), body.end());
-  return Chunk(type, data);
+Bytes Text(const char* type, Bytes head, const Bytes& body) {
+  head.insert(head.end(), body.begin(), body.end());
+  return Chunk(type, head);
 }
 
-// A 16 × 16 file of `format` written by the sample writers, with its size fields set to 16000.
+// A 16 × 16 file of `format` written by the sample writers, with its size fields set to 16000 (PCX
+// stores the last column and row).
 Bytes Claiming16000(const ScratchFolder& folder, const std::string& format) {
   const std::string path = folder.Path("source." + format);
   WriteImageFile(path, format, samples::Landscape(16, 16));
   Bytes b = ReadFileBytes(path);
+  std::size_t at = 0;  // the two sides, `size` bytes each (both get the same value)
+  int size = 2;
+  bool bigEndian = false;
   if (format == "jpg") {
-    for (std::size_t at = 2; at + 9 < b.size(); ++at) {
-      if (b[at] == 0xFF && (b[at + 1] == 0xC0 || b[at + 1] == 0xC2)) {
-        Put(b, at + 5, 16000, 2, true), Put(b, at + 7, 16000, 2, true);
-        break;
-      }
-    }
-  } else if (format == "tif") {  // little-endian, first directory
-    const std::size_t ifd = b[4] | b[5] << 8, count = b[ifd] | b[ifd + 1] << 8;
-    for (std::size_t e = ifd + 2; e < ifd + 2 + 12 * count; e += 12)
-      if (b[e + 1] == 1 && (b[e] == 0 || b[e] == 1)) Put(b, e + 8, 16000, b[e + 2] == 3 ? 2 : 4, false);
-  } else if (format == "gif") {
-    Put(b, 6, 16000, 2, false), Put(b, 8, 16000, 2, false);
-  } else if (format == "bmp") {
-    Put(b, 18, 16000, 4, false), Put(b, 22, 16000, 4, false);
-  } else if (format == "pcx") {
-    Put(b, 8, (b[4] | b[5] << 8) + 15999u, 2, false), Put(b, 10, (b[6] | b[7] << 8) + 15999u, 2, false);
-  } else if (format == "tga") {
-    Put(b, 12, 16000, 2, false), Put(b, 14, 16000, 2, false);
-  } else if (format == "psd") {
-    Put(b, 14, 16000, 4, true), Put(b, 18, 16000, 4, true);
+    while (at + 9 < b.size() && !(b[at] == 0xFF && (b[at + 1] == 0xC0 || b[at + 1] == 0xC2))) ++at;
+    at += 5, bigEndian = true;
+  } else if (format == "tif") {  // little-endian; the first directory's width and length entries
+    const std::size_t ifd = b[4] | b[5] << 8;
+    for (std::size_t e = ifd + 2; e < ifd + 2 + 12 * (b[ifd] | b[ifd + 1] << 8); e += 12)
+      if (b[e + 1] == 1 && b[e] <= 1) Put(b, e + 8, 16000, b[e + 2] == 3 ? 2 : 4, false);
+    return b;
+  } else {
+    const std::map<std::string, std::tuple<std::size_t, int, bool>> fields = {
+        {"gif", {6, 2, false}}, {"bmp", {18, 4, false}}, {"pcx", {8, 2, false}},
+        {"tga", {12, 2, false}}, {"psd", {14, 4, true}}};
+    std::tie(at, size, bigEndian) = fields.at(format);
   }
+  const std::uint32_t value = format == "pcx" ? 15999 : 16000;
+  Put(b, at, value, size, bigEndian), Put(b, at + static_cast<std::size_t>(size), value, size, bigEndian);
   return b;
 }
 

@@ -19,43 +19,28 @@ using Bytes = std::vector<std::uint8_t>;
 using samples::Quadrants;
 using samples::RgbImage;
 
-Bytes Rgba(const RgbImage& image, bool leftTransparent) {
-  Bytes rgba;
-  for (int y = 0; y < image.height; ++y)
-    for (int x = 0; x < image.width; ++x) {
-      rgba.insert(rgba.end(), image.Pixel(x, y), image.Pixel(x, y) + 3);
-      rgba.push_back(leftTransparent && x < image.width / 2 ? 0 : 255);
-    }
-  return rgba;
-}
-
-void WriteWebp(const std::string& path, const RgbImage& image, bool alpha) {
-  std::uint8_t* out = nullptr;
-  const Bytes rgba = Rgba(image, alpha);
-  const std::size_t size = WebPEncodeLosslessRGBA(rgba.data(), image.width, image.height, image.width * 4, &out);
-  ASSERT_GT(size, 0u);
-  WriteFileBytes(path, Bytes(out, out + size));
-  WebPFree(out);
-}
-
-// Two frames: the image, then a black one.
-void WriteWebpAnimation(const std::string& path, const RgbImage& image) {
+// Lossless frames of `image` (the first with its left half transparent when `alpha`), then
+// `blackFrames` black ones: one frame gives a still image.
+void WriteWebp(const std::string& path, const RgbImage& image, bool alpha, int blackFrames) {
   WebPAnimEncoder* encoder = WebPAnimEncoderNew(image.width, image.height, nullptr);
   WebPConfig config;
   ASSERT_TRUE(WebPConfigInit(&config));
   config.lossless = 1;
-  const RgbImage black(image.width, image.height);
-  int timestamp = 0;
-  for (const RgbImage* frame : {&image, &black}) {
+  for (int frame = 0; frame <= blackFrames; ++frame) {
     WebPPicture picture;
     ASSERT_TRUE(WebPPictureInit(&picture));
     picture.use_argb = 1, picture.width = image.width, picture.height = image.height;
-    ASSERT_TRUE(WebPPictureImportRGB(&picture, frame->pixels.data(), image.width * 3));
-    ASSERT_TRUE(WebPAnimEncoderAdd(encoder, &picture, timestamp, &config));
+    ASSERT_TRUE(WebPPictureAlloc(&picture));
+    for (int y = 0; y < image.height; ++y)
+      for (int x = 0; x < image.width; ++x) {
+        const std::uint8_t* p = image.Pixel(x, y);
+        const std::uint32_t a = alpha && x < image.width / 2 ? 0 : 0xFF000000u;
+        picture.argb[y * picture.argb_stride + x] = frame > 0 ? 0xFF000000u : a | p[0] << 16 | p[1] << 8 | p[2];
+      }
+    ASSERT_TRUE(WebPAnimEncoderAdd(encoder, &picture, frame * 100, &config));
     WebPPictureFree(&picture);
-    timestamp += 100;
   }
-  WebPAnimEncoderAdd(encoder, nullptr, timestamp, nullptr);
+  WebPAnimEncoderAdd(encoder, nullptr, (blackFrames + 1) * 100, nullptr);
   WebPData data{nullptr, 0};
   ASSERT_TRUE(WebPAnimEncoderAssemble(encoder, &data));
   WriteFileBytes(path, Bytes(data.bytes, data.bytes + data.size));
@@ -132,7 +117,7 @@ TEST(ModernFormats, EncodedFilesDecodeByTypeAndByContent) {
   const RgbImage image = Quadrants(64, 48);
   const std::string webp = folder.Path("a.webp"), heic = folder.Path("a.heic"), avif = folder.Path("a.avif"),
                     jxl = folder.Path("a.jxl");
-  WriteWebp(webp, image, false);
+  WriteWebp(webp, image, false, 0);
   WriteHeif(heic, image, heif_compression_HEVC);
   WriteHeif(avif, image, heif_compression_AV1);
   WriteJxl(jxl, image, 1);
@@ -152,9 +137,9 @@ TEST(ModernFormats, TransparencyFirstFrameAndTurn) {
   ScratchFolder folder;
   const RgbImage image = Quadrants(64, 48);
   const std::string alpha = folder.Path("alpha.webp"), animation = folder.Path("anim.webp");
-  WriteWebp(alpha, image, true);
+  WriteWebp(alpha, image, true, 0);
   ExpectPixel(Load(alpha, kTypeWebp), 2, 2, 255, 255, 255, 0);  // transparent: white
-  WriteWebpAnimation(animation, image);
+  WriteWebp(animation, image, false, 1);
   ExpectQuadrants(Load(animation, kTypeWebp), 0);
   const std::string turned = folder.Path("turned.jxl");
   WriteJxl(turned, image, 6);

@@ -7,13 +7,14 @@ set -euo pipefail
 packages=(
   cmake g++ clang ninja-build pkgconf make
   qt6-base-dev qt6-svg-dev libgl-dev
-  libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev libraw-dev libheif-dev
+  libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev libraw-dev
+  libheif-dev libwebp-dev libjxl-dev
   libmagick++-dev libemf2svg-dev fonts-urw-base35
   libgtest-dev libbenchmark-dev libclang-rt-14-dev
   xvfb xauth imagemagick libjpeg-turbo-progs jq
 )
 if [[ "${1:-}" == "--peers" ]]; then
-  packages+=(exiv2 libimage-exiftool-perl hyperfine time)
+  packages+=(exiv2 libimage-exiftool-perl hyperfine time libheif-examples libraw-bin)
 fi
 
 missing=()

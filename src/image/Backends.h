@@ -21,6 +21,17 @@ namespace kelmarin::codec {
 // The whole file from its current position, at most `limit` bytes (kNoMemory when larger).
 Code ReadAll(std::FILE* file, std::size_t limit, std::vector<std::uint8_t>& bytes);
 
+// The length of an open file, 0 when it cannot be told; the file's position is kept.
+std::uint64_t FileLength(std::FILE* file);
+
+// Whether width × height pixels can come from `fileBytes` bytes of a format that packs at most
+// `pixelsPerByte` pixels into one byte at its best compression. A header that claims more is damaged
+// or hostile: the backends refuse it (kCorrupt) before any pixel memory is taken.
+bool Plausible(std::int64_t width, std::int64_t height, std::uint64_t fileBytes, std::uint64_t pixelsPerByte);
+
+// The RGBA rows (`stride` bytes apart) of an image of `image`'s size laid on white into its RGB rows.
+void CompositeOnWhite(const std::uint8_t* rgba, std::size_t stride, QImage& image);
+
 // A zero-sized, checked Format_RGB888 image: kNoMemory when width × height exceeds kMaxPixels or
 // cannot be allocated, kCorrupt for a zero or negative side.
 Code AllocateRgb(std::int64_t width, std::int64_t height, QImage& image);
@@ -34,9 +45,22 @@ Code GifDimensions(std::FILE* file, Size& size);
 Code DecodeTiff(std::FILE* file, QImage& pixels);
 Code TiffDimensions(std::FILE* file, Size& size);
 
-// LibRaw opens the file itself by name.
+// LibRaw opens the file itself by name. A file LibRaw identifies but cannot develop (no raw data, a
+// camera it does not know the data of) gives its embedded preview instead.
 Code DecodeRaw(const std::string& path, QImage& pixels);
 Code RawDimensions(const std::string& path, Size& size);
+
+// HEIF, HEIC and AVIF through libheif: the primary image, turned and mirrored as the file says.
+Code DecodeHeif(std::FILE* file, QImage& pixels);
+Code HeifDimensions(std::FILE* file, Size& size);
+
+// WebP through libwebp: the image, or the first frame of an animation (libwebpdemux).
+Code DecodeWebp(std::FILE* file, QImage& pixels);
+Code WebpDimensions(std::FILE* file, Size& size);
+
+// JPEG XL through libjxl: the first frame, turned as the file says.
+Code DecodeJxl(std::FILE* file, QImage& pixels);
+Code JxlDimensions(std::FILE* file, Size& size);
 
 enum class MagickFormat { kBmp, kPcx, kPcd, kPsd, kTga, kWmf };
 Code DecodeMagick(std::FILE* file, MagickFormat format, QImage& pixels);

@@ -4,6 +4,7 @@
 #include "image/Codec.h"
 
 #include "image/Backends.h"
+#include "image/meta/ImageTypes.h"
 #include "image/meta/JpegReader.h"
 #include "image/meta/PngReader.h"
 
@@ -48,6 +49,12 @@ Code ReadGuessed(const std::string& path, QImage& pixels) {
       return ReadPixels(path, 11, pixels);
     case kGuessPcd:
       return ReadPixels(path, 6, pixels);
+    case kGuessHeif:
+      return ReadPixels(path, kTypeHeif, pixels);
+    case kGuessWebp:
+      return ReadPixels(path, kTypeWebp, pixels);
+    case kGuessJxl:
+      return ReadPixels(path, kTypeJxl, pixels);
     case kGuessJpeg2000:
     case kGuessNone:
       break;
@@ -99,8 +106,17 @@ Code ReadPixels(const std::string& path, std::int32_t type, QImage& pixels) {
     case 12:
       code = DecodeTiff(file.get(), pixels);
       break;
+    case kTypeHeif:
+      code = DecodeHeif(file.get(), pixels);
+      break;
+    case kTypeWebp:
+      code = DecodeWebp(file.get(), pixels);
+      break;
+    case kTypeJxl:
+      code = DecodeJxl(file.get(), pixels);
+      break;
     default:
-      break;  // 5 (JPEG 2000), below 0 and above 12: no reader
+      break;  // 5 (JPEG 2000), below 0 and above 15: no reader
   }
   if (code != kOk) {
     pixels = QImage();
@@ -143,6 +159,15 @@ Code ReadDimensions(const std::string& path, std::int32_t type, std::int32_t& wi
       break;
     case 12:
       code = TiffDimensions(file.get(), size);
+      break;
+    case kTypeHeif:
+      code = HeifDimensions(file.get(), size);
+      break;
+    case kTypeWebp:
+      code = WebpDimensions(file.get(), size);
+      break;
+    case kTypeJxl:
+      code = JxlDimensions(file.get(), size);
       break;
     case 2:
     case 6: {

@@ -1,6 +1,6 @@
 #pragma once
 // The codec layer: one backend per file format over the imaging libraries (libjpeg-turbo, libpng,
-// giflib, libtiff, LibRaw, Magick++, libemf2svg), shaped as the image object needs it: open a file,
+// giflib, libtiff, LibRaw, Magick++, libemf2svg, libheif, libwebp, libjxl), shaped as the image object needs it: open a file,
 // guess its type, read its dimensions, decode it to 24-bit RGB, and keep the JPEG markers and
 // comments or PNG texts of the file read last.
 //
@@ -29,7 +29,7 @@ Code ReadPixels(const std::string& path, std::int32_t type, QImage& pixels);
 // Width and height without decoding pixels where the format allows: JPEG reads its header up to the
 // first scan and keeps its markers and comments; PNG reads its header and text chunks (texts after
 // the image data are found by skipping the data) and keeps the texts. Metafiles (2) and Photo CD (6)
-// are decoded whole. Types 0, 5 and above 12 give kUnsupported.
+// are decoded whole. Types 0, 5 and above 15 give kUnsupported.
 Code ReadDimensions(const std::string& path, std::int32_t type, std::int32_t& width, std::int32_t& height);
 
 // The markers, comments and texts of the JPEG or PNG file read last (never null; empty after
@@ -46,8 +46,10 @@ void ReleaseKeptPixelMemory();
 bool InitMagick();  // Magick::InitializeMagick, resource limits, the needed coders present
 bool InitRaw();     // LibRaw can create a processor
 bool InitEmf();     // libemf2svg.so.1 loads and has emf2svg
+bool InitHeif();    // libheif has decoders for HEVC (HEIC) and AV1 (AVIF)
 std::string MagickComponentName();
 std::string RawComponentName();
 std::string EmfComponentName();
+std::string HeifComponentName();
 
 }  // namespace kelmarin::codec

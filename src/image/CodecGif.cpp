@@ -13,6 +13,10 @@ namespace kelmarin::codec {
 
 namespace {
 
+// An LZW code of at most 12 bits stands for at most 4096 pixels: about 2731 pixels per byte. The
+// logical screen around the first image is held to the same rule.
+constexpr std::uint64_t kPixelsPerByte = 4096;
+
 int ReadFunction(GifFileType* gif, GifByteType* data, int length) {
   auto* file = static_cast<std::FILE*>(gif->UserData);
   return static_cast<int>(std::fread(data, 1, static_cast<std::size_t>(length), file));
@@ -122,6 +126,11 @@ Code DecodeGif(std::FILE* file, QImage& pixels) {
   if (desc.Width <= 0 || desc.Height <= 0) return kCorrupt;
   if (std::int64_t{desc.Width} * desc.Height > kMaxPixels) return kNoMemory;
   const Size canvas = CanvasSize(gif.get());
+  const std::uint64_t fileBytes = FileLength(file);
+  if (!Plausible(desc.Width, desc.Height, fileBytes, kPixelsPerByte) ||
+      !Plausible(canvas.width, canvas.height, fileBytes, kPixelsPerByte)) {
+    return kCorrupt;
+  }
   QImage image;
   if (const Code code = AllocateRgb(canvas.width, canvas.height, image); code != kOk) return code;
   std::vector<GifPixelType> indices;

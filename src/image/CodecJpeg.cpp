@@ -12,6 +12,12 @@ namespace kelmarin::codec {
 
 namespace {
 
+// Huffman-coded scans spend at least one bit on each 8 × 8 block of the fullest component (its DC
+// difference), so a file cannot hold more pixels than 512 per byte; twice that is allowed.
+// Arithmetic coding can spend less on a plain area.
+constexpr std::uint64_t kHuffmanPixelsPerByte = 1024;
+constexpr std::uint64_t kArithmeticPixelsPerByte = 16384;
+
 // Decodes every row into `image`, which has the header's size and Format_RGB888.
 bool DecodeRgb(JpegDecompressor& decoder, QImage& image) {
   jpeg_decompress_struct& cinfo = decoder.info();
@@ -71,6 +77,10 @@ Code DecodeJpeg(std::FILE* file, QImage& pixels, MetadataSource& metadata) {
   JpegDecompressor decoder(file);
   if (!decoder.ReadHeader()) return decoder.failure();
   jpeg_decompress_struct& info = decoder.info();
+  if (!Plausible(info.image_width, info.image_height, FileLength(file),
+                 info.arith_code ? kArithmeticPixelsPerByte : kHuffmanPixelsPerByte)) {
+    return kCorrupt;
+  }
   QImage image;
   if (const Code code = AllocateRgb(info.image_width, info.image_height, image); code != kOk) return code;
   MetadataSource markers;

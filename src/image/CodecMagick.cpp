@@ -19,6 +19,9 @@ namespace {
 
 // Files read whole into memory for Magick; larger ones are refused.
 constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
+// Run-length coding packs at most 128 pixels into two bytes, of bilevel pixels 8 to a byte (PCX,
+// PSD): twice 512 pixels per byte is allowed. Metafiles draw any size; Photo CD's is fixed.
+constexpr std::uint64_t kPixelsPerByte = 1024;
 
 const char* FormatName(MagickFormat format) {
   switch (format) {
@@ -134,6 +137,14 @@ std::string MagickComponentName() {
 
 Code DecodeMagick(std::FILE* file, MagickFormat format, QImage& pixels) {
   pixels = QImage();
+  if (format != MagickFormat::kWmf && format != MagickFormat::kPcd) {
+    // The header alone first: a size the file cannot hold is refused before Magick takes memory for it.
+    const std::uint64_t fileBytes = FileLength(file);
+    Size size;
+    if (const Code code = MagickDimensions(file, format, size); code != kOk) return code;
+    if (!Plausible(size.width, size.height, fileBytes, kPixelsPerByte)) return kCorrupt;
+    std::rewind(file);
+  }
   Magick::Image image;
   if (const Code code = Read(file, format, false, image); code != kOk) return code;
   if (std::int64_t(image.columns()) * std::int64_t(image.rows()) > kMaxPixels) return kNoMemory;

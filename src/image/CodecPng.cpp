@@ -35,26 +35,12 @@ bool PrepareRgb(const PngReader& reader, bool& withAlpha) {
   return png_get_bit_depth(png, info) == 8 && channels == (withAlpha ? 4 : 3);
 }
 
-// Decodes every row into rows[0..height), then reads the chunks after the image data.
+// Decodes every row into rows[0..height). libpng's end reading (png_read_end) is not called: it
+// would inflate whatever image data follows the last row, a gigabyte in a hostile file.
 bool ReadRows(const PngReader& reader, png_bytepp rows) {
   if (setjmp(png_jmpbuf(reader.png()))) return false;
   png_read_image(reader.png(), rows);
-  png_read_end(reader.png(), reader.png_info());
   return true;
-}
-
-// Lays RGBA rows on white into the RGB image.
-void CompositeOnWhite(const std::vector<std::uint8_t>& rgba, std::size_t width, QImage& image) {
-  const std::size_t height = static_cast<std::size_t>(image.height());
-  for (std::size_t y = 0; y < height; ++y) {
-    const std::uint8_t* in = rgba.data() + y * width * 4;
-    std::uint8_t* out = image.scanLine(static_cast<int>(y));
-    for (std::size_t x = 0; x < width; ++x, in += 4, out += 3) {
-      const unsigned a = in[3];
-      for (int c = 0; c < 3; ++c)
-        out[c] = static_cast<std::uint8_t>((in[c] * a + 255 * (255 - a) + 127) / 255);
-    }
-  }
 }
 
 }  // namespace
@@ -65,7 +51,7 @@ Code DecodePng(std::FILE* file, QImage& pixels, MetadataSource& metadata) {
   stream.file = file;
   PngReader reader(stream);
   bool withAlpha = false;
-  if (!reader.ReadInfo() || !PrepareRgb(reader, withAlpha)) return kCorrupt;
+  if (!reader.ReadInfo() || !reader.ImageDataFits() || !PrepareRgb(reader, withAlpha)) return kCorrupt;
   QImage image;
   if (const Code code = AllocateRgb(reader.width(), reader.height(), image); code != kOk) return code;
   const std::size_t width = reader.width(), height = reader.height();
@@ -82,8 +68,12 @@ Code DecodePng(std::FILE* file, QImage& pixels, MetadataSource& metadata) {
     for (std::size_t y = 0; y < height; ++y) rows[y] = image.scanLine(static_cast<int>(y));
   }
   if (!ReadRows(reader, rows.data())) return kCorrupt;
-  if (withAlpha) CompositeOnWhite(rgba, width, image);
-  reader.CopyTexts(metadata);
+  if (withAlpha) CompositeOnWhite(rgba.data(), width * 4, image);
+  // The texts before and after the image data, as the metadata-only path reads them (the image data
+  // skipped by its chunk lengths).
+  std::rewind(file);
+  Size size;
+  if (PngDimensions(file, size, metadata) != kOk) reader.CopyTexts(metadata);
   pixels = std::move(image);
   return kOk;
 }

@@ -15,6 +15,8 @@ namespace kelmarin::codec {
 namespace {
 
 constexpr std::uint32_t kBandRows = 64;
+// Deflate packs at most 1032 bytes into one, of bilevel pixels 8 to a byte.
+constexpr std::uint64_t kPixelsPerByte = 8 * 1032;
 // libtiff's largest single allocation for one file (strips, tiles, tag arrays).
 constexpr tmsize_t kMaxSingleAllocation = tmsize_t{256} << 20;
 
@@ -108,6 +110,7 @@ Code DecodeTiff(std::FILE* file, QImage& pixels) {
   rgba.begun = true;  // stops at the first damaged strip or tile: a truncated file fails
   rgba.image.req_orientation = ORIENTATION_TOPLEFT;
   const std::uint32_t width = rgba.image.width, height = rgba.image.height;
+  if (!Plausible(width, height, FileLength(file), kPixelsPerByte)) return kCorrupt;
   QImage image;
   if (const Code code = AllocateRgb(width, height, image); code != kOk) return code;
   // libtiff turns a bottom-up file upright inside each band; the bands themselves go bottom-up then.

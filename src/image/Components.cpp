@@ -49,6 +49,7 @@ std::vector<Component> ImagingComponents() {
       {codec::MagickComponentName(), codec::InitMagick},
       {codec::RawComponentName(), codec::InitRaw},
       {codec::EmfComponentName(), codec::InitEmf},
+      {codec::HeifComponentName(), codec::InitHeif},
   };
 }
 

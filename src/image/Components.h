@@ -15,7 +15,7 @@ class Reporter;
 extern std::string system_directory;
 
 // Records system_directory, then initialises Magick (with the coders BMP, PCX, PCD, PSD, TGA, WMF),
-// LibRaw and libemf2svg, in this order. The first that fails is named in one critical message
+// LibRaw, libemf2svg and libheif's decoders, in this order. The first that fails is named in one critical message
 // ("Die benötigte Komponente" …) with the caption "Kelmarin", and false is returned; nothing is retried.
 // True when every backend is ready. Calling it again repeats only the message of a failure.
 bool InitComponents(Reporter& reporter);

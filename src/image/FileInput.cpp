@@ -20,4 +20,20 @@ Code ReadAll(std::FILE* file, std::size_t limit, std::vector<std::uint8_t>& byte
   return kOk;
 }
 
+std::uint64_t FileLength(std::FILE* file) {
+  const long here = std::ftell(file);
+  if (here < 0 || std::fseek(file, 0, SEEK_END) != 0) return 0;
+  const long end = std::ftell(file);
+  std::fseek(file, here, SEEK_SET);
+  return end > 0 ? static_cast<std::uint64_t>(end) : 0;
+}
+
+bool Plausible(std::int64_t width, std::int64_t height, std::uint64_t fileBytes, std::uint64_t pixelsPerByte) {
+  // Small images are never refused: a few headers and tables may be all a tiny picture needs.
+  constexpr std::uint64_t kAlwaysPlausible = 1u << 16;
+  if (width <= 0 || height <= 0) return true;  // the size check that follows refuses those
+  const auto pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
+  return pixels <= kAlwaysPlausible || pixels / pixelsPerByte <= fileBytes;
+}
+
 }  // namespace kelmarin::codec

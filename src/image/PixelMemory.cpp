@@ -119,4 +119,17 @@ Code AllocateRgb(std::int64_t width, std::int64_t height, QImage& image) {
   return kOk;
 }
 
+void CompositeOnWhite(const std::uint8_t* rgba, std::size_t stride, QImage& image) {
+  const auto width = static_cast<std::size_t>(image.width());
+  for (int y = 0; y < image.height(); ++y) {
+    const std::uint8_t* in = rgba + static_cast<std::size_t>(y) * stride;
+    std::uint8_t* out = image.scanLine(y);
+    for (std::size_t x = 0; x < width; ++x, in += 4, out += 3) {
+      const unsigned a = in[3];
+      for (int c = 0; c < 3; ++c)
+        out[c] = static_cast<std::uint8_t>((in[c] * a + 255 * (255 - a) + 127) / 255);
+    }
+  }
+}
+
 }  // namespace kelmarin::codec

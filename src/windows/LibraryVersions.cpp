@@ -5,10 +5,13 @@
 #include <jpeglib.h>
 // clang-format on
 #include <gif_lib.h>
+#include <jxl/decode.h>
+#include <libheif/heif.h>
 #include <libraw/libraw.h>
 #include <magick/MagickCore.h>
 #include <png.h>
 #include <tiffio.h>
+#include <webp/decode.h>
 
 #include <cstdlib>
 #include <memory>
@@ -34,6 +37,12 @@ std::string JpegTurboVersion() {
 std::string GifVersion() {
   return std::to_string(GIFLIB_MAJOR) + "." + std::to_string(GIFLIB_MINOR) + "." +
          std::to_string(GIFLIB_RELEASE);
+}
+
+// "major.minor.patch" from a number that holds each part in `base` steps.
+std::string Dotted(std::uint32_t number, std::uint32_t base) {
+  return std::to_string(number / base / base) + "." + std::to_string(number / base % base) + "." +
+         std::to_string(number % base);
 }
 
 std::string Text(const char* text) {
@@ -95,6 +104,9 @@ std::vector<LibraryVersion> ImagingLibraryVersions() {
       {"LibRaw", Text(libraw_version())},
       {"ImageMagick", MagickVersionFromBanner(Text(GetMagickVersion(&magickNumber)))},
       {"libemf2svg", SharedLibraryFileVersion("libemf2svg.so.1")},
+      {"libheif", Text(heif_get_version())},
+      {"libwebp", Dotted(static_cast<std::uint32_t>(WebPGetDecoderVersion()), 0x100)},
+      {"libjxl", Dotted(JxlDecoderVersion(), 1000)},
   };
 }
 

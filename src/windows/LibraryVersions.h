@@ -13,7 +13,7 @@ struct LibraryVersion {
 };
 
 // The imaging libraries in the order the about window lists them: libjpeg-turbo, libpng, giflib,
-// libtiff, LibRaw, ImageMagick, libemf2svg. Run-time versions where the library can tell them;
+// libtiff, LibRaw, ImageMagick, libemf2svg, libheif, libwebp, libjxl. Run-time versions where the library can tell them;
 // libjpeg-turbo and giflib have no such call and give the version of the headers built against.
 std::vector<LibraryVersion> ImagingLibraryVersions();
 

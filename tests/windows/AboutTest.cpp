@@ -279,7 +279,9 @@ void AboutTest::windowContents() {
   QCOMPARE(names.mid(1), QStringList({QStringLiteral("Qt"), QString(), QStringLiteral("libjpeg-turbo"),
                                       QStringLiteral("libpng"), QStringLiteral("giflib"),
                                       QStringLiteral("libtiff"), QStringLiteral("LibRaw"),
-                                      QStringLiteral("ImageMagick"), QStringLiteral("libemf2svg")}));
+                                      QStringLiteral("ImageMagick"), QStringLiteral("libemf2svg"),
+                                      QStringLiteral("libheif"), QStringLiteral("libwebp"),
+                                      QStringLiteral("libjxl")}));
 #ifdef Q_OS_LINUX
   QCOMPARE(names.first(), QStringLiteral("Linux"));
   QVERIFY(list.topLevelItem(0)->text(1).contains(QSysInfo::kernelVersion()));

@@ -15,7 +15,7 @@ enum Code : std::int32_t {
   kOk = 0,
   kCannotOpen = 1,  // missing, unreadable, or not a regular file (a folder, a FIFO, a device)
   kUnsupported =
-      2,         // a type code without a reader (JPEG 2000, below 0, above 12), or content of no known format
+      2,         // a type code without a reader (JPEG 2000, below 0, above 15), or content of no known format
   kCorrupt = 3,  // the data is not readable as this format: damaged, truncated, empty or another format
   kNoMemory = 4,      // the pixels exceed kMaxPixels or the memory for them cannot be had
   kNoLibrary = 5,     // the library for this format cannot be loaded (libemf2svg) or not used here
@@ -49,6 +49,10 @@ enum GuessedType : std::int32_t {
   kGuessRaw = 11,
   kGuessTga = 14,
   kGuessPcd = 16,
+  // Today's formats, which the imaging library of old did not know.
+  kGuessHeif = 20,  // ISO base media with a HEIF or AVIF brand
+  kGuessWebp = 21,
+  kGuessJxl = 22,
 };
 
 // What a file's first bytes say it is. Reads at most the first 4 KiB plus the last 18 bytes (TGA 2.0
@@ -57,7 +61,8 @@ GuessedType GuessFileType(const std::string& path);
 // The same for a file already open; it is left positioned at its start.
 GuessedType GuessFileType(std::FILE* file);
 
-// 1 → 1, 2 → 3, 3 → 4, 4 → 8, 5 → 7, 6 → 12, 7 → 2, 8 → 2, 14 → 11, 16 → 6; everything else → 0.
+// 1 → 1, 2 → 3, 3 → 4, 4 → 8, 5 → 7, 6 → 12, 7 → 2, 8 → 2, 14 → 11, 16 → 6, 20 → 13, 21 → 14,
+// 22 → 15; everything else → 0.
 std::int32_t MapGuessedType(std::int32_t guessed);
 
 struct FileCloser {

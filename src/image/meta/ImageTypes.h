@@ -5,7 +5,7 @@
 
 namespace kelmarin {
 
-// Image type codes.
+// Image type codes: 0 to 12 as the file list has always had them, then today's formats.
 enum ImageType : std::int32_t {
   kTypeUnknown = 0,
   kTypeBmp = 1,

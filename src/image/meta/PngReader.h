@@ -28,6 +28,13 @@ struct PngStream {
   std::size_t used = 0;            // bytes of it already read
   std::vector<std::uint8_t> tail;  // bytes served after the ranges
   std::size_t tailUsed = 0;
+  // Chunk lengths are checked as libpng reads them: a chunk that claims more bytes than the stream
+  // has left ends the read before libpng allocates room for it.
+  std::uint64_t total = 0;      // length of the stream (set by PngReader::ReadInfo)
+  std::uint64_t position = 0;   // bytes served so far
+  std::uint64_t nextChunk = 8;  // where the next chunk's length field starts
+  std::uint64_t imageData = 0;  // lengths of the image data chunks (IDAT) met so far
+  std::uint64_t maxImageData = 0;  // more image data than this is an error; 0: no limit yet
 };
 
 // Owns libpng's read and info structures.
@@ -40,6 +47,11 @@ class PngReader {
 
   // Signature, header and the chunks before the image data. False when that is not PNG.
   bool ReadInfo();
+  // After ReadInfo, before any transformation: whether the header's image could be inflated from a
+  // stream of this length (deflate's ratio bounds it), and from then on, that the image data is no
+  // longer than deflate can make the header's image (libpng would inflate all of it, a gigabyte in
+  // a hostile file). A file that breaks either rule is damaged.
+  bool ImageDataFits();
   // The text chunks and the eXIf chunk read so far, replacing the contents of `metadata`.
   void CopyTexts(MetadataSource& metadata) const;
 

@@ -1,5 +1,6 @@
 // Type guessing from a file's signature bytes.
 
+#include <algorithm>
 #include <cstring>
 
 #include "image/meta/CodecBasics.h"
@@ -18,7 +19,22 @@ bool IsRawSignature(const std::uint8_t* b, std::size_t n) {
   return StartsWith(b, n, 6, "HEAPCCDR") || StartsWith(b, n, 0, "FUJIFILMCCD-RAW") ||
          StartsWith(b, n, 0, "IIRO") || StartsWith(b, n, 0, "IIRS") || StartsWith(b, n, 0, "MMOR") ||
          (n >= 4 && std::memcmp(b, "IIU\0", 4) == 0) || (n >= 4 && std::memcmp(b, "\0MRM", 4) == 0) ||
-         StartsWith(b, n, 0, "FOVb");
+         StartsWith(b, n, 0, "FOVb") || StartsWith(b, n, 4, "ftypcrx ");
+}
+
+// The brand of an ISO base media file ("ftyp" box first): the major brand and up to 16 compatible
+// ones. `brands` lists four-letter brands one after another.
+bool HasBrand(const std::uint8_t* b, std::size_t n, const char* brands) {
+  if (n < 16 || std::memcmp(b + 4, "ftyp", 4) != 0) return false;
+  const std::size_t box = std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 | std::uint32_t{b[2]} << 8 | b[3];
+  const std::size_t end = std::min({n, box < 16 ? std::size_t{16} : box, std::size_t{16 + 4 * 17}});
+  for (std::size_t at = 8; at + 4 <= end; at += 4) {
+    if (at == 12) continue;  // the minor version
+    for (const char* brand = brands; *brand != '\0'; brand += 4) {
+      if (std::memcmp(b + at, brand, 4) == 0) return true;
+    }
+  }
+  return false;
 }
 
 // A TGA header has no signature: its fields must hold values a TGA writer can produce.
@@ -41,6 +57,10 @@ GuessedType GuessFromBytes(const std::uint8_t* b, std::size_t n, bool tgaFooter)
   if (StartsWith(b, n, 0, "8BPS")) return kGuessPsd;
   if (StartsWith(b, n, 0x800, "PCD_IPI")) return kGuessPcd;
   if (IsRawSignature(b, n)) return kGuessRaw;
+  if (HasBrand(b, n, "heicheixheimheishevchevxmif1msf1avifavis")) return kGuessHeif;
+  if (StartsWith(b, n, 0, "RIFF") && StartsWith(b, n, 8, "WEBP")) return kGuessWebp;
+  if ((n >= 2 && b[0] == 0xFF && b[1] == 0x0A) || (n >= 12 && std::memcmp(b, "\0\0\0\x0CJXL \r\n\x87\n", 12) == 0))
+    return kGuessJxl;
   if (n >= 4 && (std::memcmp(b, "II*\0", 4) == 0 || std::memcmp(b, "MM\0*", 4) == 0)) return kGuessTiff;
   if (n >= 12 && std::memcmp(b, "\0\0\0\x0CjP  \r\n\x87\n", 12) == 0) return kGuessJpeg2000;
   if (n >= 4 && b[0] == 0xFF && b[1] == 0x4F && b[2] == 0xFF && b[3] == 0x51) return kGuessJpeg2000;
@@ -93,6 +113,12 @@ std::int32_t MapGuessedType(std::int32_t guessed) {
       return 11;
     case 16:
       return 6;
+    case 20:
+      return 13;
+    case 21:
+      return 14;
+    case 22:
+      return 15;
     default:
       return 0;
   }

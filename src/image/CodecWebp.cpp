@@ -1,0 +1,108 @@
+// WebP through libwebp: a still image is decoded straight into the RGB rows (or through RGBA when it
+// has transparency, laid on white); an animation gives its first frame on its canvas through
+// libwebpdemux's animation decoder. libwebp works on the file's bytes in memory.
+
+#include <webp/decode.h>
+#include <webp/demux.h>
+
+#include <memory>
+#include <vector>
+
+#include "image/Backends.h"
+
+namespace kelmarin::codec {
+
+namespace {
+
+constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
+
+struct AnimDecoderDelete {
+  void operator()(WebPAnimDecoder* decoder) const { WebPAnimDecoderDelete(decoder); }
+};
+
+Code ReadFeatures(std::FILE* file, std::vector<std::uint8_t>& bytes, WebPBitstreamFeatures& features) {
+  if (const Code code = ReadAll(file, kMaxFileBytes, bytes); code != kOk) return code;
+  if (WebPGetFeatures(bytes.data(), bytes.size(), &features) != VP8_STATUS_OK) return kCorrupt;
+  if (features.width <= 0 || features.height <= 0) return kCorrupt;
+  return kOk;
+}
+
+// WebP packs a plain area into next to nothing (a one-colour lossless image needs no bits per
+// pixel), so no header size is implausible for the file's length; the pixel limit holds.
+Code CheckSize(std::int64_t width, std::int64_t height) {
+  return width * height > kMaxPixels ? kNoMemory : kOk;
+}
+
+Code DecodeFirstFrame(const std::vector<std::uint8_t>& bytes, QImage& pixels) {
+  WebPAnimDecoderOptions options;
+  if (!WebPAnimDecoderOptionsInit(&options)) return kNoLibrary;
+  options.color_mode = MODE_RGBA;
+  options.use_threads = 0;
+  const WebPData data{bytes.data(), bytes.size()};
+  const std::unique_ptr<WebPAnimDecoder, AnimDecoderDelete> decoder(WebPAnimDecoderNew(&data, &options));
+  if (decoder == nullptr) return kCorrupt;
+  WebPAnimInfo info;
+  if (!WebPAnimDecoderGetInfo(decoder.get(), &info)) return kCorrupt;
+  if (const Code code = CheckSize(info.canvas_width, info.canvas_height); code != kOk) return code;
+  std::uint8_t* canvas = nullptr;
+  int timestamp = 0;
+  if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp) || canvas == nullptr) return kCorrupt;
+  QImage out;
+  if (const Code code = AllocateRgb(info.canvas_width, info.canvas_height, out); code != kOk) return code;
+  CompositeOnWhite(canvas, std::size_t{info.canvas_width} * 4, out);
+  pixels = std::move(out);
+  return kOk;
+}
+
+}  // namespace
+
+Code DecodeWebp(std::FILE* file, QImage& pixels) {
+  pixels = QImage();
+  std::vector<std::uint8_t> bytes;
+  WebPBitstreamFeatures features;
+  if (const Code code = ReadFeatures(file, bytes, features); code != kOk) return code;
+  if (features.has_animation) return DecodeFirstFrame(bytes, pixels);
+  if (const Code code = CheckSize(features.width, features.height); code != kOk) return code;
+  QImage out;
+  if (const Code code = AllocateRgb(features.width, features.height, out); code != kOk) return code;
+  const auto stride = static_cast<std::size_t>(out.bytesPerLine());
+  if (!features.has_alpha) {
+    const std::size_t size = stride * static_cast<std::size_t>(out.height());
+    if (WebPDecodeRGBInto(bytes.data(), bytes.size(), out.bits(), size, static_cast<int>(stride)) == nullptr)
+      return kCorrupt;
+  } else {
+    std::vector<std::uint8_t> rgba;
+    const std::size_t rgbaStride = static_cast<std::size_t>(features.width) * 4;
+    try {
+      rgba.resize(rgbaStride * static_cast<std::size_t>(features.height));
+    } catch (const std::bad_alloc&) {
+      return kNoMemory;
+    }
+    if (WebPDecodeRGBAInto(bytes.data(), bytes.size(), rgba.data(), rgba.size(), static_cast<int>(rgbaStride)) ==
+        nullptr)
+      return kCorrupt;
+    CompositeOnWhite(rgba.data(), rgbaStride, out);
+  }
+  pixels = std::move(out);
+  return kOk;
+}
+
+Code WebpDimensions(std::FILE* file, Size& size) {
+  std::vector<std::uint8_t> bytes;
+  WebPBitstreamFeatures features;
+  if (const Code code = ReadFeatures(file, bytes, features); code != kOk) return code;
+  if (features.has_animation) {
+    // An animation's frames lie on its canvas, whose size the container gives.
+    const WebPData data{bytes.data(), bytes.size()};
+    WebPDemuxer* demux = WebPDemux(&data);
+    if (demux == nullptr) return kCorrupt;
+    size = {static_cast<std::int32_t>(WebPDemuxGetI(demux, WEBP_FF_CANVAS_WIDTH)),
+            static_cast<std::int32_t>(WebPDemuxGetI(demux, WEBP_FF_CANVAS_HEIGHT))};
+    WebPDemuxDelete(demux);
+    return size.width > 0 && size.height > 0 ? kOk : kCorrupt;
+  }
+  size = {features.width, features.height};
+  return kOk;
+}
+
+}  // namespace kelmarin::codec

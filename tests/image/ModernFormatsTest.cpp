@@ -1,0 +1,172 @@
+// Today's formats through their libraries: files written by the libraries' own encoders (WebP, HEIC,
+// AVIF, JPEG XL) are decoded by type code and by content, with their size, colours, transparency,
+// first animation frame and the file's turn; a camera file LibRaw cannot open shows its largest
+// embedded JPEG.
+
+#include <gtest/gtest.h>
+#include <jxl/encode.h>
+#include <libheif/heif.h>
+#include <webp/encode.h>
+#include <webp/mux.h>
+
+#include "ImageTestSupport.h"
+#include "image/Codec.h"
+
+namespace kelmarin::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using samples::Quadrants;
+using samples::RgbImage;
+
+// Lossless frames of `image` (the first with its left half transparent when `alpha`), then
+// `blackFrames` black ones: one frame gives a still image.
+void WriteWebp(const std::string& path, const RgbImage& image, bool alpha, int blackFrames) {
+  WebPAnimEncoder* encoder = WebPAnimEncoderNew(image.width, image.height, nullptr);
+  WebPConfig config;
+  ASSERT_TRUE(WebPConfigInit(&config));
+  config.lossless = 1;
+  for (int frame = 0; frame <= blackFrames; ++frame) {
+    WebPPicture picture;
+    ASSERT_TRUE(WebPPictureInit(&picture));
+    picture.use_argb = 1, picture.width = image.width, picture.height = image.height;
+    ASSERT_TRUE(WebPPictureAlloc(&picture));
+    for (int y = 0; y < image.height; ++y)
+      for (int x = 0; x < image.width; ++x) {
+        const std::uint8_t* p = image.Pixel(x, y);
+        const std::uint32_t a = alpha && x < image.width / 2 ? 0 : 0xFF000000u;
+        picture.argb[y * picture.argb_stride + x] = frame > 0 ? 0xFF000000u : a | p[0] << 16 | p[1] << 8 | p[2];
+      }
+    ASSERT_TRUE(WebPAnimEncoderAdd(encoder, &picture, frame * 100, &config));
+    WebPPictureFree(&picture);
+  }
+  WebPAnimEncoderAdd(encoder, nullptr, (blackFrames + 1) * 100, nullptr);
+  WebPData data{nullptr, 0};
+  ASSERT_TRUE(WebPAnimEncoderAssemble(encoder, &data));
+  WriteFileBytes(path, Bytes(data.bytes, data.bytes + data.size));
+  WebPDataClear(&data);
+  WebPAnimEncoderDelete(encoder);
+}
+
+void WriteHeif(const std::string& path, const RgbImage& image, heif_compression_format format) {
+  heif_context* context = heif_context_alloc();
+  heif_encoder* encoder = nullptr;
+  ASSERT_EQ(heif_context_get_encoder_for_format(context, format, &encoder).code, heif_error_Ok);
+  heif_encoder_set_lossy_quality(encoder, 95);
+  heif_image* picture = nullptr;
+  heif_image_create(image.width, image.height, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &picture);
+  heif_image_add_plane(picture, heif_channel_interleaved, image.width, image.height, 8);
+  int stride = 0;
+  std::uint8_t* plane = heif_image_get_plane(picture, heif_channel_interleaved, &stride);
+  for (int y = 0; y < image.height; ++y) std::memcpy(plane + y * stride, image.Pixel(0, y), image.width * 3u);
+  EXPECT_EQ(heif_context_encode_image(context, picture, encoder, nullptr, nullptr).code, heif_error_Ok);
+  EXPECT_EQ(heif_context_write_to_file(context, path.c_str()).code, heif_error_Ok);
+  heif_image_release(picture);
+  heif_encoder_release(encoder);
+  heif_context_free(context);
+}
+
+// Lossless, with the header's orientation (1: as stored, 6: to be turned a quarter to the right).
+void WriteJxl(const std::string& path, const RgbImage& image, std::uint32_t orientation) {
+  JxlEncoder* encoder = JxlEncoderCreate(nullptr);
+  JxlBasicInfo info;
+  JxlEncoderInitBasicInfo(&info);
+  info.xsize = static_cast<std::uint32_t>(image.width), info.ysize = static_cast<std::uint32_t>(image.height);
+  info.bits_per_sample = 8, info.uses_original_profile = JXL_TRUE;
+  info.orientation = static_cast<JxlOrientation>(orientation);
+  ASSERT_EQ(JxlEncoderSetBasicInfo(encoder, &info), JXL_ENC_SUCCESS);
+  JxlColorEncoding colour;
+  JxlColorEncodingSetToSRGB(&colour, JXL_FALSE);
+  ASSERT_EQ(JxlEncoderSetColorEncoding(encoder, &colour), JXL_ENC_SUCCESS);
+  JxlEncoderFrameSettings* settings = JxlEncoderFrameSettingsCreate(encoder, nullptr);
+  JxlEncoderSetFrameLossless(settings, JXL_TRUE);
+  const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+  ASSERT_EQ(JxlEncoderAddImageFrame(settings, &format, image.pixels.data(), image.pixels.size()), JXL_ENC_SUCCESS);
+  JxlEncoderCloseInput(encoder);
+  Bytes out(1 << 16);
+  std::uint8_t* next = out.data();
+  std::size_t left = out.size();
+  ASSERT_EQ(JxlEncoderProcessOutput(encoder, &next, &left), JXL_ENC_SUCCESS);
+  out.resize(out.size() - left);
+  WriteFileBytes(path, out);
+  JxlEncoderDestroy(encoder);
+}
+
+void ExpectQuadrants(const QImage& pixels, int tolerance) {
+  ExpectPixel(pixels, 2, 2, 255, 0, 0, tolerance);
+  ExpectPixel(pixels, pixels.width() - 3, 2, 0, 255, 0, tolerance);
+  ExpectPixel(pixels, 2, pixels.height() - 3, 0, 0, 255, tolerance);
+  ExpectPixel(pixels, pixels.width() - 3, pixels.height() - 3, 255, 255, 255, tolerance);
+}
+
+QImage Load(const std::string& path, std::int32_t type) {
+  RecordingReporter reporter;
+  ZetImage image(nullptr, &reporter);
+  std::int32_t b = 0, h = 0, t = 0;
+  EXPECT_EQ(image.load(path, type, b, h, t), 0) << (reporter.messages.empty() ? "" : reporter.messages[0].text);
+  std::int32_t guessedType = 0, w = 0, ht = 0;
+  EXPECT_FALSE(image.GetImageDims(path, guessedType, w, ht));
+  EXPECT_EQ(guessedType, type);
+  EXPECT_EQ(w, b);
+  EXPECT_EQ(ht, h);
+  return image.pixels();
+}
+
+TEST(ModernFormats, EncodedFilesDecodeByTypeAndByContent) {
+  ScratchFolder folder;
+  const RgbImage image = Quadrants(64, 48);
+  const std::string webp = folder.Path("a.webp"), heic = folder.Path("a.heic"), avif = folder.Path("a.avif"),
+                    jxl = folder.Path("a.jxl");
+  WriteWebp(webp, image, false, 0);
+  WriteHeif(heic, image, heif_compression_HEVC);
+  WriteHeif(avif, image, heif_compression_AV1);
+  WriteJxl(jxl, image, 1);
+  for (const auto& [path, type, tolerance] : {std::tuple{webp, kTypeWebp, 0}, std::tuple{heic, kTypeHeif, 24},
+                                               std::tuple{avif, kTypeHeif, 24}, std::tuple{jxl, kTypeJxl, 0}}) {
+    SCOPED_TRACE(path);
+    const QImage pixels = Load(path, type);
+    EXPECT_EQ(pixels.size(), QSize(64, 48));
+    ExpectQuadrants(pixels, tolerance);
+    QImage guessed;
+    EXPECT_EQ(codec::ReadPixels(path, kTypeUnknown, guessed), codec::kOk);
+    EXPECT_EQ(guessed, pixels);
+  }
+}
+
+TEST(ModernFormats, TransparencyFirstFrameAndTurn) {
+  ScratchFolder folder;
+  const RgbImage image = Quadrants(64, 48);
+  const std::string alpha = folder.Path("alpha.webp"), animation = folder.Path("anim.webp");
+  WriteWebp(alpha, image, true, 0);
+  ExpectPixel(Load(alpha, kTypeWebp), 2, 2, 255, 255, 255, 0);  // transparent: white
+  WriteWebp(animation, image, false, 1);
+  ExpectQuadrants(Load(animation, kTypeWebp), 0);
+  const std::string turned = folder.Path("turned.jxl");
+  WriteJxl(turned, image, 6);
+  const QImage pixels = Load(turned, kTypeJxl);
+  EXPECT_EQ(pixels.size(), QSize(48, 64));
+  ExpectPixel(pixels, 45, 2, 255, 0, 0, 0);  // the red top left is now top right
+  ExpectPixel(pixels, 2, 2, 0, 0, 255, 0);
+}
+
+TEST(ModernFormats, CameraFileLibRawCannotOpenShowsItsLargestJpeg) {
+  ScratchFolder folder;
+  WriteImageFile(folder.Path("small.jpg"), "jpg", Quadrants(32, 24));
+  WriteImageFile(folder.Path("large.jpg"), "jpg", Quadrants(96, 64));
+  // An ISO base media file of a camera's brand, with its two previews and no raw data.
+  Bytes file = {0, 0, 0, 24, 'f', 't', 'y', 'p', 'c', 'r', 'x', ' ', 0, 0, 0, 1, 'c', 'r', 'x', ' ', 'i', 's', 'o', 'm'};
+  for (const char* name : {"small.jpg", "large.jpg", "small.jpg"}) {
+    const Bytes jpeg = ReadFileBytes(folder.Path(name));
+    file.insert(file.end(), {0xFF, 0xD8, 0xFF, 0x00});  // a start marker that starts no image
+    file.insert(file.end(), jpeg.begin(), jpeg.end());
+  }
+  const std::string path = folder.Path("camera.cr3");
+  WriteFileBytes(path, file);
+  QImage pixels;
+  ASSERT_EQ(codec::ReadPixels(path, kTypeRaw, pixels), codec::kOk);
+  EXPECT_EQ(pixels.size(), QSize(96, 64));
+  ExpectQuadrants(pixels, 40);
+}
+
+}  // namespace
+}  // namespace kelmarin::test

@@ -6,6 +6,7 @@
 #include "image/Backends.h"
 #include "image/meta/ImageTypes.h"
 #include "image/meta/JpegReader.h"
+#include "image/meta/MetadataOnly.h"
 #include "image/meta/PngReader.h"
 
 namespace kelmarin::codec {
@@ -19,6 +20,28 @@ std::shared_ptr<const MetadataSource>& KeptMetadata() {
 
 void Keep(MetadataSource metadata) {
   KeptMetadata() = std::make_shared<const MetadataSource>(std::move(metadata));
+}
+
+// JPEG and PNG bring their markers and texts from the decoder; the EXIF blocks of RAW, TIFF, HEIF,
+// WebP and JPEG XL files come from the metadata-only container readers, as in the lister.
+void KeepMetadata(const std::string& path, std::int32_t type, MetadataSource metadata) {
+  switch (type) {
+    case kTypeJpeg:
+    case kTypePng:
+      Keep(std::move(metadata));
+      return;
+    case kTypeRaw:
+    case kTypeTiff:
+    case kTypeHeif:
+    case kTypeWebp:
+    case kTypeJxl: {
+      const MetadataOnlyRead read = ReadMetadataOnly(path, type);
+      if (!read.error && !read.otherFormat) KeptMetadata() = read.source;
+      return;
+    }
+    default:
+      return;
+  }
 }
 
 Code ReadGuessed(const std::string& path, QImage& pixels) {
@@ -122,7 +145,7 @@ Code ReadPixels(const std::string& path, std::int32_t type, QImage& pixels) {
     pixels = QImage();
     return code;
   }
-  if (type == 4 || type == 8) Keep(std::move(metadata));
+  KeepMetadata(path, type, std::move(metadata));
   return kOk;
 }
 
@@ -182,7 +205,7 @@ Code ReadDimensions(const std::string& path, std::int32_t type, std::int32_t& wi
       break;
   }
   if (code != kOk) return code;
-  if (type == 4 || type == 8) Keep(std::move(metadata));
+  KeepMetadata(path, type, std::move(metadata));
   width = size.width;
   height = size.height;
   return kOk;

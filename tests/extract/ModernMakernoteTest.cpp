@@ -35,6 +35,8 @@ const NoteCase kCases[] = {
     {"CanonOpposite", "Canon", "", 0, Base::TiffHeader, true, 4},
     {"CanonMoved", "Canon", "", 0, Base::Moved, false, 4},
     {"MinoltaOpposite", "Minolta Co., Ltd.", "", 0, Base::TiffHeader, true, 15},
+    {"LeicaLater", "LEICA CAMERA AG", "LEICA\0\6\0"s, 8, Base::Makernote, false, 30},
+    {"LeicaFirst", "LEICA", "LEICA\0\0\0"s, 8, Base::TiffHeader, false, 14},
     {"Apple", "Apple", "Apple iOS\0\0\1$O"s, 14, Base::Makernote, true, 26},
     {"OlympusLater", "OLYMPUS IMAGING CORP.", "OLYMPUS\0$O\3\0"s, 12, Base::Makernote, true, 28},
     {"OmSystem", "OM Digital Solutions", "OM SYSTEM\0\0\0$O\4\0"s, 16, Base::Makernote, true, 28},
@@ -132,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(Table, LaterRows,
 // Olympus sub-directories, as an IFD offset and as embedded bytes: their items follow the pointer
 // item and carry its tag as their directory; no other layout walks them.
 TEST(Subdirectories, FollowThePointerAndCarryItsTag) {
-  const NoteCase olympus = kCases[5];
+  const NoteCase olympus = kCases[7];
   for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
     for (const std::uint16_t type : {std::uint16_t{7}, std::uint16_t{13}}) {
       ImageMetadata image;
@@ -148,7 +150,7 @@ TEST(Subdirectories, FollowThePointerAndCarryItsTag) {
     }
   }
   ImageMetadata sony;
-  ReadExifBlock(sony, BuildBlock(kCases[9], ByteOrder::BigEndian, 7).block, nullptr);
+  ReadExifBlock(sony, BuildBlock(kCases[11], ByteOrder::BigEndian, 7).block, nullptr);
   EXPECT_EQ(sony.ExifCount(3), 3);
 }
 

@@ -42,7 +42,7 @@ constexpr MakerRow WithWord(MakerRow row, std::string_view word) {
   return row;
 }
 
-constexpr std::array<MakerRow, 40> kMakerTable = {{
+constexpr std::array<MakerRow, 41> kMakerTable = {{
     {.makeWord = "AGFA", .maker = 18, .directoryOffset = 8},
     {.makeWord = "APPLE", .condition = StartsAtMakernote, .text = "Apple iOS\0"sv, .maker = 26,
      .directoryOffset = 14, .base = Makernote, .order = OwnHeader, .orderOffset = 12},
@@ -52,6 +52,8 @@ constexpr std::array<MakerRow, 40> kMakerTable = {{
     {.makeWord = "CANON", .maker = 4, .base = CanonFooter},
     {.makeWord = "CASIO", .condition = FoundFromMakernote, .text = "QVC", .maker = 6, .directoryOffset = 6},
     {.makeWord = "CASIO", .maker = 5, .base = Makernote},
+    // DJI's drones: a directory without signature, offsets from the TIFF header.
+    {.makeWord = "DJI", .condition = PlausibleDirectory, .maker = 31},
     {.makeWord = "EPSON", .maker = 18, .directoryOffset = 8},
     {.makeWord = "FUJIFILM", .maker = 8, .directory = LittleEndianLink, .base = Makernote,
      .order = LittleEndianRest},

@@ -48,6 +48,7 @@ const NoteCase kCases[] = {
     {"SonyPlain", "SONY", "", 0, Base::TiffHeader, true, 27},
     {"SonyEricsson", "Sony Ericsson", "SEMC MS\0\0\0\0\0"s, 12, Base::TiffHeader, false, 0},
     {"Samsung", "SAMSUNG", "", 0, Base::TiffHeader, false, 29},
+    {"Dji", "DJI FC6310", "", 0, Base::TiffHeader, true, 31},
     {"SamsungFirstForm", "Samsung Techwin", "STMN0100", 8, Base::TiffHeader, false, 0},
 };
 

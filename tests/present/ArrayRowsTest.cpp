@@ -28,6 +28,10 @@ constexpr const char* kFile =
     "!3,fein\n"
     "+0x0001,2,17,Versatz\n"
     "+0x0001,5,11,Brennweite\n"
+    "+0x0003,0,0,Wortliste\n"
+    "+0x0003,2,18,Zweites Wort\n"
+    "!258,zwei-acht-fünf\n"
+    "+0x0003,3,18,Drittes Wort\n"
     "+0x0100,0,0,Verweis\n"
     "#makernote canon01 0x2010\n"
     "+0x0100,0,0,Kameratyp im Verzeichnis\n"
@@ -57,6 +61,8 @@ TEST(ArrayRows, SubDirectoriesAndPositionsGiveTheirRows) {
   image.camera_id = 4;
   // The list reaches positions 2 and 3, not 5; a value beyond 16 bits still reads signed.
   image.ExifAdd(kSectionMakernote, 0x0001, kTypNumbers, Numbers(1, {8, 254, 65535}).inhalt);
+  // Big-endian 32-bit words of a byte list: two words, the third is not reached.
+  image.ExifAdd(kSectionMakernote, 0x0003, kTypNumbers, Numbers(3, {0, 0, 0, 1, 0, 0, 1, 2, 9}).inhalt);
   image.ExifAdd(kSectionMakernote, 0x0100, kTypNumbers, Numbers(0x0100, {2}).inhalt);
   for (const std::int32_t tag : {0x0100, 0x0101}) {
     ZetExif* inner = image.ExifAdd(kSectionMakernote, tag, kTypNumbers, Numbers(tag, {7, 9}).inhalt);
@@ -67,6 +73,8 @@ TEST(ArrayRows, SubDirectoriesAndPositionsGiveTheirRows) {
       {"1", "Einstellungen", "8,254,65535", "8,254,65535", 0, 0},
       {"1.2", "Versatz", "-2", "254", 0, 2},
       {"1.3", "Qualität", "keine", "65535", 0, 3},
+      {"3", "Wortliste", "0,0,0,1,0,0,1,2,9", "0,0,0,1,0,0,1,2,9", 0, 0},
+      {"3.2", "Zweites Wort", "zwei-acht-fünf", "258", 0, 2},
       {"256", "Verweis", "2", "2", 0, 0},
       // Equal tag numbers in the sub-directory take its own names.
       {"8208:256", "Kameratyp im Verzeichnis", "7,9", "7,9", 8208, 0},
@@ -87,7 +95,7 @@ TEST(ArrayRows, SubDirectoriesAndPositionsGiveTheirRows) {
   }
   // Without a layout (maker 0) a makernote list gets no sub-rows.
   image.camera_id = 0;
-  EXPECT_EQ(FillMetadataList(*defs, image, MakeFormatContext(German(), 1.0)).size(), 6u);
+  EXPECT_EQ(FillMetadataList(*defs, image, MakeFormatContext(German(), 1.0)).size(), 7u);
 }
 
 TEST(ArrayRows, SubDirectorySectionsNeedTheirLayoutFirstAndOnce) {

@@ -44,7 +44,7 @@ constexpr MakerRow WithWord(MakerRow row, std::string_view word) {
   return row;
 }
 
-constexpr std::array<MakerRow, 35> kMakerTable = {{
+constexpr std::array<MakerRow, 41> kMakerTable = {{
     {.makeWord = "AGFA", .maker = 18, .directoryOffset = 8},
     {.makeWord = "APPLE", .condition = StartsAtMakernote, .text = "Apple iOS\0"sv, .maker = 26,
      .directoryOffset = 14, .base = Makernote, .order = OwnHeader, .orderOffset = 12},
@@ -54,12 +54,26 @@ constexpr std::array<MakerRow, 35> kMakerTable = {{
     {.makeWord = "CANON", .maker = 4, .base = CanonFooter},
     {.makeWord = "CASIO", .condition = FoundFromMakernote, .text = "QVC", .maker = 6, .directoryOffset = 6},
     {.makeWord = "CASIO", .maker = 5, .base = Makernote},
+    // DJI's drones: a directory without signature, offsets from the TIFF header.
+    {.makeWord = "DJI", .condition = PlausibleDirectory, .maker = 31},
     {.makeWord = "EPSON", .maker = 18, .directoryOffset = 8},
     {.makeWord = "FUJIFILM", .maker = 8, .directory = LittleEndianLink, .base = Makernote,
      .order = LittleEndianRest},
     {.makeWord = "JENOPTIK", .condition = StartsAtMakernote, .text = "SKANH", .maker = 10, .directoryOffset = 8},
     {.makeWord = "LEICA", .condition = FoundFromMakernote, .text = "FUJIFILM", .maker = 8,
      .directory = LittleEndianLink, .base = Makernote, .order = LittleEndianRest},
+    // Leica's later bodies (X1, X2, T, X, X-U and others): the body's signature word after
+    // "LEICA\0", offsets from the makernote start.
+    {.makeWord = "LEICA", .condition = StartsAtMakernote, .text = "LEICA\0\1\0"sv, .maker = 30, .directoryOffset = 8,
+     .base = Makernote},
+    {.makeWord = "LEICA", .condition = StartsAtMakernote, .text = "LEICA\0\5\0"sv, .maker = 30, .directoryOffset = 8,
+     .base = Makernote},
+    {.makeWord = "LEICA", .condition = StartsAtMakernote, .text = "LEICA\0\6\0"sv, .maker = 30, .directoryOffset = 8,
+     .base = Makernote},
+    {.makeWord = "LEICA", .condition = StartsAtMakernote, .text = "LEICA\0\7\0"sv, .maker = 30, .directoryOffset = 8,
+     .base = Makernote},
+    {.makeWord = "LEICA", .condition = StartsAtMakernote, .text = "LEICA\0\x10\0"sv, .maker = 30,
+     .directoryOffset = 8, .base = Makernote},
     {.makeWord = "LEICA", .maker = 14, .directoryOffset = 8},
     {.makeWord = "MINOLTA", .maker = 15},
     {.makeWord = "NIKON", .condition = StartsAtMakernoteAndModel, .text = "NIKON", .models = kNikonFirstLayoutModels,

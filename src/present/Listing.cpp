@@ -23,6 +23,27 @@ QString Utf8(const std::string& text) {
 // whose values are signed, a byte list of signed bytes); the value names then apply as for code 0.
 constexpr std::int32_t kSigned16 = 16;
 constexpr std::int32_t kSigned8 = 17;
+// A byte list that holds big-endian 32-bit numbers (Minolta's camera settings): position n is the
+// n-th number, made of bytes 4n - 3 to 4n.
+constexpr std::int32_t kBigEndianWords = 18;
+
+// Value n of the list as the position's code reads it; false when the list does not reach it.
+bool PositionValue(const ZetExif& item, std::int32_t position, std::int32_t code, ExifValue& value) {
+  const auto n = static_cast<std::size_t>(position);
+  if (code != kBigEndianWords) {
+    if (n > item.inhalt.size()) return false;
+    value = item.inhalt[n - 1];
+    return true;
+  }
+  if (n > item.inhalt.size() / 4) return false;
+  std::int64_t word = 0;
+  for (std::size_t i = 4 * (n - 1); i < 4 * n; ++i) {
+    const auto* byte = std::get_if<std::int64_t>(&item.inhalt[i]);
+    word = (word << 8) | (byte != nullptr ? (*byte & 0xFF) : 0);
+  }
+  value = word;
+  return true;
+}
 
 ExifValue SignedValue(const ExifValue& value, std::int32_t code) {
   const auto* number = std::get_if<std::int64_t>(&value);
@@ -34,16 +55,16 @@ ExifValue SignedValue(const ExifValue& value, std::int32_t code) {
 void AppendPositionRows(std::vector<ListingRow>& rows, const FormatContext& context, const ExifTag& array,
                         const ZetExif& item, const ListingRow owner) {
   for (const ExifTag* definition : array.positions) {
-    const auto position = static_cast<std::size_t>(definition->position);
-    if (position > item.inhalt.size()) break;
-    const ExifValue& value = item.inhalt[position - 1];
+    ExifValue value;
+    if (!PositionValue(item, definition->position, definition->fmt, value)) break;
     const bool isSigned = definition->fmt == kSigned16 || definition->fmt == kSigned8;
+    const bool plain = isSigned || definition->fmt == kBigEndianWords;
     ZetExif single{item.tag, item.typ, {isSigned ? SignedValue(value, definition->fmt) : value}, item.directory};
     ListingRow row = owner;
     row.position = definition->position;
     row.tag = owner.tag + QLatin1Char('.') + PlainNumberText(definition->position);
     row.label = Utf8(definition->bezeichnung);
-    row.information = FormatGeneral(single, isSigned ? 0 : definition->fmt, definition, context);
+    row.information = FormatGeneral(single, plain ? 0 : definition->fmt, definition, context);
     single.inhalt.front() = value;
     row.raw = RawValueText(single);
     rows.push_back(std::move(row));

@@ -73,7 +73,7 @@ TEST_F(DefinitionFile, FillsEveryTable) {
   EXPECT_GT(Defs().iptcTags.size(), 40u);
   EXPECT_GT(Defs().focalEquivTable.size(), 100u);
   // Every makernote layout the file format knows has its section.
-  for (std::int32_t maker : {2, 3, 4, 5, 6, 8, 14, 15, 16, 17, 18, 19, 21, 25, 26, 27, 28, 29}) {
+  for (std::int32_t maker : {2, 3, 4, 5, 6, 8, 14, 15, 16, 17, 18, 19, 21, 25, 26, 27, 28, 29, 30, 31}) {
     const auto found = Defs().makernoteTable.find(maker);
     ASSERT_NE(found, Defs().makernoteTable.end()) << "maker " << maker;
     EXPECT_EQ(found->second.cameraid, maker);
@@ -88,7 +88,7 @@ TEST_F(DefinitionFile, FillsEveryTable) {
 // its second text unreachable, and only the display codes the formatter knows are used.
 TEST_F(DefinitionFile, LabelsValueNamesAndCodesAreUsable) {
   ASSERT_NE(definitions, nullptr);
-  const std::set<std::int32_t> knownCodes = {0, 1, 2, 3, 4, 5, 10, 11, 12, 13, 14, 15, 16, 17};
+  const std::set<std::int32_t> knownCodes = {0, 1, 2, 3, 4, 5, 10, 11, 12, 13, 14, 15, 16, 17, 18};
   auto checkTable = [&](const TagTable& table, const std::string& where) {
     for (const auto& [key, definition] : table) {
       const std::string at = where + " tag " + std::to_string(definition.tag);

@@ -30,10 +30,11 @@ class FormatBoxesTest : public QObject {
       for (std::size_t a = 0; a < controls.size(); ++a) {
         QVERIFY(controls[a]->parentWidget()->rect().contains(controls[a]->geometry().topLeft()));
         for (std::size_t b = a + 1; b < controls.size(); ++b) {
-          QVERIFY2(!controls[a]->geometry().intersects(controls[b]->geometry()),
-                   qPrintable(controls[a]->objectName() + QStringLiteral(" ") +
-                              QString::number(controls[a]->property("index").toInt()) + QStringLiteral(" / ") +
-                              QString::number(controls[b]->property("index").toInt())));
+          QVERIFY2(
+              !controls[a]->geometry().intersects(controls[b]->geometry()),
+              qPrintable(controls[a]->objectName() + QStringLiteral(" ") +
+                         QString::number(controls[a]->property("index").toInt()) + QStringLiteral(" / ") +
+                         QString::number(controls[b]->property("index").toInt())));
         }
       }
       // The new boxes share the fourth row: the button's top.

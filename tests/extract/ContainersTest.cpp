@@ -25,9 +25,8 @@ Block CameraTiff(ByteOrder order, std::string_view make = "Canon") {
   TiffBuilder tiff(order);
   const std::uint32_t exif = tiff.AddDirectory({tiff.Ascii(kTagDateTimeOriginal, "2021:05:12 12:21:21")});
   const std::uint32_t thumbnail = tiff.AddDirectory({tiff.Long(0x0201, 1234)});
-  const std::uint32_t first =
-      tiff.AddDirectory({tiff.Ascii(0x010F, make), tiff.Ascii(0x0110, "Modell X"), tiff.Long(0x8769, exif)},
-                        thumbnail);
+  const std::uint32_t first = tiff.AddDirectory(
+      {tiff.Ascii(0x010F, make), tiff.Ascii(0x0110, "Modell X"), tiff.Long(0x8769, exif)}, thumbnail);
   tiff.SetFirstDirectory(first);
   return tiff.Tiff();
 }
@@ -40,8 +39,8 @@ Block OneDirectory(std::uint16_t tag) {
 }
 
 Block Be32(std::uint32_t v) {
-  return {static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 8),
-          static_cast<std::uint8_t>(v)};
+  return {static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
+          static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
 }
 Block Le32(std::uint32_t v) {
   return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16),
@@ -65,7 +64,8 @@ const Block kCanonUuid = {0x85, 0xC0, 0xB6, 0x87, 0x82, 0x0F, 0x11, 0xE0,
                           0x81, 0x11, 0xF4, 0xCE, 0x46, 0x2B, 0x6A, 0x48};
 
 Block Cr3File(const Block& canonPayload) {
-  return Cat({IsoBox("ftyp", Bytes("crx \0\0\0\1")), IsoBox("moov", IsoBox("uuid", Cat({kCanonUuid, canonPayload}))),
+  return Cat({IsoBox("ftyp", Bytes("crx \0\0\0\1")),
+              IsoBox("moov", IsoBox("uuid", Cat({kCanonUuid, canonPayload}))),
               IsoBox("mdat", Block(64, 0xAB))});
 }
 
@@ -78,8 +78,11 @@ Block RafFile(const Block& jpeg) {
 
 using Reader = std::function<bool(std::span<const std::uint8_t>, MetadataSource&)>;
 
-Reader Shared(bool (*read)(std::span<const std::uint8_t>, const std::shared_ptr<const void>&, MetadataSource&)) {
-  return [read](std::span<const std::uint8_t> bytes, MetadataSource& source) { return read(bytes, nullptr, source); };
+Reader Shared(bool (*read)(std::span<const std::uint8_t>, const std::shared_ptr<const void>&,
+                           MetadataSource&)) {
+  return [read](std::span<const std::uint8_t> bytes, MetadataSource& source) {
+    return read(bytes, nullptr, source);
+  };
 }
 
 struct Case {
@@ -106,10 +109,11 @@ std::vector<Case> CamerasInContainers() {
       {"orf-be", WithMagic(be, 'O', 'R'), Shared(ReadTiffContainer), ContainerKind::Tiff},
       {"rw2", WithMagic(le, 'U', 0), Shared(ReadTiffContainer), ContainerKind::Tiff},
       {"webp-prefixed",
-       Cat({Bytes("RIFF"), Le32(9999), Bytes("WEBP"), RiffChunk("VP8 ", Block(5, 1)), RiffChunk("EXIF", exifApp1)}),
+       Cat({Bytes("RIFF"), Le32(9999), Bytes("WEBP"), RiffChunk("VP8 ", Block(5, 1)),
+            RiffChunk("EXIF", exifApp1)}),
        Shared(ReadWebpContainer), ContainerKind::Webp},
-      {"webp-plain", Cat({Bytes("RIFF"), Le32(0), Bytes("WEBP"), RiffChunk("EXIF", le)}), Shared(ReadWebpContainer),
-       ContainerKind::Webp},
+      {"webp-plain", Cat({Bytes("RIFF"), Le32(0), Bytes("WEBP"), RiffChunk("EXIF", le)}),
+       Shared(ReadWebpContainer), ContainerKind::Webp},
       {"jxl",
        Cat({jxlSignature, IsoBox("ftyp", Bytes("jxl \0\0\0\0")), IsoBox("brob", Bytes("Exif\x1b\x2c")),
             IsoBox("Exif", Cat({Be32(2), Block{9, 9}, le})), IsoBox("jxlc", Block{0xFF, 0x0A})}),
@@ -149,9 +153,10 @@ TEST(Containers, EachKindHandsOnTheSameSectionsAndRows) {
 }
 
 TEST(Containers, Cr3PartsGoToTheirSectionsAndTheMakernoteByTheMake) {
-  const Block parts = Cat({IsoBox("CNCV", Bytes("CanonCR3")), IsoBox("CMT1", CameraTiff(ByteOrder::LittleEndian)),
-                           IsoBox("CMT2", OneDirectory(0x829A)), IsoBox("CMT3", OneDirectory(0x0006)),
-                           IsoBox("CMT4", OneDirectory(0x0002))});
+  const Block parts =
+      Cat({IsoBox("CNCV", Bytes("CanonCR3")), IsoBox("CMT1", CameraTiff(ByteOrder::LittleEndian)),
+           IsoBox("CMT2", OneDirectory(0x829A)), IsoBox("CMT3", OneDirectory(0x0006)),
+           IsoBox("CMT4", OneDirectory(0x0002))});
   const Block file = Cr3File(parts);
   EXPECT_EQ(DetectContainer(file), ContainerKind::Cr3);
   MetadataSource source;
@@ -200,7 +205,8 @@ TEST(Containers, TiffIptcTagBecomesDatasets) {
   TiffBuilder tiff(ByteOrder::BigEndian);
   const Block datasets = Cat({test::Dataset(5, "Titel"), test::Dataset(25, "Wald")});
   const std::uint32_t at = tiff.Append(datasets);
-  tiff.SetFirstDirectory(tiff.AddDirectory({tiff.At(33723, 7, static_cast<std::uint32_t>(datasets.size()), at)}));
+  tiff.SetFirstDirectory(
+      tiff.AddDirectory({tiff.At(33723, 7, static_cast<std::uint32_t>(datasets.size()), at)}));
   MetadataSource source;
   ASSERT_TRUE(ReadTiffContainer(tiff.Tiff(), nullptr, source));
   ImageMetadata image = ReadAll(source, 12);

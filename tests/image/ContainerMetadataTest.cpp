@@ -77,7 +77,13 @@ TEST(ContainerMetadata, TypeAndContentPickTheReader) {
       {"text.webp", Bytes("kein Bild"), 14, 14, "", 1003, false},
       {"text.heic", Bytes("kein Bild"), 13, 13, "", 1003, false},
       {"text.jxl", Bytes("kein Bild"), 15, 15, "", 1003, false},
-      {"a.crw", Cat({Bytes(std::string_view("II\x1a\0\0\0HEAPCCDR", 14)), Block(32, 0)}), 10, 10, "", {}, true},
+      {"a.crw",
+       Cat({Bytes(std::string_view("II\x1a\0\0\0HEAPCCDR", 14)), Block(32, 0)}),
+       10,
+       10,
+       "",
+       {},
+       true},
       {"text.tif", Bytes("kein Bild"), 12, 12, "", {}, true},
   };
   for (const Case& c : cases) {

@@ -1,6 +1,7 @@
 // The metadata-only read of today's files: which reader a type and a content lead to, and what it
 // hands on. The container walkers themselves are tested in tests/extract.
 #include <gtest/gtest.h>
+#include <libheif/heif.h>
 #include <zlib.h>
 
 #include "../extract/TiffBuilder.h"
@@ -44,6 +45,34 @@ Block PngWithExif(const ScratchFolder& folder) {
   chunk = Cat({be(static_cast<std::uint32_t>(tiff.size())), chunk, be(crc)});
   png.insert(png.end() - 12, chunk.begin(), chunk.end());  // before IEND
   return png;
+}
+
+// A 16 x 16 HEIC with the block as its EXIF item, through libheif's own encoder; false when this
+// libheif has no HEVC encoder.
+bool WriteHeic(const std::string& path, const Block& tiff) {
+  heif_context* context = heif_context_alloc();
+  heif_encoder* encoder = nullptr;
+  heif_image* image = nullptr;
+  heif_image_handle* handle = nullptr;
+  bool ok =
+      heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder).code == heif_error_Ok &&
+      heif_image_create(16, 16, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &image).code ==
+          heif_error_Ok &&
+      heif_image_add_plane(image, heif_channel_interleaved, 16, 16, 8).code == heif_error_Ok;
+  if (ok) {
+    int stride = 0;
+    std::uint8_t* pixels = heif_image_get_plane(image, heif_channel_interleaved, &stride);
+    for (int y = 0; y < 16; ++y) std::fill_n(pixels + y * stride, 48, static_cast<std::uint8_t>(y * 16));
+    ok = heif_context_encode_image(context, image, encoder, nullptr, &handle).code == heif_error_Ok &&
+         heif_context_add_exif_metadata(context, handle, tiff.data(), static_cast<int>(tiff.size())).code ==
+             heif_error_Ok &&
+         heif_context_write_to_file(context, path.c_str()).code == heif_error_Ok;
+  }
+  if (handle != nullptr) heif_image_handle_release(handle);
+  if (image != nullptr) heif_image_release(image);
+  if (encoder != nullptr) heif_encoder_release(encoder);
+  heif_context_free(context);
+  return ok;
 }
 
 std::string MakeOf(const codec::MetadataOnlyRead& read) {
@@ -97,6 +126,29 @@ TEST(ContainerMetadata, TypeAndContentPickTheReader) {
   }
   EXPECT_FALSE(codec::NeedsFullImageLayer(10));
   EXPECT_FALSE(codec::NeedsFullImageLayer(12));
+}
+
+TEST(ContainerMetadata, HeicExifThroughLibheif) {
+  ScratchFolder folder;
+  const std::string path = folder.Path("a.heic");
+  if (!WriteHeic(path, CameraTiff())) GTEST_SKIP() << "libheif has no HEVC encoder here";
+  for (std::int32_t type : {13, 0}) {
+    const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(path, type);
+    EXPECT_EQ(read.type, 13);
+    EXPECT_FALSE(read.error);
+    EXPECT_EQ(read.width, 16);
+    EXPECT_EQ(MakeOf(read), "Kelmarin");
+  }
+}
+
+TEST(ContainerMetadata, JpegUnderARawName) {
+  ScratchFolder folder;
+  TiffBuilder tiff(ByteOrder::BigEndian);
+  tiff.SetFirstDirectory(tiff.AddDirectory({tiff.Ascii(0x010F, "Kelmarin")}));
+  WriteFileBytes(folder.Path("a.nef"), Cat({Block{0xFF, 0xD8}, tiff.App1(), Block{0xFF, 0xDA, 0, 2}}));
+  const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(folder.Path("a.nef"), 10);
+  EXPECT_FALSE(read.error);
+  EXPECT_EQ(MakeOf(read), "Kelmarin");
 }
 
 }  // namespace

@@ -116,7 +116,7 @@ BENCHMARK(BareScan)->Unit(benchmark::kMillisecond);
 
 void ListImageFilesAllFormats(benchmark::State& state) {
   const std::string folder = QFile::encodeName(Scratch().listing).toStdString();
-  std::array<bool, 12> boxes{};
+  std::array<bool, kFormatBoxCount> boxes{};
   boxes.fill(true);
   boxes[10] = false;  // jp2 is hidden
   const auto patterns = BuildPatternList("*", boxes);

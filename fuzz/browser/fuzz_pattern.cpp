@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!kelmarin::MatchesPattern(name, "*")) std::abort();
   if (matches && !kelmarin::MatchesPattern(name, std::string("*") + std::string(pattern) + "*")) std::abort();
 
-  std::array<bool, 12> boxes{};
+  std::array<bool, kelmarin::kFormatBoxCount> boxes{};
   for (std::size_t i = 0; i < boxes.size() && i < size; ++i) boxes[i] = (data[i] & 1) != 0;
   const auto patterns = kelmarin::BuildPatternList(pattern.substr(0, 256), boxes);
   for (const kelmarin::FilePattern& each : patterns) {

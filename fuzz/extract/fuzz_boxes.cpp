@@ -7,8 +7,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kelmarin;
   const std::span<const std::uint8_t> bytes(data, size);
-  const std::vector<std::uint8_t> cr3 = fuzz::Prefixed(std::string_view("\0\0\0\x10" "ftypcrx \0\0\0\1", 16), bytes);
-  const std::vector<std::uint8_t> jxl = fuzz::Prefixed(std::string_view("\0\0\0\x0CJXL \r\n\x87\n", 12), bytes);
+  const std::vector<std::uint8_t> cr3 = fuzz::Prefixed(std::string_view("\0\0\0\x10"
+                                                                        "ftypcrx \0\0\0\1",
+                                                                        16),
+                                                       bytes);
+  const std::vector<std::uint8_t> jxl =
+      fuzz::Prefixed(std::string_view("\0\0\0\x0CJXL \r\n\x87\n", 12), bytes);
   for (const auto& file : {cr3, jxl, std::vector<std::uint8_t>(bytes.begin(), bytes.end())}) {
     MetadataSource source;
     if (ReadCr3Container(file, nullptr, source) | ReadJxlContainer(file, nullptr, source))

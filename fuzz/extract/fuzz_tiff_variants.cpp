@@ -20,8 +20,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string raf("FUJIFILMCCD-RAW ");
   raf.resize(84, '\0');
   const auto length = static_cast<std::uint32_t>(rest.size());
-  raf += std::string{'\0', '\0', '\0', '\x5C', static_cast<char>(length >> 24), static_cast<char>(length >> 16),
-                     static_cast<char>(length >> 8), static_cast<char>(length)};
+  raf += std::string{'\0',
+                     '\0',
+                     '\0',
+                     '\x5C',
+                     static_cast<char>(length >> 24),
+                     static_cast<char>(length >> 16),
+                     static_cast<char>(length >> 8),
+                     static_cast<char>(length)};
   MetadataSource preview;
   if (ReadRafContainer(fuzz::Prefixed(raf, rest), preview)) fuzz::ReadEverything(std::move(preview), 10);
   return 0;

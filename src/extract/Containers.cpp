@@ -32,7 +32,8 @@ std::uint32_t Le32(Bytes b, std::size_t at) {
 }
 
 bool Starts(Bytes b, std::size_t at, std::string_view text) {
-  return at <= b.size() && b.size() - at >= text.size() && std::memcmp(b.data() + at, text.data(), text.size()) == 0;
+  return at <= b.size() && b.size() - at >= text.size() &&
+         std::memcmp(b.data() + at, text.data(), text.size()) == 0;
 }
 
 // One ISO base media box: its four-character type and payload (after the size, type, large size
@@ -85,7 +86,8 @@ Bytes FindBox(Bytes level, std::string_view type, Bytes uuid = {}) {
 }
 
 // A block that points into the file: shares the file's owner.
-void AddShared(MetadataSource& source, TiffBlockRole role, Bytes bytes, const std::shared_ptr<const void>& owner) {
+void AddShared(MetadataSource& source, TiffBlockRole role, Bytes bytes,
+               const std::shared_ptr<const void>& owner) {
   if (!bytes.empty()) source.tiffBlocks.push_back({role, bytes, owner});
 }
 
@@ -101,7 +103,8 @@ std::vector<std::uint8_t> IptcMarkerOfTiff(Bytes tiff) {
   const bool big = tiff.size() >= 2 && tiff[0] == 'M';
   const auto u16 = [&](std::size_t at) -> std::uint32_t {
     if (at > tiff.size() || tiff.size() - at < 2) return 0;
-    return big ? (std::uint32_t{tiff[at]} << 8) | tiff[at + 1] : (std::uint32_t{tiff[at + 1]} << 8) | tiff[at];
+    return big ? (std::uint32_t{tiff[at]} << 8) | tiff[at + 1]
+               : (std::uint32_t{tiff[at + 1]} << 8) | tiff[at];
   };
   const auto u32 = [&](std::size_t at) { return big ? Be32(tiff, at) : Le32(tiff, at); };
   const std::size_t directory = u32(4);
@@ -116,12 +119,16 @@ std::vector<std::uint8_t> IptcMarkerOfTiff(Bytes tiff) {
     if (length == 0) break;
     const std::uint64_t at = length <= 4 ? entry + 8 : u32(entry + 8);
     if (at > tiff.size() || length > tiff.size() - at) break;
-    const Bytes data = tiff.subspan(static_cast<std::size_t>(at),
-                                    static_cast<std::size_t>(std::min<std::uint64_t>(length, kMaxIptcMarkerPayload)));
+    const Bytes data =
+        tiff.subspan(static_cast<std::size_t>(at),
+                     static_cast<std::size_t>(std::min<std::uint64_t>(length, kMaxIptcMarkerPayload)));
     const std::size_t markerLength = 2 + 14 + 12 + data.size() + data.size() % 2;
     std::vector<std::uint8_t> marker = {0xFF, 0xED, static_cast<std::uint8_t>(markerLength >> 8),
                                         static_cast<std::uint8_t>(markerLength)};
-    const std::string_view head("Photoshop 3.0\0" "8BIM\x04\x04\0\0", 22);
+    const std::string_view head(
+        "Photoshop 3.0\0"
+        "8BIM\x04\x04\0\0",
+        22);
     marker.insert(marker.end(), head.begin(), head.end());
     for (int shift : {24, 16, 8, 0}) marker.push_back(static_cast<std::uint8_t>(data.size() >> shift));
     marker.insert(marker.end(), data.begin(), data.end());
@@ -140,8 +147,8 @@ ContainerKind DetectContainer(Bytes head) {
   if (Starts(head, 0, std::string_view("\0\0\0\x0CJXL \r\n\x87\n", 12))) return ContainerKind::Jxl;
   if (Starts(head, 4, "ftyp")) {
     if (Starts(head, 8, "crx ")) return ContainerKind::Cr3;
-    static constexpr std::array<std::string_view, 10> kHeifBrands = {
-        "heic", "heix", "hevc", "hevx", "heim", "heis", "mif1", "msf1", "avif", "avis"};
+    static constexpr std::array<std::string_view, 10> kHeifBrands = {"heic", "heix", "hevc", "hevx", "heim",
+                                                                     "heis", "mif1", "msf1", "avif", "avis"};
     for (std::string_view brand : kHeifBrands) {
       if (Starts(head, 8, brand)) return ContainerKind::Heif;
     }
@@ -180,7 +187,8 @@ bool ReadRafContainer(Bytes file, MetadataSource& source) {
   const std::uint64_t offset = Be32(file, 84);
   const std::uint64_t length = Be32(file, 88);
   if (offset < file.size() && length <= file.size() - offset) {
-    ReadJpegSegments(file.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(length)), source);
+    ReadJpegSegments(file.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(length)),
+                     source);
   }
   return true;
 }
@@ -208,7 +216,8 @@ bool ReadJxlContainer(Bytes file, const std::shared_ptr<const void>& owner, Meta
   Bytes rest = file;
   Box box;
   for (int n = 0; n < kMaxBoxesPerLevel && NextBox(rest, box); ++n) {
-    if (box.type == "Exif") AddShared(source, TiffBlockRole::Whole, TiffAfterOffsetPrefix(box.payload), owner);
+    if (box.type == "Exif")
+      AddShared(source, TiffBlockRole::Whole, TiffAfterOffsetPrefix(box.payload), owner);
   }
   return true;
 }
@@ -224,7 +233,8 @@ bool ReadJpegSegments(Bytes jpeg, MetadataSource& source) {
   if (jpeg.size() < 2 || jpeg[0] != 0xFF || jpeg[1] != 0xD8) return false;
   std::size_t at = 2;
   for (int n = 0; n < kMaxSegments; ++n) {
-    while (at < jpeg.size() && jpeg[at] == 0xFF && at + 1 < jpeg.size() && jpeg[at + 1] == 0xFF) ++at;  // fill
+    while (at < jpeg.size() && jpeg[at] == 0xFF && at + 1 < jpeg.size() && jpeg[at + 1] == 0xFF)
+      ++at;  // fill
     if (at + 4 > jpeg.size() || jpeg[at] != 0xFF) break;
     const std::uint8_t code = jpeg[at + 1];
     if (code == 0xDA || code == 0xD9) break;  // the scan data or the image end

@@ -134,7 +134,8 @@ void ReadExifBlock(ImageMetadata& image, std::span<const std::uint8_t> block,
   ReadTiffStructure(image, block, kTiffHeaderPos, TiffBlockRole::Whole, false, definitions, camera);
 }
 
-void ReadTiffBlock(ImageMetadata& image, std::span<const std::uint8_t> block, const Definitions* definitions) {
+void ReadTiffBlock(ImageMetadata& image, std::span<const std::uint8_t> block,
+                   const Definitions* definitions) {
   CameraNames camera;
   ReadTiffStructure(image, block, kBlockHeaderPos, TiffBlockRole::Whole, true, definitions, camera);
 }

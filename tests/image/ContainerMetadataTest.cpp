@@ -1,6 +1,7 @@
 // The metadata-only read of today's files: which reader a type and a content lead to, and what it
 // hands on. The container walkers themselves are tested in tests/extract.
 #include <gtest/gtest.h>
+#include <libheif/heif_cxx.h>
 #include <zlib.h>
 
 #include "../extract/TiffBuilder.h"
@@ -12,37 +13,22 @@ namespace kelmarin::test {
 namespace {
 
 using Block = std::vector<std::uint8_t>;
+const TiffBuilder kLe(ByteOrder::LittleEndian), kBe(ByteOrder::BigEndian);
 
-Block CameraTiff() {
+TiffBuilder CameraTiff() {
   TiffBuilder tiff(ByteOrder::LittleEndian);
-  tiff.SetFirstDirectory(tiff.AddDirectory({tiff.Ascii(0x010F, "Kelmarin"), tiff.Ascii(0x0110, "Probe")}));
-  return tiff.Tiff();
-}
-
-Block Le32(std::uint32_t v) {
-  return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16),
-          static_cast<std::uint8_t>(v >> 24)};
-}
-
-Block Webp(const Block& tiff) {
-  return Cat({Bytes("RIFF"), Le32(static_cast<std::uint32_t>(12 + tiff.size())), Bytes("WEBPEXIF"),
-              Le32(static_cast<std::uint32_t>(tiff.size())), tiff});
+  tiff.SetFirstDirectory(tiff.AddDirectory({tiff.Ascii(0x010F, "Kelmarin")}));
+  return tiff;
 }
 
 // A PNG with an eXIf chunk after its image data, where the metadata-only reader skips the data.
-Block PngWithExif(const ScratchFolder& folder) {
-  const std::string path = folder.Path("plain.png");
+Block PngWithExif(const std::string& path) {
   EXPECT_TRUE(samples::WritePng(path, samples::Quadrants(8, 8)));
   Block png = ReadFileBytes(path);
-  const Block tiff = CameraTiff();
-  Block chunk = Cat({Bytes("eXIf"), tiff});
+  const Block chunk = Cat({Bytes("eXIf"), CameraTiff().Tiff()});
   const auto crc = static_cast<std::uint32_t>(crc32(0, chunk.data(), static_cast<uInt>(chunk.size())));
-  const auto be = [](std::uint32_t v) {
-    return Block{static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
-                 static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
-  };
-  chunk = Cat({be(static_cast<std::uint32_t>(tiff.size())), chunk, be(crc)});
-  png.insert(png.end() - 12, chunk.begin(), chunk.end());  // before IEND
+  const Block whole = Cat({kBe.U32(static_cast<std::uint32_t>(chunk.size() - 4)), chunk, kBe.U32(crc)});
+  png.insert(png.end() - 12, whole.begin(), whole.end());  // before IEND
   return png;
 }
 
@@ -55,32 +41,43 @@ std::string MakeOf(const codec::MetadataOnlyRead& read) {
 
 TEST(ContainerMetadata, TypeAndContentPickTheReader) {
   ScratchFolder folder;
-  Block orf = CameraTiff();
+  Block orf = CameraTiff().Tiff();
   orf[2] = 'R', orf[3] = 'O';
-  struct Case {
+  const Block tiff = CameraTiff().Tiff();
+  const Block webp = Cat(
+      {Bytes("RIFF"), kLe.U32(0), Bytes("WEBPEXIF"), kLe.U32(static_cast<std::uint32_t>(tiff.size())), tiff});
+  const struct {
     const char* name;
     Block bytes;
-    std::int32_t type;
-    std::int32_t readAs;
+    std::int32_t type, readAs;
     std::string make;  // empty: no rows
     std::optional<std::int32_t> error;
     bool otherFormat;
-  };
-  const Case cases[] = {
-      {"a.tif", CameraTiff(), 12, 12, "Kelmarin", {}, false},
-      {"a.orf", orf, 10, 10, "Kelmarin", {}, false},
+  } cases[] = {
+      {"a.tif", tiff, 12, 12, "Kelmarin", {}, false},
       {"orf-by-content", orf, 0, 10, "Kelmarin", {}, false},
-      {"a.webp", Webp(CameraTiff()), 14, 14, "Kelmarin", {}, false},
-      {"webp-by-content", Webp(CameraTiff()), 0, 14, "Kelmarin", {}, false},
-      {"a.png", PngWithExif(folder), 8, 8, "Kelmarin", {}, false},
+      {"webp-by-content", webp, 0, 14, "Kelmarin", {}, false},
+      {"a.png", PngWithExif(folder.Path("plain.png")), 8, 8, "Kelmarin", {}, false},
+      {"jpeg.nef",
+       Cat({Block{0xFF, 0xD8}, CameraTiff().App1(), Block{0xFF, 0xDA}}),
+       10,
+       10,
+       "Kelmarin",
+       {},
+       false},
       {"bare.jxl", Block{0xFF, 0x0A, 0, 0}, 15, 15, "", {}, false},
       {"text.webp", Bytes("kein Bild"), 14, 14, "", 1003, false},
       {"text.heic", Bytes("kein Bild"), 13, 13, "", 1003, false},
-      {"text.jxl", Bytes("kein Bild"), 15, 15, "", 1003, false},
-      {"a.crw", Cat({Bytes(std::string_view("II\x1a\0\0\0HEAPCCDR", 14)), Block(32, 0)}), 10, 10, "", {}, true},
+      {"a.crw",
+       Cat({Bytes(std::string_view("II\x1a\0\0\0HEAPCCDR", 14)), Block(32, 0)}),
+       10,
+       10,
+       "",
+       {},
+       true},
       {"text.tif", Bytes("kein Bild"), 12, 12, "", {}, true},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     WriteFileBytes(folder.Path(c.name), c.bytes);
     const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(folder.Path(c.name), c.type);
@@ -89,8 +86,31 @@ TEST(ContainerMetadata, TypeAndContentPickTheReader) {
     EXPECT_EQ(read.otherFormat, c.otherFormat);
     EXPECT_EQ(MakeOf(read), c.make);
   }
-  EXPECT_FALSE(codec::NeedsFullImageLayer(10));
-  EXPECT_FALSE(codec::NeedsFullImageLayer(12));
+}
+
+TEST(ContainerMetadata, HeicExifThroughLibheif) {
+  ScratchFolder folder;
+  const std::string path = folder.Path("a.heic");
+  try {  // a 16 x 16 HEIC with the block as its EXIF item, through libheif's own encoder
+    heif::Context context;
+    heif::Image image;
+    image.create(16, 16, heif_colorspace_RGB, heif_chroma_interleaved_RGB);
+    image.add_plane(heif_channel_interleaved, 16, 16, 8);
+    heif::Encoder encoder(heif_compression_HEVC);
+    const Block tiff = CameraTiff().Tiff();
+    context.add_exif_metadata(context.encode_image(image, encoder), tiff.data(),
+                              static_cast<int>(tiff.size()));
+    context.write_to_file(path);
+  } catch (const heif::Error& error) {
+    GTEST_SKIP() << error.get_message();
+  }
+  for (std::int32_t type : {13, 0}) {
+    const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(path, type);
+    EXPECT_EQ(read.type, 13);
+    EXPECT_FALSE(read.error);
+    EXPECT_EQ(read.width, 16);
+    EXPECT_EQ(MakeOf(read), "Kelmarin");
+  }
 }
 
 }  // namespace

@@ -35,8 +35,7 @@ inline constexpr std::array<FormatBox, kFormatBoxCount> kFormatBoxes = {{
     {"tga", "TGA", 11, 3, 2},
     {"tif", "TIF,TIFF", 12, 3, 3},
     {"jp2", "JP2", 5, 3, 4},
-    {"raw",
-     "CR2,CRW,DCR,DNG,MRW,NEF,ORF,PEF,RAF,RAW,SRF,SR2,CR3,NRW,ARW,ERF,3FR,IIQ,MOS,MEF,KDC,RWL,SRW,RW2",
+    {"raw", "CR2,CRW,DCR,DNG,MRW,NEF,ORF,PEF,RAF,RAW,SRF,SR2,CR3,NRW,ARW,ERF,3FR,IIQ,MOS,MEF,KDC,RWL,SRW,RW2",
      10, 3, 1},
     // Row 4 shares the grid with the button "alle auswählen" at its left end (FilterPanel).
     {"heic, avif", "HEIC,HEIF,HIF,AVIF", kTypeCodeHeif, 4, 3},
@@ -47,8 +46,8 @@ inline constexpr std::array<FormatBox, kFormatBoxCount> kFormatBoxes = {{
 // The extension of a file name (no folder part): the text after its last dot, empty when there is none.
 std::string_view FileExtension(std::string_view fileName);
 
-// The type code of a file name or path by its file name's extension, compared whole and without regard to case, as if
-// every box were checked (jp2 included); 0 when the name has no extension in the table.
+// The type code of a file name or path by its file name's extension, compared whole and without regard to
+// case, as if every box were checked (jp2 included); 0 when the name has no extension in the table.
 std::int32_t TypeCodeForFileName(std::string_view fileName);
 
 // True when the extension is one of the box's, compared whole and without regard to case.

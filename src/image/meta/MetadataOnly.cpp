@@ -4,8 +4,8 @@
 #include "image/meta/CodecBasics.h"
 #include "image/meta/HeifMetadata.h"
 #include "image/meta/ImageTypes.h"
-#include "image/meta/MappedFile.h"
 #include "image/meta/JpegReader.h"
+#include "image/meta/MappedFile.h"
 #include "image/meta/PngReader.h"
 
 namespace kelmarin::codec {

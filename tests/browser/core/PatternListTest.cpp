@@ -14,10 +14,9 @@ std::array<bool, kFormatBoxCount> Boxes(std::initializer_list<int> indices) {
 TEST(BuildPatternList, NamePatternsTimesExtensionsInBoxOrder) {
   // Boxes "emf, wmf" (1) and "jpg" (3); boxes come first, then names, then extensions.
   const auto patterns = BuildPatternList("*, IMG*", Boxes({3, 1}));
-  const std::vector<FilePattern> expected = {{"*.EMF", 2},    {"*.WMF", 2},     {"IMG*.EMF", 2},
-                                             {"IMG*.WMF", 2}, {"*.JPG", 4},     {"*.JPEG", 4},
-                                             {"*.JPE", 4},    {"IMG*.JPG", 4},  {"IMG*.JPEG", 4},
-                                             {"IMG*.JPE", 4}};
+  const std::vector<FilePattern> expected = {
+      {"*.EMF", 2},  {"*.WMF", 2}, {"IMG*.EMF", 2}, {"IMG*.WMF", 2},  {"*.JPG", 4},
+      {"*.JPEG", 4}, {"*.JPE", 4}, {"IMG*.JPG", 4}, {"IMG*.JPEG", 4}, {"IMG*.JPE", 4}};
   EXPECT_EQ(patterns, expected);
 }
 

@@ -22,7 +22,7 @@ enum ImageType : std::int32_t {
   kTypeTiff = 12,
   kTypeHeif = 13,  // HEIF, HEIC and AVIF
   kTypeWebp = 14,
-  kTypeJxl = 15,   // JPEG XL
+  kTypeJxl = 15,  // JPEG XL
 };
 
 }  // namespace kelmarin

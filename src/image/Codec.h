@@ -1,8 +1,8 @@
 #pragma once
 // The codec layer: one backend per file format over the imaging libraries (libjpeg-turbo, libpng,
-// giflib, libtiff, LibRaw, Magick++, libemf2svg, libheif, libwebp, libjxl), shaped as the image object needs it: open a file,
-// guess its type, read its dimensions, decode it to 24-bit RGB, and keep the JPEG markers and
-// comments or PNG texts of the file read last.
+// giflib, libtiff, LibRaw, Magick++, libemf2svg, libheif, libwebp, libjxl), shaped as the image object needs
+// it: open a file, guess its type, read its dimensions, decode it to 24-bit RGB, and keep the JPEG markers
+// and comments or PNG texts of the file read last.
 //
 // Nothing here throws, exits or prints: every library failure (libjpeg's and libpng's longjmp,
 // Magick exceptions, LibRaw and libtiff error codes) becomes one of the codes below. Decoded pixels

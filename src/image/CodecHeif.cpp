@@ -83,7 +83,8 @@ Code DecodeHeif(std::FILE* file, QImage& pixels) {
   heif_image_handle* const handle = primary.handle.get();
   // The size as decoded (libheif gives it with the file's turns and crop): enough to refuse what
   // could never be held before anything is decoded.
-  const std::int64_t width = heif_image_handle_get_width(handle), height = heif_image_handle_get_height(handle);
+  const std::int64_t width = heif_image_handle_get_width(handle),
+                     height = heif_image_handle_get_height(handle);
   if (width <= 0 || height <= 0) return kCorrupt;
   if (width * height > kMaxPixels) return kNoMemory;
   const bool alpha = heif_image_handle_has_alpha_channel(handle) != 0;
@@ -91,9 +92,9 @@ Code DecodeHeif(std::FILE* file, QImage& pixels) {
   if (options == nullptr) return kNoMemory;
   options->convert_hdr_to_8bit = 1;
   heif_image* decoded = nullptr;
-  if (const Code code = FromHeif(heif_decode_image(handle, &decoded, heif_colorspace_RGB,
-                                                   alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
-                                                   options.get()));
+  if (const Code code = FromHeif(heif_decode_image(
+          handle, &decoded, heif_colorspace_RGB,
+          alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get()));
       code != kOk) {
     return code;
   }
@@ -110,7 +111,8 @@ Code DecodeHeif(std::FILE* file, QImage& pixels) {
   } else {
     const auto rowBytes = static_cast<std::size_t>(outWidth) * 3;
     for (int y = 0; y < outHeight; ++y) {
-      std::memcpy(out.scanLine(y), plane + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride), rowBytes);
+      std::memcpy(out.scanLine(y), plane + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride),
+                  rowBytes);
     }
   }
   pixels = std::move(out);
@@ -121,7 +123,8 @@ Code HeifDimensions(std::FILE* file, Size& size) {
   Primary primary;
   if (const Code code = OpenPrimary(file, primary); code != kOk) return code;
   // libheif gives the size with the file's turns applied: what decoding gives.
-  size = {heif_image_handle_get_width(primary.handle.get()), heif_image_handle_get_height(primary.handle.get())};
+  size = {heif_image_handle_get_width(primary.handle.get()),
+          heif_image_handle_get_height(primary.handle.get())};
   return size.width > 0 && size.height > 0 ? kOk : kCorrupt;
 }
 

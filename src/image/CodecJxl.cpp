@@ -39,12 +39,13 @@ class Decoding {
   bool Start(std::FILE* file, int events, bool threads) {
     if (ReadAll(file, kMaxFileBytes, bytes) != kOk || bytes.empty()) return false;
     decoder.reset(JxlDecoderCreate(nullptr));
-    if (decoder == nullptr || JxlDecoderSubscribeEvents(decoder.get(), events) != JXL_DEC_SUCCESS) return false;
+    if (decoder == nullptr || JxlDecoderSubscribeEvents(decoder.get(), events) != JXL_DEC_SUCCESS)
+      return false;
     if (threads) {
       const std::size_t workers = std::min(kMaxWorkers, JxlThreadParallelRunnerDefaultNumWorkerThreads());
       runner.reset(JxlThreadParallelRunnerCreate(nullptr, workers));
-      if (runner == nullptr ||
-          JxlDecoderSetParallelRunner(decoder.get(), JxlThreadParallelRunner, runner.get()) != JXL_DEC_SUCCESS)
+      if (runner == nullptr || JxlDecoderSetParallelRunner(decoder.get(), JxlThreadParallelRunner,
+                                                           runner.get()) != JXL_DEC_SUCCESS)
         return false;
     }
     if (JxlDecoderSetInput(decoder.get(), bytes.data(), bytes.size()) != JXL_DEC_SUCCESS) return false;
@@ -76,7 +77,8 @@ class Decoding {
         std::size_t needed = 0;
         if (JxlDecoderImageOutBufferSize(decoder.get(), &format, &needed) != JXL_DEC_SUCCESS) return kCorrupt;
         void* target = out.bits();
-        std::size_t size = static_cast<std::size_t>(out.bytesPerLine()) * static_cast<std::size_t>(out.height());
+        std::size_t size =
+            static_cast<std::size_t>(out.bytesPerLine()) * static_cast<std::size_t>(out.height());
         if (alpha) {
           try {
             rgba.resize(needed);
@@ -85,7 +87,8 @@ class Decoding {
           }
           target = rgba.data(), size = rgba.size();
         }
-        if (needed > size || JxlDecoderSetImageOutBuffer(decoder.get(), &format, target, size) != JXL_DEC_SUCCESS)
+        if (needed > size ||
+            JxlDecoderSetImageOutBuffer(decoder.get(), &format, target, size) != JXL_DEC_SUCCESS)
           return kCorrupt;
       } else if (status == JXL_DEC_FULL_IMAGE) {
         if (alpha) CompositeOnWhite(rgba.data(), static_cast<std::size_t>(out.width()) * 4, out);

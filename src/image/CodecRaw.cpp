@@ -7,12 +7,12 @@
 #include <libraw/libraw.h>
 
 #include <QTransform>
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
-#include <vector>
 #include <new>
+#include <vector>
 
 #include "image/Backends.h"
 #include "image/meta/JpegReader.h"
@@ -110,7 +110,8 @@ Code JpegAt(std::vector<std::uint8_t>& bytes, std::size_t at, Size& size, QImage
   const FilePtr jpeg(fmemopen(bytes.data() + at, bytes.size() - at, "rb"));
   if (jpeg == nullptr) return kNoMemory;
   MetadataSource markers;
-  return pixels != nullptr ? DecodeJpeg(jpeg.get(), *pixels, markers) : JpegDimensions(jpeg.get(), size, markers);
+  return pixels != nullptr ? DecodeJpeg(jpeg.get(), *pixels, markers)
+                           : JpegDimensions(jpeg.get(), size, markers);
 }
 #endif
 
@@ -137,9 +138,11 @@ Code LargestEmbeddedJpeg(const std::string& path, QImage& pixels) {
     if (it == bytes.end()) break;
     Size size;
     const auto at = static_cast<std::size_t>(it - bytes.begin());
-    if (JpegAt(bytes, at, size, nullptr) == kOk) found.push_back({at, std::int64_t{size.width} * size.height});
+    if (JpegAt(bytes, at, size, nullptr) == kOk)
+      found.push_back({at, std::int64_t{size.width} * size.height});
   }
-  std::stable_sort(found.begin(), found.end(), [](const Candidate& a, const Candidate& b) { return a.area > b.area; });
+  std::stable_sort(found.begin(), found.end(),
+                   [](const Candidate& a, const Candidate& b) { return a.area > b.area; });
   for (const Candidate& candidate : found) {
     Size unused;
     if (JpegAt(bytes, candidate.at, unused, &pixels) == kOk) return kOk;

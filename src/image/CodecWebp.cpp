@@ -78,8 +78,8 @@ Code DecodeWebp(std::FILE* file, QImage& pixels) {
     } catch (const std::bad_alloc&) {
       return kNoMemory;
     }
-    if (WebPDecodeRGBAInto(bytes.data(), bytes.size(), rgba.data(), rgba.size(), static_cast<int>(rgbaStride)) ==
-        nullptr)
+    if (WebPDecodeRGBAInto(bytes.data(), bytes.size(), rgba.data(), rgba.size(),
+                           static_cast<int>(rgbaStride)) == nullptr)
       return kCorrupt;
     CompositeOnWhite(rgba.data(), rgbaStride, out);
   }

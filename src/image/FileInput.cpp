@@ -28,7 +28,8 @@ std::uint64_t FileLength(std::FILE* file) {
   return end > 0 ? static_cast<std::uint64_t>(end) : 0;
 }
 
-bool Plausible(std::int64_t width, std::int64_t height, std::uint64_t fileBytes, std::uint64_t pixelsPerByte) {
+bool Plausible(std::int64_t width, std::int64_t height, std::uint64_t fileBytes,
+               std::uint64_t pixelsPerByte) {
   // Small images are never refused: a few headers and tables may be all a tiny picture needs.
   constexpr std::uint64_t kAlwaysPlausible = 1u << 16;
   if (width <= 0 || height <= 0) return true;  // the size check that follows refuses those

@@ -23,8 +23,9 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 void Put(Bytes& bytes, std::size_t at, std::uint32_t value, int size, bool bigEndian) {
-  for (int i = 0; i < size; ++i) bytes[at + static_cast<std::size_t>(i)] =
-      static_cast<std::uint8_t>(value >> (8 * (bigEndian ? size - 1 - i : i)));
+  for (int i = 0; i < size; ++i)
+    bytes[at + static_cast<std::size_t>(i)] =
+        static_cast<std::uint8_t>(value >> (8 * (bigEndian ? size - 1 - i : i)));
 }
 
 Bytes Chunk(const char* type, const Bytes& data, std::uint32_t claimed = 0) {
@@ -32,7 +33,8 @@ Bytes Chunk(const char* type, const Bytes& data, std::uint32_t claimed = 0) {
   Put(chunk, 0, claimed != 0 ? claimed : static_cast<std::uint32_t>(data.size()), 4, true);
   chunk.insert(chunk.end(), type, type + 4);
   chunk.insert(chunk.end(), data.begin(), data.end());
-  const auto crc = static_cast<std::uint32_t>(crc32(0, chunk.data() + 4, static_cast<uInt>(chunk.size() - 4)));
+  const auto crc =
+      static_cast<std::uint32_t>(crc32(0, chunk.data() + 4, static_cast<uInt>(chunk.size() - 4)));
   chunk.resize(chunk.size() + 4);
   Put(chunk, chunk.size() - 4, crc, 4, true);
   return chunk;
@@ -91,9 +93,11 @@ Bytes Claiming16000(const ScratchFolder& folder, const std::string& format) {
       if (b[e + 1] == 1 && b[e] <= 1) Put(b, e + 8, 16000, b[e + 2] == 3 ? 2 : 4, false);
     return b;
   } else {
-    const std::map<std::string, std::tuple<std::size_t, int, bool>> fields = {
-        {"gif", {6, 2, false}}, {"bmp", {18, 4, false}}, {"pcx", {8, 2, false}},
-        {"tga", {12, 2, false}}, {"psd", {14, 4, true}}};
+    const std::map<std::string, std::tuple<std::size_t, int, bool>> fields = {{"gif", {6, 2, false}},
+                                                                              {"bmp", {18, 4, false}},
+                                                                              {"pcx", {8, 2, false}},
+                                                                              {"tga", {12, 2, false}},
+                                                                              {"psd", {14, 4, true}}};
     std::tie(at, size, bigEndian) = fields.at(format);
   }
   const std::uint32_t value = format == "pcx" ? 15999 : 16000;
@@ -120,14 +124,20 @@ std::vector<Hostile> Cases(const ScratchFolder& folder) {
   const Bytes gigabyte = Inflating(1024);
   std::vector<Hostile> cases = {
       {"png-2gb-text", kTypePng, Png(64, 64, rows, Chunk("tEXt", {'a', 0, 'b'}, 0x79000025u)), 0},
-      {"png-ztxt-gigabyte", kTypePng, Png(64, 64, rows, Text("zTXt", {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 0}, gigabyte)), 0},
-      {"png-itxt-gigabyte", kTypePng, Png(64, 64, rows, Text("iTXt", {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 1, 0, 0, 0}, gigabyte)), 0},
+      {"png-ztxt-gigabyte", kTypePng,
+       Png(64, 64, rows, Text("zTXt", {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 0}, gigabyte)), 0},
+      {"png-itxt-gigabyte", kTypePng,
+       Png(64, 64, rows, Text("iTXt", {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 1, 0, 0, 0}, gigabyte)), 0},
       {"png-idat-bomb", kTypePng, Png(64, 64, gigabyte), 1003},
       {"png-huge", kTypePng, Png(16000, 16000, rows), 1003},
   };
-  for (const auto& [format, type] : std::vector<std::pair<std::string, std::int32_t>>{
-           {"jpg", kTypeJpeg}, {"gif", kTypeGif}, {"tif", kTypeTiff}, {"bmp", kTypeBmp},
-           {"pcx", kTypePcx}, {"tga", kTypeTga}, {"psd", kTypePsd}}) {
+  for (const auto& [format, type] : std::vector<std::pair<std::string, std::int32_t>>{{"jpg", kTypeJpeg},
+                                                                                      {"gif", kTypeGif},
+                                                                                      {"tif", kTypeTiff},
+                                                                                      {"bmp", kTypeBmp},
+                                                                                      {"pcx", kTypePcx},
+                                                                                      {"tga", kTypeTga},
+                                                                                      {"psd", kTypePsd}}) {
     cases.push_back({format + "-huge", type, Claiming16000(folder, format), 1003});
   }
   return cases;
@@ -147,7 +157,8 @@ TEST(HostileSizes, OneFileWithinLimits) {
   const QByteArray path = qgetenv("KELMARIN_HOSTILE_FILE");
   if (path.isEmpty()) GTEST_SKIP() << "run by HostileSizes.EveryFileWithinLimits";
   const std::int32_t type = qEnvironmentVariableIntValue("KELMARIN_HOSTILE_TYPE");
-  const rlimit memory{AddressSpace() + (std::uint64_t{384} << 20), AddressSpace() + (std::uint64_t{384} << 20)};
+  const rlimit memory{AddressSpace() + (std::uint64_t{384} << 20),
+                      AddressSpace() + (std::uint64_t{384} << 20)};
   rusage used{};
   getrusage(RUSAGE_SELF, &used);
   const rlimit cpu{static_cast<rlim_t>(used.ru_utime.tv_sec + used.ru_stime.tv_sec + 2), RLIM_INFINITY};

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <jxl/encode.h>
 #include <libheif/heif.h>
+#include <tiffio.h>
 #include <webp/encode.h>
 #include <webp/mux.h>
 
@@ -35,7 +36,8 @@ void WriteWebp(const std::string& path, const RgbImage& image, bool alpha, int b
       for (int x = 0; x < image.width; ++x) {
         const std::uint8_t* p = image.Pixel(x, y);
         const std::uint32_t a = alpha && x < image.width / 2 ? 0 : 0xFF000000u;
-        picture.argb[y * picture.argb_stride + x] = frame > 0 ? 0xFF000000u : a | p[0] << 16 | p[1] << 8 | p[2];
+        picture.argb[y * picture.argb_stride + x] =
+            frame > 0 ? 0xFF000000u : a | p[0] << 16 | p[1] << 8 | p[2];
       }
     ASSERT_TRUE(WebPAnimEncoderAdd(encoder, &picture, frame * 100, &config));
     WebPPictureFree(&picture);
@@ -81,7 +83,8 @@ void WriteJxl(const std::string& path, const RgbImage& image, std::uint32_t orie
   JxlEncoderFrameSettings* settings = JxlEncoderFrameSettingsCreate(encoder, nullptr);
   JxlEncoderSetFrameLossless(settings, JXL_TRUE);
   const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
-  ASSERT_EQ(JxlEncoderAddImageFrame(settings, &format, image.pixels.data(), image.pixels.size()), JXL_ENC_SUCCESS);
+  ASSERT_EQ(JxlEncoderAddImageFrame(settings, &format, image.pixels.data(), image.pixels.size()),
+            JXL_ENC_SUCCESS);
   JxlEncoderCloseInput(encoder);
   Bytes out(1 << 16);
   std::uint8_t* next = out.data();
@@ -90,6 +93,47 @@ void WriteJxl(const std::string& path, const RgbImage& image, std::uint32_t orie
   out.resize(out.size() - left);
   WriteFileBytes(path, out);
   JxlEncoderDestroy(encoder);
+}
+
+// A DNG whose raw image (3000 × 2000) has lost its data, with an RGB preview of 40 × 30 (left half
+// red, right half blue) that is to be turned a quarter to the right.
+void WriteDngWithoutRawData(const std::string& path) {
+  TIFF* tiff = TIFFOpen(path.c_str(), "w");
+  static const std::uint8_t kVersion[4] = {1, 4, 0, 0}, kPattern[4] = {0, 1, 1, 2};
+  static const std::uint16_t kRepeat[2] = {2, 2};
+  static const float kMatrix[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+  toff_t subIfd = 0;
+  for (const auto& [tag, value] : {std::pair{TIFFTAG_SUBFILETYPE, FILETYPE_REDUCEDIMAGE},
+                                   {TIFFTAG_IMAGEWIDTH, 40},
+                                   {TIFFTAG_IMAGELENGTH, 30},
+                                   {TIFFTAG_BITSPERSAMPLE, 8},
+                                   {TIFFTAG_SAMPLESPERPIXEL, 3},
+                                   {TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB},
+                                   {TIFFTAG_ORIENTATION, 6},
+                                   {TIFFTAG_ROWSPERSTRIP, 30}})
+    TIFFSetField(tiff, tag, value);
+  TIFFSetField(tiff, TIFFTAG_MAKE, "Kelmarin");
+  TIFFSetField(tiff, TIFFTAG_DNGVERSION, kVersion);
+  TIFFSetField(tiff, TIFFTAG_UNIQUECAMERAMODEL, "Kelmarin Test");
+  TIFFSetField(tiff, TIFFTAG_COLORMATRIX1, 9, kMatrix);
+  TIFFSetField(tiff, TIFFTAG_SUBIFD, 1, &subIfd);
+  Bytes row;
+  for (int x = 0; x < 40; ++x)
+    row.insert(row.end(), {std::uint8_t(x < 20 ? 255 : 0), 0, std::uint8_t(x < 20 ? 0 : 255)});
+  for (std::uint32_t y = 0; y < 30; ++y) TIFFWriteScanline(tiff, row.data(), y, 0);
+  TIFFWriteDirectory(tiff);
+  for (const auto& [tag, value] : {std::pair{TIFFTAG_SUBFILETYPE, 0},
+                                   {TIFFTAG_IMAGEWIDTH, 3000},
+                                   {TIFFTAG_IMAGELENGTH, 2000},
+                                   {TIFFTAG_BITSPERSAMPLE, 16},
+                                   {TIFFTAG_SAMPLESPERPIXEL, 1},
+                                   {TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_CFA},
+                                   {TIFFTAG_ROWSPERSTRIP, 2000}})
+    TIFFSetField(tiff, tag, value);
+  TIFFSetField(tiff, TIFFTAG_CFAREPEATPATTERNDIM, kRepeat);
+  TIFFSetField(tiff, TIFFTAG_CFAPATTERN, 4, kPattern);
+  TIFFWriteRawStrip(tiff, 0, row.data(), 16);
+  TIFFClose(tiff);
 }
 
 void ExpectQuadrants(const QImage& pixels, int tolerance) {
@@ -103,7 +147,8 @@ QImage Load(const std::string& path, std::int32_t type) {
   RecordingReporter reporter;
   ZetImage image(nullptr, &reporter);
   std::int32_t b = 0, h = 0, t = 0;
-  EXPECT_EQ(image.load(path, type, b, h, t), 0) << (reporter.messages.empty() ? "" : reporter.messages[0].text);
+  EXPECT_EQ(image.load(path, type, b, h, t), 0)
+      << (reporter.messages.empty() ? "" : reporter.messages[0].text);
   std::int32_t guessedType = 0, w = 0, ht = 0;
   EXPECT_FALSE(image.GetImageDims(path, guessedType, w, ht));
   EXPECT_EQ(guessedType, type);
@@ -121,8 +166,9 @@ TEST(ModernFormats, EncodedFilesDecodeByTypeAndByContent) {
   WriteHeif(heic, image, heif_compression_HEVC);
   WriteHeif(avif, image, heif_compression_AV1);
   WriteJxl(jxl, image, 1);
-  for (const auto& [path, type, tolerance] : {std::tuple{webp, kTypeWebp, 0}, std::tuple{heic, kTypeHeif, 24},
-                                               std::tuple{avif, kTypeHeif, 24}, std::tuple{jxl, kTypeJxl, 0}}) {
+  for (const auto& [path, type, tolerance] :
+       {std::tuple{webp, kTypeWebp, 0}, std::tuple{heic, kTypeHeif, 24}, std::tuple{avif, kTypeHeif, 24},
+        std::tuple{jxl, kTypeJxl, 0}}) {
     SCOPED_TRACE(path);
     const QImage pixels = Load(path, type);
     EXPECT_EQ(pixels.size(), QSize(64, 48));
@@ -149,12 +195,24 @@ TEST(ModernFormats, TransparencyFirstFrameAndTurn) {
   ExpectPixel(pixels, 2, 2, 0, 0, 255, 0);
 }
 
+TEST(ModernFormats, RawWithoutRawDataShowsItsTurnedPreview) {
+  ScratchFolder folder;
+  const std::string path = folder.Path("preview.dng");
+  WriteDngWithoutRawData(path);
+  QImage pixels;
+  ASSERT_EQ(codec::ReadPixels(path, kTypeRaw, pixels), codec::kOk);
+  EXPECT_EQ(pixels.size(), QSize(30, 40));
+  ExpectPixel(pixels, 15, 2, 255, 0, 0, 0);  // the red left half is now on top
+  ExpectPixel(pixels, 15, 37, 0, 0, 255, 0);
+}
+
 TEST(ModernFormats, CameraFileLibRawCannotOpenShowsItsLargestJpeg) {
   ScratchFolder folder;
   WriteImageFile(folder.Path("small.jpg"), "jpg", Quadrants(32, 24));
   WriteImageFile(folder.Path("large.jpg"), "jpg", Quadrants(96, 64));
   // An ISO base media file of a camera's brand, with its two previews and no raw data.
-  Bytes file = {0, 0, 0, 24, 'f', 't', 'y', 'p', 'c', 'r', 'x', ' ', 0, 0, 0, 1, 'c', 'r', 'x', ' ', 'i', 's', 'o', 'm'};
+  Bytes file = {0, 0, 0, 24, 'f', 't', 'y', 'p', 'c', 'r', 'x', ' ',
+                0, 0, 0, 1,  'c', 'r', 'x', ' ', 'i', 's', 'o', 'm'};
   for (const char* name : {"small.jpg", "large.jpg", "small.jpg"}) {
     const Bytes jpeg = ReadFileBytes(folder.Path(name));
     file.insert(file.end(), {0xFF, 0xD8, 0xFF, 0x00});  // a start marker that starts no image

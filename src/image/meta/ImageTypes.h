@@ -23,7 +23,7 @@ enum ImageType : std::int32_t {
   // Today's formats, after the classic twelve (camera RAW files of every kind keep kTypeRaw).
   kTypeHeif = 13,  // HEIF, HEIC, AVIF
   kTypeWebp = 14,
-  kTypeJxl = 15,
+  kTypeJxl = 15,  // JPEG XL
 };
 
 }  // namespace kelmarin

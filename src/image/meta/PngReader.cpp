@@ -55,7 +55,8 @@ void CheckChunkLengths(png_structp png, PngStream& s, png_const_bytep data, std:
     if (s.nextChunk + 12 + chunk > s.total) png_error(png, "chunk longer than the file");
     if (s.nextChunk + 8 <= s.position && std::memcmp(data + (s.nextChunk - start) + 4, "IDAT", 4) == 0) {
       s.imageData += chunk;
-      if (s.maxImageData != 0 && s.imageData > s.maxImageData) png_error(png, "more image data than the image");
+      if (s.maxImageData != 0 && s.imageData > s.maxImageData)
+        png_error(png, "more image data than the image");
     }
     s.nextChunk += 12 + chunk;
   }
@@ -99,7 +100,8 @@ bool PlanMetadataStream(PngStream& stream) {
     if (std::fseek(stream.file, offset, SEEK_SET) != 0 || std::fread(head, 1, 8, stream.file) != 8) break;
     const std::uint32_t length = png_get_uint_32(head);
     // A chunk that ends beyond the file ends the walk: it is not handed to libpng.
-    if (length > PNG_UINT_31_MAX || static_cast<std::uint64_t>(offset) + 12 + length > static_cast<std::uint64_t>(fileLength))
+    if (length > PNG_UINT_31_MAX ||
+        static_cast<std::uint64_t>(offset) + 12 + length > static_cast<std::uint64_t>(fileLength))
       break;
     const bool idat = std::memcmp(head + 4, "IDAT", 4) == 0;
     const bool text = std::memcmp(head + 4, "tEXt", 4) == 0 || std::memcmp(head + 4, "zTXt", 4) == 0 ||
@@ -143,8 +145,8 @@ bool PngReader::ReadInfo() {
   png_set_read_fn(read, &stream, ReadFunction);
   png_set_chunk_cache_max(read, kMaxChunkCache);
   // Nothing inflated from this file can be larger than deflate's ratio allows.
-  png_set_chunk_malloc_max(
-      read, static_cast<png_alloc_size_t>(std::min<std::uint64_t>(kMaxChunkMemory, stream.total * kDeflateRatio + 4096)));
+  png_set_chunk_malloc_max(read, static_cast<png_alloc_size_t>(std::min<std::uint64_t>(
+                                     kMaxChunkMemory, stream.total * kDeflateRatio + 4096)));
   png_set_user_limits(read, kMaxSide, kMaxSide);
   png_read_info(read, info);
   return true;

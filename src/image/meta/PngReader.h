@@ -30,10 +30,10 @@ struct PngStream {
   std::size_t tailUsed = 0;
   // Chunk lengths are checked as libpng reads them: a chunk that claims more bytes than the stream
   // has left ends the read before libpng allocates room for it.
-  std::uint64_t total = 0;      // length of the stream (set by PngReader::ReadInfo)
-  std::uint64_t position = 0;   // bytes served so far
-  std::uint64_t nextChunk = 8;  // where the next chunk's length field starts
-  std::uint64_t imageData = 0;  // lengths of the image data chunks (IDAT) met so far
+  std::uint64_t total = 0;         // length of the stream (set by PngReader::ReadInfo)
+  std::uint64_t position = 0;      // bytes served so far
+  std::uint64_t nextChunk = 8;     // where the next chunk's length field starts
+  std::uint64_t imageData = 0;     // lengths of the image data chunks (IDAT) met so far
   std::uint64_t maxImageData = 0;  // more image data than this is an error; 0: no limit yet
 };
 

@@ -26,7 +26,8 @@ bool IsRawSignature(const std::uint8_t* b, std::size_t n) {
 // ones. `brands` lists four-letter brands one after another.
 bool HasBrand(const std::uint8_t* b, std::size_t n, const char* brands) {
   if (n < 16 || std::memcmp(b + 4, "ftyp", 4) != 0) return false;
-  const std::size_t box = std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 | std::uint32_t{b[2]} << 8 | b[3];
+  const std::size_t box =
+      std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 | std::uint32_t{b[2]} << 8 | b[3];
   const std::size_t end = std::min({n, box < 16 ? std::size_t{16} : box, std::size_t{16 + 4 * 17}});
   for (std::size_t at = 8; at + 4 <= end; at += 4) {
     if (at == 12) continue;  // the minor version
@@ -59,7 +60,8 @@ GuessedType GuessFromBytes(const std::uint8_t* b, std::size_t n, bool tgaFooter)
   if (IsRawSignature(b, n)) return kGuessRaw;
   if (HasBrand(b, n, "heicheixheimheishevchevxmif1msf1avifavis")) return kGuessHeif;
   if (StartsWith(b, n, 0, "RIFF") && StartsWith(b, n, 8, "WEBP")) return kGuessWebp;
-  if ((n >= 2 && b[0] == 0xFF && b[1] == 0x0A) || (n >= 12 && std::memcmp(b, "\0\0\0\x0CJXL \r\n\x87\n", 12) == 0))
+  if ((n >= 2 && b[0] == 0xFF && b[1] == 0x0A) ||
+      (n >= 12 && std::memcmp(b, "\0\0\0\x0CJXL \r\n\x87\n", 12) == 0))
     return kGuessJxl;
   if (n >= 4 && (std::memcmp(b, "II*\0", 4) == 0 || std::memcmp(b, "MM\0*", 4) == 0)) return kGuessTiff;
   if (n >= 12 && std::memcmp(b, "\0\0\0\x0CjP  \r\n\x87\n", 12) == 0) return kGuessJpeg2000;

@@ -96,7 +96,8 @@ void Verzeichnis::ConnectReactions() {
   connect(dateiliste, &FileList::fileChosen, this, &Verzeichnis::FileChosen);
   connect(rahmenLinks, &FilterPanel::refreshRequested, this, &Verzeichnis::RefreshFileList);
   connect(rahmenLinks, &FilterPanel::namePatternsLeft, this, &Verzeichnis::NamePatternsLeft);
-  connect(rahmenRechts->Preview(), &PreviewBox::clicked, this, [this] { current->OpenViewer(); });
+  connect(rahmenRechts->Preview(), &PreviewBox::clicked, this, &Verzeichnis::ShowViewer);
+  connect(dateiliste, &FileList::openRequested, this, &Verzeichnis::ShowViewer);
   connect(vsplitter, &SplitterBar::dragged, this, [this](QPoint at) {
     const TwipsScale scale = TwipsScale::Of(this);
     DragVerticalSplitter(layout, state, scale.ToTwipsX(at.x()), scale.ToTwipsX(centralWidget()->width()));

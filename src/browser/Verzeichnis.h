@@ -107,6 +107,8 @@ class Verzeichnis : public QMainWindow {
   void NodeChosen(QTreeWidgetItem* node);
   void FolderUp();
   void FileChosen(QTreeWidgetItem* item);
+  void ShowViewer();
+  void StepViewer(int delta);
   void NamePatternsLeft();
   void SelectFirstAndShow(const QByteArray& fileName = {});
   void SetPathLabel(QTreeWidgetItem* node);

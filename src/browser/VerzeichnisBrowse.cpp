@@ -12,6 +12,7 @@
 #include "browser/Verzeichnis.h"
 #include "metadata/Reporter.h"
 #include "windows/Bild.h"
+#include "windows/BildViewer.h"
 
 namespace kelmarin {
 
@@ -133,6 +134,22 @@ void Verzeichnis::FileChosen(QTreeWidgetItem* item) {
   dateiliste->repaint();
   current->ShowImageInfo(*entry);
   if (viewer_open) current->OpenViewer();
+}
+
+// The viewer, once open, steps through this window's file list.
+void Verzeichnis::ShowViewer() {
+  current->OpenViewer();
+  if (viewer_open) {
+    connect(Viewer(this), &BildViewer::stepRequested, this, &Verzeichnis::StepViewer, Qt::UniqueConnection);
+  }
+}
+
+void Verzeichnis::StepViewer(int delta) {
+  QTreeWidgetItem* item = dateiliste->Neighbour(delta);
+  if (item == nullptr || ended) return;
+  dateiliste->SetHideSelection(false);
+  dateiliste->SelectItem(item);
+  FileChosen(item);
 }
 
 void Verzeichnis::NamePatternsLeft() {

@@ -39,17 +39,17 @@ int PanPosition(double mouse, int grabbed, int current, int pictureSize, int fra
 }
 
 // The zoom steps of + and - and of the wheel, in device pixels per image pixel.
-constexpr double kZoomSteps[] = {1.0 / 32, 1.0 / 24, 1.0 / 16, 1.0 / 12, 1.0 / 8, 1.0 / 6, 1.0 / 4, 1.0 / 3,
-                                 1.0 / 2,  2.0 / 3,  1.0,      1.5,      2.0,     3.0,     4.0,     6.0,
-                                 8.0,      12.0,     16.0};
+constexpr double kZoomSteps[] = {1.0 / 32, 1.0 / 24, 1.0 / 16, 1.0 / 12, 1.0 / 8, 1.0 / 6, 1.0 / 4,
+                                 1.0 / 3,  1.0 / 2,  2.0 / 3,  1.0,      1.5,     2.0,     3.0,
+                                 4.0,      6.0,      8.0,      12.0,     16.0};
 // A full notch of a mouse wheel, in eighths of a degree.
 constexpr int kNotch = 120;
 
 }  // namespace
 
 BildViewer::BildViewer(QWidget* owner)
-    : QWidget(owner, Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
-                         Qt::WindowCloseButtonHint),
+    : QWidget(owner, Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       rahmen(new QWidget(this)),
       bild(new BildPicture(rahmen)),
       hscroll(new QScrollBar(Qt::Horizontal, this)),
@@ -213,7 +213,8 @@ void BildViewer::ApplyZoom(double newZoom, QPointF anchor) {
   const double ratio = devicePixelRatioF();
   // Within Qt's widget size limit.
   const auto extent = [&](int pixels) {
-    return static_cast<int>(std::clamp(std::lround(pixels * zoom / ratio), 1L, static_cast<long>(QWIDGETSIZE_MAX)));
+    return static_cast<int>(
+        std::clamp(std::lround(pixels * zoom / ratio), 1L, static_cast<long>(QWIDGETSIZE_MAX)));
   };
   const QSize size(extent(imageSize.width()), extent(imageSize.height()));
   zooming = true;
@@ -248,13 +249,27 @@ void BildViewer::keyPressEvent(QKeyEvent* event) {
   const int line = std::max(hscroll->singleStep(), 1);
   const int row = std::max(vscroll->singleStep(), 1);
   switch (event->key()) {
-    case Qt::Key_Escape: close(); break;
-    case Qt::Key_Left: ScrollBy(*hscroll, -line); break;
-    case Qt::Key_Right: ScrollBy(*hscroll, line); break;
-    case Qt::Key_Up: ScrollBy(*vscroll, -row); break;
-    case Qt::Key_Down: ScrollBy(*vscroll, row); break;
-    case Qt::Key_PageUp: ScrollBy(*vscroll, -rahmen->height()); break;
-    case Qt::Key_PageDown: ScrollBy(*vscroll, rahmen->height()); break;
+    case Qt::Key_Escape:
+      close();
+      break;
+    case Qt::Key_Left:
+      ScrollBy(*hscroll, -line);
+      break;
+    case Qt::Key_Right:
+      ScrollBy(*hscroll, line);
+      break;
+    case Qt::Key_Up:
+      ScrollBy(*vscroll, -row);
+      break;
+    case Qt::Key_Down:
+      ScrollBy(*vscroll, row);
+      break;
+    case Qt::Key_PageUp:
+      ScrollBy(*vscroll, -rahmen->height());
+      break;
+    case Qt::Key_PageDown:
+      ScrollBy(*vscroll, rahmen->height());
+      break;
     case Qt::Key_Home:
       ScrollBy(*hscroll, -hscroll->maximum());
       ScrollBy(*vscroll, -vscroll->maximum());
@@ -264,13 +279,27 @@ void BildViewer::keyPressEvent(QKeyEvent* event) {
       ScrollBy(*vscroll, vscroll->maximum());
       break;
     case Qt::Key_Plus:
-    case Qt::Key_Equal: ZoomIn(); break;
-    case Qt::Key_Minus: ZoomOut(); break;
-    case Qt::Key_E: Fit(); break;
-    case Qt::Key_1: ZoomTo(1.0); break;
-    case Qt::Key_Space: emit stepRequested(1); break;
-    case Qt::Key_Backspace: emit stepRequested(-1); break;
-    default: QWidget::keyPressEvent(event); return;
+    case Qt::Key_Equal:
+      ZoomIn();
+      break;
+    case Qt::Key_Minus:
+      ZoomOut();
+      break;
+    case Qt::Key_E:
+      Fit();
+      break;
+    case Qt::Key_1:
+      ZoomTo(1.0);
+      break;
+    case Qt::Key_Space:
+      emit stepRequested(1);
+      break;
+    case Qt::Key_Backspace:
+      emit stepRequested(-1);
+      break;
+    default:
+      QWidget::keyPressEvent(event);
+      return;
   }
   event->accept();
 }
@@ -305,7 +334,8 @@ void BildViewer::wheelEvent(QWheelEvent* event) {
   // One notch scrolls the system's wheel lines, a line being a twentieth of the frame (at least 20 pixels).
   const int lines = QApplication::wheelScrollLines();
   const auto pixels = [&](int angle, int extent) {
-    return static_cast<int>(std::lround(-angle / static_cast<double>(kNotch) * lines * std::max(extent / 20, 20)));
+    return static_cast<int>(
+        std::lround(-angle / static_cast<double>(kNotch) * lines * std::max(extent / 20, 20)));
   };
   if (keys & Qt::ShiftModifier) {
     ScrollBy(*hscroll, pixels(turn.y() != 0 ? turn.y() : turn.x(), rahmen->width()));

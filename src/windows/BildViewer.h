@@ -100,10 +100,10 @@ class BildViewer : public QWidget {
   int cursorIndex = -1;
   QMenu* menu;
   QString caption;
-  QSize imageSize;      // the image's own size in pixels
+  QSize imageSize;  // the image's own size in pixels
   double zoom = 1.0;
   bool fitting = false;
-  bool zooming = false;  // the picture is being resized for a zoom: no refitting meanwhile
+  bool zooming = false;   // the picture is being resized for a zoom: no refitting meanwhile
   int wheelZoomRest = 0;  // wheel turn (in eighths of a degree) not yet used for a zoom step
 };
 

@@ -59,7 +59,11 @@ void ViewerKeysTest::keysScroll() {
   QScrollBar& v = viewer.VerticalBar();
   const int page = viewer.Frame().height();
   const int down = std::min(v.singleStep() + page, v.maximum());
-  struct Case { Qt::Key key; int h; int v; };
+  struct Case {
+    Qt::Key key;
+    int h;
+    int v;
+  };
   const Case cases[] = {
       {Qt::Key_Right, h.singleStep(), 0},
       {Qt::Key_Down, h.singleStep(), v.singleStep()},
@@ -113,9 +117,13 @@ void ViewerKeysTest::zoomStepsAndCaption() {
   const double ratio = viewer.devicePixelRatioF();
   QCOMPARE(viewer.windowTitle(), QStringLiteral("bild - 700x500 Pixel - 100 %"));
   QCOMPARE(viewer.Picture().size(), (QSizeF(700, 500) / ratio).toSize());  // one image pixel per device pixel
-  struct Case { Qt::Key key; double zoom; const char* caption; };
+  struct Case {
+    Qt::Key key;
+    double zoom;
+    const char* caption;
+  };
   const Case cases[] = {
-      {Qt::Key_Plus, 1.5, "150 %"}, {Qt::Key_Plus, 2.0, "200 %"}, {Qt::Key_Minus, 1.5, "150 %"},
+      {Qt::Key_Plus, 1.5, "150 %"},  {Qt::Key_Plus, 2.0, "200 %"},     {Qt::Key_Minus, 1.5, "150 %"},
       {Qt::Key_Minus, 1.0, "100 %"}, {Qt::Key_Minus, 2.0 / 3, "67 %"}, {Qt::Key_1, 1.0, "100 %"},
   };
   for (const Case& c : cases) {

@@ -32,7 +32,7 @@ class SplitterBar;
 
 // What the start-up works with. Every hook left empty takes the program's own behaviour.
 struct StartOptions {
-  QString programFolder;                 // where "Kelmarin.chm" is looked for
+  QString programFolder;                 // where the help is looked for
   std::filesystem::path definitionFile;  // metadata.def
   QString startArgument;                 // a folder or image file to open instead of the stored folder
   Reporter* reporter = nullptr;          // the core's messages; default: message boxes on the window

@@ -61,6 +61,9 @@ class Verzeichnis : public QMainWindow {
   bool ReadFolder(QTreeWidgetItem* node);
   // Lists the selected node's folder again and shows its first file.
   void RefreshFileList();
+  // A medium was mounted or removed: the drive nodes follow the drive list; when the selected folder
+  // went with its drive, the default drive is chosen instead.
+  void DrivesChanged();
 
   // For the checks of the tests and the benchmarks.
   const WindowLayout& Layout() const { return layout; }

@@ -53,6 +53,21 @@ void Verzeichnis::RefreshTree(const QByteArray& startPath, const QByteArray& fil
   SelectFirstAndShow(fileName);
 }
 
+void Verzeichnis::DrivesChanged() {
+  if (ended || pfadbaum->Root() == nullptr) return;
+  std::vector<DriveInfo> drives;
+  try {
+    drives = options.listDrives ? options.listDrives() : ListDrives();
+  } catch (...) {
+    return;  // the tree stays as it is until the next change
+  }
+  if (!pfadbaum->UpdateDrives(drives)) return;
+  QTreeWidgetItem* fallback =
+      pfadbaum->DefaultDrive() != nullptr ? pfadbaum->DefaultDrive() : pfadbaum->Root();
+  pfadbaum->SelectNode(fallback);
+  NodeChosen(fallback);
+}
+
 bool Verzeichnis::ReadFolder(QTreeWidgetItem* node) {
   if (node == nullptr) return true;
   current->currentFolder = FolderTree::NodePath(node).toStdString();

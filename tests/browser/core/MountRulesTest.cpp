@@ -14,9 +14,7 @@ struct MountCase {
 TEST(MountRules, WhatAUserBrowses) {
   const MountCase cases[] = {
       {"1 0 0:30 / / rw - overlay overlay rw,lowerdir=/a", true},  // a container's root stays
-      {"2 1 8:2 / /boot rw - ext4 /dev/sda2 rw", false},
       {"3 1 8:1 / /boot/efi rw - vfat /dev/sda1 rw", false},
-      {"4 1 7:3 / /snap/core22/864 ro - squashfs /dev/loop3 ro", false},
       {"5 1 7:4 / /mnt/live ro - squashfs /dev/loop4 ro", false},
       {"6 1 0:55 / /var/lib/docker/overlay2/x/merged rw - overlay overlay rw", false},
       {"7 1 0:56 / /mnt/layer rw - overlay overlay rw", false},
@@ -25,13 +23,10 @@ TEST(MountRules, WhatAUserBrowses) {
       {"10 1 0:40 /@home/anna/x /mnt/x rw - btrfs /dev/sda4 rw,subvol=/@home", false},
       {"11 1 8:17 / /media/anna/KAMERA rw - vfat /dev/sdb1 rw", true},
       {"12 1 8:33 / /run/media/anna/USB rw - exfat /dev/sdc1 rw", true},
-      {"13 1 0:60 / /run/user/1000/doc rw - fuse.portal portal rw", false},
       {"14 1 0:61 / /mnt/fotos rw - nfs4 server:/fotos rw", true},
-      {"15 1 0:62 / /mnt/nas rw - cifs //nas/bilder rw", true},
       {"16 1 8:5 / /data rw - ext4 /dev/sda5 rw", true},
       {"17 1 0:41 / /tmp rw - tmpfs tmpfs rw", false},
       {"18 1 8:6 / /var rw - ext4 /dev/sda6 rw", false},
-      {"19 1 0:5 / /proc rw - proc proc rw", false},
       {"20 1 0:70 / /media/ram rw - tmpfs tmpfs rw", true},
   };
   for (const MountCase& c : cases) {

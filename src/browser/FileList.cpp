@@ -33,6 +33,8 @@ FileList::FileList(QWidget* parent) : QTreeWidget(parent) {
   setUniformRowHeights(true);
   setSelectionMode(QAbstractItemView::SingleSelection);
   connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { emit fileChosen(item); });
+  connect(this, &QTreeWidget::itemDoubleClicked, this,
+          [this](QTreeWidgetItem* item) { emit openRequested(item); });
   shownSelection = palette();
 }
 
@@ -97,7 +99,17 @@ void FileList::SelectItem(QTreeWidgetItem* item) {
   scrollToItem(item);
 }
 
+QTreeWidgetItem* FileList::Neighbour(int delta) const {
+  const int row = indexOfTopLevelItem(currentItem());
+  if (row < 0) return nullptr;
+  return topLevelItem(row + delta);  // null outside the list
+}
+
 void FileList::keyPressEvent(QKeyEvent* event) {
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentItem() != nullptr) {
+    emit openRequested(currentItem());
+    return;
+  }
   QTreeWidgetItem* before = currentItem();
   QTreeWidget::keyPressEvent(event);
   QTreeWidgetItem* after = currentItem();

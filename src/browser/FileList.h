@@ -33,10 +33,14 @@ class FileList : public QTreeWidget {
   void SetHideSelection(bool hide);
   // Selects an item without it counting as the user's choice, and scrolls it into view.
   void SelectItem(QTreeWidgetItem* item);
+  // The item delta rows from the current one (next: 1, previous: -1); null beyond either end.
+  QTreeWidgetItem* Neighbour(int delta) const;
 
  signals:
   // The user chose an item: a click, or moving the selection with the keyboard.
   void fileChosen(QTreeWidgetItem* item);
+  // The user asked to see an item's image large: a double click, or Enter on the current item.
+  void openRequested(QTreeWidgetItem* item);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

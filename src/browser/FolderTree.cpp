@@ -125,6 +125,44 @@ QTreeWidgetItem* FolderTree::AddDrive(const DriveInfo& drive) {
   return node;
 }
 
+bool FolderTree::UpdateDrives(const std::vector<DriveInfo>& drives) {
+  if (root == nullptr) return false;
+  const auto listed = [&](const QByteArray& path) {
+    return std::find_if(drives.begin(), drives.end(),
+                        [&](const DriveInfo& d) { return QByteArray::fromStdString(d.mountPath) == path; });
+  };
+  bool selectionLost = false;
+  for (int i = root->childCount() - 1; i >= 0; --i) {
+    QTreeWidgetItem* node = root->child(i);
+    if (listed(NodePath(node)) != drives.end()) continue;
+    for (QTreeWidgetItem* up = currentItem(); up != nullptr; up = up->parent()) {
+      if (up == node) selectionLost = true;
+    }
+    if (selectionLost) setCurrentItem(nullptr);
+    delete node;
+  }
+  int position = 0;
+  defaultDrive = nullptr;
+  for (const DriveInfo& drive : drives) {
+    const QByteArray path = QByteArray::fromStdString(drive.mountPath);
+    QTreeWidgetItem* node = nullptr;
+    for (int i = 0; i < root->childCount() && node == nullptr; ++i) {
+      if (NodePath(root->child(i)) == path) node = root->child(i);
+    }
+    if (node == nullptr) {
+      node = AddDrive(drive);
+      root->removeChild(node);
+      root->insertChild(position, node);
+    } else {
+      node->setText(0, QFile::decodeName(QByteArray::fromStdString(DriveText(drive))));
+      node->setIcon(0, TreeIcon(QString::fromLatin1(DriveIconKey(drive.kind))));
+    }
+    position = root->indexOfChild(node) + 1;
+    if (defaultDrive == nullptr && drive.kind != DriveKind::Floppy) defaultDrive = node;
+  }
+  return selectionLost;
+}
+
 bool FolderTree::FillFolderNode(QTreeWidgetItem* node) {
   QByteArray base = NodePath(node);
   if (!base.endsWith('/')) base += '/';

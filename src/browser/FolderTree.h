@@ -30,6 +30,11 @@ class FolderTree : public QTreeWidget {
 
   // Root "Arbeitsplatz " + host name (expanded), and one collapsed node per drive.
   bool BuildDriveTree(const std::function<std::vector<DriveInfo>()>& listDrives, const QString& hostName);
+  // Brings the drive nodes in line with a new drive list (a medium was mounted or removed): nodes of
+  // drives gone are removed with their folders, new drives are added at their place in the list, and
+  // the nodes of the remaining drives keep their folders and state. True when the selected node was
+  // removed (nothing is selected then).
+  bool UpdateDrives(const std::vector<DriveInfo>& drives);
   // Reads the folders of a node in state 2 and sets it to 1; a node in state 1 is left alone.
   bool ExpandNode(QTreeWidgetItem* node);
   // Opens the tree along path (bytes) and selects the node; when any part is missing, the default

@@ -9,8 +9,13 @@ namespace kelmarin {
 
 QString FindHelpFile(const QString& programFolder) {
   if (programFolder.isEmpty()) return {};
-  const QFileInfo file(QDir(programFolder).filePath(QStringLiteral("Kelmarin.chm")));
-  return file.isFile() ? file.absoluteFilePath() : QString();
+  const QDir folder(programFolder);
+  for (const QString& relative : {QStringLiteral("help/index.html"),
+                                  QStringLiteral("../share/kelmarin/help/index.html")}) {
+    const QFileInfo file(QDir::cleanPath(folder.filePath(relative)));
+    if (file.isFile()) return file.absoluteFilePath();
+  }
+  return {};
 }
 
 void OpenHelp(const QString& helpFile) {

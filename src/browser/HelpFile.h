@@ -1,16 +1,17 @@
 #pragma once
-// The program's help: "Kelmarin.chm" in the program folder, registered once at start-up.
+// The program's help: a German HTML help, "help/index.html" beside the program (the build tree) or in
+// the installed data folder "../share/kelmarin/help" relative to it; registered once at start-up.
 
 #include <QString>
 
 namespace kelmarin {
 
-// The full path of "Kelmarin.chm" in programFolder when a regular file of that name is there
-// (a link to one counts); otherwise "" (no help).
+// The full path of the help's start page for the program in programFolder when a regular file is
+// there (a link to one counts); otherwise "" (no help).
 QString FindHelpFile(const QString& programFolder);
 
-// Opens the help file with the desktop's viewer for it, without owner window. An empty path does
-// nothing; what the viewer does with the file is its own affair.
+// Opens the help file in the desktop's browser, without owner window. An empty path does nothing;
+// what the browser does with the file is its own affair.
 void OpenHelp(const QString& helpFile);
 
 }  // namespace kelmarin

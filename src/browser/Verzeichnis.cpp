@@ -18,6 +18,7 @@
 #include "browser/InfoPanel.h"
 #include "browser/MessageBoxReporter.h"
 #include "browser/MetadataList.h"
+#include "browser/MountWatcher.h"
 #include "browser/SplitterBar.h"
 #include "browser/TreeIcons.h"
 #include "metadata/Definitions.h"
@@ -96,7 +97,9 @@ void Verzeichnis::ConnectReactions() {
   connect(dateiliste, &FileList::fileChosen, this, &Verzeichnis::FileChosen);
   connect(rahmenLinks, &FilterPanel::refreshRequested, this, &Verzeichnis::RefreshFileList);
   connect(rahmenLinks, &FilterPanel::namePatternsLeft, this, &Verzeichnis::NamePatternsLeft);
-  connect(rahmenRechts->Preview(), &PreviewBox::clicked, this, [this] { current->OpenViewer(); });
+  connect(rahmenRechts->Preview(), &PreviewBox::clicked, this, &Verzeichnis::ShowViewer);
+  connect(dateiliste, &FileList::openRequested, this, &Verzeichnis::ShowViewer);
+  connect(new MountWatcher(this), &MountWatcher::changed, this, &Verzeichnis::DrivesChanged);
   connect(vsplitter, &SplitterBar::dragged, this, [this](QPoint at) {
     const TwipsScale scale = TwipsScale::Of(this);
     DragVerticalSplitter(layout, state, scale.ToTwipsX(at.x()), scale.ToTwipsX(centralWidget()->width()));

@@ -32,7 +32,7 @@ class SplitterBar;
 
 // What the start-up works with. Every hook left empty takes the program's own behaviour.
 struct StartOptions {
-  QString programFolder;                 // where "Kelmarin.chm" is looked for
+  QString programFolder;                 // where the help is looked for
   std::filesystem::path definitionFile;  // metadata.def
   QString startArgument;                 // a folder or image file to open instead of the stored folder
   Reporter* reporter = nullptr;          // the core's messages; default: message boxes on the window
@@ -61,6 +61,9 @@ class Verzeichnis : public QMainWindow {
   bool ReadFolder(QTreeWidgetItem* node);
   // Lists the selected node's folder again and shows its first file.
   void RefreshFileList();
+  // A medium was mounted or removed: the drive nodes follow the drive list; when the selected folder
+  // went with its drive, the default drive is chosen instead.
+  void DrivesChanged();
 
   // For the checks of the tests and the benchmarks.
   const WindowLayout& Layout() const { return layout; }
@@ -109,6 +112,8 @@ class Verzeichnis : public QMainWindow {
   void NodeChosen(QTreeWidgetItem* node);
   void FolderUp();
   void FileChosen(QTreeWidgetItem* item);
+  void ShowViewer();
+  void StepViewer(int delta);
   void NamePatternsLeft();
   void SelectFirstAndShow(const QByteArray& fileName = {});
   void SetPathLabel(QTreeWidgetItem* node);

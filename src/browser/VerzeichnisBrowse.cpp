@@ -13,6 +13,7 @@
 #include "browser/core/Platform.h"
 #include "metadata/Reporter.h"
 #include "windows/Bild.h"
+#include "windows/BildViewer.h"
 
 namespace kelmarin {
 
@@ -51,6 +52,21 @@ void Verzeichnis::RefreshTree(const QByteArray& startPath, const QByteArray& fil
   pfadbaum->setFocus();
   SetPathLabel(pfadbaum->SelectedNode());
   SelectFirstAndShow(fileName);
+}
+
+void Verzeichnis::DrivesChanged() {
+  if (ended || pfadbaum->Root() == nullptr) return;
+  std::vector<DriveInfo> drives;
+  try {
+    drives = options.listDrives ? options.listDrives() : ListDrives();
+  } catch (...) {
+    return;  // the tree stays as it is until the next change
+  }
+  if (!pfadbaum->UpdateDrives(drives)) return;
+  QTreeWidgetItem* fallback =
+      pfadbaum->DefaultDrive() != nullptr ? pfadbaum->DefaultDrive() : pfadbaum->Root();
+  pfadbaum->SelectNode(fallback);
+  NodeChosen(fallback);
 }
 
 bool Verzeichnis::ReadFolder(QTreeWidgetItem* node) {
@@ -141,6 +157,22 @@ void Verzeichnis::FileChosen(QTreeWidgetItem* item) {
   dateiliste->repaint();
   current->ShowImageInfo(*entry);
   if (viewer_open) current->OpenViewer();
+}
+
+// The viewer, once open, steps through this window's file list.
+void Verzeichnis::ShowViewer() {
+  current->OpenViewer();
+  if (viewer_open) {
+    connect(Viewer(this), &BildViewer::stepRequested, this, &Verzeichnis::StepViewer, Qt::UniqueConnection);
+  }
+}
+
+void Verzeichnis::StepViewer(int delta) {
+  QTreeWidgetItem* item = dateiliste->Neighbour(delta);
+  if (item == nullptr || ended) return;
+  dateiliste->SetHideSelection(false);
+  dateiliste->SelectItem(item);
+  FileChosen(item);
 }
 
 void Verzeichnis::NamePatternsLeft() {

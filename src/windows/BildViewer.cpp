@@ -1,11 +1,17 @@
 #include "windows/BildViewer.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QPointer>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
+#include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 
 #include "metadata/Rounding.h"
 #include "windows/Bild.h"
@@ -32,14 +38,23 @@ int PanPosition(double mouse, int grabbed, int current, int pictureSize, int fra
   return wanted;
 }
 
+// The zoom steps of + and - and of the wheel, in device pixels per image pixel.
+constexpr double kZoomSteps[] = {1.0 / 32, 1.0 / 24, 1.0 / 16, 1.0 / 12, 1.0 / 8, 1.0 / 6, 1.0 / 4,
+                                 1.0 / 3,  1.0 / 2,  2.0 / 3,  1.0,      1.5,     2.0,     3.0,
+                                 4.0,      6.0,      8.0,      12.0,     16.0};
+// A full notch of a mouse wheel, in eighths of a degree.
+constexpr int kNotch = 120;
+
 }  // namespace
 
 BildViewer::BildViewer(QWidget* owner)
-    : QWidget(owner, Qt::Window),
+    : QWidget(owner, Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       rahmen(new QWidget(this)),
       bild(new BildPicture(rahmen)),
       hscroll(new QScrollBar(Qt::Horizontal, this)),
-      vscroll(new QScrollBar(Qt::Vertical, this)) {
+      vscroll(new QScrollBar(Qt::Vertical, this)),
+      menu(new QMenu(this)) {
   setObjectName(QStringLiteral("Bild"));
   setWindowTitle(QStringLiteral("Bildname"));
   setAttribute(Qt::WA_QuitOnClose, false);  // the main window alone decides when the program ends
@@ -58,6 +73,19 @@ BildViewer::BildViewer(QWidget* owner)
   connect(bild, &BildPicture::MouseMoved, this, &BildViewer::PanStep);
   connect(bild, &BildPicture::MouseReleased, this, [this] { dragging = false; });
 
+  menu->addAction(QStringLiteral("Einpassen\tE"), this, &BildViewer::Fit);
+  menu->addAction(QStringLiteral("100 %\t1"), this, [this] { ZoomTo(1.0); });
+  menu->addAction(QStringLiteral("Vergrößern\t+"), this, &BildViewer::ZoomIn);
+  menu->addAction(QStringLiteral("Verkleinern\t-"), this, &BildViewer::ZoomOut);
+  menu->addSeparator();
+  menu->addAction(QStringLiteral("Nächstes Bild\tLeertaste"), this, [this] { emit stepRequested(1); });
+  menu->addAction(QStringLiteral("Vorheriges Bild\tRücktaste"), this, [this] { emit stepRequested(-1); });
+  menu->addSeparator();
+  menu->addAction(QStringLiteral("Schließen\tEsc"), this, &QWidget::close);
+  bild->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(bild, &QWidget::customContextMenuRequested, this,
+          [this](QPoint at) { menu->popup(bild->mapToGlobal(at)); });
+
   setMinimumSize(MinimumViewerSize());
   resize(640, 480);
   SetDialogFont(this);
@@ -75,10 +103,16 @@ QSize BildViewer::MinimumViewerSize() const {
   return {pixels(scale.perPixelX), pixels(scale.perPixelY)};
 }
 
-BildPicture& BildViewer::Prepare(const QString& caption, int width, int height) {
+BildPicture& BildViewer::Prepare(const QString& text, int width, int height) {
+  caption = text;
   setWindowTitle(caption);
   dragging = false;
-  bild->setGeometry(0, 0, std::max(width, 1), std::max(height, 1));
+  imageSize = QSize(std::max(width, 1), std::max(height, 1));
+  zoom = 1.0 / devicePixelRatioF();
+  fitting = false;
+  // The image is drawn at its own size; zooming later only stretches what was drawn.
+  bild->SetCanvas(imageSize);
+  bild->setGeometry(0, 0, imageSize.width(), imageSize.height());
   // Laid out here in every case: a hidden window gets the picture's resize event only when shown,
   // and a picture of unchanged size gets none, yet the bars must return to 0 with the picture.
   OnResize();
@@ -88,6 +122,228 @@ BildPicture& BildViewer::Prepare(const QString& caption, int width, int height) 
 void BildViewer::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   OnResize();
+  if (fitting && !zooming) ApplyZoom(FitZoom(), QPointF());
+}
+
+void BildViewer::Present() {
+  QWidget* owner = parentWidget();
+  QScreen* screen = owner != nullptr && owner->screen() != nullptr ? owner->screen() : this->screen();
+  const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  const double ratio = screen != nullptr ? screen->devicePixelRatio() : devicePixelRatioF();
+  fitting = imageSize.width() > area.width() * ratio || imageSize.height() > area.height() * ratio;
+  const bool opening = !isVisible();
+  if (opening) {
+    // Room for the window's frame and title, which are not known before the window is shown.
+    const QSize room(area.width() * 9 / 10, area.height() * 9 / 10);
+    const int barWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, vscroll);
+    const int barHeight = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, hscroll);
+    const QSize frameRoom(std::max(room.width() - barWidth, 1), std::max(room.height() - barHeight, 1));
+    const double shown = fitting ? std::min(frameRoom.width() * ratio / imageSize.width(),
+                                            frameRoom.height() * ratio / imageSize.height())
+                                 : 1.0;
+    const QSize picture(static_cast<int>(std::ceil(imageSize.width() * shown / ratio)),
+                        static_cast<int>(std::ceil(imageSize.height() * shown / ratio)));
+    const QSize client = (picture + QSize(barWidth, barHeight)).boundedTo(room).expandedTo(minimumSize());
+    zooming = true;
+    resize(client);
+    zooming = false;
+    const QRect placed(QPoint(), client);
+    move(area.center() - placed.center());
+  }
+  if (fitting) {
+    ApplyZoom(FitZoom(), QPointF());
+  } else {
+    ApplyZoom(1.0, QPointF());
+  }
+  show();
+  if (opening) {
+    // Centred again with the window's frame, now that it is known.
+    const QRect frame(QPoint(), frameGeometry().size());
+    const QPoint corner = area.center() - frame.center();
+    move(std::max(corner.x(), area.left()), std::max(corner.y(), area.top()));
+  }
+  raise();
+  activateWindow();
+}
+
+double BildViewer::FitZoom() const {
+  if (imageSize.isEmpty() || rahmen->width() <= 0 || rahmen->height() <= 0) return zoom;
+  const double ratio = devicePixelRatioF();
+  return std::min(rahmen->width() * ratio / imageSize.width(), rahmen->height() * ratio / imageSize.height());
+}
+
+void BildViewer::ZoomTo(double devicePixelsPerImagePixel) {
+  fitting = false;
+  ApplyZoomAtCentre(devicePixelsPerImagePixel);
+}
+
+void BildViewer::Fit() {
+  fitting = true;
+  ApplyZoom(FitZoom(), QPointF());
+}
+
+void BildViewer::ZoomIn() {
+  for (const double step : kZoomSteps) {
+    if (step > zoom * 1.001) {
+      ZoomTo(step);
+      return;
+    }
+  }
+}
+
+void BildViewer::ZoomOut() {
+  for (auto step = std::rbegin(kZoomSteps); step != std::rend(kZoomSteps); ++step) {
+    if (*step < zoom * 0.999) {
+      ZoomTo(*step);
+      return;
+    }
+  }
+}
+
+void BildViewer::ApplyZoomAtCentre(double newZoom) {
+  ApplyZoom(newZoom, QPointF(rahmen->width() / 2.0, rahmen->height() / 2.0));
+}
+
+void BildViewer::ApplyZoom(double newZoom, QPointF anchor) {
+  if (imageSize.isEmpty() || !(newZoom > 0.0)) return;
+  // The image point under the anchor, in image pixels, before the picture changes its size.
+  const double oldScale = static_cast<double>(bild->width()) / imageSize.width();
+  const QPointF imagePoint((anchor.x() - bild->x()) / oldScale, (anchor.y() - bild->y()) / oldScale);
+  zoom = newZoom;
+  const double ratio = devicePixelRatioF();
+  // Within Qt's widget size limit.
+  const auto extent = [&](int pixels) {
+    return static_cast<int>(
+        std::clamp(std::lround(pixels * zoom / ratio), 1L, static_cast<long>(QWIDGETSIZE_MAX)));
+  };
+  const QSize size(extent(imageSize.width()), extent(imageSize.height()));
+  zooming = true;
+  dragging = false;
+  bild->resize(size);
+  OnResize();  // also for a hidden window, whose picture reports its new size only when shown
+  zooming = false;
+  const double newScale = static_cast<double>(size.width()) / imageSize.width();
+  const auto place = [](QScrollBar& bar, double value) {
+    if (!bar.isHidden()) bar.setValue(std::clamp(static_cast<int>(std::lround(value)), 0, bar.maximum()));
+  };
+  place(*hscroll, imagePoint.x() * newScale - anchor.x());
+  place(*vscroll, imagePoint.y() * newScale - anchor.y());
+  UpdateCaption();
+}
+
+QString BildViewer::ZoomText() const {
+  const long percent = std::max(1L, std::lround(zoom * 100.0));
+  const QString text = QString::number(percent) + QStringLiteral(" %");
+  return fitting ? QStringLiteral("Einpassen (") + text + QLatin1Char(')') : text;
+}
+
+void BildViewer::UpdateCaption() {
+  setWindowTitle(caption + QStringLiteral(" - ") + ZoomText());
+}
+
+void BildViewer::ScrollBy(QScrollBar& bar, int pixels) {
+  if (!bar.isHidden()) bar.setValue(std::clamp(bar.value() + pixels, 0, bar.maximum()));
+}
+
+void BildViewer::keyPressEvent(QKeyEvent* event) {
+  const int line = std::max(hscroll->singleStep(), 1);
+  const int row = std::max(vscroll->singleStep(), 1);
+  switch (event->key()) {
+    case Qt::Key_Escape:
+      close();
+      break;
+    case Qt::Key_Left:
+      ScrollBy(*hscroll, -line);
+      break;
+    case Qt::Key_Right:
+      ScrollBy(*hscroll, line);
+      break;
+    case Qt::Key_Up:
+      ScrollBy(*vscroll, -row);
+      break;
+    case Qt::Key_Down:
+      ScrollBy(*vscroll, row);
+      break;
+    case Qt::Key_PageUp:
+      ScrollBy(*vscroll, -rahmen->height());
+      break;
+    case Qt::Key_PageDown:
+      ScrollBy(*vscroll, rahmen->height());
+      break;
+    case Qt::Key_Home:
+      ScrollBy(*hscroll, -hscroll->maximum());
+      ScrollBy(*vscroll, -vscroll->maximum());
+      break;
+    case Qt::Key_End:
+      ScrollBy(*hscroll, hscroll->maximum());
+      ScrollBy(*vscroll, vscroll->maximum());
+      break;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+      ZoomIn();
+      break;
+    case Qt::Key_Minus:
+      ZoomOut();
+      break;
+    case Qt::Key_E:
+      Fit();
+      break;
+    case Qt::Key_1:
+      ZoomTo(1.0);
+      break;
+    case Qt::Key_Space:
+      emit stepRequested(1);
+      break;
+    case Qt::Key_Backspace:
+      emit stepRequested(-1);
+      break;
+    default:
+      QWidget::keyPressEvent(event);
+      return;
+  }
+  event->accept();
+}
+
+void BildViewer::wheelEvent(QWheelEvent* event) {
+  const QPoint turn = event->angleDelta();
+  const Qt::KeyboardModifiers keys = event->modifiers();
+  if (keys & Qt::ControlModifier) {
+    wheelZoomRest += turn.y() != 0 ? turn.y() : turn.x();
+    const QPointF anchor = rahmen->mapFrom(this, event->position());
+    for (; wheelZoomRest >= kNotch; wheelZoomRest -= kNotch) {
+      fitting = false;
+      for (const double step : kZoomSteps) {
+        if (step > zoom * 1.001) {
+          ApplyZoom(step, anchor);
+          break;
+        }
+      }
+    }
+    for (; wheelZoomRest <= -kNotch; wheelZoomRest += kNotch) {
+      fitting = false;
+      for (auto step = std::rbegin(kZoomSteps); step != std::rend(kZoomSteps); ++step) {
+        if (*step < zoom * 0.999) {
+          ApplyZoom(*step, anchor);
+          break;
+        }
+      }
+    }
+    event->accept();
+    return;
+  }
+  // One notch scrolls the system's wheel lines, a line being a twentieth of the frame (at least 20 pixels).
+  const int lines = QApplication::wheelScrollLines();
+  const auto pixels = [&](int angle, int extent) {
+    return static_cast<int>(
+        std::lround(-angle / static_cast<double>(kNotch) * lines * std::max(extent / 20, 20)));
+  };
+  if (keys & Qt::ShiftModifier) {
+    ScrollBy(*hscroll, pixels(turn.y() != 0 ? turn.y() : turn.x(), rahmen->width()));
+  } else {
+    ScrollBy(*vscroll, pixels(turn.y(), rahmen->height()));
+    ScrollBy(*hscroll, pixels(turn.x(), rahmen->width()));
+  }
+  event->accept();
 }
 
 void BildViewer::showEvent(QShowEvent* event) {

@@ -12,7 +12,7 @@ void ShowInViewer(ZetImage& image, const QString& caption, std::int32_t width, s
   BildViewer* viewer = Viewer(owner);
   BildPicture& picture = viewer->Prepare(caption, width, height);
   image.show(picture);
-  viewer->show();
+  viewer->Present();
 }
 
 }  // namespace kelmarin

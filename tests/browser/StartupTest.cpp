@@ -202,14 +202,14 @@ class StartupTest : public QObject {
     QVERIFY(window->HelpFile().isEmpty());
     window->HelpAction()->trigger();  // does nothing
     window.reset();
-    harness.MakeFolder(QStringLiteral("Kelmarin.chm"));  // a folder is no help file
+    harness.MakeFolder(QStringLiteral("help/index.html"));  // a folder is no help file
     window = harness.Start(options);
     QVERIFY(window->HelpFile().isEmpty());
     window.reset();
-    QDir(harness.Root()).rmdir(QStringLiteral("Kelmarin.chm"));
-    harness.WriteBytes(QStringLiteral("Kelmarin.chm"), "ITSF");
+    QDir(harness.Root()).rmdir(QStringLiteral("help/index.html"));
+    harness.WriteBytes(QStringLiteral("help/index.html"), "<html>");
     window = harness.Start(options);
-    QCOMPARE(window->HelpFile(), harness.Path(QStringLiteral("Kelmarin.chm")));
+    QCOMPARE(window->HelpFile(), harness.Path(QStringLiteral("help/index.html")));
   }
 
   void failingDriveListIsFatal() {

@@ -32,7 +32,9 @@ TEST(Samples, EveryFileDecodesAndItsDimensionsAgree) {
     ASSERT_EQ(image.load(entry.path().string(), TypeCode(format), b, h, t), 0);
     EXPECT_GT(b, 0);
     // The window lists the directories of TIFF-based files as the lister does.
-    if (format == "tif" || format == "dng") EXPECT_GT(image.ExifCount(1), 0);
+    if (format == "tif" || format == "dng") {
+      EXPECT_GT(image.ExifCount(1), 0);
+    }
     std::int32_t type = TypeCode(format), w = 0, hh = 0;
     ZetImage dims;
     EXPECT_FALSE(dims.GetImageDims(entry.path().string(), type, w, hh));

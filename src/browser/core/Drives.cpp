@@ -59,6 +59,13 @@ constexpr auto kPseudoTypes = std::to_array<std::string_view>(
      "securityfs", "pstore",    "debugfs",   "tracefs",         "configfs",    "fusectl",
      "mqueue",     "hugetlbfs", "bpf",       "autofs",          "binfmt_misc", "efivarfs",
      "rpc_pipefs", "nsfs",      "selinuxfs", "fuse.gvfsd-fuse", "fuse.portal"});
+// File systems of images and layers: snaps, live systems, container roots. Never a user's volume,
+// except as "/".
+constexpr auto kImageTypes = std::to_array<std::string_view>(
+    {"squashfs", "overlay", "aufs", "erofs", "fuse.squashfuse", "fuse.fuse-overlayfs", "cramfs"});
+// The system's own folders: nothing mounted at or below them is shown.
+constexpr auto kSystemFolders = std::to_array<std::string_view>(
+    {"/proc", "/sys", "/dev", "/snap", "/boot", "/efi", "/usr", "/var", "/etc", "/tmp"});
 constexpr std::array<std::string_view, 14> kNetworkTypes = {
     "nfs", "nfs4",       "cifs",        "smb3",  "smbfs",       "ncpfs",     "afs",
     "9p",  "fuse.sshfs", "fuse.rclone", "davfs", "fuse.davfs2", "glusterfs", "ceph"};
@@ -78,21 +85,40 @@ std::vector<MountEntry> ParseMountInfo(std::string_view text) {
     const auto dash = std::find(fields.begin(), fields.end(), std::string_view("-"));
     if (fields.size() < 5 || dash == fields.end() || dash - fields.begin() < 6 || fields.end() - dash < 3)
       continue;
-    mounts.push_back({Unescape(fields[4]), Unescape(*(dash + 1)), Unescape(*(dash + 2))});
+    const std::string_view superOptions = fields.end() - dash > 3 ? *(dash + 3) : std::string_view();
+    mounts.push_back({Unescape(fields[4]), Unescape(*(dash + 1)), Unescape(*(dash + 2)), Unescape(fields[3]),
+                      std::string(fields[2]), std::string(superOptions)});
   }
   return mounts;
 }
 
+bool IsBindMount(const MountEntry& mount) {
+  if (mount.root.empty() || mount.root == "/") return false;
+  if (mount.fsType == "btrfs") {
+    // The subvolume a btrfs mount names is its root; a folder below it is bound.
+    std::string_view options = mount.superOptions;
+    while (!options.empty()) {
+      const std::size_t comma = std::min(options.find(','), options.size());
+      const std::string_view option = options.substr(0, comma);
+      if (StartsWith(option, "subvol=")) return option.substr(7) != mount.root;
+      options.remove_prefix(std::min(comma + 1, options.size()));
+    }
+  }
+  return true;
+}
+
 bool IsBrowsableMount(const MountEntry& mount) {
   const std::string_view point = mount.mountPoint;
+  if (point == "/") return true;
   if (point.empty() || point.front() != '/') return false;
-  if (OneOf(mount.fsType, kPseudoTypes)) return false;
-  for (std::string_view system : {"/proc", "/sys", "/dev", "/snap"}) {
+  if (OneOf(mount.fsType, kPseudoTypes) || OneOf(mount.fsType, kImageTypes)) return false;
+  if (IsBindMount(mount)) return false;
+  for (std::string_view system : kSystemFolders) {
     if (IsAtOrBelow(point, system)) return false;
   }
   const bool userMedia = StartsWith(point, "/media/") || StartsWith(point, "/run/media/");
   if (IsAtOrBelow(point, "/run") && !userMedia) return false;
-  if (mount.fsType == "tmpfs" || mount.fsType == "ramfs") return point == "/tmp" || userMedia;
+  if (mount.fsType == "tmpfs" || mount.fsType == "ramfs") return userMedia;
   return true;
 }
 
@@ -140,8 +166,16 @@ std::vector<DriveInfo> DrivesFromMounts(const std::vector<MountEntry>& mounts,
                                         bool (*isRemovable)(const std::string& device),
                                         std::string (*labelOf)(const std::string& device)) {
   std::vector<DriveInfo> drives;
+  std::vector<const MountEntry*> shown;
   for (const MountEntry& mount : mounts) {
     if (!IsBrowsableMount(mount)) continue;
+    // The same file system mounted a second time at another place is shown at its first place only.
+    const bool again =
+        !mount.device.empty() && std::any_of(shown.begin(), shown.end(), [&](const MountEntry* m) {
+          return m->device == mount.device && m->root == mount.root && m->mountPoint != mount.mountPoint;
+        });
+    if (again) continue;
+    shown.push_back(&mount);
     const bool blockDevice = StartsWith(mount.source, "/dev/");
     const bool removable = blockDevice && isRemovable != nullptr && isRemovable(mount.source);
     DriveInfo drive{mount.mountPoint, "", ClassifyMount(mount, removable)};
@@ -167,6 +201,19 @@ std::vector<DriveInfo> DrivesFromMounts(const std::vector<MountEntry>& mounts,
   return drives;
 }
 
+void AddHomeDrive(std::vector<DriveInfo>& drives, const std::string& home) {
+  std::string path = home;
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  if (path.empty() || path.front() != '/' || path == "/") return;
+  std::vector<std::string> paths;
+  for (const DriveInfo& drive : drives) paths.push_back(drive.mountPath);
+  if (std::find(paths.begin(), paths.end(), path) != paths.end()) return;
+  const std::optional<std::size_t> holder = DriveForPath(paths, path);
+  const DriveKind kind = holder ? drives[*holder].kind : DriveKind::Fixed;
+  const auto at = drives.empty() ? drives.begin() : drives.begin() + 1;
+  drives.insert(at, DriveInfo{path, "Persönlicher Ordner", kind});
+}
+
 std::vector<DriveInfo> ListDrives() {
   std::vector<MountEntry> mounts = ParseMountInfo(ReadMountTable());
   // Single files bound into place (containers do that with /etc/hosts) are no drives.
@@ -174,7 +221,11 @@ std::vector<DriveInfo> ListDrives() {
     std::error_code error;
     return !std::filesystem::is_directory(m.mountPoint, error);
   });
-  return DrivesFromMounts(mounts, &IsRemovableDevice, &VolumeLabelOfDevice);
+  std::vector<DriveInfo> drives = DrivesFromMounts(mounts, &IsRemovableDevice, &VolumeLabelOfDevice);
+  const std::string home = HomeFolder();
+  std::error_code error;
+  if (std::filesystem::is_directory(home, error)) AddHomeDrive(drives, home);
+  return drives;
 }
 
 std::optional<std::size_t> DriveForPath(const std::vector<std::string>& mountPaths, std::string_view path) {

@@ -22,15 +22,23 @@ struct DriveInfo {
 struct MountEntry {
   std::string mountPoint;
   std::string fsType;
-  std::string source;  // device or server path
+  std::string source;        // device or server path
+  std::string root = "/";    // the folder of the file system mounted there ("/": all of it)
+  std::string device;        // "major:minor" of the file system, "" when not known
+  std::string superOptions;  // the file system's own options ("rw,subvol=/@home", ...)
 };
 
 // Parses /proc/self/mountinfo text; malformed lines are skipped.
 std::vector<MountEntry> ParseMountInfo(std::string_view text);
 
-// False for pseudo and system file systems (proc, sysfs, cgroup, devpts, ...), for everything mounted
-// below /proc, /sys, /dev, /snap and /run (except /run/media), and for RAM file systems other than /tmp
-// and those below /media and /run/media: the system uses those for its own purposes.
+// Whether a mount shows a part of a file system mounted elsewhere (a bind mount, as containers and
+// sandboxes use): its root is not the file system's top. A btrfs subvolume mounted by name is none.
+bool IsBindMount(const MountEntry& mount);
+
+// What a user browses: "/", and otherwise no pseudo or system file systems (proc, sysfs, cgroup,
+// devpts, ...), no image and layer file systems (squashfs, overlay: snaps, live systems, containers),
+// no bind mounts, nothing below the system's own folders (/boot, /efi, /usr, /var, /etc, /tmp, /proc,
+// /sys, /dev, /snap, /run except /run/media), and RAM file systems only below /media and /run/media.
 bool IsBrowsableMount(const MountEntry& mount);
 
 // The kind by file system type and device; removable asks the system about the device.
@@ -48,7 +56,12 @@ std::vector<DriveInfo> DrivesFromMounts(const std::vector<MountEntry>& mounts,
                                         bool (*isRemovable)(const std::string& device),
                                         std::string (*labelOf)(const std::string& device));
 
-// The drives of this machine (reads the mount table). A machine without a readable table gives "/".
+// Adds the home folder as a drive after "/" (label "Persönlicher Ordner", the kind of the drive it is
+// on) unless it is "/" or already a drive; an empty or relative home adds nothing.
+void AddHomeDrive(std::vector<DriveInfo>& drives, const std::string& home);
+
+// The drives of this machine (reads the mount table), the home folder second. A machine without a
+// readable table gives "/".
 std::vector<DriveInfo> ListDrives();
 
 // The index of the drive whose path is the longest prefix of path on a "/" boundary; none when no

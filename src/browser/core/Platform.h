@@ -67,6 +67,9 @@ std::string ReadMountTable();
 // Whether the block device (a path such as /dev/sdb1) belongs to a disk the system calls removable.
 bool IsRemovableDevice(const std::string& devicePath);
 
+// The user's home folder ($HOME, else the password database's), "" when neither tells.
+std::string HomeFolder();
+
 // The volume label of a block device, or "" when it has none or it cannot be told.
 std::string VolumeLabelOfDevice(const std::string& devicePath);
 

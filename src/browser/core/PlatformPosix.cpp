@@ -2,6 +2,7 @@
 #ifndef _WIN32
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -149,6 +150,14 @@ bool IsRemovableDevice(const std::string& devicePath) {
   std::string flag = ReadFirstLine(sysPath + "/removable");
   if (flag.empty()) flag = ReadFirstLine(sysPath + "/../removable");
   return flag == "1";
+}
+
+std::string HomeFolder() {
+  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') return home;
+  if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr) {
+    return entry->pw_dir;
+  }
+  return {};
 }
 
 std::string VolumeLabelOfDevice(const std::string& devicePath) {

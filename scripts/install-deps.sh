@@ -11,7 +11,7 @@ packages=(
   libheif-dev libwebp-dev libjxl-dev
   libmagick++-dev libemf2svg-dev fonts-urw-base35
   libgtest-dev libbenchmark-dev libclang-rt-14-dev
-  xvfb xauth imagemagick libjpeg-turbo-progs jq
+  xvfb xauth imagemagick libjpeg-turbo-progs jq cloc locales
 )
 if [[ "${1:-}" == "--peers" ]]; then
   packages+=(exiv2 libimage-exiftool-perl hyperfine time libheif-examples libraw-bin)
@@ -23,20 +23,37 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-if [[ ${#missing[@]} -eq 0 ]]; then
+# The tests run in the German locale of Kelmarin's users as well as in C.
+need_locale=0
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+  need_locale=1
+fi
+if [[ ${#missing[@]} -eq 0 && $need_locale -eq 0 ]]; then
   exit 0
 fi
 
-echo "Installing: ${missing[*]}"
 if [[ $(id -u) -eq 0 ]]; then
   run=()
 elif command -v sudo >/dev/null 2>&1; then
   run=(sudo)
 else
   echo "Kelmarin needs these Debian packages: ${missing[*]}" >&2
+  [[ $need_locale -eq 0 ]] || echo "and the locale de_DE.UTF-8 (locale-gen)." >&2
   echo "Run this script as root or install sudo, or install them by hand with apt-get." >&2
   exit 1
 fi
-export DEBIAN_FRONTEND=noninteractive
-"${run[@]}" apt-get update -q
-"${run[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+if [[ ${#missing[@]} -gt 0 ]]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  "${run[@]}" apt-get update -q
+  "${run[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+if [[ $need_locale -eq 1 ]]; then
+  echo "Generating the locale de_DE.UTF-8"
+  if grep -q '^# *de_DE\.UTF-8 UTF-8' /etc/locale.gen; then
+    "${run[@]}" sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  elif ! grep -q '^de_DE\.UTF-8 UTF-8' /etc/locale.gen; then
+    echo 'de_DE.UTF-8 UTF-8' | "${run[@]}" tee -a /etc/locale.gen >/dev/null
+  fi
+  "${run[@]}" locale-gen
+fi

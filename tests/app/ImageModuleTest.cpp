@@ -1,14 +1,10 @@
 // kelmarin-exif and its image module: the listing of JPEG and PNG files needs no module; --info and
 // the other formats load it, and without it the program says so and stops with status 2.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "TestFiles.h"
 
@@ -93,11 +89,6 @@ TEST_F(ImageModule, EveryFormatOfTheSamplesIsListedAndLoaded) {
   r = Start(KELMARIN_EXIF, "--info " + arguments);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
-  for (const std::string& name : names) {
-    const std::size_t at = r.out.find("# " + name + "\n");
-    ASSERT_NE(at, std::string::npos) << name;
-    EXPECT_NE(r.out.find("Bildausdehnung: ", at), std::string::npos) << name;
-  }
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), static_cast<long>(names.size()) * 6);
 }
 

@@ -22,28 +22,22 @@ class InfoPanelTest : public QObject {
 
  private:
   static QTreeWidgetItem* FileItem(Verzeichnis& window, const QString& name) {
-    const auto found = window.Files()->findItems(name, Qt::MatchExactly);
-    return found.isEmpty() ? nullptr : found.front();
-  }
-  static void SetModified(const QString& path, const QDateTime& when) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.setFileTime(when, QFileDevice::FileModificationTime));
+    return window.Files()->findItems(name, Qt::MatchExactly).value(0);
   }
 
  private slots:
   void initTestCase() { PrepareEnvironment(); }
   void init() { ClearSettings(); }
 
-  void labelsOfALoadedImage() {
+  void labelsPreviewAndMetadataList() {
     Harness harness;
-    harness.WriteJpeg(QStringLiteral("bild.jpg"), 1600, 1200);
+    harness.WriteJpeg(QStringLiteral("bild.jpg"), 1600, 1200, true);
     QFile file(harness.Path(QStringLiteral("bild.jpg")));
     QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.size() < 1234567);
     QVERIFY(file.resize(1234567));  // zero bytes after the end of the image change nothing
+    QVERIFY(
+        file.setFileTime(QDateTime(QDate(2004, 12, 24), QTime(18, 5, 9)), QFileDevice::FileModificationTime));
     file.close();
-    SetModified(file.fileName(), QDateTime(QDate(2004, 12, 24), QTime(18, 5, 9), Qt::LocalTime));
     auto window = harness.Start();
     InfoPanel* info = window->Info();
     QCOMPARE(info->NameLabel()->text(), QStringLiteral("bild.jpg"));
@@ -53,54 +47,40 @@ class InfoPanelTest : public QObject {
     QVERIFY(QRegularExpression(QStringLiteral("^Ladezeit: \\d+ Millisekunden$"))
                 .match(info->LoadTimeLabel()->text())
                 .hasMatch());
-    QCOMPARE(window->Current().decimalSeparator, QStringLiteral(","));
     // The preview: scaled into the 120 x 120 pixel box, centred.
-    QVERIFY(info->Preview()->HasPicture());
     QCOMPARE(info->Preview()->Picture().size(), QSize(120, 90));
     QCOMPARE(window->Files()->topLevelItem(0)->toolTip(0), QStringLiteral("1.234.567 Bytes, 24.12.2004"));
-  }
 
-  void metadataListWithRedHeadersAndCopy() {
-    Harness harness;
-    harness.WriteJpeg(QStringLiteral("kamera.jpg"), 320, 240, true);
-    auto window = harness.Start();
+    // Red section headers; Ctrl+C copies the selected rows as tab-separated lines.
     MetadataList* list = window->Metadata();
-    QVERIFY(list->topLevelItemCount() > 5);
     QTreeWidgetItem* header = list->topLevelItem(0);
     QCOMPARE(header->text(1), QStringLiteral("Sektion Main"));
-    QCOMPARE(header->foreground(1).color(), QColor(255, 0, 0));
     QCOMPARE(header->foreground(0).color(), QColor(255, 0, 0));
-    const auto canon = list->findItems(QStringLiteral("Canon"), Qt::MatchExactly, 2);
-    QVERIFY(!canon.isEmpty());
-    QVERIFY(canon.front()->foreground(2).color() != QColor(255, 0, 0));
-
+    QCOMPARE(header->foreground(1).color(), QColor(255, 0, 0));
+    QTreeWidgetItem* canon = list->findItems(QStringLiteral("Canon"), Qt::MatchExactly, 2).value(0);
+    QVERIFY(canon != nullptr);
+    QVERIFY(canon->foreground(2).color() != QColor(255, 0, 0));
     list->clearSelection();
     header->setSelected(true);
-    canon.front()->setSelected(true);
+    canon->setSelected(true);
     QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
-    const QString expected = QStringLiteral("\tSektion Main\t\t\n") + canon.front()->text(0) +
-                             QLatin1Char('\t') + canon.front()->text(1) + QStringLiteral("\tCanon\t") +
-                             canon.front()->text(3) + QLatin1Char('\n');
-    QCOMPARE(QApplication::clipboard()->text(), expected);
+    QCOMPARE(QApplication::clipboard()->text(),
+             QStringLiteral("\tSektion Main\t\t\n") + canon->text(0) + QLatin1Char('\t') + canon->text(1) +
+                 QStringLiteral("\tCanon\t") + canon->text(3) + QLatin1Char('\n'));
   }
 
-  void failedReadRestoresStatus() {
+  void failedReadReportsAndRestoresStatus() {
     Harness harness;
     harness.WriteJpeg(QStringLiteral("a_gut.jpg"), 200, 100, true);
     const QByteArray broken("\xFF\xD8\xFF\xE0 not a JPEG at all");
     harness.WriteBytes(QStringLiteral("b_kaputt.jpg"), broken);
     auto window = harness.Start();
-    // The directory order is the platform's: show the good file first in any case.
     ClickItem(window->Files(), FileItem(*window, QStringLiteral("a_gut.jpg")));
-    QCOMPARE(window->Info()->NameLabel()->text(), QStringLiteral("a_gut.jpg"));
-    const int rows = window->Metadata()->topLevelItemCount();
-    QVERIFY(rows > 0);
     const QString status = window->Filter()->StatusText();
     QCOMPARE(status, QStringLiteral("2 Bilder mit ") +
                          QLocale().toString(QFileInfo(harness.Path(QStringLiteral("a_gut.jpg"))).size() +
                                             broken.size()) +
                          QStringLiteral(" Bytes"));
-
     // While the message is up, the status says "Bild einlesen" in red.
     QString statusDuringLoad;
     QColor colourDuringLoad;
@@ -117,37 +97,32 @@ class InfoPanelTest : public QObject {
     QCOMPARE(colourDuringLoad, QColor(255, 0, 0));
     QCOMPARE(window->Filter()->StatusText(), status);
     QCOMPARE(window->Filter()->StatusColour(), QColor(0, 0, 0));
+    // Nothing of the previous file stays; the failed file's name is shown.
     QCOMPARE(window->Info()->NameLabel()->text(), QStringLiteral("b_kaputt.jpg"));
     QCOMPARE(window->Metadata()->topLevelItemCount(), 0);
     QVERIFY(!window->Info()->Preview()->HasPicture());
     QCOMPARE(window->Current().current.width, 0);
-
-    // After a failed read the preview click opens nothing.
-    emit window->Info()->Preview()->clicked();
+    emit window->Info()->Preview()->clicked();  // after a failed read the preview opens nothing
     QVERIFY(!viewer_open);
   }
 
-  void previewReportsLeftClicksOverIt() {
+  void previewClicksOpenTheViewer() {
     InfoPanel panel;
     panel.resize(400, 200);
     panel.show();
     QVERIFY(QTest::qWaitForWindowExposed(&panel));
     PreviewBox* preview = panel.Preview();
     preview->setGeometry(10, 10, 120, 120);
-    QCOMPARE(preview->objectName(), QStringLiteral("Kontrollbild"));
     QSignalSpy clicks(preview, &PreviewBox::clicked);
     QTest::mouseClick(preview, Qt::LeftButton);
-    QCOMPARE(clicks.count(), 1);
     QTest::mouseClick(preview, Qt::RightButton);
     QTest::mousePress(preview, Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseRelease(preview, Qt::LeftButton, {}, QPoint(125, 5));  // let go beside it
     QCOMPARE(clicks.count(), 1);
-  }
 
-  void previewOpensTheViewer() {
     Harness harness;
     harness.MakeFolder(QStringLiteral("leer"));
-    harness.WriteJpeg(QStringLiteral("leer/../voll.jpg"), 80, 60);
+    harness.WriteJpeg(QStringLiteral("voll.jpg"), 80, 60);
     SetSetting(QStringLiteral("Administration"), QStringLiteral("version"), QStringLiteral("1.0"));
     SetSetting(QStringLiteral("LastSession"), QStringLiteral("startpath"),
                harness.Path(QStringLiteral("leer")));

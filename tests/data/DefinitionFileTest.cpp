@@ -17,8 +17,7 @@
 namespace kelmarin {
 namespace {
 
-class RecordingReporter : public Reporter {
- public:
+struct RecordingReporter : Reporter {
   void Report(const Message& message) override { messages.push_back(message); }
   std::vector<Message> messages;
 };
@@ -35,10 +34,7 @@ class DefinitionFile : public ::testing::Test {
     definitions = LoadDefinitions(KELMARIN_DEF_FILE, reporter).release();
     messages = reporter.messages;
   }
-  static void TearDownTestSuite() {
-    delete definitions;
-    definitions = nullptr;
-  }
+  static void TearDownTestSuite() { delete definitions; }
 
   static const Definitions& Defs() { return *definitions; }
 
@@ -236,8 +232,7 @@ TEST_F(DefinitionFile, ThumbnailRepeatsTheMainValueNames) {
   for (std::int32_t tag : {0x00FE, 0x00FF, 0x0103, 0x0106, 0x0112, 0x011C, 0x0128, 0x0213}) {
     const ExifTag* main = Defs().FindTag(0, kSectionMain, tag, 0);
     const ExifTag* thumbnail = Defs().FindTag(0, kSectionThumbnail, tag, 0);
-    ASSERT_NE(main, nullptr) << "tag " << tag;
-    ASSERT_NE(thumbnail, nullptr) << "tag " << tag;
+    ASSERT_TRUE(main != nullptr && thumbnail != nullptr) << "tag " << tag;
     EXPECT_EQ(main->fmt, thumbnail->fmt) << "tag " << tag;
     ASSERT_EQ(main->inqnicecount(), thumbnail->inqnicecount()) << "tag " << tag;
     EXPECT_GT(main->inqnicecount(), 0) << "tag " << tag;

@@ -12,20 +12,18 @@ namespace {
 using samples::Landscape;
 
 // Loads `path` as `type` and expects exactly the failure message of load.
-void ExpectLoadFails(const std::string& path, std::int32_t type) {
+void ExpectLoadFails(const std::string& path, std::int32_t type, const std::string& start = "Fehler 100") {
   RecordingReporter reporter;
   ZetImage image(nullptr, &reporter);
   image.Elapsed = 77;
   std::int32_t b = -1, h = -1, t = -1;
   EXPECT_EQ(image.load(path, type, b, h, t), 2);
-  EXPECT_EQ(b, 0);
-  EXPECT_EQ(h, 0);
-  EXPECT_EQ(t, 77);  // the load time is left as it was
+  EXPECT_EQ(std::tuple(b, h, t), std::tuple(0, 0, 77));  // the load time is left as it was
   EXPECT_TRUE(image.pixels().isNull());
   ASSERT_EQ(reporter.messages.size(), 1u);
   const Message& m = reporter.messages[0];
   EXPECT_EQ(m.caption, "Kelmarin");
-  EXPECT_EQ(m.text.rfind("Fehler 100", 0), 0u) << m.text;
+  EXPECT_EQ(m.text.rfind(start, 0), 0u) << m.text;
   EXPECT_NE(m.text.find("\nReadImgage: " + path), std::string::npos) << m.text;
 }
 
@@ -84,36 +82,13 @@ TEST(BadInput, EmptyGarbageAndForeignFilesOfEveryType) {
   ExpectLoadFails(garbage, kTypeUnknown);
 }
 
-TEST(BadInput, JpegWithGarbageAfterItsHeader) {
-  ScratchFolder folder;
-  const std::string path = folder.Path("scan.jpg");
-  WriteImageFile(path, "jpg", Landscape(64, 64));
-  std::vector<std::uint8_t> bytes = ReadFileBytes(path);
-  const std::vector<std::uint8_t> noise = Garbage(bytes.size() / 2, 3);
-  std::copy(noise.begin(), noise.end(), bytes.end() - static_cast<std::ptrdiff_t>(noise.size()) - 2);
-  WriteFileBytes(path, bytes);
-  // libjpeg may recover from damaged entropy data; it must not crash, and a failure is reported.
-  RecordingReporter reporter;
-  ZetImage image(nullptr, &reporter);
-  std::int32_t b = 0, h = 0, t = 0;
-  const std::int32_t status = image.load(path, kTypeJpeg, b, h, t);
-  EXPECT_TRUE(status == 0 || status == 2);
-  EXPECT_EQ(reporter.messages.size(), status == 2 ? 1u : 0u);
-}
-
 TEST(BadInput, HugeDimensionsAreRefusedBeforeAnyPixelMemory) {
   ScratchFolder folder;
   // A GIF header claiming 65535 × 65535 pixels, then nothing.
   const std::string gif = folder.Path("huge.gif");
   WriteFileBytes(gif, {'G', 'I',  'F', '8', '9', 'a', 0xFF, 0xFF, 0xFF, 0xFF, 0, 0,
                        0,   0x2C, 0,   0,   0,   0,   0xFF, 0xFF, 0xFF, 0xFF, 0, 8});
-  ExpectLoadFails(gif, kTypeGif);
-  RecordingReporter reporter;
-  ZetImage image(nullptr, &reporter);
-  std::int32_t b = 0, h = 0, t = 0;
-  image.load(gif, kTypeGif, b, h, t);
-  ASSERT_EQ(reporter.messages.size(), 1u);
-  EXPECT_EQ(reporter.messages[0].text.substr(0, 11), "Fehler 1004");
+  ExpectLoadFails(gif, kTypeGif, "Fehler 1004");
 }
 
 // The position of the first record of a WMF with that function number.
@@ -162,9 +137,8 @@ TEST(BadInput, FoldersFifosAndMissingFilesCannotBeOpened) {
     std::int32_t type = kTypeJpeg;
     const std::optional<ImageError> error = image.GetImageDims(path, type, b, h);
     ASSERT_TRUE(error);
-    EXPECT_EQ(error->number, 1001);
-    EXPECT_EQ(error->source, "GetImageDims");
-    EXPECT_EQ(error->description, "IS_OpenFileSource");
+    EXPECT_EQ(std::tuple(error->number, error->source, error->description),
+              std::tuple(1001, std::string("GetImageDims"), std::string("IS_OpenFileSource")));
   }
 }
 

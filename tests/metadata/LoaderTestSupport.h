@@ -48,21 +48,10 @@ inline void ExpectFailure(std::string_view text, const std::string& caption, con
   EXPECT_EQ(message.icon, MessageIcon::Warning);
 }
 
-inline void ExpectReadError(std::string_view text, int code, int line, std::string_view lineText) {
-  ExpectFailure(text, CaptionWithCode(code), LineErrorText(line, lineText));
-}
-
-inline void ExpectSyntaxError(std::string_view text, int line, std::string_view lineText) {
-  ExpectFailure(text, kCaption, LineErrorText(line, lineText));
-}
-
 // Loads text that must succeed without any message.
 inline std::unique_ptr<Definitions> ExpectLoads(std::string_view text) {
   auto result = Load(text);
-  EXPECT_TRUE(result->reporter.messages.empty())
-      << (result->reporter.messages.empty()
-              ? ""
-              : result->reporter.messages.front().caption + ": " + result->reporter.messages.front().text);
+  for (const Message& m : result->reporter.messages) ADD_FAILURE() << m.caption << ": " << m.text;
   EXPECT_NE(result->defs, nullptr);
   return std::move(result->defs);
 }

@@ -7,9 +7,10 @@ namespace {
 using namespace test;
 
 TEST(SubdirectorySections, FollowTheirLayoutOnce) {
-  ExpectSyntaxError("#version 2\n#makernote canon01 0x2010\n", 2, "#makernote canon01 0x2010");
-  ExpectReadError("#version 2\n#makernote canon01\n#makernote canon01 0x2010\n#makernote canon01 8208\n", 457, 4,
-                  "#makernote canon01 8208");
+  ExpectFailure("#version 2\n#makernote canon01 0x2010\n", kCaption,
+                LineErrorText(2, "#makernote canon01 0x2010"));
+  ExpectFailure("#version 2\n#makernote canon01\n#makernote canon01 0x2010\n#makernote canon01 8208\n",
+                CaptionWithCode(457), LineErrorText(4, "#makernote canon01 8208"));
   const auto defs = ExpectLoads("#version 2\n#makernote canon01\n+1,0,0,a\n#makernote canon01 0x2010\n+1,0,0,b\n");
   ASSERT_NE(defs, nullptr);
   EXPECT_EQ(defs->TagName(4, kSectionMakernote, 1, 0), "a");

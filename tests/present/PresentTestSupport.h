@@ -67,4 +67,28 @@ class Tables {
   Definitions defs;
 };
 
+// One formatted value: the item, the display code of its tag's definition (-1: no definition at
+// all) and the text expected.
+struct Case {
+  ZetExif item;
+  std::int32_t code;
+  const char* expected;
+};
+
+// Formats each case's item in the section with definitions holding only its tag, and compares.
+inline void ExpectTexts(const FormatContext& context, std::int32_t section,
+                        std::initializer_list<Case> cases) {
+  for (const Case& c : cases) {
+    Tables tables;
+    if (c.code >= 0) {
+      TagTable& table = section == kSectionGps         ? tables.defs.gpsTags
+                        : section == kSectionThumbnail ? tables.defs.thumbnailTags
+                                                       : tables.defs.mainTags;
+      tables.defs.AddTagDefinition(table, c.item.tag, 0, "name", c.code);
+    }
+    EXPECT_EQ(FormatValue(tables.defs, context, 0, c.item, section).toStdString(), c.expected)
+        << "tag " << c.item.tag << " code " << c.code;
+  }
+}
+
 }  // namespace kelmarin::test

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 #include "browser/core/WindowLayout.h"
 
 namespace kelmarin {
@@ -28,47 +31,30 @@ struct Window {
   }
 };
 
-TEST(RestoreStartSizes, FirstStartKeepsDesignAndRaisesTree) {
+TEST(RestoreStartSizes, DesignClampsAndMaximise) {
   WindowLayout layout;
   LayoutState state;
   state.minTreeWidth = 4560;
-  const auto sizes = RestoreStartSizes(layout, state, 3495.0, 11400, 8625, 8625, 19200, 14400);
+  auto sizes = RestoreStartSizes(layout, state, 3495.0, 11400, 8625, 8625, 19200, 14400);
   EXPECT_EQ(layout.tree.width, 4560);  // below minTreeWidth (the filter frame)
   EXPECT_EQ(layout.tree.height, 3000);
   EXPECT_EQ(layout.vsplitter, (TwipsRect{4620, 540, 30, 3000}));
   EXPECT_EQ(layout.hsplitter, (TwipsRect{60, 3540, 4560, 30}));
-  EXPECT_EQ(sizes.minWidth, 180 + 4605 + 6000);
-  EXPECT_EQ(sizes.width, 11400);
-  EXPECT_EQ(sizes.minHeight, 8625);
-  EXPECT_EQ(sizes.height, 8625);
-  EXPECT_FALSE(sizes.maximise);
-  EXPECT_EQ(state.prevWidth, 11400);
-  EXPECT_EQ(state.prevHeight, 8625);
-}
-
-TEST(RestoreStartSizes, ClampsToScreenAndMinimumAndMaximisesAtScreenSize) {
-  WindowLayout layout;
-  LayoutState state;
-  state.minTreeWidth = 4560;
-  auto sizes = RestoreStartSizes(layout, state, 5000.4, 30000, 20000, 8625, 19200, 14400);
+  EXPECT_EQ(std::tuple(sizes.minWidth, sizes.width, sizes.minHeight, sizes.height, sizes.maximise),
+            std::tuple(180 + 4605 + 6000, 11400, 8625, 8625, false));
+  EXPECT_EQ(std::pair(state.prevWidth, state.prevHeight), std::pair(11400, 8625));
+  sizes = RestoreStartSizes(layout, state, 5000.4, 30000, 20000, 8625, 19200, 14400);
   EXPECT_EQ(layout.tree.width, 5000);
-  EXPECT_EQ(sizes.width, 19200);
-  EXPECT_EQ(sizes.height, 14400);
-  EXPECT_TRUE(sizes.maximise);
-
+  EXPECT_EQ(std::tuple(sizes.width, sizes.height, sizes.maximise), std::tuple(19200, 14400, true));
   sizes = RestoreStartSizes(layout, state, 4560.5, 100, 100, 8625, 19200, 14400);
   EXPECT_EQ(layout.tree.width, 4560);  // halves go to the even neighbour
-  EXPECT_EQ(sizes.width, 10785);
-  EXPECT_EQ(sizes.height, 8625);
-  EXPECT_FALSE(sizes.maximise);
-
+  EXPECT_EQ(std::tuple(sizes.width, sizes.height, sizes.maximise), std::tuple(10785, 8625, false));
   // A screen smaller than the design height: the minimum height is the screen's.
   sizes = RestoreStartSizes(layout, state, 4560, 11400, 9000, 9500, 19200, 8000);
-  EXPECT_EQ(sizes.minHeight, 8000);
-  EXPECT_EQ(sizes.height, 8000);
+  EXPECT_EQ(std::pair(sizes.minHeight, sizes.height), std::pair(8000, 8000));
 }
 
-TEST(LayoutPass, TallerWindowGrowsTheTreeAndMovesThePanels) {
+TEST(LayoutPass, TallerGrowsTheTreeWiderTheMetadataList) {
   Window w;
   const WindowLayout before = w.layout;
   EXPECT_EQ(before.dateiliste.top, 3570);
@@ -76,41 +62,34 @@ TEST(LayoutPass, TallerWindowGrowsTheTreeAndMovesThePanels) {
   EXPECT_EQ(before.rahmenLinks.top, before.dateiliste.top + before.dateiliste.height + 60);
   EXPECT_EQ(before.rahmenRechts.left, before.exifliste.left);
   EXPECT_EQ(before.fileColumnWidth, 4560 - 240 - 90);
-
-  w.Resize(w.width, w.height + 600);
+  w.Resize(w.width + 1500, w.height + 600);
   EXPECT_EQ(w.layout.tree.height, before.tree.height + 600);
   EXPECT_EQ(w.layout.dateiliste.height, before.dateiliste.height);
+  EXPECT_EQ(w.layout.dateiliste.top, before.dateiliste.top + 600);
   EXPECT_EQ(w.layout.rahmenLinks.top, before.rahmenLinks.top + 600);
   EXPECT_EQ(w.layout.rahmenRechts.top, before.rahmenRechts.top + 600);
   EXPECT_EQ(w.layout.exifliste.height, before.exifliste.height + 600);
   EXPECT_EQ(w.layout.vsplitter.height, before.vsplitter.height + 600);
-}
-
-TEST(LayoutPass, ShrinkingStopsTheTreeAtItsMinimum) {
-  Window w;
-  w.Resize(w.width, w.height + 1000);
+  EXPECT_EQ(w.layout.exifliste.width, before.exifliste.width + 1500);
+  EXPECT_EQ(w.layout.tree.width, before.tree.width);
+  EXPECT_EQ(w.layout.rahmenLinks.left, before.rahmenLinks.left);
+  EXPECT_EQ(w.layout.rahmenRechts.left, before.rahmenRechts.left);
+  const auto& c = w.layout.exifColumns;
+  EXPECT_EQ(std::tuple(c[0], c[1], c[2], c[3]),
+            std::tuple(600, 1750, c[3], (w.layout.exifliste.width - 600 - 1750 - 240 - 90) / 2));
+  // Shrinking stops the tree at its minimum; the file list loses what the tree could not give.
   const WindowLayout tall = w.layout;
   w.Resize(w.width, w.height - 2000);
   EXPECT_EQ(w.layout.tree.height, 3000);
-  // The file list loses what the tree could not give.
   EXPECT_EQ(w.layout.dateiliste.height, tall.dateiliste.height - 2000 + (tall.tree.height - 3000));
   EXPECT_EQ(w.layout.rahmenLinks.top, tall.rahmenLinks.top - 2000);
-}
-
-TEST(LayoutPass, WiderWindowWidensOnlyTheMetadataList) {
-  Window w;
-  const WindowLayout before = w.layout;
-  w.Resize(w.width + 1500, w.height);
-  EXPECT_EQ(w.layout.exifliste.width, before.exifliste.width + 1500);
-  EXPECT_EQ(w.layout.tree, before.tree);
-  EXPECT_EQ(w.layout.dateiliste, before.dateiliste);
-  EXPECT_EQ(w.layout.rahmenLinks, before.rahmenLinks);
-  EXPECT_EQ(w.layout.rahmenRechts, before.rahmenRechts);
-  const auto& c = w.layout.exifColumns;
-  EXPECT_EQ(c[0], 600);
-  EXPECT_EQ(c[1], 1750);
-  EXPECT_EQ(c[2], c[3]);
-  EXPECT_EQ(c[2], (w.layout.exifliste.width - 600 - 1750 - 240 - 90) / 2);
+  // A narrow list keeps its columns; a minimised window changes nothing.
+  w.layout.exifColumns = {600, 1750, 5000, 5000};
+  w.Resize(w.width, w.height);
+  EXPECT_EQ(w.layout.exifColumns[2], 5000);
+  const WindowLayout kept = w.layout;
+  LayoutPass(w.layout, w.state, 100, 100, 100, 100, kMetrics, true);
+  EXPECT_EQ(w.layout, kept);
 }
 
 TEST(LayoutPass, BeforeStartUpTheDesignHolds) {
@@ -123,16 +102,6 @@ TEST(LayoutPass, BeforeStartUpTheDesignHolds) {
              kDesignClientHeight, kMetrics);
   EXPECT_EQ(layout.tree.height, 2160);
   EXPECT_EQ(layout.exifliste.left, 3615);
-}
-
-TEST(LayoutPass, NarrowListKeepsItsColumnsAndMinimisedDoesNothing) {
-  Window w;
-  w.layout.exifColumns = {600, 1750, 5000, 5000};
-  w.Resize(w.width, w.height);
-  EXPECT_EQ(w.layout.exifColumns[2], 5000);
-  const WindowLayout before = w.layout;
-  LayoutPass(w.layout, w.state, 100, 100, 100, 100, kMetrics, true);
-  EXPECT_EQ(w.layout, before);
 }
 
 TEST(Splitters, VerticalDragStopsAtBothLimits) {
@@ -164,11 +133,9 @@ TEST(Splitters, HorizontalDragKeepsTreeWhenTooLow) {
 }
 
 TEST(RoundHalfEven, Halves) {
-  EXPECT_EQ(RoundHalfEven(2.5), 2);
-  EXPECT_EQ(RoundHalfEven(3.5), 4);
-  EXPECT_EQ(RoundHalfEven(-2.5), -2);
-  EXPECT_EQ(RoundHalfEven(2.6), 3);
-  EXPECT_EQ(RoundHalfEven(1e20), 2147483647);
+  EXPECT_EQ(std::vector<std::int32_t>({RoundHalfEven(2.5), RoundHalfEven(3.5), RoundHalfEven(-2.5),
+                                       RoundHalfEven(2.6), RoundHalfEven(1e20)}),
+            std::vector<std::int32_t>({2, 4, -2, 3, 2147483647}));
 }
 
 }  // namespace

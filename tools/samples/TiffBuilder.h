@@ -1,6 +1,7 @@
 #pragma once
-// Test-only builder of EXIF blocks: a TIFF stream written in either byte order, wrapped into the
-// bytes of an APP1 marker (0xFF 0xE1, length, "Exif\0\0", TIFF header at buffer position 11).
+// Builder of EXIF blocks for the tests, the benchmark and the fuzz seeds: a TIFF stream written in
+// either byte order, wrapped into the bytes of an APP1 marker (0xFF 0xE1, length, "Exif\0\0", TIFF
+// header at buffer position 11).
 // Offsets are TIFF offsets (0 = the TIFF header); Pos() turns one into a buffer position.
 
 #include <algorithm>

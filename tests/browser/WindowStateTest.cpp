@@ -1,6 +1,6 @@
 // What the window shows and keeps, run as a German desktop starts it: no data of a file stays once
-// another choice is made, the tree leaves the information panel whole, a failed start-up keeps the
-// stored sizes, and WMF drawings load although the C library got decimal commas.
+// another choice is made, the tree leaves the information panel whole, and WMF drawings load although the C
+// library got decimal commas.
 #include <QDir>
 #include <QLabel>
 #include <QTest>
@@ -118,16 +118,6 @@ class WindowStateTest : public QObject {
     QCOMPARE(window->minimumWidth(), 800);  // the window cannot be narrowed below tree and panel
     DragTo(window->VSplitter(), -2000);
     QCOMPARE(window->minimumWidth(), narrowest);
-  }
-
-  void failedStartUpKeepsTheStoredSizes() {
-    Harness harness;
-    const QStringList names({QStringLiteral("fwidth"), QStringLiteral("fheigth"), QStringLiteral("pwidth")});
-    for (const QString& name : names) SetSetting(kAdmin, name, QStringLiteral("12345"));
-    StartOptions options = harness.Options();
-    options.definitionFile = harness.Path(QStringLiteral("missing.def")).toStdString();
-    harness.Start(std::move(options))->close();
-    for (const QString& name : names) QCOMPARE(Setting(kAdmin, name), QStringLiteral("12345"));
   }
 
   void wmfLoadsInTheGermanLocale() {

@@ -146,17 +146,5 @@ TEST_F(GeneralRules, OddItemsNeverFail) {
   EXPECT_EQ(Main(other), Q("abc"));
 }
 
-// The date and time texts equal what QLocale itself makes of the locale's forms, in every locale.
-TEST(DateText, SameAsTheLocaleInEveryLocale) {
-  const QDateTime moment(QDate(2004, 2, 9), QTime(8, 5, 3), Qt::UTC);
-  for (const QLocale& locale :
-       QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
-    const QString expected = locale.toString(moment.date(), ShortDateFormat(locale)) + QLatin1Char(' ') +
-                             locale.toString(moment.time(), LongTimeFormat(locale));
-    EXPECT_EQ(ExifDateText(QStringLiteral("2004:02:09 08:05:03"), locale), expected)
-        << locale.name().toStdString();
-  }
-}
-
 }  // namespace
 }  // namespace kelmarin

@@ -14,8 +14,6 @@ class PictureWidgetTest : public QObject {
 
  private slots:
   void conversionsRoundHalvesToEven();
-  void boxMeasuredInScreenTwips();
-  void drawingSharesThePixels();
   void backgroundOnlyWhenOpaque();
 };
 
@@ -36,31 +34,7 @@ void PictureWidgetTest::conversionsRoundHalvesToEven() {
   QCOMPARE(scale.ToPixelsY(1440), 0);  // not a finite number
   scale.perPixelX = 1e20;
   QCOMPARE(scale.ToTwipsX(1 << 30), kMax);
-}
-
-void PictureWidgetTest::boxMeasuredInScreenTwips() {
-  PictureWidget box;
-  box.resize(120, 90);
-  const ScreenTwips scale = ScreenTwips::Of(&box);
-  QVERIFY(scale.perPixelX > 0.0 && scale.perPixelY > 0.0);
-  QCOMPARE(box.TwipsPerPixelY(), scale.perPixelY);
-  QCOMPARE(box.WidthTwips(), scale.ToTwipsX(120));
-  QCOMPARE(box.HeightTwips(), scale.ToTwipsY(90));
-  // Without a widget: the primary screen's scale.
-  QCOMPARE(ScreenTwips::Of(nullptr).perPixelX, scale.perPixelX);
-}
-
-void PictureWidgetTest::drawingSharesThePixels() {
-  PictureWidget box;
-  QImage image(30, 20, QImage::Format_RGB888);
-  image.fill(Qt::blue);
-  QVERIFY(box.DrawRGB(image, 4, 5));
-  QVERIFY(box.HasPicture());
-  QCOMPARE(box.Picture().constBits(), image.constBits());
-  QCOMPARE(box.PictureOrigin(), QPoint(4, 5));
-  QVERIFY(!box.DrawRGB(QImage(), 1, 1));  // a null image clears
-  QVERIFY(!box.HasPicture());
-  QCOMPARE(box.PictureOrigin(), QPoint());
+  QVERIFY(ScreenTwips::Of(nullptr).perPixelX > 0.0);  // without a widget: the primary screen's scale
 }
 
 // The preview lets its frame show around the picture; the viewer's picture, painting opaquely, fills
@@ -96,6 +70,10 @@ void PictureWidgetTest::backgroundOnlyWhenOpaque() {
   box->ClearPicture();
   shown = frame.grab().toImage();
   QCOMPARE(shown.pixelColor(15, 15), QColor(Qt::red));
+  QVERIFY(box->DrawRGB(image, 5, 5));
+  QVERIFY(!box->DrawRGB(QImage(), 1, 1));  // a null image clears
+  QVERIFY(!box->HasPicture());
+  QCOMPARE(frame.grab().toImage().pixelColor(15, 15), QColor(Qt::red));
 }
 
 }  // namespace kelmarin

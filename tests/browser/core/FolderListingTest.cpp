@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "browser/core/FolderListing.h"
+#include "browser/core/PatternList.h"
 
 namespace kelmarin {
 namespace {
@@ -109,6 +110,17 @@ TEST_F(FolderListingTest, SubfoldersIncludeHiddenAndLinkedFolders) {
   auto names = ListSubfolders(folder.string());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{".hidden", "Dummy", "linked"}));
+}
+
+TEST_F(FolderListingTest, NamesSplitAtTheLastDotAndTypedByWholeExtension) {
+  for (const char* name : {"photo.jpeg", "scan.TIFF", "a.b.jpe", "raw.CR3", "noext", "dot.", "x.jpg.txt"})
+    Write(name, 1);
+  std::array<bool, kFormatBoxCount> all{};
+  all.fill(true);
+  std::vector<std::string> listed;
+  for (const FileEntry& entry : ListImageFiles(folder.string(), BuildPatternList("*", all)))
+    listed.push_back(entry.name + "|" + entry.extension + "|" + std::to_string(entry.typeCode));
+  EXPECT_EQ(listed, (std::vector<std::string>{"a.b|jpe|4", "photo|jpeg|4", "raw|CR3|10", "scan|TIFF|12"}));
 }
 
 }  // namespace

@@ -117,16 +117,8 @@ class InfoPanelTest : public QObject {
     QCOMPARE(clicks.count(), 1);
 
     Harness harness;
-    harness.MakeFolder(QStringLiteral("leer"));
     harness.WriteJpeg(QStringLiteral("voll.jpg"), 80, 60);
-    SetSetting(QStringLiteral("Administration"), QStringLiteral("version"), QStringLiteral("1.0"));
-    SetSetting(QStringLiteral("LastSession"), QStringLiteral("startpath"),
-               harness.Path(QStringLiteral("leer")));
-    auto window = harness.Start();
-    QTest::mouseClick(window->Info()->Preview(), Qt::LeftButton);  // nothing shown yet: nothing happens
-    QVERIFY(!viewer_open);
-    window->UpAction()->trigger();
-    ClickItem(window->Files(), window->Files()->topLevelItem(0));
+    auto window = harness.Start();  // the first file is shown
     QTest::mouseClick(window->Info()->Preview(), Qt::LeftButton);
     QVERIFY(viewer_open);
     window->close();  // the shut-down closes the viewer

@@ -15,22 +15,6 @@
 
 namespace kelmarin::test {
 
-namespace {
-
-// Press at (1, 1) of the bar, move to `to`, release.
-void Drag(QWidget* bar, QPoint to, Qt::MouseButton button = Qt::LeftButton) {
-  for (const auto& [type, at, held] :
-       {std::tuple{QEvent::MouseButtonPress, QPoint(1, 1), Qt::MouseButtons(button)},
-        {QEvent::MouseMove, to, Qt::MouseButtons(button)},
-        {QEvent::MouseButtonRelease, to, Qt::MouseButtons(Qt::NoButton)}}) {
-    QMouseEvent event(type, at, bar->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : button, held,
-                      Qt::NoModifier);
-    QApplication::sendEvent(bar, &event);
-  }
-}
-
-}  // namespace
-
 class LayoutTest : public QObject {
   Q_OBJECT
 
@@ -74,15 +58,15 @@ class LayoutTest : public QObject {
     QCOMPARE(window->Filter()->geometry(), panelsBefore.translated(0, 20));
     QCOMPARE(window->Metadata()->width(), (before.exifliste.width + 600) / 15);
     const int minTree = window->State().minTreeWidth;
-    Drag(window->VSplitter(), QPoint(-400, 5));
+    DragBar(window->VSplitter(), QPoint(-400, 5));
     QCOMPARE(window->Layout().tree.width, minTree);
-    Drag(window->VSplitter(), QPoint(30, 5));
+    DragBar(window->VSplitter(), QPoint(30, 5));
     QCOMPARE(window->Layout().tree.width, minTree + 450);
     QCOMPARE(window->Metadata()->x(), window->VSplitter()->x() + 2);
-    Drag(window->VSplitter(), QPoint(-300, 5), Qt::RightButton);  // a right-button press does not drag
+    DragBar(window->VSplitter(), QPoint(-300, 5), Qt::RightButton);  // a right-button press does not drag
     QCOMPARE(window->Layout().tree.width, minTree + 450);
     const int height = window->Layout().tree.height;
-    Drag(window->HSplitter(), QPoint(5, -10));
+    DragBar(window->HSplitter(), QPoint(5, -10));
     QCOMPARE(window->Layout().tree.height, height - 150);
   }
 

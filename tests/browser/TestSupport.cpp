@@ -1,8 +1,10 @@
 #include "TestSupport.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QMouseEvent>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
@@ -116,6 +118,17 @@ QStringList ItemTexts(QTreeWidget* view) {
   QStringList texts;
   for (int i = 0; i < view->topLevelItemCount(); ++i) texts << view->topLevelItem(i)->text(0);
   return texts;
+}
+
+void DragBar(QWidget* bar, QPoint to, Qt::MouseButton button) {
+  for (const auto& [type, at, held] :
+       {std::tuple{QEvent::MouseButtonPress, QPoint(1, 1), Qt::MouseButtons(button)},
+        {QEvent::MouseMove, to, Qt::MouseButtons(button)},
+        {QEvent::MouseButtonRelease, to, Qt::MouseButtons(Qt::NoButton)}}) {
+    QMouseEvent event(type, at, bar->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : button, held,
+                      Qt::NoModifier);
+    QApplication::sendEvent(bar, &event);
+  }
 }
 
 }  // namespace kelmarin::test

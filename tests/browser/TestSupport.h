@@ -63,5 +63,7 @@ QStringList ChildTexts(QTreeWidgetItem* node);
 void ClickItem(QTreeWidget* view, QTreeWidgetItem* item, Qt::MouseButton button = Qt::LeftButton);
 // The texts of the list's items in order.
 QStringList ItemTexts(QTreeWidget* view);
+// Presses a splitter bar at (1, 1), moves the mouse to `to` (relative to the bar) and lets go.
+void DragBar(QWidget* bar, QPoint to, Qt::MouseButton button = Qt::LeftButton);
 
 }  // namespace kelmarin::test

@@ -30,14 +30,6 @@ QString Shown(Verzeichnis& window) {
       .join(QLatin1Char('|'));
 }
 
-void DragTo(QWidget* bar, int x) {
-  for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseMove, QEvent::MouseButtonRelease}) {
-    QMouseEvent event(type, QPoint(x, 5), bar->mapToGlobal(QPoint(x, 5)), Qt::LeftButton,
-                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(bar, &event);
-  }
-}
-
 const QString kAdmin = QStringLiteral("Administration");
 
 }  // namespace
@@ -109,14 +101,14 @@ class WindowStateTest : public QObject {
     auto window = harness.Start();
     const int widest = 12000 - 60 - 30 - 6000 - 60;
     QCOMPARE(window->Layout().tree.width, widest);
-    DragTo(window->VSplitter(), -2000);
+    DragBar(window->VSplitter(), QPoint(-2000, 5));
     const int narrowest = window->minimumWidth();
     QVERIFY(narrowest < 800);
-    DragTo(window->VSplitter(), 2000);
+    DragBar(window->VSplitter(), QPoint(2000, 5));
     QCOMPARE(window->Layout().tree.width, widest);
     QCOMPARE(window->Info()->geometry().right(), 800 - 5);
     QCOMPARE(window->minimumWidth(), 800);  // the window cannot be narrowed below tree and panel
-    DragTo(window->VSplitter(), -2000);
+    DragBar(window->VSplitter(), QPoint(-2000, 5));
     QCOMPARE(window->minimumWidth(), narrowest);
   }
 

@@ -1,4 +1,4 @@
-// The image viewer: bars, panning, cursors, minimum size, the open flag, persistent drawing, and real
+// The image viewer: bars, panning, cursors, minimum size, the open flag, and real
 // image objects shown at full size.
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -205,22 +205,6 @@ class ViewerTest : public QObject {
     QCOMPARE(shown.pixelColor(frameWidth - 11, 1), kBody);
     bar.setValue(40000);
     QCOMPARE(viewer.Picture().x(), -40000);
-  }
-
-  void drawingPersists() {
-    BildViewer viewer;
-    viewer.resize(400, 300);
-    Open(viewer, 120, 90);
-    BildPicture& picture = viewer.Picture();
-    viewer.hide();
-    viewer.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
-    QImage shown = picture.grab().toImage();
-    QCOMPARE(shown.pixelColor(0, 0), kBody);
-    QCOMPARE(shown.pixelColor(119, 89), kEnd);
-    picture.ClearPicture();
-    QCOMPARE(picture.grab().toImage().pixelColor(0, 0), picture.palette().color(QPalette::Window));
-    QVERIFY(!picture.DrawRGB(QImage(), 0, 0));
   }
 
   void openFlagFollowsWindow() {

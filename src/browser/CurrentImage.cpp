@@ -81,7 +81,7 @@ void CurrentImage::Clear() {
   image.reset();  // one image at a time: the old pixels go before the new ones are read
   info.Preview()->ClearPicture();
   info.SetLabels({});
-  list.clear();
+  list.ClearRows();
 }
 
 void CurrentImage::OpenViewer() {

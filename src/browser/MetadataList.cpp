@@ -17,18 +17,45 @@ MetadataList::MetadataList(QWidget* parent) : QTreeWidget(parent) {
   setAllColumnsShowFocus(true);
 }
 
-void MetadataList::SetRows(const std::vector<ListingRow>& rows) {
+void MetadataList::SetRows(std::vector<ListingRow> newRows) {
+  rows = std::move(newRows);
+  Refill();
+}
+
+void MetadataList::ClearRows() {
+  rows.clear();
   clear();
+}
+
+void MetadataList::SetFilter(const RowFilter& newFilter) {
+  filter = newFilter;
+  Refill();
+}
+
+const ListingRow* MetadataList::Row(const QTreeWidgetItem* item) const {
+  if (item == nullptr) return nullptr;
+  bool ok = false;
+  const qulonglong index = item->data(0, Qt::UserRole).toULongLong(&ok);
+  return ok && index < rows.size() ? &rows[index] : nullptr;
+}
+
+void MetadataList::Refill() {
+  setUpdatesEnabled(false);
+  clear();
+  const std::vector<std::size_t> shown = FilterRows(rows, filter);
   QList<QTreeWidgetItem*> items;
-  items.reserve(static_cast<qsizetype>(rows.size()));
-  for (const ListingRow& row : rows) {
+  items.reserve(static_cast<qsizetype>(shown.size()));
+  for (const std::size_t index : shown) {
+    const ListingRow& row = rows[index];
     auto* item = new QTreeWidgetItem(QStringList{row.tag, row.label, row.information, row.raw});
+    item->setData(0, Qt::UserRole, static_cast<qulonglong>(index));
     if (row.red) {
       for (int column = 0; column < 4; ++column) item->setForeground(column, QColor(255, 0, 0));
     }
     items.push_back(item);
   }
   addTopLevelItems(items);
+  setUpdatesEnabled(true);
 }
 
 QString MetadataList::SelectedText() const {

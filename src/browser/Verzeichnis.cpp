@@ -1,10 +1,12 @@
 // The main window: its controls at their design places, the menu, the layout pass and the splitters.
 #include "browser/Verzeichnis.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QStyle>
 #include <QToolBar>
@@ -18,6 +20,7 @@
 #include "browser/InfoPanel.h"
 #include "browser/MessageBoxReporter.h"
 #include "browser/MetadataList.h"
+#include "browser/MetadataSearchBar.h"
 #include "browser/SplitterBar.h"
 #include "browser/TreeIcons.h"
 #include "metadata/Definitions.h"
@@ -85,6 +88,7 @@ void Verzeichnis::CreateControls() {
   hsplitter = new SplitterBar(Qt::Horizontal, QStringLiteral("hsplitter"), rahmenGesamt);
   dateiliste = new FileList(rahmenGesamt);
   exifliste = new MetadataList(rahmenGesamt);
+  suchleiste = new MetadataSearchBar(rahmenGesamt);
   rahmenLinks = new FilterPanel(rahmenGesamt);
   rahmenRechts = new InfoPanel(rahmenGesamt);
 }
@@ -96,6 +100,14 @@ void Verzeichnis::ConnectReactions() {
   connect(dateiliste, &FileList::fileChosen, this, &Verzeichnis::FileChosen);
   connect(rahmenLinks, &FilterPanel::refreshRequested, this, &Verzeichnis::RefreshFileList);
   connect(rahmenLinks, &FilterPanel::namePatternsLeft, this, &Verzeichnis::NamePatternsLeft);
+  connect(suchleiste, &MetadataSearchBar::filterChanged, exifliste, &MetadataList::SetFilter);
+  auto* find = new QAction(this);
+  find->setShortcut(QKeySequence::Find);
+  addAction(find);
+  connect(find, &QAction::triggered, this, [this] {
+    suchleiste->Field()->setFocus();
+    suchleiste->Field()->selectAll();
+  });
   connect(rahmenRechts->Preview(), &PreviewBox::clicked, this, [this] { current->OpenViewer(); });
   connect(vsplitter, &SplitterBar::dragged, this, [this](QPoint at) {
     const TwipsScale scale = TwipsScale::Of(this);
@@ -162,7 +174,11 @@ void Verzeichnis::ApplyLayout() {
   dateiliste->setGeometry(scale.ToPixels(layout.dateiliste));
   if (layout.fileListHasColumn)
     dateiliste->setColumnWidth(0, std::max(0, scale.ToPixelsX(layout.fileColumnWidth)));
-  exifliste->setGeometry(scale.ToPixels(layout.exifliste));
+  // The search bar takes the top of the list's place.
+  const QRect listPlace = scale.ToPixels(layout.exifliste);
+  const int barHeight = std::min(suchleiste->sizeHint().height(), listPlace.height() / 2);
+  suchleiste->setGeometry(listPlace.x(), listPlace.y(), listPlace.width(), barHeight);
+  exifliste->setGeometry(listPlace.adjusted(0, barHeight, 0, 0));
   for (int column = 0; column < 4; ++column) {
     exifliste->setColumnWidth(
         column, std::max(0, scale.ToPixelsX(layout.exifColumns[static_cast<std::size_t>(column)])));

@@ -26,6 +26,7 @@ class FilterPanel;
 class FolderTree;
 class InfoPanel;
 class MetadataList;
+class MetadataSearchBar;
 class MessageBoxReporter;
 class Reporter;
 class SplitterBar;
@@ -71,6 +72,7 @@ class Verzeichnis : public QMainWindow {
   FilterPanel* Filter() const { return rahmenLinks; }
   InfoPanel* Info() const { return rahmenRechts; }
   MetadataList* Metadata() const { return exifliste; }
+  MetadataSearchBar* Search() const { return suchleiste; }
   SplitterBar* VSplitter() const { return vsplitter; }
   SplitterBar* HSplitter() const { return hsplitter; }
   QLabel* PathLabel() const { return basisverzeichnis; }
@@ -140,6 +142,7 @@ class Verzeichnis : public QMainWindow {
   SplitterBar* hsplitter = nullptr;
   FileList* dateiliste = nullptr;
   MetadataList* exifliste = nullptr;
+  MetadataSearchBar* suchleiste = nullptr;
   FilterPanel* rahmenLinks = nullptr;
   InfoPanel* rahmenRechts = nullptr;
   QAction* infoAction = nullptr;

@@ -2,9 +2,30 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+
+#include "browser/MetadataExport.h"
 
 namespace kelmarin {
+
+namespace {
+
+// The item's four columns joined by a tab, ended by "\n".
+QString ItemLine(const QTreeWidgetItem* item) {
+  QString line;
+  for (int column = 0; column < 4; ++column) {
+    if (column > 0) line += QLatin1Char('\t');
+    line += item->text(column);
+  }
+  return line + QLatin1Char('\n');
+}
+
+}  // namespace
 
 MetadataList::MetadataList(QWidget* parent) : QTreeWidget(parent) {
   setObjectName(QStringLiteral("Exifliste"));
@@ -15,6 +36,67 @@ MetadataList::MetadataList(QWidget* parent) : QTreeWidget(parent) {
   setUniformRowHeights(true);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setAllColumnsShowFocus(true);
+  askSavePath = [this](const QString& caption, const QString& suggested, const QString& types) {
+    return QFileDialog::getSaveFileName(this, caption, suggested, types);
+  };
+  copyValue = AddAction(QStringLiteral("Wert kopieren"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), [this] {
+    if (const QTreeWidgetItem* item = currentItem()) QApplication::clipboard()->setText(item->text(2));
+  });
+  copyRow = AddAction(QStringLiteral("Zeile kopieren"), QKeySequence(), [this] {
+    if (const QTreeWidgetItem* item = currentItem()) QApplication::clipboard()->setText(ItemLine(item));
+  });
+  copyAll = AddAction(QStringLiteral("Alle Zeilen kopieren"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C),
+                      [this] { QApplication::clipboard()->setText(AllText()); });
+  exportCsv = AddAction(QStringLiteral("Als CSV exportieren …"), QKeySequence(Qt::CTRL | Qt::Key_E),
+                        [this] { Export(false); });
+  exportJson = AddAction(QStringLiteral("Als JSON exportieren …"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E),
+                         [this] { Export(true); });
+}
+
+QAction* MetadataList::AddAction(const QString& text, const QKeySequence& keys, const std::function<void()>& run) {
+  auto* action = new QAction(text, this);
+  action->setShortcut(keys);
+  action->setShortcutContext(Qt::WidgetShortcut);
+  connect(action, &QAction::triggered, this, run);
+  addAction(action);
+  return action;
+}
+
+void MetadataList::FillContextMenu(QMenu& menu) {
+  const bool onRow = currentItem() != nullptr;
+  copyValue->setEnabled(onRow);
+  copyRow->setEnabled(onRow);
+  copyAll->setEnabled(topLevelItemCount() > 0);
+  exportCsv->setEnabled(!rows.empty());
+  exportJson->setEnabled(!imageFile.isEmpty());
+  menu.addAction(copyValue);
+  menu.addAction(copyRow);
+  menu.addAction(copyAll);
+  menu.addSeparator();
+  menu.addAction(exportCsv);
+  menu.addAction(exportJson);
+}
+
+void MetadataList::contextMenuEvent(QContextMenuEvent* event) {
+  if (QTreeWidgetItem* item = itemAt(viewport()->mapFrom(this, event->pos()))) setCurrentItem(item);
+  QMenu menu(this);
+  FillContextMenu(menu);
+  menu.exec(event->globalPos());
+}
+
+void MetadataList::Export(bool json) {
+  if (rows.empty() || (json && imageFile.isEmpty())) return;
+  const QFileInfo image(imageFile);
+  const QString base = image.completeBaseName().isEmpty() ? QStringLiteral("metadaten") : image.completeBaseName();
+  const QString path =
+      json ? askSavePath(QStringLiteral("Metadaten als JSON exportieren"), base + QStringLiteral(".json"),
+                         QStringLiteral("JSON-Dateien (*.json)"))
+           : askSavePath(QStringLiteral("Metadaten als CSV exportieren"), base + QStringLiteral(".csv"),
+                         QStringLiteral("CSV-Dateien (*.csv)"));
+  if (path.isEmpty()) return;
+  QString error;
+  const bool written = json ? WriteJsonFile(path, imageFile, listing, error) : WriteCsvFile(path, rows, error);
+  if (!written) QMessageBox::warning(this, QStringLiteral("Kelmarin"), error);
 }
 
 void MetadataList::SetRows(std::vector<ListingRow> newRows) {
@@ -22,8 +104,16 @@ void MetadataList::SetRows(std::vector<ListingRow> newRows) {
   Refill();
 }
 
+void MetadataList::SetListing(MetadataListing newListing, const QString& file) {
+  listing = std::move(newListing);
+  imageFile = file;
+  SetRows(listing.rows);
+}
+
 void MetadataList::ClearRows() {
   rows.clear();
+  listing = MetadataListing();
+  imageFile.clear();
   clear();
 }
 
@@ -61,14 +151,14 @@ void MetadataList::Refill() {
 QString MetadataList::SelectedText() const {
   QString text;
   for (int i = 0; i < topLevelItemCount(); ++i) {
-    const QTreeWidgetItem* item = topLevelItem(i);
-    if (!item->isSelected()) continue;
-    for (int column = 0; column < 4; ++column) {
-      if (column > 0) text += QLatin1Char('\t');
-      text += item->text(column);
-    }
-    text += QLatin1Char('\n');
+    if (topLevelItem(i)->isSelected()) text += ItemLine(topLevelItem(i));
   }
+  return text;
+}
+
+QString MetadataList::AllText() const {
+  QString text;
+  for (int i = 0; i < topLevelItemCount(); ++i) text += ItemLine(topLevelItem(i));
   return text;
 }
 

@@ -1,13 +1,17 @@
 #pragma once
 // The metadata list "Exifliste": columns "Tag", "Bezeichnung", "Information", "Rohdaten"; section
-// header rows in red. A filter shows only the matching rows. Ctrl+C copies the selected rows as tab-separated lines.
+// header rows in red. A filter shows only the matching rows. Ctrl+C copies the selected rows as
+// tab-separated lines; the context menu (and its keys) copies the value, the row or every row shown
+// and exports the image's metadata as CSV or JSON.
 
 #include <QTreeWidget>
-#include <array>
+#include <functional>
 #include <vector>
 
 #include "browser/MetadataFilter.h"
-#include "present/Listing.h"
+#include "present/ListingJson.h"
+
+class QAction;
 
 namespace kelmarin {
 
@@ -19,6 +23,8 @@ class MetadataList : public QTreeWidget {
 
   // Replaces the rows; the filter stays and applies to them.
   void SetRows(std::vector<ListingRow> rows);
+  // The metadata of the image at imageFile: its rows are shown; the exports write it.
+  void SetListing(MetadataListing listing, const QString& imageFile);
   // Removes every row.
   void ClearRows();
   // Shows only the rows the filter lets through (each change refills the list).
@@ -28,15 +34,40 @@ class MetadataList : public QTreeWidget {
   const ListingRow* Row(const QTreeWidgetItem* item) const;
   // The selected rows in list order, each row's four columns joined by a tab, rows ended by "\n".
   QString SelectedText() const;
+  // Every row shown, in the same form.
+  QString AllText() const;
+
+  // Asks where an export goes (caption, suggested file name, file type filter); an empty answer
+  // cancels. Default: the save dialog.
+  std::function<QString(const QString&, const QString&, const QString&)> askSavePath;
+
+  // The actions of the context menu, in its order.
+  QAction* CopyValueAction() const { return copyValue; }
+  QAction* CopyRowAction() const { return copyRow; }
+  QAction* CopyAllAction() const { return copyAll; }
+  QAction* ExportCsvAction() const { return exportCsv; }
+  QAction* ExportJsonAction() const { return exportJson; }
+  // The context menu as it opens over the current row.
+  void FillContextMenu(QMenu& menu);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   void Refill();
+  QAction* AddAction(const QString& text, const QKeySequence& keys, const std::function<void()>& run);
+  void Export(bool json);
 
   std::vector<ListingRow> rows;
+  MetadataListing listing;
+  QString imageFile;
   RowFilter filter;
+  QAction* copyValue = nullptr;
+  QAction* copyRow = nullptr;
+  QAction* copyAll = nullptr;
+  QAction* exportCsv = nullptr;
+  QAction* exportJson = nullptr;
 };
 
 }  // namespace kelmarin

@@ -73,7 +73,7 @@ void CurrentImage::ShowImageInfo(const FileEntry& entry) {
     listing.rows =
         FillMetadataList(*definitions, image->metadata(), MakeFormatContext(locale, image->camera_feq()));
     FillIptcAndComments(image->metadata(), listing);
-    list.SetListing(std::move(listing), QFile::decodeName(QByteArray::fromStdString(path)));
+    list.SetListing(std::move(listing), QFile::decodeName(QByteArray::fromStdString(path)), definitions);
   }
   status.SetStatus(previousText, previousColour);
   status.StatusLabel()->repaint();

@@ -10,6 +10,7 @@
 #include <QMessageBox>
 
 #include "browser/MetadataExport.h"
+#include "browser/MetadataSections.h"
 
 namespace kelmarin {
 
@@ -104,10 +105,13 @@ void MetadataList::SetRows(std::vector<ListingRow> newRows) {
   Refill();
 }
 
-void MetadataList::SetListing(MetadataListing newListing, const QString& file) {
+void MetadataList::SetListing(MetadataListing newListing, const QString& file, const Definitions* definitions) {
   listing = std::move(newListing);
   imageFile = file;
-  SetRows(listing.rows);
+  std::vector<ListingRow> shown = listing.rows;
+  std::vector<ListingRow> more = IptcAndCommentRows(definitions, listing);
+  shown.insert(shown.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+  SetRows(std::move(shown));
 }
 
 void MetadataList::ClearRows() {

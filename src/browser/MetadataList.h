@@ -15,6 +15,8 @@ class QAction;
 
 namespace kelmarin {
 
+class Definitions;
+
 class MetadataList : public QTreeWidget {
   Q_OBJECT
 
@@ -23,8 +25,9 @@ class MetadataList : public QTreeWidget {
 
   // Replaces the rows; the filter stays and applies to them.
   void SetRows(std::vector<ListingRow> rows);
-  // The metadata of the image at imageFile: its rows are shown; the exports write it.
-  void SetListing(MetadataListing listing, const QString& imageFile);
+  // The metadata of the image at imageFile: its rows are shown, then its IPTC datasets (named from
+  // the definitions) and its comments in their own sections; the exports write it.
+  void SetListing(MetadataListing listing, const QString& imageFile, const Definitions* definitions);
   // Removes every row.
   void ClearRows();
   // Shows only the rows the filter lets through (each change refills the list).

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -50,6 +51,10 @@ MetadataList::MetadataList(QWidget* parent) : QTreeWidget(parent) {
                       [this] { QApplication::clipboard()->setText(AllText()); });
   exportCsv = AddAction(QStringLiteral("Als CSV exportieren …"), QKeySequence(Qt::CTRL | Qt::Key_E),
                         [this] { Export(false); });
+  openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+  openMap = AddAction(QStringLiteral("Karte öffnen"), QKeySequence(), [this] {
+    if (position) openUrl(MapUrl(*position));
+  });
   exportJson = AddAction(QStringLiteral("Als JSON exportieren …"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E),
                          [this] { Export(true); });
 }
@@ -76,6 +81,10 @@ void MetadataList::FillContextMenu(QMenu& menu) {
   menu.addSeparator();
   menu.addAction(exportCsv);
   menu.addAction(exportJson);
+  if (position) {
+    menu.addSeparator();
+    menu.addAction(openMap);
+  }
 }
 
 void MetadataList::contextMenuEvent(QContextMenuEvent* event) {
@@ -102,6 +111,7 @@ void MetadataList::Export(bool json) {
 
 void MetadataList::SetRows(std::vector<ListingRow> newRows) {
   rows = std::move(newRows);
+  position = PositionOfRows(rows);
   Refill();
 }
 
@@ -116,6 +126,7 @@ void MetadataList::SetListing(MetadataListing newListing, const QString& file, c
 
 void MetadataList::ClearRows() {
   rows.clear();
+  position.reset();
   listing = MetadataListing();
   imageFile.clear();
   clear();
@@ -145,6 +156,9 @@ void MetadataList::Refill() {
     item->setData(0, Qt::UserRole, static_cast<qulonglong>(index));
     if (row.red) {
       for (int column = 0; column < 4; ++column) item->setForeground(column, QColor(255, 0, 0));
+    }
+    if (const std::optional<double> degrees = position ? RowDegrees(row, *position) : std::nullopt) {
+      for (int column = 0; column < 4; ++column) item->setToolTip(column, DecimalDegreesText(*degrees));
     }
     items.push_back(item);
   }

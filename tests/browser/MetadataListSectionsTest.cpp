@@ -1,14 +1,27 @@
-// The sections after GPS: the IPTC datasets with their German names and the image's comments.
+// The sections of the metadata list beyond EXIF: the GPS position (tooltips, map), the IPTC datasets
+// with their German names and the image's comments.
 #include <QFile>
+#include <QMenu>
 #include <QTest>
 
 #include "Cameras.h"
 #include "FileWriters.h"
 #include "TestSupport.h"
 #include "browser/FileList.h"
+#include "browser/GpsPosition.h"
 #include "browser/MetadataList.h"
 
 namespace kelmarin::test {
+
+namespace {
+ListingRow Gps(std::int32_t tag, const char* raw) {
+  ListingRow row;
+  row.section = 4;
+  row.tagNumber = tag;
+  row.raw = QString::fromUtf8(raw);
+  return row;
+}
+}  // namespace
 
 class MetadataListSectionsTest : public QObject {
   Q_OBJECT
@@ -21,6 +34,43 @@ class MetadataListSectionsTest : public QObject {
  private slots:
   void initTestCase() { PrepareEnvironment(); }
   void init() { ClearSettings(); }
+
+  void degreesFromRaw_data() {
+    QTest::addColumn<QString>("raw");
+    QTest::addColumn<double>("degrees");  // -1: none
+    QTest::newRow("fractions") << QStringLiteral("41/1,5118/100,0/1") << 41.853;
+    QTest::newRow("seconds") << QStringLiteral("48/1,9/1,36/1") << 48.16;
+    QTest::newRow("zero denominator") << QStringLiteral("41/0,1/1,0/1") << -1.0;
+    QTest::newRow("minutes of 60") << QStringLiteral("41/1,60/1,0/1") << -1.0;
+    QTest::newRow("four numbers") << QStringLiteral("1,2,3,4") << -1.0;
+    QTest::newRow("empty") << QString() << -1.0;
+  }
+  void degreesFromRaw() {
+    QFETCH(QString, raw);
+    QFETCH(double, degrees);
+    const std::optional<double> got = DegreesFromRaw(raw);
+    if (degrees < 0) {
+      QVERIFY(!got);
+    } else {
+      QVERIFY(got);
+      QVERIFY(std::abs(*got - degrees) < 1e-9);
+    }
+  }
+
+  void positionFollowsReferences() {
+    std::vector<ListingRow> rows{Gps(1, "S"), Gps(2, "33/1,51/1,36/1"), Gps(3, "W"), Gps(4, "70/1,30/1,0/1")};
+    const std::optional<GpsPosition> position = PositionOfRows(rows);
+    QVERIFY(position);
+    QVERIFY(std::abs(position->latitude + 33.86) < 1e-9);
+    QVERIFY(std::abs(position->longitude + 70.5) < 1e-9);
+    QCOMPARE(MapUrl(*position).toString(),
+             QStringLiteral("https://www.openstreetmap.org/?mlat=-33.860000&mlon=-70.500000#map=15/-33.860000/-70.500000"));
+    rows[3] = Gps(4, "190/1");  // beyond 180
+    QVERIFY(!PositionOfRows(rows));
+    rows.pop_back();
+    QVERIFY(!PositionOfRows(rows));
+  }
+
 
   void iptcAndCommentsFollowGps() {
     Harness harness;
@@ -56,6 +106,22 @@ class MetadataListSectionsTest : public QObject {
     QCOMPARE(list->topLevelItem(commentAt + 1)->text(2), QStringLiteral("Abendlicht"));
     QCOMPARE(list->topLevelItemCount(), commentAt + 2);
 
+    // GPS: the coordinates' tooltips in decimal degrees (German comma), the map of the position.
+    QVERIFY(list->Position());
+    QStringList tips;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) tips << list->topLevelItem(i)->toolTip(2);
+    tips.removeAll(QString());
+    QCOMPARE(tips, (QStringList{DecimalDegreesText(list->Position()->latitude),
+                                DecimalDegreesText(list->Position()->longitude)}));
+    QVERIFY(tips.front().contains(QLatin1Char(',')));
+    QList<QUrl> opened;
+    list->openUrl = [&](const QUrl& url) { opened << url; };
+    QMenu menu;
+    list->FillContextMenu(menu);
+    QCOMPARE(menu.actions().last(), list->MapAction());
+    menu.actions().last()->trigger();
+    QCOMPARE(opened, QList<QUrl>{MapUrl(*list->Position())});
+
     // The search finds datasets by name and keeps their title.
     list->SetFilter({QStringLiteral("objektname"), false});
     QCOMPARE(ItemTexts(list), (QStringList{QString(), QStringLiteral("5")}));
@@ -65,6 +131,7 @@ class MetadataListSectionsTest : public QObject {
     ClickItem(window->Files(), window->Files()->findItems(QStringLiteral("leer.jpg"), Qt::MatchExactly).value(0));
     QVERIFY(list->findItems(QStringLiteral("Sektion IPTC"), Qt::MatchExactly, 1).isEmpty());
     QVERIFY(list->findItems(QStringLiteral("Sektion Kommentare"), Qt::MatchExactly, 1).isEmpty());
+    QVERIFY(!list->Position());
   }
 };
 

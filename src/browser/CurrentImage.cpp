@@ -69,8 +69,11 @@ void CurrentImage::ShowImageInfo(const FileEntry& entry) {
   }
   info.SetLabels(labels);
   if (listed && definitions != nullptr) {
-    list.SetRows(
-        FillMetadataList(*definitions, image->metadata(), MakeFormatContext(locale, image->camera_feq())));
+    MetadataListing listing;
+    listing.rows =
+        FillMetadataList(*definitions, image->metadata(), MakeFormatContext(locale, image->camera_feq()));
+    FillIptcAndComments(image->metadata(), listing);
+    list.SetListing(std::move(listing), QFile::decodeName(QByteArray::fromStdString(path)), definitions);
   }
   status.SetStatus(previousText, previousColour);
   status.StatusLabel()->repaint();
@@ -81,7 +84,7 @@ void CurrentImage::Clear() {
   image.reset();  // one image at a time: the old pixels go before the new ones are read
   info.Preview()->ClearPicture();
   info.SetLabels({});
-  list.clear();
+  list.ClearRows();
 }
 
 void CurrentImage::OpenViewer() {

@@ -7,6 +7,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "browser/NameOrder.h"
 #include "browser/TreeIcons.h"
 #include "browser/core/FolderListing.h"
 
@@ -28,8 +29,7 @@ int FailureCode(std::exception_ptr failure) {
 }
 
 bool TextLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
-  const int order = QString::compare(a->text(0), b->text(0), Qt::CaseInsensitive);
-  return order != 0 ? order < 0 : a->text(0) < b->text(0);
+  return GermanNameLess(a->text(0), b->text(0));
 }
 
 void SetNode(QTreeWidgetItem* node, const QString& key, int state, const QByteArray& path) {
@@ -172,6 +172,7 @@ bool FolderTree::FillFolderNode(QTreeWidgetItem* node) {
     const QIcon folderIcon = FolderNodeIcon();
     const std::vector<std::string> names = ListSubfolders(NodePath(node).toStdString());
     for (const std::string& name : names) {
+      if (!showHidden && name.starts_with('.')) continue;
       current = base + QByteArray::fromStdString(name);
       auto* child = new QTreeWidgetItem(QStringList(QFile::decodeName(QByteArray::fromStdString(name))));
       children.push_back(child);

@@ -43,6 +43,10 @@ class FolderTree : public QTreeWidget {
   // Selects a node without it counting as the user's choice, and scrolls it into view.
   void SelectNode(QTreeWidgetItem* node);
 
+  // Whether folders whose names start with "." are listed (from the next reading of a folder on).
+  void SetShowHidden(bool show) { showHidden = show; }
+  bool ShowsHidden() const { return showHidden; }
+
   QTreeWidgetItem* Root() const { return root; }
   QTreeWidgetItem* DefaultDrive() const { return defaultDrive; }
   // The selected node, or null.
@@ -61,6 +65,7 @@ class FolderTree : public QTreeWidget {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  bool showHidden = false;
   QTreeWidgetItem* AddDrive(const DriveInfo& drive);
   bool FillFolderNode(QTreeWidgetItem* node);
   void AddPlaceholder(QTreeWidgetItem* node, const QString& parentKey);

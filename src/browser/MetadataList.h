@@ -1,14 +1,25 @@
 #pragma once
 // The metadata list "Exifliste": columns "Tag", "Bezeichnung", "Information", "Rohdaten"; section
-// header rows in red. Ctrl+C copies the selected rows as tab-separated lines.
+// header rows in red. A filter shows only the matching rows. Ctrl+C copies the selected rows as
+// tab-separated lines; the context menu (and its keys) copies the value, the row or every row shown,
+// exports the image's metadata as CSV or JSON and opens the GPS position on a map; the latitude and
+// longitude rows show that position in decimal degrees as their tooltip.
 
 #include <QTreeWidget>
-#include <array>
+#include <QUrl>
+#include <functional>
+#include <optional>
 #include <vector>
 
-#include "present/Listing.h"
+#include "browser/GpsPosition.h"
+#include "browser/MetadataFilter.h"
+#include "present/ListingJson.h"
+
+class QAction;
 
 namespace kelmarin {
+
+class Definitions;
 
 class MetadataList : public QTreeWidget {
   Q_OBJECT
@@ -16,13 +27,71 @@ class MetadataList : public QTreeWidget {
  public:
   explicit MetadataList(QWidget* parent = nullptr);
 
-  // Replaces the rows.
-  void SetRows(const std::vector<ListingRow>& rows);
+  // Replaces the rows; the filter stays and applies to them.
+  void SetRows(std::vector<ListingRow> rows);
+  // The metadata of the image at imageFile: its rows are shown, then its IPTC datasets (named from
+  // the definitions) and its comments in their own sections; the exports write it.
+  void SetListing(MetadataListing listing, const QString& imageFile, const Definitions* definitions);
+  // Removes every row.
+  void ClearRows();
+  // Shows only the rows the filter lets through (each change refills the list).
+  void SetFilter(const RowFilter& filter);
+  const std::vector<ListingRow>& Rows() const { return rows; }
+  // The row behind the item, or null.
+  const ListingRow* Row(const QTreeWidgetItem* item) const;
   // The selected rows in list order, each row's four columns joined by a tab, rows ended by "\n".
   QString SelectedText() const;
+  // Every row shown, in the same form.
+  QString AllText() const;
+
+  // Asks where an export goes (caption, suggested file name, file type filter); an empty answer
+  // cancels. Default: the save dialog.
+  std::function<QString(const QString&, const QString&, const QString&)> askSavePath;
+
+  // Opens a web address. Default: the desktop's browser.
+  std::function<void(const QUrl&)> openUrl;
+  // The GPS position of the rows, when they have one.
+  const std::optional<GpsPosition>& Position() const { return position; }
+
+  // The actions of the context menu, in its order ("Karte öffnen" only with a GPS position).
+  QAction* CopyValueAction() const { return copyValue; }
+  QAction* CopyRowAction() const { return copyRow; }
+  QAction* CopyAllAction() const { return copyAll; }
+  QAction* ExportCsvAction() const { return exportCsv; }
+  QAction* ExportJsonAction() const { return exportJson; }
+  QAction* MapAction() const { return openMap; }
+  // The context menu as it opens over the current row.
+  void FillContextMenu(QMenu& menu);
+  // The tooltip at a point of the viewport: the cell's whole text when it does not fit its column,
+  // the row's own tooltip (GPS) otherwise; empty when there is none.
+  QString ToolTipAt(const QPoint& at) const;
+
+ signals:
+  // The label column was fitted to the new rows (the window lays out the other columns again).
+  void labelColumnFitted();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
+
+ private:
+  void Refill();
+  void FitLabelColumn();
+  QAction* AddAction(const QString& text, const QKeySequence& keys, const std::function<void()>& run);
+  void Export(bool json);
+
+  std::vector<ListingRow> rows;
+  MetadataListing listing;
+  QString imageFile;
+  RowFilter filter;
+  QAction* copyValue = nullptr;
+  QAction* copyRow = nullptr;
+  QAction* copyAll = nullptr;
+  QAction* exportCsv = nullptr;
+  QAction* exportJson = nullptr;
+  QAction* openMap = nullptr;
+  std::optional<GpsPosition> position;
 };
 
 }  // namespace kelmarin

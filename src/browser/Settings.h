@@ -10,6 +10,9 @@ namespace kelmarin {
 
 inline constexpr char16_t kOrganisation[] = u"Tarnwickel";
 inline constexpr char16_t kApplication[] = u"Kelmarin";
+// The section of the view's own values beyond the long-standing ones (hidden folders, column
+// widths, the search).
+inline const QString kViewSection = QStringLiteral("Ansicht");
 
 // The stored text of section/name, or defaultValue when there is none.
 QString ReadSetting(const QString& section, const QString& name, const QString& defaultValue);

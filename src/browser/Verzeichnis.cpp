@@ -1,10 +1,12 @@
 // The main window: its controls at their design places, the menu, the layout pass and the splitters.
 #include "browser/Verzeichnis.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QStyle>
 #include <QToolBar>
@@ -18,7 +20,9 @@
 #include "browser/InfoPanel.h"
 #include "browser/MessageBoxReporter.h"
 #include "browser/MetadataList.h"
+#include "browser/MetadataSearchBar.h"
 #include "browser/MountWatcher.h"
+#include "browser/Settings.h"
 #include "browser/SplitterBar.h"
 #include "browser/TreeIcons.h"
 #include "metadata/Definitions.h"
@@ -86,17 +90,44 @@ void Verzeichnis::CreateControls() {
   hsplitter = new SplitterBar(Qt::Horizontal, QStringLiteral("hsplitter"), rahmenGesamt);
   dateiliste = new FileList(rahmenGesamt);
   exifliste = new MetadataList(rahmenGesamt);
+  suchleiste = new MetadataSearchBar(rahmenGesamt);
   rahmenLinks = new FilterPanel(rahmenGesamt);
   rahmenRechts = new InfoPanel(rahmenGesamt);
 }
 
 void Verzeichnis::ConnectReactions() {
+  // Hidden folders: in the tree's context menu and on Ctrl+H, kept from one run to the next.
+  hiddenAction = new QAction(QStringLiteral("Versteckte Ordner anzeigen"), this);
+  hiddenAction->setCheckable(true);
+  hiddenAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+  hiddenAction->setChecked(ReadSetting(kViewSection, QStringLiteral("showhidden"), QStringLiteral("0")) ==
+                           QStringLiteral("1"));
+  pfadbaum->SetShowHidden(hiddenAction->isChecked());
+  pfadbaum->setContextMenuPolicy(Qt::ActionsContextMenu);
+  pfadbaum->addAction(hiddenAction);
+  addAction(hiddenAction);
+  connect(hiddenAction, &QAction::toggled, this, [this](bool show) {
+    WriteSetting(kViewSection, QStringLiteral("showhidden"), show ? QStringLiteral("1") : QStringLiteral("0"));
+    pfadbaum->SetShowHidden(show);
+    if (QTreeWidgetItem* node = pfadbaum->SelectedNode(); node != nullptr && !ended) {
+      RefreshTree(FolderTree::NodePath(node));
+    }
+  });
   pfadbaum->SetFatalHandler([this](const QString& text) { Fatal(text); });
   connect(pfadbaum, &FolderTree::nodeChosen, this, &Verzeichnis::NodeChosen);
   connect(upAction, &QAction::triggered, this, &Verzeichnis::FolderUp);
   connect(dateiliste, &FileList::fileChosen, this, &Verzeichnis::FileChosen);
   connect(rahmenLinks, &FilterPanel::refreshRequested, this, &Verzeichnis::RefreshFileList);
   connect(rahmenLinks, &FilterPanel::namePatternsLeft, this, &Verzeichnis::NamePatternsLeft);
+  connect(suchleiste, &MetadataSearchBar::filterChanged, exifliste, &MetadataList::SetFilter);
+  connect(exifliste, &MetadataList::labelColumnFitted, this, &Verzeichnis::RunLayoutPass);
+  auto* find = new QAction(this);
+  find->setShortcut(QKeySequence::Find);
+  addAction(find);
+  connect(find, &QAction::triggered, this, [this] {
+    suchleiste->Field()->setFocus();
+    suchleiste->Field()->selectAll();
+  });
   connect(rahmenRechts->Preview(), &PreviewBox::clicked, this, &Verzeichnis::ShowViewer);
   connect(dateiliste, &FileList::openRequested, this, &Verzeichnis::ShowViewer);
   connect(new MountWatcher(this), &MountWatcher::changed, this, &Verzeichnis::DrivesChanged);
@@ -165,7 +196,11 @@ void Verzeichnis::ApplyLayout() {
   dateiliste->setGeometry(scale.ToPixels(layout.dateiliste));
   if (layout.fileListHasColumn)
     dateiliste->setColumnWidth(0, std::max(0, scale.ToPixelsX(layout.fileColumnWidth)));
-  exifliste->setGeometry(scale.ToPixels(layout.exifliste));
+  // The search bar takes the top of the list's place.
+  const QRect listPlace = scale.ToPixels(layout.exifliste);
+  const int barHeight = std::min(suchleiste->sizeHint().height(), listPlace.height() / 2);
+  suchleiste->setGeometry(listPlace.x(), listPlace.y(), listPlace.width(), barHeight);
+  exifliste->setGeometry(listPlace.adjusted(0, barHeight, 0, 0));
   for (int column = 0; column < 4; ++column) {
     exifliste->setColumnWidth(
         column, std::max(0, scale.ToPixelsX(layout.exifColumns[static_cast<std::size_t>(column)])));

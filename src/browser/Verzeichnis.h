@@ -26,6 +26,7 @@ class FilterPanel;
 class FolderTree;
 class InfoPanel;
 class MetadataList;
+class MetadataSearchBar;
 class MessageBoxReporter;
 class Reporter;
 class SplitterBar;
@@ -74,6 +75,7 @@ class Verzeichnis : public QMainWindow {
   FilterPanel* Filter() const { return rahmenLinks; }
   InfoPanel* Info() const { return rahmenRechts; }
   MetadataList* Metadata() const { return exifliste; }
+  MetadataSearchBar* Search() const { return suchleiste; }
   SplitterBar* VSplitter() const { return vsplitter; }
   SplitterBar* HSplitter() const { return hsplitter; }
   QLabel* PathLabel() const { return basisverzeichnis; }
@@ -85,6 +87,7 @@ class Verzeichnis : public QMainWindow {
   QAction* HelpAction() const { return helpAction; }
   QAction* QuitAction() const { return quitAction; }
   QAction* UpAction() const { return upAction; }
+  QAction* HiddenFoldersAction() const { return hiddenAction; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -102,6 +105,11 @@ class Verzeichnis : public QMainWindow {
   // Start-up steps.
   void CheckVersion();
   void RestoreSizes();
+  // The view's own values: metadata column widths, the tree's height, name patterns, format boxes.
+  void RestoreView();
+  // The tree's height, once the window has its size.
+  void RestoreTreeHeight();
+  void StoreView();
   void ApplySizeLimits();
   // The window's minimum width after the tree's width changed: the information panel stays whole.
   void FollowTreeWidth();
@@ -145,11 +153,13 @@ class Verzeichnis : public QMainWindow {
   SplitterBar* hsplitter = nullptr;
   FileList* dateiliste = nullptr;
   MetadataList* exifliste = nullptr;
+  MetadataSearchBar* suchleiste = nullptr;
   FilterPanel* rahmenLinks = nullptr;
   InfoPanel* rahmenRechts = nullptr;
   QAction* infoAction = nullptr;
   QAction* helpAction = nullptr;
   QAction* quitAction = nullptr;
+  QAction* hiddenAction = nullptr;
 };
 
 }  // namespace kelmarin

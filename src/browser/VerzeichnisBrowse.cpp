@@ -9,6 +9,7 @@
 #include "browser/FileList.h"
 #include "browser/FilterPanel.h"
 #include "browser/FolderTree.h"
+#include "browser/NameOrder.h"
 #include "browser/Verzeichnis.h"
 #include "browser/core/Platform.h"
 #include "metadata/Reporter.h"
@@ -90,6 +91,7 @@ bool Verzeichnis::ReadFolder(QTreeWidgetItem* node) {
         rahmenLinks->SetStatus(QStringLiteral("Ordner kann nicht gelesen werden"), kBlack);
       } else {
         if (folder) entries = ListImageFiles(current->currentFolder, patterns);
+        SortByGermanName(entries);
         const auto count = static_cast<qulonglong>(entries.size());
         const std::int64_t total = dateiliste->SetEntries(std::move(entries), locale);
         rahmenLinks->SetStatus(QString::number(count) + QStringLiteral(" Bilder mit ") +

@@ -77,10 +77,12 @@ bool Verzeichnis::Load() {
   RestoreSizes();                                  // 7. to 13.
   sizesRestored = true;
   ApplySizeLimits();                               // 14.
+  RestoreView();
   QByteArray fileName;
   const QByteArray start = StartFolder(fileName);  // 15.
   dateiliste->AddNameColumn();                     // 16. (its width follows the layout pass)
   RefreshTree(start, fileName);                    // 17.
+  if (!ended) RestoreTreeHeight();
   return true;
 }
 
@@ -172,6 +174,7 @@ void Verzeichnis::Unload() {
     WriteSetting(kAdministration, QStringLiteral("fheigth"),
                  QString::number(scale.ToTwipsY(stored.height())));
     WriteSetting(kAdministration, QStringLiteral("pwidth"), QString::number(layout.tree.width));
+    StoreView();
   }
   if (const QTreeWidgetItem* node = pfadbaum->SelectedNode()) {
     WriteSetting(kLastSession, QStringLiteral("startpath"), FolderTree::NodePathText(node));

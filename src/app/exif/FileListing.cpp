@@ -21,15 +21,7 @@ constexpr std::int32_t kUnexpectedNumber = 1000;
 void FillListing(const Definitions& definitions, const FormatContext& context, ListingCache& cache,
                  ImageMetadata& metadata, MetadataListing& listing) {
   listing.rows = FillMetadataList(definitions, metadata, context, cache);
-  listing.maker = metadata.camera_id;
-  for (std::int32_t i = 1; i <= metadata.IptcCount(); ++i) {
-    const ZetIPTC* item = metadata.IptcPos(i);
-    if (item) listing.iptc.emplace_back(item->tag, ImageText(item->inhalt));
-  }
-  for (std::int32_t i = 1; i <= metadata.ImageCommentCount(); ++i) {
-    const ImageComment* comment = metadata.ImageCommentPos(i);
-    if (comment) listing.comments.emplace_back(ImageText(comment->key), ImageText(comment->inhalt));
-  }
+  FillIptcAndComments(metadata, listing);
 }
 
 std::optional<std::int32_t> ReadListing(const std::string& path, const Definitions& definitions,

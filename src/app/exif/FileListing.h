@@ -12,6 +12,7 @@
 
 #include "present/InfoLabels.h"
 #include "present/Listing.h"
+#include "present/ListingJson.h"
 
 namespace kelmarin {
 class Definitions;
@@ -21,12 +22,7 @@ namespace kelmarin::lister {
 
 class ImageModule;
 
-struct MetadataListing {
-  std::int32_t maker = 0;
-  std::vector<ListingRow> rows;
-  std::vector<std::pair<std::int32_t, QString>> iptc;  // dataset number, text
-  std::vector<std::pair<QString, QString>> comments;   // key, text
-};
+using kelmarin::MetadataListing;
 
 // Returned instead of an error number when the file needs the image module and it cannot be loaded
 // (module.problem() says why). Error numbers of files are 1000 and above.

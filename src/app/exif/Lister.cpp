@@ -50,68 +50,6 @@ void AppendError(std::string& out, const std::optional<std::int32_t>& error) {
   out += error ? std::to_string(*error) : std::string("null");
 }
 
-void AppendSectionsJson(std::string& out, const std::vector<ListingRow>& rows) {
-  out += '[';
-  bool open = false;
-  bool firstItem = true;
-  for (const ListingRow& row : rows) {
-    if (row.kind == RowKind::Header) {
-      out += open ? "]},{" : "{";
-      out += "\"section\":" + std::to_string(row.section) + ",\"title\":";
-      AppendJsonString(out, row.label);
-      out += ",\"items\":[";
-      open = true;
-      firstItem = true;
-    } else if (row.kind == RowKind::Item && open) {
-      if (!firstItem) out += ',';
-      firstItem = false;
-      out += "{\"tag\":" + std::to_string(row.tagNumber);
-      if (row.directory != 0) out += ",\"directory\":" + std::to_string(row.directory);
-      if (row.position != 0) out += ",\"position\":" + std::to_string(row.position);
-      out += ",\"label\":";
-      AppendJsonString(out, row.label);
-      out += ",\"information\":";
-      AppendJsonString(out, row.information);
-      out += ",\"raw\":";
-      AppendJsonString(out, row.raw);
-      out += '}';
-    }
-  }
-  if (open) out += "]}";
-  out += ']';
-}
-
-void AppendMetadataJson(std::string& out, const MetadataListing& listing) {
-  AppendKey(out, "maker");
-  out += std::to_string(listing.maker) + ',';
-  AppendKey(out, "sections");
-  AppendSectionsJson(out, listing.rows);
-  out += ',';
-  AppendKey(out, "iptc");
-  out += '[';
-  for (std::size_t i = 0; i < listing.iptc.size(); ++i) {
-    out += i > 0 ? ",{" : "{";
-    AppendKey(out, "dataset");
-    out += std::to_string(listing.iptc[i].first) + ',';
-    AppendKey(out, "value");
-    AppendJsonString(out, listing.iptc[i].second);
-    out += '}';
-  }
-  out += "],";
-  AppendKey(out, "comments");
-  out += '[';
-  for (std::size_t i = 0; i < listing.comments.size(); ++i) {
-    out += i > 0 ? ",{" : "{";
-    AppendKey(out, "key");
-    AppendJsonString(out, listing.comments[i].first);
-    out += ',';
-    AppendKey(out, "value");
-    AppendJsonString(out, listing.comments[i].second);
-    out += '}';
-  }
-  out += "],";
-}
-
 void AppendInfoJson(std::string& out, const InfoLabels& labels) {
   const std::pair<const char*, const QString*> fields[] = {{"name", &labels.name},
                                                            {"modified", &labels.modified},

@@ -165,42 +165,4 @@ void AppendEscapedText(std::string& out, const QString& text) {
   out.resize(static_cast<std::size_t>(at - out.data()));
 }
 
-void AppendJsonString(std::string& out, std::string_view utf8) {
-  out += '"';
-  for (char c : utf8) {
-    const auto u = static_cast<unsigned char>(c);
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (u < 0x20) {
-          out += "\\u00";
-          out += kHex[u >> 4];
-          out += kHex[u & 0xF];
-        } else {
-          out += c;
-        }
-    }
-  }
-  out += '"';
-}
-
-void AppendJsonString(std::string& out, const QString& text) {
-  const QByteArray utf8 = text.toUtf8();
-  AppendJsonString(out, std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
-}
-
 }  // namespace kelmarin::lister

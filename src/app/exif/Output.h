@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "present/ListingJson.h"
+
 namespace kelmarin::lister {
 
 class Output {
@@ -41,8 +43,6 @@ void AppendEscapedText(std::string& out, const QString& text);
 // stays: it separates folders on Windows).
 void AppendEscapedPath(std::string& out, std::string_view bytes);
 
-// A JSON string literal, quotes included (RFC 8259 escapes; the input must be valid UTF-8).
-void AppendJsonString(std::string& out, std::string_view utf8);
-void AppendJsonString(std::string& out, const QString& text);
+using kelmarin::AppendJsonString;
 
 }  // namespace kelmarin::lister

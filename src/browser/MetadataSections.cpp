@@ -1,0 +1,57 @@
+#include "browser/MetadataSections.h"
+
+#include "metadata/Definitions.h"
+
+namespace kelmarin {
+
+namespace {
+
+void AddTitle(std::vector<ListingRow>& rows, std::int32_t section, const QString& title) {
+  ListingRow separator;
+  separator.kind = RowKind::Separator;
+  separator.section = section;
+  rows.push_back(separator);
+  ListingRow header;
+  header.kind = RowKind::Header;
+  header.section = section;
+  header.label = title;
+  header.red = true;
+  rows.push_back(header);
+}
+
+QString IptcName(const Definitions* definitions, std::int32_t dataset) {
+  if (definitions != nullptr) {
+    const auto found = definitions->iptcTags.find(dataset);
+    if (found != definitions->iptcTags.end() && !found->second.bezeichnung.empty()) {
+      return QString::fromUtf8(found->second.bezeichnung.data(), static_cast<qsizetype>(found->second.bezeichnung.size()));
+    }
+  }
+  return QStringLiteral("???");
+}
+
+}  // namespace
+
+std::vector<ListingRow> IptcAndCommentRows(const Definitions* definitions, const MetadataListing& listing) {
+  std::vector<ListingRow> rows;
+  if (!listing.iptc.empty()) AddTitle(rows, kSectionIptc, QStringLiteral("Sektion IPTC"));
+  for (const auto& [dataset, value] : listing.iptc) {
+    ListingRow row;
+    row.section = kSectionIptc;
+    row.tagNumber = dataset;
+    row.tag = QString::number(dataset);
+    row.label = IptcName(definitions, dataset);
+    row.information = value;
+    rows.push_back(std::move(row));
+  }
+  if (!listing.comments.empty()) AddTitle(rows, kSectionComments, QStringLiteral("Sektion Kommentare"));
+  for (const auto& [key, text] : listing.comments) {
+    ListingRow row;
+    row.section = kSectionComments;
+    row.label = key;
+    row.information = text;
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+}  // namespace kelmarin

@@ -1,0 +1,21 @@
+#pragma once
+// The sections the metadata list shows after GPS: "Sektion IPTC" (dataset number, its German name
+// from the definition file's IPTC table, value) and "Sektion Kommentare" (key, text).
+
+#include <cstdint>
+#include <vector>
+
+#include "present/ListingJson.h"
+
+namespace kelmarin {
+
+class Definitions;
+
+inline constexpr std::int32_t kSectionIptc = 5;
+inline constexpr std::int32_t kSectionComments = 6;
+
+// The rows of both sections, each opened by an empty row and its red title; a section without
+// entries is left out. Without definitions the IPTC names are "???".
+std::vector<ListingRow> IptcAndCommentRows(const Definitions* definitions, const MetadataListing& listing);
+
+}  // namespace kelmarin

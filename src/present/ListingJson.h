@@ -1,0 +1,40 @@
+#pragma once
+// One image's metadata as a whole: the rows of the metadata list, its IPTC datasets and its
+// comments, and the JSON form kelmarin-exif --json writes of it (the window exports the same).
+
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "present/Listing.h"
+
+namespace kelmarin {
+
+class ImageMetadata;
+
+struct MetadataListing {
+  std::int32_t maker = 0;
+  std::vector<ListingRow> rows;
+  std::vector<std::pair<std::int32_t, QString>> iptc;  // dataset number, text
+  std::vector<std::pair<QString, QString>> comments;   // key, text
+};
+
+// The image's maker, IPTC datasets and comments into the listing (the rows stay as they are).
+void FillIptcAndComments(ImageMetadata& metadata, MetadataListing& listing);
+
+// A JSON string literal, quotes included (RFC 8259 escapes; the input must be valid UTF-8).
+void AppendJsonString(std::string& out, std::string_view utf8);
+void AppendJsonString(std::string& out, const QString& text);
+
+// The members "maker", "sections", "iptc" and "comments" of one file's JSON object, each followed
+// by a comma.
+void AppendMetadataJson(std::string& out, const MetadataListing& listing);
+
+// The whole JSON document of one file read without error, as kelmarin-exif --json writes it:
+// [{"file":...,"maker":...,"sections":...,"iptc":...,"comments":...,"error":null}] and a line feed.
+std::string MetadataJsonDocument(const QString& file, const MetadataListing& listing);
+
+}  // namespace kelmarin

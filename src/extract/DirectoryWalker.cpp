@@ -5,6 +5,7 @@
 #include <array>
 #include <bit>
 #include <charconv>
+#include <cmath>
 
 #include "extract/ExifBlock.h"
 #include "metadata/Definitions.h"
@@ -86,6 +87,9 @@ std::string Fraction(std::int64_t numerator, std::int64_t denominator) {
 // The shortest decimal text that reads back as the same value, "." as decimal point.
 template <typename Float>
 std::string ShortestText(Float value) {
+  // No English word of the C library reaches a column.
+  if (std::isnan(value)) return "keine Zahl";
+  if (std::isinf(value)) return value < 0 ? "-unendlich" : "unendlich";
   char buffer[40];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
   return std::string(buffer, result.ptr);

@@ -62,10 +62,12 @@ TEST_P(Walker, DecodesEveryFieldType) {
       tiff.At(0x000B, 10, 1, srationalAt),  // always at its offset
       tiff.Inline(0x000C, 11, 1, tiff.U32(std::bit_cast<std::uint32_t>(1.5f))),
       tiff.At(0x000D, 12, 1, doubleAt),
+      tiff.Inline(0x000E, 11, 1, tiff.U32(0x7FC00000u)),  // not a number
+      tiff.Inline(0x000F, 11, 1, tiff.U32(0xFF800000u)),  // minus infinity
       tiff.At(0x8298, 2, 10, notice),  // the copyright notice keeps every byte
       tiff.At(0x010E, 2, 10, notice),
   });
-  EXPECT_EQ(image.ExifCount(1), 15);
+  EXPECT_EQ(image.ExifCount(1), 17);
   EXPECT_EQ(Item(0x0001)->typ, kTypNumbers);
   EXPECT_EQ(Item(0x0001)->inhalt, (Values{std::int64_t{1}, std::int64_t{200}, std::int64_t{255}}));
   EXPECT_EQ(Item(0x0002)->typ, kTypTexts);
@@ -83,6 +85,8 @@ TEST_P(Walker, DecodesEveryFieldType) {
   EXPECT_EQ(Item(0x000C)->typ, kTypTexts);
   EXPECT_EQ(Text(Item(0x000C)), "1.5");
   EXPECT_EQ(Text(Item(0x000D)), "0.1");
+  EXPECT_EQ(Text(Item(0x000E)), "keine Zahl");
+  EXPECT_EQ(Text(Item(0x000F)), "-unendlich");
   EXPECT_EQ(Text(Item(0x8298)), std::string("Foto\0Edit\0", 10));
   EXPECT_EQ(Text(Item(0x010E)), "Foto");
 }
@@ -93,18 +97,6 @@ TEST_P(Walker, CountZeroGivesAnOffsetTextExceptForTheSpecialTags) {
   EXPECT_EQ(image.ExifCount(), 1);
   EXPECT_EQ(Text(Item(0x9286)), "Offset:1011 Bytes:0");
   EXPECT_EQ(Item(0x9286)->typ, kTypTexts);
-}
-
-TEST_P(Walker, MakernoteBecomesOneOffsetItemWhenTheMakeIsUnknown) {
-  const std::uint32_t make = tiff.AppendText(std::string("Acme\0", 5));
-  const std::uint32_t note = tiff.Append(std::vector<std::uint8_t>(40, 0x11));
-  const std::uint32_t exifIfd = tiff.AddDirectory({tiff.At(0x927C, 7, 40, note)});
-  image.camera_id = 5;
-  Read({tiff.At(0x010F, 2, 5, make), tiff.Long(0x8769, exifIfd)});
-  EXPECT_EQ(image.camera_id, 0);
-  EXPECT_EQ(image.ExifCount(), 3);
-  EXPECT_EQ(Text(Item(0x927C)), "Offset:" + std::to_string(TiffBuilder::Pos(note)) + " Bytes:40");
-  EXPECT_EQ(image.ExifCount(3), 0);
 }
 
 TEST_P(Walker, SubDirectoriesFollowTheirPointerAndNextLinksAreThumbnails) {

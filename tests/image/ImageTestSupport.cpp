@@ -39,24 +39,25 @@ void WriteImageFile(const std::string& path, const std::string& format, const sa
   ASSERT_TRUE(ok) << "cannot write " << format << " to " << path;
 }
 
+namespace {
+const std::vector<std::pair<std::string, std::int32_t>> kFormats = {
+    {"jpg", kTypeJpeg}, {"png", kTypePng},  {"gif", kTypeGif},  {"bmp", kTypeBmp},      {"pcx", kTypePcx},
+    {"psd", kTypePsd},  {"tga", kTypeTga},  {"tif", kTypeTiff}, {"pcd", kTypePcd},      {"dng", kTypeRaw},
+    {"wmf", kTypeMetafile}, {"emf", kTypeMetafile}};
+}  // namespace
+
 std::int32_t TypeCode(const std::string& format) {
-  if (format == "bmp") return kTypeBmp;
-  if (format == "wmf" || format == "emf") return kTypeMetafile;
-  if (format == "gif") return kTypeGif;
-  if (format == "jpg") return kTypeJpeg;
-  if (format == "pcd") return kTypePcd;
-  if (format == "pcx") return kTypePcx;
-  if (format == "png") return kTypePng;
-  if (format == "psd") return kTypePsd;
-  if (format == "dng") return kTypeRaw;
-  if (format == "tga") return kTypeTga;
-  if (format == "tif") return kTypeTiff;
+  for (const auto& [name, type] : kFormats)
+    if (name == format) return type;
   return kTypeUnknown;
 }
 
 const std::vector<std::string>& AllFormats() {
-  static const std::vector<std::string> formats = {"jpg", "png", "gif", "bmp", "pcx", "psd",
-                                                   "tga", "tif", "pcd", "dng", "wmf", "emf"};
+  static const std::vector<std::string> formats = [] {
+    std::vector<std::string> names;
+    for (const auto& format : kFormats) names.push_back(format.first);
+    return names;
+  }();
   return formats;
 }
 
@@ -78,6 +79,19 @@ void ExpectPixel(const QImage& image, int x, int y, int r, int g, int b, int tol
   EXPECT_NEAR(p[0], r, tolerance) << "red at " << x << "," << y;
   EXPECT_NEAR(p[1], g, tolerance) << "green at " << x << "," << y;
   EXPECT_NEAR(p[2], b, tolerance) << "blue at " << x << "," << y;
+}
+
+void ExpectQuadrants(const QImage& pixels, int tolerance) {
+  const int w = pixels.width(), h = pixels.height();
+  ExpectPixel(pixels, w / 8, h / 8, 255, 0, 0, tolerance);
+  ExpectPixel(pixels, w - w / 8, h / 8, 0, 255, 0, tolerance);
+  ExpectPixel(pixels, w / 8, h - h / 8, 0, 0, 255, tolerance);
+  ExpectPixel(pixels, w - w / 8, h - h / 8, 255, 255, 255, tolerance);
+}
+
+std::int32_t Load(ZetImage& image, const std::string& path, std::int32_t type) {
+  std::int32_t b = 0, h = 0, t = 0;
+  return image.load(path, type, b, h, t);
 }
 
 }  // namespace kelmarin::test

@@ -136,13 +136,6 @@ void WriteDngWithoutRawData(const std::string& path) {
   TIFFClose(tiff);
 }
 
-void ExpectQuadrants(const QImage& pixels, int tolerance) {
-  ExpectPixel(pixels, 2, 2, 255, 0, 0, tolerance);
-  ExpectPixel(pixels, pixels.width() - 3, 2, 0, 255, 0, tolerance);
-  ExpectPixel(pixels, 2, pixels.height() - 3, 0, 0, 255, tolerance);
-  ExpectPixel(pixels, pixels.width() - 3, pixels.height() - 3, 255, 255, 255, tolerance);
-}
-
 QImage Load(const std::string& path, std::int32_t type) {
   RecordingReporter reporter;
   ZetImage image(nullptr, &reporter);

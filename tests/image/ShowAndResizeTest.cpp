@@ -17,8 +17,7 @@ struct Loaded {
       : image(nullptr, reporter) {
     path = folder.Path("image-" + std::to_string(width) + "x" + std::to_string(height) + ".png");
     EXPECT_TRUE(samples::WritePng(path, Quadrants(width, height)));
-    std::int32_t b = 0, h = 0, t = 0;
-    EXPECT_EQ(image.load(path, kTypePng, b, h, t), 0);
+    EXPECT_EQ(Load(image, path, kTypePng), 0);
   }
   std::string path;
   ZetImage image;
@@ -64,8 +63,7 @@ TEST(Show, FailuresAreReported) {
   ASSERT_EQ(reporter.messages.size(), 1u);
   EXPECT_EQ(reporter.messages[0].text, "Fehler 6\nISDrawRGB: " + loaded.path);
   // An image that failed to load draws nothing; only load's message.
-  std::int32_t b = 0, h = 0, t = 0;
-  ASSERT_EQ(loaded.image.load(folder.Path("missing.png"), kTypePng, b, h, t), 2);
+  ASSERT_EQ(Load(loaded.image, folder.Path("missing.png"), kTypePng), 2);
   RecordingBox empty;
   EXPECT_EQ(loaded.image.show(empty), 2);
   EXPECT_EQ(empty.clears, 1);
@@ -109,20 +107,27 @@ TEST(Resize, TargetsThatCannotBeHadFailAsGlobalAlloc) {
   }
 }
 
-TEST(Resize, BoxReduceAveragesWholeBlocksAndFoldsTheRemainder) {
-  // 5 × 3 pixels whose value is 10 × x + y, reduced by 2: blocks of columns {0,1}, {2,3,4} and
-  // rows {0,1,2}.
-  QImage source(5, 3, QImage::Format_RGB888);
-  for (int y = 0; y < 3; ++y) {
-    for (int x = 0; x < 5; ++x) {
-      const auto v = static_cast<std::uint8_t>(10 * x + y);
-      source.scanLine(y)[3 * x] = v, source.scanLine(y)[3 * x + 1] = v, source.scanLine(y)[3 * x + 2] = 255;
+// Values 10 × x + y (5 × 3) reduced by 2: blocks of columns {0,1}, {2,3,4} and rows {0,1,2}; values
+// 10 × y (16 × 16) reduced by 16: one block that stands for rows 2, 6, 10 and 14.
+TEST(Resize, BoxReduceAveragesWholeBlocksFoldsTheRemainderAndSamplesTallBlocks) {
+  QImage source(5, 3, QImage::Format_RGB888), tall(16, 16, QImage::Format_RGB888);
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      if (x < 5 && y < 3) {
+        std::uint8_t* p = source.scanLine(y) + 3 * x;
+        p[0] = p[1] = static_cast<std::uint8_t>(10 * x + y), p[2] = 255;
+      }
+      std::uint8_t* t = tall.scanLine(y) + 3 * x;
+      t[0] = t[1] = t[2] = static_cast<std::uint8_t>(10 * y);
     }
   }
   const QImage reduced = BoxReduce(source, 2);
   ASSERT_EQ(reduced.size(), QSize(2, 1));
   ExpectPixel(reduced, 0, 0, 6, 6, 255, 0);    // mean of 0,1,10,11 + rows 0..2 → (5 + 1) = 6
   ExpectPixel(reduced, 1, 0, 31, 31, 255, 0);  // x 2..4 → 30, rows → +1
+  const QImage one = BoxReduce(tall, 16);
+  ASSERT_EQ(one.size(), QSize(1, 1));
+  ExpectPixel(one, 0, 0, 80, 80, 80, 0);  // (20 + 60 + 100 + 140) / 4
 }
 
 TEST(Resize, LargeReductionMatchesAnExactAreaAverage) {
@@ -135,18 +140,6 @@ TEST(Resize, LargeReductionMatchesAnExactAreaAverage) {
   QImage target;
   ASSERT_FALSE(ZetImage::ResizeImage(source, 120, 8, target, -2));
   for (int x = 0; x < 120; x += 17) ExpectPixel(target, x, 4, 128, 128, 128, 2);
-}
-
-TEST(Resize, TallBlocksAverageEvenlySpacedRows) {
-  // 16 × 16 pixels whose value is 10 × y: one 16-row block stands for rows 2, 6, 10 and 14.
-  QImage source(16, 16, QImage::Format_RGB888);
-  for (int y = 0; y < 16; ++y) {
-    std::uint8_t* row = source.scanLine(y);
-    for (int x = 0; x < 48; ++x) row[x] = static_cast<std::uint8_t>(10 * y);
-  }
-  const QImage reduced = BoxReduce(source, 16);
-  ASSERT_EQ(reduced.size(), QSize(1, 1));
-  ExpectPixel(reduced, 0, 0, 80, 80, 80, 0);  // (20 + 60 + 100 + 140) / 4
 }
 
 }  // namespace

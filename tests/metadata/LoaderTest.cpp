@@ -99,6 +99,13 @@ TEST(Loader, AcceptedForms) {
   EXPECT_EQ(defs->TagName(0, kSectionGps, 1, 0), "C");
   EXPECT_EQ(defs->TagName(4, kSectionMakernote, 1, 0), "D");
   EXPECT_EQ(defs->TagName(17, kSectionMakernote, 1, 0), "E");
+  EXPECT_EQ(defs->TagName(4, kSectionMain, 1, 0) + defs->TagName(16, kSectionMakernote, 1, 0), "A");
+  for (const std::int32_t section : {-1, 0, 5}) EXPECT_EQ(defs->FindTag(4, section, 1, 0), nullptr);
+  // A makernote sub-directory has a table of its own.
+  defs = ExpectLoads("#version 2\n#makernote canon01\n+1,0,0,a\n#makernote canon01 0x2010\n+1,0,0,b\n");
+  EXPECT_EQ(defs->TagName(4, kSectionMakernote, 1, 0), "a");
+  EXPECT_EQ(defs->FindTag(4, kSectionMakernote, 0x2010, 1, 0)->bezeichnung, "b");
+  EXPECT_EQ(defs->FindTag(4, kSectionMain, 0x2010, 1, 0), nullptr);
   // Focal factors: add, remove, add; the model "A, B" added, then "A,B" removed it.
   defs = ExpectLoads(
       "#version 2\n#focalequiv Hersteller\n+XY 300 (Sonderserie), 1.6\n+A, B, 2\n+A,B,3\n"
@@ -190,6 +197,10 @@ TEST(Loader, FailuresNameTheLineAndTheCode) {
       {"#version 2\n#main\n+1,0,0,A\n#gps\n#main\n+1,0,0,A\n", 457, 6, "+1,0,0,A"},
       {"#version 2\n#iptc\n+5,A\n+5,B\n", 457, 4, "+5,B"},
       {"#version 2\n#makernote canon01\n#makernote CANON01\n", 457, 3, "#makernote CANON01"},
+      // A makernote sub-directory follows its layout's own section, once.
+      {"#version 2\n#makernote canon01 0x2010\n", 0, 2, "#makernote canon01 0x2010"},
+      {"#version 2\n#makernote canon01\n#makernote canon01 0x2010\n#makernote canon01 8208\n", 457, 4,
+       "#makernote canon01 8208"},
   };
   for (const Failure& f : failures) {
     if (f.code < 0) {

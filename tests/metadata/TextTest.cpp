@@ -37,14 +37,9 @@ TEST(BytesToUtf8, KeepsUtf8AndReadsEverythingElseAsWindows1252) {
 }
 
 TEST(AppendUtf8, EncodesEachLengthAtItsBoundaries) {
-  const std::pair<char32_t, std::string> cases[] = {{0x00, std::string(1, '\0')},
-                                                    {0x7F, "\x7F"},
-                                                    {0x80, "\xC2\x80"},
-                                                    {0x7FF, "\xDF\xBF"},
-                                                    {0x800, "\xE0\xA0\x80"},
-                                                    {0xFFFF, "\xEF\xBF\xBF"},
-                                                    {0x10000, "\xF0\x90\x80\x80"},
-                                                    {0x10FFFF, "\xF4\x8F\xBF\xBF"}};
+  const std::pair<char32_t, std::string> cases[] = {
+      {0x00, std::string(1, '\0')}, {0x7F, "\x7F"},          {0x80, "\xC2\x80"},         {0x7FF, "\xDF\xBF"},
+      {0x800, "\xE0\xA0\x80"},     {0xFFFF, "\xEF\xBF\xBF"}, {0x10000, "\xF0\x90\x80\x80"}, {0x10FFFF, "\xF4\x8F\xBF\xBF"}};
   for (const auto& [codePoint, expected] : cases) {
     std::string out = "x";
     AppendUtf8(out, codePoint);

@@ -37,10 +37,11 @@ inline constexpr std::array<FormatBox, kFormatBoxCount> kFormatBoxes = {{
     {"jp2", "JP2", 5, 3, 4},
     {"raw", "CR2,CRW,DCR,DNG,MRW,NEF,ORF,PEF,RAF,RAW,SRF,SR2,CR3,NRW,ARW,ERF,3FR,IIQ,MOS,MEF,KDC,RWL,SRW,RW2",
      10, 3, 1},
-    // Row 4 shares the grid with the button "alle auswählen" at its left end (FilterPanel).
-    {"heic, avif", "HEIC,HEIF,HIF,AVIF", kTypeCodeHeif, 4, 3},
-    {"webp", "WEBP", kTypeCodeWebp, 4, 2},
-    {"jxl", "JXL", kTypeCodeJxl, 4, 4},
+    // Row 4 shares the grid with the button "alle auswählen" at its left end (FilterPanel); jxl takes
+    // the place of the hidden jp2 box.
+    {"heic, avif", "HEIC,HEIF,HIF,AVIF", kTypeCodeHeif, 4, 2},
+    {"webp", "WEBP", kTypeCodeWebp, 4, 3},
+    {"jxl", "JXL", kTypeCodeJxl, 3, 4},
 }};
 
 // The extension of a file name (no folder part): the text after its last dot, empty when there is none.

@@ -1,5 +1,7 @@
 #include "browser/FilterPanel.h"
 
+#include "browser/DesktopFit.h"
+
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QGroupBox>
@@ -7,6 +9,7 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "browser/DesktopFit.h"
 #include "browser/Twips.h"
 #include "browser/core/FormatTable.h"
 
@@ -102,8 +105,13 @@ std::vector<FilePattern> FilterPanel::PatternList() const {
 }
 
 void FilterPanel::SetStatus(const QString& text, const QColor& colour) {
+  // The status line's two colours, red while busy and black when done, follow the desktop theme
+  // so that a dark one stays readable.
   QPalette colours = auswahlInfo->palette();
-  colours.setColor(QPalette::WindowText, colour);
+  QColor shown = colour;
+  if (colour == QColor(255, 0, 0)) shown = ReadableRed(palette(), QPalette::Window);
+  if (colour == QColor(0, 0, 0)) shown = palette().color(QPalette::WindowText);
+  colours.setColor(QPalette::WindowText, shown);
   auswahlInfo->setPalette(colours);
   auswahlInfo->setText(text);
 }

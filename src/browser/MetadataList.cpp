@@ -15,6 +15,7 @@
 #include <QToolTip>
 #include <algorithm>
 
+#include "browser/DesktopFit.h"
 #include "browser/MetadataExport.h"
 #include "browser/MetadataSections.h"
 
@@ -194,6 +195,7 @@ void MetadataList::Refill() {
   setUpdatesEnabled(false);
   clear();
   const std::vector<std::size_t> shown = FilterRows(rows, filter);
+  const QColor red = ReadableRed(palette(), QPalette::Base);
   QList<QTreeWidgetItem*> items;
   items.reserve(static_cast<qsizetype>(shown.size()));
   for (const std::size_t index : shown) {
@@ -201,7 +203,7 @@ void MetadataList::Refill() {
     auto* item = new QTreeWidgetItem(QStringList{row.tag, row.label, row.information, row.raw});
     item->setData(0, Qt::UserRole, static_cast<qulonglong>(index));
     if (row.red) {
-      for (int column = 0; column < 4; ++column) item->setForeground(column, QColor(255, 0, 0));
+      for (int column = 0; column < 4; ++column) item->setForeground(column, red);
     }
     if (const std::optional<double> degrees = position ? RowDegrees(row, *position) : std::nullopt) {
       for (int column = 0; column < 4; ++column) item->setToolTip(column, DecimalDegreesText(*degrees));

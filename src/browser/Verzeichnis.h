@@ -111,6 +111,9 @@ class Verzeichnis : public QMainWindow {
   void RestoreTreeHeight();
   void StoreView();
   void ApplySizeLimits();
+  // The size limits again once the window manager framed the window, and the frame moved and
+  // shrunk into the screen's available area where it reaches past it.
+  void FitOnScreen();
   // The window's minimum width after the tree's width changed: the information panel stays whole.
   void FollowTreeWidth();
   QByteArray StartFolder(QByteArray& fileName) const;

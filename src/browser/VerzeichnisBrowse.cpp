@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSysInfo>
+#include <QTimer>
 
 #include "browser/CurrentImage.h"
 #include "browser/FileList.h"
@@ -45,6 +46,7 @@ void Verzeichnis::RefreshTree(const QByteArray& startPath, const QByteArray& fil
   } else {
     show();
   }
+  QTimer::singleShot(0, this, &Verzeichnis::FitOnScreen);  // once the frame is known
   repaint();
   WaitCursor wait;
   pfadbaum->NavigateTo(startPath);

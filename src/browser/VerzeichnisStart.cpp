@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "browser/CurrentImage.h"
+#include "browser/DesktopFit.h"
 #include "browser/FileList.h"
 #include "browser/FilterPanel.h"
 #include "browser/FolderTree.h"
@@ -61,6 +62,7 @@ bool Verzeichnis::Load() {
   }
   // 2. Dialog font. 3. Definition file.
   SetDialogFont(this);
+  KeepDialogsOnScreen(this);
   definitions = LoadDefinitions(options.definitionFile, *reporter);
   if (definitions == nullptr) {
     // The start-up ends here: design layout, no tree, no list, no restored settings.
@@ -128,8 +130,25 @@ void Verzeichnis::ApplySizeLimits() {
   const int perX = std::max(1, RoundHalfEven(scale.perPixelX));
   const int perY = std::max(1, RoundHalfEven(scale.perPixelY));
   const QRect area = ScreenArea(this);
-  setMinimumSize(MinWindowWidth(layout, sizes.minWidth) / perX, sizes.minHeight / perY);
-  setMaximumSize(scale.ToTwipsX(area.width()) / perX, scale.ToTwipsY(area.height()) / perY);
+  // The frame the window manager draws (known once the window is shown) counts against the
+  // screen too, and a small screen caps the minimum, so that the window never reaches past it.
+  const QSize frame = frameGeometry().size() - size();
+  const int maxWidth = std::max(1, scale.ToTwipsX(area.width()) / perX - frame.width());
+  const int maxHeight = std::max(1, scale.ToTwipsY(area.height()) / perY - frame.height());
+  setMinimumSize(std::min(MinWindowWidth(layout, sizes.minWidth) / perX, maxWidth),
+                 std::min(sizes.minHeight / perY, maxHeight));
+  setMaximumSize(maxWidth, maxHeight);
+}
+
+void Verzeichnis::FitOnScreen() {
+  if (unloaded || ended) return;
+  ApplySizeLimits();
+  if (isMaximized()) return;
+  const QRect frame = frameGeometry();
+  const QRect fitted = FitInto(frame, ScreenArea(this));
+  if (fitted == frame) return;
+  resize(fitted.size() - (frame.size() - size()));
+  move(fitted.topLeft());
 }
 
 void Verzeichnis::FollowTreeWidth() {

@@ -102,8 +102,10 @@ constexpr std::array<MakerRow, 41> kMakerTable = {{
     {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SONY CAM ", .maker = 27, .directoryOffset = 12},
     {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SONY MOBILE\0"sv, .maker = 27,
      .directoryOffset = 12},
-    // Sony Ericsson's phones write a layout of their own.
-    {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SEMC MS"},
+    // Sony Ericsson's phones: "SEMC MS" padded to 12 bytes, then a TIFF header of its own that
+    // offsets count from; the directory follows 8 bytes after it.
+    {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SEMC MS", .maker = 27, .directoryOffset = 20,
+     .base = Makernote, .baseOffset = 12, .order = OwnHeader, .orderOffset = 12},
     {.makeWord = "SONY", .condition = PlausibleDirectory, .maker = 27},
 }};
 

@@ -72,7 +72,7 @@ const NoteCase kCases[] = {
     {"SonyCam", "SONY", "", "SONY CAM \0\0\0"s, 12, 0, 0, 27},
     {"SonyMobile", "Sony", "", "SONY MOBILE\0"s, 12, 0, 0, 27},
     {"SonyPlain", "SONY", "", "", 0, 0, 1, 27},
-    {"SonyEricsson", "Sony Ericsson", "", "SEMC MS\0\0\0\0\0"s, 12, 0, 0, 0},
+    {"SonyEricsson", "Sony Ericsson", "", "SEMC MS\0\0\0\0\0$HDR"s, 20, 13, 1, 27},
     {"Samsung", "SAMSUNG", "", "", 0, 0, 0, 29},
     {"SamsungFirstForm", "Samsung Techwin", "", "STMN0100", 8, 0, 0, 0},
     {"Dji", "DJI FC6310", "", "", 0, 0, 1, 31},

@@ -1,0 +1,57 @@
+// Single values of byte lists that hold numbers of several bytes: big-endian 32-bit words, signed
+// big-endian 16-bit words (Casio's levels, 255,252 is -4) and little-endian 16-bit words (Sony's
+// shot information), each with value names, and positions the list does not reach.
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "../metadata/RecordingReporter.h"
+#include "PresentTestSupport.h"
+#include "present/Listing.h"
+
+namespace kelmarin {
+namespace {
+
+constexpr const char* kWordsFile =
+    "#version 2\n#makernote canon01\n"
+    "+1,0,0,Stufen\n+1,1,19,Erste Stufe\n!-4,minus vier\n+1,2,19,Zweite Stufe\n+1,3,19,Dritte Stufe\n"
+    "+2,0,0,Aufnahme\n+2,2,20,Breite\n+2,3,20,Höhe\n!513,zwei-eins\n+2,4,20,Unerreicht\n"
+    "+3,0,0,Worte\n+3,1,18,Erstes Wort\n+3,2,18,Zweites Wort\n";
+
+struct WordCase {
+  const char* name;
+  std::int32_t tag;
+  std::string bytes;
+  std::vector<std::string> rows;  // sub-rows: tag, information, raw
+};
+
+TEST(ArrayWords, NumbersOfSeveralBytes) {
+  using namespace std::string_literals;
+  const WordCase cases[] = {
+      {"SignedBigEndian", 1, "\xff\xfc\x00\x03\x80\x00"s, {"1.1|minus vier|-4", "1.2|3|3", "1.3|-32768|-32768"}},
+      {"SignedOddLength", 1, "\x7f\xff\x01"s, {"1.1|32767|32767"}},
+      {"LittleEndian", 2, "II\x10\x0e\x01\x02\x07"s, {"2.2|3600|3600", "2.3|zwei-eins|513"}},
+      {"LittleEndianShort", 2, "II\xff"s, {}},
+      {"BigEndianWords", 3, "\x00\x01\x02\x03\xff\xff\xff\xfe"s, {"3.1|66051|66051", "3.2|4294967294|4294967294"}},
+  };
+  std::istringstream in(kWordsFile);
+  RecordingReporter reporter;
+  const auto defs = LoadDefinitions(in, reporter);
+  ASSERT_NE(defs, nullptr);
+  for (const WordCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ImageMetadata image;
+    image.camera_id = 4;
+    image.ExifAdd(3, c.tag, kTypNumbers, test::Bytes(c.tag, c.bytes).inhalt);
+    std::vector<std::string> rows;
+    for (const ListingRow& row : FillMetadataList(*defs, image, MakeFormatContext(test::German(), 1.0))) {
+      if (row.kind == RowKind::Item && row.position != 0)
+        rows.push_back((row.tag + u'|' + row.information + u'|' + row.raw).toStdString());
+    }
+    EXPECT_EQ(rows, c.rows);
+  }
+}
+
+}  // namespace
+}  // namespace kelmarin

@@ -1,0 +1,244 @@
+#!/usr/bin/env python3
+"""Share of the makernote items exiftool names that kelmarin-exif names too, per maker.
+
+Runs `exiftool -j -G1:5 -H -u` and `kelmarin-exif --json` over the JPEGs below each FOLDER. An
+item counts when exiftool gives it a name (not "<Group>_0x1234") and it sits in the makernote's own
+directory, in one of its sub-directories, or in a list of values whose positions this script knows
+(KNOWN_LISTS). Kelmarin names it when its listing has a row other than "???" for the same
+directory:tag (sub-directories) or tag.position (lists). Items of blocks exiftool decodes per body
+or after deciphering (camera information, colour data) are counted apart as "außen".
+
+With --canon-values, also compares the values of Canon's camera settings and shot information:
+the same raw number and, where exiftool names the value, a Kelmarin value name (not a bare
+number), and lists the value names side by side for a review of their meaning.
+
+Usage: tools/makernote-share.py [--exif PROGRAM] [--missing] [--canon-values] FOLDER...
+Needs: python3, exiftool (Debian package libimage-exiftool-perl).
+"""
+
+import argparse
+import collections
+import glob
+import json
+import os
+import re
+import subprocess
+import sys
+import xml.etree.ElementTree as ElementTree
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+# Lists of values exiftool decodes as a table of its own: (maker group, table) -> tag of the list in
+# the makernote's directory. Position n is value n of the list (exiftool's index n - 1); for the
+# byte lists of LIST_UNITS, Kelmarin's position counts numbers of that many bytes.
+KNOWN_LISTS = {
+    ("Canon", "CanonCameraSettings"): 0x0001,
+    ("Canon", "CanonFocalLength"): 0x0002,
+    ("Canon", "CanonShotInfo"): 0x0004,
+    ("Canon", "CanonFileInfo"): 0x0093,
+    ("Canon", "CanonAFInfo"): 0x0012,
+    ("Canon", "CanonAFInfo2"): 0x0026,
+    ("Canon", "AFInfo3"): 0x003C,
+    ("Canon", "ProcessingInfo"): 0x00A0,
+    ("Canon", "SensorInfo"): 0x00E0,
+    ("Canon", "CropInfo"): 0x0098,
+    ("Canon", "AspectInfo"): 0x009A,
+    ("Canon", "TimeInfo"): 0x0035,
+    ("Canon", "MyColors"): 0x001D,
+    ("Canon", "ContrastInfo"): 0x0027,
+    ("Canon", "MeasuredColor"): 0x00AA,
+    ("Minolta", "MinoltaCameraSettings"): 0x0003,
+    ("Minolta", "MinoltaCameraSettingsOld"): 0x0001,
+    ("Sony", "ShotInfo"): 0x3000,
+    ("Pentax", "SRInfo"): 0x005C,
+    ("Pentax", "FaceInfo"): 0x0060,
+    ("Pentax", "AEInfo"): 0x0206,
+    ("Pentax", "LensInfo"): 0x0207,
+    ("Pentax", "FlashInfo"): 0x0208,
+    ("Pentax", "CameraSettings"): 0x0205,
+    ("Pentax", "BatteryInfo"): 0x0216,
+    ("Pentax", "CameraInfo"): 0x0215,
+}
+
+LIST_UNITS = {("Sony", "ShotInfo"): 2}
+
+# Olympus's sub-directories (their own directory in the makernote): exiftool table -> directory.
+OLYMPUS_DIRECTORIES = {
+    "Equipment": 0x2010,
+    "CameraSettings": 0x2020,
+    "RawDevelopment": 0x2030,
+    "RawDevelopment2": 0x2031,
+    "ImageProcessing": 0x2040,
+    "FocusInfo": 0x2050,
+}
+
+IGNORED_GROUPS = {"ExifTool", "File", "PrintIM", "PreviewIFD", "MakerUnknown"}
+UNNAMED = re.compile(r"_0x[0-9a-fA-F]+$")
+
+
+def run_json(command):
+    result = subprocess.run(command, capture_output=True, text=True, check=False)
+    if not result.stdout.strip():
+        return []
+    return json.loads(result.stdout)
+
+
+def jpegs(folders):
+    files = []
+    for folder in folders:
+        for path in sorted(glob.glob(os.path.join(folder, "**", "*"), recursive=True)):
+            if os.path.isfile(path) and path.lower().endswith((".jpg", ".jpeg", ".jpe")):
+                files.append(path)
+    return files
+
+
+def olympus_tables():
+    """(tag name, tag number) -> directories of Olympus's sub-directories, from exiftool's tag list."""
+    xml = subprocess.run(["exiftool", "-listx", "-Olympus:all"], capture_output=True, text=True).stdout
+    tables = collections.defaultdict(set)
+    for table in ElementTree.fromstring(xml).iter("table"):
+        directory = OLYMPUS_DIRECTORIES.get(table.get("name", "").split("::")[-1])
+        if directory is None:
+            continue
+        for tag in table.iter("tag"):
+            tables[(tag.get("name"), int(tag.get("id"), 0))].add(directory)
+    return tables
+
+
+def exiftool_key(group, path, name, ident, olympus):
+    """(kind, directory, tag, position) of an exiftool makernote item; kind "außen" when not comparable."""
+    if not isinstance(ident, str) or not re.fullmatch(r"0x[0-9a-fA-F]+|\d+", ident):
+        return ("außen", 0, 0, 0)
+    number = int(ident, 0)
+    below = path.split("MakerNotes", 1)[1]
+    if below == "":
+        return ("ifd", 0, number, 0)
+    table = below.lstrip("-")
+    if group == "Olympus" and table == "MakerNotes":
+        directories = olympus.get((name, number))
+        return ("ifd", tuple(sorted(directories)), number, 0) if directories else ("außen", 0, 0, 0)
+    parent = KNOWN_LISTS.get((group, table))
+    if parent is not None:
+        return ("list", 0, parent, number // LIST_UNITS.get((group, table), 1) + 1)
+    return ("außen", 0, 0, 0)
+
+
+def kelmarin_names(item_list):
+    named = set()
+    for item in item_list:
+        if item.get("label", "???") != "???":
+            named.add((item.get("directory", 0), int(item["tag"].split(".")[0]) if isinstance(item["tag"], str)
+                       else item["tag"], item.get("position", 0)))
+    return named
+
+
+def makernote_items(record):
+    for section in record.get("sections", []):
+        if section.get("section") == 3:
+            return section.get("items", [])
+    return []
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--exif", default=os.environ.get("KELMARIN_EXIF", ""))
+    parser.add_argument("--missing", action="store_true", help="list the items Kelmarin leaves unnamed")
+    parser.add_argument("--canon-values", action="store_true")
+    parser.add_argument("folders", nargs="+")
+    args = parser.parse_args()
+    exif = args.exif or max(glob.glob(os.path.join(ROOT, "build", "*", "src", "app", "kelmarin-exif")),
+                            key=os.path.getmtime, default="")
+    if not exif:
+        sys.exit("kelmarin-exif nicht gefunden (--exif PROGRAMM)")
+    files = jpegs(args.folders)
+    definitions = os.path.join(ROOT, "data", "metadata.def")
+    kelmarin = {os.path.abspath(record["file"]): record
+                for record in run_json([exif, "--json", "--definitions", definitions] + files)}
+    exiftool = run_json(["exiftool", "-j", "-G1:5", "-H", "-u"] + files)
+    olympus = olympus_tables()
+
+    counts = collections.defaultdict(lambda: [0, 0, 0])  # maker -> [counted, named, außen]
+    missing = collections.Counter()
+    for record in exiftool:
+        named = kelmarin_names(makernote_items(kelmarin.get(os.path.abspath(record["SourceFile"]), {})))
+        for key, entry in record.items():
+            parts = key.split(":")
+            if not isinstance(entry, dict) or len(parts) < 3 or "MakerNotes" not in parts[1]:
+                continue
+            group, path, name = parts[0], parts[1], parts[-1]
+            if group in IGNORED_GROUPS or UNNAMED.search(name):
+                continue
+            maker = group.replace("Custom", "")
+            kind, directory, tag, position = exiftool_key(maker, path, name, entry.get("id"), olympus)
+            if kind == "außen":
+                counts[maker][2] += 1
+                continue
+            counts[maker][0] += 1
+            directories = directory if isinstance(directory, tuple) else (directory,)
+            if any((d, tag, position) in named for d in directories):
+                counts[maker][1] += 1
+            else:
+                where = f"{directories[0]}:{tag:#06x}" if directories[0] else f"{tag:#06x}"
+                missing[(maker, where + (f".{position}" if position else ""), name)] += 1
+
+    print(f"{'Hersteller':<12} {'gezählt':>8} {'benannt':>8} {'Anteil':>8} {'außen':>7}")
+    for maker, (total, hits, outside) in sorted(counts.items()):
+        share = f"{hits * 100 / total:.1f} %" if total else "-"
+        print(f"{maker:<12} {total:>8} {hits:>8} {share:>8} {outside:>7}")
+    if args.missing:
+        print("\nUnbenannt (Hersteller, Tag, exiftool-Name, Anzahl):")
+        for (maker, where, name), n in sorted(missing.items()):
+            print(f"{maker}\t{where}\t{name}\t{n}")
+    if args.canon_values:
+        canon_values(files, kelmarin)
+
+
+def canon_values(files, kelmarin):
+    """Values of Canon's camera settings (tag 1) and shot information (tag 4) against exiftool."""
+    canon = [path for path in files
+             if kelmarin.get(os.path.abspath(path), {}).get("maker") == 4]
+    if not canon:
+        return
+    numbers = {os.path.abspath(r["SourceFile"]): r for r in run_json(["exiftool", "-j", "-G1:5", "-n", "-H"] + canon)}
+    texts = {os.path.abspath(r["SourceFile"]): r for r in run_json(["exiftool", "-j", "-G1:5", "-H"] + canon)}
+    total = agree = 0
+    pairs = collections.Counter()
+    for path in canon:
+        rows = {(item["tag"].split(".")[0] if isinstance(item["tag"], str) else item["tag"], item.get("position")): item
+                for item in makernote_items(kelmarin[os.path.abspath(path)]) if item.get("position")}
+        for key, entry in numbers[os.path.abspath(path)].items():
+            parts = key.split(":")
+            if not isinstance(entry, dict) or len(parts) < 3:
+                continue
+            table = parts[1].split("MakerNotes", 1)[-1].lstrip("-")
+            tag = {"CanonCameraSettings": 1, "CanonShotInfo": 4}.get(table)
+            if tag is None:
+                continue
+            position = int(entry["id"], 0) + 1
+            row = rows.get((str(tag), position)) or rows.get((tag, position))
+            shown = texts[os.path.abspath(path)].get(key, {}).get("val")
+            total += 1
+            if row is None:
+                pairs[(tag, position, parts[-1], str(entry["val"]), str(shown), "-")] += 1
+                continue
+            raw_agrees = str(entry["val"]) == row["raw"] or _same_number(entry["val"], row["raw"])
+            exiftool_names = str(shown) != str(entry["val"])
+            kelmarin_names_it = row["information"] != row["raw"]
+            if raw_agrees and exiftool_names == kelmarin_names_it:
+                agree += 1
+            pairs[(tag, position, parts[-1], str(entry["val"]), str(shown), row["information"])] += 1
+    print(f"\nCanon Kameraeinstellungen und Aufnahmedaten: {agree}/{total} Werte stimmen überein"
+          f" ({agree * 100 / max(total, 1):.1f} %)")
+    for (tag, position, name, value, shown, information), n in sorted(pairs.items()):
+        print(f"{tag}.{position}\t{name}\t{value}\t{shown}\t{information}\t{n}")
+
+
+def _same_number(value, raw):
+    try:
+        return float(value) == float(raw)
+    except (TypeError, ValueError):
+        return False
+
+
+if __name__ == "__main__":
+    main()

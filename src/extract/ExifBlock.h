@@ -98,6 +98,14 @@ enum class MakerOrder : std::uint8_t {
   OwnHeader,         // "II" or "MM" at makernote position + orderOffset (else the block's)
 };
 
+// A value at a fixed place of a makernote that has no directory: a text of `count` bytes (cut at
+// the first NUL) or a 32-bit number in the block's byte order, filed under `tag`.
+struct MakerField {
+  std::int32_t tag = 0;
+  std::int32_t offset = 0;  // from the makernote position
+  std::int32_t count = 0;   // bytes of a text; 0 for a number
+};
+
 struct MakerRow {
   std::string_view makeWord = {};
   MakerCondition condition = MakerCondition::Always;
@@ -113,6 +121,8 @@ struct MakerRow {
   // Tags of the makernote directory that point to sub-directories (an offset from the base, or the
   // sub-directory's own bytes); their items are filed with the pointer tag as their directory.
   std::span<const std::int32_t> subdirectories = {};
+  // The fixed values of a makernote without a directory (then no directory is walked).
+  std::span<const MakerField> fields = {};
 };
 
 std::span<const MakerRow> MakerTable();
@@ -123,6 +133,7 @@ struct MakernoteLayout {
   BufferPos directory = 0;
   BufferPos base = 0;
   std::span<const std::int32_t> subdirectories;
+  std::span<const MakerField> fields;
 };
 
 // Picks the layout for the state's make, model and makernote position. Sets the state's byte order
@@ -130,7 +141,8 @@ struct MakernoteLayout {
 // makernote's own, or the opposite of the block's when only that makes the directory plausible.
 MakernoteLayout DetectMakernote(ExifBlockState& state);
 
-// Sets camera_id from DetectMakernote and, when it is not 0, walks the makernote as section 3.
+// Sets camera_id from DetectMakernote and, when it is not 0, walks the makernote as section 3 (or
+// reads its fixed values).
 // Called only when the state has a makernote position.
 void ReadMakernote(ImageMetadata& image, ExifBlockState& state);
 

@@ -39,6 +39,10 @@ constexpr MakerRow kPentaxLater = {.makeWord = "PENTAX", .condition = StartsAtMa
                                    .maker = 3, .directoryOffset = 10, .base = Makernote, .order = OwnHeader,
                                    .orderOffset = 8};
 
+// Samsung's first form: signature and version as 8 characters, then the offset and length of the
+// preview image.
+constexpr std::array<MakerField, 3> kSamsungFirstFormFields = {{{0x0000, 0, 8}, {0x0002, 8, 0}, {0x0003, 12, 0}}};
+
 constexpr MakerRow WithWord(MakerRow row, std::string_view word) {
   row.makeWord = word;
   return row;
@@ -93,8 +97,9 @@ constexpr std::array<MakerRow, 41> kMakerTable = {{
     {.makeWord = "PENTAX", .condition = FoundFromMakernote, .text = "AOC", .maker = 3, .directoryOffset = 6},
     WithWord(kPentaxLater, "RICOH"),
     {.makeWord = "RICOH", .condition = FoundFromMakernote, .text = "RICOH", .maker = 21, .directoryOffset = 8},
-    // Samsung's first form ("STMN") holds no directory.
-    {.makeWord = "SAMSUNG", .condition = StartsAtMakernote, .text = "STMN"},
+    // Samsung's first form ("STMN" and a version) holds no directory, only fixed values.
+    {.makeWord = "SAMSUNG", .condition = StartsAtMakernote, .text = "STMN", .maker = 32,
+     .fields = kSamsungFirstFormFields},
     {.makeWord = "SAMSUNG", .condition = PlausibleDirectory, .maker = 29},
     {.makeWord = "SANYO", .maker = 18, .directoryOffset = 8},
     {.makeWord = "SIGMA", .maker = 25, .directoryOffset = 10},
@@ -223,6 +228,7 @@ MakernoteLayout Apply(const MakerRow& row, ExifBlockState& state) {
       break;
   }
   layout.subdirectories = row.subdirectories;
+  layout.fields = row.fields;
   return layout;
 }
 
@@ -239,10 +245,36 @@ MakernoteLayout DetectMakernote(ExifBlockState& state) {
   return {};
 }
 
+namespace {
+
+// The fixed values of a makernote without a directory, as far as the makernote's bytes reach.
+void ReadFields(ImageMetadata& image, const ExifBlockState& state, std::span<const MakerField> fields) {
+  const ByteReader& reader = state.reader;
+  for (const MakerField& field : fields) {
+    const BufferPos at = state.makernote + field.offset;
+    const std::int64_t size = field.count > 0 ? field.count : 4;
+    if (field.offset + size > state.makernoteSize || !reader.Has(at, size)) continue;
+    std::vector<ExifValue> inhalt;
+    if (field.count > 0) {
+      const std::string_view text = reader.Text(at, field.count);
+      inhalt.emplace_back(std::string(text.substr(0, text.find('\0'))));
+    } else {
+      inhalt.emplace_back(reader.ReadU32(at));
+    }
+    image.ExifAdd(kSectionMakernote, field.tag, field.count > 0 ? kTypTexts : kTypNumbers, std::move(inhalt));
+  }
+}
+
+}  // namespace
+
 void ReadMakernote(ImageMetadata& image, ExifBlockState& state) {
   const MakernoteLayout layout = DetectMakernote(state);
   image.camera_id = layout.maker;
   if (image.camera_id == 0) return;
+  if (!layout.fields.empty()) {
+    ReadFields(image, state, layout.fields);
+    return;
+  }
   state.subdirectories = layout.subdirectories;
   WalkDirectory(image, state, kSectionMakernote, layout.directory, layout.base);
   state.subdirectories = {};

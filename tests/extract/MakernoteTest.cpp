@@ -74,7 +74,6 @@ const NoteCase kCases[] = {
     {"SonyPlain", "SONY", "", "", 0, 0, 1, 27},
     {"SonyEricsson", "Sony Ericsson", "", "SEMC MS\0\0\0\0\0$HDR"s, 20, 13, 1, 27},
     {"Samsung", "SAMSUNG", "", "", 0, 0, 0, 29},
-    {"SamsungFirstForm", "Samsung Techwin", "", "STMN0100", 8, 0, 0, 0},
     {"Dji", "DJI FC6310", "", "", 0, 0, 1, 31},
     {"Unknown", "Acme Cameras", "", "ACME\0\0\0\0"s, 8, 0, 0, 0},
 };

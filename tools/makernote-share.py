@@ -193,8 +193,25 @@ def main():
         canon_values(files, kelmarin)
 
 
+# Canon values that the listing shows in the camera's own units (its label names the unit):
+# position -> conversion of Kelmarin's raw number into exiftool's value (None: needs other values).
+APEX = {
+    (1, 24): None, (1, 25): None,  # focal lengths in focal units (position 1.26)
+    (1, 27): lambda v: 2 ** (v / 64), (1, 28): lambda v: 2 ** (v / 64), (1, 36): lambda v: v / 10,
+    (4, 2): lambda v: 100 * 2 ** (v / 32), (4, 3): lambda v: 100 * 2 ** (v / 32) / 32,
+    (4, 4): lambda v: v / 32 + 5, (4, 5): lambda v: 2 ** (v / 64), (4, 6): lambda v: 2 ** (-v / 32),
+    (4, 7): lambda v: v / 32, (4, 14): lambda v: v / 32, (4, 13): lambda v: v - 128, (4, 16): lambda v: v / 32,
+    (4, 18): lambda v: v / 32, (4, 22): lambda v: 2 ** (v / 64), (4, 23): lambda v: 2 ** (-v / 32),
+    (4, 24): lambda v: v / 8 - 6, (4, 20): lambda v: v / 100, (4, 21): lambda v: v / 100,
+}
+
+
 def canon_values(files, kelmarin):
-    """Values of Canon's camera settings (tag 1) and shot information (tag 4) against exiftool."""
+    """Values of Canon's camera settings (tag 1) and shot information (tag 4) against exiftool.
+
+    A value agrees when Kelmarin's raw number, converted by the unit its label names, is exiftool's
+    number (within 1 %), and Kelmarin names the value exactly where exiftool does; the named pairs
+    are listed for a review of their meaning."""
     canon = [path for path in files
              if kelmarin.get(os.path.abspath(path), {}).get("maker") == 4]
     if not canon:
@@ -204,40 +221,68 @@ def canon_values(files, kelmarin):
     total = agree = 0
     pairs = collections.Counter()
     for path in canon:
-        rows = {(item["tag"].split(".")[0] if isinstance(item["tag"], str) else item["tag"], item.get("position")): item
+        rows = {(int(str(item["tag"]).split(".")[0]), item.get("position")): item
                 for item in makernote_items(kelmarin[os.path.abspath(path)]) if item.get("position")}
         for key, entry in numbers[os.path.abspath(path)].items():
             parts = key.split(":")
             if not isinstance(entry, dict) or len(parts) < 3:
                 continue
-            table = parts[1].split("MakerNotes", 1)[-1].lstrip("-")
-            tag = {"CanonCameraSettings": 1, "CanonShotInfo": 4}.get(table)
+            tag = {"CanonCameraSettings": 1, "CanonShotInfo": 4}.get(parts[1].split("MakerNotes", 1)[-1].lstrip("-"))
             if tag is None:
                 continue
             position = int(entry["id"], 0) + 1
-            row = rows.get((str(tag), position)) or rows.get((tag, position))
-            shown = texts[os.path.abspath(path)].get(key, {}).get("val")
+            row = rows.get((tag, position))
+            shown = str(texts[os.path.abspath(path)].get(key, {}).get("val"))
             total += 1
             if row is None:
-                pairs[(tag, position, parts[-1], str(entry["val"]), str(shown), "-")] += 1
+                pairs[(tag, position, parts[-1], str(entry["val"]), shown, "-", "fehlt")] += 1
                 continue
-            raw_agrees = str(entry["val"]) == row["raw"] or _same_number(entry["val"], row["raw"])
-            exiftool_names = str(shown) != str(entry["val"])
-            kelmarin_names_it = row["information"] != row["raw"]
-            if raw_agrees and exiftool_names == kelmarin_names_it:
-                agree += 1
-            pairs[(tag, position, parts[-1], str(entry["val"]), str(shown), row["information"])] += 1
+            value = entry["val"]
+            if (tag, position) in APEX:
+                convert = APEX[(tag, position)]
+                if convert is None:
+                    units = rows.get((1, 26))
+                    convert = (lambda v, u=float(units["raw"]) if units else 0: v / u if u else None)
+                raw = _number(row["raw"])
+                converted = convert(raw - 65536 if raw is not None and raw > 32767 else raw)
+                ok = _close(converted, value)
+                detail = "*" if ok else f"{row['raw']} -> {converted}"
+                pairs[(tag, position, parts[-1], "*" if ok else str(value), detail, "Einheit",
+                       "ja" if ok else "nein")] += 1
+            else:
+                # exiftool names a value unless it prints a number, its unit or "Unknown (n)".
+                exiftool_names = not (shown.startswith(str(value)) or _close(_number(shown), value)
+                                      or shown.startswith("Unknown ("))
+                kelmarin_names = _number(row["information"]) is None
+                raw = _number(row["raw"])
+                same = (_close(raw, value) or (raw is not None and _close(raw - 65536, value))
+                        or _close(_number(row["information"]), value)
+                        or (_number(value) is None and kelmarin_names))
+                ok = same and (kelmarin_names or not exiftool_names)
+                shown_pair = (shown, row["information"]) if exiftool_names or kelmarin_names else ("*", "*")
+                pairs[(tag, position, parts[-1], str(value) if shown_pair[0] != "*" else "*", shown_pair[0],
+                       shown_pair[1], "ja" if ok else "nein")] += 1
+            agree += ok
     print(f"\nCanon Kameraeinstellungen und Aufnahmedaten: {agree}/{total} Werte stimmen überein"
           f" ({agree * 100 / max(total, 1):.1f} %)")
-    for (tag, position, name, value, shown, information), n in sorted(pairs.items()):
-        print(f"{tag}.{position}\t{name}\t{value}\t{shown}\t{information}\t{n}")
+    print("Position, exiftool-Name, Wert, exiftool, Kelmarin, übereinstimmend, Anzahl:")
+    for (tag, position, name, value, shown, information, ok), n in sorted(pairs.items()):
+        print(f"{tag}.{position}\t{name}\t{value}\t{shown}\t{information}\t{ok}\t{n}")
 
 
-def _same_number(value, raw):
+def _number(text):
     try:
-        return float(value) == float(raw)
+        return float(str(text).split(",")[0])
+    except ValueError:
+        return None
+
+
+def _close(a, b):
+    try:
+        a, b = float(a), float(b)
     except (TypeError, ValueError):
         return False
+    return abs(a - b) <= 0.01 * max(abs(b), 0.01)
 
 
 if __name__ == "__main__":

@@ -59,6 +59,8 @@ struct ExifBlockState {
   // being walked (its pointer tag; 0 in the makernote directory itself).
   std::span<const std::int32_t> subdirectories;
   std::int32_t directory = 0;
+  // Bytes between a directory's entry count and its first entry (2 in Kodak's makernote).
+  std::int64_t countPadding = 0;
 
   // Loop and growth guard.
   std::vector<BufferPos> walking;  // directories being walked, outermost first
@@ -98,12 +100,15 @@ enum class MakerOrder : std::uint8_t {
   OwnHeader,         // "II" or "MM" at makernote position + orderOffset (else the block's)
 };
 
-// A value at a fixed place of a makernote that has no directory: a text of `count` bytes (cut at
-// the first NUL) or a 32-bit number in the block's byte order, filed under `tag`.
+// A value at a fixed place of a makernote that has no directory, filed under `tag`: a text of
+// `count` bytes (cut at the first NUL; width 0) or `count` numbers of `width` bytes (1, 2 or 4) in
+// the block's byte order.
 struct MakerField {
   std::int32_t tag = 0;
   std::int32_t offset = 0;  // from the makernote position
-  std::int32_t count = 0;   // bytes of a text; 0 for a number
+  std::int32_t width = 4;
+  std::int32_t count = 1;
+  bool isSigned = false;
 };
 
 struct MakerRow {
@@ -123,6 +128,7 @@ struct MakerRow {
   std::span<const std::int32_t> subdirectories = {};
   // The fixed values of a makernote without a directory (then no directory is walked).
   std::span<const MakerField> fields = {};
+  std::int32_t countPadding = 0;  // bytes after the makernote directory's entry count
 };
 
 std::span<const MakerRow> MakerTable();
@@ -134,6 +140,7 @@ struct MakernoteLayout {
   BufferPos base = 0;
   std::span<const std::int32_t> subdirectories;
   std::span<const MakerField> fields;
+  std::int32_t countPadding = 0;
 };
 
 // Picks the layout for the state's make, model and makernote position. Sets the state's byte order

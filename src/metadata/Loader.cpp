@@ -57,7 +57,7 @@ struct Layout {
   std::string_view name;
   std::int32_t maker;
 };
-constexpr std::array<Layout, 21> kLayouts = {{{"asahi01", 2},
+constexpr std::array<Layout, 25> kLayouts = {{{"asahi01", 2},
                                               {"asahi02", 3},
                                               {"canon01", 4},
                                               {"casio01", 5},
@@ -77,7 +77,11 @@ constexpr std::array<Layout, 21> kLayouts = {{{"asahi01", 2},
                                               {"samsung01", 29},
                                               {"leica02", 30},
                                               {"dji01", 31},
-                                              {"samsung02", 32}}};
+                                              {"samsung02", 32},
+                                              {"kodak01", 33},
+                                              {"kodak02", 34},
+                                              {"kodak03", 35},
+                                              {"kodak04", 36}}};
 
 enum class FailureKind { VersionMissing, VersionUnsupported, Syntax, Read };
 

@@ -40,6 +40,7 @@ const NoteCase kCases[] = {
     {"Epson", "SEIKO EPSON CORP.", "", "EPSON\0\1\0"s, 8, 0, 0, 18},
     {"Fujifilm", "FUJIFILM", "", kFuji, 12, 1, 2, 8},
     {"FujifilmBeforeLeica", "LEICA FUJIFILM", "", kFuji, 12, 1, 2, 8},
+    {"FujiPhotoFilm", "FUJI PHOTO FILM CO., LTD.", "", kFuji, 12, 1, 2, 8},
     {"LeicaFujifilm", "LEICA", "", kFuji, 12, 1, 2, 8},
     {"JenoptikSkanh", "JENOPTIK", "", "skanh\0\0\0"s, 8, 0, 0, 10},
     {"JenoptikOther", "JENOPTIK", "", "JENOP\0\0\0"s, 8, 0, 0, 0},

@@ -92,7 +92,7 @@ constexpr MakerRow kKodakOwnHeader = {.makeWord = "KODAK", .condition = StartsAt
                                       .maker = 33, .directoryOffset = 8, .base = Makernote, .order = OwnHeader,
                                       .countPadding = 2};
 
-constexpr std::array<MakerRow, 49> kMakerTable = {{
+constexpr std::array<MakerRow, 50> kMakerTable = {{
     {.makeWord = "AGFA", .maker = 18, .directoryOffset = 8},
     {.makeWord = "APPLE", .condition = StartsAtMakernote, .text = "Apple iOS\0"sv, .maker = 26,
      .directoryOffset = 14, .base = Makernote, .order = OwnHeader, .orderOffset = 12},
@@ -139,6 +139,9 @@ constexpr std::array<MakerRow, 49> kMakerTable = {{
      .directoryOffset = 8, .base = Makernote},
     {.makeWord = "LEICA", .maker = 14, .directoryOffset = 8},
     {.makeWord = "MINOLTA", .maker = 15},
+    // Motorola's phones: "MOT\0" and four bytes, then the directory; offsets from the makernote start.
+    {.makeWord = "MOTOROLA", .condition = StartsAtMakernote, .text = "MOT\0"sv, .maker = 37, .directoryOffset = 8,
+     .base = Makernote},
     {.makeWord = "NIKON", .condition = StartsAtMakernoteAndModel, .text = "NIKON", .models = kNikonFirstLayoutModels,
      .maker = 16, .directoryOffset = 8},
     // A TIFF header of its own at makernote + 10, in its own byte order; the directory follows 8

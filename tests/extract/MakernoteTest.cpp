@@ -76,6 +76,7 @@ const NoteCase kCases[] = {
     {"SonyEricsson", "Sony Ericsson", "", "SEMC MS\0\0\0\0\0$HDR"s, 20, 13, 1, 27},
     {"Samsung", "SAMSUNG", "", "", 0, 0, 0, 29},
     {"Dji", "DJI FC6310", "", "", 0, 0, 1, 31},
+    {"Motorola", "Motorola", "", "MOT\0\1\1\1\1"s, 8, 1, 0, 37},
     {"Unknown", "Acme Cameras", "", "ACME\0\0\0\0"s, 8, 0, 0, 0},
 };
 

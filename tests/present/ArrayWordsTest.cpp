@@ -19,37 +19,30 @@ constexpr const char* kWordsFile =
     "+2,0,0,Aufnahme\n+2,2,20,Breite\n+2,3,20,Höhe\n!513,zwei-eins\n+2,4,20,Unerreicht\n"
     "+3,0,0,Worte\n+3,1,18,Erstes Wort\n+3,2,18,Zweites Wort\n";
 
-struct WordCase {
-  const char* name;
-  std::int32_t tag;
-  std::string bytes;
-  std::vector<std::string> rows;  // sub-rows: tag, information, raw
-};
-
 TEST(ArrayWords, NumbersOfSeveralBytes) {
   using namespace std::string_literals;
-  const WordCase cases[] = {
-      {"SignedBigEndian", 1, "\xff\xfc\x00\x03\x80\x00"s, {"1.1|minus vier|-4", "1.2|3|3", "1.3|-32768|-32768"}},
-      {"SignedOddLength", 1, "\x7f\xff\x01"s, {"1.1|32767|32767"}},
-      {"LittleEndian", 2, "II\x10\x0e\x01\x02\x07"s, {"2.2|3600|3600", "2.3|zwei-eins|513"}},
-      {"LittleEndianShort", 2, "II\xff"s, {}},
-      {"BigEndianWords", 3, "\x00\x01\x02\x03\xff\xff\xff\xfe"s, {"3.1|66051|66051", "3.2|4294967294|4294967294"}},
+  // Item tag, its bytes, and the sub-rows expected (tag, information, raw).
+  const std::tuple<std::int32_t, std::string, std::vector<std::string>> cases[] = {
+      {1, "\xff\xfc\x00\x03\x80\x00"s, {"1.1|minus vier|-4", "1.2|3|3", "1.3|-32768|-32768"}},
+      {1, "\x7f\xff\x01"s, {"1.1|32767|32767"}},
+      {2, "II\x10\x0e\x01\x02\x07"s, {"2.2|3600|3600", "2.3|zwei-eins|513"}},
+      {2, "II\xff"s, {}},
+      {3, "\x00\x01\x02\x03\xff\xff\xff\xfe"s, {"3.1|66051|66051", "3.2|4294967294|4294967294"}},
   };
   std::istringstream in(kWordsFile);
   RecordingReporter reporter;
   const auto defs = LoadDefinitions(in, reporter);
   ASSERT_NE(defs, nullptr);
-  for (const WordCase& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [tag, bytes, expected] : cases) {
     ImageMetadata image;
     image.camera_id = 4;
-    image.ExifAdd(3, c.tag, kTypNumbers, test::Bytes(c.tag, c.bytes).inhalt);
+    image.ExifAdd(3, tag, kTypNumbers, test::Bytes(tag, bytes).inhalt);
     std::vector<std::string> rows;
     for (const ListingRow& row : FillMetadataList(*defs, image, MakeFormatContext(test::German(), 1.0))) {
       if (row.kind == RowKind::Item && row.position != 0)
         rows.push_back((row.tag + u'|' + row.information + u'|' + row.raw).toStdString());
     }
-    EXPECT_EQ(rows, c.rows);
+    EXPECT_EQ(rows, expected) << tag;
   }
 }
 

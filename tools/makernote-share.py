@@ -30,7 +30,8 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 # Lists of values exiftool decodes as a table of its own: (maker group, table) -> tag of the list in
 # the makernote's directory. Position n is value n of the list (exiftool's index n - 1); for the
-# byte lists of LIST_UNITS, Kelmarin's position counts numbers of that many bytes.
+# byte lists of LIST_UNITS, Kelmarin's position counts numbers of that many bytes (or, for a text
+# inside the list, bytes).
 KNOWN_LISTS = {
     ("Canon", "CanonCameraSettings"): 0x0001,
     ("Canon", "CanonFocalLength"): 0x0002,
@@ -119,7 +120,7 @@ def exiftool_key(group, path, name, ident, olympus):
         return ("ifd", tuple(sorted(directories)), number, 0) if directories else ("außen", 0, 0, 0)
     parent = KNOWN_LISTS.get((group, table))
     if parent is not None:
-        return ("list", 0, parent, number // LIST_UNITS.get((group, table), 1) + 1)
+        return ("list", 0, parent, (number // LIST_UNITS.get((group, table), 1) + 1, number + 1))
     return ("außen", 0, 0, 0)
 
 
@@ -175,11 +176,12 @@ def main():
                 continue
             counts[maker][0] += 1
             directories = directory if isinstance(directory, tuple) else (directory,)
-            if any((d, tag, position) in named for d in directories):
+            positions = position if isinstance(position, tuple) else (position,)
+            if any((d, tag, p) in named for d in directories for p in positions):
                 counts[maker][1] += 1
             else:
                 where = f"{directories[0]}:{tag:#06x}" if directories[0] else f"{tag:#06x}"
-                missing[(maker, where + (f".{position}" if position else ""), name)] += 1
+                missing[(maker, where + (f".{positions[0]}" if positions[0] else ""), name)] += 1
 
     print(f"{'Hersteller':<12} {'gezählt':>8} {'benannt':>8} {'Anteil':>8} {'außen':>7}")
     for maker, (total, hits, outside) in sorted(counts.items()):

@@ -81,8 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Single values of the list (signed readings included) and a sub-directory of the same tag.
   const std::int32_t far = static_cast<std::int32_t>(item.inhalt.size());
   // 18, 19, 20: numbers of several bytes of a byte list (big-endian words, signed big-endian and
-  // little-endian 16-bit numbers).
-  const std::int32_t farCode = (kind & 2) != 0 ? 18 + (kind >> 2) % 3 : code;
+  // little-endian 16-bit numbers); 21: a text inside a byte list.
+  const std::int32_t farCode = (kind & 2) != 0 ? 18 + (kind >> 2) % 4 : code;
   for (const auto& [position, positionCode] : {std::pair{1, 16}, std::pair{2, 17}, std::pair{far, farCode}}) {
     if (position < 1 || table->contains(TagKey(item.tag, position))) continue;
     definitions.AddTagDefinition(*table, item.tag, position, "Wert", positionCode).addnice(-1, "minus eins");

@@ -29,6 +29,10 @@ constexpr std::int32_t kSigned8 = 17;
 constexpr std::int32_t kBigEndianWords = 18;
 constexpr std::int32_t kSignedBigEndianShorts = 19;
 constexpr std::int32_t kLittleEndianShorts = 20;
+// A text inside a byte list (Sony's date in the shot information): position n is byte n, the text
+// runs to the first NUL or the list's end.
+constexpr std::int32_t kTextFromByte = 21;
+constexpr std::size_t kMaxTextFromByte = 256;
 
 struct WordForm {
   std::size_t bytes = 1;
@@ -53,6 +57,17 @@ WordForm FormOf(std::int32_t code) {
 bool PositionValue(const ZetExif& item, std::int32_t position, std::int32_t code, ExifValue& value) {
   const auto n = static_cast<std::size_t>(position);
   const WordForm form = FormOf(code);
+  if (code == kTextFromByte) {
+    if (n > item.inhalt.size()) return false;
+    std::string text;
+    for (std::size_t i = n - 1; i < item.inhalt.size() && text.size() < kMaxTextFromByte; ++i) {
+      const auto* byte = std::get_if<std::int64_t>(&item.inhalt[i]);
+      if (byte == nullptr || (*byte & 0xFF) == 0) break;
+      text += static_cast<char>(*byte & 0xFF);
+    }
+    value = std::move(text);
+    return true;
+  }
   if (form.bytes == 1) {
     if (n > item.inhalt.size()) return false;
     value = item.inhalt[n - 1];
@@ -83,8 +98,10 @@ void AppendPositionRows(std::vector<ListingRow>& rows, const FormatContext& cont
     ExifValue value;
     if (!PositionValue(item, definition->position, definition->fmt, value)) break;
     const bool isSigned = definition->fmt == kSigned16 || definition->fmt == kSigned8;
-    const bool plain = isSigned || FormOf(definition->fmt).bytes > 1;
-    ZetExif single{item.tag, item.typ, {isSigned ? SignedValue(value, definition->fmt) : value}, item.directory};
+    const bool isText = definition->fmt == kTextFromByte;
+    const bool plain = isSigned || isText || FormOf(definition->fmt).bytes > 1;
+    ZetExif single{item.tag, isText ? kTypTexts : item.typ, {isSigned ? SignedValue(value, definition->fmt) : value},
+                   item.directory};
     ListingRow row = owner;
     row.position = definition->position;
     row.tag = owner.tag + QLatin1Char('.') + PlainNumberText(definition->position);

@@ -248,7 +248,7 @@ void HandleEntry(ImageMetadata& image, ExifBlockState& state, std::int32_t secti
 void WalkEntriesAndNext(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position,
                         BufferPos base, bool followNext) {
   const std::int64_t entries = state.reader.ReadU16(position);
-  const BufferPos first = position + 2 + state.countPadding;
+  const BufferPos first = position + 2 + (section == kSectionMakernote ? state.countPadding : 0);
   const bool ifdType = section == kSectionMakernote && !state.subdirectories.empty();
   for (std::int64_t i = 0; i < entries; ++i) {
     Entry entry = ReadEntry(state.reader, first + 12 * i, base);

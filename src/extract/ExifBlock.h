@@ -59,7 +59,7 @@ struct ExifBlockState {
   // being walked (its pointer tag; 0 in the makernote directory itself).
   std::span<const std::int32_t> subdirectories;
   std::int32_t directory = 0;
-  // Bytes between a directory's entry count and its first entry (2 in Kodak's makernote).
+  // Bytes between a makernote directory's entry count and its first entry (2 in Kodak's makernote).
   std::int64_t countPadding = 0;
 
   // Loop and growth guard.

@@ -9,8 +9,9 @@ directory:tag (sub-directories) or tag.position (lists). Items of blocks exiftoo
 or after deciphering (camera information, colour data) are counted apart as "außen".
 
 With --canon-values, also compares the values of Canon's camera settings and shot information:
-the same raw number and, where exiftool names the value, a Kelmarin value name (not a bare
-number), and lists the value names side by side for a review of their meaning.
+a value agrees when Kelmarin's number (converted by the unit its label names, such as "APEX × 32")
+is exiftool's, and Kelmarin names the value wherever exiftool does; the pairs of value names are
+listed side by side for a review of their meaning.
 
 Usage: tools/makernote-share.py [--exif PROGRAM] [--missing] [--canon-values] FOLDER...
 Needs: python3, exiftool (Debian package libimage-exiftool-perl).

@@ -109,6 +109,7 @@ struct MakerField {
   std::int32_t width = 4;
   std::int32_t count = 1;
   bool isSigned = false;
+  bool utf16 = false;  // a text of little-endian UTF-16 units (characters outside ASCII become '?')
 };
 
 struct MakerRow {

@@ -78,6 +78,23 @@ constexpr std::array<MakerField, 8> kKodakDateFields = {{{0x0C, 0x0C, 2},
 constexpr std::array<std::string_view, 3> kKodakFileNameModels = {"DC200", "DC210", "DC215"};
 constexpr std::array<MakerField, 1> kKodakFileNameFields = {{{0x20, 0x20, 0, 12}}};
 
+// Reconyx's trail cameras (HyperFire), which write no make: 16-bit numbers filed by their number
+// in the makernote: version, firmware version and date, trigger mode, sequence, event number,
+// date and time, moon phase, temperatures (°F, °C), serial number, picture settings, infrared
+// illuminator, motion sensitivity, battery voltage (mV), user label.
+constexpr MakerField Reconyx(std::int32_t word, std::int32_t count = 1, bool isSigned = false) {
+  return {word, 2 * word, 2, count, isSigned};
+}
+constexpr std::array<MakerField, 19> kReconyxFields = {{
+    Reconyx(0x00),          Reconyx(0x01, 3),       Reconyx(0x04, 2),
+    Reconyx(0x06),          Reconyx(0x07, 2),       Reconyx(0x09, 2),
+    Reconyx(0x0B, 6),       Reconyx(0x12),          Reconyx(0x13, 1, true),
+    Reconyx(0x14, 1, true), {0x15, 0x2A, 0, 30, false, true},
+    Reconyx(0x24),          Reconyx(0x25),          Reconyx(0x26),
+    Reconyx(0x27),          Reconyx(0x28),          Reconyx(0x29),
+    Reconyx(0x2A),          {0x2B, 0x56, 0, 22},
+}};
+
 constexpr MakerRow WithWord(MakerRow row, std::string_view word) {
   row.makeWord = word;
   return row;
@@ -92,7 +109,7 @@ constexpr MakerRow kKodakOwnHeader = {.makeWord = "KODAK", .condition = StartsAt
                                       .maker = 33, .directoryOffset = 8, .base = Makernote, .order = OwnHeader,
                                       .countPadding = 2};
 
-constexpr std::array<MakerRow, 50> kMakerTable = {{
+constexpr std::array<MakerRow, 51> kMakerTable = {{
     {.makeWord = "AGFA", .maker = 18, .directoryOffset = 8},
     {.makeWord = "APPLE", .condition = StartsAtMakernote, .text = "Apple iOS\0"sv, .maker = 26,
      .directoryOffset = 14, .base = Makernote, .order = OwnHeader, .orderOffset = 12},
@@ -174,6 +191,8 @@ constexpr std::array<MakerRow, 50> kMakerTable = {{
     {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SEMC MS", .maker = 27, .directoryOffset = 20,
      .base = Makernote, .baseOffset = 12, .order = OwnHeader, .orderOffset = 12},
     {.makeWord = "SONY", .condition = PlausibleDirectory, .maker = 27},
+    // Cameras without a make of the rows above, known by their makernote's signature alone.
+    {.makeWord = "", .condition = StartsAtMakernote, .text = "\x01\xF1"sv, .maker = 38, .fields = kReconyxFields},
 }};
 
 // A directory whose entry count is at least 1 and at most kMaxPlausibleEntries, whose entries lie
@@ -318,9 +337,17 @@ void ReadFields(ImageMetadata& image, const ExifBlockState& state, std::span<con
     const std::int64_t size = field.width == 0 ? field.count : std::int64_t{field.width} * field.count;
     if (field.offset + size > state.makernoteSize || !reader.Has(at, size)) continue;
     std::vector<ExifValue> inhalt;
-    if (field.width == 0) {
+    if (field.width == 0 && !field.utf16) {
       const std::string_view text = reader.Text(at, field.count);
       inhalt.emplace_back(std::string(text.substr(0, text.find('\0'))));
+    } else if (field.width == 0) {
+      std::string text;
+      for (BufferPos unit = at; unit + 2 <= at + field.count; unit += 2) {
+        const std::uint32_t code = reader.Byte(unit) | (std::uint32_t{reader.Byte(unit + 1)} << 8);
+        if (code == 0) break;
+        text += code < 0x80 ? static_cast<char>(code) : '?';
+      }
+      inhalt.emplace_back(std::move(text));
     }
     for (std::int32_t i = 0; field.width != 0 && i < field.count; ++i) {
       const BufferPos value = at + std::int64_t{field.width} * i;

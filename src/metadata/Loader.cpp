@@ -57,7 +57,7 @@ struct Layout {
   std::string_view name;
   std::int32_t maker;
 };
-constexpr std::array<Layout, 26> kLayouts = {{{"asahi01", 2},
+constexpr std::array<Layout, 27> kLayouts = {{{"asahi01", 2},
                                               {"asahi02", 3},
                                               {"canon01", 4},
                                               {"casio01", 5},
@@ -82,7 +82,8 @@ constexpr std::array<Layout, 26> kLayouts = {{{"asahi01", 2},
                                               {"kodak02", 34},
                                               {"kodak03", 35},
                                               {"kodak04", 36},
-                                              {"motorola01", 37}}};
+                                              {"motorola01", 37},
+                                              {"reconyx01", 38}}};
 
 enum class FailureKind { VersionMissing, VersionUnsupported, Syntax, Read };
 

@@ -1,7 +1,8 @@
-// Makernotes without a directory of the usual form, in both byte orders: Samsung's "STMN" and
-// Kodak's "KDK INFO" and model-picked forms keep values of 1, 2 and 4 bytes (signed ones, lists,
-// texts) at fixed places, and a makernote too short for a value leaves it out; Kodak's directory
-// form has two bytes between its entry count and its entries.
+// Makernotes without a directory of the usual form, in both byte orders: Samsung's "STMN",
+// Kodak's "KDK INFO" and model-picked forms and Reconyx's (known without a make) keep values of
+// 1, 2 and 4 bytes (signed ones, lists, texts, UTF-16 texts) at fixed places, and a makernote too
+// short for a value leaves it out; Kodak's directory form has two bytes between its entry count
+// and its entries.
 
 #include <gtest/gtest.h>
 
@@ -69,6 +70,9 @@ TEST(MakernoteFields, FixedValuesAndPaddedDirectory) {
       {"KodakDc240", "EASTMAN KODAK COMPANY", "KODAK DC240 ZOOM", [](const TiffBuilder& t) {
          return Place(0x50, {{0x0C, t.U16(1999)}, {0x37, {0xFE}}});
        }, 0, 35, {{0x0C, "1999"}, {0x37, "-2"}}},
+      {"ReconyxWithoutMake", "", "", [](const TiffBuilder& t) {
+         return Place(0x6C, {{0x00, {0x01, 0xF1}}, {0x26, t.U16(0xFFFB)}, {0x2A, {'H', 0, 0xE9, 0, '5', 0}}});
+       }, 0, 38, {{0x13, "-5"}, {0x15, "H?5"}, {0x2B, ""}}},
       {"KodakOwnHeader", "JK Imaging, Ltd.", "PIXPRO", [](const TiffBuilder& t) {
          TiffBuilder own(t.Order() == ByteOrder::BigEndian ? ByteOrder::LittleEndian : ByteOrder::BigEndian);
          return test::Cat({test::Bytes(own.Order() == ByteOrder::BigEndian ? "MM" : "II"), own.U16(42), own.U32(8),

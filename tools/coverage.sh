@@ -41,7 +41,7 @@ fi
 [[ -n "$exif" && -x "$exif" ]] || { echo "kelmarin-exif nicht gefunden (--exif PROGRAMM)" >&2; exit 2; }
 
 # Maker numbers that have a makernote layout; the others (10) cannot be named by any definition.
-layouts='[2,3,4,5,6,8,14,15,16,17,18,19,21,25]'
+layouts='[2,3,4,5,6,8,14,15,16,17,18,19,21,25,26,27,28,29,30,31,32,33,34,35,36,37,38]'
 
 [[ -n "$definitions" ]] || definitions="$root/data/metadata.def"
 args=(--json --definitions "$definitions")

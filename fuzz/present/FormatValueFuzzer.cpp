@@ -80,7 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   definitions.AddTagDefinition(note.exif_tags, item.tag, 0, "Hersteller", code);
   // Single values of the list (signed readings included) and a sub-directory of the same tag.
   const std::int32_t far = static_cast<std::int32_t>(item.inhalt.size());
-  const std::int32_t farCode = (kind & 2) != 0 ? 18 : code;  // 18: big-endian words of a byte list
+  // 18, 19, 20: numbers of several bytes of a byte list (big-endian words, signed big-endian and
+  // little-endian 16-bit numbers); 21: a text inside a byte list.
+  const std::int32_t farCode = (kind & 2) != 0 ? 18 + (kind >> 2) % 4 : code;
   for (const auto& [position, positionCode] : {std::pair{1, 16}, std::pair{2, 17}, std::pair{far, farCode}}) {
     if (position < 1 || table->contains(TagKey(item.tag, position))) continue;
     definitions.AddTagDefinition(*table, item.tag, position, "Wert", positionCode).addnice(-1, "minus eins");

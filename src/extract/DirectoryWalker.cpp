@@ -248,15 +248,16 @@ void HandleEntry(ImageMetadata& image, ExifBlockState& state, std::int32_t secti
 void WalkEntriesAndNext(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position,
                         BufferPos base, bool followNext) {
   const std::int64_t entries = state.reader.ReadU16(position);
+  const BufferPos first = position + 2 + (section == kSectionMakernote ? state.countPadding : 0);
   const bool ifdType = section == kSectionMakernote && !state.subdirectories.empty();
   for (std::int64_t i = 0; i < entries; ++i) {
-    Entry entry = ReadEntry(state.reader, position + 2 + 12 * i, base);
+    Entry entry = ReadEntry(state.reader, first + 12 * i, base);
     if (ifdType && entry.type == kIfd) entry.type = kLong;
     if (entry.type < kByte || entry.type > kDouble) return;
     HandleEntry(image, state, section, entry, base);
     if (state.exhausted) return;
   }
-  const std::int64_t next = followNext ? state.reader.ReadU32(position + 2 + 12 * entries) : 0;
+  const std::int64_t next = followNext ? state.reader.ReadU32(first + 12 * entries) : 0;
   if (next != 0) WalkDirectory(image, state, kSectionThumbnail, next + base, base);
 }
 

@@ -59,6 +59,8 @@ struct ExifBlockState {
   // being walked (its pointer tag; 0 in the makernote directory itself).
   std::span<const std::int32_t> subdirectories;
   std::int32_t directory = 0;
+  // Bytes between a makernote directory's entry count and its first entry (2 in Kodak's makernote).
+  std::int64_t countPadding = 0;
 
   // Loop and growth guard.
   std::vector<BufferPos> walking;  // directories being walked, outermost first
@@ -98,6 +100,18 @@ enum class MakerOrder : std::uint8_t {
   OwnHeader,         // "II" or "MM" at makernote position + orderOffset (else the block's)
 };
 
+// A value at a fixed place of a makernote that has no directory, filed under `tag`: a text of
+// `count` bytes (cut at the first NUL; width 0) or `count` numbers of `width` bytes (1, 2 or 4) in
+// the block's byte order.
+struct MakerField {
+  std::int32_t tag = 0;
+  std::int32_t offset = 0;  // from the makernote position
+  std::int32_t width = 4;
+  std::int32_t count = 1;
+  bool isSigned = false;
+  bool utf16 = false;  // a text of little-endian UTF-16 units (characters outside ASCII become '?')
+};
+
 struct MakerRow {
   std::string_view makeWord = {};
   MakerCondition condition = MakerCondition::Always;
@@ -113,6 +127,9 @@ struct MakerRow {
   // Tags of the makernote directory that point to sub-directories (an offset from the base, or the
   // sub-directory's own bytes); their items are filed with the pointer tag as their directory.
   std::span<const std::int32_t> subdirectories = {};
+  // The fixed values of a makernote without a directory (then no directory is walked).
+  std::span<const MakerField> fields = {};
+  std::int32_t countPadding = 0;  // bytes after the makernote directory's entry count
 };
 
 std::span<const MakerRow> MakerTable();
@@ -123,6 +140,8 @@ struct MakernoteLayout {
   BufferPos directory = 0;
   BufferPos base = 0;
   std::span<const std::int32_t> subdirectories;
+  std::span<const MakerField> fields;
+  std::int32_t countPadding = 0;
 };
 
 // Picks the layout for the state's make, model and makernote position. Sets the state's byte order
@@ -130,7 +149,8 @@ struct MakernoteLayout {
 // makernote's own, or the opposite of the block's when only that makes the directory plausible.
 MakernoteLayout DetectMakernote(ExifBlockState& state);
 
-// Sets camera_id from DetectMakernote and, when it is not 0, walks the makernote as section 3.
+// Sets camera_id from DetectMakernote and, when it is not 0, walks the makernote as section 3 (or
+// reads its fixed values).
 // Called only when the state has a makernote position.
 void ReadMakernote(ImageMetadata& image, ExifBlockState& state);
 

@@ -39,12 +39,77 @@ constexpr MakerRow kPentaxLater = {.makeWord = "PENTAX", .condition = StartsAtMa
                                    .maker = 3, .directoryOffset = 10, .base = Makernote, .order = OwnHeader,
                                    .orderOffset = 8};
 
+// Samsung's first form: signature and version as 8 characters, then the offset and length of the
+// preview image.
+constexpr std::array<MakerField, 3> kSamsungFirstFormFields = {{{0x0000, 0, 0, 8}, {0x0002, 8}, {0x0003, 12}}};
+
+// Kodak's "KDK INFO" form (DX, CX, LS and Z series): the values follow the 8 signature bytes and
+// are filed by their offset from there: model, quality, burst, image size, date and time, shutter,
+// metering, sequence, aperture (× 100), exposure time (1/100000 s), exposure compensation
+// (1/1000 EV), modes, distances, focus, white balance, flash, ISO, zoom, date stamp, colour mode,
+// digital zoom, sharpness.
+constexpr MakerField KodakInfo(std::int32_t tag, std::int32_t width, std::int32_t count = 1, bool isSigned = false) {
+  return {tag, tag + 8, width, count, isSigned};
+}
+constexpr std::array<MakerField, 34> kKodakInfoFields = {{
+    KodakInfo(0x00, 0, 8), KodakInfo(0x09, 1),    KodakInfo(0x0A, 1),          KodakInfo(0x0C, 2),
+    KodakInfo(0x0E, 2),    KodakInfo(0x10, 2),    KodakInfo(0x12, 1, 2),       KodakInfo(0x14, 1, 4),
+    KodakInfo(0x18, 2),    KodakInfo(0x1B, 1),    KodakInfo(0x1C, 1),          KodakInfo(0x1D, 1),
+    KodakInfo(0x1E, 2),    KodakInfo(0x20, 4),    KodakInfo(0x24, 2, 1, true), KodakInfo(0x26, 2),
+    KodakInfo(0x28, 4),    KodakInfo(0x2C, 4),    KodakInfo(0x30, 4),          KodakInfo(0x34, 4),
+    KodakInfo(0x38, 1),    KodakInfo(0x3A, 2),    KodakInfo(0x3C, 2),          KodakInfo(0x3E, 2),
+    KodakInfo(0x40, 1),    KodakInfo(0x5C, 1),    KodakInfo(0x5D, 1),          KodakInfo(0x5E, 2),
+    KodakInfo(0x60, 2),    KodakInfo(0x62, 2),    KodakInfo(0x64, 2),          KodakInfo(0x66, 2),
+    KodakInfo(0x68, 2),    KodakInfo(0x6B, 1, 1, true),
+}};
+
+// Kodak's earlier binary forms, told apart by the model, values filed by their offset from the
+// makernote start. DC240, DC280, DC3400 and DC5000: date and time, optical zoom (× 100), sharpness,
+// exposure time (1/100000 s), aperture (× 100), ISO. DC200, DC210 and DC215: the original file name.
+constexpr std::array<std::string_view, 4> kKodakDateModels = {"DC240", "DC280", "DC3400", "DC5000"};
+constexpr std::array<MakerField, 8> kKodakDateFields = {{{0x0C, 0x0C, 2},
+                                                         {0x0E, 0x0E, 1, 2},
+                                                         {0x10, 0x10, 1, 4},
+                                                         {0x1E, 0x1E, 2},
+                                                         {0x37, 0x37, 1, 1, true},
+                                                         {0x38, 0x38, 4},
+                                                         {0x3C, 0x3C, 2},
+                                                         {0x4E, 0x4E, 2}}};
+constexpr std::array<std::string_view, 3> kKodakFileNameModels = {"DC200", "DC210", "DC215"};
+constexpr std::array<MakerField, 1> kKodakFileNameFields = {{{0x20, 0x20, 0, 12}}};
+
+// Reconyx's trail cameras (HyperFire), which write no make: 16-bit numbers filed by their number
+// in the makernote: version, firmware version and date, trigger mode, sequence, event number,
+// date and time, moon phase, temperatures (°F, °C), serial number, picture settings, infrared
+// illuminator, motion sensitivity, battery voltage (mV), user label.
+constexpr MakerField Reconyx(std::int32_t word, std::int32_t count = 1, bool isSigned = false) {
+  return {word, 2 * word, 2, count, isSigned};
+}
+constexpr std::array<MakerField, 19> kReconyxFields = {{
+    Reconyx(0x00),          Reconyx(0x01, 3),       Reconyx(0x04, 2),
+    Reconyx(0x06),          Reconyx(0x07, 2),       Reconyx(0x09, 2),
+    Reconyx(0x0B, 6),       Reconyx(0x12),          Reconyx(0x13, 1, true),
+    Reconyx(0x14, 1, true), {0x15, 0x2A, 0, 30, false, true},
+    Reconyx(0x24),          Reconyx(0x25),          Reconyx(0x26),
+    Reconyx(0x27),          Reconyx(0x28),          Reconyx(0x29),
+    Reconyx(0x2A),          {0x2B, 0x56, 0, 22},
+}};
+
 constexpr MakerRow WithWord(MakerRow row, std::string_view word) {
   row.makeWord = word;
   return row;
 }
 
-constexpr std::array<MakerRow, 41> kMakerTable = {{
+constexpr MakerRow WithText(MakerRow row, std::string_view text) {
+  row.text = text;
+  return row;
+}
+
+constexpr MakerRow kKodakOwnHeader = {.makeWord = "KODAK", .condition = StartsAtMakernote, .text = "II*\0"sv,
+                                      .maker = 33, .directoryOffset = 8, .base = Makernote, .order = OwnHeader,
+                                      .countPadding = 2};
+
+constexpr std::array<MakerRow, 51> kMakerTable = {{
     {.makeWord = "AGFA", .maker = 18, .directoryOffset = 8},
     {.makeWord = "APPLE", .condition = StartsAtMakernote, .text = "Apple iOS\0"sv, .maker = 26,
      .directoryOffset = 14, .base = Makernote, .order = OwnHeader, .orderOffset = 12},
@@ -59,7 +124,22 @@ constexpr std::array<MakerRow, 41> kMakerTable = {{
     {.makeWord = "EPSON", .maker = 18, .directoryOffset = 8},
     {.makeWord = "FUJIFILM", .maker = 8, .directory = LittleEndianLink, .base = Makernote,
      .order = LittleEndianRest},
+    // Fujifilm's bodies of the years before the name changed.
+    {.makeWord = "FUJI PHOTO", .maker = 8, .directory = LittleEndianLink, .base = Makernote,
+     .order = LittleEndianRest},
     {.makeWord = "JENOPTIK", .condition = StartsAtMakernote, .text = "SKANH", .maker = 10, .directoryOffset = 8},
+    // Kodak (and JK Imaging's Kodak PIXPRO bodies): a TIFF header of the makernote's own, offsets
+    // from the makernote start, two bytes between entry count and entries; or the "KDK INFO" form
+    // with its values at fixed places.
+    kKodakOwnHeader,
+    WithText(kKodakOwnHeader, "MM\0*"sv),
+    {.makeWord = "KODAK", .condition = StartsAtMakernote, .text = "KDK", .maker = 34, .fields = kKodakInfoFields},
+    {.makeWord = "KODAK", .condition = StartsAtMakernoteAndModel, .models = kKodakDateModels, .maker = 35,
+     .fields = kKodakDateFields},
+    {.makeWord = "KODAK", .condition = StartsAtMakernoteAndModel, .models = kKodakFileNameModels, .maker = 36,
+     .fields = kKodakFileNameFields},
+    WithWord(kKodakOwnHeader, "JK IMAGING"),
+    WithWord(WithText(kKodakOwnHeader, "MM\0*"sv), "JK IMAGING"),
     {.makeWord = "LEICA", .condition = FoundFromMakernote, .text = "FUJIFILM", .maker = 8,
      .directory = LittleEndianLink, .base = Makernote, .order = LittleEndianRest},
     // Leica's later bodies (X1, X2, T, X, X-U and others): the body's signature word after
@@ -76,6 +156,9 @@ constexpr std::array<MakerRow, 41> kMakerTable = {{
      .directoryOffset = 8, .base = Makernote},
     {.makeWord = "LEICA", .maker = 14, .directoryOffset = 8},
     {.makeWord = "MINOLTA", .maker = 15},
+    // Motorola's phones: "MOT\0" and four bytes, then the directory; offsets from the makernote start.
+    {.makeWord = "MOTOROLA", .condition = StartsAtMakernote, .text = "MOT\0"sv, .maker = 37, .directoryOffset = 8,
+     .base = Makernote},
     {.makeWord = "NIKON", .condition = StartsAtMakernoteAndModel, .text = "NIKON", .models = kNikonFirstLayoutModels,
      .maker = 16, .directoryOffset = 8},
     // A TIFF header of its own at makernote + 10, in its own byte order; the directory follows 8
@@ -93,8 +176,9 @@ constexpr std::array<MakerRow, 41> kMakerTable = {{
     {.makeWord = "PENTAX", .condition = FoundFromMakernote, .text = "AOC", .maker = 3, .directoryOffset = 6},
     WithWord(kPentaxLater, "RICOH"),
     {.makeWord = "RICOH", .condition = FoundFromMakernote, .text = "RICOH", .maker = 21, .directoryOffset = 8},
-    // Samsung's first form ("STMN") holds no directory.
-    {.makeWord = "SAMSUNG", .condition = StartsAtMakernote, .text = "STMN"},
+    // Samsung's first form ("STMN" and a version) holds no directory, only fixed values.
+    {.makeWord = "SAMSUNG", .condition = StartsAtMakernote, .text = "STMN", .maker = 32,
+     .fields = kSamsungFirstFormFields},
     {.makeWord = "SAMSUNG", .condition = PlausibleDirectory, .maker = 29},
     {.makeWord = "SANYO", .maker = 18, .directoryOffset = 8},
     {.makeWord = "SIGMA", .maker = 25, .directoryOffset = 10},
@@ -102,9 +186,13 @@ constexpr std::array<MakerRow, 41> kMakerTable = {{
     {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SONY CAM ", .maker = 27, .directoryOffset = 12},
     {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SONY MOBILE\0"sv, .maker = 27,
      .directoryOffset = 12},
-    // Sony Ericsson's phones write a layout of their own.
-    {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SEMC MS"},
+    // Sony Ericsson's phones: "SEMC MS" padded to 12 bytes, then a TIFF header of its own that
+    // offsets count from; the directory follows 8 bytes after it.
+    {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SEMC MS", .maker = 27, .directoryOffset = 20,
+     .base = Makernote, .baseOffset = 12, .order = OwnHeader, .orderOffset = 12},
     {.makeWord = "SONY", .condition = PlausibleDirectory, .maker = 27},
+    // Cameras without a make of the rows above, known by their makernote's signature alone.
+    {.makeWord = "", .condition = StartsAtMakernote, .text = "\x01\xF1"sv, .maker = 38, .fields = kReconyxFields},
 }};
 
 // A directory whose entry count is at least 1 and at most kMaxPlausibleEntries, whose entries lie
@@ -221,6 +309,8 @@ MakernoteLayout Apply(const MakerRow& row, ExifBlockState& state) {
       break;
   }
   layout.subdirectories = row.subdirectories;
+  layout.fields = row.fields;
+  layout.countPadding = row.countPadding;
   return layout;
 }
 
@@ -237,13 +327,62 @@ MakernoteLayout DetectMakernote(ExifBlockState& state) {
   return {};
 }
 
+namespace {
+
+// The fixed values of a makernote without a directory, as far as the makernote's bytes reach.
+void ReadFields(ImageMetadata& image, const ExifBlockState& state, std::span<const MakerField> fields) {
+  const ByteReader& reader = state.reader;
+  for (const MakerField& field : fields) {
+    const BufferPos at = state.makernote + field.offset;
+    const std::int64_t size = field.width == 0 ? field.count : std::int64_t{field.width} * field.count;
+    if (field.offset + size > state.makernoteSize || !reader.Has(at, size)) continue;
+    std::vector<ExifValue> inhalt;
+    if (field.width == 0 && !field.utf16) {
+      const std::string_view text = reader.Text(at, field.count);
+      inhalt.emplace_back(std::string(text.substr(0, text.find('\0'))));
+    } else if (field.width == 0) {
+      std::string text;
+      for (BufferPos unit = at; unit + 2 <= at + field.count; unit += 2) {
+        const std::uint32_t code = reader.Byte(unit) | (std::uint32_t{reader.Byte(unit + 1)} << 8);
+        if (code == 0) break;
+        text += code < 0x80 ? static_cast<char>(code) : '?';
+      }
+      inhalt.emplace_back(std::move(text));
+    }
+    for (std::int32_t i = 0; field.width != 0 && i < field.count; ++i) {
+      const BufferPos value = at + std::int64_t{field.width} * i;
+      switch (field.width) {
+        case 1:
+          inhalt.emplace_back(std::int64_t{field.isSigned ? static_cast<std::int8_t>(reader.Byte(value))
+                                                          : std::int64_t{reader.Byte(value)}});
+          break;
+        case 2:
+          inhalt.emplace_back(std::int64_t{field.isSigned ? reader.ReadS16(value) : reader.ReadU16(value)});
+          break;
+        default:
+          inhalt.emplace_back(field.isSigned ? std::int64_t{reader.ReadS32(value)} : reader.ReadU32(value));
+          break;
+      }
+    }
+    image.ExifAdd(kSectionMakernote, field.tag, field.width == 0 ? kTypTexts : kTypNumbers, std::move(inhalt));
+  }
+}
+
+}  // namespace
+
 void ReadMakernote(ImageMetadata& image, ExifBlockState& state) {
   const MakernoteLayout layout = DetectMakernote(state);
   image.camera_id = layout.maker;
   if (image.camera_id == 0) return;
+  if (!layout.fields.empty()) {
+    ReadFields(image, state, layout.fields);
+    return;
+  }
   state.subdirectories = layout.subdirectories;
+  state.countPadding = layout.countPadding;
   WalkDirectory(image, state, kSectionMakernote, layout.directory, layout.base);
   state.subdirectories = {};
+  state.countPadding = 0;
 }
 
 }  // namespace kelmarin

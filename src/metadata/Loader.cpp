@@ -57,7 +57,7 @@ struct Layout {
   std::string_view name;
   std::int32_t maker;
 };
-constexpr std::array<Layout, 20> kLayouts = {{{"asahi01", 2},
+constexpr std::array<Layout, 27> kLayouts = {{{"asahi01", 2},
                                               {"asahi02", 3},
                                               {"canon01", 4},
                                               {"casio01", 5},
@@ -76,7 +76,14 @@ constexpr std::array<Layout, 20> kLayouts = {{{"asahi01", 2},
                                               {"olympus02", 28},
                                               {"samsung01", 29},
                                               {"leica02", 30},
-                                              {"dji01", 31}}};
+                                              {"dji01", 31},
+                                              {"samsung02", 32},
+                                              {"kodak01", 33},
+                                              {"kodak02", 34},
+                                              {"kodak03", 35},
+                                              {"kodak04", 36},
+                                              {"motorola01", 37},
+                                              {"reconyx01", 38}}};
 
 enum class FailureKind { VersionMissing, VersionUnsupported, Syntax, Read };
 

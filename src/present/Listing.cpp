@@ -23,24 +23,64 @@ QString Utf8(const std::string& text) {
 // whose values are signed, a byte list of signed bytes); the value names then apply as for code 0.
 constexpr std::int32_t kSigned16 = 16;
 constexpr std::int32_t kSigned8 = 17;
-// A byte list that holds big-endian 32-bit numbers (Minolta's camera settings): position n is the
-// n-th number, made of bytes 4n - 3 to 4n.
+// Byte lists that hold numbers of several bytes: position n is the n-th number of the list.
+// 18: unsigned big-endian 32-bit numbers (Minolta's camera settings), 19: signed big-endian 16-bit
+// numbers (Casio's levels), 20: unsigned little-endian 16-bit numbers (Sony's shot information).
 constexpr std::int32_t kBigEndianWords = 18;
+constexpr std::int32_t kSignedBigEndianShorts = 19;
+constexpr std::int32_t kLittleEndianShorts = 20;
+// A text inside a byte list (Sony's date in the shot information): position n is byte n, the text
+// runs to the first NUL or the list's end.
+constexpr std::int32_t kTextFromByte = 21;
+constexpr std::size_t kMaxTextFromByte = 256;
+
+struct WordForm {
+  std::size_t bytes = 1;
+  bool littleEndian = false;
+  bool isSigned = false;
+};
+
+WordForm FormOf(std::int32_t code) {
+  switch (code) {
+    case kBigEndianWords:
+      return {4, false, false};
+    case kSignedBigEndianShorts:
+      return {2, false, true};
+    case kLittleEndianShorts:
+      return {2, true, false};
+    default:
+      return {};
+  }
+}
 
 // Value n of the list as the position's code reads it; false when the list does not reach it.
 bool PositionValue(const ZetExif& item, std::int32_t position, std::int32_t code, ExifValue& value) {
   const auto n = static_cast<std::size_t>(position);
-  if (code != kBigEndianWords) {
+  const WordForm form = FormOf(code);
+  if (code == kTextFromByte) {
+    if (n > item.inhalt.size()) return false;
+    std::string text;
+    for (std::size_t i = n - 1; i < item.inhalt.size() && text.size() < kMaxTextFromByte; ++i) {
+      const auto* byte = std::get_if<std::int64_t>(&item.inhalt[i]);
+      if (byte == nullptr || (*byte & 0xFF) == 0) break;
+      text += static_cast<char>(*byte & 0xFF);
+    }
+    value = std::move(text);
+    return true;
+  }
+  if (form.bytes == 1) {
     if (n > item.inhalt.size()) return false;
     value = item.inhalt[n - 1];
     return true;
   }
-  if (n > item.inhalt.size() / 4) return false;
+  if (n > item.inhalt.size() / form.bytes) return false;
   std::int64_t word = 0;
-  for (std::size_t i = 4 * (n - 1); i < 4 * n; ++i) {
+  for (std::size_t k = 0; k < form.bytes; ++k) {
+    const std::size_t i = form.bytes * (n - 1) + (form.littleEndian ? form.bytes - 1 - k : k);
     const auto* byte = std::get_if<std::int64_t>(&item.inhalt[i]);
     word = (word << 8) | (byte != nullptr ? (*byte & 0xFF) : 0);
   }
+  if (form.isSigned) word = static_cast<std::int16_t>(static_cast<std::uint16_t>(word));
   value = word;
   return true;
 }
@@ -58,8 +98,10 @@ void AppendPositionRows(std::vector<ListingRow>& rows, const FormatContext& cont
     ExifValue value;
     if (!PositionValue(item, definition->position, definition->fmt, value)) break;
     const bool isSigned = definition->fmt == kSigned16 || definition->fmt == kSigned8;
-    const bool plain = isSigned || definition->fmt == kBigEndianWords;
-    ZetExif single{item.tag, item.typ, {isSigned ? SignedValue(value, definition->fmt) : value}, item.directory};
+    const bool isText = definition->fmt == kTextFromByte;
+    const bool plain = isSigned || isText || FormOf(definition->fmt).bytes > 1;
+    ZetExif single{item.tag, isText ? kTypTexts : item.typ, {isSigned ? SignedValue(value, definition->fmt) : value},
+                   item.directory};
     ListingRow row = owner;
     row.position = definition->position;
     row.tag = owner.tag + QLatin1Char('.') + PlainNumberText(definition->position);

@@ -40,6 +40,7 @@ const NoteCase kCases[] = {
     {"Epson", "SEIKO EPSON CORP.", "", "EPSON\0\1\0"s, 8, 0, 0, 18},
     {"Fujifilm", "FUJIFILM", "", kFuji, 12, 1, 2, 8},
     {"FujifilmBeforeLeica", "LEICA FUJIFILM", "", kFuji, 12, 1, 2, 8},
+    {"FujiPhotoFilm", "FUJI PHOTO FILM CO., LTD.", "", kFuji, 12, 1, 2, 8},
     {"LeicaFujifilm", "LEICA", "", kFuji, 12, 1, 2, 8},
     {"JenoptikSkanh", "JENOPTIK", "", "skanh\0\0\0"s, 8, 0, 0, 10},
     {"JenoptikOther", "JENOPTIK", "", "JENOP\0\0\0"s, 8, 0, 0, 0},
@@ -72,10 +73,10 @@ const NoteCase kCases[] = {
     {"SonyCam", "SONY", "", "SONY CAM \0\0\0"s, 12, 0, 0, 27},
     {"SonyMobile", "Sony", "", "SONY MOBILE\0"s, 12, 0, 0, 27},
     {"SonyPlain", "SONY", "", "", 0, 0, 1, 27},
-    {"SonyEricsson", "Sony Ericsson", "", "SEMC MS\0\0\0\0\0"s, 12, 0, 0, 0},
+    {"SonyEricsson", "Sony Ericsson", "", "SEMC MS\0\0\0\0\0$HDR"s, 20, 13, 1, 27},
     {"Samsung", "SAMSUNG", "", "", 0, 0, 0, 29},
-    {"SamsungFirstForm", "Samsung Techwin", "", "STMN0100", 8, 0, 0, 0},
     {"Dji", "DJI FC6310", "", "", 0, 0, 1, 31},
+    {"Motorola", "Motorola", "", "MOT\0\1\1\1\1"s, 8, 1, 0, 37},
     {"Unknown", "Acme Cameras", "", "ACME\0\0\0\0"s, 8, 0, 0, 0},
 };
 

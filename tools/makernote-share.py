@@ -1,0 +1,292 @@
+#!/usr/bin/env python3
+"""Share of the makernote items exiftool names that kelmarin-exif names too, per maker.
+
+Runs `exiftool -j -G1:5 -H -u` and `kelmarin-exif --json` over the JPEGs below each FOLDER. An
+item counts when exiftool gives it a name (not "<Group>_0x1234") and it sits in the makernote's own
+directory, in one of its sub-directories, or in a list of values whose positions this script knows
+(KNOWN_LISTS). Kelmarin names it when its listing has a row other than "???" for the same
+directory:tag (sub-directories) or tag.position (lists). Items of blocks exiftool decodes per body
+or after deciphering (camera information, colour data) are counted apart as "außen".
+
+With --canon-values, also compares the values of Canon's camera settings and shot information:
+a value agrees when Kelmarin's number (converted by the unit its label names, such as "APEX × 32")
+is exiftool's, and Kelmarin names the value wherever exiftool does; the pairs of value names are
+listed side by side for a review of their meaning.
+
+Usage: tools/makernote-share.py [--exif PROGRAM] [--missing] [--canon-values] FOLDER...
+Needs: python3, exiftool (Debian package libimage-exiftool-perl).
+"""
+
+import argparse
+import collections
+import glob
+import json
+import os
+import re
+import subprocess
+import sys
+import xml.etree.ElementTree as ElementTree
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+# Lists of values exiftool decodes as a table of its own: (maker group, table) -> tag of the list in
+# the makernote's directory. Position n is value n of the list (exiftool's index n - 1); for the
+# byte lists of LIST_UNITS, Kelmarin's position counts numbers of that many bytes (or, for a text
+# inside the list, bytes).
+KNOWN_LISTS = {
+    ("Canon", "CanonCameraSettings"): 0x0001,
+    ("Canon", "CanonFocalLength"): 0x0002,
+    ("Canon", "CanonShotInfo"): 0x0004,
+    ("Canon", "CanonFileInfo"): 0x0093,
+    ("Canon", "CanonAFInfo"): 0x0012,
+    ("Canon", "CanonAFInfo2"): 0x0026,
+    ("Canon", "AFInfo3"): 0x003C,
+    ("Canon", "ProcessingInfo"): 0x00A0,
+    ("Canon", "SensorInfo"): 0x00E0,
+    ("Canon", "CropInfo"): 0x0098,
+    ("Canon", "AspectInfo"): 0x009A,
+    ("Canon", "TimeInfo"): 0x0035,
+    ("Canon", "MyColors"): 0x001D,
+    ("Canon", "ContrastInfo"): 0x0027,
+    ("Canon", "MeasuredColor"): 0x00AA,
+    ("Minolta", "MinoltaCameraSettings"): 0x0003,
+    ("Minolta", "MinoltaCameraSettingsOld"): 0x0001,
+    ("Sony", "ShotInfo"): 0x3000,
+    ("Pentax", "SRInfo"): 0x005C,
+    ("Pentax", "FaceInfo"): 0x0060,
+    ("Pentax", "AEInfo"): 0x0206,
+    ("Pentax", "LensInfo"): 0x0207,
+    ("Pentax", "FlashInfo"): 0x0208,
+    ("Pentax", "CameraSettings"): 0x0205,
+    ("Pentax", "BatteryInfo"): 0x0216,
+    ("Pentax", "CameraInfo"): 0x0215,
+}
+
+LIST_UNITS = {("Sony", "ShotInfo"): 2}
+
+# Olympus's sub-directories (their own directory in the makernote): exiftool table -> directory.
+OLYMPUS_DIRECTORIES = {
+    "Equipment": 0x2010,
+    "CameraSettings": 0x2020,
+    "RawDevelopment": 0x2030,
+    "RawDevelopment2": 0x2031,
+    "ImageProcessing": 0x2040,
+    "FocusInfo": 0x2050,
+}
+
+IGNORED_GROUPS = {"ExifTool", "File", "PrintIM", "PreviewIFD", "MakerUnknown"}
+UNNAMED = re.compile(r"_0x[0-9a-fA-F]+$")
+
+
+def run_json(command):
+    result = subprocess.run(command, capture_output=True, text=True, check=False)
+    if not result.stdout.strip():
+        return []
+    return json.loads(result.stdout)
+
+
+def jpegs(folders):
+    files = []
+    for folder in folders:
+        for path in sorted(glob.glob(os.path.join(folder, "**", "*"), recursive=True)):
+            if os.path.isfile(path) and path.lower().endswith((".jpg", ".jpeg", ".jpe")):
+                files.append(path)
+    return files
+
+
+def olympus_tables():
+    """(tag name, tag number) -> directories of Olympus's sub-directories, from exiftool's tag list."""
+    xml = subprocess.run(["exiftool", "-listx", "-Olympus:all"], capture_output=True, text=True).stdout
+    tables = collections.defaultdict(set)
+    for table in ElementTree.fromstring(xml).iter("table"):
+        directory = OLYMPUS_DIRECTORIES.get(table.get("name", "").split("::")[-1])
+        if directory is None:
+            continue
+        for tag in table.iter("tag"):
+            tables[(tag.get("name"), int(tag.get("id"), 0))].add(directory)
+    return tables
+
+
+def exiftool_key(group, path, name, ident, olympus):
+    """(kind, directory, tag, position) of an exiftool makernote item; kind "außen" when not comparable."""
+    if not isinstance(ident, str) or not re.fullmatch(r"0x[0-9a-fA-F]+|\d+", ident):
+        return ("außen", 0, 0, 0)
+    number = int(ident, 0)
+    below = path.split("MakerNotes", 1)[1]
+    if below == "":
+        return ("ifd", 0, number, 0)
+    table = below.lstrip("-")
+    if group == "Olympus" and table == "MakerNotes":
+        directories = olympus.get((name, number))
+        return ("ifd", tuple(sorted(directories)), number, 0) if directories else ("außen", 0, 0, 0)
+    parent = KNOWN_LISTS.get((group, table))
+    if parent is not None:
+        return ("list", 0, parent, (number // LIST_UNITS.get((group, table), 1) + 1, number + 1))
+    return ("außen", 0, 0, 0)
+
+
+def kelmarin_names(item_list):
+    named = set()
+    for item in item_list:
+        if item.get("label", "???") != "???":
+            named.add((item.get("directory", 0), int(item["tag"].split(".")[0]) if isinstance(item["tag"], str)
+                       else item["tag"], item.get("position", 0)))
+    return named
+
+
+def makernote_items(record):
+    for section in record.get("sections", []):
+        if section.get("section") == 3:
+            return section.get("items", [])
+    return []
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--exif", default=os.environ.get("KELMARIN_EXIF", ""))
+    parser.add_argument("--missing", action="store_true", help="list the items Kelmarin leaves unnamed")
+    parser.add_argument("--canon-values", action="store_true")
+    parser.add_argument("folders", nargs="+")
+    args = parser.parse_args()
+    exif = args.exif or max(glob.glob(os.path.join(ROOT, "build", "*", "src", "app", "kelmarin-exif")),
+                            key=os.path.getmtime, default="")
+    if not exif:
+        sys.exit("kelmarin-exif nicht gefunden (--exif PROGRAMM)")
+    files = jpegs(args.folders)
+    definitions = os.path.join(ROOT, "data", "metadata.def")
+    kelmarin = {os.path.abspath(record["file"]): record
+                for record in run_json([exif, "--json", "--definitions", definitions] + files)}
+    exiftool = run_json(["exiftool", "-j", "-G1:5", "-H", "-u"] + files)
+    olympus = olympus_tables()
+
+    counts = collections.defaultdict(lambda: [0, 0, 0])  # maker -> [counted, named, außen]
+    missing = collections.Counter()
+    for record in exiftool:
+        named = kelmarin_names(makernote_items(kelmarin.get(os.path.abspath(record["SourceFile"]), {})))
+        for key, entry in record.items():
+            parts = key.split(":")
+            if not isinstance(entry, dict) or len(parts) < 3 or "MakerNotes" not in parts[1]:
+                continue
+            group, path, name = parts[0], parts[1], parts[-1]
+            if group in IGNORED_GROUPS or UNNAMED.search(name):
+                continue
+            maker = group.replace("Custom", "")
+            kind, directory, tag, position = exiftool_key(maker, path, name, entry.get("id"), olympus)
+            if kind == "außen":
+                counts[maker][2] += 1
+                continue
+            counts[maker][0] += 1
+            directories = directory if isinstance(directory, tuple) else (directory,)
+            positions = position if isinstance(position, tuple) else (position,)
+            if any((d, tag, p) in named for d in directories for p in positions):
+                counts[maker][1] += 1
+            else:
+                where = f"{directories[0]}:{tag:#06x}" if directories[0] else f"{tag:#06x}"
+                missing[(maker, where + (f".{positions[0]}" if positions[0] else ""), name)] += 1
+
+    print(f"{'Hersteller':<12} {'gezählt':>8} {'benannt':>8} {'Anteil':>8} {'außen':>7}")
+    for maker, (total, hits, outside) in sorted(counts.items()):
+        share = f"{hits * 100 / total:.1f} %" if total else "-"
+        print(f"{maker:<12} {total:>8} {hits:>8} {share:>8} {outside:>7}")
+    if args.missing:
+        print("\nUnbenannt (Hersteller, Tag, exiftool-Name, Anzahl):")
+        for (maker, where, name), n in sorted(missing.items()):
+            print(f"{maker}\t{where}\t{name}\t{n}")
+    if args.canon_values:
+        canon_values(files, kelmarin)
+
+
+# Canon values that the listing shows in the camera's own units (its label names the unit):
+# position -> conversion of Kelmarin's raw number into exiftool's value (None: needs other values).
+APEX = {
+    (1, 24): None, (1, 25): None,  # focal lengths in focal units (position 1.26)
+    (1, 27): lambda v: 2 ** (v / 64), (1, 28): lambda v: 2 ** (v / 64), (1, 36): lambda v: v / 10,
+    (4, 2): lambda v: 100 * 2 ** (v / 32), (4, 3): lambda v: 100 * 2 ** (v / 32) / 32,
+    (4, 4): lambda v: v / 32 + 5, (4, 5): lambda v: 2 ** (v / 64), (4, 6): lambda v: 2 ** (-v / 32),
+    (4, 7): lambda v: v / 32, (4, 14): lambda v: v / 32, (4, 13): lambda v: v - 128, (4, 16): lambda v: v / 32,
+    (4, 18): lambda v: v / 32, (4, 22): lambda v: 2 ** (v / 64), (4, 23): lambda v: 2 ** (-v / 32),
+    (4, 24): lambda v: v / 8 - 6, (4, 20): lambda v: v / 100, (4, 21): lambda v: v / 100,
+}
+
+
+def canon_values(files, kelmarin):
+    """Values of Canon's camera settings (tag 1) and shot information (tag 4) against exiftool.
+
+    A value agrees when Kelmarin's raw number, converted by the unit its label names, is exiftool's
+    number (within 1 %), and Kelmarin names the value exactly where exiftool does; the named pairs
+    are listed for a review of their meaning."""
+    canon = [path for path in files
+             if kelmarin.get(os.path.abspath(path), {}).get("maker") == 4]
+    if not canon:
+        return
+    numbers = {os.path.abspath(r["SourceFile"]): r for r in run_json(["exiftool", "-j", "-G1:5", "-n", "-H"] + canon)}
+    texts = {os.path.abspath(r["SourceFile"]): r for r in run_json(["exiftool", "-j", "-G1:5", "-H"] + canon)}
+    total = agree = 0
+    pairs = collections.Counter()
+    for path in canon:
+        rows = {(int(str(item["tag"]).split(".")[0]), item.get("position")): item
+                for item in makernote_items(kelmarin[os.path.abspath(path)]) if item.get("position")}
+        for key, entry in numbers[os.path.abspath(path)].items():
+            parts = key.split(":")
+            if not isinstance(entry, dict) or len(parts) < 3:
+                continue
+            tag = {"CanonCameraSettings": 1, "CanonShotInfo": 4}.get(parts[1].split("MakerNotes", 1)[-1].lstrip("-"))
+            if tag is None:
+                continue
+            position = int(entry["id"], 0) + 1
+            row = rows.get((tag, position))
+            shown = str(texts[os.path.abspath(path)].get(key, {}).get("val"))
+            total += 1
+            if row is None:
+                pairs[(tag, position, parts[-1], str(entry["val"]), shown, "-", "fehlt")] += 1
+                continue
+            value = entry["val"]
+            if (tag, position) in APEX:
+                convert = APEX[(tag, position)]
+                if convert is None:
+                    units = rows.get((1, 26))
+                    convert = (lambda v, u=float(units["raw"]) if units else 0: v / u if u else None)
+                raw = _number(row["raw"])
+                converted = convert(raw - 65536 if raw is not None and raw > 32767 else raw)
+                ok = _close(converted, value)
+                detail = "*" if ok else f"{row['raw']} -> {converted}"
+                pairs[(tag, position, parts[-1], "*" if ok else str(value), detail, "Einheit",
+                       "ja" if ok else "nein")] += 1
+            else:
+                # exiftool names a value unless it prints a number, its unit or "Unknown (n)".
+                exiftool_names = not (shown.startswith(str(value)) or _close(_number(shown), value)
+                                      or shown.startswith("Unknown ("))
+                kelmarin_names = _number(row["information"]) is None
+                raw = _number(row["raw"])
+                same = (_close(raw, value) or (raw is not None and _close(raw - 65536, value))
+                        or _close(_number(row["information"]), value)
+                        or (_number(value) is None and kelmarin_names))
+                ok = same and (kelmarin_names or not exiftool_names)
+                shown_pair = (shown, row["information"]) if exiftool_names or kelmarin_names else ("*", "*")
+                pairs[(tag, position, parts[-1], str(value) if shown_pair[0] != "*" else "*", shown_pair[0],
+                       shown_pair[1], "ja" if ok else "nein")] += 1
+            agree += ok
+    print(f"\nCanon Kameraeinstellungen und Aufnahmedaten: {agree}/{total} Werte stimmen überein"
+          f" ({agree * 100 / max(total, 1):.1f} %)")
+    print("Position, exiftool-Name, Wert, exiftool, Kelmarin, übereinstimmend, Anzahl:")
+    for (tag, position, name, value, shown, information, ok), n in sorted(pairs.items()):
+        print(f"{tag}.{position}\t{name}\t{value}\t{shown}\t{information}\t{ok}\t{n}")
+
+
+def _number(text):
+    try:
+        return float(str(text).split(",")[0])
+    except ValueError:
+        return None
+
+
+def _close(a, b):
+    try:
+        a, b = float(a), float(b)
+    except (TypeError, ValueError):
+        return False
+    return abs(a - b) <= 0.01 * max(abs(b), 0.01)
+
+
+if __name__ == "__main__":
+    main()

@@ -55,6 +55,9 @@ bool ReadWebpContainer(std::span<const std::uint8_t> file, const std::shared_ptr
 bool ReadJxlContainer(std::span<const std::uint8_t> file, const std::shared_ptr<const void>& owner,
                       MetadataSource& source);
 
+// The Orientation (tag 274) of directory 0 of a TIFF block: 1 to 8, 0 when it has none or another.
+int TiffOrientation(std::span<const std::uint8_t> tiff);
+
 // The APPn markers and COM segments of a JPEG stream up to its first scan. False when the bytes
 // do not start with a JPEG start-of-image marker.
 bool ReadJpegSegments(std::span<const std::uint8_t> jpeg, MetadataSource& source);

@@ -229,7 +229,8 @@ int TiffOrientation(Bytes tiff) {
   const bool big = tiff[0] == 'M';
   const auto u16 = [&](std::size_t at) -> std::uint32_t {
     if (at > tiff.size() || tiff.size() - at < 2) return 0;
-    return big ? (std::uint32_t{tiff[at]} << 8) | tiff[at + 1] : (std::uint32_t{tiff[at + 1]} << 8) | tiff[at];
+    return big ? (std::uint32_t{tiff[at]} << 8) | tiff[at + 1]
+               : (std::uint32_t{tiff[at + 1]} << 8) | tiff[at];
   };
   const std::size_t directory = big ? Be32(tiff, 4) : Le32(tiff, 4);
   const std::uint32_t entries = u16(directory);

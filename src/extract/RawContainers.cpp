@@ -27,6 +27,7 @@ using Buffer = std::vector<std::uint8_t>;
 constexpr int kMaxHeapDepth = 8;
 constexpr int kMaxRecords = 8192;
 constexpr std::size_t kMaxRecordSize = 0x10000;
+constexpr std::size_t kMaxThumbnailSize = std::size_t{1} << 20;
 constexpr int kMaxMrwBlocks = 64;
 
 // TIFF field types.
@@ -42,6 +43,7 @@ constexpr std::uint16_t kRecordBaseIso = 0x101C;
 constexpr std::uint16_t kRecordFocalLength = 0x1029;
 constexpr std::uint16_t kRecordShotInfo = 0x102A;
 constexpr std::uint16_t kRecordCameraSettings = 0x102D;
+constexpr std::uint16_t kRecordThumbnail = 0x2008;  // a JPEG image
 
 // The Canon arrays and texts of a CRW file and the makernote tags that hold them in other Canon
 // files.
@@ -66,7 +68,7 @@ constexpr std::array<std::pair<std::uint16_t, std::uint16_t>, 16> kMakernoteReco
 
 bool IsWanted(std::uint16_t id) {
   if (id == kRecordMakeModel || id == kRecordTimeStamp || id == kRecordImageInfo ||
-      id == kRecordExposureInfo || id == kRecordBaseIso)
+      id == kRecordExposureInfo || id == kRecordBaseIso || id == kRecordThumbnail)
     return true;
   return std::any_of(kMakernoteRecords.begin(), kMakernoteRecords.end(),
                      [id](const auto& pair) { return pair.first == id; });
@@ -92,7 +94,8 @@ struct Order {
   }
   void Put16(Buffer& out, std::uint32_t value) const {
     const auto hi = static_cast<std::uint8_t>(value >> 8), lo = static_cast<std::uint8_t>(value);
-    out.insert(out.end(), big ? std::initializer_list<std::uint8_t>{hi, lo} : std::initializer_list<std::uint8_t>{lo, hi});
+    out.insert(out.end(), big ? std::initializer_list<std::uint8_t>{hi, lo}
+                              : std::initializer_list<std::uint8_t>{lo, hi});
   }
   void Put32(Buffer& out, std::uint32_t value) const {
     Put16(out, big ? value >> 16 : value & 0xFFFF);
@@ -140,7 +143,8 @@ void ReadHeap(Bytes heap, const Order& order, int depth, Records& records) {
     }
     if (type == 0x2800 || type == 0x3000) {
       if (location == 0) ReadHeap(data, order, depth + 1, records);
-    } else if (IsWanted(id) && data.size() <= kMaxRecordSize && !records.data.contains(id)) {
+    } else if (IsWanted(id) && data.size() <= (id == kRecordThumbnail ? kMaxThumbnailSize : kMaxRecordSize) &&
+               !records.data.contains(id)) {
       records.data.emplace(id, data);
     }
   }
@@ -164,7 +168,7 @@ std::size_t DirectorySize(const std::vector<Field>& fields) {
   return size;
 }
 
-void PutDirectory(Buffer& out, std::vector<Field> fields, const Order& order) {
+void PutDirectory(Buffer& out, std::vector<Field> fields, const Order& order, std::uint32_t next = 0) {
   std::sort(fields.begin(), fields.end(), [](const Field& a, const Field& b) { return a.tag < b.tag; });
   auto dataAt = static_cast<std::uint32_t>(out.size() + 2 + 12 * fields.size() + 4);
   order.Put16(out, static_cast<std::uint32_t>(fields.size()));
@@ -185,7 +189,7 @@ void PutDirectory(Buffer& out, std::vector<Field> fields, const Order& order) {
       if (field.data.size() % 2 != 0) data.push_back(0);
     }
   }
-  order.Put32(out, 0);
+  order.Put32(out, next);
   out.insert(out.end(), data.begin(), data.end());
 }
 
@@ -244,7 +248,8 @@ double CanonEv(std::uint32_t raw) {
 
 // An exposure time as a fraction: 1/n below one second, tenths above.
 Field ExposureTime(double seconds, const Order& order) {
-  if (seconds < 1.0) return Fraction(0x829A, kRational, 1, static_cast<std::uint32_t>(std::lround(1.0 / seconds)), order);
+  if (seconds < 1.0)
+    return Fraction(0x829A, kRational, 1, static_cast<std::uint32_t>(std::lround(1.0 / seconds)), order);
   return Fraction(0x829A, kRational, std::llround(seconds * 10), 10, order);
 }
 
@@ -288,7 +293,8 @@ std::vector<Field> ExifFields(const Records& records, const Order& order) {
   const Bytes shot = records.Get(kRecordShotInfo);
   if (exposure.size() >= 12) {
     // Exposure compensation, shutter speed and aperture as exposure values.
-    const double bias = order.Float(exposure, 0), tv = order.Float(exposure, 4), av = order.Float(exposure, 8);
+    const double bias = order.Float(exposure, 0), tv = order.Float(exposure, 4),
+                 av = order.Float(exposure, 8);
     if (std::isfinite(bias) && std::abs(bias) < 100)
       exif.push_back(Fraction(0x9204, kSRational, std::lround(bias * 1000), 1000, order));
     if (std::isfinite(tv) && std::abs(tv) < 30) {
@@ -302,7 +308,8 @@ std::vector<Field> ExifFields(const Records& records, const Order& order) {
   } else if (shot.size() >= 2 * 23) {
     // The shot information's aperture (21) and exposure time (22) in Canon's units.
     const std::uint32_t av = order.U16(shot, 2 * 21), tv = order.U16(shot, 2 * 22);
-    if (av != 0) exif.push_back(Fraction(0x829D, kRational, std::lround(std::exp2(CanonEv(av) / 2) * 10), 10, order));
+    if (av != 0)
+      exif.push_back(Fraction(0x829D, kRational, std::lround(std::exp2(CanonEv(av) / 2) * 10), 10, order));
     if (tv != 0) exif.push_back(ExposureTime(std::exp2(-CanonEv(tv)), order));
   }
   if (const Bytes focal = records.Get(kRecordFocalLength); focal.size() >= 4 && order.U16(focal, 2) != 0) {
@@ -353,14 +360,31 @@ Buffer CiffTiffBlock(const Records& records, const Order& order) {
     Buffer placeholder(makernoteAt, 0);
     PutDirectory(placeholder, makernote, order);
     makernoteBytes.assign(placeholder.begin() + static_cast<std::ptrdiff_t>(makernoteAt), placeholder.end());
-    exif.back() = {0x927C, kUndefined, static_cast<std::uint32_t>(makernoteBytes.size()), {},
+    exif.back() = {0x927C,
+                   kUndefined,
+                   static_cast<std::uint32_t>(makernoteBytes.size()),
+                   {},
                    static_cast<std::uint32_t>(makernoteAt)};
+  }
+  // The thumbnail directory, linked from directory 0, and its JPEG image after it.
+  const Bytes jpeg = records.Get(kRecordThumbnail);
+  const std::size_t thumbnailAt = makernoteAt + makernoteBytes.size();
+  std::vector<Field> thumbnail;
+  if (jpeg.size() >= 2 && jpeg[0] == 0xFF && jpeg[1] == 0xD8) {
+    thumbnail = {Number(0x0103, kShort, 6, order), Number(0x0201, kLong, 0, order),
+                 Number(0x0202, kLong, static_cast<std::uint32_t>(jpeg.size()), order)};
+    thumbnail[1] =
+        Number(0x0201, kLong, static_cast<std::uint32_t>(thumbnailAt + DirectorySize(thumbnail)), order);
   }
   Buffer block = order.big ? Buffer{'M', 'M', 0, 42} : Buffer{'I', 'I', 42, 0};
   order.Put32(block, 8);
-  PutDirectory(block, main, order);
+  PutDirectory(block, main, order, thumbnail.empty() ? 0 : static_cast<std::uint32_t>(thumbnailAt));
   PutDirectory(block, exif, order);
   block.insert(block.end(), makernoteBytes.begin(), makernoteBytes.end());
+  if (!thumbnail.empty()) {
+    PutDirectory(block, thumbnail, order);
+    block.insert(block.end(), jpeg.begin(), jpeg.end());
+  }
   return block;
 }
 

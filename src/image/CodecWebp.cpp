@@ -50,7 +50,8 @@ int ExifOrientation(const std::vector<std::uint8_t>& bytes) {
 Code Orient(int orientation, QImage& pixels) {
   if (orientation < 2 || orientation > 8) return kOk;
   static constexpr int kDegrees[9] = {0, 0, 0, 180, 0, 90, 90, 90, 270};
-  QImage turned = kDegrees[orientation] == 0 ? pixels : pixels.transformed(QTransform().rotate(kDegrees[orientation]));
+  QImage turned =
+      kDegrees[orientation] == 0 ? pixels : pixels.transformed(QTransform().rotate(kDegrees[orientation]));
   if (orientation == 2 || orientation == 5) turned = turned.mirrored(true, false);
   if (orientation == 4 || orientation == 7) turned = turned.mirrored(false, true);
   if (turned.isNull()) return kNoMemory;
@@ -81,7 +82,8 @@ Code DecodeFirstFrame(const std::vector<std::uint8_t>& bytes, QImage& pixels) {
   return kOk;
 }
 
-Code DecodeStored(const std::vector<std::uint8_t>& bytes, const WebPBitstreamFeatures& features, QImage& pixels) {
+Code DecodeStored(const std::vector<std::uint8_t>& bytes, const WebPBitstreamFeatures& features,
+                  QImage& pixels) {
   if (features.has_animation) return DecodeFirstFrame(bytes, pixels);
   if (const Code code = CheckSize(features.width, features.height); code != kOk) return code;
   QImage out;

@@ -19,8 +19,8 @@ Bytes QuadrantsWebp(std::uint8_t orientation) {
   const samples::RgbImage image = samples::Quadrants(64, 48);
   std::uint8_t* encoded = nullptr;
   const std::size_t size = WebPEncodeLosslessRGB(image.pixels.data(), 64, 48, 64 * 3, &encoded);
-  const Bytes exif = {'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, orientation, 0, 0, 0,
-                      0, 0, 0, 0};
+  const Bytes exif = {'I', 'I', 42, 0, 8, 0,           0, 0, 1, 0, 0x12, 0x01, 3,
+                      0,   1,   0,  0, 0, orientation, 0, 0, 0, 0, 0,    0,    0};
   WebPMux* mux = WebPMuxNew();
   const WebPData stored{encoded, size}, chunk{exif.data(), exif.size()};
   WebPMuxSetImage(mux, &stored, 1);
@@ -45,9 +45,10 @@ TEST(WebpOrientation, EveryTurnStandsUpright) {
     int width, height;
     Colour topLeft, topRight;
   };
-  for (const Case& c : {Case{1, 64, 48, kRed, kGreen}, Case{2, 64, 48, kGreen, kRed}, Case{3, 64, 48, kWhite, kBlue},
-                        Case{4, 64, 48, kBlue, kWhite}, Case{5, 48, 64, kRed, kBlue}, Case{6, 48, 64, kBlue, kRed},
-                        Case{7, 48, 64, kWhite, kGreen}, Case{8, 48, 64, kGreen, kWhite}, Case{9, 64, 48, kRed, kGreen}}) {
+  for (const Case& c :
+       {Case{1, 64, 48, kRed, kGreen}, Case{2, 64, 48, kGreen, kRed}, Case{3, 64, 48, kWhite, kBlue},
+        Case{4, 64, 48, kBlue, kWhite}, Case{5, 48, 64, kRed, kBlue}, Case{6, 48, 64, kBlue, kRed},
+        Case{7, 48, 64, kWhite, kGreen}, Case{8, 48, 64, kGreen, kWhite}, Case{9, 64, 48, kRed, kGreen}}) {
     SCOPED_TRACE(c.orientation);
     ScratchFolder folder;
     const std::string path = folder.Path("turned.webp");

@@ -1,0 +1,157 @@
+// CRW heaps are listed as ordinary EXIF rows of a block built from their records; an MRW file hands
+// on its TIFF part; a TIFF file's directory passes over entries of unknown types.
+
+#include <gtest/gtest.h>
+
+#include <bit>
+
+#include "TiffBuilder.h"
+#include "extract/Containers.h"
+#include "extract/MetadataReader.h"
+#include "metadata/Definitions.h"
+
+namespace kelmarin {
+namespace {
+
+using test::Bytes;
+using test::Cat;
+using test::TiffBuilder;
+using Block = std::vector<std::uint8_t>;
+
+const TiffBuilder kBe(ByteOrder::BigEndian);
+
+struct Record {
+  std::uint16_t tag;  // with the location bits: 0x4000 for data inside the record
+  Block data;
+};
+
+// A heap: the records' data, the table, the table's offset.
+Block Heap(const TiffBuilder& o, const std::vector<Record>& records) {
+  Block heap, table = o.U16(static_cast<std::uint16_t>(records.size()));
+  for (const Record& r : records) {
+    Block entry = r.data;
+    if ((r.tag & 0x4000) == 0) {
+      entry = Cat(
+          {o.U32(static_cast<std::uint32_t>(r.data.size())), o.U32(static_cast<std::uint32_t>(heap.size()))});
+      heap = Cat({heap, r.data});
+    }
+    table = Cat({table, o.U16(r.tag), entry});
+  }
+  return Cat({heap, table, o.U32(static_cast<std::uint32_t>(heap.size()))});
+}
+Block Crw(const TiffBuilder& o, const Block& heap) {
+  return Cat(
+      {o.U16(o.Order() == ByteOrder::BigEndian ? 0x4D4D : 0x4949), o.U32(14), Bytes("HEAPCCDR"), heap});
+}
+Block Shorts(const TiffBuilder& o, std::initializer_list<std::uint16_t> values, std::size_t count) {
+  Block out;
+  for (std::size_t i = 0; i < count; ++i) out = Cat({out, o.U16(i < values.size() ? values.begin()[i] : 0)});
+  return out;
+}
+
+ImageMetadata ReadAll(MetadataSource source) {
+  source.container = true;
+  ImageMetadata image;
+  image.SetSource(10, std::make_shared<MetadataSource>(std::move(source)), nullptr);
+  image.ExifCount();
+  return image;
+}
+std::string Values(ImageMetadata& image, std::int32_t section, std::int32_t tag) {
+  const ZetExif* item = image.ExifTag(section, tag);
+  if (item == nullptr) return "-";
+  std::string text;
+  for (const ExifValue& v : item->inhalt)
+    text += (text.empty() ? "" : ",") + (v.index() == 0 ? std::to_string(std::get<0>(v)) : std::get<1>(v));
+  return text;
+}
+
+TEST(RawContainers, CrwRecordsBecomeExifRows) {
+  for (const TiffBuilder& o : {TiffBuilder(ByteOrder::LittleEndian), TiffBuilder(ByteOrder::BigEndian)}) {
+    // Little-endian: exposure from its own record; big-endian: from the shot information.
+    const bool exposureRecord = o.Order() == ByteOrder::LittleEndian;
+    const Block inner = Heap(o, {{0x080A, Bytes(std::string_view("Canon\0EOS D60\0", 14))},
+                                 {0x102D, Cat({Shorts(o, {}, 25), o.U16(32)})}});
+    std::vector<Record> records = {
+        {0x2008, {0xFF, 0xD8, 0xFF, 0xD9}},
+        {0x300A, Heap(o, {{0x2804, inner}})},
+        {0x180E, Cat({o.U32(1114278876), o.U32(7200), o.U32(0x80000000)})},
+        {0x1810, Cat({o.U32(3072), o.U32(2048), o.U32(0), o.U32(270)})},
+        {0x5817, Cat({o.U32(1303050), o.U32(99)})},
+        {0x501C, Cat({o.U16(100), Block(6, 1)})},
+        {0x1029, Shorts(o, {2, 227}, 4)},
+        {0x102A, Cat({Shorts(o, {}, 21), o.U16(exposureRecord ? 0 : 128), o.U16(224)})},
+        {0x1038, Block(1 << 17, 0)},
+        {0x0815, Bytes("Typ")}};
+    const auto bits = [&](float value) { return o.U32(std::bit_cast<std::uint32_t>(value)); };
+    if (exposureRecord) records.push_back({0x1818, Cat({bits(-1.0F), bits(7.0F), bits(4.0F)})});
+    const Block heap = Heap(o, records);
+    MetadataSource source;
+    ASSERT_TRUE(ReadCrwContainer(Crw(o, heap), source));
+    ImageMetadata image = ReadAll(source);
+    const std::vector<std::tuple<std::int32_t, std::int32_t, std::string>> rows = {
+        {kSectionMain, 0x010F, "Canon"},
+        {kSectionMain, 0x0110, "EOS D60"},
+        {kSectionMain, 0x0112, "8"},
+        {kSectionMain, 0x9003, "2005:04:23 17:54:36"},
+        {kSectionMain, 0x9011, "+02:00"},
+        {kSectionMain, 0xA002, "3072"},
+        {kSectionMain, 0xA003, "2048"},
+        {kSectionMain, 0x829A, "1/128"},
+        {kSectionMain, 0x829D, "40/10"},
+        {kSectionMain, 0x9204, exposureRecord ? "-1000/1000" : "-"},
+        {kSectionMain, 0x920A, "227/32"},
+        {kSectionMakernote, 0x0008, "1303050"},
+        {kSectionMakernote, 0x0002, "2,227,0,0"},
+        {kSectionMakernote, 0x0006, "Typ"},
+        {kSectionThumbnail, 0x0202, "4"},
+        {kSectionMain, 0x8827, "100"},
+        {kSectionMakernote, 0x0012, "-"}};
+    for (const auto& [section, tag, values] : rows) EXPECT_EQ(Values(image, section, tag), values) << tag;
+    EXPECT_EQ(image.camera_id, 4);  // Canon's layout
+  }
+}
+
+bool ReadMrw(std::span<const std::uint8_t> file, MetadataSource& source) {
+  return ReadMrwContainer(file, nullptr, source);
+}
+
+TEST(RawContainers, HostileHeapsAndMrwParts) {
+  const TiffBuilder o(ByteOrder::LittleEndian);
+  const Block make = Heap(o, {{0x080A, Bytes(std::string_view("CanonVModell\0", 13))}});
+  Block loop = Heap(o, {{0x300A, {}}});  // a heap holding itself
+  loop[4] = static_cast<std::uint8_t>(loop.size());
+  TiffBuilder tiff(ByteOrder::LittleEndian);
+  tiff.SetFirstDirectory(tiff.AddDirectory({tiff.At(0x0001, 99, 1, 0), tiff.Ascii(0x010F, "Minolta")}));
+  const Block mrw =
+      Cat({Bytes(std::string_view("\0MRM", 4)), kBe.U32(static_cast<std::uint32_t>(tiff.Tiff().size() + 16)),
+           Bytes(std::string_view("\0PRD", 4)), o.U32(0), Bytes(std::string_view("\0TTW", 4)),
+           kBe.U32(static_cast<std::uint32_t>(tiff.Tiff().size())), tiff.Tiff()});
+  const struct {
+    const char* name;
+    Block file;
+    bool (*read)(std::span<const std::uint8_t>, MetadataSource&);
+    std::string make, model;
+  } cases[] = {
+      {"make-without-nul", Crw(o, make), ReadCrwContainer, "CanonV", "Modell"},
+      {"self-holding-heap", Crw(o, loop), ReadCrwContainer, "-", "-"},
+      {"table-outside", Crw(o, Cat({Block(make.begin(), make.end() - 4), o.U32(9999)})), ReadCrwContainer,
+       "-", "-"},
+      {"mrw", mrw, ReadMrw, "Minolta", "-"},
+      {"mrw-cut", Block(mrw.begin(), mrw.end() - 4), ReadMrw, "-", "-"},
+  };
+  for (const auto& c : cases) {
+    MetadataSource source;
+    ASSERT_TRUE(c.read(c.file, source)) << c.name;
+    ImageMetadata image = ReadAll(source);
+    EXPECT_EQ(Values(image, kSectionMain, 0x010F), c.make) << c.name;
+    EXPECT_EQ(Values(image, kSectionMain, 0x0110), c.model) << c.name;
+    EXPECT_FALSE(c.read(Cat({Block(8, 'X'), c.file}), source)) << c.name;
+  }
+  // The TIFF part's unknown type is passed over; in an APP1 marker it still ends the directory.
+  ImageMetadata app1;
+  ReadExifBlock(app1, tiff.App1(), nullptr);
+  EXPECT_EQ(app1.ExifCount(), 0);
+}
+
+}  // namespace
+}  // namespace kelmarin

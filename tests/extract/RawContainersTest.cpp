@@ -20,22 +20,18 @@ using Block = std::vector<std::uint8_t>;
 
 const TiffBuilder kBe(ByteOrder::BigEndian);
 
-struct Record {
-  std::uint16_t tag;  // with the location bits: 0x4000 for data inside the record
-  Block data;
-};
-
-// A heap: the records' data, the table, the table's offset.
-Block Heap(const TiffBuilder& o, const std::vector<Record>& records) {
+// A heap: the records' data, the table, the table's offset. A record: its tag with the location bits
+// (0x4000: the data is inside the record) and its data.
+Block Heap(const TiffBuilder& o, const std::vector<std::pair<std::uint16_t, Block>>& records) {
   Block heap, table = o.U16(static_cast<std::uint16_t>(records.size()));
-  for (const Record& r : records) {
-    Block entry = r.data;
-    if ((r.tag & 0x4000) == 0) {
+  for (const auto& [tag, data] : records) {
+    Block entry = data;
+    if ((tag & 0x4000) == 0) {
       entry = Cat(
-          {o.U32(static_cast<std::uint32_t>(r.data.size())), o.U32(static_cast<std::uint32_t>(heap.size()))});
-      heap = Cat({heap, r.data});
+          {o.U32(static_cast<std::uint32_t>(data.size())), o.U32(static_cast<std::uint32_t>(heap.size()))});
+      heap = Cat({heap, data});
     }
-    table = Cat({table, o.U16(r.tag), entry});
+    table = Cat({table, o.U16(tag), entry});
   }
   return Cat({heap, table, o.U32(static_cast<std::uint32_t>(heap.size()))});
 }
@@ -43,12 +39,6 @@ Block Crw(const TiffBuilder& o, const Block& heap) {
   return Cat(
       {o.U16(o.Order() == ByteOrder::BigEndian ? 0x4D4D : 0x4949), o.U32(14), Bytes("HEAPCCDR"), heap});
 }
-Block Shorts(const TiffBuilder& o, std::initializer_list<std::uint16_t> values, std::size_t count) {
-  Block out;
-  for (std::size_t i = 0; i < count; ++i) out = Cat({out, o.U16(i < values.size() ? values.begin()[i] : 0)});
-  return out;
-}
-
 ImageMetadata ReadAll(MetadataSource source) {
   source.container = true;
   ImageMetadata image;
@@ -56,30 +46,39 @@ ImageMetadata ReadAll(MetadataSource source) {
   image.ExifCount();
   return image;
 }
-std::string Values(ImageMetadata& image, std::int32_t section, std::int32_t tag) {
-  const ZetExif* item = image.ExifTag(section, tag);
-  if (item == nullptr) return "-";
+// The values of the rows (section << 16 | tag), "-" for a missing one, joined by "|".
+std::string Rows(const MetadataSource& source, std::initializer_list<std::int32_t> rows) {
+  ImageMetadata image = ReadAll(source);
   std::string text;
-  for (const ExifValue& v : item->inhalt)
-    text += (text.empty() ? "" : ",") + (v.index() == 0 ? std::to_string(std::get<0>(v)) : std::get<1>(v));
+  for (const std::int32_t row : rows) {
+    const ZetExif* item = image.ExifTag(row >> 16, row & 0xFFFF);
+    text += text.empty() ? "" : "|";
+    for (std::size_t i = 0; item != nullptr && i < item->inhalt.size(); ++i) {
+      const ExifValue& v = item->inhalt[i];
+      text += (i == 0 ? "" : ",") + (v.index() == 0 ? std::to_string(std::get<0>(v)) : std::get<1>(v));
+    }
+    if (item == nullptr) text += "-";
+  }
   return text;
 }
+constexpr std::int32_t M = kSectionMain << 16, N = kSectionMakernote << 16, T = kSectionThumbnail << 16;
 
 TEST(RawContainers, CrwRecordsBecomeExifRows) {
   for (const TiffBuilder& o : {TiffBuilder(ByteOrder::LittleEndian), TiffBuilder(ByteOrder::BigEndian)}) {
-    // Little-endian: exposure from its own record; big-endian: from the shot information.
+    // Little-endian: exposure from its own record, a time zone; big-endian: exposure from the shot
+    // information, no time zone.
     const bool exposureRecord = o.Order() == ByteOrder::LittleEndian;
     const Block inner = Heap(o, {{0x080A, Bytes(std::string_view("Canon\0EOS D60\0", 14))},
-                                 {0x102D, Cat({Shorts(o, {}, 25), o.U16(32)})}});
-    std::vector<Record> records = {
+                                 {0x102D, Cat({Block(50, 0), o.U16(32)})}});
+    std::vector<std::pair<std::uint16_t, Block>> records = {
         {0x2008, {0xFF, 0xD8, 0xFF, 0xD9}},
         {0x300A, Heap(o, {{0x2804, inner}})},
-        {0x180E, Cat({o.U32(1114278876), o.U32(7200), o.U32(0x80000000)})},
-        {0x1810, Cat({o.U32(3072), o.U32(2048), o.U32(0), o.U32(270)})},
+        {0x180E, Cat({o.U32(1114278876), o.U32(7200), o.U32(exposureRecord ? 0x80000000 : 0)})},
+        {0x1810, Cat({o.U32(3072), o.U32(2048), o.U32(0), o.U32(exposureRecord ? 270 : 90)})},
         {0x5817, Cat({o.U32(1303050), o.U32(99)})},
         {0x501C, Cat({o.U16(100), Block(6, 1)})},
-        {0x1029, Shorts(o, {2, 227}, 4)},
-        {0x102A, Cat({Shorts(o, {}, 21), o.U16(exposureRecord ? 0 : 128), o.U16(224)})},
+        {0x1029, Cat({o.U16(2), o.U16(227), Block(4, 0)})},
+        {0x102A, Cat({Block(42, 0), o.U16(exposureRecord ? 0 : 128), o.U16(224)})},
         {0x1038, Block(1 << 17, 0)},
         {0x0815, Bytes("Typ")}};
     const auto bits = [&](float value) { return o.U32(std::bit_cast<std::uint32_t>(value)); };
@@ -87,27 +86,14 @@ TEST(RawContainers, CrwRecordsBecomeExifRows) {
     const Block heap = Heap(o, records);
     MetadataSource source;
     ASSERT_TRUE(ReadCrwContainer(Crw(o, heap), source));
-    ImageMetadata image = ReadAll(source);
-    const std::vector<std::tuple<std::int32_t, std::int32_t, std::string>> rows = {
-        {kSectionMain, 0x010F, "Canon"},
-        {kSectionMain, 0x0110, "EOS D60"},
-        {kSectionMain, 0x0112, "8"},
-        {kSectionMain, 0x9003, "2005:04:23 17:54:36"},
-        {kSectionMain, 0x9011, "+02:00"},
-        {kSectionMain, 0xA002, "3072"},
-        {kSectionMain, 0xA003, "2048"},
-        {kSectionMain, 0x829A, "1/128"},
-        {kSectionMain, 0x829D, "40/10"},
-        {kSectionMain, 0x9204, exposureRecord ? "-1000/1000" : "-"},
-        {kSectionMain, 0x920A, "227/32"},
-        {kSectionMakernote, 0x0008, "1303050"},
-        {kSectionMakernote, 0x0002, "2,227,0,0"},
-        {kSectionMakernote, 0x0006, "Typ"},
-        {kSectionThumbnail, 0x0202, "4"},
-        {kSectionMain, 0x8827, "100"},
-        {kSectionMakernote, 0x0012, "-"}};
-    for (const auto& [section, tag, values] : rows) EXPECT_EQ(Values(image, section, tag), values) << tag;
-    EXPECT_EQ(image.camera_id, 4);  // Canon's layout
+    EXPECT_EQ(
+        Rows(source, {M | 0x010F, M | 0x0110, M | 0x0112, M | 0x9003, M | 0x9011, M | 0xA002, M | 0xA003,
+                      M | 0x8827, M | 0x829A, M | 0x829D, M | 0x9204, M | 0x920A, N | 0x0008, N | 0x0002,
+                      N | 0x0006, N | 0x0012, T | 0x0202}),
+        (exposureRecord ? "Canon|EOS D60|8|2005:04:23 17:54:36|+02:00|3072|2048|100|1/128|40/10|-1000/1000"
+                        : "Canon|EOS D60|6|2005:04:23 17:54:36|-|3072|2048|100|1/128|40/10|-") +
+            std::string("|227/32|1303050|2,227,0,0|Typ|-|4"));
+    EXPECT_EQ(ReadAll(source).camera_id, 4);  // Canon's layout
   }
 }
 
@@ -130,21 +116,19 @@ TEST(RawContainers, HostileHeapsAndMrwParts) {
     const char* name;
     Block file;
     bool (*read)(std::span<const std::uint8_t>, MetadataSource&);
-    std::string make, model;
+    std::string rows;  // make and model
   } cases[] = {
-      {"make-without-nul", Crw(o, make), ReadCrwContainer, "CanonV", "Modell"},
-      {"self-holding-heap", Crw(o, loop), ReadCrwContainer, "-", "-"},
+      {"make-without-nul", Crw(o, make), ReadCrwContainer, "CanonV|Modell"},
+      {"self-holding-heap", Crw(o, loop), ReadCrwContainer, "-|-"},
       {"table-outside", Crw(o, Cat({Block(make.begin(), make.end() - 4), o.U32(9999)})), ReadCrwContainer,
-       "-", "-"},
-      {"mrw", mrw, ReadMrw, "Minolta", "-"},
-      {"mrw-cut", Block(mrw.begin(), mrw.end() - 4), ReadMrw, "-", "-"},
+       "-|-"},
+      {"mrw", mrw, ReadMrw, "Minolta|-"},
+      {"mrw-cut", Block(mrw.begin(), mrw.end() - 4), ReadMrw, "-|-"},
   };
   for (const auto& c : cases) {
     MetadataSource source;
     ASSERT_TRUE(c.read(c.file, source)) << c.name;
-    ImageMetadata image = ReadAll(source);
-    EXPECT_EQ(Values(image, kSectionMain, 0x010F), c.make) << c.name;
-    EXPECT_EQ(Values(image, kSectionMain, 0x0110), c.model) << c.name;
+    EXPECT_EQ(Rows(source, {M | 0x010F, M | 0x0110}), c.rows) << c.name;
     EXPECT_FALSE(c.read(Cat({Block(8, 'X'), c.file}), source)) << c.name;
   }
   // The TIFF part's unknown type is passed over; in an APP1 marker it still ends the directory.

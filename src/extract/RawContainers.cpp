@@ -31,8 +31,7 @@ constexpr std::size_t kMaxThumbnailSize = std::size_t{1} << 20;
 constexpr int kMaxMrwBlocks = 64;
 
 // TIFF field types.
-constexpr std::uint16_t kByte = 1, kAscii = 2, kShort = 3, kLong = 4, kRational = 5, kUndefined = 7,
-                        kSRational = 10;
+constexpr std::uint16_t kAscii = 2, kShort = 3, kLong = 4, kRational = 5, kUndefined = 7, kSRational = 10;
 
 // CIFF records (the low 14 bits of a record's tag: data type and number).
 constexpr std::uint16_t kRecordMakeModel = 0x080A;
@@ -228,7 +227,6 @@ std::string_view RecordText(Bytes data) {
 Field ArrayField(std::uint16_t tag, std::uint16_t id, Bytes data) {
   const std::uint32_t type = id & 0x3800;
   Field field{tag, kUndefined, static_cast<std::uint32_t>(data.size()), Buffer(data.begin(), data.end())};
-  if (type == 0x0000) field.type = kByte;
   if (type == 0x0800) {
     field = Text(tag, RecordText(data));
   } else if (type == 0x1000) {

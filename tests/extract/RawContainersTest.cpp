@@ -64,21 +64,25 @@ std::string Rows(const MetadataSource& source, std::initializer_list<std::int32_
 constexpr std::int32_t M = kSectionMain << 16, N = kSectionMakernote << 16, T = kSectionThumbnail << 16;
 
 TEST(RawContainers, CrwRecordsBecomeExifRows) {
-  for (const TiffBuilder& o : {TiffBuilder(ByteOrder::LittleEndian), TiffBuilder(ByteOrder::BigEndian)}) {
-    // Little-endian: exposure from its own record, a time zone; big-endian: exposure from the shot
-    // information, no time zone.
-    const bool exposureRecord = o.Order() == ByteOrder::LittleEndian;
+  // Little-endian: exposure from its own record, no time zone; big-endian: exposure from the shot
+  // information (a long one), a time zone.
+  for (const auto& [order, rotation, orientation] : {std::tuple{ByteOrder::LittleEndian, 0, "1"},
+                                                     {ByteOrder::BigEndian, 90, "6"},
+                                                     {ByteOrder::LittleEndian, 180, "3"},
+                                                     {ByteOrder::BigEndian, 270, "8"}}) {
+    const TiffBuilder o(order);
+    const bool exposureRecord = order == ByteOrder::LittleEndian;
     const Block inner = Heap(o, {{0x080A, Bytes(std::string_view("Canon\0EOS D60\0", 14))},
                                  {0x102D, Cat({Block(50, 0), o.U16(32)})}});
     std::vector<std::pair<std::uint16_t, Block>> records = {
         {0x2008, {0xFF, 0xD8, 0xFF, 0xD9}},
         {0x300A, Heap(o, {{0x2804, inner}})},
-        {0x180E, Cat({o.U32(1114278876), o.U32(7200), o.U32(exposureRecord ? 0x80000000 : 0)})},
-        {0x1810, Cat({o.U32(3072), o.U32(2048), o.U32(0), o.U32(exposureRecord ? 270 : 90)})},
+        {0x180E, Cat({o.U32(1114278876), o.U32(-5400), o.U32(exposureRecord ? 0 : 0x80000000)})},
+        {0x1810, Cat({o.U32(3072), o.U32(2048), o.U32(0), o.U32(static_cast<std::uint32_t>(rotation))})},
         {0x5817, Cat({o.U32(1303050), o.U32(99)})},
         {0x501C, Cat({o.U16(100), Block(6, 1)})},
         {0x1029, Cat({o.U16(2), o.U16(227), Block(4, 0)})},
-        {0x102A, Cat({Block(42, 0), o.U16(exposureRecord ? 0 : 128), o.U16(224)})},
+        {0x102A, Cat({Block(42, 0), o.U16(exposureRecord ? 0 : 128), o.U16(0xFFC0)})},
         {0x1038, Block(1 << 17, 0)},
         {0x0815, Bytes("Typ")}};
     const auto bits = [&](float value) { return o.U32(std::bit_cast<std::uint32_t>(value)); };
@@ -86,13 +90,13 @@ TEST(RawContainers, CrwRecordsBecomeExifRows) {
     const Block heap = Heap(o, records);
     MetadataSource source;
     ASSERT_TRUE(ReadCrwContainer(Crw(o, heap), source));
-    EXPECT_EQ(
-        Rows(source, {M | 0x010F, M | 0x0110, M | 0x0112, M | 0x9003, M | 0x9011, M | 0xA002, M | 0xA003,
-                      M | 0x8827, M | 0x829A, M | 0x829D, M | 0x9204, M | 0x920A, N | 0x0008, N | 0x0002,
-                      N | 0x0006, N | 0x0012, T | 0x0202}),
-        (exposureRecord ? "Canon|EOS D60|8|2005:04:23 17:54:36|+02:00|3072|2048|100|1/128|40/10|-1000/1000"
-                        : "Canon|EOS D60|6|2005:04:23 17:54:36|-|3072|2048|100|1/128|40/10|-") +
-            std::string("|227/32|1303050|2,227,0,0|Typ|-|4"));
+    EXPECT_EQ(Rows(source, {M | 0x010F, M | 0x0110, M | 0x0112, M | 0x9003, M | 0x9011, M | 0xA002,
+                            M | 0xA003, M | 0x8827, M | 0x829A, M | 0x829D, M | 0x9204, M | 0x920A,
+                            N | 0x0008, N | 0x0002, N | 0x0006, N | 0x0012, T | 0x0202}),
+              "Canon|EOS D60|" + std::string(orientation) +
+                  (exposureRecord ? "|2005:04:23 17:54:36|-|3072|2048|100|1/128|40/10|-1000/1000"
+                                  : "|2005:04:23 17:54:36|-01:30|3072|2048|100|40/10|40/10|-") +
+                  "|227/32|1303050|2,227,0,0|Typ|-|4");
     EXPECT_EQ(ReadAll(source).camera_id, 4);  // Canon's layout
   }
 }

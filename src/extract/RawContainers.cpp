@@ -39,6 +39,7 @@ constexpr std::uint16_t kRecordTimeStamp = 0x180E;
 constexpr std::uint16_t kRecordImageInfo = 0x1810;
 constexpr std::uint16_t kRecordExposureInfo = 0x1818;
 constexpr std::uint16_t kRecordBaseIso = 0x101C;
+constexpr std::uint16_t kRecordFlashInfo = 0x1028;
 constexpr std::uint16_t kRecordFocalLength = 0x1029;
 constexpr std::uint16_t kRecordShotInfo = 0x102A;
 constexpr std::uint16_t kRecordCameraSettings = 0x102D;
@@ -49,7 +50,7 @@ constexpr std::uint16_t kRecordThumbnail = 0x2008;  // a JPEG image
 constexpr std::array<std::pair<std::uint16_t, std::uint16_t>, 16> kMakernoteRecords = {{
     {kRecordCameraSettings, 0x0001},
     {kRecordFocalLength, 0x0002},
-    {0x1028, 0x0003},  // flash information
+    {kRecordFlashInfo, 0x0003},
     {kRecordShotInfo, 0x0004},
     {0x0815, 0x0006},  // image type
     {0x080B, 0x0007},  // firmware version
@@ -131,8 +132,10 @@ void ReadHeap(Bytes heap, const Order& order, int depth, Records& records) {
     Bytes data;
     const std::uint32_t type = id & 0x3800;
     if (location == 0x4000) {
-      // Eight bytes: a text, or one number (the rest is filler).
-      data = heap.subspan(at + 2, type == 0x1000 ? 2 : type == 0x1800 ? 4 : 8);
+      // Eight bytes: a text, the four numbers of the flash or focal length record, or one number
+      // (the rest is filler).
+      const bool array = id == kRecordFlashInfo || id == kRecordFocalLength;
+      data = heap.subspan(at + 2, array ? 8 : type == 0x1000 ? 2 : type == 0x1800 ? 4 : 8);
     } else if (location == 0) {
       const std::size_t size = order.U32(heap, at + 2), offset = order.U32(heap, at + 6);
       if (offset > heap.size() || size > heap.size() - offset) continue;
@@ -239,6 +242,12 @@ Field ArrayField(std::uint16_t tag, std::uint16_t id, Bytes data) {
   return field;
 }
 
+// An exposure value (APEX) a camera can have used: finite and within ±20 (a compensation of 20
+// stops, a million seconds to a millionth, f/1 to f/1000). Garbage values are left out.
+bool Plausible(double ev) {
+  return std::isfinite(ev) && std::abs(ev) < 20;
+}
+
 // Canon's exposure units: 32 to one exposure value.
 double CanonEv(std::uint32_t raw) {
   return static_cast<std::int16_t>(raw) / 32.0;
@@ -287,29 +296,23 @@ std::vector<Field> ExifFields(const Records& records, const Order& order) {
   }
   if (const Bytes iso = records.Get(kRecordBaseIso); iso.size() >= 2)
     exif.push_back(Number(0x8827, kShort, order.U16(iso, 0), order));
-  const Bytes exposure = records.Get(kRecordExposureInfo);
-  const Bytes shot = records.Get(kRecordShotInfo);
+  // Shutter speed and aperture as exposure values: from their own record (after the exposure
+  // compensation), else from the shot information's aperture (21) and exposure time (22).
+  const Bytes exposure = records.Get(kRecordExposureInfo), shot = records.Get(kRecordShotInfo);
+  double tv = NAN, av = NAN;
   if (exposure.size() >= 12) {
-    // Exposure compensation, shutter speed and aperture as exposure values.
-    const double bias = order.Float(exposure, 0), tv = order.Float(exposure, 4),
-                 av = order.Float(exposure, 8);
-    if (std::isfinite(bias) && std::abs(bias) < 100)
-      exif.push_back(Fraction(0x9204, kSRational, std::lround(bias * 1000), 1000, order));
-    if (std::isfinite(tv) && std::abs(tv) < 30) {
-      exif.push_back(Fraction(0x9201, kSRational, std::lround(tv * 1000), 1000, order));
-      exif.push_back(ExposureTime(std::exp2(-tv), order));
-    }
-    if (std::isfinite(av) && av > 0 && av < 30) {
-      exif.push_back(Fraction(0x9202, kRational, std::lround(av * 1000), 1000, order));
-      exif.push_back(Fraction(0x829D, kRational, std::lround(std::exp2(av / 2) * 10), 10, order));
-    }
+    const double bias = order.Float(exposure, 0);
+    tv = order.Float(exposure, 4), av = order.Float(exposure, 8);
+    if (Plausible(bias)) exif.push_back(Fraction(0x9204, kSRational, std::lround(bias * 1000), 1000, order));
+    if (Plausible(tv)) exif.push_back(Fraction(0x9201, kSRational, std::lround(tv * 1000), 1000, order));
+    if (Plausible(av)) exif.push_back(Fraction(0x9202, kRational, std::lround(av * 1000), 1000, order));
   } else if (shot.size() >= 2 * 23) {
-    // The shot information's aperture (21) and exposure time (22) in Canon's units.
-    const std::uint32_t av = order.U16(shot, 2 * 21), tv = order.U16(shot, 2 * 22);
-    if (av != 0)
-      exif.push_back(Fraction(0x829D, kRational, std::lround(std::exp2(CanonEv(av) / 2) * 10), 10, order));
-    if (tv != 0) exif.push_back(ExposureTime(std::exp2(-CanonEv(tv)), order));
+    if (order.U16(shot, 2 * 21) != 0) av = CanonEv(order.U16(shot, 2 * 21));
+    if (order.U16(shot, 2 * 22) != 0) tv = CanonEv(order.U16(shot, 2 * 22));
   }
+  if (Plausible(tv)) exif.push_back(ExposureTime(std::exp2(-tv), order));
+  if (Plausible(av))
+    exif.push_back(Fraction(0x829D, kRational, std::lround(std::exp2(av / 2) * 10), 10, order));
   if (const Bytes focal = records.Get(kRecordFocalLength); focal.size() >= 4 && order.U16(focal, 2) != 0) {
     // In the camera's focal units per millimetre (camera settings 25), 1 when not given.
     const Bytes settings = records.Get(kRecordCameraSettings);

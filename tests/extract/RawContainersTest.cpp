@@ -81,7 +81,7 @@ TEST(RawContainers, CrwRecordsBecomeExifRows) {
         {0x1810, Cat({o.U32(3072), o.U32(2048), o.U32(0), o.U32(static_cast<std::uint32_t>(rotation))})},
         {0x5817, Cat({o.U32(1303050), o.U32(99)})},
         {0x501C, Cat({o.U16(100), Block(6, 1)})},
-        {0x1029, Cat({o.U16(2), o.U16(227), Block(4, 0)})},
+        {0x5029, Cat({o.U16(2), o.U16(227), o.U16(286), o.U16(215)})},
         {0x102A, Cat({Block(42, 0), o.U16(exposureRecord ? 0 : 128), o.U16(0xFFC0)})},
         {0x1038, Block(1 << 17, 0)},
         {0x0815, Bytes("Typ")}};
@@ -96,7 +96,7 @@ TEST(RawContainers, CrwRecordsBecomeExifRows) {
               "Canon|EOS D60|" + std::string(orientation) +
                   (exposureRecord ? "|2005:04:23 17:54:36|-|3072|2048|100|1/128|40/10|-1000/1000"
                                   : "|2005:04:23 17:54:36|-01:30|3072|2048|100|40/10|40/10|-") +
-                  "|227/32|1303050|2,227,0,0|Typ|-|4");
+                  "|227/32|1303050|2,227,286,215|Typ|-|4");
     EXPECT_EQ(ReadAll(source).camera_id, 4);  // Canon's layout
   }
 }

@@ -119,6 +119,7 @@ TEST(RawContainers, HostileHeapsAndMrwParts) {
     const auto read = [&](const Block& file, MetadataSource& source) {
       return c.mrw ? ReadMrwContainer(file, nullptr, source) : ReadCrwContainer(file, source);
     };
+    EXPECT_EQ(DetectContainer(c.file), c.mrw ? ContainerKind::Mrw : ContainerKind::Crw) << c.name;
     MetadataSource source;
     ASSERT_TRUE(read(c.file, source)) << c.name;
     EXPECT_EQ(Rows(source, {M | 0x010F, M | 0x0110}), c.rows) << c.name;

@@ -350,9 +350,11 @@ Buffer CiffTiffBlock(const Records& records, const Order& order) {
 
   // Header, directory 0, the Exif directory, the makernote directory: each one's place is known
   // from the sizes of those before it.
-  main.push_back(Number(0x8769, kLong, 0, order));
+  // (An Exif directory without entries is written but not linked.)
+  const bool exifLinked = !exif.empty() || !makernote.empty();
+  if (exifLinked) main.push_back(Number(0x8769, kLong, 0, order));
   const std::size_t exifAt = 8 + DirectorySize(main);
-  main.back() = Number(0x8769, kLong, static_cast<std::uint32_t>(exifAt), order);
+  if (exifLinked) main.back() = Number(0x8769, kLong, static_cast<std::uint32_t>(exifAt), order);
   if (!makernote.empty()) exif.push_back({0x927C, kUndefined, 0, {}, 0});
   const std::size_t makernoteAt = exifAt + DirectorySize(exif);
   Buffer makernoteBytes;

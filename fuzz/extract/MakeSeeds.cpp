@@ -1,6 +1,8 @@
 // Writes the seed corpus of the extraction fuzz targets: a typical camera block in both byte
-// orders, one small block per makernote row, XMP, IPTC resources, comments and PNG texts.
-//   extract_fuzz_seeds <corpus folder>   (creates <folder>/fuzz_metadata and <folder>/fuzz_iptc)
+// orders, one small block per makernote row, XMP, IPTC resources, comments and PNG texts; CRW heaps
+// and MRW parts.
+//   extract_fuzz_seeds <corpus folder>   (creates <folder>/fuzz_metadata, <folder>/fuzz_iptc and
+//                                          <folder>/fuzz_raw_heaps)
 
 #include <cstdio>
 #include <filesystem>
@@ -109,6 +111,52 @@ void IptcSeeds(const std::filesystem::path& folder) {
   Write(folder / "large", IptcResource(Dataset(120, std::string(40000, 't'))));
 }
 
+// A CRW heap: the records' data, their table (tag, size, offset), the table's offset.
+std::vector<std::uint8_t> Heap(
+    const TiffBuilder& o, const std::vector<std::pair<std::uint16_t, std::vector<std::uint8_t>>>& records) {
+  std::vector<std::uint8_t> heap, table = o.U16(static_cast<std::uint16_t>(records.size()));
+  for (const auto& [tag, data] : records) {
+    table = Cat({table, o.U16(tag), o.U32(static_cast<std::uint32_t>(data.size())),
+                 o.U32(static_cast<std::uint32_t>(heap.size()))});
+    heap = Cat({heap, data});
+  }
+  return Cat({heap, table, o.U32(static_cast<std::uint32_t>(heap.size()))});
+}
+
+// The first byte picks the byte order of the heap (0 little-, 1 big-endian); for MRW parts it is
+// not looked at.
+void RawHeapSeeds(const std::filesystem::path& folder) {
+  std::filesystem::create_directories(folder);
+  for (ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+    const TiffBuilder o(order);
+    const auto shorts = [&](std::size_t count) {
+      std::vector<std::uint8_t> out;
+      for (std::size_t i = 0; i < count; ++i) out = Cat({out, o.U16(static_cast<std::uint16_t>(i))});
+      return out;
+    };
+    const auto camera = Heap(o, {{0x080A, Bytes(std::string_view("Canon\0Canon EOS D30\0", 21))},
+                                 {0x3004, Heap(o, {{0x080B, Bytes("Firmware 1.0")}})}});
+    const auto image =
+        Heap(o, {{0x1810, Cat({o.U32(2160), o.U32(1440), o.U32(0), o.U32(90)})},
+                 {0x180E, Cat({o.U32(1000000000), o.U32(3600), o.U32(0x80000000)})},
+                 {0x2807, camera},
+                 {0x300B, Heap(o, {{0x102D, shorts(46)}, {0x102A, shorts(29)}, {0x1029, shorts(4)}})}});
+    const auto heap = Heap(o, {{0x2008, {0xFF, 0xD8, 0xFF, 0xD9}}, {0x300A, image}});
+    const std::uint8_t first = order == ByteOrder::BigEndian ? 1 : 0;
+    Write(folder / (std::string("crw_") + (first == 1 ? "MM" : "II")), Cat({{first}, heap}));
+  }
+  const std::vector<std::uint8_t> app1 = SampleCameraApp1(ByteOrder::BigEndian);
+  const auto tiff = TiffPart(app1);
+  const TiffBuilder be(ByteOrder::BigEndian);
+  Write(folder / "mrw", Cat({{0},
+                             Bytes(std::string_view("\0PRD", 4)),
+                             be.U32(4),
+                             Bytes("abcd"),
+                             Bytes(std::string_view("\0TTW", 4)),
+                             be.U32(static_cast<std::uint32_t>(tiff.size())),
+                             std::vector<std::uint8_t>(tiff.begin(), tiff.end())}));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -119,5 +167,6 @@ int main(int argc, char** argv) {
   const std::filesystem::path folder = argv[1];
   MetadataSeeds(folder / "fuzz_metadata");
   IptcSeeds(folder / "fuzz_iptc");
+  RawHeapSeeds(folder / "fuzz_raw_heaps");
   return 0;
 }

@@ -143,6 +143,8 @@ std::vector<std::uint8_t> IptcMarkerOfTiff(Bytes tiff) {
 ContainerKind DetectContainer(Bytes head) {
   if (IsTiffHeader(head)) return ContainerKind::Tiff;
   if (Starts(head, 0, "FUJIFILMCCD-RAW")) return ContainerKind::Raf;
+  if (Starts(head, 6, "HEAPCCDR")) return ContainerKind::Crw;
+  if (Starts(head, 0, std::string_view("\0MRM", 4))) return ContainerKind::Mrw;
   if (Starts(head, 0, "RIFF") && Starts(head, 8, "WEBP")) return ContainerKind::Webp;
   if (Starts(head, 0, std::string_view("\0\0\0\x0CJXL \r\n\x87\n", 12))) return ContainerKind::Jxl;
   if (Starts(head, 4, "ftyp")) {
@@ -220,6 +222,26 @@ bool ReadJxlContainer(Bytes file, const std::shared_ptr<const void>& owner, Meta
       AddShared(source, TiffBlockRole::Whole, TiffAfterOffsetPrefix(box.payload), owner);
   }
   return true;
+}
+
+int TiffOrientation(Bytes tiff) {
+  if (!IsTiffHeader(tiff)) return 0;
+  const bool big = tiff[0] == 'M';
+  const auto u16 = [&](std::size_t at) -> std::uint32_t {
+    if (at > tiff.size() || tiff.size() - at < 2) return 0;
+    return big ? (std::uint32_t{tiff[at]} << 8) | tiff[at + 1]
+               : (std::uint32_t{tiff[at + 1]} << 8) | tiff[at];
+  };
+  const std::size_t directory = big ? Be32(tiff, 4) : Le32(tiff, 4);
+  const std::uint32_t entries = u16(directory);
+  for (std::uint32_t i = 0; i < entries; ++i) {
+    const std::size_t entry = directory + 2 + 12 * std::size_t{i};
+    if (entry > tiff.size() || tiff.size() - entry < 12) break;
+    if (u16(entry) != 274) continue;
+    const std::uint32_t value = u16(entry + 2) == 3 ? u16(entry + 8) : 0;  // one SHORT
+    return value >= 1 && value <= 8 ? static_cast<int>(value) : 0;
+  }
+  return 0;
 }
 
 Bytes TiffAfterOffsetPrefix(Bytes payload) {

@@ -18,6 +18,8 @@ enum class ContainerKind : std::uint8_t {
   Tiff,  // TIFF and TIFF-based RAW files, ORF and RW2 included
   Cr3,   // ISO base media file of brand "crx "
   Raf,   // Fujifilm RAF
+  Crw,   // Canon CRW (a CIFF heap)
+  Mrw,   // Minolta MRW
   Webp,  // RIFF "WEBP"
   Jxl,   // JPEG XL in its box container (a bare code stream carries no EXIF)
   Heif,  // ISO base media file of a HEIF brand (HEIC, AVIF, ...): read through libheif
@@ -38,6 +40,13 @@ bool ReadCr3Container(std::span<const std::uint8_t> file, const std::shared_ptr<
                       MetadataSource& source);
 // RAF: the APP markers and comments of the embedded JPEG preview.
 bool ReadRafContainer(std::span<const std::uint8_t> file, MetadataSource& source);
+// CRW: the records of the heaps (make and model, date and time zone, image size and rotation,
+// exposure, the Canon arrays) written into one TIFF block of its own: directory 0, the Exif
+// directory and a Canon makernote, in the file's byte order.
+bool ReadCrwContainer(std::span<const std::uint8_t> file, MetadataSource& source);
+// MRW: the TIFF block in the "\0TTW" part.
+bool ReadMrwContainer(std::span<const std::uint8_t> file, const std::shared_ptr<const void>& owner,
+                      MetadataSource& source);
 // WebP: the "EXIF" chunk, with or without a leading "Exif\0\0".
 bool ReadWebpContainer(std::span<const std::uint8_t> file, const std::shared_ptr<const void>& owner,
                        MetadataSource& source);
@@ -45,6 +54,9 @@ bool ReadWebpContainer(std::span<const std::uint8_t> file, const std::shared_ptr
 // ("brob") boxes are skipped.
 bool ReadJxlContainer(std::span<const std::uint8_t> file, const std::shared_ptr<const void>& owner,
                       MetadataSource& source);
+
+// The Orientation (tag 274) of directory 0 of a TIFF block: 1 to 8, 0 when it has none or another.
+int TiffOrientation(std::span<const std::uint8_t> tiff);
 
 // The APPn markers and COM segments of a JPEG stream up to its first scan. False when the bytes
 // do not start with a JPEG start-of-image marker.

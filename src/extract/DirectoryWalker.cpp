@@ -243,8 +243,9 @@ void HandleEntry(ImageMetadata& image, ExifBlockState& state, std::int32_t secti
   }
 }
 
-// Walks the entries and, when every entry had a valid type, the next link. The IFD type counts as
-// valid only in the makernote of a layout with sub-directories, where it is read as LONG.
+// Walks the entries and, when every entry had a valid type, the next link. An entry of another type
+// ends the walk, except in a block that skips unknown types, where it is passed over. The IFD type
+// counts as valid only in the makernote of a layout with sub-directories, where it is read as LONG.
 void WalkEntriesAndNext(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position,
                         BufferPos base, bool followNext) {
   const std::int64_t entries = state.reader.ReadU16(position);
@@ -253,7 +254,10 @@ void WalkEntriesAndNext(ImageMetadata& image, ExifBlockState& state, std::int32_
   for (std::int64_t i = 0; i < entries; ++i) {
     Entry entry = ReadEntry(state.reader, first + 12 * i, base);
     if (ifdType && entry.type == kIfd) entry.type = kLong;
-    if (entry.type < kByte || entry.type > kDouble) return;
+    if (entry.type < kByte || entry.type > kDouble) {
+      if (state.skipUnknownTypes) continue;
+      return;
+    }
     HandleEntry(image, state, section, entry, base);
     if (state.exhausted) return;
   }

@@ -54,6 +54,9 @@ struct ExifBlockState {
   std::string model;
   BufferPos makernote = 0;
   std::int64_t makernoteSize = 0;  // byte count of the makernote entry
+  // A block of a TIFF or camera file rather than of an APP1 marker: an entry of an unknown type is
+  // passed over (TIFF 6.0, section 2) instead of ending its directory.
+  bool skipUnknownTypes = false;
 
   // While a makernote is walked: the tags that lead to its sub-directories, and the sub-directory
   // being walked (its pointer tag; 0 in the makernote directory itself).

@@ -1,6 +1,7 @@
 // WebP through libwebp: a still image is decoded straight into the RGB rows (or through RGBA when it
 // has transparency, laid on white); an animation gives its first frame on its canvas through
-// libwebpdemux's animation decoder. libwebp works on the file's bytes in memory.
+// libwebpdemux's animation decoder. libwebp works on the file's bytes in memory. The picture is
+// turned and mirrored as the Orientation of the file's EXIF chunk says.
 
 #include <webp/decode.h>
 #include <webp/demux.h>
@@ -8,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "extract/Containers.h"
 #include "image/Backends.h"
 
 namespace kelmarin::codec {
@@ -33,6 +35,32 @@ Code CheckSize(std::int64_t width, std::int64_t height) {
   return width * height > kMaxPixels ? kNoMemory : kOk;
 }
 
+// The Orientation of the first EXIF chunk that gives one; 0 when none does.
+int ExifOrientation(const std::vector<std::uint8_t>& bytes) {
+  MetadataSource source;
+  ReadWebpContainer(bytes, nullptr, source);
+  for (const TiffBlock& block : source.tiffBlocks) {
+    if (const int orientation = TiffOrientation(block.bytes); orientation != 0) return orientation;
+  }
+  return 0;
+}
+
+// Orientation 2 to 8: the stored rows are mirrored, turned or both to stand upright. 5 to 8 swap
+// width and height.
+Code Orient(int orientation, QImage& pixels) {
+  if (orientation < 2 || orientation > 8) return kOk;
+  static constexpr int kDegrees[9] = {0, 0, 0, 180, 0, 90, 90, 90, 270};
+  QImage turned =
+      kDegrees[orientation] == 0 ? pixels : pixels.transformed(QTransform().rotate(kDegrees[orientation]));
+  if (orientation == 2 || orientation == 5) turned = turned.mirrored(true, false);
+  if (orientation == 4 || orientation == 7) turned = turned.mirrored(false, true);
+  if (turned.isNull()) return kNoMemory;
+  if (turned.format() != QImage::Format_RGB888) turned = turned.convertToFormat(QImage::Format_RGB888);
+  if (turned.isNull()) return kNoMemory;
+  pixels = std::move(turned);
+  return kOk;
+}
+
 Code DecodeFirstFrame(const std::vector<std::uint8_t>& bytes, QImage& pixels) {
   WebPAnimDecoderOptions options;
   if (!WebPAnimDecoderOptionsInit(&options)) return kNoLibrary;
@@ -54,13 +82,8 @@ Code DecodeFirstFrame(const std::vector<std::uint8_t>& bytes, QImage& pixels) {
   return kOk;
 }
 
-}  // namespace
-
-Code DecodeWebp(std::FILE* file, QImage& pixels) {
-  pixels = QImage();
-  std::vector<std::uint8_t> bytes;
-  WebPBitstreamFeatures features;
-  if (const Code code = ReadFeatures(file, bytes, features); code != kOk) return code;
+Code DecodeStored(const std::vector<std::uint8_t>& bytes, const WebPBitstreamFeatures& features,
+                  QImage& pixels) {
   if (features.has_animation) return DecodeFirstFrame(bytes, pixels);
   if (const Code code = CheckSize(features.width, features.height); code != kOk) return code;
   QImage out;
@@ -87,6 +110,20 @@ Code DecodeWebp(std::FILE* file, QImage& pixels) {
   return kOk;
 }
 
+}  // namespace
+
+Code DecodeWebp(std::FILE* file, QImage& pixels) {
+  pixels = QImage();
+  std::vector<std::uint8_t> bytes;
+  WebPBitstreamFeatures features;
+  if (const Code code = ReadFeatures(file, bytes, features); code != kOk) return code;
+  QImage stored;
+  if (const Code code = DecodeStored(bytes, features, stored); code != kOk) return code;
+  if (const Code code = Orient(ExifOrientation(bytes), stored); code != kOk) return code;
+  pixels = std::move(stored);
+  return kOk;
+}
+
 Code WebpDimensions(std::FILE* file, Size& size) {
   std::vector<std::uint8_t> bytes;
   WebPBitstreamFeatures features;
@@ -99,9 +136,11 @@ Code WebpDimensions(std::FILE* file, Size& size) {
     size = {static_cast<std::int32_t>(WebPDemuxGetI(demux, WEBP_FF_CANVAS_WIDTH)),
             static_cast<std::int32_t>(WebPDemuxGetI(demux, WEBP_FF_CANVAS_HEIGHT))};
     WebPDemuxDelete(demux);
-    return size.width > 0 && size.height > 0 ? kOk : kCorrupt;
+    if (size.width <= 0 || size.height <= 0) return kCorrupt;
+  } else {
+    size = {features.width, features.height};
   }
-  size = {features.width, features.height};
+  if (ExifOrientation(bytes) >= 5) std::swap(size.width, size.height);
   return kOk;
 }
 

@@ -27,6 +27,8 @@ std::int32_t ContainerType(ContainerKind kind) {
     case ContainerKind::Tiff:
     case ContainerKind::Cr3:
     case ContainerKind::Raf:
+    case ContainerKind::Crw:
+    case ContainerKind::Mrw:
       return kTypeRaw;
     case ContainerKind::Heif:
       return kTypeHeif;
@@ -59,7 +61,8 @@ void ReadContainer(const std::shared_ptr<const MappedFile>& mapped, MetadataOnly
     case kTypeRaw:
       // Some cameras write plain JPEG files under a RAW name: their markers are read as they are.
       read = ReadTiffContainer(bytes, owner, metadata) || ReadCr3Container(bytes, owner, metadata) ||
-             ReadRafContainer(bytes, metadata) || ReadJpegSegments(bytes, metadata);
+             ReadRafContainer(bytes, metadata) || ReadCrwContainer(bytes, metadata) ||
+             ReadMrwContainer(bytes, owner, metadata) || ReadJpegSegments(bytes, metadata);
       break;
     case kTypeHeif:
       read = kind == ContainerKind::Heif && ReadHeifMetadata(bytes, size, metadata) == kOk;

@@ -1,0 +1,430 @@
+// Canon CRW (the CIFF heap) and Minolta MRW. A CRW file holds no TIFF structure: its records are
+// written here into a small TIFF block of their own (directory 0, the Exif directory and a Canon
+// makernote), so that the EXIF reader lists them in the usual sections with the usual names. An MRW
+// file carries its TIFF block as one of its parts. See Containers.h for the contract.
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "extract/Containers.h"
+
+namespace kelmarin {
+
+namespace {
+
+using Bytes = std::span<const std::uint8_t>;
+using Buffer = std::vector<std::uint8_t>;
+
+// Against hostile heaps: nesting depth, records looked at in all heaps together, and the size of
+// a record taken over into the block (the raw data and previews are never copied).
+constexpr int kMaxHeapDepth = 8;
+constexpr int kMaxRecords = 8192;
+constexpr std::size_t kMaxRecordSize = 0x10000;
+constexpr std::size_t kMaxThumbnailSize = std::size_t{1} << 20;
+constexpr int kMaxMrwBlocks = 64;
+
+// TIFF field types.
+constexpr std::uint16_t kAscii = 2, kShort = 3, kLong = 4, kRational = 5, kUndefined = 7, kSRational = 10;
+
+// CIFF records (the low 14 bits of a record's tag: data type and number).
+constexpr std::uint16_t kRecordMakeModel = 0x080A;
+constexpr std::uint16_t kRecordTimeStamp = 0x180E;
+constexpr std::uint16_t kRecordImageInfo = 0x1810;
+constexpr std::uint16_t kRecordExposureInfo = 0x1818;
+constexpr std::uint16_t kRecordBaseIso = 0x101C;
+constexpr std::uint16_t kRecordFlashInfo = 0x1028;
+constexpr std::uint16_t kRecordFocalLength = 0x1029;
+constexpr std::uint16_t kRecordShotInfo = 0x102A;
+constexpr std::uint16_t kRecordCameraSettings = 0x102D;
+constexpr std::uint16_t kRecordThumbnail = 0x2008;  // a JPEG image
+
+// The Canon arrays and texts of a CRW file and the makernote tags that hold them in other Canon
+// files.
+constexpr std::array<std::pair<std::uint16_t, std::uint16_t>, 16> kMakernoteRecords = {{
+    {kRecordCameraSettings, 0x0001},
+    {kRecordFocalLength, 0x0002},
+    {kRecordFlashInfo, 0x0003},
+    {kRecordShotInfo, 0x0004},
+    {0x0815, 0x0006},  // image type
+    {0x080B, 0x0007},  // firmware version
+    {0x1817, 0x0008},  // file number
+    {0x0810, 0x0009},  // owner's name
+    {0x180B, 0x000C},  // serial number
+    {0x1033, 0x000F},  // custom functions
+    {0x1834, 0x0010},  // model number
+    {0x1038, 0x0012},  // autofocus information
+    {0x10A9, 0x00A9},  // colour balance
+    {0x10AE, 0x00AE},  // colour temperature
+    {0x10B4, 0x00B4},  // colour space
+    {0x1031, 0x00E0},  // sensor information
+}};
+
+bool IsWanted(std::uint16_t id) {
+  if (id == kRecordMakeModel || id == kRecordTimeStamp || id == kRecordImageInfo ||
+      id == kRecordExposureInfo || id == kRecordBaseIso || id == kRecordThumbnail)
+    return true;
+  return std::any_of(kMakernoteRecords.begin(), kMakernoteRecords.end(),
+                     [id](const auto& pair) { return pair.first == id; });
+}
+
+// Numbers in the file's byte order.
+struct Order {
+  bool big = false;
+
+  std::uint32_t U16(Bytes b, std::size_t at) const {
+    if (at > b.size() || b.size() - at < 2) return 0;
+    return big ? (std::uint32_t{b[at]} << 8) | b[at + 1] : (std::uint32_t{b[at + 1]} << 8) | b[at];
+  }
+  std::uint32_t U32(Bytes b, std::size_t at) const {
+    if (at > b.size() || b.size() - at < 4) return 0;
+    return big ? (U16(b, at) << 16) | U16(b, at + 2) : (U16(b, at + 2) << 16) | U16(b, at);
+  }
+  float Float(Bytes b, std::size_t at) const {
+    const std::uint32_t bits = U32(b, at);
+    float value = 0;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+  }
+  void Put16(Buffer& out, std::uint32_t value) const {
+    const auto hi = static_cast<std::uint8_t>(value >> 8), lo = static_cast<std::uint8_t>(value);
+    out.insert(out.end(), big ? std::initializer_list<std::uint8_t>{hi, lo}
+                              : std::initializer_list<std::uint8_t>{lo, hi});
+  }
+  void Put32(Buffer& out, std::uint32_t value) const {
+    Put16(out, big ? value >> 16 : value & 0xFFFF);
+    Put16(out, big ? value & 0xFFFF : value >> 16);
+  }
+};
+
+// The first record of each wanted number met in the heaps, depth first in file order.
+struct Records {
+  std::map<std::uint16_t, Bytes> data;
+  int looked = 0;
+
+  Bytes Get(std::uint16_t id) const {
+    const auto found = data.find(id);
+    return found == data.end() ? Bytes{} : found->second;
+  }
+};
+
+// A heap: its records' data, then the record table, then the table's offset in its last four bytes.
+// A record's tag: bits 14 and 15 where its data is (0 in the heap, 1 in the record's own eight
+// bytes), bits 11 to 13 its data type (5 and 6: a heap of its own).
+void ReadHeap(Bytes heap, const Order& order, int depth, Records& records) {
+  if (depth > kMaxHeapDepth || heap.size() < 6) return;
+  const std::size_t table = order.U32(heap, heap.size() - 4);
+  if (table > heap.size() - 4 - 2) return;
+  const std::size_t count = order.U16(heap, table);
+  for (std::size_t i = 0; i < count && records.looked < kMaxRecords; ++i) {
+    const std::size_t at = table + 2 + 10 * i;
+    if (at + 10 > heap.size() - 4) return;
+    ++records.looked;
+    const std::uint32_t tag = order.U16(heap, at);
+    const auto id = static_cast<std::uint16_t>(tag & 0x3FFF);
+    const std::uint32_t location = tag & 0xC000;
+    Bytes data;
+    const std::uint32_t type = id & 0x3800;
+    if (location == 0x4000) {
+      // Eight bytes: a text, the four numbers of the flash or focal length record, or one number
+      // (the rest is filler).
+      const bool array = id == kRecordFlashInfo || id == kRecordFocalLength;
+      data = heap.subspan(at + 2, array ? 8 : type == 0x1000 ? 2 : type == 0x1800 ? 4 : 8);
+    } else if (location == 0) {
+      const std::size_t size = order.U32(heap, at + 2), offset = order.U32(heap, at + 6);
+      if (offset > heap.size() || size > heap.size() - offset) continue;
+      data = heap.subspan(offset, size);
+    } else {
+      continue;
+    }
+    if (type == 0x2800 || type == 0x3000) {
+      if (location == 0) ReadHeap(data, order, depth + 1, records);
+    } else if (IsWanted(id) && data.size() <= (id == kRecordThumbnail ? kMaxThumbnailSize : kMaxRecordSize) &&
+               !records.data.contains(id)) {
+      records.data.emplace(id, data);
+    }
+  }
+}
+
+// One field of a directory being written. Data of more than four bytes goes after the directory,
+// unless `at` gives its place in the block already.
+struct Field {
+  std::uint16_t tag = 0;
+  std::uint16_t type = 0;
+  std::uint32_t count = 0;
+  Buffer data;
+  std::uint32_t at = 0;
+};
+
+std::size_t DirectorySize(const std::vector<Field>& fields) {
+  std::size_t size = 2 + 12 * fields.size() + 4;
+  for (const Field& field : fields) {
+    if (field.at == 0 && field.data.size() > 4) size += field.data.size() + field.data.size() % 2;
+  }
+  return size;
+}
+
+void PutDirectory(Buffer& out, std::vector<Field> fields, const Order& order, std::uint32_t next = 0) {
+  std::sort(fields.begin(), fields.end(), [](const Field& a, const Field& b) { return a.tag < b.tag; });
+  auto dataAt = static_cast<std::uint32_t>(out.size() + 2 + 12 * fields.size() + 4);
+  order.Put16(out, static_cast<std::uint32_t>(fields.size()));
+  Buffer data;
+  for (const Field& field : fields) {
+    order.Put16(out, field.tag);
+    order.Put16(out, field.type);
+    order.Put32(out, field.count);
+    if (field.at != 0) {
+      order.Put32(out, field.at);
+    } else if (field.data.size() <= 4) {
+      Buffer value = field.data;
+      value.resize(4, 0);
+      out.insert(out.end(), value.begin(), value.end());
+    } else {
+      order.Put32(out, dataAt + static_cast<std::uint32_t>(data.size()));
+      data.insert(data.end(), field.data.begin(), field.data.end());
+      if (field.data.size() % 2 != 0) data.push_back(0);
+    }
+  }
+  order.Put32(out, next);
+  out.insert(out.end(), data.begin(), data.end());
+}
+
+Field Text(std::uint16_t tag, std::string_view text) {
+  Buffer data(text.begin(), text.end());
+  data.push_back(0);
+  return {tag, kAscii, static_cast<std::uint32_t>(data.size()), std::move(data)};
+}
+
+Field Number(std::uint16_t tag, std::uint16_t type, std::uint32_t value, const Order& order) {
+  Buffer data;
+  if (type == kShort) {
+    order.Put16(data, value);
+  } else {
+    order.Put32(data, value);
+  }
+  return {tag, type, 1, std::move(data)};
+}
+
+Field Fraction(std::uint16_t tag, std::uint16_t type, std::int64_t numerator, std::uint32_t denominator,
+               const Order& order) {
+  Buffer data;
+  order.Put32(data, static_cast<std::uint32_t>(numerator));
+  order.Put32(data, denominator);
+  return {tag, type, 1, std::move(data)};
+}
+
+// The text of a record, up to its first NUL.
+std::string_view RecordText(Bytes data) {
+  const std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
+  return text.substr(0, text.find('\0'));
+}
+
+// A record as a makernote field: its values in the CIFF data type (a record kept in its own eight
+// bytes holds one number or a short text).
+Field ArrayField(std::uint16_t tag, std::uint16_t id, Bytes data) {
+  const std::uint32_t type = id & 0x3800;
+  Field field{tag, kUndefined, static_cast<std::uint32_t>(data.size()), Buffer(data.begin(), data.end())};
+  if (type == 0x0800) {
+    field = Text(tag, RecordText(data));
+  } else if (type == 0x1000) {
+    field.type = kShort;
+    field.count = static_cast<std::uint32_t>(data.size() / 2);
+  } else if (type == 0x1800) {
+    field.type = kLong;
+    field.count = static_cast<std::uint32_t>(data.size() / 4);
+  }
+  return field;
+}
+
+// An exposure value (APEX) a camera can have used: finite and within ±20 (a compensation of 20
+// stops, a million seconds to a millionth, f/1 to f/1000). Garbage values are left out.
+bool Plausible(double ev) {
+  return std::isfinite(ev) && std::abs(ev) < 20;
+}
+
+// Canon's exposure units: 32 to one exposure value.
+double CanonEv(std::uint32_t raw) {
+  return static_cast<std::int16_t>(raw) / 32.0;
+}
+
+// An exposure time as a fraction: 1/n below one second, tenths above.
+Field ExposureTime(double seconds, const Order& order) {
+  if (seconds < 1.0)
+    return Fraction(0x829A, kRational, 1, static_cast<std::uint32_t>(std::lround(1.0 / seconds)), order);
+  return Fraction(0x829A, kRational, std::llround(seconds * 10), 10, order);
+}
+
+std::string DateText(std::uint32_t seconds) {
+  const std::time_t time = seconds;
+  std::tm parts{};
+  if (gmtime_r(&time, &parts) == nullptr) return {};
+  char text[96];
+  std::snprintf(text, sizeof text, "%04d:%02d:%02d %02d:%02d:%02d", parts.tm_year + 1900, parts.tm_mon + 1,
+                parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
+  return text;
+}
+
+// "+01:00": the offset from UTC in seconds, as EXIF writes time zones.
+std::string ZoneText(std::int32_t seconds) {
+  const char sign = seconds < 0 ? '-' : '+';
+  const std::int64_t minutes = std::abs(std::int64_t{seconds}) / 60;
+  char text[32];
+  std::snprintf(text, sizeof text, "%c%02d:%02d", sign, static_cast<int>(minutes / 60 % 100),
+                static_cast<int>(minutes % 60));
+  return text;
+}
+
+// The Exif directory's fields: date, image size, exposure and focal length.
+std::vector<Field> ExifFields(const Records& records, const Order& order) {
+  std::vector<Field> exif;
+  if (const Bytes time = records.Get(kRecordTimeStamp); time.size() >= 4) {
+    const std::string date = DateText(order.U32(time, 0));
+    if (!date.empty()) exif.push_back(Text(0x9003, date));
+    // The third number's top bit says whether the second (the zone's offset) is set.
+    if (time.size() >= 12 && (order.U32(time, 8) & 0x80000000U) != 0)
+      exif.push_back(Text(0x9011, ZoneText(static_cast<std::int32_t>(order.U32(time, 4)))));
+  }
+  if (const Bytes info = records.Get(kRecordImageInfo); info.size() >= 8) {
+    exif.push_back(Number(0xA002, kLong, order.U32(info, 0), order));
+    exif.push_back(Number(0xA003, kLong, order.U32(info, 4), order));
+  }
+  if (const Bytes iso = records.Get(kRecordBaseIso); iso.size() >= 2)
+    exif.push_back(Number(0x8827, kShort, order.U16(iso, 0), order));
+  // Shutter speed and aperture as exposure values: from their own record (after the exposure
+  // compensation), else from the shot information's aperture (21) and exposure time (22).
+  const Bytes exposure = records.Get(kRecordExposureInfo), shot = records.Get(kRecordShotInfo);
+  double tv = NAN, av = NAN;
+  if (exposure.size() >= 12) {
+    const double bias = order.Float(exposure, 0);
+    tv = order.Float(exposure, 4), av = order.Float(exposure, 8);
+    if (Plausible(bias)) exif.push_back(Fraction(0x9204, kSRational, std::lround(bias * 1000), 1000, order));
+    if (Plausible(tv)) exif.push_back(Fraction(0x9201, kSRational, std::lround(tv * 1000), 1000, order));
+    if (Plausible(av)) exif.push_back(Fraction(0x9202, kRational, std::lround(av * 1000), 1000, order));
+  } else if (shot.size() >= 2 * 23) {
+    if (order.U16(shot, 2 * 21) != 0) av = CanonEv(order.U16(shot, 2 * 21));
+    if (order.U16(shot, 2 * 22) != 0) tv = CanonEv(order.U16(shot, 2 * 22));
+  }
+  if (Plausible(tv)) exif.push_back(ExposureTime(std::exp2(-tv), order));
+  if (Plausible(av))
+    exif.push_back(Fraction(0x829D, kRational, std::lround(std::exp2(av / 2) * 10), 10, order));
+  if (const Bytes focal = records.Get(kRecordFocalLength); focal.size() >= 4 && order.U16(focal, 2) != 0) {
+    // In the camera's focal units per millimetre (camera settings 25), 1 when not given.
+    const Bytes settings = records.Get(kRecordCameraSettings);
+    const std::uint32_t units = settings.size() >= 2 * 26 ? order.U16(settings, 2 * 25) : 0;
+    exif.push_back(Fraction(0x920A, kRational, order.U16(focal, 2), units == 0 ? 1 : units, order));
+  }
+  return exif;
+}
+
+// The TIFF block of a CRW file's records; empty when it has none worth listing.
+Buffer CiffTiffBlock(const Records& records, const Order& order) {
+  std::vector<Field> main, exif = ExifFields(records, order), makernote;
+  if (const Bytes names = records.Get(kRecordMakeModel); !names.empty()) {
+    // The make, a NUL, then the model; the make takes at most six bytes ("Canon" and its NUL).
+    const std::string_view text(reinterpret_cast<const char*>(names.data()), names.size());
+    const std::size_t makeEnd = std::min<std::size_t>(text.find('\0'), 6);
+    main.push_back(Text(0x010F, text.substr(0, makeEnd)));
+    const std::size_t modelStart = makeEnd < text.size() && text[makeEnd] == '\0' ? makeEnd + 1 : makeEnd;
+    if (modelStart < text.size()) main.push_back(Text(0x0110, RecordText(names.subspan(modelStart))));
+  }
+  if (const Bytes info = records.Get(kRecordImageInfo); info.size() >= 16) {
+    // Turned clockwise by 0, 90, 180 or 270 degrees.
+    static constexpr std::array<std::pair<std::int32_t, std::uint32_t>, 4> kTurns = {
+        {{0, 1}, {90, 6}, {180, 3}, {270, 8}}};
+    const auto rotation = static_cast<std::int32_t>(order.U32(info, 12));
+    for (const auto& [degrees, orientation] : kTurns) {
+      if (rotation == degrees) main.push_back(Number(0x0112, kShort, orientation, order));
+    }
+  }
+  for (const auto& [id, tag] : kMakernoteRecords) {
+    const Bytes data = records.Get(id);
+    if (!data.empty()) makernote.push_back(ArrayField(tag, id, data));
+  }
+  if (main.empty() && exif.empty() && makernote.empty()) return {};
+
+  // Header, directory 0, the Exif directory, the makernote directory: each one's place is known
+  // from the sizes of those before it.
+  // (An Exif directory without entries is written but not linked.)
+  const bool exifLinked = !exif.empty() || !makernote.empty();
+  if (exifLinked) main.push_back(Number(0x8769, kLong, 0, order));
+  const std::size_t exifAt = 8 + DirectorySize(main);
+  if (exifLinked) main.back() = Number(0x8769, kLong, static_cast<std::uint32_t>(exifAt), order);
+  if (!makernote.empty()) exif.push_back({0x927C, kUndefined, 0, {}, 0});
+  const std::size_t makernoteAt = exifAt + DirectorySize(exif);
+  Buffer makernoteBytes;
+  if (!makernote.empty()) {
+    // Offsets in the makernote count from the TIFF header, as Canon writes them.
+    Buffer placeholder(makernoteAt, 0);
+    PutDirectory(placeholder, makernote, order);
+    makernoteBytes.assign(placeholder.begin() + static_cast<std::ptrdiff_t>(makernoteAt), placeholder.end());
+    exif.back() = {0x927C,
+                   kUndefined,
+                   static_cast<std::uint32_t>(makernoteBytes.size()),
+                   {},
+                   static_cast<std::uint32_t>(makernoteAt)};
+  }
+  // The thumbnail directory, linked from directory 0, and its JPEG image after it.
+  const Bytes jpeg = records.Get(kRecordThumbnail);
+  const std::size_t thumbnailAt = makernoteAt + makernoteBytes.size();
+  std::vector<Field> thumbnail;
+  if (jpeg.size() >= 2 && jpeg[0] == 0xFF && jpeg[1] == 0xD8) {
+    thumbnail = {Number(0x0103, kShort, 6, order), Number(0x0201, kLong, 0, order),
+                 Number(0x0202, kLong, static_cast<std::uint32_t>(jpeg.size()), order)};
+    thumbnail[1] =
+        Number(0x0201, kLong, static_cast<std::uint32_t>(thumbnailAt + DirectorySize(thumbnail)), order);
+  }
+  Buffer block = order.big ? Buffer{'M', 'M', 0, 42} : Buffer{'I', 'I', 42, 0};
+  order.Put32(block, 8);
+  PutDirectory(block, main, order, thumbnail.empty() ? 0 : static_cast<std::uint32_t>(thumbnailAt));
+  PutDirectory(block, exif, order);
+  block.insert(block.end(), makernoteBytes.begin(), makernoteBytes.end());
+  if (!thumbnail.empty()) {
+    PutDirectory(block, thumbnail, order);
+    block.insert(block.end(), jpeg.begin(), jpeg.end());
+  }
+  return block;
+}
+
+bool Starts(Bytes b, std::size_t at, std::string_view text) {
+  return at <= b.size() && b.size() - at >= text.size() &&
+         std::memcmp(b.data() + at, text.data(), text.size()) == 0;
+}
+
+}  // namespace
+
+bool ReadCrwContainer(Bytes file, MetadataSource& source) {
+  if (!Starts(file, 6, "HEAPCCDR") || !(Starts(file, 0, "II") || Starts(file, 0, "MM"))) return false;
+  const Order order{file[0] == 'M'};
+  const std::size_t header = order.U32(file, 2);
+  if (header >= 14 && header < file.size()) {
+    Records records;
+    ReadHeap(file.subspan(header), order, 0, records);
+    const Buffer block = CiffTiffBlock(records, order);
+    if (!block.empty()) source.AddTiffCopy(TiffBlockRole::Whole, block);
+  }
+  return true;
+}
+
+bool ReadMrwContainer(Bytes file, const std::shared_ptr<const void>& owner, MetadataSource& source) {
+  if (file.size() < 8 || !Starts(file, 0, std::string_view("\0MRM", 4))) return false;
+  // "\0MRM", the length of the blocks that follow (the image data starts after them), then blocks
+  // of a four-byte name and a big-endian length each.
+  const Order order{true};
+  Bytes rest = file.subspan(8, std::min<std::size_t>(order.U32(file, 4), file.size() - 8));
+  for (int n = 0; n < kMaxMrwBlocks && rest.size() >= 8; ++n) {
+    const std::size_t size = order.U32(rest, 4);
+    if (size > rest.size() - 8) break;
+    if (Starts(rest, 0, std::string_view("\0TTW", 4)) && size > 0)
+      source.tiffBlocks.push_back({TiffBlockRole::Whole, rest.subspan(8, size), owner});
+    rest = rest.subspan(8 + size);
+  }
+  return true;
+}
+
+}  // namespace kelmarin

@@ -1,21 +1,65 @@
-// The file list and its format filter.
+// The file list and its format filter, the information panel beside it, the viewer opened from
+// both; and browsing never changes a file or a folder.
 #include <sys/stat.h>
 
+#include <QApplication>
 #include <QCheckBox>
-#include <QFile>
+#include <QClipboard>
+#include <QCryptographicHash>
+#include <QDirIterator>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTest>
 
+#include "SampleImage.h"
 #include "TestSupport.h"
+#include "browser/CurrentImage.h"
 #include "browser/FileList.h"
 #include "browser/FilterPanel.h"
 #include "browser/FolderTree.h"
 #include "browser/InfoPanel.h"
+#include "browser/MetadataList.h"
 #include "windows/Bild.h"
 #include "windows/BildViewer.h"
 
 namespace kelmarin::test {
+
+namespace {
+
+QString U(const char* text) {
+  return QString::fromUtf8(text);
+}
+
+QString Sorted(QStringList list) {
+  list.sort();
+  return list.join(QLatin1Char(','));
+}
+
+QString Bytes(qint64 size) {
+  return QLocale().toString(size) + U(" Bytes");
+}
+
+// Every file's hash and time and every folder's time below root.
+QStringList Snapshot(const QString& root) {
+  QStringList entries(QFileInfo(root).lastModified().toString(Qt::ISODateWithMs));
+  QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QFileInfo info(it.next());
+    QFile file(info.filePath());
+    const QByteArray hash = info.isFile() && file.open(QIODevice::ReadOnly)
+                                ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex()
+                                : QByteArray();
+    entries << info.filePath() + U(" ") + info.lastModified().toString(Qt::ISODateWithMs) + U(" ") +
+                   QString::fromLatin1(hash);
+  }
+  entries.sort();
+  return entries;
+}
+
+}  // namespace
 
 class FileListTest : public QObject {
   Q_OBJECT
@@ -24,42 +68,33 @@ class FileListTest : public QObject {
   // Real images: IMG_0001.jpg, IMG_0002.JPG, abc.png, bcd.png, cde.png, photo.jpeg; never listed:
   // a FIFO pipe.jpg, a folder dir.png.
   static void MakeFiles(Harness& harness) {
-    harness.WriteJpeg(QStringLiteral("IMG_0001.jpg"), 64, 48);
-    harness.WriteJpeg(QStringLiteral("IMG_0002.JPG"), 48, 64);
-    for (const char* name : {"abc.png", "bcd.png", "cde.png"})
-      harness.WritePng(QString::fromUtf8(name), 20, 10);
-    harness.WriteJpeg(QStringLiteral("photo.jpeg"), 16, 16);
-    harness.MakeFolder(QStringLiteral("dir.png"));
-    QCOMPARE(::mkfifo(QFile::encodeName(harness.Path(QStringLiteral("pipe.jpg"))).constData(), 0600), 0);
-  }
-  static QString Sorted(QStringList list) {
-    list.sort();
-    return list.join(QLatin1Char(','));
+    harness.WriteJpeg(U("IMG_0001.jpg"), 64, 48);
+    harness.WriteJpeg(U("IMG_0002.JPG"), 48, 64);
+    for (const char* name : {"abc.png", "bcd.png", "cde.png"}) harness.WritePng(U(name), 20, 10);
+    harness.WriteJpeg(U("photo.jpeg"), 16, 16);
+    harness.MakeFolder(U("dir.png"));
+    QCOMPARE(::mkfifo(QFile::encodeName(harness.Path(U("pipe.jpg"))).constData(), 0600), 0);
   }
 
  private slots:
   void initTestCase() { PrepareEnvironment(); }
   void init() { ClearSettings(); }
 
-  void listsImagesWithStatusAndTooltips() {
+  void listsImagesWithStatus() {
     Harness harness;
     MakeFiles(harness);
     auto window = harness.Start();
-    QCOMPARE(Sorted(ItemTexts(window->Files())),
-             QStringLiteral("IMG_0001.jpg,IMG_0002.JPG,abc.png,bcd.png,cde.png,photo.jpeg"));
-    std::int64_t total = 0;
-    for (const QString& name : ItemTexts(window->Files())) total += QFileInfo(harness.Path(name)).size();
-    QCOMPARE(window->Filter()->StatusText(), QStringLiteral("6 Bilder mit ") +
-                                                 QLocale().toString(static_cast<qlonglong>(total)) +
-                                                 QStringLiteral(" Bytes"));
+    FileList* files = window->Files();
+    QCOMPARE(Sorted(ItemTexts(files)), U("IMG_0001.jpg,IMG_0002.JPG,abc.png,bcd.png,cde.png,photo.jpeg"));
+    qint64 total = 0;
+    for (const QString& name : ItemTexts(files)) total += QFileInfo(harness.Path(name)).size();
+    QCOMPARE(window->Filter()->StatusText(), U("6 Bilder mit ") + Bytes(total));
     QCOMPARE(window->Filter()->StatusColour(), QColor(0, 0, 0));
-    // The first file is selected and shown.
-    QTreeWidgetItem* first = window->Files()->topLevelItem(0);
+    // The first file is selected and shown; the keyboard and the mouse show the file they select.
+    QTreeWidgetItem* first = files->topLevelItem(0);
     QVERIFY(first->isSelected());
     QCOMPARE(window->Info()->NameLabel()->text(), first->text(0));
-    QCOMPARE(window->Files()->Entry(first)->typeCode, first->text(0).endsWith(QStringLiteral("png")) ? 8 : 4);
-    // The keyboard and the mouse show the file they select.
-    FileList* files = window->Files();
+    QCOMPARE(files->Entry(first)->typeCode, first->text(0).endsWith(U("png")) ? 8 : 4);
     files->setFocus();
     QTest::keyClick(files, Qt::Key_End);
     QCOMPARE(window->Info()->NameLabel()->text(), files->topLevelItem(5)->text(0));
@@ -77,21 +112,21 @@ class FileListTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
     FilterPanel* filter = window->Filter();
     filter->NamePatterns()->setFocus();
-    filter->NamePatterns()->setText(QStringLiteral("a*, b*"));
+    filter->NamePatterns()->setText(U("a*, b*"));
     QTest::keyClick(filter->NamePatterns(), Qt::Key_Return);
-    QCOMPARE(Sorted(ItemTexts(window->Files())), QStringLiteral("abc.png,bcd.png"));
+    QCOMPARE(Sorted(ItemTexts(window->Files())), U("abc.png,bcd.png"));
     QVERIFY(window->Tree()->hasFocus());  // Enter moves on to the tree
-    filter->NamePatterns()->setText(QStringLiteral("img_####"));
+    filter->NamePatterns()->setText(U("img_####"));
     filter->Box(6)->setChecked(false);  // png
-    QCOMPARE(Sorted(ItemTexts(window->Files())), QStringLiteral("IMG_0001.jpg,IMG_0002.JPG"));
+    QCOMPARE(Sorted(ItemTexts(window->Files())), U("IMG_0001.jpg,IMG_0002.JPG"));
     for (int i = 0; i < static_cast<int>(kFormatBoxCount); ++i) {
       if (!filter->Box(i)->isHidden()) filter->Box(i)->setChecked(false);
     }
-    QCOMPARE(filter->StatusText(), QStringLiteral("0 Bilder mit 0 Bytes"));
+    QCOMPARE(filter->StatusText(), U("0 Bilder mit 0 Bytes"));
     // "alle auswählen" checks every box again; each change lists the folder once more.
     int refreshes = 0;
     connect(filter, &FilterPanel::refreshRequested, this, [&refreshes] { ++refreshes; });
-    filter->NamePatterns()->setText(QStringLiteral("*"));
+    filter->NamePatterns()->setText(U("*"));
     filter->AllFormats()->click();
     QCOMPARE(refreshes, 14);  // the hidden jp2 box stayed checked
     QCOMPARE(window->Files()->topLevelItemCount(), 6);
@@ -99,7 +134,7 @@ class FileListTest : public QObject {
     filter->NamePatterns()->setFocus();
     filter->NamePatterns()->clear();
     window->Files()->setFocus();
-    QCOMPARE(filter->NamePatterns()->text(), QStringLiteral("*"));
+    QCOMPARE(filter->NamePatterns()->text(), U("*"));
     QCOMPARE(harness.reporter.messages.size(), 1u);
     QCOMPARE(harness.reporter.messages.front().text,
              std::string("Suchbegriff der Bilddateien fehlt!\nEs wird die Voreinstellung gesetzt"));
@@ -108,47 +143,157 @@ class FileListTest : public QObject {
 
   void commandLineFileSelectsThatFile() {
     Harness harness;
-    harness.MakeFolder(QStringLiteral("sub"));
-    harness.WriteJpeg(QStringLiteral("sub/first.jpg"), 32, 32);
-    harness.WriteJpeg(QStringLiteral("sub/wanted.jpg"), 32, 32);
+    harness.MakeFolder(U("sub"));
+    harness.WriteJpeg(U("sub/first.jpg"), 32, 32);
+    harness.WriteJpeg(U("sub/wanted.jpg"), 32, 32);
     StartOptions options = harness.Options();
-    options.startArgument = harness.Path(QStringLiteral("sub/wanted.jpg"));
+    options.startArgument = harness.Path(U("sub/wanted.jpg"));
     auto window = harness.Start(options);
-    QCOMPARE(window->Tree()->SelectedNode()->text(0), QStringLiteral("sub"));
-    QCOMPARE(window->Files()->currentItem()->text(0), QStringLiteral("wanted.jpg"));
-    QCOMPARE(window->Info()->NameLabel()->text(), QStringLiteral("wanted.jpg"));
+    QCOMPARE(window->Tree()->SelectedNode()->text(0), U("sub"));
+    QCOMPARE(window->Files()->currentItem()->text(0), U("wanted.jpg"));
+    QCOMPARE(window->Info()->NameLabel()->text(), U("wanted.jpg"));
     window.reset();
-    options.startArgument = harness.Path(QStringLiteral("sub/"));  // a folder opens that folder
-    QCOMPARE(harness.Start(options)->Tree()->SelectedNode()->text(0), QStringLiteral("sub"));
+    options.startArgument = harness.Path(U("sub/"));  // a folder opens that folder
+    QCOMPARE(harness.Start(options)->Tree()->SelectedNode()->text(0), U("sub"));
   }
 
   void openAndStep() {
     Harness harness;
-    harness.WriteJpeg(QStringLiteral("a.jpg"), 40, 30);
-    harness.WriteJpeg(QStringLiteral("b.jpg"), 50, 30);
-    harness.WritePng(QStringLiteral("c.png"), 60, 30);
+    harness.WriteJpeg(U("a.jpg"), 40, 30);
+    harness.WriteJpeg(U("b.jpg"), 50, 30);
+    harness.WritePng(U("c.png"), 60, 30);
     auto window = harness.Start();
     FileList* files = window->Files();
     QTest::keyClick(files, Qt::Key_Return);  // the first file is selected at the start
-    QVERIFY(viewer_open && Viewer()->windowTitle().startsWith(QStringLiteral("a - 40x30 Pixel")));
+    QVERIFY(viewer_open && Viewer()->windowTitle().startsWith(U("a - 40x30 Pixel")));
     Viewer()->close();
     const QPoint row = files->visualItemRect(files->topLevelItem(1)).center();
     QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, row);  // a double click's first half
     QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, row);
-    QVERIFY(viewer_open && Viewer()->windowTitle().startsWith(QStringLiteral("b - 50x30 Pixel")));
+    QVERIFY(viewer_open && Viewer()->windowTitle().startsWith(U("b - 50x30 Pixel")));
     // The list's selection and the panel follow; the ends stay.
-    const struct {
-      Qt::Key key;
-      const char* file;
-    } steps[] = {{Qt::Key_Space, "c"},     {Qt::Key_Space, "c"},     {Qt::Key_Backspace, "b"},
-                 {Qt::Key_Backspace, "a"}, {Qt::Key_Backspace, "a"}, {Qt::Key_Space, "b"}};
-    for (const auto& step : steps) {
-      QTest::keyClick(Viewer(), step.key);
-      const QString name = QLatin1String(step.file);
-      QVERIFY(Viewer()->windowTitle().startsWith(name + QStringLiteral(" - ")));
-      QCOMPARE(files->currentItem()->text(0).section(QLatin1Char('.'), 0, 0), name);
-      QVERIFY(window->Info()->NameLabel()->text().startsWith(name + QLatin1Char('.')));
+    for (const auto& [key, name] : {std::pair{Qt::Key_Space, "c"},
+                                    {Qt::Key_Space, "c"},
+                                    {Qt::Key_Backspace, "b"},
+                                    {Qt::Key_Backspace, "a"},
+                                    {Qt::Key_Backspace, "a"},
+                                    {Qt::Key_Space, "b"}}) {
+      QTest::keyClick(Viewer(), key);
+      QVERIFY(Viewer()->windowTitle().startsWith(U(name) + U(" - ")));
+      QCOMPARE(files->currentItem()->text(0).section(QLatin1Char('.'), 0, 0), U(name));
+      QVERIFY(window->Info()->NameLabel()->text().startsWith(U(name) + QLatin1Char('.')));
     }
+    window->close();  // the shut-down closes the viewer
+    QVERIFY(!viewer_open);
+  }
+
+  void labelsPreviewAndMetadataList() {
+    Harness harness;
+    harness.WriteJpeg(U("bild.jpg"), 1600, 1200, true);
+    QFile file(harness.Path(U("bild.jpg")));
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.resize(1234567));  // zero bytes after the end of the image change nothing
+    QVERIFY(
+        file.setFileTime(QDateTime(QDate(2004, 12, 24), QTime(18, 5, 9)), QFileDevice::FileModificationTime));
+    file.close();
+    auto window = harness.Start();
+    InfoPanel* info = window->Info();
+    QCOMPARE(info->NameLabel()->text(), U("bild.jpg"));
+    QCOMPARE(info->DateLabel()->text(), U("zuletzt geändert: Freitag, 24.12.2004 18:05:09"));
+    QCOMPARE(info->SizeLabel()->text(), U("Dateigröße: 1.234.567 Bytes"));
+    QCOMPARE(info->DimensionsLabel()->text(), U("Bildausdehnung: 1600 x 1200 Pixel"));
+    QVERIFY(QRegularExpression(U("^Ladezeit: \\d+ Millisekunden$"))
+                .match(info->LoadTimeLabel()->text())
+                .hasMatch());
+    QCOMPARE(info->Preview()->Picture().size(), QSize(120, 90));  // scaled into the 120 x 120 pixel box
+    QCOMPARE(window->Files()->topLevelItem(0)->toolTip(0), U("1.234.567 Bytes, 24.12.2004"));
+    // Ctrl+C copies the selected rows of the metadata list as tab-separated lines.
+    MetadataList* list = window->Metadata();
+    QTreeWidgetItem* canon = list->findItems(U("Canon"), Qt::MatchExactly, 2).value(0);
+    QVERIFY(canon != nullptr);
+    list->clearSelection();
+    list->topLevelItem(0)->setSelected(true);
+    canon->setSelected(true);
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(
+        QApplication::clipboard()->text(),
+        U("\tSektion Main\t\t\n%1\t%2\tCanon\t%3\n").arg(canon->text(0), canon->text(1), canon->text(3)));
+  }
+
+  void failedReadReportsAndRestoresStatus() {
+    Harness harness;
+    harness.WriteJpeg(U("a_gut.jpg"), 200, 100, true);
+    const QByteArray broken("\xFF\xD8\xFF\xE0 not a JPEG at all");
+    harness.WriteBytes(U("b_kaputt.jpg"), broken);
+    auto window = harness.Start();
+    const QString status = window->Filter()->StatusText();
+    QCOMPARE(status,
+             U("2 Bilder mit ") + Bytes(QFileInfo(harness.Path(U("a_gut.jpg"))).size() + broken.size()));
+    // While the message is up, the status says "Bild einlesen" in red.
+    QString statusDuringLoad;
+    QColor colourDuringLoad;
+    harness.reporter.onReport = [&] {
+      statusDuringLoad = window->Filter()->StatusText();
+      colourDuringLoad = window->Filter()->StatusColour();
+    };
+    ClickItem(window->Files(), window->Files()->topLevelItem(1));
+    QCOMPARE(harness.reporter.messages.size(), 1u);
+    QVERIFY(QString::fromStdString(harness.reporter.messages.front().text).startsWith(U("Fehler ")));
+    QCOMPARE(statusDuringLoad, U("Bild einlesen"));
+    QCOMPARE(colourDuringLoad, QColor(255, 0, 0));
+    QCOMPARE(window->Filter()->StatusText(), status);
+    QCOMPARE(window->Filter()->StatusColour(), QColor(0, 0, 0));
+    QCOMPARE(window->Current().current.width, 0);
+    emit window->Info()->Preview()->clicked();  // after a failed read the preview opens nothing
+    QVERIFY(!viewer_open);
+  }
+
+  void previewClickedOnlyByALeftClickInside() {
+    InfoPanel panel;
+    panel.resize(400, 200);
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    PreviewBox* preview = panel.Preview();
+    preview->setGeometry(10, 10, 120, 120);
+    QSignalSpy clicks(preview, &PreviewBox::clicked);
+    QTest::mouseClick(preview, Qt::LeftButton);
+    QTest::mouseClick(preview, Qt::RightButton);
+    QTest::mousePress(preview, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(preview, Qt::LeftButton, {}, QPoint(125, 5));  // let go beside it
+    QCOMPARE(clicks.count(), 1);
+  }
+
+  void browsingChangesNothing() {
+    Harness harness;
+    harness.MakeFolder(U("proben/tief"));
+    harness.WriteJpeg(U("proben/kamera.jpg"), 640, 480, true);
+    harness.WritePng(U("proben/bild.png"), 100, 80);
+    for (const char* format : {"BMP", "GIF", "TGA", "PCX", "PSD", "TIFF"}) {
+      QVERIFY(samples::WriteMagick(
+          QFile::encodeName(harness.Path(U("proben/bild.") + U(format).toLower().left(3))).toStdString(),
+          format, samples::Landscape(90, 60)));
+    }
+    harness.WriteBytes(U("proben/kaputt.jpg"), QByteArray(300, '\x5a'));
+    harness.WriteBytes(U("proben/leer.png"), QByteArray());
+    harness.WriteJpeg(U("proben/tief/innen.jpg"), 50, 40);
+    const QStringList before = Snapshot(harness.Root());
+    QCOMPARE(before.size(), 14);  // the root, two folders and eleven files
+    StartIn(harness.Path(U("proben")));
+    auto window = harness.Start();
+    FileList* files = window->Files();
+    QCOMPARE(files->topLevelItemCount(), 10);
+    for (int i = 0; i < files->topLevelItemCount(); ++i) {
+      ClickItem(files, files->topLevelItem(i));
+      QTest::mouseClick(window->Info()->Preview(), Qt::LeftButton);  // and in the viewer
+    }
+    QVERIFY(viewer_open);
+    QTreeWidgetItem* node = window->Tree()->SelectedNode();
+    node->setExpanded(true);
+    ClickItem(window->Tree(), Child(node, U("tief")));
+    window->UpAction()->trigger();
+    window->Filter()->AllFormats()->click();
+    window->close();
+    QCOMPARE(Snapshot(harness.Root()), before);
   }
 };
 

@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "TestSupport.h"
@@ -46,6 +47,10 @@ class HelpTest : public QObject {
       }
     }
     QVERIFY(links > 10);
+    // Only a file is a help: not a folder of that name, not a missing one.
+    QTemporaryDir program;
+    QVERIFY(QDir(program.path()).mkpath(QStringLiteral("help/index.html")));
+    QCOMPARE(FindHelpFile(program.path()), QString());
   }
 
   void menuOpensItInTheBrowser() {

@@ -10,6 +10,9 @@
 #include <memory>
 #include <vector>
 
+#include "Cameras.h"
+#include "FileWriters.h"
+#include "browser/Settings.h"
 #include "browser/Verzeichnis.h"
 #include "metadata/Reporter.h"
 
@@ -25,7 +28,6 @@ struct RecordingReporter : Reporter {
 void PrepareEnvironment();
 // Removes every stored setting.
 void ClearSettings();
-void SetSetting(const QString& section, const QString& name, const QString& value);
 // The stored text, or a null QString when there is none.
 QString Setting(const QString& section, const QString& name);
 
@@ -40,6 +42,8 @@ class Harness {
   // A real JPEG (with a camera's EXIF block when exif is set) or PNG of the given size.
   void WriteJpeg(const QString& relative, int width, int height, bool exif = false) const;
   void WritePng(const QString& relative, int width, int height) const;
+  // A 64 x 48 JPEG carrying these segments.
+  void WriteJpeg(const QString& relative, const std::vector<samples::Segment>& segments) const;
   void WriteBytes(const QString& relative, const QByteArray& bytes) const;
 
   StartOptions Options();
@@ -56,6 +60,13 @@ class Harness {
   QTemporaryDir root;
 };
 
+// The EXIF segment of a sample shot of this camera, with a GPS block when asked.
+samples::Segment CameraSegment(samples::Maker maker, bool gps = false);
+// Stores the settings of a start in this folder (of the current program version).
+void StartIn(const QString& path);
+
+// What the window shows: the selected folder, the files listed and the file shown, joined by "|".
+QString Shows(Verzeichnis& window);
 // The child of node with this text, or null.
 QTreeWidgetItem* Child(QTreeWidgetItem* node, const QString& text);
 QStringList ChildTexts(QTreeWidgetItem* node);

@@ -1,6 +1,6 @@
 // The drive and folder tree: placeholders, lazy reading, navigation, the up button, media mounted
-// and removed while the program runs.
-#include <QDir>
+// and removed while the program runs, German name order and hidden folders on request.
+#include <QAction>
 #include <QFile>
 #include <QLabel>
 #include <QTest>
@@ -9,24 +9,31 @@
 #include "browser/FileList.h"
 #include "browser/FilterPanel.h"
 #include "browser/FolderTree.h"
-#include "browser/InfoPanel.h"
+#include "browser/NameOrder.h"
 #include "browser/TreeIcons.h"
 
 namespace kelmarin::test {
 
+namespace {
+
+QString U(const char* text) {
+  return QString::fromUtf8(text);
+}
+QString Bracketed(const QString& path) {
+  return QLatin1Char('(') + path + QLatin1Char(')');
+}
+
+// The subfolders of the selected folder, read.
+QString Subfolders(Verzeichnis& window) {
+  QTreeWidgetItem* node = window.Tree()->SelectedNode();
+  return node != nullptr && window.Tree()->ExpandNode(node) ? ChildTexts(node).join(QLatin1Char('|'))
+                                                            : QString();
+}
+
+}  // namespace
+
 class TreeTest : public QObject {
   Q_OBJECT
-
- private:
-  // A harness with folders a/inner, b, c/Dummy, alpha, Zeta.
-  static void MakeFolders(Harness& harness) {
-    for (const char* folder : {"a/inner", "b", "c/Dummy", "alpha", "Zeta"})
-      harness.MakeFolder(QString::fromUtf8(folder));
-  }
-  static void StartIn(const QString& path) {
-    SetSetting(QStringLiteral("Administration"), QStringLiteral("version"), QStringLiteral("1.0"));
-    SetSetting(QStringLiteral("LastSession"), QStringLiteral("startpath"), path);
-  }
 
  private slots:
   void initTestCase() { PrepareEnvironment(); }
@@ -34,63 +41,52 @@ class TreeTest : public QObject {
 
   void foldersAreReadWhenSelectedOrOpened() {
     Harness harness;
-    MakeFolders(harness);
-    harness.WriteJpeg(QStringLiteral("a/one.jpg"), 64, 48);
-    harness.WriteJpeg(QStringLiteral("alpha/x.jpg"), 32, 32);
+    for (const char* folder : {"a/inner", "b", "c/Dummy", "alpha", "Zeta"}) harness.MakeFolder(U(folder));
+    harness.WriteJpeg(U("a/one.jpg"), 64, 48);
+    harness.WriteJpeg(U("alpha/x.jpg"), 32, 32);
     auto window = harness.Start();
     FolderTree* tree = window->Tree();
     QTreeWidgetItem* drive = tree->DefaultDrive();
-    QCOMPARE(drive->text(0), QStringLiteral("(") + harness.Root() + QStringLiteral(")"));
+    QCOMPARE(drive->text(0), Bracketed(harness.Root()));
     // Sorted without regard to case; an unread folder with subfolders holds a placeholder.
-    QCOMPARE(ChildTexts(drive).join(QLatin1Char(',')), QStringLiteral("a,alpha,b,c,Zeta"));
-    QTreeWidgetItem* a = Child(drive, QStringLiteral("a"));
+    QCOMPARE(ChildTexts(drive).join(QLatin1Char(',')), U("a,alpha,b,c,Zeta"));
+    QTreeWidgetItem* a = Child(drive, U("a"));
     QCOMPARE(FolderTree::NodeState(a), FolderTree::kUnread);
-    QCOMPARE(FolderTree::NodeKey(a->child(0)), harness.Path(QStringLiteral("a/Dummy")));
-    QCOMPARE(FolderTree::NodeState(Child(drive, QStringLiteral("b"))), FolderTree::kRead);
+    QCOMPARE(FolderTree::NodeKey(a->child(0)), harness.Path(U("a/Dummy")));
+    QCOMPARE(FolderTree::NodeState(Child(drive, U("b"))), FolderTree::kRead);
     // A real folder named Dummy appears when its parent is opened.
-    QTreeWidgetItem* c = Child(drive, QStringLiteral("c"));
+    QTreeWidgetItem* c = Child(drive, U("c"));
     c->setExpanded(true);
-    QCOMPARE(FolderTree::NodePath(c->child(0)), QFile::encodeName(harness.Path(QStringLiteral("c/Dummy"))));
+    QCOMPARE(FolderTree::NodePath(c->child(0)), QFile::encodeName(harness.Path(U("c/Dummy"))));
     // Selecting reads without expanding, once per run: a folder made later is not seen.
     ClickItem(tree, a);
     QVERIFY(!a->isExpanded());
-    QCOMPARE(ChildTexts(a), QStringList(QStringLiteral("inner")));
-    QCOMPARE(window->PathLabel()->text(), harness.Path(QStringLiteral("a")));
-    QCOMPARE(ItemTexts(window->Files()), QStringList(QStringLiteral("one.jpg")));
-    QCOMPARE(window->Info()->NameLabel()->text(), QStringLiteral("one.jpg"));
-    harness.MakeFolder(QStringLiteral("a/later"));
+    QCOMPARE(Shows(*window), U("a|one.jpg|one.jpg"));
+    QCOMPARE(window->PathLabel()->text(), harness.Path(U("a")));
+    harness.MakeFolder(U("a/later"));
     a->setExpanded(true);
-    QCOMPARE(ChildTexts(a), QStringList(QStringLiteral("inner")));
+    QCOMPARE(ChildTexts(a), QStringList(U("inner")));
     // The keyboard selects and reads too.
     tree->setFocus();
     QTest::keyClick(tree, Qt::Key_Down);
-    QCOMPARE(tree->SelectedNode()->text(0), QStringLiteral("inner"));
+    QCOMPARE(Shows(*window), U("inner||"));
     QTest::keyClick(tree, Qt::Key_Down);
-    QCOMPARE(tree->SelectedNode()->text(0), QStringLiteral("alpha"));
-    QCOMPARE(ItemTexts(window->Files()), QStringList(QStringLiteral("x.jpg")));
+    QCOMPARE(Shows(*window), U("alpha|x.jpg|x.jpg"));
   }
 
   void startPathAndUpButton() {
     Harness harness;
-    MakeFolders(harness);
-    StartIn(harness.Path(QStringLiteral("a/gone/deeper")));
+    harness.MakeFolder(U("a/inner"));
+    for (const char* name : {"a/inner/deep.jpg", "a/top.jpg", "a/top2.jpg"})
+      harness.WriteJpeg(U(name), 40, 30);
+    StartIn(harness.Path(U("a/inner")));
     auto window = harness.Start();
-    QCOMPARE(window->Tree()->SelectedNode(), window->Tree()->DefaultDrive());  // gone: the default drive
-    QVERIFY(harness.reporter.messages.empty());
-    window.reset();
-    harness.WriteJpeg(QStringLiteral("a/inner/deep.jpg"), 40, 30);
-    harness.WriteJpeg(QStringLiteral("a/top.jpg"), 40, 30);
-    harness.WriteJpeg(QStringLiteral("a/top2.jpg"), 40, 30);
-    StartIn(harness.Path(QStringLiteral("a/inner")));
-    window = harness.Start();
     QVERIFY(window->Tree()->SelectedNode()->parent()->isExpanded());
-    QCOMPARE(window->Info()->NameLabel()->text(), QStringLiteral("deep.jpg"));
-    window->UpAction()->trigger();
-    QCOMPARE(window->Tree()->SelectedNode()->text(0), QStringLiteral("a"));
-    QCOMPARE(window->Files()->topLevelItemCount(), 2);
-    QCOMPARE(window->PathLabel()->text(), harness.Path(QStringLiteral("a")));
-    QCOMPARE(window->Files()->selectedItems().size(), 0);  // no file selected
-    QCOMPARE(window->Info()->NameLabel()->text(), QString());
+    QCOMPARE(Shows(*window), U("inner|deep.jpg|deep.jpg"));
+    window->UpAction()->trigger();  // no file selected
+    QCOMPARE(Shows(*window), U("a|top.jpg,top2.jpg|"));
+    QCOMPARE(window->Files()->selectedItems().size(), 0);
+    QCOMPARE(window->PathLabel()->text(), harness.Path(U("a")));
     for (int i = 0; i < 3; ++i) window->UpAction()->trigger();
     QCOMPARE(window->Tree()->SelectedNode(), window->Tree()->Root());  // it stops at the root
     QCOMPARE(window->Files()->topLevelItemCount(), 0);
@@ -101,74 +97,99 @@ class TreeTest : public QObject {
 
   void drivesByKind() {
     Harness harness;
-    harness.MakeFolder(QStringLiteral("net/sub"));
-    harness.drives.insert(
-        harness.drives.begin(),
-        {QFile::encodeName(harness.Path(QStringLiteral("floppy"))).toStdString(), "", DriveKind::Floppy});
-    harness.drives.push_back(
-        {QFile::encodeName(harness.Path(QStringLiteral("net"))).toStdString(), "FOTOS", DriveKind::Network});
+    harness.MakeFolder(U("net/sub"));
+    harness.drives.insert(harness.drives.begin(),
+                          {harness.Path(U("floppy")).toStdString(), "", DriveKind::Floppy});
+    harness.drives.push_back({harness.Path(U("net")).toStdString(), "FOTOS", DriveKind::Network});
     harness.drives.push_back({"/nonexistent-kelmarin-drive", "", DriveKind::Unknown});
     auto window = harness.Start();
     QTreeWidgetItem* root = window->Tree()->Root();
     QCOMPARE(root->childCount(), 4);
     QTreeWidgetItem* floppy = root->child(0);
     QCOMPARE(FolderTree::NodeState(floppy), FolderTree::kUnread);  // not touched: missing, yet expandable
-    QCOMPARE(floppy->icon(0).cacheKey(), TreeIcon(QStringLiteral("DriveDiskette")).cacheKey());
-    QCOMPARE(window->Tree()->DefaultDrive(), root->child(1));
-    QCOMPARE(root->child(2)->text(0),
-             QStringLiteral("FOTOS (") + harness.Path(QStringLiteral("net")) + QLatin1Char(')'));
-    QCOMPARE(root->child(2)->icon(0).cacheKey(), TreeIcon(QStringLiteral("DriveNetzlaufwerk")).cacheKey());
-    QCOMPARE(root->child(3)->icon(0).cacheKey(), TreeIcon(QStringLiteral("DriveUnbekannt")).cacheKey());
     QCOMPARE(FolderTree::NodeState(root->child(3)), FolderTree::kRead);  // cannot be read: a leaf
+    QCOMPARE(window->Tree()->DefaultDrive(), root->child(1));
+    QCOMPARE(root->child(2)->text(0), U("FOTOS ") + Bracketed(harness.Path(U("net"))));
+    for (const auto& [at, icon] :
+         {std::pair{0, "DriveDiskette"}, {2, "DriveNetzlaufwerk"}, {3, "DriveUnbekannt"}})
+      QCOMPARE(root->child(at)->icon(0).cacheKey(), TreeIcon(U(icon)).cacheKey());
     // A path on the nested drive starts there (longest mount path), not below the outer one.
-    window->Tree()->NavigateTo(QFile::encodeName(harness.Path(QStringLiteral("net/sub"))));
+    window->Tree()->NavigateTo(QFile::encodeName(harness.Path(U("net/sub"))));
     QCOMPARE(window->Tree()->SelectedNode()->parent(), root->child(2));
     // Opening the missing floppy shows nothing and does not fail.
     ClickItem(window->Tree(), floppy);
     QCOMPARE(floppy->childCount(), 0);
-    QCOMPARE(window->Filter()->StatusText(), QStringLiteral("Ordner kann nicht gelesen werden"));
+    QCOMPARE(window->Filter()->StatusText(), U("Ordner kann nicht gelesen werden"));
     QVERIFY(harness.fatalMessages.isEmpty());
   }
 
   void mediumMountedAndRemoved() {
     Harness harness;
-    harness.MakeFolder(QStringLiteral("platte/alt"));
-    harness.MakeFolder(QStringLiteral("stick/DCIM"));
-    harness.WriteJpeg(QStringLiteral("platte/eins.jpg"), 20, 20);
-    harness.WriteJpeg(QStringLiteral("stick/DCIM/zwei.jpg"), 20, 20);
-    harness.drives = {{harness.Path(QStringLiteral("platte")).toStdString(), "", DriveKind::Fixed}};
+    harness.MakeFolder(U("platte/alt"));
+    harness.MakeFolder(U("stick/DCIM"));
+    harness.WriteJpeg(U("platte/eins.jpg"), 20, 20);
+    harness.WriteJpeg(U("stick/DCIM/zwei.jpg"), 20, 20);
+    const DriveInfo disk{harness.Path(U("platte")).toStdString(), "", DriveKind::Fixed};
+    const DriveInfo stick{harness.Path(U("stick")).toStdString(), "", DriveKind::Removable};
+    const DriveInfo net{"/nirgends/netz", "NAS", DriveKind::Network};
+    harness.drives = {disk};
     auto window = harness.Start();
     FolderTree* tree = window->Tree();
-    QTreeWidgetItem* disk = tree->Root()->child(0);
-    QVERIFY(tree->ExpandNode(disk));
-    const DriveInfo stick{harness.Path(QStringLiteral("stick")).toStdString(), "", DriveKind::Removable};
-    const DriveInfo net{"/nirgends/netz", "NAS", DriveKind::Network};
-
-    harness.drives = {harness.drives[0], stick, net};  // mounted: in the list's order, after the disk
+    QTreeWidgetItem* diskNode = tree->Root()->child(0);
+    QVERIFY(tree->ExpandNode(diskNode));
+    harness.drives = {disk, stick, net};  // mounted: in the list's order, after the disk
     window->DrivesChanged();
     QCOMPARE(ChildTexts(tree->Root()),
-             QStringList({QStringLiteral("(") + harness.Path(QStringLiteral("platte")) + QLatin1Char(')'),
-                          QStringLiteral("(") + harness.Path(QStringLiteral("stick")) + QLatin1Char(')'),
-                          QStringLiteral("NAS (/nirgends/netz)")}));
-    QCOMPARE(tree->Root()->child(0), disk);  // the disk keeps its read folders
-    QCOMPARE(FolderTree::NodeState(disk), FolderTree::kRead);
-    QCOMPARE(ChildTexts(disk), QStringList(QStringLiteral("alt")));
-
-    tree->NavigateTo(QFile::encodeName(harness.Path(QStringLiteral("stick/DCIM"))));
+             QStringList({Bracketed(harness.Path(U("platte"))), Bracketed(harness.Path(U("stick"))),
+                          U("NAS (/nirgends/netz)")}));
+    QCOMPARE(tree->Root()->child(0), diskNode);  // the disk keeps its read folders
+    QCOMPARE(ChildTexts(diskNode), QStringList(U("alt")));
+    tree->NavigateTo(QFile::encodeName(harness.Path(U("stick/DCIM"))));
     QVERIFY(window->ReadFolder(tree->SelectedNode()));
-    QCOMPARE(window->Files()->topLevelItemCount(), 1);
-
-    harness.drives = {harness.drives[0], net};  // the stick is removed while its folder is shown
+    QCOMPARE(Shows(*window), U("DCIM|zwei.jpg|"));
+    harness.drives = {disk, net};  // the stick is removed while its folder is shown
     window->DrivesChanged();
     QCOMPARE(tree->Root()->childCount(), 2);
-    QCOMPARE(tree->SelectedNode(), disk);
-    QCOMPARE(window->PathLabel()->text(), harness.Path(QStringLiteral("platte")));
-    QCOMPARE(ItemTexts(window->Files()), QStringList(QStringLiteral("eins.jpg")));
-
-    harness.drives = {net, harness.drives[0]};  // a change elsewhere leaves the selection alone
+    QCOMPARE(tree->SelectedNode(), diskNode);
+    QCOMPARE(window->PathLabel()->text(), harness.Path(U("platte")));
+    QCOMPARE(ItemTexts(window->Files()), QStringList(U("eins.jpg")));
+    harness.drives = {net, disk};  // a change elsewhere leaves the selection alone
     window->DrivesChanged();
-    QCOMPARE(tree->SelectedNode(), disk);
+    QCOMPARE(tree->SelectedNode(), diskNode);
     QCOMPARE(FolderTree::NodePath(tree->DefaultDrive()), QByteArray("/nirgends/netz"));  // first listed
+  }
+
+  void germanOrderAndHiddenFoldersOnRequest() {
+    // Numbers by value, an umlaut beside its letter (after the plain letter's word), case last and
+    // stable for names equal but for case.
+    for (const auto& [first, second] : {std::pair{"Bild 2", "Bild 10"},
+                                        {"Ümlaut", "Vase"},
+                                        {"Uhr", "Ümlaut"},
+                                        {"apfel", "Birne"},
+                                        {"Foto", "foto"}})
+      QVERIFY2(GermanNameLess(U(first), U(second)) && !GermanNameLess(U(second), U(first)), first);
+    Harness harness;
+    for (const char* name : {"Bild 10", "Bild 2", "Ümlaut", "Vase", "Uhr", ".versteckt"})
+      harness.MakeFolder(U("fotos/") + U(name));
+    for (const char* name : {"Bild 10.jpg", "bild 2.jpg", "Ähre.jpg", "Zaun.jpg"})
+      harness.WriteJpeg(U("fotos/") + U(name), 8, 8);
+    StartIn(harness.Path(U("fotos")));
+    auto window = harness.Start();
+    QCOMPARE(Subfolders(*window), U("Bild 2|Bild 10|Uhr|Ümlaut|Vase"));
+    QCOMPARE(ItemTexts(window->Files()).join(QLatin1Char('|')),
+             U("Ähre.jpg|bild 2.jpg|Bild 10.jpg|Zaun.jpg"));
+    // Shown through the tree's context menu (and Ctrl+H), kept for the next start.
+    QAction* hidden = window->HiddenFoldersAction();
+    QVERIFY(window->Tree()->actions().contains(hidden));
+    QCOMPARE(hidden->text(), U("Versteckte Ordner anzeigen"));
+    hidden->trigger();
+    QCOMPARE(window->Tree()->SelectedNode()->text(0), U("fotos"));
+    QVERIFY(Subfolders(*window).startsWith(U(".versteckt|")));
+    window = harness.Start();
+    QVERIFY(Subfolders(*window).startsWith(U(".versteckt|")));
+    window->HiddenFoldersAction()->trigger();
+    QCOMPARE(Subfolders(*window), U("Bild 2|Bild 10|Uhr|Ümlaut|Vase"));
+    QCOMPARE(Setting(U("Ansicht"), U("showhidden")), U("0"));
   }
 };
 

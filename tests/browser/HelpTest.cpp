@@ -2,10 +2,8 @@
 // "Hilfe" hands it to the desktop's browser.
 #include <QAction>
 #include <QDesktopServices>
-#include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include "TestSupport.h"
 #include "browser/HelpFile.h"

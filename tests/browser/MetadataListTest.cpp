@@ -1,29 +1,19 @@
 // The metadata list: the search bar's filter, copying and the CSV and JSON exports, the sections
 // beyond EXIF (GPS position and map, IPTC datasets, comments), column widths and tooltips.
-#include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QMenu>
-#include <QTest>
 
 #include "TestSupport.h"
-#include "browser/FileList.h"
 #include "browser/GpsPosition.h"
 #include "browser/MetadataExport.h"
-#include "browser/MetadataList.h"
 #include "browser/MetadataSearchBar.h"
 
 namespace kelmarin::test {
 
 namespace {
-
-QString U(const char* text) {
-  return QString::fromUtf8(text);
-}
 
 ListingRow Row(int section, const char* tag, const char* label, const char* info = "", const char* raw = "",
                RowKind kind = RowKind::Item) {

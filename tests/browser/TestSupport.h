@@ -1,22 +1,35 @@
 #pragma once
-// Shared pieces of the window tests: settings in a scratch folder, German locale, a recording
-// reporter, a window started on a scratch drive, files and clicks.
+// Shared pieces of the window tests, with the headers they all use: settings in a scratch folder,
+// German locale, a recording reporter, a window started on a scratch drive, files and clicks.
 
-#include <QByteArray>
-#include <QDateTime>
-#include <QString>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTest>
 #include <memory>
 #include <vector>
 
 #include "Cameras.h"
 #include "FileWriters.h"
+#include "browser/FileList.h"
+#include "browser/FilterPanel.h"
+#include "browser/FolderTree.h"
+#include "browser/InfoPanel.h"
+#include "browser/MetadataList.h"
 #include "browser/Settings.h"
 #include "browser/Verzeichnis.h"
 #include "metadata/Reporter.h"
 
 namespace kelmarin::test {
+
+inline QString U(const char* text) {
+  return QString::fromUtf8(text);
+}
 
 struct RecordingReporter : Reporter {
   void Report(const Message& message) override;

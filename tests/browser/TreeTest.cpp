@@ -1,14 +1,8 @@
 // The drive and folder tree: placeholders, lazy reading, navigation, the up button, media mounted
 // and removed while the program runs, German name order and hidden folders on request.
 #include <QAction>
-#include <QFile>
-#include <QLabel>
-#include <QTest>
 
 #include "TestSupport.h"
-#include "browser/FileList.h"
-#include "browser/FilterPanel.h"
-#include "browser/FolderTree.h"
 #include "browser/NameOrder.h"
 #include "browser/TreeIcons.h"
 
@@ -16,9 +10,6 @@ namespace kelmarin::test {
 
 namespace {
 
-QString U(const char* text) {
-  return QString::fromUtf8(text);
-}
 QString Bracketed(const QString& path) {
   return QLatin1Char('(') + path + QLatin1Char(')');
 }

@@ -1,21 +1,11 @@
 // The main window as a German desktop starts it: start-up, stored sizes and the last session,
 // shut-down, failures at start-up, captions and layout, splitters, what stays shown after a failed
 // load or another folder, and the view restored at the next start.
-#include <QCheckBox>
-#include <QDir>
-#include <QLabel>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QScreen>
-#include <QTest>
 #include <clocale>
 
 #include "TestSupport.h"
-#include "browser/FileList.h"
-#include "browser/FilterPanel.h"
-#include "browser/FolderTree.h"
-#include "browser/InfoPanel.h"
-#include "browser/MetadataList.h"
 #include "browser/SplitterBar.h"
 #include "browser/Twips.h"
 
@@ -26,9 +16,6 @@ namespace {
 const QString kAdmin = QStringLiteral("Administration");
 const QString kSession = QStringLiteral("LastSession");
 
-QString U(const char* text) {
-  return QString::fromUtf8(text);
-}
 QSize ScreenPixels() {
   return QGuiApplication::primaryScreen()->availableGeometry().size();
 }
@@ -256,8 +243,7 @@ class WindowTest : public QObject {
                           controls[a]->geometry().size().boundedTo(controls[a]->sizeHint()));
         QVERIFY(controls[a]->parentWidget()->rect().contains(shown));
         for (std::size_t b = a + 1; b < controls.size(); ++b)
-          QVERIFY2(!controls[a]->geometry().intersects(controls[b]->geometry()),
-                   qPrintable(QStringLiteral("%1 / %2 at %3").arg(a).arg(b).arg(twipsPerPixel)));
+          QVERIFY(!controls[a]->geometry().intersects(controls[b]->geometry()));
       }
       // The new boxes share the fourth row: the button's top.
       QCOMPARE(panel.Box(13)->geometry().top(), panel.AllFormats()->geometry().top());

@@ -131,11 +131,5 @@ TEST(Splitters, HorizontalDragKeepsTreeWhenTooLow) {
   EXPECT_EQ(w.layout.tree.height, 3000);
 }
 
-TEST(RoundHalfEven, Halves) {
-  EXPECT_EQ(std::vector<std::int32_t>({RoundHalfEven(2.5), RoundHalfEven(3.5), RoundHalfEven(-2.5),
-                                       RoundHalfEven(2.6), RoundHalfEven(1e20)}),
-            std::vector<std::int32_t>({2, 4, -2, 3, 2147483647}));
-}
-
 }  // namespace
 }  // namespace kelmarin

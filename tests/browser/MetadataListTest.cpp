@@ -45,23 +45,9 @@ class MetadataListTest : public QObject {
   void initTestCase() { PrepareEnvironment(); }
   void init() { ClearSettings(); }
 
-  void filterKeepsTitlesOfMatches_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("hideUnknown");
-    QTest::addColumn<QString>("shown");  // row positions
-    QTest::newRow("none") << QString() << false << "0 1 2 3 4 5 6 7";
-    QTest::newRow("tag") << "271" << false << "0 1";
-    QTest::newRow("label, any case") << "BELICHTUNG" << false << "0 2 3 4 5";
-    QTest::newRow("information") << "nord" << false << "6 7";  // no empty row first
-    QTest::newRow("raw") << "0x1f" << false << "4 5";
-    QTest::newRow("unknown hidden") << QString() << true << "0 1 2 6 7";
-    QTest::newRow("unknown hidden, text") << "zz" << true << "";
-    QTest::newRow("nothing") << "qqq" << false << "";
-  }
+  // Matches by tag, label (any case), information or raw value keep the title of their section and
+  // the empty row before it (not before the first shown); "???" rows can be hidden.
   void filterKeepsTitlesOfMatches() {
-    QFETCH(QString, text);
-    QFETCH(bool, hideUnknown);
-    QFETCH(QString, shown);
     const std::vector<ListingRow> rows{Row(1, "", "Sektion Main", "", "", RowKind::Header),
                                        Row(1, "271", "Hersteller", "Canon", "Canon"),
                                        Row(1, "33434", "Belichtungszeit", "1/250 s", "1/250"),
@@ -70,9 +56,18 @@ class MetadataListTest : public QObject {
                                        Row(3, "7", "???", "zz belichtung", "0x1f"),
                                        Row(4, "", "Sektion GPS", "", "", RowKind::Header),
                                        Row(4, "1", "Breite", "Nord", "N")};
-    QStringList got;
-    for (std::size_t i : FilterRows(rows, {text, hideUnknown})) got << QString::number(i);
-    QCOMPARE(got.join(QLatin1Char(' ')), shown);
+    for (const auto& [text, hideUnknown, shown] : {std::tuple{"", false, "0 1 2 3 4 5 6 7"},
+                                                   {"271", false, "0 1"},
+                                                   {"BELICHTUNG", false, "0 2 3 4 5"},
+                                                   {"nord", false, "6 7"},
+                                                   {"0x1f", false, "4 5"},
+                                                   {"", true, "0 1 2 6 7"},
+                                                   {"zz", true, ""},
+                                                   {"qqq", false, ""}}) {
+      QStringList got;
+      for (std::size_t i : FilterRows(rows, {U(text), hideUnknown})) got << QString::number(i);
+      QCOMPARE(got.join(QLatin1Char(' ')), U(shown));
+    }
   }
 
   void csvFieldsQuotedWhereNeeded() {

@@ -103,21 +103,6 @@ TEST(LayoutPass, BeforeStartUpTheDesignHolds) {
   EXPECT_EQ(layout.exifliste.left, 3615);
 }
 
-TEST(Splitters, VerticalDragStopsAtBothLimits) {
-  Window w;
-  const std::int32_t client = w.width;
-  DragVerticalSplitter(w.layout, w.state, -3000, client);  // far left
-  EXPECT_EQ(w.layout.tree.width, w.state.minTreeWidth);
-  w.Resize(w.width, w.height);
-  DragVerticalSplitter(w.layout, w.state, 400, client);  // inside the limits
-  EXPECT_EQ(w.layout.tree.width, w.state.minTreeWidth + 400);
-  w.Resize(w.width, w.height);
-  DragVerticalSplitter(w.layout, w.state, 50000, client);  // past the right limit
-  EXPECT_EQ(w.layout.tree.width, client - 60 - 30 - 6000 - 60);
-  w.Resize(w.width, w.height);
-  EXPECT_EQ(w.layout.exifliste.left, w.layout.vsplitter.left + 30);
-}
-
 TEST(Splitters, HorizontalDragKeepsTreeWhenTooLow) {
   Window w;
   w.Resize(w.width, w.height + 3000);  // room for the tree to grow

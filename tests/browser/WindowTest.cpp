@@ -6,8 +6,10 @@
 #include <clocale>
 
 #include "TestSupport.h"
+#include "browser/CurrentImage.h"
 #include "browser/SplitterBar.h"
 #include "browser/Twips.h"
+#include "windows/Bild.h"
 
 namespace kelmarin::test {
 
@@ -250,7 +252,8 @@ class WindowTest : public QObject {
     }
   }
 
-  // A failed load shows only what needs no pixels; another folder clears everything.
+  // A failed load reports, restores the status and shows only what needs no pixels; another folder
+  // clears everything.
   void nothingOfAFileStaysOnceAnotherIsChosen() {
     Harness harness;
     for (const char* folder : {"a", "b", "c"}) harness.MakeFolder(U(folder));
@@ -263,21 +266,34 @@ class WindowTest : public QObject {
     for (const auto& [name, bytes] : {std::pair{"a/b.jpg", QByteArray()},
                                       {"a/c.jpg", QByteArray("Liste\n")},
                                       {"a/d.jpg", cut},
-                                      {"a/e.tif", QByteArray("Liste\n")}})
+                                      {"a/e.tif", QByteArray("Liste\n")},
+                                      {"a/f.jpg", QByteArray("\xFF\xD8\xFF\xE0 kein JPEG")}})
       harness.WriteBytes(U(name), bytes);
     StartIn(harness.Path(U("a")));
     auto window = harness.Start();
     const int rows = window->Metadata()->topLevelItemCount();
     QVERIFY(rows > 5 && window->Info()->Preview()->HasPicture());
-    for (int i = 1; i < 5; ++i) {
+    // While a load's message is up, the status says "Bild einlesen" in red; then it is as before.
+    const QString status = window->Filter()->StatusText() + window->Filter()->StatusColour().name();
+    QString duringLoad;
+    harness.reporter.onReport = [&] {
+      duringLoad = window->Filter()->StatusText() + window->Filter()->StatusColour().name();
+    };
+    for (int i = 1; i < 6; ++i) {
       const QString name = window->Files()->topLevelItem(i)->text(0);
       const qint64 size = QFileInfo(harness.Path(U("a/") + name)).size();
       ClickItem(window->Files(), window->Files()->topLevelItem(i));
       QCOMPARE(harness.reporter.messages.size(), std::size_t(i));  // the load's own message
+      QVERIFY(QString::fromStdString(harness.reporter.messages.back().text).startsWith(U("Fehler ")));
+      QCOMPARE(duringLoad, U("Bild einlesen#ff0000"));
+      QCOMPARE(window->Filter()->StatusText() + window->Filter()->StatusColour().name(), status);
       QCOMPARE(Shown(*window), U("%1|zuletzt geändert: |Dateigröße: %2 Bytes|||%3|")
                                    .arg(name, QLocale().toString(size))
                                    .arg(size == cut.size() ? rows : 0));
     }
+    QCOMPARE(window->Current().current.width, 0);
+    emit window->Info()->Preview()->clicked();  // after a failed read the preview opens nothing
+    QVERIFY(!viewer_open);
     ClickItem(window->Files(), window->Files()->topLevelItem(0));
     QTreeWidgetItem* top = window->Tree()->SelectedNode()->parent();
     const QString nothing = U("|||||0|");

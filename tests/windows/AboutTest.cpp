@@ -135,16 +135,7 @@ class AboutTest : public QObject {
     QCOMPARE(WindowsVersionText(shortOnly), std::string("2000 Server (5.0.2195)"));
   }
 
-  // Every imaging library reports a version that starts with a digit; a missing one shows "NV".
-  void componentVersions() {
-    QCOMPARE(VersionOrNV(SharedLibraryFileVersion("libkelmarin-not-there.so.3")), QStringLiteral("NV"));
-    QCOMPARE(SharedLibraryFileVersion(nullptr), std::string());
-    QCOMPARE(MagickVersionFromBanner("ImageMagick"), std::string());
-    for (const LibraryVersion& library : ImagingLibraryVersions())
-      QVERIFY2(!library.version.empty() && std::isdigit(library.version.front()), library.component.c_str());
-  }
-
-  void windowAndLinks() {
+  void windowComponentsAndLinks() {
     UrlCatcher catcher;
     for (const char* scheme : {"https", "http", "mailto"})
       QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &catcher, "open");
@@ -165,6 +156,12 @@ class AboutTest : public QObject {
     QCOMPARE(list.topLevelItem(1)->text(1), QString::fromLatin1(qVersion()));
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // Every imaging library reports a version that starts with a digit; a missing one shows "NV".
+    QCOMPARE(VersionOrNV(SharedLibraryFileVersion("libkelmarin-not-there.so.3")), QStringLiteral("NV"));
+    QCOMPARE(SharedLibraryFileVersion(nullptr), std::string());
+    QCOMPARE(MagickVersionFromBanner("ImageMagick"), std::string());
+    for (const LibraryVersion& library : ImagingLibraryVersions())
+      QVERIFY2(!library.version.empty() && std::isdigit(library.version.front()), library.component.c_str());
     QTest::mouseClick(&window.WebLink(), Qt::LeftButton);
     QTest::mouseClick(&window.MailLink(), Qt::LeftButton);
     QTest::mouseClick(&window.MailLink(), Qt::RightButton);  // only the left button follows a link

@@ -84,7 +84,7 @@ class ViewerTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void barsOnlyForWhatDoesNotFit() {
+  void barsSizesAndDoubleClick() {
     BildViewer viewer;
     viewer.resize(400, 300);
     Open(viewer, 100, 80);
@@ -121,6 +121,26 @@ class ViewerTest : public QObject {
     QCOMPARE(shown.pixelColor(frameWidth - 2, 1), kRight);
     bar.setValue(40000);
     QCOMPARE(viewer.Picture().x(), -40000);
+    // The smallest window: 1000 twips each way, room for both bars; a double click maximises.
+    const double twipsX = viewer.Picture().TwipsPerPixelX();
+    const double twipsY = viewer.Picture().TwipsPerPixelY();
+    viewer.resize(10, 10);
+    QTRY_VERIFY(viewer.width() * twipsX >= 1000.0);
+    QVERIFY(viewer.height() * twipsY >= 1000.0);
+    QVERIFY((viewer.width() - 1) * twipsX < 1000.0 && (viewer.height() - 1) * twipsY < 1000.0);
+    QCOMPARE(viewer.Picture().WidthTwips(), static_cast<int>(std::lround(70000 * twipsX)));
+    QCOMPARE(viewer.Frame().width(), viewer.width() - viewer.VerticalBar().width());  // room for both bars
+    viewer.resize(400, 300);
+    Open(viewer, 700, 500);
+    viewer.HorizontalBar().setValue(50);
+    SendMouse(viewer.Picture(), QEvent::MouseButtonDblClick, QPointF(5, 5), Qt::LeftButton);
+    QTRY_VERIFY(viewer.isMaximized());
+    QTRY_COMPARE(viewer.HorizontalBar().value(), 0);  // laid out again
+    SendMouse(viewer.Picture(), QEvent::MouseButtonRelease, QPointF(5, 5), Qt::NoButton);
+    SendMouse(viewer.Picture(), QEvent::MouseButtonDblClick, QPointF(5, 5), Qt::LeftButton);
+    QTRY_VERIFY(!viewer.isMaximized());
+    QTRY_COMPARE(viewer.size(), QSize(400, 300));
+    QCOMPARE(viewer.Frame().width(), 400 - viewer.VerticalBar().width());
   }
 
   void dragAndBarsStopAtEachEdge() {
@@ -192,30 +212,6 @@ class ViewerTest : public QObject {
                  qPrintable(QStringLiteral("picture %1, end %2").arg(row[4]).arg(int(end))));
       }
     }
-  }
-
-  void minimumSizeAndDoubleClick() {
-    BildViewer viewer;
-    Open(viewer, 300, 300);
-    const double twipsX = viewer.Picture().TwipsPerPixelX();
-    const double twipsY = viewer.Picture().TwipsPerPixelY();
-    viewer.resize(10, 10);
-    QTRY_VERIFY(viewer.width() * twipsX >= 1000.0);
-    QVERIFY(viewer.height() * twipsY >= 1000.0);
-    QVERIFY((viewer.width() - 1) * twipsX < 1000.0 && (viewer.height() - 1) * twipsY < 1000.0);
-    QCOMPARE(viewer.Picture().WidthTwips(), static_cast<int>(std::lround(300 * twipsX)));
-    QCOMPARE(viewer.Frame().width(), viewer.width() - viewer.VerticalBar().width());  // room for both bars
-    viewer.resize(400, 300);
-    Open(viewer, 700, 500);
-    viewer.HorizontalBar().setValue(50);
-    SendMouse(viewer.Picture(), QEvent::MouseButtonDblClick, QPointF(5, 5), Qt::LeftButton);
-    QTRY_VERIFY(viewer.isMaximized());
-    QTRY_COMPARE(viewer.HorizontalBar().value(), 0);  // laid out again
-    SendMouse(viewer.Picture(), QEvent::MouseButtonRelease, QPointF(5, 5), Qt::NoButton);
-    SendMouse(viewer.Picture(), QEvent::MouseButtonDblClick, QPointF(5, 5), Qt::LeftButton);
-    QTRY_VERIFY(!viewer.isMaximized());
-    QTRY_COMPARE(viewer.size(), QSize(400, 300));
-    QCOMPARE(viewer.Frame().width(), 400 - viewer.VerticalBar().width());
   }
 
   void imageShownAtFullSizeAndFollowsSelection() {

@@ -45,9 +45,9 @@ class MetadataListTest : public QObject {
   void initTestCase() { PrepareEnvironment(); }
   void init() { ClearSettings(); }
 
-  // Matches by tag, label (any case), information or raw value keep the title of their section and
-  // the empty row before it (not before the first shown); "???" rows can be hidden.
-  void filterKeepsTitlesOfMatches() {
+  void rowFilterCsvFieldsAndPosition() {
+    // Matches by tag, label (any case), information or raw value keep the title of their section and
+    // the empty row before it (not before the first shown); "???" rows can be hidden.
     const std::vector<ListingRow> rows{Row(1, "", "Sektion Main", "", "", RowKind::Header),
                                        Row(1, "271", "Hersteller", "Canon", "Canon"),
                                        Row(1, "33434", "Belichtungszeit", "1/250 s", "1/250"),
@@ -68,18 +68,12 @@ class MetadataListTest : public QObject {
       for (std::size_t i : FilterRows(rows, {U(text), hideUnknown})) got << QString::number(i);
       QCOMPARE(got.join(QLatin1Char(' ')), U(shown));
     }
-  }
-
-  void csvFieldsQuotedWhereNeeded() {
     for (const auto& [text, field] : {std::pair{"1/250 s", "1/250 s"},
                                       {"a;b", "\"a;b\""},
                                       {"5\" Zoll", "\"5\"\" Zoll\""},
                                       {"a\nb", "\"a\nb\""},
                                       {" a", "\" a\""}})
       QCOMPARE(CsvField(U(text)), U(field));
-  }
-
-  void positionFromGpsRows() {
     for (const auto& [raw, degrees] : {std::pair{"41/1,5118/100,0/1", 41.853},
                                        {"48/1,9/1,36/1", 48.16},
                                        {"41/0,1/1,0/1", -1.0},
@@ -89,18 +83,18 @@ class MetadataListTest : public QObject {
       const std::optional<double> got = DegreesFromRaw(U(raw));
       QVERIFY2(degrees < 0 ? !got : got && std::abs(*got - degrees) < 1e-9, raw);
     }
-    std::vector<ListingRow> rows{Row(4, "1", "", "", "S"), Row(4, "2", "", "", "33/1,51/1,36/1"),
-                                 Row(4, "3", "", "", "W"), Row(4, "4", "", "", "70/1,30/1,0/1")};
-    const std::optional<GpsPosition> position = PositionOfRows(rows);
+    std::vector<ListingRow> gps{Row(4, "1", "", "", "S"), Row(4, "2", "", "", "33/1,51/1,36/1"),
+                                Row(4, "3", "", "", "W"), Row(4, "4", "", "", "70/1,30/1,0/1")};
+    const std::optional<GpsPosition> position = PositionOfRows(gps);
     QVERIFY(position && std::abs(position->latitude + 33.86) < 1e-9 &&
             std::abs(position->longitude + 70.5) < 1e-9);
     QCOMPARE(
         MapUrl(*position).toString(),
         U("https://www.openstreetmap.org/?mlat=-33.860000&mlon=-70.500000#map=15/-33.860000/-70.500000"));
-    rows[3].raw = U("190/1");  // beyond 180
-    QVERIFY(!PositionOfRows(rows));
-    rows.pop_back();
-    QVERIFY(!PositionOfRows(rows));
+    gps[3].raw = U("190/1");  // beyond 180
+    QVERIFY(!PositionOfRows(gps));
+    gps.pop_back();
+    QVERIFY(!PositionOfRows(gps));
   }
 
   // hafen.jpg and kopie.jpg: a Nikon's EXIF with GPS, three IPTC datasets (one without a name) and a

@@ -52,7 +52,7 @@ class AboutTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void versionCodesAndEditions() {
+  void windowsRow() {
     const struct {
       std::uint32_t platform, major, minor;
       std::uint8_t productType;
@@ -99,9 +99,6 @@ class AboutTest : public QObject {
     FakeSystem me{Record(1, 4, 90, 3000)};
     QCOMPARE(std::pair(OperatingSystem(me.Query()).Edition(), OperatingSystem(me.Query()).EditionName()),
              std::pair(3, std::string()));
-  }
-
-  void windowsRows() {
     FakeSystem seven{Record(2, 6, 1, 7601, 1)};
     QCOMPARE(seven.Text(), std::string(" (6.1.7601)"));
     seven.record.csdVersion = std::string("Service Pack 1") + std::string(114, '\0');

@@ -356,7 +356,7 @@ class ViewerTest : public QObject {
     UnloadViewer();
   }
 
-  void twipsConversionsRoundHalvesToEven() {
+  void pictureWidgetAndTwips() {
     constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
     constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
     ScreenTwips scale{2.5, 12.5};
@@ -370,11 +370,8 @@ class ViewerTest : public QObject {
     scale.perPixelX = 1e20;
     QCOMPARE(scale.ToTwipsX(1 << 30), kMax);
     QVERIFY(ScreenTwips::Of(nullptr).perPixelX > 0.0);  // without a widget: the primary screen's scale
-  }
-
-  // The preview lets its frame show around the picture; the viewer's picture, painting opaquely,
-  // fills what the picture does not cover. Both repaint what was drawn at every exposure.
-  void pictureBackgroundOnlyWhenOpaque() {
+    // The preview lets its frame show around the picture; the viewer's picture, painting opaquely,
+    // fills what the picture does not cover. Both repaint what was drawn at every exposure.
     QWidget frame;
     QPalette palette;
     palette.setColor(QPalette::Window, Qt::green);

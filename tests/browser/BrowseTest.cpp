@@ -288,48 +288,22 @@ class BrowseTest : public QObject {
     QVERIFY(harness.reporter.messages.front().icon == MessageIcon::Critical);
   }
 
-  void openAndStep() {
+  // The panel's labels and preview, the metadata list's copy, the viewer opened by Enter or a double
+  // click and stepping through the files.
+  void infoPanelViewerAndStepping() {
     Harness harness;
-    harness.WriteJpeg(U("a.jpg"), 40, 30);
-    harness.WriteJpeg(U("b.jpg"), 50, 30);
-    harness.WritePng(U("c.png"), 60, 30);
-    auto window = harness.Start();
-    FileList* files = window->Files();
-    QTest::keyClick(files, Qt::Key_Return);  // the first file is selected at the start
-    QVERIFY(viewer_open && Viewer()->windowTitle().startsWith(U("a - 40x30 Pixel")));
-    Viewer()->close();
-    const QPoint row = files->visualItemRect(files->topLevelItem(1)).center();
-    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, row);  // a double click's first half
-    QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, row);
-    QVERIFY(viewer_open && Viewer()->windowTitle().startsWith(U("b - 50x30 Pixel")));
-    // The list's selection and the panel follow; the ends stay.
-    for (const auto& [key, name] : {std::pair{Qt::Key_Space, "c"},
-                                    {Qt::Key_Space, "c"},
-                                    {Qt::Key_Backspace, "b"},
-                                    {Qt::Key_Backspace, "a"},
-                                    {Qt::Key_Backspace, "a"},
-                                    {Qt::Key_Space, "b"}}) {
-      QTest::keyClick(Viewer(), key);
-      QVERIFY(Viewer()->windowTitle().startsWith(U(name) + U(" - ")));
-      QCOMPARE(files->currentItem()->text(0).section(QLatin1Char('.'), 0, 0), U(name));
-      QVERIFY(window->Info()->NameLabel()->text().startsWith(U(name) + QLatin1Char('.')));
-    }
-    window->close();  // the shut-down closes the viewer
-    QVERIFY(!viewer_open);
-  }
-
-  void labelsPreviewAndMetadataList() {
-    Harness harness;
-    harness.WriteJpeg(U("bild.jpg"), 1600, 1200, true);
-    QFile file(harness.Path(U("bild.jpg")));
+    harness.WriteJpeg(U("a.jpg"), 1600, 1200, true);
+    QFile file(harness.Path(U("a.jpg")));
     QVERIFY(file.open(QIODevice::ReadWrite));
     QVERIFY(file.resize(1234567));  // zero bytes after the end of the image change nothing
     QVERIFY(
         file.setFileTime(QDateTime(QDate(2004, 12, 24), QTime(18, 5, 9)), QFileDevice::FileModificationTime));
     file.close();
+    harness.WriteJpeg(U("b.jpg"), 50, 30);
+    harness.WritePng(U("c.png"), 60, 30);
     auto window = harness.Start();
     InfoPanel* info = window->Info();
-    QCOMPARE(info->NameLabel()->text(), U("bild.jpg"));
+    QCOMPARE(info->NameLabel()->text(), U("a.jpg"));
     QCOMPARE(info->DateLabel()->text(), U("zuletzt geändert: Freitag, 24.12.2004 18:05:09"));
     QCOMPARE(info->SizeLabel()->text(), U("Dateigröße: 1.234.567 Bytes"));
     QCOMPARE(info->DimensionsLabel()->text(), U("Bildausdehnung: 1600 x 1200 Pixel"));
@@ -349,6 +323,28 @@ class BrowseTest : public QObject {
     QCOMPARE(
         QApplication::clipboard()->text(),
         U("\tSektion Main\t\t\n%1\t%2\tCanon\t%3\n").arg(canon->text(0), canon->text(1), canon->text(3)));
+    FileList* files = window->Files();
+    QTest::keyClick(files, Qt::Key_Return);  // the first file is selected at the start
+    QVERIFY(viewer_open && Viewer()->windowTitle().startsWith(U("a - 1600x1200 Pixel")));
+    Viewer()->close();
+    const QPoint row = files->visualItemRect(files->topLevelItem(1)).center();
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, row);  // a double click's first half
+    QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, row);
+    QVERIFY(viewer_open && Viewer()->windowTitle().startsWith(U("b - 50x30 Pixel")));
+    // The list's selection and the panel follow; the ends stay.
+    for (const auto& [key, name] : {std::pair{Qt::Key_Space, "c"},
+                                    {Qt::Key_Space, "c"},
+                                    {Qt::Key_Backspace, "b"},
+                                    {Qt::Key_Backspace, "a"},
+                                    {Qt::Key_Backspace, "a"},
+                                    {Qt::Key_Space, "b"}}) {
+      QTest::keyClick(Viewer(), key);
+      QVERIFY(Viewer()->windowTitle().startsWith(U(name) + U(" - ")));
+      QCOMPARE(files->currentItem()->text(0).section(QLatin1Char('.'), 0, 0), U(name));
+      QVERIFY(window->Info()->NameLabel()->text().startsWith(U(name) + QLatin1Char('.')));
+    }
+    window->close();  // the shut-down closes the viewer
+    QVERIFY(!viewer_open);
   }
 
   void browsingChangesNothing() {

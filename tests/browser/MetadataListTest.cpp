@@ -101,8 +101,10 @@ class MetadataListTest : public QObject {
   // comment; leer.jpg: no metadata.
   void onACameraImage() {
     Harness harness;
+    samples::Shot shot = samples::SampleShot(samples::Maker::kNikon, 64, 48);
+    shot.gps = true;
     const std::vector<samples::Segment> segments{
-        CameraSegment(samples::Maker::kNikon, true),
+        {0xE1, samples::CameraExif(samples::Maker::kNikon, shot, {})},
         {0xED, samples::IptcPayload({{5, "Hafen; Abend"}, {80, "Anna \"Nina\" Roth"}, {250, "Eigenes"}})},
         samples::Comment("Abendlicht")};
     for (const char* name : {"hafen.jpg", "kopie.jpg"}) harness.WriteJpeg(U(name), segments);

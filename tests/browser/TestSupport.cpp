@@ -74,12 +74,6 @@ void Harness::WriteJpeg(const QString& relative, const std::vector<samples::Segm
                              segments));
 }
 
-samples::Segment CameraSegment(samples::Maker maker, bool gps) {
-  samples::Shot shot = samples::SampleShot(maker, 64, 48);
-  shot.gps = gps;
-  return {0xE1, samples::CameraExif(maker, shot, {})};
-}
-
 void StartIn(const QString& path) {
   WriteSetting(QStringLiteral("Administration"), QStringLiteral("version"), QStringLiteral("1.0"));
   WriteSetting(QStringLiteral("LastSession"), QStringLiteral("startpath"), path);

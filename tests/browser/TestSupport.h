@@ -73,8 +73,6 @@ class Harness {
   QTemporaryDir root;
 };
 
-// The EXIF segment of a sample shot of this camera, with a GPS block when asked.
-samples::Segment CameraSegment(samples::Maker maker, bool gps = false);
 // Stores the settings of a start in this folder (of the current program version).
 void StartIn(const QString& path);
 

@@ -108,8 +108,12 @@ class BrowseTest : public QObject {
     harness.MakeFolder(U("a/inner"));
     for (const char* name : {"a/inner/deep.jpg", "a/top.jpg", "a/top2.jpg"})
       harness.WriteJpeg(U(name), 40, 30);
-    StartIn(harness.Path(U("a/inner")));
+    StartIn(harness.Path(U("a/gone/deeper")));
     auto window = harness.Start();
+    QCOMPARE(window->Tree()->SelectedNode(), window->Tree()->DefaultDrive());  // gone: the default drive
+    QVERIFY(harness.reporter.messages.empty());
+    StartIn(harness.Path(U("a/inner")));
+    window = harness.Start();
     QVERIFY(window->Tree()->SelectedNode()->parent()->isExpanded());
     QCOMPARE(Shows(*window), U("inner|deep.jpg|deep.jpg"));
     window->UpAction()->trigger();  // no file selected

@@ -2,9 +2,8 @@
 // "Hilfe" hands it to the desktop's browser.
 #include <QAction>
 #include <QDesktopServices>
-#include <QDir>
 #include <QRegularExpression>
-#include <QTest>
+#include <QTemporaryDir>
 
 #include "TestSupport.h"
 #include "browser/HelpFile.h"
@@ -46,6 +45,10 @@ class HelpTest : public QObject {
       }
     }
     QVERIFY(links > 10);
+    // Only a file is a help: not a folder of that name, not a missing one.
+    QTemporaryDir program;
+    QVERIFY(QDir(program.path()).mkpath(QStringLiteral("help/index.html")));
+    QCOMPARE(FindHelpFile(program.path()), QString());
   }
 
   void menuOpensItInTheBrowser() {

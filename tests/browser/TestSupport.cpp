@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QSettings>
@@ -12,11 +13,12 @@
 #include "Cameras.h"
 #include "FileWriters.h"
 #include "SampleImage.h"
+#include "browser/FileList.h"
+#include "browser/FolderTree.h"
+#include "browser/InfoPanel.h"
 #include "browser/Settings.h"
 
 namespace kelmarin::test {
-
-namespace {}  // namespace
 
 void RecordingReporter::Report(const Message& message) {
   messages.push_back(message);
@@ -35,10 +37,6 @@ void ClearSettings() {
   QSettings settings(QString::fromUtf16(kOrganisation), QString::fromUtf16(kApplication));
   settings.clear();
   settings.sync();
-}
-
-void SetSetting(const QString& section, const QString& name, const QString& value) {
-  WriteSetting(section, name, value);
 }
 
 QString Setting(const QString& section, const QString& name) {
@@ -71,6 +69,16 @@ void Harness::WritePng(const QString& relative, int width, int height) const {
       samples::WritePng(QFile::encodeName(Path(relative)).toStdString(), samples::Landscape(width, height)));
 }
 
+void Harness::WriteJpeg(const QString& relative, const std::vector<samples::Segment>& segments) const {
+  QVERIFY(samples::WriteJpeg(QFile::encodeName(Path(relative)).toStdString(), samples::Landscape(64, 48), 80,
+                             segments));
+}
+
+void StartIn(const QString& path) {
+  WriteSetting(QStringLiteral("Administration"), QStringLiteral("version"), QStringLiteral("1.0"));
+  WriteSetting(QStringLiteral("LastSession"), QStringLiteral("startpath"), path);
+}
+
 void Harness::WriteBytes(const QString& relative, const QByteArray& bytes) const {
   QFile file(Path(relative));
   QVERIFY(file.open(QIODevice::WriteOnly));
@@ -92,6 +100,13 @@ std::unique_ptr<Verzeichnis> Harness::Start(StartOptions options) {
   auto window = std::make_unique<Verzeichnis>(std::move(options));
   if (!window->Load()) return nullptr;
   return window;
+}
+
+QString Shows(Verzeichnis& window) {
+  QTreeWidgetItem* node = window.Tree()->SelectedNode();
+  return QStringList({node != nullptr ? node->text(0) : QString(),
+                      ItemTexts(window.Files()).join(QLatin1Char(',')), window.Info()->NameLabel()->text()})
+      .join(QLatin1Char('|'));
 }
 
 QTreeWidgetItem* Child(QTreeWidgetItem* node, const QString& text) {

@@ -1,19 +1,35 @@
 #pragma once
-// Shared pieces of the window tests: settings in a scratch folder, German locale, a recording
-// reporter, a window started on a scratch drive, files and clicks.
+// Shared pieces of the window tests, with the headers they all use: settings in a scratch folder,
+// German locale, a recording reporter, a window started on a scratch drive, files and clicks.
 
-#include <QByteArray>
-#include <QDateTime>
-#include <QString>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTest>
 #include <memory>
 #include <vector>
 
+#include "Cameras.h"
+#include "FileWriters.h"
+#include "browser/FileList.h"
+#include "browser/FilterPanel.h"
+#include "browser/FolderTree.h"
+#include "browser/InfoPanel.h"
+#include "browser/MetadataList.h"
+#include "browser/Settings.h"
 #include "browser/Verzeichnis.h"
 #include "metadata/Reporter.h"
 
 namespace kelmarin::test {
+
+inline QString U(const char* text) {
+  return QString::fromUtf8(text);
+}
 
 struct RecordingReporter : Reporter {
   void Report(const Message& message) override;
@@ -25,7 +41,6 @@ struct RecordingReporter : Reporter {
 void PrepareEnvironment();
 // Removes every stored setting.
 void ClearSettings();
-void SetSetting(const QString& section, const QString& name, const QString& value);
 // The stored text, or a null QString when there is none.
 QString Setting(const QString& section, const QString& name);
 
@@ -40,6 +55,8 @@ class Harness {
   // A real JPEG (with a camera's EXIF block when exif is set) or PNG of the given size.
   void WriteJpeg(const QString& relative, int width, int height, bool exif = false) const;
   void WritePng(const QString& relative, int width, int height) const;
+  // A 64 x 48 JPEG carrying these segments.
+  void WriteJpeg(const QString& relative, const std::vector<samples::Segment>& segments) const;
   void WriteBytes(const QString& relative, const QByteArray& bytes) const;
 
   StartOptions Options();
@@ -56,6 +73,11 @@ class Harness {
   QTemporaryDir root;
 };
 
+// Stores the settings of a start in this folder (of the current program version).
+void StartIn(const QString& path);
+
+// What the window shows: the selected folder, the files listed and the file shown, joined by "|".
+QString Shows(Verzeichnis& window);
 // The child of node with this text, or null.
 QTreeWidgetItem* Child(QTreeWidgetItem* node, const QString& text);
 QStringList ChildTexts(QTreeWidgetItem* node);

@@ -1,33 +1,55 @@
-// The image viewer: bars, panning, cursors, minimum size, the open flag, and real
-// image objects shown at full size.
+// The image viewer: bars, panning, cursors, minimum size, the open flag, real image objects shown at
+// full size; keys, wheel, zoom, painting at a zoom and placement (these also run with a device pixel
+// ratio of 2, where 100 % is one image pixel per device pixel); the picture widget and twips scale.
 #include <QMouseEvent>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
+#include <limits>
 
 #include "image/ZetImage.h"
 #include "windows/Bild.h"
 #include "windows/BildPicture.h"
 #include "windows/BildViewer.h"
 #include "windows/PanCursor.h"
+#include "windows/PictureWidget.h"
+#include "windows/ScreenTwips.h"
 
 namespace kelmarin {
 namespace {
 
-const QColor kBody(0, 0, 200);
-const QColor kEnd(250, 0, 0);
+const QColor kLeft(Qt::red), kRight(Qt::blue), kMark(Qt::green);
 
-// An image of width x height in kBody whose last ten columns are kEnd, shown in the viewer.
-void Open(BildViewer& viewer, int width, int height) {
-  QImage image(width, height, QImage::Format_RGB888);
-  image.fill(kBody);
+// An image of width x height: its left half red, its right half blue, pixel (1, 0) and the last
+// column green.
+QImage Halves(int width, int height) {
+  QImage image(width, height, QImage::Format_RGB32);
+  image.fill(kLeft);
   for (int y = 0; y < height; ++y) {
-    for (int x = std::max(width - 10, 0); x < width; ++x) image.setPixelColor(x, y, kEnd);
+    QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    std::fill_n(line + width / 2, width - width / 2, kRight.rgb());
+    line[width - 1] = kMark.rgb();
   }
-  QVERIFY(viewer.Prepare(QStringLiteral("test - bild"), width, height).DrawRGB(image, 0, 0));
+  image.setPixelColor(1, 0, kMark);
+  return image;
+}
+
+// Shows the image of Halves in the viewer as it is.
+void Open(BildViewer& viewer, int width, int height) {
+  QVERIFY(viewer.Prepare(QStringLiteral("test - bild"), width, height).DrawRGB(Halves(width, height), 0, 0));
   viewer.show();
   QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+}
+
+// Presents a 700 x 500 image (smaller than the test screen: 100 %) as the program does, then makes
+// the window smaller.
+void Present(BildViewer& viewer, QSize window = {300, 240}) {
+  QVERIFY(viewer.Prepare(QStringLiteral("bild - 700x500 Pixel"), 700, 500).DrawRGB(Halves(700, 500), 0, 0));
+  viewer.Present();
+  viewer.resize(window / viewer.devicePixelRatioF());
 }
 
 void SendMouse(QWidget& widget, QEvent::Type type, QPointF local, Qt::MouseButtons buttons) {
@@ -40,10 +62,20 @@ void SendMouse(QWidget& widget, QEvent::Type type, QPointF local, Qt::MouseButto
 void Drag(BildViewer& viewer, QPoint from, QPoint to, int steps = 4) {
   BildPicture& picture = viewer.Picture();
   SendMouse(picture, QEvent::MouseButtonPress, from - picture.pos(), Qt::LeftButton);
-  for (int i = 1; i <= steps; ++i) {
+  for (int i = 1; i <= steps; ++i)
     SendMouse(picture, QEvent::MouseMove, from + (to - from) * i / steps - picture.pos(), Qt::LeftButton);
-  }
   SendMouse(picture, QEvent::MouseButtonRelease, to - picture.pos(), Qt::NoButton);
+}
+
+void Wheel(BildViewer& viewer, int angle, Qt::KeyboardModifiers keys, QPoint at = {50, 50}) {
+  const QPointF local = viewer.Frame().mapTo(&viewer, QPointF(at));
+  QWheelEvent event(local, viewer.mapToGlobal(local), {}, {0, angle}, Qt::NoButton, keys, Qt::NoScrollPhase,
+                    false);
+  QCoreApplication::sendEvent(&viewer, &event);
+}
+
+QPoint Bars(BildViewer& viewer) {
+  return {viewer.HorizontalBar().value(), viewer.VerticalBar().value()};
 }
 
 }  // namespace
@@ -52,7 +84,7 @@ class ViewerTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void barsOnlyForWhatDoesNotFit() {
+  void barsSizesAndDoubleClick() {
     BildViewer viewer;
     viewer.resize(400, 300);
     Open(viewer, 100, 80);
@@ -63,7 +95,7 @@ class ViewerTest : public QObject {
     const int frameWidth = viewer.Frame().width();
     QCOMPARE(frameWidth, viewer.width() - viewer.VerticalBar().width());
     Open(viewer, frameWidth + 40, 50);
-    const QScrollBar& bar = viewer.HorizontalBar();
+    QScrollBar& bar = viewer.HorizontalBar();
     QVERIFY(!bar.isHidden() && viewer.VerticalBar().isHidden());
     QCOMPARE(QList<int>({bar.minimum(), bar.maximum(), bar.singleStep(), bar.pageStep(), bar.value()}),
              QList<int>({0, 40, 2, frameWidth, 0}));
@@ -76,105 +108,28 @@ class ViewerTest : public QObject {
     QTRY_VERIFY(viewer.HorizontalBar().isHidden());
     QCOMPARE(viewer.Picture().pos(), QPoint(0, 0));
     QCOMPARE(viewer.PanCursorIndex(), 14);
-  }
-
-  void dragAndBarsStopAtEachEdge() {
-    BildViewer viewer;
+    // Scroll positions beyond 16 bits: the whole width is reachable by bar and by dragging.
     viewer.resize(400, 300);
-    Open(viewer, 10, 10);
-    const QSize frame = viewer.Frame().size();
-    Open(viewer, frame.width() + 300, frame.height() + 200);
-    BildPicture& picture = viewer.Picture();
-    QScrollBar& h = viewer.HorizontalBar();
-    QScrollBar& v = viewer.VerticalBar();
-    QCOMPARE(viewer.PanCursorIndex(), 2);  // up and left
-    struct Step {
-      QPoint from, to, pos;
-      int cursor;
-    };
-    const Step steps[] = {{{200, 100}, {-5000, 100}, {-300, 0}, 0},     // up and right
-                          {{200, 150}, {200, -5000}, {-300, -200}, 4},  // down and right
-                          {{100, 100}, {6000, 100}, {0, -200}, 5},      // down and left
-                          {{100, 100}, {100, 6000}, {0, 0}, 2}};
-    for (const Step& s : steps) {
-      Drag(viewer, s.from, s.to);
-      QCOMPARE(picture.pos(), s.pos);
-      QCOMPARE(h.value(), -s.pos.x());
-      QCOMPARE(v.value(), -s.pos.y());
-      QCOMPARE(viewer.PanCursorIndex(), s.cursor);
-    }
-    h.setValue(25);
-    v.setValue(v.maximum());
-    QCOMPARE(picture.pos(), QPoint(-25, -v.maximum()));
-    QCOMPARE(viewer.PanCursorIndex(), 15);  // down, left and right
-    // A new image puts the picture back to the top left corner and the bars to 0.
-    Open(viewer, 1000, 900);
-    QCOMPARE(picture.pos(), QPoint(0, 0));
-    QCOMPARE(h.value() + v.value(), 0);
-  }
-
-  void grabbedPointFollowsMouse() {
-    BildViewer viewer;
-    viewer.resize(400, 300);
-    Open(viewer, 2000, 1500);
-    BildPicture& picture = viewer.Picture();
-    // The grabbed point is taken in whole pixels, halves to the even neighbour: 121.5 gives 122.
-    SendMouse(picture, QEvent::MouseButtonPress, QPointF(121.5, 80.4), Qt::LeftButton);
-    QVERIFY(viewer.Dragging());
-    SendMouse(picture, QEvent::MouseMove, QPointF(85.4, 59.4), Qt::LeftButton);
-    QCOMPARE(picture.pos(), QPoint(-37, -21));
-    // The same point of the screen, now relative to the moved picture: nothing moves.
-    SendMouse(picture, QEvent::MouseMove, QPointF(122.4, 80.4), Qt::LeftButton);
-    QCOMPARE(picture.pos(), QPoint(-37, -21));
-    QCOMPARE(viewer.HorizontalBar().value(), 37);
-    QCOMPARE(viewer.VerticalBar().value(), 21);
-    QCOMPARE(viewer.PanCursorIndex(), 8);
-    SendMouse(picture, QEvent::MouseButtonRelease, QPointF(122.4, 80.4), Qt::NoButton);
-    QVERIFY(!viewer.Dragging());
-    SendMouse(picture, QEvent::MouseMove, QPointF(10, 10), Qt::NoButton);  // no button held: no panning
-    QCOMPARE(picture.pos(), QPoint(-37, -21));
-  }
-
-  // The cursor of every bar state (maxima 10), and each picture shows green exactly the ways the
-  // image can still be dragged: a green arrow at those ends and a red bar at the others.
-  void cursorTableAndPictures() {
-    const int table[][5] = {{0, 0, 0, 0, 14},  {0, 1, 0, 5, 11}, {0, 1, 0, 10, 10}, {0, 1, 0, 0, 9},
-                            {1, 0, 5, 0, 12},  {1, 0, 10, 0, 1}, {1, 0, 0, 0, 3},   {1, 1, 10, 10, 4},
-                            {1, 1, 10, 0, 0},  {1, 1, 0, 10, 5}, {1, 1, 0, 0, 2},   {1, 1, 10, 5, 13},
-                            {1, 1, 5, 10, 15}, {1, 1, 0, 5, 7},  {1, 1, 5, 0, 6},   {1, 1, 5, 5, 8}};
-    for (const auto& row : table) {
-      const PanState s{row[0] == 1, row[1] == 1, row[2], 10, row[3], 10};
-      unsigned open = 0;
-      if (s.hVisible && s.h > 0) open |= kPanRight;
-      if (s.hVisible && s.h < s.hmax) open |= kPanLeft;
-      if (s.vVisible && s.v > 0) open |= kPanDown;
-      if (s.vVisible && s.v < s.vmax) open |= kPanUp;
-      QCOMPARE(PanCursorIndex(s), row[4]);
-      QCOMPARE(PanCursorGreenEnds(row[4]), open);
-      const QImage picture = PanCursorPixmap(row[4]).toImage();
-      QCOMPARE(picture.size(), QSize(32, 32));
-      for (PanDirection end : {kPanUp, kPanDown, kPanLeft, kPanRight}) {
-        const QColor colour = picture.pixelColor(PanCursorEndPoint(end));
-        const bool green = (open & end) != 0;
-        QVERIFY2(
-            green ? colour.green() > 100 && colour.red() < 50 : colour.red() > 150 && colour.green() < 50,
-            qPrintable(QStringLiteral("picture %1, end %2").arg(row[4]).arg(int(end))));
-      }
-    }
-  }
-
-  void minimumSizeAndDoubleClick() {
-    BildViewer viewer;
-    Open(viewer, 300, 300);
+    Open(viewer, 70000, 2);
+    QCOMPARE(bar.maximum(), 70000 - frameWidth);
+    QCOMPARE(bar.singleStep(), static_cast<int>(std::nearbyint((70000 - frameWidth) / 20.0)));
+    Drag(viewer, {300, 1}, {-100000, 1}, 20);
+    QCOMPARE(viewer.Picture().x(), frameWidth - 70000);
+    QCOMPARE(bar.value(), bar.maximum());
+    const QImage shown = viewer.Frame().grab().toImage();
+    QCOMPARE(shown.pixelColor(frameWidth - 1, 1), kMark);
+    QCOMPARE(shown.pixelColor(frameWidth - 2, 1), kRight);
+    bar.setValue(40000);
+    QCOMPARE(viewer.Picture().x(), -40000);
+    // The smallest window: 1000 twips each way, room for both bars; a double click maximises.
     const double twipsX = viewer.Picture().TwipsPerPixelX();
     const double twipsY = viewer.Picture().TwipsPerPixelY();
     viewer.resize(10, 10);
     QTRY_VERIFY(viewer.width() * twipsX >= 1000.0);
     QVERIFY(viewer.height() * twipsY >= 1000.0);
     QVERIFY((viewer.width() - 1) * twipsX < 1000.0 && (viewer.height() - 1) * twipsY < 1000.0);
-    QCOMPARE(viewer.Picture().WidthTwips(), static_cast<int>(std::lround(300 * twipsX)));
+    QCOMPARE(viewer.Picture().WidthTwips(), static_cast<int>(std::lround(70000 * twipsX)));
     QCOMPARE(viewer.Frame().width(), viewer.width() - viewer.VerticalBar().width());  // room for both bars
-
     viewer.resize(400, 300);
     Open(viewer, 700, 500);
     viewer.HorizontalBar().setValue(50);
@@ -188,50 +143,88 @@ class ViewerTest : public QObject {
     QCOMPARE(viewer.Frame().width(), 400 - viewer.VerticalBar().width());
   }
 
-  // Scroll positions beyond 16 bits: the whole width is reachable by bar and by dragging.
-  void veryWideImageScrollsToItsEnd() {
+  void dragAndBarsStopAtEachEdge() {
     BildViewer viewer;
     viewer.resize(400, 300);
-    Open(viewer, 70000, 2);
-    const int frameWidth = viewer.Frame().width();
-    QScrollBar& bar = viewer.HorizontalBar();
-    QCOMPARE(bar.maximum(), 70000 - frameWidth);
-    QCOMPARE(bar.singleStep(), static_cast<int>(std::nearbyint((70000 - frameWidth) / 20.0)));
-    Drag(viewer, {300, 1}, {-100000, 1}, 20);
-    QCOMPARE(viewer.Picture().x(), frameWidth - 70000);
-    QCOMPARE(bar.value(), bar.maximum());
-    const QImage shown = viewer.Frame().grab().toImage();
-    QCOMPARE(shown.pixelColor(frameWidth - 1, 0), kEnd);
-    QCOMPARE(shown.pixelColor(frameWidth - 11, 1), kBody);
-    bar.setValue(40000);
-    QCOMPARE(viewer.Picture().x(), -40000);
+    Open(viewer, 10, 10);
+    const QSize frame = viewer.Frame().size();
+    Open(viewer, frame.width() + 300, frame.height() + 200);
+    BildPicture& picture = viewer.Picture();
+    QScrollBar& h = viewer.HorizontalBar();
+    QScrollBar& v = viewer.VerticalBar();
+    QCOMPARE(viewer.PanCursorIndex(), 2);  // up and left
+    // The grabbed point is taken in whole pixels, halves to the even neighbour: 121.5 gives 122.
+    SendMouse(picture, QEvent::MouseButtonPress, QPointF(121.5, 80.4), Qt::LeftButton);
+    QVERIFY(viewer.Dragging());
+    SendMouse(picture, QEvent::MouseMove, QPointF(85.4, 59.4), Qt::LeftButton);
+    // The same point of the screen, now relative to the moved picture: nothing moves.
+    SendMouse(picture, QEvent::MouseMove, QPointF(122.4, 80.4), Qt::LeftButton);
+    QCOMPARE(picture.pos(), QPoint(-37, -21));
+    QCOMPARE(Bars(viewer), QPoint(37, 21));
+    QCOMPARE(viewer.PanCursorIndex(), 8);
+    SendMouse(picture, QEvent::MouseButtonRelease, QPointF(122.4, 80.4), Qt::NoButton);
+    QVERIFY(!viewer.Dragging());
+    SendMouse(picture, QEvent::MouseMove, QPointF(10, 10), Qt::NoButton);  // no button held: no panning
+    QCOMPARE(picture.pos(), QPoint(-37, -21));
+    v.setValue(0);
+    const struct {
+      QPoint from, to, pos;
+      int cursor;
+    } steps[] = {{{200, 100}, {-5000, 100}, {-300, 0}, 0},     // up and right
+                 {{200, 150}, {200, -5000}, {-300, -200}, 4},  // down and right
+                 {{100, 100}, {6000, 100}, {0, -200}, 5},      // down and left
+                 {{100, 100}, {100, 6000}, {0, 0}, 2}};
+    for (const auto& s : steps) {
+      Drag(viewer, s.from, s.to);
+      QCOMPARE(picture.pos(), s.pos);
+      QCOMPARE(Bars(viewer), -s.pos);
+      QCOMPARE(viewer.PanCursorIndex(), s.cursor);
+    }
+    h.setValue(25);
+    v.setValue(v.maximum());
+    QCOMPARE(picture.pos(), QPoint(-25, -v.maximum()));
+    QCOMPARE(viewer.PanCursorIndex(), 15);  // down, left and right
+    Open(viewer, 1000, 900);                // a new image puts the picture back to the top left corner
+    QCOMPARE(picture.pos(), QPoint(0, 0));
+    QCOMPARE(Bars(viewer), QPoint(0, 0));
   }
 
-  void openFlagFollowsWindow() {
-    UnloadViewer();
-    BildViewer* viewer = Viewer();
-    QCOMPARE(Viewer(), viewer);  // one instance
-    viewer->Prepare(QStringLiteral("a - 10x10 Pixel"), 10, 10);
-    QVERIFY(!viewer_open);     // prepared, not yet shown
-    viewer->resize(320, 220);  // a hidden window's resize does not count as open
-    QVERIFY(!viewer_open);
-    viewer->show();
-    UnloadViewer();
-    QVERIFY(!viewer_open);
-    UnloadViewer();  // nothing left to unload
+  // The cursor of every bar state (maxima 10), and each picture shows green exactly the ways the
+  // image can still be dragged: a green arrow at those ends and a red bar at the others.
+  void cursorTableAndPictures() {
+    const int table[][5] = {{0, 0, 0, 0, 14},  {0, 1, 0, 5, 11}, {0, 1, 0, 10, 10}, {0, 1, 0, 0, 9},
+                            {1, 0, 5, 0, 12},  {1, 0, 10, 0, 1}, {1, 0, 0, 0, 3},   {1, 1, 10, 10, 4},
+                            {1, 1, 10, 0, 0},  {1, 1, 0, 10, 5}, {1, 1, 0, 0, 2},   {1, 1, 10, 5, 13},
+                            {1, 1, 5, 10, 15}, {1, 1, 0, 5, 7},  {1, 1, 5, 0, 6},   {1, 1, 5, 5, 8}};
+    for (const auto& row : table) {
+      const PanState s{row[0] == 1, row[1] == 1, row[2], 10, row[3], 10};
+      const unsigned open =
+          (s.hVisible && s.h > 0 ? kPanRight : 0) | (s.hVisible && s.h < s.hmax ? kPanLeft : 0) |
+          (s.vVisible && s.v > 0 ? kPanDown : 0) | (s.vVisible && s.v < s.vmax ? kPanUp : 0);
+      QCOMPARE(PanCursorIndex(s), row[4]);
+      QCOMPARE(PanCursorGreenEnds(row[4]), open);
+      const QImage picture = PanCursorPixmap(row[4]).toImage();
+      QCOMPARE(picture.size(), QSize(32, 32));
+      for (PanDirection end : {kPanUp, kPanDown, kPanLeft, kPanRight}) {
+        const QColor colour = picture.pixelColor(PanCursorEndPoint(end));
+        QVERIFY2((open & end) != 0 ? colour.green() > 100 && colour.red() < 50
+                                   : colour.red() > 150 && colour.green() < 50,
+                 qPrintable(QStringLiteral("picture %1, end %2").arg(row[4]).arg(int(end))));
+      }
+    }
   }
 
   void imageShownAtFullSizeAndFollowsSelection() {
     QTemporaryDir folder;
-    QImage halves(900, 700, QImage::Format_RGB888);  // left half red, right half blue
-    halves.fill(Qt::red);
-    for (int y = 0; y < 700; ++y) {
-      for (int x = 450; x < 900; ++x) halves.setPixelColor(x, y, Qt::blue);
-    }
+    const QImage halves = Halves(900, 700);
     QVERIFY(halves.copy(0, 0, 300, 200).save(folder.filePath(QStringLiteral("muster.png"))));
     QVERIFY(halves.save(folder.filePath(QStringLiteral("gross.png"))));
     UnloadViewer();
     BildViewer* viewer = Viewer();
+    QCOMPARE(Viewer(), viewer);  // one instance
+    viewer->Prepare(QStringLiteral("a - 10x10 Pixel"), 10, 10);
+    viewer->resize(320, 220);  // prepared, not shown: a hidden window's resize does not count as open
+    QVERIFY(!viewer_open);
     for (const auto& [name, width, height] :
          {std::tuple{"muster", 300, 200}, {"gross", 900, 700}, {"fehlt", 0, 0}}) {
       auto image = std::make_unique<ZetImage>();
@@ -245,23 +238,167 @@ class ViewerTest : public QObject {
         viewer->ZoomTo(1.0);
       }
       // A failed read (width and height 0) leaves the viewer as it was.
-      const int shownWidth = width == 0 ? 900 : width;
+      const QSize shown = width == 0 ? QSize(900, 700) : QSize(width, height);
       QVERIFY(viewer->isVisible() && viewer_open);
-      QCOMPARE(viewer->windowTitle(), width == 0 ? QStringLiteral("gross - 900x700 Pixel - 100 %")
-                                                 : ViewerCaption(QString::fromLatin1(name), width, height) +
-                                                       QStringLiteral(" - 100 %"));
-      QCOMPARE(viewer->Picture().size(), QSize(shownWidth, width == 0 ? 700 : height));
-      QCOMPARE(viewer->Picture().Picture().size(),
-               viewer->Picture().size());  // one screen pixel per image pixel
-      QCOMPARE(viewer->HorizontalBar().isHidden(), shownWidth == 300);
+      QCOMPARE(viewer->windowTitle(),
+               ViewerCaption(width == 0 ? QStringLiteral("gross") : QString::fromLatin1(name), shown.width(),
+                             shown.height()) +
+                   QStringLiteral(" - 100 %"));
+      QCOMPARE(viewer->Picture().size(), shown);
+      QCOMPARE(viewer->Picture().Picture().size(), shown);  // one screen pixel per image pixel
+      QCOMPARE(viewer->HorizontalBar().isHidden(), shown.width() == 300);
     }
     viewer->HorizontalBar().setValue(viewer->HorizontalBar().maximum());
-    const QImage shown = viewer->Frame().grab().toImage();
-    QCOMPARE(shown.pixelColor(viewer->Frame().width() - 1, 5), QColor(Qt::blue));
-    QCOMPARE(viewer->Picture().Picture().pixelColor(449, 10), QColor(Qt::red));
+    QCOMPARE(viewer->Frame().grab().toImage().pixelColor(viewer->Frame().width() - 2, 5), kRight);
+    QCOMPARE(viewer->Picture().Picture().pixelColor(449, 10), kLeft);
     viewer->close();
     QVERIFY(!viewer_open);
     UnloadViewer();
+  }
+
+  void keysAndWheelScrollZoomStepAndClose() {
+    BildViewer viewer;
+    Present(viewer);
+    QScrollBar& h = viewer.HorizontalBar();
+    QScrollBar& v = viewer.VerticalBar();
+    const int page = viewer.Frame().height();
+    const int down = std::min(v.singleStep() + page, v.maximum());
+    const std::pair<Qt::Key, QPoint> cases[] = {
+        {Qt::Key_Right, {h.singleStep(), 0}},
+        {Qt::Key_Down, {h.singleStep(), v.singleStep()}},
+        {Qt::Key_Left, {0, v.singleStep()}},
+        {Qt::Key_PageDown, {0, down}},
+        {Qt::Key_Up, {0, down - v.singleStep()}},
+        {Qt::Key_End, {h.maximum(), v.maximum()}},
+        {Qt::Key_PageUp, {h.maximum(), std::max(v.maximum() - page, 0)}},
+        {Qt::Key_Home, {0, 0}}};
+    for (const auto& [key, bars] : cases) {
+      QTest::keyClick(&viewer.Picture(), key);
+      QCOMPARE(Bars(viewer), bars);
+      QCOMPARE(viewer.Picture().pos(), -bars);
+    }
+    const int lines = QApplication::wheelScrollLines();
+    Wheel(viewer, -120, Qt::NoModifier);
+    Wheel(viewer, -120, Qt::ShiftModifier);
+    QCOMPARE(Bars(viewer), QPoint(lines * std::max(viewer.Frame().width() / 20, 20),
+                                  lines * std::max(viewer.Frame().height() / 20, 20)));
+    const QPoint at(100, 80);
+    const QPointF before = QPointF(at - viewer.Picture().pos()) / viewer.Zoom();
+    Wheel(viewer, 60, Qt::ControlModifier);  // half a notch does nothing yet
+    QCOMPARE(viewer.Zoom(), 1.0);
+    Wheel(viewer, 60, Qt::ControlModifier, at);
+    QCOMPARE(viewer.Zoom(), 1.5);
+    const QPointF after = QPointF(at - viewer.Picture().pos()) / viewer.Zoom();
+    QVERIFY((after - before).manhattanLength() <= 2);
+    QSignalSpy steps(&viewer, &BildViewer::stepRequested);
+    QTest::keyClick(&viewer, Qt::Key_Space);
+    QTest::keyClick(&viewer, Qt::Key_Backspace);
+    QCOMPARE(steps, (QList<QList<QVariant>>{{1}, {-1}}));
+    QTest::keyClick(&viewer, Qt::Key_Escape);
+    QVERIFY(!viewer.isVisible());
+  }
+
+  void zoomStepsCaptionAndPainting() {
+    BildViewer viewer;
+    Present(viewer, {400, 300});
+    const double ratio = viewer.devicePixelRatioF();
+    QCOMPARE(viewer.windowTitle(), QStringLiteral("bild - 700x500 Pixel - 100 %"));
+    QImage shown = viewer.Frame().grab().toImage();  // image pixel (1, 0) is device pixel (1, 0)
+    QCOMPARE(shown.pixelColor(1, 0), kMark);
+    QCOMPARE(shown.pixelColor(2, 0), kLeft);
+    const struct {
+      Qt::Key key;
+      double zoom;
+      const char* caption;
+    } cases[] = {{Qt::Key_Plus, 1.5, "150 %"},     {Qt::Key_Plus, 2.0, "200 %"},
+                 {Qt::Key_Minus, 1.5, "150 %"},    {Qt::Key_Minus, 1.0, "100 %"},
+                 {Qt::Key_Minus, 2.0 / 3, "67 %"}, {Qt::Key_Minus, 0.5, "50 %"},
+                 {Qt::Key_1, 1.0, "100 %"}};
+    for (const auto& c : cases) {
+      QTest::keyClick(&viewer, c.key);
+      QCOMPARE(viewer.Zoom(), c.zoom);
+      QCOMPARE(viewer.windowTitle(), QStringLiteral("bild - 700x500 Pixel - ") + QLatin1String(c.caption));
+      QCOMPARE(viewer.Picture().width(), qRound(700 * c.zoom / ratio));
+      QTest::keyClick(&viewer, Qt::Key_Home);
+      shown = viewer.Frame().grab().toImage();  // smoothed when shrunk, sharp when enlarged
+      const int left = int(viewer.Picture().width() * 0.25 * ratio);
+      QCOMPARE(shown.pixelColor(left, 100), kLeft);
+      if (3 * left < shown.width()) QCOMPARE(shown.pixelColor(3 * left, 100), kRight);
+    }
+    QTest::keyClick(&viewer, Qt::Key_Plus);  // dragging at a zoom: stops at the right edge
+    QTest::keyClick(&viewer, Qt::Key_Home);
+    BildPicture& picture = viewer.Picture();
+    QTest::mousePress(&picture, Qt::LeftButton, {}, QPoint(200, 100));
+    SendMouse(picture, QEvent::MouseMove, QPointF(-5000, 100), Qt::LeftButton);
+    QCOMPARE(picture.x(), viewer.Frame().width() - picture.width());
+    QCOMPARE(viewer.PanCursorIndex(), 0);  // up and right
+    QTest::keyClick(&viewer, Qt::Key_E);   // fitted, also after the window changes
+    for (const QSize size : {QSize(400, 300), QSize(500, 250)}) {
+      viewer.resize(size);
+      QVERIFY(viewer.Fitting() && viewer.windowTitle().contains(QStringLiteral(" - Einpassen (")));
+      QVERIFY(picture.width() == viewer.Frame().width() || picture.height() == viewer.Frame().height());
+      QVERIFY(viewer.HorizontalBar().isHidden() && viewer.VerticalBar().isHidden());
+    }
+  }
+
+  void opensFittedAndCentredAboveOwner() {
+    QWidget owner;
+    owner.show();
+    BildViewer* viewer = Viewer(&owner);
+    QCOMPARE(viewer->windowType(), Qt::Tool);  // kept above its owner
+    const QRect area = owner.screen()->availableGeometry();
+    viewer->Prepare(QStringLiteral("riesig"), area.width() * 3, area.height() * 2);
+    viewer->Present();
+    QVERIFY(viewer->Fitting());
+    QVERIFY(area.contains(viewer->frameGeometry()));
+    QVERIFY((viewer->frameGeometry().center() - area.center()).manhattanLength() <= 2);
+    QVERIFY(viewer->HorizontalBar().isHidden() && viewer->VerticalBar().isHidden());
+    UnloadViewer();
+  }
+
+  void pictureWidgetAndTwips() {
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    ScreenTwips scale{2.5, 12.5};
+    // 2.5, 7.5, -2.5 twips; 2.0, 2.48, -6.0 pixels; 37.5 twips.
+    QCOMPARE(QList<int>({scale.ToTwipsX(1), scale.ToTwipsX(3), scale.ToTwipsX(-1), scale.ToPixelsX(5),
+                         scale.ToPixelsY(25), scale.ToPixelsY(31), scale.ToPixelsY(-75), scale.ToTwipsY(3)}),
+             QList<int>({2, 8, -2, 2, 2, 2, -6, 38}));
+    scale = {0.5, 0.0};  // a screen that reports nonsense: no finite number gives 0
+    QCOMPARE(QList<int>({scale.ToPixelsX(kMax), scale.ToPixelsX(kMin), scale.ToPixelsY(1440)}),
+             QList<int>({kMax, kMin, 0}));
+    scale.perPixelX = 1e20;
+    QCOMPARE(scale.ToTwipsX(1 << 30), kMax);
+    QVERIFY(ScreenTwips::Of(nullptr).perPixelX > 0.0);  // without a widget: the primary screen's scale
+    // The preview lets its frame show around the picture; the viewer's picture, painting opaquely,
+    // fills what the picture does not cover. Both repaint what was drawn at every exposure.
+    QWidget frame;
+    QPalette palette;
+    palette.setColor(QPalette::Window, Qt::green);
+    frame.setPalette(palette);
+    frame.setAutoFillBackground(true);
+    frame.resize(60, 60);
+    auto* box = new PictureWidget(&frame);
+    palette.setColor(QPalette::Window, Qt::red);
+    box->setPalette(palette);
+    box->setGeometry(10, 10, 40, 40);
+    QImage image(10, 10, QImage::Format_RGB888);
+    image.fill(Qt::blue);
+    QVERIFY(box->DrawRGB(image, 5, 5));
+    const auto colours = [&](std::initializer_list<int> at) {
+      const QImage shown = frame.grab().toImage();
+      QList<QColor> list;
+      for (int xy : at) list << shown.pixelColor(xy, xy);
+      return list;
+    };
+    QCOMPARE(colours({11, 15, 24, 25}), QList<QColor>({Qt::green, Qt::blue, Qt::blue, Qt::green}));
+    box->setAttribute(Qt::WA_OpaquePaintEvent);
+    QCOMPARE(colours({11, 24, 49}), QList<QColor>({Qt::red, Qt::blue, Qt::red}));
+    box->ClearPicture();
+    QCOMPARE(colours({15}), QList<QColor>({Qt::red}));
+    QVERIFY(box->DrawRGB(image, 5, 5) && !box->DrawRGB(QImage(), 1, 1));  // a null image clears
+    QVERIFY(!box->HasPicture());
+    QCOMPARE(colours({15}), QList<QColor>({Qt::red}));
   }
 };
 

@@ -1,7 +1,8 @@
 // Today's formats through their libraries: files written by the libraries' own encoders (WebP, HEIC,
 // AVIF, JPEG XL) are decoded by type code and by content, with their size, colours, transparency,
 // first animation frame and the file's turn; a camera file LibRaw cannot open shows its largest
-// embedded JPEG.
+// embedded JPEG. The metadata-only read: which reader a type and a content lead to, and what it
+// hands on (the container walkers themselves are tested in tests/extract).
 
 #include <gtest/gtest.h>
 #include <jxl/encode.h>
@@ -9,14 +10,18 @@
 #include <tiffio.h>
 #include <webp/encode.h>
 #include <webp/mux.h>
+#include <zlib.h>
 
 #include "ImageTestSupport.h"
+#include "TiffBuilder.h"
+#include "extract/ImageMetadata.h"
 #include "image/Codec.h"
+#include "image/meta/MetadataOnly.h"
 
 namespace kelmarin::test {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using Block = std::vector<std::uint8_t>;
 using samples::Quadrants;
 using samples::RgbImage;
 
@@ -45,12 +50,14 @@ void WriteWebp(const std::string& path, const RgbImage& image, bool alpha, int b
   WebPAnimEncoderAdd(encoder, nullptr, (blackFrames + 1) * 100, nullptr);
   WebPData data{nullptr, 0};
   ASSERT_TRUE(WebPAnimEncoderAssemble(encoder, &data));
-  WriteFileBytes(path, Bytes(data.bytes, data.bytes + data.size));
+  WriteFileBytes(path, Block(data.bytes, data.bytes + data.size));
   WebPDataClear(&data);
   WebPAnimEncoderDelete(encoder);
 }
 
-void WriteHeif(const std::string& path, const RgbImage& image, heif_compression_format format) {
+// With `exif` (a TIFF block) as the image's EXIF item when it is not empty.
+void WriteHeif(const std::string& path, const RgbImage& image, heif_compression_format format,
+               const Block& exif = {}) {
   heif_context* context = heif_context_alloc();
   heif_encoder* encoder = nullptr;
   ASSERT_EQ(heif_context_get_encoder_for_format(context, format, &encoder).code, heif_error_Ok);
@@ -61,7 +68,10 @@ void WriteHeif(const std::string& path, const RgbImage& image, heif_compression_
   int stride = 0;
   std::uint8_t* plane = heif_image_get_plane(picture, heif_channel_interleaved, &stride);
   for (int y = 0; y < image.height; ++y) std::memcpy(plane + y * stride, image.Pixel(0, y), image.width * 3u);
-  EXPECT_EQ(heif_context_encode_image(context, picture, encoder, nullptr, nullptr).code, heif_error_Ok);
+  heif_image_handle* handle = nullptr;
+  EXPECT_EQ(heif_context_encode_image(context, picture, encoder, nullptr, &handle).code, heif_error_Ok);
+  if (!exif.empty()) heif_context_add_exif_metadata(context, handle, exif.data(), static_cast<int>(exif.size()));
+  heif_image_handle_release(handle);
   EXPECT_EQ(heif_context_write_to_file(context, path.c_str()).code, heif_error_Ok);
   heif_image_release(picture);
   heif_encoder_release(encoder);
@@ -86,7 +96,7 @@ void WriteJxl(const std::string& path, const RgbImage& image, std::uint32_t orie
   ASSERT_EQ(JxlEncoderAddImageFrame(settings, &format, image.pixels.data(), image.pixels.size()),
             JXL_ENC_SUCCESS);
   JxlEncoderCloseInput(encoder);
-  Bytes out(1 << 16);
+  Block out(1 << 16);
   std::uint8_t* next = out.data();
   std::size_t left = out.size();
   ASSERT_EQ(JxlEncoderProcessOutput(encoder, &next, &left), JXL_ENC_SUCCESS);
@@ -117,7 +127,7 @@ void WriteDngWithoutRawData(const std::string& path) {
   TIFFSetField(tiff, TIFFTAG_UNIQUECAMERAMODEL, "Kelmarin Test");
   TIFFSetField(tiff, TIFFTAG_COLORMATRIX1, 9, kMatrix);
   TIFFSetField(tiff, TIFFTAG_SUBIFD, 1, &subIfd);
-  Bytes row;
+  Block row;
   for (int x = 0; x < 40; ++x)
     row.insert(row.end(), {std::uint8_t(x < 20 ? 255 : 0), 0, std::uint8_t(x < 20 ? 0 : 255)});
   for (std::uint32_t y = 0; y < 30; ++y) TIFFWriteScanline(tiff, row.data(), y, 0);
@@ -204,10 +214,10 @@ TEST(ModernFormats, CameraFileLibRawCannotOpenShowsItsLargestJpeg) {
   WriteImageFile(folder.Path("small.jpg"), "jpg", Quadrants(32, 24));
   WriteImageFile(folder.Path("large.jpg"), "jpg", Quadrants(96, 64));
   // An ISO base media file of a camera's brand, with its two previews and no raw data.
-  Bytes file = {0, 0, 0, 24, 'f', 't', 'y', 'p', 'c', 'r', 'x', ' ',
+  Block file = {0, 0, 0, 24, 'f', 't', 'y', 'p', 'c', 'r', 'x', ' ',
                 0, 0, 0, 1,  'c', 'r', 'x', ' ', 'i', 's', 'o', 'm'};
   for (const char* name : {"small.jpg", "large.jpg", "small.jpg"}) {
-    const Bytes jpeg = ReadFileBytes(folder.Path(name));
+    const Block jpeg = ReadFileBytes(folder.Path(name));
     file.insert(file.end(), {0xFF, 0xD8, 0xFF, 0x00});  // a start marker that starts no image
     file.insert(file.end(), jpeg.begin(), jpeg.end());
   }
@@ -217,6 +227,81 @@ TEST(ModernFormats, CameraFileLibRawCannotOpenShowsItsLargestJpeg) {
   ASSERT_EQ(codec::ReadPixels(path, kTypeRaw, pixels), codec::kOk);
   EXPECT_EQ(pixels.size(), QSize(96, 64));
   ExpectQuadrants(pixels, 40);
+}
+
+const TiffBuilder kLe(ByteOrder::LittleEndian), kBe(ByteOrder::BigEndian);
+
+TiffBuilder CameraTiff() {
+  TiffBuilder tiff(ByteOrder::LittleEndian);
+  tiff.SetFirstDirectory(tiff.AddDirectory({tiff.Ascii(0x010F, "Kelmarin")}));
+  return tiff;
+}
+
+// A PNG with an eXIf chunk after its image data, where the metadata-only reader skips the data.
+Block PngWithExif(const std::string& path) {
+  EXPECT_TRUE(samples::WritePng(path, samples::Quadrants(8, 8)));
+  Block png = ReadFileBytes(path);
+  const Block chunk = Cat({Bytes("eXIf"), CameraTiff().Tiff()});
+  const auto crc = static_cast<std::uint32_t>(crc32(0, chunk.data(), static_cast<uInt>(chunk.size())));
+  const Block whole = Cat({kBe.U32(static_cast<std::uint32_t>(chunk.size() - 4)), chunk, kBe.U32(crc)});
+  png.insert(png.end() - 12, whole.begin(), whole.end());  // before IEND
+  return png;
+}
+
+std::string MakeOf(const codec::MetadataOnlyRead& read) {
+  ImageMetadata image;
+  image.SetSource(read.type, read.source, nullptr);
+  const ZetExif* make = image.ExifTag(1, 0x010F);
+  return make != nullptr ? std::get<std::string>(make->inhalt[0]) : "";
+}
+
+TEST(ContainerMetadata, TypeAndContentPickTheReader) {
+  ScratchFolder folder;
+  Block orf = CameraTiff().Tiff();
+  orf[2] = 'R', orf[3] = 'O';
+  const Block tiff = CameraTiff().Tiff();
+  const Block webp = Cat(
+      {Bytes("RIFF"), kLe.U32(0), Bytes("WEBPEXIF"), kLe.U32(static_cast<std::uint32_t>(tiff.size())), tiff});
+  const Block nef = Cat({Block{0xFF, 0xD8}, CameraTiff().App1(), Block{0xFF, 0xDA}});
+  const Block crw = Cat({Bytes(std::string_view("II\x1a\0\0\0HEAPCCDR", 14)), Block(32, 0)});
+  const Block png = PngWithExif(folder.Path("plain.png"));
+  const struct {
+    const char* name;
+    Block bytes;
+    std::int32_t type, readAs;
+    std::string make;  // empty: no rows
+    std::optional<std::int32_t> error;
+    bool otherFormat;
+  } cases[] = {
+      {"a.tif", tiff, 12, 12, "Kelmarin", {}, false},       {"orf-by-content", orf, 0, 10, "Kelmarin", {}, false},
+      {"webp-by-content", webp, 0, 14, "Kelmarin", {}, false}, {"a.png", png, 8, 8, "Kelmarin", {}, false},
+      {"jpeg.nef", nef, 10, 10, "Kelmarin", {}, false},     {"bare.jxl", Block{0xFF, 0x0A, 0, 0}, 15, 15, "", {}, false},
+      {"text.webp", Bytes("kein Bild"), 14, 14, "", 1003, false},
+      {"text.heic", Bytes("kein Bild"), 13, 13, "", 1003, false},
+      {"a.crw", crw, 10, 10, "", {}, true},                 {"text.tif", Bytes("kein Bild"), 12, 12, "", {}, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteFileBytes(folder.Path(c.name), c.bytes);
+    const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(folder.Path(c.name), c.type);
+    EXPECT_EQ(read.type, c.readAs);
+    EXPECT_EQ(read.error, c.error);
+    EXPECT_EQ(read.otherFormat, c.otherFormat);
+    EXPECT_EQ(MakeOf(read), c.make);
+  }
+}
+
+TEST(ContainerMetadata, HeicExifThroughLibheif) {
+  ScratchFolder folder;
+  const std::string path = folder.Path("a.heic");
+  WriteHeif(path, Quadrants(16, 16), heif_compression_HEVC, CameraTiff().Tiff());
+  for (std::int32_t type : {13, 0}) {
+    const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(path, type);
+    EXPECT_EQ(read.type, 13);
+    EXPECT_FALSE(read.error);
+    EXPECT_EQ(read.width, 16);
+    EXPECT_EQ(MakeOf(read), "Kelmarin");
+  }
 }
 
 }  // namespace

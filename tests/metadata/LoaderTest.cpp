@@ -1,5 +1,9 @@
+// The definition loader on text and on files: the tables it fills, the forms it accepts and the
+// messages of every failure.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <streambuf>
 #include <string>
@@ -234,6 +238,67 @@ TEST(Loader, ReadFailurePartWayIsCode57) {
   ASSERT_EQ(reporter.messages.size(), 1u);
   EXPECT_EQ(reporter.messages[0].caption, test::CaptionWithCode(57));
   EXPECT_EQ(reporter.messages[0].text, test::LineErrorText(4, ""));
+}
+
+namespace fs = std::filesystem;
+
+fs::path WriteDefinitions(const std::string& bytes) {
+  const fs::path folder = fs::path(::testing::TempDir()) / "kelmarin-metadata-file";
+  fs::create_directories(folder);
+  std::ofstream(folder / "metadata.def", std::ios::binary | std::ios::trunc) << bytes;
+  return folder / "metadata.def";
+}
+
+TEST(LoaderFile, OpenErrors) {
+  const fs::path file = WriteDefinitions("#version 2\n");
+  fs::permissions(file, fs::perms::none);
+  const bool locked = !std::ifstream(file).is_open();  // root reads any file
+  for (const auto& [path, code] : {std::pair{file.parent_path() / "fehlt" / "metadata.def", 53},
+                                   {fs::path(), 53}, {file.parent_path(), 75}, {"/dev/null", 75},
+                                   {file, locked ? 70 : 0}}) {
+    if (code == 0) continue;
+    RecordingReporter reporter;
+    EXPECT_EQ(LoadDefinitions(path, reporter), nullptr) << path;
+    ASSERT_EQ(reporter.messages.size(), 1u);
+    EXPECT_EQ(reporter.messages[0].caption, test::CaptionWithCode(code));
+    EXPECT_EQ(reporter.messages[0].text, "Fehler beim Öffnen der Metadaten-Definitionsdatei");
+    EXPECT_EQ(reporter.messages[0].icon, MessageIcon::Warning);
+  }
+  fs::remove_all(file.parent_path());
+}
+
+// A file is read in large blocks, a stream line by line: both give the same tables and the same
+// message, also for lines longer than a block (the stream's blocks are 1 MiB), for UTF-8 and
+// Windows-1252 lines side by side and for a file written on Windows (BOM, CR LF).
+TEST(LoaderFile, FileAndStreamReadAlike) {
+  const std::string longComment = "*" + std::string(3 << 20, 'x') + "\n";
+  const std::string good = "\xEF\xBB\xBF#version 2\r\n" + longComment +
+                           "#main\n+1,0,0,Gr\xC3\xB6\xC3\x9F"
+                           "e\n!1,M\xFCller\r\n" +
+                           longComment + "+2,0,0,  " + std::string(2 << 20, 'L') +
+                           "  \n#focalequiv X\r\n+XY 300, 1.6\r\n" + "#main\n+3,0,0,ohne Zeilenende";
+  for (const std::string& text : {good, good + "\n+4,0\n+5,0,0,E\n"}) {
+    RecordingReporter fromFile, fromStream;
+    const auto file = LoadDefinitions(WriteDefinitions(text), fromFile);
+    std::istringstream in(text);
+    const auto stream = LoadDefinitions(in, fromStream);
+    ASSERT_EQ(file == nullptr, stream == nullptr);
+    ASSERT_EQ(fromFile.messages.size(), file == nullptr ? 1u : 0u);
+    ASSERT_EQ(fromStream.messages.size(), fromFile.messages.size());
+    if (file == nullptr) {
+      EXPECT_EQ(fromFile.messages[0].caption, fromStream.messages[0].caption);
+      EXPECT_EQ(fromFile.messages[0].text, fromStream.messages[0].text);
+      EXPECT_NE(fromFile.messages[0].text.find("Fehler in Zeile 12\n+4,0"), std::string::npos);
+      continue;
+    }
+    for (const auto* defs : {file.get(), stream.get()}) {
+      EXPECT_EQ(defs->TagName(0, kSectionMain, 1, 0), "Größe");
+      EXPECT_EQ(defs->FindTag(0, kSectionMain, 1, 0)->inqnice(1).bezeichnung, "Müller");
+      EXPECT_EQ(defs->TagName(0, kSectionMain, 2, 0), std::string(2 << 20, 'L'));
+      EXPECT_EQ(defs->TagName(0, kSectionMain, 3, 0), "ohne Zeilenende");
+      EXPECT_DOUBLE_EQ(defs->FocalEquivFactor("", "XY300"), 1.6);
+    }
+  }
 }
 
 }  // namespace

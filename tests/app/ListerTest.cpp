@@ -1,11 +1,16 @@
-// kelmarin-exif run as a program over generated files.
+// kelmarin-exif run as a program over generated files: its rows, JSON and information labels, its
+// messages, damaged and hostile files (each listed or reported, the program ends normally), and its
+// image module (JPEG and PNG need none; --info and the other formats load it, and without it the
+// program says so and stops with status 2).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <filesystem>
+#include <random>
 #include <sstream>
 
 #include "TestFiles.h"
@@ -180,6 +185,153 @@ TEST_F(Lister, JsonDocumentAndInfoLabels) {
   const QJsonObject info = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).array()[0].toObject();
   EXPECT_EQ(info[QStringLiteral("dimensions")].toString(), QStringLiteral("Bildausdehnung: 16 x 8 Pixel"));
   EXPECT_EQ(info[QStringLiteral("name")].toString(), QStringLiteral("good.jpg"));
+}
+
+// Hostile directories (far outside, linked to themselves, every loop at once, counts that
+// overflow, bad types, 65535 entries without bytes), the good file cut and with flipped bytes, and
+// files of other formats that hold only text.
+TEST_F(Lister, DamagedAndHostileFilesAreListedOrReported) {
+  std::vector<std::string> files;
+  const auto add = [&](const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    test::WriteFile(dir / name, bytes);
+    files.push_back(name);
+  };
+  std::vector<test::TiffBuilder> blocks(6, test::TiffBuilder(ByteOrder::LittleEndian));
+  blocks[0].SetFirstDirectory(0xFFFFFFF0u);
+  test::TiffBuilder& loops = blocks[1];
+  const std::uint32_t self = loops.Size();
+  loops.SetFirstDirectory(loops.AddDirectory(
+      {loops.At(0x010F, 2, 20, 0), loops.Long(0x8825, self), loops.Long(0xA005, self), loops.Long(0x8769, self)},
+      self));
+  test::TiffBuilder& counts = blocks[2];
+  counts.SetFirstDirectory(counts.AddDirectory({counts.At(0x0111, 4, 0xFFFFFFFFu, 0xFFFFFF00u),
+                                                counts.At(0x829A, 5, 0x40000000u, 26), counts.At(0x9286, 7, 0, 0),
+                                                counts.At(0x0100, 13, 1, 0)}));
+  test::TiffBuilder& gps = blocks[3];
+  const std::uint32_t gpsDirectory =
+      gps.AddDirectory({gps.At(2, 5, 3, 0xFFFF), gps.At(4, 10, 3, 8), gps.Inline(0, 1, 4, {2, 2, 0, 0})});
+  gps.SetFirstDirectory(gps.AddDirectory({gps.Long(0x8825, gpsDirectory)}));
+  test::TiffBuilder& nikon = blocks[4];
+  const std::uint32_t note = nikon.AppendText(std::string("Nikon\0\2\0\0\0MM\0*", 14));
+  nikon.SetFirstDirectory(nikon.AddDirectory({nikon.At(0x927C, 7, 100, note), nikon.Ascii(0x010F, "NIKON")}));
+  blocks[5].SetFirstDirectory(blocks[5].Append({0xFF, 0xFF}));
+  for (std::size_t i = 0; i < blocks.size(); ++i) {
+    const std::vector<std::uint8_t> app1 = blocks[i].App1();
+    add("hostile" + std::to_string(i) + ".jpg", test::MakeJpeg(8, 8, {app1.begin() + 4, app1.end()}));
+  }
+  add("header-only.jpg", test::MakeJpeg(8, 8, Cat({test::Bytes(std::string_view("Exif\0\0MM\0*", 10)),
+                                                   {0, 0, 0, 8}})));
+  add("exif-only.jpg", test::MakeJpeg(8, 8, test::Bytes("Exif")));
+  for (std::size_t cut : {std::size_t{2}, std::size_t{3}, std::size_t{20}, good.size() / 2, good.size() - 2})
+    add("cut" + std::to_string(cut) + ".jpg", {good.begin(), good.begin() + static_cast<long>(cut)});
+  std::mt19937 random(5);
+  for (int i = 0; i < 40; ++i) {
+    auto bytes = good;
+    for (int k = 0; k < 8; ++k) bytes[random() % bytes.size()] = static_cast<std::uint8_t>(random());
+    add("flipped" + std::to_string(i) + ".jpg", bytes);
+  }
+  for (const char* name :
+       {"text.png", "text.tif", "text.gif", "text.bmp", "text.cr2", "text.jp2", "noext", "text.pcd"})
+    add(name, test::Bytes("kein Bild, nur Text\n"));
+  add("soi-only", test::Bytes("\xFF\xD8\xFF"));
+  add("png-signature.png", test::Bytes(std::string_view("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
+
+  for (const std::string mode : {"", "--json "}) {
+    std::string arguments = mode;
+    for (const std::string& f : files) arguments += "'" + f + "' ";
+    const RunResult r = Run(arguments);
+    ASSERT_TRUE(r.status == 0 || r.status == 1) << "ended by a signal or failed: " << mode;
+    for (const std::string& f : files) {
+      const bool listed = r.out.find(mode.empty() ? "# " + f + "\n" : "\"" + f + "\"") != std::string::npos;
+      const bool reported = r.err.find(": " + f + "\n") != std::string::npos;
+      EXPECT_TRUE(listed != reported || (!mode.empty() && listed)) << f;
+    }
+    if (!mode.empty()) {
+      QJsonParseError error;
+      const auto doc = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error);
+      EXPECT_EQ(error.error, QJsonParseError::NoError);
+      EXPECT_EQ(doc.array().size(), static_cast<qsizetype>(files.size()));
+    }
+  }
+}
+
+using Outcome = test::RunResult;
+
+class ImageModule : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("kelmarin-module-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "bin");
+    // The program alone, without the module beside it.
+    lonely = dir / "bin" / "kelmarin-exif";
+    fs::copy_file(KELMARIN_EXIF, lonely);
+    test::WriteFile(dir / "good.jpg", test::MakeJpeg(8, 4, {}));
+    fs::copy_file(fs::path(KELMARIN_SAMPLES_DIR) / "landscape.gif", dir / "picture.gif");
+    fs::copy_file(fs::path(KELMARIN_SAMPLES_DIR) / "landscape.gif", dir / "picture");
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  Outcome Start(const fs::path& program, const std::string& arguments) const {
+    return test::RunCommand("cd '" + dir.string() + "' && LC_ALL=de_DE.UTF-8 '" + program.string() +
+                                "' --definitions '" + KELMARIN_DEF_FILE + "' " + arguments,
+                            dir);
+  }
+  bool ModuleInstalled() const {
+    return fs::exists(fs::path(KELMARIN_INSTALL_MODULE_DIR) / "kelmarin-exif-image.so");
+  }
+
+  fs::path dir;
+  fs::path lonely;
+};
+
+TEST_F(ImageModule, MissingModuleStopsOnlyWhatNeedsIt) {
+  if (ModuleInstalled()) GTEST_SKIP() << "an installed module would be found";
+  // JPEG (and PNG) files are listed without it.
+  Outcome r = Start(lonely, "good.jpg");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("# good.jpg\n", 0), 0u);
+  // --info and a file named as another format: the reason, before any output.
+  const std::string reason = "kelmarin-exif: Das Bildmodul kelmarin-exif-image.so fehlt";
+  for (const std::string arguments :
+       {"--info good.jpg", "good.jpg picture.gif", "--json good.jpg picture.gif"}) {
+    SCOPED_TRACE(arguments);
+    r = Start(lonely, arguments);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind(reason, 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
+  }
+  // Another format found by content: the files before it are listed, then the program stops.
+  r = Start(lonely, "good.jpg picture good.jpg");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "# good.jpg\n\tKeine Exif Infos\t\t\n");
+  EXPECT_EQ(r.err.rfind(reason, 0), 0u) << r.err;
+}
+
+TEST_F(ImageModule, EveryFormatOfTheSamplesIsListedAndLoaded) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(KELMARIN_SAMPLES_DIR)) {
+    if (entry.path().stem() == "landscape") names.push_back(entry.path().string());
+  }
+  std::sort(names.begin(), names.end());
+  ASSERT_GE(names.size(), 10u);
+  std::string arguments;
+  for (const std::string& name : names) arguments += "'" + name + "' ";
+  Outcome r = Start(KELMARIN_EXIF, arguments);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");  // nor any chatter of the libraries or of Qt
+  for (const std::string& name : names) {
+    // TIFF and DNG carry their directories as metadata.
+    const bool tiff = name.ends_with(".tif") || name.ends_with(".dng");
+    const std::string rows = tiff ? "\tSektion Main\t\t\n" : "\tKeine Exif Infos\t\t\n";
+    EXPECT_NE(r.out.find("# " + name + "\n" + rows), std::string::npos) << name;
+  }
+  // Fully loaded, the metafile ones included (EMF is drawn with a GUI application the module makes).
+  r = Start(KELMARIN_EXIF, "--info " + arguments);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), static_cast<long>(names.size()) * 6);
 }
 
 // JSON rows of single list values keep a numeric tag and carry their position.

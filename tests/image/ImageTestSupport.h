@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "../metadata/RecordingReporter.h"
 #include "FileWriters.h"
 #include "SampleImage.h"
 #include "image/ZetImage.h"
-#include "metadata/Reporter.h"
 
 namespace kelmarin::test {
 
@@ -25,11 +25,6 @@ class ScratchFolder {
 
  private:
   std::filesystem::path folder;
-};
-
-struct RecordingReporter : Reporter {
-  void Report(const Message& message) override { messages.push_back(message); }
-  std::vector<Message> messages;
 };
 
 struct RecordingBox : PictureBox {

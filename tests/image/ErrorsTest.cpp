@@ -90,7 +90,7 @@ std::vector<std::uint8_t> Garbage(std::size_t size, std::uint32_t seed) {
 
 TEST(BadInput, TruncatedFilesOfEveryFormat) {
   ScratchFolder folder;
-  for (const std::string& format : AllFormats()) {
+  for (const auto& [format, type] : Formats()) {
     SCOPED_TRACE(format);
     const std::string whole = folder.Path("whole." + format);
     const bool pcd = format == "pcd";
@@ -105,7 +105,7 @@ TEST(BadInput, TruncatedFilesOfEveryFormat) {
       const std::string cut = folder.Path("cut-" + std::to_string(keep) + "." + format);
       WriteFileBytes(
           cut, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(keep)));
-      ExpectLoadFails(cut, TypeCode(format));
+      ExpectLoadFails(cut, type);
     }
   }
 }

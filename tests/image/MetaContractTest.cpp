@@ -90,7 +90,7 @@ TEST(KeptMetadata, PngTextsBeforeAndAfterTheImageData) {
 
   ZetImage image;
   ASSERT_EQ(Load(image, path, kTypePng), 0);
-  EXPECT_EQ(image.ImageCommentCount(), 5);
+  ASSERT_EQ(image.ImageCommentCount(), 5);
   EXPECT_EQ(image.ImageCommentItem("copyright")->inhalt, "nach den Bilddaten");
 }
 

@@ -1,19 +1,23 @@
 // kelmarin-exif run as a program over generated files: its rows, JSON and information labels, its
-// messages, damaged and hostile files (each listed or reported, the program ends normally), and its
+// messages, damaged and hostile files (each listed or reported, the program ends normally), its
 // image module (JPEG and PNG need none; --info and the other formats load it, and without it the
-// program says so and stops with status 2).
+// program says so and stops with status 2), and the makernote rows of bundled camera samples
+// against the listings under golden/.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <sstream>
 
-#include "TestFiles.h"
+#include "FileWriters.h"
 #include "TiffBuilder.h"
 
 namespace kelmarin {
@@ -21,8 +25,41 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using test::TiffBuilder;
+using test::Bytes;
 using test::Cat;
-using test::RunResult;
+
+// A width x height grey baseline JPEG with the given APP1 payload ("Exif\0\0" + TIFF; none when empty).
+std::vector<std::uint8_t> MakeJpeg(int width, int height, const std::vector<std::uint8_t>& app1) {
+  samples::RgbImage grey(width, height);
+  std::fill(grey.pixels.begin(), grey.pixels.end(), std::uint8_t{128});
+  std::vector<samples::Segment> segments;
+  if (!app1.empty()) segments.push_back({0xE1, app1});
+  return samples::EncodeJpeg(grey, 75, segments);
+}
+
+void WriteFile(const fs::path& path, std::string_view bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+void WriteFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+  WriteFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+std::string ReadText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The exit status of a shell command line (-1 when it did not exit normally) and what it wrote to
+// standard output and standard error (sent to files in scratch).
+struct RunResult {
+  int status = -1;
+  std::string out, err;
+};
+RunResult RunCommand(const std::string& commandLine, const fs::path& scratch) {
+  const fs::path out = scratch / "stdout.txt", err = scratch / "stderr.txt";
+  const int raw = std::system((commandLine + " >'" + out.string() + "' 2>'" + err.string() + "'").c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(out), ReadText(err)};
+}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -36,12 +73,11 @@ class Lister : public ::testing::Test {
   static void SetUpTestSuite() {
     fs::remove_all(dir);
     fs::create_directories(dir / "folder.jpg");
-    test::WriteFile(
-        dir / "defs.def",
-        "* Testdefinitionen\n#version 2\n#main\n+0x010F,0,0,Hersteller\n+0x010E,0,0,Bildbeschreibung\n"
-        "+0x0132,0,1,Datum\n+0x829A,0,0,Belichtungszeit\n+0x0112,0,0,Ausrichtung\n!1,oben, links\n"
-        "#thumbnail\n+0x0112,0,0,Ausrichtung\n!1,oben links\n#gps\n+2,0,0,Breite\n");
-    test::TiffBuilder tiff(ByteOrder::LittleEndian);
+    WriteFile(dir / "defs.def",
+              "* Testdefinitionen\n#version 2\n#main\n+0x010F,0,0,Hersteller\n+0x010E,0,0,Bildbeschreibung\n"
+              "+0x0132,0,1,Datum\n+0x829A,0,0,Belichtungszeit\n+0x0112,0,0,Ausrichtung\n!1,oben, links\n"
+              "#thumbnail\n+0x0112,0,0,Ausrichtung\n!1,oben links\n#gps\n+2,0,0,Breite\n");
+    TiffBuilder tiff(ByteOrder::LittleEndian);
     const auto fraction = [&](std::uint16_t tag, std::vector<std::uint32_t> parts) {
       std::vector<std::uint8_t> bytes;
       for (std::uint32_t part : parts) bytes = Cat({bytes, tiff.U32(part)});
@@ -56,19 +92,19 @@ class Lister : public ::testing::Test {
                            tiff.Long(0x8769, exifAt), tiff.Long(0x8825, gpsAt)},
                           thumbnail));
     const std::vector<std::uint8_t> app1 = tiff.App1();
-    good = test::MakeJpeg(16, 8, std::vector<std::uint8_t>(app1.begin() + 4, app1.end()));
-    test::WriteFile(dir / "good.jpg", good);
-    test::WriteFile(dir / "plain.jpg", test::MakeJpeg(4, 4, {}));
-    test::WriteFile(dir / "notimage.jpg", std::string("Das ist kein Bild.\n"));
-    test::WriteFile(dir / "truncated.jpg", std::vector<std::uint8_t>(good.begin(), good.begin() + 40));
-    test::WriteFile(dir / "empty.jpg", std::string());
-    test::WriteFile(dir / "bad.def", std::string("#version 2\n#main\n+0x010F,0,Hersteller\n"));
+    good = MakeJpeg(16, 8, std::vector<std::uint8_t>(app1.begin() + 4, app1.end()));
+    WriteFile(dir / "good.jpg", good);
+    WriteFile(dir / "plain.jpg", MakeJpeg(4, 4, {}));
+    WriteFile(dir / "notimage.jpg", std::string("Das ist kein Bild.\n"));
+    WriteFile(dir / "truncated.jpg", std::vector<std::uint8_t>(good.begin(), good.begin() + 40));
+    WriteFile(dir / "empty.jpg", std::string());
+    WriteFile(dir / "bad.def", std::string("#version 2\n#main\n+0x010F,0,Hersteller\n"));
   }
   static void TearDownTestSuite() { fs::remove_all(dir); }
 
   // Runs the lister in dir on the arguments (file names relative to dir).
   static RunResult Run(const std::string& arguments, const std::string& locale = "de_DE.UTF-8") {
-    return test::RunCommand(
+    return RunCommand(
         "cd '" + dir.string() + "' && LC_ALL=" + locale + " '" + KELMARIN_EXIF + "' " + arguments, dir);
   }
 
@@ -121,7 +157,7 @@ TEST_F(Lister, UnreadableFilesAreReportedAndSkipped) {
   EXPECT_NE(r.out.find("# good.jpg\n"), std::string::npos);
   EXPECT_NE(r.out.find("# plain.jpg\n"), std::string::npos);
   if (geteuid() == 0) return;  // root reads every file
-  test::WriteFile(dir / "locked.jpg", good);
+  WriteFile(dir / "locked.jpg", good);
   fs::permissions(dir / "locked.jpg", fs::perms::none);
   r = Run(kDefs + "locked.jpg good.jpg");
   fs::permissions(dir / "locked.jpg", fs::perms::owner_all);
@@ -187,41 +223,30 @@ TEST_F(Lister, JsonDocumentAndInfoLabels) {
   EXPECT_EQ(info[QStringLiteral("name")].toString(), QStringLiteral("good.jpg"));
 }
 
-// Hostile directories (far outside, linked to themselves, every loop at once, counts that
-// overflow, bad types, 65535 entries without bytes), the good file cut and with flipped bytes, and
-// files of other formats that hold only text.
+// Hostile directories (counts that overflow, bad types, GPS values outside the block, a makernote
+// cut in its own header), the good file cut and with flipped bytes, and files of other formats
+// that hold only text.
 TEST_F(Lister, DamagedAndHostileFilesAreListedOrReported) {
   std::vector<std::string> files;
   const auto add = [&](const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    test::WriteFile(dir / name, bytes);
+    WriteFile(dir / name, bytes);
     files.push_back(name);
   };
-  std::vector<test::TiffBuilder> blocks(6, test::TiffBuilder(ByteOrder::LittleEndian));
-  blocks[0].SetFirstDirectory(0xFFFFFFF0u);
-  test::TiffBuilder& loops = blocks[1];
-  const std::uint32_t self = loops.Size();
-  loops.SetFirstDirectory(loops.AddDirectory(
-      {loops.At(0x010F, 2, 20, 0), loops.Long(0x8825, self), loops.Long(0xA005, self), loops.Long(0x8769, self)},
-      self));
-  test::TiffBuilder& counts = blocks[2];
+  TiffBuilder counts(ByteOrder::LittleEndian), gps(ByteOrder::LittleEndian), nikon(ByteOrder::LittleEndian);
   counts.SetFirstDirectory(counts.AddDirectory({counts.At(0x0111, 4, 0xFFFFFFFFu, 0xFFFFFF00u),
-                                                counts.At(0x829A, 5, 0x40000000u, 26), counts.At(0x9286, 7, 0, 0),
-                                                counts.At(0x0100, 13, 1, 0)}));
-  test::TiffBuilder& gps = blocks[3];
+                                                counts.At(0x829A, 5, 0x40000000u, 26),
+                                                counts.At(0x9286, 7, 0, 0), counts.At(0x0100, 13, 1, 0)}));
   const std::uint32_t gpsDirectory =
       gps.AddDirectory({gps.At(2, 5, 3, 0xFFFF), gps.At(4, 10, 3, 8), gps.Inline(0, 1, 4, {2, 2, 0, 0})});
   gps.SetFirstDirectory(gps.AddDirectory({gps.Long(0x8825, gpsDirectory)}));
-  test::TiffBuilder& nikon = blocks[4];
   const std::uint32_t note = nikon.AppendText(std::string("Nikon\0\2\0\0\0MM\0*", 14));
   nikon.SetFirstDirectory(nikon.AddDirectory({nikon.At(0x927C, 7, 100, note), nikon.Ascii(0x010F, "NIKON")}));
-  blocks[5].SetFirstDirectory(blocks[5].Append({0xFF, 0xFF}));
-  for (std::size_t i = 0; i < blocks.size(); ++i) {
-    const std::vector<std::uint8_t> app1 = blocks[i].App1();
-    add("hostile" + std::to_string(i) + ".jpg", test::MakeJpeg(8, 8, {app1.begin() + 4, app1.end()}));
+  for (const TiffBuilder* block : {&counts, &gps, &nikon}) {
+    const std::vector<std::uint8_t> app1 = block->App1();
+    add("hostile" + std::to_string(files.size()) + ".jpg", MakeJpeg(8, 8, {app1.begin() + 4, app1.end()}));
   }
-  add("header-only.jpg", test::MakeJpeg(8, 8, Cat({test::Bytes(std::string_view("Exif\0\0MM\0*", 10)),
-                                                   {0, 0, 0, 8}})));
-  add("exif-only.jpg", test::MakeJpeg(8, 8, test::Bytes("Exif")));
+  add("header-only.jpg", MakeJpeg(8, 8, Cat({Bytes(std::string_view("Exif\0\0MM\0*", 10)), {0, 0, 0, 8}})));
+  add("exif-only.jpg", MakeJpeg(8, 8, Bytes("Exif")));
   for (std::size_t cut : {std::size_t{2}, std::size_t{3}, std::size_t{20}, good.size() / 2, good.size() - 2})
     add("cut" + std::to_string(cut) + ".jpg", {good.begin(), good.begin() + static_cast<long>(cut)});
   std::mt19937 random(5);
@@ -232,9 +257,9 @@ TEST_F(Lister, DamagedAndHostileFilesAreListedOrReported) {
   }
   for (const char* name :
        {"text.png", "text.tif", "text.gif", "text.bmp", "text.cr2", "text.jp2", "noext", "text.pcd"})
-    add(name, test::Bytes("kein Bild, nur Text\n"));
-  add("soi-only", test::Bytes("\xFF\xD8\xFF"));
-  add("png-signature.png", test::Bytes(std::string_view("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
+    add(name, Bytes("kein Bild, nur Text\n"));
+  add("soi-only", Bytes("\xFF\xD8\xFF"));
+  add("png-signature.png", Bytes(std::string_view("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
 
   for (const std::string mode : {"", "--json "}) {
     std::string arguments = mode;
@@ -255,8 +280,6 @@ TEST_F(Lister, DamagedAndHostileFilesAreListedOrReported) {
   }
 }
 
-using Outcome = test::RunResult;
-
 class ImageModule : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -266,16 +289,16 @@ class ImageModule : public ::testing::Test {
     // The program alone, without the module beside it.
     lonely = dir / "bin" / "kelmarin-exif";
     fs::copy_file(KELMARIN_EXIF, lonely);
-    test::WriteFile(dir / "good.jpg", test::MakeJpeg(8, 4, {}));
+    WriteFile(dir / "good.jpg", MakeJpeg(8, 4, {}));
     fs::copy_file(fs::path(KELMARIN_SAMPLES_DIR) / "landscape.gif", dir / "picture.gif");
     fs::copy_file(fs::path(KELMARIN_SAMPLES_DIR) / "landscape.gif", dir / "picture");
   }
   void TearDown() override { fs::remove_all(dir); }
 
-  Outcome Start(const fs::path& program, const std::string& arguments) const {
-    return test::RunCommand("cd '" + dir.string() + "' && LC_ALL=de_DE.UTF-8 '" + program.string() +
-                                "' --definitions '" + KELMARIN_DEF_FILE + "' " + arguments,
-                            dir);
+  RunResult Start(const fs::path& program, const std::string& arguments) const {
+    return RunCommand("cd '" + dir.string() + "' && LC_ALL=de_DE.UTF-8 '" + program.string() +
+                          "' --definitions '" + KELMARIN_DEF_FILE + "' " + arguments,
+                      dir);
   }
   bool ModuleInstalled() const {
     return fs::exists(fs::path(KELMARIN_INSTALL_MODULE_DIR) / "kelmarin-exif-image.so");
@@ -288,7 +311,7 @@ class ImageModule : public ::testing::Test {
 TEST_F(ImageModule, MissingModuleStopsOnlyWhatNeedsIt) {
   if (ModuleInstalled()) GTEST_SKIP() << "an installed module would be found";
   // JPEG (and PNG) files are listed without it.
-  Outcome r = Start(lonely, "good.jpg");
+  RunResult r = Start(lonely, "good.jpg");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.rfind("# good.jpg\n", 0), 0u);
   // --info and a file named as another format: the reason, before any output.
@@ -318,7 +341,7 @@ TEST_F(ImageModule, EveryFormatOfTheSamplesIsListedAndLoaded) {
   ASSERT_GE(names.size(), 10u);
   std::string arguments;
   for (const std::string& name : names) arguments += "'" + name + "' ";
-  Outcome r = Start(KELMARIN_EXIF, arguments);
+  RunResult r = Start(KELMARIN_EXIF, arguments);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");  // nor any chatter of the libraries or of Qt
   for (const std::string& name : names) {
@@ -337,8 +360,8 @@ TEST_F(ImageModule, EveryFormatOfTheSamplesIsListedAndLoaded) {
 // JSON rows of single list values keep a numeric tag and carry their position.
 TEST(JsonArrayRows, PositionRowsCarryTheirPosition) {
   const std::string file = std::string(KELMARIN_SAMPLES_DIR) + "/canon-eos-5d-mark-ii.jpg";
-  const auto r = test::RunCommand(std::string("'") + KELMARIN_EXIF + "' --json '" + file + "'",
-                                  std::filesystem::temp_directory_path());
+  const auto r = RunCommand(std::string("'") + KELMARIN_EXIF + "' --json '" + file + "'",
+                            std::filesystem::temp_directory_path());
   ASSERT_EQ(r.status, 0) << r.err;
   const QJsonArray sections =
       QJsonDocument::fromJson(QByteArray::fromStdString(r.out))[0][u"sections"].toArray();
@@ -348,6 +371,45 @@ TEST(JsonArrayRows, PositionRowsCarryTheirPosition) {
   EXPECT_FALSE(items[0].toObject().contains(u"position"));
   EXPECT_EQ(items[1][u"tag"].toInt(), 1);
   EXPECT_EQ(items[1][u"position"].toInt(), 2);
+}
+
+// The "# " line and the makernote section of a listing.
+std::string MakernoteRows(const std::string& listing) {
+  std::istringstream in(listing);
+  std::string rows;
+  bool keep = false;
+  for (std::string line; std::getline(in, line);) {
+    if (line.starts_with("\tSektion ")) keep = line == "\tSektion Makernote\t\t";
+    if (line.starts_with("# ") || (keep && line != "\t\t\t")) rows += line + "\n";
+  }
+  return rows;
+}
+
+// The makernote rows of bundled camera JPEGs, listed in a German locale, against golden/ (one file
+// per sample, named after it). KELMARIN_UPDATE_GOLDEN=1 writes them anew (then review the diff); an
+// empty file named after a sample adds it.
+TEST(GoldenListings, MakernotesOfTheBundledCameraSamples) {
+  const fs::path samples = KELMARIN_SAMPLES_DIR;
+  int listed = 0;
+  for (const auto& entry : fs::directory_iterator(fs::path(KELMARIN_TEST_SOURCE_DIR) / "golden")) {
+    const std::string name = entry.path().stem().string();
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(fs::exists(samples / name)) << "stale golden listing";
+    // Run inside the samples folder, so the "# " line holds the bare file name.
+    const RunResult r = RunCommand(
+        "cd '" + samples.string() + "' && LC_ALL=de_DE.UTF-8 '" + KELMARIN_EXIF + "' '" + name + "'",
+        fs::temp_directory_path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string rows = MakernoteRows(r.out);
+    EXPECT_NE(rows.find("\tSektion Makernote\t\t\n"), std::string::npos);
+    ++listed;
+    if (std::getenv("KELMARIN_UPDATE_GOLDEN") != nullptr) {
+      std::ofstream(entry.path(), std::ios::binary) << rows;
+    } else {
+      EXPECT_EQ(rows, ReadText(entry.path()));
+    }
+  }
+  EXPECT_GE(listed, 2);
 }
 
 }  // namespace

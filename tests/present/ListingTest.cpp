@@ -1,10 +1,11 @@
-// The rows of the metadata list.
+// The rows of the metadata list and the information labels.
 #include <gtest/gtest.h>
 
 #include <sstream>
 
 #include "../metadata/RecordingReporter.h"
 #include "PresentTestSupport.h"
+#include "present/InfoLabels.h"
 #include "present/Listing.h"
 
 namespace kelmarin {
@@ -150,6 +151,19 @@ TEST(ArrayRows, SubDirectoriesAndPositionsGiveTheirRows) {
   EXPECT_EQ(rows, expected);
   image.camera_id = 0;  // without a layout, no sub-rows
   EXPECT_EQ(FillMetadataList(*defs, image, MakeFormatContext(test::German(), 1.0)).size(), 7u);
+}
+
+// The usual texts are checked in the information panel and the lister.
+TEST(InfoLabels, EdgeValues) {
+  const QDateTime morning(QDate(2024, 3, 4), QTime(7, 0, 0));
+  const InfoLabels labels = MakeInfoLabels(German(), Q("ohne"), QString(), morning, 0, 0, 0, 0);
+  EXPECT_EQ(labels.name, Q("ohne"));
+  EXPECT_EQ(labels.modified, Q("zuletzt geändert: Montag, 4.3.2024 7:00:00"));
+  EXPECT_EQ(labels.size, Q("Dateigröße: 0 Bytes"));
+  EXPECT_EQ(MakeInfoLabels(German(), Q("a"), Q("b"), QDateTime(), 999, 1, 1, 1).modified,
+            Q("zuletzt geändert: "));
+  const QLocale finnish(QLocale::Finnish, QLocale::Finland);
+  EXPECT_TRUE(MakeInfoLabels(finnish, Q("a"), Q("b"), morning, 1, 1, 1, 1).modified.endsWith(Q("7.00.00")));
 }
 
 }  // namespace

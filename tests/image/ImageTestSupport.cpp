@@ -41,9 +41,9 @@ void WriteImageFile(const std::string& path, const std::string& format, const sa
 
 const std::vector<std::pair<std::string, std::int32_t>>& Formats() {
   static const std::vector<std::pair<std::string, std::int32_t>> formats = {
-      {"jpg", kTypeJpeg}, {"png", kTypePng},  {"gif", kTypeGif},  {"bmp", kTypeBmp},      {"pcx", kTypePcx},
-      {"psd", kTypePsd},  {"tga", kTypeTga},  {"tif", kTypeTiff}, {"pcd", kTypePcd},      {"dng", kTypeRaw},
-      {"wmf", kTypeMetafile}, {"emf", kTypeMetafile}};
+      {"jpg", kTypeJpeg}, {"png", kTypePng}, {"gif", kTypeGif},      {"bmp", kTypeBmp},
+      {"pcx", kTypePcx},  {"psd", kTypePsd}, {"tga", kTypeTga},      {"tif", kTypeTiff},
+      {"pcd", kTypePcd},  {"dng", kTypeRaw}, {"wmf", kTypeMetafile}, {"emf", kTypeMetafile}};
   return formats;
 }
 

@@ -25,9 +25,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using test::TiffBuilder;
 using test::Bytes;
 using test::Cat;
+using test::TiffBuilder;
 
 // A width x height grey baseline JPEG with the given APP1 payload ("Exif\0\0" + TIFF; none when empty).
 std::vector<std::uint8_t> MakeJpeg(int width, int height, const std::vector<std::uint8_t>& app1) {
@@ -99,13 +99,19 @@ class Lister : public ::testing::Test {
     WriteFile(dir / "truncated.jpg", std::vector<std::uint8_t>(good.begin(), good.begin() + 40));
     WriteFile(dir / "empty.jpg", std::string());
     WriteFile(dir / "bad.def", std::string("#version 2\n#main\n+0x010F,0,Hersteller\n"));
+    // The program alone, without the image module beside it; a GIF file named as one and not.
+    fs::create_directories(dir / "bin");
+    fs::copy_file(KELMARIN_EXIF, dir / "bin" / "kelmarin-exif");
+    fs::copy_file(fs::path(KELMARIN_SAMPLES_DIR) / "landscape.gif", dir / "picture.gif");
+    fs::copy_file(fs::path(KELMARIN_SAMPLES_DIR) / "landscape.gif", dir / "picture");
   }
   static void TearDownTestSuite() { fs::remove_all(dir); }
 
   // Runs the lister in dir on the arguments (file names relative to dir).
-  static RunResult Run(const std::string& arguments, const std::string& locale = "de_DE.UTF-8") {
+  static RunResult Run(const std::string& arguments, const std::string& locale = "de_DE.UTF-8",
+                       const fs::path& program = KELMARIN_EXIF) {
     return RunCommand(
-        "cd '" + dir.string() + "' && LC_ALL=" + locale + " '" + KELMARIN_EXIF + "' " + arguments, dir);
+        "cd '" + dir.string() + "' && LC_ALL=" + locale + " '" + program.string() + "' " + arguments, dir);
   }
 
   static inline const fs::path dir =
@@ -280,59 +286,33 @@ TEST_F(Lister, DamagedAndHostileFilesAreListedOrReported) {
   }
 }
 
-class ImageModule : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("kelmarin-module-" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir / "bin");
-    // The program alone, without the module beside it.
-    lonely = dir / "bin" / "kelmarin-exif";
-    fs::copy_file(KELMARIN_EXIF, lonely);
-    WriteFile(dir / "good.jpg", MakeJpeg(8, 4, {}));
-    fs::copy_file(fs::path(KELMARIN_SAMPLES_DIR) / "landscape.gif", dir / "picture.gif");
-    fs::copy_file(fs::path(KELMARIN_SAMPLES_DIR) / "landscape.gif", dir / "picture");
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
-  RunResult Start(const fs::path& program, const std::string& arguments) const {
-    return RunCommand("cd '" + dir.string() + "' && LC_ALL=de_DE.UTF-8 '" + program.string() +
-                          "' --definitions '" + KELMARIN_DEF_FILE + "' " + arguments,
-                      dir);
-  }
-  bool ModuleInstalled() const {
-    return fs::exists(fs::path(KELMARIN_INSTALL_MODULE_DIR) / "kelmarin-exif-image.so");
-  }
-
-  fs::path dir;
-  fs::path lonely;
-};
-
-TEST_F(ImageModule, MissingModuleStopsOnlyWhatNeedsIt) {
-  if (ModuleInstalled()) GTEST_SKIP() << "an installed module would be found";
+TEST_F(Lister, MissingImageModuleStopsOnlyWhatNeedsIt) {
+  if (fs::exists(fs::path(KELMARIN_INSTALL_MODULE_DIR) / "kelmarin-exif-image.so"))
+    GTEST_SKIP() << "an installed module would be found";
+  const fs::path lonely = dir / "bin" / "kelmarin-exif";
   // JPEG (and PNG) files are listed without it.
-  RunResult r = Start(lonely, "good.jpg");
+  RunResult r = Run(kDefs + "plain.jpg", "de_DE.UTF-8", lonely);
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out.rfind("# good.jpg\n", 0), 0u);
+  EXPECT_EQ(r.out.rfind("# plain.jpg\n", 0), 0u);
   // --info and a file named as another format: the reason, before any output.
   const std::string reason = "kelmarin-exif: Das Bildmodul kelmarin-exif-image.so fehlt";
   for (const std::string arguments :
-       {"--info good.jpg", "good.jpg picture.gif", "--json good.jpg picture.gif"}) {
+       {"--info plain.jpg", "plain.jpg picture.gif", "--json plain.jpg picture.gif"}) {
     SCOPED_TRACE(arguments);
-    r = Start(lonely, arguments);
+    r = Run(kDefs + arguments, "de_DE.UTF-8", lonely);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err.rfind(reason, 0), 0u) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
   }
   // Another format found by content: the files before it are listed, then the program stops.
-  r = Start(lonely, "good.jpg picture good.jpg");
+  r = Run(kDefs + "plain.jpg picture plain.jpg", "de_DE.UTF-8", lonely);
   EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.out, "# good.jpg\n\tKeine Exif Infos\t\t\n");
+  EXPECT_EQ(r.out, "# plain.jpg\n\tKeine Exif Infos\t\t\n");
   EXPECT_EQ(r.err.rfind(reason, 0), 0u) << r.err;
 }
 
-TEST_F(ImageModule, EveryFormatOfTheSamplesIsListedAndLoaded) {
+TEST_F(Lister, EveryFormatOfTheSamplesIsListedAndLoaded) {
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(KELMARIN_SAMPLES_DIR)) {
     if (entry.path().stem() == "landscape") names.push_back(entry.path().string());
@@ -341,7 +321,7 @@ TEST_F(ImageModule, EveryFormatOfTheSamplesIsListedAndLoaded) {
   ASSERT_GE(names.size(), 10u);
   std::string arguments;
   for (const std::string& name : names) arguments += "'" + name + "' ";
-  RunResult r = Start(KELMARIN_EXIF, arguments);
+  RunResult r = Run(kDefs + arguments);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");  // nor any chatter of the libraries or of Qt
   for (const std::string& name : names) {
@@ -351,7 +331,7 @@ TEST_F(ImageModule, EveryFormatOfTheSamplesIsListedAndLoaded) {
     EXPECT_NE(r.out.find("# " + name + "\n" + rows), std::string::npos) << name;
   }
   // Fully loaded, the metafile ones included (EMF is drawn with a GUI application the module makes).
-  r = Start(KELMARIN_EXIF, "--info " + arguments);
+  r = Run(kDefs + "--info " + arguments);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), static_cast<long>(names.size()) * 6);

@@ -47,12 +47,6 @@ const std::vector<std::pair<std::string, std::int32_t>>& Formats() {
   return formats;
 }
 
-std::int32_t TypeCode(const std::string& format) {
-  for (const auto& [name, type] : Formats())
-    if (name == format) return type;
-  return kTypeUnknown;
-}
-
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});

@@ -50,10 +50,8 @@ struct RecordingBox : PictureBox {
 // "wmf", "emf") at `path`; fails the test when it cannot.
 void WriteImageFile(const std::string& path, const std::string& format, const samples::RgbImage& image);
 
-// Every format the tests write, with the image type code the file list would give it; the code of
-// one format name.
+// Every format the tests write, with the image type code the file list would give it.
 const std::vector<std::pair<std::string, std::int32_t>>& Formats();
-std::int32_t TypeCode(const std::string& format);
 
 // The bytes of a file, and writing bytes back.
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);

@@ -302,17 +302,7 @@ TEST(JpegMarkers, KeptAsLibjpegKeepsThem) {
   ScratchFolder folder;
   const Bytes mixed = MixedJpeg();
   WriteFileBytes(folder.Path("mixed.jpg"), mixed);
-  ExpectLikeLibjpeg(folder.Path("mixed.jpg"));
-  // The order: APP0 first, then APP1, APP14 (read by libjpeg) before the four APP2, APP15, APP13.
-  codec::FilePtr file = codec::OpenForReading(folder.Path("mixed.jpg"));
-  codec::Size size;
-  MetadataSource kept;
-  ASSERT_EQ(codec::JpegDimensions(file.get(), size, kept), codec::kOk);
-  std::string codes;
-  for (const JpegMarker& m : kept.markers) codes += std::to_string(m.code) + " ";
-  EXPECT_EQ(codes, "224 225 238 226 226 226 226 239 237 ");
-  EXPECT_EQ(kept.markers[5].bytes.size(), 65537u);
-  EXPECT_EQ(kept.comments, (std::vector<std::string>{std::string("ein\0Kommentar", 13), ""}));
+  ExpectLikeLibjpeg(folder.Path("mixed.jpg"));  // the order of the file, read by libjpeg or by us
 
   // Lengths below 2 (kept as nothing, reading goes on after them), a length past the end of the
   // file, and random damage: every file is read as libjpeg reads it, or fails as it does.

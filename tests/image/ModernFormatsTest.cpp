@@ -458,6 +458,8 @@ TEST(ContainerMetadata, TypeAndContentPickTheReader) {
   const Block nef = Cat({Block{0xFF, 0xD8}, CameraTiff().App1(), Block{0xFF, 0xDA}});
   const Block crw = Cat({Bytes(std::string_view("II\x1a\0\0\0HEAPCCDR", 14)), Block(32, 0)});
   const Block png = PngWithExif(folder.Path("plain.png"));
+  WriteHeif(folder.Path("exif.heic"), Quadrants(16, 16), heif_compression_HEVC, CameraTiff().Tiff());
+  const Block heic = ReadFileBytes(folder.Path("exif.heic"));  // its EXIF item read through libheif
   const struct {
     const char* name;
     Block bytes;
@@ -470,6 +472,8 @@ TEST(ContainerMetadata, TypeAndContentPickTheReader) {
       {"orf-by-content", orf, 0, 10, "Kelmarin", {}, false},
       {"webp-by-content", webp, 0, 14, "Kelmarin", {}, false},
       {"a.png", png, 8, 8, "Kelmarin", {}, false},
+      {"a.heic", heic, 13, 13, "Kelmarin", {}, false},
+      {"heic-by-content", heic, 0, 13, "Kelmarin", {}, false},
       {"jpeg.nef", nef, 10, 10, "Kelmarin", {}, false},
       {"bare.jxl", Block{0xFF, 0x0A, 0, 0}, 15, 15, "", {}, false},
       {"text.webp", Bytes("kein Bild"), 14, 14, "", 1003, false},
@@ -485,19 +489,9 @@ TEST(ContainerMetadata, TypeAndContentPickTheReader) {
     EXPECT_EQ(read.error, c.error);
     EXPECT_EQ(read.otherFormat, c.otherFormat);
     EXPECT_EQ(MakeOf(read), c.make);
-  }
-}
-
-TEST(ContainerMetadata, HeicExifThroughLibheif) {
-  ScratchFolder folder;
-  const std::string path = folder.Path("a.heic");
-  WriteHeif(path, Quadrants(16, 16), heif_compression_HEVC, CameraTiff().Tiff());
-  for (std::int32_t type : {13, 0}) {
-    const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(path, type);
-    EXPECT_EQ(read.type, 13);
-    EXPECT_FALSE(read.error);
-    EXPECT_EQ(read.width, 16);
-    EXPECT_EQ(MakeOf(read), "Kelmarin");
+    if (c.readAs == 13 && !c.error) {
+      EXPECT_EQ(std::pair(read.width, read.height), std::pair(16, 16));
+    }
   }
 }
 

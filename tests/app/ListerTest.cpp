@@ -126,12 +126,8 @@ TEST_F(Lister, TextRowsOfImagesInAnyLocale) {
     const RunResult r = Run(kDefs + "plain.jpg good.jpg", locale);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
-    if (std::string(locale) == "C") {  // the point form of fractions whatever the locale
-      EXPECT_TRUE(r.out.starts_with("# plain.jpg\n\tKeine Exif Infos\t\t\n# good.jpg\n")) << r.out;
-      EXPECT_NE(r.out.find("\n33437\t???\tf2.8\t28/10\n"), std::string::npos) << r.out;
-      continue;
-    }
-    // Sections in order, each after a separator row of three TABs; text escaped, values formatted.
+    // Sections in order, each after a separator row of three TABs; text escaped, values formatted,
+    // fractions in their point form whatever the locale.
     EXPECT_EQ(r.out,
               "# plain.jpg\n\tKeine Exif Infos\t\t\n# good.jpg\n\tSektion Main\t\t\n"
               "271\tHersteller\tKelmarin\tKelmarin\n"
@@ -183,9 +179,6 @@ TEST_F(Lister, DefinitionFileAndArgumentFailures) {
   for (const char* arguments : {"--definitions", "--bunt good.jpg", "--definitions defs.def"}) {
     EXPECT_EQ(Run(arguments).status, 2) << arguments;
   }
-  r = Run("good.jpg");  // the definition file beside the program
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("\tSektion Main\t\t"), std::string::npos);
 }
 
 TEST_F(Lister, JsonDocumentAndInfoLabels) {

@@ -26,17 +26,16 @@ class DefinitionFile : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_NE(loaded, nullptr); }
   static const Definitions& Defs() { return *loaded; }
-
-  // The value name the formatter would show for a single number, or "" when none matches.
-  static std::string ValueName(std::int32_t maker, std::int32_t section, std::int32_t tag,
-                               std::int32_t value) {
-    const ExifTag* definition = loaded->FindTag(maker, section, tag, 0);
-    for (int i = 1; definition != nullptr && i <= definition->inqnicecount(); ++i) {
-      if (definition->inqnice(i).id == value) return definition->inqnice(i).bezeichnung;
-    }
-    return {};
-  }
 };
+
+// The value name the formatter would show for a single number, or "" when none matches.
+std::string ValueName(std::int32_t maker, std::int32_t section, std::int32_t tag, std::int32_t value) {
+  const ExifTag* definition = loaded->FindTag(maker, section, tag, 0);
+  for (int i = 1; definition != nullptr && i <= definition->inqnicecount(); ++i) {
+    if (definition->inqnice(i).id == value) return definition->inqnice(i).bezeichnung;
+  }
+  return {};
+}
 
 TEST_F(DefinitionFile, LoadsWithoutAnyMessageAndFillsEveryTable) {
   for (const Message& message : loading.messages) ADD_FAILURE() << message.caption << ": " << message.text;

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <random>
+
 #include "ImageTestSupport.h"
 #include "image/Codec.h"
 #include "image/Components.h"
@@ -305,15 +307,6 @@ void ExpectLoadFails(const std::string& path, std::int32_t type, const std::stri
   EXPECT_NE(m.text.find("\nReadImgage: " + path), std::string::npos) << m.text;
 }
 
-std::vector<std::uint8_t> Garbage(std::size_t size, std::uint32_t seed) {
-  std::vector<std::uint8_t> bytes(size);
-  for (auto& b : bytes) {
-    seed = seed * 1664525u + 1013904223u;
-    b = static_cast<std::uint8_t>(seed >> 24);
-  }
-  return bytes;
-}
-
 TEST(BadInput, TruncatedFilesOfEveryFormat) {
   ScratchFolder folder;
   for (const auto& [format, type] : Formats()) {
@@ -341,7 +334,10 @@ TEST(BadInput, EmptyGarbageAndForeignFilesOfEveryType) {
   const std::string empty = folder.Path("empty");
   WriteFileBytes(empty, {});
   const std::string garbage = folder.Path("garbage");
-  WriteFileBytes(garbage, Garbage(5000, 7));
+  std::vector<std::uint8_t> noise(5000);
+  std::mt19937 random(7);
+  for (auto& byte : noise) byte = static_cast<std::uint8_t>(random());
+  WriteFileBytes(garbage, noise);
   const std::string png = folder.Path("really-a-png");
   WriteImageFile(png, "png", Landscape(32, 32));
   const std::string jpg = folder.Path("really-a-jpg");

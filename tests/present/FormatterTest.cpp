@@ -63,9 +63,6 @@ class Tables {
   ExifTag& Gps(std::int32_t tag, std::int32_t fmt, const std::string& name = "name") {
     return defs.AddTagDefinition(defs.gpsTags, tag, 0, name, fmt);
   }
-  ExifTag& Thumbnail(std::int32_t tag, std::int32_t fmt, const std::string& name = "name") {
-    return defs.AddTagDefinition(defs.thumbnailTags, tag, 0, name, fmt);
-  }
   ExifTag& Makernote(std::int32_t maker, std::int32_t tag, std::int32_t fmt,
                      const std::string& name = "name") {
     ExifMakernote& note = defs.makernoteTable[maker];
@@ -202,7 +199,7 @@ TEST_F(GeneralRules, TextsAreUtf8OrWindows1252) {
 
 TEST_F(GeneralRules, DispatchBySection) {
   tables.Makernote(2, 7, 0).addnice(1, "an");
-  tables.Thumbnail(33434, 0);
+  tables.defs.AddTagDefinition(tables.defs.thumbnailTags, 33434, 0, "name", 0);
   tables.Gps(5, 0).addnice(0, "über dem Meeresspiegel");
   const auto section = [&](std::int32_t s, const ZetExif& item, std::int32_t maker = 0) {
     return FormatValue(tables.defs, context, maker, item, s);

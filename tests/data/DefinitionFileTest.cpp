@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,38 +18,27 @@ namespace {
 
 constexpr std::int32_t kNikonFirst = 16;
 
+// The shipped file, loaded once, with the messages of its loading.
+RecordingReporter loading;
+const std::unique_ptr<Definitions> loaded = LoadDefinitions(KELMARIN_DEF_FILE, loading);
+
 class DefinitionFile : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    RecordingReporter reporter;
-    definitions = LoadDefinitions(KELMARIN_DEF_FILE, reporter).release();
-    messages = reporter.messages;
-  }
-  static void TearDownTestSuite() { delete definitions; }
-  void SetUp() override { ASSERT_NE(definitions, nullptr); }
-
-  static const Definitions& Defs() { return *definitions; }
-
-  // The value name the formatter would show for a single number, or "" when none matches.
-  static std::string ValueName(std::int32_t maker, std::int32_t section, std::int32_t tag,
-                               std::int32_t value) {
-    const ExifTag* definition = definitions->FindTag(maker, section, tag, 0);
-    if (definition == nullptr) return {};
-    for (int i = 1; i <= definition->inqnicecount(); ++i) {
-      if (definition->inqnice(i).id == value) return definition->inqnice(i).bezeichnung;
-    }
-    return {};
-  }
-
-  static Definitions* definitions;
-  static std::vector<Message> messages;
+  void SetUp() override { ASSERT_NE(loaded, nullptr); }
+  static const Definitions& Defs() { return *loaded; }
 };
 
-Definitions* DefinitionFile::definitions = nullptr;
-std::vector<Message> DefinitionFile::messages;
+// The value name the formatter would show for a single number, or "" when none matches.
+std::string ValueName(std::int32_t maker, std::int32_t section, std::int32_t tag, std::int32_t value) {
+  const ExifTag* definition = loaded->FindTag(maker, section, tag, 0);
+  for (int i = 1; definition != nullptr && i <= definition->inqnicecount(); ++i) {
+    if (definition->inqnice(i).id == value) return definition->inqnice(i).bezeichnung;
+  }
+  return {};
+}
 
 TEST_F(DefinitionFile, LoadsWithoutAnyMessageAndFillsEveryTable) {
-  for (const Message& message : messages) ADD_FAILURE() << message.caption << ": " << message.text;
+  for (const Message& message : loading.messages) ADD_FAILURE() << message.caption << ": " << message.text;
   EXPECT_GT(Defs().mainTags.size(), 200u);
   EXPECT_GT(Defs().thumbnailTags.size(), 20u);
   EXPECT_GE(Defs().gpsTags.size(), 32u);

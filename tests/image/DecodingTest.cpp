@@ -1,10 +1,20 @@
-// Every backend decodes a file made at test time to its size and colours; type codes, guessing and
-// the metadata-only path agree with full decoding.
+// The image object over every codec backend, on files made at test time: decoding to size and
+// colours, type codes and guessing; the preview arithmetic of show (pixels from twips, halves to
+// even, 0 becomes 1, centring) and the three ways of ResizeImage; error numbers, sources and
+// descriptions; damaged, empty, foreign and unreadable files of every format (load reports
+// "Fehler N" and returns 2, GetImageDims returns an error; nothing crashes, hangs or ends the
+// process); the stopwatch; the component check.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <random>
 
 #include "ImageTestSupport.h"
 #include "image/Codec.h"
+#include "image/Components.h"
+#include "image/Resize.h"
+#include "image/StopWatch.h"
 
 namespace kelmarin::test {
 namespace {
@@ -14,18 +24,40 @@ using samples::RgbImage;
 
 constexpr int kW = 64, kH = 48;
 
-TEST(Decoding, RasterFormatsKeepSizeOrientationAndColours) {
+// Every format made at test time decodes by its type code to its size and colours; Photo CD's YCC
+// cannot hold saturated primaries exactly, and a DNG is demosaiced and colour-managed: each quadrant
+// keeps its dominant channel. The library's signatures map to the image object's type codes (PSD and
+// RAW have none), and type 0 still decodes a file by content.
+TEST(Decoding, EveryFormatByTypeCodeAndByContent) {
   ScratchFolder folder;
-  for (const std::string format : {"jpg", "png", "gif", "bmp", "pcx", "psd", "tga", "tif"}) {
+  for (const auto& [format, type] : Formats()) {
+    if (type == kTypeMetafile) continue;  // drawn at a size of their own
     SCOPED_TRACE(format);
-    const std::string path = folder.Path("quadrants." + format);
-    WriteImageFile(path, format, Quadrants(kW, kH));
+    const bool pcd = format == "pcd", approximate = pcd || format == "dng";
+    const int w = pcd ? 768 : kW, h = pcd ? 512 : kH;
+    const std::string path = folder.Path("no-extension-" + format);
+    WriteImageFile(path, format, Quadrants(w, h));
     ZetImage image;
-    std::int32_t b = 0, h = 0, t = -1;
-    ASSERT_EQ(image.load(path, TypeCode(format), b, h, t), 0);
-    EXPECT_EQ(std::tuple(b, h, image.Breite, image.Höhe), std::tuple(kW, kH, kW, kH));
+    std::int32_t b = 0, ht = 0, t = -1;
+    ASSERT_EQ(image.load(path, type, b, ht, t), 0);
+    EXPECT_EQ(std::tuple(b, ht, image.Breite, image.Höhe), std::tuple(w, h, w, h));
     EXPECT_GE(t, 0);
-    ExpectQuadrants(image.pixels(), format == "jpg" ? 12 : 0);  // JPEG is lossy
+    if (approximate) {
+      auto at = [&](int x, int y) { return image.pixels().constScanLine(y) + 3 * x; };
+      EXPECT_TRUE(at(w / 8, h / 8)[0] > 150 && at(w / 8, h / 8)[2] < 80);
+      EXPECT_TRUE(at(w / 8, h - h / 8)[2] > 150 && at(w / 8, h - h / 8)[0] < 80);
+    } else {
+      ExpectQuadrants(image.pixels(), format == "jpg" ? 12 : 0);  // JPEG is lossy
+    }
+    const std::int32_t signature = format == "psd" ? kTypeUnknown : format == "dng" ? kTypeTiff : type;
+    EXPECT_EQ(codec::MapGuessedType(codec::GuessFileType(path)), signature);
+    std::int32_t guessed = kTypeUnknown;
+    EXPECT_EQ(image.GetImageDims(path, guessed, b, ht).has_value(), signature == kTypeUnknown);
+    EXPECT_EQ(guessed, signature);
+    if (format != "jpg" && format != "psd" && format != "gif" && format != "tga" && format != "dng") continue;
+    ASSERT_EQ(Load(image, path, kTypeUnknown), 0);
+    EXPECT_EQ(image.Breite, w);
+    EXPECT_EQ(image.imagetype, kTypeUnknown);
   }
 }
 
@@ -48,29 +80,13 @@ TEST(Decoding, BottomUpTiffAndInterlacedOrTransparentPng) {
   ExpectPixel(pixels, kW - 4, 4, 0, 255, 0, 0);
 }
 
-// Photo CD's YCC cannot hold saturated primaries exactly, and a DNG is demosaiced and
-// colour-managed: each quadrant keeps its dominant channel.
-TEST(Decoding, PhotoCdAndDngKeepTheDominantChannels) {
-  ScratchFolder folder;
-  for (const auto& [format, w, h] : {std::tuple{"pcd", 768, 512}, {"dng", kW, kH}}) {
-    SCOPED_TRACE(format);
-    const std::string path = folder.Path(std::string("quadrants.") + format);
-    WriteImageFile(path, format, Quadrants(w, h));
-    ZetImage image;
-    ASSERT_EQ(Load(image, path, TypeCode(format)), 0);
-    EXPECT_EQ(std::pair(image.Breite, image.Höhe), std::pair(w, h));
-    auto at = [&](int x, int y) { return image.pixels().constScanLine(y) + 3 * x; };
-    EXPECT_TRUE(at(w / 8, h / 8)[0] > 150 && at(w / 8, h / 8)[2] < 80);
-    EXPECT_TRUE(at(w / 8, h - h / 8)[2] > 150 && at(w / 8, h - h / 8)[0] < 80);
-  }
-}
-
 TEST(Decoding, MetafilesDrawTheirPictureAndText) {
   ScratchFolder folder;
   for (const std::string format : {"wmf", "emf"}) {
     SCOPED_TRACE(format);
     const std::string path = folder.Path("drawing." + format);
     WriteImageFile(path, format, RgbImage(320, 240));
+    EXPECT_EQ(codec::MapGuessedType(codec::GuessFileType(path)), kTypeMetafile);
     ZetImage image;
     ASSERT_EQ(Load(image, path, kTypeMetafile), 0);
     const int b = image.Breite, h = image.Höhe;
@@ -93,28 +109,335 @@ TEST(Decoding, MetafilesDrawTheirPictureAndText) {
   EXPECT_GT(white, 20);
 }
 
-// Library type codes mapped as the image object expects; PSD and RAW have no mapping, but type 0
-// still decodes them by content.
-TEST(Guessing, SignaturesMapToTypeCodesAndTypeZeroDecodesByContent) {
-  ScratchFolder folder;
-  const std::vector<std::pair<std::string, std::int32_t>> expected = {
-      {"jpg", kTypeJpeg},     {"png", kTypePng},      {"gif", kTypeGif},     {"bmp", kTypeBmp},
-      {"pcx", kTypePcx},      {"tga", kTypeTga},      {"tif", kTypeTiff},    {"pcd", kTypePcd},
-      {"wmf", kTypeMetafile}, {"emf", kTypeMetafile}, {"psd", kTypeUnknown}, {"dng", kTypeTiff}};
-  for (const auto& [format, type] : expected) {
-    SCOPED_TRACE(format);
-    const std::string path = folder.Path("no-extension-" + format);
-    WriteImageFile(path, format, Quadrants(format == "pcd" ? 768 : kW, format == "pcd" ? 512 : kH));
-    EXPECT_EQ(codec::MapGuessedType(codec::GuessFileType(path)), type);
-    ZetImage image;
-    std::int32_t guessed = kTypeUnknown, w = 0, h = 0;
-    EXPECT_EQ(image.GetImageDims(path, guessed, w, h).has_value(), type == kTypeUnknown);
-    EXPECT_EQ(guessed, type);
-    if (format != "jpg" && format != "psd" && format != "gif" && format != "tga" && format != "dng") continue;
-    ASSERT_EQ(Load(image, path, kTypeUnknown), 0);
-    EXPECT_EQ(image.Breite, kW);
-    EXPECT_EQ(image.imagetype, kTypeUnknown);
+// A loaded image of the given size.
+struct Loaded {
+  Loaded(const ScratchFolder& folder, int width, int height, Reporter* reporter = nullptr)
+      : image(nullptr, reporter) {
+    path = folder.Path("image-" + std::to_string(width) + "x" + std::to_string(height) + ".png");
+    EXPECT_TRUE(samples::WritePng(path, Quadrants(width, height)));
+    EXPECT_EQ(Load(image, path, kTypePng), 0);
   }
+  std::string path;
+  ZetImage image;
+};
+
+struct Case {
+  int imageWidth, imageHeight;
+  std::int32_t boxTwipsX, boxTwipsY;
+  double twipsPerPixel;
+  int drawnWidth, drawnHeight, x, y;
+};
+
+TEST(Show, ScalesAndCentresIntoTheBox) {
+  ScratchFolder folder;
+  const Case cases[] = {
+      {3000, 10, 1500, 1500, 15.0, 100, 1, 0, 50},   // th = 0.33 becomes 1; y = 49.5 → 50
+      {400, 300, 1500, 1500, 15.0, 100, 75, 0, 12},  // y = 12.5 → 12
+      {50, 25, 1500, 1500, 15.0, 100, 50, 0, 25},    // enlarged
+      {3, 1, 1500, 1500, 15.0, 100, 33, 0, 34},      // th = 33.3; y = 33.5 → 34
+      {200, 200, 1005, 1015, 10.0, 100, 100, 0, 1},  // box 100.5 → 100, 101.5 → 102; y = 1
+      {10, 10, 1000, 1000, 10.0, 100, 100, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.imageWidth) + "x" + std::to_string(c.imageHeight));
+    Loaded loaded(folder, c.imageWidth, c.imageHeight);
+    RecordingBox box;
+    box.widthTwips = c.boxTwipsX, box.heightTwips = c.boxTwipsY, box.twipsX = box.twipsY = c.twipsPerPixel;
+    EXPECT_EQ(loaded.image.show(box), 1);
+    EXPECT_EQ(box.clears, 1);
+    EXPECT_EQ(box.drawn.format(), QImage::Format_RGB888);
+    EXPECT_EQ(std::tuple(box.drawn.width(), box.drawn.height(), box.x, box.y),
+              std::tuple(c.drawnWidth, c.drawnHeight, c.x, c.y));
+  }
+}
+
+TEST(Show, FailuresAreReported) {
+  ScratchFolder folder;
+  RecordingReporter reporter;
+  Loaded loaded(folder, 20, 20, &reporter);
+  RecordingBox box;
+  box.drawSucceeds = false;
+  EXPECT_EQ(loaded.image.show(box), 2);
+  ASSERT_EQ(reporter.messages.size(), 1u);
+  EXPECT_EQ(reporter.messages[0].text, "Fehler 6\nISDrawRGB: " + loaded.path);
+  // An image that failed to load draws nothing; only load's message.
+  ASSERT_EQ(Load(loaded.image, folder.Path("missing.png"), kTypePng), 2);
+  RecordingBox empty;
+  EXPECT_EQ(loaded.image.show(empty), 2);
+  EXPECT_EQ(empty.clears, 1);
+  EXPECT_TRUE(empty.drawn.isNull());
+  EXPECT_EQ(reporter.messages.size(), 2u);
+}
+
+QImage Filled(int width, int height, std::uint8_t value) {
+  QImage image(width, height, QImage::Format_RGB888);
+  image.fill(QColor(value, value, value));
+  return image;
+}
+
+TEST(Resize, SameSizeSharesSmallerAveragesLargerInterpolates) {
+  const QImage source = Filled(300, 200, 90);
+  QImage target;
+  ASSERT_FALSE(ZetImage::ResizeImage(source, 300, 200, target, -2));
+  EXPECT_EQ(target.constBits(), source.constBits());
+
+  ASSERT_FALSE(ZetImage::ResizeImage(source, 30, 20, target, -2));
+  EXPECT_EQ(target.size(), QSize(30, 20));
+  ExpectPixel(target, 15, 10, 90, 90, 90, 0);
+
+  ASSERT_FALSE(ZetImage::ResizeImage(source, 600, 100, target, 3));  // larger in one direction
+  EXPECT_EQ(target.size(), QSize(600, 100));
+  EXPECT_EQ(target.format(), QImage::Format_RGB888);
+  ExpectPixel(target, 300, 50, 90, 90, 90, 1);
+
+  ASSERT_FALSE(ZetImage::ResizeImage(source, 10, 10, target, 0));  // nearest neighbour
+  ExpectPixel(target, 5, 5, 90, 90, 90, 0);
+}
+
+TEST(Resize, TargetsThatCannotBeHadFailAsGlobalAlloc) {
+  const QImage source = Filled(10, 10, 0);
+  QImage target = source;
+  for (const auto& [w, h] : std::vector<std::pair<int, int>>{{0, 5}, {5, -1}, {100000, 100000}}) {
+    const std::optional<ImageError> error = ZetImage::ResizeImage(source, w, h, target, -2);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(std::tuple(error->number, error->source, error->description, target.isNull()),
+              std::tuple(1000, std::string("ResizeImage"), std::string("GlobalAlloc"), true));
+  }
+}
+
+// Values 10 × x + y (5 × 3) reduced by 2: blocks of columns {0,1}, {2,3,4} and rows {0,1,2}; values
+// 10 × y (16 × 16) reduced by 16: one block that stands for rows 2, 6, 10 and 14.
+TEST(Resize, BoxReduceAveragesWholeBlocksFoldsTheRemainderAndSamplesTallBlocks) {
+  QImage source(5, 3, QImage::Format_RGB888), tall(16, 16, QImage::Format_RGB888);
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      if (x < 5 && y < 3) {
+        std::uint8_t* p = source.scanLine(y) + 3 * x;
+        p[0] = p[1] = static_cast<std::uint8_t>(10 * x + y), p[2] = 255;
+      }
+      std::uint8_t* t = tall.scanLine(y) + 3 * x;
+      t[0] = t[1] = t[2] = static_cast<std::uint8_t>(10 * y);
+    }
+  }
+  const QImage reduced = BoxReduce(source, 2);
+  ASSERT_EQ(reduced.size(), QSize(2, 1));
+  ExpectPixel(reduced, 0, 0, 6, 6, 255, 0);    // mean of 0,1,10,11 + rows 0..2 → (5 + 1) = 6
+  ExpectPixel(reduced, 1, 0, 31, 31, 255, 0);  // x 2..4 → 30, rows → +1
+  const QImage one = BoxReduce(tall, 16);
+  ASSERT_EQ(one.size(), QSize(1, 1));
+  ExpectPixel(one, 0, 0, 80, 80, 80, 0);  // (20 + 60 + 100 + 140) / 4
+}
+
+TEST(Resize, LargeReductionMatchesAnExactAreaAverage) {
+  // Vertical stripes one pixel wide, black and white: every reduction is mid grey.
+  QImage source(6000, 400, QImage::Format_RGB888);
+  for (int y = 0; y < source.height(); ++y) {
+    std::uint8_t* row = source.scanLine(y);
+    for (int x = 0; x < source.width(); ++x) row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = x % 2 ? 255 : 0;
+  }
+  QImage target;
+  ASSERT_FALSE(ZetImage::ResizeImage(source, 120, 8, target, -2));
+  for (int x = 0; x < 120; x += 17) ExpectPixel(target, x, 4, 128, 128, 128, 2);
+}
+
+void ExpectError(const std::optional<ImageError>& error, std::int32_t number, const std::string& source,
+                 const std::string& description) {
+  ASSERT_TRUE(error);
+  EXPECT_EQ(std::tie(error->number, error->source, error->description),
+            std::tie(number, source, description));
+}
+
+TEST(Errors, NumbersSourcesAndDescriptions) {
+  ScratchFolder folder;
+  const std::string jpg = folder.Path("image.jpg");
+  WriteImageFile(jpg, "jpg", samples::Quadrants(16, 16));
+  ZetImage image;
+  QImage pixels;
+  std::int32_t w = 0, h = 0;
+  for (const std::int32_t type : {std::int32_t{kTypeJpeg2000}, 16, 99, -1}) {
+    SCOPED_TRACE(type);
+    ExpectError(image.ReadImage(jpg, type, pixels, w, h), 1002, "ReadImage", "IS_ReadXXX");
+    std::int32_t t = type;
+    ExpectError(image.GetImageDims(jpg, t, w, h), 1002, "GetImageDims", "IS_GetXXXDims");
+  }
+  ExpectError(image.ReadImage(jpg, kTypeGif, pixels, w, h), 1003, "ReadImage", "IS_ReadXXX");
+  std::int32_t t = kTypePng;
+  ExpectError(image.GetImageDims(jpg, t, w, h), 1003, "GetImageDims", "IS_GetXXXDims");
+}
+
+TEST(Errors, LoadReportsAndSetsFields) {
+  ScratchFolder folder;
+  const std::string jp2 = folder.Path("image.jp2");
+  WriteFileBytes(jp2, {0, 0, 0, 0x0C, 'j', 'P', ' ', ' ', 0x0D, 0x0A, 0x87, 0x0A});
+  const std::string png = folder.Path("image.png");
+  WriteImageFile(png, "png", samples::Quadrants(33, 17));
+  RecordingReporter reporter;
+  ZetImage image(nullptr, &reporter);
+  std::int32_t b = 0, h = 0, t = -5;
+  EXPECT_EQ(image.load(png, kTypePng, b, h, t), 0);
+  EXPECT_EQ(std::tuple(image.filename, image.imagetype, b, h, t),
+            std::tuple(png, kTypePng, 33, 17, image.Elapsed));
+  EXPECT_TRUE(reporter.messages.empty());
+  EXPECT_EQ(image.load(jp2, kTypeJpeg2000, b, h, t), 2);
+  EXPECT_EQ(std::tuple(image.filename, image.imagetype, image.Breite, image.Höhe),
+            std::tuple(jp2, kTypeJpeg2000, 0, 0));
+  // A file name in the message is UTF-8 (here from a Latin-1 byte).
+  EXPECT_EQ(image.load(folder.Path("bild\xE4.jpg"), kTypeJpeg, b, h, t), 2);
+  ASSERT_EQ(reporter.messages.size(), 2u);
+  EXPECT_EQ(reporter.messages[0].text, "Fehler 1002\nReadImgage: " + jp2);
+  EXPECT_EQ(reporter.messages[0].icon, MessageIcon::None);  // an OK button and no icon
+  EXPECT_EQ(reporter.messages[1].text, "Fehler 1001\nReadImgage: " + folder.Path("bild\xC3\xA4.jpg"));
+}
+
+using samples::Landscape;
+
+// Loads `path` as `type` and expects exactly the failure message of load.
+void ExpectLoadFails(const std::string& path, std::int32_t type, const std::string& start = "Fehler 100") {
+  RecordingReporter reporter;
+  ZetImage image(nullptr, &reporter);
+  image.Elapsed = 77;
+  std::int32_t b = -1, h = -1, t = -1;
+  EXPECT_EQ(image.load(path, type, b, h, t), 2);
+  EXPECT_EQ(std::tuple(b, h, t), std::tuple(0, 0, 77));  // the load time is left as it was
+  EXPECT_TRUE(image.pixels().isNull());
+  ASSERT_EQ(reporter.messages.size(), 1u);
+  const Message& m = reporter.messages[0];
+  EXPECT_EQ(m.caption, "Kelmarin");
+  EXPECT_EQ(m.text.rfind(start, 0), 0u) << m.text;
+  EXPECT_NE(m.text.find("\nReadImgage: " + path), std::string::npos) << m.text;
+}
+
+TEST(BadInput, TruncatedFilesOfEveryFormat) {
+  ScratchFolder folder;
+  for (const auto& [format, type] : Formats()) {
+    SCOPED_TRACE(format);
+    const std::string whole = folder.Path("whole." + format);
+    const bool pcd = format == "pcd";
+    WriteImageFile(whole, format, Landscape(pcd ? 768 : 96, pcd ? 512 : 64));
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(whole);
+    std::vector<std::size_t> keeps = {bytes.size() / 2, std::size_t{30}};
+    // A PSD file holds the picture twice, as layer and as composite at the end; cut within the
+    // composite it is still read whole from the layer, which is right.
+    if (format != "psd") keeps.push_back(bytes.size() * 9 / 10);
+    for (const std::size_t keep : keeps) {
+      SCOPED_TRACE(keep);
+      const std::string cut = folder.Path("cut-" + std::to_string(keep) + "." + format);
+      WriteFileBytes(
+          cut, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(keep)));
+      ExpectLoadFails(cut, type);
+    }
+  }
+}
+
+TEST(BadInput, EmptyGarbageAndForeignFilesOfEveryType) {
+  ScratchFolder folder;
+  const std::string empty = folder.Path("empty");
+  WriteFileBytes(empty, {});
+  const std::string garbage = folder.Path("garbage");
+  std::vector<std::uint8_t> noise(5000);
+  std::mt19937 random(7);
+  for (auto& byte : noise) byte = static_cast<std::uint8_t>(random());
+  WriteFileBytes(garbage, noise);
+  const std::string png = folder.Path("really-a-png");
+  WriteImageFile(png, "png", Landscape(32, 32));
+  const std::string jpg = folder.Path("really-a-jpg");
+  WriteImageFile(jpg, "jpg", Landscape(32, 32));
+  for (std::int32_t type = 1; type <= 12; ++type) {
+    SCOPED_TRACE(type);
+    ExpectLoadFails(empty, type);
+    ExpectLoadFails(garbage, type);
+    ExpectLoadFails(type == kTypePng ? jpg : png, type);
+    ZetImage image;
+    std::int32_t t = type, w = 0, h = 0;
+    EXPECT_TRUE(image.GetImageDims(garbage, t, w, h));
+    EXPECT_TRUE(image.GetImageDims(empty, t, w, h));
+  }
+  ExpectLoadFails(empty, kTypeUnknown);
+  ExpectLoadFails(garbage, kTypeUnknown);
+}
+
+TEST(BadInput, HugeDimensionsAreRefusedBeforeAnyPixelMemory) {
+  ScratchFolder folder;
+  // A GIF header claiming 65535 × 65535 pixels, then nothing.
+  const std::string gif = folder.Path("huge.gif");
+  WriteFileBytes(gif, {'G', 'I',  'F', '8', '9', 'a', 0xFF, 0xFF, 0xFF, 0xFF, 0, 0,
+                       0,   0x2C, 0,   0,   0,   0,   0xFF, 0xFF, 0xFF, 0xFF, 0, 8});
+  ExpectLoadFails(gif, kTypeGif, "Fehler 1004");
+}
+
+// The position of the first record of a WMF with that function number.
+std::size_t WmfRecord(const std::vector<std::uint8_t>& wmf, std::uint16_t function) {
+  for (std::size_t at = 22 + 18; at + 6 <= wmf.size();) {
+    const std::uint32_t words = wmf[at] | wmf[at + 1] << 8 | wmf[at + 2] << 16 | wmf[at + 3] << 24;
+    if ((wmf[at + 4] | wmf[at + 5] << 8) == function) return at;
+    at += 2 * words;
+  }
+  ADD_FAILURE() << "no record " << function;
+  return 0;
+}
+
+TEST(BadInput, BrokenMetafileRecordsFailWithoutLibraryChatter) {
+  ScratchFolder folder;
+  const std::vector<std::uint8_t> wmf = samples::MakeWmf(200, 100, "Text");
+  std::vector<std::vector<std::uint8_t>> broken(4, wmf);
+  broken[0][WmfRecord(wmf, 0x012D) + 6] = 7;     // SELECTOBJECT of an object the table cannot hold
+  broken[1][WmfRecord(wmf, 0x0324) + 7] = 0x70;  // POLYGON claiming 28676 points
+  broken[2][22 + 12] = 5;                        // largest record smaller than the records
+  broken[3][WmfRecord(wmf, 0x0521) + 6] = 200;   // TEXTOUT longer than its record
+  for (std::size_t i = 0; i < broken.size(); ++i) {
+    SCOPED_TRACE(i);
+    const std::string path = folder.Path("broken-" + std::to_string(i) + ".wmf");
+    WriteFileBytes(path, broken[i]);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    ExpectLoadFails(path, kTypeMetafile);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  }
+}
+
+TEST(BadInput, FoldersFifosAndMissingFilesCannotBeOpened) {
+  ScratchFolder folder;
+  const std::string fifo = folder.Path("pipe.jpg");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {folder.Path(""), fifo, folder.Path("missing.jpg"), std::string()}) {
+    SCOPED_TRACE(path);
+    RecordingReporter reporter;
+    ZetImage image(nullptr, &reporter);
+    std::int32_t b = 0, h = 0, t = 0;
+    EXPECT_EQ(image.load(path, kTypeJpeg, b, h, t), 2);
+    ASSERT_EQ(reporter.messages.size(), 1u);
+    EXPECT_EQ(reporter.messages[0].text, "Fehler 1001\nReadImgage: " + path);
+    std::int32_t type = kTypeJpeg;
+    ExpectError(image.GetImageDims(path, type, b, h), 1001, "GetImageDims", "IS_OpenFileSource");
+    QImage pixels;
+    ExpectError(image.ReadImage(path, kTypeJpeg, pixels, b, h), 1001, "ReadImage", "IS_OpenFileSource");
+  }
+}
+
+// Past 2^31 ms a 32-bit count would overflow; the reading stays at the largest value instead.
+TEST(StopWatch, DoesNotWrap) {
+  for (const auto& [in, out] :
+       {std::pair(2147483648LL, 2147483647), {5000000000LL, 2147483647}, {1234LL, 1234}})
+    EXPECT_EQ(CStopWatch::ToMilliseconds(std::chrono::milliseconds(in)), out) << in;
+}
+
+TEST(Components, TheFirstMissingComponentIsNamedAndTheRestUntouched) {
+  RecordingReporter reporter;
+  int touched = 0;
+  const std::vector<Component> components = {
+      {"eins", [&] { return ++touched, true; }},
+      {"libemf2svg.so.1", [&] { return ++touched, false; }},
+      {"drei", [&] { return ++touched, true; }},
+  };
+  EXPECT_FALSE(InitComponents(reporter, components));
+  EXPECT_EQ(touched, 2);
+  ASSERT_EQ(reporter.messages.size(), 1u);
+  EXPECT_EQ(reporter.messages[0].caption, "Kelmarin");
+  EXPECT_EQ(reporter.messages[0].icon, MessageIcon::Critical);
+  EXPECT_EQ(reporter.messages[0].text,
+            "Die benötigte Komponente\r\nlibemf2svg.so.1\r\nist nicht vorhanden\r\n\r\n"
+            "Bitte eine andere Installationsvariante von Kelmarin wählen!");
 }
 
 }  // namespace

@@ -39,25 +39,11 @@ void WriteImageFile(const std::string& path, const std::string& format, const sa
   ASSERT_TRUE(ok) << "cannot write " << format << " to " << path;
 }
 
-namespace {
-const std::vector<std::pair<std::string, std::int32_t>> kFormats = {
-    {"jpg", kTypeJpeg}, {"png", kTypePng},  {"gif", kTypeGif},  {"bmp", kTypeBmp},      {"pcx", kTypePcx},
-    {"psd", kTypePsd},  {"tga", kTypeTga},  {"tif", kTypeTiff}, {"pcd", kTypePcd},      {"dng", kTypeRaw},
-    {"wmf", kTypeMetafile}, {"emf", kTypeMetafile}};
-}  // namespace
-
-std::int32_t TypeCode(const std::string& format) {
-  for (const auto& [name, type] : kFormats)
-    if (name == format) return type;
-  return kTypeUnknown;
-}
-
-const std::vector<std::string>& AllFormats() {
-  static const std::vector<std::string> formats = [] {
-    std::vector<std::string> names;
-    for (const auto& format : kFormats) names.push_back(format.first);
-    return names;
-  }();
+const std::vector<std::pair<std::string, std::int32_t>>& Formats() {
+  static const std::vector<std::pair<std::string, std::int32_t>> formats = {
+      {"jpg", kTypeJpeg}, {"png", kTypePng}, {"gif", kTypeGif},      {"bmp", kTypeBmp},
+      {"pcx", kTypePcx},  {"psd", kTypePsd}, {"tga", kTypeTga},      {"tif", kTypeTiff},
+      {"pcd", kTypePcd},  {"dng", kTypeRaw}, {"wmf", kTypeMetafile}, {"emf", kTypeMetafile}};
   return formats;
 }
 

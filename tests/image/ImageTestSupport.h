@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "../metadata/RecordingReporter.h"
 #include "FileWriters.h"
 #include "SampleImage.h"
 #include "image/ZetImage.h"
-#include "metadata/Reporter.h"
 
 namespace kelmarin::test {
 
@@ -25,11 +25,6 @@ class ScratchFolder {
 
  private:
   std::filesystem::path folder;
-};
-
-struct RecordingReporter : Reporter {
-  void Report(const Message& message) override { messages.push_back(message); }
-  std::vector<Message> messages;
 };
 
 struct RecordingBox : PictureBox {
@@ -55,11 +50,8 @@ struct RecordingBox : PictureBox {
 // "wmf", "emf") at `path`; fails the test when it cannot.
 void WriteImageFile(const std::string& path, const std::string& format, const samples::RgbImage& image);
 
-// The image type code for a format name, as the file list would give it.
-std::int32_t TypeCode(const std::string& format);
-
-// Every format the tests write, with its type code.
-const std::vector<std::string>& AllFormats();
+// Every format the tests write, with the image type code the file list would give it.
+const std::vector<std::pair<std::string, std::int32_t>>& Formats();
 
 // The bytes of a file, and writing bytes back.
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);

@@ -1,7 +1,8 @@
-// The metadata-only path (kelmarin_image_meta) against the full image layer: for the same files the
-// lister's entry gives the same dimensions, errors and markers as ZetImage::GetImageDims, and the
-// JPEG marker reader keeps exactly what libjpeg's own jpeg_save_markers keeps, hostile files
-// included.
+// The codec keeps the markers, comments and texts of the file read last; the image object reads its
+// metadata from them lazily, once, and only for JPEG and PNG. The metadata-only path
+// (kelmarin_image_meta) against the full image layer: for the same files the lister's entry gives
+// the same dimensions, errors and markers as ZetImage::GetImageDims, and the JPEG marker reader
+// keeps exactly what libjpeg's own jpeg_save_markers keeps, hostile files included.
 
 #include <gtest/gtest.h>
 #include <jpeglib.h>
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <random>
 
+#include "Cameras.h"
 #include "ImageTestSupport.h"
 #include "image/Codec.h"
 #include "image/meta/JpegReader.h"
@@ -21,6 +23,96 @@ namespace {
 
 using samples::Bytes;
 using samples::Segment;
+
+std::string CanonJpeg(const ScratchFolder& folder, const std::string& name = "canon.jpg") {
+  const std::string path = folder.Path(name);
+  const samples::Shot shot = samples::SampleShot(samples::Maker::kCanon, 64, 48);
+  const Bytes exif =
+      samples::CameraExif(samples::Maker::kCanon, shot, samples::EncodeJpeg(samples::Quadrants(16, 12), 70));
+  const std::vector<Segment> segments = {
+      {0xE1, exif},
+      {0xED, samples::IptcPayload({{25, "Baum"}, {25, "Wald"}, {80, "Anna"}})},
+      samples::Comment("erster"),
+      samples::Comment(std::string("zwei\0ter", 8)),
+  };
+  EXPECT_TRUE(samples::WriteJpeg(path, samples::Quadrants(64, 48), 90, segments));
+  return path;
+}
+
+TEST(KeptMetadata, DimensionsDoNotDecodeTheScan) {
+  ScratchFolder folder;
+  const std::string path = CanonJpeg(folder);
+  std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+  // Cut the file just after the start-of-scan header: the header path does not look further. The
+  // segments are walked by their lengths (the thumbnail inside APP1 has a scan of its own).
+  std::size_t sos = 2;
+  while (sos + 4 < bytes.size() && bytes[sos + 1] != 0xDA) sos += 2 + bytes[sos + 2] * 256u + bytes[sos + 3];
+  ASSERT_EQ(bytes[sos + 1], 0xDA);
+  bytes.resize(sos + 14);
+  const std::string cut = folder.Path("cut.jpg");
+  WriteFileBytes(cut, bytes);
+  ZetImage image;
+  std::int32_t type = kTypeJpeg, w = 0, h = 0;
+  EXPECT_FALSE(image.GetImageDims(cut, type, w, h));
+  EXPECT_EQ(std::pair(w, h), std::pair(64, 48));
+  EXPECT_TRUE(image.pixels().isNull());
+  EXPECT_EQ(image.camera_id(), 0);
+  const std::int32_t count = image.ExifCount();  // read lazily from the kept markers
+  ASSERT_GT(count, 10);
+  EXPECT_EQ(image.camera_id(), 4);  // Canon layout
+  EXPECT_EQ(image.IptcTag(25)->inhalt, "Baum,Wald");
+  EXPECT_EQ(image.ImageCommentItem("P2")->inhalt, "zwei");
+  // Reading another file afterwards does not take this image's metadata away.
+  ZetImage other;
+  ASSERT_EQ(Load(other, CanonJpeg(folder, "other.jpg"), kTypeJpeg), 0);
+  EXPECT_EQ(image.ExifCount(), count);
+}
+
+TEST(KeptMetadata, PngTextsBeforeAndAfterTheImageData) {
+  ScratchFolder folder;
+  const std::string path = folder.Path("texts.png");
+  const std::vector<samples::PngTextChunk> texts = {
+      {samples::PngTextKind::kText, "Title", "Abend", false},
+      {samples::PngTextKind::kCompressed, "Description", "gepackt gepackt gepackt", false},
+      {samples::PngTextKind::kInternational, "Comment", "über dem Tal", false},
+      {samples::PngTextKind::kText, "Copyright", "nach den Bilddaten", true},
+      {samples::PngTextKind::kCompressed, "Software", "auch danach", true},
+  };
+  ASSERT_TRUE(samples::WritePng(path, samples::Quadrants(30, 20), texts));
+  auto expectTexts = [&](const MetadataSource& kept) {
+    ASSERT_EQ(kept.texts.size(), texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      EXPECT_EQ(kept.texts[i].keyword, texts[i].keyword);
+      EXPECT_EQ(kept.texts[i].text, texts[i].text);
+    }
+  };
+  QImage pixels;
+  ASSERT_EQ(codec::ReadPixels(path, kTypePng, pixels), codec::kOk);
+  expectTexts(*codec::InputMetadata());
+  codec::ClearInputMetadata();
+  std::int32_t w = 0, h = 0;
+  ASSERT_EQ(codec::ReadDimensions(path, kTypePng, w, h), codec::kOk);
+  EXPECT_EQ(std::pair(w, h), std::pair(30, 20));
+  expectTexts(*codec::InputMetadata());
+
+  ZetImage image;
+  ASSERT_EQ(Load(image, path, kTypePng), 0);
+  ASSERT_EQ(image.ImageCommentCount(), 5);
+  EXPECT_EQ(image.ImageCommentItem("copyright")->inhalt, "nach den Bilddaten");
+}
+
+TEST(LazyMetadata, AFailedLoadLeavesNoMarkersOfAnEarlierFile) {
+  ScratchFolder folder;
+  const std::string good = CanonJpeg(folder);
+  QImage pixels;
+  ASSERT_EQ(codec::ReadPixels(good, kTypeJpeg, pixels), codec::kOk);
+  const std::string broken = folder.Path("broken.jpg");
+  WriteFileBytes(broken, {0xFF, 0xD8, 0xFF, 0xE1, 0x00});
+  ZetImage image;
+  ASSERT_EQ(Load(image, broken, kTypeJpeg), 2);
+  EXPECT_EQ(image.ExifCount(), 0);
+  EXPECT_EQ(image.ImageCommentCount(), 0);
+}
 
 Bytes Filled(std::size_t size, std::uint8_t first) {
   Bytes bytes(size);
@@ -200,17 +292,7 @@ TEST(JpegMarkers, KeptAsLibjpegKeepsThem) {
   ScratchFolder folder;
   const Bytes mixed = MixedJpeg();
   WriteFileBytes(folder.Path("mixed.jpg"), mixed);
-  ExpectLikeLibjpeg(folder.Path("mixed.jpg"));
-  // The order: APP0 first, then APP1, APP14 (read by libjpeg) before the four APP2, APP15, APP13.
-  codec::FilePtr file = codec::OpenForReading(folder.Path("mixed.jpg"));
-  codec::Size size;
-  MetadataSource kept;
-  ASSERT_EQ(codec::JpegDimensions(file.get(), size, kept), codec::kOk);
-  std::string codes;
-  for (const JpegMarker& m : kept.markers) codes += std::to_string(m.code) + " ";
-  EXPECT_EQ(codes, "224 225 238 226 226 226 226 239 237 ");
-  EXPECT_EQ(kept.markers[5].bytes.size(), 65537u);
-  EXPECT_EQ(kept.comments, (std::vector<std::string>{std::string("ein\0Kommentar", 13), ""}));
+  ExpectLikeLibjpeg(folder.Path("mixed.jpg"));  // the order of the file, read by libjpeg or by us
 
   // Lengths below 2 (kept as nothing, reading goes on after them), a length past the end of the
   // file, and random damage: every file is read as libjpeg reads it, or fails as it does.

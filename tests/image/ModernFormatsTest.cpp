@@ -1,22 +1,217 @@
 // Today's formats through their libraries: files written by the libraries' own encoders (WebP, HEIC,
 // AVIF, JPEG XL) are decoded by type code and by content, with their size, colours, transparency,
 // first animation frame and the file's turn; a camera file LibRaw cannot open shows its largest
-// embedded JPEG.
+// embedded JPEG. The metadata-only read: which reader a type and a content lead to, and what it
+// hands on (the container walkers themselves are tested in tests/extract).
+//
+// Small files whose headers or chunks claim far more than they hold: a text chunk of 2 GB, texts
+// and image data that inflate to a gigabyte, and sizes of 16000 × 16000 pixels in the header of every
+// format the codec layer decodes. Each file is read in a child process of this test under limits of
+// its own (address space: what the child has at the start plus 384 MB; one second of processor time
+// beyond its start-up), by load, GetImageDims and the metadata-only path. A reader that believes the
+// claim runs out of one of them: the child dies or reports the wrong error.
 
 #include <gtest/gtest.h>
 #include <jxl/encode.h>
 #include <libheif/heif.h>
+#include <sys/resource.h>
 #include <tiffio.h>
 #include <webp/encode.h>
 #include <webp/mux.h>
+#include <zlib.h>
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <fstream>
+#include <map>
 
 #include "ImageTestSupport.h"
+#include "TiffBuilder.h"
+#include "extract/ImageMetadata.h"
 #include "image/Codec.h"
+#include "image/meta/MetadataOnly.h"
 
 namespace kelmarin::test {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using Block = std::vector<std::uint8_t>;
+
+void Put(Block& bytes, std::size_t at, std::uint32_t value, int size, bool bigEndian) {
+  for (int i = 0; i < size; ++i)
+    bytes[at + static_cast<std::size_t>(i)] =
+        static_cast<std::uint8_t>(value >> (8 * (bigEndian ? size - 1 - i : i)));
+}
+
+Block Chunk(const char* type, const Block& data, std::uint32_t claimed = 0) {
+  Block chunk(4, 0);
+  Put(chunk, 0, claimed != 0 ? claimed : static_cast<std::uint32_t>(data.size()), 4, true);
+  chunk.insert(chunk.end(), type, type + 4);
+  chunk.insert(chunk.end(), data.begin(), data.end());
+  const auto crc =
+      static_cast<std::uint32_t>(crc32(0, chunk.data() + 4, static_cast<uInt>(chunk.size() - 4)));
+  chunk.resize(chunk.size() + 4);
+  Put(chunk, chunk.size() - 4, crc, 4, true);
+  return chunk;
+}
+
+// A zlib stream of zeros that inflates to `megabytes` MB: one flushed block repeated (its checksum
+// is wrong; no reader may get that far).
+Block Inflating(int megabytes) {
+  z_stream z{};
+  deflateInit(&z, 9);
+  const Block zeros(1 << 20, 0);
+  Block first(1 << 16), block(1 << 16), out;
+  for (Block* part : {&first, &block}) {
+    z.next_in = const_cast<Bytef*>(zeros.data()), z.avail_in = static_cast<uInt>(zeros.size());
+    z.next_out = part->data(), z.avail_out = static_cast<uInt>(part->size());
+    deflate(&z, Z_FULL_FLUSH);
+    part->resize(part->size() - z.avail_out);
+  }
+  deflateEnd(&z);
+  out = first;
+  for (int i = 1; i < megabytes; ++i) out.insert(out.end(), block.begin(), block.end());
+  return out;
+}
+
+// An 8-bit RGB PNG header, one IDAT chunk and `extra` chunks before IEND.
+Block Png(std::uint32_t width, std::uint32_t height, const Block& idat, const Block& extra = {}) {
+  Block header(13, 0);
+  Put(header, 0, width, 4, true), Put(header, 4, height, 4, true);
+  header[8] = 8, header[9] = 2;
+  Block png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  for (const Block& part : {Chunk("IHDR", header), Chunk("IDAT", idat), extra, Chunk("IEND", {})})
+    png.insert(png.end(), part.begin(), part.end());
+  return png;
+}
+
+// A 16 × 16 file of `format` written by the sample writers, with its size fields set to 16000 (PCX
+// stores the last column and row).
+Block Claiming16000(const ScratchFolder& folder, const std::string& format) {
+  const std::string path = folder.Path("source." + format);
+  WriteImageFile(path, format, samples::Landscape(16, 16));
+  Block b = ReadFileBytes(path);
+  std::size_t at = 0;  // the two sides, `size` bytes each (both get the same value)
+  int size = 2;
+  bool bigEndian = false;
+  if (format == "jpg") {
+    while (at + 9 < b.size() && !(b[at] == 0xFF && (b[at + 1] == 0xC0 || b[at + 1] == 0xC2))) ++at;
+    at += 5, bigEndian = true;
+  } else if (format == "tif") {  // little-endian; the first directory's width and length entries
+    const std::size_t ifd = b[4] | b[5] << 8;
+    for (std::size_t e = ifd + 2; e < ifd + 2 + 12 * (b[ifd] | b[ifd + 1] << 8); e += 12)
+      if (b[e + 1] == 1 && b[e] <= 1) Put(b, e + 8, 16000, b[e + 2] == 3 ? 2 : 4, false);
+    return b;
+  } else {
+    const std::map<std::string, std::tuple<std::size_t, int, bool>> fields = {{"gif", {6, 2, false}},
+                                                                              {"bmp", {18, 4, false}},
+                                                                              {"pcx", {8, 2, false}},
+                                                                              {"tga", {12, 2, false}},
+                                                                              {"psd", {14, 4, true}}};
+    std::tie(at, size, bigEndian) = fields.at(format);
+  }
+  const std::uint32_t value = format == "pcx" ? 15999 : 16000;
+  Put(b, at, value, size, bigEndian), Put(b, at + static_cast<std::size_t>(size), value, size, bigEndian);
+  return b;
+}
+
+struct Hostile {
+  std::string name;
+  std::int32_t type;
+  Block bytes;
+  std::int32_t load;  // the error number load reports, 0 when the picture loads
+};
+
+std::vector<Hostile> Cases(const ScratchFolder& folder) {
+  const Block rows = [] {
+    Block raw(64 * (1 + 64 * 3), 0);
+    uLongf size = compressBound(static_cast<uLong>(raw.size()));
+    Block packed(size);
+    compress(packed.data(), &size, raw.data(), static_cast<uLong>(raw.size()));
+    packed.resize(size);
+    return packed;
+  }();
+  const Block gigabyte = Inflating(1024);
+  std::vector<Hostile> cases = {
+      {"png-2gb-text", kTypePng, Png(64, 64, rows, Chunk("tEXt", {'a', 0, 'b'}, 0x79000025u)), 0},
+      {"png-ztxt-gigabyte", kTypePng,
+       Png(64, 64, rows, Chunk("zTXt", Cat({Block{'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 0}, gigabyte}))), 0},
+      {"png-itxt-gigabyte", kTypePng,
+       Png(64, 64, rows,
+           Chunk("iTXt", Cat({Block{'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 1, 0, 0, 0}, gigabyte}))),
+       0},
+      {"png-idat-bomb", kTypePng, Png(64, 64, gigabyte), 1003},
+      {"png-huge", kTypePng, Png(16000, 16000, rows), 1003},
+  };
+  for (const auto& [format, type] : std::vector<std::pair<std::string, std::int32_t>>{{"jpg", kTypeJpeg},
+                                                                                      {"gif", kTypeGif},
+                                                                                      {"tif", kTypeTiff},
+                                                                                      {"bmp", kTypeBmp},
+                                                                                      {"pcx", kTypePcx},
+                                                                                      {"tga", kTypeTga},
+                                                                                      {"psd", kTypePsd}}) {
+    cases.push_back({format + "-huge", type, Claiming16000(folder, format), 1003});
+  }
+  return cases;
+}
+
+std::uint64_t AddressSpace() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmSize:", 0) == 0) return std::stoull(line.substr(7)) * 1024;
+  }
+  return 0;
+}
+
+// The child's part: one file, given by the parent in the environment.
+TEST(HostileSizes, OneFileWithinLimits) {
+  const QByteArray path = qgetenv("KELMARIN_HOSTILE_FILE");
+  if (path.isEmpty()) GTEST_SKIP() << "run by HostileSizes.EveryFileWithinLimits";
+  const std::int32_t type = qEnvironmentVariableIntValue("KELMARIN_HOSTILE_TYPE");
+  const rlimit memory{AddressSpace() + (std::uint64_t{384} << 20),
+                      AddressSpace() + (std::uint64_t{384} << 20)};
+  rusage used{};
+  getrusage(RUSAGE_SELF, &used);
+  const rlimit cpu{static_cast<rlim_t>(used.ru_utime.tv_sec + used.ru_stime.tv_sec + 2), RLIM_INFINITY};
+  ASSERT_EQ(setrlimit(RLIMIT_AS, &memory), 0);
+  ASSERT_EQ(setrlimit(RLIMIT_CPU, &cpu), 0);
+  RecordingReporter reporter;
+  ZetImage image(nullptr, &reporter);
+  std::int32_t b = 0, h = 0, t = 0;
+  image.load(path.toStdString(), type, b, h, t);
+  const std::string expected = qgetenv("KELMARIN_HOSTILE_LOAD").toStdString();
+  EXPECT_EQ(reporter.messages.empty() ? "0" : reporter.messages[0].text.substr(7, 4), expected);
+  std::int32_t dimsType = type;
+  image.GetImageDims(path.toStdString(), dimsType, b, h);
+  if (type == kTypeJpeg || type == kTypePng) {
+    const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(path.toStdString(), type);
+    EXPECT_FALSE(read.error) << *read.error;
+  }
+}
+
+TEST(HostileSizes, EveryFileWithinLimits) {
+  ScratchFolder folder;
+  for (const Hostile& hostile : Cases(folder)) {
+    SCOPED_TRACE(hostile.name);
+    const std::string path = folder.Path(hostile.name);
+    WriteFileBytes(path, hostile.bytes);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("KELMARIN_HOSTILE_FILE"), QString::fromStdString(path));
+    environment.insert(QStringLiteral("KELMARIN_HOSTILE_TYPE"), QString::number(hostile.type));
+    environment.insert(QStringLiteral("KELMARIN_HOSTILE_LOAD"), QString::number(hostile.load));
+    environment.insert(QStringLiteral("MALLOC_ARENA_MAX"), QStringLiteral("1"));  // no reserved arenas
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=HostileSizes.OneFileWithinLimits")});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    const QByteArray output = child.readAll();
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << output.toStdString();
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+  }
+}
+
 using samples::Quadrants;
 using samples::RgbImage;
 
@@ -45,12 +240,14 @@ void WriteWebp(const std::string& path, const RgbImage& image, bool alpha, int b
   WebPAnimEncoderAdd(encoder, nullptr, (blackFrames + 1) * 100, nullptr);
   WebPData data{nullptr, 0};
   ASSERT_TRUE(WebPAnimEncoderAssemble(encoder, &data));
-  WriteFileBytes(path, Bytes(data.bytes, data.bytes + data.size));
+  WriteFileBytes(path, Block(data.bytes, data.bytes + data.size));
   WebPDataClear(&data);
   WebPAnimEncoderDelete(encoder);
 }
 
-void WriteHeif(const std::string& path, const RgbImage& image, heif_compression_format format) {
+// With `exif` (a TIFF block) as the image's EXIF item when it is not empty.
+void WriteHeif(const std::string& path, const RgbImage& image, heif_compression_format format,
+               const Block& exif = {}) {
   heif_context* context = heif_context_alloc();
   heif_encoder* encoder = nullptr;
   ASSERT_EQ(heif_context_get_encoder_for_format(context, format, &encoder).code, heif_error_Ok);
@@ -61,7 +258,11 @@ void WriteHeif(const std::string& path, const RgbImage& image, heif_compression_
   int stride = 0;
   std::uint8_t* plane = heif_image_get_plane(picture, heif_channel_interleaved, &stride);
   for (int y = 0; y < image.height; ++y) std::memcpy(plane + y * stride, image.Pixel(0, y), image.width * 3u);
-  EXPECT_EQ(heif_context_encode_image(context, picture, encoder, nullptr, nullptr).code, heif_error_Ok);
+  heif_image_handle* handle = nullptr;
+  EXPECT_EQ(heif_context_encode_image(context, picture, encoder, nullptr, &handle).code, heif_error_Ok);
+  if (!exif.empty())
+    heif_context_add_exif_metadata(context, handle, exif.data(), static_cast<int>(exif.size()));
+  heif_image_handle_release(handle);
   EXPECT_EQ(heif_context_write_to_file(context, path.c_str()).code, heif_error_Ok);
   heif_image_release(picture);
   heif_encoder_release(encoder);
@@ -86,7 +287,7 @@ void WriteJxl(const std::string& path, const RgbImage& image, std::uint32_t orie
   ASSERT_EQ(JxlEncoderAddImageFrame(settings, &format, image.pixels.data(), image.pixels.size()),
             JXL_ENC_SUCCESS);
   JxlEncoderCloseInput(encoder);
-  Bytes out(1 << 16);
+  Block out(1 << 16);
   std::uint8_t* next = out.data();
   std::size_t left = out.size();
   ASSERT_EQ(JxlEncoderProcessOutput(encoder, &next, &left), JXL_ENC_SUCCESS);
@@ -117,7 +318,7 @@ void WriteDngWithoutRawData(const std::string& path) {
   TIFFSetField(tiff, TIFFTAG_UNIQUECAMERAMODEL, "Kelmarin Test");
   TIFFSetField(tiff, TIFFTAG_COLORMATRIX1, 9, kMatrix);
   TIFFSetField(tiff, TIFFTAG_SUBIFD, 1, &subIfd);
-  Bytes row;
+  Block row;
   for (int x = 0; x < 40; ++x)
     row.insert(row.end(), {std::uint8_t(x < 20 ? 255 : 0), 0, std::uint8_t(x < 20 ? 0 : 255)});
   for (std::uint32_t y = 0; y < 30; ++y) TIFFWriteScanline(tiff, row.data(), y, 0);
@@ -204,10 +405,10 @@ TEST(ModernFormats, CameraFileLibRawCannotOpenShowsItsLargestJpeg) {
   WriteImageFile(folder.Path("small.jpg"), "jpg", Quadrants(32, 24));
   WriteImageFile(folder.Path("large.jpg"), "jpg", Quadrants(96, 64));
   // An ISO base media file of a camera's brand, with its two previews and no raw data.
-  Bytes file = {0, 0, 0, 24, 'f', 't', 'y', 'p', 'c', 'r', 'x', ' ',
+  Block file = {0, 0, 0, 24, 'f', 't', 'y', 'p', 'c', 'r', 'x', ' ',
                 0, 0, 0, 1,  'c', 'r', 'x', ' ', 'i', 's', 'o', 'm'};
   for (const char* name : {"small.jpg", "large.jpg", "small.jpg"}) {
-    const Bytes jpeg = ReadFileBytes(folder.Path(name));
+    const Block jpeg = ReadFileBytes(folder.Path(name));
     file.insert(file.end(), {0xFF, 0xD8, 0xFF, 0x00});  // a start marker that starts no image
     file.insert(file.end(), jpeg.begin(), jpeg.end());
   }
@@ -217,6 +418,77 @@ TEST(ModernFormats, CameraFileLibRawCannotOpenShowsItsLargestJpeg) {
   ASSERT_EQ(codec::ReadPixels(path, kTypeRaw, pixels), codec::kOk);
   EXPECT_EQ(pixels.size(), QSize(96, 64));
   ExpectQuadrants(pixels, 40);
+}
+
+const TiffBuilder kLe(ByteOrder::LittleEndian);
+
+TiffBuilder CameraTiff() {
+  TiffBuilder tiff(ByteOrder::LittleEndian);
+  tiff.SetFirstDirectory(tiff.AddDirectory({tiff.Ascii(0x010F, "Kelmarin")}));
+  return tiff;
+}
+
+// A PNG with an eXIf chunk after its image data, where the metadata-only reader skips the data.
+Block PngWithExif(const std::string& path) {
+  EXPECT_TRUE(samples::WritePng(path, samples::Quadrants(8, 8)));
+  Block png = ReadFileBytes(path);
+  const Block chunk = Chunk("eXIf", CameraTiff().Tiff());
+  png.insert(png.end() - 12, chunk.begin(), chunk.end());  // before IEND
+  return png;
+}
+
+std::string MakeOf(const codec::MetadataOnlyRead& read) {
+  ImageMetadata image;
+  image.SetSource(read.type, read.source, nullptr);
+  const ZetExif* make = image.ExifTag(1, 0x010F);
+  return make != nullptr ? std::get<std::string>(make->inhalt[0]) : "";
+}
+
+TEST(ContainerMetadata, TypeAndContentPickTheReader) {
+  ScratchFolder folder;
+  Block orf = CameraTiff().Tiff();
+  orf[2] = 'R', orf[3] = 'O';
+  const Block tiff = CameraTiff().Tiff();
+  const Block webp = Cat(
+      {Bytes("RIFF"), kLe.U32(0), Bytes("WEBPEXIF"), kLe.U32(static_cast<std::uint32_t>(tiff.size())), tiff});
+  const Block nef = Cat({Block{0xFF, 0xD8}, CameraTiff().App1(), Block{0xFF, 0xDA}});
+  const Block crw = Cat({Bytes(std::string_view("II\x1a\0\0\0HEAPCCDR", 14)), Block(32, 0)});
+  const Block png = PngWithExif(folder.Path("plain.png"));
+  WriteHeif(folder.Path("exif.heic"), Quadrants(16, 16), heif_compression_HEVC, CameraTiff().Tiff());
+  const Block heic = ReadFileBytes(folder.Path("exif.heic"));  // its EXIF item read through libheif
+  const struct {
+    const char* name;
+    Block bytes;
+    std::int32_t type, readAs;
+    std::string make;  // empty: no rows
+    std::optional<std::int32_t> error;
+    bool otherFormat;
+  } cases[] = {
+      {"a.tif", tiff, 12, 12, "Kelmarin", {}, false},
+      {"orf-by-content", orf, 0, 10, "Kelmarin", {}, false},
+      {"webp-by-content", webp, 0, 14, "Kelmarin", {}, false},
+      {"a.png", png, 8, 8, "Kelmarin", {}, false},
+      {"a.heic", heic, 13, 13, "Kelmarin", {}, false},
+      {"heic-by-content", heic, 0, 13, "Kelmarin", {}, false},
+      {"jpeg.nef", nef, 10, 10, "Kelmarin", {}, false},
+      {"bare.jxl", Block{0xFF, 0x0A, 0, 0}, 15, 15, "", {}, false},
+      {"text.webp", Bytes("kein Bild"), 14, 14, "", 1003, false},
+      {"text.heic", Bytes("kein Bild"), 13, 13, "", 1003, false},
+      {"a.crw", crw, 10, 10, "", {}, false},
+      {"text.tif", Bytes("kein Bild"), 12, 12, "", {}, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteFileBytes(folder.Path(c.name), c.bytes);
+    const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(folder.Path(c.name), c.type);
+    EXPECT_EQ(read.type, c.readAs);
+    EXPECT_EQ(read.error, c.error);
+    EXPECT_EQ(read.otherFormat, c.otherFormat);
+    EXPECT_EQ(MakeOf(read), c.make);
+    if (c.readAs == 13 && !c.error) {
+      EXPECT_EQ(std::pair(read.width, read.height), std::pair(16, 16));
+    }
+  }
 }
 
 }  // namespace

@@ -1,17 +1,54 @@
+// The definition loader on text and on files: the tables it fills, the forms it accepts and the
+// messages of every failure; the numbers, focal factors and model names of its lines; the text
+// conversions beneath it.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <streambuf>
 #include <string>
 
-#include "LoaderTestSupport.h"
+#include "RecordingReporter.h"
+#include "metadata/DefinitionSyntax.h"
+#include "metadata/Definitions.h"
+#include "metadata/Text.h"
 
 namespace kelmarin {
 namespace {
 
-using test::ExpectFailure;
-using test::ExpectLoads;
-using test::kCaption;
+const std::string kCaption = "Metadaten-Definition laden";
+
+std::string CaptionWithCode(int code) {
+  return kCaption + " (Fehler " + std::to_string(code) + ")";
+}
+std::string LineErrorText(int line, std::string_view text) {
+  return "Fehler beim Lesen der Metadaten-Definitionsdatei\n\nFehler in Zeile " + std::to_string(line) +
+         "\n" + std::string(text);
+}
+
+// Loads text that must fail with exactly one warning with this caption and text.
+void ExpectFailure(std::string_view text, const std::string& caption, const std::string& messageText) {
+  SCOPED_TRACE(std::string(text));
+  std::istringstream in{std::string(text)};
+  RecordingReporter reporter;
+  EXPECT_EQ(LoadDefinitions(in, reporter), nullptr);
+  ASSERT_EQ(reporter.messages.size(), 1u);
+  const Message& message = reporter.messages.front();
+  EXPECT_EQ(std::tuple(message.caption, message.text, message.icon),
+            std::tuple(caption, messageText, MessageIcon::Warning));
+}
+
+// Loads text that must succeed without any message.
+std::unique_ptr<Definitions> ExpectLoads(std::string_view text) {
+  std::istringstream in{std::string(text)};
+  RecordingReporter reporter;
+  auto defs = LoadDefinitions(in, reporter);
+  for (const Message& m : reporter.messages) ADD_FAILURE() << m.caption << ": " << m.text;
+  EXPECT_NE(defs, nullptr);
+  return defs;
+}
 
 const std::string kVersionFirst =
     "Version der Metadaten-Beschreibungsdatei muss als erster Eintrag aufgeführt sein";
@@ -127,6 +164,57 @@ TEST(Loader, AcceptedForms) {
   EXPECT_EQ(ExpectLoads("#version 2\n#main\n" + manyFields + "\n")->TagName(0, kSectionMain, 1, 0), "f");
 }
 
+TEST(DefinitionNumber, DecimalAndTwosComplementHexadecimal) {
+  const std::pair<const char*, std::int32_t> good[] = {
+      {"  42  ", 42},
+      {"-7", -7},
+      {"2147483647", INT32_MAX},
+      {"-2147483648", INT32_MIN},
+      {"0X010f", 271},
+      {"&h10", 16},
+      {"&HFFFFFFFF", -1},
+      {"0x80000000", INT32_MIN},
+      {"&H0000000000ABCDEF", 0xABCDEF},  // leading zeros are not significant digits
+      {"00000000000000000000000001", 1}};
+  for (const auto& [field, value] : good) {
+    EXPECT_EQ(ParseDefinitionNumber(field).code, 0) << field;
+    EXPECT_EQ(ParseDefinitionNumber(field).value, value) << field;
+  }
+  for (const char* field : {"", "   ", "-", "+5", "1a", "1 2", "\t1", "1\t", "&H", "0x", "&HG", "0x-1",
+                            "-0x10", "&O17", "1.5", "1,5", "zwei", "99999999999x", "&H123456789Z"}) {
+    EXPECT_EQ(ParseDefinitionNumber(field).code, kCodeNotANumber) << '"' << field << '"';
+  }
+  for (const char* field :
+       {"2147483648", "-2147483649", "99999999999999999999999999999", "&H123456789", "0x100000000"}) {
+    EXPECT_EQ(ParseDefinitionNumber(field).code, kCodeOutOfRange) << field;
+  }
+}
+
+TEST(FocalFactor, PlainDecimalsWithAPointWhateverTheLocale) {
+  for (const auto& [field, value] : {std::pair{"  1.6 ", 1.6}, {"2", 2.0}, {".5", 0.5}, {"-1.25", -1.25}}) {
+    EXPECT_EQ(ParseFocalFactor(field).code, 0) << field;
+    EXPECT_DOUBLE_EQ(ParseFocalFactor(field).value, value) << field;
+  }
+  for (const char* field :
+       {"", ".", "-", "1,6", "1.6.2", "1e3", "inf", "nan", "0x2", "+1.5", "1.5x", "\t1"}) {
+    EXPECT_EQ(ParseFocalFactor(field).code, kCodeNotANumber) << '"' << field << '"';
+  }
+  EXPECT_EQ(ParseFocalFactor("1" + std::string(400, '0')).code, kCodeOutOfRange);
+}
+
+TEST(FocalFactor, ModelsAreComparedWithoutSpacesBracketsAndCase) {
+  for (const auto& [model, normalised] : {std::pair{"XY 300 (Sonderserie)", "XY300"},
+                                          {"(alles Klammer)", ""},
+                                          {"a (b) (c)", "A"},
+                                          {"Kamera\tX", "KAMERA\tX"},  // only spaces are removed
+                                          {"größe", "GRÖßE"},
+                                          {"gr\xF6\xDF"
+                                           "e",
+                                           "GRÖßE"}}) {  // Windows-1252 bytes from an image
+    EXPECT_EQ(NormaliseModel(model), normalised) << model;
+  }
+}
+
 struct Failure {
   std::string text;
   int code;  // 0 a syntax error without a code, -1 the version must come first, -2 unsupported version
@@ -206,8 +294,8 @@ TEST(Loader, FailuresNameTheLineAndTheCode) {
     if (f.code < 0) {
       ExpectFailure(f.text, kCaption, f.code == -1 ? kVersionFirst : kUnsupported);
     } else {
-      ExpectFailure(f.text, f.code == 0 ? kCaption : test::CaptionWithCode(f.code),
-                    test::LineErrorText(f.line, f.lineText));
+      ExpectFailure(f.text, f.code == 0 ? kCaption : CaptionWithCode(f.code),
+                    LineErrorText(f.line, f.lineText));
     }
   }
 }
@@ -232,8 +320,118 @@ TEST(Loader, ReadFailurePartWayIsCode57) {
   RecordingReporter reporter;
   EXPECT_EQ(LoadDefinitions(in, reporter), nullptr);
   ASSERT_EQ(reporter.messages.size(), 1u);
-  EXPECT_EQ(reporter.messages[0].caption, test::CaptionWithCode(57));
-  EXPECT_EQ(reporter.messages[0].text, test::LineErrorText(4, ""));
+  EXPECT_EQ(reporter.messages[0].caption, CaptionWithCode(57));
+  EXPECT_EQ(reporter.messages[0].text, LineErrorText(4, ""));
+}
+
+namespace fs = std::filesystem;
+
+fs::path WriteDefinitions(const std::string& bytes) {
+  const fs::path folder = fs::path(::testing::TempDir()) / "kelmarin-metadata-file";
+  fs::create_directories(folder);
+  std::ofstream(folder / "metadata.def", std::ios::binary | std::ios::trunc) << bytes;
+  return folder / "metadata.def";
+}
+
+TEST(LoaderFile, OpenErrors) {
+  const fs::path file = WriteDefinitions("#version 2\n");
+  fs::permissions(file, fs::perms::none);
+  const bool locked = !std::ifstream(file).is_open();  // root reads any file
+  for (const auto& [path, code] : {std::pair{file.parent_path() / "fehlt" / "metadata.def", 53},
+                                   {fs::path(), 53},
+                                   {file.parent_path(), 75},
+                                   {"/dev/null", 75},
+                                   {file, locked ? 70 : 0}}) {
+    if (code == 0) continue;
+    RecordingReporter reporter;
+    EXPECT_EQ(LoadDefinitions(path, reporter), nullptr) << path;
+    ASSERT_EQ(reporter.messages.size(), 1u);
+    EXPECT_EQ(reporter.messages[0].caption, CaptionWithCode(code));
+    EXPECT_EQ(reporter.messages[0].text, "Fehler beim Öffnen der Metadaten-Definitionsdatei");
+    EXPECT_EQ(reporter.messages[0].icon, MessageIcon::Warning);
+  }
+  fs::remove_all(file.parent_path());
+}
+
+// A file is read in large blocks, a stream line by line: both give the same tables and the same
+// message, also for lines longer than a block (the stream's blocks are 1 MiB), for UTF-8 and
+// Windows-1252 lines side by side and for a file written on Windows (BOM, CR LF).
+TEST(LoaderFile, FileAndStreamReadAlike) {
+  const std::string longComment = "*" + std::string(3 << 20, 'x') + "\n";
+  const std::string good = "\xEF\xBB\xBF#version 2\r\n" + longComment +
+                           "#main\n+1,0,0,Gr\xC3\xB6\xC3\x9F"
+                           "e\n!1,M\xFCller\r\n" +
+                           longComment + "+2,0,0,  " + std::string(2 << 20, 'L') +
+                           "  \n#focalequiv X\r\n+XY 300, 1.6\r\n" + "#main\n+3,0,0,ohne Zeilenende";
+  for (const std::string& text : {good, good + "\n+4,0\n+5,0,0,E\n"}) {
+    RecordingReporter fromFile, fromStream;
+    const auto file = LoadDefinitions(WriteDefinitions(text), fromFile);
+    std::istringstream in(text);
+    const auto stream = LoadDefinitions(in, fromStream);
+    ASSERT_EQ(file == nullptr, stream == nullptr);
+    ASSERT_EQ(fromFile.messages.size(), file == nullptr ? 1u : 0u);
+    ASSERT_EQ(fromStream.messages.size(), fromFile.messages.size());
+    if (file == nullptr) {
+      EXPECT_EQ(fromFile.messages[0].caption, fromStream.messages[0].caption);
+      EXPECT_EQ(fromFile.messages[0].text, fromStream.messages[0].text);
+      EXPECT_NE(fromFile.messages[0].text.find("Fehler in Zeile 12\n+4,0"), std::string::npos);
+      continue;
+    }
+    for (const auto* defs : {file.get(), stream.get()}) {
+      EXPECT_EQ(defs->TagName(0, kSectionMain, 1, 0), "Größe");
+      EXPECT_EQ(defs->FindTag(0, kSectionMain, 1, 0)->inqnice(1).bezeichnung, "Müller");
+      EXPECT_EQ(defs->TagName(0, kSectionMain, 2, 0), std::string(2 << 20, 'L'));
+      EXPECT_EQ(defs->TagName(0, kSectionMain, 3, 0), "ohne Zeilenende");
+      EXPECT_DOUBLE_EQ(defs->FocalEquivFactor("", "XY300"), 1.6);
+    }
+  }
+}
+
+TEST(Utf8Validity, AcceptsWellFormedAndRejectsMalformedText) {
+  for (const char* text :
+       {"", "Müller", "\xE2\x82\xAC", "\xF0\x9F\x93\xB7", "\xF4\x8F\xBF\xBF", "\xEF\xBB\xBF"}) {
+    EXPECT_TRUE(IsValidUtf8(text)) << text;
+  }
+  EXPECT_TRUE(IsValidUtf8(std::string_view("a\0b", 3)));
+  // Windows-1252, lone continuation, truncated, bad continuation, overlong forms, a UTF-16
+  // surrogate, above U+10FFFF, a five-byte form.
+  for (const char* text :
+       {"M\xFCller", "\x80", "\xC3", "\xC3(", "\xE2\x82", "\xC0\xAF", "\xE0\x80\xAF", "\xF0\x80\x80\xAF",
+        "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80", "\xFF"}) {
+    EXPECT_FALSE(IsValidUtf8(text)) << testing::PrintToString(text);
+  }
+}
+
+TEST(BytesToUtf8, KeepsUtf8AndReadsEverythingElseAsWindows1252) {
+  EXPECT_EQ(BytesToUtf8("Müller"), "Müller");
+  EXPECT_EQ(BytesToUtf8("M\xFCller"), "Müller");
+  EXPECT_EQ(BytesToUtf8("\x80 \x8A \x96 \x99 \x9F \xA0"), "€ Š – ™ Ÿ \xC2\xA0");
+  EXPECT_EQ(BytesToUtf8("\x81\x8D\x8F\x90\x9D"),
+            "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D");  // undefined bytes
+  // One invalid byte makes the whole text Windows-1252, its UTF-8 look-alikes included.
+  EXPECT_EQ(BytesToUtf8("\xC3\xBC \xFC"), "Ã¼ ü");
+  EXPECT_EQ(BytesToUtf8(std::string_view("\0\xFF", 2)), std::string("\0ÿ", 3));
+  for (int byte = 0; byte < 256; ++byte) {
+    std::string encoded;
+    AppendUtf8(encoded, Cp1252ToUnicode(static_cast<unsigned char>(byte)));
+    EXPECT_TRUE(IsValidUtf8(encoded)) << byte;
+  }
+}
+
+TEST(AppendUtf8, EncodesEachLengthAtItsBoundaries) {
+  const std::pair<char32_t, std::string> cases[] = {{0x00, std::string(1, '\0')},
+                                                    {0x7F, "\x7F"},
+                                                    {0x80, "\xC2\x80"},
+                                                    {0x7FF, "\xDF\xBF"},
+                                                    {0x800, "\xE0\xA0\x80"},
+                                                    {0xFFFF, "\xEF\xBF\xBF"},
+                                                    {0x10000, "\xF0\x90\x80\x80"},
+                                                    {0x10FFFF, "\xF4\x8F\xBF\xBF"}};
+  for (const auto& [codePoint, expected] : cases) {
+    std::string out = "x";
+    AppendUtf8(out, codePoint);
+    EXPECT_EQ(out, "x" + expected) << static_cast<unsigned>(codePoint);
+  }
 }
 
 }  // namespace

@@ -1,28 +1,119 @@
-// The general rules of the value formatter and its dispatch.
+// The value formatter: its general rules and dispatch, the fixed rules of the main and GPS tags
+// (code -1: the tag has no definition at all), the display codes of fraction lists (4 lens range,
+// 5 time of day, 15 list), the number patterns and parsing beneath them; the rows of the metadata
+// list and the information labels.
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <cmath>
 #include <limits>
+#include <sstream>
 
-#include "PresentTestSupport.h"
+#include "../metadata/RecordingReporter.h"
+#include "extract/ImageMetadata.h"
+#include "metadata/Definitions.h"
 #include "present/DateText.h"
 #include "present/Formatter.h"
+#include "present/InfoLabels.h"
+#include "present/Listing.h"
+#include "present/NumberText.h"
 
 namespace kelmarin {
 namespace {
 
-using test::German;
-using test::Numbers;
-using test::Q;
-using test::Texts;
+QLocale German() {
+  return QLocale(QLocale::German, QLocale::Germany);
+}
+
+ZetExif Numbers(std::int32_t tag, std::initializer_list<std::int64_t> values) {
+  ZetExif item;
+  item.tag = tag;
+  item.typ = kTypNumbers;
+  for (std::int64_t v : values) item.inhalt.emplace_back(v);
+  return item;
+}
+
+ZetExif Texts(std::int32_t tag, std::initializer_list<std::string> values) {
+  ZetExif item;
+  item.tag = tag;
+  item.typ = kTypTexts;
+  for (const std::string& v : values) item.inhalt.emplace_back(v);
+  return item;
+}
+
+// Bytes of a text as a number list.
+ZetExif Bytes(std::int32_t tag, const std::string& bytes) {
+  ZetExif item;
+  item.tag = tag;
+  item.typ = kTypNumbers;
+  for (char c : bytes) item.inhalt.emplace_back(static_cast<std::int64_t>(static_cast<unsigned char>(c)));
+  return item;
+}
+
+QString Q(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
+
+// Definitions with one table entry per call; fmt is the display code.
+class Tables {
+ public:
+  ExifTag& Main(std::int32_t tag, std::int32_t fmt, const std::string& name = "name") {
+    return defs.AddTagDefinition(defs.mainTags, tag, 0, name, fmt);
+  }
+  ExifTag& Gps(std::int32_t tag, std::int32_t fmt, const std::string& name = "name") {
+    return defs.AddTagDefinition(defs.gpsTags, tag, 0, name, fmt);
+  }
+  ExifTag& Makernote(std::int32_t maker, std::int32_t tag, std::int32_t fmt,
+                     const std::string& name = "name") {
+    ExifMakernote& note = defs.makernoteTable[maker];
+    note.cameraid = maker;
+    return defs.AddTagDefinition(note.exif_tags, tag, 0, name, fmt);
+  }
+
+  Definitions defs;
+};
+
+// One formatted value: the item, the display code of its tag's definition (-1: no definition at
+// all) and the text expected.
+struct Case {
+  ZetExif item;
+  std::int32_t code;
+  const char* expected;
+};
+
+// Formats each case's item in the section with definitions holding only its tag, and compares.
+void ExpectTexts(const FormatContext& context, std::int32_t section, std::initializer_list<Case> cases) {
+  for (const Case& c : cases) {
+    Tables tables;
+    if (c.code >= 0) {
+      TagTable& table = section == kSectionGps         ? tables.defs.gpsTags
+                        : section == kSectionThumbnail ? tables.defs.thumbnailTags
+                                                       : tables.defs.mainTags;
+      tables.defs.AddTagDefinition(table, c.item.tag, 0, "name", c.code);
+    }
+    EXPECT_EQ(FormatValue(tables.defs, context, 0, c.item, section).toStdString(), c.expected)
+        << "tag " << c.item.tag << " code " << c.code;
+  }
+}
+
+const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
+
+FormatContext Context(const QLocale& locale = German(), double focalFactor = 1.0) {
+  return MakeFormatContext(locale, focalFactor);
+}
+void Main(std::initializer_list<Case> cases, const FormatContext& context = Context()) {
+  ExpectTexts(context, kSectionMain, cases);
+}
+void Gps(std::initializer_list<Case> cases, const FormatContext& context = Context()) {
+  ExpectTexts(context, kSectionGps, cases);
+}
 
 class GeneralRules : public ::testing::Test {
  protected:
-  QString Main(const ZetExif& item) { return FormatValue(tables.defs, context, 0, item, kSectionMain); }
-  void Expect(std::initializer_list<test::Case> cases) { test::ExpectTexts(context, kSectionMain, cases); }
+  QString Format(const ZetExif& item) { return FormatValue(tables.defs, context, 0, item, kSectionMain); }
 
-  test::Tables tables;
-  FormatContext context = MakeFormatContext(German(), 1.0);
+  Tables tables;
+  FormatContext context = Context();
 };
 
 TEST_F(GeneralRules, ValueNamesFirstMatchInStoredOrder) {
@@ -30,29 +121,29 @@ TEST_F(GeneralRules, ValueNamesFirstMatchInStoredOrder) {
   tag.addnice(1, "normal");
   tag.addnice(3, "hoch");
   tag.addnice(3, "sehr hoch");
-  EXPECT_EQ(Main(Numbers(41992, {3})), Q("hoch"));
-  EXPECT_EQ(Main(Numbers(41992, {7})), Q("7"));
-  EXPECT_EQ(Main(Numbers(41992, {3, 1})), Q("3,1"));  // value names only for one value
+  EXPECT_EQ(Format(Numbers(41992, {3})), Q("hoch"));
+  EXPECT_EQ(Format(Numbers(41992, {7})), Q("7"));
+  EXPECT_EQ(Format(Numbers(41992, {3, 1})), Q("3,1"));  // value names only for one value
   tables.Main(1000, 0).addnice(-1, "minus eins");
-  EXPECT_EQ(Main(Numbers(1000, {-1})), Q("minus eins"));
-  EXPECT_EQ(Main(Numbers(1000, {4294967295})), Q("4294967295"));
+  EXPECT_EQ(Format(Numbers(1000, {-1})), Q("minus eins"));
+  EXPECT_EQ(Format(Numbers(1000, {4294967295})), Q("4294967295"));
 }
 
 TEST_F(GeneralRules, ListsCharactersDigitsAndUtf16) {
   ZetExif many = Numbers(5, {});
   for (int i = 1; i <= 24; ++i) many.inhalt.emplace_back(std::int64_t{i});
-  Expect({{Numbers(5, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), -1, "1,2,3,4,5,6,7,8,9,10"},
-          {Numbers(5, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}), -1, "1,2,3,4,5,6,7,8,9,10,...(11)"},
-          {many, -1, "1,2,3,4,5,6,7,8,9,10,...(24)"},
-          {Numbers(6, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}), 11, "1mm,2mm,3mm,4mm,5mm,6mm,7mm,8mm,9mm,10mm"},
-          {Numbers(10, {65, 0, 66, 200}), 1, "A_BÈ"},
-          {Numbers(10, {128, 31, 256, -1}), 1, "€___"},
-          {Numbers(11, {0, 2, 2, 0}), 2, "0220"},
-          {Numbers(11, {1, 10, 255}), 2, "1__"},
-          {Numbers(12, {'H', 0, 'i', 0, 0, 0, 'x', 0}), 3, "Hi"},
-          {Numbers(12, {0xFC, 0, 'x'}), 3, "ü"},  // last odd byte ignored
-          {Numbers(12, {}), 3, ""},
-          {Numbers(99, {35}), 16, ""}});
+  Main({{Numbers(5, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), -1, "1,2,3,4,5,6,7,8,9,10"},
+        {Numbers(5, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}), -1, "1,2,3,4,5,6,7,8,9,10,...(11)"},
+        {many, -1, "1,2,3,4,5,6,7,8,9,10,...(24)"},
+        {Numbers(6, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}), 11, "1mm,2mm,3mm,4mm,5mm,6mm,7mm,8mm,9mm,10mm"},
+        {Numbers(10, {65, 0, 66, 200}), 1, "A_BÈ"},
+        {Numbers(10, {128, 31, 256, -1}), 1, "€___"},
+        {Numbers(11, {0, 2, 2, 0}), 2, "0220"},
+        {Numbers(11, {1, 10, 255}), 2, "1__"},
+        {Numbers(12, {'H', 0, 'i', 0, 0, 0, 'x', 0}), 3, "Hi"},
+        {Numbers(12, {0xFC, 0, 'x'}), 3, "ü"},  // last odd byte ignored
+        {Numbers(12, {}), 3, ""},
+        {Numbers(99, {35}), 16, ""}});
 }
 
 TEST_F(GeneralRules, NumbersAndFractionsWithUnits) {
@@ -60,55 +151,55 @@ TEST_F(GeneralRules, NumbersAndFractionsWithUnits) {
                          "35m,50m,105m"};
   const char* fraction[] = {"15.5", "16mm", "15.5cm", "15.50dm", "15.500m"};
   for (int code = 10; code <= 14; ++code) {
-    Expect({{Numbers(100 + code, {35, 50, 105}), code, whole[code - 10]},
-            {Texts(200 + code, {"155/10"}), code, fraction[code - 10]}});
+    Main({{Numbers(100 + code, {35, 50, 105}), code, whole[code - 10]},
+          {Texts(200 + code, {"155/10"}), code, fraction[code - 10]}});
   }
-  Expect({{Texts(212, {"7/0"}), 12, "7/0"},
-          {Texts(212, {"7"}), 12, ""},
-          {Texts(212, {"1/2/3"}), 12, ""},
-          {Texts(212, {"a/2"}), 12, ""},
-          {Texts(212, {"-1/3"}), 12, "-0.3cm"},
-          {Texts(210, {"4294967295/1"}), 10, "4294967295.0"}});
+  Main({{Texts(212, {"7/0"}), 12, "7/0"},
+        {Texts(212, {"7"}), 12, ""},
+        {Texts(212, {"1/2/3"}), 12, ""},
+        {Texts(212, {"a/2"}), 12, ""},
+        {Texts(212, {"-1/3"}), 12, "-0.3cm"},
+        {Texts(210, {"4294967295/1"}), 10, "4294967295.0"}});
   // A comma locale still gives a point; a hand-made context takes the locale's forms.
   for (QLocale locale : {German(), QLocale(QLocale::French, QLocale::France), QLocale::c()}) {
-    test::ExpectTexts(MakeFormatContext(locale, 1.0), kSectionMain, {{Texts(210, {"155/10"}), 10, "15.5"}});
+    Main({{Texts(210, {"155/10"}), 10, "15.5"}}, Context(locale));
   }
   EXPECT_EQ(DecimalSeparator(German()), Q(","));
   EXPECT_EQ(DecimalSeparator(QLocale::c()), Q("."));
   FormatContext bare;
   bare.locale = German();
   bare.decimalSeparator = Q(",");
-  test::ExpectTexts(bare, kSectionMain,
-                    {{Texts(306, {"2004:12:24 18:30:00"}), 1, "24.12.2004 18:30:00"},
-                     {Texts(210, {"155/10"}), 10, "15.5"}});
+  ExpectTexts(bare, kSectionMain,
+              {{Texts(306, {"2004:12:24 18:30:00"}), 1, "24.12.2004 18:30:00"},
+               {Texts(210, {"155/10"}), 10, "15.5"}});
 }
 
 TEST_F(GeneralRules, DatesByCharacterPosition) {
-  Expect({{Texts(306, {"2004:12:24 18:30:00"}), 1, "24.12.2004 18:30:00"},
-          {Texts(306, {"2004:12:24 00:00:00"}), 1, "24.12.2004"},
-          {Texts(306, {"2004-12-24T08:05:09"}), 1, "24.12.2004 08:05:09"},  // separators ignored
-          {Texts(306, {"2004:13:01 10:00:00"}), 1, "01.01.2005 10:00:00"},
-          {Texts(306, {"2004:03:00 10:00:00"}), 1, "29.02.2004 10:00:00"},
-          {Texts(306, {"2004:12:31 24:00:00"}), 1, "01.01.2005"},
-          {Texts(306, {"0029:01:01 12:00:00"}), 1, "01.01.2029 12:00:00"},
-          {Texts(306, {"0030:01:01 12:00:00"}), 1, "01.01.1930 12:00:00"},
-          {Texts(306, {"0000:00:00 00:00:00"}), 1, "0000:00:00 00:00:00"}});
+  Main({{Texts(306, {"2004:12:24 18:30:00"}), 1, "24.12.2004 18:30:00"},
+        {Texts(306, {"2004:12:24 00:00:00"}), 1, "24.12.2004"},
+        {Texts(306, {"2004-12-24T08:05:09"}), 1, "24.12.2004 08:05:09"},  // separators ignored
+        {Texts(306, {"2004:13:01 10:00:00"}), 1, "01.01.2005 10:00:00"},
+        {Texts(306, {"2004:03:00 10:00:00"}), 1, "29.02.2004 10:00:00"},
+        {Texts(306, {"2004:12:31 24:00:00"}), 1, "01.01.2005"},
+        {Texts(306, {"0029:01:01 12:00:00"}), 1, "01.01.2029 12:00:00"},
+        {Texts(306, {"0030:01:01 12:00:00"}), 1, "01.01.1930 12:00:00"},
+        {Texts(306, {"0000:00:00 00:00:00"}), 1, "0000:00:00 00:00:00"}});
   for (const char* raw : {"    :  :     :  :  ", "2004:12:24 18:30", "", "abcd:12:24 18:30:00",
                           "9999:12:31 24:00:00", "-999:01:01 00:00:00"}) {
-    Expect({{Texts(306, {raw}), 1, raw}});
+    Main({{Texts(306, {raw}), 1, raw}});
   }
 }
 
 TEST_F(GeneralRules, TextsAreUtf8OrWindows1252) {
-  Expect({{Texts(315, {"M\xC3\xBCller"}), -1, "Müller"},
-          {Texts(315, {"M\xFCller"}), -1, "Müller"},
-          {Texts(315, {"\x80 5", "second"}), -1, "€ 5"}});  // further texts not shown
+  Main({{Texts(315, {"M\xC3\xBCller"}), -1, "Müller"},
+        {Texts(315, {"M\xFCller"}), -1, "Müller"},
+        {Texts(315, {"\x80 5", "second"}), -1, "€ 5"}});  // further texts not shown
   EXPECT_EQ(ImageText(std::string("a\0b", 3)), Q("a") + QChar(u'\0') + Q("b"));
 }
 
 TEST_F(GeneralRules, DispatchBySection) {
   tables.Makernote(2, 7, 0).addnice(1, "an");
-  tables.Thumbnail(33434, 0);
+  tables.defs.AddTagDefinition(tables.defs.thumbnailTags, 33434, 0, "name", 0);
   tables.Gps(5, 0).addnice(0, "über dem Meeresspiegel");
   const auto section = [&](std::int32_t s, const ZetExif& item, std::int32_t maker = 0) {
     return FormatValue(tables.defs, context, maker, item, s);
@@ -123,7 +214,7 @@ TEST_F(GeneralRules, DispatchBySection) {
 }
 
 TEST_F(GeneralRules, OddItemsNeverFail) {
-  EXPECT_EQ(Main(ZetExif()), QString());
+  EXPECT_EQ(Format(ZetExif()), QString());
   for (std::int32_t typ : {0, 1, 4, 7, -1}) {
     for (std::int32_t code : {0, 1, 2, 3, 10, 11, 12, 13, 14, 99, -5}) {
       tables.defs.mainTags.clear();
@@ -131,19 +222,427 @@ TEST_F(GeneralRules, OddItemsNeverFail) {
       ZetExif item;
       item.tag = 1;
       item.typ = typ;
-      (void)Main(item);
+      (void)Format(item);
       item.inhalt = {std::int64_t{std::numeric_limits<std::int64_t>::min()}, std::string("1/0"),
                      std::string("\xFF\xFE"), std::int64_t{std::numeric_limits<std::int64_t>::max()}};
-      (void)Main(item);
+      (void)Format(item);
     }
   }
   ZetExif mixed = Numbers(2, {});
   mixed.inhalt = {std::string("x"), std::int64_t{1}};
-  EXPECT_EQ(Main(mixed), Q("x,1"));
+  EXPECT_EQ(Format(mixed), Q("x,1"));
   ZetExif other;
   other.typ = 9;
   other.inhalt = {std::string("abc")};
-  EXPECT_EQ(Main(other), Q("abc"));
+  EXPECT_EQ(Format(other), Q("abc"));
+}
+
+TEST(SpecialRules, NoticeSplitsPhotographerAndEditor) {
+  const ZetExif both = Texts(33432, {std::string("Hans Muster\0Verlag\0", 19)});
+  Main({{both, -1, "Hans Muster;Verlag"},
+        {both, 1, "Hans Muster"},
+        {both, 2, "Verlag"},
+        {Texts(33432, {std::string("Hans Muster\0", 12)}), -1, "Hans Muster;"},
+        {Texts(33432, {"Hans Muster"}), -1, "Hans Muster;"},  // without a zero character no editor
+        {Texts(33432, {"Hans Muster"}), 2, ""},
+        {Texts(33432, {std::string("\xA9 M\xFCller\0Verlag", 16)}), 1, "© Müller"}});
+}
+
+TEST(SpecialRules, ExposureTimeFNumberAndApexValues) {
+  Main({{Texts(33434, {"1/125"}), -1, "1/125"},
+        {Texts(33434, {"10/2000"}), -1, "1/200"},
+        {Texts(33434, {"1/2"}), -1, "1/2"},  // exactly 0.5 takes the reciprocal form
+        {Texts(33434, {"6/10"}), -1, "0.6"},
+        {Texts(33434, {"13/10"}), -1, "1.3"},
+        {Texts(33434, {"1/3"}), -1, "1/3"},
+        {Texts(33434, {"0/1"}), -1, "0/1"},  // no reciprocal of 0
+        {Texts(33434, {"1/0"}), -1, "1/0"},
+        {Texts(33434, {"kurz"}), -1, "kurz"},
+        {Texts(33437, {"28/10"}), -1, "f2.8"},
+        {Texts(33437, {"56/10"}), -1, "f5.6"},
+        {Texts(33437, {"0/0"}), -1, "0/0"},
+        {Texts(33437, {"2.8"}), -1, "f2.8"},  // a decoded FLOAT
+        {Texts(37377, {"6906891/1000000"}), -1, "1/120"},
+        {Texts(37377, {"0/1"}), -1, "1/1"},
+        {Texts(37377, {"-2/1"}), -1, "-2/1"},          // 2^-2 would read "1/0"
+        {Texts(37377, {"100000/1"}), -1, "100000/1"},  // 2^100000 is no number
+        {Texts(37378, {"3/1"}), -1, "f2.8"},
+        {Texts(37378, {"4/1"}), -1, "f4.0"},
+        {Texts(37381, {"3/1"}), -1, "f2.8"},
+        {Texts(37381, {"1/0"}), -1, "1/0"}});
+}
+
+TEST(SpecialRules, FocalLengthWithAndWithoutFactor) {
+  Main({{Texts(37386, {"78/10"}), -1, "7.8mm"},
+        {Texts(37386, {"0/1"}), -1, "0.0mm"},
+        {Texts(37386, {"1/100"}), -1, "0.0mm"},
+        {Texts(37386, {"1/101"}), -1, "0.0mm"}});
+  Main({{Texts(37386, {"78/10"}), 1, "38mm"}, {Texts(37386, {"78/10"}), 2, "7.8mm"}},
+       Context(German(), 4.86));
+  Main({{Texts(37386, {"78/10"}), 1, "0mm"}}, Context(German(), 0.0));
+}
+
+TEST(SpecialRules, VersionsComponentsAndPrintMatching) {
+  const std::string pim(
+      "PrintIM\0"
+      "0300\0\0",
+      14);
+  Main({{Numbers(36864, {'0', '2', '2', '0'}), 1, "2.2"},
+        {Numbers(36864, {'0', '1', '0', '0'}), 1, "1.0"},
+        {Numbers(36864, {'0', '2', '2', '1'}), 1, "2.21"},
+        {Numbers(36864, {'0', '2', '2', '0'}), -1, "0220"},
+        {Numbers(40960, {'0', '1', '0', '0'}), 1, "1.0"},
+        {Numbers(40960, {'x', '1', '0', '0'}), 1, "x100"},
+        {Texts(36864, {"0230"}), 1, "2.3"},  // written as ASCII by some programs
+        {Numbers(37121, {7}), -1, "unknown"},
+        {Numbers(37121, {1}), -1, "Y"},
+        {Numbers(37121, {6}), -1, "Blue"},
+        {Numbers(37121, {1, 2, 3, 0}), -1, "YCbCr"},
+        {Numbers(37121, {4, 5, 6, 0}), -1, "RGB"},
+        {Numbers(37121, {1, 2, 3, 4}), -1, "unknown"},
+        {Numbers(37121, {1, 2, 3}), -1, "1,2,3"},
+        {Bytes(50341, pim), 1, "3.0"},
+        {Bytes(50341, pim), -1, "0300"},
+        {Bytes(50341, std::string("PrintIM\0abcd", 12)), 1, "0.0"},
+        {Bytes(50341, "PrintIM"), 1, "0.0"}});
+  Main({{Numbers(36864, {'0', '2', '2', '0'}), 1, "2.2"}}, Context(kEnglish));
+  Gps({{Numbers(0, {2, 2, 0, 0}), 1, "2.2"},
+       {Numbers(0, {2, 0, 0, 0}), 1, "2.0"},
+       {Numbers(0, {2, 2, 0, 0}), 0, "2200"}});
+}
+
+TEST(SpecialRules, UserCommentHeaders) {
+  Main({{Bytes(37510, std::string("UNICODE\0H\0i\0", 12)), -1, "Hi"},
+        {Bytes(37510, std::string("unicode\0", 8) + std::string("\xFC\0 \0", 4)), -1, "ü"},
+        {Bytes(37510, std::string("ASCII\0\0\0H\0i\0", 12)), -1, "Hi"},
+        {Bytes(37510, std::string("ASCII\0\0\0", 8)), -1, ""},
+        {Bytes(37510, std::string("ASCII\0\0\0   Hallo Welt  ", 23)), -1, "Hallo Welt"},
+        {Bytes(37510, std::string("\0\0\0\0\0\0\0\0M\xC3\xBCller", 15)), -1, "Müller"},
+        {Bytes(37510, std::string("\0\0\0\0\0\0\0\0M\xFCller", 14)), -1, "Müller"},
+        {Bytes(37510, std::string(8, '\0') + std::string(100, ' ')), -1, ""}});
+}
+
+TEST(SpecialRules, Coordinates) {
+  const ZetExif whole = Texts(2, {"50/1", "12/1", "3456/100"});
+  const ZetExif fractional = Texts(22, {"50/1", "1234/100", "0/1"});
+  Gps({{whole, 0, "50° 12' 34.56\""},
+       {whole, 1, "50&deg; 12' 34.56\""},
+       {whole, 2, "50,2096"},
+       {whole, 3, "50&deg; 12.576'"},
+       {whole, 7, "50 12' 34.56\""},
+       {Texts(4, {"8/1", "5/1", "0/1"}), 0, "8° 5' 0.00\""},
+       {Texts(20, {"11/1", "52/1", "448019999/10000000"}), 0, "11° 52' 44.80\""},
+       {fractional, 0, "50° 12.34'"},
+       {fractional, 1, "50&deg; 12' 20.40\""},
+       {fractional, 2, "50,2056666666667"},
+       {fractional, 3, "50° 12.34'"},
+       // Minutes are the fraction's quotient whatever the denominator.
+       {Texts(2, {"0/1", "22278/1000", "0/1"}), 0, "0° 22.278'"},
+       {Texts(2, {"36/1", "3385/1000", "0/1"}), 1, "36&deg; 3' 23.10\""},
+       // Coordinates that cannot be computed.
+       {Texts(2, {"50/1", "12/1"}), 0, ""},
+       {Texts(2, {"50/1", "12/1", "1/1", "1/1"}), 0, ""},
+       {Texts(2, {"Nord", "12/1", "0/1"}), 0, "Nord"},
+       {Texts(2, {"50/1", "12/0", "0/1"}), 0, "50/1"},
+       {Texts(2, {"50/1", "12/1", "0/0"}), 2, "50/1"},
+       {Numbers(2, {50, 12, 30}), 0, "50° 12' 30.00\""}});  // LONG values as n/1
+  Gps({{whole, 2, "50.2096"}}, Context(kEnglish));
+}
+
+TEST(SpecialRules, WrongKindsFallBackToGeneralRules) {
+  Main({{Numbers(33434, {1, 125}), -1, "1,125"},
+        {Texts(37121, {"1230"}), -1, "1230"},
+        {Texts(37510, {"Kommentar"}), -1, "Kommentar"},
+        {Texts(33434, {}), -1, ""},
+        {Numbers(36864, {}), 1, ""}});
+  Gps({{Texts(0, {}), 1, ""}});
+}
+
+// Dates without a time or left blank, value names under a unit code, a focal length of 0, and no
+// English month or weekday names in the C locale; German has a decimal comma.
+TEST(FractionFormats, ByDisplayCode) {
+  for (const QLocale& locale : {German(), QLocale::c()}) {
+    SCOPED_TRACE(locale.name().toStdString());
+    Main({{Texts(42034, {"18/1", "70/1", "35/10", "45/10"}), 4, "18-70mm f/3.5-4.5"},
+          {Texts(42034, {"415/100", "415/100", "22/10", "22/10"}), 4, "4.15mm f/2.2"},
+          {Texts(42034, {"60/10", "225/10", "0/0", "0/0"}), 4, "6-22.5mm f/?"},
+          {Texts(42034, {"18/1", "x", "35/10", "45/10"}), 4, "18,x,3.5,4.5"},
+          {Texts(42034, {"18/1", "70/1", "35/10"}), 4, "18,70,3.5"},
+          {Texts(318, {"3127/10000", "-3/2", "255/1", "1/0"}), 15, "0.3127,-1.5,255,1/0"},
+          {Texts(318, {"1", "2", "3", "4", "5", "6", "7", "8", "9", "0", "x"}), 15,
+           "1,2,3,4,5,6,7,8,9,0,...(11)"},
+          {Texts(37386, {"0/16777216"}), 0, "0.0mm"}},
+         Context(locale));
+    Gps({{Texts(7, {"17/1", "17/1", "5865/100"}), 5, "17:17:58.65"},
+         {Texts(7, {"7/1", "5/1", "4090/100"}), 5, "07:05:40.90"},
+         {Texts(7, {"7/1", "5/1", "4000/100"}), 5, "07:05:40"},
+         {Texts(7, {"14/1", "50/1", "61/3"}), 5, "14:50:20.333"},
+         {Texts(7, {"14/1", "305/10", "0/1"}), 5, "14,30.5,0"},
+         {Texts(7, {"14/1", "30/1"}), 5, "14,30"},
+         {Texts(29, {"2012:09:02"}), 1, "02.09.2012"},
+         {Texts(29, {"0000:00:00 10:00:00"}), 1, "0000:00:00 10:00:00"}},
+        Context(locale));
+    Tables tables;
+    tables.Makernote(6, 0x2022, 11).addnice(0x20000000, "unendlich");
+    EXPECT_EQ(FormatValue(tables.defs, Context(locale), 6, Numbers(0x2022, {536870912}), kSectionMakernote),
+              Q("unendlich"));
+    EXPECT_EQ(
+        FormatValue(tables.defs, Context(locale), 6, Numbers(0x2022, {536870912, 1}), kSectionMakernote),
+        Q("536870912mm,1mm"));
+  }
+  const QDateTime modified(QDate(2004, 12, 24), QTime(18, 5, 9));
+  EXPECT_EQ(MakeInfoLabels(QLocale::c(), "a", "jpg", modified, 1, 1, 1, 1).modified,
+            Q("zuletzt geändert: Freitag, 24.12.2004 18:05:09"));
+}
+
+TEST(NumberPattern, DecimalsRoundingLiteralsAndExtremes) {
+  // Rounding is half away from zero on the decimal text: binary 2.67499999... reads as 2.675.
+  const std::tuple<double, const char*, const char*> cases[] = {
+      {2.8, "0.0", "2,8"},
+      {4.0, "0.0", "4,0"},
+      {15.5, "0.000", "15,500"},
+      {2.2, "0.0#", "2,2"},
+      {2.21, "0.0#", "2,21"},
+      {1.0, "0.0#", "1,0"},
+      {12.34, "0.0##############", "12,34"},
+      {0.3333333333333333, "0.0##############", "0,333333333333333"},
+      {0.04, "0.0", "0,0"},
+      {0.06, "0.0", "0,1"},
+      {0.0, ".", ","},
+      {0.5, "0", "1"},
+      {2.5, "0", "3"},
+      {-2.5, "0", "-3"},
+      {0.125, "0.00", "0,13"},
+      {2.675, "0.00", "2,68"},
+      {1.005, "0.00", "1,01"},
+      {9.96, "0.0", "10,0"},
+      {99.5, "0", "100"},
+      {-0.04, "0.0", "0,0"},
+      {(12.34 - 12.0) * 60.0, "0.00", "20,40"},
+      {35.0, "0\\m\\m", "35mm"},
+      {15.5, "0.0\\c\\m", "15,5cm"},
+      {1e20, "0", "100000000000000000000"},
+      {1e-300, "0.000", "0,000"},
+      {std::nan(""), "0", ""},
+      {std::numeric_limits<double>::infinity(), "0.0", ""}};
+  for (const auto& [value, pattern, text] : cases) {
+    EXPECT_EQ(FormatNumber(value, pattern, German()).toStdString(), text) << value << " " << pattern;
+  }
+  EXPECT_EQ(FormatNumber(1e300, "0", German()).size(), 301);
+  EXPECT_EQ(FormatNumber(std::int64_t{1234567}, "#,##0", German()), Q("1.234.567"));
+  EXPECT_EQ(FormatNumber(std::int64_t{999}, "#,##0", German()), Q("999"));
+  EXPECT_EQ(FormatNumber(std::numeric_limits<std::int64_t>::min(), "0", German()), Q("-9223372036854775808"));
+  EXPECT_EQ(FormatNumber(std::int64_t{4294967295}, "0\\m", German()), Q("4294967295m"));
+}
+
+TEST(NumberPattern, PointFormAndLocaleText) {
+  EXPECT_EQ(PointForm(Q("15,5"), Q(",")), Q("15.5"));
+  EXPECT_EQ(PointForm(Q("15,5"), QString()), Q("15,5"));
+  EXPECT_EQ(LocaleNumberText(50.0 + 12.0 / 60 + 34.56 / 3600, German()), Q("50,2096"));
+  EXPECT_EQ(LocaleNumberText(1234.5, German()), Q("1234,5"));  // no thousands grouping
+  EXPECT_EQ(LocaleNumberText(1.0 / 3.0, German()), Q("0,333333333333333"));
+  EXPECT_EQ(LocaleNumberText(50.0, German()), Q("50"));
+}
+
+TEST(NumberParsing, WholeAndDecimalNumbers) {
+  EXPECT_EQ(ParseWholeNumber(" 12 "), 12);
+  EXPECT_EQ(ParseWholeNumber("-3"), -3);
+  EXPECT_EQ(ParseWholeNumber("+3"), 3);
+  for (const char* bad : {"", "  ", "1.5", "1a", "+-3", "99999999999999999999", "--1"}) {
+    EXPECT_FALSE(ParseWholeNumber(bad)) << bad;
+  }
+  EXPECT_EQ(ParseDecimalNumber("0220"), 220.0);
+  EXPECT_EQ(ParseDecimalNumber("1.5e-3"), 0.0015);
+  for (const char* bad : {"", "inf", "nan", "0x10", "1/2", "-", "1e999", "1,5"}) {
+    EXPECT_FALSE(ParseDecimalNumber(bad)) << bad;
+  }
+}
+
+class MetadataList : public ::testing::Test {
+ protected:
+  void Add(std::int32_t section, const ZetExif& item) {
+    image.ExifAdd(section, item.tag, item.typ, item.inhalt);
+  }
+  std::vector<ListingRow> Rows() {
+    return FillMetadataList(tables.defs, image, MakeFormatContext(German(), 1.0));
+  }
+
+  // One letter per row: H header (red), S separator, I item, N no items; then the columns.
+  static std::string Shape(const std::vector<ListingRow>& rows) {
+    std::string shape;
+    for (const ListingRow& row : rows) {
+      shape += row.kind == RowKind::Header      ? (row.red ? 'H' : 'h')
+               : row.kind == RowKind::Separator ? (row.red ? 's' : 'S')
+               : row.kind == RowKind::Item      ? (row.red ? 'i' : 'I')
+                                                : 'N';
+      shape += "|" + (row.tag + "|" + row.label + "|" + row.information + "|" + row.raw).toStdString() + "\n";
+    }
+    return shape;
+  }
+
+  Tables tables;
+  ImageMetadata image;
+};
+
+TEST_F(MetadataList, RowsOfEachSection) {
+  EXPECT_EQ(Shape(Rows()), "N||Keine Exif Infos||\n");
+  tables.Main(271, 0, "Hersteller");
+  tables.Main(1, 1);
+  tables.Gps(2, 0, "Breite");
+  Add(kSectionMain, Texts(271, {"Kelmarin"}));
+  Add(kSectionMain, Numbers(274, {6}));
+  Add(kSectionMain, Numbers(1, {65, 66, 67, 68, 69, 70, 71, 72, 73, 74, 75}));  // characters: no limit
+  Add(kSectionMain, Texts(306, {"2004:12:24 18:30:00", "zweiter"}));
+  Add(kSectionGps, Texts(2, {"50/1", "12/1", "3456/100"}));
+  EXPECT_EQ(Shape(Rows()),
+            "H||Sektion Main||\n"
+            "I|271|Hersteller|Kelmarin|Kelmarin\n"
+            "I|274|???|6|6\n"
+            "I|1|name|ABCDEFGHIJK|65,66,67,68,69,70,71,72,73,74,...(11)\n"
+            "I|306|???|2004:12:24 18:30:00|2004:12:24 18:30:00,zweiter\n"
+            "S||||\n"
+            "H||Sektion GPS||\n"
+            "I|2|Breite|50° 12' 34.56\"|50/1,12/1,3456/100\n");
+  image = ImageMetadata();
+  Add(kSectionGps, Texts(2, {"50/1", "12/1", "3456/100"}));
+  EXPECT_EQ(Shape(Rows()).substr(0, 26), "S||||\nH||Sektion GPS||\nI|2");  // a separator even first
+}
+
+TEST_F(MetadataList, SectionsInOrderWithTheImagesMakerAndFocalFactor) {
+  tables.Makernote(2, 8, 0, "Modus").addnice(1, "Auto");
+  tables.Main(37386, 1, "Brennweite");
+  Add(kSectionGps, Numbers(5, {0}));
+  Add(kSectionMakernote, Numbers(8, {1}));
+  Add(kSectionThumbnail, Numbers(259, {1}));
+  Add(kSectionMain, Texts(37386, {"78/10"}));
+  image.camera_id = 2;
+  image.camera_feq = 4.86;
+  EXPECT_EQ(Shape(Rows()),
+            "H||Sektion Main||\nI|37386|Brennweite|38mm|78/10\nS||||\nH||Sektion Thumbnail||\nI|259|???|1|1\n"
+            "S||||\nH||Sektion Makernote||\nI|8|Modus|Auto|1\nS||||\nH||Sektion GPS||\nI|5|???|0|0\n");
+  image.camera_id = 7;  // no layout for maker 7: general rules, no label
+  EXPECT_EQ(Rows()[7].label, Q("???"));
+  EXPECT_EQ(Rows()[7].information, Q("1"));
+  EXPECT_EQ(SectionTitle(5), QString());
+}
+
+TEST_F(MetadataList, CacheKeepsLabelsApartByMakerAndSection) {
+  tables.Makernote(2, 8, 0, "Modus");
+  tables.Makernote(4, 8, 0, "Blitz");
+  tables.Main(8, 0, "Hauptbild");
+  ListingCache cache;
+  const FormatContext context = MakeFormatContext(German(), 1.0);
+  auto labelsOf = [&](std::int32_t maker) {
+    ImageMetadata other;
+    other.camera_id = maker;
+    for (std::int32_t section : {kSectionMain, kSectionMakernote, kSectionGps})
+      other.ExifAdd(section, 8, kTypNumbers, {std::int64_t{1}});
+    std::vector<QString> labels;
+    for (const ListingRow& row : FillMetadataList(tables.defs, other, context, cache)) {
+      if (row.kind == RowKind::Item) labels.push_back(row.label);
+    }
+    return labels;
+  };
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(labelsOf(2), (std::vector<QString>{Q("Hauptbild"), Q("Modus"), Q("???")}));
+    EXPECT_EQ(labelsOf(4), (std::vector<QString>{Q("Hauptbild"), Q("Blitz"), Q("???")}));
+    EXPECT_EQ(labelsOf(1 << 30), (std::vector<QString>{Q("Hauptbild"), Q("???"), Q("???")}));
+  }
+}
+
+// Makernote sub-directories and single values of lists, with definitions read by the loader.
+constexpr const char* kSubdirectoryFile =
+    "#version 2\n#makernote canon01\n+1,0,0,Liste\n+1,3,16,Signiert\n!-1,minus eins\n!3,drei\n"
+    "+1,2,17,Byte\n+1,5,11,Unerreicht\n+3,0,0,Wortliste\n+3,2,18,Wort\n!258,Wort 258\n+3,3,18,Drittes Wort\n"
+    "+0x100,0,0,Verweis\n#makernote canon01 0x2010\n+0x100,0,0,Im Verzeichnis\n+0x101,0,0,Liste dort\n"
+    "+0x101,1,0,Erster Wert\n!7,sieben\n";
+
+std::string Text(const ListingRow& row) {
+  return (row.tag + u'|' + row.label + u'|' + row.information + u'|' + row.raw + u'|').toStdString() +
+         std::to_string(row.directory) + "|" + std::to_string(row.position);
+}
+
+TEST(ArrayRows, SubDirectoriesAndPositionsGiveTheirRows) {
+  std::istringstream in(kSubdirectoryFile);
+  RecordingReporter reporter;
+  const auto defs = LoadDefinitions(in, reporter);
+  ASSERT_NE(defs, nullptr);
+  ImageMetadata image;
+  image.camera_id = 4;
+  image.ExifAdd(3, 1, kTypNumbers, Numbers(1, {8, 254, 65535}).inhalt);
+  image.ExifAdd(3, 3, kTypNumbers, Numbers(3, {0, 0, 0, 1, 0, 0, 1, 2, 9}).inhalt);
+  image.ExifAdd(3, 0x100, kTypNumbers, {std::int64_t{2}});
+  for (const std::int32_t tag : {0x100, 0x101}) {
+    image.ExifAdd(3, tag, kTypNumbers, Numbers(tag, {7, 9}).inhalt)->directory = 0x2010;
+  }
+  std::vector<std::string> rows;
+  for (const ListingRow& row : FillMetadataList(*defs, image, MakeFormatContext(German(), 1.0))) {
+    if (row.kind == RowKind::Item) rows.push_back(Text(row));
+  }
+  const std::vector<std::string> expected = {
+      "1|Liste|8,254,65535|8,254,65535|0|0",
+      "1.2|Byte|-2|254|0|2",
+      "1.3|Signiert|minus eins|65535|0|3",
+      "3|Wortliste|0,0,0,1,0,0,1,2,9|0,0,0,1,0,0,1,2,9|0|0",
+      "3.2|Wort|Wort 258|258|0|2",
+      "256|Verweis|2|2|0|0",
+      "8208:256|Im Verzeichnis|7,9|7,9|8208|0",
+      "8208:257|Liste dort|7,9|7,9|8208|0",
+      "8208:257.1|Erster Wert|sieben|7|8208|1",
+  };
+  EXPECT_EQ(rows, expected);
+  image.camera_id = 0;  // without a layout, no sub-rows
+  EXPECT_EQ(FillMetadataList(*defs, image, MakeFormatContext(German(), 1.0)).size(), 7u);
+}
+
+// The usual texts are checked in the information panel and the lister.
+TEST(InfoLabels, EdgeValues) {
+  const QDateTime morning(QDate(2024, 3, 4), QTime(7, 0, 0));
+  const InfoLabels labels = MakeInfoLabels(German(), Q("ohne"), QString(), morning, 0, 0, 0, 0);
+  EXPECT_EQ(labels.name, Q("ohne"));
+  EXPECT_EQ(labels.modified, Q("zuletzt geändert: Montag, 4.3.2024 7:00:00"));
+  EXPECT_EQ(labels.size, Q("Dateigröße: 0 Bytes"));
+  EXPECT_EQ(MakeInfoLabels(German(), Q("a"), Q("b"), QDateTime(), 999, 1, 1, 1).modified,
+            Q("zuletzt geändert: "));
+  const QLocale finnish(QLocale::Finnish, QLocale::Finland);
+  EXPECT_TRUE(MakeInfoLabels(finnish, Q("a"), Q("b"), morning, 1, 1, 1, 1).modified.endsWith(Q("7.00.00")));
+}
+
+// Single values of byte lists that hold numbers of several bytes: big-endian 32-bit words, signed
+// big-endian 16-bit words (Casio's levels, 255,252 is -4) and little-endian 16-bit words (Sony's
+// shot information), each with value names, and positions the list does not reach.
+constexpr const char* kWordsFile =
+    "#version 2\n#makernote canon01\n"
+    "+1,0,0,Stufen\n+1,1,19,Erste Stufe\n!-4,minus vier\n+1,2,19,Zweite Stufe\n+1,3,19,Dritte Stufe\n"
+    "+2,0,0,Aufnahme\n+2,2,20,Breite\n+2,3,20,Höhe\n!513,zwei-eins\n+2,4,20,Unerreicht\n+2,5,21,Text\n"
+    "+3,0,0,Worte\n+3,1,18,Erstes Wort\n+3,2,18,Zweites Wort\n";
+
+TEST(ArrayWords, NumbersOfSeveralBytes) {
+  using namespace std::string_literals;
+  // Item tag, its bytes, and the sub-rows expected (tag, information, raw).
+  const std::tuple<std::int32_t, std::string, std::vector<std::string>> cases[] = {
+      {1, "\xff\xfc\x00\x03\x80\x00"s, {"1.1|minus vier|-4", "1.2|3|3", "1.3|-32768|-32768"}},
+      {1, "\x7f\xff\x01"s, {"1.1|32767|32767"}},
+      {2, "II\x10\x0e\x01\x02\x07"s, {"2.2|3600|3600", "2.3|zwei-eins|513"}},
+      {2, "II\xff"s, {}},
+      {2, "II\x10\x0e" "AB\x00" "C"s, {"2.2|3600|3600", "2.3|16961|16961", "2.4|17152|17152", "2.5|AB|AB"}},
+      {3, "\x00\x01\x02\x03\xff\xff\xff\xfe"s, {"3.1|66051|66051", "3.2|4294967294|4294967294"}},
+  };
+  std::istringstream in(kWordsFile);
+  RecordingReporter reporter;
+  const auto defs = LoadDefinitions(in, reporter);
+  ASSERT_NE(defs, nullptr);
+  for (const auto& [tag, bytes, expected] : cases) {
+    ImageMetadata image;
+    image.camera_id = 4;
+    image.ExifAdd(3, tag, kTypNumbers, Bytes(tag, bytes).inhalt);
+    std::vector<std::string> rows;
+    for (const ListingRow& row : FillMetadataList(*defs, image, MakeFormatContext(German(), 1.0))) {
+      if (row.kind == RowKind::Item && row.position != 0)
+        rows.push_back((row.tag + u'|' + row.information + u'|' + row.raw).toStdString());
+    }
+    EXPECT_EQ(rows, expected) << tag;
+  }
 }
 
 }  // namespace

@@ -26,12 +26,13 @@ void FillListing(const Definitions& definitions, const FormatContext& context, L
 
 std::optional<std::int32_t> ReadListing(const std::string& path, const Definitions& definitions,
                                         const FormatContext& context, ListingCache& cache,
-                                        ImageModule& module, MetadataListing& listing) {
+                                        ImageModule* module, MetadataListing& listing) {
   const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(path, TypeCodeForFileName(path));
   if (read.otherFormat) {
     // No metadata is read from these formats; only whether the image layer can read the file counts.
-    if (!module.Load()) return kNoImageModule;
-    if (const std::int32_t error = module.Dimensions(path, read.type); error != 0) return error;
+    if (module == nullptr) return kNeedsImageModule;
+    if (!module->Load()) return kNoImageModule;
+    if (const std::int32_t error = module->Dimensions(path, read.type); error != 0) return error;
   } else if (read.error) {
     return read.error;
   }
@@ -45,7 +46,7 @@ std::optional<std::int32_t> ReadListing(const std::string& path, const Definitio
 
 std::optional<std::int32_t> ReadMetadataListing(const std::string& path, const Definitions& definitions,
                                                 const FormatContext& context, ListingCache& cache,
-                                                ImageModule& module, MetadataListing& listing) {
+                                                ImageModule* module, MetadataListing& listing) {
   std::optional<std::int32_t> error;
   try {
     error = ReadListing(path, definitions, context, cache, module, listing);

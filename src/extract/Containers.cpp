@@ -158,9 +158,9 @@ std::uint64_t BeN(Bytes b, std::size_t& at, unsigned width, bool& ok) {
 // The items of a HEIF meta box (ISO/IEC 23008-12, 9; ISO/IEC 14496-12, 8.11) that metadata needs.
 struct HeifItems {
   std::uint32_t primary = 0;
-  std::vector<std::uint32_t> known;                               // every item of "iinf"
-  std::vector<std::uint32_t> needData;                            // image and EXIF items
-  std::vector<std::uint32_t> exif;                                // "Exif" items, in item order
+  std::vector<std::uint32_t> known;                                // every item of "iinf"
+  std::vector<std::uint32_t> needData;                             // image and EXIF items
+  std::vector<std::uint32_t> exif;                                 // "Exif" items, in item order
   std::vector<std::pair<std::uint32_t, std::uint32_t>> describes;  // "cdsc" references: from, to
   struct Extent {
     std::uint64_t offset, length;
@@ -408,7 +408,6 @@ bool ReadJpegSegments(Bytes jpeg, MetadataSource& source) {
   return true;
 }
 
-
 bool ReadHeifContainer(Bytes file, MetadataSource& source) {
   if (DetectContainer(file) != ContainerKind::Heif) return false;
   const Bytes meta = FindBox(file, "meta");
@@ -443,7 +442,7 @@ bool ReadHeifContainer(Bytes file, MetadataSource& source) {
       continue;
     }
     const auto location = std::find_if(items.locations.begin(), items.locations.end(),
-                                        [&](const HeifItems::Location& l) { return l.item == id; });
+                                       [&](const HeifItems::Location& l) { return l.item == id; });
     if (location == items.locations.end() || ++taken > kMaxHeifExifBlocks) continue;
     const std::vector<std::uint8_t> payload = ItemBytes(*location, file, idat);
     const Bytes tiff = TiffAfterOffsetPrefix(payload);

@@ -208,7 +208,8 @@ int ListFiles(const ListerOptions& options, const Definitions& definitions, cons
       const std::string& path = options.files[first + k];
       FileOutput& file = batch[k];
       // The image module is used from this thread only.
-      if (file.error == kNeedsImageModule) file = ReadFile(options, path, definitions, locale, readers[0], &module);
+      if (file.error == kNeedsImageModule)
+        file = ReadFile(options, path, definitions, locale, readers[0], &module);
       if (file.error == kNoImageModule) {
         output.Flush();
         ReportNoModule(err, module);

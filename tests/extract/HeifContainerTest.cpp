@@ -18,27 +18,25 @@ const test::TiffBuilder kBe(ByteOrder::BigEndian);
 Block Box(std::string_view type, const Block& payload) {
   return Cat({kBe.U32(static_cast<std::uint32_t>(8 + payload.size())), Bytes(type), payload});
 }
-Block Full(std::uint8_t version, const Block& payload) {
-  return Cat({Block{version, 0, 0, 0}, payload});
+Block FullBox(std::string_view type, std::uint8_t version, const Block& payload) {
+  return Box(type, Cat({Block{version, 0, 0, 0}, payload}));
 }
 Block Infe(std::uint16_t id, std::string_view type) {
-  return Box("infe", Full(2, Cat({kBe.U16(id), kBe.U16(0), Bytes(type), Block{0}})));
+  return FullBox("infe", 2, Cat({kBe.U16(id), kBe.U16(0), Bytes(type), Block{0}}));
 }
-// An iloc item of version 1 with four-byte offsets and lengths and no base offset.
-Block Location(std::uint16_t id, std::uint16_t method,
-               const std::vector<std::pair<std::uint32_t, std::uint32_t>>& extents) {
-  Block item =
-      Cat({kBe.U16(id), kBe.U16(method), kBe.U16(0), kBe.U16(static_cast<std::uint16_t>(extents.size()))});
-  for (const auto& [offset, length] : extents) item = Cat({item, kBe.U32(offset), kBe.U32(length)});
-  return item;
+// An iloc item of version 1 (four-byte offsets and lengths, no base offset) with one or two extents.
+Block Location(std::uint16_t id, std::uint16_t method, std::uint32_t offset, std::uint32_t length,
+               std::uint32_t second = 0) {
+  Block item = Cat({kBe.U16(id), kBe.U16(method), kBe.U16(0), kBe.U16(second > 0 ? 2 : 1), kBe.U32(offset),
+                    kBe.U32(length)});
+  return second > 0 ? Cat({item, kBe.U32(offset + length), kBe.U32(second)}) : item;
 }
 
 struct Variant {
-  const char* what;
   std::uint16_t primary = 1;
   bool imageLocated = true;
   std::uint16_t secondDescribes = 9;  // the EXIF item in "idat"
-  std::uint32_t infeGrowth = 0;       // bytes an "infe" box claims beyond its parent
+  std::uint8_t infeGrowth = 0;        // bytes the last "infe" box claims beyond its parent
   bool read = true;
   std::size_t blocks = 1;
 };
@@ -47,40 +45,38 @@ TEST(HeifContainer, ExifItemsOfThePrimaryPicture) {
   test::TiffBuilder tiff(ByteOrder::LittleEndian);
   tiff.SetFirstDirectory(tiff.AddDirectory({tiff.Ascii(0x010F, "Kelmarin")}));
   const Block exif = Cat({kBe.U32(2), Block{0xAA, 0xBB}, tiff.Tiff()});  // offset 2 to the header
-  const Variant variants[] = {
-      {"first EXIF item in two file extents"},
-      {"second in idat also describes the primary", 1, true, 1, 0, true, 2},
-      {"primary not among the items", 5, true, 9, 0, false, 0},
-      {"picture without location", 1, false, 9, 0, false, 0},
-      {"item box longer than its list", 1, true, 9, 4, false, 0},
-  };
+  const auto size = static_cast<std::uint32_t>(exif.size());
+  // The first EXIF item in two file extents; the second in "idat" describing the primary or not;
+  // the primary not among the items; a picture without location; an item box too long for its list.
+  const Variant variants[] = {{},
+                              {1, true, 1, 0, true, 2},
+                              {5, true, 9, 0, false, 0},
+                              {1, false, 9, 0, false, 0},
+                              {1, true, 9, 4, false, 0}};
   for (const Variant& v : variants) {
+    SCOPED_TRACE(&v - variants);
     const Block ftyp = Box("ftyp", Bytes(std::string_view("heic\0\0\0\0mif1heic", 16)));
     const auto meta = [&](std::uint32_t mdat) {
       Block last = Infe(3, "Exif");
       last[3] = static_cast<std::uint8_t>(last[3] + v.infeGrowth);
-      const Block iinf = Box("iinf", Full(0, Cat({kBe.U16(3), Infe(1, "hvc1"), Infe(2, "Exif"), last})));
+      const Block iinf = FullBox("iinf", 0, Cat({kBe.U16(3), Infe(1, "hvc1"), Infe(2, "Exif"), last}));
       const Block iref =
-          Box("iref", Full(0, Cat({Box("cdsc", Cat({kBe.U16(2), kBe.U16(1), kBe.U16(v.primary)})),
-                                   Box("cdsc", Cat({kBe.U16(3), kBe.U16(1), kBe.U16(v.secondDescribes)}))})));
-      const auto half = static_cast<std::uint32_t>(exif.size() / 2);
-      Block items =
-          Cat({Location(2, 0, {{mdat, half}, {mdat + half, static_cast<std::uint32_t>(exif.size()) - half}}),
-               Location(3, 1, {{0, static_cast<std::uint32_t>(exif.size())}})});
-      if (v.imageLocated) items = Cat({items, Location(1, 0, {{mdat, 1}})});
-      const Block iloc =
-          Box("iloc", Full(1, Cat({Block{0x44, 0x00}, kBe.U16(v.imageLocated ? 3 : 2), items})));
-      return Box(
-          "meta",
-          Full(0, Cat({Box("pitm", Full(0, kBe.U16(v.primary))), iinf, iref, iloc, Box("idat", exif)})));
+          FullBox("iref", 0,
+                  Cat({Box("cdsc", Cat({kBe.U16(2), kBe.U16(1), kBe.U16(v.primary)})),
+                       Box("cdsc", Cat({kBe.U16(3), kBe.U16(1), kBe.U16(v.secondDescribes)}))}));
+      Block items = Cat({Location(2, 0, mdat, size / 2, size - size / 2), Location(3, 1, 0, size)});
+      if (v.imageLocated) items = Cat({items, Location(1, 0, mdat, 1)});
+      const Block iloc = FullBox("iloc", 1, Cat({Block{0x44, 0x00}, kBe.U16(v.imageLocated ? 3 : 2), items}));
+      return FullBox("meta", 0,
+                     Cat({FullBox("pitm", 0, kBe.U16(v.primary)), iinf, iref, iloc, Box("idat", exif)}));
     };
-    const std::uint32_t mdat = static_cast<std::uint32_t>(ftyp.size() + meta(0).size() + 8);
-    const Block file = Cat({ftyp, meta(mdat), Box("mdat", exif)});
+    const Block file =
+        Cat({ftyp, meta(static_cast<std::uint32_t>(ftyp.size() + meta(0).size() + 8)), Box("mdat", exif)});
     MetadataSource source;
-    EXPECT_EQ(ReadHeifContainer(file, source), v.read) << v.what;
-    ASSERT_EQ(source.tiffBlocks.size(), v.blocks) << v.what;
+    EXPECT_EQ(ReadHeifContainer(file, source), v.read);
+    ASSERT_EQ(source.tiffBlocks.size(), v.blocks);
     for (const TiffBlock& block : source.tiffBlocks)
-      EXPECT_EQ(Block(block.bytes.begin(), block.bytes.end()), tiff.Tiff()) << v.what;
+      EXPECT_EQ(Block(block.bytes.begin(), block.bytes.end()), tiff.Tiff());
   }
 }
 

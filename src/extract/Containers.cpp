@@ -7,6 +7,8 @@
 #include <array>
 #include <cstring>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace kelmarin {
 
@@ -17,6 +19,7 @@ using Bytes = std::span<const std::uint8_t>;
 // Against hostile nesting and endless lists of tiny boxes or chunks.
 constexpr int kMaxBoxesPerLevel = 4096;
 constexpr int kMaxSegments = 1024;
+constexpr int kMaxHeifExifBlocks = 16;
 constexpr std::size_t kMaxIptcMarkerPayload = 0xFFFF - 2 - 14 - 12;
 
 std::uint32_t Be32(Bytes b, std::size_t at) {
@@ -136,6 +139,156 @@ std::vector<std::uint8_t> IptcMarkerOfTiff(Bytes tiff) {
     return marker;
   }
   return {};
+}
+
+// Big-endian unsigned number of 0, 2, 4 or 8 bytes (other widths read as 0); `ok` turns false
+// when the bytes run out.
+std::uint64_t BeN(Bytes b, std::size_t& at, unsigned width, bool& ok) {
+  if (width != 0 && width != 2 && width != 4 && width != 8) ok = false;
+  if (!ok || at > b.size() || b.size() - at < width) {
+    ok = false;
+    return 0;
+  }
+  std::uint64_t value = 0;
+  for (unsigned i = 0; i < width; ++i) value = (value << 8) | b[at + i];
+  at += width;
+  return value;
+}
+
+// The items of a HEIF meta box (ISO/IEC 23008-12, 9; ISO/IEC 14496-12, 8.11) that metadata needs.
+struct HeifItems {
+  std::uint32_t primary = 0;
+  std::vector<std::uint32_t> known;                                // every item of "iinf"
+  std::vector<std::uint32_t> needData;                             // image and EXIF items
+  std::vector<std::uint32_t> exif;                                 // "Exif" items, in item order
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> describes;  // "cdsc" references: from, to
+  struct Extent {
+    std::uint64_t offset, length;
+  };
+  struct Location {
+    std::uint32_t item;
+    unsigned method;  // 0 file offsets, 1 offsets into the "idat" box
+    std::uint64_t base;
+    std::vector<Extent> extents;
+  };
+  std::vector<Location> locations;
+};
+
+// True when the boxes of `level` fit into it, one after the other (a few bytes of padding may
+// follow the last). A box that claims more than its parent holds makes the whole file damaged.
+bool WellFormed(Bytes level) {
+  Box box;
+  for (int n = 0; n < kMaxBoxesPerLevel && level.size() >= 8; ++n) {
+    if (!NextBox(level, box)) return false;
+  }
+  return level.size() < 8;
+}
+
+// Full box header: version (flags ignored). False when the payload is too short.
+bool FullBox(Bytes payload, unsigned& version, Bytes& body) {
+  if (payload.size() < 4) return false;
+  version = payload[0];
+  body = payload.subspan(4);
+  return true;
+}
+
+bool ReadPrimaryItem(Bytes pitm, HeifItems& items) {
+  unsigned version = 0;
+  Bytes body;
+  if (!FullBox(pitm, version, body)) return false;
+  bool ok = true;
+  std::size_t at = 0;
+  items.primary = static_cast<std::uint32_t>(BeN(body, at, version == 0 ? 2 : 4, ok));
+  return ok;
+}
+
+// Item information entries of version 2 and 3 carry the item type; earlier ones are never EXIF.
+bool ReadItemInfos(Bytes iinf, HeifItems& items) {
+  unsigned version = 0;
+  Bytes body;
+  if (!FullBox(iinf, version, body)) return false;
+  Bytes rest = body.subspan(std::min<std::size_t>(body.size(), version == 0 ? 2 : 4));
+  if (!WellFormed(rest)) return false;
+  Box box;
+  for (int n = 0; n < kMaxBoxesPerLevel && NextBox(rest, box); ++n) {
+    unsigned entryVersion = 0;
+    Bytes entry;
+    if (box.type != "infe" || !FullBox(box.payload, entryVersion, entry) || entryVersion < 2) continue;
+    bool ok = true;
+    std::size_t at = 0;
+    const auto id = static_cast<std::uint32_t>(BeN(entry, at, entryVersion == 2 ? 2 : 4, ok));
+    at += 2;  // protection index
+    if (!ok || entry.size() - std::min(at, entry.size()) < 4) continue;
+    const std::string_view type(reinterpret_cast<const char*>(entry.data() + at), 4);
+    if (type == "Exif") items.exif.push_back(id);
+    static constexpr std::array<std::string_view, 7> kWithData = {"hvc1", "av01", "grid", "iovl",
+                                                                  "iden", "jpeg", "Exif"};
+    if (std::find(kWithData.begin(), kWithData.end(), type) != kWithData.end()) items.needData.push_back(id);
+    items.known.push_back(id);
+  }
+  return true;
+}
+
+void ReadReferences(Bytes iref, HeifItems& items) {
+  unsigned version = 0;
+  Bytes rest;
+  if (!FullBox(iref, version, rest)) return;
+  const unsigned width = version == 0 ? 2 : 4;
+  Box box;
+  for (int n = 0; n < kMaxBoxesPerLevel && NextBox(rest, box); ++n) {
+    if (box.type != "cdsc") continue;
+    bool ok = true;
+    std::size_t at = 0;
+    const auto from = static_cast<std::uint32_t>(BeN(box.payload, at, width, ok));
+    const std::uint64_t count = BeN(box.payload, at, 2, ok);
+    for (std::uint64_t i = 0; ok && i < count; ++i) {
+      const auto to = static_cast<std::uint32_t>(BeN(box.payload, at, width, ok));
+      if (ok) items.describes.emplace_back(from, to);
+    }
+  }
+}
+
+bool ReadLocations(Bytes iloc, HeifItems& items) {
+  unsigned version = 0;
+  Bytes body;
+  if (!FullBox(iloc, version, body) || version > 2 || body.size() < 2) return false;
+  const unsigned offsetSize = body[0] >> 4, lengthSize = body[0] & 15, baseSize = body[1] >> 4;
+  const unsigned indexSize = version == 0 ? 0 : body[1] & 15;
+  bool ok = true;
+  std::size_t at = 2;
+  const std::uint64_t count = BeN(body, at, version < 2 ? 2 : 4, ok);
+  for (std::uint64_t i = 0; ok && i < count; ++i) {
+    HeifItems::Location location{};
+    location.item = static_cast<std::uint32_t>(BeN(body, at, version < 2 ? 2 : 4, ok));
+    if (version > 0) location.method = static_cast<unsigned>(BeN(body, at, 2, ok) & 15);
+    BeN(body, at, 2, ok);  // data reference index
+    location.base = BeN(body, at, baseSize, ok);
+    const std::uint64_t extents = BeN(body, at, 2, ok);
+    for (std::uint64_t e = 0; ok && e < extents; ++e) {
+      BeN(body, at, indexSize, ok);
+      const std::uint64_t offset = BeN(body, at, offsetSize, ok);
+      const std::uint64_t length = BeN(body, at, lengthSize, ok);
+      if (ok) location.extents.push_back({offset, length});
+    }
+    if (ok) items.locations.push_back(std::move(location));
+  }
+  return ok;
+}
+
+// The bytes of one item: its extents in the file or in the "idat" box, joined. Empty when an
+// extent leads outside them or the item is built another way.
+std::vector<std::uint8_t> ItemBytes(const HeifItems::Location& location, Bytes file, Bytes idat) {
+  const Bytes space = location.method == 0 ? file : location.method == 1 ? idat : Bytes{};
+  std::vector<std::uint8_t> bytes;
+  for (const HeifItems::Extent& extent : location.extents) {
+    const std::uint64_t start = location.base + extent.offset;
+    if (start < location.base || start > space.size()) return {};
+    const std::uint64_t length = extent.length == 0 ? space.size() - start : extent.length;
+    if (length > space.size() - start || length > space.size()) return {};
+    const Bytes part = space.subspan(static_cast<std::size_t>(start), static_cast<std::size_t>(length));
+    bytes.insert(bytes.end(), part.begin(), part.end());
+  }
+  return bytes;
 }
 
 }  // namespace
@@ -277,4 +430,46 @@ bool ReadJpegSegments(Bytes jpeg, MetadataSource& source) {
   return true;
 }
 
+bool ReadHeifContainer(Bytes file, MetadataSource& source) {
+  if (DetectContainer(file) != ContainerKind::Heif) return false;
+  const Bytes meta = FindBox(file, "meta");
+  unsigned version = 0;
+  Bytes boxes;
+  HeifItems items;
+  if (!FullBox(meta, version, boxes) || !ReadPrimaryItem(FindBox(boxes, "pitm"), items) ||
+      !ReadLocations(FindBox(boxes, "iloc"), items)) {
+    return false;
+  }
+  if (!WellFormed(boxes) || !ReadItemInfos(FindBox(boxes, "iinf"), items)) return false;
+  const Bytes iref = FindBox(boxes, "iref");
+  if (!iref.empty() && (iref.size() < 4 || !WellFormed(iref.subspan(4)))) return false;
+  ReadReferences(iref, items);
+  // As the picture decoder sees it: the primary item must exist, and every picture and EXIF item
+  // must have its bytes somewhere.
+  const auto located = [&](std::uint32_t id) {
+    return std::any_of(items.locations.begin(), items.locations.end(),
+                       [&](const HeifItems::Location& l) { return l.item == id; });
+  };
+  if (std::find(items.known.begin(), items.known.end(), items.primary) == items.known.end() ||
+      !std::all_of(items.needData.begin(), items.needData.end(), located)) {
+    return false;
+  }
+  std::sort(items.exif.begin(), items.exif.end());
+  const Bytes idat = FindBox(boxes, "idat");
+  // Only the EXIF blocks that describe the primary image, as many as a sane file holds.
+  int taken = 0;
+  for (std::uint32_t id : items.exif) {
+    if (std::find(items.describes.begin(), items.describes.end(), std::make_pair(id, items.primary)) ==
+        items.describes.end()) {
+      continue;
+    }
+    const auto location = std::find_if(items.locations.begin(), items.locations.end(),
+                                       [&](const HeifItems::Location& l) { return l.item == id; });
+    if (location == items.locations.end() || ++taken > kMaxHeifExifBlocks) continue;
+    const std::vector<std::uint8_t> payload = ItemBytes(*location, file, idat);
+    const Bytes tiff = TiffAfterOffsetPrefix(payload);
+    if (!tiff.empty()) source.AddTiffCopy(TiffBlockRole::Whole, tiff);
+  }
+  return true;
+}
 }  // namespace kelmarin

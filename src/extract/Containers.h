@@ -22,7 +22,7 @@ enum class ContainerKind : std::uint8_t {
   Mrw,   // Minolta MRW
   Webp,  // RIFF "WEBP"
   Jxl,   // JPEG XL in its box container (a bare code stream carries no EXIF)
-  Heif,  // ISO base media file of a HEIF brand (HEIC, AVIF, ...): read through libheif
+  Heif,  // ISO base media file of a HEIF brand (HEIC, AVIF, ...)
 };
 
 // What the first bytes say the file is (at least 16 bytes should be given when there are).
@@ -50,6 +50,10 @@ bool ReadMrwContainer(std::span<const std::uint8_t> file, const std::shared_ptr<
 // WebP: the "EXIF" chunk, with or without a leading "Exif\0\0".
 bool ReadWebpContainer(std::span<const std::uint8_t> file, const std::shared_ptr<const void>& owner,
                        MetadataSource& source);
+// HEIF, HEIC, AVIF: the "Exif" items that describe the primary item, in item order, copied (they
+// may be split into extents). False also when the meta box lacks its primary item, item
+// information or item locations.
+bool ReadHeifContainer(std::span<const std::uint8_t> file, MetadataSource& source);
 // JPEG XL: the "Exif" boxes (a 32-bit offset to the TIFF header, then the block); compressed
 // ("brob") boxes are skipped.
 bool ReadJxlContainer(std::span<const std::uint8_t> file, const std::shared_ptr<const void>& owner,

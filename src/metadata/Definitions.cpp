@@ -109,6 +109,7 @@ const ExifTag* Definitions::FindTag(std::int32_t maker, std::int32_t section, st
       table = &gpsTags;
       break;
     case kSectionMakernote: {
+      if (deferred != nullptr) ReadDeferred(maker);
       const auto layout = makernoteTable.find(maker);
       if (layout == makernoteTable.end()) return nullptr;
       table = &layout->second.exif_tags;
@@ -124,6 +125,7 @@ const ExifTag* Definitions::FindTag(std::int32_t maker, std::int32_t section, st
 const ExifTag* Definitions::FindTag(std::int32_t maker, std::int32_t section, std::int32_t directory,
                                     std::int32_t tag, std::int32_t position) const {
   if (directory == 0 || section != kSectionMakernote) return FindTag(maker, section, tag, position);
+  if (deferred != nullptr) ReadDeferred(maker);
   const auto layout = makernoteTable.find(maker);
   if (layout == makernoteTable.end()) return nullptr;
   const auto table = layout->second.directories.find(directory);
@@ -150,10 +152,12 @@ void LinkTablePositions(TagTable& table) {
 
 void Definitions::LinkPositions() {
   for (TagTable* table : {&mainTags, &thumbnailTags, &gpsTags}) LinkTablePositions(*table);
-  for (auto& [maker, note] : makernoteTable) {
-    LinkTablePositions(note.exif_tags);
-    for (auto& [directory, table] : note.directories) LinkTablePositions(table);
-  }
+  for (auto& [maker, note] : makernoteTable) LinkPositions(note);
+}
+
+void Definitions::LinkPositions(ExifMakernote& note) {
+  LinkTablePositions(note.exif_tags);
+  for (auto& [directory, table] : note.directories) LinkTablePositions(table);
 }
 
 const std::string& Definitions::TagName(std::int32_t maker, std::int32_t section, std::int32_t tag,

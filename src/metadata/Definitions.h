@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <iosfwd>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -90,6 +91,8 @@ struct DuplicateKey {
   std::int32_t code = 457;
 };
 
+struct DeferredMakernotes;
+
 // The six tables.
 class Definitions {
  public:
@@ -121,9 +124,18 @@ class Definitions {
   // Links every definition with a position above 0 to the position-0 definition of its tag in the
   // same table (ExifTag::positions). Definitions without one stay unlinked.
   void LinkPositions();
+  static void LinkPositions(ExifMakernote& note);
   // The label of FindTag's definition, or the empty string.
   const std::string& TagName(std::int32_t maker, std::int32_t section, std::int32_t tag,
                              std::int32_t position) const;
+
+  // Makernote sections a quick load (LoadDefinitionsWithStamp) kept as text: each layout's entry of
+  // makernoteTable exists from the start but is filled by the first FindTag that asks for its maker,
+  // once, also when several threads ask at the same time. Null after a full load.
+  std::shared_ptr<DeferredMakernotes> deferred;
+
+ private:
+  void ReadDeferred(std::int32_t maker) const;
 };
 
 // Model text -> key of focalEquivTable.
@@ -135,6 +147,15 @@ std::string NormaliseModel(const std::string& model);
 // A path that does not exist gives open error 53, one that is not a regular file (a folder, a FIFO,
 // a device: never opened, so nothing can block) or cannot be read gives 75, permission denied 70.
 std::unique_ptr<Definitions> LoadDefinitions(const std::filesystem::path& file, Reporter& reporter);
+
+// The same, with the same tables, messages and results, but quicker for contents that loaded
+// without fault before: a full load leaves a stamp in `stampFolder`, named by a hash and the length
+// of the bytes; when the stamp for the present bytes is there, the makernote sections are left for
+// their first use (see Definitions::deferred). An empty folder, or one that cannot be written, means
+// a full load every time. Never throws.
+std::unique_ptr<Definitions> LoadDefinitionsWithStamp(const std::filesystem::path& file,
+                                                      const std::filesystem::path& stampFolder,
+                                                      Reporter& reporter);
 
 // The same over the contents of an already opened definition file (read as binary; "\n" and "\r\n"
 // end a line, a leading UTF-8 byte-order mark is skipped). Failures as above, except the open error.

@@ -8,19 +8,32 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <istream>
 #include <memory>
 #include <new>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "metadata/DefinitionSyntax.h"
 #include "metadata/Definitions.h"
 #include "metadata/Text.h"
 
 namespace kelmarin {
+
+// The makernote sections of a quick load, kept as text until their layout is first asked for.
+struct DeferredMakernotes {
+  std::string contents;  // the definition file; the sections point into it
+  struct Layout {
+    std::vector<std::string_view> sections;  // header line and the lines up to the next header
+    std::once_flag read;
+  };
+  std::unordered_map<std::int32_t, Layout> layouts;  // by maker number; not changed after the load
+};
 
 namespace {
 
@@ -93,6 +106,10 @@ struct Failure {
   std::int32_t code = 0;
 };
 
+// Thrown by a quick load that meets what only a full load reads right: lines that are not UTF-8, or
+// a value name that belongs to the tag before a makernote header.
+struct NeedFullLoad {};
+
 std::string CaptionWithCode(std::int32_t code) {
   return std::string(kCaption) + " (Fehler " + std::to_string(code) + ")";
 }
@@ -150,7 +167,16 @@ class ByteSource {
 
 class DefinitionLoader {
  public:
+  DefinitionLoader() = default;
+  // Reads deferred makernote sections into tables a quick load made.
+  explicit DefinitionLoader(Definitions& tables)
+      : owned(nullptr), defs(&tables), versionSeen(true), filling(true) {}
+
   std::unique_ptr<Definitions> Run(ByteSource& in, Reporter& reporter);
+  // The quick load over contents a full load has accepted before; throws NeedFullLoad (see there),
+  // and in theory a Failure.
+  std::unique_ptr<Definitions> RunDeferring(std::shared_ptr<DeferredMakernotes> sections);
+  void Fill(const std::vector<std::string_view>& sections);
 
  private:
   void ReadAll(ByteSource& in, std::unique_ptr<char[]>& block, std::int64_t& lineNumber,
@@ -173,9 +199,19 @@ class DefinitionLoader {
     section = number;
     target = table;
   }
+  void BeginDeferred(std::int32_t maker);
+  void EndDeferred(const char* end);
 
-  std::unique_ptr<Definitions> defs = std::make_unique<Definitions>();
+  std::unique_ptr<Definitions> owned = std::make_unique<Definitions>();
+  Definitions* defs = owned.get();
   bool versionSeen = false;
+  bool filling = false;                     // reading deferred sections into existing tables
+  DeferredMakernotes* deferring = nullptr;  // quick load: makernote sections are kept, not read
+  const char* lineAt = nullptr;             // start of the line being read
+  const char* deferredAt = nullptr;         // start of the section being kept
+  std::int32_t deferredMaker = 0;
+  bool skipping = false;     // inside a kept section
+  bool afterHeader = false;  // no tag yet since the kept section's header
   std::int32_t section = kSectionVersion;
   TagTable* target = nullptr;  // the tag table of sections 1 to 4
   ExifTag* current = nullptr;  // the last "+" tag of any tag section; nodes never move
@@ -201,12 +237,47 @@ std::unique_ptr<Definitions> DefinitionLoader::Run(ByteSource& in, Reporter& rep
       throw Failure{FailureKind::Read, kCodeDeviceIo};
     }
   } catch (const Failure& failure) {
-    defs.reset();
+    owned.reset();
     reporter.Report(FailureMessage(failure, lineNumber, line));
     return nullptr;
   }
   defs->LinkPositions();
-  return std::move(defs);
+  return std::move(owned);
+}
+
+std::unique_ptr<Definitions> DefinitionLoader::RunDeferring(std::shared_ptr<DeferredMakernotes> sections) {
+  deferring = sections.get();
+  std::int64_t lineNumber = 0;
+  std::string_view line;
+  try {
+    Lines(sections->contents, lineNumber, line);
+  } catch (const DuplicateKey&) {
+    throw Failure{FailureKind::Read, kCodeDuplicateKey};
+  }
+  if (skipping) EndDeferred(sections->contents.data() + sections->contents.size());
+  defs->LinkPositions();
+  defs->deferred = std::move(sections);
+  return std::move(owned);
+}
+
+void DefinitionLoader::Fill(const std::vector<std::string_view>& sections) {
+  std::int64_t lineNumber = 0;
+  std::string_view line;
+  for (std::string_view text : sections) Lines(text, lineNumber, line);
+}
+
+void DefinitionLoader::BeginDeferred(std::int32_t maker) {
+  deferredAt = lineAt;
+  deferredMaker = maker;
+  skipping = true;
+  afterHeader = true;
+}
+
+void DefinitionLoader::EndDeferred(const char* end) {
+  deferring->layouts[deferredMaker].sections.emplace_back(deferredAt,
+                                                          static_cast<std::size_t>(end - deferredAt));
+  skipping = false;
+  current = nullptr;  // a value name before the next tag needs a full load (it fails here)
 }
 
 // Reads block after block and hands on the complete lines of each; a line cut by the end of a
@@ -271,6 +342,7 @@ bool AllValidUtf8(std::string_view bytes) {
 void DefinitionLoader::Lines(std::string_view contents, std::int64_t& lineNumber, std::string_view& line) {
   if (lineNumber == 0 && contents.starts_with("\xEF\xBB\xBF")) contents.remove_prefix(3);
   const bool allUtf8 = AllValidUtf8(contents);
+  if (deferring != nullptr && !allUtf8) throw NeedFullLoad{};
   while (!contents.empty()) {
     const char* end = static_cast<const char*>(std::memchr(contents.data(), '\n', contents.size()));
     const std::size_t length =
@@ -284,7 +356,17 @@ void DefinitionLoader::Lines(std::string_view contents, std::int64_t& lineNumber
       bytes = converted;
     }
     line = TrimSpaces(bytes);
-    if (!line.empty()) Line(line);
+    if (line.empty()) continue;
+    if (skipping) {
+      if (line.front() != '#') {
+        if (afterHeader && line.front() == '!') throw NeedFullLoad{};
+        if (line.front() != '*') afterHeader = false;
+        continue;
+      }
+      EndDeferred(line.data());
+    }
+    lineAt = line.data();
+    Line(line);
   }
 }
 
@@ -353,10 +435,17 @@ void DefinitionLoader::Version(const Fields& words) {
 void DefinitionLoader::Makernote(std::string_view layoutName) {
   for (const Layout& layout : kLayouts) {
     if (!EqualsIgnoringCase(layoutName, layout.name)) continue;
+    if (filling) {  // the entry is there; other threads may be looking up other layouts
+      const auto note = defs->makernoteTable.find(layout.maker);
+      if (note == defs->makernoteTable.end()) throw Failure{FailureKind::Syntax};
+      SetSection(kSectionMakernote, &note->second.exif_tags);
+      return;
+    }
     auto [it, inserted] = defs->makernoteTable.try_emplace(layout.maker);
     if (!inserted) throw Failure{FailureKind::Read, kCodeDuplicateKey};
     it->second.cameraid = layout.maker;
     SetSection(kSectionMakernote, &it->second.exif_tags);
+    if (deferring != nullptr) BeginDeferred(layout.maker);
     return;
   }
   throw Failure{FailureKind::Syntax};
@@ -370,6 +459,10 @@ void DefinitionLoader::MakernoteDirectory(std::string_view layoutName, std::stri
   if (layout == kLayouts.end()) throw Failure{FailureKind::Syntax};
   const auto note = defs->makernoteTable.find(layout->maker);
   if (note == defs->makernoteTable.end()) throw Failure{FailureKind::Syntax};
+  if (deferring != nullptr) {
+    BeginDeferred(layout->maker);
+    return;
+  }
   auto [it, inserted] = note->second.directories.try_emplace(Number(directory));
   if (!inserted) throw Failure{FailureKind::Read, kCodeDuplicateKey};
   SetSection(kSectionMakernote, &it->second);
@@ -490,6 +583,24 @@ class StreamBytes : public ByteSource {
   std::size_t used = 0;
 };
 
+// Bytes already in memory, handed out in one block.
+class MemoryBytes : public ByteSource {
+ public:
+  explicit MemoryBytes(std::string_view data) : rest(data), size(data.size()) {}
+  std::size_t Read(char* into, std::size_t capacity) override {
+    const std::size_t n = std::min(capacity, rest.size());
+    std::memcpy(into, rest.data(), n);
+    rest.remove_prefix(n);
+    return n;
+  }
+  bool Failed() const override { return false; }
+  std::size_t BlockSize() const override { return size + 1; }
+
+ private:
+  std::string_view rest;
+  std::size_t size;
+};
+
 // Opens the file for reading; null with `code` set to the open error code when it cannot be.
 std::FILE* OpenFile(const std::filesystem::path& file, std::int32_t& code) {
   errno = 0;
@@ -502,7 +613,86 @@ std::FILE* OpenFile(const std::filesystem::path& file, std::int32_t& code) {
   return in;
 }
 
+// The whole file into `contents`; false when it cannot be opened or read, or is larger than a
+// definition file should be (the full load then gives the message).
+bool ReadWholeFile(const std::filesystem::path& file, std::string& contents) {
+  std::uintmax_t size = 0;
+  std::int32_t code = OpenProblem(file, size);
+  if (code != 0 || size > ByteSource::kBlockSize * 16) return false;
+  std::FILE* opened = OpenFile(file, code);
+  if (opened == nullptr) return false;
+  const std::unique_ptr<std::FILE, FileCloser> in(opened);
+  contents.resize(static_cast<std::size_t>(size) + 1);
+  const std::size_t got = std::fread(contents.data(), 1, contents.size(), in.get());
+  if (std::ferror(in.get()) != 0 || got > size) return false;
+  contents.resize(got);
+  return true;
+}
+
+// The stamp of contents a full load accepted: named by their hash and length.
+std::filesystem::path StampFile(const std::filesystem::path& folder, std::string_view contents) {
+  char name[64];
+  std::snprintf(name, sizeof name, "metadata-%016llx-%zu.ok",
+                static_cast<unsigned long long>(std::hash<std::string_view>()(contents)), contents.size());
+  return folder / name;
+}
+
+void WriteStamp(const std::filesystem::path& stamp) {
+  std::error_code error;
+  std::filesystem::create_directories(stamp.parent_path(), error);
+  if (error) return;
+#ifdef _WIN32
+  std::FILE* out = _wfopen(stamp.c_str(), L"wb");
+#else
+  std::FILE* out = std::fopen(stamp.c_str(), "wb");
+#endif
+  if (out != nullptr) std::fclose(out);
+}
+
 }  // namespace
+
+void Definitions::ReadDeferred(std::int32_t maker) const {
+  const auto layout = deferred->layouts.find(maker);
+  if (layout == deferred->layouts.end()) return;
+  std::call_once(layout->second.read, [&] {
+    // The loader made these tables, not const; only this layout's entry changes, under its flag.
+    auto& tables = const_cast<Definitions&>(*this);
+    try {
+      DefinitionLoader(tables).Fill(layout->second.sections);
+    } catch (const Failure&) {
+      // Not for contents a full load accepted: the layout keeps what was read.
+    } catch (const DuplicateKey&) {
+    }
+    if (const auto note = tables.makernoteTable.find(maker); note != tables.makernoteTable.end()) {
+      LinkPositions(note->second);
+    }
+  });
+}
+
+std::unique_ptr<Definitions> LoadDefinitionsWithStamp(const std::filesystem::path& file,
+                                                      const std::filesystem::path& stampFolder,
+                                                      Reporter& reporter) {
+  auto sections = std::make_shared<DeferredMakernotes>();
+  try {
+    if (stampFolder.empty() || !ReadWholeFile(file, sections->contents))
+      return LoadDefinitions(file, reporter);
+  } catch (const std::bad_alloc&) {
+    return LoadDefinitions(file, reporter);
+  }
+  const std::filesystem::path stamp = StampFile(stampFolder, sections->contents);
+  std::error_code error;
+  if (std::filesystem::exists(stamp, error)) {
+    try {
+      return DefinitionLoader().RunDeferring(sections);
+    } catch (...) {
+      // NeedFullLoad, or a stamp that lies: the full load decides.
+    }
+  }
+  MemoryBytes bytes(sections->contents);
+  std::unique_ptr<Definitions> definitions = DefinitionLoader().Run(bytes, reporter);
+  if (definitions != nullptr) WriteStamp(stamp);
+  return definitions;
+}
 
 std::unique_ptr<Definitions> LoadDefinitions(std::istream& contents, Reporter& reporter) {
   StreamBytes bytes(contents);

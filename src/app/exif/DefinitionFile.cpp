@@ -1,5 +1,6 @@
 #include "DefinitionFile.h"
 
+#include <cstdlib>
 #include <system_error>
 
 #ifdef _WIN32
@@ -38,6 +39,29 @@ std::filesystem::path DefaultDefinitionFile() {
     if (std::filesystem::is_regular_file(candidate, error)) return candidate;
   }
   return besideProgram;
+}
+
+namespace {
+// The value of an environment variable when it is an absolute path, else empty.
+std::filesystem::path AbsoluteFromEnvironment(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr || *value == '\0') return {};
+  std::filesystem::path path(value);
+  return path.is_absolute() ? path : std::filesystem::path();
+}
+}  // namespace
+
+std::filesystem::path DefinitionStampFolder() {
+#ifdef _WIN32
+  const std::filesystem::path base = AbsoluteFromEnvironment("LOCALAPPDATA");
+  return base.empty() ? base : base / "Kelmarin";
+#else
+  if (const std::filesystem::path cache = AbsoluteFromEnvironment("XDG_CACHE_HOME"); !cache.empty()) {
+    return cache / "kelmarin";
+  }
+  const std::filesystem::path home = AbsoluteFromEnvironment("HOME");
+  return home.empty() ? home : home / ".cache" / "kelmarin";
+#endif
 }
 
 }  // namespace kelmarin::lister

@@ -13,4 +13,9 @@ std::filesystem::path DefaultDefinitionFile();
 // The folder of the running executable; empty when it cannot be told.
 std::filesystem::path ExecutableFolder();
 
+// Where the stamps of definition files that loaded without fault are kept (see
+// LoadDefinitionsWithStamp): the user's cache folder ($XDG_CACHE_HOME or ~/.cache, on Windows
+// %LOCALAPPDATA%) + "kelmarin". Empty when there is none (then every start reads the whole file).
+std::filesystem::path DefinitionStampFolder();
+
 }  // namespace kelmarin::lister

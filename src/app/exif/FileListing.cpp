@@ -4,8 +4,10 @@
 #include <new>
 
 #include "ImageModule.h"
+#include "RawProbe.h"
 #include "browser/core/FormatTable.h"
 #include "extract/ImageMetadata.h"
+#include "image/meta/ImageTypes.h"
 #include "image/meta/MetadataOnly.h"
 #include "present/ValueText.h"
 
@@ -26,12 +28,18 @@ void FillListing(const Definitions& definitions, const FormatContext& context, L
 
 std::optional<std::int32_t> ReadListing(const std::string& path, const Definitions& definitions,
                                         const FormatContext& context, ListingCache& cache,
-                                        ImageModule& module, MetadataListing& listing) {
+                                        ImageModule* module, MetadataListing& listing) {
   const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(path, TypeCodeForFileName(path));
   if (read.otherFormat) {
     // No metadata is read from these formats; only whether the image layer can read the file counts.
-    if (!module.Load()) return kNoImageModule;
-    if (const std::int32_t error = module.Dimensions(path, read.type); error != 0) return error;
+    // A RAW file asks LibRaw alone.
+    std::optional<std::int32_t> error = read.type == kTypeRaw ? ProbeRaw(path) : std::nullopt;
+    if (!error) {
+      if (module == nullptr) return kNeedsImageModule;
+      if (!module->Load()) return kNoImageModule;
+      error = module->Dimensions(path, read.type);
+    }
+    if (*error != 0) return error;
   } else if (read.error) {
     return read.error;
   }
@@ -45,7 +53,7 @@ std::optional<std::int32_t> ReadListing(const std::string& path, const Definitio
 
 std::optional<std::int32_t> ReadMetadataListing(const std::string& path, const Definitions& definitions,
                                                 const FormatContext& context, ListingCache& cache,
-                                                ImageModule& module, MetadataListing& listing) {
+                                                ImageModule* module, MetadataListing& listing) {
   std::optional<std::int32_t> error;
   try {
     error = ReadListing(path, definitions, context, cache, module, listing);

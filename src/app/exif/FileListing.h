@@ -27,6 +27,8 @@ using kelmarin::MetadataListing;
 // Returned instead of an error number when the file needs the image module and it cannot be loaded
 // (module.problem() says why). Error numbers of files are 1000 and above.
 inline constexpr std::int32_t kNoImageModule = -1;
+// Returned when no module was given and the file needs it: read it again with the module.
+inline constexpr std::int32_t kNeedsImageModule = -2;
 
 // The rows of the metadata list, the IPTC datasets and the comments of the file, exactly as
 // ZetImage::GetImageDims and the metadata list would give them. The type code comes from the
@@ -34,9 +36,12 @@ inline constexpr std::int32_t kNoImageModule = -1;
 // have no metadata rows, only their error (or none), which the image module tells. Returns the error
 // number (codec code + 1000) when the file cannot be read, or kNoImageModule; the listing is then
 // empty. Never throws. The cache keeps the tag and label texts from one file to the next.
+// Without a module (null) the read touches nothing shared but the definitions: several threads may
+// read files at once, each with its own context and cache; a file that needs the module then gives
+// kNeedsImageModule.
 std::optional<std::int32_t> ReadMetadataListing(const std::string& path, const Definitions& definitions,
                                                 const FormatContext& context, ListingCache& cache,
-                                                ImageModule& module, MetadataListing& listing);
+                                                ImageModule* module, MetadataListing& listing);
 
 // Loads the file fully as the information panel does (in the image module) and fills its five
 // labels. Returns the error number of the load when it fails, or kNoImageModule. Never throws.

@@ -28,6 +28,9 @@ inline constexpr int kExitCannotStart = 2;  // definition file, command line or 
 // or with --info {"file", "name", "modified", "size", "dimensions", "loadtime", "error": null};
 // a file that cannot be read is {"file", "error": <number>}. Texts are UTF-8, tag, maker and
 // dataset numbers are JSON numbers.
+// Metadata listings of many files are read on several threads; the output and the "Fehler" lines
+// come in the order of the files all the same, and memory holds the output of a few dozen files at
+// most. The image module is only ever called from the calling thread.
 // Returns kExitOk or kExitFileFailed (also when writing `out` failed). When a file needs the image
 // module (see ImageModule.h) and it cannot be loaded, the reason goes to `err` and kExitCannotStart
 // is returned: before any output for --info and for files whose extension names such a format,

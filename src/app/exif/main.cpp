@@ -41,7 +41,8 @@ int main(int argc, char** argv) {
                                                    ? DefaultDefinitionFile()
                                                    : std::filesystem::path(parsed.options.definitions);
   StandardErrorReporter reporter;
-  std::unique_ptr<kelmarin::Definitions> definitions = kelmarin::LoadDefinitions(definitionFile, reporter);
+  std::unique_ptr<kelmarin::Definitions> definitions =
+      kelmarin::LoadDefinitionsWithStamp(definitionFile, DefinitionStampFolder(), reporter);
   if (!definitions) return kExitCannotStart;
   // The tables are used until the program ends. They stay reachable from here and are left to the
   // operating system: freeing their some thousand small blocks one by one costs more start-up

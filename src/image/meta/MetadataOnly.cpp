@@ -2,7 +2,6 @@
 
 #include "extract/Containers.h"
 #include "image/meta/CodecBasics.h"
-#include "image/meta/HeifMetadata.h"
 #include "image/meta/ImageTypes.h"
 #include "image/meta/JpegReader.h"
 #include "image/meta/MappedFile.h"
@@ -65,7 +64,7 @@ void ReadContainer(const std::shared_ptr<const MappedFile>& mapped, MetadataOnly
              ReadMrwContainer(bytes, owner, metadata) || ReadJpegSegments(bytes, metadata);
       break;
     case kTypeHeif:
-      read = kind == ContainerKind::Heif && ReadHeifMetadata(bytes, size, metadata) == kOk;
+      read = kind == ContainerKind::Heif && ReadHeifContainer(bytes, metadata);
       if (!read) result.error = ErrorNumber(kCorrupt);
       break;
     case kTypeWebp:

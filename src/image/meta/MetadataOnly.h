@@ -36,8 +36,8 @@ bool NeedsFullImageLayer(std::int32_t type);
 // ZetImage::GetImageDims gives: the same width, height, markers or texts, the same error numbers
 // (1001 cannot open, 1002 no reader for the type, 1003 damaged ...); PNG adds its eXIf chunk as a
 // TIFF block. TIFF (12) and RAW (10): the TIFF, CR3, RAF, CRW or MRW container's blocks (width and
-// height 0); HEIF (13), WebP (14), JPEG XL (15): their EXIF blocks, 1003 when the content is not that format
-// (width and height are known for HEIF only). Type 0 content of these kinds is read as its kind.
+// height 0); HEIF (13), WebP (14), JPEG XL (15): their EXIF blocks, 1003 when the content is not that
+// format (width and height 0). Type 0 content of these kinds is read as its kind.
 // A type without any reader (5, below 0, above 15, or 0 of unknown content) gives 1002. Never
 // throws except std::bad_alloc.
 MetadataOnlyRead ReadMetadataOnly(const std::string& path, std::int32_t type);

@@ -1,14 +1,10 @@
 // The window on a dark desktop theme and on a small screen: readable reds, dialogs and the main
 // window within the screen's available area. Runs on a 640 x 400 offscreen screen of its own.
-#include <QApplication>
 #include <QDialog>
-#include <QFile>
 #include <QScreen>
-#include <QTest>
 
 #include "TestSupport.h"
 #include "browser/DesktopFit.h"
-#include "browser/FilterPanel.h"
 
 namespace kelmarin::test {
 

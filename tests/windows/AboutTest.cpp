@@ -99,30 +99,30 @@ class AboutTest : public QObject {
     FakeSystem me{Record(1, 4, 90, 3000)};
     QCOMPARE(std::pair(OperatingSystem(me.Query()).Edition(), OperatingSystem(me.Query()).EditionName()),
              std::pair(3, std::string()));
-    FakeSystem seven{Record(2, 6, 1, 7601, 1)};
-    QCOMPARE(seven.Text(), std::string(" (6.1.7601)"));
-    seven.record.csdVersion = std::string("Service Pack 1") + std::string(114, '\0');
-    seven.record.servicePackMajor = 1;
-    QCOMPARE(seven.Text(), std::string(" SP 1.0 (6.1.7601)"));
-    FakeSystem xp{Record(2, 5, 1, 2600, 1, "Service Pack 2", 2)};
-    xp.record.suiteMask = 0x100;
-    QCOMPARE(xp.Text(), std::string("XP Professional SP 2.0 (5.1.2600)"));
-    FakeSystem ninetyEight{Record(1, 4, 10, 0x040A08AEu)};  // high word repeats 4.10
-    QCOMPARE(ninetyEight.Text(), std::string("98 (4.10.2222)"));
-    // Second edition: a one-letter service-pack text, but no service-pack numbers in the short form.
-    ninetyEight.record.csdVersion = " A ";
-    QCOMPARE(ninetyEight.Text(), std::string("98 SP 0.0 (4.10.2222)"));
-    // The extended form is asked for only where it is known to exist; its fields stay 0 otherwise.
-    FakeSystem nt{Record(2, 4, 0, 1381, 1, "Service Pack 5", 5)};
-    QCOMPARE(nt.Text(), std::string("NT 4.0 Server SP 0.0 (4.0.1381)"));
-    QCOMPARE(nt.extendedAsked, 0);
-    nt.record.csdVersion = "Service Pack 6a";
-    nt.record.servicePackMajor = 6;
-    QCOMPARE(nt.Text(), std::string("NT 4.0 Professional SP 6.0 (4.0.1381)"));
-    QCOMPARE(nt.extendedAsked, 1);
-    FakeSystem nineX{Record(1, 4, 90, 3000, 0, "Service Pack 9")};
-    nineX.Text();
-    QCOMPARE(nineX.extendedAsked, 0);
+    // The row's text; the extended form is asked for only where it is known to exist (its fields stay
+    // 0 otherwise). 98's build number repeats 4.10 in its high word; its second edition writes a
+    // one-letter service-pack text.
+    const struct {
+      OsVersionRecord record;
+      std::uint16_t suiteMask;
+      const char* text;
+      int extendedAsked;
+    } texts[] = {
+        {Record(2, 6, 1, 7601, 1), 0, " (6.1.7601)", 1},
+        {Record(2, 6, 1, 7601, 1, std::string("Service Pack 1") + std::string(114, '\0'), 1), 0,
+         " SP 1.0 (6.1.7601)", 1},
+        {Record(2, 5, 1, 2600, 1, "Service Pack 2", 2), 0x100, "XP Professional SP 2.0 (5.1.2600)", 1},
+        {Record(1, 4, 10, 0x040A08AEu), 0, "98 (4.10.2222)", 0},
+        {Record(1, 4, 10, 0x040A08AEu, 0, " A "), 0, "98 SP 0.0 (4.10.2222)", 0},
+        {Record(2, 4, 0, 1381, 1, "Service Pack 5", 5), 0, "NT 4.0 Server SP 0.0 (4.0.1381)", 0},
+        {Record(2, 4, 0, 1381, 1, "Service Pack 6a", 6), 0, "NT 4.0 Professional SP 6.0 (4.0.1381)", 1},
+        {Record(1, 4, 90, 3000, 0, "Service Pack 9"), 0, "Me SP 0.0 (4.90.3000)", 0}};
+    for (const auto& c : texts) {
+      FakeSystem system{c.record};
+      system.record.suiteMask = c.suiteMask;
+      QCOMPARE(QString::fromStdString(system.Text()), QString::fromLatin1(c.text));
+      QCOMPARE(system.extendedAsked, c.extendedAsked);
+    }
     // Refused queries: zeros, or the short form when only the extended one is refused.
     QCOMPARE(WindowsVersionText(OperatingSystem([](bool) { return std::optional<OsVersionRecord>(); })),
              std::string(" (0.0.0)"));
@@ -140,7 +140,6 @@ class AboutTest : public QObject {
     QCOMPARE(window.windowTitle(), QStringLiteral("Informationen über Kelmarin"));
     QCOMPARE(window.VersionLabel().text(), QStringLiteral("Kelmarin Version 1.0.3"));
     QTreeWidget& list = window.VersionInfo();
-    QCOMPARE(list.headerItem()->text(0) + list.headerItem()->text(1), QStringLiteral("KomponenteVersion"));
     QStringList names;
     for (int i = 0; i < list.topLevelItemCount(); ++i) {
       names << list.topLevelItem(i)->text(0);

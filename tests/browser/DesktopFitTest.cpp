@@ -1,14 +1,10 @@
 // The window on a dark desktop theme and on a small screen: readable reds, dialogs and the main
 // window within the screen's available area. Runs on a 640 x 400 offscreen screen of its own.
-#include <QApplication>
 #include <QDialog>
-#include <QFile>
 #include <QScreen>
-#include <QTest>
 
 #include "TestSupport.h"
 #include "browser/DesktopFit.h"
-#include "browser/FilterPanel.h"
 
 namespace kelmarin::test {
 
@@ -52,18 +48,13 @@ class DesktopFitTest : public QObject {
     QCOMPARE(panel.StatusColour(), QColor(230, 230, 230));
   }
 
-  void fitInto_data() {
-    QTest::addColumn<QRect>("frame");
-    QTest::addColumn<QRect>("fitted");
-    QTest::newRow("inside") << QRect(10, 20, 300, 200) << QRect(10, 20, 300, 200);
-    QTest::newRow("past the right and bottom") << QRect(500, 300, 300, 200) << QRect(340, 200, 300, 200);
-    QTest::newRow("above and left") << QRect(-50, -10, 300, 200) << QRect(0, 0, 300, 200);
-    QTest::newRow("larger than the screen") << QRect(100, 100, 2000, 900) << QRect(0, 0, 640, 400);
-  }
+  // Inside; past the right and bottom; above and left; larger than the screen.
   void fitInto() {
-    QFETCH(QRect, frame);
-    QFETCH(QRect, fitted);
-    QCOMPARE(FitInto(frame, QRect(0, 0, 640, 400)), fitted);
+    for (const auto& [frame, fitted] : {std::pair{QRect(10, 20, 300, 200), QRect(10, 20, 300, 200)},
+                                        {QRect(500, 300, 300, 200), QRect(340, 200, 300, 200)},
+                                        {QRect(-50, -10, 300, 200), QRect(0, 0, 300, 200)},
+                                        {QRect(100, 100, 2000, 900), QRect(0, 0, 640, 400)}})
+      QCOMPARE(FitInto(frame, QRect(0, 0, 640, 400)), fitted);
   }
 
   void dialogsAndWindowStayOnScreen() {

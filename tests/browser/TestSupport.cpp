@@ -1,22 +1,11 @@
 #include "TestSupport.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QLabel>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTest>
 
-#include "Cameras.h"
-#include "FileWriters.h"
 #include "SampleImage.h"
-#include "browser/FileList.h"
-#include "browser/FolderTree.h"
-#include "browser/InfoPanel.h"
-#include "browser/Settings.h"
 
 namespace kelmarin::test {
 

@@ -427,10 +427,10 @@ TEST(ManyFiles, RawFilesNeedNoImageModule) {
   const fs::path lonely = kDir / "bin" / "kelmarin-exif";
   fs::copy_file(KELMARIN_EXIF, lonely);
   WriteFile(kDir / "good.jpg", MakeJpeg(8, 4, {}));
-  WriteFile(kDir / "cut.crw", std::string("II\x1a\0\0\0HEAPCCDR\0\0\0\0", 18));
-  const RunResult r = RunLister(lonely, "cut.crw good.jpg");
+  WriteFile(kDir / "cut.raw", std::string("kein Bild, nur Text\n"));
+  const RunResult r = RunLister(lonely, "cut.raw good.jpg");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "Fehler 1003: cut.crw\n");
+  EXPECT_EQ(r.err, "Fehler 1003: cut.raw\n");
   EXPECT_EQ(r.out, "# good.jpg\n\tKeine Exif Infos\t\t\n");
   fs::remove_all(kDir);
 }

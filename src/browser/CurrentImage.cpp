@@ -56,6 +56,11 @@ bool CurrentImage::ShowImageInfo(const FileEntry& entry) {
   Show(std::move(*loaded), path);
   status.SetStatus(statusBefore, colourBefore);
   status.StatusLabel()->repaint();
+  if (viewerWanted) {
+    viewerWanted = false;
+    OpenViewer();
+    if (viewerOpened) viewerOpened();
+  }
   return true;
 }
 
@@ -94,6 +99,7 @@ void CurrentImage::Show(LoadedImage loaded, const std::string& path) {
 void CurrentImage::Clear() {
   loader.Cancel();
   loading = false;
+  viewerWanted = false;
   current = FileEntry();
   image.reset();  // one image at a time: the old pixels go before the new ones are read
   info.Preview()->ClearPicture();
@@ -102,6 +108,10 @@ void CurrentImage::Clear() {
 }
 
 void CurrentImage::OpenViewer() {
+  if (loading) {
+    viewerWanted = true;
+    return;
+  }
   if (current.name.empty() || image == nullptr || current.width == 0 || current.height == 0) return;
   ShowInViewer(*image, ViewerCaption(Decoded(current.name), current.width, current.height), current.width,
                current.height, window);
@@ -110,6 +120,7 @@ void CurrentImage::OpenViewer() {
 void CurrentImage::Release() {
   loader.Cancel();
   loading = false;
+  viewerWanted = false;
   image.reset();
 }
 

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QLocale>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -52,8 +53,10 @@ class CurrentImage {
   // file is selected any more); a load under way is called off.
   void Clear();
   // Shows the current image in the viewer window. Nothing happens before any file was shown or after
-  // a failed read.
+  // a failed read. Asked for while the file is loading (a double click on a large file), the viewer
+  // opens once the file is shown, and viewerOpened is called then.
   void OpenViewer();
+  std::function<void()> viewerOpened;
   // Releases the image (shut-down).
   void Release();
 
@@ -74,6 +77,7 @@ class CurrentImage {
   QString statusBefore;
   QColor colourBefore;
   bool loading = false;
+  bool viewerWanted = false;  // OpenViewer was called during the load
   ImageLoader loader;
 };
 

@@ -164,6 +164,10 @@ void Verzeichnis::FileChosen(QTreeWidgetItem* item) {
 // The viewer, once open, steps through this window's file list.
 void Verzeichnis::ShowViewer() {
   current->OpenViewer();
+  ConnectViewer();
+}
+
+void Verzeichnis::ConnectViewer() {
   if (viewer_open) {
     connect(Viewer(this), &BildViewer::stepRequested, this, &Verzeichnis::StepViewer, Qt::UniqueConnection);
   }

@@ -21,6 +21,8 @@
 #include "browser/InfoPanel.h"
 #include "browser/MetadataList.h"
 #include "image/Codec.h"
+#include "windows/Bild.h"
+#include "windows/BildViewer.h"
 
 namespace kelmarin::test {
 
@@ -93,6 +95,28 @@ class ImageLoadingTest : public QObject {
     QCOMPARE(info->NameLabel()->text(), QStringLiteral("a_klein.jpg"));
     QCOMPARE(window->Current().current.width, 40);
     QVERIFY(harness.reporter.messages.empty());
+  }
+
+  void viewerAskedForDuringALoadOpensOnceTheFileIsShown() {
+    Harness harness;
+    harness.WriteJpeg(QStringLiteral("a.jpg"), 40, 30);
+    harness.WriteJpeg(QStringLiteral("b.jpg"), 300, 200);
+    auto window = harness.Start();
+    codec::SetCancelCheckHook(HoldFirstDecode);
+    bool openDuringLoad = true;
+    QTimer::singleShot(0, window.get(), [&] {
+      WaitUntilHeld();
+      emit window->Files()->openRequested(FileItem(*window, QStringLiteral("b.jpg")));  // a double click
+      openDuringLoad = viewer_open;
+      release.release();
+    });
+    ClickItem(window->Files(), FileItem(*window, QStringLiteral("b.jpg")));
+    QVERIFY(!openDuringLoad);
+    QVERIFY(viewer_open && Viewer()->windowTitle().startsWith(QStringLiteral("b - 300x200 Pixel")));
+    // The viewer steps through the list as when it was opened on a shown file.
+    QTest::keyClick(Viewer(), Qt::Key_Backspace);
+    QVERIFY(Viewer()->windowTitle().startsWith(QStringLiteral("a - 40x30 Pixel")));
+    UnloadViewer();
   }
 
   void folderReadAgainDuringADecodeLeavesThePanelsEmpty() {

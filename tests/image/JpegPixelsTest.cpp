@@ -38,8 +38,9 @@ void Encode(const std::string& path, const Layout& layout) {
   jpeg_stdio_dest(&cinfo, file);
   cinfo.image_width = static_cast<JDIMENSION>(layout.width);
   cinfo.image_height = static_cast<JDIMENSION>(layout.height);
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
+  const bool cmyk = layout.components == 4;
+  cinfo.input_components = cmyk ? 4 : 3;
+  cinfo.in_color_space = cmyk ? JCS_CMYK : JCS_RGB;
   jpeg_set_defaults(&cinfo);
   if (layout.components == 1) jpeg_set_colorspace(&cinfo, JCS_GRAYSCALE);
   cinfo.comp_info[0].h_samp_factor = layout.hSampling;
@@ -55,6 +56,12 @@ void Encode(const std::string& path, const Layout& layout) {
     row.assign(picture.pixels.begin() + static_cast<std::ptrdiff_t>(offset),
                picture.pixels.begin() +
                    static_cast<std::ptrdiff_t>(offset + static_cast<std::size_t>(layout.width) * 3));
+    if (cmyk) {  // inverted inks, no black
+      std::vector<std::uint8_t> inks;
+      for (std::size_t i = 0; i < row.size(); i += 3)
+        inks.insert(inks.end(), {row[i], row[i + 1], row[i + 2], 255});
+      row = std::move(inks);
+    }
     JSAMPROW rows[1] = {row.data()};
     jpeg_write_scanlines(&cinfo, rows, 1);
   }
@@ -124,11 +131,20 @@ TEST(JpegPixels, EqualLibjpegsOwnDecodeInEveryLayout) {
 
 TEST(JpegPixels, CalledOffDecodeEndsWithoutPixelsAndKeepsNoMarkers) {
   ScratchFolder folder;
+  std::atomic<bool> cancelled{true};
+  codec::WatchCancelFlag(&cancelled);
+  // Any format: a CMYK JPEG, a PNG.
+  const std::string cmyk = folder.Path("cmyk.jpg"), png = folder.Path("called-off.png");
+  Encode(cmyk, {"CMYK", 40, 40, 4, 1, 1, false, 0});
+  WriteImageFile(png, "png", samples::Landscape(40, 40));
+  for (const auto& [file, type] : {std::pair(cmyk, kTypeJpeg), std::pair(png, kTypePng)}) {
+    QImage pixels;
+    EXPECT_EQ(codec::ReadPixels(file, type, pixels), codec::kCancelled) << file;
+    EXPECT_TRUE(pixels.isNull());
+  }
   const std::string path = folder.Path("called-off.jpg");
   ASSERT_TRUE(samples::WriteJpeg(path, samples::Landscape(64, 64), 80, {{0xE1, {'E', 'x', 'i', 'f', 0, 0}}}));
-  std::atomic<bool> cancelled{true};
   codec::ClearInputMetadata();
-  codec::WatchCancelFlag(&cancelled);
   QImage pixels;
   EXPECT_EQ(codec::ReadPixels(path, kTypeJpeg, pixels), codec::kCancelled);
   EXPECT_TRUE(pixels.isNull());

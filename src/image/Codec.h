@@ -33,8 +33,9 @@ Code ReadPixels(const std::string& path, std::int32_t type, QImage& pixels);
 // are decoded whole. Types 0, 5 and above 15 give kUnsupported.
 Code ReadDimensions(const std::string& path, std::int32_t type, std::int32_t& width, std::int32_t& height);
 
-// The markers, comments and texts of the JPEG or PNG file read last on this thread (never null; empty after
-// ClearInputMetadata). Shared and immutable: a later read replaces the kept pointer, not its contents.
+// The markers, comments and texts of the JPEG or PNG file read last on this thread (never null;
+// empty after ClearInputMetadata). Shared and immutable: a later read replaces the kept pointer, not
+// its contents.
 std::shared_ptr<const MetadataSource> InputMetadata();
 void ClearInputMetadata();
 

@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # Decoding speed of Kelmarin's load against libjpeg-turbo's djpeg on the same 24-megapixel JPEG, in
 # one run, and the preview and memory figures beside it.
+# The first decode of a process is compared as well: `kelmarin-exif --info` (process start, the image
+# module, fresh pixel memory, the decode) against `djpeg -outfile /dev/null`, run in turns.
 # Usage: bench/image/compare-djpeg.sh [BUILD_DIR]   (default build/release; configure with the
-# release preset and build the targets image_bench and image_peak_memory first)
+# release preset and build the targets image_bench, image_peak_memory and kelmarin-exif first)
 set -euo pipefail
 
 build=${1:-build/release}
 bench="$build/bench/image/image_bench"
 peak="$build/bench/image/image_peak_memory"
+lister="$build/src/app/kelmarin-exif"
 file=/tmp/kelmarin-bench-24mp.jpg
-for program in "$bench" "$peak"; do
+for program in "$bench" "$peak" "$lister"; do
   [[ -x "$program" ]] || { echo "missing $program (build the release preset first)" >&2; exit 1; }
 done
 command -v djpeg >/dev/null || { echo "djpeg missing (package libjpeg-turbo-progs)" >&2; exit 1; }
@@ -62,3 +65,28 @@ print(f"ratio show / load              {show / load:8.3f}   budget <= 0.10")
 PY
 "$peak" "$file"
 echo "budget: growth <= 1.10 x buffer"
+
+# Whole processes, in turns, 21 runs each: medians of the wall time and of the CPU time (user +
+# system; on a busy machine the steadier of the two).
+python3 - "$lister" "$file" <<'PY'
+import os, statistics, subprocess, sys, time
+lister, path = sys.argv[1:]
+commands = {"kelmarin-exif --info": [lister, "--info", path], "djpeg": ["djpeg", "-outfile", "/dev/null", path]}
+wall = {name: [] for name in commands}
+cpu = {name: [] for name in commands}
+for run in range(23):
+    for name, argv in commands.items():
+        start = time.perf_counter()
+        child = subprocess.Popen(argv, stdout=subprocess.DEVNULL)
+        _, status, usage = os.wait4(child.pid, 0)
+        if status != 0:
+            sys.exit(f"{name} failed")
+        if run >= 2:  # two runs to warm the file cache
+            wall[name].append((time.perf_counter() - start) * 1000)
+            cpu[name].append((usage.ru_utime + usage.ru_stime) * 1000)
+for name in commands:
+    print(f"{name:22s} wall {statistics.median(wall[name]):8.1f} ms   cpu {statistics.median(cpu[name]):8.1f} ms")
+k, d = "kelmarin-exif --info", "djpeg"
+print(f"ratio first decode / djpeg   wall {statistics.median(wall[k]) / statistics.median(wall[d]):6.3f}"
+      f"   cpu {statistics.median(cpu[k]) / statistics.median(cpu[d]):6.3f}   goal <= 1.05")
+PY

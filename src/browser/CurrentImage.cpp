@@ -8,7 +8,6 @@
 #include "browser/InfoPanel.h"
 #include "browser/MetadataList.h"
 #include "image/ZetImage.h"
-#include "image/meta/MetadataOnly.h"
 #include "present/Formatter.h"
 #include "present/InfoLabels.h"
 #include "present/Listing.h"
@@ -34,52 +33,73 @@ CurrentImage::CurrentImage(FilterPanel& statusPanel, InfoPanel& infoPanel, Metad
 
 CurrentImage::~CurrentImage() = default;
 
-void CurrentImage::ShowImageInfo(const FileEntry& entry) {
-  const QString previousText = status.StatusText();
-  const QColor previousColour = status.StatusColour();
+bool CurrentImage::ShowImageInfo(const FileEntry& entry) {
+  if (!loading) {
+    statusBefore = status.StatusText();
+    colourBefore = status.StatusColour();
+  }
   status.SetStatus(QStringLiteral("Bild einlesen"), QColor(255, 0, 0));
   status.StatusLabel()->repaint();
   Clear();  // nothing of the previous file stays on screen, whatever this load gives
   info.Preview()->repaint();
   current = entry;
+  loading = true;
 
-  image = std::make_unique<ZetImage>(definitions, reporter);
   std::string path = currentFolder;
   if (path.empty() || path.back() != '/') path += '/';
   path += current.name + "." + current.extension;
-  image->load(path, current.typeCode, current.width, current.height, current.loadTime);
+  std::optional<LoadedImage> loaded = loader.Load(path, current.typeCode, definitions);
+  // Called off: a later selection, another folder or the shut-down took over (this object may be
+  // gone with the window).
+  if (!loaded) return false;
+  loading = false;
+  Show(std::move(*loaded), path);
+  status.SetStatus(statusBefore, colourBefore);
+  status.StatusLabel()->repaint();
+  if (viewerWanted) {
+    viewerWanted = false;
+    OpenViewer();
+    if (viewerOpened) viewerOpened();
+  }
+  return true;
+}
+
+void CurrentImage::Show(LoadedImage loaded, const std::string& path) {
+  if (reporter != nullptr) {
+    for (const Message& message : loaded.messages) reporter->Report(message);
+  }
+  image = std::move(loaded.image);
+  if (image != nullptr) image->SetReporter(reporter);
+  current.width = loaded.width;
+  current.height = loaded.height;
+  current.loadTime = loaded.loadTime;
 
   const QLocale locale;
-  InfoLabels labels = MakeInfoLabels(locale, Decoded(current.name), Decoded(current.extension),
-                                     ToDateTime(current.modified), current.size, current.width,
-                                     current.height, current.loadTime);
+  InfoLabels labels =
+      MakeInfoLabels(locale, Decoded(current.name), Decoded(current.extension), ToDateTime(current.modified),
+                     current.size, current.width, current.height, current.loadTime);
   decimalSeparator = DecimalSeparator(locale);
-  bool listed = current.width != 0 && current.height != 0;
-  if (listed) {
+  if (image != nullptr && current.width != 0 && current.height != 0) {
     image->show(*info.Preview());
   } else {
     // Name, date and size need no decoding; pixel size and load time are not known.
     labels.dimensions.clear();
     labels.loadtime.clear();
-    // The metadata is listed when it can be read without the pixels (a truncated JPEG whose EXIF
-    // block is whole), as the lister reads it.
-    const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(path, current.typeCode);
-    listed = !read.error && !read.otherFormat;
-    if (listed) image->metadata().SetSource(read.type, read.source, definitions);
   }
   info.SetLabels(labels);
-  if (listed && definitions != nullptr) {
+  if (image != nullptr && loaded.metadataRead && definitions != nullptr) {
     MetadataListing listing;
     listing.rows =
         FillMetadataList(*definitions, image->metadata(), MakeFormatContext(locale, image->camera_feq()));
     FillIptcAndComments(image->metadata(), listing);
     list.SetListing(std::move(listing), QFile::decodeName(QByteArray::fromStdString(path)), definitions);
   }
-  status.SetStatus(previousText, previousColour);
-  status.StatusLabel()->repaint();
 }
 
 void CurrentImage::Clear() {
+  loader.Cancel();
+  loading = false;
+  viewerWanted = false;
   current = FileEntry();
   image.reset();  // one image at a time: the old pixels go before the new ones are read
   info.Preview()->ClearPicture();
@@ -88,12 +108,19 @@ void CurrentImage::Clear() {
 }
 
 void CurrentImage::OpenViewer() {
+  if (loading) {
+    viewerWanted = true;
+    return;
+  }
   if (current.name.empty() || image == nullptr || current.width == 0 || current.height == 0) return;
   ShowInViewer(*image, ViewerCaption(Decoded(current.name), current.width, current.height), current.width,
                current.height, window);
 }
 
 void CurrentImage::Release() {
+  loader.Cancel();
+  loading = false;
+  viewerWanted = false;
   image.reset();
 }
 

@@ -2,11 +2,14 @@
 // The image being shown and the current-file state: ShowImageInfo loads a file-list entry, draws the
 // preview, sets the five labels and fills the metadata list; OpenViewer shows it at full size.
 
+#include <QColor>
 #include <QLocale>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "browser/ImageLoader.h"
 #include "browser/core/FolderListing.h"
 
 class QWidget;
@@ -41,20 +44,28 @@ class CurrentImage {
   // Loads the entry's file and shows it; what the previous file showed is cleared first. A file
   // that cannot be read has been reported by the image; the preview then stays empty, the labels
   // show its name, date and size, the list its metadata when that can be read without the pixels.
-  // The status label is restored in every case.
-  void ShowImageInfo(const FileEntry& entry);
+  // The status label is restored once the file is shown.
+  // The file is decoded on a worker thread; the window's events are handled meanwhile. A selection
+  // made then calls this one off: this call returns false without touching the panels, which show
+  // the later file. True when this call's file is shown.
+  bool ShowImageInfo(const FileEntry& entry);
   // Empties the preview, the five labels and the metadata list and forgets the current file (no
-  // file is selected any more).
+  // file is selected any more); a load under way is called off.
   void Clear();
   // Shows the current image in the viewer window. Nothing happens before any file was shown or after
-  // a failed read.
+  // a failed read. Asked for while the file is loading (a double click on a large file), the viewer
+  // opens once the file is shown, and viewerOpened is called then.
   void OpenViewer();
+  std::function<void()> viewerOpened;
   // Releases the image (shut-down).
   void Release();
 
   ZetImage* Image() const { return image.get(); }
+  const ImageLoader& Loader() const { return loader; }
 
  private:
+  void Show(LoadedImage loaded, const std::string& path);
+
   FilterPanel& status;
   InfoPanel& info;
   MetadataList& list;
@@ -62,6 +73,12 @@ class CurrentImage {
   const Definitions* definitions = nullptr;
   Reporter* reporter = nullptr;
   std::unique_ptr<ZetImage> image;
+  // The status text and colour before the first of the loads under way: restored when one is shown.
+  QString statusBefore;
+  QColor colourBefore;
+  bool loading = false;
+  bool viewerWanted = false;  // OpenViewer was called during the load
+  ImageLoader loader;
 };
 
 }  // namespace kelmarin

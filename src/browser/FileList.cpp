@@ -19,6 +19,25 @@ QString ToolTip(const FileEntry& entry, const QLocale& locale) {
 
 }  // namespace
 
+// An item of the list. Its tooltip is made when it is asked for: a folder of many thousand files
+// would otherwise spend a good part of its listing on texts hardly anyone looks at.
+class FileList::Item : public QTreeWidgetItem {
+ public:
+  Item(const QString& text, std::size_t entryIndex) : QTreeWidgetItem(QStringList(text)), index(entryIndex) {}
+
+  QVariant data(int column, int role) const override {
+    if (column == 0 && role == Qt::ToolTipRole) {
+      const auto* list = static_cast<const FileList*>(treeWidget());
+      if (list != nullptr && index < list->entries.size()) return ToolTip(list->entries[index], list->locale);
+    }
+    if (column == 0 && role == kEntryRole) return static_cast<qulonglong>(index);
+    return QTreeWidgetItem::data(column, role);
+  }
+
+ private:
+  std::size_t index;
+};
+
 QString GroupedNumber(const QLocale& locale, std::int64_t value) {
   QLocale grouped = locale;
   grouped.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
@@ -43,19 +62,20 @@ void FileList::AddNameColumn() {
   setHeaderHidden(false);
 }
 
-std::int64_t FileList::SetEntries(std::vector<FileEntry> newEntries, const QLocale& locale) {
+std::int64_t FileList::SetEntries(std::vector<FileEntry> newEntries, const QLocale& shownLocale,
+                                  std::vector<QString> names) {
   ClearEntries();
   entries = std::move(newEntries);
+  locale = shownLocale;
   QList<QTreeWidgetItem*> items;
   items.reserve(static_cast<qsizetype>(entries.size()));
   std::int64_t total = 0;
+  const bool named = names.size() == entries.size();
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const FileEntry& entry = entries[i];
-    const QByteArray fileName = QByteArray::fromStdString(entry.name + "." + entry.extension);
-    auto* item = new QTreeWidgetItem(QStringList(QFile::decodeName(fileName)));
-    item->setData(0, kEntryRole, static_cast<qulonglong>(i));
-    item->setToolTip(0, ToolTip(entry, locale));
-    items.push_back(item);
+    QString name = named ? std::move(names[i])
+                         : QFile::decodeName(QByteArray::fromStdString(entry.name + "." + entry.extension));
+    items.push_back(new Item(name, i));
     total += entry.size;
   }
   addTopLevelItems(items);

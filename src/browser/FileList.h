@@ -21,8 +21,10 @@ class FileList : public QTreeWidget {
   void AddNameColumn();
   bool HasNameColumn() const { return !isHeaderHidden(); }
 
-  // Replaces the items by the entries, in their order; returns the total size in bytes.
-  std::int64_t SetEntries(std::vector<FileEntry> newEntries, const QLocale& locale);
+  // Replaces the items by the entries, in their order; returns the total size in bytes. `names`: the
+  // entries' decoded file names when the caller has them (one per entry), else empty.
+  std::int64_t SetEntries(std::vector<FileEntry> newEntries, const QLocale& locale,
+                          std::vector<QString> names = {});
   void ClearEntries();
   // The entry of an item of this list; null for null or a foreign item.
   const FileEntry* Entry(const QTreeWidgetItem* item) const;
@@ -46,7 +48,10 @@ class FileList : public QTreeWidget {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  class Item;
+
   std::vector<FileEntry> entries;
+  QLocale locale;           // of the tooltips
   QPalette shownSelection;  // the palette with the selection drawn also without focus
 };
 

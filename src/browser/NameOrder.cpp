@@ -29,7 +29,7 @@ bool GermanNameLess(const QString& a, const QString& b) {
   return order != 0 ? order < 0 : a < b;
 }
 
-void SortByGermanName(std::vector<FileEntry>& entries) {
+std::vector<QString> SortByGermanName(std::vector<FileEntry>& entries) {
   std::vector<std::pair<QString, std::size_t>> keys;
   keys.reserve(entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) keys.emplace_back(Decoded(entries[i]), i);
@@ -42,9 +42,15 @@ void SortByGermanName(std::vector<FileEntry>& entries) {
     return order != 0 ? order < 0 : keys[a.second].first < keys[b.second].first;
   });
   std::vector<FileEntry> sorted;
+  std::vector<QString> names;
   sorted.reserve(entries.size());
-  for (const auto& key : sortKeys) sorted.push_back(std::move(entries[key.second]));
+  names.reserve(entries.size());
+  for (const auto& key : sortKeys) {
+    sorted.push_back(std::move(entries[key.second]));
+    names.push_back(std::move(keys[key.second].first));
+  }
   entries = std::move(sorted);
+  return names;
 }
 
 }  // namespace kelmarin

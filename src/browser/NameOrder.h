@@ -12,7 +12,8 @@ namespace kelmarin {
 
 bool GermanNameLess(const QString& a, const QString& b);
 
-// Sorts the files by their decoded names (with extension) in that order.
-void SortByGermanName(std::vector<FileEntry>& entries);
+// Sorts the files by their decoded names (with extension) in that order; returns those names in
+// the new order.
+std::vector<QString> SortByGermanName(std::vector<FileEntry>& entries);
 
 }  // namespace kelmarin

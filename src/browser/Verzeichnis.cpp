@@ -48,6 +48,7 @@ Verzeichnis::Verzeichnis(StartOptions startOptions, QWidget* parent)
   CreateControls();
   current = std::make_unique<CurrentImage>(*rahmenLinks, *rahmenRechts, *exifliste, this);
   current->SetReporter(reporter);
+  current->viewerOpened = [this] { ConnectViewer(); };
   ConnectReactions();
   PlaceDesign();
 }
@@ -107,7 +108,8 @@ void Verzeichnis::ConnectReactions() {
   pfadbaum->addAction(hiddenAction);
   addAction(hiddenAction);
   connect(hiddenAction, &QAction::toggled, this, [this](bool show) {
-    WriteSetting(kViewSection, QStringLiteral("showhidden"), show ? QStringLiteral("1") : QStringLiteral("0"));
+    WriteSetting(kViewSection, QStringLiteral("showhidden"),
+                 show ? QStringLiteral("1") : QStringLiteral("0"));
     pfadbaum->SetShowHidden(show);
     if (QTreeWidgetItem* node = pfadbaum->SelectedNode(); node != nullptr && !ended) {
       RefreshTree(FolderTree::NodePath(node));

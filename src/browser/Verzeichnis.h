@@ -124,6 +124,7 @@ class Verzeichnis : public QMainWindow {
   void FolderUp();
   void FileChosen(QTreeWidgetItem* item);
   void ShowViewer();
+  void ConnectViewer();
   void StepViewer(int delta);
   void NamePatternsLeft();
   void SelectFirstAndShow(const QByteArray& fileName = {});

@@ -92,10 +92,10 @@ bool Verzeichnis::ReadFolder(QTreeWidgetItem* node) {
         // Missing, no permission, no longer a folder: not the same as a folder without images.
         rahmenLinks->SetStatus(QStringLiteral("Ordner kann nicht gelesen werden"), kBlack);
       } else {
-        if (folder) entries = ListImageFiles(current->currentFolder, patterns);
-        SortByGermanName(entries);
+        if (folder) entries = ListImageFiles(current->currentFolder, patterns, ListOrder::kAsListed);
+        std::vector<QString> names = SortByGermanName(entries);
         const auto count = static_cast<qulonglong>(entries.size());
-        const std::int64_t total = dateiliste->SetEntries(std::move(entries), locale);
+        const std::int64_t total = dateiliste->SetEntries(std::move(entries), locale, std::move(names));
         rahmenLinks->SetStatus(QString::number(count) + QStringLiteral(" Bilder mit ") +
                                    GroupedNumber(locale, total) + QStringLiteral(" Bytes"),
                                kBlack);
@@ -159,13 +159,17 @@ void Verzeichnis::FileChosen(QTreeWidgetItem* item) {
   const FileEntry* entry = dateiliste->Entry(item);
   if (entry == nullptr) return;
   dateiliste->repaint();
-  current->ShowImageInfo(*entry);
-  if (viewer_open) current->OpenViewer();
+  // A selection made while this file was loading has taken over and shows itself.
+  if (current->ShowImageInfo(*entry) && viewer_open) current->OpenViewer();
 }
 
 // The viewer, once open, steps through this window's file list.
 void Verzeichnis::ShowViewer() {
   current->OpenViewer();
+  ConnectViewer();
+}
+
+void Verzeichnis::ConnectViewer() {
   if (viewer_open) {
     connect(Viewer(this), &BildViewer::stepRequested, this, &Verzeichnis::StepViewer, Qt::UniqueConnection);
   }

@@ -13,10 +13,14 @@ namespace kelmarin::codec {
 
 namespace {
 
+// Per thread: a decode on a worker thread must not hand its markers to a load on another.
 std::shared_ptr<const MetadataSource>& KeptMetadata() {
-  static std::shared_ptr<const MetadataSource> kept = std::make_shared<const MetadataSource>();
+  thread_local std::shared_ptr<const MetadataSource> kept = std::make_shared<const MetadataSource>();
   return kept;
 }
+
+thread_local const std::atomic<bool>* cancelFlag = nullptr;
+std::atomic<void (*)()> cancelCheckHook = nullptr;
 
 void Keep(MetadataSource metadata) {
   KeptMetadata() = std::make_shared<const MetadataSource>(std::move(metadata));
@@ -141,6 +145,7 @@ Code ReadPixels(const std::string& path, std::int32_t type, QImage& pixels) {
     default:
       break;  // 5 (JPEG 2000), below 0 and above 15: no reader
   }
+  if (code == kOk && DecodeCancelled()) code = kCancelled;
   if (code != kOk) {
     pixels = QImage();
     return code;
@@ -209,6 +214,19 @@ Code ReadDimensions(const std::string& path, std::int32_t type, std::int32_t& wi
   width = size.width;
   height = size.height;
   return kOk;
+}
+
+void WatchCancelFlag(const std::atomic<bool>* flag) {
+  cancelFlag = flag;
+}
+
+void SetCancelCheckHook(void (*hook)()) {
+  cancelCheckHook = hook;
+}
+
+bool DecodeCancelled() {
+  if (void (*hook)() = cancelCheckHook.load(); hook != nullptr) hook();
+  return cancelFlag != nullptr && cancelFlag->load(std::memory_order_relaxed);
 }
 
 std::shared_ptr<const MetadataSource> InputMetadata() {

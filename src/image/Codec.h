@@ -9,6 +9,7 @@
 // are a QImage of Format_RGB888 owned by the caller.
 
 #include <QImage>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -32,10 +33,22 @@ Code ReadPixels(const std::string& path, std::int32_t type, QImage& pixels);
 // are decoded whole. Types 0, 5 and above 15 give kUnsupported.
 Code ReadDimensions(const std::string& path, std::int32_t type, std::int32_t& width, std::int32_t& height);
 
-// The markers, comments and texts of the JPEG or PNG file read last (never null; empty after
-// ClearInputMetadata). Shared and immutable: a later read replaces the kept pointer, not its contents.
+// The markers, comments and texts of the JPEG or PNG file read last on this thread (never null;
+// empty after ClearInputMetadata). Shared and immutable: a later read replaces the kept pointer, not
+// its contents.
 std::shared_ptr<const MetadataSource> InputMetadata();
 void ClearInputMetadata();
+
+// Calling off a decode that runs on another thread. While a flag is set for a thread, the backends
+// of that thread look at it (JPEG between rows, the others when they are done) and end with
+// kCancelled once it is true. The flag belongs to the caller and must outlive the decodes.
+// Null: decodes on this thread are never called off.
+void WatchCancelFlag(const std::atomic<bool>* flag);
+// True when the flag watched on this thread is set. Runs the check hook first.
+bool DecodeCancelled();
+// Called on the decoding thread each time a decode looks at its flag; null (the default): nothing.
+// For tests that need a decode to be under way at a known point.
+void SetCancelCheckHook(void (*hook)());
 
 // Decoded pixels are kept in memory of their own: when the last copy of an image is gone its buffer
 // is kept (one at most) for the next image of about the same size, which saves the cost of fresh

@@ -34,6 +34,10 @@ bool DecodeRgb(JpegDecompressor& decoder, QImage& image) {
     if (count > 16) count = 16;
     for (JDIMENSION i = 0; i < count; ++i) rows[i] = bits + (first + i) * stride;
     if (jpeg_read_scanlines(&cinfo, rows, count) == 0) break;
+    if (DecodeCancelled()) {
+      decoder.Fail(kCancelled);
+      return false;
+    }
   }
   if (decoder.truncated()) return false;
   jpeg_finish_decompress(&cinfo);
@@ -54,6 +58,10 @@ bool DecodeCmyk(JpegDecompressor& decoder, QImage& image) {
     const JDIMENSION y = cinfo.output_scanline;
     JSAMPROW rows[1] = {row};
     if (jpeg_read_scanlines(&cinfo, rows, 1) == 0) break;
+    if (DecodeCancelled()) {
+      decoder.Fail(kCancelled);
+      return false;
+    }
     unsigned char* out = image.scanLine(static_cast<int>(y));
     for (JDIMENSION x = 0; x < cinfo.output_width; ++x) {
       unsigned c = row[4 * x], m = row[4 * x + 1], ye = row[4 * x + 2], k = row[4 * x + 3];

@@ -4,9 +4,10 @@
 // page, and touching every page costs about a fifth of decoding a JPEG. Browsing replaces one image
 // by the next of the same size, so the buffer of the last released image is kept and handed to the
 // next decode that fits it. At most one buffer is kept, and only one that is not much larger than
-// what is asked for; the rest goes back to the system at once. Large fresh buffers are mapped with
-// their pages filled in by one call (Linux), which is cheaper than one page fault per page.
+// what is asked for; the rest goes back to the system at once. Large fresh buffers are mapped in
+// huge pages filled in by one call (Linux), which is cheaper than one page fault per small page.
 
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 #include <new>
@@ -30,7 +31,8 @@ constexpr std::size_t kMapFrom = std::size_t{4} << 20;
 
 struct BlockHeader {
   std::size_t bytes;   // pixel bytes the block holds
-  std::size_t mapped;  // length of the mapping, 0 for heap memory
+  void* mapping;       // start of the mapping, null for heap memory
+  std::size_t mapped;  // length of the mapping
 };
 
 std::mutex poolMutex;
@@ -40,27 +42,46 @@ std::size_t BlockSize(void* block) {
   return static_cast<BlockHeader*>(block)->bytes;
 }
 
+#ifdef __linux__
+// Huge pages (2 MiB) for the mapping: the kernel's work per page (allocation, accounting, the
+// fault) is most of the cost of fresh memory, and a 24-megapixel image has 18,000 small pages
+// but 36 huge ones. The mapping is placed on a huge-page boundary and filled in at once.
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23  // Linux 5.14
+#endif
+
+void* MapBlock(std::size_t length, void*& mapping, std::size_t& mapped) {
+  mapped = length + kHugePage;
+  mapping = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapping == MAP_FAILED) return nullptr;
+  const auto start = (reinterpret_cast<std::uintptr_t>(mapping) + kHugePage - 1) / kHugePage * kHugePage;
+  void* block = reinterpret_cast<void*>(start);
+  madvise(block, length, MADV_HUGEPAGE);
+  // Older kernels know no MADV_POPULATE_WRITE: the pages then come on first touch.
+  madvise(block, length, MADV_POPULATE_WRITE);
+  return block;
+}
+#endif
+
 void* NewBlock(std::size_t bytes) {
   const std::size_t length = (kHeader + bytes + kHeader - 1) / kHeader * kHeader;
   void* block = nullptr;
+  void* mapping = nullptr;
   std::size_t mapped = 0;
 #ifdef __linux__
-  if (bytes >= kMapFrom) {
-    void* map =
-        mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-    if (map != MAP_FAILED) block = map, mapped = length;
-  }
+  if (bytes >= kMapFrom) block = MapBlock(length, mapping, mapped);
 #endif
   if (block == nullptr) block = std::aligned_alloc(kHeader, length);
-  if (block != nullptr) *static_cast<BlockHeader*>(block) = {bytes, mapped};
+  if (block != nullptr) *static_cast<BlockHeader*>(block) = {bytes, mapping, mapped};
   return block;
 }
 
 void FreeBlock(void* block) {
   if (block == nullptr) return;
 #ifdef __linux__
-  if (const std::size_t mapped = static_cast<BlockHeader*>(block)->mapped; mapped != 0) {
-    munmap(block, mapped);
+  if (const BlockHeader& header = *static_cast<BlockHeader*>(block); header.mapping != nullptr) {
+    munmap(header.mapping, header.mapped);
     return;
   }
 #endif

@@ -54,6 +54,10 @@ class ZetImage {
   std::int32_t Breite = 0;
   std::int32_t Höhe = 0;
 
+  // Where later reports of load and show go (may be null). An image loaded on a worker thread
+  // reports into a store there and is given the window's reporter when it is shown.
+  void SetReporter(Reporter* messages) { reporter = messages; }
+
   std::int32_t& camera_id() { return meta.camera_id; }
   double& camera_feq() { return meta.camera_feq; }
   ImageMetadata& metadata() { return meta; }

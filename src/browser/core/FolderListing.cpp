@@ -37,7 +37,8 @@ void SortByName(std::vector<FileEntry>& entries, const std::vector<std::u32strin
 
 }  // namespace
 
-std::vector<FileEntry> ListImageFiles(const std::string& folder, const std::vector<FilePattern>& patterns) {
+std::vector<FileEntry> ListImageFiles(const std::string& folder, const std::vector<FilePattern>& patterns,
+                                      ListOrder order) {
   std::vector<FileEntry> entries;
   if (patterns.empty()) return entries;
   DirectoryReader reader(folder);
@@ -68,9 +69,9 @@ std::vector<FileEntry> ListImageFiles(const std::string& folder, const std::vect
     entry.modified = ToLocalDateTime(status.modifiedSeconds);
     entry.size = status.size;
     entries.push_back(std::move(entry));
-    sortKeys.push_back(std::move(folded));
+    if (order == ListOrder::kByName) sortKeys.push_back(std::move(folded));
   }
-  SortByName(entries, sortKeys);
+  if (order == ListOrder::kByName) SortByName(entries, sortKeys);
   return entries;
 }
 

@@ -24,11 +24,17 @@ struct FileEntry {
   std::int32_t loadTime = 0;
 };
 
+enum class ListOrder {
+  kByName,    // by name without regard to case
+  kAsListed,  // the folder's own order: for a caller that sorts the files itself
+};
+
 // The files of folder whose names match a pattern (the first matching pattern in list order gives
-// the type code), sorted by name without regard to case. Only regular files and links to regular files
-// are listed; folders, devices, FIFOs, sockets and dangling links are skipped. A folder that cannot be
-// read gives an empty list. Never throws except std::bad_alloc.
-std::vector<FileEntry> ListImageFiles(const std::string& folder, const std::vector<FilePattern>& patterns);
+// the type code), in the given order. Only regular files and links to regular files are listed;
+// folders, devices, FIFOs, sockets and dangling links are skipped. A folder that cannot be read
+// gives an empty list. Never throws except std::bad_alloc.
+std::vector<FileEntry> ListImageFiles(const std::string& folder, const std::vector<FilePattern>& patterns,
+                                      ListOrder order = ListOrder::kByName);
 
 // Names of the subfolders of folder (links to folders count), in the order the folder lists them;
 // hidden folders included. Empty when the folder cannot be read.

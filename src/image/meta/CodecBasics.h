@@ -21,6 +21,7 @@ enum Code : std::int32_t {
   kNoLibrary = 5,     // the library for this format cannot be loaded (libemf2svg) or not used here
   kDrawFailed = 6,    // the picture box could not draw the pixels
   kResizeFailed = 7,  // scaling produced no pixels
+  kCancelled = 8,     // the decode was called off (WatchCancelFlag) before it ended
 };
 
 // The number the image object reports for a code.

@@ -378,22 +378,12 @@ TEST(GoldenListings, MakernotesOfTheBundledCameraSamples) {
 }
 
 // Many files in one process (read on several threads) give exactly what listing each file on its
-// own gives, in the order given: text, JSON and the error lines. RAW files of no known container
-// need LibRaw only, not the image module.
-const fs::path kDir = fs::temp_directory_path() / ("kelmarin-many-" + std::to_string(getpid()));
-
-RunResult RunLister(const fs::path& program, const std::string& arguments) {
-  return RunCommand("cd '" + kDir.string() + "' && LC_ALL=de_DE.UTF-8 '" + program.string() +
-                              "' --definitions '" + KELMARIN_DEF_FILE + "' " + arguments,
-                          kDir);
-}
-
-TEST(ManyFiles, OneProcessListsAsEachFileAlone) {
-  fs::create_directories(kDir);
+// own gives, in the order given: text, JSON and the error lines.
+TEST_F(Lister, OneProcessListsAsEachFileAlone) {
   std::vector<std::string> names;
   for (int i = 0; i < 100; ++i) {  // more than one batch of files
     names.push_back("f" + std::to_string(i) + (i % 25 == 7 ? ".bmp" : ".jpg"));
-    const fs::path path = kDir / names.back();
+    const fs::path path = dir / names.back();
     TiffBuilder tiff(i % 2 == 0 ? ByteOrder::LittleEndian : ByteOrder::BigEndian);
     tiff.SetFirstDirectory(tiff.AddDirectory({tiff.Ascii(0x010F, "Kamera " + std::to_string(i)),
                                               tiff.Short(0x0112, static_cast<std::uint16_t>(i % 8 + 1))}));
@@ -402,37 +392,33 @@ TEST(ManyFiles, OneProcessListsAsEachFileAlone) {
       ASSERT_TRUE(samples::WriteMagick(path.string(), "BMP", samples::Quadrants(4, 4)));
     } else {
       WriteFile(path, i % 10 == 3 ? std::vector<std::uint8_t>(9, 7)
-                                        : MakeJpeg(8 + i, 8, {app1.begin() + 4, app1.end()}));
+                                  : MakeJpeg(8 + i, 8, {app1.begin() + 4, app1.end()}));
     }
   }
+  const std::string definitions = std::string("--definitions '") + KELMARIN_DEF_FILE + "' ";
   for (const std::string mode : {"", "--json "}) {
     std::string all, out, err;
     for (const std::string& name : names) {
       all += name + " ";
-      const RunResult alone = RunLister(KELMARIN_EXIF, mode + name);
+      const RunResult alone = Run(definitions + mode + name);
       err += alone.err;
       // JSON: "[" object "]\n" each, the objects joined by commas
       out += mode.empty() ? alone.out : (out.empty() ? "" : ",") + alone.out.substr(1, alone.out.size() - 3);
     }
-    const RunResult together = RunLister(KELMARIN_EXIF, mode + all);
+    const RunResult together = Run(definitions + mode + all);
     EXPECT_EQ(together.status, 1);
     EXPECT_EQ(together.err, err);
     EXPECT_EQ(together.out, mode.empty() ? out : "[" + out + "]\n") << mode;
   }
-  fs::remove_all(kDir);
 }
 
-TEST(ManyFiles, RawFilesNeedNoImageModule) {
-  fs::create_directories(kDir / "bin");
-  const fs::path lonely = kDir / "bin" / "kelmarin-exif";
-  fs::copy_file(KELMARIN_EXIF, lonely);
-  WriteFile(kDir / "good.jpg", MakeJpeg(8, 4, {}));
-  WriteFile(kDir / "cut.raw", std::string("kein Bild, nur Text\n"));
-  const RunResult r = RunLister(lonely, "cut.raw good.jpg");
+// RAW files of no known container need LibRaw only, not the image module.
+TEST_F(Lister, RawFilesNeedNoImageModule) {
+  WriteFile(dir / "cut.raw", std::string("kein Bild, nur Text\n"));
+  const RunResult r = Run(kDefs + "cut.raw plain.jpg", "de_DE.UTF-8", dir / "bin" / "kelmarin-exif");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "Fehler 1003: cut.raw\n");
-  EXPECT_EQ(r.out, "# good.jpg\n\tKeine Exif Infos\t\t\n");
-  fs::remove_all(kDir);
+  EXPECT_EQ(r.out, "# plain.jpg\n\tKeine Exif Infos\t\t\n");
 }
 
 }  // namespace

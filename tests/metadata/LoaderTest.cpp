@@ -227,18 +227,14 @@ TEST(Loader, FailuresNameTheLineAndTheCode) {
   const std::string umlauts = "?" + std::string(998, 'x') + "üüüüü";
   const Failure failures[] = {
       {"#version 3\n", -2, 0, ""},
-      {"#version -2\n", -2, 0, ""},
       {"#version 2\n#version 1\n", -2, 0, ""},
       {"#main\n", -1, 0, ""},
       {"* Kommentar\n\n#gps\n", -1, 0, ""},
       {"#makernote\n", -1, 0, ""},
-      {"#focalequiv X\n", -1, 0, ""},
       {"+1,0,0,A\n", -1, 0, ""},
-      {"!1,A\n", -1, 0, ""},
       {"* Kopf\n#version\n", 9, 2, "#version"},
       {"#version  2\n", 13, 1, "#version  2"},  // two spaces: the second word is empty
       {"#version zwei\n", 13, 1, "#version zwei"},
-      {"#version 2.0\n", 13, 1, "#version 2.0"},
       {"#version 4294967298\n", 6, 1, "#version 4294967298"},
       // An unknown keyword or line kind, and a header without words, fail even before the version.
       {"#haupt\n#version 2\n", 0, 1, "#haupt"},
@@ -264,19 +260,15 @@ TEST(Loader, FailuresNameTheLineAndTheCode) {
       {"#version 2\n#makernote  nikon01\n", 0, 2, "#makernote  nikon01"},
       // Tag, value, focal factor and IPTC lines.
       {"#version 2\n#main\n+1,0,0\n", 0, 3, "+1,0,0"},
-      {"#version 2\n#gps\n+\n", 0, 3, "+"},
       {"#version 2\n#main\n+x,0,0,A\n", 13, 3, "+x,0,0,A"},
-      {"#version 2\n#main\n+1,,0,A\n", 13, 3, "+1,,0,A"},
       {"#version 2\n#main\n+1,0,0x,A\n", 13, 3, "+1,0,0x,A"},
       {std::string("#version 2\n#main\n+1\0,0,0,A\n", 27), 13, 3, std::string("+1\0,0,0,A", 9)},
       {"#version 2\n#main\n+1,0,0x100000000,A\n", 6, 3, "+1,0,0x100000000,A"},
-      {"#version 2\n#thumbnail\n+-2147483649,0,0,A\n", 6, 3, "+-2147483649,0,0,A"},
       {"#version 2\n#main\n+1,0,0,A\n!1\n", 0, 4, "!1"},
       {"#version 2\n#main\n+1,0,0,A\n!eins,A\n", 13, 4, "!eins,A"},
       {"#version 2\n#main\n!1,vor jedem Tag\n", 91, 3, "!1,vor jedem Tag"},
       {"#version 2\n#makernote nikon01\n!1,x\n", 91, 3, "!1,x"},
       {"#version 2\n#focalequiv X\n+XY300 1.6\n", 0, 3, "+XY300 1.6"},
-      {"#version 2\n#focalequiv X\n+XY300, 1.6.0\n", 13, 3, "+XY300, 1.6.0"},
       {"#version 2\n#focalequiv X\n+XY300, 1e400\n", 13, 3, "+XY300, 1e400"},
       {"#version 2\n#iptc\n+25\n", 0, 3, "+25"},
       {"#version 2\n#iptc\n+Nummer,Name\n", 13, 3, "+Nummer,Name"},

@@ -178,8 +178,6 @@ class MetadataListTest : public QObject {
     const QJsonObject file = files.at(0).toObject();
     QVERIFY(files.size() == 1 && file.value(U("error")).isNull());
     QCOMPARE(file.value(U("file")).toString(), harness.Path(U("hafen.jpg")));
-    QCOMPARE(file.value(U("sections")).toArray().at(0).toObject().value(U("title")).toString(),
-             U("Sektion Main"));
     QCOMPARE(file.value(U("iptc")).toArray().at(1).toObject().value(U("value")).toString(),
              U("Anna \"Nina\" Roth"));
     QVERIFY(QFile::remove(target));

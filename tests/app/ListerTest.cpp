@@ -190,18 +190,14 @@ TEST_F(Lister, JsonDocumentAndInfoLabels) {
   const QJsonArray files = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error).array();
   ASSERT_EQ(error.error, QJsonParseError::NoError) << r.out;
   ASSERT_EQ(files.size(), 4);
-  const QJsonObject first = files[0].toObject();
-  EXPECT_EQ(first[QStringLiteral("file")].toString(), QStringLiteral("good.jpg"));
-  EXPECT_TRUE(first[QStringLiteral("error")].isNull());
-  EXPECT_EQ(first[QStringLiteral("maker")].toInt(-1), 0);
-  const QJsonArray sections = first[QStringLiteral("sections")].toArray();
-  ASSERT_EQ(sections.size(), 3);
-  EXPECT_EQ(sections[0].toObject()[QStringLiteral("section")].toInt(), 1);
-  EXPECT_EQ(sections[2].toObject()[QStringLiteral("title")].toString(), QStringLiteral("Sektion GPS"));
-  const QJsonObject item = sections[0].toObject()[QStringLiteral("items")].toArray()[1].toObject();
-  EXPECT_EQ(item[QStringLiteral("tag")].toInt(), 270);
-  EXPECT_EQ(item[QStringLiteral("information")].toString(), QStringLiteral("a\tb\nc\\d Müller"));
-  EXPECT_TRUE(first[QStringLiteral("iptc")].isArray() && first[QStringLiteral("comments")].isArray());
+  const QJsonValue first = files[0], item = first[u"sections"][0][u"items"][1];
+  EXPECT_EQ(
+      std::tuple(first[u"file"].toString(), first[u"error"].isNull(), first[u"maker"].toInt(-1),
+                 first[u"sections"].toArray().size(), first[u"sections"][0][u"section"].toInt(),
+                 first[u"sections"][2][u"title"].toString(), item[u"tag"].toInt(),
+                 item[u"information"].toString(), first[u"iptc"].isArray() && first[u"comments"].isArray()),
+      std::tuple(QStringLiteral("good.jpg"), true, 0, 3, 1, QStringLiteral("Sektion GPS"), 270,
+                 QStringLiteral("a\tb\nc\\d Müller"), true));
   EXPECT_GE(files[1].toObject()[QStringLiteral("error")].toInt(), 1000);
   EXPECT_TRUE(files[2].toObject()[QStringLiteral("sections")].toArray().isEmpty());
   // Rows of single list values keep a numeric tag and carry their position.

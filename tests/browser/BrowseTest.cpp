@@ -1,11 +1,12 @@
 // Browsing: the drive and folder tree (placeholders, lazy reading, navigation, the up button, media
 // mounted and removed while the program runs, German name order, hidden folders on request), the file
 // list and its format filter, the information panel, the viewer opened from both; and browsing never
-// changes a file or a folder.
+// changes a file or a folder. The help, installed, with links that resolve, opened by "Hilfe".
 // The metadata list: the search bar's filter, copying and the CSV and JSON exports, the sections
 // beyond EXIF (GPS position and map, IPTC datasets, comments), column widths and tooltips.
 #include <QAction>
 #include <QCryptographicHash>
+#include <QDesktopServices>
 #include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,11 +14,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include "SampleImage.h"
 #include "TestSupport.h"
 #include "browser/CurrentImage.h"
 #include "browser/GpsPosition.h"
+#include "browser/HelpFile.h"
 #include "browser/MetadataExport.h"
 #include "browser/MetadataSearchBar.h"
 #include "browser/TreeIcons.h"
@@ -87,6 +90,13 @@ QList<QTreeWidgetItem*> Find(MetadataList* list, const char* text, int column = 
 
 class BrowseTest : public QObject {
   Q_OBJECT
+
+ public slots:
+  void OpenHelp(const QUrl& url) { helpOpened.append(url); }
+
+ private:
+  QList<QUrl> helpOpened;
+  const QString installed = FindHelpFile(QStringLiteral(KELMARIN_HELP_PROGRAM_DIR));
 
  private slots:
   void initTestCase() { PrepareEnvironment(); }
@@ -592,6 +602,49 @@ class BrowseTest : public QObject {
     };
     QCOMPARE(list.ToolTipAt(at(0, 2)), longValue);
     QVERIFY(list.ToolTipAt(at(1, 2)).isEmpty() && list.ToolTipAt(at(0, 1)).isEmpty());
+  }
+
+  // The help: installed by "cmake --install" where the program finds it, every link in it resolves,
+  // and "Hilfe" hands it to the desktop's browser.
+  void installedWithLinksThatResolve() {
+    QVERIFY2(installed.endsWith(QStringLiteral("/share/kelmarin/help/index.html")), qPrintable(installed));
+    QCOMPARE(FindHelpFile(QStringLiteral(KELMARIN_BUILD_PROGRAM_DIR)),
+             QStringLiteral(KELMARIN_BUILD_PROGRAM_DIR "/help/index.html"));
+    const QDir folder = QFileInfo(installed).dir();
+    const auto read = [&](const QString& name) {
+      QFile file(folder.filePath(name));
+      return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    const QRegularExpression link(QStringLiteral("(?:href|src)=\"([^\"]*)\""));
+    int links = 0;
+    for (const QString& page : folder.entryList({QStringLiteral("*.html")}, QDir::Files)) {
+      for (const auto& match : link.globalMatch(read(page))) {
+        const QString target = match.captured(1);  // only links inside the help: read without a network
+        const QString file = target.section(QLatin1Char('#'), 0, 0);
+        const QString anchor = target.section(QLatin1Char('#'), 1);
+        const QString linked = read(file.isEmpty() ? page : file);
+        QVERIFY2(!target.contains(QLatin1Char(':')) && !linked.isEmpty() &&
+                     (anchor.isEmpty() || linked.contains(QStringLiteral(" id=\"%1\"").arg(anchor))),
+                 qPrintable(page + QStringLiteral(": ") + target));
+        ++links;
+      }
+    }
+    QVERIFY(links > 10);
+    // Only a file is a help: not a folder of that name, not a missing one.
+    QTemporaryDir program;
+    QVERIFY(QDir(program.path()).mkpath(QStringLiteral("help/index.html")));
+    QCOMPARE(FindHelpFile(program.path()), QString());
+  }
+
+  void menuOpensItInTheBrowser() {
+    PrepareEnvironment();
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "OpenHelp");
+    Harness harness;
+    StartOptions options = harness.Options();
+    options.programFolder = QStringLiteral(KELMARIN_HELP_PROGRAM_DIR);
+    harness.Start(options)->HelpAction()->trigger();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QCOMPARE(helpOpened, QList<QUrl>{QUrl::fromLocalFile(installed)});
   }
 };
 

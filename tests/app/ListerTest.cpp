@@ -38,11 +38,9 @@ std::vector<std::uint8_t> MakeJpeg(int width, int height, const std::vector<std:
   return samples::EncodeJpeg(grey, 75, segments);
 }
 
-void WriteFile(const fs::path& path, std::string_view bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 void WriteFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-  WriteFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 std::string ReadText(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -73,10 +71,11 @@ class Lister : public ::testing::Test {
   static void SetUpTestSuite() {
     fs::remove_all(dir);
     fs::create_directories(dir / "folder.jpg");
-    WriteFile(dir / "defs.def",
-              "* Testdefinitionen\n#version 2\n#main\n+0x010F,0,0,Hersteller\n+0x010E,0,0,Bildbeschreibung\n"
+    WriteFile(
+        dir / "defs.def",
+        Bytes("* Testdefinitionen\n#version 2\n#main\n+0x010F,0,0,Hersteller\n+0x010E,0,0,Bildbeschreibung\n"
               "+0x0132,0,1,Datum\n+0x829A,0,0,Belichtungszeit\n+0x0112,0,0,Ausrichtung\n!1,oben, links\n"
-              "#thumbnail\n+0x0112,0,0,Ausrichtung\n!1,oben links\n#gps\n+2,0,0,Breite\n");
+              "#thumbnail\n+0x0112,0,0,Ausrichtung\n!1,oben links\n#gps\n+2,0,0,Breite\n"));
     TiffBuilder tiff(ByteOrder::LittleEndian);
     const auto fraction = [&](std::uint16_t tag, std::vector<std::uint32_t> parts) {
       std::vector<std::uint8_t> bytes;
@@ -95,10 +94,10 @@ class Lister : public ::testing::Test {
     good = MakeJpeg(16, 8, std::vector<std::uint8_t>(app1.begin() + 4, app1.end()));
     WriteFile(dir / "good.jpg", good);
     WriteFile(dir / "plain.jpg", MakeJpeg(4, 4, {}));
-    WriteFile(dir / "notimage.jpg", std::string("Das ist kein Bild.\n"));
+    WriteFile(dir / "notimage.jpg", Bytes("Das ist kein Bild.\n"));
     WriteFile(dir / "truncated.jpg", std::vector<std::uint8_t>(good.begin(), good.begin() + 40));
-    WriteFile(dir / "empty.jpg", std::string());
-    WriteFile(dir / "bad.def", std::string("#version 2\n#main\n+0x010F,0,Hersteller\n"));
+    WriteFile(dir / "empty.jpg", {});
+    WriteFile(dir / "bad.def", Bytes("#version 2\n#main\n+0x010F,0,Hersteller\n"));
     // The program alone, without the image module beside it; a GIF file named as one and not.
     fs::create_directories(dir / "bin");
     fs::copy_file(KELMARIN_EXIF, dir / "bin" / "kelmarin-exif");
@@ -410,7 +409,7 @@ TEST_F(Lister, OneProcessListsAsEachFileAlone) {
 
 // RAW files of no known container need LibRaw only, not the image module.
 TEST_F(Lister, RawFilesNeedNoImageModule) {
-  WriteFile(dir / "cut.raw", std::string("kein Bild, nur Text\n"));
+  WriteFile(dir / "cut.raw", Bytes("kein Bild, nur Text\n"));
   const RunResult r = Run(kDefs + "cut.raw plain.jpg", "de_DE.UTF-8", dir / "bin" / "kelmarin-exif");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "Fehler 1003: cut.raw\n");

@@ -38,11 +38,9 @@ std::vector<std::uint8_t> MakeJpeg(int width, int height, const std::vector<std:
   return samples::EncodeJpeg(grey, 75, segments);
 }
 
-void WriteFile(const fs::path& path, std::string_view bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 void WriteFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-  WriteFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 std::string ReadText(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -73,10 +71,11 @@ class Lister : public ::testing::Test {
   static void SetUpTestSuite() {
     fs::remove_all(dir);
     fs::create_directories(dir / "folder.jpg");
-    WriteFile(dir / "defs.def",
-              "* Testdefinitionen\n#version 2\n#main\n+0x010F,0,0,Hersteller\n+0x010E,0,0,Bildbeschreibung\n"
+    WriteFile(
+        dir / "defs.def",
+        Bytes("* Testdefinitionen\n#version 2\n#main\n+0x010F,0,0,Hersteller\n+0x010E,0,0,Bildbeschreibung\n"
               "+0x0132,0,1,Datum\n+0x829A,0,0,Belichtungszeit\n+0x0112,0,0,Ausrichtung\n!1,oben, links\n"
-              "#thumbnail\n+0x0112,0,0,Ausrichtung\n!1,oben links\n#gps\n+2,0,0,Breite\n");
+              "#thumbnail\n+0x0112,0,0,Ausrichtung\n!1,oben links\n#gps\n+2,0,0,Breite\n"));
     TiffBuilder tiff(ByteOrder::LittleEndian);
     const auto fraction = [&](std::uint16_t tag, std::vector<std::uint32_t> parts) {
       std::vector<std::uint8_t> bytes;
@@ -95,10 +94,10 @@ class Lister : public ::testing::Test {
     good = MakeJpeg(16, 8, std::vector<std::uint8_t>(app1.begin() + 4, app1.end()));
     WriteFile(dir / "good.jpg", good);
     WriteFile(dir / "plain.jpg", MakeJpeg(4, 4, {}));
-    WriteFile(dir / "notimage.jpg", std::string("Das ist kein Bild.\n"));
+    WriteFile(dir / "notimage.jpg", Bytes("Das ist kein Bild.\n"));
     WriteFile(dir / "truncated.jpg", std::vector<std::uint8_t>(good.begin(), good.begin() + 40));
-    WriteFile(dir / "empty.jpg", std::string());
-    WriteFile(dir / "bad.def", std::string("#version 2\n#main\n+0x010F,0,Hersteller\n"));
+    WriteFile(dir / "empty.jpg", {});
+    WriteFile(dir / "bad.def", Bytes("#version 2\n#main\n+0x010F,0,Hersteller\n"));
     // The program alone, without the image module beside it; a GIF file named as one and not.
     fs::create_directories(dir / "bin");
     fs::copy_file(KELMARIN_EXIF, dir / "bin" / "kelmarin-exif");
@@ -190,18 +189,14 @@ TEST_F(Lister, JsonDocumentAndInfoLabels) {
   const QJsonArray files = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error).array();
   ASSERT_EQ(error.error, QJsonParseError::NoError) << r.out;
   ASSERT_EQ(files.size(), 4);
-  const QJsonObject first = files[0].toObject();
-  EXPECT_EQ(first[QStringLiteral("file")].toString(), QStringLiteral("good.jpg"));
-  EXPECT_TRUE(first[QStringLiteral("error")].isNull());
-  EXPECT_EQ(first[QStringLiteral("maker")].toInt(-1), 0);
-  const QJsonArray sections = first[QStringLiteral("sections")].toArray();
-  ASSERT_EQ(sections.size(), 3);
-  EXPECT_EQ(sections[0].toObject()[QStringLiteral("section")].toInt(), 1);
-  EXPECT_EQ(sections[2].toObject()[QStringLiteral("title")].toString(), QStringLiteral("Sektion GPS"));
-  const QJsonObject item = sections[0].toObject()[QStringLiteral("items")].toArray()[1].toObject();
-  EXPECT_EQ(item[QStringLiteral("tag")].toInt(), 270);
-  EXPECT_EQ(item[QStringLiteral("information")].toString(), QStringLiteral("a\tb\nc\\d Müller"));
-  EXPECT_TRUE(first[QStringLiteral("iptc")].isArray() && first[QStringLiteral("comments")].isArray());
+  const QJsonValue first = files[0], item = first[u"sections"][0][u"items"][1];
+  EXPECT_EQ(
+      std::tuple(first[u"file"].toString(), first[u"error"].isNull(), first[u"maker"].toInt(-1),
+                 first[u"sections"].toArray().size(), first[u"sections"][0][u"section"].toInt(),
+                 first[u"sections"][2][u"title"].toString(), item[u"tag"].toInt(),
+                 item[u"information"].toString(), first[u"iptc"].isArray() && first[u"comments"].isArray()),
+      std::tuple(QStringLiteral("good.jpg"), true, 0, 3, 1, QStringLiteral("Sektion GPS"), 270,
+                 QStringLiteral("a\tb\nc\\d Müller"), true));
   EXPECT_GE(files[1].toObject()[QStringLiteral("error")].toInt(), 1000);
   EXPECT_TRUE(files[2].toObject()[QStringLiteral("sections")].toArray().isEmpty());
   // Rows of single list values keep a numeric tag and carry their position.
@@ -378,22 +373,12 @@ TEST(GoldenListings, MakernotesOfTheBundledCameraSamples) {
 }
 
 // Many files in one process (read on several threads) give exactly what listing each file on its
-// own gives, in the order given: text, JSON and the error lines. RAW files of no known container
-// need LibRaw only, not the image module.
-const fs::path kDir = fs::temp_directory_path() / ("kelmarin-many-" + std::to_string(getpid()));
-
-RunResult RunLister(const fs::path& program, const std::string& arguments) {
-  return RunCommand("cd '" + kDir.string() + "' && LC_ALL=de_DE.UTF-8 '" + program.string() +
-                              "' --definitions '" + KELMARIN_DEF_FILE + "' " + arguments,
-                          kDir);
-}
-
-TEST(ManyFiles, OneProcessListsAsEachFileAlone) {
-  fs::create_directories(kDir);
+// own gives, in the order given: text, JSON and the error lines.
+TEST_F(Lister, OneProcessListsAsEachFileAlone) {
   std::vector<std::string> names;
   for (int i = 0; i < 100; ++i) {  // more than one batch of files
     names.push_back("f" + std::to_string(i) + (i % 25 == 7 ? ".bmp" : ".jpg"));
-    const fs::path path = kDir / names.back();
+    const fs::path path = dir / names.back();
     TiffBuilder tiff(i % 2 == 0 ? ByteOrder::LittleEndian : ByteOrder::BigEndian);
     tiff.SetFirstDirectory(tiff.AddDirectory({tiff.Ascii(0x010F, "Kamera " + std::to_string(i)),
                                               tiff.Short(0x0112, static_cast<std::uint16_t>(i % 8 + 1))}));
@@ -402,37 +387,33 @@ TEST(ManyFiles, OneProcessListsAsEachFileAlone) {
       ASSERT_TRUE(samples::WriteMagick(path.string(), "BMP", samples::Quadrants(4, 4)));
     } else {
       WriteFile(path, i % 10 == 3 ? std::vector<std::uint8_t>(9, 7)
-                                        : MakeJpeg(8 + i, 8, {app1.begin() + 4, app1.end()}));
+                                  : MakeJpeg(8 + i, 8, {app1.begin() + 4, app1.end()}));
     }
   }
+  const std::string definitions = std::string("--definitions '") + KELMARIN_DEF_FILE + "' ";
   for (const std::string mode : {"", "--json "}) {
     std::string all, out, err;
     for (const std::string& name : names) {
       all += name + " ";
-      const RunResult alone = RunLister(KELMARIN_EXIF, mode + name);
+      const RunResult alone = Run(definitions + mode + name);
       err += alone.err;
       // JSON: "[" object "]\n" each, the objects joined by commas
       out += mode.empty() ? alone.out : (out.empty() ? "" : ",") + alone.out.substr(1, alone.out.size() - 3);
     }
-    const RunResult together = RunLister(KELMARIN_EXIF, mode + all);
+    const RunResult together = Run(definitions + mode + all);
     EXPECT_EQ(together.status, 1);
     EXPECT_EQ(together.err, err);
     EXPECT_EQ(together.out, mode.empty() ? out : "[" + out + "]\n") << mode;
   }
-  fs::remove_all(kDir);
 }
 
-TEST(ManyFiles, RawFilesNeedNoImageModule) {
-  fs::create_directories(kDir / "bin");
-  const fs::path lonely = kDir / "bin" / "kelmarin-exif";
-  fs::copy_file(KELMARIN_EXIF, lonely);
-  WriteFile(kDir / "good.jpg", MakeJpeg(8, 4, {}));
-  WriteFile(kDir / "cut.raw", std::string("kein Bild, nur Text\n"));
-  const RunResult r = RunLister(lonely, "cut.raw good.jpg");
+// RAW files of no known container need LibRaw only, not the image module.
+TEST_F(Lister, RawFilesNeedNoImageModule) {
+  WriteFile(dir / "cut.raw", Bytes("kein Bild, nur Text\n"));
+  const RunResult r = Run(kDefs + "cut.raw plain.jpg", "de_DE.UTF-8", dir / "bin" / "kelmarin-exif");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "Fehler 1003: cut.raw\n");
-  EXPECT_EQ(r.out, "# good.jpg\n\tKeine Exif Infos\t\t\n");
-  fs::remove_all(kDir);
+  EXPECT_EQ(r.out, "# plain.jpg\n\tKeine Exif Infos\t\t\n");
 }
 
 }  // namespace

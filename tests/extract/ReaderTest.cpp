@@ -1,8 +1,9 @@
 // The metadata lists, the reading driver, the IPTC reader and the comments; the container walkers:
 // each container kind carries one small EXIF block built here, and what the reader hands on must
-// list the same items in the same sections.
+// list the same items in the same sections; HEIF item tables, CRW heaps and MRW parts.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <functional>
 
 #include "TiffBuilder.h"
@@ -347,6 +348,180 @@ TEST(Containers, TiffIptcTagBecomesDatasets) {
   ASSERT_NE(image.IptcTag(5), nullptr);
   EXPECT_EQ(image.IptcTag(5)->inhalt, "Titel");
   EXPECT_EQ(image.IptcTag(25)->inhalt, "Wald");
+}
+
+// The HEIF box walker: the EXIF items that describe the primary picture, from the file or from the
+// "idat" box, joined from their extents; damaged item tables make the file unreadable.
+Block FullBox(std::string_view type, std::uint8_t version, const Block& payload) {
+  return Box(type, Cat({Block{version, 0, 0, 0}, payload}));
+}
+Block Infe(std::uint16_t id, std::string_view type) {
+  return FullBox("infe", 2, Cat({kBe.U16(id), kBe.U16(0), Bytes(type), Block{0}}));
+}
+// An iloc item of version 1 (four-byte offsets and lengths, no base offset) with one or two extents.
+Block Location(std::uint16_t id, std::uint16_t method, std::uint32_t offset, std::uint32_t length,
+               std::uint32_t second = 0) {
+  Block item = Cat({kBe.U16(id), kBe.U16(method), kBe.U16(0), kBe.U16(second > 0 ? 2 : 1), kBe.U32(offset),
+                    kBe.U32(length)});
+  return second > 0 ? Cat({item, kBe.U32(offset + length), kBe.U32(second)}) : item;
+}
+
+struct Variant {
+  std::uint16_t primary = 1;
+  bool imageLocated = true;
+  std::uint16_t secondDescribes = 9;  // the EXIF item in "idat"
+  std::uint8_t infeGrowth = 0;        // bytes the last "infe" box claims beyond its parent
+  bool read = true;
+  std::size_t blocks = 1;
+};
+
+TEST(HeifContainer, ExifItemsOfThePrimaryPicture) {
+  test::TiffBuilder tiff(ByteOrder::LittleEndian);
+  tiff.SetFirstDirectory(tiff.AddDirectory({tiff.Ascii(0x010F, "Kelmarin")}));
+  const Block exif = Cat({kBe.U32(2), Block{0xAA, 0xBB}, tiff.Tiff()});  // offset 2 to the header
+  const auto size = static_cast<std::uint32_t>(exif.size());
+  // The first EXIF item in two file extents; the second in "idat" describing the primary or not;
+  // the primary not among the items; a picture without location; an item box too long for its list.
+  const Variant variants[] = {{},
+                              {1, true, 1, 0, true, 2},
+                              {5, true, 9, 0, false, 0},
+                              {1, false, 9, 0, false, 0},
+                              {1, true, 9, 4, false, 0}};
+  for (const Variant& v : variants) {
+    SCOPED_TRACE(&v - variants);
+    const Block ftyp = Box("ftyp", Bytes(std::string_view("heic\0\0\0\0mif1heic", 16)));
+    const auto meta = [&](std::uint32_t mdat) {
+      Block last = Infe(3, "Exif");
+      last[3] = static_cast<std::uint8_t>(last[3] + v.infeGrowth);
+      const Block iinf = FullBox("iinf", 0, Cat({kBe.U16(3), Infe(1, "hvc1"), Infe(2, "Exif"), last}));
+      const Block iref =
+          FullBox("iref", 0,
+                  Cat({Box("cdsc", Cat({kBe.U16(2), kBe.U16(1), kBe.U16(v.primary)})),
+                       Box("cdsc", Cat({kBe.U16(3), kBe.U16(1), kBe.U16(v.secondDescribes)}))}));
+      Block items = Cat({Location(2, 0, mdat, size / 2, size - size / 2), Location(3, 1, 0, size)});
+      if (v.imageLocated) items = Cat({items, Location(1, 0, mdat, 1)});
+      const Block iloc = FullBox("iloc", 1, Cat({Block{0x44, 0x00}, kBe.U16(v.imageLocated ? 3 : 2), items}));
+      return FullBox("meta", 0,
+                     Cat({FullBox("pitm", 0, kBe.U16(v.primary)), iinf, iref, iloc, Box("idat", exif)}));
+    };
+    const Block file =
+        Cat({ftyp, meta(static_cast<std::uint32_t>(ftyp.size() + meta(0).size() + 8)), Box("mdat", exif)});
+    MetadataSource source;
+    EXPECT_EQ(ReadHeifContainer(file, source), v.read);
+    ASSERT_EQ(source.tiffBlocks.size(), v.blocks);
+    for (const TiffBlock& block : source.tiffBlocks)
+      EXPECT_EQ(Block(block.bytes.begin(), block.bytes.end()), tiff.Tiff());
+  }
+}
+
+// CRW heaps are listed as ordinary EXIF rows of a block built from their records; an MRW file hands
+// on its TIFF part; a TIFF file's directory passes over entries of unknown types.
+// A heap: the records' data, the table, the table's offset. A record: its tag with the location bits
+// (0x4000: the data is inside the record) and its data.
+Block Heap(const TiffBuilder& o, const std::vector<std::pair<std::uint16_t, Block>>& records) {
+  const auto u32 = [&](std::size_t value) { return o.U32(static_cast<std::uint32_t>(value)); };
+  Block heap, table = o.U16(static_cast<std::uint16_t>(records.size()));
+  for (const auto& [tag, data] : records) {
+    table = Cat({table, o.U16(tag), (tag & 0x4000) != 0 ? data : Cat({u32(data.size()), u32(heap.size())})});
+    if ((tag & 0x4000) == 0) heap = Cat({heap, data});
+  }
+  return Cat({heap, table, u32(heap.size())});
+}
+Block Crw(const TiffBuilder& o, const Block& heap) {
+  return Cat({Bytes(o.Order() == ByteOrder::BigEndian ? "MM" : "II"), o.U32(14), Bytes("HEAPCCDR"), heap});
+}
+// The values of the rows (section << 16 | tag), "-" for a missing one, joined by "|", after the
+// maker number.
+std::string Rows(MetadataSource source, std::initializer_list<std::int32_t> rows) {
+  ImageMetadata image = ReadAll(std::move(source));
+  std::string text = std::to_string(image.camera_id);
+  for (const std::int32_t row : rows) {
+    const ZetExif* item = image.ExifTag(row >> 16, row & 0xFFFF);
+    text += "|";
+    for (std::size_t i = 0; item != nullptr && i < item->inhalt.size(); ++i) {
+      const ExifValue& v = item->inhalt[i];
+      text += (i == 0 ? "" : ",") + (v.index() == 0 ? std::to_string(std::get<0>(v)) : std::get<1>(v));
+    }
+    if (item == nullptr) text += "-";
+  }
+  return text;
+}
+constexpr std::int32_t M = kSectionMain << 16, N = kSectionMakernote << 16, T = kSectionThumbnail << 16;
+
+TEST(RawContainers, CrwRecordsBecomeExifRows) {
+  // Little-endian: exposure from its own record, no time zone; big-endian: exposure from the shot
+  // information (a long one), a time zone.
+  for (const auto& [order, rotation, orientation] : {std::tuple{ByteOrder::LittleEndian, 0, "1"},
+                                                     {ByteOrder::BigEndian, 90, "6"},
+                                                     {ByteOrder::LittleEndian, 180, "3"},
+                                                     {ByteOrder::BigEndian, 270, "8"}}) {
+    const TiffBuilder o(order);
+    const bool exposureRecord = order == ByteOrder::LittleEndian;
+    const Block inner = Heap(o, {{0x080A, Bytes(std::string_view("Canon\0EOS D60\0", 14))},
+                                 {0x102D, Cat({Block(50, 0), o.U16(32)})}});
+    std::vector<std::pair<std::uint16_t, Block>> records = {
+        {0x2008, {0xFF, 0xD8, 0xFF, 0xD9}},
+        {0x300A, Heap(o, {{0x2804, inner}})},
+        {0x180E, Cat({o.U32(1114278876), o.U32(-5400), o.U32(exposureRecord ? 0 : 0x80000000)})},
+        {0x1810, Cat({o.U32(3072), o.U32(2048), o.U32(0), o.U32(static_cast<std::uint32_t>(rotation))})},
+        {0x5817, Cat({o.U32(1303050), o.U32(99)})},
+        {0x501C, Cat({o.U16(100), Block(6, 1)})},
+        {0x5029, Cat({o.U16(2), o.U16(227), o.U16(286), o.U16(215)})},
+        {0x102A, Cat({Block(42, 0), o.U16(exposureRecord ? 0 : 128), o.U16(0xFFC0)})},
+        {0x1038, Block(1 << 17, 0)},
+        {0x0815, Bytes("Typ")}};
+    const auto bits = [&](float value) { return o.U32(std::bit_cast<std::uint32_t>(value)); };
+    if (exposureRecord) records.push_back({0x1818, Cat({bits(-1.0F), bits(7.0F), bits(4.0F)})});
+    const Block heap = Heap(o, records);
+    MetadataSource source;
+    ASSERT_TRUE(ReadCrwContainer(Crw(o, heap), source));
+    EXPECT_EQ(Rows(source, {M | 0x010F, M | 0x0110, M | 0x0112, M | 0x9003, M | 0x9011, M | 0xA002,
+                            M | 0xA003, M | 0x8827, M | 0x829A, M | 0x829D, M | 0x9204, M | 0x920A,
+                            N | 0x0008, N | 0x0002, N | 0x0006, N | 0x0012, T | 0x0202}),
+              "4|Canon|EOS D60|" + std::string(orientation) +
+                  (exposureRecord ? "|2005:04:23 17:54:36|-|3072|2048|100|1/128|40/10|-1000/1000"
+                                  : "|2005:04:23 17:54:36|-01:30|3072|2048|100|40/10|40/10|-") +
+                  "|227/32|1303050|2,227,286,215|Typ|-|4");
+  }
+}
+
+TEST(RawContainers, HostileHeapsAndMrwParts) {
+  const TiffBuilder o(ByteOrder::LittleEndian);
+  const Block make = Heap(o, {{0x080A, Bytes(std::string_view("CanonVModell\0", 13))}});
+  Block loop = Heap(o, {{0x300A, {}}});  // a heap holding itself
+  loop[4] = static_cast<std::uint8_t>(loop.size());
+  TiffBuilder tiff(ByteOrder::LittleEndian);
+  tiff.SetFirstDirectory(tiff.AddDirectory({tiff.At(0x0001, 99, 1, 0), tiff.Ascii(0x010F, "Minolta")}));
+  const Block mrw =
+      Cat({Bytes(std::string_view("\0MRM", 4)), kBe.U32(static_cast<std::uint32_t>(tiff.Tiff().size() + 16)),
+           Bytes(std::string_view("\0PRD", 4)), o.U32(0), Bytes(std::string_view("\0TTW", 4)),
+           kBe.U32(static_cast<std::uint32_t>(tiff.Tiff().size())), tiff.Tiff()});
+  const struct {
+    const char* name;
+    Block file;
+    bool mrw;
+    std::string rows;  // maker number, make and model
+  } cases[] = {
+      {"make-without-nul", Crw(o, make), false, "0|CanonV|Modell"},
+      {"self-holding-heap", Crw(o, loop), false, "0|-|-"},
+      {"table-outside", Crw(o, Cat({Block(make.begin(), make.end() - 4), o.U32(9999)})), false, "0|-|-"},
+      {"mrw", mrw, true, "0|Minolta|-"},
+      {"mrw-cut", Block(mrw.begin(), mrw.end() - 4), true, "0|-|-"},
+  };
+  for (const auto& c : cases) {
+    const auto read = [&](const Block& file, MetadataSource& source) {
+      return c.mrw ? ReadMrwContainer(file, nullptr, source) : ReadCrwContainer(file, source);
+    };
+    EXPECT_EQ(DetectContainer(c.file), c.mrw ? ContainerKind::Mrw : ContainerKind::Crw) << c.name;
+    MetadataSource source;
+    ASSERT_TRUE(read(c.file, source)) << c.name;
+    EXPECT_EQ(Rows(source, {M | 0x010F, M | 0x0110}), c.rows) << c.name;
+    EXPECT_FALSE(read(Cat({Block(8, 'X'), c.file}), source)) << c.name;
+  }
+  // The TIFF part's unknown type is passed over; in an APP1 marker it still ends the directory.
+  ImageMetadata app1;
+  ReadExifBlock(app1, tiff.App1(), nullptr);
+  EXPECT_EQ(app1.ExifCount(), 0);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <map>
 
 namespace kelmarin::test {
 
@@ -26,13 +27,10 @@ void WriteImageFile(const std::string& path, const std::string& format, const sa
   bool ok = false;
   if (format == "jpg") ok = samples::WriteJpeg(path, image, 95);
   if (format == "png") ok = samples::WritePng(path, image);
-  if (format == "gif") ok = samples::WriteMagick(path, "GIF", image);
-  if (format == "bmp") ok = samples::WriteMagick(path, "BMP3", image);
-  if (format == "pcx") ok = samples::WriteMagick(path, "PCX", image);
-  if (format == "psd") ok = samples::WriteMagick(path, "PSD", image);
-  if (format == "tga") ok = samples::WriteMagick(path, "TGA", image);
-  if (format == "tif") ok = samples::WriteMagick(path, "TIFF", image);
-  if (format == "pcd") ok = samples::WriteMagick(path, "PCD", image);
+  static const std::map<std::string, std::string> magick = {{"gif", "GIF"}, {"bmp", "BMP3"}, {"pcx", "PCX"},
+                                                            {"psd", "PSD"}, {"tga", "TGA"},  {"tif", "TIFF"},
+                                                            {"pcd", "PCD"}};
+  if (magick.contains(format)) ok = samples::WriteMagick(path, magick.at(format), image);
   if (format == "dng") ok = samples::WriteDng(path, image, "Kelmarin", "Test");
   if (format == "wmf") ok = samples::WriteBytes(path, samples::MakeWmf(image.width, image.height, ""));
   if (format == "emf") ok = samples::WriteBytes(path, samples::MakeEmf(image.width, image.height));

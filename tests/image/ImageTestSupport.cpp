@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <QGuiApplication>
+
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -79,3 +81,12 @@ std::int32_t Load(ZetImage& image, const std::string& path, std::int32_t type) {
 }
 
 }  // namespace kelmarin::test
+
+// The image tests run inside a QGuiApplication (offscreen): drawing SVG text needs its fonts.
+int main(int argc, char** argv) {
+  // Also when CTest lists the tests, which runs without the test environment.
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -65,25 +65,18 @@ TEST_P(Walker, DecodesEveryFieldType) {
   const std::uint32_t srationalAt = tiff.Append(Cat({tiff.U32(static_cast<std::uint32_t>(-1)), tiff.U32(3)}));
   const std::uint32_t doubleAt = tiff.Append(tiff.U64(std::bit_cast<std::uint64_t>(0.1)));
   const std::uint32_t notice = tiff.AppendText(std::string("Foto\0Edit\0", 10));
-  Read({
-      tiff.Inline(0x0001, 1, 3, {1, 200, 255}),
-      tiff.Inline(0x0002, 2, 4, {'A', 'b', 0, 0}),
-      tiff.Inline(0x0003, 3, 2, Cat({tiff.U16(7), tiff.U16(8)})),  // SHORTs inline up to four bytes
-      tiff.At(0x0004, 3, 3, shortsAt),
-      tiff.Long(0x0005, 0xFFFFFFFF),
-      tiff.At(0x0006, 5, 2, rationalsAt),
-      tiff.Inline(0x0007, 6, 1, {0xFF}),
-      tiff.Inline(0x0008, 7, 4, {0, 1, 2, 3}),
-      tiff.Inline(0x0009, 8, 1, tiff.U16(0xFFFE)),
-      tiff.Inline(0x000A, 9, 1, tiff.U32(static_cast<std::uint32_t>(-5))),
-      tiff.At(0x000B, 10, 1, srationalAt),  // always at its offset
-      tiff.Inline(0x000C, 11, 1, tiff.U32(std::bit_cast<std::uint32_t>(1.5f))),
-      tiff.At(0x000D, 12, 1, doubleAt),
-      tiff.Inline(0x000E, 11, 1, tiff.U32(0x7FC00000u)),  // not a number
-      tiff.Inline(0x000F, 11, 1, tiff.U32(0xFF800000u)),  // minus infinity
-      tiff.At(0x8298, 2, 10, notice),                     // the copyright notice keeps every byte
-      tiff.At(0x010E, 2, 10, notice),
-  });
+  // SHORTs inline up to four bytes, SRATIONAL always at its offset, a FLOAT not a number and minus
+  // infinity; the copyright notice keeps every byte.
+  Read({tiff.Inline(0x0001, 1, 3, {1, 200, 255}), tiff.Inline(0x0002, 2, 4, {'A', 'b', 0, 0}),
+        tiff.Inline(0x0003, 3, 2, Cat({tiff.U16(7), tiff.U16(8)})), tiff.At(0x0004, 3, 3, shortsAt),
+        tiff.Long(0x0005, 0xFFFFFFFF), tiff.At(0x0006, 5, 2, rationalsAt), tiff.Inline(0x0007, 6, 1, {0xFF}),
+        tiff.Inline(0x0008, 7, 4, {0, 1, 2, 3}), tiff.Inline(0x0009, 8, 1, tiff.U16(0xFFFE)),
+        tiff.Inline(0x000A, 9, 1, tiff.U32(static_cast<std::uint32_t>(-5))),
+        tiff.At(0x000B, 10, 1, srationalAt),
+        tiff.Inline(0x000C, 11, 1, tiff.U32(std::bit_cast<std::uint32_t>(1.5f))),
+        tiff.At(0x000D, 12, 1, doubleAt), tiff.Inline(0x000E, 11, 1, tiff.U32(0x7FC00000u)),
+        tiff.Inline(0x000F, 11, 1, tiff.U32(0xFF800000u)), tiff.At(0x8298, 2, 10, notice),
+        tiff.At(0x010E, 2, 10, notice)});
   // A LONG of 2^31 and more keeps its value, SBYTE is not sign-extended; FLOAT and DOUBLE are numbers
   // in the block's byte order, shortest exact text.
   EXPECT_EQ(Shown(image, 1),
@@ -190,9 +183,7 @@ TEST_P(Walker, MakeAndModelAreTheLastOnesMet) {
   const auto block = tiff.App1();
   ExifBlockState state(block, GetParam());
   WalkDirectory(image, state, 1, TiffBuilder::Pos(dir0), kTiffHeaderPos);
-  EXPECT_EQ(state.make, "Maker");
-  EXPECT_EQ(state.model, "Second");
-  EXPECT_EQ(state.makernote, 0);
+  EXPECT_EQ(std::tuple(state.make, state.model, state.makernote), std::tuple("Maker", "Second", 0));
 }
 
 TEST(ExifBlock, HeaderDecidesByteOrderAndValidity) {
@@ -235,20 +226,18 @@ TEST(ByteReader, BothByteOrdersAndMissingBytes) {
   const std::vector<std::uint8_t> bytes = {0x12, 0x34, 0x56, 0x78, 0xFF, 0xFF, 0xFF, 0xFF};
   const ByteReader big(bytes, ByteOrder::BigEndian);
   const ByteReader little(bytes, ByteOrder::LittleEndian);
-  EXPECT_EQ(big.ReadU32(1), 0x12345678);
-  EXPECT_EQ(little.ReadU32(1), 0x78563412);
-  EXPECT_EQ(ByteReader(bytes, ByteOrder::None).ReadU16(1), 0x3412);  // an unknown order reads little-endian
-  EXPECT_EQ(big.ReadU32(5), 4294967295);                             // not negative
-  EXPECT_EQ(big.ReadU16(8), 0);                                      // one byte present, one missing
-  EXPECT_EQ(big.ReadU32(6), 0);
-  EXPECT_EQ(big.Byte(0), 0);
-  EXPECT_EQ(big.ReadU32(-7), 0);
-  EXPECT_EQ(big.ReadU32(std::int64_t{1} << 40), 0);
-  EXPECT_EQ(big.ReadU64Raw(2), 0u);
-  EXPECT_EQ(big.Text(7, 100), "\xFF\xFF");  // a text gives the bytes that are there
-  EXPECT_TRUE(big.Text(9, 2).empty());
-  EXPECT_TRUE(big.Text(1, -1).empty());
-  EXPECT_FALSE(big.MatchesNoCase(7, "\xFF\xFF\xFF"));  // runs past the end
+  // An unknown order reads little-endian; 0xFFFFFFFF is not negative.
+  EXPECT_EQ(std::tuple(big.ReadU32(1), little.ReadU32(1), ByteReader(bytes, ByteOrder::None).ReadU16(1),
+                       big.ReadU32(5)),
+            std::tuple(0x12345678, 0x78563412, 0x3412, 4294967295));
+  // One byte present and one missing, before the start, far beyond the end; a text gives the bytes
+  // that are there, a match running past the end fails.
+  EXPECT_EQ(std::tuple(big.ReadU16(8), big.ReadU32(6), big.Byte(0), big.ReadU32(-7),
+                       big.ReadU32(std::int64_t{1} << 40), big.ReadU64Raw(2)),
+            std::tuple(0, 0, 0, 0, 0, 0u));
+  EXPECT_EQ(std::string(big.Text(7, 100)) + "|" + std::string(big.Text(9, 2)) + std::string(big.Text(1, -1)),
+            "\xFF\xFF|");
+  EXPECT_FALSE(big.MatchesNoCase(7, "\xFF\xFF\xFF"));
 }
 
 struct NoteCase {

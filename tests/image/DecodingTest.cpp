@@ -52,12 +52,11 @@ TEST(Decoding, EveryFormatByTypeCodeAndByContent) {
     const std::int32_t signature = format == "psd" ? kTypeUnknown : format == "dng" ? kTypeTiff : type;
     EXPECT_EQ(codec::MapGuessedType(codec::GuessFileType(path)), signature);
     std::int32_t guessed = kTypeUnknown;
-    EXPECT_EQ(image.GetImageDims(path, guessed, b, ht).has_value(), signature == kTypeUnknown);
-    EXPECT_EQ(guessed, signature);
+    EXPECT_EQ(std::tuple(image.GetImageDims(path, guessed, b, ht).has_value(), guessed),
+              std::tuple(signature == kTypeUnknown, signature));
     if (format != "jpg" && format != "psd" && format != "gif" && format != "tga" && format != "dng") continue;
     ASSERT_EQ(Load(image, path, kTypeUnknown), 0);
-    EXPECT_EQ(image.Breite, w);
-    EXPECT_EQ(image.imagetype, kTypeUnknown);
+    EXPECT_EQ(std::tuple(image.Breite, image.imagetype), std::tuple(w, kTypeUnknown));
   }
 }
 
@@ -130,24 +129,21 @@ struct Case {
 
 TEST(Show, ScalesAndCentresIntoTheBox) {
   ScratchFolder folder;
-  const Case cases[] = {
-      {3000, 10, 1500, 1500, 15.0, 100, 1, 0, 50},   // th = 0.33 becomes 1; y = 49.5 → 50
-      {400, 300, 1500, 1500, 15.0, 100, 75, 0, 12},  // y = 12.5 → 12
-      {50, 25, 1500, 1500, 15.0, 100, 50, 0, 25},    // enlarged
-      {3, 1, 1500, 1500, 15.0, 100, 33, 0, 34},      // th = 33.3; y = 33.5 → 34
-      {200, 200, 1005, 1015, 10.0, 100, 100, 0, 1},  // box 100.5 → 100, 101.5 → 102; y = 1
-      {10, 10, 1000, 1000, 10.0, 100, 100, 0, 0},
-  };
+  const Case cases[] = {{3000, 10, 1500, 1500, 15.0, 100, 1, 0, 50},   // th = 0.33 becomes 1; y = 49.5 → 50
+                        {400, 300, 1500, 1500, 15.0, 100, 75, 0, 12},  // y = 12.5 → 12
+                        {50, 25, 1500, 1500, 15.0, 100, 50, 0, 25},    // enlarged
+                        {3, 1, 1500, 1500, 15.0, 100, 33, 0, 34},      // th = 33.3; y = 33.5 → 34
+                        {200, 200, 1005, 1015, 10.0, 100, 100, 0, 1},  // box 100.5 → 100, 101.5 → 102; y = 1
+                        {10, 10, 1000, 1000, 10.0, 100, 100, 0, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.imageWidth) + "x" + std::to_string(c.imageHeight));
     Loaded loaded(folder, c.imageWidth, c.imageHeight);
     RecordingBox box;
     box.widthTwips = c.boxTwipsX, box.heightTwips = c.boxTwipsY, box.twipsX = box.twipsY = c.twipsPerPixel;
-    EXPECT_EQ(loaded.image.show(box), 1);
-    EXPECT_EQ(box.clears, 1);
-    EXPECT_EQ(box.drawn.format(), QImage::Format_RGB888);
-    EXPECT_EQ(std::tuple(box.drawn.width(), box.drawn.height(), box.x, box.y),
-              std::tuple(c.drawnWidth, c.drawnHeight, c.x, c.y));
+    const int shown = loaded.image.show(box);
+    EXPECT_EQ(std::tuple(shown, box.clears, box.drawn.format(), box.drawn.width(), box.drawn.height(), box.x,
+                         box.y),
+              std::tuple(1, 1, QImage::Format_RGB888, c.drawnWidth, c.drawnHeight, c.x, c.y));
   }
 }
 
@@ -163,10 +159,9 @@ TEST(Show, FailuresAreReported) {
   // An image that failed to load draws nothing; only load's message.
   ASSERT_EQ(Load(loaded.image, folder.Path("missing.png"), kTypePng), 2);
   RecordingBox empty;
-  EXPECT_EQ(loaded.image.show(empty), 2);
-  EXPECT_EQ(empty.clears, 1);
-  EXPECT_TRUE(empty.drawn.isNull());
-  EXPECT_EQ(reporter.messages.size(), 2u);
+  const int shown = loaded.image.show(empty);
+  EXPECT_EQ(std::tuple(shown, empty.clears, empty.drawn.isNull(), reporter.messages.size()),
+            std::tuple(2, 1, true, 2u));
 }
 
 QImage Filled(int width, int height, std::uint8_t value) {
@@ -186,8 +181,7 @@ TEST(Resize, SameSizeSharesSmallerAveragesLargerInterpolates) {
   ExpectPixel(target, 15, 10, 90, 90, 90, 0);
 
   ASSERT_FALSE(ZetImage::ResizeImage(source, 600, 100, target, 3));  // larger in one direction
-  EXPECT_EQ(target.size(), QSize(600, 100));
-  EXPECT_EQ(target.format(), QImage::Format_RGB888);
+  EXPECT_EQ(std::pair(target.size(), target.format()), std::pair(QSize(600, 100), QImage::Format_RGB888));
   ExpectPixel(target, 300, 50, 90, 90, 90, 1);
 
   ASSERT_FALSE(ZetImage::ResizeImage(source, 10, 10, target, 0));  // nearest neighbour
@@ -284,8 +278,9 @@ TEST(Errors, LoadReportsAndSetsFields) {
   // A file name in the message is UTF-8 (here from a Latin-1 byte).
   EXPECT_EQ(image.load(folder.Path("bild\xE4.jpg"), kTypeJpeg, b, h, t), 2);
   ASSERT_EQ(reporter.messages.size(), 2u);
-  EXPECT_EQ(reporter.messages[0].text, "Fehler 1002\nReadImgage: " + jp2);
-  EXPECT_EQ(reporter.messages[0].icon, MessageIcon::None);  // an OK button and no icon
+  // An OK button and no icon.
+  EXPECT_EQ(std::pair(reporter.messages[0].text, reporter.messages[0].icon),
+            std::pair("Fehler 1002\nReadImgage: " + jp2, MessageIcon::None));
   EXPECT_EQ(reporter.messages[1].text, "Fehler 1001\nReadImgage: " + folder.Path("bild\xC3\xA4.jpg"));
 }
 
@@ -302,9 +297,9 @@ void ExpectLoadFails(const std::string& path, std::int32_t type, const std::stri
   EXPECT_TRUE(image.pixels().isNull());
   ASSERT_EQ(reporter.messages.size(), 1u);
   const Message& m = reporter.messages[0];
-  EXPECT_EQ(m.caption, "Kelmarin");
-  EXPECT_EQ(m.text.rfind(start, 0), 0u) << m.text;
-  EXPECT_NE(m.text.find("\nReadImgage: " + path), std::string::npos) << m.text;
+  EXPECT_TRUE(m.caption == "Kelmarin" && m.text.starts_with(start) &&
+              m.text.find("\nReadImgage: " + path) != std::string::npos)
+      << m.caption << ": " << m.text;
 }
 
 TEST(BadInput, TruncatedFilesOfEveryFormat) {
@@ -349,8 +344,7 @@ TEST(BadInput, EmptyGarbageAndForeignFilesOfEveryType) {
     ExpectLoadFails(type == kTypePng ? jpg : png, type);
     ZetImage image;
     std::int32_t t = type, w = 0, h = 0;
-    EXPECT_TRUE(image.GetImageDims(garbage, t, w, h));
-    EXPECT_TRUE(image.GetImageDims(empty, t, w, h));
+    EXPECT_TRUE(image.GetImageDims(garbage, t, w, h) && image.GetImageDims(empty, t, w, h));
   }
   ExpectLoadFails(empty, kTypeUnknown);
   ExpectLoadFails(garbage, kTypeUnknown);
@@ -391,8 +385,7 @@ TEST(BadInput, BrokenMetafileRecordsFailWithoutLibraryChatter) {
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     ExpectLoadFails(path, kTypeMetafile);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr(), "");
   }
 }
 
@@ -425,19 +418,16 @@ TEST(StopWatch, DoesNotWrap) {
 TEST(Components, TheFirstMissingComponentIsNamedAndTheRestUntouched) {
   RecordingReporter reporter;
   int touched = 0;
-  const std::vector<Component> components = {
-      {"eins", [&] { return ++touched, true; }},
-      {"libemf2svg.so.1", [&] { return ++touched, false; }},
-      {"drei", [&] { return ++touched, true; }},
-  };
+  const std::vector<Component> components = {{"eins", [&] { return ++touched, true; }},
+                                             {"libemf2svg.so.1", [&] { return ++touched, false; }},
+                                             {"drei", [&] { return ++touched, true; }}};
   EXPECT_FALSE(InitComponents(reporter, components));
   EXPECT_EQ(touched, 2);
   ASSERT_EQ(reporter.messages.size(), 1u);
-  EXPECT_EQ(reporter.messages[0].caption, "Kelmarin");
-  EXPECT_EQ(reporter.messages[0].icon, MessageIcon::Critical);
-  EXPECT_EQ(reporter.messages[0].text,
-            "Die benötigte Komponente\r\nlibemf2svg.so.1\r\nist nicht vorhanden\r\n\r\n"
-            "Bitte eine andere Installationsvariante von Kelmarin wählen!");
+  EXPECT_EQ(std::tuple(reporter.messages[0].caption, reporter.messages[0].icon, reporter.messages[0].text),
+            std::tuple("Kelmarin", MessageIcon::Critical,
+                       "Die benötigte Komponente\r\nlibemf2svg.so.1\r\nist nicht vorhanden\r\n\r\n"
+                       "Bitte eine andere Installationsvariante von Kelmarin wählen!"));
 }
 
 }  // namespace

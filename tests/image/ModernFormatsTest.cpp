@@ -140,15 +140,9 @@ std::vector<Hostile> Cases(const ScratchFolder& folder) {
            Chunk("iTXt", Cat({Block{'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 1, 0, 0, 0}, gigabyte}))),
        0},
       {"png-idat-bomb", kTypePng, Png(64, 64, gigabyte), 1003},
-      {"png-huge", kTypePng, Png(16000, 16000, rows), 1003},
-  };
-  for (const auto& [format, type] : std::vector<std::pair<std::string, std::int32_t>>{{"jpg", kTypeJpeg},
-                                                                                      {"gif", kTypeGif},
-                                                                                      {"tif", kTypeTiff},
-                                                                                      {"bmp", kTypeBmp},
-                                                                                      {"pcx", kTypePcx},
-                                                                                      {"tga", kTypeTga},
-                                                                                      {"psd", kTypePsd}}) {
+      {"png-huge", kTypePng, Png(16000, 16000, rows), 1003}};
+  for (const auto& [format, type] : Formats()) {
+    if (format == "png" || format == "pcd" || format == "dng" || type == kTypeMetafile) continue;
     cases.push_back({format + "-huge", type, Claiming16000(folder, format), 1003});
   }
   return cases;
@@ -207,8 +201,7 @@ TEST(HostileSizes, EveryFileWithinLimits) {
                 {QStringLiteral("--gtest_filter=HostileSizes.OneFileWithinLimits")});
     ASSERT_TRUE(child.waitForFinished(60000));
     const QByteArray output = child.readAll();
-    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << output.toStdString();
-    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0) << output.toStdString();
   }
 }
 
@@ -345,9 +338,7 @@ QImage Load(const std::string& path, std::int32_t type) {
       << (reporter.messages.empty() ? "" : reporter.messages[0].text);
   std::int32_t guessedType = 0, w = 0, ht = 0;
   EXPECT_FALSE(image.GetImageDims(path, guessedType, w, ht));
-  EXPECT_EQ(guessedType, type);
-  EXPECT_EQ(w, b);
-  EXPECT_EQ(ht, h);
+  EXPECT_EQ(std::tuple(guessedType, w, ht), std::tuple(type, b, h));
   return image.pixels();
 }
 
@@ -365,11 +356,11 @@ TEST(ModernFormats, EncodedFilesDecodeByTypeAndByContent) {
         std::tuple{jxl, kTypeJxl, 0}}) {
     SCOPED_TRACE(path);
     const QImage pixels = Load(path, type);
-    EXPECT_EQ(pixels.size(), QSize(64, 48));
     ExpectQuadrants(pixels, tolerance);
     QImage guessed;
-    EXPECT_EQ(codec::ReadPixels(path, kTypeUnknown, guessed), codec::kOk);
-    EXPECT_EQ(guessed, pixels);
+    const codec::Code code = codec::ReadPixels(path, kTypeUnknown, guessed);
+    EXPECT_EQ(std::tuple(pixels.size(), code, guessed == pixels),
+              std::tuple(QSize(64, 48), codec::kOk, true));
   }
 }
 

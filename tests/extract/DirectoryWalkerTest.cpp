@@ -127,8 +127,7 @@ TEST_P(Walker, ValuesBeyondTheBlock) {
   tiff.Patch(end, Cat({tiff.U16(9), {0x01}}));  // three SHORTs at the very end: one whole, one cut
   ReadExifBlock(image, tiff.App1(), nullptr);
   EXPECT_EQ(Shown(image, 1).substr(0, 46), "1t:'0/0','0/0' 2t:'' 34665n:60000 3n:9,0,0 4n:");
-  EXPECT_LE(Item(0x0004)->inhalt.size(), tiff.App1().size());
-  EXPECT_GE(Item(0x0004)->inhalt.size(), 1u);
+  EXPECT_TRUE(Item(0x0004)->inhalt.size() <= tiff.App1().size() && !Item(0x0004)->inhalt.empty());
   EXPECT_LE(Item(0x0005)->inhalt.size(), tiff.App1().size() / 8 + 1);
   EXPECT_EQ(image.ExifCount(), 6);
 }
@@ -142,9 +141,7 @@ TEST_P(Walker, LoopsDepthFanOutAndMemoryAreBounded) {
   tiff.AddDirectory({tiff.Short(0x9000, 2), tiff.Long(0xA005, dir0)}, exif);
   tiff.SetFirstDirectory(dir0);
   ReadExifBlock(image, tiff.App1(), nullptr);
-  EXPECT_EQ(image.ExifCount(2), 0);
-  EXPECT_LE(image.ExifCount(), 16);
-  EXPECT_EQ(Number(image.ExifPos(1, 1)), 1);
+  EXPECT_TRUE(image.ExifCount(2) == 0 && image.ExifCount() <= 16 && Number(image.ExifPos(1, 1)) == 1);
 
   // 40 directories, each linking to the next; then 30 that point twice to the next one.
   TiffBuilder chain(GetParam());
@@ -172,8 +169,7 @@ TEST_P(Walker, LoopsDepthFanOutAndMemoryAreBounded) {
       big.AddDirectory(std::vector<TiffBuilder::Entry>(5000, big.At(0x0001, 1, 60000, data))));
   ImageMetadata heavy;
   for (int i = 0; i < 3; ++i) ReadExifBlock(heavy, big.App1(), nullptr);
-  EXPECT_LE(heavy.ExifStoredBytes(), kMaxExifBytesPerImage);
-  EXPECT_GT(heavy.ExifCount(), 0);
+  EXPECT_TRUE(heavy.ExifStoredBytes() <= kMaxExifBytesPerImage && heavy.ExifCount() > 0);
 }
 
 TEST_P(Walker, MakeAndModelAreTheLastOnesMet) {
@@ -356,12 +352,9 @@ TEST(Makernotes, DetectLayoutOrderAndBase) {
       ImageMetadata image;
       image.camera_id = 99;
       ReadExifBlock(image, Block(c, order), nullptr);
-      EXPECT_EQ(image.camera_id, c.maker);
-      EXPECT_NE(image.ExifTag(1, 0x927C), nullptr);  // the makernote's own item stays in its section
-      ASSERT_EQ(image.ExifCount(3), c.maker == 0 ? 0 : 2);
-      if (c.maker == 0) continue;
-      EXPECT_EQ(std::get<std::int64_t>(image.ExifTag(3, 0x0001)->inhalt[0]), 0x1234);
-      EXPECT_EQ(std::get<std::string>(image.ExifTag(3, 0x0002)->inhalt[0]), "3/4");
+      // The makernote's own item stays in its section.
+      EXPECT_EQ(std::tuple(image.camera_id, image.ExifTag(1, 0x927C) != nullptr, Shown(image, 3)),
+                std::tuple(c.maker, true, c.maker == 0 ? "" : "1n:4660 2t:'3/4'"));
     }
   }
 }
@@ -374,9 +367,9 @@ TEST(Makernotes, SubdirectoriesFollowTheirPointer) {
       ImageMetadata image;
       ReadExifBlock(image, Block(Case("OlympusLater"), order, type), nullptr);
       ASSERT_EQ(image.ExifCount(3), 4) << type;
-      EXPECT_EQ(image.ExifPos(3, 3)->directory, 0);
-      EXPECT_EQ(image.ExifPos(3, 4)->tag, 0x0100);
-      EXPECT_EQ(image.ExifPos(3, 4)->directory, 0x2010);
+      EXPECT_EQ(std::tuple(image.ExifPos(3, 3)->directory, image.ExifPos(3, 4)->tag,
+                           image.ExifPos(3, 4)->directory),
+                std::tuple(0, 0x0100, 0x2010));
     }
   }
   ImageMetadata sony;

@@ -196,14 +196,13 @@ TEST_F(Lister, JsonDocumentAndInfoLabels) {
                  item[u"information"].toString(), first[u"iptc"].isArray() && first[u"comments"].isArray()),
       std::tuple(QStringLiteral("good.jpg"), true, 0, 3, 1, QStringLiteral("Sektion GPS"), 270,
                  QStringLiteral("a\tb\nc\\d Müller"), true));
-  EXPECT_GE(files[1].toObject()[QStringLiteral("error")].toInt(), 1000);
-  EXPECT_TRUE(files[2].toObject()[QStringLiteral("sections")].toArray().isEmpty());
+  EXPECT_TRUE(files[1][u"error"].toInt() >= 1000 && files[2][u"sections"].toArray().isEmpty());
   // Rows of single list values keep a numeric tag and carry their position.
   const QJsonArray notes = files[3][u"sections"][2][u"items"].toArray();  // main, thumbnail, makernote
   ASSERT_GE(notes.size(), 2);
-  EXPECT_EQ(std::tuple(notes[0][u"tag"].toInt(), notes[0].toObject().contains(u"position")),
-            std::tuple(1, false));
-  EXPECT_EQ(std::tuple(notes[1][u"tag"].toInt(), notes[1][u"position"].toInt()), std::tuple(1, 2));
+  EXPECT_EQ(std::tuple(notes[0][u"tag"].toInt(), notes[0].toObject().contains(u"position"),
+                       notes[1][u"tag"].toInt(), notes[1][u"position"].toInt()),
+            std::tuple(1, false, 1, 2));
 
   r = Run("--info " + kDefs + "good.jpg notimage.jpg");
   EXPECT_EQ(r.status, 1);

@@ -353,9 +353,8 @@ TEST(LoaderFile, FileAndStreamReadAlike) {
     const auto file = LoadDefinitions(WriteDefinitions(text), fromFile);
     std::istringstream in(text);
     const auto stream = LoadDefinitions(in, fromStream);
-    ASSERT_EQ(file == nullptr, stream == nullptr);
-    ASSERT_EQ(fromFile.messages.size(), file == nullptr ? 1u : 0u);
-    ASSERT_EQ(fromStream.messages.size(), fromFile.messages.size());
+    ASSERT_EQ(std::tuple(stream == nullptr, fromFile.messages.size(), fromStream.messages.size()),
+              std::tuple(file == nullptr, file == nullptr ? 1u : 0u, file == nullptr ? 1u : 0u));
     if (file == nullptr) {
       EXPECT_EQ(fromFile.messages[0].caption + fromFile.messages[0].text,
                 fromStream.messages[0].caption + fromStream.messages[0].text);

@@ -194,8 +194,7 @@ TEST(ExifBlock, HeaderDecidesByteOrderAndValidity) {
     tiff.SetFirstDirectory(tiff.AddDirectory({tiff.Short(0x0100, 0x0102)}));
     tiff.Patch(0, test::Bytes(letters));
     ImageMetadata image;
-    image.camera_id = 7;
-    image.camera_feq = 1.5;
+    image.camera_id = 7, image.camera_feq = 1.5;
     ReadExifBlock(image, tiff.App1(), nullptr);
     ASSERT_EQ(image.ExifCount(), count) << letters;
     if (count == 1) {
@@ -213,8 +212,7 @@ TEST(ExifBlock, HeaderDecidesByteOrderAndValidity) {
   ReadExifBlock(image, block, nullptr);
   ReadExifBlock(image, {}, nullptr);
   ReadExifBlock(image, std::span(block).first(12), nullptr);
-  EXPECT_EQ(image.ExifCount(), 0);
-  EXPECT_EQ(image.camera_id, 4);
+  EXPECT_EQ(std::pair(image.ExifCount(), image.camera_id), std::pair(0, 4));
 }
 
 // Reads at one-based positions; whatever lies outside the bytes reads as zero, never as garbage.

@@ -4,19 +4,15 @@
 // The about window: the Windows row's logic, the component versions, the window and its links.
 #include <QDesktopServices>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
 #include <cctype>
 #include <cmath>
 #include <limits>
 
-#include "image/ZetImage.h"
 #include "windows/Bild.h"
 #include "windows/BildPicture.h"
 #include "windows/BildViewer.h"

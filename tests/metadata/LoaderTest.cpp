@@ -310,8 +310,14 @@ TEST(Loader, ReadFailurePartWayIsCode57) {
 
 namespace fs = std::filesystem;
 
+// A scratch folder of the running test alone: ctest runs the tests of this file side by side.
+fs::path Scratch(const std::string& what) {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  return fs::path(::testing::TempDir()) / ("kelmarin-" + what + "-" + test->test_suite_name() + test->name());
+}
+
 fs::path WriteDefinitions(const std::string& bytes) {
-  const fs::path folder = fs::path(::testing::TempDir()) / "kelmarin-metadata-file";
+  const fs::path folder = Scratch("metadata");
   fs::create_directories(folder);
   std::ofstream(folder / "metadata.def", std::ios::binary | std::ios::trunc) << bytes;
   return folder / "metadata.def";
@@ -372,10 +378,8 @@ TEST(LoaderFile, FileAndStreamReadAlike) {
 
 // LoadDefinitionsWithStamp: a quick load (makernote sections read on first use) gives the tables of
 // a full load, and only contents that a full load accepted are loaded quickly.
-const fs::path kStamps = fs::path(::testing::TempDir()) / "kelmarin-stamps";
-
 std::unique_ptr<Definitions> Load(const fs::path& file, RecordingReporter& reporter) {
-  return LoadDefinitionsWithStamp(file, kStamps, reporter);
+  return LoadDefinitionsWithStamp(file, Scratch("stamps"), reporter);
 }
 
 // Every definition of the full load is found by the quick one with the same texts and positions.
@@ -397,7 +401,7 @@ void ExpectSame(const Definitions& full, const Definitions& quick) {
 }
 
 TEST(StampedLoad, QuickLoadsGiveTheFullTables) {
-  fs::remove_all(kStamps);
+  fs::remove_all(Scratch("stamps"));
   // The shipped file, then what only a full load reads right: a value name right after a header
   // (it belongs to the tag before it), and Windows-1252 lines.
   const std::string texts[] = {
@@ -429,7 +433,7 @@ TEST(StampedLoad, QuickLoadsGiveTheFullTables) {
   EXPECT_EQ(Load(WriteDefinitions(broken), reporter), nullptr);
   ASSERT_EQ(reporter.messages.size(), 1u);
   EXPECT_NE(reporter.messages[0].text.find("Fehler in Zeile 13"), std::string::npos);
-  fs::remove_all(kStamps);
+  fs::remove_all(Scratch("stamps"));
   fs::remove_all(WriteDefinitions("").parent_path());
 }
 

@@ -17,22 +17,6 @@ namespace {
 // Bytes per value of the TIFF field types 1..12 (index 0 unused).
 constexpr std::array<std::int64_t, 13> kUnitSize = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
 
-enum FieldType : std::int32_t {
-  kByte = 1,
-  kAscii,
-  kShort,
-  kLong,
-  kRational,
-  kSByte,
-  kUndefined,
-  kSShort,
-  kSLong,
-  kSRational,
-  kFloat,
-  kDouble,
-  kIfd,  // TIFF Technical Note 1: a LONG that is the offset of a sub-directory
-};
-
 struct Entry {
   std::int32_t tag = 0;
   std::int32_t type = 0;

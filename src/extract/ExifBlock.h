@@ -32,6 +32,23 @@ inline constexpr std::size_t kMaxExifBytesPerImage = std::size_t{16} << 20;
 // Entries per directory need no limit of their own: the count is 16 bits, and an entry that lies
 // past the end of the buffer reads as type 0, which ends the directory.
 
+// TIFF 6.0 field types (section 2, "Types"), as the type word of a directory entry holds them.
+enum FieldType : std::int32_t {
+  kByte = 1,
+  kAscii,
+  kShort,
+  kLong,
+  kRational,
+  kSByte,
+  kUndefined,
+  kSShort,
+  kSLong,
+  kSRational,
+  kFloat,
+  kDouble,
+  kIfd,  // TIFF Technical Note 1: a LONG that is the offset of a sub-directory
+};
+
 // TIFF 6.0 tags with a role in the walk.
 inline constexpr std::int32_t kTagMake = 0x010F;
 inline constexpr std::int32_t kTagModel = 0x0110;

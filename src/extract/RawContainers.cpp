@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "extract/Containers.h"
+#include "extract/ExifBlock.h"
 
 namespace kelmarin {
 
@@ -29,9 +30,6 @@ constexpr int kMaxRecords = 8192;
 constexpr std::size_t kMaxRecordSize = 0x10000;
 constexpr std::size_t kMaxThumbnailSize = std::size_t{1} << 20;
 constexpr int kMaxMrwBlocks = 64;
-
-// TIFF field types.
-constexpr std::uint16_t kAscii = 2, kShort = 3, kLong = 4, kRational = 5, kUndefined = 7, kSRational = 10;
 
 // CIFF records (the low 14 bits of a record's tag: data type and number).
 constexpr std::uint16_t kRecordMakeModel = 0x080A;
@@ -156,7 +154,7 @@ void ReadHeap(Bytes heap, const Order& order, int depth, Records& records) {
 // unless `at` gives its place in the block already.
 struct Field {
   std::uint16_t tag = 0;
-  std::uint16_t type = 0;
+  FieldType type = kUndefined;
   std::uint32_t count = 0;
   Buffer data;
   std::uint32_t at = 0;
@@ -177,7 +175,7 @@ void PutDirectory(Buffer& out, std::vector<Field> fields, const Order& order, st
   Buffer data;
   for (const Field& field : fields) {
     order.Put16(out, field.tag);
-    order.Put16(out, field.type);
+    order.Put16(out, static_cast<std::uint32_t>(field.type));
     order.Put32(out, field.count);
     if (field.at != 0) {
       order.Put32(out, field.at);
@@ -201,7 +199,7 @@ Field Text(std::uint16_t tag, std::string_view text) {
   return {tag, kAscii, static_cast<std::uint32_t>(data.size()), std::move(data)};
 }
 
-Field Number(std::uint16_t tag, std::uint16_t type, std::uint32_t value, const Order& order) {
+Field Number(std::uint16_t tag, FieldType type, std::uint32_t value, const Order& order) {
   Buffer data;
   if (type == kShort) {
     order.Put16(data, value);
@@ -211,7 +209,7 @@ Field Number(std::uint16_t tag, std::uint16_t type, std::uint32_t value, const O
   return {tag, type, 1, std::move(data)};
 }
 
-Field Fraction(std::uint16_t tag, std::uint16_t type, std::int64_t numerator, std::uint32_t denominator,
+Field Fraction(std::uint16_t tag, FieldType type, std::int64_t numerator, std::uint32_t denominator,
                const Order& order) {
   Buffer data;
   order.Put32(data, static_cast<std::uint32_t>(numerator));

@@ -36,9 +36,9 @@ CurrentImage::~CurrentImage() = default;
 bool CurrentImage::ShowImageInfo(const FileEntry& entry) {
   if (!loading) {
     statusBefore = status.StatusText();
-    colourBefore = status.StatusColour();
+    toneBefore = status.Tone();
   }
-  status.SetStatus(QStringLiteral("Bild einlesen"), QColor(255, 0, 0));
+  status.SetStatus(QStringLiteral("Bild einlesen"), StatusTone::Busy);
   status.StatusLabel()->repaint();
   Clear();  // nothing of the previous file stays on screen, whatever this load gives
   info.Preview()->repaint();
@@ -54,7 +54,7 @@ bool CurrentImage::ShowImageInfo(const FileEntry& entry) {
   if (!loaded) return false;
   loading = false;
   Show(std::move(*loaded), path);
-  status.SetStatus(statusBefore, colourBefore);
+  status.SetStatus(statusBefore, toneBefore);
   status.StatusLabel()->repaint();
   if (viewerWanted) {
     viewerWanted = false;

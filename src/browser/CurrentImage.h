@@ -2,13 +2,13 @@
 // The image being shown and the current-file state: ShowImageInfo loads a file-list entry, draws the
 // preview, sets the five labels and fills the metadata list; OpenViewer shows it at full size.
 
-#include <QColor>
 #include <QLocale>
 #include <QString>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "browser/FilterPanel.h"
 #include "browser/ImageLoader.h"
 #include "browser/core/FolderListing.h"
 
@@ -17,7 +17,6 @@ class QWidget;
 namespace kelmarin {
 
 class Definitions;
-class FilterPanel;
 class InfoPanel;
 class MetadataList;
 class Reporter;
@@ -73,9 +72,9 @@ class CurrentImage {
   const Definitions* definitions = nullptr;
   Reporter* reporter = nullptr;
   std::unique_ptr<ZetImage> image;
-  // The status text and colour before the first of the loads under way: restored when one is shown.
+  // The status text and tone before the first of the loads under way: restored when one is shown.
   QString statusBefore;
-  QColor colourBefore;
+  StatusTone toneBefore = StatusTone::Done;
   bool loading = false;
   bool viewerWanted = false;  // OpenViewer was called during the load
   ImageLoader loader;

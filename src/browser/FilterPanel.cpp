@@ -1,7 +1,5 @@
 #include "browser/FilterPanel.h"
 
-#include "browser/DesktopFit.h"
-
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QGroupBox>
@@ -104,14 +102,11 @@ std::vector<FilePattern> FilterPanel::PatternList() const {
   return BuildPatternList(dateinamen->text().toStdString(), active);
 }
 
-void FilterPanel::SetStatus(const QString& text, const QColor& colour) {
-  // The status line's two colours, red while busy and black when done, follow the desktop theme
-  // so that a dark one stays readable.
+void FilterPanel::SetStatus(const QString& text, StatusTone shownTone) {
+  tone = shownTone;
   QPalette colours = auswahlInfo->palette();
-  QColor shown = colour;
-  if (colour == QColor(255, 0, 0)) shown = ReadableRed(palette(), QPalette::Window);
-  if (colour == QColor(0, 0, 0)) shown = palette().color(QPalette::WindowText);
-  colours.setColor(QPalette::WindowText, shown);
+  colours.setColor(QPalette::WindowText, tone == StatusTone::Busy ? ReadableRed(palette(), QPalette::Window)
+                                                                  : palette().color(QPalette::WindowText));
   auswahlInfo->setPalette(colours);
   auswahlInfo->setText(text);
 }

@@ -22,6 +22,9 @@ namespace kelmarin {
 
 struct TwipsScale;
 
+// The status label's two looks: red while the window is busy, the theme's text colour when done.
+enum class StatusTone { Busy, Done };
+
 // The name-pattern box: reports Enter and every loss of focus inside the window.
 class PatternEdit : public QLineEdit {
   Q_OBJECT
@@ -48,9 +51,11 @@ class FilterPanel : public QFrame {
   // The pattern list from the name patterns and the boxes that are checked and not hidden.
   std::vector<FilePattern> PatternList() const;
 
-  // The status label's text and colour.
-  void SetStatus(const QString& text, const QColor& colour);
+  // The status label's text and tone; the tone's colour comes from the panel's palette (a red that
+  // stays readable on a dark theme, the theme's text colour).
+  void SetStatus(const QString& text, StatusTone tone);
   QString StatusText() const;
+  StatusTone Tone() const { return tone; }
   QColor StatusColour() const;
 
   QLabel* StatusLabel() const { return auswahlInfo; }
@@ -74,6 +79,7 @@ class FilterPanel : public QFrame {
 
   std::array<QCheckBox*, kFormatBoxCount> boxes{};
   QPushButton* alleFormate;
+  StatusTone tone = StatusTone::Done;
 };
 
 }  // namespace kelmarin

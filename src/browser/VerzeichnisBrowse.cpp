@@ -21,9 +21,6 @@ namespace kelmarin {
 
 namespace {
 
-const QColor kRed(255, 0, 0);
-const QColor kBlack(0, 0, 0);
-
 // The hourglass for as long as the object lives.
 class WaitCursor {
  public:
@@ -40,7 +37,7 @@ void Verzeichnis::RefreshTree(const QByteArray& startPath, const QByteArray& fil
       options.listDrives ? options.listDrives : std::function<std::vector<DriveInfo>()>(&ListDrives);
   const QString host = options.hostName.isEmpty() ? QSysInfo::machineHostName() : options.hostName;
   if (!pfadbaum->BuildDriveTree(drives, host)) return;
-  rahmenLinks->SetStatus(QStringLiteral("Verzeichnisstruktur einlesen"), kRed);
+  rahmenLinks->SetStatus(QStringLiteral("Verzeichnisstruktur einlesen"), StatusTone::Busy);
   if (startMaximised) {
     showMaximized();
   } else {
@@ -79,7 +76,7 @@ bool Verzeichnis::ReadFolder(QTreeWidgetItem* node) {
   const QLocale locale;
   {
     WaitCursor wait;
-    rahmenLinks->SetStatus(QStringLiteral("Verzeichnis auslesen"), kRed);
+    rahmenLinks->SetStatus(QStringLiteral("Verzeichnis auslesen"), StatusTone::Busy);
     dateiliste->ClearEntries();
     dateiliste->setUpdatesEnabled(false);
     pfadbaum->repaint();
@@ -90,7 +87,7 @@ bool Verzeichnis::ReadFolder(QTreeWidgetItem* node) {
       const bool folder = node != pfadbaum->Root();
       if (folder && !DirectoryReader(current->currentFolder).IsOpen()) {
         // Missing, no permission, no longer a folder: not the same as a folder without images.
-        rahmenLinks->SetStatus(QStringLiteral("Ordner kann nicht gelesen werden"), kBlack);
+        rahmenLinks->SetStatus(QStringLiteral("Ordner kann nicht gelesen werden"), StatusTone::Done);
       } else {
         if (folder) entries = ListImageFiles(current->currentFolder, patterns, ListOrder::kAsListed);
         std::vector<QString> names = SortByGermanName(entries);
@@ -98,7 +95,7 @@ bool Verzeichnis::ReadFolder(QTreeWidgetItem* node) {
         const std::int64_t total = dateiliste->SetEntries(std::move(entries), locale, std::move(names));
         rahmenLinks->SetStatus(QString::number(count) + QStringLiteral(" Bilder mit ") +
                                    GroupedNumber(locale, total) + QStringLiteral(" Bytes"),
-                               kBlack);
+                               StatusTone::Done);
       }
     } catch (...) {
       dateiliste->setUpdatesEnabled(true);

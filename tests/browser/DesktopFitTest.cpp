@@ -42,9 +42,9 @@ class DesktopFitTest : public QObject {
     // The status line: red while busy and the theme's text colour when done.
     FilterPanel panel;
     panel.setPalette(DarkPalette());
-    panel.SetStatus(QStringLiteral("Bild einlesen"), QColor(255, 0, 0));
+    panel.SetStatus(QStringLiteral("Bild einlesen"), StatusTone::Busy);
     QCOMPARE(panel.StatusColour(), ReadableRed(DarkPalette(), QPalette::Window));
-    panel.SetStatus(QStringLiteral("3 Bilder"), QColor(0, 0, 0));
+    panel.SetStatus(QStringLiteral("3 Bilder"), StatusTone::Done);
     QCOMPARE(panel.StatusColour(), QColor(230, 230, 230));
   }
 

@@ -4,11 +4,12 @@
 #include <QStringList>
 #include <cmath>
 
+#include "metadata/Definitions.h"
+
 namespace kelmarin {
 
 namespace {
 
-constexpr std::int32_t kGpsSection = 4;
 constexpr std::int32_t kLatitudeRef = 1;
 constexpr std::int32_t kLatitude = 2;
 constexpr std::int32_t kLongitudeRef = 3;
@@ -26,6 +27,11 @@ std::optional<double> Number(const QString& text) {
   const double denominator = text.mid(slash + 1).trimmed().toDouble(&denominatorOk);
   if (!ok || !denominatorOk || denominator == 0.0) return std::nullopt;
   return numerator / denominator;
+}
+
+// An item row of the GPS directory (not a title row, not the sub-row of one value of a list).
+bool IsGpsItem(const ListingRow& row) {
+  return row.kind == RowKind::Item && row.section == kSectionGps && row.position == 0 && row.directory == 0;
 }
 
 QString CoordinateText(double degrees) {
@@ -54,7 +60,7 @@ std::optional<GpsPosition> PositionOfRows(const std::vector<ListingRow>& rows) {
   bool south = false;
   bool west = false;
   for (const ListingRow& row : rows) {
-    if (row.kind != RowKind::Item || row.section != kGpsSection || row.position != 0 || row.directory != 0) continue;
+    if (!IsGpsItem(row)) continue;
     switch (row.tagNumber) {
       case kLatitudeRef:
         south = row.raw.trimmed().startsWith(QLatin1Char('S'), Qt::CaseInsensitive);
@@ -77,7 +83,7 @@ std::optional<GpsPosition> PositionOfRows(const std::vector<ListingRow>& rows) {
 }
 
 std::optional<double> RowDegrees(const ListingRow& row, const GpsPosition& position) {
-  if (row.kind != RowKind::Item || row.section != kGpsSection || row.position != 0 || row.directory != 0) return {};
+  if (!IsGpsItem(row)) return {};
   if (row.tagNumber == kLatitude) return position.latitude;
   if (row.tagNumber == kLongitude) return position.longitude;
   return {};

@@ -1,14 +1,12 @@
 #include "extract/ImageMetadata.h"
 
 #include "extract/ByteReader.h"
+#include "extract/ImageTypes.h"
 #include "extract/MetadataReader.h"
 
 namespace kelmarin {
 
 namespace {
-
-constexpr std::int32_t kTypeJpeg = 4;
-constexpr std::int32_t kTypePng = 8;
 
 bool ValidSection(std::int32_t section) {
   return section >= 1 && section <= 4;

@@ -3,14 +3,13 @@
 #include <charconv>
 
 #include "extract/ExifBlock.h"
+#include "extract/ImageTypes.h"
 #include "metadata/Definitions.h"
 
 namespace kelmarin {
 
 namespace {
 
-constexpr std::int32_t kTypeJpeg = 4;
-constexpr std::int32_t kTypePng = 8;
 constexpr std::uint8_t kApp1 = 0xE1;
 constexpr std::uint8_t kApp13 = 0xED;
 constexpr std::uint16_t kTiffMagic = 42;  // TIFF 6.0, section 2

@@ -4,7 +4,7 @@
 #include "image/Codec.h"
 
 #include "image/Backends.h"
-#include "image/meta/ImageTypes.h"
+#include "extract/ImageTypes.h"
 #include "image/meta/JpegReader.h"
 #include "image/meta/MetadataOnly.h"
 #include "image/meta/PngReader.h"

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "extract/ImageMetadata.h"
-#include "image/meta/ImageTypes.h"
+#include "extract/ImageTypes.h"
 
 namespace kelmarin {
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "extract/ImageTypes.h"
+
 namespace kelmarin {
 
 struct FormatBox {
@@ -16,32 +18,27 @@ struct FormatBox {
   int column;  // 1..4
 };
 
-// Type codes of today's formats, after the classic twelve. RAW files of every camera keep code 10.
-inline constexpr std::int32_t kTypeCodeHeif = 13;  // HEIF, HEIC, AVIF
-inline constexpr std::int32_t kTypeCodeWebp = 14;
-inline constexpr std::int32_t kTypeCodeJxl = 15;
-
 inline constexpr std::size_t kFormatBoxCount = 15;
 
 inline constexpr std::array<FormatBox, kFormatBoxCount> kFormatBoxes = {{
-    {"bmp", "BMP", 1, 1, 1},
-    {"emf, wmf", "EMF,WMF", 2, 1, 2},
-    {"gif", "GIF", 3, 1, 3},
-    {"jpg", "JPG,JPEG,JPE", 4, 1, 4},
-    {"pcd", "PCD", 6, 2, 1},
-    {"pcx", "PCX", 7, 2, 2},
-    {"png", "PNG", 8, 2, 3},
-    {"psd", "PSD", 9, 2, 4},
-    {"tga", "TGA", 11, 3, 2},
-    {"tif", "TIF,TIFF", 12, 3, 3},
-    {"jp2", "JP2", 5, 3, 4},
+    {"bmp", "BMP", kTypeBmp, 1, 1},
+    {"emf, wmf", "EMF,WMF", kTypeMetafile, 1, 2},
+    {"gif", "GIF", kTypeGif, 1, 3},
+    {"jpg", "JPG,JPEG,JPE", kTypeJpeg, 1, 4},
+    {"pcd", "PCD", kTypePcd, 2, 1},
+    {"pcx", "PCX", kTypePcx, 2, 2},
+    {"png", "PNG", kTypePng, 2, 3},
+    {"psd", "PSD", kTypePsd, 2, 4},
+    {"tga", "TGA", kTypeTga, 3, 2},
+    {"tif", "TIF,TIFF", kTypeTiff, 3, 3},
+    {"jp2", "JP2", kTypeJpeg2000, 3, 4},
     {"raw", "CR2,CRW,DCR,DNG,MRW,NEF,ORF,PEF,RAF,RAW,SRF,SR2,CR3,NRW,ARW,ERF,3FR,IIQ,MOS,MEF,KDC,RWL,SRW,RW2",
-     10, 3, 1},
+     kTypeRaw, 3, 1},
     // Row 4 shares the grid with the button "alle auswählen" at its left end (FilterPanel); jxl takes
     // the place of the hidden jp2 box.
-    {"heic, avif", "HEIC,HEIF,HIF,AVIF", kTypeCodeHeif, 4, 2},
-    {"webp", "WEBP", kTypeCodeWebp, 4, 3},
-    {"jxl", "JXL", kTypeCodeJxl, 3, 4},
+    {"heic, avif", "HEIC,HEIF,HIF,AVIF", kTypeHeif, 4, 2},
+    {"webp", "WEBP", kTypeWebp, 4, 3},
+    {"jxl", "JXL", kTypeJxl, 3, 4},
 }};
 
 // The extension of a file name (no folder part): the text after its last dot, empty when there is none.

@@ -2,7 +2,7 @@
 
 #include "extract/Containers.h"
 #include "image/meta/CodecBasics.h"
-#include "image/meta/ImageTypes.h"
+#include "extract/ImageTypes.h"
 #include "image/meta/JpegReader.h"
 #include "image/meta/MappedFile.h"
 #include "image/meta/PngReader.h"

@@ -45,16 +45,4 @@ std::string_view CutAtNul(std::string_view text) {
   return nul == std::string_view::npos ? text : text.substr(0, nul);
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
-}
-
-bool ContainsNoCase(std::string_view haystack, std::string_view needle) {
-  if (needle.empty()) return true;
-  const auto it = std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(),
-                              [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
-  return it != haystack.end();
-}
-
 }  // namespace kelmarin

@@ -11,6 +11,8 @@
 #include <span>
 #include <string_view>
 
+#include "metadata/Text.h"  // AsciiLower, EqualsNoCase, ContainsNoCase
+
 namespace kelmarin {
 
 using BufferPos = std::int64_t;
@@ -75,12 +77,5 @@ class ByteReader {
 
 // The text up to, not including, its first zero byte; the whole text when it has none.
 std::string_view CutAtNul(std::string_view text);
-
-// ASCII-only case folding, the same in every locale.
-constexpr char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-bool EqualsNoCase(std::string_view a, std::string_view b);
-bool ContainsNoCase(std::string_view haystack, std::string_view needle);
 
 }  // namespace kelmarin

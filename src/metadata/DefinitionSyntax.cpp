@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <system_error>
 
+#include "metadata/Text.h"
+
 namespace kelmarin {
 
 namespace {
@@ -17,10 +19,6 @@ constexpr int HexDigit(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
-}
-
-constexpr char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 bool HasHexPrefix(std::string_view field) {
@@ -63,32 +61,13 @@ ParsedNumber ParseDecimal(std::string_view field) {
 
 }  // namespace
 
-std::vector<std::string_view> SplitAt(std::string_view text, char separator) {
-  std::vector<std::string_view> pieces;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t at = text.find(separator, start);
-    if (at == std::string_view::npos) break;
-    pieces.push_back(text.substr(start, at - start));
-    start = at + 1;
-  }
-  pieces.push_back(text.substr(start));
-  return pieces;
-}
-
 Fields SplitFields(std::string_view text, char separator) {
   Fields fields;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t at = text.find(separator, start);
-    if (at == std::string_view::npos) break;
-    if (fields.count < Fields::kFirstFields) fields.first[fields.count] = text.substr(start, at - start);
+  ForEachPiece(text, separator, [&](std::string_view piece) {
+    if (fields.count < Fields::kFirstFields) fields.first[fields.count] = piece;
+    fields.last = piece;
     ++fields.count;
-    start = at + 1;
-  }
-  fields.last = text.substr(start);
-  if (fields.count < Fields::kFirstFields) fields.first[fields.count] = fields.last;
-  ++fields.count;
+  });
   return fields;
 }
 
@@ -119,14 +98,6 @@ ParsedFactor ParseFocalFactor(std::string_view field) {
   if (ec == std::errc::result_out_of_range) return {0.0, kCodeOutOfRange};
   if (ec != std::errc() || ptr != end) return {0.0, kCodeNotANumber};
   return {value, 0};
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
 }
 
 }  // namespace kelmarin

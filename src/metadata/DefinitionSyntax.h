@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
 namespace kelmarin {
 
@@ -23,12 +22,8 @@ inline std::string_view TrimSpaces(std::string_view text) {
   return text.substr(first, end - first);
 }
 
-// The pieces between the separators; n separators give n + 1 pieces (empty pieces included),
-// the empty text gives one empty piece.
-std::vector<std::string_view> SplitAt(std::string_view text, char separator);
-
-// The same pieces without allocating: how many there are, the first kFirstFields of them and the
-// last. A definition line needs no more.
+// The pieces of SplitAt (metadata/Text.h) without allocating: how many there are, the first
+// kFirstFields of them and the last. A definition line needs no more.
 struct Fields {
   static constexpr std::size_t kFirstFields = 3;
   std::size_t count = 0;                 // pieces, at least 1
@@ -57,8 +52,5 @@ struct ParsedFactor {
 // decimal point (whatever the user's locale), at least one digit. No exponent, no "inf" or "nan".
 // A value too large for a double is kCodeOutOfRange.
 ParsedFactor ParseFocalFactor(std::string_view field);
-
-// ASCII case-insensitive equality (the keywords and layout names are ASCII).
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 }  // namespace kelmarin

@@ -393,18 +393,18 @@ void DefinitionLoader::Header(std::string_view body) {
   if (body.empty()) throw Failure{FailureKind::Read, kCodeMissingWord};
   const Fields words = SplitFields(body, ' ');
   const std::string_view keyword = words.first[0];
-  if (EqualsIgnoringCase(keyword, "version")) {
+  if (EqualsNoCase(keyword, "version")) {
     Version(words);
-  } else if (EqualsIgnoringCase(keyword, "main")) {
+  } else if (EqualsNoCase(keyword, "main")) {
     RequireVersion();
     SetSection(kSectionMain, &defs->mainTags);
-  } else if (EqualsIgnoringCase(keyword, "thumbnail")) {
+  } else if (EqualsNoCase(keyword, "thumbnail")) {
     RequireVersion();
     SetSection(kSectionThumbnail, &defs->thumbnailTags);
-  } else if (EqualsIgnoringCase(keyword, "gps")) {
+  } else if (EqualsNoCase(keyword, "gps")) {
     RequireVersion();
     SetSection(kSectionGps, &defs->gpsTags);
-  } else if (EqualsIgnoringCase(keyword, "makernote")) {
+  } else if (EqualsNoCase(keyword, "makernote")) {
     RequireVersion();
     if (words.count < 2) throw Failure{FailureKind::Read, kCodeMissingWord};
     if (words.count >= 3 && !words.first[2].empty()) {
@@ -412,12 +412,12 @@ void DefinitionLoader::Header(std::string_view body) {
     } else {
       Makernote(words.first[1]);
     }
-  } else if (EqualsIgnoringCase(keyword, "focalequiv")) {
+  } else if (EqualsNoCase(keyword, "focalequiv")) {
     RequireVersion();
     if (words.count < 2) throw Failure{FailureKind::Read, kCodeMissingWord};
     focalMake = words.first[1];
     SetSection(kSectionFocalEquiv, nullptr);
-  } else if (EqualsIgnoringCase(keyword, "iptc")) {
+  } else if (EqualsNoCase(keyword, "iptc")) {
     RequireVersion();
     SetSection(kSectionIptc, nullptr);
   } else {
@@ -434,7 +434,7 @@ void DefinitionLoader::Version(const Fields& words) {
 
 void DefinitionLoader::Makernote(std::string_view layoutName) {
   for (const Layout& layout : kLayouts) {
-    if (!EqualsIgnoringCase(layoutName, layout.name)) continue;
+    if (!EqualsNoCase(layoutName, layout.name)) continue;
     if (filling) {  // the entry is there; other threads may be looking up other layouts
       const auto note = defs->makernoteTable.find(layout.maker);
       if (note == defs->makernoteTable.end()) throw Failure{FailureKind::Syntax};
@@ -455,7 +455,7 @@ void DefinitionLoader::Makernote(std::string_view layoutName) {
 // before (a layout not yet defined is a syntax error); each sub-directory has one section only.
 void DefinitionLoader::MakernoteDirectory(std::string_view layoutName, std::string_view directory) {
   const auto layout = std::find_if(kLayouts.begin(), kLayouts.end(),
-                                   [&](const Layout& l) { return EqualsIgnoringCase(layoutName, l.name); });
+                                   [&](const Layout& l) { return EqualsNoCase(layoutName, l.name); });
   if (layout == kLayouts.end()) throw Failure{FailureKind::Syntax};
   const auto note = defs->makernoteTable.find(layout->maker);
   if (note == defs->makernoteTable.end()) throw Failure{FailureKind::Syntax};

@@ -1,5 +1,6 @@
 #include "metadata/Text.h"
 
+#include <algorithm>
 #include <array>
 
 namespace kelmarin {
@@ -74,6 +75,24 @@ std::string BytesToUtf8(std::string_view bytes) {
   out.reserve(bytes.size() + bytes.size() / 2);
   for (char ch : bytes) AppendUtf8(out, Cp1252ToUnicode(static_cast<unsigned char>(ch)));
   return out;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+}
+
+bool ContainsNoCase(std::string_view haystack, std::string_view needle) {
+  if (needle.empty()) return true;
+  const auto it = std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(),
+                              [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
+  return it != haystack.end();
+}
+
+std::vector<std::string_view> SplitAt(std::string_view text, char separator) {
+  std::vector<std::string_view> pieces;
+  ForEachPiece(text, separator, [&](std::string_view piece) { pieces.push_back(piece); });
+  return pieces;
 }
 
 }  // namespace kelmarin

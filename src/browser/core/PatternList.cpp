@@ -1,6 +1,7 @@
 #include "browser/core/PatternList.h"
 
 #include "browser/core/FormatTable.h"
+#include "metadata/Text.h"
 
 namespace kelmarin {
 
@@ -11,16 +12,6 @@ std::string_view Trim(std::string_view text) {
   while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
   while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
   return text;
-}
-
-std::vector<std::string_view> SplitAtComma(std::string_view text) {
-  std::vector<std::string_view> parts;
-  for (;;) {
-    const auto comma = text.find(',');
-    parts.push_back(text.substr(0, comma));
-    if (comma == std::string_view::npos) return parts;
-    text.remove_prefix(comma + 1);
-  }
 }
 
 // Simple lower-case mapping for the scripts file names in Europe use: ASCII, Latin-1, Latin
@@ -95,14 +86,14 @@ int BoxOfTypedExtension(std::string_view pattern, const std::array<bool, kFormat
 
 std::vector<FilePattern> BuildPatternList(std::string_view namePatterns,
                                           const std::array<bool, kFormatBoxCount>& boxActive) {
-  std::vector<std::string_view> names = SplitAtComma(namePatterns);
+  std::vector<std::string_view> names = SplitAt(namePatterns, ',');
   for (std::string_view& name : names) name = Trim(name);
   std::vector<int> typedBox(names.size());
   for (std::size_t i = 0; i < names.size(); ++i) typedBox[i] = BoxOfTypedExtension(names[i], boxActive);
   std::vector<FilePattern> patterns;
   for (std::size_t box = 0; box < kFormatBoxes.size(); ++box) {
     if (!boxActive[box]) continue;
-    const std::vector<std::string_view> extensions = SplitAtComma(kFormatBoxes[box].extensions);
+    const std::vector<std::string_view> extensions = SplitAt(kFormatBoxes[box].extensions, ',');
     for (std::size_t i = 0; i < names.size(); ++i) {
       if (typedBox[i] == static_cast<int>(box)) {
         patterns.push_back({std::string(names[i]), kFormatBoxes[box].typeCode});

@@ -75,25 +75,19 @@ std::vector<FileEntry> ListImageFiles(const std::string& folder, const std::vect
   return entries;
 }
 
-std::vector<std::string> ListSubfolders(const std::string& folder) {
+std::vector<std::string> ListSubfolders(const std::string& folder, std::size_t most) {
   std::vector<std::string> names;
   DirectoryReader reader(folder);
   std::string_view name;
   EntryKind kind;
-  while (reader.Next(name, kind)) {
+  while (names.size() < most && reader.Next(name, kind)) {
     if (IsFolder(reader, name, kind)) names.emplace_back(name);
   }
   return names;
 }
 
 bool HasSubfolders(const std::string& folder) {
-  DirectoryReader reader(folder);
-  std::string_view name;
-  EntryKind kind;
-  while (reader.Next(name, kind)) {
-    if (IsFolder(reader, name, kind)) return true;
-  }
-  return false;
+  return !ListSubfolders(folder, 1).empty();
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {

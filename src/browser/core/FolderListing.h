@@ -3,6 +3,7 @@
 // Nothing here opens a file: entries are only listed and their status asked for.
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -36,9 +37,10 @@ enum class ListOrder {
 std::vector<FileEntry> ListImageFiles(const std::string& folder, const std::vector<FilePattern>& patterns,
                                       ListOrder order = ListOrder::kByName);
 
-// Names of the subfolders of folder (links to folders count), in the order the folder lists them;
-// hidden folders included. Empty when the folder cannot be read.
-std::vector<std::string> ListSubfolders(const std::string& folder);
+// Names of the subfolders of folder (links to folders count), in the order the folder lists them,
+// the first `most` of them; hidden folders included. Empty when the folder cannot be read.
+std::vector<std::string> ListSubfolders(const std::string& folder,
+                                        std::size_t most = std::numeric_limits<std::size_t>::max());
 
 // True at the first subfolder found; false when there is none or the folder cannot be read.
 bool HasSubfolders(const std::string& folder);

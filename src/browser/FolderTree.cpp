@@ -70,9 +70,13 @@ void FolderTree::Fatal(const QString& text) {
   if (fatal) fatal(text);
 }
 
-void FolderTree::AddPlaceholder(QTreeWidgetItem* node, const QString& parentKey) {
-  auto* placeholder = new QTreeWidgetItem(node, QStringList(kDummy));
-  placeholder->setData(0, KeyRole, parentKey + QStringLiteral("/") + kDummy);
+void FolderTree::SetFolderNode(QTreeWidgetItem* node, const QString& key, const QByteArray& path,
+                               bool subfolders) {
+  if (subfolders) {
+    auto* placeholder = new QTreeWidgetItem(node, QStringList(kDummy));
+    placeholder->setData(0, KeyRole, key + QStringLiteral("/") + kDummy);
+  }
+  SetNode(node, key, subfolders ? kUnread : kRead, path);
 }
 
 bool FolderTree::BuildDriveTree(const std::function<std::vector<DriveInfo>()>& listDrives,
@@ -109,19 +113,10 @@ QTreeWidgetItem* FolderTree::AddDrive(const DriveInfo& drive) {
   auto* node =
       new QTreeWidgetItem(root, QStringList(QFile::decodeName(QByteArray::fromStdString(DriveText(drive)))));
   node->setIcon(0, TreeIcon(QString::fromLatin1(DriveIconKey(drive.kind))));
-  if (drive.kind == DriveKind::Floppy) {
-    // A floppy is not touched until it is opened.
-    AddPlaceholder(node, key);
-    SetNode(node, key, kUnread, path);
-    return node;
-  }
-  if (HasSubfolders(drive.mountPath)) {
-    AddPlaceholder(node, key);
-    SetNode(node, key, kUnread, path);
-  } else {
-    SetNode(node, key, kRead, path);
-  }
-  if (defaultDrive == nullptr) defaultDrive = node;
+  // A floppy is not touched until it is opened.
+  const bool floppy = drive.kind == DriveKind::Floppy;
+  SetFolderNode(node, key, path, floppy || HasSubfolders(drive.mountPath));
+  if (defaultDrive == nullptr && !floppy) defaultDrive = node;
   return node;
 }
 
@@ -178,12 +173,7 @@ bool FolderTree::FillFolderNode(QTreeWidgetItem* node) {
       children.push_back(child);
       child->setIcon(0, folderIcon);
       const QString key = QFile::decodeName(current);
-      if (HasSubfolders(current.toStdString())) {
-        AddPlaceholder(child, key);
-        SetNode(child, key, kUnread, current);
-      } else {
-        SetNode(child, key, kRead, current);
-      }
+      SetFolderNode(child, key, current, HasSubfolders(current.toStdString()));
     }
   } catch (...) {
     qDeleteAll(children);

@@ -68,7 +68,9 @@ class FolderTree : public QTreeWidget {
   bool showHidden = false;
   QTreeWidgetItem* AddDrive(const DriveInfo& drive);
   bool FillFolderNode(QTreeWidgetItem* node);
-  void AddPlaceholder(QTreeWidgetItem* node, const QString& parentKey);
+  // Sets the node's key, path and state; a node with subfolders is unread and gets a placeholder
+  // child, so that it shows its expand mark.
+  void SetFolderNode(QTreeWidgetItem* node, const QString& key, const QByteArray& path, bool subfolders);
   void Fatal(const QString& text);
 
   QTreeWidgetItem* root = nullptr;

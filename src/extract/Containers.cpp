@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "extract/ExifBlock.h"
+
 namespace kelmarin {
 
 namespace {
@@ -100,45 +102,49 @@ bool IsTiffHeader(Bytes b) {
          Starts(b, 0, std::string_view("IIU\0", 4));
 }
 
+// A TIFF block in its header's byte order ("MM" big-endian, anything else little-endian).
+ByteReader TiffReader(Bytes tiff) {
+  return ByteReader(tiff, tiff.size() >= 2 && tiff[0] == 'M' ? ByteOrder::BigEndian : ByteOrder::LittleEndian);
+}
+
+// The position of the first entry of `tag` in directory 0 (TIFF 6.0, section 2); 0 when the
+// directory holds none before its first entry cut by the end of the block.
+BufferPos FirstDirectoryEntry(const ByteReader& tiff, std::int32_t tag) {
+  const BufferPos directory = tiff.ReadU32(5) + 1;
+  const std::int64_t entries = tiff.ReadU16(directory);
+  for (std::int64_t i = 0; i < entries; ++i) {
+    const BufferPos entry = directory + 2 + 12 * i;
+    if (!tiff.Has(entry, 12)) break;
+    if (tiff.ReadU16(entry) == tag) return entry;
+  }
+  return 0;
+}
+
 // IPTC datasets stored in tag 33723 of directory 0 (TIFF/EP, 4.6.5 "IPTC/NAA"), wrapped into the
 // APP13 marker the IPTC reader takes. Empty when there is none.
 std::vector<std::uint8_t> IptcMarkerOfTiff(Bytes tiff) {
-  const bool big = tiff.size() >= 2 && tiff[0] == 'M';
-  const auto u16 = [&](std::size_t at) -> std::uint32_t {
-    if (at > tiff.size() || tiff.size() - at < 2) return 0;
-    return big ? (std::uint32_t{tiff[at]} << 8) | tiff[at + 1]
-               : (std::uint32_t{tiff[at + 1]} << 8) | tiff[at];
-  };
-  const auto u32 = [&](std::size_t at) { return big ? Be32(tiff, at) : Le32(tiff, at); };
-  const std::size_t directory = u32(4);
-  const std::uint32_t entries = u16(directory);
-  for (std::uint32_t i = 0; i < entries; ++i) {
-    const std::size_t entry = directory + 2 + 12 * std::size_t{i};
-    if (entry > tiff.size() || tiff.size() - entry < 12) break;
-    if (u16(entry) != 33723) continue;
-    const std::uint32_t type = u16(entry + 2);
-    const std::uint64_t unit = type == 4 ? 4 : (type == 1 || type == 7) ? 1 : 0;
-    const std::uint64_t length = unit * u32(entry + 4);
-    if (length == 0) break;
-    const std::uint64_t at = length <= 4 ? entry + 8 : u32(entry + 8);
-    if (at > tiff.size() || length > tiff.size() - at) break;
-    const Bytes data =
-        tiff.subspan(static_cast<std::size_t>(at),
-                     static_cast<std::size_t>(std::min<std::uint64_t>(length, kMaxIptcMarkerPayload)));
-    const std::size_t markerLength = 2 + 14 + 12 + data.size() + data.size() % 2;
-    std::vector<std::uint8_t> marker = {0xFF, 0xED, static_cast<std::uint8_t>(markerLength >> 8),
-                                        static_cast<std::uint8_t>(markerLength)};
-    const std::string_view head(
-        "Photoshop 3.0\0"
-        "8BIM\x04\x04\0\0",
-        22);
-    marker.insert(marker.end(), head.begin(), head.end());
-    for (int shift : {24, 16, 8, 0}) marker.push_back(static_cast<std::uint8_t>(data.size() >> shift));
-    marker.insert(marker.end(), data.begin(), data.end());
-    if (data.size() % 2 != 0) marker.push_back(0);
-    return marker;
-  }
-  return {};
+  const ByteReader reader = TiffReader(tiff);
+  const BufferPos entry = FirstDirectoryEntry(reader, kTagIptc);
+  if (entry == 0) return {};
+  const std::int32_t type = reader.ReadU16(entry + 2);
+  const std::int64_t unit = type == kLong ? 4 : (type == kByte || type == kUndefined) ? 1 : 0;
+  const std::int64_t length = unit * reader.ReadU32(entry + 4);
+  if (length == 0) return {};
+  const BufferPos at = length <= 4 ? entry + 8 : reader.ReadU32(entry + 8) + 1;
+  if (!reader.Has(at, length)) return {};
+  const Bytes data = reader.Bytes(at, std::min<std::int64_t>(length, kMaxIptcMarkerPayload));
+  const std::size_t markerLength = 2 + 14 + 12 + data.size() + data.size() % 2;
+  std::vector<std::uint8_t> marker = {0xFF, 0xED, static_cast<std::uint8_t>(markerLength >> 8),
+                                      static_cast<std::uint8_t>(markerLength)};
+  const std::string_view head(
+      "Photoshop 3.0\0"
+      "8BIM\x04\x04\0\0",
+      22);
+  marker.insert(marker.end(), head.begin(), head.end());
+  for (int shift : {24, 16, 8, 0}) marker.push_back(static_cast<std::uint8_t>(data.size() >> shift));
+  marker.insert(marker.end(), data.begin(), data.end());
+  if (data.size() % 2 != 0) marker.push_back(0);
+  return marker;
 }
 
 // Big-endian unsigned number of 0, 2, 4 or 8 bytes (other widths read as 0); `ok` turns false
@@ -379,22 +385,11 @@ bool ReadJxlContainer(Bytes file, const std::shared_ptr<const void>& owner, Meta
 
 int TiffOrientation(Bytes tiff) {
   if (!IsTiffHeader(tiff)) return 0;
-  const bool big = tiff[0] == 'M';
-  const auto u16 = [&](std::size_t at) -> std::uint32_t {
-    if (at > tiff.size() || tiff.size() - at < 2) return 0;
-    return big ? (std::uint32_t{tiff[at]} << 8) | tiff[at + 1]
-               : (std::uint32_t{tiff[at + 1]} << 8) | tiff[at];
-  };
-  const std::size_t directory = big ? Be32(tiff, 4) : Le32(tiff, 4);
-  const std::uint32_t entries = u16(directory);
-  for (std::uint32_t i = 0; i < entries; ++i) {
-    const std::size_t entry = directory + 2 + 12 * std::size_t{i};
-    if (entry > tiff.size() || tiff.size() - entry < 12) break;
-    if (u16(entry) != 274) continue;
-    const std::uint32_t value = u16(entry + 2) == 3 ? u16(entry + 8) : 0;  // one SHORT
-    return value >= 1 && value <= 8 ? static_cast<int>(value) : 0;
-  }
-  return 0;
+  const ByteReader reader = TiffReader(tiff);
+  const BufferPos entry = FirstDirectoryEntry(reader, kTagOrientation);
+  if (entry == 0) return 0;
+  const std::int32_t value = reader.ReadU16(entry + 2) == kShort ? reader.ReadU16(entry + 8) : 0;  // one SHORT
+  return value >= 1 && value <= 8 ? value : 0;
 }
 
 Bytes TiffAfterOffsetPrefix(Bytes payload) {

@@ -49,10 +49,12 @@ enum FieldType : std::int32_t {
   kIfd,  // TIFF Technical Note 1: a LONG that is the offset of a sub-directory
 };
 
-// TIFF 6.0 tags with a role in the walk.
+// TIFF 6.0 and TIFF/EP tags with a role in reading a block.
 inline constexpr std::int32_t kTagMake = 0x010F;
 inline constexpr std::int32_t kTagModel = 0x0110;
+inline constexpr std::int32_t kTagOrientation = 0x0112;
 inline constexpr std::int32_t kTagCopyright = 0x8298;  // all count bytes kept (several NUL-separated texts)
+inline constexpr std::int32_t kTagIptc = 0x83BB;       // TIFF/EP, IPTC/NAA datasets
 inline constexpr std::int32_t kTagExifIfd = 0x8769;
 inline constexpr std::int32_t kTagGpsIfd = 0x8825;
 inline constexpr std::int32_t kTagMakerNote = 0x927C;

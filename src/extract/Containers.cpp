@@ -104,7 +104,8 @@ bool IsTiffHeader(Bytes b) {
 
 // A TIFF block in its header's byte order ("MM" big-endian, anything else little-endian).
 ByteReader TiffReader(Bytes tiff) {
-  return ByteReader(tiff, tiff.size() >= 2 && tiff[0] == 'M' ? ByteOrder::BigEndian : ByteOrder::LittleEndian);
+  return ByteReader(tiff,
+                    tiff.size() >= 2 && tiff[0] == 'M' ? ByteOrder::BigEndian : ByteOrder::LittleEndian);
 }
 
 // The position of the first entry of `tag` in directory 0 (TIFF 6.0, section 2); 0 when the
@@ -388,7 +389,8 @@ int TiffOrientation(Bytes tiff) {
   const ByteReader reader = TiffReader(tiff);
   const BufferPos entry = FirstDirectoryEntry(reader, kTagOrientation);
   if (entry == 0) return 0;
-  const std::int32_t value = reader.ReadU16(entry + 2) == kShort ? reader.ReadU16(entry + 8) : 0;  // one SHORT
+  const std::int32_t value =
+      reader.ReadU16(entry + 2) == kShort ? reader.ReadU16(entry + 8) : 0;  // one SHORT
   return value >= 1 && value <= 8 ? value : 0;
 }
 

@@ -3,8 +3,8 @@
 
 #include "image/Codec.h"
 
-#include "image/Backends.h"
 #include "extract/ImageTypes.h"
+#include "image/Backends.h"
 #include "image/meta/JpegReader.h"
 #include "image/meta/MetadataOnly.h"
 #include "image/meta/PngReader.h"

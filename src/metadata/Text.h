@@ -34,7 +34,8 @@ bool ContainsNoCase(std::string_view haystack, std::string_view needle);
 template <typename Piece>
 void ForEachPiece(std::string_view text, char separator, Piece&& piece) {
   std::size_t start = 0;
-  for (std::size_t at = text.find(separator); at != std::string_view::npos; at = text.find(separator, start)) {
+  for (std::size_t at = text.find(separator); at != std::string_view::npos;
+       at = text.find(separator, start)) {
     piece(text.substr(start, at - start));
     start = at + 1;
   }

@@ -1,8 +1,8 @@
 #include "image/meta/MetadataOnly.h"
 
 #include "extract/Containers.h"
-#include "image/meta/CodecBasics.h"
 #include "extract/ImageTypes.h"
+#include "image/meta/CodecBasics.h"
 #include "image/meta/JpegReader.h"
 #include "image/meta/MappedFile.h"
 #include "image/meta/PngReader.h"

@@ -3,12 +3,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <vector>
-// jpeglib.h needs FILE and size_t declared first.
-#include <jpeglib.h>
+#include <cstdint>
+#include <span>
 
 #include "BenchSupport.h"
+#include "FileWriters.h"
 #include "image/Codec.h"
 
 namespace kelmarin::bench {
@@ -48,22 +47,10 @@ BENCHMARK(BM_Load24MegapixelJpegFreshMemory)->Unit(benchmark::kMillisecond)->Min
 void BM_DjpegWork24MegapixelJpeg(benchmark::State& state) {
   const std::string path = TwentyFourMegapixelJpeg();
   for (auto _ : state) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    jpeg_decompress_struct cinfo{};
-    jpeg_error_mgr errors{};
-    cinfo.err = jpeg_std_error(&errors);
-    jpeg_create_decompress(&cinfo);
-    jpeg_stdio_src(&cinfo, file);
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&cinfo);
-    std::vector<JSAMPLE> row(static_cast<std::size_t>(cinfo.output_width) * 3);
-    JSAMPROW rows[1] = {row.data()};
-    while (cinfo.output_scanline < cinfo.output_height) jpeg_read_scanlines(&cinfo, rows, 1);
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    std::fclose(file);
-    benchmark::DoNotOptimize(row.data());
+    const std::uint8_t* last = nullptr;
+    if (!samples::DecodeJpegRows(path, [&](int, std::span<const std::uint8_t> row) { last = row.data(); }))
+      state.SkipWithError("cannot open");
+    benchmark::DoNotOptimize(last);
   }
 }
 BENCHMARK(BM_DjpegWork24MegapixelJpeg)->Unit(benchmark::kMillisecond)->MinTime(1.5);

@@ -60,6 +60,30 @@ bool WriteJpeg(const std::string& path, const RgbImage& image, int quality,
   return WriteBytes(path, EncodeJpeg(image, quality, segments));
 }
 
+bool DecodeJpegRows(const std::string& path,
+                    const std::function<void(int, std::span<const std::uint8_t>)>& row) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  jpeg_decompress_struct cinfo{};
+  jpeg_error_mgr errors{};
+  cinfo.err = jpeg_std_error(&errors);
+  jpeg_create_decompress(&cinfo);
+  jpeg_stdio_src(&cinfo, file);
+  jpeg_read_header(&cinfo, TRUE);
+  cinfo.out_color_space = JCS_RGB;
+  jpeg_start_decompress(&cinfo);
+  std::vector<JSAMPLE> buffer(static_cast<std::size_t>(cinfo.output_width) * 3);
+  for (JSAMPROW rows[1] = {buffer.data()}; cinfo.output_scanline < cinfo.output_height;) {
+    const auto y = static_cast<int>(cinfo.output_scanline);
+    jpeg_read_scanlines(&cinfo, rows, 1);
+    row(y, buffer);
+  }
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+  std::fclose(file);
+  return true;
+}
+
 Bytes IptcPayload(const std::vector<std::pair<int, std::string>>& datasets) {
   Bytes data;
   for (const auto& [number, text] : datasets) {

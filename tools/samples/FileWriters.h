@@ -4,6 +4,8 @@
 // time stamps, no random data. Each returns false (and writes nothing useful) when it fails.
 
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,6 +29,12 @@ bool WriteJpeg(const std::string& path, const RgbImage& image, int quality,
 
 // A comment segment.
 Segment Comment(const std::string& text);
+
+// The reference decode of a JPEG file: libjpeg with its defaults (islow DCT, fancy upsampling) to
+// RGB, one reused row buffer, each row handed to `row` with its number. False when the file cannot
+// be opened.
+bool DecodeJpegRows(const std::string& path,
+                    const std::function<void(int, std::span<const std::uint8_t>)>& row);
 
 // An APP13 payload: "Photoshop 3.0\0", one 8BIM resource 0x0404 holding IPTC record-2 datasets.
 Bytes IptcPayload(const std::vector<std::pair<int, std::string>>& datasets);

@@ -62,6 +62,7 @@ Code WebpDimensions(std::FILE* file, Size& size);
 Code DecodeJxl(std::FILE* file, QImage& pixels);
 Code JxlDimensions(std::FILE* file, Size& size);
 
+// In the order of the coder table in CodecMagick.cpp.
 enum class MagickFormat { kBmp, kPcx, kPcd, kPsd, kTga, kWmf };
 Code DecodeMagick(std::FILE* file, MagickFormat format, QImage& pixels);
 Code MagickDimensions(std::FILE* file, MagickFormat format, Size& size);

@@ -7,6 +7,7 @@
 
 #include <Magick++.h>
 
+#include <array>
 #include <mutex>
 #include <vector>
 
@@ -23,25 +24,13 @@ constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
 // PSD): twice 512 pixels per byte is allowed. Metafiles draw any size; Photo CD's is fixed.
 constexpr std::uint64_t kPixelsPerByte = 1024;
 
-const char* FormatName(MagickFormat format) {
-  switch (format) {
-    case MagickFormat::kBmp:
-      return "BMP";
-    case MagickFormat::kPcx:
-      return "PCX";
-    case MagickFormat::kPcd:
-      return "PCD";
-    case MagickFormat::kPsd:
-      return "PSD";
-    case MagickFormat::kTga:
-      return "TGA";
-    case MagickFormat::kWmf:
-      return "WMF";
-  }
-  return "";
-}
+// Magick's coder of each format, in the order of MagickFormat; each must be readable at start-up.
+constexpr std::array<const char*, 6> kCoders = {"BMP", "PCX", "PCD", "PSD", "TGA", "WMF"};
+static_assert(kCoders.size() == static_cast<std::size_t>(MagickFormat::kWmf) + 1);
 
-constexpr const char* kNeededCoders[] = {"BMP", "PCX", "PCD", "PSD", "TGA", "WMF"};
+const char* FormatName(MagickFormat format) {
+  return kCoders[static_cast<std::size_t>(format)];
+}
 
 bool Initialise() {
   try {
@@ -50,7 +39,7 @@ bool Initialise() {
     Magick::ResourceLimits::disk(0);
     Magick::ResourceLimits::width(1'000'000);
     Magick::ResourceLimits::height(1'000'000);
-    for (const char* coder : kNeededCoders) {
+    for (const char* coder : kCoders) {
       if (!Magick::CoderInfo(coder).isReadable()) return false;
     }
     return true;

@@ -45,6 +45,14 @@ bool IsBareJxlCodestream(std::span<const std::uint8_t> bytes) {
   return bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0x0A;
 }
 
+// The blocks read (marked as read by a container reader) and the size become the result.
+void SetFound(MetadataOnlyRead& result, MetadataSource metadata, Size size) {
+  metadata.container = true;
+  result.width = size.width;
+  result.height = size.height;
+  result.source = std::make_shared<const MetadataSource>(std::move(metadata));
+}
+
 // Reads the blocks of a container file into `result`.
 void ReadContainer(const std::shared_ptr<const MappedFile>& mapped, MetadataOnlyRead& result) {
   const std::span<const std::uint8_t> bytes = mapped->Bytes();
@@ -52,7 +60,6 @@ void ReadContainer(const std::shared_ptr<const MappedFile>& mapped, MetadataOnly
   const std::shared_ptr<const void> owner = mapped;
   MetadataSource metadata;
   bool read = false;
-  Size size;
   switch (result.type) {
     case kTypeTiff:
       read = ReadTiffContainer(bytes, owner, metadata);
@@ -80,11 +87,7 @@ void ReadContainer(const std::shared_ptr<const MappedFile>& mapped, MetadataOnly
   }
   // A RAW or TIFF file of another content is left to the full image layer.
   if (!read && !result.error) result.otherFormat = true;
-  if (!read) return;
-  metadata.container = true;
-  result.width = size.width;
-  result.height = size.height;
-  result.source = std::make_shared<const MetadataSource>(std::move(metadata));
+  if (read) SetFound(result, std::move(metadata), Size{});  // containers give no size here
 }
 
 }  // namespace
@@ -147,10 +150,7 @@ MetadataOnlyRead ReadMetadataOnly(const std::string& path, std::int32_t type) {
     result.error = ErrorNumber(code);
     return result;
   }
-  metadata.container = true;
-  result.width = size.width;
-  result.height = size.height;
-  result.source = std::make_shared<const MetadataSource>(std::move(metadata));
+  SetFound(result, std::move(metadata), size);
   return result;
 }
 

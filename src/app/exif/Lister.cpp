@@ -1,6 +1,5 @@
 #include "Lister.h"
 
-#include <QFileInfo>
 #include <algorithm>
 #include <atomic>
 #include <exception>
@@ -41,7 +40,7 @@ void AppendMetadataText(std::string& out, const MetadataListing& listing) {
 }
 
 void AppendInfoText(std::string& out, const InfoLabels& labels) {
-  for (const QString* text :
+  for (const std::string* text :
        {&labels.name, &labels.modified, &labels.size, &labels.dimensions, &labels.loadtime}) {
     AppendEscapedText(out, *text);
     out += '\n';
@@ -60,7 +59,7 @@ void AppendError(std::string& out, const std::optional<std::int32_t>& error) {
 }
 
 void AppendInfoJson(std::string& out, const InfoLabels& labels) {
-  const std::pair<const char*, const QString*> fields[] = {{"name", &labels.name},
+  const std::pair<const char*, const std::string*> fields[] = {{"name", &labels.name},
                                                            {"modified", &labels.modified},
                                                            {"size", &labels.size},
                                                            {"dimensions", &labels.dimensions},
@@ -130,7 +129,7 @@ void Render(const ListerOptions& options, const std::string& path, const Metadat
 // Reads and renders one file. Without a module, a file that needs it is left for a second read
 // (error kNeedsImageModule); kNoImageModule leaves the text empty as well.
 FileOutput ReadFile(const ListerOptions& options, const std::string& path, const Definitions& definitions,
-                    const QLocale& locale, Reader& reader, ImageModule* module) {
+                    const TextLocale& locale, Reader& reader, ImageModule* module) {
   FileOutput file;
   try {
     MetadataListing listing;
@@ -164,7 +163,7 @@ unsigned ThreadCount(const ListerOptions& options) {
 }
 
 void ReadBatch(const ListerOptions& options, std::size_t first, const Definitions& definitions,
-               const QLocale& locale, std::vector<Reader>& readers, ImageModule& module,
+               const TextLocale& locale, std::vector<Reader>& readers, ImageModule& module,
                std::vector<FileOutput>& batch) {
   if (readers.size() == 1) {
     for (std::size_t k = 0; k < batch.size(); ++k)
@@ -188,9 +187,8 @@ void ReadBatch(const ListerOptions& options, std::size_t first, const Definition
 
 }  // namespace
 
-int ListFiles(const ListerOptions& options, const Definitions& definitions, const QLocale& locale,
-              std::FILE* out, std::FILE* err) {
-  ImageModule module;
+int ListFiles(const ListerOptions& options, const Definitions& definitions, const TextLocale& locale,
+              ImageModule& module, std::FILE* out, std::FILE* err) {
   if (ModuleNeededFromTheStart(options) && !module.Load()) {
     ReportNoModule(err, module);
     return kExitCannotStart;

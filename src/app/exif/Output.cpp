@@ -16,24 +16,33 @@ void Output::Flush() {
 }
 
 void AppendEscapedText(std::string& out, std::string_view utf8) {
-  for (char c : utf8) {
-    const auto u = static_cast<unsigned char>(c);
-    if (c == '\t') {
-      out += "\\t";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\\') {
-      out += "\\\\";
-    } else if (u < 0x20) {
-      out += "\\x";
-      out += kHex[u >> 4];
-      out += kHex[u & 0xF];
-    } else {
-      out += c;
+  // Runs of bytes that stand as they are go in one piece.
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto u = static_cast<unsigned char>(utf8[i]);
+    if (u >= 0x20 && u != '\\') continue;
+    out.append(utf8.data() + start, i - start);
+    start = i + 1;
+    switch (u) {
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      default:
+        out += "\\x";
+        out += kHex[u >> 4];
+        out += kHex[u & 0xF];
     }
   }
+  out.append(utf8.data() + start, utf8.size() - start);
 }
 
 void AppendEscapedPath(std::string& out, std::string_view bytes) {

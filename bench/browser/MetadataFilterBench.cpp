@@ -23,13 +23,13 @@ std::vector<ListingRow> FiveThousandRows() {
       header.kind = RowKind::Header;
       rows.push_back(header);
     }
-    rows.back().label = QStringLiteral("Sektion %1").arg(section);
+    rows.back().label = "Sektion " + std::to_string(section);
     for (int i = 0; i < 99 - (section > 0 ? 1 : 0); ++i) {
       ListingRow row;
-      row.tag = QString::number(1000 + i);
-      row.label = i % 7 == 0 ? QStringLiteral("???") : QStringLiteral("Belichtungsprogramm %1").arg(i);
-      row.information = QStringLiteral("Zeitautomatik mit Blendenvorwahl %1").arg(section);
-      row.raw = QStringLiteral("0x%1").arg(i, 4, 16, QLatin1Char('0'));
+      row.tag = std::to_string(1000 + i);
+      row.label = i % 7 == 0 ? std::string("???") : "Belichtungsprogramm " + std::to_string(i);
+      row.information = "Zeitautomatik mit Blendenvorwahl " + std::to_string(section);
+      row.raw = QStringLiteral("0x%1").arg(i, 4, 16, QLatin1Char('0')).toStdString();
       rows.push_back(row);
     }
   }

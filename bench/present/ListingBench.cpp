@@ -2,7 +2,6 @@
 // makers (main, Exif, interoperability, makernote, GPS and thumbnail directories).
 #include <benchmark/benchmark.h>
 
-#include <QLocale>
 #include <memory>
 
 #include "Cameras.h"
@@ -44,7 +43,7 @@ void ListOnly(benchmark::State& state) {
   const Definitions& tables = Tables();
   std::vector<ImageMetadata> images(std::size(kMakers));
   for (std::size_t i = 0; i < images.size(); ++i) ReadExifBlock(images[i], Marker(kMakers[i]), &tables);
-  const FormatContext context = MakeFormatContext(QLocale(QLocale::German, QLocale::Germany), 1.0);
+  const FormatContext context = MakeFormatContext(TextLocale(), 1.0);
   std::size_t rows = 0;
   ListingCache cache;
   for (auto _ : state) {
@@ -59,7 +58,7 @@ void ReadAndList(benchmark::State& state) {
   const Definitions& tables = Tables();
   std::vector<std::vector<std::uint8_t>> markers;
   for (samples::Maker maker : kMakers) markers.push_back(Marker(maker));
-  const FormatContext context = MakeFormatContext(QLocale::system(), 1.0);
+  const FormatContext context = MakeFormatContext(TextLocale(), 1.0);
   ListingCache cache;
   for (auto _ : state) {
     for (const auto& marker : markers) {

@@ -1,7 +1,6 @@
 // FormatValue and the listing rows over arbitrary items: any tag (the special ones favoured), any
 // display code, any value kind, numbers of the whole 64-bit range, texts of any bytes, any
 // focal-length factor, four locales.
-#include <QLocale>
 #include <cstdint>
 #include <cstring>
 #include <span>
@@ -47,8 +46,33 @@ constexpr std::int32_t kCodes[] = {0, 1, 2, 3, 10, 11, 12, 13, 14, 4, -1};
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   Input in(std::span<const std::uint8_t>(data, size));
-  static const QLocale locales[] = {QLocale(QLocale::German, QLocale::Germany), QLocale::c(),
-                                    QLocale(QLocale::French, QLocale::France), QLocale(QLocale::Finnish)};
+  // German; the C forms; a narrow no-break space between thousands; digits, signs and a time form
+  // of a locale written right to left, with names and day periods.
+  static const TextLocale locales[] = {
+      TextLocale(),
+      [] {
+        TextLocale c;
+        c.decimalPoint = ".";
+        c.groupSeparator = ",";
+        c.shortDateFormat = "d MMM yyyy";
+        return c;
+      }(),
+      [] {
+        TextLocale french;
+        french.groupSeparator = "\u202F";
+        french.shortDateFormat = "dd/MM/yyyy";
+        return french;
+      }(),
+      [] {
+        TextLocale arabic;
+        arabic.decimalPoint = "\u066B";
+        arabic.zeroDigit = "\u0660";
+        arabic.minusSign = "\u061C-";
+        arabic.exponential = "\u0623\u0633";
+        arabic.shortDateFormat = "d\u200F/M\u200F/yyyy";
+        arabic.longTimeFormat = "h:mm:ss AP 'Uhr'";
+        return arabic;
+      }()};
   const std::int32_t section = in.Byte() % 6;
   const std::uint8_t tagChoice = in.Byte();
   ZetExif item;
@@ -56,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::int32_t code = kCodes[in.Byte() % std::size(kCodes)];
   const std::uint8_t kind = in.Byte();
   item.typ = kind < 120 ? kTypNumbers : kind < 240 ? kTypTexts : static_cast<std::int32_t>(kind);
-  const QLocale& locale = locales[in.Byte() % 4];
+  const TextLocale& locale = locales[in.Byte() % 4];
   const double feq = in.Value<double>();
   while (!in.Empty() && item.inhalt.size() < 300) {
     const std::uint8_t what = in.Byte();

@@ -11,6 +11,7 @@
 #include "present/Formatter.h"
 #include "present/InfoLabels.h"
 #include "present/Listing.h"
+#include "present/qt/QtTextLocale.h"
 #include "windows/Bild.h"
 
 namespace kelmarin {
@@ -74,11 +75,10 @@ void CurrentImage::Show(LoadedImage loaded, const std::string& path) {
   current.height = loaded.height;
   current.loadTime = loaded.loadTime;
 
-  const QLocale locale;
-  InfoLabels labels =
-      MakeInfoLabels(locale, Decoded(current.name), Decoded(current.extension), ToDateTime(current.modified),
-                     current.size, current.width, current.height, current.loadTime);
-  decimalSeparator = DecimalSeparator(locale);
+  const TextLocale locale = TextLocaleOf(QLocale());
+  InfoLabels labels = MakeInfoLabels(locale, Decoded(current.name).toStdString(),
+                                     Decoded(current.extension).toStdString(), MomentOf(ToDateTime(current.modified)),
+                                     current.size, current.width, current.height, current.loadTime);
   if (image != nullptr && current.width != 0 && current.height != 0) {
     image->show(*info.Preview());
   } else {

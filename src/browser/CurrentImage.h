@@ -37,9 +37,6 @@ class CurrentImage {
   std::string currentFolder;
   // The entry last given to ShowImageInfo; width, height and load time from its load (0 when it failed).
   FileEntry current;
-  // The locale's decimal separator, set by each ShowImageInfo.
-  QString decimalSeparator;
-
   // Loads the entry's file and shows it; what the previous file showed is cleared first. A file
   // that cannot be read has been reported by the image; the preview then stays empty, the labels
   // show its name, date and size, the list its metadata when that can be read without the pixels.

@@ -63,16 +63,16 @@ std::optional<GpsPosition> PositionOfRows(const std::vector<ListingRow>& rows) {
     if (!IsGpsItem(row)) continue;
     switch (row.tagNumber) {
       case kLatitudeRef:
-        south = row.raw.trimmed().startsWith(QLatin1Char('S'), Qt::CaseInsensitive);
+        south = QString::fromStdString(row.raw).trimmed().startsWith(QLatin1Char('S'), Qt::CaseInsensitive);
         break;
       case kLatitude:
-        latitude = DegreesFromRaw(row.raw);
+        latitude = DegreesFromRaw(QString::fromStdString(row.raw));
         break;
       case kLongitudeRef:
-        west = row.raw.trimmed().startsWith(QLatin1Char('W'), Qt::CaseInsensitive);
+        west = QString::fromStdString(row.raw).trimmed().startsWith(QLatin1Char('W'), Qt::CaseInsensitive);
         break;
       case kLongitude:
-        longitude = DegreesFromRaw(row.raw);
+        longitude = DegreesFromRaw(QString::fromStdString(row.raw));
         break;
       default:
         break;

@@ -52,11 +52,11 @@ void InfoPanel::PlaceControls(const TwipsScale& scale) {
 }
 
 void InfoPanel::SetLabels(const InfoLabels& labels) {
-  name->setText(labels.name);
-  date->setText(labels.modified);
-  size->setText(labels.size);
-  dimensions->setText(labels.dimensions);
-  loadTime->setText(labels.loadtime);
+  name->setText(QString::fromStdString(labels.name));
+  date->setText(QString::fromStdString(labels.modified));
+  size->setText(QString::fromStdString(labels.size));
+  dimensions->setText(QString::fromStdString(labels.dimensions));
+  loadTime->setText(QString::fromStdString(labels.loadtime));
 }
 
 }  // namespace kelmarin

@@ -31,8 +31,10 @@ QString CsvText(const std::vector<ListingRow>& rows) {
   QString text = QStringLiteral("Tag;Bezeichnung;Information;Rohdaten\r\n");
   for (const ListingRow& row : rows) {
     if (row.kind == RowKind::Separator) continue;
-    text += CsvField(row.tag) + QLatin1Char(';') + CsvField(row.label) + QLatin1Char(';') +
-            CsvField(row.information) + QLatin1Char(';') + CsvField(row.raw) + QLatin1String("\r\n");
+    text += CsvField(QString::fromStdString(row.tag)) + QLatin1Char(';') +
+            CsvField(QString::fromStdString(row.label)) + QLatin1Char(';') +
+            CsvField(QString::fromStdString(row.information)) + QLatin1Char(';') +
+            CsvField(QString::fromStdString(row.raw)) + QLatin1String("\r\n");
   }
   return text;
 }
@@ -43,7 +45,7 @@ bool WriteCsvFile(const QString& path, const std::vector<ListingRow>& rows, QStr
 
 bool WriteJsonFile(const QString& path, const QString& imageFile, const MetadataListing& listing,
                    QString& error) {
-  const std::string json = MetadataJsonDocument(imageFile, listing);
+  const std::string json = MetadataJsonDocument(imageFile.toStdString(), listing);
   return WriteBytes(path, QByteArray(json.data(), static_cast<qsizetype>(json.size())), error);
 }
 

@@ -3,10 +3,10 @@
 namespace kelmarin {
 
 bool RowMatches(const ListingRow& row, const RowFilter& filter) {
-  if (filter.hideUnknown && row.label == QLatin1String("???")) return false;
+  if (filter.hideUnknown && row.label == "???") return false;
   if (filter.text.isEmpty()) return true;
-  for (const QString* column : {&row.tag, &row.label, &row.information, &row.raw}) {
-    if (column->contains(filter.text, Qt::CaseInsensitive)) return true;
+  for (const std::string* column : {&row.tag, &row.label, &row.information, &row.raw}) {
+    if (QString::fromStdString(*column).contains(filter.text, Qt::CaseInsensitive)) return true;
   }
   return false;
 }

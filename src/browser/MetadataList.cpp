@@ -104,7 +104,7 @@ void MetadataList::FitLabelColumn() {
   if (rows.empty()) return;
   const QFontMetrics metrics = fontMetrics();
   int widest = header()->sectionSizeHint(1);
-  for (const ListingRow& row : rows) widest = std::max(widest, metrics.horizontalAdvance(row.label));
+  for (const ListingRow& row : rows) widest = std::max(widest, metrics.horizontalAdvance(QString::fromStdString(row.label)));
   const int margins = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + metrics.averageCharWidth();
   // At most 45 % of the list (never less than 24 characters): the information stays readable.
   const int limit = std::max(24 * metrics.averageCharWidth(), viewport()->width() * 45 / 100);
@@ -200,7 +200,9 @@ void MetadataList::Refill() {
   items.reserve(static_cast<qsizetype>(shown.size()));
   for (const std::size_t index : shown) {
     const ListingRow& row = rows[index];
-    auto* item = new QTreeWidgetItem(QStringList{row.tag, row.label, row.information, row.raw});
+    auto* item = new QTreeWidgetItem(QStringList{QString::fromStdString(row.tag), QString::fromStdString(row.label),
+                                                 QString::fromStdString(row.information),
+                                                 QString::fromStdString(row.raw)});
     item->setData(0, Qt::UserRole, static_cast<qulonglong>(index));
     if (row.red) {
       for (int column = 0; column < 4; ++column) item->setForeground(column, red);

@@ -6,7 +6,7 @@ namespace kelmarin {
 
 namespace {
 
-void AddTitle(std::vector<ListingRow>& rows, std::int32_t section, const QString& title) {
+void AddTitle(std::vector<ListingRow>& rows, std::int32_t section, const std::string& title) {
   ListingRow separator;
   separator.kind = RowKind::Separator;
   separator.section = section;
@@ -19,31 +19,31 @@ void AddTitle(std::vector<ListingRow>& rows, std::int32_t section, const QString
   rows.push_back(header);
 }
 
-QString IptcName(const Definitions* definitions, std::int32_t dataset) {
+std::string IptcName(const Definitions* definitions, std::int32_t dataset) {
   if (definitions != nullptr) {
     const auto found = definitions->iptcTags.find(dataset);
     if (found != definitions->iptcTags.end() && !found->second.bezeichnung.empty()) {
-      return QString::fromUtf8(found->second.bezeichnung.data(), static_cast<qsizetype>(found->second.bezeichnung.size()));
+      return found->second.bezeichnung;
     }
   }
-  return QStringLiteral("???");
+  return "???";
 }
 
 }  // namespace
 
 std::vector<ListingRow> IptcAndCommentRows(const Definitions* definitions, const MetadataListing& listing) {
   std::vector<ListingRow> rows;
-  if (!listing.iptc.empty()) AddTitle(rows, kSectionIptc, QStringLiteral("Sektion IPTC"));
+  if (!listing.iptc.empty()) AddTitle(rows, kSectionIptc, "Sektion IPTC");
   for (const auto& [dataset, value] : listing.iptc) {
     ListingRow row;
     row.section = kSectionIptc;
     row.tagNumber = dataset;
-    row.tag = QString::number(dataset);
+    row.tag = std::to_string(dataset);
     row.label = IptcName(definitions, dataset);
     row.information = value;
     rows.push_back(std::move(row));
   }
-  if (!listing.comments.empty()) AddTitle(rows, kSectionComments, QStringLiteral("Sektion Kommentare"));
+  if (!listing.comments.empty()) AddTitle(rows, kSectionComments, "Sektion Kommentare");
   for (const auto& [key, text] : listing.comments) {
     ListingRow row;
     row.section = kSectionComments;

@@ -1,10 +1,7 @@
 #include "present/DateText.h"
 
-#include <QDateTime>
 #include <array>
-#include <string_view>
-
-#include "present/NumberText.h"
+#include <cstdint>
 
 namespace kelmarin {
 
@@ -13,145 +10,58 @@ namespace {
 constexpr int kMinYear = 100;
 constexpr int kMaxYear = 9999;
 
-// Characters `start` (1-based) to start + length - 1, as many as there are, read as
-// ParseWholeNumber reads a text (spaces around, an optional sign, digits), without a copy.
-std::optional<std::int64_t> PartAt(QStringView text, qsizetype start, qsizetype length) {
-  QStringView part = text.mid(start - 1, length);
-  while (!part.isEmpty() && part.front() == u' ') part = part.mid(1);
-  while (!part.isEmpty() && part.back() == u' ') part.chop(1);
-  bool negative = false;
-  if (!part.isEmpty() && (part.front() == u'+' || part.front() == u'-')) {
-    negative = part.front() == u'-';
-    part = part.mid(1);
+// The text's characters as UTF-16 code units, the unit its positions count in. The text is valid
+// UTF-8 (image texts are made so).
+std::u16string Utf16(std::string_view utf8) {
+  std::u16string units;
+  units.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto b0 = static_cast<unsigned char>(utf8[i]);
+    const std::size_t length = b0 < 0x80 ? 1 : b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : 2;
+    char32_t point = length == 1 ? b0 : b0 & (0x3F >> (length - 1));
+    for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k) {
+      point = (point << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    }
+    i += length;
+    if (point >= 0x10000) {
+      units += static_cast<char16_t>(0xD800 + ((point - 0x10000) >> 10));
+      units += static_cast<char16_t>(0xDC00 + ((point - 0x10000) & 0x3FF));
+    } else {
+      units += static_cast<char16_t>(point);
+    }
   }
-  if (part.isEmpty()) return std::nullopt;
+  return units;
+}
+
+// Characters `start` (1-based) to start + length - 1, as many as there are, read as
+// ParseWholeNumber reads a text (spaces around, an optional sign, digits).
+std::optional<std::int64_t> PartAt(std::u16string_view text, std::size_t start, std::size_t length) {
+  if (start - 1 >= text.size()) return std::nullopt;
+  std::u16string_view part = text.substr(start - 1, length);
+  while (!part.empty() && part.front() == u' ') part.remove_prefix(1);
+  while (!part.empty() && part.back() == u' ') part.remove_suffix(1);
+  bool negative = false;
+  if (!part.empty() && (part.front() == u'+' || part.front() == u'-')) {
+    negative = part.front() == u'-';
+    part.remove_prefix(1);
+  }
+  if (part.empty()) return std::nullopt;
   std::int64_t value = 0;
-  for (QChar c : part) {
+  for (char16_t c : part) {
     if (c < u'0' || c > u'9') return std::nullopt;
-    value = value * 10 + (c.unicode() - u'0');
+    value = value * 10 + (c - u'0');
   }
   return negative ? -value : value;
 }
 
-// Removes every unquoted character `c` of a Qt date/time format.
-QString RemoveUnquoted(const QString& format, QChar c) {
-  QString out;
-  bool quoted = false;
-  for (QChar ch : format) {
-    if (ch == QLatin1Char('\'')) quoted = !quoted;
-    if (!quoted && ch == c) continue;
-    out += ch;
-  }
-  return out;
-}
-
-// The moment in a date or time form made only of numeric fields (d dd M MM yy yyyy H HH h hh m mm
-// s ss) and literal punctuation, as QLocale::toString gives it, without its per-call parsing; none
-// for any other form (names, AM/PM, quoted text), which QLocale then handles.
-std::optional<QString> NumericForm(const QDateTime& moment, const QString& format) {
-  static constexpr char16_t kFields[] = u"dMyHhms";
-  QString out;
-  for (qsizetype i = 0; i < format.size();) {
-    const QChar c = format[i];
-    if (c.isLetter() || c == QLatin1Char('\'')) {
-      if (std::u16string_view(kFields).find(c.unicode()) == std::u16string_view::npos) return std::nullopt;
-      qsizetype run = 1;
-      while (i + run < format.size() && format[i + run] == c) ++run;
-      const QDate date = moment.date();
-      const QTime time = moment.time();
-      int value = 0;
-      switch (c.unicode()) {
-        case u'd':
-          value = date.day();
-          break;
-        case u'M':
-          value = date.month();
-          break;
-        case u'y':
-          value = run == 2 ? date.year() % 100 : date.year();
-          break;
-        case u'H':
-        case u'h':
-          value = time.hour();
-          break;  // no AM/PM here: "h" counts 0 to 23 too
-        case u'm':
-          value = time.minute();
-          break;
-        default:
-          value = time.second();
-          break;
-      }
-      if (run > 2 && !(c == QLatin1Char('y') && run == 4)) return std::nullopt;
-      if (c == QLatin1Char('y') && run != 2 && run != 4) return std::nullopt;
-      // Zero-padded to the field's width (values are 0 to 9999 here).
-      char digits[8];
-      int count = 0;
-      do {
-        digits[count++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-      } while (value > 0);
-      for (int pad = count; pad < run; ++pad) out += QLatin1Char('0');
-      while (count > 0) out += QLatin1Char(digits[--count]);
-      i += run;
-    } else {
-      out += c;
-      ++i;
-    }
-  }
-  return out;
-}
-
-QString FormatMoment(const QLocale& locale, const QDateTime& moment, const QString& format, bool date) {
-  if (locale.zeroDigit() == QStringLiteral("0")) {
-    if (auto fast = NumericForm(moment, format)) return *fast;
-  }
-  return date ? locale.toString(moment.date(), format) : locale.toString(moment.time(), format);
-}
-
 }  // namespace
 
-QString ShortDateFormat(const QLocale& locale) {
-  // The C locale (no language chosen) names the month in English ("9 Feb 2004"); without a
-  // language of the user's, dates take the program's own, German, form.
-  if (locale.language() == QLocale::C) return ShortDateFormat(QLocale(QLocale::German, QLocale::Germany));
-  QString format = locale.dateFormat(QLocale::ShortFormat);
-  if (format.contains(QStringLiteral("yyyy"))) return format;
-  // Two-digit years are ambiguous for photographs spanning a century: widen them.
-  const qsizetype at = format.indexOf(QStringLiteral("yy"));
-  if (at >= 0) format.replace(at, 2, QStringLiteral("yyyy"));
-  return format;
-}
-
-QString LongTimeFormat(const QLocale& locale) {
-  QString format = RemoveUnquoted(locale.timeFormat(QLocale::LongFormat), QLatin1Char('t'));
-  format.remove(QStringLiteral("()"));
-  format.remove(QStringLiteral("[]"));
-  format = format.trimmed();
-  while (format.endsWith(QLatin1Char(','))) format = format.left(format.size() - 1).trimmed();
-  return format;
-}
-
-QString TimeSeparator(const QLocale& locale) {
-  const QString format = locale.timeFormat(QLocale::ShortFormat);
-  qsizetype i = 0;
-  while (i < format.size() && format[i] != QLatin1Char('h') && format[i] != QLatin1Char('H')) ++i;
-  while (i < format.size() && (format[i] == QLatin1Char('h') || format[i] == QLatin1Char('H'))) ++i;
-  if (i < format.size() && format[i] != QLatin1Char('m') && format[i] != QLatin1Char('\'')) {
-    return QString(format[i]);
-  }
-  return QStringLiteral(":");
-}
-
-std::optional<QString> ExifDateText(const QString& text, const QLocale& locale) {
-  return ExifDateText(text, locale, ShortDateFormat(locale), LongTimeFormat(locale));
-}
-
-std::optional<QString> ExifDateText(const QString& text, const QLocale& locale,
-                                    const QString& shortDateFormat, const QString& longTimeFormat) {
-  static constexpr std::array<std::array<qsizetype, 2>, 6> kParts = {
+std::optional<std::string> ExifDateText(std::string_view utf8, const TextLocale& locale) {
+  static constexpr std::array<std::array<std::size_t, 2>, 6> kParts = {
       {{1, 4}, {6, 2}, {9, 2}, {12, 2}, {15, 2}, {18, 2}}};
+  const std::u16string text = Utf16(utf8);
   // A date without a time ("2012:09:02", the GPS date) is that day at midnight.
-  constexpr qsizetype kDateLength = 10;
+  constexpr std::size_t kDateLength = 10;
   const std::size_t parts = text.size() <= kDateLength ? 3 : kParts.size();
   std::array<std::int64_t, 6> value{};
   for (std::size_t i = 0; i < parts; ++i) {
@@ -167,18 +77,14 @@ std::optional<QString> ExifDateText(const QString& text, const QLocale& locale,
   if (year < kMinYear || year > kMaxYear) return std::nullopt;
 
   // Every part has at most four characters, so the sums below cannot overflow.
-  const QDate date =
-      QDate(static_cast<int>(year), 1, 1).addMonths(static_cast<int>(value[1] - 1)).addDays(value[2] - 1);
-  // UTC: no local-time gap or fold can move the composed moment.
-  const QDateTime moment =
-      QDateTime(date, QTime(0, 0), Qt::UTC).addSecs(value[3] * 3600 + value[4] * 60 + value[5]);
-  if (!moment.isValid() || moment.date().year() < kMinYear || moment.date().year() > kMaxYear) {
-    return std::nullopt;
-  }
-  QString result = FormatMoment(locale, moment, shortDateFormat, true);
-  if (moment.time() != QTime(0, 0)) {
-    result += QLatin1Char(' ');
-    result += FormatMoment(locale, moment, longTimeFormat, false);
+  const std::int64_t seconds = DaysFromCivil(year, value[1], value[2]) * 86400 + value[3] * 3600 +
+                               value[4] * 60 + value[5];
+  const Moment moment = MomentOfSeconds(seconds);
+  if (moment.year < kMinYear || moment.year > kMaxYear) return std::nullopt;
+  std::string result = FormatMoment(locale, moment, locale.shortDateFormat, MomentFields::Date);
+  if (moment.hour != 0 || moment.minute != 0 || moment.second != 0) {
+    result += ' ';
+    result += FormatMoment(locale, moment, locale.longTimeFormat, MomentFields::Time);
   }
   return result;
 }

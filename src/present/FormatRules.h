@@ -2,7 +2,7 @@
 // The rules FormatValue dispatches to. Internal to src/present; every function accepts any item
 // (empty, either value kind, values of the other kind) and returns a text, never throws.
 
-#include <QString>
+#include <string>
 #include <cstdint>
 
 #include "extract/ImageMetadata.h"
@@ -17,7 +17,7 @@ inline constexpr std::size_t kListLimit = 10;
 
 // Display code 0 of several numbers and the raw column of a number list: the first ten values
 // joined with ",", then ",...(" + count + ")" when there are more.
-QString NumberListText(const std::vector<ExifValue>& values);
+std::string NumberListText(const std::vector<ExifValue>& values);
 
 // Display codes of fraction lists, for either value kind (a whole number is itself over 1).
 // Code 15: every value in point form (a whole quotient without decimals), joined with ",", at most
@@ -25,26 +25,26 @@ QString NumberListText(const std::vector<ExifValue>& values);
 inline constexpr std::int32_t kCodeLensRange = 4;
 inline constexpr std::int32_t kCodeTimeOfDay = 5;
 inline constexpr std::int32_t kCodeFractionList = 15;
-QString FractionListText(const std::vector<ExifValue>& values, const FormatContext& context);
+std::string FractionListText(const std::vector<ExifValue>& values, const FormatContext& context);
 // Code 4: four fractions (shortest and longest focal length, largest aperture at each) as
 // "18-70mm f/3.5-4.5"; equal ends once, "?" for an unknown 0/0.
-QString LensRangeText(const std::vector<ExifValue>& values, const FormatContext& context);
+std::string LensRangeText(const std::vector<ExifValue>& values, const FormatContext& context);
 // Code 5: three fractions (hours, minutes, seconds) as "17:17:58.65".
-QString TimeOfDayText(const std::vector<ExifValue>& values, const FormatContext& context);
+std::string TimeOfDayText(const std::vector<ExifValue>& values, const FormatContext& context);
 
 // The general rules by value kind and display code. An item of another kind than 1 or 4 shows
 // its first value as text (nothing when it has none).
-QString FormatGeneral(const ZetExif& item, std::int32_t code, const ExifTag* definition,
+std::string FormatGeneral(const ZetExif& item, std::int32_t code, const ExifTag* definition,
                       const FormatContext& context);
 
 // Tags of the main section with fixed rules: 33432, 33434, 33437, 36864, 37121, 37377, 37378,
 // 37381, 37386, 37510, 40960, 50341.
 bool IsMainSpecial(std::int32_t tag);
-QString FormatMainSpecial(const ZetExif& item, std::int32_t code, const ExifTag* definition,
+std::string FormatMainSpecial(const ZetExif& item, std::int32_t code, const ExifTag* definition,
                           const FormatContext& context);
 
 // Tags of the GPS section with fixed rules: 0 (version) and 2, 4, 20, 22 (coordinates).
 bool IsGpsSpecial(std::int32_t tag);
-QString FormatGpsSpecial(const ZetExif& item, std::int32_t code, const FormatContext& context);
+std::string FormatGpsSpecial(const ZetExif& item, std::int32_t code, const FormatContext& context);
 
 }  // namespace kelmarin

@@ -51,27 +51,26 @@ const char* FractionUnitPattern(std::int32_t code) {
 }
 
 // The first value name of the definition that stands for the value, in stored order.
-std::optional<QString> ValueName(const ExifValue& value, const ExifTag* definition) {
+std::optional<std::string> ValueName(const ExifValue& value, const ExifTag* definition) {
   const auto number = ValueNumber(value);
   if (number && definition) {
     for (int i = 1; i <= definition->inqnicecount(); ++i) {
       const ExifTagNice& nice = definition->inqnice(i);
-      if (nice.id == *number)
-        return QString::fromUtf8(nice.bezeichnung.data(), static_cast<qsizetype>(nice.bezeichnung.size()));
+      if (nice.id == *number) return nice.bezeichnung;
     }
   }
   return std::nullopt;
 }
 
 // A number list with a single value under display code 0: its value name, or its number.
-QString SingleNumber(const ExifValue& value, const ExifTag* definition) {
+std::string SingleNumber(const ExifValue& value, const ExifTag* definition) {
   return ValueName(value, definition).value_or(ValueText(value));
 }
 
-QString NumberList(const ZetExif& item, std::int32_t code, const ExifTag* definition,
-                   const FormatContext& context) {
+std::string NumberList(const ZetExif& item, std::int32_t code, const ExifTag* definition,
+                       const FormatContext& context) {
   const auto& values = item.inhalt;
-  QString out;
+  std::string out;
   if (code == 0) {
     if (values.empty()) return out;  // nothing to show
     if (values.size() == 1) return SingleNumber(values.front(), definition);
@@ -81,17 +80,18 @@ QString NumberList(const ZetExif& item, std::int32_t code, const ExifTag* defini
     for (const ExifValue& value : values) {
       const auto number = ValueNumber(value);
       if (code == 1) {
-        out += (!number || *number < 32 || *number > 255) ? QStringLiteral("_") : CodePageCharacter(*number);
+        out += (!number || *number < 32 || *number > 255) ? std::string("_") : CodePageCharacter(*number);
       } else {
-        out += (!number || *number > 9) ? QStringLiteral("_") : PlainNumberText(*number);
+        out += (!number || *number > 9) ? std::string("_") : PlainNumberText(*number);
       }
     }
     return out;
   }
   if (code == 3) {
     out = Utf16LeText(values, 0);
-    const qsizetype nul = out.indexOf(QChar(u'\0'));
-    return nul < 0 ? out : out.left(nul);
+    const std::size_t nul = out.find('\0');
+    if (nul != std::string::npos) out.resize(nul);
+    return out;
   }
   const char* pattern = WholeUnitPattern(code);
   if (!pattern) return out;
@@ -100,15 +100,15 @@ QString NumberList(const ZetExif& item, std::int32_t code, const ExifTag* defini
     if (auto name = ValueName(values.front(), definition)) return *name;
   }
   for (std::size_t i = 0; i < values.size() && i < kListLimit; ++i) {
-    if (i > 0) out += QLatin1Char(',');
+    if (i > 0) out += ',';
     const auto number = ValueNumber(values[i]);
-    out += number ? FormatNumber(*number, pattern, context.symbols) : ValueText(values[i]);
+    out += number ? FormatNumber(*number, pattern, context.locale) : ValueText(values[i]);
   }
   return out;
 }
 
 // Display codes 10 to 14 of a text list: "numerator/denominator" as whole numbers, divided.
-QString FractionWithUnit(const ExifValue& value, const char* pattern, const FormatContext& context) {
+std::string FractionWithUnit(const ExifValue& value, const char* pattern, const FormatContext& context) {
   const std::string text = ValueBytes(value);
   const std::size_t slash = text.find('/');
   if (slash == std::string::npos || text.find('/', slash + 1) != std::string::npos) return {};
@@ -117,15 +117,16 @@ QString FractionWithUnit(const ExifValue& value, const char* pattern, const Form
   if (!numerator || !denominator) return {};
   if (*denominator == 0) return ValueText(value);
   const double quotient = static_cast<double>(*numerator) / static_cast<double>(*denominator);
-  return PointForm(FormatNumber(quotient, pattern, context.symbols), context.decimalSeparator);
+  return PointForm(FormatNumber(quotient, pattern, context.locale), context.decimalSeparator);
 }
 
-QString TextList(const ZetExif& item, std::int32_t code, const FormatContext& context) {
+std::string TextList(const ZetExif& item, std::int32_t code, const FormatContext& context) {
   if (item.inhalt.empty()) return {};  // nothing to show
   const ExifValue& first = item.inhalt.front();
   if (code == 1) {
-    const QString text = ValueText(first);
-    return ExifDateText(text, context.locale, context.shortDateFormat, context.longTimeFormat).value_or(text);
+    std::string text = ValueText(first);
+    if (auto date = ExifDateText(text, context.locale)) return std::move(*date);
+    return text;
   }
   if (const char* pattern = FractionUnitPattern(code)) return FractionWithUnit(first, pattern, context);
   return ValueText(first);
@@ -133,31 +134,23 @@ QString TextList(const ZetExif& item, std::int32_t code, const FormatContext& co
 
 }  // namespace
 
-QString NumberListText(const std::vector<ExifValue>& values) {
-  // Whole numbers with the pattern "0" are their plain decimal text: built as Latin-1 in one go.
-  std::string latin;
-  QString out;
-  const auto flush = [&] {
-    out += QLatin1StringView(latin.data(), static_cast<qsizetype>(latin.size()));
-    latin.clear();
-  };
+std::string NumberListText(const std::vector<ExifValue>& values) {
+  std::string out;
   for (std::size_t i = 0; i < values.size() && i < kListLimit; ++i) {
-    if (i > 0) latin += ',';
+    if (i > 0) out += ',';
     if (const auto* number = std::get_if<std::int64_t>(&values[i])) {
       char digits[24];
       const auto result = std::to_chars(digits, digits + sizeof digits, *number);
-      latin.append(digits, result.ptr);
+      out.append(digits, result.ptr);
     } else {
-      flush();
       out += ValueText(values[i]);
     }
   }
-  if (values.size() > kListLimit) latin += ",...(" + std::to_string(values.size()) + ")";
-  flush();
+  if (values.size() > kListLimit) out += ",...(" + std::to_string(values.size()) + ")";
   return out;
 }
 
-QString FormatGeneral(const ZetExif& item, std::int32_t code, const ExifTag* definition,
+std::string FormatGeneral(const ZetExif& item, std::int32_t code, const ExifTag* definition,
                       const FormatContext& context) {
   if (code == kCodeLensRange) return LensRangeText(item.inhalt, context);
   if (code == kCodeTimeOfDay) return TimeOfDayText(item.inhalt, context);
@@ -165,32 +158,19 @@ QString FormatGeneral(const ZetExif& item, std::int32_t code, const ExifTag* def
   if (item.typ == kTypNumbers) return NumberList(item, code, definition, context);
   if (item.typ == kTypTexts) return TextList(item, code, context);
   // An item of an unknown kind: its first value as it stands.
-  return item.inhalt.empty() ? QString() : ValueText(item.inhalt.front());
+  return item.inhalt.empty() ? std::string() : ValueText(item.inhalt.front());
 }
 
-QString DecimalSeparator(const QLocale& locale) {
-  return FormatNumber(0.0, ".", locale);
-}
-
-FormatContext MakeFormatContext(const QLocale& locale, double cameraFeq) {
+FormatContext MakeFormatContext(const TextLocale& locale, double cameraFeq) {
   FormatContext context;
   context.locale = locale;
-  context.decimalSeparator = DecimalSeparator(locale);
-  context.symbols = LocaleNumberSymbols(locale);
-  context.shortDateFormat = ShortDateFormat(locale);
-  context.longTimeFormat = LongTimeFormat(locale);
+  context.decimalSeparator = locale.decimalPoint;
   context.camera_feq = cameraFeq;
   return context;
 }
 
-QString FormatValue(const Definitions& definitions, const FormatContext& context, std::int32_t maker,
-                    const ZetExif& item, std::int32_t section) {
-  if (context.symbols.decimalPoint.isEmpty() || context.shortDateFormat.isEmpty() ||
-      context.longTimeFormat.isEmpty()) {
-    FormatContext complete = MakeFormatContext(context.locale, context.camera_feq);
-    complete.decimalSeparator = context.decimalSeparator;
-    return FormatValue(definitions, complete, maker, item, section);
-  }
+std::string FormatValue(const Definitions& definitions, const FormatContext& context, std::int32_t maker,
+                        const ZetExif& item, std::int32_t section) {
   const ExifTag* definition = definitions.FindTag(maker, section, item.directory, item.tag, 0);
   const std::int32_t code = definition ? definition->fmt : 0;
   if (section == kSectionGps && IsGpsSpecial(item.tag)) return FormatGpsSpecial(item, code, context);

@@ -20,11 +20,11 @@ namespace kelmarin {
 
 namespace {
 
-const QString kDegree = QStringLiteral("\u00B0");
-const QString kDegreeEntity = QStringLiteral("&deg;");
+constexpr const char* kDegree = "\u00B0";
+constexpr const char* kDegreeEntity = "&deg;";
 
-QString Point(double value, const char* pattern, const FormatContext& context) {
-  return PointForm(FormatNumber(value, pattern, context.symbols), context.decimalSeparator);
+std::string Point(double value, const char* pattern, const FormatContext& context) {
+  return PointForm(FormatNumber(value, pattern, context.locale), context.decimalSeparator);
 }
 
 // The number a locale text of 15 significant digits stands for: code 2 builds its result in two
@@ -36,52 +36,50 @@ double AsShown(double value) {
 }
 
 // "2200" (code 1: 2.2) from the values 2, 2, 0, 0.
-QString Version(const std::vector<ExifValue>& values, std::int32_t code, const FormatContext& context) {
-  QString text;
+std::string Version(const std::vector<ExifValue>& values, std::int32_t code, const FormatContext& context) {
+  std::string text;
   for (const ExifValue& value : values) text += ValueText(value);
   if (code != 1) return text;
-  const auto number = ParseDecimalNumber(text.toStdString());
+  const auto number = ParseDecimalNumber(text);
   if (!number) return text;
   return Point(*number / 1000.0, "0.0#", context);
 }
 
-QString FractionalMinutes(const QString& degreesText, double degrees, double minutes, std::int32_t code,
+std::string FractionalMinutes(const std::string& degreesText, double degrees, double minutes, std::int32_t code,
                           const FormatContext& context) {
   if (code == 1) {
     const double whole = std::floor(minutes);
-    return degreesText + kDegreeEntity + QLatin1Char(' ') + FormatNumber(whole, "0", context.symbols) +
-           QStringLiteral("' ") + Point((minutes - whole) * 60.0, "0.00", context) + QLatin1Char('"');
+    return degreesText + kDegreeEntity + ' ' + FormatNumber(whole, "0", context.locale) + "' " +
+           Point((minutes - whole) * 60.0, "0.00", context) + '"';
   }
   if (code == 2) return LocaleNumberText(degrees + minutes / 60.0, context.locale);
-  return degreesText + kDegree + QLatin1Char(' ') + Point(minutes, "0.0##############", context) +
-         QLatin1Char('\'');
+  return degreesText + kDegree + ' ' + Point(minutes, "0.0##############", context) + '\'';
 }
 
-QString WholeMinutes(const QString& degreesText, double degrees, double minutes, double seconds,
+std::string WholeMinutes(const std::string& degreesText, double degrees, double minutes, double seconds,
                      std::int32_t code, const FormatContext& context) {
   if (code == 2) {
     return LocaleNumberText(AsShown(degrees + minutes / 60.0) + seconds / 3600.0, context.locale);
   }
-  const QString minutesText = QLatin1Char(' ') + FormatNumber(minutes, "0", context.symbols);
+  const std::string minutesText = ' ' + FormatNumber(minutes, "0", context.locale);
   if (code == 3) {
     // Web form with decimal minutes: the seconds become the minutes' decimals, to three places.
-    return degreesText + kDegreeEntity + QLatin1Char(' ') +
-           Point(minutes + seconds / 60.0, "0.000", context) + QLatin1Char('\'');
+    return degreesText + kDegreeEntity + ' ' + Point(minutes + seconds / 60.0, "0.000", context) + '\'';
   }
-  QString out = degreesText;
+  std::string out = degreesText;
   if (code == 0) out += kDegree;
   if (code == 1) out += kDegreeEntity;
-  return out + minutesText + QStringLiteral("' ") + Point(seconds, "0.00", context) + QLatin1Char('"');
+  return out + minutesText + "' " + Point(seconds, "0.00", context) + '"';
 }
 
-QString Coordinate(const std::vector<ExifValue>& values, std::int32_t code, const FormatContext& context) {
+std::string Coordinate(const std::vector<ExifValue>& values, std::int32_t code, const FormatContext& context) {
   if (values.size() != 3) return {};
   const auto degrees = ParseFraction(values[0]);
   const auto minutes = ParseFraction(values[1]);
   if (!degrees || !minutes) return ValueText(values[0]);
   const double deg = degrees->numerator;
   // Code 2 replaces the degrees' text by a number in every case.
-  const QString degreesText = FormatNumber(deg, "0", context.symbols);
+  const std::string degreesText = FormatNumber(deg, "0", context.locale);
   if (minutes->denominator != 1.0) {
     const auto m = Quotient(values[1]);
     if (!m) return ValueText(values[0]);
@@ -98,7 +96,7 @@ bool IsGpsSpecial(std::int32_t tag) {
   return tag == 0 || tag == 2 || tag == 4 || tag == 20 || tag == 22;
 }
 
-QString FormatGpsSpecial(const ZetExif& item, std::int32_t code, const FormatContext& context) {
+std::string FormatGpsSpecial(const ZetExif& item, std::int32_t code, const FormatContext& context) {
   if (item.tag == 0) return Version(item.inhalt, code, context);
   return Coordinate(item.inhalt, code, context);
 }

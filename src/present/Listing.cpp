@@ -11,12 +11,8 @@ namespace kelmarin {
 namespace {
 
 // Every value as it stands (a fraction as numerator "/" denominator), limited like number lists.
-QString RawValueText(const ZetExif& item) {
+std::string RawValueText(const ZetExif& item) {
   return NumberListText(item.inhalt);
-}
-
-QString Utf8(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 // Display codes of a single value of a list that read it as a signed number first (a SHORT list
@@ -104,8 +100,8 @@ void AppendPositionRows(std::vector<ListingRow>& rows, const FormatContext& cont
                    item.directory};
     ListingRow row = owner;
     row.position = definition->position;
-    row.tag = owner.tag + QLatin1Char('.') + PlainNumberText(definition->position);
-    row.label = Utf8(definition->bezeichnung);
+    row.tag = owner.tag + '.' + PlainNumberText(definition->position);
+    row.label = definition->bezeichnung;
     row.information = FormatGeneral(single, plain ? 0 : definition->fmt, definition, context);
     single.inhalt.front() = value;
     row.raw = RawValueText(single);
@@ -116,11 +112,11 @@ void AppendPositionRows(std::vector<ListingRow>& rows, const FormatContext& cont
 // Tag and label of an item of a makernote sub-directory: "directory:tag", named from its table.
 ListingCache::Texts DirectoryTexts(const Definitions& definitions, std::int32_t maker, const ZetExif& item) {
   ListingCache::Texts texts;
-  texts.tag = PlainNumberText(item.directory) + QLatin1Char(':') + PlainNumberText(item.tag);
+  texts.tag = PlainNumberText(item.directory) + ':' + PlainNumberText(item.tag);
   texts.definition = definitions.FindTag(maker, kSectionMakernote, item.directory, item.tag, 0);
   texts.label = texts.definition == nullptr || texts.definition->bezeichnung.empty()
-                    ? QStringLiteral("???")
-                    : Utf8(texts.definition->bezeichnung);
+                    ? std::string("???")
+                    : texts.definition->bezeichnung;
   return texts;
 }
 
@@ -135,16 +131,16 @@ ListingRow HeaderRow(std::int32_t section) {
 
 }  // namespace
 
-QString SectionTitle(std::int32_t section) {
+std::string SectionTitle(std::int32_t section) {
   switch (section) {
     case kSectionMain:
-      return QStringLiteral("Sektion Main");
+      return "Sektion Main";
     case kSectionThumbnail:
-      return QStringLiteral("Sektion Thumbnail");
+      return "Sektion Thumbnail";
     case kSectionMakernote:
-      return QStringLiteral("Sektion Makernote");
+      return "Sektion Makernote";
     case kSectionGps:
-      return QStringLiteral("Sektion GPS");
+      return "Sektion GPS";
     default:
       return {};
   }
@@ -165,7 +161,7 @@ const ListingCache::Texts& ListingCache::Get(const Definitions& definitions, std
   texts.tag = PlainNumberText(tag);
   texts.definition = definitions.FindTag(maker, section, tag, 0);
   const std::string& name = definitions.TagName(maker, section, tag, 0);
-  texts.label = name.empty() ? QStringLiteral("???") : Utf8(name);
+  texts.label = name.empty() ? std::string("???") : name;
   if (!cacheable || entries.size() >= kMaxEntries) {
     scratch = std::move(texts);
     return scratch;
@@ -185,15 +181,9 @@ std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMe
   if (image.ExifCount() == 0) {
     ListingRow row;
     row.kind = RowKind::NoItems;
-    row.label = QStringLiteral("Keine Exif Infos");
+    row.label = "Keine Exif Infos";
     rows.push_back(std::move(row));
     return rows;
-  }
-  if (context.symbols.decimalPoint.isEmpty() || context.shortDateFormat.isEmpty() ||
-      context.longTimeFormat.isEmpty()) {
-    const QString separator = context.decimalSeparator;
-    context = MakeFormatContext(context.locale, context.camera_feq);
-    context.decimalSeparator = separator;
   }
   context.camera_feq = image.camera_feq;
   const std::int32_t maker = image.camera_id;

@@ -2,8 +2,8 @@
 // The rows of the metadata list, toolkit-free: the window renders them into Exifliste, the
 // command-line lister prints them.
 
-#include <QString>
 #include <cstdint>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -25,10 +25,11 @@ enum class RowKind {
 struct ListingRow {
   RowKind kind = RowKind::Item;
   std::int32_t section = 0;
-  QString tag;          // column 1 "Tag"
-  QString label;        // column 2 "Bezeichnung"
-  QString information;  // column 3 "Information"
-  QString raw;          // column 4 "Rohdaten"
+  // The columns, UTF-8.
+  std::string tag;          // column 1 "Tag"
+  std::string label;        // column 2 "Bezeichnung"
+  std::string information;  // column 3 "Information"
+  std::string raw;          // column 4 "Rohdaten"
   bool red = false;
   // The numbers behind the tag column of an item row: its tag, the makernote sub-directory it
   // belongs to ("directory:tag", 0 = none) and, on the sub-row of one value of a list, that
@@ -45,8 +46,8 @@ class ListingCache {
  public:
   static constexpr std::size_t kMaxEntries = 8192;
   struct Texts {
-    QString tag;
-    QString label;
+    std::string tag;
+    std::string label;
     const ExifTag* definition = nullptr;  // position 0, for the positions of its list
   };
   // The texts for the tag in the section (the maker counts for section 3 only).
@@ -70,6 +71,6 @@ std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMe
                                          FormatContext context, ListingCache& cache);
 
 // Section titles: 1 "Sektion Main", 2 "Sektion Thumbnail", 3 "Sektion Makernote", 4 "Sektion GPS".
-QString SectionTitle(std::int32_t section);
+std::string SectionTitle(std::int32_t section);
 
 }  // namespace kelmarin

@@ -112,15 +112,10 @@ void AppendJsonString(std::string& out, std::string_view utf8) {
   out += '"';
 }
 
-void AppendJsonString(std::string& out, const QString& text) {
-  const QByteArray utf8 = text.toUtf8();
-  AppendJsonString(out, std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
-}
-
-std::string MetadataJsonDocument(const QString& file, const MetadataListing& listing) {
+std::string MetadataJsonDocument(std::string_view fileUtf8, const MetadataListing& listing) {
   std::string out = "[{";
   AppendKey(out, "file");
-  AppendJsonString(out, file);
+  AppendJsonString(out, fileUtf8);
   out += ',';
   AppendMetadataJson(out, listing);
   AppendKey(out, "error");

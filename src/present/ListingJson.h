@@ -2,7 +2,6 @@
 // One image's metadata as a whole: the rows of the metadata list, its IPTC datasets and its
 // comments, and the JSON form kelmarin-exif --json writes of it (the window exports the same).
 
-#include <QString>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,8 +17,8 @@ class ImageMetadata;
 struct MetadataListing {
   std::int32_t maker = 0;
   std::vector<ListingRow> rows;
-  std::vector<std::pair<std::int32_t, QString>> iptc;  // dataset number, text
-  std::vector<std::pair<QString, QString>> comments;   // key, text
+  std::vector<std::pair<std::int32_t, std::string>> iptc;   // dataset number, text (UTF-8)
+  std::vector<std::pair<std::string, std::string>> comments;  // key, text (UTF-8)
 };
 
 // The image's maker, IPTC datasets and comments into the listing (the rows stay as they are).
@@ -27,7 +26,6 @@ void FillIptcAndComments(ImageMetadata& metadata, MetadataListing& listing);
 
 // A JSON string literal, quotes included (RFC 8259 escapes; the input must be valid UTF-8).
 void AppendJsonString(std::string& out, std::string_view utf8);
-void AppendJsonString(std::string& out, const QString& text);
 
 // The members "maker", "sections", "iptc" and "comments" of one file's JSON object, each followed
 // by a comma.
@@ -35,6 +33,6 @@ void AppendMetadataJson(std::string& out, const MetadataListing& listing);
 
 // The whole JSON document of one file read without error, as kelmarin-exif --json writes it:
 // [{"file":...,"maker":...,"sections":...,"iptc":...,"comments":...,"error":null}] and a line feed.
-std::string MetadataJsonDocument(const QString& file, const MetadataListing& listing);
+std::string MetadataJsonDocument(std::string_view fileUtf8, const MetadataListing& listing);
 
 }  // namespace kelmarin

@@ -12,8 +12,8 @@ namespace {
 
 // A parsed pattern: literal text before and after one number field.
 struct Pattern {
-  QString prefix;
-  QString suffix;
+  std::string prefix;
+  std::string suffix;
   int minInteger = 0;     // "0" placeholders before the point
   bool grouping = false;  // a "," among the integer placeholders
   bool point = false;     // the pattern has a decimal point
@@ -43,9 +43,9 @@ Pattern ParsePattern(std::string_view text) {
       continue;
     }
     if (inNumber) afterNumber = true;
-    QString& target = afterNumber ? p.suffix : p.prefix;
+    std::string& target = afterNumber ? p.suffix : p.prefix;
     if (c == '\\' && i + 1 < text.size()) ++i;
-    target += QLatin1Char(text[i]);
+    target += text[i];
   }
   return p;
 }
@@ -107,7 +107,7 @@ bool IsZero(const Digits& d) {
   return d.digits.find_first_not_of('0') == std::string::npos;
 }
 
-QString Assemble(bool negative, Digits d, const Pattern& p, const NumberSymbols& symbols) {
+std::string Assemble(bool negative, Digits d, const Pattern& p, const TextLocale& locale) {
   RoundDigits(d, p.maxFraction);
   std::string integer;
   for (long i = 0; i < d.point; ++i) {
@@ -127,19 +127,18 @@ QString Assemble(bool negative, Digits d, const Pattern& p, const NumberSymbols&
   }
   while (static_cast<int>(fraction.size()) > p.minFraction && fraction.back() == '0') fraction.pop_back();
 
-  QString out = p.prefix;
-  if (negative && !IsZero(d)) out += QLatin1Char('-');
+  std::string out = p.prefix;
+  if (negative && !IsZero(d)) out += '-';
   if (p.grouping && integer.size() > 3) {
-    const QString& group = symbols.groupSeparator;
     for (std::size_t i = 0; i < integer.size(); ++i) {
-      if (i > 0 && (integer.size() - i) % 3 == 0) out += group;
-      out += QLatin1Char(integer[i]);
+      if (i > 0 && (integer.size() - i) % 3 == 0) out += locale.groupSeparator;
+      out += integer[i];
     }
   } else {
-    out += QLatin1StringView(integer.data(), static_cast<qsizetype>(integer.size()));
+    out += integer;
   }
-  if (p.point) out += symbols.decimalPoint;
-  out += QLatin1StringView(fraction.data(), static_cast<qsizetype>(fraction.size()));
+  if (p.point) out += locale.decimalPoint;
+  out += fraction;
   out += p.suffix;
   return out;
 }
@@ -152,48 +151,61 @@ std::string_view Trimmed(std::string_view text) {
 
 }  // namespace
 
-NumberSymbols LocaleNumberSymbols(const QLocale& locale) {
-  return {locale.decimalPoint(), locale.groupSeparator()};
-}
-
-QString FormatNumber(double value, std::string_view pattern, const NumberSymbols& symbols) {
+std::string FormatNumber(double value, std::string_view pattern, const TextLocale& locale) {
   if (!std::isfinite(value)) return {};
-  return Assemble(std::signbit(value), DigitsOf(std::fabs(value)), ParsePattern(pattern), symbols);
+  return Assemble(std::signbit(value), DigitsOf(std::fabs(value)), ParsePattern(pattern), locale);
 }
 
-QString FormatNumber(double value, std::string_view pattern, const QLocale& locale) {
-  return FormatNumber(value, pattern, LocaleNumberSymbols(locale));
-}
-
-QString FormatNumber(std::int64_t value, std::string_view pattern, const QLocale& locale) {
-  if (pattern == "0") return QString::number(value);
-  return FormatNumber(value, pattern, LocaleNumberSymbols(locale));
-}
-
-QString FormatNumber(std::int64_t value, std::string_view pattern, const NumberSymbols& symbols) {
-  if (pattern == "0") return QString::number(value);  // the common case, without the pattern machinery
+std::string FormatNumber(std::int64_t value, std::string_view pattern, const TextLocale& locale) {
+  if (pattern == "0") return PlainNumberText(value);  // the common case, without the pattern machinery
   const std::uint64_t magnitude =
       value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
   Digits d;
   d.digits = std::to_string(magnitude);
   d.point = static_cast<int>(d.digits.size());
-  return Assemble(value < 0, std::move(d), ParsePattern(pattern), symbols);
+  return Assemble(value < 0, std::move(d), ParsePattern(pattern), locale);
 }
 
-QString PointForm(QString text, const QString& decimalSeparator) {
-  if (decimalSeparator.isEmpty()) return text;
-  return text.replace(decimalSeparator, QStringLiteral("."));
+std::string PointForm(std::string text, std::string_view decimalSeparator) {
+  if (decimalSeparator.empty() || decimalSeparator == ".") return text;
+  for (std::size_t at = text.find(decimalSeparator); at != std::string::npos;
+       at = text.find(decimalSeparator, at + 1)) {
+    text.replace(at, decimalSeparator.size(), ".");
+  }
+  return text;
 }
 
-QString PlainNumberText(std::int64_t value) {
-  return QString::number(value);
+std::string PlainNumberText(std::int64_t value) {
+  char digits[24];
+  const auto result = std::to_chars(digits, digits + sizeof digits, value);
+  return std::string(digits, result.ptr);
 }
 
-QString LocaleNumberText(double value, const QLocale& locale) {
+std::string LocaleNumberText(double value, const TextLocale& locale) {
   if (!std::isfinite(value)) return {};
-  QLocale plain = locale;
-  plain.setNumberOptions(plain.numberOptions() | QLocale::OmitGroupSeparator);
-  return plain.toString(value, 'g', 15);
+  // The C form with 15 significant digits, then character by character in the locale's symbols.
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+  std::string out;
+  for (const char* c = buffer; c != result.ptr; ++c) {
+    switch (*c) {
+      case '.':
+        out += locale.decimalPoint;
+        break;
+      case '-':
+        out += locale.minusSign;
+        break;
+      case '+':
+        out += locale.plusSign;
+        break;
+      case 'e':
+        out += locale.exponential;
+        break;
+      default:
+        AppendLocaleDigits(out, locale, *c - '0', 1);
+    }
+  }
+  return out;
 }
 
 std::optional<std::int64_t> ParseWholeNumber(std::string_view text) {

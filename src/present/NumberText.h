@@ -2,20 +2,14 @@
 // Numbers as display text: formatting patterns, point form, the locale's plain number text, and
 // reading numbers out of the texts that metadata items carry.
 
-#include <QLocale>
-#include <QString>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
-namespace kelmarin {
+#include "present/TextLocale.h"
 
-// The locale's characters that number patterns use.
-struct NumberSymbols {
-  QString decimalPoint;
-  QString groupSeparator;
-};
-NumberSymbols LocaleNumberSymbols(const QLocale& locale);
+namespace kelmarin {
 
 // Formats a number with a pattern: "0" whole number; "0.0", "0.00", "0.000" fixed decimals;
 // "0.0#", "0.0##############" one to two / fifteen decimals; "#,##0" thousands grouped with the
@@ -28,23 +22,21 @@ NumberSymbols LocaleNumberSymbols(const QLocale& locale);
 // 2.67499999999999982...) -> "2.68", as a reader of the decimal text expects. A result that rounds to
 // zero carries no minus sign. A NaN or infinite value gives the empty text: callers that can meet
 // one decide what to show instead.
-QString FormatNumber(double value, std::string_view pattern, const NumberSymbols& symbols);
+std::string FormatNumber(double value, std::string_view pattern, const TextLocale& locale);
 // The same for a whole number, exact over the whole 64-bit range.
-QString FormatNumber(std::int64_t value, std::string_view pattern, const NumberSymbols& symbols);
-// The same with the symbols of a locale.
-QString FormatNumber(double value, std::string_view pattern, const QLocale& locale);
-QString FormatNumber(std::int64_t value, std::string_view pattern, const QLocale& locale);
+std::string FormatNumber(std::int64_t value, std::string_view pattern, const TextLocale& locale);
 
 // Point form: every occurrence of the decimal separator replaced by ".". An empty separator
 // replaces nothing.
-QString PointForm(QString text, const QString& decimalSeparator);
+std::string PointForm(std::string text, std::string_view decimalSeparator);
 
 // The plain decimal text of a whole number ("-12", "4294967295").
-QString PlainNumberText(std::int64_t value);
+std::string PlainNumberText(std::int64_t value);
 
 // The locale's general number text: up to 15 significant digits, the locale's decimal separator,
-// no thousands grouping, no trailing zeros. NaN and infinities give the empty text.
-QString LocaleNumberText(double value, const QLocale& locale);
+// no thousands grouping, no trailing zeros, the exponent form below 1e-4 and from 1e15 on ("1e+15"),
+// in the locale's digits and signs. NaN and infinities give the empty text.
+std::string LocaleNumberText(double value, const TextLocale& locale);
 
 // A whole number in a text: optional spaces, an optional sign, one or more ASCII digits, optional
 // spaces. Anything else (empty text, a decimal point, an overflow of 64 bits) is no number.

@@ -6,7 +6,6 @@
 // An item of the other value kind than the rule reads, or without values, is shown by the general
 // rules instead, except where a rule names its own result for it.
 
-#include <QLocale>
 #include <cmath>
 
 #include "present/FormatRules.h"
@@ -32,13 +31,13 @@ enum MainTag : std::int32_t {
   kPrintImageMatching = 50341,
 };
 
-QString Point(double value, const char* pattern, const FormatContext& context) {
-  return PointForm(FormatNumber(value, pattern, context.symbols), context.decimalSeparator);
+std::string Point(double value, const char* pattern, const FormatContext& context) {
+  return PointForm(FormatNumber(value, pattern, context.locale), context.decimalSeparator);
 }
 
 // The characters of the values (a text value: its text).
-QString Characters(const std::vector<ExifValue>& values) {
-  QString out;
+std::string Characters(const std::vector<ExifValue>& values) {
+  std::string out;
   for (const ExifValue& value : values) {
     if (std::holds_alternative<std::string>(value)) {
       out += ImageText(std::get<std::string>(value));
@@ -49,14 +48,45 @@ QString Characters(const std::vector<ExifValue>& values) {
   return out;
 }
 
+// "UNICODE" in any case: the header of a UTF-16 comment.
+bool IsUnicodeHeader(std::string_view header) {
+  static constexpr std::string_view kUnicode = "unicode";
+  if (header.size() != kUnicode.size()) return false;
+  for (std::size_t i = 0; i < header.size(); ++i) {
+    const char c = header[i] >= 'A' && header[i] <= 'Z' ? static_cast<char>(header[i] - 'A' + 'a') : header[i];
+    if (c != kUnicode[i]) return false;
+  }
+  return true;
+}
+
+// `count` characters from character `first` (0-based) on, counted in UTF-16 code units like the
+// characters of a text, without cutting a character in two.
+std::string CharactersAt(const std::string& utf8, std::size_t first, std::size_t count) {
+  std::size_t unit = 0;
+  std::size_t begin = utf8.size();
+  std::size_t end = utf8.size();
+  for (std::size_t i = 0; i < utf8.size();) {
+    if (unit == first) begin = i;
+    if (unit == first + count) {
+      end = i;
+      break;
+    }
+    const auto b0 = static_cast<unsigned char>(utf8[i]);
+    const std::size_t length = b0 < 0x80 ? 1 : b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : 2;
+    unit += length == 4 ? 2 : 1;
+    i += length;
+  }
+  return begin >= end ? std::string() : utf8.substr(begin, end - begin);
+}
+
 // Photographer and editor, separated by a zero character (EXIF 2.32, 4.6.5, Copyright). A part
 // that is missing (no zero character) counts as empty: code 2 then gives the empty text, the
 // joined form "photographer;".
-QString Notice(const ExifValue& value, std::int32_t code) {
+std::string Notice(const ExifValue& value, std::int32_t code) {
   const std::string bytes = ValueBytes(value);
   const std::size_t nul = bytes.find('\0');
-  const QString photographer = ImageText(bytes.substr(0, nul));
-  QString editor;
+  std::string photographer = ImageText(bytes.substr(0, nul));
+  std::string editor;
   if (nul != std::string::npos) {
     const std::size_t next = bytes.find('\0', nul + 1);
     const std::size_t end = next == std::string::npos ? bytes.size() : next;
@@ -64,87 +94,87 @@ QString Notice(const ExifValue& value, std::int32_t code) {
   }
   if (code == 1) return photographer;
   if (code == 2) return editor;
-  return photographer + QLatin1Char(';') + editor;
+  return photographer + ';' + editor;
 }
 
-QString ExposureTime(const ExifValue& value, const FormatContext& context) {
+std::string ExposureTime(const ExifValue& value, const FormatContext& context) {
   const auto x = Quotient(value);
   if (!x || *x <= 0.0) return ValueText(value);
-  if (*x <= 0.5) return QStringLiteral("1/") + FormatNumber(1.0 / *x, "0", context.symbols);
+  if (*x <= 0.5) return "1/" + FormatNumber(1.0 / *x, "0", context.locale);
   return Point(*x, "0.0", context);
 }
 
 // "0220" with code 1 is version 2.2; a text that is not a number stays as it is.
-QString Version(const std::vector<ExifValue>& values, std::int32_t code, const FormatContext& context) {
-  const QString text = Characters(values);
+std::string Version(const std::vector<ExifValue>& values, std::int32_t code, const FormatContext& context) {
+  std::string text = Characters(values);
   if (code != 1) return text;
-  const auto number = ParseDecimalNumber(text.toStdString());
+  const auto number = ParseDecimalNumber(text);
   if (!number) return text;
   return Point(*number / 100.0, "0.0#", context);
 }
 
-QString Components(const std::vector<ExifValue>& values, const FormatContext& context) {
+std::string Components(const std::vector<ExifValue>& values, const FormatContext& context) {
   std::vector<std::int64_t> n;
   for (const ExifValue& value : values) n.push_back(ValueNumber(value).value_or(-1));
   if (n.size() == 1) {
     static const char* const kNames[] = {"Y", "Cb", "Cr", "Red", "Green", "Blue"};
-    if (n[0] >= 1 && n[0] <= 6) return QString::fromLatin1(kNames[n[0] - 1]);
-    return QStringLiteral("unknown");
+    if (n[0] >= 1 && n[0] <= 6) return kNames[n[0] - 1];
+    return "unknown";
   }
   if (n.size() == 4) {
-    if (n == std::vector<std::int64_t>{4, 5, 6, 0}) return QStringLiteral("RGB");
-    if (n == std::vector<std::int64_t>{1, 2, 3, 0}) return QStringLiteral("YCbCr");
-    return QStringLiteral("unknown");
+    if (n == std::vector<std::int64_t>{4, 5, 6, 0}) return "RGB";
+    if (n == std::vector<std::int64_t>{1, 2, 3, 0}) return "YCbCr";
+    return "unknown";
   }
-  QString out;
+  std::string out;
   for (std::size_t i = 0; i < values.size(); ++i) {
-    if (i > 0) out += QLatin1Char(',');
+    if (i > 0) out += ',';
     const auto* number = std::get_if<std::int64_t>(&values[i]);
-    out += number ? FormatNumber(*number, "0", context.symbols) : ValueText(values[i]);
+    out += number ? FormatNumber(*number, "0", context.locale) : ValueText(values[i]);
   }
   return out;
 }
 
 // APEX shutter speed Tv: the exposure time is 1/2^Tv. A Tv that gives "1/0" (2^Tv below 0.5) or
 // no finite number shows the value as it stands.
-QString ShutterSpeed(const ExifValue& value, const FormatContext& context) {
+std::string ShutterSpeed(const ExifValue& value, const FormatContext& context) {
   const auto x = Quotient(value);
   if (!x) return ValueText(value);
   const double denominator = std::pow(2.0, *x);
   if (!std::isfinite(denominator) || denominator < 0.5) return ValueText(value);
-  return QStringLiteral("1/") + FormatNumber(denominator, "0", context.symbols);
+  return "1/" + FormatNumber(denominator, "0", context.locale);
 }
 
 // APEX aperture Av: the f-number is sqrt(2)^Av.
-QString Aperture(const ExifValue& value, const FormatContext& context) {
+std::string Aperture(const ExifValue& value, const FormatContext& context) {
   const auto x = Quotient(value);
   if (!x) return ValueText(value);
   const double fNumber = std::pow(std::sqrt(2.0), *x);
   if (!std::isfinite(fNumber)) return ValueText(value);
-  return QStringLiteral("f") + Point(fNumber, "0.0", context);
+  return "f" + Point(fNumber, "0.0", context);
 }
 
-QString FocalLength(const ExifValue& value, std::int32_t code, const FormatContext& context) {
+std::string FocalLength(const ExifValue& value, std::int32_t code, const FormatContext& context) {
   const auto x = Quotient(value);
   if (!x) return ValueText(value);
   if (code != 1) return Point(*x, "0.0\\m\\m", context);
   const double equivalent = *x * context.camera_feq;
   if (!std::isfinite(equivalent)) return ValueText(value);
-  return FormatNumber(equivalent, "0\\m\\m", context.symbols);
+  return FormatNumber(equivalent, "0\\m\\m", context.locale);
 }
 
 // EXIF 2.32, 4.6.5, UserComment: an 8-byte character-code header, then the comment. A comment
 // under any header but "UNICODE" is shown as UTF-8 when its bytes are valid UTF-8, else as
 // Windows-1252 (phones write UTF-8 under the ASCII header).
-QString UserComment(const std::vector<ExifValue>& values) {
+std::string UserComment(const std::vector<ExifValue>& values) {
   if (values.size() < 9) return {};
-  QString header;
+  std::string header;
   for (std::size_t i = 0; i < 8; ++i) {
     const auto number = ValueNumber(values[i]).value_or(-1);
     if (number != 0) header += CodePageCharacter(number);
   }
-  QString comment;
-  if (header.compare(QStringLiteral("unicode"), Qt::CaseInsensitive) == 0) {
+  std::string comment;
+  if (IsUnicodeHeader(header)) {
     comment = Utf16LeText(values, 8);
   } else {
     std::string bytes;
@@ -158,19 +188,19 @@ QString UserComment(const std::vector<ExifValue>& values) {
     }
     comment = ImageText(bytes);
   }
-  qsizetype begin = 0;
-  qsizetype end = comment.size();
-  while (begin < end && comment[begin] == QLatin1Char(' ')) ++begin;
-  while (end > begin && comment[end - 1] == QLatin1Char(' ')) --end;
-  return comment.mid(begin, end - begin);
+  std::size_t begin = 0;
+  std::size_t end = comment.size();
+  while (begin < end && comment[begin] == ' ') ++begin;
+  while (end > begin && comment[end - 1] == ' ') --end;
+  return comment.substr(begin, end - begin);
 }
 
 // Print image matching: characters 9 to 12 hold the version ("0300").
-QString PrintImageMatching(const std::vector<ExifValue>& values, std::int32_t code,
-                           const FormatContext& context) {
-  const QString version = Characters(values).mid(8, 4);
+std::string PrintImageMatching(const std::vector<ExifValue>& values, std::int32_t code,
+                               const FormatContext& context) {
+  std::string version = CharactersAt(Characters(values), 8, 4);
   if (code != 1) return version;
-  const double number = ParseDecimalNumber(version.toStdString()).value_or(0.0);
+  const double number = ParseDecimalNumber(version).value_or(0.0);
   return Point(number / 100.0, "0.0#", context);
 }
 
@@ -196,7 +226,7 @@ bool IsMainSpecial(std::int32_t tag) {
   }
 }
 
-QString FormatMainSpecial(const ZetExif& item, std::int32_t code, const ExifTag* definition,
+std::string FormatMainSpecial(const ZetExif& item, std::int32_t code, const ExifTag* definition,
                           const FormatContext& context) {
   const auto& values = item.inhalt;
   switch (item.tag) {
@@ -218,7 +248,7 @@ QString FormatMainSpecial(const ZetExif& item, std::int32_t code, const ExifTag*
       return ExposureTime(values.front(), context);
     case kFNumber: {
       const auto x = Quotient(values.front());
-      return x ? QStringLiteral("f") + Point(*x, "0.0", context) : ValueText(values.front());
+      return x ? "f" + Point(*x, "0.0", context) : ValueText(values.front());
     }
     case kComponents:
       return Components(values, context);

@@ -8,29 +8,39 @@
 
 namespace kelmarin {
 
-QString ImageText(const std::string& bytes) {
-  if (IsValidUtf8(bytes)) return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-  QString out;
-  out.reserve(static_cast<qsizetype>(bytes.size()));
-  // Every Windows-1252 character lies in the Basic Multilingual Plane: one UTF-16 unit each.
-  for (char c : bytes) out += QChar(static_cast<char16_t>(Cp1252ToUnicode(static_cast<unsigned char>(c))));
+std::string ImageText(const std::string& bytes) {
+  return BytesToUtf8(bytes);
+}
+
+std::string CodePageCharacter(std::int64_t value) {
+  if (value < 0 || value > 255) return "_";
+  std::string out;
+  AppendUtf8(out, Cp1252ToUnicode(static_cast<unsigned char>(value)));
   return out;
 }
 
-QString CodePageCharacter(std::int64_t value) {
-  if (value < 0 || value > 255) return QStringLiteral("_");
-  return QString(QChar(static_cast<char16_t>(Cp1252ToUnicode(static_cast<unsigned char>(value)))));
-}
-
-QString Utf16LeText(const std::vector<ExifValue>& values, std::size_t first) {
-  QString out;
+std::string Utf16LeText(const std::vector<ExifValue>& values, std::size_t first) {
+  std::string out;
   if (first >= values.size()) return out;
   const std::size_t units = (values.size() - first) / 2;
-  out.reserve(static_cast<qsizetype>(units));
-  for (std::size_t u = 0; u < units; ++u) {
+  out.reserve(units);
+  const auto unit = [&](std::size_t u) {
     const auto low = static_cast<std::uint8_t>(ValueNumber(values[first + 2 * u]).value_or(0) & 0xFF);
     const auto high = static_cast<std::uint8_t>(ValueNumber(values[first + 2 * u + 1]).value_or(0) & 0xFF);
-    out += QChar(static_cast<char16_t>(low | (high << 8)));
+    return static_cast<char32_t>(low | (high << 8));
+  };
+  for (std::size_t u = 0; u < units; ++u) {
+    char32_t point = unit(u);
+    if (point >= 0xD800 && point <= 0xDFFF) {
+      const char32_t next = u + 1 < units ? unit(u + 1) : 0;
+      if (point <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
+        point = 0x10000 + ((point - 0xD800) << 10) + (next - 0xDC00);
+        ++u;
+      } else {
+        point = 0xFFFD;
+      }
+    }
+    AppendUtf8(out, point);
   }
   return out;
 }
@@ -40,7 +50,7 @@ std::optional<std::int64_t> ValueNumber(const ExifValue& value) {
   return ParseWholeNumber(std::get<std::string>(value));
 }
 
-QString ValueText(const ExifValue& value) {
+std::string ValueText(const ExifValue& value) {
   if (const auto* number = std::get_if<std::int64_t>(&value)) return PlainNumberText(*number);
   return ImageText(std::get<std::string>(value));
 }

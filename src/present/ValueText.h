@@ -3,7 +3,6 @@
 // Every function accepts any value: a number where a text is expected is its decimal text, a text
 // where a number is expected is read as a whole number when it is one.
 
-#include <QString>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,20 +12,20 @@
 
 namespace kelmarin {
 
-// One value as the character of that code in Windows-1252 (0 gives U+0000). A value outside 0 to
-// 255 has no character there and gives "_".
-QString CodePageCharacter(std::int64_t value);
+// One value as the character of that code in Windows-1252 (0 gives U+0000), UTF-8 encoded. A value
+// outside 0 to 255 has no character there and gives "_".
+std::string CodePageCharacter(std::int64_t value);
 
 // Values from index `first` (0-based) on, taken as the bytes of UTF-16 text in little-endian byte
-// order; a last odd byte is ignored. A value outside 0 to 255 counts as its low byte. Zero code units
-// are kept.
-QString Utf16LeText(const std::vector<ExifValue>& values, std::size_t first);
+// order, as UTF-8; a last odd byte is ignored. A value outside 0 to 255 counts as its low byte. Zero
+// code units are kept; a surrogate without its partner becomes U+FFFD.
+std::string Utf16LeText(const std::vector<ExifValue>& values, std::size_t first);
 
 // A value as a whole number: numbers as they are, texts when ParseWholeNumber reads them.
 std::optional<std::int64_t> ValueNumber(const ExifValue& value);
 
 // A value as display text: texts through ImageText, numbers as their plain decimal text.
-QString ValueText(const ExifValue& value);
+std::string ValueText(const ExifValue& value);
 
 // The raw bytes of a text value, or the decimal text of a number.
 std::string ValueBytes(const ExifValue& value);

@@ -144,6 +144,28 @@ TEST_F(Lister, TextRowsOfImagesInAnyLocale) {
   }
 }
 
+// The locale's forms come from the image module once and are then read from the cache folder while
+// the locale settings stay; without the module the program's own German forms stand.
+TEST_F(Lister, LocaleFormsKeptInTheCacheFolder) {
+  const fs::path cache = dir / "cache";
+  const std::string english = "en_US.UTF-8 XDG_CACHE_HOME='" + cache.string() + "'";
+  const auto dateRow = [&](const std::string& locale, const fs::path& program = KELMARIN_EXIF) {
+    const RunResult r = Run(kDefs + "good.jpg", locale, program);
+    const std::size_t at = r.out.find("306\t");
+    return at == std::string::npos ? r.err : r.out.substr(at, r.out.find('\n', at) - at);
+  };
+  EXPECT_EQ(dateRow(english), "306\tDatum\t12/24/2004 6:30:00 PM\t2004:12:24 18:30:00");
+  std::string kept = ReadText(cache / "kelmarin" / "locale");
+  const std::size_t form = kept.find("\nM/d/yyyy\n");
+  ASSERT_NE(form, std::string::npos) << kept;
+  WriteFile(cache / "kelmarin" / "locale", Bytes(kept.replace(form + 1, 8, "yyyy-MM-dd")));
+  EXPECT_EQ(dateRow(english), "306\tDatum\t2004-12-24 6:30:00 PM\t2004:12:24 18:30:00");
+  EXPECT_EQ(dateRow("C XDG_CACHE_HOME='" + cache.string() + "'"), "306\tDatum\t24.12.2004 18:30:00\t2004:12:24 18:30:00");
+  EXPECT_EQ(dateRow(english), "306\tDatum\t12/24/2004 6:30:00 PM\t2004:12:24 18:30:00");
+  EXPECT_EQ(dateRow("en_US.UTF-8 XDG_CACHE_HOME='" + (dir / "other").string() + "'", dir / "bin" / "kelmarin-exif"),
+            "306\tDatum\t24.12.2004 18:30:00\t2004:12:24 18:30:00");
+}
+
 TEST_F(Lister, UnreadableFilesAreReportedAndSkipped) {
   RunResult r = Run(kDefs + "notimage.jpg good.jpg truncated.jpg folder.jpg empty.jpg missing.jpg plain.jpg");
   EXPECT_EQ(r.status, 1);

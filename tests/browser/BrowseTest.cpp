@@ -76,11 +76,11 @@ ListingRow Row(int section, const char* tag, const char* label, const char* info
   ListingRow row;
   row.kind = kind;
   row.section = section;
-  row.tag = U(tag);
-  row.label = U(label);
-  row.information = U(info);
-  row.raw = U(raw);
-  row.tagNumber = row.tag.toInt();
+  row.tag = tag;
+  row.label = label;
+  row.information = info;
+  row.raw = raw;
+  row.tagNumber = std::atoi(tag);
   return row;
 }
 
@@ -486,7 +486,7 @@ class BrowseTest : public QObject {
     QCOMPARE(
         MapUrl(*position).toString(),
         U("https://www.openstreetmap.org/?mlat=-33.860000&mlon=-70.500000#map=15/-33.860000/-70.500000"));
-    gps[3].raw = U("190/1");  // beyond 180
+    gps[3].raw = "190/1";  // beyond 180
     QVERIFY(!PositionOfRows(gps));
     gps.pop_back();
     QVERIFY(!PositionOfRows(gps));

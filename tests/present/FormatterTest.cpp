@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QLocale>
 #include <cmath>
 #include <limits>
 #include <sstream>
@@ -17,12 +18,15 @@
 #include "present/InfoLabels.h"
 #include "present/Listing.h"
 #include "present/NumberText.h"
+#include "present/qt/QtTextLocale.h"
 
 namespace kelmarin {
 namespace {
 
-QLocale German() {
-  return QLocale(QLocale::German, QLocale::Germany);
+const QLocale kGerman(QLocale::German, QLocale::Germany);
+
+TextLocale German() {
+  return TextLocaleOf(kGerman);
 }
 
 ZetExif Numbers(std::int32_t tag, std::initializer_list<std::int64_t> values) {
@@ -50,8 +54,8 @@ ZetExif Bytes(std::int32_t tag, const std::string& bytes) {
   return item;
 }
 
-QString Q(const char* utf8) {
-  return QString::fromUtf8(utf8);
+std::string Q(const char* utf8) {
+  return utf8;
 }
 
 // Definitions with one table entry per call; fmt is the display code.
@@ -91,15 +95,15 @@ void ExpectTexts(const FormatContext& context, std::int32_t section, std::initia
                                                        : tables.defs.mainTags;
       tables.defs.AddTagDefinition(table, c.item.tag, 0, "name", c.code);
     }
-    EXPECT_EQ(FormatValue(tables.defs, context, 0, c.item, section).toStdString(), c.expected)
+    EXPECT_EQ(FormatValue(tables.defs, context, 0, c.item, section), c.expected)
         << "tag " << c.item.tag << " code " << c.code;
   }
 }
 
 const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
 
-FormatContext Context(const QLocale& locale = German(), double focalFactor = 1.0) {
-  return MakeFormatContext(locale, focalFactor);
+FormatContext Context(const QLocale& locale = kGerman, double focalFactor = 1.0) {
+  return MakeFormatContext(TextLocaleOf(locale), focalFactor);
 }
 void Main(std::initializer_list<Case> cases, const FormatContext& context = Context()) {
   ExpectTexts(context, kSectionMain, cases);
@@ -110,7 +114,7 @@ void Gps(std::initializer_list<Case> cases, const FormatContext& context = Conte
 
 class GeneralRules : public ::testing::Test {
  protected:
-  QString Format(const ZetExif& item) { return FormatValue(tables.defs, context, 0, item, kSectionMain); }
+  std::string Format(const ZetExif& item) { return FormatValue(tables.defs, context, 0, item, kSectionMain); }
 
   Tables tables;
   FormatContext context = Context();
@@ -123,8 +127,8 @@ TEST_F(GeneralRules, ValueNamesFirstMatchInStoredOrder) {
   tag.addnice(3, "sehr hoch");
   tables.Main(1000, 0).addnice(-1, "minus eins");
   // Value names only for one value.
-  EXPECT_EQ(Format(Numbers(41992, {3})) + u'|' + Format(Numbers(41992, {7})) + u'|' +
-                Format(Numbers(41992, {3, 1})) + u'|' + Format(Numbers(1000, {-1})) + u'|' +
+  EXPECT_EQ(Format(Numbers(41992, {3})) + '|' + Format(Numbers(41992, {7})) + '|' +
+                Format(Numbers(41992, {3, 1})) + '|' + Format(Numbers(1000, {-1})) + '|' +
                 Format(Numbers(1000, {4294967295})),
             Q("hoch|7|3,1|minus eins|4294967295"));
 }
@@ -158,11 +162,10 @@ TEST_F(GeneralRules, NumbersAndFractionsWithUnits) {
         {Texts(212, {"-1/3"}), 12, "-0.3cm"},
         {Texts(210, {"4294967295/1"}), 10, "4294967295.0"}});
   // A comma locale still gives a point.
-  for (QLocale locale : {German(), QLocale(QLocale::French, QLocale::France), QLocale::c()}) {
+  for (QLocale locale : {kGerman, QLocale(QLocale::French, QLocale::France), QLocale::c()}) {
     Main({{Texts(210, {"155/10"}), 10, "15.5"}}, Context(locale));
   }
-  EXPECT_EQ(DecimalSeparator(German()), Q(","));
-  EXPECT_EQ(DecimalSeparator(QLocale::c()), Q("."));
+  EXPECT_EQ(German().decimalPoint + TextLocaleOf(QLocale::c()).decimalPoint, ",.");
 }
 
 TEST_F(GeneralRules, DatesByCharacterPosition) {
@@ -185,7 +188,7 @@ TEST_F(GeneralRules, TextsAreUtf8OrWindows1252) {
   Main({{Texts(315, {"M\xC3\xBCller"}), -1, "Müller"},
         {Texts(315, {"M\xFCller"}), -1, "Müller"},
         {Texts(315, {"\x80 5", "second"}), -1, "€ 5"}});  // further texts not shown
-  EXPECT_EQ(ImageText(std::string("a\0b", 3)), Q("a") + QChar(u'\0') + Q("b"));
+  EXPECT_EQ(ImageText(std::string("a\0b", 3)), std::string("a\0b", 3));
 }
 
 TEST_F(GeneralRules, DispatchBySection) {
@@ -196,17 +199,17 @@ TEST_F(GeneralRules, DispatchBySection) {
     return FormatValue(tables.defs, context, maker, item, s);
   };
   // A makernote without a layout gives nothing, the thumbnail no special rule.
-  EXPECT_EQ(section(kSectionMakernote, Numbers(7, {1}), 2) + u'|' +
-                section(kSectionMakernote, Numbers(7, {1})) + u'|' +
-                section(kSectionMakernote, Texts(7, {"x"})) + u'|' +
-                section(kSectionThumbnail, Texts(33434, {"1/125"})) + u'|' +
-                section(kSectionThumbnail, Texts(33437, {"28/10"})) + u'|' +
-                section(kSectionGps, Numbers(5, {0})) + u'|' + section(7, Numbers(5, {0})),
+  EXPECT_EQ(section(kSectionMakernote, Numbers(7, {1}), 2) + '|' +
+                section(kSectionMakernote, Numbers(7, {1})) + '|' +
+                section(kSectionMakernote, Texts(7, {"x"})) + '|' +
+                section(kSectionThumbnail, Texts(33434, {"1/125"})) + '|' +
+                section(kSectionThumbnail, Texts(33437, {"28/10"})) + '|' +
+                section(kSectionGps, Numbers(5, {0})) + '|' + section(7, Numbers(5, {0})),
             Q("an|||1/125|28/10|über dem Meeresspiegel|0"));
 }
 
 TEST_F(GeneralRules, OddItemsNeverFail) {
-  EXPECT_EQ(Format(ZetExif()), QString());
+  EXPECT_EQ(Format(ZetExif()), std::string());
   for (std::int32_t typ : {0, 1, 4, 7, -1}) {
     for (std::int32_t code : {0, 1, 2, 3, 10, 11, 12, 13, 14, 99, -5}) {
       tables.defs.mainTags.clear();
@@ -225,7 +228,7 @@ TEST_F(GeneralRules, OddItemsNeverFail) {
   ZetExif other;
   other.typ = 9;
   other.inhalt = {std::string("abc")};
-  EXPECT_EQ(Format(mixed) + u'|' + Format(other), Q("x,1|abc"));
+  EXPECT_EQ(Format(mixed) + '|' + Format(other), Q("x,1|abc"));
 }
 
 TEST(SpecialRules, NoticeSplitsPhotographerAndEditor) {
@@ -268,8 +271,8 @@ TEST(SpecialRules, FocalLengthWithAndWithoutFactor) {
         {Texts(37386, {"0/1"}), -1, "0.0mm"},
         {Texts(37386, {"1/101"}), -1, "0.0mm"}});
   Main({{Texts(37386, {"78/10"}), 1, "38mm"}, {Texts(37386, {"78/10"}), 2, "7.8mm"}},
-       Context(German(), 4.86));
-  Main({{Texts(37386, {"78/10"}), 1, "0mm"}}, Context(German(), 0.0));
+       Context(kGerman, 4.86));
+  Main({{Texts(37386, {"78/10"}), 1, "0mm"}}, Context(kGerman, 0.0));
 }
 
 TEST(SpecialRules, VersionsComponentsAndPrintMatching) {
@@ -351,7 +354,7 @@ TEST(SpecialRules, WrongKindsFallBackToGeneralRules) {
 // Dates without a time or left blank, value names under a unit code, a focal length of 0, and no
 // English month or weekday names in the C locale; German has a decimal comma.
 TEST(FractionFormats, ByDisplayCode) {
-  for (const QLocale& locale : {German(), QLocale::c()}) {
+  for (const QLocale& locale : {kGerman, QLocale::c()}) {
     SCOPED_TRACE(locale.name().toStdString());
     Main({{Texts(42034, {"18/1", "70/1", "35/10", "45/10"}), 4, "18-70mm f/3.5-4.5"},
           {Texts(42034, {"415/100", "415/100", "22/10", "22/10"}), 4, "4.15mm f/2.2"},
@@ -375,12 +378,12 @@ TEST(FractionFormats, ByDisplayCode) {
     Tables tables;
     tables.Makernote(6, 0x2022, 11).addnice(0x20000000, "unendlich");
     EXPECT_EQ(
-        FormatValue(tables.defs, Context(locale), 6, Numbers(0x2022, {536870912}), kSectionMakernote) + u'|' +
+        FormatValue(tables.defs, Context(locale), 6, Numbers(0x2022, {536870912}), kSectionMakernote) + '|' +
             FormatValue(tables.defs, Context(locale), 6, Numbers(0x2022, {536870912, 1}), kSectionMakernote),
         Q("unendlich|536870912mm,1mm"));
   }
-  const QDateTime modified(QDate(2004, 12, 24), QTime(18, 5, 9));
-  EXPECT_EQ(MakeInfoLabels(QLocale::c(), "a", "jpg", modified, 1, 1, 1, 1).modified,
+  const auto modified = MomentOf(QDateTime(QDate(2004, 12, 24), QTime(18, 5, 9)));
+  EXPECT_EQ(MakeInfoLabels(TextLocaleOf(QLocale::c()), "a", "jpg", modified, 1, 1, 1, 1).modified,
             Q("zuletzt geändert: Freitag, 24.12.2004 18:05:09"));
 }
 
@@ -402,7 +405,7 @@ TEST(NumberPattern, DecimalsRoundingLiteralsAndExtremes) {
       {std::numeric_limits<double>::infinity(), "0.0", ""}};
   const auto check = [](const auto& table) {
     for (const auto& [value, pattern, text] : table)
-      EXPECT_EQ(FormatNumber(value, pattern, German()).toStdString(), text) << value << " " << pattern;
+      EXPECT_EQ(FormatNumber(value, pattern, German()), text) << value << " " << pattern;
   };
   check(cases), check(extremes);
   EXPECT_EQ(FormatNumber(1e300, "0", German()).size(), 301);
@@ -415,9 +418,9 @@ TEST(NumberPattern, DecimalsRoundingLiteralsAndExtremes) {
 
 TEST(NumberPattern, PointFormAndLocaleText) {
   // No thousands grouping.
-  EXPECT_EQ(PointForm(Q("15,5"), Q(",")) + u'|' + PointForm(Q("15,5"), QString()), Q("15.5|15,5"));
-  EXPECT_EQ(LocaleNumberText(50.0 + 12.0 / 60 + 34.56 / 3600, German()) + u'|' +
-                LocaleNumberText(1234.5, German()) + u'|' + LocaleNumberText(1.0 / 3.0, German()) + u'|' +
+  EXPECT_EQ(PointForm(Q("15,5"), Q(",")) + '|' + PointForm(Q("15,5"), ""), Q("15.5|15,5"));
+  EXPECT_EQ(LocaleNumberText(50.0 + 12.0 / 60 + 34.56 / 3600, German()) + '|' +
+                LocaleNumberText(1234.5, German()) + '|' + LocaleNumberText(1.0 / 3.0, German()) + '|' +
                 LocaleNumberText(50.0, German()),
             Q("50,2096|1234,5|0,333333333333333|50"));
 }
@@ -451,7 +454,7 @@ class MetadataList : public ::testing::Test {
                : row.kind == RowKind::Separator ? (row.red ? 's' : 'S')
                : row.kind == RowKind::Item      ? (row.red ? 'i' : 'I')
                                                 : 'N';
-      shape += "|" + (row.tag + "|" + row.label + "|" + row.information + "|" + row.raw).toStdString() + "\n";
+      shape += "|" + row.tag + "|" + row.label + "|" + row.information + "|" + row.raw + "\n";
     }
     return shape;
   }
@@ -498,7 +501,7 @@ TEST_F(MetadataList, SectionsInOrderWithTheImagesMakerAndFocalFactor) {
             "S||||\nH||Sektion Makernote||\nI|8|Modus|Auto|1\nS||||\nH||Sektion GPS||\nI|5|???|0|0\n");
   image.camera_id = 7;  // no layout for maker 7: general rules, no label
   EXPECT_EQ(Rows()[7].label + Rows()[7].information, Q("???1"));
-  EXPECT_EQ(SectionTitle(5), QString());
+  EXPECT_EQ(SectionTitle(5), std::string());
 }
 
 TEST_F(MetadataList, CacheKeepsLabelsApartByMakerAndSection) {
@@ -512,14 +515,14 @@ TEST_F(MetadataList, CacheKeepsLabelsApartByMakerAndSection) {
     other.camera_id = maker;
     for (std::int32_t section : {kSectionMain, kSectionMakernote, kSectionGps})
       other.ExifAdd(section, 8, kTypNumbers, {std::int64_t{1}});
-    QStringList labels;
+    std::string labels;
     for (const ListingRow& row : FillMetadataList(tables.defs, other, context, cache)) {
-      if (row.kind == RowKind::Item) labels.push_back(row.label);
+      if (row.kind == RowKind::Item) labels += (labels.empty() ? "" : "|") + row.label;
     }
     return labels;
   };
   for (int round = 0; round < 2; ++round) {
-    EXPECT_EQ(labelsOf(2).join(u'|') + u';' + labelsOf(4).join(u'|') + u';' + labelsOf(1 << 30).join(u'|'),
+    EXPECT_EQ(labelsOf(2) + ';' + labelsOf(4) + ';' + labelsOf(1 << 30),
               Q("Hauptbild|Modus|???;Hauptbild|Blitz|???;Hauptbild|???|???"));
   }
 }
@@ -548,7 +551,7 @@ TEST(ArrayRows, SubDirectoriesAndPositionsGiveTheirRows) {
   for (const ListingRow& row : FillMetadataList(*defs, image, MakeFormatContext(German(), 1.0))) {
     if (row.kind == RowKind::Item)
       rows.push_back(
-          (row.tag + u'|' + row.label + u'|' + row.information + u'|' + row.raw + u'|').toStdString() +
+          row.tag + '|' + row.label + '|' + row.information + '|' + row.raw + '|' +
           std::to_string(row.directory) + "|" + std::to_string(row.position));
   }
   const std::vector<std::string> expected = {"1|Liste|8,254,65535|8,254,65535|0|0",
@@ -567,14 +570,14 @@ TEST(ArrayRows, SubDirectoriesAndPositionsGiveTheirRows) {
 
 // The usual texts are checked in the information panel and the lister.
 TEST(InfoLabels, EdgeValues) {
-  const QDateTime morning(QDate(2024, 3, 4), QTime(7, 0, 0));
-  const InfoLabels labels = MakeInfoLabels(German(), Q("ohne"), QString(), morning, 0, 0, 0, 0);
-  EXPECT_EQ(labels.modified + u'|' + labels.size,
+  const auto morning = MomentOf(QDateTime(QDate(2024, 3, 4), QTime(7, 0, 0)));
+  const InfoLabels labels = MakeInfoLabels(German(), Q("ohne"), std::string(), morning, 0, 0, 0, 0);
+  EXPECT_EQ(labels.modified + '|' + labels.size,
             Q("zuletzt geändert: Montag, 4.3.2024 7:00:00|Dateigröße: 0 Bytes"));
-  EXPECT_EQ(MakeInfoLabels(German(), Q("a"), Q("b"), QDateTime(), 999, 1, 1, 1).modified,
+  EXPECT_EQ(MakeInfoLabels(German(), Q("a"), Q("b"), MomentOf(QDateTime()), 999, 1, 1, 1).modified,
             Q("zuletzt geändert: "));
   const QLocale finnish(QLocale::Finnish, QLocale::Finland);
-  EXPECT_TRUE(MakeInfoLabels(finnish, Q("a"), Q("b"), morning, 1, 1, 1, 1).modified.endsWith(Q("7.00.00")));
+  EXPECT_TRUE(MakeInfoLabels(TextLocaleOf(finnish), Q("a"), Q("b"), morning, 1, 1, 1, 1).modified.ends_with("7.00.00"));
 }
 
 // Single values of byte lists that hold numbers of several bytes: big-endian 32-bit words, signed
@@ -612,10 +615,60 @@ TEST(ArrayWords, NumbersOfSeveralBytes) {
     std::vector<std::string> rows;
     for (const ListingRow& row : FillMetadataList(*defs, image, MakeFormatContext(German(), 1.0))) {
       if (row.kind == RowKind::Item && row.position != 0)
-        rows.push_back((row.tag + u'|' + row.information + u'|' + row.raw).toStdString());
+        rows.push_back(row.tag + '|' + row.information + '|' + row.raw);
     }
     EXPECT_EQ(rows, expected) << tag;
   }
+}
+
+}  // namespace
+}  // namespace kelmarin
+
+namespace kelmarin {
+namespace {
+
+// The toolkit-free forms write what the toolkit's locale writes, in every locale it knows: dates and
+// times by the locale's forms and by a form with every field, and the locale number text. The
+// defaults are the German forms.
+TEST(TextLocaleForms, WriteWhatTheToolkitWrites) {
+  const QDateTime moments[] = {QDateTime(QDate(2004, 12, 24), QTime(18, 5, 9)),
+                               QDateTime(QDate(1999, 1, 3), QTime(0, 7, 30)),
+                               QDateTime(QDate(2030, 7, 1), QTime(12, 0, 0)), QDateTime(QDate(640, 2, 29), QTime())};
+  const double numbers[] = {50.2096, -1234.5, 1.0 / 3.0, 1e20, -1.5e-7, 0.0001, 1.2345678901234e15, 50.0, 0.0};
+  const QString everyField = QStringLiteral("dddd ddd dd d MMMM MMM MM M yyyy yy y 'H''s' HH H hh h mm m ss s AP ap A a");
+  const auto locales = QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+  ASSERT_GT(locales.size(), 300);
+  for (const QLocale& locale : locales) {
+    const TextLocale texts = TextLocaleOf(locale);
+    const QLocale names = locale.language() == QLocale::C ? kGerman : locale;
+    QLocale plain = locale;
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    for (const QDateTime& moment : moments) {
+      const Moment m = *MomentOf(moment);
+      const QString date = QString::fromStdString(texts.shortDateFormat);
+      const QString time = QString::fromStdString(texts.longTimeFormat);
+      ASSERT_EQ(FormatMoment(texts, m, texts.shortDateFormat, MomentFields::Date) + '|' +
+                    FormatMoment(texts, m, texts.longTimeFormat, MomentFields::Time) + '|' +
+                    FormatMoment(texts, m, everyField.toStdString(), MomentFields::Both),
+                (names.toString(moment.date(), date) + u'|' + names.toString(moment.time(), time) + u'|' +
+                 names.toString(moment, everyField))
+                    .toStdString())
+          << locale.name().toStdString();
+    }
+    for (double number : numbers) {
+      // The toolkit pads no exponent written in digits beyond the Basic Multilingual Plane; the
+      // toolkit-free text pads it as in every other locale.
+      if (locale.zeroDigit().size() > 1 && number != 0.0 && std::fabs(number) < 1e-4) continue;
+      ASSERT_EQ(LocaleNumberText(number, texts), plain.toString(number, 'g', 15).toStdString())
+          << locale.name().toStdString() << " " << number;
+    }
+  }
+  const TextLocale ownForms;
+  const Moment moment = *MomentOf(moments[0]);
+  EXPECT_EQ(FormatMoment(ownForms, moment, everyField.toStdString(), MomentFields::Both) + ownForms.decimalPoint +
+                ownForms.groupSeparator + ownForms.shortDateFormat + ownForms.longTimeFormat,
+            FormatMoment(German(), moment, everyField.toStdString(), MomentFields::Both) + German().decimalPoint +
+                German().groupSeparator + German().shortDateFormat + German().longTimeFormat);
 }
 
 }  // namespace

@@ -67,7 +67,7 @@ std::optional<std::int32_t> ReadMetadataListing(const std::string& path, const D
 }
 
 std::optional<std::int32_t> ReadInfo(const std::string& path, const Definitions& definitions,
-                                     const QLocale& locale, ImageModule& module, InfoLabels& labels) {
+                                     const TextLocale& locale, ImageModule& module, InfoLabels& labels) {
   if (!module.Load()) return kNoImageModule;
   const std::int32_t error = module.Info(path, TypeCodeForFileName(path), definitions, locale, labels);
   if (error != 0) return error;

@@ -2,8 +2,6 @@
 // What kelmarin-exif reads of one file: its metadata rows (through the metadata-only path of the
 // image layer) or the information panel's labels (through a full, timed load in the image module).
 
-#include <QLocale>
-#include <QString>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -46,6 +44,6 @@ std::optional<std::int32_t> ReadMetadataListing(const std::string& path, const D
 // Loads the file fully as the information panel does (in the image module) and fills its five
 // labels. Returns the error number of the load when it fails, or kNoImageModule. Never throws.
 std::optional<std::int32_t> ReadInfo(const std::string& path, const Definitions& definitions,
-                                     const QLocale& locale, ImageModule& module, InfoLabels& labels);
+                                     const TextLocale& locale, ImageModule& module, InfoLabels& labels);
 
 }  // namespace kelmarin::lister

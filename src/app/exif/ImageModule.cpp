@@ -59,6 +59,7 @@ struct ImageModule::Functions {
   ImageModuleDimensionsFunction dimensions = nullptr;
   ImageModuleInfoFunction info = nullptr;
   ImageModuleFinishFunction finish = nullptr;
+  ImageModuleLocaleFunction locale = nullptr;
 };
 
 ImageModule::ImageModule() = default;
@@ -98,7 +99,8 @@ bool ImageModule::Load() {
       std::string(found->interface()) != KELMARIN_IMAGE_MODULE_INTERFACE ||
       !Find(library, kImageModuleDimensionsSymbol, found->dimensions) ||
       !Find(library, kImageModuleInfoSymbol, found->info) ||
-      !Find(library, kImageModuleFinishSymbol, found->finish)) {
+      !Find(library, kImageModuleFinishSymbol, found->finish) ||
+      !Find(library, kImageModuleLocaleSymbol, found->locale)) {
     failure = prefix + "gehört nicht zu diesem Programm (andere Version)";
     return false;
   }
@@ -111,8 +113,14 @@ std::int32_t ImageModule::Dimensions(const std::string& path, std::int32_t type)
 }
 
 std::int32_t ImageModule::Info(const std::string& path, std::int32_t type, const Definitions& definitions,
-                               const QLocale& locale, InfoLabels& labels) const {
+                               const TextLocale& locale, InfoLabels& labels) const {
   return functions->info(path, type, definitions, locale, labels);
+}
+
+bool ImageModule::SystemLocale(TextLocale& locale) {
+  if (!Load()) return false;
+  functions->locale(locale);
+  return true;
 }
 
 }  // namespace kelmarin::lister

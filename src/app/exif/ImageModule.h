@@ -9,7 +9,6 @@
 // C++ types. The interface text (the version and the number of this interface, given by the build as
 // KELMARIN_IMAGE_MODULE_INTERFACE) names that agreement: a module of another version is refused.
 
-#include <QLocale>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -17,6 +16,7 @@
 namespace kelmarin {
 class Definitions;
 struct InfoLabels;
+struct TextLocale;
 }  // namespace kelmarin
 
 namespace kelmarin::lister {
@@ -31,8 +31,10 @@ using ImageModuleDimensionsFunction = std::int32_t (*)(const std::string& path, 
 // Loads the file fully and timed as the information panel does and fills its labels. The type
 // code is the file list's (0: by content).
 using ImageModuleInfoFunction = std::int32_t (*)(const std::string& path, std::int32_t type,
-                                                 const Definitions& definitions, const QLocale& locale,
+                                                 const Definitions& definitions, const TextLocale& locale,
                                                  InfoLabels& labels);
+// The toolkit's system locale as the window takes it for its texts.
+using ImageModuleLocaleFunction = void (*)(TextLocale& locale);
 // Ends what the module set up (a GUI application object for metafiles); called once, last.
 using ImageModuleFinishFunction = void (*)();
 }
@@ -41,6 +43,7 @@ inline constexpr const char* kImageModuleInterfaceSymbol = "kelmarin_exif_image_
 inline constexpr const char* kImageModuleDimensionsSymbol = "kelmarin_exif_image_dimensions";
 inline constexpr const char* kImageModuleInfoSymbol = "kelmarin_exif_image_info";
 inline constexpr const char* kImageModuleFinishSymbol = "kelmarin_exif_image_finish";
+inline constexpr const char* kImageModuleLocaleSymbol = "kelmarin_exif_image_locale";
 
 // The module as loaded by the program. Loading happens on the first Load() and is tried once.
 class ImageModule {
@@ -58,7 +61,9 @@ class ImageModule {
   // Only after Load() returned true.
   std::int32_t Dimensions(const std::string& path, std::int32_t type) const;
   std::int32_t Info(const std::string& path, std::int32_t type, const Definitions& definitions,
-                    const QLocale& locale, InfoLabels& labels) const;
+                    const TextLocale& locale, InfoLabels& labels) const;
+  // Fills the locale; false (and the locale untouched) when the module is not loaded.
+  bool SystemLocale(TextLocale& locale);
 
  private:
   struct Functions;

@@ -1,10 +1,9 @@
 #include "Lister.h"
 
-#include <QFileInfo>
 #include <algorithm>
-#include <atomic>
+#include <condition_variable>
 #include <exception>
-#include <functional>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <system_error>
@@ -41,7 +40,7 @@ void AppendMetadataText(std::string& out, const MetadataListing& listing) {
 }
 
 void AppendInfoText(std::string& out, const InfoLabels& labels) {
-  for (const QString* text :
+  for (const std::string* text :
        {&labels.name, &labels.modified, &labels.size, &labels.dimensions, &labels.loadtime}) {
     AppendEscapedText(out, *text);
     out += '\n';
@@ -60,7 +59,7 @@ void AppendError(std::string& out, const std::optional<std::int32_t>& error) {
 }
 
 void AppendInfoJson(std::string& out, const InfoLabels& labels) {
-  const std::pair<const char*, const QString*> fields[] = {{"name", &labels.name},
+  const std::pair<const char*, const std::string*> fields[] = {{"name", &labels.name},
                                                            {"modified", &labels.modified},
                                                            {"size", &labels.size},
                                                            {"dimensions", &labels.dimensions},
@@ -130,7 +129,7 @@ void Render(const ListerOptions& options, const std::string& path, const Metadat
 // Reads and renders one file. Without a module, a file that needs it is left for a second read
 // (error kNeedsImageModule); kNoImageModule leaves the text empty as well.
 FileOutput ReadFile(const ListerOptions& options, const std::string& path, const Definitions& definitions,
-                    const QLocale& locale, Reader& reader, ImageModule* module) {
+                    const TextLocale& locale, Reader& reader, ImageModule* module) {
   FileOutput file;
   try {
     MetadataListing listing;
@@ -149,10 +148,10 @@ FileOutput ReadFile(const ListerOptions& options, const std::string& path, const
   return file;
 }
 
-// Files are read in batches: all threads read the files of one batch, then the batch is written in
-// the given order. Memory therefore stays that of one batch, whatever the number of files.
-constexpr std::size_t kBatch = 64;
 constexpr unsigned kMaxThreads = 8;
+// Files read ahead of the one written next, at most: memory holds that many outputs, whatever the
+// number of files.
+constexpr std::size_t kAhead = 64;
 
 // Metadata listings are read on every core (at least two threads, so that the parallel path is the
 // one every run of many files takes); --info loads stay one after the other, as their load times
@@ -163,34 +162,87 @@ unsigned ThreadCount(const ListerOptions& options) {
   return static_cast<unsigned>(std::min<std::size_t>({cores, kMaxThreads, options.files.size()}));
 }
 
-void ReadBatch(const ListerOptions& options, std::size_t first, const Definitions& definitions,
-               const QLocale& locale, std::vector<Reader>& readers, ImageModule& module,
-               std::vector<FileOutput>& batch) {
-  if (readers.size() == 1) {
-    for (std::size_t k = 0; k < batch.size(); ++k)
-      batch[k] = ReadFile(options, options.files[first + k], definitions, locale, readers[0], &module);
-    return;
+// The files in order, read by helper threads and by the writing thread, each file once, no file more
+// than kAhead ahead of the one written next. The writing thread takes the outputs in order; while
+// the next one is not there yet, it reads a file itself instead of waiting.
+class ReadAhead {
+ public:
+  ReadAhead(const ListerOptions& listerOptions, const Definitions& tables, const TextLocale& texts,
+            std::vector<Reader>& threadReaders)
+      : options(listerOptions), definitions(tables), locale(texts), readers(threadReaders), slots(kAhead) {
+    try {
+      for (std::size_t t = 1; t < readers.size(); ++t) helpers.emplace_back([this, t] { Help(readers[t]); });
+    } catch (const std::system_error&) {
+      // No further thread to be had: the threads started so far and the writing thread read the files.
+    }
   }
-  std::atomic<std::size_t> next{0};
-  const auto work = [&](Reader& reader) {
-    for (std::size_t k; (k = next.fetch_add(1, std::memory_order_relaxed)) < batch.size();)
-      batch[k] = ReadFile(options, options.files[first + k], definitions, locale, reader, nullptr);
-  };
+  ~ReadAhead() {
+    {
+      const std::lock_guard lock(mutex);
+      stopped = true;
+    }
+    changed.notify_all();
+    for (std::thread& helper : helpers) helper.join();
+  }
+  ReadAhead(const ReadAhead&) = delete;
+  ReadAhead& operator=(const ReadAhead&) = delete;
+
+  // The output of file `k`, the one after the last taken (from 0 on).
+  FileOutput Take(std::size_t k) {
+    std::unique_lock lock(mutex);
+    while (!slots[k % kAhead]) {
+      if (Claimable()) {
+        ReadClaimed(lock, readers[0]);
+      } else {
+        changed.wait(lock);
+      }
+    }
+    FileOutput file = std::move(*slots[k % kAhead]);
+    slots[k % kAhead].reset();
+    written = k + 1;
+    changed.notify_all();
+    return file;
+  }
+
+ private:
+  bool Claimable() const { return next < options.files.size() && next < written + kAhead; }
+
+  // Reads the next file with the lock released and puts its output into its slot.
+  void ReadClaimed(std::unique_lock<std::mutex>& lock, Reader& reader) {
+    const std::size_t k = next++;
+    lock.unlock();
+    FileOutput file = ReadFile(options, options.files[k], definitions, locale, reader, nullptr);
+    lock.lock();
+    slots[k % kAhead] = std::move(file);
+    changed.notify_all();
+  }
+
+  void Help(Reader& reader) {
+    std::unique_lock lock(mutex);
+    while (true) {
+      changed.wait(lock, [this] { return stopped || Claimable(); });
+      if (stopped) return;
+      ReadClaimed(lock, reader);
+    }
+  }
+
+  const ListerOptions& options;
+  const Definitions& definitions;
+  const TextLocale& locale;
+  std::vector<Reader>& readers;
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<std::optional<FileOutput>> slots;
+  std::size_t next = 0;     // the next file to be read
+  std::size_t written = 0;  // the next file to be taken
+  bool stopped = false;
   std::vector<std::thread> helpers;
-  try {
-    for (std::size_t t = 1; t < readers.size(); ++t) helpers.emplace_back(work, std::ref(readers[t]));
-  } catch (const std::system_error&) {
-    // No further thread to be had: the threads started so far and this one read the batch.
-  }
-  work(readers[0]);
-  for (std::thread& helper : helpers) helper.join();
-}
+};
 
 }  // namespace
 
-int ListFiles(const ListerOptions& options, const Definitions& definitions, const QLocale& locale,
-              std::FILE* out, std::FILE* err) {
-  ImageModule module;
+int ListFiles(const ListerOptions& options, const Definitions& definitions, const TextLocale& locale,
+              ImageModule& module, std::FILE* out, std::FILE* err) {
   if (ModuleNeededFromTheStart(options) && !module.Load()) {
     ReportNoModule(err, module);
     return kExitCannotStart;
@@ -198,32 +250,27 @@ int ListFiles(const ListerOptions& options, const Definitions& definitions, cons
   Output output(out);
   std::string& buffer = output.Buffer();
   std::vector<Reader> readers(ThreadCount(options), Reader{MakeFormatContext(locale, 1.0), {}});
-  std::vector<FileOutput> batch;
+  std::optional<ReadAhead> ahead;
+  if (readers.size() > 1) ahead.emplace(options, definitions, locale, readers);
   bool anyFailed = false;
   if (options.json) buffer += '[';
-  for (std::size_t first = 0; first < options.files.size(); first += kBatch) {
-    batch.assign(std::min(kBatch, options.files.size() - first), FileOutput{});
-    ReadBatch(options, first, definitions, locale, readers, module, batch);
-    for (std::size_t k = 0; k < batch.size(); ++k) {
-      const std::string& path = options.files[first + k];
-      FileOutput& file = batch[k];
-      // The image module is used from this thread only.
-      if (file.error == kNeedsImageModule)
-        file = ReadFile(options, path, definitions, locale, readers[0], &module);
-      if (file.error == kNoImageModule) {
-        output.Flush();
-        ReportNoModule(err, module);
-        return kExitCannotStart;
-      }
-      if (file.error) {
-        anyFailed = true;
-        ReportFailure(err, *file.error, path);
-      }
-      if (options.json && first + k > 0) buffer += ',';
-      buffer += file.text;
-      file.text = std::string();
-      output.MaybeFlush();
+  for (std::size_t k = 0; k < options.files.size(); ++k) {
+    const std::string& path = options.files[k];
+    FileOutput file = ahead ? ahead->Take(k) : ReadFile(options, path, definitions, locale, readers[0], &module);
+    // The image module is used from this thread only.
+    if (file.error == kNeedsImageModule) file = ReadFile(options, path, definitions, locale, readers[0], &module);
+    if (file.error == kNoImageModule) {
+      output.Flush();
+      ReportNoModule(err, module);
+      return kExitCannotStart;
     }
+    if (file.error) {
+      anyFailed = true;
+      ReportFailure(err, *file.error, path);
+    }
+    if (options.json && k > 0) buffer += ',';
+    buffer += file.text;
+    output.MaybeFlush();
   }
   if (options.json) buffer += "]\n";
   output.Flush();

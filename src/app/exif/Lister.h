@@ -2,16 +2,18 @@
 // kelmarin-exif's work on its files: the metadata rows (or the information panel's labels) of each
 // file, written as text or as one JSON document.
 
-#include <QLocale>
 #include <cstdio>
 
 #include "ListerOptions.h"
 
 namespace kelmarin {
 class Definitions;
+struct TextLocale;
 }
 
 namespace kelmarin::lister {
+
+class ImageModule;
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFileFailed = 1;   // at least one file could not be read
@@ -31,11 +33,12 @@ inline constexpr int kExitCannotStart = 2;  // definition file, command line or 
 // Metadata listings of many files are read on several threads; the output and the "Fehler" lines
 // come in the order of the files all the same, and memory holds the output of a few dozen files at
 // most. The image module is only ever called from the calling thread.
+// Numbers and dates are written in the locale's forms (see SystemLocale.h).
 // Returns kExitOk or kExitFileFailed (also when writing `out` failed). When a file needs the image
 // module (see ImageModule.h) and it cannot be loaded, the reason goes to `err` and kExitCannotStart
 // is returned: before any output for --info and for files whose extension names such a format,
 // otherwise after the files listed so far.
-int ListFiles(const ListerOptions& options, const Definitions& definitions, const QLocale& locale,
-              std::FILE* out, std::FILE* err);
+int ListFiles(const ListerOptions& options, const Definitions& definitions, const TextLocale& locale,
+              ImageModule& module, std::FILE* out, std::FILE* err);
 
 }  // namespace kelmarin::lister

@@ -2,7 +2,6 @@
 // Buffered standard output for kelmarin-exif: one growing buffer written in large blocks (never a
 // flush per row), and the two escapings of the output forms.
 
-#include <QString>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -37,7 +36,6 @@ class Output {
 // backslash \\, any other control character below 0x20 \xHH (two hex digits); everything else is
 // the UTF-8 text unchanged.
 void AppendEscapedText(std::string& out, std::string_view utf8);
-void AppendEscapedText(std::string& out, const QString& text);
 
 // A path as given, with only its control characters escaped as in AppendEscapedText (a backslash
 // stays: it separates folders on Windows).

@@ -1,14 +1,15 @@
 // kelmarin-exif: prints, for each image file, the rows the metadata list of the main window shows.
 
-#include <QLocale>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "DefinitionFile.h"
+#include "ImageModule.h"
 #include "Lister.h"
 #include "ListerOptions.h"
+#include "SystemLocale.h"
 #include "metadata/Definitions.h"
 #include "metadata/Reporter.h"
 
@@ -48,5 +49,7 @@ int main(int argc, char** argv) {
   // operating system: freeing their some thousand small blocks one by one costs more start-up
   // time than listing one file.
   static const kelmarin::Definitions* const kept = definitions.release();
-  return ListFiles(parsed.options, *kept, QLocale::system(), stdout, stderr);
+  ImageModule module;
+  const kelmarin::TextLocale locale = SystemTextLocale(module, DefinitionStampFolder());
+  return ListFiles(parsed.options, *kept, locale, module, stdout, stderr);
 }

@@ -1,5 +1,5 @@
 // kelmarin-exif-image: the full image layer for kelmarin-exif, loaded at run time (see
-// ../ImageModule.h). Only the four extern "C" functions are exported.
+// ../ImageModule.h). Only the five extern "C" functions are exported.
 
 #include "../ImageModule.h"
 
@@ -17,6 +17,7 @@
 #include "image/ZetImage.h"
 #include "metadata/Reporter.h"
 #include "present/InfoLabels.h"
+#include "present/qt/QtTextLocale.h"
 
 #ifdef _WIN32
 #define KELMARIN_EXPORT extern "C" __declspec(dllexport)
@@ -90,15 +91,15 @@ std::int32_t Dimensions(const std::string& path, std::int32_t type) {
 }
 
 std::int32_t Info(const std::string& path, std::int32_t type, const Definitions& definitions,
-                  const QLocale& locale, InfoLabels& labels) {
+                  const TextLocale& locale, InfoLabels& labels) {
   PrepareFor(path, type);
   NumberReporter reporter;
   ZetImage image(&definitions, &reporter);
   std::int32_t width = 0, height = 0, loadTime = 0;
   if (image.load(path, type, width, height, loadTime) != 0) return reporter.number;
   const QFileInfo file(QFile::decodeName(QByteArray::fromStdString(path)));
-  labels = MakeInfoLabels(locale, file.completeBaseName(), file.suffix(), file.lastModified(), file.size(),
-                          width, height, loadTime);
+  labels = MakeInfoLabels(locale, file.completeBaseName().toStdString(), file.suffix().toStdString(),
+                          MomentOf(file.lastModified()), file.size(), width, height, loadTime);
   return 0;
 }
 
@@ -127,9 +128,14 @@ KELMARIN_EXPORT std::int32_t kelmarin_exif_image_dimensions(const std::string& p
 
 KELMARIN_EXPORT std::int32_t kelmarin_exif_image_info(const std::string& path, std::int32_t type,
                                                       const kelmarin::Definitions& definitions,
-                                                      const QLocale& locale, kelmarin::InfoLabels& labels) {
+                                                      const kelmarin::TextLocale& locale,
+                                                      kelmarin::InfoLabels& labels) {
   return kelmarin::lister::Guarded(
       [&] { return kelmarin::lister::Info(path, type, definitions, locale, labels); });
+}
+
+KELMARIN_EXPORT void kelmarin_exif_image_locale(kelmarin::TextLocale& locale) {
+  locale = kelmarin::TextLocaleOf(QLocale::system());
 }
 
 KELMARIN_EXPORT void kelmarin_exif_image_finish() {
@@ -143,3 +149,5 @@ static_assert(std::is_same_v<decltype(&kelmarin_exif_image_dimensions),
 static_assert(std::is_same_v<decltype(&kelmarin_exif_image_info), kelmarin::lister::ImageModuleInfoFunction>);
 static_assert(
     std::is_same_v<decltype(&kelmarin_exif_image_finish), kelmarin::lister::ImageModuleFinishFunction>);
+static_assert(
+    std::is_same_v<decltype(&kelmarin_exif_image_locale), kelmarin::lister::ImageModuleLocaleFunction>);

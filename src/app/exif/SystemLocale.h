@@ -1,0 +1,32 @@
+#pragma once
+// The user's locale for kelmarin-exif's texts without the toolkit: the window's forms come from the
+// toolkit's locale, which only the image module loads. Its answer is kept in the cache folder, keyed
+// by the locale settings of the environment, so that a start with the same settings reads a small
+// file instead of loading the module.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "present/TextLocale.h"
+
+namespace kelmarin::lister {
+
+class ImageModule;
+
+// What the toolkit's system locale is read from, with the module's interface text: the cache key.
+// None where the settings are not in the environment (Windows): there the module is always asked.
+std::optional<std::string> LocaleSettingsKey();
+
+// The locale in a file's form and back: a header line with the key, then one line per text. None
+// for a file of another key, form or length, or a text with a line break.
+std::optional<std::string> LocaleFileText(const TextLocale& locale, std::string_view key);
+std::optional<TextLocale> ParseLocaleFile(std::string_view text, std::string_view key);
+
+// The locale: from the file "locale" in `cacheFolder` when it holds the current key, else from the
+// module (and then written there, replacing the file in one step). When the module cannot be
+// loaded, the program's own German forms.
+TextLocale SystemTextLocale(ImageModule& module, const std::filesystem::path& cacheFolder);
+
+}  // namespace kelmarin::lister

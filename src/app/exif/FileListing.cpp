@@ -7,7 +7,7 @@
 #include "RawProbe.h"
 #include "browser/core/FormatTable.h"
 #include "extract/ImageMetadata.h"
-#include "image/meta/ImageTypes.h"
+#include "extract/ImageTypes.h"
 #include "image/meta/MetadataOnly.h"
 #include "present/ValueText.h"
 

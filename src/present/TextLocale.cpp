@@ -11,10 +11,10 @@ char32_t FirstCodePoint(std::string_view text) {
   if (text.empty()) return 0;
   const auto b0 = static_cast<unsigned char>(text[0]);
   if (b0 < 0x80) return b0;
-  const int length = b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : 2;
-  if (text.size() < static_cast<std::size_t>(length)) return 0;
-  char32_t point = b0 & (0x3F >> (length - 1));
-  for (int i = 1; i < length; ++i) point = (point << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
+  const std::size_t length = b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : 2;
+  if (text.size() < length) return 0;
+  char32_t point = b0 & (0x3Fu >> (length - 1));
+  for (std::size_t i = 1; i < length; ++i) point = (point << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
   return point;
 }
 

@@ -63,6 +63,23 @@ bool HasDayPeriod(std::string_view format) {
   return false;
 }
 
+constexpr std::string_view kLocaleFileHeader = "kelmarin-locale 1 ";
+
+// Every text of the locale, in the file's order.
+template <typename Locale, typename Visit>
+void ForEachText(Locale& locale, Visit visit) {
+  for (auto* text : {&locale.decimalPoint, &locale.groupSeparator, &locale.zeroDigit, &locale.minusSign,
+                     &locale.plusSign, &locale.exponential, &locale.shortDateFormat, &locale.longTimeFormat,
+                     &locale.timeSeparator}) {
+    visit(*text);
+  }
+  for (auto& text : locale.dayPeriods) visit(text);
+  for (auto& text : locale.monthNames) visit(text);
+  for (auto& text : locale.shortMonthNames) visit(text);
+  for (auto& text : locale.dayNames) visit(text);
+  for (auto& text : locale.shortDayNames) visit(text);
+}
+
 }  // namespace
 
 std::int64_t DaysFromCivil(std::int64_t year, std::int64_t month, std::int64_t day) {
@@ -184,6 +201,37 @@ std::string FormatMoment(const TextLocale& locale, const Moment& moment, std::st
     i += run;
   }
   return out;
+}
+
+std::optional<std::string> LocaleFileText(const TextLocale& locale, std::string_view key) {
+  std::string text = std::string(kLocaleFileHeader) + std::string(key) + '\n';
+  bool clean = key.find('\n') == std::string_view::npos;
+  ForEachText(locale, [&](const std::string& value) {
+    clean = clean && value.find('\n') == std::string::npos;
+    text += value;
+    text += '\n';
+  });
+  if (!clean) return std::nullopt;
+  return text;
+}
+
+std::optional<TextLocale> ParseLocaleFile(std::string_view text, std::string_view key) {
+  const std::string header = std::string(kLocaleFileHeader) + std::string(key) + '\n';
+  if (text.substr(0, header.size()) != header) return std::nullopt;
+  text.remove_prefix(header.size());
+  TextLocale locale;
+  bool complete = true;
+  ForEachText(locale, [&](std::string& value) {
+    const std::size_t end = text.find('\n');
+    if (end == std::string_view::npos || !IsValidUtf8(text.substr(0, end))) {
+      complete = false;
+      return;
+    }
+    value = std::string(text.substr(0, end));
+    text.remove_prefix(end + 1);
+  });
+  if (!complete || !text.empty()) return std::nullopt;
+  return locale;
 }
 
 }  // namespace kelmarin

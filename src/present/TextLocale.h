@@ -66,6 +66,11 @@ enum class MomentFields { Date, Time, Both };
 std::string FormatMoment(const TextLocale& locale, const Moment& moment, std::string_view format,
                          MomentFields fields);
 
+// The locale in a file's form and back: a header line with the key, then one line per text. None
+// for a file of another key, form or length, a text with a line break or one that is no UTF-8.
+std::optional<std::string> LocaleFileText(const TextLocale& locale, std::string_view key);
+std::optional<TextLocale> ParseLocaleFile(std::string_view text, std::string_view key);
+
 // A whole number 0 or above, zero-padded to `width` digits, in the locale's digits.
 void AppendLocaleDigits(std::string& out, const TextLocale& locale, std::int64_t value, int width);
 

@@ -1,9 +1,7 @@
 #include "SystemLocale.h"
 
-#include <array>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <system_error>
 #include <vector>
 
@@ -17,23 +15,8 @@ namespace kelmarin::lister {
 
 namespace {
 
-constexpr std::string_view kHeader = "kelmarin-locale 1 ";
 constexpr const char* kFileName = "locale";
-
-// Every text of the locale, in the file's order.
-template <typename Locale, typename Visit>
-void ForEachText(Locale& locale, Visit visit) {
-  for (auto* text : {&locale.decimalPoint, &locale.groupSeparator, &locale.zeroDigit, &locale.minusSign,
-                     &locale.plusSign, &locale.exponential, &locale.shortDateFormat, &locale.longTimeFormat,
-                     &locale.timeSeparator}) {
-    visit(*text);
-  }
-  for (auto& text : locale.dayPeriods) visit(text);
-  for (auto& text : locale.monthNames) visit(text);
-  for (auto& text : locale.shortMonthNames) visit(text);
-  for (auto& text : locale.dayNames) visit(text);
-  for (auto& text : locale.shortDayNames) visit(text);
-}
+constexpr std::size_t kMaxFileSize = 64 * 1024;
 
 }  // namespace
 
@@ -55,45 +38,18 @@ std::optional<std::string> LocaleSettingsKey() {
 #endif
 }
 
-std::optional<std::string> LocaleFileText(const TextLocale& locale, std::string_view key) {
-  std::string text = std::string(kHeader) + std::string(key) + '\n';
-  bool clean = key.find('\n') == std::string_view::npos;
-  ForEachText(locale, [&](const std::string& value) {
-    clean = clean && value.find('\n') == std::string::npos;
-    text += value;
-    text += '\n';
-  });
-  if (!clean) return std::nullopt;
-  return text;
-}
-
-std::optional<TextLocale> ParseLocaleFile(std::string_view text, std::string_view key) {
-  const std::string header = std::string(kHeader) + std::string(key) + '\n';
-  if (text.substr(0, header.size()) != header) return std::nullopt;
-  text.remove_prefix(header.size());
-  TextLocale locale;
-  bool complete = true;
-  ForEachText(locale, [&](std::string& value) {
-    const std::size_t end = text.find('\n');
-    if (end == std::string_view::npos) {
-      complete = false;
-      return;
-    }
-    value = std::string(text.substr(0, end));
-    text.remove_prefix(end + 1);
-  });
-  if (!complete || !text.empty()) return std::nullopt;
-  return locale;
-}
-
 TextLocale SystemTextLocale(ImageModule& module, const std::filesystem::path& cacheFolder) {
   const std::optional<std::string> key = LocaleSettingsKey();
   const std::filesystem::path file = cacheFolder / kFileName;
   if (key && !cacheFolder.empty()) {
+    // A file of the program's is a few hundred bytes; anything much larger is none of its.
     std::ifstream in(file, std::ios::binary);
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    if (auto cached = ParseLocaleFile(contents.str(), *key)) return *cached;
+    std::string contents(kMaxFileSize + 1, '\0');
+    in.read(contents.data(), static_cast<std::streamsize>(contents.size()));
+    contents.resize(static_cast<std::size_t>(in.gcount()));
+    if (contents.size() <= kMaxFileSize) {
+      if (auto cached = ParseLocaleFile(contents, *key)) return *cached;
+    }
   }
   TextLocale locale;
   if (!module.Load() || !module.SystemLocale(locale)) return TextLocale();

@@ -19,11 +19,6 @@ class ImageModule;
 // None where the settings are not in the environment (Windows): there the module is always asked.
 std::optional<std::string> LocaleSettingsKey();
 
-// The locale in a file's form and back: a header line with the key, then one line per text. None
-// for a file of another key, form or length, or a text with a line break.
-std::optional<std::string> LocaleFileText(const TextLocale& locale, std::string_view key);
-std::optional<TextLocale> ParseLocaleFile(std::string_view text, std::string_view key);
-
 // The locale: from the file "locale" in `cacheFolder` when it holds the current key, else from the
 // module (and then written there, replacing the file in one step). When the module cannot be
 // loaded, the program's own German forms.

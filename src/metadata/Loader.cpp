@@ -333,6 +333,17 @@ bool AllValidUtf8(std::string_view bytes) {
   return true;
 }
 
+// Where the first line from the start of `text` (itself a line start) on begins that holds a "#"
+// after nothing but spaces: a section header. The end of the text when there is none.
+std::size_t NextHeaderLine(std::string_view text) {
+  for (std::size_t at = text.find('#'); at != std::string_view::npos; at = text.find('#', at + 1)) {
+    std::size_t start = at;
+    while (start > 0 && text[start - 1] == ' ') --start;
+    if (start == 0 || text[start - 1] == '\n') return start;
+  }
+  return text.size();
+}
+
 // Whole lines. Each ends with "\n" (a "\r" before it is dropped: CR LF written on Windows), except
 // perhaps the last line of the file; a UTF-8 byte-order mark before the first line is skipped. A
 // line that is not valid UTF-8 is read as Windows-1252; when all the lines given are valid UTF-8,
@@ -344,6 +355,13 @@ void DefinitionLoader::Lines(std::string_view contents, std::int64_t& lineNumber
   const bool allUtf8 = AllValidUtf8(contents);
   if (deferring != nullptr && !allUtf8) throw NeedFullLoad{};
   while (!contents.empty()) {
+    if (skipping && !afterHeader) {
+      // The rest of a kept section is passed over by its "#"s alone, not line by line.
+      const std::size_t next = NextHeaderLine(contents);
+      lineNumber += std::count(contents.begin(), contents.begin() + static_cast<std::ptrdiff_t>(next), '\n');
+      contents.remove_prefix(next);
+      if (contents.empty()) break;
+    }
     const char* end = static_cast<const char*>(std::memchr(contents.data(), '\n', contents.size()));
     const std::size_t length =
         end != nullptr ? static_cast<std::size_t>(end - contents.data()) : contents.size();

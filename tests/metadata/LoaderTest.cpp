@@ -402,11 +402,12 @@ void ExpectSame(const Definitions& full, const Definitions& quick) {
 
 TEST(StampedLoad, QuickLoadsGiveTheFullTables) {
   fs::remove_all(Scratch("stamps"));
-  // The shipped file, then what only a full load reads right: a value name right after a header
-  // (it belongs to the tag before it), and Windows-1252 lines.
+  // The shipped file, then a "#" inside a name and a header after spaces, and what only a full load
+  // reads right: a value name right after a header (it belongs to the tag before it), and
+  // Windows-1252 lines.
   const std::string texts[] = {
       "",
-      "#version 2\n#main\n+1,0,0,A\n#makernote canon01\n+2,0,0,B\n!1,eins\n#makernote canon01 7\n"
+      "#version 2\n#main\n+1,0,0,A\n#makernote canon01\n+2,0,0,B #2\n!1,eins\n  #makernote canon01 7\n"
       "+3,0,0,C\n#gps\n!2,zwei\n+4,0,0,D\n#makernote nikon01\n+5,0,0,E\n",
       "#version 2\n#gps\n+4,0,0,D\n#makernote nikon01\n* Nikon\n!3,drei\n+5,0,0,E\n",
       "#version 2\n#makernote nikon01\n+5,0,0,B\xe4r\n#focalequiv K\xe4non\n+X 1,1.5\n",
@@ -418,8 +419,10 @@ TEST(StampedLoad, QuickLoadsGiveTheFullTables) {
     ASSERT_NE(Load(file, reporter), nullptr);  // leaves the stamp
     const std::unique_ptr<Definitions> quick = Load(file, reporter);
     ASSERT_NE(quick, nullptr);
+    if (&text <= &texts[1]) {
+      ASSERT_NE(quick->deferred, nullptr);  // read quickly indeed
+    }
     if (text.empty()) {
-      ASSERT_NE(quick->deferred, nullptr);
       std::thread other([&] { quick->FindTag(4, kSectionMakernote, 1, 0); });  // first asked twice at once
       quick->FindTag(4, kSectionMakernote, 1, 0);
       other.join();

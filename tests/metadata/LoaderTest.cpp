@@ -407,7 +407,9 @@ TEST(StampedLoad, QuickLoadsGiveTheFullTables) {
   // Windows-1252 lines.
   const std::string texts[] = {
       "",
-      "#version 2\n#main\n+1,0,0,A\n#makernote canon01\n+2,0,0,B #2\n!1,eins\n  #makernote canon01 7\n"
+      "#version 2\n#main\n+1,0,0,A\n#makernote canon01\n+2,0,0,B\n!1,eins\n+6,0,0,F #6\n  #makernote canon01 7\n"
+      "+3,0,0,C\n#gps\n+4,0,0,D\n",
+      "#version 2\n#main\n+1,0,0,A\n#makernote canon01\n+2,0,0,B\n!1,eins\n#makernote canon01 7\n"
       "+3,0,0,C\n#gps\n!2,zwei\n+4,0,0,D\n#makernote nikon01\n+5,0,0,E\n",
       "#version 2\n#gps\n+4,0,0,D\n#makernote nikon01\n* Nikon\n!3,drei\n+5,0,0,E\n",
       "#version 2\n#makernote nikon01\n+5,0,0,B\xe4r\n#focalequiv K\xe4non\n+X 1,1.5\n",
@@ -430,7 +432,7 @@ TEST(StampedLoad, QuickLoadsGiveTheFullTables) {
     ExpectSame(*full, *quick);
   }
   // The same length, an error in a makernote section: the stamp of the old contents does not count.
-  std::string broken = texts[1];
+  std::string broken = texts[2];
   broken.replace(broken.find("+5,0,0,E"), 8, "+5,x,0,E");
   RecordingReporter reporter;
   EXPECT_EQ(Load(WriteDefinitions(broken), reporter), nullptr);

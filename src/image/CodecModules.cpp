@@ -1,4 +1,4 @@
-// The backends of the heavy imaging libraries as the rest of the codec layer calls them: each loads
+// The backends of the heavier imaging libraries as the rest of the codec layer calls them: each loads
 // its codec module on first use (once per process, on any thread) and passes the call on. A module
 // that cannot be loaded makes its backend report kNoLibrary and its set-up fail.
 
@@ -22,18 +22,19 @@ namespace kelmarin::codec {
 
 namespace {
 
-enum ModuleKind { kHeifModule, kJxlModule, kMagickModule, kRawModule, kModuleCount };
+enum ModuleKind { kHeifModule, kJxlModule, kMagickModule, kRawModule, kTiffModule, kModuleCount };
 
 #ifdef _WIN32
 constexpr const char* kSuffix = ".dll";
 #else
 constexpr const char* kSuffix = ".so";
 #endif
-constexpr std::array<const char*, kModuleCount> kModuleNames = {
-    "kelmarin-codec-heif", "kelmarin-codec-jxl", "kelmarin-codec-magick", "kelmarin-codec-raw"};
+constexpr std::array<const char*, kModuleCount> kModuleNames = {"kelmarin-codec-heif", "kelmarin-codec-jxl",
+                                                                "kelmarin-codec-magick", "kelmarin-codec-raw",
+                                                                "kelmarin-codec-tiff"};
 
-const CodecHost kHost{AllocateRgb, CompositeOnWhite, DecodeCancelled, ReadAll, FileLength, Plausible,
-                      DecodeJpeg,  JpegDimensions,   OpenForReading};
+const CodecHost kHost{AllocateRgb, CompositeOnWhite, DecodeCancelled, ReadAll,       FileLength,
+                      Plausible,   DecodeJpeg,       JpegDimensions,  OpenForReading};
 
 // The file of the program or shared object this code is part of.
 std::filesystem::path OwnFile() {
@@ -41,8 +42,9 @@ std::filesystem::path OwnFile() {
 #ifdef _WIN32
   HMODULE self = nullptr;
   wchar_t name[MAX_PATH] = {};
-  if (GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCWSTR>(&OwnFile), &self) &&
+  if (GetModuleHandleExW(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          reinterpret_cast<LPCWSTR>(&OwnFile), &self) &&
       GetModuleFileNameW(self, name, MAX_PATH) > 0) {
     return name;
   }
@@ -82,7 +84,8 @@ void* OpenModule(const std::filesystem::path& file) {
 
 CodecModuleEntry FindEntry(void* module) {
 #ifdef _WIN32
-  return reinterpret_cast<CodecModuleEntry>(GetProcAddress(static_cast<HMODULE>(module), kCodecModuleEntrySymbol));
+  return reinterpret_cast<CodecModuleEntry>(
+      GetProcAddress(static_cast<HMODULE>(module), kCodecModuleEntrySymbol));
 #else
   return reinterpret_cast<CodecModuleEntry>(dlsym(module, kCodecModuleEntrySymbol));
 #endif
@@ -161,6 +164,14 @@ Code DecodeMagick(std::FILE* file, MagickFormat format, QImage& pixels) {
 
 Code MagickDimensions(std::FILE* file, MagickFormat format, Size& size) {
   return FileDimensions(kMagickModule, file, static_cast<int>(format), size);
+}
+
+Code DecodeTiff(std::FILE* file, QImage& pixels) {
+  return DecodeFile(kTiffModule, file, 0, pixels);
+}
+
+Code TiffDimensions(std::FILE* file, Size& size) {
+  return FileDimensions(kTiffModule, file, 0, size);
 }
 
 Code DecodeRaw(const std::string& path, QImage& pixels) {

@@ -1,8 +1,9 @@
 #pragma once
-// The codec modules (internal to src/image). The backends over the heavy imaging libraries (libheif
-// with its HEVC and AV1 decoders, libjxl, Magick++, LibRaw) live in shared objects of their own,
-// loaded on the first file of their kind: a process that decodes only JPEG, PNG, GIF, TIFF or WebP
-// never maps, relocates and initialises those libraries and their dozens of dependencies.
+// The codec modules (internal to src/image). The backends over the heavier imaging libraries
+// (libheif with its HEVC and AV1 decoders, libjxl, Magick++, LibRaw, libtiff) live in shared
+// objects of their own, loaded on the first file of their kind: a process that decodes only JPEG,
+// PNG, GIF or WebP never maps, relocates and initialises those libraries and their dozens of
+// dependencies.
 //
 // A module is built with the codec layer from the same sources; its functions take the layer's own
 // C++ types. It calls back into the layer through CodecHost (pixel memory, the cancel flag, the JPEG
@@ -26,7 +27,8 @@ struct CodecHost {
   bool (*decodeCancelled)();
   Code (*readAll)(std::FILE* file, std::size_t limit, std::vector<std::uint8_t>& bytes);
   std::uint64_t (*fileLength)(std::FILE* file);
-  bool (*plausible)(std::int64_t width, std::int64_t height, std::uint64_t fileBytes, std::uint64_t pixelsPerByte);
+  bool (*plausible)(std::int64_t width, std::int64_t height, std::uint64_t fileBytes,
+                    std::uint64_t pixelsPerByte);
   Code (*decodeJpeg)(std::FILE* file, QImage& pixels, MetadataSource& metadata);
   Code (*jpegDimensions)(std::FILE* file, Size& size, MetadataSource& metadata);
   FilePtr (*openForReading)(const std::string& path);

@@ -173,12 +173,14 @@ KELMARIN_CODEC_MODULE_EXPORT const kelmarin::codec::CodecModuleFunctions* kelmar
   using namespace kelmarin::codec;
   static const CodecModuleFunctions functions{
       .init = InitMagick,
-      .decodeFile = [](std::FILE* file, int format, QImage& pixels) {
-        return DecodeMagick(file, static_cast<MagickFormat>(format), pixels);
-      },
-      .dimensionsFile = [](std::FILE* file, int format, Size& size) {
-        return MagickDimensions(file, static_cast<MagickFormat>(format), size);
-      },
+      .decodeFile =
+          [](std::FILE* file, int format, QImage& pixels) {
+            return DecodeMagick(file, static_cast<MagickFormat>(format), pixels);
+          },
+      .dimensionsFile =
+          [](std::FILE* file, int format, Size& size) {
+            return MagickDimensions(file, static_cast<MagickFormat>(format), size);
+          },
   };
   return AttachModule(host, interface, functions);
 }

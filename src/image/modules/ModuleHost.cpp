@@ -42,7 +42,8 @@ std::uint64_t FileLength(std::FILE* file) {
   return layer->fileLength(file);
 }
 
-bool Plausible(std::int64_t width, std::int64_t height, std::uint64_t fileBytes, std::uint64_t pixelsPerByte) {
+bool Plausible(std::int64_t width, std::int64_t height, std::uint64_t fileBytes,
+               std::uint64_t pixelsPerByte) {
   return layer->plausible(width, height, fileBytes, pixelsPerByte);
 }
 

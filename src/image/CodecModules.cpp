@@ -22,16 +22,16 @@ namespace kelmarin::codec {
 
 namespace {
 
-enum ModuleKind { kHeifModule, kJxlModule, kMagickModule, kRawModule, kTiffModule, kModuleCount };
+enum ModuleKind { kHeifModule, kJxlModule, kMagickModule, kRawModule, kTiffModule, kEmfModule, kModuleCount };
 
 #ifdef _WIN32
 constexpr const char* kSuffix = ".dll";
 #else
 constexpr const char* kSuffix = ".so";
 #endif
-constexpr std::array<const char*, kModuleCount> kModuleNames = {"kelmarin-codec-heif", "kelmarin-codec-jxl",
-                                                                "kelmarin-codec-magick", "kelmarin-codec-raw",
-                                                                "kelmarin-codec-tiff"};
+constexpr std::array<const char*, kModuleCount> kModuleNames = {
+    "kelmarin-codec-heif", "kelmarin-codec-jxl",  "kelmarin-codec-magick",
+    "kelmarin-codec-raw",  "kelmarin-codec-tiff", "kelmarin-codec-emf"};
 
 const CodecHost kHost{AllocateRgb, CompositeOnWhite, DecodeCancelled, ReadAll,       FileLength,
                       Plausible,   DecodeJpeg,       JpegDimensions,  OpenForReading};
@@ -174,6 +174,10 @@ Code TiffDimensions(std::FILE* file, Size& size) {
   return FileDimensions(kTiffModule, file, 0, size);
 }
 
+Code DecodeEmf(std::FILE* file, QImage& pixels) {
+  return DecodeFile(kEmfModule, file, 0, pixels);
+}
+
 Code DecodeRaw(const std::string& path, QImage& pixels) {
   const CodecModuleFunctions* module = Module(kRawModule);
   return module != nullptr ? module->decodePath(path, pixels) : kNoLibrary;
@@ -194,6 +198,10 @@ bool InitRaw() {
 
 bool InitHeif() {
   return Init(kHeifModule);
+}
+
+bool InitEmf() {
+  return Init(kEmfModule);
 }
 
 std::string MagickComponentName() {

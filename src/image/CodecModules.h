@@ -1,6 +1,6 @@
 #pragma once
 // The codec modules (internal to src/image). The backends over the heavier imaging libraries
-// (libheif with its HEVC and AV1 decoders, libjxl, Magick++, LibRaw, libtiff) live in shared
+// (libheif with its HEVC and AV1 decoders, libjxl, Magick++, LibRaw, libtiff, Qt Svg) live in shared
 // objects of their own, loaded on the first file of their kind: a process that decodes only JPEG,
 // PNG, GIF or WebP never maps, relocates and initialises those libraries and their dozens of
 // dependencies.

@@ -33,8 +33,8 @@ constexpr std::array<const char*, kModuleCount> kModuleNames = {
     "kelmarin-codec-heif", "kelmarin-codec-jxl",  "kelmarin-codec-magick",
     "kelmarin-codec-raw",  "kelmarin-codec-tiff", "kelmarin-codec-emf"};
 
-const CodecHost kHost{AllocateRgb, CompositeOnWhite, DecodeCancelled, ReadAll,       FileLength,
-                      Plausible,   DecodeJpeg,       JpegDimensions,  OpenForReading};
+const CodecHost kHost{AllocateRgb, CompositeOnWhite, ReadAll,        FileLength,
+                      Plausible,   DecodeJpeg,       JpegDimensions, OpenForReading};
 
 // The file of the program or shared object this code is part of.
 std::filesystem::path OwnFile() {

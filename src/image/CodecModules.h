@@ -6,8 +6,9 @@
 // dependencies.
 //
 // A module is built with the codec layer from the same sources; its functions take the layer's own
-// C++ types. It calls back into the layer through CodecHost (pixel memory, the cancel flag, the JPEG
-// decoder), so that the pool of kept pixel memory and the per-thread cancel flag stay one.
+// C++ types. It calls back into the layer through CodecHost (pixel memory, file input, the JPEG
+// decoder), so that the pool of kept pixel memory stays one; whether a decode was called off is
+// looked at by the layer when the module's backend returns.
 
 #include <QImage>
 #include <cstdint>
@@ -24,7 +25,6 @@ namespace kelmarin::codec {
 struct CodecHost {
   Code (*allocateRgb)(std::int64_t width, std::int64_t height, QImage& image);
   void (*compositeOnWhite)(const std::uint8_t* rgba, std::size_t stride, QImage& image);
-  bool (*decodeCancelled)();
   Code (*readAll)(std::FILE* file, std::size_t limit, std::vector<std::uint8_t>& bytes);
   std::uint64_t (*fileLength)(std::FILE* file);
   bool (*plausible)(std::int64_t width, std::int64_t height, std::uint64_t fileBytes,

@@ -30,10 +30,6 @@ void CompositeOnWhite(const std::uint8_t* rgba, std::size_t stride, QImage& imag
   layer->compositeOnWhite(rgba, stride, image);
 }
 
-bool DecodeCancelled() {
-  return layer->decodeCancelled();
-}
-
 Code ReadAll(std::FILE* file, std::size_t limit, std::vector<std::uint8_t>& bytes) {
   return layer->readAll(file, limit, bytes);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Inside a codec module: the entry every module exports, and the functions of the codec layer the
-// backends call (AllocateRgb, DecodeCancelled, DecodeJpeg, ...), which reach the layer that loaded
-// the module through its CodecHost.
+// backends call (AllocateRgb, ReadAll, DecodeJpeg, ...), which reach the layer that loaded the
+// module through its CodecHost.
 
 #include "image/CodecModules.h"
 

@@ -5,7 +5,11 @@
 
 #include "image/CodecModules.h"
 
+#ifdef _WIN32
+#define KELMARIN_CODEC_MODULE_EXPORT extern "C" __declspec(dllexport)
+#else
 #define KELMARIN_CODEC_MODULE_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 namespace kelmarin::codec {
 

@@ -105,8 +105,8 @@ void* NewBlock(std::size_t bytes) {
   return block;
 }
 
-// Waits for the block's filling thread, if one was started: a mapping is never unmapped under it.
-// A block that is kept or handed on meanwhile may still be filled in: that changes no pixel.
+// Waits for the block's filling thread, if one was started: a mapping is never unmapped or handed
+// on under it.
 void Settle(void* block) {
   BlockHeader& header = *static_cast<BlockHeader*>(block);
   if (header.filler == nullptr) return;
@@ -143,6 +143,7 @@ void* TakeBlock(std::size_t bytes) {
 
 // QImage's clean-up: the last copy of the image is gone.
 void GiveBlock(void* block) {
+  Settle(block);
   if (BlockSize(block) > kMaxKept) {
     FreeBlock(block);
     return;

@@ -330,6 +330,24 @@ TEST_F(Lister, MissingImageModuleStopsOnlyWhatNeedsIt) {
             std::tuple(1, "Fehler 1003: cut.raw\n", "# plain.jpg\n\tKeine Exif Infos\t\t\n"));
 }
 
+// The codec modules beside the image module come before the build tree's; a file there that is no
+// module is passed over.
+TEST_F(Lister, CodecModulesBesideTheImageModuleComeFirst) {
+  const fs::path built = fs::path(KELMARIN_EXIF).parent_path(), copy = dir / "copied";
+  fs::create_directories(copy);
+  const auto overwrite = fs::copy_options::overwrite_existing;
+  for (const char* file : {"kelmarin-exif", "kelmarin-exif-image.so"})
+    fs::copy_file(built / file, copy / file, overwrite);
+  const std::string tiff = std::string(KELMARIN_SAMPLES_DIR) + "/landscape.tif";
+  WriteFile(copy / "kelmarin-codec-tiff.so", Bytes("kein Modul\n"));
+  RunResult r = Run(kDefs + "--info '" + tiff + "'", "de_DE.UTF-8", copy / "kelmarin-exif");
+  EXPECT_EQ(std::pair(r.status, r.err), std::pair(0, std::string()));
+  // Another format's module under the TIFF module's name is taken, and cannot read the file.
+  fs::copy_file(built / "kelmarin-codec-heif.so", copy / "kelmarin-codec-tiff.so", overwrite);
+  r = Run(kDefs + "--info '" + tiff + "'", "de_DE.UTF-8", copy / "kelmarin-exif");
+  EXPECT_EQ(std::pair(r.status, r.err), std::pair(1, "Fehler 1003: " + tiff + "\n"));
+}
+
 TEST_F(Lister, EveryFormatOfTheSamplesIsListedAndLoaded) {
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(KELMARIN_SAMPLES_DIR)) {

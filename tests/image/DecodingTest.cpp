@@ -3,12 +3,16 @@
 // even, 0 becomes 1, centring) and the three ways of ResizeImage; error numbers, sources and
 // descriptions; damaged, empty, foreign and unreadable files of every format (load reports
 // "Fehler N" and returns 2, GetImageDims returns an error; nothing crashes, hangs or ends the
-// process); the stopwatch; the component check.
+// process); the codec modules, loaded one by one as their formats come; the stopwatch; the
+// component check.
 
 #include <gtest/gtest.h>
+#include <link.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <random>
+#include <set>
 
 #include "ImageTestSupport.h"
 #include "image/Codec.h"
@@ -405,6 +409,39 @@ TEST(BadInput, FoldersFifosAndMissingFilesCannotBeOpened) {
     ExpectError(image.GetImageDims(path, type, b, h), 1001, "GetImageDims", "IS_OpenFileSource");
     QImage pixels;
     ExpectError(image.ReadImage(path, kTypeJpeg, pixels, b, h), 1001, "ReadImage", "IS_OpenFileSource");
+  }
+}
+
+std::set<std::string> LoadedCodecModules() {
+  std::set<std::string> names;
+  dl_iterate_phdr(
+      [](dl_phdr_info* info, std::size_t, void* found) {
+        const std::string name = std::filesystem::path(info->dlpi_name).filename().string();
+        if (name.starts_with("kelmarin-codec-")) static_cast<std::set<std::string>*>(found)->insert(name);
+        return 0;
+      },
+      &names);
+  return names;
+}
+
+// The formats of the light libraries load no codec module; the first file of a heavy library's
+// format loads its module alone, and decodes through it.
+TEST(Decoding, CodecModulesComeWithTheFirstFileOfTheirKind) {
+  if (!LoadedCodecModules().empty()) GTEST_SKIP() << "needs a process of its own, as ctest runs it";
+  ScratchFolder folder;
+  std::set<std::string> loaded;
+  for (const auto& [format, type, module] : {std::tuple("jpg", kTypeJpeg, ""),
+                                             {"png", kTypePng, ""},
+                                             {"gif", kTypeGif, ""},
+                                             {"tif", kTypeTiff, "tiff"},
+                                             {"bmp", kTypeBmp, "magick"},
+                                             {"dng", kTypeRaw, "raw"}}) {
+    const std::string path = folder.Path(std::string("f.") + format);
+    WriteImageFile(path, format, Quadrants(kW, kH));
+    ZetImage image;
+    EXPECT_EQ(Load(image, path, type), 0) << format;
+    if (*module != '\0') loaded.insert(std::string("kelmarin-codec-") + module + ".so");
+    EXPECT_EQ(LoadedCodecModules(), loaded) << format;
   }
 }
 

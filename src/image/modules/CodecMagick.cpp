@@ -13,6 +13,7 @@
 
 #include "image/Backends.h"
 #include "image/CNumbers.h"
+#include "image/modules/ModuleHost.h"
 
 namespace kelmarin::codec {
 
@@ -120,10 +121,6 @@ bool InitMagick() {
   return ready;
 }
 
-std::string MagickComponentName() {
-  return "ImageMagick (Magick++)";
-}
-
 Code DecodeMagick(std::FILE* file, MagickFormat format, QImage& pixels) {
   pixels = QImage();
   if (format != MagickFormat::kWmf && format != MagickFormat::kPcd) {
@@ -159,3 +156,20 @@ Code MagickDimensions(std::FILE* file, MagickFormat format, Size& size) {
 }
 
 }  // namespace kelmarin::codec
+
+KELMARIN_CODEC_MODULE_EXPORT const kelmarin::codec::CodecModuleFunctions* kelmarin_codec_module(
+    const kelmarin::codec::CodecHost* host, const char* interface) {
+  using namespace kelmarin::codec;
+  static const CodecModuleFunctions functions{
+      .init = InitMagick,
+      .decodeFile =
+          [](std::FILE* file, int format, QImage& pixels) {
+            return DecodeMagick(file, static_cast<MagickFormat>(format), pixels);
+          },
+      .dimensionsFile =
+          [](std::FILE* file, int format, Size& size) {
+            return MagickDimensions(file, static_cast<MagickFormat>(format), size);
+          },
+  };
+  return AttachModule(host, interface, functions);
+}

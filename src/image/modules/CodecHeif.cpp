@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "image/Backends.h"
+#include "image/modules/ModuleHost.h"
 
 namespace kelmarin::codec {
 
@@ -133,8 +134,15 @@ bool InitHeif() {
          heif_have_decoder_for_format(heif_compression_AV1) != 0;
 }
 
-std::string HeifComponentName() {
-  return "libheif (HEVC, AV1)";
-}
-
 }  // namespace kelmarin::codec
+
+KELMARIN_CODEC_MODULE_EXPORT const kelmarin::codec::CodecModuleFunctions* kelmarin_codec_module(
+    const kelmarin::codec::CodecHost* host, const char* interface) {
+  using namespace kelmarin::codec;
+  static const CodecModuleFunctions functions{
+      .init = InitHeif,
+      .decodeFile = [](std::FILE* file, int, QImage& pixels) { return DecodeHeif(file, pixels); },
+      .dimensionsFile = [](std::FILE* file, int, Size& size) { return HeifDimensions(file, size); },
+  };
+  return AttachModule(host, interface, functions);
+}

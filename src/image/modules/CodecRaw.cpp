@@ -16,6 +16,7 @@
 
 #include "image/Backends.h"
 #include "image/meta/JpegReader.h"
+#include "image/modules/ModuleHost.h"
 
 namespace kelmarin::codec {
 
@@ -216,8 +217,15 @@ bool InitRaw() {
   return ready;
 }
 
-std::string RawComponentName() {
-  return "LibRaw (libraw_r)";
-}
-
 }  // namespace kelmarin::codec
+
+KELMARIN_CODEC_MODULE_EXPORT const kelmarin::codec::CodecModuleFunctions* kelmarin_codec_module(
+    const kelmarin::codec::CodecHost* host, const char* interface) {
+  using namespace kelmarin::codec;
+  static const CodecModuleFunctions functions{
+      .init = InitRaw,
+      .decodePath = DecodeRaw,
+      .dimensionsPath = RawDimensions,
+  };
+  return AttachModule(host, interface, functions);
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The codec modules (internal to src/image). The backends over the heavier imaging libraries
+// (libheif with its HEVC and AV1 decoders, libjxl, Magick++, LibRaw, libtiff, Qt Svg) live in shared
+// objects of their own, loaded on the first file of their kind: a process that decodes only JPEG,
+// PNG, GIF or WebP never maps, relocates and initialises those libraries and their dozens of
+// dependencies.
+//
+// A module is built with the codec layer from the same sources; its functions take the layer's own
+// C++ types. It calls back into the layer through CodecHost (pixel memory, file input, the JPEG
+// decoder), so that the pool of kept pixel memory stays one; whether a decode was called off is
+// looked at by the layer when the module's backend returns.
+
+#include <QImage>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "extract/MetadataSource.h"
+#include "image/meta/CodecBasics.h"
+
+namespace kelmarin::codec {
+
+// What the codec layer lends a module.
+struct CodecHost {
+  Code (*allocateRgb)(std::int64_t width, std::int64_t height, QImage& image);
+  void (*compositeOnWhite)(const std::uint8_t* rgba, std::size_t stride, QImage& image);
+  Code (*readAll)(std::FILE* file, std::size_t limit, std::vector<std::uint8_t>& bytes);
+  std::uint64_t (*fileLength)(std::FILE* file);
+  bool (*plausible)(std::int64_t width, std::int64_t height, std::uint64_t fileBytes,
+                    std::uint64_t pixelsPerByte);
+  Code (*decodeJpeg)(std::FILE* file, QImage& pixels, MetadataSource& metadata);
+  Code (*jpegDimensions)(std::FILE* file, Size& size, MetadataSource& metadata);
+  FilePtr (*openForReading)(const std::string& path);
+};
+
+// What a module gives. A backend that reads an open file fills the file functions (`variant` is
+// the Magick format, 0 elsewhere); LibRaw, which opens files by name, the path functions.
+struct CodecModuleFunctions {
+  bool (*init)() = nullptr;
+  Code (*decodeFile)(std::FILE* file, int variant, QImage& pixels) = nullptr;
+  Code (*dimensionsFile)(std::FILE* file, int variant, Size& size) = nullptr;
+  Code (*decodePath)(const std::string& path, QImage& pixels) = nullptr;
+  Code (*dimensionsPath)(const std::string& path, Size& size) = nullptr;
+};
+
+// The one exported function of a module: its functions, or null when `interface` is not the text
+// the module was built with (a module of another build is refused).
+extern "C" {
+using CodecModuleEntry = const CodecModuleFunctions* (*)(const CodecHost* host, const char* interface);
+}
+inline constexpr const char* kCodecModuleEntrySymbol = "kelmarin_codec_module";
+
+}  // namespace kelmarin::codec

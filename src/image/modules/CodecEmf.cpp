@@ -1,0 +1,137 @@
+// EMF pictures: turned into SVG by libemf2svg and drawn by Qt Svg on white (a codec module: Qt Svg
+// is loaded with the first EMF file).
+//
+// libemf2svg is loaded at run time with dlopen and kept in its own symbol scope: its bundled libuemf
+// and ImageMagick's libwmf export the same symbol names (wmf_free) and crash when linked into one
+// program.
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <vector>
+
+#include "image/Backends.h"
+#include "image/CNumbers.h"
+#include "image/modules/ModuleHost.h"
+
+#ifndef _WIN32
+#include <dlfcn.h>
+#endif
+
+namespace kelmarin::codec {
+
+namespace {
+
+constexpr const char* kEmfLibrary = "libemf2svg.so.1";
+constexpr std::size_t kMaxMetafileBytes = std::size_t{64} << 20;
+// A metafile states its size in its own units; the drawing is kept within this many pixels a side.
+constexpr int kMaxMetafileSide = 4096;
+
+// The library's option record and entry point, as declared in emf2svg.h.
+struct EmfOptions {
+  char* nameSpace;
+  bool verbose;
+  bool emfplus;
+  bool svgDelimiter;
+  double imgHeight;
+  double imgWidth;
+};
+using EmfToSvg = int (*)(char* contents, std::size_t length, char** out, std::size_t* outLength,
+                         EmfOptions* options);
+
+EmfToSvg LoadEmfToSvg() {
+#ifdef _WIN32
+  return nullptr;
+#else
+  void* library = dlopen(kEmfLibrary, RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr) return nullptr;
+  // Kept loaded for the life of the process.
+  return reinterpret_cast<EmfToSvg>(dlsym(library, "emf2svg"));
+#endif
+}
+
+EmfToSvg EmfFunction() {
+  static std::once_flag once;
+  static EmfToSvg function = nullptr;
+  std::call_once(once, [] { function = LoadEmfToSvg(); });
+  return function;
+}
+
+std::uint32_t Le32(const std::uint8_t* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+// EMF: a header record (type 1) whose signature " EMF" stands at byte 40, and as many bytes as the
+// header's size field (byte 48) promises: a truncated file is not drawn half.
+bool IsCompleteEmf(const std::vector<std::uint8_t>& bytes) {
+  return bytes.size() >= 88 && Le32(bytes.data()) == 1 && std::memcmp(bytes.data() + 40, " EMF", 4) == 0 &&
+         Le32(bytes.data() + 48) <= bytes.size();
+}
+
+Code SvgToPixels(const QByteArray& svg, QImage& pixels) {
+  QSvgRenderer renderer(svg);
+  if (!renderer.isValid()) return kCorrupt;
+  QSizeF size = renderer.viewBoxF().size();
+  if (size.isEmpty()) size = renderer.defaultSize();
+  if (size.isEmpty() || !(size.width() < 1e7 && size.height() < 1e7)) return kCorrupt;
+  const double scale = std::min(1.0, kMaxMetafileSide / std::max(size.width(), size.height()));
+  const int width = std::max(1, static_cast<int>(size.width() * scale + 0.5));
+  const int height = std::max(1, static_cast<int>(size.height() * scale + 0.5));
+  QImage canvas(width, height, QImage::Format_RGB32);
+  if (canvas.isNull()) return kNoMemory;
+  canvas.fill(Qt::white);
+  {
+    QPainter painter(&canvas);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter, QRectF(0, 0, width, height));
+  }
+  pixels = canvas.convertToFormat(QImage::Format_RGB888);
+  return pixels.isNull() ? kNoMemory : kOk;
+}
+
+Code EmfBytesToPixels(std::vector<std::uint8_t>& bytes, QImage& pixels) {
+  const EmfToSvg convert = EmfFunction();
+  if (convert == nullptr) return kNoLibrary;
+  // Text in the drawing needs the fonts of a GUI application.
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return kNoLibrary;
+  // No namespace prefix: plain SVG elements (the library would allocate the prefix and keep it).
+  EmfOptions options{nullptr, false, true, true, 0.0, 0.0};
+  char* svg = nullptr;
+  std::size_t svgLength = 0;
+  const CNumbers numbers;  // the SVG's coordinates are printed with the C library
+  const int ok = convert(reinterpret_cast<char*>(bytes.data()), bytes.size(), &svg, &svgLength, &options);
+  const QByteArray document =
+      svg != nullptr ? QByteArray(svg, static_cast<qsizetype>(svgLength)) : QByteArray();
+  std::free(svg);
+  if (!ok || document.isEmpty()) return kCorrupt;
+  return SvgToPixels(document, pixels);
+}
+
+}  // namespace
+
+bool InitEmf() {
+  return EmfFunction() != nullptr;
+}
+
+Code DecodeEmf(std::FILE* file, QImage& pixels) {
+  pixels = QImage();
+  std::vector<std::uint8_t> bytes;
+  if (const Code code = ReadAll(file, kMaxMetafileBytes, bytes); code != kOk) return code;
+  if (!IsCompleteEmf(bytes)) return kCorrupt;
+  return EmfBytesToPixels(bytes, pixels);
+}
+
+}  // namespace kelmarin::codec
+
+KELMARIN_CODEC_MODULE_EXPORT const kelmarin::codec::CodecModuleFunctions* kelmarin_codec_module(
+    const kelmarin::codec::CodecHost* host, const char* interface) {
+  using namespace kelmarin::codec;
+  static const CodecModuleFunctions functions{
+      .init = InitEmf,
+      .decodeFile = [](std::FILE* file, int, QImage& pixels) { return DecodeEmf(file, pixels); },
+  };
+  return AttachModule(host, interface, functions);
+}

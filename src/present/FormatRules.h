@@ -32,6 +32,10 @@ std::string LensRangeText(const std::vector<ExifValue>& values, const FormatCont
 // Code 5: three fractions (hours, minutes, seconds) as "17:17:58.65".
 std::string TimeOfDayText(const std::vector<ExifValue>& values, const FormatContext& context);
 
+// FormatValue with the item's definition already looked up (null: it has none).
+std::string FormatItem(const FormatContext& context, std::int32_t maker, const ZetExif& item, std::int32_t section,
+                       const ExifTag* definition);
+
 // The general rules by value kind and display code. An item of another kind than 1 or 4 shows
 // its first value as text (nothing when it has none).
 std::string FormatGeneral(const ZetExif& item, std::int32_t code, const ExifTag* definition,

@@ -212,7 +212,7 @@ std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMe
       row.section = section;
       row.tag = texts.tag;
       row.label = texts.label;
-      row.information = FormatValue(definitions, context, maker, *item, section);
+      row.information = FormatItem(context, maker, *item, section, texts.definition);
       row.raw = RawValueText(*item);
       row.tagNumber = item->tag;
       row.directory = section == kSectionMakernote ? item->directory : 0;

@@ -36,6 +36,10 @@ void AppendRowText(std::string& out, const ListingRow& row) {
 }
 
 void AppendMetadataText(std::string& out, const MetadataListing& listing) {
+  std::size_t size = out.size();
+  for (const ListingRow& row : listing.rows)
+    size += row.tag.size() + row.label.size() + row.information.size() + row.raw.size() + 4;
+  out.reserve(size);  // escapes may still add a little
   for (const ListingRow& row : listing.rows) AppendRowText(out, row);
 }
 

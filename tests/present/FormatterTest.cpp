@@ -143,6 +143,7 @@ TEST_F(GeneralRules, ListsCharactersDigitsAndUtf16) {
         {Numbers(11, {1, 10, 255}), 2, "1__"},
         {Numbers(12, {'H', 0, 'i', 0, 0, 0, 'x', 0}), 3, "Hi"},
         {Numbers(12, {0xFC, 0, 'x'}), 3, "ü"},  // last odd byte ignored
+        {Numbers(12, {0x3D, 0xD8, 0xF7, 0xDC, 0x3D, 0xD8, 'a', 0, 0x00, 0xDC}), 3, "\U0001F4F7\uFFFDa\uFFFD"},
         {Numbers(12, {}), 3, ""},
         {Numbers(99, {35}), 16, ""}});
 }
@@ -297,7 +298,8 @@ TEST(SpecialRules, VersionsComponentsAndPrintMatching) {
         {Bytes(50341, pim), 1, "3.0"},
         {Bytes(50341, pim), -1, "0300"},
         {Bytes(50341, std::string("PrintIM\0abcd", 12)), 1, "0.0"},
-        {Bytes(50341, "PrintIM"), 1, "0.0"}});
+        {Bytes(50341, "PrintIM"), 1, "0.0"},
+        {Texts(50341, {std::string("Pri\xF0\x9F\x93\xB7IM\0" "0300", 14)}), -1, "0300"}});
   Main({{Numbers(36864, {'0', '2', '2', '0'}), 1, "2.2"}}, Context(kEnglish));
   Gps({{Numbers(0, {2, 2, 0, 0}), 1, "2.2"},
        {Numbers(0, {2, 0, 0, 0}), 1, "2.0"},
@@ -307,6 +309,7 @@ TEST(SpecialRules, VersionsComponentsAndPrintMatching) {
 TEST(SpecialRules, UserCommentHeaders) {
   Main({{Bytes(37510, std::string("UNICODE\0H\0i\0", 12)), -1, "Hi"},
         {Bytes(37510, std::string("unicode\0", 8) + std::string("\xFC\0 \0", 4)), -1, "ü"},
+        {Bytes(37510, std::string("UniCode\0\xAC\x20", 10)), -1, "€"},
         {Bytes(37510, std::string("ASCII\0\0\0H\0i\0", 12)), -1, "Hi"},
         {Bytes(37510, std::string("ASCII\0\0\0", 8)), -1, ""},
         {Bytes(37510, std::string("ASCII\0\0\0   Hallo Welt  ", 23)), -1, "Hallo Welt"},
@@ -633,7 +636,8 @@ namespace {
 TEST(TextLocaleForms, WriteWhatTheToolkitWrites) {
   const QDateTime moments[] = {QDateTime(QDate(2004, 12, 24), QTime(18, 5, 9)),
                                QDateTime(QDate(1999, 1, 3), QTime(0, 7, 30)),
-                               QDateTime(QDate(2030, 7, 1), QTime(12, 0, 0)), QDateTime(QDate(640, 2, 29), QTime())};
+                               QDateTime(QDate(2030, 7, 1), QTime(12, 0, 0)), QDateTime(QDate(640, 2, 29), QTime()),
+                               QDateTime(QDate(1970, 1, 1), QTime(13, 59, 0))};
   const double numbers[] = {50.2096, -1234.5, 1.0 / 3.0, 1e20, -1.5e-7, 0.0001, 1.2345678901234e15, 50.0, 0.0};
   const QString everyField = QStringLiteral("dddd ddd dd d MMMM MMM MM M yyyy yy y 'H''s' HH H hh h mm m ss s AP ap A a");
   const auto locales = QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);

@@ -126,12 +126,6 @@ Code DecodeEmf(std::FILE* file, QImage& pixels) {
 
 }  // namespace kelmarin::codec
 
-KELMARIN_CODEC_MODULE_EXPORT const kelmarin::codec::CodecModuleFunctions* kelmarin_codec_module(
-    const kelmarin::codec::CodecHost* host, const char* interface) {
-  using namespace kelmarin::codec;
-  static const CodecModuleFunctions functions{
-      .init = InitEmf,
-      .decodeFile = [](std::FILE* file, int, QImage& pixels) { return DecodeEmf(file, pixels); },
-  };
-  return AttachModule(host, interface, functions);
-}
+KELMARIN_CODEC_MODULE(
+    .init = InitEmf,
+    .decodeFile = [](std::FILE* file, int, QImage& pixels) { return DecodeEmf(file, pixels); })

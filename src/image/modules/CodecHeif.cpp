@@ -136,13 +136,7 @@ bool InitHeif() {
 
 }  // namespace kelmarin::codec
 
-KELMARIN_CODEC_MODULE_EXPORT const kelmarin::codec::CodecModuleFunctions* kelmarin_codec_module(
-    const kelmarin::codec::CodecHost* host, const char* interface) {
-  using namespace kelmarin::codec;
-  static const CodecModuleFunctions functions{
-      .init = InitHeif,
-      .decodeFile = [](std::FILE* file, int, QImage& pixels) { return DecodeHeif(file, pixels); },
-      .dimensionsFile = [](std::FILE* file, int, Size& size) { return HeifDimensions(file, size); },
-  };
-  return AttachModule(host, interface, functions);
-}
+KELMARIN_CODEC_MODULE(
+    .init = InitHeif,
+    .decodeFile = [](std::FILE* file, int, QImage& pixels) { return DecodeHeif(file, pixels); },
+    .dimensionsFile = [](std::FILE* file, int, Size& size) { return HeifDimensions(file, size); })

@@ -134,13 +134,7 @@ Code JxlDimensions(std::FILE* file, Size& size) {
 
 }  // namespace kelmarin::codec
 
-KELMARIN_CODEC_MODULE_EXPORT const kelmarin::codec::CodecModuleFunctions* kelmarin_codec_module(
-    const kelmarin::codec::CodecHost* host, const char* interface) {
-  using namespace kelmarin::codec;
-  static const CodecModuleFunctions functions{
-      .init = [] { return true; },
-      .decodeFile = [](std::FILE* file, int, QImage& pixels) { return DecodeJxl(file, pixels); },
-      .dimensionsFile = [](std::FILE* file, int, Size& size) { return JxlDimensions(file, size); },
-  };
-  return AttachModule(host, interface, functions);
-}
+KELMARIN_CODEC_MODULE(
+    .init = [] { return true; },
+    .decodeFile = [](std::FILE* file, int, QImage& pixels) { return DecodeJxl(file, pixels); },
+    .dimensionsFile = [](std::FILE* file, int, Size& size) { return JxlDimensions(file, size); })

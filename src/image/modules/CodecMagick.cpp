@@ -157,19 +157,13 @@ Code MagickDimensions(std::FILE* file, MagickFormat format, Size& size) {
 
 }  // namespace kelmarin::codec
 
-KELMARIN_CODEC_MODULE_EXPORT const kelmarin::codec::CodecModuleFunctions* kelmarin_codec_module(
-    const kelmarin::codec::CodecHost* host, const char* interface) {
-  using namespace kelmarin::codec;
-  static const CodecModuleFunctions functions{
-      .init = InitMagick,
-      .decodeFile =
-          [](std::FILE* file, int format, QImage& pixels) {
-            return DecodeMagick(file, static_cast<MagickFormat>(format), pixels);
-          },
-      .dimensionsFile =
-          [](std::FILE* file, int format, Size& size) {
-            return MagickDimensions(file, static_cast<MagickFormat>(format), size);
-          },
-  };
-  return AttachModule(host, interface, functions);
-}
+KELMARIN_CODEC_MODULE(
+    .init = InitMagick,
+    .decodeFile =
+        [](std::FILE* file, int format, QImage& pixels) {
+          return DecodeMagick(file, static_cast<MagickFormat>(format), pixels);
+        },
+    .dimensionsFile =
+        [](std::FILE* file, int format, Size& size) {
+          return MagickDimensions(file, static_cast<MagickFormat>(format), size);
+        })

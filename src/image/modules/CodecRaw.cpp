@@ -219,13 +219,7 @@ bool InitRaw() {
 
 }  // namespace kelmarin::codec
 
-KELMARIN_CODEC_MODULE_EXPORT const kelmarin::codec::CodecModuleFunctions* kelmarin_codec_module(
-    const kelmarin::codec::CodecHost* host, const char* interface) {
-  using namespace kelmarin::codec;
-  static const CodecModuleFunctions functions{
-      .init = InitRaw,
-      .decodePath = DecodeRaw,
-      .dimensionsPath = RawDimensions,
-  };
-  return AttachModule(host, interface, functions);
-}
+KELMARIN_CODEC_MODULE(
+    .init = InitRaw,
+    .decodePath = DecodeRaw,
+    .dimensionsPath = RawDimensions)

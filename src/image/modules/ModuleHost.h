@@ -11,6 +11,16 @@
 #define KELMARIN_CODEC_MODULE_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
 
+// The entry of a module, kelmarin_codec_module: its functions (designated initializers of
+// CodecModuleFunctions), attached to the codec layer that loads it.
+#define KELMARIN_CODEC_MODULE(...)                                                                   \
+  KELMARIN_CODEC_MODULE_EXPORT const kelmarin::codec::CodecModuleFunctions* kelmarin_codec_module( \
+      const kelmarin::codec::CodecHost* host, const char* interface) {                               \
+    using namespace kelmarin::codec;                                                                 \
+    static const CodecModuleFunctions functions{__VA_ARGS__};                                        \
+    return AttachModule(host, interface, functions);                                                 \
+  }
+
 namespace kelmarin::codec {
 
 // Keeps `host` and gives `functions` when `interface` is this module's build; otherwise null.

@@ -276,7 +276,8 @@ TEST_F(Lister, DamagedAndHostileFilesAreListedOrReported) {
     add("flipped" + std::to_string(i) + ".jpg", bytes);
   }
   for (const char* name :
-       {"text.png", "text.tif", "text.gif", "text.bmp", "text.cr2", "text.jp2", "noext", "text.pcd"})
+       {"text.png", "text.tif", "text.gif", "text.bmp", "text.cr2", "text.jp2", "noext", "text.pcd", "text.jxl",
+        "text.heic", "text.webp"})
     add(name, Bytes("kein Bild, nur Text\n"));
   add("soi-only", Bytes("\xFF\xD8\xFF"));
   add("png-signature.png", Bytes(std::string_view("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
@@ -286,6 +287,7 @@ TEST_F(Lister, DamagedAndHostileFilesAreListedOrReported) {
     for (const std::string& f : files) arguments += "'" + f + "' ";
     const RunResult r = Run(arguments);
     ASSERT_TRUE(r.status == 0 || r.status == 1) << "ended by a signal or failed: " << mode;
+    for (const std::string& line : Lines(r.err)) EXPECT_TRUE(line.starts_with("Fehler ")) << line;  // no library's
     for (const std::string& f : files) {
       const bool listed = r.out.find(mode.empty() ? "# " + f + "\n" : "\"" + f + "\"") != std::string::npos;
       const bool reported = r.err.find(": " + f + "\n") != std::string::npos;
@@ -298,6 +300,9 @@ TEST_F(Lister, DamagedAndHostileFilesAreListedOrReported) {
       EXPECT_EQ(doc.array().size(), static_cast<qsizetype>(files.size()));
     }
   }
+  const RunResult info = Run("--info text.jxl text.heic text.webp text.tif");
+  EXPECT_EQ(Lines(info.err).size(), 4u) << info.err;
+  for (const std::string& line : Lines(info.err)) EXPECT_TRUE(line.starts_with("Fehler ")) << line;
 }
 
 TEST_F(Lister, MissingImageModuleStopsOnlyWhatNeedsIt) {

@@ -39,6 +39,10 @@ class Decoding {
   // False when libjxl cannot be set up.
   bool Start(std::FILE* file, int events, bool threads) {
     if (ReadAll(file, kMaxFileBytes, bytes) != kOk || bytes.empty()) return false;
+    // Other bytes are refused here: the decoder would say so on standard error, which is the
+    // lister's for its own messages.
+    const JxlSignature signature = JxlSignatureCheck(bytes.data(), bytes.size());
+    if (signature != JXL_SIG_CODESTREAM && signature != JXL_SIG_CONTAINER) return false;
     decoder.reset(JxlDecoderCreate(nullptr));
     if (decoder == nullptr || JxlDecoderSubscribeEvents(decoder.get(), events) != JXL_DEC_SUCCESS)
       return false;

@@ -117,7 +117,7 @@ std::string FractionWithUnit(const ExifValue& value, const char* pattern, const 
   if (!numerator || !denominator) return {};
   if (*denominator == 0) return ValueText(value);
   const double quotient = static_cast<double>(*numerator) / static_cast<double>(*denominator);
-  return PointForm(FormatNumber(quotient, pattern, context.locale), context.decimalSeparator);
+  return PointForm(FormatNumber(quotient, pattern, context.locale), context.locale.decimalPoint);
 }
 
 std::string TextList(const ZetExif& item, std::int32_t code, const FormatContext& context) {
@@ -164,7 +164,7 @@ std::string FormatGeneral(const ZetExif& item, std::int32_t code, const ExifTag*
 FormatContext MakeFormatContext(const TextLocale& locale, double cameraFeq) {
   FormatContext context;
   context.locale = locale;
-  context.decimalSeparator = locale.decimalPoint;
+  context.locale.decimalPoint = locale.decimalPoint;
   context.camera_feq = cameraFeq;
   return context;
 }

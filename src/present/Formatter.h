@@ -13,12 +13,11 @@ namespace kelmarin {
 class Definitions;
 
 struct FormatContext {
-  TextLocale locale;                 // numbers, dates, the locale number text of GPS code 2
-  std::string decimalSeparator = ",";  // the separator that point forms replace by "."
-  double camera_feq = 1.0;           // the current image's focal-length factor
+  TextLocale locale;        // numbers, dates, the locale number text of GPS code 2
+  double camera_feq = 1.0;  // the current image's focal-length factor
 };
 
-// A context for the locale and factor; the separator is the locale's decimal point.
+// A context for the locale and factor.
 FormatContext MakeFormatContext(const TextLocale& locale, double cameraFeq);
 
 // The display text of the item (possibly empty). Never fails: values a rule cannot compute are

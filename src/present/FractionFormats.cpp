@@ -23,7 +23,7 @@ std::string QuotientText(double quotient, const char* pattern, const FormatConte
   if (quotient == std::floor(quotient) && std::fabs(quotient) < 1e15) {
     return FormatNumber(quotient, "0", context.locale);
   }
-  return PointForm(FormatNumber(quotient, pattern, context.locale), context.decimalSeparator);
+  return PointForm(FormatNumber(quotient, pattern, context.locale), context.locale.decimalPoint);
 }
 
 // One value of a list: its quotient, or the value as it stands when it has none.
@@ -100,7 +100,7 @@ std::string TimeOfDayText(const std::vector<ExifValue>& values, const FormatCont
   if (*seconds == std::floor(*seconds)) return *prefix + FormatNumber(*seconds, "00", context.locale);
   const int decimals = StoredDecimals(secondsFraction->denominator);
   const std::string pattern = decimals > 0 && decimals <= 9 ? "00." + std::string(decimals, '0') : "00.0##";
-  return *prefix + PointForm(FormatNumber(*seconds, pattern, context.locale), context.decimalSeparator);
+  return *prefix + PointForm(FormatNumber(*seconds, pattern, context.locale), context.locale.decimalPoint);
 }
 
 }  // namespace kelmarin

@@ -24,7 +24,7 @@ constexpr const char* kDegree = "\u00B0";
 constexpr const char* kDegreeEntity = "&deg;";
 
 std::string Point(double value, const char* pattern, const FormatContext& context) {
-  return PointForm(FormatNumber(value, pattern, context.locale), context.decimalSeparator);
+  return PointForm(FormatNumber(value, pattern, context.locale), context.locale.decimalPoint);
 }
 
 // The number a locale text of 15 significant digits stands for: code 2 builds its result in two

@@ -32,7 +32,7 @@ enum MainTag : std::int32_t {
 };
 
 std::string Point(double value, const char* pattern, const FormatContext& context) {
-  return PointForm(FormatNumber(value, pattern, context.locale), context.decimalSeparator);
+  return PointForm(FormatNumber(value, pattern, context.locale), context.locale.decimalPoint);
 }
 
 // The characters of the values (a text value: its text).

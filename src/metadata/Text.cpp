@@ -51,6 +51,16 @@ char32_t Cp1252ToUnicode(unsigned char byte) {
   return byte;
 }
 
+char32_t NextCodePoint(std::string_view text, std::size_t& at) {
+  const auto lead = static_cast<unsigned char>(text[at++]);
+  if (lead < 0x80) return lead;
+  const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+  char32_t point = lead & (0x3Fu >> (length - 1));
+  for (std::size_t k = 1; k < length && at < text.size(); ++k)
+    point = (point << 6) | (static_cast<unsigned char>(text[at++]) & 0x3Fu);
+  return point;
+}
+
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);

@@ -21,6 +21,9 @@ char32_t Cp1252ToUnicode(unsigned char byte);
 
 // Appends one code point as UTF-8.
 void AppendUtf8(std::string& out, char32_t codePoint);
+// The code point of valid UTF-8 text that starts at `at`, which moves past it (at < text.size()).
+// A sequence cut short by the text's end takes the bytes there are.
+char32_t NextCodePoint(std::string_view text, std::size_t& at);
 
 // ASCII-only case folding, the same in every locale (keywords, makes and signatures are ASCII).
 constexpr char AsciiLower(char c) {

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "metadata/Text.h"
+
 namespace kelmarin {
 
 namespace {
@@ -16,13 +18,7 @@ std::u16string Utf16(std::string_view utf8) {
   std::u16string units;
   units.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
-    const auto b0 = static_cast<unsigned char>(utf8[i]);
-    const std::size_t length = b0 < 0x80 ? 1 : b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : 2;
-    char32_t point = length == 1 ? b0 : b0 & (0x3F >> (length - 1));
-    for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k) {
-      point = (point << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-    }
-    i += length;
+    const char32_t point = NextCodePoint(utf8, i);
     if (point >= 0x10000) {
       units += static_cast<char16_t>(0xD800 + ((point - 0x10000) >> 10));
       units += static_cast<char16_t>(0xDC00 + ((point - 0x10000) & 0x3FF));

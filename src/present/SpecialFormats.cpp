@@ -8,6 +8,7 @@
 
 #include <cmath>
 
+#include "metadata/Text.h"
 #include "present/FormatRules.h"
 #include "present/NumberText.h"
 #include "present/ValueText.h"
@@ -48,17 +49,6 @@ std::string Characters(const std::vector<ExifValue>& values) {
   return out;
 }
 
-// "UNICODE" in any case: the header of a UTF-16 comment.
-bool IsUnicodeHeader(std::string_view header) {
-  static constexpr std::string_view kUnicode = "unicode";
-  if (header.size() != kUnicode.size()) return false;
-  for (std::size_t i = 0; i < header.size(); ++i) {
-    const char c = header[i] >= 'A' && header[i] <= 'Z' ? static_cast<char>(header[i] - 'A' + 'a') : header[i];
-    if (c != kUnicode[i]) return false;
-  }
-  return true;
-}
-
 // `count` characters from character `first` (0-based) on, counted in UTF-16 code units like the
 // characters of a text, without cutting a character in two.
 std::string CharactersAt(const std::string& utf8, std::size_t first, std::size_t count) {
@@ -71,10 +61,7 @@ std::string CharactersAt(const std::string& utf8, std::size_t first, std::size_t
       end = i;
       break;
     }
-    const auto b0 = static_cast<unsigned char>(utf8[i]);
-    const std::size_t length = b0 < 0x80 ? 1 : b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : 2;
-    unit += length == 4 ? 2 : 1;
-    i += length;
+    unit += NextCodePoint(utf8, i) >= 0x10000 ? 2 : 1;
   }
   return begin >= end ? std::string() : utf8.substr(begin, end - begin);
 }
@@ -174,7 +161,7 @@ std::string UserComment(const std::vector<ExifValue>& values) {
     if (number != 0) header += CodePageCharacter(number);
   }
   std::string comment;
-  if (IsUnicodeHeader(header)) {
+  if (EqualsNoCase(header, "unicode")) {
     comment = Utf16LeText(values, 8);
   } else {
     std::string bytes;

@@ -6,18 +6,6 @@ namespace kelmarin {
 
 namespace {
 
-// The first code point of a UTF-8 text (0 for an empty or broken one).
-char32_t FirstCodePoint(std::string_view text) {
-  if (text.empty()) return 0;
-  const auto b0 = static_cast<unsigned char>(text[0]);
-  if (b0 < 0x80) return b0;
-  const std::size_t length = b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : 2;
-  if (text.size() < length) return 0;
-  char32_t point = b0 & (0x3Fu >> (length - 1));
-  for (std::size_t i = 1; i < length; ++i) point = (point << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
-  return point;
-}
-
 // How often the character at `at` repeats from there on.
 std::size_t RunLength(std::string_view format, std::size_t at) {
   std::size_t run = 1;
@@ -130,7 +118,8 @@ void AppendLocaleDigits(std::string& out, const TextLocale& locale, std::int64_t
     digits[count++] = static_cast<char>('0' + value % 10);
     value /= 10;
   } while (value > 0 && count < 20);
-  const char32_t zero = FirstCodePoint(locale.zeroDigit);
+  std::size_t first = 0;
+  const char32_t zero = locale.zeroDigit.empty() ? U'0' : NextCodePoint(locale.zeroDigit, first);
   const auto put = [&](char digit) {
     if (zero == U'0' || zero == 0) {
       out += digit;

@@ -79,32 +79,30 @@ std::string ShortestText(Float value) {
   return std::string(buffer, result.ptr);
 }
 
-template <typename Read>
-std::vector<ExifValue> Numbers(std::int64_t n, Read read) {
-  std::vector<ExifValue> values;
-  values.reserve(static_cast<std::size_t>(n));
-  for (std::int64_t i = 0; i < n; ++i) values.emplace_back(std::int64_t{read(i)});
-  return values;
-}
-
-std::vector<ExifValue> DecodeNumbers(const ByteReader& reader, std::int32_t type, BufferPos pos,
-                                     std::int64_t n) {
+// The numbers are kept as their bytes; a value whose bytes lie partly or wholly outside the buffer
+// reads as 0, as the byte readers read it.
+ExifValues DecodeNumbers(const ByteReader& reader, std::int32_t type, BufferPos pos, std::int64_t n) {
+  PackedForm form;
+  form.bigEndian = reader.Order() == ByteOrder::BigEndian;
   switch (type) {
     case kShort:
-      return Numbers(n, [&](std::int64_t i) { return reader.ReadU16(pos + 2 * i); });
     case kSShort:
-      return Numbers(n, [&](std::int64_t i) { return reader.ReadS16(pos + 2 * i); });
+      form.width = 2;
+      form.isSigned = type == kSShort;
+      break;
     case kLong:
-      return Numbers(n, [&](std::int64_t i) { return reader.ReadU32(pos + 4 * i); });
     case kSLong:
-      return Numbers(n, [&](std::int64_t i) { return reader.ReadS32(pos + 4 * i); });
-    default:
-      return Numbers(n, [&](std::int64_t i) { return reader.Byte(pos + i); });  // BYTE, SBYTE, UNDEFINED
+      form.width = 4;
+      form.isSigned = type == kSLong;
+      break;
+    default:  // BYTE, SBYTE, UNDEFINED: each byte as 0..255
+      break;
   }
+  const std::int64_t whole = reader.Has(pos, 0) ? std::min(n, (reader.Size() - (pos - 1)) / form.width) : 0;
+  return ExifValues::Packed(reader.Bytes(pos, whole * form.width), static_cast<std::size_t>(n), form);
 }
 
-std::vector<ExifValue> DecodeTexts(const ByteReader& reader, std::int32_t type, BufferPos pos,
-                                   std::int64_t n) {
+ExifValues DecodeTexts(const ByteReader& reader, std::int32_t type, BufferPos pos, std::int64_t n) {
   std::vector<ExifValue> values;
   values.reserve(static_cast<std::size_t>(n));
   const std::int64_t unit = kUnitSize[static_cast<std::size_t>(type)];
@@ -133,7 +131,7 @@ bool IsTextType(std::int32_t type) {
 }
 
 void Add(ImageMetadata& image, const ExifBlockState& state, std::int32_t section, std::int32_t tag,
-         std::int32_t typ, std::vector<ExifValue> inhalt) {
+         std::int32_t typ, ExifValues inhalt) {
   if (ZetExif* item = image.ExifAdd(section, tag, typ, std::move(inhalt))) item->directory = state.directory;
 }
 
@@ -151,9 +149,7 @@ void AddValueItem(ImageMetadata& image, ExifBlockState& state, std::int32_t sect
     std::string_view text = reader.Text(dataPos, entry.count);
     if (entry.tag != kTagCopyright) text = CutAtNul(text);
     if (!WithinBudget(image, state, sizeof(ZetExif) + sizeof(ExifValue) + text.size())) return;
-    std::vector<ExifValue> inhalt;
-    inhalt.emplace_back(std::string(text));
-    Add(image, state, section, entry.tag, kTypTexts, std::move(inhalt));
+    Add(image, state, section, entry.tag, kTypTexts, {std::string(text)});
     return;
   }
   const std::int64_t n = ValuesToDecode(reader, entry, dataPos);
@@ -172,9 +168,7 @@ void AddOffsetItem(ImageMetadata& image, ExifBlockState& state, std::int32_t sec
   AppendNumber(text, entry.valuePos);
   text += " Bytes:";
   AppendNumber(text, entry.count);
-  std::vector<ExifValue> inhalt;
-  inhalt.emplace_back(std::move(text));
-  Add(image, state, section, entry.tag, kTypTexts, std::move(inhalt));
+  Add(image, state, section, entry.tag, kTypTexts, {std::move(text)});
 }
 
 void Walk(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position, BufferPos base,

@@ -19,13 +19,11 @@ std::string FoldKey(std::string_view key) {
 }
 
 // Number lists (typ 1) are not scanned for texts: the reader never puts texts into them.
-std::size_t StoredSize(std::int32_t typ, const std::vector<ExifValue>& inhalt) {
-  std::size_t bytes = sizeof(ZetExif) + inhalt.size() * sizeof(ExifValue);
-  if (typ == kTypNumbers) return bytes;
-  for (const ExifValue& value : inhalt) {
-    if (const auto* text = std::get_if<std::string>(&value)) bytes += text->size();
-  }
-  return bytes;
+// The budget counts every value as a whole value, packed or not, so that it ends hostile blocks
+// where it always did.
+std::size_t StoredSize(std::int32_t typ, const ExifValues& inhalt) {
+  const std::size_t bytes = sizeof(ZetExif) + inhalt.size() * sizeof(ExifValue);
+  return typ == kTypNumbers ? bytes : bytes + inhalt.TextBytes();
 }
 
 template <typename T>
@@ -59,7 +57,7 @@ void ImageMetadata::EnsureMetadata() {
 }
 
 ZetExif* ImageMetadata::ExifAdd(std::int32_t section, std::int32_t tag, std::int32_t typ,
-                                std::vector<ExifValue> inhalt) {
+                                ExifValues inhalt) {
   if (!ValidSection(section)) return nullptr;
   exifStoredBytes += StoredSize(typ, inhalt);
   auto& list = exif[section - 1];

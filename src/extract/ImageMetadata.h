@@ -11,6 +11,7 @@
 #include <variant>
 #include <vector>
 
+#include "extract/ExifValues.h"
 #include "extract/MetadataSource.h"
 
 namespace kelmarin {
@@ -20,13 +21,10 @@ class Definitions;
 inline constexpr std::int32_t kTypNumbers = 1;  // inhalt holds numbers
 inline constexpr std::int32_t kTypTexts = 4;    // inhalt holds texts
 
-// A value of an item: a whole number, or a text of raw bytes (not yet decoded for display).
-using ExifValue = std::variant<std::int64_t, std::string>;
-
 struct ZetExif {
   std::int32_t tag = 0;
   std::int32_t typ = 0;
-  std::vector<ExifValue> inhalt;  // inhalt[0] is position 1
+  ExifValues inhalt;  // inhalt[0] is position 1
   // The makernote sub-directory the item was read from, named by the tag of its pointer entry;
   // 0 for every other directory.
   std::int32_t directory = 0;
@@ -63,7 +61,7 @@ class ImageMetadata {
   // Appends to the section's list (1 main, 2 thumbnail, 3 makernote, 4 GPS) and returns the item;
   // another section number returns null and stores nothing. Does not trigger reading. The pointer
   // stays valid until the next ExifAdd to the same section.
-  ZetExif* ExifAdd(std::int32_t section, std::int32_t tag, std::int32_t typ, std::vector<ExifValue> inhalt);
+  ZetExif* ExifAdd(std::int32_t section, std::int32_t tag, std::int32_t typ, ExifValues inhalt);
   // Item at 1-based position, null outside the list or for another section.
   const ZetExif* ExifPos(std::int32_t section, std::int32_t lfd);
   // First item with that tag in the section, null when none.

@@ -336,7 +336,7 @@ void ReadFields(ImageMetadata& image, const ExifBlockState& state, std::span<con
     const BufferPos at = state.makernote + field.offset;
     const std::int64_t size = field.width == 0 ? field.count : std::int64_t{field.width} * field.count;
     if (field.offset + size > state.makernoteSize || !reader.Has(at, size)) continue;
-    std::vector<ExifValue> inhalt;
+    ExifValues inhalt;
     if (field.width == 0 && !field.utf16) {
       const std::string_view text = reader.Text(at, field.count);
       inhalt.emplace_back(std::string(text.substr(0, text.find('\0'))));
@@ -348,21 +348,10 @@ void ReadFields(ImageMetadata& image, const ExifBlockState& state, std::span<con
         text += code < 0x80 ? static_cast<char>(code) : '?';
       }
       inhalt.emplace_back(std::move(text));
-    }
-    for (std::int32_t i = 0; field.width != 0 && i < field.count; ++i) {
-      const BufferPos value = at + std::int64_t{field.width} * i;
-      switch (field.width) {
-        case 1:
-          inhalt.emplace_back(std::int64_t{field.isSigned ? static_cast<std::int8_t>(reader.Byte(value))
-                                                          : std::int64_t{reader.Byte(value)}});
-          break;
-        case 2:
-          inhalt.emplace_back(std::int64_t{field.isSigned ? reader.ReadS16(value) : reader.ReadU16(value)});
-          break;
-        default:
-          inhalt.emplace_back(field.isSigned ? std::int64_t{reader.ReadS32(value)} : reader.ReadU32(value));
-          break;
-      }
+    } else {
+      const PackedForm form{static_cast<std::uint8_t>(field.width), field.isSigned,
+                            reader.Order() == ByteOrder::BigEndian};
+      inhalt = ExifValues::Packed(reader.Bytes(at, size), static_cast<std::size_t>(field.count), form);
     }
     image.ExifAdd(kSectionMakernote, field.tag, field.width == 0 ? kTypTexts : kTypNumbers, std::move(inhalt));
   }

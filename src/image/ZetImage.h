@@ -88,7 +88,7 @@ class ZetImage {
   const QImage& pixels() const { return pRGB_image; }
 
   // Metadata, forwarded; the queries read it once, on first use.
-  ZetExif* ExifAdd(std::int32_t section, std::int32_t tag, std::int32_t typ, std::vector<ExifValue> inhalt) {
+  ZetExif* ExifAdd(std::int32_t section, std::int32_t tag, std::int32_t typ, ExifValues inhalt) {
     return meta.ExifAdd(section, tag, typ, std::move(inhalt));
   }
   const ZetExif* ExifPos(std::int32_t section, std::int32_t lfd) { return meta.ExifPos(section, lfd); }

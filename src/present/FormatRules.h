@@ -17,7 +17,7 @@ inline constexpr std::size_t kListLimit = 10;
 
 // Display code 0 of several numbers and the raw column of a number list: the first ten values
 // joined with ",", then ",...(" + count + ")" when there are more.
-std::string NumberListText(const std::vector<ExifValue>& values);
+std::string NumberListText(const ExifValues& values);
 
 // Display codes of fraction lists, for either value kind (a whole number is itself over 1).
 // Code 15: every value in point form (a whole quotient without decimals), joined with ",", at most
@@ -25,12 +25,12 @@ std::string NumberListText(const std::vector<ExifValue>& values);
 inline constexpr std::int32_t kCodeLensRange = 4;
 inline constexpr std::int32_t kCodeTimeOfDay = 5;
 inline constexpr std::int32_t kCodeFractionList = 15;
-std::string FractionListText(const std::vector<ExifValue>& values, const FormatContext& context);
+std::string FractionListText(const ExifValues& values, const FormatContext& context);
 // Code 4: four fractions (shortest and longest focal length, largest aperture at each) as
 // "18-70mm f/3.5-4.5"; equal ends once, "?" for an unknown 0/0.
-std::string LensRangeText(const std::vector<ExifValue>& values, const FormatContext& context);
+std::string LensRangeText(const ExifValues& values, const FormatContext& context);
 // Code 5: three fractions (hours, minutes, seconds) as "17:17:58.65".
-std::string TimeOfDayText(const std::vector<ExifValue>& values, const FormatContext& context);
+std::string TimeOfDayText(const ExifValues& values, const FormatContext& context);
 
 // FormatValue with the item's definition already looked up (null: it has none).
 std::string FormatItem(const FormatContext& context, std::int32_t maker, const ZetExif& item, std::int32_t section,

@@ -134,11 +134,11 @@ std::string TextList(const ZetExif& item, std::int32_t code, const FormatContext
 
 }  // namespace
 
-std::string NumberListText(const std::vector<ExifValue>& values) {
+std::string NumberListText(const ExifValues& values) {
   std::string out;
   for (std::size_t i = 0; i < values.size() && i < kListLimit; ++i) {
     if (i > 0) out += ',';
-    if (const auto* number = std::get_if<std::int64_t>(&values[i])) {
+    if (const auto number = values.Number(i)) {
       char digits[24];
       const auto result = std::to_chars(digits, digits + sizeof digits, *number);
       out.append(digits, result.ptr);

@@ -64,7 +64,7 @@ std::optional<std::string> HoursAndMinutes(double hours, double minutes, const F
 
 }  // namespace
 
-std::string FractionListText(const std::vector<ExifValue>& values, const FormatContext& context) {
+std::string FractionListText(const ExifValues& values, const FormatContext& context) {
   std::string out;
   for (std::size_t i = 0; i < values.size() && i < kListLimit; ++i) {
     if (i > 0) out += ',';
@@ -75,7 +75,7 @@ std::string FractionListText(const std::vector<ExifValue>& values, const FormatC
 }
 
 // Shortest and longest focal length, then the largest aperture at each: "18-70mm f/3.5-4.5".
-std::string LensRangeText(const std::vector<ExifValue>& values, const FormatContext& context) {
+std::string LensRangeText(const ExifValues& values, const FormatContext& context) {
   if (values.size() != 4) return FractionListText(values, context);
   for (const ExifValue& value : values) {
     if (!ParseFraction(value)) return FractionListText(values, context);
@@ -86,7 +86,7 @@ std::string LensRangeText(const std::vector<ExifValue>& values, const FormatCont
 
 // Hours, minutes and seconds: "17:17:58.65", the seconds with as many decimals as their fraction
 // stores (none when they are whole).
-std::string TimeOfDayText(const std::vector<ExifValue>& values, const FormatContext& context) {
+std::string TimeOfDayText(const ExifValues& values, const FormatContext& context) {
   if (values.size() != 3) return FractionListText(values, context);
   const auto hours = Quotient(values[0]);
   const auto minutes = Quotient(values[1]);

@@ -36,7 +36,7 @@ double AsShown(double value) {
 }
 
 // "2200" (code 1: 2.2) from the values 2, 2, 0, 0.
-std::string Version(const std::vector<ExifValue>& values, std::int32_t code, const FormatContext& context) {
+std::string Version(const ExifValues& values, std::int32_t code, const FormatContext& context) {
   std::string text;
   for (const ExifValue& value : values) text += ValueText(value);
   if (code != 1) return text;
@@ -72,7 +72,7 @@ std::string WholeMinutes(const std::string& degreesText, double degrees, double 
   return out + minutesText + "' " + Point(seconds, "0.00", context) + '"';
 }
 
-std::string Coordinate(const std::vector<ExifValue>& values, std::int32_t code, const FormatContext& context) {
+std::string Coordinate(const ExifValues& values, std::int32_t code, const FormatContext& context) {
   if (values.size() != 3) return {};
   const auto degrees = ParseFraction(values[0]);
   const auto minutes = ParseFraction(values[1]);

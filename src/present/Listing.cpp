@@ -57,8 +57,8 @@ bool PositionValue(const ZetExif& item, std::int32_t position, std::int32_t code
     if (n > item.inhalt.size()) return false;
     std::string text;
     for (std::size_t i = n - 1; i < item.inhalt.size() && text.size() < kMaxTextFromByte; ++i) {
-      const auto* byte = std::get_if<std::int64_t>(&item.inhalt[i]);
-      if (byte == nullptr || (*byte & 0xFF) == 0) break;
+      const auto byte = item.inhalt.Number(i);
+      if (!byte || (*byte & 0xFF) == 0) break;
       text += static_cast<char>(*byte & 0xFF);
     }
     value = std::move(text);
@@ -73,8 +73,8 @@ bool PositionValue(const ZetExif& item, std::int32_t position, std::int32_t code
   std::int64_t word = 0;
   for (std::size_t k = 0; k < form.bytes; ++k) {
     const std::size_t i = form.bytes * (n - 1) + (form.littleEndian ? form.bytes - 1 - k : k);
-    const auto* byte = std::get_if<std::int64_t>(&item.inhalt[i]);
-    word = (word << 8) | (byte != nullptr ? (*byte & 0xFF) : 0);
+    const auto byte = item.inhalt.Number(i);
+    word = (word << 8) | (byte ? (*byte & 0xFF) : 0);
   }
   if (form.isSigned) word = static_cast<std::int16_t>(static_cast<std::uint16_t>(word));
   value = word;
@@ -103,7 +103,7 @@ void AppendPositionRows(std::vector<ListingRow>& rows, const FormatContext& cont
     row.tag = owner.tag + '.' + PlainNumberText(definition->position);
     row.label = definition->bezeichnung;
     row.information = FormatGeneral(single, plain ? 0 : definition->fmt, definition, context);
-    single.inhalt.front() = value;
+    single.inhalt = {value};
     row.raw = RawValueText(single);
     rows.push_back(std::move(row));
   }

@@ -37,7 +37,7 @@ std::string Point(double value, const char* pattern, const FormatContext& contex
 }
 
 // The characters of the values (a text value: its text).
-std::string Characters(const std::vector<ExifValue>& values) {
+std::string Characters(const ExifValues& values) {
   std::string out;
   for (const ExifValue& value : values) {
     if (std::holds_alternative<std::string>(value)) {
@@ -92,7 +92,7 @@ std::string ExposureTime(const ExifValue& value, const FormatContext& context) {
 }
 
 // "0220" with code 1 is version 2.2; a text that is not a number stays as it is.
-std::string Version(const std::vector<ExifValue>& values, std::int32_t code, const FormatContext& context) {
+std::string Version(const ExifValues& values, std::int32_t code, const FormatContext& context) {
   std::string text = Characters(values);
   if (code != 1) return text;
   const auto number = ParseDecimalNumber(text);
@@ -100,7 +100,7 @@ std::string Version(const std::vector<ExifValue>& values, std::int32_t code, con
   return Point(*number / 100.0, "0.0#", context);
 }
 
-std::string Components(const std::vector<ExifValue>& values, const FormatContext& context) {
+std::string Components(const ExifValues& values, const FormatContext& context) {
   std::vector<std::int64_t> n;
   for (const ExifValue& value : values) n.push_back(ValueNumber(value).value_or(-1));
   if (n.size() == 1) {
@@ -116,7 +116,7 @@ std::string Components(const std::vector<ExifValue>& values, const FormatContext
   std::string out;
   for (std::size_t i = 0; i < values.size(); ++i) {
     if (i > 0) out += ',';
-    const auto* number = std::get_if<std::int64_t>(&values[i]);
+    const auto number = values.Number(i);
     out += number ? FormatNumber(*number, "0", context.locale) : ValueText(values[i]);
   }
   return out;
@@ -153,7 +153,7 @@ std::string FocalLength(const ExifValue& value, std::int32_t code, const FormatC
 // EXIF 2.32, 4.6.5, UserComment: an 8-byte character-code header, then the comment. A comment
 // under any header but "UNICODE" is shown as UTF-8 when its bytes are valid UTF-8, else as
 // Windows-1252 (phones write UTF-8 under the ASCII header).
-std::string UserComment(const std::vector<ExifValue>& values) {
+std::string UserComment(const ExifValues& values) {
   if (values.size() < 9) return {};
   std::string header;
   for (std::size_t i = 0; i < 8; ++i) {
@@ -183,7 +183,7 @@ std::string UserComment(const std::vector<ExifValue>& values) {
 }
 
 // Print image matching: characters 9 to 12 hold the version ("0300").
-std::string PrintImageMatching(const std::vector<ExifValue>& values, std::int32_t code,
+std::string PrintImageMatching(const ExifValues& values, std::int32_t code,
                                const FormatContext& context) {
   std::string version = CharactersAt(Characters(values), 8, 4);
   if (code != 1) return version;

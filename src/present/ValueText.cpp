@@ -19,7 +19,7 @@ std::string CodePageCharacter(std::int64_t value) {
   return out;
 }
 
-std::string Utf16LeText(const std::vector<ExifValue>& values, std::size_t first) {
+std::string Utf16LeText(const ExifValues& values, std::size_t first) {
   std::string out;
   if (first >= values.size()) return out;
   const std::size_t units = (values.size() - first) / 2;

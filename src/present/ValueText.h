@@ -19,7 +19,7 @@ std::string CodePageCharacter(std::int64_t value);
 // Values from index `first` (0-based) on, taken as the bytes of UTF-16 text in little-endian byte
 // order, as UTF-8; a last odd byte is ignored. A value outside 0 to 255 counts as its low byte. Zero
 // code units are kept; a surrogate without its partner becomes U+FFFD.
-std::string Utf16LeText(const std::vector<ExifValue>& values, std::size_t first);
+std::string Utf16LeText(const ExifValues& values, std::size_t first);
 
 // A value as a whole number: numbers as they are, texts when ParseWholeNumber reads them.
 std::optional<std::int64_t> ValueNumber(const ExifValue& value);

@@ -77,7 +77,8 @@ struct Summary {
 std::string MakeOf(kelmarin::ImageMetadata& image) {
   const kelmarin::ZetExif* make = image.ExifTag(1, 0x010F);
   if (make == nullptr || make->inhalt.empty()) return "";
-  const auto* text = std::get_if<std::string>(&make->inhalt[0]);
+  const kelmarin::ExifValue first = make->inhalt[0];
+  const auto* text = std::get_if<std::string>(&first);
   return text ? *text : "";
 }
 

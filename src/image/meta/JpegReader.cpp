@@ -21,9 +21,10 @@ namespace {
 // have around ten; libjpeg-turbo's own tools suggest a limit of this order.
 constexpr int kMaxScans = 500;
 
-// Large enough for the whole header of nearly every camera file (an APP1 segment is at most 64 KiB)
-// in one read; small enough to stay out of the way of the pixel memory.
-constexpr std::size_t kBlockSize = 64 * 1024;
+// Large enough for the segments after a camera file's APP1 up to the scan (tables, frame) and for the
+// whole header of most small files in one read. Larger segments are read straight into their own
+// bytes (SaveSegment), so that listing reads little of the compressed picture after the header.
+constexpr std::size_t kBlockSize = 16 * 1024;
 
 void OutputMessage(j_common_ptr) {}
 
@@ -192,8 +193,36 @@ boolean JpegDecompressor::SaveSegment(j_decompress_ptr cinfo) {
   }
   // Outside the handler, with no C++ object alive in this frame: error_exit does not return.
   if (bytes == nullptr && text == nullptr) ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
-  // The capacity is reserved: appending copies and never allocates.
-  for (std::size_t copied = 0; copied < payload;) {
+  // The capacity is reserved: appending copies and never allocates. What the block does not hold is
+  // read from the file into the segment's bytes directly; if the file ends before the segment
+  // does, the rest comes from the source as above.
+  std::size_t copied = std::min(payload, src->bytes_in_buffer);
+  if (bytes != nullptr) {
+    bytes->insert(bytes->end(), src->next_input_byte, src->next_input_byte + copied);
+  } else {
+    text->append(reinterpret_cast<const char*>(src->next_input_byte), copied);
+  }
+  src->next_input_byte += copied;
+  src->bytes_in_buffer -= copied;
+  if (copied < payload) {
+    const std::size_t before = bytes != nullptr ? bytes->size() : text->size();
+    const std::size_t wanted = payload - copied;
+    // resize within the reserved capacity: no allocation
+    if (bytes != nullptr) {
+      bytes->resize(before + wanted);
+    } else {
+      text->resize(before + wanted);
+    }
+    char* into = bytes != nullptr ? reinterpret_cast<char*>(bytes->data()) + before : text->data() + before;
+    const std::size_t got = std::fread(into, 1, wanted, self->source->file);
+    if (bytes != nullptr) {
+      bytes->resize(before + got);
+    } else {
+      text->resize(before + got);
+    }
+    copied += got;
+  }
+  for (; copied < payload;) {
     if (src->bytes_in_buffer == 0 && !(*src->fill_input_buffer)(cinfo)) return FALSE;
     const std::size_t n = std::min(payload - copied, src->bytes_in_buffer);
     const JOCTET* from = src->next_input_byte;

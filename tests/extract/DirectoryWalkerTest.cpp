@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <span>
+#include <stdexcept>
 
 #include "TiffBuilder.h"
 #include "extract/ByteReader.h"
@@ -384,6 +386,28 @@ TEST(Makernotes, FocalLengthFactorFromTheLastMakeAndModel) {
   // Another block without a known model resets the factor to 0.
   ReadExifBlock(image, Block(Case("Canon"), ByteOrder::BigEndian), &definitions);
   EXPECT_EQ(image.camera_feq, 0.0);
+}
+
+// Numbers kept as their bytes read as the list they stand for, by index, by iteration and as
+// numbers; a value added later turns them into a plain list without changing them.
+TEST(ExifValues, PackedNumbersReadAsTheirList) {
+  const std::uint8_t bytes[] = {0x12, 0x34, 0xFF, 0xFE, 0x80};
+  ExifValues words = ExifValues::Packed(std::span(bytes).first(4), 3, {2, true, true});  // third: missing
+  std::vector<std::int64_t> seen;
+  for (const ExifValue& value : words) seen.push_back(std::get<std::int64_t>(value));
+  EXPECT_EQ(seen, (std::vector<std::int64_t>{0x1234, -2, 0}));
+  words.emplace_back(std::string("x"));
+  ASSERT_EQ(words.size(), 4u);
+  EXPECT_EQ(words.Number(1), -2);
+  EXPECT_EQ(words.Number(2), 0);
+  EXPECT_EQ(words.Number(3), std::nullopt);
+  EXPECT_THROW((void)words.at(4), std::out_of_range);
+  EXPECT_EQ(ExifValues::Packed(bytes, 2, {1, true, false}).Number(1), 0x34);
+  EXPECT_EQ(ExifValues::Packed(bytes, 3, {1, true, false}).Number(2), -1);
+  EXPECT_EQ(ExifValues::Packed(bytes, 1, {4, false, false}).Number(0), 0xFEFF3412);
+  EXPECT_EQ(ExifValues::Packed(bytes, 1, {4, true, true}).Number(0), 0x1234FFFE);
+  EXPECT_EQ(ExifValues::Packed(bytes, 1, {3, false, false}).size(), 1u);  // read as four bytes, never past them
+  EXPECT_TRUE(ExifValues::Packed(bytes, 0, {}).empty());
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // The format backends of the codec layer (internal to src/image). Each works on an open file
 // positioned at its start, returns a Code and never throws; decoded pixels are Format_RGB888.
 
-#include <QImage>
+#include "image/RgbImage.h"
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -30,47 +30,51 @@ std::uint64_t FileLength(std::FILE* file);
 bool Plausible(std::int64_t width, std::int64_t height, std::uint64_t fileBytes, std::uint64_t pixelsPerByte);
 
 // The RGBA rows (`stride` bytes apart) of an image of `image`'s size laid on white into its RGB rows.
-void CompositeOnWhite(const std::uint8_t* rgba, std::size_t stride, QImage& image);
+void CompositeOnWhite(const std::uint8_t* rgba, std::size_t stride, RgbImage& image);
 
 // A zero-sized, checked Format_RGB888 image: kNoMemory when width × height exceeds kMaxPixels or
 // cannot be allocated, kCorrupt for a zero or negative side.
-Code AllocateRgb(std::int64_t width, std::int64_t height, QImage& image);
+Code AllocateRgb(std::int64_t width, std::int64_t height, RgbImage& image);
 
-Code DecodeJpeg(std::FILE* file, QImage& pixels, MetadataSource& metadata);
-Code DecodePng(std::FILE* file, QImage& pixels, MetadataSource& metadata);
+// EXIF orientation 2 to 8: the stored rows mirrored, turned or both to stand upright (5 to 8 swap
+// width and height) into new pixel memory. Any other value leaves the picture as it is.
+Code Orient(int orientation, RgbImage& pixels);
 
-Code DecodeGif(std::FILE* file, QImage& pixels);
+Code DecodeJpeg(std::FILE* file, RgbImage& pixels, MetadataSource& metadata);
+Code DecodePng(std::FILE* file, RgbImage& pixels, MetadataSource& metadata);
+
+Code DecodeGif(std::FILE* file, RgbImage& pixels);
 Code GifDimensions(std::FILE* file, Size& size);
 
-Code DecodeTiff(std::FILE* file, QImage& pixels);
+Code DecodeTiff(std::FILE* file, RgbImage& pixels);
 Code TiffDimensions(std::FILE* file, Size& size);
 
 // LibRaw opens the file itself by name. A file LibRaw identifies but cannot develop (no raw data, a
 // camera it does not know the data of) gives its embedded preview instead.
-Code DecodeRaw(const std::string& path, QImage& pixels);
+Code DecodeRaw(const std::string& path, RgbImage& pixels);
 Code RawDimensions(const std::string& path, Size& size);
 
 // HEIF, HEIC and AVIF through libheif: the primary image, turned and mirrored as the file says.
-Code DecodeHeif(std::FILE* file, QImage& pixels);
+Code DecodeHeif(std::FILE* file, RgbImage& pixels);
 Code HeifDimensions(std::FILE* file, Size& size);
 
 // WebP through libwebp: the image, or the first frame of an animation (libwebpdemux).
-Code DecodeWebp(std::FILE* file, QImage& pixels);
+Code DecodeWebp(std::FILE* file, RgbImage& pixels);
 Code WebpDimensions(std::FILE* file, Size& size);
 
 // JPEG XL through libjxl: the first frame, turned as the file says.
-Code DecodeJxl(std::FILE* file, QImage& pixels);
+Code DecodeJxl(std::FILE* file, RgbImage& pixels);
 Code JxlDimensions(std::FILE* file, Size& size);
 
 // In the order of the coder table in CodecMagick.cpp.
 enum class MagickFormat { kBmp, kPcx, kPcd, kPsd, kTga, kWmf };
-Code DecodeMagick(std::FILE* file, MagickFormat format, QImage& pixels);
+Code DecodeMagick(std::FILE* file, MagickFormat format, RgbImage& pixels);
 Code MagickDimensions(std::FILE* file, MagickFormat format, Size& size);
 
 // EMF through libemf2svg, drawn by Qt Svg on white.
-Code DecodeEmf(std::FILE* file, QImage& pixels);
+Code DecodeEmf(std::FILE* file, RgbImage& pixels);
 
 // Type 2: EMF or WMF, told apart by their headers.
-Code DecodeMetafile(std::FILE* file, QImage& pixels);
+Code DecodeMetafile(std::FILE* file, RgbImage& pixels);
 
 }  // namespace kelmarin::codec

@@ -48,7 +48,7 @@ void KeepMetadata(const std::string& path, std::int32_t type, MetadataSource met
   }
 }
 
-Code ReadGuessed(const std::string& path, QImage& pixels) {
+Code ReadGuessed(const std::string& path, RgbImage& pixels) {
   switch (GuessFileType(path)) {
     case kGuessBmp:
       return ReadPixels(path, 1, pixels);
@@ -91,8 +91,8 @@ Code ReadGuessed(const std::string& path, QImage& pixels) {
 
 }  // namespace
 
-Code ReadPixels(const std::string& path, std::int32_t type, QImage& pixels) {
-  pixels = QImage();
+Code ReadPixels(const std::string& path, std::int32_t type, RgbImage& pixels) {
+  pixels = RgbImage();
   FilePtr file = OpenForReading(path);
   if (file == nullptr) return kCannotOpen;
   MetadataSource metadata;
@@ -147,7 +147,7 @@ Code ReadPixels(const std::string& path, std::int32_t type, QImage& pixels) {
   }
   if (code == kOk && DecodeCancelled()) code = kCancelled;
   if (code != kOk) {
-    pixels = QImage();
+    pixels = RgbImage();
     return code;
   }
   KeepMetadata(path, type, std::move(metadata));
@@ -200,7 +200,7 @@ Code ReadDimensions(const std::string& path, std::int32_t type, std::int32_t& wi
     case 2:
     case 6: {
       // No header-only reader: the whole image is decoded and its size taken.
-      QImage pixels;
+      RgbImage pixels;
       code = type == 2 ? DecodeMetafile(file.get(), pixels)
                        : DecodeMagick(file.get(), MagickFormat::kPcd, pixels);
       size = {pixels.width(), pixels.height()};

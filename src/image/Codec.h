@@ -6,9 +6,9 @@
 //
 // Nothing here throws, exits or prints: every library failure (libjpeg's and libpng's longjmp,
 // Magick exceptions, LibRaw and libtiff error codes) becomes one of the codes below. Decoded pixels
-// are a QImage of Format_RGB888 owned by the caller.
+// are an RgbImage owned by the caller.
 
-#include <QImage>
+#include "image/RgbImage.h"
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -25,7 +25,7 @@ namespace kelmarin::codec {
 // Decodes the first image of the file as image type `type` (0: the content decides). On success
 // `pixels` is a Format_RGB888 image and kOk is returned; otherwise `pixels` is null. Types 4 and 8
 // (and type 0 content that is JPEG or PNG) replace the kept input metadata on success.
-Code ReadPixels(const std::string& path, std::int32_t type, QImage& pixels);
+Code ReadPixels(const std::string& path, std::int32_t type, RgbImage& pixels);
 
 // Width and height without decoding pixels where the format allows: JPEG reads its header up to the
 // first scan and keeps its markers and comments; PNG reads its header and text chunks (texts after
@@ -60,6 +60,12 @@ bool InitMagick();  // Magick::InitializeMagick, resource limits, the needed cod
 bool InitRaw();     // LibRaw can create a processor
 bool InitEmf();     // libemf2svg.so.1 loads and has emf2svg
 bool InitHeif();    // libheif has decoders for HEVC (HEIC) and AV1 (AVIF)
+// EMF pictures are drawn with the fonts of a GUI application. A program without one (the lister)
+// allows the drawing module to make one of its own on the offscreen platform; FinishModules, called
+// before such a program ends, gives it back. Off by default: a window program has its own.
+void AllowOwnApplication(bool allowed);
+void FinishModules();
+
 std::string MagickComponentName();
 std::string RawComponentName();
 std::string EmfComponentName();

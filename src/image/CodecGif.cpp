@@ -82,11 +82,11 @@ bool ReadIndices(GifFileType* gif, std::vector<GifPixelType>& indices) {
   return true;
 }
 
-void Paint(const GifFileType* gif, const std::vector<GifPixelType>& indices, int transparent, QImage& image) {
+void Paint(const GifFileType* gif, const std::vector<GifPixelType>& indices, int transparent, RgbImage& image) {
   const GifImageDesc& desc = gif->Image;
   const ColorMapObject* map = desc.ColorMap != nullptr ? desc.ColorMap : gif->SColorMap;
   const int colours = map != nullptr ? map->ColorCount : 0;
-  image.fill(Qt::white);
+  for (int y = 0; y < image.height(); ++y) std::memset(image.scanLine(y), 0xFF, static_cast<std::size_t>(image.width()) * 3);
   const int left = std::max(0, desc.Left), top = std::max(0, desc.Top);
   const int right = std::min(image.width(), desc.Left + desc.Width);
   const int bottom = std::min(image.height(), desc.Top + desc.Height);
@@ -116,8 +116,8 @@ Size CanvasSize(const GifFileType* gif) {
 
 }  // namespace
 
-Code DecodeGif(std::FILE* file, QImage& pixels) {
-  pixels = QImage();
+Code DecodeGif(std::FILE* file, RgbImage& pixels) {
+  pixels = RgbImage();
   GifPtr gif = Open(file);
   if (gif == nullptr) return kCorrupt;
   int transparent = NO_TRANSPARENT_COLOR;
@@ -131,7 +131,7 @@ Code DecodeGif(std::FILE* file, QImage& pixels) {
       !Plausible(canvas.width, canvas.height, fileBytes, kPixelsPerByte)) {
     return kCorrupt;
   }
-  QImage image;
+  RgbImage image;
   if (const Code code = AllocateRgb(canvas.width, canvas.height, image); code != kOk) return code;
   std::vector<GifPixelType> indices;
   try {

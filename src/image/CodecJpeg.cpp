@@ -19,7 +19,7 @@ constexpr std::uint64_t kHuffmanPixelsPerByte = 1024;
 constexpr std::uint64_t kArithmeticPixelsPerByte = 16384;
 
 // Decodes every row into `image`, which has the header's size and Format_RGB888.
-bool DecodeRgb(JpegDecompressor& decoder, QImage& image) {
+bool DecodeRgb(JpegDecompressor& decoder, RgbImage& image) {
   jpeg_decompress_struct& cinfo = decoder.info();
   unsigned char* const bits = image.bits();
   const std::size_t stride = static_cast<std::size_t>(image.bytesPerLine());
@@ -46,7 +46,7 @@ bool DecodeRgb(JpegDecompressor& decoder, QImage& image) {
 
 // CMYK and YCCK files (Photoshop's) decode to CMYK rows, turned into RGB one row at a time. Adobe's
 // files store the ink values inverted (APP14 marker present).
-bool DecodeCmyk(JpegDecompressor& decoder, QImage& image) {
+bool DecodeCmyk(JpegDecompressor& decoder, RgbImage& image) {
   jpeg_decompress_struct& cinfo = decoder.info();
   std::vector<unsigned char> buffer(static_cast<std::size_t>(cinfo.image_width) * 4);
   unsigned char* const row = buffer.data();
@@ -80,8 +80,8 @@ bool DecodeCmyk(JpegDecompressor& decoder, QImage& image) {
 
 }  // namespace
 
-Code DecodeJpeg(std::FILE* file, QImage& pixels, MetadataSource& metadata) {
-  pixels = QImage();
+Code DecodeJpeg(std::FILE* file, RgbImage& pixels, MetadataSource& metadata) {
+  pixels = RgbImage();
   JpegDecompressor decoder(file);
   if (!decoder.ReadHeader()) return decoder.failure();
   jpeg_decompress_struct& info = decoder.info();
@@ -89,7 +89,7 @@ Code DecodeJpeg(std::FILE* file, QImage& pixels, MetadataSource& metadata) {
                  info.arith_code ? kArithmeticPixelsPerByte : kHuffmanPixelsPerByte)) {
     return kCorrupt;
   }
-  QImage image;
+  RgbImage image;
   if (const Code code = AllocateRgb(info.image_width, info.image_height, image); code != kOk) return code;
   MetadataSource markers;
   decoder.TakeMarkers(markers);

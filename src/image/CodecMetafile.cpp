@@ -1,6 +1,7 @@
 // Windows metafiles, told apart by their headers. WMF goes to Magick (libwmf) once its records are
 // known whole; EMF to the EMF codec module (modules/CodecEmf.cpp).
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -126,8 +127,8 @@ std::string EmfComponentName() {
   return "libemf2svg.so.1";
 }
 
-Code DecodeMetafile(std::FILE* file, QImage& pixels) {
-  pixels = QImage();
+Code DecodeMetafile(std::FILE* file, RgbImage& pixels) {
+  pixels = RgbImage();
   std::uint8_t head[88] = {};
   const std::size_t got = std::fread(head, 1, sizeof head, file);
   std::rewind(file);

@@ -5,6 +5,7 @@
 #include "image/CodecModules.h"
 
 #include <array>
+#include <atomic>
 #include <filesystem>
 #include <mutex>
 #include <system_error>
@@ -33,8 +34,14 @@ constexpr std::array<const char*, kModuleCount> kModuleNames = {
     "kelmarin-codec-heif", "kelmarin-codec-jxl",  "kelmarin-codec-magick",
     "kelmarin-codec-raw",  "kelmarin-codec-tiff", "kelmarin-codec-emf"};
 
-const CodecHost kHost{AllocateRgb, CompositeOnWhite, ReadAll,        FileLength,
-                      Plausible,   DecodeJpeg,       JpegDimensions, OpenForReading};
+std::atomic<bool> ownApplication{false};
+
+bool OwnApplicationAllowed() {
+  return ownApplication.load();
+}
+
+const CodecHost kHost{AllocateRgb,    CompositeOnWhite, ReadAll, FileLength, Plausible, DecodeJpeg,
+                      JpegDimensions, OpenForReading,   Orient,  OwnApplicationAllowed};
 
 // The file of the program or shared object this code is part of.
 std::filesystem::path OwnFile() {
@@ -118,14 +125,15 @@ const CodecModuleFunctions* Find(ModuleKind kind) {
   return nullptr;
 }
 
+std::array<std::once_flag, kModuleCount> once;
+std::array<std::atomic<const CodecModuleFunctions*>, kModuleCount> loaded{};
+
 const CodecModuleFunctions* Module(ModuleKind kind) {
-  static std::array<std::once_flag, kModuleCount> once;
-  static std::array<const CodecModuleFunctions*, kModuleCount> loaded{};
   std::call_once(once[kind], [kind] { loaded[kind] = Find(kind); });
   return loaded[kind];
 }
 
-Code DecodeFile(ModuleKind kind, std::FILE* file, int variant, QImage& pixels) {
+Code DecodeFile(ModuleKind kind, std::FILE* file, int variant, RgbImage& pixels) {
   const CodecModuleFunctions* module = Module(kind);
   return module != nullptr ? module->decodeFile(file, variant, pixels) : kNoLibrary;
 }
@@ -142,7 +150,18 @@ bool Init(ModuleKind kind) {
 
 }  // namespace
 
-Code DecodeHeif(std::FILE* file, QImage& pixels) {
+void AllowOwnApplication(bool allowed) {
+  ownApplication = allowed;
+}
+
+void FinishModules() {
+  for (const auto& module : loaded) {
+    if (const CodecModuleFunctions* functions = module.load(); functions != nullptr && functions->finish != nullptr)
+      functions->finish();
+  }
+}
+
+Code DecodeHeif(std::FILE* file, RgbImage& pixels) {
   return DecodeFile(kHeifModule, file, 0, pixels);
 }
 
@@ -150,7 +169,7 @@ Code HeifDimensions(std::FILE* file, Size& size) {
   return FileDimensions(kHeifModule, file, 0, size);
 }
 
-Code DecodeJxl(std::FILE* file, QImage& pixels) {
+Code DecodeJxl(std::FILE* file, RgbImage& pixels) {
   return DecodeFile(kJxlModule, file, 0, pixels);
 }
 
@@ -158,7 +177,7 @@ Code JxlDimensions(std::FILE* file, Size& size) {
   return FileDimensions(kJxlModule, file, 0, size);
 }
 
-Code DecodeMagick(std::FILE* file, MagickFormat format, QImage& pixels) {
+Code DecodeMagick(std::FILE* file, MagickFormat format, RgbImage& pixels) {
   return DecodeFile(kMagickModule, file, static_cast<int>(format), pixels);
 }
 
@@ -166,7 +185,7 @@ Code MagickDimensions(std::FILE* file, MagickFormat format, Size& size) {
   return FileDimensions(kMagickModule, file, static_cast<int>(format), size);
 }
 
-Code DecodeTiff(std::FILE* file, QImage& pixels) {
+Code DecodeTiff(std::FILE* file, RgbImage& pixels) {
   return DecodeFile(kTiffModule, file, 0, pixels);
 }
 
@@ -174,11 +193,11 @@ Code TiffDimensions(std::FILE* file, Size& size) {
   return FileDimensions(kTiffModule, file, 0, size);
 }
 
-Code DecodeEmf(std::FILE* file, QImage& pixels) {
+Code DecodeEmf(std::FILE* file, RgbImage& pixels) {
   return DecodeFile(kEmfModule, file, 0, pixels);
 }
 
-Code DecodeRaw(const std::string& path, QImage& pixels) {
+Code DecodeRaw(const std::string& path, RgbImage& pixels) {
   const CodecModuleFunctions* module = Module(kRawModule);
   return module != nullptr ? module->decodePath(path, pixels) : kNoLibrary;
 }

@@ -10,7 +10,7 @@
 // decoder), so that the pool of kept pixel memory stays one; whether a decode was called off is
 // looked at by the layer when the module's backend returns.
 
-#include <QImage>
+#include "image/RgbImage.h"
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -23,25 +23,30 @@ namespace kelmarin::codec {
 
 // What the codec layer lends a module.
 struct CodecHost {
-  Code (*allocateRgb)(std::int64_t width, std::int64_t height, QImage& image);
-  void (*compositeOnWhite)(const std::uint8_t* rgba, std::size_t stride, QImage& image);
+  Code (*allocateRgb)(std::int64_t width, std::int64_t height, RgbImage& image);
+  void (*compositeOnWhite)(const std::uint8_t* rgba, std::size_t stride, RgbImage& image);
   Code (*readAll)(std::FILE* file, std::size_t limit, std::vector<std::uint8_t>& bytes);
   std::uint64_t (*fileLength)(std::FILE* file);
   bool (*plausible)(std::int64_t width, std::int64_t height, std::uint64_t fileBytes,
                     std::uint64_t pixelsPerByte);
-  Code (*decodeJpeg)(std::FILE* file, QImage& pixels, MetadataSource& metadata);
+  Code (*decodeJpeg)(std::FILE* file, RgbImage& pixels, MetadataSource& metadata);
   Code (*jpegDimensions)(std::FILE* file, Size& size, MetadataSource& metadata);
   FilePtr (*openForReading)(const std::string& path);
+  Code (*orient)(int orientation, RgbImage& pixels);
+  // True when the module may make a GUI application of its own for drawing (a program without one).
+  bool (*ownApplicationAllowed)();
 };
 
 // What a module gives. A backend that reads an open file fills the file functions (`variant` is
 // the Magick format, 0 elsewhere); LibRaw, which opens files by name, the path functions.
 struct CodecModuleFunctions {
   bool (*init)() = nullptr;
-  Code (*decodeFile)(std::FILE* file, int variant, QImage& pixels) = nullptr;
+  Code (*decodeFile)(std::FILE* file, int variant, RgbImage& pixels) = nullptr;
   Code (*dimensionsFile)(std::FILE* file, int variant, Size& size) = nullptr;
-  Code (*decodePath)(const std::string& path, QImage& pixels) = nullptr;
+  Code (*decodePath)(const std::string& path, RgbImage& pixels) = nullptr;
   Code (*dimensionsPath)(const std::string& path, Size& size) = nullptr;
+  // Gives back what the module made for itself (a GUI application); null when it makes nothing.
+  void (*finish)() = nullptr;
 };
 
 // The one exported function of a module: its functions, or null when `interface` is not the text

@@ -45,14 +45,14 @@ bool ReadRows(const PngReader& reader, png_bytepp rows) {
 
 }  // namespace
 
-Code DecodePng(std::FILE* file, QImage& pixels, MetadataSource& metadata) {
-  pixels = QImage();
+Code DecodePng(std::FILE* file, RgbImage& pixels, MetadataSource& metadata) {
+  pixels = RgbImage();
   PngStream stream;
   stream.file = file;
   PngReader reader(stream);
   bool withAlpha = false;
   if (!reader.ReadInfo() || !reader.ImageDataFits() || !PrepareRgb(reader, withAlpha)) return kCorrupt;
-  QImage image;
+  RgbImage image;
   if (const Code code = AllocateRgb(reader.width(), reader.height(), image); code != kOk) return code;
   const std::size_t width = reader.width(), height = reader.height();
   std::vector<png_bytep> rows(height);

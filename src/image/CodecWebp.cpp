@@ -45,23 +45,7 @@ int ExifOrientation(const std::vector<std::uint8_t>& bytes) {
   return 0;
 }
 
-// Orientation 2 to 8: the stored rows are mirrored, turned or both to stand upright. 5 to 8 swap
-// width and height.
-Code Orient(int orientation, QImage& pixels) {
-  if (orientation < 2 || orientation > 8) return kOk;
-  static constexpr int kDegrees[9] = {0, 0, 0, 180, 0, 90, 90, 90, 270};
-  QImage turned =
-      kDegrees[orientation] == 0 ? pixels : pixels.transformed(QTransform().rotate(kDegrees[orientation]));
-  if (orientation == 2 || orientation == 5) turned = turned.mirrored(true, false);
-  if (orientation == 4 || orientation == 7) turned = turned.mirrored(false, true);
-  if (turned.isNull()) return kNoMemory;
-  if (turned.format() != QImage::Format_RGB888) turned = turned.convertToFormat(QImage::Format_RGB888);
-  if (turned.isNull()) return kNoMemory;
-  pixels = std::move(turned);
-  return kOk;
-}
-
-Code DecodeFirstFrame(const std::vector<std::uint8_t>& bytes, QImage& pixels) {
+Code DecodeFirstFrame(const std::vector<std::uint8_t>& bytes, RgbImage& pixels) {
   WebPAnimDecoderOptions options;
   if (!WebPAnimDecoderOptionsInit(&options)) return kNoLibrary;
   options.color_mode = MODE_RGBA;
@@ -75,7 +59,7 @@ Code DecodeFirstFrame(const std::vector<std::uint8_t>& bytes, QImage& pixels) {
   std::uint8_t* canvas = nullptr;
   int timestamp = 0;
   if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp) || canvas == nullptr) return kCorrupt;
-  QImage out;
+  RgbImage out;
   if (const Code code = AllocateRgb(info.canvas_width, info.canvas_height, out); code != kOk) return code;
   CompositeOnWhite(canvas, std::size_t{info.canvas_width} * 4, out);
   pixels = std::move(out);
@@ -83,10 +67,10 @@ Code DecodeFirstFrame(const std::vector<std::uint8_t>& bytes, QImage& pixels) {
 }
 
 Code DecodeStored(const std::vector<std::uint8_t>& bytes, const WebPBitstreamFeatures& features,
-                  QImage& pixels) {
+                  RgbImage& pixels) {
   if (features.has_animation) return DecodeFirstFrame(bytes, pixels);
   if (const Code code = CheckSize(features.width, features.height); code != kOk) return code;
-  QImage out;
+  RgbImage out;
   if (const Code code = AllocateRgb(features.width, features.height, out); code != kOk) return code;
   const auto stride = static_cast<std::size_t>(out.bytesPerLine());
   if (!features.has_alpha) {
@@ -112,12 +96,12 @@ Code DecodeStored(const std::vector<std::uint8_t>& bytes, const WebPBitstreamFea
 
 }  // namespace
 
-Code DecodeWebp(std::FILE* file, QImage& pixels) {
-  pixels = QImage();
+Code DecodeWebp(std::FILE* file, RgbImage& pixels) {
+  pixels = RgbImage();
   std::vector<std::uint8_t> bytes;
   WebPBitstreamFeatures features;
   if (const Code code = ReadFeatures(file, bytes, features); code != kOk) return code;
-  QImage stored;
+  RgbImage stored;
   if (const Code code = DecodeStored(bytes, features, stored); code != kOk) return code;
   if (const Code code = Orient(ExifOrientation(bytes), stored); code != kOk) return code;
   pixels = std::move(stored);

@@ -141,7 +141,7 @@ void* TakeBlock(std::size_t bytes) {
   return NewBlock(bytes);
 }
 
-// QImage's clean-up: the last copy of the image is gone.
+// The owner's clean-up: the last copy of the image is gone.
 void GiveBlock(void* block) {
   Settle(block);
   if (BlockSize(block) > kMaxKept) {
@@ -161,26 +161,57 @@ void ReleaseKeptPixelMemory() {
   keptBlock = nullptr;
 }
 
-Code AllocateRgb(std::int64_t width, std::int64_t height, QImage& image) {
-  image = QImage();
+Code AllocateRgb(std::int64_t width, std::int64_t height, RgbImage& image) {
+  image = RgbImage();
   if (width <= 0 || height <= 0) return kCorrupt;
   if (width > kMaxPixels / height || width > 1'000'000 || height > 1'000'000) return kNoMemory;
-  // QImage's own rule: rows of whole 32-bit words.
+  // Rows of whole 32-bit words, as the toolkit's images have them.
   const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
   const std::size_t bytes = stride * static_cast<std::size_t>(height);
   void* block = TakeBlock(bytes);
   if (block == nullptr) return kNoMemory;
-  auto* pixels = static_cast<uchar*>(block) + kHeader;
-  image = QImage(pixels, static_cast<int>(width), static_cast<int>(height), static_cast<qsizetype>(stride),
-                 QImage::Format_RGB888, GiveBlock, block);
-  if (image.isNull()) {
-    FreeBlock(block);
+  auto* pixels = static_cast<std::uint8_t*>(block) + kHeader;
+  try {
+    image = RgbImage(pixels, static_cast<int>(width), static_cast<int>(height), stride,
+                     std::shared_ptr<void>(block, GiveBlock));
+  } catch (const std::bad_alloc&) {
+    // The shared pointer frees the block itself when it cannot be made.
     return kNoMemory;
   }
   return kOk;
 }
 
-void CompositeOnWhite(const std::uint8_t* rgba, std::size_t stride, QImage& image) {
+Code Orient(int orientation, RgbImage& pixels) {
+  if (orientation < 2 || orientation > 8 || pixels.isNull()) return kOk;
+  const int w = pixels.width(), h = pixels.height();
+  const bool swapped = orientation >= 5;
+  RgbImage turned;
+  if (const Code code = AllocateRgb(swapped ? h : w, swapped ? w : h, turned); code != kOk) return code;
+  for (int y = 0; y < turned.height(); ++y) {
+    std::uint8_t* out = turned.scanLine(y);
+    for (int x = 0; x < turned.width(); ++x, out += 3) {
+      // The stored pixel that stands at (x, y) once the picture is upright.
+      int sx = x, sy = y;
+      switch (orientation) {
+        case 2: sx = w - 1 - x; break;
+        case 3: sx = w - 1 - x; sy = h - 1 - y; break;
+        case 4: sy = h - 1 - y; break;
+        case 5: sx = y; sy = x; break;
+        case 6: sx = y; sy = h - 1 - x; break;
+        case 7: sx = w - 1 - y; sy = h - 1 - x; break;
+        default: sx = w - 1 - y; sy = x; break;  // 8
+      }
+      const std::uint8_t* in = pixels.constScanLine(sy) + static_cast<std::size_t>(sx) * 3;
+      out[0] = in[0];
+      out[1] = in[1];
+      out[2] = in[2];
+    }
+  }
+  pixels = std::move(turned);
+  return kOk;
+}
+
+void CompositeOnWhite(const std::uint8_t* rgba, std::size_t stride, RgbImage& image) {
   const auto width = static_cast<std::size_t>(image.width());
   for (int y = 0; y < image.height(); ++y) {
     const std::uint8_t* in = rgba + static_cast<std::size_t>(y) * stride;

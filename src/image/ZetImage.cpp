@@ -1,21 +1,16 @@
 #include "image/ZetImage.h"
 
 #include <algorithm>
+#include <new>
 
 #include "image/Codec.h"
 #include "image/Resize.h"
-#include "image/StopWatch.h"
-#include "metadata/Reporter.h"
 #include "metadata/Rounding.h"
 #include "metadata/Text.h"
 
 namespace kelmarin {
 
 namespace {
-
-ImageError MakeError(std::int32_t code, const char* source, std::string description) {
-  return ImageError{code + 1000, source, std::move(description)};
-}
 
 // The resize mode a filter number asks for when shrinking: -1 → 15, 0 to 13 → itself, else 14.
 std::int32_t ShrinkMode(std::int32_t filter) {
@@ -25,35 +20,6 @@ std::int32_t ShrinkMode(std::int32_t filter) {
 }
 
 }  // namespace
-
-ZetImage::ZetImage(const Definitions* tables, Reporter* messages) : definitions(tables), reporter(messages) {}
-
-void ZetImage::Report(const std::string& text) {
-  if (reporter != nullptr) reporter->Report({"Kelmarin", text, MessageIcon::None});
-}
-
-std::int32_t ZetImage::load(const std::string& dateiname, std::int32_t bildtyp, std::int32_t& b,
-                            std::int32_t& h, std::int32_t& ladezeit) {
-  filename = dateiname;
-  imagetype = bildtyp;
-  CStopWatch watch;
-  watch.Reset();
-  codec::ClearInputMetadata();
-  const std::optional<ImageError> error = ReadImage(filename, imagetype, pRGB_image, Breite, Höhe);
-  // The markers and texts the codec kept for this file (none after a failure) are read on first query.
-  meta.SetSource(imagetype, codec::InputMetadata(), definitions);
-  std::int32_t status = 0;
-  if (error) {
-    Report("Fehler " + std::to_string(error->number) + "\n" + "ReadImgage: " + BytesToUtf8(filename));
-    status = 2;
-  } else {
-    Elapsed = watch.Elapsed();
-  }
-  b = Breite;
-  h = Höhe;
-  ladezeit = Elapsed;
-  return status;
-}
 
 std::int32_t ZetImage::show(PictureBox& pic) {
   pRGB_shown = QImage();
@@ -70,7 +36,7 @@ std::int32_t ZetImage::show(PictureBox& pic) {
   std::int32_t th = RoundHalfEven(Höhe * r);
   if (tw <= 0) tw = 1;
   if (th <= 0) th = 1;
-  const std::optional<ImageError> resized = ResizeImage(pRGB_image, tw, th, pRGB_shown, -2);
+  const std::optional<ImageError> resized = ResizeImage(AsQImage(pRGB_image), tw, th, pRGB_shown, -2);
   pic.ClearPicture();
   if (resized) {
     // Only when the memory for the scaled pixels cannot be had: reported as a failed drawing.
@@ -84,39 +50,6 @@ std::int32_t ZetImage::show(PictureBox& pic) {
     return 2;
   }
   return 1;
-}
-
-std::optional<ImageError> ZetImage::GetImageDims(const std::string& dateiname, std::int32_t& bildtyp,
-                                                 std::int32_t& breite, std::int32_t& höhe) {
-  if (const codec::Code open = codec::CheckOpen(dateiname); open != codec::kOk) {
-    return MakeError(open, "GetImageDims", "IS_OpenFileSource");
-  }
-  if (bildtyp == kTypeUnknown) bildtyp = codec::MapGuessedType(codec::GuessFileType(dateiname));
-  filename = dateiname;
-  imagetype = bildtyp;
-  codec::ClearInputMetadata();
-  std::int32_t width = 0, height = 0;
-  const codec::Code code = codec::ReadDimensions(dateiname, bildtyp, width, height);
-  meta.SetSource(bildtyp, codec::InputMetadata(), definitions);
-  if (code != codec::kOk) return MakeError(code, "GetImageDims", "IS_GetXXXDims");
-  breite = width;
-  höhe = height;
-  return std::nullopt;
-}
-
-std::optional<ImageError> ZetImage::ReadImage(const std::string& dateiname, std::int32_t bildtyp,
-                                              QImage& pixels, std::int32_t& breite, std::int32_t& höhe) {
-  pixels = QImage();
-  breite = 0;
-  höhe = 0;
-  if (const codec::Code open = codec::CheckOpen(dateiname); open != codec::kOk) {
-    return MakeError(open, "ReadImage", "IS_OpenFileSource");
-  }
-  const codec::Code code = codec::ReadPixels(dateiname, bildtyp, pixels);
-  if (code != codec::kOk) return MakeError(code, "ReadImage", "IS_ReadXXX");
-  breite = pixels.width();
-  höhe = pixels.height();
-  return std::nullopt;
 }
 
 std::optional<ImageError> ZetImage::ResizeImage(const QImage& source, std::int32_t zDimX, std::int32_t zDimY,
@@ -134,10 +67,20 @@ std::optional<ImageError> ZetImage::ResizeImage(const QImage& source, std::int32
   target = ScaleRgb(source, zDimX, zDimY, shrinking ? ShrinkMode(filter) : kResizeSmooth);
   if (target.isNull()) {
     const char* description = "IS_ResizeImage";
-    return MakeError(codec::kResizeFailed, "ResizeImage",
+    return MakeImageError(codec::kResizeFailed, "ResizeImage",
                      shrinking ? std::string(description) + "(" + std::to_string(filter) + ")" : description);
   }
   return std::nullopt;
+}
+
+QImage AsQImage(const RgbImage& picture) {
+  if (picture.isNull()) return {};
+  auto* owner = new (std::nothrow) std::shared_ptr<void>(picture.Owner());
+  if (owner == nullptr) return {};
+  QImage view(picture.bits(), picture.width(), picture.height(), static_cast<qsizetype>(picture.bytesPerLine()),
+              QImage::Format_RGB888, [](void* kept) { delete static_cast<std::shared_ptr<void>*>(kept); }, owner);
+  if (view.isNull()) delete owner;
+  return view;
 }
 
 }  // namespace kelmarin

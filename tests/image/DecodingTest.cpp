@@ -68,7 +68,7 @@ TEST(Decoding, BottomUpTiffAndInterlacedOrTransparentPng) {
   ScratchFolder folder;
   const std::string tif = folder.Path("bottom-up.tif");
   ASSERT_TRUE(samples::WriteTiff(tif, Quadrants(kW, 200), true));  // several bands of rows
-  QImage pixels;
+  kelmarin::RgbImage pixels;
   ASSERT_EQ(codec::ReadPixels(tif, kTypeTiff, pixels), codec::kOk);
   ExpectQuadrants(pixels, 0);
   const std::string interlaced = folder.Path("interlaced.png");
@@ -102,7 +102,7 @@ TEST(Decoding, MetafilesDrawTheirPictureAndText) {
   // Text needs its fonts only: the white text lies on the green hill near the bottom left.
   const std::string path = folder.Path("text.wmf");
   ASSERT_TRUE(samples::WriteBytes(path, samples::MakeWmf(320, 240, "Kelmarin")));
-  QImage pixels;
+  kelmarin::RgbImage pixels;
   ASSERT_EQ(codec::ReadPixels(path, kTypeMetafile, pixels), codec::kOk);
   int white = 0;
   for (int y = pixels.height() * 3 / 4; y < pixels.height(); ++y) {
@@ -250,7 +250,7 @@ TEST(Errors, NumbersSourcesAndDescriptions) {
   const std::string jpg = folder.Path("image.jpg");
   WriteImageFile(jpg, "jpg", samples::Quadrants(16, 16));
   ZetImage image;
-  QImage pixels;
+  kelmarin::RgbImage pixels;
   std::int32_t w = 0, h = 0;
   for (const std::int32_t type : {std::int32_t{kTypeJpeg2000}, 16, 99, -1}) {
     SCOPED_TRACE(type);
@@ -407,7 +407,7 @@ TEST(BadInput, FoldersFifosAndMissingFilesCannotBeOpened) {
     EXPECT_EQ(reporter.messages[0].text, "Fehler 1001\nReadImgage: " + path);
     std::int32_t type = kTypeJpeg;
     ExpectError(image.GetImageDims(path, type, b, h), 1001, "GetImageDims", "IS_OpenFileSource");
-    QImage pixels;
+    kelmarin::RgbImage pixels;
     ExpectError(image.ReadImage(path, kTypeJpeg, pixels, b, h), 1001, "ReadImage", "IS_OpenFileSource");
   }
 }

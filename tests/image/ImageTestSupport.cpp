@@ -79,6 +79,14 @@ std::int32_t Load(ZetImage& image, const std::string& path, std::int32_t type) {
   return image.load(path, type, b, h, t);
 }
 
+void ExpectPixel(const RgbImage& image, int x, int y, int r, int g, int b, int tolerance) {
+  ExpectPixel(AsQImage(image), x, y, r, g, b, tolerance);
+}
+
+void ExpectQuadrants(const RgbImage& pixels, int tolerance) {
+  ExpectQuadrants(AsQImage(pixels), tolerance);
+}
+
 }  // namespace kelmarin::test
 
 // The image tests run inside a QGuiApplication (offscreen): drawing SVG text needs its fonts.

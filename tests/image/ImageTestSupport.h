@@ -59,9 +59,11 @@ void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& by
 
 // Expects the pixel at (x, y) to be within `tolerance` of (r, g, b) in every channel.
 void ExpectPixel(const QImage& image, int x, int y, int r, int g, int b, int tolerance);
+void ExpectPixel(const RgbImage& image, int x, int y, int r, int g, int b, int tolerance);
 
 // Expects the colours of samples::Quadrants (red, green / blue, white) in the four quarters.
 void ExpectQuadrants(const QImage& pixels, int tolerance);
+void ExpectQuadrants(const RgbImage& pixels, int tolerance);
 
 // Loads `path` as `type` into `image`; returns what load returns.
 std::int32_t Load(ZetImage& image, const std::string& path, std::int32_t type);

@@ -84,7 +84,7 @@ TEST(KeptMetadata, PngTextsBeforeAndAfterTheImageData) {
       EXPECT_EQ(kept.texts[i].keyword + "=" + kept.texts[i].text, texts[i].keyword + "=" + texts[i].text);
     }
   };
-  QImage pixels;
+  kelmarin::RgbImage pixels;
   ASSERT_EQ(codec::ReadPixels(path, kTypePng, pixels), codec::kOk);
   expectTexts(*codec::InputMetadata());
   codec::ClearInputMetadata();
@@ -102,7 +102,7 @@ TEST(KeptMetadata, PngTextsBeforeAndAfterTheImageData) {
 TEST(LazyMetadata, AFailedLoadLeavesNoMarkersOfAnEarlierFile) {
   ScratchFolder folder;
   const std::string good = CanonJpeg(folder);
-  QImage pixels;
+  kelmarin::RgbImage pixels;
   ASSERT_EQ(codec::ReadPixels(good, kTypeJpeg, pixels), codec::kOk);
   const std::string broken = folder.Path("broken.jpg");
   WriteFileBytes(broken, {0xFF, 0xD8, 0xFF, 0xE1, 0x00});
@@ -340,7 +340,7 @@ TEST(JpegPixels, EqualLibjpegsOwnDecode) {
   for (const auto& [width, height] : {std::pair(333, 217), {1333, 1105}}) {
     const std::string path = folder.Path("odd.jpg");
     ASSERT_TRUE(samples::WriteJpeg(path, samples::Landscape(width, height, 3), 85));
-    QImage pixels;
+    kelmarin::RgbImage pixels;
     ASSERT_EQ(codec::ReadPixels(path, kTypeJpeg, pixels), codec::kOk);
     int sameRows = 0;
     const auto rowBytes = static_cast<std::size_t>(width) * 3;
@@ -361,7 +361,7 @@ TEST(JpegPixels, CalledOffDecodeEndsWithoutPixelsOrMarkersOnItsThreadOnly) {
   std::atomic<bool> cancelled{true};
   codec::WatchCancelFlag(&cancelled);
   codec::ClearInputMetadata();
-  QImage pixels;
+  kelmarin::RgbImage pixels;
   EXPECT_EQ(codec::ReadPixels(png, kTypePng, pixels), codec::kCancelled);
   EXPECT_EQ(codec::ReadPixels(jpeg, kTypeJpeg, pixels), codec::kCancelled);
   EXPECT_TRUE(pixels.isNull());
@@ -371,7 +371,7 @@ TEST(JpegPixels, CalledOffDecodeEndsWithoutPixelsOrMarkersOnItsThreadOnly) {
   codec::WatchCancelFlag(nullptr);
   // A decode on another thread keeps its markers there.
   std::thread([&] {
-    QImage own;
+    kelmarin::RgbImage own;
     EXPECT_EQ(codec::ReadPixels(other, kTypeJpeg, own), codec::kOk);
     EXPECT_EQ(App1(*codec::InputMetadata()), nullptr);
   }).join();

@@ -17,8 +17,10 @@ namespace {
 
 #ifdef _WIN32
 constexpr const char* kModuleFile = "kelmarin-exif-image.dll";
+constexpr const char* kLocaleModuleFile = "kelmarin-exif-locale.dll";
 #else
 constexpr const char* kModuleFile = "kelmarin-exif-image.so";
+constexpr const char* kLocaleModuleFile = "kelmarin-exif-locale.so";
 #endif
 
 // Opens a shared object; null with `error` set when it cannot be loaded.
@@ -52,6 +54,24 @@ bool Find(void* library, const char* name, Function& function) {
   return function != nullptr;
 }
 
+// Opens the module file beside the program first (the build tree, a copied folder), then in the
+// installed library folder. Only absolute paths: never a module from the current folder. Null when
+// none loads, with `detail` saying why (empty when the file is nowhere).
+void* OpenModuleFile(const char* name, std::string& detail) {
+  std::vector<std::filesystem::path> candidates;
+  if (const std::filesystem::path folder = ExecutableFolder(); folder.is_absolute()) {
+    candidates.push_back(folder / name);
+  }
+  candidates.push_back(std::filesystem::path(KELMARIN_INSTALL_MODULE_DIR) / name);
+  for (const std::filesystem::path& candidate : candidates) {
+    std::error_code error;
+    if (!std::filesystem::exists(candidate, error)) continue;
+    if (void* library = OpenLibrary(candidate, detail)) return library;
+    detail = candidate.string() + ": " + detail;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 struct ImageModule::Functions {
@@ -59,7 +79,6 @@ struct ImageModule::Functions {
   ImageModuleDimensionsFunction dimensions = nullptr;
   ImageModuleInfoFunction info = nullptr;
   ImageModuleFinishFunction finish = nullptr;
-  ImageModuleLocaleFunction locale = nullptr;
 };
 
 ImageModule::ImageModule() = default;
@@ -71,22 +90,8 @@ ImageModule::~ImageModule() {
 bool ImageModule::Load() {
   if (tried) return functions != nullptr;
   tried = true;
-  // Beside the program first (the build tree, a copied folder), then the installed library folder.
-  // Only absolute paths: never a module from the current folder.
-  std::vector<std::filesystem::path> candidates;
-  if (const std::filesystem::path folder = ExecutableFolder(); folder.is_absolute()) {
-    candidates.push_back(folder / kModuleFile);
-  }
-  candidates.push_back(std::filesystem::path(KELMARIN_INSTALL_MODULE_DIR) / kModuleFile);
   std::string detail;
-  void* library = nullptr;
-  for (const std::filesystem::path& candidate : candidates) {
-    std::error_code error;
-    if (!std::filesystem::exists(candidate, error)) continue;
-    library = OpenLibrary(candidate, detail);
-    if (library != nullptr) break;
-    detail = candidate.string() + ": " + detail;
-  }
+  void* library = OpenModuleFile(kModuleFile, detail);
   const std::string prefix = "Das Bildmodul " + std::string(kModuleFile) + " ";
   if (library == nullptr) {
     failure = detail.empty() ? prefix + "fehlt (weder neben dem Programm noch in " +
@@ -99,8 +104,7 @@ bool ImageModule::Load() {
       std::string(found->interface()) != KELMARIN_IMAGE_MODULE_INTERFACE ||
       !Find(library, kImageModuleDimensionsSymbol, found->dimensions) ||
       !Find(library, kImageModuleInfoSymbol, found->info) ||
-      !Find(library, kImageModuleFinishSymbol, found->finish) ||
-      !Find(library, kImageModuleLocaleSymbol, found->locale)) {
+      !Find(library, kImageModuleFinishSymbol, found->finish)) {
     failure = prefix + "gehört nicht zu diesem Programm (andere Version)";
     return false;
   }
@@ -118,8 +122,18 @@ std::int32_t ImageModule::Info(const std::string& path, std::int32_t type, const
 }
 
 bool ImageModule::SystemLocale(TextLocale& locale) {
-  if (!Load()) return false;
-  functions->locale(locale);
+  if (!localeTried) {
+    localeTried = true;
+    std::string detail;
+    ImageModuleInterfaceFunction interface = nullptr;
+    if (void* library = OpenModuleFile(kLocaleModuleFile, detail);
+        library != nullptr && Find(library, kLocaleModuleInterfaceSymbol, interface) &&
+        std::string(interface()) == KELMARIN_IMAGE_MODULE_INTERFACE) {
+      Find(library, kLocaleModuleLocaleSymbol, localeFunction);
+    }
+  }
+  if (localeFunction == nullptr) return false;
+  localeFunction(locale);
   return true;
 }
 

@@ -33,7 +33,8 @@ using ImageModuleDimensionsFunction = std::int32_t (*)(const std::string& path, 
 using ImageModuleInfoFunction = std::int32_t (*)(const std::string& path, std::int32_t type,
                                                  const Definitions& definitions, const TextLocale& locale,
                                                  InfoLabels& labels);
-// The toolkit's system locale as the window takes it for its texts.
+// The toolkit's system locale as the window takes it for its texts (in the locale module, whose
+// interface function is of the type above).
 using ImageModuleLocaleFunction = void (*)(TextLocale& locale);
 // Ends what the module set up (a GUI application object for metafiles); called once, last.
 using ImageModuleFinishFunction = void (*)();
@@ -43,7 +44,8 @@ inline constexpr const char* kImageModuleInterfaceSymbol = "kelmarin_exif_image_
 inline constexpr const char* kImageModuleDimensionsSymbol = "kelmarin_exif_image_dimensions";
 inline constexpr const char* kImageModuleInfoSymbol = "kelmarin_exif_image_info";
 inline constexpr const char* kImageModuleFinishSymbol = "kelmarin_exif_image_finish";
-inline constexpr const char* kImageModuleLocaleSymbol = "kelmarin_exif_image_locale";
+inline constexpr const char* kLocaleModuleInterfaceSymbol = "kelmarin_exif_locale_interface";
+inline constexpr const char* kLocaleModuleLocaleSymbol = "kelmarin_exif_locale";
 
 // The module as loaded by the program. Loading happens on the first Load() and is tried once.
 class ImageModule {
@@ -62,7 +64,8 @@ class ImageModule {
   std::int32_t Dimensions(const std::string& path, std::int32_t type) const;
   std::int32_t Info(const std::string& path, std::int32_t type, const Definitions& definitions,
                     const TextLocale& locale, InfoLabels& labels) const;
-  // Fills the locale; false (and the locale untouched) when the module is not loaded.
+  // Fills the locale from the locale module (kelmarin-exif-locale, loaded on the first call); false
+  // (and the locale untouched) when that module cannot be loaded.
   bool SystemLocale(TextLocale& locale);
 
  private:
@@ -70,6 +73,8 @@ class ImageModule {
   std::unique_ptr<Functions> functions;
   bool tried = false;
   std::string failure;
+  ImageModuleLocaleFunction localeFunction = nullptr;
+  bool localeTried = false;
 };
 
 }  // namespace kelmarin::lister

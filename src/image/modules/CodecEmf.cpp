@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QSvgRenderer>
 #include <algorithm>
+#include <clocale>
+#include <memory>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -71,7 +73,7 @@ bool IsCompleteEmf(const std::vector<std::uint8_t>& bytes) {
          Le32(bytes.data() + 48) <= bytes.size();
 }
 
-Code SvgToPixels(const QByteArray& svg, QImage& pixels) {
+Code SvgToPixels(const QByteArray& svg, RgbImage& pixels) {
   QSvgRenderer renderer(svg);
   if (!renderer.isValid()) return kCorrupt;
   QSizeF size = renderer.viewBoxF().size();
@@ -88,14 +90,43 @@ Code SvgToPixels(const QByteArray& svg, QImage& pixels) {
     painter.setRenderHint(QPainter::Antialiasing);
     renderer.render(&painter, QRectF(0, 0, width, height));
   }
-  pixels = canvas.convertToFormat(QImage::Format_RGB888);
-  return pixels.isNull() ? kNoMemory : kOk;
+  const QImage rgb = canvas.convertToFormat(QImage::Format_RGB888);
+  if (rgb.isNull()) return kNoMemory;
+  if (const Code code = AllocateRgb(width, height, pixels); code != kOk) return code;
+  for (int y = 0; y < height; ++y) std::memcpy(pixels.scanLine(y), rgb.constScanLine(y), std::size_t{3} * width);
+  return kOk;
 }
 
-Code EmfBytesToPixels(std::vector<std::uint8_t>& bytes, QImage& pixels) {
+// The GUI application the module made for a program without one (see AllowOwnApplication).
+std::unique_ptr<QGuiApplication>& OwnApplication() {
+  static std::unique_ptr<QGuiApplication> application;
+  return application;
+}
+
+// Qt's own warnings (the application's set-up, the fonts) are no business of a program whose
+// standard error carries its own lines.
+void QuietMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+// Makes a GUI application on the offscreen platform when the program has none and allows it.
+void MakeApplicationIfAllowed() {
+  if (QCoreApplication::instance() != nullptr || !OwnApplicationAllowed()) return;
+  qInstallMessageHandler(QuietMessages);
+  static int argc = 3;
+  static char name[] = "kelmarin";
+  static char option[] = "-platform";
+  static char platform[] = "offscreen";
+  static char* argv[] = {name, option, platform, nullptr};
+  OwnApplication() = std::make_unique<QGuiApplication>(argc, argv);
+  // The application took over the user's locale for the C library; the imaging libraries read and
+  // write their numbers (WMF drawing commands among them) in the C form.
+  std::setlocale(LC_NUMERIC, "C");
+}
+
+Code EmfBytesToPixels(std::vector<std::uint8_t>& bytes, RgbImage& pixels) {
   const EmfToSvg convert = EmfFunction();
   if (convert == nullptr) return kNoLibrary;
   // Text in the drawing needs the fonts of a GUI application.
+  MakeApplicationIfAllowed();
   if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return kNoLibrary;
   // No namespace prefix: plain SVG elements (the library would allocate the prefix and keep it).
   EmfOptions options{nullptr, false, true, true, 0.0, 0.0};
@@ -116,8 +147,8 @@ bool InitEmf() {
   return EmfFunction() != nullptr;
 }
 
-Code DecodeEmf(std::FILE* file, QImage& pixels) {
-  pixels = QImage();
+Code DecodeEmf(std::FILE* file, RgbImage& pixels) {
+  pixels = RgbImage();
   std::vector<std::uint8_t> bytes;
   if (const Code code = ReadAll(file, kMaxMetafileBytes, bytes); code != kOk) return code;
   if (!IsCompleteEmf(bytes)) return kCorrupt;
@@ -128,4 +159,5 @@ Code DecodeEmf(std::FILE* file, QImage& pixels) {
 
 KELMARIN_CODEC_MODULE(
     .init = InitEmf,
-    .decodeFile = [](std::FILE* file, int, QImage& pixels) { return DecodeEmf(file, pixels); })
+    .decodeFile = [](std::FILE* file, int, RgbImage& pixels) { return DecodeEmf(file, pixels); },
+    .finish = [] { OwnApplication().reset(); })

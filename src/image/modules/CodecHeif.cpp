@@ -77,8 +77,8 @@ Code OpenPrimary(std::FILE* file, Primary& primary) {
 
 }  // namespace
 
-Code DecodeHeif(std::FILE* file, QImage& pixels) {
-  pixels = QImage();
+Code DecodeHeif(std::FILE* file, RgbImage& pixels) {
+  pixels = RgbImage();
   Primary primary;
   if (const Code code = OpenPrimary(file, primary); code != kOk) return code;
   heif_image_handle* const handle = primary.handle.get();
@@ -105,7 +105,7 @@ Code DecodeHeif(std::FILE* file, QImage& pixels) {
   const int outWidth = heif_image_get_width(decoded, heif_channel_interleaved);
   const int outHeight = heif_image_get_height(decoded, heif_channel_interleaved);
   if (plane == nullptr || stride <= 0) return kCorrupt;
-  QImage out;
+  RgbImage out;
   if (const Code code = AllocateRgb(outWidth, outHeight, out); code != kOk) return code;
   if (alpha) {
     CompositeOnWhite(plane, static_cast<std::size_t>(stride), out);
@@ -138,5 +138,5 @@ bool InitHeif() {
 
 KELMARIN_CODEC_MODULE(
     .init = InitHeif,
-    .decodeFile = [](std::FILE* file, int, QImage& pixels) { return DecodeHeif(file, pixels); },
+    .decodeFile = [](std::FILE* file, int, RgbImage& pixels) { return DecodeHeif(file, pixels); },
     .dimensionsFile = [](std::FILE* file, int, Size& size) { return HeifDimensions(file, size); })

@@ -71,7 +71,7 @@ class Decoding {
   }
 
   // The first frame into `out` (RGB, or RGBA rows into `rgba` when the image has transparency).
-  Code FirstFrame(const JxlBasicInfo& info, QImage& out) {
+  Code FirstFrame(const JxlBasicInfo& info, RgbImage& out) {
     const bool alpha = info.alpha_bits > 0;
     const JxlPixelFormat format{alpha ? 4u : 3u, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN,
                                 alpha ? 0 : static_cast<std::size_t>(out.bytesPerLine())};
@@ -113,14 +113,14 @@ class Decoding {
 
 }  // namespace
 
-Code DecodeJxl(std::FILE* file, QImage& pixels) {
-  pixels = QImage();
+Code DecodeJxl(std::FILE* file, RgbImage& pixels) {
+  pixels = RgbImage();
   Decoding decoding;
   if (!decoding.Start(file, JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE, true)) return kCorrupt;
   JxlBasicInfo info;
   if (const Code code = decoding.BasicInfo(info); code != kOk) return code;
   const Size size = OrientedSize(info);
-  QImage out;
+  RgbImage out;
   if (const Code code = AllocateRgb(size.width, size.height, out); code != kOk) return code;
   if (const Code code = decoding.FirstFrame(info, out); code != kOk) return code;
   pixels = std::move(out);
@@ -140,5 +140,5 @@ Code JxlDimensions(std::FILE* file, Size& size) {
 
 KELMARIN_CODEC_MODULE(
     .init = [] { return true; },
-    .decodeFile = [](std::FILE* file, int, QImage& pixels) { return DecodeJxl(file, pixels); },
+    .decodeFile = [](std::FILE* file, int, RgbImage& pixels) { return DecodeJxl(file, pixels); },
     .dimensionsFile = [](std::FILE* file, int, Size& size) { return JxlDimensions(file, size); })

@@ -91,9 +91,9 @@ Code Read(std::FILE* file, MagickFormat format, bool ping, Magick::Image& image)
   return image.columns() > 0 && image.rows() > 0 ? kOk : kCorrupt;
 }
 
-Code Export(Magick::Image& image, QImage& pixels) {
+Code Export(Magick::Image& image, RgbImage& pixels) {
   const std::size_t width = image.columns(), height = image.rows();
-  QImage out;
+  RgbImage out;
   if (const Code code = AllocateRgb(static_cast<std::int64_t>(width), static_cast<std::int64_t>(height), out);
       code != kOk) {
     return code;
@@ -121,8 +121,8 @@ bool InitMagick() {
   return ready;
 }
 
-Code DecodeMagick(std::FILE* file, MagickFormat format, QImage& pixels) {
-  pixels = QImage();
+Code DecodeMagick(std::FILE* file, MagickFormat format, RgbImage& pixels) {
+  pixels = RgbImage();
   if (format != MagickFormat::kWmf && format != MagickFormat::kPcd) {
     // The header alone first: a size the file cannot hold is refused before Magick takes memory for it.
     const std::uint64_t fileBytes = FileLength(file);
@@ -139,10 +139,10 @@ Code DecodeMagick(std::FILE* file, MagickFormat format, QImage& pixels) {
     // attribute only records how the file stored them, so the image is not auto-oriented again.
     return Export(image, pixels);
   } catch (const Magick::Exception& e) {
-    pixels = QImage();
+    pixels = RgbImage();
     return ToCode(e);
   } catch (const std::bad_alloc&) {
-    pixels = QImage();
+    pixels = RgbImage();
     return kNoMemory;
   }
 }
@@ -160,7 +160,7 @@ Code MagickDimensions(std::FILE* file, MagickFormat format, Size& size) {
 KELMARIN_CODEC_MODULE(
     .init = InitMagick,
     .decodeFile =
-        [](std::FILE* file, int format, QImage& pixels) {
+        [](std::FILE* file, int format, RgbImage& pixels) {
           return DecodeMagick(file, static_cast<MagickFormat>(format), pixels);
         },
     .dimensionsFile =

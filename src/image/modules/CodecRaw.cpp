@@ -6,7 +6,6 @@
 
 #include <libraw/libraw.h>
 
-#include <QTransform>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -63,7 +62,7 @@ Code Open(LibRaw& raw, const std::string& path) {
 #endif
 }
 
-Code CopyProcessed(LibRaw& raw, QImage& pixels) {
+Code CopyProcessed(LibRaw& raw, RgbImage& pixels) {
   int width = 0, height = 0, colors = 0, bits = 0;
   raw.get_mem_image_format(&width, &height, &colors, &bits);
   if (bits != 8 || (colors != 1 && colors != 3)) return kCorrupt;
@@ -71,18 +70,25 @@ Code CopyProcessed(LibRaw& raw, QImage& pixels) {
     if (const Code code = AllocateRgb(width, height, pixels); code != kOk) return code;
     return FromLibRaw(raw.copy_mem_image(pixels.bits(), static_cast<int>(pixels.bytesPerLine()), 0));
   }
-  QImage grey(width, height, QImage::Format_Grayscale8);  // a monochrome sensor
-  if (grey.isNull()) return kNoMemory;
-  if (const Code code = FromLibRaw(raw.copy_mem_image(grey.bits(), static_cast<int>(grey.bytesPerLine()), 0));
-      code != kOk) {
-    return code;
+  // A monochrome sensor: one byte per pixel, spread over the three channels.
+  std::vector<std::uint8_t> grey;
+  try {
+    grey.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  } catch (const std::bad_alloc&) {
+    return kNoMemory;
   }
-  pixels = grey.convertToFormat(QImage::Format_RGB888);
-  return pixels.isNull() ? kNoMemory : kOk;
+  if (const Code code = FromLibRaw(raw.copy_mem_image(grey.data(), width, 0)); code != kOk) return code;
+  if (const Code code = AllocateRgb(width, height, pixels); code != kOk) return code;
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* in = grey.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+    std::uint8_t* out = pixels.scanLine(y);
+    for (int x = 0; x < width; ++x, out += 3) out[0] = out[1] = out[2] = in[x];
+  }
+  return kOk;
 }
 
 // The camera's embedded preview: a JPEG (decoded by the JPEG backend) or an RGB bitmap.
-Code Preview(LibRaw& raw, QImage& pixels) {
+Code Preview(LibRaw& raw, RgbImage& pixels) {
   if (raw.unpack_thumb() != LIBRAW_SUCCESS) return kCorrupt;
   const libraw_thumbnail_t& thumb = raw.imgdata.thumbnail;
   if (thumb.thumb == nullptr || thumb.tlength == 0) return kCorrupt;
@@ -107,7 +113,7 @@ Code Preview(LibRaw& raw, QImage& pixels) {
 
 #ifndef _WIN32
 // The JPEG image starting at `at` in `bytes`: its size, or its pixels when `pixels` is given.
-Code JpegAt(std::vector<std::uint8_t>& bytes, std::size_t at, Size& size, QImage* pixels) {
+Code JpegAt(std::vector<std::uint8_t>& bytes, std::size_t at, Size& size, RgbImage* pixels) {
   const FilePtr jpeg(fmemopen(bytes.data() + at, bytes.size() - at, "rb"));
   if (jpeg == nullptr) return kNoMemory;
   MetadataSource markers;
@@ -118,7 +124,7 @@ Code JpegAt(std::vector<std::uint8_t>& bytes, std::size_t at, Size& size, QImage
 
 // The largest JPEG image inside a file LibRaw cannot open (a camera or layout it does not know, a
 // file cut down to its previews): camera files keep their previews as whole JPEG streams.
-Code LargestEmbeddedJpeg(const std::string& path, QImage& pixels) {
+Code LargestEmbeddedJpeg(const std::string& path, RgbImage& pixels) {
 #ifdef _WIN32
   (void)path, (void)pixels;
   return kUnsupported;
@@ -154,16 +160,12 @@ Code LargestEmbeddedJpeg(const std::string& path, QImage& pixels) {
 
 // LibRaw's flip code (3: half a turn, 5: a quarter turn to the left, 6: to the right) applied to
 // pixels that are stored as the sensor lies.
-Code Turn(int flip, QImage& pixels) {
-  const int degrees = flip == 3 ? 180 : flip == 5 ? 270 : flip == 6 ? 90 : 0;
-  if (degrees == 0) return kOk;
-  QImage turned = pixels.transformed(QTransform().rotate(degrees));
-  if (turned.isNull()) return kNoMemory;
-  pixels = std::move(turned);
-  return kOk;
+Code Turn(int flip, RgbImage& pixels) {
+  // As EXIF orientations: half a turn 3, a quarter turn to the right 6, to the left 8.
+  return Orient(flip == 3 ? 3 : flip == 5 ? 8 : flip == 6 ? 6 : 1, pixels);
 }
 
-Code Develop(LibRaw& raw, std::uint64_t fileBytes, QImage& pixels) {
+Code Develop(LibRaw& raw, std::uint64_t fileBytes, RgbImage& pixels) {
   const libraw_image_sizes_t& sizes = raw.imgdata.sizes;
   if (std::int64_t{sizes.width} * sizes.height > kMaxPixels) return kNoMemory;
   if (!Plausible(sizes.raw_width, sizes.raw_height, fileBytes, kRawPixelsPerByte)) return kCorrupt;
@@ -174,8 +176,8 @@ Code Develop(LibRaw& raw, std::uint64_t fileBytes, QImage& pixels) {
 
 }  // namespace
 
-Code DecodeRaw(const std::string& path, QImage& pixels) {
-  pixels = QImage();
+Code DecodeRaw(const std::string& path, RgbImage& pixels) {
+  pixels = RgbImage();
   std::unique_ptr<LibRaw> raw = MakeProcessor();
   if (raw == nullptr) return kNoMemory;
   if (const Code code = Open(*raw, path); code != kOk) {
@@ -183,11 +185,11 @@ Code DecodeRaw(const std::string& path, QImage& pixels) {
   }
   std::uint64_t fileBytes = 0;
   if (const FilePtr file = OpenForReading(path); file != nullptr) fileBytes = FileLength(file.get());
-  QImage image;
+  RgbImage image;
   const Code developed = Develop(*raw, fileBytes, image);
   if (developed != kOk) {
     // No picture from the raw data: the embedded preview, when there is one, is the next best.
-    image = QImage();
+    image = RgbImage();
     if (developed == kNoMemory) return developed;
     if (Preview(*raw, image) == kOk) {
       if (const Code code = Turn(raw->imgdata.sizes.flip, image); code != kOk) return code;

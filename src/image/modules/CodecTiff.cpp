@@ -82,7 +82,7 @@ struct RgbaImage {
 
 // RGBA words (premultiplied by libtiff) of one band into RGB rows, on white.
 void StoreBand(const std::vector<std::uint32_t>& band, std::uint32_t rows, std::uint32_t firstRow,
-               QImage& image) {
+               RgbImage& image) {
   const auto width = static_cast<std::size_t>(image.width());
   for (std::uint32_t r = 0; r < rows; ++r) {
     const std::uint32_t* in = band.data() + r * width;
@@ -99,8 +99,8 @@ void StoreBand(const std::vector<std::uint32_t>& band, std::uint32_t rows, std::
 
 }  // namespace
 
-Code DecodeTiff(std::FILE* file, QImage& pixels) {
-  pixels = QImage();
+Code DecodeTiff(std::FILE* file, RgbImage& pixels) {
+  pixels = RgbImage();
   TiffPtr tiff = Open(file);
   if (tiff == nullptr) return kCorrupt;
   char message[1024] = "";
@@ -112,7 +112,7 @@ Code DecodeTiff(std::FILE* file, QImage& pixels) {
   rgba.image.req_orientation = ORIENTATION_TOPLEFT;
   const std::uint32_t width = rgba.image.width, height = rgba.image.height;
   if (!Plausible(width, height, FileLength(file), kPixelsPerByte)) return kCorrupt;
-  QImage image;
+  RgbImage image;
   if (const Code code = AllocateRgb(width, height, image); code != kOk) return code;
   // libtiff turns a bottom-up file upright inside each band; the bands themselves go bottom-up then.
   const std::uint16_t o = rgba.image.orientation;
@@ -147,5 +147,5 @@ Code TiffDimensions(std::FILE* file, Size& size) {
 
 KELMARIN_CODEC_MODULE(
     .init = [] { return true; },
-    .decodeFile = [](std::FILE* file, int, QImage& pixels) { return DecodeTiff(file, pixels); },
+    .decodeFile = [](std::FILE* file, int, RgbImage& pixels) { return DecodeTiff(file, pixels); },
     .dimensionsFile = [](std::FILE* file, int, Size& size) { return TiffDimensions(file, size); })

@@ -22,11 +22,11 @@ const CodecModuleFunctions* AttachModule(const CodecHost* host, const char* inte
   return &functions;
 }
 
-Code AllocateRgb(std::int64_t width, std::int64_t height, QImage& image) {
+Code AllocateRgb(std::int64_t width, std::int64_t height, RgbImage& image) {
   return layer->allocateRgb(width, height, image);
 }
 
-void CompositeOnWhite(const std::uint8_t* rgba, std::size_t stride, QImage& image) {
+void CompositeOnWhite(const std::uint8_t* rgba, std::size_t stride, RgbImage& image) {
   layer->compositeOnWhite(rgba, stride, image);
 }
 
@@ -43,7 +43,7 @@ bool Plausible(std::int64_t width, std::int64_t height, std::uint64_t fileBytes,
   return layer->plausible(width, height, fileBytes, pixelsPerByte);
 }
 
-Code DecodeJpeg(std::FILE* file, QImage& pixels, MetadataSource& metadata) {
+Code DecodeJpeg(std::FILE* file, RgbImage& pixels, MetadataSource& metadata) {
   return layer->decodeJpeg(file, pixels, metadata);
 }
 
@@ -53,6 +53,14 @@ Code JpegDimensions(std::FILE* file, Size& size, MetadataSource& metadata) {
 
 FilePtr OpenForReading(const std::string& path) {
   return layer->openForReading(path);
+}
+
+Code Orient(int orientation, RgbImage& pixels) {
+  return layer->orient(orientation, pixels);
+}
+
+bool OwnApplicationAllowed() {
+  return layer->ownApplicationAllowed();
 }
 
 }  // namespace kelmarin::codec

@@ -17,6 +17,7 @@
   KELMARIN_CODEC_MODULE_EXPORT const kelmarin::codec::CodecModuleFunctions* kelmarin_codec_module( \
       const kelmarin::codec::CodecHost* host, const char* interface) {                               \
     using namespace kelmarin::codec;                                                                 \
+    using kelmarin::RgbImage;                                                                        \
     static const CodecModuleFunctions functions{__VA_ARGS__};                                        \
     return AttachModule(host, interface, functions);                                                 \
   }
@@ -26,5 +27,8 @@ namespace kelmarin::codec {
 // Keeps `host` and gives `functions` when `interface` is this module's build; otherwise null.
 const CodecModuleFunctions* AttachModule(const CodecHost* host, const char* interface,
                                          const CodecModuleFunctions& functions);
+
+// Whether the program lets a module make a GUI application of its own (see AllowOwnApplication).
+bool OwnApplicationAllowed();
 
 }  // namespace kelmarin::codec

@@ -1,23 +1,23 @@
 // kelmarin-exif-image: the full image layer for kelmarin-exif, loaded at run time (see
-// ../ImageModule.h). Only the five extern "C" functions are exported.
+// ../ImageModule.h). Only the four extern "C" functions are exported. It knows no toolkit: only
+// an EMF file loads one, with the codec module that draws it.
 
 #include "../ImageModule.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QGuiApplication>
-#include <clocale>
+#include <sys/stat.h>
+
+#include <ctime>
 #include <exception>
-#include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <type_traits>
 
 #include "image/Codec.h"
-#include "image/ZetImage.h"
+#include "image/ImageFile.h"
 #include "metadata/Reporter.h"
+#include "metadata/Text.h"
 #include "present/InfoLabels.h"
-#include "present/qt/QtTextLocale.h"
 
 #ifdef _WIN32
 #define KELMARIN_EXPORT extern "C" __declspec(dllexport)
@@ -54,37 +54,52 @@ class NumberReporter : public Reporter {
   std::int32_t number = kUnexpectedNumber;
 };
 
-// EMF pictures are drawn with the fonts of a GUI application (see the codec layer); the program has
-// none, so the module makes one on the offscreen platform the first time an EMF file comes.
-std::unique_ptr<QGuiApplication>& GuiApplication() {
-  static std::unique_ptr<QGuiApplication> application;
-  return application;
+// The file's name as the toolkit decodes it: UTF-8, a byte that is not part of a well-formed
+// sequence read as U+FFFD.
+std::string NameText(const std::string& bytes) {
+  if (IsValidUtf8(bytes)) return bytes;
+  std::string text;
+  for (std::size_t at = 0; at < bytes.size();) {
+    const auto lead = static_cast<unsigned char>(bytes[at]);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (length != 0 && at + length <= bytes.size() && IsValidUtf8(std::string_view(bytes).substr(at, length))) {
+      text.append(bytes, at, length);
+      at += length;
+    } else {
+      text += "\xEF\xBF\xBD";
+      ++at;
+    }
+  }
+  return text;
 }
 
-// Qt's own warnings (the GUI application's set-up, image plug-ins) are no business of a lister
-// whose standard error carries its "Fehler" lines: the module keeps them quiet.
-void QuietMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
-
-void PrepareFor(const std::string& path, std::int32_t type) {
-  static const bool quiet = (qInstallMessageHandler(QuietMessages), true);
-  (void)quiet;
-  if (type != kTypeMetafile && type != kTypeUnknown) return;
-  if (QCoreApplication::instance() != nullptr) return;
-  if (codec::GuessFileType(path) != codec::kGuessEmf) return;
-  static int argc = 3;
-  static char name[] = "kelmarin-exif";
-  static char option[] = "-platform";
-  static char platform[] = "offscreen";
-  static char* argv[] = {name, option, platform, nullptr};
-  GuiApplication() = std::make_unique<QGuiApplication>(argc, argv);
-  // The application took over the user's locale for the C library; the imaging libraries read and
-  // write their numbers (WMF drawing commands among them) in the C form.
-  std::setlocale(LC_NUMERIC, "C");
+// Size and last change of the file (local time), as the toolkit would give them; nothing when the
+// file cannot be asked.
+bool FileFacts(const std::string& path, std::int64_t& size, std::optional<Moment>& modified) {
+#ifdef _WIN32
+  struct _stat64 facts {};
+  const std::wstring wide = std::filesystem::path(std::u8string(path.begin(), path.end())).wstring();
+  if (_wstat64(wide.c_str(), &facts) != 0) return false;
+  std::tm local{};
+  const bool known = localtime_s(&local, &facts.st_mtime) == 0;
+#else
+  struct stat facts {};
+  if (::stat(path.c_str(), &facts) != 0) return false;
+  std::tm local{};
+  const std::time_t seconds = facts.st_mtime;
+  const bool known = localtime_r(&seconds, &local) != nullptr;
+#endif
+  size = static_cast<std::int64_t>(facts.st_size);
+  if (known) {
+    modified = Moment{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                      local.tm_sec};
+  }
+  return true;
 }
 
 std::int32_t Dimensions(const std::string& path, std::int32_t type) {
-  PrepareFor(path, type);
-  ZetImage image;
+  codec::AllowOwnApplication(true);
+  ImageFile image;
   std::int32_t width = 0, height = 0;
   const auto failure = image.GetImageDims(path, type, width, height);
   return failure ? failure->number : 0;
@@ -92,14 +107,24 @@ std::int32_t Dimensions(const std::string& path, std::int32_t type) {
 
 std::int32_t Info(const std::string& path, std::int32_t type, const Definitions& definitions,
                   const TextLocale& locale, InfoLabels& labels) {
-  PrepareFor(path, type);
+  codec::AllowOwnApplication(true);
   NumberReporter reporter;
-  ZetImage image(&definitions, &reporter);
+  ImageFile image(&definitions, &reporter);
   std::int32_t width = 0, height = 0, loadTime = 0;
   if (image.load(path, type, width, height, loadTime) != 0) return reporter.number;
-  const QFileInfo file(QFile::decodeName(QByteArray::fromStdString(path)));
-  labels = MakeInfoLabels(locale, file.completeBaseName().toStdString(), file.suffix().toStdString(),
-                          MomentOf(file.lastModified()), file.size(), width, height, loadTime);
+  std::int64_t size = 0;
+  std::optional<Moment> modified;
+  FileFacts(path, size, modified);
+  // The name up to its last dot, and what follows it.
+#ifdef _WIN32
+  const std::size_t slash = path.find_last_of("/\\");
+#else
+  const std::size_t slash = path.rfind('/');
+#endif
+  const std::string name = NameText(slash == std::string::npos ? path : path.substr(slash + 1));
+  const std::size_t dot = name.rfind('.');
+  labels = MakeInfoLabels(locale, name.substr(0, dot), dot == std::string::npos ? std::string() : name.substr(dot + 1),
+                          modified, size, width, height, loadTime);
   return 0;
 }
 
@@ -134,12 +159,8 @@ KELMARIN_EXPORT std::int32_t kelmarin_exif_image_info(const std::string& path, s
       [&] { return kelmarin::lister::Info(path, type, definitions, locale, labels); });
 }
 
-KELMARIN_EXPORT void kelmarin_exif_image_locale(kelmarin::TextLocale& locale) {
-  locale = kelmarin::TextLocaleOf(QLocale::system());
-}
-
 KELMARIN_EXPORT void kelmarin_exif_image_finish() {
-  kelmarin::lister::GuiApplication().reset();
+  kelmarin::codec::FinishModules();
 }
 
 static_assert(
@@ -149,5 +170,3 @@ static_assert(std::is_same_v<decltype(&kelmarin_exif_image_dimensions),
 static_assert(std::is_same_v<decltype(&kelmarin_exif_image_info), kelmarin::lister::ImageModuleInfoFunction>);
 static_assert(
     std::is_same_v<decltype(&kelmarin_exif_image_finish), kelmarin::lister::ImageModuleFinishFunction>);
-static_assert(
-    std::is_same_v<decltype(&kelmarin_exif_image_locale), kelmarin::lister::ImageModuleLocaleFunction>);

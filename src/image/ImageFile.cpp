@@ -1,0 +1,76 @@
+#include "image/ImageFile.h"
+
+#include "image/Codec.h"
+#include "image/StopWatch.h"
+#include "metadata/Reporter.h"
+#include "metadata/Text.h"
+
+namespace kelmarin {
+
+ImageError MakeImageError(std::int32_t code, const char* source, std::string description) {
+  return ImageError{code + 1000, source, std::move(description)};
+}
+
+ImageFile::ImageFile(const Definitions* tables, Reporter* messages) : definitions(tables), reporter(messages) {}
+
+void ImageFile::Report(const std::string& text) {
+  if (reporter != nullptr) reporter->Report({"Kelmarin", text, MessageIcon::None});
+}
+
+std::int32_t ImageFile::load(const std::string& dateiname, std::int32_t bildtyp, std::int32_t& b,
+                            std::int32_t& h, std::int32_t& ladezeit) {
+  filename = dateiname;
+  imagetype = bildtyp;
+  CStopWatch watch;
+  watch.Reset();
+  codec::ClearInputMetadata();
+  const std::optional<ImageError> error = ReadImage(filename, imagetype, pRGB_image, Breite, Höhe);
+  // The markers and texts the codec kept for this file (none after a failure) are read on first query.
+  meta.SetSource(imagetype, codec::InputMetadata(), definitions);
+  std::int32_t status = 0;
+  if (error) {
+    Report("Fehler " + std::to_string(error->number) + "\n" + "ReadImgage: " + BytesToUtf8(filename));
+    status = 2;
+  } else {
+    Elapsed = watch.Elapsed();
+  }
+  b = Breite;
+  h = Höhe;
+  ladezeit = Elapsed;
+  return status;
+}
+
+std::optional<ImageError> ImageFile::GetImageDims(const std::string& dateiname, std::int32_t& bildtyp,
+                                                 std::int32_t& breite, std::int32_t& höhe) {
+  if (const codec::Code open = codec::CheckOpen(dateiname); open != codec::kOk) {
+    return MakeImageError(open, "GetImageDims", "IS_OpenFileSource");
+  }
+  if (bildtyp == kTypeUnknown) bildtyp = codec::MapGuessedType(codec::GuessFileType(dateiname));
+  filename = dateiname;
+  imagetype = bildtyp;
+  codec::ClearInputMetadata();
+  std::int32_t width = 0, height = 0;
+  const codec::Code code = codec::ReadDimensions(dateiname, bildtyp, width, height);
+  meta.SetSource(bildtyp, codec::InputMetadata(), definitions);
+  if (code != codec::kOk) return MakeImageError(code, "GetImageDims", "IS_GetXXXDims");
+  breite = width;
+  höhe = height;
+  return std::nullopt;
+}
+
+std::optional<ImageError> ImageFile::ReadImage(const std::string& dateiname, std::int32_t bildtyp,
+                                              RgbImage& pixels, std::int32_t& breite, std::int32_t& höhe) {
+  pixels = RgbImage();
+  breite = 0;
+  höhe = 0;
+  if (const codec::Code open = codec::CheckOpen(dateiname); open != codec::kOk) {
+    return MakeImageError(open, "ReadImage", "IS_OpenFileSource");
+  }
+  const codec::Code code = codec::ReadPixels(dateiname, bildtyp, pixels);
+  if (code != codec::kOk) return MakeImageError(code, "ReadImage", "IS_ReadXXX");
+  breite = pixels.width();
+  höhe = pixels.height();
+  return std::nullopt;
+}
+
+}  // namespace kelmarin

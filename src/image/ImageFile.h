@@ -1,0 +1,98 @@
+#pragma once
+// One image file as the rest of the system sees it, without a toolkit: name and type code, pixel
+// size, decoded pixels, decoding time and its metadata (forwarded to ImageMetadata). The image
+// object of the window (ZetImage) adds the scaled drawing into a picture box.
+//
+// The pixels are shared: a picture box that keeps what it was given keeps them alive even after
+// this object is gone, and a same-size drawing hands over the decoded buffer itself, without a copy.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "extract/ImageMetadata.h"
+#include "extract/ImageTypes.h"
+#include "image/RgbImage.h"
+
+namespace kelmarin {
+
+class Definitions;
+class Reporter;
+
+// An error raised by GetImageDims, ReadImage or ResizeImage: codec code + 1000, the operation's
+// name and a description ("IS_OpenFileSource", "IS_ReadXXX", ...).
+struct ImageError {
+  std::int32_t number = 0;
+  std::string source;
+  std::string description;
+};
+
+// codec code + 1000 with the operation's name and description.
+ImageError MakeImageError(std::int32_t code, const char* source, std::string description);
+
+class ImageFile {
+ public:
+  // definitions: for the focal-length factor while reading metadata (may be null);
+  // reporter: where load and show report failures (may be null: nothing is shown).
+  explicit ImageFile(const Definitions* definitions = nullptr, Reporter* reporter = nullptr);
+
+  std::string filename;  // as passed to load (UTF-8 / the platform's bytes)
+  std::int32_t imagetype = kTypeUnknown;
+  std::int32_t Elapsed = 0;  // milliseconds of the last successful load
+  std::int32_t Breite = 0;
+  std::int32_t Höhe = 0;
+
+  // Where later reports of load and show go (may be null). An image loaded on a worker thread
+  // reports into a store there and is given the window's reporter when it is shown.
+  void SetReporter(Reporter* messages) { reporter = messages; }
+
+  std::int32_t& camera_id() { return meta.camera_id; }
+  double& camera_feq() { return meta.camera_feq; }
+  ImageMetadata& metadata() { return meta; }
+
+  // Decodes the file, timed. 0 loaded, 2 failed (the reporter has shown "Fehler N\nReadImgage: file").
+  std::int32_t load(const std::string& dateiname, std::int32_t bildtyp, std::int32_t& b, std::int32_t& h,
+                    std::int32_t& ladezeit);
+
+  // Dimensions without decoding pixels where the format allows (JPEG: header up to the first scan;
+  // PNG: header and text chunks); for JPEG and PNG also the markers or texts, so that the metadata
+  // can be read. Type 0 is guessed from the content and written back. Sets filename and imagetype;
+  // metafiles and Photo CD are decoded whole and the pixels dropped.
+  std::optional<ImageError> GetImageDims(const std::string& dateiname, std::int32_t& bildtyp,
+                                         std::int32_t& breite, std::int32_t& höhe);
+  // Decodes the whole file into pixels (8-bit RGB). On failure pixels is null and both sizes 0.
+  std::optional<ImageError> ReadImage(const std::string& dateiname, std::int32_t bildtyp, RgbImage& pixels,
+                                      std::int32_t& breite, std::int32_t& höhe);
+
+  const RgbImage& pixels() const { return pRGB_image; }
+
+  // Metadata, forwarded; the queries read it once, on first use.
+  ZetExif* ExifAdd(std::int32_t section, std::int32_t tag, std::int32_t typ, ExifValues inhalt) {
+    return meta.ExifAdd(section, tag, typ, std::move(inhalt));
+  }
+  const ZetExif* ExifPos(std::int32_t section, std::int32_t lfd) { return meta.ExifPos(section, lfd); }
+  const ZetExif* ExifTag(std::int32_t section, std::int32_t tag) { return meta.ExifTag(section, tag); }
+  std::int32_t ExifCount() { return meta.ExifCount(); }
+  std::int32_t ExifCount(std::int32_t section) { return meta.ExifCount(section); }
+  ZetIPTC& IptcAdd(std::int32_t tag, std::string inhalt) { return meta.IptcAdd(tag, std::move(inhalt)); }
+  const ZetIPTC* IptcPos(std::int32_t lfd) { return meta.IptcPos(lfd); }
+  const ZetIPTC* IptcTag(std::int32_t tag) { return meta.IptcTag(tag); }
+  std::int32_t IptcCount() { return meta.IptcCount(); }
+  ImageComment& ImageCommentAdd(std::string key, std::string inhalt) {
+    return meta.ImageCommentAdd(std::move(key), std::move(inhalt));
+  }
+  const ImageComment* ImageCommentPos(std::int32_t lfd) { return meta.ImageCommentPos(lfd); }
+  const ImageComment* ImageCommentItem(const std::string& key) { return meta.ImageCommentItem(key); }
+  std::int32_t ImageCommentCount() { return meta.ImageCommentCount(); }
+
+ protected:
+  void Report(const std::string& text);
+
+  const Definitions* definitions;
+  Reporter* reporter;
+  ImageMetadata meta;
+  RgbImage pRGB_image;
+  std::int32_t pcd_resolution = 5;
+};
+
+}  // namespace kelmarin

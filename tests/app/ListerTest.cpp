@@ -59,6 +59,13 @@ RunResult RunCommand(const std::string& commandLine, const fs::path& scratch) {
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(out), ReadText(err)};
 }
 
+// A count as the German locale writes it: 12.345.
+std::string GermanCount(std::size_t n) {
+  std::string text = std::to_string(n);
+  for (int i = static_cast<int>(text.size()) - 3; i > 0; i -= 3) text.insert(static_cast<std::size_t>(i), ".");
+  return text;
+}
+
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
@@ -230,17 +237,28 @@ TEST_F(Lister, JsonDocumentAndInfoLabels) {
   EXPECT_EQ(r.status, 1);
   const auto lines = Lines(r.out);
   ASSERT_EQ(lines.size(), 6u) << r.out;
-  std::string size = std::to_string(good.size());
-  for (int i = static_cast<int>(size.size()) - 3; i > 0; i -= 3)
-    size.insert(static_cast<std::size_t>(i), ".");
   EXPECT_EQ(std::tuple(lines[1], lines[3], lines[4], Lines(r.err).size()),
-            std::tuple("good.jpg", "Dateigröße: " + size + " Bytes", "Bildausdehnung: 16 x 8 Pixel", 1u));
+            std::tuple("good.jpg", "Dateigröße: " + GermanCount(good.size()) + " Bytes", "Bildausdehnung: 16 x 8 Pixel", 1u));
   EXPECT_TRUE(lines[2].starts_with("zuletzt geändert: ") && lines[5].starts_with("Ladezeit: ") &&
               lines[5].ends_with(" Millisekunden"));
   r = Run("--info --json " + kDefs + "good.jpg");
   const QJsonObject info = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).array()[0].toObject();
   EXPECT_EQ(info[u"name"].toString() + u'|' + info[u"dimensions"].toString(),
             QStringLiteral("good.jpg|Bildausdehnung: 16 x 8 Pixel"));
+}
+
+// --info of a JPEG loads no toolkit: the picture is held without one. The size and date of a file
+// whose name is no UTF-8 are read from the file itself.
+TEST_F(Lister, InfoOfAJpegLoadsNoToolkit) {
+  fs::copy_file(dir / "good.jpg", dir / "g\xFF.jpg", fs::copy_options::overwrite_existing);
+  const RunResult r = Run("--info " + kDefs + "'g\xFF.jpg'", "de_DE.UTF-8 LD_DEBUG=libs");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("kelmarin-exif-image.so"), std::string::npos);  // the loader's report is there
+  EXPECT_EQ(r.err.find("libQt6"), std::string::npos);
+  const auto lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 6u) << r.out;
+  EXPECT_EQ(std::tuple(lines[1], lines[2].size() > std::string("zuletzt geändert: ").size(), lines[3]),
+            std::tuple("g\xEF\xBF\xBD.jpg", true, "Dateigröße: " + GermanCount(good.size()) + " Bytes"));
 }
 
 // Hostile directories (counts that overflow, bad types, GPS values outside the block, a makernote

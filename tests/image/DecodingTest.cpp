@@ -151,6 +151,22 @@ TEST(Show, ScalesAndCentresIntoTheBox) {
   }
 }
 
+// A same-size drawing views the decoded pixels themselves, and the box keeps them alive after the
+// image object has loaded another file and is gone.
+TEST(Show, SameSizeDrawingViewsTheDecodedPixelsAndOutlivesThem) {
+  ScratchFolder folder;
+  RecordingBox box;
+  box.widthTwips = box.heightTwips = 1000, box.twipsX = box.twipsY = 10.0;  // 100 x 100 pixels
+  {
+    Loaded loaded(folder, 100, 100);
+    ASSERT_EQ(loaded.image.show(box), 1);
+    EXPECT_EQ(box.drawn.constBits(), loaded.image.pixels().constBits());
+    Loaded other(folder, 30, 20);
+    EXPECT_EQ(Load(loaded.image, other.path, kTypePng), 0);
+  }
+  ExpectQuadrants(box.drawn, 0);
+}
+
 TEST(Show, FailuresAreReported) {
   ScratchFolder folder;
   RecordingReporter reporter;

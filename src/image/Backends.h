@@ -1,6 +1,6 @@
 #pragma once
 // The format backends of the codec layer (internal to src/image). Each works on an open file
-// positioned at its start, returns a Code and never throws; decoded pixels are Format_RGB888.
+// positioned at its start, returns a Code and never throws; decoded pixels are an RgbImage (8-bit RGB).
 
 #include "image/RgbImage.h"
 #include <cstdint>
@@ -32,8 +32,8 @@ bool Plausible(std::int64_t width, std::int64_t height, std::uint64_t fileBytes,
 // The RGBA rows (`stride` bytes apart) of an image of `image`'s size laid on white into its RGB rows.
 void CompositeOnWhite(const std::uint8_t* rgba, std::size_t stride, RgbImage& image);
 
-// A zero-sized, checked Format_RGB888 image: kNoMemory when width × height exceeds kMaxPixels or
-// cannot be allocated, kCorrupt for a zero or negative side.
+// A checked RgbImage of that size, its pixels not yet written: kNoMemory when width × height
+// exceeds kMaxPixels or cannot be allocated, kCorrupt for a zero or negative side.
 Code AllocateRgb(std::int64_t width, std::int64_t height, RgbImage& image);
 
 // EXIF orientation 2 to 8: the stored rows mirrored, turned or both to stand upright (5 to 8 swap

@@ -23,7 +23,7 @@ namespace kelmarin::codec {
 // CheckOpen are declared in image/meta/CodecBasics.h, shared with the metadata-only path.
 
 // Decodes the first image of the file as image type `type` (0: the content decides). On success
-// `pixels` is a Format_RGB888 image and kOk is returned; otherwise `pixels` is null. Types 4 and 8
+// `pixels` is the decoded RgbImage and kOk is returned; otherwise `pixels` is null. Types 4 and 8
 // (and type 0 content that is JPEG or PNG) replace the kept input metadata on success.
 Code ReadPixels(const std::string& path, std::int32_t type, RgbImage& pixels);
 

@@ -18,7 +18,7 @@ namespace {
 constexpr std::uint64_t kHuffmanPixelsPerByte = 1024;
 constexpr std::uint64_t kArithmeticPixelsPerByte = 16384;
 
-// Decodes every row into `image`, which has the header's size and Format_RGB888.
+// Decodes every row into `image`, which has the header's size.
 bool DecodeRgb(JpegDecompressor& decoder, RgbImage& image) {
   jpeg_decompress_struct& cinfo = decoder.info();
   unsigned char* const bits = image.bits();

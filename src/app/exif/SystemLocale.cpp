@@ -52,7 +52,7 @@ TextLocale SystemTextLocale(ImageModule& module, const std::filesystem::path& ca
     }
   }
   TextLocale locale;
-  if (!module.Load() || !module.SystemLocale(locale)) return TextLocale();
+  if (!module.SystemLocale(locale)) return TextLocale();
   if (!key || cacheFolder.empty()) return locale;
   const std::optional<std::string> text = LocaleFileText(locale, *key);
   if (!text) return locale;

@@ -1,8 +1,8 @@
 #pragma once
 // The user's locale for kelmarin-exif's texts without the toolkit: the window's forms come from the
-// toolkit's locale, which only the image module loads. Its answer is kept in the cache folder, keyed
-// by the locale settings of the environment, so that a start with the same settings reads a small
-// file instead of loading the module.
+// toolkit's locale, which only the locale module (kelmarin-exif-locale) loads. Its answer is kept in
+// the cache folder, keyed by the locale settings of the environment, so that a start with the same
+// settings reads a small file instead of loading the module.
 
 #include <filesystem>
 #include <optional>
@@ -20,8 +20,8 @@ class ImageModule;
 std::optional<std::string> LocaleSettingsKey();
 
 // The locale: from the file "locale" in `cacheFolder` when it holds the current key, else from the
-// module (and then written there, replacing the file in one step). When the module cannot be
-// loaded, the program's own German forms.
+// locale module (and then written there, replacing the file in one step). When that module cannot
+// be loaded, the program's own German forms.
 TextLocale SystemTextLocale(ImageModule& module, const std::filesystem::path& cacheFolder);
 
 }  // namespace kelmarin::lister

@@ -82,22 +82,9 @@ std::string ShortestText(Float value) {
 // The numbers are kept as their bytes; a value whose bytes lie partly or wholly outside the buffer
 // reads as 0, as the byte readers read it.
 ExifValues DecodeNumbers(const ByteReader& reader, std::int32_t type, BufferPos pos, std::int64_t n) {
-  PackedForm form;
-  form.bigEndian = reader.Order() == ByteOrder::BigEndian;
-  switch (type) {
-    case kShort:
-    case kSShort:
-      form.width = 2;
-      form.isSigned = type == kSShort;
-      break;
-    case kLong:
-    case kSLong:
-      form.width = 4;
-      form.isSigned = type == kSLong;
-      break;
-    default:  // BYTE, SBYTE, UNDEFINED: each byte as 0..255
-      break;
-  }
+  // The unit size is the width; SBYTE reads as 0..255, as BYTE and UNDEFINED do.
+  const PackedForm form{static_cast<std::uint8_t>(kUnitSize[static_cast<std::size_t>(type)]),
+                        type == kSShort || type == kSLong, reader.Order() == ByteOrder::BigEndian};
   const std::int64_t whole = reader.Has(pos, 0) ? std::min(n, (reader.Size() - (pos - 1)) / form.width) : 0;
   return ExifValues::Packed(reader.Bytes(pos, whole * form.width), static_cast<std::size_t>(n), form);
 }

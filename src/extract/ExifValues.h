@@ -43,7 +43,6 @@ class ExifValues {
   // Value i when it is a number (the packed numbers always are); nothing for a text.
   std::optional<std::int64_t> Number(std::size_t i) const;
 
-  void push_back(ExifValue value) { Unpacked().push_back(std::move(value)); }
   template <typename... Args>
   void emplace_back(Args&&... args) {
     Unpacked().emplace_back(std::forward<Args>(args)...);

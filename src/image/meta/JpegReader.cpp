@@ -28,6 +28,17 @@ constexpr std::size_t kBlockSize = 16 * 1024;
 
 void OutputMessage(j_common_ptr) {}
 
+// Reads up to `wanted` bytes of the file onto the end of `buffer`, within its reserved capacity;
+// the number read.
+template <typename Buffer>
+std::size_t ReadInto(Buffer& buffer, std::size_t wanted, std::FILE* file) {
+  const std::size_t before = buffer.size();
+  buffer.resize(before + wanted);
+  const std::size_t got = std::fread(buffer.data() + before, 1, wanted, file);
+  buffer.resize(before + got);
+  return got;
+}
+
 }  // namespace
 
 // The block of the last decompressor of this thread, kept for the next one: listing many files
@@ -193,36 +204,17 @@ boolean JpegDecompressor::SaveSegment(j_decompress_ptr cinfo) {
   }
   // Outside the handler, with no C++ object alive in this frame: error_exit does not return.
   if (bytes == nullptr && text == nullptr) ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
-  // The capacity is reserved: appending copies and never allocates. What the block does not hold is
-  // read from the file into the segment's bytes directly; if the file ends before the segment
-  // does, the rest comes from the source as above.
-  std::size_t copied = std::min(payload, src->bytes_in_buffer);
-  if (bytes != nullptr) {
-    bytes->insert(bytes->end(), src->next_input_byte, src->next_input_byte + copied);
-  } else {
-    text->append(reinterpret_cast<const char*>(src->next_input_byte), copied);
-  }
-  src->next_input_byte += copied;
-  src->bytes_in_buffer -= copied;
-  if (copied < payload) {
-    const std::size_t before = bytes != nullptr ? bytes->size() : text->size();
-    const std::size_t wanted = payload - copied;
-    // resize within the reserved capacity: no allocation
-    if (bytes != nullptr) {
-      bytes->resize(before + wanted);
-    } else {
-      text->resize(before + wanted);
+  // The capacity is reserved: neither appending nor reading into it allocates. Once the block is
+  // used up, the rest of the segment is read from the file straight into its bytes; what the file
+  // lacks then comes from the source as before (its made-up end marker).
+  bool readStraight = true;
+  for (std::size_t copied = 0; copied < payload;) {
+    if (src->bytes_in_buffer == 0 && readStraight) {
+      readStraight = false;
+      std::FILE* file = self->source->file;
+      copied += bytes != nullptr ? ReadInto(*bytes, payload - copied, file) : ReadInto(*text, payload - copied, file);
+      continue;
     }
-    char* into = bytes != nullptr ? reinterpret_cast<char*>(bytes->data()) + before : text->data() + before;
-    const std::size_t got = std::fread(into, 1, wanted, self->source->file);
-    if (bytes != nullptr) {
-      bytes->resize(before + got);
-    } else {
-      text->resize(before + got);
-    }
-    copied += got;
-  }
-  for (; copied < payload;) {
     if (src->bytes_in_buffer == 0 && !(*src->fill_input_buffer)(cinfo)) return FALSE;
     const std::size_t n = std::min(payload - copied, src->bytes_in_buffer);
     const JOCTET* from = src->next_input_byte;

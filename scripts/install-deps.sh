@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ clang ninja-build pkgconf make
-  qt6-base-dev qt6-svg-dev libgl-dev
+  qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev
   libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev libraw-dev
   libheif-dev libwebp-dev libjxl-dev libjemalloc-dev
   libmagick++-dev libemf2svg-dev fonts-urw-base35

@@ -27,6 +27,15 @@ QLabel* InfoLabel(const QString& objectName, QWidget* parent) {
   return label;
 }
 
+// The text in the label's width, cut in the middle with "…" when it does not fit (a file name keeps
+// its start and its extension); the whole text is then the label's tool tip.
+void SetFitted(QLabel* label, const QString& text) {
+  const QString fitted =
+      label->fontMetrics().elidedText(text, Qt::ElideMiddle, label->contentsRect().width());
+  label->setText(fitted);
+  label->setToolTip(fitted == text ? QString() : text);
+}
+
 }  // namespace
 
 InfoPanel::InfoPanel(QWidget* parent) : QFrame(parent) {
@@ -49,14 +58,21 @@ void InfoPanel::PlaceControls(const TwipsScale& scale) {
   size->setGeometry(scale.ToPixels({90, 1140, 3855, 285}));
   dimensions->setGeometry(scale.ToPixels({90, 1455, 3855, 285}));
   loadTime->setGeometry(scale.ToPixels({90, 1765, 3855, 285}));
+  Fit();
 }
 
 void InfoPanel::SetLabels(const InfoLabels& labels) {
-  name->setText(QString::fromStdString(labels.name));
-  date->setText(QString::fromStdString(labels.modified));
-  size->setText(QString::fromStdString(labels.size));
-  dimensions->setText(QString::fromStdString(labels.dimensions));
-  loadTime->setText(QString::fromStdString(labels.loadtime));
+  texts = labels;
+  Fit();
+}
+
+void InfoPanel::Fit() {
+  // Only the name can be longer than its label; the other texts are short and of fixed form.
+  SetFitted(name, QString::fromStdString(texts.name));
+  date->setText(QString::fromStdString(texts.modified));
+  size->setText(QString::fromStdString(texts.size));
+  dimensions->setText(QString::fromStdString(texts.dimensions));
+  loadTime->setText(QString::fromStdString(texts.loadtime));
 }
 
 }  // namespace kelmarin

@@ -1,7 +1,7 @@
 #pragma once
 // The panel "Rahmen_Rechts": the frame "Rahmen_Info" ("Bild-Informationen") with the preview
 // "Kontrollbild" and the five labels i_dateiname, i_dateidatum, i_dateigröße, i_dateidimensionen,
-// i_ladezeit.
+// i_ladezeit. A file name wider than its label is shortened with "…" and shown whole in the tool tip.
 
 #include <QFrame>
 
@@ -38,6 +38,8 @@ class InfoPanel : public QFrame {
 
   void PlaceControls(const TwipsScale& scale);
   void SetLabels(const InfoLabels& labels);
+  // The texts last set, whole.
+  const InfoLabels& Labels() const { return texts; }
 
   PreviewBox* Preview() const { return kontrollbild; }
   QLabel* NameLabel() const { return name; }
@@ -47,6 +49,10 @@ class InfoPanel : public QFrame {
   QLabel* LoadTimeLabel() const { return loadTime; }
 
  private:
+  // Shows the texts, the name shortened to its label's width.
+  void Fit();
+
+  InfoLabels texts;
   QGroupBox* rahmenInfo;
   PreviewBox* kontrollbild;
   QLabel* name;

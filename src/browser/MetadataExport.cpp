@@ -1,6 +1,9 @@
 #include "browser/MetadataExport.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 namespace kelmarin {
 
@@ -15,7 +18,38 @@ bool WriteBytes(const QString& path, const QByteArray& bytes, QString& error) {
   return true;
 }
 
+// File names longer than 255 bytes are refused by most file systems; the extension and a "-2" that
+// a user might add still fit.
+constexpr qsizetype kMaxNameBytes = 200;
+
+bool RefusedInNames(QChar c) {
+  return c.unicode() < 0x20 || c.unicode() == 0x7F || QStringView(u"\\/:*?\"<>|").contains(c);
+}
+
 }  // namespace
+
+QString ExportFileName(const QString& imageFile, const QString& extension) {
+  QString name = QFileInfo(imageFile).completeBaseName();
+  for (QChar& c : name) {
+    if (RefusedInNames(c)) c = QLatin1Char('_');
+  }
+  while (name.toUtf8().size() > kMaxNameBytes)
+    name.chop(name.size() >= 2 && name.back().isLowSurrogate() ? 2 : 1);
+  while (!name.isEmpty() && (name.back() == QLatin1Char('.') || name.back().isSpace())) name.chop(1);
+  while (!name.isEmpty() && name.front().isSpace()) name.remove(0, 1);
+  return (name.isEmpty() ? QStringLiteral("metadaten") : name) + extension;
+}
+
+QString ExportFolder(const QString& imageFile) {
+  const QFileInfo folder(QFileInfo(imageFile).absolutePath());
+  if (!imageFile.isEmpty() && folder.isDir() && folder.isWritable()) return folder.absoluteFilePath();
+  const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  return QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
+}
+
+QString WithExtension(const QString& path, const QString& extension) {
+  return path.endsWith(extension, Qt::CaseInsensitive) ? path : path + extension;
+}
 
 QString CsvField(const QString& text) {
   const bool quote = text.contains(QLatin1Char(';')) || text.contains(QLatin1Char('"')) ||

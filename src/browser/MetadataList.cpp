@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -33,7 +34,83 @@ QString ItemLine(const QTreeWidgetItem* item) {
   return line + QLatin1Char('\n');
 }
 
+// The save dialog, starting at suggested. The extension of suggested is added to a name chosen
+// without it; when that names a file that is already there, the user is asked again (the dialog
+// asked only about the name without the extension).
+QString AskExportPath(QWidget* parent, const QString& caption, const QString& suggested,
+                      const QString& types) {
+  const QString extension = QLatin1Char('.') + QFileInfo(suggested).suffix();
+  QString start = suggested;
+  for (;;) {
+    const QString chosen = QFileDialog::getSaveFileName(parent, caption, start, types);
+    if (chosen.isEmpty()) return {};
+    const QString path = WithExtension(chosen, extension);
+    if (path == chosen || !QFileInfo::exists(path)) return path;
+    const auto answer = QMessageBox::question(
+        parent, caption, QStringLiteral("Die Datei „%1“ gibt es schon.\nSoll sie ersetzt werden?").arg(path));
+    if (answer == QMessageBox::Yes) return path;
+    start = path;
+  }
+}
+
+// The part of the listing the rows at `shown` come from: its own rows by position, then its IPTC
+// datasets and comments in the order of their rows after them.
+MetadataListing ShownListing(const MetadataListing& listing, const std::vector<ListingRow>& rows,
+                             const std::vector<std::size_t>& shown) {
+  MetadataListing part;
+  part.maker = listing.maker;
+  std::vector<bool> visible(rows.size());
+  for (const std::size_t index : shown) visible[index] = true;
+  std::size_t iptc = 0;
+  std::size_t comment = 0;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (i < listing.rows.size()) {
+      if (visible[i]) part.rows.push_back(listing.rows[i]);
+    } else if (rows[i].kind == RowKind::Item && rows[i].section == kSectionIptc &&
+               iptc < listing.iptc.size()) {
+      if (visible[i]) part.iptc.push_back(listing.iptc[iptc]);
+      ++iptc;
+    } else if (rows[i].kind == RowKind::Item && rows[i].section == kSectionComments &&
+               comment < listing.comments.size()) {
+      if (visible[i]) part.comments.push_back(listing.comments[comment]);
+      ++comment;
+    }
+  }
+  return part;
+}
+
 }  // namespace
+
+QString VisibleText(const std::string& utf8) {
+  QString text = QString::fromStdString(utf8);
+  qsizetype i = 0;
+  while (i < text.size()) {
+    const char16_t c = text.at(i).unicode();
+    const bool control = c < 0x20 || (c >= 0x7F && c < 0xA0);
+    // Direction overrides and isolates, and line and paragraph separators, would turn or break
+    // the rest of the cell.
+    const bool layout =
+        (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x2028 || c == 0x2029;
+    if (!control && !layout) {
+      ++i;
+      continue;
+    }
+    QString escape;
+    if (c == u'\t')
+      escape = QStringLiteral("\\t");
+    else if (c == u'\n')
+      escape = QStringLiteral("\\n");
+    else if (c == u'\r')
+      escape = QStringLiteral("\\r");
+    else if (control)
+      escape = QStringLiteral("\\x%1").arg(static_cast<uint>(c), 2, 16, QLatin1Char('0'));
+    else
+      escape = QStringLiteral("\\u%1").arg(static_cast<uint>(c), 4, 16, QLatin1Char('0'));
+    text.replace(i, 1, escape);
+    i += escape.size();
+  }
+  return text;
+}
 
 MetadataList::MetadataList(QWidget* parent) : QTreeWidget(parent) {
   setObjectName(QStringLiteral("Exifliste"));
@@ -45,11 +122,12 @@ MetadataList::MetadataList(QWidget* parent) : QTreeWidget(parent) {
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setAllColumnsShowFocus(true);
   askSavePath = [this](const QString& caption, const QString& suggested, const QString& types) {
-    return QFileDialog::getSaveFileName(this, caption, suggested, types);
+    return AskExportPath(this, caption, suggested, types);
   };
-  copyValue = AddAction(QStringLiteral("Wert kopieren"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), [this] {
-    if (const QTreeWidgetItem* item = currentItem()) QApplication::clipboard()->setText(item->text(2));
-  });
+  copyValue =
+      AddAction(QStringLiteral("Wert kopieren"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), [this] {
+        if (const QTreeWidgetItem* item = currentItem()) QApplication::clipboard()->setText(item->text(2));
+      });
   copyRow = AddAction(QStringLiteral("Zeile kopieren"), QKeySequence(), [this] {
     if (const QTreeWidgetItem* item = currentItem()) QApplication::clipboard()->setText(ItemLine(item));
   });
@@ -61,11 +139,12 @@ MetadataList::MetadataList(QWidget* parent) : QTreeWidget(parent) {
   openMap = AddAction(QStringLiteral("Karte öffnen"), QKeySequence(), [this] {
     if (position) openUrl(MapUrl(*position));
   });
-  exportJson = AddAction(QStringLiteral("Als JSON exportieren …"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E),
-                         [this] { Export(true); });
+  exportJson = AddAction(QStringLiteral("Als JSON exportieren …"),
+                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), [this] { Export(true); });
 }
 
-QAction* MetadataList::AddAction(const QString& text, const QKeySequence& keys, const std::function<void()>& run) {
+QAction* MetadataList::AddAction(const QString& text, const QKeySequence& keys,
+                                 const std::function<void()>& run) {
   auto* action = new QAction(text, this);
   action->setShortcut(keys);
   action->setShortcutContext(Qt::WidgetShortcut);
@@ -93,19 +172,55 @@ void MetadataList::FillContextMenu(QMenu& menu) {
   }
 }
 
+void MetadataList::NameActionsForFilter() {
+  // Copying every row and both exports take the rows the search shows; the entries say so.
+  const bool filtered = filter.Active();
+  copyAll->setText(filtered ? QStringLiteral("Gefilterte Zeilen kopieren")
+                            : QStringLiteral("Alle Zeilen kopieren"));
+  exportCsv->setText(filtered ? QStringLiteral("Gefilterte Zeilen als CSV exportieren …")
+                              : QStringLiteral("Als CSV exportieren …"));
+  exportJson->setText(filtered ? QStringLiteral("Gefilterte Zeilen als JSON exportieren …")
+                               : QStringLiteral("Als JSON exportieren …"));
+}
+
 void MetadataList::contextMenuEvent(QContextMenuEvent* event) {
-  if (QTreeWidgetItem* item = itemAt(viewport()->mapFrom(this, event->pos()))) setCurrentItem(item);
+  QPoint at = event->globalPos();
+  if (event->reason() == QContextMenuEvent::Mouse) {
+    // The event comes from the viewport, in its coordinates. Outside every row the menu acts on none.
+    QTreeWidgetItem* item = itemAt(event->pos());
+    if (item == nullptr) {
+      clearSelection();
+      setCurrentItem(nullptr);
+    } else if (item != currentItem() || !item->isSelected()) {
+      setCurrentItem(item);
+    }
+  } else {
+    at = KeyboardMenuPoint();
+  }
   QMenu menu(this);
   FillContextMenu(menu);
-  menu.exec(event->globalPos());
+  menu.exec(at);
+  event->accept();
+}
+
+QPoint MetadataList::KeyboardMenuPoint() {
+  // Below the current row's start, as a menu opened by the keyboard stands in file managers; at the
+  // list's top when no row is current.
+  QTreeWidgetItem* item = currentItem();
+  if (item == nullptr) return viewport()->mapToGlobal(QPoint(0, 0));
+  scrollToItem(item);
+  const QRect row = visualItemRect(item);
+  return viewport()->mapToGlobal(QPoint(row.left() + row.height(), row.bottom()));
 }
 
 void MetadataList::FitLabelColumn() {
   if (rows.empty()) return;
   const QFontMetrics metrics = fontMetrics();
   int widest = header()->sectionSizeHint(1);
-  for (const ListingRow& row : rows) widest = std::max(widest, metrics.horizontalAdvance(QString::fromStdString(row.label)));
-  const int margins = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + metrics.averageCharWidth();
+  for (const ListingRow& row : rows)
+    widest = std::max(widest, metrics.horizontalAdvance(QString::fromStdString(row.label)));
+  const int margins =
+      2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + metrics.averageCharWidth();
   // At most 45 % of the list (never less than 24 characters): the information stays readable.
   const int limit = std::max(24 * metrics.averageCharWidth(), viewport()->width() * 45 / 100);
   setColumnWidth(1, std::min(widest + margins, limit));
@@ -118,7 +233,8 @@ QString MetadataList::ToolTipAt(const QPoint& at) const {
   if (item == nullptr) return {};
   const int column = index.column();
   const QString text = item->text(column);
-  const int room = visualRect(index).width() - 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this);
+  const int room =
+      visualRect(index).width() - 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this);
   if (!text.isEmpty() && fontMetrics().horizontalAdvance(text) > room) {
     const QString own = item->toolTip(column);
     return own.isEmpty() ? text : text + QLatin1Char('\n') + own;
@@ -142,16 +258,25 @@ bool MetadataList::viewportEvent(QEvent* event) {
 
 void MetadataList::Export(bool json) {
   if (rows.empty() || (json && imageFile.isEmpty())) return;
-  const QFileInfo image(imageFile);
-  const QString base = image.completeBaseName().isEmpty() ? QStringLiteral("metadaten") : image.completeBaseName();
-  const QString path =
-      json ? askSavePath(QStringLiteral("Metadaten als JSON exportieren"), base + QStringLiteral(".json"),
-                         QStringLiteral("JSON-Dateien (*.json)"))
-           : askSavePath(QStringLiteral("Metadaten als CSV exportieren"), base + QStringLiteral(".csv"),
-                         QStringLiteral("CSV-Dateien (*.csv)"));
+  const QString extension = json ? QStringLiteral(".json") : QStringLiteral(".csv");
+  const QString suggested = QDir(ExportFolder(imageFile)).filePath(ExportFileName(imageFile, extension));
+  QString path = json ? askSavePath(QStringLiteral("Metadaten als JSON exportieren"), suggested,
+                                    QStringLiteral("JSON-Dateien (*.json)"))
+                      : askSavePath(QStringLiteral("Metadaten als CSV exportieren"), suggested,
+                                    QStringLiteral("CSV-Dateien (*.csv)"));
   if (path.isEmpty()) return;
+  path = WithExtension(path, extension);
+  const std::vector<std::size_t> shown = FilterRows(rows, filter);
   QString error;
-  const bool written = json ? WriteJsonFile(path, imageFile, listing, error) : WriteCsvFile(path, rows, error);
+  bool written = false;
+  if (json) {
+    written = WriteJsonFile(path, imageFile, ShownListing(listing, rows, shown), error);
+  } else {
+    std::vector<ListingRow> part;
+    part.reserve(shown.size());
+    for (const std::size_t index : shown) part.push_back(rows[index]);
+    written = WriteCsvFile(path, part, error);
+  }
   if (!written) QMessageBox::warning(this, QStringLiteral("Kelmarin"), error);
 }
 
@@ -162,7 +287,8 @@ void MetadataList::SetRows(std::vector<ListingRow> newRows) {
   FitLabelColumn();
 }
 
-void MetadataList::SetListing(MetadataListing newListing, const QString& file, const Definitions* definitions) {
+void MetadataList::SetListing(MetadataListing newListing, const QString& file,
+                              const Definitions* definitions) {
   listing = std::move(newListing);
   imageFile = file;
   std::vector<ListingRow> shown = listing.rows;
@@ -181,6 +307,7 @@ void MetadataList::ClearRows() {
 
 void MetadataList::SetFilter(const RowFilter& newFilter) {
   filter = newFilter;
+  NameActionsForFilter();
   Refill();
 }
 
@@ -200,9 +327,8 @@ void MetadataList::Refill() {
   items.reserve(static_cast<qsizetype>(shown.size()));
   for (const std::size_t index : shown) {
     const ListingRow& row = rows[index];
-    auto* item = new QTreeWidgetItem(QStringList{QString::fromStdString(row.tag), QString::fromStdString(row.label),
-                                                 QString::fromStdString(row.information),
-                                                 QString::fromStdString(row.raw)});
+    auto* item = new QTreeWidgetItem(QStringList{VisibleText(row.tag), VisibleText(row.label),
+                                                 VisibleText(row.information), VisibleText(row.raw)});
     item->setData(0, Qt::UserRole, static_cast<qulonglong>(index));
     if (row.red) {
       for (int column = 0; column < 4; ++column) item->setForeground(column, red);
@@ -231,6 +357,15 @@ QString MetadataList::AllText() const {
 }
 
 void MetadataList::keyPressEvent(QKeyEvent* event) {
+#ifndef Q_OS_WIN
+  // Shift+F10 opens the context menu as on Windows, where the system itself turns it into one.
+  if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+    QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, QPoint(), QPoint(), event->modifiers());
+    contextMenuEvent(&menuEvent);
+    event->accept();
+    return;
+  }
+#endif
   if (event->matches(QKeySequence::Copy)) {
     const QString text = SelectedText();
     if (!text.isEmpty()) QApplication::clipboard()->setText(text);

@@ -1,9 +1,10 @@
 #pragma once
 // The metadata list "Exifliste": columns "Tag", "Bezeichnung", "Information", "Rohdaten"; section
-// header rows in red. A filter shows only the matching rows. Ctrl+C copies the selected rows as
-// tab-separated lines; the context menu (and its keys) copies the value, the row or every row shown,
-// exports the image's metadata as CSV or JSON and opens the GPS position on a map; the latitude and
-// longitude rows show that position in decimal degrees as their tooltip.
+// header rows in red; control characters in texts shown as escapes. A filter shows only the matching
+// rows. Ctrl+C copies the selected rows as tab-separated lines; the context menu (right click, the
+// Menu key, Shift+F10) copies the value or the row it was opened on, or every row shown, exports the
+// rows shown as CSV or JSON and opens the GPS position on a map; the latitude and longitude rows show
+// that position in decimal degrees as their tooltip.
 
 #include <QTreeWidget>
 #include <QUrl>
@@ -20,6 +21,11 @@ class QAction;
 namespace kelmarin {
 
 class Definitions;
+
+// The text as the list shows it: tab, line feed and carriage return as "\t", "\n", "\r", other
+// control characters as "\x08" (up to "\x9f"), direction overrides and line separators as
+// "\u202e"; everything else as it is (a backslash too). The text must be UTF-8.
+QString VisibleText(const std::string& utf8);
 
 class MetadataList : public QTreeWidget {
   Q_OBJECT
@@ -44,8 +50,8 @@ class MetadataList : public QTreeWidget {
   // Every row shown, in the same form.
   QString AllText() const;
 
-  // Asks where an export goes (caption, suggested file name, file type filter); an empty answer
-  // cancels. Default: the save dialog.
+  // Asks where an export goes (caption, suggested path, file type filter); an empty answer cancels.
+  // The suggested path's extension is added to an answer without it. Default: the save dialog.
   std::function<QString(const QString&, const QString&, const QString&)> askSavePath;
 
   // Opens a web address. Default: the desktop's browser.
@@ -60,7 +66,8 @@ class MetadataList : public QTreeWidget {
   QAction* ExportCsvAction() const { return exportCsv; }
   QAction* ExportJsonAction() const { return exportJson; }
   QAction* MapAction() const { return openMap; }
-  // The context menu as it opens over the current row.
+  // The context menu as it opens over the current row. While a filter is active, copying every row
+  // and the exports name the rows as "Gefilterte Zeilen".
   void FillContextMenu(QMenu& menu);
   // The tooltip at a point of the viewport: the cell's whole text when it does not fit its column,
   // the row's own tooltip (GPS) otherwise; empty when there is none.
@@ -80,6 +87,8 @@ class MetadataList : public QTreeWidget {
   void FitLabelColumn();
   QAction* AddAction(const QString& text, const QKeySequence& keys, const std::function<void()>& run);
   void Export(bool json);
+  void NameActionsForFilter();
+  QPoint KeyboardMenuPoint();
 
   std::vector<ListingRow> rows;
   MetadataListing listing;

@@ -1,6 +1,10 @@
 #include "browser/MetadataSections.h"
 
+#include <QLocale>
+
 #include "metadata/Definitions.h"
+#include "present/DateText.h"
+#include "present/qt/QtTextLocale.h"
 
 namespace kelmarin {
 
@@ -34,6 +38,7 @@ std::string IptcName(const Definitions* definitions, std::int32_t dataset) {
 std::vector<ListingRow> IptcAndCommentRows(const Definitions* definitions, const MetadataListing& listing) {
   std::vector<ListingRow> rows;
   if (!listing.iptc.empty()) AddTitle(rows, kSectionIptc, "Sektion IPTC");
+  const TextLocale locale = TextLocaleOf(QLocale());
   for (const auto& [dataset, value] : listing.iptc) {
     ListingRow row;
     row.section = kSectionIptc;
@@ -41,6 +46,11 @@ std::vector<ListingRow> IptcAndCommentRows(const Definitions* definitions, const
     row.tag = std::to_string(dataset);
     row.label = IptcName(definitions, dataset);
     row.information = value;
+    // Dates and times as the EXIF ones are shown; the stored text stays beside them.
+    if (std::optional<std::string> date = IptcDateText(dataset, value, locale)) {
+      row.information = std::move(*date);
+      row.raw = value;
+    }
     rows.push_back(std::move(row));
   }
   if (!listing.comments.empty()) AddTitle(rows, kSectionComments, "Sektion Kommentare");

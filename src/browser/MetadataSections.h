@@ -1,6 +1,7 @@
 #pragma once
 // The sections the metadata list shows after GPS: "Sektion IPTC" (dataset number, its German name
-// from the definition file's IPTC table, value) and "Sektion Kommentare" (key, text).
+// from the definition file's IPTC table, value; a date or time in the locale's form with the stored
+// text as its raw value) and "Sektion Kommentare" (key, text).
 
 #include <cstdint>
 #include <vector>

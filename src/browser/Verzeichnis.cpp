@@ -60,7 +60,7 @@ void Verzeichnis::CreateMenu() {
   helpAction = menuBar()->addAction(QStringLiteral("&Hilfe"));
   quitAction = menuBar()->addAction(QStringLiteral("B&eenden"));
   connect(infoAction, &QAction::triggered, this, [this] { ShowAboutWindow(this); });
-  connect(helpAction, &QAction::triggered, this, [this] { OpenHelp(helpFile); });
+  connect(helpAction, &QAction::triggered, this, [this] { OpenHelp(helpFile, *reporter); });
   connect(quitAction, &QAction::triggered, this, &QWidget::close);
 }
 

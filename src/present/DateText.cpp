@@ -1,5 +1,6 @@
 #include "present/DateText.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -50,7 +51,88 @@ std::optional<std::int64_t> PartAt(std::u16string_view text, std::size_t start, 
   return negative ? -value : value;
 }
 
+// The digits of text as a number; none unless every character is one.
+std::optional<std::int32_t> Digits(std::string_view text) {
+  if (text.empty()) return std::nullopt;
+  std::int32_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+std::optional<std::string> IptcDate(std::string_view text, const TextLocale& locale) {
+  const auto year = text.size() == 8 ? Digits(text.substr(0, 4)) : std::nullopt;
+  const auto month = text.size() == 8 ? Digits(text.substr(4, 2)) : std::nullopt;
+  const auto day = text.size() == 8 ? Digits(text.substr(6, 2)) : std::nullopt;
+  if (!year || !month || !day || *year == 0) return std::nullopt;
+  // A real day only: the moment of the day must be the day written.
+  const Moment moment = MomentOfSeconds(DaysFromCivil(*year, *month, *day) * 86400);
+  if (moment.month != *month || moment.day != *day) return std::nullopt;
+  return FormatMoment(locale, moment, locale.shortDateFormat, MomentFields::Date);
+}
+
+std::optional<std::string> IptcTime(std::string_view text, const TextLocale& locale) {
+  if (text.size() != 6 && text.size() != 11) return std::nullopt;
+  const auto hour = Digits(text.substr(0, 2));
+  const auto minute = Digits(text.substr(2, 2));
+  const auto second = Digits(text.substr(4, 2));
+  if (!hour || !minute || !second || *hour > 23 || *minute > 59 || *second > 59) return std::nullopt;
+  Moment moment;
+  moment.hour = *hour;
+  moment.minute = *minute;
+  moment.second = *second;
+  std::string result = FormatMoment(locale, moment, locale.longTimeFormat, MomentFields::Time);
+  if (text.size() == 6) return result;
+  const auto zoneHour = Digits(text.substr(7, 2));
+  const auto zoneMinute = Digits(text.substr(9, 2));
+  constexpr std::int32_t kMaxOffsetHours = 14;  // UTC+14:00, the farthest zone in use
+  if ((text[6] != '+' && text[6] != '-') || !zoneHour || !zoneMinute || *zoneHour > kMaxOffsetHours ||
+      *zoneMinute > 59) {
+    return std::nullopt;
+  }
+  result += ' ';
+  result += text[6] == '+' ? locale.plusSign : locale.minusSign;
+  AppendLocaleDigits(result, locale, *zoneHour, 2);
+  result += locale.timeSeparator;
+  AppendLocaleDigits(result, locale, *zoneMinute, 2);
+  return result;
+}
+
 }  // namespace
+
+std::optional<std::string> IptcDateText(std::int32_t dataset, std::string_view text,
+                                        const TextLocale& locale) {
+  std::optional<std::string> (*part)(std::string_view, const TextLocale&) = nullptr;
+  switch (dataset) {
+    case 30:  // release date
+    case 37:  // expiration date
+    case 47:  // reference date
+    case 55:  // date created
+    case 62:  // digital creation date
+      part = IptcDate;
+      break;
+    case 35:  // release time
+    case 38:  // expiration time
+    case 60:  // time created
+    case 63:  // digital creation time
+      part = IptcTime;
+      break;
+    default:
+      return std::nullopt;
+  }
+  std::string result;
+  for (std::size_t start = 0;;) {
+    const std::size_t comma = std::min(text.find(',', start), text.size());
+    const std::optional<std::string> one = part(text.substr(start, comma - start), locale);
+    if (!one) return std::nullopt;
+    if (start > 0) result += ", ";
+    result += *one;
+    if (comma == text.size()) return result;
+    start = comma + 1;
+  }
+}
 
 std::optional<std::string> ExifDateText(std::string_view utf8, const TextLocale& locale) {
   static constexpr std::array<std::array<std::size_t, 2>, 6> kParts = {
@@ -73,8 +155,8 @@ std::optional<std::string> ExifDateText(std::string_view utf8, const TextLocale&
   if (year < kMinYear || year > kMaxYear) return std::nullopt;
 
   // Every part has at most four characters, so the sums below cannot overflow.
-  const std::int64_t seconds = DaysFromCivil(year, value[1], value[2]) * 86400 + value[3] * 3600 +
-                               value[4] * 60 + value[5];
+  const std::int64_t seconds =
+      DaysFromCivil(year, value[1], value[2]) * 86400 + value[3] * 3600 + value[4] * 60 + value[5];
   const Moment moment = MomentOfSeconds(seconds);
   if (moment.year < kMinYear || moment.year > kMaxYear) return std::nullopt;
   std::string result = FormatMoment(locale, moment, locale.shortDateFormat, MomentFields::Date);

@@ -1,6 +1,8 @@
 #pragma once
-// EXIF date and time texts ("2004:12:24 18:30:00") as the locale's general date-and-time text.
+// EXIF date and time texts ("2004:12:24 18:30:00") as the locale's general date-and-time text, and
+// IPTC dates and times in the same forms.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,5 +20,13 @@ namespace kelmarin {
 // or not a whole number, when year, month and day are all 0 (a date left blank), or when the year
 // (given or reached by roll-over) lies outside 100 to 9999.
 std::optional<std::string> ExifDateText(std::string_view utf8, const TextLocale& locale);
+
+// The dates and times of IPTC record 2 (IIM 4.2: datasets 30, 37, 47, 55 and 62 "CCYYMMDD"; 35,
+// 38, 60 and 63 "HHMMSS" with an optional "+HHMM" or "-HHMM" from UTC) in the locale's short date
+// and long time forms, the offset as "+01:00" after the time; values of a repeated dataset, joined
+// by ",", each so and joined by ", ". None for any other dataset, and for a value that is no real
+// date or time (not all digits, month 13, 30 February, hour 24, an offset beyond 14 hours).
+std::optional<std::string> IptcDateText(std::int32_t dataset, std::string_view text,
+                                        const TextLocale& locale);
 
 }  // namespace kelmarin

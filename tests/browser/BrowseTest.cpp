@@ -566,7 +566,7 @@ class BrowseTest : public QObject {
     QVERIFY(bytes.contains((U("\r\n272;Modell;") + model + U(";")).toUtf8()));
     target = harness.Path(U("export.json"));
     QTest::keyClick(list, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(suggested, QStringList({U("hafen.csv"), U("hafen.json")}));
+    QCOMPARE(suggested, QStringList({harness.Path(U("hafen.csv")), harness.Path(U("hafen.json"))}));
     QFile json(target);
     QVERIFY(json.open(QIODevice::ReadOnly));
     const QJsonArray files = QJsonDocument::fromJson(json.readAll()).array();

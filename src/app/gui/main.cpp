@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QIcon>
 
+#include "browser/QtGerman.h"
 #include "browser/Verzeichnis.h"
 
 namespace {
@@ -48,6 +49,7 @@ int main(int argc, char* argv[]) {
   QCoreApplication::setApplicationName(QStringLiteral("Kelmarin"));
   QGuiApplication::setDesktopFileName(QStringLiteral("kelmarin"));
   QApplication::setWindowIcon(ProgramIcon());
+  kelmarin::InstallQtGerman(application);
 
   kelmarin::StartOptions options;
   options.programFolder = QCoreApplication::applicationDirPath();

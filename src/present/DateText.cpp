@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <utility>
 
 #include "metadata/Text.h"
 
@@ -104,24 +105,22 @@ std::optional<std::string> IptcTime(std::string_view text, const TextLocale& loc
 
 std::optional<std::string> IptcDateText(std::int32_t dataset, std::string_view text,
                                         const TextLocale& locale) {
-  std::optional<std::string> (*part)(std::string_view, const TextLocale&) = nullptr;
-  switch (dataset) {
-    case 30:  // release date
-    case 37:  // expiration date
-    case 47:  // reference date
-    case 55:  // date created
-    case 62:  // digital creation date
-      part = IptcDate;
-      break;
-    case 35:  // release time
-    case 38:  // expiration time
-    case 60:  // time created
-    case 63:  // digital creation time
-      part = IptcTime;
-      break;
-    default:
-      return std::nullopt;
-  }
+  using Reader = std::optional<std::string> (*)(std::string_view, const TextLocale&);
+  // Release, expiration, reference, creation and digital creation dates; release, expiration,
+  // creation and digital creation times.
+  static constexpr std::array<std::pair<std::int32_t, Reader>, 9> kMoments = {{{30, IptcDate},
+                                                                               {37, IptcDate},
+                                                                               {47, IptcDate},
+                                                                               {55, IptcDate},
+                                                                               {62, IptcDate},
+                                                                               {35, IptcTime},
+                                                                               {38, IptcTime},
+                                                                               {60, IptcTime},
+                                                                               {63, IptcTime}}};
+  const auto found = std::find_if(kMoments.begin(), kMoments.end(),
+                                  [dataset](const auto& moment) { return moment.first == dataset; });
+  if (found == kMoments.end()) return std::nullopt;
+  const Reader part = found->second;
   std::string result;
   for (std::size_t start = 0;;) {
     const std::size_t comma = std::min(text.find(',', start), text.size());

@@ -71,19 +71,6 @@ QStringList Snapshot(const QString& root) {
   return entries;
 }
 
-ListingRow Row(int section, const char* tag, const char* label, const char* info = "", const char* raw = "",
-               RowKind kind = RowKind::Item) {
-  ListingRow row;
-  row.kind = kind;
-  row.section = section;
-  row.tag = tag;
-  row.label = label;
-  row.information = info;
-  row.raw = raw;
-  row.tagNumber = std::atoi(tag);
-  return row;
-}
-
 QStringList Columns(QTreeWidgetItem* item) {
   return {item->text(0), item->text(1), item->text(2), item->text(3)};
 }

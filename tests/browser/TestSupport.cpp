@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QSettings>
 #include <QStandardPaths>
+#include <cstdlib>
 
 #include "SampleImage.h"
 
@@ -32,6 +33,19 @@ QString Setting(const QString& section, const QString& name) {
   QSettings settings(QString::fromUtf16(kOrganisation), QString::fromUtf16(kApplication));
   const QVariant value = settings.value(section + QLatin1Char('/') + name);
   return value.isValid() ? value.toString() : QString();
+}
+
+ListingRow Row(int section, const char* tag, const char* label, const char* info, const char* raw,
+               RowKind kind) {
+  ListingRow row;
+  row.kind = kind;
+  row.section = section;
+  row.tag = tag;
+  row.label = label;
+  row.information = info;
+  row.raw = raw;
+  row.tagNumber = std::atoi(tag);
+  return row;
 }
 
 Harness::Harness() {

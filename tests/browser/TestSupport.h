@@ -44,6 +44,10 @@ void ClearSettings();
 // The stored text, or a null QString when there is none.
 QString Setting(const QString& section, const QString& name);
 
+// A row of the metadata list (the tag number read from tag).
+ListingRow Row(int section, const char* tag, const char* label, const char* info = "", const char* raw = "",
+               RowKind kind = RowKind::Item);
+
 // One scratch folder that serves as the only drive of the window's tree.
 class Harness {
  public:

@@ -1,12 +1,13 @@
 // FormatValue and the listing rows over arbitrary items: any tag (the special ones favoured), any
 // display code, any value kind, numbers of the whole 64-bit range, texts of any bytes, any
-// focal-length factor, four locales.
+// focal-length factor, four locales; the IPTC date and time reading over the texts.
 #include <cstdint>
 #include <cstring>
 #include <span>
 
 #include "extract/ImageMetadata.h"
 #include "metadata/Definitions.h"
+#include "present/DateText.h"
 #include "present/Formatter.h"
 #include "present/Listing.h"
 
@@ -89,7 +90,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else if (what % 3 == 1) {
       item.inhalt.emplace_back(static_cast<std::int64_t>(in.Byte()));
     } else {
-      item.inhalt.emplace_back(in.Text());
+      std::string text = in.Text();
+      // IPTC dates and times are read from any stored text.
+      (void)IptcDateText((what & 8) != 0 ? 47 : 60, text, locale);
+      item.inhalt.emplace_back(std::move(text));
     }
   }
 

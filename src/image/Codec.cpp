@@ -3,11 +3,6 @@
 
 #include "image/Codec.h"
 
-#include <algorithm>
-#include <span>
-#include <string_view>
-
-#include "extract/Containers.h"
 #include "extract/ImageTypes.h"
 #include "image/Backends.h"
 #include "image/meta/JpegReader.h"
@@ -162,23 +157,6 @@ Code ReadPixels(const std::string& path, std::int32_t type, RgbImage& pixels, De
   const std::int32_t shown = DecoderType(GuessFileType(path));
   if (shown == 0 || shown == type || (type == kTypeRaw && shown == kTypeTiff)) return code;
   return Decode(path, 0, pixels, facts) == kOk ? kOk : code;
-}
-
-int OrientationOf(const MetadataSource& metadata) {
-  static constexpr std::string_view kExifHeader("Exif\0\0", 6);
-  for (const JpegMarker& marker : metadata.markers) {
-    const std::span<const std::uint8_t> bytes(marker.bytes);
-    if (marker.code != 0xE1 || bytes.size() < 4 + kExifHeader.size() ||
-        !std::equal(kExifHeader.begin(), kExifHeader.end(), bytes.begin() + 4)) {
-      continue;
-    }
-    if (const int orientation = TiffOrientation(bytes.subspan(4 + kExifHeader.size())); orientation != 0)
-      return orientation;
-  }
-  for (const TiffBlock& block : metadata.tiffBlocks) {
-    if (const int orientation = TiffOrientation(block.bytes); orientation != 0) return orientation;
-  }
-  return 0;
 }
 
 Code ReadDimensions(const std::string& path, std::int32_t type, std::int32_t& width, std::int32_t& height) {

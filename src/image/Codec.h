@@ -38,10 +38,7 @@ struct DecodedFacts {
 // null) is filled and kOk is returned; otherwise `pixels` is null and the first decoder's code is
 // returned. JPEG and PNG content replaces the kept input metadata on success.
 Code ReadPixels(const std::string& path, std::int32_t type, RgbImage& pixels, DecodedFacts* facts = nullptr);
-
-// The EXIF Orientation (1 to 8) of the first TIFF block or EXIF APP1 marker that gives one; 0 when
-// none does.
-int OrientationOf(const MetadataSource& metadata);
+// OrientationOf (the EXIF Orientation of kept metadata) is declared in image/meta/MetadataOnly.h.
 
 // Width and height without decoding pixels where the format allows: JPEG reads its header up to the
 // first scan and keeps its markers and comments; PNG reads its header and text chunks (texts after

@@ -11,6 +11,7 @@
 
 #include "extract/Containers.h"
 #include "image/Backends.h"
+#include "image/meta/MetadataOnly.h"
 
 namespace kelmarin::codec {
 

@@ -89,6 +89,7 @@ TEST(Orientation, EveryTurnStandsUprightWithTheStoredSizeKept) {
   for (const auto& format : formats) {
     SCOPED_TRACE(format.format);
     for (const std::string_view want : expected) {
+      if (format.type == kTypeTiff && want[0] == '9') continue;  // libtiff writes no value beyond 8
       const std::string path = folder.Path(std::string(1, want[0]) + "." + format.format);
       format.write(path, samples::Quadrants(64, 48), static_cast<std::uint8_t>(want[0] - '0'));
       ZetImage image;

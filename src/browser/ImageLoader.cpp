@@ -97,9 +97,9 @@ void ImageLoader::Run(Job& job, const std::string& path, std::int32_t type, cons
       result.metadataRead = true;
     }
   } catch (const std::exception&) {
-    // No memory for the metadata: the panel shows what it can without the image.
+    // No memory for the metadata: the panel shows what it can without the image. The early
+    // metadata may be in the window's hands already and is left alone.
     result = LoadedImage();
-    job.early.reset();
   }
   codec::WatchCancelFlag(nullptr);
 }

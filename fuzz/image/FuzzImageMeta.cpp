@@ -1,6 +1,6 @@
 // The metadata-only image reader over arbitrary file contents: the JPEG header and marker reader,
 // the PNG header and text reader, the container readers and the type guesser, then the extraction
-// over what they kept.
+// over what they kept, and the Orientation found in it.
 // The readers take a path, so each input is written to a scratch file of this process first.
 
 #include <unistd.h>
@@ -41,6 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (read.error || read.otherFormat || read.source == nullptr) continue;
     kelmarin::ImageMetadata metadata;
     kelmarin::ReadImageMetadata(metadata, read.type, *read.source, nullptr);
+    const int orientation = kelmarin::codec::OrientationOf(*read.source);
+    if (orientation < 0 || orientation > 8) __builtin_trap();
   }
   return 0;
 }

@@ -49,7 +49,13 @@ bool CurrentImage::ShowImageInfo(const FileEntry& entry) {
   std::string path = currentFolder;
   if (path.empty() || path.back() != '/') path += '/';
   path += current.name + "." + current.extension;
-  std::optional<LoadedImage> loaded = loader.Load(path, current.typeCode, definitions);
+  listed = false;
+  std::optional<LoadedImage> loaded =
+      loader.Load(path, current.typeCode, definitions, [this, path](ImageMetadata& metadata) {
+        // The list and the facts that need no decoding now; the preview follows with the pixels.
+        info.SetLabels(Labels());
+        List(metadata, path);
+      });
   // Called off: a later selection, another folder or the shut-down took over (this object may be
   // gone with the window).
   if (!loaded) return false;
@@ -65,6 +71,28 @@ bool CurrentImage::ShowImageInfo(const FileEntry& entry) {
   return true;
 }
 
+InfoLabels CurrentImage::Labels() const {
+  InfoLabels labels = MakeInfoLabels(
+      TextLocaleOf(QLocale()), Decoded(current.name).toStdString(), Decoded(current.extension).toStdString(),
+      MomentOf(ToDateTime(current.modified)), current.size, current.width, current.height, current.loadTime);
+  if (image == nullptr || current.width == 0 || current.height == 0) {
+    // Name, date and size need no decoding; pixel size and load time are not known (yet).
+    labels.dimensions.clear();
+    labels.loadtime.clear();
+  }
+  return labels;
+}
+
+void CurrentImage::List(ImageMetadata& metadata, const std::string& path) {
+  if (definitions == nullptr) return;
+  MetadataListing listing;
+  listing.rows = FillMetadataList(*definitions, metadata,
+                                  MakeFormatContext(TextLocaleOf(QLocale()), metadata.camera_feq));
+  FillIptcAndComments(metadata, listing);
+  list.SetListing(std::move(listing), Decoded(path), definitions);
+  listed = true;
+}
+
 void CurrentImage::Show(LoadedImage loaded, const std::string& path) {
   if (reporter != nullptr) {
     for (const Message& message : loaded.messages) reporter->Report(message);
@@ -74,26 +102,10 @@ void CurrentImage::Show(LoadedImage loaded, const std::string& path) {
   current.width = loaded.width;
   current.height = loaded.height;
   current.loadTime = loaded.loadTime;
-
-  const TextLocale locale = TextLocaleOf(QLocale());
-  InfoLabels labels = MakeInfoLabels(locale, Decoded(current.name).toStdString(),
-                                     Decoded(current.extension).toStdString(), MomentOf(ToDateTime(current.modified)),
-                                     current.size, current.width, current.height, current.loadTime);
-  if (image != nullptr && current.width != 0 && current.height != 0) {
-    image->show(*info.Preview());
-  } else {
-    // Name, date and size need no decoding; pixel size and load time are not known.
-    labels.dimensions.clear();
-    labels.loadtime.clear();
-  }
-  info.SetLabels(labels);
-  if (image != nullptr && loaded.metadataRead && definitions != nullptr) {
-    MetadataListing listing;
-    listing.rows =
-        FillMetadataList(*definitions, image->metadata(), MakeFormatContext(locale, image->camera_feq()));
-    FillIptcAndComments(image->metadata(), listing);
-    list.SetListing(std::move(listing), QFile::decodeName(QByteArray::fromStdString(path)), definitions);
-  }
+  if (image != nullptr && current.width != 0 && current.height != 0) image->show(*info.Preview());
+  info.SetLabels(Labels());
+  // Listed already when the metadata came before the pixels: the list the user may be reading stays.
+  if (!listed && image != nullptr && loaded.metadataRead) List(image->metadata(), path);
 }
 
 void CurrentImage::Clear() {
@@ -112,9 +124,14 @@ void CurrentImage::OpenViewer() {
     viewerWanted = true;
     return;
   }
-  if (current.name.empty() || image == nullptr || current.width == 0 || current.height == 0) return;
-  ShowInViewer(*image, ViewerCaption(Decoded(current.name), current.width, current.height), current.width,
-               current.height, window);
+  if (current.name.empty()) return;
+  if (image == nullptr || current.width == 0 || current.height == 0) {
+    // A viewer that follows the selection shows the file by its name and without a picture, never
+    // the picture before it; a closed one is not opened for nothing.
+    if (viewer_open) ShowNameInViewer(Decoded(current.name), window);
+    return;
+  }
+  ShowInViewer(*image, ViewerCaption(Decoded(current.name), current.width, current.height), window);
 }
 
 void CurrentImage::Release() {

@@ -11,12 +11,14 @@
 #include "browser/FilterPanel.h"
 #include "browser/ImageLoader.h"
 #include "browser/core/FolderListing.h"
+#include "present/InfoLabels.h"
 
 class QWidget;
 
 namespace kelmarin {
 
 class Definitions;
+class ImageMetadata;
 class InfoPanel;
 class MetadataList;
 class Reporter;
@@ -61,6 +63,9 @@ class CurrentImage {
 
  private:
   void Show(LoadedImage loaded, const std::string& path);
+  // The five labels of the current file; pixel size and load time only once its pixels are read.
+  InfoLabels Labels() const;
+  void List(ImageMetadata& metadata, const std::string& path);
 
   FilterPanel& status;
   InfoPanel& info;
@@ -74,6 +79,7 @@ class CurrentImage {
   StatusTone toneBefore = StatusTone::Done;
   bool loading = false;
   bool viewerWanted = false;  // OpenViewer was called during the load
+  bool listed = false;        // the metadata list shows the file being loaded
   ImageLoader loader;
 };
 

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QThreadPool>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +18,7 @@
 namespace kelmarin {
 
 class Definitions;
+class ImageMetadata;
 class ZetImage;
 
 // What a load gives the window's thread.
@@ -37,11 +39,16 @@ class ImageLoader {
   ImageLoader(const ImageLoader&) = delete;
   ImageLoader& operator=(const ImageLoader&) = delete;
 
-  // Loads the file (type code as the file list gives it) and reads its metadata on a worker thread,
-  // and waits for that while the window's events go on being handled; one of them may start the next
-  // load or call this one off. The result when this load is still the latest when it ends; nullopt
-  // when a later Load, Cancel or the end of this object took its place. Window thread only.
-  std::optional<LoadedImage> Load(const std::string& path, std::int32_t type, const Definitions* definitions);
+  // Reads the file's metadata and then decodes it (type code as the file list gives it) on a worker
+  // thread, and waits for that while the window's events go on being handled; one of them may start
+  // the next load or call this one off. The result when this load is still the latest when it ends;
+  // nullopt when a later Load, Cancel or the end of this object took its place. Window thread only.
+  // When the metadata can be read without the pixels (as the lister reads it), metadataFirst (may be
+  // empty) is called with it on the window's thread while the pixels are still being decoded, unless
+  // the load was called off by then; the loaded image then holds that same metadata, already read.
+  using MetadataHandler = std::function<void(ImageMetadata&)>;
+  std::optional<LoadedImage> Load(const std::string& path, std::int32_t type, const Definitions* definitions,
+                                  MetadataHandler metadataFirst = {});
   // Calls off the load that is waited for, if any.
   void Cancel();
   // Whether a worker thread is still busy (also with a load that was called off).
@@ -49,7 +56,11 @@ class ImageLoader {
 
  private:
   struct Job;
-  static void Run(Job& job, const std::string& path, std::int32_t type, const Definitions* definitions);
+  // The metadata read without the pixels; null when this path cannot read the file.
+  static std::shared_ptr<ImageMetadata> ReadEarly(const std::string& path, std::int32_t type,
+                                                  const Definitions* definitions);
+  static void Run(Job& job, const std::string& path, std::int32_t type, const Definitions* definitions,
+                  const std::function<void()>& metadataRead);
 
   QObject receiver;  // the worker threads hand their results to the window's thread through it
   QThreadPool workers;

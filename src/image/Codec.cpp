@@ -48,58 +48,45 @@ void KeepMetadata(const std::string& path, std::int32_t type, MetadataSource met
   }
 }
 
-Code ReadGuessed(const std::string& path, RgbImage& pixels) {
-  switch (GuessFileType(path)) {
-    case kGuessBmp:
-      return ReadPixels(path, 1, pixels);
-    case kGuessGif:
-      return ReadPixels(path, 3, pixels);
-    case kGuessJpeg:
-      return ReadPixels(path, 4, pixels);
-    case kGuessPng:
-      return ReadPixels(path, 8, pixels);
-    case kGuessPcx:
-      return ReadPixels(path, 7, pixels);
-    case kGuessTiff: {
-      // Camera formats built on TIFF (DNG, CR2, NEF, PEF …) are not readable as plain TIFF images.
-      const Code code = ReadPixels(path, 12, pixels);
-      return code == kCorrupt && ReadPixels(path, 10, pixels) == kOk ? kOk : code;
-    }
+// The type code whose decoder reads content of the guessed kind; 0 for none.
+std::int32_t DecoderType(GuessedType guessed) {
+  switch (guessed) {
+    case kGuessPsd:
+      return 9;
+    case kGuessRaw:
+      return kTypeRaw;
     case kGuessWmf:
     case kGuessEmf:
-      return ReadPixels(path, 2, pixels);
-    case kGuessPsd:
-      return ReadPixels(path, 9, pixels);
-    case kGuessRaw:
-      return ReadPixels(path, 10, pixels);
-    case kGuessTga:
-      return ReadPixels(path, 11, pixels);
-    case kGuessPcd:
-      return ReadPixels(path, 6, pixels);
-    case kGuessHeif:
-      return ReadPixels(path, kTypeHeif, pixels);
-    case kGuessWebp:
-      return ReadPixels(path, kTypeWebp, pixels);
-    case kGuessJxl:
-      return ReadPixels(path, kTypeJxl, pixels);
+      return 2;
     case kGuessJpeg2000:
     case kGuessNone:
-      break;
+      return 0;
+    default:
+      return MapGuessedType(guessed);
   }
-  return kUnsupported;
 }
 
-}  // namespace
+Code Decode(const std::string& path, std::int32_t type, RgbImage& pixels, DecodedFacts* facts);
 
-Code ReadPixels(const std::string& path, std::int32_t type, RgbImage& pixels) {
+Code ReadGuessed(const std::string& path, RgbImage& pixels, DecodedFacts* facts) {
+  const GuessedType guessed = GuessFileType(path);
+  const std::int32_t type = DecoderType(guessed);
+  if (type == 0) return kUnsupported;
+  const Code code = Decode(path, type, pixels, facts);
+  // Camera formats built on TIFF (DNG, CR2, NEF, PEF …) are not readable as plain TIFF images.
+  if (guessed == kGuessTiff && code == kCorrupt && Decode(path, kTypeRaw, pixels, facts) == kOk) return kOk;
+  return code;
+}
+
+// The decoder of `type` on the file, without a second try; type 0 goes by the content.
+Code Decode(const std::string& path, std::int32_t type, RgbImage& pixels, DecodedFacts* facts) {
   pixels = RgbImage();
+  if (type == 0) return ReadGuessed(path, pixels, facts);
   FilePtr file = OpenForReading(path);
   if (file == nullptr) return kCannotOpen;
   MetadataSource metadata;
   Code code = kUnsupported;
   switch (type) {
-    case 0:
-      return ReadGuessed(path, pixels);
     case 1:
       code = DecodeMagick(file.get(), MagickFormat::kBmp, pixels);
       break;
@@ -151,7 +138,25 @@ Code ReadPixels(const std::string& path, std::int32_t type, RgbImage& pixels) {
     return code;
   }
   KeepMetadata(path, type, std::move(metadata));
+  const Size stored{pixels.width(), pixels.height()};
+  // The other decoders turn their pictures as their containers say. Memory too short for a turned
+  // copy leaves the picture as stored rather than losing it.
+  if (type == kTypeJpeg || type == kTypePng || type == kTypeTiff) {
+    (void)Orient(OrientationOf(*KeptMetadata()), pixels);
+  }
+  if (facts != nullptr) *facts = {type, stored};
   return kOk;
+}
+
+}  // namespace
+
+Code ReadPixels(const std::string& path, std::int32_t type, RgbImage& pixels, DecodedFacts* facts) {
+  const Code code = Decode(path, type, pixels, facts);
+  if (code != kCorrupt || type == 0) return code;
+  // Refused as damaged: the file may be of another kind than its name says (a PNG named .jpg).
+  const std::int32_t shown = DecoderType(GuessFileType(path));
+  if (shown == 0 || shown == type || (type == kTypeRaw && shown == kTypeTiff)) return code;
+  return Decode(path, 0, pixels, facts) == kOk ? kOk : code;
 }
 
 Code ReadDimensions(const std::string& path, std::int32_t type, std::int32_t& width, std::int32_t& height) {

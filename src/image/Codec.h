@@ -8,13 +8,13 @@
 // Magick exceptions, LibRaw and libtiff error codes) becomes one of the codes below. Decoded pixels
 // are an RgbImage owned by the caller.
 
-#include "image/RgbImage.h"
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "extract/MetadataSource.h"
+#include "image/RgbImage.h"
 #include "image/meta/CodecBasics.h"
 
 namespace kelmarin::codec {
@@ -22,10 +22,23 @@ namespace kelmarin::codec {
 // The error codes (Code, kMaxPixels), type guessing (GuessedType, GuessFileType, MapGuessedType) and
 // CheckOpen are declared in image/meta/CodecBasics.h, shared with the metadata-only path.
 
-// Decodes the first image of the file as image type `type` (0: the content decides). On success
-// `pixels` is the decoded RgbImage and kOk is returned; otherwise `pixels` is null. Types 4 and 8
-// (and type 0 content that is JPEG or PNG) replace the kept input metadata on success.
-Code ReadPixels(const std::string& path, std::int32_t type, RgbImage& pixels);
+// What a decode tells beside the pixels.
+struct DecodedFacts {
+  // The type the pixels were decoded as: `type`, the content's type for type 0, or the content's
+  // type when the decoder of `type` refused the file (a PNG named .jpg).
+  std::int32_t type = 0;
+  // The picture's size as the file stores it, before it was turned upright.
+  Size stored;
+};
+
+// Decodes the first image of the file as image type `type` (0: the content decides), standing
+// upright as the file's EXIF Orientation says (JPEG, PNG and TIFF here; the other decoders turn
+// their pictures themselves). When the decoder of `type` refuses the content as damaged, the type
+// the content shows is tried once. On success `pixels` is the decoded RgbImage, `facts` (may be
+// null) is filled and kOk is returned; otherwise `pixels` is null and the first decoder's code is
+// returned. JPEG and PNG content replaces the kept input metadata on success.
+Code ReadPixels(const std::string& path, std::int32_t type, RgbImage& pixels, DecodedFacts* facts = nullptr);
+// OrientationOf (the EXIF Orientation of kept metadata) is declared in image/meta/MetadataOnly.h.
 
 // Width and height without decoding pixels where the format allows: JPEG reads its header up to the
 // first scan and keeps its markers and comments; PNG reads its header and text chunks (texts after

@@ -11,6 +11,7 @@
 
 #include "extract/Containers.h"
 #include "image/Backends.h"
+#include "image/meta/MetadataOnly.h"
 
 namespace kelmarin::codec {
 
@@ -39,10 +40,7 @@ Code CheckSize(std::int64_t width, std::int64_t height) {
 int ExifOrientation(const std::vector<std::uint8_t>& bytes) {
   MetadataSource source;
   ReadWebpContainer(bytes, nullptr, source);
-  for (const TiffBlock& block : source.tiffBlocks) {
-    if (const int orientation = TiffOrientation(block.bytes); orientation != 0) return orientation;
-  }
-  return 0;
+  return OrientationOf(source);
 }
 
 Code DecodeFirstFrame(const std::vector<std::uint8_t>& bytes, RgbImage& pixels) {

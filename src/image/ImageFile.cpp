@@ -24,9 +24,11 @@ std::int32_t ImageFile::load(const std::string& dateiname, std::int32_t bildtyp,
   CStopWatch watch;
   watch.Reset();
   codec::ClearInputMetadata();
-  const std::optional<ImageError> error = ReadImage(filename, imagetype, pRGB_image, Breite, Höhe);
-  // The markers and texts the codec kept for this file (none after a failure) are read on first query.
-  meta.SetSource(imagetype, codec::InputMetadata(), definitions);
+  std::int32_t readAs = imagetype;
+  const std::optional<ImageError> error = ReadImage(filename, imagetype, pRGB_image, Breite, Höhe, &readAs);
+  // The markers and texts the codec kept for this file (none after a failure) are read on first
+  // query, as the type the pixels were read as (a PNG named .jpg has texts, not markers).
+  meta.SetSource(readAs, codec::InputMetadata(), definitions);
   std::int32_t status = 0;
   if (error) {
     Report("Fehler " + std::to_string(error->number) + "\n" + "ReadImgage: " + BytesToUtf8(filename));
@@ -59,17 +61,20 @@ std::optional<ImageError> ImageFile::GetImageDims(const std::string& dateiname, 
 }
 
 std::optional<ImageError> ImageFile::ReadImage(const std::string& dateiname, std::int32_t bildtyp,
-                                              RgbImage& pixels, std::int32_t& breite, std::int32_t& höhe) {
+                                               RgbImage& pixels, std::int32_t& breite, std::int32_t& höhe,
+                                               std::int32_t* readAs) {
   pixels = RgbImage();
   breite = 0;
   höhe = 0;
   if (const codec::Code open = codec::CheckOpen(dateiname); open != codec::kOk) {
     return MakeImageError(open, "ReadImage", "IS_OpenFileSource");
   }
-  const codec::Code code = codec::ReadPixels(dateiname, bildtyp, pixels);
+  codec::DecodedFacts facts;
+  const codec::Code code = codec::ReadPixels(dateiname, bildtyp, pixels, &facts);
   if (code != codec::kOk) return MakeImageError(code, "ReadImage", "IS_ReadXXX");
-  breite = pixels.width();
-  höhe = pixels.height();
+  breite = facts.stored.width;
+  höhe = facts.stored.height;
+  if (readAs != nullptr) *readAs = facts.type;
   return std::nullopt;
 }
 

@@ -39,7 +39,7 @@ class ImageFile {
   std::string filename;  // as passed to load (UTF-8 / the platform's bytes)
   std::int32_t imagetype = kTypeUnknown;
   std::int32_t Elapsed = 0;  // milliseconds of the last successful load
-  std::int32_t Breite = 0;
+  std::int32_t Breite = 0;   // as stored in the file (the information panel's size)
   std::int32_t Höhe = 0;
 
   // Where later reports of load and show go (may be null). An image loaded on a worker thread
@@ -60,10 +60,14 @@ class ImageFile {
   // metafiles and Photo CD are decoded whole and the pixels dropped.
   std::optional<ImageError> GetImageDims(const std::string& dateiname, std::int32_t& bildtyp,
                                          std::int32_t& breite, std::int32_t& höhe);
-  // Decodes the whole file into pixels (8-bit RGB). On failure pixels is null and both sizes 0.
+  // Decodes the whole file into pixels (8-bit RGB), standing upright as the file says; breite and
+  // höhe are the size as stored (before a quarter turn), readAs (may be null) the type the content
+  // was read as (see codec::ReadPixels). On failure pixels is null and both sizes 0.
   std::optional<ImageError> ReadImage(const std::string& dateiname, std::int32_t bildtyp, RgbImage& pixels,
-                                      std::int32_t& breite, std::int32_t& höhe);
+                                      std::int32_t& breite, std::int32_t& höhe,
+                                      std::int32_t* readAs = nullptr);
 
+  // The decoded picture, upright: its size is Breite x Höhe, or Höhe x Breite after a quarter turn.
   const RgbImage& pixels() const { return pRGB_image; }
 
   // Metadata, forwarded; the queries read it once, on first use.

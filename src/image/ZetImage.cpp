@@ -31,9 +31,11 @@ std::int32_t ZetImage::show(PictureBox& pic) {
     pic.ClearPicture();
     return 2;
   }
-  const double r = std::min(static_cast<double>(boxWidth) / Breite, static_cast<double>(boxHeight) / Höhe);
-  std::int32_t tw = RoundHalfEven(Breite * r);
-  std::int32_t th = RoundHalfEven(Höhe * r);
+  // The picture as it stands, which is Höhe x Breite after a quarter turn.
+  const std::int32_t width = pRGB_image.width(), height = pRGB_image.height();
+  const double r = std::min(static_cast<double>(boxWidth) / width, static_cast<double>(boxHeight) / height);
+  std::int32_t tw = RoundHalfEven(width * r);
+  std::int32_t th = RoundHalfEven(height * r);
   if (tw <= 0) tw = 1;
   if (th <= 0) th = 1;
   const std::optional<ImageError> resized = ResizeImage(AsQImage(pRGB_image), tw, th, pRGB_shown, -2);

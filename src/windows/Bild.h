@@ -18,11 +18,14 @@ class BildViewer;
 // The viewer, created (hidden) on first call. The owner only parents it for lifetime.
 BildViewer* Viewer(QWidget* owner = nullptr);
 
-// Caption, picture box moved to (0, 0) and sized width x height pixels, image drawn by
-// image.show into it, window shown (not modal). The image must have been loaded successfully.
-// Width or height not above 0 (a failed read): nothing happens, an open viewer keeps its image.
-void ShowInViewer(ZetImage& image, const QString& caption, std::int32_t width, std::int32_t height,
-                  QWidget* owner = nullptr);
+// Caption, picture box moved to (0, 0) and sized to the image's picture as it stands (upright) in
+// pixels, the image drawn by image.show into it, window shown (not modal) and sized to the picture.
+// An image without pixels (its read failed) shows the caption alone and no picture.
+void ShowInViewer(ZetImage& image, const QString& caption, QWidget* owner = nullptr);
+
+// The viewer (created if needed) shown with the name as its caption and no picture: a file that
+// could not be decoded.
+void ShowNameInViewer(const QString& name, QWidget* owner = nullptr);
 
 // Closes and destroys the viewer if it exists (creating none); viewer_open is then false.
 void UnloadViewer();

@@ -132,29 +132,12 @@ void BildViewer::Present() {
   const double ratio = screen != nullptr ? screen->devicePixelRatio() : devicePixelRatioF();
   fitting = imageSize.width() > area.width() * ratio || imageSize.height() > area.height() * ratio;
   const bool opening = !isVisible();
-  if (opening) {
-    // Room for the window's frame and title, which are not known before the window is shown.
-    const QSize room(area.width() * 9 / 10, area.height() * 9 / 10);
-    const int barWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, vscroll);
-    const int barHeight = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, hscroll);
-    const QSize frameRoom(std::max(room.width() - barWidth, 1), std::max(room.height() - barHeight, 1));
-    const double shown = fitting ? std::min(frameRoom.width() * ratio / imageSize.width(),
-                                            frameRoom.height() * ratio / imageSize.height())
-                                 : 1.0;
-    const QSize picture(static_cast<int>(std::ceil(imageSize.width() * shown / ratio)),
-                        static_cast<int>(std::ceil(imageSize.height() * shown / ratio)));
-    const QSize client = (picture + QSize(barWidth, barHeight)).boundedTo(room).expandedTo(minimumSize());
-    zooming = true;
-    resize(client);
-    zooming = false;
-    const QRect placed(QPoint(), client);
-    move(area.center() - placed.center());
+  // Every picture gets the window it would get if the viewer were opened on it; a window the user
+  // maximised stays so.
+  if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))) {
+    SizeToPicture(area, ratio, opening);
   }
-  if (fitting) {
-    ApplyZoom(FitZoom(), QPointF());
-  } else {
-    ApplyZoom(1.0, QPointF());
-  }
+  ApplyZoom(fitting ? FitZoom() : 1.0, QPointF());
   show();
   if (opening) {
     // Centred again with the window's frame, now that it is known.
@@ -166,10 +149,55 @@ void BildViewer::Present() {
   activateWindow();
 }
 
+void BildViewer::PresentEmpty(const QString& text) {
+  caption = text;
+  setWindowTitle(caption);
+  dragging = false;
+  fitting = false;
+  imageSize = QSize();
+  zoom = 1.0 / devicePixelRatioF();
+  bild->ClearPicture();
+  bild->SetCanvas(QSize());
+  bild->setGeometry(0, 0, 0, 0);
+  OnResize();
+  show();
+  raise();
+  activateWindow();
+}
+
+void BildViewer::SizeToPicture(const QRect& area, double ratio, bool opening) {
+  // Room for the window's frame and title, which are not known before the window is shown.
+  const QSize room(area.width() * 9 / 10, area.height() * 9 / 10);
+  const int barWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, vscroll);
+  const int barHeight = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, hscroll);
+  // A fitted picture needs no bars; one at 100 % only where it is larger than the room.
+  const double shown =
+      fitting ? std::min(room.width() * ratio / imageSize.width(), room.height() * ratio / imageSize.height())
+              : 1.0;
+  const QSize picture(static_cast<int>(std::ceil(imageSize.width() * shown / ratio)),
+                      static_cast<int>(std::ceil(imageSize.height() * shown / ratio)));
+  QSize client = picture;
+  if (picture.width() > room.width()) client.rheight() += barHeight;
+  if (picture.height() > room.height()) client.rwidth() += barWidth;
+  client = client.boundedTo(room).expandedTo(minimumSize());
+  const QSize margins = frameGeometry().size() - size();
+  const QPoint centre = opening ? area.center() : frameGeometry().center();
+  zooming = true;
+  resize(client);
+  zooming = false;
+  // About the same centre as before, within the available area.
+  QRect placed(QPoint(), client + margins);
+  placed.moveCenter(centre);
+  placed.moveLeft(std::max(std::min(placed.left(), area.right() + 1 - placed.width()), area.left()));
+  placed.moveTop(std::max(std::min(placed.top(), area.bottom() + 1 - placed.height()), area.top()));
+  move(placed.topLeft());
+}
+
 double BildViewer::FitZoom() const {
-  if (imageSize.isEmpty() || rahmen->width() <= 0 || rahmen->height() <= 0) return zoom;
+  // The whole window: a fitted picture needs no bars.
+  if (imageSize.isEmpty() || width() <= 0 || height() <= 0) return zoom;
   const double ratio = devicePixelRatioF();
-  return std::min(rahmen->width() * ratio / imageSize.width(), rahmen->height() * ratio / imageSize.height());
+  return std::min(width() * ratio / imageSize.width(), height() * ratio / imageSize.height());
 }
 
 void BildViewer::ZoomTo(double devicePixelsPerImagePixel) {
@@ -373,14 +401,20 @@ void BildViewer::OnResize() {
 void BildViewer::LayoutViewer() {
   const int barWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, vscroll);
   const int barHeight = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, hscroll);
-  // The frame always leaves room for both bars, also when a bar is hidden.
-  const int frameWidth = std::max(width() - barWidth, 0);
-  const int frameHeight = std::max(height() - barHeight, 0);
+  // A bar takes room only where the picture does not fit; the room one bar takes may make the other
+  // direction need its bar too. A picture that fits fills the window without a band beside it.
+  const QSize picture = bild->size();
+  bool across = picture.width() > width();
+  bool down = picture.height() > height();
+  if (across && !down) down = picture.height() > height() - barHeight;
+  if (down && !across) across = picture.width() > width() - barWidth;
+  const int frameWidth = std::max(width() - (down ? barWidth : 0), 0);
+  const int frameHeight = std::max(height() - (across ? barHeight : 0), 0);
   rahmen->setGeometry(0, 0, frameWidth, frameHeight);
   hscroll->setGeometry(0, frameHeight, frameWidth, barHeight);
   vscroll->setGeometry(frameWidth, 0, barWidth, frameHeight);
-  LayoutBar(*hscroll, bild->width(), frameWidth, true);
-  LayoutBar(*vscroll, bild->height(), frameHeight, false);
+  LayoutBar(*hscroll, picture.width(), frameWidth, true);
+  LayoutBar(*vscroll, picture.height(), frameHeight, false);
 }
 
 void BildViewer::LayoutBar(QScrollBar& bar, int pictureSize, int frameSize, bool horizontal) {

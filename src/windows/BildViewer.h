@@ -35,9 +35,13 @@ class BildViewer : public QWidget {
   // Returns the picture box to draw into; the window is not shown. Non-positive sizes are taken as 1.
   BildPicture& Prepare(const QString& caption, int width, int height);
   // After the image was drawn into the prepared picture: the image's default zoom ("Einpassen" for an
-  // image larger than the screen's available area, else 100 %); a window not yet shown is sized to
-  // the picture within the available area of its owner's screen and centred there; then it is shown.
+  // image larger than the screen's available area, else 100 %); the window, unless maximised, is
+  // sized to the picture within the available area of its owner's screen, as it would be if opened
+  // on it: centred there when it opens, about its old centre when it was open. Then it is shown.
   void Present();
+  // The window shown with the caption alone and no picture (a file that could not be decoded); the
+  // window keeps its size.
+  void PresentEmpty(const QString& caption);
 
   // Zoom in device pixels per image pixel; Fitting while "Einpassen" holds.
   double Zoom() const { return zoom; }
@@ -87,6 +91,7 @@ class BildViewer : public QWidget {
   void ApplyZoom(double newZoom, QPointF anchor);
   void ApplyZoomAtCentre(double newZoom);
   double FitZoom() const;
+  void SizeToPicture(const QRect& area, double ratio, bool opening);
   void UpdateCaption();
   void ScrollBy(QScrollBar& bar, int pixels);
 

@@ -6,13 +6,20 @@
 
 namespace kelmarin {
 
-void ShowInViewer(ZetImage& image, const QString& caption, std::int32_t width, std::int32_t height,
-                  QWidget* owner) {
-  if (width <= 0 || height <= 0) return;
+void ShowInViewer(ZetImage& image, const QString& caption, QWidget* owner) {
   BildViewer* viewer = Viewer(owner);
-  BildPicture& picture = viewer->Prepare(caption, width, height);
-  image.show(picture);
+  const RgbImage& picture = image.pixels();
+  if (picture.isNull()) {
+    viewer->PresentEmpty(caption);
+    return;
+  }
+  BildPicture& box = viewer->Prepare(caption, picture.width(), picture.height());
+  image.show(box);
   viewer->Present();
+}
+
+void ShowNameInViewer(const QString& name, QWidget* owner) {
+  Viewer(owner)->PresentEmpty(name);
 }
 
 }  // namespace kelmarin

@@ -31,6 +31,7 @@
 #include "browser/TreeIcons.h"
 #include "image/Codec.h"
 #include "windows/Bild.h"
+#include "windows/BildPicture.h"
 #include "windows/BildViewer.h"
 
 namespace kelmarin::test {
@@ -710,6 +711,67 @@ class BrowseTest : public QObject {
     QTRY_VERIFY(!window->Current().Loader().Busy());
     QCoreApplication::processEvents();
     QVERIFY(window->Info()->NameLabel()->text().isEmpty() && window->Metadata()->topLevelItemCount() == 0);
+  }
+
+  // The metadata list is filled as soon as the metadata is read; the pixel size, the load time and
+  // the preview follow with the picture.
+  void metadataListedBeforeThePicture() {
+    Harness harness;
+    harness.WriteJpeg(QStringLiteral("a.jpg"), 20, 20);
+    harness.WriteJpeg(QStringLiteral("kamera.jpg"), 600, 2400, true);
+    auto window = harness.Start();
+    MetadataList* list = window->Metadata();
+    QStringList duringDecode;
+    WhileHeld(window.get(), [&] {
+      for (int i = 0; i < 500 && list->findItems(U("Canon"), Qt::MatchExactly, 2).isEmpty(); ++i)
+        QTest::qWait(10);
+      duringDecode << QString::number(heldReturned) << window->Info()->NameLabel()->text()
+                   << window->Info()->DimensionsLabel()->text() << window->Filter()->StatusText()
+                   << QString::number(window->Info()->Preview()->HasPicture())
+                   << QString::number(list->findItems(U("Canon"), Qt::MatchExactly, 2).size());
+      release.release();
+    });
+    ClickItem(window->Files(), Item(*window, QStringLiteral("kamera.jpg")));
+    QCOMPARE(duringDecode,
+             QStringList({U("0"), U("kamera.jpg"), QString(), U("Bild einlesen"), U("0"), U("1")}));
+    QTRY_VERIFY(!window->Current().Loader().Busy());
+    QCoreApplication::processEvents();
+    QCOMPARE(window->Info()->DimensionsLabel()->text(), U("Bildausdehnung: 600 x 2400 Pixel"));
+    QVERIFY(window->Info()->Preview()->HasPicture());
+    QCOMPARE(list->findItems(U("Canon"), Qt::MatchExactly, 2).size(), 1);
+  }
+
+  // Pictures upright whatever the format, a PNG named .jpg shown as what it is, and a file that
+  // cannot be decoded shown in the following viewer by its name without the picture before it.
+  void viewerFollowsUprightMisnamedAndBrokenFiles() {
+    Harness harness;
+    QByteArray exif("Exif\0\0II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0\x06\0\0\0\0\0\0\0", 32);
+    harness.WriteJpeg(U("hoch.jpg"), {{0xE1, samples::Bytes(exif.begin(), exif.end())}});
+    harness.WriteBytes(U("kaputt.jpg"), QByteArray(300, '\x5a'));
+    harness.WritePng(U("png.jpg"), 60, 30);
+    auto window = harness.Start();
+    InfoPanel* info = window->Info();
+    // Stored 64 x 48, turned a quarter: a portrait in the preview; the panel keeps the stored size.
+    QCOMPARE(info->Preview()->Picture().size(), QSize(90, 120));
+    QCOMPARE(info->DimensionsLabel()->text(), U("Bildausdehnung: 64 x 48 Pixel"));
+    QTest::keyClick(window->Files(), Qt::Key_Return);
+    const struct {
+      const char* caption;
+      QSize picture;
+      std::size_t messages;
+    } steps[] = {{"hoch - 64x48 Pixel - 100 %", {48, 64}, 0},
+                 {"kaputt", {0, 0}, 1},
+                 {"png - 60x30 Pixel - 100 %", {60, 30}, 1}};
+    for (const auto& step : steps) {
+      QCOMPARE(Viewer()->windowTitle(), U(step.caption));
+      QCOMPARE(Viewer()->Picture().Picture().size(), step.picture);
+      QCOMPARE(harness.reporter.messages.size(), step.messages);
+      QTest::keyClick(Viewer(), Qt::Key_Space);
+    }
+    QCOMPARE(QString::fromStdString(harness.reporter.messages[0].text),
+             U("Fehler 1003\nReadImgage: ") + harness.Path(U("kaputt.jpg")));
+    QCOMPARE(info->DimensionsLabel()->text(), U("Bildausdehnung: 60 x 30 Pixel"));
+    UnloadViewer();
   }
 
   void largeFolderIsListedWholeAndInOrder() {

@@ -131,7 +131,7 @@ class ViewerTest : public QObject {
     Drag(viewer, {50, 50}, {10, 5});
     QCOMPARE(viewer.Picture().pos(), QPoint(0, 0));
     const int frameWidth = viewer.Frame().width();
-    QCOMPARE(frameWidth, viewer.width() - viewer.VerticalBar().width());
+    QCOMPARE(frameWidth, viewer.width());  // no room kept for a hidden bar
     Open(viewer, frameWidth + 40, 50);
     QScrollBar& bar = viewer.HorizontalBar();
     QVERIFY(!bar.isHidden() && viewer.VerticalBar().isHidden());
@@ -165,7 +165,7 @@ class ViewerTest : public QObject {
     QVERIFY(viewer.height() * twipsY >= 1000.0);
     QVERIFY((viewer.width() - 1) * twipsX < 1000.0 && (viewer.height() - 1) * twipsY < 1000.0);
     QCOMPARE(viewer.Picture().WidthTwips(), static_cast<int>(std::lround(70000 * twipsX)));
-    QCOMPARE(viewer.Frame().width(), viewer.width() - viewer.VerticalBar().width());  // room for both bars
+    QCOMPARE(viewer.Frame().size(), viewer.size() - QSize(0, viewer.HorizontalBar().height()));
     viewer.resize(400, 300);
     Open(viewer, 700, 500);
     viewer.HorizontalBar().setValue(50);
@@ -182,8 +182,10 @@ class ViewerTest : public QObject {
     BildViewer viewer;
     viewer.resize(400, 300);
     Open(viewer, 10, 10);
-    const QSize frame = viewer.Frame().size();
+    // The frame with both bars shown.
+    const QSize frame = viewer.size() - QSize(viewer.VerticalBar().width(), viewer.HorizontalBar().height());
     Open(viewer, frame.width() + 300, frame.height() + 200);
+    QCOMPARE(viewer.Frame().size(), frame);
     BildPicture& picture = viewer.Picture();
     QScrollBar& h = viewer.HorizontalBar();
     QScrollBar& v = viewer.VerticalBar();
@@ -263,26 +265,31 @@ class ViewerTest : public QObject {
       std::int32_t w = 0, h = 0, time = 0;
       const QString path = folder.filePath(QString::fromLatin1(name) + QStringLiteral(".png"));
       QCOMPARE(image->load(path.toStdString(), kTypePng, w, h, time), width == 0 ? 2 : 0);
-      ShowInViewer(*image, ViewerCaption(QString::fromLatin1(name), w, h), w, h);
+      const QString caption =
+          width == 0 ? QString::fromLatin1(name) : ViewerCaption(QString::fromLatin1(name), w, h);
+      ShowInViewer(*image, caption);
       image.reset();  // the viewer keeps its own reference to the pixels
+      QVERIFY(viewer->isVisible() && viewer_open);
+      if (width == 0) {
+        // A failed read shows the file's name and no picture, not the picture before it.
+        QCOMPARE(viewer->windowTitle(), caption);
+        QVERIFY(!viewer->Picture().HasPicture() && viewer->Picture().size().isEmpty());
+        QVERIFY(viewer->HorizontalBar().isHidden() && viewer->VerticalBar().isHidden());
+        continue;
+      }
       if (width == 900) {
         QVERIFY(viewer->Fitting());  // larger than the test screen
         viewer->ZoomTo(1.0);
+        viewer->HorizontalBar().setValue(viewer->HorizontalBar().maximum());
+        QCOMPARE(viewer->Frame().grab().toImage().pixelColor(viewer->Frame().width() - 2, 5), kRight);
+        QCOMPARE(viewer->Picture().Picture().pixelColor(449, 10), kLeft);
       }
-      // A failed read (width and height 0) leaves the viewer as it was.
-      const QSize shown = width == 0 ? QSize(900, 700) : QSize(width, height);
-      QVERIFY(viewer->isVisible() && viewer_open);
-      QCOMPARE(viewer->windowTitle(),
-               ViewerCaption(width == 0 ? QStringLiteral("gross") : QString::fromLatin1(name), shown.width(),
-                             shown.height()) +
-                   QStringLiteral(" - 100 %"));
+      const QSize shown(width, height);
+      QCOMPARE(viewer->windowTitle(), caption + QStringLiteral(" - 100 %"));
       QCOMPARE(viewer->Picture().size(), shown);
       QCOMPARE(viewer->Picture().Picture().size(), shown);  // one screen pixel per image pixel
       QCOMPARE(viewer->HorizontalBar().isHidden(), shown.width() == 300);
     }
-    viewer->HorizontalBar().setValue(viewer->HorizontalBar().maximum());
-    QCOMPARE(viewer->Frame().grab().toImage().pixelColor(viewer->Frame().width() - 2, 5), kRight);
-    QCOMPARE(viewer->Picture().Picture().pixelColor(449, 10), kLeft);
     viewer->close();
     QVERIFY(!viewer_open);
     UnloadViewer();
@@ -371,6 +378,39 @@ class ViewerTest : public QObject {
       QVERIFY(picture.width() == viewer.Frame().width() || picture.height() == viewer.Frame().height());
       QVERIFY(viewer.HorizontalBar().isHidden() && viewer.VerticalBar().isHidden());
     }
+  }
+
+  // Stepping through pictures of every size: each gets the window a viewer opened on it would get,
+  // and a picture that fits (at 100 % or fitted) fills the window, with no band for hidden bars.
+  void eachPictureGetsTheWindowItWouldOpenWith() {
+    QWidget owner;
+    owner.show();
+    const QSize minimum = Viewer(&owner)->MinimumViewerSize();
+    for (const QSize size :
+         {QSize(400, 301), QSize(1440, 960), QSize(400, 301), QSize(30, 20), QSize(700, 500)}) {
+      const QString caption = ViewerCaption(QStringLiteral("bild"), size.width(), size.height());
+      BildViewer* stepping = Viewer(&owner);
+      QVERIFY(stepping->Prepare(caption, size.width(), size.height())
+                  .DrawRGB(Halves(size.width(), size.height()), 0, 0));
+      stepping->Present();
+      BildViewer fresh(&owner);
+      QVERIFY(fresh.Prepare(caption, size.width(), size.height())
+                  .DrawRGB(Halves(size.width(), size.height()), 0, 0));
+      fresh.Present();
+      QCOMPARE(stepping->size(), fresh.size());
+      QCOMPARE(stepping->windowTitle(), fresh.windowTitle());
+      QCOMPARE(stepping->size(), stepping->Picture().size().expandedTo(minimum));
+      QCOMPARE(stepping->Frame().size(), stepping->size());
+      QVERIFY(stepping->HorizontalBar().isHidden() && stepping->VerticalBar().isHidden());
+      if (!stepping->Fitting()) continue;
+      // 100 % needs the bars; fitted again, the picture fills the window once more.
+      stepping->ZoomTo(1.0);
+      QVERIFY(!stepping->HorizontalBar().isHidden() && !stepping->VerticalBar().isHidden());
+      stepping->Fit();
+      QCOMPARE(stepping->Picture().size(), stepping->size());
+      QCOMPARE(stepping->Frame().size(), stepping->size());
+    }
+    UnloadViewer();
   }
 
   void opensFittedAndCentredAboveOwner() {

@@ -1,5 +1,9 @@
 #include "image/meta/MetadataOnly.h"
 
+#include <algorithm>
+#include <span>
+#include <string_view>
+
 #include "extract/Containers.h"
 #include "extract/ImageTypes.h"
 #include "image/meta/CodecBasics.h"
@@ -152,6 +156,23 @@ MetadataOnlyRead ReadMetadataOnly(const std::string& path, std::int32_t type) {
   }
   SetFound(result, std::move(metadata), size);
   return result;
+}
+
+int OrientationOf(const MetadataSource& metadata) {
+  static constexpr std::string_view kExifHeader("Exif\0\0", 6);
+  for (const JpegMarker& marker : metadata.markers) {
+    const std::span<const std::uint8_t> bytes(marker.bytes);
+    if (marker.code != 0xE1 || bytes.size() < 4 + kExifHeader.size() ||
+        !std::equal(kExifHeader.begin(), kExifHeader.end(), bytes.begin() + 4)) {
+      continue;
+    }
+    if (const int orientation = TiffOrientation(bytes.subspan(4 + kExifHeader.size())); orientation != 0)
+      return orientation;
+  }
+  for (const TiffBlock& block : metadata.tiffBlocks) {
+    if (const int orientation = TiffOrientation(block.bytes); orientation != 0) return orientation;
+  }
+  return 0;
 }
 
 }  // namespace kelmarin::codec

@@ -42,4 +42,8 @@ bool NeedsFullImageLayer(std::int32_t type);
 // throws except std::bad_alloc.
 MetadataOnlyRead ReadMetadataOnly(const std::string& path, std::int32_t type);
 
+// The EXIF Orientation (1 to 8) of the first EXIF APP1 marker or TIFF block that gives one as a
+// SHORT in its directory 0; 0 when none does (damaged or missing blocks give 0).
+int OrientationOf(const MetadataSource& metadata);
+
 }  // namespace kelmarin::codec

@@ -109,22 +109,20 @@ Code DecodeTiff(std::FILE* file, RgbImage& pixels) {
     return kCorrupt;
   }
   rgba.begun = true;  // stops at the first damaged strip or tile: a truncated file fails
-  rgba.image.req_orientation = ORIENTATION_TOPLEFT;
+  // The rows as stored: the codec layer turns the whole picture as its Orientation says (libtiff
+  // would only mirror it, leaving the quarter turns on their side).
+  rgba.image.req_orientation = rgba.image.orientation;
   const std::uint32_t width = rgba.image.width, height = rgba.image.height;
   if (!Plausible(width, height, FileLength(file), kPixelsPerByte)) return kCorrupt;
   RgbImage image;
   if (const Code code = AllocateRgb(width, height, image); code != kOk) return code;
-  // libtiff turns a bottom-up file upright inside each band; the bands themselves go bottom-up then.
-  const std::uint16_t o = rgba.image.orientation;
-  const bool bottomUp = o == ORIENTATION_BOTLEFT || o == ORIENTATION_BOTRIGHT || o == ORIENTATION_LEFTBOT ||
-                        o == ORIENTATION_RIGHTBOT;
   std::vector<std::uint32_t> band(static_cast<std::size_t>(width) * kBandRows);
   for (std::uint32_t row = 0; row < height; row += kBandRows) {
     const std::uint32_t rows = std::min(kBandRows, height - row);
     rgba.image.row_offset = static_cast<int>(row);
     rgba.image.col_offset = 0;
     if (!TIFFRGBAImageGet(&rgba.image, band.data(), width, rows)) return kCorrupt;
-    StoreBand(band, rows, bottomUp ? height - row - rows : row, image);
+    StoreBand(band, rows, row, image);
   }
   pixels = std::move(image);
   return kOk;

@@ -18,9 +18,11 @@ namespace {
 #ifdef _WIN32
 constexpr const char* kModuleFile = "kelmarin-exif-image.dll";
 constexpr const char* kLocaleModuleFile = "kelmarin-exif-locale.dll";
+constexpr const char* kVersionsModuleFile = "kelmarin-exif-versions.dll";
 #else
 constexpr const char* kModuleFile = "kelmarin-exif-image.so";
 constexpr const char* kLocaleModuleFile = "kelmarin-exif-locale.so";
+constexpr const char* kVersionsModuleFile = "kelmarin-exif-versions.so";
 #endif
 
 // Opens a shared object; null with `error` set when it cannot be loaded.
@@ -134,6 +136,26 @@ bool ImageModule::SystemLocale(TextLocale& locale) {
   }
   if (localeFunction == nullptr) return false;
   localeFunction(locale);
+  return true;
+}
+
+bool ImageModule::LibraryVersions(std::vector<LibraryVersion>& versions) {
+  std::string detail;
+  void* library = OpenModuleFile(kVersionsModuleFile, detail);
+  const std::string prefix = "Das Versionsmodul " + std::string(kVersionsModuleFile) + " ";
+  ImageModuleInterfaceFunction interface = nullptr;
+  ImageModuleVersionsFunction list = nullptr;
+  if (library == nullptr) {
+    failure = prefix + (detail.empty() ? "fehlt" : "kann nicht geladen werden: " + detail);
+    return false;
+  }
+  if (!Find(library, kVersionsModuleInterfaceSymbol, interface) ||
+      std::string(interface()) != KELMARIN_IMAGE_MODULE_INTERFACE ||
+      !Find(library, kVersionsModuleVersionsSymbol, list)) {
+    failure = prefix + "gehört nicht zu diesem Programm (andere Version)";
+    return false;
+  }
+  list(versions);
   return true;
 }
 

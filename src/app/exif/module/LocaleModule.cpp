@@ -22,6 +22,6 @@ KELMARIN_EXPORT void kelmarin_exif_locale(kelmarin::TextLocale& locale) {
   locale = kelmarin::TextLocaleOf(QLocale::system());
 }
 
-static_assert(
-    std::is_same_v<decltype(&kelmarin_exif_locale_interface), kelmarin::lister::ImageModuleInterfaceFunction>);
+static_assert(std::is_same_v<decltype(&kelmarin_exif_locale_interface),
+                             kelmarin::lister::ImageModuleInterfaceFunction>);
 static_assert(std::is_same_v<decltype(&kelmarin_exif_locale), kelmarin::lister::ImageModuleLocaleFunction>);

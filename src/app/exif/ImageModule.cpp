@@ -57,12 +57,14 @@ bool Find(void* library, const char* name, Function& function) {
 }
 
 // Opens the module file beside the program first (the build tree, a copied folder), then in the
-// installed library folder. Only absolute paths: never a module from the current folder. Null when
+// installed library folder seen from the program (a moved installation), then in the installed
+// library folder. Only absolute paths: never a module from the current folder. Null when
 // none loads, with `detail` saying why (empty when the file is nowhere).
 void* OpenModuleFile(const char* name, std::string& detail) {
   std::vector<std::filesystem::path> candidates;
   if (const std::filesystem::path folder = ExecutableFolder(); folder.is_absolute()) {
     candidates.push_back(folder / name);
+    candidates.push_back(folder / KELMARIN_RELATIVE_MODULE_DIR / name);
   }
   candidates.push_back(std::filesystem::path(KELMARIN_INSTALL_MODULE_DIR) / name);
   for (const std::filesystem::path& candidate : candidates) {

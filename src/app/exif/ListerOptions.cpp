@@ -19,6 +19,7 @@ const char* UsageText() {
          "  --diff               die Einträge, in denen sich zwei Dateien unterscheiden\n"
          "  --version            Programmversion, Version der Definitionsdatei und der Bibliotheken\n"
          "  -h, --help           diese Hilfe\n"
+         "  --                   Ende der Optionen: die folgenden Argumente sind Dateinamen\n"
          "Exit-Status: 0 alles gelesen (bei --diff: keine Unterschiede), 1 eine Datei, ein Ordner\n"
          "oder eine Dateiliste war nicht lesbar, 2 Definitionsdatei oder Aufruf fehlerhaft,\n"
          "3 die Dateien von --diff unterscheiden sich\n";

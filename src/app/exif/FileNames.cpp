@@ -1,6 +1,7 @@
 #include "FileNames.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -23,12 +24,36 @@ void Report(std::FILE* err, const std::string& what, const std::string& name, co
   std::fwrite(line.data(), 1, line.size(), err);
 }
 
-// Every byte of the stream; false when reading failed.
-bool ReadAll(std::FILE* file, std::string& bytes) {
+// A list longer than this is cut there: an endless stream (a device, a runaway pipe) must not take
+// all memory. It is room for some million names.
+constexpr std::size_t kMaxListBytes = std::size_t{256} << 20;
+
+enum class ListRead { Complete, Failed, TooLong };
+
+// The bytes of the stream, at most kMaxListBytes of them; a name cut at that point is dropped.
+ListRead ReadAll(std::FILE* file, std::string& bytes, char separator) {
   char block[65536];
   std::size_t got = 0;
-  while ((got = std::fread(block, 1, sizeof block, file)) > 0) bytes.append(block, got);
-  return std::ferror(file) == 0;
+  while ((got = std::fread(block, 1, sizeof block, file)) > 0) {
+    if (bytes.size() + got > kMaxListBytes) {
+      bytes.append(block, kMaxListBytes - bytes.size());
+      bytes.erase(bytes.find_last_of(separator) + 1);  // npos + 1 == 0: nothing complete
+      return ListRead::TooLong;
+    }
+    bytes.append(block, got);
+  }
+  return std::ferror(file) == 0 ? ListRead::Complete : ListRead::Failed;
+}
+
+// Reports a list that could not be read whole; false then.
+bool Reported(ListRead read, const std::string& name, std::FILE* err, int error) {
+  if (read == ListRead::Complete) return true;
+  if (read == ListRead::TooLong) {
+    Report(err, "Dateiliste zu lang (nur die ersten 256 MiB gelesen)", name, {});
+  } else {
+    Report(err, "Dateiliste nicht lesbar", name, std::error_code(error, std::generic_category()));
+  }
+  return false;
 }
 
 void SplitNames(const std::string& bytes, char separator, std::vector<std::string>& names) {
@@ -109,18 +134,15 @@ bool CollectFiles(ListerOptions& options, std::FILE* in, std::FILE* err) {
       case NameSource::StandardInput:
         if (inputRead) continue;
         inputRead = true;
-        if (!ReadAll(in, bytes)) {
-          Report(err, "Standardeingabe nicht lesbar", "-", {});
-          complete = false;
+        {
+          const ListRead read = ReadAll(in, bytes, separator);
+          complete = Reported(read, "-", err, errno) && complete;
         }
         break;
       case NameSource::ListFile:
         std::FILE* list = std::fopen(argument.text.c_str(), "rb");
-        if (list == nullptr || !ReadAll(list, bytes)) {
-          Report(err, "Dateiliste nicht lesbar", argument.text,
-                 std::error_code(errno, std::generic_category()));
-          complete = false;
-        }
+        const ListRead read = list != nullptr ? ReadAll(list, bytes, separator) : ListRead::Failed;
+        complete = Reported(read, argument.text, err, errno) && complete;
         if (list != nullptr) std::fclose(list);
         break;
     }

@@ -13,20 +13,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 corpus=${1:-/work/shared/corpus/jpg}
-build_dir=${BUILD_DIR:-build/release}
 count=${COUNT:-20000}
 runs=${RUNS:-2}
 
-scripts/install-deps.sh --peers
-if [[ "${SKIP_BUILD:-0}" != 1 ]]; then
-  cmake --preset release -B "$build_dir" >/dev/null
-  cmake --build "$build_dir" --target kelmarin-exif
-fi
-lister="$build_dir/src/app/kelmarin-exif"
-[[ -x "$lister" ]] || { echo "kelmarin-exif not built: $lister" >&2; exit 1; }
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/kelmarin-tree.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+source bench/lister-setup.sh tree
 
 mapfile -t sources < <(find "$corpus" "$corpus/exif-org" "$corpus/gps" -maxdepth 1 -type f -iname '*.jpg' | sort)
 [[ ${#sources[@]} -gt 0 ]] || { echo "no JPEG files in $corpus" >&2; exit 1; }

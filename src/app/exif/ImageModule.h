@@ -46,6 +46,13 @@ using ImageModuleVersionsFunction = void (*)(std::vector<LibraryVersion>& versio
 using ImageModuleFinishFunction = void (*)();
 }
 
+// How the modules export the functions above (their only exported names).
+#ifdef _WIN32
+#define KELMARIN_EXPORT extern "C" __declspec(dllexport)
+#else
+#define KELMARIN_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
 inline constexpr const char* kImageModuleInterfaceSymbol = "kelmarin_exif_image_interface";
 inline constexpr const char* kImageModuleDimensionsSymbol = "kelmarin_exif_image_dimensions";
 inline constexpr const char* kImageModuleInfoSymbol = "kelmarin_exif_image_info";

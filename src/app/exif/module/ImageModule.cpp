@@ -19,12 +19,6 @@
 #include "metadata/Text.h"
 #include "present/InfoLabels.h"
 
-#ifdef _WIN32
-#define KELMARIN_EXPORT extern "C" __declspec(dllexport)
-#else
-#define KELMARIN_EXPORT extern "C" __attribute__((visibility("default")))
-#endif
-
 namespace kelmarin::lister {
 
 namespace {

@@ -7,12 +7,6 @@
 #include "../ImageModule.h"
 #include "windows/LibraryVersions.h"
 
-#ifdef _WIN32
-#define KELMARIN_EXPORT extern "C" __declspec(dllexport)
-#else
-#define KELMARIN_EXPORT extern "C" __attribute__((visibility("default")))
-#endif
-
 KELMARIN_EXPORT const char* kelmarin_exif_versions_interface() {
   return KELMARIN_IMAGE_MODULE_INTERFACE;
 }

@@ -57,16 +57,16 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${KELMARIN_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libemf2svg1, fonts-urw-base35")
+# The extended description; CPack indents its lines and turns the empty one into " .".
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "image browser that shows the EXIF metadata of photos
- Kelmarin is a desktop image browser for photographers (German user interface).
- Pick a folder, see its images, select one and read every EXIF item of the
- main image, the thumbnail, the makernote and GPS, followed by IPTC datasets
- and comments. It reads JPEG, TIFF, camera RAW formats, HEIF/AVIF, WebP,
- JPEG XL and classic formats.
- .
- kelmarin-exif lists the same metadata on the command line, as text, JSON or
- CSV, for single files, folder trees or file lists, and compares two files.")
+    "Kelmarin is a desktop image browser for photographers (German user interface).
+Pick a folder, see its images, select one and read every EXIF item of the
+main image, the thumbnail, the makernote and GPS, followed by IPTC datasets
+and comments. It reads JPEG, TIFF, camera RAW formats, HEIF/AVIF, WebP,
+JPEG XL and classic formats.
+
+kelmarin-exif lists the same metadata on the command line, as text, JSON or
+CSV, for single files, folder trees or file lists, and compares two files.")
 if(NOT CMAKE_INSTALL_PREFIX STREQUAL "/usr")
   message(STATUS "Packaging: CMAKE_INSTALL_PREFIX is ${CMAKE_INSTALL_PREFIX}; a Debian package wants /usr")
 endif()

@@ -64,7 +64,7 @@ void* OpenModuleFile(const char* name, std::string& detail) {
   std::vector<std::filesystem::path> candidates;
   if (const std::filesystem::path folder = ExecutableFolder(); folder.is_absolute()) {
     candidates.push_back(folder / name);
-    candidates.push_back(folder / KELMARIN_RELATIVE_MODULE_DIR / name);
+    candidates.push_back((folder / KELMARIN_RELATIVE_MODULE_DIR / name).lexically_normal());
   }
   candidates.push_back(std::filesystem::path(KELMARIN_INSTALL_MODULE_DIR) / name);
   for (const std::filesystem::path& candidate : candidates) {

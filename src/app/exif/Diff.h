@@ -1,18 +1,10 @@
 #pragma once
 // kelmarin-exif --diff A B: the items in which two files differ.
 
-#include <cstdio>
-
-#include "ListerOptions.h"
-
-namespace kelmarin {
-class Definitions;
-struct TextLocale;
-}  // namespace kelmarin
+// Its exit statuses and its inputs are those of the listing.
+#include "Lister.h"
 
 namespace kelmarin::lister {
-
-class ImageModule;
 
 inline constexpr int kExitDiffer = 3;  // --diff: the two files differ
 

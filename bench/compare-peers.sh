@@ -21,21 +21,11 @@ cd "$(dirname "$0")/.."
 
 corpus=${1:-/work/shared/corpus/jpg}
 raw_dir=${2:-/work/shared/corpus/modern/other}
-build_dir=${BUILD_DIR:-build/release}
 runs=${RUNS:-3}
 one_runs=${ONE_RUNS:-9}
 count=1000
 
-scripts/install-deps.sh --peers
-if [[ "${SKIP_BUILD:-0}" != 1 ]]; then
-  cmake --preset release -B "$build_dir" >/dev/null
-  cmake --build "$build_dir" --target kelmarin-exif
-fi
-lister="$build_dir/src/app/kelmarin-exif"
-[[ -x "$lister" ]] || { echo "kelmarin-exif not built: $lister" >&2; exit 1; }
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/kelmarin-peers.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+source bench/lister-setup.sh peers
 
 # The corpus, cycled to $count files with names free of spaces.
 mapfile -t sources < <(find "$corpus" "$corpus/exif-org" "$corpus/gps" -maxdepth 1 -type f -iname '*.jpg' | sort)

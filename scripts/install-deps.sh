@@ -11,7 +11,8 @@ packages=(
   libheif-dev libwebp-dev libjxl-dev libjemalloc-dev
   libmagick++-dev libemf2svg-dev fonts-urw-base35
   libgtest-dev libbenchmark-dev libclang-rt-14-dev
-  xvfb xauth imagemagick libjpeg-turbo-progs jq cloc locales
+  xvfb xauth imagemagick libjpeg-turbo-progs jq cloc locales python3
+  scdoc dpkg-dev file lintian appstream man-db
 )
 if [[ "${1:-}" == "--peers" ]]; then
   packages+=(exiv2 libimage-exiftool-perl hyperfine time libheif-examples libraw-bin)

@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "FileWriters.h"
+#include "ListerSupport.h"
 #include "TiffBuilder.h"
 
 namespace kelmarin {
@@ -28,49 +29,14 @@ namespace fs = std::filesystem;
 using test::Bytes;
 using test::Cat;
 using test::TiffBuilder;
-
-// A width x height grey baseline JPEG with the given APP1 payload ("Exif\0\0" + TIFF; none when empty).
-std::vector<std::uint8_t> MakeJpeg(int width, int height, const std::vector<std::uint8_t>& app1) {
-  samples::RgbImage grey(width, height);
-  std::fill(grey.pixels.begin(), grey.pixels.end(), std::uint8_t{128});
-  std::vector<samples::Segment> segments;
-  if (!app1.empty()) segments.push_back({0xE1, app1});
-  return samples::EncodeJpeg(grey, 75, segments);
-}
-
-void WriteFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// The exit status of a shell command line (-1 when it did not exit normally) and what it wrote to
-// standard output and standard error (sent to files in scratch).
-struct RunResult {
-  int status = -1;
-  std::string out, err;
-};
-RunResult RunCommand(const std::string& commandLine, const fs::path& scratch) {
-  const fs::path out = scratch / "stdout.txt", err = scratch / "stderr.txt";
-  const int raw = std::system((commandLine + " >'" + out.string() + "' 2>'" + err.string() + "'").c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(out), ReadText(err)};
-}
+using namespace listertest;
 
 // A count as the German locale writes it: 12.345.
 std::string GermanCount(std::size_t n) {
   std::string text = std::to_string(n);
-  for (int i = static_cast<int>(text.size()) - 3; i > 0; i -= 3) text.insert(static_cast<std::size_t>(i), ".");
+  for (int i = static_cast<int>(text.size()) - 3; i > 0; i -= 3)
+    text.insert(static_cast<std::size_t>(i), ".");
   return text;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
 }
 
 class Lister : public ::testing::Test {
@@ -167,10 +133,12 @@ TEST_F(Lister, LocaleFormsKeptInTheCacheFolder) {
   ASSERT_NE(form, std::string::npos) << kept;
   WriteFile(cache / "kelmarin" / "locale", Bytes(kept.replace(form + 1, 8, "yyyy-MM-dd")));
   EXPECT_EQ(dateRow(english), "306\tDatum\t2004-12-24 6:30:00 PM\t2004:12:24 18:30:00");
-  EXPECT_EQ(dateRow("C XDG_CACHE_HOME='" + cache.string() + "'"), "306\tDatum\t24.12.2004 18:30:00\t2004:12:24 18:30:00");
-  EXPECT_EQ(dateRow(english), "306\tDatum\t12/24/2004 6:30:00 PM\t2004:12:24 18:30:00");
-  EXPECT_EQ(dateRow("en_US.UTF-8 XDG_CACHE_HOME='" + (dir / "other").string() + "'", dir / "bin" / "kelmarin-exif"),
+  EXPECT_EQ(dateRow("C XDG_CACHE_HOME='" + cache.string() + "'"),
             "306\tDatum\t24.12.2004 18:30:00\t2004:12:24 18:30:00");
+  EXPECT_EQ(dateRow(english), "306\tDatum\t12/24/2004 6:30:00 PM\t2004:12:24 18:30:00");
+  EXPECT_EQ(
+      dateRow("en_US.UTF-8 XDG_CACHE_HOME='" + (dir / "other").string() + "'", dir / "bin" / "kelmarin-exif"),
+      "306\tDatum\t24.12.2004 18:30:00\t2004:12:24 18:30:00");
 }
 
 TEST_F(Lister, UnreadableFilesAreReportedAndSkipped) {
@@ -238,7 +206,8 @@ TEST_F(Lister, JsonDocumentAndInfoLabels) {
   const auto lines = Lines(r.out);
   ASSERT_EQ(lines.size(), 6u) << r.out;
   EXPECT_EQ(std::tuple(lines[1], lines[3], lines[4], Lines(r.err).size()),
-            std::tuple("good.jpg", "Dateigröße: " + GermanCount(good.size()) + " Bytes", "Bildausdehnung: 16 x 8 Pixel", 1u));
+            std::tuple("good.jpg", "Dateigröße: " + GermanCount(good.size()) + " Bytes",
+                       "Bildausdehnung: 16 x 8 Pixel", 1u));
   EXPECT_TRUE(lines[2].starts_with("zuletzt geändert: ") && lines[5].starts_with("Ladezeit: ") &&
               lines[5].ends_with(" Millisekunden"));
   r = Run("--info --json " + kDefs + "good.jpg");
@@ -293,9 +262,8 @@ TEST_F(Lister, DamagedAndHostileFilesAreListedOrReported) {
     for (int k = 0; k < 8; ++k) bytes[random() % bytes.size()] = static_cast<std::uint8_t>(random());
     add("flipped" + std::to_string(i) + ".jpg", bytes);
   }
-  for (const char* name :
-       {"text.png", "text.tif", "text.gif", "text.bmp", "text.cr2", "text.jp2", "noext", "text.pcd", "text.jxl",
-        "text.heic", "text.webp"})
+  for (const char* name : {"text.png", "text.tif", "text.gif", "text.bmp", "text.cr2", "text.jp2", "noext",
+                           "text.pcd", "text.jxl", "text.heic", "text.webp"})
     add(name, Bytes("kein Bild, nur Text\n"));
   add("soi-only", Bytes("\xFF\xD8\xFF"));
   add("png-signature.png", Bytes(std::string_view("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
@@ -305,7 +273,8 @@ TEST_F(Lister, DamagedAndHostileFilesAreListedOrReported) {
     for (const std::string& f : files) arguments += "'" + f + "' ";
     const RunResult r = Run(arguments);
     ASSERT_TRUE(r.status == 0 || r.status == 1) << "ended by a signal or failed: " << mode;
-    for (const std::string& line : Lines(r.err)) EXPECT_TRUE(line.starts_with("Fehler ")) << line;  // no library's
+    for (const std::string& line : Lines(r.err))
+      EXPECT_TRUE(line.starts_with("Fehler ")) << line;  // no library's
     for (const std::string& f : files) {
       const bool listed = r.out.find(mode.empty() ? "# " + f + "\n" : "\"" + f + "\"") != std::string::npos;
       const bool reported = r.err.find(": " + f + "\n") != std::string::npos;

@@ -31,6 +31,7 @@ std::filesystem::path DefaultDefinitionFile() {
   const std::filesystem::path besideProgram = ExecutableFolder() / kFileName;
   const std::filesystem::path candidates[] = {
       besideProgram,
+      (ExecutableFolder() / KELMARIN_RELATIVE_DATA_DIR / kFileName).lexically_normal(),
       std::filesystem::path(KELMARIN_INSTALL_DATA_DIR) / kFileName,
       std::filesystem::path(KELMARIN_SOURCE_DATA_DIR) / kFileName,
   };

@@ -5,9 +5,10 @@
 
 namespace kelmarin::lister {
 
-// The first that exists of: metadata.def beside the executable, in the installed data folder, in
-// the source tree's data folder. When none exists, the one beside the executable (the loader then
-// reports it as missing).
+// The first that exists of: metadata.def beside the executable, in the installed data folder seen
+// from the executable (an installation moved elsewhere, a package unpacked into a folder), in the
+// installed data folder, in the source tree's data folder. When none exists, the one beside the executable
+// (the loader then reports it as missing).
 std::filesystem::path DefaultDefinitionFile();
 
 // The folder of the running executable; empty when it cannot be told.

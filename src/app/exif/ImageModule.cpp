@@ -18,9 +18,11 @@ namespace {
 #ifdef _WIN32
 constexpr const char* kModuleFile = "kelmarin-exif-image.dll";
 constexpr const char* kLocaleModuleFile = "kelmarin-exif-locale.dll";
+constexpr const char* kVersionsModuleFile = "kelmarin-exif-versions.dll";
 #else
 constexpr const char* kModuleFile = "kelmarin-exif-image.so";
 constexpr const char* kLocaleModuleFile = "kelmarin-exif-locale.so";
+constexpr const char* kVersionsModuleFile = "kelmarin-exif-versions.so";
 #endif
 
 // Opens a shared object; null with `error` set when it cannot be loaded.
@@ -55,12 +57,14 @@ bool Find(void* library, const char* name, Function& function) {
 }
 
 // Opens the module file beside the program first (the build tree, a copied folder), then in the
-// installed library folder. Only absolute paths: never a module from the current folder. Null when
+// installed library folder seen from the program (a moved installation), then in the installed
+// library folder. Only absolute paths: never a module from the current folder. Null when
 // none loads, with `detail` saying why (empty when the file is nowhere).
 void* OpenModuleFile(const char* name, std::string& detail) {
   std::vector<std::filesystem::path> candidates;
   if (const std::filesystem::path folder = ExecutableFolder(); folder.is_absolute()) {
     candidates.push_back(folder / name);
+    candidates.push_back((folder / KELMARIN_RELATIVE_MODULE_DIR / name).lexically_normal());
   }
   candidates.push_back(std::filesystem::path(KELMARIN_INSTALL_MODULE_DIR) / name);
   for (const std::filesystem::path& candidate : candidates) {
@@ -134,6 +138,26 @@ bool ImageModule::SystemLocale(TextLocale& locale) {
   }
   if (localeFunction == nullptr) return false;
   localeFunction(locale);
+  return true;
+}
+
+bool ImageModule::LibraryVersions(std::vector<LibraryVersion>& versions) {
+  std::string detail;
+  void* library = OpenModuleFile(kVersionsModuleFile, detail);
+  const std::string prefix = "Das Versionsmodul " + std::string(kVersionsModuleFile) + " ";
+  ImageModuleInterfaceFunction interface = nullptr;
+  ImageModuleVersionsFunction list = nullptr;
+  if (library == nullptr) {
+    failure = prefix + (detail.empty() ? "fehlt" : "kann nicht geladen werden: " + detail);
+    return false;
+  }
+  if (!Find(library, kVersionsModuleInterfaceSymbol, interface) ||
+      std::string(interface()) != KELMARIN_IMAGE_MODULE_INTERFACE ||
+      !Find(library, kVersionsModuleVersionsSymbol, list)) {
+    failure = prefix + "gehört nicht zu diesem Programm (andere Version)";
+    return false;
+  }
+  list(versions);
   return true;
 }
 

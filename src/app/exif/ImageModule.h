@@ -12,9 +12,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kelmarin {
 class Definitions;
+struct LibraryVersion;
 struct InfoLabels;
 struct TextLocale;
 }  // namespace kelmarin
@@ -36,9 +38,20 @@ using ImageModuleInfoFunction = std::int32_t (*)(const std::string& path, std::i
 // The toolkit's system locale as the window takes it for its texts (in the locale module, whose
 // interface function is of the type above).
 using ImageModuleLocaleFunction = void (*)(TextLocale& locale);
+// The imaging libraries' versions as the about window lists them (in the versions module, whose
+// interface function is of the type above; it links every imaging library, so only --version
+// loads it).
+using ImageModuleVersionsFunction = void (*)(std::vector<LibraryVersion>& versions);
 // Ends what the module set up (a GUI application object for metafiles); called once, last.
 using ImageModuleFinishFunction = void (*)();
 }
+
+// How the modules export the functions above (their only exported names).
+#ifdef _WIN32
+#define KELMARIN_EXPORT extern "C" __declspec(dllexport)
+#else
+#define KELMARIN_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 inline constexpr const char* kImageModuleInterfaceSymbol = "kelmarin_exif_image_interface";
 inline constexpr const char* kImageModuleDimensionsSymbol = "kelmarin_exif_image_dimensions";
@@ -46,6 +59,8 @@ inline constexpr const char* kImageModuleInfoSymbol = "kelmarin_exif_image_info"
 inline constexpr const char* kImageModuleFinishSymbol = "kelmarin_exif_image_finish";
 inline constexpr const char* kLocaleModuleInterfaceSymbol = "kelmarin_exif_locale_interface";
 inline constexpr const char* kLocaleModuleLocaleSymbol = "kelmarin_exif_locale";
+inline constexpr const char* kVersionsModuleInterfaceSymbol = "kelmarin_exif_versions_interface";
+inline constexpr const char* kVersionsModuleVersionsSymbol = "kelmarin_exif_versions";
 
 // The module as loaded by the program. Loading happens on the first Load() and is tried once.
 class ImageModule {
@@ -67,6 +82,9 @@ class ImageModule {
   // Fills the locale from the locale module (kelmarin-exif-locale, loaded on the first call); false
   // (and the locale untouched) when that module cannot be loaded.
   bool SystemLocale(TextLocale& locale);
+  // Fills the list from the versions module (kelmarin-exif-versions); false with problem() set when
+  // that module cannot be loaded.
+  bool LibraryVersions(std::vector<LibraryVersion>& versions);
 
  private:
   struct Functions;

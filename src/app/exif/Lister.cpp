@@ -13,6 +13,7 @@
 #include "FileListing.h"
 #include "ImageModule.h"
 #include "Output.h"
+#include "SectionRows.h"
 #include "browser/core/FormatTable.h"
 #include "image/meta/MetadataOnly.h"
 #include "metadata/Text.h"
@@ -64,25 +65,15 @@ void AppendError(std::string& out, const std::optional<std::int32_t>& error) {
 
 void AppendInfoJson(std::string& out, const InfoLabels& labels) {
   const std::pair<const char*, const std::string*> fields[] = {{"name", &labels.name},
-                                                           {"modified", &labels.modified},
-                                                           {"size", &labels.size},
-                                                           {"dimensions", &labels.dimensions},
-                                                           {"loadtime", &labels.loadtime}};
+                                                               {"modified", &labels.modified},
+                                                               {"size", &labels.size},
+                                                               {"dimensions", &labels.dimensions},
+                                                               {"loadtime", &labels.loadtime}};
   for (const auto& [key, text] : fields) {
     AppendKey(out, key);
     AppendJsonString(out, *text);
     out += ',';
   }
-}
-
-void ReportFailure(std::FILE* err, std::int32_t number, const std::string& path) {
-  const std::string line = "Fehler " + std::to_string(number) + ": " + path + "\n";
-  std::fwrite(line.data(), 1, line.size(), err);
-}
-
-void ReportNoModule(std::FILE* err, const ImageModule& module) {
-  const std::string line = "kelmarin-exif: " + module.problem() + "\n";
-  std::fwrite(line.data(), 1, line.size(), err);
 }
 
 // The image module is loaded before any output when it is sure to be needed: for --info, or for a
@@ -109,10 +100,24 @@ struct FileOutput {
   std::string text;
 };
 
-void Render(const ListerOptions& options, const std::string& path, const MetadataListing* listing,
-            const InfoLabels* labels, FileOutput& file) {
+void RenderCsv(const Definitions& definitions, const std::string& path, const MetadataListing* listing,
+               const InfoLabels* labels, std::string& out) {
+  const std::string file = BytesToUtf8(path);
+  if (labels != nullptr) {
+    AppendCsvRecord(
+        out, {file, labels->name, labels->modified, labels->size, labels->dimensions, labels->loadtime});
+  }
+  if (listing == nullptr) return;
+  const std::vector<ListingRow> rows = EveryRow(definitions, *listing);
+  for (const SectionItem& item : SectionItems(rows)) AppendItemCsv(out, file, item);
+}
+
+void Render(const ListerOptions& options, const Definitions& definitions, const std::string& path,
+            const MetadataListing* listing, const InfoLabels* labels, FileOutput& file) {
   std::string& out = file.text;
-  if (options.json) {
+  if (options.csv) {
+    if (!file.error) RenderCsv(definitions, path, listing, labels, out);
+  } else if (options.json) {
     out += '{';
     AppendKey(out, "file");
     AppendJsonString(out, BytesToUtf8(path));
@@ -144,10 +149,11 @@ FileOutput ReadFile(const ListerOptions& options, const std::string& path, const
       file.error = ReadMetadataListing(path, definitions, reader.context, reader.cache, module, listing);
     }
     if (file.error == kNoImageModule || file.error == kNeedsImageModule) return file;
-    Render(options, path, options.info ? nullptr : &listing, options.info ? &labels : nullptr, file);
+    Render(options, definitions, path, options.info ? nullptr : &listing, options.info ? &labels : nullptr,
+           file);
   } catch (const std::bad_alloc&) {
     file = FileOutput{kNoMemoryNumber, {}};
-    Render(options, path, nullptr, nullptr, file);
+    Render(options, definitions, path, nullptr, nullptr, file);
   }
   return file;
 }
@@ -245,6 +251,16 @@ class ReadAhead {
 
 }  // namespace
 
+void ReportFailure(std::FILE* err, std::int32_t number, const std::string& path) {
+  const std::string line = "Fehler " + std::to_string(number) + ": " + path + "\n";
+  std::fwrite(line.data(), 1, line.size(), err);
+}
+
+void ReportNoModule(std::FILE* err, const ImageModule& module) {
+  const std::string line = "kelmarin-exif: " + module.problem() + "\n";
+  std::fwrite(line.data(), 1, line.size(), err);
+}
+
 int ListFiles(const ListerOptions& options, const Definitions& definitions, const TextLocale& locale,
               ImageModule& module, std::FILE* out, std::FILE* err) {
   if (ModuleNeededFromTheStart(options) && !module.Load()) {
@@ -258,11 +274,14 @@ int ListFiles(const ListerOptions& options, const Definitions& definitions, cons
   if (readers.size() > 1) ahead.emplace(options, definitions, locale, readers);
   bool anyFailed = false;
   if (options.json) buffer += '[';
+  if (options.csv) buffer += options.info ? kInfoCsvHeader : kListingCsvHeader;
   for (std::size_t k = 0; k < options.files.size(); ++k) {
     const std::string& path = options.files[k];
-    FileOutput file = ahead ? ahead->Take(k) : ReadFile(options, path, definitions, locale, readers[0], &module);
+    FileOutput file =
+        ahead ? ahead->Take(k) : ReadFile(options, path, definitions, locale, readers[0], &module);
     // The image module is used from this thread only.
-    if (file.error == kNeedsImageModule) file = ReadFile(options, path, definitions, locale, readers[0], &module);
+    if (file.error == kNeedsImageModule)
+      file = ReadFile(options, path, definitions, locale, readers[0], &module);
     if (file.error == kNoImageModule) {
       output.Flush();
       ReportNoModule(err, module);

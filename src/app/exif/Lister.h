@@ -2,14 +2,16 @@
 // kelmarin-exif's work on its files: the metadata rows (or the information panel's labels) of each
 // file, written as text or as one JSON document.
 
+#include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "ListerOptions.h"
 
 namespace kelmarin {
 class Definitions;
 struct TextLocale;
-}
+}  // namespace kelmarin
 
 namespace kelmarin::lister {
 
@@ -30,6 +32,9 @@ inline constexpr int kExitCannotStart = 2;  // definition file, command line or 
 // or with --info {"file", "name", "modified", "size", "dimensions", "loadtime", "error": null};
 // a file that cannot be read is {"file", "error": <number>}. Texts are UTF-8, tag, maker and
 // dataset numbers are JSON numbers.
+// CSV form (RFC 4180, see SectionRows.h): the header line, then one record per item of every
+// section the window lists (file, section title, the four columns); with --info one record per
+// file (file and the five labels). A file that cannot be read has no record.
 // Metadata listings of many files are read on several threads; the output and the "Fehler" lines
 // come in the order of the files all the same, and memory holds the output of a few dozen files at
 // most. The image module is only ever called from the calling thread.
@@ -38,6 +43,11 @@ inline constexpr int kExitCannotStart = 2;  // definition file, command line or 
 // module (see ImageModule.h) and it cannot be loaded, the reason goes to `err` and kExitCannotStart
 // is returned: before any output for --info and for files whose extension names such a format,
 // otherwise after the files listed so far.
+// "Fehler <number>: <path>" on `err`.
+void ReportFailure(std::FILE* err, std::int32_t number, const std::string& path);
+// "kelmarin-exif: " + why the image module could not be loaded, on `err`.
+void ReportNoModule(std::FILE* err, const ImageModule& module);
+
 int ListFiles(const ListerOptions& options, const Definitions& definitions, const TextLocale& locale,
               ImageModule& module, std::FILE* out, std::FILE* err);
 

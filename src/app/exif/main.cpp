@@ -6,10 +6,13 @@
 #include <vector>
 
 #include "DefinitionFile.h"
+#include "Diff.h"
+#include "FileNames.h"
 #include "ImageModule.h"
 #include "Lister.h"
 #include "ListerOptions.h"
 #include "SystemLocale.h"
+#include "Version.h"
 #include "metadata/Definitions.h"
 #include "metadata/Reporter.h"
 
@@ -28,7 +31,7 @@ class StandardErrorReporter : public kelmarin::Reporter {
 
 int main(int argc, char** argv) {
   using namespace kelmarin::lister;
-  const ParsedOptions parsed = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
+  ParsedOptions parsed = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
   if (!parsed.error.empty()) {
     const std::string text = "kelmarin-exif: " + parsed.error + "\n" + UsageText();
     std::fwrite(text.data(), 1, text.size(), stderr);
@@ -41,6 +44,12 @@ int main(int argc, char** argv) {
   const std::filesystem::path definitionFile = parsed.options.definitions.empty()
                                                    ? DefaultDefinitionFile()
                                                    : std::filesystem::path(parsed.options.definitions);
+  ImageModule module;
+  if (parsed.options.version) {
+    const std::string text = VersionText(definitionFile, module);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return kExitOk;
+  }
   StandardErrorReporter reporter;
   std::unique_ptr<kelmarin::Definitions> definitions =
       kelmarin::LoadDefinitionsWithStamp(definitionFile, DefinitionStampFolder(), reporter);
@@ -49,7 +58,10 @@ int main(int argc, char** argv) {
   // operating system: freeing their some thousand small blocks one by one costs more start-up
   // time than listing one file.
   static const kelmarin::Definitions* const kept = definitions.release();
-  ImageModule module;
+  const bool allNamesRead = CollectFiles(parsed.options, stdin, stderr);
   const kelmarin::TextLocale locale = SystemTextLocale(module, DefinitionStampFolder());
-  return ListFiles(parsed.options, *kept, locale, module, stdout, stderr);
+  const int status = parsed.options.diff ? DiffFiles(parsed.options, *kept, locale, module, stdout, stderr)
+                                         : ListFiles(parsed.options, *kept, locale, module, stdout, stderr);
+  // A list or folder that could not be read counts as a file that could not be.
+  return status == kExitOk && !allNamesRead ? kExitFileFailed : status;
 }

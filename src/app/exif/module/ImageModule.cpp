@@ -19,12 +19,6 @@
 #include "metadata/Text.h"
 #include "present/InfoLabels.h"
 
-#ifdef _WIN32
-#define KELMARIN_EXPORT extern "C" __declspec(dllexport)
-#else
-#define KELMARIN_EXPORT extern "C" __attribute__((visibility("default")))
-#endif
-
 namespace kelmarin::lister {
 
 namespace {
@@ -62,7 +56,8 @@ std::string NameText(const std::string& bytes) {
   for (std::size_t at = 0; at < bytes.size();) {
     const auto lead = static_cast<unsigned char>(bytes[at]);
     const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-    if (length != 0 && at + length <= bytes.size() && IsValidUtf8(std::string_view(bytes).substr(at, length))) {
+    if (length != 0 && at + length <= bytes.size() &&
+        IsValidUtf8(std::string_view(bytes).substr(at, length))) {
       text.append(bytes, at, length);
       at += length;
     } else {
@@ -91,8 +86,8 @@ bool FileFacts(const std::string& path, std::int64_t& size, std::optional<Moment
 #endif
   size = static_cast<std::int64_t>(facts.st_size);
   if (known) {
-    modified = Moment{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                      local.tm_sec};
+    modified = Moment{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                      local.tm_hour,        local.tm_min,     local.tm_sec};
   }
   return true;
 }
@@ -123,8 +118,9 @@ std::int32_t Info(const std::string& path, std::int32_t type, const Definitions&
 #endif
   const std::string name = NameText(slash == std::string::npos ? path : path.substr(slash + 1));
   const std::size_t dot = name.rfind('.');
-  labels = MakeInfoLabels(locale, name.substr(0, dot), dot == std::string::npos ? std::string() : name.substr(dot + 1),
-                          modified, size, width, height, loadTime);
+  labels = MakeInfoLabels(locale, name.substr(0, dot),
+                          dot == std::string::npos ? std::string() : name.substr(dot + 1), modified, size,
+                          width, height, loadTime);
   return 0;
 }
 

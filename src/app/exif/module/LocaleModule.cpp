@@ -8,12 +8,6 @@
 #include "../ImageModule.h"
 #include "present/qt/QtTextLocale.h"
 
-#ifdef _WIN32
-#define KELMARIN_EXPORT extern "C" __declspec(dllexport)
-#else
-#define KELMARIN_EXPORT extern "C" __attribute__((visibility("default")))
-#endif
-
 KELMARIN_EXPORT const char* kelmarin_exif_locale_interface() {
   return KELMARIN_IMAGE_MODULE_INTERFACE;
 }
@@ -22,6 +16,6 @@ KELMARIN_EXPORT void kelmarin_exif_locale(kelmarin::TextLocale& locale) {
   locale = kelmarin::TextLocaleOf(QLocale::system());
 }
 
-static_assert(
-    std::is_same_v<decltype(&kelmarin_exif_locale_interface), kelmarin::lister::ImageModuleInterfaceFunction>);
+static_assert(std::is_same_v<decltype(&kelmarin_exif_locale_interface),
+                             kelmarin::lister::ImageModuleInterfaceFunction>);
 static_assert(std::is_same_v<decltype(&kelmarin_exif_locale), kelmarin::lister::ImageModuleLocaleFunction>);

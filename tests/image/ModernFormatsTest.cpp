@@ -5,8 +5,9 @@
 // hands on (the container walkers themselves are tested in tests/extract).
 //
 // Small files whose headers or chunks claim far more than they hold: a text chunk of 2 GB, texts
-// and image data that inflate to a gigabyte, and sizes of 16000 × 16000 pixels in the header of every
-// format the codec layer decodes. Each file is read in a child process of this test under limits of
+// and image data that inflate to a gigabyte, sizes of 16000 × 16000 pixels in the header of every
+// format the codec layer decodes, WebP frames without their macroblocks and HEIF items of 65,535
+// extents each. Each file is read in a child process of this test under limits of
 // its own (address space: what the child has at the start plus 384 MB; one second of processor time
 // beyond its start-up), by load, GetImageDims and the metadata-only path. A reader that believes the
 // claim runs out of one of them: the child dies or reports the wrong error.
@@ -25,6 +26,7 @@
 #include <fstream>
 #include <map>
 
+#include "HostileFiles.h"
 #include "ImageTestSupport.h"
 #include "TiffBuilder.h"
 #include "extract/ImageMetadata.h"
@@ -140,7 +142,10 @@ std::vector<Hostile> Cases(const ScratchFolder& folder) {
            Chunk("iTXt", Cat({Block{'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 1, 0, 0, 0}, gigabyte}))),
        0},
       {"png-idat-bomb", kTypePng, Png(64, 64, gigabyte), 1003},
-      {"png-huge", kTypePng, Png(16000, 16000, rows), 1003}};
+      {"png-huge", kTypePng, Png(16000, 16000, rows), 1003},
+      {"webp-frame-header-huge", kTypeWebp, WebpWithoutMacroblocks(16127, 16383), 1003},
+      {"webp-first-partition-only", kTypeWebp, WebpWithoutMacroblocks(16383, 16383, 70'000), 1003},
+      {"heif-iloc-bomb", kTypeHeif, HeifIlocBomb(16, 2200), 1003}};
   for (const auto& [format, type] : Formats()) {
     if (format == "png" || format == "pcd" || format == "dng" || type == kTypeMetafile) continue;
     cases.push_back({format + "-huge", type, Claiming16000(folder, format), 1003});
@@ -177,7 +182,7 @@ TEST(HostileSizes, OneFileWithinLimits) {
   EXPECT_EQ(reporter.messages.empty() ? "0" : reporter.messages[0].text.substr(7, 4), expected);
   std::int32_t dimsType = type;
   image.GetImageDims(path.toStdString(), dimsType, b, h);
-  if (type == kTypeJpeg || type == kTypePng) {
+  if (type == kTypeJpeg || type == kTypePng || type == kTypeHeif) {
     const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(path.toStdString(), type);
     EXPECT_FALSE(read.error) << *read.error;
   }

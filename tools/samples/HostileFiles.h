@@ -3,6 +3,7 @@
 // ones that claim far more than they hold: a HEIF item table whose items list tens of thousands of
 // extents in no bytes at all, a WebP frame header of a huge picture without its picture.
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 #include <utility>
@@ -77,17 +78,19 @@ inline std::vector<std::uint8_t> HeifIlocBomb(std::uint16_t exifItems, std::uint
   return HeifFile(Bytes("picture"), exifItems, 0x00, items, locations);
 }
 
-// A WebP file of nothing but a lossy (VP8) key frame's header claiming width × height pixels (each
-// at most 16383): 30 bytes. Its first partition of 256 bytes is missing.
-inline std::vector<std::uint8_t> WebpFrameHeaderOnly(std::uint16_t width, std::uint16_t height) {
+// A WebP file of a lossy (VP8) key frame claiming width × height pixels (each at most 16383) that
+// holds no more than its first partition, `partition` zero bytes (none at all when 0, where the
+// frame says it has one byte): the macroblocks' data is missing. 30 bytes and the partition.
+inline std::vector<std::uint8_t> WebpWithoutMacroblocks(std::uint16_t width, std::uint16_t height,
+                                                        std::uint32_t partition = 0) {
   const TiffBuilder le(ByteOrder::LittleEndian);
-  // Frame tag: key frame, version 0, shown, first partition size 256 (RFC 6386, 9.1).
-  const std::uint32_t tag = (1u << 4) | (256u << 5);
-  const std::vector<std::uint8_t> frame =
-      Cat({{static_cast<std::uint8_t>(tag), static_cast<std::uint8_t>(tag >> 8),
-            static_cast<std::uint8_t>(tag >> 16), 0x9D, 0x01, 0x2A},
-           le.U16(width),
-           le.U16(height)});
+  // Frame tag: key frame, version 0, shown, the first partition's size (RFC 6386, 9.1).
+  const std::uint32_t tag = (1u << 4) | (std::max<std::uint32_t>(partition, 1) << 5);
+  std::vector<std::uint8_t> frame = Cat({{static_cast<std::uint8_t>(tag), static_cast<std::uint8_t>(tag >> 8),
+                                          static_cast<std::uint8_t>(tag >> 16), 0x9D, 0x01, 0x2A},
+                                         le.U16(width),
+                                         le.U16(height)});
+  frame.resize(frame.size() + partition, 0);
   const std::vector<std::uint8_t> chunk =
       Cat({Bytes("VP8 "), le.U32(static_cast<std::uint32_t>(frame.size())), frame});
   return Cat({Bytes("RIFF"), le.U32(static_cast<std::uint32_t>(4 + chunk.size())), Bytes("WEBP"), chunk});

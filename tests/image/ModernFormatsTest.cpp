@@ -418,6 +418,35 @@ TEST(ModernFormats, CameraFileLibRawCannotOpenShowsItsLargestJpeg) {
 
 const TiffBuilder kLe(ByteOrder::LittleEndian);
 
+// Damaged files whose libraries would say so on standard error: a JPEG XL code stream's signature
+// alone and one cut short, an AVIF whose first AV1 unit has a reserved type. Only what the program
+// writes itself remains there, also after the libraries have worked.
+TEST(ModernFormats, LibrariesSayNothingOnStandardError) {
+  ScratchFolder folder;
+  WriteHeif(folder.Path("source.avif"), Quadrants(64, 64), heif_compression_AV1);
+  WriteJxl(folder.Path("source.jxl"), Quadrants(64, 64), 1);
+  Block reserved = ReadFileBytes(folder.Path("source.avif"));
+  const auto mdat = std::search(reserved.begin(), reserved.end(), std::begin("mdat"), std::end("mdat") - 1);
+  ASSERT_NE(mdat, reserved.end());
+  mdat[4] = 0x4A;  // type 9, with a size field
+  Block cut = ReadFileBytes(folder.Path("source.jxl"));
+  cut.resize(cut.size() / 2);
+  const std::tuple<std::string, std::int32_t, Block> files[] = {
+      {"signature.jxl", kTypeJxl, Block{0xFF, 0x0A}},
+      {"cut.jxl", kTypeJxl, cut},
+      {"reserved.avif", kTypeHeif, reserved}};
+  for (const auto& [name, type, bytes] : files) {
+    WriteFileBytes(folder.Path(name), bytes);
+    testing::internal::CaptureStderr();
+    RecordingReporter reporter;
+    ZetImage image(nullptr, &reporter);
+    std::int32_t b = 0, h = 0, t = 0;
+    image.load(folder.Path(name), type, b, h, t);
+    std::fputs("eigene Zeile\n", stderr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "eigene Zeile\n") << name;
+  }
+}
+
 TiffBuilder CameraTiff() {
   TiffBuilder tiff(ByteOrder::LittleEndian);
   tiff.SetFirstDirectory(tiff.AddDirectory({tiff.Ascii(0x010F, "Kelmarin")}));

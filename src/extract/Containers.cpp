@@ -22,8 +22,9 @@ using Bytes = std::span<const std::uint8_t>;
 constexpr int kMaxBoxesPerLevel = 4096;
 constexpr int kMaxSegments = 1024;
 constexpr int kMaxHeifExifBlocks = 16;
-// Bytes of all EXIF items of one HEIF file together: real ones hold tens of kilobytes.
-constexpr std::uint64_t kMaxHeifExifBytes = std::uint64_t{4} << 20;
+// Bytes of one HEIF metadata item, and of all EXIF items of a file together: real ones hold tens of
+// kilobytes.
+constexpr std::uint64_t kMaxHeifItemBytes = std::uint64_t{4} << 20;
 // Items of one "iloc" box: real files list a few hundred (a grid of tiles, their thumbnails).
 constexpr std::uint64_t kMaxHeifItems = 1 << 15;
 constexpr std::size_t kMaxIptcMarkerPayload = 0xFFFF - 2 - 14 - 12;
@@ -180,9 +181,9 @@ struct HeifItems {
     unsigned method;  // 0 file offsets, 1 offsets into the "idat" box
     std::uint64_t base;
     std::uint64_t extentCount;
-    Bytes extents;  // extentCount entries of the widths below
+    Bytes extents;  // extentCount entries of index, offset and length of the box's widths
+    unsigned indexSize, offsetSize, lengthSize;
   };
-  unsigned indexSize = 0, offsetSize = 0, lengthSize = 0;
   std::vector<Location> locations;  // sorted by item
 };
 
@@ -266,19 +267,18 @@ bool ReadLocations(Bytes iloc, HeifItems& items) {
   unsigned version = 0;
   Bytes body;
   if (!FullBox(iloc, version, body) || version > 2 || body.size() < 2) return false;
-  items.offsetSize = body[0] >> 4;
-  items.lengthSize = body[0] & 15;
-  const unsigned baseSize = body[1] >> 4;
-  items.indexSize = version == 0 ? 0 : body[1] & 15;
+  const unsigned offsetSize = body[0] >> 4, lengthSize = body[0] & 15, baseSize = body[1] >> 4;
+  const unsigned indexSize = version == 0 ? 0 : body[1] & 15;
   const auto valid = [](unsigned width) { return width == 0 || width == 2 || width == 4 || width == 8; };
-  if (!valid(items.offsetSize) || !valid(items.lengthSize) || !valid(items.indexSize)) return false;
+  if (!valid(offsetSize) || !valid(lengthSize) || !valid(indexSize)) return false;
   bool ok = true;
   std::size_t at = 2;
   const std::uint64_t count = BeN(body, at, version < 2 ? 2 : 4, ok);
   if (!ok || count > kMaxHeifItems) return false;
-  const std::size_t stride = std::size_t{items.indexSize} + items.offsetSize + items.lengthSize;
+  const std::size_t stride = std::size_t{indexSize} + offsetSize + lengthSize;
   for (std::uint64_t i = 0; ok && i < count; ++i) {
     HeifItems::Location location{};
+    location.indexSize = indexSize, location.offsetSize = offsetSize, location.lengthSize = lengthSize;
     location.item = static_cast<std::uint32_t>(BeN(body, at, version < 2 ? 2 : 4, ok));
     if (version > 0) location.method = static_cast<unsigned>(BeN(body, at, 2, ok) & 15);
     BeN(body, at, 2, ok);  // data reference index
@@ -310,17 +310,17 @@ const HeifItems::Location* FindLocation(const HeifItems& items, std::uint32_t id
 // hold more than the space they lie in or more than `budget` bytes, or when the item is built
 // another way.
 template <typename Take>
-bool WalkExtents(const HeifItems& items, const HeifItems::Location& location, Bytes file, Bytes idat,
-                 std::uint64_t budget, Take take) {
+bool WalkExtents(const HeifItems::Location& location, Bytes file, Bytes idat, std::uint64_t budget,
+                 Take take) {
   if (location.method > 1) return false;
   const Bytes space = location.method == 0 ? file : idat;
   std::uint64_t total = 0;
   bool ok = true;
   std::size_t at = 0;
   for (std::uint64_t e = 0; e < location.extentCount; ++e) {
-    BeN(location.extents, at, items.indexSize, ok);
-    const std::uint64_t offset = BeN(location.extents, at, items.offsetSize, ok);
-    const std::uint64_t stored = BeN(location.extents, at, items.lengthSize, ok);
+    BeN(location.extents, at, location.indexSize, ok);
+    const std::uint64_t offset = BeN(location.extents, at, location.offsetSize, ok);
+    const std::uint64_t stored = BeN(location.extents, at, location.lengthSize, ok);
     const std::uint64_t start = location.base + offset;
     if (!ok || start < location.base || start > space.size()) return false;
     const std::uint64_t length = stored == 0 ? space.size() - start : stored;  // 0: up to the end
@@ -334,13 +334,13 @@ bool WalkExtents(const HeifItems& items, const HeifItems::Location& location, By
 
 // The bytes of one item, its extents joined; empty when WalkExtents refuses them. The extents are
 // measured first and the bytes copied once.
-std::vector<std::uint8_t> ItemBytes(const HeifItems& items, const HeifItems::Location& location, Bytes file,
-                                    Bytes idat, std::uint64_t budget) {
+std::vector<std::uint8_t> ItemBytes(const HeifItems::Location& location, Bytes file, Bytes idat,
+                                    std::uint64_t budget = kMaxHeifItemBytes) {
   std::size_t total = 0;
-  if (!WalkExtents(items, location, file, idat, budget, [&](Bytes part) { total += part.size(); })) return {};
+  if (!WalkExtents(location, file, idat, budget, [&](Bytes part) { total += part.size(); })) return {};
   std::vector<std::uint8_t> bytes;
   bytes.reserve(total);
-  WalkExtents(items, location, file, idat, budget,
+  WalkExtents(location, file, idat, budget,
               [&](Bytes part) { bytes.insert(bytes.end(), part.begin(), part.end()); });
   return bytes;
 }
@@ -499,7 +499,7 @@ bool ReadHeifContainer(Bytes file, MetadataSource& source) {
   const Bytes idat = FindBox(boxes, "idat");
   // Only the EXIF blocks that describe the primary image, as many and as large as a sane file holds.
   int taken = 0;
-  std::uint64_t budget = kMaxHeifExifBytes;
+  std::uint64_t budget = kMaxHeifItemBytes;
   for (std::uint32_t id : items.exif) {
     if (std::find(items.describes.begin(), items.describes.end(), std::make_pair(id, items.primary)) ==
         items.describes.end()) {
@@ -507,7 +507,7 @@ bool ReadHeifContainer(Bytes file, MetadataSource& source) {
     }
     const HeifItems::Location* location = FindLocation(items, id);
     if (location == nullptr || ++taken > kMaxHeifExifBlocks) continue;
-    const std::vector<std::uint8_t> payload = ItemBytes(items, *location, file, idat, budget);
+    const std::vector<std::uint8_t> payload = ItemBytes(*location, file, idat, budget);
     budget -= payload.size();
     const Bytes tiff = TiffAfterOffsetPrefix(payload);
     if (!tiff.empty()) source.AddTiffCopy(TiffBlockRole::Whole, tiff);

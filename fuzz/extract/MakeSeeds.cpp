@@ -1,8 +1,8 @@
 // Writes the seed corpus of the extraction fuzz targets: a typical camera block in both byte
 // orders, one small block per makernote row, XMP, IPTC resources, comments and PNG texts; CRW heaps
-// and MRW parts.
-//   extract_fuzz_seeds <corpus folder>   (creates <folder>/fuzz_metadata, <folder>/fuzz_iptc and
-//                                          <folder>/fuzz_raw_heaps)
+// and MRW parts; HEIF files.
+//   extract_fuzz_seeds <corpus folder>   (creates <folder>/fuzz_metadata, <folder>/fuzz_iptc,
+//                                          <folder>/fuzz_raw_heaps and <folder>/fuzz_boxes)
 
 #include <cstdio>
 #include <filesystem>
@@ -10,6 +10,7 @@
 #include <string>
 
 #include "FuzzInput.h"
+#include "HostileFiles.h"
 #include "SampleExif.h"
 #include "extract/ExifBlock.h"
 
@@ -157,6 +158,22 @@ void RawHeapSeeds(const std::filesystem::path& folder) {
                              std::vector<std::uint8_t>(tiff.begin(), tiff.end())}));
 }
 
+// Whole HEIF files: EXIF in one extent and in two, and the item location bomb (fields of no
+// width, 65,535 extents an item).
+void BoxSeeds(const std::filesystem::path& folder) {
+  std::filesystem::create_directories(folder);
+  const auto app1 = SampleCameraApp1(ByteOrder::BigEndian);
+  const std::vector<std::uint8_t> exif = Cat({{0, 0, 0, 0}, {app1.begin() + 10, app1.end()}});
+  const auto size = static_cast<std::uint32_t>(exif.size());
+  const auto picture = HeifLocation(1, 0, {{kHeifPayloadAt, 1}});
+  Write(folder / "heif_exif",
+        HeifFile(exif, 1, 0x44, 2, Cat({picture, HeifLocation(2, 0, {{kHeifPayloadAt, size}})})));
+  Write(folder / "heif_exif_split",
+        HeifFile(exif, 1, 0x44, 2,
+                 Cat({picture, HeifLocation(2, 0, {{kHeifPayloadAt, 8}, {kHeifPayloadAt + 8, size - 8}})})));
+  Write(folder / "heif_iloc_bomb", HeifIlocBomb(4, 40));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -168,5 +185,6 @@ int main(int argc, char** argv) {
   MetadataSeeds(folder / "fuzz_metadata");
   IptcSeeds(folder / "fuzz_iptc");
   RawHeapSeeds(folder / "fuzz_raw_heaps");
+  BoxSeeds(folder / "fuzz_boxes");
   return 0;
 }

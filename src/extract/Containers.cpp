@@ -22,6 +22,11 @@ using Bytes = std::span<const std::uint8_t>;
 constexpr int kMaxBoxesPerLevel = 4096;
 constexpr int kMaxSegments = 1024;
 constexpr int kMaxHeifExifBlocks = 16;
+// Bytes of one HEIF metadata item, and of all EXIF items of a file together: real ones hold tens of
+// kilobytes.
+constexpr std::uint64_t kMaxHeifItemBytes = std::uint64_t{4} << 20;
+// Items of one "iloc" box: real files list a few hundred (a grid of tiles, their thumbnails).
+constexpr std::uint64_t kMaxHeifItems = 1 << 15;
 constexpr std::size_t kMaxIptcMarkerPayload = 0xFFFF - 2 - 14 - 12;
 
 std::uint32_t Be32(Bytes b, std::size_t at) {
@@ -169,16 +174,17 @@ struct HeifItems {
   std::vector<std::uint32_t> needData;                             // image and EXIF items
   std::vector<std::uint32_t> exif;                                 // "Exif" items, in item order
   std::vector<std::pair<std::uint32_t, std::uint32_t>> describes;  // "cdsc" references: from, to
-  struct Extent {
-    std::uint64_t offset, length;
-  };
+  // An item's extents stay where "iloc" holds them and are read only for the items whose bytes
+  // are taken: a hostile box lists 65,535 extents per item in no bytes at all.
   struct Location {
     std::uint32_t item;
     unsigned method;  // 0 file offsets, 1 offsets into the "idat" box
     std::uint64_t base;
-    std::vector<Extent> extents;
+    std::uint64_t extentCount;
+    Bytes extents;  // extentCount entries of index, offset and length of the box's widths
+    unsigned indexSize, offsetSize, lengthSize;
   };
-  std::vector<Location> locations;
+  std::vector<Location> locations;  // sorted by item
 };
 
 // True when the boxes of `level` fit into it, one after the other (a few bytes of padding may
@@ -255,46 +261,87 @@ void ReadReferences(Bytes iref, HeifItems& items) {
   }
 }
 
+// Item locations (ISO/IEC 14496-12, 8.11.3). False when the box is damaged or lists more items
+// than kMaxHeifItems.
 bool ReadLocations(Bytes iloc, HeifItems& items) {
   unsigned version = 0;
   Bytes body;
   if (!FullBox(iloc, version, body) || version > 2 || body.size() < 2) return false;
   const unsigned offsetSize = body[0] >> 4, lengthSize = body[0] & 15, baseSize = body[1] >> 4;
   const unsigned indexSize = version == 0 ? 0 : body[1] & 15;
+  const auto valid = [](unsigned width) { return width == 0 || width == 2 || width == 4 || width == 8; };
+  if (!valid(offsetSize) || !valid(lengthSize) || !valid(indexSize)) return false;
   bool ok = true;
   std::size_t at = 2;
   const std::uint64_t count = BeN(body, at, version < 2 ? 2 : 4, ok);
+  if (!ok || count > kMaxHeifItems) return false;
+  const std::size_t stride = std::size_t{indexSize} + offsetSize + lengthSize;
   for (std::uint64_t i = 0; ok && i < count; ++i) {
     HeifItems::Location location{};
+    location.indexSize = indexSize, location.offsetSize = offsetSize, location.lengthSize = lengthSize;
     location.item = static_cast<std::uint32_t>(BeN(body, at, version < 2 ? 2 : 4, ok));
     if (version > 0) location.method = static_cast<unsigned>(BeN(body, at, 2, ok) & 15);
     BeN(body, at, 2, ok);  // data reference index
     location.base = BeN(body, at, baseSize, ok);
-    const std::uint64_t extents = BeN(body, at, 2, ok);
-    for (std::uint64_t e = 0; ok && e < extents; ++e) {
-      BeN(body, at, indexSize, ok);
-      const std::uint64_t offset = BeN(body, at, offsetSize, ok);
-      const std::uint64_t length = BeN(body, at, lengthSize, ok);
-      if (ok) location.extents.push_back({offset, length});
-    }
-    if (ok) items.locations.push_back(std::move(location));
+    location.extentCount = BeN(body, at, 2, ok);
+    // At most 65,535 × 24 bytes: no overflow.
+    const std::size_t length = static_cast<std::size_t>(location.extentCount) * stride;
+    if (!ok || length > body.size() - at) return false;
+    location.extents = body.subspan(at, length);
+    at += length;
+    items.locations.push_back(location);
   }
+  std::stable_sort(
+      items.locations.begin(), items.locations.end(),
+      [](const HeifItems::Location& a, const HeifItems::Location& b) { return a.item < b.item; });
   return ok;
 }
 
-// The bytes of one item: its extents in the file or in the "idat" box, joined. Empty when an
-// extent leads outside them or the item is built another way.
-std::vector<std::uint8_t> ItemBytes(const HeifItems::Location& location, Bytes file, Bytes idat) {
-  const Bytes space = location.method == 0 ? file : location.method == 1 ? idat : Bytes{};
-  std::vector<std::uint8_t> bytes;
-  for (const HeifItems::Extent& extent : location.extents) {
-    const std::uint64_t start = location.base + extent.offset;
-    if (start < location.base || start > space.size()) return {};
-    const std::uint64_t length = extent.length == 0 ? space.size() - start : extent.length;
-    if (length > space.size() - start || length > space.size()) return {};
-    const Bytes part = space.subspan(static_cast<std::size_t>(start), static_cast<std::size_t>(length));
-    bytes.insert(bytes.end(), part.begin(), part.end());
+// The first location of an item; null when it has none.
+const HeifItems::Location* FindLocation(const HeifItems& items, std::uint32_t id) {
+  const auto found =
+      std::lower_bound(items.locations.begin(), items.locations.end(), id,
+                       [](const HeifItems::Location& l, std::uint32_t item) { return l.item < item; });
+  return found != items.locations.end() && found->item == id ? &*found : nullptr;
+}
+
+// Calls `take` with each extent of an item, as bytes of the file or of the "idat" box, in order.
+// False (and `take` no longer called) when an extent leads outside them, when together they
+// hold more than the space they lie in or more than `budget` bytes, or when the item is built
+// another way.
+template <typename Take>
+bool WalkExtents(const HeifItems::Location& location, Bytes file, Bytes idat, std::uint64_t budget,
+                 Take take) {
+  if (location.method > 1) return false;
+  const Bytes space = location.method == 0 ? file : idat;
+  std::uint64_t total = 0;
+  bool ok = true;
+  std::size_t at = 0;
+  for (std::uint64_t e = 0; e < location.extentCount; ++e) {
+    BeN(location.extents, at, location.indexSize, ok);
+    const std::uint64_t offset = BeN(location.extents, at, location.offsetSize, ok);
+    const std::uint64_t stored = BeN(location.extents, at, location.lengthSize, ok);
+    const std::uint64_t start = location.base + offset;
+    if (!ok || start < location.base || start > space.size()) return false;
+    const std::uint64_t length = stored == 0 ? space.size() - start : stored;  // 0: up to the end
+    if (length > space.size() - start || length > space.size() - total || total + length > budget)
+      return false;
+    total += length;
+    take(space.subspan(static_cast<std::size_t>(start), static_cast<std::size_t>(length)));
   }
+  return true;
+}
+
+// The bytes of one item, its extents joined; empty when WalkExtents refuses them. The extents are
+// measured first and the bytes copied once.
+std::vector<std::uint8_t> ItemBytes(const HeifItems::Location& location, Bytes file, Bytes idat,
+                                    std::uint64_t budget = kMaxHeifItemBytes) {
+  std::size_t total = 0;
+  if (!WalkExtents(location, file, idat, budget, [&](Bytes part) { total += part.size(); })) return {};
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(total);
+  WalkExtents(location, file, idat, budget,
+              [&](Bytes part) { bytes.insert(bytes.end(), part.begin(), part.end()); });
   return bytes;
 }
 
@@ -443,27 +490,25 @@ bool ReadHeifContainer(Bytes file, MetadataSource& source) {
   ReadReferences(iref, items);
   // As the picture decoder sees it: the primary item must exist, and every picture and EXIF item
   // must have its bytes somewhere.
-  const auto located = [&](std::uint32_t id) {
-    return std::any_of(items.locations.begin(), items.locations.end(),
-                       [&](const HeifItems::Location& l) { return l.item == id; });
-  };
+  const auto located = [&](std::uint32_t id) { return FindLocation(items, id) != nullptr; };
   if (std::find(items.known.begin(), items.known.end(), items.primary) == items.known.end() ||
       !std::all_of(items.needData.begin(), items.needData.end(), located)) {
     return false;
   }
   std::sort(items.exif.begin(), items.exif.end());
   const Bytes idat = FindBox(boxes, "idat");
-  // Only the EXIF blocks that describe the primary image, as many as a sane file holds.
+  // Only the EXIF blocks that describe the primary image, as many and as large as a sane file holds.
   int taken = 0;
+  std::uint64_t budget = kMaxHeifItemBytes;
   for (std::uint32_t id : items.exif) {
     if (std::find(items.describes.begin(), items.describes.end(), std::make_pair(id, items.primary)) ==
         items.describes.end()) {
       continue;
     }
-    const auto location = std::find_if(items.locations.begin(), items.locations.end(),
-                                       [&](const HeifItems::Location& l) { return l.item == id; });
-    if (location == items.locations.end() || ++taken > kMaxHeifExifBlocks) continue;
-    const std::vector<std::uint8_t> payload = ItemBytes(*location, file, idat);
+    const HeifItems::Location* location = FindLocation(items, id);
+    if (location == nullptr || ++taken > kMaxHeifExifBlocks) continue;
+    const std::vector<std::uint8_t> payload = ItemBytes(*location, file, idat, budget);
+    budget -= payload.size();
     const Bytes tiff = TiffAfterOffsetPrefix(payload);
     if (!tiff.empty()) source.AddTiffCopy(TiffBlockRole::Whole, tiff);
   }

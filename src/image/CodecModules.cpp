@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "image/Backends.h"
+#include "image/LibraryOutput.h"
 #include "image/meta/JpegReader.h"
 
 #ifdef _WIN32
@@ -40,8 +41,8 @@ bool OwnApplicationAllowed() {
   return ownApplication.load();
 }
 
-const CodecHost kHost{AllocateRgb,    CompositeOnWhite, ReadAll, FileLength, Plausible, DecodeJpeg,
-                      JpegDimensions, OpenForReading,   Orient,  OwnApplicationAllowed};
+const CodecHost kHost{AllocateRgb, CompositeOnWhite, ReadAll,        FileLength, Plausible,
+                      DecodeJpeg,  JpegDimensions,   OpenForReading, Orient,     OwnApplicationAllowed};
 
 // The file of the program or shared object this code is part of.
 std::filesystem::path OwnFile() {
@@ -133,13 +134,17 @@ const CodecModuleFunctions* Module(ModuleKind kind) {
   return loaded[kind];
 }
 
+// The libraries behind the modules say on standard error what they find wrong with a file; the
+// codec layer's error codes say it for the program.
 Code DecodeFile(ModuleKind kind, std::FILE* file, int variant, RgbImage& pixels) {
   const CodecModuleFunctions* module = Module(kind);
+  const LibraryOutputSilenced quiet;
   return module != nullptr ? module->decodeFile(file, variant, pixels) : kNoLibrary;
 }
 
 Code FileDimensions(ModuleKind kind, std::FILE* file, int variant, Size& size) {
   const CodecModuleFunctions* module = Module(kind);
+  const LibraryOutputSilenced quiet;
   return module != nullptr ? module->dimensionsFile(file, variant, size) : kNoLibrary;
 }
 
@@ -156,7 +161,8 @@ void AllowOwnApplication(bool allowed) {
 
 void FinishModules() {
   for (const auto& module : loaded) {
-    if (const CodecModuleFunctions* functions = module.load(); functions != nullptr && functions->finish != nullptr)
+    if (const CodecModuleFunctions* functions = module.load();
+        functions != nullptr && functions->finish != nullptr)
       functions->finish();
   }
 }
@@ -199,11 +205,13 @@ Code DecodeEmf(std::FILE* file, RgbImage& pixels) {
 
 Code DecodeRaw(const std::string& path, RgbImage& pixels) {
   const CodecModuleFunctions* module = Module(kRawModule);
+  const LibraryOutputSilenced quiet;
   return module != nullptr ? module->decodePath(path, pixels) : kNoLibrary;
 }
 
 Code RawDimensions(const std::string& path, Size& size) {
   const CodecModuleFunctions* module = Module(kRawModule);
+  const LibraryOutputSilenced quiet;
   return module != nullptr ? module->dimensionsPath(path, size) : kNoLibrary;
 }
 

@@ -6,6 +6,7 @@
 #include <webp/decode.h>
 #include <webp/demux.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -18,6 +19,13 @@ namespace kelmarin::codec {
 namespace {
 
 constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
+// libwebp's encoder packs a one-colour picture into about 560 pixels a byte lossy (VP8) and 25,000
+// lossless (VP8L), at every size; seven to ten times that is still believed. Mixed files and
+// animations are measured as lossless.
+constexpr std::uint64_t kLossyPixelsPerByte = 4096;
+constexpr std::uint64_t kLosslessPixelsPerByte = std::uint64_t{1} << 18;
+// Rows decoded to try a frame before its picture's memory is taken: one row of VP8 macroblocks.
+constexpr int kTrialRows = 16;
 
 struct AnimDecoderDelete {
   void operator()(WebPAnimDecoder* decoder) const { WebPAnimDecoderDelete(decoder); }
@@ -27,11 +35,28 @@ Code ReadFeatures(std::FILE* file, std::vector<std::uint8_t>& bytes, WebPBitstre
   if (const Code code = ReadAll(file, kMaxFileBytes, bytes); code != kOk) return code;
   if (WebPGetFeatures(bytes.data(), bytes.size(), &features) != VP8_STATUS_OK) return kCorrupt;
   if (features.width <= 0 || features.height <= 0) return kCorrupt;
+  // An animation's canvas size, from the extended header, counts as well: its decoder clears it.
+  const std::uint64_t pixelsPerByte = features.format == 1 ? kLossyPixelsPerByte : kLosslessPixelsPerByte;
+  if (!Plausible(features.width, features.height, bytes.size(), pixelsPerByte)) return kCorrupt;
   return kOk;
 }
 
-// WebP packs a plain area into next to nothing (a one-colour lossless image needs no bits per
-// pixel), so no header size is implausible for the file's length; the pixel limit holds.
+// A frame whose headers or first rows are damaged fails here, where libwebp decodes the top rows
+// into a buffer of its own a row of pixels high, not in the picture's memory, which fresh memory
+// has to fill in page by page before the decoder starts.
+Code TryTopRows(const std::vector<std::uint8_t>& bytes, const WebPBitstreamFeatures& features) {
+  WebPDecoderConfig config;
+  if (!WebPInitDecoderConfig(&config)) return kNoLibrary;
+  config.options.use_cropping = 1;
+  config.options.crop_width = features.width;
+  config.options.crop_height = std::min(features.height, kTrialRows);
+  config.output.colorspace = MODE_RGB;
+  const VP8StatusCode status = WebPDecode(bytes.data(), bytes.size(), &config);
+  WebPFreeDecBuffer(&config.output);
+  return status == VP8_STATUS_OK ? kOk : kCorrupt;
+}
+
+// The pixel limit every decoder keeps.
 Code CheckSize(std::int64_t width, std::int64_t height) {
   return width * height > kMaxPixels ? kNoMemory : kOk;
 }
@@ -68,6 +93,7 @@ Code DecodeStored(const std::vector<std::uint8_t>& bytes, const WebPBitstreamFea
                   RgbImage& pixels) {
   if (features.has_animation) return DecodeFirstFrame(bytes, pixels);
   if (const Code code = CheckSize(features.width, features.height); code != kOk) return code;
+  if (const Code code = TryTopRows(bytes, features); code != kOk) return code;
   RgbImage out;
   if (const Code code = AllocateRgb(features.width, features.height, out); code != kOk) return code;
   const auto stride = static_cast<std::size_t>(out.bytesPerLine());

@@ -5,8 +5,9 @@
 // hands on (the container walkers themselves are tested in tests/extract).
 //
 // Small files whose headers or chunks claim far more than they hold: a text chunk of 2 GB, texts
-// and image data that inflate to a gigabyte, and sizes of 16000 × 16000 pixels in the header of every
-// format the codec layer decodes. Each file is read in a child process of this test under limits of
+// and image data that inflate to a gigabyte, sizes of 16000 × 16000 pixels in the header of every
+// format the codec layer decodes, WebP frames without their macroblocks and HEIF items of 65,535
+// extents each. Each file is read in a child process of this test under limits of
 // its own (address space: what the child has at the start plus 384 MB; one second of processor time
 // beyond its start-up), by load, GetImageDims and the metadata-only path. A reader that believes the
 // claim runs out of one of them: the child dies or reports the wrong error.
@@ -25,6 +26,7 @@
 #include <fstream>
 #include <map>
 
+#include "HostileFiles.h"
 #include "ImageTestSupport.h"
 #include "TiffBuilder.h"
 #include "extract/ImageMetadata.h"
@@ -140,7 +142,10 @@ std::vector<Hostile> Cases(const ScratchFolder& folder) {
            Chunk("iTXt", Cat({Block{'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 1, 0, 0, 0}, gigabyte}))),
        0},
       {"png-idat-bomb", kTypePng, Png(64, 64, gigabyte), 1003},
-      {"png-huge", kTypePng, Png(16000, 16000, rows), 1003}};
+      {"png-huge", kTypePng, Png(16000, 16000, rows), 1003},
+      {"webp-frame-header-huge", kTypeWebp, WebpWithoutMacroblocks(16127, 16383), 1003},
+      {"webp-first-partition-only", kTypeWebp, WebpWithoutMacroblocks(16383, 16383, 70'000), 1003},
+      {"heif-iloc-bomb", kTypeHeif, HeifIlocBomb(16, 2200), 1003}};
   for (const auto& [format, type] : Formats()) {
     if (format == "png" || format == "pcd" || format == "dng" || type == kTypeMetafile) continue;
     cases.push_back({format + "-huge", type, Claiming16000(folder, format), 1003});
@@ -177,7 +182,7 @@ TEST(HostileSizes, OneFileWithinLimits) {
   EXPECT_EQ(reporter.messages.empty() ? "0" : reporter.messages[0].text.substr(7, 4), expected);
   std::int32_t dimsType = type;
   image.GetImageDims(path.toStdString(), dimsType, b, h);
-  if (type == kTypeJpeg || type == kTypePng) {
+  if (type == kTypeJpeg || type == kTypePng || type == kTypeHeif) {
     const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(path.toStdString(), type);
     EXPECT_FALSE(read.error) << *read.error;
   }
@@ -412,6 +417,35 @@ TEST(ModernFormats, CameraFileLibRawCannotOpenShowsItsLargestJpeg) {
 }
 
 const TiffBuilder kLe(ByteOrder::LittleEndian);
+
+// Damaged files whose libraries would say so on standard error: a JPEG XL code stream's signature
+// alone and one cut short, an AVIF whose first AV1 unit has a reserved type. Only what the program
+// writes itself remains there, also after the libraries have worked.
+TEST(ModernFormats, LibrariesSayNothingOnStandardError) {
+  ScratchFolder folder;
+  WriteHeif(folder.Path("source.avif"), Quadrants(64, 64), heif_compression_AV1);
+  WriteJxl(folder.Path("source.jxl"), Quadrants(64, 64), 1);
+  Block reserved = ReadFileBytes(folder.Path("source.avif"));
+  const auto mdat = std::search(reserved.begin(), reserved.end(), std::begin("mdat"), std::end("mdat") - 1);
+  ASSERT_NE(mdat, reserved.end());
+  mdat[4] = 0x4A;  // type 9, with a size field
+  Block cut = ReadFileBytes(folder.Path("source.jxl"));
+  cut.resize(cut.size() / 2);
+  const std::tuple<std::string, std::int32_t, Block> files[] = {
+      {"signature.jxl", kTypeJxl, Block{0xFF, 0x0A}},
+      {"cut.jxl", kTypeJxl, cut},
+      {"reserved.avif", kTypeHeif, reserved}};
+  for (const auto& [name, type, bytes] : files) {
+    WriteFileBytes(folder.Path(name), bytes);
+    testing::internal::CaptureStderr();
+    RecordingReporter reporter;
+    ZetImage image(nullptr, &reporter);
+    std::int32_t b = 0, h = 0, t = 0;
+    image.load(folder.Path(name), type, b, h, t);
+    std::fputs("eigene Zeile\n", stderr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "eigene Zeile\n") << name;
+  }
+}
 
 TiffBuilder CameraTiff() {
   TiffBuilder tiff(ByteOrder::LittleEndian);

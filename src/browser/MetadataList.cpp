@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
 #include <QStyle>
@@ -19,6 +20,7 @@
 #include "browser/DesktopFit.h"
 #include "browser/MetadataExport.h"
 #include "browser/MetadataSections.h"
+#include "present/qt/QtTextLocale.h"
 
 namespace kelmarin {
 
@@ -292,7 +294,7 @@ void MetadataList::SetListing(MetadataListing newListing, const QString& file,
   listing = std::move(newListing);
   imageFile = file;
   std::vector<ListingRow> shown = listing.rows;
-  std::vector<ListingRow> more = IptcAndCommentRows(definitions, listing);
+  std::vector<ListingRow> more = IptcAndCommentRows(definitions, listing, TextLocaleOf(QLocale()));
   shown.insert(shown.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
   SetRows(std::move(shown));
 }

@@ -1,10 +1,7 @@
 #include "browser/MetadataSections.h"
 
-#include <QLocale>
-
 #include "metadata/Definitions.h"
 #include "present/DateText.h"
-#include "present/qt/QtTextLocale.h"
 
 namespace kelmarin {
 
@@ -35,10 +32,10 @@ std::string IptcName(const Definitions* definitions, std::int32_t dataset) {
 
 }  // namespace
 
-std::vector<ListingRow> IptcAndCommentRows(const Definitions* definitions, const MetadataListing& listing) {
+std::vector<ListingRow> IptcAndCommentRows(const Definitions* definitions, const MetadataListing& listing,
+                                           const TextLocale& locale) {
   std::vector<ListingRow> rows;
   if (!listing.iptc.empty()) AddTitle(rows, kSectionIptc, "Sektion IPTC");
-  const TextLocale locale = TextLocaleOf(QLocale());
   for (const auto& [dataset, value] : listing.iptc) {
     ListingRow row;
     row.section = kSectionIptc;

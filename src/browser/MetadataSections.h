@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "present/ListingJson.h"
+#include "present/TextLocale.h"
 
 namespace kelmarin {
 
@@ -16,7 +17,9 @@ inline constexpr std::int32_t kSectionIptc = 5;
 inline constexpr std::int32_t kSectionComments = 6;
 
 // The rows of both sections, each opened by an empty row and its red title; a section without
-// entries is left out. Without definitions the IPTC names are "???".
-std::vector<ListingRow> IptcAndCommentRows(const Definitions* definitions, const MetadataListing& listing);
+// entries is left out. Without definitions the IPTC names are "???". IPTC dates and times take the
+// forms of the locale (the window's, or the one the lister read from the system).
+std::vector<ListingRow> IptcAndCommentRows(const Definitions* definitions, const MetadataListing& listing,
+                                           const TextLocale& locale);
 
 }  // namespace kelmarin

@@ -157,8 +157,8 @@ int DiffFiles(const ListerOptions& options, const Definitions& definitions, cons
     }
   }
   if (failed) return kExitFileFailed;
-  const std::vector<ListingRow> rowsA = EveryRow(definitions, listings[0]),
-                                rowsB = EveryRow(definitions, listings[1]);
+  const std::vector<ListingRow> rowsA = EveryRow(definitions, listings[0], locale),
+                                rowsB = EveryRow(definitions, listings[1], locale);
   const std::vector<SectionItem> itemsA = SectionItems(rowsA), itemsB = SectionItems(rowsB);
   const std::vector<Difference> differences = Differences(itemsA, itemsB);
   Output output(out);

@@ -100,23 +100,24 @@ struct FileOutput {
   std::string text;
 };
 
-void RenderCsv(const Definitions& definitions, const std::string& path, const MetadataListing* listing,
-               const InfoLabels* labels, std::string& out) {
+void RenderCsv(const Definitions& definitions, const TextLocale& locale, const std::string& path,
+               const MetadataListing* listing, const InfoLabels* labels, std::string& out) {
   const std::string file = BytesToUtf8(path);
   if (labels != nullptr) {
     AppendCsvRecord(
         out, {file, labels->name, labels->modified, labels->size, labels->dimensions, labels->loadtime});
   }
   if (listing == nullptr) return;
-  const std::vector<ListingRow> rows = EveryRow(definitions, *listing);
+  const std::vector<ListingRow> rows = EveryRow(definitions, *listing, locale);
   for (const SectionItem& item : SectionItems(rows)) AppendItemCsv(out, file, item);
 }
 
-void Render(const ListerOptions& options, const Definitions& definitions, const std::string& path,
-            const MetadataListing* listing, const InfoLabels* labels, FileOutput& file) {
+void Render(const ListerOptions& options, const Definitions& definitions, const TextLocale& locale,
+            const std::string& path, const MetadataListing* listing, const InfoLabels* labels,
+            FileOutput& file) {
   std::string& out = file.text;
   if (options.csv) {
-    if (!file.error) RenderCsv(definitions, path, listing, labels, out);
+    if (!file.error) RenderCsv(definitions, locale, path, listing, labels, out);
   } else if (options.json) {
     out += '{';
     AppendKey(out, "file");
@@ -149,11 +150,11 @@ FileOutput ReadFile(const ListerOptions& options, const std::string& path, const
       file.error = ReadMetadataListing(path, definitions, reader.context, reader.cache, module, listing);
     }
     if (file.error == kNoImageModule || file.error == kNeedsImageModule) return file;
-    Render(options, definitions, path, options.info ? nullptr : &listing, options.info ? &labels : nullptr,
-           file);
+    Render(options, definitions, locale, path, options.info ? nullptr : &listing,
+           options.info ? &labels : nullptr, file);
   } catch (const std::bad_alloc&) {
     file = FileOutput{kNoMemoryNumber, {}};
-    Render(options, definitions, path, nullptr, nullptr, file);
+    Render(options, definitions, locale, path, nullptr, nullptr, file);
   }
   return file;
 }

@@ -4,9 +4,10 @@
 
 namespace kelmarin::lister {
 
-std::vector<ListingRow> EveryRow(const Definitions& definitions, const MetadataListing& listing) {
+std::vector<ListingRow> EveryRow(const Definitions& definitions, const MetadataListing& listing,
+                                 const TextLocale& locale) {
   std::vector<ListingRow> rows = listing.rows;
-  std::vector<ListingRow> after = IptcAndCommentRows(&definitions, listing);
+  std::vector<ListingRow> after = IptcAndCommentRows(&definitions, listing, locale);
   rows.insert(rows.end(), std::make_move_iterator(after.begin()), std::make_move_iterator(after.end()));
   return rows;
 }

@@ -11,13 +11,15 @@
 
 namespace kelmarin {
 class Definitions;
-}
+struct TextLocale;
+}  // namespace kelmarin
 
 namespace kelmarin::lister {
 
 // Every row of the window's metadata list for the listing, in its order (headers and separators
 // included).
-std::vector<ListingRow> EveryRow(const Definitions& definitions, const MetadataListing& listing);
+std::vector<ListingRow> EveryRow(const Definitions& definitions, const MetadataListing& listing,
+                                 const TextLocale& locale);
 
 // An item row with the title of the section it stands in. Points into the rows it came from.
 struct SectionItem {

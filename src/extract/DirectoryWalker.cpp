@@ -158,8 +158,8 @@ void AddOffsetItem(ImageMetadata& image, ExifBlockState& state, std::int32_t sec
   Add(image, state, section, entry.tag, kTypTexts, {std::move(text)});
 }
 
-void Walk(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position, BufferPos base,
-          bool followNext);
+void Walk(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position,
+          BufferPos base, bool followNext);
 
 // A pointer of the makernote directory to one of its layout's sub-directories: an offset from the
 // base (LONG or IFD), or the sub-directory's own bytes (UNDEFINED). Sub-directories end at their
@@ -179,16 +179,29 @@ void WalkSubdirectory(ImageMetadata& image, ExifBlockState& state, const Entry& 
   state.directory = 0;
 }
 
+// A directory pointer is an offset: one SHORT, LONG or IFD value (TIFF Technical Note 1). A count
+// of 0 or a type that holds no offset points nowhere; following it would read whatever the value
+// field's bytes happen to name (often the Exif directory a second time).
+bool HoldsDirectoryOffset(const Entry& entry) {
+  return entry.count == 1 && (entry.type == kShort || entry.type == kLong || entry.type == kIfd);
+}
+
+BufferPos PointerTarget(const ExifBlockState& state, const Entry& entry, BufferPos base) {
+  return entry.type == kShort ? state.reader.ReadU16(entry.start + 8) + base : entry.valuePos;
+}
+
 void HandleEntry(ImageMetadata& image, ExifBlockState& state, std::int32_t section, const Entry& entry,
                  BufferPos base) {
   if (entry.tag != kTagMakerNote && entry.count != 0) AddValueItem(image, state, section, entry);
   switch (entry.tag) {
     case kTagGpsIfd:
-      WalkDirectory(image, state, kSectionGps, entry.valuePos, base);
+      if (HoldsDirectoryOffset(entry))
+        WalkDirectory(image, state, kSectionGps, PointerTarget(state, entry, base), base);
       break;
     case kTagExifIfd:
     case kTagInteropIfd:
-      WalkDirectory(image, state, section, entry.valuePos, base);
+      if (HoldsDirectoryOffset(entry))
+        WalkDirectory(image, state, section, PointerTarget(state, entry, base), base);
       break;
     case kTagMake:
       state.make = CutAtNul(state.reader.Text(DataPosition(entry), entry.count));
@@ -208,21 +221,20 @@ void HandleEntry(ImageMetadata& image, ExifBlockState& state, std::int32_t secti
   }
 }
 
-// Walks the entries and, when every entry had a valid type, the next link. An entry of another type
-// ends the walk, except in a block that skips unknown types, where it is passed over. The IFD type
-// counts as valid only in the makernote of a layout with sub-directories, where it is read as LONG.
+// Walks the entries and the next link. An entry of a type TIFF 6.0 does not define is passed over
+// (TIFF 6.0, section 2: readers skip fields of unexpected types), so one bad entry loses nothing
+// but itself; entries cut by the end of the buffer end the directory. The IFD type counts as valid
+// only in the makernote of a layout with sub-directories, where it is read as LONG.
 void WalkEntriesAndNext(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position,
                         BufferPos base, bool followNext) {
   const std::int64_t entries = state.reader.ReadU16(position);
   const BufferPos first = position + 2 + (section == kSectionMakernote ? state.countPadding : 0);
   const bool ifdType = section == kSectionMakernote && !state.subdirectories.empty();
   for (std::int64_t i = 0; i < entries; ++i) {
+    if (!state.reader.Has(first + 12 * i, 12)) return;
     Entry entry = ReadEntry(state.reader, first + 12 * i, base);
     if (ifdType && entry.type == kIfd) entry.type = kLong;
-    if (entry.type < kByte || entry.type > kDouble) {
-      if (state.skipUnknownTypes) continue;
-      return;
-    }
+    if (entry.type < kByte || entry.type > kDouble) continue;
     HandleEntry(image, state, section, entry, base);
     if (state.exhausted) return;
   }
@@ -230,8 +242,8 @@ void WalkEntriesAndNext(ImageMetadata& image, ExifBlockState& state, std::int32_
   if (next != 0) WalkDirectory(image, state, kSectionThumbnail, next + base, base);
 }
 
-void Walk(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position, BufferPos base,
-          bool followNext) {
+void Walk(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position,
+          BufferPos base, bool followNext) {
   if (state.exhausted || !state.reader.Has(position, 2)) return;  // outside: 0 entries, no next link
   if (state.walking.size() >= static_cast<std::size_t>(kMaxDirectoryDepth)) return;
   if (state.directoriesWalked >= kMaxDirectoriesPerBlock) return;

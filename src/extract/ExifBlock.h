@@ -3,8 +3,8 @@
 // layouts. Everything here works on 1-based buffer positions (ByteReader.h): the TIFF header of an
 // ordinary block sits at position 11, and value position = offset + base.
 //
-// Nothing here throws on bad bytes or reports anything: missing bytes read as 0, an invalid entry
-// type ends its directory, and the limits below end a walk that would otherwise loop or grow
+// Nothing here throws on bad bytes or reports anything: missing bytes read as 0, an entry of an
+// invalid type is passed over, and the limits below end a walk that would otherwise loop or grow
 // without bound.
 
 #include <cstdint>
@@ -29,8 +29,8 @@ inline constexpr int kMaxDirectoriesPerBlock = 64;
 // Memory the EXIF items of one image may take (ImageMetadata::ExifStoredBytes); once passed, the
 // reading of EXIF blocks stops. Real images stay below 1 MiB.
 inline constexpr std::size_t kMaxExifBytesPerImage = std::size_t{16} << 20;
-// Entries per directory need no limit of their own: the count is 16 bits, and an entry that lies
-// past the end of the buffer reads as type 0, which ends the directory.
+// Entries per directory need no limit of their own: the count is 16 bits, and the first entry that
+// lies past the end of the buffer ends the directory.
 
 // TIFF 6.0 field types (section 2, "Types"), as the type word of a directory entry holds them.
 enum FieldType : std::int32_t {
@@ -73,9 +73,6 @@ struct ExifBlockState {
   std::string model;
   BufferPos makernote = 0;
   std::int64_t makernoteSize = 0;  // byte count of the makernote entry
-  // A block of a TIFF or camera file rather than of an APP1 marker: an entry of an unknown type is
-  // passed over (TIFF 6.0, section 2) instead of ending its directory.
-  bool skipUnknownTypes = false;
 
   // While a makernote is walked: the tags that lead to its sub-directories, and the sub-directory
   // being walked (its pointer tag; 0 in the makernote directory itself).
@@ -92,7 +89,8 @@ struct ExifBlockState {
 
 // Decodes the directory whose entry count is at position into items of section (1..4), with value
 // position = offset + base, following the Exif, interoperability and GPS pointers and the next link
-// (always walked as section 2). A position outside the buffer is a directory of 0 entries; a
+// (always walked as section 2). A pointer is followed only when it holds one SHORT, LONG or IFD
+// value. A position outside the buffer is a directory of 0 entries; a
 // directory already being walked, or one past the depth or per-block limit, is not walked again.
 void WalkDirectory(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position,
                    BufferPos base);

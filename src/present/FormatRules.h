@@ -2,15 +2,14 @@
 // The rules FormatValue dispatches to. Internal to src/present; every function accepts any item
 // (empty, either value kind, values of the other kind) and returns a text, never throws.
 
-#include <string>
 #include <cstdint>
+#include <string>
 
 #include "extract/ImageMetadata.h"
+#include "metadata/Definitions.h"
 #include "present/Formatter.h"
 
 namespace kelmarin {
-
-class ExifTag;
 
 // At most this many values of a list are shown.
 inline constexpr std::size_t kListLimit = 10;
@@ -32,20 +31,42 @@ std::string LensRangeText(const ExifValues& values, const FormatContext& context
 // Code 5: three fractions (hours, minutes, seconds) as "17:17:58.65".
 std::string TimeOfDayText(const ExifValues& values, const FormatContext& context);
 
+// Display codes of a signed list, for the whole list and its single values: SHORTs (16) or bytes
+// (17) read as signed numbers; value names then apply as for code 0.
+inline constexpr std::int32_t kSigned16 = 16;
+inline constexpr std::int32_t kSigned8 = 17;
+
+// Display codes that compute (ComputedFormats.cpp): value × scale + offset with up to two decimals
+// (22); Canon's exposure value in 1/32 EV with its thirds (23); f-number of the APEX value
+// value × scale + offset (24); Canon's ISO code, the speed itself when bit 0x4000 is set (25); the
+// f-number of a Canon exposure value (26). Numbers of 32768 to 65535 read as signed 16-bit; a
+// single value with a value name shows the name; at most ten values, joined with ",".
+inline constexpr std::int32_t kCodeScaled = kDisplayScaled;
+inline constexpr std::int32_t kCodeCanonEv = 23;
+inline constexpr std::int32_t kCodeApexAperture = kDisplayApexAperture;
+inline constexpr std::int32_t kCodeCanonIso = 25;
+inline constexpr std::int32_t kCodeCanonAperture = 26;
+bool IsComputedCode(std::int32_t code);
+// Display code 27: version bytes, a value 0..9 as its digit (Nikon's 0,1,0,0 is "0100"), any other
+// as code 1 shows it (so "0210" stored as characters reads the same).
+inline constexpr std::int32_t kCodeVersionBytes = 27;
+std::string ComputedText(const ExifValues& values, std::int32_t code, const ExifTag* definition,
+                         const FormatContext& context);
+
 // FormatValue with the item's definition already looked up (null: it has none).
-std::string FormatItem(const FormatContext& context, std::int32_t maker, const ZetExif& item, std::int32_t section,
-                       const ExifTag* definition);
+std::string FormatItem(const FormatContext& context, std::int32_t maker, const ZetExif& item,
+                       std::int32_t section, const ExifTag* definition);
 
 // The general rules by value kind and display code. An item of another kind than 1 or 4 shows
 // its first value as text (nothing when it has none).
 std::string FormatGeneral(const ZetExif& item, std::int32_t code, const ExifTag* definition,
-                      const FormatContext& context);
+                          const FormatContext& context);
 
 // Tags of the main section with fixed rules: 33432, 33434, 33437, 36864, 37121, 37377, 37378,
 // 37381, 37386, 37510, 40960, 50341.
 bool IsMainSpecial(std::int32_t tag);
 std::string FormatMainSpecial(const ZetExif& item, std::int32_t code, const ExifTag* definition,
-                          const FormatContext& context);
+                              const FormatContext& context);
 
 // Tags of the GPS section with fixed rules: 0 (version) and 2, 4, 20, 22 (coordinates).
 bool IsGpsSpecial(std::int32_t tag);

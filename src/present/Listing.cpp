@@ -15,10 +15,6 @@ std::string RawValueText(const ZetExif& item) {
   return NumberListText(item.inhalt);
 }
 
-// Display codes of a single value of a list that read it as a signed number first (a SHORT list
-// whose values are signed, a byte list of signed bytes); the value names then apply as for code 0.
-constexpr std::int32_t kSigned16 = 16;
-constexpr std::int32_t kSigned8 = 17;
 // Byte lists that hold numbers of several bytes: position n is the n-th number of the list.
 // 18: unsigned big-endian 32-bit numbers (Minolta's camera settings), 19: signed big-endian 16-bit
 // numbers (Casio's levels), 20: unsigned little-endian 16-bit numbers (Sony's shot information).
@@ -96,7 +92,9 @@ void AppendPositionRows(std::vector<ListingRow>& rows, const FormatContext& cont
     const bool isSigned = definition->fmt == kSigned16 || definition->fmt == kSigned8;
     const bool isText = definition->fmt == kTextFromByte;
     const bool plain = isSigned || isText || FormOf(definition->fmt).bytes > 1;
-    ZetExif single{item.tag, isText ? kTypTexts : item.typ, {isSigned ? SignedValue(value, definition->fmt) : value},
+    ZetExif single{item.tag,
+                   isText ? kTypTexts : item.typ,
+                   {isSigned ? SignedValue(value, definition->fmt) : value},
                    item.directory};
     ListingRow row = owner;
     row.position = definition->position;
@@ -205,9 +203,9 @@ std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMe
       if (item->directory != 0 && section == kSectionMakernote) {
         inDirectory = DirectoryTexts(definitions, maker, *item);
       }
-      const ListingCache::Texts& texts =
-          item->directory != 0 && section == kSectionMakernote ? inDirectory
-                                                               : cache.Get(definitions, maker, section, item->tag);
+      const ListingCache::Texts& texts = item->directory != 0 && section == kSectionMakernote
+                                             ? inDirectory
+                                             : cache.Get(definitions, maker, section, item->tag);
       ListingRow row;
       row.section = section;
       row.tag = texts.tag;

@@ -109,14 +109,35 @@ TEST_P(Walker, SubDirectoriesFollowTheirPointerAndNextLinksAreThumbnails) {
   EXPECT_EQ(Shown(image, 2), "1n:21 259n:6");
 }
 
-TEST_P(Walker, InvalidTypeEndsTheDirectoryButKeepsEarlierSubDirectories) {
+// One entry of an undefined type (a JPEG's APP1 as much as a TIFF file) loses only itself: the
+// entries after it, the sub-directories and the next link are still read.
+TEST_P(Walker, InvalidTypeIsPassedOver) {
   const std::uint32_t ifd1 = tiff.AddDirectory({tiff.Short(0x0103, 6)});
   const std::uint32_t exif = tiff.AddDirectory({tiff.Short(0x9000, 1)});
-  Read(
-      {tiff.Short(0x0100, 1), tiff.Long(0x8769, exif), tiff.Inline(0x0101, 13, 1, {}), tiff.Short(0x0102, 2)},
-      ifd1);
-  EXPECT_EQ(Shown(image, 1), "256n:1 34665n:" + std::to_string(exif) + " 36864n:1");
-  EXPECT_EQ(image.ExifCount(2), 0);
+  Read({tiff.Short(0x0100, 1), tiff.Inline(0x0101, 13, 1, {}), tiff.Inline(0x0106, 0, 1, {}),
+        tiff.Long(0x8769, exif), tiff.Inline(0x0107, 999, 1, {}), tiff.Short(0x0102, 2)},
+       ifd1);
+  EXPECT_EQ(Shown(image, 1), "256n:1 34665n:" + std::to_string(exif) + " 36864n:1 258n:2");
+  EXPECT_EQ(Shown(image, 2), "259n:6");
+}
+
+// A pointer is followed only when it holds one offset: a GPS pointer of count 0 or 2, or of a
+// type that holds no offset, would otherwise walk the directory its value bytes happen to name.
+TEST_P(Walker, PointersThatCannotHoldAnOffsetAreNotFollowed) {
+  const std::uint32_t exif = tiff.AddDirectory({tiff.Short(0x9000, 1)});
+  const std::uint32_t gps = tiff.AddDirectory({tiff.Short(0x0005, 1)});
+  Read({tiff.Inline(0x8769, 4, 1, tiff.U32(exif)), tiff.Inline(0x8825, 4, 0, tiff.U32(exif)),
+        tiff.Inline(0x8825, 4, 2, tiff.U32(exif)), tiff.Inline(0x8825, 2, 4, tiff.U32(exif)),
+        tiff.Inline(0xA005, 7, 4, tiff.U32(gps))});
+  EXPECT_EQ(image.ExifCount(4), 0);
+  EXPECT_EQ(image.ExifCount(1), 5);  // the pointers of count 1 or more, and the Exif directory once
+  // A SHORT pointer names its offset in its first two bytes, in either byte order.
+  ImageMetadata shortPointer;
+  TiffBuilder other(GetParam());
+  const std::uint32_t gps2 = other.AddDirectory({other.Short(0x0005, 1)});
+  other.SetFirstDirectory(other.AddDirectory({other.Short(0x8825, static_cast<std::uint16_t>(gps2))}));
+  ReadExifBlock(shortPointer, other.App1(), nullptr);
+  EXPECT_EQ(Shown(shortPointer, 4), "5n:1");
 }
 
 // Values outside the block or cut by its end read as zero; a count of four billion must not make
@@ -406,7 +427,8 @@ TEST(ExifValues, PackedNumbersReadAsTheirList) {
   EXPECT_EQ(ExifValues::Packed(bytes, 3, {1, true, false}).Number(2), -1);
   EXPECT_EQ(ExifValues::Packed(bytes, 1, {4, false, false}).Number(0), 0xFEFF3412);
   EXPECT_EQ(ExifValues::Packed(bytes, 1, {4, true, true}).Number(0), 0x1234FFFE);
-  EXPECT_EQ(ExifValues::Packed(bytes, 1, {3, false, false}).size(), 1u);  // read as four bytes, never past them
+  EXPECT_EQ(ExifValues::Packed(bytes, 1, {3, false, false}).size(),
+            1u);  // read as four bytes, never past them
   EXPECT_TRUE(ExifValues::Packed(bytes, 0, {}).empty());
 }
 

@@ -145,7 +145,52 @@ TEST_F(GeneralRules, ListsCharactersDigitsAndUtf16) {
         {Numbers(12, {0xFC, 0, 'x'}), 3, "ü"},  // last odd byte ignored
         {Numbers(12, {0x3D, 0xD8, 0xF7, 0xDC, 0x3D, 0xD8, 'a', 0, 0x00, 0xDC}), 3, "\U0001F4F7\uFFFDa\uFFFD"},
         {Numbers(12, {}), 3, ""},
-        {Numbers(99, {35}), 16, ""}});
+        {Numbers(13, {0, 1, 0, 0}), 27, "0100"},  // version bytes, binary or characters
+        {Numbers(13, {'0', '2', '1', '0'}), 27, "0210"},
+        {Numbers(13, {0, 1, 10, 31}), 27, "01__"},
+        {Numbers(99, {35}), 18, ""}});
+}
+
+// Codes that compute: each row is stored numbers, code, scale and offset of the definition line,
+// and the text. Canon's and Olympus's SHORT lists hold signed values.
+TEST_F(GeneralRules, ComputedCodesAndSignedLists) {
+  struct Row {
+    ZetExif item;
+    std::int32_t code;
+    double scale;
+    double offset;
+    const char* expected;
+  };
+  const Row rows[] = {
+      {Numbers(1, {65336}), 22, 1.0 / 32, 5, "-1.25"},     // Canon MeasuredEV
+      {Numbers(1, {212}), 22, 1.0 / 32, 0, "6.63"},        // Canon FlashGuideNumber
+      {Numbers(1, {259}), 22, -3.0 / 26, 84, "54.12"},     // Olympus SensorTemperature
+      {Numbers(1, {60, 40}), 22, 0.1, -5, "1,-1"},         // Pentax SensitivityAdjust
+      {Numbers(1, {65535}), 22, 1, 0, "nicht verfügbar"},  // named as -1
+      {Texts(1, {"5/2"}), 22, 2, 0, "5"},
+      {Texts(1, {"x"}), 22, 2, 0, "x"},
+      {Numbers(1, {12}), 23, 1, 0, "0.33"},  // Canon's thirds
+      {Numbers(1, {65516}), 23, 1, 0, "-0.67"},
+      {Numbers(1, {64}), 23, 1, 0, "2"},
+      {Numbers(1, {16}), 23, 1, 0, "0.5"},
+      {Numbers(1, {964}), 24, 1.0 / 256, 0, "f/3.7"},  // Olympus MaxAperture
+      {Numbers(1, {100000}), 24, 1, 0, ""},
+      {Numbers(1, {16484}), 25, 1, 0, "100"},  // Canon CameraISO, the speed itself
+      {Numbers(1, {17}), 25, 1, 0, "17"},
+      {Numbers(1, {172}), 26, 1, 0, "f/6.3"},  // 5 1/3 EV
+      {Numbers(1, {160}), 26, 1, 0, "f/5.7"},
+      {Numbers(1, {65482, 10, 200}), 16, 1, 0, "-54,10,200"},  // Olympus colour matrix
+      {Numbers(1, {65482}), 16, 1, 0, "-54"},
+      {Numbers(1, {255, 1}), 17, 1, 0, "-1,1"},
+  };
+  for (const Row& row : rows) {
+    Tables one;
+    ExifTag& tag = one.Main(1, row.code);
+    tag.scale = row.scale;
+    tag.offset = row.offset;
+    if (row.code == 22) tag.addnice(-1, "nicht verfügbar");
+    EXPECT_EQ(FormatValue(one.defs, context, 0, row.item, kSectionMain), row.expected) << row.code;
+  }
 }
 
 TEST_F(GeneralRules, NumbersAndFractionsWithUnits) {
@@ -271,8 +316,7 @@ TEST(SpecialRules, FocalLengthWithAndWithoutFactor) {
   Main({{Texts(37386, {"78/10"}), -1, "7.8mm"},
         {Texts(37386, {"0/1"}), -1, "0.0mm"},
         {Texts(37386, {"1/101"}), -1, "0.0mm"}});
-  Main({{Texts(37386, {"78/10"}), 1, "38mm"}, {Texts(37386, {"78/10"}), 2, "7.8mm"}},
-       Context(kGerman, 4.86));
+  Main({{Texts(37386, {"78/10"}), 1, "38mm"}, {Texts(37386, {"78/10"}), 2, "7.8mm"}}, Context(kGerman, 4.86));
   Main({{Texts(37386, {"78/10"}), 1, "0mm"}}, Context(kGerman, 0.0));
 }
 
@@ -299,7 +343,10 @@ TEST(SpecialRules, VersionsComponentsAndPrintMatching) {
         {Bytes(50341, pim), -1, "0300"},
         {Bytes(50341, std::string("PrintIM\0abcd", 12)), 1, "0.0"},
         {Bytes(50341, "PrintIM"), 1, "0.0"},
-        {Texts(50341, {std::string("Pri\xF0\x9F\x93\xB7IM\0" "0300", 14)}), -1, "0300"}});
+        {Texts(50341, {std::string("Pri\xF0\x9F\x93\xB7IM\0"
+                                   "0300",
+                                   14)}),
+         -1, "0300"}});
   Main({{Numbers(36864, {'0', '2', '2', '0'}), 1, "2.2"}}, Context(kEnglish));
   Gps({{Numbers(0, {2, 2, 0, 0}), 1, "2.2"},
        {Numbers(0, {2, 0, 0, 0}), 1, "2.0"},
@@ -553,9 +600,8 @@ TEST(ArrayRows, SubDirectoriesAndPositionsGiveTheirRows) {
   std::vector<std::string> rows;
   for (const ListingRow& row : FillMetadataList(*defs, image, MakeFormatContext(German(), 1.0))) {
     if (row.kind == RowKind::Item)
-      rows.push_back(
-          row.tag + '|' + row.label + '|' + row.information + '|' + row.raw + '|' +
-          std::to_string(row.directory) + "|" + std::to_string(row.position));
+      rows.push_back(row.tag + '|' + row.label + '|' + row.information + '|' + row.raw + '|' +
+                     std::to_string(row.directory) + "|" + std::to_string(row.position));
   }
   const std::vector<std::string> expected = {"1|Liste|8,254,65535|8,254,65535|0|0",
                                              "1.2|Byte|-2|254|0|2",
@@ -580,7 +626,8 @@ TEST(InfoLabels, EdgeValues) {
   EXPECT_EQ(MakeInfoLabels(German(), Q("a"), Q("b"), MomentOf(QDateTime()), 999, 1, 1, 1).modified,
             Q("zuletzt geändert: "));
   const QLocale finnish(QLocale::Finnish, QLocale::Finland);
-  EXPECT_TRUE(MakeInfoLabels(TextLocaleOf(finnish), Q("a"), Q("b"), morning, 1, 1, 1, 1).modified.ends_with("7.00.00"));
+  EXPECT_TRUE(MakeInfoLabels(TextLocaleOf(finnish), Q("a"), Q("b"), morning, 1, 1, 1, 1)
+                  .modified.ends_with("7.00.00"));
 }
 
 // Single values of byte lists that hold numbers of several bytes: big-endian 32-bit words, signed
@@ -634,13 +681,16 @@ namespace {
 // times by the locale's forms and by a form with every field, and the locale number text. The
 // defaults are the German forms.
 TEST(TextLocaleForms, WriteWhatTheToolkitWrites) {
-  const QDateTime moments[] = {QDateTime(QDate(2004, 12, 24), QTime(18, 5, 9)),
-                               QDateTime(QDate(1999, 1, 3), QTime(0, 7, 30)),
-                               QDateTime(QDate(2030, 7, 1), QTime(12, 0, 0)), QDateTime(QDate(640, 2, 29), QTime()),
-                               QDateTime(QDate(1970, 1, 1), QTime(13, 59, 0))};
-  const double numbers[] = {50.2096, -1234.5, 1.0 / 3.0, 1e20, -1.5e-7, 0.0001, 1.2345678901234e15, 50.0, 0.0};
-  const QString everyField = QStringLiteral("dddd ddd dd d MMMM MMM MM M yyyy yy y 'H''s' HH H hh h mm m ss s AP ap A a");
-  const auto locales = QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+  const QDateTime moments[] = {
+      QDateTime(QDate(2004, 12, 24), QTime(18, 5, 9)), QDateTime(QDate(1999, 1, 3), QTime(0, 7, 30)),
+      QDateTime(QDate(2030, 7, 1), QTime(12, 0, 0)), QDateTime(QDate(640, 2, 29), QTime()),
+      QDateTime(QDate(1970, 1, 1), QTime(13, 59, 0))};
+  const double numbers[] = {50.2096, -1234.5, 1.0 / 3.0, 1e20, -1.5e-7, 0.0001, 1.2345678901234e15,
+                            50.0,    0.0};
+  const QString everyField =
+      QStringLiteral("dddd ddd dd d MMMM MMM MM M yyyy yy y 'H''s' HH H hh h mm m ss s AP ap A a");
+  const auto locales =
+      QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
   ASSERT_GT(locales.size(), 300);
   for (const QLocale& locale : locales) {
     const TextLocale texts = TextLocaleOf(locale);
@@ -669,10 +719,11 @@ TEST(TextLocaleForms, WriteWhatTheToolkitWrites) {
   }
   const TextLocale ownForms;
   const Moment moment = *MomentOf(moments[0]);
-  EXPECT_EQ(FormatMoment(ownForms, moment, everyField.toStdString(), MomentFields::Both) + ownForms.decimalPoint +
-                ownForms.groupSeparator + ownForms.shortDateFormat + ownForms.longTimeFormat,
-            FormatMoment(German(), moment, everyField.toStdString(), MomentFields::Both) + German().decimalPoint +
-                German().groupSeparator + German().shortDateFormat + German().longTimeFormat);
+  EXPECT_EQ(
+      FormatMoment(ownForms, moment, everyField.toStdString(), MomentFields::Both) + ownForms.decimalPoint +
+          ownForms.groupSeparator + ownForms.shortDateFormat + ownForms.longTimeFormat,
+      FormatMoment(German(), moment, everyField.toStdString(), MomentFields::Both) + German().decimalPoint +
+          German().groupSeparator + German().shortDateFormat + German().longTimeFormat);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 // without bound.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -81,6 +82,10 @@ struct ExifBlockState {
   // Bytes between a makernote directory's entry count and its first entry (2 in Kodak's makernote).
   std::int64_t countPadding = 0;
 
+  // The values stored outside their entries are listed as "Offset:" texts, not read, and no
+  // sub-directory is followed: a makernote whose base could not be found.
+  bool rawOffsets = false;
+
   // Loop and growth guard.
   std::vector<BufferPos> walking;  // directories being walked, outermost first
   int directoriesWalked = 0;
@@ -94,6 +99,17 @@ struct ExifBlockState {
 // directory already being walked, or one past the depth or per-block limit, is not walked again.
 void WalkDirectory(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position,
                    BufferPos base);
+
+// A value a directory stores outside its entry: its offset (from the base, not yet added) and its
+// byte count (count × unit size; it may be far larger than any buffer).
+struct StoredValue {
+  std::int64_t offset = 0;
+  std::int64_t size = 0;
+};
+// The values of the directory at position that lie outside their entries, in entry order, with the
+// state's count padding; entries of undefined types and of count 0 have none. Never reads outside
+// the buffer.
+std::vector<StoredValue> ValuesOutsideEntries(const ExifBlockState& state, BufferPos directory);
 
 // One row of the makernote table: the first make word that occurs in the make picks its group,
 // then the first row of that group whose condition holds gives maker number, directory, base and
@@ -159,6 +175,9 @@ struct MakernoteLayout {
   std::int32_t maker = 0;  // 0 = not recognised
   BufferPos directory = 0;
   BufferPos base = 0;
+  // Offsets count from the TIFF header of the block, so an editor that moved the makernote without
+  // rewriting them has moved its base (MakerBase TiffHeader and CanonFooter).
+  bool baseMovesWithEdits = false;
   std::span<const std::int32_t> subdirectories;
   std::span<const MakerField> fields;
   std::int32_t countPadding = 0;
@@ -169,8 +188,19 @@ struct MakernoteLayout {
 // makernote's own, or the opposite of the block's when only that makes the directory plausible.
 MakernoteLayout DetectMakernote(ExifBlockState& state);
 
+// The base at which every value the makernote directory stores outside its entries lies inside the
+// buffer, outside the directory and apart from the others: the layout's base when it fits, else the
+// TIFF header, else the base that puts the lowest value right after the directory (with or
+// without a next link), the place an editor that moved the makernote left it. None: no base fits.
+std::optional<BufferPos> PlaceMakernote(const ExifBlockState& state, const MakernoteLayout& layout);
+
+// The makernote-section item (tag kTagMakernoteNotPlaced) that says a moved makernote could not be
+// placed; its values are then listed as "Offset:" texts.
+inline constexpr std::int32_t kTagMakernoteNotPlaced = 0x10000;
+
 // Sets camera_id from DetectMakernote and, when it is not 0, walks the makernote as section 3 (or
-// reads its fixed values).
+// reads its fixed values). A makernote whose values no base places is walked with raw offsets
+// after the kTagMakernoteNotPlaced item.
 // Called only when the state has a makernote position.
 void ReadMakernote(ImageMetadata& image, ExifBlockState& state);
 

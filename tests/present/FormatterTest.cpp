@@ -303,9 +303,13 @@ TEST(SpecialRules, ExposureTimeFNumberAndApexValues) {
         {Texts(33437, {"0/0"}), -1, "0/0"},
         {Texts(33437, {"2.8"}), -1, "f2.8"},  // a decoded FLOAT
         {Texts(37377, {"6906891/1000000"}), -1, "1/120"},
-        {Texts(37377, {"0/1"}), -1, "1/1"},
-        {Texts(37377, {"-2/1"}), -1, "-2/1"},          // 2^-2 would read "1/0"
-        {Texts(37377, {"100000/1"}), -1, "100000/1"},  // 2^100000 is no number
+        {Texts(37377, {"0/1"}), -1, "1.0"},
+        {Texts(37377, {"8/10"}), -1, "0.6"},  // 0.57 s
+        {Texts(37377, {"1/1"}), -1, "1/2"},
+        {Texts(37377, {"-2/1"}), -1, "4.0"},
+        {Texts(37377, {"-5/1"}), -1, "32.0"},
+        {Texts(37377, {"-17/1"}), -1, "-17/1"},        // longer than a day
+        {Texts(37377, {"100000/1"}), -1, "100000/1"},  // 2^-100000 is no time
         {Texts(37378, {"3/1"}), -1, "f2.8"},
         {Texts(37378, {"4/1"}), -1, "f4.0"},
         {Texts(37381, {"3/1"}), -1, "f2.8"},
@@ -337,7 +341,9 @@ TEST(SpecialRules, VersionsComponentsAndPrintMatching) {
         {Numbers(37121, {6}), -1, "Blue"},
         {Numbers(37121, {1, 2, 3, 0}), -1, "YCbCr"},
         {Numbers(37121, {4, 5, 6, 0}), -1, "RGB"},
-        {Numbers(37121, {1, 2, 3, 4}), -1, "unknown"},
+        {Numbers(37121, {1, 2, 3, 4}), -1, "Y, Cb, Cr, R"},
+        {Numbers(37121, {0, 3, 2, 1}), -1, "-, Cr, Cb, Y"},
+        {Numbers(37121, {6, 5, 4, 9}), -1, "B, G, R, 9"},
         {Numbers(37121, {1, 2, 3}), -1, "1,2,3"},
         {Bytes(50341, pim), 1, "3.0"},
         {Bytes(50341, pim), -1, "0300"},
@@ -355,6 +361,8 @@ TEST(SpecialRules, VersionsComponentsAndPrintMatching) {
 
 TEST(SpecialRules, UserCommentHeaders) {
   Main({{Bytes(37510, std::string("UNICODE\0H\0i\0", 12)), -1, "Hi"},
+        {Bytes(37510, std::string("UNICODE\0\0H\0i", 12)), -1, "Hi"},  // from a big-endian block
+        {Bytes(37510, std::string("UNICODE\0\0\xFC\0 \0", 13)), -1, "ü"},
         {Bytes(37510, std::string("unicode\0", 8) + std::string("\xFC\0 \0", 4)), -1, "ü"},
         {Bytes(37510, std::string("UniCode\0\xAC\x20", 10)), -1, "€"},
         {Bytes(37510, std::string("ASCII\0\0\0H\0i\0", 12)), -1, "Hi"},

@@ -133,6 +133,7 @@ enum class MakerBase : std::uint8_t {
 enum class MakerOrder : std::uint8_t {
   Block,             // the block's; the opposite one when only that gives a plausible directory
   LittleEndianRest,  // little-endian for the rest of the block
+  BigEndianRest,     // big-endian for the rest of the block
   OwnHeader,         // "II" or "MM" at makernote position + orderOffset (else the block's)
 };
 

@@ -146,7 +146,7 @@ constexpr MakerRow kKodakOwnHeader = {.makeWord = "KODAK",
                                       .order = OwnHeader,
                                       .countPadding = 2};
 
-constexpr std::array<MakerRow, 51> kMakerTable = {{
+constexpr std::array<MakerRow, 52> kMakerTable = {{
     {.makeWord = "AGFA", .maker = 18, .directoryOffset = 8},
     {.makeWord = "APPLE",
      .condition = StartsAtMakernote,
@@ -182,14 +182,22 @@ constexpr std::array<MakerRow, 51> kMakerTable = {{
      .maker = 10,
      .directoryOffset = 8},
     // Kodak (and JK Imaging's Kodak PIXPRO bodies): a TIFF header of the makernote's own, offsets
-    // from the makernote start, two bytes between entry count and entries; or the "KDK INFO" form
-    // with its values at fixed places.
+    // from the makernote start, two bytes between entry count and entries; or the "KDK" form with
+    // its values at fixed places: big-endian after "KDK INFO", little-endian after any other
+    // "KDK" signature, whatever the block's order.
     kKodakOwnHeader,
     WithText(kKodakOwnHeader, "MM\0*"sv),
     {.makeWord = "KODAK",
      .condition = StartsAtMakernote,
+     .text = "KDK INFO",
+     .maker = 34,
+     .order = BigEndianRest,
+     .fields = kKodakInfoFields},
+    {.makeWord = "KODAK",
+     .condition = StartsAtMakernote,
      .text = "KDK",
      .maker = 34,
+     .order = LittleEndianRest,
      .fields = kKodakInfoFields},
     {.makeWord = "KODAK",
      .condition = StartsAtMakernoteAndModel,
@@ -406,6 +414,9 @@ void SetOrder(const MakerRow& row, ExifBlockState& state, BufferPos directory) {
   switch (row.order) {
     case LittleEndianRest:
       reader.SetOrder(ByteOrder::LittleEndian);
+      break;
+    case BigEndianRest:
+      reader.SetOrder(ByteOrder::BigEndian);
       break;
     case OwnHeader:
       if (reader.MatchesNoCase(state.makernote + row.orderOffset, "II")) {

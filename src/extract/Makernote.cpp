@@ -298,7 +298,7 @@ constexpr std::array<MakerRow, 52> kMakerTable = {{
      .maker = 32,
      .fields = kSamsungFirstFormFields},
     {.makeWord = "SAMSUNG", .condition = PlausibleDirectory, .maker = 29},
-    {.makeWord = "SANYO", .maker = 18, .directoryOffset = 8},
+    {.makeWord = "SANYO", .maker = 39, .directoryOffset = 8},
     {.makeWord = "SIGMA", .maker = 25, .directoryOffset = 10},
     {.makeWord = "SONY",
      .condition = StartsAtMakernote,

@@ -311,7 +311,7 @@ const NoteCase kCases[] = {
     {"RicohPentax", "RICOH IMAGING COMPANY, LTD.", "", "PENTAX \0$O"s, 10, 1, 0, 3},
     {"Ricoh", "RICOH", "", "Ricoh\0\0\0"s, 8, 0, 0, 21},
     {"RicohWithout", "RICOH", "", "Rv0103\0\0"s, 8, 0, 0, 0},
-    {"Sanyo", "SANYO Electric Co.,Ltd.", "", "SANYO\0\1\0"s, 8, 0, 0, 18},
+    {"Sanyo", "SANYO Electric Co.,Ltd.", "", "SANYO\0\1\0"s, 8, 0, 0, 39},
     {"Sigma", "SIGMA", "", "SIGMA\0\0\0\1\0"s, 10, 0, 0, 25},
     {"Apple", "Apple", "", "Apple iOS\0\0\1$O"s, 14, 1, 1, 26},
     {"SonyDsc", "SONY", "", "SONY DSC \0\0\0"s, 12, 0, 0, 27},

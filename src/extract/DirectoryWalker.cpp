@@ -165,8 +165,8 @@ void AddOffsetItem(ImageMetadata& image, ExifBlockState& state, std::int32_t sec
   Add(image, state, section, entry.tag, kTypTexts, {std::move(text)});
 }
 
-void Walk(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position,
-          BufferPos base, bool followNext);
+void Walk(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position, BufferPos base,
+          bool followNext);
 
 // A pointer of the makernote directory to one of its layout's sub-directories: an offset from the
 // base (LONG or IFD), or the sub-directory's own bytes (UNDEFINED). Sub-directories end at their
@@ -254,8 +254,8 @@ void WalkEntriesAndNext(ImageMetadata& image, ExifBlockState& state, std::int32_
   if (next != 0) WalkDirectory(image, state, kSectionThumbnail, next + base, base);
 }
 
-void Walk(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position,
-          BufferPos base, bool followNext) {
+void Walk(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position, BufferPos base,
+          bool followNext) {
   if (state.exhausted || !state.reader.Has(position, 2)) return;  // outside: 0 entries, no next link
   if (state.walking.size() >= static_cast<std::size_t>(kMaxDirectoryDepth)) return;
   if (state.directoriesWalked >= kMaxDirectoriesPerBlock) return;

@@ -56,7 +56,8 @@ void ImageMetadata::EnsureMetadata() {
   }
 }
 
-ZetExif* ImageMetadata::ExifAdd(std::int32_t section, std::int32_t tag, std::int32_t typ, ExifValues inhalt) {
+ZetExif* ImageMetadata::ExifAdd(std::int32_t section, std::int32_t tag, std::int32_t typ,
+                                ExifValues inhalt) {
   if (!ValidSection(section)) return nullptr;
   exifStoredBytes += StoredSize(typ, inhalt);
   auto& list = exif[section - 1];

@@ -25,61 +25,41 @@ constexpr std::array<std::string_view, 5> kNikonFirstLayoutModels = {"E70", "E80
 
 // Olympus (since about 2004) and OM System: Equipment, CameraSettings, RawDevelopment (two forms),
 // ImageProcessing and FocusInfo.
-constexpr std::array<std::int32_t, 6> kOlympusSubdirectories = {0x2010, 0x2020, 0x2030,
-                                                                0x2031, 0x2040, 0x2050};
+constexpr std::array<std::int32_t, 6> kOlympusSubdirectories = {0x2010, 0x2020, 0x2030, 0x2031, 0x2040, 0x2050};
 
 // Later forms of a maker carry a signature, a TIFF byte-order mark of their own and offsets from
 // the makernote start; header-less forms are accepted only when their directory is plausible.
-constexpr MakerRow kOlympusLater = {.makeWord = "OLYMPUS",
-                                    .condition = StartsAtMakernote,
-                                    .text = "OLYMPUS\0"sv,
-                                    .maker = 28,
-                                    .directoryOffset = 12,
-                                    .base = Makernote,
-                                    .order = OwnHeader,
-                                    .orderOffset = 8,
-                                    .subdirectories = kOlympusSubdirectories};
-constexpr MakerRow kOmSystem = {.makeWord = "OLYMPUS",
-                                .condition = StartsAtMakernote,
-                                .text = "OM SYSTEM\0"sv,
-                                .maker = 28,
-                                .directoryOffset = 16,
-                                .base = Makernote,
-                                .order = OwnHeader,
-                                .orderOffset = 12,
-                                .subdirectories = kOlympusSubdirectories};
-constexpr MakerRow kPentaxLater = {.makeWord = "PENTAX",
-                                   .condition = StartsAtMakernote,
-                                   .text = "PENTAX \0"sv,
-                                   .maker = 3,
-                                   .directoryOffset = 10,
-                                   .base = Makernote,
-                                   .order = OwnHeader,
+constexpr MakerRow kOlympusLater = {.makeWord = "OLYMPUS", .condition = StartsAtMakernote, .text = "OLYMPUS\0"sv,
+                                    .maker = 28, .directoryOffset = 12, .base = Makernote, .order = OwnHeader,
+                                    .orderOffset = 8, .subdirectories = kOlympusSubdirectories};
+constexpr MakerRow kOmSystem = {.makeWord = "OLYMPUS", .condition = StartsAtMakernote, .text = "OM SYSTEM\0"sv,
+                                .maker = 28, .directoryOffset = 16, .base = Makernote, .order = OwnHeader,
+                                .orderOffset = 12, .subdirectories = kOlympusSubdirectories};
+constexpr MakerRow kPentaxLater = {.makeWord = "PENTAX", .condition = StartsAtMakernote, .text = "PENTAX \0"sv,
+                                   .maker = 3, .directoryOffset = 10, .base = Makernote, .order = OwnHeader,
                                    .orderOffset = 8};
 
 // Samsung's first form: signature and version as 8 characters, then the offset and length of the
 // preview image.
-constexpr std::array<MakerField, 3> kSamsungFirstFormFields = {
-    {{0x0000, 0, 0, 8}, {0x0002, 8}, {0x0003, 12}}};
+constexpr std::array<MakerField, 3> kSamsungFirstFormFields = {{{0x0000, 0, 0, 8}, {0x0002, 8}, {0x0003, 12}}};
 
 // Kodak's "KDK INFO" form (DX, CX, LS and Z series): the values follow the 8 signature bytes and
 // are filed by their offset from there: model, quality, burst, image size, date and time, shutter,
 // metering, sequence, aperture (× 100), exposure time (1/100000 s), exposure compensation
 // (1/1000 EV), modes, distances, focus, white balance, flash, ISO, zoom, date stamp, colour mode,
 // digital zoom, sharpness.
-constexpr MakerField KodakInfo(std::int32_t tag, std::int32_t width, std::int32_t count = 1,
-                               bool isSigned = false) {
+constexpr MakerField KodakInfo(std::int32_t tag, std::int32_t width, std::int32_t count = 1, bool isSigned = false) {
   return {tag, tag + 8, width, count, isSigned};
 }
 constexpr std::array<MakerField, 34> kKodakInfoFields = {{
-    KodakInfo(0x00, 0, 8), KodakInfo(0x09, 1),          KodakInfo(0x0A, 1),          KodakInfo(0x0C, 2),
-    KodakInfo(0x0E, 2),    KodakInfo(0x10, 2),          KodakInfo(0x12, 1, 2),       KodakInfo(0x14, 1, 4),
-    KodakInfo(0x18, 2),    KodakInfo(0x1B, 1),          KodakInfo(0x1C, 1),          KodakInfo(0x1D, 1),
-    KodakInfo(0x1E, 2),    KodakInfo(0x20, 4),          KodakInfo(0x24, 2, 1, true), KodakInfo(0x26, 2),
-    KodakInfo(0x28, 4),    KodakInfo(0x2C, 4),          KodakInfo(0x30, 4),          KodakInfo(0x34, 4),
-    KodakInfo(0x38, 1),    KodakInfo(0x3A, 2),          KodakInfo(0x3C, 2),          KodakInfo(0x3E, 2),
-    KodakInfo(0x40, 1),    KodakInfo(0x5C, 1),          KodakInfo(0x5D, 1),          KodakInfo(0x5E, 2),
-    KodakInfo(0x60, 2),    KodakInfo(0x62, 2),          KodakInfo(0x64, 2),          KodakInfo(0x66, 2),
+    KodakInfo(0x00, 0, 8), KodakInfo(0x09, 1),    KodakInfo(0x0A, 1),          KodakInfo(0x0C, 2),
+    KodakInfo(0x0E, 2),    KodakInfo(0x10, 2),    KodakInfo(0x12, 1, 2),       KodakInfo(0x14, 1, 4),
+    KodakInfo(0x18, 2),    KodakInfo(0x1B, 1),    KodakInfo(0x1C, 1),          KodakInfo(0x1D, 1),
+    KodakInfo(0x1E, 2),    KodakInfo(0x20, 4),    KodakInfo(0x24, 2, 1, true), KodakInfo(0x26, 2),
+    KodakInfo(0x28, 4),    KodakInfo(0x2C, 4),    KodakInfo(0x30, 4),          KodakInfo(0x34, 4),
+    KodakInfo(0x38, 1),    KodakInfo(0x3A, 2),    KodakInfo(0x3C, 2),          KodakInfo(0x3E, 2),
+    KodakInfo(0x40, 1),    KodakInfo(0x5C, 1),    KodakInfo(0x5D, 1),          KodakInfo(0x5E, 2),
+    KodakInfo(0x60, 2),    KodakInfo(0x62, 2),    KodakInfo(0x64, 2),          KodakInfo(0x66, 2),
     KodakInfo(0x68, 2),    KodakInfo(0x6B, 1, 1, true),
 }};
 
@@ -106,25 +86,13 @@ constexpr MakerField Reconyx(std::int32_t word, std::int32_t count = 1, bool isS
   return {word, 2 * word, 2, count, isSigned};
 }
 constexpr std::array<MakerField, 19> kReconyxFields = {{
-    Reconyx(0x00),
-    Reconyx(0x01, 3),
-    Reconyx(0x04, 2),
-    Reconyx(0x06),
-    Reconyx(0x07, 2),
-    Reconyx(0x09, 2),
-    Reconyx(0x0B, 6),
-    Reconyx(0x12),
-    Reconyx(0x13, 1, true),
-    Reconyx(0x14, 1, true),
-    {0x15, 0x2A, 0, 30, false, true},
-    Reconyx(0x24),
-    Reconyx(0x25),
-    Reconyx(0x26),
-    Reconyx(0x27),
-    Reconyx(0x28),
-    Reconyx(0x29),
-    Reconyx(0x2A),
-    {0x2B, 0x56, 0, 22},
+    Reconyx(0x00),          Reconyx(0x01, 3),       Reconyx(0x04, 2),
+    Reconyx(0x06),          Reconyx(0x07, 2),       Reconyx(0x09, 2),
+    Reconyx(0x0B, 6),       Reconyx(0x12),          Reconyx(0x13, 1, true),
+    Reconyx(0x14, 1, true), {0x15, 0x2A, 0, 30, false, true},
+    Reconyx(0x24),          Reconyx(0x25),          Reconyx(0x26),
+    Reconyx(0x27),          Reconyx(0x28),          Reconyx(0x29),
+    Reconyx(0x2A),          {0x2B, 0x56, 0, 22},
 }};
 
 constexpr MakerRow WithWord(MakerRow row, std::string_view word) {
@@ -137,25 +105,14 @@ constexpr MakerRow WithText(MakerRow row, std::string_view text) {
   return row;
 }
 
-constexpr MakerRow kKodakOwnHeader = {.makeWord = "KODAK",
-                                      .condition = StartsAtMakernote,
-                                      .text = "II*\0"sv,
-                                      .maker = 33,
-                                      .directoryOffset = 8,
-                                      .base = Makernote,
-                                      .order = OwnHeader,
+constexpr MakerRow kKodakOwnHeader = {.makeWord = "KODAK", .condition = StartsAtMakernote, .text = "II*\0"sv,
+                                      .maker = 33, .directoryOffset = 8, .base = Makernote, .order = OwnHeader,
                                       .countPadding = 2};
 
 constexpr std::array<MakerRow, 52> kMakerTable = {{
     {.makeWord = "AGFA", .maker = 18, .directoryOffset = 8},
-    {.makeWord = "APPLE",
-     .condition = StartsAtMakernote,
-     .text = "Apple iOS\0"sv,
-     .maker = 26,
-     .directoryOffset = 14,
-     .base = Makernote,
-     .order = OwnHeader,
-     .orderOffset = 12},
+    {.makeWord = "APPLE", .condition = StartsAtMakernote, .text = "Apple iOS\0"sv, .maker = 26,
+     .directoryOffset = 14, .base = Makernote, .order = OwnHeader, .orderOffset = 12},
     {.makeWord = "ASAHI", .condition = FoundFromMakernote, .text = "AOC", .maker = 3, .directoryOffset = 6},
     {.makeWord = "ASAHI", .maker = 2},
     // Editing programs that move the makernote leave its original offset in its footer.
@@ -165,117 +122,53 @@ constexpr std::array<MakerRow, 52> kMakerTable = {{
     // DJI's drones: a directory without signature, offsets from the TIFF header.
     {.makeWord = "DJI", .condition = PlausibleDirectory, .maker = 31},
     {.makeWord = "EPSON", .maker = 18, .directoryOffset = 8},
-    {.makeWord = "FUJIFILM",
-     .maker = 8,
-     .directory = LittleEndianLink,
-     .base = Makernote,
+    {.makeWord = "FUJIFILM", .maker = 8, .directory = LittleEndianLink, .base = Makernote,
      .order = LittleEndianRest},
     // Fujifilm's bodies of the years before the name changed.
-    {.makeWord = "FUJI PHOTO",
-     .maker = 8,
-     .directory = LittleEndianLink,
-     .base = Makernote,
+    {.makeWord = "FUJI PHOTO", .maker = 8, .directory = LittleEndianLink, .base = Makernote,
      .order = LittleEndianRest},
-    {.makeWord = "JENOPTIK",
-     .condition = StartsAtMakernote,
-     .text = "SKANH",
-     .maker = 10,
-     .directoryOffset = 8},
+    {.makeWord = "JENOPTIK", .condition = StartsAtMakernote, .text = "SKANH", .maker = 10, .directoryOffset = 8},
     // Kodak (and JK Imaging's Kodak PIXPRO bodies): a TIFF header of the makernote's own, offsets
     // from the makernote start, two bytes between entry count and entries; or the "KDK" form with
     // its values at fixed places: big-endian after "KDK INFO", little-endian after any other
     // "KDK" signature, whatever the block's order.
     kKodakOwnHeader,
     WithText(kKodakOwnHeader, "MM\0*"sv),
-    {.makeWord = "KODAK",
-     .condition = StartsAtMakernote,
-     .text = "KDK INFO",
-     .maker = 34,
-     .order = BigEndianRest,
+    {.makeWord = "KODAK", .condition = StartsAtMakernote, .text = "KDK INFO", .maker = 34, .order = BigEndianRest,
      .fields = kKodakInfoFields},
-    {.makeWord = "KODAK",
-     .condition = StartsAtMakernote,
-     .text = "KDK",
-     .maker = 34,
-     .order = LittleEndianRest,
+    {.makeWord = "KODAK", .condition = StartsAtMakernote, .text = "KDK", .maker = 34, .order = LittleEndianRest,
      .fields = kKodakInfoFields},
-    {.makeWord = "KODAK",
-     .condition = StartsAtMakernoteAndModel,
-     .models = kKodakDateModels,
-     .maker = 35,
+    {.makeWord = "KODAK", .condition = StartsAtMakernoteAndModel, .models = kKodakDateModels, .maker = 35,
      .fields = kKodakDateFields},
-    {.makeWord = "KODAK",
-     .condition = StartsAtMakernoteAndModel,
-     .models = kKodakFileNameModels,
-     .maker = 36,
+    {.makeWord = "KODAK", .condition = StartsAtMakernoteAndModel, .models = kKodakFileNameModels, .maker = 36,
      .fields = kKodakFileNameFields},
     WithWord(kKodakOwnHeader, "JK IMAGING"),
     WithWord(WithText(kKodakOwnHeader, "MM\0*"sv), "JK IMAGING"),
-    {.makeWord = "LEICA",
-     .condition = FoundFromMakernote,
-     .text = "FUJIFILM",
-     .maker = 8,
-     .directory = LittleEndianLink,
-     .base = Makernote,
-     .order = LittleEndianRest},
+    {.makeWord = "LEICA", .condition = FoundFromMakernote, .text = "FUJIFILM", .maker = 8,
+     .directory = LittleEndianLink, .base = Makernote, .order = LittleEndianRest},
     // Leica's later bodies (X1, X2, T, X, X-U and others): the body's signature word after
     // "LEICA\0", offsets from the makernote start.
-    {.makeWord = "LEICA",
-     .condition = StartsAtMakernote,
-     .text = "LEICA\0\1\0"sv,
-     .maker = 30,
-     .directoryOffset = 8,
+    {.makeWord = "LEICA", .condition = StartsAtMakernote, .text = "LEICA\0\1\0"sv, .maker = 30, .directoryOffset = 8,
      .base = Makernote},
-    {.makeWord = "LEICA",
-     .condition = StartsAtMakernote,
-     .text = "LEICA\0\5\0"sv,
-     .maker = 30,
-     .directoryOffset = 8,
+    {.makeWord = "LEICA", .condition = StartsAtMakernote, .text = "LEICA\0\5\0"sv, .maker = 30, .directoryOffset = 8,
      .base = Makernote},
-    {.makeWord = "LEICA",
-     .condition = StartsAtMakernote,
-     .text = "LEICA\0\6\0"sv,
-     .maker = 30,
-     .directoryOffset = 8,
+    {.makeWord = "LEICA", .condition = StartsAtMakernote, .text = "LEICA\0\6\0"sv, .maker = 30, .directoryOffset = 8,
      .base = Makernote},
-    {.makeWord = "LEICA",
-     .condition = StartsAtMakernote,
-     .text = "LEICA\0\7\0"sv,
-     .maker = 30,
-     .directoryOffset = 8,
+    {.makeWord = "LEICA", .condition = StartsAtMakernote, .text = "LEICA\0\7\0"sv, .maker = 30, .directoryOffset = 8,
      .base = Makernote},
-    {.makeWord = "LEICA",
-     .condition = StartsAtMakernote,
-     .text = "LEICA\0\x10\0"sv,
-     .maker = 30,
-     .directoryOffset = 8,
-     .base = Makernote},
+    {.makeWord = "LEICA", .condition = StartsAtMakernote, .text = "LEICA\0\x10\0"sv, .maker = 30,
+     .directoryOffset = 8, .base = Makernote},
     {.makeWord = "LEICA", .maker = 14, .directoryOffset = 8},
     {.makeWord = "MINOLTA", .maker = 15},
     // Motorola's phones: "MOT\0" and four bytes, then the directory; offsets from the makernote start.
-    {.makeWord = "MOTOROLA",
-     .condition = StartsAtMakernote,
-     .text = "MOT\0"sv,
-     .maker = 37,
-     .directoryOffset = 8,
+    {.makeWord = "MOTOROLA", .condition = StartsAtMakernote, .text = "MOT\0"sv, .maker = 37, .directoryOffset = 8,
      .base = Makernote},
-    {.makeWord = "NIKON",
-     .condition = StartsAtMakernoteAndModel,
-     .text = "NIKON",
-     .models = kNikonFirstLayoutModels,
-     .maker = 16,
-     .directoryOffset = 8},
+    {.makeWord = "NIKON", .condition = StartsAtMakernoteAndModel, .text = "NIKON", .models = kNikonFirstLayoutModels,
+     .maker = 16, .directoryOffset = 8},
     // A TIFF header of its own at makernote + 10, in its own byte order; the directory follows 8
     // bytes after it.
-    {.makeWord = "NIKON",
-     .condition = StartsAtMakernote,
-     .text = "NIKON",
-     .maker = 17,
-     .directoryOffset = 18,
-     .base = Makernote,
-     .baseOffset = 10,
-     .order = OwnHeader,
-     .orderOffset = 10},
+    {.makeWord = "NIKON", .condition = StartsAtMakernote, .text = "NIKON", .maker = 17, .directoryOffset = 18,
+     .base = Makernote, .baseOffset = 10, .order = OwnHeader, .orderOffset = 10},
     {.makeWord = "NIKON", .maker = 17},
     WithWord(kOmSystem, "OM DIGITAL"),
     WithWord(kOlympusLater, "OM DIGITAL"),
@@ -286,53 +179,24 @@ constexpr std::array<MakerRow, 52> kMakerTable = {{
     kPentaxLater,
     {.makeWord = "PENTAX", .condition = FoundFromMakernote, .text = "AOC", .maker = 3, .directoryOffset = 6},
     WithWord(kPentaxLater, "RICOH"),
-    {.makeWord = "RICOH",
-     .condition = FoundFromMakernote,
-     .text = "RICOH",
-     .maker = 21,
-     .directoryOffset = 8},
+    {.makeWord = "RICOH", .condition = FoundFromMakernote, .text = "RICOH", .maker = 21, .directoryOffset = 8},
     // Samsung's first form ("STMN" and a version) holds no directory, only fixed values.
-    {.makeWord = "SAMSUNG",
-     .condition = StartsAtMakernote,
-     .text = "STMN",
-     .maker = 32,
+    {.makeWord = "SAMSUNG", .condition = StartsAtMakernote, .text = "STMN", .maker = 32,
      .fields = kSamsungFirstFormFields},
     {.makeWord = "SAMSUNG", .condition = PlausibleDirectory, .maker = 29},
     {.makeWord = "SANYO", .maker = 39, .directoryOffset = 8},
     {.makeWord = "SIGMA", .maker = 25, .directoryOffset = 10},
-    {.makeWord = "SONY",
-     .condition = StartsAtMakernote,
-     .text = "SONY DSC ",
-     .maker = 27,
-     .directoryOffset = 12},
-    {.makeWord = "SONY",
-     .condition = StartsAtMakernote,
-     .text = "SONY CAM ",
-     .maker = 27,
-     .directoryOffset = 12},
-    {.makeWord = "SONY",
-     .condition = StartsAtMakernote,
-     .text = "SONY MOBILE\0"sv,
-     .maker = 27,
+    {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SONY DSC ", .maker = 27, .directoryOffset = 12},
+    {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SONY CAM ", .maker = 27, .directoryOffset = 12},
+    {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SONY MOBILE\0"sv, .maker = 27,
      .directoryOffset = 12},
     // Sony Ericsson's phones: "SEMC MS" padded to 12 bytes, then a TIFF header of its own that
     // offsets count from; the directory follows 8 bytes after it.
-    {.makeWord = "SONY",
-     .condition = StartsAtMakernote,
-     .text = "SEMC MS",
-     .maker = 27,
-     .directoryOffset = 20,
-     .base = Makernote,
-     .baseOffset = 12,
-     .order = OwnHeader,
-     .orderOffset = 12},
+    {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SEMC MS", .maker = 27, .directoryOffset = 20,
+     .base = Makernote, .baseOffset = 12, .order = OwnHeader, .orderOffset = 12},
     {.makeWord = "SONY", .condition = PlausibleDirectory, .maker = 27},
     // Cameras without a make of the rows above, known by their makernote's signature alone.
-    {.makeWord = "",
-     .condition = StartsAtMakernote,
-     .text = "\x01\xF1"sv,
-     .maker = 38,
-     .fields = kReconyxFields},
+    {.makeWord = "", .condition = StartsAtMakernote, .text = "\x01\xF1"sv, .maker = 38, .fields = kReconyxFields},
 }};
 
 // A directory whose entry count is at least 1 and at most kMaxPlausibleEntries, whose entries lie
@@ -497,8 +361,7 @@ void ReadFields(ImageMetadata& image, const ExifBlockState& state, std::span<con
                             reader.Order() == ByteOrder::BigEndian};
       inhalt = ExifValues::Packed(reader.Bytes(at, size), static_cast<std::size_t>(field.count), form);
     }
-    image.ExifAdd(kSectionMakernote, field.tag, field.width == 0 ? kTypTexts : kTypNumbers,
-                  std::move(inhalt));
+    image.ExifAdd(kSectionMakernote, field.tag, field.width == 0 ? kTypTexts : kTypNumbers, std::move(inhalt));
   }
 }
 

@@ -70,13 +70,34 @@ struct Layout {
   std::string_view name;
   std::int32_t maker;
 };
-constexpr std::array<Layout, 28> kLayouts = {
-    {{"asahi01", 2},     {"asahi02", 3},      {"canon01", 4},    {"casio01", 5},  {"casio02", 6},
-     {"fujifilm01", 8},  {"leica01", 14},     {"minolta01", 15}, {"nikon01", 16}, {"nikon02", 17},
-     {"olympus01", 18},  {"panasonic01", 19}, {"ricoh01", 21},   {"sigma01", 25}, {"apple01", 26},
-     {"sony01", 27},     {"olympus02", 28},   {"samsung01", 29}, {"leica02", 30}, {"dji01", 31},
-     {"samsung02", 32},  {"kodak01", 33},     {"kodak02", 34},   {"kodak03", 35}, {"kodak04", 36},
-     {"motorola01", 37}, {"reconyx01", 38},   {"sanyo01", 39}}};
+constexpr std::array<Layout, 28> kLayouts = {{{"asahi01", 2},
+                                              {"asahi02", 3},
+                                              {"canon01", 4},
+                                              {"casio01", 5},
+                                              {"casio02", 6},
+                                              {"fujifilm01", 8},
+                                              {"leica01", 14},
+                                              {"minolta01", 15},
+                                              {"nikon01", 16},
+                                              {"nikon02", 17},
+                                              {"olympus01", 18},
+                                              {"panasonic01", 19},
+                                              {"ricoh01", 21},
+                                              {"sigma01", 25},
+                                              {"apple01", 26},
+                                              {"sony01", 27},
+                                              {"olympus02", 28},
+                                              {"samsung01", 29},
+                                              {"leica02", 30},
+                                              {"dji01", 31},
+                                              {"samsung02", 32},
+                                              {"kodak01", 33},
+                                              {"kodak02", 34},
+                                              {"kodak03", 35},
+                                              {"kodak04", 36},
+                                              {"motorola01", 37},
+                                              {"reconyx01", 38},
+                                              {"sanyo01", 39}}};
 
 enum class FailureKind { VersionMissing, VersionUnsupported, Syntax, Read };
 

@@ -2,8 +2,8 @@
 // The rules FormatValue dispatches to. Internal to src/present; every function accepts any item
 // (empty, either value kind, values of the other kind) and returns a text, never throws.
 
-#include <cstdint>
 #include <string>
+#include <cstdint>
 
 #include "extract/ImageMetadata.h"
 #include "metadata/Definitions.h"
@@ -54,19 +54,19 @@ std::string ComputedText(const ExifValues& values, std::int32_t code, const Exif
                          const FormatContext& context);
 
 // FormatValue with the item's definition already looked up (null: it has none).
-std::string FormatItem(const FormatContext& context, std::int32_t maker, const ZetExif& item,
-                       std::int32_t section, const ExifTag* definition);
+std::string FormatItem(const FormatContext& context, std::int32_t maker, const ZetExif& item, std::int32_t section,
+                       const ExifTag* definition);
 
 // The general rules by value kind and display code. An item of another kind than 1 or 4 shows
 // its first value as text (nothing when it has none).
 std::string FormatGeneral(const ZetExif& item, std::int32_t code, const ExifTag* definition,
-                          const FormatContext& context);
+                      const FormatContext& context);
 
 // Tags of the main section with fixed rules: 33432, 33434, 33437, 36864, 37121, 37377, 37378,
 // 37381, 37386, 37510, 40960, 50341.
 bool IsMainSpecial(std::int32_t tag);
 std::string FormatMainSpecial(const ZetExif& item, std::int32_t code, const ExifTag* definition,
-                              const FormatContext& context);
+                          const FormatContext& context);
 
 // Tags of the GPS section with fixed rules: 0 (version) and 2, 4, 20, 22 (coordinates).
 bool IsGpsSpecial(std::int32_t tag);

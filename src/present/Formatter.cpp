@@ -168,7 +168,7 @@ std::string NumberListText(const ExifValues& values) {
 }
 
 std::string FormatGeneral(const ZetExif& item, std::int32_t code, const ExifTag* definition,
-                          const FormatContext& context) {
+                      const FormatContext& context) {
   if (code == kCodeLensRange) return LensRangeText(item.inhalt, context);
   if (code == kCodeTimeOfDay) return TimeOfDayText(item.inhalt, context);
   if (code == kCodeFractionList) return FractionListText(item.inhalt, context);
@@ -189,12 +189,11 @@ FormatContext MakeFormatContext(const TextLocale& locale, double cameraFeq) {
 
 std::string FormatValue(const Definitions& definitions, const FormatContext& context, std::int32_t maker,
                         const ZetExif& item, std::int32_t section) {
-  return FormatItem(context, maker, item, section,
-                    definitions.FindTag(maker, section, item.directory, item.tag, 0));
+  return FormatItem(context, maker, item, section, definitions.FindTag(maker, section, item.directory, item.tag, 0));
 }
 
-std::string FormatItem(const FormatContext& context, std::int32_t maker, const ZetExif& item,
-                       std::int32_t section, const ExifTag* definition) {
+std::string FormatItem(const FormatContext& context, std::int32_t maker, const ZetExif& item, std::int32_t section,
+                       const ExifTag* definition) {
   const std::int32_t code = definition ? definition->fmt : 0;
   if (section == kSectionGps && IsGpsSpecial(item.tag)) return FormatGpsSpecial(item, code, context);
   if (section == kSectionMain && IsMainSpecial(item.tag)) {

@@ -92,9 +92,7 @@ void AppendPositionRows(std::vector<ListingRow>& rows, const FormatContext& cont
     const bool isSigned = definition->fmt == kSigned16 || definition->fmt == kSigned8;
     const bool isText = definition->fmt == kTextFromByte;
     const bool plain = isSigned || isText || FormOf(definition->fmt).bytes > 1;
-    ZetExif single{item.tag,
-                   isText ? kTypTexts : item.typ,
-                   {isSigned ? SignedValue(value, definition->fmt) : value},
+    ZetExif single{item.tag, isText ? kTypTexts : item.typ, {isSigned ? SignedValue(value, definition->fmt) : value},
                    item.directory};
     ListingRow row = owner;
     row.position = definition->position;
@@ -203,9 +201,9 @@ std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMe
       if (item->directory != 0 && section == kSectionMakernote) {
         inDirectory = DirectoryTexts(definitions, maker, *item);
       }
-      const ListingCache::Texts& texts = item->directory != 0 && section == kSectionMakernote
-                                             ? inDirectory
-                                             : cache.Get(definitions, maker, section, item->tag);
+      const ListingCache::Texts& texts =
+          item->directory != 0 && section == kSectionMakernote ? inDirectory
+                                                               : cache.Get(definitions, maker, section, item->tag);
       ListingRow row;
       row.section = section;
       row.tag = texts.tag;

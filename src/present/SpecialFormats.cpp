@@ -225,7 +225,8 @@ std::string UserComment(const ExifValues& values) {
 }
 
 // Print image matching: characters 9 to 12 hold the version ("0300").
-std::string PrintImageMatching(const ExifValues& values, std::int32_t code, const FormatContext& context) {
+std::string PrintImageMatching(const ExifValues& values, std::int32_t code,
+                               const FormatContext& context) {
   std::string version = CharactersAt(Characters(values), 8, 4);
   if (code != 1) return version;
   const double number = ParseDecimalNumber(version).value_or(0.0);
@@ -255,7 +256,7 @@ bool IsMainSpecial(std::int32_t tag) {
 }
 
 std::string FormatMainSpecial(const ZetExif& item, std::int32_t code, const ExifTag* definition,
-                              const FormatContext& context) {
+                          const FormatContext& context) {
   const auto& values = item.inhalt;
   switch (item.tag) {
     case kExifVersion:

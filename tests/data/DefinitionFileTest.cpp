@@ -47,8 +47,7 @@ TEST_F(DefinitionFile, LoadsWithoutAnyMessageAndFillsEveryTable) {
   EXPECT_GT(Defs().iptcTags.size(), 40u);
   EXPECT_GT(Defs().focalEquivTable.size(), 100u);
   // Every makernote layout the file format knows has its section.
-  for (std::int32_t maker : {2,  3,  4,  5,  6,  8,  14, 15, 16, 17, 18, 19, 21, 25,
-                             26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38}) {
+  for (std::int32_t maker : {2, 3, 4, 5, 6, 8, 14, 15, 16, 17, 18, 19, 21, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38}) {
     const auto found = Defs().makernoteTable.find(maker);
     ASSERT_NE(found, Defs().makernoteTable.end()) << "maker " << maker;
     EXPECT_EQ(found->second.cameraid, maker);
@@ -62,8 +61,7 @@ TEST_F(DefinitionFile, LoadsWithoutAnyMessageAndFillsEveryTable) {
 // Every label, value name and IPTC name is a real text; a value given twice in one tag would make
 // its second text unreachable, and only the display codes the formatter knows are used.
 TEST_F(DefinitionFile, LabelsValueNamesAndCodesAreUsable) {
-  const std::set<std::int32_t> knownCodes = {0,  1,  2,  3,  4,  5,  10, 11, 12, 13, 14, 15,
-                                             16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27};
+  const std::set<std::int32_t> knownCodes = {0, 1, 2, 3, 4, 5, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27};
   auto checkTable = [&](const TagTable& table, const std::string& where) {
     for (const auto& [key, definition] : table) {
       const std::string at = where + " tag " + std::to_string(definition.tag);
@@ -138,38 +136,16 @@ struct ExpectedCode {
 TEST_F(DefinitionFile, SpecialTagsCarryTheirIntendedCodes) {
   constexpr std::int32_t kMain = kSectionMain, kGps = kSectionGps;
   const ExpectedCode expected[] = {
-      {kMain, 0x8298, 0},
-      {kMain, 0x829A, 0},
-      {kMain, 0x829D, 0},
-      {kMain, 0x9000, 1},
-      {kMain, 0x9101, 0},
-      {kMain, 0x9201, 0},
-      {kMain, 0x9202, 0},
-      {kMain, 0x9205, 0},
-      {kMain, 0x920A, 0},
-      {kMain, 0x9286, 0},
-      {kMain, 0xA000, 1},
-      {kMain, 0xC4A5, 1},
-      {kGps, 0x0000, 1},
-      {kGps, 0x0002, 0},
-      {kGps, 0x0004, 0},
-      {kGps, 0x0014, 0},
-      {kGps, 0x0016, 0},
+      {kMain, 0x8298, 0}, {kMain, 0x829A, 0}, {kMain, 0x829D, 0}, {kMain, 0x9000, 1}, {kMain, 0x9101, 0},
+      {kMain, 0x9201, 0}, {kMain, 0x9202, 0}, {kMain, 0x9205, 0}, {kMain, 0x920A, 0}, {kMain, 0x9286, 0},
+      {kMain, 0xA000, 1}, {kMain, 0xC4A5, 1}, {kGps, 0x0000, 1},  {kGps, 0x0002, 0},  {kGps, 0x0004, 0},
+      {kGps, 0x0014, 0},  {kGps, 0x0016, 0},
       // dates, the interoperability version and Windows texts under the general rules
-      {kMain, 0x0132, 1},
-      {kMain, 0x9003, 1},
-      {kMain, 0x9004, 1},
-      {kSectionThumbnail, 0x0132, 1},
-      {kMain, 0x0002, 1},
-      {kMain, 0x9C9B, 3},
-      {kMain, 0x9C9C, 3},
-      {kMain, 0x9C9D, 3},
-      {kMain, 0x9C9E, 3},
+      {kMain, 0x0132, 1}, {kMain, 0x9003, 1}, {kMain, 0x9004, 1}, {kSectionThumbnail, 0x0132, 1},
+      {kMain, 0x0002, 1}, {kMain, 0x9C9B, 3}, {kMain, 0x9C9C, 3}, {kMain, 0x9C9D, 3}, {kMain, 0x9C9E, 3},
       {kMain, 0x9C9F, 3},
       // fractions with a unit
-      {kMain, 0x9206, 14},
-      {kMain, 0xA405, 11},
-      {kGps, 0x0006, 14}};
+      {kMain, 0x9206, 14}, {kMain, 0xA405, 11}, {kGps, 0x0006, 14}};
   for (const ExpectedCode& entry : expected) {
     const ExifTag* definition = Defs().FindTag(0, entry.section, entry.tag, 0);
     ASSERT_NE(definition, nullptr) << "section " << entry.section << " tag " << entry.tag;

@@ -419,8 +419,7 @@ TEST(StampedLoad, QuickLoadsGiveTheFullTables) {
   // Windows-1252 lines.
   const std::string texts[] = {
       "",
-      "#version 2\n#main\n+1,0,0,A\n#makernote canon01\n+2,0,0,B\n!1,eins\n+6,0,0,F #6\n  #makernote canon01 "
-      "7\n"
+      "#version 2\n#main\n+1,0,0,A\n#makernote canon01\n+2,0,0,B\n!1,eins\n+6,0,0,F #6\n  #makernote canon01 7\n"
       "+3,0,0,C\n#gps\n+4,0,0,D\n",
       "#version 2\n#main\n+1,0,0,A\n#makernote canon01\n+2,0,0,B\n!1,eins\n#makernote canon01 7\n"
       "+3,0,0,C\n#gps\n!2,zwei\n+4,0,0,D\n#makernote nikon01\n+5,0,0,E\n",

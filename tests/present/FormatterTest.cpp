@@ -320,7 +320,8 @@ TEST(SpecialRules, FocalLengthWithAndWithoutFactor) {
   Main({{Texts(37386, {"78/10"}), -1, "7.8mm"},
         {Texts(37386, {"0/1"}), -1, "0.0mm"},
         {Texts(37386, {"1/101"}), -1, "0.0mm"}});
-  Main({{Texts(37386, {"78/10"}), 1, "38mm"}, {Texts(37386, {"78/10"}), 2, "7.8mm"}}, Context(kGerman, 4.86));
+  Main({{Texts(37386, {"78/10"}), 1, "38mm"}, {Texts(37386, {"78/10"}), 2, "7.8mm"}},
+       Context(kGerman, 4.86));
   Main({{Texts(37386, {"78/10"}), 1, "0mm"}}, Context(kGerman, 0.0));
 }
 
@@ -349,10 +350,7 @@ TEST(SpecialRules, VersionsComponentsAndPrintMatching) {
         {Bytes(50341, pim), -1, "0300"},
         {Bytes(50341, std::string("PrintIM\0abcd", 12)), 1, "0.0"},
         {Bytes(50341, "PrintIM"), 1, "0.0"},
-        {Texts(50341, {std::string("Pri\xF0\x9F\x93\xB7IM\0"
-                                   "0300",
-                                   14)}),
-         -1, "0300"}});
+        {Texts(50341, {std::string("Pri\xF0\x9F\x93\xB7IM\0" "0300", 14)}), -1, "0300"}});
   Main({{Numbers(36864, {'0', '2', '2', '0'}), 1, "2.2"}}, Context(kEnglish));
   Gps({{Numbers(0, {2, 2, 0, 0}), 1, "2.2"},
        {Numbers(0, {2, 0, 0, 0}), 1, "2.0"},
@@ -608,8 +606,9 @@ TEST(ArrayRows, SubDirectoriesAndPositionsGiveTheirRows) {
   std::vector<std::string> rows;
   for (const ListingRow& row : FillMetadataList(*defs, image, MakeFormatContext(German(), 1.0))) {
     if (row.kind == RowKind::Item)
-      rows.push_back(row.tag + '|' + row.label + '|' + row.information + '|' + row.raw + '|' +
-                     std::to_string(row.directory) + "|" + std::to_string(row.position));
+      rows.push_back(
+          row.tag + '|' + row.label + '|' + row.information + '|' + row.raw + '|' +
+          std::to_string(row.directory) + "|" + std::to_string(row.position));
   }
   const std::vector<std::string> expected = {"1|Liste|8,254,65535|8,254,65535|0|0",
                                              "1.2|Byte|-2|254|0|2",
@@ -634,8 +633,7 @@ TEST(InfoLabels, EdgeValues) {
   EXPECT_EQ(MakeInfoLabels(German(), Q("a"), Q("b"), MomentOf(QDateTime()), 999, 1, 1, 1).modified,
             Q("zuletzt geändert: "));
   const QLocale finnish(QLocale::Finnish, QLocale::Finland);
-  EXPECT_TRUE(MakeInfoLabels(TextLocaleOf(finnish), Q("a"), Q("b"), morning, 1, 1, 1, 1)
-                  .modified.ends_with("7.00.00"));
+  EXPECT_TRUE(MakeInfoLabels(TextLocaleOf(finnish), Q("a"), Q("b"), morning, 1, 1, 1, 1).modified.ends_with("7.00.00"));
 }
 
 // Single values of byte lists that hold numbers of several bytes: big-endian 32-bit words, signed
@@ -689,16 +687,13 @@ namespace {
 // times by the locale's forms and by a form with every field, and the locale number text. The
 // defaults are the German forms.
 TEST(TextLocaleForms, WriteWhatTheToolkitWrites) {
-  const QDateTime moments[] = {
-      QDateTime(QDate(2004, 12, 24), QTime(18, 5, 9)), QDateTime(QDate(1999, 1, 3), QTime(0, 7, 30)),
-      QDateTime(QDate(2030, 7, 1), QTime(12, 0, 0)), QDateTime(QDate(640, 2, 29), QTime()),
-      QDateTime(QDate(1970, 1, 1), QTime(13, 59, 0))};
-  const double numbers[] = {50.2096, -1234.5, 1.0 / 3.0, 1e20, -1.5e-7, 0.0001, 1.2345678901234e15,
-                            50.0,    0.0};
-  const QString everyField =
-      QStringLiteral("dddd ddd dd d MMMM MMM MM M yyyy yy y 'H''s' HH H hh h mm m ss s AP ap A a");
-  const auto locales =
-      QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+  const QDateTime moments[] = {QDateTime(QDate(2004, 12, 24), QTime(18, 5, 9)),
+                               QDateTime(QDate(1999, 1, 3), QTime(0, 7, 30)),
+                               QDateTime(QDate(2030, 7, 1), QTime(12, 0, 0)), QDateTime(QDate(640, 2, 29), QTime()),
+                               QDateTime(QDate(1970, 1, 1), QTime(13, 59, 0))};
+  const double numbers[] = {50.2096, -1234.5, 1.0 / 3.0, 1e20, -1.5e-7, 0.0001, 1.2345678901234e15, 50.0, 0.0};
+  const QString everyField = QStringLiteral("dddd ddd dd d MMMM MMM MM M yyyy yy y 'H''s' HH H hh h mm m ss s AP ap A a");
+  const auto locales = QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
   ASSERT_GT(locales.size(), 300);
   for (const QLocale& locale : locales) {
     const TextLocale texts = TextLocaleOf(locale);
@@ -727,11 +722,10 @@ TEST(TextLocaleForms, WriteWhatTheToolkitWrites) {
   }
   const TextLocale ownForms;
   const Moment moment = *MomentOf(moments[0]);
-  EXPECT_EQ(
-      FormatMoment(ownForms, moment, everyField.toStdString(), MomentFields::Both) + ownForms.decimalPoint +
-          ownForms.groupSeparator + ownForms.shortDateFormat + ownForms.longTimeFormat,
-      FormatMoment(German(), moment, everyField.toStdString(), MomentFields::Both) + German().decimalPoint +
-          German().groupSeparator + German().shortDateFormat + German().longTimeFormat);
+  EXPECT_EQ(FormatMoment(ownForms, moment, everyField.toStdString(), MomentFields::Both) + ownForms.decimalPoint +
+                ownForms.groupSeparator + ownForms.shortDateFormat + ownForms.longTimeFormat,
+            FormatMoment(German(), moment, everyField.toStdString(), MomentFields::Both) + German().decimalPoint +
+                German().groupSeparator + German().shortDateFormat + German().longTimeFormat);
 }
 
 }  // namespace

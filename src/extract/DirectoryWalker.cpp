@@ -6,6 +6,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <optional>
 
 #include "extract/ExifBlock.h"
 #include "metadata/Definitions.h"
@@ -129,9 +130,15 @@ bool WithinBudget(const ImageMetadata& image, ExifBlockState& state, std::size_t
   return false;
 }
 
+void AddOffsetItem(ImageMetadata& image, ExifBlockState& state, std::int32_t section, const Entry& entry);
+
 void AddValueItem(ImageMetadata& image, ExifBlockState& state, std::int32_t section, const Entry& entry) {
   const ByteReader& reader = state.reader;
   const BufferPos dataPos = DataPosition(entry);
+  if (state.rawOffsets && dataPos != entry.start + 8) {
+    AddOffsetItem(image, state, section, entry);
+    return;
+  }
   if (entry.type == kAscii) {
     std::string_view text = reader.Text(dataPos, entry.count);
     if (entry.tag != kTagCopyright) text = CutAtNul(text);
@@ -165,7 +172,7 @@ void Walk(ImageMetadata& image, ExifBlockState& state, std::int32_t section, Buf
 // base (LONG or IFD), or the sub-directory's own bytes (UNDEFINED). Sub-directories end at their
 // last entry; they have no next link of their own.
 bool IsSubdirectoryPointer(const ExifBlockState& state, std::int32_t section, const Entry& entry) {
-  if (section != kSectionMakernote || state.directory != 0) return false;
+  if (section != kSectionMakernote || state.directory != 0 || state.rawOffsets) return false;
   if (std::find(state.subdirectories.begin(), state.subdirectories.end(), entry.tag) ==
       state.subdirectories.end()) {
     return false;
@@ -179,16 +186,34 @@ void WalkSubdirectory(ImageMetadata& image, ExifBlockState& state, const Entry& 
   state.directory = 0;
 }
 
+// A directory pointer is an offset: one SHORT, LONG or IFD value (TIFF Technical Note 1). Some
+// writers store the directory itself as the value of another type (an ASCII "pointer" whose count
+// covers the directory's bytes): such a value is followed to its bytes when it can hold a
+// directory of one entry. A count of 0, or a value too short to hold a directory, points nowhere;
+// following it would read whatever the value field's bytes happen to name (often the Exif
+// directory a second time).
+constexpr std::int64_t kSmallestDirectoryBytes = 2 + 12;
+
+std::optional<BufferPos> PointerTarget(const ExifBlockState& state, const Entry& entry, BufferPos base) {
+  if (entry.count == 1 && entry.type == kShort) return state.reader.ReadU16(entry.start + 8) + base;
+  if (entry.count == 1 && (entry.type == kLong || entry.type == kIfd)) return entry.valuePos;
+  if (entry.count * kUnitSize[static_cast<std::size_t>(entry.type)] >= kSmallestDirectoryBytes)
+    return entry.valuePos;
+  return std::nullopt;
+}
+
 void HandleEntry(ImageMetadata& image, ExifBlockState& state, std::int32_t section, const Entry& entry,
                  BufferPos base) {
   if (entry.tag != kTagMakerNote && entry.count != 0) AddValueItem(image, state, section, entry);
   switch (entry.tag) {
     case kTagGpsIfd:
-      WalkDirectory(image, state, kSectionGps, entry.valuePos, base);
+      if (const auto target = PointerTarget(state, entry, base))
+        WalkDirectory(image, state, kSectionGps, *target, base);
       break;
     case kTagExifIfd:
     case kTagInteropIfd:
-      WalkDirectory(image, state, section, entry.valuePos, base);
+      if (const auto target = PointerTarget(state, entry, base))
+        WalkDirectory(image, state, section, *target, base);
       break;
     case kTagMake:
       state.make = CutAtNul(state.reader.Text(DataPosition(entry), entry.count));
@@ -208,21 +233,20 @@ void HandleEntry(ImageMetadata& image, ExifBlockState& state, std::int32_t secti
   }
 }
 
-// Walks the entries and, when every entry had a valid type, the next link. An entry of another type
-// ends the walk, except in a block that skips unknown types, where it is passed over. The IFD type
-// counts as valid only in the makernote of a layout with sub-directories, where it is read as LONG.
+// Walks the entries and the next link. An entry of a type TIFF 6.0 does not define is passed over
+// (TIFF 6.0, section 2: readers skip fields of unexpected types), so one bad entry loses nothing
+// but itself; entries cut by the end of the buffer end the directory. The IFD type counts as valid
+// only in the makernote of a layout with sub-directories, where it is read as LONG.
 void WalkEntriesAndNext(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position,
                         BufferPos base, bool followNext) {
   const std::int64_t entries = state.reader.ReadU16(position);
   const BufferPos first = position + 2 + (section == kSectionMakernote ? state.countPadding : 0);
   const bool ifdType = section == kSectionMakernote && !state.subdirectories.empty();
   for (std::int64_t i = 0; i < entries; ++i) {
+    if (!state.reader.Has(first + 12 * i, 12)) return;
     Entry entry = ReadEntry(state.reader, first + 12 * i, base);
     if (ifdType && entry.type == kIfd) entry.type = kLong;
-    if (entry.type < kByte || entry.type > kDouble) {
-      if (state.skipUnknownTypes) continue;
-      return;
-    }
+    if (entry.type < kByte || entry.type > kDouble) continue;
     HandleEntry(image, state, section, entry, base);
     if (state.exhausted) return;
   }
@@ -243,6 +267,20 @@ void Walk(ImageMetadata& image, ExifBlockState& state, std::int32_t section, Buf
 }
 
 }  // namespace
+
+std::vector<StoredValue> ValuesOutsideEntries(const ExifBlockState& state, BufferPos directory) {
+  std::vector<StoredValue> values;
+  const std::int64_t entries = state.reader.ReadU16(directory);
+  const BufferPos first = directory + 2 + state.countPadding;
+  for (std::int64_t i = 0; i < entries && state.reader.Has(first + 12 * i, 12); ++i) {
+    Entry entry = ReadEntry(state.reader, first + 12 * i, 0);
+    if (entry.type == kIfd) entry.type = kLong;
+    if (entry.type < kByte || entry.type > kDouble || entry.count == 0) continue;
+    if (DataPosition(entry) == entry.start + 8) continue;
+    values.push_back({entry.valuePos, entry.count * kUnitSize[static_cast<std::size_t>(entry.type)]});
+  }
+  return values;
+}
 
 void WalkDirectory(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position,
                    BufferPos base) {

@@ -3,11 +3,12 @@
 // layouts. Everything here works on 1-based buffer positions (ByteReader.h): the TIFF header of an
 // ordinary block sits at position 11, and value position = offset + base.
 //
-// Nothing here throws on bad bytes or reports anything: missing bytes read as 0, an invalid entry
-// type ends its directory, and the limits below end a walk that would otherwise loop or grow
+// Nothing here throws on bad bytes or reports anything: missing bytes read as 0, an entry of an
+// invalid type is passed over, and the limits below end a walk that would otherwise loop or grow
 // without bound.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -29,8 +30,8 @@ inline constexpr int kMaxDirectoriesPerBlock = 64;
 // Memory the EXIF items of one image may take (ImageMetadata::ExifStoredBytes); once passed, the
 // reading of EXIF blocks stops. Real images stay below 1 MiB.
 inline constexpr std::size_t kMaxExifBytesPerImage = std::size_t{16} << 20;
-// Entries per directory need no limit of their own: the count is 16 bits, and an entry that lies
-// past the end of the buffer reads as type 0, which ends the directory.
+// Entries per directory need no limit of their own: the count is 16 bits, and the first entry that
+// lies past the end of the buffer ends the directory.
 
 // TIFF 6.0 field types (section 2, "Types"), as the type word of a directory entry holds them.
 enum FieldType : std::int32_t {
@@ -73,9 +74,6 @@ struct ExifBlockState {
   std::string model;
   BufferPos makernote = 0;
   std::int64_t makernoteSize = 0;  // byte count of the makernote entry
-  // A block of a TIFF or camera file rather than of an APP1 marker: an entry of an unknown type is
-  // passed over (TIFF 6.0, section 2) instead of ending its directory.
-  bool skipUnknownTypes = false;
 
   // While a makernote is walked: the tags that lead to its sub-directories, and the sub-directory
   // being walked (its pointer tag; 0 in the makernote directory itself).
@@ -83,6 +81,10 @@ struct ExifBlockState {
   std::int32_t directory = 0;
   // Bytes between a makernote directory's entry count and its first entry (2 in Kodak's makernote).
   std::int64_t countPadding = 0;
+
+  // The values stored outside their entries are listed as "Offset:" texts, not read, and no
+  // sub-directory is followed: a makernote whose base could not be found.
+  bool rawOffsets = false;
 
   // Loop and growth guard.
   std::vector<BufferPos> walking;  // directories being walked, outermost first
@@ -92,10 +94,22 @@ struct ExifBlockState {
 
 // Decodes the directory whose entry count is at position into items of section (1..4), with value
 // position = offset + base, following the Exif, interoperability and GPS pointers and the next link
-// (always walked as section 2). A position outside the buffer is a directory of 0 entries; a
+// (always walked as section 2). A pointer is followed only when it holds one SHORT, LONG or IFD
+// value. A position outside the buffer is a directory of 0 entries; a
 // directory already being walked, or one past the depth or per-block limit, is not walked again.
 void WalkDirectory(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position,
                    BufferPos base);
+
+// A value a directory stores outside its entry: its offset (from the base, not yet added) and its
+// byte count (count × unit size; it may be far larger than any buffer).
+struct StoredValue {
+  std::int64_t offset = 0;
+  std::int64_t size = 0;
+};
+// The values of the directory at position that lie outside their entries, in entry order, with the
+// state's count padding; entries of undefined types and of count 0 have none. Never reads outside
+// the buffer.
+std::vector<StoredValue> ValuesOutsideEntries(const ExifBlockState& state, BufferPos directory);
 
 // One row of the makernote table: the first make word that occurs in the make picks its group,
 // then the first row of that group whose condition holds gives maker number, directory, base and
@@ -119,6 +133,7 @@ enum class MakerBase : std::uint8_t {
 enum class MakerOrder : std::uint8_t {
   Block,             // the block's; the opposite one when only that gives a plausible directory
   LittleEndianRest,  // little-endian for the rest of the block
+  BigEndianRest,     // big-endian for the rest of the block
   OwnHeader,         // "II" or "MM" at makernote position + orderOffset (else the block's)
 };
 
@@ -161,6 +176,9 @@ struct MakernoteLayout {
   std::int32_t maker = 0;  // 0 = not recognised
   BufferPos directory = 0;
   BufferPos base = 0;
+  // Offsets count from the TIFF header of the block, so an editor that moved the makernote without
+  // rewriting them has moved its base (MakerBase TiffHeader and CanonFooter).
+  bool baseMovesWithEdits = false;
   std::span<const std::int32_t> subdirectories;
   std::span<const MakerField> fields;
   std::int32_t countPadding = 0;
@@ -171,8 +189,19 @@ struct MakernoteLayout {
 // makernote's own, or the opposite of the block's when only that makes the directory plausible.
 MakernoteLayout DetectMakernote(ExifBlockState& state);
 
+// The base at which every value the makernote directory stores outside its entries lies inside the
+// buffer, outside the directory and apart from the others: the layout's base when it fits, else the
+// TIFF header, else the base that puts the lowest value right after the directory (with or
+// without a next link), the place an editor that moved the makernote left it. None: no base fits.
+std::optional<BufferPos> PlaceMakernote(const ExifBlockState& state, const MakernoteLayout& layout);
+
+// The makernote-section item (tag kTagMakernoteNotPlaced) that says a moved makernote could not be
+// placed; its values are then listed as "Offset:" texts.
+inline constexpr std::int32_t kTagMakernoteNotPlaced = 0x10000;
+
 // Sets camera_id from DetectMakernote and, when it is not 0, walks the makernote as section 3 (or
-// reads its fixed values).
+// reads its fixed values). A makernote whose values no base places is walked with raw offsets
+// after the kTagMakernoteNotPlaced item.
 // Called only when the state has a makernote position.
 void ReadMakernote(ImageMetadata& image, ExifBlockState& state);
 

@@ -109,7 +109,7 @@ constexpr MakerRow kKodakOwnHeader = {.makeWord = "KODAK", .condition = StartsAt
                                       .maker = 33, .directoryOffset = 8, .base = Makernote, .order = OwnHeader,
                                       .countPadding = 2};
 
-constexpr std::array<MakerRow, 51> kMakerTable = {{
+constexpr std::array<MakerRow, 52> kMakerTable = {{
     {.makeWord = "AGFA", .maker = 18, .directoryOffset = 8},
     {.makeWord = "APPLE", .condition = StartsAtMakernote, .text = "Apple iOS\0"sv, .maker = 26,
      .directoryOffset = 14, .base = Makernote, .order = OwnHeader, .orderOffset = 12},
@@ -129,11 +129,15 @@ constexpr std::array<MakerRow, 51> kMakerTable = {{
      .order = LittleEndianRest},
     {.makeWord = "JENOPTIK", .condition = StartsAtMakernote, .text = "SKANH", .maker = 10, .directoryOffset = 8},
     // Kodak (and JK Imaging's Kodak PIXPRO bodies): a TIFF header of the makernote's own, offsets
-    // from the makernote start, two bytes between entry count and entries; or the "KDK INFO" form
-    // with its values at fixed places.
+    // from the makernote start, two bytes between entry count and entries; or the "KDK" form with
+    // its values at fixed places: big-endian after "KDK INFO", little-endian after any other
+    // "KDK" signature, whatever the block's order.
     kKodakOwnHeader,
     WithText(kKodakOwnHeader, "MM\0*"sv),
-    {.makeWord = "KODAK", .condition = StartsAtMakernote, .text = "KDK", .maker = 34, .fields = kKodakInfoFields},
+    {.makeWord = "KODAK", .condition = StartsAtMakernote, .text = "KDK INFO", .maker = 34, .order = BigEndianRest,
+     .fields = kKodakInfoFields},
+    {.makeWord = "KODAK", .condition = StartsAtMakernote, .text = "KDK", .maker = 34, .order = LittleEndianRest,
+     .fields = kKodakInfoFields},
     {.makeWord = "KODAK", .condition = StartsAtMakernoteAndModel, .models = kKodakDateModels, .maker = 35,
      .fields = kKodakDateFields},
     {.makeWord = "KODAK", .condition = StartsAtMakernoteAndModel, .models = kKodakFileNameModels, .maker = 36,
@@ -180,7 +184,7 @@ constexpr std::array<MakerRow, 51> kMakerTable = {{
     {.makeWord = "SAMSUNG", .condition = StartsAtMakernote, .text = "STMN", .maker = 32,
      .fields = kSamsungFirstFormFields},
     {.makeWord = "SAMSUNG", .condition = PlausibleDirectory, .maker = 29},
-    {.makeWord = "SANYO", .maker = 18, .directoryOffset = 8},
+    {.makeWord = "SANYO", .maker = 39, .directoryOffset = 8},
     {.makeWord = "SIGMA", .maker = 25, .directoryOffset = 10},
     {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SONY DSC ", .maker = 27, .directoryOffset = 12},
     {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SONY CAM ", .maker = 27, .directoryOffset = 12},
@@ -275,6 +279,9 @@ void SetOrder(const MakerRow& row, ExifBlockState& state, BufferPos directory) {
     case LittleEndianRest:
       reader.SetOrder(ByteOrder::LittleEndian);
       break;
+    case BigEndianRest:
+      reader.SetOrder(ByteOrder::BigEndian);
+      break;
     case OwnHeader:
       if (reader.MatchesNoCase(state.makernote + row.orderOffset, "II")) {
         reader.SetOrder(ByteOrder::LittleEndian);
@@ -297,6 +304,7 @@ MakernoteLayout Apply(const MakerRow& row, ExifBlockState& state) {
   layout.directory =
       row.directory == LittleEndianLink ? mn + state.reader.ReadU32(mn + 8) : mn + row.directoryOffset;
   SetOrder(row, state, layout.directory);
+  layout.baseMovesWithEdits = row.base == TiffHeader || row.base == CanonFooter;
   switch (row.base) {
     case TiffHeader:
       layout.base = state.header;
@@ -359,6 +367,57 @@ void ReadFields(ImageMetadata& image, const ExifBlockState& state, std::span<con
 
 }  // namespace
 
+namespace {
+
+// Every value inside [from, to), none on the directory's entries, no two that overlap in part (a
+// block that holds smaller values whole, as Sanyo's data block does, is sound).
+struct Span {
+  BufferPos from = 0;
+  BufferPos to = 0;
+};
+bool ValuesFit(std::span<const StoredValue> values, BufferPos base, Span allowed, Span entries) {
+  std::vector<Span> spans;
+  spans.reserve(values.size());
+  for (const StoredValue& value : values) {
+    const BufferPos at = value.offset + base;
+    if (at < allowed.from || value.size > allowed.to - at) return false;
+    if (at < entries.to && at + value.size > entries.from) return false;
+    spans.push_back({at, at + value.size});
+  }
+  std::sort(spans.begin(), spans.end(),
+            [](const Span& a, const Span& b) { return a.from != b.from ? a.from < b.from : a.to > b.to; });
+  BufferPos outerEnd = 0;  // end of the last value not held by another
+  for (const Span& span : spans) {
+    if (span.from < outerEnd && span.to > outerEnd) return false;
+    outerEnd = std::max(outerEnd, span.to);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<BufferPos> PlaceMakernote(const ExifBlockState& state, const MakernoteLayout& layout) {
+  std::vector<StoredValue> values = ValuesOutsideEntries(state, layout.directory);
+  // A value larger than the makernote is a picture or a block kept elsewhere in the file (a
+  // preview image beyond the EXIF marker): it says nothing about the makernote's base.
+  std::erase_if(values, [&](const StoredValue& value) { return value.size > state.makernoteSize; });
+  if (values.empty()) return layout.base;
+  const Span entries{layout.directory,
+                     layout.directory + 2 + state.countPadding + 12 * state.reader.ReadU16(layout.directory)};
+  std::int64_t lowest = values.front().offset;
+  for (const StoredValue& value : values) lowest = std::min(lowest, value.offset);
+  // Makernotes keep their values in their own bytes; where the entry's count leaves them some
+  // room, that is where a sound base puts them.
+  const Span makernote{state.makernote, state.makernote + std::max<std::int64_t>(state.makernoteSize, 0)};
+  for (const BufferPos base : {layout.base, state.header, entries.to + 4 - lowest, entries.to - lowest}) {
+    if (ValuesFit(values, base, makernote, entries)) return base;
+  }
+  // Values outside the makernote's bytes (a preview image, or a makernote entry of a wrong count)
+  // are still sound at the layout's base when they lie in the buffer.
+  if (ValuesFit(values, layout.base, {1, state.reader.Size() + 1}, entries)) return layout.base;
+  return std::nullopt;
+}
+
 void ReadMakernote(ImageMetadata& image, ExifBlockState& state) {
   const MakernoteLayout layout = DetectMakernote(state);
   image.camera_id = layout.maker;
@@ -369,7 +428,15 @@ void ReadMakernote(ImageMetadata& image, ExifBlockState& state) {
   }
   state.subdirectories = layout.subdirectories;
   state.countPadding = layout.countPadding;
-  WalkDirectory(image, state, kSectionMakernote, layout.directory, layout.base);
+  std::optional<BufferPos> base = layout.base;
+  if (layout.baseMovesWithEdits) base = PlaceMakernote(state, layout);
+  if (!base) {
+    image.ExifAdd(kSectionMakernote, kTagMakernoteNotPlaced, kTypTexts,
+                  {std::string("Makernote verschoben, Lage der Werte unbekannt: Werte als Offsets")});
+    state.rawOffsets = true;
+  }
+  WalkDirectory(image, state, kSectionMakernote, layout.directory, base.value_or(layout.base));
+  state.rawOffsets = false;
   state.subdirectories = {};
   state.countPadding = 0;
 }

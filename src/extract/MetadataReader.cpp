@@ -82,7 +82,6 @@ void ReadTiffStructure(ImageMetadata& image, std::span<const std::uint8_t> block
                        CameraNames& camera) {
   ExifBlockState state(block);
   state.header = header;
-  state.skipUnknownTypes = cameraVariants;
   state.reader.SetOrder(HeaderByteOrder(state.reader, header));
   if (!AcceptedMagic(state.reader.ReadU16(header + 2), cameraVariants)) return;  // XMP, other payloads
   const BufferPos directory0 = state.reader.ReadU32(header + 4) + header;

@@ -100,4 +100,15 @@ ParsedFactor ParseFocalFactor(std::string_view field) {
   return {value, 0};
 }
 
+ParsedFactor ParseScaleFactor(std::string_view field) {
+  const std::size_t slash = field.find('/');
+  if (slash == std::string_view::npos) return ParseFocalFactor(field);
+  const ParsedFactor numerator = ParseFocalFactor(field.substr(0, slash));
+  if (numerator.code != 0) return numerator;
+  const ParsedFactor denominator = ParseFocalFactor(field.substr(slash + 1));
+  if (denominator.code != 0) return denominator;
+  if (denominator.value == 0.0) return {0.0, kCodeOutOfRange};
+  return {numerator.value / denominator.value, 0};
+}
+
 }  // namespace kelmarin

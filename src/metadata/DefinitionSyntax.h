@@ -53,4 +53,9 @@ struct ParsedFactor {
 // A value too large for a double is kCodeOutOfRange.
 ParsedFactor ParseFocalFactor(std::string_view field);
 
+// A scale or offset of a computing display code: a factor as ParseFocalFactor reads it, or a
+// fraction of two such factors ("1/32", "-3/26"). A denominator of 0 is kCodeOutOfRange; any other
+// fault is the factor's.
+ParsedFactor ParseScaleFactor(std::string_view field);
+
 }  // namespace kelmarin

@@ -32,12 +32,26 @@ class ExifTagNice {
 };
 
 // One tag definition.
+// Display codes that compute their value from a scale and an offset given on the definition line,
+// after the display code: "+tag,position,code,scale,offset,name" (an offset alone is not possible;
+// a missing one is 0, a missing scale 1). Value × scale + offset is a plain number (22) or the APEX
+// value of an aperture, shown as its f-number (24).
+inline constexpr std::int32_t kDisplayScaled = 22;
+inline constexpr std::int32_t kDisplayApexAperture = 24;
+constexpr bool ReadsScale(std::int32_t fmt) {
+  return fmt == kDisplayScaled || fmt == kDisplayApexAperture;
+}
+
 class ExifTag {
  public:
   std::int32_t tag = 0;
   std::int32_t position = 0;  // every look-up asks for position 0
   std::string bezeichnung;    // UTF-8 label
   std::int32_t fmt = 0;       // display code for the value formatter; 0 = none
+  // The display codes that compute a value (ReadsScale) show value × scale + offset;
+  // both come from the fields between the display code and the name of the definition line.
+  double scale = 1.0;
+  double offset = 0.0;
   // On a position-0 definition: the definitions of single values of the tag's list (position n
   // names value n), by rising position. Filled once loading has ended.
   std::vector<const ExifTag*> positions;

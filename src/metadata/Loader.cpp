@@ -70,7 +70,7 @@ struct Layout {
   std::string_view name;
   std::int32_t maker;
 };
-constexpr std::array<Layout, 27> kLayouts = {{{"asahi01", 2},
+constexpr std::array<Layout, 28> kLayouts = {{{"asahi01", 2},
                                               {"asahi02", 3},
                                               {"canon01", 4},
                                               {"casio01", 5},
@@ -96,7 +96,8 @@ constexpr std::array<Layout, 27> kLayouts = {{{"asahi01", 2},
                                               {"kodak03", 35},
                                               {"kodak04", 36},
                                               {"motorola01", 37},
-                                              {"reconyx01", 38}}};
+                                              {"reconyx01", 38},
+                                              {"sanyo01", 39}}};
 
 enum class FailureKind { VersionMissing, VersionUnsupported, Syntax, Read };
 
@@ -189,6 +190,7 @@ class DefinitionLoader {
   void MakernoteDirectory(std::string_view layoutName, std::string_view directory);
   void Entry(std::string_view rest);
   void TagEntry(std::string_view rest);
+  void ScaleFields(std::string_view rest, ExifTag& definition);
   void FocalEntry(std::string_view rest);
   void IptcEntry(std::string_view rest);
   void ValueName(std::string_view rest);
@@ -505,6 +507,25 @@ void DefinitionLoader::TagEntry(std::string_view rest) {
   const std::int32_t position = Number(fields.first[1]);
   const std::int32_t fmt = Number(fields.first[2]);
   current = &defs->AddTagDefinition(*target, tag, position, std::string(TrimSpaces(fields.last)), fmt);
+  if (ReadsScale(fmt)) ScaleFields(rest, *current);
+}
+
+// The fields between the display code and the name, for the codes that compute with them.
+void DefinitionLoader::ScaleFields(std::string_view rest, ExifTag& definition) {
+  std::string_view between = rest.substr(0, rest.rfind(','));
+  for (int skip = 0; skip < 3; ++skip) {
+    const std::size_t comma = between.find(',');
+    between = comma == std::string_view::npos ? std::string_view() : between.substr(comma + 1);
+  }
+  const Fields fields = SplitFields(between, ',');
+  if (TrimSpaces(between).empty()) return;
+  const ParsedFactor scale = ParseScaleFactor(fields.first[0]);
+  if (scale.code != 0) throw Failure{FailureKind::Read, scale.code};
+  definition.scale = scale.value;
+  if (fields.count < 2) return;
+  const ParsedFactor offset = ParseScaleFactor(fields.first[1]);
+  if (offset.code != 0) throw Failure{FailureKind::Read, offset.code};
+  definition.offset = offset.value;
 }
 
 // "+" model "," factor; the model may hold commas, the factor is after the last one.

@@ -6,11 +6,10 @@
 #include <cstdint>
 
 #include "extract/ImageMetadata.h"
+#include "metadata/Definitions.h"
 #include "present/Formatter.h"
 
 namespace kelmarin {
-
-class ExifTag;
 
 // At most this many values of a list are shown.
 inline constexpr std::size_t kListLimit = 10;
@@ -31,6 +30,28 @@ std::string FractionListText(const ExifValues& values, const FormatContext& cont
 std::string LensRangeText(const ExifValues& values, const FormatContext& context);
 // Code 5: three fractions (hours, minutes, seconds) as "17:17:58.65".
 std::string TimeOfDayText(const ExifValues& values, const FormatContext& context);
+
+// Display codes of a signed list, for the whole list and its single values: SHORTs (16) or bytes
+// (17) read as signed numbers; value names then apply as for code 0.
+inline constexpr std::int32_t kSigned16 = 16;
+inline constexpr std::int32_t kSigned8 = 17;
+
+// Display codes that compute (ComputedFormats.cpp): value × scale + offset with up to two decimals
+// (22); Canon's exposure value in 1/32 EV with its thirds (23); f-number of the APEX value
+// value × scale + offset (24); Canon's ISO code, the speed itself when bit 0x4000 is set (25); the
+// f-number of a Canon exposure value (26). Numbers of 32768 to 65535 read as signed 16-bit; a
+// single value with a value name shows the name; at most ten values, joined with ",".
+inline constexpr std::int32_t kCodeScaled = kDisplayScaled;
+inline constexpr std::int32_t kCodeCanonEv = 23;
+inline constexpr std::int32_t kCodeApexAperture = kDisplayApexAperture;
+inline constexpr std::int32_t kCodeCanonIso = 25;
+inline constexpr std::int32_t kCodeCanonAperture = 26;
+bool IsComputedCode(std::int32_t code);
+// Display code 27: version bytes, a value 0..9 as its digit (Nikon's 0,1,0,0 is "0100"), any other
+// as code 1 shows it (so "0210" stored as characters reads the same).
+inline constexpr std::int32_t kCodeVersionBytes = 27;
+std::string ComputedText(const ExifValues& values, std::int32_t code, const ExifTag* definition,
+                         const FormatContext& context);
 
 // FormatValue with the item's definition already looked up (null: it has none).
 std::string FormatItem(const FormatContext& context, std::int32_t maker, const ZetExif& item, std::int32_t section,

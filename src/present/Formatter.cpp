@@ -76,10 +76,27 @@ std::string NumberList(const ZetExif& item, std::int32_t code, const ExifTag* de
     if (values.size() == 1) return SingleNumber(values.front(), definition);
     return NumberListText(values);
   }
-  if (code == 1 || code == 2) {
+  if (code == kSigned16 || code == kSigned8) {
+    const int bits = code == kSigned16 ? 16 : 8;
+    ExifValues signedValues;
     for (const ExifValue& value : values) {
       const auto number = ValueNumber(value);
-      if (code == 1) {
+      const std::int64_t high = std::int64_t{1} << (bits - 1);
+      if (number && *number >= high && *number < 2 * high) {
+        signedValues.emplace_back(*number - 2 * high);
+      } else {
+        signedValues.emplace_back(value);
+      }
+    }
+    return NumberList(ZetExif{item.tag, item.typ, std::move(signedValues), item.directory}, 0, definition,
+                      context);
+  }
+  if (code == 1 || code == 2 || code == kCodeVersionBytes) {
+    for (const ExifValue& value : values) {
+      const auto number = ValueNumber(value);
+      if (code == kCodeVersionBytes && number && *number >= 0 && *number <= 9) {
+        out += PlainNumberText(*number);
+      } else if (code != 2) {
         out += (!number || *number < 32 || *number > 255) ? std::string("_") : CodePageCharacter(*number);
       } else {
         out += (!number || *number > 9) ? std::string("_") : PlainNumberText(*number);
@@ -155,6 +172,7 @@ std::string FormatGeneral(const ZetExif& item, std::int32_t code, const ExifTag*
   if (code == kCodeLensRange) return LensRangeText(item.inhalt, context);
   if (code == kCodeTimeOfDay) return TimeOfDayText(item.inhalt, context);
   if (code == kCodeFractionList) return FractionListText(item.inhalt, context);
+  if (IsComputedCode(code)) return ComputedText(item.inhalt, code, definition, context);
   if (item.typ == kTypNumbers) return NumberList(item, code, definition, context);
   if (item.typ == kTypTexts) return TextList(item, code, context);
   // An item of an unknown kind: its first value as it stands.

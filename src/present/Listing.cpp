@@ -15,10 +15,6 @@ std::string RawValueText(const ZetExif& item) {
   return NumberListText(item.inhalt);
 }
 
-// Display codes of a single value of a list that read it as a signed number first (a SHORT list
-// whose values are signed, a byte list of signed bytes); the value names then apply as for code 0.
-constexpr std::int32_t kSigned16 = 16;
-constexpr std::int32_t kSigned8 = 17;
 // Byte lists that hold numbers of several bytes: position n is the n-th number of the list.
 // 18: unsigned big-endian 32-bit numbers (Minolta's camera settings), 19: signed big-endian 16-bit
 // numbers (Casio's levels), 20: unsigned little-endian 16-bit numbers (Sony's shot information).

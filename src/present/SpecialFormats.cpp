@@ -84,11 +84,16 @@ std::string Notice(const ExifValue& value, std::int32_t code) {
   return photographer + ';' + editor;
 }
 
+// Seconds as "1/125" up to half a second, above as "0.6" or "30.0".
+std::string Seconds(double seconds, const FormatContext& context) {
+  if (seconds <= 0.5) return "1/" + FormatNumber(1.0 / seconds, "0", context.locale);
+  return Point(seconds, "0.0", context);
+}
+
 std::string ExposureTime(const ExifValue& value, const FormatContext& context) {
   const auto x = Quotient(value);
   if (!x || *x <= 0.0) return ValueText(value);
-  if (*x <= 0.5) return "1/" + FormatNumber(1.0 / *x, "0", context.locale);
-  return Point(*x, "0.0", context);
+  return Seconds(*x, context);
 }
 
 // "0220" with code 1 is version 2.2; a text that is not a number stays as it is.
@@ -100,6 +105,9 @@ std::string Version(const ExifValues& values, std::int32_t code, const FormatCon
   return Point(*number / 100.0, "0.0#", context);
 }
 
+// EXIF 2.32, 4.6.5, ComponentsConfiguration: the channel of each of the four components, 0 for
+// none. Other orders than YCbCr and RGB (a scanner's "-, Cr, Cb, Y") are named channel by channel;
+// a number that names no channel stands as it is.
 std::string Components(const ExifValues& values, const FormatContext& context) {
   std::vector<std::int64_t> n;
   for (const ExifValue& value : values) n.push_back(ValueNumber(value).value_or(-1));
@@ -111,7 +119,13 @@ std::string Components(const ExifValues& values, const FormatContext& context) {
   if (n.size() == 4) {
     if (n == std::vector<std::int64_t>{4, 5, 6, 0}) return "RGB";
     if (n == std::vector<std::int64_t>{1, 2, 3, 0}) return "YCbCr";
-    return "unknown";
+    static const char* const kChannels[] = {"-", "Y", "Cb", "Cr", "R", "G", "B"};
+    std::string out;
+    for (std::size_t i = 0; i < n.size(); ++i) {
+      if (i > 0) out += ", ";
+      out += n[i] >= 0 && n[i] <= 6 ? std::string(kChannels[n[i]]) : PlainNumberText(n[i]);
+    }
+    return out;
   }
   std::string out;
   for (std::size_t i = 0; i < values.size(); ++i) {
@@ -122,14 +136,16 @@ std::string Components(const ExifValues& values, const FormatContext& context) {
   return out;
 }
 
-// APEX shutter speed Tv: the exposure time is 1/2^Tv. A Tv that gives "1/0" (2^Tv below 0.5) or
-// no finite number shows the value as it stands.
+// APEX shutter speed Tv: the exposure time is 1/2^Tv seconds, shown as the exposure time is (a Tv
+// near and below 1 is a time of a second and more). A Tv whose time is no finite number, or
+// beyond a day, shows the value as it stands.
 std::string ShutterSpeed(const ExifValue& value, const FormatContext& context) {
+  constexpr double kLongestExposure = 86400.0;
   const auto x = Quotient(value);
   if (!x) return ValueText(value);
-  const double denominator = std::pow(2.0, *x);
-  if (!std::isfinite(denominator) || denominator < 0.5) return ValueText(value);
-  return "1/" + FormatNumber(denominator, "0", context.locale);
+  const double seconds = std::pow(2.0, -*x);
+  if (!std::isfinite(seconds) || seconds <= 0.0 || seconds > kLongestExposure) return ValueText(value);
+  return Seconds(seconds, context);
 }
 
 // APEX aperture Av: the f-number is sqrt(2)^Av.
@@ -150,6 +166,32 @@ std::string FocalLength(const ExifValue& value, std::int32_t code, const FormatC
   return FormatNumber(equivalent, "0\\m\\m", context.locale);
 }
 
+// A UNICODE comment is UTF-16 in the byte order of its EXIF block, which the item no longer
+// knows: Latin text has its zero bytes first in big-endian units, second in little-endian ones.
+bool BigEndianUnits(const ExifValues& values) {
+  std::size_t zeroFirst = 0;
+  std::size_t zeroSecond = 0;
+  for (std::size_t i = 8; i + 1 < values.size(); i += 2) {
+    const auto first = ValueNumber(values[i]).value_or(-1);
+    const auto second = ValueNumber(values[i + 1]).value_or(-1);
+    if (first == 0 && second != 0) ++zeroFirst;
+    if (second == 0 && first != 0) ++zeroSecond;
+  }
+  return zeroFirst > zeroSecond;
+}
+
+// The values with the two bytes of each unit after the 8-byte header exchanged.
+ExifValues SwappedPairs(const ExifValues& values) {
+  ExifValues out;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    std::size_t from = i;
+    if (i >= 8 && (i - 8) % 2 == 1) from = i - 1;
+    if (i >= 8 && (i - 8) % 2 == 0 && i + 1 < values.size()) from = i + 1;  // a last odd byte stays
+    out.emplace_back(values[from]);
+  }
+  return out;
+}
+
 // EXIF 2.32, 4.6.5, UserComment: an 8-byte character-code header, then the comment. A comment
 // under any header but "UNICODE" is shown as UTF-8 when its bytes are valid UTF-8, else as
 // Windows-1252 (phones write UTF-8 under the ASCII header).
@@ -162,7 +204,7 @@ std::string UserComment(const ExifValues& values) {
   }
   std::string comment;
   if (EqualsNoCase(header, "unicode")) {
-    comment = Utf16LeText(values, 8);
+    comment = Utf16LeText(BigEndianUnits(values) ? SwappedPairs(values) : values, 8);
   } else {
     std::string bytes;
     for (std::size_t i = 8; i < values.size(); ++i) {

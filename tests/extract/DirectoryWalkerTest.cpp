@@ -109,14 +109,37 @@ TEST_P(Walker, SubDirectoriesFollowTheirPointerAndNextLinksAreThumbnails) {
   EXPECT_EQ(Shown(image, 2), "1n:21 259n:6");
 }
 
-TEST_P(Walker, InvalidTypeEndsTheDirectoryButKeepsEarlierSubDirectories) {
+// One entry of an undefined type (a JPEG's APP1 as much as a TIFF file) loses only itself: the
+// entries after it, the sub-directories and the next link are still read.
+TEST_P(Walker, InvalidTypeIsPassedOver) {
   const std::uint32_t ifd1 = tiff.AddDirectory({tiff.Short(0x0103, 6)});
   const std::uint32_t exif = tiff.AddDirectory({tiff.Short(0x9000, 1)});
-  Read(
-      {tiff.Short(0x0100, 1), tiff.Long(0x8769, exif), tiff.Inline(0x0101, 13, 1, {}), tiff.Short(0x0102, 2)},
-      ifd1);
-  EXPECT_EQ(Shown(image, 1), "256n:1 34665n:" + std::to_string(exif) + " 36864n:1");
-  EXPECT_EQ(image.ExifCount(2), 0);
+  Read({tiff.Short(0x0100, 1), tiff.Inline(0x0101, 13, 1, {}), tiff.Inline(0x0106, 0, 1, {}),
+        tiff.Long(0x8769, exif), tiff.Inline(0x0107, 999, 1, {}), tiff.Short(0x0102, 2)},
+       ifd1);
+  EXPECT_EQ(Shown(image, 1), "256n:1 34665n:" + std::to_string(exif) + " 36864n:1 258n:2");
+  EXPECT_EQ(Shown(image, 2), "259n:6");
+}
+
+// A pointer is followed only when it holds one offset, or when its value's bytes can hold a
+// directory (an ASCII "pointer" whose count covers the directory): a GPS pointer of count 0 or 2,
+// or of four characters, would otherwise walk the directory its value bytes happen to name.
+TEST_P(Walker, PointersThatCannotHoldADirectoryAreNotFollowed) {
+  const std::uint32_t exif = tiff.AddDirectory({tiff.Short(0x9000, 1)});
+  const std::uint32_t gps = tiff.AddDirectory({tiff.Short(0x0005, 1)});
+  const std::uint32_t interop = tiff.AddDirectory({tiff.Short(0x0001, 2)});
+  Read({tiff.Inline(0x8769, 4, 1, tiff.U32(exif)), tiff.Inline(0x8825, 4, 0, tiff.U32(exif)),
+        tiff.Inline(0x8825, 4, 2, tiff.U32(exif)), tiff.Inline(0x8825, 2, 4, tiff.U32(exif)),
+        tiff.Inline(0x8825, 7, 4, tiff.U32(gps)), tiff.At(0xA005, 2, 18, interop)});
+  EXPECT_EQ(image.ExifCount(4), 0);
+  EXPECT_EQ(Shown(image, 1).substr(Shown(image, 1).size() - 5), " 1n:2");  // the ASCII one is followed
+  // A SHORT pointer names its offset in its first two bytes, in either byte order.
+  ImageMetadata shortPointer;
+  TiffBuilder other(GetParam());
+  const std::uint32_t gps2 = other.AddDirectory({other.Short(0x0005, 1)});
+  other.SetFirstDirectory(other.AddDirectory({other.Short(0x8825, static_cast<std::uint16_t>(gps2))}));
+  ReadExifBlock(shortPointer, other.App1(), nullptr);
+  EXPECT_EQ(Shown(shortPointer, 4), "5n:1");
 }
 
 // Values outside the block or cut by its end read as zero; a count of four billion must not make
@@ -288,7 +311,7 @@ const NoteCase kCases[] = {
     {"RicohPentax", "RICOH IMAGING COMPANY, LTD.", "", "PENTAX \0$O"s, 10, 1, 0, 3},
     {"Ricoh", "RICOH", "", "Ricoh\0\0\0"s, 8, 0, 0, 21},
     {"RicohWithout", "RICOH", "", "Rv0103\0\0"s, 8, 0, 0, 0},
-    {"Sanyo", "SANYO Electric Co.,Ltd.", "", "SANYO\0\1\0"s, 8, 0, 0, 18},
+    {"Sanyo", "SANYO Electric Co.,Ltd.", "", "SANYO\0\1\0"s, 8, 0, 0, 39},
     {"Sigma", "SIGMA", "", "SIGMA\0\0\0\1\0"s, 10, 0, 0, 25},
     {"Apple", "Apple", "", "Apple iOS\0\0\1$O"s, 14, 1, 1, 26},
     {"SonyDsc", "SONY", "", "SONY DSC \0\0\0"s, 12, 0, 0, 27},
@@ -355,6 +378,59 @@ TEST(Makernotes, DetectLayoutOrderAndBase) {
       // The makernote's own item stays in its section.
       EXPECT_EQ(std::tuple(image.camera_id, image.ExifTag(1, 0x927C) != nullptr, Shown(image, 3)),
                 std::tuple(c.maker, true, c.maker == 0 ? "" : "1n:4660 2t:'3/4'"));
+    }
+  }
+}
+
+// A makernote whose offsets count from the TIFF header, moved by an editor by `shift` bytes
+// without its offsets rewritten: a SHORT, a RATIONAL and a text after the directory and its next
+// link. `textCount` and `textAt` (from the first value) make values that fit no base.
+struct MovedNote {
+  const char* name;
+  int shift;
+  std::uint32_t textCount;
+  std::uint32_t textAt;
+  const char* shown;
+};
+
+std::vector<std::uint8_t> MovedBlock(const MovedNote& c, ByteOrder order) {
+  TiffBuilder tiff(order);
+  const std::uint32_t make = tiff.AppendText("Minolta Co., Ltd."s + '\0');
+  tiff.Append(std::vector<std::uint8_t>(static_cast<std::size_t>(std::max(c.shift, 0)), 0));
+  const std::uint32_t note = tiff.Size();
+  const std::uint32_t written = static_cast<std::uint32_t>(static_cast<int>(note) - c.shift);
+  const std::uint32_t values = written + 2 + 3 * 12 + 4;
+  tiff.AddDirectory({tiff.Short(0x0001, 7), tiff.At(0x0002, 5, 1, values),
+                     tiff.At(0x0003, 2, c.textCount, values + c.textAt)});
+  tiff.Append(test::Cat({tiff.U32(3), tiff.U32(4), test::Bytes("Text\0\0\0\0"s)}));
+  const std::uint32_t exif = tiff.AddDirectory({tiff.At(0x927C, 7, tiff.Size() - note, note)});
+  tiff.SetFirstDirectory(tiff.AddDirectory({tiff.At(0x010F, 2, 18, make), tiff.Long(0x8769, exif)}));
+  return tiff.App1();
+}
+
+TEST(Makernotes, MovedMakernotesArePlacedOrListedRaw) {
+  const std::string raw =
+      "65536t:'Makernote verschoben, Lage der Werte unbekannt: Werte als Offsets' 1n:7 2t:'Offset:";
+  const MovedNote cases[] = {
+      {"in place", 0, 8, 8, "1n:7 2t:'3/4' 3t:'Text'"},
+      {"moved back 40 bytes", 40, 8, 8, "1n:7 2t:'3/4' 3t:'Text'"},
+      {"moved forward 30 bytes", -30, 8, 8, "1n:7 2t:'3/4' 3t:'Text'"},
+      {"moved back 6000 bytes, out of the block", 6000, 8, 8, "1n:7 2t:'3/4' 3t:'Text'"},
+      {"a value beyond the block", 0, 8, 5000, ""},
+      {"two values overlapping in part", 24, 8, 4, ""},
+  };
+  for (const MovedNote& c : cases) {
+    for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+      SCOPED_TRACE(std::string(c.name) + (order == ByteOrder::BigEndian ? " MM" : " II"));
+      ImageMetadata image;
+      ReadExifBlock(image, MovedBlock(c, order), nullptr);
+      const std::string shown = Shown(image, 3);
+      if (*c.shown != '\0') {
+        EXPECT_EQ(shown, c.shown);
+      } else {
+        EXPECT_EQ(shown.substr(0, raw.size()), raw);
+        EXPECT_EQ(image.ExifCount(3), 4);
+      }
     }
   }
 }

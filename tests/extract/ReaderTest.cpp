@@ -510,10 +510,10 @@ TEST(RawContainers, HostileHeapsAndMrwParts) {
     EXPECT_EQ(Rows(source, {M | 0x010F, M | 0x0110}), c.rows) << c.name;
     EXPECT_FALSE(read(Cat({Block(8, 'X'), c.file}), source)) << c.name;
   }
-  // The TIFF part's unknown type is passed over; in an APP1 marker it still ends the directory.
+  // The TIFF part's unknown type is passed over, in an APP1 marker as much.
   ImageMetadata app1;
   ReadExifBlock(app1, tiff.App1(), nullptr);
-  EXPECT_EQ(app1.ExifCount(), 0);
+  EXPECT_EQ(app1.ExifCount(), 1);
 }
 
 // Makernotes without a directory of the usual form, in both byte orders: Samsung's "STMN",
@@ -563,16 +563,35 @@ struct FieldCase {
   std::vector<std::pair<std::int32_t, std::string>> items;
 };
 
+// Kodak's "KDK" form of the given signature, its numbers in the given order.
+Note KodakInfo(const std::string& signature, ByteOrder order) {
+  return [=](const TiffBuilder&) {
+    const TiffBuilder t(order);
+    return test::Cat({test::Bytes(signature), Place(0x6C, {{0x00, test::Bytes("DX4900 ")},
+                                                           {0x0C, t.U16(2448)},
+                                                           {0x0E, t.U16(2003)},
+                                                           {0x12, {5, 1}},
+                                                           {0x20, t.U32(464)},
+                                                           {0x24, t.U16(0xFEB3)},
+                                                           {0x39, {2}},
+                                                           {0x6B, {0xFF}}})});
+  };
+}
+const std::vector<std::pair<std::int32_t, std::string>> kKodakInfoItems = {
+    {0x00, "DX4900 "}, {0x0C, "2448"}, {0x0E, "2003"}, {0x12, "5,1"},
+    {0x20, "464"},     {0x24, "-333"}, {0x38, "0"},    {0x6B, "-1"}};
+
 TEST(MakernoteFields, FixedValuesAndPaddedDirectory) {
   const Note samsung = [](const TiffBuilder& t) { return test::Cat({test::Bytes("STMN0100"), t.U32(3361053), t.U32(5)}); };
   const FieldCase cases[] = {
       {"Samsung", "SAMSUNG TECHWIN", "", samsung, 0, 32, {{0, "STMN0100"}, {2, "3361053"}, {3, "5"}}},
       {"SamsungCut", "SAMSUNG TECHWIN", "", samsung, 15, 32, {{0, "STMN0100"}, {2, "3361053"}, {3, "-"}}},
-      {"KodakInfo", "EASTMAN KODAK COMPANY", "KODAK DX4900", [](const TiffBuilder& t) {
-         return test::Cat({test::Bytes("KDK INFO"), Place(0x6C, {{0x00, test::Bytes("DX4900 ")}, {0x0C, t.U16(2448)},
-                  {0x12, {5, 1}}, {0x20, t.U32(464)}, {0x24, t.U16(0xFEB3)}, {0x39, {2}}, {0x6B, {0xFF}}})});
-       }, 0, 34, {{0x00, "DX4900 "}, {0x0C, "2448"}, {0x12, "5,1"}, {0x20, "464"}, {0x24, "-333"}, {0x38, "0"},
-                  {0x6B, "-1"}}},
+      // "KDK INFO" bodies are big-endian and other "KDK" bodies little-endian, in a block of
+      // either order.
+      {"KodakInfo", "EASTMAN KODAK COMPANY", "KODAK DX4900", KodakInfo("KDK INFO", ByteOrder::BigEndian), 0,
+       34, kKodakInfoItems},
+      {"KodakLittle", "EASTMAN KODAK COMPANY", "KODAK Z730",
+       KodakInfo(std::string("KDK\0\0\0\0\0", 8), ByteOrder::LittleEndian), 0, 34, kKodakInfoItems},
       {"KodakDc240", "EASTMAN KODAK COMPANY", "KODAK DC240 ZOOM", [](const TiffBuilder& t) {
          return Place(0x50, {{0x0C, t.U16(1999)}, {0x37, {0xFE}}});
        }, 0, 35, {{0x0C, "1999"}, {0x37, "-2"}}},

@@ -121,6 +121,14 @@ TEST(Loader, AcceptedForms) {
   EXPECT_EQ(defs->TagName(0, kSectionMain, 271, 0), "Marke");
   EXPECT_EQ(Describe(defs->FindTag(0, kSectionMain, 2, 1)), "|0|");
   EXPECT_EQ(defs->FindTag(0, kSectionMain, 2, 0), nullptr);
+  // A computing display code reads its scale and offset from those fields; other codes ignore them.
+  defs = ExpectLoads("#version 2\n#main\n+1,0,22, -3/26 , 84,T\n+2,0,24,1/256,A\n+3,0,22,B\n+4,0,0,x,y,C\n");
+  const auto scaled = [&](int tag) {
+    const ExifTag* t = defs->FindTag(0, kSectionMain, tag, 0);
+    return std::to_string(t->scale) + "|" + std::to_string(t->offset);
+  };
+  EXPECT_EQ(scaled(1) + " " + scaled(2) + " " + scaled(3) + " " + scaled(4),
+            "-0.115385|84.000000 0.003906|0.000000 1.000000|0.000000 1.000000|0.000000");
   // The current tag survives new section headers; a second version header ends the tag section.
   defs = ExpectLoads(
       "#version 2\n#main\n+1,0,0,A\n#gps\n!5,fünf\n#iptc\n!6,ignoriert\n#makernote olympus01\n"
@@ -263,6 +271,10 @@ TEST(Loader, FailuresNameTheLineAndTheCode) {
       {"#version 2\n#focalequiv X\n+XY300 1.6\n", 0, 3, "+XY300 1.6"},
       {"#version 2\n#focalequiv X\n+XY300, 1e400\n", 13, 3, "+XY300, 1e400"},
       {"#version 2\n#iptc\n+25\n", 0, 3, "+25"},
+      // Scale and offset of a computing display code.
+      {"#version 2\n#main\n+1,0,22,x,A\n", 13, 3, "+1,0,22,x,A"},
+      {"#version 2\n#main\n+1,0,24,1/0,A\n", 6, 3, "+1,0,24,1/0,A"},
+      {"#version 2\n#main\n+1,0,22,1,1/x,A\n", 13, 3, "+1,0,22,1,1/x,A"},
       {"#version 2\n#iptc\n+Nummer,Name\n", 13, 3, "+Nummer,Name"},
       // Duplicate keys within one table.
       {"#version 2\n#main\n+1,0,0,A\n+0x1,0,5,B\n", 457, 4, "+0x1,0,5,B"},

@@ -145,7 +145,52 @@ TEST_F(GeneralRules, ListsCharactersDigitsAndUtf16) {
         {Numbers(12, {0xFC, 0, 'x'}), 3, "ü"},  // last odd byte ignored
         {Numbers(12, {0x3D, 0xD8, 0xF7, 0xDC, 0x3D, 0xD8, 'a', 0, 0x00, 0xDC}), 3, "\U0001F4F7\uFFFDa\uFFFD"},
         {Numbers(12, {}), 3, ""},
-        {Numbers(99, {35}), 16, ""}});
+        {Numbers(13, {0, 1, 0, 0}), 27, "0100"},  // version bytes, binary or characters
+        {Numbers(13, {'0', '2', '1', '0'}), 27, "0210"},
+        {Numbers(13, {0, 1, 10, 31}), 27, "01__"},
+        {Numbers(99, {35}), 18, ""}});
+}
+
+// Codes that compute: each row is stored numbers, code, scale and offset of the definition line,
+// and the text. Canon's and Olympus's SHORT lists hold signed values.
+TEST_F(GeneralRules, ComputedCodesAndSignedLists) {
+  struct Row {
+    ZetExif item;
+    std::int32_t code;
+    double scale;
+    double offset;
+    const char* expected;
+  };
+  const Row rows[] = {
+      {Numbers(1, {65336}), 22, 1.0 / 32, 5, "-1.25"},     // Canon MeasuredEV
+      {Numbers(1, {212}), 22, 1.0 / 32, 0, "6.63"},        // Canon FlashGuideNumber
+      {Numbers(1, {259}), 22, -3.0 / 26, 84, "54.12"},     // Olympus SensorTemperature
+      {Numbers(1, {60, 40}), 22, 0.1, -5, "1,-1"},         // Pentax SensitivityAdjust
+      {Numbers(1, {65535}), 22, 1, 0, "nicht verfügbar"},  // named as -1
+      {Texts(1, {"5/2"}), 22, 2, 0, "5"},
+      {Texts(1, {"x"}), 22, 2, 0, "x"},
+      {Numbers(1, {12}), 23, 1, 0, "0.33"},  // Canon's thirds
+      {Numbers(1, {65516}), 23, 1, 0, "-0.67"},
+      {Numbers(1, {64}), 23, 1, 0, "2"},
+      {Numbers(1, {16}), 23, 1, 0, "0.5"},
+      {Numbers(1, {964}), 24, 1.0 / 256, 0, "f/3.7"},  // Olympus MaxAperture
+      {Numbers(1, {100000}), 24, 1, 0, ""},
+      {Numbers(1, {16484}), 25, 1, 0, "100"},  // Canon CameraISO, the speed itself
+      {Numbers(1, {17}), 25, 1, 0, "17"},
+      {Numbers(1, {172}), 26, 1, 0, "f/6.3"},  // 5 1/3 EV
+      {Numbers(1, {160}), 26, 1, 0, "f/5.7"},
+      {Numbers(1, {65482, 10, 200}), 16, 1, 0, "-54,10,200"},  // Olympus colour matrix
+      {Numbers(1, {65482}), 16, 1, 0, "-54"},
+      {Numbers(1, {255, 1}), 17, 1, 0, "-1,1"},
+  };
+  for (const Row& row : rows) {
+    Tables one;
+    ExifTag& tag = one.Main(1, row.code);
+    tag.scale = row.scale;
+    tag.offset = row.offset;
+    if (row.code == 22) tag.addnice(-1, "nicht verfügbar");
+    EXPECT_EQ(FormatValue(one.defs, context, 0, row.item, kSectionMain), row.expected) << row.code;
+  }
 }
 
 TEST_F(GeneralRules, NumbersAndFractionsWithUnits) {
@@ -258,9 +303,13 @@ TEST(SpecialRules, ExposureTimeFNumberAndApexValues) {
         {Texts(33437, {"0/0"}), -1, "0/0"},
         {Texts(33437, {"2.8"}), -1, "f2.8"},  // a decoded FLOAT
         {Texts(37377, {"6906891/1000000"}), -1, "1/120"},
-        {Texts(37377, {"0/1"}), -1, "1/1"},
-        {Texts(37377, {"-2/1"}), -1, "-2/1"},          // 2^-2 would read "1/0"
-        {Texts(37377, {"100000/1"}), -1, "100000/1"},  // 2^100000 is no number
+        {Texts(37377, {"0/1"}), -1, "1.0"},
+        {Texts(37377, {"8/10"}), -1, "0.6"},  // 0.57 s
+        {Texts(37377, {"1/1"}), -1, "1/2"},
+        {Texts(37377, {"-2/1"}), -1, "4.0"},
+        {Texts(37377, {"-5/1"}), -1, "32.0"},
+        {Texts(37377, {"-17/1"}), -1, "-17/1"},        // longer than a day
+        {Texts(37377, {"100000/1"}), -1, "100000/1"},  // 2^-100000 is no time
         {Texts(37378, {"3/1"}), -1, "f2.8"},
         {Texts(37378, {"4/1"}), -1, "f4.0"},
         {Texts(37381, {"3/1"}), -1, "f2.8"},
@@ -293,7 +342,9 @@ TEST(SpecialRules, VersionsComponentsAndPrintMatching) {
         {Numbers(37121, {6}), -1, "Blue"},
         {Numbers(37121, {1, 2, 3, 0}), -1, "YCbCr"},
         {Numbers(37121, {4, 5, 6, 0}), -1, "RGB"},
-        {Numbers(37121, {1, 2, 3, 4}), -1, "unknown"},
+        {Numbers(37121, {1, 2, 3, 4}), -1, "Y, Cb, Cr, R"},
+        {Numbers(37121, {0, 3, 2, 1}), -1, "-, Cr, Cb, Y"},
+        {Numbers(37121, {6, 5, 4, 9}), -1, "B, G, R, 9"},
         {Numbers(37121, {1, 2, 3}), -1, "1,2,3"},
         {Bytes(50341, pim), 1, "3.0"},
         {Bytes(50341, pim), -1, "0300"},
@@ -308,6 +359,8 @@ TEST(SpecialRules, VersionsComponentsAndPrintMatching) {
 
 TEST(SpecialRules, UserCommentHeaders) {
   Main({{Bytes(37510, std::string("UNICODE\0H\0i\0", 12)), -1, "Hi"},
+        {Bytes(37510, std::string("UNICODE\0\0H\0i", 12)), -1, "Hi"},  // from a big-endian block
+        {Bytes(37510, std::string("UNICODE\0\0\xFC\0 \0", 13)), -1, "ü"},
         {Bytes(37510, std::string("unicode\0", 8) + std::string("\xFC\0 \0", 4)), -1, "ü"},
         {Bytes(37510, std::string("UniCode\0\xAC\x20", 10)), -1, "€"},
         {Bytes(37510, std::string("ASCII\0\0\0H\0i\0", 12)), -1, "Hi"},

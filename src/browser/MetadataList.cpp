@@ -168,6 +168,8 @@ void MetadataList::SetListing(MetadataListing newListing, const QString& file, c
   std::vector<ListingRow> shown = listing.rows;
   std::vector<ListingRow> more = IptcAndCommentRows(definitions, listing);
   shown.insert(shown.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+  std::vector<ListingRow> colour = IccRows(listing.icc);
+  shown.insert(shown.end(), std::make_move_iterator(colour.begin()), std::make_move_iterator(colour.end()));
   SetRows(std::move(shown));
 }
 

@@ -1,6 +1,7 @@
 #include "image/ImageFile.h"
 
 #include "image/Codec.h"
+#include "image/ColourConversion.h"
 #include "image/StopWatch.h"
 #include "metadata/Reporter.h"
 #include "metadata/Text.h"
@@ -27,6 +28,7 @@ std::int32_t ImageFile::load(const std::string& dateiname, std::int32_t bildtyp,
   const std::optional<ImageError> error = ReadImage(filename, imagetype, pRGB_image, Breite, Höhe);
   // The markers and texts the codec kept for this file (none after a failure) are read on first query.
   meta.SetSource(imagetype, codec::InputMetadata(), definitions);
+  if (!error) ApplyEmbeddedProfile(pRGB_image, imagetype, *codec::InputMetadata());
   std::int32_t status = 0;
   if (error) {
     Report("Fehler " + std::to_string(error->number) + "\n" + "ReadImgage: " + BytesToUtf8(filename));

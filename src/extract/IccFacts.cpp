@@ -31,12 +31,10 @@ std::string InfoText(cmsHPROFILE profile, cmsInfoType which) {
   std::string text;
   for (std::size_t i = 0; i < wide.size() && wide[i] != 0; ++i) {
     auto unit = static_cast<char32_t>(wide[i]);
-    // wchar_t of two bytes (Windows) holds UTF-16: join surrogate pairs.
-    if constexpr (sizeof(wchar_t) == 2) {
-      if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < wide.size()) {
-        const auto low = static_cast<char32_t>(wide[i + 1]);
-        if (low >= 0xDC00 && low < 0xE000) unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00), ++i;
-      }
+    // The profile stores UTF-16 and lcms2 hands its units on one by one: surrogate pairs are joined.
+    if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < wide.size()) {
+      const auto low = static_cast<char32_t>(wide[i + 1]);
+      if (low >= 0xDC00 && low < 0xE000) unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00), ++i;
     }
     if ((unit >= 0xD800 && unit < 0xE000) || unit > 0x10FFFF) unit = 0xFFFD;
     AppendUtf8(text, unit);

@@ -1,0 +1,176 @@
+// ICC profiles: the APP2 segments of a JPEG joined or refused, the profile of a PSD file, of a TIFF
+// block and of a WebP file, and the facts lcms2 reads from profiles it made itself.
+
+#include <gtest/gtest.h>
+
+#include "IccTestProfiles.h"
+#include "TiffBuilder.h"
+#include "extract/Containers.h"
+#include "extract/IccFacts.h"
+#include "extract/IccProfile.h"
+
+namespace kelmarin::test {
+namespace {
+
+using Block = std::vector<std::uint8_t>;
+
+JpegMarker Marker(std::uint8_t code, const Block& payload) {
+  Block bytes = {0xFF, code, static_cast<std::uint8_t>((payload.size() + 2) >> 8),
+                 static_cast<std::uint8_t>(payload.size() + 2)};
+  bytes.insert(bytes.end(), payload.begin(), payload.end());
+  return {code, bytes};
+}
+
+JpegMarker IccSegment(std::uint8_t number, std::uint8_t count, std::string_view part) {
+  return Marker(0xE2, Cat({Bytes(std::string_view("ICC_PROFILE\0", 12)), {number, count}, Bytes(part)}));
+}
+
+TEST(IccSegments, JoinedByTheirNumbersOrRefused) {
+  const JpegMarker flashPix = Marker(0xE2, Bytes("FPXR\0 other"));
+  struct Case {
+    const char* name;
+    std::vector<JpegMarker> markers;
+    std::string joined;
+    IccDamage damage;
+    int parts;
+  };
+  const Case cases[] = {
+      {"none", {flashPix}, "", IccDamage::None, 0},
+      {"one", {IccSegment(1, 1, "whole")}, "whole", IccDamage::None, 1},
+      {"in order",
+       {IccSegment(1, 3, "ab"), flashPix, IccSegment(2, 3, "cd"), IccSegment(3, 3, "e")},
+       "abcde",
+       IccDamage::None,
+       3},
+      {"out of order",
+       {IccSegment(3, 3, "e"), IccSegment(1, 3, "ab"), IccSegment(2, 3, "cd")},
+       "abcde",
+       IccDamage::None,
+       3},
+      {"gap", {IccSegment(1, 3, "ab"), IccSegment(3, 3, "e")}, "", IccDamage::MissingPart, 2},
+      {"last missing", {IccSegment(1, 2, "ab")}, "", IccDamage::MissingPart, 1},
+      {"counts differ", {IccSegment(1, 2, "ab"), IccSegment(2, 3, "cd")}, "", IccDamage::Inconsistent, 2},
+      {"number twice",
+       {IccSegment(1, 2, "ab"), IccSegment(1, 2, "ab"), IccSegment(2, 2, "c")},
+       "",
+       IccDamage::Inconsistent,
+       3},
+      {"number zero", {IccSegment(0, 1, "ab")}, "", IccDamage::Inconsistent, 1},
+      {"number above count",
+       {IccSegment(1, 1, "ab"), IccSegment(2, 1, "cd")},
+       "",
+       IccDamage::Inconsistent,
+       2},
+      {"count zero", {IccSegment(1, 0, "ab")}, "", IccDamage::Inconsistent, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const EmbeddedIcc icc = JoinIccSegments(c.markers);
+    EXPECT_EQ(std::string(icc.bytes.begin(), icc.bytes.end()), c.joined);
+    EXPECT_EQ(icc.damage, c.damage);
+    EXPECT_EQ(icc.parts, c.parts);
+  }
+  // A head cut short is not a segment; a container's whole profile comes before any segments.
+  MetadataSource source;
+  source.markers = {Marker(0xE2, Bytes("ICC_PROFILE")), IccSegment(1, 1, "app2")};
+  EXPECT_EQ(EmbeddedIccProfile(source).bytes, Bytes("app2"));
+  source.icc = Bytes("whole");
+  EXPECT_EQ(EmbeddedIccProfile(source).bytes, Bytes("whole"));
+}
+
+Block Be(std::uint32_t value, int size) {
+  Block out;
+  for (int i = size - 1; i >= 0; --i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+  return out;
+}
+
+Block PsdResource(std::uint16_t id, std::string_view name, const Block& data) {
+  Block out = Cat({Bytes("8BIM"), Be(id, 2), {static_cast<std::uint8_t>(name.size())}, Bytes(name)});
+  if ((name.size() + 1) % 2 != 0) out.push_back(0);
+  out = Cat({out, Be(static_cast<std::uint32_t>(data.size()), 4), data});
+  if (data.size() % 2 != 0) out.push_back(0);
+  return out;
+}
+
+Block Psd(const Block& resources, std::uint32_t claimed = 0) {
+  Block header =
+      Cat({Bytes("8BPS"), Be(1, 2), Block(6, 0), Be(3, 2), Be(1, 4), Be(1, 4), Be(8, 2), Be(3, 2)});
+  const std::uint32_t length = claimed != 0 ? claimed : static_cast<std::uint32_t>(resources.size());
+  return Cat({header, Be(2, 4), {0, 0}, Be(length, 4), resources, Be(0, 4), Be(0, 4)});
+}
+
+TEST(IccContainers, PsdResourceTiffTagAndWebpChunk) {
+  // Odd lengths on the way: names and data are padded to even lengths.
+  const Block resources =
+      Cat({PsdResource(0x03ED, "ab", Bytes("odd")), PsdResource(0x040F, "", Bytes("psd icc"))});
+  const Block psd = Psd(resources);
+  const std::span<const std::uint8_t> found = PsdIccProfile(psd);
+  EXPECT_EQ(Block(found.begin(), found.end()), Bytes("psd icc"));
+  EXPECT_TRUE(PsdIccProfile(Psd(PsdResource(0x0404, "", Bytes("iptc")))).empty());
+  EXPECT_TRUE(PsdIccProfile(Psd(resources, 4000)).empty());  // section longer than the file
+  Block cut = Psd(resources);
+  cut.resize(cut.size() - 20);
+  EXPECT_TRUE(PsdIccProfile(cut).empty());
+  EXPECT_TRUE(PsdIccProfile(Bytes("8BPX and more than thirty-four bytes of something")).empty());
+
+  for (ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+    TiffBuilder tiff(order);
+    const std::uint32_t profile = tiff.Append(Bytes("tiff icc"));
+    tiff.SetFirstDirectory(tiff.AddDirectory({tiff.Short(274, 1), tiff.At(0x8773, 7, 8, profile)}));
+    MetadataSource source;
+    ASSERT_TRUE(ReadTiffContainer(tiff.Tiff(), nullptr, source));
+    EXPECT_EQ(source.icc, Bytes("tiff icc"));
+    // A SHORT entry with that tag is not a profile.
+    TiffBuilder shortEntry(order);
+    shortEntry.SetFirstDirectory(shortEntry.AddDirectory({shortEntry.Short(0x8773, 1)}));
+    MetadataSource none;
+    ASSERT_TRUE(ReadTiffContainer(shortEntry.Tiff(), nullptr, none));
+    EXPECT_TRUE(none.icc.empty());
+  }
+
+  const auto chunk = [](std::string_view type, const Block& data) {
+    Block out = Cat({Bytes(type), {static_cast<std::uint8_t>(data.size()), 0, 0, 0}, data});
+    if (data.size() % 2 != 0) out.push_back(0);
+    return out;
+  };
+  const Block body = Cat({Bytes("WEBP"), chunk("VP8X", Block(10, 0)), chunk("ICCP", Bytes("webp icc")),
+                          chunk("ICCP", Bytes("second"))});
+  const Block webp = Cat({Bytes("RIFF"), {static_cast<std::uint8_t>(body.size()), 0, 0, 0}, body});
+  MetadataSource source;
+  ASSERT_TRUE(ReadWebpContainer(webp, nullptr, source));
+  EXPECT_EQ(source.icc, Bytes("webp icc"));
+}
+
+TEST(IccFacts, HeaderAndTextsOfProfilesLcmsMade) {
+  // Version 2 texts are ASCII (ICC.1:2001-04, 6.5.17); version 4 ones are Unicode.
+  const Block v2 = WideGamutProfile(L"Weiter Farbraum", 2.1, L"Frei von Rechten");
+  const std::optional<IccFacts> facts = ReadIccFacts(v2);
+  ASSERT_TRUE(facts);
+  EXPECT_EQ(facts->description, "Weiter Farbraum");
+  EXPECT_EQ(facts->copyright, "Frei von Rechten");
+  EXPECT_EQ(SignatureText(facts->deviceClass), "mntr");
+  EXPECT_EQ(SignatureText(facts->colourSpace), "RGB");
+  EXPECT_EQ(SignatureText(facts->pcs), "XYZ");
+  EXPECT_EQ(facts->version >> 24, 2u);
+  EXPECT_EQ(facts->size, v2.size());
+  EXPECT_TRUE(facts->date);
+
+  const std::optional<IccFacts> v4 = ReadIccFacts(WideGamutProfile(L"Prüfung – Ω", 4.3));
+  ASSERT_TRUE(v4);
+  EXPECT_EQ(v4->description, "Prüfung – Ω");
+  EXPECT_EQ(v4->version >> 20, 0x43u);
+
+  // Bytes that are no profile, or a profile cut short, give nothing.
+  EXPECT_FALSE(ReadIccFacts(Block(200, 0x41)));
+  EXPECT_FALSE(ReadIccFacts(Block(v2.begin(), v2.begin() + 100)));
+  Block cut(v2.begin(), v2.begin() + 140);
+  EXPECT_FALSE(ReadIccFacts(cut) && !ReadIccFacts(cut)->description.empty());
+
+  EXPECT_EQ(SignatureText(0x47524159), "GRAY");
+  EXPECT_EQ(SignatureText(0x52474220), "RGB");
+  EXPECT_EQ(SignatureText(0x01020304), "????");
+  EXPECT_EQ(SignatureText(0), "");
+}
+
+}  // namespace
+}  // namespace kelmarin::test

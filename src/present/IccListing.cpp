@@ -166,16 +166,7 @@ std::vector<IccEntry> IccEntries(const MetadataSource& source) {
 std::vector<ListingRow> IccRows(const std::vector<IccEntry>& entries) {
   std::vector<ListingRow> rows;
   if (entries.empty()) return rows;
-  ListingRow separator;
-  separator.kind = RowKind::Separator;
-  separator.section = kSectionColourProfile;
-  rows.push_back(separator);
-  ListingRow header;
-  header.kind = RowKind::Header;
-  header.section = kSectionColourProfile;
-  header.label = "Farbprofil";
-  header.red = true;
-  rows.push_back(header);
+  AppendSectionTitle(rows, kSectionColourProfile, "Farbprofil");
   for (const IccEntry& entry : entries) {
     ListingRow row;
     row.section = kSectionColourProfile;

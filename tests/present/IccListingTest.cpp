@@ -21,10 +21,6 @@ std::string Json(const std::vector<IccEntry>& entries) {
 TEST(IccListing, FactsAsRowsAndJson) {
   const std::vector<std::uint8_t> profile = WideGamutProfile(L"Weiter Farbraum", 2.1, L"Frei");
   const std::vector<IccEntry> entries = IccEntries(EmbeddedIcc{profile, IccDamage::None, 1}, nullptr);
-  std::vector<std::string> keys;
-  for (const IccEntry& e : entries) keys.push_back(e.key);
-  EXPECT_EQ(keys, (std::vector<std::string>{"description", "class", "colorSpace", "pcs", "version", "intent",
-                                            "creator", "date", "copyright", "size"}));
   const std::vector<ListingRow> rows = IccRows(entries);
   ASSERT_EQ(rows.size(), entries.size() + 2);
   EXPECT_EQ(rows[0].kind, RowKind::Separator);
@@ -32,30 +28,20 @@ TEST(IccListing, FactsAsRowsAndJson) {
   EXPECT_EQ(rows[1].label, "Farbprofil");
   EXPECT_TRUE(rows[1].red);
   const std::string size = std::to_string(profile.size());
-  struct Shown {
-    std::size_t row;
-    const char* tag;
-    const char* label;
-    std::string information;
-    std::string raw;
-  };
-  const Shown shown[] = {
-      {2, "description", "Beschreibung", "Weiter Farbraum", "Weiter Farbraum"},
-      {3, "class", "Geräteklasse", "Monitor", "mntr"},
-      {4, "colorSpace", "Farbraum", "RGB", "RGB"},
-      {5, "pcs", "Verbindungsfarbraum", "XYZ", "XYZ"},
-      {6, "version", "Version", "2.1.0", "2.1.0"},
-      {7, "intent", "Wiedergabeabsicht", "Perzeptiv", "0"},
-      {8, "creator", "Ersteller", "lcms", "lcms"},
-      {10, "copyright", "Copyright", "Frei", "Frei"},
-      {11, "size", "Größe", size + " Bytes", size},
-  };
-  for (const Shown& s : shown) {
-    SCOPED_TRACE(s.tag);
-    EXPECT_EQ(rows[s.row].tag, s.tag);
-    EXPECT_EQ(rows[s.row].label, s.label);
-    EXPECT_EQ(rows[s.row].information, s.information);
-    EXPECT_EQ(rows[s.row].raw, s.raw);
+  const std::vector<std::string> shown = {"description|Beschreibung|Weiter Farbraum|Weiter Farbraum",
+                                          "class|Geräteklasse|Monitor|mntr",
+                                          "colorSpace|Farbraum|RGB|RGB",
+                                          "pcs|Verbindungsfarbraum|XYZ|XYZ",
+                                          "version|Version|2.1.0|2.1.0",
+                                          "intent|Wiedergabeabsicht|Perzeptiv|0",
+                                          "creator|Ersteller|lcms|lcms",
+                                          "date",
+                                          "copyright|Copyright|Frei|Frei",
+                                          "size|Größe|" + size + " Bytes|" + size};
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    const ListingRow& row = rows[i + 2];
+    EXPECT_EQ(row.tag == "date" ? "date" : row.tag + '|' + row.label + '|' + row.information + '|' + row.raw,
+              shown[i]);
   }
   // The date: German form shown, ISO 8601 raw.
   ASSERT_EQ(rows[9].raw.size(), 19u);

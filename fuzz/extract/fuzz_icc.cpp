@@ -1,5 +1,5 @@
 // libFuzzer target: the joining of a JPEG's ICC profile from its APP2 segments, the profile resource
-// of a PSD file, and lcms2's reading of the facts of whatever profile comes out. The fuzzer's bytes
+// of a PSD file, and the reading of the facts of whatever profile comes out. The fuzzer's bytes
 // are records of a sequence number, a count, a big-endian 16-bit length and that many bytes, each
 // one APP2 "ICC_PROFILE" segment; the whole input is also read as a profile and as a PSD file.
 

@@ -1,7 +1,8 @@
 #pragma once
-// What a viewer tells of an ICC profile, read with lcms2: the header's fields and the description
-// and copyright texts. Only the header, the tag table and those two tags are read, so listing many
-// files stays cheap.
+// What a viewer tells of an ICC profile: the header's fields and the description and copyright
+// texts. Only the header, the tag table and those two tags are read, every offset checked against
+// the profile's bytes, so that listing many files stays cheap. (Pictures are converted with lcms2,
+// in the image layer.)
 
 #include <cstdint>
 #include <optional>
@@ -24,12 +25,14 @@ struct IccFacts {
   std::uint32_t creator = 0;
   std::uint32_t version = 0;    // encoded: major in the top byte, minor and bug fix in the nibbles below
   std::uint32_t intent = 0;     // 0 perceptual, 1 relative colorimetric, 2 saturation, 3 absolute
-  std::optional<IccDate> date;  // absent when the header's date is all zeros
+  std::optional<IccDate> date;  // absent when the header's date is all zeros; numbers as stored
   std::size_t size = 0;         // bytes of the embedded profile
 };
 
-// The facts of a profile; empty when lcms2 cannot read it as a profile (too short, a header
-// lcms2 refuses, a tag table outside the bytes). Safe to call from several threads at once.
+// The facts of a profile; empty when the bytes are no profile (shorter than a header and the tag
+// count, or without the header's signature "acsp"). A text tag of another type, or one that leads
+// outside the bytes, leaves its text empty; longer texts are cut at 4096 bytes. Never throws except
+// std::bad_alloc.
 std::optional<IccFacts> ReadIccFacts(std::span<const std::uint8_t> profile);
 
 // A signature as its four characters without the trailing spaces ("RGB ", "mntr" -> "RGB", "mntr");

@@ -135,5 +135,52 @@ TEST(IccFacts, HeaderAndTextsOfProfilesLcmsMade) {
   EXPECT_EQ(SignatureText(0), "");
 }
 
+// A profile of a header, one 'desc' tag of the given bytes at offset 144 and its table entry,
+// whose size may claim more than there is.
+Block DescriptionProfile(const Block& tag, std::uint32_t claimed = 0) {
+  Block header(128, 0);
+  header[36] = 'a', header[37] = 'c', header[38] = 's', header[39] = 'p';
+  const std::uint32_t size = claimed != 0 ? claimed : static_cast<std::uint32_t>(tag.size());
+  return Cat({header, Be(1, 4), Bytes("desc"), Be(144, 4), Be(size, 4), tag});
+}
+
+Block Utf16(std::u16string_view text) {
+  Block out;
+  for (char16_t unit : text) out = Cat({out, Be(unit, 2)});
+  return out;
+}
+
+TEST(IccFacts, DescriptionTagsOfEachTypeAndCutShort) {
+  // mluc: the en-US record wins over a German one before it; a surrogate pair is one character.
+  const Block de = Utf16(u"Beschreibung"), en = Utf16(u"Notes \U0001D11E");
+  const auto record = [](std::string_view language, const Block& text, std::uint32_t offset) {
+    return Cat({Bytes(language), Be(static_cast<std::uint32_t>(text.size()), 4), Be(offset, 4)});
+  };
+  const Block mluc = Cat({Bytes("mluc"), Be(0, 4), Be(2, 4), Be(12, 4), record("deDE", de, 40),
+                          record("enUS", en, 40 + static_cast<std::uint32_t>(de.size())), de, en});
+  const Block desc = Cat({Bytes("desc"), Be(0, 4), Be(6, 4), Bytes(std::string_view("Alpha\0", 6))});
+  struct Case {
+    const char* name;
+    Block profile;
+    std::string description;
+  };
+  const Case cases[] = {
+      {"mluc", DescriptionProfile(mluc), "Notes \U0001D11E"},
+      {"desc", DescriptionProfile(desc), "Alpha"},
+      {"text", DescriptionProfile(Cat({Bytes("text"), Be(0, 4), Bytes("Beta")})), "Beta"},
+      {"desc count beyond the tag",
+       DescriptionProfile(Cat({Bytes("desc"), Be(0, 4), Be(99, 4), Bytes("ab")})), ""},
+      {"tag beyond the profile", DescriptionProfile(desc, 400), ""},
+      {"other type", DescriptionProfile(Cat({Bytes("XYZ "), Be(0, 4), Be(0, 12)})), ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::optional<IccFacts> facts = ReadIccFacts(c.profile);
+    ASSERT_TRUE(facts);
+    EXPECT_EQ(facts->description, c.description);
+    EXPECT_FALSE(facts->date);  // all zeros
+  }
+}
+
 }  // namespace
 }  // namespace kelmarin::test

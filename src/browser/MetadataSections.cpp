@@ -8,16 +8,7 @@ namespace kelmarin {
 namespace {
 
 void AddTitle(std::vector<ListingRow>& rows, std::int32_t section, const std::string& title) {
-  ListingRow separator;
-  separator.kind = RowKind::Separator;
-  separator.section = section;
-  rows.push_back(separator);
-  ListingRow header;
-  header.kind = RowKind::Header;
-  header.section = section;
-  header.label = title;
-  header.red = true;
-  rows.push_back(header);
+  AppendSectionTitle(rows, section, title);
 }
 
 std::string IptcName(const Definitions* definitions, std::int32_t dataset) {

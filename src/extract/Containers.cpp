@@ -28,6 +28,7 @@ constexpr std::uint64_t kMaxHeifItemBytes = std::uint64_t{4} << 20;
 // Items of one "iloc" box: real files list a few hundred (a grid of tiles, their thumbnails).
 constexpr std::uint64_t kMaxHeifItems = 1 << 15;
 constexpr std::size_t kMaxIptcMarkerPayload = 0xFFFF - 2 - 14 - 12;
+constexpr std::int32_t kTagIccProfile = 0x8773;  // TIFF/EP, 4.6.5 "InterColorProfile"
 
 std::uint32_t Be32(Bytes b, std::size_t at) {
   if (at > b.size() || b.size() - at < 4) return 0;
@@ -126,19 +127,27 @@ BufferPos FirstDirectoryEntry(const ByteReader& tiff, std::int32_t tag) {
   return 0;
 }
 
-// IPTC datasets stored in tag 33723 of directory 0 (TIFF/EP, 4.6.5 "IPTC/NAA"), wrapped into the
-// APP13 marker the IPTC reader takes. Empty when there is none.
-std::vector<std::uint8_t> IptcMarkerOfTiff(Bytes tiff) {
+// The value bytes of the first entry of `tag` in directory 0 whose type is BYTE or UNDEFINED (or
+// LONG when `longs`); empty when there is none or it leads outside the block.
+Bytes DirectoryZeroValue(Bytes tiff, std::int32_t tag, bool longs) {
   const ByteReader reader = TiffReader(tiff);
-  const BufferPos entry = FirstDirectoryEntry(reader, kTagIptc);
+  const BufferPos entry = FirstDirectoryEntry(reader, tag);
   if (entry == 0) return {};
   const std::int32_t type = reader.ReadU16(entry + 2);
-  const std::int64_t unit = type == kLong ? 4 : (type == kByte || type == kUndefined) ? 1 : 0;
+  const std::int64_t unit = type == kLong && longs ? 4 : (type == kByte || type == kUndefined) ? 1 : 0;
   const std::int64_t length = unit * reader.ReadU32(entry + 4);
   if (length == 0) return {};
   const BufferPos at = length <= 4 ? entry + 8 : reader.ReadU32(entry + 8) + 1;
   if (!reader.Has(at, length)) return {};
-  const Bytes data = reader.Bytes(at, std::min<std::int64_t>(length, kMaxIptcMarkerPayload));
+  return reader.Bytes(at, length);
+}
+
+// IPTC datasets stored in tag 33723 of directory 0 (TIFF/EP, 4.6.5 "IPTC/NAA"), wrapped into the
+// APP13 marker the IPTC reader takes. Empty when there is none.
+std::vector<std::uint8_t> IptcMarkerOfTiff(Bytes tiff) {
+  const Bytes value = DirectoryZeroValue(tiff, kTagIptc, true);
+  if (value.empty()) return {};
+  const Bytes data = value.first(std::min(value.size(), kMaxIptcMarkerPayload));
   const std::size_t markerLength = 2 + 14 + 12 + data.size() + data.size() % 2;
   std::vector<std::uint8_t> marker = {0xFF, 0xED, static_cast<std::uint8_t>(markerLength >> 8),
                                       static_cast<std::uint8_t>(markerLength)};
@@ -174,6 +183,7 @@ struct HeifItems {
   std::vector<std::uint32_t> needData;                             // image and EXIF items
   std::vector<std::uint32_t> exif;                                 // "Exif" items, in item order
   std::vector<std::pair<std::uint32_t, std::uint32_t>> describes;  // "cdsc" references: from, to
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> derives;    // "dimg" references: from, to
   // An item's extents stay where "iloc" holds them and are read only for the items whose bytes
   // are taken: a hostile box lists 65,535 extents per item in no bytes at all.
   struct Location {
@@ -249,14 +259,15 @@ void ReadReferences(Bytes iref, HeifItems& items) {
   const unsigned width = version == 0 ? 2 : 4;
   Box box;
   for (int n = 0; n < kMaxBoxesPerLevel && NextBox(rest, box); ++n) {
-    if (box.type != "cdsc") continue;
+    if (box.type != "cdsc" && box.type != "dimg") continue;
+    auto& references = box.type == "cdsc" ? items.describes : items.derives;
     bool ok = true;
     std::size_t at = 0;
     const auto from = static_cast<std::uint32_t>(BeN(box.payload, at, width, ok));
     const std::uint64_t count = BeN(box.payload, at, 2, ok);
     for (std::uint64_t i = 0; ok && i < count; ++i) {
       const auto to = static_cast<std::uint32_t>(BeN(box.payload, at, width, ok));
-      if (ok) items.describes.emplace_back(from, to);
+      if (ok) references.emplace_back(from, to);
     }
   }
 }
@@ -345,6 +356,65 @@ std::vector<std::uint8_t> ItemBytes(const HeifItems::Location& location, Bytes f
   return bytes;
 }
 
+// One "colr" property (ISO/IEC 14496-12, 12.1.5): an ICC profile ("prof", "rICC") or H.273 code
+// points ("nclx") into the source; the first of each kind counts.
+void ReadColourProperty(Bytes colr, MetadataSource& source) {
+  if (Starts(colr, 0, "prof") || Starts(colr, 0, "rICC")) {
+    if (source.icc.empty()) source.icc.assign(colr.begin() + 4, colr.end());
+  } else if (Starts(colr, 0, "nclx") && colr.size() >= 11 && !source.nclx) {
+    const auto u16 = [&](std::size_t at) {
+      return static_cast<std::uint16_t>((colr[at] << 8) | colr[at + 1]);
+    };
+    source.nclx = NclxColour{u16(4), u16(6), u16(8), (colr[10] & 0x80) != 0};
+  }
+}
+
+// The colour properties of one item: its associations in "ipma" (ISO/IEC 23008-12, 9.3) name
+// properties of "ipco" by their 1-based place.
+void ReadItemColour(Bytes boxes, std::uint32_t wanted, MetadataSource& source) {
+  const Bytes iprp = FindBox(boxes, "iprp");
+  const Bytes ipco = FindBox(iprp, "ipco");
+  const Bytes ipma = FindBox(iprp, "ipma");
+  if (ipma.size() < 8) return;
+  const unsigned version = ipma[0];
+  const bool wideIndex = (ipma[3] & 1) != 0;
+  bool ok = true;
+  std::size_t at = 4;
+  const std::uint64_t entries = BeN(ipma, at, 4, ok);
+  for (std::uint64_t e = 0; ok && e < entries && e < kMaxBoxesPerLevel; ++e) {
+    const std::uint64_t item = BeN(ipma, at, version < 1 ? 2 : 4, ok);
+    if (!ok || at >= ipma.size()) return;
+    const unsigned count = ipma[at++];
+    for (unsigned a = 0; ok && a < count; ++a) {
+      std::uint64_t index = 0;
+      if (wideIndex) {
+        index = BeN(ipma, at, 2, ok) & 0x7FFF;
+      } else if (at < ipma.size()) {
+        index = ipma[at++] & 0x7F;
+      } else {
+        ok = false;
+      }
+      if (!ok || item != wanted || index == 0) continue;
+      Bytes rest = ipco;
+      Box box;
+      for (std::uint64_t n = 1; n <= index && NextBox(rest, box); ++n) {
+        if (n == index && box.type == "colr") ReadColourProperty(box.payload, source);
+      }
+    }
+  }
+}
+
+// The primary item's colour, else (a grid that names none, as phones write them) that of the first
+// tile it is derived from that has one.
+void ReadHeifColour(Bytes boxes, const HeifItems& items, MetadataSource& source) {
+  ReadItemColour(boxes, items.primary, source);
+  int tried = 0;
+  for (const auto& [from, to] : items.derives) {
+    if (!source.icc.empty() || source.nclx || ++tried > kMaxHeifExifBlocks) break;
+    if (from == items.primary) ReadItemColour(boxes, to, source);
+  }
+}
+
 }  // namespace
 
 ContainerKind DetectContainer(Bytes head) {
@@ -370,6 +440,8 @@ bool ReadTiffContainer(Bytes file, const std::shared_ptr<const void>& owner, Met
   AddShared(source, TiffBlockRole::Whole, file, owner);
   std::vector<std::uint8_t> iptc = IptcMarkerOfTiff(file);
   if (!iptc.empty()) source.markers.push_back({0xED, std::move(iptc)});
+  const Bytes icc = DirectoryZeroValue(file, kTagIccProfile, false);
+  source.icc.assign(icc.begin(), icc.end());
   return true;
 }
 
@@ -413,6 +485,8 @@ bool ReadWebpContainer(Bytes file, const std::shared_ptr<const void>& owner, Met
     if (Starts(rest, 0, "EXIF")) {
       if (Starts(payload, 0, std::string_view("Exif\0\0", 6))) payload = payload.subspan(6);
       AddShared(source, TiffBlockRole::Whole, payload, owner);
+    } else if (Starts(rest, 0, "ICCP") && source.icc.empty()) {
+      source.icc.assign(payload.begin(), payload.end());
     }
     const std::uint64_t padded = 8 + size + (size % 2);
     rest = padded < rest.size() ? rest.subspan(static_cast<std::size_t>(padded)) : Bytes{};
@@ -495,6 +569,7 @@ bool ReadHeifContainer(Bytes file, MetadataSource& source) {
       !std::all_of(items.needData.begin(), items.needData.end(), located)) {
     return false;
   }
+  ReadHeifColour(boxes, items, source);
   std::sort(items.exif.begin(), items.exif.end());
   const Bytes idat = FindBox(boxes, "idat");
   // Only the EXIF blocks that describe the primary image, as many and as large as a sane file holds.

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -36,6 +37,14 @@ struct TiffBlock {
   std::shared_ptr<const void> owner;
 };
 
+// HEIF "nclx" colour information: code points of ITU-T H.273 (ISO/IEC 23091-2).
+struct NclxColour {
+  std::uint16_t primaries = 0;
+  std::uint16_t transfer = 0;
+  std::uint16_t matrix = 0;
+  bool fullRange = false;
+};
+
 struct MetadataSource {
   std::vector<JpegMarker> markers;  // JPEG APPn markers
   std::vector<std::string>
@@ -45,6 +54,10 @@ struct MetadataSource {
   // Filled by a container reader (TIFF, RAW, HEIF, WebP, JPEG XL): its markers (an embedded JPEG's,
   // IPTC of a TIFF) and blocks are read whatever the image type.
   bool container = false;
+  // A whole ICC profile a container holds in one piece (PNG iCCP, TIFF tag 34675, WebP ICCP, HEIF
+  // colr, PSD resource 0x040F); a JPEG's is split over its APP2 markers and joined when read.
+  std::vector<std::uint8_t> icc;
+  std::optional<NclxColour> nclx;
 
   void Clear() {
     markers.clear();
@@ -52,6 +65,8 @@ struct MetadataSource {
     texts.clear();
     tiffBlocks.clear();
     container = false;
+    icc.clear();
+    nclx.reset();
   }
 
   // Adds a block that owns a copy of bytes.

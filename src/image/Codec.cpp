@@ -43,6 +43,9 @@ void KeepMetadata(const std::string& path, std::int32_t type, MetadataSource met
       if (!read.error && !read.otherFormat) KeptMetadata() = read.source;
       return;
     }
+    case kTypePsd:
+      KeptMetadata() = ReadMetadataOnly(path, type).source;  // its ICC profile
+      return;
     default:
       return;
   }

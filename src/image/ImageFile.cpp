@@ -1,6 +1,7 @@
 #include "image/ImageFile.h"
 
 #include "image/Codec.h"
+#include "image/ColourConversion.h"
 #include "image/StopWatch.h"
 #include "metadata/Reporter.h"
 #include "metadata/Text.h"
@@ -29,6 +30,7 @@ std::int32_t ImageFile::load(const std::string& dateiname, std::int32_t bildtyp,
   // The markers and texts the codec kept for this file (none after a failure) are read on first
   // query, as the type the pixels were read as (a PNG named .jpg has texts, not markers).
   meta.SetSource(readAs, codec::InputMetadata(), definitions);
+  if (!error) ApplyEmbeddedProfile(pRGB_image, readAs, *codec::InputMetadata());
   std::int32_t status = 0;
   if (error) {
     Report("Fehler " + std::to_string(error->number) + "\n" + "ReadImgage: " + BytesToUtf8(filename));

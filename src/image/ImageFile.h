@@ -50,7 +50,8 @@ class ImageFile {
   double& camera_feq() { return meta.camera_feq; }
   ImageMetadata& metadata() { return meta; }
 
-  // Decodes the file, timed. 0 loaded, 2 failed (the reporter has shown "Fehler N\nReadImgage: file").
+  // Decodes the file, timed; pixels with an embedded ICC profile are converted to sRGB (see
+  // ColourConversion.h). 0 loaded, 2 failed (the reporter has shown "Fehler N\nReadImgage: file").
   std::int32_t load(const std::string& dateiname, std::int32_t bildtyp, std::int32_t& b, std::int32_t& h,
                     std::int32_t& ladezeit);
 

@@ -222,4 +222,17 @@ std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMe
   return rows;
 }
 
+void AppendSectionTitle(std::vector<ListingRow>& rows, std::int32_t section, const std::string& title) {
+  ListingRow separator;
+  separator.kind = RowKind::Separator;
+  separator.section = section;
+  rows.push_back(separator);
+  ListingRow header;
+  header.kind = RowKind::Header;
+  header.section = section;
+  header.label = title;
+  header.red = true;
+  rows.push_back(header);
+}
+
 }  // namespace kelmarin

@@ -73,4 +73,7 @@ std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMe
 // Section titles: 1 "Sektion Main", 2 "Sektion Thumbnail", 3 "Sektion Makernote", 4 "Sektion GPS".
 std::string SectionTitle(std::int32_t section);
 
+// Opens a section after the ones before it: an empty separator row and the red title row.
+void AppendSectionTitle(std::vector<ListingRow>& rows, std::int32_t section, const std::string& title);
+
 }  // namespace kelmarin

@@ -77,6 +77,7 @@ void AppendMetadataJson(std::string& out, const MetadataListing& listing) {
     out += '}';
   }
   out += "],";
+  AppendIccJson(out, listing.icc);
 }
 
 void AppendJsonString(std::string& out, std::string_view utf8) {
@@ -133,6 +134,7 @@ void FillIptcAndComments(ImageMetadata& metadata, MetadataListing& listing) {
     const ImageComment* comment = metadata.ImageCommentPos(i);
     if (comment) listing.comments.emplace_back(ImageText(comment->key), ImageText(comment->inhalt));
   }
+  if (const MetadataSource* source = metadata.Source()) listing.icc = IccEntries(*source);
 }
 
 }  // namespace kelmarin

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "present/IccListing.h"
 #include "present/Listing.h"
 
 namespace kelmarin {
@@ -19,16 +20,18 @@ struct MetadataListing {
   std::vector<ListingRow> rows;
   std::vector<std::pair<std::int32_t, std::string>> iptc;   // dataset number, text (UTF-8)
   std::vector<std::pair<std::string, std::string>> comments;  // key, text (UTF-8)
+  std::vector<IccEntry> icc;                                  // the "Farbprofil" section; empty: none
 };
 
-// The image's maker, IPTC datasets and comments into the listing (the rows stay as they are).
+// The image's maker, IPTC datasets, comments and colour profile into the listing (the rows stay as
+// they are).
 void FillIptcAndComments(ImageMetadata& metadata, MetadataListing& listing);
 
 // A JSON string literal, quotes included (RFC 8259 escapes; the input must be valid UTF-8).
 void AppendJsonString(std::string& out, std::string_view utf8);
 
-// The members "maker", "sections", "iptc" and "comments" of one file's JSON object, each followed
-// by a comma.
+// The members "maker", "sections", "iptc", "comments" and, for an image with a colour profile,
+// "icc" of one file's JSON object, each followed by a comma.
 void AppendMetadataJson(std::string& out, const MetadataListing& listing);
 
 // The whole JSON document of one file read without error, as kelmarin-exif --json writes it:

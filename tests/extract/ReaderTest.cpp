@@ -406,6 +406,43 @@ TEST(HeifContainer, ExifItemsOfThePrimaryPicture) {
   }
 }
 
+// The colour of the primary picture: its own "colr" properties, or, for a grid that has none (as
+// phones write them), those of its first tile; a thumbnail's profile never counts.
+TEST(HeifContainer, ColourOfThePrimaryOrOfItsTiles) {
+  const Block colr =
+      Cat({Box("colr", Cat({Bytes("nclx"), kBe.U16(12), kBe.U16(13), kBe.U16(6), Block{0x80}})),
+           Box("colr", Cat({Bytes("prof"), Bytes("tile icc")})),
+           Box("colr", Cat({Bytes("rICC"), Bytes("thumb icc")}))});
+  // Properties of the grid (item 1), the tile (2) and the thumbnail (3), by their places in "ipco".
+  const auto file = [&](std::uint8_t grid) {
+    const Block ipma = FullBox(
+        "ipma", 0,
+        Cat({kBe.U32(3), kBe.U16(1), Block{1, grid}, kBe.U16(2), Block{1, 2}, kBe.U16(3), Block{1, 3}}));
+    const Block iinf =
+        FullBox("iinf", 0, Cat({kBe.U16(3), Infe(1, "grid"), Infe(2, "hvc1"), Infe(3, "hvc1")}));
+    const Block iref = FullBox("iref", 0,
+                               Cat({Box("thmb", Cat({kBe.U16(3), kBe.U16(1), kBe.U16(1)})),
+                                    Box("dimg", Cat({kBe.U16(1), kBe.U16(1), kBe.U16(2)}))}));
+    const Block iloc = FullBox("iloc", 1,
+                               Cat({Block{0x44, 0x00}, kBe.U16(3), Location(1, 0, 0, 1), Location(2, 0, 0, 1),
+                                    Location(3, 0, 0, 1)}));
+    return Cat({Box("ftyp", Bytes(std::string_view("heic\0\0\0\0mif1heic", 16))),
+                FullBox("meta", 0,
+                        Cat({FullBox("pitm", 0, kBe.U16(1)), iinf, iref, iloc,
+                             Box("iprp", Cat({Box("ipco", colr), ipma}))}))});
+  };
+  MetadataSource tile;
+  ASSERT_TRUE(ReadHeifContainer(file(0), tile));  // the grid names no property
+  EXPECT_EQ(tile.icc, Bytes("tile icc"));
+  EXPECT_FALSE(tile.nclx);
+  MetadataSource own;
+  ASSERT_TRUE(ReadHeifContainer(file(1), own));
+  ASSERT_TRUE(own.nclx);
+  EXPECT_EQ(std::make_tuple(own.nclx->primaries, own.nclx->transfer, own.nclx->matrix, own.nclx->fullRange),
+            std::make_tuple(12, 13, 6, true));
+  EXPECT_TRUE(own.icc.empty());
+}
+
 // CRW heaps are listed as ordinary EXIF rows of a block built from their records; an MRW file hands
 // on its TIFF part; a TIFF file's directory passes over entries of unknown types.
 // A heap: the records' data, the table, the table's offset. A record: its tag with the location bits

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "extract/Containers.h"
+#include "extract/IccProfile.h"
 #include "extract/ImageTypes.h"
 #include "image/meta/CodecBasics.h"
 #include "image/meta/JpegReader.h"
@@ -94,6 +95,17 @@ void ReadContainer(const std::shared_ptr<const MappedFile>& mapped, MetadataOnly
   if (read) SetFound(result, std::move(metadata), Size{});  // containers give no size here
 }
 
+// A Photoshop file's metadata here is its ICC profile; its pixels and size are the image layer's.
+void ReadPsdProfile(const std::string& path, MetadataOnlyRead& result) {
+  const std::shared_ptr<const MappedFile> mapped = MappedFile::Open(path);
+  if (mapped == nullptr) return;
+  const std::span<const std::uint8_t> icc = PsdIccProfile(mapped->Bytes());
+  if (icc.empty()) return;
+  auto metadata = std::make_shared<MetadataSource>();
+  metadata->icc.assign(icc.begin(), icc.end());
+  result.source = std::move(metadata);
+}
+
 }  // namespace
 
 bool NeedsFullImageLayer(std::int32_t type) {
@@ -140,6 +152,7 @@ MetadataOnlyRead ReadMetadataOnly(const std::string& path, std::int32_t type) {
   }
   if (NeedsFullImageLayer(result.type)) {
     result.otherFormat = true;
+    if (result.type == kTypePsd) ReadPsdProfile(path, result);
     return result;
   }
   if (result.type != kTypeJpeg && result.type != kTypePng) {

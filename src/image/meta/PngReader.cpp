@@ -171,6 +171,13 @@ void PngReader::CopyTexts(MetadataSource& metadata) const {
   if (png_get_eXIf_1(read, info, &exifLength, &exif) != 0 && exif != nullptr && exifLength > 0) {
     metadata.AddTiffCopy(TiffBlockRole::Whole, {exif, exifLength});
   }
+  // iCCP: libpng inflates it within the chunk memory limit set from the file's length (ReadInfo).
+  png_charp name = nullptr;
+  int compression = 0;
+  png_bytep profile = nullptr;
+  png_uint_32 profileLength = 0;
+  if (png_get_iCCP(read, info, &name, &compression, &profile, &profileLength) != 0 && profile != nullptr)
+    metadata.icc.assign(profile, profile + profileLength);
 }
 
 Code PngDimensions(std::FILE* file, Size& size, MetadataSource& metadata) {

@@ -52,7 +52,7 @@ class PngReader {
   // longer than deflate can make the header's image (libpng would inflate all of it, a gigabyte in
   // a hostile file). A file that breaks either rule is damaged.
   bool ImageDataFits();
-  // The text chunks and the eXIf chunk read so far, replacing the contents of `metadata`.
+  // The text chunks, the eXIf chunk and the iCCP profile read so far, replacing the contents of `metadata`.
   void CopyTexts(MetadataSource& metadata) const;
 
   png_uint_32 width() const { return png_get_image_width(read, info); }

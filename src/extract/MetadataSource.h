@@ -45,6 +45,9 @@ struct MetadataSource {
   // Filled by a container reader (TIFF, RAW, HEIF, WebP, JPEG XL): its markers (an embedded JPEG's,
   // IPTC of a TIFF) and blocks are read whatever the image type.
   bool container = false;
+  // XMP packets found by a container reader (WebP, HEIF, JPEG XL, ISO boxes, PSD, GIF), in file
+  // order; JPEG, PNG and TIFF packets are read from the markers, texts and blocks above.
+  std::vector<std::string> xmpPackets;
 
   void Clear() {
     markers.clear();
@@ -52,6 +55,7 @@ struct MetadataSource {
     texts.clear();
     tiffBlocks.clear();
     container = false;
+    xmpPackets.clear();
   }
 
   // Adds a block that owns a copy of bytes.

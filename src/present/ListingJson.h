@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "present/Listing.h"
+#include "present/XmpListing.h"
 
 namespace kelmarin {
 
@@ -17,8 +18,9 @@ class ImageMetadata;
 struct MetadataListing {
   std::int32_t maker = 0;
   std::vector<ListingRow> rows;
-  std::vector<std::pair<std::int32_t, std::string>> iptc;   // dataset number, text (UTF-8)
+  std::vector<std::pair<std::int32_t, std::string>> iptc;     // dataset number, text (UTF-8)
   std::vector<std::pair<std::string, std::string>> comments;  // key, text (UTF-8)
+  std::vector<XmpEntry> xmp;                                  // every source, embedded first
 };
 
 // The image's maker, IPTC datasets and comments into the listing (the rows stay as they are).
@@ -27,8 +29,8 @@ void FillIptcAndComments(ImageMetadata& metadata, MetadataListing& listing);
 // A JSON string literal, quotes included (RFC 8259 escapes; the input must be valid UTF-8).
 void AppendJsonString(std::string& out, std::string_view utf8);
 
-// The members "maker", "sections", "iptc" and "comments" of one file's JSON object, each followed
-// by a comma.
+// The members "maker", "sections", "iptc", "comments" and (when there is XMP) "xmp" of one file's
+// JSON object, each followed by a comma.
 void AppendMetadataJson(std::string& out, const MetadataListing& listing);
 
 // The whole JSON document of one file read without error, as kelmarin-exif --json writes it:

@@ -9,7 +9,7 @@
 namespace kelmarin {
 class Definitions;
 struct TextLocale;
-}
+}  // namespace kelmarin
 
 namespace kelmarin::lister {
 

@@ -10,6 +10,7 @@
 #include "Lister.h"
 #include "ListerOptions.h"
 #include "SystemLocale.h"
+#include "extract/xmp/XmpVocabulary.h"
 #include "metadata/Definitions.h"
 #include "metadata/Reporter.h"
 
@@ -41,6 +42,11 @@ int main(int argc, char** argv) {
   const std::filesystem::path definitionFile = parsed.options.definitions.empty()
                                                    ? DefaultDefinitionFile()
                                                    : std::filesystem::path(parsed.options.definitions);
+  // The XMP labels lie beside the definition file, or where the default one would be.
+  std::filesystem::path xmpLabels = definitionFile.parent_path() / "xmp.def";
+  std::error_code missing;
+  if (!std::filesystem::is_regular_file(xmpLabels, missing)) xmpLabels = DefaultDataFile("xmp.def");
+  kelmarin::SetXmpVocabularyFile(xmpLabels.string());
   StandardErrorReporter reporter;
   std::unique_ptr<kelmarin::Definitions> definitions =
       kelmarin::LoadDefinitionsWithStamp(definitionFile, DefinitionStampFolder(), reporter);

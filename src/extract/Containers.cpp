@@ -165,9 +165,10 @@ std::uint64_t BeN(Bytes b, std::size_t& at, unsigned width, bool& ok) {
 // The items of a HEIF meta box (ISO/IEC 23008-12, 9; ISO/IEC 14496-12, 8.11) that metadata needs.
 struct HeifItems {
   std::uint32_t primary = 0;
-  std::vector<std::uint32_t> known;                                // every item of "iinf"
-  std::vector<std::uint32_t> needData;                             // image and EXIF items
-  std::vector<std::uint32_t> exif;                                 // "Exif" items, in item order
+  std::vector<std::uint32_t> known;     // every item of "iinf"
+  std::vector<std::uint32_t> needData;  // image and EXIF items
+  std::vector<std::uint32_t> exif;      // "Exif" items, in item order
+  std::vector<std::uint32_t> xmp;       // "mime" items of content type "application/rdf+xml"
   std::vector<std::pair<std::uint32_t, std::uint32_t>> describes;  // "cdsc" references: from, to
   struct Extent {
     std::uint64_t offset, length;
@@ -209,6 +210,15 @@ bool ReadPrimaryItem(Bytes pitm, HeifItems& items) {
   return ok;
 }
 
+// A "mime" item entry after its type: the item name and the content type, each ended by a zero.
+bool IsXmpMimeEntry(Bytes rest) {
+  const std::string_view text(reinterpret_cast<const char*>(rest.data()), rest.size());
+  const std::size_t nameEnd = text.find('\0');
+  if (nameEnd == std::string_view::npos) return false;
+  const std::string_view type = text.substr(nameEnd + 1);
+  return type.substr(0, type.find('\0')) == "application/rdf+xml";
+}
+
 // Item information entries of version 2 and 3 carry the item type; earlier ones are never EXIF.
 bool ReadItemInfos(Bytes iinf, HeifItems& items) {
   unsigned version = 0;
@@ -228,6 +238,7 @@ bool ReadItemInfos(Bytes iinf, HeifItems& items) {
     if (!ok || entry.size() - std::min(at, entry.size()) < 4) continue;
     const std::string_view type(reinterpret_cast<const char*>(entry.data() + at), 4);
     if (type == "Exif") items.exif.push_back(id);
+    if (type == "mime" && IsXmpMimeEntry(entry.subspan(at + 4))) items.xmp.push_back(id);
     static constexpr std::array<std::string_view, 7> kWithData = {"hvc1", "av01", "grid", "iovl",
                                                                   "iden", "jpeg", "Exif"};
     if (std::find(kWithData.begin(), kWithData.end(), type) != kWithData.end()) items.needData.push_back(id);
@@ -339,6 +350,11 @@ bool ReadCr3Container(Bytes file, const std::shared_ptr<const void>& owner, Meta
       {"CMT4", TiffBlockRole::Gps},
   }};
   for (const auto& [type, role] : kParts) AddShared(source, role, FindBox(canon, type), owner);
+  // XMP: uuid be7acfcb-97a9-42e8-9c71-999491e3afac at the top level.
+  static constexpr std::array<std::uint8_t, 16> kXmpUuid = {0xBE, 0x7A, 0xCF, 0xCB, 0x97, 0xA9, 0x42, 0xE8,
+                                                            0x9C, 0x71, 0x99, 0x94, 0x91, 0xE3, 0xAF, 0xAC};
+  const Bytes xmp = FindBox(file, "uuid", kXmpUuid);
+  if (!xmp.empty()) source.xmpPackets.emplace_back(xmp.begin(), xmp.end());
   return true;
 }
 
@@ -366,6 +382,8 @@ bool ReadWebpContainer(Bytes file, const std::shared_ptr<const void>& owner, Met
     if (Starts(rest, 0, "EXIF")) {
       if (Starts(payload, 0, std::string_view("Exif\0\0", 6))) payload = payload.subspan(6);
       AddShared(source, TiffBlockRole::Whole, payload, owner);
+    } else if (Starts(rest, 0, "XMP ")) {
+      source.xmpPackets.emplace_back(payload.begin(), payload.end());
     }
     const std::uint64_t padded = 8 + size + (size % 2);
     rest = padded < rest.size() ? rest.subspan(static_cast<std::size_t>(padded)) : Bytes{};
@@ -378,8 +396,11 @@ bool ReadJxlContainer(Bytes file, const std::shared_ptr<const void>& owner, Meta
   Bytes rest = file;
   Box box;
   for (int n = 0; n < kMaxBoxesPerLevel && NextBox(rest, box); ++n) {
-    if (box.type == "Exif")
+    if (box.type == "Exif") {
       AddShared(source, TiffBlockRole::Whole, TiffAfterOffsetPrefix(box.payload), owner);
+    } else if (box.type == "xml ") {
+      source.xmpPackets.emplace_back(box.payload.begin(), box.payload.end());
+    }
   }
   return true;
 }
@@ -443,9 +464,11 @@ bool ReadHeifContainer(Bytes file, MetadataSource& source) {
   ReadReferences(iref, items);
   // As the picture decoder sees it: the primary item must exist, and every picture and EXIF item
   // must have its bytes somewhere.
+  const auto itemIs = [](std::uint32_t id) {
+    return [id](const HeifItems::Location& l) { return l.item == id; };
+  };
   const auto located = [&](std::uint32_t id) {
-    return std::any_of(items.locations.begin(), items.locations.end(),
-                       [&](const HeifItems::Location& l) { return l.item == id; });
+    return std::any_of(items.locations.begin(), items.locations.end(), itemIs(id));
   };
   if (std::find(items.known.begin(), items.known.end(), items.primary) == items.known.end() ||
       !std::all_of(items.needData.begin(), items.needData.end(), located)) {
@@ -460,12 +483,17 @@ bool ReadHeifContainer(Bytes file, MetadataSource& source) {
         items.describes.end()) {
       continue;
     }
-    const auto location = std::find_if(items.locations.begin(), items.locations.end(),
-                                       [&](const HeifItems::Location& l) { return l.item == id; });
+    const auto location = std::find_if(items.locations.begin(), items.locations.end(), itemIs(id));
     if (location == items.locations.end() || ++taken > kMaxHeifExifBlocks) continue;
     const std::vector<std::uint8_t> payload = ItemBytes(*location, file, idat);
     const Bytes tiff = TiffAfterOffsetPrefix(payload);
     if (!tiff.empty()) source.AddTiffCopy(TiffBlockRole::Whole, tiff);
+  }
+  for (std::uint32_t id : items.xmp) {
+    const auto location = std::find_if(items.locations.begin(), items.locations.end(), itemIs(id));
+    if (location == items.locations.end() || ++taken > kMaxHeifExifBlocks) continue;
+    const std::vector<std::uint8_t> payload = ItemBytes(*location, file, idat);
+    source.xmpPackets.emplace_back(payload.begin(), payload.end());
   }
   return true;
 }

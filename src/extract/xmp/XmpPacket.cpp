@@ -13,6 +13,7 @@ namespace {
 
 constexpr char kSeparator = '\x01';  // between URI, local name and prefix in expat's names
 constexpr std::string_view kRdf = "http://www.w3.org/1999/02/22-rdf-syntax-ns#";
+constexpr std::string_view kMeta = "adobe:ns:meta/";
 constexpr std::string_view kXml = "http://www.w3.org/XML/1998/namespace";
 // A value longer than this is cut: no property a photographer reads is that long, and a packet of
 // one huge text must not double its memory.
@@ -174,7 +175,8 @@ class Parser {
     switch (parent.kind) {
       case Frame::Outer:
         level.kind = rdf && name.local == "Description" ? Frame::Node : Frame::Outer;
-        if (level.kind == Frame::Node) NodeAttributes(level, attributes);
+        // The attributes of a description are properties, those of x:xmpmeta name the writing tool.
+        if (level.kind == Frame::Node || name.uri == kMeta) NodeAttributes(level, attributes);
         break;
       case Frame::Node:
         if (rdf) break;

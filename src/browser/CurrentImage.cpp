@@ -92,6 +92,12 @@ void CurrentImage::Show(LoadedImage loaded, const std::string& path) {
     listing.rows =
         FillMetadataList(*definitions, image->metadata(), MakeFormatContext(locale, image->camera_feq()));
     FillIptcAndComments(image->metadata(), listing);
+    const std::filesystem::path file(path);
+    if (file.parent_path().string() != sidecarFolder) {
+      sidecars.Forget();
+      sidecarFolder = file.parent_path().string();
+    }
+    FillXmp(image->metadata().Source(), sidecars.For(file), locale, listing);
     list.SetListing(std::move(listing), QFile::decodeName(QByteArray::fromStdString(path)), definitions);
   }
 }

@@ -11,6 +11,7 @@
 #include "browser/FilterPanel.h"
 #include "browser/ImageLoader.h"
 #include "browser/core/FolderListing.h"
+#include "extract/xmp/XmpSidecars.h"
 
 class QWidget;
 
@@ -75,6 +76,9 @@ class CurrentImage {
   bool loading = false;
   bool viewerWanted = false;  // OpenViewer was called during the load
   ImageLoader loader;
+  // The sidecar files of the folder of the file shown last, read once per visit of a folder.
+  SidecarFinder sidecars;
+  std::string sidecarFolder;
 };
 
 }  // namespace kelmarin

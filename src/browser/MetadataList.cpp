@@ -168,6 +168,10 @@ void MetadataList::SetListing(MetadataListing newListing, const QString& file, c
   std::vector<ListingRow> shown = listing.rows;
   std::vector<ListingRow> more = IptcAndCommentRows(definitions, listing);
   shown.insert(shown.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+  if (!listing.xmp.empty()) {
+    more = XmpRows(listing.xmp);
+    shown.insert(shown.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+  }
   SetRows(std::move(shown));
 }
 

@@ -84,6 +84,8 @@ class ImageMetadata {
   std::int32_t ImageCommentCount();
 
   bool MetadataRead() const { return metadata_read; }
+  // The source attached with SetSource (null before); its XMP is read by the XMP reader.
+  const MetadataSource* Source() const { return source.get(); }
 
   // Approximate memory held by the EXIF items (values and their text bytes). The reader stops
   // adding items once it passes its budget, so hostile blocks cannot exhaust memory.

@@ -178,10 +178,10 @@ TEST(ImageMetadataReading, ReadsOnceOnTheFirstQuery) {
 TEST(ImageMetadataReading, EachQueryTriggersTheReadingOnlyForJpegAndPng) {
   using Query = std::function<void(ImageMetadata&)>;
   const std::vector<Query> queries = {
-      [](ImageMetadata& m) { m.ExifPos(1, 1); },       [](ImageMetadata& m) { m.ExifTag(1, 1); },
-      [](ImageMetadata& m) { m.ExifCount(1); },        [](ImageMetadata& m) { m.IptcPos(1); },
-      [](ImageMetadata& m) { m.IptcTag(1); },          [](ImageMetadata& m) { m.IptcCount(); },
-      [](ImageMetadata& m) { m.ImageCommentPos(1); },  [](ImageMetadata& m) { m.ImageCommentItem("P1"); },
+      [](ImageMetadata& m) { m.ExifPos(1, 1); },      [](ImageMetadata& m) { m.ExifTag(1, 1); },
+      [](ImageMetadata& m) { m.ExifCount(1); },       [](ImageMetadata& m) { m.IptcPos(1); },
+      [](ImageMetadata& m) { m.IptcTag(1); },         [](ImageMetadata& m) { m.IptcCount(); },
+      [](ImageMetadata& m) { m.ImageCommentPos(1); }, [](ImageMetadata& m) { m.ImageCommentItem("P1"); },
       [](ImageMetadata& m) { m.ImageCommentCount(); }};
   for (const Query& query : queries) {
     ImageMetadata image;
@@ -524,25 +524,27 @@ TEST(RawContainers, HostileHeapsAndMrwParts) {
 
 using Note = std::function<std::vector<std::uint8_t>(const TiffBuilder&)>;
 
-std::vector<std::uint8_t> NoteFile(ByteOrder order, const std::string& make, const std::string& model, const Note& note,
-                                std::uint32_t noteSize) {
+std::vector<std::uint8_t> NoteFile(ByteOrder order, const std::string& make, const std::string& model,
+                                   const Note& note, std::uint32_t noteSize) {
   TiffBuilder tiff(order);
   const std::uint32_t makeAt = tiff.AppendText(make + '\0');
   const std::uint32_t modelAt = tiff.AppendText(model + '\0');
   const std::vector<std::uint8_t> bytes = note(tiff);
   const std::uint32_t at = tiff.Append(bytes);
-  const std::uint32_t exif =
-      tiff.AddDirectory({tiff.At(0x927C, 7, noteSize != 0 ? noteSize : static_cast<std::uint32_t>(bytes.size()), at)});
-  tiff.SetFirstDirectory(tiff.AddDirectory({tiff.At(0x010F, 2, static_cast<std::uint32_t>(make.size() + 1), makeAt),
-                                            tiff.At(0x0110, 2, static_cast<std::uint32_t>(model.size() + 1), modelAt),
-                                            tiff.Long(0x8769, exif)}));
+  const std::uint32_t exif = tiff.AddDirectory(
+      {tiff.At(0x927C, 7, noteSize != 0 ? noteSize : static_cast<std::uint32_t>(bytes.size()), at)});
+  tiff.SetFirstDirectory(tiff.AddDirectory(
+      {tiff.At(0x010F, 2, static_cast<std::uint32_t>(make.size() + 1), makeAt),
+       tiff.At(0x0110, 2, static_cast<std::uint32_t>(model.size() + 1), modelAt), tiff.Long(0x8769, exif)}));
   return tiff.App1();
 }
 
 // `size` zero bytes with the parts written at their offsets.
-std::vector<std::uint8_t> Place(std::size_t size, std::vector<std::pair<std::size_t, std::vector<std::uint8_t>>> parts) {
+std::vector<std::uint8_t> Place(std::size_t size,
+                                std::vector<std::pair<std::size_t, std::vector<std::uint8_t>>> parts) {
   std::vector<std::uint8_t> bytes(size, 0);
-  for (const auto& [at, part] : parts) std::copy(part.begin(), part.end(), bytes.begin() + static_cast<long>(at));
+  for (const auto& [at, part] : parts)
+    std::copy(part.begin(), part.end(), bytes.begin() + static_cast<long>(at));
   return bytes;
 }
 
@@ -564,26 +566,70 @@ struct FieldCase {
 };
 
 TEST(MakernoteFields, FixedValuesAndPaddedDirectory) {
-  const Note samsung = [](const TiffBuilder& t) { return test::Cat({test::Bytes("STMN0100"), t.U32(3361053), t.U32(5)}); };
+  const Note samsung = [](const TiffBuilder& t) {
+    return test::Cat({test::Bytes("STMN0100"), t.U32(3361053), t.U32(5)});
+  };
   const FieldCase cases[] = {
       {"Samsung", "SAMSUNG TECHWIN", "", samsung, 0, 32, {{0, "STMN0100"}, {2, "3361053"}, {3, "5"}}},
       {"SamsungCut", "SAMSUNG TECHWIN", "", samsung, 15, 32, {{0, "STMN0100"}, {2, "3361053"}, {3, "-"}}},
-      {"KodakInfo", "EASTMAN KODAK COMPANY", "KODAK DX4900", [](const TiffBuilder& t) {
-         return test::Cat({test::Bytes("KDK INFO"), Place(0x6C, {{0x00, test::Bytes("DX4900 ")}, {0x0C, t.U16(2448)},
-                  {0x12, {5, 1}}, {0x20, t.U32(464)}, {0x24, t.U16(0xFEB3)}, {0x39, {2}}, {0x6B, {0xFF}}})});
-       }, 0, 34, {{0x00, "DX4900 "}, {0x0C, "2448"}, {0x12, "5,1"}, {0x20, "464"}, {0x24, "-333"}, {0x38, "0"},
-                  {0x6B, "-1"}}},
-      {"KodakDc240", "EASTMAN KODAK COMPANY", "KODAK DC240 ZOOM", [](const TiffBuilder& t) {
+      {"KodakInfo",
+       "EASTMAN KODAK COMPANY",
+       "KODAK DX4900",
+       [](const TiffBuilder& t) {
+         return test::Cat({test::Bytes("KDK INFO"), Place(0x6C, {{0x00, test::Bytes("DX4900 ")},
+                                                                 {0x0C, t.U16(2448)},
+                                                                 {0x12, {5, 1}},
+                                                                 {0x20, t.U32(464)},
+                                                                 {0x24, t.U16(0xFEB3)},
+                                                                 {0x39, {2}},
+                                                                 {0x6B, {0xFF}}})});
+       },
+       0,
+       34,
+       {{0x00, "DX4900 "},
+        {0x0C, "2448"},
+        {0x12, "5,1"},
+        {0x20, "464"},
+        {0x24, "-333"},
+        {0x38, "0"},
+        {0x6B, "-1"}}},
+      {"KodakDc240",
+       "EASTMAN KODAK COMPANY",
+       "KODAK DC240 ZOOM",
+       [](const TiffBuilder& t) {
          return Place(0x50, {{0x0C, t.U16(1999)}, {0x37, {0xFE}}});
-       }, 0, 35, {{0x0C, "1999"}, {0x37, "-2"}}},
-      {"ReconyxWithoutMake", "", "", [](const TiffBuilder& t) {
+       },
+       0,
+       35,
+       {{0x0C, "1999"}, {0x37, "-2"}}},
+      {"ReconyxWithoutMake",
+       "",
+       "",
+       [](const TiffBuilder& t) {
          return Place(0x6C, {{0x00, {0x01, 0xF1}}, {0x26, t.U16(0xFFFB)}, {0x2A, {'H', 0, 0xE9, 0, '5', 0}}});
-       }, 0, 38, {{0x13, "-5"}, {0x15, "H?5"}, {0x2B, ""}}},
-      {"KodakOwnHeader", "JK Imaging, Ltd.", "PIXPRO", [](const TiffBuilder& t) {
+       },
+       0,
+       38,
+       {{0x13, "-5"}, {0x15, "H?5"}, {0x2B, ""}}},
+      {"KodakOwnHeader",
+       "JK Imaging, Ltd.",
+       "PIXPRO",
+       [](const TiffBuilder& t) {
          TiffBuilder own(t.Order() == ByteOrder::BigEndian ? ByteOrder::LittleEndian : ByteOrder::BigEndian);
-         return test::Cat({test::Bytes(own.Order() == ByteOrder::BigEndian ? "MM" : "II"), own.U16(42), own.U32(8),
-                           own.U16(1), {0, 0}, own.U16(0x0104), own.U16(4), own.U32(1), own.U32(7), own.U32(0)});
-       }, 0, 33, {{0x0104, "7"}}},
+         return test::Cat({test::Bytes(own.Order() == ByteOrder::BigEndian ? "MM" : "II"),
+                           own.U16(42),
+                           own.U32(8),
+                           own.U16(1),
+                           {0, 0},
+                           own.U16(0x0104),
+                           own.U16(4),
+                           own.U32(1),
+                           own.U32(7),
+                           own.U32(0)});
+       },
+       0,
+       33,
+       {{0x0104, "7"}}},
   };
   for (const FieldCase& c : cases) {
     for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {

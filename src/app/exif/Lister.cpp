@@ -67,10 +67,10 @@ void AppendError(std::string& out, const std::optional<std::int32_t>& error) {
 
 void AppendInfoJson(std::string& out, const InfoLabels& labels) {
   const std::pair<const char*, const std::string*> fields[] = {{"name", &labels.name},
-                                                               {"modified", &labels.modified},
-                                                               {"size", &labels.size},
-                                                               {"dimensions", &labels.dimensions},
-                                                               {"loadtime", &labels.loadtime}};
+                                                           {"modified", &labels.modified},
+                                                           {"size", &labels.size},
+                                                           {"dimensions", &labels.dimensions},
+                                                           {"loadtime", &labels.loadtime}};
   for (const auto& [key, text] : fields) {
     AppendKey(out, key);
     AppendJsonString(out, *text);
@@ -263,11 +263,9 @@ int ListFiles(const ListerOptions& options, const Definitions& definitions, cons
   if (options.json) buffer += '[';
   for (std::size_t k = 0; k < options.files.size(); ++k) {
     const std::string& path = options.files[k];
-    FileOutput file =
-        ahead ? ahead->Take(k) : ReadFile(options, path, definitions, locale, readers[0], &module);
+    FileOutput file = ahead ? ahead->Take(k) : ReadFile(options, path, definitions, locale, readers[0], &module);
     // The image module is used from this thread only.
-    if (file.error == kNeedsImageModule)
-      file = ReadFile(options, path, definitions, locale, readers[0], &module);
+    if (file.error == kNeedsImageModule) file = ReadFile(options, path, definitions, locale, readers[0], &module);
     if (file.error == kNoImageModule) {
       output.Flush();
       ReportNoModule(err, module);

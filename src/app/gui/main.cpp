@@ -6,6 +6,7 @@
 #include <QIcon>
 
 #include "browser/Verzeichnis.h"
+#include "extract/xmp/XmpVocabulary.h"
 
 namespace {
 
@@ -53,6 +54,8 @@ int main(int argc, char* argv[]) {
   options.programFolder = QCoreApplication::applicationDirPath();
   options.definitionFile =
       QFile::encodeName(FindDataFile(QStringLiteral("metadata.def"), QString())).toStdString();
+  kelmarin::SetXmpVocabularyFile(
+      QFile::encodeName(FindDataFile(QStringLiteral("xmp.def"), QString())).toStdString());
   const QStringList arguments = QCoreApplication::arguments();
   if (arguments.size() > 1) options.startArgument = arguments.at(1);
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <random>
 
 #include "extract/xmp/XmpVocabulary.h"
 
@@ -64,6 +65,10 @@ class Parser {
         XML_ParserCreateNS(nullptr, kSeparator), &XML_ParserFree);
     parser = owner.get();
     if (parser == nullptr) throw std::bad_alloc();
+    // expat asks the system for a fresh hash salt for every parser, a system call as dear as the
+    // parse of a small packet; one salt drawn per process keeps the hash tables unpredictable.
+    static const unsigned long salt = std::random_device()();
+    XML_SetHashSalt(parser, salt);
     XML_SetReturnNSTriplet(parser, 1);
     XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_NEVER);
     XML_SetUserData(parser, this);
@@ -90,16 +95,27 @@ class Parser {
     XML_StopParser(parser, XML_FALSE);
   }
 
-  std::string Qualified(const Name& name) const {
-    std::string text;
+  // A packet uses a handful of namespaces: their prefixes are looked up once each.
+  std::string_view UsualPrefix(const Name& name) {
+    for (const auto& [uri, prefix] : prefixes) {
+      if (uri == name.uri) return prefix;
+    }
     const std::string_view usual = words != nullptr ? words->Prefix(name.uri) : std::string_view();
-    text += !usual.empty() ? usual : name.prefix;
+    prefixes.emplace_back(std::string(name.uri), std::string(!usual.empty() ? usual : name.prefix));
+    return prefixes.back().second;
+  }
+
+  std::string Qualified(const Name& name) {
+    const std::string_view prefix = UsualPrefix(name);
+    std::string text;
+    text.reserve(prefix.size() + 1 + name.local.size());
+    text += prefix;
     if (!text.empty()) text += ':';
     text += name.local;
     return text;
   }
 
-  Level Child(const Level& parent, Frame kind, const Name& name) const {
+  Level Child(const Level& parent, Frame kind, const Name& name) {
     Level level;
     level.kind = kind;
     level.path = parent.path.empty() ? Qualified(name) : parent.path + '/' + Qualified(name);
@@ -169,7 +185,8 @@ class Parser {
     }
     const Name name = Split(raw);
     const bool rdf = name.uri == kRdf;
-    Level parent = levels.empty() ? Level() : levels.back();
+    static const Level kOutside;
+    const Level& parent = levels.empty() ? kOutside : levels.back();
     Level level;
     level.kind = Frame::Skip;
     switch (parent.kind) {
@@ -184,7 +201,7 @@ class Parser {
         StartProperty(level, attributes);
         break;
       case Frame::Property:
-        levels.back().done = true;
+        levels.back().done = true;  // parent is that level
         if (rdf && (name.local == "Bag" || name.local == "Seq" || name.local == "Alt")) {
           level = parent;
           level.kind = Frame::Array;
@@ -242,6 +259,7 @@ class Parser {
   XmpPacket& out;
   XML_Parser parser = nullptr;
   std::vector<Level> levels;
+  std::vector<std::pair<std::string, std::string>> prefixes;  // URI -> prefix shown
 };
 
 }  // namespace

@@ -6,19 +6,6 @@ namespace kelmarin {
 
 namespace {
 
-void AddTitle(std::vector<ListingRow>& rows, std::int32_t section, const std::string& title) {
-  ListingRow separator;
-  separator.kind = RowKind::Separator;
-  separator.section = section;
-  rows.push_back(separator);
-  ListingRow header;
-  header.kind = RowKind::Header;
-  header.section = section;
-  header.label = title;
-  header.red = true;
-  rows.push_back(header);
-}
-
 std::string IptcName(const Definitions* definitions, std::int32_t dataset) {
   if (definitions != nullptr) {
     const auto found = definitions->iptcTags.find(dataset);
@@ -33,7 +20,7 @@ std::string IptcName(const Definitions* definitions, std::int32_t dataset) {
 
 std::vector<ListingRow> IptcAndCommentRows(const Definitions* definitions, const MetadataListing& listing) {
   std::vector<ListingRow> rows;
-  if (!listing.iptc.empty()) AddTitle(rows, kSectionIptc, "Sektion IPTC");
+  if (!listing.iptc.empty()) AddSectionTitle(rows, kSectionIptc, "Sektion IPTC");
   for (const auto& [dataset, value] : listing.iptc) {
     ListingRow row;
     row.section = kSectionIptc;
@@ -43,7 +30,7 @@ std::vector<ListingRow> IptcAndCommentRows(const Definitions* definitions, const
     row.information = value;
     rows.push_back(std::move(row));
   }
-  if (!listing.comments.empty()) AddTitle(rows, kSectionComments, "Sektion Kommentare");
+  if (!listing.comments.empty()) AddSectionTitle(rows, kSectionComments, "Sektion Kommentare");
   for (const auto& [key, text] : listing.comments) {
     ListingRow row;
     row.section = kSectionComments;

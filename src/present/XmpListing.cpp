@@ -88,19 +88,6 @@ bool IsCoordinateName(std::string_view name) {
          name == "GPSDestLongitude";
 }
 
-void AddTitle(std::vector<ListingRow>& rows, const std::string& title) {
-  ListingRow separator;
-  separator.kind = RowKind::Separator;
-  separator.section = kSectionXmp;
-  rows.push_back(separator);
-  ListingRow header;
-  header.kind = RowKind::Header;
-  header.section = kSectionXmp;
-  header.label = title;
-  header.red = true;
-  rows.push_back(std::move(header));
-}
-
 }  // namespace
 
 std::string XmpValueText(const XmpProperty& property, const TextLocale& locale) {
@@ -153,12 +140,26 @@ std::vector<XmpEntry> XmpEntries(const std::vector<XmpSource>& sources, const Xm
   return entries;
 }
 
+void AddSectionTitle(std::vector<ListingRow>& rows, std::int32_t section, std::string title) {
+  ListingRow separator;
+  separator.kind = RowKind::Separator;
+  separator.section = section;
+  rows.push_back(separator);
+  ListingRow header;
+  header.kind = RowKind::Header;
+  header.section = section;
+  header.label = std::move(title);
+  header.red = true;
+  rows.push_back(std::move(header));
+}
+
 std::vector<ListingRow> XmpRows(const std::vector<XmpEntry>& entries) {
   std::vector<ListingRow> rows;
   const std::string* source = nullptr;
   for (const XmpEntry& entry : entries) {
     if (source == nullptr || *source != entry.source) {
-      AddTitle(rows, entry.source == kXmpEmbedded ? std::string("XMP") : "XMP (" + entry.source + ")");
+      AddSectionTitle(rows, kSectionXmp,
+                      entry.source == kXmpEmbedded ? std::string("XMP") : "XMP (" + entry.source + ")");
       source = &entry.source;
     }
     ListingRow row;

@@ -39,6 +39,9 @@ std::string XmpNoteText(const XmpNote& note);
 std::vector<XmpEntry> XmpEntries(const std::vector<XmpSource>& sources, const XmpVocabulary* vocabulary,
                                  const TextLocale& locale);
 
+// An empty row and the red title of a section after GPS (IPTC, comments, XMP).
+void AddSectionTitle(std::vector<ListingRow>& rows, std::int32_t section, std::string title);
+
 // The rows: per source an empty row and its red title ("XMP", or "XMP (" + sidecar name + ")").
 std::vector<ListingRow> XmpRows(const std::vector<XmpEntry>& entries);
 

@@ -11,6 +11,7 @@
 #include "present/Formatter.h"
 #include "present/InfoLabels.h"
 #include "present/Listing.h"
+#include "present/XmpListing.h"
 #include "present/qt/QtTextLocale.h"
 #include "windows/Bild.h"
 
@@ -86,9 +87,16 @@ InfoLabels CurrentImage::Labels() const {
 void CurrentImage::List(ImageMetadata& metadata, const std::string& path) {
   if (definitions == nullptr) return;
   MetadataListing listing;
-  listing.rows = FillMetadataList(*definitions, metadata,
-                                  MakeFormatContext(TextLocaleOf(QLocale()), metadata.camera_feq));
+  const TextLocale locale = TextLocaleOf(QLocale());
+  listing.rows = FillMetadataList(*definitions, metadata, MakeFormatContext(locale, metadata.camera_feq));
   FillIptcAndComments(metadata, listing);
+  // The sidecars of a folder are read once per visit.
+  const std::filesystem::path file(path);
+  if (file.parent_path().string() != sidecarFolder) {
+    sidecars.Forget();
+    sidecarFolder = file.parent_path().string();
+  }
+  FillXmp(metadata.Source(), sidecars.For(file), locale, listing);
   list.SetListing(std::move(listing), Decoded(path), definitions);
   listed = true;
 }

@@ -12,6 +12,7 @@
 #include "browser/ImageLoader.h"
 #include "browser/core/FolderListing.h"
 #include "present/InfoLabels.h"
+#include "extract/xmp/XmpSidecars.h"
 
 class QWidget;
 
@@ -81,6 +82,9 @@ class CurrentImage {
   bool viewerWanted = false;  // OpenViewer was called during the load
   bool listed = false;        // the metadata list shows the file being loaded
   ImageLoader loader;
+  // The sidecar files of the folder of the file shown last, read once per visit of a folder.
+  SidecarFinder sidecars;
+  std::string sidecarFolder;
 };
 
 }  // namespace kelmarin

@@ -296,6 +296,10 @@ void MetadataList::SetListing(MetadataListing newListing, const QString& file,
   std::vector<ListingRow> shown = listing.rows;
   std::vector<ListingRow> more = IptcAndCommentRows(definitions, listing, TextLocaleOf(QLocale()));
   shown.insert(shown.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+  if (!listing.xmp.empty()) {
+    more = XmpRows(listing.xmp);
+    shown.insert(shown.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+  }
   std::vector<ListingRow> colour = IccRows(listing.icc);
   shown.insert(shown.end(), std::make_move_iterator(colour.begin()), std::make_move_iterator(colour.end()));
   SetRows(std::move(shown));

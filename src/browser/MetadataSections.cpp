@@ -7,10 +7,6 @@ namespace kelmarin {
 
 namespace {
 
-void AddTitle(std::vector<ListingRow>& rows, std::int32_t section, const std::string& title) {
-  AppendSectionTitle(rows, section, title);
-}
-
 std::string IptcName(const Definitions* definitions, std::int32_t dataset) {
   if (definitions != nullptr) {
     const auto found = definitions->iptcTags.find(dataset);
@@ -26,7 +22,7 @@ std::string IptcName(const Definitions* definitions, std::int32_t dataset) {
 std::vector<ListingRow> IptcAndCommentRows(const Definitions* definitions, const MetadataListing& listing,
                                            const TextLocale& locale) {
   std::vector<ListingRow> rows;
-  if (!listing.iptc.empty()) AddTitle(rows, kSectionIptc, "Sektion IPTC");
+  if (!listing.iptc.empty()) AppendSectionTitle(rows, kSectionIptc, "Sektion IPTC");
   for (const auto& [dataset, value] : listing.iptc) {
     ListingRow row;
     row.section = kSectionIptc;
@@ -41,7 +37,7 @@ std::vector<ListingRow> IptcAndCommentRows(const Definitions* definitions, const
     }
     rows.push_back(std::move(row));
   }
-  if (!listing.comments.empty()) AddTitle(rows, kSectionComments, "Sektion Kommentare");
+  if (!listing.comments.empty()) AppendSectionTitle(rows, kSectionComments, "Sektion Kommentare");
   for (const auto& [key, text] : listing.comments) {
     ListingRow row;
     row.section = kSectionComments;

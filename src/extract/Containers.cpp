@@ -25,6 +25,7 @@ constexpr int kMaxHeifExifBlocks = 16;
 // Bytes of one HEIF metadata item, and of all EXIF items of a file together: real ones hold tens of
 // kilobytes.
 constexpr std::uint64_t kMaxHeifItemBytes = std::uint64_t{4} << 20;
+constexpr std::uint64_t kMaxHeifXmpBytes = std::uint64_t{16} << 20;
 // Items of one "iloc" box: real files list a few hundred (a grid of tiles, their thumbnails).
 constexpr std::uint64_t kMaxHeifItems = 1 << 15;
 constexpr std::size_t kMaxIptcMarkerPayload = 0xFFFF - 2 - 14 - 12;
@@ -179,9 +180,10 @@ std::uint64_t BeN(Bytes b, std::size_t& at, unsigned width, bool& ok) {
 // The items of a HEIF meta box (ISO/IEC 23008-12, 9; ISO/IEC 14496-12, 8.11) that metadata needs.
 struct HeifItems {
   std::uint32_t primary = 0;
-  std::vector<std::uint32_t> known;                                // every item of "iinf"
-  std::vector<std::uint32_t> needData;                             // image and EXIF items
-  std::vector<std::uint32_t> exif;                                 // "Exif" items, in item order
+  std::vector<std::uint32_t> known;     // every item of "iinf"
+  std::vector<std::uint32_t> needData;  // image and EXIF items
+  std::vector<std::uint32_t> exif;      // "Exif" items, in item order
+  std::vector<std::uint32_t> xmp;       // "mime" items of content type "application/rdf+xml"
   std::vector<std::pair<std::uint32_t, std::uint32_t>> describes;  // "cdsc" references: from, to
   std::vector<std::pair<std::uint32_t, std::uint32_t>> derives;    // "dimg" references: from, to
   // An item's extents stay where "iloc" holds them and are read only for the items whose bytes
@@ -225,6 +227,15 @@ bool ReadPrimaryItem(Bytes pitm, HeifItems& items) {
   return ok;
 }
 
+// A "mime" item entry after its type: the item name and the content type, each ended by a zero.
+bool IsXmpMimeEntry(Bytes rest) {
+  const std::string_view text(reinterpret_cast<const char*>(rest.data()), rest.size());
+  const std::size_t nameEnd = text.find('\0');
+  if (nameEnd == std::string_view::npos) return false;
+  const std::string_view type = text.substr(nameEnd + 1);
+  return type.substr(0, type.find('\0')) == "application/rdf+xml";
+}
+
 // Item information entries of version 2 and 3 carry the item type; earlier ones are never EXIF.
 bool ReadItemInfos(Bytes iinf, HeifItems& items) {
   unsigned version = 0;
@@ -244,6 +255,7 @@ bool ReadItemInfos(Bytes iinf, HeifItems& items) {
     if (!ok || entry.size() - std::min(at, entry.size()) < 4) continue;
     const std::string_view type(reinterpret_cast<const char*>(entry.data() + at), 4);
     if (type == "Exif") items.exif.push_back(id);
+    if (type == "mime" && IsXmpMimeEntry(entry.subspan(at + 4))) items.xmp.push_back(id);
     static constexpr std::array<std::string_view, 7> kWithData = {"hvc1", "av01", "grid", "iovl",
                                                                   "iden", "jpeg", "Exif"};
     if (std::find(kWithData.begin(), kWithData.end(), type) != kWithData.end()) items.needData.push_back(id);
@@ -458,6 +470,11 @@ bool ReadCr3Container(Bytes file, const std::shared_ptr<const void>& owner, Meta
       {"CMT4", TiffBlockRole::Gps},
   }};
   for (const auto& [type, role] : kParts) AddShared(source, role, FindBox(canon, type), owner);
+  // XMP: uuid be7acfcb-97a9-42e8-9c71-999491e3afac at the top level.
+  static constexpr std::array<std::uint8_t, 16> kXmpUuid = {0xBE, 0x7A, 0xCF, 0xCB, 0x97, 0xA9, 0x42, 0xE8,
+                                                            0x9C, 0x71, 0x99, 0x94, 0x91, 0xE3, 0xAF, 0xAC};
+  const Bytes xmp = FindBox(file, "uuid", kXmpUuid);
+  if (!xmp.empty()) source.xmpPackets.emplace_back(xmp.begin(), xmp.end());
   return true;
 }
 
@@ -487,6 +504,8 @@ bool ReadWebpContainer(Bytes file, const std::shared_ptr<const void>& owner, Met
       AddShared(source, TiffBlockRole::Whole, payload, owner);
     } else if (Starts(rest, 0, "ICCP") && source.icc.empty()) {
       source.icc.assign(payload.begin(), payload.end());
+    } else if (Starts(rest, 0, "XMP ")) {
+      source.xmpPackets.emplace_back(payload.begin(), payload.end());
     }
     const std::uint64_t padded = 8 + size + (size % 2);
     rest = padded < rest.size() ? rest.subspan(static_cast<std::size_t>(padded)) : Bytes{};
@@ -499,8 +518,11 @@ bool ReadJxlContainer(Bytes file, const std::shared_ptr<const void>& owner, Meta
   Bytes rest = file;
   Box box;
   for (int n = 0; n < kMaxBoxesPerLevel && NextBox(rest, box); ++n) {
-    if (box.type == "Exif")
+    if (box.type == "Exif") {
       AddShared(source, TiffBlockRole::Whole, TiffAfterOffsetPrefix(box.payload), owner);
+    } else if (box.type == "xml ") {
+      source.xmpPackets.emplace_back(box.payload.begin(), box.payload.end());
+    }
   }
   return true;
 }
@@ -586,6 +608,15 @@ bool ReadHeifContainer(Bytes file, MetadataSource& source) {
     budget -= payload.size();
     const Bytes tiff = TiffAfterOffsetPrefix(payload);
     if (!tiff.empty()) source.AddTiffCopy(TiffBlockRole::Whole, tiff);
+  }
+  // XMP items: the packets of all of them within the size the XMP reader takes of one packet.
+  budget = kMaxHeifXmpBytes;
+  for (std::uint32_t id : items.xmp) {
+    const HeifItems::Location* location = FindLocation(items, id);
+    if (location == nullptr || ++taken > kMaxHeifExifBlocks) continue;
+    const std::vector<std::uint8_t> payload = ItemBytes(*location, file, idat, budget);
+    budget -= payload.size();
+    source.xmpPackets.emplace_back(payload.begin(), payload.end());
   }
   return true;
 }

@@ -84,7 +84,7 @@ class ImageMetadata {
   std::int32_t ImageCommentCount();
 
   bool MetadataRead() const { return metadata_read; }
-  // The bytes the reading works on (its ICC profile is read from there); null before SetSource.
+  // The source attached with SetSource (null before): its ICC profile and XMP are read from there.
   const MetadataSource* Source() const { return source.get(); }
 
   // Approximate memory held by the EXIF items (values and their text bytes). The reader stops

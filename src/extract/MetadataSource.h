@@ -58,6 +58,9 @@ struct MetadataSource {
   // colr, PSD resource 0x040F); a JPEG's is split over its APP2 markers and joined when read.
   std::vector<std::uint8_t> icc;
   std::optional<NclxColour> nclx;
+  // XMP packets found by a container reader (WebP, HEIF, JPEG XL, ISO boxes, PSD, GIF), in file
+  // order; JPEG, PNG and TIFF packets are read from the markers, texts and blocks above.
+  std::vector<std::string> xmpPackets;
 
   void Clear() {
     markers.clear();
@@ -67,6 +70,7 @@ struct MetadataSource {
     container = false;
     icc.clear();
     nclx.reset();
+    xmpPackets.clear();
   }
 
   // Adds a block that owns a copy of bytes.

@@ -77,6 +77,7 @@ void AppendMetadataJson(std::string& out, const MetadataListing& listing) {
     out += '}';
   }
   out += "],";
+  AppendXmpJson(out, listing.xmp);
   AppendIccJson(out, listing.icc);
 }
 

@@ -10,6 +10,7 @@
 
 #include "present/IccListing.h"
 #include "present/Listing.h"
+#include "present/XmpListing.h"
 
 namespace kelmarin {
 
@@ -18,8 +19,9 @@ class ImageMetadata;
 struct MetadataListing {
   std::int32_t maker = 0;
   std::vector<ListingRow> rows;
-  std::vector<std::pair<std::int32_t, std::string>> iptc;   // dataset number, text (UTF-8)
+  std::vector<std::pair<std::int32_t, std::string>> iptc;     // dataset number, text (UTF-8)
   std::vector<std::pair<std::string, std::string>> comments;  // key, text (UTF-8)
+  std::vector<XmpEntry> xmp;                                  // every source, embedded first
   std::vector<IccEntry> icc;                                  // the "Farbprofil" section; empty: none
 };
 
@@ -30,8 +32,8 @@ void FillIptcAndComments(ImageMetadata& metadata, MetadataListing& listing);
 // A JSON string literal, quotes included (RFC 8259 escapes; the input must be valid UTF-8).
 void AppendJsonString(std::string& out, std::string_view utf8);
 
-// The members "maker", "sections", "iptc", "comments" and, for an image with a colour profile,
-// "icc" of one file's JSON object, each followed by a comma.
+// The members "maker", "sections", "iptc", "comments", (when there is XMP) "xmp" and (for an image
+// with a colour profile) "icc" of one file's JSON object, each followed by a comma.
 void AppendMetadataJson(std::string& out, const MetadataListing& listing);
 
 // The whole JSON document of one file read without error, as kelmarin-exif --json writes it:

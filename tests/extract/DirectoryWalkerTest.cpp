@@ -482,7 +482,8 @@ TEST(ExifValues, PackedNumbersReadAsTheirList) {
   EXPECT_EQ(ExifValues::Packed(bytes, 3, {1, true, false}).Number(2), -1);
   EXPECT_EQ(ExifValues::Packed(bytes, 1, {4, false, false}).Number(0), 0xFEFF3412);
   EXPECT_EQ(ExifValues::Packed(bytes, 1, {4, true, true}).Number(0), 0x1234FFFE);
-  EXPECT_EQ(ExifValues::Packed(bytes, 1, {3, false, false}).size(), 1u);  // read as four bytes, never past them
+  EXPECT_EQ(ExifValues::Packed(bytes, 1, {3, false, false}).size(),
+            1u);  // read as four bytes, never past them
   EXPECT_TRUE(ExifValues::Packed(bytes, 0, {}).empty());
 }
 

@@ -28,12 +28,16 @@ std::filesystem::path ExecutableFolder() {
 }
 
 std::filesystem::path DefaultDefinitionFile() {
-  const std::filesystem::path besideProgram = ExecutableFolder() / kFileName;
+  return DefaultDataFile(kFileName);
+}
+
+std::filesystem::path DefaultDataFile(const char* fileName) {
+  const std::filesystem::path besideProgram = ExecutableFolder() / fileName;
   const std::filesystem::path candidates[] = {
       besideProgram,
-      (ExecutableFolder() / KELMARIN_RELATIVE_DATA_DIR / kFileName).lexically_normal(),
-      std::filesystem::path(KELMARIN_INSTALL_DATA_DIR) / kFileName,
-      std::filesystem::path(KELMARIN_SOURCE_DATA_DIR) / kFileName,
+      (ExecutableFolder() / KELMARIN_RELATIVE_DATA_DIR / fileName).lexically_normal(),
+      std::filesystem::path(KELMARIN_INSTALL_DATA_DIR) / fileName,
+      std::filesystem::path(KELMARIN_SOURCE_DATA_DIR) / fileName,
   };
   for (const std::filesystem::path& candidate : candidates) {
     std::error_code error;

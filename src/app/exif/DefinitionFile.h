@@ -10,6 +10,8 @@ namespace kelmarin::lister {
 // installed data folder, in the source tree's data folder. When none exists, the one beside the executable
 // (the loader then reports it as missing).
 std::filesystem::path DefaultDefinitionFile();
+// The same search for another data file (xmp.def).
+std::filesystem::path DefaultDataFile(const char* fileName);
 
 // The folder of the running executable; empty when it cannot be told.
 std::filesystem::path ExecutableFolder();

@@ -8,6 +8,7 @@
 #include "browser/core/FormatTable.h"
 #include "extract/ImageMetadata.h"
 #include "extract/ImageTypes.h"
+#include "extract/xmp/XmpSidecars.h"
 #include "image/meta/MetadataOnly.h"
 #include "present/ValueText.h"
 
@@ -20,10 +21,18 @@ namespace {
 constexpr std::int32_t kNoMemoryNumber = 1004;
 constexpr std::int32_t kUnexpectedNumber = 1000;
 
+// The sidecars of all files listed, each folder read once.
+SidecarFinder& Sidecars() {
+  static SidecarFinder finder;
+  return finder;
+}
+
 void FillListing(const Definitions& definitions, const FormatContext& context, ListingCache& cache,
-                 ImageMetadata& metadata, MetadataListing& listing) {
+                 ImageMetadata& metadata, const std::string& path, const MetadataSource* source,
+                 MetadataListing& listing) {
   listing.rows = FillMetadataList(definitions, metadata, context, cache);
   FillIptcAndComments(metadata, listing);
+  FillXmp(source, Sidecars().For(path), context.locale, listing);
 }
 
 std::optional<std::int32_t> ReadListing(const std::string& path, const Definitions& definitions,
@@ -45,7 +54,7 @@ std::optional<std::int32_t> ReadListing(const std::string& path, const Definitio
   }
   ImageMetadata metadata;
   metadata.SetSource(read.type, read.source, &definitions);
-  FillListing(definitions, context, cache, metadata, listing);
+  FillListing(definitions, context, cache, metadata, path, read.source.get(), listing);
   return std::nullopt;
 }
 

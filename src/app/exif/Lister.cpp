@@ -42,6 +42,9 @@ void AppendMetadataText(std::string& out, const MetadataListing& listing) {
     size += row.tag.size() + row.label.size() + row.information.size() + row.raw.size() + 4;
   out.reserve(size);  // escapes may still add a little
   for (const ListingRow& row : listing.rows) AppendRowText(out, row);
+  if (!listing.xmp.empty()) {
+    for (const ListingRow& row : XmpRows(listing.xmp)) AppendRowText(out, row);
+  }
   for (const ListingRow& row : IccRows(listing.icc)) AppendRowText(out, row);
 }
 

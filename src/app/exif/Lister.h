@@ -28,7 +28,9 @@ inline constexpr int kExitCannotStart = 2;  // definition file, command line or 
 // Output.h for the escaping). With --info the five label texts follow instead, one per line.
 // JSON form: one array, one object per file, in order:
 //   {"file", "maker", "sections": [{"section", "title", "items": [{"tag", "label", "information",
-//    "raw"}]}], "iptc": [{"dataset", "value"}], "comments": [{"key", "value"}], "error": null}
+//    "raw"}]}], "iptc": [{"dataset", "value"}], "comments": [{"key", "value"}], "xmp": [{"source",
+//    "namespace", "path", "label", "value"}], "error": null} ("xmp" only when the file or a sidecar
+//    has XMP; the text form then adds one section per source after the rows)
 // or with --info {"file", "name", "modified", "size", "dimensions", "loadtime", "error": null};
 // a file that cannot be read is {"file", "error": <number>}. Texts are UTF-8, tag, maker and
 // dataset numbers are JSON numbers.

@@ -13,6 +13,7 @@
 #include "ListerOptions.h"
 #include "SystemLocale.h"
 #include "Version.h"
+#include "extract/xmp/XmpVocabulary.h"
 #include "metadata/Definitions.h"
 #include "metadata/Reporter.h"
 
@@ -50,6 +51,11 @@ int main(int argc, char** argv) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     return kExitOk;
   }
+  // The XMP labels lie beside the definition file, or where the default one would be.
+  std::filesystem::path xmpLabels = definitionFile.parent_path() / "xmp.def";
+  std::error_code missing;
+  if (!std::filesystem::is_regular_file(xmpLabels, missing)) xmpLabels = DefaultDataFile("xmp.def");
+  kelmarin::SetXmpVocabularyFile(xmpLabels.string());
   StandardErrorReporter reporter;
   std::unique_ptr<kelmarin::Definitions> definitions =
       kelmarin::LoadDefinitionsWithStamp(definitionFile, DefinitionStampFolder(), reporter);

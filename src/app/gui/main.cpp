@@ -7,6 +7,7 @@
 
 #include "browser/QtGerman.h"
 #include "browser/Verzeichnis.h"
+#include "extract/xmp/XmpVocabulary.h"
 
 namespace {
 
@@ -55,6 +56,8 @@ int main(int argc, char* argv[]) {
   options.programFolder = QCoreApplication::applicationDirPath();
   options.definitionFile =
       QFile::encodeName(FindDataFile(QStringLiteral("metadata.def"), QString())).toStdString();
+  kelmarin::SetXmpVocabularyFile(
+      QFile::encodeName(FindDataFile(QStringLiteral("xmp.def"), QString())).toStdString());
   const QStringList arguments = QCoreApplication::arguments();
   if (arguments.size() > 1) options.startArgument = arguments.at(1);
 

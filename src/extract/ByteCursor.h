@@ -1,0 +1,83 @@
+#pragma once
+// A bounded, 0-based reader over one span of bytes: numbers in either byte order, sub-spans and
+// skips. A read that would leave the span returns 0 (or an empty span), leaves the position where
+// it was and sets a sticky "ran out" flag, so a reader makes a run of reads and checks the flag
+// once afterwards. The cursor only views the bytes: the caller keeps them alive.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace kelmarin {
+
+class ByteCursor {
+ public:
+  ByteCursor() = default;
+  explicit ByteCursor(std::span<const std::uint8_t> bytes, bool bigEndian = true)
+      : data(bytes), big(bigEndian) {}
+
+  void SetBigEndian(bool bigEndian) { big = bigEndian; }
+  bool BigEndian() const { return big; }
+  std::size_t Position() const { return pos; }
+  std::size_t Remaining() const { return data.size() - pos; }
+  bool AtEnd() const { return pos == data.size(); }
+  // True once any read or skip asked for more bytes than remained.
+  bool RanOut() const { return ranOut; }
+  std::span<const std::uint8_t> Bytes() const { return data; }
+
+  // Moves to an absolute position; beyond the end sets the flag and leaves the position.
+  void Seek(std::size_t position) {
+    if (position > data.size()) {
+      ranOut = true;
+      return;
+    }
+    pos = position;
+  }
+  void Skip(std::size_t count) { (void)Take(count); }
+
+  std::uint8_t U8() { return static_cast<std::uint8_t>(Number(1)); }
+  std::uint16_t U16() { return static_cast<std::uint16_t>(Number(2)); }
+  std::uint32_t U32() { return static_cast<std::uint32_t>(Number(4)); }
+  std::uint64_t U64() { return Number(8); }
+
+  // The next count bytes, advancing past them; empty (and the flag set) when fewer remain.
+  std::span<const std::uint8_t> Take(std::size_t count) {
+    if (count > Remaining()) {
+      ranOut = true;
+      return {};
+    }
+    const std::span<const std::uint8_t> part = data.subspan(pos, count);
+    pos += count;
+    return part;
+  }
+  // A cursor over the next count bytes in the same byte order; the two advance separately.
+  ByteCursor Sub(std::size_t count) { return ByteCursor(Take(count), big); }
+  // True (and advanced past them) when the next bytes are exactly `text`; otherwise unmoved.
+  bool Match(std::string_view text) {
+    if (text.size() > Remaining()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (data[pos + i] != static_cast<std::uint8_t>(text[i])) return false;
+    }
+    pos += text.size();
+    return true;
+  }
+
+ private:
+  std::uint64_t Number(std::size_t size) {
+    const std::span<const std::uint8_t> bytes = Take(size);
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      const std::size_t shift = 8 * (big ? bytes.size() - 1 - i : i);
+      value |= static_cast<std::uint64_t>(bytes[i]) << shift;
+    }
+    return value;
+  }
+
+  std::span<const std::uint8_t> data;
+  std::size_t pos = 0;
+  bool big = true;
+  bool ranOut = false;
+};
+
+}  // namespace kelmarin

@@ -1,0 +1,330 @@
+// The XMP reader: a table of packets as writers write RDF, hostile packets, Extended XMP, the
+// containers that carry a packet, and sidecar names.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "extract/Containers.h"
+#include "extract/xmp/XmpSidecars.h"
+#include "extract/xmp/XmpSources.h"
+#include "extract/xmp/XmpVocabulary.h"
+
+namespace kelmarin {
+namespace {
+
+const XmpVocabulary& Words() {
+  static const XmpVocabulary words = XmpVocabulary::FromText(
+      "namespace dc http://purl.org/dc/elements/1.1/\n"
+      "namespace xmp http://ns.adobe.com/xap/1.0/\n"
+      "namespace Iptc4xmpCore http://iptc.org/std/Iptc4xmpCore/1.0/xmlns/\n"
+      "namespace xmpNote http://ns.adobe.com/xmp/note/\n"
+      "dc:subject = Stichwörter\n");
+  return words;
+}
+
+std::string Packet(const std::string& body, const std::string& extraNamespaces = "") {
+  return "<?xpacket begin='\xEF\xBB\xBF' id='W5M0MpCehiHzreSzNTczkc9d'?><x:xmpmeta xmlns:x='adobe:ns:meta/'>"
+         "<rdf:RDF xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'><rdf:Description rdf:about='' "
+         "xmlns:dc='http://purl.org/dc/elements/1.1/' xmlns:xmp='http://ns.adobe.com/xap/1.0/' "
+         "xmlns:Iptc4xmpCore='http://iptc.org/std/Iptc4xmpCore/1.0/xmlns/' " +
+         extraNamespaces + body + "</rdf:Description></rdf:RDF></x:xmpmeta><?xpacket end='w'?>";
+}
+
+std::string Listed(const std::vector<XmpProperty>& properties) {
+  std::string out;
+  for (const XmpProperty& p : properties) out += p.path + "=" + p.value + ";";
+  return out;
+}
+
+TEST(XmpPacketTest, ReadsRdfAsXmpWritesIt) {
+  struct Case {
+    const char* what;
+    std::string packet;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"attributes", Packet("xmp:Rating='3' dc:format='image/jpeg'>"), "xmp:Rating=3;dc:format=image/jpeg;"},
+      {"elements", Packet("><xmp:Rating>3</xmp:Rating><dc:format>image/jpeg</dc:format>"),
+       "xmp:Rating=3;dc:format=image/jpeg;"},
+      {"bag and seq",
+       Packet("><dc:subject><rdf:Bag><rdf:li>Berg</rdf:li><rdf:li>See</rdf:li></rdf:Bag></dc:subject>"
+              "<dc:creator><rdf:Seq><rdf:li>Ann</rdf:li></rdf:Seq></dc:creator>"),
+       "dc:subject[1]=Berg;dc:subject[2]=See;dc:creator[1]=Ann;"},
+      {"alt by language",
+       Packet(
+           "><dc:title><rdf:Alt><rdf:li xml:lang='x-default'>Hi</rdf:li><rdf:li xml:lang='de'>Hallo</rdf:li>"
+           "</rdf:Alt></dc:title>"),
+       "dc:title[x-default]=Hi;dc:title[de]=Hallo;"},
+      {"nested structure",
+       Packet("><Iptc4xmpCore:CreatorContactInfo><rdf:Description Iptc4xmpCore:CiAdrCity='Bonn'>"
+              "<Iptc4xmpCore:CiEmailWork>a@b.de</Iptc4xmpCore:CiEmailWork></rdf:Description>"
+              "</Iptc4xmpCore:CreatorContactInfo>"),
+       "Iptc4xmpCore:CreatorContactInfo/Iptc4xmpCore:CiAdrCity=Bonn;"
+       "Iptc4xmpCore:CreatorContactInfo/Iptc4xmpCore:CiEmailWork=a@b.de;"},
+      {"parseType Resource and resource",
+       Packet("><Iptc4xmpCore:CreatorContactInfo "
+              "rdf:parseType='Resource'><Iptc4xmpCore:CiTelWork>1</Iptc4xmpCore:CiTelWork>"
+              "</Iptc4xmpCore:CreatorContactInfo><xmp:BaseURL rdf:resource='http://x.de/'/>"),
+       "Iptc4xmpCore:CreatorContactInfo/Iptc4xmpCore:CiTelWork=1;xmp:BaseURL=http://x.de/;"},
+      {"structures in an array",
+       Packet("><dc:subject><rdf:Seq><rdf:li rdf:parseType='Resource'><dc:type>a</dc:type></rdf:li>"
+              "<rdf:li><rdf:Description dc:type='b'/></rdf:li></rdf:Seq></dc:subject>"),
+       "dc:subject[1]/dc:type=a;dc:subject[2]/dc:type=b;"},
+      {"foreign prefix of a known namespace, unknown namespace kept as written",
+       Packet("><foo:Rating>5</foo:Rating><q:Thing>x</q:Thing>",
+              "xmlns:foo='http://ns.adobe.com/xap/1.0/' xmlns:q='http://example.org/q/' "),
+       "xmp:Rating=5;q:Thing=x;"},
+      {"x:xmptk and empty value",
+       "<x:xmpmeta xmlns:x='adobe:ns:meta/' x:xmptk='T 1'><rdf:RDF "
+       "xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'><rdf:Description "
+       "xmlns:dc='http://purl.org/dc/elements/1.1/'><dc:source/></rdf:Description></rdf:RDF></"
+       "x:xmpmeta>\0\0 ",
+       "x:xmptk=T 1;dc:source=;"},
+  };
+  for (const Case& c : cases) {
+    const XmpPacket packet = ParseXmpPacket(c.packet, &Words());
+    EXPECT_EQ(Listed(packet.properties), c.expected) << c.what;
+    EXPECT_EQ(packet.problem, XmpProblem::None) << c.what;
+  }
+  const XmpPacket nested = ParseXmpPacket(cases[4].packet, &Words());
+  EXPECT_EQ(nested.properties[1].ns, "http://iptc.org/std/Iptc4xmpCore/1.0/xmlns/");
+  EXPECT_EQ(nested.properties[1].leafName, "CiEmailWork");
+}
+
+TEST(XmpPacketTest, HostilePacketsAreCutWithTheirReason) {
+  const std::string laughs =
+      "<?xml version='1.0'?><!DOCTYPE lolz [<!ENTITY lol 'lol'><!ENTITY lol2 '&lol;&lol;&lol;&lol;'>]>"
+      "<x:xmpmeta xmlns:x='adobe:ns:meta/'>&lol2;</x:xmpmeta>";
+  const std::string external = "<!DOCTYPE x SYSTEM 'file:///etc/passwd'><x>&ext;</x>";
+  std::string opened;
+  std::string closed;
+  for (int i = 0; i < 300; ++i) {
+    opened += "<rdf:Description><dc:a>";
+    closed += "</dc:a></rdf:Description>";
+  }
+  const std::string deep = Packet("><dc:subject>" + opened + "x" + closed + "</dc:subject>");
+  std::string properties;
+  for (std::size_t i = 0; i <= kXmpMaxProperties; ++i) properties += "<dc:a>1</dc:a>";
+  const std::string many = Packet(">" + properties);
+  struct Case {
+    const char* what;
+    std::string packet;
+    XmpProblem problem;
+    std::size_t properties;
+  };
+  const Case cases[] = {
+      {"billion laughs", laughs, XmpProblem::Refused, 0},
+      {"external entity", external, XmpProblem::Refused, 0},
+      {"damaged after a property", Packet("><dc:a>1</dc:a><dc:b>2</dc:c>"), XmpProblem::Damaged, 1},
+      {"too deep", deep, XmpProblem::TooDeep, 0},
+      {"too many", many, XmpProblem::TooMany, 100000},
+      {"too large", Packet("><dc:a>1</dc:a><dc:b>" + std::string(kXmpMaxPacketBytes, 'x') + "</dc:b>"),
+       XmpProblem::TooLarge, 1},
+  };
+  for (const Case& c : cases) {
+    const XmpPacket packet = ParseXmpPacket(c.packet, &Words());
+    EXPECT_EQ(packet.problem, c.problem) << c.what;
+    EXPECT_EQ(packet.properties.size(), c.properties) << c.what;
+    for (const XmpProperty& p : packet.properties)
+      EXPECT_EQ(p.value.find("lol"), std::string::npos) << c.what;
+  }
+  const XmpPacket damaged = ParseXmpPacket("<a>\n<b></c>", nullptr);
+  EXPECT_EQ(damaged.line, 2u);
+  EXPECT_EQ(damaged.column, 6u);
+}
+
+JpegMarker App1(std::string_view signature, std::string_view payload) {
+  JpegMarker marker{0xE1, {0xFF, 0xE1, 0, 0}};
+  marker.bytes.insert(marker.bytes.end(), signature.begin(), signature.end());
+  marker.bytes.insert(marker.bytes.end(), payload.begin(), payload.end());
+  return marker;
+}
+
+const std::string kGuid = "0123456789ABCDEF0123456789ABCDEF";
+
+JpegMarker ExtendedPart(const std::string& guid, std::uint32_t total, std::uint32_t offset,
+                        std::string_view part) {
+  std::string payload = guid;
+  for (std::uint32_t n : {total, offset}) {
+    for (int shift = 24; shift >= 0; shift -= 8) payload += static_cast<char>((n >> shift) & 0xFF);
+  }
+  payload += part;
+  return App1(std::string_view("http://ns.adobe.com/xmp/extension/\0", 35), payload);
+}
+
+TEST(XmpSourcesTest, ExtendedXmpIsJoinedOnlyWhenWhole) {
+  const std::string main =
+      Packet("xmlns:xmpNote='http://ns.adobe.com/xmp/note/' xmpNote:HasExtendedXMP='" + kGuid + "'>");
+  const std::string extended = Packet("><dc:a>big</dc:a>");
+  const std::string first = extended.substr(0, 100);
+  const std::string second = extended.substr(100);
+  const auto total = static_cast<std::uint32_t>(extended.size());
+  const JpegMarker mainMarker = App1(std::string_view("http://ns.adobe.com/xap/1.0/\0", 29), main);
+  struct Case {
+    const char* what;
+    std::vector<JpegMarker> parts;
+    std::string expected;
+    std::size_t notes;
+  };
+  const Case cases[] = {
+      {"in order",
+       {ExtendedPart(kGuid, total, 0, first), ExtendedPart(kGuid, total, 100, second)},
+       "dc:a=big;",
+       0},
+      {"out of order",
+       {ExtendedPart(kGuid, total, 100, second), ExtendedPart(kGuid, total, 0, first)},
+       "dc:a=big;",
+       0},
+      {"wrong GUID", {ExtendedPart(std::string(32, 'F'), total, 0, extended)}, "", 0},
+      {"gap",
+       {ExtendedPart(kGuid, total, 0, first), ExtendedPart(kGuid, total, 101, second.substr(1))},
+       "",
+       1},
+      {"wrong total", {ExtendedPart(kGuid, total + 1, 0, extended)}, "", 1},
+  };
+  for (const Case& c : cases) {
+    MetadataSource source;
+    source.markers.push_back(mainMarker);
+    source.markers.insert(source.markers.end(), c.parts.begin(), c.parts.end());
+    const std::optional<XmpSource> xmp = ReadEmbeddedXmp(source, &Words());
+    ASSERT_TRUE(xmp.has_value()) << c.what;
+    EXPECT_EQ(Listed(xmp->properties), "xmpNote:HasExtendedXMP=" + kGuid + ";" + c.expected) << c.what;
+    EXPECT_EQ(xmp->notes.size(), c.notes) << c.what;
+  }
+}
+
+std::vector<std::uint8_t> Bytes(std::string_view text) {
+  return {text.begin(), text.end()};
+}
+
+// A TIFF block whose directory 0 holds tag 700 with the packet, in either byte order.
+std::vector<std::uint8_t> TiffWithXmp(const std::string& packet, bool big) {
+  std::vector<std::uint8_t> out = Bytes(big ? "MM" : "II");
+  auto put = [&](std::uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) {
+      const int shift = 8 * (big ? size - 1 - i : i);
+      out.push_back(static_cast<std::uint8_t>(value >> shift));
+    }
+  };
+  put(42, 2);
+  put(8, 4);
+  put(1, 2);
+  put(700, 2);
+  put(7, 2);
+  put(static_cast<std::uint32_t>(packet.size()), 4);
+  put(26, 4);
+  put(0, 4);
+  out.insert(out.end(), packet.begin(), packet.end());
+  return out;
+}
+
+std::vector<std::uint8_t> Chunk(std::string_view type, const std::string& payload, bool littleSize) {
+  std::vector<std::uint8_t> out = Bytes(type);
+  const auto n = static_cast<std::uint32_t>(payload.size() + (littleSize ? 0 : 8));
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(n >> (8 * (littleSize ? i : 3 - i))));
+  if (!littleSize) std::rotate(out.begin(), out.begin() + 4, out.end());
+  out.insert(out.end(), payload.begin(), payload.end());
+  if (littleSize && payload.size() % 2 == 1) out.push_back(0);
+  return out;
+}
+
+TEST(XmpSourcesTest, EveryContainerHandsItsPacketOn) {
+  const std::string packet = Packet("xmp:Rating='2'>");
+  std::vector<std::uint8_t> webp = Bytes(std::string_view("RIFF\0\0\0\0WEBP", 12));
+  const std::vector<std::uint8_t> webpChunk = Chunk("XMP ", packet, true);
+  webp.insert(webp.end(), webpChunk.begin(), webpChunk.end());
+  std::vector<std::uint8_t> jxl = Chunk("JXL ", std::string("\x0D\x0A\x87\x0A", 4), false);
+  const std::vector<std::uint8_t> ftyp = Chunk("ftyp", std::string("jxl \0\0\0\0jxl ", 12), false);
+  const std::vector<std::uint8_t> xml = Chunk("xml ", packet, false);
+  jxl.insert(jxl.end(), ftyp.begin(), ftyp.end());
+  jxl.insert(jxl.end(), xml.begin(), xml.end());
+  const std::vector<std::uint8_t> bigTiff = TiffWithXmp(packet, true);
+  const std::vector<std::uint8_t> littleTiff = TiffWithXmp(packet, false);
+  struct Case {
+    const char* what;
+    std::function<void(MetadataSource&)> fill;
+  };
+  const Case cases[] = {
+      {"JPEG",
+       [&](MetadataSource& s) {
+         s.markers.push_back(App1(std::string_view("http://ns.adobe.com/xap/1.0/\0", 29), packet));
+       }},
+      {"PNG",
+       [&](MetadataSource& s) {
+         s.texts.push_back({"XML:com.adobe.xmp", packet});
+       }},
+      {"TIFF big-endian", [&](MetadataSource& s) { ReadTiffContainer(bigTiff, nullptr, s); }},
+      {"TIFF little-endian", [&](MetadataSource& s) { ReadTiffContainer(littleTiff, nullptr, s); }},
+      {"WebP", [&](MetadataSource& s) { ReadWebpContainer(webp, nullptr, s); }},
+      {"JPEG XL", [&](MetadataSource& s) { ReadJxlContainer(jxl, nullptr, s); }},
+  };
+  for (const Case& c : cases) {
+    MetadataSource source;
+    c.fill(source);
+    const std::optional<XmpSource> xmp = ReadEmbeddedXmp(source, &Words());
+    ASSERT_TRUE(xmp.has_value()) << c.what;
+    EXPECT_EQ(Listed(xmp->properties), "xmp:Rating=2;") << c.what;
+  }
+  EXPECT_FALSE(ReadEmbeddedXmp(MetadataSource(), &Words()).has_value());
+  std::vector<std::uint8_t> cut = littleTiff;
+  cut.resize(cut.size() - 1);
+  EXPECT_TRUE(TiffXmpTag(cut).empty());
+}
+
+TEST(XmpSidecarTest, NamesMatchWithoutRegardToCaseAndFolderIsReadOnce) {
+  struct Case {
+    const char* sidecar;
+    const char* image;
+    bool matches;
+  };
+  const Case cases[] = {
+      {"IMG_1.xmp", "IMG_1.CR3", true},
+      {"img_1.XMP", "IMG_1.cr3", true},
+      {"IMG_1.CR3.xmp", "IMG_1.CR3", true},
+      {"IMG_1.cr3.Xmp", "img_1.CR3", true},
+      {"IMG_1.xmp", "IMG_10.CR3", false},
+      {"IMG_1.JPG.xmp", "IMG_1.CR3", false},
+      {"IMG_1.xmp.bak", "IMG_1.CR3", false},
+      {".xmp", "x", false},
+      {"a.b.xmp", "a.b.c", true},
+      {"a.xmp", "a.b.c", false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(IsSidecarOf(c.sidecar, c.image), c.matches) << c.sidecar << " " << c.image;
+
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "kelmarin-xmp-sidecars";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  for (const char* name : {"IMG_1.CR3.xmp", "img_1.XMP", "other.xmp"}) {
+    std::ofstream(folder / name) << Packet("xmp:Rating='1'>");
+  }
+  SidecarFinder finder;
+  const std::vector<std::filesystem::path> found = finder.For(folder / "IMG_1.CR3");
+  ASSERT_EQ(found.size(), 2u);
+  EXPECT_EQ(found[0].filename(), "img_1.XMP");
+  EXPECT_EQ(found[1].filename(), "IMG_1.CR3.xmp");
+  std::ofstream(folder / "IMG_2.xmp") << "x";
+  EXPECT_TRUE(finder.For(folder / "IMG_2.JPG").empty());  // the folder was read before
+  finder.Forget();
+  EXPECT_EQ(finder.For(folder / "IMG_2.JPG").size(), 1u);
+  const XmpSource sidecar = ReadSidecarFile(found[0], &Words());
+  EXPECT_EQ(sidecar.origin, "img_1.XMP");
+  EXPECT_EQ(Listed(sidecar.properties), "xmp:Rating=1;");
+  EXPECT_EQ(ReadSidecarFile(folder / "missing.xmp", &Words()).notes.at(0).problem, XmpProblem::Unreadable);
+  std::filesystem::remove_all(folder);
+}
+
+TEST(XmpVocabularyTest, DataFileNamesEveryNamespaceItLabels) {
+  XmpVocabulary words;
+  std::filesystem::path file(KELMARIN_DEF_FILE);
+  ASSERT_TRUE(words.Load(file.replace_filename("xmp.def").string()));
+  EXPECT_EQ(words.SkippedLines(), 0u);
+  EXPECT_EQ(words.Prefix("http://ns.adobe.com/lightroom/1.0/"), "lr");
+  EXPECT_EQ(words.Label("http://ns.adobe.com/xap/1.0/", "Rating"), "Bewertung");
+  const XmpVocabulary broken = XmpVocabulary::FromText("zz:Name = x\nnamespace onlyprefix\nno label line\n");
+  EXPECT_EQ(broken.SkippedLines(), 3u);
+}
+
+}  // namespace
+}  // namespace kelmarin

@@ -168,13 +168,7 @@ std::vector<ListingRow> IccRows(const std::vector<IccEntry>& entries) {
   if (entries.empty()) return rows;
   AppendSectionTitle(rows, kSectionColourProfile, "Farbprofil");
   for (const IccEntry& entry : entries) {
-    ListingRow row;
-    row.section = kSectionColourProfile;
-    row.tag = entry.key;
-    row.label = entry.label;
-    row.information = entry.information;
-    row.raw = entry.raw;
-    rows.push_back(std::move(row));
+    rows.push_back(TextItemRow(kSectionColourProfile, entry.key, entry.label, entry.information, entry.raw));
   }
   return rows;
 }

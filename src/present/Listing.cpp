@@ -235,4 +235,15 @@ void AppendSectionTitle(std::vector<ListingRow>& rows, std::int32_t section, con
   rows.push_back(header);
 }
 
+ListingRow TextItemRow(std::int32_t section, std::string tag, std::string label, std::string information,
+                       std::string raw) {
+  ListingRow row;
+  row.section = section;
+  row.tag = std::move(tag);
+  row.label = std::move(label);
+  row.information = std::move(information);
+  row.raw = std::move(raw);
+  return row;
+}
+
 }  // namespace kelmarin

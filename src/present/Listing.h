@@ -75,5 +75,8 @@ std::string SectionTitle(std::int32_t section);
 
 // Opens a section after the ones before it: an empty separator row and the red title row.
 void AppendSectionTitle(std::vector<ListingRow>& rows, std::int32_t section, const std::string& title);
+// An item row of a section after GPS, its four columns as given (no tag number behind them).
+ListingRow TextItemRow(std::int32_t section, std::string tag, std::string label, std::string information,
+                       std::string raw);
 
 }  // namespace kelmarin

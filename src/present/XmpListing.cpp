@@ -149,13 +149,7 @@ std::vector<ListingRow> XmpRows(const std::vector<XmpEntry>& entries) {
                          entry.source == kXmpEmbedded ? std::string("XMP") : "XMP (" + entry.source + ")");
       source = &entry.source;
     }
-    ListingRow row;
-    row.section = kSectionXmp;
-    row.tag = entry.path;
-    row.label = entry.label;
-    row.information = entry.value;
-    row.raw = entry.raw;
-    rows.push_back(std::move(row));
+    rows.push_back(TextItemRow(kSectionXmp, entry.path, entry.label, entry.value, entry.raw));
   }
   return rows;
 }

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes XMP with exiftool into JPEG (plain and with Extended XMP), PNG, TIFF, WebP and HEIC files
+"""Writes XMP with exiftool into JPEG (plain and with Extended XMP), PNG, TIFF, WebP, HEIC, PSD and GIF files
 and into both sidecar names, then checks that kelmarin-exif lists every XMP property exiftool lists,
 with the same value. Usage: tools/xmp-compare.py path/to/kelmarin-exif [WORK_DIR]
 Prints one line per file and the totals; the exit status is 1 when any property differs."""
@@ -104,7 +104,7 @@ def main():
     work = sys.argv[2] if len(sys.argv) > 2 else tempfile.mkdtemp(prefix="xmp-compare-")
     os.makedirs(work, exist_ok=True)
     cases = []
-    for ext in ["jpg", "png", "tif", "webp", "heic"]:
+    for ext in ["jpg", "png", "tif", "webp", "heic", "psd", "gif"]:
         image = os.path.join(work, "bild." + ext)
         run("convert", "-size", "32x24", "gradient:blue-yellow", image)
         run("exiftool", "-q", "-overwrite_original", *TAGS, image)

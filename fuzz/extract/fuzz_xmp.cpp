@@ -1,12 +1,15 @@
 // libFuzzer target: the XMP reader. The bytes are parsed as a packet, as a whole TIFF block
 // (tag 700), and split at their first zero byte into a main packet naming Extended XMP and one
-// Extended XMP part, so that the joining of parts is fuzzed as well.
+// Extended XMP part, so that the joining of parts is fuzzed as well. Behind a GIF or PSD header they
+// are the blocks of a GIF and the image resources of a Photoshop file.
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
+#include "extract/Containers.h"
 #include "extract/xmp/XmpSources.h"
 #include "extract/xmp/XmpVocabulary.h"
 
@@ -37,5 +40,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   source.markers.push_back(
       App1({"http://ns.adobe.com/xmp/extension/\0", 35}, text.substr(std::min(cut + 1, size))));
   (void)kelmarin::ReadEmbeddedXmp(source, &words);
+
+  for (const std::string_view header :
+       {std::string_view("GIF89a\x01\0\x01\0\0\0\0", 13), std::string_view("8BPS\0\x01", 6)}) {
+    std::vector<std::uint8_t> file(header.begin(), header.end());
+    file.insert(file.end(), data, data + size);
+    source.Clear();
+    (void)kelmarin::ReadGifContainer(file, source);
+    (void)kelmarin::ReadPsdContainer(file, source);
+    (void)kelmarin::ReadEmbeddedXmp(source, &words);
+  }
   return 0;
 }

@@ -146,21 +146,7 @@ Bytes DirectoryZeroValue(Bytes tiff, std::int32_t tag, bool longs) {
 // IPTC datasets stored in tag 33723 of directory 0 (TIFF/EP, 4.6.5 "IPTC/NAA"), wrapped into the
 // APP13 marker the IPTC reader takes. Empty when there is none.
 std::vector<std::uint8_t> IptcMarkerOfTiff(Bytes tiff) {
-  const Bytes value = DirectoryZeroValue(tiff, kTagIptc, true);
-  if (value.empty()) return {};
-  const Bytes data = value.first(std::min(value.size(), kMaxIptcMarkerPayload));
-  const std::size_t markerLength = 2 + 14 + 12 + data.size() + data.size() % 2;
-  std::vector<std::uint8_t> marker = {0xFF, 0xED, static_cast<std::uint8_t>(markerLength >> 8),
-                                      static_cast<std::uint8_t>(markerLength)};
-  const std::string_view head(
-      "Photoshop 3.0\0"
-      "8BIM\x04\x04\0\0",
-      22);
-  marker.insert(marker.end(), head.begin(), head.end());
-  for (int shift : {24, 16, 8, 0}) marker.push_back(static_cast<std::uint8_t>(data.size() >> shift));
-  marker.insert(marker.end(), data.begin(), data.end());
-  if (data.size() % 2 != 0) marker.push_back(0);
-  return marker;
+  return IptcAsApp13Marker(DirectoryZeroValue(tiff, kTagIptc, true));
 }
 
 // Big-endian unsigned number of 0, 2, 4 or 8 bytes (other widths read as 0); `ok` turns false
@@ -428,6 +414,23 @@ void ReadHeifColour(Bytes boxes, const HeifItems& items, MetadataSource& source)
 }
 
 }  // namespace
+
+std::vector<std::uint8_t> IptcAsApp13Marker(Bytes datasets) {
+  if (datasets.empty()) return {};
+  const Bytes data = datasets.first(std::min(datasets.size(), kMaxIptcMarkerPayload));
+  const std::size_t markerLength = 2 + 14 + 12 + data.size() + data.size() % 2;
+  std::vector<std::uint8_t> marker = {0xFF, 0xED, static_cast<std::uint8_t>(markerLength >> 8),
+                                      static_cast<std::uint8_t>(markerLength)};
+  const std::string_view head(
+      "Photoshop 3.0\0"
+      "8BIM\x04\x04\0\0",
+      22);
+  marker.insert(marker.end(), head.begin(), head.end());
+  for (int shift : {24, 16, 8, 0}) marker.push_back(static_cast<std::uint8_t>(data.size() >> shift));
+  marker.insert(marker.end(), data.begin(), data.end());
+  if (data.size() % 2 != 0) marker.push_back(0);
+  return marker;
+}
 
 ContainerKind DetectContainer(Bytes head) {
   if (IsTiffHeader(head)) return ContainerKind::Tiff;

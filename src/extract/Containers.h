@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "extract/MetadataSource.h"
 
@@ -58,6 +59,24 @@ bool ReadHeifContainer(std::span<const std::uint8_t> file, MetadataSource& sourc
 // ("brob") boxes are skipped.
 bool ReadJxlContainer(std::span<const std::uint8_t> file, const std::shared_ptr<const void>& owner,
                       MetadataSource& source);
+
+// PSD and PSB (Photoshop File Formats, "Image Resource Blocks"): the ICC profile (resource 0x040F)
+// into `icc`, the XMP packet (0x0424) into `xmpPackets` and the IPTC datasets (0x0404) as an APP13
+// marker, each copied. False when the bytes are not PSD or PSB; a damaged resource section ends the
+// walk with what was found before it.
+bool ReadPsdContainer(std::span<const std::uint8_t> file, MetadataSource& source);
+// GIF: the packet of the first XMP application extension ("XMP DataXMP"), copied into
+// `xmpPackets` without the extension's trailer. False when the bytes are not GIF87a or GIF89a; a
+// damaged block ends the walk.
+bool ReadGifContainer(std::span<const std::uint8_t> file, MetadataSource& source);
+
+// The data of the first image resource `id` of a PSD or PSB file; empty when the bytes are not
+// PSD or PSB, hold no such resource or it lies past a damaged one. Points into `file`.
+std::span<const std::uint8_t> PsdResource(std::span<const std::uint8_t> file, std::uint16_t id);
+
+// IPTC datasets wrapped into the APP13 marker the IPTC reader takes ("Photoshop 3.0", one "8BIM"
+// resource 0x0404), cut to what one marker holds. Empty when `datasets` is.
+std::vector<std::uint8_t> IptcAsApp13Marker(std::span<const std::uint8_t> datasets);
 
 // The Orientation (tag 274) of directory 0 of a TIFF block: 1 to 8, 0 when it has none or another.
 int TiffOrientation(std::span<const std::uint8_t> tiff);

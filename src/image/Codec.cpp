@@ -44,7 +44,8 @@ void KeepMetadata(const std::string& path, std::int32_t type, MetadataSource met
       return;
     }
     case kTypePsd:
-      KeptMetadata() = ReadMetadataOnly(path, type).source;  // its ICC profile
+    case kTypeGif:
+      KeptMetadata() = ReadMetadataOnly(path, type).source;  // ICC profile, XMP, IPTC
       return;
     default:
       return;

@@ -80,7 +80,8 @@ TEST(IccSegments, JoinedByTheirNumbersOrRefused) {
 
 Block Be(std::uint32_t value, int size) {
   Block out;
-  for (int i = size - 1; i >= 0; --i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+  // Wider than four bytes: zeros in front of the value.
+  for (int i = size - 1; i >= 0; --i) out.push_back(i < 4 ? static_cast<std::uint8_t>(value >> (8 * i)) : 0);
   return out;
 }
 

@@ -6,6 +6,8 @@
 #include <fstream>
 
 #include "extract/Containers.h"
+#include "extract/ImageMetadata.h"
+#include "extract/ImageTypes.h"
 #include "extract/xmp/XmpSidecars.h"
 #include "extract/xmp/XmpSources.h"
 #include "extract/xmp/XmpVocabulary.h"
@@ -229,6 +231,38 @@ std::vector<std::uint8_t> Chunk(std::string_view type, const std::string& payloa
   return out;
 }
 
+std::string Be(std::uint32_t value, int size) {
+  std::string out;
+  for (int i = size - 1; i >= 0; --i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+  return out;
+}
+
+// A Photoshop file whose resources are a thumbnail-like one with an odd name and odd data (both
+// padded), the IPTC datasets and the packet.
+std::vector<std::uint8_t> PsdWithXmp(const std::string& packet) {
+  const std::string iptc = std::string("\x1C\x02\x5A", 3) + Be(4, 2) + "Bonn";
+  const std::string resources = "8BIM" + Be(0x0409, 2) + std::string("\x02th\0", 4) + Be(3, 4) + "abc" +
+                                std::string(1, '\0') + "8BIM" + Be(0x0404, 2) + std::string(2, '\0') +
+                                Be(static_cast<std::uint32_t>(iptc.size()), 4) + iptc + std::string(1, '\0') +
+                                "8BIM" + Be(0x0424, 2) + std::string(2, '\0') +
+                                Be(static_cast<std::uint32_t>(packet.size()), 4) + packet;
+  return Bytes("8BPS" + Be(1, 2) + std::string(20, '\0') + Be(0, 4) +
+               Be(static_cast<std::uint32_t>(resources.size()), 4) + resources);
+}
+
+// A GIF with a global colour table, a graphic control and a looping extension, one image, then the
+// packet as an XMP application extension with its trailer.
+std::vector<std::uint8_t> GifWithXmp(const std::string& packet) {
+  std::string trailer = "\x01";
+  for (int i = 255; i >= 0; --i) trailer += static_cast<char>(i);
+  trailer += '\0';
+  return Bytes(std::string("GIF89a\x01\0\x01\0\x80\0\0", 13) + std::string(6, '\x7F') +
+               std::string("\x21\xF9\x04\0\0\0\0\0", 8) + "\x21\xFF\x0BNETSCAPE2.0" +
+               std::string("\x03\x01\0\0\0", 5) +
+               std::string("\x2C\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0", 15) + "\x21\xFF\x0BXMP DataXMP" +
+               packet + trailer + "\x3B");
+}
+
 TEST(XmpSourcesTest, EveryContainerHandsItsPacketOn) {
   const std::string packet = Packet("xmp:Rating='2'>");
   std::vector<std::uint8_t> webp = Bytes(std::string_view("RIFF\0\0\0\0WEBP", 12));
@@ -241,6 +275,8 @@ TEST(XmpSourcesTest, EveryContainerHandsItsPacketOn) {
   jxl.insert(jxl.end(), xml.begin(), xml.end());
   const std::vector<std::uint8_t> bigTiff = TiffWithXmp(packet, true);
   const std::vector<std::uint8_t> littleTiff = TiffWithXmp(packet, false);
+  const std::vector<std::uint8_t> psd = PsdWithXmp(packet);
+  const std::string unclosed = packet.substr(0, packet.rfind("<?xpacket"));
   struct Case {
     const char* what;
     std::function<void(MetadataSource&)> fill;
@@ -258,6 +294,9 @@ TEST(XmpSourcesTest, EveryContainerHandsItsPacketOn) {
       {"TIFF little-endian", [&](MetadataSource& s) { ReadTiffContainer(littleTiff, nullptr, s); }},
       {"WebP", [&](MetadataSource& s) { ReadWebpContainer(webp, nullptr, s); }},
       {"JPEG XL", [&](MetadataSource& s) { ReadJxlContainer(jxl, nullptr, s); }},
+      {"PSD", [&](MetadataSource& s) { ReadPsdContainer(psd, s); }},
+      {"GIF", [&](MetadataSource& s) { ReadGifContainer(GifWithXmp(packet), s); }},
+      {"GIF without its packet end", [&](MetadataSource& s) { ReadGifContainer(GifWithXmp(unclosed), s); }},
   };
   for (const Case& c : cases) {
     MetadataSource source;
@@ -265,7 +304,16 @@ TEST(XmpSourcesTest, EveryContainerHandsItsPacketOn) {
     const std::optional<XmpSource> xmp = ReadEmbeddedXmp(source, &Words());
     ASSERT_TRUE(xmp.has_value()) << c.what;
     EXPECT_EQ(Listed(xmp->properties), "xmp:Rating=2;") << c.what;
+    EXPECT_TRUE(xmp->notes.empty()) << c.what;
   }
+  // The PSD's IPTC reaches the IPTC reader as a JPEG's would.
+  auto psdSource = std::make_shared<MetadataSource>();
+  ReadPsdContainer(psd, *psdSource);
+  psdSource->container = true;
+  ImageMetadata image;
+  image.SetSource(kTypePsd, psdSource, nullptr);
+  ASSERT_EQ(image.IptcCount(), 1);
+  EXPECT_EQ(image.IptcPos(1)->inhalt, "Bonn");
   EXPECT_FALSE(ReadEmbeddedXmp(MetadataSource(), &Words()).has_value());
   std::vector<std::uint8_t> cut = littleTiff;
   cut.resize(cut.size() - 1);

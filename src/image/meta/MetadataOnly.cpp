@@ -5,7 +5,6 @@
 #include <string_view>
 
 #include "extract/Containers.h"
-#include "extract/IccProfile.h"
 #include "extract/ImageTypes.h"
 #include "image/meta/CodecBasics.h"
 #include "image/meta/JpegReader.h"
@@ -95,15 +94,17 @@ void ReadContainer(const std::shared_ptr<const MappedFile>& mapped, MetadataOnly
   if (read) SetFound(result, std::move(metadata), Size{});  // containers give no size here
 }
 
-// A Photoshop file's metadata here is its ICC profile; its pixels and size are the image layer's.
-void ReadPsdProfile(const std::string& path, MetadataOnlyRead& result) {
+// The metadata of a Photoshop file (ICC profile, XMP, IPTC) or a GIF (XMP); their pixels and size
+// are the image layer's.
+void ReadClassicContainer(const std::string& path, MetadataOnlyRead& result) {
   const std::shared_ptr<const MappedFile> mapped = MappedFile::Open(path);
   if (mapped == nullptr) return;
-  const std::span<const std::uint8_t> icc = PsdIccProfile(mapped->Bytes());
-  if (icc.empty()) return;
-  auto metadata = std::make_shared<MetadataSource>();
-  metadata->icc.assign(icc.begin(), icc.end());
-  result.source = std::move(metadata);
+  MetadataSource metadata;
+  const bool read = result.type == kTypePsd ? ReadPsdContainer(mapped->Bytes(), metadata)
+                                            : ReadGifContainer(mapped->Bytes(), metadata);
+  if (!read) return;
+  metadata.container = true;
+  result.source = std::make_shared<const MetadataSource>(std::move(metadata));
 }
 
 }  // namespace
@@ -152,7 +153,7 @@ MetadataOnlyRead ReadMetadataOnly(const std::string& path, std::int32_t type) {
   }
   if (NeedsFullImageLayer(result.type)) {
     result.otherFormat = true;
-    if (result.type == kTypePsd) ReadPsdProfile(path, result);
+    if (result.type == kTypePsd || result.type == kTypeGif) ReadClassicContainer(path, result);
     return result;
   }
   if (result.type != kTypeJpeg && result.type != kTypePng) {

@@ -24,7 +24,8 @@ struct MetadataOnlyRead {
   std::optional<std::int32_t> error;
   // The file is one the full image layer reads and this path does not (BMP, metafiles, GIF, Photo
   // CD, PCX, PSD, TGA; a RAW file of no known container, a TIFF type file whose content is not
-  // TIFF): nothing was read but a PSD file's ICC profile, error is empty; ask that layer.
+  // TIFF): nothing was read but a PSD file's ICC profile, XMP and IPTC and a GIF's XMP, error is
+  // empty; ask that layer.
   bool otherFormat = false;
 };
 

@@ -175,7 +175,9 @@ TEST(ColourProfiles, WideGamutJpegIsShownAsImageMagickConvertsIt) {
   EXPECT_EQ(write("gap.jpg", IccSegments(wide, 3, 2)), plain);
   EXPECT_EQ(write("srgb.jpg", IccSegments(SrgbProfile(), 1)).size(), plain.size());
   EXPECT_GE(ShareWithin(write("srgb.jpg", IccSegments(SrgbProfile(), 1)), plain, 1), 0.99);
-  cmsHPROFILE grey = cmsCreateGrayProfile(cmsD50_xyY(), cmsBuildGamma(nullptr, 2.2));
+  cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
+  cmsHPROFILE grey = cmsCreateGrayProfile(cmsD50_xyY(), gamma);  // copies the curve
+  cmsFreeToneCurve(gamma);
   EXPECT_EQ(write("grey.jpg", IccSegments(SavedProfile(grey), 1)), plain);
 }
 

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)kelmarin::ParseXmpPacket(text, &words);
 
   kelmarin::MetadataSource source;
-  source.AddTiffCopy(kelmarin::TiffBlockRole::Whole, {data, size});
+  (void)kelmarin::ReadTiffContainer({data, size}, nullptr, source);
   (void)kelmarin::ReadEmbeddedXmp(source, &words);
 
   source.Clear();

@@ -30,6 +30,7 @@ constexpr std::uint64_t kMaxHeifXmpBytes = std::uint64_t{16} << 20;
 constexpr std::uint64_t kMaxHeifItems = 1 << 15;
 constexpr std::size_t kMaxIptcMarkerPayload = 0xFFFF - 2 - 14 - 12;
 constexpr std::int32_t kTagIccProfile = 0x8773;  // TIFF/EP, 4.6.5 "InterColorProfile"
+constexpr std::int32_t kTagXmp = 700;            // XMP Specification Part 3, 1.1.4 (TIFF)
 
 std::uint32_t Be32(Bytes b, std::size_t at) {
   if (at > b.size() || b.size() - at < 4) return 0;
@@ -457,6 +458,8 @@ bool ReadTiffContainer(Bytes file, const std::shared_ptr<const void>& owner, Met
   if (!iptc.empty()) source.markers.push_back({0xED, std::move(iptc)});
   const Bytes icc = DirectoryZeroValue(file, kTagIccProfile, false);
   source.icc.assign(icc.begin(), icc.end());
+  const Bytes xmp = DirectoryZeroValue(file, kTagXmp, false);
+  if (!xmp.empty()) source.xmpPackets.emplace_back(xmp.begin(), xmp.end());
   return true;
 }
 

@@ -58,8 +58,8 @@ struct MetadataSource {
   // colr, PSD resource 0x040F); a JPEG's is split over its APP2 markers and joined when read.
   std::vector<std::uint8_t> icc;
   std::optional<NclxColour> nclx;
-  // XMP packets found by a container reader (WebP, HEIF, JPEG XL, ISO boxes, PSD, GIF), in file
-  // order; JPEG, PNG and TIFF packets are read from the markers, texts and blocks above.
+  // XMP packets found by a container reader (TIFF tag 700, WebP, HEIF, JPEG XL, ISO boxes, PSD,
+  // GIF), in file order; JPEG and PNG packets are read from the markers and texts above.
   std::vector<std::string> xmpPackets;
 
   void Clear() {

@@ -317,7 +317,9 @@ TEST(XmpSourcesTest, EveryContainerHandsItsPacketOn) {
   EXPECT_FALSE(ReadEmbeddedXmp(MetadataSource(), &Words()).has_value());
   std::vector<std::uint8_t> cut = littleTiff;
   cut.resize(cut.size() - 1);
-  EXPECT_TRUE(TiffXmpTag(cut).empty());
+  MetadataSource cutSource;
+  ReadTiffContainer(cut, nullptr, cutSource);
+  EXPECT_TRUE(cutSource.xmpPackets.empty());
 }
 
 TEST(XmpSidecarTest, NamesMatchWithoutRegardToCaseAndFolderIsReadOnce) {

@@ -15,9 +15,6 @@ constexpr std::string_view kExtendedSignature{"http://ns.adobe.com/xmp/extension
 constexpr std::string_view kPngKeyword = "XML:com.adobe.xmp";
 constexpr std::string_view kNoteNamespace = "http://ns.adobe.com/xmp/note/";
 constexpr std::size_t kGuidLength = 32;
-constexpr std::uint16_t kXmpTag = 700;
-constexpr std::uint16_t kTypeByte = 1;
-constexpr std::uint16_t kTypeUndefined = 7;
 
 std::string_view AsText(std::span<const std::uint8_t> bytes) {
   return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
@@ -97,44 +94,12 @@ std::string JoinExtendedXmp(const std::vector<JpegMarker>& markers, std::string_
   return joined;
 }
 
-std::span<const std::uint8_t> TiffXmpTag(std::span<const std::uint8_t> tiff) {
-  ByteCursor cursor(tiff);
-  if (cursor.Match("II")) {
-    cursor.SetBigEndian(false);
-  } else if (!cursor.Match("MM")) {
-    return {};
-  }
-  cursor.Skip(2);  // 42, or another number of a TIFF-based RAW
-  cursor.Seek(cursor.U32());
-  const std::uint16_t count = cursor.U16();
-  for (std::uint16_t i = 0; i < count && !cursor.RanOut(); ++i) {
-    const std::uint16_t tag = cursor.U16();
-    const std::uint16_t type = cursor.U16();
-    const std::uint32_t length = cursor.U32();
-    const std::uint32_t offset = cursor.U32();
-    if (tag != kXmpTag || (type != kTypeByte && type != kTypeUndefined)) continue;
-    if (length <= 4) return cursor.Bytes().subspan(cursor.Position() - 4, length);
-    ByteCursor value(tiff);
-    value.Seek(offset);
-    const std::span<const std::uint8_t> bytes = value.Take(length);
-    return value.RanOut() ? std::span<const std::uint8_t>() : bytes;
-  }
-  return {};
-}
-
 std::optional<XmpSource> ReadEmbeddedXmp(const MetadataSource& metadata, const XmpVocabulary* vocabulary) {
   XmpSource source;
   bool found = ReadJpegXmp(metadata, vocabulary, source);
   for (const PngText& text : metadata.texts) {
     if (found || text.keyword != kPngKeyword) continue;
     Add(source, ParseXmpPacket(text.text, vocabulary), false);
-    found = true;
-  }
-  for (const TiffBlock& block : metadata.tiffBlocks) {
-    if (found || block.role != TiffBlockRole::Whole) continue;
-    const std::span<const std::uint8_t> bytes = TiffXmpTag(block.bytes);
-    if (bytes.empty()) continue;
-    Add(source, ParseXmpPacket(AsText(bytes), vocabulary), false);
     found = true;
   }
   for (const std::string& packet : metadata.xmpPackets) {

@@ -29,8 +29,8 @@ struct XmpSource {
 
 // The packet embedded in the image: JPEG APP1 "http://ns.adobe.com/xap/1.0/" (and the Extended XMP
 // parts whose GUID the main packet names in xmpNote:HasExtendedXMP, joined by their offsets), the
-// PNG text "XML:com.adobe.xmp", tag 700 of directory 0 of a whole TIFF block, or the packets a
-// container reader found. Empty when the file has none.
+// PNG text "XML:com.adobe.xmp", or the packets a container reader found (tag 700 of a TIFF or
+// TIFF-based RAW file among them). Empty when the file has none.
 std::optional<XmpSource> ReadEmbeddedXmp(const MetadataSource& source, const XmpVocabulary* vocabulary);
 
 // A sidecar file's contents, named by its file name.
@@ -43,9 +43,6 @@ XmpSource ReadSidecarFile(const std::filesystem::path& path, const XmpVocabulary
 // The Extended XMP packet of a JPEG: the APP1 parts of the GUID joined by their offsets. Empty with
 // `incomplete` set when the parts leave a gap or their total differs; empty and not set when none.
 std::string JoinExtendedXmp(const std::vector<JpegMarker>& markers, std::string_view guid, bool& incomplete);
-
-// The value of tag 700 (XMP, BYTE or UNDEFINED) in directory 0 of a TIFF block; empty when none.
-std::span<const std::uint8_t> TiffXmpTag(std::span<const std::uint8_t> tiff);
 
 // Which sidecar names belong to an image file name "NAME.EXT": "NAME.xmp" and "NAME.EXT.xmp",
 // compared without regard to ASCII case.

@@ -1,0 +1,102 @@
+#pragma once
+// The folder by its metadata: one record of summary values per file, the columns of the file list
+// over them (text and order), the metadata filter's small language, and the cache that keeps records
+// between visits. Toolkit-free; the window fills records in the background and shows them.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "present/Summary.h"
+
+namespace kelmarin {
+
+class Definitions;
+struct TextLocale;
+
+// What the columns show of one file; small and copyable (about 20,000 of them per large folder).
+struct FolderRecord {
+  bool filled = false;               // read (or taken from the cache)
+  std::optional<std::int64_t> takenLocal;  // capture time as local wall time, seconds since 1970-01-01
+  std::optional<std::int32_t> offsetMinutes;  // its offset from UTC, when known
+  std::string camera;
+  std::string lens;
+  std::optional<float> focalLength;  // mm
+  std::optional<float> fNumber;
+  std::optional<float> exposureTime;  // seconds
+  std::optional<float> iso;
+  std::optional<std::int8_t> rating;  // -1 … 5
+  std::vector<std::string> keywords;
+  std::int32_t width = 0;  // 0: not known
+  std::int32_t height = 0;
+};
+
+FolderRecord RecordFromSummary(const PhotoSummary& summary);
+
+// Reads the file's metadata (no pixels) and makes its record; a file that cannot be read gives an
+// empty filled record. Safe from several threads at once.
+FolderRecord ReadFolderRecord(const std::filesystem::path& file, const Definitions& definitions);
+
+// The columns; Name is the list's specified column "Dateiname".
+enum class FolderColumn : std::int8_t {
+  Name, Taken, Camera, Lens, FocalLength, Aperture, Exposure, Iso, Rating, Keywords, PixelSize
+};
+inline constexpr int kFolderColumnCount = 11;
+
+// The column's header ("Dateiname", "Aufnahmedatum", "Kamera", "Objektiv", "Brennweite", "Blende",
+// "Belichtung", "ISO", "Bewertung", "Stichwörter", "Bildgröße") and its settings key.
+std::string_view ColumnTitle(FolderColumn column);
+std::string_view ColumnKey(FolderColumn column);
+
+// A record's cell text (empty when the file says nothing); Name is not a record's column.
+std::string ColumnText(const FolderRecord& record, FolderColumn column, const TextLocale& locale);
+
+// Order of two files by the column: negative, 0 or positive. Capture time compares by UTC when both
+// offsets are known; missing values sort after present ones; ties are left to the caller, who breaks
+// them by name (stable).
+int CompareRecords(const FolderRecord& a, const FolderRecord& b, FolderColumn column);
+
+// The metadata filter: "Bewertung >= 3", "Objektiv: 85", "ISO > 3200", a keyword, a date range.
+class FolderFilter {
+ public:
+  // An empty text matches everything. A text that does not parse gives nothing and a German message.
+  static std::optional<FolderFilter> Parse(std::string_view text, std::string* message = nullptr);
+  bool Matches(const FolderRecord& record, std::string_view fileName) const;
+
+  FolderFilter();
+  ~FolderFilter();
+  FolderFilter(const FolderFilter&);
+  FolderFilter& operator=(const FolderFilter&);
+
+  struct Rules;
+
+ private:
+  std::shared_ptr<const Rules> rules;
+};
+
+// Records kept under $XDG_CACHE_HOME/kelmarin per (path, size, modification time), bounded in size.
+// A damaged, foreign or old-version cache file is replaced, never trusted.
+class FolderRecordCache {
+ public:
+  explicit FolderRecordCache(std::filesystem::path directory);
+  ~FolderRecordCache();
+  // The process's cache folder ($XDG_CACHE_HOME/kelmarin, else ~/.cache/kelmarin).
+  static std::filesystem::path DefaultDirectory();
+
+  std::optional<FolderRecord> Find(const std::string& path, std::int64_t size, std::int64_t modified) const;
+  void Store(const std::string& path, std::int64_t size, std::int64_t modified, const FolderRecord& record);
+  // Writes what was stored (for the folder just read); false when it could not be written.
+  bool Save();
+  // Reads the folder's records; an invalid file is set aside and reading starts empty.
+  void Load(const std::string& folder);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state;
+};
+
+}  // namespace kelmarin

@@ -1,0 +1,51 @@
+#pragma once
+// The lens of a picture by name: from the EXIF lens fields, else from the maker's lens codes in the
+// makernote, looked up in the lens table (data file lenses.def beside the definition file, plus the
+// user's own file of lens names, which may add or override codes).
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "present/Summary.h"
+
+namespace kelmarin {
+
+class ImageMetadata;
+
+// The lens names of every maker's codes; loaded once, read-only afterwards (safe from many threads).
+class LensTable {
+ public:
+  LensTable();
+  ~LensTable();
+  LensTable(LensTable&&) noexcept;
+  LensTable& operator=(LensTable&&) noexcept;
+
+  // The shipped file, then the user's file (its codes win); a missing user file is no error. Lines
+  // that cannot be read are passed over and counted in the messages (German, one per fault).
+  static LensTable Load(const std::filesystem::path& shipped, const std::filesystem::path& user,
+                        std::vector<std::string>* messages = nullptr);
+
+  struct Data;
+  const Data& data() const { return *d; }
+
+ private:
+  std::unique_ptr<Data> d;
+};
+
+// The table beside the process's definition file and the user's file (~/.config/Tarnwickel/
+// Kelmarin-lenses.conf), loaded on first use.
+const LensTable& ProcessLensTable();
+
+struct LensAnswer {
+  std::string text;  // a name, or candidates joined by " oder "; "(adaptiert)" / "manuelles Objektiv"
+  std::string raw;   // the code(s) as stored
+  std::vector<SummarySource> from;
+};
+
+// The lens of the image, or nothing when the file names none.
+std::optional<LensAnswer> ResolveLens(ImageMetadata& metadata, const LensTable& table);
+
+}  // namespace kelmarin

@@ -1,61 +1,26 @@
 #include "Diff.h"
 
-#include <map>
 #include <optional>
-#include <tuple>
 
 #include "FileListing.h"
 #include "ImageModule.h"
 #include "Lister.h"
 #include "Output.h"
 #include "SectionRows.h"
+#include "present/RowPairing.h"
 #include "metadata/Text.h"
 
 namespace kelmarin::lister {
 
 namespace {
 
-// Section number, tag column (or label), and which of that key's items in the file it is.
-using ItemKey = std::tuple<std::int32_t, std::string, std::size_t>;
+using Difference = RowPair;
 
-std::vector<ItemKey> Keys(const std::vector<SectionItem>& items) {
-  std::map<std::pair<std::int32_t, std::string>, std::size_t> seen;
-  std::vector<ItemKey> keys;
-  for (const SectionItem& item : items) {
-    const ListingRow& row = *item.row;
-    std::pair<std::int32_t, std::string> key{row.section, row.tag.empty() ? row.label : row.tag};
-    const std::size_t n = seen[key]++;
-    keys.emplace_back(key.first, std::move(key.second), n);
-  }
-  return keys;
-}
-
-bool SameColumns(const ListingRow& a, const ListingRow& b) {
-  return a.label == b.label && a.information == b.information && a.raw == b.raw;
-}
-
-struct Difference {
-  const SectionItem* a = nullptr;
-  const SectionItem* b = nullptr;
-};
-
+// The pairs that differ, in the pairing's order.
 std::vector<Difference> Differences(const std::vector<SectionItem>& a, const std::vector<SectionItem>& b) {
-  const std::vector<ItemKey> keysA = Keys(a), keysB = Keys(b);
-  std::map<ItemKey, std::size_t> inB;
-  for (std::size_t i = 0; i < keysB.size(); ++i) inB.emplace(keysB[i], i);
-  std::vector<bool> paired(b.size(), false);
   std::vector<Difference> differences;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto found = inB.find(keysA[i]);
-    if (found == inB.end()) {
-      differences.push_back({&a[i], nullptr});
-      continue;
-    }
-    paired[found->second] = true;
-    if (!SameColumns(*a[i].row, *b[found->second].row)) differences.push_back({&a[i], &b[found->second]});
-  }
-  for (std::size_t i = 0; i < b.size(); ++i) {
-    if (!paired[i]) differences.push_back({nullptr, &b[i]});
+  for (const RowPair& pair : PairRows(a, b)) {
+    if (pair.Differs()) differences.push_back(pair);
   }
   return differences;
 }

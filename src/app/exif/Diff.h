@@ -9,10 +9,8 @@ namespace kelmarin::lister {
 inline constexpr int kExitDiffer = 3;  // --diff: the two files differ
 
 // Compares the items of options.files[0] (A) and options.files[1] (B), over every section the
-// listing holds. An item is keyed by its section and its tag column (an item without a tag, such
-// as a comment, by its label); the n-th item of the same key in A is paired with the n-th in B. A
-// pair differs when its label, information or raw column differs; an item in only one file
-// differs as well. The differing items come in A's order, then those only in B, in B's.
+// listing holds, paired as present/RowPairing.h pairs them (the window's "Vergleichen" pairs them
+// alike). The differing items come in A's order, then those only in B, in B's.
 //
 // Text form: "# " + A, "# " + B, then per differing item one line for A's row and one for B's
 // (only one when the item is in one file alone): "<" (A) or ">" (B), the section's title and the

@@ -12,17 +12,6 @@ std::vector<ListingRow> EveryRow(const Definitions& definitions, const MetadataL
   return rows;
 }
 
-std::vector<SectionItem> SectionItems(const std::vector<ListingRow>& rows) {
-  static const std::string kNoTitle;
-  std::vector<SectionItem> items;
-  const std::string* title = &kNoTitle;
-  for (const ListingRow& row : rows) {
-    if (row.kind == RowKind::Header) title = &row.label;
-    if (row.kind == RowKind::Item) items.push_back({title, &row});
-  }
-  return items;
-}
-
 void AppendCsvField(std::string& out, std::string_view utf8) {
   const bool formula =
       !utf8.empty() && std::string_view("=+-@\t\r").find(utf8.front()) != std::string_view::npos;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "present/ListingJson.h"
+#include "present/RowPairing.h"
 
 namespace kelmarin {
 class Definitions;
@@ -21,14 +22,9 @@ namespace kelmarin::lister {
 std::vector<ListingRow> EveryRow(const Definitions& definitions, const MetadataListing& listing,
                                  const TextLocale& locale);
 
-// An item row with the title of the section it stands in. Points into the rows it came from.
-struct SectionItem {
-  const std::string* title;
-  const ListingRow* row;
-};
-
-// The item rows in order, each with the title of the header row before it ("" before any header).
-std::vector<SectionItem> SectionItems(const std::vector<ListingRow>& rows);
+// The item rows with their section titles (present/RowPairing.h).
+using kelmarin::SectionItem;
+using kelmarin::SectionItems;
 
 // The first line of the CSV form, CR LF included.
 inline constexpr std::string_view kListingCsvHeader =

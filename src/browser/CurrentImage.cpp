@@ -7,10 +7,12 @@
 #include "browser/FilterPanel.h"
 #include "browser/InfoPanel.h"
 #include "browser/MetadataList.h"
+#include "browser/SummaryPanel.h"
 #include "image/ZetImage.h"
 #include "present/Formatter.h"
 #include "present/InfoLabels.h"
 #include "present/Listing.h"
+#include "present/Summary.h"
 #include "present/XmpListing.h"
 #include "present/qt/QtTextLocale.h"
 #include "windows/Bild.h"
@@ -28,6 +30,15 @@ QString Decoded(const std::string& bytes) {
 }
 
 }  // namespace
+
+MetadataListing ListingOf(const Definitions& definitions, ImageMetadata& metadata, const std::string& path,
+                          SidecarFinder& sidecars, const TextLocale& locale) {
+  MetadataListing listing;
+  listing.rows = FillMetadataList(definitions, metadata, MakeFormatContext(locale, metadata.camera_feq));
+  FillIptcAndComments(metadata, listing);
+  FillXmp(metadata.Source(), sidecars.For(std::filesystem::path(path)), locale, listing);
+  return listing;
+}
 
 CurrentImage::CurrentImage(FilterPanel& statusPanel, InfoPanel& infoPanel, MetadataList& metadataList,
                            QWidget* owner)
@@ -86,18 +97,25 @@ InfoLabels CurrentImage::Labels() const {
 
 void CurrentImage::List(ImageMetadata& metadata, const std::string& path) {
   if (definitions == nullptr) return;
-  MetadataListing listing;
   const TextLocale locale = TextLocaleOf(QLocale());
-  listing.rows = FillMetadataList(*definitions, metadata, MakeFormatContext(locale, metadata.camera_feq));
-  FillIptcAndComments(metadata, listing);
   // The sidecars of a folder are read once per visit.
   const std::filesystem::path file(path);
   if (file.parent_path().string() != sidecarFolder) {
     sidecars.Forget();
     sidecarFolder = file.parent_path().string();
   }
-  FillXmp(metadata.Source(), sidecars.For(file), locale, listing);
+  MetadataListing listing = ListingOf(*definitions, metadata, path, sidecars, locale);
+  // The block is made of the same reading as the list; a summary that cannot be made leaves it empty.
+  PhotoSummary summary;
+  if (glance != nullptr) {
+    try {
+      summary = SummarizePhoto(*definitions, metadata, listing, locale);
+    } catch (const std::exception&) {
+      summary = PhotoSummary();
+    }
+  }
   list.SetListing(std::move(listing), Decoded(path), definitions);
+  if (glance != nullptr) glance->SetSummary(summary, list.Rows(), list.Position().has_value());
   listed = true;
 }
 
@@ -125,6 +143,7 @@ void CurrentImage::Clear() {
   info.Preview()->ClearPicture();
   info.SetLabels({});
   list.ClearRows();
+  if (glance != nullptr) glance->Clear();
 }
 
 void CurrentImage::OpenViewer() {

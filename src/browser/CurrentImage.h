@@ -23,7 +23,15 @@ class ImageMetadata;
 class InfoPanel;
 class MetadataList;
 class Reporter;
+class SummaryPanel;
 class ZetImage;
+struct MetadataListing;
+struct TextLocale;
+
+// The listing the metadata list shows of an image: its EXIF rows, IPTC datasets, comments, colour
+// profile and XMP (embedded, and of the sidecars the finder knows beside the file at path).
+MetadataListing ListingOf(const Definitions& definitions, ImageMetadata& metadata, const std::string& path,
+                          SidecarFinder& sidecars, const TextLocale& locale);
 
 class CurrentImage {
  public:
@@ -35,6 +43,8 @@ class CurrentImage {
 
   void SetDefinitions(const Definitions* tables) { definitions = tables; }
   void SetReporter(Reporter* messages) { reporter = messages; }
+  // The block "Auf einen Blick" (not owned; may be null): filled with the list, cleared with it.
+  void SetSummaryPanel(SummaryPanel* panel) { glance = panel; }
 
   // The folder the file list shows (file-system bytes, no trailing "/" except for "/").
   std::string currentFolder;
@@ -74,6 +84,7 @@ class CurrentImage {
   QWidget* window;
   const Definitions* definitions = nullptr;
   Reporter* reporter = nullptr;
+  SummaryPanel* glance = nullptr;
   std::unique_ptr<ZetImage> image;
   // The status text and tone before the first of the loads under way: restored when one is shown.
   QString statusBefore;

@@ -50,7 +50,8 @@ FileList::FileList(QWidget* parent) : QTreeWidget(parent) {
   setHeaderHidden(true);
   setRootIsDecorated(false);
   setUniformRowHeights(true);
-  setSelectionMode(QAbstractItemView::SingleSelection);
+  // A click selects one file; Ctrl and a click add a second (to compare two files).
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
   connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { emit fileChosen(item); });
   connect(this, &QTreeWidget::itemDoubleClicked, this,
           [this](QTreeWidgetItem* item) { emit openRequested(item); });

@@ -289,10 +289,7 @@ void MetadataList::SetRows(std::vector<ListingRow> newRows) {
   FitLabelColumn();
 }
 
-void MetadataList::SetListing(MetadataListing newListing, const QString& file,
-                              const Definitions* definitions) {
-  listing = std::move(newListing);
-  imageFile = file;
+std::vector<ListingRow> ListRows(const MetadataListing& listing, const Definitions* definitions) {
   std::vector<ListingRow> shown = listing.rows;
   std::vector<ListingRow> more = IptcAndCommentRows(definitions, listing, TextLocaleOf(QLocale()));
   shown.insert(shown.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
@@ -302,7 +299,14 @@ void MetadataList::SetListing(MetadataListing newListing, const QString& file,
   }
   std::vector<ListingRow> colour = IccRows(listing.icc);
   shown.insert(shown.end(), std::make_move_iterator(colour.begin()), std::make_move_iterator(colour.end()));
-  SetRows(std::move(shown));
+  return shown;
+}
+
+void MetadataList::SetListing(MetadataListing newListing, const QString& file,
+                              const Definitions* definitions) {
+  listing = std::move(newListing);
+  imageFile = file;
+  SetRows(ListRows(listing, definitions));
 }
 
 void MetadataList::ClearRows() {

@@ -27,6 +27,10 @@ class Definitions;
 // "\u202e"; everything else as it is (a backslash too). The text must be UTF-8.
 QString VisibleText(const std::string& utf8);
 
+// Every row the list shows of the listing, in its order: the EXIF sections, then IPTC and comments
+// (named from the definitions, may be null), XMP and the colour profile.
+std::vector<ListingRow> ListRows(const MetadataListing& listing, const Definitions* definitions);
+
 class MetadataList : public QTreeWidget {
   Q_OBJECT
 

@@ -24,6 +24,7 @@
 #include "browser/MountWatcher.h"
 #include "browser/Settings.h"
 #include "browser/SplitterBar.h"
+#include "browser/SummaryPanel.h"
 #include "browser/TreeIcons.h"
 #include "metadata/Definitions.h"
 #include "windows/Inform.h"
@@ -48,6 +49,7 @@ Verzeichnis::Verzeichnis(StartOptions startOptions, QWidget* parent)
   CreateControls();
   current = std::make_unique<CurrentImage>(*rahmenLinks, *rahmenRechts, *exifliste, this);
   current->SetReporter(reporter);
+  current->SetSummaryPanel(aufEinenBlick);
   current->viewerOpened = [this] { ConnectViewer(); };
   ConnectReactions();
   PlaceDesign();
@@ -92,6 +94,7 @@ void Verzeichnis::CreateControls() {
   dateiliste = new FileList(rahmenGesamt);
   exifliste = new MetadataList(rahmenGesamt);
   suchleiste = new MetadataSearchBar(rahmenGesamt);
+  aufEinenBlick = new SummaryPanel(rahmenGesamt);
   rahmenLinks = new FilterPanel(rahmenGesamt);
   rahmenRechts = new InfoPanel(rahmenGesamt);
 }
@@ -123,6 +126,16 @@ void Verzeichnis::ConnectReactions() {
   connect(rahmenLinks, &FilterPanel::namePatternsLeft, this, &Verzeichnis::NamePatternsLeft);
   connect(suchleiste, &MetadataSearchBar::filterChanged, exifliste, &MetadataList::SetFilter);
   connect(exifliste, &MetadataList::labelColumnFitted, this, &Verzeichnis::RunLayoutPass);
+  connect(aufEinenBlick, &SummaryPanel::heightChanged, this, &Verzeichnis::ApplyLayout);
+  connect(aufEinenBlick, &SummaryPanel::mapRequested, exifliste->MapAction(), &QAction::trigger);
+  // Two files of the list side by side; a second file is selected with Ctrl and a click.
+  compareAction = new QAction(QStringLiteral("Vergleichen"), this);
+  compareAction->setEnabled(false);
+  dateiliste->setContextMenuPolicy(Qt::ActionsContextMenu);
+  dateiliste->addAction(compareAction);
+  connect(dateiliste, &QTreeWidget::itemSelectionChanged, this,
+          [this] { compareAction->setEnabled(dateiliste->selectedItems().size() == 2); });
+  connect(compareAction, &QAction::triggered, this, &Verzeichnis::CompareSelected);
   auto* find = new QAction(this);
   find->setShortcut(QKeySequence::Find);
   addAction(find);
@@ -198,8 +211,12 @@ void Verzeichnis::ApplyLayout() {
   dateiliste->setGeometry(scale.ToPixels(layout.dateiliste));
   if (layout.fileListHasColumn)
     dateiliste->setColumnWidth(0, std::max(0, scale.ToPixelsX(layout.fileColumnWidth)));
-  // The search bar takes the top of the list's place.
-  const QRect listPlace = scale.ToPixels(layout.exifliste);
+  // The block "Auf einen Blick" (while it has lines) and the search bar take the top of the list's place.
+  QRect listPlace = scale.ToPixels(layout.exifliste);
+  const int blockHeight =
+      aufEinenBlick->isHidden() ? 0 : std::min(aufEinenBlick->sizeHint().height(), listPlace.height() / 3);
+  aufEinenBlick->setGeometry(listPlace.x(), listPlace.y(), listPlace.width(), blockHeight);
+  listPlace.adjust(0, blockHeight, 0, 0);
   const int barHeight = std::min(suchleiste->sizeHint().height(), listPlace.height() / 2);
   suchleiste->setGeometry(listPlace.x(), listPlace.y(), listPlace.width(), barHeight);
   exifliste->setGeometry(listPlace.adjusted(0, barHeight, 0, 0));

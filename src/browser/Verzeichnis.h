@@ -30,6 +30,7 @@ class MetadataSearchBar;
 class MessageBoxReporter;
 class Reporter;
 class SplitterBar;
+class SummaryPanel;
 
 // What the start-up works with. Every hook left empty takes the program's own behaviour.
 struct StartOptions {
@@ -76,6 +77,7 @@ class Verzeichnis : public QMainWindow {
   InfoPanel* Info() const { return rahmenRechts; }
   MetadataList* Metadata() const { return exifliste; }
   MetadataSearchBar* Search() const { return suchleiste; }
+  SummaryPanel* Glance() const { return aufEinenBlick; }
   SplitterBar* VSplitter() const { return vsplitter; }
   SplitterBar* HSplitter() const { return hsplitter; }
   QLabel* PathLabel() const { return basisverzeichnis; }
@@ -88,6 +90,8 @@ class Verzeichnis : public QMainWindow {
   QAction* QuitAction() const { return quitAction; }
   QAction* UpAction() const { return upAction; }
   QAction* HiddenFoldersAction() const { return hiddenAction; }
+  // "Vergleichen" in the file list's context menu: enabled while two files are selected.
+  QAction* CompareAction() const { return compareAction; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -127,6 +131,8 @@ class Verzeichnis : public QMainWindow {
   void ConnectViewer();
   void StepViewer(int delta);
   void NamePatternsLeft();
+  // Opens "Vergleichen" on the two files selected in the file list.
+  void CompareSelected();
   void SelectFirstAndShow(const QByteArray& fileName = {});
   void SetPathLabel(QTreeWidgetItem* node);
   void Fatal(const QString& text);
@@ -158,12 +164,14 @@ class Verzeichnis : public QMainWindow {
   FileList* dateiliste = nullptr;
   MetadataList* exifliste = nullptr;
   MetadataSearchBar* suchleiste = nullptr;
+  SummaryPanel* aufEinenBlick = nullptr;
   FilterPanel* rahmenLinks = nullptr;
   InfoPanel* rahmenRechts = nullptr;
   QAction* infoAction = nullptr;
   QAction* helpAction = nullptr;
   QAction* quitAction = nullptr;
   QAction* hiddenAction = nullptr;
+  QAction* compareAction = nullptr;
 };
 
 }  // namespace kelmarin

@@ -1,11 +1,13 @@
 // The main window's reactions: the tree builds and opens folders, the file list shows their images.
 #include <QApplication>
+#include <algorithm>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSysInfo>
 #include <QTimer>
 
+#include "browser/CompareDialog.h"
 #include "browser/CurrentImage.h"
 #include "browser/FileList.h"
 #include "browser/FilterPanel.h"
@@ -178,6 +180,37 @@ void Verzeichnis::StepViewer(int delta) {
   dateiliste->SetHideSelection(false);
   dateiliste->SelectItem(item);
   FileChosen(item);
+}
+
+void Verzeichnis::CompareSelected() {
+  QList<QTreeWidgetItem*> selected = dateiliste->selectedItems();
+  if (selected.size() != 2 || definitions == nullptr || ended) return;
+  // In the list's order: A is the upper file.
+  std::sort(selected.begin(), selected.end(), [this](QTreeWidgetItem* x, QTreeWidgetItem* y) {
+    return dateiliste->indexOfTopLevelItem(x) < dateiliste->indexOfTopLevelItem(y);
+  });
+  CompareSide sides[2];
+  for (int i = 0; i < 2; ++i) {
+    const FileEntry* entry = dateiliste->Entry(selected[i]);
+    if (entry == nullptr) return;
+    std::string path = current->currentFolder;
+    if (path.empty() || path.back() != '/') path += '/';
+    path += entry->name + "." + entry->extension;
+    QString error;
+    std::optional<std::vector<ListingRow>> rows;
+    {
+      WaitCursor wait;
+      rows = ReadCompareRows(path, entry->typeCode, *definitions, error);
+    }
+    if (!rows) {
+      reporter->Report({"Kelmarin", error.toStdString(), MessageIcon::Warning});
+      return;
+    }
+    sides[i] = {selected[i]->text(0), std::move(*rows)};
+  }
+  auto* dialog = new CompareDialog(std::move(sides[0]), std::move(sides[1]), this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->show();
 }
 
 void Verzeichnis::NamePatternsLeft() {

@@ -46,7 +46,8 @@ QString SummarySourcesText(const SummaryLine& line, const std::vector<ListingRow
   for (const SummarySource& source : line.from) {
     const FoundRow found = FindRow(source, rows);
     const std::string title = found.title != nullptr ? *found.title : SectionTitle(source.section);
-    QString text = VisibleText(title) + QStringLiteral(", ") + VisibleText(source.tag);
+    QString text = title.empty() ? VisibleText(source.tag)
+                                 : VisibleText(title) + QStringLiteral(", ") + VisibleText(source.tag);
     if (found.row != nullptr && !found.row->label.empty() && found.row->label != source.tag) {
       text += QStringLiteral(" (") + VisibleText(found.row->label) + QLatin1Char(')');
     }

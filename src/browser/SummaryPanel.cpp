@@ -5,6 +5,9 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <charconv>
+#include <optional>
+#include <string_view>
 
 #include "browser/MetadataList.h"
 #include "browser/Settings.h"
@@ -21,12 +24,30 @@ struct FoundRow {
   const ListingRow* row = nullptr;
 };
 
+// The number a source names its tag by ("0x829A" or "33434"); nullopt for other names.
+std::optional<std::int32_t> TagNumber(const std::string& tag) {
+  std::string_view digits = tag;
+  int base = 10;
+  if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+    digits.remove_prefix(2);
+    base = 16;
+  }
+  std::int32_t number = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number, base);
+  if (error != std::errc() || end != digits.data() + digits.size() || digits.empty()) return std::nullopt;
+  return number;
+}
+
+// The row a source names: by the tag column's text, by the tag's number (the item's own row, not a
+// value of its list), or for a row without a tag by its label.
 FoundRow FindRow(const SummarySource& source, const std::vector<ListingRow>& rows) {
+  const std::optional<std::int32_t> number = TagNumber(source.tag);
   const std::string* title = nullptr;
   for (const ListingRow& row : rows) {
     if (row.kind == RowKind::Header) title = &row.label;
     if (row.kind != RowKind::Item || row.section != source.section) continue;
-    if (row.tag == source.tag || (row.tag.empty() && row.label == source.tag)) return {title, &row};
+    const bool byNumber = number && row.tagNumber == *number && row.position == 0 && !row.tag.empty();
+    if (row.tag == source.tag || byNumber || (row.tag.empty() && row.label == source.tag)) return {title, &row};
   }
   return {};
 }
@@ -46,8 +67,8 @@ QString SummarySourcesText(const SummaryLine& line, const std::vector<ListingRow
   for (const SummarySource& source : line.from) {
     const FoundRow found = FindRow(source, rows);
     const std::string title = found.title != nullptr ? *found.title : SectionTitle(source.section);
-    QString text = title.empty() ? VisibleText(source.tag)
-                                 : VisibleText(title) + QStringLiteral(", ") + VisibleText(source.tag);
+    const std::string& tag = found.row != nullptr && !found.row->tag.empty() ? found.row->tag : source.tag;
+    QString text = title.empty() ? VisibleText(tag) : VisibleText(title) + QStringLiteral(", ") + VisibleText(tag);
     if (found.row != nullptr && !found.row->label.empty() && found.row->label != source.tag) {
       text += QStringLiteral(" (") + VisibleText(found.row->label) + QLatin1Char(')');
     }

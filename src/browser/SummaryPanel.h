@@ -61,7 +61,9 @@ class SummaryPanel : public QWidget {
 };
 
 // The tool tip of a line as plain text: "Aus:" and one line per source row (section title, tag
-// and, when the row is found among `rows`, its label), then "Rohdaten: " and the raw evidence.
+// and, when the row is found among `rows`, its label; a row is found by its tag column or its tag's
+// number, "0x0110" naming the row "272", and shown as the list shows it), then "Rohdaten: " and the
+// raw evidence.
 QString SummarySourcesText(const SummaryLine& line, const std::vector<ListingRow>& rows);
 
 }  // namespace kelmarin

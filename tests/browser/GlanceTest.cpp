@@ -20,7 +20,7 @@ SummaryLine Line(const char* key, const char* caption, const char* text, const c
 PhotoSummary Sample() {
   PhotoSummary summary;
   summary.lines = {
-      Line("camera", "Kamera", "Canon EOS 5D", "Canon / Canon EOS 5D", {{1, "0x010F"}, {1, "0x0110"}}),
+      Line("camera", "Kamera", "Canon EOS 5D", "Canon / Canon EOS 5D", {{1, "271"}, {1, "0x0110"}}),
       Line("rating", "Bewertung", "<b>★★★</b>\n", "3", {{7, "xmp:Rating"}}),
       Line("place", "Ort", "48° 8′ N, 11° 34′ O", "", {{4, "0x0002"}, {9, "fehlt"}}),
   };
@@ -28,10 +28,13 @@ PhotoSummary Sample() {
 }
 
 std::vector<ListingRow> SampleRows() {
-  return {Row(1, "", "Sektion Main", "", "", RowKind::Header), Row(1, "0x010F", "Hersteller", "Canon"),
-          Row(1, "0x0110", "Modell", "Canon EOS 5D"), Row(4, "", "Sektion GPS", "", "", RowKind::Header),
-          Row(4, "0x0002", "Breite", "48° 8′"), Row(7, "", "XMP (a.xmp)", "", "", RowKind::Header),
-          Row(7, "xmp:Rating", "Bewertung", "★★★")};
+  std::vector<ListingRow> rows = {
+      Row(1, "", "Sektion Main", "", "", RowKind::Header), Row(1, "271", "Hersteller", "Canon"),
+      Row(1, "272.1", "Teil", "x"), Row(1, "272", "Modell", "Canon EOS 5D"),
+      Row(4, "", "Sektion GPS", "", "", RowKind::Header), Row(4, "0x0002", "Breite", "48° 8′"),
+      Row(7, "", "XMP (a.xmp)", "", "", RowKind::Header), Row(7, "xmp:Rating", "Bewertung", "★★★")};
+  rows[2].position = 1;  // a value of tag 272's list, not the tag's own row
+  return rows;
 }
 
 }  // namespace
@@ -65,7 +68,7 @@ class GlanceTest : public QObject {
       std::size_t line;
       const char* expected;
     } tips[] = {
-        {0, "Aus:<br>Sektion Main, 0x010F (Hersteller)<br>Sektion Main, 0x0110 (Modell)<br>"
+        {0, "Aus:<br>Sektion Main, 271 (Hersteller)<br>Sektion Main, 272 (Modell)<br>"
             "Rohdaten: Canon / Canon EOS 5D"},
         {1, "Aus:<br>XMP (a.xmp), xmp:Rating (Bewertung)<br>Rohdaten: 3"},
         {2, "Aus:<br>Sektion GPS, 0x0002 (Breite)<br>fehlt</p>"},

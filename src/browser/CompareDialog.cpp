@@ -151,8 +151,10 @@ void CompareDialog::Fill() {
   }
   table->addTopLevelItems(items);
   count->setText(QStringLiteral("%1 von %2 Einträgen unterschiedlich").arg(differing).arg(pairs.size()));
-  table->header()->resizeSection(kSection, table->fontMetrics().horizontalAdvance(QStringLiteral("Sektion Makernote")) + 16);
-  table->header()->resizeSection(kTag, table->fontMetrics().horizontalAdvance(QStringLiteral("0x0000.00")) + 16);
+  table->header()->resizeSection(
+      kSection, table->fontMetrics().horizontalAdvance(QStringLiteral("Sektion Makernote")) + 16);
+  table->header()->resizeSection(kTag,
+                                 table->fontMetrics().horizontalAdvance(QStringLiteral("0x0000.00")) + 16);
   table->header()->resizeSection(kLabel, 200);
   table->header()->resizeSection(kA, 280);
 }

@@ -47,7 +47,8 @@ FoundRow FindRow(const SummarySource& source, const std::vector<ListingRow>& row
     if (row.kind == RowKind::Header) title = &row.label;
     if (row.kind != RowKind::Item || row.section != source.section) continue;
     const bool byNumber = number && row.tagNumber == *number && row.position == 0 && !row.tag.empty();
-    if (row.tag == source.tag || byNumber || (row.tag.empty() && row.label == source.tag)) return {title, &row};
+    if (row.tag == source.tag || byNumber || (row.tag.empty() && row.label == source.tag))
+      return {title, &row};
   }
   return {};
 }
@@ -55,8 +56,8 @@ FoundRow FindRow(const SummarySource& source, const std::vector<ListingRow>& row
 // Plain text as a tool tip shows it: tool tips take text that looks like markup for rich text, and
 // the texts here come from the file.
 QString PlainToolTip(const QString& text) {
-  return QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")) +
-         QStringLiteral("</p>");
+  return QStringLiteral("<p style='white-space:pre'>") +
+         text.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")) + QStringLiteral("</p>");
 }
 
 }  // namespace
@@ -68,7 +69,8 @@ QString SummarySourcesText(const SummaryLine& line, const std::vector<ListingRow
     const FoundRow found = FindRow(source, rows);
     const std::string title = found.title != nullptr ? *found.title : SectionTitle(source.section);
     const std::string& tag = found.row != nullptr && !found.row->tag.empty() ? found.row->tag : source.tag;
-    QString text = title.empty() ? VisibleText(tag) : VisibleText(title) + QStringLiteral(", ") + VisibleText(tag);
+    QString text =
+        title.empty() ? VisibleText(tag) : VisibleText(title) + QStringLiteral(", ") + VisibleText(tag);
     if (found.row != nullptr && !found.row->label.empty() && found.row->label != source.tag) {
       text += QStringLiteral(" (") + VisibleText(found.row->label) + QLatin1Char(')');
     }

@@ -1,11 +1,11 @@
 // The main window's reactions: the tree builds and opens folders, the file list shows their images.
 #include <QApplication>
-#include <algorithm>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSysInfo>
 #include <QTimer>
+#include <algorithm>
 
 #include "browser/CompareDialog.h"
 #include "browser/CurrentImage.h"

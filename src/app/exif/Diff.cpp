@@ -7,8 +7,8 @@
 #include "Lister.h"
 #include "Output.h"
 #include "SectionRows.h"
-#include "present/RowPairing.h"
 #include "metadata/Text.h"
+#include "present/RowPairing.h"
 
 namespace kelmarin::lister {
 

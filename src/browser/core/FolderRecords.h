@@ -16,6 +16,7 @@
 namespace kelmarin {
 
 class Definitions;
+class SidecarFinder;
 struct TextLocale;
 
 // What the columns show of one file; small and copyable (about 20,000 of them per large folder).
@@ -40,6 +41,10 @@ FolderRecord RecordFromSummary(const PhotoSummary& summary);
 // Reads the file's metadata (no pixels) and makes its record; a file that cannot be read gives an
 // empty filled record. Safe from several threads at once.
 FolderRecord ReadFolderRecord(const std::filesystem::path& file, const Definitions& definitions);
+// The same with the caller's sidecar finder (the one above uses one for the whole process, which
+// reads each folder's sidecar names once): a window that revisits folders forgets its own.
+FolderRecord ReadFolderRecord(const std::filesystem::path& file, const Definitions& definitions,
+                              SidecarFinder& sidecars);
 
 // The columns; Name is the list's specified column "Dateiname".
 enum class FolderColumn : std::int8_t {
@@ -59,6 +64,14 @@ std::string ColumnText(const FolderRecord& record, FolderColumn column, const Te
 // offsets are known; missing values sort after present ones; ties are left to the caller, who breaks
 // them by name (stable).
 int CompareRecords(const FolderRecord& a, const FolderRecord& b, FolderColumn column);
+
+// Sorts positions into records by the column, for records kept in the order of their names (as the
+// file list keeps its files): ties keep that order ascending and reverse it descending, so the
+// name breaks them in the column's direction; files without the value come last in both
+// directions. The Name column orders by position alone. Positions outside records count as
+// missing. The order is total, so the result does not depend on the input's order of positions.
+void SortByColumn(std::vector<std::size_t>& positions, const std::vector<FolderRecord>& records,
+                  FolderColumn column, bool descending);
 
 // The metadata filter: "Bewertung >= 3", "Objektiv: 85", "ISO > 3200", a keyword, a date range.
 class FolderFilter {
@@ -83,6 +96,9 @@ class FolderFilter {
 class FolderRecordCache {
  public:
   explicit FolderRecordCache(std::filesystem::path directory);
+  // With a bound other than kDefaultLimit on the bytes of all folder files together.
+  FolderRecordCache(std::filesystem::path directory, std::uintmax_t limitBytes);
+  static constexpr std::uintmax_t kDefaultLimit = 64u << 20;
   ~FolderRecordCache();
   // The process's cache folder ($XDG_CACHE_HOME/kelmarin, else ~/.cache/kelmarin).
   static std::filesystem::path DefaultDirectory();

@@ -87,7 +87,9 @@ class Reader {
     return value;
   }
   std::string Text() {
-    const std::span<const std::uint8_t> bytes = cursor.Take(cursor.U16());
+    const std::uint16_t length = cursor.U16();
+    if (length > kMaxCacheText) bad = true;
+    const std::span<const std::uint8_t> bytes = cursor.Take(length);
     return std::string(bytes.begin(), bytes.end());
   }
   bool Ok() const { return !bad && !cursor.RanOut(); }
@@ -115,8 +117,14 @@ bool ReadRecord(Reader& in, CachedRecord& cached) {
   const float iso = in.Float();
   const auto rating = static_cast<std::int8_t>(in.cursor.U8());
   const std::uint16_t keywords = in.cursor.U16();
+  // A value that is absent was written as zeros; anything else is not this writer's file.
+  const auto absentZero = [&](std::uint16_t flag, bool zero) { return (present & flag) != 0 || zero; };
   if (!in.Ok() || keywords > kMaxCacheKeywords || present > 0xFF || offset < -18 * 60 || offset > 18 * 60 ||
-      rating < -1 || rating > 5) {
+      rating < -1 || rating > 5 || !absentZero(kTaken, taken == 0) || !absentZero(kOffset, offset == 0) ||
+      !absentZero(kFocal, std::bit_cast<std::uint32_t>(focal) == 0) ||
+      !absentZero(kFNumber, std::bit_cast<std::uint32_t>(fNumber) == 0) ||
+      !absentZero(kExposure, std::bit_cast<std::uint32_t>(exposure) == 0) ||
+      !absentZero(kIso, std::bit_cast<std::uint32_t>(iso) == 0) || !absentZero(kRating, rating == 0)) {
     return false;
   }
   for (std::uint16_t i = 0; i < keywords && in.Ok(); ++i) r.keywords.push_back(in.Text());

@@ -188,6 +188,13 @@ TEST(SortByColumn, ValuesThenNamesMissingLast) {
       SortByColumn(positions, c.records, c.column, descending);
       EXPECT_EQ(positions, descending ? c.descending : c.ascending) << c.what << (descending ? " desc" : " asc");
     }
+    // The comparison of two files agrees with the order, the missing value after the present.
+    for (std::size_t i = 0; i + 1 < c.ascending.size(); ++i) {
+      const FolderRecord& a = c.records[c.ascending[i]];
+      const FolderRecord& b = c.records[c.ascending[i + 1]];
+      EXPECT_LE(CompareRecords(a, b, c.column), 0) << c.what << " " << i;
+      EXPECT_GE(CompareRecords(b, a, c.column), 0) << c.what << " " << i;
+    }
   }
   EXPECT_EQ(CompareRecords(at(ten, 120), at(nine, 0), FolderColumn::Taken), -1);
   EXPECT_EQ(CompareRecords(iso(100), iso(100), FolderColumn::Iso), 0);

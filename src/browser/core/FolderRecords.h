@@ -93,6 +93,11 @@ class FolderFilter {
 
 // Records kept under $XDG_CACHE_HOME/kelmarin per (path, size, modification time), bounded in size.
 // A damaged, foreign or old-version cache file is replaced, never trusted.
+// One file per folder in "<directory>/ordner", named by a hash of the folder's path (the layout is
+// in FolderCacheFile.h); it holds the records of that folder's files only. Find and Store may be
+// called from several threads at once. After Save writes a folder's file (atomically: a temporary
+// file renamed over the old one), the least recently written folder files are removed until all
+// together take at most the bound.
 class FolderRecordCache {
  public:
   explicit FolderRecordCache(std::filesystem::path directory);
@@ -105,9 +110,13 @@ class FolderRecordCache {
 
   std::optional<FolderRecord> Find(const std::string& path, std::int64_t size, std::int64_t modified) const;
   void Store(const std::string& path, std::int64_t size, std::int64_t modified, const FolderRecord& record);
-  // Writes what was stored (for the folder just read); false when it could not be written.
+  // Writes what was stored (for the folder just read); false when it could not be written (no
+  // cache folder, a write error, or more than the bound). Nothing stored since Load: true, no write.
+  // Records of paths outside the folder of the last Load (or, without one, of the first path
+  // stored) are not kept.
   bool Save();
-  // Reads the folder's records; an invalid file is set aside and reading starts empty.
+  // Reads the folder's records (the path as the stored paths begin, without a trailing "/"); an
+  // invalid file is set aside (removed) and reading starts empty. Forgets the records held before.
   void Load(const std::string& folder);
 
  private:

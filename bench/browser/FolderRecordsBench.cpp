@@ -74,14 +74,16 @@ Bench& Shared() {
   return bench;
 }
 
-// Runs work(i) for every file on kThreads threads, each taking the next file as it is free.
+// Runs work(reader, i) for every file on kThreads threads, each with its own reader, taking the
+// next file as it is free.
 template <typename Work>
-void OnThreads(std::size_t count, const Work& work) {
+void OnThreads(Bench& bench, std::size_t count, SidecarFinder& sidecars, const Work& work) {
   std::atomic<std::size_t> next{0};
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([&] {
-      for (std::size_t i = next++; i < count; i = next++) work(i);
+      FolderRecordReader reader(*bench.definitions, &sidecars);
+      for (std::size_t i = next++; i < count; i = next++) work(reader, i);
     });
   }
   for (std::thread& thread : threads) thread.join();
@@ -117,13 +119,29 @@ void Report(benchmark::State& state, const std::vector<FolderRecord>& records) {
   state.counters["records_MB"] = RecordMegabytes(records);
 }
 
-std::vector<FolderRecord> ReadAll(Bench& bench) {
+// Each thread with its reader (as the window's workers), or every file through ReadFolderRecord.
+std::vector<FolderRecord> ReadAll(Bench& bench, bool withReaders = true) {
   std::vector<FolderRecord> records(bench.files.size());
   SidecarFinder sidecars;
-  OnThreads(records.size(), [&](std::size_t i) {
-    records[i] = ReadFolderRecord(bench.files[i].path, *bench.definitions, sidecars);
+  OnThreads(bench, records.size(), sidecars, [&](FolderRecordReader& reader, std::size_t i) {
+    records[i] = withReaders ? reader.Read(bench.files[i].path)
+                             : ReadFolderRecord(bench.files[i].path, *bench.definitions, sidecars);
   });
   return records;
+}
+
+// Every file read through ReadFolderRecord, which keeps no texts from one file to the next.
+void BM_FolderRecordsColdWithoutReaders(benchmark::State& state) {
+  Bench& bench = Shared();
+  if (bench.files.empty() || !bench.definitions) {
+    state.SkipWithError("KELMARIN_FOLDER_BENCH names no folder of files");
+    return;
+  }
+  std::vector<FolderRecord> records;
+  const ProcessClock clock;
+  for (auto _ : state) records = ReadAll(bench, false);
+  clock.Report(state);
+  Report(state, records);
 }
 
 // Every file read, and the records stored and written to the cache, as on a first visit.
@@ -172,7 +190,8 @@ void BM_FolderRecordsFromCache(benchmark::State& state) {
     cache.Load(bench.folder);
     records.assign(bench.files.size(), FolderRecord());
     std::atomic<std::size_t> missed{0};
-    OnThreads(records.size(), [&](std::size_t i) {
+    SidecarFinder unused;
+    OnThreads(bench, records.size(), unused, [&](FolderRecordReader&, std::size_t i) {
       const FileKey& key = bench.files[i];
       std::optional<FolderRecord> found = cache.Find(key.path, key.size, key.modified);
       if (found) {
@@ -189,6 +208,7 @@ void BM_FolderRecordsFromCache(benchmark::State& state) {
 }
 
 BENCHMARK(BM_FolderRecordsCold)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_FolderRecordsColdWithoutReaders)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 BENCHMARK(BM_FolderRecordsFromCache)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 }  // namespace

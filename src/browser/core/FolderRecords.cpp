@@ -12,6 +12,7 @@
 #include "extract/ImageMetadata.h"
 #include "extract/xmp/XmpSidecars.h"
 #include "image/meta/MetadataOnly.h"
+#include "present/Listing.h"
 #include "present/ListingJson.h"
 #include "present/NumberText.h"
 #include "present/TextLocale.h"
@@ -83,25 +84,28 @@ SidecarFinder& ProcessSidecars() {
   return finder;
 }
 
-const TextLocale& RecordLocale() {
-  static const TextLocale locale;
-  return locale;
+// The program's own German forms: the record keeps values, not texts, so the locale only shapes
+// the summary's lines, which the record does not keep.
+const FormatContext& RecordContext() {
+  static const FormatContext context;
+  return context;
 }
 
 FolderRecord ReadRecord(const std::filesystem::path& file, const Definitions& definitions,
-                        SidecarFinder& sidecars) {
+                        SidecarFinder& sidecars, ListingCache& texts) {
   const std::string path = file.string();
   const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(path, TypeCodeForFileName(path));
   FolderRecord record;
   if (!read.error) {
-    // Only what the summary reads is filled: the maker, IPTC and colour profile, and the XMP; the
-    // rows of the metadata list are left out (the summary takes its EXIF values from the metadata).
+    // What the summary reads: the rows of the metadata list (its EXIF values with their sources),
+    // the maker, IPTC and colour profile, and the XMP with the sidecars.
     ImageMetadata metadata;
     metadata.SetSource(read.type, read.source, &definitions);
     MetadataListing listing;
+    listing.rows = FillMetadataList(definitions, metadata, RecordContext(), texts);
     FillIptcAndComments(metadata, listing);
-    FillXmp(read.source.get(), sidecars.For(file), RecordLocale(), listing);
-    record = RecordFromSummary(SummarizePhoto(definitions, metadata, listing, RecordLocale()));
+    FillXmp(read.source.get(), sidecars.For(file), RecordContext().locale, listing);
+    record = RecordFromSummary(SummarizePhoto(definitions, metadata, listing, RecordContext().locale));
   }
   if (record.width <= 0 || record.height <= 0) {
     record.width = std::max(read.width, 0);
@@ -109,6 +113,18 @@ FolderRecord ReadRecord(const std::filesystem::path& file, const Definitions& de
   }
   record.filled = true;
   return record;
+}
+
+FolderRecord ReadOrEmpty(const std::filesystem::path& file, const Definitions& definitions,
+                         SidecarFinder& sidecars, ListingCache& texts) {
+  try {
+    return ReadRecord(file, definitions, sidecars, texts);
+  } catch (const std::exception&) {
+    // Out of memory or an unexpected failure inside a reader: the file shows no values.
+    FolderRecord record;
+    record.filled = true;
+    return record;
+  }
 }
 
 }  // namespace
@@ -137,18 +153,25 @@ FolderRecord RecordFromSummary(const PhotoSummary& summary) {
 
 FolderRecord ReadFolderRecord(const std::filesystem::path& file, const Definitions& definitions,
                               SidecarFinder& sidecars) {
-  try {
-    return ReadRecord(file, definitions, sidecars);
-  } catch (const std::exception&) {
-    // Out of memory or an unexpected failure inside a reader: the file shows no values.
-    FolderRecord record;
-    record.filled = true;
-    return record;
-  }
+  ListingCache texts;
+  return ReadOrEmpty(file, definitions, sidecars, texts);
 }
 
 FolderRecord ReadFolderRecord(const std::filesystem::path& file, const Definitions& definitions) {
   return ReadFolderRecord(file, definitions, ProcessSidecars());
+}
+
+struct FolderRecordReader::Texts {
+  ListingCache cache;
+};
+
+FolderRecordReader::FolderRecordReader(const Definitions& definitionsIn, SidecarFinder* sidecarsIn)
+    : definitions(definitionsIn), sidecars(sidecarsIn), texts(std::make_unique<Texts>()) {}
+
+FolderRecordReader::~FolderRecordReader() = default;
+
+FolderRecord FolderRecordReader::Read(const std::filesystem::path& file) {
+  return ReadOrEmpty(file, definitions, sidecars != nullptr ? *sidecars : ProcessSidecars(), texts->cache);
 }
 
 namespace {

@@ -185,11 +185,18 @@ TEST_F(FolderCache, ReadsRecordsFromImageFiles) {
   EXPECT_TRUE(picture.filled);
   EXPECT_EQ(picture.width, 40);
   EXPECT_EQ(picture.height, 30);
+  FolderRecordReader reader(*definitions);
+  for (int pass = 0; pass < 2; ++pass) {  // the texts the reader keeps change nothing
+    const FolderRecord again = reader.Read(root / "bild.jpg");
+    EXPECT_EQ(again.width, 40);
+    EXPECT_EQ(again.height, 30);
+  }
   for (const char* name : {"kaputt.jpg", "fehlt.jpg"}) {
-    const FolderRecord broken = ReadFolderRecord(root / name, *definitions);
-    EXPECT_TRUE(broken.filled) << name;
-    EXPECT_EQ(broken.width, 0) << name;
-    EXPECT_FALSE(broken.takenLocal) << name;
+    for (const FolderRecord& broken : {ReadFolderRecord(root / name, *definitions), reader.Read(root / name)}) {
+      EXPECT_TRUE(broken.filled) << name;
+      EXPECT_EQ(broken.width, 0) << name;
+      EXPECT_FALSE(broken.takenLocal) << name;
+    }
   }
 }
 

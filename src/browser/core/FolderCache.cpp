@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <mutex>
+#include <random>
 #include <unordered_map>
 
 #include "browser/core/FolderCacheFile.h"
@@ -51,9 +52,11 @@ std::optional<std::vector<std::uint8_t>> ReadWhole(const std::filesystem::path& 
 }
 
 bool WriteAtomically(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) {
+  // Two processes writing the same folder's file use temporary files of different names.
+  static const unsigned process = std::random_device()();
   static std::atomic<unsigned> counter{0};
   std::filesystem::path temporary = file;
-  temporary += ".tmp" + std::to_string(counter++);
+  temporary += ".tmp" + std::to_string(process) + "-" + std::to_string(counter++);
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -128,11 +131,16 @@ FolderRecordCache::FolderRecordCache(std::filesystem::path directory, std::uintm
 FolderRecordCache::~FolderRecordCache() = default;
 
 std::filesystem::path FolderRecordCache::DefaultDirectory() {
+#ifdef _WIN32
+  const std::filesystem::path base = AbsoluteFromEnvironment("LOCALAPPDATA");
+  return base.empty() ? base : base / "Kelmarin";
+#else
   if (std::filesystem::path cache = AbsoluteFromEnvironment("XDG_CACHE_HOME"); !cache.empty()) {
     return cache / "kelmarin";
   }
   const std::filesystem::path home = AbsoluteFromEnvironment("HOME");
   return home.empty() ? home : home / ".cache" / "kelmarin";
+#endif
 }
 
 std::optional<FolderRecord> FolderRecordCache::Find(const std::string& path, std::int64_t size,

@@ -89,7 +89,8 @@ int CompareRecords(const FolderRecord& a, const FolderRecord& b, FolderColumn co
 // file list keeps its files): ties keep that order ascending and reverse it descending, so the
 // name breaks them in the column's direction; files without the value come last in both
 // directions. The Name column orders by position alone. Positions outside records count as
-// missing. The order is total, so the result does not depend on the input's order of positions.
+// missing. Ties never remain, so the result does not depend on the input's order of positions
+// (save where capture times with and without offsets order three files in a circle).
 void SortByColumn(std::vector<std::size_t>& positions, const std::vector<FolderRecord>& records,
                   FolderColumn column, bool descending);
 

@@ -7,6 +7,7 @@
 // The folder comes from KELMARIN_FOLDER_BENCH (bench/folder-records.sh makes one of 20,000 hard
 // links); without it the benchmarks are skipped. The cache lives in a scratch folder.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -15,7 +16,6 @@
 #include <filesystem>
 #include <memory>
 #include <thread>
-#include <unistd.h>
 
 #include "browser/core/FolderRecords.h"
 #include "extract/xmp/XmpSidecars.h"
@@ -89,7 +89,9 @@ void OnThreads(Bench& bench, std::size_t count, SidecarFinder& sidecars, const W
   for (std::thread& thread : threads) thread.join();
 }
 
-std::size_t HeapBytes(const std::string& text) { return text.capacity() > 15 ? text.capacity() + 1 : 0; }
+std::size_t HeapBytes(const std::string& text) {
+  return text.capacity() > 15 ? text.capacity() + 1 : 0;
+}
 
 // The bytes the records take: the records themselves and what their texts and lists hold beyond.
 double RecordMegabytes(const std::vector<FolderRecord>& records) {

@@ -37,7 +37,8 @@ std::vector<std::uint8_t> WithHeader(std::span<const std::uint8_t> payload, std:
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t inputSize) {
   std::vector<std::uint8_t> framed;
-  if (inputSize >= 2 && (input[0] & 1) == 0) framed = WithHeader(std::span(input + 2, inputSize - 2), input[1]);
+  if (inputSize >= 2 && (input[0] & 1) == 0)
+    framed = WithHeader(std::span(input + 2, inputSize - 2), input[1]);
   const std::uint8_t* data = framed.empty() ? input : framed.data();
   const std::size_t size = framed.empty() ? inputSize : framed.size();
   const std::span<const std::uint8_t> bytes(data, size);

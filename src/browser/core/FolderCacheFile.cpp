@@ -16,7 +16,14 @@ constexpr std::size_t kHeaderSize = 8 + 4 + 4 + 8 + 8;
 
 // Which optional values a record holds.
 enum Present : std::uint16_t {
-  kFilled = 1, kTaken = 2, kOffset = 4, kFocal = 8, kFNumber = 16, kExposure = 32, kIso = 64, kRating = 128
+  kFilled = 1,
+  kTaken = 2,
+  kOffset = 4,
+  kFocal = 8,
+  kFNumber = 16,
+  kExposure = 32,
+  kIso = 64,
+  kRating = 128
 };
 
 std::uint64_t Fnv1a(std::span<const std::uint8_t> bytes) {

@@ -41,7 +41,20 @@ constexpr std::size_t kMaxFilterBytes = 4096;
 constexpr std::size_t kMaxConditions = 64;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
-enum class Field { Word, Rating, Iso, Aperture, FocalLength, Exposure, Taken, TimeOfDay, Camera, Lens, Keyword, Name };
+enum class Field {
+  Word,
+  Rating,
+  Iso,
+  Aperture,
+  FocalLength,
+  Exposure,
+  Taken,
+  TimeOfDay,
+  Camera,
+  Lens,
+  Keyword,
+  Name
+};
 enum class Kind { Number, Moment, Text, Word };
 
 struct FieldName {
@@ -51,12 +64,12 @@ struct FieldName {
 };
 
 constexpr FieldName kFields[] = {
-    {"bewertung", Field::Rating, Kind::Number},       {"iso", Field::Iso, Kind::Number},
-    {"blende", Field::Aperture, Kind::Number},        {"brennweite", Field::FocalLength, Kind::Number},
-    {"belichtung", Field::Exposure, Kind::Number},    {"datum", Field::Taken, Kind::Moment},
-    {"uhrzeit", Field::TimeOfDay, Kind::Moment},      {"kamera", Field::Camera, Kind::Text},
-    {"objektiv", Field::Lens, Kind::Text},            {"stichwort", Field::Keyword, Kind::Text},
-    {"stichwörter", Field::Keyword, Kind::Text},      {"name", Field::Name, Kind::Text},
+    {"bewertung", Field::Rating, Kind::Number},    {"iso", Field::Iso, Kind::Number},
+    {"blende", Field::Aperture, Kind::Number},     {"brennweite", Field::FocalLength, Kind::Number},
+    {"belichtung", Field::Exposure, Kind::Number}, {"datum", Field::Taken, Kind::Moment},
+    {"uhrzeit", Field::TimeOfDay, Kind::Moment},   {"kamera", Field::Camera, Kind::Text},
+    {"objektiv", Field::Lens, Kind::Text},         {"stichwort", Field::Keyword, Kind::Text},
+    {"stichwörter", Field::Keyword, Kind::Text},   {"name", Field::Name, Kind::Text},
 };
 
 enum class Op { Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual, Contains };
@@ -75,13 +88,16 @@ struct Condition {
 double Shown(Field field, double value) {
   switch (field) {
     case Field::Aperture:
-    case Field::FocalLength: return std::round(value * 10.0) / 10.0;
+    case Field::FocalLength:
+      return std::round(value * 10.0) / 10.0;
     case Field::Iso:
-    case Field::Rating: return std::round(value);
+    case Field::Rating:
+      return std::round(value);
     case Field::Exposure:
       if (value > 0 && value < 0.25001) return 1.0 / std::round(1.0 / value);
       return std::round(value * 10.0) / 10.0;
-    default: return value;
+    default:
+      return value;
   }
 }
 
@@ -127,8 +143,12 @@ class Parser {
               const std::function<bool(std::string_view, std::size_t, double&, double&)>& period);
 };
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 bool Parser::SeparatorAt(std::size_t i) const {
   if (IsSpace(text[i])) return true;
@@ -208,7 +228,8 @@ bool Parser::ParseCondition(Condition& condition) {
     condition.text = FoldName(head);  // a word alone
     return true;
   }
-  if (head.empty()) return Fail("Vor „" + std::string(text.substr(next, length)) + "“ fehlt ein Merkmal", next);
+  if (head.empty())
+    return Fail("Vor „" + std::string(text.substr(next, length)) + "“ fehlt ein Merkmal", next);
   const FieldName* field = nullptr;
   const std::u32string folded = FoldName(head);
   for (const FieldName& candidate : kFields) {
@@ -226,8 +247,8 @@ bool Parser::ParseCondition(Condition& condition) {
   std::size_t valueStart = at;
   if (!ReadValue(value, valueStart) || value.empty()) {
     if (!error.empty()) return false;
-    return Fail("Nach „" + std::string(head) + " " + std::string(text.substr(next, length)) + "“ fehlt ein Wert",
-                at);
+    return Fail(
+        "Nach „" + std::string(head) + " " + std::string(text.substr(next, length)) + "“ fehlt ein Wert", at);
   }
   condition.field = field->field;
   condition.kind = field->kind;
@@ -245,7 +266,8 @@ bool Parser::ParseCondition(Condition& condition) {
 // The number in a value as the columns write it: "2,8", "f/2.8", "85mm", "1/250", "1/250s".
 std::optional<double> ValueNumber(std::string_view value) {
   std::string text;
-  for (char c : value) text += c == ',' ? '.' : ((c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c);
+  for (char c : value)
+    text += c == ',' ? '.' : ((c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c);
   std::string_view rest = text;
   if (rest.starts_with("f/")) {
     rest.remove_prefix(2);
@@ -380,7 +402,8 @@ bool Parser::Bounds(Op op, std::string_view value, std::size_t start, Condition&
     c.high = high + highLength;
     const bool empty = c.kind == Kind::Number ? c.low > c.high : c.low >= c.high;
     if (empty && c.field != Field::TimeOfDay) {
-      return Fail("Der Bereich „" + std::string(value) + "“ ist leer: sein Anfang liegt nach seinem Ende", start);
+      return Fail("Der Bereich „" + std::string(value) + "“ ist leer: sein Anfang liegt nach seinem Ende",
+                  start);
     }
     return true;
   }
@@ -388,10 +411,18 @@ bool Parser::Bounds(Op op, std::string_view value, std::size_t start, Condition&
   double length = 0;
   if (!period(value, start, first, length)) return false;
   switch (op) {
-    case Op::Less: c.high = first; break;
-    case Op::LessEqual: c.high = first + length; break;
-    case Op::Greater: c.low = first + length; break;
-    case Op::GreaterEqual: c.low = first; break;
+    case Op::Less:
+      c.high = first;
+      break;
+    case Op::LessEqual:
+      c.high = first + length;
+      break;
+    case Op::Greater:
+      c.low = first + length;
+      break;
+    case Op::GreaterEqual:
+      c.low = first;
+      break;
     default:
       c.low = first;
       c.high = first + length;
@@ -402,27 +433,30 @@ bool Parser::Bounds(Op op, std::string_view value, std::size_t start, Condition&
 
 // Numbers are points: a period of length 0 whose "high" end is included (see Inside).
 bool Parser::NumberRange(Op op, std::string_view value, std::size_t start, Condition& c) {
-  return Bounds(op, value, start, c, [&](std::string_view part, std::size_t where, double& first, double& length) {
-    const std::optional<double> number = ValueNumber(part);
-    if (!number) return Fail("„" + std::string(part) + "“ ist keine Zahl", where);
-    first = Shown(c.field, *number);
-    length = 0;
-    return true;
-  });
+  return Bounds(op, value, start, c,
+                [&](std::string_view part, std::size_t where, double& first, double& length) {
+                  const std::optional<double> number = ValueNumber(part);
+                  if (!number) return Fail("„" + std::string(part) + "“ ist keine Zahl", where);
+                  first = Shown(c.field, *number);
+                  length = 0;
+                  return true;
+                });
 }
 
 bool Parser::MomentRange(Op op, std::string_view value, std::size_t start, Condition& c) {
-  return Bounds(op, value, start, c, [&](std::string_view part, std::size_t where, double& first, double& length) {
-    if (c.field == Field::TimeOfDay) {
-      if (TimePeriod(part, first, length)) return true;
-      return Fail("„" + std::string(part) + "“ ist keine Uhrzeit; erwartet wird HH, HH:MM oder HH:MM:SS", where);
-    }
-    if (DatePeriod(part, first, length)) return true;
-    return Fail("„" + std::string(part) +
-                    "“ ist kein Datum; erwartet wird JJJJ-MM-TT, JJJJ-MM, JJJJ oder TT.MM.JJJJ, "
-                    "auch mit Uhrzeit (JJJJ-MM-TTTHH:MM)",
-                where);
-  });
+  return Bounds(
+      op, value, start, c, [&](std::string_view part, std::size_t where, double& first, double& length) {
+        if (c.field == Field::TimeOfDay) {
+          if (TimePeriod(part, first, length)) return true;
+          return Fail("„" + std::string(part) + "“ ist keine Uhrzeit; erwartet wird HH, HH:MM oder HH:MM:SS",
+                      where);
+        }
+        if (DatePeriod(part, first, length)) return true;
+        return Fail("„" + std::string(part) +
+                        "“ ist kein Datum; erwartet wird JJJJ-MM-TT, JJJJ-MM, JJJJ oder TT.MM.JJJJ, "
+                        "auch mit Uhrzeit (JJJJ-MM-TTTHH:MM)",
+                    where);
+      });
 }
 
 std::optional<std::vector<Condition>> Parser::Run(std::string& message) {
@@ -455,16 +489,23 @@ std::optional<double> RecordNumber(const FolderRecord& record, Field field) {
     return static_cast<double>(*value);
   };
   switch (field) {
-    case Field::Rating: return widen(record.rating);
-    case Field::Iso: return widen(record.iso);
-    case Field::Aperture: return widen(record.fNumber);
-    case Field::FocalLength: return widen(record.focalLength);
-    case Field::Exposure: return widen(record.exposureTime);
-    case Field::Taken: return widen(record.takenLocal);
+    case Field::Rating:
+      return widen(record.rating);
+    case Field::Iso:
+      return widen(record.iso);
+    case Field::Aperture:
+      return widen(record.fNumber);
+    case Field::FocalLength:
+      return widen(record.focalLength);
+    case Field::Exposure:
+      return widen(record.exposureTime);
+    case Field::Taken:
+      return widen(record.takenLocal);
     case Field::TimeOfDay:
       if (!record.takenLocal) return std::nullopt;
       return static_cast<double>(((*record.takenLocal % 86400) + 86400) % 86400);
-    default: return std::nullopt;
+    default:
+      return std::nullopt;
   }
 }
 

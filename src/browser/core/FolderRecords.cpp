@@ -176,8 +176,8 @@ FolderRecord FolderRecordReader::Read(const std::filesystem::path& file) {
 
 namespace {
 constexpr std::array<std::string_view, kFolderColumnCount> kTitles = {
-    "Dateiname", "Aufnahmedatum", "Kamera", "Objektiv", "Brennweite", "Blende",
-    "Belichtung", "ISO",          "Bewertung", "Stichwörter", "Bildgröße"};
+    "Dateiname",  "Aufnahmedatum", "Kamera",    "Objektiv",    "Brennweite", "Blende",
+    "Belichtung", "ISO",           "Bewertung", "Stichwörter", "Bildgröße"};
 constexpr std::array<std::string_view, kFolderColumnCount> kKeys = {
     "name", "taken", "camera", "lens", "focal", "aperture", "exposure", "iso", "rating", "keywords", "size"};
 
@@ -259,39 +259,64 @@ std::int64_t Pixels(const FolderRecord& record) {
 
 bool HasValue(const FolderRecord& record, FolderColumn column) {
   switch (column) {
-    case FolderColumn::Name: return true;
-    case FolderColumn::Taken: return record.takenLocal.has_value();
-    case FolderColumn::Camera: return !record.camera.empty();
-    case FolderColumn::Lens: return !record.lens.empty();
-    case FolderColumn::FocalLength: return record.focalLength.has_value();
-    case FolderColumn::Aperture: return record.fNumber.has_value();
-    case FolderColumn::Exposure: return record.exposureTime.has_value();
-    case FolderColumn::Iso: return record.iso.has_value();
-    case FolderColumn::Rating: return record.rating.has_value();
-    case FolderColumn::Keywords: return !record.keywords.empty();
-    case FolderColumn::PixelSize: return Pixels(record) > 0;
+    case FolderColumn::Name:
+      return true;
+    case FolderColumn::Taken:
+      return record.takenLocal.has_value();
+    case FolderColumn::Camera:
+      return !record.camera.empty();
+    case FolderColumn::Lens:
+      return !record.lens.empty();
+    case FolderColumn::FocalLength:
+      return record.focalLength.has_value();
+    case FolderColumn::Aperture:
+      return record.fNumber.has_value();
+    case FolderColumn::Exposure:
+      return record.exposureTime.has_value();
+    case FolderColumn::Iso:
+      return record.iso.has_value();
+    case FolderColumn::Rating:
+      return record.rating.has_value();
+    case FolderColumn::Keywords:
+      return !record.keywords.empty();
+    case FolderColumn::PixelSize:
+      return Pixels(record) > 0;
   }
   return false;
 }
 
 }  // namespace
 
-std::string_view ColumnTitle(FolderColumn column) { return kTitles[static_cast<std::size_t>(column)]; }
-std::string_view ColumnKey(FolderColumn column) { return kKeys[static_cast<std::size_t>(column)]; }
+std::string_view ColumnTitle(FolderColumn column) {
+  return kTitles[static_cast<std::size_t>(column)];
+}
+std::string_view ColumnKey(FolderColumn column) {
+  return kKeys[static_cast<std::size_t>(column)];
+}
 
 std::string ColumnText(const FolderRecord& record, FolderColumn column, const TextLocale& locale) {
   if (!HasValue(record, column)) return {};
   switch (column) {
-    case FolderColumn::Name: return {};
-    case FolderColumn::Taken: return TakenText(record, locale);
-    case FolderColumn::Camera: return record.camera;
-    case FolderColumn::Lens: return record.lens;
-    case FolderColumn::FocalLength: return OneDecimal(*record.focalLength, locale) + " mm";
-    case FolderColumn::Aperture: return "f/" + OneDecimal(*record.fNumber, locale);
-    case FolderColumn::Exposure: return ExposureText(*record.exposureTime, locale);
-    case FolderColumn::Iso: return "ISO " + LocaleNumberText(std::round(*record.iso), locale);
-    case FolderColumn::Rating: return RatingText(*record.rating);
-    case FolderColumn::Keywords: return JoinedKeywords(record.keywords);
+    case FolderColumn::Name:
+      return {};
+    case FolderColumn::Taken:
+      return TakenText(record, locale);
+    case FolderColumn::Camera:
+      return record.camera;
+    case FolderColumn::Lens:
+      return record.lens;
+    case FolderColumn::FocalLength:
+      return OneDecimal(*record.focalLength, locale) + " mm";
+    case FolderColumn::Aperture:
+      return "f/" + OneDecimal(*record.fNumber, locale);
+    case FolderColumn::Exposure:
+      return ExposureText(*record.exposureTime, locale);
+    case FolderColumn::Iso:
+      return "ISO " + LocaleNumberText(std::round(*record.iso), locale);
+    case FolderColumn::Rating:
+      return RatingText(*record.rating);
+    case FolderColumn::Keywords:
+      return JoinedKeywords(record.keywords);
     case FolderColumn::PixelSize:
       return PlainNumberText(record.width) + " × " + PlainNumberText(record.height);
   }
@@ -300,16 +325,26 @@ std::string ColumnText(const FolderRecord& record, FolderColumn column, const Te
 
 int CompareRecords(const FolderRecord& a, const FolderRecord& b, FolderColumn column) {
   switch (column) {
-    case FolderColumn::Name: return 0;
-    case FolderColumn::Taken: return OrderTaken(a, b);
-    case FolderColumn::Camera: return OrderText(a.camera, b.camera);
-    case FolderColumn::Lens: return OrderText(a.lens, b.lens);
-    case FolderColumn::FocalLength: return OrderOptional(a.focalLength, b.focalLength);
-    case FolderColumn::Aperture: return OrderOptional(a.fNumber, b.fNumber);
-    case FolderColumn::Exposure: return OrderOptional(a.exposureTime, b.exposureTime);
-    case FolderColumn::Iso: return OrderOptional(a.iso, b.iso);
-    case FolderColumn::Rating: return OrderOptional(a.rating, b.rating);
-    case FolderColumn::Keywords: return OrderText(JoinedKeywords(a.keywords), JoinedKeywords(b.keywords));
+    case FolderColumn::Name:
+      return 0;
+    case FolderColumn::Taken:
+      return OrderTaken(a, b);
+    case FolderColumn::Camera:
+      return OrderText(a.camera, b.camera);
+    case FolderColumn::Lens:
+      return OrderText(a.lens, b.lens);
+    case FolderColumn::FocalLength:
+      return OrderOptional(a.focalLength, b.focalLength);
+    case FolderColumn::Aperture:
+      return OrderOptional(a.fNumber, b.fNumber);
+    case FolderColumn::Exposure:
+      return OrderOptional(a.exposureTime, b.exposureTime);
+    case FolderColumn::Iso:
+      return OrderOptional(a.iso, b.iso);
+    case FolderColumn::Rating:
+      return OrderOptional(a.rating, b.rating);
+    case FolderColumn::Keywords:
+      return OrderText(JoinedKeywords(a.keywords), JoinedKeywords(b.keywords));
     case FolderColumn::PixelSize: {
       if (Pixels(a) <= 0 || Pixels(b) <= 0) return Order(Pixels(a) <= 0, Pixels(b) <= 0);
       const int pixels = Order(Pixels(a), Pixels(b));

@@ -22,8 +22,8 @@ class FolderCache : public ::testing::Test {
  protected:
   void SetUp() override {
     root = fs::temp_directory_path() /
-           ("kelmarin-folder-cache-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+           ("kelmarin-folder-cache-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(root);
     fs::create_directories(root);
   }
@@ -53,9 +53,9 @@ FolderRecord Full() {
 
 bool Same(const FolderRecord& a, const FolderRecord& b) {
   return a.filled == b.filled && a.takenLocal == b.takenLocal && a.offsetMinutes == b.offsetMinutes &&
-         a.camera == b.camera && a.lens == b.lens && a.focalLength == b.focalLength && a.fNumber == b.fNumber &&
-         a.exposureTime == b.exposureTime && a.iso == b.iso && a.rating == b.rating && a.keywords == b.keywords &&
-         a.width == b.width && a.height == b.height;
+         a.camera == b.camera && a.lens == b.lens && a.focalLength == b.focalLength &&
+         a.fNumber == b.fNumber && a.exposureTime == b.exposureTime && a.iso == b.iso &&
+         a.rating == b.rating && a.keywords == b.keywords && a.width == b.width && a.height == b.height;
 }
 
 TEST_F(FolderCache, KeepsRecordsPerPathSizeAndTime) {
@@ -82,7 +82,8 @@ TEST_F(FolderCache, KeepsRecordsPerPathSizeAndTime) {
   later.Load("/anderswo");
   EXPECT_FALSE(later.Find("/bilder/a.jpg", 1000, 77));
   // Nothing left behind by the atomic write.
-  for (const auto& entry : fs::directory_iterator(root / "ordner")) EXPECT_EQ(entry.path().extension(), ".kfr");
+  for (const auto& entry : fs::directory_iterator(root / "ordner"))
+    EXPECT_EQ(entry.path().extension(), ".kfr");
 }
 
 TEST_F(FolderCache, RefusesDamagedForeignAndOldFiles) {
@@ -194,7 +195,8 @@ TEST_F(FolderCache, ReadsRecordsFromImageFiles) {
     EXPECT_EQ(again.height, 30);
   }
   for (const char* name : {"kaputt.jpg", "fehlt.jpg"}) {
-    for (const FolderRecord& broken : {ReadFolderRecord(root / name, *definitions), reader.Read(root / name)}) {
+    for (const FolderRecord& broken :
+         {ReadFolderRecord(root / name, *definitions), reader.Read(root / name)}) {
       EXPECT_TRUE(broken.filled) << name;
       EXPECT_EQ(broken.width, 0) << name;
       EXPECT_FALSE(broken.takenLocal) << name;

@@ -106,7 +106,8 @@ TEST(ColumnText, GermanForms) {
       {FolderColumn::PixelSize, "6000 × 4000"},
       {FolderColumn::Name, ""},
   };
-  for (const auto& [column, text] : expected) EXPECT_EQ(ColumnText(r, column, german), text) << ColumnKey(column);
+  for (const auto& [column, text] : expected)
+    EXPECT_EQ(ColumnText(r, column, german), text) << ColumnKey(column);
 
   r.offsetMinutes = -330;
   r.focalLength = 4.3f;
@@ -173,12 +174,27 @@ TEST(SortByColumn, ValuesThenNamesMissingLast) {
       {"utc", FolderColumn::Taken, {at(ten, 120), at(nine, 0), FolderRecord()}, {0, 1, 2}, {1, 0, 2}},
       {"local", FolderColumn::Taken, {at(ten, std::nullopt), at(nine, 0)}, {1, 0}, {0, 1}},
       {"same utc, then local", FolderColumn::Taken, {at(ten, 60), at(nine, 0)}, {1, 0}, {0, 1}},
-      {"ties by name", FolderColumn::Iso, {iso(200), iso(100), iso(200), iso(std::nullopt), iso(100)},
-       {1, 4, 0, 2, 3}, {2, 0, 4, 1, 3}},
-      {"missing last", FolderColumn::Iso, {iso(std::nullopt), iso(std::nullopt), iso(50)}, {2, 0, 1}, {2, 0, 1}},
-      {"text without case", FolderColumn::Camera, {text("Nikon"), text(""), text("canon")}, {2, 0, 1}, {0, 2, 1}},
+      {"ties by name",
+       FolderColumn::Iso,
+       {iso(200), iso(100), iso(200), iso(std::nullopt), iso(100)},
+       {1, 4, 0, 2, 3},
+       {2, 0, 4, 1, 3}},
+      {"missing last",
+       FolderColumn::Iso,
+       {iso(std::nullopt), iso(std::nullopt), iso(50)},
+       {2, 0, 1},
+       {2, 0, 1}},
+      {"text without case",
+       FolderColumn::Camera,
+       {text("Nikon"), text(""), text("canon")},
+       {2, 0, 1},
+       {0, 2, 1}},
       {"rejected lowest", FolderColumn::Rating, {rating(0), rating(-1), rating(5)}, {1, 0, 2}, {2, 0, 1}},
-      {"pixels", FolderColumn::PixelSize, {size(6000, 4000), size(0, 0), size(4000, 3000)}, {2, 0, 1}, {0, 2, 1}},
+      {"pixels",
+       FolderColumn::PixelSize,
+       {size(6000, 4000), size(0, 0), size(4000, 3000)},
+       {2, 0, 1},
+       {0, 2, 1}},
       {"name", FolderColumn::Name, {FolderRecord(), FolderRecord()}, {0, 1}, {1, 0}},
   };
   for (const Case& c : cases) {
@@ -186,7 +202,8 @@ TEST(SortByColumn, ValuesThenNamesMissingLast) {
       std::vector<std::size_t> positions(c.records.size());
       for (std::size_t i = 0; i < positions.size(); ++i) positions[positions.size() - 1 - i] = i;
       SortByColumn(positions, c.records, c.column, descending);
-      EXPECT_EQ(positions, descending ? c.descending : c.ascending) << c.what << (descending ? " desc" : " asc");
+      EXPECT_EQ(positions, descending ? c.descending : c.ascending)
+          << c.what << (descending ? " desc" : " asc");
     }
     // The comparison of two files agrees with the order, the missing value after the present.
     for (std::size_t i = 0; i + 1 < c.ascending.size(); ++i) {

@@ -16,6 +16,7 @@
 namespace kelmarin {
 
 class Definitions;
+class SidecarFinder;
 struct TextLocale;
 
 // What the columns show of one file; small and copyable (about 20,000 of them per large folder).
@@ -40,6 +41,30 @@ FolderRecord RecordFromSummary(const PhotoSummary& summary);
 // Reads the file's metadata (no pixels) and makes its record; a file that cannot be read gives an
 // empty filled record. Safe from several threads at once.
 FolderRecord ReadFolderRecord(const std::filesystem::path& file, const Definitions& definitions);
+// The same with the caller's sidecar finder (the one above uses one for the whole process, which
+// reads each folder's sidecar names once): a window that revisits folders forgets its own.
+FolderRecord ReadFolderRecord(const std::filesystem::path& file, const Definitions& definitions,
+                              SidecarFinder& sidecars);
+
+// Reads records as ReadFolderRecord does and keeps the metadata list's tag and label texts from one
+// file to the next, which makes each file after the first cheaper: one per thread that reads many
+// files (not for use from two threads at once). The definitions and the sidecar finder (null: the
+// process's) must outlive it.
+class FolderRecordReader {
+ public:
+  explicit FolderRecordReader(const Definitions& definitions, SidecarFinder* sidecars = nullptr);
+  ~FolderRecordReader();
+  FolderRecordReader(const FolderRecordReader&) = delete;
+  FolderRecordReader& operator=(const FolderRecordReader&) = delete;
+
+  FolderRecord Read(const std::filesystem::path& file);
+
+ private:
+  struct Texts;
+  const Definitions& definitions;
+  SidecarFinder* sidecars;
+  std::unique_ptr<Texts> texts;
+};
 
 // The columns; Name is the list's specified column "Dateiname".
 enum class FolderColumn : std::int8_t {
@@ -59,6 +84,15 @@ std::string ColumnText(const FolderRecord& record, FolderColumn column, const Te
 // offsets are known; missing values sort after present ones; ties are left to the caller, who breaks
 // them by name (stable).
 int CompareRecords(const FolderRecord& a, const FolderRecord& b, FolderColumn column);
+
+// Sorts positions into records by the column, for records kept in the order of their names (as the
+// file list keeps its files): ties keep that order ascending and reverse it descending, so the
+// name breaks them in the column's direction; files without the value come last in both
+// directions. The Name column orders by position alone. Positions outside records count as
+// missing. Ties never remain, so the result does not depend on the input's order of positions
+// (save where capture times with and without offsets order three files in a circle).
+void SortByColumn(std::vector<std::size_t>& positions, const std::vector<FolderRecord>& records,
+                  FolderColumn column, bool descending);
 
 // The metadata filter: "Bewertung >= 3", "Objektiv: 85", "ISO > 3200", a keyword, a date range.
 class FolderFilter {
@@ -80,18 +114,30 @@ class FolderFilter {
 
 // Records kept under $XDG_CACHE_HOME/kelmarin per (path, size, modification time), bounded in size.
 // A damaged, foreign or old-version cache file is replaced, never trusted.
+// One file per folder in "<directory>/ordner", named by a hash of the folder's path (the layout is
+// in FolderCacheFile.h); it holds the records of that folder's files only. Find and Store may be
+// called from several threads at once. After Save writes a folder's file (atomically: a temporary
+// file renamed over the old one), the least recently written folder files are removed until all
+// together take at most the bound.
 class FolderRecordCache {
  public:
   explicit FolderRecordCache(std::filesystem::path directory);
+  // With a bound other than kDefaultLimit on the bytes of all folder files together.
+  FolderRecordCache(std::filesystem::path directory, std::uintmax_t limitBytes);
+  static constexpr std::uintmax_t kDefaultLimit = 64u << 20;
   ~FolderRecordCache();
   // The process's cache folder ($XDG_CACHE_HOME/kelmarin, else ~/.cache/kelmarin).
   static std::filesystem::path DefaultDirectory();
 
   std::optional<FolderRecord> Find(const std::string& path, std::int64_t size, std::int64_t modified) const;
   void Store(const std::string& path, std::int64_t size, std::int64_t modified, const FolderRecord& record);
-  // Writes what was stored (for the folder just read); false when it could not be written.
+  // Writes what was stored (for the folder just read); false when it could not be written (no
+  // cache folder, a write error, or more than the bound). Nothing stored since Load: true, no write.
+  // Records of paths outside the folder of the last Load (or, without one, of the first path
+  // stored) are not kept.
   bool Save();
-  // Reads the folder's records; an invalid file is set aside and reading starts empty.
+  // Reads the folder's records (the path as the stored paths begin, without a trailing "/"); an
+  // invalid file is set aside (removed) and reading starts empty. Forgets the records held before.
   void Load(const std::string& folder);
 
  private:

@@ -1,11 +1,452 @@
+// The lines of "Auf einen Blick", each from the rows of the listing it names as its sources, so that
+// what the block says can always be found in the list below it.
 #include "present/Summary.h"
+
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+#include "extract/ImageMetadata.h"
+#include "present/Lens.h"
+#include "present/ListingJson.h"
+#include "present/SummaryParts.h"
 
 namespace kelmarin {
 
-PhotoSummary SummarizePhoto(const Definitions&, ImageMetadata&, const MetadataListing&, const TextLocale&) {
-  return {};
+namespace summary {
+
+Rows::Rows(const MetadataListing& owner) : listing(owner) {}
+
+const ListingRow* Rows::Find(std::int32_t section, std::int32_t tag, std::int32_t directory,
+                             std::int32_t position) const {
+  for (const ListingRow& row : listing.rows) {
+    if (row.kind == RowKind::Item && row.section == section && row.tagNumber == tag &&
+        row.directory == directory && row.position == position)
+      return &row;
+  }
+  return nullptr;
 }
 
-void AppendSummaryJson(std::string& out, const PhotoSummary&) { out += "\"summary\":{},"; }
+SummarySource SourceOf(const ListingRow& row) { return {row.section, row.tag}; }
+
+std::optional<double> RawNumber(std::string_view raw, std::size_t i) {
+  for (std::size_t k = 0; k < i; ++k) {
+    const std::size_t comma = raw.find(',');
+    if (comma == std::string_view::npos) return std::nullopt;
+    raw.remove_prefix(comma + 1);
+  }
+  raw = raw.substr(0, raw.find(','));
+  const std::size_t slash = raw.find('/');
+  if (slash == std::string_view::npos) return ParseDecimalNumber(raw);
+  const std::optional<double> numerator = ParseDecimalNumber(raw.substr(0, slash));
+  const std::optional<double> denominator = ParseDecimalNumber(raw.substr(slash + 1));
+  if (!numerator || !denominator || *denominator == 0.0) return std::nullopt;
+  return *numerator / *denominator;
+}
+
+std::optional<double> RowNumber(const ListingRow* row, std::size_t i) {
+  if (row == nullptr) return std::nullopt;
+  return RawNumber(row->raw, i);
+}
+
+}  // namespace summary
+
+namespace {
+
+using summary::kGps;
+using summary::kMain;
+using summary::kMakernote;
+using summary::RowNumber;
+using summary::Rows;
+using summary::SourceOf;
+
+constexpr std::int32_t kMake = 0x010F;
+constexpr std::int32_t kModel = 0x0110;
+constexpr std::int32_t kBodySerial = 0xA431;
+constexpr std::int32_t kExposureTime = 0x829A;
+constexpr std::int32_t kFNumber = 0x829D;
+constexpr std::int32_t kIso = 0x8827;
+constexpr std::int32_t kExposureBias = 0x9204;
+constexpr std::int32_t kProgram = 0x8822;
+constexpr std::int32_t kMetering = 0x9207;
+constexpr std::int32_t kFlash = 0x9209;
+constexpr std::int32_t kFocalLength = 0x920A;
+constexpr std::int32_t kFocalLength35 = 0xA405;
+constexpr std::int32_t kFocalPlaneX = 0xA20E;
+constexpr std::int32_t kFocalPlaneY = 0xA20F;
+constexpr std::int32_t kFocalPlaneUnit = 0xA210;
+constexpr std::int32_t kPixelX = 0xA002;
+constexpr std::int32_t kPixelY = 0xA003;
+constexpr std::int32_t kImageWidth = 0x0100;
+constexpr std::int32_t kImageHeight = 0x0101;
+constexpr std::int32_t kOrientation = 0x0112;
+constexpr std::int32_t kLatitudeRef = 1, kLatitude = 2, kLongitudeRef = 3, kLongitude = 4;
+constexpr std::int32_t kAltitudeRef = 5, kAltitude = 6, kDirection = 17;
+constexpr double kFullFrameDiagonal = 43.2666;  // mm, 36 × 24
+
+// Where a maker keeps the ISO when EXIF has none (or 65535, "more than 65534"): the makernote item
+// and position, and how its value reads.
+enum class IsoForm { Raw, Shown, OlympusApex };
+struct MakerIso {
+  std::int32_t maker;
+  std::int32_t tag;
+  std::int32_t position;
+  IsoForm form;
+};
+constexpr std::array<MakerIso, 5> kMakerIsos = {{
+    {4, 0x0001, 17, IsoForm::Shown},        // Canon CameraSettings: ISO code, shown as its speed
+    {17, 0x0002, 2, IsoForm::Raw},          // Nikon ISO: 0, speed
+    {2, 0x0014, 0, IsoForm::Shown},         // Pentax ISO code, shown "ISO 100"
+    {3, 0x0014, 0, IsoForm::Shown},         // Pentax (AOC header)
+    {18, 0x1001, 0, IsoForm::OlympusApex},  // Olympus ISOValue: 100 × 2^(v − 5)
+}};
+
+// The first whole number in a text ("ISO 400" → 400).
+std::optional<double> FirstNumber(std::string_view text) {
+  const std::size_t start = text.find_first_of("0123456789");
+  if (start == std::string_view::npos) return std::nullopt;
+  const std::size_t end = text.find_first_not_of("0123456789", start);
+  return ParseDecimalNumber(text.substr(start, end == std::string_view::npos ? end : end - start));
+}
+
+std::string Trimmed(std::string text) {
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.pop_back();
+  std::size_t start = 0;
+  while (start < text.size() && text[start] == ' ') ++start;
+  return text.substr(start);
+}
+
+// A number in the locale's form; a pattern with optional decimals drops the separator they leave
+// ("135." of "0.#" becomes "135").
+std::string Number(double value, const TextLocale& locale, std::string_view pattern = "0.#") {
+  std::string text = FormatNumber(value, pattern, locale);
+  if (!locale.decimalPoint.empty() && text.ends_with(locale.decimalPoint))
+    text.resize(text.size() - locale.decimalPoint.size());
+  return text;
+}
+
+void AddCameraLine(const Rows& rows, PhotoSummary& summary) {
+  const ListingRow* make = rows.Find(kMain, kMake);
+  const ListingRow* model = rows.Find(kMain, kModel);
+  const std::string makeText = make ? Trimmed(make->information) : std::string();
+  const std::string modelText = model ? Trimmed(model->information) : std::string();
+  if (makeText.empty() && modelText.empty()) return;
+  SummaryLine line{"camera", "Kamera", {}, {}, {}};
+  // "Canon" + "Canon EOS 5D" is one name; compared without case ("NIKON CORPORATION" / "NIKON D70"
+  // keeps both, as the model does not start with the whole make).
+  const auto startsWithMake = [&] {
+    if (makeText.empty() || modelText.size() < makeText.size()) return false;
+    for (std::size_t i = 0; i < makeText.size(); ++i) {
+      if (std::tolower(static_cast<unsigned char>(makeText[i])) !=
+          std::tolower(static_cast<unsigned char>(modelText[i])))
+        return false;
+    }
+    return true;
+  };
+  std::string name = startsWithMake() || makeText.empty() ? modelText
+                     : modelText.empty()                  ? makeText
+                                                          : makeText + " " + modelText;
+  summary.camera = name;
+  line.text = name;
+  line.raw = (make ? make->raw : std::string()) + " / " + (model ? model->raw : std::string());
+  if (make) line.from.push_back(SourceOf(*make));
+  if (model) line.from.push_back(SourceOf(*model));
+  if (const ListingRow* serial = rows.Find(kMain, kBodySerial); serial && !Trimmed(serial->information).empty()) {
+    line.text += " (Seriennummer " + Trimmed(serial->information) + ")";
+    line.from.push_back(SourceOf(*serial));
+  }
+  summary.lines.push_back(std::move(line));
+}
+
+void AddLensLine(ImageMetadata& metadata, PhotoSummary& summary) {
+  std::optional<LensAnswer> lens = ResolveLens(metadata, ProcessLensTable());
+  if (!lens || lens->text.empty()) return;
+  summary.lens = lens->text;
+  summary.lines.push_back({"lens", "Objektiv", lens->text, lens->raw, std::move(lens->from)});
+}
+
+std::optional<double> MakernoteIso(const Rows& rows, std::int32_t maker, SummaryLine& line) {
+  for (const MakerIso& entry : kMakerIsos) {
+    if (entry.maker != maker) continue;
+    const ListingRow* row = rows.Find(kMakernote, entry.tag, 0, entry.position);
+    if (row == nullptr) continue;
+    std::optional<double> iso;
+    if (entry.form == IsoForm::Raw) iso = RowNumber(row);
+    if (entry.form == IsoForm::Shown) iso = FirstNumber(row->information);
+    if (entry.form == IsoForm::OlympusApex) {
+      if (const std::optional<double> apex = RowNumber(row)) iso = std::round(100.0 * std::exp2(*apex - 5.0));
+    }
+    if (iso && *iso > 0 && *iso < 65535) {
+      line.from.push_back(SourceOf(*row));
+      return iso;
+    }
+  }
+  return std::nullopt;
+}
+
+// "1/250 s" below one second (as the reciprocal, to the whole number), "2 s" or "2,5 s" above.
+std::string ExposureText(double seconds, const TextLocale& locale) {
+  if (seconds > 0 && seconds < 1.0) return "1/" + Number(std::round(1.0 / seconds), locale, "0") + " s";
+  return Number(seconds, locale) + " s";
+}
+
+void AddExposureLine(const Rows& rows, std::int32_t maker, const TextLocale& locale, PhotoSummary& summary) {
+  SummaryLine line{"exposure", "Belichtung", {}, {}, {}};
+  std::vector<std::string> parts;
+  const auto take = [&](std::int32_t tag) -> const ListingRow* {
+    const ListingRow* row = rows.Find(kMain, tag);
+    if (row != nullptr) {
+      line.from.push_back(SourceOf(*row));
+      line.raw += (line.raw.empty() ? "" : "; ") + row->raw;
+    }
+    return row;
+  };
+  if (const std::optional<double> t = RowNumber(take(kExposureTime)); t && *t > 0) {
+    summary.exposureTime = *t;
+    parts.push_back(ExposureText(*t, locale));
+  }
+  if (const std::optional<double> f = RowNumber(take(kFNumber)); f && *f > 0) {
+    summary.fNumber = *f;
+    parts.push_back("f/" + Number(*f, locale));
+  }
+  std::optional<double> iso = RowNumber(take(kIso));
+  if (!iso || *iso <= 0 || *iso >= 65535) {
+    if (std::optional<double> fromMaker = MakernoteIso(rows, maker, line)) iso = fromMaker;
+  }
+  if (iso && *iso > 0) {
+    summary.iso = *iso;
+    parts.push_back("ISO " + Number(*iso, locale, "0"));
+  }
+  if (const std::optional<double> bias = RowNumber(take(kExposureBias))) {
+    summary.exposureBias = *bias;
+    const std::string magnitude = Number(std::abs(*bias), locale, "0.0#");
+    parts.push_back((std::abs(*bias) < 0.005 ? "±" : *bias < 0 ? locale.minusSign : locale.plusSign) + magnitude +
+                    " LW");
+  }
+  for (std::int32_t tag : {kProgram, kMetering}) {
+    const ListingRow* row = take(tag);
+    if (row != nullptr && !row->information.empty()) parts.push_back(row->information);
+  }
+  if (const std::optional<double> flash = RowNumber(take(kFlash))) {
+    parts.push_back((static_cast<std::int64_t>(*flash) & 1) != 0 ? "Blitz ausgelöst" : "ohne Blitz");
+  }
+  if (parts.empty()) return;
+  for (const std::string& part : parts) line.text += (line.text.empty() ? "" : ", ") + part;
+  summary.lines.push_back(std::move(line));
+}
+
+// The 35 mm factor from the sensor's size: the image's pixels over the focal plane resolution.
+std::optional<double> SensorFactor(const Rows& rows, std::vector<SummarySource>& from) {
+  const ListingRow* xRes = rows.Find(kMain, kFocalPlaneX);
+  const ListingRow* yRes = rows.Find(kMain, kFocalPlaneY);
+  const ListingRow* unit = rows.Find(kMain, kFocalPlaneUnit);
+  const ListingRow* width = rows.Find(kMain, kPixelX);
+  const ListingRow* height = rows.Find(kMain, kPixelY);
+  const std::optional<double> x = RowNumber(xRes), y = RowNumber(yRes), w = RowNumber(width),
+                              h = RowNumber(height);
+  if (!x || !y || !w || !h || *x <= 0 || *y <= 0 || *w <= 0 || *h <= 0) return std::nullopt;
+  // Resolution unit (EXIF 2.32, 4.6.5): 2 inch (the default), 3 cm, 4 mm, 5 µm.
+  const double millimetres = [&] {
+    switch (static_cast<int>(RowNumber(unit).value_or(2))) {
+      case 3:
+        return 10.0;
+      case 4:
+        return 1.0;
+      case 5:
+        return 0.001;
+      default:
+        return 25.4;
+    }
+  }();
+  const double diagonal = std::hypot(*w / *x * millimetres, *h / *y * millimetres);
+  if (!(diagonal > 1.0) || diagonal > 100.0) return std::nullopt;
+  for (const ListingRow* row : {xRes, yRes, width, height}) from.push_back(SourceOf(*row));
+  if (unit != nullptr) from.push_back(SourceOf(*unit));
+  return kFullFrameDiagonal / diagonal;
+}
+
+void AddFocalLine(const Rows& rows, double cameraFeq, const TextLocale& locale, PhotoSummary& summary) {
+  const ListingRow* real = rows.Find(kMain, kFocalLength);
+  const ListingRow* equivalent = rows.Find(kMain, kFocalLength35);
+  SummaryLine line{"focal", "Brennweite", {}, {}, {}};
+  const std::optional<double> focal = RowNumber(real);
+  if (focal && *focal > 0) {
+    summary.focalLength = *focal;
+    line.text = Number(*focal, locale) + " mm";
+    line.raw = real->raw;
+    line.from.push_back(SourceOf(*real));
+  }
+  if (const std::optional<double> mm35 = RowNumber(equivalent); mm35 && *mm35 > 0) {
+    summary.focalLength35 = *mm35;
+    line.from.push_back(SourceOf(*equivalent));
+    line.raw += (line.raw.empty() ? "" : "; ") + equivalent->raw;
+  } else if (summary.focalLength) {
+    std::optional<double> factor = SensorFactor(rows, line.from);
+    if (!factor && cameraFeq > 0) factor = cameraFeq;
+    if (factor) summary.focalLength35 = std::round(*summary.focalLength * *factor);
+  }
+  if (summary.focalLength35) {
+    line.text += (line.text.empty() ? "" : " (") + Number(*summary.focalLength35, locale, "0") + " mm KB" +
+                 (summary.focalLength ? ")" : "");
+  }
+  if (!line.text.empty()) summary.lines.push_back(std::move(line));
+}
+
+// Six decimals with a point, whatever the C library's locale.
+std::string PointNumber(double value) {
+  char text[48];
+  const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 6);
+  return std::string(text, result.ptr);
+}
+
+void AddPlaceLine(const Rows& rows, const TextLocale& locale, PhotoSummary& summary) {
+  const ListingRow* lat = rows.Find(kGps, kLatitude);
+  const ListingRow* lon = rows.Find(kGps, kLongitude);
+  if (lat == nullptr || lon == nullptr) return;
+  const auto degrees = [](const ListingRow& row) -> std::optional<double> {
+    double sum = 0.0, scale = 1.0;
+    for (std::size_t i = 0; i < 3; ++i) {
+      const std::optional<double> part = summary::RawNumber(row.raw, i);
+      if (!part) {
+        if (i == 0) return std::nullopt;
+        break;
+      }
+      if (!std::isfinite(*part) || *part < 0 || (i > 0 && *part >= 60.0)) return std::nullopt;
+      sum += *part / scale;
+      scale *= 60.0;
+    }
+    return sum;
+  };
+  std::optional<double> latitude = degrees(*lat), longitude = degrees(*lon);
+  if (!latitude || !longitude || *latitude > 90.0 || *longitude > 180.0) return;
+  const ListingRow* latRef = rows.Find(kGps, kLatitudeRef);
+  const ListingRow* lonRef = rows.Find(kGps, kLongitudeRef);
+  const bool south = latRef != nullptr && Trimmed(latRef->raw).starts_with('S');
+  const bool west = lonRef != nullptr && Trimmed(lonRef->raw).starts_with('W');
+  summary.latitude = south ? -*latitude : *latitude;
+  summary.longitude = west ? -*longitude : *longitude;
+  SummaryLine line{"place", "Ort", {}, lat->raw + "; " + lon->raw, {}};
+  for (const ListingRow* row : {latRef, lat, lonRef, lon})
+    if (row != nullptr) line.from.push_back(SourceOf(*row));
+  line.text = Number(*latitude, locale, "0.000000") + "° " + (south ? "S" : "N") + ", " +
+              Number(*longitude, locale, "0.000000") + "° " + (west ? "W" : "O");
+  const ListingRow* altitude = rows.Find(kGps, kAltitude);
+  if (const std::optional<double> metres = RowNumber(altitude); metres && std::isfinite(*metres)) {
+    const ListingRow* ref = rows.Find(kGps, kAltitudeRef);
+    const bool below = RowNumber(ref).value_or(0) == 1;
+    summary.altitude = below ? -*metres : *metres;
+    line.text += ", " + Number(*metres, locale) + " m " + (below ? "unter" : "über") + " dem Meeresspiegel";
+    line.from.push_back(SourceOf(*altitude));
+    if (ref != nullptr) line.from.push_back(SourceOf(*ref));
+  }
+  const ListingRow* direction = rows.Find(kGps, kDirection);
+  if (const std::optional<double> angle = RowNumber(direction); angle && std::isfinite(*angle)) {
+    line.text += ", Richtung " + Number(*angle, locale) + "°";
+    line.from.push_back(SourceOf(*direction));
+  }
+  const std::string la = PointNumber(*summary.latitude), lo = PointNumber(*summary.longitude);
+  line.text += ", https://www.openstreetmap.org/?mlat=" + la + "&mlon=" + lo + "#map=15/" + la + "/" + lo;
+  summary.lines.push_back(std::move(line));
+}
+
+void AddPictureLine(const Rows& rows, const MetadataListing& listing, PhotoSummary& summary) {
+  SummaryLine line{"picture", "Bild", {}, {}, {}};
+  const ListingRow* width = rows.Find(kMain, kPixelX);
+  const ListingRow* height = rows.Find(kMain, kPixelY);
+  if (width == nullptr || height == nullptr) {
+    width = rows.Find(kMain, kImageWidth);
+    height = rows.Find(kMain, kImageHeight);
+  }
+  const std::optional<double> w = RowNumber(width), h = RowNumber(height);
+  std::vector<std::string> parts;
+  if (w && h && *w > 0 && *h > 0 && *w < 2147483648.0 && *h < 2147483648.0) {
+    summary.width = static_cast<std::int32_t>(*w);
+    summary.height = static_cast<std::int32_t>(*h);
+    parts.push_back(std::to_string(*summary.width) + " × " + std::to_string(*summary.height) + " Pixel");
+    line.raw = width->raw + " × " + height->raw;
+    line.from = {SourceOf(*width), SourceOf(*height)};
+  }
+  if (const ListingRow* orientation = rows.Find(kMain, kOrientation); orientation && !orientation->information.empty()) {
+    parts.push_back(orientation->information);
+    line.from.push_back(SourceOf(*orientation));
+  }
+  for (const IccEntry& entry : listing.icc) {
+    if (entry.key != "description" || entry.information.empty()) continue;
+    summary.profile = entry.information;
+    parts.push_back(entry.information);
+    line.from.push_back({kSectionColourProfile, entry.key});
+  }
+  if (parts.empty()) return;
+  for (const std::string& part : parts) line.text += (line.text.empty() ? "" : ", ") + part;
+  summary.lines.push_back(std::move(line));
+}
+
+// The first source's value of each property (the embedded packet before the sidecars).
+void AddXmpLines(const MetadataListing& listing, PhotoSummary& summary) {
+  const XmpEntry* rating = nullptr;
+  const XmpEntry* percent = nullptr;
+  const XmpEntry* label = nullptr;
+  const XmpEntry* title = nullptr;
+  std::vector<const XmpEntry*> subjects;
+  for (const XmpEntry& entry : listing.xmp) {
+    const std::string_view path = entry.path;
+    if (path == "xmp:Rating" && rating == nullptr) rating = &entry;
+    if (path == "MicrosoftPhoto:Rating" && percent == nullptr) percent = &entry;
+    if (path == "xmp:Label" && label == nullptr) label = &entry;
+    if (path.starts_with("dc:title[") && (title == nullptr || path == "dc:title[x-default]")) title = &entry;
+    if (path.starts_with("dc:subject[") && (subjects.empty() || subjects.front()->source == entry.source))
+      subjects.push_back(&entry);
+  }
+  if (const std::optional<double> stars = rating ? ParseDecimalNumber(Trimmed(rating->raw)) : std::nullopt;
+      stars && *stars >= -1 && *stars <= 5) {
+    summary.rating = static_cast<std::int32_t>(std::lround(*stars));
+    summary.lines.push_back({"rating", "Bewertung", rating->value, rating->raw, {{kSectionXmp, rating->path}}});
+  } else if (const std::optional<double> share = percent ? ParseDecimalNumber(Trimmed(percent->raw)) : std::nullopt;
+             share && *share >= 1 && *share <= 99) {
+    // Percent steps 1, 25, 50, 75, 99 stand for one to five stars.
+    summary.rating = static_cast<std::int32_t>(*share < 25 ? 1 : *share < 50 ? 2 : *share < 75 ? 3 : *share < 99 ? 4 : 5);
+    std::string shown;
+    for (int i = 0; i < 5; ++i) shown += i < *summary.rating ? "★" : "☆";
+    summary.lines.push_back({"rating", "Bewertung", shown, percent->raw, {{kSectionXmp, percent->path}}});
+  }
+  if (label != nullptr && !Trimmed(label->value).empty()) {
+    summary.label = Trimmed(label->value);
+    summary.lines.push_back({"label", "Farbmarkierung", *summary.label, label->raw, {{kSectionXmp, label->path}}});
+  }
+  if (title != nullptr && !Trimmed(title->value).empty()) {
+    summary.title = title->value;
+    summary.lines.push_back({"title", "Titel", title->value, title->raw, {{kSectionXmp, title->path}}});
+  }
+  if (subjects.empty()) return;
+  SummaryLine line{"keywords", "Stichwörter", {}, {}, {}};
+  for (const XmpEntry* subject : subjects) {
+    if (subject->value.empty()) continue;
+    summary.keywords.push_back(subject->value);
+    line.text += (line.text.empty() ? "" : ", ") + subject->value;
+    line.from.push_back({kSectionXmp, subject->path});
+  }
+  line.raw = line.text;
+  if (!line.text.empty()) summary.lines.push_back(std::move(line));
+}
+
+}  // namespace
+
+PhotoSummary SummarizePhoto(const Definitions&, ImageMetadata& metadata, const MetadataListing& listing,
+                            const TextLocale& locale) {
+  PhotoSummary summary;
+  const Rows rows(listing);
+  const std::int32_t maker = listing.maker != 0 ? listing.maker : metadata.camera_id;
+  AddCameraLine(rows, summary);
+  AddLensLine(metadata, summary);
+  AddExposureLine(rows, maker, locale, summary);
+  AddFocalLine(rows, metadata.camera_feq, locale, summary);
+  summary::AddTakenLine(rows, maker, locale, summary);
+  AddPlaceLine(rows, locale, summary);
+  AddPictureLine(rows, listing, summary);
+  AddXmpLines(listing, summary);
+  return summary;
+}
 
 }  // namespace kelmarin

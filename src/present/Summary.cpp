@@ -68,6 +68,8 @@ constexpr std::int32_t kBodySerial = 0xA431;
 constexpr std::int32_t kExposureTime = 0x829A;
 constexpr std::int32_t kFNumber = 0x829D;
 constexpr std::int32_t kIso = 0x8827;
+constexpr std::int32_t kShutterSpeedValue = 0x9201;
+constexpr std::int32_t kApertureValue = 0x9202;
 constexpr std::int32_t kExposureBias = 0x9204;
 constexpr std::int32_t kProgram = 0x8822;
 constexpr std::int32_t kMetering = 0x9207;
@@ -88,15 +90,16 @@ constexpr double kFullFrameDiagonal = 43.2666;  // mm, 36 × 24
 
 // Where a maker keeps the ISO when EXIF has none (or 65535, "more than 65534"): the makernote item
 // and position, and how its value reads.
-enum class IsoForm { Raw, Shown, OlympusApex };
+enum class IsoForm { Raw, Shown, OlympusApex, CanonAuto };
 struct MakerIso {
   std::int32_t maker;
   std::int32_t tag;
   std::int32_t position;
   IsoForm form;
 };
-constexpr std::array<MakerIso, 5> kMakerIsos = {{
+constexpr std::array<MakerIso, 6> kMakerIsos = {{
     {4, 0x0001, 17, IsoForm::Shown},        // Canon CameraSettings: ISO code, shown as its speed
+    {4, 0x0004, 3, IsoForm::CanonAuto},     // Canon ShotInfo: base ISO × automatic ISO (code "Auto")
     {17, 0x0002, 2, IsoForm::Raw},          // Nikon ISO: 0, speed
     {2, 0x0014, 0, IsoForm::Shown},         // Pentax ISO code, shown "ISO 100"
     {3, 0x0014, 0, IsoForm::Shown},         // Pentax (AOC header)
@@ -134,12 +137,15 @@ void AddCameraLine(const Rows& rows, PhotoSummary& summary) {
   const std::string modelText = model ? Trimmed(model->information) : std::string();
   if (makeText.empty() && modelText.empty()) return;
   SummaryLine line{"camera", "Kamera", {}, {}, {}};
-  // "Canon" + "Canon EOS 5D" is one name; compared without case ("NIKON CORPORATION" / "NIKON D70"
-  // keeps both, as the model does not start with the whole make).
+  // "Canon" + "Canon EOS 5D" is one name, and so is "NIKON CORPORATION" + "NIKON D70": a model that
+  // starts with the make's first word (any case) names the maker itself.
   const auto startsWithMake = [&] {
-    if (makeText.empty() || modelText.size() < makeText.size()) return false;
-    for (std::size_t i = 0; i < makeText.size(); ++i) {
-      if (std::tolower(static_cast<unsigned char>(makeText[i])) !=
+    const std::string word = makeText.substr(0, makeText.find(' '));
+    if (word.empty() || modelText.size() < word.size()) return false;
+    if (modelText.size() > word.size() && modelText[word.size()] != ' ' && modelText[word.size()] != '-')
+      return false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+      if (std::tolower(static_cast<unsigned char>(word[i])) !=
           std::tolower(static_cast<unsigned char>(modelText[i])))
         return false;
     }
@@ -175,6 +181,16 @@ std::optional<double> MakernoteIso(const Rows& rows, std::int32_t maker, Summary
     std::optional<double> iso;
     if (entry.form == IsoForm::Raw) iso = RowNumber(row);
     if (entry.form == IsoForm::Shown) iso = FirstNumber(row->information);
+    if (entry.form == IsoForm::CanonAuto) {
+      // Both in 1/32 steps, signed 16-bit: base 100 × 2^(v/32) / 32, automatic 2^(v/32) (in 100 %).
+      const ListingRow* automatic = rows.Find(kMakernote, entry.tag, 0, 2);
+      const std::optional<double> base = RowNumber(row), factor = RowNumber(automatic);
+      if (base && factor) {
+        const auto signed16 = [](double v) { return v >= 32768 && v < 65536 ? v - 65536 : v; };
+        iso = 100.0 * std::exp2(signed16(*base) / 32.0) / 32.0 * std::exp2(signed16(*factor) / 32.0);
+        line.from.push_back(SourceOf(*automatic));
+      }
+    }
     if (entry.form == IsoForm::OlympusApex) {
       if (const std::optional<double> apex = RowNumber(row)) iso = std::round(100.0 * std::exp2(*apex - 5.0));
     }
@@ -203,14 +219,26 @@ void AddExposureLine(const Rows& rows, std::int32_t maker, const TextLocale& loc
     }
     return row;
   };
-  if (const std::optional<double> t = RowNumber(take(kExposureTime)); t && *t > 0) {
+  std::optional<double> t = RowNumber(take(kExposureTime));
+  if (!t || *t <= 0) {
+    // ShutterSpeedValue (APEX, EXIF 2.32 4.6.5): time = 2^−v.
+    if (const std::optional<double> v = RowNumber(take(kShutterSpeedValue)); v && std::abs(*v) < 64) t = std::exp2(-*v);
+  }
+  if (t && *t > 0) {
     summary.exposureTime = *t;
     parts.push_back(ExposureText(*t, locale));
   }
-  if (const std::optional<double> f = RowNumber(take(kFNumber)); f && *f > 0) {
+  std::optional<double> f = RowNumber(take(kFNumber));
+  if (!f || *f <= 0) {
+    // ApertureValue (APEX): f-number = 2^(v/2).
+    if (const std::optional<double> v = RowNumber(take(kApertureValue)); v && *v >= 0 && *v < 64) f = std::exp2(*v / 2);
+  }
+  if (f && *f > 0) {
     summary.fNumber = *f;
     parts.push_back("f/" + Number(*f, locale));
   }
+  // 65535 stands for "65535 or more" (EXIF 2.32, 4.6.5): a makernote's exact speed is better, when
+  // there is one.
   std::optional<double> iso = RowNumber(take(kIso));
   if (!iso || *iso <= 0 || *iso >= 65535) {
     if (std::optional<double> fromMaker = MakernoteIso(rows, maker, line)) iso = fromMaker;

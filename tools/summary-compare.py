@@ -17,6 +17,10 @@ EXTENSIONS = {".jpg", ".jpeg", ".tif", ".tiff", ".png", ".heic", ".heif", ".avif
               ".cr2", ".nef", ".orf", ".pef", ".arw", ".raf", ".rw2", ".srw", ".crw", ".mrw", ".dcr"}
 
 
+# Files made to break readers, not by cameras.
+HOSTILE = ("poc", "fuzz", "crash", "corrupt", "invalid", "IndexError", "type_error", "ghsa")
+
+
 def files_of(roots):
     found = []
     for root in roots:
@@ -24,7 +28,9 @@ def files_of(roots):
             found.append(root)
             continue
         for folder, _, names in os.walk(root):
-            found += [os.path.join(folder, n) for n in sorted(names) if os.path.splitext(n)[1].lower() in EXTENSIONS]
+            found += [os.path.join(folder, n) for n in sorted(names)
+                      if os.path.splitext(n)[1].lower() in EXTENSIONS and not any(h in n for h in HOSTILE)
+                      and "invalid" not in folder]
     return sorted(found)
 
 

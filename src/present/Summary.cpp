@@ -87,6 +87,7 @@ constexpr std::int32_t kOrientation = 0x0112;
 constexpr std::int32_t kLatitudeRef = 1, kLatitude = 2, kLongitudeRef = 3, kLongitude = 4;
 constexpr std::int32_t kAltitudeRef = 5, kAltitude = 6, kDirection = 17;
 constexpr double kFullFrameDiagonal = 43.2666;  // mm, 36 × 24
+constexpr double kMaxCropFactor = 10.0;
 
 // Where a maker keeps the ISO when EXIF has none (or 65535, "more than 65534"): the makernote item
 // and position, and how its value reads.
@@ -265,6 +266,21 @@ void AddExposureLine(const Rows& rows, std::int32_t maker, const TextLocale& loc
   summary.lines.push_back(std::move(line));
 }
 
+// The 35 mm factor from the sensor's diagonal an Olympus makernote (either layout) gives in mm (the old directory's
+// 0x0205, the Equipment directory's 0x0103).
+std::optional<double> DiagonalFactor(const Rows& rows, std::int32_t maker, std::vector<SummarySource>& from) {
+  if (maker != 18 && maker != 28) return std::nullopt;
+  for (const auto& [directory, tag] : {std::pair{0, 0x0205}, std::pair{0x2010, 0x0103}}) {
+    const ListingRow* row = rows.Find(kMakernote, tag, directory);
+    const std::optional<double> diagonal = RowNumber(row);
+    if (diagonal && *diagonal >= kFullFrameDiagonal / kMaxCropFactor && *diagonal <= 100.0) {
+      from.push_back(SourceOf(*row));
+      return kFullFrameDiagonal / *diagonal;
+    }
+  }
+  return std::nullopt;
+}
+
 // The 35 mm factor from the sensor's size: the image's pixels over the focal plane resolution.
 std::optional<double> SensorFactor(const Rows& rows, std::vector<SummarySource>& from) {
   const ListingRow* xRes = rows.Find(kMain, kFocalPlaneX);
@@ -288,14 +304,16 @@ std::optional<double> SensorFactor(const Rows& rows, std::vector<SummarySource>&
         return 25.4;
     }
   }();
+  // A picture scaled down after the shot keeps the sensor's resolution and gives a sensor far too
+  // small: factors beyond those of real sensors (a 1/3.2" phone sensor is about 7.6) are no answer.
   const double diagonal = std::hypot(*w / *x * millimetres, *h / *y * millimetres);
-  if (!(diagonal > 1.0) || diagonal > 100.0) return std::nullopt;
+  if (!(diagonal >= kFullFrameDiagonal / kMaxCropFactor) || diagonal > 100.0) return std::nullopt;
   for (const ListingRow* row : {xRes, yRes, width, height}) from.push_back(SourceOf(*row));
   if (unit != nullptr) from.push_back(SourceOf(*unit));
   return kFullFrameDiagonal / diagonal;
 }
 
-void AddFocalLine(const Rows& rows, double cameraFeq, const TextLocale& locale, PhotoSummary& summary) {
+void AddFocalLine(const Rows& rows, std::int32_t maker, double cameraFeq, const TextLocale& locale, PhotoSummary& summary) {
   const ListingRow* real = rows.Find(kMain, kFocalLength);
   const ListingRow* equivalent = rows.Find(kMain, kFocalLength35);
   SummaryLine line{"focal", "Brennweite", {}, {}, {}};
@@ -311,7 +329,8 @@ void AddFocalLine(const Rows& rows, double cameraFeq, const TextLocale& locale, 
     line.from.push_back(SourceOf(*equivalent));
     line.raw += (line.raw.empty() ? "" : "; ") + equivalent->raw;
   } else if (summary.focalLength) {
-    std::optional<double> factor = SensorFactor(rows, line.from);
+    std::optional<double> factor = DiagonalFactor(rows, maker, line.from);
+    if (!factor) factor = SensorFactor(rows, line.from);
     if (!factor && cameraFeq > 0) factor = cameraFeq;
     if (factor) summary.focalLength35 = std::round(*summary.focalLength * *factor);
   }
@@ -469,7 +488,7 @@ PhotoSummary SummarizePhoto(const Definitions&, ImageMetadata& metadata, const M
   AddCameraLine(rows, summary);
   AddLensLine(metadata, summary);
   AddExposureLine(rows, maker, locale, summary);
-  AddFocalLine(rows, metadata.camera_feq, locale, summary);
+  AddFocalLine(rows, maker, metadata.camera_feq, locale, summary);
   summary::AddTakenLine(rows, maker, locale, summary);
   AddPlaceLine(rows, locale, summary);
   AddPictureLine(rows, listing, summary);

@@ -32,8 +32,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const kelmarin::Definitions* tables = Tables();
   if (size > 60000 || tables == nullptr) return 0;
   auto source = std::make_shared<kelmarin::MetadataSource>();
-  std::vector<std::uint8_t> marker = {0xFF, 0xE1, static_cast<std::uint8_t>((size + 8) >> 8),
-                                      static_cast<std::uint8_t>(size + 8), 'E', 'x', 'i', 'f', 0, 0};
+  std::vector<std::uint8_t> marker = {0xFF,
+                                      0xE1,
+                                      static_cast<std::uint8_t>((size + 8) >> 8),
+                                      static_cast<std::uint8_t>(size + 8),
+                                      'E',
+                                      'x',
+                                      'i',
+                                      'f',
+                                      0,
+                                      0};
   marker.insert(marker.end(), data, data + size);
   source->markers.push_back({0xE1, std::move(marker)});
   kelmarin::ImageMetadata metadata;

@@ -29,7 +29,9 @@ const ListingRow* Rows::Find(std::int32_t section, std::int32_t tag, std::int32_
   return nullptr;
 }
 
-SummarySource SourceOf(const ListingRow& row) { return {row.section, row.tag}; }
+SummarySource SourceOf(const ListingRow& row) {
+  return {row.section, row.tag};
+}
 
 std::optional<double> RawNumber(std::string_view raw, std::size_t i) {
   for (std::size_t k = 0; k < i; ++k) {
@@ -160,7 +162,8 @@ void AddCameraLine(const Rows& rows, PhotoSummary& summary) {
   line.raw = (make ? make->raw : std::string()) + " / " + (model ? model->raw : std::string());
   if (make) line.from.push_back(SourceOf(*make));
   if (model) line.from.push_back(SourceOf(*model));
-  if (const ListingRow* serial = rows.Find(kMain, kBodySerial); serial && !Trimmed(serial->information).empty()) {
+  if (const ListingRow* serial = rows.Find(kMain, kBodySerial);
+      serial && !Trimmed(serial->information).empty()) {
     line.text += " (Seriennummer " + Trimmed(serial->information) + ")";
     line.from.push_back(SourceOf(*serial));
   }
@@ -223,7 +226,8 @@ void AddExposureLine(const Rows& rows, std::int32_t maker, const TextLocale& loc
   std::optional<double> t = RowNumber(take(kExposureTime));
   if (!t || *t <= 0) {
     // ShutterSpeedValue (APEX, EXIF 2.32 4.6.5): time = 2^−v.
-    if (const std::optional<double> v = RowNumber(take(kShutterSpeedValue)); v && std::abs(*v) < 64) t = std::exp2(-*v);
+    if (const std::optional<double> v = RowNumber(take(kShutterSpeedValue)); v && std::abs(*v) < 64)
+      t = std::exp2(-*v);
   }
   if (t && *t > 0) {
     summary.exposureTime = *t;
@@ -232,7 +236,8 @@ void AddExposureLine(const Rows& rows, std::int32_t maker, const TextLocale& loc
   std::optional<double> f = RowNumber(take(kFNumber));
   if (!f || *f <= 0) {
     // ApertureValue (APEX): f-number = 2^(v/2).
-    if (const std::optional<double> v = RowNumber(take(kApertureValue)); v && *v >= 0 && *v < 64) f = std::exp2(*v / 2);
+    if (const std::optional<double> v = RowNumber(take(kApertureValue)); v && *v >= 0 && *v < 64)
+      f = std::exp2(*v / 2);
   }
   if (f && *f > 0) {
     summary.fNumber = *f;
@@ -251,8 +256,10 @@ void AddExposureLine(const Rows& rows, std::int32_t maker, const TextLocale& loc
   if (const std::optional<double> bias = RowNumber(take(kExposureBias))) {
     summary.exposureBias = *bias;
     const std::string magnitude = Number(std::abs(*bias), locale, "0.0#");
-    parts.push_back((std::abs(*bias) < 0.005 ? "±" : *bias < 0 ? locale.minusSign : locale.plusSign) + magnitude +
-                    " LW");
+    parts.push_back((std::abs(*bias) < 0.005 ? "±"
+                     : *bias < 0             ? locale.minusSign
+                                             : locale.plusSign) +
+                    magnitude + " LW");
   }
   for (std::int32_t tag : {kProgram, kMetering}) {
     const ListingRow* row = take(tag);
@@ -266,8 +273,8 @@ void AddExposureLine(const Rows& rows, std::int32_t maker, const TextLocale& loc
   summary.lines.push_back(std::move(line));
 }
 
-// The 35 mm factor from the sensor's diagonal an Olympus makernote (either layout) gives in mm (the old directory's
-// 0x0205, the Equipment directory's 0x0103).
+// The 35 mm factor from the sensor's diagonal an Olympus makernote (either layout) gives in mm (the old
+// directory's 0x0205, the Equipment directory's 0x0103).
 std::optional<double> DiagonalFactor(const Rows& rows, std::int32_t maker, std::vector<SummarySource>& from) {
   if (maker != 18 && maker != 28) return std::nullopt;
   for (const auto& [directory, tag] : {std::pair{0, 0x0205}, std::pair{0x2010, 0x0103}}) {
@@ -313,7 +320,8 @@ std::optional<double> SensorFactor(const Rows& rows, std::vector<SummarySource>&
   return kFullFrameDiagonal / diagonal;
 }
 
-void AddFocalLine(const Rows& rows, std::int32_t maker, double cameraFeq, const TextLocale& locale, PhotoSummary& summary) {
+void AddFocalLine(const Rows& rows, std::int32_t maker, double cameraFeq, const TextLocale& locale,
+                  PhotoSummary& summary) {
   const ListingRow* real = rows.Find(kMain, kFocalLength);
   const ListingRow* equivalent = rows.Find(kMain, kFocalLength35);
   SummaryLine line{"focal", "Brennweite", {}, {}, {}};
@@ -415,7 +423,8 @@ void AddPictureLine(const Rows& rows, const MetadataListing& listing, PhotoSumma
     line.raw = width->raw + " × " + height->raw;
     line.from = {SourceOf(*width), SourceOf(*height)};
   }
-  if (const ListingRow* orientation = rows.Find(kMain, kOrientation); orientation && !orientation->information.empty()) {
+  if (const ListingRow* orientation = rows.Find(kMain, kOrientation);
+      orientation && !orientation->information.empty()) {
     parts.push_back(orientation->information);
     line.from.push_back(SourceOf(*orientation));
   }
@@ -449,18 +458,25 @@ void AddXmpLines(const MetadataListing& listing, PhotoSummary& summary) {
   if (const std::optional<double> stars = rating ? ParseDecimalNumber(Trimmed(rating->raw)) : std::nullopt;
       stars && *stars >= -1 && *stars <= 5) {
     summary.rating = static_cast<std::int32_t>(std::lround(*stars));
-    summary.lines.push_back({"rating", "Bewertung", rating->value, rating->raw, {{kSectionXmp, rating->path}}});
-  } else if (const std::optional<double> share = percent ? ParseDecimalNumber(Trimmed(percent->raw)) : std::nullopt;
+    summary.lines.push_back(
+        {"rating", "Bewertung", rating->value, rating->raw, {{kSectionXmp, rating->path}}});
+  } else if (const std::optional<double> share =
+                 percent ? ParseDecimalNumber(Trimmed(percent->raw)) : std::nullopt;
              share && *share >= 1 && *share <= 99) {
     // Percent steps 1, 25, 50, 75, 99 stand for one to five stars.
-    summary.rating = static_cast<std::int32_t>(*share < 25 ? 1 : *share < 50 ? 2 : *share < 75 ? 3 : *share < 99 ? 4 : 5);
+    summary.rating = static_cast<std::int32_t>(*share < 25   ? 1
+                                               : *share < 50 ? 2
+                                               : *share < 75 ? 3
+                                               : *share < 99 ? 4
+                                                             : 5);
     std::string shown;
     for (int i = 0; i < 5; ++i) shown += i < *summary.rating ? "★" : "☆";
     summary.lines.push_back({"rating", "Bewertung", shown, percent->raw, {{kSectionXmp, percent->path}}});
   }
   if (label != nullptr && !Trimmed(label->value).empty()) {
     summary.label = Trimmed(label->value);
-    summary.lines.push_back({"label", "Farbmarkierung", *summary.label, label->raw, {{kSectionXmp, label->path}}});
+    summary.lines.push_back(
+        {"label", "Farbmarkierung", *summary.label, label->raw, {{kSectionXmp, label->path}}});
   }
   if (title != nullptr && !Trimmed(title->value).empty()) {
     summary.title = title->value;

@@ -119,7 +119,8 @@ std::string SubSeconds(const Rows& rows, SummaryLine& line) {
 
 std::string MomentText(const TextLocale& locale, const LocalTime& time) {
   const Moment moment{time.year, time.month, time.day, time.hour, time.minute, time.second};
-  return FormatMoment(locale, moment, locale.shortDateFormat + " " + locale.longTimeFormat, MomentFields::Both);
+  return FormatMoment(locale, moment, locale.shortDateFormat + " " + locale.longTimeFormat,
+                      MomentFields::Both);
 }
 
 std::string SourceText(const std::string& source) {
@@ -144,7 +145,8 @@ void AddTakenLine(const Rows& rows, std::int32_t maker, const TextLocale& locale
     summary.offset = OffsetText(offset->minutes);
     summary.offsetSource = offset->source;
     summary.utc = IsoText(utc) + "Z";
-    line.text += " " + *summary.offset + " (UTC " + MomentText(locale, utc) + "; " + SourceText(offset->source) + ")";
+    line.text +=
+        " " + *summary.offset + " (UTC " + MomentText(locale, utc) + "; " + SourceText(offset->source) + ")";
     line.from.insert(line.from.end(), offset->from.begin(), offset->from.end());
   }
   summary.lines.push_back(std::move(line));
@@ -168,7 +170,8 @@ std::optional<LocalTime> ParseExifTime(std::string_view text) {
   const auto y = field(0, 4), mo = field(5, 2), d = field(8, 2), h = field(11, 2), mi = field(14, 2),
              s = field(17, 2);
   if (!y || !mo || !d || !h || !mi || !s) return std::nullopt;
-  if (*y == 0 || *mo < 1 || *mo > 12 || *d < 1 || *d > 31 || *h > 23 || *mi > 59 || *s > 60) return std::nullopt;
+  if (*y == 0 || *mo < 1 || *mo > 12 || *d < 1 || *d > 31 || *h > 23 || *mi > 59 || *s > 60)
+    return std::nullopt;
   return LocalTime{*y, *mo, *d, *h, *mi, *s};
 }
 
@@ -195,7 +198,8 @@ std::optional<std::int32_t> ParseOffset(std::string_view text) {
   if (text.size() != 6 || (text[0] != '+' && text[0] != '-') || text[3] != ':') return std::nullopt;
   const auto digit = [&](std::size_t i) { return text[i] >= '0' && text[i] <= '9'; };
   if (!digit(1) || !digit(2) || !digit(4) || !digit(5)) return std::nullopt;
-  const std::int32_t minutes = ((text[1] - '0') * 10 + (text[2] - '0')) * 60 + (text[4] - '0') * 10 + (text[5] - '0');
+  const std::int32_t minutes =
+      ((text[1] - '0') * 10 + (text[2] - '0')) * 60 + (text[4] - '0') * 10 + (text[5] - '0');
   if (minutes > kMaxOffsetMinutes || (text[4] - '0') > 5) return std::nullopt;
   return text[0] == '-' ? -minutes : minutes;
 }

@@ -122,7 +122,8 @@ TEST_F(Lister, TextRowsOfImagesInAnyLocale) {
 TEST_F(Lister, SummaryTextAndJson) {
   RunResult r = Run(kDefs + "--summary plain.jpg good.jpg notimage.jpg");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, "# plain.jpg\n# good.jpg\nKamera: Kelmarin\nBelichtung: 1/125 s, f/2,8\nBild: oben, links\n");
+  EXPECT_EQ(r.out,
+            "# plain.jpg\n# good.jpg\nKamera: Kelmarin\nBelichtung: 1/125 s, f/2,8\nBild: oben, links\n");
   EXPECT_TRUE(r.err.starts_with("Fehler ")) << r.err;
 
   fs::create_directories(dir / "walk");

@@ -132,33 +132,80 @@ TEST(SummaryTime, EachSourceOfTheZoneAndNoOtherOffsetMixedIn) {
     return std::vector<Entry>{Rational(t, 7, {{23, 1}, {30, 1}, {0, 1}}), t.Ascii(29, "2024:04:30")};
   };
   const Maker canonMake = [](TiffBuilder& t) { return std::vector<Entry>{t.Ascii(0x010F, "Canon")}; };
-  const Maker zoneMinusFive = [](TiffBuilder& t) { return std::vector<Entry>{Shorts(t, 0x882A, {0xFFFB}, 8)}; };
+  const Maker zoneMinusFive = [](TiffBuilder& t) {
+    return std::vector<Entry>{Shorts(t, 0x882A, {0xFFFB}, 8)};
+  };
   const Case cases[] = {
       {"OffsetTimeOriginal beside the other two",
        {nullptr, Taken("2024:05:01 14:23:05", {{0x9010, "-05:00"}, {0x9011, "+02:00"}, {0x9012, "+09:00"}})},
-       "2024-05-01T14:23:05", "+02:00", "OffsetTimeOriginal", "2024-05-01T12:23:05Z",
+       "2024-05-01T14:23:05",
+       "+02:00",
+       "OffsetTimeOriginal",
+       "2024-05-01T12:23:05Z",
        "01.05.2024 14:23:05 +02:00 (UTC 01.05.2024 12:23:05; OffsetTimeOriginal)"},
       {"modification and digitising zones are not the capture's",
        {nullptr, Taken("2024:05:01 14:23:05", {{0x9010, "-05:00"}, {0x9012, "+09:00"}})},
-       "2024-05-01T14:23:05", "", "", "", "01.05.2024 14:23:05"},
-      {"TIFF/EP TimeZoneOffset, negative, across midnight", {zoneMinusFive, Taken("2024:12:31 20:00:00")},
-       "2024-12-31T20:00:00", "-05:00", "TimeZoneOffset", "2025-01-01T01:00:00Z", nullptr},
+       "2024-05-01T14:23:05",
+       "",
+       "",
+       "",
+       "01.05.2024 14:23:05"},
+      {"TIFF/EP TimeZoneOffset, negative, across midnight",
+       {zoneMinusFive, Taken("2024:12:31 20:00:00")},
+       "2024-12-31T20:00:00",
+       "-05:00",
+       "TimeZoneOffset",
+       "2025-01-01T01:00:00Z",
+       nullptr},
       {"OffsetTimeOriginal before TimeZoneOffset",
-       {zoneMinusFive, Taken("2024:12:31 20:00:00", {{0x9011, "+01:00"}})}, "2024-12-31T20:00:00", "+01:00",
-       "OffsetTimeOriginal", "2024-12-31T19:00:00Z", nullptr},
-      {"an unreadable OffsetTimeOriginal gives way", {zoneMinusFive, Taken("2024:12:31 20:00:00", {{0x9011, "+1:00"}})},
-       "2024-12-31T20:00:00", "-05:00", "TimeZoneOffset", "2025-01-01T01:00:00Z", nullptr},
-      {"Canon's zone with daylight saving", {canonMake, Taken("2024:05:01 00:30:00"), nullptr, canonZone},
-       "2024-05-01T00:30:00", "+02:00", "Makernote", "2024-04-30T22:30:00Z", nullptr},
-      {"derived from the GPS time", {nullptr, Taken("2024:05:01 01:30:00"), gpsBefore}, "2024-05-01T01:30:00",
-       "+02:00", "GPS", "2024-04-30T23:30:00Z",
+       {zoneMinusFive, Taken("2024:12:31 20:00:00", {{0x9011, "+01:00"}})},
+       "2024-12-31T20:00:00",
+       "+01:00",
+       "OffsetTimeOriginal",
+       "2024-12-31T19:00:00Z",
+       nullptr},
+      {"an unreadable OffsetTimeOriginal gives way",
+       {zoneMinusFive, Taken("2024:12:31 20:00:00", {{0x9011, "+1:00"}})},
+       "2024-12-31T20:00:00",
+       "-05:00",
+       "TimeZoneOffset",
+       "2025-01-01T01:00:00Z",
+       nullptr},
+      {"Canon's zone with daylight saving",
+       {canonMake, Taken("2024:05:01 00:30:00"), nullptr, canonZone},
+       "2024-05-01T00:30:00",
+       "+02:00",
+       "Makernote",
+       "2024-04-30T22:30:00Z",
+       nullptr},
+      {"derived from the GPS time",
+       {nullptr, Taken("2024:05:01 01:30:00"), gpsBefore},
+       "2024-05-01T01:30:00",
+       "+02:00",
+       "GPS",
+       "2024-04-30T23:30:00Z",
        "01.05.2024 01:30:00 +02:00 (UTC 30.04.2024 23:30:00; aus der GPS-Zeit abgeleitet)"},
-      {"a GPS time a day off derives nothing", {nullptr, Taken("2024:05:02 01:30:00"), gpsBefore},
-       "2024-05-02T01:30:00", "", "", "", nullptr},
-      {"sub-seconds", {nullptr, Taken("2024:05:01 14:23:05", {{0x9291, "25 "}, {0x9011, "Z"}})},
-       "2024-05-01T14:23:05", "+00:00", "OffsetTimeOriginal", "2024-05-01T14:23:05Z",
+      {"a GPS time a day off derives nothing",
+       {nullptr, Taken("2024:05:02 01:30:00"), gpsBefore},
+       "2024-05-02T01:30:00",
+       "",
+       "",
+       "",
+       nullptr},
+      {"sub-seconds",
+       {nullptr, Taken("2024:05:01 14:23:05", {{0x9291, "25 "}, {0x9011, "Z"}})},
+       "2024-05-01T14:23:05",
+       "+00:00",
+       "OffsetTimeOriginal",
+       "2024-05-01T14:23:05Z",
        "01.05.2024 14:23:05,25 +00:00 (UTC 01.05.2024 14:23:05; OffsetTimeOriginal)"},
-      {"no clock", {nullptr, Taken("0000:00:00 00:00:00", {{0x9011, "+02:00"}})}, nullptr, "", "", "", nullptr},
+      {"no clock",
+       {nullptr, Taken("0000:00:00 00:00:00", {{0x9011, "+02:00"}})},
+       nullptr,
+       "",
+       "",
+       "",
+       nullptr},
   };
   for (const Case& c : cases) {
     for (ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
@@ -192,7 +239,9 @@ TEST(SummaryLines, EdgeValues) {
   };
   const auto exif = [](std::function<std::vector<Entry>(TiffBuilder&)> f) { return f; };
   const auto make = [](const char* maker, const char* model) {
-    return Maker([=](TiffBuilder& t) { return std::vector<Entry>{t.Ascii(0x010F, maker), t.Ascii(0x0110, model)}; });
+    return Maker([=](TiffBuilder& t) {
+      return std::vector<Entry>{t.Ascii(0x010F, maker), t.Ascii(0x0110, model)};
+    });
   };
   const Maker canonMake = make("Canon", "Canon EOS 5D");
   const Maker canonIso100 = [](TiffBuilder& t) {
@@ -201,51 +250,85 @@ TEST(SummaryLines, EdgeValues) {
     return std::vector<Entry>{Shorts(t, 0x0001, settings)};
   };
   const Case cases[] = {
-      {"short exposure", {nullptr, exif([](TiffBuilder& t) { return std::vector<Entry>{Rational(t, 0x829A, {{10, 2500}})}; })},
-       "exposure", "1/250 s"},
-      {"half a second", {nullptr, exif([](TiffBuilder& t) { return std::vector<Entry>{Rational(t, 0x829A, {{1, 2}})}; })},
-       "exposure", "1/2 s"},
-      {"two seconds", {nullptr, exif([](TiffBuilder& t) { return std::vector<Entry>{Rational(t, 0x829A, {{2, 1}})}; })},
-       "exposure", "2 s"},
+      {"short exposure",
+       {nullptr, exif([](TiffBuilder& t) {
+          return std::vector<Entry>{Rational(t, 0x829A, {{10, 2500}})};
+        })},
+       "exposure",
+       "1/250 s"},
+      {"half a second",
+       {nullptr, exif([](TiffBuilder& t) {
+          return std::vector<Entry>{Rational(t, 0x829A, {{1, 2}})};
+        })},
+       "exposure",
+       "1/2 s"},
+      {"two seconds",
+       {nullptr, exif([](TiffBuilder& t) {
+          return std::vector<Entry>{Rational(t, 0x829A, {{2, 1}})};
+        })},
+       "exposure",
+       "2 s"},
       {"all of the exposure",
        {nullptr, exif([](TiffBuilder& t) {
-          return std::vector<Entry>{Rational(t, 0x829D, {{71, 10}}), t.Short(0x8822, 1), t.Short(0x8827, 400),
-                                    Rational(t, 0x9204, {{-2, 3}}, true), t.Short(0x9207, 5), t.Short(0x9209, 9)};
+          return std::vector<Entry>{
+              Rational(t, 0x829D, {{71, 10}}),      t.Short(0x8822, 1), t.Short(0x8827, 400),
+              Rational(t, 0x9204, {{-2, 3}}, true), t.Short(0x9207, 5), t.Short(0x9209, 9)};
         })},
-       "exposure", "f/7,1, ISO 400, -0,67 LW, manuell, Mehrfeldmessung, Blitz ausgelöst"},
+       "exposure",
+       "f/7,1, ISO 400, -0,67 LW, manuell, Mehrfeldmessung, Blitz ausgelöst"},
       {"ISO 65535 and the makernote's ISO",
-       {canonMake, exif([](TiffBuilder& t) { return std::vector<Entry>{t.Short(0x8827, 65535)}; }), nullptr, canonIso100},
-       "exposure", "ISO 100"},
-      {"ISO 65535 alone stays", {nullptr, exif([](TiffBuilder& t) { return std::vector<Entry>{t.Short(0x8827, 65535)}; })},
-       "exposure", "ISO 65535"},
+       {canonMake, exif([](TiffBuilder& t) { return std::vector<Entry>{t.Short(0x8827, 65535)}; }), nullptr,
+        canonIso100},
+       "exposure",
+       "ISO 100"},
+      {"ISO 65535 alone stays",
+       {nullptr, exif([](TiffBuilder& t) { return std::vector<Entry>{t.Short(0x8827, 65535)}; })},
+       "exposure",
+       "ISO 65535"},
       {"doubled make", {canonMake}, "camera", "Canon EOS 5D"},
       {"make's first word", {make("NIKON CORPORATION", "NIKON D70")}, "camera", "NIKON D70"},
       {"make and model", {make("Eastman Kodak", "DC240")}, "camera", "Eastman Kodak DC240"},
       {"south and west, below the sea",
-       {nullptr, nullptr, [](TiffBuilder& t) {
-          return std::vector<Entry>{t.Ascii(1, "S"), Rational(t, 2, {{33, 1}, {52, 1}, {1230, 100}}), t.Ascii(3, "W"),
-                                    Rational(t, 4, {{70, 1}, {30, 1}, {0, 1}}),
-                                    t.Inline(5, 1, 1, {1}), Rational(t, 6, {{125, 10}}), Rational(t, 17, {{90, 1}})};
+       {nullptr, nullptr,
+        [](TiffBuilder& t) {
+          return std::vector<Entry>{
+              t.Ascii(1, "S"),           Rational(t, 2, {{33, 1}, {52, 1}, {1230, 100}}),
+              t.Ascii(3, "W"),           Rational(t, 4, {{70, 1}, {30, 1}, {0, 1}}),
+              t.Inline(5, 1, 1, {1}),    Rational(t, 6, {{125, 10}}),
+              Rational(t, 17, {{90, 1}})};
         }},
        "place",
        "33,870083° S, 70,500000° W, 12,5 m unter dem Meeresspiegel, Richtung 90°, "
        "https://www.openstreetmap.org/?mlat=-33.870083&mlon=-70.500000#map=15/-33.870083/-70.500000"},
       {"35 mm from EXIF",
-       {nullptr, exif([](TiffBuilder& t) { return std::vector<Entry>{Rational(t, 0x920A, {{55, 10}}), t.Short(0xA405, 33)}; })},
-       "focal", "5,5 mm (33 mm KB)"},
+       {nullptr, exif([](TiffBuilder& t) {
+          return std::vector<Entry>{Rational(t, 0x920A, {{55, 10}}), t.Short(0xA405, 33)};
+        })},
+       "focal",
+       "5,5 mm (33 mm KB)"},
       {"35 mm from the sensor size",  // 22.5 × 15 mm: factor 1.6
        {nullptr, exif([](TiffBuilder& t) {
-          return std::vector<Entry>{Rational(t, 0x920A, {{50, 1}}), t.Long(0xA002, 4500), t.Long(0xA003, 3000),
-                                    Rational(t, 0xA20E, {{200, 1}}), Rational(t, 0xA20F, {{200, 1}}), t.Short(0xA210, 4)};
+          return std::vector<Entry>{Rational(t, 0x920A, {{50, 1}}),
+                                    t.Long(0xA002, 4500),
+                                    t.Long(0xA003, 3000),
+                                    Rational(t, 0xA20E, {{200, 1}}),
+                                    Rational(t, 0xA20F, {{200, 1}}),
+                                    t.Short(0xA210, 4)};
         })},
-       "focal", "50 mm (80 mm KB)"},
+       "focal",
+       "50 mm (80 mm KB)"},
       {"35 mm from the definitions' factor",
-       {make("Canon", "Canon DIGITAL IXUS 400"),
-        exif([](TiffBuilder& t) { return std::vector<Entry>{Rational(t, 0x920A, {{10, 1}})}; })},
-       "focal", "10 mm (49 mm KB)"},
-      {"picture", {[](TiffBuilder& t) { return std::vector<Entry>{t.Short(0x0112, 6)}; },
-                   exif([](TiffBuilder& t) { return std::vector<Entry>{t.Long(0xA002, 4000), t.Long(0xA003, 3000)}; })},
-       "picture", "4000 × 3000 Pixel, 90° im Uhrzeigersinn gedreht"},
+       {make("Canon", "Canon DIGITAL IXUS 400"), exif([](TiffBuilder& t) {
+          return std::vector<Entry>{Rational(t, 0x920A, {{10, 1}})};
+        })},
+       "focal",
+       "10 mm (49 mm KB)"},
+      {"picture",
+       {[](TiffBuilder& t) { return std::vector<Entry>{t.Short(0x0112, 6)}; }, exif([](TiffBuilder& t) {
+          return std::vector<Entry>{t.Long(0xA002, 4000), t.Long(0xA003, 3000)};
+        })},
+       "picture",
+       "4000 × 3000 Pixel, 90° im Uhrzeigersinn gedreht"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -261,8 +344,9 @@ TEST(SummaryLines, ValuesBehindTheTexts) {
                                    Rational(t, 0x9204, {{-1, 3}}, true), Rational(t, 0x920A, {{35, 1}})};
        },
        [](TiffBuilder& t) {
-         return std::vector<Entry>{t.Ascii(1, "N"), Rational(t, 2, {{51, 1}, {30, 1}, {0, 1}}), t.Ascii(3, "W"),
-                                   Rational(t, 4, {{0, 1}, {7, 1}, {30, 1}}), Rational(t, 6, {{35, 1}})};
+         return std::vector<Entry>{t.Ascii(1, "N"), Rational(t, 2, {{51, 1}, {30, 1}, {0, 1}}),
+                                   t.Ascii(3, "W"), Rational(t, 4, {{0, 1}, {7, 1}, {30, 1}}),
+                                   Rational(t, 6, {{35, 1}})};
        }});
   EXPECT_DOUBLE_EQ(s.exposureTime.value_or(0), 0.004);
   EXPECT_DOUBLE_EQ(s.fNumber.value_or(0), 2.8);
@@ -281,10 +365,14 @@ TEST(SummaryLines, XmpRatingLabelTitleKeywords) {
   const auto entry = [](const char* source, const char* path, const char* value) {
     return XmpEntry{source, "ns", path, "", value, value};
   };
-  listing.xmp = {entry("eingebettet", "MicrosoftPhoto:Rating", "75"), entry("eingebettet", "xmp:Label", "Rot"),
-                 entry("eingebettet", "dc:title[de]", "Brücke"), entry("eingebettet", "dc:title[x-default]", "Bridge"),
-                 entry("eingebettet", "dc:subject[1]", "Fluss"), entry("eingebettet", "dc:subject[2]", "Nacht"),
-                 entry("IMG_1.xmp", "dc:subject[1]", "anderes"), entry("IMG_1.xmp", "xmp:Rating", "2")};
+  listing.xmp = {entry("eingebettet", "MicrosoftPhoto:Rating", "75"),
+                 entry("eingebettet", "xmp:Label", "Rot"),
+                 entry("eingebettet", "dc:title[de]", "Brücke"),
+                 entry("eingebettet", "dc:title[x-default]", "Bridge"),
+                 entry("eingebettet", "dc:subject[1]", "Fluss"),
+                 entry("eingebettet", "dc:subject[2]", "Nacht"),
+                 entry("IMG_1.xmp", "dc:subject[1]", "anderes"),
+                 entry("IMG_1.xmp", "xmp:Rating", "2")};
   ImageMetadata metadata;
   PhotoSummary s = SummarizePhoto(Tables(), metadata, listing, TextLocale());
   EXPECT_EQ(s.rating, 2);  // xmp:Rating of any source before the percent
@@ -330,14 +418,15 @@ TEST(SummaryJson, KeysWithValuesOnlyNumbersPlain) {
   s.lines.push_back({"rating", "Bewertung", "", "", {{7, "xmp:Rating"}}});
   std::string json;
   AppendSummaryJson(json, s);
-  EXPECT_EQ(json,
-            "\"summary\":{\"camera\":\"Canon \\\"EOS\\\"\",\"lens\":\"EF 50mm f/1.8\",\"exposureTime\":0.004,"
-            "\"fNumber\":7.1,\"iso\":100,\"exposureBias\":-0.5,\"focalLength\":50,\"focalLength35\":80,"
-            "\"taken\":\"2024-05-01T14:23:05\",\"offset\":\"+02:00\",\"offsetSource\":\"OffsetTimeOriginal\","
-            "\"utc\":\"2024-05-01T12:23:05Z\",\"latitude\":-33.5,\"longitude\":151.25,\"altitude\":-12.5,"
-            "\"width\":4000,\"height\":3000,\"rating\":-1,\"label\":\"Rot\",\"title\":\"Titel\","
-            "\"keywords\":[\"a\",\"b\"],\"profile\":\"sRGB\",\"from\":{\"camera\":[{\"section\":1,\"tag\":\"271\"},"
-            "{\"section\":1,\"tag\":\"272\"}],\"rating\":[{\"section\":7,\"tag\":\"xmp:Rating\"}]}},");
+  EXPECT_EQ(
+      json,
+      "\"summary\":{\"camera\":\"Canon \\\"EOS\\\"\",\"lens\":\"EF 50mm f/1.8\",\"exposureTime\":0.004,"
+      "\"fNumber\":7.1,\"iso\":100,\"exposureBias\":-0.5,\"focalLength\":50,\"focalLength35\":80,"
+      "\"taken\":\"2024-05-01T14:23:05\",\"offset\":\"+02:00\",\"offsetSource\":\"OffsetTimeOriginal\","
+      "\"utc\":\"2024-05-01T12:23:05Z\",\"latitude\":-33.5,\"longitude\":151.25,\"altitude\":-12.5,"
+      "\"width\":4000,\"height\":3000,\"rating\":-1,\"label\":\"Rot\",\"title\":\"Titel\","
+      "\"keywords\":[\"a\",\"b\"],\"profile\":\"sRGB\",\"from\":{\"camera\":[{\"section\":1,\"tag\":\"271\"},"
+      "{\"section\":1,\"tag\":\"272\"}],\"rating\":[{\"section\":7,\"tag\":\"xmp:Rating\"}]}},");
 }
 
 }  // namespace

@@ -70,10 +70,12 @@ ParsedOptions ParseArguments(const std::vector<std::string>& arguments) {
   ParsedOptions parsed;
   ListerOptions& o = parsed.options;
   bool optionsEnded = false;
-  const std::pair<std::string_view, bool*> flags[] = {
-      {"--json", &o.json},     {"--csv", &o.csv},         {"--info", &o.info},  {"--help", &o.help},
-      {"-h", &o.help},         {"--version", &o.version}, {"-r", &o.recursive}, {"--rekursiv", &o.recursive},
-      {"-0", &o.nulSeparated}, {"--diff", &o.diff},     {"--summary", &o.summary}};
+  const std::pair<std::string_view, bool*> flags[] = {{"--json", &o.json},      {"--csv", &o.csv},
+                                                      {"--info", &o.info},      {"--help", &o.help},
+                                                      {"-h", &o.help},          {"--version", &o.version},
+                                                      {"-r", &o.recursive},     {"--rekursiv", &o.recursive},
+                                                      {"-0", &o.nulSeparated},  {"--diff", &o.diff},
+                                                      {"--summary", &o.summary}};
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& a = arguments[i];
     if (a == "-") {

@@ -255,7 +255,7 @@ void AddExposureLine(const Rows& rows, std::int32_t maker, const TextLocale& loc
   }
   if (const std::optional<double> bias = RowNumber(take(kExposureBias))) {
     summary.exposureBias = *bias;
-    const std::string magnitude = Number(std::abs(*bias), locale, "0.0#");
+    const std::string magnitude = Number(std::abs(*bias), locale, "0.##");
     parts.push_back((std::abs(*bias) < 0.005 ? "±"
                      : *bias < 0             ? locale.minusSign
                                              : locale.plusSign) +

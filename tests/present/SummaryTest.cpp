@@ -249,6 +249,13 @@ TEST(SummaryLines, EdgeValues) {
     settings[16] = 17;  // ISO code of 100
     return std::vector<Entry>{Shorts(t, 0x0001, settings)};
   };
+  const Maker canonAutoIso = [](TiffBuilder& t) {
+    std::vector<std::uint16_t> settings(18, 0), shot(5, 0);
+    settings[16] = 15;  // "Auto": the speed is base × automatic
+    shot[2] = 128;      // base 50
+    shot[1] = 32;       // automatic 200 %
+    return std::vector<Entry>{Shorts(t, 0x0001, settings), Shorts(t, 0x0004, shot)};
+  };
   const Case cases[] = {
       {"short exposure",
        {nullptr, exif([](TiffBuilder& t) {
@@ -281,13 +288,24 @@ TEST(SummaryLines, EdgeValues) {
         canonIso100},
        "exposure",
        "ISO 100"},
+      {"Canon's automatic ISO", {canonMake, nullptr, nullptr, canonAutoIso}, "exposure", "ISO 100"},
+      {"APEX values when time and f-number are missing",
+       {nullptr, exif([](TiffBuilder& t) {
+          return std::vector<Entry>{Rational(t, 0x9201, {{8, 1}}, true), Rational(t, 0x9202, {{4, 1}})};
+        })},
+       "exposure",
+       "1/256 s, f/4"},
       {"ISO 65535 alone stays",
        {nullptr, exif([](TiffBuilder& t) { return std::vector<Entry>{t.Short(0x8827, 65535)}; })},
        "exposure",
        "ISO 65535"},
       {"doubled make", {canonMake}, "camera", "Canon EOS 5D"},
       {"make's first word", {make("NIKON CORPORATION", "NIKON D70")}, "camera", "NIKON D70"},
-      {"make and model", {make("Eastman Kodak", "DC240")}, "camera", "Eastman Kodak DC240"},
+      {"make and model, body serial",
+       {make("Eastman Kodak", "DC240"),
+        exif([](TiffBuilder& t) { return std::vector<Entry>{t.Ascii(0xA431, "0815")}; })},
+       "camera",
+       "Eastman Kodak DC240 (Seriennummer 0815)"},
       {"south and west, below the sea",
        {nullptr, nullptr,
         [](TiffBuilder& t) {

@@ -20,6 +20,7 @@ constexpr std::int32_t kTimeZoneOffset = 0x882A;  // TIFF/EP 4.6: hours, first v
 constexpr std::int32_t kGpsTimeStamp = 7;
 constexpr std::int32_t kGpsDateStamp = 29;
 constexpr std::int32_t kMaxOffsetMinutes = 14 * 60;
+constexpr std::int32_t kNikon = 17;
 
 // A makernote's time zone: the item and the positions of its zone in minutes and its daylight
 // saving flag (minutes added when not 0; 0 = no such position).
@@ -44,7 +45,30 @@ std::int64_t Signed32(double value) {
   return whole;
 }
 
+// Nikon WorldTime (0x0024): four bytes, the zone in minutes as a signed 16-bit number in the
+// makernote's byte order, daylight saving (not 0: one hour more), the date form. The byte order is
+// the one that gives a zone in quarter hours within ±14 hours; for zones below 4 minutes (in effect
+// only 0) both orders agree.
+std::optional<Offset> NikonWorldTime(const Rows& rows) {
+  const ListingRow* row = rows.Find(kMakernote, 0x0024);
+  if (row == nullptr) return std::nullopt;
+  std::array<std::int32_t, 3> bytes{};
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const std::optional<double> b = RawNumber(row->raw, i);
+    if (!b || *b < 0 || *b > 255) return std::nullopt;
+    bytes[i] = static_cast<std::int32_t>(*b);
+  }
+  for (const auto& [high, low] : {std::pair{bytes[0], bytes[1]}, std::pair{bytes[1], bytes[0]}}) {
+    std::int32_t zone = high * 256 + low;
+    if (zone >= 0x8000) zone -= 0x10000;
+    if (std::abs(zone) > kMaxOffsetMinutes || zone % 15 != 0) continue;
+    return Offset{zone + (bytes[2] != 0 ? 60 : 0), "Makernote", {SourceOf(*row)}};
+  }
+  return std::nullopt;
+}
+
 std::optional<Offset> MakernoteOffset(const Rows& rows, std::int32_t maker) {
+  if (maker == kNikon) return NikonWorldTime(rows);
   for (const MakerZone& zone : kMakerZones) {
     if (zone.maker != maker) continue;
     const ListingRow* row = rows.Find(kMakernote, zone.tag, 0, zone.zonePosition);

@@ -132,6 +132,19 @@ TEST(SummaryTime, EachSourceOfTheZoneAndNoOtherOffsetMixedIn) {
     return std::vector<Entry>{Rational(t, 7, {{23, 1}, {30, 1}, {0, 1}}), t.Ascii(29, "2024:04:30")};
   };
   const Maker canonMake = [](TiffBuilder& t) { return std::vector<Entry>{t.Ascii(0x010F, "Canon")}; };
+  const Maker nikonMake = [](TiffBuilder& t) {
+    return std::vector<Entry>{t.Ascii(0x010F, "NIKON CORPORATION")};
+  };
+  // Nikon's makernote: "Nikon", version, then a TIFF stream of its own (big-endian here); WorldTime
+  // +01:00 with daylight saving.
+  const Maker nikonWorldTime = [](TiffBuilder& t) {
+    TiffBuilder inner(ByteOrder::BigEndian);
+    inner.SetFirstDirectory(inner.AddDirectory({inner.Inline(0x0024, 7, 4, {0, 60, 1, 0})}));
+    std::vector<std::uint8_t> note = {'N', 'i', 'k', 'o', 'n', 0, 2, 0x10, 0, 0};
+    note.insert(note.end(), inner.Tiff().begin(), inner.Tiff().end());
+    const auto size = static_cast<std::uint32_t>(note.size());
+    return std::vector<Entry>{t.Ascii(0x9003, "2019:06:09 21:49:02"), t.At(0x927C, 7, size, t.Append(note))};
+  };
   const Maker zoneMinusFive = [](TiffBuilder& t) {
     return std::vector<Entry>{Shorts(t, 0x882A, {0xFFFB}, 8)};
   };
@@ -177,6 +190,13 @@ TEST(SummaryTime, EachSourceOfTheZoneAndNoOtherOffsetMixedIn) {
        "+02:00",
        "Makernote",
        "2024-04-30T22:30:00Z",
+       nullptr},
+      {"Nikon's world time with daylight saving",
+       {nikonMake, nikonWorldTime},
+       "2019-06-09T21:49:02",
+       "+02:00",
+       "Makernote",
+       "2019-06-09T19:49:02Z",
        nullptr},
       {"derived from the GPS time",
        {nullptr, Taken("2024:05:01 01:30:00"), gpsBefore},

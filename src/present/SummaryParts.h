@@ -59,6 +59,18 @@ std::string IsoText(const LocalTime& time);
 std::optional<std::int32_t> ParseOffset(std::string_view text);
 std::string OffsetText(std::int32_t minutes);
 
+// A text without the spaces and NULs around it.
+std::string Trimmed(std::string text);
+// A number in the locale's form by FormatNumber's pattern; optional decimals that are all left out
+// take their separator with them ("135" of "0.#", not "135,").
+std::string Number(double value, const TextLocale& locale, std::string_view pattern = "0.#");
+
+// The lines "place" (GPS position, altitude, direction and the map link), "picture" (pixels,
+// orientation, colour profile) and from XMP "rating", "label", "title" and "keywords".
+void AddPlaceLine(const Rows& rows, const TextLocale& locale, PhotoSummary& summary);
+void AddPictureLine(const Rows& rows, PhotoSummary& summary);
+void AddXmpLines(const MetadataListing& listing, PhotoSummary& summary);
+
 // The capture time line ("taken") with its facts; nothing when the file has no capture time.
 void AddTakenLine(const Rows& rows, std::int32_t maker, const TextLocale& locale, PhotoSummary& summary);
 

@@ -17,11 +17,7 @@ constexpr std::int32_t kOrientation = 0x0112;
 constexpr std::int32_t kLatitudeRef = 1, kLatitude = 2, kLongitudeRef = 3, kLongitude = 4;
 constexpr std::int32_t kAltitudeRef = 5, kAltitude = 6, kDirection = 17;
 
-}  // namespace
-
 // Six decimals with a point, whatever the C library's locale.
-namespace {
-
 std::string PointNumber(double value) {
   char text[48];
   const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 6);

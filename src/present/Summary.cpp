@@ -41,11 +41,17 @@ std::optional<double> RawNumber(std::string_view raw, std::size_t i) {
   }
   raw = raw.substr(0, raw.find(','));
   const std::size_t slash = raw.find('/');
-  if (slash == std::string_view::npos) return ParseDecimalNumber(raw);
+  if (slash == std::string_view::npos) {
+    const std::optional<double> value = ParseDecimalNumber(raw);
+    if (!value || !std::isfinite(*value)) return std::nullopt;
+    return value;
+  }
   const std::optional<double> numerator = ParseDecimalNumber(raw.substr(0, slash));
   const std::optional<double> denominator = ParseDecimalNumber(raw.substr(slash + 1));
   if (!numerator || !denominator || *denominator == 0.0) return std::nullopt;
-  return *numerator / *denominator;
+  const double value = *numerator / *denominator;
+  if (!std::isfinite(value)) return std::nullopt;
+  return value;
 }
 
 std::optional<double> RowNumber(const ListingRow* row, std::size_t i) {
@@ -262,7 +268,8 @@ void AddExposureLine(const Rows& rows, std::int32_t maker, const TextLocale& loc
     if (row != nullptr && !row->information.empty()) parts.push_back(row->information);
   }
   if (const std::optional<double> flash = RowNumber(take(kFlash))) {
-    parts.push_back((static_cast<std::int64_t>(*flash) & 1) != 0 ? "Blitz ausgelöst" : "ohne Blitz");
+    if (*flash >= 0 && *flash < 65536)
+      parts.push_back((static_cast<std::int64_t>(*flash) & 1) != 0 ? "Blitz ausgelöst" : "ohne Blitz");
   }
   if (parts.empty()) return;
   for (const std::string& part : parts) line.text += (line.text.empty() ? "" : ", ") + part;
@@ -296,7 +303,8 @@ std::optional<double> SensorFactor(const Rows& rows, std::vector<SummarySource>&
   if (!x || !y || !w || !h || *x <= 0 || *y <= 0 || *w <= 0 || *h <= 0) return std::nullopt;
   // Resolution unit (EXIF 2.32, 4.6.5): 2 inch (the default), 3 cm, 4 mm, 5 µm.
   const double millimetres = [&] {
-    switch (static_cast<int>(RowNumber(unit).value_or(2))) {
+    const double code = RowNumber(unit).value_or(2);
+    switch (code >= 0 && code < 16 ? static_cast<int>(code) : 2) {
       case 3:
         return 10.0;
       case 4:

@@ -39,7 +39,9 @@ struct Offset {
   std::vector<SummarySource> from;
 };
 
+// A value stored as 32 bits, signed; anything out of their range gives a number no zone has.
 std::int64_t Signed32(double value) {
+  if (!(value >= -2147483648.0 && value <= 4294967295.0)) return std::int64_t{1} << 40;
   auto whole = static_cast<std::int64_t>(value);
   if (whole >= 0x80000000LL && whole <= 0xFFFFFFFFLL) whole -= 0x100000000LL;
   return whole;
@@ -103,6 +105,7 @@ std::optional<Offset> GpsOffset(const Rows& rows, const LocalTime& local) {
   if (!day || !h || !m || !s) return std::nullopt;
   const double utc = static_cast<double>(SecondsOf(*day)) + *h * 3600 + *m * 60 + *s;
   const double difference = static_cast<double>(SecondsOf(local)) - utc;
+  if (!(std::abs(difference) <= kMaxOffsetMinutes * 60.0 + 450.0)) return std::nullopt;
   const auto quarters = static_cast<std::int64_t>(std::llround(difference / 900.0));
   if (std::llabs(quarters) * 15 > kMaxOffsetMinutes) return std::nullopt;
   return Offset{static_cast<std::int32_t>(quarters * 15), "GPS", {SourceOf(*date), SourceOf(*time)}};
@@ -114,7 +117,7 @@ std::optional<Offset> CaptureOffset(const Rows& rows, std::int32_t maker, const 
       return Offset{*minutes, "OffsetTimeOriginal", {SourceOf(*row)}};
   }
   if (const ListingRow* row = rows.Find(kMain, kTimeZoneOffset)) {
-    if (const std::optional<double> hours = RowNumber(row)) {
+    if (const std::optional<double> hours = RowNumber(row); hours && std::abs(*hours) < 65536) {
       std::int64_t whole = static_cast<std::int64_t>(*hours);
       if (whole >= 0x8000 && whole <= 0xFFFF) whole -= 0x10000;  // stored unsigned
       if (std::llabs(whole) <= 14)

@@ -45,27 +45,18 @@ Entry Rational(TiffBuilder& t, std::uint16_t tag, std::vector<std::pair<std::int
   }
   return t.At(tag, isSigned ? 10 : 5, static_cast<std::uint32_t>(values.size()), t.Append(bytes));
 }
-Entry Shorts(TiffBuilder& t, std::uint16_t tag, std::vector<std::uint16_t> values, std::uint16_t type = 3) {
+// 16-bit (type 3 SHORT, 8 SSHORT) or 32-bit (4 LONG) numbers, inline when they fit.
+Entry Numbers(TiffBuilder& t, std::uint16_t tag, std::uint16_t type, std::vector<std::uint32_t> values) {
   std::vector<std::uint8_t> bytes;
-  for (std::uint16_t v : values) {
-    const auto part = t.U16(v);
+  for (std::uint32_t v : values) {
+    const auto part = type == 4 ? t.U32(v) : t.U16(static_cast<std::uint16_t>(v));
     bytes.insert(bytes.end(), part.begin(), part.end());
   }
   const auto count = static_cast<std::uint32_t>(values.size());
-  if (bytes.size() <= 4) return t.Inline(tag, type, count, bytes);
-  return t.At(tag, type, count, t.Append(bytes));
-}
-Entry Longs(TiffBuilder& t, std::uint16_t tag, std::vector<std::uint32_t> values) {
-  std::vector<std::uint8_t> bytes;
-  for (std::uint32_t v : values) {
-    const auto part = t.U32(v);
-    bytes.insert(bytes.end(), part.begin(), part.end());
-  }
-  return t.At(tag, 4, static_cast<std::uint32_t>(values.size()), t.Append(bytes));
+  return bytes.size() <= 4 ? t.Inline(tag, type, count, bytes) : t.At(tag, type, count, t.Append(bytes));
 }
 
-PhotoSummary Summarize(const Block& block, ByteOrder order = ByteOrder::LittleEndian,
-                       MetadataListing* keep = nullptr) {
+PhotoSummary Summarize(const Block& block, ByteOrder order = ByteOrder::LittleEndian) {
   TiffBuilder t(order);
   std::vector<Entry> exif = block.exif ? block.exif(t) : std::vector<Entry>();
   if (block.makernote) {
@@ -86,9 +77,7 @@ PhotoSummary Summarize(const Block& block, ByteOrder order = ByteOrder::LittleEn
   const TextLocale german;
   listing.rows = FillMetadataList(Tables(), metadata, MakeFormatContext(german, 1.0));
   FillIptcAndComments(metadata, listing);
-  PhotoSummary summary = SummarizePhoto(Tables(), metadata, listing, german);
-  if (keep != nullptr) *keep = listing;
-  return summary;
+  return SummarizePhoto(Tables(), metadata, listing, german);
 }
 
 std::string Line(const PhotoSummary& summary, const std::string& key) {
@@ -126,7 +115,7 @@ TEST(SummaryTime, EachSourceOfTheZoneAndNoOtherOffsetMixedIn) {
     const char* text;
   };
   const Maker canonZone = [](TiffBuilder& t) {
-    return std::vector<Entry>{Longs(t, 0x0035, {16, 60, 0, 60})};  // +01:00 and daylight saving
+    return std::vector<Entry>{Numbers(t, 0x0035, 4, {16, 60, 0, 60})};  // +01:00 and daylight saving
   };
   const Maker gpsBefore = [](TiffBuilder& t) {  // 23:30 UTC the day before
     return std::vector<Entry>{Rational(t, 7, {{23, 1}, {30, 1}, {0, 1}}), t.Ascii(29, "2024:04:30")};
@@ -146,7 +135,7 @@ TEST(SummaryTime, EachSourceOfTheZoneAndNoOtherOffsetMixedIn) {
     return std::vector<Entry>{t.Ascii(0x9003, "2019:06:09 21:49:02"), t.At(0x927C, 7, size, t.Append(note))};
   };
   const Maker zoneMinusFive = [](TiffBuilder& t) {
-    return std::vector<Entry>{Shorts(t, 0x882A, {0xFFFB}, 8)};
+    return std::vector<Entry>{Numbers(t, 0x882A, 8, {0xFFFB})};
   };
   const Case cases[] = {
       {"OffsetTimeOriginal beside the other two",
@@ -265,16 +254,16 @@ TEST(SummaryLines, EdgeValues) {
   };
   const Maker canonMake = make("Canon", "Canon EOS 5D");
   const Maker canonIso100 = [](TiffBuilder& t) {
-    std::vector<std::uint16_t> settings(18, 0);
+    std::vector<std::uint32_t> settings(18, 0);
     settings[16] = 17;  // ISO code of 100
-    return std::vector<Entry>{Shorts(t, 0x0001, settings)};
+    return std::vector<Entry>{Numbers(t, 0x0001, 3, settings)};
   };
   const Maker canonAutoIso = [](TiffBuilder& t) {
-    std::vector<std::uint16_t> settings(18, 0), shot(5, 0);
+    std::vector<std::uint32_t> settings(18, 0), shot(5, 0);
     settings[16] = 15;  // "Auto": the speed is base × automatic
     shot[2] = 128;      // base 50
     shot[1] = 32;       // automatic 200 %
-    return std::vector<Entry>{Shorts(t, 0x0001, settings), Shorts(t, 0x0004, shot)};
+    return std::vector<Entry>{Numbers(t, 0x0001, 3, settings), Numbers(t, 0x0004, 3, shot)};
   };
   const Case cases[] = {
       {"short exposure",

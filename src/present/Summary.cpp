@@ -90,6 +90,10 @@ using summary::Trimmed;
 constexpr std::int32_t kMake = 0x010F;
 constexpr std::int32_t kModel = 0x0110;
 constexpr std::int32_t kBodySerial = 0xA431;
+// The body's serial number in a makernote, when EXIF has none: Canon 0x000C, Nikon 0x001D, Olympus
+// 0x0404.
+constexpr std::array<std::pair<std::int32_t, std::int32_t>, 3> kMakerSerials = {
+    {{4, 0x000C}, {17, 0x001D}, {18, 0x0404}}};
 constexpr std::int32_t kExposureTime = 0x829A;
 constexpr std::int32_t kFNumber = 0x829D;
 constexpr std::int32_t kIso = 0x8827;
@@ -135,7 +139,7 @@ std::optional<double> FirstNumber(std::string_view text) {
   return ParseDecimalNumber(text.substr(start, end == std::string_view::npos ? end : end - start));
 }
 
-void AddCameraLine(const Rows& rows, PhotoSummary& summary) {
+void AddCameraLine(const Rows& rows, std::int32_t maker, PhotoSummary& summary) {
   const ListingRow* make = rows.Find(kMain, kMake);
   const ListingRow* model = rows.Find(kMain, kModel);
   const std::string makeText = make ? Trimmed(make->information) : std::string();
@@ -164,8 +168,11 @@ void AddCameraLine(const Rows& rows, PhotoSummary& summary) {
   line.raw = (make ? make->raw : std::string()) + " / " + (model ? model->raw : std::string());
   if (make) line.from.push_back(SourceOf(*make));
   if (model) line.from.push_back(SourceOf(*model));
-  if (const ListingRow* serial = rows.Find(kMain, kBodySerial);
-      serial && !Trimmed(serial->information).empty()) {
+  const ListingRow* serial = rows.Find(kMain, kBodySerial);
+  for (const auto& [number, tag] : kMakerSerials) {
+    if (serial == nullptr && number == maker) serial = rows.Find(kMakernote, tag);
+  }
+  if (serial != nullptr && !Trimmed(serial->information).empty()) {
     line.text += " (Seriennummer " + Trimmed(serial->information) + ")";
     line.from.push_back(SourceOf(*serial));
   }
@@ -360,7 +367,7 @@ PhotoSummary SummarizePhoto(const Definitions&, ImageMetadata& metadata, const M
   PhotoSummary summary;
   const Rows rows(listing);
   const std::int32_t maker = listing.maker != 0 ? listing.maker : metadata.camera_id;
-  AddCameraLine(rows, summary);
+  AddCameraLine(rows, maker, summary);
   AddLensLine(metadata, summary);
   AddExposureLine(rows, maker, locale, summary);
   AddFocalLine(rows, maker, metadata.camera_feq, locale, summary);

@@ -270,9 +270,11 @@ void AddExposureLine(const Rows& rows, std::int32_t maker, const TextLocale& loc
                                              : locale.plusSign) +
                     magnitude + " LW");
   }
+  // Program and metering 0 mean "not given" (EXIF 2.32, 4.6.5): nothing to say in a summary.
   for (std::int32_t tag : {kProgram, kMetering}) {
     const ListingRow* row = take(tag);
-    if (row != nullptr && !row->information.empty()) parts.push_back(row->information);
+    if (row != nullptr && !row->information.empty() && RowNumber(row).value_or(1) != 0)
+      parts.push_back(row->information);
   }
   if (const std::optional<double> flash = RowNumber(take(kFlash))) {
     if (*flash >= 0 && *flash < 65536)

@@ -304,6 +304,12 @@ TEST(SummaryLines, EdgeValues) {
         })},
        "exposure",
        "1/256 s, f/4"},
+      {"program and metering not given, no flash",
+       {nullptr, exif([](TiffBuilder& t) {
+          return std::vector<Entry>{t.Short(0x8822, 0), t.Short(0x9207, 0), t.Short(0x9209, 16)};
+        })},
+       "exposure",
+       "ohne Blitz"},
       {"ISO 65535 alone stays",
        {nullptr, exif([](TiffBuilder& t) { return std::vector<Entry>{t.Short(0x8827, 65535)}; })},
        "exposure",

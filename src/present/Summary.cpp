@@ -17,12 +17,23 @@ namespace kelmarin {
 
 namespace summary {
 
-Rows::Rows(const MetadataListing& owner) : listing(owner) {}
+Rows::Rows(const MetadataListing& owner) : listing(owner) {
+  for (std::size_t i = 0; i < listing.rows.size(); ++i) {
+    const std::int32_t section = listing.rows[i].section;
+    if (section <= 0 || section >= kSections) continue;
+    auto& [first, last] = ranges[static_cast<std::size_t>(section)];
+    if (last == 0) first = i;
+    last = i + 1;
+  }
+}
 
 const ListingRow* Rows::Find(std::int32_t section, std::int32_t tag, std::int32_t directory,
                              std::int32_t position) const {
-  for (const ListingRow& row : listing.rows) {
-    if (row.kind == RowKind::Item && row.section == section && row.tagNumber == tag &&
+  if (section <= 0 || section >= kSections) return nullptr;
+  const auto [first, last] = ranges[static_cast<std::size_t>(section)];
+  for (std::size_t i = first; i < last; ++i) {
+    const ListingRow& row = listing.rows[i];
+    if (row.tagNumber == tag && row.section == section && row.kind == RowKind::Item &&
         row.directory == directory && row.position == position)
       return &row;
   }

@@ -2,6 +2,7 @@
 // The pieces the summary's lines are built from: finding a row of the listing, reading numbers out of
 // its raw column, and the time line (SummaryTime.cpp). Internal to the summary.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -23,7 +24,8 @@ inline constexpr std::int32_t kMakernote = 3;
 inline constexpr std::int32_t kGps = 4;
 
 // The listing's rows, found by section, tag, makernote sub-directory and position (0: the item's
-// own row). Null when the file has no such row.
+// own row). Null when the file has no such row. The rows of one section stand together, so a search
+// looks through that section's rows only.
 class Rows {
  public:
   explicit Rows(const MetadataListing& listing);
@@ -33,6 +35,8 @@ class Rows {
 
  private:
   const MetadataListing& listing;
+  static constexpr std::int32_t kSections = 5;                          // 1 main … 4 GPS
+  std::array<std::pair<std::size_t, std::size_t>, kSections> ranges{};  // [first, last) of each section
 };
 
 // The row as a source of a line.

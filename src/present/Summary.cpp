@@ -133,13 +133,17 @@ struct MakerIso {
   std::int32_t position;
   IsoForm form;
 };
-constexpr std::array<MakerIso, 6> kMakerIsos = {{
+constexpr std::array<MakerIso, 10> kMakerIsos = {{
     {4, 0x0001, 17, IsoForm::Shown},        // Canon CameraSettings: ISO code, shown as its speed
     {4, 0x0004, 3, IsoForm::CanonAuto},     // Canon ShotInfo: base ISO × automatic ISO (code "Auto")
     {17, 0x0002, 2, IsoForm::Raw},          // Nikon ISO: 0, speed
     {2, 0x0014, 0, IsoForm::Shown},         // Pentax ISO code, shown "ISO 100"
     {3, 0x0014, 0, IsoForm::Shown},         // Pentax (AOC header)
     {18, 0x1001, 0, IsoForm::OlympusApex},  // Olympus ISOValue: 100 × 2^(v − 5)
+    {5, 0x0014, 0, IsoForm::Shown},         // Casio, first layout: ISO code
+    {6, 0x3014, 0, IsoForm::Raw},           // Casio, "QVC" layout: the speed
+    {6, 0x0014, 0, IsoForm::Shown},         // Casio, "QVC" layout: ISO code
+    {34, 0x0060, 0, IsoForm::Raw},          // Kodak "KDK" layout: the speed
 }};
 
 // The first whole number in a text ("ISO 400" → 400).

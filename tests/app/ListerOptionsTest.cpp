@@ -276,7 +276,8 @@ TEST_F(ListerOptions, VersionAndArgumentErrors) {
             "Definitionsdatei: old.def (Version unbekannt)");
 
   for (const char* arguments :
-       {"--json --csv good.jpg", "--dateiliste", "--dateiliste=", "-r", "-0", "--rekursiv=x a"}) {
+       {"--json --csv good.jpg", "--dateiliste", "--dateiliste=", "-r", "-0", "--rekursiv=x a",
+        "--summary --csv good.jpg", "--summary --info good.jpg", "--summary --diff good.jpg good.jpg"}) {
     r = Run(kDefs + arguments);
     EXPECT_EQ(std::pair(r.status, r.out), std::pair(2, std::string())) << arguments;
   }

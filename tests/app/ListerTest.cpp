@@ -117,6 +117,31 @@ TEST_F(Lister, TextRowsOfImagesInAnyLocale) {
   }
 }
 
+// --summary: "Caption: text" per line instead of the rows, a "summary" object in JSON; files that
+// cannot be read are reported as without it, and folders walked with -r.
+TEST_F(Lister, SummaryTextAndJson) {
+  RunResult r = Run(kDefs + "--summary plain.jpg good.jpg notimage.jpg");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out,
+            "# plain.jpg\n# good.jpg\nKamera: Kelmarin\nBelichtung: 1/125 s, f/2,8\nBild: oben, links\n");
+  EXPECT_TRUE(r.err.starts_with("Fehler ")) << r.err;
+
+  fs::create_directories(dir / "walk");
+  fs::copy_file(dir / "good.jpg", dir / "walk" / "g.jpg", fs::copy_options::overwrite_existing);
+  r = Run(kDefs + "--summary --json -r walk notimage.jpg");
+  QJsonParseError error;
+  const QJsonArray files = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error).array();
+  ASSERT_EQ(error.error, QJsonParseError::NoError) << r.out;
+  ASSERT_EQ(files.size(), 2);
+  const QJsonObject summary = files[0][u"summary"].toObject();
+  EXPECT_EQ(summary.keys(), QStringList({u"camera"_qs, u"exposureTime"_qs, u"fNumber"_qs, u"from"_qs}));
+  EXPECT_EQ(std::tuple(files[0][u"file"].toString(), summary[u"exposureTime"].toDouble(),
+                       summary[u"fNumber"].toDouble(), summary[u"from"][u"exposure"][1][u"tag"].toString(),
+                       files[0].toObject().contains(u"sections")),
+            std::tuple(u"walk/g.jpg"_qs, 0.008, 2.8, u"33437"_qs, false));
+  EXPECT_TRUE(files[1][u"error"].toInt() >= 1000 && !files[1].toObject().contains(u"summary"));
+}
+
 // The locale's forms come from the image module once and are then read from the cache folder while
 // the locale settings stay; without the module the program's own German forms stand.
 TEST_F(Lister, LocaleFormsKeptInTheCacheFolder) {

@@ -29,15 +29,17 @@ SidecarFinder& Sidecars() {
 
 void FillListing(const Definitions& definitions, const FormatContext& context, ListingCache& cache,
                  ImageMetadata& metadata, const std::string& path, const MetadataSource* source,
-                 MetadataListing& listing) {
+                 MetadataListing& listing, PhotoSummary* summary) {
   listing.rows = FillMetadataList(definitions, metadata, context, cache);
   FillIptcAndComments(metadata, listing);
   FillXmp(source, Sidecars().For(path), context.locale, listing);
+  if (summary != nullptr) *summary = SummarizePhoto(definitions, metadata, listing, context.locale);
 }
 
 std::optional<std::int32_t> ReadListing(const std::string& path, const Definitions& definitions,
                                         const FormatContext& context, ListingCache& cache,
-                                        ImageModule* module, MetadataListing& listing) {
+                                        ImageModule* module, MetadataListing& listing,
+                                        PhotoSummary* summary) {
   const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(path, TypeCodeForFileName(path));
   if (read.otherFormat) {
     // No metadata is read from these formats; only whether the image layer can read the file counts.
@@ -54,7 +56,7 @@ std::optional<std::int32_t> ReadListing(const std::string& path, const Definitio
   }
   ImageMetadata metadata;
   metadata.SetSource(read.type, read.source, &definitions);
-  FillListing(definitions, context, cache, metadata, path, read.source.get(), listing);
+  FillListing(definitions, context, cache, metadata, path, read.source.get(), listing, summary);
   return std::nullopt;
 }
 
@@ -62,16 +64,20 @@ std::optional<std::int32_t> ReadListing(const std::string& path, const Definitio
 
 std::optional<std::int32_t> ReadMetadataListing(const std::string& path, const Definitions& definitions,
                                                 const FormatContext& context, ListingCache& cache,
-                                                ImageModule* module, MetadataListing& listing) {
+                                                ImageModule* module, MetadataListing& listing,
+                                                PhotoSummary* summary) {
   std::optional<std::int32_t> error;
   try {
-    error = ReadListing(path, definitions, context, cache, module, listing);
+    error = ReadListing(path, definitions, context, cache, module, listing, summary);
   } catch (const std::bad_alloc&) {
     error = kNoMemoryNumber;
   } catch (const std::exception&) {
     error = kUnexpectedNumber;
   }
-  if (error) listing = MetadataListing();
+  if (error) {
+    listing = MetadataListing();
+    if (summary != nullptr) *summary = PhotoSummary();
+  }
   return error;
 }
 

@@ -11,6 +11,7 @@
 #include "present/InfoLabels.h"
 #include "present/Listing.h"
 #include "present/ListingJson.h"
+#include "present/Summary.h"
 
 namespace kelmarin {
 class Definitions;
@@ -36,10 +37,11 @@ inline constexpr std::int32_t kNeedsImageModule = -2;
 // empty. Never throws. The cache keeps the tag and label texts from one file to the next.
 // Without a module (null) the read touches nothing shared but the definitions: several threads may
 // read files at once, each with its own context and cache; a file that needs the module then gives
-// kNeedsImageModule.
+// kNeedsImageModule. With a summary given, it is filled from the listing as well (--summary).
 std::optional<std::int32_t> ReadMetadataListing(const std::string& path, const Definitions& definitions,
                                                 const FormatContext& context, ListingCache& cache,
-                                                ImageModule* module, MetadataListing& listing);
+                                                ImageModule* module, MetadataListing& listing,
+                                                PhotoSummary* summary = nullptr);
 
 // Loads the file fully as the information panel does (in the image module) and fills its five
 // labels. Returns the error number of the load when it fails, or kNoImageModule. Never throws.

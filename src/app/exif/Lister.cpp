@@ -48,6 +48,16 @@ void AppendMetadataText(std::string& out, const MetadataListing& listing) {
   for (const ListingRow& row : IccRows(listing.icc)) AppendRowText(out, row);
 }
 
+// "Caption: text", one line per line of the summary.
+void AppendSummaryText(std::string& out, const PhotoSummary& summary) {
+  for (const SummaryLine& line : summary.lines) {
+    AppendEscapedText(out, line.caption);
+    out += ": ";
+    AppendEscapedText(out, line.text);
+    out += '\n';
+  }
+}
+
 void AppendInfoText(std::string& out, const InfoLabels& labels) {
   for (const std::string* text :
        {&labels.name, &labels.modified, &labels.size, &labels.dimensions, &labels.loadtime}) {
@@ -116,6 +126,26 @@ void RenderCsv(const Definitions& definitions, const TextLocale& locale, const s
   for (const SectionItem& item : SectionItems(rows)) AppendItemCsv(out, file, item);
 }
 
+// With --summary: the summary instead of the listing's rows.
+void RenderSummary(const ListerOptions& options, const std::string& path, const PhotoSummary& summary,
+                   FileOutput& file) {
+  std::string& out = file.text;
+  if (options.json) {
+    out += '{';
+    AppendKey(out, "file");
+    AppendJsonString(out, BytesToUtf8(path));
+    out += ',';
+    if (!file.error) AppendSummaryJson(out, summary);
+    AppendError(out, file.error);
+    out += '}';
+  } else if (!file.error) {
+    out += "# ";
+    AppendEscapedPath(out, path);
+    out += '\n';
+    AppendSummaryText(out, summary);
+  }
+}
+
 void Render(const ListerOptions& options, const Definitions& definitions, const TextLocale& locale,
             const std::string& path, const MetadataListing* listing, const InfoLabels* labels,
             FileOutput& file) {
@@ -148,17 +178,27 @@ FileOutput ReadFile(const ListerOptions& options, const std::string& path, const
   try {
     MetadataListing listing;
     InfoLabels labels;
+    PhotoSummary summary;
     if (options.info) {
       file.error = ReadInfo(path, definitions, locale, *module, labels);
     } else {
-      file.error = ReadMetadataListing(path, definitions, reader.context, reader.cache, module, listing);
+      file.error = ReadMetadataListing(path, definitions, reader.context, reader.cache, module, listing,
+                                       options.summary ? &summary : nullptr);
     }
     if (file.error == kNoImageModule || file.error == kNeedsImageModule) return file;
+    if (options.summary) {
+      RenderSummary(options, path, summary, file);
+      return file;
+    }
     Render(options, definitions, locale, path, options.info ? nullptr : &listing,
            options.info ? &labels : nullptr, file);
   } catch (const std::bad_alloc&) {
     file = FileOutput{kNoMemoryNumber, {}};
-    Render(options, definitions, locale, path, nullptr, nullptr, file);
+    if (options.summary) {
+      RenderSummary(options, path, PhotoSummary(), file);
+    } else {
+      Render(options, definitions, locale, path, nullptr, nullptr, file);
+    }
   }
   return file;
 }

@@ -34,6 +34,8 @@ inline constexpr int kExitCannotStart = 2;  // definition file, command line or 
 // or with --info {"file", "name", "modified", "size", "dimensions", "loadtime", "error": null};
 // a file that cannot be read is {"file", "error": <number>}. Texts are UTF-8, tag, maker and
 // dataset numbers are JSON numbers.
+// With --summary the text form gives "Caption: text" per line of the summary instead of the rows,
+// and each JSON object is {"file", "summary": {...}, "error"} (see AppendSummaryJson).
 // CSV form (RFC 4180, see SectionRows.h): the header line, then one record per item of every
 // section the window lists (file, section title, the four columns); with --info one record per
 // file (file and the five labels). A file that cannot be read has no record.

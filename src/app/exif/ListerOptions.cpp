@@ -17,6 +17,9 @@ const char* UsageText() {
          "                       Standardeingabe, auch als DATEI-Argument)\n"
          "  -0                   Dateinamen der Listen enden mit NUL statt mit Zeilenende\n"
          "  --diff               die Einträge, in denen sich zwei Dateien unterscheiden\n"
+         "  --summary            nur die Zeilen von „Auf einen Blick“ (Kamera, Objektiv, Belichtung,\n"
+         "                       Brennweite, Aufnahmezeit, Ort, Bild, Bewertung); mit --json je\n"
+         "                       Datei ein Objekt \"summary\"\n"
          "  --version            Programmversion, Version der Definitionsdatei und der Bibliotheken\n"
          "  -h, --help           diese Hilfe\n"
          "  --                   Ende der Optionen: die folgenden Argumente sind Dateinamen\n"
@@ -54,6 +57,9 @@ std::string Conflict(const ListerOptions& o) {
   if (o.json && o.csv) return "--json und --csv schließen einander aus";
   if (o.diff && o.info) return "--diff und --info schließen einander aus";
   if (o.diff && o.recursive) return "--diff und --rekursiv schließen einander aus";
+  if (o.summary && o.csv) return "--summary und --csv schließen einander aus";
+  if (o.summary && o.info) return "--summary und --info schließen einander aus";
+  if (o.summary && o.diff) return "--summary und --diff schließen einander aus";
   if (o.names.empty() && !o.help && !o.version) return "keine Datei angegeben";
   return {};
 }
@@ -64,10 +70,12 @@ ParsedOptions ParseArguments(const std::vector<std::string>& arguments) {
   ParsedOptions parsed;
   ListerOptions& o = parsed.options;
   bool optionsEnded = false;
-  const std::pair<std::string_view, bool*> flags[] = {
-      {"--json", &o.json},     {"--csv", &o.csv},         {"--info", &o.info},  {"--help", &o.help},
-      {"-h", &o.help},         {"--version", &o.version}, {"-r", &o.recursive}, {"--rekursiv", &o.recursive},
-      {"-0", &o.nulSeparated}, {"--diff", &o.diff}};
+  const std::pair<std::string_view, bool*> flags[] = {{"--json", &o.json},      {"--csv", &o.csv},
+                                                      {"--info", &o.info},      {"--help", &o.help},
+                                                      {"-h", &o.help},          {"--version", &o.version},
+                                                      {"-r", &o.recursive},     {"--rekursiv", &o.recursive},
+                                                      {"-0", &o.nulSeparated},  {"--diff", &o.diff},
+                                                      {"--summary", &o.summary}};
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& a = arguments[i];
     if (a == "-") {

@@ -27,6 +27,7 @@ struct ListerOptions {
   bool recursive = false;           // -r: folders among the names are walked
   bool nulSeparated = false;        // -0: the lists hold names ended by NUL instead of line feeds
   bool diff = false;                // --diff: the two files' differing rows instead of their listings
+  bool summary = false;             // --summary: the lines of "Auf einen Blick" instead of the rows
   std::vector<NameArgument> names;  // as given, in order
   std::vector<std::string> files;   // the files to list, in order: filled from names (see FileNames.h)
 };
@@ -39,7 +40,8 @@ struct ParsedOptions {
 // "--definitions FILE", "--dateiliste FILE" and their "=FILE" forms are accepted; "--" ends the
 // options, so a file name may start with "-" ("-" alone always means standard input). An unknown
 // option, a missing file name after an option, no name at all (unless --help or --version is
-// given) or options that exclude each other (--json with --csv, --diff with --info or -r) are
+// given) or options that exclude each other (--json with --csv, --diff with --info or -r,
+// --summary with --csv, --info or --diff) are
 // errors. Nothing is read here: options.files stays empty.
 ParsedOptions ParseArguments(const std::vector<std::string>& arguments);
 

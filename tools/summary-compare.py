@@ -1,0 +1,127 @@
+#!/usr/bin/env python3
+"""Compares kelmarin-exif --summary --json with exiftool's values (exiftool -j -n) over camera files.
+
+Usage: tools/summary-compare.py path/to/kelmarin-exif [FOLDER_OR_FILE ...] [-v]
+
+Without folders the camera files of /work/shared/corpus are read. For each value the share of files
+on which both readers agree is printed, counted over the files where exiftool has that value; -v
+lists every disagreement.
+"""
+import json
+import os
+import subprocess
+import sys
+
+DEFAULT_ROOTS = ["/work/shared/corpus/jpg", "/work/shared/corpus/tiff", "/work/shared/corpus/modern"]
+EXTENSIONS = {".jpg", ".jpeg", ".tif", ".tiff", ".png", ".heic", ".heif", ".avif", ".webp", ".jxl", ".dng",
+              ".cr2", ".nef", ".orf", ".pef", ".arw", ".raf", ".rw2", ".srw", ".crw", ".mrw", ".dcr"}
+
+
+# Files made to break readers, not by cameras.
+HOSTILE = ("poc", "fuzz", "crash", "corrupt", "invalid", "IndexError", "type_error", "ghsa")
+
+
+def files_of(roots):
+    found = []
+    for root in roots:
+        if os.path.isfile(root):
+            found.append(root)
+            continue
+        for folder, _, names in os.walk(root):
+            found += [os.path.join(folder, n) for n in sorted(names)
+                      if os.path.splitext(n)[1].lower() in EXTENSIONS and not any(h in n for h in HOSTILE)
+                      and "invalid" not in folder]
+    return sorted(found)
+
+
+def ours(lister, files):
+    out = subprocess.run([lister, "--summary", "--json", "--"] + files, capture_output=True, check=False).stdout
+    return {entry["file"]: entry.get("summary", {}) for entry in json.loads(out)}
+
+
+def theirs(files):
+    out = subprocess.run(["exiftool", "-j", "-n", "-q", "-q", "-EXIF:DateTimeOriginal",
+                          "-EXIF:OffsetTimeOriginal", "-Composite:ShutterSpeed", "-Composite:Aperture", "-ISO", "-FocalLengthIn35mmFormat", "-FocalLength35efl",
+                          "-ScaleFactor35efl",
+                          "-GPSLatitude", "-GPSLongitude", "-GPSAltitude", "--"] + files,
+                         capture_output=True, check=False).stdout
+    return {entry["SourceFile"]: entry for entry in json.loads(out or b"[]")}
+
+
+def close(a, b, relative=1e-4, absolute=1e-6):
+    try:
+        a, b = float(a), float(b)
+    except (TypeError, ValueError):
+        return False
+    return abs(a - b) <= max(absolute, relative * abs(b))
+
+
+def taken(e):
+    value = str(e.get("DateTimeOriginal", ""))
+    if len(value) < 19 or not value[:4].strip().isdigit() or value.startswith("0000"):
+        return None
+    return value[:10].replace(":", "-") + "T" + value[11:19]
+
+
+def last_number(value):
+    # Some makernotes give the ISO as a list ("0 200"): its last number is the speed.
+    if isinstance(value, str):
+        parts = value.split()
+        return float(parts[-1]) if parts and parts[-1].replace(".", "", 1).isdigit() else None
+    return value
+
+
+def focal35(e):
+    if e.get("FocalLengthIn35mmFormat"):
+        return e["FocalLengthIn35mmFormat"]
+    # Without a scale factor exiftool's FocalLength35efl is the real focal length: nothing to compare.
+    return e.get("FocalLength35efl") if e.get("ScaleFactor35efl") else None
+
+
+CHECKS = [
+    # name, exiftool's value, our key, comparison
+    ("Aufnahmezeit", taken, "taken", lambda a, b: a == b),
+    ("Zeitzone", lambda e: e.get("OffsetTimeOriginal"), "offset", lambda a, b: a == b),
+    ("Belichtungszeit", lambda e: e.get("ShutterSpeed"), "exposureTime", close),
+    ("Blende", lambda e: e.get("Aperture"), "fNumber", close),
+    ("ISO", lambda e: last_number(e.get("ISO")), "iso", close),
+    ("Brennweite KB", focal35, "focalLength35", lambda a, b: close(a, b, 0.02, 1.0)),
+    ("Breite", lambda e: e.get("GPSLatitude"), "latitude", close),
+    ("Länge", lambda e: e.get("GPSLongitude"), "longitude", close),
+    ("Höhe", lambda e: e.get("GPSAltitude"), "altitude", lambda a, b: close(a, b, 1e-3, 0.01)),
+]
+
+
+def main():
+    args = [a for a in sys.argv[1:] if a != "-v"]
+    verbose = "-v" in sys.argv
+    if not args:
+        print(__doc__)
+        return 2
+    files = files_of(args[1:] or DEFAULT_ROOTS)
+    mine, reference = ours(args[0], files), theirs(files)
+    failed = False
+    for name, value_of, key, same in CHECKS:
+        total = agree = 0
+        for f in files:
+            value = value_of(reference.get(f, {}))
+            if key == "altitude" and value is not None and reference.get(f, {}).get("GPSLatitude") is None:
+                continue
+            if value in (None, "", 0) and key != "altitude":
+                continue
+            if value is None:
+                continue
+            total += 1
+            mine_value = mine.get(f, {}).get(key)
+            if mine_value is not None and same(mine_value, value):
+                agree += 1
+            elif verbose:
+                print(f"  {name}: {f}: kelmarin {mine_value!r}, exiftool {value!r}")
+        share = 100.0 * agree / total if total else 100.0
+        failed |= share < 99.0
+        print(f"{name:16} {agree:4}/{total:<4} {share:6.1f} %")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

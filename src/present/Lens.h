@@ -36,8 +36,16 @@ class LensTable {
 };
 
 // The table beside the process's definition file and the user's file (~/.config/Tarnwickel/
-// Kelmarin-lenses.conf), loaded on first use.
+// Kelmarin-lenses.conf), loaded on first use. The shipped file is the one named by SetLensTableFile,
+// else lenses.def beside the program, in the installed data folder or in the source tree.
 const LensTable& ProcessLensTable();
+// Name the shipped file at start-up, before any thread asks for the table (e.g. beside the
+// definition file the lister was given).
+void SetLensTableFile(std::string path);
+// The messages of loading ProcessLensTable (German, one per line passed over); loads it first.
+const std::vector<std::string>& ProcessLensTableMessages();
+// $XDG_CONFIG_HOME/Tarnwickel/Kelmarin-lenses.conf (else ~/.config/…); empty without a home.
+std::filesystem::path UserLensFile();
 
 struct LensAnswer {
   std::string text;  // a name, or candidates joined by " oder "; "(adaptiert)" / "manuelles Objektiv"

@@ -20,6 +20,7 @@ namespace {
 constexpr std::int32_t kMain = 1;
 constexpr std::int32_t kMakernote = 3;
 constexpr std::int32_t kTagModel = 0x0110;
+constexpr std::int32_t kTagMaxApertureValue = 0x9205;
 constexpr std::int32_t kTagFocalLength = 0x920A;
 constexpr std::int32_t kTagLensSpecification = 0xA432;
 constexpr std::int32_t kTagLensMake = 0xA433;
@@ -54,6 +55,9 @@ struct LensSpec {
   double minAperture = 0;
   double maxAperture = 0;
   std::vector<SummarySource> from;
+  // The largest aperture at the focal length of the picture (Canon's camera settings, EXIF
+  // MaxApertureValue): between the lens's two apertures.
+  double currentAperture = 0;
 };
 
 // A maker's lens code as found.
@@ -165,7 +169,7 @@ void ReadCanon(ImageMetadata& metadata, Evidence& evidence) {
     evidence.spec.maxFocal = static_cast<double>(*longFocal) / static_cast<double>(units);
     evidence.spec.from = {Source(kMakernote, *settings, 25), Source(kMakernote, *settings, 24)};
     if (const auto aperture = NumberAt(settings, 26); aperture && *aperture > 0 && *aperture < 0x7FFF) {
-      evidence.spec.minAperture = std::pow(2.0, static_cast<double>(*aperture) / 64.0);
+      evidence.spec.currentAperture = std::pow(2.0, static_cast<double>(*aperture) / 64.0);
       evidence.spec.from.push_back(Source(kMakernote, *settings, 27));
     }
   }
@@ -333,6 +337,11 @@ std::vector<const LensRow*> Narrow(const std::vector<LensRow>& rows, const LensS
     if (row.minAperture > 0 && spec.minAperture > 0 && !Near(row.minAperture, spec.minAperture, kApertureTolerance)) {
       continue;
     }
+    if (row.minAperture > 0 && spec.minAperture == 0 && spec.currentAperture > 0 &&
+        (spec.currentAperture < row.minAperture * (1 - kApertureTolerance) ||
+         spec.currentAperture > row.maxAperture * (1 + kApertureTolerance))) {
+      continue;
+    }
     kept.push_back(&row);
   }
   return kept;
@@ -341,12 +350,15 @@ std::vector<const LensRow*> Narrow(const std::vector<LensRow>& rows, const LensS
 // The focal range a lens name states ("EF70-200mm", "14-42mm", "50mm"): 0, 0 when it states none.
 std::pair<double, double> NamedRange(const std::string& name) {
   for (std::size_t mm = name.find("mm"); mm != std::string::npos; mm = name.find("mm", mm + 2)) {
-    std::size_t start = mm;
+    std::size_t end = mm;
+    while (end > 0 && name[end - 1] == ' ') --end;
+    std::size_t start = end;
     while (start > 0 && (std::isdigit(static_cast<unsigned char>(name[start - 1])) != 0 || name[start - 1] == '.' ||
                          name[start - 1] == '-')) {
       --start;
     }
-    const std::string range = name.substr(start, mm - start);
+    while (start < end && (name[start] == '.' || name[start] == '-')) ++start;
+    const std::string range = name.substr(start, end - start);
     const std::size_t dash = range.find('-');
     const double low = std::strtod(range.c_str(), nullptr);
     const double high = dash == std::string::npos ? low : std::strtod(range.c_str() + dash + 1, nullptr);
@@ -427,6 +439,10 @@ std::optional<LensAnswer> ResolveLens(ImageMetadata& metadata, const LensTable& 
   }
   evidence.pictureFocal = FractionAt(Find(metadata, kMain, kTagFocalLength), 0);
   ReadMakernote(metadata, evidence);
+  if (const double apex = FractionAt(Find(metadata, kMain, kTagMaxApertureValue), 0);
+      evidence.spec.currentAperture == 0 && apex > 0 && apex < 32) {
+    evidence.spec.currentAperture = std::pow(2.0, apex / 2);
+  }
   const std::string model = TextOf(Find(metadata, kMain, kTagModel));
   if (evidence.code) {
     if (auto answer = FromCode(evidence, table, model)) return answer;
@@ -438,6 +454,7 @@ std::optional<LensAnswer> ResolveLens(ImageMetadata& metadata, const LensTable& 
   }
   const std::string range = RangeOf(evidence.spec);
   if (range.empty()) return std::nullopt;
+  // A range alone describes the lens without naming it (a compact camera's zoom, an unknown code).
   return LensAnswer{range, range, evidence.spec.from};
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "present/Summary.h"
@@ -27,6 +28,10 @@ class LensTable {
   // that cannot be read are passed over and counted in the messages (German, one per fault).
   static LensTable Load(const std::filesystem::path& shipped, const std::filesystem::path& user,
                         std::vector<std::string>* messages = nullptr);
+
+  // The same from the files' texts (names are used in the messages only).
+  static LensTable FromText(std::string_view shipped, std::string_view user, std::vector<std::string>* messages,
+                            const std::string& userName = "Kelmarin-lenses.conf");
 
   struct Data;
   const Data& data() const { return *d; }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 
 #include "present/LensTableData.h"
 
@@ -16,6 +17,7 @@ namespace {
 constexpr std::size_t kMaxLineBytes = 1024;
 constexpr std::size_t kMaxRows = 100000;
 constexpr std::size_t kMaxMessages = 100;
+constexpr std::size_t kMaxFileBytes = 16 * 1024 * 1024;
 
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())) != 0) text.remove_prefix(1);
@@ -62,15 +64,15 @@ void AddMessage(std::vector<std::string>* messages, std::string text) {
   }
 }
 
-// The rows of one file into `into`; false when the file cannot be opened.
-bool ReadFile(const std::filesystem::path& path, LensTable::Data& into, std::vector<std::string>* messages) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::string line;
+// The rows of one file's text into `into`.
+void ReadLines(std::string_view text, const std::string& name, LensTable::Data& into,
+               std::vector<std::string>* messages) {
   std::size_t number = 0;
   std::size_t rows = 0;
-  const std::string name = path.filename().string();
-  while (std::getline(in, line)) {
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
     ++number;
     if (line.size() > kMaxLineBytes) {
       AddMessage(messages, name + ", Zeile " + std::to_string(number) + ": Zeile zu lang, übergangen");
@@ -84,7 +86,25 @@ bool ReadFile(const std::filesystem::path& path, LensTable::Data& into, std::vec
     if (parsed.maker.empty() || ++rows > kMaxRows) continue;
     into.rows[parsed.maker + '|' + parsed.code].push_back(std::move(parsed.row));
   }
-  return true;
+}
+
+// The whole file, or nothing when it cannot be read or is larger than any table.
+std::optional<std::string> ReadWhole(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string text;
+  char buffer[65536];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    text.append(buffer, static_cast<std::size_t>(in.gcount()));
+    if (text.size() > kMaxFileBytes) return std::nullopt;
+  }
+  if (in.bad()) return std::nullopt;
+  return text;
+}
+
+void MergeUser(LensTable::Data& table, LensTable::Data own) {
+  // A code of the user's replaces all shipped rows of that code.
+  for (auto& [key, rows] : own.rows) table.rows[key] = std::move(rows);
 }
 
 }  // namespace
@@ -179,22 +199,36 @@ LensTable::~LensTable() = default;
 LensTable::LensTable(LensTable&&) noexcept = default;
 LensTable& LensTable::operator=(LensTable&&) noexcept = default;
 
+LensTable LensTable::FromText(std::string_view shipped, std::string_view user, std::vector<std::string>* messages,
+                              const std::string& userName) {
+  LensTable table;
+  ReadLines(shipped, "lenses.def", *table.d, messages);
+  Data own;
+  ReadLines(user, userName, own, messages);
+  MergeUser(*table.d, std::move(own));
+  return table;
+}
+
 LensTable LensTable::Load(const std::filesystem::path& shipped, const std::filesystem::path& user,
                           std::vector<std::string>* messages) {
   LensTable table;
-  if (!shipped.empty() && !ReadFile(shipped, *table.d, messages)) {
-    AddMessage(messages, "Die Objektivtabelle " + shipped.string() + " kann nicht gelesen werden.");
+  if (!shipped.empty()) {
+    if (const auto text = ReadWhole(shipped)) {
+      ReadLines(*text, shipped.filename().string(), *table.d, messages);
+    } else {
+      AddMessage(messages, "Die Objektivtabelle " + shipped.string() + " kann nicht gelesen werden.");
+    }
   }
-  if (user.empty()) return table;
-  Data own;
   std::error_code missing;
-  if (!std::filesystem::exists(user, missing)) return table;
-  if (!ReadFile(user, own, messages)) {
+  if (user.empty() || !std::filesystem::exists(user, missing)) return table;
+  const auto text = ReadWhole(user);
+  if (!text) {
     AddMessage(messages, "Die Objektivnamen in " + user.string() + " können nicht gelesen werden.");
     return table;
   }
-  // A code of the user's replaces all shipped rows of that code.
-  for (auto& [key, rows] : own.rows) table.d->rows[key] = std::move(rows);
+  Data own;
+  ReadLines(*text, user.filename().string(), own, messages);
+  MergeUser(*table.d, std::move(own));
   return table;
 }
 

@@ -251,7 +251,11 @@ std::filesystem::path ShippedFile() {
   std::vector<std::filesystem::path> candidates;
   std::error_code error;
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (!error) candidates.push_back(self.parent_path() / "lenses.def");
+  if (!error) {
+    candidates.push_back(self.parent_path() / "lenses.def");
+    // An installed tree moved elsewhere (an unpacked package): bin/ beside share/kelmarin/.
+    candidates.push_back(self.parent_path().parent_path() / "share" / "kelmarin" / "lenses.def");
+  }
 #ifdef KELMARIN_LENS_INSTALL_DIR
   candidates.emplace_back(std::filesystem::path(KELMARIN_LENS_INSTALL_DIR) / "lenses.def");
 #endif

@@ -2,6 +2,7 @@
 // contradicted codes, the EXIF lens model, the user's file, and Nikon's enciphered lens data.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 
 #include "extract/ImageMetadata.h"
@@ -225,6 +226,20 @@ TEST(Lens, ShippedTableReadsWithoutFaultsAndNamesTheSampleCameras) {
   EXPECT_EQ(Resolve(4, {CanonSettings(48, 18, 55, 140)}, table).value().text, "Canon EF-S 18-55mm f/3.5-5.6 IS");
   EXPECT_EQ(Resolve(28, {Numbers(3, 0x0201, {0, 0, 0x23, 0, 0, 0}, 0x2010)}, table).value().text,
             "Olympus Zuiko Digital ED 14-42mm F3.5-5.6");
+}
+
+TEST(Lens, UserFileLiesInTheConfigurationFolder) {
+  const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
+  const std::string kept = oldConfig != nullptr ? oldConfig : "";
+  ::setenv("XDG_CONFIG_HOME", "/tmp/eigene", 1);
+  EXPECT_EQ(UserLensFile(), std::filesystem::path("/tmp/eigene/Tarnwickel/Kelmarin-lenses.conf"));
+  ::setenv("XDG_CONFIG_HOME", "relativ", 1);  // not absolute: ignored
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && *home == '/') {
+    EXPECT_EQ(UserLensFile(), std::filesystem::path(home) / ".config/Tarnwickel/Kelmarin-lenses.conf");
+  }
+  if (oldConfig != nullptr) ::setenv("XDG_CONFIG_HOME", kept.c_str(), 1);
+  else ::unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(NikonCipher, KeyStreamAndSerialKey) {

@@ -178,6 +178,17 @@ void ReadCanon(ImageMetadata& metadata, Evidence& evidence) {
   }
 }
 
+// The f-number as lenses are marked (third stops): an aperture stored in steps of 1/24 EV
+// comes out as 3.56 for f/3.5 and 5.66 for f/5.6.
+double MarkedAperture(double value) {
+  constexpr double kMarked[] = {1,   1.1, 1.2, 1.4, 1.6, 1.7, 1.8, 2,  2.2, 2.5, 2.8, 3.2, 3.5, 4,  4.5, 5,
+                                5.6, 6.3, 6.7, 7.1, 8,   9,   10,  11, 13,  14,  16,  18,  20,  22, 25,  32};
+  for (double marked : kMarked) {
+    if (std::fabs(value - marked) <= 0.03 * marked) return marked;
+  }
+  return std::round(value * 10) / 10;
+}
+
 // Nikon's lens data: version, then (from version 0101 on at byte 11, from 0204 at byte 12) the
 // lens ID number, f-stops, shortest and longest focal length, largest apertures at both ends and
 // the lens's MCU version; versions 0201 and later are enciphered.
@@ -224,9 +235,10 @@ void ReadNikon(ImageMetadata& metadata, Evidence& evidence) {
   }
   evidence.code = LensCode{"nikon", CanonicalLensCode(code), std::string("Nikon LensID ") + code, std::move(from)};
   if (bytes[at + 2] != 0 && evidence.spec.minFocal == 0) {
-    auto steps = [](std::uint8_t b, double base) { return base * std::pow(2.0, b / 24.0); };
-    evidence.spec = {steps(bytes[at + 2], 5), steps(bytes[at + 3], 5), steps(bytes[at + 4], 1),
-                     steps(bytes[at + 5], 1), {Source(kMakernote, *data)}};
+    auto focal = [](std::uint8_t b) { return std::round(5 * std::pow(2.0, b / 24.0)); };
+    auto aperture = [](std::uint8_t b) { return MarkedAperture(std::pow(2.0, b / 24.0)); };
+    evidence.spec = {focal(bytes[at + 2]), focal(bytes[at + 3]), aperture(bytes[at + 4]), aperture(bytes[at + 5]),
+                     {Source(kMakernote, *data)}};
   }
 }
 

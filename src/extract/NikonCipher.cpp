@@ -52,7 +52,8 @@ constexpr std::uint8_t kStreamStep = 0x60;
 }  // namespace
 
 std::uint32_t NikonSerialKey(std::string_view serialText, std::string_view model) {
-  while (!serialText.empty() && (serialText.back() == '\0' || serialText.back() == ' ')) serialText.remove_suffix(1);
+  while (!serialText.empty() && (serialText.back() == '\0' || serialText.back() == ' '))
+    serialText.remove_suffix(1);
   while (!serialText.empty() && serialText.front() == ' ') serialText.remove_prefix(1);
   std::uint64_t number = 0;
   const auto [end, error] = std::from_chars(serialText.data(), serialText.data() + serialText.size(), number);
@@ -62,10 +63,12 @@ std::uint32_t NikonSerialKey(std::string_view serialText, std::string_view model
   return model.find("D50") != std::string_view::npos ? 0x22U : 0x60U;
 }
 
-std::vector<std::uint8_t> NikonDecipher(std::span<const std::uint8_t> block, const NikonKey& key, std::size_t start) {
+std::vector<std::uint8_t> NikonDecipher(std::span<const std::uint8_t> block, const NikonKey& key,
+                                        std::size_t start) {
   std::vector<std::uint8_t> out(block.begin(), block.end());
   const std::uint32_t count = key.shutterCount;
-  const auto countByte = static_cast<std::uint8_t>((count ^ (count >> 8) ^ (count >> 16) ^ (count >> 24)) & 0xFF);
+  const auto countByte =
+      static_cast<std::uint8_t>((count ^ (count >> 8) ^ (count >> 16) ^ (count >> 24)) & 0xFF);
   const std::uint8_t ci = kSerialBytes[key.serial & 0xFF];
   std::uint8_t cj = kCountBytes[countByte];
   std::uint8_t ck = kStreamStep;

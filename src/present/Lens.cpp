@@ -83,7 +83,8 @@ struct Evidence {
   double pictureFocal = 0;
 };
 
-const ZetExif* Find(ImageMetadata& metadata, std::int32_t section, std::int32_t tag, std::int32_t directory = 0) {
+const ZetExif* Find(ImageMetadata& metadata, std::int32_t section, std::int32_t tag,
+                    std::int32_t directory = 0) {
   const std::int32_t count = metadata.ExifCount(section);
   for (std::int32_t i = 1; i <= count; ++i) {
     const ZetExif* item = metadata.ExifPos(section, i);
@@ -137,7 +138,8 @@ double FractionAt(const ZetExif* item, std::size_t i) {
 // Texts that stand for "no lens named": empty, dashes, zeros, "n/a", "unknown", "none".
 bool NamesALens(const std::string& text) {
   if (text.empty()) return false;
-  if (std::all_of(text.begin(), text.end(), [](char c) { return c == '-' || c == '0' || c == ' ' || c == '.'; })) {
+  if (std::all_of(text.begin(), text.end(),
+                  [](char c) { return c == '-' || c == '0' || c == ' ' || c == '.'; })) {
     return false;
   }
   std::string lower;
@@ -151,14 +153,20 @@ bool ReadSpecFractions(const ZetExif* item, std::int32_t section, LensSpec& spec
   if (item == nullptr || item->inhalt.size() < 2) return false;
   const double low = FractionAt(item, 0);
   if (!(low > 0)) return false;
-  spec = {low, std::max(low, FractionAt(item, 1)), FractionAt(item, 2), FractionAt(item, 3), {Source(section, *item)}};
+  spec = {low,
+          std::max(low, FractionAt(item, 1)),
+          FractionAt(item, 2),
+          FractionAt(item, 3),
+          {Source(section, *item)}};
   return true;
 }
 
 void ReadCanon(ImageMetadata& metadata, Evidence& evidence) {
   const ZetExif* settings = Find(metadata, kMakernote, 0x0001);
   if (const auto type = NumberAt(settings, 22); type && *type != 65535 && *type != -1) {
-    evidence.code = LensCode{"canon", CanonicalLensCode(std::to_string(*type)), "Canon LensType " + std::to_string(*type),
+    evidence.code = LensCode{"canon",
+                             CanonicalLensCode(std::to_string(*type)),
+                             "Canon LensType " + std::to_string(*type),
                              {Source(kMakernote, *settings, 23)}};
   }
   const auto longFocal = NumberAt(settings, 23);
@@ -224,20 +232,25 @@ void ReadNikon(ImageMetadata& metadata, Evidence& evidence) {
   if (bytes.size() < at + 7) return;
   const std::uint8_t type = static_cast<std::uint8_t>(NumberAt(typeItem, 0).value_or(0) & 0xFF);
   char code[64];
-  std::snprintf(code, sizeof code, "%02X %02X %02X %02X %02X %02X %02X %02X", bytes[at], bytes[at + 1], bytes[at + 2],
-                bytes[at + 3], bytes[at + 4], bytes[at + 5], bytes[at + 6], type);
+  std::snprintf(code, sizeof code, "%02X %02X %02X %02X %02X %02X %02X %02X", bytes[at], bytes[at + 1],
+                bytes[at + 2], bytes[at + 3], bytes[at + 4], bytes[at + 5], bytes[at + 6], type);
   std::vector<SummarySource> from{Source(kMakernote, *data)};
   if (typeItem != nullptr) from.push_back(Source(kMakernote, *typeItem));
-  if (std::all_of(bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin() + static_cast<std::ptrdiff_t>(at) + 7,
+  if (std::all_of(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                  bytes.begin() + static_cast<std::ptrdiff_t>(at) + 7,
                   [](std::uint8_t b) { return b == 0; })) {
     evidence.code = LensCode{"nikon", "00", std::string("Nikon LensID ") + code, std::move(from)};
     return;
   }
-  evidence.code = LensCode{"nikon", CanonicalLensCode(code), std::string("Nikon LensID ") + code, std::move(from)};
+  evidence.code =
+      LensCode{"nikon", CanonicalLensCode(code), std::string("Nikon LensID ") + code, std::move(from)};
   if (bytes[at + 2] != 0 && evidence.spec.minFocal == 0) {
     auto focal = [](std::uint8_t b) { return std::round(5 * std::pow(2.0, b / 24.0)); };
     auto aperture = [](std::uint8_t b) { return MarkedAperture(std::pow(2.0, b / 24.0)); };
-    evidence.spec = {focal(bytes[at + 2]), focal(bytes[at + 3]), aperture(bytes[at + 4]), aperture(bytes[at + 5]),
+    evidence.spec = {focal(bytes[at + 2]),
+                     focal(bytes[at + 3]),
+                     aperture(bytes[at + 4]),
+                     aperture(bytes[at + 5]),
                      {Source(kMakernote, *data)}};
   }
 }
@@ -247,8 +260,10 @@ void ReadNumberCode(ImageMetadata& metadata, Evidence& evidence, std::int32_t ta
   const ZetExif* item = Find(metadata, kMakernote, tag);
   const auto value = NumberAt(item, 0);
   if (!value || *value == none) return;
-  evidence.code = LensCode{maker, CanonicalLensCode(std::to_string(*value)),
-                           std::string(label) + ' ' + std::to_string(*value), {Source(kMakernote, *item)}};
+  evidence.code = LensCode{maker,
+                           CanonicalLensCode(std::to_string(*value)),
+                           std::string(label) + ' ' + std::to_string(*value),
+                           {Source(kMakernote, *item)}};
 }
 
 void ReadPentax(ImageMetadata& metadata, Evidence& evidence) {
@@ -257,7 +272,8 @@ void ReadPentax(ImageMetadata& metadata, Evidence& evidence) {
   const auto number = NumberAt(item, 1);
   if (!series || !number) return;
   const std::string code = std::to_string(*series) + ' ' + std::to_string(*number);
-  evidence.code = LensCode{"pentax", CanonicalLensCode(code), "Pentax LensType " + code, {Source(kMakernote, *item)}};
+  evidence.code =
+      LensCode{"pentax", CanonicalLensCode(code), "Pentax LensType " + code, {Source(kMakernote, *item)}};
 }
 
 void ReadOlympus(ImageMetadata& metadata, Evidence& evidence) {
@@ -273,7 +289,9 @@ void ReadOlympus(ImageMetadata& metadata, Evidence& evidence) {
   char code[32];
   std::snprintf(code, sizeof code, "%X %02X %02X", static_cast<unsigned>(*make & 0xFF),
                 static_cast<unsigned>(*model & 0xFF), static_cast<unsigned>(*sub & 0xFF));
-  evidence.code = LensCode{"olympus", CanonicalLensCode(code), std::string("Olympus LensType ") + code,
+  evidence.code = LensCode{"olympus",
+                           CanonicalLensCode(code),
+                           std::string("Olympus LensType ") + code,
                            {Source(kMakernote, *item)}};
 }
 
@@ -291,7 +309,10 @@ void ReadFujifilm(ImageMetadata& metadata, Evidence& evidence) {
   const ZetExif* high = Find(metadata, kMakernote, 0x1405);
   const ZetExif* wide = Find(metadata, kMakernote, 0x1406);
   const ZetExif* tele = Find(metadata, kMakernote, 0x1407);
-  evidence.spec = {minFocal, std::max(minFocal, FractionAt(high, 0)), FractionAt(wide, 0), FractionAt(tele, 0),
+  evidence.spec = {minFocal,
+                   std::max(minFocal, FractionAt(high, 0)),
+                   FractionAt(wide, 0),
+                   FractionAt(tele, 0),
                    {Source(kMakernote, *low)}};
   if (high != nullptr) evidence.spec.from.push_back(Source(kMakernote, *high));
 }
@@ -335,18 +356,22 @@ bool Near(double a, double b, double tolerance) {
 }
 
 // The rows of a code that the file's lens facts do not contradict; empty when every row is.
-std::vector<const LensRow*> Narrow(const std::vector<LensRow>& rows, const LensSpec& spec, double pictureFocal) {
+std::vector<const LensRow*> Narrow(const std::vector<LensRow>& rows, const LensSpec& spec,
+                                   double pictureFocal) {
   std::vector<const LensRow*> kept;
   for (const LensRow& row : rows) {
     if (row.minFocal > 0 && spec.minFocal > 0 &&
-        !(Near(row.minFocal, spec.minFocal, kFocalTolerance) && Near(row.maxFocal, spec.maxFocal, kFocalTolerance))) {
+        !(Near(row.minFocal, spec.minFocal, kFocalTolerance) &&
+          Near(row.maxFocal, spec.maxFocal, kFocalTolerance))) {
       continue;
     }
     if (row.minFocal > 0 && spec.minFocal == 0 && pictureFocal > 0 &&
-        (pictureFocal < row.minFocal * (1 - kFocalTolerance) || pictureFocal > row.maxFocal * (1 + kFocalTolerance))) {
+        (pictureFocal < row.minFocal * (1 - kFocalTolerance) ||
+         pictureFocal > row.maxFocal * (1 + kFocalTolerance))) {
       continue;
     }
-    if (row.minAperture > 0 && spec.minAperture > 0 && !Near(row.minAperture, spec.minAperture, kApertureTolerance)) {
+    if (row.minAperture > 0 && spec.minAperture > 0 &&
+        !Near(row.minAperture, spec.minAperture, kApertureTolerance)) {
       continue;
     }
     if (row.minAperture > 0 && spec.minAperture == 0 && spec.currentAperture > 0 &&
@@ -365,8 +390,8 @@ std::pair<double, double> NamedRange(const std::string& name) {
     std::size_t end = mm;
     while (end > 0 && name[end - 1] == ' ') --end;
     std::size_t start = end;
-    while (start > 0 && (std::isdigit(static_cast<unsigned char>(name[start - 1])) != 0 || name[start - 1] == '.' ||
-                         name[start - 1] == '-')) {
+    while (start > 0 && (std::isdigit(static_cast<unsigned char>(name[start - 1])) != 0 ||
+                         name[start - 1] == '.' || name[start - 1] == '-')) {
       --start;
     }
     while (start < end && (name[start] == '.' || name[start] == '-')) ++start;
@@ -400,7 +425,8 @@ bool Adapted(const LensCode& code, const std::string& model, const std::string& 
   return false;
 }
 
-std::optional<LensAnswer> FromCode(const Evidence& evidence, const LensTable& table, const std::string& model) {
+std::optional<LensAnswer> FromCode(const Evidence& evidence, const LensTable& table,
+                                   const std::string& model) {
   const LensCode& code = *evidence.code;
   LensAnswer answer;
   answer.raw = code.raw;
@@ -428,7 +454,8 @@ std::optional<LensAnswer> FromCode(const Evidence& evidence, const LensTable& ta
     // table name is the fuller one.
     const auto [low, high] = NamedRange(evidence.named->text);
     if (rows.size() != 1 || low == 0 || rows.front()->minFocal == 0 ||
-        !(Near(low, rows.front()->minFocal, kFocalTolerance) && Near(high, rows.front()->maxFocal, kFocalTolerance))) {
+        !(Near(low, rows.front()->minFocal, kFocalTolerance) &&
+          Near(high, rows.front()->maxFocal, kFocalTolerance))) {
       return std::nullopt;
     }
     Append(answer.from, evidence.named->from);

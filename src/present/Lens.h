@@ -30,7 +30,8 @@ class LensTable {
                         std::vector<std::string>* messages = nullptr);
 
   // The same from the files' texts (names are used in the messages only).
-  static LensTable FromText(std::string_view shipped, std::string_view user, std::vector<std::string>* messages,
+  static LensTable FromText(std::string_view shipped, std::string_view user,
+                            std::vector<std::string>* messages,
                             const std::string& userName = "Kelmarin-lenses.conf");
 
   struct Data;

@@ -155,9 +155,12 @@ LensLine ParseLensLine(std::string_view line) {
       return result;
     }
   }
-  if (fields[0].empty()) result.error = "Hersteller fehlt";
-  else if (fields[1].empty()) result.error = "Code fehlt";
-  else if (fields[2].empty()) result.error = "Name fehlt";
+  if (fields[0].empty())
+    result.error = "Hersteller fehlt";
+  else if (fields[1].empty())
+    result.error = "Code fehlt";
+  else if (fields[2].empty())
+    result.error = "Name fehlt";
   if (!result.error.empty()) return result;
   if (fields.size() > 3 && !fields[3].empty() &&
       !ParseRange(fields[3], result.row.minFocal, result.row.maxFocal)) {
@@ -179,7 +182,8 @@ std::string LensRangeName(double minFocal, double maxFocal, double minAperture, 
   auto number = [](double value) {
     char buffer[32];
     const double rounded = std::round(value * 10) / 10;
-    std::snprintf(buffer, sizeof buffer, std::fabs(rounded - std::round(rounded)) < 0.05 ? "%.0f" : "%.1f", rounded);
+    std::snprintf(buffer, sizeof buffer, std::fabs(rounded - std::round(rounded)) < 0.05 ? "%.0f" : "%.1f",
+                  rounded);
     return std::string(buffer);
   };
   if (!(minFocal > 0)) return {};
@@ -199,8 +203,8 @@ LensTable::~LensTable() = default;
 LensTable::LensTable(LensTable&&) noexcept = default;
 LensTable& LensTable::operator=(LensTable&&) noexcept = default;
 
-LensTable LensTable::FromText(std::string_view shipped, std::string_view user, std::vector<std::string>* messages,
-                              const std::string& userName) {
+LensTable LensTable::FromText(std::string_view shipped, std::string_view user,
+                              std::vector<std::string>* messages, const std::string& userName) {
   LensTable table;
   ReadLines(shipped, "lenses.def", *table.d, messages);
   Data own;

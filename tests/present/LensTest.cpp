@@ -40,7 +40,8 @@ struct Item {
 
 // Canon's camera settings: lens type at position 23, longest and shortest focal length, units per
 // mm, largest aperture at the picture's focal length (1/32 EV).
-Item CanonSettings(std::int64_t type, std::int64_t shortest, std::int64_t longest, std::int64_t aperture = 0) {
+Item CanonSettings(std::int64_t type, std::int64_t shortest, std::int64_t longest,
+                   std::int64_t aperture = 0) {
   std::vector<ExifValue> values(30, std::int64_t{0});
   values[22] = type;
   values[23] = longest;
@@ -54,7 +55,8 @@ Item Text(std::int32_t section, std::int32_t tag, const char* text, std::int32_t
   return {section, tag, ExifValues{std::string(text)}, directory};
 }
 
-Item Numbers(std::int32_t section, std::int32_t tag, std::vector<std::int64_t> numbers, std::int32_t directory = 0) {
+Item Numbers(std::int32_t section, std::int32_t tag, std::vector<std::int64_t> numbers,
+             std::int32_t directory = 0) {
   std::vector<ExifValue> values(numbers.begin(), numbers.end());
   return {section, tag, ExifValues(values), directory};
 }
@@ -65,7 +67,8 @@ Item Spec(const char* a, const char* b, const char* c, const char* d) {
 
 // Nikon lens data of the given version with the lens ID bytes at `at`, enciphered for the key
 // when the version asks for it.
-Item NikonLensData(const std::string& version, std::size_t at, std::vector<std::uint8_t> id, const NikonKey& key) {
+Item NikonLensData(const std::string& version, std::size_t at, std::vector<std::uint8_t> id,
+                   const NikonKey& key) {
   std::vector<std::uint8_t> bytes(version.begin(), version.end());
   bytes.resize(at + 20, 0);
   std::copy(id.begin(), id.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
@@ -74,7 +77,8 @@ Item NikonLensData(const std::string& version, std::size_t at, std::vector<std::
 }
 
 std::filesystem::path WriteFile(const std::string& name, const std::string& text) {
-  const auto path = std::filesystem::temp_directory_path() / (name + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+  const auto path = std::filesystem::temp_directory_path() /
+                    (name + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
   std::ofstream(path, std::ios::binary) << text;
   return path;
 }
@@ -88,7 +92,8 @@ LensTable TestTable(const std::string& user = {}, std::vector<std::string>* mess
   return table;
 }
 
-std::optional<LensAnswer> Resolve(std::int32_t maker, const std::vector<Item>& items, const LensTable& table) {
+std::optional<LensAnswer> Resolve(std::int32_t maker, const std::vector<Item>& items,
+                                  const LensTable& table) {
   ImageMetadata metadata;
   metadata.camera_id = maker;
   for (const Item& item : items) {
@@ -112,74 +117,190 @@ TEST(Lens, EachMakerSharedCodesUnknownCodesAndTheExifLensModel) {
   const NikonKey key{4012345, 0x00012345};
   const std::vector<std::uint8_t> nikonId = {0x9A, 0x40, 0x2D, 0x53, 0x2C, 0x3C, 0x9C};
   const std::vector<LensCase> cases = {
-      {"Canon code", 4, {CanonSettings(224, 70, 200)}, "Canon EF 70-200mm f/2.8L IS USM", "Canon LensType 224", "3:1.23"},
-      {"shared code narrowed by focal range", 4, {CanonSettings(137, 18, 270)}, "Sigma 18-270mm f/3.5-6.3 DC OS HSM",
-       "Canon LensType 137", "3:1.23"},
-      {"shared code narrowed by aperture", 4, {CanonSettings(137, 17, 70, 96)}, "Sigma 17-70mm f/2.8-4 DC Macro OS HSM",
-       "Canon LensType 137", "3:1.23"},
-      {"shared code narrowed by EXIF MaxApertureValue", 4,
-       {CanonSettings(137, 17, 70), {1, 0x9205, {std::string("3/1")}}}, "Sigma 17-70mm f/2.8-4 DC Macro OS HSM",
-       "Canon LensType 137", "3:1.23"},
-      {"shared code, focal length of the picture", 4, {CanonSettings(137, 0, 0), {1, 0x920A, {std::string("80/1")}}},
-       "Sigma 18-270mm f/3.5-6.3 DC OS HSM", "Canon LensType 137", "3:1.23"},
-      {"shared code left open", 4, {CanonSettings(160, 20, 35)}, "Erstes 20-35mm oder Zweites 20-35mm",
-       "Canon LensType 160", "3:1.23"},
-      {"code with leading zeros in the table", 4, {CanonSettings(227, 0, 0)},
-       "Canon EF 70-200mm f/2.8L IS USM + 2.8x", "Canon LensType 227", "3:1.23"},
-      {"unknown code", 4, {CanonSettings(9999, 10, 20)}, "unbekanntes Objektiv (10-20mm)", "Canon LensType 9999",
+      {"Canon code",
+       4,
+       {CanonSettings(224, 70, 200)},
+       "Canon EF 70-200mm f/2.8L IS USM",
+       "Canon LensType 224",
        "3:1.23"},
-      {"code contradicted by the focal range", 4, {CanonSettings(224, 18, 55)}, "unbekanntes Objektiv (18-55mm)",
-       "Canon LensType 224", "3:1.23"},
-      {"no code, a compact camera's zoom: its range without the current aperture", 4,
-       {CanonSettings(65535, 7, 21, 96)}, "7-21mm", "7-21mm", "3:1.25"},
-      {"EXIF lens model wins over a code", 4,
+      {"shared code narrowed by focal range",
+       4,
+       {CanonSettings(137, 18, 270)},
+       "Sigma 18-270mm f/3.5-6.3 DC OS HSM",
+       "Canon LensType 137",
+       "3:1.23"},
+      {"shared code narrowed by aperture",
+       4,
+       {CanonSettings(137, 17, 70, 96)},
+       "Sigma 17-70mm f/2.8-4 DC Macro OS HSM",
+       "Canon LensType 137",
+       "3:1.23"},
+      {"shared code narrowed by EXIF MaxApertureValue",
+       4,
+       {CanonSettings(137, 17, 70), {1, 0x9205, {std::string("3/1")}}},
+       "Sigma 17-70mm f/2.8-4 DC Macro OS HSM",
+       "Canon LensType 137",
+       "3:1.23"},
+      {"shared code, focal length of the picture",
+       4,
+       {CanonSettings(137, 0, 0), {1, 0x920A, {std::string("80/1")}}},
+       "Sigma 18-270mm f/3.5-6.3 DC OS HSM",
+       "Canon LensType 137",
+       "3:1.23"},
+      {"shared code left open",
+       4,
+       {CanonSettings(160, 20, 35)},
+       "Erstes 20-35mm oder Zweites 20-35mm",
+       "Canon LensType 160",
+       "3:1.23"},
+      {"code with leading zeros in the table",
+       4,
+       {CanonSettings(227, 0, 0)},
+       "Canon EF 70-200mm f/2.8L IS USM + 2.8x",
+       "Canon LensType 227",
+       "3:1.23"},
+      {"unknown code",
+       4,
+       {CanonSettings(9999, 10, 20)},
+       "unbekanntes Objektiv (10-20mm)",
+       "Canon LensType 9999",
+       "3:1.23"},
+      {"code contradicted by the focal range",
+       4,
+       {CanonSettings(224, 18, 55)},
+       "unbekanntes Objektiv (18-55mm)",
+       "Canon LensType 224",
+       "3:1.23"},
+      {"no code, a compact camera's zoom: its range without the current aperture",
+       4,
+       {CanonSettings(65535, 7, 21, 96)},
+       "7-21mm",
+       "7-21mm",
+       "3:1.25"},
+      {"EXIF lens model wins over a code",
+       4,
        {Text(1, 0xA434, "Tamron 28-75mm F/2.8"), Text(1, 0xA433, "Tamron"), CanonSettings(137, 28, 75)},
-       "Tamron 28-75mm F/2.8", "Canon LensType 137", "1:42036"},
-      {"placeholder lens model passed over", 4, {Text(1, 0xA434, "----"), CanonSettings(224, 70, 200)},
-       "Canon EF 70-200mm f/2.8L IS USM", "Canon LensType 224", "3:1.23"},
-      {"lens model of the code's range gets the table's fuller name", 4,
-       {Text(1, 0xA434, "EF70-200mm f/2.8L IS USM"), CanonSettings(224, 70, 200)}, "Canon EF 70-200mm f/2.8L IS USM",
-       "Canon LensType 224", "3:1.23"},
-      {"EF lens on an R body", 4, {Text(1, 0x0110, "Canon EOS R5"), CanonSettings(224, 70, 200)},
-       "Canon EF 70-200mm f/2.8L IS USM (adaptiert)", "Canon LensType 224", "3:1.23"},
-      {"Nikon plain lens data 0101", 17,
+       "Tamron 28-75mm F/2.8",
+       "Canon LensType 137",
+       "1:42036"},
+      {"placeholder lens model passed over",
+       4,
+       {Text(1, 0xA434, "----"), CanonSettings(224, 70, 200)},
+       "Canon EF 70-200mm f/2.8L IS USM",
+       "Canon LensType 224",
+       "3:1.23"},
+      {"lens model of the code's range gets the table's fuller name",
+       4,
+       {Text(1, 0xA434, "EF70-200mm f/2.8L IS USM"), CanonSettings(224, 70, 200)},
+       "Canon EF 70-200mm f/2.8L IS USM",
+       "Canon LensType 224",
+       "3:1.23"},
+      {"EF lens on an R body",
+       4,
+       {Text(1, 0x0110, "Canon EOS R5"), CanonSettings(224, 70, 200)},
+       "Canon EF 70-200mm f/2.8L IS USM (adaptiert)",
+       "Canon LensType 224",
+       "3:1.23"},
+      {"Nikon plain lens data 0101",
+       17,
        {NikonLensData("0101", 11, {0x76, 0x58, 0x50, 0x50, 0x14, 0x14, 0x7A}, key), Numbers(3, 0x0083, {2})},
-       "AF Nikkor 50mm f/1.8D", "Nikon LensID 76 58 50 50 14 14 7A 02", "3:152"},
-      {"Nikon enciphered lens data 0204", 17,
+       "AF Nikkor 50mm f/1.8D",
+       "Nikon LensID 76 58 50 50 14 14 7A 02",
+       "3:152"},
+      {"Nikon enciphered lens data 0204",
+       17,
        {Text(3, 0x001D, "4012345"), Numbers(3, 0x00A7, {0x00012345}), NikonLensData("0204", 12, nikonId, key),
         Numbers(3, 0x0083, {14})},
-       "AF-S DX VR Zoom-Nikkor 18-55mm f/3.5-5.6G", "Nikon LensID 9A 40 2D 53 2C 3C 9C 0E", "3:152"},
-      {"Nikon enciphered lens data 0201 without its key", 17,
-       {NikonLensData("0201", 11, nikonId, key), Numbers(3, 0x0083, {14})}, "", "", ""},
-      {"Nikon lens data 0100", 17, {NikonLensData("0100", 6, {0x76, 0x58, 0x50, 0x50, 0x14, 0x14, 0x7A}, key),
-                                    Numbers(3, 0x0083, {2})},
-       "AF Nikkor 50mm f/1.8D", "Nikon LensID 76 58 50 50 14 14 7A 02", "3:152"},
-      {"Nikon unknown ID: the lens data's range, apertures as marked", 17,
+       "AF-S DX VR Zoom-Nikkor 18-55mm f/3.5-5.6G",
+       "Nikon LensID 9A 40 2D 53 2C 3C 9C 0E",
+       "3:152"},
+      {"Nikon enciphered lens data 0201 without its key",
+       17,
+       {NikonLensData("0201", 11, nikonId, key), Numbers(3, 0x0083, {14})},
+       "",
+       "",
+       ""},
+      {"Nikon lens data 0100",
+       17,
+       {NikonLensData("0100", 6, {0x76, 0x58, 0x50, 0x50, 0x14, 0x14, 0x7A}, key), Numbers(3, 0x0083, {2})},
+       "AF Nikkor 50mm f/1.8D",
+       "Nikon LensID 76 58 50 50 14 14 7A 02",
+       "3:152"},
+      {"Nikon unknown ID: the lens data's range, apertures as marked",
+       17,
        {NikonLensData("0101", 11, {0x01, 0x40, 0x2D, 0x53, 0x2C, 0x3C, 0x01}, key)},
-       "unbekanntes Objektiv (18-55mm f/3.5-5.6)", "Nikon LensID 01 40 2D 53 2C 3C 01 00", "3:152"},
-      {"Nikon lens without CPU", 17, {NikonLensData("0101", 11, {0, 0, 0, 0, 0, 0, 0}, key)}, "manuelles Objektiv",
-       "Nikon LensID 00 00 00 00 00 00 00 00", "3:152"},
-      {"Nikon range only", 17, {{3, 0x0084, {std::string("180/10"), std::string("550/10"), std::string("35/10"),
-                                             std::string("56/10")}}},
-       "18-55mm f/3.5-5.6", "18-55mm f/3.5-5.6", "3:132"},
-      {"Sony A-mount", 27, {Numbers(3, 0xB027, {2})}, "Minolta AF 28-70mm F2.8 G", "Sony LensType 2", "3:45095"},
-      {"Sony A-mount on an E-mount body", 27, {Text(1, 0x0110, "ILCE-7M3"), Numbers(3, 0xB027, {2})},
-       "Minolta AF 28-70mm F2.8 G (adaptiert)", "Sony LensType 2", "3:45095"},
+       "unbekanntes Objektiv (18-55mm f/3.5-5.6)",
+       "Nikon LensID 01 40 2D 53 2C 3C 01 00",
+       "3:152"},
+      {"Nikon lens without CPU",
+       17,
+       {NikonLensData("0101", 11, {0, 0, 0, 0, 0, 0, 0}, key)},
+       "manuelles Objektiv",
+       "Nikon LensID 00 00 00 00 00 00 00 00",
+       "3:152"},
+      {"Nikon range only",
+       17,
+       {{3,
+         0x0084,
+         {std::string("180/10"), std::string("550/10"), std::string("35/10"), std::string("56/10")}}},
+       "18-55mm f/3.5-5.6",
+       "18-55mm f/3.5-5.6",
+       "3:132"},
+      {"Sony A-mount",
+       27,
+       {Numbers(3, 0xB027, {2})},
+       "Minolta AF 28-70mm F2.8 G",
+       "Sony LensType 2",
+       "3:45095"},
+      {"Sony A-mount on an E-mount body",
+       27,
+       {Text(1, 0x0110, "ILCE-7M3"), Numbers(3, 0xB027, {2})},
+       "Minolta AF 28-70mm F2.8 G (adaptiert)",
+       "Sony LensType 2",
+       "3:45095"},
       {"Sony E-mount lens (no A-mount code)", 27, {Numbers(3, 0xB027, {65535})}, "", "", ""},
       {"Minolta", 15, {Numbers(3, 0x010C, {2})}, "Minolta AF 28-70mm F2.8 G", "Minolta LensType 2", "3:268"},
       {"Pentax", 3, {Numbers(3, 0x003F, {3, 44})}, "Sigma 17-70mm F2.8-4.5", "Pentax LensType 3 44", "3:63"},
-      {"Olympus equipment", 28, {Numbers(3, 0x0201, {0, 0, 0x13, 0x10, 0, 0}, 0x2010)},
-       "Olympus M.Zuiko Digital 14-42mm F3.5-5.6 II R", "Olympus LensType 0 13 10", "3:8208:513"},
+      {"Olympus equipment",
+       28,
+       {Numbers(3, 0x0201, {0, 0, 0x13, 0x10, 0, 0}, 0x2010)},
+       "Olympus M.Zuiko Digital 14-42mm F3.5-5.6 II R",
+       "Olympus LensType 0 13 10",
+       "3:8208:513"},
       {"Olympus without lens", 28, {Numbers(3, 0x0201, {0, 0, 0, 0, 0, 0}, 0x2010)}, "", "", ""},
-      {"Samsung", 29, {Numbers(3, 0xA003, {2})}, "Samsung NX 18-55mm F3.5-5.6 OIS", "Samsung LensType 2", "3:40963"},
-      {"Leica code", 14, {Numbers(3, 0x0310, {5})}, "Leica Summilux-M 35mm f/1.4", "Leica LensType 5", "3:784"},
-      {"Panasonic text", 19, {Text(3, 0x0051, "LUMIX G VARIO 14-42/F3.5-5.6 ")}, "LUMIX G VARIO 14-42/F3.5-5.6",
-       "LUMIX G VARIO 14-42/F3.5-5.6", "3:81"},
-      {"Fujifilm range", 8, {{3, 0x1404, {std::string("18/1")}}, {3, 0x1405, {std::string("55/1")}},
-                             {3, 0x1406, {std::string("28/10")}}, {3, 0x1407, {std::string("4/1")}}},
-       "18-55mm f/2.8-4", "18-55mm f/2.8-4", "3:5124"},
-      {"EXIF lens specification only", 0, {Spec("18/1", "55/1", "35/10", "56/10")}, "18-55mm f/3.5-5.6",
-       "18-55mm f/3.5-5.6", "1:42034"},
+      {"Samsung",
+       29,
+       {Numbers(3, 0xA003, {2})},
+       "Samsung NX 18-55mm F3.5-5.6 OIS",
+       "Samsung LensType 2",
+       "3:40963"},
+      {"Leica code",
+       14,
+       {Numbers(3, 0x0310, {5})},
+       "Leica Summilux-M 35mm f/1.4",
+       "Leica LensType 5",
+       "3:784"},
+      {"Panasonic text",
+       19,
+       {Text(3, 0x0051, "LUMIX G VARIO 14-42/F3.5-5.6 ")},
+       "LUMIX G VARIO 14-42/F3.5-5.6",
+       "LUMIX G VARIO 14-42/F3.5-5.6",
+       "3:81"},
+      {"Fujifilm range",
+       8,
+       {{3, 0x1404, {std::string("18/1")}},
+        {3, 0x1405, {std::string("55/1")}},
+        {3, 0x1406, {std::string("28/10")}},
+        {3, 0x1407, {std::string("4/1")}}},
+       "18-55mm f/2.8-4",
+       "18-55mm f/2.8-4",
+       "3:5124"},
+      {"EXIF lens specification only",
+       0,
+       {Spec("18/1", "55/1", "35/10", "56/10")},
+       "18-55mm f/3.5-5.6",
+       "18-55mm f/3.5-5.6",
+       "1:42034"},
       {"nothing about the lens", 4, {Text(1, 0x0110, "Canon EOS 5D")}, "", "", ""},
   };
   const LensTable table = TestTable();
@@ -193,7 +314,8 @@ TEST(Lens, EachMakerSharedCodesUnknownCodesAndTheExifLensModel) {
     EXPECT_EQ(answer->text, c.text) << c.what;
     EXPECT_EQ(answer->raw, c.raw) << c.what;
     ASSERT_FALSE(answer->from.empty()) << c.what;
-    EXPECT_EQ(std::to_string(answer->from.front().section) + ':' + answer->from.front().tag, c.firstFrom) << c.what;
+    EXPECT_EQ(std::to_string(answer->from.front().section) + ':' + answer->from.front().tag, c.firstFrom)
+        << c.what;
   }
 }
 
@@ -211,28 +333,31 @@ TEST(Lens, UserFileAddsAndOverridesCodesAndPassesOverBadLines) {
       &messages);
   EXPECT_EQ(Resolve(4, {CanonSettings(224, 70, 200)}, table).value().text, "Mein 70-200er");
   EXPECT_EQ(Resolve(4, {CanonSettings(9999, 10, 20)}, table).value().text, "Neues Objektiv");
-  EXPECT_EQ(Resolve(4, {CanonSettings(137, 18, 270)}, table).value().text, "Sigma 18-270mm f/3.5-6.3 DC OS HSM");
+  EXPECT_EQ(Resolve(4, {CanonSettings(137, 18, 270)}, table).value().text,
+            "Sigma 18-270mm f/3.5-6.3 DC OS HSM");
   ASSERT_EQ(messages.size(), 5u);
-  const char* expected[] = {"Zeile 3: erwartet", "Zeile 4: Hersteller \"ca non\" ungültig", "Zeile 5: Code fehlt",
-                            "Zeile 6: Brennweite \"zehn\" ungültig", "Zeile 7: Blende \"f/0\" ungültig"};
+  const char* expected[] = {"Zeile 3: erwartet", "Zeile 4: Hersteller \"ca non\" ungültig",
+                            "Zeile 5: Code fehlt", "Zeile 6: Brennweite \"zehn\" ungültig",
+                            "Zeile 7: Blende \"f/0\" ungültig"};
   for (std::size_t i = 0; i < messages.size(); ++i) {
     EXPECT_NE(messages[i].find(expected[i]), std::string::npos) << messages[i];
     EXPECT_NE(messages[i].find("übergangen"), std::string::npos) << messages[i];
   }
   // A missing user file is no fault; a missing shipped file is one.
   messages.clear();
-  LensTable::Load(std::filesystem::path("/nonexistent/lenses.def"), std::filesystem::path("/nonexistent/own.conf"),
-                  &messages);
+  LensTable::Load(std::filesystem::path("/nonexistent/lenses.def"),
+                  std::filesystem::path("/nonexistent/own.conf"), &messages);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_NE(messages[0].find("/nonexistent/lenses.def"), std::string::npos);
 }
 
 TEST(Lens, ShippedTableReadsWithoutFaultsAndNamesTheSampleCameras) {
   std::vector<std::string> messages;
-  const LensTable table = LensTable::Load(std::filesystem::path(KELMARIN_DEF_FILE).parent_path() / "lenses.def",
-                                          {}, &messages);
+  const LensTable table =
+      LensTable::Load(std::filesystem::path(KELMARIN_DEF_FILE).parent_path() / "lenses.def", {}, &messages);
   EXPECT_TRUE(messages.empty()) << messages.front();
-  EXPECT_EQ(Resolve(4, {CanonSettings(48, 18, 55, 140)}, table).value().text, "Canon EF-S 18-55mm f/3.5-5.6 IS");
+  EXPECT_EQ(Resolve(4, {CanonSettings(48, 18, 55, 140)}, table).value().text,
+            "Canon EF-S 18-55mm f/3.5-5.6 IS");
   EXPECT_EQ(Resolve(28, {Numbers(3, 0x0201, {0, 0, 0x23, 0, 0, 0}, 0x2010)}, table).value().text,
             "Olympus Zuiko Digital ED 14-42mm F3.5-5.6");
 }
@@ -247,8 +372,10 @@ TEST(Lens, UserFileLiesInTheConfigurationFolder) {
   if (home != nullptr && *home == '/') {
     EXPECT_EQ(UserLensFile(), std::filesystem::path(home) / ".config/Tarnwickel/Kelmarin-lenses.conf");
   }
-  if (oldConfig != nullptr) ::setenv("XDG_CONFIG_HOME", kept.c_str(), 1);
-  else ::unsetenv("XDG_CONFIG_HOME");
+  if (oldConfig != nullptr)
+    ::setenv("XDG_CONFIG_HOME", kept.c_str(), 1);
+  else
+    ::unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(NikonCipher, KeyStreamAndSerialKey) {
@@ -265,9 +392,11 @@ TEST(NikonCipher, KeyStreamAndSerialKey) {
   const std::vector<std::uint8_t> block = {'0', '2', '0', '4', 1, 2, 3, 4, 5};
   EXPECT_EQ(NikonDecipher(NikonDecipher(block, {77, 99}), {77, 99}), block);
   EXPECT_EQ(NikonDecipher(block, {77, 99}, 20), block);
-  const std::tuple<const char*, const char*, std::uint32_t> serials[] = {
-      {"4012345", "NIKON D60", 4012345}, {" 123 \0", "NIKON D3", 123}, {"ABC123", "NIKON D50", 0x22},
-      {"ABC123", "NIKON D3100", 0x60}, {"", "NIKON D80", 0x60}};
+  const std::tuple<const char*, const char*, std::uint32_t> serials[] = {{"4012345", "NIKON D60", 4012345},
+                                                                         {" 123 \0", "NIKON D3", 123},
+                                                                         {"ABC123", "NIKON D50", 0x22},
+                                                                         {"ABC123", "NIKON D3100", 0x60},
+                                                                         {"", "NIKON D80", 0x60}};
   for (const auto& [text, model, number] : serials) EXPECT_EQ(NikonSerialKey(text, model), number) << text;
 }
 

@@ -45,6 +45,8 @@ constexpr std::int32_t kLeica = 30;
 
 // Relative tolerances when comparing a table row with the file: Nikon stores focal lengths and
 // apertures as steps of 1/24 EV (under 3 % apart), Canon apertures in 1/32 EV with thirds rounded.
+constexpr std::size_t kNikonLensDataBytes = 32;
+
 constexpr double kFocalTolerance = 0.03;
 constexpr double kApertureTolerance = 0.05;
 
@@ -208,8 +210,10 @@ void ReadNikon(ImageMetadata& metadata, Evidence& evidence) {
   }
   if (data == nullptr || data->inhalt.size() < 13) return;
   std::vector<std::uint8_t> bytes;
-  bytes.reserve(data->inhalt.size());
-  for (std::size_t i = 0; i < data->inhalt.size(); ++i) {
+  // The lens ID ends at byte 19; the key stream runs from byte 4, so the rest can stay enciphered.
+  const std::size_t used = std::min<std::size_t>(data->inhalt.size(), kNikonLensDataBytes);
+  bytes.reserve(used);
+  for (std::size_t i = 0; i < used; ++i) {
     bytes.push_back(static_cast<std::uint8_t>(data->inhalt.Number(i).value_or(0) & 0xFF));
   }
   const std::string version(bytes.begin(), bytes.begin() + 4);

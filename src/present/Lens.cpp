@@ -183,8 +183,13 @@ void ReadCanon(ImageMetadata& metadata, Evidence& evidence) {
       evidence.spec.from.push_back(Source(kMakernote, *settings, 27));
     }
   }
-  if (const ZetExif* model = Find(metadata, kMakernote, 0x0095); NamesALens(TextOf(model))) {
+  if (const ZetExif* model = Find(metadata, kMakernote, 0x0095); !evidence.named && NamesALens(TextOf(model))) {
     evidence.named = LensText{TextOf(model), TextOf(model), {Source(kMakernote, *model)}};
+  }
+  // A lens without electronic contacts reports neither type nor focal lengths.
+  if (const auto type = NumberAt(settings, 22); !evidence.named && type && (*type == 65535 || *type == -1) &&
+                                                longFocal.value_or(-1) == 0 && shortFocal.value_or(-1) == 0) {
+    evidence.named = LensText{"manuelles Objektiv", "Canon LensType 65535", {Source(kMakernote, *settings, 23)}};
   }
 }
 

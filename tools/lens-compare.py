@@ -6,7 +6,8 @@ Usage: tools/lens-compare.py path/to/kelmarin-exif [FOLDER]
 Counts the files where exiftool names a lens (a LensID that is neither "Unknown ..." nor only a
 focal range and aperture such as "100.0mm f/2.8"), and how many of them Kelmarin names the same.
 Harmless differences are normalised in the comparison only: case, spacing, the maker's name in
-front ("Canon EF" / "EF"), "F2.8" / "f/2.8", "100.0mm" / "100mm", and Kelmarin's "(adaptiert)".
+front ("Canon EF" / "EF"), "F2.8" / "f/2.8", "100.0mm" / "100mm", brackets, "or" / "oder" between
+candidates, and Kelmarin's "(adaptiert)".
 It also lists every file where Kelmarin names a lens whose focal range excludes the picture's focal
 length (a name the file's own facts contradict). Exit status 1 when agreement is below 97 % or any
 such contradiction is found."""
@@ -26,12 +27,12 @@ RANGE = re.compile(r"(\d+(?:\.\d+)?)(?:-(\d+(?:\.\d+)?))?\s*mm", re.I)
 
 
 def normalise(name):
-    text = name.lower().replace("(adaptiert)", "")
+    text = name.lower().replace("(adaptiert)", "").replace(" or ", " oder ")
     for word in MAKER_WORDS:
         text = re.sub(r"\b" + word + r"\b", " ", text)
     text = re.sub(r"(\d)\.0(?=\D|$)", r"\1", text)
     text = text.replace("f/", "f")
-    return re.sub(r"[\s\-_.]+", "", text)
+    return re.sub(r"[\s\-_.()\[\]]+", "", text)
 
 
 def exiftool_names(folder):

@@ -183,13 +183,15 @@ void ReadCanon(ImageMetadata& metadata, Evidence& evidence) {
       evidence.spec.from.push_back(Source(kMakernote, *settings, 27));
     }
   }
-  if (const ZetExif* model = Find(metadata, kMakernote, 0x0095); !evidence.named && NamesALens(TextOf(model))) {
+  if (const ZetExif* model = Find(metadata, kMakernote, 0x0095);
+      !evidence.named && NamesALens(TextOf(model))) {
     evidence.named = LensText{TextOf(model), TextOf(model), {Source(kMakernote, *model)}};
   }
   // A lens without electronic contacts reports neither type nor focal lengths.
   if (const auto type = NumberAt(settings, 22); !evidence.named && type && (*type == 65535 || *type == -1) &&
                                                 longFocal.value_or(-1) == 0 && shortFocal.value_or(-1) == 0) {
-    evidence.named = LensText{"manuelles Objektiv", "Canon LensType 65535", {Source(kMakernote, *settings, 23)}};
+    evidence.named =
+        LensText{"manuelles Objektiv", "Canon LensType 65535", {Source(kMakernote, *settings, 23)}};
   }
 }
 
@@ -429,7 +431,13 @@ void Append(std::vector<SummarySource>& to, const std::vector<SummarySource>& fr
 // Whether the body's mount differs from the code's: EF lenses on Canon's R bodies, A-mount lenses
 // on Sony's E-mount bodies (both through an adapter).
 bool Adapted(const LensCode& code, const std::string& model, const std::string& name) {
-  if (code.maker == "canon") return model.find("EOS R") != std::string::npos && name.find("Canon EF") == 0;
+  if (code.maker == "canon") {
+    // "EOS R", "EOS RP", "EOS R5 C", but not the EF-mount "EOS Rebel" bodies.
+    const std::size_t at = model.find("EOS R");
+    if (at == std::string::npos || name.find("Canon EF") != 0) return false;
+    const char next = at + 5 < model.size() ? model[at + 5] : ' ';
+    return next == ' ' || next == 'P' || std::isdigit(static_cast<unsigned char>(next)) != 0;
+  }
   if (code.maker == "sony") return model.rfind("NEX", 0) == 0 || model.rfind("ILCE", 0) == 0;
   return false;
 }
@@ -450,12 +458,14 @@ std::optional<LensAnswer> FromCode(const Evidence& evidence, const LensTable& ta
     Append(answer.from, evidence.spec.from);
     return answer;
   }
+  std::vector<std::string> names;
   for (const LensRow* row : rows) {
     std::string name = row->name;
     if (Adapted(code, model, name)) name += " (adaptiert)";
-    if (answer.text.find(name) != std::string::npos) continue;
-    if (!answer.text.empty()) answer.text += " oder ";
+    if (std::find(names.begin(), names.end(), name) != names.end()) continue;
+    if (!names.empty()) answer.text += " oder ";
     answer.text += name;
+    names.push_back(std::move(name));
   }
   if (rows.size() < found->second.size()) Append(answer.from, evidence.spec.from);
   if (evidence.named) {

@@ -29,6 +29,9 @@ pentax | 3 44 | Sigma 17-70mm F2.8-4.5 | 17-70 | 2.8-4.5
 olympus | 0 13 10 | Olympus M.Zuiko Digital 14-42mm F3.5-5.6 II R | 14-42 | 3.5-5.6
 samsung | 2 | Samsung NX 18-55mm F3.5-5.6 OIS | 18-55 | 3.5-5.6
 leica | 5 | Leica Summilux-M 35mm f/1.4 | 35 | 1.4
+canon | 5 | Canon EF 50mm f/1.8 II
+canon | 5 | Canon EF 50mm f/1.8
+canon | 5 | Canon EF 50mm f/1.8 II
 )";
 
 struct Item {
@@ -151,6 +154,8 @@ TEST(Lens, EachMakerSharedCodesUnknownCodesAndTheExifLensModel) {
        "Canon LensType 224", "3:1.23"},
       {"EF lens on an R body", 4, {Text(1, 0x0110, "Canon EOS R5"), CanonSettings(224, 70, 200)},
        "Canon EF 70-200mm f/2.8L IS USM (adaptiert)", "Canon LensType 224", "3:1.23"},
+      {"EF lens on an EF body named Rebel", 4, {Text(1, 0x0110, "Canon EOS Rebel T6"), CanonSettings(224, 70, 200)}, "Canon EF 70-200mm f/2.8L IS USM", "Canon LensType 224", "3:1.23"},
+      {"candidate names that contain one another both shown", 4, {CanonSettings(5, 0, 0)}, "Canon EF 50mm f/1.8 II oder Canon EF 50mm f/1.8", "Canon LensType 5", "3:1.23"},
       {"Nikon plain lens data 0101", 17,
        {NikonLensData("0101", 11, {0x76, 0x58, 0x50, 0x50, 0x14, 0x14, 0x7A}, key), Numbers(3, 0x0083, {2})},
        "AF Nikkor 50mm f/1.8D", "Nikon LensID 76 58 50 50 14 14 7A 02", "3:152"},

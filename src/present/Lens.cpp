@@ -130,9 +130,9 @@ double FractionAt(const ZetExif* item, std::size_t i) {
   if (const auto* number = std::get_if<std::int64_t>(&value)) return static_cast<double>(*number);
   const std::string& text = std::get<std::string>(value);
   const std::size_t slash = text.find('/');
-  const double numerator = std::strtod(text.c_str(), nullptr);
+  const double numerator = PointNumber(text);
   if (slash == std::string::npos) return std::isfinite(numerator) ? numerator : 0;
-  const double denominator = std::strtod(text.c_str() + slash + 1, nullptr);
+  const double denominator = PointNumber(std::string_view(text).substr(slash + 1));
   const double result = denominator != 0 ? numerator / denominator : 0;
   return std::isfinite(result) && result > 0 ? result : 0;
 }
@@ -408,8 +408,9 @@ std::pair<double, double> NamedRange(const std::string& name) {
     while (start < end && (name[start] == '.' || name[start] == '-')) ++start;
     const std::string range = name.substr(start, end - start);
     const std::size_t dash = range.find('-');
-    const double low = std::strtod(range.c_str(), nullptr);
-    const double high = dash == std::string::npos ? low : std::strtod(range.c_str() + dash + 1, nullptr);
+    const double low = PointNumber(range);
+    const double high =
+        dash == std::string::npos ? low : PointNumber(std::string_view(range).substr(dash + 1));
     if (low > 0 && high >= low) return {low, high};
   }
   return {0, 0};

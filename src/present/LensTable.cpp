@@ -178,13 +178,22 @@ LensLine ParseLensLine(std::string_view line) {
   return result;
 }
 
+double PointNumber(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '+')) text.remove_prefix(1);
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end != text.data() && std::isfinite(value) ? value : 0;
+}
+
 std::string LensRangeName(double minFocal, double maxFocal, double minAperture, double maxAperture) {
   auto number = [](double value) {
-    char buffer[32];
+    char buffer[64];
     const double rounded = std::round(value * 10) / 10;
-    std::snprintf(buffer, sizeof buffer, std::fabs(rounded - std::round(rounded)) < 0.05 ? "%.0f" : "%.1f",
-                  rounded);
-    return std::string(buffer);
+    const bool whole = std::fabs(rounded - std::round(rounded)) < 0.05;
+    const auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof buffer, whole ? std::round(rounded) : rounded,
+                      std::chars_format::fixed, whole ? 0 : 1);
+    return error == std::errc() ? std::string(buffer, end) : std::string();
   };
   if (!(minFocal > 0)) return {};
   if (!(maxFocal >= minFocal)) maxFocal = minFocal;

@@ -42,6 +42,10 @@ struct LensLine {
 };
 LensLine ParseLensLine(std::string_view line);
 
+// The decimal number at the start of the text, with "." as its separator whatever the C locale
+// says (the window runs under the user's locale); 0 when the text starts with none.
+double PointNumber(std::string_view text);
+
 // "18-55mm f/3.5-5.6" from the focal and aperture ranges (ends that are equal once, unknown parts
 // left out); empty when the focal range is unknown.
 std::string LensRangeName(double minFocal, double maxFocal, double minAperture, double maxAperture);

@@ -2,6 +2,7 @@
 // contradicted codes, the EXIF lens model, the user's file, and Nikon's enciphered lens data.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdlib>
 #include <fstream>
 
@@ -211,6 +212,17 @@ TEST(Lens, EachMakerSharedCodesUnknownCodesAndTheExifLensModel) {
     EXPECT_EQ(std::to_string(answer->from.front().section) + ':' + answer->from.front().tag, c.firstFrom)
         << c.what;
   }
+}
+
+TEST(Lens, RangesUseThePointUnderAGermanNumericLocale) {
+  const std::string kept = std::setlocale(LC_NUMERIC, nullptr);
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "no German locale here";
+  const LensTable table = TestTable();
+  const auto compact = Resolve(0, {Spec("71/10", "213/10", "28/10", "49/10")}, table);
+  const auto named = Resolve(4, {Text(1, 0xA434, "EF70.0-200.0mm"), CanonSettings(224, 70, 200)}, table);
+  std::setlocale(LC_NUMERIC, kept.c_str());
+  EXPECT_EQ(compact.value().text, "7.1-21.3mm f/2.8-4.9");
+  EXPECT_EQ(named.value().text, "Canon EF 70-200mm f/2.8L IS USM");
 }
 
 TEST(Lens, UserFileAddsAndOverridesCodesAndPassesOverBadLines) {

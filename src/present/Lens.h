@@ -59,7 +59,15 @@ struct LensAnswer {
   std::vector<SummarySource> from;
 };
 
-// The lens of the image, or nothing when the file names none.
+// The lens of the image, or nothing when the file says nothing of it. In this order: the EXIF
+// LensModel (unless a placeholder such as "----"), replaced by the table's fuller name when the
+// maker's code names exactly one lens of the same focal range; the maker's code looked up and
+// narrowed by the focal range and aperture the file states; the makernote's lens text. A code the
+// table does not know, or whose lenses the file's focal range or aperture all contradict, gives
+// "unbekanntes Objektiv" with the range the file states ("unbekanntes Objektiv (18-250mm f/3.5-6.3)")
+// and the code in `raw`, so that the user can name it in the own file. Without code and name, the
+// range alone ("7.1-21.3mm", a compact camera's zoom). `from` holds the rows as the metadata list
+// shows their tag column ("1.23" for a position, "8208:513" in a sub-directory, "42036").
 std::optional<LensAnswer> ResolveLens(ImageMetadata& metadata, const LensTable& table);
 
 }  // namespace kelmarin

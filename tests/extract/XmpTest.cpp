@@ -134,6 +134,27 @@ TEST(XmpPacketTest, HostilePacketsAreCutWithTheirReason) {
   const XmpPacket damaged = ParseXmpPacket("<a>\n<b></c>", nullptr);
   EXPECT_EQ(damaged.line, 2u);
   EXPECT_EQ(damaged.column, 6u);
+  // The padding before the closing instruction is skipped, but a fault is placed as in the file,
+  // and anything after that instruction is still read.
+  const std::string padding(3, '\n');
+  const std::string node =
+      "<rdf:Description xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#' xmlns:d='u'";
+  const struct {
+    std::string packet;
+    XmpProblem problem;
+    std::uint64_t line;
+  } padded[] = {
+      {node + "><d:b>1</d:b>" + padding + "<?xpacket end='w'?>", XmpProblem::Damaged, 4},
+      {node + " d:c='2'/>" + padding + "<?xpacket end='w'?><b/>", XmpProblem::Damaged, 4},
+      {node + " d:c='2'/>" + padding + "<?xpacket end='\x01'?>", XmpProblem::Damaged, 4},
+      {node + " d:c='2'/>" + padding + "<?xpacket end='w'?>", XmpProblem::None, 0},
+  };
+  for (const auto& c : padded) {
+    const XmpPacket packet = ParseXmpPacket(c.packet, nullptr);
+    EXPECT_EQ(packet.problem, c.problem) << c.packet;
+    EXPECT_EQ(packet.line, c.line) << c.packet;
+    EXPECT_EQ(packet.properties.size(), 1u) << c.packet;
+  }
 }
 
 JpegMarker App1(std::string_view signature, std::string_view payload) {

@@ -173,12 +173,14 @@ class Parser {
     return level;
   }
 
-  void Emit(const Level& level, std::string value) {
+  // Takes the level's names: a level is emitted as it ends, or as a copy.
+  void Emit(Level&& level, std::string value) {
     if (out.properties.size() >= kXmpMaxProperties) {
       Stop(XmpProblem::TooMany);
       return;
     }
-    out.properties.push_back({level.ns, level.path, level.leafNs, level.leafName, std::move(value)});
+    out.properties.push_back({std::move(level.ns), std::move(level.path), std::move(level.leafNs),
+                              std::move(level.leafName), std::move(value)});
   }
 
   // The attributes of a node are properties (or structure fields) of its path.
@@ -198,7 +200,7 @@ class Parser {
       const Name name = Split(attributes[i]);
       const std::string_view value(attributes[i + 1]);
       if (name.uri == kRdf && name.local == "resource") {
-        Emit(level, std::string(value));
+        Emit(Level(level), std::string(value));
         level.done = true;
       } else if (name.uri == kRdf && name.local == "parseType" && value == "Resource") {
         structure = true;
@@ -275,7 +277,10 @@ class Parser {
   void End() {
     if (levels.empty()) return;
     Level& level = levels.back();
-    if (level.kind == Frame::Property && !level.done) Emit(level, std::move(level.text));
+    if (level.kind == Frame::Property && !level.done) {
+      std::string text = std::move(level.text);
+      Emit(std::move(level), std::move(text));
+    }
     levels.pop_back();
   }
 

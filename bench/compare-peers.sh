@@ -14,6 +14,8 @@
 #   RAW_DIR     folder of camera RAW and HEIF files (default /work/shared/corpus/modern/other), read
 #               where they are.
 # Environment: BUILD_DIR (default build/release), RUNS (runs of the 1,000-file measurements, default 3),
+#              BASELINE (another kelmarin-exif, e.g. an earlier commit's release build: measured on the
+#              same 1,000 files in the same run, and the listing judged to stay within 5 % of it),
 #              ONE_RUNS (runs of the one-file measurements, default 9), SKIP_BUILD=1 to use an
 #              existing build.
 set -euo pipefail
@@ -58,6 +60,10 @@ all="${files[*]}"
 read -r k_all k_all_med k_all_cpu < <(timing "$runs" 1 "$lister $all")
 read -r e_all e_all_med e_all_cpu < <(timing "$runs" 1 "exiv2 -pa $all")
 read -r x_all x_all_med x_all_cpu < <(timing "$runs" 1 "exiftool $all")
+if [[ -n "${BASELINE:-}" ]]; then
+  "$BASELINE" "$one" >/dev/null
+  read -r b_all b_all_med b_all_cpu < <(timing "$runs" 1 "$BASELINE $all")
+fi
 "$lister" "$one" >/dev/null
 read -r k_one k_one_med k_one_cpu < <(timing "$one_runs" 3 "$lister $one")
 read -r e_one e_one_med e_one_cpu < <(timing "$one_runs" 3 "exiv2 -pa $one")
@@ -83,6 +89,8 @@ printf '%-34s %12s %12s %13s %9s %9s\n' "measurement" "mean" "median" "mean per 
 row "kelmarin-exif, $count files" "$k_all" "$k_all_med" "$k_all" "$k_all_med" "$(ms "$(per "$k_all")")"
 row "exiv2 -pa, $count files" "$e_all" "$e_all_med" "$k_all" "$k_all_med" "$(ms "$(per "$e_all")")"
 row "exiftool, $count files" "$x_all" "$x_all_med" "$k_all" "$k_all_med" "$(ms "$(per "$x_all")")"
+[[ -n "${BASELINE:-}" ]] &&
+  row "baseline, $count files" "$b_all" "$b_all_med" "$k_all" "$k_all_med" "$(ms "$(per "$b_all")")"
 row "kelmarin-exif, 1 file (start-up)" "$k_one" "$k_one_med" "$k_one" "$k_one_med"
 row "exiv2 -pa, 1 file" "$e_one" "$e_one_med" "$k_one" "$k_one_med"
 row "exiftool, 1 file" "$x_one" "$x_one_med" "$k_one" "$k_one_med"
@@ -101,6 +109,12 @@ ge() { awk -v a="$1" -v b="$2" -v f="$3" 'BEGIN { print (a / b >= f) ? 1 : 0 }';
 verdict "exiv2 -pa / kelmarin-exif >= 12 over $count files" "$(ge "$e_all" "$k_all" 12)" "$(ge "$e_all_med" "$k_all_med" 12)"
 verdict "exiftool / kelmarin-exif >= 50 over $count files" "$(ge "$x_all" "$k_all" 50)" "$(ge "$x_all_med" "$k_all_med" 50)"
 verdict "one file: kelmarin-exif not slower than exiv2 -pa" "$(ge "$e_one" "$k_one" 1)" "$(ge "$e_one_med" "$k_one_med" 1)"
+if [[ -n "${BASELINE:-}" ]]; then
+  le() { awk -v a="$1" -v b="$2" -v f="$3" 'BEGIN { print (a <= b * f) ? 1 : 0 }'; }
+  printf 'processor time over %d files: kelmarin-exif %s, baseline %s\n' "$count" "$(ms "$k_all_cpu")" "$(ms "$b_all_cpu")"
+  verdict "kelmarin-exif within 5 % of the baseline over $count files" "$(le "$k_all" "$b_all" 1.05)" \
+    "$(le "$k_all_med" "$b_all_med" 1.05)"
+fi
 flat=$(awk -v a="$rss_100" -v b="$rss_10000" 'BEGIN { print (b <= a * 1.25 + 2048) ? 1 : 0 }')
 verdict "memory over 10000 files close to 100 files" "$flat" "$flat"
 

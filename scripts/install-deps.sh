@@ -8,7 +8,7 @@ packages=(
   cmake g++ clang ninja-build pkgconf make
   qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev
   libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev libraw-dev
-  libheif-dev libwebp-dev libjxl-dev libjemalloc-dev liblcms2-dev libexpat1-dev
+  libheif-dev libwebp-dev libjxl-dev libjemalloc-dev liblcms2-dev libexpat1-dev libbrotli-dev
   libmagick++-dev libemf2svg-dev fonts-urw-base35
   libgtest-dev libbenchmark-dev libclang-rt-14-dev
   xvfb xauth imagemagick libjpeg-turbo-progs jq cloc locales python3

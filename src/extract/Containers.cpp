@@ -3,8 +3,11 @@
 
 #include "extract/Containers.h"
 
+#include <brotli/decode.h>
+
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -26,6 +29,8 @@ constexpr int kMaxHeifExifBlocks = 16;
 // kilobytes.
 constexpr std::uint64_t kMaxHeifItemBytes = std::uint64_t{4} << 20;
 constexpr std::uint64_t kMaxHeifXmpBytes = std::uint64_t{16} << 20;
+// Deflate's largest expansion is 1032 to 1; compressed boxes are held to the same.
+constexpr std::uint64_t kMaxInflateRatio = 1032;
 // Items of one "iloc" box: real files list a few hundred (a grid of tiles, their thumbnails).
 constexpr std::uint64_t kMaxHeifItems = 1 << 15;
 constexpr std::size_t kMaxIptcMarkerPayload = 0xFFFF - 2 - 14 - 12;
@@ -519,8 +524,32 @@ bool ReadWebpContainer(Bytes file, const std::shared_ptr<const void>& owner, Met
   return true;
 }
 
+std::vector<std::uint8_t> BrotliInflate(Bytes compressed, std::size_t limit) {
+  std::vector<std::uint8_t> out;
+  const std::unique_ptr<BrotliDecoderState, decltype(&BrotliDecoderDestroyInstance)> state(
+      BrotliDecoderCreateInstance(nullptr, nullptr, nullptr), &BrotliDecoderDestroyInstance);
+  if (state == nullptr) throw std::bad_alloc();
+  std::size_t inLeft = compressed.size();
+  const std::uint8_t* in = compressed.data();
+  BrotliDecoderResult result = BROTLI_DECODER_RESULT_NEEDS_MORE_OUTPUT;
+  while (result == BROTLI_DECODER_RESULT_NEEDS_MORE_OUTPUT && out.size() < limit) {
+    const std::size_t done = out.size();
+    out.resize(std::min(limit, std::max<std::size_t>(4096, done * 2)));
+    std::size_t outLeft = out.size() - done;
+    std::uint8_t* next = out.data() + done;
+    result = BrotliDecoderDecompressStream(state.get(), &inLeft, &in, &outLeft, &next, nullptr);
+    out.resize(out.size() - outLeft);
+  }
+  // Damaged or cut data leaves what came out before; a stream that wants more input is cut too.
+  return out;
+}
+
 bool ReadJxlContainer(Bytes file, const std::shared_ptr<const void>& owner, MetadataSource& source) {
   if (DetectContainer(file) != ContainerKind::Jxl) return false;
+  // Brotli packs the repetitive bytes of a packet far tighter than deflate: what a compressed box
+  // can hold is bounded by the file's size times deflate's ratio, and by the packet limit.
+  const std::size_t inflateLimit = static_cast<std::size_t>(
+      std::min<std::uint64_t>(kMaxHeifXmpBytes + 1, file.size() * kMaxInflateRatio + 4096));
   Bytes rest = file;
   Box box;
   for (int n = 0; n < kMaxBoxesPerLevel && NextBox(rest, box); ++n) {
@@ -528,6 +557,16 @@ bool ReadJxlContainer(Bytes file, const std::shared_ptr<const void>& owner, Meta
       AddShared(source, TiffBlockRole::Whole, TiffAfterOffsetPrefix(box.payload), owner);
     } else if (box.type == "xml ") {
       source.xmpPackets.emplace_back(box.payload.begin(), box.payload.end());
+    } else if (box.type == "brob" && box.payload.size() > 4) {
+      // ISO/IEC 18181-2, 9.3: the inner box's type, then its payload compressed with Brotli.
+      const std::string_view inner(reinterpret_cast<const char*>(box.payload.data()), 4);
+      if (inner != "Exif" && inner != "xml ") continue;
+      const std::vector<std::uint8_t> payload = BrotliInflate(box.payload.subspan(4), inflateLimit);
+      if (inner == "Exif") {
+        source.AddTiffCopy(TiffBlockRole::Whole, TiffAfterOffsetPrefix(payload));
+      } else {
+        source.xmpPackets.emplace_back(payload.begin(), payload.end());
+      }
     }
   }
   return true;

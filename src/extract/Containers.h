@@ -55,8 +55,11 @@ bool ReadWebpContainer(std::span<const std::uint8_t> file, const std::shared_ptr
 // may be split into extents). False also when the meta box lacks its primary item, item
 // information or item locations.
 bool ReadHeifContainer(std::span<const std::uint8_t> file, MetadataSource& source);
-// JPEG XL: the "Exif" boxes (a 32-bit offset to the TIFF header, then the block); compressed
-// ("brob") boxes are skipped.
+// At most `limit` bytes of a Brotli stream; a damaged or cut stream gives what came out before.
+std::vector<std::uint8_t> BrotliInflate(std::span<const std::uint8_t> compressed, std::size_t limit);
+// JPEG XL: the "Exif" boxes (a 32-bit offset to the TIFF header, then the block) and "xml " boxes,
+// also inside Brotli-compressed ("brob") boxes, whose output is capped at 1032 times the file's
+// size and at the XMP packet limit (and one byte more, so that a larger packet is cut with its note).
 bool ReadJxlContainer(std::span<const std::uint8_t> file, const std::shared_ptr<const void>& owner,
                       MetadataSource& source);
 

@@ -57,6 +57,9 @@ struct MetadataSource {
   // A whole ICC profile a container holds in one piece (PNG iCCP, TIFF tag 34675, WebP ICCP, HEIF
   // colr, PSD resource 0x040F); a JPEG's is split over its APP2 markers and joined when read.
   std::vector<std::uint8_t> icc;
+  // The decoder gives the pixels in sRGB whatever the profile says (a JPEG XL picture coded in XYB):
+  // the profile is listed but not applied.
+  bool pixelsInSrgb = false;
   std::optional<NclxColour> nclx;
   // XMP packets found by a container reader (TIFF tag 700, WebP, HEIF, JPEG XL, ISO boxes, PSD,
   // GIF), in file order; JPEG and PNG packets are read from the markers and texts above.
@@ -69,6 +72,7 @@ struct MetadataSource {
     tiffBlocks.clear();
     container = false;
     icc.clear();
+    pixelsInSrgb = false;
     nclx.reset();
     xmpPackets.clear();
   }

@@ -80,7 +80,7 @@ bool ProfileAppliesToPixels(std::int32_t imagetype) {
 }
 
 bool ApplyEmbeddedProfile(const RgbImage& picture, std::int32_t imagetype, const MetadataSource& source) {
-  if (!ProfileAppliesToPixels(imagetype)) return false;
+  if (!ProfileAppliesToPixels(imagetype) || source.pixelsInSrgb) return false;
   return ConvertToSrgb(picture, EmbeddedIccProfile(source).bytes);
 }
 

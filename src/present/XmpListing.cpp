@@ -123,16 +123,20 @@ std::string XmpNoteText(const XmpNote& note) {
   return {};
 }
 
-std::vector<XmpEntry> XmpEntries(const std::vector<XmpSource>& sources, const XmpVocabulary* vocabulary,
+std::vector<XmpEntry> XmpEntries(std::vector<XmpSource> sources, const XmpVocabulary* vocabulary,
                                  const TextLocale& locale) {
   std::vector<XmpEntry> entries;
-  for (const XmpSource& source : sources) {
+  std::size_t count = 0;
+  for (const XmpSource& source : sources) count += source.properties.size() + source.notes.size();
+  entries.reserve(count);
+  for (XmpSource& source : sources) {
     const std::string origin = source.origin.empty() ? std::string(kXmpEmbedded) : source.origin;
-    for (const XmpProperty& property : source.properties) {
+    for (XmpProperty& property : source.properties) {
       const std::string_view label =
           vocabulary != nullptr ? vocabulary->Label(property.leafNs, property.leafName) : std::string_view();
-      entries.push_back({origin, property.ns, property.path, std::string(label),
-                         XmpValueText(property, locale), property.value});
+      std::string value = XmpValueText(property, locale);
+      entries.push_back({origin, std::move(property.ns), std::move(property.path), std::string(label),
+                         std::move(value), std::move(property.value)});
     }
     for (const XmpNote& note : source.notes)
       entries.push_back({origin, {}, {}, "Hinweis", XmpNoteText(note), {}});
@@ -164,7 +168,7 @@ void FillXmp(const MetadataSource* embedded, const std::vector<std::filesystem::
   }
   for (const std::filesystem::path& sidecar : sidecars)
     sources.push_back(ReadSidecarFile(sidecar, &vocabulary));
-  if (!sources.empty()) listing.xmp = XmpEntries(sources, &vocabulary, locale);
+  if (!sources.empty()) listing.xmp = XmpEntries(std::move(sources), &vocabulary, locale);
 }
 
 void AppendXmpJson(std::string& out, const std::vector<XmpEntry>& entries) {

@@ -36,7 +36,8 @@ std::string XmpValueText(const XmpProperty& property, const TextLocale& locale);
 std::string XmpNoteText(const XmpNote& note);
 
 // The entries of all sources, in order; a source's notes follow its properties (label "Hinweis").
-std::vector<XmpEntry> XmpEntries(const std::vector<XmpSource>& sources, const XmpVocabulary* vocabulary,
+// The sources' texts are moved into the entries.
+std::vector<XmpEntry> XmpEntries(std::vector<XmpSource> sources, const XmpVocabulary* vocabulary,
                                  const TextLocale& locale);
 
 // The rows: per source an empty row and its red title ("XMP", or "XMP (" + sidecar name + ")").

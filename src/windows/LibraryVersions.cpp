@@ -5,7 +5,10 @@
 #include <jpeglib.h>
 // clang-format on
 #include <gif_lib.h>
+#include <brotli/decode.h>
+#include <expat.h>
 #include <jxl/decode.h>
+#include <lcms2.h>
 #include <libheif/heif.h>
 #include <libraw/libraw.h>
 #include <magick/MagickCore.h>
@@ -73,6 +76,16 @@ std::string TiffVersionFromBanner(const std::string& banner) {
   return banner.substr(from, end == std::string::npos ? std::string::npos : end - from);
 }
 
+std::string LcmsVersionText(int encoded) {
+  if (encoded <= 0) return {};
+  return std::to_string(encoded / 1000) + "." + std::to_string(encoded % 1000 / 10);
+}
+
+std::string BrotliVersionText(std::uint32_t encoded) {
+  return std::to_string(encoded >> 24) + "." + std::to_string((encoded >> 12) & 0xFFF) + "." +
+         std::to_string(encoded & 0xFFF);
+}
+
 std::string SharedLibraryFileVersion(const char* soname) {
 #if defined(__linux__)
   if (soname == nullptr) return {};
@@ -96,6 +109,7 @@ std::string SharedLibraryFileVersion(const char* soname) {
 
 std::vector<LibraryVersion> ImagingLibraryVersions() {
   size_t magickNumber = 0;
+  const XML_Expat_Version expat = XML_ExpatVersionInfo();
   return {
       {"libjpeg-turbo", JpegTurboVersion()},
       {"libpng", Text(png_get_header_ver(nullptr))},
@@ -107,6 +121,9 @@ std::vector<LibraryVersion> ImagingLibraryVersions() {
       {"libheif", Text(heif_get_version())},
       {"libwebp", Dotted(static_cast<std::uint32_t>(WebPGetDecoderVersion()), 0x100)},
       {"libjxl", Dotted(JxlDecoderVersion(), 1000)},
+      {"lcms2", LcmsVersionText(cmsGetEncodedCMMversion())},
+      {"expat", std::to_string(expat.major) + "." + std::to_string(expat.minor) + "." + std::to_string(expat.micro)},
+      {"Brotli", BrotliVersionText(BrotliDecoderVersion())},
   };
 }
 

@@ -2,6 +2,7 @@
 // Versions of the libraries the program runs on, for the about window. No Qt here: the imaging
 // libraries' C headers are kept away from the window code.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,8 @@ struct LibraryVersion {
 };
 
 // The imaging libraries in the order the about window lists them: libjpeg-turbo, libpng, giflib,
-// libtiff, LibRaw, ImageMagick, libemf2svg, libheif, libwebp, libjxl. Run-time versions where the library can tell them;
+// libtiff, LibRaw, ImageMagick, libemf2svg, libheif, libwebp, libjxl, then those of colour profiles,
+// XMP and JPEG XL's compressed boxes: lcms2, expat, Brotli. Run-time versions where the library can tell them;
 // libjpeg-turbo and giflib have no such call and give the version of the headers built against.
 std::vector<LibraryVersion> ImagingLibraryVersions();
 
@@ -21,6 +23,11 @@ std::vector<LibraryVersion> ImagingLibraryVersions();
 // path after ".so."), e.g. "1.1.0" for libemf2svg.so.1 -> libemf2svg.so.1.1.0. Empty when no such
 // library can be loaded or on systems without that naming.
 std::string SharedLibraryFileVersion(const char* soname);
+
+// lcms2's encoded version (2140) as "2.14"; empty for none.
+std::string LcmsVersionText(int encoded);
+// Brotli's encoded version (major << 24 | minor << 12 | patch) as "1.0.9".
+std::string BrotliVersionText(std::uint32_t encoded);
 
 // The word after the first blank of ImageMagick's version banner ("ImageMagick 6.9.11-60 Q16 ..."
 // gives "6.9.11-60"); empty when there is none.

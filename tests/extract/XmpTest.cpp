@@ -1,5 +1,6 @@
 // The XMP reader: a table of packets as writers write RDF, hostile packets, Extended XMP, the
 // containers that carry a packet, and sidecar names.
+#include <brotli/encode.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -134,6 +135,27 @@ TEST(XmpPacketTest, HostilePacketsAreCutWithTheirReason) {
   const XmpPacket damaged = ParseXmpPacket("<a>\n<b></c>", nullptr);
   EXPECT_EQ(damaged.line, 2u);
   EXPECT_EQ(damaged.column, 6u);
+  // The padding before the closing instruction is skipped, but a fault is placed as in the file,
+  // and anything after that instruction is still read.
+  const std::string padding(3, '\n');
+  const std::string node =
+      "<rdf:Description xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#' xmlns:d='u'";
+  const struct {
+    std::string packet;
+    XmpProblem problem;
+    std::uint64_t line;
+  } padded[] = {
+      {node + "><d:b>1</d:b>" + padding + "<?xpacket end='w'?>", XmpProblem::Damaged, 4},
+      {node + " d:c='2'/>" + padding + "<?xpacket end='w'?><b/>", XmpProblem::Damaged, 4},
+      {node + " d:c='2'/>" + padding + "<?xpacket end='\x01'?>", XmpProblem::Damaged, 4},
+      {node + " d:c='2'/>" + padding + "<?xpacket end='w'?>", XmpProblem::None, 0},
+  };
+  for (const auto& c : padded) {
+    const XmpPacket packet = ParseXmpPacket(c.packet, nullptr);
+    EXPECT_EQ(packet.problem, c.problem) << c.packet;
+    EXPECT_EQ(packet.line, c.line) << c.packet;
+    EXPECT_EQ(packet.properties.size(), 1u) << c.packet;
+  }
 }
 
 JpegMarker App1(std::string_view signature, std::string_view payload) {
@@ -263,6 +285,38 @@ std::vector<std::uint8_t> GifWithXmp(const std::string& packet) {
                packet + trailer + "\x3B");
 }
 
+std::string BrotliCompressed(const std::string& text) {
+  std::string out(BrotliEncoderMaxCompressedSize(text.size()), '\0');
+  std::size_t size = out.size();
+  EXPECT_TRUE(BrotliEncoderCompress(BROTLI_DEFAULT_QUALITY, BROTLI_DEFAULT_WINDOW, BROTLI_MODE_TEXT, text.size(),
+                                    reinterpret_cast<const std::uint8_t*>(text.data()), &size,
+                                    reinterpret_cast<std::uint8_t*>(out.data())));
+  out.resize(size);
+  return out;
+}
+
+// A JPEG XL file's compressed boxes: EXIF and XMP inflated, other inner boxes left alone, and a
+// box that inflates far beyond its file cut at 1032 times the file's size.
+TEST(XmpSourcesTest, JpegXlBrotliBoxesAreInflatedWithinTheirCap) {
+  std::vector<std::uint8_t> jxl = Chunk("JXL ", std::string("\x0D\x0A\x87\x0A", 4), false);
+  const std::string tiff("MM\0\x2A\0\0\0\x08\0\0\0\0\0\0", 14);
+  const std::string huge = Packet("><dc:a>" + std::string(4u << 20, 'x') + "</dc:a>");
+  for (const std::vector<std::uint8_t>& box :
+       {Chunk("brob", "Exif" + BrotliCompressed(std::string(4, '\0') + tiff), false),
+        Chunk("brob", "jbrd" + BrotliCompressed(tiff), false), Chunk("brob", "xml " + BrotliCompressed(huge), false),
+        Chunk("brob", "xml " + std::string("\xFF\xFF\xFF"), false)}) {
+    jxl.insert(jxl.end(), box.begin(), box.end());
+  }
+  MetadataSource source;
+  ASSERT_TRUE(ReadJxlContainer(jxl, nullptr, source));
+  ASSERT_EQ(source.tiffBlocks.size(), 1u);
+  EXPECT_EQ(std::string(source.tiffBlocks[0].bytes.begin(), source.tiffBlocks[0].bytes.end()), tiff);
+  ASSERT_EQ(source.xmpPackets.size(), 2u);
+  EXPECT_EQ(source.xmpPackets[0].size(), jxl.size() * 1032 + 4096);
+  EXPECT_EQ(source.xmpPackets[0], huge.substr(0, source.xmpPackets[0].size()));
+  EXPECT_TRUE(source.xmpPackets[1].empty());
+}
+
 TEST(XmpSourcesTest, EveryContainerHandsItsPacketOn) {
   const std::string packet = Packet("xmp:Rating='2'>");
   std::vector<std::uint8_t> webp = Bytes(std::string_view("RIFF\0\0\0\0WEBP", 12));
@@ -272,7 +326,10 @@ TEST(XmpSourcesTest, EveryContainerHandsItsPacketOn) {
   const std::vector<std::uint8_t> ftyp = Chunk("ftyp", std::string("jxl \0\0\0\0jxl ", 12), false);
   const std::vector<std::uint8_t> xml = Chunk("xml ", packet, false);
   jxl.insert(jxl.end(), ftyp.begin(), ftyp.end());
+  std::vector<std::uint8_t> jxlBrob = jxl;
   jxl.insert(jxl.end(), xml.begin(), xml.end());
+  const std::vector<std::uint8_t> brob = Chunk("brob", "xml " + BrotliCompressed(packet), false);
+  jxlBrob.insert(jxlBrob.end(), brob.begin(), brob.end());
   const std::vector<std::uint8_t> bigTiff = TiffWithXmp(packet, true);
   const std::vector<std::uint8_t> littleTiff = TiffWithXmp(packet, false);
   const std::vector<std::uint8_t> psd = PsdWithXmp(packet);
@@ -294,6 +351,7 @@ TEST(XmpSourcesTest, EveryContainerHandsItsPacketOn) {
       {"TIFF little-endian", [&](MetadataSource& s) { ReadTiffContainer(littleTiff, nullptr, s); }},
       {"WebP", [&](MetadataSource& s) { ReadWebpContainer(webp, nullptr, s); }},
       {"JPEG XL", [&](MetadataSource& s) { ReadJxlContainer(jxl, nullptr, s); }},
+      {"JPEG XL, Brotli box", [&](MetadataSource& s) { ReadJxlContainer(jxlBrob, nullptr, s); }},
       {"PSD", [&](MetadataSource& s) { ReadPsdContainer(psd, s); }},
       {"GIF", [&](MetadataSource& s) { ReadGifContainer(GifWithXmp(packet), s); }},
       {"GIF without its packet end", [&](MetadataSource& s) { ReadGifContainer(GifWithXmp(unclosed), s); }},

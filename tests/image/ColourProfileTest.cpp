@@ -5,6 +5,7 @@
 
 #include <Magick++.h>
 #include <gtest/gtest.h>
+#include <jxl/encode.h>
 #include <libheif/heif.h>
 #include <webp/encode.h>
 #include <webp/mux.h>
@@ -94,6 +95,38 @@ void WriteHeicWithProfile(const std::string& path, const samples::RgbImage& imag
   heif_context_free(context);
 }
 
+// A JPEG XL file with the profile in its header, or with the codestream's own sRGB description when
+// `profile` is empty; lossless in the profile's colours, or lossy in XYB.
+void WriteJxlWithProfile(const std::string& path, const samples::RgbImage& image, const Block& profile,
+                         bool lossless = true) {
+  JxlEncoder* encoder = JxlEncoderCreate(nullptr);
+  JxlEncoderUseContainer(encoder, JXL_TRUE);
+  JxlBasicInfo info;
+  JxlEncoderInitBasicInfo(&info);
+  info.xsize = static_cast<std::uint32_t>(image.width);
+  info.ysize = static_cast<std::uint32_t>(image.height);
+  info.uses_original_profile = lossless ? JXL_TRUE : JXL_FALSE;
+  ASSERT_EQ(JxlEncoderSetBasicInfo(encoder, &info), JXL_ENC_SUCCESS);
+  JxlColorEncoding srgb;
+  JxlColorEncodingSetToSRGB(&srgb, JXL_FALSE);
+  ASSERT_EQ(profile.empty() ? JxlEncoderSetColorEncoding(encoder, &srgb)
+                            : JxlEncoderSetICCProfile(encoder, profile.data(), profile.size()),
+            JXL_ENC_SUCCESS);
+  JxlEncoderFrameSettings* settings = JxlEncoderFrameSettingsCreate(encoder, nullptr);
+  JxlEncoderSetFrameLossless(settings, lossless ? JXL_TRUE : JXL_FALSE);
+  const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+  ASSERT_EQ(JxlEncoderAddImageFrame(settings, &format, image.pixels.data(), image.pixels.size()),
+            JXL_ENC_SUCCESS);
+  JxlEncoderCloseInput(encoder);
+  Block out(1 << 20);
+  std::uint8_t* next = out.data();
+  std::size_t left = out.size();
+  ASSERT_EQ(JxlEncoderProcessOutput(encoder, &next, &left), JXL_ENC_SUCCESS);
+  out.resize(out.size() - left);
+  JxlEncoderDestroy(encoder);
+  WriteFileBytes(path, out);
+}
+
 TEST(ColourProfiles, EveryContainerHandsOnItsProfile) {
   ScratchFolder folder;
   const samples::RgbImage image = samples::Landscape(64, 48);
@@ -103,13 +136,15 @@ TEST(ColourProfiles, EveryContainerHandsOnItsProfile) {
     std::int32_t type;
   };
   const std::vector<Case> cases = {{"a.jpg", kTypeJpeg}, {"a.png", kTypePng},   {"a.tif", kTypeTiff},
-                                   {"a.psd", kTypePsd},  {"a.webp", kTypeWebp}, {"a.heic", kTypeHeif}};
+                                   {"a.psd", kTypePsd},  {"a.webp", kTypeWebp}, {"a.heic", kTypeHeif},
+                                   {"a.jxl", kTypeJxl}};
   ASSERT_TRUE(samples::WriteJpeg(folder.Path("a.jpg"), image, 90, IccSegments(profile, 3)));
   WriteMagickWithProfile(folder.Path("a.png"), "png", image, profile);
   WriteMagickWithProfile(folder.Path("a.tif"), "tiff", image, profile);
   WriteMagickWithProfile(folder.Path("a.psd"), "psd", image, profile);
   WriteWebpWithProfile(folder.Path("a.webp"), image, profile);
   WriteHeicWithProfile(folder.Path("a.heic"), image, profile);
+  WriteJxlWithProfile(folder.Path("a.jxl"), image, profile);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(folder.Path(c.name), c.type);
@@ -179,6 +214,33 @@ TEST(ColourProfiles, WideGamutJpegIsShownAsImageMagickConvertsIt) {
   cmsHPROFILE grey = cmsCreateGrayProfile(cmsD50_xyY(), gamma);  // copies the curve
   cmsFreeToneCurve(gamma);
   EXPECT_EQ(write("grey.jpg", IccSegments(SavedProfile(grey), 1)), plain);
+}
+
+// JPEG XL keeps its profile inside the coded header. A lossless picture comes out in the profile's
+// colours and is converted like the others; one coded in XYB comes out in sRGB from libjxl itself
+// (not linear, not converted twice), so both show alike. A file described by its codestream alone
+// has no profile.
+TEST(ColourProfiles, JpegXlProfileFromTheCodedHeader) {
+  ScratchFolder folder;
+  const samples::RgbImage image = samples::Landscape(96, 64);
+  const Block wide = WideGamutProfile(L"Weiter Farbraum");
+  WriteJxlWithProfile(folder.Path("lossless.jxl"), image, wide);
+  WriteJxlWithProfile(folder.Path("xyb.jxl"), image, wide, false);
+  WriteJxlWithProfile(folder.Path("described.jxl"), image, {});
+  const auto read = [&](const char* name) { return codec::ReadMetadataOnly(folder.Path(name), kTypeJxl); };
+  EXPECT_EQ(EmbeddedIccProfile(*read("xyb.jxl").source).bytes, wide);
+  EXPECT_TRUE(read("xyb.jxl").source->pixelsInSrgb);
+  EXPECT_FALSE(read("lossless.jxl").source->pixelsInSrgb);
+  EXPECT_TRUE(read("described.jxl").source->icc.empty());
+  const auto shown = [&](const char* name) {
+    ZetImage loaded;
+    EXPECT_EQ(Load(loaded, folder.Path(name), kTypeJxl), 0);
+    return Pixels(loaded.pixels());
+  };
+  const Block converted = shown("lossless.jxl");
+  const Block plain = shown("described.jxl");
+  EXPECT_LT(ShareWithin(converted, plain, 3), 0.5);
+  EXPECT_GE(ShareWithin(shown("xyb.jxl"), converted, 12), 0.95);
 }
 
 }  // namespace

@@ -545,7 +545,7 @@ class ViewerTest : public QObject {
     }
     QCOMPARE(names.join(QLatin1Char(',')),
              QStringLiteral("Linux,Qt,,libjpeg-turbo,libpng,giflib,libtiff,LibRaw,"
-                            "ImageMagick,libemf2svg,libheif,libwebp,libjxl"));
+                            "ImageMagick,libemf2svg,libheif,libwebp,libjxl,lcms2,expat,Brotli"));
     QVERIFY(list.topLevelItem(0)->text(1).contains(QSysInfo::kernelVersion()));
     QCOMPARE(list.topLevelItem(1)->text(1), QString::fromLatin1(qVersion()));
     window.show();
@@ -554,6 +554,8 @@ class ViewerTest : public QObject {
     QCOMPARE(VersionOrNV(SharedLibraryFileVersion("libkelmarin-not-there.so.3")), QStringLiteral("NV"));
     QCOMPARE(SharedLibraryFileVersion(nullptr), std::string());
     QCOMPARE(MagickVersionFromBanner("ImageMagick"), std::string());
+    QCOMPARE(LcmsVersionText(2140), std::string("2.14"));
+    QCOMPARE(BrotliVersionText(0x1001002), std::string("1.1.2"));
     for (const LibraryVersion& library : ImagingLibraryVersions())
       QVERIFY2(!library.version.empty() && std::isdigit(library.version.front()), library.component.c_str());
     QTest::mouseClick(&window.WebLink(), Qt::LeftButton);

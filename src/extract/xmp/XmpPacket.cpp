@@ -37,6 +37,44 @@ Name Split(const XML_Char* raw) {
   return name;
 }
 
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// The packet without its closing "<?xpacket end='w'?>" and the padding before it; the packet as
+// it is when it does not end in one such instruction of plain ASCII.
+std::string_view WithoutTrailer(std::string_view xml) {
+  constexpr std::string_view kTrailer = "<?xpacket";
+  const std::size_t start = xml.rfind(kTrailer);
+  if (start == std::string_view::npos || !xml.ends_with("?>")) return xml;
+  const std::string_view instruction = xml.substr(start);
+  if (instruction.size() < kTrailer.size() + 2 || instruction.find("?>") != instruction.size() - 2)
+    return xml;
+  if (!IsSpace(instruction[kTrailer.size()]) && instruction[kTrailer.size()] != '?') return xml;
+  for (const char c : instruction) {
+    if (c < 0x20 || c > 0x7E) return xml;
+  }
+  std::string_view body = xml.substr(0, start);
+  while (!body.empty() && IsSpace(body.back())) body.remove_suffix(1);
+  return body;
+}
+
+// The expat parser of this thread, reset for the next packet: creating one costs more than a small
+// packet's parse. A parser that has held a large packet is given back, not its buffers kept.
+XML_Parser ThreadParser(std::size_t bytes) {
+  constexpr std::size_t kKeptBufferBytes = 256u << 10;
+  struct Free {
+    void operator()(XML_Parser parser) const { XML_ParserFree(parser); }
+  };
+  thread_local std::unique_ptr<XML_ParserStruct, Free> kept;
+  thread_local bool large = false;
+  if (kept != nullptr && (large || XML_ParserReset(kept.get(), nullptr) != XML_TRUE)) kept.reset();
+  if (kept == nullptr) kept.reset(XML_ParserCreateNS(nullptr, kSeparator));
+  if (kept == nullptr) throw std::bad_alloc();
+  large = bytes > kKeptBufferBytes;
+  return kept.get();
+}
+
 enum class Frame : std::uint8_t {
   Outer,     // x:xmpmeta, rdf:RDF or any wrapper around them
   Node,      // rdf:Description or a structure: children are properties
@@ -61,10 +99,31 @@ class Parser {
   Parser(const XmpVocabulary* vocabulary, XmpPacket& packet) : words(vocabulary), out(packet) {}
 
   void Run(std::string_view xml) {
-    std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> owner(
-        XML_ParserCreateNS(nullptr, kSeparator), &XML_ParserFree);
-    parser = owner.get();
-    if (parser == nullptr) throw std::bad_alloc();
+    const bool cut = xml.size() > kXmpMaxPacketBytes;
+    if (cut) xml = xml.substr(0, kXmpMaxPacketBytes);
+    // Writers pad a packet with kilobytes of spaces before its closing processing instruction, so
+    // that it can grow in place; expat would scan them byte by byte. The packet is read without
+    // them, and only a packet that then fails is read again whole, so that the place of its fault
+    // is told as in the file.
+    const std::string_view body = cut ? xml : WithoutTrailer(xml);
+    XML_Status status = Parse(body, !cut);
+    if (out.problem == XmpProblem::None && status != XML_STATUS_OK && body.size() != xml.size()) {
+      out.properties.clear();
+      levels.clear();
+      status = Parse(xml, true);
+    }
+    if (out.problem == XmpProblem::None && cut) {
+      out.problem = XmpProblem::TooLarge;
+    } else if (out.problem == XmpProblem::None && status != XML_STATUS_OK) {
+      out.problem = XmpProblem::Damaged;
+      out.line = XML_GetCurrentLineNumber(parser);
+      out.column = XML_GetCurrentColumnNumber(parser) + 1;
+    }
+  }
+
+ private:
+  XML_Status Parse(std::string_view xml, bool final) {
+    parser = ThreadParser(xml.size());
     // expat asks the system for a fresh hash salt for every parser, a system call as dear as the
     // parse of a small packet; one salt drawn per process keeps the hash tables unpredictable.
     static const unsigned long salt = std::random_device()();
@@ -76,20 +135,9 @@ class Parser {
     XML_SetCharacterDataHandler(parser, &Parser::OnText);
     XML_SetStartDoctypeDeclHandler(parser, &Parser::OnDoctype);
     XML_SetEntityDeclHandler(parser, &Parser::OnEntity);
-    const bool cut = xml.size() > kXmpMaxPacketBytes;
-    if (cut) xml = xml.substr(0, kXmpMaxPacketBytes);
-    const XML_Status status =
-        XML_Parse(parser, xml.data(), static_cast<int>(xml.size()), cut ? XML_FALSE : XML_TRUE);
-    if (out.problem == XmpProblem::None && cut) {
-      out.problem = XmpProblem::TooLarge;
-    } else if (out.problem == XmpProblem::None && status != XML_STATUS_OK) {
-      out.problem = XmpProblem::Damaged;
-      out.line = XML_GetCurrentLineNumber(parser);
-      out.column = XML_GetCurrentColumnNumber(parser) + 1;
-    }
+    return XML_Parse(parser, xml.data(), static_cast<int>(xml.size()), final ? XML_TRUE : XML_FALSE);
   }
 
- private:
   void Stop(XmpProblem problem) {
     if (out.problem == XmpProblem::None) out.problem = problem;
     XML_StopParser(parser, XML_FALSE);
@@ -125,12 +173,14 @@ class Parser {
     return level;
   }
 
-  void Emit(const Level& level, std::string value) {
+  // Takes the level's names: a level is emitted as it ends, or as a copy.
+  void Emit(Level&& level, std::string value) {
     if (out.properties.size() >= kXmpMaxProperties) {
       Stop(XmpProblem::TooMany);
       return;
     }
-    out.properties.push_back({level.ns, level.path, level.leafNs, level.leafName, std::move(value)});
+    out.properties.push_back({std::move(level.ns), std::move(level.path), std::move(level.leafNs),
+                              std::move(level.leafName), std::move(value)});
   }
 
   // The attributes of a node are properties (or structure fields) of its path.
@@ -150,7 +200,7 @@ class Parser {
       const Name name = Split(attributes[i]);
       const std::string_view value(attributes[i + 1]);
       if (name.uri == kRdf && name.local == "resource") {
-        Emit(level, std::string(value));
+        Emit(Level(level), std::string(value));
         level.done = true;
       } else if (name.uri == kRdf && name.local == "parseType" && value == "Resource") {
         structure = true;
@@ -227,7 +277,10 @@ class Parser {
   void End() {
     if (levels.empty()) return;
     Level& level = levels.back();
-    if (level.kind == Frame::Property && !level.done) Emit(level, std::move(level.text));
+    if (level.kind == Frame::Property && !level.done) {
+      std::string text = std::move(level.text);
+      Emit(std::move(level), std::move(text));
+    }
     levels.pop_back();
   }
 

@@ -27,19 +27,24 @@ std::vector<std::string> SidecarNames(const std::filesystem::path& folder) {
 }  // namespace
 
 std::vector<std::filesystem::path> SidecarFinder::For(const std::filesystem::path& image) {
-  const std::filesystem::path folder = image.parent_path();
-  const std::string imageName = image.filename().string();
+  // The image's folder as text without splitting the path into its parts: asked for every file.
+  const std::string text = image.string();
+  const std::size_t slash =
+      text.find_last_of(std::string{'/', static_cast<char>(std::filesystem::path::preferred_separator)});
+  const std::string folderText = slash == std::string::npos ? std::string() : text.substr(0, slash == 0 ? 1 : slash);
   std::vector<std::string> matches;
   {
     std::unique_lock lock(mutex);
-    auto found = folders.find(folder.string());
+    auto found = folders.find(folderText);
     if (found == folders.end()) {
       lock.unlock();
-      std::vector<std::string> names = SidecarNames(folder);
+      std::vector<std::string> names = SidecarNames(folderText);
       lock.lock();
       if (folders.size() >= kMaxFolders) folders.clear();
-      found = folders.try_emplace(folder.string(), std::move(names)).first;
+      found = folders.try_emplace(folderText, std::move(names)).first;
     }
+    if (found->second.empty()) return {};
+    const std::string_view imageName = std::string_view(text).substr(slash == std::string::npos ? 0 : slash + 1);
     for (const std::string& name : found->second) {
       if (IsSidecarOf(name, imageName)) matches.push_back(name);
     }
@@ -49,7 +54,7 @@ std::vector<std::filesystem::path> SidecarFinder::For(const std::filesystem::pat
     return a.size() != b.size() ? a.size() < b.size() : a < b;
   });
   std::vector<std::filesystem::path> paths;
-  for (const std::string& name : matches) paths.push_back(folder / name);
+  for (const std::string& name : matches) paths.push_back(std::filesystem::path(folderText) / name);
   return paths;
 }
 

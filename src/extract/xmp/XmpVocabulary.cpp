@@ -74,7 +74,12 @@ std::string_view XmpVocabulary::Prefix(std::string_view uri) const {
 }
 
 std::string_view XmpVocabulary::Label(std::string_view uri, std::string_view name) const {
-  const auto found = labels.find(Key(uri, name));
+  // Asked once for every property listed: the key is built in a buffer of the thread's own.
+  thread_local std::string key;
+  key.assign(uri);
+  key += ' ';
+  key += name;
+  const auto found = labels.find(key);
   return found == labels.end() ? std::string_view() : std::string_view(found->second);
 }
 

@@ -8,6 +8,7 @@
 #include "extract/ImageTypes.h"
 #include "image/meta/CodecBasics.h"
 #include "image/meta/JpegReader.h"
+#include "image/meta/JxlColour.h"
 #include "image/meta/MappedFile.h"
 #include "image/meta/PngReader.h"
 
@@ -85,6 +86,8 @@ void ReadContainer(const std::shared_ptr<const MappedFile>& mapped, MetadataOnly
     case kTypeJxl:
       read = ReadJxlContainer(bytes, owner, metadata) || IsBareJxlCodestream(bytes);
       if (!read) result.error = ErrorNumber(kCorrupt);
+      // The profile is coded inside the codestream's header; a damaged header leaves the rest listed.
+      if (read) (void)ReadJxlIcc(bytes, metadata.icc, metadata.pixelsInSrgb);
       break;
     default:
       break;

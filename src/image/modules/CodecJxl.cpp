@@ -3,6 +3,7 @@
 // libjxl works on the file's bytes in memory, on a pool of worker threads, and returns status
 // values: nothing here throws or prints.
 
+#include <jxl/encode.h>  // JxlColorEncodingSetToSRGB
 #include <jxl/decode.h>
 #include <jxl/thread_parallel_runner.h>
 
@@ -98,7 +99,14 @@ class Decoding {
       } else if (status == JXL_DEC_FULL_IMAGE) {
         if (alpha) CompositeOnWhite(rgba.data(), static_cast<std::size_t>(out.width()) * 4, out);
         return kOk;
-      } else if (status != JXL_DEC_FRAME && status != JXL_DEC_COLOR_ENCODING) {
+      } else if (status == JXL_DEC_COLOR_ENCODING) {
+        // A picture coded in XYB comes out in linear sRGB unless asked otherwise: sRGB is what
+        // the screen shows. Other pictures come out in their own colour space (their profile's,
+        // which the image layer converts from); the wish does not apply to them.
+        JxlColorEncoding srgb;
+        JxlColorEncodingSetToSRGB(&srgb, info.num_color_channels == 1 ? JXL_TRUE : JXL_FALSE);
+        (void)JxlDecoderSetPreferredColorProfile(decoder.get(), &srgb);
+      } else if (status != JXL_DEC_FRAME) {
         return kCorrupt;  // an error, or the data ended before the frame did
       }
     }
@@ -116,7 +124,8 @@ class Decoding {
 Code DecodeJxl(std::FILE* file, RgbImage& pixels) {
   pixels = RgbImage();
   Decoding decoding;
-  if (!decoding.Start(file, JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE, true)) return kCorrupt;
+  if (!decoding.Start(file, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE, true))
+    return kCorrupt;
   JxlBasicInfo info;
   if (const Code code = decoding.BasicInfo(info); code != kOk) return code;
   const Size size = OrientedSize(info);

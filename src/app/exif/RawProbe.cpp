@@ -5,7 +5,7 @@
 #include <libraw/libraw.h>
 #endif
 
-#include "image/meta/CodecBasics.h"
+#include "image/meta/ImageErrors.h"
 
 namespace kelmarin::lister {
 
@@ -71,14 +71,14 @@ std::optional<std::int32_t> ProbeRaw(const std::string& path) {
   const LibRawFunctions& raw = Functions();
   if (!raw.loaded) return std::nullopt;
   libraw_data_t* data = raw.init(LIBRAW_OPTIONS_NONE);
-  if (data == nullptr) return codec::ErrorNumber(codec::kNoMemory);
+  if (data == nullptr) return ErrorNumber(codec::kNoMemory);
   raw.dataHandler(data, SilentData, nullptr);
   raw.memoryHandler(data, SilentMemory, nullptr);
   codec::Code code = FromLibRaw(raw.openFile(data, path.c_str()));
   if (code == codec::kOk) code = FromLibRaw(raw.adjustSizes(data));
   if (code == codec::kOk && (data->sizes.iwidth == 0 || data->sizes.iheight == 0)) code = codec::kCorrupt;
   raw.close(data);
-  return code == codec::kOk ? 0 : codec::ErrorNumber(code);
+  return code == codec::kOk ? 0 : ErrorNumber(code);
 }
 
 #endif

@@ -15,6 +15,7 @@
 
 #include "image/Backends.h"
 #include "image/meta/JpegReader.h"
+#include "image/meta/LibRawResult.h"
 #include "image/modules/ModuleHost.h"
 
 namespace kelmarin::codec {
@@ -31,15 +32,6 @@ constexpr std::size_t kMaxScannedBytes = std::size_t{1} << 30;
 
 void SilentData(void*, const char*, const int) {}
 void SilentMemory(void*, const char*, const char*) {}
-
-Code FromLibRaw(int result) {
-  if (result == LIBRAW_SUCCESS) return kOk;
-  if (result > 0) return kCannotOpen;  // an errno value from opening the file
-  if (result == LIBRAW_UNSUFFICIENT_MEMORY || result == LIBRAW_TOO_BIG || result == LIBRAW_MEMPOOL_OVERFLOW) {
-    return kNoMemory;
-  }
-  return kCorrupt;
-}
 
 std::unique_ptr<LibRaw> MakeProcessor() {
   std::unique_ptr<LibRaw> raw(new (std::nothrow) LibRaw(LIBRAW_OPTIONS_NONE));

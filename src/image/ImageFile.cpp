@@ -12,7 +12,8 @@ ImageFile::ImageFile(const Definitions* tables, Reporter* messages) : definition
 
 void ImageFile::ReportFailure(std::int32_t number, const char* operation) {
   if (reporter == nullptr) return;
-  const std::string text = "Fehler " + std::to_string(number) + "\n" + operation + ": " + BytesToUtf8(filename);
+  const std::string text =
+      "Fehler " + std::to_string(number) + "\n" + operation + ": " + BytesToUtf8(filename);
   reporter->Report({"Kelmarin", text, MessageIcon::None});
 }
 

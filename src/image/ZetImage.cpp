@@ -69,8 +69,9 @@ std::optional<ImageError> ZetImage::ResizeImage(const QImage& source, std::int32
   target = ScaleRgb(source, zDimX, zDimY, shrinking ? ShrinkMode(filter) : kResizeSmooth);
   if (target.isNull()) {
     const char* description = "IS_ResizeImage";
-    return ImageError{codec::kResizeFailed, "ResizeImage",
-                      shrinking ? std::string(description) + "(" + std::to_string(filter) + ")" : description};
+    return ImageError{
+        codec::kResizeFailed, "ResizeImage",
+        shrinking ? std::string(description) + "(" + std::to_string(filter) + ")" : description};
   }
   return std::nullopt;
 }

@@ -45,7 +45,8 @@ void* SharedLibrary::Symbol(const char* name) const {
 
 std::filesystem::path SharedLibrary::LoadedFile() const {
   link_map* map = nullptr;
-  if (handle == nullptr || dlinfo(handle, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr || map->l_name == nullptr) {
+  if (handle == nullptr || dlinfo(handle, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr ||
+      map->l_name == nullptr) {
     return {};
   }
   std::error_code error;

@@ -46,19 +46,11 @@ std::string NameText(const std::string& bytes) {
 // Size and last change of the file (local time), as the toolkit would give them; nothing when the
 // file cannot be asked.
 bool FileFacts(const std::string& path, std::int64_t& size, std::optional<Moment>& modified) {
-#ifdef _WIN32
-  struct _stat64 facts {};
-  const std::wstring wide = std::filesystem::path(std::u8string(path.begin(), path.end())).wstring();
-  if (_wstat64(wide.c_str(), &facts) != 0) return false;
-  std::tm local{};
-  const bool known = localtime_s(&local, &facts.st_mtime) == 0;
-#else
   struct stat facts {};
   if (::stat(path.c_str(), &facts) != 0) return false;
   std::tm local{};
   const std::time_t seconds = facts.st_mtime;
   const bool known = localtime_r(&seconds, &local) != nullptr;
-#endif
   size = static_cast<std::int64_t>(facts.st_size);
   if (known) {
     modified = Moment{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
@@ -87,11 +79,7 @@ std::int32_t Info(const std::string& path, std::int32_t type, const Definitions&
   std::optional<Moment> modified;
   FileFacts(path, size, modified);
   // The name up to its last dot, and what follows it.
-#ifdef _WIN32
-  const std::size_t slash = path.find_last_of("/\\");
-#else
   const std::size_t slash = path.rfind('/');
-#endif
   const std::string name = NameText(slash == std::string::npos ? path : path.substr(slash + 1));
   const std::size_t dot = name.rfind('.');
   labels = MakeInfoLabels(locale, name.substr(0, dot),

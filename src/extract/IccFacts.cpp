@@ -8,6 +8,7 @@
 
 #include "extract/ByteReader.h"
 #include "metadata/Text.h"
+#include "metadata/Utf16.h"
 
 namespace kelmarin {
 
@@ -36,20 +37,12 @@ std::string AsciiText(const ByteReader& r, std::size_t at, std::size_t length) {
   return BytesToUtf8(CutAtNul(text));
 }
 
-// UTF-16BE (ICC.1, 10.15), surrogate pairs joined, unpaired ones replaced.
+// UTF-16BE (ICC.1, 10.15) up to its first NUL unit, surrogate pairs joined, unpaired ones replaced.
 std::string Utf16Text(const ByteReader& r, std::size_t at, std::size_t length) {
-  std::string text;
-  length = std::min(length, kMaxTextBytes);
-  for (std::size_t i = 0; i + 1 < length; i += 2) {
-    char32_t unit = U16(r, at + i);
-    if (unit == 0) break;
-    if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < length) {
-      const char32_t low = U16(r, at + i + 2);
-      if (low >= 0xDC00 && low < 0xE000) unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00), i += 2;
-    }
-    AppendUtf8(text, unit >= 0xD800 && unit < 0xE000 ? char32_t{0xFFFD} : unit);
-  }
-  return text;
+  const std::size_t units = std::min(length, kMaxTextBytes) / 2;
+  std::size_t count = 0;
+  while (count < units && U16(r, at + 2 * count) != 0) ++count;
+  return Utf16ToUtf8(count, [&](std::size_t i) { return static_cast<char32_t>(U16(r, at + 2 * i)); });
 }
 
 // A multiLocalizedUnicodeType (10.15): the record for en-US, else the first English one, else the

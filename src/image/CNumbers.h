@@ -4,16 +4,13 @@
 // locale writes decimal commas (a GUI application takes the user's) breaks both. While an object of
 // this class lives, the calling thread uses C numbers; the process's locale is left alone.
 
-#ifndef _WIN32
 #include <locale.h>
-#endif
 
 namespace kelmarin::codec {
 
 class CNumbers {
  public:
   CNumbers() {
-#ifndef _WIN32
     const locale_t base = duplocale(LC_GLOBAL_LOCALE);  // the other categories stay the process's
     if (base == locale_t{}) return;
     numbers = newlocale(LC_NUMERIC_MASK, "C", base);
@@ -22,23 +19,18 @@ class CNumbers {
       return;
     }
     previous = uselocale(numbers);
-#endif
   }
   ~CNumbers() {
-#ifndef _WIN32
     if (numbers == locale_t{}) return;
     uselocale(previous);
     freelocale(numbers);
-#endif
   }
   CNumbers(const CNumbers&) = delete;
   CNumbers& operator=(const CNumbers&) = delete;
 
-#ifndef _WIN32
  private:
   locale_t numbers{};
   locale_t previous{};
-#endif
 };
 
 }  // namespace kelmarin::codec

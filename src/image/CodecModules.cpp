@@ -13,12 +13,7 @@
 #include "image/Backends.h"
 #include "image/LibraryOutput.h"
 #include "image/meta/JpegReader.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <dlfcn.h>
-#endif
+#include "image/meta/SharedLibrary.h"
 
 namespace kelmarin::codec {
 
@@ -26,11 +21,7 @@ namespace {
 
 enum ModuleKind { kHeifModule, kJxlModule, kMagickModule, kRawModule, kTiffModule, kEmfModule, kModuleCount };
 
-#ifdef _WIN32
-constexpr const char* kSuffix = ".dll";
-#else
 constexpr const char* kSuffix = ".so";
-#endif
 constexpr std::array<const char*, kModuleCount> kModuleNames = {
     "kelmarin-codec-heif", "kelmarin-codec-jxl",  "kelmarin-codec-magick",
     "kelmarin-codec-raw",  "kelmarin-codec-tiff", "kelmarin-codec-emf"};
@@ -44,67 +35,18 @@ bool OwnApplicationAllowed() {
 const CodecHost kHost{AllocateRgb, CompositeOnWhite, ReadAll,        FileLength, Plausible,
                       DecodeJpeg,  JpegDimensions,   OpenForReading, Orient,     OwnApplicationAllowed};
 
-// The file of the program or shared object this code is part of.
-std::filesystem::path OwnFile() {
-  std::error_code error;
-#ifdef _WIN32
-  HMODULE self = nullptr;
-  wchar_t name[MAX_PATH] = {};
-  if (GetModuleHandleExW(
-          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-          reinterpret_cast<LPCWSTR>(&OwnFile), &self) &&
-      GetModuleFileNameW(self, name, MAX_PATH) > 0) {
-    return name;
-  }
-  return {};
-#else
-  // The main program's name as dladdr gives it may be relative to a folder left since: its link
-  // in /proc is not.
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&OwnFile), &info) != 0 && info.dli_fname != nullptr &&
-      std::filesystem::path(info.dli_fname).is_absolute()) {
-    return std::filesystem::canonical(info.dli_fname, error);
-  }
-  return std::filesystem::read_symlink("/proc/self/exe", error);
-#endif
-}
-
 // Beside the program or shared object that holds the codec layer (the build tree, a copied folder,
 // the installed image module of kelmarin-exif), in the installed module folder seen from the
 // installed programs, then in the build tree's module folder (tests, benchmarks).
 std::vector<std::filesystem::path> ModuleFolders() {
   std::vector<std::filesystem::path> folders;
-  if (const std::filesystem::path own = OwnFile(); own.is_absolute()) {
+  if (const std::filesystem::path own = FileHolding(reinterpret_cast<const void*>(&ModuleFolders));
+      own.is_absolute()) {
     folders.push_back(own.parent_path());
     folders.push_back(own.parent_path() / KELMARIN_CODEC_MODULE_RELATIVE_DIR);
   }
   folders.emplace_back(KELMARIN_CODEC_MODULE_BUILD_DIR);
   return folders;
-}
-
-void* OpenModule(const std::filesystem::path& file) {
-#ifdef _WIN32
-  return reinterpret_cast<void*>(LoadLibraryW(file.c_str()));
-#else
-  return dlopen(file.c_str(), RTLD_LAZY | RTLD_LOCAL);
-#endif
-}
-
-CodecModuleEntry FindEntry(void* module) {
-#ifdef _WIN32
-  return reinterpret_cast<CodecModuleEntry>(
-      GetProcAddress(static_cast<HMODULE>(module), kCodecModuleEntrySymbol));
-#else
-  return reinterpret_cast<CodecModuleEntry>(dlsym(module, kCodecModuleEntrySymbol));
-#endif
-}
-
-void CloseModule(void* module) {
-#ifdef _WIN32
-  FreeLibrary(static_cast<HMODULE>(module));
-#else
-  dlclose(module);
-#endif
 }
 
 // The first module of that name that loads and belongs to this build; null when there is none.
@@ -114,14 +56,13 @@ const CodecModuleFunctions* Find(ModuleKind kind) {
     const std::filesystem::path file = folder / name;
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) continue;
-    void* module = OpenModule(file);
-    if (module == nullptr) continue;
-    const CodecModuleEntry entry = FindEntry(module);
-    if (const CodecModuleFunctions* functions =
-            entry != nullptr ? entry(&kHost, KELMARIN_CODEC_MODULE_INTERFACE) : nullptr) {
-      return functions;  // stays loaded for the rest of the process
+    SharedLibrary module = SharedLibrary::Open(file);
+    CodecModuleEntry entry = nullptr;
+    if (!module.Find(kCodecModuleEntrySymbol, entry)) continue;
+    if (const CodecModuleFunctions* functions = entry(&kHost, KELMARIN_CODEC_MODULE_INTERFACE)) {
+      module.Keep();  // for the rest of the process
+      return functions;
     }
-    CloseModule(module);
   }
   return nullptr;
 }

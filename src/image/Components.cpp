@@ -1,18 +1,11 @@
 #include "image/Components.h"
 
+#include <cstdio>
 #include <filesystem>
-#include <system_error>
 
 #include "image/Codec.h"
+#include "image/meta/SharedLibrary.h"
 #include "metadata/Reporter.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <dlfcn.h>
-
-#include <cstdio>
-#endif
 
 namespace kelmarin {
 
@@ -24,24 +17,13 @@ std::string ComponentMessage(const std::string& component) {
 }
 
 std::string SystemLibraryDirectory() {
-#ifdef _WIN32
-  wchar_t buffer[MAX_PATH] = {};
-  const UINT length = GetSystemDirectoryW(buffer, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return {};
-  const std::u8string text = std::filesystem::path(buffer).u8string();
-  return std::string(text.begin(), text.end());
-#else
   // The folder the C library was loaded from, with links resolved (/lib is a link on merged-/usr
   // systems).
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&std::fopen), &info) == 0 || info.dli_fname == nullptr) return {};
-  std::error_code error;
-  std::filesystem::path file = std::filesystem::canonical(info.dli_fname, error);
-  if (error) file = info.dli_fname;
+  const std::filesystem::path file = FileHolding(reinterpret_cast<const void*>(&std::fopen));
+  if (file.empty()) return {};
   std::string folder = file.parent_path().string();
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   return folder;
-#endif
 }
 
 std::vector<Component> ImagingComponents() {

@@ -10,8 +10,8 @@ namespace kelmarin {
 
 class Reporter;
 
-// The system's library folder (Linux: the folder of the C library, e.g. /usr/lib/x86_64-linux-gnu;
-// Windows: the system directory), without a trailing separator. Set by InitComponents; empty before.
+// The system's library folder (the folder of the C library, e.g. /usr/lib/x86_64-linux-gnu), without
+// a trailing separator. Set by InitComponents; empty before.
 extern std::string system_directory;
 
 // Records system_directory, then initialises Magick (with the coders BMP, PCX, PCD, PSD, TGA, WMF),

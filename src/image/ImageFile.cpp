@@ -8,14 +8,13 @@
 
 namespace kelmarin {
 
-ImageError MakeImageError(std::int32_t code, const char* source, std::string description) {
-  return ImageError{code + 1000, source, std::move(description)};
-}
-
 ImageFile::ImageFile(const Definitions* tables, Reporter* messages) : definitions(tables), reporter(messages) {}
 
-void ImageFile::Report(const std::string& text) {
-  if (reporter != nullptr) reporter->Report({"Kelmarin", text, MessageIcon::None});
+void ImageFile::ReportFailure(std::int32_t number, const char* operation) {
+  if (reporter == nullptr) return;
+  const std::string text =
+      "Fehler " + std::to_string(number) + "\n" + operation + ": " + BytesToUtf8(filename);
+  reporter->Report({"Kelmarin", text, MessageIcon::None});
 }
 
 std::int32_t ImageFile::load(const std::string& dateiname, std::int32_t bildtyp, std::int32_t& b,
@@ -26,14 +25,14 @@ std::int32_t ImageFile::load(const std::string& dateiname, std::int32_t bildtyp,
   watch.Reset();
   codec::ClearInputMetadata();
   std::int32_t readAs = imagetype;
-  const std::optional<ImageError> error = ReadImage(filename, imagetype, pRGB_image, Breite, Höhe, &readAs);
+  lastLoadError = ReadImage(filename, imagetype, pRGB_image, Breite, Höhe, &readAs);
   // The markers and texts the codec kept for this file (none after a failure) are read on first
   // query, as the type the pixels were read as (a PNG named .jpg has texts, not markers).
   meta.SetSource(readAs, codec::InputMetadata(), definitions);
-  if (!error) ApplyEmbeddedProfile(pRGB_image, readAs, *codec::InputMetadata());
+  if (!lastLoadError) ApplyEmbeddedProfile(pRGB_image, readAs, *codec::InputMetadata());
   std::int32_t status = 0;
-  if (error) {
-    Report("Fehler " + std::to_string(error->number) + "\n" + "ReadImgage: " + BytesToUtf8(filename));
+  if (lastLoadError) {
+    ReportFailure(lastLoadError->number(), "ReadImgage");
     status = 2;
   } else {
     Elapsed = watch.Elapsed();
@@ -47,7 +46,7 @@ std::int32_t ImageFile::load(const std::string& dateiname, std::int32_t bildtyp,
 std::optional<ImageError> ImageFile::GetImageDims(const std::string& dateiname, std::int32_t& bildtyp,
                                                  std::int32_t& breite, std::int32_t& höhe) {
   if (const codec::Code open = codec::CheckOpen(dateiname); open != codec::kOk) {
-    return MakeImageError(open, "GetImageDims", "IS_OpenFileSource");
+    return ImageError{open, "GetImageDims", "IS_OpenFileSource"};
   }
   if (bildtyp == kTypeUnknown) bildtyp = codec::MapGuessedType(codec::GuessFileType(dateiname));
   filename = dateiname;
@@ -56,7 +55,7 @@ std::optional<ImageError> ImageFile::GetImageDims(const std::string& dateiname, 
   std::int32_t width = 0, height = 0;
   const codec::Code code = codec::ReadDimensions(dateiname, bildtyp, width, height);
   meta.SetSource(bildtyp, codec::InputMetadata(), definitions);
-  if (code != codec::kOk) return MakeImageError(code, "GetImageDims", "IS_GetXXXDims");
+  if (code != codec::kOk) return ImageError{code, "GetImageDims", "IS_GetXXXDims"};
   breite = width;
   höhe = height;
   return std::nullopt;
@@ -69,11 +68,11 @@ std::optional<ImageError> ImageFile::ReadImage(const std::string& dateiname, std
   breite = 0;
   höhe = 0;
   if (const codec::Code open = codec::CheckOpen(dateiname); open != codec::kOk) {
-    return MakeImageError(open, "ReadImage", "IS_OpenFileSource");
+    return ImageError{open, "ReadImage", "IS_OpenFileSource"};
   }
   codec::DecodedFacts facts;
   const codec::Code code = codec::ReadPixels(dateiname, bildtyp, pixels, &facts);
-  if (code != codec::kOk) return MakeImageError(code, "ReadImage", "IS_ReadXXX");
+  if (code != codec::kOk) return ImageError{code, "ReadImage", "IS_ReadXXX"};
   breite = facts.stored.width;
   höhe = facts.stored.height;
   if (readAs != nullptr) *readAs = facts.type;

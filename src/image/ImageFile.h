@@ -13,22 +13,12 @@
 #include "extract/ImageMetadata.h"
 #include "extract/ImageTypes.h"
 #include "image/RgbImage.h"
+#include "image/meta/ImageErrors.h"
 
 namespace kelmarin {
 
 class Definitions;
 class Reporter;
-
-// An error raised by GetImageDims, ReadImage or ResizeImage: codec code + 1000, the operation's
-// name and a description ("IS_OpenFileSource", "IS_ReadXXX", ...).
-struct ImageError {
-  std::int32_t number = 0;
-  std::string source;
-  std::string description;
-};
-
-// codec code + 1000 with the operation's name and description.
-ImageError MakeImageError(std::int32_t code, const char* source, std::string description);
 
 class ImageFile {
  public:
@@ -51,9 +41,12 @@ class ImageFile {
   ImageMetadata& metadata() { return meta; }
 
   // Decodes the file, timed; pixels with an embedded ICC profile are converted to sRGB (see
-  // ColourConversion.h). 0 loaded, 2 failed (the reporter has shown "Fehler N\nReadImgage: file").
+  // ColourConversion.h). 0 loaded, 2 failed (the reporter has shown "Fehler N\nReadImgage: file",
+  // and loadError() tells why).
   std::int32_t load(const std::string& dateiname, std::int32_t bildtyp, std::int32_t& b, std::int32_t& h,
                     std::int32_t& ladezeit);
+  // Why the last load failed; empty after a load that succeeded and before the first.
+  const std::optional<ImageError>& loadError() const { return lastLoadError; }
 
   // Dimensions without decoding pixels where the format allows (JPEG: header up to the first scan;
   // PNG: header and text chunks); for JPEG and PNG also the markers or texts, so that the metadata
@@ -91,12 +84,14 @@ class ImageFile {
   std::int32_t ImageCommentCount() { return meta.ImageCommentCount(); }
 
  protected:
-  void Report(const std::string& text);
+  // Shows "Fehler N\nOPERATION: file" through the reporter (nothing without one).
+  void ReportFailure(std::int32_t number, const char* operation);
 
   const Definitions* definitions;
   Reporter* reporter;
   ImageMetadata meta;
   RgbImage pRGB_image;
+  std::optional<ImageError> lastLoadError;
   std::int32_t pcd_resolution = 5;
 };
 

@@ -2,14 +2,12 @@
 
 #include "image/LibraryOutput.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <mutex>
-
-#ifndef _WIN32
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 #if defined(__SANITIZE_ADDRESS__)
 #define KELMARIN_SANITIZED 1
@@ -40,7 +38,6 @@ void SanitizerReportsTo([[maybe_unused]] int descriptor) {
 }  // namespace
 
 LibraryOutputSilenced::LibraryOutputSilenced() {
-#ifndef _WIN32
   const std::lock_guard lock(mutex);
   if (users++ > 0) return;
   std::fflush(stderr);
@@ -52,11 +49,9 @@ LibraryOutputSilenced::LibraryOutputSilenced() {
     dup2(null, 2);
   }
   close(null);
-#endif
 }
 
 LibraryOutputSilenced::~LibraryOutputSilenced() {
-#ifndef _WIN32
   const std::lock_guard lock(mutex);
   if (--users > 0 || saved < 0) return;
   std::fflush(stderr);
@@ -64,7 +59,6 @@ LibraryOutputSilenced::~LibraryOutputSilenced() {
   SanitizerReportsTo(2);
   close(saved);
   saved = -1;
-#endif
 }
 
 }  // namespace kelmarin::codec

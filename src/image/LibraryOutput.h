@@ -6,7 +6,7 @@
 // ends, it points where it pointed before. Sanitizer reports keep going there meanwhile. The
 // program's own messages must come from the thread that calls the codec layer, or wait for it:
 // kelmarin-exif writes its lines on that thread. Nothing happens when the null device cannot be
-// opened (the libraries then speak as before). On Windows it does nothing.
+// opened (the libraries then speak as before).
 
 namespace kelmarin::codec {
 

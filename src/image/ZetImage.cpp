@@ -42,13 +42,13 @@ std::int32_t ZetImage::show(PictureBox& pic) {
   pic.ClearPicture();
   if (resized) {
     // Only when the memory for the scaled pixels cannot be had: reported as a failed drawing.
-    Report("Fehler " + std::to_string(resized->number) + "\n" + "ISDrawRGB: " + BytesToUtf8(filename));
+    ReportFailure(resized->number(), "ISDrawRGB");
     return 2;
   }
   const std::int32_t x = RoundHalfEven((boxWidth - tw) / 2.0);
   const std::int32_t y = RoundHalfEven((boxHeight - th) / 2.0);
   if (!pic.DrawRGB(pRGB_shown, x, y)) {
-    Report("Fehler " + std::to_string(codec::kDrawFailed) + "\n" + "ISDrawRGB: " + BytesToUtf8(filename));
+    ReportFailure(codec::kDrawFailed, "ISDrawRGB");  // the bare code, as the drawing reports it
     return 2;
   }
   return 1;
@@ -58,7 +58,7 @@ std::optional<ImageError> ZetImage::ResizeImage(const QImage& source, std::int32
                                                 QImage& target, std::int32_t filter) {
   target = QImage();
   if (zDimX <= 0 || zDimY <= 0 || std::int64_t{zDimX} * zDimY > codec::kMaxPixels) {
-    return ImageError{1000, "ResizeImage", "GlobalAlloc"};
+    return ImageError{codec::kOk, "ResizeImage", "GlobalAlloc"};  // shown as kUnexpectedNumber
   }
   const std::int32_t qDimX = source.width(), qDimY = source.height();
   if (qDimX == zDimX && qDimY == zDimY) {
@@ -69,8 +69,9 @@ std::optional<ImageError> ZetImage::ResizeImage(const QImage& source, std::int32
   target = ScaleRgb(source, zDimX, zDimY, shrinking ? ShrinkMode(filter) : kResizeSmooth);
   if (target.isNull()) {
     const char* description = "IS_ResizeImage";
-    return MakeImageError(codec::kResizeFailed, "ResizeImage",
-                     shrinking ? std::string(description) + "(" + std::to_string(filter) + ")" : description);
+    return ImageError{
+        codec::kResizeFailed, "ResizeImage",
+        shrinking ? std::string(description) + "(" + std::to_string(filter) + ")" : description};
   }
   return std::nullopt;
 }

@@ -643,11 +643,7 @@ class MemoryBytes : public ByteSource {
 // Opens the file for reading; null with `code` set to the open error code when it cannot be.
 std::FILE* OpenFile(const std::filesystem::path& file, std::int32_t& code) {
   errno = 0;
-#ifdef _WIN32
-  std::FILE* in = _wfopen(file.c_str(), L"rb");
-#else
   std::FILE* in = std::fopen(file.c_str(), "rb");
-#endif
   if (in == nullptr) code = errno == EACCES ? kCodePermissionDenied : kCodeFileAccess;
   return in;
 }
@@ -680,11 +676,7 @@ void WriteStamp(const std::filesystem::path& stamp) {
   std::error_code error;
   std::filesystem::create_directories(stamp.parent_path(), error);
   if (error) return;
-#ifdef _WIN32
-  std::FILE* out = _wfopen(stamp.c_str(), L"wb");
-#else
   std::FILE* out = std::fopen(stamp.c_str(), "wb");
-#endif
   if (out != nullptr) std::fclose(out);
 }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "metadata/Text.h"
+#include "metadata/Utf16.h"
 #include "present/Formatter.h"
 #include "present/NumberText.h"
 
@@ -20,29 +21,13 @@ std::string CodePageCharacter(std::int64_t value) {
 }
 
 std::string Utf16LeText(const ExifValues& values, std::size_t first) {
-  std::string out;
-  if (first >= values.size()) return out;
+  if (first >= values.size()) return {};
   const std::size_t units = (values.size() - first) / 2;
-  out.reserve(units);
-  const auto unit = [&](std::size_t u) {
+  return Utf16ToUtf8(units, [&](std::size_t u) {
     const auto low = static_cast<std::uint8_t>(ValueNumber(values[first + 2 * u]).value_or(0) & 0xFF);
     const auto high = static_cast<std::uint8_t>(ValueNumber(values[first + 2 * u + 1]).value_or(0) & 0xFF);
     return static_cast<char32_t>(low | (high << 8));
-  };
-  for (std::size_t u = 0; u < units; ++u) {
-    char32_t point = unit(u);
-    if (point >= 0xD800 && point <= 0xDFFF) {
-      const char32_t next = u + 1 < units ? unit(u + 1) : 0;
-      if (point <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
-        point = 0x10000 + ((point - 0xD800) << 10) + (next - 0xDC00);
-        ++u;
-      } else {
-        point = 0xFFFD;
-      }
-    }
-    AppendUtf8(out, point);
-  }
-  return out;
+  });
 }
 
 std::optional<std::int64_t> ValueNumber(const ExifValue& value) {

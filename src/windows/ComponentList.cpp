@@ -4,7 +4,6 @@
 #include <QtGlobal>
 
 #include "windows/LibraryVersions.h"
-#include "windows/OperatingSystem.h"
 
 namespace kelmarin {
 
@@ -12,10 +11,8 @@ QString VersionOrNV(const std::string& version) {
   return version.empty() ? QStringLiteral("NV") : QString::fromStdString(version);
 }
 
+// The system's name and version as Qt tells them, on whatever system the program was built for.
 ComponentRow OperatingSystemRow() {
-#ifdef _WIN32
-  return {QStringLiteral("Windows"), QString::fromStdString(WindowsVersionText(OperatingSystem()))};
-#else
   QString kernel = QSysInfo::kernelType();
   if (!kernel.isEmpty()) kernel[0] = kernel[0].toUpper();
   const QString product = QSysInfo::prettyProductName();
@@ -24,7 +21,6 @@ ComponentRow OperatingSystemRow() {
   if (!release.isEmpty()) version += QStringLiteral(" (") + release + QLatin1Char(')');
   return {kernel.isEmpty() ? QStringLiteral("System") : kernel,
           version.trimmed().isEmpty() ? QStringLiteral("NV") : version.trimmed()};
-#endif
 }
 
 std::vector<ComponentRow> ComponentRows() {

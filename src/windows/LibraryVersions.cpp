@@ -16,13 +16,7 @@
 #include <tiffio.h>
 #include <webp/decode.h>
 
-#include <cstdlib>
-#include <memory>
-
-#if defined(__linux__)
-#include <dlfcn.h>
-#include <link.h>
-#endif
+#include "image/meta/SharedLibrary.h"
 
 namespace kelmarin {
 
@@ -87,24 +81,10 @@ std::string BrotliVersionText(std::uint32_t encoded) {
 }
 
 std::string SharedLibraryFileVersion(const char* soname) {
-#if defined(__linux__)
   if (soname == nullptr) return {};
   // Already loaded (by the image layer) or loaded just for the question; nothing of it is called.
-  void* handle = dlopen(soname, RTLD_LAZY | RTLD_LOCAL | RTLD_NOLOAD);
-  if (handle == nullptr) handle = dlopen(soname, RTLD_LAZY | RTLD_LOCAL);
-  if (handle == nullptr) return {};
-  std::string version;
-  link_map* map = nullptr;
-  if (dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr) {
-    std::unique_ptr<char, decltype(&std::free)> real(realpath(map->l_name, nullptr), &std::free);
-    version = VersionAfterSo(real ? real.get() : map->l_name);
-  }
-  dlclose(handle);
-  return version;
-#else
-  (void)soname;
-  return {};
-#endif
+  const SharedLibrary library = SharedLibrary::Open(soname);
+  return library ? VersionAfterSo(library.LoadedFile().string()) : std::string();
 }
 
 std::vector<LibraryVersion> ImagingLibraryVersions() {

@@ -214,7 +214,7 @@ TEST(Resize, TargetsThatCannotBeHadFailAsGlobalAlloc) {
   for (const auto& [w, h] : std::vector<std::pair<int, int>>{{0, 5}, {5, -1}, {100000, 100000}}) {
     const std::optional<ImageError> error = ZetImage::ResizeImage(source, w, h, target, -2);
     ASSERT_TRUE(error);
-    EXPECT_EQ(std::tuple(error->number, error->source, error->description, target.isNull()),
+    EXPECT_EQ(std::tuple(error->number(), error->source, error->description, target.isNull()),
               std::tuple(1000, std::string("ResizeImage"), std::string("GlobalAlloc"), true));
   }
 }
@@ -257,7 +257,7 @@ TEST(Resize, LargeReductionMatchesAnExactAreaAverage) {
 void ExpectError(const std::optional<ImageError>& error, std::int32_t number, const std::string& source,
                  const std::string& description) {
   ASSERT_TRUE(error);
-  EXPECT_EQ(std::tie(error->number, error->source, error->description),
+  EXPECT_EQ(std::tuple(error->number(), error->source, error->description),
             std::tie(number, source, description));
 }
 
@@ -295,12 +295,18 @@ TEST(Errors, LoadReportsAndSetsFields) {
   EXPECT_EQ(std::tuple(image.filename, image.imagetype, b, h, t),
             std::tuple(png, kTypePng, 33, 17, image.Elapsed));
   EXPECT_TRUE(reporter.messages.empty());
+  EXPECT_FALSE(image.loadError());
   EXPECT_EQ(image.load(jp2, kTypeJpeg2000, b, h, t), 2);
   EXPECT_EQ(std::tuple(image.filename, image.imagetype, image.Breite, image.Höhe),
             std::tuple(jp2, kTypeJpeg2000, 0, 0));
+  ExpectError(image.loadError(), 1002, "ReadImage", "IS_ReadXXX");
   // A file name in the message is UTF-8 (here from a Latin-1 byte).
   EXPECT_EQ(image.load(folder.Path("bild\xE4.jpg"), kTypeJpeg, b, h, t), 2);
+  ExpectError(image.loadError(), 1001, "ReadImage", "IS_OpenFileSource");
   ASSERT_EQ(reporter.messages.size(), 2u);
+  // A later load that succeeds forgets the failure.
+  EXPECT_EQ(image.load(png, kTypePng, b, h, t), 0);
+  EXPECT_FALSE(image.loadError());
   // An OK button and no icon.
   EXPECT_EQ(std::pair(reporter.messages[0].text, reporter.messages[0].icon),
             std::pair("Fehler 1002\nReadImgage: " + jp2, MessageIcon::None));

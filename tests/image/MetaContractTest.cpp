@@ -233,7 +233,7 @@ void ExpectSameAsImageObject(const std::string& path, std::int32_t type) {
   EXPECT_TRUE(failure || read.type == imageType) << read.type;
   ASSERT_EQ(read.error.has_value(), failure.has_value());
   if (failure) {
-    EXPECT_EQ(std::pair(*read.error, Flat(*read.source).empty()), std::pair(failure->number, true));
+    EXPECT_EQ(std::pair(*read.error, Flat(*read.source).empty()), std::pair(failure->code, true));
     return;
   }
   EXPECT_EQ(std::pair(read.width, read.height), std::pair(width, height));

@@ -3,10 +3,6 @@
 #include <cstdlib>
 #include <system_error>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace kelmarin::lister {
 
 namespace {
@@ -14,17 +10,10 @@ constexpr const char* kFileName = "metadata.def";
 }
 
 std::filesystem::path ExecutableFolder() {
-#ifdef _WIN32
-  wchar_t buffer[32768];
-  const DWORD length = GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(std::size(buffer)));
-  if (length == 0 || length >= std::size(buffer)) return {};
-  return std::filesystem::path(std::wstring(buffer, length)).parent_path();
-#else
   std::error_code error;
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
   if (error) return {};
   return self.parent_path();
-#endif
 }
 
 std::filesystem::path DefaultDefinitionFile() {
@@ -57,16 +46,11 @@ std::filesystem::path AbsoluteFromEnvironment(const char* name) {
 }  // namespace
 
 std::filesystem::path DefinitionStampFolder() {
-#ifdef _WIN32
-  const std::filesystem::path base = AbsoluteFromEnvironment("LOCALAPPDATA");
-  return base.empty() ? base : base / "Kelmarin";
-#else
   if (const std::filesystem::path cache = AbsoluteFromEnvironment("XDG_CACHE_HOME"); !cache.empty()) {
     return cache / "kelmarin";
   }
   const std::filesystem::path home = AbsoluteFromEnvironment("HOME");
   return home.empty() ? home : home / ".cache" / "kelmarin";
-#endif
 }
 
 }  // namespace kelmarin::lister

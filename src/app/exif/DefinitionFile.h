@@ -17,8 +17,8 @@ std::filesystem::path DefaultDataFile(const char* fileName);
 std::filesystem::path ExecutableFolder();
 
 // Where the stamps of definition files that loaded without fault are kept (see
-// LoadDefinitionsWithStamp): the user's cache folder ($XDG_CACHE_HOME or ~/.cache, on Windows
-// %LOCALAPPDATA%) + "kelmarin". Empty when there is none (then every start reads the whole file).
+// LoadDefinitionsWithStamp): the user's cache folder ($XDG_CACHE_HOME or ~/.cache) +
+// "kelmarin". Empty when there is none (then every start reads the whole file).
 std::filesystem::path DefinitionStampFolder();
 
 }  // namespace kelmarin::lister

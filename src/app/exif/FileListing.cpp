@@ -9,17 +9,13 @@
 #include "extract/ImageMetadata.h"
 #include "extract/ImageTypes.h"
 #include "extract/xmp/XmpSidecars.h"
+#include "image/meta/ImageErrors.h"
 #include "image/meta/MetadataOnly.h"
 #include "present/ValueText.h"
 
 namespace kelmarin::lister {
 
 namespace {
-
-// Error numbers for failures outside the codec layer: memory (codec code 4) and anything else
-// unexpected (code 0).
-constexpr std::int32_t kNoMemoryNumber = 1004;
-constexpr std::int32_t kUnexpectedNumber = 1000;
 
 // The sidecars of all files listed, each folder read once.
 SidecarFinder& Sidecars() {
@@ -52,7 +48,7 @@ std::optional<std::int32_t> ReadListing(const std::string& path, const Definitio
     }
     if (*error != 0) return error;
   } else if (read.error) {
-    return read.error;
+    return ErrorNumber(*read.error);
   }
   ImageMetadata metadata;
   metadata.SetSource(read.type, read.source, &definitions);

@@ -24,7 +24,8 @@ class ImageModule;
 using kelmarin::MetadataListing;
 
 // Returned instead of an error number when the file needs the image module and it cannot be loaded
-// (module.problem() says why). Error numbers of files are 1000 and above.
+// (module.problem() says why). Error numbers of files are kErrorNumberBase and above
+// (image/meta/ImageErrors.h).
 inline constexpr std::int32_t kNoImageModule = -1;
 // Returned when no module was given and the file needs it: read it again with the module.
 inline constexpr std::int32_t kNeedsImageModule = -2;

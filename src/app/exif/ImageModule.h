@@ -47,11 +47,7 @@ using ImageModuleFinishFunction = void (*)();
 }
 
 // How the modules export the functions above (their only exported names).
-#ifdef _WIN32
-#define KELMARIN_EXPORT extern "C" __declspec(dllexport)
-#else
 #define KELMARIN_EXPORT extern "C" __attribute__((visibility("default")))
-#endif
 
 inline constexpr const char* kImageModuleInterfaceSymbol = "kelmarin_exif_image_interface";
 inline constexpr const char* kImageModuleDimensionsSymbol = "kelmarin_exif_image_dimensions";

@@ -15,15 +15,13 @@
 #include "Output.h"
 #include "SectionRows.h"
 #include "browser/core/FormatTable.h"
+#include "image/meta/ImageErrors.h"
 #include "image/meta/MetadataOnly.h"
 #include "metadata/Text.h"
 
 namespace kelmarin::lister {
 
 namespace {
-
-// Error number of a file whose listing ran out of memory (codec code 4).
-constexpr std::int32_t kNoMemoryNumber = 1004;
 
 void AppendRowText(std::string& out, const ListingRow& row) {
   AppendEscapedText(out, row.tag);

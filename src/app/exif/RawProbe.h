@@ -10,9 +10,10 @@
 
 namespace kelmarin::lister {
 
-// 0 when LibRaw reads the file's sizes (both above 0), else the error number GetImageDims gives:
-// 1001 cannot open, 1003 damaged or not RAW, 1004 out of memory. Empty when LibRaw itself cannot be
-// loaded (the image module then decides). Safe to call from several threads at once; never throws.
+// 0 when LibRaw reads the file's sizes (both above 0), else the error number GetImageDims gives
+// (image/meta/ImageErrors.h): cannot open, damaged or not RAW, out of memory. Empty when LibRaw
+// itself cannot be loaded (the image module then decides). Safe to call from several threads at
+// once; never throws.
 std::optional<std::int32_t> ProbeRaw(const std::string& path);
 
 }  // namespace kelmarin::lister

@@ -1,15 +1,13 @@
 #include "SystemLocale.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <system_error>
 #include <vector>
 
 #include "ImageModule.h"
-
-#ifndef _WIN32
-#include <unistd.h>
-#endif
 
 namespace kelmarin::lister {
 
@@ -21,9 +19,6 @@ constexpr std::size_t kMaxFileSize = 64 * 1024;
 }  // namespace
 
 std::optional<std::string> LocaleSettingsKey() {
-#ifdef _WIN32
-  return std::nullopt;
-#else
   std::string key = KELMARIN_IMAGE_MODULE_INTERFACE;
   for (const char* name : {"LC_ALL", "LC_NUMERIC", "LC_TIME", "LC_MONETARY", "LC_MESSAGES", "LC_MEASUREMENT",
                            "LC_COLLATE", "LC_CTYPE", "LANG", "LANGUAGE"}) {
@@ -35,7 +30,6 @@ std::optional<std::string> LocaleSettingsKey() {
   }
   if (key.find('\n') != std::string::npos) return std::nullopt;
   return key;
-#endif
 }
 
 TextLocale SystemTextLocale(ImageModule& module, const std::filesystem::path& cacheFolder) {
@@ -59,11 +53,7 @@ TextLocale SystemTextLocale(ImageModule& module, const std::filesystem::path& ca
   // A file of this process's own, renamed over the old one: readers never see half a file.
   std::error_code error;
   std::filesystem::create_directories(cacheFolder, error);
-#ifdef _WIN32
-  const std::string unique = "0";
-#else
   const std::string unique = std::to_string(getpid());
-#endif
   const std::filesystem::path partial = cacheFolder / (std::string(kFileName) + "." + unique + ".tmp");
   {
     std::ofstream out(partial, std::ios::binary | std::ios::trunc);

@@ -16,7 +16,7 @@ namespace kelmarin::lister {
 class ImageModule;
 
 // What the toolkit's system locale is read from, with the module's interface text: the cache key.
-// None where the settings are not in the environment (Windows): there the module is always asked.
+// None when a setting holds a line break (no key can be made): the module is then always asked.
 std::optional<std::string> LocaleSettingsKey();
 
 // The locale: from the file "locale" in `cacheFolder` when it holds the current key, else from the

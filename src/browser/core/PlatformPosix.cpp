@@ -1,5 +1,4 @@
 // POSIX implementation of Platform.h (Linux, the BSDs, macOS).
-#ifndef _WIN32
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
@@ -175,4 +174,3 @@ std::string VolumeLabelOfDevice(const std::string& devicePath) {
 
 }  // namespace kelmarin
 
-#endif  // _WIN32

@@ -10,7 +10,7 @@
 
 namespace kelmarin::codec {
 
-// Error codes of the codec layer. The image object reports them as code + 1000.
+// Error codes of the codec layer. The numbers shown for them are in image/meta/ImageErrors.h.
 enum Code : std::int32_t {
   kOk = 0,
   kCannotOpen = 1,  // missing, unreadable, or not a regular file (a folder, a FIFO, a device)
@@ -23,11 +23,6 @@ enum Code : std::int32_t {
   kResizeFailed = 7,  // scaling produced no pixels
   kCancelled = 8,     // the decode was called off (WatchCancelFlag) before it ended
 };
-
-// The number the image object reports for a code.
-inline constexpr std::int32_t ErrorNumber(Code code) {
-  return code + 1000;
-}
 
 // Largest decoded image accepted: 2^28 pixels (768 MiB of RGB). Larger headers are rejected before
 // any pixel memory is taken.

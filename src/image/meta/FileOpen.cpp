@@ -1,34 +1,14 @@
 // Opening image files: the only platform-dependent file code of the codec layer.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <string>
 
 #include "image/meta/CodecBasics.h"
 
-#ifdef _WIN32
-#include <windows.h>
-
-#include <filesystem>
-#include <system_error>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 namespace kelmarin::codec {
-
-#ifdef _WIN32
-
-FilePtr OpenForReading(const std::string& path) {
-  if (path.empty()) return nullptr;
-  const std::filesystem::path name(std::u8string(path.begin(), path.end()));
-  std::error_code error;
-  // A device would block or never end: only regular files (or links to them) are opened.
-  if (!std::filesystem::is_regular_file(name, error) || error) return nullptr;
-  return FilePtr(_wfopen(name.c_str(), L"rb"));
-}
-
-#else
 
 FilePtr OpenForReading(const std::string& path) {
   if (path.empty()) return nullptr;
@@ -47,8 +27,6 @@ FilePtr OpenForReading(const std::string& path) {
   if (file == nullptr) ::close(fd);
   return FilePtr(file);
 }
-
-#endif
 
 Code CheckOpen(const std::string& path) {
   return OpenForReading(path) != nullptr ? kOk : kCannotOpen;

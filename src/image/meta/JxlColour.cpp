@@ -5,11 +5,7 @@
 #include <memory>
 #include <mutex>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <dlfcn.h>
-#endif
+#include "image/meta/SharedLibrary.h"
 
 namespace kelmarin::codec {
 
@@ -33,43 +29,25 @@ struct JxlFunctions {
   decltype(&JxlDecoderGetColorAsICCProfile) iccProfile = nullptr;
 };
 
-void* Symbol(void* library, const char* name) {
-#ifdef _WIN32
-  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
-#else
-  return dlsym(library, name);
-#endif
-}
-
-template <typename Function>
-bool Bind(void* library, const char* name, Function& function) {
-  function = reinterpret_cast<Function>(Symbol(library, name));
-  return function != nullptr;
-}
-
 // Loaded once per process and kept; null when the library or one of its functions is missing.
 const JxlFunctions* Library() {
   static std::once_flag once;
   static JxlFunctions functions;
   static const JxlFunctions* loaded = nullptr;
   std::call_once(once, [] {
-#ifdef _WIN32
-    void* library = reinterpret_cast<void*>(LoadLibraryA(KELMARIN_JXL_LIBRARY));
-#else
-    void* library = dlopen(KELMARIN_JXL_LIBRARY, RTLD_LAZY | RTLD_LOCAL);
-#endif
-    if (library == nullptr) return;
+    SharedLibrary library = SharedLibrary::Open(KELMARIN_JXL_LIBRARY);
+    if (!library) return;
     JxlFunctions f;
-    if (Bind(library, "JxlSignatureCheck", f.signatureCheck) && Bind(library, "JxlDecoderCreate", f.create) &&
-        Bind(library, "JxlDecoderDestroy", f.destroy) &&
-        Bind(library, "JxlDecoderSubscribeEvents", f.subscribe) &&
-        Bind(library, "JxlDecoderSetInput", f.setInput) && Bind(library, "JxlDecoderCloseInput", f.closeInput) &&
-        Bind(library, "JxlDecoderProcessInput", f.process) && Bind(library, "JxlDecoderGetBasicInfo", f.basicInfo) &&
-        Bind(library, "JxlDecoderGetColorAsEncodedProfile", f.encodedProfile) &&
-        Bind(library, "JxlDecoderGetICCProfileSize", f.iccSize) &&
-        Bind(library, "JxlDecoderGetColorAsICCProfile", f.iccProfile)) {
+    if (library.Find("JxlSignatureCheck", f.signatureCheck) && library.Find("JxlDecoderCreate", f.create) &&
+        library.Find("JxlDecoderDestroy", f.destroy) && library.Find("JxlDecoderSubscribeEvents", f.subscribe) &&
+        library.Find("JxlDecoderSetInput", f.setInput) && library.Find("JxlDecoderCloseInput", f.closeInput) &&
+        library.Find("JxlDecoderProcessInput", f.process) && library.Find("JxlDecoderGetBasicInfo", f.basicInfo) &&
+        library.Find("JxlDecoderGetColorAsEncodedProfile", f.encodedProfile) &&
+        library.Find("JxlDecoderGetICCProfileSize", f.iccSize) &&
+        library.Find("JxlDecoderGetColorAsICCProfile", f.iccProfile)) {
       functions = f;
       loaded = &functions;
+      library.Keep();
     }
   });
   return loaded;

@@ -1,38 +1,11 @@
 #include "image/meta/MappedFile.h"
 
-#include "image/meta/CodecBasics.h"
-
-#ifdef _WIN32
-#include <vector>
-#else
 #include <sys/mman.h>
 #include <sys/stat.h>
-#endif
+
+#include "image/meta/CodecBasics.h"
 
 namespace kelmarin::codec {
-
-#ifdef _WIN32
-
-// Without a mapping layer of its own here, the file is read whole.
-std::shared_ptr<const MappedFile> MappedFile::Open(const std::string& path) {
-  const FilePtr file = OpenForReading(path);
-  if (file == nullptr) return nullptr;
-  auto* buffer = new std::vector<std::uint8_t>();
-  std::uint8_t chunk[65536];
-  for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;)
-    buffer->insert(buffer->end(), chunk, chunk + got);
-  std::shared_ptr<MappedFile> mapped(new MappedFile());
-  mapped->data = buffer->data();
-  mapped->size = buffer->size();
-  mapped->mapping = buffer;
-  return mapped;
-}
-
-MappedFile::~MappedFile() {
-  delete static_cast<std::vector<std::uint8_t>*>(mapping);
-}
-
-#else
 
 std::shared_ptr<const MappedFile> MappedFile::Open(const std::string& path) {
   const FilePtr file = OpenForReading(path);
@@ -53,7 +26,5 @@ std::shared_ptr<const MappedFile> MappedFile::Open(const std::string& path) {
 MappedFile::~MappedFile() {
   if (mapping != nullptr) ::munmap(mapping, size);
 }
-
-#endif
 
 }  // namespace kelmarin::codec

@@ -25,7 +25,7 @@ class MappedFile {
   MappedFile() = default;
   const std::uint8_t* data = nullptr;
   std::size_t size = 0;
-  void* mapping = nullptr;  // what to unmap (null: nothing, or a buffer of our own on Windows)
+  void* mapping = nullptr;  // what to unmap (null: nothing)
 };
 
 }  // namespace kelmarin::codec

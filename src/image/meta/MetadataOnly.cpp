@@ -77,15 +77,15 @@ void ReadContainer(const std::shared_ptr<const MappedFile>& mapped, MetadataOnly
       break;
     case kTypeHeif:
       read = kind == ContainerKind::Heif && ReadHeifContainer(bytes, metadata);
-      if (!read) result.error = ErrorNumber(kCorrupt);
+      if (!read) result.error = kCorrupt;
       break;
     case kTypeWebp:
       read = ReadWebpContainer(bytes, owner, metadata);
-      if (!read) result.error = ErrorNumber(kCorrupt);
+      if (!read) result.error = kCorrupt;
       break;
     case kTypeJxl:
       read = ReadJxlContainer(bytes, owner, metadata) || IsBareJxlCodestream(bytes);
-      if (!read) result.error = ErrorNumber(kCorrupt);
+      if (!read) result.error = kCorrupt;
       // The profile is coded inside the codestream's header; a damaged header leaves the rest listed.
       if (read) (void)ReadJxlIcc(bytes, metadata.icc, metadata.pixelsInSrgb);
       break;
@@ -133,7 +133,7 @@ MetadataOnlyRead ReadMetadataOnly(const std::string& path, std::int32_t type) {
   result.source = NoMetadata();
   const FilePtr file = OpenForReading(path);
   if (file == nullptr) {
-    result.error = ErrorNumber(kCannotOpen);
+    result.error = kCannotOpen;
     return result;
   }
   if (type == 0) {
@@ -148,7 +148,7 @@ MetadataOnlyRead ReadMetadataOnly(const std::string& path, std::int32_t type) {
   if (IsContainerType(result.type)) {
     const std::shared_ptr<const MappedFile> mapped = MappedFile::Open(path);
     if (mapped == nullptr) {
-      result.error = ErrorNumber(kCannotOpen);
+      result.error = kCannotOpen;
       return result;
     }
     ReadContainer(mapped, result);
@@ -160,7 +160,7 @@ MetadataOnlyRead ReadMetadataOnly(const std::string& path, std::int32_t type) {
     return result;
   }
   if (result.type != kTypeJpeg && result.type != kTypePng) {
-    result.error = ErrorNumber(kUnsupported);
+    result.error = kUnsupported;
     return result;
   }
   MetadataSource metadata;
@@ -168,7 +168,7 @@ MetadataOnlyRead ReadMetadataOnly(const std::string& path, std::int32_t type) {
   const Code code = result.type == kTypeJpeg ? JpegDimensions(file.get(), size, metadata)
                                              : PngDimensions(file.get(), size, metadata);
   if (code != kOk) {
-    result.error = ErrorNumber(code);
+    result.error = code;
     return result;
   }
   SetFound(result, std::move(metadata), size);

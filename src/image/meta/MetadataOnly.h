@@ -8,6 +8,7 @@
 #include <string>
 
 #include "extract/MetadataSource.h"
+#include "image/meta/CodecBasics.h"
 
 namespace kelmarin::codec {
 
@@ -20,8 +21,8 @@ struct MetadataOnlyRead {
   // The JPEG markers and comments, the PNG texts, or the TIFF blocks (and IPTC markers) found in a
   // container; never null.
   std::shared_ptr<const MetadataSource> source;
-  // The error number the image object's GetImageDims gives for this file (codec code + 1000).
-  std::optional<std::int32_t> error;
+  // The codec code of the error the image object's GetImageDims gives for this file.
+  std::optional<Code> error;
   // The file is one the full image layer reads and this path does not (BMP, metafiles, GIF, Photo
   // CD, PCX, PSD, TGA; a RAW file of no known container, a TIFF type file whose content is not
   // TIFF): nothing was read but a PSD file's ICC profile, XMP and IPTC and a GIF's XMP, error is
@@ -34,13 +35,13 @@ struct MetadataOnlyRead {
 bool NeedsFullImageLayer(std::int32_t type);
 
 // For JPEG (4) and PNG (8), and type 0 content that is JPEG or PNG, gives exactly what
-// ZetImage::GetImageDims gives: the same width, height, markers or texts, the same error numbers
-// (1001 cannot open, 1002 no reader for the type, 1003 damaged ...); PNG adds its eXIf chunk as a
+// ZetImage::GetImageDims gives: the same width, height, markers or texts, the same errors
+// (kCannotOpen, kUnsupported: no reader for the type, kCorrupt ...); PNG adds its eXIf chunk as a
 // TIFF block. TIFF (12) and RAW (10): the TIFF, CR3, RAF, CRW or MRW container's blocks (width and
-// height 0); HEIF (13), WebP (14), JPEG XL (15): their EXIF blocks, 1003 when the content is not that
-// format (width and height 0). Type 0 content of these kinds is read as its kind.
-// A type without any reader (5, below 0, above 15, or 0 of unknown content) gives 1002. Never
-// throws except std::bad_alloc.
+// height 0); HEIF (13), WebP (14), JPEG XL (15): their EXIF blocks, kCorrupt when the content is not
+// that format (width and height 0). Type 0 content of these kinds is read as its kind.
+// A type without any reader (5, below 0, above 15, or 0 of unknown content) gives kUnsupported.
+// Never throws except std::bad_alloc.
 MetadataOnlyRead ReadMetadataOnly(const std::string& path, std::int32_t type);
 
 // The EXIF Orientation (1 to 8) of the first EXIF APP1 marker or TIFF block that gives one as a

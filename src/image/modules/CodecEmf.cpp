@@ -1,7 +1,7 @@
 // EMF pictures: turned into SVG by libemf2svg and drawn by Qt Svg on white (a codec module: Qt Svg
 // is loaded with the first EMF file).
 //
-// libemf2svg is loaded at run time with dlopen and kept in its own symbol scope: its bundled libuemf
+// libemf2svg is loaded at run time (SharedLibrary) and kept in its own symbol scope: its bundled libuemf
 // and ImageMagick's libwmf export the same symbol names (wmf_free) and crash when linked into one
 // program.
 
@@ -17,11 +17,8 @@
 
 #include "image/Backends.h"
 #include "image/CNumbers.h"
+#include "image/meta/SharedLibrary.h"
 #include "image/modules/ModuleHost.h"
-
-#ifndef _WIN32
-#include <dlfcn.h>
-#endif
 
 namespace kelmarin::codec {
 
@@ -45,14 +42,11 @@ using EmfToSvg = int (*)(char* contents, std::size_t length, char** out, std::si
                          EmfOptions* options);
 
 EmfToSvg LoadEmfToSvg() {
-#ifdef _WIN32
-  return nullptr;
-#else
-  void* library = dlopen(kEmfLibrary, RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) return nullptr;
-  // Kept loaded for the life of the process.
-  return reinterpret_cast<EmfToSvg>(dlsym(library, "emf2svg"));
-#endif
+  SharedLibrary library = SharedLibrary::Open(kEmfLibrary, SharedLibrary::Binding::kNow);
+  EmfToSvg function = nullptr;
+  if (!library.Find("emf2svg", function)) return nullptr;
+  library.Keep();  // for the life of the process
+  return function;
 }
 
 EmfToSvg EmfFunction() {

@@ -15,6 +15,7 @@
 
 #include "image/Backends.h"
 #include "image/meta/JpegReader.h"
+#include "image/meta/LibRawResult.h"
 #include "image/modules/ModuleHost.h"
 
 namespace kelmarin::codec {
@@ -32,15 +33,6 @@ constexpr std::size_t kMaxScannedBytes = std::size_t{1} << 30;
 void SilentData(void*, const char*, const int) {}
 void SilentMemory(void*, const char*, const char*) {}
 
-Code FromLibRaw(int result) {
-  if (result == LIBRAW_SUCCESS) return kOk;
-  if (result > 0) return kCannotOpen;  // an errno value from opening the file
-  if (result == LIBRAW_UNSUFFICIENT_MEMORY || result == LIBRAW_TOO_BIG || result == LIBRAW_MEMPOOL_OVERFLOW) {
-    return kNoMemory;
-  }
-  return kCorrupt;
-}
-
 std::unique_ptr<LibRaw> MakeProcessor() {
   std::unique_ptr<LibRaw> raw(new (std::nothrow) LibRaw(LIBRAW_OPTIONS_NONE));
   if (raw == nullptr) return nullptr;
@@ -54,12 +46,7 @@ std::unique_ptr<LibRaw> MakeProcessor() {
 }
 
 Code Open(LibRaw& raw, const std::string& path) {
-#ifdef _WIN32
-  const std::wstring wide = std::filesystem::path(std::u8string(path.begin(), path.end())).wstring();
-  return FromLibRaw(raw.open_file(wide.c_str()));
-#else
   return FromLibRaw(raw.open_file(path.c_str()));
-#endif
 }
 
 Code CopyProcessed(LibRaw& raw, RgbImage& pixels) {
@@ -101,17 +88,12 @@ Code Preview(LibRaw& raw, RgbImage& pixels) {
     return kOk;
   }
   if (thumb.tformat != LIBRAW_THUMBNAIL_JPEG) return kCorrupt;
-#ifdef _WIN32
-  return kUnsupported;
-#else
   const FilePtr jpeg(fmemopen(thumb.thumb, thumb.tlength, "rb"));
   if (jpeg == nullptr) return kNoMemory;
   MetadataSource markers;  // the preview's own markers are not the file's metadata
   return DecodeJpeg(jpeg.get(), pixels, markers);
-#endif
 }
 
-#ifndef _WIN32
 // The JPEG image starting at `at` in `bytes`: its size, or its pixels when `pixels` is given.
 Code JpegAt(std::vector<std::uint8_t>& bytes, std::size_t at, Size& size, RgbImage* pixels) {
   const FilePtr jpeg(fmemopen(bytes.data() + at, bytes.size() - at, "rb"));
@@ -120,15 +102,10 @@ Code JpegAt(std::vector<std::uint8_t>& bytes, std::size_t at, Size& size, RgbIma
   return pixels != nullptr ? DecodeJpeg(jpeg.get(), *pixels, markers)
                            : JpegDimensions(jpeg.get(), size, markers);
 }
-#endif
 
 // The largest JPEG image inside a file LibRaw cannot open (a camera or layout it does not know, a
 // file cut down to its previews): camera files keep their previews as whole JPEG streams.
 Code LargestEmbeddedJpeg(const std::string& path, RgbImage& pixels) {
-#ifdef _WIN32
-  (void)path, (void)pixels;
-  return kUnsupported;
-#else
   const FilePtr file = OpenForReading(path);
   if (file == nullptr) return kCannotOpen;
   std::vector<std::uint8_t> bytes;
@@ -155,7 +132,6 @@ Code LargestEmbeddedJpeg(const std::string& path, RgbImage& pixels) {
     if (JpegAt(bytes, candidate.at, unused, &pixels) == kOk) return kOk;
   }
   return kCorrupt;
-#endif
 }
 
 // LibRaw's flip code (3: half a turn, 5: a quarter turn to the left, 6: to the right) applied to

@@ -5,11 +5,7 @@
 
 #include "image/CodecModules.h"
 
-#ifdef _WIN32
-#define KELMARIN_CODEC_MODULE_EXPORT extern "C" __declspec(dllexport)
-#else
 #define KELMARIN_CODEC_MODULE_EXPORT extern "C" __attribute__((visibility("default")))
-#endif
 
 // The entry of a module, kelmarin_codec_module: its functions (designated initializers of
 // CodecModuleFunctions), attached to the codec layer that loads it.

@@ -15,38 +15,13 @@
 
 #include "image/Codec.h"
 #include "image/ImageFile.h"
-#include "metadata/Reporter.h"
+#include "image/meta/ImageErrors.h"
 #include "metadata/Text.h"
 #include "present/InfoLabels.h"
 
 namespace kelmarin::lister {
 
 namespace {
-
-// Error numbers for failures outside the codec layer: memory (codec code 4) and anything else
-// unexpected (code 0).
-constexpr std::int32_t kNoMemoryNumber = 1004;
-constexpr std::int32_t kUnexpectedNumber = 1000;
-
-// Keeps the error number of the load's message ("Fehler N\nReadImgage: path") instead of showing it.
-class NumberReporter : public Reporter {
- public:
-  void Report(const Message& message) override {
-    const std::string prefix = "Fehler ";
-    number = kUnexpectedNumber;
-    if (message.text.compare(0, prefix.size(), prefix) != 0) return;
-    std::int32_t value = 0;
-    bool digits = false;
-    for (std::size_t i = prefix.size();
-         i < message.text.size() && message.text[i] >= '0' && message.text[i] <= '9' && value < 100'000'000;
-         ++i) {
-      value = value * 10 + (message.text[i] - '0');
-      digits = true;
-    }
-    if (digits) number = value;
-  }
-  std::int32_t number = kUnexpectedNumber;
-};
 
 // The file's name as the toolkit decodes it: UTF-8, a byte that is not part of a well-formed
 // sequence read as U+FFFD.
@@ -71,19 +46,11 @@ std::string NameText(const std::string& bytes) {
 // Size and last change of the file (local time), as the toolkit would give them; nothing when the
 // file cannot be asked.
 bool FileFacts(const std::string& path, std::int64_t& size, std::optional<Moment>& modified) {
-#ifdef _WIN32
-  struct _stat64 facts {};
-  const std::wstring wide = std::filesystem::path(std::u8string(path.begin(), path.end())).wstring();
-  if (_wstat64(wide.c_str(), &facts) != 0) return false;
-  std::tm local{};
-  const bool known = localtime_s(&local, &facts.st_mtime) == 0;
-#else
   struct stat facts {};
   if (::stat(path.c_str(), &facts) != 0) return false;
   std::tm local{};
   const std::time_t seconds = facts.st_mtime;
   const bool known = localtime_r(&seconds, &local) != nullptr;
-#endif
   size = static_cast<std::int64_t>(facts.st_size);
   if (known) {
     modified = Moment{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
@@ -97,25 +64,22 @@ std::int32_t Dimensions(const std::string& path, std::int32_t type) {
   ImageFile image;
   std::int32_t width = 0, height = 0;
   const auto failure = image.GetImageDims(path, type, width, height);
-  return failure ? failure->number : 0;
+  return failure ? failure->number() : 0;
 }
 
 std::int32_t Info(const std::string& path, std::int32_t type, const Definitions& definitions,
                   const TextLocale& locale, InfoLabels& labels) {
   codec::AllowOwnApplication(true);
-  NumberReporter reporter;
-  ImageFile image(&definitions, &reporter);
+  ImageFile image(&definitions);
   std::int32_t width = 0, height = 0, loadTime = 0;
-  if (image.load(path, type, width, height, loadTime) != 0) return reporter.number;
+  if (image.load(path, type, width, height, loadTime) != 0) {
+    return image.loadError() ? image.loadError()->number() : kUnexpectedNumber;
+  }
   std::int64_t size = 0;
   std::optional<Moment> modified;
   FileFacts(path, size, modified);
   // The name up to its last dot, and what follows it.
-#ifdef _WIN32
-  const std::size_t slash = path.find_last_of("/\\");
-#else
   const std::size_t slash = path.rfind('/');
-#endif
   const std::string name = NameText(slash == std::string::npos ? path : path.substr(slash + 1));
   const std::size_t dot = name.rfind('.');
   labels = MakeInfoLabels(locale, name.substr(0, dot),

@@ -131,16 +131,11 @@ FolderRecordCache::FolderRecordCache(std::filesystem::path directory, std::uintm
 FolderRecordCache::~FolderRecordCache() = default;
 
 std::filesystem::path FolderRecordCache::DefaultDirectory() {
-#ifdef _WIN32
-  const std::filesystem::path base = AbsoluteFromEnvironment("LOCALAPPDATA");
-  return base.empty() ? base : base / "Kelmarin";
-#else
   if (std::filesystem::path cache = AbsoluteFromEnvironment("XDG_CACHE_HOME"); !cache.empty()) {
     return cache / "kelmarin";
   }
   const std::filesystem::path home = AbsoluteFromEnvironment("HOME");
   return home.empty() ? home : home / ".cache" / "kelmarin";
-#endif
 }
 
 std::optional<FolderRecord> FolderRecordCache::Find(const std::string& path, std::int64_t size,

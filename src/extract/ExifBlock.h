@@ -81,6 +81,9 @@ struct ExifBlockState {
   std::int32_t directory = 0;
   // Bytes between a makernote directory's entry count and its first entry (2 in Kodak's makernote).
   std::int64_t countPadding = 0;
+  // ASCII tags of the makernote directory whose parts, separated by NULs, make one value (Casio's
+  // firmware date "0504\0\01116\0\023"): all count bytes kept, not cut at the first NUL.
+  std::span<const std::int32_t> wholeTexts;
 
   // The values stored outside their entries are listed as "Offset:" texts, not read, and no
   // sub-directory is followed: a makernote whose base could not be found.
@@ -167,6 +170,7 @@ struct MakerRow {
   // The fixed values of a makernote without a directory (then no directory is walked).
   std::span<const MakerField> fields = {};
   std::int32_t countPadding = 0;  // bytes after the makernote directory's entry count
+  std::span<const std::int32_t> wholeTexts = {};  // ExifBlockState::wholeTexts
 };
 
 std::span<const MakerRow> MakerTable();
@@ -182,6 +186,7 @@ struct MakernoteLayout {
   std::span<const std::int32_t> subdirectories;
   std::span<const MakerField> fields;
   std::int32_t countPadding = 0;
+  std::span<const std::int32_t> wholeTexts;
 };
 
 // Picks the layout for the state's make, model and makernote position. Sets the state's byte order

@@ -95,6 +95,10 @@ constexpr std::array<MakerField, 19> kReconyxFields = {{
     Reconyx(0x2A),          {0x2B, 0x56, 0, 22},
 }};
 
+// Casio's firmware date: "YYMM", "DDHH" and "MM" (and seconds), each followed by two NULs.
+constexpr std::array<std::int32_t, 1> kCasioFirstWholeTexts = {0x0015};
+constexpr std::array<std::int32_t, 1> kCasioSecondWholeTexts = {0x2001};
+
 constexpr MakerRow WithWord(MakerRow row, std::string_view word) {
   row.makeWord = word;
   return row;
@@ -117,8 +121,9 @@ constexpr std::array<MakerRow, 52> kMakerTable = {{
     {.makeWord = "ASAHI", .maker = 2},
     // Editing programs that move the makernote leave its original offset in its footer.
     {.makeWord = "CANON", .maker = 4, .base = CanonFooter},
-    {.makeWord = "CASIO", .condition = FoundFromMakernote, .text = "QVC", .maker = 6, .directoryOffset = 6},
-    {.makeWord = "CASIO", .maker = 5, .base = Makernote},
+    {.makeWord = "CASIO", .condition = FoundFromMakernote, .text = "QVC", .maker = 6, .directoryOffset = 6,
+     .wholeTexts = kCasioSecondWholeTexts},
+    {.makeWord = "CASIO", .maker = 5, .base = Makernote, .wholeTexts = kCasioFirstWholeTexts},
     // DJI's drones: a directory without signature, offsets from the TIFF header.
     {.makeWord = "DJI", .condition = PlausibleDirectory, .maker = 31},
     {.makeWord = "EPSON", .maker = 18, .directoryOffset = 8},
@@ -319,6 +324,7 @@ MakernoteLayout Apply(const MakerRow& row, ExifBlockState& state) {
   layout.subdirectories = row.subdirectories;
   layout.fields = row.fields;
   layout.countPadding = row.countPadding;
+  layout.wholeTexts = row.wholeTexts;
   return layout;
 }
 
@@ -428,6 +434,7 @@ void ReadMakernote(ImageMetadata& image, ExifBlockState& state) {
   }
   state.subdirectories = layout.subdirectories;
   state.countPadding = layout.countPadding;
+  state.wholeTexts = layout.wholeTexts;
   std::optional<BufferPos> base = layout.base;
   if (layout.baseMovesWithEdits) base = PlaceMakernote(state, layout);
   if (!base) {
@@ -439,6 +446,7 @@ void ReadMakernote(ImageMetadata& image, ExifBlockState& state) {
   state.rawOffsets = false;
   state.subdirectories = {};
   state.countPadding = 0;
+  state.wholeTexts = {};
 }
 
 }  // namespace kelmarin

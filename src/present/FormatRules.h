@@ -52,6 +52,16 @@ bool IsComputedCode(std::int32_t code);
 inline constexpr std::int32_t kCodeVersionBytes = 27;
 std::string ComputedText(const ExifValues& values, std::int32_t code, const ExifTag* definition,
                          const FormatContext& context);
+// Display code 28: a date of digit pairs with NULs between them, "YYMM", "DDHH", "MM" and
+// optionally "SS", each group followed by two NULs (Casio's firmware date), as
+// "2003:02:28 09:45[:SS]"; a year below 70 is of the 2000s. Anything else: the bytes with each run of
+// NULs as one ".", trailing ones dropped.
+inline constexpr std::int32_t kCodeDigitDate = 28;
+std::string DigitDateText(const ExifValues& values);
+// Display code 29: bytes that are all letters, digits, "-", "_" or spaces as those characters,
+// any other as lower-case hexadecimal digits, two per byte (Ricoh's binary serial number).
+inline constexpr std::int32_t kCodeCharactersOrHex = 29;
+std::string CharactersOrHexText(const ExifValues& values);
 
 // FormatValue with the item's definition already looked up (null: it has none).
 std::string FormatItem(const FormatContext& context, std::int32_t maker, const ZetExif& item, std::int32_t section,

@@ -453,6 +453,26 @@ TEST(Makernotes, SubdirectoriesFollowTheirPointer) {
   EXPECT_EQ(sony.ExifCount(3), 3);
 }
 
+// Casio's firmware date keeps its NUL-separated digit groups; other texts of the makernote and the
+// same tag outside it are cut at the first NUL.
+TEST(Makernotes, CasioFirmwareDateKeptWhole) {
+  const std::string date("0302\0\0" "2809\0\0" "45\0\0\0\0", 18);
+  for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+    TiffBuilder tiff(order);
+    const std::uint32_t make = tiff.AppendText("CASIO COMPUTER CO.,LTD.\0"s);
+    const std::uint32_t text = tiff.AppendText(date);
+    const std::uint32_t note = tiff.AppendText("QVC\0\0\0"s);
+    tiff.AddDirectory({tiff.At(0x2001, 2, 18, text), tiff.At(0x2002, 2, 18, text)});
+    const std::uint32_t exif = tiff.AddDirectory({tiff.At(0x927C, 7, tiff.Size() - note, note),
+                                                  tiff.At(0x2001, 2, 18, text)});
+    tiff.SetFirstDirectory(tiff.AddDirectory({tiff.At(0x010F, 2, 24, make), tiff.Long(0x8769, exif)}));
+    ImageMetadata image;
+    ReadExifBlock(image, tiff.App1(), nullptr);
+    EXPECT_EQ(Shown(image, 3), "8193t:'" + date + "' 8194t:'0302'");
+    EXPECT_EQ(std::get<std::string>(image.ExifTag(1, 0x2001)->inhalt[0]), "0302");
+  }
+}
+
 TEST(Makernotes, FocalLengthFactorFromTheLastMakeAndModel) {
   Definitions definitions;
   definitions.AddFocalEquiv("NIKON", "E950", 4.8);

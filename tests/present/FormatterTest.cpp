@@ -148,6 +148,18 @@ TEST_F(GeneralRules, ListsCharactersDigitsAndUtf16) {
         {Numbers(13, {0, 1, 0, 0}), 27, "0100"},  // version bytes, binary or characters
         {Numbers(13, {'0', '2', '1', '0'}), 27, "0210"},
         {Numbers(13, {0, 1, 10, 31}), 27, "01__"},
+        // Digit pairs with NULs between them (Casio's firmware date), as text or as bytes.
+        {Texts(14, {std::string("0302\0\0" "2809\0\0" "45\0\0\0\0", 18)}), 28, "2003:02:28 09:45"},
+        {Texts(14, {std::string("9912\0\0" "3123\0\0" "5958\0\0", 18)}), 28, "1999:12:31 23:59:58"},
+        {Bytes(14, std::string("7001\0\0" "0100\0\0" "00\0\0\0\0", 18)), 28, "1970:01:01 00:00"},
+        {Texts(14, {std::string("0302\0\0" "2809\0\0" "45x\0\0\0", 18)}), 28, "0302.2809.45x"},
+        {Texts(14, {std::string("0302\0\0" "2809", 10)}), 28, "0302.2809"},
+        {Texts(14, {""}), 28, ""},
+        // Characters when all are letters, digits, "-", "_" or spaces, else hexadecimal (Ricoh).
+        {Bytes(15, "AB-12_x 9"), 29, "AB-12_x 9"},
+        {Bytes(15, std::string("\0\0\x12\x34\xAB\xFF 1", 8)), 29, "00001234abff2031"},
+        {Texts(15, {"S/N"}), 29, "532f4e"},
+        {Numbers(15, {300}), 29, "ff"},
         {Numbers(99, {35}), 18, ""}});
 }
 

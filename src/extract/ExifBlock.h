@@ -171,6 +171,8 @@ struct MakerRow {
   std::span<const MakerField> fields = {};
   std::int32_t countPadding = 0;  // bytes after the makernote directory's entry count
   std::span<const std::int32_t> wholeTexts = {};  // ExifBlockState::wholeTexts
+  // Olympus: the camera type (tag 0x0207) tells bodies that count their quality codes from 0.
+  bool olympusCameraType = false;
 };
 
 std::span<const MakerRow> MakerTable();
@@ -187,6 +189,7 @@ struct MakernoteLayout {
   std::span<const MakerField> fields;
   std::int32_t countPadding = 0;
   std::span<const std::int32_t> wholeTexts;
+  bool olympusCameraType = false;
 };
 
 // Picks the layout for the state's make, model and makernote position. Sets the state's byte order

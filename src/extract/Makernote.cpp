@@ -31,7 +31,8 @@ constexpr std::array<std::int32_t, 6> kOlympusSubdirectories = {0x2010, 0x2020, 
 // the makernote start; header-less forms are accepted only when their directory is plausible.
 constexpr MakerRow kOlympusLater = {.makeWord = "OLYMPUS", .condition = StartsAtMakernote, .text = "OLYMPUS\0"sv,
                                     .maker = 28, .directoryOffset = 12, .base = Makernote, .order = OwnHeader,
-                                    .orderOffset = 8, .subdirectories = kOlympusSubdirectories};
+                                    .orderOffset = 8, .subdirectories = kOlympusSubdirectories,
+                                    .olympusCameraType = true};
 constexpr MakerRow kOmSystem = {.makeWord = "OLYMPUS", .condition = StartsAtMakernote, .text = "OM SYSTEM\0"sv,
                                 .maker = 28, .directoryOffset = 16, .base = Makernote, .order = OwnHeader,
                                 .orderOffset = 12, .subdirectories = kOlympusSubdirectories};
@@ -179,7 +180,7 @@ constexpr std::array<MakerRow, 52> kMakerTable = {{
     WithWord(kOlympusLater, "OM DIGITAL"),
     kOlympusLater,
     kOmSystem,
-    {.makeWord = "OLYMPUS", .maker = 18, .directoryOffset = 8},
+    {.makeWord = "OLYMPUS", .maker = 18, .directoryOffset = 8, .olympusCameraType = true},
     {.makeWord = "PANASONIC", .maker = 19, .directoryOffset = 12},
     kPentaxLater,
     {.makeWord = "PENTAX", .condition = FoundFromMakernote, .text = "AOC", .maker = 3, .directoryOffset = 6},
@@ -325,6 +326,7 @@ MakernoteLayout Apply(const MakerRow& row, ExifBlockState& state) {
   layout.fields = row.fields;
   layout.countPadding = row.countPadding;
   layout.wholeTexts = row.wholeTexts;
+  layout.olympusCameraType = row.olympusCameraType;
   return layout;
 }
 
@@ -424,6 +426,22 @@ std::optional<BufferPos> PlaceMakernote(const ExifBlockState& state, const Maker
   return std::nullopt;
 }
 
+namespace {
+
+constexpr std::int32_t kTagOlympusCameraType = 0x0207;
+
+// Olympus's "SX" camera types (all but SX151) and the D4322 number their quality codes SQ, HQ, SHQ
+// from 0; the other bodies from 1.
+bool OlympusCountsFromZero(ImageMetadata& image) {
+  const ZetExif* type = image.ExifTag(kSectionMakernote, kTagOlympusCameraType);
+  if (type == nullptr || type->inhalt.empty() || !std::holds_alternative<std::string>(type->inhalt[0])) return false;
+  const std::string_view text = std::get<std::string>(type->inhalt[0]);
+  if (text.starts_with("SX151")) return false;
+  return text.starts_with("SX") || text.starts_with("D4322");
+}
+
+}  // namespace
+
 void ReadMakernote(ImageMetadata& image, ExifBlockState& state) {
   const MakernoteLayout layout = DetectMakernote(state);
   image.camera_id = layout.maker;
@@ -443,6 +461,7 @@ void ReadMakernote(ImageMetadata& image, ExifBlockState& state) {
     state.rawOffsets = true;
   }
   WalkDirectory(image, state, kSectionMakernote, layout.directory, base.value_or(layout.base));
+  if (layout.olympusCameraType) image.countsFromZero = OlympusCountsFromZero(image);
   state.rawOffsets = false;
   state.subdirectories = {};
   state.countPadding = 0;

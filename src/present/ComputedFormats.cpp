@@ -73,6 +73,11 @@ std::string OneValue(const ExifValue& value, std::int32_t code, const ExifTag* d
       return FNumber(*number * scale + offset, context);
     case kCodeCanonAperture:
       return FNumber(CanonEv(*number), context);
+    case kCodeHalfOrFourfoldMm: {
+      const auto whole = ValueNumber(value);
+      if (!whole) return ValueText(value);
+      return Decimal(static_cast<double>(*whole) * (*whole % 2 != 0 ? 4.0 : 0.5), "0.#", context) + "mm";
+    }
     case kCodeCanonIso: {
       const auto whole = ValueNumber(value);
       if (whole && (*whole & kCanonIsoAsNumber) != 0)
@@ -102,11 +107,17 @@ std::optional<std::string> NameOf(const ExifValue& value, const ExifTag* definit
 
 bool IsComputedCode(std::int32_t code) {
   return code == kCodeScaled || code == kCodeCanonEv || code == kCodeApexAperture || code == kCodeCanonIso ||
-         code == kCodeCanonAperture;
+         code == kCodeCanonAperture || code == kCodeNamedFromOne || code == kCodeHalfOrFourfoldMm;
 }
 
 std::string ComputedText(const ExifValues& values, std::int32_t code, const ExifTag* definition,
                          const FormatContext& context) {
+  if (code == kCodeNamedFromOne) {
+    const auto number = values.size() == 1 ? ValueNumber(values[0]) : std::nullopt;
+    if (!number) return NumberListText(values);
+    const ExifValue counted = context.countsFromZero ? *number + 1 : *number;
+    return NameOf(counted, definition).value_or(ValueText(values[0]));
+  }
   if (values.size() == 1) {
     if (auto name = NameOf(values[0], definition)) return *name;
   }

@@ -62,6 +62,12 @@ std::string DigitDateText(const ExifValues& values);
 // any other as lower-case hexadecimal digits, two per byte (Ricoh's binary serial number).
 inline constexpr std::int32_t kCodeCharactersOrHex = 29;
 std::string CharactersOrHexText(const ExifValues& values);
+// Display code 30: a single number's value name, of the number + 1 where the body counts from 0
+// (FormatContext::countsFromZero); else as code 0.
+inline constexpr std::int32_t kCodeNamedFromOne = 30;
+// Display code 31: Pentax's shake-reduction focal length in millimetres, stored even as twice its
+// value up to 127 mm and, above, odd as a quarter of it (the low bit set): "35mm", "300mm".
+inline constexpr std::int32_t kCodeHalfOrFourfoldMm = 31;
 
 // FormatValue with the item's definition already looked up (null: it has none).
 std::string FormatItem(const FormatContext& context, std::int32_t maker, const ZetExif& item, std::int32_t section,

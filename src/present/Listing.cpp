@@ -182,6 +182,7 @@ std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMe
     return rows;
   }
   context.camera_feq = image.camera_feq;
+  context.countsFromZero = image.countsFromZero;
   const std::int32_t maker = image.camera_id;
   rows.reserve(static_cast<std::size_t>(image.ExifCount()) + 8);
   for (std::int32_t section = kSectionMain; section <= kSectionGps; ++section) {

@@ -473,6 +473,26 @@ TEST(Makernotes, CasioFirmwareDateKeptWhole) {
   }
 }
 
+// Olympus's camera type tells the bodies that count their quality codes from 0.
+TEST(Makernotes, OlympusCameraTypeSetsTheNumbering) {
+  const std::pair<std::string, bool> cases[] = {
+      {"SX753", true}, {"D4322", true}, {"SX151", false}, {"SR874", false}, {"", false}};
+  for (const auto& [type, fromZero] : cases) {
+    for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+      TiffBuilder tiff(order);
+      const std::uint32_t make = tiff.AppendText("OLYMPUS OPTICAL CO.,LTD\0"s);
+      const std::uint32_t text = tiff.AppendText(type + "\0\0\0\0"s);
+      const std::uint32_t note = tiff.AppendText("OLYMP\0\1\0"s);
+      tiff.AddDirectory({tiff.Short(0x0201, 1), tiff.At(0x0207, 2, static_cast<std::uint32_t>(type.size() + 1), text)});
+      const std::uint32_t exif = tiff.AddDirectory({tiff.At(0x927C, 7, tiff.Size() - note, note)});
+      tiff.SetFirstDirectory(tiff.AddDirectory({tiff.At(0x010F, 2, 24, make), tiff.Long(0x8769, exif)}));
+      ImageMetadata image;
+      ReadExifBlock(image, tiff.App1(), nullptr);
+      EXPECT_EQ(std::pair(image.camera_id, image.countsFromZero), std::pair(18, fromZero)) << type;
+    }
+  }
+}
+
 TEST(Makernotes, FocalLengthFactorFromTheLastMakeAndModel) {
   Definitions definitions;
   definitions.AddFocalEquiv("NIKON", "E950", 4.8);

@@ -194,6 +194,10 @@ TEST_F(GeneralRules, ComputedCodesAndSignedLists) {
       {Numbers(1, {65482, 10, 200}), 16, 1, 0, "-54,10,200"},  // Olympus colour matrix
       {Numbers(1, {65482}), 16, 1, 0, "-54"},
       {Numbers(1, {255, 1}), 17, 1, 0, "-1,1"},
+      {Numbers(1, {70}), 31, 1, 0, "35mm"},  // Pentax SRFocalLength: even in half millimetres
+      {Numbers(1, {75}), 31, 1, 0, "300mm"},  // odd: a quarter
+      {Numbers(1, {0}), 31, 1, 0, "0mm"},
+      {Numbers(1, {2}), 30, 1, 0, "2"},  // unnamed: the number
   };
   for (const Row& row : rows) {
     Tables one;
@@ -202,6 +206,19 @@ TEST_F(GeneralRules, ComputedCodesAndSignedLists) {
     tag.offset = row.offset;
     if (row.code == 22) tag.addnice(-1, "nicht verfügbar");
     EXPECT_EQ(FormatValue(one.defs, context, 0, row.item, kSectionMain), row.expected) << row.code;
+  }
+}
+
+// Olympus's quality: bodies that count from 0 name the number + 1; lists stay numbers.
+TEST_F(GeneralRules, NamesCountedFromZeroOrOne) {
+  ExifTag& tag = tables.Main(513, 30);
+  tag.addnice(1, "SQ");
+  tag.addnice(2, "HQ");
+  for (const bool fromZero : {false, true}) {
+    context.countsFromZero = fromZero;
+    EXPECT_EQ(Format(Numbers(513, {1})) + '|' + Format(Numbers(513, {0})) + '|' + Format(Numbers(513, {7})) + '|' +
+                  Format(Numbers(513, {1, 2})) + '|' + Format(Texts(513, {"x"})),
+              fromZero ? "HQ|SQ|7|1,2|x" : "SQ|0|7|1,2|x");
   }
 }
 

@@ -120,7 +120,11 @@ bool IsTextType(std::int32_t type) {
 
 void Add(ImageMetadata& image, const ExifBlockState& state, std::int32_t section, std::int32_t tag,
          std::int32_t typ, ExifValues inhalt) {
-  if (ZetExif* item = image.ExifAdd(section, tag, typ, std::move(inhalt))) item->directory = state.directory;
+  if (ZetExif* item = image.ExifAdd(section, tag, typ, std::move(inhalt))) {
+    item->directory = section == kSectionMakernote                           ? state.directory
+                      : section == kSectionMain && state.walking.size() == 1 ? state.rawMain
+                                                                             : 0;
+  }
 }
 
 // Stops the block once the image's items would pass their memory budget.

@@ -84,6 +84,9 @@ struct ExifBlockState {
   // ASCII tags of the makernote directory whose parts, separated by NULs, make one value (Casio's
   // firmware date "0504\0\01116\0\023"): all count bytes kept, not cut at the first NUL.
   std::span<const std::int32_t> wholeTexts;
+  // A camera's raw directory 0 (Panasonic's RW2): its TIFF magic number, filed as the directory of
+  // the items of directory 0 itself, whose tags are the raw format's own; 0 for any other.
+  std::int32_t rawMain = 0;
 
   // The values stored outside their entries are listed as "Offset:" texts, not read, and no
   // sub-directory is followed: a makernote whose base could not be found.

@@ -92,6 +92,7 @@ void ReadTiffStructure(ImageMetadata& image, std::span<const std::uint8_t> block
   state.model = camera.model;
   // The budget is shared by all blocks of the image: once used up, further blocks add nothing.
   state.exhausted = image.ExifStoredBytes() >= kMaxExifBytesPerImage;
+  if (state.reader.ReadU16(header + 2) == kRw2Magic) state.rawMain = kRw2Magic;
   switch (role) {
     case TiffBlockRole::Whole:
     case TiffBlockRole::Main:

@@ -415,6 +415,12 @@ void DefinitionLoader::Header(std::string_view body) {
   const std::string_view keyword = words.first[0];
   if (EqualsNoCase(keyword, "version")) {
     Version(words);
+  } else if (EqualsNoCase(keyword, "main") && words.count >= 2 && ParseDefinitionNumber(words.first[1]).code == 0) {
+    RequireVersion();  // the table of a raw format's directory 0, by its TIFF magic number; other words
+                       // after "main" are passed over as they always were
+    auto [table, inserted] = defs->rawMainTags.try_emplace(Number(words.first[1]));
+    if (!inserted) throw Failure{FailureKind::Read, kCodeDuplicateKey};
+    SetSection(kSectionMain, &table->second);
   } else if (EqualsNoCase(keyword, "main")) {
     RequireVersion();
     SetSection(kSectionMain, &defs->mainTags);

@@ -493,6 +493,26 @@ TEST(Makernotes, OlympusCameraTypeSetsTheNumbering) {
   }
 }
 
+// The items of a Panasonic RW2's directory 0 (TIFF magic 0x55) carry the magic as their table;
+// those of its Exif directory, and of a TIFF file's directory 0, none.
+TEST(Makernotes, Rw2DirectoryZeroNamesItsTable) {
+  for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+    for (const std::uint16_t magic : {std::uint16_t{0x55}, std::uint16_t{42}}) {
+      TiffBuilder tiff(order);
+      tiff.Patch(2, tiff.U16(magic));
+      const std::uint32_t exif = tiff.AddDirectory({tiff.Short(0x0002, 8)});
+      tiff.SetFirstDirectory(tiff.AddDirectory({tiff.Short(0x0002, 4000), tiff.Long(0x8769, exif)}));
+      ImageMetadata image;
+      ReadTiffBlock(image, tiff.Tiff(), nullptr);
+      ASSERT_EQ(image.ExifCount(1), 3) << magic;
+      const std::int32_t table = magic == 0x55 ? 0x55 : 0;
+      EXPECT_EQ(std::tuple(image.ExifPos(1, 1)->directory, image.ExifPos(1, 2)->directory,
+                           image.ExifPos(1, 3)->directory),
+                std::tuple(table, table, 0));
+    }
+  }
+}
+
 TEST(Makernotes, FocalLengthFactorFromTheLastMakeAndModel) {
   Definitions definitions;
   definitions.AddFocalEquiv("NIKON", "E950", 4.8);

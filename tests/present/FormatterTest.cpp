@@ -619,6 +619,24 @@ constexpr const char* kSubdirectoryFile =
     "+0x100,0,0,Verweis\n#makernote canon01 0x2010\n+0x100,0,0,Im Verzeichnis\n+0x101,0,0,Liste dort\n"
     "+0x101,1,0,Erster Wert\n!7,sieben\n";
 
+// A raw format's directory 0 is named from its own table, then from the main one; the tag column
+// stays the tag alone.
+TEST(ArrayRows, RawDirectoryZeroNamedFromItsTable) {
+  std::istringstream in("#version 2\n#main\n+1,0,0,Interop\n+271,0,0,Hersteller\n#main 0x55\n+1,0,27,Version\n");
+  RecordingReporter reporter;
+  const auto defs = LoadDefinitions(in, reporter);
+  ASSERT_NE(defs, nullptr);
+  ImageMetadata image;
+  image.ExifAdd(1, 1, kTypNumbers, Numbers(1, {0, 1, 0, 0}).inhalt)->directory = 0x55;
+  image.ExifAdd(1, 271, kTypTexts, {std::string("Panasonic")})->directory = 0x55;
+  image.ExifAdd(1, 1, kTypTexts, {std::string("R98")});
+  std::string rows;
+  for (const ListingRow& row : FillMetadataList(*defs, image, MakeFormatContext(German(), 1.0))) {
+    if (row.kind == RowKind::Item) rows += row.tag + '|' + row.label + '|' + row.information + ';';
+  }
+  EXPECT_EQ(rows, "1|Version|0100;271|Hersteller|Panasonic;1|Interop|R98;");
+}
+
 TEST(ArrayRows, SubDirectoriesAndPositionsGiveTheirRows) {
   std::istringstream in(kSubdirectoryFile);
   RecordingReporter reporter;

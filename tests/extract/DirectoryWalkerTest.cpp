@@ -513,6 +513,28 @@ TEST(Makernotes, Rw2DirectoryZeroNamesItsTable) {
   }
 }
 
+// An RW2's makernote lies in the EXIF of its embedded JPEG (tag 0x002E), after any other APPn
+// marker; a JPEG cut short or without that marker gives none.
+TEST(Makernotes, Rw2MakernoteFromTheEmbeddedJpeg) {
+  for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+    const std::vector<std::uint8_t> app1 = Block(Case("Panasonic"), Other(order));
+    const std::vector<std::uint8_t> jpeg = Cat({{0xFF, 0xD8, 0xFF, 0xE0, 0, 4, 'J', 'F'}, app1, {0xFF, 0xD9}});
+    const std::pair<std::size_t, const char*> cases[] = {
+        {jpeg.size(), "1n:4660 2t:'3/4'"}, {jpeg.size() - 4, ""}, {6, ""}};
+    for (const auto& [size, shown] : cases) {
+      TiffBuilder tiff(order);
+      tiff.Patch(2, tiff.U16(0x55));
+      const std::uint32_t at = tiff.Append({jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(size)});
+      tiff.SetFirstDirectory(tiff.AddDirectory({tiff.Short(0x0002, 4000), tiff.At(0x002E, 7, static_cast<std::uint32_t>(size), at)}));
+      ImageMetadata image;
+      ReadTiffBlock(image, tiff.Tiff(), nullptr);
+      EXPECT_EQ(std::tuple(Shown(image, 3), image.camera_id, image.ExifCount(1)),
+                std::tuple(std::string(shown), *shown != '\0' ? 19 : 0, 2))
+          << size;
+    }
+  }
+}
+
 TEST(Makernotes, FocalLengthFactorFromTheLastMakeAndModel) {
   Definitions definitions;
   definitions.AddFocalEquiv("NIKON", "E950", 4.8);

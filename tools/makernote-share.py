@@ -60,6 +60,7 @@ KNOWN_LISTS = {
     ("Pentax", "CameraSettings"): 0x0205,
     ("Pentax", "BatteryInfo"): 0x0216,
     ("Pentax", "CameraInfo"): 0x0215,
+    ("Nikon", "AFInfo"): 0x0088,
 }
 
 LIST_UNITS = {("Sony", "ShotInfo"): 2}

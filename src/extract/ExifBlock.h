@@ -176,6 +176,10 @@ struct MakerRow {
   std::span<const std::int32_t> wholeTexts = {};  // ExifBlockState::wholeTexts
   // Olympus: the camera type (tag 0x0207) tells bodies that count their quality codes from 0.
   bool olympusCameraType = false;
+  // A makernote of text pairs "Rv0207;Rg76;..." (Ricoh's DC and RDC bodies): each pair's leading
+  // letters (up to 4) are its tag, as the number of their ASCII codes ("Rv" 0x5276), the rest its
+  // text; then no directory is walked.
+  bool textPairs = false;
 };
 
 std::span<const MakerRow> MakerTable();
@@ -193,6 +197,7 @@ struct MakernoteLayout {
   std::int32_t countPadding = 0;
   std::span<const std::int32_t> wholeTexts;
   bool olympusCameraType = false;
+  bool textPairs = false;
 };
 
 // Picks the layout for the state's make, model and makernote position. Sets the state's byte order

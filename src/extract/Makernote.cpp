@@ -114,7 +114,7 @@ constexpr MakerRow kKodakOwnHeader = {.makeWord = "KODAK", .condition = StartsAt
                                       .maker = 33, .directoryOffset = 8, .base = Makernote, .order = OwnHeader,
                                       .countPadding = 2};
 
-constexpr std::array<MakerRow, 52> kMakerTable = {{
+constexpr std::array<MakerRow, 54> kMakerTable = {{
     {.makeWord = "AGFA", .maker = 18, .directoryOffset = 8},
     {.makeWord = "APPLE", .condition = StartsAtMakernote, .text = "Apple iOS\0"sv, .maker = 26,
      .directoryOffset = 14, .base = Makernote, .order = OwnHeader, .orderOffset = 12},
@@ -186,6 +186,8 @@ constexpr std::array<MakerRow, 52> kMakerTable = {{
     {.makeWord = "PENTAX", .condition = FoundFromMakernote, .text = "AOC", .maker = 3, .directoryOffset = 6},
     WithWord(kPentaxLater, "RICOH"),
     {.makeWord = "RICOH", .condition = FoundFromMakernote, .text = "RICOH", .maker = 21, .directoryOffset = 8},
+    {.makeWord = "RICOH", .condition = StartsAtMakernote, .text = "Rv", .maker = 40, .textPairs = true},
+    {.makeWord = "RICOH", .condition = StartsAtMakernote, .text = "Rev", .maker = 40, .textPairs = true},
     // Samsung's first form ("STMN" and a version) holds no directory, only fixed values.
     {.makeWord = "SAMSUNG", .condition = StartsAtMakernote, .text = "STMN", .maker = 32,
      .fields = kSamsungFirstFormFields},
@@ -327,6 +329,7 @@ MakernoteLayout Apply(const MakerRow& row, ExifBlockState& state) {
   layout.countPadding = row.countPadding;
   layout.wholeTexts = row.wholeTexts;
   layout.olympusCameraType = row.olympusCameraType;
+  layout.textPairs = row.textPairs;
   return layout;
 }
 
@@ -440,6 +443,25 @@ bool OlympusCountsFromZero(ImageMetadata& image) {
   return text.starts_with("SX") || text.starts_with("D4322");
 }
 
+// The pairs of a text makernote, within its bytes and up to the first NUL.
+constexpr std::size_t kMaxKeyLetters = 4;
+void ReadTextPairs(ImageMetadata& image, const ExifBlockState& state) {
+  const std::string_view text = CutAtNul(state.reader.Text(state.makernote, state.makernoteSize));
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = std::min(text.find(';', start), text.size());
+    const std::string_view pair = text.substr(start, end - start);
+    start = end + 1;
+    std::size_t letters = 0;
+    std::int32_t tag = 0;
+    while (letters < pair.size() && letters < kMaxKeyLetters &&
+           ((pair[letters] >= 'A' && pair[letters] <= 'Z') || (pair[letters] >= 'a' && pair[letters] <= 'z'))) {
+      tag = (tag << 8) | pair[letters++];
+    }
+    if (letters == 0 || letters == pair.size()) continue;
+    image.ExifAdd(kSectionMakernote, tag, kTypTexts, {std::string(pair.substr(letters))});
+  }
+}
+
 }  // namespace
 
 void ReadMakernote(ImageMetadata& image, ExifBlockState& state) {
@@ -448,6 +470,10 @@ void ReadMakernote(ImageMetadata& image, ExifBlockState& state) {
   if (image.camera_id == 0) return;
   if (!layout.fields.empty()) {
     ReadFields(image, state, layout.fields);
+    return;
+  }
+  if (layout.textPairs) {
+    ReadTextPairs(image, state);
     return;
   }
   state.subdirectories = layout.subdirectories;

@@ -70,7 +70,7 @@ struct Layout {
   std::string_view name;
   std::int32_t maker;
 };
-constexpr std::array<Layout, 28> kLayouts = {{{"asahi01", 2},
+constexpr std::array<Layout, 29> kLayouts = {{{"asahi01", 2},
                                               {"asahi02", 3},
                                               {"canon01", 4},
                                               {"casio01", 5},
@@ -97,7 +97,8 @@ constexpr std::array<Layout, 28> kLayouts = {{{"asahi01", 2},
                                               {"kodak04", 36},
                                               {"motorola01", 37},
                                               {"reconyx01", 38},
-                                              {"sanyo01", 39}}};
+                                              {"sanyo01", 39},
+                                              {"ricoh02", 40}}};
 
 enum class FailureKind { VersionMissing, VersionUnsupported, Syntax, Read };
 

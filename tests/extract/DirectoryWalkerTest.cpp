@@ -310,7 +310,7 @@ const NoteCase kCases[] = {
     {"PentaxLater", "PENTAX", "", "PENTAX \0$O"s, 10, 1, 1, 3},
     {"RicohPentax", "RICOH IMAGING COMPANY, LTD.", "", "PENTAX \0$O"s, 10, 1, 0, 3},
     {"Ricoh", "RICOH", "", "Ricoh\0\0\0"s, 8, 0, 0, 21},
-    {"RicohWithout", "RICOH", "", "Rv0103\0\0"s, 8, 0, 0, 0},
+    {"RicohWithout", "RICOH", "", "Rx0103\0\0"s, 8, 0, 0, 0},
     {"Sanyo", "SANYO Electric Co.,Ltd.", "", "SANYO\0\1\0"s, 8, 0, 0, 39},
     {"Sigma", "SIGMA", "", "SIGMA\0\0\0\1\0"s, 10, 0, 0, 25},
     {"Apple", "Apple", "", "Apple iOS\0\0\1$O"s, 14, 1, 1, 26},
@@ -532,6 +532,26 @@ TEST(Makernotes, Rw2MakernoteFromTheEmbeddedJpeg) {
                 std::tuple(std::string(shown), *shown != '\0' ? 19 : 0, 2))
           << size;
     }
+  }
+}
+
+// Ricoh's text makernote: "key value" pairs up to the makernote's end or its first NUL; a pair
+// without letters or without a value adds nothing.
+TEST(Makernotes, RicohTextPairs) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"Rv0207;Rg76;;7x;Ab;Bn0B02900;Gg42", "21110t:'0207' 21095t:'76' 17006t:'0B02900' 18279t:'42'"},
+      {"Rev0103;Wxyzw1\0Bg60;"s, "5399926t:'0103' 1467513210t:'w1'"},
+      {"Rv0207;Bg6", "21110t:'0207' 16999t:'6'"}};
+  for (const auto& [text, shown] : cases) {
+    TiffBuilder tiff(ByteOrder::LittleEndian);
+    const std::uint32_t make = tiff.AppendText("RICOH\0"s);
+    const std::uint32_t note = tiff.AppendText(text);
+    const std::uint32_t exif = tiff.AddDirectory({tiff.At(0x927C, 7, static_cast<std::uint32_t>(text.size()), note)});
+    tiff.AppendText("Xy99;");  // past the makernote's count
+    tiff.SetFirstDirectory(tiff.AddDirectory({tiff.At(0x010F, 2, 6, make), tiff.Long(0x8769, exif)}));
+    ImageMetadata image;
+    ReadExifBlock(image, tiff.App1(), nullptr);
+    EXPECT_EQ(std::pair(image.camera_id, Shown(image, 3)), std::pair(40, shown)) << text;
   }
 }
 

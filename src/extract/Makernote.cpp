@@ -23,6 +23,10 @@ constexpr std::int64_t kMakerTextSearchBytes = 65535;
 // Nikon's first makernote layout belongs to the Coolpix models 700, 800, 900, 910 and 950.
 constexpr std::array<std::string_view, 5> kNikonFirstLayoutModels = {"E70", "E80", "E90", "E91", "E95"};
 
+// Nikon's later layout: the directory of its preview image (tag 0x0011), offsets from the
+// makernote's own TIFF header.
+constexpr std::array<std::int32_t, 1> kNikonSubdirectories = {0x0011};
+
 // Olympus (since about 2004) and OM System: Equipment, CameraSettings, RawDevelopment (two forms),
 // ImageProcessing and FocusInfo.
 constexpr std::array<std::int32_t, 6> kOlympusSubdirectories = {0x2010, 0x2020, 0x2030, 0x2031, 0x2040, 0x2050};
@@ -174,7 +178,8 @@ constexpr std::array<MakerRow, 54> kMakerTable = {{
     // A TIFF header of its own at makernote + 10, in its own byte order; the directory follows 8
     // bytes after it.
     {.makeWord = "NIKON", .condition = StartsAtMakernote, .text = "NIKON", .maker = 17, .directoryOffset = 18,
-     .base = Makernote, .baseOffset = 10, .order = OwnHeader, .orderOffset = 10},
+     .base = Makernote, .baseOffset = 10, .order = OwnHeader, .orderOffset = 10,
+     .subdirectories = kNikonSubdirectories},
     {.makeWord = "NIKON", .maker = 17},
     WithWord(kOmSystem, "OM DIGITAL"),
     WithWord(kOlympusLater, "OM DIGITAL"),

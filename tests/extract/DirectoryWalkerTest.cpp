@@ -336,7 +336,8 @@ ByteOrder Other(ByteOrder order) {
 
 // Given sub (7 or 13), the directory also points with tag 0x2010 to a sub-directory holding
 // 0x0100 SHORT 7, as its own bytes (UNDEFINED) or as an offset (IFD).
-std::vector<std::uint8_t> Block(const NoteCase& c, ByteOrder order, std::uint16_t sub = 0) {
+std::vector<std::uint8_t> Block(const NoteCase& c, ByteOrder order, std::uint16_t sub = 0,
+                                std::uint16_t pointer = 0x2010) {
   TiffBuilder tiff(order);
   const std::uint32_t make = tiff.AppendText(c.make + '\0');
   const std::uint32_t model = tiff.AppendText(c.model + '\0');
@@ -355,7 +356,7 @@ std::vector<std::uint8_t> Block(const NoteCase& c, ByteOrder order, std::uint16_
   const std::uint32_t entries = sub != 0 ? 3 : 2;
   const std::uint32_t rational = note + c.directoryOffset + 2 + 12 * entries + 4;
   std::vector<TiffBuilder::Entry> list = {tiff.Short(0x0001, 0x1234), tiff.At(0x0002, 5, 1, rational - base)};
-  if (sub != 0) list.push_back(tiff.At(0x2010, sub, sub == 7 ? 18 : 1, rational + 8 - base));
+  if (sub != 0) list.push_back(tiff.At(pointer, sub, sub == 7 ? 18 : 1, rational + 8 - base));
   tiff.AddDirectory(list);
   tiff.Append(test::Cat({tiff.U32(3), tiff.U32(4)}));
   if (sub != 0) tiff.AddDirectory({tiff.Short(0x0100, 7)});
@@ -451,6 +452,13 @@ TEST(Makernotes, SubdirectoriesFollowTheirPointer) {
   ImageMetadata sony;
   ReadExifBlock(sony, Block(Case("SonyDsc"), ByteOrder::BigEndian, 7), nullptr);
   EXPECT_EQ(sony.ExifCount(3), 3);
+  // Nikon's preview directory (0x0011), an offset from the makernote's own header.
+  for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+    ImageMetadata nikon;
+    ReadExifBlock(nikon, Block(Case("NikonOwnHeader"), order, 4, 0x0011), nullptr);
+    ASSERT_EQ(nikon.ExifCount(3), 4);
+    EXPECT_EQ(std::tuple(nikon.ExifPos(3, 4)->tag, nikon.ExifPos(3, 4)->directory), std::tuple(0x0100, 0x0011));
+  }
 }
 
 // Casio's firmware date keeps its NUL-separated digit groups; other texts of the makernote and the

@@ -61,7 +61,8 @@ TEST_F(DefinitionFile, LoadsWithoutAnyMessageAndFillsEveryTable) {
 // Every label, value name and IPTC name is a real text; a value given twice in one tag would make
 // its second text unreachable, and only the display codes the formatter knows are used.
 TEST_F(DefinitionFile, LabelsValueNamesAndCodesAreUsable) {
-  const std::set<std::int32_t> knownCodes = {0, 1, 2, 3, 4, 5, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27};
+  const std::set<std::int32_t> knownCodes = {0, 1, 2, 3, 4, 5, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27,
+                                             28, 29, 30, 31};
   auto checkTable = [&](const TagTable& table, const std::string& where) {
     for (const auto& [key, definition] : table) {
       const std::string at = where + " tag " + std::to_string(definition.tag);
@@ -85,6 +86,7 @@ TEST_F(DefinitionFile, LabelsValueNamesAndCodesAreUsable) {
   checkTable(Defs().mainTags, "main");
   checkTable(Defs().thumbnailTags, "thumbnail");
   checkTable(Defs().gpsTags, "gps");
+  for (const auto& [magic, table] : Defs().rawMainTags) checkTable(table, "raw " + std::to_string(magic));
   for (const auto& [maker, makernote] : Defs().makernoteTable) {
     checkTable(makernote.exif_tags, "makernote " + std::to_string(maker));
     for (const auto& [directory, table] : makernote.directories) {

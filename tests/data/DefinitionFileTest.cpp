@@ -47,7 +47,7 @@ TEST_F(DefinitionFile, LoadsWithoutAnyMessageAndFillsEveryTable) {
   EXPECT_GT(Defs().iptcTags.size(), 40u);
   EXPECT_GT(Defs().focalEquivTable.size(), 100u);
   // Every makernote layout the file format knows has its section.
-  for (std::int32_t maker : {2, 3, 4, 5, 6, 8, 14, 15, 16, 17, 18, 19, 21, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38}) {
+  for (std::int32_t maker : {2, 3, 4, 5, 6, 8, 14, 15, 16, 17, 18, 19, 21, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40}) {
     const auto found = Defs().makernoteTable.find(maker);
     ASSERT_NE(found, Defs().makernoteTable.end()) << "maker " << maker;
     EXPECT_EQ(found->second.cameraid, maker);

@@ -60,6 +60,7 @@ KNOWN_LISTS = {
     ("Pentax", "CameraSettings"): 0x0205,
     ("Pentax", "BatteryInfo"): 0x0216,
     ("Pentax", "CameraInfo"): 0x0215,
+    ("Nikon", "AFInfo"): 0x0088,
 }
 
 LIST_UNITS = {("Sony", "ShotInfo"): 2}
@@ -75,7 +76,7 @@ OLYMPUS_DIRECTORIES = {
 }
 
 IGNORED_GROUPS = {"ExifTool", "File", "PrintIM", "PreviewIFD", "MakerUnknown"}
-UNNAMED = re.compile(r"_0x[0-9a-fA-F]+$")
+UNNAMED = re.compile(r"_0x[0-9a-fA-F]+$|^Ricoh_Text_")
 
 
 def run_json(command):
@@ -109,6 +110,8 @@ def olympus_tables():
 
 def exiftool_key(group, path, name, ident, olympus):
     """(kind, directory, tag, position) of an exiftool makernote item; kind "außen" when not comparable."""
+    if group == "Ricoh" and isinstance(ident, str) and re.fullmatch(r"[A-Za-z]{1,4}", ident):
+        return ("ifd", 0, int.from_bytes(ident.encode(), "big"), 0)  # the text form's keys ("Rv")
     if not isinstance(ident, str) or not re.fullmatch(r"0x[0-9a-fA-F]+|\d+", ident):
         return ("außen", 0, 0, 0)
     number = int(ident, 0)

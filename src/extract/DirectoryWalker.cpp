@@ -120,7 +120,11 @@ bool IsTextType(std::int32_t type) {
 
 void Add(ImageMetadata& image, const ExifBlockState& state, std::int32_t section, std::int32_t tag,
          std::int32_t typ, ExifValues inhalt) {
-  if (ZetExif* item = image.ExifAdd(section, tag, typ, std::move(inhalt))) item->directory = state.directory;
+  if (ZetExif* item = image.ExifAdd(section, tag, typ, std::move(inhalt))) {
+    item->directory = section == kSectionMakernote                           ? state.directory
+                      : section == kSectionMain && state.walking.size() == 1 ? state.rawMain
+                                                                             : 0;
+  }
 }
 
 // Stops the block once the image's items would pass their memory budget.
@@ -132,6 +136,11 @@ bool WithinBudget(const ImageMetadata& image, ExifBlockState& state, std::size_t
 
 void AddOffsetItem(ImageMetadata& image, ExifBlockState& state, std::int32_t section, const Entry& entry);
 
+bool KeptWhole(const ExifBlockState& state, std::int32_t section, std::int32_t tag) {
+  return section == kSectionMakernote && state.directory == 0 &&
+         std::find(state.wholeTexts.begin(), state.wholeTexts.end(), tag) != state.wholeTexts.end();
+}
+
 void AddValueItem(ImageMetadata& image, ExifBlockState& state, std::int32_t section, const Entry& entry) {
   const ByteReader& reader = state.reader;
   const BufferPos dataPos = DataPosition(entry);
@@ -141,7 +150,7 @@ void AddValueItem(ImageMetadata& image, ExifBlockState& state, std::int32_t sect
   }
   if (entry.type == kAscii) {
     std::string_view text = reader.Text(dataPos, entry.count);
-    if (entry.tag != kTagCopyright) text = CutAtNul(text);
+    if (entry.tag != kTagCopyright && !KeptWhole(state, section, entry.tag)) text = CutAtNul(text);
     if (!WithinBudget(image, state, sizeof(ZetExif) + sizeof(ExifValue) + text.size())) return;
     Add(image, state, section, entry.tag, kTypTexts, {std::string(text)});
     return;

@@ -81,6 +81,12 @@ struct ExifBlockState {
   std::int32_t directory = 0;
   // Bytes between a makernote directory's entry count and its first entry (2 in Kodak's makernote).
   std::int64_t countPadding = 0;
+  // ASCII tags of the makernote directory whose parts, separated by NULs, make one value (Casio's
+  // firmware date "0504\0\01116\0\023"): all count bytes kept, not cut at the first NUL.
+  std::span<const std::int32_t> wholeTexts;
+  // A camera's raw directory 0 (Panasonic's RW2): its TIFF magic number, filed as the directory of
+  // the items of directory 0 itself, whose tags are the raw format's own; 0 for any other.
+  std::int32_t rawMain = 0;
 
   // The values stored outside their entries are listed as "Offset:" texts, not read, and no
   // sub-directory is followed: a makernote whose base could not be found.
@@ -167,6 +173,13 @@ struct MakerRow {
   // The fixed values of a makernote without a directory (then no directory is walked).
   std::span<const MakerField> fields = {};
   std::int32_t countPadding = 0;  // bytes after the makernote directory's entry count
+  std::span<const std::int32_t> wholeTexts = {};  // ExifBlockState::wholeTexts
+  // Olympus: the camera type (tag 0x0207) tells bodies that count their quality codes from 0.
+  bool olympusCameraType = false;
+  // A makernote of text pairs "Rv0207;Rg76;..." (Ricoh's DC and RDC bodies): each pair's leading
+  // letters (up to 4) are its tag, as the number of their ASCII codes ("Rv" 0x5276), the rest its
+  // text; then no directory is walked.
+  bool textPairs = false;
 };
 
 std::span<const MakerRow> MakerTable();
@@ -182,6 +195,9 @@ struct MakernoteLayout {
   std::span<const std::int32_t> subdirectories;
   std::span<const MakerField> fields;
   std::int32_t countPadding = 0;
+  std::span<const std::int32_t> wholeTexts;
+  bool olympusCameraType = false;
+  bool textPairs = false;
 };
 
 // Picks the layout for the state's make, model and makernote position. Sets the state's byte order

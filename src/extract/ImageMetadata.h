@@ -49,6 +49,9 @@ class ImageMetadata {
  public:
   std::int32_t camera_id = 0;  // maker number, 0 = none
   double camera_feq = 1.0;     // focal-length factor
+  // The makernote says its body counts some codes from 0 where the maker's others count from 1
+  // (Olympus's "SX" camera types and D4322: quality SQ is 0, not 1).
+  bool countsFromZero = false;
 
   // What the lazy reading works on: the image type code (only 4 JPEG and 8 PNG are read, and any
   // type whose source a container reader filled), the markers, texts and blocks kept for this file, and the definition tables used for the

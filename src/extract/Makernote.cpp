@@ -23,6 +23,10 @@ constexpr std::int64_t kMakerTextSearchBytes = 65535;
 // Nikon's first makernote layout belongs to the Coolpix models 700, 800, 900, 910 and 950.
 constexpr std::array<std::string_view, 5> kNikonFirstLayoutModels = {"E70", "E80", "E90", "E91", "E95"};
 
+// Nikon's later layout: the directory of its preview image (tag 0x0011), offsets from the
+// makernote's own TIFF header.
+constexpr std::array<std::int32_t, 1> kNikonSubdirectories = {0x0011};
+
 // Olympus (since about 2004) and OM System: Equipment, CameraSettings, RawDevelopment (two forms),
 // ImageProcessing and FocusInfo.
 constexpr std::array<std::int32_t, 6> kOlympusSubdirectories = {0x2010, 0x2020, 0x2030, 0x2031, 0x2040, 0x2050};
@@ -31,7 +35,8 @@ constexpr std::array<std::int32_t, 6> kOlympusSubdirectories = {0x2010, 0x2020, 
 // the makernote start; header-less forms are accepted only when their directory is plausible.
 constexpr MakerRow kOlympusLater = {.makeWord = "OLYMPUS", .condition = StartsAtMakernote, .text = "OLYMPUS\0"sv,
                                     .maker = 28, .directoryOffset = 12, .base = Makernote, .order = OwnHeader,
-                                    .orderOffset = 8, .subdirectories = kOlympusSubdirectories};
+                                    .orderOffset = 8, .subdirectories = kOlympusSubdirectories,
+                                    .olympusCameraType = true};
 constexpr MakerRow kOmSystem = {.makeWord = "OLYMPUS", .condition = StartsAtMakernote, .text = "OM SYSTEM\0"sv,
                                 .maker = 28, .directoryOffset = 16, .base = Makernote, .order = OwnHeader,
                                 .orderOffset = 12, .subdirectories = kOlympusSubdirectories};
@@ -95,6 +100,10 @@ constexpr std::array<MakerField, 19> kReconyxFields = {{
     Reconyx(0x2A),          {0x2B, 0x56, 0, 22},
 }};
 
+// Casio's firmware date: "YYMM", "DDHH" and "MM" (and seconds), each followed by two NULs.
+constexpr std::array<std::int32_t, 1> kCasioFirstWholeTexts = {0x0015};
+constexpr std::array<std::int32_t, 1> kCasioSecondWholeTexts = {0x2001};
+
 constexpr MakerRow WithWord(MakerRow row, std::string_view word) {
   row.makeWord = word;
   return row;
@@ -109,7 +118,7 @@ constexpr MakerRow kKodakOwnHeader = {.makeWord = "KODAK", .condition = StartsAt
                                       .maker = 33, .directoryOffset = 8, .base = Makernote, .order = OwnHeader,
                                       .countPadding = 2};
 
-constexpr std::array<MakerRow, 52> kMakerTable = {{
+constexpr std::array<MakerRow, 54> kMakerTable = {{
     {.makeWord = "AGFA", .maker = 18, .directoryOffset = 8},
     {.makeWord = "APPLE", .condition = StartsAtMakernote, .text = "Apple iOS\0"sv, .maker = 26,
      .directoryOffset = 14, .base = Makernote, .order = OwnHeader, .orderOffset = 12},
@@ -117,8 +126,9 @@ constexpr std::array<MakerRow, 52> kMakerTable = {{
     {.makeWord = "ASAHI", .maker = 2},
     // Editing programs that move the makernote leave its original offset in its footer.
     {.makeWord = "CANON", .maker = 4, .base = CanonFooter},
-    {.makeWord = "CASIO", .condition = FoundFromMakernote, .text = "QVC", .maker = 6, .directoryOffset = 6},
-    {.makeWord = "CASIO", .maker = 5, .base = Makernote},
+    {.makeWord = "CASIO", .condition = FoundFromMakernote, .text = "QVC", .maker = 6, .directoryOffset = 6,
+     .wholeTexts = kCasioSecondWholeTexts},
+    {.makeWord = "CASIO", .maker = 5, .base = Makernote, .wholeTexts = kCasioFirstWholeTexts},
     // DJI's drones: a directory without signature, offsets from the TIFF header.
     {.makeWord = "DJI", .condition = PlausibleDirectory, .maker = 31},
     {.makeWord = "EPSON", .maker = 18, .directoryOffset = 8},
@@ -168,18 +178,21 @@ constexpr std::array<MakerRow, 52> kMakerTable = {{
     // A TIFF header of its own at makernote + 10, in its own byte order; the directory follows 8
     // bytes after it.
     {.makeWord = "NIKON", .condition = StartsAtMakernote, .text = "NIKON", .maker = 17, .directoryOffset = 18,
-     .base = Makernote, .baseOffset = 10, .order = OwnHeader, .orderOffset = 10},
+     .base = Makernote, .baseOffset = 10, .order = OwnHeader, .orderOffset = 10,
+     .subdirectories = kNikonSubdirectories},
     {.makeWord = "NIKON", .maker = 17},
     WithWord(kOmSystem, "OM DIGITAL"),
     WithWord(kOlympusLater, "OM DIGITAL"),
     kOlympusLater,
     kOmSystem,
-    {.makeWord = "OLYMPUS", .maker = 18, .directoryOffset = 8},
+    {.makeWord = "OLYMPUS", .maker = 18, .directoryOffset = 8, .olympusCameraType = true},
     {.makeWord = "PANASONIC", .maker = 19, .directoryOffset = 12},
     kPentaxLater,
     {.makeWord = "PENTAX", .condition = FoundFromMakernote, .text = "AOC", .maker = 3, .directoryOffset = 6},
     WithWord(kPentaxLater, "RICOH"),
     {.makeWord = "RICOH", .condition = FoundFromMakernote, .text = "RICOH", .maker = 21, .directoryOffset = 8},
+    {.makeWord = "RICOH", .condition = StartsAtMakernote, .text = "Rv", .maker = 40, .textPairs = true},
+    {.makeWord = "RICOH", .condition = StartsAtMakernote, .text = "Rev", .maker = 40, .textPairs = true},
     // Samsung's first form ("STMN" and a version) holds no directory, only fixed values.
     {.makeWord = "SAMSUNG", .condition = StartsAtMakernote, .text = "STMN", .maker = 32,
      .fields = kSamsungFirstFormFields},
@@ -319,6 +332,9 @@ MakernoteLayout Apply(const MakerRow& row, ExifBlockState& state) {
   layout.subdirectories = row.subdirectories;
   layout.fields = row.fields;
   layout.countPadding = row.countPadding;
+  layout.wholeTexts = row.wholeTexts;
+  layout.olympusCameraType = row.olympusCameraType;
+  layout.textPairs = row.textPairs;
   return layout;
 }
 
@@ -418,6 +434,41 @@ std::optional<BufferPos> PlaceMakernote(const ExifBlockState& state, const Maker
   return std::nullopt;
 }
 
+namespace {
+
+constexpr std::int32_t kTagOlympusCameraType = 0x0207;
+
+// Olympus's "SX" camera types (all but SX151) and the D4322 number their quality codes SQ, HQ, SHQ
+// from 0; the other bodies from 1.
+bool OlympusCountsFromZero(ImageMetadata& image) {
+  const ZetExif* type = image.ExifTag(kSectionMakernote, kTagOlympusCameraType);
+  if (type == nullptr || type->inhalt.empty() || !std::holds_alternative<std::string>(type->inhalt[0])) return false;
+  const std::string_view text = std::get<std::string>(type->inhalt[0]);
+  if (text.starts_with("SX151")) return false;
+  return text.starts_with("SX") || text.starts_with("D4322");
+}
+
+// The pairs of a text makernote, within its bytes and up to the first NUL.
+constexpr std::size_t kMaxKeyLetters = 4;
+void ReadTextPairs(ImageMetadata& image, const ExifBlockState& state) {
+  const std::string_view text = CutAtNul(state.reader.Text(state.makernote, state.makernoteSize));
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = std::min(text.find(';', start), text.size());
+    const std::string_view pair = text.substr(start, end - start);
+    start = end + 1;
+    std::size_t letters = 0;
+    std::int32_t tag = 0;
+    while (letters < pair.size() && letters < kMaxKeyLetters &&
+           ((pair[letters] >= 'A' && pair[letters] <= 'Z') || (pair[letters] >= 'a' && pair[letters] <= 'z'))) {
+      tag = (tag << 8) | pair[letters++];
+    }
+    if (letters == 0 || letters == pair.size()) continue;
+    image.ExifAdd(kSectionMakernote, tag, kTypTexts, {std::string(pair.substr(letters))});
+  }
+}
+
+}  // namespace
+
 void ReadMakernote(ImageMetadata& image, ExifBlockState& state) {
   const MakernoteLayout layout = DetectMakernote(state);
   image.camera_id = layout.maker;
@@ -426,8 +477,13 @@ void ReadMakernote(ImageMetadata& image, ExifBlockState& state) {
     ReadFields(image, state, layout.fields);
     return;
   }
+  if (layout.textPairs) {
+    ReadTextPairs(image, state);
+    return;
+  }
   state.subdirectories = layout.subdirectories;
   state.countPadding = layout.countPadding;
+  state.wholeTexts = layout.wholeTexts;
   std::optional<BufferPos> base = layout.base;
   if (layout.baseMovesWithEdits) base = PlaceMakernote(state, layout);
   if (!base) {
@@ -436,9 +492,11 @@ void ReadMakernote(ImageMetadata& image, ExifBlockState& state) {
     state.rawOffsets = true;
   }
   WalkDirectory(image, state, kSectionMakernote, layout.directory, base.value_or(layout.base));
+  if (layout.olympusCameraType) image.countsFromZero = OlympusCountsFromZero(image);
   state.rawOffsets = false;
   state.subdirectories = {};
   state.countPadding = 0;
+  state.wholeTexts = {};
 }
 
 }  // namespace kelmarin

@@ -75,6 +75,55 @@ bool AcceptedMagic(std::uint16_t magic, bool cameraVariants) {
   return cameraVariants && (magic == kOrfMagic || magic == kOrfMagicOther || magic == kRw2Magic);
 }
 
+// Panasonic's RW2 keeps its makernote in the EXIF of the JPEG picture it embeds (directory 0, tag
+// 0x002E): the APP1 "Exif" marker of that JPEG, or empty. Markers are walked from the start of
+// image to the first that is not an APPn marker, each length checked against what remains.
+constexpr std::int32_t kTagRw2Jpeg = 0x002E;
+constexpr std::uint8_t kApp0 = 0xE0;
+constexpr std::uint8_t kApp15 = 0xEF;
+
+std::span<const std::uint8_t> Rw2ExifMarker(const ExifBlockState& state, BufferPos directory0) {
+  const ByteReader& reader = state.reader;
+  const std::int64_t entries = reader.ReadU16(directory0);
+  for (std::int64_t i = 0; i < entries && reader.Has(directory0 + 2 + 12 * i, 12); ++i) {
+    const BufferPos entry = directory0 + 2 + 12 * i;
+    if (reader.ReadU16(entry) != kTagRw2Jpeg || reader.ReadU16(entry + 2) != kUndefined) continue;
+    const std::int64_t size = reader.ReadU32(entry + 4);
+    const BufferPos jpeg = reader.ReadU32(entry + 8) + state.header;
+    if (size < 4 || !reader.Has(jpeg, size) || reader.Byte(jpeg) != 0xFF || reader.Byte(jpeg + 1) != 0xD8) return {};
+    for (BufferPos at = jpeg + 2; at + 4 <= jpeg + size;) {
+      const std::uint8_t code = reader.Byte(at + 1);
+      if (reader.Byte(at) != 0xFF || code < kApp0 || code > kApp15) return {};
+      const std::int64_t length = (std::int64_t{reader.Byte(at + 2)} << 8) | reader.Byte(at + 3);
+      if (length < 2 || at + 2 + length > jpeg + size) return {};
+      if (code == kApp1 && reader.MatchesNoCase(at + 4, std::string_view("Exif\0\0", 6))) {
+        return reader.Bytes(at, 2 + length);
+      }
+      at += 2 + length;
+    }
+    return {};
+  }
+  return {};
+}
+
+// The makernote of the RW2's embedded JPEG, as the makernote of the image: its items and maker.
+void ReadRw2Makernote(ImageMetadata& image, const ExifBlockState& state, BufferPos directory0,
+                      const Definitions* definitions) {
+  const std::span<const std::uint8_t> marker = Rw2ExifMarker(state, directory0);
+  if (marker.empty()) return;
+  ImageMetadata embedded;
+  ReadExifBlock(embedded, marker, definitions);
+  if (embedded.camera_id == 0) return;
+  image.camera_id = embedded.camera_id;
+  image.countsFromZero = embedded.countsFromZero;
+  for (std::int32_t i = 1; i <= embedded.ExifCount(kSectionMakernote); ++i) {
+    const ZetExif* item = embedded.ExifPos(kSectionMakernote, i);
+    if (ZetExif* copy = image.ExifAdd(kSectionMakernote, item->tag, item->typ, item->inhalt)) {
+      copy->directory = item->directory;
+    }
+  }
+}
+
 // Walks one TIFF structure whose header is at position `header` of the block. Whole: directory 0
 // and everything it links to, then the makernote. The CR3 parts: directory 0 as their section.
 void ReadTiffStructure(ImageMetadata& image, std::span<const std::uint8_t> block, BufferPos header,
@@ -92,6 +141,7 @@ void ReadTiffStructure(ImageMetadata& image, std::span<const std::uint8_t> block
   state.model = camera.model;
   // The budget is shared by all blocks of the image: once used up, further blocks add nothing.
   state.exhausted = image.ExifStoredBytes() >= kMaxExifBytesPerImage;
+  if (state.reader.ReadU16(header + 2) == kRw2Magic) state.rawMain = kRw2Magic;
   switch (role) {
     case TiffBlockRole::Whole:
     case TiffBlockRole::Main:
@@ -105,7 +155,11 @@ void ReadTiffStructure(ImageMetadata& image, std::span<const std::uint8_t> block
       state.makernote = directory0;
       break;
   }
-  if (state.makernote != 0) ReadMakernote(image, state);
+  if (state.makernote != 0) {
+    ReadMakernote(image, state);
+  } else if (state.rawMain != 0 && role == TiffBlockRole::Whole) {
+    ReadRw2Makernote(image, state, directory0, definitions);
+  }
   camera.make = state.make;
   camera.model = state.model;
   image.camera_feq = definitions ? definitions->FocalEquivFactor(state.make, state.model) : 0.0;

@@ -124,6 +124,12 @@ const ExifTag* Definitions::FindTag(std::int32_t maker, std::int32_t section, st
 
 const ExifTag* Definitions::FindTag(std::int32_t maker, std::int32_t section, std::int32_t directory,
                                     std::int32_t tag, std::int32_t position) const {
+  if (directory != 0 && section == kSectionMain) {
+    if (const auto raw = rawMainTags.find(directory); raw != rawMainTags.end()) {
+      if (const auto it = raw->second.find(TagKey(tag, position)); it != raw->second.end()) return &it->second;
+    }
+    return FindTag(maker, section, tag, position);
+  }
   if (directory == 0 || section != kSectionMakernote) return FindTag(maker, section, tag, position);
   if (deferred != nullptr) ReadDeferred(maker);
   const auto layout = makernoteTable.find(maker);
@@ -152,6 +158,7 @@ void LinkTablePositions(TagTable& table) {
 
 void Definitions::LinkPositions() {
   for (TagTable* table : {&mainTags, &thumbnailTags, &gpsTags}) LinkTablePositions(*table);
+  for (auto& [magic, table] : rawMainTags) LinkTablePositions(table);
   for (auto& [maker, note] : makernoteTable) LinkPositions(note);
 }
 

@@ -113,6 +113,9 @@ class Definitions {
   TagTable mainTags;
   TagTable thumbnailTags;
   TagTable gpsTags;
+  // Tables of a camera's raw directory 0 ("#main" with a word: the TIFF magic number of the raw
+  // format, 0x55 for Panasonic's RW2), by that number; what they lack is named by mainTags.
+  std::unordered_map<std::int32_t, TagTable> rawMainTags;
   std::unordered_map<std::int32_t, ExifMakernote> makernoteTable;   // "C" + cameraid
   std::unordered_map<std::string, ExifFocalEquiv> focalEquivTable;  // normalised model
   std::unordered_map<std::int32_t, IptcTag> iptcTags;               // "T" + dataset number

@@ -70,7 +70,7 @@ struct Layout {
   std::string_view name;
   std::int32_t maker;
 };
-constexpr std::array<Layout, 28> kLayouts = {{{"asahi01", 2},
+constexpr std::array<Layout, 29> kLayouts = {{{"asahi01", 2},
                                               {"asahi02", 3},
                                               {"canon01", 4},
                                               {"casio01", 5},
@@ -97,7 +97,8 @@ constexpr std::array<Layout, 28> kLayouts = {{{"asahi01", 2},
                                               {"kodak04", 36},
                                               {"motorola01", 37},
                                               {"reconyx01", 38},
-                                              {"sanyo01", 39}}};
+                                              {"sanyo01", 39},
+                                              {"ricoh02", 40}}};
 
 enum class FailureKind { VersionMissing, VersionUnsupported, Syntax, Read };
 
@@ -415,6 +416,12 @@ void DefinitionLoader::Header(std::string_view body) {
   const std::string_view keyword = words.first[0];
   if (EqualsNoCase(keyword, "version")) {
     Version(words);
+  } else if (EqualsNoCase(keyword, "main") && words.count >= 2 && ParseDefinitionNumber(words.first[1]).code == 0) {
+    RequireVersion();  // the table of a raw format's directory 0, by its TIFF magic number; other words
+                       // after "main" are passed over as they always were
+    auto [table, inserted] = defs->rawMainTags.try_emplace(Number(words.first[1]));
+    if (!inserted) throw Failure{FailureKind::Read, kCodeDuplicateKey};
+    SetSection(kSectionMain, &table->second);
   } else if (EqualsNoCase(keyword, "main")) {
     RequireVersion();
     SetSection(kSectionMain, &defs->mainTags);

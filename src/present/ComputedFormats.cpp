@@ -5,6 +5,7 @@
 // The lists these codes are chosen for hold signed 16-bit numbers in unsigned SHORTs (Canon's and
 // Olympus's), so a number from 32768 to 65535 is read as the negative number of its 16 bits.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -72,6 +73,11 @@ std::string OneValue(const ExifValue& value, std::int32_t code, const ExifTag* d
       return FNumber(*number * scale + offset, context);
     case kCodeCanonAperture:
       return FNumber(CanonEv(*number), context);
+    case kCodeHalfOrFourfoldMm: {
+      const auto whole = ValueNumber(value);
+      if (!whole) return ValueText(value);
+      return Decimal(static_cast<double>(*whole) * (*whole % 2 != 0 ? 4.0 : 0.5), "0.#", context) + "mm";
+    }
     case kCodeCanonIso: {
       const auto whole = ValueNumber(value);
       if (whole && (*whole & kCanonIsoAsNumber) != 0)
@@ -101,11 +107,17 @@ std::optional<std::string> NameOf(const ExifValue& value, const ExifTag* definit
 
 bool IsComputedCode(std::int32_t code) {
   return code == kCodeScaled || code == kCodeCanonEv || code == kCodeApexAperture || code == kCodeCanonIso ||
-         code == kCodeCanonAperture;
+         code == kCodeCanonAperture || code == kCodeNamedFromOne || code == kCodeHalfOrFourfoldMm;
 }
 
 std::string ComputedText(const ExifValues& values, std::int32_t code, const ExifTag* definition,
                          const FormatContext& context) {
+  if (code == kCodeNamedFromOne) {
+    const auto number = values.size() == 1 ? ValueNumber(values[0]) : std::nullopt;
+    if (!number) return NumberListText(values);
+    const ExifValue counted = context.countsFromZero ? *number + 1 : *number;
+    return NameOf(counted, definition).value_or(ValueText(values[0]));
+  }
   if (values.size() == 1) {
     if (auto name = NameOf(values[0], definition)) return *name;
   }
@@ -113,6 +125,75 @@ std::string ComputedText(const ExifValues& values, std::int32_t code, const Exif
   for (std::size_t i = 0; i < values.size() && i < kListLimit; ++i) {
     if (i > 0) out += ',';
     out += OneValue(values[i], code, definition, context);
+  }
+  return out;
+}
+
+namespace {
+
+// The bytes the values stand for: a text's bytes, a number as one byte (numbers above 255 as 0xFF,
+// which no rule below accepts as a digit or letter).
+std::string StoredBytes(const ExifValues& values) {
+  std::string bytes;
+  for (const ExifValue& value : values) {
+    if (const auto* text = std::get_if<std::string>(&value)) {
+      bytes += *text;
+    } else {
+      const std::int64_t number = std::get<std::int64_t>(value);
+      bytes += static_cast<char>(number >= 0 && number <= 0xFF ? number : 0xFF);
+    }
+  }
+  return bytes;
+}
+
+bool Digit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+bool TwoDigits(std::string_view text, std::size_t at) {
+  return at + 2 <= text.size() && Digit(text[at]) && Digit(text[at + 1]);
+}
+
+}  // namespace
+
+std::string DigitDateText(const ExifValues& values) {
+  const std::string bytes = StoredBytes(values);
+  // Digit pairs at 0, 2 (year, month), 6, 8 (day, hour), 12 (minute) and, where present, 14.
+  const std::string_view text(bytes);
+  const auto nuls = [&](std::size_t at) { return text.substr(at, 2) == std::string_view("\0\0", 2); };
+  const bool dated = text.size() >= 16 && TwoDigits(text, 0) && TwoDigits(text, 2) && nuls(4) &&
+                     TwoDigits(text, 6) && TwoDigits(text, 8) && nuls(10) && TwoDigits(text, 12) &&
+                     text.find_first_not_of('\0', TwoDigits(text, 14) ? 16 : 14) == std::string_view::npos;
+  if (dated) {
+    const int year = (text[0] - '0') * 10 + (text[1] - '0');
+    std::string out = std::to_string(year < 70 ? 2000 + year : 1900 + year);
+    out += ':' + bytes.substr(2, 2) + ':' + bytes.substr(6, 2) + ' ' + bytes.substr(8, 2) + ':' + bytes.substr(12, 2);
+    if (TwoDigits(text, 14)) out += ':' + bytes.substr(14, 2);
+    return out;
+  }
+  std::string out;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] != '\0') {
+      out += bytes[i];
+    } else if (i == 0 || bytes[i - 1] != '\0') {
+      out += '.';
+    }
+  }
+  while (!out.empty() && out.back() == '.') out.pop_back();
+  return ImageText(out);
+}
+
+std::string CharactersOrHexText(const ExifValues& values) {
+  const std::string bytes = StoredBytes(values);
+  const bool characters = !bytes.empty() && std::all_of(bytes.begin(), bytes.end(), [](char c) {
+    return Digit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' || c == '_' || c == ' ';
+  });
+  if (characters) return bytes;
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string out;
+  for (const char c : bytes) {
+    out += kDigits[static_cast<unsigned char>(c) >> 4];
+    out += kDigits[static_cast<unsigned char>(c) & 0x0F];
   }
   return out;
 }

@@ -52,6 +52,22 @@ bool IsComputedCode(std::int32_t code);
 inline constexpr std::int32_t kCodeVersionBytes = 27;
 std::string ComputedText(const ExifValues& values, std::int32_t code, const ExifTag* definition,
                          const FormatContext& context);
+// Display code 28: a date of digit pairs with NULs between them, "YYMM", "DDHH", "MM" and
+// optionally "SS", each group followed by two NULs (Casio's firmware date), as
+// "2003:02:28 09:45[:SS]"; a year below 70 is of the 2000s. Anything else: the bytes with each run of
+// NULs as one ".", trailing ones dropped.
+inline constexpr std::int32_t kCodeDigitDate = 28;
+std::string DigitDateText(const ExifValues& values);
+// Display code 29: bytes that are all letters, digits, "-", "_" or spaces as those characters,
+// any other as lower-case hexadecimal digits, two per byte (Ricoh's binary serial number).
+inline constexpr std::int32_t kCodeCharactersOrHex = 29;
+std::string CharactersOrHexText(const ExifValues& values);
+// Display code 30: a single number's value name, of the number + 1 where the body counts from 0
+// (FormatContext::countsFromZero); else as code 0.
+inline constexpr std::int32_t kCodeNamedFromOne = 30;
+// Display code 31: Pentax's shake-reduction focal length in millimetres, stored even as twice its
+// value up to 127 mm and, above, odd as a quarter of it (the low bit set): "35mm", "300mm".
+inline constexpr std::int32_t kCodeHalfOrFourfoldMm = 31;
 
 // FormatValue with the item's definition already looked up (null: it has none).
 std::string FormatItem(const FormatContext& context, std::int32_t maker, const ZetExif& item, std::int32_t section,

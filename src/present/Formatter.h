@@ -15,6 +15,7 @@ class Definitions;
 struct FormatContext {
   TextLocale locale;        // numbers, dates, the locale number text of GPS code 2
   double camera_feq = 1.0;  // the current image's focal-length factor
+  bool countsFromZero = false;  // ImageMetadata::countsFromZero of the current image
 };
 
 // A context for the locale and factor.

@@ -105,11 +105,14 @@ void AppendPositionRows(std::vector<ListingRow>& rows, const FormatContext& cont
   }
 }
 
-// Tag and label of an item of a makernote sub-directory: "directory:tag", named from its table.
-ListingCache::Texts DirectoryTexts(const Definitions& definitions, std::int32_t maker, const ZetExif& item) {
+// Tag and label of an item of a makernote sub-directory ("directory:tag") or of a raw format's
+// directory 0 (the tag alone), named from its table.
+ListingCache::Texts DirectoryTexts(const Definitions& definitions, std::int32_t maker, std::int32_t section,
+                                   const ZetExif& item) {
   ListingCache::Texts texts;
-  texts.tag = PlainNumberText(item.directory) + ':' + PlainNumberText(item.tag);
-  texts.definition = definitions.FindTag(maker, kSectionMakernote, item.directory, item.tag, 0);
+  texts.tag = section == kSectionMakernote ? PlainNumberText(item.directory) + ':' + PlainNumberText(item.tag)
+                                           : PlainNumberText(item.tag);
+  texts.definition = definitions.FindTag(maker, section, item.directory, item.tag, 0);
   texts.label = texts.definition == nullptr || texts.definition->bezeichnung.empty()
                     ? std::string("???")
                     : texts.definition->bezeichnung;
@@ -182,6 +185,7 @@ std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMe
     return rows;
   }
   context.camera_feq = image.camera_feq;
+  context.countsFromZero = image.countsFromZero;
   const std::int32_t maker = image.camera_id;
   rows.reserve(static_cast<std::size_t>(image.ExifCount()) + 8);
   for (std::int32_t section = kSectionMain; section <= kSectionGps; ++section) {
@@ -198,12 +202,9 @@ std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMe
       const ZetExif* item = image.ExifPos(section, i);
       if (!item) continue;
       ListingCache::Texts inDirectory;
-      if (item->directory != 0 && section == kSectionMakernote) {
-        inDirectory = DirectoryTexts(definitions, maker, *item);
-      }
-      const ListingCache::Texts& texts =
-          item->directory != 0 && section == kSectionMakernote ? inDirectory
-                                                               : cache.Get(definitions, maker, section, item->tag);
+      const bool ownTable = item->directory != 0 && (section == kSectionMakernote || section == kSectionMain);
+      if (ownTable) inDirectory = DirectoryTexts(definitions, maker, section, *item);
+      const ListingCache::Texts& texts = ownTable ? inDirectory : cache.Get(definitions, maker, section, item->tag);
       ListingRow row;
       row.section = section;
       row.tag = texts.tag;

@@ -47,7 +47,7 @@ TEST_F(DefinitionFile, LoadsWithoutAnyMessageAndFillsEveryTable) {
   EXPECT_GT(Defs().iptcTags.size(), 40u);
   EXPECT_GT(Defs().focalEquivTable.size(), 100u);
   // Every makernote layout the file format knows has its section.
-  for (std::int32_t maker : {2, 3, 4, 5, 6, 8, 14, 15, 16, 17, 18, 19, 21, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38}) {
+  for (std::int32_t maker : {2, 3, 4, 5, 6, 8, 14, 15, 16, 17, 18, 19, 21, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40}) {
     const auto found = Defs().makernoteTable.find(maker);
     ASSERT_NE(found, Defs().makernoteTable.end()) << "maker " << maker;
     EXPECT_EQ(found->second.cameraid, maker);
@@ -61,7 +61,8 @@ TEST_F(DefinitionFile, LoadsWithoutAnyMessageAndFillsEveryTable) {
 // Every label, value name and IPTC name is a real text; a value given twice in one tag would make
 // its second text unreachable, and only the display codes the formatter knows are used.
 TEST_F(DefinitionFile, LabelsValueNamesAndCodesAreUsable) {
-  const std::set<std::int32_t> knownCodes = {0, 1, 2, 3, 4, 5, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27};
+  const std::set<std::int32_t> knownCodes = {0, 1, 2, 3, 4, 5, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27,
+                                             28, 29, 30, 31};
   auto checkTable = [&](const TagTable& table, const std::string& where) {
     for (const auto& [key, definition] : table) {
       const std::string at = where + " tag " + std::to_string(definition.tag);
@@ -85,6 +86,7 @@ TEST_F(DefinitionFile, LabelsValueNamesAndCodesAreUsable) {
   checkTable(Defs().mainTags, "main");
   checkTable(Defs().thumbnailTags, "thumbnail");
   checkTable(Defs().gpsTags, "gps");
+  for (const auto& [magic, table] : Defs().rawMainTags) checkTable(table, "raw " + std::to_string(magic));
   for (const auto& [maker, makernote] : Defs().makernoteTable) {
     checkTable(makernote.exif_tags, "makernote " + std::to_string(maker));
     for (const auto& [directory, table] : makernote.directories) {

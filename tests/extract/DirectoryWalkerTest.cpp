@@ -310,7 +310,7 @@ const NoteCase kCases[] = {
     {"PentaxLater", "PENTAX", "", "PENTAX \0$O"s, 10, 1, 1, 3},
     {"RicohPentax", "RICOH IMAGING COMPANY, LTD.", "", "PENTAX \0$O"s, 10, 1, 0, 3},
     {"Ricoh", "RICOH", "", "Ricoh\0\0\0"s, 8, 0, 0, 21},
-    {"RicohWithout", "RICOH", "", "Rv0103\0\0"s, 8, 0, 0, 0},
+    {"RicohWithout", "RICOH", "", "Rx0103\0\0"s, 8, 0, 0, 0},
     {"Sanyo", "SANYO Electric Co.,Ltd.", "", "SANYO\0\1\0"s, 8, 0, 0, 39},
     {"Sigma", "SIGMA", "", "SIGMA\0\0\0\1\0"s, 10, 0, 0, 25},
     {"Apple", "Apple", "", "Apple iOS\0\0\1$O"s, 14, 1, 1, 26},
@@ -336,7 +336,8 @@ ByteOrder Other(ByteOrder order) {
 
 // Given sub (7 or 13), the directory also points with tag 0x2010 to a sub-directory holding
 // 0x0100 SHORT 7, as its own bytes (UNDEFINED) or as an offset (IFD).
-std::vector<std::uint8_t> Block(const NoteCase& c, ByteOrder order, std::uint16_t sub = 0) {
+std::vector<std::uint8_t> Block(const NoteCase& c, ByteOrder order, std::uint16_t sub = 0,
+                                std::uint16_t pointer = 0x2010) {
   TiffBuilder tiff(order);
   const std::uint32_t make = tiff.AppendText(c.make + '\0');
   const std::uint32_t model = tiff.AppendText(c.model + '\0');
@@ -355,7 +356,7 @@ std::vector<std::uint8_t> Block(const NoteCase& c, ByteOrder order, std::uint16_
   const std::uint32_t entries = sub != 0 ? 3 : 2;
   const std::uint32_t rational = note + c.directoryOffset + 2 + 12 * entries + 4;
   std::vector<TiffBuilder::Entry> list = {tiff.Short(0x0001, 0x1234), tiff.At(0x0002, 5, 1, rational - base)};
-  if (sub != 0) list.push_back(tiff.At(0x2010, sub, sub == 7 ? 18 : 1, rational + 8 - base));
+  if (sub != 0) list.push_back(tiff.At(pointer, sub, sub == 7 ? 18 : 1, rational + 8 - base));
   tiff.AddDirectory(list);
   tiff.Append(test::Cat({tiff.U32(3), tiff.U32(4)}));
   if (sub != 0) tiff.AddDirectory({tiff.Short(0x0100, 7)});
@@ -451,6 +452,115 @@ TEST(Makernotes, SubdirectoriesFollowTheirPointer) {
   ImageMetadata sony;
   ReadExifBlock(sony, Block(Case("SonyDsc"), ByteOrder::BigEndian, 7), nullptr);
   EXPECT_EQ(sony.ExifCount(3), 3);
+  // Nikon's preview directory (0x0011), an offset from the makernote's own header.
+  for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+    ImageMetadata nikon;
+    ReadExifBlock(nikon, Block(Case("NikonOwnHeader"), order, 4, 0x0011), nullptr);
+    ASSERT_EQ(nikon.ExifCount(3), 4);
+    EXPECT_EQ(std::tuple(nikon.ExifPos(3, 4)->tag, nikon.ExifPos(3, 4)->directory), std::tuple(0x0100, 0x0011));
+  }
+}
+
+// Casio's firmware date keeps its NUL-separated digit groups; other texts of the makernote and the
+// same tag outside it are cut at the first NUL.
+TEST(Makernotes, CasioFirmwareDateKeptWhole) {
+  const std::string date("0302\0\0" "2809\0\0" "45\0\0\0\0", 18);
+  for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+    TiffBuilder tiff(order);
+    const std::uint32_t make = tiff.AppendText("CASIO COMPUTER CO.,LTD.\0"s);
+    const std::uint32_t text = tiff.AppendText(date);
+    const std::uint32_t note = tiff.AppendText("QVC\0\0\0"s);
+    tiff.AddDirectory({tiff.At(0x2001, 2, 18, text), tiff.At(0x2002, 2, 18, text)});
+    const std::uint32_t exif = tiff.AddDirectory({tiff.At(0x927C, 7, tiff.Size() - note, note),
+                                                  tiff.At(0x2001, 2, 18, text)});
+    tiff.SetFirstDirectory(tiff.AddDirectory({tiff.At(0x010F, 2, 24, make), tiff.Long(0x8769, exif)}));
+    ImageMetadata image;
+    ReadExifBlock(image, tiff.App1(), nullptr);
+    EXPECT_EQ(Shown(image, 3), "8193t:'" + date + "' 8194t:'0302'");
+    EXPECT_EQ(std::get<std::string>(image.ExifTag(1, 0x2001)->inhalt[0]), "0302");
+  }
+}
+
+// Olympus's camera type tells the bodies that count their quality codes from 0.
+TEST(Makernotes, OlympusCameraTypeSetsTheNumbering) {
+  const std::pair<std::string, bool> cases[] = {
+      {"SX753", true}, {"D4322", true}, {"SX151", false}, {"SR874", false}, {"", false}};
+  for (const auto& [type, fromZero] : cases) {
+    for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+      TiffBuilder tiff(order);
+      const std::uint32_t make = tiff.AppendText("OLYMPUS OPTICAL CO.,LTD\0"s);
+      const std::uint32_t text = tiff.AppendText(type + "\0\0\0\0"s);
+      const std::uint32_t note = tiff.AppendText("OLYMP\0\1\0"s);
+      tiff.AddDirectory({tiff.Short(0x0201, 1), tiff.At(0x0207, 2, static_cast<std::uint32_t>(type.size() + 1), text)});
+      const std::uint32_t exif = tiff.AddDirectory({tiff.At(0x927C, 7, tiff.Size() - note, note)});
+      tiff.SetFirstDirectory(tiff.AddDirectory({tiff.At(0x010F, 2, 24, make), tiff.Long(0x8769, exif)}));
+      ImageMetadata image;
+      ReadExifBlock(image, tiff.App1(), nullptr);
+      EXPECT_EQ(std::pair(image.camera_id, image.countsFromZero), std::pair(18, fromZero)) << type;
+    }
+  }
+}
+
+// The items of a Panasonic RW2's directory 0 (TIFF magic 0x55) carry the magic as their table;
+// those of its Exif directory, and of a TIFF file's directory 0, none.
+TEST(Makernotes, Rw2DirectoryZeroNamesItsTable) {
+  for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+    for (const std::uint16_t magic : {std::uint16_t{0x55}, std::uint16_t{42}}) {
+      TiffBuilder tiff(order);
+      tiff.Patch(2, tiff.U16(magic));
+      const std::uint32_t exif = tiff.AddDirectory({tiff.Short(0x0002, 8)});
+      tiff.SetFirstDirectory(tiff.AddDirectory({tiff.Short(0x0002, 4000), tiff.Long(0x8769, exif)}));
+      ImageMetadata image;
+      ReadTiffBlock(image, tiff.Tiff(), nullptr);
+      ASSERT_EQ(image.ExifCount(1), 3) << magic;
+      const std::int32_t table = magic == 0x55 ? 0x55 : 0;
+      EXPECT_EQ(std::tuple(image.ExifPos(1, 1)->directory, image.ExifPos(1, 2)->directory,
+                           image.ExifPos(1, 3)->directory),
+                std::tuple(table, table, 0));
+    }
+  }
+}
+
+// An RW2's makernote lies in the EXIF of its embedded JPEG (tag 0x002E), after any other APPn
+// marker; a JPEG cut short or without that marker gives none.
+TEST(Makernotes, Rw2MakernoteFromTheEmbeddedJpeg) {
+  for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+    const std::vector<std::uint8_t> app1 = Block(Case("Panasonic"), Other(order));
+    const std::vector<std::uint8_t> jpeg = Cat({{0xFF, 0xD8, 0xFF, 0xE0, 0, 4, 'J', 'F'}, app1, {0xFF, 0xD9}});
+    const std::pair<std::size_t, const char*> cases[] = {
+        {jpeg.size(), "1n:4660 2t:'3/4'"}, {jpeg.size() - 4, ""}, {6, ""}};
+    for (const auto& [size, shown] : cases) {
+      TiffBuilder tiff(order);
+      tiff.Patch(2, tiff.U16(0x55));
+      const std::uint32_t at = tiff.Append({jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(size)});
+      tiff.SetFirstDirectory(tiff.AddDirectory({tiff.Short(0x0002, 4000), tiff.At(0x002E, 7, static_cast<std::uint32_t>(size), at)}));
+      ImageMetadata image;
+      ReadTiffBlock(image, tiff.Tiff(), nullptr);
+      EXPECT_EQ(std::tuple(Shown(image, 3), image.camera_id, image.ExifCount(1)),
+                std::tuple(std::string(shown), *shown != '\0' ? 19 : 0, 2))
+          << size;
+    }
+  }
+}
+
+// Ricoh's text makernote: "key value" pairs up to the makernote's end or its first NUL; a pair
+// without letters or without a value adds nothing.
+TEST(Makernotes, RicohTextPairs) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"Rv0207;Rg76;;7x;Ab;Bn0B02900;Gg42", "21110t:'0207' 21095t:'76' 17006t:'0B02900' 18279t:'42'"},
+      {"Rev0103;Wxyzw1\0Bg60;"s, "5399926t:'0103' 1467513210t:'w1'"},
+      {"Rv0207;Bg6", "21110t:'0207' 16999t:'6'"}};
+  for (const auto& [text, shown] : cases) {
+    TiffBuilder tiff(ByteOrder::LittleEndian);
+    const std::uint32_t make = tiff.AppendText("RICOH\0"s);
+    const std::uint32_t note = tiff.AppendText(text);
+    const std::uint32_t exif = tiff.AddDirectory({tiff.At(0x927C, 7, static_cast<std::uint32_t>(text.size()), note)});
+    tiff.AppendText("Xy99;");  // past the makernote's count
+    tiff.SetFirstDirectory(tiff.AddDirectory({tiff.At(0x010F, 2, 6, make), tiff.Long(0x8769, exif)}));
+    ImageMetadata image;
+    ReadExifBlock(image, tiff.App1(), nullptr);
+    EXPECT_EQ(std::pair(image.camera_id, Shown(image, 3)), std::pair(40, shown)) << text;
+  }
 }
 
 TEST(Makernotes, FocalLengthFactorFromTheLastMakeAndModel) {

@@ -114,6 +114,13 @@ TEST(Loader, AcceptedForms) {
   // Keywords without case, "" as a second word; value lines without a tag table and entry lines
   // in the version section are ignored.
   ExpectLoads("#version 2\n#MAIN\n#Thumbnail\n#gPs\n#IPTC\n#FocalEquiv  X\n#main extra\n");
+  // A number after "main": the table of a raw format's directory 0, the plain table behind it.
+  const auto raw = ExpectLoads("#version 2\n#main\n+1,0,0,A\n+2,0,0,B\n#main 0x55\n+1,0,0,R\n+3,0,0,S\n");
+  EXPECT_EQ(std::tuple(raw->FindTag(0, kSectionMain, 0x55, 1, 0)->bezeichnung,
+                       raw->FindTag(0, kSectionMain, 0x55, 2, 0)->bezeichnung,
+                       raw->FindTag(0, kSectionMain, 0, 1, 0)->bezeichnung,
+                       raw->FindTag(0, kSectionMain, 0x2A, 1, 0)->bezeichnung, raw->mainTags.count(TagKey(3, 0))),
+            std::tuple("R", "B", "A", "A", 0u));
   ExpectLoads("#version 2\n!egal\n#focalequiv X\n!egal\n#iptc\n!,\n");
   EXPECT_TRUE(ExpectLoads("#version 2\n+ganz, egal\n+\n!\n")->mainTags.empty());
   // Fields between the fourth and the last are ignored; an empty name is kept; the position is a key.

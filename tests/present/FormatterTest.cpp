@@ -148,6 +148,18 @@ TEST_F(GeneralRules, ListsCharactersDigitsAndUtf16) {
         {Numbers(13, {0, 1, 0, 0}), 27, "0100"},  // version bytes, binary or characters
         {Numbers(13, {'0', '2', '1', '0'}), 27, "0210"},
         {Numbers(13, {0, 1, 10, 31}), 27, "01__"},
+        // Digit pairs with NULs between them (Casio's firmware date), as text or as bytes.
+        {Texts(14, {std::string("0302\0\0" "2809\0\0" "45\0\0\0\0", 18)}), 28, "2003:02:28 09:45"},
+        {Texts(14, {std::string("9912\0\0" "3123\0\0" "5958\0\0", 18)}), 28, "1999:12:31 23:59:58"},
+        {Bytes(14, std::string("7001\0\0" "0100\0\0" "00\0\0\0\0", 18)), 28, "1970:01:01 00:00"},
+        {Texts(14, {std::string("0302\0\0" "2809\0\0" "45x\0\0\0", 18)}), 28, "0302.2809.45x"},
+        {Texts(14, {std::string("0302\0\0" "2809", 10)}), 28, "0302.2809"},
+        {Texts(14, {""}), 28, ""},
+        // Characters when all are letters, digits, "-", "_" or spaces, else hexadecimal (Ricoh).
+        {Bytes(15, "AB-12_x 9"), 29, "AB-12_x 9"},
+        {Bytes(15, std::string("\0\0\x12\x34\xAB\xFF 1", 8)), 29, "00001234abff2031"},
+        {Texts(15, {"S/N"}), 29, "532f4e"},
+        {Numbers(15, {300}), 29, "ff"},
         {Numbers(99, {35}), 18, ""}});
 }
 
@@ -182,6 +194,10 @@ TEST_F(GeneralRules, ComputedCodesAndSignedLists) {
       {Numbers(1, {65482, 10, 200}), 16, 1, 0, "-54,10,200"},  // Olympus colour matrix
       {Numbers(1, {65482}), 16, 1, 0, "-54"},
       {Numbers(1, {255, 1}), 17, 1, 0, "-1,1"},
+      {Numbers(1, {70}), 31, 1, 0, "35mm"},  // Pentax SRFocalLength: even in half millimetres
+      {Numbers(1, {75}), 31, 1, 0, "300mm"},  // odd: a quarter
+      {Numbers(1, {0}), 31, 1, 0, "0mm"},
+      {Numbers(1, {2}), 30, 1, 0, "2"},  // unnamed: the number
   };
   for (const Row& row : rows) {
     Tables one;
@@ -190,6 +206,19 @@ TEST_F(GeneralRules, ComputedCodesAndSignedLists) {
     tag.offset = row.offset;
     if (row.code == 22) tag.addnice(-1, "nicht verfügbar");
     EXPECT_EQ(FormatValue(one.defs, context, 0, row.item, kSectionMain), row.expected) << row.code;
+  }
+}
+
+// Olympus's quality: bodies that count from 0 name the number + 1; lists stay numbers.
+TEST_F(GeneralRules, NamesCountedFromZeroOrOne) {
+  ExifTag& tag = tables.Main(513, 30);
+  tag.addnice(1, "SQ");
+  tag.addnice(2, "HQ");
+  for (const bool fromZero : {false, true}) {
+    context.countsFromZero = fromZero;
+    EXPECT_EQ(Format(Numbers(513, {1})) + '|' + Format(Numbers(513, {0})) + '|' + Format(Numbers(513, {7})) + '|' +
+                  Format(Numbers(513, {1, 2})) + '|' + Format(Texts(513, {"x"})),
+              fromZero ? "HQ|SQ|7|1,2|x" : "SQ|0|7|1,2|x");
   }
 }
 
@@ -589,6 +618,24 @@ constexpr const char* kSubdirectoryFile =
     "+1,2,17,Byte\n+1,5,11,Unerreicht\n+3,0,0,Wortliste\n+3,2,18,Wort\n!258,Wort 258\n+3,3,18,Drittes Wort\n"
     "+0x100,0,0,Verweis\n#makernote canon01 0x2010\n+0x100,0,0,Im Verzeichnis\n+0x101,0,0,Liste dort\n"
     "+0x101,1,0,Erster Wert\n!7,sieben\n";
+
+// A raw format's directory 0 is named from its own table, then from the main one; the tag column
+// stays the tag alone.
+TEST(ArrayRows, RawDirectoryZeroNamedFromItsTable) {
+  std::istringstream in("#version 2\n#main\n+1,0,0,Interop\n+271,0,0,Hersteller\n#main 0x55\n+1,0,27,Version\n");
+  RecordingReporter reporter;
+  const auto defs = LoadDefinitions(in, reporter);
+  ASSERT_NE(defs, nullptr);
+  ImageMetadata image;
+  image.ExifAdd(1, 1, kTypNumbers, Numbers(1, {0, 1, 0, 0}).inhalt)->directory = 0x55;
+  image.ExifAdd(1, 271, kTypTexts, {std::string("Panasonic")})->directory = 0x55;
+  image.ExifAdd(1, 1, kTypTexts, {std::string("R98")});
+  std::string rows;
+  for (const ListingRow& row : FillMetadataList(*defs, image, MakeFormatContext(German(), 1.0))) {
+    if (row.kind == RowKind::Item) rows += row.tag + '|' + row.label + '|' + row.information + ';';
+  }
+  EXPECT_EQ(rows, "1|Version|0100;271|Hersteller|Panasonic;1|Interop|R98;");
+}
 
 TEST(ArrayRows, SubDirectoriesAndPositionsGiveTheirRows) {
   std::istringstream in(kSubdirectoryFile);

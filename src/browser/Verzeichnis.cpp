@@ -50,6 +50,7 @@ Verzeichnis::Verzeichnis(StartOptions startOptions, QWidget* parent)
   current->SetReporter(reporter);
   current->viewerOpened = [this] { ConnectViewer(); };
   ConnectReactions();
+  SetUpFolderView();
   PlaceDesign();
 }
 

@@ -49,6 +49,7 @@ class FolderViewWork {
              std::function<void()> finished = {}) {
     Cancel();
     delivered = 0;
+    ranOut = false;
     state = std::make_shared<State>(count);
     state->order = std::move(order);
     state->job = std::move(job);
@@ -68,6 +69,7 @@ class FolderViewWork {
         if (*it < state->count && state->claimed[*it] == 0) state->urgent.push_front(*it);
       }
     }
+    ranOut = false;
     Spawn();
     if (!timer.isActive()) timer.start();
   }
@@ -78,7 +80,8 @@ class FolderViewWork {
     timer.stop();
   }
 
-  bool Running() const { return state != nullptr; }
+  // Whether work was started and has not run out (nor been cancelled).
+  bool Running() const { return state != nullptr && !ranOut; }
   // Results handed over since Start.
   std::size_t Delivered() const { return delivered; }
 
@@ -150,6 +153,7 @@ class FolderViewWork {
     }
     if (idle && state == work) {
       timer.stop();
+      ranOut = true;
       if (onFinished) onFinished();
     }
   }
@@ -160,6 +164,7 @@ class FolderViewWork {
   std::function<void(Batch&)> onBatch;
   std::function<void()> onFinished;
   std::size_t delivered = 0;
+  bool ranOut = false;
 };
 
 }  // namespace kelmarin

@@ -67,7 +67,9 @@ QImage MakeThumbnail(const std::string& path, std::int32_t typeCode, QSize box) 
   if (file.ReadImage(path, typeCode, pixels, width, height) || pixels.isNull()) return {};
   const QImage view(pixels.constBits(), pixels.width(), pixels.height(),
                     static_cast<qsizetype>(pixels.bytesPerLine()), QImage::Format_RGB888);
-  return view.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);  // a copy: the pixels go
+  // Copies: the decoded pixels go with the file. A small picture is not blown up.
+  if (view.width() <= box.width() && view.height() <= box.height()) return view.copy();
+  return view.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
 ThumbnailGrid::ThumbnailGrid(FileList& fileList, QWidget* parent)

@@ -6,7 +6,6 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMenuBar>
 #include <QScrollBar>
 #include <QThreadPool>
 #include <filesystem>
@@ -97,16 +96,19 @@ void Verzeichnis::SetUpFolderView() {
   connect(miniaturen, &ThumbnailGrid::fileChosen, this, &Verzeichnis::FileChosen);
   connect(miniaturen, &ThumbnailGrid::openRequested, this, &Verzeichnis::ShowViewer);
 
-  QMenu* view = menuBar()->addMenu(QStringLiteral("&Ansicht"));
-  view->setObjectName(QStringLiteral("ansichtmenue"));
-  thumbnailAction = view->addAction(QStringLiteral("Miniaturen"));
+  // In the context menus of the list and the grid, as the hidden folders are in the tree's, with
+  // the columns beside it; the menu bar keeps its three entries.
+  thumbnailAction = new QAction(QStringLiteral("Miniaturen"), this);
   thumbnailAction->setCheckable(true);
   thumbnailAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
   addAction(thumbnailAction);
-  view->addSeparator();
-  QMenu* columns = view->addMenu(QStringLiteral("Spalten"));
-  columns->addActions(dateiliste->ColumnMenu()->actions());
-  menuBar()->insertMenu(infoAction, view);  // before Info, Hilfe and Beenden
+  auto* columns = new QAction(QStringLiteral("Spalten"), this);
+  columns->setMenu(dateiliste->ColumnMenu());
+  for (QWidget* view : {static_cast<QWidget*>(dateiliste), static_cast<QWidget*>(miniaturen)}) {
+    view->setContextMenuPolicy(Qt::ActionsContextMenu);
+    view->addAction(thumbnailAction);
+  }
+  dateiliste->addAction(columns);
   connect(thumbnailAction, &QAction::toggled, this, [this](bool shown) {
     WriteSetting(kViewSection, kThumbnails, shown ? QStringLiteral("1") : QStringLiteral("0"));
     ShowThumbnails(shown);

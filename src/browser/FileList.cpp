@@ -46,6 +46,15 @@ bool Numeric(FolderColumn column) {
 }
 
 constexpr qint64 kSortInterval = 500;  // ms between sorts while the records arrive
+constexpr int kNameWidth = 180;        // pixels of "Dateiname" beside metadata columns, at first
+
+// A stored column width in pixels; none for text that is no sensible width.
+std::optional<int> Width(const QString& text) {
+  bool ok = false;
+  const int width = text.trimmed().toInt(&ok);
+  if (!ok || width <= 0 || width >= 10000) return std::nullopt;
+  return width;
+}
 
 }  // namespace
 
@@ -122,7 +131,9 @@ void FileList::BuildColumnMenu() {
       for (QAction* entry : columnMenu->actions()) {
         if (entry->isChecked()) chosen.push_back(static_cast<FolderColumn>(entry->data().toInt()));
       }
+      const bool first = columns.empty();
       SetColumns(chosen);
+      if (first && !columns.empty()) setColumnWidth(0, kNameWidth);
       emit columnsChosen();
     });
   }
@@ -164,6 +175,7 @@ void FileList::ApplyHeader() {
 
 QString FileList::ColumnSetting() const {
   QStringList parts;
+  if (!columns.empty()) parts << QStringLiteral("name:") + QString::number(columnWidth(0));
   for (std::size_t i = 0; i < columns.size(); ++i) {
     parts << QString::fromUtf8(ColumnKey(columns[i])) + QLatin1Char(':') +
                  QString::number(columnWidth(static_cast<int>(i) + 1));
@@ -174,19 +186,20 @@ QString FileList::ColumnSetting() const {
 void FileList::ApplyColumnSetting(const QString& text) {
   std::vector<FolderColumn> shown;
   std::vector<int> widths;
+  int nameWidth = kNameWidth;
   for (const QString& part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
     const QStringList pair = part.split(QLatin1Char(':'));
+    if (pair.value(0).trimmed() == QStringLiteral("name")) nameWidth = Width(pair.value(1)).value_or(kNameWidth);
     for (int kind = 1; kind < kFolderColumnCount; ++kind) {
       const auto column = static_cast<FolderColumn>(kind);
       if (pair.value(0).trimmed() != QString::fromUtf8(ColumnKey(column))) continue;
       if (std::find(shown.begin(), shown.end(), column) != shown.end()) break;
-      bool ok = false;
-      const int width = pair.value(1).trimmed().toInt(&ok);
       shown.push_back(column);
-      widths.push_back(ok && width > 0 && width < 10000 ? width : -1);
+      widths.push_back(Width(pair.value(1)).value_or(-1));
     }
   }
   SetColumns(shown);
+  if (!shown.empty()) setColumnWidth(0, nameWidth);
   for (std::size_t i = 0; i < widths.size(); ++i) {
     if (widths[i] > 0) setColumnWidth(static_cast<int>(i) + 1, widths[i]);
   }

@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
+#include <QSet>
 #include <QThreadPool>
 #include <filesystem>
 #include <mutex>
@@ -86,6 +87,11 @@ struct Verzeichnis::FolderView {
   QElapsedTimer sinceStatus;
   QTimer storeWidths;
   QTimer preferVisible;
+  // A file's load shows "Bild einlesen" and then puts back the text it found, which may be one of
+  // ours from before the last batch: checked until the load is over.
+  QTimer afterLoad;
+  QSet<QString> ownTexts;  // the texts shown for this folder
+  QString lastText;
 };
 
 void Verzeichnis::SetUpFolderView() {
@@ -118,6 +124,7 @@ void Verzeichnis::SetUpFolderView() {
   thumbnailAction->setChecked(ReadSetting(kViewSection, kThumbnails, QStringLiteral("0")) == QStringLiteral("1"));
   connect(dateiliste, &FileList::columnsChosen, this, [this] {
     StoreFolderView();
+    RunLayoutPass();  // the name's width follows the list again once the columns are gone
     if (dateiliste->NeedsRecords() && !folderView->records.Running() &&
         dateiliste->FilledCount() < dateiliste->Records().size()) {
       FillRecords();
@@ -126,8 +133,15 @@ void Verzeichnis::SetUpFolderView() {
   folderView->storeWidths.setSingleShot(true);
   folderView->storeWidths.setInterval(500);
   connect(&folderView->storeWidths, &QTimer::timeout, this, &Verzeichnis::StoreFolderView);
-  connect(dateiliste->header(), &QHeaderView::sectionResized, this, [this](int section) {
-    if (section > 0) folderView->storeWidths.start();
+  connect(dateiliste->header(), &QHeaderView::sectionResized, this, [this] {
+    if (!dateiliste->Columns().empty()) folderView->storeWidths.start();
+  });
+  folderView->afterLoad.setInterval(50);
+  connect(&folderView->afterLoad, &QTimer::timeout, this, [this] {
+    const QString shown = rahmenLinks->StatusText();
+    if (shown == QStringLiteral("Bild einlesen")) return;
+    folderView->afterLoad.stop();
+    if (shown != folderView->lastText && folderView->ownTexts.contains(shown)) ShowFolderStatus(true);
   });
   // The rows scrolled into view are read next.
   folderView->preferVisible.setSingleShot(true);
@@ -145,6 +159,7 @@ void Verzeichnis::SetUpFolderView() {
       FillRecords();
     }
     ShowFolderStatus(true);
+    folderView->afterLoad.start();
   });
 }
 
@@ -171,6 +186,7 @@ void Verzeichnis::ShowThumbnails(bool shown) {
 void Verzeichnis::FolderListed() {
   folderView->records.Cancel();
   folderView->listedStatus = rahmenLinks->StatusText();
+  folderView->ownTexts.clear();
   miniaturen->SetFolder(current->currentFolder);
   if (dateiliste->NeedsRecords() && !dateiliste->Entries().empty()) FillRecords();
   ShowFolderStatus(true);
@@ -205,6 +221,7 @@ void Verzeichnis::FillRecords() {
       },
       [this, cache] {
         ShowFolderStatus(true);
+        folderView->afterLoad.start();
         QThreadPool::globalInstance()->start([cache] {
           const std::lock_guard lock(cache->mutex);
           cache->cache.Save();
@@ -218,20 +235,22 @@ void Verzeichnis::ShowFolderStatus(bool now) {
   if (!now && folderView->sinceStatus.isValid() && folderView->sinceStatus.elapsed() < kStatusInterval) return;
   folderView->sinceStatus.start();
   const QLocale locale;
+  QString text = folderView->listedStatus;
+  StatusTone tone = StatusTone::Done;
   const auto total = static_cast<std::int64_t>(dateiliste->Entries().size());
   if (folderView->records.Running()) {
-    rahmenLinks->SetStatus(QStringLiteral("Metadaten: %1 von %2")
-                               .arg(GroupedNumber(locale, static_cast<std::int64_t>(dateiliste->FilledCount())),
-                                    GroupedNumber(locale, total)),
-                           StatusTone::Busy);
+    text = QStringLiteral("Metadaten: %1 von %2")
+               .arg(GroupedNumber(locale, static_cast<std::int64_t>(dateiliste->FilledCount())),
+                    GroupedNumber(locale, total));
+    tone = StatusTone::Busy;
   } else if (dateiliste->Filtered()) {
-    rahmenLinks->SetStatus(QStringLiteral("%1 von %2 Dateien")
-                               .arg(GroupedNumber(locale, static_cast<std::int64_t>(dateiliste->ShownCount())),
-                                    GroupedNumber(locale, total)),
-                           StatusTone::Done);
-  } else {
-    rahmenLinks->SetStatus(folderView->listedStatus, StatusTone::Done);
+    text = QStringLiteral("%1 von %2 Dateien")
+               .arg(GroupedNumber(locale, static_cast<std::int64_t>(dateiliste->ShownCount())),
+                    GroupedNumber(locale, total));
   }
+  folderView->ownTexts.insert(text);
+  folderView->lastText = text;
+  rahmenLinks->SetStatus(text, tone);
 }
 
 }  // namespace kelmarin

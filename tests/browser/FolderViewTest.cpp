@@ -6,11 +6,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <thread>
 
 #include "TestSupport.h"
+#include "browser/FolderViewWork.h"
 #include "browser/ThumbnailGrid.h"
 #include "browser/core/FolderRecords.h"
 
@@ -83,6 +85,55 @@ class FolderViewTest : public QObject {
   void initTestCase() { PrepareEnvironment(); }
   void init() { ClearSettings(); }
 
+  // The work itself: the wanted indices first, every index once, and nothing after a cancel or a
+  // new start reaches the old callback.
+  void workOrderAndCancel() {
+    QObject context;
+    FolderViewWork<int> work(&context, 1);
+    std::vector<std::size_t> order;
+    bool finished = false;
+    const auto gate = std::make_shared<std::atomic<bool>>(false);
+    const auto holding = std::make_shared<std::atomic<bool>>(false);
+    work.Start(
+        6, {5, 0, 1, 2, 9, 3, 4, 5},
+        [gate, holding](std::size_t index) {
+          *holding = *holding || index == 5;
+          while (index == 5 && !*gate) std::this_thread::yield();  // holds the only worker
+          return static_cast<int>(index) * 10;
+        },
+        [&](FolderViewWork<int>::Batch& batch) {
+          for (const auto& [index, value] : batch) {
+            QCOMPARE(value, static_cast<int>(index) * 10);
+            order.push_back(index);
+          }
+        },
+        [&] { finished = true; });
+    QTRY_VERIFY(*holding);
+    work.Prefer({4, 3});
+    *gate = true;
+    QTRY_VERIFY(finished);
+    QCOMPARE(order, (std::vector<std::size_t>{5, 4, 3, 0, 1, 2}));
+    QVERIFY(!work.Running() && work.Delivered() == 6);
+
+    // A cancelled work and the one before a new start hand over nothing more.
+    bool oldCalled = false;
+    *gate = false;
+    work.Start(6, {5}, [gate](std::size_t) {
+      while (!*gate) std::this_thread::yield();
+      return 1;
+    }, [&](FolderViewWork<int>::Batch&) { oldCalled = true; });
+    QVERIFY(work.Running());
+    std::size_t fresh = 0;
+    work.Start(3, {0, 1, 2}, [](std::size_t) { return 2; }, [&](FolderViewWork<int>::Batch& batch) {
+      fresh += batch.size();
+    });
+    *gate = true;
+    QTRY_COMPARE(fresh, std::size_t{3});
+    work.Cancel();
+    QTest::qWait(3 * kBatchInterval);
+    QVERIFY(!oldCalled && !work.Running());
+  }
+
   void columnsChosenKeptAndSorted() {
     Harness harness;
     harness.MakeFolder(U("f"));
@@ -103,7 +154,7 @@ class FolderViewTest : public QObject {
     ChooseColumn(files, U("ISO"));
     ChooseColumn(files, U("Kamera"));
     QCOMPARE(HeaderTitles(files), (QStringList{U("Dateiname"), U("Kamera"), U("ISO")}));
-    QVERIFY(Setting(kViewSection, U("filecolumns")).contains(QRegularExpression(U("^camera:\\d+,iso:\\d+$"))));
+    QVERIFY(Setting(kViewSection, U("filecolumns")).contains(QRegularExpression(U("^name:180,camera:\\d+,iso:\\d+$"))));
     QTRY_VERIFY(!window->FillingRecords());
     QCOMPARE(files->FilledCount(), std::size_t{4});
     QCOMPARE(reader->read.size(), 4);  // each file once
@@ -119,15 +170,17 @@ class FolderViewTest : public QObject {
     QCOMPARE(ShownNames(files), (QStringList{U("d_400.jpg"), U("c_100.jpg"), U("b.jpg"), U("a_400.jpg")}));
 
     // Kept with its widths for the next start; dropping the columns gives the default list back.
+    files->setColumnWidth(0, 150);
     files->setColumnWidth(2, 91);
     window->close();
     window = harness.Start(options);
     files = window->Files();
     QCOMPARE(HeaderTitles(files), (QStringList{U("Dateiname"), U("Kamera"), U("ISO")}));
-    QCOMPARE(files->columnWidth(2), 91);
+    QCOMPARE(QPoint(files->columnWidth(0), files->columnWidth(2)), QPoint(150, 91));
     ChooseColumn(files, U("Kamera"));
     ChooseColumn(files, U("ISO"));
     QCOMPARE(HeaderTitles(files), QStringList{U("Dateiname")});
+    QVERIFY(files->columnWidth(0) > 150);  // the list's width again
     QCOMPARE(ItemTexts(files), (QStringList{U("a_400.jpg"), U("b.jpg"), U("c_100.jpg"), U("d_400.jpg")}));
     QCOMPARE(Setting(kViewSection, U("filecolumns")), QString());
 

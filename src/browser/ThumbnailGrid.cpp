@@ -24,9 +24,9 @@ class ThumbnailDelegate : public QStyledItemDelegate {
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
     QStyleOptionViewItem cell = option;
     initStyleOption(&cell, index);
-    const QWidget* view = cell.widget;
-    QStyle* style = view != nullptr ? view->style() : nullptr;
-    if (style != nullptr) style->drawPrimitive(QStyle::PE_PanelItemViewItem, &cell, painter, view);
+    const bool selected = (cell.state & QStyle::State_Selected) != 0;
+    const QPalette::ColorGroup group = (cell.state & QStyle::State_Active) != 0 ? QPalette::Active : QPalette::Inactive;
+    if (selected) painter->fillRect(cell.rect.adjusted(1, 1, -1, -1), cell.palette.color(group, QPalette::Highlight));
     const QRect box(cell.rect.x() + (cell.rect.width() - grid.Box().width()) / 2, cell.rect.y() + 2,
                     grid.Box().width(), grid.Box().height());
     if (const auto entry = EntryOf(index)) {
@@ -41,8 +41,7 @@ class ThumbnailDelegate : public QStyledItemDelegate {
       }
     }
     const QRect text(cell.rect.x() + 2, box.bottom() + 3, cell.rect.width() - 4, cell.fontMetrics.height());
-    painter->setPen(cell.palette.color(cell.state & QStyle::State_Selected ? QPalette::HighlightedText
-                                                                            : QPalette::Text));
+    painter->setPen(cell.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
     painter->drawText(text, Qt::AlignHCenter | Qt::AlignVCenter,
                       cell.fontMetrics.elidedText(cell.text, Qt::ElideMiddle, text.width()));
   }

@@ -197,6 +197,7 @@ void Verzeichnis::ApplyLayout() {
   vsplitter->setGeometry(scale.ToPixels(layout.vsplitter));
   hsplitter->setGeometry(scale.ToPixels(layout.hsplitter));
   dateiliste->setGeometry(scale.ToPixels(layout.dateiliste));
+  FollowListPlace();
   // With metadata columns the name keeps its own width (see FileList::ColumnSetting).
   if (layout.fileListHasColumn && dateiliste->Columns().empty())
     dateiliste->setColumnWidth(0, std::max(0, scale.ToPixelsX(layout.fileColumnWidth)));

@@ -149,6 +149,8 @@ class Verzeichnis : public QMainWindow {
   void FillRecords();
   void ShowFolderStatus(bool now);
   void ShowThumbnails(bool shown);
+  // The thumbnails take the list's place.
+  void FollowListPlace();
   void StoreFolderView();
 
   StartOptions options;

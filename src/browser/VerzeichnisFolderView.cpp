@@ -3,7 +3,6 @@
 // status label that counts them.
 #include <QAction>
 #include <QElapsedTimer>
-#include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
@@ -31,22 +30,6 @@ namespace {
 const QString kFileColumns = QStringLiteral("filecolumns");  // "taken:120,camera:95" (pixels)
 const QString kThumbnails = QStringLiteral("thumbnails");    // "1" shown, "0" the list
 constexpr qint64 kStatusInterval = 100;                       // ms between progress texts
-
-// Keeps a widget on another's place (the grid on the list's).
-class PlaceFollower : public QObject {
- public:
-  PlaceFollower(QWidget* leader, QWidget* follower) : QObject(follower), shadow(follower) {
-    leader->installEventFilter(this);
-  }
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
-      shadow->setGeometry(static_cast<QWidget*>(watched)->geometry());
-    return false;
-  }
-
- private:
-  QWidget* shadow;
-};
 
 // The cache of one fill, shared by its workers.
 struct SharedCache {
@@ -98,7 +81,6 @@ void Verzeichnis::SetUpFolderView() {
   folderView = std::make_shared<FolderView>(this);
   miniaturen = new ThumbnailGrid(*dateiliste, dateiliste->parentWidget());
   miniaturen->hide();
-  new PlaceFollower(dateiliste, miniaturen);
   connect(miniaturen, &ThumbnailGrid::fileChosen, this, &Verzeichnis::FileChosen);
   connect(miniaturen, &ThumbnailGrid::openRequested, this, &Verzeichnis::ShowViewer);
 
@@ -171,8 +153,12 @@ void Verzeichnis::StoreFolderView() {
   WriteSetting(kViewSection, kFileColumns, dateiliste->ColumnSetting());
 }
 
+void Verzeichnis::FollowListPlace() {
+  if (miniaturen != nullptr) miniaturen->setGeometry(dateiliste->geometry());
+}
+
 void Verzeichnis::ShowThumbnails(bool shown) {
-  miniaturen->setGeometry(dateiliste->geometry());
+  FollowListPlace();
   miniaturen->setVisible(shown);
   dateiliste->setVisible(!shown);
   if (shown) {

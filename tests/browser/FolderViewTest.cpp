@@ -45,7 +45,7 @@ struct FakeReader {
   }
   qsizetype ReadsUnder(const QString& folder) {
     const std::lock_guard lock(mutex);
-    return read.filter(folder + QLatin1Char('/')).size();
+    return read.filter(folder.endsWith(U(".jpg")) ? folder : folder + QLatin1Char('/')).size();
   }
 };
 
@@ -215,6 +215,10 @@ class FolderViewTest : public QObject {
     QVERIFY(window->FillingRecords());
     QTRY_VERIFY(window->Filter()->StatusText().startsWith(U("Metadaten: ")));
     QVERIFY(window->Filter()->StatusText().endsWith(U(" von 40")));
+    // The rows scrolled into view are read before those in between.
+    window->Files()->scrollToBottom();
+    QTRY_VERIFY(reader->ReadsUnder(harness.Path(U("langsam/39.jpg"))) + reader->ReadsUnder(harness.Path(U("langsam/38.jpg"))) > 0);
+    QVERIFY(reader->ReadsUnder(harness.Path(U("langsam"))) < 30);
 
     ClickItem(window->Tree(), Child(window->Tree()->SelectedNode()->parent(), U("neu")));
     const qsizetype readsAtChange = reader->ReadsUnder(harness.Path(U("langsam")));
@@ -251,6 +255,10 @@ class FolderViewTest : public QObject {
     QTRY_VERIFY(!window->FillingRecords());
     QCOMPARE(ShownNames(window->Files()), (QStringList{U("a_400.jpg"), U("d_400.jpg")}));
     QCOMPARE(window->Filter()->StatusText(), U("2 von 4 Dateien"));
+    FileList* files = window->Files();
+    files->SelectItem(files->FindFile("a_400.jpg"));
+    QCOMPARE(files->Neighbour(1), files->FindFile("d_400.jpg"));  // over the hidden ones
+    QCOMPARE(files->Neighbour(-1), nullptr);
     // A wrong text: a red frame and the reason, the list as it was, no dialog.
     field->setText(U("ISO >>"));
     QTest::keyClick(field, Qt::Key_Return);

@@ -57,7 +57,8 @@ struct Photos {
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(source.toStdString(), error)) {
       const std::string extension = entry.path().extension().string();
-      if (entry.is_regular_file() && (extension == ".jpg" || extension == ".JPG")) originals.push_back(entry.path());
+      if (entry.is_regular_file() && (extension == ".jpg" || extension == ".JPG"))
+        originals.push_back(entry.path());
     }
     std::sort(originals.begin(), originals.end());
     folder = root.filePath(QStringLiteral("fotos"));
@@ -88,7 +89,8 @@ std::unique_ptr<Verzeichnis> Window() {
   options.hostName = QStringLiteral("bench");
   options.recordCache = Scratch().cache;
   options.listDrives = [] {
-    return std::vector<DriveInfo>{{QFile::encodeName(Scratch().root.path()).toStdString(), "", DriveKind::Fixed}};
+    return std::vector<DriveInfo>{
+        {QFile::encodeName(Scratch().root.path()).toStdString(), "", DriveKind::Fixed}};
   };
   auto window = std::make_unique<Verzeichnis>(std::move(options));
   window->Load();
@@ -126,14 +128,17 @@ struct GapMeter {
 // Whether every row on screen has its record.
 bool ScreenFilled(const FileList& files) {
   const std::vector<std::size_t> rows = files.VisibleEntries();
-  return !rows.empty() && std::all_of(rows.begin(), rows.end(), [&](std::size_t i) { return files.Records()[i].filled; });
+  return !rows.empty() &&
+         std::all_of(rows.begin(), rows.end(), [&](std::size_t i) { return files.Records()[i].filled; });
 }
 
 void SetColumns(bool thumbnails) {
-  WriteSetting(kViewSection, QStringLiteral("filecolumns"),
-               QStringLiteral("taken:120,camera:100,lens:100,focal:60,aperture:50,exposure:60,iso:50,rating:50,"
-                              "keywords:100,size:80"));
-  WriteSetting(kViewSection, QStringLiteral("thumbnails"), thumbnails ? QStringLiteral("1") : QStringLiteral("0"));
+  WriteSetting(
+      kViewSection, QStringLiteral("filecolumns"),
+      QStringLiteral("taken:120,camera:100,lens:100,focal:60,aperture:50,exposure:60,iso:50,rating:50,"
+                     "keywords:100,size:80"));
+  WriteSetting(kViewSection, QStringLiteral("thumbnails"),
+               thumbnails ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 // The whole start on the folder, then the event loop until every record is there.
@@ -151,9 +156,10 @@ void FillColumns(benchmark::State& state) {
     const qint64 listed = clock.elapsed();
     qint64 screen = ScreenFilled(*window->Files()) ? listed : -1;
     GapMeter meter;
-    meter.Run([&] { return !window->FillingRecords(); }, 120000, [&](qint64 at) {
-      if (screen < 0 && ScreenFilled(*window->Files())) screen = listed + at;
-    });
+    meter.Run([&] { return !window->FillingRecords(); }, 120000,
+              [&](qint64 at) {
+                if (screen < 0 && ScreenFilled(*window->Files())) screen = listed + at;
+              });
     state.counters["files"] = Scratch().count;
     state.counters["screen_ms"] = static_cast<double>(screen);
     state.counters["first_paint_ms"] = static_cast<double>(meter.first);

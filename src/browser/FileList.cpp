@@ -25,17 +25,28 @@ QString ToolTip(const FileEntry& entry, const QLocale& locale) {
 // Whether the record has the column's value (a missing one sorts last in either direction).
 bool HasValue(const FolderRecord& record, FolderColumn column) {
   switch (column) {
-    case FolderColumn::Name: return true;
-    case FolderColumn::Taken: return record.takenLocal.has_value();
-    case FolderColumn::Camera: return !record.camera.empty();
-    case FolderColumn::Lens: return !record.lens.empty();
-    case FolderColumn::FocalLength: return record.focalLength.has_value();
-    case FolderColumn::Aperture: return record.fNumber.has_value();
-    case FolderColumn::Exposure: return record.exposureTime.has_value();
-    case FolderColumn::Iso: return record.iso.has_value();
-    case FolderColumn::Rating: return record.rating.has_value();
-    case FolderColumn::Keywords: return !record.keywords.empty();
-    case FolderColumn::PixelSize: return record.width > 0 && record.height > 0;
+    case FolderColumn::Name:
+      return true;
+    case FolderColumn::Taken:
+      return record.takenLocal.has_value();
+    case FolderColumn::Camera:
+      return !record.camera.empty();
+    case FolderColumn::Lens:
+      return !record.lens.empty();
+    case FolderColumn::FocalLength:
+      return record.focalLength.has_value();
+    case FolderColumn::Aperture:
+      return record.fNumber.has_value();
+    case FolderColumn::Exposure:
+      return record.exposureTime.has_value();
+    case FolderColumn::Iso:
+      return record.iso.has_value();
+    case FolderColumn::Rating:
+      return record.rating.has_value();
+    case FolderColumn::Keywords:
+      return !record.keywords.empty();
+    case FolderColumn::PixelSize:
+      return record.width > 0 && record.height > 0;
   }
   return false;
 }
@@ -149,8 +160,8 @@ void FileList::SetColumns(const std::vector<FolderColumn>& shown) {
       columns.push_back(column);
   }
   for (QAction* action : columnMenu->actions()) {
-    action->setChecked(std::find(columns.begin(), columns.end(), static_cast<FolderColumn>(action->data().toInt())) !=
-                       columns.end());
+    action->setChecked(std::find(columns.begin(), columns.end(),
+                                 static_cast<FolderColumn>(action->data().toInt())) != columns.end());
   }
   ApplyHeader();
 }
@@ -189,7 +200,8 @@ void FileList::ApplyColumnSetting(const QString& text) {
   int nameWidth = kNameWidth;
   for (const QString& part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
     const QStringList pair = part.split(QLatin1Char(':'));
-    if (pair.value(0).trimmed() == QStringLiteral("name")) nameWidth = Width(pair.value(1)).value_or(kNameWidth);
+    if (pair.value(0).trimmed() == QStringLiteral("name"))
+      nameWidth = Width(pair.value(1)).value_or(kNameWidth);
     for (int kind = 1; kind < kFolderColumnCount; ++kind) {
       const auto column = static_cast<FolderColumn>(kind);
       if (pair.value(0).trimmed() != QString::fromUtf8(ColumnKey(column))) continue;

@@ -107,7 +107,7 @@ class FileList : public QTreeWidget {
   std::size_t shownCount = 0;
   TextLocale textLocale;
   QMenu* columnMenu = nullptr;
-  qint64 lastSort = 0;  // ms since the epoch of the last sort while filling
+  qint64 lastSort = 0;      // ms since the epoch of the last sort while filling
   QLocale locale;           // of the tooltips
   QPalette shownSelection;  // the palette with the selection drawn also without focus
 };

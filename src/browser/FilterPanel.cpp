@@ -18,7 +18,7 @@ namespace {
 constexpr std::array<std::int32_t, 4> kColumnLeft = {0, 1170, 2340, 3525};
 constexpr std::array<std::int32_t, 4> kRowTop = {0, 300, 600, 900};
 constexpr int kJp2Box = 10;
-constexpr int kButtonRow = 4;  // the row of today's formats, beside "alle auswählen"
+constexpr int kButtonRow = 4;      // the row of today's formats, beside "alle auswählen"
 constexpr int kTypingPause = 300;  // ms after the last key before the metadata filter applies
 
 const QString kFilterHelp = QStringLiteral(

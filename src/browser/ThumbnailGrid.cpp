@@ -25,8 +25,10 @@ class ThumbnailDelegate : public QStyledItemDelegate {
     QStyleOptionViewItem cell = option;
     initStyleOption(&cell, index);
     const bool selected = (cell.state & QStyle::State_Selected) != 0;
-    const QPalette::ColorGroup group = (cell.state & QStyle::State_Active) != 0 ? QPalette::Active : QPalette::Inactive;
-    if (selected) painter->fillRect(cell.rect.adjusted(1, 1, -1, -1), cell.palette.color(group, QPalette::Highlight));
+    const QPalette::ColorGroup group =
+        (cell.state & QStyle::State_Active) != 0 ? QPalette::Active : QPalette::Inactive;
+    if (selected)
+      painter->fillRect(cell.rect.adjusted(1, 1, -1, -1), cell.palette.color(group, QPalette::Highlight));
     const QRect box(cell.rect.x() + (cell.rect.width() - grid.Box().width()) / 2, cell.rect.y() + 2,
                     grid.Box().width(), grid.Box().height());
     if (const auto entry = EntryOf(index)) {
@@ -119,7 +121,9 @@ void ThumbnailGrid::Restart() {
   const QSize box = Box();
   work->Start(
       files->size(), {},
-      [files, maker, box](std::size_t index) { return maker((*files)[index].first, (*files)[index].second, box); },
+      [files, maker, box](std::size_t index) {
+        return maker((*files)[index].first, (*files)[index].second, box);
+      },
       [this](FolderViewWork<QImage>::Batch& batch) {
         if (pictures.size() + static_cast<qsizetype>(batch.size()) > kKeptPictures) pictures.clear();
         for (auto& [index, picture] : batch) {

@@ -5,9 +5,9 @@
 // folder drops the work at once.
 
 #include <QHash>
-#include <QSet>
 #include <QImage>
 #include <QListView>
+#include <QSet>
 #include <functional>
 #include <memory>
 #include <string>

@@ -29,7 +29,7 @@ namespace {
 
 const QString kFileColumns = QStringLiteral("filecolumns");  // "taken:120,camera:95" (pixels)
 const QString kThumbnails = QStringLiteral("thumbnails");    // "1" shown, "0" the list
-constexpr qint64 kStatusInterval = 100;                       // ms between progress texts
+constexpr qint64 kStatusInterval = 100;                      // ms between progress texts
 
 // The cache of one fill, shared by its workers.
 struct SharedCache {
@@ -49,7 +49,9 @@ FolderRecord CachedRecord(SharedCache& shared, const std::string& folder, const 
   const std::filesystem::path path(file);
   const auto size = static_cast<std::int64_t>(std::filesystem::file_size(path, error));
   const std::int64_t modified =
-      error ? 0 : static_cast<std::int64_t>(std::filesystem::last_write_time(path, error).time_since_epoch().count());
+      error ? 0
+            : static_cast<std::int64_t>(
+                  std::filesystem::last_write_time(path, error).time_since_epoch().count());
   if (error) return read(path);  // gone or unreadable: the reader says what it can, nothing is kept
   {
     const std::lock_guard lock(shared.mutex);
@@ -103,7 +105,8 @@ void Verzeichnis::SetUpFolderView() {
   });
 
   dateiliste->ApplyColumnSetting(ReadSetting(kViewSection, kFileColumns, QString()));
-  thumbnailAction->setChecked(ReadSetting(kViewSection, kThumbnails, QStringLiteral("0")) == QStringLiteral("1"));
+  thumbnailAction->setChecked(ReadSetting(kViewSection, kThumbnails, QStringLiteral("0")) ==
+                              QStringLiteral("1"));
   connect(dateiliste, &FileList::columnsChosen, this, [this] {
     StoreFolderView();
     RunLayoutPass();  // the name's width follows the list again once the columns are gone
@@ -163,7 +166,8 @@ void Verzeichnis::ShowThumbnails(bool shown) {
   dateiliste->setVisible(!shown);
   if (shown) {
     miniaturen->FollowHiddenRows();
-    if (QTreeWidgetItem* item = dateiliste->currentItem()) miniaturen->scrollTo(dateiliste->indexFromItem(item));
+    if (QTreeWidgetItem* item = dateiliste->currentItem())
+      miniaturen->scrollTo(dateiliste->indexFromItem(item));
   } else if (QTreeWidgetItem* item = dateiliste->currentItem()) {
     dateiliste->scrollToItem(item);
   }
@@ -184,7 +188,8 @@ void Verzeichnis::FillRecords() {
   const std::vector<FileEntry>& entries = dateiliste->Entries();
   auto files = std::make_shared<std::vector<std::string>>();
   files->reserve(entries.size());
-  for (const FileEntry& entry : entries) files->push_back(current->currentFolder + "/" + entry.name + "." + entry.extension);
+  for (const FileEntry& entry : entries)
+    files->push_back(current->currentFolder + "/" + entry.name + "." + entry.extension);
   std::vector<std::size_t> order = dateiliste->VisibleEntries();
   order.resize(order.size() + entries.size());
   std::iota(order.end() - static_cast<std::ptrdiff_t>(entries.size()), order.end(), std::size_t{0});
@@ -193,13 +198,15 @@ void Verzeichnis::FillRecords() {
     const Definitions* tables = definitions.get();  // lives as long as the window, which waits for its work
     read = [tables](const std::filesystem::path& file) { return ReadFolderRecord(file, *tables); };
   }
-  auto cache = std::make_shared<SharedCache>(options.recordCache.empty() ? FolderRecordCache::DefaultDirectory()
-                                                                         : options.recordCache);
+  auto cache = std::make_shared<SharedCache>(
+      options.recordCache.empty() ? FolderRecordCache::DefaultDirectory() : options.recordCache);
   const std::string folder = current->currentFolder;
   folderView->sinceStatus.start();
   folderView->records.Start(
       files->size(), std::move(order),
-      [files, cache, folder, read](std::size_t index) { return CachedRecord(*cache, folder, (*files)[index], read); },
+      [files, cache, folder, read](std::size_t index) {
+        return CachedRecord(*cache, folder, (*files)[index], read);
+      },
       [this](FolderViewWork<FolderRecord>::Batch& batch) {
         dateiliste->SetRecords(batch);
         if (dateiliste->Filtered()) miniaturen->FollowHiddenRows();
@@ -218,7 +225,8 @@ void Verzeichnis::FillRecords() {
 // "Metadaten: 1.234 von 20.000" while the records come in, at most every 100 ms; then how many
 // files the filter shows ("12 von 340 Dateien"), or what the listing said.
 void Verzeichnis::ShowFolderStatus(bool now) {
-  if (!now && folderView->sinceStatus.isValid() && folderView->sinceStatus.elapsed() < kStatusInterval) return;
+  if (!now && folderView->sinceStatus.isValid() && folderView->sinceStatus.elapsed() < kStatusInterval)
+    return;
   folderView->sinceStatus.start();
   const QLocale locale;
   QString text = folderView->listedStatus;

@@ -118,15 +118,18 @@ class FolderViewTest : public QObject {
     // A cancelled work and the one before a new start hand over nothing more.
     bool oldCalled = false;
     *gate = false;
-    work.Start(6, {5}, [gate](std::size_t) {
-      while (!*gate) std::this_thread::yield();
-      return 1;
-    }, [&](FolderViewWork<int>::Batch&) { oldCalled = true; });
+    work.Start(
+        6, {5},
+        [gate](std::size_t) {
+          while (!*gate) std::this_thread::yield();
+          return 1;
+        },
+        [&](FolderViewWork<int>::Batch&) { oldCalled = true; });
     QVERIFY(work.Running());
     std::size_t fresh = 0;
-    work.Start(3, {0, 1, 2}, [](std::size_t) { return 2; }, [&](FolderViewWork<int>::Batch& batch) {
-      fresh += batch.size();
-    });
+    work.Start(
+        3, {0, 1, 2}, [](std::size_t) { return 2; },
+        [&](FolderViewWork<int>::Batch& batch) { fresh += batch.size(); });
     *gate = true;
     QTRY_COMPARE(fresh, std::size_t{3});
     work.Cancel();
@@ -154,7 +157,8 @@ class FolderViewTest : public QObject {
     ChooseColumn(files, U("ISO"));
     ChooseColumn(files, U("Kamera"));
     QCOMPARE(HeaderTitles(files), (QStringList{U("Dateiname"), U("Kamera"), U("ISO")}));
-    QVERIFY(Setting(kViewSection, U("filecolumns")).contains(QRegularExpression(U("^name:180,camera:\\d+,iso:\\d+$"))));
+    QVERIFY(Setting(kViewSection, U("filecolumns"))
+                .contains(QRegularExpression(U("^name:180,camera:\\d+,iso:\\d+$"))));
     QTRY_VERIFY(!window->FillingRecords());
     QCOMPARE(files->FilledCount(), std::size_t{4});
     QCOMPARE(reader->read.size(), 4);  // each file once
@@ -217,7 +221,9 @@ class FolderViewTest : public QObject {
     QVERIFY(window->Filter()->StatusText().endsWith(U(" von 40")));
     // The rows scrolled into view are read before those in between.
     window->Files()->scrollToBottom();
-    QTRY_VERIFY(reader->ReadsUnder(harness.Path(U("langsam/39.jpg"))) + reader->ReadsUnder(harness.Path(U("langsam/38.jpg"))) > 0);
+    QTRY_VERIFY(reader->ReadsUnder(harness.Path(U("langsam/39.jpg"))) +
+                    reader->ReadsUnder(harness.Path(U("langsam/38.jpg"))) >
+                0);
     QVERIFY(reader->ReadsUnder(harness.Path(U("langsam"))) < 30);
 
     ClickItem(window->Tree(), Child(window->Tree()->SelectedNode()->parent(), U("neu")));
@@ -291,14 +297,16 @@ class FolderViewTest : public QObject {
     QCOMPARE(grid->model()->rowCount(), 4);
     QTRY_COMPARE(grid->ThumbnailCount(), std::size_t{4});
     // Fitted into the box, a small one as it is, the broken file an empty cell.
-    QCOMPARE(ItemTexts(files), (QStringList{U("breit.jpg"), U("kaputt.jpg"), U("klein.jpg"), U("mittel.png")}));
+    QCOMPARE(ItemTexts(files),
+             (QStringList{U("breit.jpg"), U("kaputt.jpg"), U("klein.jpg"), U("mittel.png")}));
     QCOMPARE(grid->Thumbnail(0).size(), QSize(128, 32));
     QVERIFY(grid->Thumbnail(1).isNull());
     QCOMPARE(grid->Thumbnail(2).size(), QSize(48, 64));
     QCOMPARE(grid->Thumbnail(3).size(), QSize(128, 96));
 
     // One selection: a click in the grid shows the file, a choice in the list moves the grid's.
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(3, 0)).center());
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualRect(grid->model()->index(3, 0)).center());
     QCOMPARE(files->currentItem(), files->topLevelItem(3));
     QTRY_VERIFY(Shows(*window).endsWith(U("|mittel.png")));
     files->SelectItem(files->topLevelItem(2));

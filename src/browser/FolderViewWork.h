@@ -19,6 +19,11 @@
 #include <utility>
 #include <vector>
 
+#ifdef __linux__
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 namespace kelmarin {
 
 // How often finished results are handed over (ms).
@@ -119,6 +124,12 @@ class FolderViewWork {
   }
 
   static void Run(const std::shared_ptr<State>& work) {
+#ifdef __linux__
+    // Below the GUI thread: with as many workers as cores the window still gets its turn at once.
+    static thread_local const bool lowered =
+        setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10) == 0;
+    (void)lowered;
+#endif
     std::size_t index = 0;
     while (!work->cancelled && Claim(*work, index)) {
       Result result = work->job(index);

@@ -1,9 +1,14 @@
 #include "browser/FileList.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QStringList>
+#include <algorithm>
+
+#include "present/qt/QtTextLocale.h"
 
 namespace kelmarin {
 
@@ -15,6 +20,51 @@ QString ToolTip(const FileEntry& entry, const QLocale& locale) {
   const QDate date(entry.modified.year, entry.modified.month, entry.modified.day);
   return GroupedNumber(locale, entry.size) + QStringLiteral(" Bytes, ") +
          date.toString(QStringLiteral("dd.MM.yyyy"));
+}
+
+// Whether the record has the column's value (a missing one sorts last in either direction).
+bool HasValue(const FolderRecord& record, FolderColumn column) {
+  switch (column) {
+    case FolderColumn::Name:
+      return true;
+    case FolderColumn::Taken:
+      return record.takenLocal.has_value();
+    case FolderColumn::Camera:
+      return !record.camera.empty();
+    case FolderColumn::Lens:
+      return !record.lens.empty();
+    case FolderColumn::FocalLength:
+      return record.focalLength.has_value();
+    case FolderColumn::Aperture:
+      return record.fNumber.has_value();
+    case FolderColumn::Exposure:
+      return record.exposureTime.has_value();
+    case FolderColumn::Iso:
+      return record.iso.has_value();
+    case FolderColumn::Rating:
+      return record.rating.has_value();
+    case FolderColumn::Keywords:
+      return !record.keywords.empty();
+    case FolderColumn::PixelSize:
+      return record.width > 0 && record.height > 0;
+  }
+  return false;
+}
+
+bool Numeric(FolderColumn column) {
+  return column == FolderColumn::FocalLength || column == FolderColumn::Aperture ||
+         column == FolderColumn::Exposure || column == FolderColumn::Iso;
+}
+
+constexpr qint64 kSortInterval = 500;  // ms between sorts while the records arrive
+constexpr int kNameWidth = 180;        // pixels of "Dateiname" beside metadata columns, at first
+
+// A stored column width in pixels; none for text that is no sensible width.
+std::optional<int> Width(const QString& text) {
+  bool ok = false;
+  const int width = text.trimmed().toInt(&ok);
+  if (!ok || width <= 0 || width >= 10000) return std::nullopt;
+  return width;
 }
 
 }  // namespace
@@ -31,8 +81,24 @@ class FileList::Item : public QTreeWidgetItem {
       if (list != nullptr && index < list->entries.size()) return ToolTip(list->entries[index], list->locale);
     }
     if (column == 0 && role == kEntryRole) return static_cast<qulonglong>(index);
+    if (column > 0 && (role == Qt::DisplayRole || role == Qt::TextAlignmentRole)) {
+      const auto* list = static_cast<const FileList*>(treeWidget());
+      const auto shown = static_cast<std::size_t>(column - 1);
+      if (list == nullptr || shown >= list->columns.size() || index >= list->records.size()) return {};
+      const FolderColumn kind = list->columns[shown];
+      if (role == Qt::TextAlignmentRole)
+        return Numeric(kind) ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+      return QString::fromStdString(ColumnText(list->records[index], kind, list->textLocale));
+    }
     return QTreeWidgetItem::data(column, role);
   }
+
+  bool operator<(const QTreeWidgetItem& other) const override {
+    const auto* list = static_cast<const FileList*>(treeWidget());
+    return list != nullptr ? list->Less(index, static_cast<const Item&>(other).index) : false;
+  }
+
+  std::size_t EntryIndex() const { return index; }
 
  private:
   std::size_t index;
@@ -56,11 +122,186 @@ FileList::FileList(QWidget* parent) : QTreeWidget(parent) {
   connect(this, &QTreeWidget::itemDoubleClicked, this,
           [this](QTreeWidgetItem* item) { emit openRequested(item); });
   shownSelection = palette();
+  BuildColumnMenu();
 }
 
 void FileList::AddNameColumn() {
-  setHeaderLabels(QStringList(QStringLiteral("Dateiname")));
   setHeaderHidden(false);
+  ApplyHeader();
+}
+
+void FileList::BuildColumnMenu() {
+  columnMenu = new QMenu(this);
+  columnMenu->setObjectName(QStringLiteral("spaltenmenue"));
+  for (int kind = 1; kind < kFolderColumnCount; ++kind) {
+    const auto column = static_cast<FolderColumn>(kind);
+    QAction* action = columnMenu->addAction(QString::fromUtf8(ColumnTitle(column)));
+    action->setCheckable(true);
+    action->setData(kind);
+    connect(action, &QAction::triggered, this, [this] {
+      std::vector<FolderColumn> chosen;
+      for (QAction* entry : columnMenu->actions()) {
+        if (entry->isChecked()) chosen.push_back(static_cast<FolderColumn>(entry->data().toInt()));
+      }
+      const bool first = columns.empty();
+      SetColumns(chosen);
+      if (first && !columns.empty()) setColumnWidth(0, kNameWidth);
+      emit columnsChosen();
+    });
+  }
+  header()->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(header(), &QWidget::customContextMenuRequested, this,
+          [this](QPoint at) { columnMenu->popup(header()->mapToGlobal(at)); });
+}
+
+void FileList::SetColumns(const std::vector<FolderColumn>& shown) {
+  columns.clear();
+  for (FolderColumn column : shown) {
+    if (column != FolderColumn::Name && std::find(columns.begin(), columns.end(), column) == columns.end())
+      columns.push_back(column);
+  }
+  for (QAction* action : columnMenu->actions()) {
+    action->setChecked(std::find(columns.begin(), columns.end(),
+                                 static_cast<FolderColumn>(action->data().toInt())) != columns.end());
+  }
+  ApplyHeader();
+}
+
+// The default list has the one column in name order and no sorting by its header.
+void FileList::ApplyHeader() {
+  setColumnCount(1 + static_cast<int>(columns.size()));
+  if (!isHeaderHidden()) {
+    QStringList titles(QStringLiteral("Dateiname"));
+    for (FolderColumn column : columns) titles << QString::fromUtf8(ColumnTitle(column));
+    setHeaderLabels(titles);
+  }
+  const bool sortable = !columns.empty();
+  if (sortable != isSortingEnabled()) {
+    if (!sortable) sortItems(0, Qt::AscendingOrder);
+    setSortingEnabled(sortable);
+    if (sortable) sortItems(0, Qt::AscendingOrder);
+  } else if (sortable && header()->sortIndicatorSection() >= columnCount()) {
+    sortItems(0, Qt::AscendingOrder);
+  }
+}
+
+QString FileList::ColumnSetting() const {
+  QStringList parts;
+  if (!columns.empty()) parts << QStringLiteral("name:") + QString::number(columnWidth(0));
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    parts << QString::fromUtf8(ColumnKey(columns[i])) + QLatin1Char(':') +
+                 QString::number(columnWidth(static_cast<int>(i) + 1));
+  }
+  return parts.join(QLatin1Char(','));
+}
+
+void FileList::ApplyColumnSetting(const QString& text) {
+  std::vector<FolderColumn> shown;
+  std::vector<int> widths;
+  int nameWidth = kNameWidth;
+  for (const QString& part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    const QStringList pair = part.split(QLatin1Char(':'));
+    if (pair.value(0).trimmed() == QStringLiteral("name"))
+      nameWidth = Width(pair.value(1)).value_or(kNameWidth);
+    for (int kind = 1; kind < kFolderColumnCount; ++kind) {
+      const auto column = static_cast<FolderColumn>(kind);
+      if (pair.value(0).trimmed() != QString::fromUtf8(ColumnKey(column))) continue;
+      if (std::find(shown.begin(), shown.end(), column) != shown.end()) break;
+      shown.push_back(column);
+      widths.push_back(Width(pair.value(1)).value_or(-1));
+    }
+  }
+  SetColumns(shown);
+  if (!shown.empty()) setColumnWidth(0, nameWidth);
+  for (std::size_t i = 0; i < widths.size(); ++i) {
+    if (widths[i] > 0) setColumnWidth(static_cast<int>(i) + 1, widths[i]);
+  }
+}
+
+bool FileList::Less(std::size_t a, std::size_t b) const {
+  const int section = isSortingEnabled() ? header()->sortIndicatorSection() : 0;
+  const bool descending = isSortingEnabled() && header()->sortIndicatorOrder() == Qt::DescendingOrder;
+  // For a descending sort Qt puts a after b when a < b: the answer is then whether b comes first.
+  const std::size_t first = descending ? b : a;
+  const std::size_t second = descending ? a : b;
+  if (section <= 0 || static_cast<std::size_t>(section) > columns.size() || first >= records.size() ||
+      second >= records.size()) {
+    return descending ? second < first : first < second;  // the name order, as listed
+  }
+  const FolderColumn column = columns[static_cast<std::size_t>(section) - 1];
+  const FolderRecord& x = records[first];
+  const FolderRecord& y = records[second];
+  const bool hasX = HasValue(x, column);
+  const bool hasY = HasValue(y, column);
+  bool before = first < second;  // ties: the name order in either direction
+  if (hasX != hasY) {
+    before = hasX;  // missing values last in either direction
+  } else if (hasX) {
+    const int order = CompareRecords(x, y, column);
+    if (order != 0) before = descending ? order > 0 : order < 0;
+  }
+  return before;
+}
+
+void FileList::Resort() {
+  if (!isSortingEnabled() || header()->sortIndicatorSection() <= 0) return;
+  sortItems(header()->sortIndicatorSection(), header()->sortIndicatorOrder());
+  lastSort = QDateTime::currentMSecsSinceEpoch();
+}
+
+bool FileList::Shown(std::size_t index) const {
+  if (!filter) return true;
+  const FileEntry& entry = entries[index];
+  return filter->Matches(records[index], entry.name + "." + entry.extension);
+}
+
+void FileList::SetRecords(std::vector<std::pair<std::size_t, FolderRecord>>& batch) {
+  for (auto& [index, record] : batch) {
+    if (index >= records.size()) continue;
+    if (!records[index].filled && record.filled) ++filledCount;
+    records[index] = std::move(record);
+    if (filter) {
+      QTreeWidgetItem* item = itemsByIndex[index];
+      const bool shown = Shown(index);
+      if (item->isHidden() == shown) {
+        item->setHidden(!shown);
+        shown ? ++shownCount : --shownCount;
+      }
+    }
+  }
+  viewport()->update();
+  const bool all = filledCount == records.size();
+  if (all || QDateTime::currentMSecsSinceEpoch() - lastSort >= kSortInterval) Resort();
+}
+
+std::size_t FileList::SetMetadataFilter(std::optional<FolderFilter> shownFilter) {
+  filter = std::move(shownFilter);
+  shownCount = 0;
+  setUpdatesEnabled(false);
+  for (std::size_t i = 0; i < itemsByIndex.size(); ++i) {
+    const bool shown = Shown(i);
+    if (itemsByIndex[i]->isHidden() == shown) itemsByIndex[i]->setHidden(!shown);
+    if (shown) ++shownCount;
+  }
+  setUpdatesEnabled(true);
+  return shownCount;
+}
+
+std::vector<std::size_t> FileList::VisibleEntries() const {
+  std::vector<std::size_t> shown;
+  const int bottom = viewport()->height();
+  for (QTreeWidgetItem* item = itemAt(0, 0); item != nullptr && visualItemRect(item).top() < bottom;
+       item = itemBelow(item)) {
+    if (const auto index = EntryIndex(item)) shown.push_back(*index);
+  }
+  return shown;
+}
+
+std::optional<std::size_t> FileList::EntryIndex(const QTreeWidgetItem* item) const {
+  if (item == nullptr || item->treeWidget() != this) return std::nullopt;
+  const std::size_t index = static_cast<const Item*>(item)->EntryIndex();
+  if (index >= entries.size()) return std::nullopt;
+  return index;
 }
 
 std::int64_t FileList::SetEntries(std::vector<FileEntry> newEntries, const QLocale& shownLocale,
@@ -68,6 +309,9 @@ std::int64_t FileList::SetEntries(std::vector<FileEntry> newEntries, const QLoca
   ClearEntries();
   entries = std::move(newEntries);
   locale = shownLocale;
+  textLocale = TextLocaleOf(locale);
+  records.assign(entries.size(), FolderRecord{});
+  filledCount = 0;
   QList<QTreeWidgetItem*> items;
   items.reserve(static_cast<qsizetype>(entries.size()));
   std::int64_t total = 0;
@@ -76,16 +320,24 @@ std::int64_t FileList::SetEntries(std::vector<FileEntry> newEntries, const QLoca
     const FileEntry& entry = entries[i];
     QString name = named ? std::move(names[i])
                          : QFile::decodeName(QByteArray::fromStdString(entry.name + "." + entry.extension));
-    items.push_back(new Item(name, i));
+    auto* item = new Item(name, i);
+    items.push_back(item);
+    itemsByIndex.push_back(item);
     total += entry.size;
   }
   addTopLevelItems(items);
+  if (filter) SetMetadataFilter(filter);
+  shownCount = filter ? shownCount : entries.size();
   return total;
 }
 
 void FileList::ClearEntries() {
   clear();
   entries.clear();
+  records.clear();
+  itemsByIndex.clear();
+  filledCount = 0;
+  shownCount = 0;
 }
 
 const FileEntry* FileList::Entry(const QTreeWidgetItem* item) const {
@@ -121,9 +373,12 @@ void FileList::SelectItem(QTreeWidgetItem* item) {
 }
 
 QTreeWidgetItem* FileList::Neighbour(int delta) const {
-  const int row = indexOfTopLevelItem(currentItem());
-  if (row < 0) return nullptr;
-  return topLevelItem(row + delta);  // null outside the list
+  QTreeWidgetItem* item = currentItem();
+  if (item == nullptr || indexOfTopLevelItem(item) < 0) return nullptr;
+  // itemBelow and itemAbove skip the rows the filter hides; null outside the list.
+  for (; delta > 0 && item != nullptr; --delta) item = itemBelow(item);
+  for (; delta < 0 && item != nullptr; ++delta) item = itemAbove(item);
+  return item;
 }
 
 void FileList::keyPressEvent(QKeyEvent* event) {

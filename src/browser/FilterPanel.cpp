@@ -18,7 +18,13 @@ namespace {
 constexpr std::array<std::int32_t, 4> kColumnLeft = {0, 1170, 2340, 3525};
 constexpr std::array<std::int32_t, 4> kRowTop = {0, 300, 600, 900};
 constexpr int kJp2Box = 10;
-constexpr int kButtonRow = 4;  // the row of today's formats, beside "alle auswählen"
+constexpr int kButtonRow = 4;      // the row of today's formats, beside "alle auswählen"
+constexpr int kTypingPause = 300;  // ms after the last key before the metadata filter applies
+
+const QString kFilterHelp = QStringLiteral(
+    "Dateien nach ihren Metadaten filtern, z. B. \"Bewertung >= 3\", \"Objektiv: 85\", \"ISO > 3200\", "
+    "ein Stichwort oder ein Zeitraum");
+const QString kErrorFrame = QStringLiteral("QLineEdit#metadatenfilter { border: 2px solid #d00000; }");
 
 }  // namespace
 
@@ -56,12 +62,39 @@ FilterPanel::FilterPanel(QWidget* parent) : QFrame(parent) {
   });
   connect(dateinamen, &QLineEdit::returnPressed, this, &FilterPanel::refreshRequested);
   connect(dateinamen, &PatternEdit::focusLost, this, &FilterPanel::namePatternsLeft);
+
+  metadatenfilter = new QLineEdit(rahmenDateifilter);
+  metadatenfilter->setObjectName(QStringLiteral("metadatenfilter"));
+  metadatenfilter->setPlaceholderText(QStringLiteral("Metadaten-Filter"));
+  metadatenfilter->setClearButtonEnabled(true);
+  metadatenfilter->setToolTip(kFilterHelp);
+  typingPause.setSingleShot(true);
+  typingPause.setInterval(kTypingPause);
+  connect(&typingPause, &QTimer::timeout, this, &FilterPanel::ParseMetadataFilter);
+  connect(metadatenfilter, &QLineEdit::textChanged, this, [this] { typingPause.start(); });
+  connect(metadatenfilter, &QLineEdit::returnPressed, this, &FilterPanel::ParseMetadataFilter);
+}
+
+void FilterPanel::ParseMetadataFilter() {
+  typingPause.stop();
+  const QString text = metadatenfilter->text().trimmed();
+  std::string message;
+  std::optional<FolderFilter> parsed;
+  if (!text.isEmpty()) parsed = FolderFilter::Parse(text.toStdString(), &message);
+  filterValid = text.isEmpty() || parsed.has_value();
+  metadatenfilter->setStyleSheet(filterValid ? QString() : kErrorFrame);
+  metadatenfilter->setToolTip(filterValid ? kFilterHelp : QString::fromStdString(message));
+  if (!filterValid || text == parsedText) return;  // a wrong text leaves the list as it was
+  parsedText = text;
+  metadataFilter = std::move(parsed);
+  emit metadataFilterChanged();
 }
 
 void FilterPanel::PlaceControls(const TwipsScale& scale) {
   auswahlInfo->setGeometry(scale.ToPixels({0, 90, 3450, 285}));
   rahmenDateifilter->setGeometry(scale.ToPixels({0, 495, 4560, 2130}));
   dateinamen->setGeometry(scale.ToPixels({135, 315, 2445, 285}));
+  metadatenfilter->setGeometry(scale.ToPixels({2655, 315, 1770, 285}));
   picture->setGeometry(scale.ToPixels({135, 765, 4245, 1245}));
   for (std::size_t i = 0; i < boxes.size(); ++i) {
     const FormatBox& format = kFormatBoxes[i];

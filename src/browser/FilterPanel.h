@@ -2,14 +2,19 @@
 // The panel "Rahmen_Links": the status label "auswahl_info" and the format filter
 // "Rahmen_Dateifilter" ("Bildformatauswahl") with the name patterns "dateinamen", the format boxes
 // "bild_art" (index 0 to 11 the classic twelve, the "jp2" box hidden; 12 up today's formats in a
-// fourth row beside the button) and the button "AlleFormate".
+// fourth row beside the button) and the button "AlleFormate". Beside the name patterns the
+// metadata filter "metadatenfilter" ("Bewertung >= 3", "Objektiv: 85"): a text that does not parse
+// gets a red frame and the reason as its tool tip, never a dialog.
 
 #include <QColor>
 #include <QFrame>
 #include <QLineEdit>
+#include <QTimer>
 #include <array>
+#include <optional>
 #include <vector>
 
+#include "browser/core/FolderRecords.h"
 #include "browser/core/FormatTable.h"
 #include "browser/core/PatternList.h"
 
@@ -63,12 +68,19 @@ class FilterPanel : public QFrame {
   PatternEdit* NamePatterns() const { return dateinamen; }
   QCheckBox* Box(int index) const { return boxes.at(static_cast<std::size_t>(index)); }
   QPushButton* AllFormats() const { return alleFormate; }
+  QLineEdit* MetadataFilterField() const { return metadatenfilter; }
+  // The filter of the field's last text that parsed; none while it is empty.
+  const std::optional<FolderFilter>& MetadataFilter() const { return metadataFilter; }
+  // Whether the field's text parses (an empty one does).
+  bool MetadataFilterValid() const { return filterValid; }
 
  signals:
   // Enter in the name patterns, a box changing its state.
   void refreshRequested();
   // The name patterns lost the focus (the window checks for an empty text, then refreshes).
   void namePatternsLeft();
+  // The metadata filter changed to a text that parses (Enter, or a pause in typing).
+  void metadataFilterChanged();
 
  private:
   QLabel* auswahlInfo;
@@ -80,6 +92,13 @@ class FilterPanel : public QFrame {
   std::array<QCheckBox*, kFormatBoxCount> boxes{};
   QPushButton* alleFormate;
   StatusTone tone = StatusTone::Done;
+
+  void ParseMetadataFilter();
+  QLineEdit* metadatenfilter;
+  QTimer typingPause;
+  std::optional<FolderFilter> metadataFilter;
+  QString parsedText;
+  bool filterValid = true;
 };
 
 }  // namespace kelmarin

@@ -52,6 +52,7 @@ Verzeichnis::Verzeichnis(StartOptions startOptions, QWidget* parent)
   current->SetSummaryPanel(aufEinenBlick);
   current->viewerOpened = [this] { ConnectViewer(); };
   ConnectReactions();
+  SetUpFolderView();
   PlaceDesign();
 }
 
@@ -209,7 +210,9 @@ void Verzeichnis::ApplyLayout() {
   vsplitter->setGeometry(scale.ToPixels(layout.vsplitter));
   hsplitter->setGeometry(scale.ToPixels(layout.hsplitter));
   dateiliste->setGeometry(scale.ToPixels(layout.dateiliste));
-  if (layout.fileListHasColumn)
+  FollowListPlace();
+  // With metadata columns the name keeps its own width (see FileList::ColumnSetting).
+  if (layout.fileListHasColumn && dateiliste->Columns().empty())
     dateiliste->setColumnWidth(0, std::max(0, scale.ToPixelsX(layout.fileColumnWidth)));
   // The block "Auf einen Blick" (while it has lines) and the search bar take the top of the list's place.
   QRect listPlace = scale.ToPixels(layout.exifliste);

@@ -21,6 +21,8 @@ namespace kelmarin {
 
 class CurrentImage;
 class Definitions;
+struct FolderRecord;
+class ThumbnailGrid;
 class FileList;
 class FilterPanel;
 class FolderTree;
@@ -43,6 +45,10 @@ struct StartOptions {
   std::function<void(const QString& text)> showFatal;  // default: a message box without icon
   std::function<void()> endProgram;                    // default: ends the process at once
   QString hostName;                                    // default: the machine's host name
+  // A file's record for the metadata columns, on worker threads; default: ReadFolderRecord.
+  std::function<FolderRecord(const std::filesystem::path& file)> readRecord;
+  // Where the records are cached; default: FolderRecordCache::DefaultDirectory().
+  std::filesystem::path recordCache;
 };
 
 class Verzeichnis : public QMainWindow {
@@ -92,6 +98,10 @@ class Verzeichnis : public QMainWindow {
   QAction* HiddenFoldersAction() const { return hiddenAction; }
   // "Vergleichen" in the file list's context menu: enabled while two files are selected.
   QAction* CompareAction() const { return compareAction; }
+  ThumbnailGrid* Thumbnails() const { return miniaturen; }
+  QAction* ThumbnailAction() const { return thumbnailAction; }
+  // Whether the records of the folder are being read.
+  bool FillingRecords() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -137,6 +147,18 @@ class Verzeichnis : public QMainWindow {
   void SetPathLabel(QTreeWidgetItem* node);
   void Fatal(const QString& text);
 
+  // The folder by its metadata: columns, thumbnails, the metadata filter (VerzeichnisFolderView.cpp).
+  struct FolderView;
+  void SetUpFolderView();
+  // The list has the folder's files (or none): the records and thumbnails start over.
+  void FolderListed();
+  void FillRecords();
+  void ShowFolderStatus(bool now);
+  void ShowThumbnails(bool shown);
+  // The thumbnails take the list's place.
+  void FollowListPlace();
+  void StoreFolderView();
+
   StartOptions options;
   std::unique_ptr<MessageBoxReporter> boxes;
   Reporter* reporter = nullptr;
@@ -172,6 +194,9 @@ class Verzeichnis : public QMainWindow {
   QAction* quitAction = nullptr;
   QAction* hiddenAction = nullptr;
   QAction* compareAction = nullptr;
+  ThumbnailGrid* miniaturen = nullptr;
+  QAction* thumbnailAction = nullptr;
+  std::shared_ptr<FolderView> folderView;  // shared: its type is complete only in its own file
 };
 
 }  // namespace kelmarin

@@ -106,6 +106,7 @@ bool Verzeichnis::ReadFolder(QTreeWidgetItem* node) {
       return false;
     }
     dateiliste->setUpdatesEnabled(true);
+    FolderListed();
     rahmenLinks->StatusLabel()->repaint();
     pfadbaum->repaint();
     dateiliste->repaint();

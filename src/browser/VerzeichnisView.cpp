@@ -61,6 +61,7 @@ void Verzeichnis::StoreView() {
     formats += rahmenLinks->Box(box)->isChecked() ? QLatin1Char('1') : QLatin1Char('0');
   }
   WriteSetting(kViewSection, kFormats, formats);
+  StoreFolderView();
 }
 
 }  // namespace kelmarin

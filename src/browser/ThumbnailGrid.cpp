@@ -1,0 +1,176 @@
+#include "browser/ThumbnailGrid.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QTimer>
+
+#include "browser/FileList.h"
+#include "image/ImageFile.h"
+
+namespace kelmarin {
+
+namespace {
+
+constexpr QSize kBox(128, 96);
+constexpr int kTextLines = 1;
+constexpr qsizetype kKeptPictures = 3000;  // about 150 MB of 128 x 96 pictures at most
+
+// Draws a cell: the selection's panel, the picture centred in the box, the name below it.
+class ThumbnailDelegate : public QStyledItemDelegate {
+ public:
+  explicit ThumbnailDelegate(ThumbnailGrid& owner) : QStyledItemDelegate(&owner), grid(owner) {}
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    const bool selected = (cell.state & QStyle::State_Selected) != 0;
+    const QPalette::ColorGroup group =
+        (cell.state & QStyle::State_Active) != 0 ? QPalette::Active : QPalette::Inactive;
+    if (selected)
+      painter->fillRect(cell.rect.adjusted(1, 1, -1, -1), cell.palette.color(group, QPalette::Highlight));
+    const QRect box(cell.rect.x() + (cell.rect.width() - grid.Box().width()) / 2, cell.rect.y() + 2,
+                    grid.Box().width(), grid.Box().height());
+    if (const auto entry = EntryOf(index)) {
+      const QImage picture = grid.Thumbnail(*entry);
+      if (!picture.isNull()) {
+        const QSize size = picture.size().scaled(box.size(), Qt::KeepAspectRatio);
+        painter->drawImage(QRect(box.x() + (box.width() - size.width()) / 2,
+                                 box.y() + (box.height() - size.height()) / 2, size.width(), size.height()),
+                           picture);
+      } else {
+        painter->fillRect(box.adjusted(8, 8, -8, -8), cell.palette.color(QPalette::AlternateBase));
+      }
+    }
+    const QRect text(cell.rect.x() + 2, box.bottom() + 3, cell.rect.width() - 4, cell.fontMetrics.height());
+    painter->setPen(cell.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->drawText(text, Qt::AlignHCenter | Qt::AlignVCenter,
+                      cell.fontMetrics.elidedText(cell.text, Qt::ElideMiddle, text.width()));
+  }
+
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
+    return {grid.Box().width() + 12, grid.Box().height() + 8 + kTextLines * option.fontMetrics.height()};
+  }
+
+  std::function<std::optional<std::size_t>(const QModelIndex&)> EntryOf;
+
+ private:
+  ThumbnailGrid& grid;
+};
+
+}  // namespace
+
+QImage MakeThumbnail(const std::string& path, std::int32_t typeCode, QSize box) {
+  ImageFile file;
+  RgbImage pixels;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  if (file.ReadImage(path, typeCode, pixels, width, height) || pixels.isNull()) return {};
+  const QImage view(pixels.constBits(), pixels.width(), pixels.height(),
+                    static_cast<qsizetype>(pixels.bytesPerLine()), QImage::Format_RGB888);
+  // Copies: the decoded pixels go with the file. A small picture is not blown up.
+  if (view.width() <= box.width() && view.height() <= box.height()) return view.copy();
+  return view.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+ThumbnailGrid::ThumbnailGrid(FileList& fileList, QWidget* parent)
+    : QListView(parent), list(fileList), make(&MakeThumbnail) {
+  setObjectName(QStringLiteral("miniaturen"));
+  setModel(list.model());
+  setSelectionModel(list.selectionModel());
+  setViewMode(QListView::IconMode);
+  setMovement(QListView::Static);
+  setResizeMode(QListView::Adjust);
+  setUniformItemSizes(true);
+  setLayoutMode(QListView::Batched);
+  setBatchSize(500);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setIconSize(kBox);
+  setSpacing(2);
+  auto* delegate = new ThumbnailDelegate(*this);
+  delegate->EntryOf = [this](const QModelIndex& index) { return list.EntryIndex(list.ItemAt(index)); };
+  setItemDelegate(delegate);
+  connect(this, &QAbstractItemView::clicked, this,
+          [this](const QModelIndex& index) { emit fileChosen(list.ItemAt(index)); });
+  connect(this, &QAbstractItemView::doubleClicked, this,
+          [this](const QModelIndex& index) { emit openRequested(list.ItemAt(index)); });
+}
+
+ThumbnailGrid::~ThumbnailGrid() = default;
+
+void ThumbnailGrid::SetMaker(std::function<QImage(const std::string&, std::int32_t, QSize)> maker) {
+  make = std::move(maker);
+}
+
+void ThumbnailGrid::SetFolder(const std::string& shownFolder) {
+  folder = shownFolder;
+  pictures.clear();
+  asked.clear();
+  wanted.clear();
+  Restart();
+  FollowHiddenRows();
+}
+
+void ThumbnailGrid::Restart() {
+  if (!work) work = std::make_unique<FolderViewWork<QImage>>(this);
+  auto files = std::make_shared<std::vector<std::pair<std::string, std::int32_t>>>();
+  for (const FileEntry& entry : list.Entries()) {
+    files->emplace_back(folder + "/" + entry.name + "." + entry.extension, entry.typeCode);
+  }
+  const auto maker = make;
+  const QSize box = Box();
+  work->Start(
+      files->size(), {},
+      [files, maker, box](std::size_t index) {
+        return maker((*files)[index].first, (*files)[index].second, box);
+      },
+      [this](FolderViewWork<QImage>::Batch& batch) {
+        if (pictures.size() + static_cast<qsizetype>(batch.size()) > kKeptPictures) pictures.clear();
+        for (auto& [index, picture] : batch) {
+          asked.remove(index);
+          // A file that cannot be read keeps an empty cell and is not asked for again.
+          pictures.insert(index, picture.isNull() ? QImage(1, 1, QImage::Format_RGB888) : std::move(picture));
+        }
+        viewport()->update();
+      });
+}
+
+QImage ThumbnailGrid::Thumbnail(std::size_t entryIndex) {
+  const auto found = pictures.constFind(entryIndex);
+  if (found != pictures.cend()) return found->width() > 1 ? *found : QImage();
+  if (!asked.contains(entryIndex)) {
+    asked.insert(entryIndex);
+    wanted.push_back(entryIndex);
+    if (!flushPending) {
+      flushPending = true;
+      // The cells painted in one pass go together; the last painted is made first otherwise.
+      QTimer::singleShot(0, this, [this] {
+        flushPending = false;
+        if (work) work->Prefer(wanted);
+        wanted.clear();
+      });
+    }
+  }
+  return {};
+}
+
+void ThumbnailGrid::FollowHiddenRows() {
+  const int rows = model()->rowCount();
+  for (int row = 0; row < rows; ++row) {
+    QTreeWidgetItem* item = list.ItemAt(model()->index(row, 0));
+    const bool hidden = item != nullptr && item->isHidden();
+    if (isRowHidden(row) != hidden) setRowHidden(row, hidden);
+  }
+}
+
+void ThumbnailGrid::keyPressEvent(QKeyEvent* event) {
+  const QModelIndex before = currentIndex();
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && before.isValid()) {
+    emit openRequested(list.ItemAt(before));
+    return;
+  }
+  QListView::keyPressEvent(event);
+  if (currentIndex().isValid() && currentIndex() != before) emit fileChosen(list.ItemAt(currentIndex()));
+}
+
+}  // namespace kelmarin

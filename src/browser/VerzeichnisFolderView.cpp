@@ -1,0 +1,250 @@
+// The folder by its metadata in the main window: the file list's metadata columns filled in the
+// background, the thumbnail grid in the list's place ("Miniaturen"), the metadata filter and the
+// status label that counts them.
+#include <QAction>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QLabel>
+#include <QScrollBar>
+#include <QSet>
+#include <QThreadPool>
+#include <filesystem>
+#include <mutex>
+#include <numeric>
+#include <system_error>
+
+#include "browser/CurrentImage.h"
+#include "browser/FileList.h"
+#include "browser/FilterPanel.h"
+#include "browser/FolderViewWork.h"
+#include "browser/Settings.h"
+#include "browser/ThumbnailGrid.h"
+#include "browser/Verzeichnis.h"
+#include "browser/core/FolderRecords.h"
+#include "metadata/Definitions.h"
+
+namespace kelmarin {
+
+namespace {
+
+const QString kFileColumns = QStringLiteral("filecolumns");  // "taken:120,camera:95" (pixels)
+const QString kThumbnails = QStringLiteral("thumbnails");    // "1" shown, "0" the list
+constexpr qint64 kStatusInterval = 100;                      // ms between progress texts
+
+// The cache of one fill, shared by its workers.
+struct SharedCache {
+  explicit SharedCache(std::filesystem::path directory) : cache(std::move(directory)) {}
+  std::mutex mutex;
+  std::once_flag loaded;
+  FolderRecordCache cache;
+};
+
+FolderRecord CachedRecord(SharedCache& shared, const std::string& folder, const std::string& file,
+                          const std::function<FolderRecord(const std::filesystem::path&)>& read) {
+  std::call_once(shared.loaded, [&] {
+    const std::lock_guard lock(shared.mutex);
+    shared.cache.Load(folder);
+  });
+  std::error_code error;
+  const std::filesystem::path path(file);
+  const auto size = static_cast<std::int64_t>(std::filesystem::file_size(path, error));
+  const std::int64_t modified =
+      error ? 0
+            : static_cast<std::int64_t>(
+                  std::filesystem::last_write_time(path, error).time_since_epoch().count());
+  if (error) return read(path);  // gone or unreadable: the reader says what it can, nothing is kept
+  {
+    const std::lock_guard lock(shared.mutex);
+    if (std::optional<FolderRecord> known = shared.cache.Find(file, size, modified)) return *known;
+  }
+  FolderRecord record = read(path);
+  const std::lock_guard lock(shared.mutex);
+  shared.cache.Store(file, size, modified, record);
+  return record;
+}
+
+}  // namespace
+
+struct Verzeichnis::FolderView {
+  explicit FolderView(QObject* context) : records(context) {}
+  FolderViewWork<FolderRecord> records;
+  QString listedStatus;  // what the listing said ("12 Bilder mit …")
+  QElapsedTimer sinceStatus;
+  QTimer storeWidths;
+  QTimer preferVisible;
+  // A file's load shows "Bild einlesen" and then puts back the text it found, which may be one of
+  // ours from before the last batch: checked until the load is over.
+  QTimer afterLoad;
+  QSet<QString> ownTexts;  // the texts shown for this folder
+  QString lastText;
+};
+
+void Verzeichnis::SetUpFolderView() {
+  folderView = std::make_shared<FolderView>(this);
+  miniaturen = new ThumbnailGrid(*dateiliste, dateiliste->parentWidget());
+  miniaturen->hide();
+  connect(miniaturen, &ThumbnailGrid::fileChosen, this, &Verzeichnis::FileChosen);
+  connect(miniaturen, &ThumbnailGrid::openRequested, this, &Verzeichnis::ShowViewer);
+
+  // In the context menus of the list and the grid, as the hidden folders are in the tree's, with
+  // the columns beside it; the menu bar keeps its three entries.
+  thumbnailAction = new QAction(QStringLiteral("Miniaturen"), this);
+  thumbnailAction->setCheckable(true);
+  thumbnailAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+  addAction(thumbnailAction);
+  auto* columns = new QAction(QStringLiteral("Spalten"), this);
+  columns->setMenu(dateiliste->ColumnMenu());
+  for (QWidget* view : {static_cast<QWidget*>(dateiliste), static_cast<QWidget*>(miniaturen)}) {
+    view->setContextMenuPolicy(Qt::ActionsContextMenu);
+    view->addAction(thumbnailAction);
+  }
+  dateiliste->addAction(columns);
+  connect(thumbnailAction, &QAction::toggled, this, [this](bool shown) {
+    WriteSetting(kViewSection, kThumbnails, shown ? QStringLiteral("1") : QStringLiteral("0"));
+    ShowThumbnails(shown);
+  });
+
+  dateiliste->ApplyColumnSetting(ReadSetting(kViewSection, kFileColumns, QString()));
+  thumbnailAction->setChecked(ReadSetting(kViewSection, kThumbnails, QStringLiteral("0")) ==
+                              QStringLiteral("1"));
+  connect(dateiliste, &FileList::columnsChosen, this, [this] {
+    StoreFolderView();
+    RunLayoutPass();  // the name's width follows the list again once the columns are gone
+    if (dateiliste->NeedsRecords() && !folderView->records.Running() &&
+        dateiliste->FilledCount() < dateiliste->Records().size()) {
+      FillRecords();
+    }
+  });
+  folderView->storeWidths.setSingleShot(true);
+  folderView->storeWidths.setInterval(500);
+  connect(&folderView->storeWidths, &QTimer::timeout, this, &Verzeichnis::StoreFolderView);
+  connect(dateiliste->header(), &QHeaderView::sectionResized, this, [this] {
+    if (!dateiliste->Columns().empty()) folderView->storeWidths.start();
+  });
+  folderView->afterLoad.setInterval(50);
+  connect(&folderView->afterLoad, &QTimer::timeout, this, [this] {
+    const QString shown = rahmenLinks->StatusText();
+    if (shown == QStringLiteral("Bild einlesen")) return;
+    folderView->afterLoad.stop();
+    if (shown != folderView->lastText && folderView->ownTexts.contains(shown)) ShowFolderStatus(true);
+  });
+  // The rows scrolled into view are read next.
+  folderView->preferVisible.setSingleShot(true);
+  folderView->preferVisible.setInterval(0);
+  connect(&folderView->preferVisible, &QTimer::timeout, this,
+          [this] { folderView->records.Prefer(dateiliste->VisibleEntries()); });
+  connect(dateiliste->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+    if (folderView->records.Running()) folderView->preferVisible.start();
+  });
+  connect(rahmenLinks, &FilterPanel::metadataFilterChanged, this, [this] {
+    dateiliste->SetMetadataFilter(rahmenLinks->MetadataFilter());
+    miniaturen->FollowHiddenRows();
+    if (dateiliste->NeedsRecords() && !folderView->records.Running() &&
+        dateiliste->FilledCount() < dateiliste->Records().size()) {
+      FillRecords();
+    }
+    ShowFolderStatus(true);
+    folderView->afterLoad.start();
+  });
+}
+
+bool Verzeichnis::FillingRecords() const {
+  return folderView->records.Running();
+}
+
+void Verzeichnis::StoreFolderView() {
+  WriteSetting(kViewSection, kFileColumns, dateiliste->ColumnSetting());
+}
+
+void Verzeichnis::FollowListPlace() {
+  if (miniaturen != nullptr) miniaturen->setGeometry(dateiliste->geometry());
+}
+
+void Verzeichnis::ShowThumbnails(bool shown) {
+  FollowListPlace();
+  miniaturen->setVisible(shown);
+  dateiliste->setVisible(!shown);
+  if (shown) {
+    miniaturen->FollowHiddenRows();
+    if (QTreeWidgetItem* item = dateiliste->currentItem())
+      miniaturen->scrollTo(dateiliste->indexFromItem(item));
+  } else if (QTreeWidgetItem* item = dateiliste->currentItem()) {
+    dateiliste->scrollToItem(item);
+  }
+}
+
+void Verzeichnis::FolderListed() {
+  folderView->records.Cancel();
+  folderView->listedStatus = rahmenLinks->StatusText();
+  folderView->ownTexts.clear();
+  miniaturen->SetFolder(current->currentFolder);
+  if (dateiliste->NeedsRecords() && !dateiliste->Entries().empty()) FillRecords();
+  ShowFolderStatus(true);
+}
+
+// Every file's record on all cores, the rows on screen first; the cache answers for files it knows.
+void Verzeichnis::FillRecords() {
+  if (definitions == nullptr) return;
+  const std::vector<FileEntry>& entries = dateiliste->Entries();
+  auto files = std::make_shared<std::vector<std::string>>();
+  files->reserve(entries.size());
+  for (const FileEntry& entry : entries)
+    files->push_back(current->currentFolder + "/" + entry.name + "." + entry.extension);
+  std::vector<std::size_t> order = dateiliste->VisibleEntries();
+  order.resize(order.size() + entries.size());
+  std::iota(order.end() - static_cast<std::ptrdiff_t>(entries.size()), order.end(), std::size_t{0});
+  std::function<FolderRecord(const std::filesystem::path&)> read = options.readRecord;
+  if (!read) {
+    const Definitions* tables = definitions.get();  // lives as long as the window, which waits for its work
+    read = [tables](const std::filesystem::path& file) { return ReadFolderRecord(file, *tables); };
+  }
+  auto cache = std::make_shared<SharedCache>(
+      options.recordCache.empty() ? FolderRecordCache::DefaultDirectory() : options.recordCache);
+  const std::string folder = current->currentFolder;
+  folderView->sinceStatus.start();
+  folderView->records.Start(
+      files->size(), std::move(order),
+      [files, cache, folder, read](std::size_t index) {
+        return CachedRecord(*cache, folder, (*files)[index], read);
+      },
+      [this](FolderViewWork<FolderRecord>::Batch& batch) {
+        dateiliste->SetRecords(batch);
+        if (dateiliste->Filtered()) miniaturen->FollowHiddenRows();
+        ShowFolderStatus(false);
+      },
+      [this, cache] {
+        ShowFolderStatus(true);
+        folderView->afterLoad.start();
+        QThreadPool::globalInstance()->start([cache] {
+          const std::lock_guard lock(cache->mutex);
+          cache->cache.Save();
+        });
+      });
+}
+
+// "Metadaten: 1.234 von 20.000" while the records come in, at most every 100 ms; then how many
+// files the filter shows ("12 von 340 Dateien"), or what the listing said.
+void Verzeichnis::ShowFolderStatus(bool now) {
+  if (!now && folderView->sinceStatus.isValid() && folderView->sinceStatus.elapsed() < kStatusInterval)
+    return;
+  folderView->sinceStatus.start();
+  const QLocale locale;
+  QString text = folderView->listedStatus;
+  StatusTone tone = StatusTone::Done;
+  const auto total = static_cast<std::int64_t>(dateiliste->Entries().size());
+  if (folderView->records.Running()) {
+    text = QStringLiteral("Metadaten: %1 von %2")
+               .arg(GroupedNumber(locale, static_cast<std::int64_t>(dateiliste->FilledCount())),
+                    GroupedNumber(locale, total));
+    tone = StatusTone::Busy;
+  } else if (dateiliste->Filtered()) {
+    text = QStringLiteral("%1 von %2 Dateien")
+               .arg(GroupedNumber(locale, static_cast<std::int64_t>(dateiliste->ShownCount())),
+                    GroupedNumber(locale, total));
+  }
+  folderView->ownTexts.insert(text);
+  folderView->lastText = text;
+  rahmenLinks->SetStatus(text, tone);
+}
+
+}  // namespace kelmarin

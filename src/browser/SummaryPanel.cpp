@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 #include <QLabel>
+#include <QScrollArea>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -95,24 +96,36 @@ SummaryPanel::SummaryPanel(QWidget* parent) : QWidget(parent) {
   bold.setBold(true);
   header->setFont(bold);
   column->addWidget(header);
-  body = new QWidget(this);
+  scroller = new QScrollArea(this);
+  scroller->setFrameShape(QFrame::NoFrame);
+  scroller->setWidgetResizable(true);
+  scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  body = new QWidget(scroller);
   grid = new QGridLayout(body);
   grid->setContentsMargins(6, 0, 2, 0);
   grid->setHorizontalSpacing(10);
   grid->setVerticalSpacing(1);
   grid->setColumnStretch(1, 1);
-  column->addWidget(body);
+  scroller->setWidget(body);
+  column->addWidget(scroller);
   const bool open = ReadSetting(kViewSection, kOpenSetting, QStringLiteral("1")) != QStringLiteral("0");
   header->setChecked(open);
   header->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
-  body->setVisible(open);
+  scroller->setVisible(open);
   connect(header, &QToolButton::toggled, this, [this](bool opened) {
     header->setArrowType(opened ? Qt::DownArrow : Qt::RightArrow);
-    body->setVisible(opened);
+    scroller->setVisible(opened);
     WriteSetting(kViewSection, kOpenSetting, opened ? QStringLiteral("1") : QStringLiteral("0"));
     emit heightChanged();
   });
   setVisible(false);
+}
+
+QSize SummaryPanel::sizeHint() const {
+  const QMargins margins = layout()->contentsMargins();
+  int height = header->sizeHint().height() + margins.top() + margins.bottom();
+  if (header->isChecked()) height += body->sizeHint().height();
+  return {QWidget::sizeHint().width(), height};
 }
 
 bool SummaryPanel::IsOpen() const {

@@ -15,6 +15,8 @@ class QLabel;
 class QPushButton;
 class QToolButton;
 
+class QScrollArea;
+
 namespace kelmarin {
 
 class SummaryPanel : public QWidget {
@@ -41,6 +43,8 @@ class SummaryPanel : public QWidget {
     QLabel* caption;
     QLabel* text;
   };
+  // The header and, while open, every line at its own height.
+  QSize sizeHint() const override;
   const std::vector<Line>& Lines() const { return lines; }
   QPushButton* MapLink() const { return mapLink; }
 
@@ -54,6 +58,7 @@ class SummaryPanel : public QWidget {
   void RemoveLines();
 
   QToolButton* header;
+  QScrollArea* scroller;  // the lines scroll when the window gives the block less than their height
   QWidget* body;
   QGridLayout* grid;
   std::vector<Line> lines;

@@ -19,7 +19,7 @@
 
 #include "browser/DesktopFit.h"
 #include "browser/MetadataExport.h"
-#include "browser/MetadataSections.h"
+#include "present/MetadataSections.h"
 #include "present/qt/QtTextLocale.h"
 
 namespace kelmarin {
@@ -290,16 +290,7 @@ void MetadataList::SetRows(std::vector<ListingRow> newRows) {
 }
 
 std::vector<ListingRow> ListRows(const MetadataListing& listing, const Definitions* definitions) {
-  std::vector<ListingRow> shown = listing.rows;
-  std::vector<ListingRow> more = IptcAndCommentRows(definitions, listing, TextLocaleOf(QLocale()));
-  shown.insert(shown.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
-  if (!listing.xmp.empty()) {
-    more = XmpRows(listing.xmp);
-    shown.insert(shown.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
-  }
-  std::vector<ListingRow> colour = IccRows(listing.icc);
-  shown.insert(shown.end(), std::make_move_iterator(colour.begin()), std::make_move_iterator(colour.end()));
-  return shown;
+  return EveryListRow(definitions, listing, TextLocaleOf(QLocale()));
 }
 
 void MetadataList::SetListing(MetadataListing newListing, const QString& file,

@@ -252,6 +252,20 @@ TEST_F(ListerOptions, DiffOfTwoFiles) {
     EXPECT_EQ(std::pair(r.status, r.out), std::pair(f.status, std::string())) << f.arguments;
     EXPECT_NE(r.err, "") << f.arguments;
   }
+
+  // XMP (here a sidecar's) is compared as the window's comparison shows it, and written in CSV.
+  fs::create_directories(dir / "xmp");
+  fs::copy_file(dir / "good.jpg", dir / "xmp" / "a.jpg");
+  fs::copy_file(dir / "good.jpg", dir / "xmp" / "b.jpg");
+  WriteFile(dir / "xmp" / "b.xmp",
+            Bytes("<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF "
+                  "xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"><rdf:Description "
+                  "xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\" xmp:Rating=\"3\"/></rdf:RDF></x:xmpmeta>"));
+  r = Run(kDefs + "--diff xmp/a.jpg xmp/b.jpg");
+  EXPECT_EQ(r.status, 3) << r.err;
+  EXPECT_NE(r.out.find(">\tXMP (b.xmp)\txmp:Rating\t"), std::string::npos) << r.out;
+  r = Run(kDefs + "--csv xmp/b.jpg");
+  EXPECT_NE(r.out.find("XMP (b.xmp),xmp:Rating,"), std::string::npos) << r.out;
 }
 
 TEST_F(ListerOptions, VersionAndArgumentErrors) {

@@ -1,15 +1,12 @@
 #include "SectionRows.h"
 
-#include "browser/MetadataSections.h"
+#include "present/MetadataSections.h"
 
 namespace kelmarin::lister {
 
 std::vector<ListingRow> EveryRow(const Definitions& definitions, const MetadataListing& listing,
                                  const TextLocale& locale) {
-  std::vector<ListingRow> rows = listing.rows;
-  std::vector<ListingRow> after = IptcAndCommentRows(&definitions, listing, locale);
-  rows.insert(rows.end(), std::make_move_iterator(after.begin()), std::make_move_iterator(after.end()));
-  return rows;
+  return EveryListRow(&definitions, listing, locale);
 }
 
 void AppendCsvField(std::string& out, std::string_view utf8) {

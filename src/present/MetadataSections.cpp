@@ -1,7 +1,9 @@
-#include "browser/MetadataSections.h"
+#include "present/MetadataSections.h"
 
 #include "metadata/Definitions.h"
 #include "present/DateText.h"
+#include "present/IccListing.h"
+#include "present/XmpListing.h"
 
 namespace kelmarin {
 
@@ -45,6 +47,18 @@ std::vector<ListingRow> IptcAndCommentRows(const Definitions* definitions, const
     row.information = text;
     rows.push_back(std::move(row));
   }
+  return rows;
+}
+
+std::vector<ListingRow> EveryListRow(const Definitions* definitions, const MetadataListing& listing,
+                                     const TextLocale& locale) {
+  std::vector<ListingRow> rows = listing.rows;
+  const auto append = [&rows](std::vector<ListingRow> more) {
+    rows.insert(rows.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+  };
+  append(IptcAndCommentRows(definitions, listing, locale));
+  if (!listing.xmp.empty()) append(XmpRows(listing.xmp));
+  append(IccRows(listing.icc));
   return rows;
 }
 

@@ -22,4 +22,10 @@ inline constexpr std::int32_t kSectionComments = 6;
 std::vector<ListingRow> IptcAndCommentRows(const Definitions* definitions, const MetadataListing& listing,
                                            const TextLocale& locale);
 
+// Every row of the metadata list in its order: the EXIF sections, IPTC and comments, one XMP section
+// per source, "Farbprofil". The window shows these, the lister's CSV form and --diff are written
+// over them, and the comparison of two files pairs them.
+std::vector<ListingRow> EveryListRow(const Definitions* definitions, const MetadataListing& listing,
+                                     const TextLocale& locale);
+
 }  // namespace kelmarin

@@ -16,6 +16,7 @@
 #include "extract/xmp/XmpVocabulary.h"
 #include "metadata/Definitions.h"
 #include "metadata/Reporter.h"
+#include "present/Lens.h"
 
 namespace {
 
@@ -56,6 +57,14 @@ int main(int argc, char** argv) {
   std::error_code missing;
   if (!std::filesystem::is_regular_file(xmpLabels, missing)) xmpLabels = DefaultDataFile("xmp.def");
   kelmarin::SetXmpVocabularyFile(xmpLabels.string());
+  // So do the lens names; the user's own file's faults are reported where the lens line is printed.
+  std::filesystem::path lensNames = definitionFile.parent_path() / "lenses.def";
+  if (!std::filesystem::is_regular_file(lensNames, missing)) lensNames = DefaultDataFile("lenses.def");
+  kelmarin::SetLensTableFile(lensNames.string());
+  if (parsed.options.summary) {
+    for (const std::string& message : kelmarin::ProcessLensTableMessages())
+      std::fprintf(stderr, "%s\n", message.c_str());
+  }
   StandardErrorReporter reporter;
   std::unique_ptr<kelmarin::Definitions> definitions =
       kelmarin::LoadDefinitionsWithStamp(definitionFile, DefinitionStampFolder(), reporter);

@@ -22,35 +22,6 @@ QString ToolTip(const FileEntry& entry, const QLocale& locale) {
          date.toString(QStringLiteral("dd.MM.yyyy"));
 }
 
-// Whether the record has the column's value (a missing one sorts last in either direction).
-bool HasValue(const FolderRecord& record, FolderColumn column) {
-  switch (column) {
-    case FolderColumn::Name:
-      return true;
-    case FolderColumn::Taken:
-      return record.takenLocal.has_value();
-    case FolderColumn::Camera:
-      return !record.camera.empty();
-    case FolderColumn::Lens:
-      return !record.lens.empty();
-    case FolderColumn::FocalLength:
-      return record.focalLength.has_value();
-    case FolderColumn::Aperture:
-      return record.fNumber.has_value();
-    case FolderColumn::Exposure:
-      return record.exposureTime.has_value();
-    case FolderColumn::Iso:
-      return record.iso.has_value();
-    case FolderColumn::Rating:
-      return record.rating.has_value();
-    case FolderColumn::Keywords:
-      return !record.keywords.empty();
-    case FolderColumn::PixelSize:
-      return record.width > 0 && record.height > 0;
-  }
-  return false;
-}
-
 bool Numeric(FolderColumn column) {
   return column == FolderColumn::FocalLength || column == FolderColumn::Aperture ||
          column == FolderColumn::Exposure || column == FolderColumn::Iso;
@@ -231,8 +202,8 @@ bool FileList::Less(std::size_t a, std::size_t b) const {
   const FolderColumn column = columns[static_cast<std::size_t>(section) - 1];
   const FolderRecord& x = records[first];
   const FolderRecord& y = records[second];
-  const bool hasX = HasValue(x, column);
-  const bool hasY = HasValue(y, column);
+  const bool hasX = HasColumnValue(x, column);
+  const bool hasY = HasColumnValue(y, column);
   bool before = first < second;  // ties: the name order in either direction
   if (hasX != hasY) {
     before = hasX;  // missing values last in either direction

@@ -257,7 +257,9 @@ std::int64_t Pixels(const FolderRecord& record) {
   return static_cast<std::int64_t>(record.width) * record.height;
 }
 
-bool HasValue(const FolderRecord& record, FolderColumn column) {
+}  // namespace
+
+bool HasColumnValue(const FolderRecord& record, FolderColumn column) {
   switch (column) {
     case FolderColumn::Name:
       return true;
@@ -285,8 +287,6 @@ bool HasValue(const FolderRecord& record, FolderColumn column) {
   return false;
 }
 
-}  // namespace
-
 std::string_view ColumnTitle(FolderColumn column) {
   return kTitles[static_cast<std::size_t>(column)];
 }
@@ -295,7 +295,7 @@ std::string_view ColumnKey(FolderColumn column) {
 }
 
 std::string ColumnText(const FolderRecord& record, FolderColumn column, const TextLocale& locale) {
-  if (!HasValue(record, column)) return {};
+  if (!HasColumnValue(record, column)) return {};
   switch (column) {
     case FolderColumn::Name:
       return {};
@@ -356,7 +356,7 @@ int CompareRecords(const FolderRecord& a, const FolderRecord& b, FolderColumn co
 
 void SortByColumn(std::vector<std::size_t>& positions, const std::vector<FolderRecord>& records,
                   FolderColumn column, bool descending) {
-  const auto present = [&](std::size_t i) { return i < records.size() && HasValue(records[i], column); };
+  const auto present = [&](std::size_t i) { return i < records.size() && HasColumnValue(records[i], column); };
   // Texts are folded once per file rather than once per comparison (OrderText's order).
   const bool byText =
       column == FolderColumn::Camera || column == FolderColumn::Lens || column == FolderColumn::Keywords;

@@ -77,6 +77,9 @@ inline constexpr int kFolderColumnCount = 11;
 std::string_view ColumnTitle(FolderColumn column);
 std::string_view ColumnKey(FolderColumn column);
 
+// Whether the record has a value in the column (Name always has one).
+bool HasColumnValue(const FolderRecord& record, FolderColumn column);
+
 // A record's cell text (empty when the file says nothing); Name is not a record's column.
 std::string ColumnText(const FolderRecord& record, FolderColumn column, const TextLocale& locale);
 

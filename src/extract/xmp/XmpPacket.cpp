@@ -45,8 +45,14 @@ bool IsSpace(char c) {
 // it is when it does not end in one such instruction of plain ASCII.
 std::string_view WithoutTrailer(std::string_view xml) {
   constexpr std::string_view kTrailer = "<?xpacket";
-  const std::size_t start = xml.rfind(kTrailer);
-  if (start == std::string_view::npos || !xml.ends_with("?>")) return xml;
+  if (!xml.ends_with("?>")) return xml;
+  // The last "<?xpacket", found by its "<": a search for the whole word would compare it at every
+  // byte of the padding before it.
+  std::size_t start = xml.rfind('<');
+  while (start != std::string_view::npos && !xml.substr(start).starts_with(kTrailer)) {
+    start = start == 0 ? std::string_view::npos : xml.rfind('<', start - 1);
+  }
+  if (start == std::string_view::npos) return xml;
   const std::string_view instruction = xml.substr(start);
   if (instruction.size() < kTrailer.size() + 2 || instruction.find("?>") != instruction.size() - 2)
     return xml;

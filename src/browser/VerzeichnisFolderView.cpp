@@ -118,7 +118,9 @@ void Verzeichnis::SetUpFolderView() {
   folderView->storeWidths.setSingleShot(true);
   folderView->storeWidths.setInterval(500);
   connect(&folderView->storeWidths, &QTimer::timeout, this, &Verzeichnis::StoreFolderView);
-  connect(dateiliste->header(), &QHeaderView::sectionResized, this, [this] {
+  // In the timer's name: the header also reports while the window is being taken down, after the
+  // window's own part is gone and with it the timer.
+  connect(dateiliste->header(), &QHeaderView::sectionResized, &folderView->storeWidths, [this] {
     if (!dateiliste->Columns().empty()) folderView->storeWidths.start();
   });
   folderView->afterLoad.setInterval(50);

@@ -443,7 +443,8 @@ constexpr std::int32_t kTagOlympusCameraType = 0x0207;
 bool OlympusCountsFromZero(ImageMetadata& image) {
   const ZetExif* type = image.ExifTag(kSectionMakernote, kTagOlympusCameraType);
   if (type == nullptr || type->inhalt.empty() || !std::holds_alternative<std::string>(type->inhalt[0])) return false;
-  const std::string_view text = std::get<std::string>(type->inhalt[0]);
+  // The values hand out copies: keep this one while it is looked at.
+  const std::string text = std::get<std::string>(type->inhalt[0]);
   if (text.starts_with("SX151")) return false;
   return text.starts_with("SX") || text.starts_with("D4322");
 }

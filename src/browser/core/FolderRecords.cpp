@@ -244,9 +244,16 @@ int OrderText(const std::string& a, const std::string& b) {
   return Order(a.empty(), b.empty());
 }
 
+// A time any picture can name: some ten million years either side of 1970 (a cache file may hold
+// any number, and the UTC of one far beyond would not fit).
+bool PlausibleTime(const FolderRecord& record) {
+  constexpr std::int64_t kFar = std::int64_t{1} << 48;
+  return record.takenLocal && *record.takenLocal > -kFar && *record.takenLocal < kFar;
+}
+
 int OrderTaken(const FolderRecord& a, const FolderRecord& b) {
   if (!a.takenLocal || !b.takenLocal) return OrderOptional(a.takenLocal, b.takenLocal);
-  if (a.offsetMinutes && b.offsetMinutes) {
+  if (a.offsetMinutes && b.offsetMinutes && PlausibleTime(a) && PlausibleTime(b)) {
     const int utc = Order(*a.takenLocal - *a.offsetMinutes * 60LL, *b.takenLocal - *b.offsetMinutes * 60LL);
     if (utc != 0) return utc;
   }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # kelmarin-exif -r over a folder tree of 20,000 camera JPEGs against Exiv2 listing the same files
-# the way scripts do it today (find ... | xargs exiv2 -pa), side by side in one hyperfine run.
+# the way scripts do it today (find ... | xargs exiv2 -pa), side by side in one hyperfine run, and
+# kelmarin-exif --summary -r over the same tree (the folder columns' work from the command line).
 #
 # Usage: bench/compare-tree.sh [CORPUS_DIR]
 #   CORPUS_DIR  folder of real camera JPEGs (default /work/shared/corpus/jpg); its JPEG files (with
@@ -42,8 +43,10 @@ echo "cores: $(nproc), load: $(cut -d' ' -f1-3 /proc/loadavg)"
 # Both read the files once untimed first, so that both find them in the page cache.
 hyperfine --runs "$runs" --warmup 1 --ignore-failure --export-csv "$work/times.csv" \
   -n "kelmarin-exif -r" "'$lister' -r '$tree' >/dev/null" \
-  -n "find | xargs exiv2 -pa" "find '$tree' -type f -iname '*.jpg' -print0 | xargs -0 exiv2 -pa >/dev/null 2>&1"
-awk -F, 'NR == 2 { k = $2; kc = $5 + $6 } NR == 3 { e = $2; ec = $5 + $6 }
+  -n "find | xargs exiv2 -pa" "find '$tree' -type f -iname '*.jpg' -print0 | xargs -0 exiv2 -pa >/dev/null 2>&1" \
+  -n "kelmarin-exif --summary -r" "'$lister' --summary -r '$tree' >/dev/null"
+awk -F, 'NR == 2 { k = $2; kc = $5 + $6 } NR == 3 { e = $2; ec = $5 + $6 } NR == 4 { s = $2; sc = $5 + $6 }
          END { printf "mean wall time: kelmarin-exif -r %.2f s, exiv2 %.2f s: %.1fx faster\n", k, e, e / k;
-               printf "processor time: kelmarin-exif -r %.2f s, exiv2 %.2f s: %.1fx less\n", kc, ec, ec / kc }' \
+               printf "processor time: kelmarin-exif -r %.2f s, exiv2 %.2f s: %.1fx less\n", kc, ec, ec / kc;
+               printf "kelmarin-exif --summary -r: %.2f s wall, %.2f s processor\n", s, sc }' \
   "$work/times.csv"

@@ -5,8 +5,16 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 
+#include <QTransform>
+#include <cstring>
+#include <span>
+
 #include "browser/FileList.h"
+#include "extract/ExifBlock.h"
+#include "extract/MetadataReader.h"
+#include "metadata/Definitions.h"
 #include "image/ImageFile.h"
+#include "image/meta/MetadataOnly.h"
 
 namespace kelmarin {
 
@@ -15,6 +23,10 @@ namespace {
 constexpr QSize kBox(128, 96);
 constexpr int kTextLines = 1;
 constexpr qsizetype kKeptPictures = 3000;  // about 150 MB of 128 x 96 pictures at most
+// An embedded thumbnail larger than this is damaged or not meant as one: the picture is decoded instead.
+constexpr std::int64_t kMaxEmbeddedBytes = std::int64_t{4} << 20;
+constexpr std::int32_t kTagThumbnailOffset = 0x0201;  // JPEGInterchangeFormat, counted from the TIFF header
+constexpr std::int32_t kTagThumbnailLength = 0x0202;  // JPEGInterchangeFormatLength
 
 // Draws a cell: the selection's panel, the picture centred in the box, the name below it.
 class ThumbnailDelegate : public QStyledItemDelegate {
@@ -58,9 +70,76 @@ class ThumbnailDelegate : public QStyledItemDelegate {
   ThumbnailGrid& grid;
 };
 
+// The picture turned as EXIF Orientation 2 to 8 says (EXIF 2.32, 4.6.4 A); other values leave it.
+QImage Upright(const QImage& image, int orientation) {
+  switch (orientation) {
+    case 2: return image.mirrored(true, false);
+    case 3: return image.mirrored(true, true);
+    case 4: return image.mirrored(false, true);
+    case 5: return image.transformed(QTransform().rotate(90)).mirrored(true, false);
+    case 6: return image.transformed(QTransform().rotate(90));
+    case 7: return image.transformed(QTransform().rotate(90)).mirrored(false, true);
+    case 8: return image.transformed(QTransform().rotate(270));
+    default: return image;
+  }
+}
+
+// The JPEG thumbnail the thumbnail section (the next directory after directory 0) of one TIFF
+// structure points to; null when there is none, its bytes leave the structure or do not decode.
+QImage ThumbnailOfSection(ImageMetadata& metadata, std::span<const std::uint8_t> tiff) {
+  const ZetExif* offset = metadata.ExifTag(kSectionThumbnail, kTagThumbnailOffset);
+  const ZetExif* length = metadata.ExifTag(kSectionThumbnail, kTagThumbnailLength);
+  if (offset == nullptr || length == nullptr || offset->inhalt.empty() || length->inhalt.empty()) return {};
+  const std::optional<std::int64_t> at = offset->inhalt.Number(0);
+  const std::optional<std::int64_t> size = length->inhalt.Number(0);
+  const auto available = static_cast<std::int64_t>(tiff.size());
+  if (!at || !size || *at <= 0 || *size <= 0 || *size > kMaxEmbeddedBytes || *at > available ||
+      *size > available - *at)
+    return {};
+  QImage picture;
+  picture.loadFromData(tiff.subspan(static_cast<std::size_t>(*at), static_cast<std::size_t>(*size)).data(),
+                       static_cast<int>(*size), "JPEG");
+  return picture;
+}
+
+// The first embedded EXIF thumbnail of the file's metadata (its APP1 markers, then its TIFF
+// structures); null when none decodes.
+QImage EmbeddedThumbnail(const MetadataSource& source) {
+  for (const JpegMarker& marker : source.markers) {
+    const std::size_t header = static_cast<std::size_t>(kTiffHeaderPos) - 1;
+    if (marker.code != 0xE1 || marker.bytes.size() <= header ||
+        std::memcmp(marker.bytes.data() + 4, "Exif\0\0", 6) != 0)
+      continue;
+    ImageMetadata metadata;
+    ReadExifBlock(metadata, marker.bytes, nullptr);
+    QImage picture = ThumbnailOfSection(metadata, std::span(marker.bytes).subspan(header));
+    if (!picture.isNull()) return picture;
+  }
+  for (const TiffBlock& block : source.tiffBlocks) {
+    if (block.role != TiffBlockRole::Whole) continue;
+    ImageMetadata metadata;
+    ReadTiffBlock(metadata, block.bytes, nullptr);
+    QImage picture = ThumbnailOfSection(metadata, block.bytes);
+    if (!picture.isNull()) return picture;
+  }
+  return {};
+}
+
 }  // namespace
 
+QImage EmbeddedThumbnail(const std::string& path, std::int32_t typeCode, QSize box) {
+  const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(path, typeCode);
+  if (read.otherFormat || read.error || !read.source) return {};
+  QImage picture = EmbeddedThumbnail(*read.source);
+  if (picture.isNull()) return {};
+  picture = Upright(picture, codec::OrientationOf(*read.source));
+  // Only one that fills the box: a smaller one would be blown up, the picture itself is sharper.
+  if (picture.width() < box.width() && picture.height() < box.height()) return {};
+  return picture.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation).convertToFormat(QImage::Format_RGB888);
+}
+
 QImage MakeThumbnail(const std::string& path, std::int32_t typeCode, QSize box) {
+  if (QImage embedded = EmbeddedThumbnail(path, typeCode, box); !embedded.isNull()) return embedded;
   ImageFile file;
   RgbImage pixels;
   std::int32_t width = 0;

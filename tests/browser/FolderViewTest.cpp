@@ -2,6 +2,7 @@
 // the settings, sorting with ties and missing values, the records read in the background and dropped
 // on a folder change, the metadata filter, and the thumbnail grid sharing the list's selection.
 #include <QAction>
+#include <QBuffer>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
@@ -74,6 +75,58 @@ QStringList ShownNames(FileList* files) {
     if (!item->isHidden()) names << item->text(0);
   }
   return names;
+}
+
+QByteArray JpegOf(QColor colour, QSize size) {
+  QImage picture(size, QImage::Format_RGB888);
+  picture.fill(colour);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  picture.save(&buffer, "JPEG", 95);
+  return bytes;
+}
+
+void AddLe(QByteArray& bytes, std::uint32_t value, int size) {
+  for (int i = 0; i < size; ++i) bytes.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+void AddEntry(QByteArray& bytes, std::uint16_t tag, std::uint16_t type, std::uint32_t value) {
+  AddLe(bytes, tag, 2);
+  AddLe(bytes, type, 2);
+  AddLe(bytes, 1, 4);
+  AddLe(bytes, value, 4);
+}
+
+// A red picture whose EXIF APP1 holds, as IFD1's JPEG, `thumbnail`; its length entry says
+// `claimedLength` (the real length when negative).
+QByteArray JpegWithThumbnail(QSize pictureSize, const QByteArray& thumbnail, int orientation,
+                             qsizetype claimedLength = -1) {
+  QByteArray tiff("II*\0", 4);
+  AddLe(tiff, 8, 4);
+  AddLe(tiff, 1, 2);
+  AddEntry(tiff, 0x0112, 3, static_cast<std::uint32_t>(orientation));
+  AddLe(tiff, 26, 4);  // IFD1
+  AddLe(tiff, 2, 2);
+  AddEntry(tiff, 0x0201, 4, 56);
+  AddEntry(tiff, 0x0202, 4, static_cast<std::uint32_t>(claimedLength < 0 ? thumbnail.size() : claimedLength));
+  AddLe(tiff, 0, 4);
+  tiff += thumbnail;
+  const qsizetype length = 2 + 6 + tiff.size();
+  QByteArray app1("\xFF\xE1", 2);
+  app1.append(static_cast<char>(length >> 8)).append(static_cast<char>(length & 0xFF));
+  app1.append("Exif\0\0", 6).append(tiff);
+  QByteArray file = JpegOf(Qt::red, pictureSize);
+  return file.insert(2, app1);
+}
+
+bool IsBlue(const QImage& picture) {
+  const QColor c = picture.pixelColor(picture.width() / 2, picture.height() / 2);
+  return c.blue() > 200 && c.red() < 60;
+}
+bool IsRed(const QImage& picture) {
+  const QColor c = picture.pixelColor(picture.width() / 2, picture.height() / 2);
+  return c.red() > 200 && c.blue() < 60;
 }
 
 }  // namespace
@@ -276,6 +329,34 @@ class FolderViewTest : public QObject {
     QTest::keyClick(field, Qt::Key_Return);
     QCOMPARE(ShownNames(window->Files()).size(), 4);
     QVERIFY(field->styleSheet().isEmpty() && window->Filter()->StatusText().startsWith(U("4 Bilder mit ")));
+  }
+
+  // The embedded EXIF thumbnail (blue) is taken when it fills the box, turned by the orientation;
+  // a small or damaged one gives the decoded picture (red).
+  void embeddedThumbnails() {
+    Harness harness;
+    harness.MakeFolder(U("e"));
+    const QByteArray blue = JpegOf(Qt::blue, QSize(160, 120));
+    harness.WriteBytes(U("e/gross.jpg"), JpegWithThumbnail(QSize(400, 300), blue, 1));
+    harness.WriteBytes(U("e/hoch.jpg"), JpegWithThumbnail(QSize(400, 300), blue, 6));
+    harness.WriteBytes(U("e/klein.jpg"), JpegWithThumbnail(QSize(400, 300), JpegOf(Qt::blue, QSize(80, 60)), 1));
+    harness.WriteBytes(U("e/zulang.jpg"), JpegWithThumbnail(QSize(400, 300), blue, 1, blue.size() + 1));
+    harness.WriteBytes(U("e/kaputt.jpg"), JpegWithThumbnail(QSize(400, 300), blue.left(40) + QByteArray(60, 'x'), 1));
+    const auto make = [&](const QString& name) {
+      return MakeThumbnail(harness.Path(U("e/") + name).toStdString(), 4, QSize(128, 96));
+    };
+    const QImage large = make(U("gross.jpg"));
+    QCOMPARE(large.size(), QSize(128, 96));
+    QVERIFY(IsBlue(large));
+    const QImage turned = make(U("hoch.jpg"));
+    QCOMPARE(turned.size(), QSize(72, 96));
+    QVERIFY(IsBlue(turned));
+    QVERIFY(EmbeddedThumbnail(harness.Path(U("e/gross.jpg")).toStdString(), 4, QSize(200, 150)).isNull());
+    for (const QString& name : {U("klein.jpg"), U("zulang.jpg"), U("kaputt.jpg")}) {
+      const QImage decoded = make(name);
+      QCOMPARE(decoded.size(), QSize(128, 96));
+      QVERIFY2(IsRed(decoded), qPrintable(name));
+    }
   }
 
   void thumbnails() {

@@ -8,10 +8,12 @@
 #include <QScrollBar>
 #include <QSet>
 #include <QThreadPool>
+#include <atomic>
 #include <filesystem>
 #include <mutex>
 #include <numeric>
 #include <system_error>
+#include <vector>
 
 #include "browser/CurrentImage.h"
 #include "browser/FileList.h"
@@ -31,20 +33,42 @@ const QString kFileColumns = QStringLiteral("filecolumns");  // "taken:120,camer
 const QString kThumbnails = QStringLiteral("thumbnails");    // "1" shown, "0" the list
 constexpr qint64 kStatusInterval = 100;                      // ms between progress texts
 
-// The cache of one fill, shared by its workers.
+// The cache of one fill, shared by its workers. The first worker loads the folder's records (a
+// second for 20,000 files); the others meanwhile read their files themselves, so that the rows on
+// screen do not wait for the load, and hand what they read over to be stored once it is done.
 struct SharedCache {
   explicit SharedCache(std::filesystem::path directory) : cache(std::move(directory)) {}
-  std::mutex mutex;
-  std::once_flag loaded;
+  struct Read {
+    std::string file;
+    std::int64_t size = 0;
+    std::int64_t modified = 0;
+    FolderRecord record;
+  };
+  enum LoadState : int { kNotLoaded, kLoading, kLoaded };
+  std::atomic<int> loadState{kNotLoaded};
+  std::mutex mutex;  // guards cache
+  std::mutex pendingMutex;  // guards pending and the change to kLoaded
+  std::vector<Read> pending;
   FolderRecordCache cache;
+
+  void LoadOnce(const std::string& folder) {
+    int expected = kNotLoaded;
+    if (!loadState.compare_exchange_strong(expected, kLoading)) return;
+    const std::lock_guard lock(mutex);
+    cache.Load(folder);
+    std::vector<Read> early;
+    {
+      const std::lock_guard pendingLock(pendingMutex);
+      loadState = kLoaded;
+      early.swap(pending);
+    }
+    for (Read& read : early) cache.Store(read.file, read.size, read.modified, read.record);
+  }
 };
 
 FolderRecord CachedRecord(SharedCache& shared, const std::string& folder, const std::string& file,
                           const std::function<FolderRecord(const std::filesystem::path&)>& read) {
-  std::call_once(shared.loaded, [&] {
-    const std::lock_guard lock(shared.mutex);
-    shared.cache.Load(folder);
-  });
+  shared.LoadOnce(folder);
   std::error_code error;
   const std::filesystem::path path(file);
   const auto size = static_cast<std::int64_t>(std::filesystem::file_size(path, error));
@@ -53,11 +77,18 @@ FolderRecord CachedRecord(SharedCache& shared, const std::string& folder, const 
             : static_cast<std::int64_t>(
                   std::filesystem::last_write_time(path, error).time_since_epoch().count());
   if (error) return read(path);  // gone or unreadable: the reader says what it can, nothing is kept
-  {
+  if (shared.loadState == SharedCache::kLoaded) {
     const std::lock_guard lock(shared.mutex);
     if (std::optional<FolderRecord> known = shared.cache.Find(file, size, modified)) return *known;
   }
   FolderRecord record = read(path);
+  {
+    const std::lock_guard pendingLock(shared.pendingMutex);
+    if (shared.loadState != SharedCache::kLoaded) {
+      shared.pending.push_back({file, size, modified, record});
+      return record;
+    }
+  }
   const std::lock_guard lock(shared.mutex);
   shared.cache.Store(file, size, modified, record);
   return record;

@@ -33,9 +33,9 @@ const QString kFileColumns = QStringLiteral("filecolumns");  // "taken:120,camer
 const QString kThumbnails = QStringLiteral("thumbnails");    // "1" shown, "0" the list
 constexpr qint64 kStatusInterval = 100;                      // ms between progress texts
 
-// The cache of one fill, shared by its workers. The first worker loads the folder's records (a
-// second for 20,000 files); the others meanwhile read their files themselves, so that the rows on
-// screen do not wait for the load, and hand what they read over to be stored once it is done.
+// The cache of one fill, shared by its workers. Its records are loaded on a thread of their own (a
+// second for 20,000 files); until then the workers read their files themselves, so that the rows
+// on screen do not wait for the load, and what they read is stored once it is done.
 struct SharedCache {
   explicit SharedCache(std::filesystem::path directory) : cache(std::move(directory)) {}
   struct Read {
@@ -51,10 +51,11 @@ struct SharedCache {
   std::vector<Read> pending;
   FolderRecordCache cache;
 
+  // Loads the folder's records unless done before; returns when they are loaded.
   void LoadOnce(const std::string& folder) {
-    int expected = kNotLoaded;
-    if (!loadState.compare_exchange_strong(expected, kLoading)) return;
     const std::lock_guard lock(mutex);
+    if (loadState != kNotLoaded) return;
+    loadState = kLoading;
     cache.Load(folder);
     std::vector<Read> early;
     {
@@ -66,9 +67,8 @@ struct SharedCache {
   }
 };
 
-FolderRecord CachedRecord(SharedCache& shared, const std::string& folder, const std::string& file,
+FolderRecord CachedRecord(SharedCache& shared, const std::string& file,
                           const std::function<FolderRecord(const std::filesystem::path&)>& read) {
-  shared.LoadOnce(folder);
   std::error_code error;
   const std::filesystem::path path(file);
   const auto size = static_cast<std::int64_t>(std::filesystem::file_size(path, error));
@@ -234,21 +234,23 @@ void Verzeichnis::FillRecords() {
   auto cache = std::make_shared<SharedCache>(
       options.recordCache.empty() ? FolderRecordCache::DefaultDirectory() : options.recordCache);
   const std::string folder = current->currentFolder;
+  QThreadPool::globalInstance()->start([cache, folder] { cache->LoadOnce(folder); });
   folderView->sinceStatus.start();
   folderView->records.Start(
       files->size(), std::move(order),
-      [files, cache, folder, read](std::size_t index) {
-        return CachedRecord(*cache, folder, (*files)[index], read);
+      [files, cache, read](std::size_t index) {
+        return CachedRecord(*cache, (*files)[index], read);
       },
       [this](FolderViewWork<FolderRecord>::Batch& batch) {
         dateiliste->SetRecords(batch);
         if (dateiliste->Filtered()) miniaturen->FollowHiddenRows();
         ShowFolderStatus(false);
       },
-      [this, cache] {
+      [this, cache, folder] {
         ShowFolderStatus(true);
         folderView->afterLoad.start();
-        QThreadPool::globalInstance()->start([cache] {
+        QThreadPool::globalInstance()->start([cache, folder] {
+          cache->LoadOnce(folder);  // the records read before the load are kept with it
           const std::lock_guard lock(cache->mutex);
           cache->cache.Save();
         });

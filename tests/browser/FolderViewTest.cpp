@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
+#include <QThreadPool>
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -329,6 +330,43 @@ class FolderViewTest : public QObject {
     QTest::keyClick(field, Qt::Key_Return);
     QCOMPARE(ShownNames(window->Files()).size(), 4);
     QVERIFY(field->styleSheet().isEmpty() && window->Filter()->StatusText().startsWith(U("4 Bilder mit ")));
+  }
+
+  // Every record is kept in the cache after a visit, also those read while the cache was loading,
+  // and the second visit shows the same values.
+  void cacheKeepsEveryRecord() {
+    Harness harness;
+    harness.MakeFolder(U("c"));
+    for (int i = 0; i < 12; ++i) harness.WriteJpeg(U("c/f_%1.jpg").arg(100 + i), 8, 8);
+    StartIn(harness.Path(U("c")));
+    auto reader = std::make_shared<FakeReader>();
+    StartOptions options = harness.Options();
+    options.readRecord = [reader](const std::filesystem::path& file) { return reader->Read(file); };
+    options.recordCache = QFile::encodeName(harness.Path(U("cache"))).toStdString();
+    const std::string folder = QFile::encodeName(harness.Path(U("c"))).toStdString();
+    const auto cachedCount = [&] {
+      QThreadPool::globalInstance()->waitForDone();  // the save after the fill
+      FolderRecordCache cache(options.recordCache);
+      cache.Load(folder);
+      int found = 0;
+      for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const auto modified = static_cast<std::int64_t>(entry.last_write_time().time_since_epoch().count());
+        const auto record = cache.Find(entry.path().string(), static_cast<std::int64_t>(entry.file_size()), modified);
+        if (record && record->iso == std::stof(entry.path().stem().string().substr(2))) ++found;
+      }
+      return found;
+    };
+    auto window = harness.Start(options);
+    ChooseColumn(window->Files(), U("ISO"));
+    QTRY_VERIFY(!window->FillingRecords());
+    QCOMPARE(cachedCount(), 12);
+    window->close();
+    window = harness.Start(options);
+    QTRY_VERIFY(window->Files()->FilledCount() == 12 && !window->FillingRecords());
+    for (std::size_t i = 0; i < 12; ++i) {
+      QCOMPARE(window->Files()->Records()[i].lens, window->Files()->Entries()[i].name);
+    }
+    QCOMPARE(cachedCount(), 12);
   }
 
   // The embedded EXIF thumbnail (blue) is taken when it fills the box, turned by the orientation;

@@ -118,7 +118,9 @@ struct GapMeter {
     });
     tick.start();
     while (!done() && clock.elapsed() < limit) {
-      QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+      // Sleeps until the next event (the tick comes every 5 ms): the overload with a time limit
+      // does not wait, and its spinning would take a core from the workers.
+      QApplication::processEvents(QEventLoop::WaitForMoreEvents);
       if (each) each(clock.elapsed());
     }
     return clock.elapsed();

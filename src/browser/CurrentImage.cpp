@@ -12,6 +12,7 @@
 #include "present/Formatter.h"
 #include "present/InfoLabels.h"
 #include "present/Listing.h"
+#include "present/MetadataSections.h"
 #include "present/Summary.h"
 #include "present/XmpListing.h"
 #include "present/qt/QtTextLocale.h"
@@ -33,11 +34,8 @@ QString Decoded(const std::string& bytes) {
 
 MetadataListing ListingOf(const Definitions& definitions, ImageMetadata& metadata, const std::string& path,
                           SidecarFinder& sidecars, const TextLocale& locale) {
-  MetadataListing listing;
-  listing.rows = FillMetadataList(definitions, metadata, MakeFormatContext(locale, metadata.camera_feq));
-  FillIptcAndComments(metadata, listing);
-  FillXmp(metadata.Source(), sidecars.For(std::filesystem::path(path)), locale, listing);
-  return listing;
+  return ImageListing(definitions, metadata, MakeFormatContext(locale, metadata.camera_feq), nullptr,
+                      sidecars.For(std::filesystem::path(path)));
 }
 
 CurrentImage::CurrentImage(FilterPanel& statusPanel, InfoPanel& infoPanel, MetadataList& metadataList,

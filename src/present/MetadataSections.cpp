@@ -3,6 +3,7 @@
 #include "metadata/Definitions.h"
 #include "present/DateText.h"
 #include "present/IccListing.h"
+#include "present/Listing.h"
 #include "present/XmpListing.h"
 
 namespace kelmarin {
@@ -48,6 +49,17 @@ std::vector<ListingRow> IptcAndCommentRows(const Definitions* definitions, const
     rows.push_back(std::move(row));
   }
   return rows;
+}
+
+MetadataListing ImageListing(const Definitions& definitions, ImageMetadata& metadata,
+                             const FormatContext& context, ListingCache* cache,
+                             const std::vector<std::filesystem::path>& sidecars) {
+  MetadataListing listing;
+  listing.rows = cache != nullptr ? FillMetadataList(definitions, metadata, context, *cache)
+                                  : FillMetadataList(definitions, metadata, context);
+  FillIptcAndComments(metadata, listing);
+  FillXmp(metadata.Source(), sidecars, context.locale, listing);
+  return listing;
 }
 
 std::vector<ListingRow> EveryListRow(const Definitions* definitions, const MetadataListing& listing,

@@ -4,6 +4,7 @@
 // text as its raw value) and "Sektion Kommentare" (key, text).
 
 #include <cstdint>
+#include <filesystem>
 #include <vector>
 
 #include "present/ListingJson.h"
@@ -12,6 +13,9 @@
 namespace kelmarin {
 
 class Definitions;
+class ImageMetadata;
+class ListingCache;
+struct FormatContext;
 
 inline constexpr std::int32_t kSectionIptc = 5;
 inline constexpr std::int32_t kSectionComments = 6;
@@ -21,6 +25,13 @@ inline constexpr std::int32_t kSectionComments = 6;
 // forms of the locale (the window's, or the one the lister read from the system).
 std::vector<ListingRow> IptcAndCommentRows(const Definitions* definitions, const MetadataListing& listing,
                                            const TextLocale& locale);
+
+// What the metadata list shows of an image: its EXIF rows (tag and label texts through the cache
+// when one is given), maker, IPTC, comments and colour profile, and the XMP of its source and of the
+// sidecar files. The window, the comparison, the lister and the folder's records all read it so.
+MetadataListing ImageListing(const Definitions& definitions, ImageMetadata& metadata,
+                             const FormatContext& context, ListingCache* cache,
+                             const std::vector<std::filesystem::path>& sidecars);
 
 // Every row of the metadata list in its order: the EXIF sections, IPTC and comments, one XMP section
 // per source, "Farbprofil". The window shows these, the lister's CSV form and --diff are written

@@ -9,13 +9,7 @@ namespace {
 // "section/tag=information", a header as "[title]".
 ListingRow R(std::int32_t section, std::string tag, std::string information, std::string label = "L",
              std::string raw = "") {
-  ListingRow row;
-  row.section = section;
-  row.tag = std::move(tag);
-  row.label = std::move(label);
-  row.information = std::move(information);
-  row.raw = std::move(raw);
-  return row;
+  return TextItemRow(section, std::move(tag), std::move(label), std::move(information), std::move(raw));
 }
 
 ListingRow H(std::string title) {

@@ -11,6 +11,7 @@
 #include "extract/xmp/XmpSidecars.h"
 #include "image/meta/ImageErrors.h"
 #include "image/meta/MetadataOnly.h"
+#include "present/MetadataSections.h"
 #include "present/ValueText.h"
 
 namespace kelmarin::lister {
@@ -24,11 +25,9 @@ SidecarFinder& Sidecars() {
 }
 
 void FillListing(const Definitions& definitions, const FormatContext& context, ListingCache& cache,
-                 ImageMetadata& metadata, const std::string& path, const MetadataSource* source,
-                 MetadataListing& listing, PhotoSummary* summary) {
-  listing.rows = FillMetadataList(definitions, metadata, context, cache);
-  FillIptcAndComments(metadata, listing);
-  FillXmp(source, Sidecars().For(path), context.locale, listing);
+                 ImageMetadata& metadata, const std::string& path, MetadataListing& listing,
+                 PhotoSummary* summary) {
+  listing = ImageListing(definitions, metadata, context, &cache, Sidecars().For(path));
   if (summary != nullptr) *summary = SummarizePhoto(definitions, metadata, listing, context.locale);
 }
 
@@ -52,7 +51,7 @@ std::optional<std::int32_t> ReadListing(const std::string& path, const Definitio
   }
   ImageMetadata metadata;
   metadata.SetSource(read.type, read.source, &definitions);
-  FillListing(definitions, context, cache, metadata, path, read.source.get(), listing, summary);
+  FillListing(definitions, context, cache, metadata, path, listing, summary);
   return std::nullopt;
 }
 

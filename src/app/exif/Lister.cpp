@@ -124,22 +124,35 @@ void RenderCsv(const Definitions& definitions, const TextLocale& locale, const s
   for (const SectionItem& item : SectionItems(rows)) AppendItemCsv(out, file, item);
 }
 
+// A file's JSON object up to its first member ({"file":...,) and from its "error" member on.
+void OpenFileObject(std::string& out, const std::string& path) {
+  out += '{';
+  AppendKey(out, "file");
+  AppendJsonString(out, BytesToUtf8(path));
+  out += ',';
+}
+void CloseFileObject(std::string& out, const std::optional<std::int32_t>& error) {
+  AppendError(out, error);
+  out += '}';
+}
+
+// The "# path" line before a file's text.
+void AppendFileHeading(std::string& out, const std::string& path) {
+  out += "# ";
+  AppendEscapedPath(out, path);
+  out += '\n';
+}
+
 // With --summary: the summary instead of the listing's rows.
 void RenderSummary(const ListerOptions& options, const std::string& path, const PhotoSummary& summary,
                    FileOutput& file) {
   std::string& out = file.text;
   if (options.json) {
-    out += '{';
-    AppendKey(out, "file");
-    AppendJsonString(out, BytesToUtf8(path));
-    out += ',';
+    OpenFileObject(out, path);
     if (!file.error) AppendSummaryJson(out, summary);
-    AppendError(out, file.error);
-    out += '}';
+    CloseFileObject(out, file.error);
   } else if (!file.error) {
-    out += "# ";
-    AppendEscapedPath(out, path);
-    out += '\n';
+    AppendFileHeading(out, path);
     AppendSummaryText(out, summary);
   }
 }
@@ -151,18 +164,12 @@ void Render(const ListerOptions& options, const Definitions& definitions, const 
   if (options.csv) {
     if (!file.error) RenderCsv(definitions, locale, path, listing, labels, out);
   } else if (options.json) {
-    out += '{';
-    AppendKey(out, "file");
-    AppendJsonString(out, BytesToUtf8(path));
-    out += ',';
+    OpenFileObject(out, path);
     if (!file.error && labels != nullptr) AppendInfoJson(out, *labels);
     if (!file.error && listing != nullptr) AppendMetadataJson(out, *listing);
-    AppendError(out, file.error);
-    out += '}';
+    CloseFileObject(out, file.error);
   } else if (!file.error) {
-    out += "# ";
-    AppendEscapedPath(out, path);
-    out += '\n';
+    AppendFileHeading(out, path);
     if (labels != nullptr) AppendInfoText(out, *labels);
     if (listing != nullptr) AppendMetadataText(out, *listing);
   }

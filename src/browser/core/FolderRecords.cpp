@@ -14,6 +14,7 @@
 #include "image/meta/MetadataOnly.h"
 #include "present/Listing.h"
 #include "present/ListingJson.h"
+#include "present/MetadataSections.h"
 #include "present/NumberText.h"
 #include "present/TextLocale.h"
 
@@ -101,10 +102,8 @@ FolderRecord ReadRecord(const std::filesystem::path& file, const Definitions& de
     // the maker, IPTC and colour profile, and the XMP with the sidecars.
     ImageMetadata metadata;
     metadata.SetSource(read.type, read.source, &definitions);
-    MetadataListing listing;
-    listing.rows = FillMetadataList(definitions, metadata, RecordContext(), texts);
-    FillIptcAndComments(metadata, listing);
-    FillXmp(read.source.get(), sidecars.For(file), RecordContext().locale, listing);
+    const MetadataListing listing =
+        ImageListing(definitions, metadata, RecordContext(), &texts, sidecars.For(file));
     record = RecordFromSummary(SummarizePhoto(definitions, metadata, listing, RecordContext().locale));
   }
   if (record.width <= 0 || record.height <= 0) {
@@ -363,7 +362,9 @@ int CompareRecords(const FolderRecord& a, const FolderRecord& b, FolderColumn co
 
 void SortByColumn(std::vector<std::size_t>& positions, const std::vector<FolderRecord>& records,
                   FolderColumn column, bool descending) {
-  const auto present = [&](std::size_t i) { return i < records.size() && HasColumnValue(records[i], column); };
+  const auto present = [&](std::size_t i) {
+    return i < records.size() && HasColumnValue(records[i], column);
+  };
   // Texts are folded once per file rather than once per comparison (OrderText's order).
   const bool byText =
       column == FolderColumn::Camera || column == FolderColumn::Lens || column == FolderColumn::Keywords;

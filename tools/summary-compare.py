@@ -56,6 +56,29 @@ def close(a, b, relative=1e-4, absolute=1e-6):
     return abs(a - b) <= max(absolute, relative * abs(b))
 
 
+def shown_alike(digits, reciprocal_below=0.0):
+    """Agreement as the block shows the value: times below a second as 1/n (n whole), the rest and
+    f-numbers to `digits` decimals. A reader's exact APEX value and the nominal one the camera wrote
+    ("1/15", "f/2.9") are one setting."""
+    def same(a, b):
+        try:
+            a, b = float(a), float(b)
+        except (TypeError, ValueError):
+            return False
+        if a <= 0 or b <= 0:
+            return False
+        if a < reciprocal_below and b < reciprocal_below:
+            return round(1 / a) == round(1 / b)
+        return round(a, digits) == round(b, digits)
+    return same
+
+
+def iso(e):
+    # 65535 means "65535 or more" (EXIF 2.32, 4.6.5), not a speed: the block says nothing then.
+    value = last_number(e.get("ISO"))
+    return None if value == 65535 else value
+
+
 def taken(e):
     value = str(e.get("DateTimeOriginal", ""))
     if len(value) < 19 or not value[:4].strip().isdigit() or value.startswith("0000"):
@@ -82,9 +105,9 @@ CHECKS = [
     # name, exiftool's value, our key, comparison
     ("Aufnahmezeit", taken, "taken", lambda a, b: a == b),
     ("Zeitzone", lambda e: e.get("OffsetTimeOriginal"), "offset", lambda a, b: a == b),
-    ("Belichtungszeit", lambda e: e.get("ShutterSpeed"), "exposureTime", close),
-    ("Blende", lambda e: e.get("Aperture"), "fNumber", close),
-    ("ISO", lambda e: last_number(e.get("ISO")), "iso", close),
+    ("Belichtungszeit", lambda e: e.get("ShutterSpeed"), "exposureTime", shown_alike(1, 1.0)),
+    ("Blende", lambda e: e.get("Aperture"), "fNumber", shown_alike(1)),
+    ("ISO", iso, "iso", close),
     ("Brennweite KB", focal35, "focalLength35", lambda a, b: close(a, b, 0.02, 1.0)),
     ("Breite", lambda e: e.get("GPSLatitude"), "latitude", close),
     ("Länge", lambda e: e.get("GPSLongitude"), "longitude", close),

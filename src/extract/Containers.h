@@ -84,6 +84,11 @@ std::vector<std::uint8_t> IptcAsApp13Marker(std::span<const std::uint8_t> datase
 // The Orientation (tag 274) of directory 0 of a TIFF block: 1 to 8, 0 when it has none or another.
 int TiffOrientation(std::span<const std::uint8_t> tiff);
 
+// A CIFF heap (a CRW file, or the APP0 segment "HEAPJPGM" of a JPEG of the first Canon PowerShots)
+// as a TIFF block with its header at the first byte: directory 0, the Exif directory and a Canon
+// makernote. Empty when the bytes hold no heap or nothing worth listing.
+std::vector<std::uint8_t> CiffAsTiffBlock(std::span<const std::uint8_t> ciff);
+
 // The APPn markers and COM segments of a JPEG stream up to its first scan. False when the bytes
 // do not start with a JPEG start-of-image marker.
 bool ReadJpegSegments(std::span<const std::uint8_t> jpeg, MetadataSource& source);

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "extract/Containers.h"
 #include "extract/ExifBlock.h"
 #include "extract/ImageTypes.h"
 #include "metadata/Definitions.h"
@@ -10,6 +11,7 @@ namespace kelmarin {
 
 namespace {
 
+constexpr std::uint8_t kApp0 = 0xE0;
 constexpr std::uint8_t kApp1 = 0xE1;
 constexpr std::uint8_t kApp13 = 0xED;
 constexpr std::uint16_t kTiffMagic = 42;  // TIFF 6.0, section 2
@@ -37,6 +39,26 @@ void ReadPngTexts(ImageMetadata& image, const MetadataSource& source) {
   }
 }
 
+// The first Canon PowerShots wrote no EXIF into their JPEGs but a CIFF heap into an APP0 segment
+// ("II", the header's length, "HEAPJPGM"): read as a CRW file's heap is, when no APP1 segment
+// holds EXIF.
+std::vector<std::uint8_t> CiffOfJpeg(const MetadataSource& source) {
+  for (const JpegMarker& marker : source.markers) {
+    if (marker.code == kApp1 && marker.bytes.size() >= 10 &&
+        std::string_view(reinterpret_cast<const char*>(marker.bytes.data()) + 4, 6) ==
+            std::string_view("Exif\0\0", 6)) {
+      return {};
+    }
+  }
+  for (const JpegMarker& marker : source.markers) {
+    if (marker.code != kApp0 || marker.bytes.size() < 4 + 14) continue;
+    const std::span<const std::uint8_t> payload = AsBytes(marker.bytes).subspan(4);
+    if (std::string_view(reinterpret_cast<const char*>(payload.data()) + 6, 8) == "HEAPJPGM")
+      return CiffAsTiffBlock(payload);
+  }
+  return {};
+}
+
 void ReadJpegMarkers(ImageMetadata& image, const MetadataSource& source, const Definitions* definitions) {
   for (const JpegMarker& marker : source.markers) {
     if (marker.bytes.empty()) continue;
@@ -46,6 +68,8 @@ void ReadJpegMarkers(ImageMetadata& image, const MetadataSource& source, const D
       ReadIptcBlock(image, AsBytes(marker.bytes));
     }
   }
+  if (const std::vector<std::uint8_t> ciff = CiffOfJpeg(source); !ciff.empty())
+    ReadTiffBlock(image, ciff, definitions);
 }
 
 // An empty comment adds nothing but still uses up its number.
@@ -79,7 +103,6 @@ bool AcceptedMagic(std::uint16_t magic, bool cameraVariants) {
 // 0x002E): the APP1 "Exif" marker of that JPEG, or empty. Markers are walked from the start of
 // image to the first that is not an APPn marker, each length checked against what remains.
 constexpr std::int32_t kTagRw2Jpeg = 0x002E;
-constexpr std::uint8_t kApp0 = 0xE0;
 constexpr std::uint8_t kApp15 = 0xEF;
 
 std::span<const std::uint8_t> Rw2ExifMarker(const ExifBlockState& state, BufferPos directory0) {

@@ -396,16 +396,20 @@ bool Starts(Bytes b, std::size_t at, std::string_view text) {
 
 }  // namespace
 
+std::vector<std::uint8_t> CiffAsTiffBlock(Bytes ciff) {
+  if (!Starts(ciff, 6, "HEAP") || !(Starts(ciff, 0, "II") || Starts(ciff, 0, "MM"))) return {};
+  const Order order{ciff[0] == 'M'};
+  const std::size_t header = order.U32(ciff, 2);
+  if (header < 14 || header >= ciff.size()) return {};
+  Records records;
+  ReadHeap(ciff.subspan(header), order, 0, records);
+  return CiffTiffBlock(records, order);
+}
+
 bool ReadCrwContainer(Bytes file, MetadataSource& source) {
   if (!Starts(file, 6, "HEAPCCDR") || !(Starts(file, 0, "II") || Starts(file, 0, "MM"))) return false;
-  const Order order{file[0] == 'M'};
-  const std::size_t header = order.U32(file, 2);
-  if (header >= 14 && header < file.size()) {
-    Records records;
-    ReadHeap(file.subspan(header), order, 0, records);
-    const Buffer block = CiffTiffBlock(records, order);
-    if (!block.empty()) source.AddTiffCopy(TiffBlockRole::Whole, block);
-  }
+  const Buffer block = CiffAsTiffBlock(file);
+  if (!block.empty()) source.AddTiffCopy(TiffBlockRole::Whole, block);
   return true;
 }
 

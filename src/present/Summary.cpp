@@ -2,6 +2,7 @@
 // what the block says can always be found in the list below it.
 #include "present/Summary.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <charconv>
@@ -121,6 +122,19 @@ constexpr std::int32_t kFocalPlaneY = 0xA20F;
 constexpr std::int32_t kFocalPlaneUnit = 0xA210;
 constexpr std::int32_t kPixelX = 0xA002;
 constexpr std::int32_t kPixelY = 0xA003;
+constexpr std::int32_t kMakerCanon = 4;
+constexpr std::int32_t kCanonFocalLength = 0x0002;
+// Where Kodak's makernotes keep the exposure time (in 1/100000 s) and the f-number (× 100): the
+// "KDK" layout, and that of the DC240 and its kin.
+struct KodakExposure {
+  std::int32_t maker;
+  std::int32_t exposureTime;
+  std::int32_t fNumber;
+};
+constexpr std::array<KodakExposure, 2> kKodakExposures = {{{34, 0x20, 0x1E}, {35, 0x38, 0x3C}}};
+constexpr std::int32_t kMakerMinolta = 15;
+constexpr std::int32_t kMinoltaExposurePosition = 10;
+constexpr std::int32_t kMinoltaFNumberPosition = 11;
 constexpr double kFullFrameDiagonal = 43.2666;  // mm, 36 × 24
 constexpr double kMaxCropFactor = 10.0;
 
@@ -247,7 +261,36 @@ void AddExposureLine(const Rows& rows, std::int32_t maker, const TextLocale& loc
     }
     return row;
   };
-  std::optional<double> t = RowNumber(take(kExposureTime));
+  // Kodak's "KDK" makernote keeps the exposure as the camera measured it (in 1/100000 s, the
+  // f-number × 100) where its EXIF fields hold the nominal steps: the measured values are the finer.
+  const auto kodak = [&](bool exposure, double unit) -> std::optional<double> {
+    const auto layout = std::find_if(kKodakExposures.begin(), kKodakExposures.end(),
+                                     [&](const KodakExposure& entry) { return entry.maker == maker; });
+    if (layout == kKodakExposures.end()) return std::nullopt;
+    const ListingRow* row = rows.Find(kMakernote, exposure ? layout->exposureTime : layout->fNumber);
+    const std::optional<double> value = RowNumber(row);
+    if (!value || *value <= 0 || *value >= 65535) return std::nullopt;
+    line.from.push_back(SourceOf(*row));
+    line.raw += (line.raw.empty() ? "" : "; ") + row->raw;
+    return *value / unit;
+  };
+  // Minolta's camera settings (either form) keep both in eighths of an exposure value: time
+  // 2^((48 − v)/8) s, f-number 2^((v/8 − 1)/2). Finer than EXIF's APEX fields, which some bodies
+  // write rounded to a tenth.
+  const auto minolta = [&](std::int32_t position, auto convert) -> std::optional<double> {
+    if (maker != kMakerMinolta) return std::nullopt;
+    for (std::int32_t tag : {0x0001, 0x0003}) {
+      const ListingRow* row = rows.Find(kMakernote, tag, 0, position);
+      const std::optional<double> value = RowNumber(row);
+      if (!value || *value <= 0 || *value >= 1024) continue;
+      line.from.push_back(SourceOf(*row));
+      return convert(*value);
+    }
+    return std::nullopt;
+  };
+  std::optional<double> t = kodak(true, 100000);
+  if (!t) t = RowNumber(take(kExposureTime));
+  if (!t || *t <= 0) t = minolta(kMinoltaExposurePosition, [](double v) { return std::exp2((48 - v) / 8); });
   if (!t || *t <= 0) {
     // ShutterSpeedValue (APEX, EXIF 2.32 4.6.5): time = 2^−v.
     if (const std::optional<double> v = RowNumber(take(kShutterSpeedValue)); v && std::abs(*v) < 64)
@@ -257,7 +300,9 @@ void AddExposureLine(const Rows& rows, std::int32_t maker, const TextLocale& loc
     summary.exposureTime = *t;
     parts.push_back(ExposureText(*t, locale));
   }
-  std::optional<double> f = RowNumber(take(kFNumber));
+  std::optional<double> f = kodak(false, 100);
+  if (!f) f = RowNumber(take(kFNumber));
+  if (!f || *f <= 0) f = minolta(kMinoltaFNumberPosition, [](double v) { return std::exp2((v / 8 - 1) / 2); });
   if (!f || *f <= 0) {
     // ApertureValue (APEX): f-number = 2^(v/2).
     if (const std::optional<double> v = RowNumber(take(kApertureValue)); v && *v >= 0 && *v < 64)
@@ -315,6 +360,21 @@ std::optional<double> DiagonalFactor(const Rows& rows, std::int32_t maker, std::
   return std::nullopt;
 }
 
+// The 35 mm factor from the sensor's width and height a Canon makernote gives in its focal length
+// item (positions 3 and 4, in 1/1000 inch), where the camera wrote them.
+std::optional<double> CanonSensorFactor(const Rows& rows, std::int32_t maker, std::vector<SummarySource>& from) {
+  if (maker != kMakerCanon) return std::nullopt;
+  const ListingRow* width = rows.Find(kMakernote, kCanonFocalLength, 0, 3);
+  const ListingRow* height = rows.Find(kMakernote, kCanonFocalLength, 0, 4);
+  const std::optional<double> w = RowNumber(width), h = RowNumber(height);
+  if (!w || !h || *w <= 0 || *h <= 0) return std::nullopt;
+  const double diagonal = std::hypot(*w, *h) * 25.4 / 1000;
+  if (!(diagonal >= kFullFrameDiagonal / kMaxCropFactor) || diagonal > 100.0) return std::nullopt;
+  from.push_back(SourceOf(*width));
+  from.push_back(SourceOf(*height));
+  return kFullFrameDiagonal / diagonal;
+}
+
 // The 35 mm factor from the sensor's size: the image's pixels over the focal plane resolution.
 std::optional<double> SensorFactor(const Rows& rows, std::vector<SummarySource>& from) {
   const ListingRow* xRes = rows.Find(kMain, kFocalPlaneX);
@@ -368,6 +428,7 @@ void AddFocalLine(const Rows& rows, std::int32_t maker, double cameraFeq, const 
     std::optional<double> factor = DiagonalFactor(rows, maker, line.from);
     if (!factor) factor = SensorFactor(rows, line.from);
     if (!factor && cameraFeq > 0) factor = cameraFeq;
+    if (!factor) factor = CanonSensorFactor(rows, maker, line.from);
     if (factor) summary.focalLength35 = std::round(*summary.focalLength * *factor);
   }
   if (summary.focalLength35) {

@@ -514,6 +514,31 @@ TEST(RawContainers, CrwRecordsBecomeExifRows) {
   }
 }
 
+// The first PowerShots' JPEGs: the heap in an APP0 segment ("HEAPJPGM"), read when no APP1 segment
+// holds EXIF; an APP0 segment of another kind is passed over.
+TEST(RawContainers, JpegHeapInApp0WhenThereIsNoExif) {
+  for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+    const TiffBuilder o(order);
+    const Block heap = Heap(o, {{0x080A, Bytes(std::string_view("Canon\0Canon PowerShot A5\0", 26))},
+                                {0x5029, Cat({o.U16(1), o.U16(5), o.U16(199), o.U16(146)})}});
+    Block ciff = Crw(o, heap);
+    std::copy_n("HEAPJPGM", 8, ciff.begin() + 6);
+    const auto marker = [](std::uint8_t code, const Block& payload) {
+      const std::size_t length = payload.size() + 2;
+      return JpegMarker{code, Cat({{0xFF, code, static_cast<std::uint8_t>(length >> 8),
+                                    static_cast<std::uint8_t>(length & 0xFF)},
+                                   payload})};
+    };
+    MetadataSource alone;
+    alone.markers = {marker(0xE0, Bytes("JFIF")), marker(0xE0, ciff)};
+    EXPECT_EQ(Rows(alone, {M | 0x010F, M | 0x0110, M | 0x920A, N | 0x0002}),
+              "4|Canon|Canon PowerShot A5|5/1|1,5,199,146");
+    MetadataSource withExif = alone;
+    withExif.markers.push_back({0xE1, TiffBuilder(order).App1()});
+    EXPECT_EQ(Rows(withExif, {M | 0x0110}), "0|-");
+  }
+}
+
 TEST(RawContainers, HostileHeapsAndMrwParts) {
   const TiffBuilder o(ByteOrder::LittleEndian);
   const Block make = Heap(o, {{0x080A, Bytes(std::string_view("CanonVModell\0", 13))}});

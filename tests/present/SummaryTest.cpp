@@ -34,6 +34,8 @@ struct Block {
   Maker exif = nullptr;
   Maker gps = nullptr;
   Maker makernote = nullptr;  // a plain directory (Canon's form), behind 0x927C of the Exif directory
+  // A makernote of bytes (a binary maker layout) instead.
+  std::function<std::vector<std::uint8_t>(TiffBuilder&)> noteBytes = nullptr;
 };
 
 Entry Rational(TiffBuilder& t, std::uint16_t tag, std::vector<std::pair<std::int64_t, std::uint32_t>> values,
@@ -63,6 +65,10 @@ PhotoSummary Summarize(const Block& block, ByteOrder order = ByteOrder::LittleEn
     const std::vector<Entry> note = block.makernote(t);
     const std::uint32_t at = t.AddDirectory(note);
     exif.push_back(t.At(0x927C, 7, 2 + 12 * static_cast<std::uint32_t>(note.size()) + 4, at));
+  }
+  if (block.noteBytes) {
+    const std::vector<std::uint8_t> note = block.noteBytes(t);
+    exif.push_back(t.At(0x927C, 7, static_cast<std::uint32_t>(note.size()), t.Append(note)));
   }
   std::vector<Entry> main = block.main ? block.main(t) : std::vector<Entry>();
   if (!exif.empty()) main.push_back(t.Long(0x8769, t.AddDirectory(exif)));
@@ -304,6 +310,34 @@ TEST(SummaryLines, EdgeValues) {
         })},
        "exposure",
        "1/256 s, f/4"},
+      {"Kodak's measured exposure over EXIF's nominal one",
+       {make("EASTMAN KODAK COMPANY", "KODAK DC240 ZOOM DIGITAL CAMERA"),
+        exif([](TiffBuilder& t) {
+          return std::vector<Entry>{Rational(t, 0x829A, {{1, 30}}), Rational(t, 0x829D, {{40, 10}})};
+        }),
+        nullptr, nullptr,
+        [](TiffBuilder& t) {
+          std::vector<std::uint8_t> note(0x50, 0);
+          const auto time = t.U32(3111), aperture = t.U16(390);
+          std::copy(time.begin(), time.end(), note.begin() + 0x38);
+          std::copy(aperture.begin(), aperture.end(), note.begin() + 0x3C);
+          return note;
+        }},
+       "exposure",
+       "1/32 s, f/3,9"},
+      {"Minolta's settings when EXIF has neither time nor f-number",
+       {make("Minolta Co., Ltd.", "DiMAGE S404"), exif([](TiffBuilder& t) {
+          return std::vector<Entry>{Rational(t, 0x9202, {{37, 10}})};
+        }),
+        nullptr,
+        [](TiffBuilder& t) {
+          std::vector<std::uint8_t> settings(4 * 12, 0);
+          settings[4 * 9 + 3] = 104;  // eighths of an EV, big-endian whatever the block's order
+          settings[4 * 10 + 3] = 38;
+          return std::vector<Entry>{t.At(0x0001, 7, 48, t.Append(settings))};
+        }},
+       "exposure",
+       "1/128 s, f/3,7"},
       {"program and metering not given, no flash",
        {nullptr, exif([](TiffBuilder& t) {
           return std::vector<Entry>{t.Short(0x8822, 0), t.Short(0x9207, 0), t.Short(0x9209, 16)};
@@ -360,6 +394,12 @@ TEST(SummaryLines, EdgeValues) {
         })},
        "focal",
        "10 mm (49 mm KB)"},
+      {"35 mm from a Canon makernote's sensor size",  // 199 × 146 thousandths of an inch
+       {make("Canon", "Canon PowerShot A5"),
+        exif([](TiffBuilder& t) { return std::vector<Entry>{Rational(t, 0x920A, {{5, 1}})}; }), nullptr,
+        [](TiffBuilder& t) { return std::vector<Entry>{Numbers(t, 0x0002, 3, {1, 5, 199, 146})}; }},
+       "focal",
+       "5 mm (35 mm KB)"},
       {"picture",
        {[](TiffBuilder& t) { return std::vector<Entry>{t.Short(0x0112, 6)}; }, exif([](TiffBuilder& t) {
           return std::vector<Entry>{t.Long(0xA002, 4000), t.Long(0xA003, 3000)};

@@ -157,7 +157,8 @@ TEST_P(Functions, CountsAndLengthsBeyondTheBlockReadNothingBeyondIt) {
       {"group-length-larger", GroupForm({1, 1, 8 + 12 + 4, 1, 0x0101, 1, 0}, 2), ""},
       {"group-past-the-block", GroupForm({2, 1, 8 + 12, 1, 0x0101, 1, 0, 2, 8 + 12 + 40, 1, 0x0103, 1, 1}),
        "153:257|Belichtungsstufen|1/3 Stufe\n"},
-      {"group-length-too-small", GroupForm({1, 1, 4, 1, 0x0101, 1, 0}), ""},
+      // A group shorter than its own header ends the reading: the bytes after it are no group.
+      {"group-length-too-small", GroupForm({2, 1, 4, 0, 20, 1, 0x0101, 1, 0}), ""},
       {"values-past-the-group", GroupForm({1, 1, 8 + 8 + 12, 2, 0x0101, 1, 0, 0x0103, 1000, 1}),
        "153:257|Belichtungsstufen|1/3 Stufe\n"},
       {"records-past-the-group", GroupForm({1, 1, 8 + 12, 5, 0x0101, 1, 0, 0x0103, 1, 1}),

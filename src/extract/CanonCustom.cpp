@@ -78,7 +78,8 @@ void AddFunction(ImageMetadata& image, std::int32_t directory, std::int32_t func
 
 // The earlier form: a 16-bit length in bytes (the D60 leaves the length word out of it), then a
 // word per function.
-void ReadWordFunctions(ImageMetadata& image, const ByteReader& reader, ValueBytes block, std::int32_t directory) {
+void ReadWordFunctions(ImageMetadata& image, const ByteReader& reader, ValueBytes block,
+                       std::int32_t directory) {
   if (!reader.Has(block.at, block.size) || block.size < 2) return;
   const std::int64_t stored = reader.ReadU16(block.at);
   if (stored != block.size && stored + 2 != block.size) return;

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QLocale>
-
 #include <functional>
 #include <memory>
 #include <string>
@@ -41,7 +40,8 @@ const Definitions& Tables() {
 using Note = std::function<Entry(TiffBuilder&)>;
 
 // The makernote rows of a sub-directory ("directory:tag|label|shown"), one per line.
-std::string SubdirectoryRows(ByteOrder order, const std::string& make, const std::string& model, const Note& note) {
+std::string SubdirectoryRows(ByteOrder order, const std::string& make, const std::string& model,
+                             const Note& note) {
   TiffBuilder t(order);
   const Entry makernote = note(t);
   const std::uint32_t exif = t.AddDirectory({makernote});
@@ -77,7 +77,8 @@ Note Canon(std::uint16_t tag, std::uint16_t type, std::function<Bytes_(const Tif
     const Bytes_ bytes = value(t);
     const std::uint32_t unit = type == 4 ? 4 : type == 3 ? 2 : 1;
     const auto count = static_cast<std::uint32_t>(bytes.size()) / unit;
-    const Entry entry = bytes.size() <= 4 ? t.Inline(tag, type, count, bytes) : t.At(tag, type, count, t.Append(bytes));
+    const Entry entry =
+        bytes.size() <= 4 ? t.Inline(tag, type, count, bytes) : t.At(tag, type, count, t.Append(bytes));
     const std::uint32_t dir = t.AddDirectory({entry});
     return t.At(0x927C, 7, 2 + 12 + 4, dir);
   };
@@ -102,7 +103,8 @@ Note GroupForm(std::vector<std::uint32_t> words, int lengthChange = 0) {
 }
 
 class Functions : public ::testing::TestWithParam<ByteOrder> {};
-INSTANTIATE_TEST_SUITE_P(ByteOrders, Functions, ::testing::Values(ByteOrder::LittleEndian, ByteOrder::BigEndian),
+INSTANTIATE_TEST_SUITE_P(ByteOrders, Functions,
+                         ::testing::Values(ByteOrder::LittleEndian, ByteOrder::BigEndian),
                          [](const auto& param) { return param.param == ByteOrder::BigEndian ? "MM" : "II"; });
 
 TEST_P(Functions, EachFormShowsItsFunctionsNamedWithTheirSettings) {
@@ -120,11 +122,14 @@ TEST_P(Functions, EachFormShowsItsFunctionsNamedWithTheirSettings) {
       {"D60", "Canon EOS D60", WordForm(0x000F, {0x0401, 0x0D01}, -2),
        "15030:4|Belichtungsstufen|1/3 Stufe\n15030:13|Sensorreinigung|möglich\n"},
       {"1D-tag", "Canon EOS-1D Mark II", WordForm(0x0090, {0x0001, 0x1403}),
-       "144:0|Einstellscheibe|Ec-A, B, C, CII, CIII, D, H, I, L\n144:20|AI-Servo-Nachführempfindlichkeit|mäßig "
+       "144:0|Einstellscheibe|Ec-A, B, C, CII, CIII, D, H, I, "
+       "L\n144:20|AI-Servo-Nachführempfindlichkeit|mäßig "
        "schnell\n"},
-      {"1D-series", "Canon EOS-1Ds Mark II", WordForm(0x000F, {0x0C01}), "144:12|Spiegelverriegelung|möglich\n"},
+      {"1D-series", "Canon EOS-1Ds Mark II", WordForm(0x000F, {0x0C01}),
+       "144:12|Spiegelverriegelung|möglich\n"},
       // Whole words of the model pick the body: "REBEL XT" is not the "REBEL XTi".
-      {"350D", "Canon EOS DIGITAL REBEL XT", WordForm(0x000F, {0x0000}), "15350:0|Set-Taste und Kreuztasten|normal\n"},
+      {"350D", "Canon EOS DIGITAL REBEL XT", WordForm(0x000F, {0x0000}),
+       "15350:0|Set-Taste und Kreuztasten|normal\n"},
       {"400D", "Canon EOS DIGITAL REBEL XTi", WordForm(0x000F, {0x0000}),
        "15400:0|Set-Taste und Kreuztasten|Set: Bildstil\n"},
       {"5D", "Canon EOS 5D", WordForm(0x000F, {0x0001}), "155:0|Einstellscheibe|Ee-D\n"},
@@ -132,8 +137,26 @@ TEST_P(Functions, EachFormShowsItsFunctionsNamedWithTheirSettings) {
       // Groups: number, length from the length field on, record count; records: id, count, values
       // (signed). A value without a name stays the number; a list of values is shown as a list.
       {"groups", "Canon EOS 40D",
-       GroupForm({2, 1, 8 + 12 + 16, 2, 0x0101, 1, 0, 0x0103, 2, 1, 7, 5, 8 + 12 + 12, 2, 0x0502, 1,
-                  static_cast<std::uint32_t>(-2), 0x0202, 1, 1}),
+       GroupForm({2,
+                  1,
+                  8 + 12 + 16,
+                  2,
+                  0x0101,
+                  1,
+                  0,
+                  0x0103,
+                  2,
+                  1,
+                  7,
+                  5,
+                  8 + 12 + 12,
+                  2,
+                  0x0502,
+                  1,
+                  static_cast<std::uint32_t>(-2),
+                  0x0202,
+                  1,
+                  1}),
        "153:257|Belichtungsstufen|1/3 Stufe\n153:259|ISO-Erweiterung|1,7\n"
        "153:1282|AI-Servo-Nachführempfindlichkeit|langsam\n153:514|High-ISO-Rauschreduzierung|1\n"},
   };

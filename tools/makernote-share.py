@@ -75,6 +75,21 @@ OLYMPUS_DIRECTORIES = {
     "FocusInfo": 0x2050,
 }
 
+# Canon's custom functions: exiftool table -> the directory Kelmarin files them under (the tag is
+# the function's number or id in both).
+CANON_CUSTOM = {
+    "CustomFunctions2": 0x0099,
+    "CustomFunctions1D": 0x0090,
+    "CustomFunctions5D": 155,
+    "CustomFunctions10D": 1510,
+    "CustomFunctions20D": 1520,
+    "CustomFunctions30D": 1530,
+    "CustomFunctions350D": 15350,
+    "CustomFunctions400D": 15400,
+    "CustomFunctionsD30": 15030,
+    "CustomFunctionsD60": 15030,
+}
+
 IGNORED_GROUPS = {"ExifTool", "File", "PrintIM", "PreviewIFD", "MakerUnknown"}
 UNNAMED = re.compile(r"_0x[0-9a-fA-F]+$|^Ricoh_Text_")
 
@@ -119,6 +134,8 @@ def exiftool_key(group, path, name, ident, olympus):
     if below == "":
         return ("ifd", 0, number, 0)
     table = below.lstrip("-")
+    if group == "Canon" and table in CANON_CUSTOM:
+        return ("ifd", CANON_CUSTOM[table], number, 0)
     if group == "Olympus" and table == "MakerNotes":
         directories = olympus.get((name, number))
         return ("ifd", tuple(sorted(directories)), number, 0) if directories else ("außen", 0, 0, 0)

@@ -34,8 +34,10 @@ std::span<const std::uint8_t> TiffPart(const std::vector<std::uint8_t>& app1) {
 std::vector<std::uint8_t> MakerBlock(const kelmarin::MakerRow& row, ByteOrder order) {
   TiffBuilder tiff(order);
   const std::string make(row.makeWord);
-  const std::string model =
-      row.models.empty() ? "Model 1" : "COOLPIX " + std::string(row.models.front()) + "0";
+  const bool canon = row.maker == 4;
+  const std::string model = canon               ? "Canon EOS 20D"
+                            : row.models.empty() ? "Model 1"
+                                                 : "COOLPIX " + std::string(row.models.front()) + "0";
   const std::uint32_t makeAt = tiff.AppendText(make + '\0');
   const std::uint32_t modelAt = tiff.AppendText(model + '\0');
   std::vector<std::uint8_t> prefix = Bytes(row.text);
@@ -58,6 +60,15 @@ std::vector<std::uint8_t> MakerBlock(const kelmarin::MakerRow& row, ByteOrder or
     // A sub-directory behind the first pointer tag, as an offset of type IFD (13).
     const std::uint32_t inner = tiff.AddDirectory({tiff.Short(0x0100, 7), tiff.Short(0x0101, 9)});
     entries.push_back(tiff.At(static_cast<std::uint16_t>(row.subdirectories.front()), 13, 1, inner - base));
+  }
+  if (canon) {
+    // Custom functions of both forms: a length word and function words; a group of two records.
+    const auto words = Cat({tiff.U16(8), tiff.U16(0x0101), tiff.U16(0x0501), tiff.U16(0x1004)});
+    entries.push_back(tiff.At(0x000F, 3, 4, tiff.Append(words)));
+    std::vector<std::uint8_t> groups = Cat({tiff.U16(48), tiff.U16(0), tiff.U32(1)});
+    for (std::uint32_t word : {1u, 36u, 2u, 0x0101u, 1u, 0u, 0x010Cu, 2u, 3u, 5u})
+      groups = Cat({groups, tiff.U32(word)});
+    entries.push_back(tiff.At(0x0099, 4, 12, tiff.Append(groups)));
   }
   tiff.AddDirectory(entries);
   tiff.SetOrder(order);

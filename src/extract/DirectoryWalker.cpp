@@ -179,14 +179,20 @@ void Walk(ImageMetadata& image, ExifBlockState& state, std::int32_t section, Buf
 
 // A pointer of the makernote directory to one of its layout's sub-directories: an offset from the
 // base (LONG or IFD), or the sub-directory's own bytes (UNDEFINED). Sub-directories end at their
-// last entry; they have no next link of their own.
+// last entry; they have no next link of their own. The bytes of an UNDEFINED one hold at least its
+// entries (Olympus's E-1 and E-300 count the entries and the next link but not the entry count,
+// nor the values after them, whose offsets count from the makernote's base as the entries' do).
 bool IsSubdirectoryPointer(const ExifBlockState& state, std::int32_t section, const Entry& entry) {
   if (section != kSectionMakernote || state.directory != 0 || state.rawOffsets) return false;
   if (std::find(state.subdirectories.begin(), state.subdirectories.end(), entry.tag) ==
       state.subdirectories.end()) {
     return false;
   }
-  return (entry.type == kLong && entry.count == 1) || (entry.type == kUndefined && entry.count > 4);
+  if (entry.type == kUndefined && entry.count > 4) {
+    const std::int64_t entries = state.reader.ReadU16(entry.valuePos);
+    return entries >= 1 && 12 * entries <= entry.count;
+  }
+  return entry.type == kLong && entry.count == 1;
 }
 
 void WalkSubdirectory(ImageMetadata& image, ExifBlockState& state, const Entry& entry, BufferPos base) {

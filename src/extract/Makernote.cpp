@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 
+#include "extract/CanonCustom.h"
 #include "extract/ExifBlock.h"
 #include "metadata/Definitions.h"
 
@@ -19,6 +20,7 @@ using enum MakerBase;
 using enum MakerOrder;
 
 constexpr std::int64_t kMakerTextSearchBytes = 65535;
+constexpr std::int32_t kMakerCanon = 4;
 
 // Nikon's first makernote layout belongs to the Coolpix models 700, 800, 900, 910 and 950.
 constexpr std::array<std::string_view, 5> kNikonFirstLayoutModels = {"E70", "E80", "E90", "E91", "E95"};
@@ -185,7 +187,9 @@ constexpr std::array<MakerRow, 54> kMakerTable = {{
     WithWord(kOlympusLater, "OM DIGITAL"),
     kOlympusLater,
     kOmSystem,
-    {.makeWord = "OLYMPUS", .maker = 18, .directoryOffset = 8, .olympusCameraType = true},
+    // The E-1 and E-300 keep their sub-directories in this form too, as blobs that hold them.
+    {.makeWord = "OLYMPUS", .maker = 18, .directoryOffset = 8, .subdirectories = kOlympusSubdirectories,
+     .olympusCameraType = true},
     {.makeWord = "PANASONIC", .maker = 19, .directoryOffset = 12},
     kPentaxLater,
     {.makeWord = "PENTAX", .condition = FoundFromMakernote, .text = "AOC", .maker = 3, .directoryOffset = 6},
@@ -493,6 +497,7 @@ void ReadMakernote(ImageMetadata& image, ExifBlockState& state) {
     state.rawOffsets = true;
   }
   WalkDirectory(image, state, kSectionMakernote, layout.directory, base.value_or(layout.base));
+  if (layout.maker == kMakerCanon && base) ReadCanonCustomFunctions(image, state, layout.directory, *base);
   if (layout.olympusCameraType) image.countsFromZero = OlympusCountsFromZero(image);
   state.rawOffsets = false;
   state.subdirectories = {};

@@ -131,13 +131,20 @@ const ExifTag* Definitions::FindTag(std::int32_t maker, std::int32_t section, st
     return FindTag(maker, section, tag, position);
   }
   if (directory == 0 || section != kSectionMakernote) return FindTag(maker, section, tag, position);
-  if (deferred != nullptr) ReadDeferred(maker);
-  const auto layout = makernoteTable.find(maker);
-  if (layout == makernoteTable.end()) return nullptr;
-  const auto table = layout->second.directories.find(directory);
-  if (table == layout->second.directories.end()) return nullptr;
-  const auto it = table->second.find(TagKey(tag, position));
-  return it == table->second.end() ? nullptr : &it->second;
+  for (int hop = 0; hop < 2; ++hop) {
+    if (deferred != nullptr) ReadDeferred(maker);
+    const auto layout = makernoteTable.find(maker);
+    if (layout == makernoteTable.end()) return nullptr;
+    const auto table = layout->second.directories.find(directory);
+    if (table != layout->second.directories.end()) {
+      const auto it = table->second.find(TagKey(tag, position));
+      return it == table->second.end() ? nullptr : &it->second;
+    }
+    const auto shared = layout->second.sharedDirectories.find(directory);
+    if (shared == layout->second.sharedDirectories.end()) return nullptr;
+    maker = shared->second;
+  }
+  return nullptr;
 }
 
 namespace {

@@ -82,6 +82,9 @@ class ExifMakernote {
   TagTable exif_tags;
   // Tag tables of the layout's sub-directories, by the tag of the entry that points to them.
   std::unordered_map<std::int32_t, TagTable> directories;
+  // Sub-directories named by the table of another layout's sub-directory of the same number (an
+  // older form of a maker whose directories the later form kept): directory -> that maker.
+  std::unordered_map<std::int32_t, std::int32_t> sharedDirectories;
 };
 
 // One focal-length factor.
@@ -135,7 +138,9 @@ class Definitions {
   const ExifTag* FindTag(std::int32_t maker, std::int32_t section, std::int32_t tag,
                          std::int32_t position) const;
   // The same inside a makernote sub-directory (directory = the tag of its pointer entry; 0 is the
-  // makernote directory itself, and every other section).
+  // makernote directory itself, and every other section). A directory the layout shares with
+  // another layout (ExifMakernote::sharedDirectories) is looked up in that layout's table; the
+  // sharing is followed once, never further.
   const ExifTag* FindTag(std::int32_t maker, std::int32_t section, std::int32_t directory, std::int32_t tag,
                          std::int32_t position) const;
   // Links every definition with a position above 0 to the position-0 definition of its tag in the

@@ -188,7 +188,7 @@ class DefinitionLoader {
   void Header(std::string_view body);
   void Version(const Fields& words);
   void Makernote(std::string_view layoutName);
-  void MakernoteDirectory(std::string_view layoutName, std::string_view directory);
+  void MakernoteDirectory(std::string_view layoutName, std::string_view directory, std::string_view sharedWith);
   void Entry(std::string_view rest);
   void TagEntry(std::string_view rest);
   void ScaleFields(std::string_view rest, ExifTag& definition);
@@ -435,7 +435,7 @@ void DefinitionLoader::Header(std::string_view body) {
     RequireVersion();
     if (words.count < 2) throw Failure{FailureKind::Read, kCodeMissingWord};
     if (words.count >= 3 && !words.first[2].empty()) {
-      MakernoteDirectory(words.first[1], words.first[2]);
+      MakernoteDirectory(words.first[1], words.first[2], words.count == 4 ? words.last : std::string_view());
     } else {
       Makernote(words.first[1]);
     }
@@ -478,21 +478,38 @@ void DefinitionLoader::Makernote(std::string_view layoutName) {
   throw Failure{FailureKind::Syntax};
 }
 
+const Layout* FindLayout(std::string_view name) {
+  const auto layout =
+      std::find_if(kLayouts.begin(), kLayouts.end(), [&](const Layout& l) { return EqualsNoCase(name, l.name); });
+  return layout == kLayouts.end() ? nullptr : &*layout;
+}
+
 // "#makernote" layout directory: the tags of one sub-directory of a layout whose own section came
 // before (a layout not yet defined is a syntax error); each sub-directory has one section only.
-void DefinitionLoader::MakernoteDirectory(std::string_view layoutName, std::string_view directory) {
-  const auto layout = std::find_if(kLayouts.begin(), kLayouts.end(),
-                                   [&](const Layout& l) { return EqualsNoCase(layoutName, l.name); });
-  if (layout == kLayouts.end()) throw Failure{FailureKind::Syntax};
+// "#makernote" layout directory other-layout: the sub-directory is named by the other layout's
+// table of the same number, found when it is looked up; such a section holds no tags.
+void DefinitionLoader::MakernoteDirectory(std::string_view layoutName, std::string_view directory,
+                                          std::string_view sharedWith) {
+  const Layout* layout = FindLayout(layoutName);
+  if (layout == nullptr) throw Failure{FailureKind::Syntax};
+  const Layout* other = sharedWith.empty() ? nullptr : FindLayout(sharedWith);
+  if (!sharedWith.empty() && (other == nullptr || other == layout)) throw Failure{FailureKind::Syntax};
   const auto note = defs->makernoteTable.find(layout->maker);
   if (note == defs->makernoteTable.end()) throw Failure{FailureKind::Syntax};
   if (deferring != nullptr) {
     BeginDeferred(layout->maker);
     return;
   }
-  auto [it, inserted] = note->second.directories.try_emplace(Number(directory));
-  if (!inserted) throw Failure{FailureKind::Read, kCodeDuplicateKey};
-  SetSection(kSectionMakernote, &it->second);
+  const std::int32_t number = Number(directory);
+  if (note->second.directories.contains(number) || note->second.sharedDirectories.contains(number))
+    throw Failure{FailureKind::Read, kCodeDuplicateKey};
+  if (other != nullptr) {
+    note->second.sharedDirectories.emplace(number, other->maker);
+    SetSection(kSectionMakernote, nullptr);
+    current = nullptr;
+    return;
+  }
+  SetSection(kSectionMakernote, &note->second.directories[number]);
 }
 
 void DefinitionLoader::Entry(std::string_view rest) {
@@ -503,6 +520,8 @@ void DefinitionLoader::Entry(std::string_view rest) {
     FocalEntry(rest);
   } else if (section == kSectionIptc) {
     IptcEntry(rest);
+  } else if (section == kSectionMakernote) {
+    throw Failure{FailureKind::Syntax};  // a shared sub-directory has no tags of its own
   }  // the version section defines nothing
 }
 
@@ -555,6 +574,7 @@ void DefinitionLoader::IptcEntry(std::string_view rest) {
 // "!" value "," text; the text is everything after the first comma and may hold commas.
 void DefinitionLoader::ValueName(std::string_view rest) {
   RequireVersion();
+  if (target == nullptr && section == kSectionMakernote) throw Failure{FailureKind::Syntax};
   if (target == nullptr) return;
   const std::size_t comma = rest.find(',');
   if (comma == std::string_view::npos) throw Failure{FailureKind::Syntax};

@@ -229,6 +229,24 @@ struct Failure {
   std::string lineText;
 };
 
+// A sub-directory shared with another layout is named by that layout's table of the same number,
+// whichever section comes first; the sharing covers only the directories it names and is not
+// followed a second time.
+TEST(Loader, SharedSubdirectoryIsNamedByTheOtherLayoutsTable) {
+  const auto defs = ExpectLoads(
+      "#version 2\n#makernote olympus01\n+1,0,0,Haupt\n#makernote olympus01 0x2010 olympus02\n"
+      "#makernote olympus01 0x2040 olympus02\n#makernote olympus02\n+1,0,0,Neu\n#makernote olympus02 0x2010\n"
+      "+0x100,0,0,Typ\n!1,eins\n+0x100,1,0,Erster\n#makernote olympus02 0x2020\n+0x100,0,0,Einstellung\n"
+      "#makernote canon01\n#makernote canon01 0x2010 olympus01\n");
+  ASSERT_NE(defs, nullptr);
+  EXPECT_EQ(Describe(defs->FindTag(18, kSectionMakernote, 0x2010, 0x100, 0)), "Typ|0|1=eins;,1");
+  EXPECT_EQ(Describe(defs->FindTag(18, kSectionMakernote, 0x2010, 0x100, 1)), "Erster|0|");
+  EXPECT_EQ(Describe(defs->FindTag(18, kSectionMakernote, 0, 1, 0)), "Haupt|0|");
+  EXPECT_EQ(Describe(defs->FindTag(18, kSectionMakernote, 0x2020, 0x100, 0)), "-");  // not shared
+  EXPECT_EQ(Describe(defs->FindTag(18, kSectionMakernote, 0x2040, 0x100, 0)), "-");  // the other has none
+  EXPECT_EQ(Describe(defs->FindTag(4, kSectionMakernote, 0x2010, 0x100, 0)), "-");   // one step only
+}
+
 TEST(Loader, FailuresNameTheLineAndTheCode) {
   const std::string longLine = "?" + std::string(5000, 'x');
   const std::string umlauts = "?" + std::string(998, 'x') + "üüüüü";
@@ -291,6 +309,18 @@ TEST(Loader, FailuresNameTheLineAndTheCode) {
       // A makernote sub-directory follows its layout's own section, once.
       {"#version 2\n#makernote canon01 0x2010\n", 0, 2, "#makernote canon01 0x2010"},
       {"#version 2\n#makernote canon01\n#makernote canon01 0x2010\n#makernote canon01 8208\n", 457, 4,
+       "#makernote canon01 8208"},
+      // A sub-directory named by another layout's table: a known other layout, no lines of its own,
+      // not both forms for one directory.
+      {"#version 2\n#makernote canon01\n#makernote canon01 0x2010 nikon09\n", 0, 3,
+       "#makernote canon01 0x2010 nikon09"},
+      {"#version 2\n#makernote canon01\n#makernote canon01 0x2010 Canon01\n", 0, 3,
+       "#makernote canon01 0x2010 Canon01"},
+      {"#version 2\n#makernote canon01\n#makernote canon01 0x2010 nikon01\n+1,0,0,A\n", 0, 4, "+1,0,0,A"},
+      {"#version 2\n#makernote canon01\n+1,0,0,A\n#makernote canon01 0x2010 nikon01\n!1,x\n", 0, 5, "!1,x"},
+      {"#version 2\n#makernote canon01\n#makernote canon01 8208\n#makernote canon01 0x2010 nikon01\n", 457, 4,
+       "#makernote canon01 0x2010 nikon01"},
+      {"#version 2\n#makernote canon01\n#makernote canon01 0x2010 nikon01\n#makernote canon01 8208\n", 457, 4,
        "#makernote canon01 8208"},
   };
   for (const Failure& f : failures) {
@@ -414,6 +444,11 @@ void ExpectSame(const Definitions& full, const Definitions& quick) {
   for (const auto& [maker, note] : full.makernoteTable) {
     same(note.exif_tags, maker, kSectionMakernote, 0);
     for (const auto& [directory, table] : note.directories) same(table, maker, kSectionMakernote, directory);
+    for (const auto& [directory, other] : note.sharedDirectories) {
+      const auto owner = full.makernoteTable.find(other);
+      if (owner == full.makernoteTable.end() || !owner->second.directories.contains(directory)) continue;
+      same(owner->second.directories.at(directory), maker, kSectionMakernote, directory);
+    }
   }
   EXPECT_EQ(quick.makernoteTable.size(), full.makernoteTable.size());
   EXPECT_EQ(quick.focalEquivTable.size(), full.focalEquivTable.size());
@@ -432,6 +467,8 @@ TEST(StampedLoad, QuickLoadsGiveTheFullTables) {
       "+3,0,0,C\n#gps\n!2,zwei\n+4,0,0,D\n#makernote nikon01\n+5,0,0,E\n",
       "#version 2\n#gps\n+4,0,0,D\n#makernote nikon01\n* Nikon\n!3,drei\n+5,0,0,E\n",
       "#version 2\n#makernote nikon01\n+5,0,0,B\xe4r\n#focalequiv K\xe4non\n+X 1,1.5\n",
+      "#version 2\n#makernote olympus01\n+1,0,0,A\n#makernote olympus01 0x2010 olympus02\n"
+      "#makernote olympus02\n+2,0,0,B\n#makernote olympus02 0x2010\n+3,0,0,C\n",
   };
   for (const std::string& text : texts) {
     RecordingReporter reporter;

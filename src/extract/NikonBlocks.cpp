@@ -1,0 +1,229 @@
+// Nikon's versioned binary blocks. Offsets and value meanings follow the public descriptions of
+// Nikon's makernote; the numbers we file them under are our own (NikonBlocks.h).
+
+#include "extract/NikonBlocks.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "extract/ByteReader.h"
+#include "extract/NikonCipher.h"
+#include "metadata/Definitions.h"
+
+namespace kelmarin {
+
+namespace {
+
+constexpr std::int32_t kTagSerialNumber = 0x001D;
+constexpr std::int32_t kTagPictureControl = 0x0023;
+constexpr std::int32_t kTagShotInfo = 0x0091;
+constexpr std::int32_t kTagColorBalance = 0x0097;
+constexpr std::int32_t kTagShutterCount = 0x00A7;
+
+constexpr std::int32_t kVersionBytes = 4;
+constexpr std::int32_t kTagVersion = 0;
+
+// PictureControl. Version 1 stores its adjustments in whole steps, versions 2 and 3 in quarter
+// steps (0x80 is 0 in both): the quarter-step values have numbers of their own (0x1x) so that
+// their names can say how they count. Name and base are 20 characters; filter and toning are
+// codes; 0 is "auto", 1 "user", 0xFF "n/a".
+constexpr NikonBlockField Text20(std::int32_t tag, std::int32_t offset) {
+  return {tag, offset, 0, 20};
+}
+constexpr std::array<NikonBlockField, 12> kPictureControl1 = {{Text20(1, 4), Text20(2, 24),
+                                                               {3, 48}, {4, 49}, {5, 50}, {6, 51},
+                                                               {7, 52}, {8, 53}, {9, 54}, {10, 55},
+                                                               {11, 56}, {12, 57}}};
+constexpr std::array<NikonBlockField, 13> kPictureControl2 = {{Text20(1, 4), Text20(2, 24),
+                                                               {3, 48}, {4, 49}, {0x15, 51}, {0x1D, 53},
+                                                               {0x16, 55}, {0x17, 57}, {0x18, 59}, {0x19, 61},
+                                                               {10, 63}, {11, 64}, {0x1C, 65}}};
+constexpr std::array<NikonBlockField, 14> kPictureControl3 = {{Text20(1, 8), Text20(2, 28),
+                                                               {3, 54}, {4, 55}, {0x15, 57}, {0x1E, 59},
+                                                               {0x1D, 61}, {0x16, 63}, {0x17, 65}, {0x18, 67},
+                                                               {0x19, 69}, {10, 71}, {11, 72}, {0x1C, 73}}};
+
+// ColorBalance: the white-balance levels as four 16-bit numbers, filed by the order of their
+// channels: 1 red, blue, green, green; 2 red, green, green, blue; 3 red, green, blue, green;
+// 4 green, red, blue, green. The enciphered versions start their cipher 284 bytes in (0205: 4).
+constexpr NikonBlockField Levels(std::int32_t channels, std::int32_t offset) {
+  return {channels, offset, 2, 4};
+}
+constexpr std::array<NikonBlockField, 1> kLevels1At72 = {{Levels(1, 72)}};
+constexpr std::array<NikonBlockField, 1> kLevels2At10 = {{Levels(2, 10)}};
+constexpr std::array<NikonBlockField, 1> kLevels3At20 = {{Levels(3, 20)}};
+constexpr std::array<NikonBlockField, 1> kLevels2At18 = {{Levels(2, 18)}};
+constexpr std::array<NikonBlockField, 1> kLevels4At294 = {{Levels(4, 294)}};
+constexpr std::array<NikonBlockField, 1> kLevels2At290 = {{Levels(2, 290)}};
+constexpr std::array<NikonBlockField, 1> kLevels4At300 = {{Levels(4, 300)}};
+constexpr std::array<NikonBlockField, 1> kLevels2At294 = {{Levels(2, 294)}};
+constexpr std::array<NikonBlockField, 1> kLevels4At288 = {{Levels(4, 288)}};
+
+// ShotInfo: the firmware version (5 characters) follows the block's version in every form; from
+// version 0200 on it is enciphered. The rest of the block differs from body to body.
+// A firmware field that does not read as a version ("1.10B") was deciphered with a wrong key or
+// holds something else in that body's form: it is left out.
+constexpr std::array<NikonBlockField, 1> kShotInfoFirmware = {{{1, 4, 0, 5, true}}};
+
+constexpr std::int32_t kCipherFrom4 = 4;
+constexpr std::int32_t kCipherFrom284 = 284;
+
+constexpr std::array<NikonBlockLayout, 15> kLayouts = {{
+    {kTagPictureControl, "01", -1, kPictureControl1},
+    {kTagPictureControl, "02", -1, kPictureControl2},
+    {kTagPictureControl, "03", -1, kPictureControl3},
+    {kTagColorBalance, "0100", -1, kLevels1At72},
+    {kTagColorBalance, "0102", -1, kLevels2At10},
+    {kTagColorBalance, "0103", -1, kLevels3At20},
+    {kTagColorBalance, "0205", kCipherFrom4, kLevels2At18},
+    {kTagColorBalance, "0209,0212,0214", kCipherFrom284, kLevels4At294},
+    {kTagColorBalance, "0200,0201,0202,0203,0204,0206,0207,0208,0210", kCipherFrom284, kLevels2At290},
+    {kTagColorBalance, "0211", kCipherFrom284, kLevels4At300},
+    {kTagColorBalance, "0213", kCipherFrom284, kLevels2At294},
+    {kTagColorBalance, "0215,0216,0217", kCipherFrom284, kLevels4At288},
+    {kTagShotInfo, "01", -1, kShotInfoFirmware},
+    {kTagShotInfo, "02", kCipherFrom4, kShotInfoFirmware},
+    // Later versions (Z bodies and others) are only named by their version.
+    {kTagShotInfo, "", -1, {}},
+}};
+
+bool Serves(const NikonBlockLayout& layout, std::string_view version) {
+  std::string_view list = layout.versions;
+  if (list.empty()) return true;
+  while (!list.empty()) {
+    const std::size_t comma = list.find(',');
+    const std::string_view entry = list.substr(0, comma);
+    if (version.starts_with(entry)) return true;
+    list = comma == std::string_view::npos ? std::string_view{} : list.substr(comma + 1);
+  }
+  return false;
+}
+
+const NikonBlockLayout* LayoutFor(std::int32_t blockTag, std::string_view version) {
+  for (const NikonBlockLayout& layout : kLayouts) {
+    if (layout.blockTag == blockTag && Serves(layout, version)) return &layout;
+  }
+  return nullptr;
+}
+
+// The bytes of a makernote item stored as bytes (UNDEFINED or BYTE) or as a text; nothing for an
+// item of wider numbers.
+std::optional<std::vector<std::uint8_t>> BlockBytes(const ZetExif& item) {
+  std::vector<std::uint8_t> bytes;
+  if (item.typ == kTypTexts) {
+    if (item.inhalt.size() != 1) return std::nullopt;
+    const ExifValue value = item.inhalt[0];
+    const auto* text = std::get_if<std::string>(&value);
+    if (text == nullptr) return std::nullopt;
+    bytes.assign(text->begin(), text->end());
+    return bytes;
+  }
+  bytes.reserve(item.inhalt.size());
+  for (std::size_t i = 0; i < item.inhalt.size(); ++i) {
+    const auto number = item.inhalt.Number(i);
+    if (!number || *number < 0 || *number > 0xFF) return std::nullopt;
+    bytes.push_back(static_cast<std::uint8_t>(*number));
+  }
+  return bytes;
+}
+
+struct Found {
+  std::optional<std::vector<std::uint8_t>> pictureControl, shotInfo, colorBalance;
+  std::string serial;
+  std::optional<std::uint32_t> shutterCount;
+};
+
+Found FindBlocks(ImageMetadata& image) {
+  Found found;
+  const std::int32_t count = image.ExifCount(kSectionMakernote);
+  for (std::int32_t i = 1; i <= count; ++i) {
+    const ZetExif* item = image.ExifPos(kSectionMakernote, i);
+    if (item == nullptr || item->directory != 0) continue;
+    switch (item->tag) {
+      case kTagPictureControl:
+        found.pictureControl = BlockBytes(*item);
+        break;
+      case kTagShotInfo:
+        found.shotInfo = BlockBytes(*item);
+        break;
+      case kTagColorBalance:
+        found.colorBalance = BlockBytes(*item);
+        break;
+      case kTagSerialNumber:
+        if (!item->inhalt.empty()) {
+          const ExifValue value = item->inhalt[0];
+          if (const auto* text = std::get_if<std::string>(&value)) found.serial = *text;
+        }
+        break;
+      case kTagShutterCount:
+        if (const auto number = item->inhalt.empty() ? std::nullopt : item->inhalt.Number(0))
+          found.shutterCount = static_cast<std::uint32_t>(*number);
+        break;
+      default:
+        break;
+    }
+  }
+  return found;
+}
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+bool LooksLikeVersion(std::string_view text) {
+  return text.size() >= 3 && IsDigit(text[0]) && text[1] == '.' && IsDigit(text[2]);
+}
+
+void Add(ImageMetadata& image, std::int32_t blockTag, std::int32_t tag, std::int32_t typ, ExifValues values) {
+  if (ZetExif* item = image.ExifAdd(kSectionMakernote, tag, typ, std::move(values))) item->directory = blockTag;
+}
+
+void ReadBlock(ImageMetadata& image, std::int32_t blockTag, std::vector<std::uint8_t> bytes, bool bigEndian,
+               const std::optional<NikonKey>& key) {
+  if (bytes.size() < static_cast<std::size_t>(kVersionBytes)) return;
+  const std::string version(bytes.begin(), bytes.begin() + kVersionBytes);
+  Add(image, blockTag, kTagVersion, kTypTexts, {version});
+  const NikonBlockLayout* layout = LayoutFor(blockTag, version);
+  if (layout == nullptr) return;
+  if (layout->decipherFrom >= 0) {
+    if (!key) return;
+    bytes = NikonDecipher(bytes, *key, static_cast<std::size_t>(layout->decipherFrom));
+  }
+  const ByteReader reader(bytes, bigEndian ? ByteOrder::BigEndian : ByteOrder::LittleEndian);
+  for (const NikonBlockField& field : layout->fields) {
+    const std::int64_t size = field.width == 0 ? field.count : std::int64_t{field.width} * field.count;
+    const BufferPos at = field.offset + 1;
+    if (!reader.Has(at, size)) continue;
+    if (field.width == 0) {
+      const std::string_view text = CutAtNul(reader.Text(at, field.count));
+      if (field.versionText && !LooksLikeVersion(text)) continue;
+      Add(image, blockTag, field.tag, kTypTexts, {std::string(text)});
+      continue;
+    }
+    const PackedForm form{static_cast<std::uint8_t>(field.width), false, bigEndian};
+    Add(image, blockTag, field.tag, kTypNumbers,
+        ExifValues::Packed(reader.Bytes(at, size), static_cast<std::size_t>(field.count), form));
+  }
+}
+
+}  // namespace
+
+std::span<const NikonBlockLayout> NikonBlockLayouts() {
+  return kLayouts;
+}
+
+void ReadNikonBlocks(ImageMetadata& image, const ExifBlockState& state) {
+  const bool bigEndian = state.reader.Order() == ByteOrder::BigEndian;
+  const std::string_view model = state.model;
+  Found found = FindBlocks(image);
+  std::optional<NikonKey> key;
+  if (found.shutterCount && !found.serial.empty())
+    key = NikonKey{NikonSerialKey(found.serial, model), *found.shutterCount};
+  if (found.pictureControl) ReadBlock(image, kTagPictureControl, std::move(*found.pictureControl), bigEndian, key);
+  if (found.shotInfo) ReadBlock(image, kTagShotInfo, std::move(*found.shotInfo), bigEndian, key);
+  if (found.colorBalance) ReadBlock(image, kTagColorBalance, std::move(*found.colorBalance), bigEndian, key);
+}
+
+}  // namespace kelmarin

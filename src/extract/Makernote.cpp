@@ -125,7 +125,7 @@ constexpr MakerRow kKodakOwnHeader = {.makeWord = "KODAK", .condition = StartsAt
                                       .maker = 33, .directoryOffset = 8, .base = Makernote, .order = OwnHeader,
                                       .countPadding = 2};
 
-constexpr std::array<MakerRow, 59> kMakerTable = {{
+constexpr std::array<MakerRow, 60> kMakerTable = {{
     {.makeWord = "AGFA", .maker = 18, .directoryOffset = 8},
     {.makeWord = "APPLE", .condition = StartsAtMakernote, .text = "Apple iOS\0"sv, .maker = 26,
      .directoryOffset = 14, .base = Makernote, .order = OwnHeader, .orderOffset = 12},
@@ -225,6 +225,7 @@ constexpr std::array<MakerRow, 59> kMakerTable = {{
     {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SEMC MS", .maker = 27, .directoryOffset = 20,
      .base = Makernote, .baseOffset = 12, .order = OwnHeader, .orderOffset = 12},
     {.makeWord = "SONY", .condition = PlausibleDirectory, .maker = 27},
+    {.makeWord = "VICTOR", .condition = StartsAtMakernote, .text = "JVC ", .maker = 41, .directoryOffset = 4},
     {.makeWord = "VICTOR", .condition = StartsAtMakernote, .text = "VER:", .maker = 41, .read = ReadJvcText},
     // Cameras without a make of the rows above, known by their makernote's signature alone.
     {.makeWord = "", .condition = StartsAtMakernote, .text = "\x01\xF1"sv, .maker = 38, .fields = kReconyxFields},

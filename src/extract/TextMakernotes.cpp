@@ -33,7 +33,9 @@ void ReadJvcText(ImageMetadata& image, const ExifBlockState& state) {
   while (at < text.size()) {
     const std::size_t letters = KeyLength(text, at);
     if (letters == 0) {
-      ++at;
+      // A key begins no run of capitals in its middle.
+      do ++at;
+      while (at < text.size() && IsCapital(text[at - 1]) && IsCapital(text[at]));
       continue;
     }
     std::int32_t tag = 0;
@@ -43,7 +45,7 @@ void ReadJvcText(ImageMetadata& image, const ExifBlockState& state) {
     if (length == kValueLetters && KeyLength(text, valueAt + length - 1) != 0) --length;
     std::string_view value = text.substr(valueAt, length);
     while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
-    image.ExifAdd(kSectionMakernote, tag, kTypTexts, {std::string(value)});
+    if (!value.empty()) image.ExifAdd(kSectionMakernote, tag, kTypTexts, {std::string(value)});
     at = valueAt + length;
   }
 }

@@ -11,6 +11,7 @@
 
 #include "FuzzInput.h"
 #include "HostileFiles.h"
+#include "MakernoteSamples.h"
 #include "SampleExif.h"
 #include "extract/ExifBlock.h"
 
@@ -91,6 +92,25 @@ void MetadataSeeds(const std::filesystem::path& folder) {
       Write(folder / ("maker" + std::to_string(++index) + "_" + std::string(row.makeWord) + "_" + name), one);
     }
   }
+  // Nikon's binary blocks (PictureControl, ShotInfo and ColorBalance enciphered with the serial
+  // number and shutter count beside them), JVC's text and Minolta's DiMAGE EX form.
+  for (ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+    std::string pictureControl(58, '\x80'), colorBalance(300, '\x11');
+    pictureControl.replace(0, 12, "0100STANDARD");
+    colorBalance.replace(0, 4, "0215");
+    std::vector<std::uint8_t> one;
+    AppendRecord(one, Piece::App1Raw,
+                 NikonBlocksApp1(order, {{0x0023, pictureControl}, {0x0091, "0210" "1.10B"}, {0x0097, colorBalance}},
+                                 "4012345", 395));
+    Write(folder / (std::string("nikon_blocks_") + (order == ByteOrder::BigEndian ? "MM" : "II")), one);
+  }
+  std::vector<std::uint8_t> jvc, minolta;
+  AppendRecord(jvc, Piece::App1Raw, PlainMakernoteApp1(ByteOrder::LittleEndian, "JVC", "VER:0100QTY:FINE    "));
+  Write(folder / "jvc_text", jvc);
+  std::string ex = std::string("\x01\0\0\0\0\0\x04\0", 8) + "Minolta";
+  ex.resize(0x74, '\0');
+  AppendRecord(minolta, Piece::App1Raw, PlainMakernoteApp1(ByteOrder::BigEndian, "Minolta Co., Ltd.", ex));
+  Write(folder / "minolta_dimage_ex", minolta);
   std::vector<std::uint8_t> xmp;
   AppendRecord(xmp, Piece::App1Raw, Bytes("\xFF\xE1\x00\x30http://ns.adobe.com/xap/1.0/\0<x:xmpmeta/>"));
   AppendRecord(xmp, Piece::OtherMarker, Bytes("\xE2\x00\x10ICC_PROFILE"));

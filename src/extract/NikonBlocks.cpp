@@ -3,6 +3,7 @@
 
 #include "extract/NikonBlocks.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <string>
@@ -18,6 +19,8 @@ namespace {
 
 constexpr std::int32_t kTagSerialNumber = 0x001D;
 constexpr std::int32_t kTagPictureControl = 0x0023;
+// The Coolpix bodies' PictureControl: the same block under another tag, filed as 0x0023's.
+constexpr std::int32_t kTagCoolpixPictureControl = 0x00BD;
 constexpr std::int32_t kTagShotInfo = 0x0091;
 constexpr std::int32_t kTagColorBalance = 0x0097;
 constexpr std::int32_t kTagShutterCount = 0x00A7;
@@ -66,11 +69,13 @@ constexpr std::array<NikonBlockField, 1> kLevels4At288 = {{Levels(4, 288)}};
 // A firmware field that does not read as a version ("1.10B") was deciphered with a wrong key or
 // holds something else in that body's form: it is left out.
 constexpr std::array<NikonBlockField, 1> kShotInfoFirmware = {{{1, 4, 0, 5, true}}};
+// The D60's form (0211) also holds the shutter count.
+constexpr std::array<NikonBlockField, 2> kShotInfoD60 = {{{1, 4, 0, 5, true}, {2, 589, 4, 1}}};
 
 constexpr std::int32_t kCipherFrom4 = 4;
 constexpr std::int32_t kCipherFrom284 = 284;
 
-constexpr std::array<NikonBlockLayout, 15> kLayouts = {{
+constexpr std::array<NikonBlockLayout, 16> kLayouts = {{
     {kTagPictureControl, "01", -1, kPictureControl1},
     {kTagPictureControl, "02", -1, kPictureControl2},
     {kTagPictureControl, "03", -1, kPictureControl3},
@@ -84,6 +89,7 @@ constexpr std::array<NikonBlockLayout, 15> kLayouts = {{
     {kTagColorBalance, "0213", kCipherFrom284, kLevels2At294},
     {kTagColorBalance, "0215,0216,0217", kCipherFrom284, kLevels4At288},
     {kTagShotInfo, "01", -1, kShotInfoFirmware},
+    {kTagShotInfo, "0211", kCipherFrom4, kShotInfoD60},
     {kTagShotInfo, "02", kCipherFrom4, kShotInfoFirmware},
     // Later versions (Z bodies and others) are only named by their version.
     {kTagShotInfo, "", -1, {}},
@@ -143,6 +149,7 @@ Found FindBlocks(ImageMetadata& image) {
     if (item == nullptr || item->directory != 0) continue;
     switch (item->tag) {
       case kTagPictureControl:
+      case kTagCoolpixPictureControl:
         found.pictureControl = BlockBytes(*item);
         break;
       case kTagShotInfo:
@@ -184,6 +191,7 @@ void ReadBlock(ImageMetadata& image, std::int32_t blockTag, std::vector<std::uin
                const std::optional<NikonKey>& key) {
   if (bytes.size() < static_cast<std::size_t>(kVersionBytes)) return;
   const std::string version(bytes.begin(), bytes.begin() + kVersionBytes);
+  if (!std::all_of(version.begin(), version.end(), IsDigit)) return;
   Add(image, blockTag, kTagVersion, kTypTexts, {version});
   const NikonBlockLayout* layout = LayoutFor(blockTag, version);
   if (layout == nullptr) return;

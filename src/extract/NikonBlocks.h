@@ -1,14 +1,16 @@
 #pragma once
 // Nikon's binary blocks inside the makernote directory (layout nikon02): PictureControl (tag
-// 0x0023), ColorBalance (0x0097) and ShotInfo (0x0091). Each block starts with four version
-// characters; the version picks the layout of the values behind it, and some versions are
-// enciphered with the key of the body's serial number (0x001D) and shutter count (0x00A7).
+// 0x0023, or 0x00BD in the Coolpix bodies, filed as 0x0023's), ColorBalance (0x0097) and ShotInfo
+// (0x0091). Each block starts with four version characters; the version picks the layout of the
+// values behind it, and some versions are enciphered with the key of the body's serial number
+// (0x001D) and shutter count (0x00A7).
 //
-// The values are filed as makernote items of a sub-directory named by the block's tag (the
-// version as tag 0, the other values under numbers of our own that keep their meaning across the
-// versions; metadata.def names them). A value that lies beyond the block's bytes is left out; a
-// version without a known layout, or an enciphered one without its key in the makernote, gives
-// the version item alone. Never reads outside the items' values.
+// The values are filed as makernote items of a sub-directory named by the block's tag: the
+// version as tag 0, the other values under numbers of our own that keep
+// their meaning across the versions (metadata.def names them). A value that lies beyond the
+// block's bytes is left out; a version without a known layout, or an enciphered one without its
+// key in the makernote, gives the version item alone; a block whose first four bytes are not
+// digits (some Coolpix bodies' binary forms) gives nothing. Never reads outside the items' values.
 
 #include <cstdint>
 #include <span>

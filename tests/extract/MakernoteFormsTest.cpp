@@ -68,6 +68,7 @@ TEST(NikonBlocks, PictureControlByVersion) {
       {"too short for the name", PictureControl("0100", 4, 48, 23), "0='0100'"},
       {"unknown version", PictureControl("0900", 4, 48, 58), "0='0900'"},
       {"shorter than its version", "010", ""},
+      {"a version that is no number", "\x01\x11\0D" + PictureControl("0100", 4, 48, 58).substr(4), ""},
   };
   for (const BlockCase& c : cases) {
     for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {

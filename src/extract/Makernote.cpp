@@ -107,6 +107,18 @@ constexpr std::array<MakerField, 19> kReconyxFields = {{
 constexpr std::array<MakerField, 4> kKodakFixedFields = {{{0x08, 0x08, 0, 32}, {0x28, 0x28, 0, 32},
                                                           {0x6C, 0x6C, 4}, {0x70, 0x70, 4}}};
 
+// Sigma's X3F header: file version (minor and major number), unique identifier (16 bytes), mark
+// bits, image columns and rows, rotation (degrees), white balance and scene capture type.
+constexpr std::array<MakerField, 9> kX3fHeaderFields = {{{0x04, 0x04, 2},
+                                                         {0x06, 0x06, 2},
+                                                         {0x08, 0x08, 1, 16},
+                                                         {0x18, 0x18},
+                                                         {0x1C, 0x1C},
+                                                         {0x20, 0x20},
+                                                         {0x24, 0x24},
+                                                         {0x28, 0x28, 0, 32},
+                                                         {0x48, 0x48, 0, 32}}};
+
 // Casio's firmware date: "YYMM", "DDHH" and "MM" (and seconds), each followed by two NULs.
 constexpr std::array<std::int32_t, 1> kCasioFirstWholeTexts = {0x0015};
 constexpr std::array<std::int32_t, 1> kCasioSecondWholeTexts = {0x2001};
@@ -125,7 +137,7 @@ constexpr MakerRow kKodakOwnHeader = {.makeWord = "KODAK", .condition = StartsAt
                                       .maker = 33, .directoryOffset = 8, .base = Makernote, .order = OwnHeader,
                                       .countPadding = 2};
 
-constexpr std::array<MakerRow, 60> kMakerTable = {{
+constexpr std::array<MakerRow, 61> kMakerTable = {{
     {.makeWord = "AGFA", .maker = 18, .directoryOffset = 8},
     {.makeWord = "APPLE", .condition = StartsAtMakernote, .text = "Apple iOS\0"sv, .maker = 26,
      .directoryOffset = 14, .base = Makernote, .order = OwnHeader, .orderOffset = 12},
@@ -215,6 +227,9 @@ constexpr std::array<MakerRow, 60> kMakerTable = {{
      .fields = kSamsungFirstFormFields},
     {.makeWord = "SAMSUNG", .condition = PlausibleDirectory, .maker = 29},
     {.makeWord = "SANYO", .maker = 39, .directoryOffset = 8},
+    // The header of an X3F file, which its container reader files as the makernote.
+    {.makeWord = "SIGMA", .condition = StartsAtMakernote, .text = "FOVb", .maker = 43, .order = LittleEndianRest,
+     .fields = kX3fHeaderFields},
     {.makeWord = "SIGMA", .maker = 25, .directoryOffset = 10},
     {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SONY DSC ", .maker = 27, .directoryOffset = 12},
     {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SONY CAM ", .maker = 27, .directoryOffset = 12},

@@ -205,7 +205,8 @@ void ReadBlock(ImageMetadata& image, std::int32_t blockTag, std::vector<std::uin
     const BufferPos at = field.offset + 1;
     if (!reader.Has(at, size)) continue;
     if (field.width == 0) {
-      const std::string_view text = CutAtNul(reader.Text(at, field.count));
+      std::string_view text = CutAtNul(reader.Text(at, field.count));
+      while (!text.empty() && text.back() == ' ') text.remove_suffix(1);  // names padded with spaces
       if (field.versionText && !LooksLikeVersion(text)) continue;
       Add(image, blockTag, field.tag, kTypTexts, {std::string(text)});
       continue;

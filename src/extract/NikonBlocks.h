@@ -20,7 +20,8 @@
 
 namespace kelmarin {
 
-// One value of a block: a text of `count` bytes cut at the first NUL (width 0), or `count` numbers
+// One value of a block: a text of `count` bytes cut at the first NUL, trailing spaces dropped
+// (width 0), or `count` numbers
 // of `width` bytes (1, 2 or 4) in the makernote's byte order.
 struct NikonBlockField {
   std::int32_t tag = 0;

@@ -41,7 +41,7 @@ std::string Items(ImageMetadata& image, std::int32_t directory = -1) {
 std::string PictureControl(const std::string& version, std::size_t nameAt, std::size_t adjustAt, std::size_t size) {
   std::string block(std::max(size, nameAt + 40), '\0');
   block.replace(0, version.size(), version);
-  block.replace(nameAt, 5, "VIVID");
+  block.replace(nameAt, 8, "VIVID   ");
   block.replace(nameAt + 20, 8, "STANDARD");
   for (std::size_t i = adjustAt; i < block.size(); ++i) block[i] = static_cast<char>(112 + i - adjustAt);
   block.resize(size);

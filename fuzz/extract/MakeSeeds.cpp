@@ -176,6 +176,10 @@ void RawHeapSeeds(const std::filesystem::path& folder) {
                              Bytes(std::string_view("\0TTW", 4)),
                              be.U32(static_cast<std::uint32_t>(tiff.size())),
                              std::vector<std::uint8_t>(tiff.begin(), tiff.end())}));
+  // An X3F file without its "FOVb" (the target puts it back), after the first byte.
+  const std::vector<std::uint8_t> x3f =
+      X3fFile(0x00020003, {{"CAMMANUF", "SIGMA"}, {"CAMMODEL", "SIGMA DP1"}, {"TIME", "1199145600"}});
+  Write(folder / "x3f", Cat({{0}, std::vector<std::uint8_t>(x3f.begin() + 4, x3f.end())}));
 }
 
 // Whole HEIF files: EXIF in one extent and in two, and the item location bomb (fields of no

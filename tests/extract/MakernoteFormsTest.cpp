@@ -203,34 +203,6 @@ TEST(TextMakernotes, MinoltaDimageExFixedPlaces) {
   }
 }
 
-// An X3F file: the header (version 2.3 or 4.0), image data, the properties section and the
-// section directory, whose offset the last four bytes hold.
-std::vector<std::uint8_t> X3f(std::uint32_t version, const std::vector<std::pair<std::string, std::string>>& properties,
-                              bool withDirectory = true) {
-  const TiffBuilder o(ByteOrder::LittleEndian);
-  std::vector<std::uint8_t> file = test::Cat({test::Bytes("FOVb"), o.U32(version)});
-  for (int i = 0; i < 16; ++i) file.push_back(static_cast<std::uint8_t>(0xA0 + i));
-  file = test::Cat({file, o.U32(3), o.U32(2640), o.U32(1760), o.U32(90)});
-  if (version >= 0x00040000) file = test::Cat({file, o.U32(5424), o.U32(3616), o.U32(0)});
-  else file = test::Cat({file, test::Bytes("Sunlight"), std::vector<std::uint8_t>(24 + 32 + 128, 0)});
-  file.resize(file.size() + 64, 0x55);  // image data
-  std::vector<std::uint8_t> chars, entries;
-  const auto put = [&](const std::string& text) {
-    const auto index = static_cast<std::uint32_t>(chars.size() / 2);
-    for (const char c : text) chars = test::Cat({chars, o.U16(static_cast<std::uint8_t>(c))});
-    chars = test::Cat({chars, o.U16(0)});
-    return index;
-  };
-  for (const auto& [name, value] : properties) entries = test::Cat({entries, o.U32(put(name)), o.U32(put(value))});
-  const auto prop = static_cast<std::uint32_t>(file.size());
-  file = test::Cat({file, test::Bytes("SECp"), o.U32(0x00020000), o.U32(static_cast<std::uint32_t>(properties.size())),
-                    o.U32(0), o.U32(0), o.U32(static_cast<std::uint32_t>(chars.size() / 2)), entries, chars});
-  const auto directory = static_cast<std::uint32_t>(file.size());
-  file = test::Cat({file, test::Bytes("SECd"), o.U32(0x00020000), o.U32(1), o.U32(prop),
-                    o.U32(directory - prop), test::Bytes("PROP"), o.U32(withDirectory ? directory : 8)});
-  return file;
-}
-
 TEST(X3fContainer, HeaderAndPropertiesBecomeRows) {
   const auto rows = [](const std::vector<std::uint8_t>& file) {
     MetadataSource source;
@@ -253,13 +225,13 @@ TEST(X3fContainer, HeaderAndPropertiesBecomeRows) {
   const std::string header23 =
       "4=3 6=2 8=160,161,162,163,164,165,166,167,168,169,170,171,172,173,174,175 24=3 28=2640 32=1760 36=90 "
       "40='Sunlight' 72=''";
-  EXPECT_EQ(rows(X3f(0x00020003, {{"CAMMANUF", "SIGMA"}, {"CAMMODEL", "SIGMA DP1"}, {"TIME", "1199145600"}})),
+  EXPECT_EQ(rows(test::X3fFile(0x00020003, {{"CAMMANUF", "SIGMA"}, {"CAMMODEL", "SIGMA DP1"}, {"TIME", "1199145600"}})),
             "43|SIGMA|SIGMA DP1|2640|1760|2008:01:01 00:00:00 " + header23);
   // Version 4: the image size further back, the header's texts left out.
-  EXPECT_EQ(rows(X3f(0x00040000, {{"TIME", "12x"}, {"CAMMODEL", "sd Quattro"}})),
+  EXPECT_EQ(rows(test::X3fFile(0x00040000, {{"TIME", "12x"}, {"CAMMODEL", "sd Quattro"}})),
             "43|SIGMA|sd Quattro|5424|3616|- 4=0 6=4");
   // No section directory where the last bytes point: the header alone.
-  EXPECT_EQ(rows(X3f(0x00020003, {{"CAMMODEL", "SIGMA DP1"}}, false)), "43|SIGMA|-|2640|1760|- " + header23);
+  EXPECT_EQ(rows(test::X3fFile(0x00020003, {{"CAMMODEL", "SIGMA DP1"}}, false)), "43|SIGMA|-|2640|1760|- " + header23);
   // Cut short: as much of the header as there is; a file of fewer than 8 bytes is no X3F.
   EXPECT_EQ(rows(test::Bytes(std::string("FOVb\3\0\2\0", 8))), "43|SIGMA|-|0|0|- 4=3 6=2");
   MetadataSource none;

@@ -1,6 +1,7 @@
 #pragma once
 // EXIF blocks with the makernotes of Nikon's binary blocks and of the makers whose makernote has
-// no directory (JVC's text, Minolta's DiMAGE EX): for the tests and the fuzz seeds.
+// no directory (JVC's text, Minolta's DiMAGE EX), and Sigma's X3F files: for the tests and the
+// fuzz seeds.
 
 #include <string>
 #include <utility>
@@ -58,6 +59,34 @@ inline std::vector<std::uint8_t> PlainMakernoteApp1(ByteOrder order, const std::
   tiff.SetFirstDirectory(tiff.AddDirectory(
       {tiff.Ascii(0x010F, make), tiff.Long(0x8769, exif)}));
   return tiff.App1();
+}
+
+// An X3F file: the header (version 2.3 or 4.0), image data, the properties section and the
+// section directory, whose offset the last four bytes hold.
+inline std::vector<std::uint8_t> X3fFile(std::uint32_t version, const std::vector<std::pair<std::string, std::string>>& properties,
+                              bool withDirectory = true) {
+  const TiffBuilder o(ByteOrder::LittleEndian);
+  std::vector<std::uint8_t> file = Cat({Bytes("FOVb"), o.U32(version)});
+  for (int i = 0; i < 16; ++i) file.push_back(static_cast<std::uint8_t>(0xA0 + i));
+  file = Cat({file, o.U32(3), o.U32(2640), o.U32(1760), o.U32(90)});
+  if (version >= 0x00040000) file = Cat({file, o.U32(5424), o.U32(3616), o.U32(0)});
+  else file = Cat({file, Bytes("Sunlight"), std::vector<std::uint8_t>(24 + 32 + 128, 0)});
+  file.resize(file.size() + 64, 0x55);  // image data
+  std::vector<std::uint8_t> chars, entries;
+  const auto put = [&](const std::string& text) {
+    const auto index = static_cast<std::uint32_t>(chars.size() / 2);
+    for (const char c : text) chars = Cat({chars, o.U16(static_cast<std::uint8_t>(c))});
+    chars = Cat({chars, o.U16(0)});
+    return index;
+  };
+  for (const auto& [name, value] : properties) entries = Cat({entries, o.U32(put(name)), o.U32(put(value))});
+  const auto prop = static_cast<std::uint32_t>(file.size());
+  file = Cat({file, Bytes("SECp"), o.U32(0x00020000), o.U32(static_cast<std::uint32_t>(properties.size())),
+                    o.U32(0), o.U32(0), o.U32(static_cast<std::uint32_t>(chars.size() / 2)), entries, chars});
+  const auto directory = static_cast<std::uint32_t>(file.size());
+  file = Cat({file, Bytes("SECd"), o.U32(0x00020000), o.U32(1), o.U32(prop),
+                    o.U32(directory - prop), Bytes("PROP"), o.U32(withDirectory ? directory : 8)});
+  return file;
 }
 
 }  // namespace kelmarin::test

@@ -89,9 +89,15 @@ _PC = {"PictureControlVersion": 0, "PictureControlName": 1, "PictureControlBase"
        ("Brightness", 65): 0x17, ("Saturation", 67): 0x18, ("Hue", 69): 0x19, ("ToningSaturation", 73): 0x1C}
 NIKON_BLOCKS = {
     "PictureControl": (0x0023, _PC),
-    "ShotInfo": (0x0091, {"ShotInfoVersion": 0, "FirmwareVersion": 1}),
+    "ShotInfo": (0x0091, {"ShotInfoVersion": 0, "FirmwareVersion": 1, "ShutterCount": 2}),
     "ColorBalance": (0x0097, {"ColorBalanceVersion": 0, "WB_RBGGLevels": 1, "WB_RGGBLevels": 2,
                               "WB_RGBGLevels": 3, "WB_GRBGLevels": 4}),
+    "VRInfo": (0x001F, {"VRInfoVersion": 0, "VibrationReduction": 4}),
+    "WorldTime": (0x0024, {"TimeZone": 0, "DaylightSavings": 2, "DateDisplayFormat": 3}),
+    "DistortInfo": (0x002B, {"DistortionVersion": 0, "AutoDistortionControl": 4}),
+    "MultiExposure": (0x00B0, {"MultiExposureVersion": 0, "MultiExposureMode": 4, "MultiExposureShots": 8,
+                               "MultiExposureAutoGain": 12}),
+    "FileInfo": (0x00B8, {"FileInfoVersion": 0, "MemoryCardNumber": 4, "DirectoryNumber": 6, "FileNumber": 8}),
 }
 
 IGNORED_GROUPS = {"ExifTool", "File", "PrintIM", "PreviewIFD", "MakerUnknown"}

@@ -24,6 +24,11 @@ constexpr std::int32_t kTagCoolpixPictureControl = 0x00BD;
 constexpr std::int32_t kTagShotInfo = 0x0091;
 constexpr std::int32_t kTagColorBalance = 0x0097;
 constexpr std::int32_t kTagShutterCount = 0x00A7;
+constexpr std::int32_t kTagVrInfo = 0x001F;
+constexpr std::int32_t kTagWorldTime = 0x0024;
+constexpr std::int32_t kTagDistortInfo = 0x002B;
+constexpr std::int32_t kTagMultiExposure = 0x00B0;
+constexpr std::int32_t kTagFileInfo = 0x00B8;
 
 constexpr std::int32_t kVersionBytes = 4;
 constexpr std::int32_t kTagVersion = 0;
@@ -72,10 +77,19 @@ constexpr std::array<NikonBlockField, 1> kShotInfoFirmware = {{{1, 4, 0, 5, true
 // The D60's form (0211) also holds the shutter count.
 constexpr std::array<NikonBlockField, 2> kShotInfoD60 = {{{1, 4, 0, 5, true}, {2, 589, 4, 1}}};
 
+// Vibration reduction (on, off), distortion control (off, on), multiple exposure (mode, shots,
+// auto gain as 32-bit numbers), file numbers (card, folder, file as 16-bit numbers); the world
+// time has no version: the zone's offset in minutes, daylight saving, the date's order.
+constexpr std::array<NikonBlockField, 1> kVrInfo = {{{4, 4}}};
+constexpr std::array<NikonBlockField, 1> kDistortInfo = {{{4, 4}}};
+constexpr std::array<NikonBlockField, 3> kMultiExposure = {{{4, 4, 4}, {8, 8, 4}, {12, 12, 4}}};
+constexpr std::array<NikonBlockField, 3> kFileInfo = {{{4, 4, 2}, {6, 6, 2}, {8, 8, 2}}};
+constexpr std::array<NikonBlockField, 3> kWorldTime = {{{0, 0, 2, 1, false, true}, {2, 2}, {3, 3}}};
+
 constexpr std::int32_t kCipherFrom4 = 4;
 constexpr std::int32_t kCipherFrom284 = 284;
 
-constexpr std::array<NikonBlockLayout, 16> kLayouts = {{
+constexpr std::array<NikonBlockLayout, 21> kLayouts = {{
     {kTagPictureControl, "01", -1, kPictureControl1},
     {kTagPictureControl, "02", -1, kPictureControl2},
     {kTagPictureControl, "03", -1, kPictureControl3},
@@ -93,6 +107,11 @@ constexpr std::array<NikonBlockLayout, 16> kLayouts = {{
     {kTagShotInfo, "02", kCipherFrom4, kShotInfoFirmware},
     // Later versions (Z bodies and others) are only named by their version.
     {kTagShotInfo, "", -1, {}},
+    {kTagVrInfo, "", -1, kVrInfo},
+    {kTagWorldTime, "", -1, kWorldTime, true},
+    {kTagDistortInfo, "", -1, kDistortInfo},
+    {kTagMultiExposure, "", -1, kMultiExposure},
+    {kTagFileInfo, "", -1, kFileInfo},
 }};
 
 bool Serves(const NikonBlockLayout& layout, std::string_view version) {
@@ -135,11 +154,22 @@ std::optional<std::vector<std::uint8_t>> BlockBytes(const ZetExif& item) {
   return bytes;
 }
 
+// The blocks in the order they are read, by the tag they are filed under.
+constexpr std::array<std::int32_t, 8> kReadOrder = {kTagPictureControl, kTagShotInfo,    kTagColorBalance,
+                                                    kTagVrInfo,         kTagWorldTime,   kTagDistortInfo,
+                                                    kTagMultiExposure,  kTagFileInfo};
+
 struct Found {
-  std::optional<std::vector<std::uint8_t>> pictureControl, shotInfo, colorBalance;
+  std::array<std::optional<std::vector<std::uint8_t>>, kReadOrder.size()> blocks;
   std::string serial;
   std::optional<std::uint32_t> shutterCount;
 };
+
+void Keep(Found& found, std::int32_t tag, const ZetExif& item) {
+  for (std::size_t i = 0; i < kReadOrder.size(); ++i) {
+    if (kReadOrder[i] == tag) found.blocks[i] = BlockBytes(item);
+  }
+}
 
 Found FindBlocks(ImageMetadata& image) {
   Found found;
@@ -147,32 +177,20 @@ Found FindBlocks(ImageMetadata& image) {
   for (std::int32_t i = 1; i <= count; ++i) {
     const ZetExif* item = image.ExifPos(kSectionMakernote, i);
     if (item == nullptr || item->directory != 0) continue;
-    switch (item->tag) {
-      case kTagPictureControl:
-      case kTagCoolpixPictureControl:
-        found.pictureControl = BlockBytes(*item);
-        break;
-      case kTagShotInfo:
-        found.shotInfo = BlockBytes(*item);
-        break;
-      case kTagColorBalance:
-        found.colorBalance = BlockBytes(*item);
-        break;
-      case kTagSerialNumber:
-        if (!item->inhalt.empty()) {
-          const ExifValue value = item->inhalt[0];
-          if (const auto* text = std::get_if<std::string>(&value)) found.serial = *text;
-        }
-        break;
-      case kTagShutterCount:
-        if (const auto number = item->inhalt.empty() ? std::nullopt : item->inhalt.Number(0))
-          found.shutterCount = static_cast<std::uint32_t>(*number);
-        break;
-      default:
-        break;
+    if (item->tag == kTagSerialNumber && !item->inhalt.empty()) {
+      const ExifValue value = item->inhalt[0];
+      if (const auto* text = std::get_if<std::string>(&value)) found.serial = *text;
+    } else if (item->tag == kTagShutterCount && !item->inhalt.empty()) {
+      if (const auto number = item->inhalt.Number(0)) found.shutterCount = static_cast<std::uint32_t>(*number);
+    } else {
+      Keep(found, item->tag == kTagCoolpixPictureControl ? kTagPictureControl : item->tag, *item);
     }
   }
   return found;
+}
+
+void Add(ImageMetadata& image, std::int32_t blockTag, std::int32_t tag, std::int32_t typ, ExifValues values) {
+  if (ZetExif* item = image.ExifAdd(kSectionMakernote, tag, typ, std::move(values))) item->directory = blockTag;
 }
 
 bool IsDigit(char c) {
@@ -183,18 +201,18 @@ bool LooksLikeVersion(std::string_view text) {
   return text.size() >= 3 && IsDigit(text[0]) && text[1] == '.' && IsDigit(text[2]);
 }
 
-void Add(ImageMetadata& image, std::int32_t blockTag, std::int32_t tag, std::int32_t typ, ExifValues values) {
-  if (ZetExif* item = image.ExifAdd(kSectionMakernote, tag, typ, std::move(values))) item->directory = blockTag;
-}
 
 void ReadBlock(ImageMetadata& image, std::int32_t blockTag, std::vector<std::uint8_t> bytes, bool bigEndian,
                const std::optional<NikonKey>& key) {
-  if (bytes.size() < static_cast<std::size_t>(kVersionBytes)) return;
-  const std::string version(bytes.begin(), bytes.begin() + kVersionBytes);
-  if (!std::all_of(version.begin(), version.end(), IsDigit)) return;
-  Add(image, blockTag, kTagVersion, kTypTexts, {version});
-  const NikonBlockLayout* layout = LayoutFor(blockTag, version);
-  if (layout == nullptr) return;
+  const NikonBlockLayout* layout = LayoutFor(blockTag, {});
+  if (layout == nullptr || !layout->unversioned) {
+    if (bytes.size() < static_cast<std::size_t>(kVersionBytes)) return;
+    const std::string version(bytes.begin(), bytes.begin() + kVersionBytes);
+    if (!std::all_of(version.begin(), version.end(), IsDigit)) return;
+    Add(image, blockTag, kTagVersion, kTypTexts, {version});
+    layout = LayoutFor(blockTag, version);
+    if (layout == nullptr) return;
+  }
   if (layout->decipherFrom >= 0) {
     if (!key) return;
     bytes = NikonDecipher(bytes, *key, static_cast<std::size_t>(layout->decipherFrom));
@@ -211,7 +229,7 @@ void ReadBlock(ImageMetadata& image, std::int32_t blockTag, std::vector<std::uin
       Add(image, blockTag, field.tag, kTypTexts, {std::string(text)});
       continue;
     }
-    const PackedForm form{static_cast<std::uint8_t>(field.width), false, bigEndian};
+    const PackedForm form{static_cast<std::uint8_t>(field.width), field.isSigned, bigEndian};
     Add(image, blockTag, field.tag, kTypNumbers,
         ExifValues::Packed(reader.Bytes(at, size), static_cast<std::size_t>(field.count), form));
   }
@@ -230,9 +248,9 @@ void ReadNikonBlocks(ImageMetadata& image, const ExifBlockState& state) {
   std::optional<NikonKey> key;
   if (found.shutterCount && !found.serial.empty())
     key = NikonKey{NikonSerialKey(found.serial, model), *found.shutterCount};
-  if (found.pictureControl) ReadBlock(image, kTagPictureControl, std::move(*found.pictureControl), bigEndian, key);
-  if (found.shotInfo) ReadBlock(image, kTagShotInfo, std::move(*found.shotInfo), bigEndian, key);
-  if (found.colorBalance) ReadBlock(image, kTagColorBalance, std::move(*found.colorBalance), bigEndian, key);
+  for (std::size_t i = 0; i < kReadOrder.size(); ++i) {
+    if (found.blocks[i]) ReadBlock(image, kReadOrder[i], std::move(*found.blocks[i]), bigEndian, key);
+  }
 }
 
 }  // namespace kelmarin

@@ -1,7 +1,8 @@
 #pragma once
 // Nikon's binary blocks inside the makernote directory (layout nikon02): PictureControl (tag
-// 0x0023, or 0x00BD in the Coolpix bodies, filed as 0x0023's), ColorBalance (0x0097) and ShotInfo
-// (0x0091). Each block starts with four version characters; the version picks the layout of the
+// 0x0023, or 0x00BD in the Coolpix bodies, filed as 0x0023's), ColorBalance (0x0097), ShotInfo
+// (0x0091), and the small ones: vibration reduction (0x001F), world time (0x0024), distortion
+// control (0x002B), multiple exposure (0x00B0) and file numbers (0x00B8). Each block starts with four version characters; the version picks the layout of the
 // values behind it, and some versions are enciphered with the key of the body's serial number
 // (0x001D) and shutter count (0x00A7).
 //
@@ -29,15 +30,18 @@ struct NikonBlockField {
   std::int32_t width = 1;
   std::int32_t count = 1;
   bool versionText = false;  // a text kept only when it reads as a version number ("1.10B")
+  bool isSigned = false;
 };
 
 // The layout of a block's versions: `versions` lists the version texts it serves, separated by
-// ","; an entry shorter than four characters serves every version that starts with it ("03").
+// ","; an entry shorter than four characters serves every version that starts with it ("03"),
+// an empty list every version. A block without a version (WorldTime) has no version item.
 struct NikonBlockLayout {
   std::int32_t blockTag = 0;
   std::string_view versions;
   std::int32_t decipherFrom = -1;  // first enciphered byte; -1: stored plain
   std::span<const NikonBlockField> fields;
+  bool unversioned = false;
 };
 
 std::span<const NikonBlockLayout> NikonBlockLayouts();

@@ -152,6 +152,30 @@ TEST(NikonBlocks, ShotInfoFirmwareWhereItReadsAsAVersion) {
   }
 }
 
+// The small blocks, their values filed by their offset in the makernote's byte order; the world
+// time has no version and a signed zone.
+TEST(NikonBlocks, SmallBlocksByOffset) {
+  for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+    const TiffBuilder o(order);
+    const auto text = [](const std::vector<std::uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); };
+    const std::vector<std::pair<std::uint16_t, std::string>> blocks = {
+        {0x001F, "0100\x02\0\x01\0"s},
+        {0x0024, text(test::Cat({o.U16(static_cast<std::uint16_t>(-300)), {1, 2}}))},
+        {0x002B, "0100\x01\0\0\0"s},
+        {0x00B0, "0100" + text(test::Cat({o.U32(2), o.U32(3), o.U32(1)}))},
+        {0x00B8, "0100" + text(test::Cat({o.U16(1), o.U16(100), o.U16(54)}))},
+    };
+    ImageMetadata image;
+    ReadExifBlock(image, test::NikonBlocksApp1(order, blocks), nullptr);
+    EXPECT_EQ(Items(image, 0x001F) + " | " + Items(image, 0x0024) + " | " + Items(image, 0x002B) + " | " +
+                  Items(image, 0x00B0) + " | " + Items(image, 0x00B8),
+              "0='0100' 4=2 | 0=-300 2=1 3=2 | 0='0100' 4=1 | 0='0100' 4=2 8=3 12=1 | 0='0100' 4=1 6=100 8=54");
+    ImageMetadata cut;
+    ReadExifBlock(cut, test::NikonBlocksApp1(order, {{0x0024, blocks[1].second.substr(0, 3)}}), nullptr);
+    EXPECT_EQ(Items(cut, 0x0024), "0=-300 2=1");
+  }
+}
+
 // The blocks are read after the whole directory, whose own items stay first and unchanged.
 TEST(NikonBlocks, FiledAfterTheDirectoryItems) {
   ImageMetadata image;

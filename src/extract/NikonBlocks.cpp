@@ -17,6 +17,29 @@ namespace kelmarin {
 
 namespace {
 
+// One value of a block: a text of `count` bytes cut at the first NUL, trailing spaces dropped
+// (width 0), or `count` numbers
+// of `width` bytes (1, 2 or 4) in the makernote's byte order.
+struct NikonBlockField {
+  std::int32_t tag = 0;
+  std::int32_t offset = 0;  // from the block's first byte
+  std::int32_t width = 1;
+  std::int32_t count = 1;
+  bool versionText = false;  // a text kept only when it reads as a version number ("1.10B")
+  bool isSigned = false;
+};
+
+// The layout of a block's versions: `versions` lists the version texts it serves, separated by
+// ","; an entry shorter than four characters serves every version that starts with it ("03"),
+// an empty list every version. A block without a version (WorldTime) has no version item.
+struct NikonBlockLayout {
+  std::int32_t blockTag = 0;
+  std::string_view versions;
+  std::int32_t decipherFrom = -1;  // first enciphered byte; -1: stored plain
+  std::span<const NikonBlockField> fields;
+  bool unversioned = false;
+};
+
 constexpr std::int32_t kTagSerialNumber = 0x001D;
 constexpr std::int32_t kTagPictureControl = 0x0023;
 // The Coolpix bodies' PictureControl: the same block under another tag, filed as 0x0023's.
@@ -201,7 +224,6 @@ bool LooksLikeVersion(std::string_view text) {
   return text.size() >= 3 && IsDigit(text[0]) && text[1] == '.' && IsDigit(text[2]);
 }
 
-
 void ReadBlock(ImageMetadata& image, std::int32_t blockTag, std::vector<std::uint8_t> bytes, bool bigEndian,
                const std::optional<NikonKey>& key) {
   const NikonBlockLayout* layout = LayoutFor(blockTag, {});
@@ -236,10 +258,6 @@ void ReadBlock(ImageMetadata& image, std::int32_t blockTag, std::vector<std::uin
 }
 
 }  // namespace
-
-std::span<const NikonBlockLayout> NikonBlockLayouts() {
-  return kLayouts;
-}
 
 void ReadNikonBlocks(ImageMetadata& image, const ExifBlockState& state) {
   const bool bigEndian = state.reader.Order() == ByteOrder::BigEndian;

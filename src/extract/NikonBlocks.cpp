@@ -52,6 +52,7 @@ constexpr std::int32_t kTagWorldTime = 0x0024;
 constexpr std::int32_t kTagDistortInfo = 0x002B;
 constexpr std::int32_t kTagMultiExposure = 0x00B0;
 constexpr std::int32_t kTagFileInfo = 0x00B8;
+constexpr std::int32_t kTagLensData = 0x0098;
 
 constexpr std::int32_t kVersionBytes = 4;
 constexpr std::int32_t kTagVersion = 0;
@@ -109,10 +110,27 @@ constexpr std::array<NikonBlockField, 3> kMultiExposure = {{{4, 4, 4}, {8, 8, 4}
 constexpr std::array<NikonBlockField, 3> kFileInfo = {{{4, 4, 2}, {6, 6, 2}, {8, 8, 2}}};
 constexpr std::array<NikonBlockField, 3> kWorldTime = {{{0, 0, 2, 1, false, true}, {2, 2}, {3, 3}}};
 
+// LensData, its values filed under their offset in versions 0101 to 0203: AF aperture (5), focus
+// position (8) and distance (9), focal length (10), lens number (11), f-stops (12), shortest and
+// longest focal length (13, 14), largest aperture at each (15, 16), MCU version (17), effective
+// largest aperture (18). Version 0100 lacks the first five, 0204 has a byte more before the focus
+// distance. The exit pupil (4) is left out.
+constexpr NikonBlockField Lens(std::int32_t tag, std::int32_t offset) {
+  return {tag, offset};
+}
+constexpr std::array<NikonBlockField, 7> kLensData0100 = {
+    {Lens(11, 6), Lens(12, 7), Lens(13, 8), Lens(14, 9), Lens(15, 10), Lens(16, 11), Lens(17, 12)}};
+constexpr std::array<NikonBlockField, 12> kLensData01 = {{Lens(5, 5), Lens(8, 8), Lens(9, 9), Lens(10, 10),
+                                                          Lens(11, 11), Lens(12, 12), Lens(13, 13), Lens(14, 14),
+                                                          Lens(15, 15), Lens(16, 16), Lens(17, 17), Lens(18, 18)}};
+constexpr std::array<NikonBlockField, 12> kLensData0204 = {{Lens(5, 5), Lens(8, 8), Lens(9, 10), Lens(10, 11),
+                                                            Lens(11, 12), Lens(12, 13), Lens(13, 14), Lens(14, 15),
+                                                            Lens(15, 16), Lens(16, 17), Lens(17, 18), Lens(18, 19)}};
+
 constexpr std::int32_t kCipherFrom4 = 4;
 constexpr std::int32_t kCipherFrom284 = 284;
 
-constexpr std::array<NikonBlockLayout, 21> kLayouts = {{
+constexpr std::array<NikonBlockLayout, 25> kLayouts = {{
     {kTagPictureControl, "01", -1, kPictureControl1},
     {kTagPictureControl, "02", -1, kPictureControl2},
     {kTagPictureControl, "03", -1, kPictureControl3},
@@ -130,6 +148,10 @@ constexpr std::array<NikonBlockLayout, 21> kLayouts = {{
     {kTagShotInfo, "02", kCipherFrom4, kShotInfoFirmware},
     // Later versions (Z bodies and others) are only named by their version.
     {kTagShotInfo, "", -1, {}},
+    {kTagLensData, "0100", -1, kLensData0100},
+    {kTagLensData, "0101", -1, kLensData01},
+    {kTagLensData, "0201,0202,0203", kCipherFrom4, kLensData01},
+    {kTagLensData, "0204", kCipherFrom4, kLensData0204},
     {kTagVrInfo, "", -1, kVrInfo},
     {kTagWorldTime, "", -1, kWorldTime, true},
     {kTagDistortInfo, "", -1, kDistortInfo},
@@ -178,9 +200,9 @@ std::optional<std::vector<std::uint8_t>> BlockBytes(const ZetExif& item) {
 }
 
 // The blocks in the order they are read, by the tag they are filed under.
-constexpr std::array<std::int32_t, 8> kReadOrder = {kTagPictureControl, kTagShotInfo,    kTagColorBalance,
-                                                    kTagVrInfo,         kTagWorldTime,   kTagDistortInfo,
-                                                    kTagMultiExposure,  kTagFileInfo};
+constexpr std::array<std::int32_t, 9> kReadOrder = {kTagPictureControl, kTagShotInfo,  kTagColorBalance,
+                                                    kTagLensData,       kTagVrInfo,    kTagWorldTime,
+                                                    kTagDistortInfo,    kTagMultiExposure, kTagFileInfo};
 
 struct Found {
   std::array<std::optional<std::vector<std::uint8_t>>, kReadOrder.size()> blocks;

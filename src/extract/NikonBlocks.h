@@ -1,7 +1,7 @@
 #pragma once
 // Nikon's binary blocks inside the makernote directory (layout nikon02): PictureControl (tag
 // 0x0023, or 0x00BD in the Coolpix bodies, filed as 0x0023's), ColorBalance (0x0097), ShotInfo
-// (0x0091), and the small ones: vibration reduction (0x001F), world time (0x0024), distortion
+// (0x0091), LensData (0x0098), and the small ones: vibration reduction (0x001F), world time (0x0024), distortion
 // control (0x002B), multiple exposure (0x00B0) and file numbers (0x00B8). Each block but the
 // world time starts with four version characters; the version picks the layout of the values
 // behind it, and some versions are enciphered with the key of the body's serial number (0x001D)

@@ -152,6 +152,32 @@ TEST(NikonBlocks, ShotInfoFirmwareWhereItReadsAsAVersion) {
   }
 }
 
+// LensData: the same values at other places by version, enciphered from version 0201 on; the
+// bytes count up from 100 at offset 4 so that every value's place shows.
+TEST(NikonBlocks, LensDataByVersion) {
+  const auto block = [](const std::string& version, std::size_t size, bool enciphered) {
+    std::vector<std::uint8_t> bytes(version.begin(), version.end());
+    for (std::size_t i = 4; i < size; ++i) bytes.push_back(static_cast<std::uint8_t>(96 + i));
+    if (enciphered) bytes = NikonDecipher(bytes, {4012345, 395});
+    return std::string(bytes.begin(), bytes.end());
+  };
+  const std::pair<std::string, const char*> cases[] = {
+      {block("0100", 13, false), "0='0100' 11=102 12=103 13=104 14=105 15=106 16=107 17=108"},
+      {block("0101", 19, false),
+       "0='0101' 5=101 8=104 9=105 10=106 11=107 12=108 13=109 14=110 15=111 16=112 17=113 18=114"},
+      {block("0203", 19, true),
+       "0='0203' 5=101 8=104 9=105 10=106 11=107 12=108 13=109 14=110 15=111 16=112 17=113 18=114"},
+      {block("0204", 20, true),
+       "0='0204' 5=101 8=104 9=106 10=107 11=108 12=109 13=110 14=111 15=112 16=113 17=114 18=115"},
+      {block("0204", 12, true), "0='0204' 5=101 8=104 9=106 10=107"},
+  };
+  for (const auto& [bytes, shown] : cases) {
+    ImageMetadata image;
+    ReadExifBlock(image, test::NikonBlocksApp1(ByteOrder::BigEndian, {{0x0098, bytes}}, "4012345", 395), nullptr);
+    EXPECT_EQ(Items(image, 0x0098), shown);
+  }
+}
+
 // The small blocks, their values filed by their offset in the makernote's byte order; the world
 // time has no version and a signed zone.
 TEST(NikonBlocks, SmallBlocksByOffset) {

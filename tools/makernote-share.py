@@ -90,6 +90,35 @@ CANON_CUSTOM = {
     "CustomFunctionsD60": 15030,
 }
 
+# Nikon's versioned blocks, which Kelmarin files as a sub-directory named by the block's tag, their
+# values under numbers of its own: exiftool table (its name up to the version) -> (directory,
+# {name or (name, exiftool index): Kelmarin's tag}). Items of these tables without a number here
+# count as unnamed.
+_PC = {"PictureControlVersion": 0, "PictureControlName": 1, "PictureControlBase": 2,
+       "PictureControlAdjust": 3, "PictureControlQuickAdjust": 4, "FilterEffect": 10, "ToningEffect": 11,
+       ("Sharpness", 50): 5, ("Contrast", 51): 6, ("Brightness", 52): 7, ("Saturation", 53): 8,
+       ("HueAdjustment", 54): 9, ("ToningSaturation", 57): 12,
+       ("Sharpness", 51): 0x15, ("Clarity", 53): 0x1D, ("Contrast", 55): 0x16, ("Brightness", 57): 0x17,
+       ("Saturation", 59): 0x18, ("Hue", 61): 0x19, ("ToningSaturation", 65): 0x1C,
+       ("Sharpness", 57): 0x15, ("MidRangeSharpness", 59): 0x1E, ("Clarity", 61): 0x1D, ("Contrast", 63): 0x16,
+       ("Brightness", 65): 0x17, ("Saturation", 67): 0x18, ("Hue", 69): 0x19, ("ToningSaturation", 73): 0x1C}
+NIKON_BLOCKS = {
+    "PictureControl": (0x0023, _PC),
+    "ShotInfo": (0x0091, {"ShotInfoVersion": 0, "FirmwareVersion": 1, "ShutterCount": 2}),
+    "ColorBalance": (0x0097, {"ColorBalanceVersion": 0, "WB_RBGGLevels": 1, "WB_RGGBLevels": 2,
+                              "WB_RGBGLevels": 3, "WB_GRBGLevels": 4}),
+    "LensData": (0x0098, {"LensDataVersion": 0, "AFAperture": 5, "FocusPosition": 8, "FocusDistance": 9,
+                          "FocalLength": 10, "LensIDNumber": 11, "LensFStops": 12, "MinFocalLength": 13,
+                          "MaxFocalLength": 14, "MaxApertureAtMinFocal": 15, "MaxApertureAtMaxFocal": 16,
+                          "MCUVersion": 17, "EffectiveMaxAperture": 18}),
+    "VRInfo": (0x001F, {"VRInfoVersion": 0, "VibrationReduction": 4}),
+    "WorldTime": (0x0024, {"TimeZone": 0, "DaylightSavings": 2, "DateDisplayFormat": 3}),
+    "DistortInfo": (0x002B, {"DistortionVersion": 0, "AutoDistortionControl": 4}),
+    "MultiExposure": (0x00B0, {"MultiExposureVersion": 0, "MultiExposureMode": 4, "MultiExposureShots": 8,
+                               "MultiExposureAutoGain": 12}),
+    "FileInfo": (0x00B8, {"FileInfoVersion": 0, "MemoryCardNumber": 4, "DirectoryNumber": 6, "FileNumber": 8}),
+}
+
 IGNORED_GROUPS = {"ExifTool", "File", "PrintIM", "PreviewIFD", "MakerUnknown"}
 UNNAMED = re.compile(r"_0x[0-9a-fA-F]+$|^Ricoh_Text_")
 
@@ -125,8 +154,8 @@ def olympus_tables():
 
 def exiftool_key(group, path, name, ident, olympus):
     """(kind, directory, tag, position) of an exiftool makernote item; kind "außen" when not comparable."""
-    if group == "Ricoh" and isinstance(ident, str) and re.fullmatch(r"[A-Za-z]{1,4}", ident):
-        return ("ifd", 0, int.from_bytes(ident.encode(), "big"), 0)  # the text form's keys ("Rv")
+    if group in ("Ricoh", "JVC") and isinstance(ident, str) and re.fullmatch(r"[A-Za-z]{1,4}", ident):
+        return ("ifd", 0, int.from_bytes(ident.encode(), "big"), 0)  # the text forms' keys ("Rv", "VER")
     if not isinstance(ident, str) or not re.fullmatch(r"0x[0-9a-fA-F]+|\d+", ident):
         return ("außen", 0, 0, 0)
     number = int(ident, 0)
@@ -136,6 +165,11 @@ def exiftool_key(group, path, name, ident, olympus):
     table = below.lstrip("-")
     if group == "Canon" and table in CANON_CUSTOM:
         return ("ifd", CANON_CUSTOM[table], number, 0)
+    if group == "Nikon":
+        for prefix, (directory, tags) in NIKON_BLOCKS.items():
+            if table.startswith(prefix):
+                tag = tags.get(name, tags.get((name, number), 0x10000 + number))
+                return ("ifd", directory, tag, 0)
     if group == "Olympus" and table == "MakerNotes":
         directories = olympus.get((name, number))
         return ("ifd", tuple(sorted(directories)), number, 0) if directories else ("außen", 0, 0, 0)

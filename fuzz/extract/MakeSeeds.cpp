@@ -11,6 +11,7 @@
 
 #include "FuzzInput.h"
 #include "HostileFiles.h"
+#include "MakernoteSamples.h"
 #include "SampleExif.h"
 #include "extract/ExifBlock.h"
 
@@ -102,6 +103,25 @@ void MetadataSeeds(const std::filesystem::path& folder) {
       Write(folder / ("maker" + std::to_string(++index) + "_" + std::string(row.makeWord) + "_" + name), one);
     }
   }
+  // Nikon's binary blocks (PictureControl, ShotInfo and ColorBalance enciphered with the serial
+  // number and shutter count beside them), JVC's text and Minolta's DiMAGE EX form.
+  for (ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+    std::string pictureControl(58, '\x80'), colorBalance(300, '\x11');
+    pictureControl.replace(0, 12, "0100STANDARD");
+    colorBalance.replace(0, 4, "0215");
+    std::vector<std::uint8_t> one;
+    AppendRecord(one, Piece::App1Raw,
+                 NikonBlocksApp1(order, {{0x0023, pictureControl}, {0x0091, "0210" "1.10B"}, {0x0097, colorBalance}},
+                                 "4012345", 395));
+    Write(folder / (std::string("nikon_blocks_") + (order == ByteOrder::BigEndian ? "MM" : "II")), one);
+  }
+  std::vector<std::uint8_t> jvc, minolta;
+  AppendRecord(jvc, Piece::App1Raw, PlainMakernoteApp1(ByteOrder::LittleEndian, "JVC", "VER:0100QTY:FINE    "));
+  Write(folder / "jvc_text", jvc);
+  std::string ex = std::string("\x01\0\0\0\0\0\x04\0", 8) + "Minolta";
+  ex.resize(0x74, '\0');
+  AppendRecord(minolta, Piece::App1Raw, PlainMakernoteApp1(ByteOrder::BigEndian, "Minolta Co., Ltd.", ex));
+  Write(folder / "minolta_dimage_ex", minolta);
   std::vector<std::uint8_t> xmp;
   AppendRecord(xmp, Piece::App1Raw, Bytes("\xFF\xE1\x00\x30http://ns.adobe.com/xap/1.0/\0<x:xmpmeta/>"));
   AppendRecord(xmp, Piece::OtherMarker, Bytes("\xE2\x00\x10ICC_PROFILE"));
@@ -167,6 +187,10 @@ void RawHeapSeeds(const std::filesystem::path& folder) {
                              Bytes(std::string_view("\0TTW", 4)),
                              be.U32(static_cast<std::uint32_t>(tiff.size())),
                              std::vector<std::uint8_t>(tiff.begin(), tiff.end())}));
+  // An X3F file without its "FOVb" (the target puts it back), after the first byte.
+  const std::vector<std::uint8_t> x3f =
+      X3fFile(0x00020003, {{"CAMMANUF", "SIGMA"}, {"CAMMODEL", "SIGMA DP1"}, {"TIME", "1199145600"}});
+  Write(folder / "x3f", Cat({{0}, std::vector<std::uint8_t>(x3f.begin() + 4, x3f.end())}));
 }
 
 // Whole HEIF files: EXIF in one extent and in two, and the item location bomb (fields of no

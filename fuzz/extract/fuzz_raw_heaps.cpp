@@ -1,5 +1,6 @@
 // libFuzzer target: the fuzzer's bytes after the first as the root heap of a CRW file (the first
-// byte's lowest bit picks the byte order) and as the parts of an MRW file.
+// byte's lowest bit picks the byte order), as the parts of an MRW file and as an X3F file after
+// its signature.
 
 #include "ContainerFuzz.h"
 #include "extract/Containers.h"
@@ -16,5 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<std::uint8_t> file = fuzz::Prefixed(std::string_view("\0MRM\xFF\xFF\xFF\xFF", 8), rest);
   MetadataSource mrw;
   if (ReadMrwContainer(file, nullptr, mrw)) fuzz::ReadEverything(std::move(mrw), 10);
+  MetadataSource x3f;
+  if (ReadX3fContainer(fuzz::Prefixed(std::string_view("FOVb", 4), rest), x3f)) fuzz::ReadEverything(std::move(x3f), 10);
   return 0;
 }

@@ -443,6 +443,7 @@ ContainerKind DetectContainer(Bytes head) {
   if (Starts(head, 0, "FUJIFILMCCD-RAW")) return ContainerKind::Raf;
   if (Starts(head, 6, "HEAPCCDR")) return ContainerKind::Crw;
   if (Starts(head, 0, std::string_view("\0MRM", 4))) return ContainerKind::Mrw;
+  if (Starts(head, 0, "FOVb")) return ContainerKind::X3f;
   if (Starts(head, 0, "RIFF") && Starts(head, 8, "WEBP")) return ContainerKind::Webp;
   if (Starts(head, 0, std::string_view("\0\0\0\x0CJXL \r\n\x87\n", 12))) return ContainerKind::Jxl;
   if (Starts(head, 4, "ftyp")) {

@@ -24,6 +24,7 @@ enum class ContainerKind : std::uint8_t {
   Webp,  // RIFF "WEBP"
   Jxl,   // JPEG XL in its box container (a bare code stream carries no EXIF)
   Heif,  // ISO base media file of a HEIF brand (HEIC, AVIF, ...)
+  X3f,   // Sigma's X3F ("FOVb")
 };
 
 // What the first bytes say the file is (at least 16 bytes should be given when there are).
@@ -48,6 +49,9 @@ bool ReadCrwContainer(std::span<const std::uint8_t> file, MetadataSource& source
 // MRW: the TIFF block in the "\0TTW" part.
 bool ReadMrwContainer(std::span<const std::uint8_t> file, const std::shared_ptr<const void>& owner,
                       MetadataSource& source);
+// X3F: the header and the properties make, model and time, written into one TIFF block of its
+// own (directory 0, the Exif directory and the header as a makernote that starts with "FOVb").
+bool ReadX3fContainer(std::span<const std::uint8_t> file, MetadataSource& source);
 // WebP: the "EXIF" chunk, with or without a leading "Exif\0\0".
 bool ReadWebpContainer(std::span<const std::uint8_t> file, const std::shared_ptr<const void>& owner,
                        MetadataSource& source);

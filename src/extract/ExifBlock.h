@@ -155,6 +155,11 @@ struct MakerField {
   bool utf16 = false;  // a text of little-endian UTF-16 units (characters outside ASCII become '?')
 };
 
+struct ExifBlockState;
+// Reads a makernote's values into section 3 from the state (its reader in the makernote's byte
+// order, makernote position and size, make and model).
+using MakernoteRead = void (*)(ImageMetadata& image, const ExifBlockState& state);
+
 struct MakerRow {
   std::string_view makeWord = {};
   MakerCondition condition = MakerCondition::Always;
@@ -180,6 +185,11 @@ struct MakerRow {
   // letters (up to 4) are its tag, as the number of their ASCII codes ("Rv" 0x5276), the rest its
   // text; then no directory is walked.
   bool textPairs = false;
+  // A makernote of a form of its own, read by this function instead of a directory walk.
+  MakernoteRead read = nullptr;
+  // Blocks of the walked directory read once the walk has ended (Nikon's enciphered blocks need
+  // the serial number and shutter count that follow them).
+  MakernoteRead afterWalk = nullptr;
 };
 
 std::span<const MakerRow> MakerTable();
@@ -198,6 +208,8 @@ struct MakernoteLayout {
   std::span<const std::int32_t> wholeTexts;
   bool olympusCameraType = false;
   bool textPairs = false;
+  MakernoteRead read = nullptr;
+  MakernoteRead afterWalk = nullptr;
 };
 
 // Picks the layout for the state's make, model and makernote position. Sets the state's byte order

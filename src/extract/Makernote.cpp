@@ -7,6 +7,8 @@
 
 #include "extract/CanonCustom.h"
 #include "extract/ExifBlock.h"
+#include "extract/NikonBlocks.h"
+#include "extract/TextMakernotes.h"
 #include "metadata/Definitions.h"
 
 namespace kelmarin {
@@ -102,6 +104,23 @@ constexpr std::array<MakerField, 19> kReconyxFields = {{
     Reconyx(0x2A),          {0x2B, 0x56, 0, 22},
 }};
 
+// Kodak's form of fixed places that other makers' bodies wrote too (Minolta's DiMAGE EX): the
+// maker's and the model's name (32 characters each) and the image width and height.
+constexpr std::array<MakerField, 4> kKodakFixedFields = {{{0x08, 0x08, 0, 32}, {0x28, 0x28, 0, 32},
+                                                          {0x6C, 0x6C, 4}, {0x70, 0x70, 4}}};
+
+// Sigma's X3F header: file version (minor and major number), unique identifier (16 bytes), mark
+// bits, image columns and rows, rotation (degrees), white balance and scene capture type.
+constexpr std::array<MakerField, 9> kX3fHeaderFields = {{{0x04, 0x04, 2},
+                                                         {0x06, 0x06, 2},
+                                                         {0x08, 0x08, 1, 16},
+                                                         {0x18, 0x18},
+                                                         {0x1C, 0x1C},
+                                                         {0x20, 0x20},
+                                                         {0x24, 0x24},
+                                                         {0x28, 0x28, 0, 32},
+                                                         {0x48, 0x48, 0, 32}}};
+
 // Casio's firmware date: "YYMM", "DDHH" and "MM" (and seconds), each followed by two NULs.
 constexpr std::array<std::int32_t, 1> kCasioFirstWholeTexts = {0x0015};
 constexpr std::array<std::int32_t, 1> kCasioSecondWholeTexts = {0x2001};
@@ -120,7 +139,7 @@ constexpr MakerRow kKodakOwnHeader = {.makeWord = "KODAK", .condition = StartsAt
                                       .maker = 33, .directoryOffset = 8, .base = Makernote, .order = OwnHeader,
                                       .countPadding = 2};
 
-constexpr std::array<MakerRow, 54> kMakerTable = {{
+constexpr std::array<MakerRow, 61> kMakerTable = {{
     {.makeWord = "AGFA", .maker = 18, .directoryOffset = 8},
     {.makeWord = "APPLE", .condition = StartsAtMakernote, .text = "Apple iOS\0"sv, .maker = 26,
      .directoryOffset = 14, .base = Makernote, .order = OwnHeader, .orderOffset = 12},
@@ -140,6 +159,10 @@ constexpr std::array<MakerRow, 54> kMakerTable = {{
     {.makeWord = "FUJI PHOTO", .maker = 8, .directory = LittleEndianLink, .base = Makernote,
      .order = LittleEndianRest},
     {.makeWord = "JENOPTIK", .condition = StartsAtMakernote, .text = "SKANH", .maker = 10, .directoryOffset = 8},
+    // JVC (and Victor): "JVC " and a directory in either byte order, offsets from the TIFF header;
+    // or text pairs after "VER:".
+    {.makeWord = "JVC", .condition = StartsAtMakernote, .text = "JVC ", .maker = 41, .directoryOffset = 4},
+    {.makeWord = "JVC", .condition = StartsAtMakernote, .text = "VER:", .maker = 41, .read = ReadJvcText},
     // Kodak (and JK Imaging's Kodak PIXPRO bodies): a TIFF header of the makernote's own, offsets
     // from the makernote start, two bytes between entry count and entries; or the "KDK" form with
     // its values at fixed places: big-endian after "KDK INFO", little-endian after any other
@@ -171,6 +194,12 @@ constexpr std::array<MakerRow, 54> kMakerTable = {{
     {.makeWord = "LEICA", .condition = StartsAtMakernote, .text = "LEICA\0\x10\0"sv, .maker = 30,
      .directoryOffset = 8, .base = Makernote},
     {.makeWord = "LEICA", .maker = 14, .directoryOffset = 8},
+    // Minolta's DiMAGE EX: Kodak's fixed-place form (the maker's and the model's name, the image
+    // size), big-endian, told by its first eight bytes.
+    {.makeWord = "MINOLTA", .condition = StartsAtMakernote, .text = "\x01\0\0\0\0\0\x04\0"sv, .maker = 42,
+     .order = BigEndianRest, .fields = kKodakFixedFields},
+    {.makeWord = "MINOLTA", .condition = StartsAtMakernote, .text = "\x01\0\x01\0\0\0\x04\0"sv, .maker = 42,
+     .order = BigEndianRest, .fields = kKodakFixedFields},
     {.makeWord = "MINOLTA", .maker = 15},
     // Motorola's phones: "MOT\0" and four bytes, then the directory; offsets from the makernote start.
     {.makeWord = "MOTOROLA", .condition = StartsAtMakernote, .text = "MOT\0"sv, .maker = 37, .directoryOffset = 8,
@@ -181,8 +210,8 @@ constexpr std::array<MakerRow, 54> kMakerTable = {{
     // bytes after it.
     {.makeWord = "NIKON", .condition = StartsAtMakernote, .text = "NIKON", .maker = 17, .directoryOffset = 18,
      .base = Makernote, .baseOffset = 10, .order = OwnHeader, .orderOffset = 10,
-     .subdirectories = kNikonSubdirectories},
-    {.makeWord = "NIKON", .maker = 17},
+     .subdirectories = kNikonSubdirectories, .afterWalk = ReadNikonBlocks},
+    {.makeWord = "NIKON", .maker = 17, .afterWalk = ReadNikonBlocks},
     WithWord(kOmSystem, "OM DIGITAL"),
     WithWord(kOlympusLater, "OM DIGITAL"),
     kOlympusLater,
@@ -202,6 +231,9 @@ constexpr std::array<MakerRow, 54> kMakerTable = {{
      .fields = kSamsungFirstFormFields},
     {.makeWord = "SAMSUNG", .condition = PlausibleDirectory, .maker = 29},
     {.makeWord = "SANYO", .maker = 39, .directoryOffset = 8},
+    // The header of an X3F file, which its container reader files as the makernote.
+    {.makeWord = "SIGMA", .condition = StartsAtMakernote, .text = "FOVb", .maker = 43, .order = LittleEndianRest,
+     .fields = kX3fHeaderFields},
     {.makeWord = "SIGMA", .maker = 25, .directoryOffset = 10},
     {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SONY DSC ", .maker = 27, .directoryOffset = 12},
     {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SONY CAM ", .maker = 27, .directoryOffset = 12},
@@ -212,6 +244,8 @@ constexpr std::array<MakerRow, 54> kMakerTable = {{
     {.makeWord = "SONY", .condition = StartsAtMakernote, .text = "SEMC MS", .maker = 27, .directoryOffset = 20,
      .base = Makernote, .baseOffset = 12, .order = OwnHeader, .orderOffset = 12},
     {.makeWord = "SONY", .condition = PlausibleDirectory, .maker = 27},
+    {.makeWord = "VICTOR", .condition = StartsAtMakernote, .text = "JVC ", .maker = 41, .directoryOffset = 4},
+    {.makeWord = "VICTOR", .condition = StartsAtMakernote, .text = "VER:", .maker = 41, .read = ReadJvcText},
     // Cameras without a make of the rows above, known by their makernote's signature alone.
     {.makeWord = "", .condition = StartsAtMakernote, .text = "\x01\xF1"sv, .maker = 38, .fields = kReconyxFields},
 }};
@@ -339,6 +373,8 @@ MakernoteLayout Apply(const MakerRow& row, ExifBlockState& state) {
   layout.wholeTexts = row.wholeTexts;
   layout.olympusCameraType = row.olympusCameraType;
   layout.textPairs = row.textPairs;
+  layout.read = row.read;
+  layout.afterWalk = row.afterWalk;
   return layout;
 }
 
@@ -486,6 +522,10 @@ void ReadMakernote(ImageMetadata& image, ExifBlockState& state) {
     ReadTextPairs(image, state);
     return;
   }
+  if (layout.read != nullptr) {
+    layout.read(image, state);
+    return;
+  }
   state.subdirectories = layout.subdirectories;
   state.countPadding = layout.countPadding;
   state.wholeTexts = layout.wholeTexts;
@@ -499,6 +539,7 @@ void ReadMakernote(ImageMetadata& image, ExifBlockState& state) {
   WalkDirectory(image, state, kSectionMakernote, layout.directory, base.value_or(layout.base));
   if (layout.maker == kMakerCanon && base) ReadCanonCustomFunctions(image, state, layout.directory, *base);
   if (layout.olympusCameraType) image.countsFromZero = OlympusCountsFromZero(image);
+  if (layout.afterWalk != nullptr && !state.rawOffsets) layout.afterWalk(image, state);
   state.rawOffsets = false;
   state.subdirectories = {};
   state.countPadding = 0;

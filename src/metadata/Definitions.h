@@ -34,12 +34,14 @@ class ExifTagNice {
 // One tag definition.
 // Display codes that compute their value from a scale and an offset given on the definition line,
 // after the display code: "+tag,position,code,scale,offset,name" (an offset alone is not possible;
-// a missing one is 0, a missing scale 1). Value × scale + offset is a plain number (22) or the APEX
-// value of an aperture, shown as its f-number (24).
+// a missing one is 0, a missing scale 1). Value × scale + offset is a plain number (22), the APEX
+// value of an aperture, shown as its f-number (24), or the power of two it is the exponent of (32:
+// Nikon's lens data store focal lengths as 24 × log2(mm / 5)).
 inline constexpr std::int32_t kDisplayScaled = 22;
 inline constexpr std::int32_t kDisplayApexAperture = 24;
+inline constexpr std::int32_t kDisplayPowerOfTwo = 32;
 constexpr bool ReadsScale(std::int32_t fmt) {
-  return fmt == kDisplayScaled || fmt == kDisplayApexAperture;
+  return fmt == kDisplayScaled || fmt == kDisplayApexAperture || fmt == kDisplayPowerOfTwo;
 }
 
 class ExifTag {

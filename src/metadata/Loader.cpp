@@ -70,7 +70,7 @@ struct Layout {
   std::string_view name;
   std::int32_t maker;
 };
-constexpr std::array<Layout, 29> kLayouts = {{{"asahi01", 2},
+constexpr std::array<Layout, 32> kLayouts = {{{"asahi01", 2},
                                               {"asahi02", 3},
                                               {"canon01", 4},
                                               {"casio01", 5},
@@ -98,7 +98,10 @@ constexpr std::array<Layout, 29> kLayouts = {{{"asahi01", 2},
                                               {"motorola01", 37},
                                               {"reconyx01", 38},
                                               {"sanyo01", 39},
-                                              {"ricoh02", 40}}};
+                                              {"ricoh02", 40},
+                                              {"jvc01", 41},
+                                              {"kodak05", 42},
+                                              {"sigma02", 43}}};
 
 enum class FailureKind { VersionMissing, VersionUnsupported, Syntax, Read };
 

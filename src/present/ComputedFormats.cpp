@@ -67,6 +67,10 @@ std::string OneValue(const ExifValue& value, std::int32_t code, const ExifTag* d
   switch (code) {
     case kCodeScaled:
       return Decimal(*number * scale + offset, "0.0#", context);
+    case kCodePowerOfTwo: {
+      const double power = std::exp2(*number * scale + offset);
+      return std::isfinite(power) ? Decimal(power, "0.0#", context) : std::string();
+    }
     case kCodeCanonEv:
       return Decimal(CanonEv(*number), "0.0#", context);
     case kCodeApexAperture:
@@ -106,7 +110,7 @@ std::optional<std::string> NameOf(const ExifValue& value, const ExifTag* definit
 }  // namespace
 
 bool IsComputedCode(std::int32_t code) {
-  return code == kCodeScaled || code == kCodeCanonEv || code == kCodeApexAperture || code == kCodeCanonIso ||
+  return code == kCodeScaled || code == kCodePowerOfTwo || code == kCodeCanonEv || code == kCodeApexAperture || code == kCodeCanonIso ||
          code == kCodeCanonAperture || code == kCodeNamedFromOne || code == kCodeHalfOrFourfoldMm;
 }
 

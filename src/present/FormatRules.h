@@ -42,6 +42,7 @@ inline constexpr std::int32_t kSigned8 = 17;
 // f-number of a Canon exposure value (26). Numbers of 32768 to 65535 read as signed 16-bit; a
 // single value with a value name shows the name; at most ten values, joined with ",".
 inline constexpr std::int32_t kCodeScaled = kDisplayScaled;
+inline constexpr std::int32_t kCodePowerOfTwo = kDisplayPowerOfTwo;  // 2^(value × scale + offset)
 inline constexpr std::int32_t kCodeCanonEv = 23;
 inline constexpr std::int32_t kCodeApexAperture = kDisplayApexAperture;
 inline constexpr std::int32_t kCodeCanonIso = 25;

@@ -291,6 +291,8 @@ const NoteCase kCases[] = {
     {"JenoptikOther", "JENOPTIK", "", "JENOP\0\0\0"s, 8, 0, 0, 0},
     // The first make word decides: JENOPTIK's group fails, LEICA is not tried.
     {"JenoptikLeica", "JENOPTIK LEICA", "", "LEICA\0\0\0"s, 8, 0, 0, 0},
+    {"Jvc", "JVC KENWOOD", "", "JVC ", 4, 0, 0, 41},
+    {"VictorOpposite", "Victor Company of Japan, Ltd.", "", "JVC ", 4, 0, 1, 41},
     {"Leica", "LEICA", "", "LEICA\0\0\0"s, 8, 0, 0, 14},
     {"LeicaLater", "LEICA CAMERA AG", "", "LEICA\0\6\0"s, 8, 1, 0, 30},
     {"Minolta", "Minolta Co., Ltd.", "", "", 0, 0, 0, 15},

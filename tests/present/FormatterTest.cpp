@@ -185,6 +185,9 @@ TEST_F(GeneralRules, ComputedCodesAndSignedLists) {
       {Numbers(1, {65516}), 23, 1, 0, "-0.67"},
       {Numbers(1, {64}), 23, 1, 0, "2"},
       {Numbers(1, {16}), 23, 1, 0, "0.5"},
+      {Numbers(1, {83}), 32, 1.0 / 24, 2.3219280949, "54.96"},  // Nikon focal length: 5 × 2^(83/24) mm
+      {Numbers(1, {79}), 32, 0.0830482024, -6.6438561898, "0.94"},  // Nikon focus distance in m
+      {Numbers(1, {32767}), 32, 1, 0, ""},  // no finite power
       {Numbers(1, {964}), 24, 1.0 / 256, 0, "f/3.7"},  // Olympus MaxAperture
       {Numbers(1, {100000}), 24, 1, 0, ""},
       {Numbers(1, {16484}), 25, 1, 0, "100"},  // Canon CameraISO, the speed itself

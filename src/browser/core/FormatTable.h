@@ -32,7 +32,7 @@ inline constexpr std::array<FormatBox, kFormatBoxCount> kFormatBoxes = {{
     {"tga", "TGA", kTypeTga, 3, 2},
     {"tif", "TIF,TIFF", kTypeTiff, 3, 3},
     {"jp2", "JP2", kTypeJpeg2000, 3, 4},
-    {"raw", "CR2,CRW,DCR,DNG,MRW,NEF,ORF,PEF,RAF,RAW,SRF,SR2,CR3,NRW,ARW,ERF,3FR,IIQ,MOS,MEF,KDC,RWL,SRW,RW2",
+    {"raw", "CR2,CRW,DCR,DNG,MRW,NEF,ORF,PEF,RAF,RAW,SRF,SR2,CR3,NRW,ARW,ERF,3FR,IIQ,MOS,MEF,KDC,RWL,SRW,RW2,X3F",
      kTypeRaw, 3, 1},
     // Row 4 shares the grid with the button "alle auswählen" at its left end (FilterPanel); jxl takes
     // the place of the hidden jp2 box.

@@ -33,6 +33,7 @@ std::int32_t ContainerType(ContainerKind kind) {
     case ContainerKind::Raf:
     case ContainerKind::Crw:
     case ContainerKind::Mrw:
+    case ContainerKind::X3f:
       return kTypeRaw;
     case ContainerKind::Heif:
       return kTypeHeif;
@@ -73,7 +74,8 @@ void ReadContainer(const std::shared_ptr<const MappedFile>& mapped, MetadataOnly
       // Some cameras write plain JPEG files under a RAW name: their markers are read as they are.
       read = ReadTiffContainer(bytes, owner, metadata) || ReadCr3Container(bytes, owner, metadata) ||
              ReadRafContainer(bytes, metadata) || ReadCrwContainer(bytes, metadata) ||
-             ReadMrwContainer(bytes, owner, metadata) || ReadJpegSegments(bytes, metadata);
+             ReadMrwContainer(bytes, owner, metadata) || ReadX3fContainer(bytes, metadata) ||
+             ReadJpegSegments(bytes, metadata);
       break;
     case kTypeHeif:
       read = kind == ContainerKind::Heif && ReadHeifContainer(bytes, metadata);

@@ -1,0 +1,296 @@
+// Nikon's versioned binary blocks. Offsets and value meanings follow the public descriptions of
+// Nikon's makernote; the numbers we file them under are our own (NikonBlocks.h).
+
+#include "extract/NikonBlocks.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "extract/ByteReader.h"
+#include "extract/NikonCipher.h"
+#include "metadata/Definitions.h"
+
+namespace kelmarin {
+
+namespace {
+
+// One value of a block: a text of `count` bytes cut at the first NUL, trailing spaces dropped
+// (width 0), or `count` numbers
+// of `width` bytes (1, 2 or 4) in the makernote's byte order.
+struct NikonBlockField {
+  std::int32_t tag = 0;
+  std::int32_t offset = 0;  // from the block's first byte
+  std::int32_t width = 1;
+  std::int32_t count = 1;
+  bool versionText = false;  // a text kept only when it reads as a version number ("1.10B")
+  bool isSigned = false;
+};
+
+// The layout of a block's versions: `versions` lists the version texts it serves, separated by
+// ","; an entry shorter than four characters serves every version that starts with it ("03"),
+// an empty list every version. A block without a version (WorldTime) has no version item.
+struct NikonBlockLayout {
+  std::int32_t blockTag = 0;
+  std::string_view versions;
+  std::int32_t decipherFrom = -1;  // first enciphered byte; -1: stored plain
+  std::span<const NikonBlockField> fields;
+  bool unversioned = false;
+};
+
+constexpr std::int32_t kTagSerialNumber = 0x001D;
+constexpr std::int32_t kTagPictureControl = 0x0023;
+// The Coolpix bodies' PictureControl: the same block under another tag, filed as 0x0023's.
+constexpr std::int32_t kTagCoolpixPictureControl = 0x00BD;
+constexpr std::int32_t kTagShotInfo = 0x0091;
+constexpr std::int32_t kTagColorBalance = 0x0097;
+constexpr std::int32_t kTagShutterCount = 0x00A7;
+constexpr std::int32_t kTagVrInfo = 0x001F;
+constexpr std::int32_t kTagWorldTime = 0x0024;
+constexpr std::int32_t kTagDistortInfo = 0x002B;
+constexpr std::int32_t kTagMultiExposure = 0x00B0;
+constexpr std::int32_t kTagFileInfo = 0x00B8;
+constexpr std::int32_t kTagLensData = 0x0098;
+
+constexpr std::int32_t kVersionBytes = 4;
+constexpr std::int32_t kTagVersion = 0;
+
+// PictureControl. Version 1 stores its adjustments in whole steps, versions 2 and 3 in quarter
+// steps (0x80 is 0 in both): the quarter-step values have numbers of their own (0x1x) so that
+// their names can say how they count. Name and base are 20 characters; filter and toning are
+// codes; 0 is "auto", 1 "user", 0xFF "n/a".
+constexpr NikonBlockField Text20(std::int32_t tag, std::int32_t offset) {
+  return {tag, offset, 0, 20};
+}
+constexpr std::array<NikonBlockField, 12> kPictureControl1 = {{Text20(1, 4), Text20(2, 24),
+                                                               {3, 48}, {4, 49}, {5, 50}, {6, 51},
+                                                               {7, 52}, {8, 53}, {9, 54}, {10, 55},
+                                                               {11, 56}, {12, 57}}};
+constexpr std::array<NikonBlockField, 13> kPictureControl2 = {{Text20(1, 4), Text20(2, 24),
+                                                               {3, 48}, {4, 49}, {0x15, 51}, {0x1D, 53},
+                                                               {0x16, 55}, {0x17, 57}, {0x18, 59}, {0x19, 61},
+                                                               {10, 63}, {11, 64}, {0x1C, 65}}};
+constexpr std::array<NikonBlockField, 14> kPictureControl3 = {{Text20(1, 8), Text20(2, 28),
+                                                               {3, 54}, {4, 55}, {0x15, 57}, {0x1E, 59},
+                                                               {0x1D, 61}, {0x16, 63}, {0x17, 65}, {0x18, 67},
+                                                               {0x19, 69}, {10, 71}, {11, 72}, {0x1C, 73}}};
+
+// ColorBalance: the white-balance levels as four 16-bit numbers, filed by the order of their
+// channels: 1 red, blue, green, green; 2 red, green, green, blue; 3 red, green, blue, green;
+// 4 green, red, blue, green. The enciphered versions start their cipher 284 bytes in (0205: 4).
+constexpr NikonBlockField Levels(std::int32_t channels, std::int32_t offset) {
+  return {channels, offset, 2, 4};
+}
+constexpr std::array<NikonBlockField, 1> kLevels1At72 = {{Levels(1, 72)}};
+constexpr std::array<NikonBlockField, 1> kLevels2At10 = {{Levels(2, 10)}};
+constexpr std::array<NikonBlockField, 1> kLevels3At20 = {{Levels(3, 20)}};
+constexpr std::array<NikonBlockField, 1> kLevels2At18 = {{Levels(2, 18)}};
+constexpr std::array<NikonBlockField, 1> kLevels4At294 = {{Levels(4, 294)}};
+constexpr std::array<NikonBlockField, 1> kLevels2At290 = {{Levels(2, 290)}};
+constexpr std::array<NikonBlockField, 1> kLevels4At300 = {{Levels(4, 300)}};
+constexpr std::array<NikonBlockField, 1> kLevels2At294 = {{Levels(2, 294)}};
+constexpr std::array<NikonBlockField, 1> kLevels4At288 = {{Levels(4, 288)}};
+
+// ShotInfo: the firmware version (5 characters) follows the block's version in every form; from
+// version 0200 on it is enciphered. The rest of the block differs from body to body.
+// A firmware field that does not read as a version ("1.10B") was deciphered with a wrong key or
+// holds something else in that body's form: it is left out.
+constexpr std::array<NikonBlockField, 1> kShotInfoFirmware = {{{1, 4, 0, 5, true}}};
+// The D60's form (0211) also holds the shutter count.
+constexpr std::array<NikonBlockField, 2> kShotInfoD60 = {{{1, 4, 0, 5, true}, {2, 589, 4, 1}}};
+
+// Vibration reduction (on, off), distortion control (off, on), multiple exposure (mode, shots,
+// auto gain as 32-bit numbers), file numbers (card, folder, file as 16-bit numbers); the world
+// time has no version: the zone's offset in minutes, daylight saving, the date's order.
+constexpr std::array<NikonBlockField, 1> kVrInfo = {{{4, 4}}};
+constexpr std::array<NikonBlockField, 1> kDistortInfo = {{{4, 4}}};
+constexpr std::array<NikonBlockField, 3> kMultiExposure = {{{4, 4, 4}, {8, 8, 4}, {12, 12, 4}}};
+constexpr std::array<NikonBlockField, 3> kFileInfo = {{{4, 4, 2}, {6, 6, 2}, {8, 8, 2}}};
+constexpr std::array<NikonBlockField, 3> kWorldTime = {{{0, 0, 2, 1, false, true}, {2, 2}, {3, 3}}};
+
+// LensData, its values filed under their offset in versions 0101 to 0203: AF aperture (5), focus
+// position (8) and distance (9), focal length (10), lens number (11), f-stops (12), shortest and
+// longest focal length (13, 14), largest aperture at each (15, 16), MCU version (17), effective
+// largest aperture (18). Version 0100 lacks the first five, 0204 has a byte more before the focus
+// distance. The exit pupil (4) is left out.
+constexpr NikonBlockField Lens(std::int32_t tag, std::int32_t offset) {
+  return {tag, offset};
+}
+constexpr std::array<NikonBlockField, 7> kLensData0100 = {
+    {Lens(11, 6), Lens(12, 7), Lens(13, 8), Lens(14, 9), Lens(15, 10), Lens(16, 11), Lens(17, 12)}};
+constexpr std::array<NikonBlockField, 12> kLensData01 = {{Lens(5, 5), Lens(8, 8), Lens(9, 9), Lens(10, 10),
+                                                          Lens(11, 11), Lens(12, 12), Lens(13, 13), Lens(14, 14),
+                                                          Lens(15, 15), Lens(16, 16), Lens(17, 17), Lens(18, 18)}};
+constexpr std::array<NikonBlockField, 12> kLensData0204 = {{Lens(5, 5), Lens(8, 8), Lens(9, 10), Lens(10, 11),
+                                                            Lens(11, 12), Lens(12, 13), Lens(13, 14), Lens(14, 15),
+                                                            Lens(15, 16), Lens(16, 17), Lens(17, 18), Lens(18, 19)}};
+
+constexpr std::int32_t kCipherFrom4 = 4;
+constexpr std::int32_t kCipherFrom284 = 284;
+
+constexpr std::array<NikonBlockLayout, 25> kLayouts = {{
+    {kTagPictureControl, "01", -1, kPictureControl1},
+    {kTagPictureControl, "02", -1, kPictureControl2},
+    {kTagPictureControl, "03", -1, kPictureControl3},
+    {kTagColorBalance, "0100", -1, kLevels1At72},
+    {kTagColorBalance, "0102", -1, kLevels2At10},
+    {kTagColorBalance, "0103", -1, kLevels3At20},
+    {kTagColorBalance, "0205", kCipherFrom4, kLevels2At18},
+    {kTagColorBalance, "0209,0212,0214", kCipherFrom284, kLevels4At294},
+    {kTagColorBalance, "0200,0201,0202,0203,0204,0206,0207,0208,0210", kCipherFrom284, kLevels2At290},
+    {kTagColorBalance, "0211", kCipherFrom284, kLevels4At300},
+    {kTagColorBalance, "0213", kCipherFrom284, kLevels2At294},
+    {kTagColorBalance, "0215,0216,0217", kCipherFrom284, kLevels4At288},
+    {kTagShotInfo, "01", -1, kShotInfoFirmware},
+    {kTagShotInfo, "0211", kCipherFrom4, kShotInfoD60},
+    {kTagShotInfo, "02", kCipherFrom4, kShotInfoFirmware},
+    // Later versions (Z bodies and others) are only named by their version.
+    {kTagShotInfo, "", -1, {}},
+    {kTagLensData, "0100", -1, kLensData0100},
+    {kTagLensData, "0101", -1, kLensData01},
+    {kTagLensData, "0201,0202,0203", kCipherFrom4, kLensData01},
+    {kTagLensData, "0204", kCipherFrom4, kLensData0204},
+    {kTagVrInfo, "", -1, kVrInfo},
+    {kTagWorldTime, "", -1, kWorldTime, true},
+    {kTagDistortInfo, "", -1, kDistortInfo},
+    {kTagMultiExposure, "", -1, kMultiExposure},
+    {kTagFileInfo, "", -1, kFileInfo},
+}};
+
+bool Serves(const NikonBlockLayout& layout, std::string_view version) {
+  std::string_view list = layout.versions;
+  if (list.empty()) return true;
+  while (!list.empty()) {
+    const std::size_t comma = list.find(',');
+    const std::string_view entry = list.substr(0, comma);
+    if (version.starts_with(entry)) return true;
+    list = comma == std::string_view::npos ? std::string_view{} : list.substr(comma + 1);
+  }
+  return false;
+}
+
+const NikonBlockLayout* LayoutFor(std::int32_t blockTag, std::string_view version) {
+  for (const NikonBlockLayout& layout : kLayouts) {
+    if (layout.blockTag == blockTag && Serves(layout, version)) return &layout;
+  }
+  return nullptr;
+}
+
+// The bytes of a makernote item stored as bytes (UNDEFINED or BYTE) or as a text; nothing for an
+// item of wider numbers.
+std::optional<std::vector<std::uint8_t>> BlockBytes(const ZetExif& item) {
+  std::vector<std::uint8_t> bytes;
+  if (item.typ == kTypTexts) {
+    if (item.inhalt.size() != 1) return std::nullopt;
+    const ExifValue value = item.inhalt[0];
+    const auto* text = std::get_if<std::string>(&value);
+    if (text == nullptr) return std::nullopt;
+    bytes.assign(text->begin(), text->end());
+    return bytes;
+  }
+  bytes.reserve(item.inhalt.size());
+  for (std::size_t i = 0; i < item.inhalt.size(); ++i) {
+    const auto number = item.inhalt.Number(i);
+    if (!number || *number < 0 || *number > 0xFF) return std::nullopt;
+    bytes.push_back(static_cast<std::uint8_t>(*number));
+  }
+  return bytes;
+}
+
+// The blocks in the order they are read, by the tag they are filed under.
+constexpr std::array<std::int32_t, 9> kReadOrder = {kTagPictureControl, kTagShotInfo,  kTagColorBalance,
+                                                    kTagLensData,       kTagVrInfo,    kTagWorldTime,
+                                                    kTagDistortInfo,    kTagMultiExposure, kTagFileInfo};
+
+struct Found {
+  std::array<std::optional<std::vector<std::uint8_t>>, kReadOrder.size()> blocks;
+  std::string serial;
+  std::optional<std::uint32_t> shutterCount;
+};
+
+void Keep(Found& found, std::int32_t tag, const ZetExif& item) {
+  for (std::size_t i = 0; i < kReadOrder.size(); ++i) {
+    if (kReadOrder[i] == tag) found.blocks[i] = BlockBytes(item);
+  }
+}
+
+Found FindBlocks(ImageMetadata& image) {
+  Found found;
+  const std::int32_t count = image.ExifCount(kSectionMakernote);
+  for (std::int32_t i = 1; i <= count; ++i) {
+    const ZetExif* item = image.ExifPos(kSectionMakernote, i);
+    if (item == nullptr || item->directory != 0) continue;
+    if (item->tag == kTagSerialNumber && !item->inhalt.empty()) {
+      const ExifValue value = item->inhalt[0];
+      if (const auto* text = std::get_if<std::string>(&value)) found.serial = *text;
+    } else if (item->tag == kTagShutterCount && !item->inhalt.empty()) {
+      if (const auto number = item->inhalt.Number(0)) found.shutterCount = static_cast<std::uint32_t>(*number);
+    } else {
+      Keep(found, item->tag == kTagCoolpixPictureControl ? kTagPictureControl : item->tag, *item);
+    }
+  }
+  return found;
+}
+
+void Add(ImageMetadata& image, std::int32_t blockTag, std::int32_t tag, std::int32_t typ, ExifValues values) {
+  if (ZetExif* item = image.ExifAdd(kSectionMakernote, tag, typ, std::move(values))) item->directory = blockTag;
+}
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+bool LooksLikeVersion(std::string_view text) {
+  return text.size() >= 3 && IsDigit(text[0]) && text[1] == '.' && IsDigit(text[2]);
+}
+
+void ReadBlock(ImageMetadata& image, std::int32_t blockTag, std::vector<std::uint8_t> bytes, bool bigEndian,
+               const std::optional<NikonKey>& key) {
+  const NikonBlockLayout* layout = LayoutFor(blockTag, {});
+  if (layout == nullptr || !layout->unversioned) {
+    if (bytes.size() < static_cast<std::size_t>(kVersionBytes)) return;
+    const std::string version(bytes.begin(), bytes.begin() + kVersionBytes);
+    if (!std::all_of(version.begin(), version.end(), IsDigit)) return;
+    Add(image, blockTag, kTagVersion, kTypTexts, {version});
+    layout = LayoutFor(blockTag, version);
+    if (layout == nullptr) return;
+  }
+  if (layout->decipherFrom >= 0) {
+    if (!key) return;
+    bytes = NikonDecipher(bytes, *key, static_cast<std::size_t>(layout->decipherFrom));
+  }
+  const ByteReader reader(bytes, bigEndian ? ByteOrder::BigEndian : ByteOrder::LittleEndian);
+  for (const NikonBlockField& field : layout->fields) {
+    const std::int64_t size = field.width == 0 ? field.count : std::int64_t{field.width} * field.count;
+    const BufferPos at = field.offset + 1;
+    if (!reader.Has(at, size)) continue;
+    if (field.width == 0) {
+      std::string_view text = CutAtNul(reader.Text(at, field.count));
+      while (!text.empty() && text.back() == ' ') text.remove_suffix(1);  // names padded with spaces
+      if (field.versionText && !LooksLikeVersion(text)) continue;
+      Add(image, blockTag, field.tag, kTypTexts, {std::string(text)});
+      continue;
+    }
+    const PackedForm form{static_cast<std::uint8_t>(field.width), field.isSigned, bigEndian};
+    Add(image, blockTag, field.tag, kTypNumbers,
+        ExifValues::Packed(reader.Bytes(at, size), static_cast<std::size_t>(field.count), form));
+  }
+}
+
+}  // namespace
+
+void ReadNikonBlocks(ImageMetadata& image, const ExifBlockState& state) {
+  const bool bigEndian = state.reader.Order() == ByteOrder::BigEndian;
+  const std::string_view model = state.model;
+  Found found = FindBlocks(image);
+  std::optional<NikonKey> key;
+  if (found.shutterCount && !found.serial.empty())
+    key = NikonKey{NikonSerialKey(found.serial, model), *found.shutterCount};
+  for (std::size_t i = 0; i < kReadOrder.size(); ++i) {
+    if (found.blocks[i]) ReadBlock(image, kReadOrder[i], std::move(*found.blocks[i]), bigEndian, key);
+  }
+}
+
+}  // namespace kelmarin

@@ -296,7 +296,12 @@ std::int64_t FileList::SetEntries(std::vector<FileEntry> newEntries, const QLoca
     itemsByIndex.push_back(item);
     total += entry.size;
   }
+  // With sorting on, the tree inserts item by item, each at its sorted place with a model signal of
+  // its own; off, the items go in at once and are sorted once when it is turned on again.
+  const bool sorted = isSortingEnabled();
+  if (sorted) setSortingEnabled(false);
   addTopLevelItems(items);
+  if (sorted) setSortingEnabled(true);
   if (filter) SetMetadataFilter(filter);
   shownCount = filter ? shownCount : entries.size();
   return total;

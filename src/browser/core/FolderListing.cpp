@@ -1,6 +1,7 @@
 #include "browser/core/FolderListing.h"
 
 #include <algorithm>
+#include <exception>
 #include <system_error>
 #include <thread>
 #include <tuple>
@@ -57,16 +58,32 @@ void ReadStatus(const DirectoryReader& reader, std::vector<Candidate>& candidate
   const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
   const std::size_t threads = std::min(cores, std::max<std::size_t>(1, candidates.size() / kStatusShare));
   std::vector<std::thread> helpers;
+  std::vector<std::exception_ptr> failures(threads);  // out of memory on a helper: thrown here
   const std::size_t each = candidates.size() / threads;
   for (std::size_t t = 1; t < threads; ++t) {
+    const std::size_t begin = t * each;
+    const std::size_t end = t + 1 == threads ? candidates.size() : (t + 1) * each;
     try {
-      helpers.emplace_back(share, t * each, t + 1 == threads ? candidates.size() : (t + 1) * each);
+      helpers.emplace_back([&, t, begin, end] {
+        try {
+          share(begin, end);
+        } catch (...) {
+          failures[t] = std::current_exception();
+        }
+      });
     } catch (const std::system_error&) {
-      share(t * each, t + 1 == threads ? candidates.size() : (t + 1) * each);  // no thread to be had
+      share(begin, end);  // no thread to be had
     }
   }
-  share(0, threads > 1 ? each : candidates.size());
+  try {
+    share(0, threads > 1 ? each : candidates.size());
+  } catch (...) {
+    failures[0] = std::current_exception();
+  }
   for (std::thread& helper : helpers) helper.join();
+  for (const std::exception_ptr& failure : failures) {
+    if (failure) std::rethrow_exception(failure);
+  }
 }
 
 }  // namespace

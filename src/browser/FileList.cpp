@@ -27,7 +27,8 @@ bool Numeric(FolderColumn column) {
          column == FolderColumn::Exposure || column == FolderColumn::Iso;
 }
 
-constexpr qint64 kSortInterval = 500;  // ms between sorts while the records arrive
+constexpr qint64 kSortInterval = 500;  // ms between sorts while the records arrive, at least
+constexpr qint64 kSortShare = 20;      // and at least this many times the last sort's own time
 constexpr int kNameWidth = 180;        // pixels of "Dateiname" beside metadata columns, at first
 
 // A stored column width in pixels; none for text that is no sensible width.
@@ -216,8 +217,10 @@ bool FileList::Less(std::size_t a, std::size_t b) const {
 
 void FileList::Resort() {
   if (!isSortingEnabled() || header()->sortIndicatorSection() <= 0) return;
+  const qint64 start = QDateTime::currentMSecsSinceEpoch();
   sortItems(header()->sortIndicatorSection(), header()->sortIndicatorOrder());
   lastSort = QDateTime::currentMSecsSinceEpoch();
+  lastSortCost = lastSort - start;
 }
 
 bool FileList::Shown(std::size_t index) const {
@@ -227,8 +230,14 @@ bool FileList::Shown(std::size_t index) const {
 }
 
 void FileList::SetRecords(std::vector<std::pair<std::size_t, FolderRecord>>& batch) {
+  // Only a batch with a row on screen redraws: once the screen is filled, the rest of a large
+  // folder arrives without a paint every few dozen milliseconds.
+  std::vector<std::size_t> onScreen = VisibleEntries();
+  std::sort(onScreen.begin(), onScreen.end());
+  bool seen = false;
   for (auto& [index, record] : batch) {
     if (index >= records.size()) continue;
+    seen = seen || std::binary_search(onScreen.begin(), onScreen.end(), index);
     if (!records[index].filled && record.filled) ++filledCount;
     records[index] = std::move(record);
     if (filter) {
@@ -240,9 +249,11 @@ void FileList::SetRecords(std::vector<std::pair<std::size_t, FolderRecord>>& bat
       }
     }
   }
-  viewport()->update();
+  if (seen) viewport()->update();
   const bool all = filledCount == records.size();
-  if (all || QDateTime::currentMSecsSinceEpoch() - lastSort >= kSortInterval) Resort();
+  // A large folder's sort takes a while itself: it gets at most a twentieth of the time.
+  const qint64 interval = std::max(kSortInterval, kSortShare * lastSortCost);
+  if (all || QDateTime::currentMSecsSinceEpoch() - lastSort >= interval) Resort();
 }
 
 std::size_t FileList::SetMetadataFilter(std::optional<FolderFilter> shownFilter) {
@@ -261,9 +272,10 @@ std::size_t FileList::SetMetadataFilter(std::optional<FolderFilter> shownFilter)
 std::vector<std::size_t> FileList::VisibleEntries() const {
   std::vector<std::size_t> shown;
   const int bottom = viewport()->height();
-  for (QTreeWidgetItem* item = itemAt(0, 0); item != nullptr && visualItemRect(item).top() < bottom;
-       item = itemBelow(item)) {
-    if (const auto index = EntryIndex(item)) shown.push_back(*index);
+  // By model index: an item's own row is searched for among all the list's items once sorted.
+  for (QModelIndex row = indexAt(QPoint(0, 0)); row.isValid() && visualRect(row).top() < bottom;
+       row = indexBelow(row)) {
+    if (const auto index = EntryIndex(itemFromIndex(row))) shown.push_back(*index);
   }
   return shown;
 }
@@ -296,7 +308,12 @@ std::int64_t FileList::SetEntries(std::vector<FileEntry> newEntries, const QLoca
     itemsByIndex.push_back(item);
     total += entry.size;
   }
+  // With sorting on, the tree inserts item by item, each at its sorted place with a model signal of
+  // its own; off, the items go in at once and are sorted once when it is turned on again.
+  const bool sorted = isSortingEnabled();
+  if (sorted) setSortingEnabled(false);
   addTopLevelItems(items);
+  if (sorted) setSortingEnabled(true);
   if (filter) SetMetadataFilter(filter);
   shownCount = filter ? shownCount : entries.size();
   return total;

@@ -108,6 +108,7 @@ class FileList : public QTreeWidget {
   TextLocale textLocale;
   QMenu* columnMenu = nullptr;
   qint64 lastSort = 0;      // ms since the epoch of the last sort while filling
+  qint64 lastSortCost = 0;  // ms that sort took
   QLocale locale;           // of the tooltips
   QPalette shownSelection;  // the palette with the selection drawn also without focus
 };

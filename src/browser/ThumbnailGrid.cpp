@@ -7,6 +7,9 @@
 
 #include <QTransform>
 #include <cstring>
+#include <limits>
+#include <string_view>
+#include <vector>
 #include <span>
 
 #include "browser/FileList.h"
@@ -27,6 +30,12 @@ constexpr qsizetype kKeptPictures = 3000;  // about 150 MB of 128 x 96 pictures 
 constexpr std::int64_t kMaxEmbeddedBytes = std::int64_t{4} << 20;
 constexpr std::int32_t kTagThumbnailOffset = 0x0201;  // JPEGInterchangeFormat, counted from the TIFF header
 constexpr std::int32_t kTagThumbnailLength = 0x0202;  // JPEGInterchangeFormatLength
+// Makernote previews whose place the reader knows: Nikon's preview directory (the same two tags
+// inside it), Casio's preview bytes.
+constexpr std::int32_t kMakerNikonLater = 17;
+constexpr std::int32_t kTagNikonPreviewDirectory = 0x0011;
+constexpr std::int32_t kMakerCasioLater = 6;
+constexpr std::int32_t kTagCasioPreview = 0x2000;
 
 // Draws a cell: the selection's panel, the picture centred in the box, the name below it.
 class ThumbnailDelegate : public QStyledItemDelegate {
@@ -102,9 +111,92 @@ QImage ThumbnailOfSection(ImageMetadata& metadata, std::span<const std::uint8_t>
   return picture;
 }
 
-// The first embedded EXIF thumbnail of the file's metadata (its APP1 markers, then its TIFF
-// structures); null when none decodes.
-QImage EmbeddedThumbnail(const MetadataSource& source) {
+// The bytes [at, at + size) of a block, empty when they leave it or exceed the bound.
+std::span<const std::uint8_t> Within(std::span<const std::uint8_t> block, std::int64_t at, std::int64_t size) {
+  const auto available = static_cast<std::int64_t>(block.size());
+  if (at < 0 || size <= 0 || size > kMaxEmbeddedBytes || at > available || size > available - at) return {};
+  return block.subspan(static_cast<std::size_t>(at), static_cast<std::size_t>(size));
+}
+
+QImage Decoded(std::span<const std::uint8_t> jpeg) {
+  QImage picture;
+  if (jpeg.size() >= 2 && jpeg[0] == 0xFF && jpeg[1] == 0xD8)
+    picture.loadFromData(jpeg.data(), static_cast<int>(jpeg.size()), "JPEG");
+  return picture;
+}
+
+// Nikon's later makernote: "Nikon\0", version 2, two bytes, then a TIFF header of its own, from which
+// the offsets of its preview directory (tag 0x0011) count. The makernote is found by that signature
+// in the block; null when it is not there or its preview does not decode.
+QImage NikonPreview(ImageMetadata& metadata, std::span<const std::uint8_t> block) {
+  std::int64_t at = -1;
+  std::int64_t size = -1;
+  for (std::int32_t i = 1; i <= metadata.ExifCount(kSectionMakernote); ++i) {
+    const ZetExif* item = metadata.ExifPos(kSectionMakernote, i);
+    if (item == nullptr || item->directory != kTagNikonPreviewDirectory || item->inhalt.empty()) continue;
+    if (item->tag == kTagThumbnailOffset) at = item->inhalt.Number(0).value_or(-1);
+    if (item->tag == kTagThumbnailLength) size = item->inhalt.Number(0).value_or(-1);
+  }
+  if (at < 0 || size <= 0) return {};
+  static constexpr std::string_view kSignature("Nikon\0\x02", 7);
+  const auto* begin = reinterpret_cast<const char*>(block.data());
+  const std::string_view bytes(begin, block.size());
+  for (std::size_t found = bytes.find(kSignature); found != std::string_view::npos;
+       found = bytes.find(kSignature, found + 1)) {
+    const std::string_view header = bytes.substr(found + 10).substr(0, 4);
+    if (header != std::string_view("MM\0*", 4) && header != std::string_view("II*\0", 4)) continue;
+    const auto base = static_cast<std::int64_t>(found) + 10;
+    if (at > std::numeric_limits<std::int64_t>::max() - base) return {};
+    return Decoded(Within(block, base + at, size));
+  }
+  return {};
+}
+
+// Casio's later makernote keeps its preview's JPEG bytes as the value of tag 0x2000.
+QImage CasioPreview(ImageMetadata& metadata) {
+  const ZetExif* item = metadata.ExifTag(kSectionMakernote, kTagCasioPreview);
+  if (item == nullptr || item->inhalt.size() < 2 || item->inhalt.size() > static_cast<std::size_t>(kMaxEmbeddedBytes))
+    return {};
+  std::vector<std::uint8_t> jpeg(item->inhalt.size());
+  for (std::size_t i = 0; i < jpeg.size(); ++i) {
+    const std::optional<std::int64_t> value = item->inhalt.Number(i);
+    if (!value || *value < 0 || *value > 255) return {};
+    jpeg[i] = static_cast<std::uint8_t>(*value);
+  }
+  return Decoded(jpeg);
+}
+
+// The makernote preview the reader found the position of, null when there is none.
+QImage MakernotePreview(ImageMetadata& metadata, std::span<const std::uint8_t> block) {
+  switch (metadata.camera_id) {
+    case kMakerNikonLater: return NikonPreview(metadata, block);
+    case kMakerCasioLater: return CasioPreview(metadata);
+    default: return {};
+  }
+}
+
+bool Fills(const QImage& picture, QSize box) {
+  return !picture.isNull() && (picture.width() >= box.width() || picture.height() >= box.height());
+}
+
+// The larger of two pictures (the first on a tie or when the second is null).
+QImage Larger(QImage a, QImage b) {
+  if (b.isNull() || (!a.isNull() && qint64{a.width()} * a.height() >= qint64{b.width()} * b.height())) return a;
+  return b;
+}
+
+// The first embedded picture of the file's metadata (its APP1 markers, then its TIFF structures)
+// that fills the box: the EXIF thumbnail, else the makernote's larger preview. Otherwise the
+// largest that decodes (the caller rejects it), null when none does.
+QImage EmbeddedThumbnail(const MetadataSource& source, QSize box) {
+  QImage best;
+  const auto take = [&](ImageMetadata& metadata, std::span<const std::uint8_t> tiff,
+                        std::span<const std::uint8_t> block) {
+    QImage picture = ThumbnailOfSection(metadata, tiff);
+    if (!Fills(picture, box)) picture = Larger(std::move(picture), MakernotePreview(metadata, block));
+    best = Larger(std::move(best), std::move(picture));
+    return Fills(best, box);
+  };
   for (const JpegMarker& marker : source.markers) {
     const std::size_t header = static_cast<std::size_t>(kTiffHeaderPos) - 1;
     if (marker.code != 0xE1 || marker.bytes.size() <= header ||
@@ -112,17 +204,15 @@ QImage EmbeddedThumbnail(const MetadataSource& source) {
       continue;
     ImageMetadata metadata;
     ReadExifBlock(metadata, marker.bytes, nullptr);
-    QImage picture = ThumbnailOfSection(metadata, std::span(marker.bytes).subspan(header));
-    if (!picture.isNull()) return picture;
+    if (take(metadata, std::span(marker.bytes).subspan(header), marker.bytes)) return best;
   }
   for (const TiffBlock& block : source.tiffBlocks) {
     if (block.role != TiffBlockRole::Whole) continue;
     ImageMetadata metadata;
     ReadTiffBlock(metadata, block.bytes, nullptr);
-    QImage picture = ThumbnailOfSection(metadata, block.bytes);
-    if (!picture.isNull()) return picture;
+    if (take(metadata, block.bytes, block.bytes)) return best;
   }
-  return {};
+  return best;
 }
 
 }  // namespace
@@ -130,11 +220,11 @@ QImage EmbeddedThumbnail(const MetadataSource& source) {
 QImage EmbeddedThumbnail(const std::string& path, std::int32_t typeCode, QSize box) {
   const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(path, typeCode);
   if (read.otherFormat || read.error || !read.source) return {};
-  QImage picture = EmbeddedThumbnail(*read.source);
+  QImage picture = EmbeddedThumbnail(*read.source, box);
   if (picture.isNull()) return {};
   picture = Upright(picture, codec::OrientationOf(*read.source));
   // Only one that fills the box: a smaller one would be blown up, the picture itself is sharper.
-  if (picture.width() < box.width() && picture.height() < box.height()) return {};
+  if (!Fills(picture, box)) return {};
   return picture.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation).convertToFormat(QImage::Format_RGB888);
 }
 

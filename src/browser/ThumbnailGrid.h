@@ -24,9 +24,12 @@ class FileList;
 // A file's picture scaled to fit `box`, upright; null when it cannot be read. The EXIF thumbnail
 // embedded in the file is taken when it decodes and fills the box, else the picture is decoded.
 QImage MakeThumbnail(const std::string& path, std::int32_t typeCode, QSize box);
-// Only the embedded EXIF thumbnail (IFD1's JPEG of an APP1 marker or a TIFF structure) scaled to
-// fit `box`, upright by the file's orientation; null when there is none, its bytes lie outside
-// their block or exceed 4 MiB, it does not decode, or it is smaller than the box both ways.
+// Only an embedded picture scaled to fit `box`, upright by the file's orientation: the EXIF
+// thumbnail (IFD1's JPEG of an APP1 marker or a TIFF structure) when it fills the box, else the
+// larger preview of the makernote where the reader knows its place (Nikon's preview directory,
+// Casio's preview bytes), read only from within the metadata block. Null when none is there, their
+// bytes lie outside their block or exceed 4 MiB, none decodes, or the largest is smaller than the
+// box both ways.
 QImage EmbeddedThumbnail(const std::string& path, std::int32_t typeCode, QSize box);
 
 class ThumbnailGrid : public QListView {

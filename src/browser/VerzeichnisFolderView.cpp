@@ -9,10 +9,11 @@
 #include <QSet>
 #include <QThreadPool>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <numeric>
-#include <system_error>
 #include <vector>
 
 #include "browser/CurrentImage.h"
@@ -23,6 +24,8 @@
 #include "browser/ThumbnailGrid.h"
 #include "browser/Verzeichnis.h"
 #include "browser/core/FolderRecords.h"
+#include "browser/core/Platform.h"
+#include "extract/xmp/XmpSidecars.h"
 #include "metadata/Definitions.h"
 
 namespace kelmarin {
@@ -67,16 +70,50 @@ struct SharedCache {
   }
 };
 
+// The cache's key of a file's time: the count of the file system clock, as std::filesystem gives it.
+std::int64_t TimeKey(const EntryStatus& status) {
+  using namespace std::chrono;
+  const sys_time<nanoseconds> written{seconds(status.modifiedSeconds) + nanoseconds(status.modifiedNanoseconds)};
+  return static_cast<std::int64_t>(file_clock::from_sys(written).time_since_epoch().count());
+}
+
+// The record readers of one fill, one per worker at a time: each keeps the metadata list's texts
+// from one file to the next. The fill has a sidecar finder of its own, so that a later visit sees
+// the sidecars written in between.
+class ReaderPool {
+ public:
+  explicit ReaderPool(const Definitions& tables) : definitions(tables) {}
+
+  FolderRecord Read(const std::filesystem::path& file) {
+    std::unique_ptr<FolderRecordReader> reader;
+    {
+      const std::lock_guard lock(mutex);
+      if (!idle.empty()) {
+        reader = std::move(idle.back());
+        idle.pop_back();
+      }
+    }
+    if (!reader) reader = std::make_unique<FolderRecordReader>(definitions, &sidecars);
+    FolderRecord record = reader->Read(file);
+    const std::lock_guard lock(mutex);
+    idle.push_back(std::move(reader));
+    return record;
+  }
+
+ private:
+  const Definitions& definitions;
+  SidecarFinder sidecars;
+  std::mutex mutex;  // guards idle
+  std::vector<std::unique_ptr<FolderRecordReader>> idle;
+};
+
 FolderRecord CachedRecord(SharedCache& shared, const std::string& file,
                           const std::function<FolderRecord(const std::filesystem::path&)>& read) {
-  std::error_code error;
   const std::filesystem::path path(file);
-  const auto size = static_cast<std::int64_t>(std::filesystem::file_size(path, error));
-  const std::int64_t modified =
-      error ? 0
-            : static_cast<std::int64_t>(
-                  std::filesystem::last_write_time(path, error).time_since_epoch().count());
-  if (error) return read(path);  // gone or unreadable: the reader says what it can, nothing is kept
+  const EntryStatus status = FileStatus(file);  // one call for both parts of the key
+  if (!status.exists) return read(path);  // gone or unreadable: the reader says what it can, nothing is kept
+  const std::int64_t size = status.size;
+  const std::int64_t modified = TimeKey(status);
   if (shared.loadState == SharedCache::kLoaded) {
     const std::lock_guard lock(shared.mutex);
     if (std::optional<FolderRecord> known = shared.cache.Find(file, size, modified)) return *known;
@@ -228,8 +265,9 @@ void Verzeichnis::FillRecords() {
   std::iota(order.end() - static_cast<std::ptrdiff_t>(entries.size()), order.end(), std::size_t{0});
   std::function<FolderRecord(const std::filesystem::path&)> read = options.readRecord;
   if (!read) {
-    const Definitions* tables = definitions.get();  // lives as long as the window, which waits for its work
-    read = [tables](const std::filesystem::path& file) { return ReadFolderRecord(file, *tables); };
+    // The definitions live as long as the window, which waits for its work.
+    auto readers = std::make_shared<ReaderPool>(*definitions);
+    read = [readers](const std::filesystem::path& file) { return readers->Read(file); };
   }
   auto cache = std::make_shared<SharedCache>(
       options.recordCache.empty() ? FolderRecordCache::DefaultDirectory() : options.recordCache);
@@ -243,7 +281,8 @@ void Verzeichnis::FillRecords() {
       },
       [this](FolderViewWork<FolderRecord>::Batch& batch) {
         dateiliste->SetRecords(batch);
-        if (dateiliste->Filtered()) miniaturen->FollowHiddenRows();
+        // The grid follows the filter when it is shown (every row is looked at).
+        if (dateiliste->Filtered() && !miniaturen->isHidden()) miniaturen->FollowHiddenRows();
         ShowFolderStatus(false);
       },
       [this, cache, folder] {

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QThreadPool>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -15,6 +16,7 @@
 
 #include "TestSupport.h"
 #include "browser/FolderViewWork.h"
+#include "browser/NameOrder.h"
 #include "browser/ThumbnailGrid.h"
 #include "browser/core/FolderRecords.h"
 
@@ -128,6 +130,47 @@ bool IsBlue(const QImage& picture) {
 bool IsRed(const QImage& picture) {
   const QColor c = picture.pixelColor(picture.width() / 2, picture.height() / 2);
   return c.red() > 200 && c.blue() < 60;
+}
+
+bool IsGreen(const QImage& picture) {
+  const QColor c = picture.pixelColor(picture.width() / 2, picture.height() / 2);
+  return c.green() > 200 && c.red() < 60 && c.blue() < 60;
+}
+
+// A red picture from a Nikon body: IFD1 holds `thumbnail`, the makernote's preview directory
+// (tag 0x0011, offsets from the makernote's own TIFF header) `preview`, whose length entry says
+// `claimedLength` (the real length when negative).
+QByteArray NikonJpeg(const QByteArray& thumbnail, const QByteArray& preview, qsizetype claimedLength = -1) {
+  using namespace samples;
+  const auto bytes = [](const QByteArray& data) { return Bytes(data.begin(), data.end()); };
+  auto previewDirectory = std::make_shared<Ifd>();
+  previewDirectory->Short(0x0103, {6});
+  previewDirectory->OffsetTo(0x0201, bytes(preview));
+  previewDirectory->Long(0x0202, {static_cast<std::uint32_t>(claimedLength < 0 ? preview.size() : claimedLength)});
+  auto note = std::make_shared<Ifd>();
+  note->Undefined(0x0001, std::string("0210"));
+  note->Sub(0x0011, previewDirectory);
+  const Ifd::BlobMaker makernote = [note](std::int64_t) {
+    Bytes out{'N', 'i', 'k', 'o', 'n', 0, 2, 0x10, 0, 0};
+    ByteSink sink{ByteOrder::kBig, out};
+    sink.Text("MM"), sink.U16(42), sink.U32(8);
+    note->Write(out, ByteOrder::kBig, -10);
+    return out;
+  };
+  auto exif = std::make_shared<Ifd>();
+  exif->Blob(0x927C, kUndefined, static_cast<std::uint32_t>(makernote(0).size()), makernote);
+  auto thumbnailDirectory = std::make_shared<Ifd>();
+  thumbnailDirectory->Short(0x0103, {6});
+  thumbnailDirectory->OffsetTo(0x0201, bytes(thumbnail));
+  thumbnailDirectory->Long(0x0202, {static_cast<std::uint32_t>(thumbnail.size())});
+  Ifd main;
+  main.Ascii(0x010F, "NIKON CORPORATION").Ascii(0x0110, "NIKON D3100").Sub(0x8769, exif).Next(thumbnailDirectory);
+  const Bytes payload = ExifPayload(ByteOrder::kBig, main);
+  const qsizetype length = 2 + static_cast<qsizetype>(payload.size());
+  QByteArray app1("\xFF\xE1", 2);
+  app1.append(static_cast<char>(length >> 8)).append(static_cast<char>(length & 0xFF));
+  app1.append(reinterpret_cast<const char*>(payload.data()), static_cast<qsizetype>(payload.size()));
+  return JpegOf(Qt::red, QSize(400, 300)).insert(2, app1);
 }
 
 }  // namespace
@@ -395,6 +438,89 @@ class FolderViewTest : public QObject {
       QCOMPARE(decoded.size(), QSize(128, 96));
       QVERIFY2(IsRed(decoded), qPrintable(name));
     }
+  }
+
+  // A thumbnail too small for the cell gives way to the makernote's larger preview (green), read
+  // from within the block; one that fills the cell is kept (blue); a preview whose bytes leave
+  // the block, or none at all, gives the decoded picture (red).
+  void makernotePreviews() {
+    Harness harness;
+    harness.MakeFolder(U("n"));
+    const QByteArray small = JpegOf(Qt::blue, QSize(80, 60));
+    const QByteArray green = JpegOf(Qt::green, QSize(320, 240));
+    const struct {
+      const char* name;
+      QByteArray file;
+      QSize size;
+      bool (*colour)(const QImage&);
+    } cases[] = {
+        {"vorschau.jpg", NikonJpeg(small, green), QSize(128, 96), IsGreen},
+        {"miniatur.jpg", NikonJpeg(JpegOf(Qt::blue, QSize(160, 120)), green), QSize(128, 96), IsBlue},
+        {"zulang.jpg", NikonJpeg(small, green, green.size() + 70000), QSize(128, 96), IsRed},
+        {"kaputt.jpg", NikonJpeg(small, green.left(60) + QByteArray(100, 'x')), QSize(128, 96), IsRed},
+    };
+    for (const auto& c : cases) {
+      harness.WriteBytes(U("n/") + QLatin1String(c.name), c.file);
+      const QImage made = MakeThumbnail(harness.Path(U("n/") + QLatin1String(c.name)).toStdString(), 4, QSize(128, 96));
+      QCOMPARE(made.size(), c.size);
+      QVERIFY2(c.colour(made), c.name);
+    }
+    // Only a picture at least as large as the cell: the preview is smaller than this one.
+    QVERIFY(EmbeddedThumbnail(harness.Path(U("n/vorschau.jpg")).toStdString(), 4, QSize(400, 300)).isNull());
+  }
+
+  // With columns the list sorts: a folder listed then keeps the name order and its sorting, and a
+  // record reaching a row off screen does not repaint the list, one on screen does.
+  void listingWithColumns() {
+    Harness harness;
+    harness.MakeFolder(U("l"));
+    QStringList names;
+    for (int i = 59; i >= 0; --i) {
+      const QString name = QStringLiteral("bild %1.jpg").arg(i);
+      harness.WriteJpeg(U("l/") + name, 16, 12);
+      names.prepend(name);
+    }
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) { return GermanNameLess(a, b); });
+    StartIn(harness.Path(U("l")));
+    WriteSetting(kViewSection, U("filecolumns"), U("iso:50"));
+    auto reader = std::make_shared<FakeReader>();
+    StartOptions options = harness.Options();
+    options.readRecord = [reader](const std::filesystem::path& file) { return reader->Read(file); };
+    options.recordCache = QFile::encodeName(harness.Path(U("cache"))).toStdString();
+    auto window = harness.Start(options);
+    FileList* files = window->Files();
+    QVERIFY(files->isSortingEnabled());
+    QCOMPARE(ItemTexts(files), names);
+    QTRY_VERIFY(!window->FillingRecords());
+    ClickHeader(files, 0);
+    std::reverse(names.begin(), names.end());
+    QCOMPARE(ShownNames(files), names);
+
+    struct PaintCounter : QObject {
+      int paints = 0;
+      bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+      }
+    } counter;
+    files->viewport()->installEventFilter(&counter);
+    const std::vector<std::size_t> onScreen = files->VisibleEntries();
+    QVERIFY(!onScreen.empty() && onScreen.size() < 60);
+    const std::size_t offScreen = onScreen.front() > 30 ? 0 : 59;
+    QVERIFY(std::find(onScreen.begin(), onScreen.end(), offScreen) == onScreen.end());
+    FolderRecord record;
+    record.filled = true;
+    record.iso = 800;
+    QTest::qWait(50);
+    counter.paints = 0;
+    std::vector<std::pair<std::size_t, FolderRecord>> batch{{offScreen, record}};
+    files->SetRecords(batch);
+    QTest::qWait(50);
+    QCOMPARE(counter.paints, 0);
+    batch = {{onScreen.front(), record}};
+    files->SetRecords(batch);
+    QTRY_VERIFY(counter.paints > 0);
+    files->viewport()->removeEventFilter(&counter);
   }
 
   void thumbnails() {

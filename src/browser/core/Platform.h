@@ -24,6 +24,7 @@ struct EntryStatus {
   bool isRegular = false;
   std::int64_t size = 0;
   std::int64_t modifiedSeconds = 0;  // seconds since 1970-01-01 UTC
+  std::int32_t modifiedNanoseconds = 0;  // and the part of a second, where the file system keeps it
 };
 
 // Reads one folder. The folder stays open while the object lives; entries "." and ".." are skipped.
@@ -45,6 +46,9 @@ class DirectoryReader {
   struct State;
   std::unique_ptr<State> state;
 };
+
+// The status of a file by its path, following links; exists is false when it cannot be asked for.
+EntryStatus FileStatus(const std::string& path);
 
 // A broken-down local time, to the second.
 struct LocalDateTime {

@@ -16,6 +16,21 @@
 
 namespace kelmarin {
 
+namespace {
+
+EntryStatus StatusOf(const struct stat& info) {
+  EntryStatus status;
+  status.exists = true;
+  status.isDirectory = S_ISDIR(info.st_mode);
+  status.isRegular = S_ISREG(info.st_mode);
+  status.size = static_cast<std::int64_t>(info.st_size);
+  status.modifiedSeconds = static_cast<std::int64_t>(info.st_mtim.tv_sec);
+  status.modifiedNanoseconds = static_cast<std::int32_t>(info.st_mtim.tv_nsec);
+  return status;
+}
+
+}  // namespace
+
 struct DirectoryReader::State {
   DIR* dir = nullptr;
 };
@@ -73,12 +88,13 @@ EntryStatus DirectoryReader::Stat(std::string_view name) const {
   const std::string nameText(name);
   struct stat info {};
   if (::fstatat(::dirfd(state->dir), nameText.c_str(), &info, 0) != 0) return status;
-  status.exists = true;
-  status.isDirectory = S_ISDIR(info.st_mode);
-  status.isRegular = S_ISREG(info.st_mode);
-  status.size = static_cast<std::int64_t>(info.st_size);
-  status.modifiedSeconds = static_cast<std::int64_t>(info.st_mtime);
-  return status;
+  return StatusOf(info);
+}
+
+EntryStatus FileStatus(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return {};
+  return StatusOf(info);
 }
 
 LocalDateTime ToLocalDateTime(std::int64_t secondsSinceEpoch) {

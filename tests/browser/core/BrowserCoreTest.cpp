@@ -160,6 +160,27 @@ TEST_F(FolderListingTest, TypeOrderSizeAndLocalTime) {
   EXPECT_EQ(ListImageFiles(folder.string(), {{"a1.png", 8}})[0].modified, expected);
 }
 
+TEST_F(FolderListingTest, LargeFolderKeepsEveryStatusInOrder) {
+  // Enough files for the statuses to be read on several threads: each file's size tells its name.
+  constexpr int kFiles = 4501;
+  for (int i = 0; i < kFiles; ++i) Write("p" + std::to_string(i) + ".jpg", static_cast<std::size_t>(i % 13 + 1));
+  fs::create_directory(folder / "z0.jpg");
+  fs::create_symlink(folder / "missing.jpg", folder / "z1.jpg");
+  fs::create_symlink(folder / "p7.jpg", folder / "z2.jpg");
+  const auto entries = ListImageFiles(folder.string(), Star());
+  ASSERT_EQ(entries.size(), std::size_t{kFiles + 1});
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const FileEntry& e = entries[i];
+    const int number = std::stoi(e.name.substr(1));
+    EXPECT_EQ(e.size, e.name == "z2" ? 8 : number % 13 + 1) << e.name;
+    EXPECT_EQ(e.typeCode, 4);
+    if (i > 0) {
+      EXPECT_LT(entries[i - 1].name, e.name) << "sorted by name";
+    }
+  }
+  EXPECT_EQ(ListImageFiles(folder.string(), Star(), ListOrder::kAsListed).size(), entries.size());
+}
+
 TEST_F(FolderListingTest, UnreadableFoldersListNothing) {
   Write("file.jpg", 1);
   EXPECT_TRUE(ListImageFiles((folder / "missing").string(), Star()).empty());

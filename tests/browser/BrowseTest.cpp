@@ -699,6 +699,7 @@ class BrowseTest : public QObject {
     ClickItem(window->Files(), Item(*window, QStringLiteral("b.jpg")));
     QVERIFY(!openDuringLoad && Viewer()->windowTitle().startsWith(QStringLiteral("b - 600x2400 Pixel")));
     QTest::keyClick(Viewer(), Qt::Key_Backspace);
+    WaitForImage(*window);
     QVERIFY(Viewer()->windowTitle().startsWith(QStringLiteral("a - 40x30 Pixel")));
     UnloadViewer();
 

@@ -23,8 +23,7 @@ inline std::vector<std::uint8_t> Prefixed(std::string_view header, std::span<con
 // Reads every item the source gives, as the listing would ask for it.
 inline void ReadEverything(MetadataSource source, std::int32_t type) {
   source.container = true;
-  ImageMetadata image;
-  image.SetSource(type, std::make_shared<const MetadataSource>(std::move(source)), nullptr);
+  const ImageMetadata image = ReadMetadata(type, std::make_shared<const MetadataSource>(std::move(source)), nullptr);
   for (std::int32_t section = 1; section <= 4; ++section) {
     const std::int32_t count = image.ExifCount(section);
     for (std::int32_t i = 1; i <= count; ++i) {

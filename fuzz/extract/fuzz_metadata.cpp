@@ -22,7 +22,7 @@ const kelmarin::Definitions& SmallDefinitions() {
   return *definitions;
 }
 
-void Query(kelmarin::ImageMetadata& image) {
+void Query(const kelmarin::ImageMetadata& image) {
   for (std::int32_t section = 0; section <= 5; ++section) {
     const std::int32_t count = image.ExifCount(section);
     for (std::int32_t i = 1; i <= count; ++i) {
@@ -42,8 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto source =
       std::make_shared<const kelmarin::MetadataSource>(kelmarin::fuzz::SourceFromBytes({data, size}));
   for (std::int32_t type : {4, 8}) {
-    kelmarin::ImageMetadata image;
-    image.SetSource(type, source, &SmallDefinitions());
+    const kelmarin::ImageMetadata image = kelmarin::ReadMetadata(type, source, &SmallDefinitions());
     Query(image);
   }
   return 0;

@@ -44,8 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                       0};
   marker.insert(marker.end(), data, data + size);
   source->markers.push_back({0xE1, std::move(marker)});
-  kelmarin::ImageMetadata metadata;
-  metadata.SetSource(4, source, tables);
+  const kelmarin::ImageMetadata metadata = kelmarin::ReadMetadata(4, source, tables);
   kelmarin::MetadataListing listing;
   const kelmarin::TextLocale german;
   listing.rows = kelmarin::FillMetadataList(*tables, metadata, kelmarin::MakeFormatContext(german, 1.0));

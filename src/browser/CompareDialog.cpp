@@ -63,24 +63,22 @@ std::optional<std::vector<ListingRow>> ReadCompareRows(const std::string& path, 
   const QString name = QFile::decodeName(QByteArray::fromStdString(path));
   try {
     const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(path, type);
-    ImageMetadata early;
-    ImageMetadata* metadata = &early;
-    std::unique_ptr<ZetImage> image;
+    ImageMetadata metadata;
     if (read.error || read.otherFormat) {
       // As the window reads it: with the pixels, for the formats only the full image layer reads.
-      image = std::make_unique<ZetImage>(&definitions, nullptr);
+      ZetImage image(&definitions, nullptr);
       std::int32_t width = 0, height = 0, loadTime = 0;
-      if (image->load(path, type, width, height, loadTime) != 0 || width == 0 || height == 0) {
+      if (image.load(path, type, width, height, loadTime) != 0 || width == 0 || height == 0) {
         error = QStringLiteral("Die Datei „%1“ kann nicht gelesen werden.").arg(name);
         return std::nullopt;
       }
-      metadata = &image->metadata();
+      metadata = image.ReadMetadata();
     } else {
-      early.SetSource(read.type, read.source, &definitions);
+      metadata = ReadMetadata(read.type, read.source, &definitions);
     }
     SidecarFinder sidecars;
     const MetadataListing listing =
-        ListingOf(definitions, *metadata, path, sidecars, TextLocaleOf(QLocale()));
+        ListingOf(definitions, metadata, path, sidecars, TextLocaleOf(QLocale()));
     return ListRows(listing, &definitions);
   } catch (const std::exception&) {
     error = QStringLiteral("Die Metadaten der Datei „%1“ können nicht gelesen werden.").arg(name);

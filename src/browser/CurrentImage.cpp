@@ -32,7 +32,7 @@ QString Decoded(const std::string& bytes) {
 
 }  // namespace
 
-MetadataListing ListingOf(const Definitions& definitions, ImageMetadata& metadata, const std::string& path,
+MetadataListing ListingOf(const Definitions& definitions, const ImageMetadata& metadata, const std::string& path,
                           SidecarFinder& sidecars, const TextLocale& locale) {
   return ImageListing(definitions, metadata, MakeFormatContext(locale, metadata.camera_feq), nullptr,
                       sidecars.For(std::filesystem::path(path)));
@@ -40,12 +40,22 @@ MetadataListing ListingOf(const Definitions& definitions, ImageMetadata& metadat
 
 CurrentImage::CurrentImage(FilterPanel& statusPanel, InfoPanel& infoPanel, MetadataList& metadataList,
                            QWidget* owner)
-    : status(statusPanel), info(infoPanel), list(metadataList), window(owner) {}
+    : status(statusPanel), info(infoPanel), list(metadataList), window(owner) {
+  // The loader signals only its latest request; whatever it signals belongs to the file being loaded.
+  QObject::connect(&loader, &ImageLoader::metadataRead, &loader,
+                   [this](ImageLoader::Request, const std::shared_ptr<const ImageMetadata>& metadata) {
+                     MetadataRead(*metadata);
+                   });
+  QObject::connect(&loader, &ImageLoader::loaded, &loader,
+                   [this](ImageLoader::Request, const std::shared_ptr<LoadedImage>& result) {
+                     Loaded(std::move(*result));
+                   });
+}
 
 CurrentImage::~CurrentImage() = default;
 
-bool CurrentImage::ShowImageInfo(const FileEntry& entry) {
-  if (!loading) {
+void CurrentImage::ShowImageInfo(const FileEntry& entry, bool followViewer) {
+  if (!loader.Waiting()) {
     statusBefore = status.StatusText();
     toneBefore = status.Tone();
   }
@@ -54,31 +64,33 @@ bool CurrentImage::ShowImageInfo(const FileEntry& entry) {
   Clear();  // nothing of the previous file stays on screen, whatever this load gives
   info.Preview()->repaint();
   current = entry;
-  loading = true;
 
-  std::string path = currentFolder;
-  if (path.empty() || path.back() != '/') path += '/';
-  path += current.name + "." + current.extension;
+  loadingPath = currentFolder;
+  if (loadingPath.empty() || loadingPath.back() != '/') loadingPath += '/';
+  loadingPath += current.name + "." + current.extension;
   listed = false;
-  std::optional<LoadedImage> loaded =
-      loader.Load(path, current.typeCode, definitions, [this, path](ImageMetadata& metadata) {
-        // The list and the facts that need no decoding now; the preview follows with the pixels.
-        info.SetLabels(Labels());
-        List(metadata, path);
-      });
-  // Called off: a later selection, another folder or the shut-down took over (this object may be
-  // gone with the window).
-  if (!loaded) return false;
-  loading = false;
-  Show(std::move(*loaded), path);
+  viewerFollows = followViewer;
+  loader.Load(loadingPath, current.typeCode, definitions);
+}
+
+void CurrentImage::MetadataRead(const ImageMetadata& metadata) {
+  // The list and the facts that need no decoding now; the preview follows with the pixels.
+  info.SetLabels(Labels());
+  List(metadata, loadingPath);
+}
+
+void CurrentImage::Loaded(LoadedImage loaded) {
+  Show(std::move(loaded), loadingPath);
   status.SetStatus(statusBefore, toneBefore);
   status.StatusLabel()->repaint();
   if (viewerWanted) {
     viewerWanted = false;
     OpenViewer();
     if (viewerOpened) viewerOpened();
+  } else if (viewerFollows && viewer_open) {
+    OpenViewer();
   }
-  return true;
+  viewerFollows = false;
 }
 
 InfoLabels CurrentImage::Labels() const {
@@ -93,7 +105,7 @@ InfoLabels CurrentImage::Labels() const {
   return labels;
 }
 
-void CurrentImage::List(ImageMetadata& metadata, const std::string& path) {
+void CurrentImage::List(const ImageMetadata& metadata, const std::string& path) {
   if (definitions == nullptr) return;
   const TextLocale locale = TextLocaleOf(QLocale());
   // The sidecars of a folder are read once per visit.
@@ -129,13 +141,13 @@ void CurrentImage::Show(LoadedImage loaded, const std::string& path) {
   if (image != nullptr && current.width != 0 && current.height != 0) image->show(*info.Preview());
   info.SetLabels(Labels());
   // Listed already when the metadata came before the pixels: the list the user may be reading stays.
-  if (!listed && image != nullptr && loaded.metadataRead) List(image->metadata(), path);
+  if (!listed && image != nullptr && loaded.metadata != nullptr) List(*loaded.metadata, path);
 }
 
 void CurrentImage::Clear() {
   loader.Cancel();
-  loading = false;
   viewerWanted = false;
+  viewerFollows = false;
   current = FileEntry();
   image.reset();  // one image at a time: the old pixels go before the new ones are read
   info.Preview()->ClearPicture();
@@ -145,7 +157,7 @@ void CurrentImage::Clear() {
 }
 
 void CurrentImage::OpenViewer() {
-  if (loading) {
+  if (loader.Waiting()) {
     viewerWanted = true;
     return;
   }
@@ -161,8 +173,8 @@ void CurrentImage::OpenViewer() {
 
 void CurrentImage::Release() {
   loader.Cancel();
-  loading = false;
   viewerWanted = false;
+  viewerFollows = false;
   image.reset();
 }
 

@@ -30,7 +30,7 @@ struct TextLocale;
 
 // The listing the metadata list shows of an image: its EXIF rows, IPTC datasets, comments, colour
 // profile and XMP (embedded, and of the sidecars the finder knows beside the file at path).
-MetadataListing ListingOf(const Definitions& definitions, ImageMetadata& metadata, const std::string& path,
+MetadataListing ListingOf(const Definitions& definitions, const ImageMetadata& metadata, const std::string& path,
                           SidecarFinder& sidecars, const TextLocale& locale);
 
 class CurrentImage {
@@ -50,14 +50,16 @@ class CurrentImage {
   std::string currentFolder;
   // The entry last given to ShowImageInfo; width, height and load time from its load (0 when it failed).
   FileEntry current;
-  // Loads the entry's file and shows it; what the previous file showed is cleared first. A file
-  // that cannot be read has been reported by the image; the preview then stays empty, the labels
-  // show its name, date and size, the list its metadata when that can be read without the pixels.
-  // The status label is restored once the file is shown.
-  // The file is decoded on a worker thread; the window's events are handled meanwhile. A selection
-  // made then calls this one off: this call returns false without touching the panels, which show
-  // the later file. True when this call's file is shown.
-  bool ShowImageInfo(const FileEntry& entry);
+  // Starts loading the entry's file and returns; what the previous file showed is cleared first,
+  // and the status label says "Bild einlesen" until the file is shown. The file is read on a worker
+  // thread: the metadata list is filled as soon as the metadata is read, the preview and the labels
+  // once the pixels are. A file that cannot be read is reported when its load ends; the preview
+  // then stays empty, the labels show its name, date and size, the list its metadata when that can
+  // be read without the pixels. A later call, Clear or Release calls this load off: nothing of it
+  // reaches the panels. followViewer: an open viewer shows the file too once it is shown.
+  void ShowImageInfo(const FileEntry& entry, bool followViewer = false);
+  // Whether a file is being loaded (ShowImageInfo was called and the file is not shown yet).
+  bool Loading() const { return loader.Waiting(); }
   // Empties the preview, the five labels and the metadata list and forgets the current file (no
   // file is selected any more); a load under way is called off.
   void Clear();
@@ -73,10 +75,13 @@ class CurrentImage {
   const ImageLoader& Loader() const { return loader; }
 
  private:
+  // What the loader signals of the load under way.
+  void MetadataRead(const ImageMetadata& metadata);
+  void Loaded(LoadedImage loaded);
   void Show(LoadedImage loaded, const std::string& path);
   // The five labels of the current file; pixel size and load time only once its pixels are read.
   InfoLabels Labels() const;
-  void List(ImageMetadata& metadata, const std::string& path);
+  void List(const ImageMetadata& metadata, const std::string& path);
 
   FilterPanel& status;
   InfoPanel& info;
@@ -89,9 +94,10 @@ class CurrentImage {
   // The status text and tone before the first of the loads under way: restored when one is shown.
   QString statusBefore;
   StatusTone toneBefore = StatusTone::Done;
-  bool loading = false;
-  bool viewerWanted = false;  // OpenViewer was called during the load
-  bool listed = false;        // the metadata list shows the file being loaded
+  std::string loadingPath;     // the file of the load under way
+  bool viewerWanted = false;   // OpenViewer was called during the load
+  bool viewerFollows = false;  // an open viewer shows the file of the load under way
+  bool listed = false;         // the metadata list shows the file being loaded
   ImageLoader loader;
   // The sidecar files of the folder of the file shown last, read once per visit of a folder.
   SidecarFinder sidecars;

@@ -1,7 +1,5 @@
 #include "browser/ImageLoader.h"
 
-#include <QEventLoop>
-#include <atomic>
 #include <exception>
 
 #include "image/Codec.h"
@@ -25,120 +23,96 @@ class StoringReporter : public Reporter {
   std::vector<Message>& messages;
 };
 
+// The metadata read without the pixels; null when this path cannot read the file.
+std::shared_ptr<const ImageMetadata> ReadEarly(const std::string& path, std::int32_t type,
+                                               const Definitions* definitions) {
+  const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(path, type);
+  if (read.error || read.otherFormat) return nullptr;
+  return std::make_shared<const ImageMetadata>(ReadMetadata(read.type, read.source, definitions));
+}
+
 }  // namespace
 
-// Shared by the window's thread and one worker. `cancelled` is the only field both touch while
-// the worker runs; the worker writes `result` before it posts its end, and the window's thread
-// reads it after that post arrived.
-struct ImageLoader::Job {
-  std::atomic<bool> cancelled{false};
-  LoadedImage result;
-  // Read by the worker before the pixels and handed over with a post of its own; the worker does not
-  // touch it after that post. Null when the metadata cannot be read without the pixels.
-  std::shared_ptr<ImageMetadata> early;
-  // Window thread only.
-  MetadataHandler metadataFirst;
-  bool finished = false;
-  bool superseded = false;
-  QEventLoop* waiting = nullptr;
+LoadedImage::LoadedImage() = default;
+LoadedImage::~LoadedImage() = default;
+LoadedImage::LoadedImage(LoadedImage&&) noexcept = default;
+LoadedImage& LoadedImage::operator=(LoadedImage&&) noexcept = default;
 
-  void Supersede() {
-    superseded = true;
-    cancelled = true;
-    if (waiting != nullptr) waiting->quit();
-  }
-};
-
-ImageLoader::ImageLoader() {
+ImageLoader::ImageLoader(QObject* parent) : QObject(parent) {
   workers.setMaxThreadCount(kMaxWorkers);
 }
 
 ImageLoader::~ImageLoader() {
   Cancel();
+  // What the workers post after this is dropped with this object's pending events.
   workers.waitForDone();
 }
 
 void ImageLoader::Cancel() {
-  if (latest != nullptr) latest->Supersede();
-  latest.reset();
+  if (latestCancelled != nullptr) *latestCancelled = true;
+  latestCancelled.reset();
+  latest = 0;
+  waiting = false;
 }
 
 bool ImageLoader::Busy() const {
   return workers.activeThreadCount() > 0;
 }
 
-std::shared_ptr<ImageMetadata> ImageLoader::ReadEarly(const std::string& path, std::int32_t type,
-                                                      const Definitions* definitions) {
-  const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(path, type);
-  if (read.error || read.otherFormat) return nullptr;
-  auto metadata = std::make_shared<ImageMetadata>();
-  metadata->SetSource(read.type, read.source, definitions);
-  metadata->ExifCount();  // reads it here rather than on the window's thread
-  return metadata;
+ImageLoader::Request ImageLoader::Load(const std::string& path, std::int32_t type,
+                                       const Definitions* definitions) {
+  static Request counter = 0;  // window thread only; never 0, unique across loaders
+  Cancel();
+  const Request request = ++counter;
+  auto cancelled = std::make_shared<std::atomic<bool>>(false);
+  latest = request;
+  latestCancelled = cancelled;
+  waiting = true;
+  workers.start([this, request, cancelled, path, type, definitions] {
+    Run(request, cancelled, path, type, definitions);
+  });
+  return request;
 }
 
-void ImageLoader::Run(Job& job, const std::string& path, std::int32_t type, const Definitions* definitions,
-                      const std::function<void()>& metadataRead) {
-  LoadedImage& result = job.result;
-  StoringReporter reporter(result.messages);
-  codec::WatchCancelFlag(&job.cancelled);
+void ImageLoader::Run(Request request, const std::shared_ptr<std::atomic<bool>>& cancelled,
+                      const std::string& path, std::int32_t type, const Definitions* definitions) {
+  auto result = std::make_shared<LoadedImage>();
+  StoringReporter reporter(result->messages);
+  codec::WatchCancelFlag(cancelled.get());
   try {
-    // The metadata first, as the lister reads it (a truncated JPEG whose EXIF block is whole too):
-    // the list need not wait for a large picture.
-    job.early = ReadEarly(path, type, definitions);
-    if (job.early != nullptr && !job.cancelled) metadataRead();
-    result.image = std::make_unique<ZetImage>(definitions, &reporter);
-    ZetImage& image = *result.image;
-    if (!job.cancelled) image.load(path, type, result.width, result.height, result.loadTime);
+    // The metadata first, as the lister reads it (a truncated JPEG whose EXIF block is whole too).
+    result->metadata = ReadEarly(path, type, definitions);
+    if (result->metadata != nullptr && !*cancelled) {
+      QMetaObject::invokeMethod(
+          this,
+          [this, request, metadata = result->metadata] {
+            if (request == latest) emit metadataRead(request, metadata);
+          },
+          Qt::QueuedConnection);
+    }
+    result->image = std::make_unique<ZetImage>(definitions, &reporter);
+    ZetImage& image = *result->image;
+    if (!*cancelled) image.load(path, type, result->width, result->height, result->loadTime);
     image.SetReporter(nullptr);
-    result.metadataRead = job.early != nullptr;
-    if (!result.metadataRead && !job.cancelled && result.width != 0 && result.height != 0) {
-      image.ExifCount();  // read with the pixels: a file of a kind the lister does not read, or misnamed
-      result.metadataRead = true;
+    if (result->metadata == nullptr && !*cancelled && result->width != 0 && result->height != 0) {
+      // Read with the pixels: a file of a kind the lister does not read, or misnamed.
+      result->metadata = std::make_shared<const ImageMetadata>(image.ReadMetadata());
     }
   } catch (const std::exception&) {
     // No memory for the metadata: the panel shows what it can without the image. The early
-    // metadata may be in the window's hands already and is left alone.
-    result = LoadedImage();
+    // metadata may be in the window's hands already; it is shared, not taken back.
+    *result = LoadedImage();
   }
   codec::WatchCancelFlag(nullptr);
-}
-
-std::optional<LoadedImage> ImageLoader::Load(const std::string& path, std::int32_t type,
-                                             const Definitions* definitions, MetadataHandler metadataFirst) {
-  Cancel();
-  auto job = std::make_shared<Job>();
-  latest = job;
-  job->metadataFirst = std::move(metadataFirst);
-  const auto metadataRead = [this, job] {
-    QMetaObject::invokeMethod(
-        &receiver,
-        [job] {
-          if (!job->superseded && job->metadataFirst) job->metadataFirst(*job->early);
-        },
-        Qt::QueuedConnection);
-  };
-  workers.start([this, job, path, type, definitions, metadataRead] {
-    Run(*job, path, type, definitions, metadataRead);
-    QMetaObject::invokeMethod(
-        &receiver,
-        [job] {
-          job->finished = true;
-          if (job->waiting != nullptr) job->waiting->quit();
-        },
-        Qt::QueuedConnection);
-  });
-  QEventLoop loop;
-  job->waiting = &loop;
-  while (!job->finished && !job->superseded) loop.exec();
-  job->waiting = nullptr;
-  // Superseded: this object may be gone (the window closed while this waited); touch nothing of it.
-  if (job->superseded) return std::nullopt;
-  latest.reset();
-  if (job->early != nullptr && job->result.image != nullptr) {
-    job->result.image->metadata() = std::move(*job->early);
-  }
-  return std::move(job->result);
+  QMetaObject::invokeMethod(
+      this,
+      [this, request, result] {
+        if (request != latest) return;  // called off: a later request or Cancel took its place
+        waiting = false;
+        latestCancelled.reset();
+        emit loaded(request, result);
+      },
+      Qt::QueuedConnection);
 }
 
 }  // namespace kelmarin

@@ -1,24 +1,24 @@
 #pragma once
 // Loading the selected image file on a worker thread, so that the window goes on taking the user's
-// input while a large picture is decoded. Each load belongs to one selection; a later load or Cancel
-// calls the earlier one off: its decode stops between rows where the format allows, and its result
-// is dropped in every case, so the panels never show a late picture of an earlier selection.
+// input while a large picture is decoded. Each load is one request with a number of its own; a later
+// load or Cancel calls the earlier one off: its decode stops between rows where the format allows,
+// and what it reports later is dropped, so the panels never show a late picture of an earlier
+// selection. Results come back by signal on the window's thread; nothing here waits for a load.
 
 #include <QObject>
 #include <QThreadPool>
+#include <atomic>
 #include <cstdint>
-#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "extract/ImageMetadata.h"
 #include "metadata/Reporter.h"
 
 namespace kelmarin {
 
 class Definitions;
-class ImageMetadata;
 class ZetImage;
 
 // What a load gives the window's thread.
@@ -28,43 +28,56 @@ struct LoadedImage {
   std::int32_t height = 0;
   std::int32_t loadTime = 0;
   std::vector<Message> messages;  // what the load reported, to be shown on the window's thread
-  bool metadataRead = false;      // the image's metadata is read (with the pixels or without them)
+  // The image's metadata, read with the pixels or without them; null when it could not be read.
+  std::shared_ptr<const ImageMetadata> metadata;
+
+  LoadedImage();
+  ~LoadedImage();
+  LoadedImage(LoadedImage&&) noexcept;
+  LoadedImage& operator=(LoadedImage&&) noexcept;
 };
 
-class ImageLoader {
+class ImageLoader : public QObject {
+  Q_OBJECT
+
  public:
-  ImageLoader();
-  // Calls the running loads off and waits for their worker threads.
-  ~ImageLoader();
+  using Request = quint64;
+
+  explicit ImageLoader(QObject* parent = nullptr);
+  // Calls the running load off and waits for the worker threads; nothing is signalled after this.
+  ~ImageLoader() override;
   ImageLoader(const ImageLoader&) = delete;
   ImageLoader& operator=(const ImageLoader&) = delete;
 
-  // Reads the file's metadata and then decodes it (type code as the file list gives it) on a worker
-  // thread, and waits for that while the window's events go on being handled; one of them may start
-  // the next load or call this one off. The result when this load is still the latest when it ends;
-  // nullopt when a later Load, Cancel or the end of this object took its place. Window thread only.
-  // When the metadata can be read without the pixels (as the lister reads it), metadataFirst (may be
-  // empty) is called with it on the window's thread while the pixels are still being decoded, unless
-  // the load was called off by then; the loaded image then holds that same metadata, already read.
-  using MetadataHandler = std::function<void(ImageMetadata&)>;
-  std::optional<LoadedImage> Load(const std::string& path, std::int32_t type, const Definitions* definitions,
-                                  MetadataHandler metadataFirst = {});
-  // Calls off the load that is waited for, if any.
+  // Calls off the load under way, if any, and starts this one on a worker thread: the file's
+  // metadata (when it can be read without the pixels, as the lister reads it), then its pixels
+  // (type code as the file list gives it). Returns at once with the new request's number, which
+  // the signals below carry. Window thread only; the definitions live as long as this object.
+  Request Load(const std::string& path, std::int32_t type, const Definitions* definitions);
+  // Calls off the load under way, if any: it signals nothing more.
   void Cancel();
+  // Whether a load was started and has neither been signalled as loaded nor called off.
+  bool Waiting() const { return waiting; }
   // Whether a worker thread is still busy (also with a load that was called off).
   bool Busy() const;
 
- private:
-  struct Job;
-  // The metadata read without the pixels; null when this path cannot read the file.
-  static std::shared_ptr<ImageMetadata> ReadEarly(const std::string& path, std::int32_t type,
-                                                  const Definitions* definitions);
-  static void Run(Job& job, const std::string& path, std::int32_t type, const Definitions* definitions,
-                  const std::function<void()>& metadataRead);
+ signals:
+  // The metadata of the latest request, read before its pixels: the list need not wait for a
+  // large picture. Not signalled when the metadata needs the pixels; then `loaded` brings it.
+  void metadataRead(kelmarin::ImageLoader::Request request,
+                    std::shared_ptr<const kelmarin::ImageMetadata> metadata);
+  // The latest request has ended; the result is the receiver's to take (moved from).
+  void loaded(kelmarin::ImageLoader::Request request, std::shared_ptr<kelmarin::LoadedImage> result);
 
-  QObject receiver;  // the worker threads hand their results to the window's thread through it
+ private:
+  // Runs on the worker: reads, decodes and hands both to the window's thread.
+  void Run(Request request, const std::shared_ptr<std::atomic<bool>>& cancelled, const std::string& path,
+           std::int32_t type, const Definitions* definitions);
+
   QThreadPool workers;
-  std::shared_ptr<Job> latest;
+  Request latest = 0;  // window thread only; 0 = none
+  bool waiting = false;
+  std::shared_ptr<std::atomic<bool>> latestCancelled;
 };
 
 }  // namespace kelmarin

@@ -159,8 +159,7 @@ void Verzeichnis::FileChosen(QTreeWidgetItem* item) {
   const FileEntry* entry = dateiliste->Entry(item);
   if (entry == nullptr) return;
   dateiliste->repaint();
-  // A selection made while this file was loading has taken over and shows itself.
-  if (current->ShowImageInfo(*entry) && viewer_open) current->OpenViewer();
+  current->ShowImageInfo(*entry, /*followViewer=*/true);
 }
 
 // The viewer, once open, steps through this window's file list.

@@ -34,26 +34,17 @@ const T* AtPosition(const std::vector<T>& list, std::int32_t lfd) {
 
 }  // namespace
 
-void ImageMetadata::SetSource(std::int32_t newImagetype, std::shared_ptr<const MetadataSource> newSource,
-                              const Definitions* newDefinitions) {
-  imagetype = newImagetype;
-  source = std::move(newSource);
-  definitions = newDefinitions;
-}
-
-void ImageMetadata::EnsureMetadata() {
+ImageMetadata ReadMetadata(std::int32_t imagetype, std::shared_ptr<const MetadataSource> source,
+                           const Definitions* definitions) {
+  ImageMetadata metadata;
   // Other types have metadata only when a container reader found blocks in them.
   const bool container = source && source->container;
-  if (metadata_read || (imagetype != kTypeJpeg && imagetype != kTypePng && !container)) return;
-  // Marked first: the reader only uses the Add operations, but a query made while reading must
-  // not start a second reading. Should the reading throw (out of memory), the mark is taken back.
-  metadata_read = true;
-  try {
-    if (source) ReadImageMetadata(*this, imagetype, *source, definitions);
-  } catch (...) {
-    metadata_read = false;
-    throw;
+  if (imagetype == kTypeJpeg || imagetype == kTypePng || container) {
+    if (source) ReadImageMetadata(metadata, imagetype, *source, definitions);
+    metadata.metadata_read = true;
   }
+  metadata.source = std::move(source);
+  return metadata;
 }
 
 ZetExif* ImageMetadata::ExifAdd(std::int32_t section, std::int32_t tag, std::int32_t typ,
@@ -65,14 +56,12 @@ ZetExif* ImageMetadata::ExifAdd(std::int32_t section, std::int32_t tag, std::int
   return &list.back();
 }
 
-const ZetExif* ImageMetadata::ExifPos(std::int32_t section, std::int32_t lfd) {
-  EnsureMetadata();
+const ZetExif* ImageMetadata::ExifPos(std::int32_t section, std::int32_t lfd) const {
   if (!ValidSection(section)) return nullptr;
   return AtPosition(exif[section - 1], lfd);
 }
 
-const ZetExif* ImageMetadata::ExifTag(std::int32_t section, std::int32_t tag) {
-  EnsureMetadata();
+const ZetExif* ImageMetadata::ExifTag(std::int32_t section, std::int32_t tag) const {
   if (!ValidSection(section)) return nullptr;
   for (const ZetExif& item : exif[section - 1]) {
     if (item.tag == tag) return &item;
@@ -80,15 +69,13 @@ const ZetExif* ImageMetadata::ExifTag(std::int32_t section, std::int32_t tag) {
   return nullptr;
 }
 
-std::int32_t ImageMetadata::ExifCount() {
-  EnsureMetadata();
+std::int32_t ImageMetadata::ExifCount() const {
   std::size_t sum = 0;
   for (const auto& list : exif) sum += list.size();
   return static_cast<std::int32_t>(sum);
 }
 
-std::int32_t ImageMetadata::ExifCount(std::int32_t section) {
-  EnsureMetadata();
+std::int32_t ImageMetadata::ExifCount(std::int32_t section) const {
   if (!ValidSection(section)) return 0;
   return static_cast<std::int32_t>(exif[section - 1].size());
 }
@@ -106,21 +93,18 @@ ZetIPTC& ImageMetadata::IptcAdd(std::int32_t tag, std::string inhalt) {
   return iptc_items.back();
 }
 
-const ZetIPTC* ImageMetadata::IptcPos(std::int32_t lfd) {
-  EnsureMetadata();
+const ZetIPTC* ImageMetadata::IptcPos(std::int32_t lfd) const {
   return AtPosition(iptc_items, lfd);
 }
 
-const ZetIPTC* ImageMetadata::IptcTag(std::int32_t tag) {
-  EnsureMetadata();
+const ZetIPTC* ImageMetadata::IptcTag(std::int32_t tag) const {
   for (const ZetIPTC& item : iptc_items) {
     if (item.tag == tag) return &item;
   }
   return nullptr;
 }
 
-std::int32_t ImageMetadata::IptcCount() {
-  EnsureMetadata();
+std::int32_t ImageMetadata::IptcCount() const {
   return static_cast<std::int32_t>(iptc_items.size());
 }
 
@@ -136,19 +120,16 @@ ImageComment& ImageMetadata::ImageCommentAdd(std::string key, std::string inhalt
   return image_comments.back();
 }
 
-const ImageComment* ImageMetadata::ImageCommentPos(std::int32_t lfd) {
-  EnsureMetadata();
+const ImageComment* ImageMetadata::ImageCommentPos(std::int32_t lfd) const {
   return AtPosition(image_comments, lfd);
 }
 
-const ImageComment* ImageMetadata::ImageCommentItem(const std::string& key) {
-  EnsureMetadata();
+const ImageComment* ImageMetadata::ImageCommentItem(const std::string& key) const {
   const auto it = commentIndex.find(FoldKey(key));
   return it == commentIndex.end() ? nullptr : &image_comments[it->second];
 }
 
-std::int32_t ImageMetadata::ImageCommentCount() {
-  EnsureMetadata();
+std::int32_t ImageMetadata::ImageCommentCount() const {
   return static_cast<std::int32_t>(image_comments.size());
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The metadata collections of one image: EXIF items by section, IPTC datasets, comments, the maker
-// number and the focal-length factor. The image object owns one and forwards to it. Reading is lazy
-// and happens once: the first query runs ReadImageMetadata on the source attached with SetSource.
+// number and the focal-length factor. ReadMetadata reads a file's kept markers, texts and blocks once
+// and returns the value; its queries are const and never read anything. The Add operations are how
+// the readers (and tests) fill a value.
 
 #include <cstdint>
 #include <memory>
@@ -53,41 +54,36 @@ class ImageMetadata {
   // (Olympus's "SX" camera types and D4322: quality SQ is 0, not 1).
   bool countsFromZero = false;
 
-  // What the lazy reading works on: the image type code (only 4 JPEG and 8 PNG are read, and any
-  // type whose source a container reader filled), the markers, texts and blocks kept for this file, and the definition tables used for the
-  // focal-length factor (null: factor 0). Until called, or for other types, every count is 0.
-  // Call it before the first query: the reading happens once, a later call changes nothing read.
-  // The definitions must outlive this object.
-  void SetSource(std::int32_t imagetype, std::shared_ptr<const MetadataSource> source,
-                 const Definitions* definitions);
-
   // Appends to the section's list (1 main, 2 thumbnail, 3 makernote, 4 GPS) and returns the item;
-  // another section number returns null and stores nothing. Does not trigger reading. The pointer
+  // another section number returns null and stores nothing. The pointer
   // stays valid until the next ExifAdd to the same section.
   ZetExif* ExifAdd(std::int32_t section, std::int32_t tag, std::int32_t typ, ExifValues inhalt);
   // Item at 1-based position, null outside the list or for another section.
-  const ZetExif* ExifPos(std::int32_t section, std::int32_t lfd);
+  const ZetExif* ExifPos(std::int32_t section, std::int32_t lfd) const;
   // First item with that tag in the section, null when none.
-  const ZetExif* ExifTag(std::int32_t section, std::int32_t tag);
+  const ZetExif* ExifTag(std::int32_t section, std::int32_t tag) const;
   // Sum over the four sections, or one section's count (0 for another number).
-  std::int32_t ExifCount();
-  std::int32_t ExifCount(std::int32_t section);
+  std::int32_t ExifCount() const;
+  std::int32_t ExifCount(std::int32_t section) const;
 
-  // Joins a repeated dataset number with "," into the first item. Does not trigger reading.
+  // Joins a repeated dataset number with "," into the first item.
   ZetIPTC& IptcAdd(std::int32_t tag, std::string inhalt);
-  const ZetIPTC* IptcPos(std::int32_t lfd);
-  const ZetIPTC* IptcTag(std::int32_t tag);
-  std::int32_t IptcCount();
+  const ZetIPTC* IptcPos(std::int32_t lfd) const;
+  const ZetIPTC* IptcTag(std::int32_t tag) const;
+  std::int32_t IptcCount() const;
 
   // Keys compare without regard to ASCII case; a known key keeps its position and first spelling and
-  // gets the new text. Does not trigger reading.
+  // gets the new text.
   ImageComment& ImageCommentAdd(std::string key, std::string inhalt);
-  const ImageComment* ImageCommentPos(std::int32_t lfd);
-  const ImageComment* ImageCommentItem(const std::string& key);
-  std::int32_t ImageCommentCount();
+  const ImageComment* ImageCommentPos(std::int32_t lfd) const;
+  const ImageComment* ImageCommentItem(const std::string& key) const;
+  std::int32_t ImageCommentCount() const;
 
+  // Whether ReadMetadata read the source: false for a type whose metadata is not read, and for a
+  // value filled by hand.
   bool MetadataRead() const { return metadata_read; }
-  // The source attached with SetSource (null before): its ICC profile and XMP are read from there.
+  // The source ReadMetadata was given (null for a value filled by hand): its ICC profile and XMP
+  // are read from there.
   const MetadataSource* Source() const { return source.get(); }
 
   // Approximate memory held by the EXIF items (values and their text bytes). The reader stops
@@ -95,11 +91,10 @@ class ImageMetadata {
   std::size_t ExifStoredBytes() const { return exifStoredBytes; }
 
  private:
-  void EnsureMetadata();
+  friend ImageMetadata ReadMetadata(std::int32_t imagetype, std::shared_ptr<const MetadataSource> source,
+                                    const Definitions* definitions);
 
-  std::int32_t imagetype = 0;
   std::shared_ptr<const MetadataSource> source;
-  const Definitions* definitions = nullptr;
   bool metadata_read = false;
   std::vector<ZetExif> exif[4];
   std::vector<ZetIPTC> iptc_items;
@@ -107,5 +102,13 @@ class ImageMetadata {
   std::unordered_map<std::string, std::size_t> commentIndex;  // folded key -> index in image_comments
   std::size_t exifStoredBytes = 0;
 };
+
+// Reads the metadata of one file from what the codec layer kept of it: the image type code (only 4
+// JPEG and 8 PNG are read, and any type whose source a container reader filled), its markers, texts
+// and blocks (null: nothing to read), and the definition tables for the focal-length factor (null:
+// factor 0). Any other type gives a value with every count 0 that still holds the source. The value
+// keeps the source alive; the definitions are not kept. Throws only std::bad_alloc.
+ImageMetadata ReadMetadata(std::int32_t imagetype, std::shared_ptr<const MetadataSource> source,
+                           const Definitions* definitions);
 
 }  // namespace kelmarin

@@ -26,9 +26,10 @@ std::int32_t ImageFile::load(const std::string& dateiname, std::int32_t bildtyp,
   codec::ClearInputMetadata();
   std::int32_t readAs = imagetype;
   lastLoadError = ReadImage(filename, imagetype, pRGB_image, Breite, Höhe, &readAs);
-  // The markers and texts the codec kept for this file (none after a failure) are read on first
-  // query, as the type the pixels were read as (a PNG named .jpg has texts, not markers).
-  meta.SetSource(readAs, codec::InputMetadata(), definitions);
+  // The markers and texts the codec kept for this file (none after a failure), for ReadMetadata: as
+  // the type the pixels were read as (a PNG named .jpg has texts, not markers).
+  metaType = readAs;
+  metaSource = codec::InputMetadata();
   if (!lastLoadError) ApplyEmbeddedProfile(pRGB_image, readAs, *codec::InputMetadata());
   std::int32_t status = 0;
   if (lastLoadError) {
@@ -54,7 +55,8 @@ std::optional<ImageError> ImageFile::GetImageDims(const std::string& dateiname, 
   codec::ClearInputMetadata();
   std::int32_t width = 0, height = 0;
   const codec::Code code = codec::ReadDimensions(dateiname, bildtyp, width, height);
-  meta.SetSource(bildtyp, codec::InputMetadata(), definitions);
+  metaType = bildtyp;
+  metaSource = codec::InputMetadata();
   if (code != codec::kOk) return ImageError{code, "GetImageDims", "IS_GetXXXDims"};
   breite = width;
   höhe = height;

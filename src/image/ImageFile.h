@@ -1,12 +1,13 @@
 #pragma once
 // One image file as the rest of the system sees it, without a toolkit: name and type code, pixel
-// size, decoded pixels, decoding time and its metadata (forwarded to ImageMetadata). The image
-// object of the window (ZetImage) adds the scaled drawing into a picture box.
+// size, decoded pixels, decoding time, and the markers, texts and blocks of the file that its metadata
+// is read from. The image object of the window (ZetImage) adds the scaled drawing into a picture box.
 //
 // The pixels are shared: a picture box that keeps what it was given keeps them alive even after
 // this object is gone, and a same-size drawing hands over the decoded buffer itself, without a copy.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -36,10 +37,6 @@ class ImageFile {
   // reports into a store there and is given the window's reporter when it is shown.
   void SetReporter(Reporter* messages) { reporter = messages; }
 
-  std::int32_t& camera_id() { return meta.camera_id; }
-  double& camera_feq() { return meta.camera_feq; }
-  ImageMetadata& metadata() { return meta; }
-
   // Decodes the file, timed; pixels with an embedded ICC profile are converted to sRGB (see
   // ColourConversion.h). 0 loaded, 2 failed (the reporter has shown "Fehler N\nReadImgage: file",
   // and loadError() tells why).
@@ -64,24 +61,11 @@ class ImageFile {
   // The decoded picture, upright: its size is Breite x Höhe, or Höhe x Breite after a quarter turn.
   const RgbImage& pixels() const { return pRGB_image; }
 
-  // Metadata, forwarded; the queries read it once, on first use.
-  ZetExif* ExifAdd(std::int32_t section, std::int32_t tag, std::int32_t typ, ExifValues inhalt) {
-    return meta.ExifAdd(section, tag, typ, std::move(inhalt));
-  }
-  const ZetExif* ExifPos(std::int32_t section, std::int32_t lfd) { return meta.ExifPos(section, lfd); }
-  const ZetExif* ExifTag(std::int32_t section, std::int32_t tag) { return meta.ExifTag(section, tag); }
-  std::int32_t ExifCount() { return meta.ExifCount(); }
-  std::int32_t ExifCount(std::int32_t section) { return meta.ExifCount(section); }
-  ZetIPTC& IptcAdd(std::int32_t tag, std::string inhalt) { return meta.IptcAdd(tag, std::move(inhalt)); }
-  const ZetIPTC* IptcPos(std::int32_t lfd) { return meta.IptcPos(lfd); }
-  const ZetIPTC* IptcTag(std::int32_t tag) { return meta.IptcTag(tag); }
-  std::int32_t IptcCount() { return meta.IptcCount(); }
-  ImageComment& ImageCommentAdd(std::string key, std::string inhalt) {
-    return meta.ImageCommentAdd(std::move(key), std::move(inhalt));
-  }
-  const ImageComment* ImageCommentPos(std::int32_t lfd) { return meta.ImageCommentPos(lfd); }
-  const ImageComment* ImageCommentItem(const std::string& key) { return meta.ImageCommentItem(key); }
-  std::int32_t ImageCommentCount() { return meta.ImageCommentCount(); }
+  // Reads the metadata of the file last given to load or GetImageDims, as the type its content was
+  // read as (a PNG named .jpg has texts, not markers); every call reads it again, so the caller keeps
+  // the value. Before any load, and after a load that kept nothing, a value with every count 0.
+  // Throws only std::bad_alloc.
+  ImageMetadata ReadMetadata() const { return kelmarin::ReadMetadata(metaType, metaSource, definitions); }
 
  protected:
   // Shows "Fehler N\nOPERATION: file" through the reporter (nothing without one).
@@ -89,7 +73,10 @@ class ImageFile {
 
   const Definitions* definitions;
   Reporter* reporter;
-  ImageMetadata meta;
+  // What the last load or GetImageDims kept for the metadata: the type it was read as and the codec's
+  // markers, texts and blocks of the file.
+  std::int32_t metaType = kTypeUnknown;
+  std::shared_ptr<const MetadataSource> metaSource;
   RgbImage pRGB_image;
   std::optional<ImageError> lastLoadError;
   std::int32_t pcd_resolution = 5;

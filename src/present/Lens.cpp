@@ -85,7 +85,7 @@ struct Evidence {
   double pictureFocal = 0;
 };
 
-const ZetExif* Find(ImageMetadata& metadata, std::int32_t section, std::int32_t tag,
+const ZetExif* Find(const ImageMetadata& metadata, std::int32_t section, std::int32_t tag,
                     std::int32_t directory = 0) {
   const std::int32_t count = metadata.ExifCount(section);
   for (std::int32_t i = 1; i <= count; ++i) {
@@ -163,7 +163,7 @@ bool ReadSpecFractions(const ZetExif* item, std::int32_t section, LensSpec& spec
   return true;
 }
 
-void ReadCanon(ImageMetadata& metadata, Evidence& evidence) {
+void ReadCanon(const ImageMetadata& metadata, Evidence& evidence) {
   const ZetExif* settings = Find(metadata, kMakernote, 0x0001);
   if (const auto type = NumberAt(settings, 22); type && *type != 65535 && *type != -1) {
     evidence.code = LensCode{"canon",
@@ -209,7 +209,7 @@ double MarkedAperture(double value) {
 // Nikon's lens data: version, then (from version 0101 on at byte 11, from 0204 at byte 12) the
 // lens ID number, f-stops, shortest and longest focal length, largest apertures at both ends and
 // the lens's MCU version; versions 0201 and later are enciphered.
-void ReadNikon(ImageMetadata& metadata, Evidence& evidence) {
+void ReadNikon(const ImageMetadata& metadata, Evidence& evidence) {
   const ZetExif* data = Find(metadata, kMakernote, 0x0098);
   const ZetExif* typeItem = Find(metadata, kMakernote, 0x0083);
   if (ReadSpecFractions(Find(metadata, kMakernote, 0x0084), kMakernote, evidence.spec)) {
@@ -266,7 +266,7 @@ void ReadNikon(ImageMetadata& metadata, Evidence& evidence) {
   }
 }
 
-void ReadNumberCode(ImageMetadata& metadata, Evidence& evidence, std::int32_t tag, const char* maker,
+void ReadNumberCode(const ImageMetadata& metadata, Evidence& evidence, std::int32_t tag, const char* maker,
                     const char* label, std::int64_t none) {
   const ZetExif* item = Find(metadata, kMakernote, tag);
   const auto value = NumberAt(item, 0);
@@ -277,7 +277,7 @@ void ReadNumberCode(ImageMetadata& metadata, Evidence& evidence, std::int32_t ta
                            {Source(kMakernote, *item)}};
 }
 
-void ReadPentax(ImageMetadata& metadata, Evidence& evidence) {
+void ReadPentax(const ImageMetadata& metadata, Evidence& evidence) {
   const ZetExif* item = Find(metadata, kMakernote, 0x003F);
   const auto series = NumberAt(item, 0);
   const auto number = NumberAt(item, 1);
@@ -287,7 +287,7 @@ void ReadPentax(ImageMetadata& metadata, Evidence& evidence) {
       LensCode{"pentax", CanonicalLensCode(code), "Pentax LensType " + code, {Source(kMakernote, *item)}};
 }
 
-void ReadOlympus(ImageMetadata& metadata, Evidence& evidence) {
+void ReadOlympus(const ImageMetadata& metadata, Evidence& evidence) {
   constexpr std::int32_t kEquipment = 0x2010;
   const ZetExif* item = Find(metadata, kMakernote, 0x0201, kEquipment);
   if (const ZetExif* model = Find(metadata, kMakernote, 0x0203, kEquipment); NamesALens(TextOf(model))) {
@@ -306,14 +306,14 @@ void ReadOlympus(ImageMetadata& metadata, Evidence& evidence) {
                            {Source(kMakernote, *item)}};
 }
 
-void ReadMakernoteText(ImageMetadata& metadata, Evidence& evidence, std::int32_t tag) {
+void ReadMakernoteText(const ImageMetadata& metadata, Evidence& evidence, std::int32_t tag) {
   const ZetExif* item = Find(metadata, kMakernote, tag);
   if (!evidence.named && NamesALens(TextOf(item))) {
     evidence.named = LensText{TextOf(item), TextOf(item), {Source(kMakernote, *item)}};
   }
 }
 
-void ReadFujifilm(ImageMetadata& metadata, Evidence& evidence) {
+void ReadFujifilm(const ImageMetadata& metadata, Evidence& evidence) {
   const ZetExif* low = Find(metadata, kMakernote, 0x1404);
   const double minFocal = FractionAt(low, 0);
   if (!(minFocal > 0)) return;
@@ -328,7 +328,7 @@ void ReadFujifilm(ImageMetadata& metadata, Evidence& evidence) {
   if (high != nullptr) evidence.spec.from.push_back(Source(kMakernote, *high));
 }
 
-void ReadMakernote(ImageMetadata& metadata, Evidence& evidence) {
+void ReadMakernote(const ImageMetadata& metadata, Evidence& evidence) {
   switch (metadata.camera_id) {
     case kCanon:
       return ReadCanon(metadata, evidence);
@@ -485,7 +485,7 @@ std::optional<LensAnswer> FromCode(const Evidence& evidence, const LensTable& ta
 
 }  // namespace
 
-std::optional<LensAnswer> ResolveLens(ImageMetadata& metadata, const LensTable& table) {
+std::optional<LensAnswer> ResolveLens(const ImageMetadata& metadata, const LensTable& table) {
   Evidence evidence;
   const std::string lensModel = TextOf(Find(metadata, kMain, kTagLensModel));
   if (NamesALens(lensModel)) {

@@ -68,6 +68,6 @@ struct LensAnswer {
 // and the code in `raw`, so that the user can name it in the own file. Without code and name, the
 // range alone ("7.1-21.3mm", a compact camera's zoom). `from` holds the rows as the metadata list
 // shows their tag column ("1.23" for a position, "8208:513" in a sub-directory, "42036").
-std::optional<LensAnswer> ResolveLens(ImageMetadata& metadata, const LensTable& table);
+std::optional<LensAnswer> ResolveLens(const ImageMetadata& metadata, const LensTable& table);
 
 }  // namespace kelmarin

@@ -168,13 +168,13 @@ const ListingCache::Texts& ListingCache::Get(const Definitions& definitions, std
   return entries.emplace(key, std::move(texts)).first->second;
 }
 
-std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMetadata& image,
+std::vector<ListingRow> FillMetadataList(const Definitions& definitions, const ImageMetadata& image,
                                          FormatContext context) {
   ListingCache cache;
   return FillMetadataList(definitions, image, std::move(context), cache);
 }
 
-std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMetadata& image,
+std::vector<ListingRow> FillMetadataList(const Definitions& definitions, const ImageMetadata& image,
                                          FormatContext context, ListingCache& cache) {
   std::vector<ListingRow> rows;
   if (image.ExifCount() == 0) {

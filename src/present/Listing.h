@@ -64,10 +64,10 @@ class ListingCache {
 // whose definition names single values (positions above 0), one sub-row follows for each such
 // position the list reaches, formatted by the position's own definition.
 // The context's camera_feq is replaced by the image's.
-std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMetadata& image,
+std::vector<ListingRow> FillMetadataList(const Definitions& definitions, const ImageMetadata& image,
                                          FormatContext context);
 // The same, with the tag and label texts taken from (and added to) the cache.
-std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMetadata& image,
+std::vector<ListingRow> FillMetadataList(const Definitions& definitions, const ImageMetadata& image,
                                          FormatContext context, ListingCache& cache);
 
 // Section titles: 1 "Sektion Main", 2 "Sektion Thumbnail", 3 "Sektion Makernote", 4 "Sektion GPS".

@@ -125,7 +125,7 @@ std::string MetadataJsonDocument(std::string_view fileUtf8, const MetadataListin
   return out;
 }
 
-void FillIptcAndComments(ImageMetadata& metadata, MetadataListing& listing) {
+void FillIptcAndComments(const ImageMetadata& metadata, MetadataListing& listing) {
   listing.maker = metadata.camera_id;
   for (std::int32_t i = 1; i <= metadata.IptcCount(); ++i) {
     const ZetIPTC* item = metadata.IptcPos(i);

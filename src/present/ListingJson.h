@@ -27,7 +27,7 @@ struct MetadataListing {
 
 // The image's maker, IPTC datasets, comments and colour profile into the listing (the rows stay as
 // they are).
-void FillIptcAndComments(ImageMetadata& metadata, MetadataListing& listing);
+void FillIptcAndComments(const ImageMetadata& metadata, MetadataListing& listing);
 
 // A JSON string literal, quotes included (RFC 8259 escapes; the input must be valid UTF-8).
 void AppendJsonString(std::string& out, std::string_view utf8);

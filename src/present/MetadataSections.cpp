@@ -51,7 +51,7 @@ std::vector<ListingRow> IptcAndCommentRows(const Definitions* definitions, const
   return rows;
 }
 
-MetadataListing ImageListing(const Definitions& definitions, ImageMetadata& metadata,
+MetadataListing ImageListing(const Definitions& definitions, const ImageMetadata& metadata,
                              const FormatContext& context, ListingCache* cache,
                              const std::vector<std::filesystem::path>& sidecars) {
   MetadataListing listing;

@@ -29,7 +29,7 @@ std::vector<ListingRow> IptcAndCommentRows(const Definitions* definitions, const
 // What the metadata list shows of an image: its EXIF rows (tag and label texts through the cache
 // when one is given), maker, IPTC, comments and colour profile, and the XMP of its source and of the
 // sidecar files. The window, the comparison, the lister and the folder's records all read it so.
-MetadataListing ImageListing(const Definitions& definitions, ImageMetadata& metadata,
+MetadataListing ImageListing(const Definitions& definitions, const ImageMetadata& metadata,
                              const FormatContext& context, ListingCache* cache,
                              const std::vector<std::filesystem::path>& sidecars);
 

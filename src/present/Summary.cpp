@@ -208,7 +208,7 @@ void AddCameraLine(const Rows& rows, std::int32_t maker, PhotoSummary& summary) 
   summary.lines.push_back(std::move(line));
 }
 
-void AddLensLine(ImageMetadata& metadata, PhotoSummary& summary) {
+void AddLensLine(const ImageMetadata& metadata, PhotoSummary& summary) {
   std::optional<LensAnswer> lens = ResolveLens(metadata, ProcessLensTable());
   if (!lens || lens->text.empty()) return;
   summary.lens = lens->text;
@@ -440,7 +440,7 @@ void AddFocalLine(const Rows& rows, std::int32_t maker, double cameraFeq, const 
 
 }  // namespace
 
-PhotoSummary SummarizePhoto(const Definitions&, ImageMetadata& metadata, const MetadataListing& listing,
+PhotoSummary SummarizePhoto(const Definitions&, const ImageMetadata& metadata, const MetadataListing& listing,
                             const TextLocale& locale) {
   PhotoSummary summary;
   const Rows rows(listing);

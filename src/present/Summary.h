@@ -64,7 +64,7 @@ struct PhotoSummary {
 
 // The summary of an image whose listing was filled (EXIF rows, XMP and colour profile entries). The
 // metadata is the image's own (makernote codes are read from it).
-PhotoSummary SummarizePhoto(const Definitions& definitions, ImageMetadata& metadata,
+PhotoSummary SummarizePhoto(const Definitions& definitions, const ImageMetadata& metadata,
                             const MetadataListing& listing, const TextLocale& locale);
 
 // The member "summary" of a file's JSON object and a comma; keys without a value are left out.

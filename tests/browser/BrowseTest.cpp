@@ -155,6 +155,7 @@ class BrowseTest : public QObject {
     QTest::keyClick(tree, Qt::Key_Down);
     QCOMPARE(Shows(*window), U("inner||"));
     QTest::keyClick(tree, Qt::Key_Down);
+    WaitForImage(*window);
     QCOMPARE(Shows(*window), U("alpha|x.jpg|x.jpg"));
   }
 
@@ -300,6 +301,7 @@ class BrowseTest : public QObject {
     QCOMPARE(window->Info()->NameLabel()->text(), first->text(0));
     files->setFocus();
     QTest::keyClick(files, Qt::Key_End);
+    WaitForImage(*window);
     QCOMPARE(window->Info()->NameLabel()->text(), files->topLevelItem(5)->text(0));
     ClickItem(files, files->topLevelItem(1));
     QCOMPARE(window->Info()->NameLabel()->text(), files->topLevelItem(1)->text(0));
@@ -376,6 +378,7 @@ class BrowseTest : public QObject {
     const QPoint row = files->visualItemRect(files->topLevelItem(1)).center();
     QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, row);  // a double click's first half
     QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, row);
+    WaitForImage(*window);
     QVERIFY(viewer_open && Viewer()->windowTitle().startsWith(U("b - 50x30 Pixel")));
     // The list's selection and the panel follow; the ends stay.
     for (const auto& [key, name] : {std::pair{Qt::Key_Space, "c"},
@@ -385,6 +388,7 @@ class BrowseTest : public QObject {
                                     {Qt::Key_Backspace, "a"},
                                     {Qt::Key_Space, "b"}}) {
       QTest::keyClick(Viewer(), key);
+      WaitForImage(*window);
       QVERIFY(Viewer()->windowTitle().startsWith(U(name) + U(" - ")));
       QCOMPARE(files->currentItem()->text(0).section(QLatin1Char('.'), 0, 0), U(name));
       QVERIFY(window->Info()->NameLabel()->text().startsWith(U(name) + QLatin1Char('.')));
@@ -699,6 +703,7 @@ class BrowseTest : public QObject {
     ClickItem(window->Files(), Item(*window, QStringLiteral("b.jpg")));
     QVERIFY(!openDuringLoad && Viewer()->windowTitle().startsWith(QStringLiteral("b - 600x2400 Pixel")));
     QTest::keyClick(Viewer(), Qt::Key_Backspace);
+    WaitForImage(*window);
     QVERIFY(Viewer()->windowTitle().startsWith(QStringLiteral("a - 40x30 Pixel")));
     UnloadViewer();
 
@@ -767,6 +772,7 @@ class BrowseTest : public QObject {
       QCOMPARE(Viewer()->Picture().Picture().size(), step.picture);
       QCOMPARE(harness.reporter.messages.size(), step.messages);
       QTest::keyClick(Viewer(), Qt::Key_Space);
+      WaitForImage(*window);
     }
     QCOMPARE(QString::fromStdString(harness.reporter.messages[0].text),
              U("Fehler 1003\nReadImgage: ") + harness.Path(U("kaputt.jpg")));

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "SampleImage.h"
+#include "browser/CurrentImage.h"
 
 namespace kelmarin::test {
 
@@ -102,7 +103,12 @@ StartOptions Harness::Options() {
 std::unique_ptr<Verzeichnis> Harness::Start(StartOptions options) {
   auto window = std::make_unique<Verzeichnis>(std::move(options));
   if (!window->Load()) return nullptr;
+  WaitForImage(*window);
   return window;
+}
+
+void WaitForImage(Verzeichnis& window) {
+  QVERIFY(QTest::qWaitFor([&window] { return !window.Current().Loading(); }, 20000));
 }
 
 QString Shows(Verzeichnis& window) {
@@ -130,6 +136,7 @@ void ClickItem(QTreeWidget* view, QTreeWidgetItem* item, Qt::MouseButton button)
   view->scrollToItem(item);
   const QPoint centre = view->visualItemRect(item).center();
   QTest::mouseClick(view->viewport(), button, Qt::NoModifier, centre);
+  if (auto* window = qobject_cast<Verzeichnis*>(view->window())) WaitForImage(*window);
 }
 
 QStringList ItemTexts(QTreeWidget* view) {

@@ -85,7 +85,10 @@ QString Shows(Verzeichnis& window);
 // The child of node with this text, or null.
 QTreeWidgetItem* Child(QTreeWidgetItem* node, const QString& text);
 QStringList ChildTexts(QTreeWidgetItem* node);
-// A left (or other) click in the middle of an item.
+// Returns once the file the window is loading is shown (at once when none is loading).
+void WaitForImage(Verzeichnis& window);
+// A left (or other) click in the middle of an item; in the window, returns once the file it chose is
+// shown.
 void ClickItem(QTreeWidget* view, QTreeWidgetItem* item, Qt::MouseButton button = Qt::LeftButton);
 // The texts of the list's items in order.
 QStringList ItemTexts(QTreeWidget* view);

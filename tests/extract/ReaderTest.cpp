@@ -160,41 +160,34 @@ std::shared_ptr<MetadataSource> SourceWithExifAndIptc() {
   return source;
 }
 
-TEST(ImageMetadataReading, ReadsOnceOnTheFirstQuery) {
-  ImageMetadata image;
-  image.SetSource(4, SourceWithExifAndIptc(), nullptr);
-  image.ExifAdd(1, 0x0100, kTypNumbers, {std::int64_t{1}});  // Add does not read
-  EXPECT_EQ(std::pair(image.MetadataRead(), image.camera_feq), std::pair(false, 1.0));
-  EXPECT_EQ(image.ExifCount(), 2);
-  // The item added before the reading stays first; no definitions: factor 0.
-  EXPECT_EQ(std::tuple(image.MetadataRead(), image.ExifPos(1, 1)->tag,
-                       std::get<std::int64_t>(image.ExifPos(1, 2)->inhalt[0]), image.camera_feq),
-            std::tuple(true, 0x0100, 6, 0.0));
-  // Asking again does not read again (the IPTC text would be joined with itself).
-  EXPECT_EQ(std::tuple(image.ExifCount(), image.IptcCount(), image.ImageCommentItem("p1")->inhalt),
-            std::tuple(2, 1, "Hallo"));
-}
-
-TEST(ImageMetadataReading, EachQueryTriggersTheReadingOnlyForJpegAndPng) {
-  using Query = std::function<void(ImageMetadata&)>;
-  const std::vector<Query> queries = {
-      [](ImageMetadata& m) { m.ExifPos(1, 1); },       [](ImageMetadata& m) { m.ExifTag(1, 1); },
-      [](ImageMetadata& m) { m.ExifCount(1); },        [](ImageMetadata& m) { m.IptcPos(1); },
-      [](ImageMetadata& m) { m.IptcTag(1); },          [](ImageMetadata& m) { m.IptcCount(); },
-      [](ImageMetadata& m) { m.ImageCommentPos(1); },  [](ImageMetadata& m) { m.ImageCommentItem("P1"); },
-      [](ImageMetadata& m) { m.ImageCommentCount(); }};
-  for (const Query& query : queries) {
-    ImageMetadata image;
-    image.SetSource(4, SourceWithExifAndIptc(), nullptr);
-    query(image);
-    EXPECT_TRUE(image.MetadataRead());
+// Which types ReadMetadata reads: JPEG its markers and comments, PNG its texts (none here), a
+// container's source whatever the type, nothing for the others; the value keeps its source.
+TEST(ImageMetadataReading, ReadsTheSourceOfJpegPngAndContainersOnce) {
+  struct Case {
+    std::int32_t type;
+    bool container;
+    std::tuple<bool, std::int32_t, std::int32_t, std::int32_t> want;  // read, EXIF, IPTC, comments
+  };
+  const Case cases[] = {{4, false, {true, 1, 1, 1}},  {8, false, {true, 0, 0, 0}},
+                        {0, false, {false, 0, 0, 0}}, {1, false, {false, 0, 0, 0}},
+                        {12, false, {false, 0, 0, 0}}, {13, false, {false, 0, 0, 0}},
+                        {10, true, {true, 1, 1, 1}},   {0, true, {true, 1, 1, 1}}};
+  for (const Case& c : cases) {
+    auto source = SourceWithExifAndIptc();
+    source->container = c.container;
+    const ImageMetadata image = ReadMetadata(c.type, source, nullptr);
+    EXPECT_EQ(std::tuple(image.MetadataRead(), image.ExifCount(), image.IptcCount(), image.ImageCommentCount()),
+              c.want)
+        << c.type;
+    EXPECT_EQ(image.Source(), source.get()) << c.type;
   }
-  for (std::int32_t type : {0, 1, 2, 3, 5, 6, 7, 9, 10, 11, 12, 13}) {
-    ImageMetadata image;
-    image.SetSource(type, SourceWithExifAndIptc(), nullptr);
-    const std::int32_t count = image.ExifCount() + image.IptcCount() + image.ImageCommentCount();
-    EXPECT_EQ(std::pair(count, image.MetadataRead()), std::pair(0, false)) << type;
-  }
+  // Read once: the IPTC text is not joined with itself, the focal-length factor is 0 without
+  // definitions; no source gives an empty value.
+  const ImageMetadata jpeg = ReadMetadata(4, SourceWithExifAndIptc(), nullptr);
+  EXPECT_EQ(std::tuple(jpeg.IptcTag(25)->inhalt, jpeg.ImageCommentItem("p1")->inhalt, jpeg.camera_feq),
+            std::tuple("Baum", "Hallo", 0.0));
+  const ImageMetadata none = ReadMetadata(4, nullptr, nullptr);
+  EXPECT_EQ(std::tuple(none.ExifCount(), none.Source(), none.camera_feq), std::tuple(0, nullptr, 1.0));
 }
 
 const TiffBuilder kLe(ByteOrder::LittleEndian);
@@ -243,10 +236,7 @@ Reader Shared(bool (*read)(std::span<const std::uint8_t>, const std::shared_ptr<
 
 ImageMetadata ReadAll(MetadataSource source, std::int32_t type = 10) {
   source.container = true;
-  ImageMetadata image;
-  image.SetSource(type, std::make_shared<MetadataSource>(std::move(source)), nullptr);
-  image.ExifCount();
-  return image;
+  return ReadMetadata(type, std::make_shared<MetadataSource>(std::move(source)), nullptr);
 }
 std::string Text(const ZetExif* item) {
   return item != nullptr && !item->inhalt.empty() ? std::get<std::string>(item->inhalt[0]) : "";

@@ -368,8 +368,7 @@ TEST(XmpSourcesTest, EveryContainerHandsItsPacketOn) {
   auto psdSource = std::make_shared<MetadataSource>();
   ReadPsdContainer(psd, *psdSource);
   psdSource->container = true;
-  ImageMetadata image;
-  image.SetSource(kTypePsd, psdSource, nullptr);
+  const ImageMetadata image = ReadMetadata(kTypePsd, psdSource, nullptr);
   ASSERT_EQ(image.IptcCount(), 1);
   EXPECT_EQ(image.IptcPos(1)->inhalt, "Bonn");
   EXPECT_FALSE(ReadEmbeddedXmp(MetadataSource(), &Words()).has_value());

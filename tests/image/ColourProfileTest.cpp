@@ -152,8 +152,9 @@ TEST(ColourProfiles, EveryContainerHandsOnItsProfile) {
     EXPECT_EQ(EmbeddedIccProfile(*read.source).bytes, profile);
     ZetImage loaded;
     ASSERT_EQ(Load(loaded, folder.Path(c.name), c.type), 0);
-    ASSERT_NE(loaded.metadata().Source(), nullptr);
-    EXPECT_EQ(EmbeddedIccProfile(*loaded.metadata().Source()).bytes, profile);
+    const ImageMetadata metadata = loaded.ReadMetadata();
+    ASSERT_NE(metadata.Source(), nullptr);
+    EXPECT_EQ(EmbeddedIccProfile(*metadata.Source()).bytes, profile);
   }
 }
 

@@ -55,16 +55,17 @@ TEST(KeptMetadata, DimensionsDoNotDecodeTheScan) {
   ZetImage image;
   std::int32_t type = kTypeJpeg, w = 0, h = 0;
   EXPECT_FALSE(image.GetImageDims(cut, type, w, h));
-  EXPECT_EQ(std::tuple(w, h, image.pixels().isNull(), image.camera_id()), std::tuple(64, 48, true, 0));
-  const std::int32_t count = image.ExifCount();  // read lazily from the kept markers
+  EXPECT_EQ(std::tuple(w, h, image.pixels().isNull()), std::tuple(64, 48, true));
+  const ImageMetadata metadata = image.ReadMetadata();  // from the kept markers
+  const std::int32_t count = metadata.ExifCount();
   ASSERT_GT(count, 10);
   // The Canon layout.
-  EXPECT_EQ(std::tuple(image.camera_id(), image.IptcTag(25)->inhalt, image.ImageCommentItem("P2")->inhalt),
+  EXPECT_EQ(std::tuple(metadata.camera_id, metadata.IptcTag(25)->inhalt, metadata.ImageCommentItem("P2")->inhalt),
             std::tuple(4, "Baum,Wald", "zwei"));
-  // Reading another file afterwards does not take this image's metadata away.
+  // Reading another file afterwards does not take this image's markers away.
   ZetImage other;
   ASSERT_EQ(Load(other, CanonJpeg(folder, "other.jpg"), kTypeJpeg), 0);
-  EXPECT_EQ(image.ExifCount(), count);
+  EXPECT_EQ(image.ReadMetadata().ExifCount(), count);
 }
 
 TEST(KeptMetadata, PngTextsBeforeAndAfterTheImageData) {
@@ -95,11 +96,12 @@ TEST(KeptMetadata, PngTextsBeforeAndAfterTheImageData) {
 
   ZetImage image;
   ASSERT_EQ(Load(image, path, kTypePng), 0);
-  ASSERT_EQ(image.ImageCommentCount(), 5);
-  EXPECT_EQ(image.ImageCommentItem("copyright")->inhalt, "nach den Bilddaten");
+  const ImageMetadata metadata = image.ReadMetadata();
+  ASSERT_EQ(metadata.ImageCommentCount(), 5);
+  EXPECT_EQ(metadata.ImageCommentItem("copyright")->inhalt, "nach den Bilddaten");
 }
 
-TEST(LazyMetadata, AFailedLoadLeavesNoMarkersOfAnEarlierFile) {
+TEST(KeptMetadata, AFailedLoadLeavesNoMarkersOfAnEarlierFile) {
   ScratchFolder folder;
   const std::string good = CanonJpeg(folder);
   kelmarin::RgbImage pixels;
@@ -108,7 +110,8 @@ TEST(LazyMetadata, AFailedLoadLeavesNoMarkersOfAnEarlierFile) {
   WriteFileBytes(broken, {0xFF, 0xD8, 0xFF, 0xE1, 0x00});
   ZetImage image;
   ASSERT_EQ(Load(image, broken, kTypeJpeg), 2);
-  EXPECT_EQ(image.ExifCount() + image.ImageCommentCount(), 0);
+  const ImageMetadata metadata = image.ReadMetadata();
+  EXPECT_EQ(metadata.ExifCount() + metadata.ImageCommentCount(), 0);
 }
 
 Bytes Filled(std::size_t size, std::uint8_t first) {

@@ -464,8 +464,7 @@ Block PngWithExif(const std::string& path) {
 }
 
 std::string MakeOf(const codec::MetadataOnlyRead& read) {
-  ImageMetadata image;
-  image.SetSource(read.type, read.source, nullptr);
+  const ImageMetadata image = ReadMetadata(read.type, read.source, nullptr);
   const ZetExif* make = image.ExifTag(1, 0x010F);
   return make != nullptr ? std::get<std::string>(make->inhalt[0]) : "";
 }

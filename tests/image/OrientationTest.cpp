@@ -134,7 +134,8 @@ TEST(Orientation, ContentOfAnotherKindIsReadAsWhatItIs) {
     ZetImage image(nullptr, &reporter);
     std::int32_t b = 0, h = 0, t = 0;
     const std::int32_t status = image.load(c.path, c.type, b, h, t);
-    EXPECT_EQ(std::tuple(status, b, h, image.ImageCommentCount(), image.ExifCount()), c.want);
+    const ImageMetadata metadata = image.ReadMetadata();
+    EXPECT_EQ(std::tuple(status, b, h, metadata.ImageCommentCount(), metadata.ExifCount()), c.want);
     EXPECT_EQ(image.pixels().width(), status != 0 ? 0 : c.path == jpg ? 30 : 40);
     // What cannot be read as anything reports the first decoder's refusal.
     const std::string refused = "Fehler 1003\nReadImgage: " + c.path;

@@ -77,8 +77,7 @@ PhotoSummary Summarize(const Block& block, ByteOrder order = ByteOrder::LittleEn
   t.SetFirstDirectory(t.AddDirectory(main));
   auto source = std::make_shared<MetadataSource>();
   source->markers.push_back({0xE1, t.App1()});
-  ImageMetadata metadata;
-  metadata.SetSource(4, source, &Tables());
+  const ImageMetadata metadata = ReadMetadata(4, source, &Tables());
   MetadataListing listing;
   const TextLocale german;
   listing.rows = FillMetadataList(Tables(), metadata, MakeFormatContext(german, 1.0));

@@ -74,7 +74,7 @@ struct Summary {
   std::map<std::string, int> makes;
 };
 
-std::string MakeOf(kelmarin::ImageMetadata& image) {
+std::string MakeOf(const kelmarin::ImageMetadata& image) {
   const kelmarin::ZetExif* make = image.ExifTag(1, 0x010F);
   if (make == nullptr || make->inhalt.empty()) return "";
   const kelmarin::ExifValue first = make->inhalt[0];
@@ -89,8 +89,7 @@ void ScanFile(const fs::path& path, const kelmarin::Definitions* definitions,
     std::printf("-\t\t\t\t\t\t\t\t%s (not a JPEG file)\n", path.string().c_str());
     return;
   }
-  kelmarin::ImageMetadata image;
-  image.SetSource(4, source, definitions);
+  const kelmarin::ImageMetadata image = kelmarin::ReadMetadata(4, source, definitions);
   std::int32_t counts[4];
   for (int s = 0; s < 4; ++s) counts[s] = image.ExifCount(s + 1);
   const std::string make = MakeOf(image);

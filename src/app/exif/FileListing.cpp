@@ -25,7 +25,7 @@ SidecarFinder& Sidecars() {
 }
 
 void FillListing(const Definitions& definitions, const FormatContext& context, ListingCache& cache,
-                 ImageMetadata& metadata, const std::string& path, MetadataListing& listing,
+                 const ImageMetadata& metadata, const std::string& path, MetadataListing& listing,
                  PhotoSummary* summary) {
   listing = ImageListing(definitions, metadata, context, &cache, Sidecars().For(path));
   if (summary != nullptr) *summary = SummarizePhoto(definitions, metadata, listing, context.locale);
@@ -49,8 +49,7 @@ std::optional<std::int32_t> ReadListing(const std::string& path, const Definitio
   } else if (read.error) {
     return ErrorNumber(*read.error);
   }
-  ImageMetadata metadata;
-  metadata.SetSource(read.type, read.source, &definitions);
+  const ImageMetadata metadata = ReadMetadata(read.type, read.source, &definitions);
   FillListing(definitions, context, cache, metadata, path, listing, summary);
   return std::nullopt;
 }

@@ -100,8 +100,7 @@ FolderRecord ReadRecord(const std::filesystem::path& file, const Definitions& de
   if (!read.error) {
     // What the summary reads: the rows of the metadata list (its EXIF values with their sources),
     // the maker, IPTC and colour profile, and the XMP with the sidecars.
-    ImageMetadata metadata;
-    metadata.SetSource(read.type, read.source, &definitions);
+    const ImageMetadata metadata = ReadMetadata(read.type, read.source, &definitions);
     const MetadataListing listing =
         ImageListing(definitions, metadata, RecordContext(), &texts, sidecars.For(file));
     record = RecordFromSummary(SummarizePhoto(definitions, metadata, listing, RecordContext().locale));

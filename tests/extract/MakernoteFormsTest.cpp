@@ -259,9 +259,7 @@ TEST(X3fContainer, HeaderAndPropertiesBecomeRows) {
     EXPECT_EQ(DetectContainer(file), ContainerKind::X3f);
     if (!ReadX3fContainer(file, source)) return std::string("nicht gelesen");
     source.container = true;
-    ImageMetadata image;
-    image.SetSource(10, std::make_shared<MetadataSource>(std::move(source)), nullptr);
-    image.ExifCount();
+    const ImageMetadata image = ReadMetadata(10, std::make_shared<MetadataSource>(std::move(source)), nullptr);
     std::string text = std::to_string(image.camera_id);
     for (const std::int32_t tag : {0x010F, 0x0110, 0x0100, 0x0101}) {
       const ZetExif* item = image.ExifTag(kSectionMain, tag);

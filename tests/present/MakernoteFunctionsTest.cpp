@@ -50,8 +50,7 @@ std::string SubdirectoryRows(ByteOrder order, const std::string& make, const std
   t.SetFirstDirectory(t.AddDirectory({makeEntry, modelEntry, t.Long(0x8769, exif)}));
   auto source = std::make_shared<MetadataSource>();
   source->markers.push_back({0xE1, t.App1()});
-  ImageMetadata metadata;
-  metadata.SetSource(4, source, &Tables());
+  const ImageMetadata metadata = ReadMetadata(4, source, &Tables());
   const TextLocale german = TextLocaleOf(QLocale(QLocale::German, QLocale::Germany));
   std::string text;
   for (const ListingRow& row : FillMetadataList(Tables(), metadata, MakeFormatContext(german, 1.0))) {

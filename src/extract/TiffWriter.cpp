@@ -118,10 +118,6 @@ Ifd& Ifd::Long(std::uint16_t tag, const std::vector<std::uint32_t>& values) {
   return Add({tag, kLong, Count(values.size()), Numbers(values), {}, {}, false, {}});
 }
 
-Ifd& Ifd::SLong(std::uint16_t tag, const std::vector<std::int32_t>& values) {
-  return Add({tag, kSLong, Count(values.size()), Numbers(values), {}, {}, false, {}});
-}
-
 Ifd& Ifd::Rational(std::uint16_t tag, const Rationals& values) {
   return Add({tag, kRational, Count(values.size()), Numbers(Flat(values)), {}, {}, false, {}});
 }

@@ -76,7 +76,6 @@ class Ifd {
   Ifd& Short(std::uint16_t tag, const std::vector<std::uint16_t>& values);
   Ifd& SShort(std::uint16_t tag, const std::vector<std::int16_t>& values);
   Ifd& Long(std::uint16_t tag, const std::vector<std::uint32_t>& values);
-  Ifd& SLong(std::uint16_t tag, const std::vector<std::int32_t>& values);
   Ifd& Rational(std::uint16_t tag, const Rationals& values);
   Ifd& SRational(std::uint16_t tag, const SRationals& values);
   // Values of any type whose bytes are already in the byte order the tree is written in.

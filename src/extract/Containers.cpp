@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "extract/ExifBlock.h"
+#include "extract/JpegSegments.h"
 
 namespace kelmarin {
 
@@ -23,7 +24,6 @@ using Bytes = std::span<const std::uint8_t>;
 
 // Against hostile nesting and endless lists of tiny boxes or chunks.
 constexpr int kMaxBoxesPerLevel = 4096;
-constexpr int kMaxSegments = 1024;
 constexpr int kMaxHeifExifBlocks = 16;
 // Bytes of one HEIF metadata item, and of all EXIF items of a file together: real ones hold tens of
 // kilobytes.
@@ -425,8 +425,8 @@ std::vector<std::uint8_t> IptcAsApp13Marker(Bytes datasets) {
   if (datasets.empty()) return {};
   const Bytes data = datasets.first(std::min(datasets.size(), kMaxIptcMarkerPayload));
   const std::size_t markerLength = 2 + 14 + 12 + data.size() + data.size() % 2;
-  std::vector<std::uint8_t> marker = {0xFF, 0xED, static_cast<std::uint8_t>(markerLength >> 8),
-                                      static_cast<std::uint8_t>(markerLength)};
+  const auto opening = JpegSegmentHead(kJpegApp13, markerLength);
+  std::vector<std::uint8_t> marker(opening.begin(), opening.end());
   const std::string_view head(
       "Photoshop 3.0\0"
       "8BIM\x04\x04\0\0",
@@ -591,27 +591,15 @@ Bytes TiffAfterOffsetPrefix(Bytes payload) {
 }
 
 bool ReadJpegSegments(Bytes jpeg, MetadataSource& source) {
-  if (jpeg.size() < 2 || jpeg[0] != 0xFF || jpeg[1] != 0xD8) return false;
-  std::size_t at = 2;
-  for (int n = 0; n < kMaxSegments; ++n) {
-    while (at < jpeg.size() && jpeg[at] == 0xFF && at + 1 < jpeg.size() && jpeg[at + 1] == 0xFF)
-      ++at;  // fill
-    if (at + 4 > jpeg.size() || jpeg[at] != 0xFF) break;
-    const std::uint8_t code = jpeg[at + 1];
-    if (code == 0xDA || code == 0xD9) break;  // the scan data or the image end
-    if ((code >= 0xD0 && code <= 0xD7) || code == 0x01) {
-      at += 2;
-      continue;
+  if (!StartsJpeg(jpeg)) return false;
+  JpegSegmentWalker walker(jpeg);
+  for (JpegSegment segment; walker.Next(segment);) {
+    if (segment.IsApp()) {
+      source.markers.push_back({segment.code, {segment.bytes.begin(), segment.bytes.end()}});
+    } else if (segment.code == kJpegComment) {
+      const Bytes text = segment.Payload();
+      source.comments.emplace_back(text.begin(), text.end());
     }
-    const std::size_t length = (std::size_t{jpeg[at + 2]} << 8) | jpeg[at + 3];
-    if (length < 2 || length > jpeg.size() - at - 2) break;
-    const Bytes segment = jpeg.subspan(at, 2 + length);
-    if (code >= 0xE0 && code <= 0xEF) {
-      source.markers.push_back({code, {segment.begin(), segment.end()}});
-    } else if (code == 0xFE) {
-      source.comments.emplace_back(segment.begin() + 4, segment.end());
-    }
-    at += 2 + length;
   }
   return true;
 }

@@ -5,15 +5,13 @@
 #include "extract/Containers.h"
 #include "extract/ExifBlock.h"
 #include "extract/ImageTypes.h"
+#include "extract/JpegSegments.h"
 #include "metadata/Definitions.h"
 
 namespace kelmarin {
 
 namespace {
 
-constexpr std::uint8_t kApp0 = 0xE0;
-constexpr std::uint8_t kApp1 = 0xE1;
-constexpr std::uint8_t kApp13 = 0xED;
 constexpr std::uint16_t kTiffMagic = 42;  // TIFF 6.0, section 2
 // Camera files that are TIFF in all but the magic number: Olympus ORF ("IIRO", "IIRS", "MMOR") and
 // Panasonic RW2 ("IIU\0").
@@ -44,14 +42,14 @@ void ReadPngTexts(ImageMetadata& image, const MetadataSource& source) {
 // holds EXIF.
 std::vector<std::uint8_t> CiffOfJpeg(const MetadataSource& source) {
   for (const JpegMarker& marker : source.markers) {
-    if (marker.code == kApp1 && marker.bytes.size() >= 10 &&
+    if (marker.code == kJpegApp1 && marker.bytes.size() >= 10 &&
         std::string_view(reinterpret_cast<const char*>(marker.bytes.data()) + 4, 6) ==
             std::string_view("Exif\0\0", 6)) {
       return {};
     }
   }
   for (const JpegMarker& marker : source.markers) {
-    if (marker.code != kApp0 || marker.bytes.size() < 4 + 14) continue;
+    if (marker.code != kJpegApp0 || marker.bytes.size() < 4 + 14) continue;
     const std::span<const std::uint8_t> payload = AsBytes(marker.bytes).subspan(4);
     if (std::string_view(reinterpret_cast<const char*>(payload.data()) + 6, 8) == "HEAPJPGM")
       return CiffAsTiffBlock(payload);
@@ -62,9 +60,9 @@ std::vector<std::uint8_t> CiffOfJpeg(const MetadataSource& source) {
 void ReadJpegMarkers(ImageMetadata& image, const MetadataSource& source, const Definitions* definitions) {
   for (const JpegMarker& marker : source.markers) {
     if (marker.bytes.empty()) continue;
-    if (marker.code == kApp1) {
+    if (marker.code == kJpegApp1) {
       ReadExifBlock(image, AsBytes(marker.bytes), definitions);
-    } else if (marker.code == kApp13) {
+    } else if (marker.code == kJpegApp13) {
       ReadIptcBlock(image, AsBytes(marker.bytes));
     }
   }
@@ -100,10 +98,9 @@ bool AcceptedMagic(std::uint16_t magic, bool cameraVariants) {
 }
 
 // Panasonic's RW2 keeps its makernote in the EXIF of the JPEG picture it embeds (directory 0, tag
-// 0x002E): the APP1 "Exif" marker of that JPEG, or empty. Markers are walked from the start of
-// image to the first that is not an APPn marker, each length checked against what remains.
+// 0x002E): the APP1 "Exif" marker of that JPEG, or empty. Segments are walked from the start of
+// image to the first that is not an APPn marker.
 constexpr std::int32_t kTagRw2Jpeg = 0x002E;
-constexpr std::uint8_t kApp15 = 0xEF;
 
 std::span<const std::uint8_t> Rw2ExifMarker(const ExifBlockState& state, BufferPos directory0) {
   const ByteReader& reader = state.reader;
@@ -113,16 +110,14 @@ std::span<const std::uint8_t> Rw2ExifMarker(const ExifBlockState& state, BufferP
     if (reader.ReadU16(entry) != kTagRw2Jpeg || reader.ReadU16(entry + 2) != kUndefined) continue;
     const std::int64_t size = reader.ReadU32(entry + 4);
     const BufferPos jpeg = reader.ReadU32(entry + 8) + state.header;
-    if (size < 4 || !reader.Has(jpeg, size) || reader.Byte(jpeg) != 0xFF || reader.Byte(jpeg + 1) != 0xD8) return {};
-    for (BufferPos at = jpeg + 2; at + 4 <= jpeg + size;) {
-      const std::uint8_t code = reader.Byte(at + 1);
-      if (reader.Byte(at) != 0xFF || code < kApp0 || code > kApp15) return {};
-      const std::int64_t length = (std::int64_t{reader.Byte(at + 2)} << 8) | reader.Byte(at + 3);
-      if (length < 2 || at + 2 + length > jpeg + size) return {};
-      if (code == kApp1 && reader.MatchesNoCase(at + 4, std::string_view("Exif\0\0", 6))) {
-        return reader.Bytes(at, 2 + length);
-      }
-      at += 2 + length;
+    if (size < 4 || !reader.Has(jpeg, size)) return {};
+    const std::span<const std::uint8_t> bytes = reader.Bytes(jpeg, size);
+    if (!StartsJpeg(bytes)) return {};
+    JpegSegmentWalker walker(bytes);
+    for (JpegSegment segment; walker.Next(segment) && segment.IsApp();) {
+      const BufferPos at = jpeg + (segment.bytes.data() - bytes.data());
+      if (segment.code == kJpegApp1 && reader.MatchesNoCase(at + 4, std::string_view("Exif\0\0", 6)))
+        return segment.bytes;
     }
     return {};
   }

@@ -15,6 +15,8 @@
 
 #include "extract/Containers.h"
 #include "extract/ExifBlock.h"
+#include "extract/JpegSegments.h"
+#include "extract/TiffWriter.h"
 
 namespace kelmarin {
 
@@ -90,15 +92,6 @@ struct Order {
     std::memcpy(&value, &bits, sizeof value);
     return value;
   }
-  void Put16(Buffer& out, std::uint32_t value) const {
-    const auto hi = static_cast<std::uint8_t>(value >> 8), lo = static_cast<std::uint8_t>(value);
-    out.insert(out.end(), big ? std::initializer_list<std::uint8_t>{hi, lo}
-                              : std::initializer_list<std::uint8_t>{lo, hi});
-  }
-  void Put32(Buffer& out, std::uint32_t value) const {
-    Put16(out, big ? value >> 16 : value & 0xFFFF);
-    Put16(out, big ? value & 0xFFFF : value >> 16);
-  }
 };
 
 // The first record of each wanted number met in the heaps, depth first in file order.
@@ -150,94 +143,27 @@ void ReadHeap(Bytes heap, const Order& order, int depth, Records& records) {
   }
 }
 
-// One field of a directory being written. Data of more than four bytes goes after the directory,
-// unless `at` gives its place in the block already.
-struct Field {
-  std::uint16_t tag = 0;
-  FieldType type = kUndefined;
-  std::uint32_t count = 0;
-  Buffer data;
-  std::uint32_t at = 0;
-};
-
-std::size_t DirectorySize(const std::vector<Field>& fields) {
-  std::size_t size = 2 + 12 * fields.size() + 4;
-  for (const Field& field : fields) {
-    if (field.at == 0 && field.data.size() > 4) size += field.data.size() + field.data.size() % 2;
-  }
-  return size;
-}
-
-void PutDirectory(Buffer& out, std::vector<Field> fields, const Order& order, std::uint32_t next = 0) {
-  std::sort(fields.begin(), fields.end(), [](const Field& a, const Field& b) { return a.tag < b.tag; });
-  auto dataAt = static_cast<std::uint32_t>(out.size() + 2 + 12 * fields.size() + 4);
-  order.Put16(out, static_cast<std::uint32_t>(fields.size()));
-  Buffer data;
-  for (const Field& field : fields) {
-    order.Put16(out, field.tag);
-    order.Put16(out, static_cast<std::uint32_t>(field.type));
-    order.Put32(out, field.count);
-    if (field.at != 0) {
-      order.Put32(out, field.at);
-    } else if (field.data.size() <= 4) {
-      Buffer value = field.data;
-      value.resize(4, 0);
-      out.insert(out.end(), value.begin(), value.end());
-    } else {
-      order.Put32(out, dataAt + static_cast<std::uint32_t>(data.size()));
-      data.insert(data.end(), field.data.begin(), field.data.end());
-      if (field.data.size() % 2 != 0) data.push_back(0);
-    }
-  }
-  order.Put32(out, next);
-  out.insert(out.end(), data.begin(), data.end());
-}
-
-Field Text(std::uint16_t tag, std::string_view text) {
-  Buffer data(text.begin(), text.end());
-  data.push_back(0);
-  return {tag, kAscii, static_cast<std::uint32_t>(data.size()), std::move(data)};
-}
-
-Field Number(std::uint16_t tag, FieldType type, std::uint32_t value, const Order& order) {
-  Buffer data;
-  if (type == kShort) {
-    order.Put16(data, value);
-  } else {
-    order.Put32(data, value);
-  }
-  return {tag, type, 1, std::move(data)};
-}
-
-Field Fraction(std::uint16_t tag, FieldType type, std::int64_t numerator, std::uint32_t denominator,
-               const Order& order) {
-  Buffer data;
-  order.Put32(data, static_cast<std::uint32_t>(numerator));
-  order.Put32(data, denominator);
-  return {tag, type, 1, std::move(data)};
-}
-
 // The text of a record, up to its first NUL.
 std::string_view RecordText(Bytes data) {
   const std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
   return text.substr(0, text.find('\0'));
 }
 
-// A record as a makernote field: its values in the CIFF data type (a record kept in its own eight
+// A record as a makernote entry: its values in the CIFF data type (a record kept in its own eight
 // bytes holds one number or a short text).
-Field ArrayField(std::uint16_t tag, std::uint16_t id, Bytes data) {
+void AddRecord(Ifd& makernote, std::uint16_t tag, std::uint16_t id, Bytes data) {
   const std::uint32_t type = id & 0x3800;
-  Field field{tag, kUndefined, static_cast<std::uint32_t>(data.size()), Buffer(data.begin(), data.end())};
+  const auto count = static_cast<std::uint32_t>(data.size());
+  Buffer bytes(data.begin(), data.end());
   if (type == 0x0800) {
-    field = Text(tag, RecordText(data));
+    makernote.Ascii(tag, RecordText(data));
   } else if (type == 0x1000) {
-    field.type = kShort;
-    field.count = static_cast<std::uint32_t>(data.size() / 2);
+    makernote.Encoded(tag, kShort, count / 2, std::move(bytes));
   } else if (type == 0x1800) {
-    field.type = kLong;
-    field.count = static_cast<std::uint32_t>(data.size() / 4);
+    makernote.Encoded(tag, kLong, count / 4, std::move(bytes));
+  } else {
+    makernote.Encoded(tag, kUndefined, count, std::move(bytes));
   }
-  return field;
 }
 
 // An exposure value (APEX) a camera can have used: finite and within ±20 (a compensation of 20
@@ -252,10 +178,9 @@ double CanonEv(std::uint32_t raw) {
 }
 
 // An exposure time as a fraction: 1/n below one second, tenths above.
-Field ExposureTime(double seconds, const Order& order) {
-  if (seconds < 1.0)
-    return Fraction(0x829A, kRational, 1, static_cast<std::uint32_t>(std::lround(1.0 / seconds)), order);
-  return Fraction(0x829A, kRational, std::llround(seconds * 10), 10, order);
+Ifd::Rationals ExposureTime(double seconds) {
+  if (seconds < 1.0) return {{1, static_cast<std::uint32_t>(std::lround(1.0 / seconds))}};
+  return {{static_cast<std::uint32_t>(std::llround(seconds * 10)), 10}};
 }
 
 std::string DateText(std::uint32_t seconds) {
@@ -278,114 +203,111 @@ std::string ZoneText(std::int32_t seconds) {
   return text;
 }
 
-// The Exif directory's fields: date, image size, exposure and focal length.
-std::vector<Field> ExifFields(const Records& records, const Order& order) {
-  std::vector<Field> exif;
+// The Exif directory: date, image size, exposure and focal length.
+void AddExifFields(Ifd& exif, const Records& records, const Order& order) {
   if (const Bytes time = records.Get(kRecordTimeStamp); time.size() >= 4) {
     const std::string date = DateText(order.U32(time, 0));
-    if (!date.empty()) exif.push_back(Text(0x9003, date));
+    if (!date.empty()) exif.Ascii(0x9003, date);
     // The third number's top bit says whether the second (the zone's offset) is set.
     if (time.size() >= 12 && (order.U32(time, 8) & 0x80000000U) != 0)
-      exif.push_back(Text(0x9011, ZoneText(static_cast<std::int32_t>(order.U32(time, 4)))));
+      exif.Ascii(0x9011, ZoneText(static_cast<std::int32_t>(order.U32(time, 4))));
   }
   if (const Bytes info = records.Get(kRecordImageInfo); info.size() >= 8) {
-    exif.push_back(Number(0xA002, kLong, order.U32(info, 0), order));
-    exif.push_back(Number(0xA003, kLong, order.U32(info, 4), order));
+    exif.Long(0xA002, {order.U32(info, 0)});
+    exif.Long(0xA003, {order.U32(info, 4)});
   }
   if (const Bytes iso = records.Get(kRecordBaseIso); iso.size() >= 2)
-    exif.push_back(Number(0x8827, kShort, order.U16(iso, 0), order));
+    exif.Short(0x8827, {static_cast<std::uint16_t>(order.U16(iso, 0))});
   // Shutter speed and aperture as exposure values: from their own record (after the exposure
   // compensation), else from the shot information's aperture (21) and exposure time (22).
   const Bytes exposure = records.Get(kRecordExposureInfo), shot = records.Get(kRecordShotInfo);
+  const auto thousandths = [](double ev) { return static_cast<std::int32_t>(std::lround(ev * 1000)); };
   double tv = NAN, av = NAN;
   if (exposure.size() >= 12) {
     const double bias = order.Float(exposure, 0);
     tv = order.Float(exposure, 4), av = order.Float(exposure, 8);
-    if (Plausible(bias)) exif.push_back(Fraction(0x9204, kSRational, std::lround(bias * 1000), 1000, order));
-    if (Plausible(tv)) exif.push_back(Fraction(0x9201, kSRational, std::lround(tv * 1000), 1000, order));
-    if (Plausible(av)) exif.push_back(Fraction(0x9202, kRational, std::lround(av * 1000), 1000, order));
+    if (Plausible(bias)) exif.SRational(0x9204, {{thousandths(bias), 1000}});
+    if (Plausible(tv)) exif.SRational(0x9201, {{thousandths(tv), 1000}});
+    if (Plausible(av)) exif.Rational(0x9202, {{static_cast<std::uint32_t>(thousandths(av)), 1000}});
   } else if (shot.size() >= 2 * 23) {
     if (order.U16(shot, 2 * 21) != 0) av = CanonEv(order.U16(shot, 2 * 21));
     if (order.U16(shot, 2 * 22) != 0) tv = CanonEv(order.U16(shot, 2 * 22));
   }
-  if (Plausible(tv)) exif.push_back(ExposureTime(std::exp2(-tv), order));
-  if (Plausible(av))
-    exif.push_back(Fraction(0x829D, kRational, std::lround(std::exp2(av / 2) * 10), 10, order));
+  if (Plausible(tv)) exif.Rational(0x829A, ExposureTime(std::exp2(-tv)));
+  if (Plausible(av)) exif.Rational(0x829D, {{static_cast<std::uint32_t>(std::lround(std::exp2(av / 2) * 10)), 10}});
   if (const Bytes focal = records.Get(kRecordFocalLength); focal.size() >= 4 && order.U16(focal, 2) != 0) {
     // In the camera's focal units per millimetre (camera settings 25), 1 when not given.
     const Bytes settings = records.Get(kRecordCameraSettings);
     const std::uint32_t units = settings.size() >= 2 * 26 ? order.U16(settings, 2 * 25) : 0;
-    exif.push_back(Fraction(0x920A, kRational, order.U16(focal, 2), units == 0 ? 1 : units, order));
+    exif.Rational(0x920A, {{order.U16(focal, 2), units == 0 ? 1 : units}});
   }
-  return exif;
 }
 
-// The TIFF block of a CRW file's records; empty when it has none worth listing.
-Buffer CiffTiffBlock(const Records& records, const Order& order) {
-  std::vector<Field> main, exif = ExifFields(records, order), makernote;
+// Directory 0: make, model and orientation.
+void AddMainFields(Ifd& main, const Records& records, const Order& order) {
   if (const Bytes names = records.Get(kRecordMakeModel); !names.empty()) {
     // The make, a NUL, then the model; the make takes at most six bytes ("Canon" and its NUL).
     const std::string_view text(reinterpret_cast<const char*>(names.data()), names.size());
     const std::size_t makeEnd = std::min<std::size_t>(text.find('\0'), 6);
-    main.push_back(Text(0x010F, text.substr(0, makeEnd)));
+    main.Ascii(0x010F, text.substr(0, makeEnd));
     const std::size_t modelStart = makeEnd < text.size() && text[makeEnd] == '\0' ? makeEnd + 1 : makeEnd;
-    if (modelStart < text.size()) main.push_back(Text(0x0110, RecordText(names.subspan(modelStart))));
+    if (modelStart < text.size()) main.Ascii(0x0110, RecordText(names.subspan(modelStart)));
   }
   if (const Bytes info = records.Get(kRecordImageInfo); info.size() >= 16) {
     // Turned clockwise by 0, 90, 180 or 270 degrees.
-    static constexpr std::array<std::pair<std::int32_t, std::uint32_t>, 4> kTurns = {
+    static constexpr std::array<std::pair<std::int32_t, std::uint16_t>, 4> kTurns = {
         {{0, 1}, {90, 6}, {180, 3}, {270, 8}}};
     const auto rotation = static_cast<std::int32_t>(order.U32(info, 12));
     for (const auto& [degrees, orientation] : kTurns) {
-      if (rotation == degrees) main.push_back(Number(0x0112, kShort, orientation, order));
+      if (rotation == degrees) main.Short(0x0112, {orientation});
     }
   }
+}
+
+// The TIFF block of a CRW file's records; empty when it has none worth listing. Directory 0 and
+// its values, the Exif directory with the makernote last among its values, then the thumbnail
+// directory and its JPEG image.
+Buffer CiffTiffBlock(const Records& records, const Order& order) {
+  const ByteOrder byteOrder = order.big ? ByteOrder::BigEndian : ByteOrder::LittleEndian;
+  Ifd main, makernote;
+  const auto exif = std::make_shared<Ifd>();
+  AddMainFields(main, records, order);
+  AddExifFields(*exif, records, order);
   for (const auto& [id, tag] : kMakernoteRecords) {
     const Bytes data = records.Get(id);
-    if (!data.empty()) makernote.push_back(ArrayField(tag, id, data));
+    if (!data.empty()) AddRecord(makernote, tag, id, data);
   }
-  if (main.empty() && exif.empty() && makernote.empty()) return {};
-
-  // Header, directory 0, the Exif directory, the makernote directory: each one's place is known
-  // from the sizes of those before it.
-  // (An Exif directory without entries is written but not linked.)
-  const bool exifLinked = !exif.empty() || !makernote.empty();
-  if (exifLinked) main.push_back(Number(0x8769, kLong, 0, order));
-  const std::size_t exifAt = 8 + DirectorySize(main);
-  if (exifLinked) main.back() = Number(0x8769, kLong, static_cast<std::uint32_t>(exifAt), order);
-  if (!makernote.empty()) exif.push_back({0x927C, kUndefined, 0, {}, 0});
-  const std::size_t makernoteAt = exifAt + DirectorySize(exif);
-  Buffer makernoteBytes;
-  if (!makernote.empty()) {
-    // Offsets in the makernote count from the TIFF header, as Canon writes them.
-    Buffer placeholder(makernoteAt, 0);
-    PutDirectory(placeholder, makernote, order);
-    makernoteBytes.assign(placeholder.begin() + static_cast<std::ptrdiff_t>(makernoteAt), placeholder.end());
-    exif.back() = {0x927C,
-                   kUndefined,
-                   static_cast<std::uint32_t>(makernoteBytes.size()),
-                   {},
-                   static_cast<std::uint32_t>(makernoteAt)};
+  if (main.Empty() && exif->Empty() && makernote.Empty()) return {};
+  if (!makernote.Empty()) {
+    // Offsets in the makernote count from the TIFF header, as Canon writes them; the makernote
+    // ends on a word boundary, its padding counted.
+    const Ifd::BlobMaker note = [makernote, byteOrder](std::int64_t offset) {
+      Buffer bytes;
+      makernote.Write(bytes, byteOrder, offset);
+      ByteSink{byteOrder, bytes}.PadToWord();
+      return bytes;
+    };
+    exif->Blob(0x927C, kUndefined, static_cast<std::uint32_t>(note(0).size()), note);
   }
+  const bool exifLinked = !exif->Empty();
+  if (exifLinked) main.Sub(0x8769, exif);
+  Buffer block;
+  ByteSink sink{byteOrder, block};
+  PutTiffHeader(sink, 8);
+  const std::size_t mainAt = main.Write(block, byteOrder, 0);
+  // An Exif directory without entries is written but not linked.
+  if (!exifLinked) exif->Write(block, byteOrder, 0);
   // The thumbnail directory, linked from directory 0, and its JPEG image after it.
   const Bytes jpeg = records.Get(kRecordThumbnail);
-  const std::size_t thumbnailAt = makernoteAt + makernoteBytes.size();
-  std::vector<Field> thumbnail;
-  if (jpeg.size() >= 2 && jpeg[0] == 0xFF && jpeg[1] == 0xD8) {
-    thumbnail = {Number(0x0103, kShort, 6, order), Number(0x0201, kLong, 0, order),
-                 Number(0x0202, kLong, static_cast<std::uint32_t>(jpeg.size()), order)};
-    thumbnail[1] =
-        Number(0x0201, kLong, static_cast<std::uint32_t>(thumbnailAt + DirectorySize(thumbnail)), order);
+  if (!StartsJpeg(jpeg)) {
+    sink.PadToWord();
+    return block;
   }
-  Buffer block = order.big ? Buffer{'M', 'M', 0, 42} : Buffer{'I', 'I', 42, 0};
-  order.Put32(block, 8);
-  PutDirectory(block, main, order, thumbnail.empty() ? 0 : static_cast<std::uint32_t>(thumbnailAt));
-  PutDirectory(block, exif, order);
-  block.insert(block.end(), makernoteBytes.begin(), makernoteBytes.end());
-  if (!thumbnail.empty()) {
-    PutDirectory(block, thumbnail, order);
-    block.insert(block.end(), jpeg.begin(), jpeg.end());
-  }
+  Ifd thumbnail;
+  thumbnail.Short(0x0103, {6}).OffsetTo(0x0201, Buffer(jpeg.begin(), jpeg.end()));
+  thumbnail.Long(0x0202, {static_cast<std::uint32_t>(jpeg.size())});
+  const std::size_t thumbnailAt = thumbnail.Write(block, byteOrder, 0);
+  sink.Patch32(mainAt + DirectorySize(main.EntryCount()) - 4, static_cast<std::uint32_t>(thumbnailAt));
   return block;
 }
 

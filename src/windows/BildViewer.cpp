@@ -50,28 +50,28 @@ constexpr int kNotch = 120;
 BildViewer::BildViewer(QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                          Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
-      rahmen(new QWidget(this)),
-      bild(new BildPicture(rahmen)),
-      hscroll(new QScrollBar(Qt::Horizontal, this)),
-      vscroll(new QScrollBar(Qt::Vertical, this)),
+      clipFrame(new QWidget(this)),
+      pictureBox(new BildPicture(clipFrame)),
+      horizontalBar(new QScrollBar(Qt::Horizontal, this)),
+      verticalBar(new QScrollBar(Qt::Vertical, this)),
       menu(new QMenu(this)) {
   setObjectName(QStringLiteral("Bild"));
   setWindowTitle(QStringLiteral("Bildname"));
   setAttribute(Qt::WA_QuitOnClose, false);  // the main window alone decides when the program ends
-  rahmen->setObjectName(QStringLiteral("Bild_rahmen"));
-  hscroll->setObjectName(QStringLiteral("Bild_hscroll"));
-  vscroll->setObjectName(QStringLiteral("Bild_vscroll"));
-  bild->setGeometry(0, 0, 0, 0);
+  clipFrame->setObjectName(QStringLiteral("Bild_rahmen"));
+  horizontalBar->setObjectName(QStringLiteral("Bild_hscroll"));
+  verticalBar->setObjectName(QStringLiteral("Bild_vscroll"));
+  pictureBox->setGeometry(0, 0, 0, 0);
 
-  connect(hscroll, &QScrollBar::valueChanged, this, [this](int v) { BarValueChanged(true, v); });
-  connect(vscroll, &QScrollBar::valueChanged, this, [this](int v) { BarValueChanged(false, v); });
-  connect(hscroll, &QScrollBar::sliderMoved, this, [this](int v) { BarTracked(true, v); });
-  connect(vscroll, &QScrollBar::sliderMoved, this, [this](int v) { BarTracked(false, v); });
-  connect(bild, &BildPicture::Resized, this, &BildViewer::OnResize);
-  connect(bild, &BildPicture::DoubleClicked, this, &BildViewer::ToggleMaximised);
-  connect(bild, &BildPicture::MousePressed, this, &BildViewer::BeginDrag);
-  connect(bild, &BildPicture::MouseMoved, this, &BildViewer::PanStep);
-  connect(bild, &BildPicture::MouseReleased, this, [this] { dragging = false; });
+  connect(horizontalBar, &QScrollBar::valueChanged, this, [this](int v) { BarValueChanged(true, v); });
+  connect(verticalBar, &QScrollBar::valueChanged, this, [this](int v) { BarValueChanged(false, v); });
+  connect(horizontalBar, &QScrollBar::sliderMoved, this, [this](int v) { BarTracked(true, v); });
+  connect(verticalBar, &QScrollBar::sliderMoved, this, [this](int v) { BarTracked(false, v); });
+  connect(pictureBox, &BildPicture::Resized, this, &BildViewer::OnResize);
+  connect(pictureBox, &BildPicture::DoubleClicked, this, &BildViewer::ToggleMaximised);
+  connect(pictureBox, &BildPicture::MousePressed, this, &BildViewer::BeginDrag);
+  connect(pictureBox, &BildPicture::MouseMoved, this, &BildViewer::PanStep);
+  connect(pictureBox, &BildPicture::MouseReleased, this, [this] { dragging = false; });
 
   menu->addAction(QStringLiteral("Einpassen\tE"), this, &BildViewer::Fit);
   menu->addAction(QStringLiteral("100 %\t1"), this, [this] { ZoomTo(1.0); });
@@ -82,9 +82,9 @@ BildViewer::BildViewer(QWidget* owner)
   menu->addAction(QStringLiteral("Vorheriges Bild\tRücktaste"), this, [this] { emit stepRequested(-1); });
   menu->addSeparator();
   menu->addAction(QStringLiteral("Schließen\tEsc"), this, &QWidget::close);
-  bild->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(bild, &QWidget::customContextMenuRequested, this,
-          [this](QPoint at) { menu->popup(bild->mapToGlobal(at)); });
+  pictureBox->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(pictureBox, &QWidget::customContextMenuRequested, this,
+          [this](QPoint at) { menu->popup(pictureBox->mapToGlobal(at)); });
 
   setMinimumSize(MinimumViewerSize());
   resize(640, 480);
@@ -111,12 +111,12 @@ BildPicture& BildViewer::Prepare(const QString& text, int width, int height) {
   zoom = 1.0 / devicePixelRatioF();
   fitting = false;
   // The image is drawn at its own size; zooming later only stretches what was drawn.
-  bild->SetCanvas(imageSize);
-  bild->setGeometry(0, 0, imageSize.width(), imageSize.height());
+  pictureBox->SetCanvas(imageSize);
+  pictureBox->setGeometry(0, 0, imageSize.width(), imageSize.height());
   // Laid out here in every case: a hidden window gets the picture's resize event only when shown,
   // and a picture of unchanged size gets none, yet the bars must return to 0 with the picture.
   OnResize();
-  return *bild;
+  return *pictureBox;
 }
 
 void BildViewer::resizeEvent(QResizeEvent* event) {
@@ -156,9 +156,9 @@ void BildViewer::PresentEmpty(const QString& text) {
   fitting = false;
   imageSize = QSize();
   zoom = 1.0 / devicePixelRatioF();
-  bild->ClearPicture();
-  bild->SetCanvas(QSize());
-  bild->setGeometry(0, 0, 0, 0);
+  pictureBox->ClearPicture();
+  pictureBox->SetCanvas(QSize());
+  pictureBox->setGeometry(0, 0, 0, 0);
   OnResize();
   show();
   raise();
@@ -168,8 +168,8 @@ void BildViewer::PresentEmpty(const QString& text) {
 void BildViewer::SizeToPicture(const QRect& area, double ratio, bool opening) {
   // Room for the window's frame and title, which are not known before the window is shown.
   const QSize room(area.width() * 9 / 10, area.height() * 9 / 10);
-  const int barWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, vscroll);
-  const int barHeight = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, hscroll);
+  const int barWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, verticalBar);
+  const int barHeight = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, horizontalBar);
   // A fitted picture needs no bars; one at 100 % only where it is larger than the room.
   const double shown =
       fitting ? std::min(room.width() * ratio / imageSize.width(), room.height() * ratio / imageSize.height())
@@ -229,14 +229,14 @@ void BildViewer::ZoomOut() {
 }
 
 void BildViewer::ApplyZoomAtCentre(double newZoom) {
-  ApplyZoom(newZoom, QPointF(rahmen->width() / 2.0, rahmen->height() / 2.0));
+  ApplyZoom(newZoom, QPointF(clipFrame->width() / 2.0, clipFrame->height() / 2.0));
 }
 
 void BildViewer::ApplyZoom(double newZoom, QPointF anchor) {
   if (imageSize.isEmpty() || !(newZoom > 0.0)) return;
   // The image point under the anchor, in image pixels, before the picture changes its size.
-  const double oldScale = static_cast<double>(bild->width()) / imageSize.width();
-  const QPointF imagePoint((anchor.x() - bild->x()) / oldScale, (anchor.y() - bild->y()) / oldScale);
+  const double oldScale = static_cast<double>(pictureBox->width()) / imageSize.width();
+  const QPointF imagePoint((anchor.x() - pictureBox->x()) / oldScale, (anchor.y() - pictureBox->y()) / oldScale);
   zoom = newZoom;
   const double ratio = devicePixelRatioF();
   // Within Qt's widget size limit.
@@ -247,15 +247,15 @@ void BildViewer::ApplyZoom(double newZoom, QPointF anchor) {
   const QSize size(extent(imageSize.width()), extent(imageSize.height()));
   zooming = true;
   dragging = false;
-  bild->resize(size);
+  pictureBox->resize(size);
   OnResize();  // also for a hidden window, whose picture reports its new size only when shown
   zooming = false;
   const double newScale = static_cast<double>(size.width()) / imageSize.width();
   const auto place = [](QScrollBar& bar, double value) {
     if (!bar.isHidden()) bar.setValue(std::clamp(static_cast<int>(std::lround(value)), 0, bar.maximum()));
   };
-  place(*hscroll, imagePoint.x() * newScale - anchor.x());
-  place(*vscroll, imagePoint.y() * newScale - anchor.y());
+  place(*horizontalBar, imagePoint.x() * newScale - anchor.x());
+  place(*verticalBar, imagePoint.y() * newScale - anchor.y());
   UpdateCaption();
 }
 
@@ -274,37 +274,37 @@ void BildViewer::ScrollBy(QScrollBar& bar, int pixels) {
 }
 
 void BildViewer::keyPressEvent(QKeyEvent* event) {
-  const int line = std::max(hscroll->singleStep(), 1);
-  const int row = std::max(vscroll->singleStep(), 1);
+  const int line = std::max(horizontalBar->singleStep(), 1);
+  const int row = std::max(verticalBar->singleStep(), 1);
   switch (event->key()) {
     case Qt::Key_Escape:
       close();
       break;
     case Qt::Key_Left:
-      ScrollBy(*hscroll, -line);
+      ScrollBy(*horizontalBar, -line);
       break;
     case Qt::Key_Right:
-      ScrollBy(*hscroll, line);
+      ScrollBy(*horizontalBar, line);
       break;
     case Qt::Key_Up:
-      ScrollBy(*vscroll, -row);
+      ScrollBy(*verticalBar, -row);
       break;
     case Qt::Key_Down:
-      ScrollBy(*vscroll, row);
+      ScrollBy(*verticalBar, row);
       break;
     case Qt::Key_PageUp:
-      ScrollBy(*vscroll, -rahmen->height());
+      ScrollBy(*verticalBar, -clipFrame->height());
       break;
     case Qt::Key_PageDown:
-      ScrollBy(*vscroll, rahmen->height());
+      ScrollBy(*verticalBar, clipFrame->height());
       break;
     case Qt::Key_Home:
-      ScrollBy(*hscroll, -hscroll->maximum());
-      ScrollBy(*vscroll, -vscroll->maximum());
+      ScrollBy(*horizontalBar, -horizontalBar->maximum());
+      ScrollBy(*verticalBar, -verticalBar->maximum());
       break;
     case Qt::Key_End:
-      ScrollBy(*hscroll, hscroll->maximum());
-      ScrollBy(*vscroll, vscroll->maximum());
+      ScrollBy(*horizontalBar, horizontalBar->maximum());
+      ScrollBy(*verticalBar, verticalBar->maximum());
       break;
     case Qt::Key_Plus:
     case Qt::Key_Equal:
@@ -337,7 +337,7 @@ void BildViewer::wheelEvent(QWheelEvent* event) {
   const Qt::KeyboardModifiers keys = event->modifiers();
   if (keys & Qt::ControlModifier) {
     wheelZoomRest += turn.y() != 0 ? turn.y() : turn.x();
-    const QPointF anchor = rahmen->mapFrom(this, event->position());
+    const QPointF anchor = clipFrame->mapFrom(this, event->position());
     for (; wheelZoomRest >= kNotch; wheelZoomRest -= kNotch) {
       fitting = false;
       for (const double step : kZoomSteps) {
@@ -366,10 +366,10 @@ void BildViewer::wheelEvent(QWheelEvent* event) {
         std::lround(-angle / static_cast<double>(kNotch) * lines * std::max(extent / 20, 20)));
   };
   if (keys & Qt::ShiftModifier) {
-    ScrollBy(*hscroll, pixels(turn.y() != 0 ? turn.y() : turn.x(), rahmen->width()));
+    ScrollBy(*horizontalBar, pixels(turn.y() != 0 ? turn.y() : turn.x(), clipFrame->width()));
   } else {
-    ScrollBy(*vscroll, pixels(turn.y(), rahmen->height()));
-    ScrollBy(*hscroll, pixels(turn.x(), rahmen->width()));
+    ScrollBy(*verticalBar, pixels(turn.y(), clipFrame->height()));
+    ScrollBy(*horizontalBar, pixels(turn.x(), clipFrame->width()));
   }
   event->accept();
 }
@@ -399,22 +399,22 @@ void BildViewer::OnResize() {
 }
 
 void BildViewer::LayoutViewer() {
-  const int barWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, vscroll);
-  const int barHeight = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, hscroll);
+  const int barWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, verticalBar);
+  const int barHeight = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, horizontalBar);
   // A bar takes room only where the picture does not fit; the room one bar takes may make the other
   // direction need its bar too. A picture that fits fills the window without a band beside it.
-  const QSize picture = bild->size();
+  const QSize picture = pictureBox->size();
   bool across = picture.width() > width();
   bool down = picture.height() > height();
   if (across && !down) down = picture.height() > height() - barHeight;
   if (down && !across) across = picture.width() > width() - barWidth;
   const int frameWidth = std::max(width() - (down ? barWidth : 0), 0);
   const int frameHeight = std::max(height() - (across ? barHeight : 0), 0);
-  rahmen->setGeometry(0, 0, frameWidth, frameHeight);
-  hscroll->setGeometry(0, frameHeight, frameWidth, barHeight);
-  vscroll->setGeometry(frameWidth, 0, barWidth, frameHeight);
-  LayoutBar(*hscroll, picture.width(), frameWidth, true);
-  LayoutBar(*vscroll, picture.height(), frameHeight, false);
+  clipFrame->setGeometry(0, 0, frameWidth, frameHeight);
+  horizontalBar->setGeometry(0, frameHeight, frameWidth, barHeight);
+  verticalBar->setGeometry(frameWidth, 0, barWidth, frameHeight);
+  LayoutBar(*horizontalBar, picture.width(), frameWidth, true);
+  LayoutBar(*verticalBar, picture.height(), frameHeight, false);
 }
 
 void BildViewer::LayoutBar(QScrollBar& bar, int pictureSize, int frameSize, bool horizontal) {
@@ -436,16 +436,16 @@ void BildViewer::LayoutBar(QScrollBar& bar, int pictureSize, int frameSize, bool
 
 void BildViewer::UpdatePanCursor() {
   PanState state;
-  state.hVisible = !hscroll->isHidden();
-  state.vVisible = !vscroll->isHidden();
-  state.h = hscroll->value();
-  state.hmax = hscroll->maximum();
-  state.v = vscroll->value();
-  state.vmax = vscroll->maximum();
+  state.hVisible = !horizontalBar->isHidden();
+  state.vVisible = !verticalBar->isHidden();
+  state.h = horizontalBar->value();
+  state.hmax = horizontalBar->maximum();
+  state.v = verticalBar->value();
+  state.vmax = verticalBar->maximum();
   const int k = kelmarin::PanCursorIndex(state);
   if (k != cursorIndex) {
     cursorIndex = k;
-    bild->setCursor(PanCursor(k));
+    pictureBox->setCursor(PanCursor(k));
   }
 }
 
@@ -460,27 +460,27 @@ void BildViewer::ToggleMaximised() {
 }
 
 void BildViewer::BeginDrag(QPointF position) {
-  drag_x = RoundHalfEven(position.x());
-  drag_y = RoundHalfEven(position.y());
+  dragX = RoundHalfEven(position.x());
+  dragY = RoundHalfEven(position.y());
   dragging = true;
 }
 
 void BildViewer::PanStep(QPointF position) {
   if (!dragging) return;
-  const int left = PanPosition(position.x(), drag_x, bild->x(), bild->width(), rahmen->width());
-  const int top = PanPosition(position.y(), drag_y, bild->y(), bild->height(), rahmen->height());
-  bild->move(left, top);
+  const int left = PanPosition(position.x(), dragX, pictureBox->x(), pictureBox->width(), clipFrame->width());
+  const int top = PanPosition(position.y(), dragY, pictureBox->y(), pictureBox->height(), clipFrame->height());
+  pictureBox->move(left, top);
   // While dragging, the bars' change handling leaves the picture where it is.
-  hscroll->setValue(-left);
-  vscroll->setValue(-top);
+  horizontalBar->setValue(-left);
+  verticalBar->setValue(-top);
   UpdatePanCursor();
 }
 
 void BildViewer::BarValueChanged(bool horizontal, int value) {
   if (!dragging) MovePicture(horizontal, value);
   UpdatePanCursor();
-  (horizontal ? hscroll : vscroll)->update();
-  bild->setFocus();
+  (horizontal ? horizontalBar : verticalBar)->update();
+  pictureBox->setFocus();
 }
 
 void BildViewer::BarTracked(bool horizontal, int value) {
@@ -489,9 +489,9 @@ void BildViewer::BarTracked(bool horizontal, int value) {
 
 void BildViewer::MovePicture(bool horizontal, int value) {
   if (horizontal) {
-    bild->move(-value, bild->y());
+    pictureBox->move(-value, pictureBox->y());
   } else {
-    bild->move(bild->x(), -value);
+    pictureBox->move(pictureBox->x(), -value);
   }
 }
 

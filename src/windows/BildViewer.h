@@ -54,10 +54,10 @@ class BildViewer : public QWidget {
   QString ZoomText() const;
   QMenu& ContextMenu() const { return *menu; }
 
-  BildPicture& Picture() const { return *bild; }
-  QWidget& Frame() const { return *rahmen; }
-  QScrollBar& HorizontalBar() const { return *hscroll; }
-  QScrollBar& VerticalBar() const { return *vscroll; }
+  BildPicture& Picture() const { return *pictureBox; }
+  QWidget& Frame() const { return *clipFrame; }
+  QScrollBar& HorizontalBar() const { return *horizontalBar; }
+  QScrollBar& VerticalBar() const { return *verticalBar; }
 
   bool Dragging() const { return dragging; }
   // The cursor picture (0 to 15) the picture currently shows.
@@ -95,13 +95,13 @@ class BildViewer : public QWidget {
   void UpdateCaption();
   void ScrollBy(QScrollBar& bar, int pixels);
 
-  QWidget* rahmen;
-  BildPicture* bild;
-  QScrollBar* hscroll;
-  QScrollBar* vscroll;
+  QWidget* clipFrame;
+  BildPicture* pictureBox;
+  QScrollBar* horizontalBar;
+  QScrollBar* verticalBar;
   bool dragging = false;
-  int drag_x = 0;
-  int drag_y = 0;
+  int dragX = 0;
+  int dragY = 0;
   int cursorIndex = -1;
   QMenu* menu;
   QString caption;

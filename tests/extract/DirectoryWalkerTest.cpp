@@ -601,3 +601,42 @@ TEST(ExifValues, PackedNumbersReadAsTheirList) {
 
 }  // namespace
 }  // namespace kelmarin
+
+namespace kelmarin {
+namespace {
+
+// The TIFF writer's tree, read back by the walker: entries in tag order whatever order they were
+// added in, long values and blobs after the directory on word boundaries, the Exif directory linked
+// by its entry, the thumbnail directory by the next link, and a blob made for the offset it lands at.
+TEST(TiffWriter, TreeReadsBackInBothOrders) {
+  for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+    const auto exif = std::make_shared<Ifd>();
+    exif->Ascii(0x9003, "2024:05:01 12:00:00").Rational(0x829A, {{1, 250}}).SShort(0x9201, {-3});
+    const auto thumbnail = std::make_shared<Ifd>();
+    thumbnail->Long(0x0202, {4}).OffsetTo(0x0201, {0xFF, 0xD8, 0xFF, 0xD9});
+    Ifd main;
+    main.Ascii(0x0110, "Modell").Ascii(0x010F, "Hersteller").Sub(0x8769, exif).Short(0x0112, {6, 7});
+    main.Blob(0x8298, kAscii, 6, [](std::int64_t offset) {
+      return std::vector<std::uint8_t>{static_cast<std::uint8_t>('0' + offset % 10), 'x', 'y', 'z', 'w', '!'};
+    });
+    main.Next(thumbnail);
+    const std::vector<std::uint8_t> block = WriteTiffBlock(order, main);
+    ImageMetadata image;
+    ReadTiffBlock(image, block, nullptr);
+    const TiffBuilder o(order);
+    const std::vector<std::uint8_t> firstTag(block.begin() + 10, block.begin() + 12);
+    EXPECT_EQ(firstTag, o.U16(0x010F));
+    // Directory 0 (5 entries) 8..74, "Hersteller\0" to 85, "Modell\0" from 86 to 93, the blob at
+    // 94, the Exif directory at 100.
+    EXPECT_EQ(Shown(image, kSectionMain),
+              "271t:'Hersteller' 272t:'Modell' 274n:6,7 33432t:'4xyzw!' 34665n:100 33434t:'1/250' "
+              "36867t:'2024:05:01 12:00:00' 37377n:-3");
+    const ZetExif* jpeg = image.ExifTag(kSectionThumbnail, 0x0201);
+    ASSERT_NE(jpeg, nullptr);
+    EXPECT_EQ(block.at(static_cast<std::size_t>(Number(jpeg))), 0xFF);
+    EXPECT_EQ(block.size(), static_cast<std::size_t>(Number(jpeg)) + 4);
+  }
+}
+
+}  // namespace
+}  // namespace kelmarin

@@ -529,6 +529,54 @@ TEST(RawContainers, JpegHeapInApp0WhenThereIsNoExif) {
   }
 }
 
+// Where the pieces of a CRW file's block lie, as offsets shown in the listing depend on them:
+// directory 0 at 8 with its values, the Exif directory (written even when it has nothing to link),
+// a makernote whose count includes the word padding after its last value and whose offsets count
+// from the TIFF header, the thumbnail directory last; the block ends on a word boundary unless the
+// thumbnail's JPEG ends it.
+TEST(RawContainers, CrwBlockLayout) {
+  for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+    const TiffBuilder o(order);
+    const Block canon = Bytes(std::string_view("Canon\0", 6));
+    const struct {
+      const char* name;
+      std::vector<std::pair<std::uint16_t, Block>> records;
+      std::size_t size;
+      std::uint32_t next;       // directory 0's link to the thumbnail directory
+      std::uint32_t noteCount;  // of the makernote entry, 0 when there is none
+    } cases[] = {
+        // 8 + 18 (one entry) + "Canon\0", an empty Exif directory (6), the thumbnail directory
+        // (3 entries) at 38, its JPEG at 80.
+        {"make-and-thumbnail", {{0x080A, canon}, {0x2008, {0xFF, 0xD8, 0xFF, 0xD9}}}, 84, 38, 0},
+        // Directory 0 (make, Exif link) 8..38, "Canon\0" to 44, the Exif directory 44..62, the
+        // makernote (18 + "Anna\0" + 1) 62..86.
+        {"odd-makernote", {{0x080A, canon}, {0x0810, Bytes(std::string_view("Anna\0", 5))}}, 86, 0, 24},
+        // Directory 0 (Exif link) 8..26, the Exif directory 26..56, the date to 76, the zone
+        // "-01:30\0" to 83, padded.
+        {"odd-exif-end", {{0x180E, Cat({o.U32(0), o.U32(-5400), o.U32(0x80000000)})}}, 84, 0, 0},
+    };
+    for (const auto& c : cases) {
+      MetadataSource source;
+      ASSERT_TRUE(ReadCrwContainer(Crw(o, Heap(o, c.records)), source));
+      ASSERT_EQ(source.tiffBlocks.size(), 1U) << c.name;
+      const Block bytes(source.tiffBlocks[0].bytes.begin(), source.tiffBlocks[0].bytes.end());
+      const ByteReader block(bytes, order);
+      EXPECT_EQ(block.Size(), static_cast<std::int64_t>(c.size)) << c.name;
+      const std::int64_t main = block.ReadU32(5) + 1, entries = block.ReadU16(main);
+      EXPECT_EQ(block.ReadU32(main + 2 + 12 * entries), c.next) << c.name;
+      if (c.next != 0) {
+        EXPECT_EQ(Rows(source, {T | 0x0201}), "0|" + std::to_string(c.size - 4)) << c.name;
+      }
+      if (c.noteCount == 0) continue;
+      // Directory 0's second entry links the Exif directory, whose only entry is the makernote.
+      const std::int64_t exif = block.ReadU32(main + 2 + 12 + 8) + 1;
+      EXPECT_EQ(std::tuple(block.ReadU16(exif + 2), block.ReadU32(exif + 6), block.ReadU32(exif + 10)),
+                std::tuple(0x927C, c.noteCount, 62)) << c.name;
+      EXPECT_EQ(block.ReadU32(62 + 1 + 2 + 8), 80) << c.name;  // the owner's name after the directory
+    }
+  }
+}
+
 TEST(RawContainers, HostileHeapsAndMrwParts) {
   const TiffBuilder o(ByteOrder::LittleEndian);
   const Block make = Heap(o, {{0x080A, Bytes(std::string_view("CanonVModell\0", 13))}});

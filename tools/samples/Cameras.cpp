@@ -10,7 +10,7 @@ using R = std::pair<std::uint32_t, std::uint32_t>;
 using SR = std::pair<std::int32_t, std::int32_t>;
 
 ByteOrder OrderOf(Maker maker) {
-  return maker == Maker::kNikon || maker == Maker::kPentax ? ByteOrder::kBig : ByteOrder::kLittle;
+  return maker == Maker::kNikon || maker == Maker::kPentax ? ByteOrder::BigEndian : ByteOrder::LittleEndian;
 }
 
 Bytes Text(const std::string& text) {
@@ -33,9 +33,9 @@ Ifd::BlobMaker HeaderRelative(std::string signature, std::shared_ptr<Ifd> ifd, B
 Ifd::BlobMaker NikonType2(std::shared_ptr<Ifd> ifd) {
   return [ifd](std::int64_t) {
     Bytes out = Text(std::string("Nikon\0\x02\x10\0\0", 10));
-    ByteSink sink{ByteOrder::kBig, out};
+    ByteSink sink{ByteOrder::BigEndian, out};
     sink.Text("MM"), sink.U16(42), sink.U32(8);
-    ifd->Write(out, ByteOrder::kBig, -10);
+    ifd->Write(out, ByteOrder::BigEndian, -10);
     return out;
   };
 }
@@ -45,8 +45,8 @@ Ifd::BlobMaker NikonType2(std::shared_ptr<Ifd> ifd) {
 Ifd::BlobMaker FujifilmLayout(std::shared_ptr<Ifd> ifd) {
   return [ifd](std::int64_t) {
     Bytes out = Text("FUJIFILM");
-    ByteSink{ByteOrder::kLittle, out}.U32(12);
-    ifd->Write(out, ByteOrder::kLittle, 0);
+    ByteSink{ByteOrder::LittleEndian, out}.U32(12);
+    ifd->Write(out, ByteOrder::LittleEndian, 0);
     return out;
   };
 }
@@ -302,7 +302,7 @@ Bytes CameraExif(Maker maker, const Shot& shot, const Bytes& thumbnail) {
   ifd1->Long(0x0202, {static_cast<std::uint32_t>(thumbnail.size())});
   ifd1->Short(0x0213, {2});
   ifd0->Next(ifd1);
-  return ExifPayload(OrderOf(maker), *ifd0);
+  return WriteExifPayload(OrderOf(maker), *ifd0);
 }
 
 }  // namespace kelmarin::samples

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "TiffWriter.h"
+#include "SampleImage.h"
+#include "extract/TiffWriter.h"
 
 namespace kelmarin::samples {
 

@@ -97,7 +97,7 @@ Bytes IptcPayload(const std::vector<std::pair<int, std::string>>& datasets) {
       "8BIM\x04\x04\0\0",
       22);
   Bytes out(signature.begin(), signature.end());
-  ByteSink{ByteOrder::kBig, out}.U32(static_cast<std::uint32_t>(data.size()));
+  ByteSink{ByteOrder::BigEndian, out}.U32(static_cast<std::uint32_t>(data.size()));
   out.insert(out.end(), data.begin(), data.end());
   if (data.size() % 2 != 0) out.push_back(0);
   return out;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "SampleImage.h"
-#include "TiffWriter.h"
+#include "extract/TiffWriter.h"
 
 namespace kelmarin::samples {
 

@@ -19,7 +19,7 @@ class WmfRecords {
  public:
   void Record(std::uint16_t function, const std::vector<std::int32_t>& words, const Bytes& tail = {}) {
     Bytes r;
-    ByteSink sink{ByteOrder::kLittle, r};
+    ByteSink sink{ByteOrder::LittleEndian, r};
     const std::size_t size = 3 + words.size() + tail.size() / 2;
     sink.U32(static_cast<std::uint32_t>(size));
     sink.U16(function);
@@ -38,7 +38,7 @@ class WmfRecords {
 
 Bytes PlaceableHeader(int width, int height) {
   Bytes h;
-  ByteSink sink{ByteOrder::kLittle, h};
+  ByteSink sink{ByteOrder::LittleEndian, h};
   sink.U32(0x9AC6CDD7u);
   for (int v : {0, 0, 0, width, height, 96}) sink.U16(static_cast<std::uint32_t>(v));
   sink.U32(0);
@@ -50,7 +50,7 @@ Bytes PlaceableHeader(int width, int height) {
 
 Bytes FontRecordTail(int height, const std::string& face) {
   Bytes t;
-  ByteSink sink{ByteOrder::kLittle, t};
+  ByteSink sink{ByteOrder::LittleEndian, t};
   for (int v : {-height, 0, 0, 0, 700}) sink.U16(static_cast<std::uint16_t>(v));
   for (int v : {0, 0, 0, 0, 0, 0, 4, 0}) sink.U8(static_cast<std::uint32_t>(v));  // ANSI charset, antialiased
   Bytes name(32, 0);
@@ -62,7 +62,7 @@ Bytes FontRecordTail(int height, const std::string& face) {
 // EMF records: type, size in bytes, 32-bit parameters.
 void EmfRecord(Bytes& out, std::uint32_t type, const std::vector<std::int32_t>& params,
                std::uint32_t& records) {
-  ByteSink sink{ByteOrder::kLittle, out};
+  ByteSink sink{ByteOrder::LittleEndian, out};
   sink.U32(type);
   sink.U32(static_cast<std::uint32_t>(8 + 4 * params.size()));
   for (std::int32_t p : params) sink.U32(static_cast<std::uint32_t>(p));
@@ -97,17 +97,17 @@ Bytes MakeWmf(int width, int height, const std::string& text) {
     Bytes string(text.begin(), text.end());
     if (string.size() % 2 != 0) string.push_back(0);
     Bytes tail = string;
-    ByteSink sink{ByteOrder::kLittle, tail};
+    ByteSink sink{ByteOrder::LittleEndian, tail};
     sink.U16(static_cast<std::uint32_t>(height * 7 / 8)), sink.U16(static_cast<std::uint32_t>(width / 16));
     Bytes length;
-    ByteSink{ByteOrder::kLittle, length}.U16(static_cast<std::uint32_t>(text.size()));
+    ByteSink{ByteOrder::LittleEndian, length}.U16(static_cast<std::uint32_t>(text.size()));
     length.insert(length.end(), tail.begin(), tail.end());
     r.Record(0x0521, {}, length);  // TEXTOUT length, string, y, x
     r.Delete(1);
   }
   r.Record(0x0000, {});  // EOF
   Bytes out = PlaceableHeader(width, height);
-  ByteSink sink{ByteOrder::kLittle, out};
+  ByteSink sink{ByteOrder::LittleEndian, out};
   sink.U16(1), sink.U16(9), sink.U16(0x0300);
   sink.U32(static_cast<std::uint32_t>(9 + r.body.size() / 2));
   sink.U16(2);
@@ -141,7 +141,7 @@ Bytes MakeEmf(int width, int height) {
   }
   EmfRecord(body, 14, {0, 16, 20}, records);  // EOF
   Bytes out;
-  ByteSink sink{ByteOrder::kLittle, out};
+  ByteSink sink{ByteOrder::LittleEndian, out};
   sink.U32(1), sink.U32(88);
   for (int v : {0, 0, width - 1, height - 1}) sink.U32(static_cast<std::uint32_t>(v));  // bounds, pixels
   for (int v : {0, 0, width * 2540 / 96, height * 2540 / 96})

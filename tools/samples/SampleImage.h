@@ -6,6 +6,8 @@
 
 namespace kelmarin::samples {
 
+using Bytes = std::vector<std::uint8_t>;
+
 struct RgbImage {
   int width = 0;
   int height = 0;

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "extract/ByteReader.h"
+#include "extract/JpegSegments.h"
+#include "extract/TiffWriter.h"
 
 namespace kelmarin::test {
 
@@ -26,19 +28,15 @@ inline std::vector<std::uint8_t> Cat(std::initializer_list<std::vector<std::uint
   return out;
 }
 
+// Writes the pieces of a block where the test puts them (hostile layouts included); numbers and
+// directories come from the project's TIFF writer.
 class TiffBuilder {
  public:
-  struct Entry {
-    std::uint16_t tag = 0;
-    std::uint16_t type = 0;
-    std::uint32_t count = 0;
-    std::array<std::uint8_t, 4> field{};  // value or offset, already in the byte order
-  };
+  using Entry = TiffEntry;
 
   explicit TiffBuilder(ByteOrder byteOrder) : order(byteOrder) {
-    Append(Bytes(order == ByteOrder::BigEndian ? "MM" : "II"));
-    Append(U16(42));
-    Append(U32(8));
+    ByteSink sink{order, tiff};
+    PutTiffHeader(sink, 8);
   }
 
   static constexpr BufferPos Pos(std::uint32_t offset) { return static_cast<BufferPos>(offset) + 11; }
@@ -49,31 +47,21 @@ class TiffBuilder {
   ByteOrder Order() const { return order; }
 
   std::vector<std::uint8_t> U16(std::uint16_t v) const {
-    if (order == ByteOrder::BigEndian)
-      return {static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
-    return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)};
+    return Encoded([v](ByteSink& sink) { sink.U16(v); });
   }
   std::vector<std::uint8_t> U32(std::uint32_t v) const {
-    std::vector<std::uint8_t> out =
-        U16(static_cast<std::uint16_t>(order == ByteOrder::BigEndian ? v >> 16 : v));
-    const auto rest = U16(static_cast<std::uint16_t>(order == ByteOrder::BigEndian ? v : v >> 16));
-    out.insert(out.end(), rest.begin(), rest.end());
-    return out;
+    return Encoded([v](ByteSink& sink) { sink.U32(v); });
   }
   std::vector<std::uint8_t> U64(std::uint64_t v) const {
-    auto high = U32(static_cast<std::uint32_t>(v >> 32));
-    auto low = U32(static_cast<std::uint32_t>(v));
-    auto& first = order == ByteOrder::BigEndian ? high : low;
-    const auto& second = order == ByteOrder::BigEndian ? low : high;
-    first.insert(first.end(), second.begin(), second.end());
-    return first;
+    return Encoded([v](ByteSink& sink) { sink.U64(v); });
   }
 
   // Appends bytes (padded to an even offset afterwards) and returns their offset.
   std::uint32_t Append(const std::vector<std::uint8_t>& bytes) {
     const std::uint32_t at = Size();
-    tiff.insert(tiff.end(), bytes.begin(), bytes.end());
-    if (tiff.size() % 2 != 0) tiff.push_back(0);
+    ByteSink sink{order, tiff};
+    sink.Put(bytes);
+    sink.PadToWord();
     return at;
   }
   std::uint32_t AppendText(std::string_view text) { return Append(Bytes(text)); }
@@ -84,12 +72,13 @@ class TiffBuilder {
   void SetFirstDirectory(std::uint32_t offset) { Patch(4, U32(offset)); }
 
   Entry At(std::uint16_t tag, std::uint16_t type, std::uint32_t count, std::uint32_t offset) const {
-    return Raw(tag, type, count, U32(offset));
+    return Inline(tag, type, count, U32(offset));
   }
   Entry Inline(std::uint16_t tag, std::uint16_t type, std::uint32_t count,
-               std::vector<std::uint8_t> bytes) const {
-    bytes.resize(4, 0);
-    return Raw(tag, type, count, bytes);
+               const std::vector<std::uint8_t>& bytes) const {
+    Entry e{tag, type, count, {}};
+    std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), 4), e.field.begin());
+    return e;
   }
   Entry Short(std::uint16_t tag, std::uint16_t value) const { return Inline(tag, 3, 1, U16(value)); }
   Entry Long(std::uint16_t tag, std::uint32_t value) const { return Inline(tag, 4, 1, U32(value)); }
@@ -102,46 +91,30 @@ class TiffBuilder {
     return At(tag, 2, count, Append(bytes));
   }
 
-  // Appends a directory and returns its offset.
+  // Appends a directory with the entries in the order given and returns its offset.
   std::uint32_t AddDirectory(const std::vector<Entry>& entries, std::uint32_t next = 0) {
-    std::vector<std::uint8_t> bytes = U16(static_cast<std::uint16_t>(entries.size()));
-    for (const Entry& e : entries) {
-      for (const auto& part : {U16(e.tag), U16(e.type), U32(e.count)})
-        bytes.insert(bytes.end(), part.begin(), part.end());
-      bytes.insert(bytes.end(), e.field.begin(), e.field.end());
-    }
-    const auto link = U32(next);
-    bytes.insert(bytes.end(), link.begin(), link.end());
-    return Append(bytes);
+    return Append(Encoded([&](ByteSink& sink) { PutDirectory(sink, entries, next); }));
   }
   // Offset of the next link of the directory at offset (which has n entries).
-  static std::uint32_t NextLinkOffset(std::uint32_t offset, std::uint32_t n) { return offset + 2 + 12 * n; }
+  static std::uint32_t NextLinkOffset(std::uint32_t offset, std::uint32_t n) {
+    return offset + static_cast<std::uint32_t>(DirectorySize(n)) - 4;
+  }
 
   const std::vector<std::uint8_t>& Tiff() const { return tiff; }
 
   // The whole APP1 marker.
   std::vector<std::uint8_t> App1() const {
-    const std::size_t length = 2 + 6 + tiff.size();
-    std::vector<std::uint8_t> out = {0xFF,
-                                     0xE1,
-                                     static_cast<std::uint8_t>(length >> 8),
-                                     static_cast<std::uint8_t>(length),
-                                     'E',
-                                     'x',
-                                     'i',
-                                     'f',
-                                     0,
-                                     0};
-    out.insert(out.end(), tiff.begin(), tiff.end());
-    return out;
+    const auto opening = JpegSegmentHead(kJpegApp1, 2 + 6 + tiff.size());
+    return Cat({{opening.begin(), opening.end()}, Bytes(std::string_view("Exif\0\0", 6)), tiff});
   }
 
  private:
-  Entry Raw(std::uint16_t tag, std::uint16_t type, std::uint32_t count,
-            const std::vector<std::uint8_t>& f) const {
-    Entry e{tag, type, count, {}};
-    std::copy_n(f.begin(), 4, e.field.begin());
-    return e;
+  template <typename Write>
+  std::vector<std::uint8_t> Encoded(Write write) const {
+    std::vector<std::uint8_t> out;
+    ByteSink sink{order, out};
+    write(sink);
+    return out;
   }
 
   ByteOrder order;
@@ -150,13 +123,8 @@ class TiffBuilder {
 
 // An APP13 marker: "Photoshop 3.0\0" and the given resource bytes.
 inline std::vector<std::uint8_t> App13(const std::vector<std::uint8_t>& resources) {
-  const std::size_t length = 2 + 14 + resources.size();
-  std::vector<std::uint8_t> out = {0xFF, 0xED, static_cast<std::uint8_t>(length >> 8),
-                                   static_cast<std::uint8_t>(length)};
-  const auto signature = Bytes(std::string_view("Photoshop 3.0\0", 14));
-  out.insert(out.end(), signature.begin(), signature.end());
-  out.insert(out.end(), resources.begin(), resources.end());
-  return out;
+  const auto opening = JpegSegmentHead(kJpegApp13, 2 + 14 + resources.size());
+  return Cat({{opening.begin(), opening.end()}, Bytes(std::string_view("Photoshop 3.0\0", 14)), resources});
 }
 
 // One IPTC dataset of record 2.

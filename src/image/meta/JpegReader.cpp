@@ -13,6 +13,8 @@
 #include <new>
 #include <vector>
 
+#include "extract/JpegSegments.h"
+
 namespace kelmarin::codec {
 
 namespace {
@@ -194,8 +196,8 @@ boolean JpegDecompressor::SaveSegment(j_decompress_ptr cinfo) {
       JpegMarker& marker = self->kept.markers.emplace_back();
       marker.code = code;
       marker.bytes.reserve(payload + 4);
-      marker.bytes = {0xFF, code, static_cast<std::uint8_t>(length >> 8),
-                      static_cast<std::uint8_t>(length & 0xFF)};
+      const auto opening = JpegSegmentHead(code, length);
+      marker.bytes.assign(opening.begin(), opening.end());
       bytes = &marker.bytes;
     }
   } catch (const std::bad_alloc&) {
@@ -237,8 +239,8 @@ void JpegDecompressor::SweepLibraryMarkers() {
     marker.code = static_cast<std::uint8_t>(m->marker);
     const unsigned length = m->data_length + 2;
     marker.bytes.reserve(m->data_length + 4);
-    marker.bytes = {0xFF, marker.code, static_cast<std::uint8_t>(length >> 8),
-                    static_cast<std::uint8_t>(length & 0xFF)};
+    const auto opening = JpegSegmentHead(marker.code, length);
+    marker.bytes.assign(opening.begin(), opening.end());
     marker.bytes.insert(marker.bytes.end(), m->data, m->data + m->data_length);
     kept.markers.push_back(std::move(marker));
     swept = m;

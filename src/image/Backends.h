@@ -2,7 +2,6 @@
 // The format backends of the codec layer (internal to src/image). Each works on an open file
 // positioned at its start, returns a Code and never throws; decoded pixels are an RgbImage (8-bit RGB).
 
-#include "image/RgbImage.h"
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -11,6 +10,7 @@
 
 #include "extract/MetadataSource.h"
 #include "image/Codec.h"
+#include "image/RgbImage.h"
 #include "image/meta/CodecBasics.h"
 #include "image/meta/Formats.h"
 

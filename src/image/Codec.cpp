@@ -102,7 +102,8 @@ Code ReadGuessed(const std::string& path, RgbImage& pixels, DecodedFacts* facts)
   if (format == nullptr) return kUnsupported;
   const Code code = Decode(path, format->typeCode, pixels, facts);
   // Camera formats built on TIFF (DNG, CR2, NEF, PEF …) are not readable as plain TIFF images.
-  if (format->retryAs != kTypeUnknown && code == kCorrupt && Decode(path, format->retryAs, pixels, facts) == kOk)
+  if (format->retryAs != kTypeUnknown && code == kCorrupt &&
+      Decode(path, format->retryAs, pixels, facts) == kOk)
     return kOk;
   return code;
 }

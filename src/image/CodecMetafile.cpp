@@ -128,7 +128,8 @@ Code DecodeMetafile(std::FILE* file, RgbImage& pixels) {
   std::uint8_t head[88] = {};
   const std::size_t got = std::fread(head, 1, sizeof head, file);
   std::rewind(file);
-  if (got >= 44 && Le32(head) == 1 && std::memcmp(head + 40, " EMF", 4) == 0) return DecodeByModule(kEmfModule, file, 0, pixels);
+  if (got >= 44 && Le32(head) == 1 && std::memcmp(head + 40, " EMF", 4) == 0)
+    return DecodeByModule(kEmfModule, file, 0, pixels);
   if (IsWmf(head, got)) {
     std::vector<std::uint8_t> bytes;
     if (const Code code = ReadAll(file, kMaxMetafileBytes, bytes); code != kOk) return code;

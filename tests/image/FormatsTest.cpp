@@ -35,6 +35,11 @@ Bytes Tga() {
   return bytes;
 }
 
+Bytes Shorter(Bytes bytes) {
+  bytes.pop_back();
+  return bytes;
+}
+
 Bytes Emf() {
   Bytes bytes = Head(std::string_view("\1\0\0\0", 4), 40);
   bytes.insert(bytes.end(), {' ', 'E', 'M', 'F'});
@@ -44,8 +49,8 @@ Bytes Emf() {
 // An ISO base media file type box of these brands (the major one first).
 Bytes Ftyp(std::string_view major, std::string_view compatible) {
   const auto size = static_cast<std::uint8_t>(16 + compatible.size());
-  return Head(std::string(std::string_view("\0\0\0", 3)) + static_cast<char>(size) + "ftyp" + std::string(major) +
-              std::string(4, '\0') + std::string(compatible));
+  return Head(std::string(std::string_view("\0\0\0", 3)) + static_cast<char>(size) + "ftyp" +
+              std::string(major) + std::string(4, '\0') + std::string(compatible));
 }
 
 TEST(Formats, SignaturesGiveTheirFormatAndTheTypeTheContentNames) {
@@ -70,6 +75,7 @@ TEST(Formats, SignaturesGiveTheirFormatAndTheTypeTheContentNames) {
       {"png", Head("\x89PNG\r\n\x1a\n"), false, kTypePng, kTypePng},
       {"psd", Head("8BPS"), false, kTypePsd, 0},
       {"tga by its header", Tga(), false, kTypeTga, kTypeTga},
+      {"tga header cut short", Shorter(Tga()), false, 0, 0},
       {"tga by its footer", Head("x"), true, kTypeTga, kTypeTga},
       {"tiff little-endian", Head(std::string_view("II*\0", 4)), false, kTypeTiff, kTypeTiff},
       {"tiff big-endian", Head(std::string_view("MM\0*", 4)), false, kTypeTiff, kTypeTiff},
@@ -83,6 +89,16 @@ TEST(Formats, SignaturesGiveTheirFormatAndTheTypeTheContentNames) {
       {"heic", Ftyp("heic", "mif1"), false, kTypeHeif, kTypeHeif},
       {"avif among the compatible brands", Ftyp("isom", "miafavif"), false, kTypeHeif, kTypeHeif},
       {"mp4", Ftyp("isom", "mp41"), false, 0, 0},
+      {"heic as the minor version only",
+       Head(std::string_view("\0\0\0\x14"
+                             "ftypisomheicmp41",
+                             20)),
+       false, 0, 0},
+      {"heic beyond the box",
+       Head(std::string_view("\0\0\0\x10"
+                             "ftypisom\0\0\0\0heic",
+                             20)),
+       false, 0, 0},
       {"webp", Head(std::string_view("RIFF\0\0\0\0WEBP", 12)), false, kTypeWebp, kTypeWebp},
       {"jxl codestream", Head("\xFF\x0A"), false, kTypeJxl, kTypeJxl},
       {"jxl container", Head(std::string_view("\0\0\0\x0CJXL \r\n\x87\n", 12)), false, kTypeJxl, kTypeJxl},
@@ -158,22 +174,22 @@ TEST(Formats, EachRowHasItsExtensionsPlaceAndBackend) {
 
 TEST(Formats, FileNamesContainersAndModules) {
   const std::pair<const char*, std::int32_t> names[] = {
-      {"a.JPEG", kTypeJpeg}, {"c.Rw2", kTypeRaw}, {"a.jpegx", 0}, {"a.jp", 0},         {"jpeg", 0},
-      {"a.", 0},             {"a.tiff.bak", 0},   {"dir.jpg/file", 0}, {"dir.jpg\\file", 0}, {"", 0}};
+      {"a.JPEG", kTypeJpeg}, {"c.Rw2", kTypeRaw}, {"a.jpegx", 0},       {"a.jp", 0}, {"jpeg", 0}, {"a.", 0},
+      {"a.tiff.bak", 0},     {"dir.jpg/file", 0}, {"dir.jpg\\file", 0}, {"", 0}};
   for (const auto& [name, code] : names) EXPECT_EQ(TypeCodeForFileName(name), code) << name;
 
   const std::pair<ContainerKind, std::int32_t> containers[] = {
-      {ContainerKind::None, 0},         {ContainerKind::Tiff, kTypeRaw},  {ContainerKind::Cr3, kTypeRaw},
-      {ContainerKind::Raf, kTypeRaw},   {ContainerKind::Crw, kTypeRaw},   {ContainerKind::Mrw, kTypeRaw},
-      {ContainerKind::Webp, kTypeWebp}, {ContainerKind::Jxl, kTypeJxl}, {ContainerKind::Heif, kTypeHeif}};
+      {ContainerKind::None, 0},         {ContainerKind::Tiff, kTypeRaw}, {ContainerKind::Cr3, kTypeRaw},
+      {ContainerKind::Raf, kTypeRaw},   {ContainerKind::Crw, kTypeRaw},  {ContainerKind::Mrw, kTypeRaw},
+      {ContainerKind::Webp, kTypeWebp}, {ContainerKind::Jxl, kTypeJxl},  {ContainerKind::Heif, kTypeHeif}};
   for (const auto& [kind, code] : containers) EXPECT_EQ(TypeCodeForContainer(kind), code);
 
   // Each module's slot is its place; the start-up check names the modules that have a component.
   for (std::size_t i = 0; i < CodecModules().size(); ++i) EXPECT_EQ(CodecModules()[i]->slot, i);
   std::vector<std::string> checked;
   for (const Component& component : ImagingComponents()) checked.push_back(component.name);
-  EXPECT_EQ(checked, (std::vector<std::string>{"ImageMagick (Magick++)", "LibRaw (libraw_r)", "libemf2svg.so.1",
-                                               "libheif (HEVC, AV1)"}));
+  EXPECT_EQ(checked, (std::vector<std::string>{"ImageMagick (Magick++)", "LibRaw (libraw_r)",
+                                               "libemf2svg.so.1", "libheif (HEVC, AV1)"}));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
 // The parts of the codec layer that need no toolkit: its error codes and opening files for reading
-// (type guessing is the format registry's, image/meta/Formats.h). Shared by the metadata-only path (kelmarin_image_meta)
-// and the full image layer (kelmarin_image, whose Codec.h includes this header).
+// (type guessing is the format registry's, image/meta/Formats.h). Shared by the metadata-only path
+// (kelmarin_image_meta) and the full image layer (kelmarin_image, whose Codec.h includes this header).
 
 #include <cstdint>
 #include <cstdio>
@@ -13,10 +13,9 @@ namespace kelmarin::codec {
 // Error codes of the codec layer. The numbers shown for them are in image/meta/ImageErrors.h.
 enum Code : std::int32_t {
   kOk = 0,
-  kCannotOpen = 1,  // missing, unreadable, or not a regular file (a folder, a FIFO, a device)
-  kUnsupported =
-      2,         // a type code without a reader, or content of no known format
-  kCorrupt = 3,  // the data is not readable as this format: damaged, truncated, empty or another format
+  kCannotOpen = 1,    // missing, unreadable, or not a regular file (a folder, a FIFO, a device)
+  kUnsupported = 2,   // a type code without a reader, or content of no known format
+  kCorrupt = 3,       // the data is not readable as this format: damaged, truncated, empty or another format
   kNoMemory = 4,      // the pixels exceed kMaxPixels or the memory for them cannot be had
   kNoLibrary = 5,     // the library for this format cannot be loaded (libemf2svg) or not used here
   kDrawFailed = 6,    // the picture box could not draw the pixels

@@ -3,8 +3,8 @@
 #include "image/meta/Formats.h"
 
 #include <algorithm>
-#include <cstring>
 
+#include "extract/ByteCursor.h"
 #include "image/meta/JpegReader.h"
 #include "image/meta/JxlColour.h"
 #include "image/meta/PngReader.h"
@@ -22,15 +22,14 @@ const CodecModule kJxlModule{"kelmarin-codec-jxl", "", 4};
 const CodecModule kTiffModule{"kelmarin-codec-tiff", "", 5};
 
 // In the order of the start-up check; each module's slot is its place here.
-constexpr std::array<const CodecModule*, kCodecModuleCount> kModules = {&kMagickModule, &kRawModule, &kEmfModule,
-                                                        &kHeifModule,   &kJxlModule, &kTiffModule};
+constexpr std::array<const CodecModule*, kCodecModuleCount> kModules = {
+    &kMagickModule, &kRawModule, &kEmfModule, &kHeifModule, &kJxlModule, &kTiffModule};
 
+// True when the head holds `text` at `at`.
 bool At(const FileHead& head, std::size_t at, std::string_view text) {
-  return head.bytes.size() >= at + text.size() && std::memcmp(head.bytes.data() + at, text.data(), text.size()) == 0;
-}
-
-std::uint8_t Byte(const FileHead& head, std::size_t at) {
-  return at < head.bytes.size() ? head.bytes[at] : 0;
+  ByteCursor cursor(head.bytes);
+  cursor.Seek(at);
+  return !cursor.RanOut() && cursor.Match(text);
 }
 
 bool IsBmp(const FileHead& head) {
@@ -38,11 +37,12 @@ bool IsBmp(const FileHead& head) {
 }
 
 bool IsMetafile(const FileHead& head) {
-  const std::size_t n = head.bytes.size();
-  const bool emf = n >= 44 && At(head, 0, std::string_view("\1\0\0\0", 4)) && At(head, 40, " EMF");
+  const bool emf = At(head, 0, std::string_view("\1\0\0\0", 4)) && At(head, 40, " EMF");
   const bool placeableWmf = At(head, 0, "\xD7\xCD\xC6\x9A");
-  const bool wmf = n >= 18 && (Byte(head, 0) == 1 || Byte(head, 0) == 2) && At(head, 1, std::string_view("\0\x09\0", 3));
-  return emf || placeableWmf || wmf;
+  // A standard WMF header: type 1 (memory) or 2 (disk), header size 9 words.
+  ByteCursor wmf(head.bytes, false);
+  const std::uint16_t type = wmf.U16(), words = wmf.U16();
+  return emf || placeableWmf || (head.bytes.size() >= 18 && (type == 1 || type == 2) && words == 9);
 }
 
 bool IsGif(const FileHead& head) {
@@ -57,8 +57,11 @@ bool IsPcd(const FileHead& head) {
   return At(head, 0x800, "PCD_IPI");
 }
 
+// The maker byte, a version up to 5 and run-length coding, in a header of 128 bytes.
 bool IsPcx(const FileHead& head) {
-  return head.bytes.size() >= 128 && Byte(head, 0) == 0x0A && Byte(head, 1) <= 5 && Byte(head, 2) == 1;
+  ByteCursor pcx(head.bytes);
+  const std::uint8_t maker = pcx.U8(), version = pcx.U8(), coding = pcx.U8();
+  return head.bytes.size() >= 128 && maker == 0x0A && version <= 5 && coding == 1;
 }
 
 bool IsPng(const FileHead& head) {
@@ -72,13 +75,16 @@ bool IsPsd(const FileHead& head) {
 // A TGA header has no signature: its fields must hold values a TGA writer can produce.
 bool IsTga(const FileHead& head) {
   if (head.tgaFooter) return true;
-  if (head.bytes.size() < 18) return false;
-  const int mapType = Byte(head, 1), imageType = Byte(head, 2), depth = Byte(head, 16);
+  ByteCursor tga(head.bytes, false);
+  tga.Skip(1);  // the length of the image ID
+  const int mapType = tga.U8(), imageType = tga.U8();
+  tga.Seek(12);
+  const int width = tga.U16(), height = tga.U16(), depth = tga.U8(), descriptor = tga.U8();
+  if (tga.RanOut()) return false;  // shorter than the 18 bytes of the header
   const bool knownType = imageType == 1 || imageType == 2 || imageType == 3 || imageType == 9 ||
                          imageType == 10 || imageType == 11;
   const bool knownDepth = depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32;
-  const int width = Byte(head, 12) | (Byte(head, 13) << 8), height = Byte(head, 14) | (Byte(head, 15) << 8);
-  return mapType <= 1 && knownType && knownDepth && width > 0 && height > 0 && (Byte(head, 17) & 0xC0) == 0;
+  return mapType <= 1 && knownType && knownDepth && width > 0 && height > 0 && (descriptor & 0xC0) == 0;
 }
 
 bool IsTiff(const FileHead& head) {
@@ -92,23 +98,26 @@ bool IsJpeg2000(const FileHead& head) {
 // TIFF-based camera formats that are not TIFF files to a TIFF reader, and the camera formats of
 // other containers.
 bool IsRaw(const FileHead& head) {
-  return At(head, 6, "HEAPCCDR") || At(head, 0, "FUJIFILMCCD-RAW") || At(head, 0, "IIRO") || At(head, 0, "IIRS") ||
-         At(head, 0, "MMOR") || At(head, 0, std::string_view("IIU\0", 4)) ||
+  return At(head, 6, "HEAPCCDR") || At(head, 0, "FUJIFILMCCD-RAW") || At(head, 0, "IIRO") ||
+         At(head, 0, "IIRS") || At(head, 0, "MMOR") || At(head, 0, std::string_view("IIU\0", 4)) ||
          At(head, 0, std::string_view("\0MRM", 4)) || At(head, 0, "FOVb") || At(head, 4, "ftypcrx ");
 }
 
 // An ISO base media file ("ftyp" box first) of a brand of the list: its major brand or one of up
 // to 16 compatible ones. `brands` lists four-letter brands one after another.
 bool HasBrand(const FileHead& head, std::string_view brands) {
-  const std::span<const std::uint8_t> b = head.bytes;
-  if (b.size() < 16 || !At(head, 4, "ftyp")) return false;
-  const std::size_t box = std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 | std::uint32_t{b[2]} << 8 | b[3];
-  const std::size_t end = std::min({b.size(), box < 16 ? std::size_t{16} : box, std::size_t{16 + 4 * 17}});
-  for (std::size_t at = 8; at + 4 <= end; at += 4) {
-    if (at == 12) continue;  // the minor version
+  ByteCursor cursor(head.bytes);
+  const std::size_t box = cursor.U32();
+  if (head.bytes.size() < 16 || !cursor.Match("ftyp")) return false;
+  const std::size_t end =
+      std::min({head.bytes.size(), box < 16 ? std::size_t{16} : box, std::size_t{16 + 4 * 17}});
+  ByteCursor listed(head.bytes.first(end));
+  listed.Seek(8);
+  for (bool major = true; listed.Remaining() >= 4; major = false) {
     for (std::size_t brand = 0; brand + 4 <= brands.size(); brand += 4) {
-      if (At(head, at, brands.substr(brand, 4))) return true;
+      if (listed.Match(brands.substr(brand, 4))) return true;
     }
+    listed.Skip(major ? 8 : 4);  // past the major brand and the minor version
   }
   return false;
 }
@@ -122,7 +131,7 @@ bool IsWebp(const FileHead& head) {
 }
 
 bool IsBareJxl(std::span<const std::uint8_t> bytes) {
-  return bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0x0A;
+  return ByteCursor(bytes).Match("\xFF\x0A");
 }
 
 bool IsJxl(const FileHead& head) {
@@ -130,34 +139,40 @@ bool IsJxl(const FileHead& head) {
 }
 
 // Some cameras write plain JPEG files under a RAW name: their markers are read as they are.
-bool ReadRaw(std::span<const std::uint8_t> file, const std::shared_ptr<const void>& owner, MetadataSource& metadata) {
+bool ReadRaw(std::span<const std::uint8_t> file, const std::shared_ptr<const void>& owner,
+             MetadataSource& metadata) {
   return ReadTiffContainer(file, owner, metadata) || ReadCr3Container(file, owner, metadata) ||
          ReadRafContainer(file, metadata) || ReadCrwContainer(file, metadata) ||
          ReadMrwContainer(file, owner, metadata) || ReadJpegSegments(file, metadata);
 }
 
-bool ReadHeif(std::span<const std::uint8_t> file, const std::shared_ptr<const void>&, MetadataSource& metadata) {
+bool ReadHeif(std::span<const std::uint8_t> file, const std::shared_ptr<const void>&,
+              MetadataSource& metadata) {
   return ReadHeifContainer(file, metadata);
 }
 
 // The profile is coded inside the codestream's header; a damaged header leaves the rest listed.
-bool ReadJxl(std::span<const std::uint8_t> file, const std::shared_ptr<const void>& owner, MetadataSource& metadata) {
+bool ReadJxl(std::span<const std::uint8_t> file, const std::shared_ptr<const void>& owner,
+             MetadataSource& metadata) {
   if (!ReadJxlContainer(file, owner, metadata) && !IsBareJxl(file)) return false;
   (void)codec::ReadJxlIcc(file, metadata.icc, metadata.pixelsInSrgb);
   return true;
 }
 
-bool ReadPsd(std::span<const std::uint8_t> file, const std::shared_ptr<const void>&, MetadataSource& metadata) {
+bool ReadPsd(std::span<const std::uint8_t> file, const std::shared_ptr<const void>&,
+             MetadataSource& metadata) {
   return ReadPsdContainer(file, metadata);
 }
 
-bool ReadGif(std::span<const std::uint8_t> file, const std::shared_ptr<const void>&, MetadataSource& metadata) {
+bool ReadGif(std::span<const std::uint8_t> file, const std::shared_ptr<const void>&,
+             MetadataSource& metadata) {
   return ReadGifContainer(file, metadata);
 }
 
 constexpr std::uint16_t Kinds(std::initializer_list<ContainerKind> kinds) {
   std::uint16_t bits = 0;
-  for (const ContainerKind kind : kinds) bits = static_cast<std::uint16_t>(bits | 1u << static_cast<unsigned>(kind));
+  for (const ContainerKind kind : kinds)
+    bits = static_cast<std::uint16_t>(bits | 1u << static_cast<unsigned>(kind));
   return bits;
 }
 
@@ -174,41 +189,57 @@ using PB = PixelBackend;
 // place of the hidden jp2 box.
 // clang-format off
 const std::array<Format, kFormatCount> kFormats = {{
-    // type, caption, extensions, row, column, signature, shape only, names type, containers,
-    // metadata path, header reader, container reader, backend, module, variant, by path,
-    // size from pixels, orient by EXIF, retry as
+    // type, caption, extensions, row, column, signature, shape only, names type, containers;
+    // metadata path, header reader, container reader;
+    // backend, module, variant, by path, size from pixels, orient by EXIF, retry as
     {kTypeBmp, "bmp", "BMP", 1, 1, IsBmp, false, true, 0,
-     MP::kImageLayer, nullptr, nullptr, PB::kModule, &kMagickModule, Magick(MagickFormat::kBmp), false, false, false, 0},
+     MP::kImageLayer, nullptr, nullptr,
+     PB::kModule, &kMagickModule, Magick(MagickFormat::kBmp), false, false, false, 0},
     {kTypeMetafile, "emf, wmf", "EMF,WMF", 1, 2, IsMetafile, false, true, 0,
-     MP::kImageLayer, nullptr, nullptr, PB::kMetafile, nullptr, 0, false, true, false, 0},
+     MP::kImageLayer, nullptr, nullptr,
+     PB::kMetafile, nullptr, 0, false, true, false, 0},
     {kTypeGif, "gif", "GIF", 1, 3, IsGif, false, true, 0,
-     MP::kImageLayer, nullptr, ReadGif, PB::kGif, nullptr, 0, false, false, false, 0},
+     MP::kImageLayer, nullptr, ReadGif,
+     PB::kGif, nullptr, 0, false, false, false, 0},
     {kTypeJpeg, "jpg", "JPG,JPEG,JPE", 1, 4, IsJpeg, false, true, 0,
-     MP::kHeader, codec::JpegDimensions, nullptr, PB::kJpeg, nullptr, 0, false, false, true, 0},
+     MP::kHeader, codec::JpegDimensions, nullptr,
+     PB::kJpeg, nullptr, 0, false, false, true, 0},
     {kTypePcd, "pcd", "PCD", 2, 1, IsPcd, false, true, 0,
-     MP::kImageLayer, nullptr, nullptr, PB::kModule, &kMagickModule, Magick(MagickFormat::kPcd), false, true, false, 0},
+     MP::kImageLayer, nullptr, nullptr,
+     PB::kModule, &kMagickModule, Magick(MagickFormat::kPcd), false, true, false, 0},
     {kTypePcx, "pcx", "PCX", 2, 2, IsPcx, true, true, 0,
-     MP::kImageLayer, nullptr, nullptr, PB::kModule, &kMagickModule, Magick(MagickFormat::kPcx), false, false, false, 0},
+     MP::kImageLayer, nullptr, nullptr,
+     PB::kModule, &kMagickModule, Magick(MagickFormat::kPcx), false, false, false, 0},
     {kTypePng, "png", "PNG", 2, 3, IsPng, false, true, 0,
-     MP::kHeader, codec::PngDimensions, nullptr, PB::kPng, nullptr, 0, false, false, true, 0},
+     MP::kHeader, codec::PngDimensions, nullptr,
+     PB::kPng, nullptr, 0, false, false, true, 0},
     {kTypePsd, "psd", "PSD", 2, 4, IsPsd, false, false, 0,
-     MP::kImageLayer, nullptr, ReadPsd, PB::kModule, &kMagickModule, Magick(MagickFormat::kPsd), false, false, false, 0},
+     MP::kImageLayer, nullptr, ReadPsd,
+     PB::kModule, &kMagickModule, Magick(MagickFormat::kPsd), false, false, false, 0},
     {kTypeTga, "tga", "TGA", 3, 2, IsTga, true, true, 0,
-     MP::kImageLayer, nullptr, nullptr, PB::kModule, &kMagickModule, Magick(MagickFormat::kTga), false, false, false, 0},
+     MP::kImageLayer, nullptr, nullptr,
+     PB::kModule, &kMagickModule, Magick(MagickFormat::kTga), false, false, false, 0},
     {kTypeTiff, "tif", "TIF,TIFF", 3, 3, IsTiff, false, true, 0,
-     MP::kContainerOrImageLayer, nullptr, ReadTiffContainer, PB::kModule, &kTiffModule, 0, false, false, true, kTypeRaw},
+     MP::kContainerOrImageLayer, nullptr, ReadTiffContainer,
+     PB::kModule, &kTiffModule, 0, false, false, true, kTypeRaw},
     {kTypeJpeg2000, "jp2", "JP2", 3, 4, IsJpeg2000, false, false, 0,
-     MP::kNone, nullptr, nullptr, PB::kNone, nullptr, 0, false, false, false, 0},
+     MP::kNone, nullptr, nullptr,
+     PB::kNone, nullptr, 0, false, false, false, 0},
     {kTypeRaw, "raw", "CR2,CRW,DCR,DNG,MRW,NEF,ORF,PEF,RAF,RAW,SRF,SR2,CR3,NRW,ARW,ERF,3FR,IIQ,MOS,MEF,KDC,RWL,SRW,RW2",
      3, 1, IsRaw, false, false,
-     Kinds({ContainerKind::Tiff, ContainerKind::Cr3, ContainerKind::Raf, ContainerKind::Crw, ContainerKind::Mrw}),
-     MP::kContainerOrImageLayer, nullptr, ReadRaw, PB::kModule, &kRawModule, 0, true, false, false, 0},
+     Kinds({ContainerKind::Tiff, ContainerKind::Cr3, ContainerKind::Raf, ContainerKind::Crw,
+            ContainerKind::Mrw}),
+     MP::kContainerOrImageLayer, nullptr, ReadRaw,
+     PB::kModule, &kRawModule, 0, true, false, false, 0},
     {kTypeHeif, "heic, avif", "HEIC,HEIF,HIF,AVIF", 4, 2, IsHeif, false, true, Kinds({ContainerKind::Heif}),
-     MP::kContainer, nullptr, ReadHeif, PB::kModule, &kHeifModule, 0, false, false, false, 0},
+     MP::kContainer, nullptr, ReadHeif,
+     PB::kModule, &kHeifModule, 0, false, false, false, 0},
     {kTypeWebp, "webp", "WEBP", 4, 3, IsWebp, false, true, Kinds({ContainerKind::Webp}),
-     MP::kContainer, nullptr, ReadWebpContainer, PB::kWebp, nullptr, 0, false, false, false, 0},
+     MP::kContainer, nullptr, ReadWebpContainer,
+     PB::kWebp, nullptr, 0, false, false, false, 0},
     {kTypeJxl, "jxl", "JXL", 3, 4, IsJxl, false, true, Kinds({ContainerKind::Jxl}),
-     MP::kContainer, nullptr, ReadJxl, PB::kModule, &kJxlModule, 0, false, false, false, 0},
+     MP::kContainer, nullptr, ReadJxl,
+     PB::kModule, &kJxlModule, 0, false, false, false, 0},
 }};
 // clang-format on
 

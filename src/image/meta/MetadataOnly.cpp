@@ -1,9 +1,9 @@
 #include "image/meta/MetadataOnly.h"
 
-#include <algorithm>
 #include <span>
 #include <string_view>
 
+#include "extract/ByteCursor.h"
 #include "extract/Containers.h"
 #include "image/meta/Formats.h"
 #include "image/meta/MappedFile.h"
@@ -26,7 +26,8 @@ void SetFound(MetadataOnlyRead& result, MetadataSource metadata, Size size) {
 }
 
 // Reads the blocks of a container file into `result`.
-void ReadContainer(const Format& format, const std::shared_ptr<const MappedFile>& mapped, MetadataOnlyRead& result) {
+void ReadContainer(const Format& format, const std::shared_ptr<const MappedFile>& mapped,
+                   MetadataOnlyRead& result) {
   MetadataSource metadata;
   const bool read = format.readContainer(mapped->Bytes(), mapped, metadata);
   if (read) {
@@ -110,12 +111,10 @@ MetadataOnlyRead ReadMetadataOnly(const std::string& path, std::int32_t type) {
 int OrientationOf(const MetadataSource& metadata) {
   static constexpr std::string_view kExifHeader("Exif\0\0", 6);
   for (const JpegMarker& marker : metadata.markers) {
-    const std::span<const std::uint8_t> bytes(marker.bytes);
-    if (marker.code != 0xE1 || bytes.size() < 4 + kExifHeader.size() ||
-        !std::equal(kExifHeader.begin(), kExifHeader.end(), bytes.begin() + 4)) {
-      continue;
-    }
-    if (const int orientation = TiffOrientation(bytes.subspan(4 + kExifHeader.size())); orientation != 0)
+    ByteCursor app1(marker.bytes);
+    app1.Skip(4);  // the marker and its length
+    if (marker.code != 0xE1 || app1.RanOut() || !app1.Match(kExifHeader)) continue;
+    if (const int orientation = TiffOrientation(app1.Take(app1.Remaining())); orientation != 0)
       return orientation;
   }
   for (const TiffBlock& block : metadata.tiffBlocks) {

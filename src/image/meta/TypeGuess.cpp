@@ -1,7 +1,6 @@
 // Finding a file's format: by the extension of its name, or by the signature of its first bytes.
 
-#include <cstring>
-
+#include "extract/ByteCursor.h"
 #include "image/meta/Formats.h"
 
 namespace kelmarin {
@@ -62,7 +61,7 @@ const Format* GuessFormat(std::FILE* file) {
   bool tgaFooter = false;
   std::uint8_t foot[18];
   if (std::fseek(file, -18, SEEK_END) == 0 && std::fread(foot, 1, 18, file) == 18) {
-    tgaFooter = std::memcmp(foot, "TRUEVISION-XFILE.\0", 18) == 0;
+    tgaFooter = ByteCursor(foot).Match(std::string_view("TRUEVISION-XFILE.\0", 18));
   }
   std::rewind(file);
   return GuessFormat(FileHead{{head, got}, tgaFooter});

@@ -149,7 +149,7 @@ TEST(Formats, EachRowHasItsExtensionsPlaceAndBackend) {
   };
   std::set<std::string> extensions;
   for (std::size_t i = 0; i < kFormatCount; ++i) {
-    const Format& format = kFormats[i];
+    const Format& format = kImageFormats[i];
     const Expected& e = expected[i];
     SCOPED_TRACE(format.caption);
     EXPECT_EQ(std::tuple(format.typeCode, format.caption, format.row, format.column),

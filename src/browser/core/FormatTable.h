@@ -13,7 +13,7 @@ using FormatBox = Format;
 
 inline constexpr std::size_t kFormatBoxCount = kFormatCount;
 
-inline const std::array<Format, kFormatCount>& kFormatBoxes = kFormats;
+inline const std::array<Format, kFormatCount>& kFormatBoxes = kImageFormats;
 
 // True when the extension is one of the box's, compared whole and without regard to case.
 inline bool BoxHasExtension(const FormatBox& box, std::string_view extension) {

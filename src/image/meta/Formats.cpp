@@ -188,7 +188,7 @@ using PB = PixelBackend;
 // Row 4 of the grid shares its line with the button "alle auswählen" at its left end; jxl takes the
 // place of the hidden jp2 box.
 // clang-format off
-const std::array<Format, kFormatCount> kFormats = {{
+const std::array<Format, kFormatCount> kImageFormats = {{
     // type, caption, extensions, row, column, signature, shape only, names type, containers;
     // metadata path, header reader, container reader;
     // backend, module, variant, by path, size from pixels, orient by EXIF, retry as
@@ -249,14 +249,14 @@ std::span<const CodecModule* const> CodecModules() {
 
 const Format* FormatOf(std::int32_t typeCode) {
   if (typeCode == kTypeUnknown) return nullptr;
-  const auto row = std::find_if(kFormats.begin(), kFormats.end(),
+  const auto row = std::find_if(kImageFormats.begin(), kImageFormats.end(),
                                 [typeCode](const Format& format) { return format.typeCode == typeCode; });
-  return row != kFormats.end() ? &*row : nullptr;
+  return row != kImageFormats.end() ? &*row : nullptr;
 }
 
 std::int32_t TypeCodeForContainer(ContainerKind kind) {
   if (kind == ContainerKind::None) return kTypeUnknown;
-  for (const Format& format : kFormats) {
+  for (const Format& format : kImageFormats) {
     if ((format.containers >> static_cast<unsigned>(kind) & 1u) != 0) return format.typeCode;
   }
   return kTypeUnknown;

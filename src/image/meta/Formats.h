@@ -87,7 +87,7 @@ inline constexpr std::size_t kFormatCount = 15;
 
 // In the order of the file list's boxes (kept in the settings by their place): the classic twelve,
 // then today's formats.
-extern const std::array<Format, kFormatCount> kFormats;
+extern const std::array<Format, kFormatCount> kImageFormats;
 
 // The codec modules in the order of the start-up check.
 inline constexpr std::size_t kCodecModuleCount = 6;

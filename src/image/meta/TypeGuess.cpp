@@ -39,7 +39,7 @@ std::int32_t TypeCodeForFileName(std::string_view fileName) {
   const std::size_t slash = fileName.find_last_of("/\\");
   if (slash != std::string_view::npos) fileName.remove_prefix(slash + 1);
   const std::string_view extension = FileExtension(fileName);
-  for (const Format& format : kFormats) {
+  for (const Format& format : kImageFormats) {
     if (HasExtension(format, extension)) return format.typeCode;
   }
   return kTypeUnknown;
@@ -48,7 +48,7 @@ std::int32_t TypeCodeForFileName(std::string_view fileName) {
 // Magic bytes first; the checks of a plausible shape only when no magic matched.
 const Format* GuessFormat(const FileHead& head) {
   for (const bool shape : {false, true}) {
-    for (const Format& format : kFormats) {
+    for (const Format& format : kImageFormats) {
       if (format.shapeOnly == shape && format.signature(head)) return &format;
     }
   }

@@ -2,7 +2,6 @@
 // The format backends of the codec layer (internal to src/image). Each works on an open file
 // positioned at its start, returns a Code and never throws; decoded pixels are an RgbImage (8-bit RGB).
 
-#include "image/RgbImage.h"
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -11,7 +10,9 @@
 
 #include "extract/MetadataSource.h"
 #include "image/Codec.h"
+#include "image/RgbImage.h"
 #include "image/meta/CodecBasics.h"
+#include "image/meta/Formats.h"
 
 namespace kelmarin::codec {
 
@@ -46,35 +47,19 @@ Code DecodePng(std::FILE* file, RgbImage& pixels, MetadataSource& metadata);
 Code DecodeGif(std::FILE* file, RgbImage& pixels);
 Code GifDimensions(std::FILE* file, Size& size);
 
-Code DecodeTiff(std::FILE* file, RgbImage& pixels);
-Code TiffDimensions(std::FILE* file, Size& size);
-
-// LibRaw opens the file itself by name. A file LibRaw identifies but cannot develop (no raw data, a
-// camera it does not know the data of) gives its embedded preview instead.
-Code DecodeRaw(const std::string& path, RgbImage& pixels);
-Code RawDimensions(const std::string& path, Size& size);
-
-// HEIF, HEIC and AVIF through libheif: the primary image, turned and mirrored as the file says.
-Code DecodeHeif(std::FILE* file, RgbImage& pixels);
-Code HeifDimensions(std::FILE* file, Size& size);
-
 // WebP through libwebp: the image, or the first frame of an animation (libwebpdemux).
 Code DecodeWebp(std::FILE* file, RgbImage& pixels);
 Code WebpDimensions(std::FILE* file, Size& size);
 
-// JPEG XL through libjxl: the first frame, turned as the file says.
-Code DecodeJxl(std::FILE* file, RgbImage& pixels);
-Code JxlDimensions(std::FILE* file, Size& size);
+// The codec modules (image/CodecModules.h), loaded on first use: kNoLibrary when the module cannot
+// be loaded. A module that reads an open file takes the format's variant (MagickFormat, 0 elsewhere);
+// one that opens files itself takes the path.
+Code DecodeByModule(const CodecModule& module, std::FILE* file, int variant, RgbImage& pixels);
+Code DimensionsByModule(const CodecModule& module, std::FILE* file, int variant, Size& size);
+Code DecodeByModule(const CodecModule& module, const std::string& path, RgbImage& pixels);
+Code DimensionsByModule(const CodecModule& module, const std::string& path, Size& size);
 
-// In the order of the coder table in CodecMagick.cpp.
-enum class MagickFormat { kBmp, kPcx, kPcd, kPsd, kTga, kWmf };
-Code DecodeMagick(std::FILE* file, MagickFormat format, RgbImage& pixels);
-Code MagickDimensions(std::FILE* file, MagickFormat format, Size& size);
-
-// EMF through libemf2svg, drawn by Qt Svg on white.
-Code DecodeEmf(std::FILE* file, RgbImage& pixels);
-
-// Type 2: EMF or WMF, told apart by their headers.
+// EMF or WMF, told apart by their headers.
 Code DecodeMetafile(std::FILE* file, RgbImage& pixels);
 
 }  // namespace kelmarin::codec

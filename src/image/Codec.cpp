@@ -3,8 +3,8 @@
 
 #include "image/Codec.h"
 
-#include "extract/ImageTypes.h"
 #include "image/Backends.h"
+#include "image/meta/Formats.h"
 #include "image/meta/JpegReader.h"
 #include "image/meta/MetadataOnly.h"
 #include "image/meta/PngReader.h"
@@ -26,128 +26,108 @@ void Keep(MetadataSource metadata) {
   KeptMetadata() = std::make_shared<const MetadataSource>(std::move(metadata));
 }
 
-// JPEG and PNG bring their markers and texts from the decoder; the EXIF blocks of RAW, TIFF, HEIF,
-// WebP and JPEG XL files come from the metadata-only container readers, as in the lister.
-void KeepMetadata(const std::string& path, std::int32_t type, MetadataSource metadata) {
-  switch (type) {
-    case kTypeJpeg:
-    case kTypePng:
-      Keep(std::move(metadata));
-      return;
-    case kTypeRaw:
-    case kTypeTiff:
-    case kTypeHeif:
-    case kTypeWebp:
-    case kTypeJxl: {
-      const MetadataOnlyRead read = ReadMetadataOnly(path, type);
-      if (!read.error && !read.otherFormat) KeptMetadata() = read.source;
-      return;
-    }
-    case kTypePsd:
-    case kTypeGif:
-      KeptMetadata() = ReadMetadataOnly(path, type).source;  // ICC profile, XMP, IPTC
-      return;
-    default:
-      return;
+// JPEG and PNG bring their markers and texts from the decoder; the blocks of the container formats
+// come from the metadata-only container readers, as in the lister, and so do those the full image
+// layer's formats hold beside their pixels.
+void KeepMetadata(const std::string& path, const Format& format, MetadataSource metadata) {
+  if (format.metadataPath == MetadataPath::kHeader) {
+    Keep(std::move(metadata));
+  } else if (format.metadataPath == MetadataPath::kImageLayer) {
+    if (format.readContainer != nullptr) KeptMetadata() = ReadMetadataOnly(path, format.typeCode).source;
+  } else if (format.readContainer != nullptr) {
+    const MetadataOnlyRead read = ReadMetadataOnly(path, format.typeCode);
+    if (!read.error && !read.otherFormat) KeptMetadata() = read.source;
   }
 }
 
-// The type code whose decoder reads content of the guessed kind; 0 for none.
-std::int32_t DecoderType(GuessedType guessed) {
-  switch (guessed) {
-    case kGuessPsd:
-      return 9;
-    case kGuessRaw:
-      return kTypeRaw;
-    case kGuessWmf:
-    case kGuessEmf:
-      return 2;
-    case kGuessJpeg2000:
-    case kGuessNone:
-      return 0;
-    default:
-      return MapGuessedType(guessed);
+// The format whose decoder reads content of the guessed kind; null for none.
+const Format* DecoderFormat(const Format* guessed) {
+  return guessed != nullptr && guessed->backend != PixelBackend::kNone ? guessed : nullptr;
+}
+
+Code DecodeWith(const Format& format, const std::string& path, std::FILE* file, RgbImage& pixels,
+                MetadataSource& metadata) {
+  switch (format.backend) {
+    case PixelBackend::kJpeg:
+      return DecodeJpeg(file, pixels, metadata);
+    case PixelBackend::kPng:
+      return DecodePng(file, pixels, metadata);
+    case PixelBackend::kGif:
+      return DecodeGif(file, pixels);
+    case PixelBackend::kWebp:
+      return DecodeWebp(file, pixels);
+    case PixelBackend::kMetafile:
+      return DecodeMetafile(file, pixels);
+    case PixelBackend::kModule:
+      return format.byPath ? DecodeByModule(*format.module, path, pixels)
+                           : DecodeByModule(*format.module, file, format.variant, pixels);
+    case PixelBackend::kNone:
+      break;
   }
+  return kUnsupported;
+}
+
+Code DimensionsWith(const Format& format, const std::string& path, std::FILE* file, Size& size,
+                    MetadataSource& metadata) {
+  if (format.sizeFromPixels) {
+    // No header-only reader: the whole image is decoded and its size taken.
+    RgbImage pixels;
+    const Code code = DecodeWith(format, path, file, pixels, metadata);
+    size = {pixels.width(), pixels.height()};
+    return code;
+  }
+  switch (format.backend) {
+    case PixelBackend::kJpeg:
+      return JpegDimensions(file, size, metadata);
+    case PixelBackend::kPng:
+      return PngDimensions(file, size, metadata);
+    case PixelBackend::kGif:
+      return GifDimensions(file, size);
+    case PixelBackend::kWebp:
+      return WebpDimensions(file, size);
+    case PixelBackend::kModule:
+      return format.byPath ? DimensionsByModule(*format.module, path, size)
+                           : DimensionsByModule(*format.module, file, format.variant, size);
+    case PixelBackend::kMetafile:
+    case PixelBackend::kNone:
+      break;
+  }
+  return kUnsupported;
 }
 
 Code Decode(const std::string& path, std::int32_t type, RgbImage& pixels, DecodedFacts* facts);
 
 Code ReadGuessed(const std::string& path, RgbImage& pixels, DecodedFacts* facts) {
-  const GuessedType guessed = GuessFileType(path);
-  const std::int32_t type = DecoderType(guessed);
-  if (type == 0) return kUnsupported;
-  const Code code = Decode(path, type, pixels, facts);
+  const Format* format = DecoderFormat(GuessFormat(path));
+  if (format == nullptr) return kUnsupported;
+  const Code code = Decode(path, format->typeCode, pixels, facts);
   // Camera formats built on TIFF (DNG, CR2, NEF, PEF …) are not readable as plain TIFF images.
-  if (guessed == kGuessTiff && code == kCorrupt && Decode(path, kTypeRaw, pixels, facts) == kOk) return kOk;
+  if (format->retryAs != kTypeUnknown && code == kCorrupt &&
+      Decode(path, format->retryAs, pixels, facts) == kOk)
+    return kOk;
   return code;
 }
 
 // The decoder of `type` on the file, without a second try; type 0 goes by the content.
 Code Decode(const std::string& path, std::int32_t type, RgbImage& pixels, DecodedFacts* facts) {
   pixels = RgbImage();
-  if (type == 0) return ReadGuessed(path, pixels, facts);
+  if (type == kTypeUnknown) return ReadGuessed(path, pixels, facts);
   FilePtr file = OpenForReading(path);
   if (file == nullptr) return kCannotOpen;
+  const Format* format = FormatOf(type);
+  if (format == nullptr) return kUnsupported;
   MetadataSource metadata;
-  Code code = kUnsupported;
-  switch (type) {
-    case 1:
-      code = DecodeMagick(file.get(), MagickFormat::kBmp, pixels);
-      break;
-    case 2:
-      code = DecodeMetafile(file.get(), pixels);
-      break;
-    case 3:
-      code = DecodeGif(file.get(), pixels);
-      break;
-    case 4:
-      code = DecodeJpeg(file.get(), pixels, metadata);
-      break;
-    case 6:
-      code = DecodeMagick(file.get(), MagickFormat::kPcd, pixels);
-      break;
-    case 7:
-      code = DecodeMagick(file.get(), MagickFormat::kPcx, pixels);
-      break;
-    case 8:
-      code = DecodePng(file.get(), pixels, metadata);
-      break;
-    case 9:
-      code = DecodeMagick(file.get(), MagickFormat::kPsd, pixels);
-      break;
-    case 10:
-      code = DecodeRaw(path, pixels);
-      break;
-    case 11:
-      code = DecodeMagick(file.get(), MagickFormat::kTga, pixels);
-      break;
-    case 12:
-      code = DecodeTiff(file.get(), pixels);
-      break;
-    case kTypeHeif:
-      code = DecodeHeif(file.get(), pixels);
-      break;
-    case kTypeWebp:
-      code = DecodeWebp(file.get(), pixels);
-      break;
-    case kTypeJxl:
-      code = DecodeJxl(file.get(), pixels);
-      break;
-    default:
-      break;  // 5 (JPEG 2000), below 0 and above 15: no reader
-  }
+  Code code = DecodeWith(*format, path, file.get(), pixels, metadata);
   if (code == kOk && DecodeCancelled()) code = kCancelled;
   if (code != kOk) {
     pixels = RgbImage();
     return code;
   }
-  KeepMetadata(path, type, std::move(metadata));
+  KeepMetadata(path, *format, std::move(metadata));
   const Size stored{pixels.width(), pixels.height()};
   // The other decoders turn their pictures as their containers say. Memory too short for a turned
   // copy leaves the picture as stored rather than losing it.
-  if (type == kTypeJpeg || type == kTypePng || type == kTypeTiff) {
-    (void)Orient(OrientationOf(*KeptMetadata()), pixels);
-  }
+  if (format->orientByExif) (void)Orient(OrientationOf(*KeptMetadata()), pixels);
   if (facts != nullptr) *facts = {type, stored};
   return kOk;
 }
@@ -156,70 +136,22 @@ Code Decode(const std::string& path, std::int32_t type, RgbImage& pixels, Decode
 
 Code ReadPixels(const std::string& path, std::int32_t type, RgbImage& pixels, DecodedFacts* facts) {
   const Code code = Decode(path, type, pixels, facts);
-  if (code != kCorrupt || type == 0) return code;
+  if (code != kCorrupt || type == kTypeUnknown) return code;
   // Refused as damaged: the file may be of another kind than its name says (a PNG named .jpg).
-  const std::int32_t shown = DecoderType(GuessFileType(path));
-  if (shown == 0 || shown == type || (type == kTypeRaw && shown == kTypeTiff)) return code;
-  return Decode(path, 0, pixels, facts) == kOk ? kOk : code;
+  const Format* shown = DecoderFormat(GuessFormat(path));
+  if (shown == nullptr || shown->typeCode == type || shown->retryAs == type) return code;
+  return Decode(path, kTypeUnknown, pixels, facts) == kOk ? kOk : code;
 }
 
 Code ReadDimensions(const std::string& path, std::int32_t type, std::int32_t& width, std::int32_t& height) {
   FilePtr file = OpenForReading(path);
   if (file == nullptr) return kCannotOpen;
+  const Format* format = FormatOf(type);
+  if (format == nullptr) return kUnsupported;
   MetadataSource metadata;
   Size size;
-  Code code = kUnsupported;
-  switch (type) {
-    case 1:
-      code = MagickDimensions(file.get(), MagickFormat::kBmp, size);
-      break;
-    case 3:
-      code = GifDimensions(file.get(), size);
-      break;
-    case 4:
-      code = JpegDimensions(file.get(), size, metadata);
-      break;
-    case 7:
-      code = MagickDimensions(file.get(), MagickFormat::kPcx, size);
-      break;
-    case 8:
-      code = PngDimensions(file.get(), size, metadata);
-      break;
-    case 9:
-      code = MagickDimensions(file.get(), MagickFormat::kPsd, size);
-      break;
-    case 10:
-      code = RawDimensions(path, size);
-      break;
-    case 11:
-      code = MagickDimensions(file.get(), MagickFormat::kTga, size);
-      break;
-    case 12:
-      code = TiffDimensions(file.get(), size);
-      break;
-    case kTypeHeif:
-      code = HeifDimensions(file.get(), size);
-      break;
-    case kTypeWebp:
-      code = WebpDimensions(file.get(), size);
-      break;
-    case kTypeJxl:
-      code = JxlDimensions(file.get(), size);
-      break;
-    case 2:
-    case 6: {
-      // No header-only reader: the whole image is decoded and its size taken.
-      RgbImage pixels;
-      code = type == 2 ? DecodeMetafile(file.get(), pixels)
-                       : DecodeMagick(file.get(), MagickFormat::kPcd, pixels);
-      size = {pixels.width(), pixels.height()};
-      break;
-    }
-    default:
-      break;
-  }
-  if (code != kOk) return code;
-  KeepMetadata(path, type, std::move(metadata));
+  if (const Code code = DimensionsWith(*format, path, file.get(), size, metadata); code != kOk) return code;
+  KeepMetadata(path, *format, std::move(metadata));
   width = size.width;
   height = size.height;
   return kOk;

@@ -1,8 +1,7 @@
 #pragma once
-// The codec layer: one backend per file format over the imaging libraries (libjpeg-turbo, libpng,
-// giflib, libtiff, LibRaw, Magick++, libemf2svg, libheif, libwebp, libjxl), shaped as the image object needs
-// it: open a file, guess its type, read its dimensions, decode it to 24-bit RGB, and keep the JPEG markers
-// and comments or PNG texts of the file read last.
+// The codec layer: the backends of the format registry's rows (image/meta/Formats.h) over the imaging
+// libraries, shaped as the image object needs it: open a file, guess its type, read its dimensions,
+// decode it to 24-bit RGB, and keep the JPEG markers and comments or PNG texts of the file read last.
 //
 // Nothing here throws, exits or prints: every library failure (libjpeg's and libpng's longjmp,
 // Magick exceptions, LibRaw and libtiff error codes) becomes one of the codes below. Decoded pixels
@@ -16,11 +15,12 @@
 #include "extract/MetadataSource.h"
 #include "image/RgbImage.h"
 #include "image/meta/CodecBasics.h"
+#include "image/meta/Formats.h"
 
 namespace kelmarin::codec {
 
-// The error codes (Code, kMaxPixels), type guessing (GuessedType, GuessFileType, MapGuessedType) and
-// CheckOpen are declared in image/meta/CodecBasics.h, shared with the metadata-only path.
+// The error codes (Code, kMaxPixels) and CheckOpen are declared in image/meta/CodecBasics.h, type
+// guessing in image/meta/Formats.h, both shared with the metadata-only path.
 
 // What a decode tells beside the pixels.
 struct DecodedFacts {
@@ -68,20 +68,13 @@ void SetCancelCheckHook(void (*hook)());
 // pages. This gives that buffer back to the system now.
 void ReleaseKeptPixelMemory();
 
-// Each backend's one-time set-up; true when the backend can work. Safe to call more than once.
-bool InitMagick();  // Magick::InitializeMagick, resource limits, the needed coders present
-bool InitRaw();     // LibRaw can create a processor
-bool InitEmf();     // libemf2svg.so.1 loads and has emf2svg
-bool InitHeif();    // libheif has decoders for HEVC (HEIC) and AV1 (AVIF)
+// A codec module's one-time set-up (its library loads and has the coders the formats need); true
+// when the module can work. Safe to call more than once.
+bool InitModule(const CodecModule& module);
 // EMF pictures are drawn with the fonts of a GUI application. A program without one (the lister)
 // allows the drawing module to make one of its own on the offscreen platform; FinishModules, called
 // before such a program ends, gives it back. Off by default: a window program has its own.
 void AllowOwnApplication(bool allowed);
 void FinishModules();
-
-std::string MagickComponentName();
-std::string RawComponentName();
-std::string EmfComponentName();
-std::string HeifComponentName();
 
 }  // namespace kelmarin::codec

@@ -123,22 +123,19 @@ bool IsWholeWmf(const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
-std::string EmfComponentName() {
-  return "libemf2svg.so.1";
-}
-
 Code DecodeMetafile(std::FILE* file, RgbImage& pixels) {
   pixels = RgbImage();
   std::uint8_t head[88] = {};
   const std::size_t got = std::fread(head, 1, sizeof head, file);
   std::rewind(file);
-  if (got >= 44 && Le32(head) == 1 && std::memcmp(head + 40, " EMF", 4) == 0) return DecodeEmf(file, pixels);
+  if (got >= 44 && Le32(head) == 1 && std::memcmp(head + 40, " EMF", 4) == 0)
+    return DecodeByModule(kEmfModule, file, 0, pixels);
   if (IsWmf(head, got)) {
     std::vector<std::uint8_t> bytes;
     if (const Code code = ReadAll(file, kMaxMetafileBytes, bytes); code != kOk) return code;
     if (!IsWholeWmf(bytes)) return kCorrupt;  // truncated or broken records
     std::rewind(file);
-    return DecodeMagick(file, MagickFormat::kWmf, pixels);
+    return DecodeByModule(kMagickModule, file, static_cast<int>(MagickFormat::kWmf), pixels);
   }
   return kCorrupt;
 }

@@ -19,12 +19,7 @@ namespace kelmarin::codec {
 
 namespace {
 
-enum ModuleKind { kHeifModule, kJxlModule, kMagickModule, kRawModule, kTiffModule, kEmfModule, kModuleCount };
-
 constexpr const char* kSuffix = ".so";
-constexpr std::array<const char*, kModuleCount> kModuleNames = {
-    "kelmarin-codec-heif", "kelmarin-codec-jxl",  "kelmarin-codec-magick",
-    "kelmarin-codec-raw",  "kelmarin-codec-tiff", "kelmarin-codec-emf"};
 
 std::atomic<bool> ownApplication{false};
 
@@ -50,8 +45,8 @@ std::vector<std::filesystem::path> ModuleFolders() {
 }
 
 // The first module of that name that loads and belongs to this build; null when there is none.
-const CodecModuleFunctions* Find(ModuleKind kind) {
-  const std::string name = std::string(kModuleNames[kind]) + kSuffix;
+const CodecModuleFunctions* Find(const CodecModule& kind) {
+  const std::string name = std::string(kind.file) + kSuffix;
   for (const std::filesystem::path& folder : ModuleFolders()) {
     const std::filesystem::path file = folder / name;
     std::error_code error;
@@ -67,31 +62,12 @@ const CodecModuleFunctions* Find(ModuleKind kind) {
   return nullptr;
 }
 
-std::array<std::once_flag, kModuleCount> once;
-std::array<std::atomic<const CodecModuleFunctions*>, kModuleCount> loaded{};
+std::array<std::once_flag, kCodecModuleCount> once;
+std::array<std::atomic<const CodecModuleFunctions*>, kCodecModuleCount> loaded{};
 
-const CodecModuleFunctions* Module(ModuleKind kind) {
-  std::call_once(once[kind], [kind] { loaded[kind] = Find(kind); });
-  return loaded[kind];
-}
-
-// The libraries behind the modules say on standard error what they find wrong with a file; the
-// codec layer's error codes say it for the program.
-Code DecodeFile(ModuleKind kind, std::FILE* file, int variant, RgbImage& pixels) {
-  const CodecModuleFunctions* module = Module(kind);
-  const LibraryOutputSilenced quiet;
-  return module != nullptr ? module->decodeFile(file, variant, pixels) : kNoLibrary;
-}
-
-Code FileDimensions(ModuleKind kind, std::FILE* file, int variant, Size& size) {
-  const CodecModuleFunctions* module = Module(kind);
-  const LibraryOutputSilenced quiet;
-  return module != nullptr ? module->dimensionsFile(file, variant, size) : kNoLibrary;
-}
-
-bool Init(ModuleKind kind) {
-  const CodecModuleFunctions* module = Module(kind);
-  return module != nullptr && module->init();
+const CodecModuleFunctions* Module(const CodecModule& kind) {
+  std::call_once(once.at(kind.slot), [&kind] { loaded[kind.slot] = Find(kind); });
+  return loaded[kind.slot];
 }
 
 }  // namespace
@@ -108,80 +84,35 @@ void FinishModules() {
   }
 }
 
-Code DecodeHeif(std::FILE* file, RgbImage& pixels) {
-  return DecodeFile(kHeifModule, file, 0, pixels);
+// The libraries behind the modules say on standard error what they find wrong with a file; the
+// codec layer's error codes say it for the program.
+Code DecodeByModule(const CodecModule& kind, std::FILE* file, int variant, RgbImage& pixels) {
+  const CodecModuleFunctions* module = Module(kind);
+  const LibraryOutputSilenced quiet;
+  return module != nullptr ? module->decodeFile(file, variant, pixels) : kNoLibrary;
 }
 
-Code HeifDimensions(std::FILE* file, Size& size) {
-  return FileDimensions(kHeifModule, file, 0, size);
+Code DimensionsByModule(const CodecModule& kind, std::FILE* file, int variant, Size& size) {
+  const CodecModuleFunctions* module = Module(kind);
+  const LibraryOutputSilenced quiet;
+  return module != nullptr ? module->dimensionsFile(file, variant, size) : kNoLibrary;
 }
 
-Code DecodeJxl(std::FILE* file, RgbImage& pixels) {
-  return DecodeFile(kJxlModule, file, 0, pixels);
-}
-
-Code JxlDimensions(std::FILE* file, Size& size) {
-  return FileDimensions(kJxlModule, file, 0, size);
-}
-
-Code DecodeMagick(std::FILE* file, MagickFormat format, RgbImage& pixels) {
-  return DecodeFile(kMagickModule, file, static_cast<int>(format), pixels);
-}
-
-Code MagickDimensions(std::FILE* file, MagickFormat format, Size& size) {
-  return FileDimensions(kMagickModule, file, static_cast<int>(format), size);
-}
-
-Code DecodeTiff(std::FILE* file, RgbImage& pixels) {
-  return DecodeFile(kTiffModule, file, 0, pixels);
-}
-
-Code TiffDimensions(std::FILE* file, Size& size) {
-  return FileDimensions(kTiffModule, file, 0, size);
-}
-
-Code DecodeEmf(std::FILE* file, RgbImage& pixels) {
-  return DecodeFile(kEmfModule, file, 0, pixels);
-}
-
-Code DecodeRaw(const std::string& path, RgbImage& pixels) {
-  const CodecModuleFunctions* module = Module(kRawModule);
+Code DecodeByModule(const CodecModule& kind, const std::string& path, RgbImage& pixels) {
+  const CodecModuleFunctions* module = Module(kind);
   const LibraryOutputSilenced quiet;
   return module != nullptr ? module->decodePath(path, pixels) : kNoLibrary;
 }
 
-Code RawDimensions(const std::string& path, Size& size) {
-  const CodecModuleFunctions* module = Module(kRawModule);
+Code DimensionsByModule(const CodecModule& kind, const std::string& path, Size& size) {
+  const CodecModuleFunctions* module = Module(kind);
   const LibraryOutputSilenced quiet;
   return module != nullptr ? module->dimensionsPath(path, size) : kNoLibrary;
 }
 
-bool InitMagick() {
-  return Init(kMagickModule);
-}
-
-bool InitRaw() {
-  return Init(kRawModule);
-}
-
-bool InitHeif() {
-  return Init(kHeifModule);
-}
-
-bool InitEmf() {
-  return Init(kEmfModule);
-}
-
-std::string MagickComponentName() {
-  return "ImageMagick (Magick++)";
-}
-
-std::string RawComponentName() {
-  return "LibRaw (libraw_r)";
-}
-
-std::string HeifComponentName() {
-  return "libheif (HEVC, AV1)";
+bool InitModule(const CodecModule& kind) {
+  const CodecModuleFunctions* module = Module(kind);
+  return module != nullptr && module->init();
 }
 
 }  // namespace kelmarin::codec

@@ -1,22 +1,21 @@
 #pragma once
 // The codec modules (internal to src/image). The backends over the heavier imaging libraries
-// (libheif with its HEVC and AV1 decoders, libjxl, Magick++, LibRaw, libtiff, Qt Svg) live in shared
-// objects of their own, loaded on the first file of their kind: a process that decodes only JPEG,
-// PNG, GIF or WebP never maps, relocates and initialises those libraries and their dozens of
-// dependencies.
+// (one per library, named by the rows of image/meta/Formats.h) live in shared objects of their own, loaded on
+// the first file of their kind: a process that decodes only JPEG, PNG, GIF or WebP never maps, relocates and
+// initialises those libraries and their dozens of dependencies.
 //
 // A module is built with the codec layer from the same sources; its functions take the layer's own
 // C++ types. It calls back into the layer through CodecHost (pixel memory, file input, the JPEG
 // decoder), so that the pool of kept pixel memory stays one; whether a decode was called off is
 // looked at by the layer when the module's backend returns.
 
-#include "image/RgbImage.h"
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "extract/MetadataSource.h"
+#include "image/RgbImage.h"
 #include "image/meta/CodecBasics.h"
 
 namespace kelmarin::codec {

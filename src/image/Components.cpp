@@ -27,12 +27,12 @@ std::string SystemLibraryDirectory() {
 }
 
 std::vector<Component> ImagingComponents() {
-  return {
-      {codec::MagickComponentName(), codec::InitMagick},
-      {codec::RawComponentName(), codec::InitRaw},
-      {codec::EmfComponentName(), codec::InitEmf},
-      {codec::HeifComponentName(), codec::InitHeif},
-  };
+  std::vector<Component> components;
+  for (const CodecModule* module : CodecModules()) {
+    if (!module->component.empty())
+      components.push_back({std::string(module->component), [module] { return codec::InitModule(*module); }});
+  }
+  return components;
 }
 
 bool InitComponents(Reporter& reporter, const std::vector<Component>& components) {

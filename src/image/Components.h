@@ -14,8 +14,8 @@ class Reporter;
 // a trailing separator. Set by InitComponents; empty before.
 extern std::string system_directory;
 
-// Records system_directory, then initialises Magick (with the coders BMP, PCX, PCD, PSD, TGA, WMF),
-// LibRaw, libemf2svg and libheif's decoders, in this order. The first that fails is named in one critical message
+// Records system_directory, then sets up each codec module that names a component (image/meta/Formats.h),
+// in the registry's order. The first that fails is named in one critical message
 // ("Die benötigte Komponente" …) with the caption "Kelmarin", and false is returned; nothing is retried.
 // True when every backend is ready. Calling it again repeats only the message of a failure.
 bool InitComponents(Reporter& reporter);

@@ -49,7 +49,7 @@ std::optional<ImageError> ImageFile::GetImageDims(const std::string& dateiname, 
   if (const codec::Code open = codec::CheckOpen(dateiname); open != codec::kOk) {
     return ImageError{open, "GetImageDims", "IS_OpenFileSource"};
   }
-  if (bildtyp == kTypeUnknown) bildtyp = codec::MapGuessedType(codec::GuessFileType(dateiname));
+  if (bildtyp == kTypeUnknown) bildtyp = GuessTypeCode(dateiname);
   filename = dateiname;
   imagetype = bildtyp;
   codec::ClearInputMetadata();

@@ -1,6 +1,6 @@
 #pragma once
 // The imaging libraries write their warnings and failures to standard error (libjxl on every damaged
-// file, dav1d inside libheif, libjpeg inside LibRaw), which belongs to the program's own messages.
+// file, libjpeg inside LibRaw), which belongs to the program's own messages.
 //
 // While a LibraryOutputSilenced lives, descriptor 2 points at the null device; when the last one
 // ends, it points where it pointed before. Sanitizer reports keep going there meanwhile. The

@@ -54,7 +54,7 @@ TEST(Decoding, EveryFormatByTypeCodeAndByContent) {
       ExpectQuadrants(image.pixels(), format == "jpg" ? 12 : 0);  // JPEG is lossy
     }
     const std::int32_t signature = format == "psd" ? kTypeUnknown : format == "dng" ? kTypeTiff : type;
-    EXPECT_EQ(codec::MapGuessedType(codec::GuessFileType(path)), signature);
+    EXPECT_EQ(GuessTypeCode(path), signature);
     std::int32_t guessed = kTypeUnknown;
     EXPECT_EQ(std::tuple(image.GetImageDims(path, guessed, b, ht).has_value(), guessed),
               std::tuple(signature == kTypeUnknown, signature));
@@ -89,7 +89,7 @@ TEST(Decoding, MetafilesDrawTheirPictureAndText) {
     SCOPED_TRACE(format);
     const std::string path = folder.Path("drawing." + format);
     WriteImageFile(path, format, RgbImage(320, 240));
-    EXPECT_EQ(codec::MapGuessedType(codec::GuessFileType(path)), kTypeMetafile);
+    EXPECT_EQ(GuessTypeCode(path), kTypeMetafile);
     ZetImage image;
     ASSERT_EQ(Load(image, path, kTypeMetafile), 0);
     const int b = image.Breite, h = image.Höhe;

@@ -5,10 +5,10 @@
 
 #include "ImageModule.h"
 #include "RawProbe.h"
-#include "browser/core/FormatTable.h"
 #include "extract/ImageMetadata.h"
 #include "extract/ImageTypes.h"
 #include "extract/xmp/XmpSidecars.h"
+#include "image/meta/Formats.h"
 #include "image/meta/ImageErrors.h"
 #include "image/meta/MetadataOnly.h"
 #include "present/MetadataSections.h"

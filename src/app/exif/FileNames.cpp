@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "browser/core/FormatTable.h"
+#include "image/meta/Formats.h"
 
 namespace kelmarin::lister {
 

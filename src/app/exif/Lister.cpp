@@ -14,7 +14,7 @@
 #include "ImageModule.h"
 #include "Output.h"
 #include "SectionRows.h"
-#include "browser/core/FormatTable.h"
+#include "image/meta/Formats.h"
 #include "image/meta/ImageErrors.h"
 #include "image/meta/MetadataOnly.h"
 #include "metadata/Text.h"

@@ -1,16 +1,12 @@
 #include "image/meta/MetadataOnly.h"
 
-#include <algorithm>
 #include <span>
 #include <string_view>
 
+#include "extract/ByteCursor.h"
 #include "extract/Containers.h"
-#include "extract/ImageTypes.h"
-#include "image/meta/CodecBasics.h"
-#include "image/meta/JpegReader.h"
-#include "image/meta/JxlColour.h"
+#include "image/meta/Formats.h"
 #include "image/meta/MappedFile.h"
-#include "image/meta/PngReader.h"
 
 namespace kelmarin::codec {
 
@@ -19,36 +15,6 @@ namespace {
 const std::shared_ptr<const MetadataSource>& NoMetadata() {
   static const std::shared_ptr<const MetadataSource> empty = std::make_shared<const MetadataSource>();
   return empty;
-}
-
-bool IsContainerType(std::int32_t type) {
-  return type == kTypeRaw || type == kTypeTiff || type == kTypeHeif || type == kTypeWebp || type == kTypeJxl;
-}
-
-// The type of content the guesser of the classic formats does not know (or knows only as "raw").
-std::int32_t ContainerType(ContainerKind kind) {
-  switch (kind) {
-    case ContainerKind::Tiff:
-    case ContainerKind::Cr3:
-    case ContainerKind::Raf:
-    case ContainerKind::Crw:
-    case ContainerKind::Mrw:
-    case ContainerKind::X3f:
-      return kTypeRaw;
-    case ContainerKind::Heif:
-      return kTypeHeif;
-    case ContainerKind::Webp:
-      return kTypeWebp;
-    case ContainerKind::Jxl:
-      return kTypeJxl;
-    case ContainerKind::None:
-      break;
-  }
-  return kTypeUnknown;
-}
-
-bool IsBareJxlCodestream(std::span<const std::uint8_t> bytes) {
-  return bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0x0A;
 }
 
 // The blocks read (marked as read by a container reader) and the size become the result.
@@ -60,54 +26,28 @@ void SetFound(MetadataOnlyRead& result, MetadataSource metadata, Size size) {
 }
 
 // Reads the blocks of a container file into `result`.
-void ReadContainer(const std::shared_ptr<const MappedFile>& mapped, MetadataOnlyRead& result) {
-  const std::span<const std::uint8_t> bytes = mapped->Bytes();
-  const ContainerKind kind = DetectContainer(bytes);
-  const std::shared_ptr<const void> owner = mapped;
+void ReadContainer(const Format& format, const std::shared_ptr<const MappedFile>& mapped,
+                   MetadataOnlyRead& result) {
   MetadataSource metadata;
-  bool read = false;
-  switch (result.type) {
-    case kTypeTiff:
-      read = ReadTiffContainer(bytes, owner, metadata);
-      break;
-    case kTypeRaw:
-      // Some cameras write plain JPEG files under a RAW name: their markers are read as they are.
-      read = ReadTiffContainer(bytes, owner, metadata) || ReadCr3Container(bytes, owner, metadata) ||
-             ReadRafContainer(bytes, metadata) || ReadCrwContainer(bytes, metadata) ||
-             ReadMrwContainer(bytes, owner, metadata) || ReadX3fContainer(bytes, metadata) ||
-             ReadJpegSegments(bytes, metadata);
-      break;
-    case kTypeHeif:
-      read = kind == ContainerKind::Heif && ReadHeifContainer(bytes, metadata);
-      if (!read) result.error = kCorrupt;
-      break;
-    case kTypeWebp:
-      read = ReadWebpContainer(bytes, owner, metadata);
-      if (!read) result.error = kCorrupt;
-      break;
-    case kTypeJxl:
-      read = ReadJxlContainer(bytes, owner, metadata) || IsBareJxlCodestream(bytes);
-      if (!read) result.error = kCorrupt;
-      // The profile is coded inside the codestream's header; a damaged header leaves the rest listed.
-      if (read) (void)ReadJxlIcc(bytes, metadata.icc, metadata.pixelsInSrgb);
-      break;
-    default:
-      break;
+  const bool read = format.readContainer(mapped->Bytes(), mapped, metadata);
+  if (read) {
+    SetFound(result, std::move(metadata), Size{});  // containers give no size here
+  } else if (format.metadataPath == MetadataPath::kContainer) {
+    result.error = kCorrupt;
+  } else {
+    result.otherFormat = true;  // a RAW or TIFF file of another content
   }
-  // A RAW or TIFF file of another content is left to the full image layer.
-  if (!read && !result.error) result.otherFormat = true;
-  if (read) SetFound(result, std::move(metadata), Size{});  // containers give no size here
 }
 
-// The metadata of a Photoshop file (ICC profile, XMP, IPTC) or a GIF (XMP); their pixels and size
-// are the image layer's.
-void ReadClassicContainer(const std::string& path, MetadataOnlyRead& result) {
+// The blocks the full image layer's formats hold beside their pixels (a Photoshop file's ICC
+// profile, XMP and IPTC, a GIF's XMP); their pixels and size are the image layer's.
+void ReadBesideImageLayer(const Format& format, const std::string& path, MetadataOnlyRead& result) {
+  result.otherFormat = true;
+  if (format.readContainer == nullptr) return;
   const std::shared_ptr<const MappedFile> mapped = MappedFile::Open(path);
   if (mapped == nullptr) return;
   MetadataSource metadata;
-  const bool read = result.type == kTypePsd ? ReadPsdContainer(mapped->Bytes(), metadata)
-                                            : ReadGifContainer(mapped->Bytes(), metadata);
-  if (!read) return;
+  if (!format.readContainer(mapped->Bytes(), mapped, metadata)) return;
   metadata.container = true;
   result.source = std::make_shared<const MetadataSource>(std::move(metadata));
 }
@@ -115,18 +55,8 @@ void ReadClassicContainer(const std::string& path, MetadataOnlyRead& result) {
 }  // namespace
 
 bool NeedsFullImageLayer(std::int32_t type) {
-  switch (type) {
-    case kTypeBmp:
-    case kTypeMetafile:
-    case kTypeGif:
-    case kTypePcd:
-    case kTypePcx:
-    case kTypePsd:
-    case kTypeTga:
-      return true;
-    default:
-      return false;
-  }
+  const Format* format = FormatOf(type);
+  return format != nullptr && format->metadataPath == MetadataPath::kImageLayer;
 }
 
 MetadataOnlyRead ReadMetadataOnly(const std::string& path, std::int32_t type) {
@@ -138,38 +68,39 @@ MetadataOnlyRead ReadMetadataOnly(const std::string& path, std::int32_t type) {
     result.error = kCannotOpen;
     return result;
   }
-  if (type == 0) {
-    result.type = MapGuessedType(GuessFileType(file.get()));
+  if (type == kTypeUnknown) {
+    result.type = GuessTypeCode(file.get());
     if (result.type == kTypeUnknown) {
       std::uint8_t head[16] = {};
       const std::size_t got = std::fread(head, 1, sizeof head, file.get());
       std::rewind(file.get());
-      result.type = ContainerType(DetectContainer({head, got}));
+      result.type = TypeCodeForContainer(DetectContainer({head, got}));
     }
   }
-  if (IsContainerType(result.type)) {
-    const std::shared_ptr<const MappedFile> mapped = MappedFile::Open(path);
-    if (mapped == nullptr) {
-      result.error = kCannotOpen;
+  const Format* format = FormatOf(result.type);
+  switch (format != nullptr ? format->metadataPath : MetadataPath::kNone) {
+    case MetadataPath::kNone:
+      result.error = kUnsupported;
+      return result;
+    case MetadataPath::kImageLayer:
+      ReadBesideImageLayer(*format, path, result);
+      return result;
+    case MetadataPath::kContainer:
+    case MetadataPath::kContainerOrImageLayer: {
+      const std::shared_ptr<const MappedFile> mapped = MappedFile::Open(path);
+      if (mapped == nullptr) {
+        result.error = kCannotOpen;
+        return result;
+      }
+      ReadContainer(*format, mapped, result);
       return result;
     }
-    ReadContainer(mapped, result);
-    return result;
-  }
-  if (NeedsFullImageLayer(result.type)) {
-    result.otherFormat = true;
-    if (result.type == kTypePsd || result.type == kTypeGif) ReadClassicContainer(path, result);
-    return result;
-  }
-  if (result.type != kTypeJpeg && result.type != kTypePng) {
-    result.error = kUnsupported;
-    return result;
+    case MetadataPath::kHeader:
+      break;
   }
   MetadataSource metadata;
   Size size;
-  const Code code = result.type == kTypeJpeg ? JpegDimensions(file.get(), size, metadata)
-                                             : PngDimensions(file.get(), size, metadata);
-  if (code != kOk) {
+  if (const Code code = format->readHeader(file.get(), size, metadata); code != kOk) {
     result.error = code;
     return result;
   }
@@ -180,12 +111,10 @@ MetadataOnlyRead ReadMetadataOnly(const std::string& path, std::int32_t type) {
 int OrientationOf(const MetadataSource& metadata) {
   static constexpr std::string_view kExifHeader("Exif\0\0", 6);
   for (const JpegMarker& marker : metadata.markers) {
-    const std::span<const std::uint8_t> bytes(marker.bytes);
-    if (marker.code != 0xE1 || bytes.size() < 4 + kExifHeader.size() ||
-        !std::equal(kExifHeader.begin(), kExifHeader.end(), bytes.begin() + 4)) {
-      continue;
-    }
-    if (const int orientation = TiffOrientation(bytes.subspan(4 + kExifHeader.size())); orientation != 0)
+    ByteCursor app1(marker.bytes);
+    app1.Skip(4);  // the marker and its length
+    if (marker.code != 0xE1 || app1.RanOut() || !app1.Match(kExifHeader)) continue;
+    if (const int orientation = TiffOrientation(app1.Take(app1.Remaining())); orientation != 0)
       return orientation;
   }
   for (const TiffBlock& block : metadata.tiffBlocks) {

@@ -34,14 +34,13 @@ struct MetadataOnlyRead {
 // TGA. (RAW and TIFF files are read here when their content is a known container.)
 bool NeedsFullImageLayer(std::int32_t type);
 
-// For JPEG (4) and PNG (8), and type 0 content that is JPEG or PNG, gives exactly what
-// ZetImage::GetImageDims gives: the same width, height, markers or texts, the same errors
-// (kCannotOpen, kUnsupported: no reader for the type, kCorrupt ...); PNG adds its eXIf chunk as a
-// TIFF block. TIFF (12) and RAW (10): the TIFF, CR3, RAF, CRW or MRW container's blocks (width and
-// height 0); HEIF (13), WebP (14), JPEG XL (15): their EXIF blocks, kCorrupt when the content is not
-// that format (width and height 0). Type 0 content of these kinds is read as its kind.
-// A type without any reader (5, below 0, above 15, or 0 of unknown content) gives kUnsupported.
-// Never throws except std::bad_alloc.
+// Reads as the format's row says (image/meta/Formats.h). A header format (JPEG, PNG; type 0 content
+// of one) gives exactly what ZetImage::GetImageDims gives: the same width, height, markers or texts,
+// the same errors (kCannotOpen, kCorrupt ...); PNG adds its eXIf chunk as a TIFF block. A container
+// format gives its container's blocks (width and height 0), kCorrupt when the content is not that
+// container, or otherFormat for a RAW or TIFF file of another content. Type 0 content of these
+// kinds is read as its kind. A type without any reader (JPEG 2000, a code of no format, or 0 of
+// unknown content) gives kUnsupported. Never throws except std::bad_alloc.
 MetadataOnlyRead ReadMetadataOnly(const std::string& path, std::int32_t type);
 
 // The EXIF Orientation (1 to 8) of the first EXIF APP1 marker or TIFF block that gives one as a

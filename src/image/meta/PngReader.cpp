@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstring>
+#include <string_view>
+
+#include "extract/ByteCursor.h"
 
 namespace kelmarin::codec {
 
@@ -49,11 +52,13 @@ bool ReadRanges(PngStream& s, png_bytep data, std::size_t length) {
 void CheckChunkLengths(png_structp png, PngStream& s, png_const_bytep data, std::size_t length) {
   const std::uint64_t start = s.position;
   s.position += length;
+  ByteCursor read({data, length});
   while (s.nextChunk + 4 <= s.position) {
     if (s.nextChunk < start) png_error(png, "chunk header split");
-    const std::uint64_t chunk = png_get_uint_32(data + (s.nextChunk - start));
+    read.Seek(s.nextChunk - start);
+    const std::uint64_t chunk = read.U32();
     if (s.nextChunk + 12 + chunk > s.total) png_error(png, "chunk longer than the file");
-    if (s.nextChunk + 8 <= s.position && std::memcmp(data + (s.nextChunk - start) + 4, "IDAT", 4) == 0) {
+    if (s.nextChunk + 8 <= s.position && read.Match("IDAT")) {
       s.imageData += chunk;
       if (s.maxImageData != 0 && s.imageData > s.maxImageData)
         png_error(png, "more image data than the image");
@@ -98,16 +103,18 @@ bool PlanMetadataStream(PngStream& stream) {
   for (int chunks = 0; chunks < 100000; ++chunks) {
     std::uint8_t head[8];
     if (std::fseek(stream.file, offset, SEEK_SET) != 0 || std::fread(head, 1, 8, stream.file) != 8) break;
-    const std::uint32_t length = png_get_uint_32(head);
+    ByteCursor chunk(head);
+    const std::uint32_t length = chunk.U32();
+    const std::span<const std::uint8_t> name = chunk.Take(4);
+    const std::string_view type(reinterpret_cast<const char*>(name.data()), name.size());
     // A chunk that ends beyond the file ends the walk: it is not handed to libpng.
     if (length > PNG_UINT_31_MAX ||
         static_cast<std::uint64_t>(offset) + 12 + length > static_cast<std::uint64_t>(fileLength))
       break;
-    const bool idat = std::memcmp(head + 4, "IDAT", 4) == 0;
-    const bool text = std::memcmp(head + 4, "tEXt", 4) == 0 || std::memcmp(head + 4, "zTXt", 4) == 0 ||
-                      std::memcmp(head + 4, "iTXt", 4) == 0 || std::memcmp(head + 4, "eXIf", 4) == 0;
+    const bool idat = type == "IDAT";
+    const bool text = type == "tEXt" || type == "zTXt" || type == "iTXt" || type == "eXIf";
     if (idat) afterImage = true;
-    if (std::memcmp(head + 4, "IEND", 4) == 0) break;
+    if (type == "IEND") break;
     if (!idat && (!afterImage || text)) stream.ranges.push_back({offset, std::size_t{length} + 12});
     offset += static_cast<long>(length) + 12;
   }

@@ -17,6 +17,9 @@
 
 namespace kelmarin::codec {
 
+bool InitMagick();
+Code MagickDimensions(std::FILE* file, MagickFormat format, Size& size);
+
 namespace {
 
 // Files read whole into memory for Magick; larger ones are refused.
@@ -161,9 +164,9 @@ KELMARIN_CODEC_MODULE(
     .init = InitMagick,
     .decodeFile =
         [](std::FILE* file, int format, RgbImage& pixels) {
-          return DecodeMagick(file, static_cast<MagickFormat>(format), pixels);
+          return DecodeMagick(file, static_cast<kelmarin::MagickFormat>(format), pixels);
         },
     .dimensionsFile =
         [](std::FILE* file, int format, Size& size) {
-          return MagickDimensions(file, static_cast<MagickFormat>(format), size);
+          return MagickDimensions(file, static_cast<kelmarin::MagickFormat>(format), size);
         })

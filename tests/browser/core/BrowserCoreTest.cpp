@@ -68,17 +68,6 @@ TEST(MatchesPattern, WildcardsBracketsCaseAndUnicode) {
     EXPECT_FALSE(MatchesPattern(name, pattern)) << name << pattern;
 }
 
-TEST(FormatTable, TypeCodeByWholeExtensionOfAnyLengthAndCase) {
-  const std::pair<const char*, std::int32_t> cases[] = {
-      {"a.jpg", 4},      {"a.JPEG", 4},       {"a.jpe", 4},   {"b.tiff", 12}, {"b.TIF", 12},
-      {"c.cr3", 10},     {"c.NEF", 10},       {"c.Rw2", 10},  {"c.3fr", 10},  {"d.heic", 13},
-      {"d.avif", 13},    {"e.webp", 14},      {"f.jxl", 15},  {"x.jp2", 5},   {"/a.b/photo.jpeg", 4},
-      {"a.jpegx", 0},    {"a.jp", 0},         {"a.pe", 0},    {"jpeg", 0},    {"a.", 0},
-      {"a.tiff.bak", 0}, {"dir.jpg/file", 0}, {"a.heics", 0}, {"", 0},        {"a.ARW", 10},
-  };
-  for (const auto& [name, code] : cases) EXPECT_EQ(TypeCodeForFileName(name), code) << name;
-}
-
 TEST(FormatTable, TypedExtensionIsMatchedWholeForItsBoxOnly) {
   auto jpgAndPng = Boxes({3, 6});
   const std::vector<FilePattern> expected = {

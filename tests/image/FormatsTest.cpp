@@ -1,0 +1,196 @@
+// The format registry: each row's extensions, signature and backend, and the lookups over the rows.
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "image/Components.h"
+#include "image/meta/Formats.h"
+
+namespace kelmarin {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Head(std::string_view start, std::size_t size = 0) {
+  Bytes bytes(start.begin(), start.end());
+  if (bytes.size() < size) bytes.resize(size, 0);
+  return bytes;
+}
+
+Bytes At(std::size_t at, std::string_view text) {
+  Bytes bytes(at, 0);
+  bytes.insert(bytes.end(), text.begin(), text.end());
+  return bytes;
+}
+
+Bytes Tga() {
+  Bytes bytes(18, 0);
+  bytes[2] = 2;  // true colour
+  bytes[12] = bytes[14] = 1;
+  bytes[16] = 24;
+  return bytes;
+}
+
+Bytes Shorter(Bytes bytes) {
+  bytes.pop_back();
+  return bytes;
+}
+
+Bytes Emf() {
+  Bytes bytes = Head(std::string_view("\1\0\0\0", 4), 40);
+  bytes.insert(bytes.end(), {' ', 'E', 'M', 'F'});
+  return bytes;
+}
+
+// An ISO base media file type box of these brands (the major one first).
+Bytes Ftyp(std::string_view major, std::string_view compatible) {
+  const auto size = static_cast<std::uint8_t>(16 + compatible.size());
+  return Head(std::string(std::string_view("\0\0\0", 3)) + static_cast<char>(size) + "ftyp" +
+              std::string(major) + std::string(4, '\0') + std::string(compatible));
+}
+
+TEST(Formats, SignaturesGiveTheirFormatAndTheTypeTheContentNames) {
+  struct Case {
+    const char* name;
+    Bytes head;
+    bool tgaFooter;
+    std::int32_t format;  // the row found, 0 for none
+    std::int32_t named;   // the type a file opened without one takes
+  };
+  const Case cases[] = {
+      {"bmp", Head("BM", 26), false, kTypeBmp, kTypeBmp},
+      {"bmp too short", Head("BM", 25), false, 0, 0},
+      {"emf", Emf(), false, kTypeMetafile, kTypeMetafile},
+      {"placeable wmf", Head("\xD7\xCD\xC6\x9A"), false, kTypeMetafile, kTypeMetafile},
+      {"wmf", Head(std::string_view("\2\0\x09\0", 4), 18), false, kTypeMetafile, kTypeMetafile},
+      {"gif", Head("GIF87a"), false, kTypeGif, kTypeGif},
+      {"jpeg", Head("\xFF\xD8\xFF"), false, kTypeJpeg, kTypeJpeg},
+      {"photo cd", At(0x800, "PCD_IPI"), false, kTypePcd, kTypePcd},
+      {"pcx", Head("\x0A\x05\x01", 128), false, kTypePcx, kTypePcx},
+      {"pcx too short", Head("\x0A\x05\x01", 127), false, 0, 0},
+      {"png", Head("\x89PNG\r\n\x1a\n"), false, kTypePng, kTypePng},
+      {"psd", Head("8BPS"), false, kTypePsd, 0},
+      {"tga by its header", Tga(), false, kTypeTga, kTypeTga},
+      {"tga header cut short", Shorter(Tga()), false, 0, 0},
+      {"tga by its footer", Head("x"), true, kTypeTga, kTypeTga},
+      {"tiff little-endian", Head(std::string_view("II*\0", 4)), false, kTypeTiff, kTypeTiff},
+      {"tiff big-endian", Head(std::string_view("MM\0*", 4)), false, kTypeTiff, kTypeTiff},
+      {"tiff with a tga footer", Head(std::string_view("MM\0*", 4)), true, kTypeTiff, kTypeTiff},
+      {"jpeg 2000 box", Head(std::string_view("\0\0\0\x0CjP  \r\n\x87\n", 12)), false, kTypeJpeg2000, 0},
+      {"jpeg 2000 codestream", Head("\xFF\x4F\xFF\x51"), false, kTypeJpeg2000, 0},
+      {"orf", Head("IIRO"), false, kTypeRaw, 0},
+      {"raf", Head("FUJIFILMCCD-RAW"), false, kTypeRaw, 0},
+      {"crw", At(6, "HEAPCCDR"), false, kTypeRaw, 0},
+      {"cr3", Ftyp("crx ", "isom"), false, kTypeRaw, 0},
+      {"heic", Ftyp("heic", "mif1"), false, kTypeHeif, kTypeHeif},
+      {"avif among the compatible brands", Ftyp("isom", "miafavif"), false, kTypeHeif, kTypeHeif},
+      {"mp4", Ftyp("isom", "mp41"), false, 0, 0},
+      {"heic as the minor version only",
+       Head(std::string_view("\0\0\0\x14"
+                             "ftypisomheicmp41",
+                             20)),
+       false, 0, 0},
+      {"heic beyond the box",
+       Head(std::string_view("\0\0\0\x10"
+                             "ftypisom\0\0\0\0heic",
+                             20)),
+       false, 0, 0},
+      {"webp", Head(std::string_view("RIFF\0\0\0\0WEBP", 12)), false, kTypeWebp, kTypeWebp},
+      {"jxl codestream", Head("\xFF\x0A"), false, kTypeJxl, kTypeJxl},
+      {"jxl container", Head(std::string_view("\0\0\0\x0CJXL \r\n\x87\n", 12)), false, kTypeJxl, kTypeJxl},
+      {"text", Head("hello, world", 200), false, 0, 0},
+      {"empty", Bytes{}, false, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Format* format = GuessFormat(FileHead{c.head, c.tgaFooter});
+    EXPECT_EQ(format != nullptr ? format->typeCode : 0, c.format);
+    EXPECT_EQ(format != nullptr && format->guessNamesType ? format->typeCode : 0, c.named);
+  }
+}
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower;
+}
+
+TEST(Formats, EachRowHasItsExtensionsPlaceAndBackend) {
+  struct Expected {
+    std::int32_t type;
+    std::string_view caption;
+    int row, column;
+    PixelBackend backend;
+    std::string_view module;  // empty: none
+    MetadataPath metadata;
+  };
+  using PB = PixelBackend;
+  using MP = MetadataPath;
+  const Expected expected[kFormatCount] = {
+      {kTypeBmp, "bmp", 1, 1, PB::kModule, "kelmarin-codec-magick", MP::kImageLayer},
+      {kTypeMetafile, "emf, wmf", 1, 2, PB::kMetafile, "", MP::kImageLayer},
+      {kTypeGif, "gif", 1, 3, PB::kGif, "", MP::kImageLayer},
+      {kTypeJpeg, "jpg", 1, 4, PB::kJpeg, "", MP::kHeader},
+      {kTypePcd, "pcd", 2, 1, PB::kModule, "kelmarin-codec-magick", MP::kImageLayer},
+      {kTypePcx, "pcx", 2, 2, PB::kModule, "kelmarin-codec-magick", MP::kImageLayer},
+      {kTypePng, "png", 2, 3, PB::kPng, "", MP::kHeader},
+      {kTypePsd, "psd", 2, 4, PB::kModule, "kelmarin-codec-magick", MP::kImageLayer},
+      {kTypeTga, "tga", 3, 2, PB::kModule, "kelmarin-codec-magick", MP::kImageLayer},
+      {kTypeTiff, "tif", 3, 3, PB::kModule, "kelmarin-codec-tiff", MP::kContainerOrImageLayer},
+      {kTypeJpeg2000, "jp2", 3, 4, PB::kNone, "", MP::kNone},
+      {kTypeRaw, "raw", 3, 1, PB::kModule, "kelmarin-codec-raw", MP::kContainerOrImageLayer},
+      {kTypeHeif, "heic, avif", 4, 2, PB::kModule, "kelmarin-codec-heif", MP::kContainer},
+      {kTypeWebp, "webp", 4, 3, PB::kWebp, "", MP::kContainer},
+      {kTypeJxl, "jxl", 3, 4, PB::kModule, "kelmarin-codec-jxl", MP::kContainer},
+  };
+  std::set<std::string> extensions;
+  for (std::size_t i = 0; i < kFormatCount; ++i) {
+    const Format& format = kImageFormats[i];
+    const Expected& e = expected[i];
+    SCOPED_TRACE(format.caption);
+    EXPECT_EQ(std::tuple(format.typeCode, format.caption, format.row, format.column),
+              std::tuple(e.type, e.caption, e.row, e.column));
+    EXPECT_EQ(FormatOf(format.typeCode), &format);
+    EXPECT_EQ(format.backend, e.backend);
+    EXPECT_EQ(format.module != nullptr ? format.module->file : "", e.module);
+    EXPECT_EQ(format.backend == PB::kModule, format.module != nullptr);
+    EXPECT_EQ(format.metadataPath, e.metadata);
+    EXPECT_EQ(format.readHeader != nullptr, e.metadata == MP::kHeader);
+    std::string_view list = format.extensions;
+    while (!list.empty()) {
+      const std::string_view extension = list.substr(0, list.find(','));
+      list.remove_prefix(std::min(list.size(), extension.size() + 1));
+      EXPECT_TRUE(extensions.insert(std::string(extension)).second) << extension << " in two rows";
+      EXPECT_EQ(TypeCodeForFileName("/a.b/x." + Lower(extension)), format.typeCode) << extension;
+    }
+  }
+  EXPECT_EQ(FormatOf(kTypeUnknown), nullptr);
+  EXPECT_EQ(FormatOf(16), nullptr);
+}
+
+TEST(Formats, FileNamesContainersAndModules) {
+  const std::pair<const char*, std::int32_t> names[] = {
+      {"a.JPEG", kTypeJpeg}, {"c.Rw2", kTypeRaw}, {"a.jpegx", 0},       {"a.jp", 0}, {"jpeg", 0}, {"a.", 0},
+      {"a.tiff.bak", 0},     {"dir.jpg/file", 0}, {"dir.jpg\\file", 0}, {"", 0}};
+  for (const auto& [name, code] : names) EXPECT_EQ(TypeCodeForFileName(name), code) << name;
+
+  const std::pair<ContainerKind, std::int32_t> containers[] = {
+      {ContainerKind::None, 0},         {ContainerKind::Tiff, kTypeRaw}, {ContainerKind::Cr3, kTypeRaw},
+      {ContainerKind::Raf, kTypeRaw},   {ContainerKind::Crw, kTypeRaw},  {ContainerKind::Mrw, kTypeRaw},
+      {ContainerKind::Webp, kTypeWebp}, {ContainerKind::Jxl, kTypeJxl},  {ContainerKind::Heif, kTypeHeif}};
+  for (const auto& [kind, code] : containers) EXPECT_EQ(TypeCodeForContainer(kind), code);
+
+  // Each module's slot is its place; the start-up check names the modules that have a component.
+  for (std::size_t i = 0; i < CodecModules().size(); ++i) EXPECT_EQ(CodecModules()[i]->slot, i);
+  std::vector<std::string> checked;
+  for (const Component& component : ImagingComponents()) checked.push_back(component.name);
+  EXPECT_EQ(checked, (std::vector<std::string>{"ImageMagick (Magick++)", "LibRaw (libraw_r)",
+                                               "libemf2svg.so.1", "libheif (HEVC, AV1)"}));
+}
+
+}  // namespace
+}  // namespace kelmarin

@@ -152,9 +152,9 @@ QByteArray NikonJpeg(const QByteArray& thumbnail, const QByteArray& preview, qsi
   note->Sub(0x0011, previewDirectory);
   const Ifd::BlobMaker makernote = [note](std::int64_t) {
     Bytes out{'N', 'i', 'k', 'o', 'n', 0, 2, 0x10, 0, 0};
-    ByteSink sink{ByteOrder::kBig, out};
+    ByteSink sink{ByteOrder::BigEndian, out};
     sink.Text("MM"), sink.U16(42), sink.U32(8);
-    note->Write(out, ByteOrder::kBig, -10);
+    note->Write(out, ByteOrder::BigEndian, -10);
     return out;
   };
   auto exif = std::make_shared<Ifd>();
@@ -165,7 +165,7 @@ QByteArray NikonJpeg(const QByteArray& thumbnail, const QByteArray& preview, qsi
   thumbnailDirectory->Long(0x0202, {static_cast<std::uint32_t>(thumbnail.size())});
   Ifd main;
   main.Ascii(0x010F, "NIKON CORPORATION").Ascii(0x0110, "NIKON D3100").Sub(0x8769, exif).Next(thumbnailDirectory);
-  const Bytes payload = ExifPayload(ByteOrder::kBig, main);
+  const Bytes payload = WriteExifPayload(ByteOrder::BigEndian, main);
   const qsizetype length = 2 + static_cast<qsizetype>(payload.size());
   QByteArray app1("\xFF\xE1", 2);
   app1.append(static_cast<char>(length >> 8)).append(static_cast<char>(length & 0xFF));

@@ -19,7 +19,7 @@ using test::TiffBuilder;
 
 // The makernote items of the given directory ("tag=values", texts quoted), or of every directory
 // (-1) as "directory:tag=values".
-std::string Items(ImageMetadata& image, std::int32_t directory = -1) {
+std::string Items(const ImageMetadata& image, std::int32_t directory = -1) {
   std::string text;
   for (int i = 1; i <= image.ExifCount(kSectionMakernote); ++i) {
     const ZetExif* item = image.ExifPos(kSectionMakernote, i);

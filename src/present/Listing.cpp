@@ -194,7 +194,10 @@ std::vector<ListingRow> FillMetadataList(const Definitions& definitions, ImageMe
   context.camera_feq = image.camera_feq;
   context.countsFromZero = image.countsFromZero;
   const std::int32_t maker = image.camera_id;
-  rows.reserve(static_cast<std::size_t>(image.ExifCount()) + 8);
+  // Room for the sub-rows of lists too (a makernote's lists often add half as many rows again):
+  // growing the list would move every row made so far.
+  const auto items = static_cast<std::size_t>(image.ExifCount());
+  rows.reserve(items + items / 2 + 8);
   for (std::int32_t section = kSectionMain; section <= kSectionGps; ++section) {
     const std::int32_t n = image.ExifCount(section);
     if (n < 1) continue;

@@ -36,7 +36,7 @@ std::string EscapedByteByByte(std::string_view text) {
 TEST(TextEscaping, EveryEscapedByteAtEveryPlaceAsByteByByte) {
   // Bytes just beside the escaped ones (0x20, '[' and ']' around the backslash, 0x7F and bytes of
   // UTF-8 sequences) stand as they are.
-  const std::string filler = "a ]\x7F[\xC3\xBC" "b";
+  const std::string filler = "a ]\x7F[b\xC3\xBC";
   for (const char special : {'\0', '\x01', '\t', '\n', '\r', '\x1B', '\x1F', '\\'}) {
     for (std::size_t size = 0; size <= 20; ++size) {
       std::string plain;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstring>
-#include <iterator>
 #include <exception>
+#include <iterator>
 #include <mutex>
 #include <new>
 #include <optional>

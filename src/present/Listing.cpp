@@ -85,7 +85,14 @@ ExifValue SignedValue(const ExifValue& value, std::int32_t code) {
 }
 
 void AppendPositionRows(std::vector<ListingRow>& rows, const FormatContext& context, const ExifTag& array,
-                        const ZetExif& item, const ListingRow owner) {
+                        const ZetExif& item, const ListingRow& ownerRow) {
+  // The owner is a row of the list, which the sub-rows may move: what they take of it (all but its
+  // label, information and raw value, which each sub-row sets) is kept apart.
+  ListingRow owner;
+  owner.section = ownerRow.section;
+  owner.tag = ownerRow.tag;
+  owner.tagNumber = ownerRow.tagNumber;
+  owner.directory = ownerRow.directory;
   for (const ExifTag* definition : array.positions) {
     ExifValue value;
     if (!PositionValue(item, definition->position, definition->fmt, value)) break;
@@ -187,7 +194,10 @@ std::vector<ListingRow> FillMetadataList(const Definitions& definitions, const I
   context.camera_feq = image.camera_feq;
   context.countsFromZero = image.countsFromZero;
   const std::int32_t maker = image.camera_id;
-  rows.reserve(static_cast<std::size_t>(image.ExifCount()) + 8);
+  // Room for the sub-rows of lists too (a makernote's lists often add half as many rows again):
+  // growing the list would move every row made so far.
+  const auto items = static_cast<std::size_t>(image.ExifCount());
+  rows.reserve(items + items / 2 + 8);
   for (std::int32_t section = kSectionMain; section <= kSectionGps; ++section) {
     const std::int32_t n = image.ExifCount(section);
     if (n < 1) continue;
@@ -205,7 +215,8 @@ std::vector<ListingRow> FillMetadataList(const Definitions& definitions, const I
       const bool ownTable = item->directory != 0 && (section == kSectionMakernote || section == kSectionMain);
       if (ownTable) inDirectory = DirectoryTexts(definitions, maker, section, *item);
       const ListingCache::Texts& texts = ownTable ? inDirectory : cache.Get(definitions, maker, section, item->tag);
-      ListingRow row;
+      // Made in its place: a row moved into the list would move four texts once more.
+      ListingRow& row = rows.emplace_back();
       row.section = section;
       row.tag = texts.tag;
       row.label = texts.label;
@@ -213,7 +224,6 @@ std::vector<ListingRow> FillMetadataList(const Definitions& definitions, const I
       row.raw = RawValueText(*item);
       row.tagNumber = item->tag;
       row.directory = section == kSectionMakernote ? item->directory : 0;
-      rows.push_back(std::move(row));
       if (texts.definition != nullptr && !texts.definition->positions.empty() &&
           !(section == kSectionMakernote && maker == 0)) {
         AppendPositionRows(rows, context, *texts.definition, *item, rows.back());

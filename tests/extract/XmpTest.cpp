@@ -137,7 +137,8 @@ TEST(XmpPacketTest, HostilePacketsAreCutWithTheirReason) {
   EXPECT_EQ(damaged.column, 6u);
   // The padding before the closing instruction is skipped, but a fault is placed as in the file,
   // and anything after that instruction is still read.
-  const std::string padding(3, '\n');
+  // Three line breaks among runs of spaces, long and short, as writers pad.
+  const std::string padding = '\n' + std::string(100, ' ') + "\n\t" + std::string(37, ' ') + '\n' + "   ";
   const std::string node =
       "<rdf:Description xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#' xmlns:d='u'";
   const struct {

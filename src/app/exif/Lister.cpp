@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstring>
 #include <exception>
+#include <iterator>
 #include <mutex>
 #include <new>
 #include <optional>
@@ -24,14 +26,30 @@ namespace kelmarin::lister {
 namespace {
 
 void AppendRowText(std::string& out, const ListingRow& row) {
-  AppendEscapedText(out, row.tag);
-  out += '\t';
-  AppendEscapedText(out, row.label);
-  out += '\t';
-  AppendEscapedText(out, row.information);
-  out += '\t';
-  AppendEscapedText(out, row.raw);
-  out += '\n';
+  const std::string* const columns[] = {&row.tag, &row.label, &row.information, &row.raw};
+  constexpr std::size_t kColumns = std::size(columns);
+  std::size_t size = kColumns;  // the TABs and the line's end
+  bool plain = true;
+  for (const std::string* column : columns) {
+    size += column->size();
+    plain = plain && FirstToEscape(*column, 0) == column->size();
+  }
+  if (!plain) {
+    for (std::size_t i = 0; i < kColumns; ++i) {
+      AppendEscapedText(out, *columns[i]);
+      out += i + 1 < kColumns ? '\t' : '\n';
+    }
+    return;
+  }
+  // Most rows have nothing to escape: the line grows the buffer once.
+  const std::size_t at = out.size();
+  out.resize(at + size);
+  char* next = out.data() + at;
+  for (std::size_t i = 0; i < kColumns; ++i) {
+    std::memcpy(next, columns[i]->data(), columns[i]->size());
+    next += columns[i]->size();
+    *next++ = i + 1 < kColumns ? '\t' : '\n';
+  }
 }
 
 void AppendMetadataText(std::string& out, const MetadataListing& listing) {

@@ -1,11 +1,47 @@
 #include "Output.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "metadata/Text.h"
 
 namespace kelmarin::lister {
 
 namespace {
+
 constexpr char kHex[] = "0123456789abcdef";
+
+bool IsEscaped(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return u < 0x20 || u == '\\';
+}
+
+// Whether one of the eight bytes is below 0x20 or a backslash. The tests of a byte below n (here
+// 0x20, and 1 after the backslash is turned into 0) never miss one; the caller looks at the bytes
+// one by one after a hit, so a borrow that marks a further byte does no harm.
+bool AnyEscaped(std::uint64_t word) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  constexpr std::uint64_t kHighs = 0x8080808080808080u;
+  const std::uint64_t control = (word - kOnes * 0x20) & ~word & kHighs;
+  const std::uint64_t noBackslash = word ^ (kOnes * '\\');
+  const std::uint64_t backslash = (noBackslash - kOnes) & ~noBackslash & kHighs;
+  return (control | backslash) != 0;
+}
+
+}  // namespace
+
+std::size_t FirstToEscape(std::string_view text, std::size_t from) {
+  // Eight bytes at a time: most texts have nothing to escape, and the lister writes every column.
+  std::size_t i = from;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, sizeof word);
+    if (AnyEscaped(word)) break;
+  }
+  for (; i < text.size(); ++i) {
+    if (IsEscaped(text[i])) return i;
+  }
+  return text.size();
 }
 
 void Output::Flush() {
@@ -18,11 +54,10 @@ void Output::Flush() {
 void AppendEscapedText(std::string& out, std::string_view utf8) {
   // Runs of bytes that stand as they are go in one piece.
   std::size_t start = 0;
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    const auto u = static_cast<unsigned char>(utf8[i]);
-    if (u >= 0x20 && u != '\\') continue;
+  for (std::size_t i = FirstToEscape(utf8, 0); i < utf8.size(); i = FirstToEscape(utf8, start)) {
     out.append(utf8.data() + start, i - start);
     start = i + 1;
+    const auto u = static_cast<unsigned char>(utf8[i]);
     switch (u) {
       case '\t':
         out += "\\t";

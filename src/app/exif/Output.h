@@ -36,6 +36,9 @@ class Output {
 // backslash \\, any other control character below 0x20 \xHH (two hex digits); everything else is
 // the UTF-8 text unchanged.
 void AppendEscapedText(std::string& out, std::string_view utf8);
+// The position of the first byte from `from` on that the text form escapes (below 0x20 or a
+// backslash); the text's size when there is none.
+std::size_t FirstToEscape(std::string_view text, std::size_t from);
 
 // A path as given, with only its control characters escaped as in AppendEscapedText (a backslash
 // stays: it separates folders on Windows).

@@ -3,6 +3,8 @@
 #include <expat.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <random>
 
@@ -41,6 +43,22 @@ bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
+// The text without the white space at its end. Padding is mostly spaces: eight of them are passed
+// at a time, anything else byte by byte.
+std::string_view WithoutTrailingSpace(std::string_view text) {
+  constexpr std::uint64_t kEightSpaces = 0x2020202020202020u;
+  std::size_t end = text.size();
+  while (true) {
+    for (std::uint64_t word = 0; end >= sizeof word; end -= sizeof word) {
+      std::memcpy(&word, text.data() + end - sizeof word, sizeof word);
+      if (word != kEightSpaces) break;
+    }
+    if (end == 0 || !IsSpace(text[end - 1])) break;
+    --end;
+  }
+  return text.substr(0, end);
+}
+
 // The packet without its closing "<?xpacket end='w'?>" and the padding before it; the packet as
 // it is when it does not end in one such instruction of plain ASCII.
 std::string_view WithoutTrailer(std::string_view xml) {
@@ -60,9 +78,7 @@ std::string_view WithoutTrailer(std::string_view xml) {
   for (const char c : instruction) {
     if (c < 0x20 || c > 0x7E) return xml;
   }
-  std::string_view body = xml.substr(0, start);
-  while (!body.empty() && IsSpace(body.back())) body.remove_suffix(1);
-  return body;
+  return WithoutTrailingSpace(xml.substr(0, start));
 }
 
 // The expat parser of this thread, reset for the next packet: creating one costs more than a small

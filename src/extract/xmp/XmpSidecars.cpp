@@ -34,12 +34,12 @@ std::vector<std::filesystem::path> SidecarFinder::For(const std::filesystem::pat
   const std::string folderText = slash == std::string::npos ? std::string() : text.substr(0, slash == 0 ? 1 : slash);
   std::vector<std::string> matches;
   {
-    std::unique_lock lock(mutex);
+    // The folder is read with the lock held: the threads that list its files all ask for it at
+    // once, and would each read it.
+    const std::lock_guard lock(mutex);
     auto found = folders.find(folderText);
     if (found == folders.end()) {
-      lock.unlock();
       std::vector<std::string> names = SidecarNames(folderText);
-      lock.lock();
       if (folders.size() >= kMaxFolders) folders.clear();
       found = folders.try_emplace(folderText, std::move(names)).first;
     }

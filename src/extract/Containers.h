@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "extract/MetadataSource.h"
@@ -87,6 +88,9 @@ std::vector<std::uint8_t> IptcAsApp13Marker(std::span<const std::uint8_t> datase
 
 // The Orientation (tag 274) of directory 0 of a TIFF block: 1 to 8, 0 when it has none or another.
 int TiffOrientation(std::span<const std::uint8_t> tiff);
+
+// Seconds since 1970 (UTC) as an EXIF date ("2005:04:23 17:54:36"); empty outside the calendar.
+std::string ExifDateOfUnixTime(std::int64_t seconds);
 
 // A CIFF heap (a CRW file, or the APP0 segment "HEAPJPGM" of a JPEG of the first Canon PowerShots)
 // as a TIFF block with its header at the first byte: directory 0, the Exif directory and a Canon

@@ -183,15 +183,6 @@ Ifd::Rationals ExposureTime(double seconds) {
   return {{static_cast<std::uint32_t>(std::llround(seconds * 10)), 10}};
 }
 
-std::string DateText(std::uint32_t seconds) {
-  const std::time_t time = seconds;
-  std::tm parts{};
-  if (gmtime_r(&time, &parts) == nullptr) return {};
-  char text[96];
-  std::snprintf(text, sizeof text, "%04d:%02d:%02d %02d:%02d:%02d", parts.tm_year + 1900, parts.tm_mon + 1,
-                parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
-  return text;
-}
 
 // "+01:00": the offset from UTC in seconds, as EXIF writes time zones.
 std::string ZoneText(std::int32_t seconds) {
@@ -206,7 +197,7 @@ std::string ZoneText(std::int32_t seconds) {
 // The Exif directory: date, image size, exposure and focal length.
 void AddExifFields(Ifd& exif, const Records& records, const Order& order) {
   if (const Bytes time = records.Get(kRecordTimeStamp); time.size() >= 4) {
-    const std::string date = DateText(order.U32(time, 0));
+    const std::string date = ExifDateOfUnixTime(order.U32(time, 0));
     if (!date.empty()) exif.Ascii(0x9003, date);
     // The third number's top bit says whether the second (the zone's offset) is set.
     if (time.size() >= 12 && (order.U32(time, 8) & 0x80000000U) != 0)
@@ -349,6 +340,16 @@ bool ReadMrwContainer(Bytes file, const std::shared_ptr<const void>& owner, Meta
     rest = rest.subspan(8 + size);
   }
   return true;
+}
+
+std::string ExifDateOfUnixTime(std::int64_t seconds) {
+  const auto time = static_cast<std::time_t>(seconds);
+  std::tm parts{};
+  if (gmtime_r(&time, &parts) == nullptr) return {};
+  char text[96];
+  std::snprintf(text, sizeof text, "%04d:%02d:%02d %02d:%02d:%02d", parts.tm_year + 1900, parts.tm_mon + 1,
+                parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
+  return text;
 }
 
 }  // namespace kelmarin

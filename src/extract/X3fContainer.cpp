@@ -13,6 +13,7 @@
 
 #include "extract/Containers.h"
 #include "extract/ExifBlock.h"
+#include "extract/TiffWriter.h"
 
 namespace kelmarin {
 
@@ -114,97 +115,25 @@ std::string DateText(std::string_view digits) {
     if (c < '0' || c > '9') return {};
     seconds = seconds * 10 + (c - '0');
   }
-  const std::time_t time = static_cast<std::time_t>(seconds);
-  std::tm parts{};
-  if (gmtime_r(&time, &parts) == nullptr) return {};
-  char text[96];
-  std::snprintf(text, sizeof text, "%04d:%02d:%02d %02d:%02d:%02d", parts.tm_year + 1900, parts.tm_mon + 1,
-                parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
-  return text;
-}
-
-struct Field {
-  std::uint16_t tag = 0;
-  std::uint16_t type = 0;
-  std::uint32_t count = 0;
-  Buffer data;
-};
-
-void Put16(Buffer& out, std::uint32_t value) {
-  out.push_back(static_cast<std::uint8_t>(value));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
-void Put32(Buffer& out, std::uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
-}
-
-Field Text(std::uint16_t tag, std::string_view text) {
-  Buffer data(text.begin(), text.end());
-  data.push_back(0);
-  return {tag, kAscii, static_cast<std::uint32_t>(data.size()), std::move(data)};
-}
-
-Field Long(std::uint16_t tag, std::uint32_t value) {
-  Buffer data;
-  Put32(data, value);
-  return {tag, kLong, 1, std::move(data)};
-}
-
-std::size_t DirectorySize(const std::vector<Field>& fields) {
-  std::size_t size = 2 + 12 * fields.size() + 4;
-  for (const Field& field : fields) {
-    if (field.data.size() > 4) size += field.data.size() + field.data.size() % 2;
-  }
-  return size;
-}
-
-// The fields (in rising tag order) and then their values of more than four bytes.
-void PutDirectory(Buffer& out, const std::vector<Field>& fields) {
-  auto dataAt = static_cast<std::uint32_t>(out.size() + 2 + 12 * fields.size() + 4);
-  Put16(out, static_cast<std::uint32_t>(fields.size()));
-  Buffer data;
-  for (const Field& field : fields) {
-    Put16(out, field.tag);
-    Put16(out, field.type);
-    Put32(out, field.count);
-    if (field.data.size() <= 4) {
-      Buffer value = field.data;
-      value.resize(4, 0);
-      out.insert(out.end(), value.begin(), value.end());
-      continue;
-    }
-    Put32(out, dataAt + static_cast<std::uint32_t>(data.size()));
-    data.insert(data.end(), field.data.begin(), field.data.end());
-    if (field.data.size() % 2 != 0) data.push_back(0);
-  }
-  Put32(out, 0);
-  out.insert(out.end(), data.begin(), data.end());
+  return ExifDateOfUnixTime(seconds);
 }
 
 // Directory 0 (make, model, image size), the Exif directory (date, and the header as makernote).
 Buffer X3fTiffBlock(Bytes file, const Properties& properties) {
   const bool version4 = U32(file, kVersionAt) >= kVersion4;
-  std::vector<Field> main = {Text(0x010F, properties.make.empty() ? "SIGMA" : properties.make)};
-  if (!properties.model.empty()) main.push_back(Text(0x0110, properties.model));
-  main.insert(main.begin(), {Long(0x0100, U32(file, version4 ? kColumnsAt4 : kColumnsAt)),
-                             Long(0x0101, U32(file, version4 ? kRowsAt4 : kRowsAt))});
-  main.push_back(Long(0x8769, 0));
-  const std::size_t exifAt = 8 + DirectorySize(main);
-  main.back() = Long(0x8769, static_cast<std::uint32_t>(exifAt));
+  auto exif = std::make_shared<Ifd>();
+  if (const std::string date = DateText(properties.time); !date.empty()) exif->Ascii(0x9003, date);
   // The makernote: the header as far as the file holds it (only version and mark from 4.0 on,
   // whose other fields lie elsewhere).
   const Bytes header = file.first(std::min(file.size(), version4 ? std::size_t{8} : kHeaderBytes));
-  std::vector<Field> exif;
-  if (const std::string date = DateText(properties.time); !date.empty()) exif.push_back(Text(0x9003, date));
-  exif.push_back({kTagMakerNote, kUndefined, static_cast<std::uint32_t>(header.size()),
-                  Buffer(header.begin(), header.end())});
-  Buffer block = {'I', 'I', 42, 0};
-  Put32(block, 8);
-  PutDirectory(block, main);
-  PutDirectory(block, exif);
-  return block;
+  exif->Undefined(kTagMakerNote, Buffer(header.begin(), header.end()));
+  Ifd main;
+  main.Long(0x0100, {U32(file, version4 ? kColumnsAt4 : kColumnsAt)})
+      .Long(0x0101, {U32(file, version4 ? kRowsAt4 : kRowsAt)})
+      .Ascii(0x010F, properties.make.empty() ? "SIGMA" : properties.make)
+      .Sub(0x8769, exif);
+  if (!properties.model.empty()) main.Ascii(0x0110, properties.model);
+  return WriteTiffBlock(ByteOrder::LittleEndian, main);
 }
 
 }  // namespace

@@ -53,6 +53,14 @@ struct FakeReader {
   }
 };
 
+// The window's options with its records from `reader`, cached in the harness's "cache" folder.
+StartOptions RecordOptions(Harness& harness, const std::shared_ptr<FakeReader>& reader) {
+  StartOptions options = harness.Options();
+  options.readRecord = [reader](const std::filesystem::path& file) { return reader->Read(file); };
+  options.recordCache = QFile::encodeName(harness.Path(U("cache"))).toStdString();
+  return options;
+}
+
 QStringList HeaderTitles(FileList* files) {
   QStringList titles;
   for (int i = 0; i < files->columnCount(); ++i) titles << files->headerItem()->text(i);
@@ -241,9 +249,7 @@ class FolderViewTest : public QObject {
       harness.WriteJpeg(U(name), 16, 12);
     StartIn(harness.Path(U("f")));
     auto reader = std::make_shared<FakeReader>();
-    StartOptions options = harness.Options();
-    options.readRecord = [reader](const std::filesystem::path& file) { return reader->Read(file); };
-    options.recordCache = QFile::encodeName(harness.Path(U("cache"))).toStdString();
+    StartOptions options = RecordOptions(harness, reader);
     auto window = harness.Start(options);
     FileList* files = window->Files();
     // The default list: one column, in name order, and nothing read.
@@ -308,9 +314,7 @@ class FolderViewTest : public QObject {
     WriteSetting(kViewSection, U("filecolumns"), U("lens:80,bogus:3"));
     auto reader = std::make_shared<FakeReader>();
     reader->delay = std::chrono::milliseconds(40);
-    StartOptions options = harness.Options();
-    options.readRecord = [reader](const std::filesystem::path& file) { return reader->Read(file); };
-    options.recordCache = QFile::encodeName(harness.Path(U("cache"))).toStdString();
+    StartOptions options = RecordOptions(harness, reader);
     auto window = harness.Start(options);
     QCOMPARE(HeaderTitles(window->Files()), (QStringList{U("Dateiname"), U("Objektiv")}));
     QVERIFY(window->FillingRecords());
@@ -345,9 +349,7 @@ class FolderViewTest : public QObject {
       harness.WriteJpeg(U(name), 16, 12);
     StartIn(harness.Path(U("f")));
     auto reader = std::make_shared<FakeReader>();
-    StartOptions options = harness.Options();
-    options.readRecord = [reader](const std::filesystem::path& file) { return reader->Read(file); };
-    options.recordCache = QFile::encodeName(harness.Path(U("cache"))).toStdString();
+    StartOptions options = RecordOptions(harness, reader);
     auto window = harness.Start(options);
     QLineEdit* field = window->Filter()->MetadataFilterField();
     const QString help = field->toolTip();
@@ -383,9 +385,7 @@ class FolderViewTest : public QObject {
     for (int i = 0; i < 12; ++i) harness.WriteJpeg(U("c/f_%1.jpg").arg(100 + i), 8, 8);
     StartIn(harness.Path(U("c")));
     auto reader = std::make_shared<FakeReader>();
-    StartOptions options = harness.Options();
-    options.readRecord = [reader](const std::filesystem::path& file) { return reader->Read(file); };
-    options.recordCache = QFile::encodeName(harness.Path(U("cache"))).toStdString();
+    StartOptions options = RecordOptions(harness, reader);
     const std::string folder = QFile::encodeName(harness.Path(U("c"))).toStdString();
     const auto cachedCount = [&] {
       QThreadPool::globalInstance()->waitForDone();  // the save after the fill
@@ -484,9 +484,7 @@ class FolderViewTest : public QObject {
     StartIn(harness.Path(U("l")));
     WriteSetting(kViewSection, U("filecolumns"), U("iso:50"));
     auto reader = std::make_shared<FakeReader>();
-    StartOptions options = harness.Options();
-    options.readRecord = [reader](const std::filesystem::path& file) { return reader->Read(file); };
-    options.recordCache = QFile::encodeName(harness.Path(U("cache"))).toStdString();
+    StartOptions options = RecordOptions(harness, reader);
     auto window = harness.Start(options);
     FileList* files = window->Files();
     QVERIFY(files->isSortingEnabled());

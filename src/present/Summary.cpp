@@ -446,7 +446,8 @@ std::optional<SensorSize> ResolutionSensor(const Rows& rows) {
     if (pixels % 1000 != 0 || pixels < 480'000) return std::nullopt;
   const ListingRow* unit = rows.Find(kMain, kFocalPlaneUnit);
   const double millimetres = UnitMillimetres(unit) / 1000;
-  SensorSize size{static_cast<double>(x->second) * millimetres, static_cast<double>(y->second) * millimetres,
+  SensorSize size{static_cast<double>(x->second) * millimetres,
+                  static_cast<double>(y->second) * millimetres,
                   {SourceOf(*xRes), SourceOf(*yRes)}};
   if (unit != nullptr) size.from.push_back(SourceOf(*unit));
   return size;

@@ -414,91 +414,70 @@ TEST(SummaryLines, EdgeValues) {
 
 // Which of the file's statements of the sensor the 35 mm focal length rests on, and the rows it names.
 TEST(SummaryLines, FocalEquivalentFromTheSensor) {
+  using Fraction = std::pair<std::int64_t, std::uint32_t>;
   struct Case {
     const char* name;
-    Block block;
+    const char* model;            // of a Canon; none for a camera without makernote
+    Fraction focal, x, y;         // focal length and focal plane resolution (none for {0, 0})
+    std::uint32_t width, height;  // pixels, none for 0
+    Fraction zoom;
+    std::uint16_t unit;               // of the resolution, none for 0
+    std::vector<std::uint32_t> note;  // Canon's focal length item: type, length, sensor in 1/1000 inch
     const char* text;
     const char* from;
   };
-  const auto camera = [](const char* model) {
-    return Maker([=](TiffBuilder& t) {
-      return std::vector<Entry>{t.Ascii(0x010F, "Canon"), t.Ascii(0x0110, model)};
-    });
-  };
-  // Focal length, focal plane resolution (x and y fractions; none for {0, 0}), pixel size (none for 0),
-  // digital zoom and the resolution's unit.
-  const auto exif = [](std::pair<std::int64_t, std::uint32_t> focal, std::pair<std::int64_t, std::uint32_t> x,
-                       std::pair<std::int64_t, std::uint32_t> y, std::uint32_t width, std::uint32_t height,
-                       std::pair<std::int64_t, std::uint32_t> zoom = {0, 0}, std::uint16_t unit = 0) {
-    return Maker([=](TiffBuilder& t) {
-      std::vector<Entry> entries{Rational(t, 0x920A, {focal})};
-      if (width != 0) entries.insert(entries.end(), {t.Long(0xA002, width), t.Long(0xA003, height)});
-      if (x.second != 0) entries.insert(entries.end(), {Rational(t, 0xA20E, {x}), Rational(t, 0xA20F, {y})});
-      if (zoom.second != 0) entries.push_back(Rational(t, 0xA404, {zoom}));
-      if (unit != 0) entries.push_back(t.Short(0xA210, unit));
-      return entries;
-    });
-  };
-  // A Canon makernote's focal length item: type, focal length, sensor width and height in 1/1000 inch.
-  const auto note = [](std::vector<std::uint32_t> focal) {
-    return Maker([=](TiffBuilder& t) { return std::vector<Entry>{Numbers(t, 0x0002, 3, focal)}; });
-  };
+  // clang-format off
   const Case cases[] = {
-      {"a scaled copy: the sensor in the resolution's denominators, not its pixels",  // 22.7 × 15.1 mm
-       {camera("Canon EOS D60"), exif({28, 1}, {3072000, 892}, {2048000, 595}, 1772, 1181)},
-       "28 mm (44 mm KB)",
-       "1:37386 1:41486 1:41487 "},
-      {"the pixels of a copy scaled far down give no sensor",
-       {camera("Canon EOS 40D"), exif({135, 1}, {3888000, 876}, {2592000, 583}, 100, 68)},
-       "135 mm (219 mm KB)",
-       "1:37386 1:41486 1:41487 "},
-      {"the resolution's sensor in its unit",  // thousandths of a centimetre: 22.25 × 14.81 mm
-       {nullptr, exif({135, 1}, {3888000, 2225}, {2592000, 1481}, 100, 68, {0, 0}, 3)},
-       "135 mm (219 mm KB)",
-       "1:37386 1:41486 1:41487 1:41488 "},
-      {"equal denominators are no sensor: the pixels count",  // 28.6 × 19.1 mm
-       {nullptr, exif({50, 1}, {4000000, 1000}, {4000000, 1000}, 4500, 3000)},
-       "50 mm (63 mm KB)",
-       "1:37386 1:41486 1:41487 1:40962 1:40963 "},
-      {"too few thousands for pixels: no sensor in the denominators",
-       {nullptr, exif({50, 1}, {100000, 876}, {100000, 583}, 4500, 3000)},
-       "50 mm",
-       "1:37386 "},
-      {"the resolution over the makernote where both agree",  // 280 × 210 against 286 × 215
-       {camera("Canon PowerShot S40"), exif({682, 32}, {2272000, 280}, {1704000, 210}, 2272, 1704), nullptr,
-        note({2, 682, 286, 215})},
-       "21,3 mm (104 mm KB)",
-       "1:37386 1:41486 1:41487 "},
-      {"a resolution far from the makernote's sensor is wrong",  // 35.8 × 23.8 against 23.0 × 15.4 mm
-       {camera("Canon EOS 20D"), exif({17, 1}, {4064000, 1408}, {2704000, 937}, 3504, 2336), nullptr,
-        note({1, 17, 907, 605})},
-       "17 mm (27 mm KB)",
-       "1:37386 3:2.3 3:2.4 "},
-      {"digital zoom taken out of the makernote's size",  // 782 × 586 at 2.73×: 286 × 215
-       {camera("Canon PowerShot S40"),
-        exif({682, 32}, {6204831, 280}, {4653623, 210}, 2272, 1704, {2272, 832}), nullptr,
-        note({2, 682, 782, 586})},
-       "21,3 mm (101 mm KB)",
-       "1:37386 3:2.3 3:2.4 1:41988 "},
-      {"a makernote size of no sensor's shape",  // 1200 × 300: the resolution's 22.3 × 14.8 mm counts
-       {camera("Canon EOS 1000D"), exif({100, 1}, {3888000, 876}, {2592000, 583}, 3888, 2592), nullptr,
-        note({2, 100, 1200, 300})},
-       "100 mm (162 mm KB)",
-       "1:37386 1:41486 1:41487 "},
-      {"a makernote size too small for a sensor",  // 40 × 30: the resolution's 22.3 × 14.8 mm counts
-       {camera("Canon EOS 350D DIGITAL"), exif({50, 1}, {3888000, 876}, {2592000, 583}, 0, 0), nullptr,
-        note({2, 50, 40, 30})},
-       "50 mm (81 mm KB)",
-       "1:37386 1:41486 1:41487 "},
-      {"the file's sensor before the definitions' factor",  // 286 × 215: 4.76, not 4.9
-       {camera("Canon DIGITAL IXUS 400"), exif({10, 1}, {0, 0}, {0, 0}, 0, 0), nullptr,
-        note({2, 320, 286, 215})},
-       "10 mm (48 mm KB)",
-       "1:37386 3:2.3 3:2.4 "},
+      {"a scaled copy: the sensor in the resolution's denominators, not its pixels", "Canon EOS D60",
+       {28, 1}, {3072000, 892}, {2048000, 595}, 1772, 1181, {}, 0, {},
+       "28 mm (44 mm KB)", "1:37386 1:41486 1:41487 "},
+      {"the resolution's sensor in its unit (1/1000 cm)", nullptr,
+       {135, 1}, {3888000, 2225}, {2592000, 1481}, 100, 68, {}, 3, {},
+       "135 mm (219 mm KB)", "1:37386 1:41486 1:41487 1:41488 "},
+      {"equal denominators are no sensor: the pixels count", nullptr,
+       {50, 1}, {4000000, 1000}, {4000000, 1000}, 4500, 3000, {}, 0, {},
+       "50 mm (63 mm KB)", "1:37386 1:41486 1:41487 1:40962 1:40963 "},
+      {"too few thousands for pixels: no sensor in the denominators", nullptr,
+       {50, 1}, {100000, 876}, {100000, 583}, 4500, 3000, {}, 0, {}, "50 mm", "1:37386 "},
+      {"the resolution over the makernote where both agree", "Canon PowerShot S40",
+       {682, 32}, {2272000, 280}, {1704000, 210}, 2272, 1704, {}, 0, {2, 682, 286, 215},
+       "21,3 mm (104 mm KB)", "1:37386 1:41486 1:41487 "},
+      {"a resolution far from the makernote's sensor is wrong", "Canon EOS 20D",
+       {17, 1}, {4064000, 1408}, {2704000, 937}, 3504, 2336, {}, 0, {1, 17, 907, 605},
+       "17 mm (27 mm KB)", "1:37386 3:2.3 3:2.4 "},
+      {"digital zoom taken out of the makernote's size", "Canon PowerShot S40",
+       {682, 32}, {6204831, 280}, {4653623, 210}, 2272, 1704, {2272, 832}, 0, {2, 682, 782, 586},
+       "21,3 mm (101 mm KB)", "1:37386 3:2.3 3:2.4 1:41988 "},
+      {"a makernote size of no sensor's shape", "Canon EOS 1000D",
+       {100, 1}, {3888000, 876}, {2592000, 583}, 3888, 2592, {}, 0, {2, 100, 1200, 300},
+       "100 mm (162 mm KB)", "1:37386 1:41486 1:41487 "},
+      {"a makernote size too small for a sensor", "Canon EOS 350D DIGITAL",
+       {50, 1}, {3888000, 876}, {2592000, 583}, 0, 0, {}, 0, {2, 50, 40, 30},
+       "50 mm (81 mm KB)", "1:37386 1:41486 1:41487 "},
+      {"the file's sensor before the definitions' factor (4.9)", "Canon DIGITAL IXUS 400",
+       {10, 1}, {}, {}, 0, 0, {}, 0, {2, 320, 286, 215}, "10 mm (48 mm KB)", "1:37386 3:2.3 3:2.4 "},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const PhotoSummary summary = Summarize(c.block);
+    Block block;
+    if (c.model != nullptr) {
+      block.main = [&c](TiffBuilder& t) {
+        return std::vector<Entry>{t.Ascii(0x010F, "Canon"), t.Ascii(0x0110, c.model)};
+      };
+      if (!c.note.empty())
+        block.makernote = [&c](TiffBuilder& t) { return std::vector<Entry>{Numbers(t, 0x0002, 3, c.note)}; };
+    }
+    block.exif = [&c](TiffBuilder& t) {
+      std::vector<Entry> entries{Rational(t, 0x920A, {c.focal})};
+      if (c.width != 0) entries.insert(entries.end(), {t.Long(0xA002, c.width), t.Long(0xA003, c.height)});
+      if (c.x.second != 0)
+        entries.insert(entries.end(), {Rational(t, 0xA20E, {c.x}), Rational(t, 0xA20F, {c.y})});
+      if (c.zoom.second != 0) entries.push_back(Rational(t, 0xA404, {c.zoom}));
+      if (c.unit != 0) entries.push_back(t.Short(0xA210, c.unit));
+      return entries;
+    };
+    const PhotoSummary summary = Summarize(block);
     EXPECT_EQ(Line(summary, "focal"), c.text);
     EXPECT_EQ(Sources(summary, "focal"), c.from);
   }

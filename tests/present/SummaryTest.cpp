@@ -393,12 +393,6 @@ TEST(SummaryLines, EdgeValues) {
         })},
        "focal",
        "10 mm (49 mm KB)"},
-      {"35 mm from a Canon makernote's sensor size",  // 199 × 146 thousandths of an inch
-       {make("Canon", "Canon PowerShot A5"),
-        exif([](TiffBuilder& t) { return std::vector<Entry>{Rational(t, 0x920A, {{5, 1}})}; }), nullptr,
-        [](TiffBuilder& t) { return std::vector<Entry>{Numbers(t, 0x0002, 3, {1, 5, 199, 146})}; }},
-       "focal",
-       "5 mm (35 mm KB)"},
       {"picture",
        {[](TiffBuilder& t) { return std::vector<Entry>{t.Short(0x0112, 6)}; }, exif([](TiffBuilder& t) {
           return std::vector<Entry>{t.Long(0xA002, 4000), t.Long(0xA003, 3000)};

@@ -6,7 +6,14 @@ Usage: tools/summary-compare.py path/to/kelmarin-exif [FOLDER_OR_FILE ...] [-v]
 Without folders the camera files of /work/shared/corpus are read. For each value the share of files
 on which both readers agree is printed, counted over the files where exiftool has that value; -v
 lists every disagreement.
+
+Where exiftool's value is plainly wrong by the file's own data it is not counted but listed apart as
+"Referenz unplausibel" with the reason: so far only the 35 mm focal length that exiftool derives
+itself (the file has no FocalLengthIn35mmFormat), when its factor belongs to no real sensor (outside
+0.43-10, a diagonal beyond 4.3-100 mm) or differs by more than a tenth from the sensor size the file's
+Canon makernote states (FocalPlaneX/YSize, taken back from digital zoom, of a sensor's 4:3-3:2 shape).
 """
+import math
 import json
 import os
 import subprocess
@@ -42,7 +49,7 @@ def ours(lister, files):
 def theirs(files):
     out = subprocess.run(["exiftool", "-j", "-n", "-q", "-q", "-EXIF:DateTimeOriginal",
                           "-EXIF:OffsetTimeOriginal", "-Composite:ShutterSpeed", "-Composite:Aperture", "-ISO", "-FocalLengthIn35mmFormat", "-FocalLength35efl",
-                          "-ScaleFactor35efl",
+                          "-ScaleFactor35efl", "-Canon:FocalPlaneXSize", "-Canon:FocalPlaneYSize", "-DigitalZoomRatio",
                           "-GPSLatitude", "-GPSLongitude", "-GPSAltitude", "--"] + files,
                          capture_output=True, check=False).stdout
     return {entry["SourceFile"]: entry for entry in json.loads(out or b"[]")}
@@ -101,17 +108,40 @@ def focal35(e):
     return e.get("FocalLength35efl") if e.get("ScaleFactor35efl") else None
 
 
+FULL_FRAME_DIAGONAL = math.hypot(36, 24)
+
+
+def focal35_implausible(e):
+    """Why exiftool's own 35 mm figure cannot be right, by the file's data; None when it may be."""
+    factor = e.get("ScaleFactor35efl")
+    if e.get("FocalLengthIn35mmFormat") or not factor or not focal35(e):
+        return None
+    if not 0.43 <= factor <= 10.0:
+        return f"Faktor {factor:.2f}: ein Sensor von {FULL_FRAME_DIAGONAL / factor:.1f} mm Diagonale"
+    width, height = e.get("FocalPlaneXSize"), e.get("FocalPlaneYSize")
+    if not width or not height or not 1.25 <= max(width, height) / min(width, height) <= 1.6:
+        return None
+    zoom = e.get("DigitalZoomRatio") or 1
+    zoom = zoom if isinstance(zoom, (int, float)) and zoom > 1 else 1
+    stated = FULL_FRAME_DIAGONAL * zoom / math.hypot(width, height)
+    if abs(factor - stated) > 0.1 * stated:
+        return (f"Faktor {factor:.2f}, die Herstellerdaten nennen einen Sensor von {width / zoom:.2f} × "
+                f"{height / zoom:.2f} mm (Faktor {stated:.2f})")
+    return None
+
+
 CHECKS = [
-    # name, exiftool's value, our key, comparison
+    # name, exiftool's value, our key, comparison[, why exiftool's value is plainly wrong]
     ("Aufnahmezeit", taken, "taken", lambda a, b: a == b),
     ("Zeitzone", lambda e: e.get("OffsetTimeOriginal"), "offset", lambda a, b: a == b),
     ("Belichtungszeit", lambda e: e.get("ShutterSpeed"), "exposureTime", shown_alike(1, 1.0)),
     ("Blende", lambda e: e.get("Aperture"), "fNumber", shown_alike(1)),
     ("ISO", iso, "iso", close),
-    ("Brennweite KB", focal35, "focalLength35", lambda a, b: close(a, b, 0.02, 1.0)),
+    ("Brennweite KB", focal35, "focalLength35", lambda a, b: close(a, b, 0.02, 1.0), focal35_implausible),
     ("Breite", lambda e: e.get("GPSLatitude"), "latitude", close),
     ("Länge", lambda e: e.get("GPSLongitude"), "longitude", close),
-    ("Höhe", lambda e: e.get("GPSAltitude"), "altitude", lambda a, b: close(a, b, 1e-3, 0.01)),
+    # A GPS block's empty altitude is "undef" to exiftool: no value.
+    ("Höhe", lambda e: e.get("GPSAltitude") if isinstance(e.get("GPSAltitude"), (int, float)) else None, "altitude", lambda a, b: close(a, b, 1e-3, 0.01)),
 ]
 
 
@@ -124,8 +154,10 @@ def main():
     files = files_of(args[1:] or DEFAULT_ROOTS)
     mine, reference = ours(args[0], files), theirs(files)
     failed = False
-    for name, value_of, key, same in CHECKS:
+    for name, value_of, key, same, *rest in CHECKS:
+        implausible = rest[0] if rest else (lambda e: None)
         total = agree = 0
+        apart = []
         for f in files:
             value = value_of(reference.get(f, {}))
             if key == "altitude" and value is not None and reference.get(f, {}).get("GPSLatitude") is None:
@@ -133,6 +165,11 @@ def main():
             if value in (None, "", 0) and key != "altitude":
                 continue
             if value is None:
+                continue
+            reason = implausible(reference.get(f, {}))
+            if reason:
+                apart.append(f"  {name}: Referenz unplausibel: {f}: kelmarin {mine.get(f, {}).get(key)!r}, "
+                             f"exiftool {value!r}: {reason}")
                 continue
             total += 1
             mine_value = mine.get(f, {}).get(key)
@@ -142,7 +179,8 @@ def main():
                 print(f"  {name}: {f}: kelmarin {mine_value!r}, exiftool {value!r}")
         share = 100.0 * agree / total if total else 100.0
         failed |= share < 99.0
-        print(f"{name:16} {agree:4}/{total:<4} {share:6.1f} %")
+        print("\n".join(apart + [f"{name:16} {agree:4}/{total:<4} {share:6.1f} %"
+                                  + (f" (ohne {len(apart)} Referenz unplausibel)" if apart else "")]))
     return 1 if failed else 0
 
 

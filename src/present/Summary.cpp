@@ -122,6 +122,7 @@ constexpr std::int32_t kFocalPlaneY = 0xA20F;
 constexpr std::int32_t kFocalPlaneUnit = 0xA210;
 constexpr std::int32_t kPixelX = 0xA002;
 constexpr std::int32_t kPixelY = 0xA003;
+constexpr std::int32_t kDigitalZoom = 0xA404;
 constexpr std::int32_t kMakerCanon = 4;
 constexpr std::int32_t kCanonFocalLength = 0x0002;
 // Where Kodak's makernotes keep the exposure time (in 1/100000 s) and the f-number (× 100): the
@@ -360,23 +361,100 @@ std::optional<double> DiagonalFactor(const Rows& rows, std::int32_t maker, std::
   return std::nullopt;
 }
 
-// The 35 mm factor from the sensor's width and height a Canon makernote gives in its focal length
-// item (positions 3 and 4, in 1/1000 inch), where the camera wrote them.
-std::optional<double> CanonSensorFactor(const Rows& rows, std::int32_t maker, std::vector<SummarySource>& from) {
+// A sensor's size in mm as one of the file's statements gives it, with the rows it rests on.
+struct SensorSize {
+  double width = 0;
+  double height = 0;
+  std::vector<SummarySource> from;
+  double Diagonal() const { return std::hypot(width, height); }
+  // Real sensors lie between a tenth of the 35 mm frame's diagonal (a 1/3.2" phone sensor has a factor
+  // of about 7.6) and medium format; a size beyond is a misread or a picture scaled after the shot.
+  bool Plausible() const {
+    const double diagonal = Diagonal();
+    return diagonal >= kFullFrameDiagonal / kMaxCropFactor && diagonal <= 100.0;
+  }
+  // Two statements of one sensor agree when their diagonals differ by a tenth at most.
+  bool Agrees(const SensorSize& other) const {
+    return std::abs(Diagonal() - other.Diagonal()) <= 0.1 * other.Diagonal();
+  }
+};
+
+// Millimetres of the focal plane resolution's unit (EXIF 2.32, 4.6.5): 2 inch (the default), 3 cm,
+// 4 mm, 5 µm.
+double UnitMillimetres(const ListingRow* unit) {
+  const double code = RowNumber(unit).value_or(2);
+  switch (code >= 0 && code < 16 ? static_cast<int>(code) : 2) {
+    case 3:
+      return 10.0;
+    case 4:
+      return 1.0;
+    case 5:
+      return 0.001;
+    default:
+      return 25.4;
+  }
+}
+
+// Numerator and denominator of a raw column's fraction "n/d" of whole numbers.
+std::optional<std::pair<std::uint64_t, std::uint64_t>> RawFraction(std::string_view raw) {
+  const std::size_t slash = raw.find('/');
+  if (slash == std::string_view::npos) return std::nullopt;
+  std::uint64_t numerator = 0, denominator = 0;
+  const char* middle = raw.data() + slash;
+  const char* end = raw.data() + raw.size();
+  const auto [numberEnd, numberError] = std::from_chars(raw.data(), middle, numerator);
+  const auto [fractionEnd, fractionError] = std::from_chars(middle + 1, end, denominator);
+  if (numberError != std::errc() || numberEnd != middle || fractionError != std::errc() || fractionEnd != end)
+    return std::nullopt;
+  return std::pair{numerator, denominator};
+}
+
+// The sensor's size a Canon makernote gives in its focal length item (positions 3 and 4, in 1/1000
+// inch). Digital zoom enlarges these figures by its ratio (EXIF 0xA404), which is taken out again.
+// Only a sensor's shape (4:3 to 3:2) counts: later bodies keep other numbers there.
+std::optional<SensorSize> CanonStatedSensor(const Rows& rows, std::int32_t maker) {
   if (maker != kMakerCanon) return std::nullopt;
   const ListingRow* width = rows.Find(kMakernote, kCanonFocalLength, 0, 3);
   const ListingRow* height = rows.Find(kMakernote, kCanonFocalLength, 0, 4);
   const std::optional<double> w = RowNumber(width), h = RowNumber(height);
   if (!w || !h || *w <= 0 || *h <= 0) return std::nullopt;
-  const double diagonal = std::hypot(*w, *h) * 25.4 / 1000;
-  if (!(diagonal >= kFullFrameDiagonal / kMaxCropFactor) || diagonal > 100.0) return std::nullopt;
-  from.push_back(SourceOf(*width));
-  from.push_back(SourceOf(*height));
-  return kFullFrameDiagonal / diagonal;
+  const double shape = std::max(*w, *h) / std::min(*w, *h);
+  if (shape < 1.25 || shape > 1.6) return std::nullopt;
+  SensorSize size{*w * 0.0254, *h * 0.0254, {SourceOf(*width), SourceOf(*height)}};
+  const ListingRow* zoomRow = rows.Find(kMain, kDigitalZoom);
+  if (const std::optional<double> zoom = RowNumber(zoomRow); zoom && *zoom > 1 && *zoom <= 100) {
+    size.width /= *zoom;
+    size.height /= *zoom;
+    size.from.push_back(SourceOf(*zoomRow));
+  }
+  if (!size.Plausible()) return std::nullopt;
+  return size;
 }
 
-// The 35 mm factor from the sensor's size: the image's pixels over the focal plane resolution.
-std::optional<double> SensorFactor(const Rows& rows, std::vector<SummarySource>& from) {
+// The sensor's size written into the focal plane resolution itself: some cameras (Canon's) write it
+// as the full-size picture's pixels × 1000 over the sensor's size in thousandths of the unit. The
+// denominators are then the sensor's width and height, whatever the pixel size of a copy scaled down
+// later says. Known by whole thousands of pixels, at least 480 each way, over a sensor that is not
+// square.
+std::optional<SensorSize> ResolutionSensor(const Rows& rows) {
+  const ListingRow* xRes = rows.Find(kMain, kFocalPlaneX);
+  const ListingRow* yRes = rows.Find(kMain, kFocalPlaneY);
+  if (xRes == nullptr || yRes == nullptr) return std::nullopt;
+  const auto x = RawFraction(xRes->raw), y = RawFraction(yRes->raw);
+  if (!x || !y || x->second == 0 || y->second == 0 || x->second == y->second) return std::nullopt;
+  for (const std::uint64_t pixels : {x->first, y->first})
+    if (pixels % 1000 != 0 || pixels < 480'000) return std::nullopt;
+  const ListingRow* unit = rows.Find(kMain, kFocalPlaneUnit);
+  const double millimetres = UnitMillimetres(unit) / 1000;
+  SensorSize size{static_cast<double>(x->second) * millimetres,
+                  static_cast<double>(y->second) * millimetres,
+                  {SourceOf(*xRes), SourceOf(*yRes)}};
+  if (unit != nullptr) size.from.push_back(SourceOf(*unit));
+  return size;
+}
+
+// The sensor's size from the picture's pixels over the focal plane resolution.
+std::optional<SensorSize> PixelSensor(const Rows& rows) {
   const ListingRow* xRes = rows.Find(kMain, kFocalPlaneX);
   const ListingRow* yRes = rows.Find(kMain, kFocalPlaneY);
   const ListingRow* unit = rows.Find(kMain, kFocalPlaneUnit);
@@ -385,27 +463,31 @@ std::optional<double> SensorFactor(const Rows& rows, std::vector<SummarySource>&
   const std::optional<double> x = RowNumber(xRes), y = RowNumber(yRes), w = RowNumber(width),
                               h = RowNumber(height);
   if (!x || !y || !w || !h || *x <= 0 || *y <= 0 || *w <= 0 || *h <= 0) return std::nullopt;
-  // Resolution unit (EXIF 2.32, 4.6.5): 2 inch (the default), 3 cm, 4 mm, 5 µm.
-  const double millimetres = [&] {
-    const double code = RowNumber(unit).value_or(2);
-    switch (code >= 0 && code < 16 ? static_cast<int>(code) : 2) {
-      case 3:
-        return 10.0;
-      case 4:
-        return 1.0;
-      case 5:
-        return 0.001;
-      default:
-        return 25.4;
+  const double millimetres = UnitMillimetres(unit);
+  SensorSize size{*w / *x * millimetres, *h / *y * millimetres, {}};
+  for (const ListingRow* row : {xRes, yRes, width, height}) size.from.push_back(SourceOf(*row));
+  if (unit != nullptr) size.from.push_back(SourceOf(*unit));
+  return size;
+}
+
+// The 35 mm factor from the sensor's size. The focal plane resolution comes first, in its own
+// statement of the sensor before the one over the pixels (those of a scaled copy are not the
+// sensor's). Where a Canon makernote states the sensor as well and the resolution's sensor differs
+// from it by more than a tenth, the resolution is wrong (bodies that write another sensor's
+// figures) and the makernote's size counts.
+std::optional<double> SensorFactor(const Rows& rows, std::int32_t maker, std::vector<SummarySource>& from) {
+  const std::optional<SensorSize> stated = CanonStatedSensor(rows, maker);
+  std::optional<SensorSize> chosen;
+  for (std::optional<SensorSize> candidate : {ResolutionSensor(rows), PixelSensor(rows)}) {
+    if (candidate && candidate->Plausible() && (!stated || candidate->Agrees(*stated))) {
+      chosen = std::move(candidate);
+      break;
     }
-  }();
-  // A picture scaled down after the shot keeps the sensor's resolution and gives a sensor far too
-  // small: factors beyond those of real sensors (a 1/3.2" phone sensor is about 7.6) are no answer.
-  const double diagonal = std::hypot(*w / *x * millimetres, *h / *y * millimetres);
-  if (!(diagonal >= kFullFrameDiagonal / kMaxCropFactor) || diagonal > 100.0) return std::nullopt;
-  for (const ListingRow* row : {xRes, yRes, width, height}) from.push_back(SourceOf(*row));
-  if (unit != nullptr) from.push_back(SourceOf(*unit));
-  return kFullFrameDiagonal / diagonal;
+  }
+  if (!chosen) chosen = stated;
+  if (!chosen) return std::nullopt;
+  from.insert(from.end(), chosen->from.begin(), chosen->from.end());
+  return kFullFrameDiagonal / chosen->Diagonal();
 }
 
 void AddFocalLine(const Rows& rows, std::int32_t maker, double cameraFeq, const TextLocale& locale,
@@ -426,9 +508,8 @@ void AddFocalLine(const Rows& rows, std::int32_t maker, double cameraFeq, const 
     line.raw += (line.raw.empty() ? "" : "; ") + equivalent->raw;
   } else if (summary.focalLength) {
     std::optional<double> factor = DiagonalFactor(rows, maker, line.from);
-    if (!factor) factor = SensorFactor(rows, line.from);
+    if (!factor) factor = SensorFactor(rows, maker, line.from);
     if (!factor && cameraFeq > 0) factor = cameraFeq;
-    if (!factor) factor = CanonSensorFactor(rows, maker, line.from);
     if (factor) summary.focalLength35 = std::round(*summary.focalLength * *factor);
   }
   if (summary.focalLength35) {

@@ -393,12 +393,6 @@ TEST(SummaryLines, EdgeValues) {
         })},
        "focal",
        "10 mm (49 mm KB)"},
-      {"35 mm from a Canon makernote's sensor size",  // 199 × 146 thousandths of an inch
-       {make("Canon", "Canon PowerShot A5"),
-        exif([](TiffBuilder& t) { return std::vector<Entry>{Rational(t, 0x920A, {{5, 1}})}; }), nullptr,
-        [](TiffBuilder& t) { return std::vector<Entry>{Numbers(t, 0x0002, 3, {1, 5, 199, 146})}; }},
-       "focal",
-       "5 mm (35 mm KB)"},
       {"picture",
        {[](TiffBuilder& t) { return std::vector<Entry>{t.Short(0x0112, 6)}; }, exif([](TiffBuilder& t) {
           return std::vector<Entry>{t.Long(0xA002, 4000), t.Long(0xA003, 3000)};
@@ -409,6 +403,77 @@ TEST(SummaryLines, EdgeValues) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(Line(Summarize(c.block), c.key), c.text);
+  }
+}
+
+// Which of the file's statements of the sensor the 35 mm focal length rests on, and the rows it names.
+TEST(SummaryLines, FocalEquivalentFromTheSensor) {
+  using Fraction = std::pair<std::int64_t, std::uint32_t>;
+  struct Case {
+    const char* name;
+    const char* model;            // of a Canon; none for a camera without makernote
+    Fraction focal, x, y;         // focal length and focal plane resolution (none for {0, 0})
+    std::uint32_t width, height;  // pixels, none for 0
+    Fraction zoom;
+    std::uint16_t unit;               // of the resolution, none for 0
+    std::vector<std::uint32_t> note;  // Canon's focal length item: type, length, sensor in 1/1000 inch
+    const char* text;
+    const char* from;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"a scaled copy: the sensor in the resolution's denominators, not its pixels", "Canon EOS D60",
+       {28, 1}, {3072000, 892}, {2048000, 595}, 1772, 1181, {}, 0, {},
+       "28 mm (44 mm KB)", "1:37386 1:41486 1:41487 "},
+      {"the resolution's sensor in its unit (1/1000 cm)", nullptr,
+       {135, 1}, {3888000, 2225}, {2592000, 1481}, 100, 68, {}, 3, {},
+       "135 mm (219 mm KB)", "1:37386 1:41486 1:41487 1:41488 "},
+      {"equal denominators are no sensor: the pixels count", nullptr,
+       {50, 1}, {4000000, 1000}, {4000000, 1000}, 4500, 3000, {}, 0, {},
+       "50 mm (63 mm KB)", "1:37386 1:41486 1:41487 1:40962 1:40963 "},
+      {"too few thousands for pixels: no sensor in the denominators", nullptr,
+       {50, 1}, {100000, 876}, {100000, 583}, 4500, 3000, {}, 0, {}, "50 mm", "1:37386 "},
+      {"the resolution over the makernote where both agree", "Canon PowerShot S40",
+       {682, 32}, {2272000, 280}, {1704000, 210}, 2272, 1704, {}, 0, {2, 682, 286, 215},
+       "21,3 mm (104 mm KB)", "1:37386 1:41486 1:41487 "},
+      {"a resolution far from the makernote's sensor is wrong", "Canon EOS 20D",
+       {17, 1}, {4064000, 1408}, {2704000, 937}, 3504, 2336, {}, 0, {1, 17, 907, 605},
+       "17 mm (27 mm KB)", "1:37386 3:2.3 3:2.4 "},
+      {"digital zoom taken out of the makernote's size", "Canon PowerShot S40",
+       {682, 32}, {6204831, 280}, {4653623, 210}, 2272, 1704, {2272, 832}, 0, {2, 682, 782, 586},
+       "21,3 mm (101 mm KB)", "1:37386 3:2.3 3:2.4 1:41988 "},
+      {"a makernote size of no sensor's shape", "Canon EOS 1000D",
+       {100, 1}, {3888000, 876}, {2592000, 583}, 3888, 2592, {}, 0, {2, 100, 1200, 300},
+       "100 mm (162 mm KB)", "1:37386 1:41486 1:41487 "},
+      {"a makernote size too small for a sensor", "Canon EOS 350D DIGITAL",
+       {50, 1}, {3888000, 876}, {2592000, 583}, 0, 0, {}, 0, {2, 50, 40, 30},
+       "50 mm (81 mm KB)", "1:37386 1:41486 1:41487 "},
+      {"the file's sensor before the definitions' factor (4.9)", "Canon DIGITAL IXUS 400",
+       {10, 1}, {}, {}, 0, 0, {}, 0, {2, 320, 286, 215}, "10 mm (48 mm KB)", "1:37386 3:2.3 3:2.4 "},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Block block;
+    if (c.model != nullptr) {
+      block.main = [&c](TiffBuilder& t) {
+        return std::vector<Entry>{t.Ascii(0x010F, "Canon"), t.Ascii(0x0110, c.model)};
+      };
+      if (!c.note.empty())
+        block.makernote = [&c](TiffBuilder& t) { return std::vector<Entry>{Numbers(t, 0x0002, 3, c.note)}; };
+    }
+    block.exif = [&c](TiffBuilder& t) {
+      std::vector<Entry> entries{Rational(t, 0x920A, {c.focal})};
+      if (c.width != 0) entries.insert(entries.end(), {t.Long(0xA002, c.width), t.Long(0xA003, c.height)});
+      if (c.x.second != 0)
+        entries.insert(entries.end(), {Rational(t, 0xA20E, {c.x}), Rational(t, 0xA20F, {c.y})});
+      if (c.zoom.second != 0) entries.push_back(Rational(t, 0xA404, {c.zoom}));
+      if (c.unit != 0) entries.push_back(t.Short(0xA210, c.unit));
+      return entries;
+    };
+    const PhotoSummary summary = Summarize(block);
+    EXPECT_EQ(Line(summary, "focal"), c.text);
+    EXPECT_EQ(Sources(summary, "focal"), c.from);
   }
 }
 

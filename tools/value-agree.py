@@ -454,6 +454,10 @@ def judge(row, printed, number, context):
             return "ja", "Text"  # the padding NULs of a text shown as "_" by display code 1
         return pair_verdict(printed, ours), "Text"
     theirs = exiftool_numbers(number)
+    glossed = [float(x) for x in re.findall(r"(?<![\w.])[+-]?\d+(?:\.\d+)?(?![\w.])", str(printed))]
+    if is_name(printed) and theirs and len(glossed) == len(theirs) > 1 \
+            and all(close(a, b) for a, b in zip(glossed, theirs)) and lists_agree(number_list(raw), theirs):
+        return "ja", "Zahl"  # every value printed as its number, words only around them ("0 (min -2, max 2)")
     if is_name(printed):
         if norm(printed) == norm(ours):
             return "ja", "Name"

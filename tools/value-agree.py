@@ -81,6 +81,11 @@ UNIT_WORDS = re.compile(r"^(mm|cm|m|km|s|sec|ms|ev|c|f|deg|dpi|um|µm|mm-1|k|m a
 # Value names with the same meaning (exiftool's English, Kelmarin's German), reviewed pair by pair.
 SAME_MEANING = {
     ('(none)', 'keine'),
+    ('AF Not Used', 'Autofokus nicht benutzt'),
+    ('Bounce or Off', 'indirekt oder aus'),
+    ('Edited (Landscape)', 'bearbeitet (Landschaft)'),
+    ('Flash?', 'Blitz (vermutlich)'),
+    ('Single AF', 'Einzel-AF'),
     ('n/a', 'nicht zutreffend'),
     ('n/a', 'nicht verfügbar'),
     ('n/a', '0/0'),  # an undefined fraction shown as stored

@@ -107,15 +107,31 @@ std::optional<std::string> NameOf(const ExifValue& value, const ExifTag* definit
   return std::nullopt;
 }
 
+// Nikon's a, b, c (and a 0 after them): the exposure value a × b / c with a signed.
+std::string NikonEvText(const ExifValues& values, const FormatContext& context) {
+  std::int64_t bytes[4] = {};
+  for (std::size_t i = 0; i < values.size() && i < 4; ++i) {
+    const auto number = ValueNumber(values[i]);
+    if (!number || *number < 0 || *number > 0xFF) return NumberListText(values);
+    bytes[i] = *number;
+  }
+  if (values.size() != 3 && values.size() != 4) return NumberListText(values);
+  if (bytes[2] == 0) return "0";
+  const double a = static_cast<double>(bytes[0] >= 0x80 ? bytes[0] - 0x100 : bytes[0]);
+  return Decimal(a * static_cast<double>(bytes[1]) / static_cast<double>(bytes[2]), "0.0#", context);
+}
+
 }  // namespace
 
 bool IsComputedCode(std::int32_t code) {
   return code == kCodeScaled || code == kCodePowerOfTwo || code == kCodeCanonEv || code == kCodeApexAperture || code == kCodeCanonIso ||
-         code == kCodeCanonAperture || code == kCodeNamedFromOne || code == kCodeHalfOrFourfoldMm;
+         code == kCodeCanonAperture || code == kCodeNamedFromOne || code == kCodeHalfOrFourfoldMm ||
+         code == kCodeNikonEv;
 }
 
 std::string ComputedText(const ExifValues& values, std::int32_t code, const ExifTag* definition,
                          const FormatContext& context) {
+  if (code == kCodeNikonEv) return NikonEvText(values, context);
   if (code == kCodeNamedFromOne) {
     const auto number = values.size() == 1 ? ValueNumber(values[0]) : std::nullopt;
     if (!number) return NumberListText(values);

@@ -69,6 +69,10 @@ inline constexpr std::int32_t kCodeNamedFromOne = 30;
 // Display code 31: Pentax's shake-reduction focal length in millimetres, stored even as twice its
 // value up to 127 mm and, above, odd as a quarter of it (the low bit set): "35mm", "300mm".
 inline constexpr std::int32_t kCodeHalfOrFourfoldMm = 31;
+// Display code 33: Nikon's exposure values in three or four bytes a, b, c[, 0] (program shift,
+// flash compensation, the lens's f-stops): a × b / c EV with a as a signed byte, "0" when c is 0;
+// a list of another length or with a number above 255 as code 0 shows it.
+inline constexpr std::int32_t kCodeNikonEv = 33;
 
 // FormatValue with the item's definition already looked up (null: it has none).
 std::string FormatItem(const FormatContext& context, std::int32_t maker, const ZetExif& item, std::int32_t section,

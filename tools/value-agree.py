@@ -81,6 +81,16 @@ UNIT_WORDS = re.compile(r"^(mm|cm|m|km|s|sec|ms|ev|c|f|deg|dpi|um|µm|mm-1|k|m a
 # Value names with the same meaning (exiftool's English, Kelmarin's German), reviewed pair by pair.
 SAME_MEANING = {
     ('(none)', 'keine'),
+    ('Unsigned; Unsigned; Unsigned', 'vorzeichenlose Ganzzahl, vorzeichenlose Ganzzahl, vorzeichenlose Ganzzahl'),
+    ('Unsigned; Unsigned; Unsigned; Unsigned', 'vorzeichenlose Ganzzahl, vorzeichenlose Ganzzahl, vorzeichenlose Ganzzahl, vorzeichenlose Ganzzahl'),
+    ('YCbCr4:2:0 (2 2)', 'YCbCr 4:2:0'),
+    ('YCbCr4:2:2 (2 1)', 'YCbCr 4:2:2'),
+    ('[Red,Green][Green,Blue]', '[Rot,Grün][Grün,Blau]'),
+    ('[Blue,Green][Green,Red]', '[Blau,Grün][Grün,Rot]'),
+    ('[Green,Blue][Red,Green]', '[Grün,Blau][Rot,Grün]'),
+    ('Standard Light A', 'Normlicht A'),
+    ('HDR (original saved)', 'HDR (Original gespeichert)'),
+    ('Original (for HDR)', 'Original (für HDR)'),
     ('AF Not Used', 'Autofokus nicht benutzt'),
     ('Bounce or Off', 'indirekt oder aus'),
     ('Edited (Landscape)', 'bearbeitet (Landschaft)'),
@@ -333,6 +343,7 @@ DIFFERENT = {
     ('On', '0,0,0,0'),  # Minolta 0x0018: exiftool shows that the data is there, we show the data
     ('On, Mode 2', '1,48,48,0,0,213,0,0,0,111,...(53)'),  # Panasonic stabiliser block shown raw
     ('undef', '0.0'),  # Minolta FlashExposureComp 0/10: exiftool reads no number
+    ('00:00:00', '0/0,0/0,0/0'),  # exiftool: an undefined GPS time shown as midnight; we show it undefined
 }
 
 
@@ -449,12 +460,15 @@ def converted(row, context):
 def judge(row, printed, number, context):
     """("ja" | "nein" | "ungeprüft", kind) for one pair of rows."""
     ours, raw = str(row.get("information", "")), str(row.get("raw", ""))
-    if isinstance(printed, str) and printed.startswith("(Binary data"):
-        return None
+    if isinstance(printed, str) and printed.startswith(("(Binary data", "(large array")):
+        return None  # exiftool shows no values to compare
     if isinstance(number, str) and exiftool_numbers(number) is None:
         # A text: the stored text, the shown text or bytes read as text.
         if norm(number) in (norm(raw), norm(ours), norm(bytes_text(raw) or "")) or norm(printed) == norm(ours):
             return "ja", "Text"
+        clock = [number_list(t.replace(":", ",")) for t in (number, ours)]
+        if re.fullmatch(r"\d+:\d+:[\d.]+", str(number)) and clock[1] and lists_agree(clock[1], clock[0][0]):
+            return "ja", "Zahl"  # a time of day with more or fewer decimals of the seconds
         if re.fullmatch(r"[^_]*[^_ ] *_+", ours) and norm(ours.rstrip("_ ")) == norm(number):
             return "ja", "Text"  # the padding NULs of a text shown as "_" by display code 1
         return pair_verdict(printed, ours), "Text"
@@ -560,8 +574,16 @@ def tiff_start(path):
             head = handle.read(1 << 20)
     except OSError:
         return 0
-    found = head.find(b"Exif\0\0") if head[:2] == b"\xff\xd8" else -1
-    return found + 6 if found >= 0 else 0
+    if head[:2] == b"\xff\xd8":
+        found = head.find(b"Exif\0\0")
+        return found + 6 if found >= 0 else 0
+    if head[:4] in (b"II*\0", b"MM\0*"):
+        return 0
+    # Other containers (WebP, JPEG XL, ISO boxes): the first TIFF header after an EXIF label.
+    label = max(head.find(b"EXIF"), head.find(b"Exif"))
+    found = [head.find(mark, max(label, 0)) for mark in (b"II*\0", b"MM\0*")]
+    found = [at for at in found if at >= 0]
+    return min(found) if found else 0
 
 
 def media_files(folders):

@@ -1,7 +1,8 @@
 // Values whose shown text disagreed in meaning with an independent reader: stored bytes in both
 // byte orders, read by the metadata reader and listed with the shipped definition file, against
 // the text the window shows (Nikon's exposure values in bytes, Canon's binary image id, Olympus's
-// value names in its sub-directories).
+// value names in its sub-directories, EXIF's lists of named values, subsampling and colour filter
+// pattern).
 #include <gtest/gtest.h>
 
 #include <QLocale>
@@ -97,6 +98,26 @@ std::string MakernoteRow(ByteOrder order, const std::string& make, const std::st
   return "(keine Zeile)";
 }
 
+// The shown text of an entry of the Exif directory (IFD0 holds only the make and the pointer).
+std::string ExifRow(ByteOrder order, std::uint16_t tag, std::uint16_t type, const Bytes_& bytes) {
+  TiffBuilder t(order);
+  const std::uint32_t values = bytes.size() > 4 ? t.Append(bytes) : 0;
+  const std::uint32_t unit = type == 3 ? 2 : 1;
+  const Entry entry = bytes.size() <= 4 ? t.Inline(tag, type, static_cast<std::uint32_t>(bytes.size()) / unit, bytes)
+                                        : t.At(tag, type, static_cast<std::uint32_t>(bytes.size()) / unit, values);
+  const std::uint32_t exif = t.AddDirectory({entry});
+  const Entry makeEntry = t.Ascii(0x010F, "Maker");
+  t.SetFirstDirectory(t.AddDirectory({makeEntry, t.Long(0x8769, exif)}));
+  auto source = std::make_shared<MetadataSource>();
+  source->markers.push_back({0xE1, t.App1()});
+  const ImageMetadata metadata = ReadMetadata(4, source, &Tables());
+  const TextLocale german = TextLocaleOf(QLocale(QLocale::German, QLocale::Germany));
+  for (const ListingRow& row : FillMetadataList(Tables(), metadata, MakeFormatContext(german, 1.0))) {
+    if (row.section == 1 && row.tagNumber == tag) return row.information;
+  }
+  return "(keine Zeile)";
+}
+
 class Agreement : public ::testing::TestWithParam<ByteOrder> {};
 INSTANTIATE_TEST_SUITE_P(ByteOrders, Agreement, ::testing::Values(ByteOrder::LittleEndian, ByteOrder::BigEndian),
                          [](const auto& param) { return param.param == ByteOrder::BigEndian ? "MM" : "II"; });
@@ -144,6 +165,40 @@ TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(MakernoteRow(GetParam(), c.make, "", c.note, c.tag, c.type, c.bytes), c.shown) << c.name;
+  }
+}
+
+TEST_P(Agreement, ExifListsShowTheirMeaning) {
+  const TiffBuilder order(GetParam());
+  const auto words = [&](std::initializer_list<std::uint16_t> list) {
+    Bytes_ out;
+    for (std::uint16_t v : list) out = Cat({out, order.U16(v)});
+    return out;
+  };
+  struct Case {
+    const char* name;
+    std::uint16_t tag;
+    std::uint16_t type;
+    Bytes_ bytes;
+    const char* shown;
+  };
+  const std::vector<Case> cases = {
+      {"sample-format-each", 0x0153, 3, words({1, 1, 3}),
+       "vorzeichenlose Ganzzahl, vorzeichenlose Ganzzahl, Gleitkommazahl"},
+      {"sample-format-unnamed", 0x0153, 3, words({1, 9}), "vorzeichenlose Ganzzahl, 9"},
+      {"subsampling-420", 0x0212, 3, words({2, 2}), "YCbCr 4:2:0"},
+      {"subsampling-422", 0x0212, 3, words({2, 1}), "YCbCr 4:2:2"},
+      {"subsampling-odd", 0x0212, 3, words({3, 1}), "3,1"},
+      // The pattern's sizes in either byte order: the one whose product is the colour count.
+      {"cfa-big-endian", 0xA302, 7, {0, 2, 0, 2, 0, 1, 1, 2}, "[Rot,Grün][Grün,Blau]"},
+      {"cfa-little-endian", 0xA302, 7, {2, 0, 2, 0, 1, 2, 0, 1}, "[Grün,Blau][Rot,Grün]"},
+      {"cfa-one-row", 0xA302, 7, {0, 3, 0, 1, 3, 4, 5}, "[Cyan,Magenta,Gelb]"},
+      {"cfa-sizes-wrong", 0xA302, 7, {0, 0, 0, 0, 0, 0, 0, 0}, "0,0,0,0,0,0,0,0"},
+      {"apple-hdr", 0xA401, 3, words({3}), "HDR (Original gespeichert)"},
+      {"calibration-illuminant", 0xC65A, 3, words({17}), "Normlicht A"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ExifRow(GetParam(), c.tag, c.type, c.bytes), c.shown) << c.name;
   }
 }
 

@@ -19,7 +19,7 @@ number and Kelmarin names it, the stored numbers must agree (exiftool gives no n
 Pairs of names neither in SAME_MEANING nor in DIFFERENT are counted as disagreeing and listed with
 --pairs for review.
 
-Usage: tools/value-agree.py [--exif PROGRAM] [--diff] [--pairs] FOLDER...
+Usage: tools/value-agree.py [--exif PROGRAM] [--definitions FILE] [--diff] [--pairs] FOLDER...
 Needs: python3, exiftool (Debian package libimage-exiftool-perl).
 """
 
@@ -76,11 +76,14 @@ UNIT_CONVERSIONS = {
 # Units exiftool appends to a number; a printed value with nothing else is a number, not a name.
 UNIT_WORDS = re.compile(r"^(mm|cm|m|km|s|sec|ms|ev|c|f|deg|dpi|um|µm|mm-1|k|m above sea level|"
                         r"m below sea level|x|kb|mb|bytes|%|iso|lux|v|a|n|e|w|s|"
-                        r"km/h|mph|knots|ft|in|inches|°c|°f|degrees|mega)$", re.I)
+                        r"km/h|mph|knots|ft|in|inches|°c|°f|degrees|mega|kpa)$", re.I)
 
 # Value names with the same meaning (exiftool's English, Kelmarin's German), reviewed pair by pair.
 SAME_MEANING = {
     ('(none)', 'keine'),
+    ('Single-Frame', 'Einzelbild'),
+    ('Continuous', 'Serienbild'),
+    ('Fill-in', 'Aufhellblitz'),
     ('Unsigned; Unsigned; Unsigned', 'vorzeichenlose Ganzzahl, vorzeichenlose Ganzzahl, vorzeichenlose Ganzzahl'),
     ('Unsigned; Unsigned; Unsigned; Unsigned', 'vorzeichenlose Ganzzahl, vorzeichenlose Ganzzahl, vorzeichenlose Ganzzahl, vorzeichenlose Ganzzahl'),
     ('YCbCr4:2:0 (2 2)', 'YCbCr 4:2:0'),
@@ -599,6 +602,7 @@ def media_files(folders):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--exif", default=os.environ.get("KELMARIN_EXIF", ""))
+    parser.add_argument("--definitions", default=os.path.join(ROOT, "data", "metadata.def"))
     parser.add_argument("--diff", action="store_true", help="list the disagreeing rows")
     parser.add_argument("--pairs", action="store_true", help="list the value name pairs not yet reviewed")
     parser.add_argument("folders", nargs="+")
@@ -608,7 +612,7 @@ def main():
     if not exif:
         sys.exit("kelmarin-exif nicht gefunden (--exif PROGRAMM)")
     files = media_files(args.folders)
-    definitions = os.path.join(ROOT, "data", "metadata.def")
+    definitions = args.definitions
     kelmarin = {}
     for start in range(0, len(files), 40):
         for record in share.run_json([exif, "--json", "--definitions", definitions] + files[start:start + 40]):

@@ -161,6 +161,12 @@ TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
        "8256:4112|keine"},
       {"olympus-flash-bounce", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2050), 0x1204, 3, word(0),
        "8272:4612|indirekt oder aus"},
+      {"olympus-flash-fill-in", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0400, 3, word(2),
+       "8224:1024|Aufhellblitz"},
+      {"olympus-flash-slow-sync", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0400, 3, word(9),
+       "8224:1024|ein, Langzeitsynchronisation"},
+      {"nikon-shooting-single", "NIKON CORPORATION", Nikon, 0x0089, 3, word(0), "137|Einzelbild"},
+      {"nikon-shooting-continuous", "NIKON CORPORATION", Nikon, 0x0089, 3, word(1), "137|Serienbild"},
       {"olympus-macro-led", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2050), 0x120A, 3, word(1), "8272:4618|ein"},
   };
   for (const Case& c : cases) {

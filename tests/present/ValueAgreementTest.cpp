@@ -44,7 +44,7 @@ using Note = std::function<Entry(TiffBuilder&, std::uint16_t, std::uint16_t, con
 
 Entry EntryOf(const TiffBuilder& t, std::uint16_t tag, std::uint16_t type, const Bytes_& bytes,
               std::uint32_t at) {
-  const std::uint32_t unit = type == 3 ? 2 : 1;
+  const std::uint32_t unit = type == 3 ? 2 : type == 4 ? 4 : 1;
   const auto count = static_cast<std::uint32_t>(bytes.size()) / unit;
   return bytes.size() <= 4 ? t.Inline(tag, type, count, bytes) : t.At(tag, type, count, at);
 }
@@ -80,7 +80,7 @@ Note Olympus(std::uint16_t directory) {
 
 // The makernote row of the tag: its tag column ("directory:tag" in a sub-directory), "|", the shown text.
 std::string MakernoteRow(ByteOrder order, const std::string& make, const std::string& model, const Note& note,
-                         std::uint16_t tag, std::uint16_t type, const Bytes_& bytes) {
+                         std::uint16_t tag, std::uint16_t type, const Bytes_& bytes, std::int32_t position = 0) {
   TiffBuilder t(order);
   const Entry makernote = note(t, tag, type, bytes);
   const std::uint32_t exif = t.AddDirectory({makernote});
@@ -92,7 +92,7 @@ std::string MakernoteRow(ByteOrder order, const std::string& make, const std::st
   const ImageMetadata metadata = ReadMetadata(4, source, &Tables());
   const TextLocale german = TextLocaleOf(QLocale(QLocale::German, QLocale::Germany));
   for (const ListingRow& row : FillMetadataList(Tables(), metadata, MakeFormatContext(german, 1.0))) {
-    if (row.section == kSectionMakernote && row.position == 0 && row.tagNumber == tag)
+    if (row.section == kSectionMakernote && row.position == position && row.tagNumber == tag)
       return row.tag + '|' + row.information;
   }
   return "(keine Zeile)";
@@ -102,7 +102,7 @@ std::string MakernoteRow(ByteOrder order, const std::string& make, const std::st
 std::string ExifRow(ByteOrder order, std::uint16_t tag, std::uint16_t type, const Bytes_& bytes) {
   TiffBuilder t(order);
   const std::uint32_t values = bytes.size() > 4 ? t.Append(bytes) : 0;
-  const std::uint32_t unit = type == 3 ? 2 : 1;
+  const std::uint32_t unit = type == 3 ? 2 : type == 4 ? 4 : 1;
   const Entry entry = bytes.size() <= 4 ? t.Inline(tag, type, static_cast<std::uint32_t>(bytes.size()) / unit, bytes)
                                         : t.At(tag, type, static_cast<std::uint32_t>(bytes.size()) / unit, values);
   const std::uint32_t exif = t.AddDirectory({entry});
@@ -133,6 +133,7 @@ TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
     std::uint16_t type;
     Bytes_ bytes;
     const char* shown;
+    std::int32_t position = 0;
   };
   const std::vector<Case> cases = {
       // Nikon's a, b, c, 0 bytes: a × b / c EV, a signed; no divisor shows 0.
@@ -168,9 +169,15 @@ TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
       {"nikon-shooting-single", "NIKON CORPORATION", Nikon, 0x0089, 3, word(0), "137|Einzelbild"},
       {"nikon-shooting-continuous", "NIKON CORPORATION", Nikon, 0x0089, 3, word(1), "137|Serienbild"},
       {"olympus-macro-led", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2050), 0x120A, 3, word(1), "8272:4618|ein"},
+      // Canon's lists: the value names of one position.
+      {"canon-sharpness-frequency", "Canon", Canon, 0x00A0, 3, Cat({word(14), word(0), word(0), word(3)}),
+       "160.4|Standard", 4},
+      {"canon-time-zone-city", "Canon", Canon, 0x0035, 4,
+       Cat({order.U32(16), order.U32(0), order.U32(32766), order.U32(0)}), "53.3|nicht eingestellt", 3},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(MakernoteRow(GetParam(), c.make, "", c.note, c.tag, c.type, c.bytes), c.shown) << c.name;
+    EXPECT_EQ(MakernoteRow(GetParam(), c.make, "", c.note, c.tag, c.type, c.bytes, c.position), c.shown)
+        << c.name;
   }
 }
 

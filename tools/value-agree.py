@@ -46,6 +46,7 @@ SKIPPED_NAMES = {"MakerNoteVersion"}  # none for now; names exiftool shows deriv
 UNIT_CONVERSIONS = {
     "APEX × 32": [lambda v: 2 ** (v / 64), lambda v: 100 * 2 ** (v / 32), lambda v: 100 * 2 ** (v / 32) / 32,
                   lambda v: 2 ** (-v / 32), lambda v: v / 32],
+    "APEX": [lambda v: 2 ** -v, lambda v: 2 ** (v / 2), lambda v: 100 * 2 ** (v - 5)],
     "× 10": [lambda v: v / 10],
     "× 100": [lambda v: v / 100],
     "1/32 LW": [lambda v: v / 32],
@@ -466,6 +467,8 @@ def judge(row, printed, number, context):
     ours, raw = str(row.get("information", "")), str(row.get("raw", ""))
     if isinstance(printed, str) and printed.startswith(("(Binary data", "(large array")):
         return None  # exiftool shows no values to compare
+    if norm(printed) == norm(ours) and norm(ours):
+        return "ja", "Text"  # the same shown text
     if isinstance(number, str) and exiftool_numbers(number) is None:
         # A text: the stored text, the shown text or bytes read as text.
         if norm(number) in (norm(raw), norm(ours), norm(bytes_text(raw) or "")) or norm(printed) == norm(ours):
@@ -568,6 +571,9 @@ def pair_rows(record, rows, olympus):
         directories = directory if isinstance(directory, tuple) else (directory,)
         positions = position if isinstance(position, tuple) else (position,)
         found = [row for d in directories for p in positions for row in rows.get((3, d, tag, p), [])]
+        if kind == "ifd" and all(rows.get((3, d, tag, 1)) and not rows.get((3, d, tag, 2)) for d in directories):
+            # A list of bytes whose one number is shown in its sub-row (Casio's levels).
+            found += [row for d in directories for row in rows[(3, d, tag, 1)]]
         yield ("Makernote" if kind == "ifd" else "Array"), maker, key, name, found
 
 

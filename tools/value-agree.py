@@ -82,6 +82,8 @@ UNIT_WORDS = re.compile(r"^(mm|cm|m|km|s|sec|ms|ev|c|f|deg|dpi|um|µm|mm-1|k|m a
 # Value names with the same meaning (exiftool's English, Kelmarin's German), reviewed pair by pair.
 SAME_MEANING = {
     ('(none)', 'keine'),
+    ('None; None; None', 'keiner, keiner, keiner'),
+    ('Standard; Standard; Standard', 'Standard, Standard, Standard'),
     ('(not set)', 'nicht eingestellt'),
     ('Single-Frame', 'Einzelbild'),
     ('Continuous', 'Serienbild'),

@@ -169,6 +169,8 @@ TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
       {"nikon-shooting-single", "NIKON CORPORATION", Nikon, 0x0089, 3, word(0), "137|Einzelbild"},
       {"nikon-shooting-continuous", "NIKON CORPORATION", Nikon, 0x0089, 3, word(1), "137|Serienbild"},
       {"olympus-macro-led", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2050), 0x120A, 3, word(1), "8272:4618|ein"},
+      {"canon-user-styles", "Canon", Canon, 0x4008, 3, Cat({word(129), word(131), word(0x21)}),
+       "16392|Standard, Landschaft, benutzerdefiniert 1"},
       // Canon's lists: the value names of one position.
       {"canon-sharpness-frequency", "Canon", Canon, 0x00A0, 3, Cat({word(14), word(0), word(0), word(3)}),
        "160.4|Standard", 4},

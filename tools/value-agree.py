@@ -7,11 +7,16 @@ over the files below each FOLDER and pairs their rows:
               against the thumbnail section, GPS against the GPS section (by tag number);
   Makernote   the items of the makernote's directories (as tools/makernote-share.py keys them);
   Array       the values of lists exiftool decodes as a table of its own ("tag.position").
-Only rows Kelmarin names (label other than "???") and exiftool names are compared. A row agrees when
-  - both give the same text (trimmed, case ignored; exiftool's date against the stored date), or
+Only rows Kelmarin names (label other than "???") and exiftool names are compared; a list of bytes
+whose one number Kelmarin shows in its sub-row ".1" is compared with that sub-row too. Values
+exiftool does not show ("(Binary data …)", "(large array …)") are not compared. A row agrees when
+  - both give the same text (trimmed, case ignored; exiftool's date against the stored date; a
+    text's NUL padding shown as "_"; a time of day with more or fewer decimals), or
   - exiftool prints a number (with its unit) and Kelmarin's stored value, the number it shows, or its
     stored value converted by the unit its label names (UNIT_CONVERSIONS) is exiftool's number
-    (within 0.5 % or the rounding of the shown number), element by element for lists, or
+    (within 0.5 % or the rounding of the shown number), element by element for lists; degrees,
+    minutes and seconds against exiftool's degrees; an offset exiftool counts from the file's start
+    against the stored one counted from the TIFF header; or
   - exiftool names the value and Kelmarin's shown name is the same word or a pair of SAME_MEANING
     (reviewed by looking at the pairs: German against English, same meaning).
 A value name of exiftool against a bare number of Kelmarin never agrees. Where exiftool prints only a
@@ -38,7 +43,6 @@ share = importlib.util.module_from_spec(_spec)
 _spec.loader.exec_module(share)
 
 EXIF_GROUPS = {"IFD0": 1, "ExifIFD": 1, "InteropIFD": 1, "IFD1": 2, "GPS": 4}
-SKIPPED_NAMES = {"MakerNoteVersion"}  # none for now; names exiftool shows derived from several rows
 
 # Units a label names in parentheses: candidate conversions of the stored number into exiftool's
 # value. A label naming APEX × 32 is read as the quantity exiftool shows (aperture, speed, time or
@@ -537,7 +541,7 @@ def kelmarin_rows(record):
 
 
 def maker_of(record):
-    make = str(record.get("IFD0:JPEG-APP1-IFD0:Make", {}).get("val", "")) if False else ""
+    make = ""
     for key, entry in record.items():
         if key.endswith(":Make") and key.startswith("IFD0") and isinstance(entry, dict):
             make = str(entry.get("val", ""))
@@ -564,7 +568,7 @@ def pair_rows(record, rows, olympus):
             tag = int(entry["id"], 16)
             yield "EXIF", None, key, name, rows.get((section, 0, tag, 0), [])
             continue
-        if group in share.IGNORED_GROUPS or share.UNNAMED.search(name) or name in SKIPPED_NAMES:
+        if group in share.IGNORED_GROUPS or share.UNNAMED.search(name):
             continue
         maker = group.replace("Custom", "")
         kind, directory, tag, position = share.exiftool_key(maker, path, name, entry.get("id"), olympus)

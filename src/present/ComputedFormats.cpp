@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -107,15 +108,31 @@ std::optional<std::string> NameOf(const ExifValue& value, const ExifTag* definit
   return std::nullopt;
 }
 
+// Nikon's a, b, c (and a 0 after them): the exposure value a × b / c with a signed.
+std::string NikonEvText(const ExifValues& values, const FormatContext& context) {
+  std::int64_t bytes[4] = {};
+  for (std::size_t i = 0; i < values.size() && i < 4; ++i) {
+    const auto number = ValueNumber(values[i]);
+    if (!number || *number < 0 || *number > 0xFF) return NumberListText(values);
+    bytes[i] = *number;
+  }
+  if (values.size() != 3 && values.size() != 4) return NumberListText(values);
+  if (bytes[2] == 0) return "0";
+  const double a = static_cast<double>(bytes[0] >= 0x80 ? bytes[0] - 0x100 : bytes[0]);
+  return Decimal(a * static_cast<double>(bytes[1]) / static_cast<double>(bytes[2]), "0.0#", context);
+}
+
 }  // namespace
 
 bool IsComputedCode(std::int32_t code) {
   return code == kCodeScaled || code == kCodePowerOfTwo || code == kCodeCanonEv || code == kCodeApexAperture || code == kCodeCanonIso ||
-         code == kCodeCanonAperture || code == kCodeNamedFromOne || code == kCodeHalfOrFourfoldMm;
+         code == kCodeCanonAperture || code == kCodeNamedFromOne || code == kCodeHalfOrFourfoldMm ||
+         code == kCodeNikonEv;
 }
 
 std::string ComputedText(const ExifValues& values, std::int32_t code, const ExifTag* definition,
                          const FormatContext& context) {
+  if (code == kCodeNikonEv) return NikonEvText(values, context);
   if (code == kCodeNamedFromOne) {
     const auto number = values.size() == 1 ? ValueNumber(values[0]) : std::nullopt;
     if (!number) return NumberListText(values);
@@ -198,6 +215,65 @@ std::string CharactersOrHexText(const ExifValues& values) {
   for (const char c : bytes) {
     out += kDigits[static_cast<unsigned char>(c) >> 4];
     out += kDigits[static_cast<unsigned char>(c) & 0x0F];
+  }
+  return out;
+}
+
+
+std::string NamedListText(const ExifValues& values, const ExifTag* definition) {
+  std::string out;
+  for (std::size_t i = 0; i < values.size() && i < kListLimit; ++i) {
+    if (i > 0) out += ", ";
+    out += NameOf(values[i], definition).value_or(ValueText(values[i]));
+  }
+  if (values.size() > kListLimit) out += ",...(" + std::to_string(values.size()) + ")";
+  return out;
+}
+
+std::string SubsamplingText(const ExifValues& values) {
+  struct Scheme {
+    std::int64_t horizontal, vertical;
+    const char* name;
+  };
+  static constexpr Scheme kSchemes[] = {{1, 1, "4:4:4"}, {2, 1, "4:2:2"}, {2, 2, "4:2:0"},
+                                        {4, 1, "4:1:1"}, {1, 2, "4:4:0"}, {4, 2, "4:1:0"}};
+  if (values.size() == 2) {
+    const auto h = ValueNumber(values[0]);
+    const auto v = ValueNumber(values[1]);
+    for (const Scheme& scheme : kSchemes) {
+      if (h == scheme.horizontal && v == scheme.vertical) return std::string("YCbCr ") + scheme.name;
+    }
+  }
+  return NumberListText(values);
+}
+
+std::string CfaPatternText(const ExifValues& values) {
+  static const char* const kColours[] = {"Rot", "Grün", "Blau", "Cyan", "Magenta", "Gelb", "Weiß"};
+  const std::string bytes = StoredBytes(values);
+  if (bytes.size() < 5) return NumberListText(values);
+  const auto byteAt = [&](std::size_t i) { return static_cast<std::size_t>(static_cast<unsigned char>(bytes[i])); };
+  const std::size_t colours = bytes.size() - 4;
+  std::size_t columns = 0;
+  std::size_t rows = 0;
+  for (const bool bigEndian : {true, false}) {
+    const std::size_t c = bigEndian ? byteAt(0) * 256 + byteAt(1) : byteAt(1) * 256 + byteAt(0);
+    const std::size_t r = bigEndian ? byteAt(2) * 256 + byteAt(3) : byteAt(3) * 256 + byteAt(2);
+    if (c > 0 && r > 0 && c * r == colours) {
+      columns = c;
+      rows = r;
+      break;
+    }
+  }
+  if (columns == 0) return NumberListText(values);
+  std::string out;
+  for (std::size_t row = 0; row < rows; ++row) {
+    out += '[';
+    for (std::size_t column = 0; column < columns; ++column) {
+      const std::size_t colour = byteAt(4 + row * columns + column);
+      if (column > 0) out += ',';
+      out += colour < std::size(kColours) ? std::string(kColours[colour]) : std::to_string(colour);
+    }
+    out += ']';
   }
   return out;
 }

@@ -69,6 +69,23 @@ inline constexpr std::int32_t kCodeNamedFromOne = 30;
 // Display code 31: Pentax's shake-reduction focal length in millimetres, stored even as twice its
 // value up to 127 mm and, above, odd as a quarter of it (the low bit set): "35mm", "300mm".
 inline constexpr std::int32_t kCodeHalfOrFourfoldMm = 31;
+// Display code 33: Nikon's exposure values in three or four bytes a, b, c[, 0] (program shift,
+// flash compensation, the lens's f-stops): a × b / c EV with a as a signed byte, "0" when c is 0;
+// a list of another length or with a number above 255 as code 0 shows it.
+inline constexpr std::int32_t kCodeNikonEv = 33;
+// Display code 34: every value of a list by its value name (a number without one as it is),
+// joined with ", " (TIFF's SampleFormat per component); at most ten, then the count.
+inline constexpr std::int32_t kCodeNamedList = 34;
+std::string NamedListText(const ExifValues& values, const ExifTag* definition);
+// Display code 35: TIFF 6.0's YCbCrSubSampling (horizontal, vertical) as its usual name, "4:2:0"
+// for 2, 2; another pair or count as code 0 shows it.
+inline constexpr std::int32_t kCodeSubsampling = 35;
+std::string SubsamplingText(const ExifValues& values);
+// Display code 36: EXIF 2.32's CFAPattern: two SHORTs (columns, rows) in either byte order, then one
+// byte per colour, as "[Rot,Grün][Grün,Blau]" (one bracket per row); the order is the one whose
+// columns × rows is the count of colour bytes. Anything else as code 0 shows it.
+inline constexpr std::int32_t kCodeCfaPattern = 36;
+std::string CfaPatternText(const ExifValues& values);
 
 // FormatValue with the item's definition already looked up (null: it has none).
 std::string FormatItem(const FormatContext& context, std::int32_t maker, const ZetExif& item, std::int32_t section,

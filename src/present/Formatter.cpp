@@ -175,6 +175,9 @@ std::string FormatGeneral(const ZetExif& item, std::int32_t code, const ExifTag*
   if (IsComputedCode(code)) return ComputedText(item.inhalt, code, definition, context);
   if (code == kCodeDigitDate) return DigitDateText(item.inhalt);
   if (code == kCodeCharactersOrHex) return CharactersOrHexText(item.inhalt);
+  if (code == kCodeNamedList) return NamedListText(item.inhalt, definition);
+  if (code == kCodeSubsampling) return SubsamplingText(item.inhalt);
+  if (code == kCodeCfaPattern) return CfaPatternText(item.inhalt);
   if (item.typ == kTypNumbers) return NumberList(item, code, definition, context);
   if (item.typ == kTypTexts) return TextList(item, code, context);
   // An item of an unknown kind: its first value as it stands.

@@ -62,7 +62,7 @@ TEST_F(DefinitionFile, LoadsWithoutAnyMessageAndFillsEveryTable) {
 // its second text unreachable, and only the display codes the formatter knows are used.
 TEST_F(DefinitionFile, LabelsValueNamesAndCodesAreUsable) {
   const std::set<std::int32_t> knownCodes = {0, 1, 2, 3, 4, 5, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27,
-                                             28, 29, 30, 31, 32};
+                                             28, 29, 30, 31, 32, 33, 34, 35, 36};
   auto checkTable = [&](const TagTable& table, const std::string& where) {
     for (const auto& [key, definition] : table) {
       const std::string at = where + " tag " + std::to_string(definition.tag);

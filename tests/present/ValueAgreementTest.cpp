@@ -1,0 +1,221 @@
+// Values whose shown text disagreed in meaning with an independent reader: stored bytes in both
+// byte orders, read by the metadata reader and listed with the shipped definition file, against
+// the text the window shows (Nikon's exposure values in bytes, Canon's binary image id, Olympus's
+// value names in its sub-directories, EXIF's lists of named values, subsampling and colour filter
+// pattern).
+#include <gtest/gtest.h>
+
+#include <QLocale>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../metadata/RecordingReporter.h"
+#include "TiffBuilder.h"
+#include "extract/ImageMetadata.h"
+#include "extract/MetadataSource.h"
+#include "metadata/Definitions.h"
+#include "present/Formatter.h"
+#include "present/Listing.h"
+#include "present/TextLocale.h"
+#include "present/qt/QtTextLocale.h"
+
+namespace kelmarin {
+namespace {
+
+using test::Bytes;
+using test::Cat;
+using test::TiffBuilder;
+using Entry = TiffBuilder::Entry;
+using Bytes_ = std::vector<std::uint8_t>;
+
+const Definitions& Tables() {
+  static const std::unique_ptr<Definitions> tables = [] {
+    RecordingReporter reporter;
+    return LoadDefinitions(KELMARIN_DEF_FILE, reporter);
+  }();
+  return *tables;
+}
+
+// Writes one makernote entry (its tag, type and value bytes) into a maker's layout at the
+// builder's end and returns the 0x927C entry.
+using Note = std::function<Entry(TiffBuilder&, std::uint16_t, std::uint16_t, const Bytes_&)>;
+
+Entry EntryOf(const TiffBuilder& t, std::uint16_t tag, std::uint16_t type, const Bytes_& bytes,
+              std::uint32_t at) {
+  const std::uint32_t unit = type == 3 ? 2 : type == 4 ? 4 : 1;
+  const auto count = static_cast<std::uint32_t>(bytes.size()) / unit;
+  return bytes.size() <= 4 ? t.Inline(tag, type, count, bytes) : t.At(tag, type, count, at);
+}
+
+// Canon: a plain directory, offsets from the TIFF header.
+Entry Canon(TiffBuilder& t, std::uint16_t tag, std::uint16_t type, const Bytes_& bytes) {
+  const std::uint32_t values = bytes.size() > 4 ? t.Append(bytes) : 0;
+  const std::uint32_t dir = t.AddDirectory({EntryOf(t, tag, type, bytes, values)});
+  return t.At(0x927C, 7, 2 + 12 + 4, dir);
+}
+
+// Nikon's later form: "Nikon\0", version 2.10, then a TIFF stream of its own.
+Entry Nikon(TiffBuilder& t, std::uint16_t tag, std::uint16_t type, const Bytes_& bytes) {
+  TiffBuilder inner(t.Order());
+  const std::uint32_t values = bytes.size() > 4 ? inner.Append(bytes) : 0;
+  inner.SetFirstDirectory(inner.AddDirectory({EntryOf(inner, tag, type, bytes, values)}));
+  const Bytes_ note = Cat({Bytes(std::string_view("Nikon\0\2\x10\0\0", 10)), inner.Tiff()});
+  return t.At(0x927C, 7, static_cast<std::uint32_t>(note.size()), t.Append(note));
+}
+
+// Olympus's E-1 form: "OLYMP\0\1\0", a directory whose entry is a sub-directory blob (the high
+// word of the tag), the value inline in the blob's one entry.
+Note Olympus(std::uint16_t directory) {
+  return [=](TiffBuilder& t, std::uint16_t tag, std::uint16_t type, const Bytes_& bytes) {
+    const std::uint32_t start = t.Size();
+    const std::uint32_t blob = start + 8 + 2 + 12 + 4;
+    t.Append(Bytes(std::string_view("OLYMP\0\1\0", 8)));
+    t.AddDirectory({t.At(directory, 7, 12 + 4, blob)});
+    t.AddDirectory({EntryOf(t, tag, type, bytes, 0)});
+    return t.At(0x927C, 7, t.Size() - start, start);
+  };
+}
+
+// The makernote row of the tag: its tag column ("directory:tag" in a sub-directory), "|", the shown text.
+std::string MakernoteRow(ByteOrder order, const std::string& make, const std::string& model, const Note& note,
+                         std::uint16_t tag, std::uint16_t type, const Bytes_& bytes, std::int32_t position = 0) {
+  TiffBuilder t(order);
+  const Entry makernote = note(t, tag, type, bytes);
+  const std::uint32_t exif = t.AddDirectory({makernote});
+  const Entry makeEntry = t.Ascii(0x010F, make);
+  const Entry modelEntry = t.Ascii(0x0110, model);
+  t.SetFirstDirectory(t.AddDirectory({makeEntry, modelEntry, t.Long(0x8769, exif)}));
+  auto source = std::make_shared<MetadataSource>();
+  source->markers.push_back({0xE1, t.App1()});
+  const ImageMetadata metadata = ReadMetadata(4, source, &Tables());
+  const TextLocale german = TextLocaleOf(QLocale(QLocale::German, QLocale::Germany));
+  for (const ListingRow& row : FillMetadataList(Tables(), metadata, MakeFormatContext(german, 1.0))) {
+    if (row.section == kSectionMakernote && row.position == position && row.tagNumber == tag)
+      return row.tag + '|' + row.information;
+  }
+  return "(keine Zeile)";
+}
+
+// The shown text of an entry of the Exif directory (IFD0 holds only the make and the pointer).
+std::string ExifRow(ByteOrder order, std::uint16_t tag, std::uint16_t type, const Bytes_& bytes) {
+  TiffBuilder t(order);
+  const std::uint32_t values = bytes.size() > 4 ? t.Append(bytes) : 0;
+  const std::uint32_t unit = type == 3 ? 2 : type == 4 ? 4 : 1;
+  const Entry entry = bytes.size() <= 4 ? t.Inline(tag, type, static_cast<std::uint32_t>(bytes.size()) / unit, bytes)
+                                        : t.At(tag, type, static_cast<std::uint32_t>(bytes.size()) / unit, values);
+  const std::uint32_t exif = t.AddDirectory({entry});
+  const Entry makeEntry = t.Ascii(0x010F, "Maker");
+  t.SetFirstDirectory(t.AddDirectory({makeEntry, t.Long(0x8769, exif)}));
+  auto source = std::make_shared<MetadataSource>();
+  source->markers.push_back({0xE1, t.App1()});
+  const ImageMetadata metadata = ReadMetadata(4, source, &Tables());
+  const TextLocale german = TextLocaleOf(QLocale(QLocale::German, QLocale::Germany));
+  for (const ListingRow& row : FillMetadataList(Tables(), metadata, MakeFormatContext(german, 1.0))) {
+    if (row.section == 1 && row.tagNumber == tag) return row.information;
+  }
+  return "(keine Zeile)";
+}
+
+class Agreement : public ::testing::TestWithParam<ByteOrder> {};
+INSTANTIATE_TEST_SUITE_P(ByteOrders, Agreement, ::testing::Values(ByteOrder::LittleEndian, ByteOrder::BigEndian),
+                         [](const auto& param) { return param.param == ByteOrder::BigEndian ? "MM" : "II"; });
+
+TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
+  const TiffBuilder order(GetParam());
+  const auto word = [&](std::uint16_t v) { return order.U16(v); };
+  struct Case {
+    const char* name;
+    const char* make;
+    Note note;
+    std::uint16_t tag;
+    std::uint16_t type;
+    Bytes_ bytes;
+    const char* shown;
+    std::int32_t position = 0;
+  };
+  const std::vector<Case> cases = {
+      // Nikon's a, b, c, 0 bytes: a × b / c EV, a signed; no divisor shows 0.
+      {"exposure-difference", "NIKON CORPORATION", Nikon, 0x000E, 7, {255, 1, 12, 0}, "14|-0.08"},
+      {"flash-compensation", "NIKON CORPORATION", Nikon, 0x0012, 7, {250, 1, 6, 0}, "18|-1"},
+      {"lens-f-stops", "NIKON CORPORATION", Nikon, 0x008B, 7, {64, 1, 12, 0}, "139|5.33"},
+      {"exposure-tuning-three-bytes", "NIKON CORPORATION", Nikon, 0x001C, 7, {3, 1, 6}, "28|0.5"},
+      {"program-shift-no-divisor", "NIKON CORPORATION", Nikon, 0x000D, 7, {6, 1, 0, 0}, "13|0"},
+      {"ev-two-words", "NIKON CORPORATION", Nikon, 0x0017, 3, Cat({word(300), word(1)}), "23|300,1"},
+      // Canon's image id: sixteen binary bytes as hexadecimal digits.
+      {"canon-image-id", "Canon", Canon, 0x0028, 7,
+       {0x54, 0xE8, 0xB2, 0xB5, 0x53, 0x93, 0x47, 0x47, 0x88, 0x41, 0x86, 0x4F, 0x8B, 0xE0, 0xDC, 0xC5},
+       "40|54e8b2b5539347478841864f8be0dcc5"},
+      // Olympus's sub-directories: value names of a single value.
+      {"olympus-wb-temperature", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0501, 3, word(0),
+       "8224:1281|automatisch"},
+      {"olympus-focus-mode", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0301, 3, word(10),
+       "8224:769|manuelle Fokussierung"},
+      {"olympus-focus-process", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0302, 3, word(1),
+       "8224:770|Autofokus benutzt"},
+      {"olympus-noise-reduction", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x050A, 3, word(8),
+       "8224:1290|automatisch"},
+      {"olympus-edit-status", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2030), 0x010B, 3, word(1),
+       "8240:267|bearbeitet (Landschaft)"},
+      {"olympus-noise-reduction-2", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2040), 0x1010, 3, word(0),
+       "8256:4112|keine"},
+      {"olympus-flash-bounce", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2050), 0x1204, 3, word(0),
+       "8272:4612|indirekt oder aus"},
+      {"olympus-flash-fill-in", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0400, 3, word(2),
+       "8224:1024|Aufhellblitz"},
+      {"olympus-flash-slow-sync", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0400, 3, word(9),
+       "8224:1024|ein, Langzeitsynchronisation"},
+      {"nikon-shooting-single", "NIKON CORPORATION", Nikon, 0x0089, 3, word(0), "137|Einzelbild"},
+      {"nikon-shooting-continuous", "NIKON CORPORATION", Nikon, 0x0089, 3, word(1), "137|Serienbild"},
+      {"olympus-macro-led", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2050), 0x120A, 3, word(1), "8272:4618|ein"},
+      {"canon-user-styles", "Canon", Canon, 0x4008, 3, Cat({word(129), word(131), word(0x21)}),
+       "16392|Standard, Landschaft, benutzerdefiniert 1"},
+      // Canon's lists: the value names of one position.
+      {"canon-sharpness-frequency", "Canon", Canon, 0x00A0, 3, Cat({word(14), word(0), word(0), word(3)}),
+       "160.4|Standard", 4},
+      {"canon-time-zone-city", "Canon", Canon, 0x0035, 4,
+       Cat({order.U32(16), order.U32(0), order.U32(32766), order.U32(0)}), "53.3|nicht eingestellt", 3},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MakernoteRow(GetParam(), c.make, "", c.note, c.tag, c.type, c.bytes, c.position), c.shown)
+        << c.name;
+  }
+}
+
+TEST_P(Agreement, ExifListsShowTheirMeaning) {
+  const TiffBuilder order(GetParam());
+  const auto words = [&](std::initializer_list<std::uint16_t> list) {
+    Bytes_ out;
+    for (std::uint16_t v : list) out = Cat({out, order.U16(v)});
+    return out;
+  };
+  struct Case {
+    const char* name;
+    std::uint16_t tag;
+    std::uint16_t type;
+    Bytes_ bytes;
+    const char* shown;
+  };
+  const std::vector<Case> cases = {
+      {"sample-format-each", 0x0153, 3, words({1, 1, 3}),
+       "vorzeichenlose Ganzzahl, vorzeichenlose Ganzzahl, Gleitkommazahl"},
+      {"sample-format-unnamed", 0x0153, 3, words({1, 9}), "vorzeichenlose Ganzzahl, 9"},
+      {"subsampling-420", 0x0212, 3, words({2, 2}), "YCbCr 4:2:0"},
+      {"subsampling-422", 0x0212, 3, words({2, 1}), "YCbCr 4:2:2"},
+      {"subsampling-odd", 0x0212, 3, words({3, 1}), "3,1"},
+      // The pattern's sizes in either byte order: the one whose product is the colour count.
+      {"cfa-big-endian", 0xA302, 7, {0, 2, 0, 2, 0, 1, 1, 2}, "[Rot,Grün][Grün,Blau]"},
+      {"cfa-little-endian", 0xA302, 7, {2, 0, 2, 0, 1, 2, 0, 1}, "[Grün,Blau][Rot,Grün]"},
+      {"cfa-one-row", 0xA302, 7, {0, 3, 0, 1, 3, 4, 5}, "[Cyan,Magenta,Gelb]"},
+      {"cfa-sizes-wrong", 0xA302, 7, {0, 0, 0, 0, 0, 0, 0, 0}, "0,0,0,0,0,0,0,0"},
+      {"apple-hdr", 0xA401, 3, words({3}), "HDR (Original gespeichert)"},
+      {"calibration-illuminant", 0xC65A, 3, words({17}), "Normlicht A"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ExifRow(GetParam(), c.tag, c.type, c.bytes), c.shown) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace kelmarin

@@ -98,68 +98,54 @@ QByteArray JpegOf(QColor colour, QSize size) {
   return bytes;
 }
 
-void AddLe(QByteArray& bytes, std::uint32_t value, int size) {
-  for (int i = 0; i < size; ++i) bytes.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+// The picture's centre colour: R, G, B or ? for none of them.
+char Colour(const QImage& picture) {
+  const QColor c = picture.pixelColor(picture.width() / 2, picture.height() / 2);
+  return c.red() > 200 && c.green() < 60 && c.blue() < 60   ? 'R'
+         : c.green() > 200 && c.red() < 60 && c.blue() < 60 ? 'G'
+         : c.blue() > 200 && c.red() < 60                   ? 'B'
+                                                            : '?';
 }
 
-void AddEntry(QByteArray& bytes, std::uint16_t tag, std::uint16_t type, std::uint32_t value) {
-  AddLe(bytes, tag, 2);
-  AddLe(bytes, type, 2);
-  AddLe(bytes, 1, 4);
-  AddLe(bytes, value, 4);
+std::vector<std::uint8_t> Bytes(const QByteArray& data) {
+  return {data.begin(), data.end()};
 }
 
-// A red picture whose EXIF APP1 holds, as IFD1's JPEG, `thumbnail`; its length entry says
-// `claimedLength` (the real length when negative).
-QByteArray JpegWithThumbnail(QSize pictureSize, const QByteArray& thumbnail, int orientation,
-                             qsizetype claimedLength = -1) {
-  QByteArray tiff("II*\0", 4);
-  AddLe(tiff, 8, 4);
-  AddLe(tiff, 1, 2);
-  AddEntry(tiff, 0x0112, 3, static_cast<std::uint32_t>(orientation));
-  AddLe(tiff, 26, 4);  // IFD1
-  AddLe(tiff, 2, 2);
-  AddEntry(tiff, 0x0201, 4, 56);
-  AddEntry(tiff, 0x0202, 4, static_cast<std::uint32_t>(claimedLength < 0 ? thumbnail.size() : claimedLength));
-  AddLe(tiff, 0, 4);
-  tiff += thumbnail;
-  const qsizetype length = 2 + 6 + tiff.size();
+// A red picture of `size` with `main` as its EXIF block.
+QByteArray WithExif(const Ifd& main, ByteOrder order, QSize size = QSize(400, 300)) {
+  const std::vector<std::uint8_t> payload = WriteExifPayload(order, main);
+  const qsizetype length = 2 + static_cast<qsizetype>(payload.size());
   QByteArray app1("\xFF\xE1", 2);
   app1.append(static_cast<char>(length >> 8)).append(static_cast<char>(length & 0xFF));
-  app1.append("Exif\0\0", 6).append(tiff);
-  QByteArray file = JpegOf(Qt::red, pictureSize);
-  return file.insert(2, app1);
+  app1.append(reinterpret_cast<const char*>(payload.data()), static_cast<qsizetype>(payload.size()));
+  return JpegOf(Qt::red, size).insert(2, app1);
 }
 
-bool IsBlue(const QImage& picture) {
-  const QColor c = picture.pixelColor(picture.width() / 2, picture.height() / 2);
-  return c.blue() > 200 && c.red() < 60;
-}
-bool IsRed(const QImage& picture) {
-  const QColor c = picture.pixelColor(picture.width() / 2, picture.height() / 2);
-  return c.red() > 200 && c.blue() < 60;
+// A directory holding `jpeg` as its JPEG, whose length entry says `claimedLength` (the real length
+// when negative).
+std::shared_ptr<Ifd> JpegDirectory(const QByteArray& jpeg, qsizetype claimedLength = -1) {
+  auto directory = std::make_shared<Ifd>();
+  directory->Short(0x0103, {6});
+  directory->OffsetTo(0x0201, Bytes(jpeg));
+  directory->Long(0x0202, {static_cast<std::uint32_t>(claimedLength < 0 ? jpeg.size() : claimedLength)});
+  return directory;
 }
 
-bool IsGreen(const QImage& picture) {
-  const QColor c = picture.pixelColor(picture.width() / 2, picture.height() / 2);
-  return c.green() > 200 && c.red() < 60 && c.blue() < 60;
+// A red picture (little-endian EXIF) whose IFD1 holds `thumbnail`.
+QByteArray JpegWithThumbnail(const QByteArray& thumbnail, int orientation, qsizetype claimedLength = -1) {
+  Ifd main;
+  main.Short(0x0112, {static_cast<std::uint16_t>(orientation)}).Next(JpegDirectory(thumbnail, claimedLength));
+  return WithExif(main, ByteOrder::LittleEndian);
 }
 
 // A red picture from a Nikon body: IFD1 holds `thumbnail`, the makernote's preview directory
-// (tag 0x0011, offsets from the makernote's own TIFF header) `preview`, whose length entry says
-// `claimedLength` (the real length when negative).
+// (tag 0x0011, offsets from the makernote's own TIFF header) `preview`.
 QByteArray NikonJpeg(const QByteArray& thumbnail, const QByteArray& preview, qsizetype claimedLength = -1) {
-  using namespace samples;
-  const auto bytes = [](const QByteArray& data) { return Bytes(data.begin(), data.end()); };
-  auto previewDirectory = std::make_shared<Ifd>();
-  previewDirectory->Short(0x0103, {6});
-  previewDirectory->OffsetTo(0x0201, bytes(preview));
-  previewDirectory->Long(0x0202, {static_cast<std::uint32_t>(claimedLength < 0 ? preview.size() : claimedLength)});
   auto note = std::make_shared<Ifd>();
   note->Undefined(0x0001, std::string("0210"));
-  note->Sub(0x0011, previewDirectory);
+  note->Sub(0x0011, JpegDirectory(preview, claimedLength));
   const Ifd::BlobMaker makernote = [note](std::int64_t) {
-    Bytes out{'N', 'i', 'k', 'o', 'n', 0, 2, 0x10, 0, 0};
+    std::vector<std::uint8_t> out{'N', 'i', 'k', 'o', 'n', 0, 2, 0x10, 0, 0};
     ByteSink sink{ByteOrder::BigEndian, out};
     sink.Text("MM"), sink.U16(42), sink.U32(8);
     note->Write(out, ByteOrder::BigEndian, -10);
@@ -167,18 +153,10 @@ QByteArray NikonJpeg(const QByteArray& thumbnail, const QByteArray& preview, qsi
   };
   auto exif = std::make_shared<Ifd>();
   exif->Blob(0x927C, kUndefined, static_cast<std::uint32_t>(makernote(0).size()), makernote);
-  auto thumbnailDirectory = std::make_shared<Ifd>();
-  thumbnailDirectory->Short(0x0103, {6});
-  thumbnailDirectory->OffsetTo(0x0201, bytes(thumbnail));
-  thumbnailDirectory->Long(0x0202, {static_cast<std::uint32_t>(thumbnail.size())});
   Ifd main;
-  main.Ascii(0x010F, "NIKON CORPORATION").Ascii(0x0110, "NIKON D3100").Sub(0x8769, exif).Next(thumbnailDirectory);
-  const Bytes payload = WriteExifPayload(ByteOrder::BigEndian, main);
-  const qsizetype length = 2 + static_cast<qsizetype>(payload.size());
-  QByteArray app1("\xFF\xE1", 2);
-  app1.append(static_cast<char>(length >> 8)).append(static_cast<char>(length & 0xFF));
-  app1.append(reinterpret_cast<const char*>(payload.data()), static_cast<qsizetype>(payload.size()));
-  return JpegOf(Qt::red, QSize(400, 300)).insert(2, app1);
+  main.Ascii(0x010F, "NIKON CORPORATION").Ascii(0x0110, "NIKON D3100").Sub(0x8769, exif);
+  main.Next(JpegDirectory(thumbnail));
+  return WithExif(main, ByteOrder::BigEndian);
 }
 
 }  // namespace
@@ -292,10 +270,6 @@ class FolderViewTest : public QObject {
     QCOMPARE(Setting(kViewSection, U("filecolumns")), QString());
 
     // Values in their order (the ties and the missing value as above).
-    FolderRecord low, high;
-    low.iso = 100;
-    high.iso = 400;
-    if (CompareRecords(low, high, FolderColumn::Iso) == 0) QSKIP("the records' order is not built yet");
     ChooseColumn(files, U("ISO"));
     QTRY_VERIFY(!window->FillingRecords());
     ClickHeader(files, 1);
@@ -342,7 +316,6 @@ class FolderViewTest : public QObject {
   }
 
   void metadataFilter() {
-    if (FolderFilter::Parse("ISO >>")) QSKIP("the filter's language is not built yet");
     Harness harness;
     harness.MakeFolder(U("f"));
     for (const char* name : {"f/a_400.jpg", "f/b.jpg", "f/c_100.jpg", "f/d_400.jpg"})
@@ -413,60 +386,40 @@ class FolderViewTest : public QObject {
   }
 
   // The embedded EXIF thumbnail (blue) is taken when it fills the box, turned by the orientation;
-  // a small or damaged one gives the decoded picture (red).
-  void embeddedThumbnails() {
+  // one too small for the cell gives way to the makernote's larger preview (green), read from
+  // within the block; a small or damaged one, or a preview whose bytes leave the block, gives the
+  // decoded picture (red).
+  void embeddedThumbnailsAndMakernotePreviews() {
     Harness harness;
     harness.MakeFolder(U("e"));
-    const QByteArray blue = JpegOf(Qt::blue, QSize(160, 120));
-    harness.WriteBytes(U("e/gross.jpg"), JpegWithThumbnail(QSize(400, 300), blue, 1));
-    harness.WriteBytes(U("e/hoch.jpg"), JpegWithThumbnail(QSize(400, 300), blue, 6));
-    harness.WriteBytes(U("e/klein.jpg"), JpegWithThumbnail(QSize(400, 300), JpegOf(Qt::blue, QSize(80, 60)), 1));
-    harness.WriteBytes(U("e/zulang.jpg"), JpegWithThumbnail(QSize(400, 300), blue, 1, blue.size() + 1));
-    harness.WriteBytes(U("e/kaputt.jpg"), JpegWithThumbnail(QSize(400, 300), blue.left(40) + QByteArray(60, 'x'), 1));
-    const auto make = [&](const QString& name) {
-      return MakeThumbnail(harness.Path(U("e/") + name).toStdString(), 4, QSize(128, 96));
-    };
-    const QImage large = make(U("gross.jpg"));
-    QCOMPARE(large.size(), QSize(128, 96));
-    QVERIFY(IsBlue(large));
-    const QImage turned = make(U("hoch.jpg"));
-    QCOMPARE(turned.size(), QSize(72, 96));
-    QVERIFY(IsBlue(turned));
-    QVERIFY(EmbeddedThumbnail(harness.Path(U("e/gross.jpg")).toStdString(), 4, QSize(200, 150)).isNull());
-    for (const QString& name : {U("klein.jpg"), U("zulang.jpg"), U("kaputt.jpg")}) {
-      const QImage decoded = make(name);
-      QCOMPARE(decoded.size(), QSize(128, 96));
-      QVERIFY2(IsRed(decoded), qPrintable(name));
-    }
-  }
-
-  // A thumbnail too small for the cell gives way to the makernote's larger preview (green), read
-  // from within the block; one that fills the cell is kept (blue); a preview whose bytes leave
-  // the block, or none at all, gives the decoded picture (red).
-  void makernotePreviews() {
-    Harness harness;
-    harness.MakeFolder(U("n"));
-    const QByteArray small = JpegOf(Qt::blue, QSize(80, 60));
+    const QByteArray blue = JpegOf(Qt::blue, QSize(160, 120)), small = JpegOf(Qt::blue, QSize(80, 60));
     const QByteArray green = JpegOf(Qt::green, QSize(320, 240));
     const struct {
       const char* name;
       QByteArray file;
       QSize size;
-      bool (*colour)(const QImage&);
+      char colour;
     } cases[] = {
-        {"vorschau.jpg", NikonJpeg(small, green), QSize(128, 96), IsGreen},
-        {"miniatur.jpg", NikonJpeg(JpegOf(Qt::blue, QSize(160, 120)), green), QSize(128, 96), IsBlue},
-        {"zulang.jpg", NikonJpeg(small, green, green.size() + 70000), QSize(128, 96), IsRed},
-        {"kaputt.jpg", NikonJpeg(small, green.left(60) + QByteArray(100, 'x')), QSize(128, 96), IsRed},
+        {"gross.jpg", JpegWithThumbnail(blue, 1), QSize(128, 96), 'B'},
+        {"hoch.jpg", JpegWithThumbnail(blue, 6), QSize(72, 96), 'B'},
+        {"klein.jpg", JpegWithThumbnail(small, 1), QSize(128, 96), 'R'},
+        {"zulang.jpg", JpegWithThumbnail(blue, 1, blue.size() + 1), QSize(128, 96), 'R'},
+        {"kaputt.jpg", JpegWithThumbnail(blue.left(40) + QByteArray(60, 'x'), 1), QSize(128, 96), 'R'},
+        {"vorschau.jpg", NikonJpeg(small, green), QSize(128, 96), 'G'},
+        {"miniatur.jpg", NikonJpeg(blue, green), QSize(128, 96), 'B'},
+        {"nikon-zulang.jpg", NikonJpeg(small, green, green.size() + 70000), QSize(128, 96), 'R'},
+        {"nikon-kaputt.jpg", NikonJpeg(small, green.left(60) + QByteArray(100, 'x')), QSize(128, 96), 'R'},
     };
+    const auto path = [&](const char* name) { return harness.Path(U("e/") + U(name)).toStdString(); };
     for (const auto& c : cases) {
-      harness.WriteBytes(U("n/") + QLatin1String(c.name), c.file);
-      const QImage made = MakeThumbnail(harness.Path(U("n/") + QLatin1String(c.name)).toStdString(), 4, QSize(128, 96));
+      harness.WriteBytes(U("e/") + U(c.name), c.file);
+      const QImage made = MakeThumbnail(path(c.name), 4, QSize(128, 96));
       QCOMPARE(made.size(), c.size);
-      QVERIFY2(c.colour(made), c.name);
+      QVERIFY2(Colour(made) == c.colour, c.name);
     }
-    // Only a picture at least as large as the cell: the preview is smaller than this one.
-    QVERIFY(EmbeddedThumbnail(harness.Path(U("n/vorschau.jpg")).toStdString(), 4, QSize(400, 300)).isNull());
+    // Only a picture at least as large as the cell: thumbnail and preview are smaller than these.
+    QVERIFY(EmbeddedThumbnail(path("gross.jpg"), 4, QSize(200, 150)).isNull());
+    QVERIFY(EmbeddedThumbnail(path("vorschau.jpg"), 4, QSize(400, 300)).isNull());
   }
 
   // With columns the list sorts: a folder listed then keeps the name order and its sorting, and a

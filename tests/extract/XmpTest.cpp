@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "TiffBuilder.h"
 #include "extract/Containers.h"
 #include "extract/ImageMetadata.h"
 #include "extract/ImageTypes.h"
@@ -219,29 +220,15 @@ TEST(XmpSourcesTest, ExtendedXmpIsJoinedOnlyWhenWhole) {
   }
 }
 
-std::vector<std::uint8_t> Bytes(std::string_view text) {
-  return {text.begin(), text.end()};
-}
+using test::Bytes;
 
-// A TIFF block whose directory 0 holds tag 700 with the packet, in either byte order.
+// A TIFF block whose directory 0 holds tag 700 with the packet, in either byte order; the packet
+// ends the block.
 std::vector<std::uint8_t> TiffWithXmp(const std::string& packet, bool big) {
-  std::vector<std::uint8_t> out = Bytes(big ? "MM" : "II");
-  auto put = [&](std::uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) {
-      const int shift = 8 * (big ? size - 1 - i : i);
-      out.push_back(static_cast<std::uint8_t>(value >> shift));
-    }
-  };
-  put(42, 2);
-  put(8, 4);
-  put(1, 2);
-  put(700, 2);
-  put(7, 2);
-  put(static_cast<std::uint32_t>(packet.size()), 4);
-  put(26, 4);
-  put(0, 4);
-  out.insert(out.end(), packet.begin(), packet.end());
-  return out;
+  test::TiffBuilder tiff(big ? ByteOrder::BigEndian : ByteOrder::LittleEndian);
+  tiff.SetFirstDirectory(tiff.AddDirectory({tiff.At(700, 7, static_cast<std::uint32_t>(packet.size()), 26)}));
+  tiff.Patch(26, Bytes(packet));
+  return tiff.Tiff();
 }
 
 std::vector<std::uint8_t> Chunk(std::string_view type, const std::string& payload, bool littleSize) {

@@ -5,8 +5,6 @@
 
 #include <Magick++.h>
 #include <gtest/gtest.h>
-#include <jxl/encode.h>
-#include <libheif/heif.h>
 #include <webp/encode.h>
 #include <webp/mux.h>
 
@@ -30,20 +28,9 @@ std::vector<samples::Segment> IccSegments(const Block& profile, int parts, int s
   for (int n = 1; n <= parts; ++n) {
     const std::size_t from = std::min(profile.size(), step * static_cast<std::size_t>(n - 1));
     const std::size_t to = std::min(profile.size(), from + step);
-    Block payload = {'I',
-                     'C',
-                     'C',
-                     '_',
-                     'P',
-                     'R',
-                     'O',
-                     'F',
-                     'I',
-                     'L',
-                     'E',
-                     0,
-                     static_cast<std::uint8_t>(n),
-                     static_cast<std::uint8_t>(parts)};
+    const std::string_view mark("ICC_PROFILE\0", 12);
+    Block payload(mark.begin(), mark.end());
+    payload.insert(payload.end(), {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(parts)});
     payload.insert(payload.end(), profile.begin() + static_cast<std::ptrdiff_t>(from),
                    profile.begin() + static_cast<std::ptrdiff_t>(to));
     if (n != skip) segments.push_back({0xE2, payload});
@@ -76,57 +63,6 @@ void WriteWebpWithProfile(const std::string& path, const samples::RgbImage& imag
   WebPFree(encoded);
 }
 
-void WriteHeicWithProfile(const std::string& path, const samples::RgbImage& image, const Block& profile) {
-  heif_context* context = heif_context_alloc();
-  heif_encoder* encoder = nullptr;
-  ASSERT_EQ(heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder).code,
-            heif_error_Ok);
-  heif_image* picture = nullptr;
-  heif_image_create(image.width, image.height, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &picture);
-  heif_image_add_plane(picture, heif_channel_interleaved, image.width, image.height, 8);
-  int stride = 0;
-  std::uint8_t* plane = heif_image_get_plane(picture, heif_channel_interleaved, &stride);
-  for (int y = 0; y < image.height; ++y) std::copy_n(image.Pixel(0, y), image.width * 3, plane + y * stride);
-  heif_image_set_raw_color_profile(picture, "prof", profile.data(), profile.size());
-  EXPECT_EQ(heif_context_encode_image(context, picture, encoder, nullptr, nullptr).code, heif_error_Ok);
-  EXPECT_EQ(heif_context_write_to_file(context, path.c_str()).code, heif_error_Ok);
-  heif_image_release(picture);
-  heif_encoder_release(encoder);
-  heif_context_free(context);
-}
-
-// A JPEG XL file with the profile in its header, or with the codestream's own sRGB description when
-// `profile` is empty; lossless in the profile's colours, or lossy in XYB.
-void WriteJxlWithProfile(const std::string& path, const samples::RgbImage& image, const Block& profile,
-                         bool lossless = true) {
-  JxlEncoder* encoder = JxlEncoderCreate(nullptr);
-  JxlEncoderUseContainer(encoder, JXL_TRUE);
-  JxlBasicInfo info;
-  JxlEncoderInitBasicInfo(&info);
-  info.xsize = static_cast<std::uint32_t>(image.width);
-  info.ysize = static_cast<std::uint32_t>(image.height);
-  info.uses_original_profile = lossless ? JXL_TRUE : JXL_FALSE;
-  ASSERT_EQ(JxlEncoderSetBasicInfo(encoder, &info), JXL_ENC_SUCCESS);
-  JxlColorEncoding srgb;
-  JxlColorEncodingSetToSRGB(&srgb, JXL_FALSE);
-  ASSERT_EQ(profile.empty() ? JxlEncoderSetColorEncoding(encoder, &srgb)
-                            : JxlEncoderSetICCProfile(encoder, profile.data(), profile.size()),
-            JXL_ENC_SUCCESS);
-  JxlEncoderFrameSettings* settings = JxlEncoderFrameSettingsCreate(encoder, nullptr);
-  JxlEncoderSetFrameLossless(settings, lossless ? JXL_TRUE : JXL_FALSE);
-  const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
-  ASSERT_EQ(JxlEncoderAddImageFrame(settings, &format, image.pixels.data(), image.pixels.size()),
-            JXL_ENC_SUCCESS);
-  JxlEncoderCloseInput(encoder);
-  Block out(1 << 20);
-  std::uint8_t* next = out.data();
-  std::size_t left = out.size();
-  ASSERT_EQ(JxlEncoderProcessOutput(encoder, &next, &left), JXL_ENC_SUCCESS);
-  out.resize(out.size() - left);
-  JxlEncoderDestroy(encoder);
-  WriteFileBytes(path, out);
-}
-
 TEST(ColourProfiles, EveryContainerHandsOnItsProfile) {
   ScratchFolder folder;
   const samples::RgbImage image = samples::Landscape(64, 48);
@@ -143,8 +79,8 @@ TEST(ColourProfiles, EveryContainerHandsOnItsProfile) {
   WriteMagickWithProfile(folder.Path("a.tif"), "tiff", image, profile);
   WriteMagickWithProfile(folder.Path("a.psd"), "psd", image, profile);
   WriteWebpWithProfile(folder.Path("a.webp"), image, profile);
-  WriteHeicWithProfile(folder.Path("a.heic"), image, profile);
-  WriteJxlWithProfile(folder.Path("a.jxl"), image, profile);
+  WriteHeif(folder.Path("a.heic"), image, heif_compression_HEVC, {}, profile);
+  WriteJxl(folder.Path("a.jxl"), image, 1, profile, true, true);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const codec::MetadataOnlyRead read = codec::ReadMetadataOnly(folder.Path(c.name), c.type);
@@ -225,9 +161,9 @@ TEST(ColourProfiles, JpegXlProfileFromTheCodedHeader) {
   ScratchFolder folder;
   const samples::RgbImage image = samples::Landscape(96, 64);
   const Block wide = WideGamutProfile(L"Weiter Farbraum");
-  WriteJxlWithProfile(folder.Path("lossless.jxl"), image, wide);
-  WriteJxlWithProfile(folder.Path("xyb.jxl"), image, wide, false);
-  WriteJxlWithProfile(folder.Path("described.jxl"), image, {});
+  WriteJxl(folder.Path("lossless.jxl"), image, 1, wide, true, true);
+  WriteJxl(folder.Path("xyb.jxl"), image, 1, wide, false, true);
+  WriteJxl(folder.Path("described.jxl"), image, 1, {}, true, true);
   const auto read = [&](const char* name) { return codec::ReadMetadataOnly(folder.Path(name), kTypeJxl); };
   EXPECT_EQ(EmbeddedIccProfile(*read("xyb.jxl").source).bytes, wide);
   EXPECT_TRUE(read("xyb.jxl").source->pixelsInSrgb);

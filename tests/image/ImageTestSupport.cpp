@@ -1,5 +1,6 @@
 #include "ImageTestSupport.h"
 
+#include <jxl/encode.h>
 #include <unistd.h>
 
 #include <QGuiApplication>
@@ -54,6 +55,60 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
 void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteHeif(const std::string& path, const samples::RgbImage& image, heif_compression_format format,
+               const std::vector<std::uint8_t>& exif, const std::vector<std::uint8_t>& profile) {
+  heif_context* context = heif_context_alloc();
+  heif_encoder* encoder = nullptr;
+  ASSERT_EQ(heif_context_get_encoder_for_format(context, format, &encoder).code, heif_error_Ok);
+  heif_encoder_set_lossy_quality(encoder, 95);
+  heif_image* picture = nullptr;
+  heif_image_create(image.width, image.height, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &picture);
+  heif_image_add_plane(picture, heif_channel_interleaved, image.width, image.height, 8);
+  int stride = 0;
+  std::uint8_t* plane = heif_image_get_plane(picture, heif_channel_interleaved, &stride);
+  for (int y = 0; y < image.height; ++y) std::copy_n(image.Pixel(0, y), image.width * 3, plane + y * stride);
+  if (!profile.empty()) heif_image_set_raw_color_profile(picture, "prof", profile.data(), profile.size());
+  heif_image_handle* handle = nullptr;
+  EXPECT_EQ(heif_context_encode_image(context, picture, encoder, nullptr, &handle).code, heif_error_Ok);
+  if (!exif.empty())
+    heif_context_add_exif_metadata(context, handle, exif.data(), static_cast<int>(exif.size()));
+  heif_image_handle_release(handle);
+  EXPECT_EQ(heif_context_write_to_file(context, path.c_str()).code, heif_error_Ok);
+  heif_image_release(picture);
+  heif_encoder_release(encoder);
+  heif_context_free(context);
+}
+
+void WriteJxl(const std::string& path, const samples::RgbImage& image, std::uint32_t orientation,
+              const std::vector<std::uint8_t>& profile, bool lossless, bool container) {
+  JxlEncoder* encoder = JxlEncoderCreate(nullptr);
+  if (container) JxlEncoderUseContainer(encoder, JXL_TRUE);
+  JxlBasicInfo info;
+  JxlEncoderInitBasicInfo(&info);
+  info.xsize = static_cast<std::uint32_t>(image.width), info.ysize = static_cast<std::uint32_t>(image.height);
+  info.bits_per_sample = 8, info.uses_original_profile = lossless ? JXL_TRUE : JXL_FALSE;
+  info.orientation = static_cast<JxlOrientation>(orientation);
+  ASSERT_EQ(JxlEncoderSetBasicInfo(encoder, &info), JXL_ENC_SUCCESS);
+  JxlColorEncoding srgb;
+  JxlColorEncodingSetToSRGB(&srgb, JXL_FALSE);
+  ASSERT_EQ(profile.empty() ? JxlEncoderSetColorEncoding(encoder, &srgb)
+                            : JxlEncoderSetICCProfile(encoder, profile.data(), profile.size()),
+            JXL_ENC_SUCCESS);
+  JxlEncoderFrameSettings* settings = JxlEncoderFrameSettingsCreate(encoder, nullptr);
+  JxlEncoderSetFrameLossless(settings, lossless ? JXL_TRUE : JXL_FALSE);
+  const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+  ASSERT_EQ(JxlEncoderAddImageFrame(settings, &format, image.pixels.data(), image.pixels.size()),
+            JXL_ENC_SUCCESS);
+  JxlEncoderCloseInput(encoder);
+  std::vector<std::uint8_t> out(1 << 20);
+  std::uint8_t* next = out.data();
+  std::size_t left = out.size();
+  ASSERT_EQ(JxlEncoderProcessOutput(encoder, &next, &left), JXL_ENC_SUCCESS);
+  out.resize(out.size() - left);
+  JxlEncoderDestroy(encoder);
+  WriteFileBytes(path, out);
 }
 
 void ExpectPixel(const QImage& image, int x, int y, int r, int g, int b, int tolerance) {

@@ -3,6 +3,7 @@
 // recording reporter and a picture box that records what it is asked to draw.
 
 #include <gtest/gtest.h>
+#include <libheif/heif.h>
 
 #include <QImage>
 #include <filesystem>
@@ -52,6 +53,16 @@ void WriteImageFile(const std::string& path, const std::string& format, const sa
 
 // Every format the tests write, with the image type code the file list would give it.
 const std::vector<std::pair<std::string, std::int32_t>>& Formats();
+
+// A HEIF file of `image` (quality 95), with `exif` (a TIFF block) as its EXIF item and `profile` as its
+// colour profile, each when not empty.
+void WriteHeif(const std::string& path, const samples::RgbImage& image, heif_compression_format format,
+               const std::vector<std::uint8_t>& exif = {}, const std::vector<std::uint8_t>& profile = {});
+// A JPEG XL file of `image` with the header's orientation (1: as stored, 6: to be turned a quarter to
+// the right) and `profile` (none: the codestream's own sRGB description); lossless in the profile's
+// colours, or lossy in XYB; a bare codestream or in the container.
+void WriteJxl(const std::string& path, const samples::RgbImage& image, std::uint32_t orientation = 1,
+              const std::vector<std::uint8_t>& profile = {}, bool lossless = true, bool container = false);
 
 // The bytes of a file, and writing bytes back.
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);

@@ -2,6 +2,7 @@
 // object reports stays the stored one; a file whose content is of another kind than its type says
 // is read as what it is, with the metadata of that kind.
 #include <tiffio.h>
+#include <webp/encode.h>
 #include <zlib.h>
 
 #include <string_view>
@@ -60,6 +61,20 @@ void WriteTiffTurned(const std::string& path, const samples::RgbImage& image, st
   TIFFClose(tiff);
 }
 
+// Lossless, with an EXIF chunk after the simple format's chunks; the RIFF length grows by its 34 bytes.
+void WriteWebpTurned(const std::string& path, const samples::RgbImage& image, std::uint8_t orientation) {
+  std::uint8_t* encoded = nullptr;
+  const std::size_t size =
+      WebPEncodeLosslessRGB(image.pixels.data(), image.width, image.height, image.width * 3, &encoded);
+  Block file(encoded, encoded + size);
+  WebPFree(encoded);
+  const Block tiff = OrientationTiff(orientation);
+  file.insert(file.end(), {'E', 'X', 'I', 'F', static_cast<std::uint8_t>(tiff.size()), 0, 0, 0});
+  file.insert(file.end(), tiff.begin(), tiff.end());
+  for (int i = 4, sum = 34; i < 8; ++i, sum >>= 8) file[i] = static_cast<std::uint8_t>(sum += file[i]);
+  WriteFileBytes(path, file);
+}
+
 // The nearest of the quadrants' colours.
 char Colour(QRgb c) {
   const auto near = [c](int r, int g, int b) {
@@ -79,9 +94,11 @@ TEST(Orientation, EveryTurnStandsUprightWithTheStoredSizeKept) {
     void (*write)(const std::string&, const samples::RgbImage&, std::uint8_t);
   } formats[] = {{"jpg", kTypeJpeg, WriteJpegTurned},
                  {"png", kTypePng, WritePngTurned},
-                 {"tif", kTypeTiff, WriteTiffTurned}};
+                 {"tif", kTypeTiff, WriteTiffTurned},
+                 {"webp", kTypeWebp, WriteWebpTurned}};
   // samples::Quadrants is red, green / blue, white. Orientation, the size reported, the size shown,
-  // the colours of the top left and top right corners.
+  // the colours of the top left and top right corners. A WebP file reports the size the picture
+  // stands in, by load and by its dimensions alike.
   const std::string_view expected[] = {"1 64x48 64x48 RG", "2 64x48 64x48 GR", "3 64x48 64x48 WB",
                                        "4 64x48 64x48 BW", "5 64x48 48x64 RB", "6 64x48 48x64 BR",
                                        "7 64x48 48x64 WG", "8 64x48 48x64 GW", "9 64x48 64x48 RG"};
@@ -96,10 +113,16 @@ TEST(Orientation, EveryTurnStandsUprightWithTheStoredSizeKept) {
       std::int32_t b = 0, h = 0, t = 0;
       ASSERT_EQ(image.load(path, format.type, b, h, t), 0);
       const QImage shown = AsQImage(image.pixels());
+      EXPECT_EQ(image.pixels().bytesPerLine() % 4, 0u);
+      std::string shownAs(want);
+      if (format.type == kTypeWebp) shownAs.replace(2, 5, shownAs.substr(8, 5));
+      std::int32_t dimsType = format.type, w = 0, ht = 0;
+      ASSERT_FALSE(image.GetImageDims(path, dimsType, w, ht));
+      EXPECT_EQ(std::to_string(w) + "x" + std::to_string(ht), shownAs.substr(2, 5));
       const std::string actual = std::string(1, want[0]) + " " + std::to_string(b) + "x" + std::to_string(h) +
                                  " " + std::to_string(shown.width()) + "x" + std::to_string(shown.height()) +
                                  " " + Colour(shown.pixel(3, 3)) + Colour(shown.pixel(shown.width() - 4, 3));
-      EXPECT_EQ(actual, want);
+      EXPECT_EQ(actual, shownAs);
     }
   }
   // The preview draws the picture as it stands: a portrait centred in a square box.

@@ -180,11 +180,8 @@ TEST(DefinitionNumber, DecimalAndTwosComplementHexadecimal) {
   // Leading zeros are not significant digits.
   const std::pair<const char*, std::int32_t> good[] = {
       {"  42  ", 42},  {"-7", -7},   {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN},
-      {"0X010f", 271}, {"&h10", 16}, {"&HFFFFFFFF", -1},        {"0x80000000", INT32_MIN}};
-  for (const auto& [field, value] :
-       {std::pair{"&H0000000000ABCDEF", 0xABCDEF}, {"00000000000000000000000001", 1}}) {
-    EXPECT_EQ(ParseDefinitionNumber(field).value, value) << field;
-  }
+      {"0X010f", 271}, {"&h10", 16}, {"&HFFFFFFFF", -1},        {"0x80000000", INT32_MIN},
+      {"&H0000000000ABCDEF", 0xABCDEF}, {"00000000000000000000000001", 1}};
   for (const auto& [field, value] : good) {
     EXPECT_EQ(std::pair(ParseDefinitionNumber(field).code, ParseDefinitionNumber(field).value),
               std::pair(0, value))

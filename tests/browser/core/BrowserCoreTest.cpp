@@ -25,19 +25,26 @@ std::array<bool, kFormatBoxCount> Boxes(std::initializer_list<int> indices) {
   return active;
 }
 
+// Boxes come first, then names, then extensions; empty name parts stay. A typed extension is matched
+// whole for its own box only; one whose box takes no part is extended like any other name pattern.
 TEST(BuildPatternList, NamePatternsTimesExtensionsInBoxOrder) {
-  // Boxes "emf, wmf" (1) and "jpg" (3); boxes come first, then names, then extensions.
-  const auto patterns = BuildPatternList("*, IMG*", Boxes({3, 1}));
-  const std::vector<FilePattern> expected = {
-      {"*.EMF", 2},  {"*.WMF", 2}, {"IMG*.EMF", 2}, {"IMG*.WMF", 2},  {"*.JPG", 4},
-      {"*.JPEG", 4}, {"*.JPE", 4}, {"IMG*.JPG", 4}, {"IMG*.JPEG", 4}, {"IMG*.JPE", 4}};
-  EXPECT_EQ(patterns, expected);
-}
-
-TEST(BuildPatternList, EmptyPartsStayAndNothingCheckedGivesNothing) {
-  EXPECT_EQ(BuildPatternList("a*,", Boxes({6})), (std::vector<FilePattern>{{"a*.PNG", 8}, {".PNG", 8}}));
-  EXPECT_EQ(BuildPatternList("", Boxes({6})), (std::vector<FilePattern>{{".PNG", 8}}));
-  EXPECT_TRUE(BuildPatternList("*", Boxes({})).empty());
+  const struct {
+    const char* names;
+    std::array<bool, kFormatBoxCount> boxes;
+    std::vector<FilePattern> expected;
+  } cases[] = {
+      {"*, IMG*", Boxes({3, 1}),  // "emf, wmf" (1) and "jpg" (3)
+       {{"*.EMF", 2}, {"*.WMF", 2}, {"IMG*.EMF", 2}, {"IMG*.WMF", 2}, {"*.JPG", 4},
+        {"*.JPEG", 4}, {"*.JPE", 4}, {"IMG*.JPG", 4}, {"IMG*.JPEG", 4}, {"IMG*.JPE", 4}}},
+      {"a*,", Boxes({6}), {{"a*.PNG", 8}, {".PNG", 8}}},
+      {"", Boxes({6}), {{".PNG", 8}}},
+      {"*", Boxes({}), {}},
+      {"*, IMG*.jpeg", Boxes({3, 6}), {{"*.JPG", 4}, {"*.JPEG", 4}, {"*.JPE", 4}, {"IMG*.jpeg", 4}, {"*.PNG", 8}}},
+      {"*.jpg", Boxes({6}), {{"*.jpg.PNG", 8}}},
+      {"x*.HEIC", Boxes({0, 11, 12}), {{"x*.HEIC", 13}}},  // today's formats and the raw row
+      {" *.cr3 ", Boxes({0, 11, 12}), {{"*.cr3", 10}}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(BuildPatternList(c.names, c.boxes), c.expected) << c.names;
   // The raw box holds the classic twelve extensions and today's, all with type code 10.
   const auto raw = BuildPatternList("*", Boxes({11}));
   ASSERT_EQ(raw.size(), 25u);
@@ -53,8 +60,6 @@ TEST(MatchesPattern, WildcardsBracketsCaseAndUnicode) {
       {"ab.c", "a?.c"},       {"abcabcabd", "a*b*d"}, {"x", "**x**"},         {"c1.png", "[a-f]#.png"},
       {"-", "[a-]"},          {"b", "[xa-cz]"},       {"*", "[*]"},           {"C1.png", "[a-f]#.png"},
       {"ab", "a[]b"},         {"!", "[!]"},           {"[ab.jpg", "[ab.JPG"}, {"y.png", "[!x].png"},
-  };
-  const std::pair<const char*, const char*> alsoMatching[] = {
       {"IMG_0001.JPG", "IMG_####.JPG"}, {"Ärger.jpg", "ä*.JPG"},  {"Übung.jpg", "?bung.jpg"},
       {"ŁÓDŹ.jpg", "łódź.jpg"},         {"ФОТО.jpg", "фото.jpg"}, {"\xE4.jpg", "?.jpg"}};
   const std::pair<const char*, const char*> notMatching[] = {
@@ -63,22 +68,8 @@ TEST(MatchesPattern, WildcardsBracketsCaseAndUnicode) {
       {"X.png", "[!x].png"},   {"a", "[*]"},           {"b", "[z-a]"},
       {"\xE4.jpg", "\xC4.jpg"}};
   for (const auto& [name, pattern] : matching) EXPECT_TRUE(MatchesPattern(name, pattern)) << name << pattern;
-  for (const auto& [name, pattern] : alsoMatching) EXPECT_TRUE(MatchesPattern(name, pattern)) << name;
   for (const auto& [name, pattern] : notMatching)
     EXPECT_FALSE(MatchesPattern(name, pattern)) << name << pattern;
-}
-
-TEST(FormatTable, TypedExtensionIsMatchedWholeForItsBoxOnly) {
-  auto jpgAndPng = Boxes({3, 6});
-  const std::vector<FilePattern> expected = {
-      {"*.JPG", 4}, {"*.JPEG", 4}, {"*.JPE", 4}, {"IMG*.jpeg", 4}, {"*.PNG", 8}};
-  EXPECT_EQ(BuildPatternList("*, IMG*.jpeg", jpgAndPng), expected);
-  // An extension whose box takes no part is extended like any other name pattern.
-  jpgAndPng[3] = false;
-  EXPECT_EQ(BuildPatternList("*.jpg", jpgAndPng), (std::vector<FilePattern>{{"*.jpg.PNG", 8}}));
-  // A typed extension of today's formats, and one of the raw row.
-  EXPECT_EQ(BuildPatternList("x*.HEIC", Boxes({0, 11, 12})), (std::vector<FilePattern>{{"x*.HEIC", 13}}));
-  EXPECT_EQ(BuildPatternList(" *.cr3 ", Boxes({0, 11, 12})), (std::vector<FilePattern>{{"*.cr3", 10}}));
 }
 
 namespace fs = std::filesystem;

@@ -13,6 +13,9 @@
 #include "browser/core/FolderRecords.h"
 #include "metadata/Definitions.h"
 
+// Records are written with designated initializers naming only the fields they need.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace kelmarin {
 namespace {
 
@@ -34,21 +37,9 @@ class FolderCache : public ::testing::Test {
 };
 
 FolderRecord Full() {
-  FolderRecord r;
-  r.filled = true;
-  r.takenLocal = 1714000000;
-  r.offsetMinutes = -330;
-  r.camera = "Canon EOS R5";
-  r.lens = "RF24-70mm F2.8 L IS USM";
-  r.focalLength = 35;
-  r.fNumber = 2.8f;
-  r.exposureTime = 0.004f;
-  r.iso = 800;
-  r.rating = -1;
-  r.keywords = {"Müller", "See"};
-  r.width = 8192;
-  r.height = 5464;
-  return r;
+  return {.filled = true, .takenLocal = 1714000000, .offsetMinutes = -330, .camera = "Canon EOS R5",
+          .lens = "RF24-70mm F2.8 L IS USM", .focalLength = 35, .fNumber = 2.8f, .exposureTime = 0.004f,
+          .iso = 800, .rating = -1, .keywords = {"Müller", "See"}, .width = 8192, .height = 5464};
 }
 
 bool Same(const FolderRecord& a, const FolderRecord& b) {
@@ -62,8 +53,7 @@ TEST_F(FolderCache, KeepsRecordsPerPathSizeAndTime) {
   FolderRecordCache cache(root);
   cache.Load("/bilder");
   cache.Store("/bilder/a.jpg", 1000, 77, Full());
-  FolderRecord other;
-  other.filled = true;
+  const FolderRecord other{.filled = true};
   cache.Store("/bilder/b.jpg", 5, 6, other);
   cache.Store("/anderswo/c.jpg", 5, 6, Full());  // not of this folder: not kept
   ASSERT_TRUE(cache.Save());

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 
+#include "extract/CanonBlocks.h"
 #include "extract/CanonCustom.h"
 #include "extract/ExifBlock.h"
 #include "extract/NikonBlocks.h"
@@ -537,7 +538,10 @@ void ReadMakernote(ImageMetadata& image, ExifBlockState& state) {
     state.rawOffsets = true;
   }
   WalkDirectory(image, state, kSectionMakernote, layout.directory, base.value_or(layout.base));
-  if (layout.maker == kMakerCanon && base) ReadCanonCustomFunctions(image, state, layout.directory, *base);
+  if (layout.maker == kMakerCanon && base) {
+    ReadCanonCustomFunctions(image, state, layout.directory, *base);
+    ReadCanonBlocks(image, state);
+  }
   if (layout.olympusCameraType) image.countsFromZero = OlympusCountsFromZero(image);
   if (layout.afterWalk != nullptr && !state.rawOffsets) layout.afterWalk(image, state);
   state.rawOffsets = false;

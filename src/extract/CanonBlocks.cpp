@@ -1,0 +1,308 @@
+// Canon's per-body camera information and versioned colour data. Places and value meanings
+// follow the public descriptions of Canon's makernote; the numbers we file them under are our
+// own (CanonBlocks.h).
+
+#include "extract/CanonBlocks.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "extract/ByteReader.h"
+#include "metadata/Definitions.h"
+
+namespace kelmarin {
+
+namespace {
+
+constexpr std::int32_t kTagModelId = 0x0010;
+
+// One value of the camera information: a text of `count` bytes cut at the first NUL (width 0) or
+// a number of `width` bytes, in the makernote's byte order or, where `reversed`, in the other one
+// (the lens and focus values of the bodies that store them big-endian in a little-endian block).
+struct InfoField {
+  std::int32_t tag = 0;
+  std::int32_t offset = 0;
+  std::int32_t width = 1;
+  std::int32_t count = 1;
+  bool reversed = false;
+};
+
+// Our numbers of the camera information's values.
+enum InfoTag : std::int32_t {
+  kFNumber = 1,
+  kExposureTime,
+  kIso,
+  kFlashMetering,
+  kTemperature,
+  kFocalLength,
+  kOrientation,
+  kFocusUpper,
+  kFocusLower,
+  kWhiteBalance,
+  kColorTemperature,
+  kLensType,
+  kShortestFocal,
+  kLongestFocal,
+  kFirmware,
+  kOwner,
+  kFolderIndex,
+  kFileIndex,
+  kLensModel,
+};
+constexpr std::int32_t kStyleBase = 0x100;      // + 8 × style + setting
+constexpr std::int32_t kUserStyleBase = 0x180;  // + user style 1 to 3
+
+constexpr InfoField Byte(std::int32_t tag, std::int32_t offset) {
+  return {tag, offset};
+}
+constexpr InfoField Reversed16(std::int32_t tag, std::int32_t offset) {
+  return {tag, offset, 2, 1, true};
+}
+constexpr InfoField Text(std::int32_t tag, std::int32_t offset, std::int32_t count) {
+  return {tag, offset, 0, count};
+}
+
+// The EOS 450D and 1000D: the exposure values as Canon's byte codes, the focal length and focus
+// distances (cm) big-endian; the user's values after the lens.
+constexpr std::array<InfoField, 17> kInfo450D = {{
+    Byte(kFNumber, 0x03), Byte(kExposureTime, 0x04), Byte(kIso, 0x06), Byte(kFlashMetering, 0x15),
+    Byte(kTemperature, 0x18), Reversed16(kFocalLength, 0x1D), Byte(kOrientation, 0x30),
+    Reversed16(kFocusUpper, 0x43), Reversed16(kFocusLower, 0x45), {kWhiteBalance, 0x6F, 2},
+    {kColorTemperature, 0x73, 2}, Reversed16(kLensType, 0xDE), Text(kFirmware, 0x107, 6),
+    Text(kOwner, 0x10F, 32), {kFolderIndex, 0x133, 4}, {kFileIndex, 0x13F, 4}, Text(kLensModel, 0x933, 64),
+}};
+constexpr std::array<InfoField, 18> kInfo1000D = {{
+    Byte(kFNumber, 0x03), Byte(kExposureTime, 0x04), Byte(kIso, 0x06), Byte(kFlashMetering, 0x15),
+    Byte(kTemperature, 0x18), Reversed16(kFocalLength, 0x1D), Byte(kOrientation, 0x30),
+    Reversed16(kFocusUpper, 0x43), Reversed16(kFocusLower, 0x45), {kWhiteBalance, 0x6F, 2},
+    {kColorTemperature, 0x73, 2}, Reversed16(kLensType, 0xE2), Reversed16(kShortestFocal, 0xE4),
+    Reversed16(kLongestFocal, 0xE6), Text(kFirmware, 0x10B, 6), {kFolderIndex, 0x137, 4},
+    {kFileIndex, 0x143, 4}, Text(kLensModel, 0x937, 64),
+}};
+
+// A body's layout: its model id, its values, and where its picture-style block starts.
+struct InfoLayout {
+  std::uint32_t modelId = 0;
+  std::span<const InfoField> fields;
+  std::int32_t styles = 0;
+};
+constexpr std::array<InfoLayout, 2> kInfoLayouts = {{
+    {0x80000176, kInfo450D, 0x263},
+    {0x80000254, kInfo1000D, 0x267},
+}};
+
+// The picture-style block: per style (standard, portrait, landscape, neutral, faithful,
+// monochrome, user 1 to 3) six signed 32-bit settings (contrast, sharpness, saturation, colour
+// tone, filter and toning effect), then the three user styles' bases as 16-bit numbers.
+constexpr std::int32_t kStyles = 9;
+constexpr std::int32_t kStyleSettings = 6;
+constexpr std::int32_t kUserStyles = 3;
+constexpr std::int32_t kUserStylesAt = kStyles * kStyleSettings * 4;
+
+void Add(ImageMetadata& image, std::int32_t blockTag, std::int32_t tag, std::int32_t typ, ExifValues values) {
+  if (ZetExif* item = image.ExifAdd(kSectionMakernote, tag, typ, std::move(values))) item->directory = blockTag;
+}
+
+void AddNumbers(ImageMetadata& image, std::int32_t blockTag, std::int32_t tag, const ByteReader& reader,
+                BufferPos at, std::int32_t width, std::int32_t count, bool isSigned) {
+  const std::int64_t size = std::int64_t{width} * count;
+  if (!reader.Has(at, size)) return;
+  const PackedForm form{static_cast<std::uint8_t>(width), isSigned, reader.Order() == ByteOrder::BigEndian};
+  Add(image, blockTag, tag, kTypNumbers,
+      ExifValues::Packed(reader.Bytes(at, size), static_cast<std::size_t>(count), form));
+}
+
+// The bytes of an item stored as single bytes; nothing for wider numbers or a text.
+std::optional<std::vector<std::uint8_t>> ItemBytes(const ZetExif& item) {
+  if (item.typ != kTypNumbers) return std::nullopt;
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(item.inhalt.size());
+  for (std::size_t i = 0; i < item.inhalt.size(); ++i) {
+    const auto number = item.inhalt.Number(i);
+    if (!number || *number < 0 || *number > 0xFF) return std::nullopt;
+    bytes.push_back(static_cast<std::uint8_t>(*number));
+  }
+  return bytes;
+}
+
+void ReadCameraInfo(ImageMetadata& image, const std::vector<std::uint8_t>& bytes, std::uint32_t modelId,
+                    ByteOrder order) {
+  const InfoLayout* layout = nullptr;
+  for (const InfoLayout& candidate : kInfoLayouts) {
+    if (candidate.modelId == modelId) layout = &candidate;
+  }
+  if (layout == nullptr) return;
+  const ByteReader reader(bytes, order);
+  ByteReader other(bytes, order == ByteOrder::BigEndian ? ByteOrder::LittleEndian : ByteOrder::BigEndian);
+  for (const InfoField& field : layout->fields) {
+    const BufferPos at = field.offset + 1;
+    if (field.width == 0) {
+      if (!reader.Has(at, field.count)) continue;
+      Add(image, kCanonCameraInfo, field.tag, kTypTexts, {std::string(CutAtNul(reader.Text(at, field.count)))});
+      continue;
+    }
+    AddNumbers(image, kCanonCameraInfo, field.tag, field.reversed ? other : reader, at, field.width, field.count,
+               false);
+  }
+  for (std::int32_t style = 0; style < kStyles; ++style) {
+    for (std::int32_t setting = 0; setting < kStyleSettings; ++setting) {
+      AddNumbers(image, kCanonCameraInfo, kStyleBase + 8 * style + setting, reader,
+                 layout->styles + 1 + 4 * (kStyleSettings * style + setting), 4, 1, true);
+    }
+  }
+  for (std::int32_t user = 0; user < kUserStyles; ++user) {
+    AddNumbers(image, kCanonCameraInfo, kUserStyleBase + 1 + user, reader,
+               layout->styles + 1 + kUserStylesAt + 2 * user, 2, 1, false);
+  }
+}
+
+// The colour data as words; a value is read from its words wherever the block holds them all.
+class Words {
+ public:
+  explicit Words(const ZetExif& item) : values(item.inhalt) {}
+  std::size_t size() const { return values.size(); }
+  bool Has(std::size_t from, std::size_t count) const { return from <= size() && count <= size() - from; }
+  std::int64_t Word(std::size_t i, bool isSigned) const {
+    const std::int64_t word = values.Number(i).value_or(0) & 0xFFFF;
+    return isSigned && word >= 0x8000 ? word - 0x10000 : word;
+  }
+
+ private:
+  const ExifValues& values;
+};
+
+// Lights in our numbering (CanonBlocks.h): as shot, auto, measured, unknown, daylight, shade,
+// cloudy, tungsten, fluorescent, Kelvin, flash, custom 1 and 2, and ten unnamed ones.
+enum Light : std::int32_t {
+  kAsShot = 0,
+  kAuto,
+  kMeasured,
+  kUnknown,
+  kDaylight,
+  kShade,
+  kCloudy,
+  kTungsten,
+  kFluorescent,
+  kKelvin,
+  kFlash,
+  kCustom1,
+  kCustom2,
+  kUnknown2,
+};
+constexpr std::int32_t kLevelsBase = 0x100;
+constexpr std::int32_t kCalibrationBase = 0x200;
+constexpr std::size_t kCalibrationRows = 15;
+constexpr std::size_t kLightWords = 5;  // four levels (red, green, green, blue) and the temperature
+
+// The first form (EOS 20D and 350D, 582 words) lists ten lights from word 0x19; the fourth
+// (EOS-1D Mark III to 60D, its version in word 0) twenty-one lights from word 0x3F.
+constexpr std::array<std::int32_t, 10> kLightsForm1 = {kAsShot,  kAuto,        kDaylight, kShade,   kCloudy,
+                                                       kTungsten, kFluorescent, kFlash,    kCustom1, kCustom2};
+constexpr std::array<std::int32_t, 21> kLightsForm4 = {
+    kAsShot,      kAuto,   kMeasured, kUnknown,      kDaylight,     kShade,        kCloudy,
+    kTungsten,    kFluorescent, kKelvin, kFlash,     kUnknown2,     kUnknown2 + 1, kUnknown2 + 2,
+    kUnknown2 + 3, kUnknown2 + 4, kUnknown2 + 5, kUnknown2 + 6, kUnknown2 + 7, kUnknown2 + 8, kUnknown2 + 9};
+
+struct ColorForm {
+  std::size_t words = 0;
+  std::size_t lightsAt = 0;
+  std::span<const std::int32_t> lights;
+  std::size_t calibrationAt = 0;
+  bool versioned = false;
+};
+constexpr std::array<std::size_t, 9> kForm4Lengths = {692, 674, 702, 1227, 1250, 1251, 1337, 1338, 1346};
+
+// The levels of the fourth form's versions 4 and 5 (1Ds Mark III, 450D, 1000D): the average
+// black level, the measured raw levels (32 bits, high word first), the black level per channel,
+// the white levels and the linearity margin. Our numbers 0x10 to 0x15.
+struct LevelField {
+  std::int32_t tag;
+  std::size_t word;
+  std::size_t count;
+  bool swappedPairs = false;
+};
+constexpr std::array<LevelField, 6> kLevels = {{{0x10, 0xE7, 4},
+                                               {0x11, 0x280, 4, true},
+                                               {0x12, 0x2B4, 4},
+                                               {0x13, 0x2B8, 1},
+                                               {0x14, 0x2B9, 1},
+                                               {0x15, 0x2BA, 1}}};
+
+void AddWords(ImageMetadata& image, std::int32_t tag, const Words& words, std::size_t from, std::size_t count,
+              bool isSigned) {
+  if (!words.Has(from, count)) return;
+  ExifValues values;
+  for (std::size_t i = 0; i < count; ++i) values.emplace_back(words.Word(from + i, isSigned));
+  Add(image, kCanonColorData, tag, kTypNumbers, std::move(values));
+}
+
+void ReadColorData(ImageMetadata& image, const ZetExif& item) {
+  const Words words(item);
+  ColorForm form;
+  if (words.size() == 582) {
+    form = {582, 0x19, kLightsForm1, 0x4B, false};
+  } else if (std::find(kForm4Lengths.begin(), kForm4Lengths.end(), words.size()) != kForm4Lengths.end()) {
+    form = {words.size(), 0x3F, kLightsForm4, 0xA8, true};
+  } else {
+    return;
+  }
+  std::int64_t version = 0;
+  if (form.versioned) {
+    version = words.Word(0, true);
+    AddWords(image, 0, words, 0, 1, true);
+  }
+  for (std::size_t i = 0; i < form.lights.size(); ++i) {
+    const std::size_t at = form.lightsAt + kLightWords * i;
+    AddWords(image, kLevelsBase + 2 * form.lights[i], words, at, 4, true);
+    AddWords(image, kLevelsBase + 2 * form.lights[i] + 1, words, at + 4, 1, false);
+  }
+  for (std::size_t row = 0; row < kCalibrationRows; ++row) {
+    AddWords(image, kCalibrationBase + 1 + static_cast<std::int32_t>(row), words, form.calibrationAt + 4 * row, 4,
+             true);
+  }
+  if (version != 4 && version != 5) return;
+  for (const LevelField& field : kLevels) {
+    if (!field.swappedPairs) {
+      AddWords(image, field.tag, words, field.word, field.count, false);
+      continue;
+    }
+    if (!words.Has(field.word, 2 * field.count)) continue;
+    ExifValues values;
+    for (std::size_t i = 0; i < field.count; ++i) {
+      values.emplace_back((words.Word(field.word + 2 * i, false) << 16) | words.Word(field.word + 2 * i + 1, false));
+    }
+    Add(image, kCanonColorData, field.tag, kTypNumbers, std::move(values));
+  }
+}
+
+}  // namespace
+
+void ReadCanonBlocks(ImageMetadata& image, const ExifBlockState& state) {
+  std::optional<std::uint32_t> modelId;
+  std::optional<std::vector<std::uint8_t>> cameraInfo;
+  std::int32_t colorData = 0;  // position of the colour data item
+  const std::int32_t count = image.ExifCount(kSectionMakernote);
+  for (std::int32_t i = 1; i <= count; ++i) {
+    const ZetExif* item = image.ExifPos(kSectionMakernote, i);
+    if (item == nullptr || item->directory != 0 || item->inhalt.empty()) continue;
+    if (item->tag == kTagModelId) {
+      if (const auto number = item->inhalt.Number(0)) modelId = static_cast<std::uint32_t>(*number);
+    } else if (item->tag == kCanonCameraInfo) {
+      cameraInfo = ItemBytes(*item);
+    } else if (item->tag == kCanonColorData && item->typ == kTypNumbers) {
+      colorData = i;
+    }
+  }
+  if (cameraInfo && modelId) ReadCameraInfo(image, *cameraInfo, *modelId, state.reader.Order());
+  if (colorData != 0) {
+    // Copy the item: adding items may move the one it came from.
+    const ZetExif item = *image.ExifPos(kSectionMakernote, colorData);
+    ReadColorData(image, item);
+  }
+}
+
+}  // namespace kelmarin

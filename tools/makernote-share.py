@@ -119,6 +119,34 @@ NIKON_BLOCKS = {
     "FileInfo": (0x00B8, {"FileInfoVersion": 0, "MemoryCardNumber": 4, "DirectoryNumber": 6, "FileNumber": 8}),
 }
 
+# Canon's per-body and versioned blocks, which Kelmarin files as a sub-directory named by the block's
+# tag, their values under numbers of its own (CanonBlocks.h): exiftool table (its name up to the body
+# or form) -> (directory, {name: Kelmarin's tag}). The picture-style and colour tables below them
+# ("...-MakerNotes") use the same names.
+_STYLES = ["Standard", "Portrait", "Landscape", "Neutral", "Faithful", "Monochrome", "UserDef1", "UserDef2",
+           "UserDef3"]
+_SETTINGS = ["Contrast", "Sharpness", "Saturation", "ColorTone", "FilterEffect", "ToningEffect"]
+_CAMERA_INFO = {name: number + 1 for number, name in enumerate(
+    ["FNumber", "ExposureTime", "ISO", "FlashMeteringMode", "CameraTemperature", "FocalLength",
+     "CameraOrientation", "FocusDistanceUpper", "FocusDistanceLower", "WhiteBalance", "ColorTemperature",
+     "LensType", "MinFocalLength", "MaxFocalLength", "FirmwareVersion", "OwnerName", "DirectoryIndex",
+     "FileIndex", "LensModel"])}
+_CAMERA_INFO.update({setting + style: 0x100 + 8 * s + k for s, style in enumerate(_STYLES)
+                     for k, setting in enumerate(_SETTINGS)})
+_CAMERA_INFO.update({f"UserDef{n}PictureStyle": 0x180 + n for n in (1, 2, 3)})
+_LIGHTS = ["AsShot", "Auto", "Measured", "Unknown", "Daylight", "Shade", "Cloudy", "Tungsten", "Fluorescent",
+           "Kelvin", "Flash", "Custom1", "Custom2"] + [f"Unknown{n}" for n in range(2, 12)]
+_COLOR_DATA = {"ColorDataVersion": 0, "AverageBlackLevel": 0x10, "RawMeasuredRGGB": 0x11,
+               "PerChannelBlackLevel": 0x12, "NormalWhiteLevel": 0x13, "SpecularWhiteLevel": 0x14,
+               "LinearityUpperMargin": 0x15}
+_COLOR_DATA.update({f"WB_RGGBLevels{light}": 0x100 + 2 * k for k, light in enumerate(_LIGHTS)})
+_COLOR_DATA.update({f"ColorTemp{light}": 0x101 + 2 * k for k, light in enumerate(_LIGHTS)})
+_COLOR_DATA.update({f"CameraColorCalibration{n:02d}": 0x200 + n for n in range(1, 16)})
+CANON_BLOCKS = {"CanonCameraInfo": (0x000D, _CAMERA_INFO), "ColorData": (0x4001, _COLOR_DATA)}
+# Canon's autofocus records: from the first array on, Kelmarin files a field under its place in the
+# sequence in a sub-directory named by the record's tag.
+CANON_AF_ARRAYS = {"CanonAFInfo": (0x0012, 8), "CanonAFInfo2": (0x0026, 8), "AFInfo3": (0x003C, 8)}
+
 IGNORED_GROUPS = {"ExifTool", "File", "PrintIM", "PreviewIFD", "MakerUnknown"}
 UNNAMED = re.compile(r"_0x[0-9a-fA-F]+$|^Ricoh_Text_")
 
@@ -165,6 +193,12 @@ def exiftool_key(group, path, name, ident, olympus):
     table = below.lstrip("-")
     if group == "Canon" and table in CANON_CUSTOM:
         return ("ifd", CANON_CUSTOM[table], number, 0)
+    if group == "Canon" and table in CANON_AF_ARRAYS and number >= CANON_AF_ARRAYS[table][1]:
+        return ("ifd", CANON_AF_ARRAYS[table][0], number, 0)
+    if group == "Canon":
+        for prefix, (directory, tags) in CANON_BLOCKS.items():
+            if table.startswith(prefix) and name in tags:
+                return ("ifd", directory, tags[name], 0)
     if group == "Nikon":
         for prefix, (directory, tags) in NIKON_BLOCKS.items():
             if table.startswith(prefix):

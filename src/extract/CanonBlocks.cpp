@@ -279,12 +279,73 @@ void ReadColorData(ImageMetadata& image, const ZetExif& item) {
   }
 }
 
+// The autofocus records: 16-bit words in sequence, the number of AF points N first, then
+// arrays of N words (the areas' sizes and places) and of N / 16 words (bit sets), and after
+// them the primary point of the compact bodies. Filed from the first array on, each under its
+// place in the sequence (the fields before it are the list's own rows).
+struct AfForm {
+  std::int32_t tag;
+  std::size_t pointsAt;   // word of N
+  std::size_t arraysAt;   // sequence place and word of the first array
+  std::size_t areaArrays;  // arrays of N words
+};
+constexpr std::int32_t kTagAfInfo = 0x0012;
+constexpr std::int32_t kTagAfInfo2 = 0x0026;
+constexpr std::int32_t kTagAfInfo3 = 0x003C;
+constexpr std::array<AfForm, 3> kAfForms = {{{kTagAfInfo, 0, 8, 2}, {kTagAfInfo2, 2, 8, 4}, {kTagAfInfo3, 2, 8, 4}}};
+// The first record's length in the bodies that keep eight words of their own before the primary
+// point.
+constexpr std::size_t kAfInfoWithExtraWords = 36;
+constexpr std::size_t kAfInfoExtraWords = 8;
+
+void ReadAfInfo(ImageMetadata& image, const ZetExif& item, const AfForm& form, bool eos) {
+  const Words words(item);
+  if (!words.Has(form.pointsAt, 1)) return;
+  const auto points = static_cast<std::size_t>(words.Word(form.pointsAt, false));
+  const std::size_t bitWords = (points + 15) / 16;
+  std::size_t at = form.arraysAt;
+  auto add = [&](std::int32_t field, std::size_t count, bool isSigned) {
+    if (!words.Has(at, count)) return false;
+    ExifValues values;
+    for (std::size_t i = 0; i < count; ++i) values.emplace_back(words.Word(at + i, isSigned));
+    if (ZetExif* added = image.ExifAdd(kSectionMakernote, field, kTypNumbers, std::move(values)))
+      added->directory = form.tag;
+    at += count;
+    return true;
+  };
+  std::int32_t field = static_cast<std::int32_t>(form.arraysAt);
+  for (std::size_t i = 0; i < form.areaArrays; ++i) {
+    if (!add(field++, points, true)) return;
+  }
+  if (!add(field++, bitWords, false)) return;  // points in focus
+  if (form.tag == kTagAfInfo) {
+    // 11: the primary point, or eight words of the body's own and then the primary point (12).
+    if (eos) {
+      add(field + 1, 1, false);
+    } else if (words.size() == kAfInfoWithExtraWords) {
+      at += kAfInfoExtraWords;
+      add(field + 1, 1, false);
+    } else {
+      add(field, 1, false);
+    }
+    return;
+  }
+  // 13: the selected points (EOS) or words of the compact bodies' own; 14: their primary point.
+  if (eos) {
+    add(field, bitWords, false);
+  } else if (words.Has(at, bitWords + 1)) {
+    at += bitWords + 1;
+    if (form.tag == kTagAfInfo2) add(field + 1, 1, false);
+  }
+}
+
 }  // namespace
 
 void ReadCanonBlocks(ImageMetadata& image, const ExifBlockState& state) {
   std::optional<std::uint32_t> modelId;
   std::optional<std::vector<std::uint8_t>> cameraInfo;
   std::int32_t colorData = 0;  // position of the colour data item
+  std::array<std::int32_t, kAfForms.size()> afInfo{};  // positions of the autofocus records
   const std::int32_t count = image.ExifCount(kSectionMakernote);
   for (std::int32_t i = 1; i <= count; ++i) {
     const ZetExif* item = image.ExifPos(kSectionMakernote, i);
@@ -296,12 +357,21 @@ void ReadCanonBlocks(ImageMetadata& image, const ExifBlockState& state) {
     } else if (item->tag == kCanonColorData && item->typ == kTypNumbers) {
       colorData = i;
     }
+    for (std::size_t form = 0; form < kAfForms.size(); ++form) {
+      if (item->tag == kAfForms[form].tag && item->typ == kTypNumbers) afInfo[form] = i;
+    }
   }
   if (cameraInfo && modelId) ReadCameraInfo(image, *cameraInfo, *modelId, state.reader.Order());
   if (colorData != 0) {
     // Copy the item: adding items may move the one it came from.
     const ZetExif item = *image.ExifPos(kSectionMakernote, colorData);
     ReadColorData(image, item);
+  }
+  const bool eos = state.model.find("EOS") != std::string::npos;
+  for (std::size_t form = 0; form < kAfForms.size(); ++form) {
+    if (afInfo[form] == 0) continue;
+    const ZetExif item = *image.ExifPos(kSectionMakernote, afInfo[form]);
+    ReadAfInfo(image, item, kAfForms[form], eos);
   }
 }
 

@@ -216,21 +216,22 @@ struct ColorForm {
 };
 constexpr std::array<std::size_t, 9> kForm4Lengths = {692, 674, 702, 1227, 1250, 1251, 1337, 1338, 1346};
 
-// The levels of the fourth form's versions 4 and 5 (1Ds Mark III, 450D, 1000D): the average
-// black level, the measured raw levels (32 bits, high word first), the black level per channel,
-// the white levels and the linearity margin. Our numbers 0x10 to 0x15.
+// The levels of the fourth form: the average black level, the measured raw levels (32 bits,
+// high word first) and, in versions 4 and 5 only (1Ds Mark III, 450D, 1000D), the black level per
+// channel, the white levels and the linearity margin. Our numbers 0x10 to 0x15.
 struct LevelField {
   std::int32_t tag;
   std::size_t word;
   std::size_t count;
   bool swappedPairs = false;
+  bool versions4And5 = false;
 };
 constexpr std::array<LevelField, 6> kLevels = {{{0x10, 0xE7, 4},
                                                {0x11, 0x280, 4, true},
-                                               {0x12, 0x2B4, 4},
-                                               {0x13, 0x2B8, 1},
-                                               {0x14, 0x2B9, 1},
-                                               {0x15, 0x2BA, 1}}};
+                                               {0x12, 0x2B4, 4, false, true},
+                                               {0x13, 0x2B8, 1, false, true},
+                                               {0x14, 0x2B9, 1, false, true},
+                                               {0x15, 0x2BA, 1, false, true}}};
 
 void AddWords(ImageMetadata& image, std::int32_t tag, const Words& words, std::size_t from, std::size_t count,
               bool isSigned) {
@@ -264,8 +265,9 @@ void ReadColorData(ImageMetadata& image, const ZetExif& item) {
     AddWords(image, kCalibrationBase + 1 + static_cast<std::int32_t>(row), words, form.calibrationAt + 4 * row, 4,
              true);
   }
-  if (version != 4 && version != 5) return;
+  if (!form.versioned) return;
   for (const LevelField& field : kLevels) {
+    if (field.versions4And5 && version != 4 && version != 5) continue;
     if (!field.swappedPairs) {
       AddWords(image, field.tag, words, field.word, field.count, false);
       continue;

@@ -49,6 +49,8 @@ KNOWN_LISTS = {
     ("Canon", "MyColors"): 0x001D,
     ("Canon", "ContrastInfo"): 0x0027,
     ("Canon", "MeasuredColor"): 0x00AA,
+    ("Canon", "ColorInfo"): 0x4003,
+    ("Canon", "FaceDetect3"): 0x002F,
     ("Minolta", "MinoltaCameraSettings"): 0x0003,
     ("Minolta", "MinoltaCameraSettingsOld"): 0x0001,
     ("Sony", "ShotInfo"): 0x3000,
@@ -182,6 +184,8 @@ def olympus_tables():
 
 def exiftool_key(group, path, name, ident, olympus):
     """(kind, directory, tag, position) of an exiftool makernote item; kind "außen" when not comparable."""
+    if group == "Canon" and path.endswith("CanonCameraInfoUnknown32") and name == "CameraTemperature":
+        return ("ifd", 0x000D, 0x14, 0)  # its place counts from the end of the list
     if group in ("Ricoh", "JVC") and isinstance(ident, str) and re.fullmatch(r"[A-Za-z]{1,4}", ident):
         return ("ifd", 0, int.from_bytes(ident.encode(), "big"), 0)  # the text forms' keys ("Rv", "VER")
     if not isinstance(ident, str) or not re.fullmatch(r"0x[0-9a-fA-F]+|\d+", ident):
@@ -195,6 +199,8 @@ def exiftool_key(group, path, name, ident, olympus):
         return ("ifd", CANON_CUSTOM[table], number, 0)
     if group == "Canon" and table in CANON_AF_ARRAYS and number >= CANON_AF_ARRAYS[table][1]:
         return ("ifd", CANON_AF_ARRAYS[table][0], number, 0)
+    if group == "Canon" and table == "CanonCameraInfoUnknown32" and name == "CameraTemperature":
+        return ("ifd", 0x000D, 0x14, 0)
     if group == "Canon":
         for prefix, (directory, tags) in CANON_BLOCKS.items():
             if table.startswith(prefix) and name in tags:

@@ -52,6 +52,7 @@ enum InfoTag : std::int32_t {
   kFolderIndex,
   kFileIndex,
   kLensModel,
+  kCompactTemperature,  // the compact bodies' temperature in °C
 };
 constexpr std::int32_t kStyleBase = 0x100;      // + 8 × style + setting
 constexpr std::int32_t kUserStyleBase = 0x180;  // + user style 1 to 3
@@ -158,6 +159,32 @@ void ReadCameraInfo(ImageMetadata& image, const std::vector<std::uint8_t>& bytes
     AddNumbers(image, kCanonCameraInfo, kUserStyleBase + 1 + user, reader,
                layout->styles + 1 + kUserStylesAt + 2 * user, 2, 1, false);
   }
+}
+
+// The compact bodies' camera information: signed 32-bit numbers whose count tells where the
+// temperature lies (counts 72 to 104: the S1, S2, S3 and A, S and SD bodies of 2006; more than
+// 400: the third number from the end).
+struct CompactTemperature {
+  std::size_t count;
+  std::size_t index;
+};
+constexpr std::array<CompactTemperature, 6> kCompactTemperatures = {
+    {{72, 71}, {85, 83}, {93, 91}, {94, 91}, {96, 92}, {104, 100}}};
+constexpr std::size_t kLaterCompactCount = 400;
+constexpr std::size_t kLaterCompactFromEnd = 3;
+
+void ReadCompactCameraInfo(ImageMetadata& image, const ZetExif& item) {
+  const std::size_t count = item.inhalt.size();
+  std::optional<std::size_t> index;
+  for (const CompactTemperature& form : kCompactTemperatures) {
+    if (form.count == count) index = form.index;
+  }
+  if (count > kLaterCompactCount) index = count - kLaterCompactFromEnd;
+  if (!index) return;
+  const auto number = item.inhalt.Number(*index);
+  if (!number) return;
+  Add(image, kCanonCameraInfo, kCompactTemperature, kTypNumbers,
+      {std::int64_t{static_cast<std::int32_t>(static_cast<std::uint32_t>(*number))}});
 }
 
 // The colour data as words; a value is read from its words wherever the block holds them all.
@@ -346,6 +373,7 @@ void ReadAfInfo(ImageMetadata& image, const ZetExif& item, const AfForm& form, b
 void ReadCanonBlocks(ImageMetadata& image, const ExifBlockState& state) {
   std::optional<std::uint32_t> modelId;
   std::optional<std::vector<std::uint8_t>> cameraInfo;
+  std::int32_t compactInfo = 0;  // position of a camera information of 32-bit numbers
   std::int32_t colorData = 0;  // position of the colour data item
   std::array<std::int32_t, kAfForms.size()> afInfo{};  // positions of the autofocus records
   const std::int32_t count = image.ExifCount(kSectionMakernote);
@@ -354,6 +382,8 @@ void ReadCanonBlocks(ImageMetadata& image, const ExifBlockState& state) {
     if (item == nullptr || item->directory != 0 || item->inhalt.empty()) continue;
     if (item->tag == kTagModelId) {
       if (const auto number = item->inhalt.Number(0)) modelId = static_cast<std::uint32_t>(*number);
+    } else if (item->tag == kCanonCameraInfo && item->inhalt.PackedWidth() == 4) {
+      compactInfo = i;
     } else if (item->tag == kCanonCameraInfo) {
       cameraInfo = ItemBytes(*item);
     } else if (item->tag == kCanonColorData && item->typ == kTypNumbers) {
@@ -364,6 +394,7 @@ void ReadCanonBlocks(ImageMetadata& image, const ExifBlockState& state) {
     }
   }
   if (cameraInfo && modelId) ReadCameraInfo(image, *cameraInfo, *modelId, state.reader.Order());
+  if (compactInfo != 0) ReadCompactCameraInfo(image, *image.ExifPos(kSectionMakernote, compactInfo));
   if (colorData != 0) {
     // Copy the item: adding items may move the one it came from.
     const ZetExif item = *image.ExifPos(kSectionMakernote, colorData);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "MakernoteSamples.h"
 #include "extract/CanonBlocks.h"
@@ -107,6 +108,14 @@ TEST(CanonBlocks, CameraInfoPerBody) {
     cut.bytes.resize(0x140);
     EXPECT_EQ(Read(CanonApp1(order, "Canon EOS 450D", kId450D, {{0x000D, 7, cut.bytes}}), 0x000D),
               common + "15=1.0.4 16=Anna 17=100");
+    // The compact bodies' 32-bit list: the temperature's place follows from the list's length.
+    for (const auto& [count, index, shown] : {std::tuple<std::size_t, std::size_t, const char*>{104, 100, "20=-5"},
+                                              {500, 497, "20=-5"}, {93, 91, "20=-5"}, {50, 47, ""}}) {
+      Writer list{order, {}};
+      list.Put(4 * (count - 1), 0, 4);
+      list.Put(4 * index, static_cast<std::uint32_t>(-5), 4);
+      EXPECT_EQ(Read(CanonApp1(order, "Canon PowerShot SD600", 1, {{0x000D, 4, list.bytes}}), 0x000D), shown) << count;
+    }
     // A body without a layout.
     EXPECT_EQ(Read(CanonApp1(order, "Canon EOS 40D", 0x80000190, {{0x000D, 7, CameraInfo(order, false).bytes}}),
                    0x000D),

@@ -52,12 +52,12 @@ inline std::vector<std::uint8_t> NikonBlocksApp1(ByteOrder order,
 
 struct CanonStored {
   std::uint16_t tag;
-  std::uint16_t type;  // 7 bytes, 3 words
+  std::uint16_t type;  // 7 bytes, 3 words, 4 32-bit numbers
   std::vector<std::uint8_t> bytes;
 };
 
 // An EXIF block of a Canon body: the makernote directory (model id first) and the blocks' values
-// after it (UNDEFINED bytes or SHORT words as given), offsets from the TIFF header.
+// after it (UNDEFINED bytes, SHORT or LONG numbers as given), offsets from the TIFF header.
 inline std::vector<std::uint8_t> CanonApp1(ByteOrder order, const std::string& model, std::uint32_t modelId,
                                     const std::vector<CanonStored>& blocks) {
   TiffBuilder tiff(order);
@@ -67,7 +67,7 @@ inline std::vector<std::uint8_t> CanonApp1(ByteOrder order, const std::string& m
   std::vector<TiffBuilder::Entry> entries = {tiff.Long(0x0010, modelId)};
   for (const CanonStored& block : blocks) {
     const auto size = static_cast<std::uint32_t>(block.bytes.size());
-    entries.push_back(tiff.At(block.tag, block.type, block.type == 3 ? size / 2 : size, valueAt));
+    entries.push_back(tiff.At(block.tag, block.type, block.type == 3 ? size / 2 : block.type == 4 ? size / 4 : size, valueAt));
     valueAt += size + size % 2;
   }
   const std::uint32_t note = tiff.AddDirectory(entries);

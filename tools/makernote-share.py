@@ -149,6 +149,8 @@ CANON_BLOCKS = {"CanonCameraInfo": (0x000D, _CAMERA_INFO), "ColorData": (0x4001,
 # sequence in a sub-directory named by the record's tag.
 CANON_AF_ARRAYS = {"CanonAFInfo": (0x0012, 8), "CanonAFInfo2": (0x0026, 8), "AFInfo3": (0x003C, 8)}
 
+APPLE_RUN_TIME = {"flags": 1, "value": 2, "epoch": 3, "timescale": 4}
+
 IGNORED_GROUPS = {"ExifTool", "File", "PrintIM", "PreviewIFD", "MakerUnknown"}
 UNNAMED = re.compile(r"_0x[0-9a-fA-F]+$|^Ricoh_Text_")
 
@@ -184,6 +186,8 @@ def olympus_tables():
 
 def exiftool_key(group, path, name, ident, olympus):
     """(kind, directory, tag, position) of an exiftool makernote item; kind "außen" when not comparable."""
+    if group == "Apple" and path.endswith("RunTime") and ident in APPLE_RUN_TIME:
+        return ("ifd", 0x0003, APPLE_RUN_TIME[ident], 0)  # keys of a property list, filed as 1 to 4
     if group == "Canon" and path.endswith("CanonCameraInfoUnknown32") and name == "CameraTemperature":
         return ("ifd", 0x000D, 0x14, 0)  # its place counts from the end of the list
     if group in ("Ricoh", "JVC") and isinstance(ident, str) and re.fullmatch(r"[A-Za-z]{1,4}", ident):

@@ -138,7 +138,7 @@ void ReadCameraInfo(ImageMetadata& image, const std::vector<std::uint8_t>& bytes
   }
   if (layout == nullptr) return;
   const ByteReader reader(bytes, order);
-  ByteReader other(bytes, order == ByteOrder::BigEndian ? ByteOrder::LittleEndian : ByteOrder::BigEndian);
+  const ByteReader other(bytes, order == ByteOrder::BigEndian ? ByteOrder::LittleEndian : ByteOrder::BigEndian);
   for (const InfoField& field : layout->fields) {
     const BufferPos at = field.offset + 1;
     if (field.width == 0) {

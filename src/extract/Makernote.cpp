@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 
+#include "extract/AppleRunTime.h"
 #include "extract/CanonBlocks.h"
 #include "extract/CanonCustom.h"
 #include "extract/ExifBlock.h"
@@ -143,7 +144,7 @@ constexpr MakerRow kKodakOwnHeader = {.makeWord = "KODAK", .condition = StartsAt
 constexpr std::array<MakerRow, 61> kMakerTable = {{
     {.makeWord = "AGFA", .maker = 18, .directoryOffset = 8},
     {.makeWord = "APPLE", .condition = StartsAtMakernote, .text = "Apple iOS\0"sv, .maker = 26,
-     .directoryOffset = 14, .base = Makernote, .order = OwnHeader, .orderOffset = 12},
+     .directoryOffset = 14, .base = Makernote, .order = OwnHeader, .orderOffset = 12, .afterWalk = ReadAppleRunTime},
     {.makeWord = "ASAHI", .condition = FoundFromMakernote, .text = "AOC", .maker = 3, .directoryOffset = 6},
     {.makeWord = "ASAHI", .maker = 2},
     // Editing programs that move the makernote leave its original offset in its footer.

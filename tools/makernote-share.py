@@ -51,6 +51,8 @@ KNOWN_LISTS = {
     ("Canon", "MeasuredColor"): 0x00AA,
     ("Canon", "ColorInfo"): 0x4003,
     ("Canon", "FaceDetect3"): 0x002F,
+    ("Panasonic", "FaceDetInfo"): 0x004E,
+    ("Panasonic", "FaceRecInfo"): 0x0061,
     ("Minolta", "MinoltaCameraSettings"): 0x0003,
     ("Minolta", "MinoltaCameraSettingsOld"): 0x0001,
     ("Sony", "ShotInfo"): 0x3000,
@@ -65,7 +67,7 @@ KNOWN_LISTS = {
     ("Nikon", "AFInfo"): 0x0088,
 }
 
-LIST_UNITS = {("Sony", "ShotInfo"): 2}
+LIST_UNITS = {("Sony", "ShotInfo"): 2, ("Panasonic", "FaceRecInfo"): 2}
 
 # Olympus's sub-directories (their own directory in the makernote): exiftool table -> directory.
 OLYMPUS_DIRECTORIES = {

@@ -53,6 +53,8 @@ KNOWN_LISTS = {
     ("Canon", "FaceDetect3"): 0x002F,
     ("Panasonic", "FaceDetInfo"): 0x004E,
     ("Panasonic", "FaceRecInfo"): 0x0061,
+    ("Leica", "FocusInfo"): 0x040A,
+    ("Leica", "ShotInfo"): 0x0410,
     ("Minolta", "MinoltaCameraSettings"): 0x0003,
     ("Minolta", "MinoltaCameraSettingsOld"): 0x0001,
     ("Sony", "ShotInfo"): 0x3000,

@@ -209,6 +209,8 @@ def exiftool_key(group, path, name, ident, olympus):
         return ("ifd", CANON_AF_ARRAYS[table][0], number, 0)
     if group == "Canon" and table == "CanonCameraInfoUnknown32" and name == "CameraTemperature":
         return ("ifd", 0x000D, 0x14, 0)
+    if group == "Canon" and table in ("CanonCameraInfo40D", "CanonCameraInfo550D") and name == "DirectoryIndex":
+        return ("ifd", 0x000D, 0x15, 0)  # stored + 1 in these bodies
     if group == "Canon":
         for prefix, (directory, tags) in CANON_BLOCKS.items():
             if table.startswith(prefix) and name in tags:

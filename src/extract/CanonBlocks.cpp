@@ -53,6 +53,7 @@ enum InfoTag : std::int32_t {
   kFileIndex,
   kLensModel,
   kCompactTemperature,  // the compact bodies' temperature in °C
+  kFolderIndexPlusOne,  // the folder number + 1 (EOS 40D, 550D)
 };
 constexpr std::int32_t kStyleBase = 0x100;      // + 8 × style + setting
 constexpr std::int32_t kUserStyleBase = 0x180;  // + user style 1 to 3
@@ -85,15 +86,37 @@ constexpr std::array<InfoField, 18> kInfo1000D = {{
     {kFileIndex, 0x143, 4}, Text(kLensModel, 0x937, 64),
 }};
 
+// The EOS 40D: the 450D's places up to the colour temperature, then the lens, the firmware, the
+// file number, the folder number (stored + 1) and the lens's name.
+constexpr std::array<InfoField, 18> kInfo40D = {{
+    Byte(kFNumber, 0x03), Byte(kExposureTime, 0x04), Byte(kIso, 0x06), Byte(kFlashMetering, 0x15),
+    Byte(kTemperature, 0x18), Reversed16(kFocalLength, 0x1D), Byte(kOrientation, 0x30),
+    Reversed16(kFocusUpper, 0x43), Reversed16(kFocusLower, 0x45), {kWhiteBalance, 0x6F, 2},
+    {kColorTemperature, 0x73, 2}, Reversed16(kLensType, 0xD6), Reversed16(kShortestFocal, 0xD8),
+    Reversed16(kLongestFocal, 0xDA), Text(kFirmware, 0xFF, 6), {kFileIndex, 0x133, 4},
+    {kFolderIndexPlusOne, 0x13F, 4}, Text(kLensModel, 0x92B, 64),
+}};
+// The EOS 550D: the values after the ISO speed one byte or more later than in the 40D.
+constexpr std::array<InfoField, 17> kInfo550D = {{
+    Byte(kFNumber, 0x03), Byte(kExposureTime, 0x04), Byte(kIso, 0x06), Byte(kFlashMetering, 0x15),
+    Byte(kTemperature, 0x19), Reversed16(kFocalLength, 0x1E), Byte(kOrientation, 0x35),
+    Reversed16(kFocusUpper, 0x54), Reversed16(kFocusLower, 0x56), {kWhiteBalance, 0x78, 2},
+    {kColorTemperature, 0x7C, 2}, Reversed16(kLensType, 0xFF), Reversed16(kShortestFocal, 0x101),
+    Reversed16(kLongestFocal, 0x103), Text(kFirmware, 0x1A4, 6), {kFileIndex, 0x1E4, 4},
+    {kFolderIndexPlusOne, 0x1F0, 4},
+}};
+
 // A body's layout: its model id, its values, and where its picture-style block starts.
 struct InfoLayout {
   std::uint32_t modelId = 0;
   std::span<const InfoField> fields;
   std::int32_t styles = 0;
 };
-constexpr std::array<InfoLayout, 2> kInfoLayouts = {{
+constexpr std::array<InfoLayout, 4> kInfoLayouts = {{
     {0x80000176, kInfo450D, 0x263},
     {0x80000254, kInfo1000D, 0x267},
+    {0x80000190, kInfo40D, 0x25B},
+    {0x80000270, kInfo550D, 0x31C},
 }};
 
 // The picture-style block: per style (standard, portrait, landscape, neutral, faithful,

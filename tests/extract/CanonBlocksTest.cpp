@@ -117,9 +117,35 @@ TEST(CanonBlocks, CameraInfoPerBody) {
       EXPECT_EQ(Read(CanonApp1(order, "Canon PowerShot SD600", 1, {{0x000D, 4, list.bytes}}), 0x000D), shown) << count;
     }
     // A body without a layout.
-    EXPECT_EQ(Read(CanonApp1(order, "Canon EOS 40D", 0x80000190, {{0x000D, 7, CameraInfo(order, false).bytes}}),
+    EXPECT_EQ(Read(CanonApp1(order, "Canon EOS 7D", 0x80000250, {{0x000D, 7, CameraInfo(order, false).bytes}}),
                    0x000D),
               "");
+  }
+}
+
+TEST(CanonBlocks, CameraInfoOfTheLaterPlaces) {
+  const std::string unset = "1=0 2=0 3=0 4=0 ";
+  for (const ByteOrder order : kOrders) {
+    Writer eos40{order, {}};
+    eos40.Put(0xD6, 224, 2, true), eos40.Put(0xD8, 17, 2, true), eos40.Put(0xDA, 85, 2, true);
+    eos40.Text(0xFF, "1.1.1"), eos40.Put(0x133, 41, 4), eos40.Put(0x13F, 101, 4), eos40.Text(0x92B, "EF50");
+    eos40.Put(0x25B + 24, static_cast<std::uint32_t>(-3), 4);
+    eos40.bytes.resize(0x92B + 64);
+    const std::string shown40 = Read(CanonApp1(order, "Canon EOS 40D", 0x80000190, {{0x000D, 7, eos40.bytes}}), 0x000D);
+    EXPECT_TRUE(shown40.starts_with(unset + "5=0 6=0 7=0 8=0 9=0 10=0 11=0 12=224 13=17 14=85 15=1.1.1 18=41 21=101 "
+                                            "19=EF50 256=0 257=0 258=0 259=0 260=0 261=0 264=-3 "))
+        << shown40;
+    Writer eos550{order, {}};
+    eos550.Put(0x19, 150, 1), eos550.Put(0x1E, 250, 2, true), eos550.Put(0x35, 2, 1), eos550.Put(0x54, 300, 2, true);
+    eos550.Put(0x56, 200, 2, true), eos550.Put(0x78, 5, 2), eos550.Put(0x7C, 6000, 2), eos550.Put(0xFF, 254, 2, true);
+    eos550.Put(0x101, 18, 2, true), eos550.Put(0x103, 135, 2, true), eos550.Text(0x1A4, "1.0.9");
+    eos550.Put(0x1E4, 7, 4), eos550.Put(0x1F0, 102, 4), eos550.Put(0x31C + 24, static_cast<std::uint32_t>(-1), 4);
+    eos550.bytes.resize(0x31C + 0xE0);
+    const std::string shown550 =
+        Read(CanonApp1(order, "Canon EOS 550D", 0x80000270, {{0x000D, 7, eos550.bytes}}), 0x000D);
+    EXPECT_TRUE(shown550.starts_with(unset + "5=150 6=250 7=2 8=300 9=200 10=5 11=6000 12=254 13=18 14=135 "
+                                             "15=1.0.9 18=7 21=102 256=0 257=0 258=0 259=0 260=0 261=0 264=-1 "))
+        << shown550;
   }
 }
 

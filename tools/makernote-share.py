@@ -4,9 +4,10 @@
 Runs `exiftool -j -G1:5 -H -u` and `kelmarin-exif --json` over the JPEGs below each FOLDER. An
 item counts when exiftool gives it a name (not "<Group>_0x1234") and it sits in the makernote's own
 directory, in one of its sub-directories, or in a list of values whose positions this script knows
-(KNOWN_LISTS). Kelmarin names it when its listing has a row other than "???" for the same
-directory:tag (sub-directories) or tag.position (lists). Items of blocks exiftool decodes per body
-or after deciphering (camera information, colour data) are counted apart as "außen".
+(KNOWN_LISTS), or in a block whose values Kelmarin files under numbers of its own (Nikon's and
+Canon's versioned and per-body blocks, Apple's run time). Kelmarin names it when its listing has a
+row other than "???" for the same directory:tag (sub-directories) or tag.position (lists). Items of
+other blocks exiftool decodes per body or after deciphering are counted apart as "außen".
 
 With --canon-values, also compares the values of Canon's camera settings and shot information:
 a value agrees when Kelmarin's number (converted by the unit its label names, such as "APEX × 32")

@@ -142,7 +142,8 @@ _CAMERA_INFO.update({setting + style: 0x100 + 8 * s + k for s, style in enumerat
                      for k, setting in enumerate(_SETTINGS)})
 _CAMERA_INFO.update({f"UserDef{n}PictureStyle": 0x180 + n for n in (1, 2, 3)})
 _LIGHTS = ["AsShot", "Auto", "Measured", "Unknown", "Daylight", "Shade", "Cloudy", "Tungsten", "Fluorescent",
-           "Kelvin", "Flash", "Custom1", "Custom2"] + [f"Unknown{n}" for n in range(2, 12)]
+           "Kelvin", "Flash", "Custom1", "Custom2"] + [f"Unknown{n}" for n in range(2, 12)] + ["PC1", "PC2", "PC3",
+                                                                                               "Custom"]
 _COLOR_DATA = {"ColorDataVersion": 0, "AverageBlackLevel": 0x10, "RawMeasuredRGGB": 0x11,
                "PerChannelBlackLevel": 0x12, "NormalWhiteLevel": 0x13, "SpecularWhiteLevel": 0x14,
                "LinearityUpperMargin": 0x15}

@@ -226,7 +226,8 @@ class Words {
 };
 
 // Lights in our numbering (CanonBlocks.h): as shot, auto, measured, unknown, daylight, shade,
-// cloudy, tungsten, fluorescent, Kelvin, flash, custom 1 and 2, and ten unnamed ones.
+// cloudy, tungsten, fluorescent, Kelvin, flash, custom 1 and 2, ten unnamed ones, the three
+// picture-style lights of the computer (PC 1 to 3) and the custom one of the third form.
 enum Light : std::int32_t {
   kAsShot = 0,
   kAuto,
@@ -242,29 +243,66 @@ enum Light : std::int32_t {
   kCustom1,
   kCustom2,
   kUnknown2,
+  kPc1 = kUnknown2 + 10,
+  kPc2,
+  kPc3,
+  kCustom,
 };
 constexpr std::int32_t kLevelsBase = 0x100;
 constexpr std::int32_t kCalibrationBase = 0x200;
 constexpr std::size_t kCalibrationRows = 15;
-constexpr std::size_t kLightWords = 5;  // four levels (red, green, green, blue) and the temperature
 
-// The first form (EOS 20D and 350D, 582 words) lists ten lights from word 0x19; the fourth
-// (EOS-1D Mark III to 60D, its version in word 0) twenty-one lights from word 0x3F.
-constexpr std::array<std::int32_t, 10> kLightsForm1 = {kAsShot,  kAuto,        kDaylight, kShade,   kCloudy,
-                                                       kTungsten, kFluorescent, kFlash,    kCustom1, kCustom2};
-constexpr std::array<std::int32_t, 21> kLightsForm4 = {
-    kAsShot,      kAuto,   kMeasured, kUnknown,      kDaylight,     kShade,        kCloudy,
-    kTungsten,    kFluorescent, kKelvin, kFlash,     kUnknown2,     kUnknown2 + 1, kUnknown2 + 2,
-    kUnknown2 + 3, kUnknown2 + 4, kUnknown2 + 5, kUnknown2 + 6, kUnknown2 + 7, kUnknown2 + 8, kUnknown2 + 9};
+// A light's four levels (red, green, green, blue) and its colour temperature after them.
+struct LightAt {
+  std::int32_t light;
+  std::size_t word;
+};
+constexpr std::size_t kLightWords = 5;
+
+// The first form (EOS 20D and 350D, 582 words) lists ten lights from word 0x19; the third (EOS 5D,
+// 30D, 400D, 1D Mark IIN; 796 words) fourteen from 0x3F; the fourth (EOS-1D Mark III to 60D, its
+// version in word 0) twenty-one from 0x3F; the sixth (600D, 1200D) and seventh (1D X, 5D Mark
+// III, 6D, 70D and others) the first three from 0x3F and seven more after a gap.
+template <std::size_t N>
+constexpr std::array<LightAt, N> Contiguous(std::size_t from, const std::array<std::int32_t, N>& lights) {
+  std::array<LightAt, N> out{};
+  for (std::size_t i = 0; i < N; ++i) out[i] = {lights[i], from + kLightWords * i};
+  return out;
+}
+constexpr auto kLightsForm1 = Contiguous<10>(
+    0x19, {kAsShot, kAuto, kDaylight, kShade, kCloudy, kTungsten, kFluorescent, kFlash, kCustom1, kCustom2});
+constexpr auto kLightsForm3 = Contiguous<14>(0x3F, {kAsShot, kAuto, kMeasured, kDaylight, kShade, kCloudy, kTungsten,
+                                                    kFluorescent, kKelvin, kFlash, kPc1, kPc2, kPc3, kCustom});
+constexpr auto kLightsForm4 = Contiguous<21>(
+    0x3F, {kAsShot, kAuto, kMeasured, kUnknown, kDaylight, kShade, kCloudy, kTungsten, kFluorescent, kKelvin, kFlash,
+           kUnknown2, kUnknown2 + 1, kUnknown2 + 2, kUnknown2 + 3, kUnknown2 + 4, kUnknown2 + 5, kUnknown2 + 6,
+           kUnknown2 + 7, kUnknown2 + 8, kUnknown2 + 9});
+constexpr std::array<std::int32_t, 7> kLaterLights = {kDaylight,    kShade,  kCloudy, kTungsten,
+                                                      kFluorescent, kKelvin, kFlash};
+constexpr std::array<LightAt, 3> kFirstLights = {{{kAsShot, 0x3F}, {kAuto, 0x44}, {kMeasured, 0x49}}};
+constexpr auto kLightsForm6 = Contiguous<7>(0x67, kLaterLights);
+constexpr auto kLightsForm7 = Contiguous<7>(0x80, kLaterLights);
 
 struct ColorForm {
-  std::size_t words = 0;
-  std::size_t lightsAt = 0;
-  std::span<const std::int32_t> lights;
-  std::size_t calibrationAt = 0;
+  std::span<const std::size_t> lengths;
+  std::span<const LightAt> lights;
+  std::span<const LightAt> moreLights;
+  std::size_t calibrationAt = 0;  // 0: no calibration table of four-word rows
   bool versioned = false;
+  bool levels = false;  // the fourth form's black and white levels
 };
+constexpr std::array<std::size_t, 1> kForm1Lengths = {582};
+constexpr std::array<std::size_t, 1> kForm3Lengths = {796};
 constexpr std::array<std::size_t, 9> kForm4Lengths = {692, 674, 702, 1227, 1250, 1251, 1337, 1338, 1346};
+constexpr std::array<std::size_t, 2> kForm6Lengths = {1273, 1275};
+constexpr std::array<std::size_t, 4> kForm7Lengths = {1312, 1313, 1316, 1506};
+constexpr std::array<ColorForm, 5> kColorForms = {{
+    {kForm1Lengths, kLightsForm1, {}, 0x4B, false, false},
+    {kForm3Lengths, kLightsForm3, {}, 0x85, true, false},
+    {kForm4Lengths, kLightsForm4, {}, 0xA8, true, true},
+    {kForm6Lengths, kFirstLights, kLightsForm6, 0, true, false},
+    {kForm7Lengths, kFirstLights, kLightsForm7, 0, true, false},
+}};
 
 // The levels of the fourth form: the average black level, the measured raw levels (32 bits,
 // high word first) and, in versions 4 and 5 only (1Ds Mark III, 450D, 1000D), the black level per
@@ -293,29 +331,28 @@ void AddWords(ImageMetadata& image, std::int32_t tag, const Words& words, std::s
 
 void ReadColorData(ImageMetadata& image, const ZetExif& item) {
   const Words words(item);
-  ColorForm form;
-  if (words.size() == 582) {
-    form = {582, 0x19, kLightsForm1, 0x4B, false};
-  } else if (std::find(kForm4Lengths.begin(), kForm4Lengths.end(), words.size()) != kForm4Lengths.end()) {
-    form = {words.size(), 0x3F, kLightsForm4, 0xA8, true};
-  } else {
-    return;
+  const ColorForm* form = nullptr;
+  for (const ColorForm& candidate : kColorForms) {
+    if (std::find(candidate.lengths.begin(), candidate.lengths.end(), words.size()) != candidate.lengths.end())
+      form = &candidate;
   }
+  if (form == nullptr) return;
   std::int64_t version = 0;
-  if (form.versioned) {
+  if (form->versioned) {
     version = words.Word(0, true);
     AddWords(image, 0, words, 0, 1, true);
   }
-  for (std::size_t i = 0; i < form.lights.size(); ++i) {
-    const std::size_t at = form.lightsAt + kLightWords * i;
-    AddWords(image, kLevelsBase + 2 * form.lights[i], words, at, 4, true);
-    AddWords(image, kLevelsBase + 2 * form.lights[i] + 1, words, at + 4, 1, false);
+  for (const auto& lights : {form->lights, form->moreLights}) {
+    for (const LightAt& light : lights) {
+      AddWords(image, kLevelsBase + 2 * light.light, words, light.word, 4, true);
+      AddWords(image, kLevelsBase + 2 * light.light + 1, words, light.word + 4, 1, false);
+    }
   }
-  for (std::size_t row = 0; row < kCalibrationRows; ++row) {
-    AddWords(image, kCalibrationBase + 1 + static_cast<std::int32_t>(row), words, form.calibrationAt + 4 * row, 4,
+  for (std::size_t row = 0; form->calibrationAt != 0 && row < kCalibrationRows; ++row) {
+    AddWords(image, kCalibrationBase + 1 + static_cast<std::int32_t>(row), words, form->calibrationAt + 4 * row, 4,
              true);
   }
-  if (!form.versioned) return;
+  if (!form->levels) return;
   for (const LevelField& field : kLevels) {
     if (field.versions4And5 && version != 4 && version != 5) continue;
     if (!field.swappedPairs) {

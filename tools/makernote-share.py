@@ -4,9 +4,10 @@
 Runs `exiftool -j -G1:5 -H -u` and `kelmarin-exif --json` over the JPEGs below each FOLDER. An
 item counts when exiftool gives it a name (not "<Group>_0x1234") and it sits in the makernote's own
 directory, in one of its sub-directories, or in a list of values whose positions this script knows
-(KNOWN_LISTS). Kelmarin names it when its listing has a row other than "???" for the same
-directory:tag (sub-directories) or tag.position (lists). Items of blocks exiftool decodes per body
-or after deciphering (camera information, colour data) are counted apart as "außen".
+(KNOWN_LISTS), or in a block whose values Kelmarin files under numbers of its own (Nikon's and
+Canon's versioned and per-body blocks, Apple's run time). Kelmarin names it when its listing has a
+row other than "???" for the same directory:tag (sub-directories) or tag.position (lists). Items of
+other blocks exiftool decodes per body or after deciphering are counted apart as "außen".
 
 With --canon-values, also compares the values of Canon's camera settings and shot information:
 a value agrees when Kelmarin's number (converted by the unit its label names, such as "APEX × 32")
@@ -49,6 +50,12 @@ KNOWN_LISTS = {
     ("Canon", "MyColors"): 0x001D,
     ("Canon", "ContrastInfo"): 0x0027,
     ("Canon", "MeasuredColor"): 0x00AA,
+    ("Canon", "ColorInfo"): 0x4003,
+    ("Canon", "FaceDetect3"): 0x002F,
+    ("Panasonic", "FaceDetInfo"): 0x004E,
+    ("Panasonic", "FaceRecInfo"): 0x0061,
+    ("Leica", "FocusInfo"): 0x040A,
+    ("Leica", "ShotInfo"): 0x0410,
     ("Minolta", "MinoltaCameraSettings"): 0x0003,
     ("Minolta", "MinoltaCameraSettingsOld"): 0x0001,
     ("Sony", "ShotInfo"): 0x3000,
@@ -63,7 +70,7 @@ KNOWN_LISTS = {
     ("Nikon", "AFInfo"): 0x0088,
 }
 
-LIST_UNITS = {("Sony", "ShotInfo"): 2}
+LIST_UNITS = {("Sony", "ShotInfo"): 2, ("Panasonic", "FaceRecInfo"): 2}
 
 # Olympus's sub-directories (their own directory in the makernote): exiftool table -> directory.
 OLYMPUS_DIRECTORIES = {
@@ -119,6 +126,37 @@ NIKON_BLOCKS = {
     "FileInfo": (0x00B8, {"FileInfoVersion": 0, "MemoryCardNumber": 4, "DirectoryNumber": 6, "FileNumber": 8}),
 }
 
+# Canon's per-body and versioned blocks, which Kelmarin files as a sub-directory named by the block's
+# tag, their values under numbers of its own (CanonBlocks.h): exiftool table (its name up to the body
+# or form) -> (directory, {name: Kelmarin's tag}). The picture-style and colour tables below them
+# ("...-MakerNotes") use the same names.
+_STYLES = ["Standard", "Portrait", "Landscape", "Neutral", "Faithful", "Monochrome", "UserDef1", "UserDef2",
+           "UserDef3"]
+_SETTINGS = ["Contrast", "Sharpness", "Saturation", "ColorTone", "FilterEffect", "ToningEffect"]
+_CAMERA_INFO = {name: number + 1 for number, name in enumerate(
+    ["FNumber", "ExposureTime", "ISO", "FlashMeteringMode", "CameraTemperature", "FocalLength",
+     "CameraOrientation", "FocusDistanceUpper", "FocusDistanceLower", "WhiteBalance", "ColorTemperature",
+     "LensType", "MinFocalLength", "MaxFocalLength", "FirmwareVersion", "OwnerName", "DirectoryIndex",
+     "FileIndex", "LensModel"])}
+_CAMERA_INFO.update({setting + style: 0x100 + 8 * s + k for s, style in enumerate(_STYLES)
+                     for k, setting in enumerate(_SETTINGS)})
+_CAMERA_INFO.update({f"UserDef{n}PictureStyle": 0x180 + n for n in (1, 2, 3)})
+_LIGHTS = ["AsShot", "Auto", "Measured", "Unknown", "Daylight", "Shade", "Cloudy", "Tungsten", "Fluorescent",
+           "Kelvin", "Flash", "Custom1", "Custom2"] + [f"Unknown{n}" for n in range(2, 12)] + ["PC1", "PC2", "PC3",
+                                                                                               "Custom"]
+_COLOR_DATA = {"ColorDataVersion": 0, "AverageBlackLevel": 0x10, "RawMeasuredRGGB": 0x11,
+               "PerChannelBlackLevel": 0x12, "NormalWhiteLevel": 0x13, "SpecularWhiteLevel": 0x14,
+               "LinearityUpperMargin": 0x15}
+_COLOR_DATA.update({f"WB_RGGBLevels{light}": 0x100 + 2 * k for k, light in enumerate(_LIGHTS)})
+_COLOR_DATA.update({f"ColorTemp{light}": 0x101 + 2 * k for k, light in enumerate(_LIGHTS)})
+_COLOR_DATA.update({f"CameraColorCalibration{n:02d}": 0x200 + n for n in range(1, 16)})
+CANON_BLOCKS = {"CanonCameraInfo": (0x000D, _CAMERA_INFO), "ColorData": (0x4001, _COLOR_DATA)}
+# Canon's autofocus records: from the first array on, Kelmarin files a field under its place in the
+# sequence in a sub-directory named by the record's tag.
+CANON_AF_ARRAYS = {"CanonAFInfo": (0x0012, 8), "CanonAFInfo2": (0x0026, 8), "AFInfo3": (0x003C, 8)}
+
+APPLE_RUN_TIME = {"flags": 1, "value": 2, "epoch": 3, "timescale": 4}
+
 IGNORED_GROUPS = {"ExifTool", "File", "PrintIM", "PreviewIFD", "MakerUnknown"}
 UNNAMED = re.compile(r"_0x[0-9a-fA-F]+$|^Ricoh_Text_")
 
@@ -154,6 +192,10 @@ def olympus_tables():
 
 def exiftool_key(group, path, name, ident, olympus):
     """(kind, directory, tag, position) of an exiftool makernote item; kind "außen" when not comparable."""
+    if group == "Apple" and path.endswith("RunTime") and ident in APPLE_RUN_TIME:
+        return ("ifd", 0x0003, APPLE_RUN_TIME[ident], 0)  # keys of a property list, filed as 1 to 4
+    if group == "Canon" and path.endswith("CanonCameraInfoUnknown32") and name == "CameraTemperature":
+        return ("ifd", 0x000D, 0x14, 0)  # its place counts from the end of the list
     if group in ("Ricoh", "JVC") and isinstance(ident, str) and re.fullmatch(r"[A-Za-z]{1,4}", ident):
         return ("ifd", 0, int.from_bytes(ident.encode(), "big"), 0)  # the text forms' keys ("Rv", "VER")
     if not isinstance(ident, str) or not re.fullmatch(r"0x[0-9a-fA-F]+|\d+", ident):
@@ -165,6 +207,16 @@ def exiftool_key(group, path, name, ident, olympus):
     table = below.lstrip("-")
     if group == "Canon" and table in CANON_CUSTOM:
         return ("ifd", CANON_CUSTOM[table], number, 0)
+    if group == "Canon" and table in CANON_AF_ARRAYS and number >= CANON_AF_ARRAYS[table][1]:
+        return ("ifd", CANON_AF_ARRAYS[table][0], number, 0)
+    if group == "Canon" and table == "CanonCameraInfoUnknown32" and name == "CameraTemperature":
+        return ("ifd", 0x000D, 0x14, 0)
+    if group == "Canon" and table in ("CanonCameraInfo40D", "CanonCameraInfo550D") and name == "DirectoryIndex":
+        return ("ifd", 0x000D, 0x15, 0)  # stored + 1 in these bodies
+    if group == "Canon":
+        for prefix, (directory, tags) in CANON_BLOCKS.items():
+            if table.startswith(prefix) and name in tags:
+                return ("ifd", directory, tags[name], 0)
     if group == "Nikon":
         for prefix, (directory, tags) in NIKON_BLOCKS.items():
             if table.startswith(prefix):

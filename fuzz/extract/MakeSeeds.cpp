@@ -115,6 +115,17 @@ void MetadataSeeds(const std::filesystem::path& folder) {
                                  "4012345", 395));
     Write(folder / (std::string("nikon_blocks_") + (order == ByteOrder::BigEndian ? "MM" : "II")), one);
   }
+  // Canon's camera information of the EOS 450D (its model id) and the colour data's fourth form.
+  for (ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+    std::vector<std::uint8_t> info(0x933 + 64, 0x11), colors(2 * 1227, 0x22);
+    info[0x263] = 0xEF;
+    colors[0] = order == ByteOrder::BigEndian ? 0 : 5;
+    colors[1] = order == ByteOrder::BigEndian ? 5 : 0;
+    std::vector<std::uint8_t> one;
+    AppendRecord(one, Piece::App1Raw,
+                 CanonApp1(order, "Canon EOS 450D", 0x80000176, {{0x000D, 7, info}, {0x4001, 3, colors}}));
+    Write(folder / (std::string("canon_blocks_") + (order == ByteOrder::BigEndian ? "MM" : "II")), one);
+  }
   std::vector<std::uint8_t> jvc, minolta;
   AppendRecord(jvc, Piece::App1Raw, PlainMakernoteApp1(ByteOrder::LittleEndian, "JVC", "VER:0100QTY:FINE    "));
   Write(folder / "jvc_text", jvc);

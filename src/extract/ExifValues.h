@@ -47,6 +47,8 @@ class ExifValues {
   void emplace_back(Args&&... args) {
     Unpacked().emplace_back(std::forward<Args>(args)...);
   }
+  // Bytes per number of packed values (1, 2 or 4); 0 for values kept as a list.
+  std::uint8_t PackedWidth() const { return packedCount != 0 ? form.width : 0; }
   // The bytes held by texts (packed numbers hold none).
   std::size_t TextBytes() const;
 

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 
+#include "extract/AppleRunTime.h"
+#include "extract/CanonBlocks.h"
 #include "extract/CanonCustom.h"
 #include "extract/ExifBlock.h"
 #include "extract/NikonBlocks.h"
@@ -142,7 +144,7 @@ constexpr MakerRow kKodakOwnHeader = {.makeWord = "KODAK", .condition = StartsAt
 constexpr std::array<MakerRow, 61> kMakerTable = {{
     {.makeWord = "AGFA", .maker = 18, .directoryOffset = 8},
     {.makeWord = "APPLE", .condition = StartsAtMakernote, .text = "Apple iOS\0"sv, .maker = 26,
-     .directoryOffset = 14, .base = Makernote, .order = OwnHeader, .orderOffset = 12},
+     .directoryOffset = 14, .base = Makernote, .order = OwnHeader, .orderOffset = 12, .afterWalk = ReadAppleRunTime},
     {.makeWord = "ASAHI", .condition = FoundFromMakernote, .text = "AOC", .maker = 3, .directoryOffset = 6},
     {.makeWord = "ASAHI", .maker = 2},
     // Editing programs that move the makernote leave its original offset in its footer.
@@ -537,7 +539,10 @@ void ReadMakernote(ImageMetadata& image, ExifBlockState& state) {
     state.rawOffsets = true;
   }
   WalkDirectory(image, state, kSectionMakernote, layout.directory, base.value_or(layout.base));
-  if (layout.maker == kMakerCanon && base) ReadCanonCustomFunctions(image, state, layout.directory, *base);
+  if (layout.maker == kMakerCanon && base) {
+    ReadCanonCustomFunctions(image, state, layout.directory, *base);
+    ReadCanonBlocks(image, state);
+  }
   if (layout.olympusCameraType) image.countsFromZero = OlympusCountsFromZero(image);
   if (layout.afterWalk != nullptr && !state.rawOffsets) layout.afterWalk(image, state);
   state.rawOffsets = false;

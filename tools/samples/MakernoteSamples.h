@@ -50,6 +50,35 @@ inline std::vector<std::uint8_t> NikonBlocksApp1(ByteOrder order,
   return tiff.App1();
 }
 
+struct CanonStored {
+  std::uint16_t tag;
+  std::uint16_t type;  // 7 bytes, 3 words, 4 32-bit numbers
+  std::vector<std::uint8_t> bytes;
+};
+
+// An EXIF block of a Canon body: the makernote directory (model id first) and the blocks' values
+// after it (UNDEFINED bytes, SHORT or LONG numbers as given), offsets from the TIFF header.
+inline std::vector<std::uint8_t> CanonApp1(ByteOrder order, const std::string& model, std::uint32_t modelId,
+                                    const std::vector<CanonStored>& blocks) {
+  TiffBuilder tiff(order);
+  const std::uint32_t make = tiff.AppendText(std::string("Canon") + '\0');
+  const std::uint32_t modelAt = tiff.AppendText(model + '\0');
+  auto valueAt = static_cast<std::uint32_t>(tiff.Size() + 2 + 12 * (blocks.size() + 1) + 4);
+  std::vector<TiffBuilder::Entry> entries = {tiff.Long(0x0010, modelId)};
+  for (const CanonStored& block : blocks) {
+    const auto size = static_cast<std::uint32_t>(block.bytes.size());
+    entries.push_back(tiff.At(block.tag, block.type, block.type == 3 ? size / 2 : block.type == 4 ? size / 4 : size, valueAt));
+    valueAt += size + size % 2;
+  }
+  const std::uint32_t note = tiff.AddDirectory(entries);
+  for (const CanonStored& block : blocks) tiff.Append(block.bytes);
+  const std::uint32_t exif = tiff.AddDirectory({tiff.At(0x927C, 7, tiff.Size() - note, note)});
+  tiff.SetFirstDirectory(tiff.AddDirectory({tiff.At(0x010F, 2, 6, make),
+                                            tiff.At(0x0110, 2, static_cast<std::uint32_t>(model.size() + 1), modelAt),
+                                            tiff.Long(0x8769, exif)}));
+  return tiff.App1();
+}
+
 // An EXIF block of the given make whose makernote is `note` as it stands.
 inline std::vector<std::uint8_t> PlainMakernoteApp1(ByteOrder order, const std::string& make,
                                                     const std::string& note) {

@@ -60,7 +60,6 @@ KNOWN_LISTS = {
     ("Pentax", "CameraSettings"): 0x0205,
     ("Pentax", "BatteryInfo"): 0x0216,
     ("Pentax", "CameraInfo"): 0x0215,
-    ("Nikon", "AFInfo"): 0x0088,
 }
 
 LIST_UNITS = {("Sony", "ShotInfo"): 2}
@@ -104,19 +103,39 @@ _PC = {"PictureControlVersion": 0, "PictureControlName": 1, "PictureControlBase"
        ("Brightness", 65): 0x17, ("Saturation", 67): 0x18, ("Hue", 69): 0x19, ("ToningSaturation", 73): 0x1C}
 NIKON_BLOCKS = {
     "PictureControl": (0x0023, _PC),
-    "ShotInfo": (0x0091, {"ShotInfoVersion": 0, "FirmwareVersion": 1, "ShutterCount": 2}),
+    "ShotInfo": (0x0091, {"ShotInfoVersion": 0, "FirmwareVersion": 1, "ShutterCount": 2, "ISO2": 3,
+                          "AFFineTuneAdj": 4, "DistortionControl": 5}),
     "ColorBalance": (0x0097, {"ColorBalanceVersion": 0, "WB_RBGGLevels": 1, "WB_RGGBLevels": 2,
                               "WB_RGBGLevels": 3, "WB_GRBGLevels": 4}),
     "LensData": (0x0098, {"LensDataVersion": 0, "AFAperture": 5, "FocusPosition": 8, "FocusDistance": 9,
                           "FocalLength": 10, "LensIDNumber": 11, "LensFStops": 12, "MinFocalLength": 13,
                           "MaxFocalLength": 14, "MaxApertureAtMinFocal": 15, "MaxApertureAtMaxFocal": 16,
                           "MCUVersion": 17, "EffectiveMaxAperture": 18}),
-    "VRInfo": (0x001F, {"VRInfoVersion": 0, "VibrationReduction": 4}),
+    "VRInfo": (0x001F, {"VRInfoVersion": 0, "VibrationReduction": 4, "VRMode": 6}),
     "WorldTime": (0x0024, {"TimeZone": 0, "DaylightSavings": 2, "DateDisplayFormat": 3}),
     "DistortInfo": (0x002B, {"DistortionVersion": 0, "AutoDistortionControl": 4}),
     "MultiExposure": (0x00B0, {"MultiExposureVersion": 0, "MultiExposureMode": 4, "MultiExposureShots": 8,
                                "MultiExposureAutoGain": 12}),
     "FileInfo": (0x00B8, {"FileInfoVersion": 0, "MemoryCardNumber": 4, "DirectoryNumber": 6, "FileNumber": 8}),
+    "ISOInfo": (0x0025, {"ISO": 0, "ISOExpansion": 4, "ISO2": 6, "ISOExpansion2": 10}),
+    "AFTune": (0x00B9, {"AFFineTune": 0, "AFFineTuneIndex": 1, "AFFineTuneAdj": 2, "AFFineTuneAdjTele": 3}),
+    "FaceDetect": (0x0021, {"FaceDetectFrameSize": 2, "FacesDetected": 6}),
+    "RetouchInfo": (0x00BB, {"RetouchInfoVersion": 0, "RetouchNEFProcessing": 5}),
+    "UnknownInfo": (0x002C, {"UnknownInfoVersion": 0}),
+    "AFInfo2": (0x00B7, {"AFInfo2Version": 0, "ContrastDetectAF": 4, "AFAreaMode": 5, "PhaseDetectAF": 6,
+                         "PrimaryAFPoint": 7, "AFPointsUsed": 8, "AFImageWidth": 16, "AFImageHeight": 18,
+                         "AFAreaXPosition": 20, "AFAreaYPosition": 22, "AFAreaWidth": 24, "AFAreaHeight": 26,
+                         "ContrastDetectAFInFocus": 28}),
+    "FlashInfo": (0x00A8, {"FlashInfoVersion": 0, "FlashSource": 1, "ExternalFlashFirmware": 2,
+                           "ExternalFlashFlags": 3, "FlashCommanderMode": 4, "FlashControlMode": 5,
+                           "FlashCompensation": 6, "FlashOutput": 6, "FlashFocalLength": 7,
+                           "RepeatingFlashRate": 8, "RepeatingFlashCount": 9, "FlashGNDistance": 10,
+                           "FlashColorFilter": 11, "FlashGroupAControlMode": 12, "FlashGroupBControlMode": 13,
+                           "FlashGroupCControlMode": 14, "FlashGroupACompensation": 15,
+                           "FlashGroupBCompensation": 16, "FlashGroupCCompensation": 17,
+                           "ExternalFlashCompensation": 18, "FlashExposureComp3": 19, "FlashExposureComp4": 20}),
+    # after AFInfo2: the tables are found by the start of their name
+    "AFInfo": (0x0088, {"AFAreaMode": 0, "AFPoint": 1, "AFPointsInFocus": 2}),
 }
 
 IGNORED_GROUPS = {"ExifTool", "File", "PrintIM", "PreviewIFD", "MakerUnknown"}
@@ -156,6 +175,8 @@ def exiftool_key(group, path, name, ident, olympus):
     """(kind, directory, tag, position) of an exiftool makernote item; kind "außen" when not comparable."""
     if group in ("Ricoh", "JVC") and isinstance(ident, str) and re.fullmatch(r"[A-Za-z]{1,4}", ident):
         return ("ifd", 0, int.from_bytes(ident.encode(), "big"), 0)  # the text forms' keys ("Rv", "VER")
+    if group == "Nikon" and isinstance(ident, str) and re.fullmatch(r"\d+\.\d+", ident):
+        ident = ident.split(".")[0]  # a bit field of a Nikon block's byte: named by its name
     if not isinstance(ident, str) or not re.fullmatch(r"0x[0-9a-fA-F]+|\d+", ident):
         return ("außen", 0, 0, 0)
     number = int(ident, 0)

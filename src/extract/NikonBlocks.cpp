@@ -63,6 +63,7 @@ constexpr std::int32_t kTagFaceDetect = 0x0021;
 constexpr std::int32_t kTagIsoInfo = 0x0025;
 constexpr std::int32_t kTagUnknownInfo = 0x002C;
 constexpr std::int32_t kTagFlashInfo = 0x00A8;
+constexpr std::int32_t kTagAfInfo = 0x0088;
 constexpr std::int32_t kTagAfInfo2 = 0x00B7;
 constexpr std::int32_t kTagAfTune = 0x00B9;
 constexpr std::int32_t kTagRetouchInfo = 0x00BB;
@@ -149,6 +150,8 @@ constexpr std::array<NikonBlockField, 12> kLensData0204 = {{Lens(5, 5), Lens(8, 
 // ISO (0x0025, no version): the ISO speed and a second one as codes (0, 6), their expansions
 // beyond the normal range (4, 10: 0x101 "Hi 0.3" ... 0x201 "Lo 0.3").
 constexpr std::array<NikonBlockField, 4> kIsoInfo = {{{0, 0}, {4, 4, 2}, {6, 6}, {10, 10, 2}}};
+// AFInfo (0x0088, no version): the AF area mode, the AF point and the points in focus (16 bits).
+constexpr std::array<NikonBlockField, 3> kAfInfo = {{{0, 0}, {1, 1}, {2, 2, 2}}};
 // AF fine tuning (0x00B9, no version): on/off, the lens's memory slot, the adjustments (signed).
 constexpr std::array<NikonBlockField, 4> kAfTune = {{{0, 0}, {1, 1}, {2, 2, 1, 1, false, true},
                                                      {3, 3, 1, 1, false, true}}};
@@ -190,7 +193,7 @@ constexpr std::array<NikonBlockField, 20> kFlashInfo0103 = {
 constexpr std::int32_t kCipherFrom4 = 4;
 constexpr std::int32_t kCipherFrom284 = 284;
 
-constexpr std::array<NikonBlockLayout, 39> kLayouts = {{
+constexpr std::array<NikonBlockLayout, 40> kLayouts = {{
     {kTagPictureControl, "01", -1, kPictureControl1},
     {kTagPictureControl, "02", -1, kPictureControl2},
     {kTagPictureControl, "03", -1, kPictureControl3},
@@ -220,6 +223,7 @@ constexpr std::array<NikonBlockLayout, 39> kLayouts = {{
     {kTagMultiExposure, "", -1, kMultiExposure},
     {kTagFileInfo, "", -1, kFileInfo},
     {kTagIsoInfo, "", -1, kIsoInfo, true},
+    {kTagAfInfo, "", -1, kAfInfo, true},
     {kTagAfTune, "", -1, kAfTune, true},
     {kTagFaceDetect, "", -1, kFaceDetect, true, {}, true},
     {kTagRetouchInfo, "02", -1, kRetouchInfo02},
@@ -275,10 +279,10 @@ std::optional<std::vector<std::uint8_t>> BlockBytes(const ZetExif& item) {
 }
 
 // The blocks in the order they are read, by the tag they are filed under.
-constexpr std::array<std::int32_t, 16> kReadOrder = {
+constexpr std::array<std::int32_t, 17> kReadOrder = {
     kTagPictureControl, kTagShotInfo,   kTagColorBalance, kTagLensData, kTagVrInfo,    kTagWorldTime,
     kTagDistortInfo,    kTagMultiExposure, kTagFileInfo,  kTagIsoInfo,  kTagAfTune,    kTagFaceDetect,
-    kTagRetouchInfo,    kTagUnknownInfo, kTagAfInfo2,     kTagFlashInfo};
+    kTagRetouchInfo,    kTagUnknownInfo, kTagAfInfo,      kTagAfInfo2,  kTagFlashInfo};
 
 struct Found {
   std::array<std::optional<std::vector<std::uint8_t>>, kReadOrder.size()> blocks;

@@ -110,10 +110,10 @@ constexpr std::array<NikonBlockField, 1> kLevels4At288 = {{Levels(4, 288)}};
 // ShotInfo: the firmware version (5 characters) follows the block's version in every form; from
 // version 0200 on it is enciphered. The rest of the block differs from body to body.
 // A firmware field that does not read as a version ("1.10B") was deciphered with a wrong key or
-// holds something else in that body's form: it is left out.
+// holds something else in that body's form: it and the values behind it are left out.
 constexpr std::array<NikonBlockField, 1> kShotInfoFirmware = {{{1, 4, 0, 5, true}}};
-// The D60's form (0211) also holds the shutter count.
-constexpr std::array<NikonBlockField, 2> kShotInfoD60 = {{{1, 4, 0, 5, true}, {2, 589, 4, 1}}};
+// The D60's form (0211) holds the shutter count; its firmware field holds no version.
+constexpr std::array<NikonBlockField, 1> kShotInfoD60 = {{{2, 589, 4, 1}}};
 // The D300's later form (0210): the shutter count (2), the ISO as a code (3, as in the ISO block)
 // and the AF fine tuning (4, signed).
 constexpr std::array<NikonBlockField, 4> kShotInfoD300 = {
@@ -350,7 +350,9 @@ void ReadBlock(ImageMetadata& image, std::int32_t blockTag, std::vector<std::uin
     if (field.width == 0) {
       std::string_view text = CutAtNul(reader.Text(at, field.count));
       while (!text.empty() && text.back() == ' ') text.remove_suffix(1);  // names padded with spaces
-      if (field.versionText && !LooksLikeVersion(text)) continue;
+      // A firmware field that is no version: deciphered with a wrong key or another body's form,
+      // the numbers behind it would be noise.
+      if (field.versionText && !LooksLikeVersion(text)) return;
       Add(image, blockTag, field.tag, kTypTexts, {std::string(text)});
       continue;
     }

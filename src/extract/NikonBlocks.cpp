@@ -115,9 +115,9 @@ constexpr std::array<NikonBlockField, 1> kShotInfoFirmware = {{{1, 4, 0, 5, true
 // The D60's form (0211) holds the shutter count; its firmware field holds no version.
 constexpr std::array<NikonBlockField, 1> kShotInfoD60 = {{{2, 589, 4, 1}}};
 // The D300's later form (0210): the shutter count (2), the ISO as a code (3, as in the ISO block)
-// and the AF fine tuning (4, signed).
+// and the AF fine tuning as a 16-bit code (4).
 constexpr std::array<NikonBlockField, 4> kShotInfoD300 = {
-    {{1, 4, 0, 5, true}, {2, 0x284, 4, 1}, {3, 0x265}, {4, 0x2DC, 1, 1, false, true}}};
+    {{1, 4, 0, 5, true}, {2, 0x284, 4, 1}, {3, 0x265}, {4, 0x2DC, 2, 1}}};
 // The Coolpix P6000 writes no version, its distortion control (5) at 16.
 constexpr std::array<NikonBlockField, 1> kShotInfoP6000 = {{{5, 16}}};
 

@@ -115,7 +115,7 @@ TEST(NikonBlockTables, FlashInfoByVersion) {
   }
 }
 
-// ShotInfo by body: the D300's 0210 form enciphered (shutter count, ISO code, AF fine tuning), the
+// ShotInfo by body: the D300's 0210 form enciphered (shutter count, ISO code, AF fine-tuning code), the
 // P6000's form without a version; another body or a wrong key gives no values.
 TEST(NikonBlockTables, ShotInfoByBody) {
   for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
@@ -126,12 +126,13 @@ TEST(NikonBlockTables, ShotInfoByBody) {
     plain[0x265] = 72;
     const auto count = o.U32(241575);
     std::copy(count.begin(), count.end(), plain.begin() + 0x284);
-    plain[0x2DC] = 0xFD;
+    const auto fineTune = o.U16(2110);
+    std::copy(fineTune.begin(), fineTune.end(), plain.begin() + 0x2DC);
     const std::string d300 = Text(NikonDecipher(plain, {4012345, 395}));
     std::string p6000(18, '\0');
     p6000[16] = 1;
     const Case cases[] = {
-        {"D300", 0x0091, d300, "0='0210' 1='1.10B' 2=241575 3=72 4=-3"},
+        {"D300", 0x0091, d300, "0='0210' 1='1.10B' 2=241575 3=72 4=2110"},
         {"D300 cut before the fine tuning", 0x0091, d300.substr(0, 0x2DC), "0='0210' 1='1.10B' 2=241575 3=72"},
         {"D300 cut in the shutter count", 0x0091, d300.substr(0, 0x287), "0='0210' 1='1.10B' 3=72"},
         {"0210 of another body", 0x0091, d300, "0='0210' 1='1.10B'", "NIKON D3"},

@@ -60,9 +60,12 @@ KNOWN_LISTS = {
     ("Pentax", "CameraSettings"): 0x0205,
     ("Pentax", "BatteryInfo"): 0x0216,
     ("Pentax", "CameraInfo"): 0x0215,
+    ("Panasonic", "FaceDetInfo"): 0x004E,
+    ("Panasonic", "FaceRecInfo"): 0x0061,
+    ("Panasonic", "TimeInfo"): 0x2003,
 }
 
-LIST_UNITS = {("Sony", "ShotInfo"): 2}
+LIST_UNITS = {("Sony", "ShotInfo"): 2, ("Panasonic", "TimeInfo"): 2}
 
 # Olympus's sub-directories (their own directory in the makernote): exiftool table -> directory.
 OLYMPUS_DIRECTORIES = {

@@ -1,5 +1,6 @@
-// Nikon's binary blocks as the window shows them with the shipped definition file: ISO codes as
-// ISO speeds, flash compensations in EV, bit fields and codes by their names. Stored bytes -> rows.
+// Nikon's binary blocks (and Panasonic's face counts) as the window shows them with the shipped
+// definition file: ISO codes as ISO speeds, flash compensations in EV, bit fields and codes by
+// their names. Stored bytes -> rows.
 #include <gtest/gtest.h>
 
 #include <QLocale>
@@ -29,19 +30,25 @@ const Definitions& Tables() {
   return *tables;
 }
 
-// The rows of the block's directory ("tag|label|shown", separated by "; ").
-std::string BlockRows(ByteOrder order, std::uint16_t tag, const std::string& block) {
+// The makernote rows of the block's directory, or (directory 0) the sub-rows of list values
+// ("tag|label|shown", separated by "; ").
+std::string Rows(const std::vector<std::uint8_t>& app1, std::int32_t directory) {
   auto source = std::make_shared<MetadataSource>();
-  source->markers.push_back({0xE1, test::NikonBlocksApp1(order, {{tag, block}}, "4012345", 395)});
+  source->markers.push_back({0xE1, app1});
   const ImageMetadata metadata = ReadMetadata(4, source, &Tables());
   const TextLocale german = TextLocaleOf(QLocale(QLocale::German, QLocale::Germany));
   std::string text;
   for (const ListingRow& row : FillMetadataList(Tables(), metadata, MakeFormatContext(german, 1.0))) {
-    if (row.section != kSectionMakernote || row.directory != tag) continue;
+    if (row.section != kSectionMakernote || row.directory != directory) continue;
+    if (directory == 0 && row.tag.find('.') == std::string::npos) continue;
     if (!text.empty()) text += "; ";
     text += row.tag + '|' + row.label + '|' + row.information;
   }
   return text;
+}
+
+std::string BlockRows(ByteOrder order, std::uint16_t tag, const std::string& block) {
+  return Rows(test::NikonBlocksApp1(order, {{tag, block}}, "4012345", 395), tag);
 }
 
 TEST(NikonBlockText, ShownWithTheShippedDefinitions) {
@@ -74,6 +81,17 @@ TEST(NikonBlockText, ShownWithTheShippedDefinitions) {
   std::swap(little[4], little[5]);
   std::swap(little[10], little[11]);
   EXPECT_EQ(BlockRows(ByteOrder::LittleEndian, 0x0025, little), shown[0]);
+}
+
+// Panasonic's face blocks: their first 16-bit number (little-endian) as a sub-row.
+TEST(NikonBlockText, PanasonicFaceCounts) {
+  const std::string note = "Panasonic\0\0\0"
+                           "\x02\0"
+                           "\x4E\0\x07\0\x04\0\0\0\x03\x01\x09\0"
+                           "\x61\0\x07\0\x04\0\0\0\x02\0\0\0"
+                           "\0\0\0\0"s;
+  EXPECT_EQ(Rows(test::PlainMakernoteApp1(ByteOrder::LittleEndian, "Panasonic", note), 0),
+            "78.1|Zahl der Gesichtspositionen|259; 97.1|Zahl der wiedererkannten Gesichter|2");
 }
 
 }  // namespace

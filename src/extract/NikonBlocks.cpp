@@ -34,8 +34,7 @@ struct NikonBlockField {
 // The layout of a block's versions: `versions` lists the version texts it serves, separated by
 // ","; an entry shorter than four characters serves every version that starts with it ("03"),
 // an empty list every version. A block without a version (WorldTime) has no version item.
-// A layout with a model serves that body alone (the model text as EXIF names it). A block whose
-// numbers are big-endian whatever the makernote's order (the face detection) says so.
+// A layout with a model serves that body alone (the model text as EXIF names it).
 struct NikonBlockLayout {
   std::int32_t blockTag = 0;
   std::string_view versions;
@@ -43,7 +42,6 @@ struct NikonBlockLayout {
   std::span<const NikonBlockField> fields;
   bool unversioned = false;
   std::string_view model = {};
-  bool bigEndian = false;
 };
 
 constexpr std::int32_t kTagSerialNumber = 0x001D;
@@ -155,8 +153,8 @@ constexpr std::array<NikonBlockField, 3> kAfInfo = {{{0, 0}, {1, 1}, {2, 2, 2}}}
 // AF fine tuning (0x00B9, no version): on/off, the lens's memory slot, the adjustments (signed).
 constexpr std::array<NikonBlockField, 4> kAfTune = {{{0, 0}, {1, 1}, {2, 2, 1, 1, false, true},
                                                      {3, 3, 1, 1, false, true}}};
-// Face detection (0x0021, no version, big-endian 16-bit numbers): the frame's width and height,
-// the number of faces.
+// Face detection (0x0021, no version, 16-bit numbers): the frame's width and height, the number
+// of faces.
 constexpr std::array<NikonBlockField, 2> kFaceDetect = {{{2, 2, 2, 2}, {6, 6, 2, 1}}};
 // Retouch data (0x00BB) from version 0200: the NEF processing in the camera (signed).
 constexpr std::array<NikonBlockField, 1> kRetouchInfo02 = {{{5, 5, 1, 1, false, true}}};
@@ -225,7 +223,7 @@ constexpr std::array<NikonBlockLayout, 40> kLayouts = {{
     {kTagIsoInfo, "", -1, kIsoInfo, true},
     {kTagAfInfo, "", -1, kAfInfo, true},
     {kTagAfTune, "", -1, kAfTune, true},
-    {kTagFaceDetect, "", -1, kFaceDetect, true, {}, true},
+    {kTagFaceDetect, "", -1, kFaceDetect, true},
     {kTagRetouchInfo, "02", -1, kRetouchInfo02},
     {kTagRetouchInfo, "", -1, {}},
     {kTagUnknownInfo, "", -1, {}},
@@ -337,7 +335,6 @@ void ReadBlock(ImageMetadata& image, std::int32_t blockTag, std::vector<std::uin
     layout = LayoutFor(blockTag, version, model);
     if (layout == nullptr) return;
   }
-  if (layout->bigEndian) bigEndian = true;
   if (layout->decipherFrom >= 0) {
     if (!key) return;
     bytes = NikonDecipher(bytes, *key, static_cast<std::size_t>(layout->decipherFrom));

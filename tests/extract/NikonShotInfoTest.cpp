@@ -52,8 +52,7 @@ void Check(const Case& c, ByteOrder order, const std::string& serial = "4012345"
   EXPECT_EQ(BlockItems(image, c.tag), c.shown) << c.name << (order == ByteOrder::BigEndian ? " (MM)" : " (II)");
 }
 
-// The blocks without a version, their numbers in the makernote's order (face detection: always
-// big-endian).
+// The blocks without a version, their numbers in the makernote's order.
 TEST(NikonBlockTables, UnversionedBlocks) {
   for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
     const TiffBuilder o(order);
@@ -65,8 +64,8 @@ TEST(NikonBlockTables, UnversionedBlocks) {
         {"AF data", 0x0088, Text(test::Cat({{2, 3}, o.U16(0x0101)})), "0=2 1=3 2=257"},
         {"AF data without the points in focus", 0x0088, "\x02\x03\x01"s, "0=2 1=3"},
         {"AF fine tuning", 0x00B9, "\x01\x03\xFE\x05"s, "0=1 1=3 2=-2 3=5"},
-        {"face detection", 0x0021, "\0\0\x01\x40\0\xF0\0\x02"s, "2=320,240 6=2"},
-        {"face detection cut in the frame", 0x0021, "\0\0\x01\x40\0"s, ""},
+        {"face detection", 0x0021, Text(test::Cat({o.U16(1), o.U16(320), o.U16(240), o.U16(2)})), "2=320,240 6=2"},
+        {"face detection cut in the frame", 0x0021, Text(test::Cat({o.U16(1), o.U16(320), {0}})), ""},
     };
     for (const Case& c : cases) Check(c, order);
   }

@@ -84,7 +84,7 @@ TEST(NikonBlockText, ShownWithTheShippedDefinitions) {
 }
 
 // Panasonic's face blocks: their first 16-bit number (little-endian) as a sub-row.
-TEST(NikonBlockText, PanasonicFaceCounts) {
+TEST(PanasonicBlockText, FaceCounts) {
   const std::string note = "Panasonic\0\0\0"
                            "\x02\0"
                            "\x4E\0\x07\0\x04\0\0\0\x03\x01\x09\0"

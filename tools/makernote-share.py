@@ -107,7 +107,31 @@ _PC = {"PictureControlVersion": 0, "PictureControlName": 1, "PictureControlBase"
 NIKON_BLOCKS = {
     "PictureControl": (0x0023, _PC),
     "ShotInfo": (0x0091, {"ShotInfoVersion": 0, "FirmwareVersion": 1, "ShutterCount": 2, "ISO2": 3,
-                          "AFFineTuneAdj": 4, "DistortionControl": 5}),
+                          "AFFineTuneAdj": 4, "DistortionControl": 5,
+                          # the D300's custom settings
+                          "CustomSettingsBank": 0x1001, "CustomSettingsAllDefault": 0x1002,
+                          "AF-CPrioritySelection": 0x1011, "AF-SPrioritySelection": 0x1012,
+                          "AFPointSelection": 0x1013, "DynamicAFArea": 0x1014, "FocusTrackingLockOn": 0x1015,
+                          "AFActivation": 0x1021, "FocusPointWrap": 0x1022, "AFPointIllumination": 0x1023,
+                          "AFAssist": 0x1025, "AF-OnForMB-D10": 0x1033, "ISOStepSize": 0x1061,
+                          "ExposureControlStepSize": 0x1062, "ExposureCompStepSize": 0x1063,
+                          "EasyExposureCompensation": 0x1064, "CenterWeightedAreaSize": 0x1071,
+                          "FineTuneOptCenterWeighted": 0x1072, "FineTuneOptMatrixMetering": 0x1081,
+                          "FineTuneOptSpotMetering": 0x1082, "MultiSelectorShootMode": 0x1091,
+                          "MultiSelectorPlaybackMode": 0x1092, "InitialZoomSetting": 0x1093, "MultiSelector":
+                          0x1094, "ExposureDelayMode": 0x10a1, "CLModeShootingSpeed": 0x10a2,
+                          "MaxContinuousRelease": 0x10b0, "ReverseIndicators": 0x10c1, "FileNumberSequence":
+                          0x10c2, "BatteryOrder": 0x10c5, "MB-D10Batteries": 0x10c6, "Beep": 0x10d1,
+                          "ShootingInfoDisplay": 0x10d2, "GridDisplay": 0x10d3, "ViewfinderWarning": 0x10d4,
+                          "FuncButton": 0x10e1, "FuncButtonPlusDials": 0x10e2, "PreviewButton": 0x10f1,
+                          "PreviewButtonPlusDials": 0x10f2, "AELockButton": 0x1101, "AELockButtonPlusDials":
+                          0x1102, "CommandDialsReverseRotation": 0x1111, "CommandDialsChangeMainSub": 0x1112,
+                          "CommandDialsApertureSetting": 0x1113, "CommandDialsMenuAndPlayback": 0x1114,
+                          "LCDIllumination": 0x1115, "PhotoInfoPlayback": 0x1116, "ShutterReleaseButtonAE-L":
+                          0x1117, "ReleaseButtonToUseDial": 0x1118, "SelfTimerTime": 0x1121, "MonitorOffTime":
+                          0x1122, "FlashSyncSpeed": 0x1141, "FlashShutterSpeed": 0x1142, "AutoBracketSet":
+                          0x1151, "AutoBracketModeM": 0x1152, "AutoBracketOrder": 0x1153, "ModelingFlash":
+                          0x1154, "NoMemoryCard": 0x1161, "MeteringTime": 0x1162, "InternalFlash": 0x1171}),
     "ColorBalance": (0x0097, {"ColorBalanceVersion": 0, "WB_RBGGLevels": 1, "WB_RGGBLevels": 2,
                               "WB_RGBGLevels": 3, "WB_GRBGLevels": 4}),
     "LensData": (0x0098, {"LensDataVersion": 0, "AFAperture": 5, "FocusPosition": 8, "FocusDistance": 9,

@@ -112,10 +112,74 @@ constexpr std::array<NikonBlockField, 1> kLevels4At288 = {{Levels(4, 288)}};
 constexpr std::array<NikonBlockField, 1> kShotInfoFirmware = {{{1, 4, 0, 5, true}}};
 // The D60's form (0211) holds the shutter count; its firmware field holds no version.
 constexpr std::array<NikonBlockField, 1> kShotInfoD60 = {{{2, 589, 4, 1}}};
-// The D300's later form (0210): the shutter count (2), the ISO as a code (3, as in the ISO block)
-// and the AF fine tuning as a 16-bit code (4).
-constexpr std::array<NikonBlockField, 4> kShotInfoD300 = {
-    {{1, 4, 0, 5, true}, {2, 0x284, 4, 1}, {3, 0x265}, {4, 0x2DC, 2, 1}}};
+// The D300's later form (0210): the shutter count (2), the ISO as a code (3, as in the ISO block),
+// the AF fine tuning as a 16-bit code (4) and the custom settings, 24 bytes from 0x322 on, mostly
+// bit fields: each under 0x1000 + 16 × its byte + the field's number within that byte (from 1).
+constexpr NikonBlockField Bits(std::int32_t tag, std::int32_t offset, std::uint8_t mask) {
+  return {tag, offset, 1, 1, false, false, mask};
+}
+constexpr std::array<NikonBlockField, 64> kShotInfoD300 = {
+    {{1, 4, 0, 5, true}, {2, 0x284, 4, 1}, {3, 0x265}, {4, 0x2DC, 2, 1},
+     Bits(0x1001, 0x322, 0x03),
+     Bits(0x1002, 0x322, 0x80),
+     Bits(0x1011, 0x323, 0xc0),
+     Bits(0x1012, 0x323, 0x20),
+     Bits(0x1013, 0x323, 0x10),
+     Bits(0x1014, 0x323, 0x0c),
+     Bits(0x1015, 0x323, 0x03),
+     Bits(0x1021, 0x324, 0x80),
+     Bits(0x1022, 0x324, 0x08),
+     Bits(0x1023, 0x324, 0x06),
+     Bits(0x1025, 0x324, 0x01),
+     Bits(0x1033, 0x325, 0x70),
+     Bits(0x1061, 0x328, 0xc0),
+     Bits(0x1062, 0x328, 0x30),
+     Bits(0x1063, 0x328, 0x0c),
+     Bits(0x1064, 0x328, 0x03),
+     Bits(0x1071, 0x329, 0xe0),
+     Bits(0x1072, 0x329, 0x0f),
+     Bits(0x1081, 0x32a, 0xf0),
+     Bits(0x1082, 0x32a, 0x0f),
+     Bits(0x1091, 0x32b, 0xc0),
+     Bits(0x1092, 0x32b, 0x30),
+     Bits(0x1093, 0x32b, 0x0c),
+     Bits(0x1094, 0x32b, 0x01),
+     Bits(0x10a1, 0x32c, 0x40),
+     Bits(0x10a2, 0x32c, 0x07),
+     {0x10b0, 0x32d},
+     Bits(0x10c1, 0x32e, 0x20),
+     Bits(0x10c2, 0x32e, 0x08),
+     Bits(0x10c5, 0x32e, 0x04),
+     Bits(0x10c6, 0x32e, 0x03),
+     Bits(0x10d1, 0x32f, 0xc0),
+     Bits(0x10d2, 0x32f, 0x30),
+     Bits(0x10d3, 0x32f, 0x02),
+     Bits(0x10d4, 0x32f, 0x01),
+     Bits(0x10e1, 0x330, 0xf8),
+     Bits(0x10e2, 0x330, 0x07),
+     Bits(0x10f1, 0x331, 0xf8),
+     Bits(0x10f2, 0x331, 0x07),
+     Bits(0x1101, 0x332, 0xf8),
+     Bits(0x1102, 0x332, 0x07),
+     Bits(0x1111, 0x333, 0x80),
+     Bits(0x1112, 0x333, 0x40),
+     Bits(0x1113, 0x333, 0x20),
+     Bits(0x1114, 0x333, 0x10),
+     Bits(0x1115, 0x333, 0x08),
+     Bits(0x1116, 0x333, 0x04),
+     Bits(0x1117, 0x333, 0x02),
+     Bits(0x1118, 0x333, 0x01),
+     Bits(0x1121, 0x334, 0x18),
+     Bits(0x1122, 0x334, 0x07),
+     Bits(0x1141, 0x336, 0xf0),
+     Bits(0x1142, 0x336, 0x0f),
+     Bits(0x1151, 0x337, 0xc0),
+     Bits(0x1152, 0x337, 0x30),
+     Bits(0x1153, 0x337, 0x08),
+     Bits(0x1154, 0x337, 0x01),
+     Bits(0x1161, 0x338, 0x80),
+     Bits(0x1162, 0x338, 0x0f),
+     Bits(0x1171, 0x339, 0xc0)}};
 // The Coolpix P6000 writes no version, its distortion control (5) at 16.
 constexpr std::array<NikonBlockField, 1> kShotInfoP6000 = {{{5, 16}}};
 
@@ -170,9 +234,6 @@ constexpr std::array<NikonBlockField, 12> kAfInfo2V0100 = {{{4, 4}, {5, 5}, {6, 
 // length (7), the repeating flash's rate and count (8, 9), the GN distance (10), the colour filter
 // (11, from 0103), the control modes of groups A, B and C (12 to 14, four bits each) and their
 // compensation (15 to 17, signed), and from 0103 three more compensations (18 to 20, signed).
-constexpr NikonBlockField Bits(std::int32_t tag, std::int32_t offset, std::uint8_t mask) {
-  return {tag, offset, 1, 1, false, false, mask};
-}
 constexpr NikonBlockField Signed(std::int32_t tag, std::int32_t offset) {
   return {tag, offset, 1, 1, false, true};
 }

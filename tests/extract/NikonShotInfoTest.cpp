@@ -141,6 +141,16 @@ TEST(NikonBlockTables, ShotInfoByBody) {
     };
     for (const Case& c : cases) Check(c, order);
     Check({"D300 with another body's key", 0x0091, d300, "0='0210'"}, order, "4012346", 395);
+    // The custom settings: bit fields of byte 13 (0xB3: 2, 3, 1, 1) and the whole byte 11.
+    plain.resize(0x322 + 24, 0);
+    plain[0x322 + 13] = 0xB3;
+    plain[0x322 + 11] = 100;
+    ImageMetadata image;
+    ReadExifBlock(image, test::NikonBlocksApp1(order, {{0x0091, Text(NikonDecipher(plain, {4012345, 395}))}}, "4012345", 395),
+                  nullptr);
+    const std::string items = BlockItems(image, 0x0091);
+    EXPECT_NE(items.find(" 4272=100 "), std::string::npos) << items;
+    EXPECT_NE(items.find(" 4305=2 4306=3 4307=1 4308=1 "), std::string::npos) << items;
   }
 }
 

@@ -114,8 +114,8 @@ void MetadataSeeds(const std::filesystem::path& folder) {
                  NikonBlocksApp1(order, {{0x0023, pictureControl}, {0x0091, "0210" "1.10B"}, {0x0097, colorBalance}},
                                  "4012345", 395));
     Write(folder / (std::string("nikon_blocks_") + (order == ByteOrder::BigEndian ? "MM" : "II")), one);
-    // The flash, AF, ISO, face and retouch blocks, and the D300's long ShotInfo.
-    std::string flash(46, '\0'), afInfo2(30, '\x01'), shotInfo(0x2E0, '\x5A');
+    // The flash, AF, ISO, face and retouch blocks, and the D300's ShotInfo with its custom settings.
+    std::string flash(46, '\0'), afInfo2(30, '\x01'), shotInfo(0x33A, '\x5A');
     flash.replace(0, 4, "0104");
     afInfo2.replace(0, 4, "0100");
     shotInfo.replace(0, 9, "0210" "1.10B");

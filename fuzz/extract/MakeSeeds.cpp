@@ -13,6 +13,7 @@
 #include "HostileFiles.h"
 #include "MakernoteSamples.h"
 #include "SampleExif.h"
+#include "extract/NikonCipher.h"
 #include "extract/ExifBlock.h"
 
 namespace {
@@ -119,6 +120,9 @@ void MetadataSeeds(const std::filesystem::path& folder) {
     flash.replace(0, 4, "0104");
     afInfo2.replace(0, 4, "0100");
     shotInfo.replace(0, 9, "0210" "1.10B");
+    const auto enciphered = kelmarin::NikonDecipher(
+        std::vector<std::uint8_t>(shotInfo.begin(), shotInfo.end()), {4012345, 395});
+    shotInfo.assign(enciphered.begin(), enciphered.end());
     std::vector<std::uint8_t> more;
     AppendRecord(more, Piece::App1Raw,
                  NikonBlocksApp1(order,

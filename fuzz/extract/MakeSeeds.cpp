@@ -13,8 +13,8 @@
 #include "HostileFiles.h"
 #include "MakernoteSamples.h"
 #include "SampleExif.h"
-#include "extract/NikonCipher.h"
 #include "extract/ExifBlock.h"
+#include "extract/NikonCipher.h"
 
 namespace {
 

@@ -67,10 +67,12 @@ KNOWN_LISTS = {
     ("Pentax", "CameraSettings"): 0x0205,
     ("Pentax", "BatteryInfo"): 0x0216,
     ("Pentax", "CameraInfo"): 0x0215,
-    ("Nikon", "AFInfo"): 0x0088,
+    ("Panasonic", "FaceDetInfo"): 0x004E,
+    ("Panasonic", "FaceRecInfo"): 0x0061,
+    ("Panasonic", "TimeInfo"): 0x2003,
 }
 
-LIST_UNITS = {("Sony", "ShotInfo"): 2, ("Panasonic", "FaceRecInfo"): 2}
+LIST_UNITS = {("Sony", "ShotInfo"): 2, ("Panasonic", "FaceRecInfo"): 2, ("Panasonic", "TimeInfo"): 2}
 
 # Olympus's sub-directories (their own directory in the makernote): exiftool table -> directory.
 OLYMPUS_DIRECTORIES = {
@@ -111,19 +113,63 @@ _PC = {"PictureControlVersion": 0, "PictureControlName": 1, "PictureControlBase"
        ("Brightness", 65): 0x17, ("Saturation", 67): 0x18, ("Hue", 69): 0x19, ("ToningSaturation", 73): 0x1C}
 NIKON_BLOCKS = {
     "PictureControl": (0x0023, _PC),
-    "ShotInfo": (0x0091, {"ShotInfoVersion": 0, "FirmwareVersion": 1, "ShutterCount": 2}),
+    "ShotInfo": (0x0091, {"ShotInfoVersion": 0, "FirmwareVersion": 1, "ShutterCount": 2, "ISO2": 3,
+                          "AFFineTuneAdj": 4, "DistortionControl": 5,
+                          # the D300's custom settings
+                          "CustomSettingsBank": 0x1001, "CustomSettingsAllDefault": 0x1002,
+                          "AF-CPrioritySelection": 0x1011, "AF-SPrioritySelection": 0x1012,
+                          "AFPointSelection": 0x1013, "DynamicAFArea": 0x1014, "FocusTrackingLockOn": 0x1015,
+                          "AFActivation": 0x1021, "FocusPointWrap": 0x1022, "AFPointIllumination": 0x1023,
+                          "AFAssist": 0x1025, "AF-OnForMB-D10": 0x1033, "ISOStepSize": 0x1061,
+                          "ExposureControlStepSize": 0x1062, "ExposureCompStepSize": 0x1063,
+                          "EasyExposureCompensation": 0x1064, "CenterWeightedAreaSize": 0x1071,
+                          "FineTuneOptCenterWeighted": 0x1072, "FineTuneOptMatrixMetering": 0x1081,
+                          "FineTuneOptSpotMetering": 0x1082, "MultiSelectorShootMode": 0x1091,
+                          "MultiSelectorPlaybackMode": 0x1092, "InitialZoomSetting": 0x1093, "MultiSelector":
+                          0x1094, "ExposureDelayMode": 0x10a1, "CLModeShootingSpeed": 0x10a2,
+                          "MaxContinuousRelease": 0x10b0, "ReverseIndicators": 0x10c1, "FileNumberSequence":
+                          0x10c2, "BatteryOrder": 0x10c5, "MB-D10Batteries": 0x10c6, "Beep": 0x10d1,
+                          "ShootingInfoDisplay": 0x10d2, "GridDisplay": 0x10d3, "ViewfinderWarning": 0x10d4,
+                          "FuncButton": 0x10e1, "FuncButtonPlusDials": 0x10e2, "PreviewButton": 0x10f1,
+                          "PreviewButtonPlusDials": 0x10f2, "AELockButton": 0x1101, "AELockButtonPlusDials":
+                          0x1102, "CommandDialsReverseRotation": 0x1111, "CommandDialsChangeMainSub": 0x1112,
+                          "CommandDialsApertureSetting": 0x1113, "CommandDialsMenuAndPlayback": 0x1114,
+                          "LCDIllumination": 0x1115, "PhotoInfoPlayback": 0x1116, "ShutterReleaseButtonAE-L":
+                          0x1117, "ReleaseButtonToUseDial": 0x1118, "SelfTimerTime": 0x1121, "MonitorOffTime":
+                          0x1122, "FlashSyncSpeed": 0x1141, "FlashShutterSpeed": 0x1142, "AutoBracketSet":
+                          0x1151, "AutoBracketModeM": 0x1152, "AutoBracketOrder": 0x1153, "ModelingFlash":
+                          0x1154, "NoMemoryCard": 0x1161, "MeteringTime": 0x1162, "InternalFlash": 0x1171}),
     "ColorBalance": (0x0097, {"ColorBalanceVersion": 0, "WB_RBGGLevels": 1, "WB_RGGBLevels": 2,
                               "WB_RGBGLevels": 3, "WB_GRBGLevels": 4}),
     "LensData": (0x0098, {"LensDataVersion": 0, "AFAperture": 5, "FocusPosition": 8, "FocusDistance": 9,
                           "FocalLength": 10, "LensIDNumber": 11, "LensFStops": 12, "MinFocalLength": 13,
                           "MaxFocalLength": 14, "MaxApertureAtMinFocal": 15, "MaxApertureAtMaxFocal": 16,
                           "MCUVersion": 17, "EffectiveMaxAperture": 18}),
-    "VRInfo": (0x001F, {"VRInfoVersion": 0, "VibrationReduction": 4}),
+    "VRInfo": (0x001F, {"VRInfoVersion": 0, "VibrationReduction": 4, "VRMode": 6}),
     "WorldTime": (0x0024, {"TimeZone": 0, "DaylightSavings": 2, "DateDisplayFormat": 3}),
     "DistortInfo": (0x002B, {"DistortionVersion": 0, "AutoDistortionControl": 4}),
     "MultiExposure": (0x00B0, {"MultiExposureVersion": 0, "MultiExposureMode": 4, "MultiExposureShots": 8,
                                "MultiExposureAutoGain": 12}),
     "FileInfo": (0x00B8, {"FileInfoVersion": 0, "MemoryCardNumber": 4, "DirectoryNumber": 6, "FileNumber": 8}),
+    "ISOInfo": (0x0025, {"ISO": 0, "ISOExpansion": 4, "ISO2": 6, "ISOExpansion2": 10}),
+    "AFTune": (0x00B9, {"AFFineTune": 0, "AFFineTuneIndex": 1, "AFFineTuneAdj": 2, "AFFineTuneAdjTele": 3}),
+    "FaceDetect": (0x0021, {"FaceDetectFrameSize": 2, "FacesDetected": 6}),
+    "RetouchInfo": (0x00BB, {"RetouchInfoVersion": 0, "RetouchNEFProcessing": 5}),
+    "UnknownInfo": (0x002C, {"UnknownInfoVersion": 0}),
+    "AFInfo2": (0x00B7, {"AFInfo2Version": 0, "ContrastDetectAF": 4, "AFAreaMode": 5, "PhaseDetectAF": 6,
+                         "PrimaryAFPoint": 7, "AFPointsUsed": 8, "AFImageWidth": 16, "AFImageHeight": 18,
+                         "AFAreaXPosition": 20, "AFAreaYPosition": 22, "AFAreaWidth": 24, "AFAreaHeight": 26,
+                         "ContrastDetectAFInFocus": 28}),
+    "FlashInfo": (0x00A8, {"FlashInfoVersion": 0, "FlashSource": 1, "ExternalFlashFirmware": 2,
+                           "ExternalFlashFlags": 3, "FlashCommanderMode": 4, "FlashControlMode": 5,
+                           "FlashCompensation": 6, "FlashOutput": 6, "FlashFocalLength": 7,
+                           "RepeatingFlashRate": 8, "RepeatingFlashCount": 9, "FlashGNDistance": 10,
+                           "FlashColorFilter": 11, "FlashGroupAControlMode": 12, "FlashGroupBControlMode": 13,
+                           "FlashGroupCControlMode": 14, "FlashGroupACompensation": 15,
+                           "FlashGroupBCompensation": 16, "FlashGroupCCompensation": 17,
+                           "ExternalFlashCompensation": 18, "FlashExposureComp3": 19, "FlashExposureComp4": 20}),
+    # after AFInfo2: the tables are found by the start of their name
+    "AFInfo": (0x0088, {"AFAreaMode": 0, "AFPoint": 1, "AFPointsInFocus": 2}),
 }
 
 # Canon's per-body and versioned blocks, which Kelmarin files as a sub-directory named by the block's
@@ -198,6 +244,8 @@ def exiftool_key(group, path, name, ident, olympus):
         return ("ifd", 0x000D, 0x14, 0)  # its place counts from the end of the list
     if group in ("Ricoh", "JVC") and isinstance(ident, str) and re.fullmatch(r"[A-Za-z]{1,4}", ident):
         return ("ifd", 0, int.from_bytes(ident.encode(), "big"), 0)  # the text forms' keys ("Rv", "VER")
+    if group == "Nikon" and isinstance(ident, str) and re.fullmatch(r"\d+\.\d+", ident):
+        ident = ident.split(".")[0]  # a bit field of a Nikon block's byte: named by its name
     if not isinstance(ident, str) or not re.fullmatch(r"0x[0-9a-fA-F]+|\d+", ident):
         return ("außen", 0, 0, 0)
     number = int(ident, 0)

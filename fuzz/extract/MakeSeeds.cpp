@@ -14,6 +14,7 @@
 #include "MakernoteSamples.h"
 #include "SampleExif.h"
 #include "extract/ExifBlock.h"
+#include "extract/NikonCipher.h"
 
 namespace {
 
@@ -114,6 +115,22 @@ void MetadataSeeds(const std::filesystem::path& folder) {
                  NikonBlocksApp1(order, {{0x0023, pictureControl}, {0x0091, "0210" "1.10B"}, {0x0097, colorBalance}},
                                  "4012345", 395));
     Write(folder / (std::string("nikon_blocks_") + (order == ByteOrder::BigEndian ? "MM" : "II")), one);
+    // The flash, AF, ISO, face and retouch blocks, and the D300's ShotInfo with its custom settings.
+    std::string flash(46, '\0'), afInfo2(30, '\x01'), shotInfo(0x33A, '\x5A');
+    flash.replace(0, 4, "0104");
+    afInfo2.replace(0, 4, "0100");
+    shotInfo.replace(0, 9, "0210" "1.10B");
+    const auto enciphered = kelmarin::NikonDecipher(
+        std::vector<std::uint8_t>(shotInfo.begin(), shotInfo.end()), {4012345, 395});
+    shotInfo.assign(enciphered.begin(), enciphered.end());
+    std::vector<std::uint8_t> more;
+    AppendRecord(more, Piece::App1Raw,
+                 NikonBlocksApp1(order,
+                                 {{0x00A8, flash}, {0x00B7, afInfo2}, {0x0025, std::string(14, '\x54')},
+                                  {0x0021, std::string(8, '\x01')}, {0x00BB, "0200\x01\xFF\0\0"}, {0x0088, std::string("\x01\x02\0\x01", 4)},
+                                  {0x0091, shotInfo}},
+                                 "4012345", 395));
+    Write(folder / (std::string("nikon_more_blocks_") + (order == ByteOrder::BigEndian ? "MM" : "II")), more);
   }
   // Canon's camera information of the EOS 450D (its model id) and the colour data's fourth form.
   for (ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {

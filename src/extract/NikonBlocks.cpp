@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,8 +19,8 @@ namespace kelmarin {
 namespace {
 
 // One value of a block: a text of `count` bytes cut at the first NUL, trailing spaces dropped
-// (width 0), or `count` numbers
-// of `width` bytes (1, 2 or 4) in the makernote's byte order.
+// (width 0), or `count` numbers of `width` bytes (1, 2 or 4) in the makernote's byte order; with
+// a mask, the bits of one byte under the mask, shifted down to its lowest.
 struct NikonBlockField {
   std::int32_t tag = 0;
   std::int32_t offset = 0;  // from the block's first byte
@@ -27,17 +28,20 @@ struct NikonBlockField {
   std::int32_t count = 1;
   bool versionText = false;  // a text kept only when it reads as a version number ("1.10B")
   bool isSigned = false;
+  std::uint8_t mask = 0;
 };
 
 // The layout of a block's versions: `versions` lists the version texts it serves, separated by
 // ","; an entry shorter than four characters serves every version that starts with it ("03"),
 // an empty list every version. A block without a version (WorldTime) has no version item.
+// A layout with a model serves that body alone (the model text as EXIF names it).
 struct NikonBlockLayout {
   std::int32_t blockTag = 0;
   std::string_view versions;
   std::int32_t decipherFrom = -1;  // first enciphered byte; -1: stored plain
   std::span<const NikonBlockField> fields;
   bool unversioned = false;
+  std::string_view model = {};
 };
 
 constexpr std::int32_t kTagSerialNumber = 0x001D;
@@ -53,6 +57,14 @@ constexpr std::int32_t kTagDistortInfo = 0x002B;
 constexpr std::int32_t kTagMultiExposure = 0x00B0;
 constexpr std::int32_t kTagFileInfo = 0x00B8;
 constexpr std::int32_t kTagLensData = 0x0098;
+constexpr std::int32_t kTagFaceDetect = 0x0021;
+constexpr std::int32_t kTagIsoInfo = 0x0025;
+constexpr std::int32_t kTagUnknownInfo = 0x002C;
+constexpr std::int32_t kTagFlashInfo = 0x00A8;
+constexpr std::int32_t kTagAfInfo = 0x0088;
+constexpr std::int32_t kTagAfInfo2 = 0x00B7;
+constexpr std::int32_t kTagAfTune = 0x00B9;
+constexpr std::int32_t kTagRetouchInfo = 0x00BB;
 
 constexpr std::int32_t kVersionBytes = 4;
 constexpr std::int32_t kTagVersion = 0;
@@ -96,15 +108,85 @@ constexpr std::array<NikonBlockField, 1> kLevels4At288 = {{Levels(4, 288)}};
 // ShotInfo: the firmware version (5 characters) follows the block's version in every form; from
 // version 0200 on it is enciphered. The rest of the block differs from body to body.
 // A firmware field that does not read as a version ("1.10B") was deciphered with a wrong key or
-// holds something else in that body's form: it is left out.
+// holds something else in that body's form: it and the values behind it are left out.
 constexpr std::array<NikonBlockField, 1> kShotInfoFirmware = {{{1, 4, 0, 5, true}}};
-// The D60's form (0211) also holds the shutter count.
-constexpr std::array<NikonBlockField, 2> kShotInfoD60 = {{{1, 4, 0, 5, true}, {2, 589, 4, 1}}};
+// The D60's form (0211) holds the shutter count; its firmware field holds no version.
+constexpr std::array<NikonBlockField, 1> kShotInfoD60 = {{{2, 589, 4, 1}}};
+// The D300's later form (0210): the shutter count (2), the ISO as a code (3, as in the ISO block),
+// the AF fine tuning as a 16-bit code (4) and the custom settings, 24 bytes from 0x322 on, mostly
+// bit fields: each under 0x1000 + 16 × its byte + the field's number within that byte (from 1).
+constexpr NikonBlockField Bits(std::int32_t tag, std::int32_t offset, std::uint8_t mask) {
+  return {tag, offset, 1, 1, false, false, mask};
+}
+constexpr std::array<NikonBlockField, 64> kShotInfoD300 = {
+    {{1, 4, 0, 5, true}, {2, 0x284, 4, 1}, {3, 0x265}, {4, 0x2DC, 2, 1},
+     Bits(0x1001, 0x322, 0x03),
+     Bits(0x1002, 0x322, 0x80),
+     Bits(0x1011, 0x323, 0xc0),
+     Bits(0x1012, 0x323, 0x20),
+     Bits(0x1013, 0x323, 0x10),
+     Bits(0x1014, 0x323, 0x0c),
+     Bits(0x1015, 0x323, 0x03),
+     Bits(0x1021, 0x324, 0x80),
+     Bits(0x1022, 0x324, 0x08),
+     Bits(0x1023, 0x324, 0x06),
+     Bits(0x1025, 0x324, 0x01),
+     Bits(0x1033, 0x325, 0x70),
+     Bits(0x1061, 0x328, 0xc0),
+     Bits(0x1062, 0x328, 0x30),
+     Bits(0x1063, 0x328, 0x0c),
+     Bits(0x1064, 0x328, 0x03),
+     Bits(0x1071, 0x329, 0xe0),
+     Bits(0x1072, 0x329, 0x0f),
+     Bits(0x1081, 0x32a, 0xf0),
+     Bits(0x1082, 0x32a, 0x0f),
+     Bits(0x1091, 0x32b, 0xc0),
+     Bits(0x1092, 0x32b, 0x30),
+     Bits(0x1093, 0x32b, 0x0c),
+     Bits(0x1094, 0x32b, 0x01),
+     Bits(0x10a1, 0x32c, 0x40),
+     Bits(0x10a2, 0x32c, 0x07),
+     {0x10b0, 0x32d},
+     Bits(0x10c1, 0x32e, 0x20),
+     Bits(0x10c2, 0x32e, 0x08),
+     Bits(0x10c5, 0x32e, 0x04),
+     Bits(0x10c6, 0x32e, 0x03),
+     Bits(0x10d1, 0x32f, 0xc0),
+     Bits(0x10d2, 0x32f, 0x30),
+     Bits(0x10d3, 0x32f, 0x02),
+     Bits(0x10d4, 0x32f, 0x01),
+     Bits(0x10e1, 0x330, 0xf8),
+     Bits(0x10e2, 0x330, 0x07),
+     Bits(0x10f1, 0x331, 0xf8),
+     Bits(0x10f2, 0x331, 0x07),
+     Bits(0x1101, 0x332, 0xf8),
+     Bits(0x1102, 0x332, 0x07),
+     Bits(0x1111, 0x333, 0x80),
+     Bits(0x1112, 0x333, 0x40),
+     Bits(0x1113, 0x333, 0x20),
+     Bits(0x1114, 0x333, 0x10),
+     Bits(0x1115, 0x333, 0x08),
+     Bits(0x1116, 0x333, 0x04),
+     Bits(0x1117, 0x333, 0x02),
+     Bits(0x1118, 0x333, 0x01),
+     Bits(0x1121, 0x334, 0x18),
+     Bits(0x1122, 0x334, 0x07),
+     Bits(0x1141, 0x336, 0xf0),
+     Bits(0x1142, 0x336, 0x0f),
+     Bits(0x1151, 0x337, 0xc0),
+     Bits(0x1152, 0x337, 0x30),
+     Bits(0x1153, 0x337, 0x08),
+     Bits(0x1154, 0x337, 0x01),
+     Bits(0x1161, 0x338, 0x80),
+     Bits(0x1162, 0x338, 0x0f),
+     Bits(0x1171, 0x339, 0xc0)}};
+// The Coolpix P6000 writes no version, its distortion control (5) at 16.
+constexpr std::array<NikonBlockField, 1> kShotInfoP6000 = {{{5, 16}}};
 
 // Vibration reduction (on, off), distortion control (off, on), multiple exposure (mode, shots,
 // auto gain as 32-bit numbers), file numbers (card, folder, file as 16-bit numbers); the world
 // time has no version: the zone's offset in minutes, daylight saving, the date's order.
-constexpr std::array<NikonBlockField, 1> kVrInfo = {{{4, 4}}};
+constexpr std::array<NikonBlockField, 2> kVrInfo = {{{4, 4}, {6, 6}}};
 constexpr std::array<NikonBlockField, 1> kDistortInfo = {{{4, 4}}};
 constexpr std::array<NikonBlockField, 3> kMultiExposure = {{{4, 4, 4}, {8, 8, 4}, {12, 12, 4}}};
 constexpr std::array<NikonBlockField, 3> kFileInfo = {{{4, 4, 2}, {6, 6, 2}, {8, 8, 2}}};
@@ -127,10 +209,50 @@ constexpr std::array<NikonBlockField, 12> kLensData0204 = {{Lens(5, 5), Lens(8, 
                                                             Lens(11, 12), Lens(12, 13), Lens(13, 14), Lens(14, 15),
                                                             Lens(15, 16), Lens(16, 17), Lens(17, 18), Lens(18, 19)}};
 
+// ISO (0x0025, no version): the ISO speed and a second one as codes (0, 6), their expansions
+// beyond the normal range (4, 10: 0x101 "Hi 0.3" ... 0x201 "Lo 0.3").
+constexpr std::array<NikonBlockField, 4> kIsoInfo = {{{0, 0}, {4, 4, 2}, {6, 6}, {10, 10, 2}}};
+// AFInfo (0x0088, no version): the AF area mode, the AF point and the points in focus (16 bits).
+constexpr std::array<NikonBlockField, 3> kAfInfo = {{{0, 0}, {1, 1}, {2, 2, 2}}};
+// AF fine tuning (0x00B9, no version): on/off, the lens's memory slot, the adjustments (signed).
+constexpr std::array<NikonBlockField, 4> kAfTune = {{{0, 0}, {1, 1}, {2, 2, 1, 1, false, true},
+                                                     {3, 3, 1, 1, false, true}}};
+// Face detection (0x0021, no version, 16-bit numbers): the frame's width and height, the number
+// of faces.
+constexpr std::array<NikonBlockField, 2> kFaceDetect = {{{2, 2, 2, 2}, {6, 6, 2, 1}}};
+// Retouch data (0x00BB) from version 0200: the NEF processing in the camera (signed).
+constexpr std::array<NikonBlockField, 1> kRetouchInfo02 = {{{5, 5, 1, 1, false, true}}};
+// AFInfo2 version 0100 (0x00B7), filed by offset: contrast AF (4), AF area mode (5), phase AF (6),
+// the primary point (7), the points used (8, seven bytes of bits), the AF picture's size and the
+// AF area's place and size (16 to 26, 16-bit) and whether contrast AF found focus (28).
+constexpr std::array<NikonBlockField, 12> kAfInfo2V0100 = {{{4, 4}, {5, 5}, {6, 6}, {7, 7}, {8, 8, 1, 7},
+                                                           {16, 16, 2}, {18, 18, 2}, {20, 20, 2}, {22, 22, 2},
+                                                           {24, 24, 2}, {26, 26, 2}, {28, 28}}};
+// FlashInfo (0x00A8), under numbers of our own across the versions: the source (1), the external
+// flash's firmware (2, two bytes) and flags (3), commander mode (4, bit 7 of the next byte) and
+// control mode (5, its other bits), the compensation in -1/6 EV (6, signed), the flash's focal
+// length (7), the repeating flash's rate and count (8, 9), the GN distance (10), the colour filter
+// (11, from 0103), the control modes of groups A, B and C (12 to 14, four bits each) and their
+// compensation (15 to 17, signed), and from 0103 three more compensations (18 to 20, signed).
+constexpr NikonBlockField Signed(std::int32_t tag, std::int32_t offset) {
+  return {tag, offset, 1, 1, false, true};
+}
+constexpr std::array<NikonBlockField, 14> kFlashInfo0100 = {
+    {{1, 4}, {2, 6, 1, 2}, {3, 8}, Bits(4, 9, 0x80), Bits(5, 9, 0x7F), Signed(6, 10), {7, 11}, {8, 12}, {9, 13},
+     {10, 14}, Bits(12, 15, 0x0F), Bits(13, 16, 0x0F), Signed(15, 17), Signed(16, 18)}};
+constexpr std::array<NikonBlockField, 16> kFlashInfo0102 = {
+    {{1, 4}, {2, 6, 1, 2}, {3, 8}, Bits(4, 9, 0x80), Bits(5, 9, 0x7F), Signed(6, 10), {7, 12}, {8, 13}, {9, 14},
+     {10, 15}, Bits(12, 16, 0x0F), Bits(13, 17, 0xF0), Bits(14, 17, 0x0F), Signed(15, 18), Signed(16, 19),
+     Signed(17, 20)}};
+constexpr std::array<NikonBlockField, 20> kFlashInfo0103 = {
+    {{1, 4}, {2, 6, 1, 2}, {3, 8}, Bits(4, 9, 0x80), Bits(5, 9, 0x7F), Signed(6, 10), {7, 12}, {8, 13}, {9, 14},
+     {10, 15}, {11, 16}, Bits(12, 17, 0x0F), Bits(13, 18, 0xF0), Bits(14, 18, 0x0F), Signed(15, 19),
+     Signed(16, 20), Signed(17, 21), Signed(18, 27), Signed(19, 29), Signed(20, 39)}};
+
 constexpr std::int32_t kCipherFrom4 = 4;
 constexpr std::int32_t kCipherFrom284 = 284;
 
-constexpr std::array<NikonBlockLayout, 25> kLayouts = {{
+constexpr std::array<NikonBlockLayout, 40> kLayouts = {{
     {kTagPictureControl, "01", -1, kPictureControl1},
     {kTagPictureControl, "02", -1, kPictureControl2},
     {kTagPictureControl, "03", -1, kPictureControl3},
@@ -143,8 +265,10 @@ constexpr std::array<NikonBlockLayout, 25> kLayouts = {{
     {kTagColorBalance, "0211", kCipherFrom284, kLevels4At300},
     {kTagColorBalance, "0213", kCipherFrom284, kLevels2At294},
     {kTagColorBalance, "0215,0216,0217", kCipherFrom284, kLevels4At288},
+    {kTagShotInfo, "", -1, kShotInfoP6000, true, "COOLPIX P6000"},
     {kTagShotInfo, "01", -1, kShotInfoFirmware},
     {kTagShotInfo, "0211", kCipherFrom4, kShotInfoD60},
+    {kTagShotInfo, "0210", kCipherFrom4, kShotInfoD300, false, "NIKON D300"},
     {kTagShotInfo, "02", kCipherFrom4, kShotInfoFirmware},
     // Later versions (Z bodies and others) are only named by their version.
     {kTagShotInfo, "", -1, {}},
@@ -157,6 +281,19 @@ constexpr std::array<NikonBlockLayout, 25> kLayouts = {{
     {kTagDistortInfo, "", -1, kDistortInfo},
     {kTagMultiExposure, "", -1, kMultiExposure},
     {kTagFileInfo, "", -1, kFileInfo},
+    {kTagIsoInfo, "", -1, kIsoInfo, true},
+    {kTagAfInfo, "", -1, kAfInfo, true},
+    {kTagAfTune, "", -1, kAfTune, true},
+    {kTagFaceDetect, "", -1, kFaceDetect, true},
+    {kTagRetouchInfo, "02", -1, kRetouchInfo02},
+    {kTagRetouchInfo, "", -1, {}},
+    {kTagUnknownInfo, "", -1, {}},
+    {kTagAfInfo2, "0100", -1, kAfInfo2V0100},
+    {kTagAfInfo2, "", -1, {}},
+    {kTagFlashInfo, "0100,0101", -1, kFlashInfo0100},
+    {kTagFlashInfo, "0102", -1, kFlashInfo0102},
+    {kTagFlashInfo, "0103,0104,0105", -1, kFlashInfo0103},
+    {kTagFlashInfo, "", -1, {}},
 }};
 
 bool Serves(const NikonBlockLayout& layout, std::string_view version) {
@@ -171,9 +308,10 @@ bool Serves(const NikonBlockLayout& layout, std::string_view version) {
   return false;
 }
 
-const NikonBlockLayout* LayoutFor(std::int32_t blockTag, std::string_view version) {
+const NikonBlockLayout* LayoutFor(std::int32_t blockTag, std::string_view version, std::string_view model) {
   for (const NikonBlockLayout& layout : kLayouts) {
-    if (layout.blockTag == blockTag && Serves(layout, version)) return &layout;
+    if (layout.blockTag == blockTag && Serves(layout, version) && (layout.model.empty() || layout.model == model))
+      return &layout;
   }
   return nullptr;
 }
@@ -200,9 +338,10 @@ std::optional<std::vector<std::uint8_t>> BlockBytes(const ZetExif& item) {
 }
 
 // The blocks in the order they are read, by the tag they are filed under.
-constexpr std::array<std::int32_t, 9> kReadOrder = {kTagPictureControl, kTagShotInfo,  kTagColorBalance,
-                                                    kTagLensData,       kTagVrInfo,    kTagWorldTime,
-                                                    kTagDistortInfo,    kTagMultiExposure, kTagFileInfo};
+constexpr std::array<std::int32_t, 17> kReadOrder = {
+    kTagPictureControl, kTagShotInfo,   kTagColorBalance, kTagLensData, kTagVrInfo,    kTagWorldTime,
+    kTagDistortInfo,    kTagMultiExposure, kTagFileInfo,  kTagIsoInfo,  kTagAfTune,    kTagFaceDetect,
+    kTagRetouchInfo,    kTagUnknownInfo, kTagAfInfo,      kTagAfInfo2,  kTagFlashInfo};
 
 struct Found {
   std::array<std::optional<std::vector<std::uint8_t>>, kReadOrder.size()> blocks;
@@ -247,14 +386,14 @@ bool LooksLikeVersion(std::string_view text) {
 }
 
 void ReadBlock(ImageMetadata& image, std::int32_t blockTag, std::vector<std::uint8_t> bytes, bool bigEndian,
-               const std::optional<NikonKey>& key) {
-  const NikonBlockLayout* layout = LayoutFor(blockTag, {});
+               const std::optional<NikonKey>& key, std::string_view model) {
+  const NikonBlockLayout* layout = LayoutFor(blockTag, {}, model);
   if (layout == nullptr || !layout->unversioned) {
     if (bytes.size() < static_cast<std::size_t>(kVersionBytes)) return;
     const std::string version(bytes.begin(), bytes.begin() + kVersionBytes);
     if (!std::all_of(version.begin(), version.end(), IsDigit)) return;
     Add(image, blockTag, kTagVersion, kTypTexts, {version});
-    layout = LayoutFor(blockTag, version);
+    layout = LayoutFor(blockTag, version, model);
     if (layout == nullptr) return;
   }
   if (layout->decipherFrom >= 0) {
@@ -269,8 +408,16 @@ void ReadBlock(ImageMetadata& image, std::int32_t blockTag, std::vector<std::uin
     if (field.width == 0) {
       std::string_view text = CutAtNul(reader.Text(at, field.count));
       while (!text.empty() && text.back() == ' ') text.remove_suffix(1);  // names padded with spaces
-      if (field.versionText && !LooksLikeVersion(text)) continue;
+      // A firmware field that is no version: deciphered with a wrong key or another body's form,
+      // the numbers behind it would be noise.
+      if (field.versionText && !LooksLikeVersion(text)) return;
       Add(image, blockTag, field.tag, kTypTexts, {std::string(text)});
+      continue;
+    }
+    if (field.mask != 0) {
+      const std::uint8_t stored = reader.Bytes(at, 1)[0];
+      const int shift = std::countr_zero(field.mask);
+      Add(image, blockTag, field.tag, kTypNumbers, {std::int64_t{(stored & field.mask) >> shift}});
       continue;
     }
     const PackedForm form{static_cast<std::uint8_t>(field.width), field.isSigned, bigEndian};
@@ -289,7 +436,7 @@ void ReadNikonBlocks(ImageMetadata& image, const ExifBlockState& state) {
   if (found.shutterCount && !found.serial.empty())
     key = NikonKey{NikonSerialKey(found.serial, model), *found.shutterCount};
   for (std::size_t i = 0; i < kReadOrder.size(); ++i) {
-    if (found.blocks[i]) ReadBlock(image, kReadOrder[i], std::move(*found.blocks[i]), bigEndian, key);
+    if (found.blocks[i]) ReadBlock(image, kReadOrder[i], std::move(*found.blocks[i]), bigEndian, key, model);
   }
 }
 

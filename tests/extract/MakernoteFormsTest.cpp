@@ -195,7 +195,7 @@ TEST(NikonBlocks, SmallBlocksByOffset) {
     ReadExifBlock(image, test::NikonBlocksApp1(order, blocks), nullptr);
     EXPECT_EQ(Items(image, 0x001F) + " | " + Items(image, 0x0024) + " | " + Items(image, 0x002B) + " | " +
                   Items(image, 0x00B0) + " | " + Items(image, 0x00B8),
-              "0='0100' 4=2 | 0=-300 2=1 3=2 | 0='0100' 4=1 | 0='0100' 4=2 8=3 12=1 | 0='0100' 4=1 6=100 8=54");
+              "0='0100' 4=2 6=1 | 0=-300 2=1 3=2 | 0='0100' 4=1 | 0='0100' 4=2 8=3 12=1 | 0='0100' 4=1 6=100 8=54");
     ImageMetadata cut;
     ReadExifBlock(cut, test::NikonBlocksApp1(order, {{0x0024, blocks[1].second.substr(0, 3)}}), nullptr);
     EXPECT_EQ(Items(cut, 0x0024), "0=-300 2=1");

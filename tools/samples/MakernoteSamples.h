@@ -16,10 +16,11 @@ namespace kelmarin::test {
 // not empty) and shutter count (0x00A7, when not 0) that key the enciphered ones.
 inline std::vector<std::uint8_t> NikonBlocksApp1(ByteOrder order,
                                                  const std::vector<std::pair<std::uint16_t, std::string>>& blocks,
-                                                 const std::string& serial = "", std::uint32_t shutterCount = 0) {
+                                                 const std::string& serial = "", std::uint32_t shutterCount = 0,
+                                                 const std::string& modelText = "NIKON D300") {
   TiffBuilder tiff(order);
   const std::uint32_t make = tiff.AppendText(std::string("NIKON CORPORATION") + '\0');
-  const std::uint32_t model = tiff.AppendText(std::string("NIKON D300") + '\0');
+  const std::uint32_t model = tiff.AppendText(modelText + '\0');
   const std::uint32_t note = tiff.Append(Cat({Bytes(std::string("Nikon\0\2\x10\0\0", 10)),
                                               Bytes(order == ByteOrder::BigEndian ? "MM" : "II"), tiff.U16(42),
                                               tiff.U32(8)}));
@@ -46,7 +47,7 @@ inline std::vector<std::uint8_t> NikonBlocksApp1(ByteOrder order,
   for (const auto& bytes : values) tiff.Append(bytes);
   const std::uint32_t exif = tiff.AddDirectory({tiff.At(0x927C, 7, tiff.Size() - note, note)});
   tiff.SetFirstDirectory(tiff.AddDirectory(
-      {tiff.At(0x010F, 2, 18, make), tiff.At(0x0110, 2, 11, model), tiff.Long(0x8769, exif)}));
+      {tiff.At(0x010F, 2, 18, make), tiff.At(0x0110, 2, static_cast<std::uint32_t>(modelText.size() + 1), model), tiff.Long(0x8769, exif)}));
   return tiff.App1();
 }
 

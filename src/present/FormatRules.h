@@ -14,6 +14,21 @@ namespace kelmarin {
 // At most this many values of a list are shown.
 inline constexpr std::size_t kListLimit = 10;
 
+// Display codes of a number list: its bytes as characters of the code page, "_" for a control
+// byte (1); as digits, "_" for a value above 9 (2); as UTF-16LE text up to its first NUL (3).
+// Display code 1 of a text list: an EXIF date in the German form.
+inline constexpr std::int32_t kCodeCharacters = 1;
+inline constexpr std::int32_t kCodeDigits = 2;
+inline constexpr std::int32_t kCodeUtf16Text = 3;
+inline constexpr std::int32_t kCodeDate = 1;
+// Display codes of lengths, for number lists (whole numbers) and text lists (one fraction): no
+// unit, millimetres, centimetres, decimetres, metres.
+inline constexpr std::int32_t kCodeNoUnit = 10;
+inline constexpr std::int32_t kCodeMillimetres = 11;
+inline constexpr std::int32_t kCodeCentimetres = 12;
+inline constexpr std::int32_t kCodeDecimetres = 13;
+inline constexpr std::int32_t kCodeMetres = 14;
+
 // Display code 0 of several numbers and the raw column of a number list: the first ten values
 // joined with ",", then ",...(" + count + ")" when there are more.
 std::string NumberListText(const ExifValues& values);

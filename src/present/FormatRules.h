@@ -28,6 +28,20 @@ inline constexpr std::int32_t kCodeMillimetres = 11;
 inline constexpr std::int32_t kCodeCentimetres = 12;
 inline constexpr std::int32_t kCodeDecimetres = 13;
 inline constexpr std::int32_t kCodeMetres = 14;
+// Display codes of the GPS coordinates: degrees, minutes and seconds with the degree sign (0), the
+// same with the web page's "&deg;" (1), decimal degrees (2), the web form with decimal minutes (3).
+inline constexpr std::int32_t kCodeGpsDegrees = 0;
+inline constexpr std::int32_t kCodeGpsWeb = 1;
+inline constexpr std::int32_t kCodeGpsDecimal = 2;
+inline constexpr std::int32_t kCodeGpsWebDecimalMinutes = 3;
+// Display code 1 of a version (EXIF, FlashPix, GPS, print image matching): the version as a
+// number ("2.2"); of the focal length: with its 35 mm equivalent.
+inline constexpr std::int32_t kCodeVersionNumber = 1;
+inline constexpr std::int32_t kCodeFocalEquivalent = 1;
+// Display codes of the copyright notice: the photographer (1), the editor (2); any other code
+// joins both with ";".
+inline constexpr std::int32_t kCodePhotographer = 1;
+inline constexpr std::int32_t kCodeEditor = 2;
 
 // Display code 0 of several numbers and the raw column of a number list: the first ten values
 // joined with ",", then ",...(" + count + ")" when there are more.

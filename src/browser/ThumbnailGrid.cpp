@@ -16,6 +16,7 @@
 #include "extract/ExifBlock.h"
 #include "extract/MetadataReader.h"
 #include "metadata/Definitions.h"
+#include "metadata/Makers.h"
 #include "image/ImageFile.h"
 #include "image/meta/MetadataOnly.h"
 
@@ -32,9 +33,7 @@ constexpr std::int32_t kTagThumbnailOffset = 0x0201;  // JPEGInterchangeFormat, 
 constexpr std::int32_t kTagThumbnailLength = 0x0202;  // JPEGInterchangeFormatLength
 // Makernote previews whose place the reader knows: Nikon's preview directory (the same two tags
 // inside it), Casio's preview bytes.
-constexpr std::int32_t kMakerNikonLater = 17;
 constexpr std::int32_t kTagNikonPreviewDirectory = 0x0011;
-constexpr std::int32_t kMakerCasioLater = 6;
 constexpr std::int32_t kTagCasioPreview = 0x2000;
 
 // Draws a cell: the selection's panel, the picture centred in the box, the name below it.
@@ -169,8 +168,8 @@ QImage CasioPreview(ImageMetadata& metadata) {
 // The makernote preview the reader found the position of, null when there is none.
 QImage MakernotePreview(ImageMetadata& metadata, std::span<const std::uint8_t> block) {
   switch (metadata.camera_id) {
-    case kMakerNikonLater: return NikonPreview(metadata, block);
-    case kMakerCasioLater: return CasioPreview(metadata);
+    case kMakerNikon02: return NikonPreview(metadata, block);
+    case kMakerCasio02: return CasioPreview(metadata);
     default: return {};
   }
 }

@@ -62,10 +62,25 @@ class ByteCursor {
     pos += text.size();
     return true;
   }
+  // The number at `at`, for fields at fixed places of a header: 0 when it does not fit; the
+  // position and the flag stay as they are.
+  std::uint16_t U16At(std::size_t at) const { return static_cast<std::uint16_t>(NumberAt(at, 2)); }
+  std::uint32_t U32At(std::size_t at) const { return static_cast<std::uint32_t>(NumberAt(at, 4)); }
+  // True when the bytes at `at` are exactly `text`; the position and the flag stay as they are.
+  bool HoldsAt(std::size_t at, std::string_view text) const {
+    if (at > data.size() || text.size() > data.size() - at) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (data[at + i] != static_cast<std::uint8_t>(text[i])) return false;
+    }
+    return true;
+  }
 
  private:
-  std::uint64_t Number(std::size_t size) {
-    const std::span<const std::uint8_t> bytes = Take(size);
+  std::uint64_t Number(std::size_t size) { return Value(Take(size)); }
+  std::uint64_t NumberAt(std::size_t at, std::size_t size) const {
+    return at > data.size() || size > data.size() - at ? 0 : Value(data.subspan(at, size));
+  }
+  std::uint64_t Value(std::span<const std::uint8_t> bytes) const {
     std::uint64_t value = 0;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
       const std::size_t shift = 8 * (big ? bytes.size() - 1 - i : i);

@@ -8,11 +8,11 @@
 #include <algorithm>
 #include <array>
 #include <memory>
-#include <cstring>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "extract/ByteCursor.h"
 #include "extract/ExifBlock.h"
 #include "extract/JpegSegments.h"
 
@@ -37,21 +37,8 @@ constexpr std::size_t kMaxIptcMarkerPayload = 0xFFFF - 2 - 14 - 12;
 constexpr std::int32_t kTagIccProfile = 0x8773;  // TIFF/EP, 4.6.5 "InterColorProfile"
 constexpr std::int32_t kTagXmp = 700;            // XMP Specification Part 3, 1.1.4 (TIFF)
 
-std::uint32_t Be32(Bytes b, std::size_t at) {
-  if (at > b.size() || b.size() - at < 4) return 0;
-  return (std::uint32_t{b[at]} << 24) | (std::uint32_t{b[at + 1]} << 16) | (std::uint32_t{b[at + 2]} << 8) |
-         b[at + 3];
-}
-
-std::uint32_t Le32(Bytes b, std::size_t at) {
-  if (at > b.size() || b.size() - at < 4) return 0;
-  return (std::uint32_t{b[at + 3]} << 24) | (std::uint32_t{b[at + 2]} << 16) |
-         (std::uint32_t{b[at + 1]} << 8) | b[at];
-}
-
 bool Starts(Bytes b, std::size_t at, std::string_view text) {
-  return at <= b.size() && b.size() - at >= text.size() &&
-         std::memcmp(b.data() + at, text.data(), text.size()) == 0;
+  return ByteCursor(b).HoldsAt(at, text);
 }
 
 // One ISO base media box: its four-character type and payload (after the size, type, large size
@@ -65,17 +52,16 @@ struct Box {
 // Takes the next box off the front of `rest`. False at the end or when the box does not fit in
 // what remains (then `rest` is emptied).
 bool NextBox(Bytes& rest, Box& box) {
-  if (rest.size() < 8) {
+  ByteCursor cursor(rest);
+  const std::uint32_t shortSize = cursor.U32();
+  cursor.Skip(4);  // the type
+  std::uint64_t size = shortSize == 1 ? cursor.U64() : shortSize;  // 1: a 64-bit size follows
+  if (cursor.RanOut()) {
     rest = {};
     return false;
   }
-  std::uint64_t size = Be32(rest, 0);
-  std::size_t header = 8;
-  if (size == 1) {
-    if (rest.size() < 16) return rest = {}, false;
-    size = (std::uint64_t{Be32(rest, 8)} << 32) | Be32(rest, 12);
-    header = 16;
-  } else if (size == 0) {
+  const std::size_t header = cursor.Position();
+  if (shortSize == 0) {
     size = rest.size();  // the box runs to the end of the file
   }
   if (size < header || size > rest.size()) return rest = {}, false;
@@ -115,38 +101,41 @@ bool IsTiffHeader(Bytes b) {
          Starts(b, 0, std::string_view("IIU\0", 4));
 }
 
-// A TIFF block in its header's byte order ("MM" big-endian, anything else little-endian).
-ByteReader TiffReader(Bytes tiff) {
-  return ByteReader(tiff,
-                    tiff.size() >= 2 && tiff[0] == 'M' ? ByteOrder::BigEndian : ByteOrder::LittleEndian);
-}
-
-// The position of the first entry of `tag` in directory 0 (TIFF 6.0, section 2); 0 when the
-// directory holds none before its first entry cut by the end of the block.
-BufferPos FirstDirectoryEntry(const ByteReader& tiff, std::int32_t tag) {
-  const BufferPos directory = tiff.ReadU32(5) + 1;
-  const std::int64_t entries = tiff.ReadU16(directory);
-  for (std::int64_t i = 0; i < entries; ++i) {
-    const BufferPos entry = directory + 2 + 12 * i;
-    if (!tiff.Has(entry, 12)) break;
-    if (tiff.ReadU16(entry) == tag) return entry;
+// The twelve bytes of the first entry of `tag` in directory 0 (TIFF 6.0, section 2), read from
+// its type on in the header's byte order ("MM" big-endian, anything else little-endian), and the
+// entry's offset in the block; an empty cursor when the directory holds none before its first
+// entry cut by the end of the block.
+ByteCursor FirstDirectoryEntry(Bytes tiff, std::int32_t tag, std::size_t& at) {
+  ByteCursor header(tiff, tiff.size() >= 2 && tiff[0] == 'M');
+  header.Skip(4);
+  const std::size_t directory = header.U32();
+  header.Seek(directory);
+  const std::uint16_t entries = header.U16();
+  if (header.RanOut()) return {};
+  for (std::size_t i = 0; i < entries; ++i) {
+    ByteCursor entry = header.Sub(12);
+    if (header.RanOut()) break;
+    if (entry.U16() == tag) {
+      at = directory + 2 + 12 * i;
+      return entry;
+    }
   }
-  return 0;
+  return {};
 }
 
 // The value bytes of the first entry of `tag` in directory 0 whose type is BYTE or UNDEFINED (or
 // LONG when `longs`); empty when there is none or it leads outside the block.
 Bytes DirectoryZeroValue(Bytes tiff, std::int32_t tag, bool longs) {
-  const ByteReader reader = TiffReader(tiff);
-  const BufferPos entry = FirstDirectoryEntry(reader, tag);
-  if (entry == 0) return {};
-  const std::int32_t type = reader.ReadU16(entry + 2);
-  const std::int64_t unit = type == kLong && longs ? 4 : (type == kByte || type == kUndefined) ? 1 : 0;
-  const std::int64_t length = unit * reader.ReadU32(entry + 4);
+  std::size_t at = 0;
+  ByteCursor entry = FirstDirectoryEntry(tiff, tag, at);
+  if (entry.Bytes().empty()) return {};
+  const std::uint16_t type = entry.U16();
+  const std::uint64_t unit = type == kLong && longs ? 4 : (type == kByte || type == kUndefined) ? 1 : 0;
+  const std::uint64_t length = unit * entry.U32();
   if (length == 0) return {};
-  const BufferPos at = length <= 4 ? entry + 8 : reader.ReadU32(entry + 8) + 1;
-  if (!reader.Has(at, length)) return {};
-  return reader.Bytes(at, length);
+  const std::uint64_t value = length <= 4 ? at + 8 : entry.U32();
+  if (value > tiff.size() || length > tiff.size() - value) return {};
+  return tiff.subspan(static_cast<std::size_t>(value), static_cast<std::size_t>(length));
 }
 
 // IPTC datasets stored in tag 33723 of directory 0 (TIFF/EP, 4.6.5 "IPTC/NAA"), wrapped into the
@@ -155,18 +144,22 @@ std::vector<std::uint8_t> IptcMarkerOfTiff(Bytes tiff) {
   return IptcAsApp13Marker(DirectoryZeroValue(tiff, kTagIptc, true));
 }
 
-// Big-endian unsigned number of 0, 2, 4 or 8 bytes (other widths read as 0); `ok` turns false
-// when the bytes run out.
-std::uint64_t BeN(Bytes b, std::size_t& at, unsigned width, bool& ok) {
-  if (width != 0 && width != 2 && width != 4 && width != 8) ok = false;
-  if (!ok || at > b.size() || b.size() - at < width) {
-    ok = false;
-    return 0;
+// An unsigned number of a box field of 0, 2, 4 or 8 bytes; any other width reads as 0 and counts
+// as running out.
+std::uint64_t FieldOfWidth(ByteCursor& cursor, unsigned width) {
+  switch (width) {
+    case 0:
+      return 0;
+    case 2:
+      return cursor.U16();
+    case 4:
+      return cursor.U32();
+    case 8:
+      return cursor.U64();
+    default:
+      cursor.Skip(cursor.Remaining() + 1);
+      return 0;
   }
-  std::uint64_t value = 0;
-  for (unsigned i = 0; i < width; ++i) value = (value << 8) | b[at + i];
-  at += width;
-  return value;
 }
 
 // The items of a HEIF meta box (ISO/IEC 23008-12, 9; ISO/IEC 14496-12, 8.11) that metadata needs.
@@ -213,10 +206,9 @@ bool ReadPrimaryItem(Bytes pitm, HeifItems& items) {
   unsigned version = 0;
   Bytes body;
   if (!FullBox(pitm, version, body)) return false;
-  bool ok = true;
-  std::size_t at = 0;
-  items.primary = static_cast<std::uint32_t>(BeN(body, at, version == 0 ? 2 : 4, ok));
-  return ok;
+  ByteCursor cursor(body);
+  items.primary = static_cast<std::uint32_t>(FieldOfWidth(cursor, version == 0 ? 2 : 4));
+  return !cursor.RanOut();
 }
 
 // A "mime" item entry after its type: the item name and the content type, each ended by a zero.
@@ -240,14 +232,14 @@ bool ReadItemInfos(Bytes iinf, HeifItems& items) {
     unsigned entryVersion = 0;
     Bytes entry;
     if (box.type != "infe" || !FullBox(box.payload, entryVersion, entry) || entryVersion < 2) continue;
-    bool ok = true;
-    std::size_t at = 0;
-    const auto id = static_cast<std::uint32_t>(BeN(entry, at, entryVersion == 2 ? 2 : 4, ok));
-    at += 2;  // protection index
-    if (!ok || entry.size() - std::min(at, entry.size()) < 4) continue;
-    const std::string_view type(reinterpret_cast<const char*>(entry.data() + at), 4);
+    ByteCursor cursor(entry);
+    const auto id = static_cast<std::uint32_t>(FieldOfWidth(cursor, entryVersion == 2 ? 2 : 4));
+    cursor.Skip(2);  // protection index
+    const Bytes typeBytes = cursor.Take(4);
+    if (cursor.RanOut()) continue;
+    const std::string_view type(reinterpret_cast<const char*>(typeBytes.data()), 4);
     if (type == "Exif") items.exif.push_back(id);
-    if (type == "mime" && IsXmpMimeEntry(entry.subspan(at + 4))) items.xmp.push_back(id);
+    if (type == "mime" && IsXmpMimeEntry(entry.subspan(cursor.Position()))) items.xmp.push_back(id);
     static constexpr std::array<std::string_view, 7> kWithData = {"hvc1", "av01", "grid", "iovl",
                                                                   "iden", "jpeg", "Exif"};
     if (std::find(kWithData.begin(), kWithData.end(), type) != kWithData.end()) items.needData.push_back(id);
@@ -265,13 +257,12 @@ void ReadReferences(Bytes iref, HeifItems& items) {
   for (int n = 0; n < kMaxBoxesPerLevel && NextBox(rest, box); ++n) {
     if (box.type != "cdsc" && box.type != "dimg") continue;
     auto& references = box.type == "cdsc" ? items.describes : items.derives;
-    bool ok = true;
-    std::size_t at = 0;
-    const auto from = static_cast<std::uint32_t>(BeN(box.payload, at, width, ok));
-    const std::uint64_t count = BeN(box.payload, at, 2, ok);
-    for (std::uint64_t i = 0; ok && i < count; ++i) {
-      const auto to = static_cast<std::uint32_t>(BeN(box.payload, at, width, ok));
-      if (ok) references.emplace_back(from, to);
+    ByteCursor cursor(box.payload);
+    const auto from = static_cast<std::uint32_t>(FieldOfWidth(cursor, width));
+    const std::uint64_t count = cursor.U16();
+    for (std::uint64_t i = 0; !cursor.RanOut() && i < count; ++i) {
+      const auto to = static_cast<std::uint32_t>(FieldOfWidth(cursor, width));
+      if (!cursor.RanOut()) references.emplace_back(from, to);
     }
   }
 }
@@ -282,34 +273,33 @@ bool ReadLocations(Bytes iloc, HeifItems& items) {
   unsigned version = 0;
   Bytes body;
   if (!FullBox(iloc, version, body) || version > 2 || body.size() < 2) return false;
-  const unsigned offsetSize = body[0] >> 4, lengthSize = body[0] & 15, baseSize = body[1] >> 4;
-  const unsigned indexSize = version == 0 ? 0 : body[1] & 15;
+  ByteCursor cursor(body);
+  const std::uint8_t sizes = cursor.U8(), moreSizes = cursor.U8();
+  const unsigned offsetSize = sizes >> 4, lengthSize = sizes & 15u, baseSize = moreSizes >> 4;
+  const unsigned indexSize = version == 0 ? 0 : moreSizes & 15u;
   const auto valid = [](unsigned width) { return width == 0 || width == 2 || width == 4 || width == 8; };
   if (!valid(offsetSize) || !valid(lengthSize) || !valid(indexSize)) return false;
-  bool ok = true;
-  std::size_t at = 2;
-  const std::uint64_t count = BeN(body, at, version < 2 ? 2 : 4, ok);
-  if (!ok || count > kMaxHeifItems) return false;
+  const std::uint64_t count = FieldOfWidth(cursor, version < 2 ? 2 : 4);
+  if (cursor.RanOut() || count > kMaxHeifItems) return false;
   const std::size_t stride = std::size_t{indexSize} + offsetSize + lengthSize;
-  for (std::uint64_t i = 0; ok && i < count; ++i) {
+  for (std::uint64_t i = 0; !cursor.RanOut() && i < count; ++i) {
     HeifItems::Location location{};
     location.indexSize = indexSize, location.offsetSize = offsetSize, location.lengthSize = lengthSize;
-    location.item = static_cast<std::uint32_t>(BeN(body, at, version < 2 ? 2 : 4, ok));
-    if (version > 0) location.method = static_cast<unsigned>(BeN(body, at, 2, ok) & 15);
-    BeN(body, at, 2, ok);  // data reference index
-    location.base = BeN(body, at, baseSize, ok);
-    location.extentCount = BeN(body, at, 2, ok);
+    location.item = static_cast<std::uint32_t>(FieldOfWidth(cursor, version < 2 ? 2 : 4));
+    if (version > 0) location.method = cursor.U16() & 15u;
+    cursor.Skip(2);  // data reference index
+    location.base = FieldOfWidth(cursor, baseSize);
+    location.extentCount = cursor.U16();
     // At most 65,535 × 24 bytes: no overflow.
     const std::size_t length = static_cast<std::size_t>(location.extentCount) * stride;
-    if (!ok || length > body.size() - at) return false;
-    location.extents = body.subspan(at, length);
-    at += length;
+    if (cursor.RanOut() || length > cursor.Remaining()) return false;
+    location.extents = cursor.Take(length);
     items.locations.push_back(location);
   }
   std::stable_sort(
       items.locations.begin(), items.locations.end(),
       [](const HeifItems::Location& a, const HeifItems::Location& b) { return a.item < b.item; });
-  return ok;
+  return !cursor.RanOut();
 }
 
 // The first location of an item; null when it has none.
@@ -330,14 +320,13 @@ bool WalkExtents(const HeifItems::Location& location, Bytes file, Bytes idat, st
   if (location.method > 1) return false;
   const Bytes space = location.method == 0 ? file : idat;
   std::uint64_t total = 0;
-  bool ok = true;
-  std::size_t at = 0;
+  ByteCursor cursor(location.extents);
   for (std::uint64_t e = 0; e < location.extentCount; ++e) {
-    BeN(location.extents, at, location.indexSize, ok);
-    const std::uint64_t offset = BeN(location.extents, at, location.offsetSize, ok);
-    const std::uint64_t stored = BeN(location.extents, at, location.lengthSize, ok);
+    FieldOfWidth(cursor, location.indexSize);
+    const std::uint64_t offset = FieldOfWidth(cursor, location.offsetSize);
+    const std::uint64_t stored = FieldOfWidth(cursor, location.lengthSize);
     const std::uint64_t start = location.base + offset;
-    if (!ok || start < location.base || start > space.size()) return false;
+    if (cursor.RanOut() || start < location.base || start > space.size()) return false;
     const std::uint64_t length = stored == 0 ? space.size() - start : stored;  // 0: up to the end
     if (length > space.size() - start || length > space.size() - total || total + length > budget)
       return false;
@@ -366,10 +355,14 @@ void ReadColourProperty(Bytes colr, MetadataSource& source) {
   if (Starts(colr, 0, "prof") || Starts(colr, 0, "rICC")) {
     if (source.icc.empty()) source.icc.assign(colr.begin() + 4, colr.end());
   } else if (Starts(colr, 0, "nclx") && colr.size() >= 11 && !source.nclx) {
-    const auto u16 = [&](std::size_t at) {
-      return static_cast<std::uint16_t>((colr[at] << 8) | colr[at + 1]);
-    };
-    source.nclx = NclxColour{u16(4), u16(6), u16(8), (colr[10] & 0x80) != 0};
+    ByteCursor cursor(colr);
+    cursor.Skip(4);
+    NclxColour nclx;
+    nclx.primaries = cursor.U16();
+    nclx.transfer = cursor.U16();
+    nclx.matrix = cursor.U16();
+    nclx.fullRange = (cursor.U8() & 0x80) != 0;
+    source.nclx = nclx;
   }
 }
 
@@ -380,25 +373,18 @@ void ReadItemColour(Bytes boxes, std::uint32_t wanted, MetadataSource& source) {
   const Bytes ipco = FindBox(iprp, "ipco");
   const Bytes ipma = FindBox(iprp, "ipma");
   if (ipma.size() < 8) return;
-  const unsigned version = ipma[0];
-  const bool wideIndex = (ipma[3] & 1) != 0;
-  bool ok = true;
-  std::size_t at = 4;
-  const std::uint64_t entries = BeN(ipma, at, 4, ok);
-  for (std::uint64_t e = 0; ok && e < entries && e < kMaxBoxesPerLevel; ++e) {
-    const std::uint64_t item = BeN(ipma, at, version < 1 ? 2 : 4, ok);
-    if (!ok || at >= ipma.size()) return;
-    const unsigned count = ipma[at++];
-    for (unsigned a = 0; ok && a < count; ++a) {
-      std::uint64_t index = 0;
-      if (wideIndex) {
-        index = BeN(ipma, at, 2, ok) & 0x7FFF;
-      } else if (at < ipma.size()) {
-        index = ipma[at++] & 0x7F;
-      } else {
-        ok = false;
-      }
-      if (!ok || item != wanted || index == 0) continue;
+  ByteCursor cursor(ipma);
+  const unsigned version = cursor.U8();
+  cursor.Skip(2);
+  const bool wideIndex = (cursor.U8() & 1) != 0;  // the low bit of the flags
+  const std::uint64_t entries = cursor.U32();
+  for (std::uint64_t e = 0; !cursor.RanOut() && e < entries && e < kMaxBoxesPerLevel; ++e) {
+    const std::uint64_t item = FieldOfWidth(cursor, version < 1 ? 2 : 4);
+    const unsigned count = cursor.U8();
+    if (cursor.RanOut()) return;
+    for (unsigned a = 0; !cursor.RanOut() && a < count; ++a) {
+      const std::uint64_t index = wideIndex ? cursor.U16() & 0x7FFFu : cursor.U8() & 0x7Fu;
+      if (cursor.RanOut() || item != wanted || index == 0) continue;
       Bytes rest = ipco;
       Box box;
       for (std::uint64_t n = 1; n <= index && NextBox(rest, box); ++n) {
@@ -494,9 +480,11 @@ bool ReadRafContainer(Bytes file, MetadataSource& source) {
   if (!Starts(file, 0, "FUJIFILMCCD-RAW")) return false;
   // Header: signature 16, version 4, camera number 8, camera name 32, then the directory version
   // and unknown bytes up to 84: the JPEG preview's offset and length.
-  const std::uint64_t offset = Be32(file, 84);
-  const std::uint64_t length = Be32(file, 88);
-  if (offset < file.size() && length <= file.size() - offset) {
+  ByteCursor header(file);
+  header.Seek(84);
+  const std::uint64_t offset = header.U32();
+  const std::uint64_t length = header.U32();
+  if (!header.RanOut() && offset < file.size() && length <= file.size() - offset) {
     ReadJpegSegments(file.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(length)),
                      source);
   }
@@ -508,7 +496,9 @@ bool ReadWebpContainer(Bytes file, const std::shared_ptr<const void>& owner, Met
   // The RIFF size may claim more than the file holds: the chunks are read up to the file's end.
   Bytes rest = file.subspan(12);
   for (int n = 0; n < kMaxBoxesPerLevel && rest.size() >= 8; ++n) {
-    const std::uint64_t size = Le32(rest, 4);
+    ByteCursor chunk(rest, false);
+    chunk.Skip(4);
+    const std::uint64_t size = chunk.U32();
     if (size > rest.size() - 8) break;
     Bytes payload = rest.subspan(8, static_cast<std::size_t>(size));
     if (Starts(rest, 0, "EXIF")) {
@@ -575,17 +565,18 @@ bool ReadJxlContainer(Bytes file, const std::shared_ptr<const void>& owner, Meta
 
 int TiffOrientation(Bytes tiff) {
   if (!IsTiffHeader(tiff)) return 0;
-  const ByteReader reader = TiffReader(tiff);
-  const BufferPos entry = FirstDirectoryEntry(reader, kTagOrientation);
-  if (entry == 0) return 0;
-  const std::int32_t value =
-      reader.ReadU16(entry + 2) == kShort ? reader.ReadU16(entry + 8) : 0;  // one SHORT
+  std::size_t at = 0;
+  ByteCursor entry = FirstDirectoryEntry(tiff, kTagOrientation, at);
+  if (entry.Bytes().empty()) return 0;
+  const std::uint16_t type = entry.U16();
+  entry.Skip(4);
+  const std::uint16_t value = type == kShort ? entry.U16() : 0;  // one SHORT
   return value >= 1 && value <= 8 ? value : 0;
 }
 
 Bytes TiffAfterOffsetPrefix(Bytes payload) {
   if (payload.size() < 4) return {};
-  const std::uint64_t offset = Be32(payload, 0);
+  const std::uint64_t offset = ByteCursor(payload).U32();
   if (offset > payload.size() - 4) return {};
   return payload.subspan(4 + static_cast<std::size_t>(offset));
 }

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "extract/ByteCursor.h"
+
 namespace kelmarin {
 
 ExifValues ExifValues::Packed(std::span<const std::uint8_t> bytes, std::size_t count, PackedForm form) {
@@ -16,18 +18,20 @@ ExifValues ExifValues::Packed(std::span<const std::uint8_t> bytes, std::size_t c
 }
 
 std::int64_t ExifValues::PackedNumber(std::size_t i) const {
-  const auto* p = reinterpret_cast<const std::uint8_t*>(packed.data()) + i * form.width;
+  // Packed() keeps packedCount × width bytes, so the cursor never runs out here.
+  ByteCursor cursor(std::span(reinterpret_cast<const std::uint8_t*>(packed.data()) + i * form.width, form.width),
+                    form.bigEndian);
   switch (form.width) {
-    case 1:
-      return form.isSigned ? std::int64_t{static_cast<std::int8_t>(p[0])} : std::int64_t{p[0]};
+    case 1: {
+      const std::uint8_t byte = cursor.U8();
+      return form.isSigned ? std::int64_t{static_cast<std::int8_t>(byte)} : std::int64_t{byte};
+    }
     case 2: {
-      const auto word = static_cast<std::uint16_t>(form.bigEndian ? (p[0] << 8) | p[1] : (p[1] << 8) | p[0]);
+      const std::uint16_t word = cursor.U16();
       return form.isSigned ? std::int64_t{static_cast<std::int16_t>(word)} : std::int64_t{word};
     }
     default: {
-      const std::uint32_t b0 = p[0], b1 = p[1], b2 = p[2], b3 = p[3];
-      const std::uint32_t word = form.bigEndian ? (b0 << 24) | (b1 << 16) | (b2 << 8) | b3
-                                                : (b3 << 24) | (b2 << 16) | (b1 << 8) | b0;
+      const std::uint32_t word = cursor.U32();
       return form.isSigned ? std::int64_t{static_cast<std::int32_t>(word)} : std::int64_t{word};
     }
   }

@@ -4,9 +4,10 @@
 
 #include "extract/IccFacts.h"
 
+#include <algorithm>
 #include <string_view>
 
-#include "extract/ByteReader.h"
+#include "extract/ByteCursor.h"
 #include "metadata/Text.h"
 #include "metadata/Utf16.h"
 
@@ -23,58 +24,53 @@ constexpr std::uint32_t kText = 0x74657874;            // 'text'
 // Longer texts are cut: they are shown on one row.
 constexpr std::size_t kMaxTextBytes = 4096;
 
-// Positions count from 1, as the byte reader has them.
-std::uint32_t U32(const ByteReader& r, std::size_t at) {
-  return r.ReadU32Raw(static_cast<BufferPos>(at) + 1);
-}
-std::uint16_t U16(const ByteReader& r, std::size_t at) {
-  return r.ReadU16(static_cast<BufferPos>(at) + 1);
-}
-
-std::string AsciiText(const ByteReader& r, std::size_t at, std::size_t length) {
-  const std::string_view text =
-      r.Text(static_cast<BufferPos>(at) + 1, static_cast<std::int64_t>(std::min(length, kMaxTextBytes)));
-  return BytesToUtf8(CutAtNul(text));
+// The profile's bytes from `at`, at most `length` of them (fewer where the profile ends).
+std::string AsciiText(const ByteCursor& r, std::size_t at, std::size_t length) {
+  const std::span<const std::uint8_t> bytes = r.Bytes();
+  const std::size_t from = std::min(at, bytes.size());
+  const std::size_t count = std::min({length, kMaxTextBytes, bytes.size() - from});
+  const std::string_view text(reinterpret_cast<const char*>(bytes.data()) + from, count);
+  return BytesToUtf8(text.substr(0, text.find('\0')));
 }
 
 // UTF-16BE (ICC.1, 10.15) up to its first NUL unit, surrogate pairs joined, unpaired ones replaced.
-std::string Utf16Text(const ByteReader& r, std::size_t at, std::size_t length) {
+std::string Utf16Text(const ByteCursor& r, std::size_t at, std::size_t length) {
   const std::size_t units = std::min(length, kMaxTextBytes) / 2;
   std::size_t count = 0;
-  while (count < units && U16(r, at + 2 * count) != 0) ++count;
-  return Utf16ToUtf8(count, [&](std::size_t i) { return static_cast<char32_t>(U16(r, at + 2 * i)); });
+  while (count < units && r.U16At(at + 2 * count) != 0) ++count;
+  return Utf16ToUtf8(count, [&](std::size_t i) { return static_cast<char32_t>(r.U16At(at + 2 * i)); });
 }
 
 // A multiLocalizedUnicodeType (10.15): the record for en-US, else the first English one, else the
 // first of all.
-std::string LocalizedText(const ByteReader& r, std::size_t tag, std::size_t size) {
-  const std::uint32_t records = U32(r, tag + 8);
-  const std::uint32_t recordSize = U32(r, tag + 12);
+std::string LocalizedText(const ByteCursor& r, std::size_t tag, std::size_t size) {
+  const std::uint32_t records = r.U32At(tag + 8);
+  const std::uint32_t recordSize = r.U32At(tag + 12);
   if (recordSize < 12) return {};
   std::size_t chosen = 0;
   int rank = 0;  // 3 en-US, 2 en, 1 any
   for (std::uint32_t i = 0; i < records && i < 1024; ++i) {
     const std::size_t record = tag + 16 + std::size_t{i} * recordSize;
     if (record + 12 > tag + size) break;
-    const bool english = U16(r, record) == 0x656E;
-    const int here = english && U16(r, record + 2) == 0x5553 ? 3 : english ? 2 : 1;
+    const bool english = r.U16At(record) == 0x656E;
+    const int here = english && r.U16At(record + 2) == 0x5553 ? 3 : english ? 2 : 1;
     if (here > rank) rank = here, chosen = record;
   }
   if (rank == 0) return {};
-  const std::uint32_t length = U32(r, chosen + 4);
-  const std::uint32_t offset = U32(r, chosen + 8);
+  const std::uint32_t length = r.U32At(chosen + 4);
+  const std::uint32_t offset = r.U32At(chosen + 8);
   if (offset > size || length > size - offset) return {};
   return Utf16Text(r, tag + offset, length);
 }
 
 // The text of a 'desc', 'mluc' or 'text' tag at its entry in the tag table; empty for another type.
-std::string TagText(const ByteReader& r, std::size_t entry) {
-  const std::size_t tag = U32(r, entry + 4);
-  const std::size_t size = U32(r, entry + 8);
-  if (size < 12 || !r.Has(static_cast<BufferPos>(tag) + 1, static_cast<std::int64_t>(size))) return {};
-  switch (U32(r, tag)) {
+std::string TagText(const ByteCursor& r, std::size_t entry) {
+  const std::size_t tag = r.U32At(entry + 4);
+  const std::size_t size = r.U32At(entry + 8);
+  if (size < 12 || tag > r.Bytes().size() || size > r.Bytes().size() - tag) return {};
+  switch (r.U32At(tag)) {
     case kDescription: {  // textDescriptionType (ICC.1:2001-04, 6.5.17): the ASCII part
-      const std::uint32_t count = U32(r, tag + 8);
+      const std::uint32_t count = r.U32At(tag + 8);
       return count <= size - 12 ? AsciiText(r, tag + 12, count) : std::string();
     }
     case kMultiLocalized:
@@ -89,22 +85,22 @@ std::string TagText(const ByteReader& r, std::size_t entry) {
 }  // namespace
 
 std::optional<IccFacts> ReadIccFacts(std::span<const std::uint8_t> profile) {
-  const ByteReader r(profile, ByteOrder::BigEndian);
-  if (profile.size() < kHeader + 4 || U32(r, 36) != kMagic) return std::nullopt;
+  const ByteCursor r(profile);
+  if (profile.size() < kHeader + 4 || r.U32At(36) != kMagic) return std::nullopt;
   IccFacts facts;
   facts.size = profile.size();
-  facts.version = U32(r, 8);
-  facts.deviceClass = U32(r, 12);
-  facts.colourSpace = U32(r, 16);
-  facts.pcs = U32(r, 20);
-  const IccDate date{U16(r, 24), U16(r, 26), U16(r, 28), U16(r, 30), U16(r, 32), U16(r, 34)};
+  facts.version = r.U32At(8);
+  facts.deviceClass = r.U32At(12);
+  facts.colourSpace = r.U32At(16);
+  facts.pcs = r.U32At(20);
+  const IccDate date{r.U16At(24), r.U16At(26), r.U16At(28), r.U16At(30), r.U16At(32), r.U16At(34)};
   if (date.year != 0 || date.month != 0 || date.day != 0) facts.date = date;
-  facts.intent = U32(r, 64);
-  facts.creator = U32(r, 80);
-  const std::uint32_t tags = U32(r, kHeader);
+  facts.intent = r.U32At(64);
+  facts.creator = r.U32At(80);
+  const std::uint32_t tags = r.U32At(kHeader);
   for (std::uint32_t i = 0; i < tags && kHeader + 4 + (std::size_t{i} + 1) * 12 <= profile.size(); ++i) {
     const std::size_t entry = kHeader + 4 + std::size_t{i} * 12;
-    const std::uint32_t signature = U32(r, entry);
+    const std::uint32_t signature = r.U32At(entry);
     if (signature == kDescription && facts.description.empty()) facts.description = TagText(r, entry);
     if (signature == kCopyright && facts.copyright.empty()) facts.copyright = TagText(r, entry);
   }

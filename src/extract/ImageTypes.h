@@ -21,9 +21,9 @@ enum ImageType : std::int32_t {
   kTypeTga = 11,
   kTypeTiff = 12,
   // Today's formats, after the classic twelve (camera RAW files of every kind keep kTypeRaw).
-  kTypeHeif = 13,  // HEIF, HEIC, AVIF
+  kTypeHeif = 13,
   kTypeWebp = 14,
-  kTypeJxl = 15,  // JPEG XL
+  kTypeJxl = 15,
 };
 
 }  // namespace kelmarin

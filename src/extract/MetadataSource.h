@@ -21,7 +21,7 @@ struct PngText {
 };
 
 // One TIFF-structured block (TIFF header at its first byte) from a container: a whole TIFF or RAW
-// file, the EXIF payload of a WebP, HEIF, JPEG XL or PNG file, or one part of a CR3 file.
+// file, the EXIF payload of a container, or one part of a container that splits its EXIF.
 enum class TiffBlockRole : std::uint8_t {
   Whole,      // directory 0 is the main section, its next link the thumbnail, sub-directories as usual
   Main,       // CR3 CMT1: directory 0 (main section) only
@@ -37,7 +37,7 @@ struct TiffBlock {
   std::shared_ptr<const void> owner;
 };
 
-// HEIF "nclx" colour information: code points of ITU-T H.273 (ISO/IEC 23091-2).
+// "nclx" colour information of an ISO base media "colr" box: code points of ITU-T H.273 (ISO/IEC 23091-2).
 struct NclxColour {
   std::uint16_t primaries = 0;
   std::uint16_t transfer = 0;
@@ -51,18 +51,18 @@ struct MetadataSource {
       comments;                // JPEG COM segments, raw bytes; an empty one is kept (it uses up a number)
   std::vector<PngText> texts;  // PNG tEXt, zTXt, iTXt chunks
   std::vector<TiffBlock> tiffBlocks;  // in file order; read after the markers of any image type
-  // Filled by a container reader (TIFF, RAW, HEIF, WebP, JPEG XL): its markers (an embedded JPEG's,
+  // Filled by a container reader (image/meta/Formats.h names each format's): its markers (an embedded JPEG's,
   // IPTC of a TIFF) and blocks are read whatever the image type.
   bool container = false;
-  // A whole ICC profile a container holds in one piece (PNG iCCP, TIFF tag 34675, WebP ICCP, HEIF
-  // colr, PSD resource 0x040F); a JPEG's is split over its APP2 markers and joined when read.
+  // A whole ICC profile a container holds in one piece (PNG iCCP, TIFF tag 34675, a RIFF ICCP
+  // chunk, an ISO colr box, PSD resource 0x040F); a JPEG's is split over its APP2 markers and joined when read.
   std::vector<std::uint8_t> icc;
-  // The decoder gives the pixels in sRGB whatever the profile says (a JPEG XL picture coded in XYB):
+  // The decoder gives the pixels in sRGB whatever the profile says (a picture coded in XYB):
   // the profile is listed but not applied.
   bool pixelsInSrgb = false;
   std::optional<NclxColour> nclx;
-  // XMP packets found by a container reader (TIFF tag 700, WebP, HEIF, JPEG XL, ISO boxes, PSD,
-  // GIF), in file order; JPEG and PNG packets are read from the markers and texts above.
+  // XMP packets found by a container reader (TIFF tag 700, RIFF chunks, ISO boxes,
+  // PSD resources, GIF extensions), in file order; JPEG and PNG packets are read from the markers and texts above.
   std::vector<std::string> xmpPackets;
 
   void Clear() {

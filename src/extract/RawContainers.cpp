@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "extract/ByteCursor.h"
 #include "extract/Containers.h"
 #include "extract/ExifBlock.h"
 #include "extract/JpegSegments.h"
@@ -74,18 +75,12 @@ bool IsWanted(std::uint16_t id) {
                      [id](const auto& pair) { return pair.first == id; });
 }
 
-// Numbers in the file's byte order.
+// Numbers in the file's byte order, 0 where they do not fit.
 struct Order {
   bool big = false;
 
-  std::uint32_t U16(Bytes b, std::size_t at) const {
-    if (at > b.size() || b.size() - at < 2) return 0;
-    return big ? (std::uint32_t{b[at]} << 8) | b[at + 1] : (std::uint32_t{b[at + 1]} << 8) | b[at];
-  }
-  std::uint32_t U32(Bytes b, std::size_t at) const {
-    if (at > b.size() || b.size() - at < 4) return 0;
-    return big ? (U16(b, at) << 16) | U16(b, at + 2) : (U16(b, at + 2) << 16) | U16(b, at);
-  }
+  std::uint32_t U16(Bytes b, std::size_t at) const { return ByteCursor(b, big).U16At(at); }
+  std::uint32_t U32(Bytes b, std::size_t at) const { return ByteCursor(b, big).U32At(at); }
   float Float(Bytes b, std::size_t at) const {
     const std::uint32_t bits = U32(b, at);
     float value = 0;
@@ -303,8 +298,7 @@ Buffer CiffTiffBlock(const Records& records, const Order& order) {
 }
 
 bool Starts(Bytes b, std::size_t at, std::string_view text) {
-  return at <= b.size() && b.size() - at >= text.size() &&
-         std::memcmp(b.data() + at, text.data(), text.size()) == 0;
+  return ByteCursor(b).HoldsAt(at, text);
 }
 
 }  // namespace

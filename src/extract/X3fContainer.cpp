@@ -6,11 +6,11 @@
 
 #include <array>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <string>
 #include <string_view>
 
+#include "extract/ByteCursor.h"
 #include "extract/Containers.h"
 #include "extract/ExifBlock.h"
 #include "extract/TiffWriter.h"
@@ -35,16 +35,6 @@ constexpr std::size_t kColumnsAt4 = 40, kRowsAt4 = 44;
 constexpr std::uint32_t kMaxSections = 256;
 constexpr std::uint32_t kMaxProperties = 4096;
 constexpr std::size_t kMaxValueCharacters = 256;
-
-std::uint32_t U32(Bytes b, std::size_t at) {
-  if (at > b.size() || b.size() - at < 4) return 0;
-  return std::uint32_t{b[at]} | (std::uint32_t{b[at + 1]} << 8) | (std::uint32_t{b[at + 2]} << 16) |
-         (std::uint32_t{b[at + 3]} << 24);
-}
-
-bool Starts(Bytes b, std::size_t at, std::string_view text) {
-  return at <= b.size() && b.size() - at >= text.size() && std::memcmp(b.data() + at, text.data(), text.size()) == 0;
-}
 
 // The UTF-16LE text at character `index` of `chars`, up to its NUL, as UTF-8 (a surrogate as "?").
 std::string Utf16Text(Bytes chars, std::uint64_t index) {
@@ -76,32 +66,40 @@ struct Properties {
 // in characters; then per property the character index of its name and of its value; then the
 // characters.
 void ReadProperties(Bytes section, Properties& found) {
-  if (section.size() < 24 || !Starts(section, 0, "SECp") || U32(section, 12) != 0) return;
-  const std::uint32_t count = U32(section, 8);
-  if (count > kMaxProperties || count > (section.size() - 24) / 8) return;
-  const Bytes chars = section.subspan(24 + std::size_t{count} * 8);
+  ByteCursor cursor(section, false);
+  if (!cursor.Match("SECp")) return;
+  cursor.Skip(4);  // version
+  const std::uint32_t count = cursor.U32();
+  const std::uint32_t format = cursor.U32();
+  cursor.Skip(8);  // reserved, length in characters
+  if (cursor.RanOut() || format != 0 || count > kMaxProperties || count > cursor.Remaining() / 8) return;
+  ByteCursor indexes = cursor.Sub(std::size_t{count} * 8);
+  const Bytes chars = section.subspan(cursor.Position());
   for (std::uint32_t i = 0; i < count; ++i) {
-    const std::string name = Utf16Text(chars, U32(section, 24 + std::size_t{i} * 8));
+    const std::string name = Utf16Text(chars, indexes.U32());
+    const std::uint32_t value = indexes.U32();
     std::string* into = name == "CAMMANUF" ? &found.make
                         : name == "CAMMODEL" ? &found.model
                         : name == "TIME"     ? &found.time
                                              : nullptr;
-    if (into != nullptr && into->empty()) *into = Utf16Text(chars, U32(section, 28 + std::size_t{i} * 8));
+    if (into != nullptr && into->empty()) *into = Utf16Text(chars, value);
   }
 }
 
 // The directory ("SECd", version, count, then offset, length and type of each section).
 Properties ReadDirectory(Bytes file) {
   Properties found;
-  const std::size_t at = U32(file, file.size() - 4);
-  if (!Starts(file, at, "SECd")) return found;
-  const Bytes directory = file.subspan(at);
-  const std::uint32_t count = U32(directory, 8);
+  const ByteCursor whole(file, false);
+  const std::size_t at = whole.U32At(file.size() - 4);
+  if (!whole.HoldsAt(at, "SECd")) return found;
+  ByteCursor directory(file.subspan(at), false);
+  directory.Skip(8);  // "SECd", version
+  const std::uint32_t count = directory.U32();
   for (std::uint32_t i = 0; i < count && i < kMaxSections; ++i) {
-    const std::size_t entry = 12 + std::size_t{i} * 12;
-    if (entry + 12 > directory.size()) break;
-    const std::size_t offset = U32(directory, entry), length = U32(directory, entry + 4);
-    if (!Starts(directory, entry + 8, "PROP") || offset > file.size() || length > file.size() - offset) continue;
+    ByteCursor entry = directory.Sub(12);
+    if (directory.RanOut()) break;
+    const std::size_t offset = entry.U32(), length = entry.U32();
+    if (!entry.Match("PROP") || offset > file.size() || length > file.size() - offset) continue;
     ReadProperties(file.subspan(offset, length), found);
   }
   return found;
@@ -120,7 +118,8 @@ std::string DateText(std::string_view digits) {
 
 // Directory 0 (make, model, image size), the Exif directory (date, and the header as makernote).
 Buffer X3fTiffBlock(Bytes file, const Properties& properties) {
-  const bool version4 = U32(file, kVersionAt) >= kVersion4;
+  const ByteCursor fields(file, false);
+  const bool version4 = fields.U32At(kVersionAt) >= kVersion4;
   auto exif = std::make_shared<Ifd>();
   if (const std::string date = DateText(properties.time); !date.empty()) exif->Ascii(0x9003, date);
   // The makernote: the header as far as the file holds it (only version and mark from 4.0 on,
@@ -128,8 +127,8 @@ Buffer X3fTiffBlock(Bytes file, const Properties& properties) {
   const Bytes header = file.first(std::min(file.size(), version4 ? std::size_t{8} : kHeaderBytes));
   exif->Undefined(kTagMakerNote, Buffer(header.begin(), header.end()));
   Ifd main;
-  main.Long(0x0100, {U32(file, version4 ? kColumnsAt4 : kColumnsAt)})
-      .Long(0x0101, {U32(file, version4 ? kRowsAt4 : kRowsAt)})
+  main.Long(0x0100, {fields.U32At(version4 ? kColumnsAt4 : kColumnsAt)})
+      .Long(0x0101, {fields.U32At(version4 ? kRowsAt4 : kRowsAt)})
       .Ascii(0x010F, properties.make.empty() ? "SIGMA" : properties.make)
       .Sub(0x8769, exif);
   if (!properties.model.empty()) main.Ascii(0x0110, properties.model);
@@ -139,7 +138,7 @@ Buffer X3fTiffBlock(Bytes file, const Properties& properties) {
 }  // namespace
 
 bool ReadX3fContainer(Bytes file, MetadataSource& source) {
-  if (!Starts(file, 0, "FOVb") || file.size() < 8) return false;
+  if (!ByteCursor(file).HoldsAt(0, "FOVb") || file.size() < 8) return false;
   source.AddTiffCopy(TiffBlockRole::Whole, X3fTiffBlock(file, ReadDirectory(file)));
   return true;
 }

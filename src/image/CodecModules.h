@@ -1,7 +1,7 @@
 #pragma once
 // The codec modules (internal to src/image). The backends over the heavier imaging libraries
 // (one per library, named by the rows of image/meta/Formats.h) live in shared objects of their own, loaded on
-// the first file of their kind: a process that decodes only JPEG, PNG, GIF or WebP never maps, relocates and
+// the first file of their kind: a process that decodes only formats of built-in decoders never maps, relocates and
 // initialises those libraries and their dozens of dependencies.
 //
 // A module is built with the codec layer from the same sources; its functions take the layer's own

@@ -1,5 +1,5 @@
 #pragma once
-// The imaging libraries write their warnings and failures to standard error (libjxl on every damaged
+// The imaging libraries write their warnings and failures to standard error (one on every damaged
 // file, libjpeg inside LibRaw), which belongs to the program's own messages.
 //
 // While a LibraryOutputSilenced lives, descriptor 2 points at the null device; when the last one

@@ -21,6 +21,7 @@
 
 #include "metadata/DefinitionSyntax.h"
 #include "metadata/Definitions.h"
+#include "metadata/Makers.h"
 #include "metadata/Text.h"
 
 namespace kelmarin {
@@ -65,43 +66,6 @@ constexpr std::int32_t kSectionIptc = 6;
 
 // A line longer than this is cut in the message (a message box cannot lay out megabytes of text).
 constexpr std::size_t kMaxShownLineBytes = 1000;
-
-struct Layout {
-  std::string_view name;
-  std::int32_t maker;
-};
-constexpr std::array<Layout, 32> kLayouts = {{{"asahi01", 2},
-                                              {"asahi02", 3},
-                                              {"canon01", 4},
-                                              {"casio01", 5},
-                                              {"casio02", 6},
-                                              {"fujifilm01", 8},
-                                              {"leica01", 14},
-                                              {"minolta01", 15},
-                                              {"nikon01", 16},
-                                              {"nikon02", 17},
-                                              {"olympus01", 18},
-                                              {"panasonic01", 19},
-                                              {"ricoh01", 21},
-                                              {"sigma01", 25},
-                                              {"apple01", 26},
-                                              {"sony01", 27},
-                                              {"olympus02", 28},
-                                              {"samsung01", 29},
-                                              {"leica02", 30},
-                                              {"dji01", 31},
-                                              {"samsung02", 32},
-                                              {"kodak01", 33},
-                                              {"kodak02", 34},
-                                              {"kodak03", 35},
-                                              {"kodak04", 36},
-                                              {"motorola01", 37},
-                                              {"reconyx01", 38},
-                                              {"sanyo01", 39},
-                                              {"ricoh02", 40},
-                                              {"jvc01", 41},
-                                              {"kodak05", 42},
-                                              {"sigma02", 43}}};
 
 enum class FailureKind { VersionMissing, VersionUnsupported, Syntax, Read };
 
@@ -463,28 +427,19 @@ void DefinitionLoader::Version(const Fields& words) {
 }
 
 void DefinitionLoader::Makernote(std::string_view layoutName) {
-  for (const Layout& layout : kLayouts) {
-    if (!EqualsNoCase(layoutName, layout.name)) continue;
-    if (filling) {  // the entry is there; other threads may be looking up other layouts
-      const auto note = defs->makernoteTable.find(layout.maker);
-      if (note == defs->makernoteTable.end()) throw Failure{FailureKind::Syntax};
-      SetSection(kSectionMakernote, &note->second.exif_tags);
-      return;
-    }
-    auto [it, inserted] = defs->makernoteTable.try_emplace(layout.maker);
-    if (!inserted) throw Failure{FailureKind::Read, kCodeDuplicateKey};
-    it->second.cameraid = layout.maker;
-    SetSection(kSectionMakernote, &it->second.exif_tags);
-    if (deferring != nullptr) BeginDeferred(layout.maker);
+  const MakerLayout* layout = FindMakerLayout(layoutName);
+  if (layout == nullptr) throw Failure{FailureKind::Syntax};
+  if (filling) {  // the entry is there; other threads may be looking up other layouts
+    const auto note = defs->makernoteTable.find(layout->maker);
+    if (note == defs->makernoteTable.end()) throw Failure{FailureKind::Syntax};
+    SetSection(kSectionMakernote, &note->second.exif_tags);
     return;
   }
-  throw Failure{FailureKind::Syntax};
-}
-
-const Layout* FindLayout(std::string_view name) {
-  const auto layout =
-      std::find_if(kLayouts.begin(), kLayouts.end(), [&](const Layout& l) { return EqualsNoCase(name, l.name); });
-  return layout == kLayouts.end() ? nullptr : &*layout;
+  auto [it, inserted] = defs->makernoteTable.try_emplace(layout->maker);
+  if (!inserted) throw Failure{FailureKind::Read, kCodeDuplicateKey};
+  it->second.cameraid = layout->maker;
+  SetSection(kSectionMakernote, &it->second.exif_tags);
+  if (deferring != nullptr) BeginDeferred(layout->maker);
 }
 
 // "#makernote" layout directory: the tags of one sub-directory of a layout whose own section came
@@ -493,9 +448,9 @@ const Layout* FindLayout(std::string_view name) {
 // table of the same number, found when it is looked up; such a section holds no tags.
 void DefinitionLoader::MakernoteDirectory(std::string_view layoutName, std::string_view directory,
                                           std::string_view sharedWith) {
-  const Layout* layout = FindLayout(layoutName);
+  const MakerLayout* layout = FindMakerLayout(layoutName);
   if (layout == nullptr) throw Failure{FailureKind::Syntax};
-  const Layout* other = sharedWith.empty() ? nullptr : FindLayout(sharedWith);
+  const MakerLayout* other = sharedWith.empty() ? nullptr : FindMakerLayout(sharedWith);
   if (!sharedWith.empty() && (other == nullptr || other == layout)) throw Failure{FailureKind::Syntax};
   const auto note = defs->makernoteTable.find(layout->maker);
   if (note == defs->makernoteTable.end()) throw Failure{FailureKind::Syntax};

@@ -14,6 +14,35 @@ namespace kelmarin {
 // At most this many values of a list are shown.
 inline constexpr std::size_t kListLimit = 10;
 
+// Display codes of a number list: its bytes as characters of the code page, "_" for a control
+// byte (1); as digits, "_" for a value above 9 (2); as UTF-16LE text up to its first NUL (3).
+// Display code 1 of a text list: an EXIF date in the German form.
+inline constexpr std::int32_t kCodeCharacters = 1;
+inline constexpr std::int32_t kCodeDigits = 2;
+inline constexpr std::int32_t kCodeUtf16Text = 3;
+inline constexpr std::int32_t kCodeDate = 1;
+// Display codes of lengths, for number lists (whole numbers) and text lists (one fraction): no
+// unit, millimetres, centimetres, decimetres, metres.
+inline constexpr std::int32_t kCodeNoUnit = 10;
+inline constexpr std::int32_t kCodeMillimetres = 11;
+inline constexpr std::int32_t kCodeCentimetres = 12;
+inline constexpr std::int32_t kCodeDecimetres = 13;
+inline constexpr std::int32_t kCodeMetres = 14;
+// Display codes of the GPS coordinates: degrees, minutes and seconds with the degree sign (0), the
+// same with the web page's "&deg;" (1), decimal degrees (2), the web form with decimal minutes (3).
+inline constexpr std::int32_t kCodeGpsDegrees = 0;
+inline constexpr std::int32_t kCodeGpsWeb = 1;
+inline constexpr std::int32_t kCodeGpsDecimal = 2;
+inline constexpr std::int32_t kCodeGpsWebDecimalMinutes = 3;
+// Display code 1 of a version (EXIF, FlashPix, GPS, print image matching): the version as a
+// number ("2.2"); of the focal length: with its 35 mm equivalent.
+inline constexpr std::int32_t kCodeVersionNumber = 1;
+inline constexpr std::int32_t kCodeFocalEquivalent = 1;
+// Display codes of the copyright notice: the photographer (1), the editor (2); any other code
+// joins both with ";".
+inline constexpr std::int32_t kCodePhotographer = 1;
+inline constexpr std::int32_t kCodeEditor = 2;
+
 // Display code 0 of several numbers and the raw column of a number list: the first ten values
 // joined with ",", then ",...(" + count + ")" when there are more.
 std::string NumberListText(const ExifValues& values);

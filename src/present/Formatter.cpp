@@ -17,15 +17,15 @@ namespace {
 // Whole numbers with a unit, display codes 10 to 14 of a number list.
 const char* WholeUnitPattern(std::int32_t code) {
   switch (code) {
-    case 10:
+    case kCodeNoUnit:
       return "0";
-    case 11:
+    case kCodeMillimetres:
       return "0\\m\\m";
-    case 12:
+    case kCodeCentimetres:
       return "0\\c\\m";
-    case 13:
+    case kCodeDecimetres:
       return "0\\d\\m";
-    case 14:
+    case kCodeMetres:
       return "0\\m";
     default:
       return nullptr;
@@ -35,15 +35,15 @@ const char* WholeUnitPattern(std::int32_t code) {
 // Fractions with a unit, display codes 10 to 14 of a text list.
 const char* FractionUnitPattern(std::int32_t code) {
   switch (code) {
-    case 10:
+    case kCodeNoUnit:
       return "0.0";
-    case 11:
+    case kCodeMillimetres:
       return "0\\m\\m";
-    case 12:
+    case kCodeCentimetres:
       return "0.0\\c\\m";
-    case 13:
+    case kCodeDecimetres:
       return "0.00\\d\\m";
-    case 14:
+    case kCodeMetres:
       return "0.000\\m";
     default:
       return nullptr;
@@ -91,12 +91,12 @@ std::string NumberList(const ZetExif& item, std::int32_t code, const ExifTag* de
     return NumberList(ZetExif{item.tag, item.typ, std::move(signedValues), item.directory}, 0, definition,
                       context);
   }
-  if (code == 1 || code == 2 || code == kCodeVersionBytes) {
+  if (code == kCodeCharacters || code == kCodeDigits || code == kCodeVersionBytes) {
     for (const ExifValue& value : values) {
       const auto number = ValueNumber(value);
       if (code == kCodeVersionBytes && number && *number >= 0 && *number <= 9) {
         out += PlainNumberText(*number);
-      } else if (code != 2) {
+      } else if (code != kCodeDigits) {
         out += (!number || *number < 32 || *number > 255) ? std::string("_") : CodePageCharacter(*number);
       } else {
         out += (!number || *number > 9) ? std::string("_") : PlainNumberText(*number);
@@ -104,7 +104,7 @@ std::string NumberList(const ZetExif& item, std::int32_t code, const ExifTag* de
     }
     return out;
   }
-  if (code == 3) {
+  if (code == kCodeUtf16Text) {
     out = Utf16LeText(values, 0);
     const std::size_t nul = out.find('\0');
     if (nul != std::string::npos) out.resize(nul);
@@ -140,7 +140,7 @@ std::string FractionWithUnit(const ExifValue& value, const char* pattern, const 
 std::string TextList(const ZetExif& item, std::int32_t code, const FormatContext& context) {
   if (item.inhalt.empty()) return {};  // nothing to show
   const ExifValue& first = item.inhalt.front();
-  if (code == 1) {
+  if (code == kCodeDate) {
     std::string text = ValueText(first);
     if (auto date = ExifDateText(text, context.locale)) return std::move(*date);
     return text;

@@ -1,5 +1,5 @@
 #pragma once
-// The section "Farbprofil": the facts of an image's embedded ICC profile (and HEIF nclx colour
+// The section "Farbprofil": the facts of an image's embedded ICC profile (and its nclx colour
 // information) as rows for the window and the lister, and as the "icc" member of the JSON form.
 
 #include <cstdint>

@@ -10,6 +10,7 @@
 
 #include "extract/ImageMetadata.h"
 #include "extract/NikonCipher.h"
+#include "metadata/Makers.h"
 #include "present/LensTableData.h"
 #include "present/NumberText.h"
 
@@ -26,22 +27,6 @@ constexpr std::int32_t kTagLensSpecification = 0xA432;
 constexpr std::int32_t kTagLensMake = 0xA433;
 constexpr std::int32_t kTagLensModel = 0xA434;
 constexpr std::int32_t kTagDngLensInfo = 0xC630;
-
-// Maker numbers of the makernote layouts (see the definition file's layout names).
-constexpr std::int32_t kPentaxOld = 2;
-constexpr std::int32_t kPentax = 3;
-constexpr std::int32_t kCanon = 4;
-constexpr std::int32_t kFujifilm = 8;
-constexpr std::int32_t kLeicaPanasonicForm = 14;
-constexpr std::int32_t kMinolta = 15;
-constexpr std::int32_t kNikonFirst = 16;
-constexpr std::int32_t kNikon = 17;
-constexpr std::int32_t kPanasonic = 19;
-constexpr std::int32_t kSigma = 25;
-constexpr std::int32_t kSony = 27;
-constexpr std::int32_t kOlympus = 28;
-constexpr std::int32_t kSamsung = 29;
-constexpr std::int32_t kLeica = 30;
 
 // Relative tolerances when comparing a table row with the file: Nikon stores focal lengths and
 // apertures as steps of 1/24 EV (under 3 % apart), Canon apertures in 1/32 EV with thirds rounded.
@@ -330,32 +315,32 @@ void ReadFujifilm(const ImageMetadata& metadata, Evidence& evidence) {
 
 void ReadMakernote(const ImageMetadata& metadata, Evidence& evidence) {
   switch (metadata.camera_id) {
-    case kCanon:
+    case kMakerCanon01:
       return ReadCanon(metadata, evidence);
-    case kNikonFirst:
-    case kNikon:
+    case kMakerNikon01:
+    case kMakerNikon02:
       return ReadNikon(metadata, evidence);
-    case kSony:
+    case kMakerSony01:
       return ReadNumberCode(metadata, evidence, 0xB027, "sony", "Sony LensType", 65535);
-    case kMinolta:
+    case kMakerMinolta01:
       return ReadNumberCode(metadata, evidence, 0x010C, "sony", "Minolta LensType", 65535);
-    case kPentax:
-    case kPentaxOld:
+    case kMakerAsahi02:
+    case kMakerAsahi01:
       return ReadPentax(metadata, evidence);
-    case kOlympus:
+    case kMakerOlympus02:
       return ReadOlympus(metadata, evidence);
-    case kSamsung:
+    case kMakerSamsung01:
       return ReadNumberCode(metadata, evidence, 0xA003, "samsung", "Samsung LensType", -1);
-    case kPanasonic:
+    case kMakerPanasonic01:
       return ReadMakernoteText(metadata, evidence, 0x0051);
-    case kLeicaPanasonicForm:
+    case kMakerLeica01:
       ReadMakernoteText(metadata, evidence, 0x0051);
       return ReadNumberCode(metadata, evidence, 0x0310, "leica", "Leica LensType", -1);
-    case kLeica:
+    case kMakerLeica02:
       return ReadMakernoteText(metadata, evidence, 0x0303);
-    case kSigma:
+    case kMakerSigma01:
       return ReadMakernoteText(metadata, evidence, 0x0027);
-    case kFujifilm:
+    case kMakerFujifilm01:
       return ReadFujifilm(metadata, evidence);
     default:
       return;

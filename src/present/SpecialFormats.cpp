@@ -79,8 +79,8 @@ std::string Notice(const ExifValue& value, std::int32_t code) {
     const std::size_t end = next == std::string::npos ? bytes.size() : next;
     editor = ImageText(bytes.substr(nul + 1, end - nul - 1));
   }
-  if (code == 1) return photographer;
-  if (code == 2) return editor;
+  if (code == kCodePhotographer) return photographer;
+  if (code == kCodeEditor) return editor;
   return photographer + ';' + editor;
 }
 
@@ -99,7 +99,7 @@ std::string ExposureTime(const ExifValue& value, const FormatContext& context) {
 // "0220" with code 1 is version 2.2; a text that is not a number stays as it is.
 std::string Version(const ExifValues& values, std::int32_t code, const FormatContext& context) {
   std::string text = Characters(values);
-  if (code != 1) return text;
+  if (code != kCodeVersionNumber) return text;
   const auto number = ParseDecimalNumber(text);
   if (!number) return text;
   return Point(*number / 100.0, "0.0#", context);
@@ -160,7 +160,7 @@ std::string Aperture(const ExifValue& value, const FormatContext& context) {
 std::string FocalLength(const ExifValue& value, std::int32_t code, const FormatContext& context) {
   const auto x = Quotient(value);
   if (!x) return ValueText(value);
-  if (code != 1) return Point(*x, "0.0\\m\\m", context);
+  if (code != kCodeFocalEquivalent) return Point(*x, "0.0\\m\\m", context);
   const double equivalent = *x * context.camera_feq;
   if (!std::isfinite(equivalent)) return ValueText(value);
   return FormatNumber(equivalent, "0\\m\\m", context.locale);
@@ -228,7 +228,7 @@ std::string UserComment(const ExifValues& values) {
 std::string PrintImageMatching(const ExifValues& values, std::int32_t code,
                                const FormatContext& context) {
   std::string version = CharactersAt(Characters(values), 8, 4);
-  if (code != 1) return version;
+  if (code != kCodeVersionNumber) return version;
   const double number = ParseDecimalNumber(version).value_or(0.0);
   return Point(number / 100.0, "0.0#", context);
 }

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "extract/ImageMetadata.h"
+#include "metadata/Makers.h"
 #include "present/Lens.h"
 #include "present/ListingJson.h"
 #include "present/SummaryParts.h"
@@ -105,7 +106,7 @@ constexpr std::int32_t kBodySerial = 0xA431;
 // The body's serial number in a makernote, when EXIF has none: Canon 0x000C, Nikon 0x001D, Olympus
 // 0x0404.
 constexpr std::array<std::pair<std::int32_t, std::int32_t>, 3> kMakerSerials = {
-    {{4, 0x000C}, {17, 0x001D}, {18, 0x0404}}};
+    {{kMakerCanon01, 0x000C}, {kMakerNikon02, 0x001D}, {kMakerOlympus01, 0x0404}}};
 constexpr std::int32_t kExposureTime = 0x829A;
 constexpr std::int32_t kFNumber = 0x829D;
 constexpr std::int32_t kIso = 0x8827;
@@ -123,7 +124,6 @@ constexpr std::int32_t kFocalPlaneUnit = 0xA210;
 constexpr std::int32_t kPixelX = 0xA002;
 constexpr std::int32_t kPixelY = 0xA003;
 constexpr std::int32_t kDigitalZoom = 0xA404;
-constexpr std::int32_t kMakerCanon = 4;
 constexpr std::int32_t kCanonFocalLength = 0x0002;
 // Where Kodak's makernotes keep the exposure time (in 1/100000 s) and the f-number (× 100): the
 // "KDK" layout, and that of the DC240 and its kin.
@@ -132,8 +132,7 @@ struct KodakExposure {
   std::int32_t exposureTime;
   std::int32_t fNumber;
 };
-constexpr std::array<KodakExposure, 2> kKodakExposures = {{{34, 0x20, 0x1E}, {35, 0x38, 0x3C}}};
-constexpr std::int32_t kMakerMinolta = 15;
+constexpr std::array<KodakExposure, 2> kKodakExposures = {{{kMakerKodak02, 0x20, 0x1E}, {kMakerKodak03, 0x38, 0x3C}}};
 constexpr std::int32_t kMinoltaExposurePosition = 10;
 constexpr std::int32_t kMinoltaFNumberPosition = 11;
 constexpr double kFullFrameDiagonal = 43.2666;  // mm, 36 × 24
@@ -149,16 +148,16 @@ struct MakerIso {
   IsoForm form;
 };
 constexpr std::array<MakerIso, 10> kMakerIsos = {{
-    {4, 0x0001, 17, IsoForm::Shown},        // Canon CameraSettings: ISO code, shown as its speed
-    {4, 0x0004, 3, IsoForm::CanonAuto},     // Canon ShotInfo: base ISO × automatic ISO (code "Auto")
-    {17, 0x0002, 2, IsoForm::Raw},          // Nikon ISO: 0, speed
-    {2, 0x0014, 0, IsoForm::Shown},         // Pentax ISO code, shown "ISO 100"
-    {3, 0x0014, 0, IsoForm::Shown},         // Pentax (AOC header)
-    {18, 0x1001, 0, IsoForm::OlympusApex},  // Olympus ISOValue: 100 × 2^(v − 5)
-    {5, 0x0014, 0, IsoForm::Shown},         // Casio, first layout: ISO code
-    {6, 0x3014, 0, IsoForm::Raw},           // Casio, "QVC" layout: the speed
-    {6, 0x0014, 0, IsoForm::Shown},         // Casio, "QVC" layout: ISO code
-    {34, 0x0060, 0, IsoForm::Raw},          // Kodak "KDK" layout: the speed
+    {kMakerCanon01, 0x0001, 17, IsoForm::Shown},         // Canon CameraSettings: ISO code, shown as its speed
+    {kMakerCanon01, 0x0004, 3, IsoForm::CanonAuto},      // Canon ShotInfo: base ISO × automatic ISO (code "Auto")
+    {kMakerNikon02, 0x0002, 2, IsoForm::Raw},            // Nikon ISO: 0, speed
+    {kMakerAsahi01, 0x0014, 0, IsoForm::Shown},          // Pentax ISO code, shown "ISO 100"
+    {kMakerAsahi02, 0x0014, 0, IsoForm::Shown},          // Pentax (AOC header)
+    {kMakerOlympus01, 0x1001, 0, IsoForm::OlympusApex},  // Olympus ISOValue: 100 × 2^(v − 5)
+    {kMakerCasio01, 0x0014, 0, IsoForm::Shown},          // Casio, first layout: ISO code
+    {kMakerCasio02, 0x3014, 0, IsoForm::Raw},            // Casio, "QVC" layout: the speed
+    {kMakerCasio02, 0x0014, 0, IsoForm::Shown},          // Casio, "QVC" layout: ISO code
+    {kMakerKodak02, 0x0060, 0, IsoForm::Raw},            // Kodak "KDK" layout: the speed
 }};
 
 // The first whole number in a text ("ISO 400" → 400).
@@ -279,7 +278,7 @@ void AddExposureLine(const Rows& rows, std::int32_t maker, const TextLocale& loc
   // 2^((48 − v)/8) s, f-number 2^((v/8 − 1)/2). Finer than EXIF's APEX fields, which some bodies
   // write rounded to a tenth.
   const auto minolta = [&](std::int32_t position, auto convert) -> std::optional<double> {
-    if (maker != kMakerMinolta) return std::nullopt;
+    if (maker != kMakerMinolta01) return std::nullopt;
     for (std::int32_t tag : {0x0001, 0x0003}) {
       const ListingRow* row = rows.Find(kMakernote, tag, 0, position);
       const std::optional<double> value = RowNumber(row);
@@ -349,7 +348,7 @@ void AddExposureLine(const Rows& rows, std::int32_t maker, const TextLocale& loc
 // The 35 mm factor from the sensor's diagonal an Olympus makernote (either layout) gives in mm (the old
 // directory's 0x0205, the Equipment directory's 0x0103).
 std::optional<double> DiagonalFactor(const Rows& rows, std::int32_t maker, std::vector<SummarySource>& from) {
-  if (maker != 18 && maker != 28) return std::nullopt;
+  if (maker != kMakerOlympus01 && maker != kMakerOlympus02) return std::nullopt;
   for (const auto& [directory, tag] : {std::pair{0, 0x0205}, std::pair{0x2010, 0x0103}}) {
     const ListingRow* row = rows.Find(kMakernote, tag, directory);
     const std::optional<double> diagonal = RowNumber(row);
@@ -413,7 +412,7 @@ std::optional<std::pair<std::uint64_t, std::uint64_t>> RawFraction(std::string_v
 // inch). Digital zoom enlarges these figures by its ratio (EXIF 0xA404), which is taken out again.
 // Only a sensor's shape (4:3 to 3:2) counts: later bodies keep other numbers there.
 std::optional<SensorSize> CanonStatedSensor(const Rows& rows, std::int32_t maker) {
-  if (maker != kMakerCanon) return std::nullopt;
+  if (maker != kMakerCanon01) return std::nullopt;
   const ListingRow* width = rows.Find(kMakernote, kCanonFocalLength, 0, 3);
   const ListingRow* height = rows.Find(kMakernote, kCanonFocalLength, 0, 4);
   const std::optional<double> w = RowNumber(width), h = RowNumber(height);

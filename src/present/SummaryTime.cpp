@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "metadata/Makers.h"
 #include "present/ListingJson.h"
 #include "present/SummaryParts.h"
 #include "present/TextLocale.h"
@@ -31,7 +32,7 @@ struct MakerZone {
   std::int32_t daylightPosition;
 };
 // Canon TimeInfo (0x0035): size, zone in minutes, city, daylight saving (0 or 60).
-constexpr std::array<MakerZone, 1> kMakerZones = {{{4, 0x0035, 2, 4}}};
+constexpr std::array<MakerZone, 1> kMakerZones = {{{kMakerCanon01, 0x0035, 2, 4}}};
 
 struct Offset {
   std::int32_t minutes = 0;

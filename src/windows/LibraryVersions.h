@@ -13,10 +13,9 @@ struct LibraryVersion {
   std::string version;    // empty when it cannot be told
 };
 
-// The imaging libraries in the order the about window lists them: libjpeg-turbo, libpng, giflib,
-// libtiff, LibRaw, ImageMagick, libemf2svg, libheif, libwebp, libjxl, then those of colour profiles,
-// XMP and JPEG XL's compressed boxes: lcms2, expat, Brotli. Run-time versions where the library can tell them;
-// libjpeg-turbo and giflib have no such call and give the version of the headers built against.
+// The imaging libraries in the order the about window lists them: those of the pixel decoders, then
+// those of colour profiles, XMP and compressed boxes. Run-time versions where the library can tell
+// them; libraries without such a call give the version of the headers built against.
 std::vector<LibraryVersion> ImagingLibraryVersions();
 
 // The version in the file name of the shared library the dynamic linker finds for soname (its real

@@ -1,6 +1,7 @@
 // The bounded byte cursor: numbers in both byte orders, running out, sub-spans and matches.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "extract/ByteCursor.h"
@@ -65,6 +66,23 @@ TEST(ByteCursorTest, FlagStaysSetAndSubCursorsAreBounded) {
   EXPECT_FALSE(text.Match("II"));
   EXPECT_TRUE(text.Match("MM"));
   EXPECT_FALSE(text.Match(std::string_view("*\0", 2)));  // longer than what remains
+  EXPECT_EQ(text.Position(), 2u);
+  EXPECT_FALSE(text.RanOut());
+  // The peeks look anywhere without moving or setting the flag; 0 where the number does not fit.
+  const ByteCursor big(kBytes), little(kBytes, false);
+  EXPECT_EQ(big.U16At(7), 0x0809u);
+  EXPECT_EQ(little.U16At(7), 0x0908u);
+  EXPECT_EQ(std::pair(big.U32At(5), little.U32At(5)), std::pair(0x06070809u, 0x09080706u));
+  EXPECT_EQ(big.U16At(8), 0u);
+  EXPECT_EQ(big.U32At(6), 0u);
+  EXPECT_EQ(big.U32At(std::size_t{1} << 40), 0u);
+  EXPECT_EQ(std::pair(big.Position(), big.RanOut()), std::pair(std::size_t{0}, false));
+  // HoldsAt looks anywhere without moving or setting the flag.
+  EXPECT_TRUE(text.HoldsAt(1, "M*"));
+  EXPECT_TRUE(text.HoldsAt(3, ""));
+  EXPECT_FALSE(text.HoldsAt(2, "*M"));  // runs past the end
+  EXPECT_FALSE(text.HoldsAt(4, ""));
+  EXPECT_FALSE(text.HoldsAt(0, "MN"));
   EXPECT_EQ(text.Position(), 2u);
   EXPECT_FALSE(text.RanOut());
 }

@@ -13,6 +13,7 @@
 #include "extract/ExifBlock.h"
 #include "extract/MetadataReader.h"
 #include "metadata/Definitions.h"
+#include "metadata/Makers.h"
 
 namespace kelmarin {
 namespace {
@@ -237,7 +238,7 @@ TEST(ExifBlock, HeaderDecidesByteOrderAndValidity) {
   ReadExifBlock(image, block, nullptr);
   ReadExifBlock(image, {}, nullptr);
   ReadExifBlock(image, std::span(block).first(12), nullptr);
-  EXPECT_EQ(std::pair(image.ExifCount(), image.camera_id), std::pair(0, 4));
+  EXPECT_EQ(std::pair(image.ExifCount(), image.camera_id), std::pair(0, int{kMakerCanon01}));
 }
 
 // Reads at one-based positions; whatever lies outside the bytes reads as zero, never as garbage.

@@ -10,6 +10,7 @@
 #include "extract/Containers.h"
 #include "extract/MetadataReader.h"
 #include "metadata/Definitions.h"
+#include "metadata/Makers.h"
 
 namespace kelmarin {
 namespace {
@@ -309,7 +310,7 @@ TEST(Containers, Cr3PartsGoToTheirSectionsAndTheMakernoteByTheMake) {
   EXPECT_NE(image.ExifTag(kSectionMain, 0x829A), nullptr);
   EXPECT_NE(image.ExifTag(kSectionMakernote, 0x0006), nullptr);
   EXPECT_NE(image.ExifTag(kSectionGps, 0x0002), nullptr);
-  EXPECT_EQ(image.camera_id, 4);  // Canon's layout
+  EXPECT_EQ(image.camera_id, kMakerCanon01);
   // A box that claims more than remains ends the walk: the parts before it stay.
   MetadataSource partial;
   ASSERT_TRUE(ReadCr3Container(cr3(Cat({Box("CMT2", OneDirectory(1)), kBe.U32(4096), Bytes("CMT1")})),

@@ -1,5 +1,5 @@
 #pragma once
-// Camera RAW files of no container the metadata-only path knows (CRW and the like) carry no
+// Camera RAW files of no container the metadata-only path knows carry no
 // metadata rows; the listing only asks whether LibRaw reads their sizes, as the image object's
 // GetImageDims does. Loading the whole image module for that costs many times the listing itself,
 // so LibRaw alone is loaded for it, at run time, on the first such file.

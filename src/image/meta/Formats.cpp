@@ -27,9 +27,7 @@ constexpr std::array<const CodecModule*, kCodecModuleCount> kModules = {
 
 // True when the head holds `text` at `at`.
 bool At(const FileHead& head, std::size_t at, std::string_view text) {
-  ByteCursor cursor(head.bytes);
-  cursor.Seek(at);
-  return !cursor.RanOut() && cursor.Match(text);
+  return ByteCursor(head.bytes).HoldsAt(at, text);
 }
 
 bool IsBmp(const FileHead& head) {

@@ -10,6 +10,7 @@ namespace kelmarin::lister {
 namespace {
 
 constexpr char kHex[] = "0123456789abcdef";
+constexpr std::uint64_t kEightSpaces = 0x2020202020202020u;
 
 bool IsEscaped(char c) {
   const auto u = static_cast<unsigned char>(c);
@@ -28,20 +29,36 @@ bool AnyEscaped(std::uint64_t word) {
   return (control | backslash) != 0;
 }
 
+// The first byte from `from` on to escape, one by one; the text's size when there is none.
+std::size_t FirstByteToEscape(std::string_view text, std::size_t from) {
+  for (std::size_t i = from; i < text.size(); ++i) {
+    if (IsEscaped(text[i])) return i;
+  }
+  return text.size();
+}
+
 }  // namespace
 
 std::size_t FirstToEscape(std::string_view text, std::size_t from) {
   // Eight bytes at a time: most texts have nothing to escape, and the lister writes every column.
+  const std::size_t size = text.size();
   std::size_t i = from;
-  for (; i + 8 <= text.size(); i += 8) {
+  for (; i + 8 <= size; i += 8) {
     std::uint64_t word;
     std::memcpy(&word, text.data() + i, sizeof word);
-    if (AnyEscaped(word)) break;
+    if (AnyEscaped(word)) return FirstByteToEscape(text, i);
   }
-  for (; i < text.size(); ++i) {
-    if (IsEscaped(text[i])) return i;
+  if (i >= size) return size;
+  // The last bytes in one word too: the eight that end the text (some of them passed already, or
+  // before `from`: a hit among those only sends the search on byte by byte), or the bytes of a
+  // shorter text followed by spaces.
+  std::uint64_t word = kEightSpaces;
+  if (size >= sizeof word) {
+    std::memcpy(&word, text.data() + size - sizeof word, sizeof word);
+  } else {
+    std::memcpy(&word, text.data() + i, size - i);
   }
-  return text.size();
+  return AnyEscaped(word) ? FirstByteToEscape(text, i) : size;
 }
 
 void Output::Flush() {

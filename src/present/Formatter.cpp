@@ -1,5 +1,6 @@
 #include "present/Formatter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <string>
@@ -152,8 +153,11 @@ std::string TextList(const ZetExif& item, std::int32_t code, const FormatContext
 }  // namespace
 
 std::string NumberListText(const ExifValues& values) {
+  const std::size_t shown = std::min(values.size(), kListLimit);
+  // A single text (most texts of a listing) is its own raw value.
+  if (shown == 1 && !values.Number(0)) return ValueText(values[0]);
   std::string out;
-  for (std::size_t i = 0; i < values.size() && i < kListLimit; ++i) {
+  for (std::size_t i = 0; i < shown; ++i) {
     if (i > 0) out += ',';
     if (const auto number = values.Number(i)) {
       char digits[24];

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "metadata/Definitions.h"
 #include "present/DateText.h"
@@ -65,7 +66,8 @@ std::optional<std::string> ValueName(const ExifValue& value, const ExifTag* defi
 
 // A number list with a single value under display code 0: its value name, or its number.
 std::string SingleNumber(const ExifValue& value, const ExifTag* definition) {
-  return ValueName(value, definition).value_or(ValueText(value));
+  if (std::optional<std::string> name = ValueName(value, definition)) return std::move(*name);
+  return ValueText(value);
 }
 
 std::string NumberList(const ZetExif& item, std::int32_t code, const ExifTag* definition,

@@ -1,8 +1,10 @@
 #include "present/Formatter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "metadata/Definitions.h"
 #include "present/DateText.h"
@@ -64,7 +66,8 @@ std::optional<std::string> ValueName(const ExifValue& value, const ExifTag* defi
 
 // A number list with a single value under display code 0: its value name, or its number.
 std::string SingleNumber(const ExifValue& value, const ExifTag* definition) {
-  return ValueName(value, definition).value_or(ValueText(value));
+  if (std::optional<std::string> name = ValueName(value, definition)) return std::move(*name);
+  return ValueText(value);
 }
 
 std::string NumberList(const ZetExif& item, std::int32_t code, const ExifTag* definition,
@@ -152,8 +155,11 @@ std::string TextList(const ZetExif& item, std::int32_t code, const FormatContext
 }  // namespace
 
 std::string NumberListText(const ExifValues& values) {
+  const std::size_t shown = std::min(values.size(), kListLimit);
+  // A single text (most texts of a listing) is its own raw value.
+  if (shown == 1 && !values.Number(0)) return ValueText(values[0]);
   std::string out;
-  for (std::size_t i = 0; i < values.size() && i < kListLimit; ++i) {
+  for (std::size_t i = 0; i < shown; ++i) {
     if (i > 0) out += ',';
     if (const auto number = values.Number(i)) {
       char digits[24];

@@ -64,15 +64,24 @@ Digits DigitsOf(double magnitude) {
     d.point = 1;
     return d;
   }
+  // The shortest text that reads back as the same double is, when it has at most 15 significant
+  // digits, the number read to 15 digits (without its trailing zeros): the double lies closer to it
+  // than half a unit of the 15th digit. Only a longer one is rounded to 15 digits, which costs more.
   char buffer[64];
-  auto [end, ec] =
-      std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 14);
-  const std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
-  const std::size_t e = text.find('e');
-  for (std::size_t i = 0; i < e; ++i) {
-    if (text[i] != '.') d.digits += text[i];
+  const char* end = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific).ptr;
+  std::size_t e = std::string_view(buffer, static_cast<std::size_t>(end - buffer)).find('e');
+  if (e > 16) {  // more than 15 digits and the point
+    end = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 14).ptr;
+    e = std::string_view(buffer, static_cast<std::size_t>(end - buffer)).find('e');
   }
-  d.point = std::atoi(std::string(text.substr(e + 1)).c_str()) + 1;
+  for (std::size_t i = 0; i < e; ++i) {
+    if (buffer[i] != '.') d.digits += buffer[i];
+  }
+  const char* exponent = buffer + e + 1;
+  if (*exponent == '+') ++exponent;
+  int power = 0;
+  std::from_chars(exponent, end, power);
+  d.point = power + 1;
   return d;
 }
 

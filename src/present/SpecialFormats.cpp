@@ -39,11 +39,12 @@ std::string Point(double value, const char* pattern, const FormatContext& contex
 // The characters of the values (a text value: its text).
 std::string Characters(const ExifValues& values) {
   std::string out;
-  for (const ExifValue& value : values) {
-    if (std::holds_alternative<std::string>(value)) {
-      out += ImageText(std::get<std::string>(value));
+  out.reserve(values.size());
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (const auto number = values.Number(i)) {
+      AppendCodePageCharacter(out, *number);
     } else {
-      out += CodePageCharacter(std::get<std::int64_t>(value));
+      out += ValueText(values[i]);
     }
   }
   return out;

@@ -14,10 +14,17 @@ std::string ImageText(const std::string& bytes) {
 }
 
 std::string CodePageCharacter(std::int64_t value) {
-  if (value < 0 || value > 255) return "_";
   std::string out;
-  AppendUtf8(out, Cp1252ToUnicode(static_cast<unsigned char>(value)));
+  AppendCodePageCharacter(out, value);
   return out;
+}
+
+void AppendCodePageCharacter(std::string& out, std::int64_t value) {
+  if (value < 0 || value > 255) {
+    out += '_';
+  } else {
+    AppendUtf8(out, Cp1252ToUnicode(static_cast<unsigned char>(value)));
+  }
 }
 
 std::string Utf16LeText(const ExifValues& values, std::size_t first) {

@@ -15,6 +15,8 @@ namespace kelmarin {
 // One value as the character of that code in Windows-1252 (0 gives U+0000), UTF-8 encoded. A value
 // outside 0 to 255 has no character there and gives "_".
 std::string CodePageCharacter(std::int64_t value);
+// The same, appended to `out`.
+void AppendCodePageCharacter(std::string& out, std::int64_t value);
 
 // Values from index `first` (0-based) on, taken as the bytes of UTF-16 text in little-endian byte
 // order, as UTF-8; a last odd byte is ignored. A value outside 0 to 255 counts as its low byte. Zero

@@ -29,26 +29,28 @@ void AppendRowText(std::string& out, const ListingRow& row) {
   const std::string* const columns[] = {&row.tag, &row.label, &row.information, &row.raw};
   constexpr std::size_t kColumns = std::size(columns);
   std::size_t size = kColumns;  // the TABs and the line's end
-  bool plain = true;
-  for (const std::string* column : columns) {
-    size += column->size();
-    plain = plain && FirstToEscape(*column, 0) == column->size();
-  }
-  if (!plain) {
-    for (std::size_t i = 0; i < kColumns; ++i) {
-      AppendEscapedText(out, *columns[i]);
-      out += i + 1 < kColumns ? '\t' : '\n';
-    }
-    return;
-  }
-  // Most rows have nothing to escape: the line grows the buffer once.
+  for (const std::string* column : columns) size += column->size();
+  // Most rows have nothing to escape: the line grows the buffer once, its columns copied whole with
+  // spaces where its TABs and its end go, and is looked over in one piece.
   const std::size_t at = out.size();
   out.resize(at + size);
-  char* next = out.data() + at;
+  char* const line = out.data() + at;
+  char* next = line;
+  char* ends[kColumns];
   for (std::size_t i = 0; i < kColumns; ++i) {
     std::memcpy(next, columns[i]->data(), columns[i]->size());
     next += columns[i]->size();
-    *next++ = i + 1 < kColumns ? '\t' : '\n';
+    ends[i] = next;
+    *next++ = ' ';
+  }
+  if (FirstToEscape(std::string_view(line, size), 0) == size) {
+    for (std::size_t i = 0; i < kColumns; ++i) *ends[i] = i + 1 < kColumns ? '\t' : '\n';
+    return;
+  }
+  out.resize(at);
+  for (std::size_t i = 0; i < kColumns; ++i) {
+    AppendEscapedText(out, *columns[i]);
+    out += i + 1 < kColumns ? '\t' : '\n';
   }
 }
 

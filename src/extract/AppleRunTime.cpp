@@ -85,17 +85,6 @@ class PropertyList {
   std::uint64_t table = 0;
 };
 
-std::optional<std::vector<std::uint8_t>> ItemBytes(const ZetExif& item) {
-  std::vector<std::uint8_t> bytes;
-  bytes.reserve(item.inhalt.size());
-  for (std::size_t i = 0; i < item.inhalt.size(); ++i) {
-    const auto number = item.inhalt.Number(i);
-    if (!number || *number < 0 || *number > 0xFF) return std::nullopt;
-    bytes.push_back(static_cast<std::uint8_t>(*number));
-  }
-  return bytes;
-}
-
 }  // namespace
 
 void ReadAppleRunTime(ImageMetadata& image, const ExifBlockState& /*state*/) {

@@ -140,19 +140,6 @@ void AddNumbers(ImageMetadata& image, std::int32_t blockTag, std::int32_t tag, c
       ExifValues::Packed(reader.Bytes(at, size), static_cast<std::size_t>(count), form));
 }
 
-// The bytes of an item stored as single bytes; nothing for wider numbers or a text.
-std::optional<std::vector<std::uint8_t>> ItemBytes(const ZetExif& item) {
-  if (item.typ != kTypNumbers) return std::nullopt;
-  std::vector<std::uint8_t> bytes;
-  bytes.reserve(item.inhalt.size());
-  for (std::size_t i = 0; i < item.inhalt.size(); ++i) {
-    const auto number = item.inhalt.Number(i);
-    if (!number || *number < 0 || *number > 0xFF) return std::nullopt;
-    bytes.push_back(static_cast<std::uint8_t>(*number));
-  }
-  return bytes;
-}
-
 void ReadCameraInfo(ImageMetadata& image, const std::vector<std::uint8_t>& bytes, std::uint32_t modelId,
                     ByteOrder order) {
   const InfoLayout* layout = nullptr;

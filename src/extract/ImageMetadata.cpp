@@ -34,6 +34,26 @@ const T* AtPosition(const std::vector<T>& list, std::int32_t lfd) {
 
 }  // namespace
 
+std::optional<std::vector<std::uint8_t>> ItemBytes(const ZetExif& item, bool textToo) {
+  std::vector<std::uint8_t> bytes;
+  if (item.typ == kTypTexts) {
+    if (!textToo || item.inhalt.size() != 1) return std::nullopt;
+    const ExifValue value = item.inhalt[0];
+    const auto* text = std::get_if<std::string>(&value);
+    if (text == nullptr) return std::nullopt;
+    bytes.assign(text->begin(), text->end());
+    return bytes;
+  }
+  if (item.typ != kTypNumbers) return std::nullopt;
+  bytes.reserve(item.inhalt.size());
+  for (std::size_t i = 0; i < item.inhalt.size(); ++i) {
+    const auto number = item.inhalt.Number(i);
+    if (!number || *number < 0 || *number > 0xFF) return std::nullopt;
+    bytes.push_back(static_cast<std::uint8_t>(*number));
+  }
+  return bytes;
+}
+
 ImageMetadata ReadMetadata(std::int32_t imagetype, std::shared_ptr<const MetadataSource> source,
                            const Definitions* definitions) {
   ImageMetadata metadata;

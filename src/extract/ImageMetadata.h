@@ -31,6 +31,11 @@ struct ZetExif {
   std::int32_t directory = 0;
 };
 
+// The bytes of an item whose numbers each fit a byte (stored as BYTE or UNDEFINED), for the
+// makernote blocks laid out byte by byte; with `textToo` a single text's bytes as well. Nothing for
+// wider numbers or (without `textToo`) a text.
+std::optional<std::vector<std::uint8_t>> ItemBytes(const ZetExif& item, bool textToo = false);
+
 struct ZetIPTC {
   std::int32_t tag = 0;
   std::string inhalt;  // raw bytes, not cut at zero bytes

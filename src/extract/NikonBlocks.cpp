@@ -316,27 +316,6 @@ const NikonBlockLayout* LayoutFor(std::int32_t blockTag, std::string_view versio
   return nullptr;
 }
 
-// The bytes of a makernote item stored as bytes (UNDEFINED or BYTE) or as a text; nothing for an
-// item of wider numbers.
-std::optional<std::vector<std::uint8_t>> BlockBytes(const ZetExif& item) {
-  std::vector<std::uint8_t> bytes;
-  if (item.typ == kTypTexts) {
-    if (item.inhalt.size() != 1) return std::nullopt;
-    const ExifValue value = item.inhalt[0];
-    const auto* text = std::get_if<std::string>(&value);
-    if (text == nullptr) return std::nullopt;
-    bytes.assign(text->begin(), text->end());
-    return bytes;
-  }
-  bytes.reserve(item.inhalt.size());
-  for (std::size_t i = 0; i < item.inhalt.size(); ++i) {
-    const auto number = item.inhalt.Number(i);
-    if (!number || *number < 0 || *number > 0xFF) return std::nullopt;
-    bytes.push_back(static_cast<std::uint8_t>(*number));
-  }
-  return bytes;
-}
-
 // The blocks in the order they are read, by the tag they are filed under.
 constexpr std::array<std::int32_t, 17> kReadOrder = {
     kTagPictureControl, kTagShotInfo,   kTagColorBalance, kTagLensData, kTagVrInfo,    kTagWorldTime,
@@ -351,7 +330,7 @@ struct Found {
 
 void Keep(Found& found, std::int32_t tag, const ZetExif& item) {
   for (std::size_t i = 0; i < kReadOrder.size(); ++i) {
-    if (kReadOrder[i] == tag) found.blocks[i] = BlockBytes(item);
+    if (kReadOrder[i] == tag) found.blocks[i] = ItemBytes(item, true);
   }
 }
 

@@ -27,6 +27,9 @@ class ExifTagNice {
  public:
   std::int32_t id = 0;
   std::string bezeichnung;  // UTF-8
+  // A name of a whole list: its numbers in decimal, joined by single spaces ("0 16"); then id is 0
+  // and the name stands for no single number. Empty for the name of one number.
+  std::string liste;
 
   void add(std::int32_t newId, std::string newBezeichnung);
 };

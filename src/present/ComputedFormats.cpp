@@ -102,6 +102,7 @@ std::optional<std::string> NameOf(const ExifValue& value, const ExifTag* definit
   const auto asSigned = Signed16Number(value);
   for (int i = 1; i <= definition->inqnicecount(); ++i) {
     const ExifTagNice& nice = definition->inqnice(i);
+    if (!nice.liste.empty()) continue;  // names a whole list
     if (nice.id == *number || (asSigned && static_cast<double>(nice.id) == *asSigned))
       return nice.bezeichnung;
   }

@@ -115,6 +115,9 @@ std::string SubsamplingText(const ExifValues& values);
 // columns × rows is the count of colour bytes. Anything else as code 0 shows it.
 inline constexpr std::int32_t kCodeCfaPattern = 36;
 std::string CfaPatternText(const ExifValues& values);
+// Display code 37: a list named as a whole, by the value name whose numbers ("!0 16,…") are the
+// list's; a list without one as code 0 shows it (a single number by its own value name).
+inline constexpr std::int32_t kCodeNamedWholeList = 37;
 
 // FormatValue with the item's definition already looked up (null: it has none).
 std::string FormatItem(const FormatContext& context, std::int32_t maker, const ZetExif& item, std::int32_t section,

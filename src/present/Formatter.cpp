@@ -52,14 +52,34 @@ const char* FractionUnitPattern(std::int32_t code) {
   }
 }
 
-// The first value name of the definition that stands for the value, in stored order.
+// The first value name of the definition that stands for the value, in stored order. A name
+// above 2^31 - 1 is kept as its two's complement and stands for the unsigned 32-bit number too.
 std::optional<std::string> ValueName(const ExifValue& value, const ExifTag* definition) {
   const auto number = ValueNumber(value);
   if (number && definition) {
     for (int i = 1; i <= definition->inqnicecount(); ++i) {
       const ExifTagNice& nice = definition->inqnice(i);
-      if (nice.id == *number) return nice.bezeichnung;
+      if (!nice.liste.empty()) continue;  // names a whole list
+      if (nice.id == *number || (nice.id < 0 && nice.id + (std::int64_t{1} << 32) == *number))
+        return nice.bezeichnung;
     }
+  }
+  return std::nullopt;
+}
+
+// The name of the whole list (its numbers joined by spaces), display code 37.
+std::optional<std::string> WholeListName(const ExifValues& values, const ExifTag* definition) {
+  if (definition == nullptr || values.empty()) return std::nullopt;
+  std::string key;
+  for (const ExifValue& value : values) {
+    const auto number = ValueNumber(value);
+    if (!number) return std::nullopt;
+    if (!key.empty()) key += ' ';
+    key += std::to_string(*number);
+  }
+  for (int i = 1; i <= definition->inqnicecount(); ++i) {
+    const ExifTagNice& nice = definition->inqnice(i);
+    if (nice.liste == key) return nice.bezeichnung;
   }
   return std::nullopt;
 }
@@ -74,6 +94,10 @@ std::string NumberList(const ZetExif& item, std::int32_t code, const ExifTag* de
                        const FormatContext& context) {
   const auto& values = item.inhalt;
   std::string out;
+  if (code == kCodeNamedWholeList) {
+    if (std::optional<std::string> name = WholeListName(values, definition)) return std::move(*name);
+    code = 0;
+  }
   if (code == 0) {
     if (values.empty()) return out;  // nothing to show
     if (values.size() == 1) return SingleNumber(values.front(), definition);

@@ -59,8 +59,10 @@ Entry Canon(TiffBuilder& t, std::uint16_t tag, std::uint16_t type, const Bytes_&
 // Nikon's later form: "Nikon\0", version 2.10, then a TIFF stream of its own.
 Entry Nikon(TiffBuilder& t, std::uint16_t tag, std::uint16_t type, const Bytes_& bytes) {
   TiffBuilder inner(t.Order());
-  const std::uint32_t values = bytes.size() > 4 ? inner.Append(bytes) : 0;
+  // The directory first, at offset 8 as the bodies write it; values that do not fit after it.
+  const std::uint32_t values = inner.Size() + 2 + 12 + 4;
   inner.SetFirstDirectory(inner.AddDirectory({EntryOf(inner, tag, type, bytes, values)}));
+  if (bytes.size() > 4) inner.Append(bytes);
   const Bytes_ note = Cat({Bytes(std::string_view("Nikon\0\2\x10\0\0", 10)), inner.Tiff()});
   return t.At(0x927C, 7, static_cast<std::uint32_t>(note.size()), t.Append(note));
 }
@@ -125,6 +127,11 @@ INSTANTIATE_TEST_SUITE_P(ByteOrders, Agreement, ::testing::Values(ByteOrder::Lit
 TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
   const TiffBuilder order(GetParam());
   const auto word = [&](std::uint16_t v) { return order.U16(v); };
+  const auto words = [&](std::initializer_list<std::uint16_t> list) {
+    Bytes_ out;
+    for (std::uint16_t v : list) out = Cat({out, order.U16(v)});
+    return out;
+  };
   struct Case {
     const char* name;
     const char* make;
@@ -176,6 +183,18 @@ TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
        "160.4|Standard", 4},
       {"canon-time-zone-city", "Canon", Canon, 0x0035, 4,
        Cat({order.U32(16), order.U32(0), order.U32(32766), order.U32(0)}), "53.3|nicht eingestellt", 3},
+      // A value name above 2^31 - 1 (written in decimal) names the unsigned 32-bit number.
+      {"canon-serial-format", "Canon", Canon, 0x0015, 4, order.U32(0xA0000000), "21|Format 2"},
+      {"canon-serial-format-other", "Canon", Canon, 0x0015, 4, order.U32(0xB0000000), "21|2952790016"},
+      // Lists named as a whole; a list without such a name, or a single number, as stored.
+      {"nikon-nef-depth-jpeg", "NIKON CORPORATION", Nikon, 0x0E22, 3, words({0, 0, 0, 0}),
+       "3618|nicht zutreffend (JPEG)"},
+      {"nikon-nef-depth-rgb", "NIKON CORPORATION", Nikon, 0x0E22, 3, words({8, 8, 8, 0}), "3618|8 × 3"},
+      {"nikon-nef-depth-unnamed", "NIKON CORPORATION", Nikon, 0x0E22, 3, words({8, 8, 0, 0}), "3618|8,8,0,0"},
+      {"nikon-retouch-none", "NIKON CORPORATION", Nikon, 0x009E, 3, words({0, 0, 0, 0, 0, 0}), "158|keine"},
+      {"nikon-retouch-single", "NIKON CORPORATION", Nikon, 0x009E, 3, words({0}), "158|0"},
+      {"olympus-panorama-off", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0601, 3, words({0, 0}),
+       "8224:1537|aus"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(MakernoteRow(GetParam(), c.make, "", c.note, c.tag, c.type, c.bytes, c.position), c.shown)

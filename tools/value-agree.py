@@ -385,6 +385,15 @@ SAME_MEANING = {
     ('Single Shot', 'Einzelbild'),
     ('1-area', '1 Feld'),
     ('3-area (high speed)', '3 Felder (schnell)'),
+    ('Normal, Sequence: 0, Panorama: (none)', 'normal, Bild 0 der Folge, kein Panorama'),
+    ('None', 'keiner'),  # Olympus Extender, all six values 0
+    ('Left (or n/a)', 'links (oder nicht zutreffend)'),
+    # The first value named, the others as numbers (display code 37's sibling 38).
+    ('Off; 0; 0', 'aus, 0, 0'),
+    ('Off; 0; 0; 0', 'aus, 0, 0, 0'),
+    ('Off; 1', 'aus, 1'),
+    ('AF Used; 64', 'Autofokus benutzt, 64'),
+    ('AF Used; 256', 'Autofokus benutzt, 256'),
 }
 
 # Pairs looked at and found to mean something else (who is wrong in the comment).
@@ -528,6 +537,11 @@ def judge(row, printed, number, context):
     if is_name(printed) and theirs and len(glossed) == len(theirs) > 1 \
             and all(close(a, b) for a, b in zip(glossed, theirs)) and lists_agree(number_list(raw), theirs):
         return "ja", "Zahl"  # every value printed as its number, words only around them ("0 (min -2, max 2)")
+    if re.fullmatch(r"0x[0-9a-fA-F]+", str(printed).strip()):
+        # exiftool prints the number in hexadecimal (Reconyx version, Olympus lens properties):
+        # the same number, not a name
+        stored = number_list(raw)
+        return ("ja" if stored and lists_agree(stored, [float(int(str(printed).strip(), 16))]) else "nein"), "Zahl"
     if is_name(printed):
         if norm(printed) == norm(ours):
             return "ja", "Name"

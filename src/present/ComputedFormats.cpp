@@ -231,6 +231,16 @@ std::string NamedListText(const ExifValues& values, const ExifTag* definition) {
   return out;
 }
 
+std::string NamedFirstText(const ExifValues& values, const ExifTag* definition) {
+  std::string out;
+  for (std::size_t i = 0; i < values.size() && i < kListLimit; ++i) {
+    if (i > 0) out += ", ";
+    out += i == 0 ? NameOf(values[i], definition).value_or(ValueText(values[i])) : ValueText(values[i]);
+  }
+  if (values.size() > kListLimit) out += ",...(" + std::to_string(values.size()) + ")";
+  return out;
+}
+
 std::string SubsamplingText(const ExifValues& values) {
   struct Scheme {
     std::int64_t horizontal, vertical;

@@ -118,6 +118,10 @@ std::string CfaPatternText(const ExifValues& values);
 // Display code 37: a list named as a whole, by the value name whose numbers ("!0 16,…") are the
 // list's; a list without one as code 0 shows it (a single number by its own value name).
 inline constexpr std::int32_t kCodeNamedWholeList = 37;
+// Display code 38: the first value by its value name (a number without one as it is), the others
+// as numbers, joined with ", " (Olympus's mode and its settings: "aus, 0, 0"); at most ten.
+inline constexpr std::int32_t kCodeNamedFirst = 38;
+std::string NamedFirstText(const ExifValues& values, const ExifTag* definition);
 
 // FormatValue with the item's definition already looked up (null: it has none).
 std::string FormatItem(const FormatContext& context, std::int32_t maker, const ZetExif& item, std::int32_t section,

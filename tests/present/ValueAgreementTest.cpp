@@ -195,6 +195,11 @@ TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
       {"nikon-retouch-single", "NIKON CORPORATION", Nikon, 0x009E, 3, words({0}), "158|0"},
       {"olympus-panorama-off", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0601, 3, words({0, 0}),
        "8224:1537|aus"},
+      // The first value named, the others as numbers.
+      {"olympus-flash-control", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0404, 3, words({3, 0}),
+       "8224:1028|TTL, 0"},
+      {"olympus-flash-control-unnamed", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0404, 3, words({9, 3}),
+       "8224:1028|9, 3"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(MakernoteRow(GetParam(), c.make, "", c.note, c.tag, c.type, c.bytes, c.position), c.shown)

@@ -122,14 +122,14 @@ std::int32_t Number(std::string_view field) {
 }
 
 // A value name's number: a signed 32-bit number or, written in decimal, an unsigned one up to
-// 4294967295 (Canon's serial number format 0x90000000), kept in two's complement like the hex form.
-std::int32_t ValueNameNumber(std::string_view field) {
+// 4294967295 (Canon's serial number format 2684354560); hexadecimal stays two's complement.
+std::int64_t ValueNameNumber(std::string_view field) {
   const ParsedNumber parsed = ParseDefinitionNumber(field);
   if (parsed.code == kCodeOutOfRange) {
     const std::string_view digits = TrimSpaces(field);
     std::uint32_t value = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (error == std::errc() && end == digits.data() + digits.size()) return static_cast<std::int32_t>(value);
+    if (error == std::errc() && end == digits.data() + digits.size()) return value;
   }
   if (parsed.code != 0) throw Failure{FailureKind::Read, parsed.code};
   return parsed.value;
@@ -565,7 +565,7 @@ void DefinitionLoader::ValueName(std::string_view rest) {
     current->addnice(0, std::string(TrimSpaces(rest.substr(comma + 1)))).liste = std::move(list);
     return;
   }
-  const std::int32_t value = ValueNameNumber(key);
+  const std::int64_t value = ValueNameNumber(key);
   if (current == nullptr) throw Failure{FailureKind::Read, kCodeNoCurrentTag};
   current->addnice(value, std::string(TrimSpaces(rest.substr(comma + 1))));
 }

@@ -52,16 +52,14 @@ const char* FractionUnitPattern(std::int32_t code) {
   }
 }
 
-// The first value name of the definition that stands for the value, in stored order. A name
-// above 2^31 - 1 is kept as its two's complement and stands for the unsigned 32-bit number too.
+// The first value name of the definition that stands for the value, in stored order.
 std::optional<std::string> ValueName(const ExifValue& value, const ExifTag* definition) {
   const auto number = ValueNumber(value);
   if (number && definition) {
     for (int i = 1; i <= definition->inqnicecount(); ++i) {
       const ExifTagNice& nice = definition->inqnice(i);
       if (!nice.liste.empty()) continue;  // names a whole list
-      if (nice.id == *number || (nice.id < 0 && nice.id + (std::int64_t{1} << 32) == *number))
-        return nice.bezeichnung;
+      if (nice.id == *number) return nice.bezeichnung;
     }
   }
   return std::nullopt;

@@ -43,8 +43,14 @@ class ExifTagNice {
 inline constexpr std::int32_t kDisplayScaled = 22;
 inline constexpr std::int32_t kDisplayApexAperture = 24;
 inline constexpr std::int32_t kDisplayPowerOfTwo = 32;
+// 39, 40 and 41 compute as 22, 24 and 32 from the n-th big-endian 32-bit number of a byte list
+// (Minolta's camera settings).
+inline constexpr std::int32_t kDisplayWordScaled = 39;
+inline constexpr std::int32_t kDisplayWordApexAperture = 40;
+inline constexpr std::int32_t kDisplayWordPowerOfTwo = 41;
 constexpr bool ReadsScale(std::int32_t fmt) {
-  return fmt == kDisplayScaled || fmt == kDisplayApexAperture || fmt == kDisplayPowerOfTwo;
+  return fmt == kDisplayScaled || fmt == kDisplayApexAperture || fmt == kDisplayPowerOfTwo ||
+         fmt == kDisplayWordScaled || fmt == kDisplayWordApexAperture || fmt == kDisplayWordPowerOfTwo;
 }
 
 class ExifTag {

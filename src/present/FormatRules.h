@@ -121,6 +121,14 @@ inline constexpr std::int32_t kCodeNamedWholeList = 37;
 // Display code 38: the first value by its value name (a number without one as it is), the others
 // as numbers, joined with ", " (Olympus's mode and its settings: "aus, 0, 0"); at most ten.
 inline constexpr std::int32_t kCodeNamedFirst = 38;
+// Display codes 39, 40, 41 of a sub-row of a byte list: its big-endian 32-bit number computed as
+// 22, 24 and 32 compute; WordComputedCode gives that code (0 for any other code).
+constexpr std::int32_t WordComputedCode(std::int32_t code) {
+  return code == kDisplayWordScaled         ? kCodeScaled
+         : code == kDisplayWordApexAperture ? kCodeApexAperture
+         : code == kDisplayWordPowerOfTwo   ? kCodePowerOfTwo
+                                            : 0;
+}
 std::string NamedFirstText(const ExifValues& values, const ExifTag* definition);
 
 // FormatValue with the item's definition already looked up (null: it has none).

@@ -132,6 +132,12 @@ TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
     for (std::uint16_t v : list) out = Cat({out, order.U16(v)});
     return out;
   };
+  // Minolta's camera settings: 56 big-endian 32-bit numbers, number n (from 1) set to value.
+  const auto minolta = [](std::size_t n, std::uint32_t value) {
+    Bytes_ out(4 * 56, 0);
+    for (int k = 0; k < 4; ++k) out[4 * (n - 1) + k] = static_cast<std::uint8_t>(value >> (24 - 8 * k));
+    return out;
+  };
   struct Case {
     const char* name;
     const char* make;
@@ -195,6 +201,13 @@ TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
       {"nikon-retouch-single", "NIKON CORPORATION", Nikon, 0x009E, 3, words({0}), "158|0"},
       {"olympus-panorama-off", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0601, 3, words({0, 0}),
        "8224:1537|aus"},
+      // Minolta's camera settings: big-endian 32-bit numbers, computed (ISO, f-number, EV, level).
+      {"minolta-iso", "MINOLTA CO.,LTD", Canon, 0x0001, 7, minolta(9, 43), "1.9|64.84", 9},
+      {"minolta-aperture", "MINOLTA CO.,LTD", Canon, 0x0001, 7, minolta(11, 36), "1.11|f/3.4", 11},
+      {"minolta-exposure-compensation", "MINOLTA CO.,LTD", Canon, 0x0001, 7, minolta(14, 7), "1.14|0.33", 14},
+      {"minolta-brightness", "MINOLTA CO.,LTD", Canon, 0x0001, 7, minolta(45, 88), "1.45|5", 45},
+      {"minolta-contrast-named", "MINOLTA CO.,LTD", Canon, 0x0001, 7, minolta(33, 3), "1.33|normal", 33},
+      {"minolta-contrast", "MINOLTA CO.,LTD", Canon, 0x0001, 7, minolta(33, 0x105), "1.33|258", 33},
       // The first value named, the others as numbers.
       {"olympus-flash-control", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0404, 3, words({3, 0}),
        "8224:1028|TTL, 0"},

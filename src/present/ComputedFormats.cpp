@@ -241,6 +241,17 @@ std::string NamedFirstText(const ExifValues& values, const ExifTag* definition) 
   return out;
 }
 
+std::string FirmwareRevisionText(const ExifValues& values) {
+  const auto number = values.size() == 1 ? ValueNumber(values[0]) : std::nullopt;
+  if (!number) return NumberListText(values);
+  if (*number < 0 || *number > 0xFFFFFFFF) return ValueText(values[0]);
+  static constexpr char kHex[] = "0123456789abcdef";
+  const auto byte = [&](int shift) { return static_cast<unsigned>((*number >> shift) & 0xFF); };
+  const auto high = [&](unsigned b) { return b >= 16 ? std::string{kHex[b >> 4], kHex[b & 15]} : std::string{kHex[b]}; };
+  const auto two = [&](unsigned b) { return std::string{kHex[b >> 4], kHex[b & 15]}; };
+  return high(byte(24)) + '.' + two(byte(16)) + " rev " + high(byte(8)) + '.' + two(byte(0));
+}
+
 std::string SubsamplingText(const ExifValues& values) {
   struct Scheme {
     std::int64_t horizontal, vertical;

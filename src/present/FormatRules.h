@@ -121,6 +121,11 @@ inline constexpr std::int32_t kCodeNamedWholeList = 37;
 // Display code 38: the first value by its value name (a number without one as it is), the others
 // as numbers, joined with ", " (Olympus's mode and its settings: "aus, 0, 0"); at most ten.
 inline constexpr std::int32_t kCodeNamedFirst = 38;
+// Display code 42: Canon's firmware revision, one 32-bit number whose bytes from the highest are
+// the version, its two-digit minor, the revision and its minor, in hexadecimal: 0x01000200 is
+// "1.00 rev 2.00"; anything else as code 0 shows it.
+inline constexpr std::int32_t kCodeFirmwareRevision = 42;
+std::string FirmwareRevisionText(const ExifValues& values);
 // Display codes 39, 40, 41 of a sub-row of a byte list: its big-endian 32-bit number computed as
 // 22, 24 and 32 compute; WordComputedCode gives that code (0 for any other code).
 constexpr std::int32_t WordComputedCode(std::int32_t code) {

@@ -192,6 +192,10 @@ TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
       // A value name above 2^31 - 1 (written in decimal) names the unsigned 32-bit number.
       {"canon-serial-format", "Canon", Canon, 0x0015, 4, order.U32(0xA0000000), "21|Format 2"},
       {"canon-serial-format-other", "Canon", Canon, 0x0015, 4, order.U32(0xB0000000), "21|2952790016"},
+      // Canon's firmware revision: the bytes of one number in hexadecimal digits.
+      {"canon-firmware-revision", "Canon", Canon, 0x001E, 4, order.U32(0x01000200), "30|1.00 rev 2.00"},
+      {"canon-firmware-revision-hex", "Canon", Canon, 0x001E, 4, order.U32(0x1A0B0C0D), "30|1a.0b rev c.0d"},
+      {"canon-firmware-revision-list", "Canon", Canon, 0x001E, 3, words({1, 2}), "30|1,2"},
       // Lists named as a whole; a list without such a name, or a single number, as stored.
       {"nikon-nef-depth-jpeg", "NIKON CORPORATION", Nikon, 0x0E22, 3, words({0, 0, 0, 0}),
        "3618|nicht zutreffend (JPEG)"},

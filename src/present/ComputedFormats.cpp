@@ -252,6 +252,20 @@ std::string FirmwareRevisionText(const ExifValues& values) {
   return high(byte(24)) + '.' + two(byte(16)) + " rev " + high(byte(8)) + '.' + two(byte(0));
 }
 
+std::string TimeHundredthsText(const ExifValues& values) {
+  static constexpr std::int64_t kLimits[] = {24, 60, 61, 100};
+  if (values.size() != 4) return NumberListText(values);
+  std::string out;
+  for (std::size_t i = 0; i < 4; ++i) {
+    const auto number = ValueNumber(values[i]);
+    if (!number || *number < 0 || *number >= kLimits[i]) return NumberListText(values);
+    if (i > 0) out += i == 3 ? '.' : ':';
+    out += static_cast<char>('0' + *number / 10);
+    out += static_cast<char>('0' + *number % 10);
+  }
+  return out;
+}
+
 std::string SubsamplingText(const ExifValues& values) {
   struct Scheme {
     std::int64_t horizontal, vertical;

@@ -126,6 +126,10 @@ inline constexpr std::int32_t kCodeNamedFirst = 38;
 // "1.00 rev 2.00"; anything else as code 0 shows it.
 inline constexpr std::int32_t kCodeFirmwareRevision = 42;
 std::string FirmwareRevisionText(const ExifValues& values);
+// Display code 43: four numbers (hours, minutes, seconds, hundredths) as "21:00:09.62" (Kodak's
+// time of the picture); another count or a number out of range as code 0 shows it.
+inline constexpr std::int32_t kCodeTimeHundredths = 43;
+std::string TimeHundredthsText(const ExifValues& values);
 // Display codes 39, 40, 41 of a sub-row of a byte list: its big-endian 32-bit number computed as
 // 22, 24 and 32 compute; WordComputedCode gives that code (0 for any other code).
 constexpr std::int32_t WordComputedCode(std::int32_t code) {

@@ -16,6 +16,7 @@
 #include "extract/ImageMetadata.h"
 #include "extract/MetadataSource.h"
 #include "metadata/Definitions.h"
+#include "present/FormatRules.h"
 #include "present/Formatter.h"
 #include "present/Listing.h"
 #include "present/TextLocale.h"
@@ -256,6 +257,26 @@ TEST_P(Agreement, ExifListsShowTheirMeaning) {
   for (const Case& c : cases) {
     EXPECT_EQ(ExifRow(GetParam(), c.tag, c.type, c.bytes), c.shown) << c.name;
   }
+}
+
+// Display codes shown through a definition of their own (the value bytes do not matter here).
+TEST(AgreementCodes, KodakTimeOfDay) {
+  ExifTag time;
+  time.setze(0x0010, 0, "Aufnahmezeit", kCodeTimeHundredths);
+  const TextLocale german = TextLocaleOf(QLocale(QLocale::German, QLocale::Germany));
+  const auto shown = [&](std::initializer_list<std::int64_t> values) {
+    ZetExif item{0x0010, kTypNumbers, {}, 0};
+    for (std::int64_t v : values) item.inhalt.emplace_back(v);
+    return FormatGeneral(item, time.fmt, &time, MakeFormatContext(german, 1.0));
+  };
+  EXPECT_EQ(shown({21, 0, 9, 62}), "21:00:09.62");
+  EXPECT_EQ(shown({23, 59, 60, 99}), "23:59:60.99");
+  EXPECT_EQ(shown({24, 0, 0, 0}), "24,0,0,0");   // no hour 24
+  EXPECT_EQ(shown({1, 60, 0, 0}), "1,60,0,0");
+  EXPECT_EQ(shown({1, 2, 61, 0}), "1,2,61,0");
+  EXPECT_EQ(shown({1, 2, 3, 100}), "1,2,3,100");
+  EXPECT_EQ(shown({1, -2, 3, 4}), "1,-2,3,4");
+  EXPECT_EQ(shown({21, 0, 9}), "21,0,9");
 }
 
 }  // namespace

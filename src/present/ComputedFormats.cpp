@@ -266,6 +266,14 @@ std::string TimeHundredthsText(const ExifValues& values) {
   return out;
 }
 
+std::string HighLowHalvesText(const ExifValues& values) {
+  if (values.size() != 2) return NumberListText(values);
+  const std::int64_t high = ValueNumber(values[0]).value_or(-1);
+  const std::int64_t low = ValueNumber(values[1]).value_or(-1);
+  if (high < 0 || high > 0xFFFF || low < 0 || low > 0xFFFF) return NumberListText(values);
+  return std::to_string((high << 16) | low);
+}
+
 std::string SubsamplingText(const ExifValues& values) {
   struct Scheme {
     std::int64_t horizontal, vertical;

@@ -130,6 +130,10 @@ std::string FirmwareRevisionText(const ExifValues& values);
 // time of the picture); another count or a number out of range as code 0 shows it.
 inline constexpr std::int32_t kCodeTimeHundredths = 43;
 std::string TimeHundredthsText(const ExifValues& values);
+// Display code 44: two 16-bit numbers, the high half first, as one number (Reconyx's event
+// number: 0, 8 is 8); another count or a number out of range as code 0 shows it.
+inline constexpr std::int32_t kCodeHighLowHalves = 44;
+std::string HighLowHalvesText(const ExifValues& values);
 // Display codes 39, 40, 41 of a sub-row of a byte list: its big-endian 32-bit number computed as
 // 22, 24 and 32 compute; WordComputedCode gives that code (0 for any other code).
 constexpr std::int32_t WordComputedCode(std::int32_t code) {

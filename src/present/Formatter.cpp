@@ -207,6 +207,7 @@ std::string FormatGeneral(const ZetExif& item, std::int32_t code, const ExifTag*
   if (code == kCodeNamedFirst) return NamedFirstText(item.inhalt, definition);
   if (code == kCodeFirmwareRevision) return FirmwareRevisionText(item.inhalt);
   if (code == kCodeTimeHundredths) return TimeHundredthsText(item.inhalt);
+  if (code == kCodeHighLowHalves) return HighLowHalvesText(item.inhalt);
   if (code == kCodeSubsampling) return SubsamplingText(item.inhalt);
   if (code == kCodeCfaPattern) return CfaPatternText(item.inhalt);
   if (item.typ == kTypNumbers) return NumberList(item, code, definition, context);

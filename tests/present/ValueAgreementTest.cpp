@@ -260,6 +260,23 @@ TEST_P(Agreement, ExifListsShowTheirMeaning) {
 }
 
 // Display codes shown through a definition of their own (the value bytes do not matter here).
+TEST(AgreementCodes, ReconyxEventNumber) {
+  ExifTag event;
+  event.setze(0x0009, 0, "Ereignisnummer", kCodeHighLowHalves);
+  const TextLocale german = TextLocaleOf(QLocale(QLocale::German, QLocale::Germany));
+  const auto shown = [&](std::initializer_list<std::int64_t> values) {
+    ZetExif item{0x0009, kTypNumbers, {}, 0};
+    for (std::int64_t v : values) item.inhalt.emplace_back(v);
+    return FormatGeneral(item, event.fmt, &event, MakeFormatContext(german, 1.0));
+  };
+  EXPECT_EQ(shown({0, 8}), "8");
+  EXPECT_EQ(shown({1, 2}), "65538");
+  EXPECT_EQ(shown({0xFFFF, 0xFFFF}), "4294967295");
+  EXPECT_EQ(shown({0x10000, 0}), "65536,0");
+  EXPECT_EQ(shown({0, -1}), "0,-1");
+  EXPECT_EQ(shown({8}), "8");
+}
+
 TEST(AgreementCodes, KodakTimeOfDay) {
   ExifTag time;
   time.setze(0x0010, 0, "Aufnahmezeit", kCodeTimeHundredths);

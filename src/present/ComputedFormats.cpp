@@ -247,8 +247,8 @@ std::string FirmwareRevisionText(const ExifValues& values) {
   if (*number < 0 || *number > 0xFFFFFFFF) return ValueText(values[0]);
   static constexpr char kHex[] = "0123456789abcdef";
   const auto byte = [&](int shift) { return static_cast<unsigned>((*number >> shift) & 0xFF); };
-  const auto high = [&](unsigned b) { return b >= 16 ? std::string{kHex[b >> 4], kHex[b & 15]} : std::string{kHex[b]}; };
   const auto two = [&](unsigned b) { return std::string{kHex[b >> 4], kHex[b & 15]}; };
+  const auto high = [&](unsigned b) { return b >= 16 ? two(b) : std::string{kHex[b]}; };
   return high(byte(24)) + '.' + two(byte(16)) + " rev " + high(byte(8)) + '.' + two(byte(0));
 }
 

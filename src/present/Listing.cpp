@@ -108,7 +108,8 @@ void AppendPositionRows(std::vector<ListingRow>& rows, const FormatContext& cont
     row.position = definition->position;
     row.tag = owner.tag + '.' + PlainNumberText(definition->position);
     row.label = definition->bezeichnung;
-    row.information = FormatGeneral(single, plain ? WordComputedCode(definition->fmt) : definition->fmt, definition, context);
+    const std::int32_t code = plain ? WordComputedCode(definition->fmt) : definition->fmt;
+    row.information = FormatGeneral(single, code, definition, context);
     single.inhalt = {value};
     row.raw = RawValueText(single);
     rows.push_back(std::move(row));

@@ -81,7 +81,8 @@ TEST_F(DefinitionFile, LabelsValueNamesAndCodesAreUsable) {
       std::set<std::pair<std::int64_t, std::string>> values;  // a number or a whole list's numbers
       for (int i = 1; i <= definition.inqnicecount(); ++i) {
         const ExifTagNice& nice = definition.inqnice(i);
-        EXPECT_TRUE(values.insert({nice.id, nice.liste}).second) << at << " value " << nice.id << " " << nice.liste;
+        EXPECT_TRUE(values.insert({nice.id, nice.liste}).second)
+            << at << " value " << nice.id << " " << nice.liste;
         EXPECT_FALSE(nice.bezeichnung.empty()) << at << " value " << nice.id;
       }
     }

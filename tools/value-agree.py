@@ -347,6 +347,53 @@ SAME_MEANING = {
     ('inches', 'Pixel pro Zoll'),
     ('inches', 'Zoll'),
     ('undef', '0/0'),
+    # Nikon's custom settings, AF, flash and Canon's camera-information blocks, Apple's run time:
+    # reviewed pair by pair (same code, German wording).
+    ('(none)', 'keines'),
+    ('Valid', 'gültig'),
+    ('Release', 'Auslösung'),
+    ('11 Points', '11 Messfelder'),
+    ('9 Points', '9 Messfelder'),
+    ('Shutter/AF-On', 'Auslöser und AF-ON'),
+    ('No Wrap', 'kein Umlauf'),
+    ('Select Center Focus Point', 'mittleres Messfeld wählen'),
+    ('Thumbnail On/Off', 'Miniaturen ein/aus'),
+    ('Low Magnification', 'gering'),
+    ('Do Nothing', 'keine Funktion'),
+    ('MB-D10 First', 'MB-D10 zuerst'),
+    ('LR6 (AA alkaline)', 'LR6 (AA Alkali)'),
+    ('Bracketing Burst', 'Belichtungsreihe als Serie'),
+    ('Auto Bracketing', 'Belichtungsreihe'),
+    ('AE Lock Only', 'nur AE-Speicher'),
+    ('AF Lock Only', 'nur AF-Speicher'),
+    ('Sub-command Dial', 'Subeinstellrad'),
+    ('Info Up-down, Playback Left-right', 'Infos hoch/runter und Wiedergabe links/rechts'),
+    ('AE & Flash', 'Belichtung und Blitz'),
+    ('Flash/Speed', 'Blitz und Zeit'),
+    ('Enable Release', 'Auslösung möglich'),
+    ('(none)', 'keiner'),
+    ('On (51-point)', 'ein (51 Messfelder)'),
+    ('Rotate 90 CW', 'um 90° im Uhrzeigersinn gedreht'),
+    ('Horizontal (normal)', 'waagerecht'),
+    ('On (11-point)', 'ein (11 Messfelder)'),
+    ('Internal', 'eingebaut'),
+    ('iTTL-BL', 'i-TTL-Aufhellblitz'),
+    ('Auto-area', 'automatisch'),
+    ('On (39-point)', 'ein (39 Messfelder)'),
+    # Lists named as a whole (display code 37), reviewed pair by pair.
+    ('n/a (JPEG)', 'nicht zutreffend (JPEG)'),
+    ('Single Shot', 'Einzelbild'),
+    ('1-area', '1 Feld'),
+    ('3-area (high speed)', '3 Felder (schnell)'),
+    ('Normal, Sequence: 0, Panorama: (none)', 'normal, Bild 0 der Folge, kein Panorama'),
+    ('None', 'keiner'),  # Olympus Extender, all six values 0
+    ('Left (or n/a)', 'links (oder nicht zutreffend)'),
+    # The first value named, the others as numbers (display code 37's sibling 38).
+    ('Off; 0; 0', 'aus, 0, 0'),
+    ('Off; 0; 0; 0', 'aus, 0, 0, 0'),
+    ('Off; 1', 'aus, 1'),
+    ('AF Used; 64', 'Autofokus benutzt, 64'),
+    ('AF Used; 256', 'Autofokus benutzt, 256'),
 }
 
 # Pairs looked at and found to mean something else (who is wrong in the comment).
@@ -490,6 +537,11 @@ def judge(row, printed, number, context):
     if is_name(printed) and theirs and len(glossed) == len(theirs) > 1 \
             and all(close(a, b) for a, b in zip(glossed, theirs)) and lists_agree(number_list(raw), theirs):
         return "ja", "Zahl"  # every value printed as its number, words only around them ("0 (min -2, max 2)")
+    if re.fullmatch(r"0x[0-9a-fA-F]+", str(printed).strip()):
+        # exiftool prints the number in hexadecimal (Reconyx version, Olympus lens properties):
+        # the same number, not a name
+        stored = number_list(raw)
+        return ("ja" if stored and lists_agree(stored, [float(int(str(printed).strip(), 16))]) else "nein"), "Zahl"
     if is_name(printed):
         if norm(printed) == norm(ours):
             return "ja", "Name"

@@ -33,7 +33,7 @@ char32_t NextCodePoint(const std::string& text, std::size_t& i) {
 
 }  // namespace
 
-void ExifTagNice::add(std::int32_t newId, std::string newBezeichnung) {
+void ExifTagNice::add(std::int64_t newId, std::string newBezeichnung) {
   id = newId;
   bezeichnung = std::move(newBezeichnung);
 }
@@ -46,7 +46,7 @@ void ExifTag::setze(std::int32_t newTag, std::int32_t newPosition, std::string n
   fmt = newFmt;
 }
 
-ExifTagNice& ExifTag::addnice(std::int32_t i, std::string b) {
+ExifTagNice& ExifTag::addnice(std::int64_t i, std::string b) {
   ExifTagNice& added = nice.emplace_back();
   added.add(i, std::move(b));
   return added;

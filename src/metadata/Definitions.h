@@ -25,10 +25,13 @@ inline constexpr std::int32_t kSectionGps = 4;
 // One value name: a raw value of a tag and the text shown for it.
 class ExifTagNice {
  public:
-  std::int32_t id = 0;
+  std::int64_t id = 0;  // -2^31 to 2^32 - 1 (a name of an unsigned 32-bit number above 2^31 - 1)
   std::string bezeichnung;  // UTF-8
+  // A name of a whole list: its numbers in decimal, joined by single spaces ("0 16"); then id is 0
+  // and the name stands for no single number. Empty for the name of one number.
+  std::string liste;
 
-  void add(std::int32_t newId, std::string newBezeichnung);
+  void add(std::int64_t newId, std::string newBezeichnung);
 };
 
 // One tag definition.
@@ -40,8 +43,14 @@ class ExifTagNice {
 inline constexpr std::int32_t kDisplayScaled = 22;
 inline constexpr std::int32_t kDisplayApexAperture = 24;
 inline constexpr std::int32_t kDisplayPowerOfTwo = 32;
+// 39, 40 and 41 compute as 22, 24 and 32 from the n-th big-endian 32-bit number of a byte list
+// (Minolta's camera settings).
+inline constexpr std::int32_t kDisplayWordScaled = 39;
+inline constexpr std::int32_t kDisplayWordApexAperture = 40;
+inline constexpr std::int32_t kDisplayWordPowerOfTwo = 41;
 constexpr bool ReadsScale(std::int32_t fmt) {
-  return fmt == kDisplayScaled || fmt == kDisplayApexAperture || fmt == kDisplayPowerOfTwo;
+  return fmt == kDisplayScaled || fmt == kDisplayApexAperture || fmt == kDisplayPowerOfTwo ||
+         fmt == kDisplayWordScaled || fmt == kDisplayWordApexAperture || fmt == kDisplayWordPowerOfTwo;
 }
 
 class ExifTag {
@@ -60,7 +69,7 @@ class ExifTag {
 
   void setze(std::int32_t newTag, std::int32_t newPosition, std::string newBezeichnung, std::int32_t newFmt);
   // Appends value name number inqnicecount() + 1 and returns it.
-  ExifTagNice& addnice(std::int32_t i, std::string b);
+  ExifTagNice& addnice(std::int64_t i, std::string b);
   // Value name number i, 1 to inqnicecount(); another number is a caller error (asserted).
   const ExifTagNice& inqnice(int i) const;
   int inqnicecount() const { return static_cast<int>(nice.size()); }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -116,6 +117,20 @@ void ReportOpenError(Reporter& reporter, std::int32_t code) {
 
 std::int32_t Number(std::string_view field) {
   const ParsedNumber parsed = ParseDefinitionNumber(field);
+  if (parsed.code != 0) throw Failure{FailureKind::Read, parsed.code};
+  return parsed.value;
+}
+
+// A value name's number: a signed 32-bit number or, written in decimal, an unsigned one up to
+// 4294967295 (Canon's serial number format 2684354560); hexadecimal stays two's complement.
+std::int64_t ValueNameNumber(std::string_view field) {
+  const ParsedNumber parsed = ParseDefinitionNumber(field);
+  if (parsed.code == kCodeOutOfRange) {
+    const std::string_view digits = TrimSpaces(field);
+    std::uint32_t value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error == std::errc() && end == digits.data() + digits.size()) return value;
+  }
   if (parsed.code != 0) throw Failure{FailureKind::Read, parsed.code};
   return parsed.value;
 }
@@ -536,7 +551,21 @@ void DefinitionLoader::ValueName(std::string_view rest) {
   if (target == nullptr) return;
   const std::size_t comma = rest.find(',');
   if (comma == std::string_view::npos) throw Failure{FailureKind::Syntax};
-  const std::int32_t value = Number(rest.substr(0, comma));
+  const std::string_view key = TrimSpaces(rest.substr(0, comma));
+  if (key.find(' ') != std::string_view::npos) {  // a name of a whole list: "!0 16,Text"
+    std::string list;
+    for (std::string_view words = key; !words.empty();) {
+      const std::size_t space = words.find(' ');
+      const std::string_view word = words.substr(0, space);
+      words = space == std::string_view::npos ? std::string_view{} : TrimSpaces(words.substr(space + 1));
+      if (!list.empty()) list += ' ';
+      list += std::to_string(ValueNameNumber(word));
+    }
+    if (current == nullptr) throw Failure{FailureKind::Read, kCodeNoCurrentTag};
+    current->addnice(0, std::string(TrimSpaces(rest.substr(comma + 1)))).liste = std::move(list);
+    return;
+  }
+  const std::int64_t value = ValueNameNumber(key);
   if (current == nullptr) throw Failure{FailureKind::Read, kCodeNoCurrentTag};
   current->addnice(value, std::string(TrimSpaces(rest.substr(comma + 1))));
 }

@@ -102,6 +102,7 @@ std::optional<std::string> NameOf(const ExifValue& value, const ExifTag* definit
   const auto asSigned = Signed16Number(value);
   for (int i = 1; i <= definition->inqnicecount(); ++i) {
     const ExifTagNice& nice = definition->inqnice(i);
+    if (!nice.liste.empty()) continue;  // names a whole list
     if (nice.id == *number || (asSigned && static_cast<double>(nice.id) == *asSigned))
       return nice.bezeichnung;
   }
@@ -228,6 +229,49 @@ std::string NamedListText(const ExifValues& values, const ExifTag* definition) {
   }
   if (values.size() > kListLimit) out += ",...(" + std::to_string(values.size()) + ")";
   return out;
+}
+
+std::string NamedFirstText(const ExifValues& values, const ExifTag* definition) {
+  std::string out;
+  for (std::size_t i = 0; i < values.size() && i < kListLimit; ++i) {
+    if (i > 0) out += ", ";
+    out += i == 0 ? NameOf(values[i], definition).value_or(ValueText(values[i])) : ValueText(values[i]);
+  }
+  if (values.size() > kListLimit) out += ",...(" + std::to_string(values.size()) + ")";
+  return out;
+}
+
+std::string FirmwareRevisionText(const ExifValues& values) {
+  const auto number = values.size() == 1 ? ValueNumber(values[0]) : std::nullopt;
+  if (!number) return NumberListText(values);
+  if (*number < 0 || *number > 0xFFFFFFFF) return ValueText(values[0]);
+  static constexpr char kHex[] = "0123456789abcdef";
+  const auto byte = [&](int shift) { return static_cast<unsigned>((*number >> shift) & 0xFF); };
+  const auto two = [&](unsigned b) { return std::string{kHex[b >> 4], kHex[b & 15]}; };
+  const auto high = [&](unsigned b) { return b >= 16 ? two(b) : std::string{kHex[b]}; };
+  return high(byte(24)) + '.' + two(byte(16)) + " rev " + high(byte(8)) + '.' + two(byte(0));
+}
+
+std::string TimeHundredthsText(const ExifValues& values) {
+  static constexpr std::int64_t kLimits[] = {24, 60, 61, 100};
+  if (values.size() != 4) return NumberListText(values);
+  std::string out;
+  for (std::size_t i = 0; i < 4; ++i) {
+    const auto number = ValueNumber(values[i]);
+    if (!number || *number < 0 || *number >= kLimits[i]) return NumberListText(values);
+    if (i > 0) out += i == 3 ? '.' : ':';
+    out += static_cast<char>('0' + *number / 10);
+    out += static_cast<char>('0' + *number % 10);
+  }
+  return out;
+}
+
+std::string HighLowHalvesText(const ExifValues& values) {
+  if (values.size() != 2) return NumberListText(values);
+  const std::int64_t high = ValueNumber(values[0]).value_or(-1);
+  const std::int64_t low = ValueNumber(values[1]).value_or(-1);
+  if (high < 0 || high > 0xFFFF || low < 0 || low > 0xFFFF) return NumberListText(values);
+  return std::to_string((high << 16) | low);
 }
 
 std::string SubsamplingText(const ExifValues& values) {

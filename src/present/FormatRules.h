@@ -115,6 +115,34 @@ std::string SubsamplingText(const ExifValues& values);
 // columns × rows is the count of colour bytes. Anything else as code 0 shows it.
 inline constexpr std::int32_t kCodeCfaPattern = 36;
 std::string CfaPatternText(const ExifValues& values);
+// Display code 37: a list named as a whole, by the value name whose numbers ("!0 16,…") are the
+// list's; a list without one as code 0 shows it (a single number by its own value name).
+inline constexpr std::int32_t kCodeNamedWholeList = 37;
+// Display code 38: the first value by its value name (a number without one as it is), the others
+// as numbers, joined with ", " (Olympus's mode and its settings: "aus, 0, 0"); at most ten.
+inline constexpr std::int32_t kCodeNamedFirst = 38;
+// Display code 42: Canon's firmware revision, one 32-bit number whose bytes from the highest are
+// the version, its two-digit minor, the revision and its minor, in hexadecimal: 0x01000200 is
+// "1.00 rev 2.00"; anything else as code 0 shows it.
+inline constexpr std::int32_t kCodeFirmwareRevision = 42;
+std::string FirmwareRevisionText(const ExifValues& values);
+// Display code 43: four numbers (hours, minutes, seconds, hundredths) as "21:00:09.62" (Kodak's
+// time of the picture); another count or a number out of range as code 0 shows it.
+inline constexpr std::int32_t kCodeTimeHundredths = 43;
+std::string TimeHundredthsText(const ExifValues& values);
+// Display code 44: two 16-bit numbers, the high half first, as one number (Reconyx's event
+// number: 0, 8 is 8); another count or a number out of range as code 0 shows it.
+inline constexpr std::int32_t kCodeHighLowHalves = 44;
+std::string HighLowHalvesText(const ExifValues& values);
+// Display codes 39, 40, 41 of a sub-row of a byte list: its big-endian 32-bit number computed as
+// 22, 24 and 32 compute; WordComputedCode gives that code (0 for any other code).
+constexpr std::int32_t WordComputedCode(std::int32_t code) {
+  return code == kDisplayWordScaled         ? kCodeScaled
+         : code == kDisplayWordApexAperture ? kCodeApexAperture
+         : code == kDisplayWordPowerOfTwo   ? kCodePowerOfTwo
+                                            : 0;
+}
+std::string NamedFirstText(const ExifValues& values, const ExifTag* definition);
 
 // FormatValue with the item's definition already looked up (null: it has none).
 std::string FormatItem(const FormatContext& context, std::int32_t maker, const ZetExif& item, std::int32_t section,

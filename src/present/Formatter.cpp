@@ -58,8 +58,26 @@ std::optional<std::string> ValueName(const ExifValue& value, const ExifTag* defi
   if (number && definition) {
     for (int i = 1; i <= definition->inqnicecount(); ++i) {
       const ExifTagNice& nice = definition->inqnice(i);
+      if (!nice.liste.empty()) continue;  // names a whole list
       if (nice.id == *number) return nice.bezeichnung;
     }
+  }
+  return std::nullopt;
+}
+
+// The name of the whole list (its numbers joined by spaces), display code 37.
+std::optional<std::string> WholeListName(const ExifValues& values, const ExifTag* definition) {
+  if (definition == nullptr || values.empty()) return std::nullopt;
+  std::string key;
+  for (const ExifValue& value : values) {
+    const auto number = ValueNumber(value);
+    if (!number) return std::nullopt;
+    if (!key.empty()) key += ' ';
+    key += std::to_string(*number);
+  }
+  for (int i = 1; i <= definition->inqnicecount(); ++i) {
+    const ExifTagNice& nice = definition->inqnice(i);
+    if (nice.liste == key) return nice.bezeichnung;
   }
   return std::nullopt;
 }
@@ -74,6 +92,10 @@ std::string NumberList(const ZetExif& item, std::int32_t code, const ExifTag* de
                        const FormatContext& context) {
   const auto& values = item.inhalt;
   std::string out;
+  if (code == kCodeNamedWholeList) {
+    if (std::optional<std::string> name = WholeListName(values, definition)) return std::move(*name);
+    code = 0;
+  }
   if (code == 0) {
     if (values.empty()) return out;  // nothing to show
     if (values.size() == 1) return SingleNumber(values.front(), definition);
@@ -182,6 +204,10 @@ std::string FormatGeneral(const ZetExif& item, std::int32_t code, const ExifTag*
   if (code == kCodeDigitDate) return DigitDateText(item.inhalt);
   if (code == kCodeCharactersOrHex) return CharactersOrHexText(item.inhalt);
   if (code == kCodeNamedList) return NamedListText(item.inhalt, definition);
+  if (code == kCodeNamedFirst) return NamedFirstText(item.inhalt, definition);
+  if (code == kCodeFirmwareRevision) return FirmwareRevisionText(item.inhalt);
+  if (code == kCodeTimeHundredths) return TimeHundredthsText(item.inhalt);
+  if (code == kCodeHighLowHalves) return HighLowHalvesText(item.inhalt);
   if (code == kCodeSubsampling) return SubsamplingText(item.inhalt);
   if (code == kCodeCfaPattern) return CfaPatternText(item.inhalt);
   if (item.typ == kTypNumbers) return NumberList(item, code, definition, context);

@@ -35,6 +35,9 @@ struct WordForm {
 WordForm FormOf(std::int32_t code) {
   switch (code) {
     case kBigEndianWords:
+    case kDisplayWordScaled:
+    case kDisplayWordApexAperture:
+    case kDisplayWordPowerOfTwo:
       return {4, false, false};
     case kSignedBigEndianShorts:
       return {2, false, true};
@@ -105,7 +108,8 @@ void AppendPositionRows(std::vector<ListingRow>& rows, const FormatContext& cont
     row.position = definition->position;
     row.tag = owner.tag + '.' + PlainNumberText(definition->position);
     row.label = definition->bezeichnung;
-    row.information = FormatGeneral(single, plain ? 0 : definition->fmt, definition, context);
+    const std::int32_t code = plain ? WordComputedCode(definition->fmt) : definition->fmt;
+    row.information = FormatGeneral(single, code, definition, context);
     single.inhalt = {value};
     row.raw = RawValueText(single);
     rows.push_back(std::move(row));

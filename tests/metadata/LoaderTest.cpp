@@ -142,6 +142,11 @@ TEST(Loader, AcceptedForms) {
       "!7,sieben\n#version 2\n+2,0,0,B\n!1,ignoriert\n#main\n!3,drei\n");
   EXPECT_EQ(defs->mainTags.size(), 1u);
   EXPECT_EQ(Describe(defs->FindTag(0, kSectionMain, 1, 0)), "A|0|5=fünf;7=sieben;3=drei;");
+  // Value names of unsigned 32-bit numbers (decimal), of two's complement hexadecimal, of whole lists.
+  defs = ExpectLoads("#version 2\n#main\n+1,0,0,A\n!4294967295,max\n!0x90000000,hex\n!  1  -2 0x10 ,Liste\n");
+  const ExifTag* named = defs->FindTag(0, kSectionMain, 1, 0);
+  EXPECT_EQ(Describe(named), "A|0|4294967295=max;-1879048192=hex;0=Liste;");
+  EXPECT_EQ(named->inqnice(1).liste + "|" + named->inqnice(3).liste, "|1 -2 16");
   // The same keys in different tables are fine.
   defs = ExpectLoads(
       "#version 2\n#main\n+1,0,0,A\n+1,1,0,A1\n#thumbnail\n+1,0,0,B\n#gps\n+1,0,0,C\n"
@@ -288,6 +293,9 @@ TEST(Loader, FailuresNameTheLineAndTheCode) {
       {"#version 2\n#main\n+1,0,0x100000000,A\n", 6, 3, "+1,0,0x100000000,A"},
       {"#version 2\n#main\n+1,0,0,A\n!1\n", 0, 4, "!1"},
       {"#version 2\n#main\n+1,0,0,A\n!eins,A\n", 13, 4, "!eins,A"},
+      {"#version 2\n#main\n+1,0,0,A\n!4294967296,A\n", 6, 4, "!4294967296,A"},
+      {"#version 2\n#main\n+1,0,0,A\n!-1 4294967296,A\n", 6, 4, "!-1 4294967296,A"},
+      {"#version 2\n#main\n+1,0,0,A\n!1 x,A\n", 13, 4, "!1 x,A"},
       {"#version 2\n#main\n!1,vor jedem Tag\n", 91, 3, "!1,vor jedem Tag"},
       {"#version 2\n#makernote nikon01\n!1,x\n", 91, 3, "!1,x"},
       {"#version 2\n#focalequiv X\n+XY300 1.6\n", 0, 3, "+XY300 1.6"},

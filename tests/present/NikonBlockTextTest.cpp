@@ -62,7 +62,7 @@ TEST(NikonBlockText, ShownWithTheShippedDefinitions) {
       "37:0|ISO-Empfindlichkeit|400; 37:4|ISO-Erweiterung|Hi 1.0; 37:6|ISO-Empfindlichkeit (2)|100; "
       "37:10|ISO-Erweiterung (2)|Lo 0.3",
       "136:0|AF-Messfeldsteuerung|dynamisch; 136:1|AF-Messfeld|Mitte; 136:2|AF-Messfelder im Fokus|unten",
-      "168:0|Blitzdaten-Version|0102; 168:1|Blitzquelle|eingebaut; 168:2|Firmware des externen Blitzes|0,0; "
+      "168:0|Blitzdaten-Version|0102; 168:1|Blitzquelle|eingebaut; 168:2|Firmware des externen Blitzes|nicht verfügbar; "
       "168:3|Zustand des externen Blitzes|ausgelöst und indirekt; 168:4|Master-Steuerung|ein; "
       "168:5|Blitzsteuerung|i-TTL-Aufhellblitz; 168:6|Blitzbelichtungskorrektur (LW)|1.5; "
       "168:7|Brennweite des Blitzes (mm)|keine Angabe; 168:8|Frequenz des Stroboskopblitzes (Hz)|keine Angabe; "

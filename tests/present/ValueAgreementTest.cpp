@@ -16,6 +16,7 @@
 #include "extract/ImageMetadata.h"
 #include "extract/MetadataSource.h"
 #include "metadata/Definitions.h"
+#include "present/FormatRules.h"
 #include "present/Formatter.h"
 #include "present/Listing.h"
 #include "present/TextLocale.h"
@@ -59,8 +60,10 @@ Entry Canon(TiffBuilder& t, std::uint16_t tag, std::uint16_t type, const Bytes_&
 // Nikon's later form: "Nikon\0", version 2.10, then a TIFF stream of its own.
 Entry Nikon(TiffBuilder& t, std::uint16_t tag, std::uint16_t type, const Bytes_& bytes) {
   TiffBuilder inner(t.Order());
-  const std::uint32_t values = bytes.size() > 4 ? inner.Append(bytes) : 0;
+  // The directory first, at offset 8 as the bodies write it; values that do not fit after it.
+  const std::uint32_t values = inner.Size() + 2 + 12 + 4;
   inner.SetFirstDirectory(inner.AddDirectory({EntryOf(inner, tag, type, bytes, values)}));
+  if (bytes.size() > 4) inner.Append(bytes);
   const Bytes_ note = Cat({Bytes(std::string_view("Nikon\0\2\x10\0\0", 10)), inner.Tiff()});
   return t.At(0x927C, 7, static_cast<std::uint32_t>(note.size()), t.Append(note));
 }
@@ -125,6 +128,17 @@ INSTANTIATE_TEST_SUITE_P(ByteOrders, Agreement, ::testing::Values(ByteOrder::Lit
 TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
   const TiffBuilder order(GetParam());
   const auto word = [&](std::uint16_t v) { return order.U16(v); };
+  const auto words = [&](std::initializer_list<std::uint16_t> list) {
+    Bytes_ out;
+    for (std::uint16_t v : list) out = Cat({out, order.U16(v)});
+    return out;
+  };
+  // Minolta's camera settings: 56 big-endian 32-bit numbers, number n (from 1) set to value.
+  const auto minolta = [](std::size_t n, std::uint32_t value) {
+    Bytes_ out(4 * 56, 0);
+    for (int k = 0; k < 4; ++k) out[4 * (n - 1) + k] = static_cast<std::uint8_t>(value >> (24 - 8 * k));
+    return out;
+  };
   struct Case {
     const char* name;
     const char* make;
@@ -176,6 +190,34 @@ TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
        "160.4|Standard", 4},
       {"canon-time-zone-city", "Canon", Canon, 0x0035, 4,
        Cat({order.U32(16), order.U32(0), order.U32(32766), order.U32(0)}), "53.3|nicht eingestellt", 3},
+      // A value name above 2^31 - 1 (written in decimal) names the unsigned 32-bit number.
+      {"canon-serial-format", "Canon", Canon, 0x0015, 4, order.U32(0xA0000000), "21|Format 2"},
+      {"canon-serial-format-other", "Canon", Canon, 0x0015, 4, order.U32(0xB0000000), "21|2952790016"},
+      // Canon's firmware revision: the bytes of one number in hexadecimal digits.
+      {"canon-firmware-revision", "Canon", Canon, 0x001E, 4, order.U32(0x01000200), "30|1.00 rev 2.00"},
+      {"canon-firmware-revision-hex", "Canon", Canon, 0x001E, 4, order.U32(0x1A0B0C0D), "30|1a.0b rev c.0d"},
+      {"canon-firmware-revision-list", "Canon", Canon, 0x001E, 3, words({1, 2}), "30|1,2"},
+      // Lists named as a whole; a list without such a name, or a single number, as stored.
+      {"nikon-nef-depth-jpeg", "NIKON CORPORATION", Nikon, 0x0E22, 3, words({0, 0, 0, 0}),
+       "3618|nicht zutreffend (JPEG)"},
+      {"nikon-nef-depth-rgb", "NIKON CORPORATION", Nikon, 0x0E22, 3, words({8, 8, 8, 0}), "3618|8 × 3"},
+      {"nikon-nef-depth-unnamed", "NIKON CORPORATION", Nikon, 0x0E22, 3, words({8, 8, 0, 0}), "3618|8,8,0,0"},
+      {"nikon-retouch-none", "NIKON CORPORATION", Nikon, 0x009E, 3, words({0, 0, 0, 0, 0, 0}), "158|keine"},
+      {"nikon-retouch-single", "NIKON CORPORATION", Nikon, 0x009E, 3, words({0}), "158|0"},
+      {"olympus-panorama-off", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0601, 3, words({0, 0}),
+       "8224:1537|aus"},
+      // Minolta's camera settings: big-endian 32-bit numbers, computed (ISO, f-number, EV, level).
+      {"minolta-iso", "MINOLTA CO.,LTD", Canon, 0x0001, 7, minolta(9, 43), "1.9|64.84", 9},
+      {"minolta-aperture", "MINOLTA CO.,LTD", Canon, 0x0001, 7, minolta(11, 36), "1.11|f/3.4", 11},
+      {"minolta-exposure-compensation", "MINOLTA CO.,LTD", Canon, 0x0001, 7, minolta(14, 7), "1.14|0.33", 14},
+      {"minolta-brightness", "MINOLTA CO.,LTD", Canon, 0x0001, 7, minolta(45, 88), "1.45|5", 45},
+      {"minolta-contrast-named", "MINOLTA CO.,LTD", Canon, 0x0001, 7, minolta(33, 3), "1.33|normal", 33},
+      {"minolta-contrast", "MINOLTA CO.,LTD", Canon, 0x0001, 7, minolta(33, 0x105), "1.33|258", 33},
+      // The first value named, the others as numbers.
+      {"olympus-flash-control", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0404, 3, words({3, 0}),
+       "8224:1028|TTL, 0"},
+      {"olympus-flash-control-unnamed", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0404, 3, words({9, 3}),
+       "8224:1028|9, 3"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(MakernoteRow(GetParam(), c.make, "", c.note, c.tag, c.type, c.bytes, c.position), c.shown)
@@ -215,6 +257,43 @@ TEST_P(Agreement, ExifListsShowTheirMeaning) {
   for (const Case& c : cases) {
     EXPECT_EQ(ExifRow(GetParam(), c.tag, c.type, c.bytes), c.shown) << c.name;
   }
+}
+
+// Display codes shown through a definition of their own (the value bytes do not matter here).
+TEST(AgreementCodes, ReconyxEventNumber) {
+  ExifTag event;
+  event.setze(0x0009, 0, "Ereignisnummer", kCodeHighLowHalves);
+  const TextLocale german = TextLocaleOf(QLocale(QLocale::German, QLocale::Germany));
+  const auto shown = [&](std::initializer_list<std::int64_t> values) {
+    ZetExif item{0x0009, kTypNumbers, {}, 0};
+    for (std::int64_t v : values) item.inhalt.emplace_back(v);
+    return FormatGeneral(item, event.fmt, &event, MakeFormatContext(german, 1.0));
+  };
+  EXPECT_EQ(shown({0, 8}), "8");
+  EXPECT_EQ(shown({1, 2}), "65538");
+  EXPECT_EQ(shown({0xFFFF, 0xFFFF}), "4294967295");
+  EXPECT_EQ(shown({0x10000, 0}), "65536,0");
+  EXPECT_EQ(shown({0, -1}), "0,-1");
+  EXPECT_EQ(shown({8}), "8");
+}
+
+TEST(AgreementCodes, KodakTimeOfDay) {
+  ExifTag time;
+  time.setze(0x0010, 0, "Aufnahmezeit", kCodeTimeHundredths);
+  const TextLocale german = TextLocaleOf(QLocale(QLocale::German, QLocale::Germany));
+  const auto shown = [&](std::initializer_list<std::int64_t> values) {
+    ZetExif item{0x0010, kTypNumbers, {}, 0};
+    for (std::int64_t v : values) item.inhalt.emplace_back(v);
+    return FormatGeneral(item, time.fmt, &time, MakeFormatContext(german, 1.0));
+  };
+  EXPECT_EQ(shown({21, 0, 9, 62}), "21:00:09.62");
+  EXPECT_EQ(shown({23, 59, 60, 99}), "23:59:60.99");
+  EXPECT_EQ(shown({24, 0, 0, 0}), "24,0,0,0");   // no hour 24
+  EXPECT_EQ(shown({1, 60, 0, 0}), "1,60,0,0");
+  EXPECT_EQ(shown({1, 2, 61, 0}), "1,2,61,0");
+  EXPECT_EQ(shown({1, 2, 3, 100}), "1,2,3,100");
+  EXPECT_EQ(shown({1, -2, 3, 4}), "1,-2,3,4");
+  EXPECT_EQ(shown({21, 0, 9}), "21,0,9");
 }
 
 }  // namespace

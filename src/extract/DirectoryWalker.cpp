@@ -8,6 +8,7 @@
 #include <cmath>
 #include <optional>
 
+#include "extract/ByteCursor.h"
 #include "extract/ExifBlock.h"
 #include "metadata/Definitions.h"
 
@@ -18,40 +19,62 @@ namespace {
 // Bytes per value of the TIFF field types 1..12 (index 0 unused).
 constexpr std::array<std::int64_t, 13> kUnitSize = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
 
+// The walker's places are 0-based indexes into the block (a BufferPos - 1); a base is the index of
+// the byte that offsets count from. Only the "Offset:" texts and the makernote position handed on
+// to the makernote reader are positions again.
+
+// The block's bytes from index `at` to its end in the block's byte order; empty when `at` lies
+// outside, so every read from it runs out.
+ByteCursor From(const ExifBlockState& state, std::int64_t at) {
+  const std::int64_t size = state.reader.Size();
+  const bool big = state.reader.Order() == ByteOrder::BigEndian;
+  if (at < 0 || at > size) return ByteCursor({}, big);
+  return ByteCursor(state.reader.Bytes(1, size).subspan(static_cast<std::size_t>(at)), big);
+}
+
+// The part of the count bytes from `at` that lies inside the block.
+std::string_view TextAt(const ExifBlockState& state, std::int64_t at, std::int64_t count) {
+  ByteCursor bytes = From(state, at);
+  const auto part = bytes.Take(static_cast<std::size_t>(std::min<std::int64_t>(
+      std::max<std::int64_t>(count, 0), static_cast<std::int64_t>(bytes.Remaining()))));
+  return {reinterpret_cast<const char*>(part.data()), part.size()};
+}
+
 struct Entry {
   std::int32_t tag = 0;
   std::int32_t type = 0;
   std::int64_t count = 0;
-  BufferPos start = 0;
-  BufferPos valuePos = 0;  // offset + base
+  std::int64_t start = 0;
+  std::int64_t value = 0;  // offset + base
 };
 
-Entry ReadEntry(const ByteReader& reader, BufferPos start, BufferPos base) {
+// The entry at `start`; nothing when its 12 bytes do not all lie inside the block.
+std::optional<Entry> ReadEntry(const ExifBlockState& state, std::int64_t start, std::int64_t base) {
+  ByteCursor bytes = From(state, start);
   Entry entry;
-  entry.tag = reader.ReadU16(start);
-  entry.type = reader.ReadU16(start + 2);
-  entry.count = reader.ReadU32(start + 4);
+  entry.tag = bytes.U16();
+  entry.type = bytes.U16();
+  entry.count = bytes.U32();
   entry.start = start;
-  entry.valuePos = reader.ReadU32(start + 8) + base;
+  entry.value = bytes.U32() + base;
+  if (bytes.RanOut()) return std::nullopt;
   return entry;
 }
 
 // Values of up to four bytes lie in the entry itself; RATIONAL, SRATIONAL and DOUBLE are always
 // read at the value position.
-BufferPos DataPosition(const Entry& entry) {
-  if (entry.type == kRational || entry.type == kSRational || entry.type == kDouble) return entry.valuePos;
-  return entry.count * kUnitSize[static_cast<std::size_t>(entry.type)] <= 4 ? entry.start + 8
-                                                                            : entry.valuePos;
+std::int64_t DataIndex(const Entry& entry) {
+  if (entry.type == kRational || entry.type == kSRational || entry.type == kDouble) return entry.value;
+  return entry.count * kUnitSize[static_cast<std::size_t>(entry.type)] <= 4 ? entry.start + 8 : entry.value;
 }
 
 // count values, as long as their data could fit in the buffer at all. Larger data cannot be
 // genuine: then only the values that begin inside the buffer are decoded (at least one), so a
 // count of four billion costs nothing. Values cut by the end of the buffer read as 0.
-std::int64_t ValuesToDecode(const ByteReader& reader, const Entry& entry, BufferPos dataPos) {
+std::int64_t ValuesToDecode(std::int64_t size, const Entry& entry, std::int64_t data) {
   const std::int64_t unit = kUnitSize[static_cast<std::size_t>(entry.type)];
-  if (entry.count * unit <= reader.Size()) return entry.count;
-  const std::int64_t inside =
-      (dataPos >= 1 && dataPos <= reader.Size()) ? (reader.Size() - dataPos + unit) / unit : 0;
+  if (entry.count * unit <= size) return entry.count;
+  const std::int64_t inside = (data >= 0 && data < size) ? (size - data - 1 + unit) / unit : 0;
   return std::max<std::int64_t>(1, std::min(entry.count, inside));
 }
 
@@ -82,32 +105,38 @@ std::string ShortestText(Float value) {
 
 // The numbers are kept as their bytes; a value whose bytes lie partly or wholly outside the buffer
 // reads as 0, as the byte readers read it.
-ExifValues DecodeNumbers(const ByteReader& reader, std::int32_t type, BufferPos pos, std::int64_t n) {
+ExifValues DecodeNumbers(const ExifBlockState& state, std::int32_t type, std::int64_t at, std::int64_t n) {
+  ByteCursor bytes = From(state, at);
   // The unit size is the width; SBYTE reads as 0..255, as BYTE and UNDEFINED do.
   const PackedForm form{static_cast<std::uint8_t>(kUnitSize[static_cast<std::size_t>(type)]),
-                        type == kSShort || type == kSLong, reader.Order() == ByteOrder::BigEndian};
-  const std::int64_t whole = reader.Has(pos, 0) ? std::min(n, (reader.Size() - (pos - 1)) / form.width) : 0;
-  return ExifValues::Packed(reader.Bytes(pos, whole * form.width), static_cast<std::size_t>(n), form);
+                        type == kSShort || type == kSLong, bytes.BigEndian()};
+  const std::size_t whole = std::min(static_cast<std::size_t>(n), bytes.Remaining() / form.width);
+  return ExifValues::Packed(bytes.Take(whole * form.width), static_cast<std::size_t>(n), form);
 }
 
-ExifValues DecodeTexts(const ByteReader& reader, std::int32_t type, BufferPos pos, std::int64_t n) {
+// A read that runs out leaves the cursor where it was, and every later value is at least as
+// wide, so values cut by the end of the block read as 0 one after the other.
+ExifValues DecodeTexts(const ExifBlockState& state, std::int32_t type, std::int64_t at, std::int64_t n) {
   std::vector<ExifValue> values;
   values.reserve(static_cast<std::size_t>(n));
-  const std::int64_t unit = kUnitSize[static_cast<std::size_t>(type)];
+  ByteCursor bytes = From(state, at);
   for (std::int64_t i = 0; i < n; ++i) {
-    const BufferPos at = pos + i * unit;
     switch (type) {
-      case kRational:
-        values.emplace_back(Fraction(reader.ReadU32(at), reader.ReadU32(at + 4)));
+      case kRational: {
+        const std::int64_t numerator = bytes.U32();
+        values.emplace_back(Fraction(numerator, bytes.U32()));
         break;
-      case kSRational:
-        values.emplace_back(Fraction(reader.ReadS32(at), reader.ReadS32(at + 4)));
+      }
+      case kSRational: {
+        const std::int64_t numerator = static_cast<std::int32_t>(bytes.U32());
+        values.emplace_back(Fraction(numerator, static_cast<std::int32_t>(bytes.U32())));
         break;
+      }
       case kFloat:
-        values.emplace_back(ShortestText(std::bit_cast<float>(reader.ReadU32Raw(at))));
+        values.emplace_back(ShortestText(std::bit_cast<float>(bytes.U32())));
         break;
       default:
-        values.emplace_back(ShortestText(std::bit_cast<double>(reader.ReadU64Raw(at))));
+        values.emplace_back(ShortestText(std::bit_cast<double>(bytes.U64())));
         break;
     }
   }
@@ -142,39 +171,38 @@ bool KeptWhole(const ExifBlockState& state, std::int32_t section, std::int32_t t
 }
 
 void AddValueItem(ImageMetadata& image, ExifBlockState& state, std::int32_t section, const Entry& entry) {
-  const ByteReader& reader = state.reader;
-  const BufferPos dataPos = DataPosition(entry);
-  if (state.rawOffsets && dataPos != entry.start + 8) {
+  const std::int64_t data = DataIndex(entry);
+  if (state.rawOffsets && data != entry.start + 8) {
     AddOffsetItem(image, state, section, entry);
     return;
   }
   if (entry.type == kAscii) {
-    std::string_view text = reader.Text(dataPos, entry.count);
+    std::string_view text = TextAt(state, data, entry.count);
     if (entry.tag != kTagCopyright && !KeptWhole(state, section, entry.tag)) text = CutAtNul(text);
     if (!WithinBudget(image, state, sizeof(ZetExif) + sizeof(ExifValue) + text.size())) return;
     Add(image, state, section, entry.tag, kTypTexts, {std::string(text)});
     return;
   }
-  const std::int64_t n = ValuesToDecode(reader, entry, dataPos);
+  const std::int64_t n = ValuesToDecode(state.reader.Size(), entry, data);
   if (!WithinBudget(image, state, sizeof(ZetExif) + static_cast<std::size_t>(n) * sizeof(ExifValue))) return;
   if (IsTextType(entry.type)) {
-    Add(image, state, section, entry.tag, kTypTexts, DecodeTexts(reader, entry.type, dataPos, n));
+    Add(image, state, section, entry.tag, kTypTexts, DecodeTexts(state, entry.type, data, n));
   } else {
-    Add(image, state, section, entry.tag, kTypNumbers, DecodeNumbers(reader, entry.type, dataPos, n));
+    Add(image, state, section, entry.tag, kTypNumbers, DecodeNumbers(state, entry.type, data, n));
   }
 }
 
-// "Offset:" + value position + " Bytes:" + count: the makernote, and entries without values.
+// "Offset:" + value position (1-based) + " Bytes:" + count: the makernote, and entries without values.
 void AddOffsetItem(ImageMetadata& image, ExifBlockState& state, std::int32_t section, const Entry& entry) {
   if (!WithinBudget(image, state, sizeof(ZetExif) + sizeof(ExifValue) + 32)) return;
   std::string text = "Offset:";
-  AppendNumber(text, entry.valuePos);
+  AppendNumber(text, entry.value + 1);
   text += " Bytes:";
   AppendNumber(text, entry.count);
   Add(image, state, section, entry.tag, kTypTexts, {std::move(text)});
 }
 
-void Walk(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position, BufferPos base,
+void Walk(ImageMetadata& image, ExifBlockState& state, std::int32_t section, std::int64_t at, std::int64_t base,
           bool followNext);
 
 // A pointer of the makernote directory to one of its layout's sub-directories: an offset from the
@@ -189,15 +217,15 @@ bool IsSubdirectoryPointer(const ExifBlockState& state, std::int32_t section, co
     return false;
   }
   if (entry.type == kUndefined && entry.count > 4) {
-    const std::int64_t entries = state.reader.ReadU16(entry.valuePos);
+    const std::int64_t entries = From(state, entry.value).U16();
     return entries >= 1 && 12 * entries <= entry.count;
   }
   return entry.type == kLong && entry.count == 1;
 }
 
-void WalkSubdirectory(ImageMetadata& image, ExifBlockState& state, const Entry& entry, BufferPos base) {
+void WalkSubdirectory(ImageMetadata& image, ExifBlockState& state, const Entry& entry, std::int64_t base) {
   state.directory = entry.tag;
-  Walk(image, state, kSectionMakernote, entry.valuePos, base, false);
+  Walk(image, state, kSectionMakernote, entry.value, base, false);
   state.directory = 0;
 }
 
@@ -209,36 +237,35 @@ void WalkSubdirectory(ImageMetadata& image, ExifBlockState& state, const Entry& 
 // directory a second time).
 constexpr std::int64_t kSmallestDirectoryBytes = 2 + 12;
 
-std::optional<BufferPos> PointerTarget(const ExifBlockState& state, const Entry& entry, BufferPos base) {
-  if (entry.count == 1 && entry.type == kShort) return state.reader.ReadU16(entry.start + 8) + base;
-  if (entry.count == 1 && (entry.type == kLong || entry.type == kIfd)) return entry.valuePos;
-  if (entry.count * kUnitSize[static_cast<std::size_t>(entry.type)] >= kSmallestDirectoryBytes)
-    return entry.valuePos;
+std::optional<std::int64_t> PointerTarget(const ExifBlockState& state, const Entry& entry, std::int64_t base) {
+  if (entry.count == 1 && entry.type == kShort) return From(state, entry.start + 8).U16() + base;
+  if (entry.count == 1 && (entry.type == kLong || entry.type == kIfd)) return entry.value;
+  if (entry.count * kUnitSize[static_cast<std::size_t>(entry.type)] >= kSmallestDirectoryBytes) return entry.value;
   return std::nullopt;
 }
 
 void HandleEntry(ImageMetadata& image, ExifBlockState& state, std::int32_t section, const Entry& entry,
-                 BufferPos base) {
+                 std::int64_t base) {
   if (entry.tag != kTagMakerNote && entry.count != 0) AddValueItem(image, state, section, entry);
   switch (entry.tag) {
     case kTagGpsIfd:
       if (const auto target = PointerTarget(state, entry, base))
-        WalkDirectory(image, state, kSectionGps, *target, base);
+        Walk(image, state, kSectionGps, *target, base, true);
       break;
     case kTagExifIfd:
     case kTagInteropIfd:
       if (const auto target = PointerTarget(state, entry, base))
-        WalkDirectory(image, state, section, *target, base);
+        Walk(image, state, section, *target, base, true);
       break;
     case kTagMake:
-      state.make = CutAtNul(state.reader.Text(DataPosition(entry), entry.count));
+      state.make = CutAtNul(TextAt(state, DataIndex(entry), entry.count));
       break;
     case kTagModel:
-      state.model = CutAtNul(state.reader.Text(DataPosition(entry), entry.count));
+      state.model = CutAtNul(TextAt(state, DataIndex(entry), entry.count));
       break;
     case kTagMakerNote:
       AddOffsetItem(image, state, section, entry);
-      state.makernote = entry.valuePos;
+      state.makernote = entry.value + 1;
       state.makernoteSize = entry.count;
       break;
     default:
@@ -252,32 +279,32 @@ void HandleEntry(ImageMetadata& image, ExifBlockState& state, std::int32_t secti
 // (TIFF 6.0, section 2: readers skip fields of unexpected types), so one bad entry loses nothing
 // but itself; entries cut by the end of the buffer end the directory. The IFD type counts as valid
 // only in the makernote of a layout with sub-directories, where it is read as LONG.
-void WalkEntriesAndNext(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position,
-                        BufferPos base, bool followNext) {
-  const std::int64_t entries = state.reader.ReadU16(position);
-  const BufferPos first = position + 2 + (section == kSectionMakernote ? state.countPadding : 0);
+void WalkEntriesAndNext(ImageMetadata& image, ExifBlockState& state, std::int32_t section, std::int64_t at,
+                        std::int64_t base, bool followNext) {
+  const std::int64_t entries = From(state, at).U16();
+  const std::int64_t first = at + 2 + (section == kSectionMakernote ? state.countPadding : 0);
   const bool ifdType = section == kSectionMakernote && !state.subdirectories.empty();
   for (std::int64_t i = 0; i < entries; ++i) {
-    if (!state.reader.Has(first + 12 * i, 12)) return;
-    Entry entry = ReadEntry(state.reader, first + 12 * i, base);
-    if (ifdType && entry.type == kIfd) entry.type = kLong;
-    if (entry.type < kByte || entry.type > kDouble) continue;
-    HandleEntry(image, state, section, entry, base);
+    std::optional<Entry> entry = ReadEntry(state, first + 12 * i, base);
+    if (!entry) return;
+    if (ifdType && entry->type == kIfd) entry->type = kLong;
+    if (entry->type < kByte || entry->type > kDouble) continue;
+    HandleEntry(image, state, section, *entry, base);
     if (state.exhausted) return;
   }
-  const std::int64_t next = followNext ? state.reader.ReadU32(first + 12 * entries) : 0;
-  if (next != 0) WalkDirectory(image, state, kSectionThumbnail, next + base, base);
+  const std::int64_t next = followNext ? From(state, first + 12 * entries).U32() : 0;
+  if (next != 0) Walk(image, state, kSectionThumbnail, next + base, base, true);
 }
 
-void Walk(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position, BufferPos base,
+void Walk(ImageMetadata& image, ExifBlockState& state, std::int32_t section, std::int64_t at, std::int64_t base,
           bool followNext) {
-  if (state.exhausted || !state.reader.Has(position, 2)) return;  // outside: 0 entries, no next link
+  if (state.exhausted || From(state, at).Remaining() < 2) return;  // outside: 0 entries, no next link
   if (state.walking.size() >= static_cast<std::size_t>(kMaxDirectoryDepth)) return;
   if (state.directoriesWalked >= kMaxDirectoriesPerBlock) return;
-  if (std::find(state.walking.begin(), state.walking.end(), position) != state.walking.end()) return;
+  if (std::find(state.walking.begin(), state.walking.end(), at) != state.walking.end()) return;
   ++state.directoriesWalked;
-  state.walking.push_back(position);
-  WalkEntriesAndNext(image, state, section, position, base, followNext);
+  state.walking.push_back(at);
+  WalkEntriesAndNext(image, state, section, at, base, followNext);
   state.walking.pop_back();
 }
 
@@ -285,21 +312,23 @@ void Walk(ImageMetadata& image, ExifBlockState& state, std::int32_t section, Buf
 
 std::vector<StoredValue> ValuesOutsideEntries(const ExifBlockState& state, BufferPos directory) {
   std::vector<StoredValue> values;
-  const std::int64_t entries = state.reader.ReadU16(directory);
-  const BufferPos first = directory + 2 + state.countPadding;
-  for (std::int64_t i = 0; i < entries && state.reader.Has(first + 12 * i, 12); ++i) {
-    Entry entry = ReadEntry(state.reader, first + 12 * i, 0);
-    if (entry.type == kIfd) entry.type = kLong;
-    if (entry.type < kByte || entry.type > kDouble || entry.count == 0) continue;
-    if (DataPosition(entry) == entry.start + 8) continue;
-    values.push_back({entry.valuePos, entry.count * kUnitSize[static_cast<std::size_t>(entry.type)]});
+  const std::int64_t at = directory - 1;
+  const std::int64_t entries = From(state, at).U16();
+  const std::int64_t first = at + 2 + state.countPadding;
+  for (std::int64_t i = 0; i < entries; ++i) {
+    std::optional<Entry> entry = ReadEntry(state, first + 12 * i, 0);  // value: the offset itself
+    if (!entry) break;
+    if (entry->type == kIfd) entry->type = kLong;
+    if (entry->type < kByte || entry->type > kDouble || entry->count == 0) continue;
+    if (DataIndex(*entry) == entry->start + 8) continue;
+    values.push_back({entry->value, entry->count * kUnitSize[static_cast<std::size_t>(entry->type)]});
   }
   return values;
 }
 
 void WalkDirectory(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position,
                    BufferPos base) {
-  Walk(image, state, section, position, base, true);
+  Walk(image, state, section, position - 1, base - 1, true);
 }
 
 }  // namespace kelmarin

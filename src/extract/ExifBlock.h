@@ -93,7 +93,7 @@ struct ExifBlockState {
   bool rawOffsets = false;
 
   // Loop and growth guard.
-  std::vector<BufferPos> walking;  // directories being walked, outermost first
+  std::vector<std::int64_t> walking;  // directories being walked (0-based), outermost first
   int directoriesWalked = 0;
   bool exhausted = false;  // the item budget is used up: nothing more is added from this block
 };

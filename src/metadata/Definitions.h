@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "metadata/DisplayCodes.h"
 #include "metadata/Reporter.h"
 
 namespace kelmarin {
@@ -35,30 +36,12 @@ class ExifTagNice {
 };
 
 // One tag definition.
-// Display codes that compute their value from a scale and an offset given on the definition line,
-// after the display code: "+tag,position,code,scale,offset,name" (an offset alone is not possible;
-// a missing one is 0, a missing scale 1). Value × scale + offset is a plain number (22), the APEX
-// value of an aperture, shown as its f-number (24), or the power of two it is the exponent of (32:
-// Nikon's lens data store focal lengths as 24 × log2(mm / 5)).
-inline constexpr std::int32_t kDisplayScaled = 22;
-inline constexpr std::int32_t kDisplayApexAperture = 24;
-inline constexpr std::int32_t kDisplayPowerOfTwo = 32;
-// 39, 40 and 41 compute as 22, 24 and 32 from the n-th big-endian 32-bit number of a byte list
-// (Minolta's camera settings).
-inline constexpr std::int32_t kDisplayWordScaled = 39;
-inline constexpr std::int32_t kDisplayWordApexAperture = 40;
-inline constexpr std::int32_t kDisplayWordPowerOfTwo = 41;
-constexpr bool ReadsScale(std::int32_t fmt) {
-  return fmt == kDisplayScaled || fmt == kDisplayApexAperture || fmt == kDisplayPowerOfTwo ||
-         fmt == kDisplayWordScaled || fmt == kDisplayWordApexAperture || fmt == kDisplayWordPowerOfTwo;
-}
-
 class ExifTag {
  public:
   std::int32_t tag = 0;
   std::int32_t position = 0;  // every look-up asks for position 0
   std::string bezeichnung;    // UTF-8 label
-  std::int32_t fmt = 0;       // display code for the value formatter; 0 = none
+  std::int32_t fmt = kDisplayPlain;  // display code (DisplayCodes.h)
   // The display codes that compute a value (ReadsScale) show value × scale + offset;
   // both come from the fields between the display code and the name of the definition line.
   double scale = 1.0;

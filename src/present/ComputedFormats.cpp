@@ -66,24 +66,24 @@ std::string OneValue(const ExifValue& value, std::int32_t code, const ExifTag* d
   const double scale = definition ? definition->scale : 1.0;
   const double offset = definition ? definition->offset : 0.0;
   switch (code) {
-    case kCodeScaled:
+    case kDisplayScaled:
       return Decimal(*number * scale + offset, "0.0#", context);
-    case kCodePowerOfTwo: {
+    case kDisplayPowerOfTwo: {
       const double power = std::exp2(*number * scale + offset);
       return std::isfinite(power) ? Decimal(power, "0.0#", context) : std::string();
     }
-    case kCodeCanonEv:
+    case kDisplayCanonEv:
       return Decimal(CanonEv(*number), "0.0#", context);
-    case kCodeApexAperture:
+    case kDisplayApexAperture:
       return FNumber(*number * scale + offset, context);
-    case kCodeCanonAperture:
+    case kDisplayCanonAperture:
       return FNumber(CanonEv(*number), context);
-    case kCodeHalfOrFourfoldMm: {
+    case kDisplayHalfOrFourfoldMm: {
       const auto whole = ValueNumber(value);
       if (!whole) return ValueText(value);
       return Decimal(static_cast<double>(*whole) * (*whole % 2 != 0 ? 4.0 : 0.5), "0.#", context) + "mm";
     }
-    case kCodeCanonIso: {
+    case kDisplayCanonIso: {
       const auto whole = ValueNumber(value);
       if (whole && (*whole & kCanonIsoAsNumber) != 0)
         return PlainNumberText(*whole & (kCanonIsoAsNumber - 1));
@@ -126,15 +126,15 @@ std::string NikonEvText(const ExifValues& values, const FormatContext& context) 
 }  // namespace
 
 bool IsComputedCode(std::int32_t code) {
-  return code == kCodeScaled || code == kCodePowerOfTwo || code == kCodeCanonEv || code == kCodeApexAperture || code == kCodeCanonIso ||
-         code == kCodeCanonAperture || code == kCodeNamedFromOne || code == kCodeHalfOrFourfoldMm ||
-         code == kCodeNikonEv;
+  return code == kDisplayScaled || code == kDisplayPowerOfTwo || code == kDisplayCanonEv ||
+         code == kDisplayApexAperture || code == kDisplayCanonIso || code == kDisplayCanonAperture ||
+         code == kDisplayNamedFromOne || code == kDisplayHalfOrFourfoldMm || code == kDisplayNikonEv;
 }
 
 std::string ComputedText(const ExifValues& values, std::int32_t code, const ExifTag* definition,
                          const FormatContext& context) {
-  if (code == kCodeNikonEv) return NikonEvText(values, context);
-  if (code == kCodeNamedFromOne) {
+  if (code == kDisplayNikonEv) return NikonEvText(values, context);
+  if (code == kDisplayNamedFromOne) {
     const auto number = values.size() == 1 ? ValueNumber(values[0]) : std::nullopt;
     if (!number) return NumberListText(values);
     const ExifValue counted = context.countsFromZero ? *number + 1 : *number;

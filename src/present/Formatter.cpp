@@ -19,15 +19,15 @@ namespace {
 // Whole numbers with a unit, display codes 10 to 14 of a number list.
 const char* WholeUnitPattern(std::int32_t code) {
   switch (code) {
-    case kCodeNoUnit:
+    case kDisplayNoUnit:
       return "0";
-    case kCodeMillimetres:
+    case kDisplayMillimetres:
       return "0\\m\\m";
-    case kCodeCentimetres:
+    case kDisplayCentimetres:
       return "0\\c\\m";
-    case kCodeDecimetres:
+    case kDisplayDecimetres:
       return "0\\d\\m";
-    case kCodeMetres:
+    case kDisplayMetres:
       return "0\\m";
     default:
       return nullptr;
@@ -37,15 +37,15 @@ const char* WholeUnitPattern(std::int32_t code) {
 // Fractions with a unit, display codes 10 to 14 of a text list.
 const char* FractionUnitPattern(std::int32_t code) {
   switch (code) {
-    case kCodeNoUnit:
+    case kDisplayNoUnit:
       return "0.0";
-    case kCodeMillimetres:
+    case kDisplayMillimetres:
       return "0\\m\\m";
-    case kCodeCentimetres:
+    case kDisplayCentimetres:
       return "0.0\\c\\m";
-    case kCodeDecimetres:
+    case kDisplayDecimetres:
       return "0.00\\d\\m";
-    case kCodeMetres:
+    case kDisplayMetres:
       return "0.000\\m";
     default:
       return nullptr;
@@ -92,17 +92,17 @@ std::string NumberList(const ZetExif& item, std::int32_t code, const ExifTag* de
                        const FormatContext& context) {
   const auto& values = item.inhalt;
   std::string out;
-  if (code == kCodeNamedWholeList) {
+  if (code == kDisplayNamedWholeList) {
     if (std::optional<std::string> name = WholeListName(values, definition)) return std::move(*name);
-    code = 0;
+    code = kDisplayPlain;
   }
-  if (code == 0) {
+  if (code == kDisplayPlain) {
     if (values.empty()) return out;  // nothing to show
     if (values.size() == 1) return SingleNumber(values.front(), definition);
     return NumberListText(values);
   }
-  if (code == kSigned16 || code == kSigned8) {
-    const int bits = code == kSigned16 ? 16 : 8;
+  if (code == kDisplaySigned16 || code == kDisplaySigned8) {
+    const int bits = code == kDisplaySigned16 ? 16 : 8;
     ExifValues signedValues;
     for (const ExifValue& value : values) {
       const auto number = ValueNumber(value);
@@ -113,15 +113,15 @@ std::string NumberList(const ZetExif& item, std::int32_t code, const ExifTag* de
         signedValues.emplace_back(value);
       }
     }
-    return NumberList(ZetExif{item.tag, item.typ, std::move(signedValues), item.directory}, 0, definition,
+    return NumberList(ZetExif{item.tag, item.typ, std::move(signedValues), item.directory}, kDisplayPlain, definition,
                       context);
   }
-  if (code == kCodeCharacters || code == kCodeDigits || code == kCodeVersionBytes) {
+  if (code == kDisplayCharacters || code == kDisplayDigits || code == kDisplayVersionBytes) {
     for (const ExifValue& value : values) {
       const auto number = ValueNumber(value);
-      if (code == kCodeVersionBytes && number && *number >= 0 && *number <= 9) {
+      if (code == kDisplayVersionBytes && number && *number >= 0 && *number <= 9) {
         out += PlainNumberText(*number);
-      } else if (code != kCodeDigits) {
+      } else if (code != kDisplayDigits) {
         out += (!number || *number < 32 || *number > 255) ? std::string("_") : CodePageCharacter(*number);
       } else {
         out += (!number || *number > 9) ? std::string("_") : PlainNumberText(*number);
@@ -129,7 +129,7 @@ std::string NumberList(const ZetExif& item, std::int32_t code, const ExifTag* de
     }
     return out;
   }
-  if (code == kCodeUtf16Text) {
+  if (code == kDisplayUtf16Text) {
     out = Utf16LeText(values, 0);
     const std::size_t nul = out.find('\0');
     if (nul != std::string::npos) out.resize(nul);
@@ -165,7 +165,7 @@ std::string FractionWithUnit(const ExifValue& value, const char* pattern, const 
 std::string TextList(const ZetExif& item, std::int32_t code, const FormatContext& context) {
   if (item.inhalt.empty()) return {};  // nothing to show
   const ExifValue& first = item.inhalt.front();
-  if (code == kCodeDate) {
+  if (code == kDisplayDate) {
     std::string text = ValueText(first);
     if (auto date = ExifDateText(text, context.locale)) return std::move(*date);
     return text;
@@ -197,19 +197,19 @@ std::string NumberListText(const ExifValues& values) {
 
 std::string FormatGeneral(const ZetExif& item, std::int32_t code, const ExifTag* definition,
                       const FormatContext& context) {
-  if (code == kCodeLensRange) return LensRangeText(item.inhalt, context);
-  if (code == kCodeTimeOfDay) return TimeOfDayText(item.inhalt, context);
-  if (code == kCodeFractionList) return FractionListText(item.inhalt, context);
+  if (code == kDisplayLensRange) return LensRangeText(item.inhalt, context);
+  if (code == kDisplayTimeOfDay) return TimeOfDayText(item.inhalt, context);
+  if (code == kDisplayFractionList) return FractionListText(item.inhalt, context);
   if (IsComputedCode(code)) return ComputedText(item.inhalt, code, definition, context);
-  if (code == kCodeDigitDate) return DigitDateText(item.inhalt);
-  if (code == kCodeCharactersOrHex) return CharactersOrHexText(item.inhalt);
-  if (code == kCodeNamedList) return NamedListText(item.inhalt, definition);
-  if (code == kCodeNamedFirst) return NamedFirstText(item.inhalt, definition);
-  if (code == kCodeFirmwareRevision) return FirmwareRevisionText(item.inhalt);
-  if (code == kCodeTimeHundredths) return TimeHundredthsText(item.inhalt);
-  if (code == kCodeHighLowHalves) return HighLowHalvesText(item.inhalt);
-  if (code == kCodeSubsampling) return SubsamplingText(item.inhalt);
-  if (code == kCodeCfaPattern) return CfaPatternText(item.inhalt);
+  if (code == kDisplayDigitDate) return DigitDateText(item.inhalt);
+  if (code == kDisplayCharactersOrHex) return CharactersOrHexText(item.inhalt);
+  if (code == kDisplayNamedList) return NamedListText(item.inhalt, definition);
+  if (code == kDisplayNamedFirst) return NamedFirstText(item.inhalt, definition);
+  if (code == kDisplayFirmwareRevision) return FirmwareRevisionText(item.inhalt);
+  if (code == kDisplayTimeHundredths) return TimeHundredthsText(item.inhalt);
+  if (code == kDisplayHighLowHalves) return HighLowHalvesText(item.inhalt);
+  if (code == kDisplaySubsampling) return SubsamplingText(item.inhalt);
+  if (code == kDisplayCfaPattern) return CfaPatternText(item.inhalt);
   if (item.typ == kTypNumbers) return NumberList(item, code, definition, context);
   if (item.typ == kTypTexts) return TextList(item, code, context);
   // An item of an unknown kind: its first value as it stands.
@@ -231,7 +231,7 @@ std::string FormatValue(const Definitions& definitions, const FormatContext& con
 
 std::string FormatItem(const FormatContext& context, std::int32_t maker, const ZetExif& item, std::int32_t section,
                        const ExifTag* definition) {
-  const std::int32_t code = definition ? definition->fmt : 0;
+  const std::int32_t code = definition ? definition->fmt : kDisplayPlain;
   if (section == kSectionGps && IsGpsSpecial(item.tag)) return FormatGpsSpecial(item, code, context);
   if (section == kSectionMain && IsMainSpecial(item.tag)) {
     return FormatMainSpecial(item, code, definition, context);

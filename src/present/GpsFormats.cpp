@@ -39,7 +39,7 @@ double AsShown(double value) {
 std::string Version(const ExifValues& values, std::int32_t code, const FormatContext& context) {
   std::string text;
   for (const ExifValue& value : values) text += ValueText(value);
-  if (code != kCodeVersionNumber) return text;
+  if (code != kDisplayVersionNumber) return text;
   const auto number = ParseDecimalNumber(text);
   if (!number) return text;
   return Point(*number / 1000.0, "0.0#", context);
@@ -47,28 +47,28 @@ std::string Version(const ExifValues& values, std::int32_t code, const FormatCon
 
 std::string FractionalMinutes(const std::string& degreesText, double degrees, double minutes, std::int32_t code,
                           const FormatContext& context) {
-  if (code == kCodeGpsWeb) {
+  if (code == kDisplayGpsWeb) {
     const double whole = std::floor(minutes);
     return degreesText + kDegreeEntity + ' ' + FormatNumber(whole, "0", context.locale) + "' " +
            Point((minutes - whole) * 60.0, "0.00", context) + '"';
   }
-  if (code == kCodeGpsDecimal) return LocaleNumberText(degrees + minutes / 60.0, context.locale);
+  if (code == kDisplayGpsDecimal) return LocaleNumberText(degrees + minutes / 60.0, context.locale);
   return degreesText + kDegree + ' ' + Point(minutes, "0.0##############", context) + '\'';
 }
 
 std::string WholeMinutes(const std::string& degreesText, double degrees, double minutes, double seconds,
                      std::int32_t code, const FormatContext& context) {
-  if (code == kCodeGpsDecimal) {
+  if (code == kDisplayGpsDecimal) {
     return LocaleNumberText(AsShown(degrees + minutes / 60.0) + seconds / 3600.0, context.locale);
   }
   const std::string minutesText = ' ' + FormatNumber(minutes, "0", context.locale);
-  if (code == kCodeGpsWebDecimalMinutes) {
+  if (code == kDisplayGpsWebDecimalMinutes) {
     // Web form with decimal minutes: the seconds become the minutes' decimals, to three places.
     return degreesText + kDegreeEntity + ' ' + Point(minutes + seconds / 60.0, "0.000", context) + '\'';
   }
   std::string out = degreesText;
-  if (code == kCodeGpsDegrees) out += kDegree;
-  if (code == kCodeGpsWeb) out += kDegreeEntity;
+  if (code == kDisplayGpsDegrees) out += kDegree;
+  if (code == kDisplayGpsWeb) out += kDegreeEntity;
   return out + minutesText + "' " + Point(seconds, "0.00", context) + '"';
 }
 

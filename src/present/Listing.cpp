@@ -15,15 +15,8 @@ std::string RawValueText(const ZetExif& item) {
   return NumberListText(item.inhalt);
 }
 
-// Byte lists that hold numbers of several bytes: position n is the n-th number of the list.
-// 18: unsigned big-endian 32-bit numbers (Minolta's camera settings), 19: signed big-endian 16-bit
-// numbers (Casio's levels), 20: unsigned little-endian 16-bit numbers (Sony's shot information).
-constexpr std::int32_t kBigEndianWords = 18;
-constexpr std::int32_t kSignedBigEndianShorts = 19;
-constexpr std::int32_t kLittleEndianShorts = 20;
-// A text inside a byte list (Sony's date in the shot information): position n is byte n, the text
-// runs to the first NUL or the list's end.
-constexpr std::int32_t kTextFromByte = 21;
+// Byte lists that hold numbers of several bytes (display codes 18 to 20): position n is the n-th
+// number of the list; a text inside a byte list (21) runs from byte n to the first NUL or the end.
 constexpr std::size_t kMaxTextFromByte = 256;
 
 struct WordForm {
@@ -34,14 +27,14 @@ struct WordForm {
 
 WordForm FormOf(std::int32_t code) {
   switch (code) {
-    case kBigEndianWords:
+    case kDisplayBigEndianWords:
     case kDisplayWordScaled:
     case kDisplayWordApexAperture:
     case kDisplayWordPowerOfTwo:
       return {4, false, false};
-    case kSignedBigEndianShorts:
+    case kDisplaySignedBigEndianShorts:
       return {2, false, true};
-    case kLittleEndianShorts:
+    case kDisplayLittleEndianShorts:
       return {2, true, false};
     default:
       return {};
@@ -52,7 +45,7 @@ WordForm FormOf(std::int32_t code) {
 bool PositionValue(const ZetExif& item, std::int32_t position, std::int32_t code, ExifValue& value) {
   const auto n = static_cast<std::size_t>(position);
   const WordForm form = FormOf(code);
-  if (code == kTextFromByte) {
+  if (code == kDisplayTextFromByte) {
     if (n > item.inhalt.size()) return false;
     std::string text;
     for (std::size_t i = n - 1; i < item.inhalt.size() && text.size() < kMaxTextFromByte; ++i) {
@@ -83,7 +76,7 @@ bool PositionValue(const ZetExif& item, std::int32_t position, std::int32_t code
 ExifValue SignedValue(const ExifValue& value, std::int32_t code) {
   const auto* number = std::get_if<std::int64_t>(&value);
   if (number == nullptr) return value;
-  if (code == kSigned16) return std::int64_t{static_cast<std::int16_t>(static_cast<std::uint16_t>(*number))};
+  if (code == kDisplaySigned16) return std::int64_t{static_cast<std::int16_t>(static_cast<std::uint16_t>(*number))};
   return std::int64_t{static_cast<std::int8_t>(static_cast<std::uint8_t>(*number))};
 }
 
@@ -99,8 +92,8 @@ void AppendPositionRows(std::vector<ListingRow>& rows, const FormatContext& cont
   for (const ExifTag* definition : array.positions) {
     ExifValue value;
     if (!PositionValue(item, definition->position, definition->fmt, value)) break;
-    const bool isSigned = definition->fmt == kSigned16 || definition->fmt == kSigned8;
-    const bool isText = definition->fmt == kTextFromByte;
+    const bool isSigned = definition->fmt == kDisplaySigned16 || definition->fmt == kDisplaySigned8;
+    const bool isText = definition->fmt == kDisplayTextFromByte;
     const bool plain = isSigned || isText || FormOf(definition->fmt).bytes > 1;
     ZetExif single{item.tag, isText ? kTypTexts : item.typ, {isSigned ? SignedValue(value, definition->fmt) : value},
                    item.directory};

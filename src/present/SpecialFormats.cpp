@@ -80,8 +80,8 @@ std::string Notice(const ExifValue& value, std::int32_t code) {
     const std::size_t end = next == std::string::npos ? bytes.size() : next;
     editor = ImageText(bytes.substr(nul + 1, end - nul - 1));
   }
-  if (code == kCodePhotographer) return photographer;
-  if (code == kCodeEditor) return editor;
+  if (code == kDisplayPhotographer) return photographer;
+  if (code == kDisplayEditor) return editor;
   return photographer + ';' + editor;
 }
 
@@ -100,7 +100,7 @@ std::string ExposureTime(const ExifValue& value, const FormatContext& context) {
 // "0220" with code 1 is version 2.2; a text that is not a number stays as it is.
 std::string Version(const ExifValues& values, std::int32_t code, const FormatContext& context) {
   std::string text = Characters(values);
-  if (code != kCodeVersionNumber) return text;
+  if (code != kDisplayVersionNumber) return text;
   const auto number = ParseDecimalNumber(text);
   if (!number) return text;
   return Point(*number / 100.0, "0.0#", context);
@@ -161,7 +161,7 @@ std::string Aperture(const ExifValue& value, const FormatContext& context) {
 std::string FocalLength(const ExifValue& value, std::int32_t code, const FormatContext& context) {
   const auto x = Quotient(value);
   if (!x) return ValueText(value);
-  if (code != kCodeFocalEquivalent) return Point(*x, "0.0\\m\\m", context);
+  if (code != kDisplayFocalEquivalent) return Point(*x, "0.0\\m\\m", context);
   const double equivalent = *x * context.camera_feq;
   if (!std::isfinite(equivalent)) return ValueText(value);
   return FormatNumber(equivalent, "0\\m\\m", context.locale);
@@ -229,7 +229,7 @@ std::string UserComment(const ExifValues& values) {
 std::string PrintImageMatching(const ExifValues& values, std::int32_t code,
                                const FormatContext& context) {
   std::string version = CharactersAt(Characters(values), 8, 4);
-  if (code != kCodeVersionNumber) return version;
+  if (code != kDisplayVersionNumber) return version;
   const double number = ParseDecimalNumber(version).value_or(0.0);
   return Point(number / 100.0, "0.0#", context);
 }

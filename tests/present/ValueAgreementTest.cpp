@@ -262,7 +262,7 @@ TEST_P(Agreement, ExifListsShowTheirMeaning) {
 // Display codes shown through a definition of their own (the value bytes do not matter here).
 TEST(AgreementCodes, ReconyxEventNumber) {
   ExifTag event;
-  event.setze(0x0009, 0, "Ereignisnummer", kCodeHighLowHalves);
+  event.setze(0x0009, 0, "Ereignisnummer", kDisplayHighLowHalves);
   const TextLocale german = TextLocaleOf(QLocale(QLocale::German, QLocale::Germany));
   const auto shown = [&](std::initializer_list<std::int64_t> values) {
     ZetExif item{0x0009, kTypNumbers, {}, 0};
@@ -279,7 +279,7 @@ TEST(AgreementCodes, ReconyxEventNumber) {
 
 TEST(AgreementCodes, KodakTimeOfDay) {
   ExifTag time;
-  time.setze(0x0010, 0, "Aufnahmezeit", kCodeTimeHundredths);
+  time.setze(0x0010, 0, "Aufnahmezeit", kDisplayTimeHundredths);
   const TextLocale german = TextLocaleOf(QLocale(QLocale::German, QLocale::Germany));
   const auto shown = [&](std::initializer_list<std::int64_t> values) {
     ZetExif item{0x0010, kTypNumbers, {}, 0};

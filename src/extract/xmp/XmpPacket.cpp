@@ -3,6 +3,8 @@
 #include <expat.h>
 
 #include <algorithm>
+#include <charconv>
+#include <deque>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -132,11 +134,20 @@ enum class Frame : std::uint8_t {
   Skip,      // anything else, with all it holds
 };
 
+// A namespace the packet names properties in, with the prefix they are shown with: the
+// vocabulary's usual one, or the first one the packet wrote for it.
+struct Namespace {
+  std::string uri;
+  std::string prefix;
+};
+
+// An open element. The levels of a parse are kept from one element to the next, so that their
+// texts keep their buffers.
 struct Level {
   Frame kind = Frame::Outer;
   std::string path;
-  std::string ns;  // of the top-level property
-  std::string leafNs;
+  const Namespace* ns = nullptr;    // of the top-level property
+  const Namespace* leaf = nullptr;  // of the last named part
   std::string leafName;
   std::string text;
   std::size_t items = 0;  // of an array
@@ -155,7 +166,7 @@ class Parser {
     // that such a packet ends as it always has, at the same place.
     out.properties.clear();
     out.problem = XmpProblem::None;
-    levels.clear();
+    spaces.clear();
     RunAs(Names::Expanded, xml);
   }
 
@@ -165,6 +176,7 @@ class Parser {
     leftToExpat = false;
     bindings = 0;
     marks.clear();
+    depth = 0;
     const bool cut = xml.size() > kXmpMaxPacketBytes;
     if (cut) xml = xml.substr(0, kXmpMaxPacketBytes);
     // Writers pad a packet with kilobytes of spaces before its closing processing instruction, so
@@ -180,7 +192,7 @@ class Parser {
     }
     if (out.problem == XmpProblem::None && status != XML_STATUS_OK && body.size() != xml.size()) {
       out.properties.clear();
-      levels.clear();
+      depth = 0;
       status = Parse(xml, true);
     }
     if (out.problem == XmpProblem::None && cut) {
@@ -214,44 +226,51 @@ class Parser {
     XML_StopParser(parser, XML_FALSE);
   }
 
-  // A packet uses a handful of namespaces: their prefixes are looked up once each.
-  std::string_view UsualPrefix(const Name& name) {
-    for (const auto& [uri, prefix] : prefixes) {
-      if (uri == name.uri) return prefix;
+  // A packet uses a handful of namespaces: each is looked up in the vocabulary once.
+  const Namespace& Space(const Name& name) {
+    for (const Namespace& space : spaces) {
+      if (space.uri == name.uri) return space;
     }
     const std::string_view usual = words != nullptr ? words->Prefix(name.uri) : std::string_view();
-    prefixes.emplace_back(std::string(name.uri), std::string(!usual.empty() ? usual : name.prefix));
-    return prefixes.back().second;
+    spaces.push_back({std::string(name.uri), std::string(!usual.empty() ? usual : name.prefix)});
+    return spaces.back();
   }
 
-  std::string Qualified(const Name& name) {
-    const std::string_view prefix = UsualPrefix(name);
-    std::string text;
-    text.reserve(prefix.size() + 1 + name.local.size());
-    text += prefix;
-    if (!text.empty()) text += ':';
-    text += name.local;
-    return text;
+  // Appends the part's name as shown to a path that ends with its separator or is empty.
+  static void AppendPart(std::string& path, const Namespace& space, std::string_view local) {
+    path += space.prefix;
+    if (!space.prefix.empty()) path += ':';
+    path += local;
   }
 
-  Level Child(const Level& parent, Frame kind, const Name& name) {
-    Level level;
+  void SetChild(Level& level, const Level& parent, Frame kind, const Name& name) {
+    const Namespace& space = Space(name);
     level.kind = kind;
-    level.path = parent.path.empty() ? Qualified(name) : parent.path + '/' + Qualified(name);
-    level.ns = parent.path.empty() ? std::string(name.uri) : parent.ns;
-    level.leafNs = name.uri;
-    level.leafName = name.local;
-    return level;
+    level.items = 0;
+    level.done = false;
+    if (parent.path.empty()) {
+      level.path.clear();
+      level.ns = &space;
+    } else {
+      level.path = parent.path;
+      level.path += '/';
+      level.ns = parent.ns;
+    }
+    AppendPart(level.path, space, name.local);
+    level.leaf = &space;
+    level.leafName.assign(name.local);
   }
 
-  // Takes the level's names: a level is emitted as it ends, or as a copy.
-  void Emit(Level&& level, std::string value) {
-    if (out.properties.size() >= kXmpMaxProperties) {
-      Stop(XmpProblem::TooMany);
-      return;
-    }
-    out.properties.push_back({std::move(level.ns), std::move(level.path), std::move(level.leafNs),
-                              std::move(level.leafName), std::move(value)});
+  bool Full() {
+    if (out.properties.size() < kXmpMaxProperties) return false;
+    Stop(XmpProblem::TooMany);
+    return true;
+  }
+
+  // A property that is a level of its own: its names are copied, the level keeps its buffers.
+  void Emit(const Level& level, std::string value) {
+    if (Full()) return;
+    out.properties.push_back({level.ns->uri, level.path, level.leaf->uri, level.leafName, std::move(value)});
   }
 
   // The attributes of a node are properties (or structure fields) of its path.
@@ -259,7 +278,19 @@ class Parser {
     for (const Attribute& attribute : given) {
       const Name& name = attribute.name;
       if (name.uri == kRdf || name.uri == kXml || name.uri.empty()) continue;
-      Emit(Child(node, Frame::Property, name), std::string(attribute.value));
+      if (Full()) return;
+      const Namespace& space = Space(name);
+      XmpProperty& property = out.properties.emplace_back();
+      property.ns = node.path.empty() ? space.uri : node.ns->uri;
+      if (!node.path.empty()) {
+        property.path.reserve(node.path.size() + 1 + space.prefix.size() + 1 + name.local.size());
+        property.path = node.path;
+        property.path += '/';
+      }
+      AppendPart(property.path, space, name.local);
+      property.leafNs = space.uri;
+      property.leafName = name.local;
+      property.value = attribute.value;
     }
   }
 
@@ -271,7 +302,7 @@ class Parser {
       const Name& name = attribute.name;
       const std::string_view value = attribute.value;
       if (name.uri == kRdf && name.local == "resource") {
-        Emit(Level(level), std::string(value));
+        Emit(level, std::string(value));
         level.done = true;
       } else if (name.uri == kRdf && name.local == "parseType" && value == "Resource") {
         structure = true;
@@ -285,17 +316,24 @@ class Parser {
     }
   }
 
-  Level ArrayItem(Level& array) const {
-    Level item = array;
+  void ArrayItem(Level& array, Level& item) const {
+    item = array;
     item.kind = Frame::Property;
     item.items = 0;
     item.done = false;
-    std::string key = std::to_string(++array.items);
+    ++array.items;
+    const Attribute* lang = nullptr;
     for (const Attribute& attribute : given) {
-      if (attribute.name.uri == kXml && attribute.name.local == "lang") key = attribute.value;
+      if (attribute.name.uri == kXml && attribute.name.local == "lang") lang = &attribute;
     }
-    item.path += '[' + key + ']';
-    return item;
+    item.path += '[';
+    if (lang != nullptr) {
+      item.path += lang->value;
+    } else {
+      char digits[24];
+      item.path.append(digits, std::to_chars(digits, digits + sizeof digits, array.items).ptr);
+    }
+    item.path += ']';
   }
 
   void LeaveToExpat() {
@@ -395,32 +433,39 @@ class Parser {
       for (std::size_t i = 0; attributes[i] != nullptr; i += 2)
         given.push_back({Split(attributes[i]), attributes[i + 1]});
     }
-    if (levels.size() >= kXmpMaxDepth) {
+    if (depth >= kXmpMaxDepth) {
       Stop(XmpProblem::TooDeep);
       return;
     }
+    if (depth == levels.size()) levels.emplace_back();
+    Level& level = levels[depth];
+    Level& parent = depth == 0 ? outside : levels[depth - 1];
     const bool rdf = name.uri == kRdf;
-    static const Level kOutside;
-    const Level& parent = levels.empty() ? kOutside : levels.back();
-    Level level;
-    level.kind = Frame::Skip;
+    Frame kind = Frame::Skip;
     switch (parent.kind) {
       case Frame::Outer:
-        level.kind = rdf && name.local == "Description" ? Frame::Node : Frame::Outer;
+        kind = rdf && name.local == "Description" ? Frame::Node : Frame::Outer;
+        level.kind = kind;
+        level.path.clear();
+        level.items = 0;
+        level.done = false;
         // The attributes of a description are properties, those of x:xmpmeta name the writing tool.
-        if (level.kind == Frame::Node || name.uri == kMeta) NodeAttributes(level);
+        if (kind == Frame::Node || name.uri == kMeta) NodeAttributes(level);
         break;
       case Frame::Node:
         if (rdf) break;
-        level = Child(parent, Frame::Property, name);
+        kind = Frame::Property;
+        SetChild(level, parent, Frame::Property, name);
         StartProperty(level);
         break;
       case Frame::Property:
-        levels.back().done = true;  // parent is that level
+        parent.done = true;
         if (rdf && (name.local == "Bag" || name.local == "Seq" || name.local == "Alt")) {
+          kind = Frame::Array;
           level = parent;
           level.kind = Frame::Array;
         } else if (rdf && name.local == "Description") {
+          kind = Frame::Node;
           level = parent;
           level.kind = Frame::Node;
           NodeAttributes(level);
@@ -428,15 +473,17 @@ class Parser {
         break;
       case Frame::Array:
         if (rdf && name.local == "li") {
-          level = ArrayItem(levels.back());
+          kind = Frame::Property;
+          ArrayItem(parent, level);
           StartProperty(level);
         }
         break;
       case Frame::Skip:
         break;
     }
+    if (kind == Frame::Skip) level.kind = Frame::Skip;
     level.text.clear();
-    levels.push_back(std::move(level));
+    ++depth;
   }
 
   void End() {
@@ -444,13 +491,10 @@ class Parser {
       bindings = marks.back();
       marks.pop_back();
     }
-    if (levels.empty()) return;
-    Level& level = levels.back();
-    if (level.kind == Frame::Property && !level.done) {
-      std::string text = std::move(level.text);
-      Emit(std::move(level), std::move(text));
-    }
-    levels.pop_back();
+    if (depth == 0) return;
+    Level& level = levels[depth - 1];
+    if (level.kind == Frame::Property && !level.done) Emit(level, std::move(level.text));
+    --depth;
   }
 
   static void XMLCALL OnStart(void* self, const XML_Char* name, const XML_Char** attributes) {
@@ -458,9 +502,9 @@ class Parser {
   }
   static void XMLCALL OnEnd(void* self, const XML_Char*) { static_cast<Parser*>(self)->End(); }
   static void XMLCALL OnText(void* self, const XML_Char* text, int length) {
-    auto& levels = static_cast<Parser*>(self)->levels;
-    if (levels.empty() || levels.back().kind != Frame::Property) return;
-    std::string& value = levels.back().text;
+    Parser& parser = *static_cast<Parser*>(self);
+    if (parser.depth == 0 || parser.levels[parser.depth - 1].kind != Frame::Property) return;
+    std::string& value = parser.levels[parser.depth - 1].text;
     std::size_t take =
         std::min(kMaxValueBytes - std::min(kMaxValueBytes, value.size()), static_cast<std::size_t>(length));
     // A cut value ends before the character it would split.
@@ -499,8 +543,10 @@ class Parser {
   std::vector<Binding> scopes;   // in scope: the first `bindings`; the rest kept for their buffers
   std::size_t bindings = 0;
   std::vector<std::size_t> marks;  // bindings in scope before each open element
-  std::vector<Level> levels;
-  std::vector<std::pair<std::string, std::string>> prefixes;  // URI -> prefix shown
+  std::vector<Level> levels;  // the open elements: the first `depth`
+  std::size_t depth = 0;
+  Level outside;  // the parent of the outermost element; never changed
+  std::deque<Namespace> spaces;  // of the properties named so far; kept in place for the levels
 };
 
 }  // namespace

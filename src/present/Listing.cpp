@@ -99,7 +99,8 @@ void AppendPositionRows(std::vector<ListingRow>& rows, const FormatContext& cont
                    item.directory};
     ListingRow row = owner;
     row.position = definition->position;
-    row.tag = owner.tag + '.' + PlainNumberText(definition->position);
+    row.tag += '.';  // the owner's tag, copied with the owner
+    row.tag += PlainNumberText(definition->position);
     row.label = definition->bezeichnung;
     const std::int32_t code = plain ? WordComputedCode(definition->fmt) : definition->fmt;
     row.information = FormatGeneral(single, code, definition, context);
@@ -215,8 +216,13 @@ std::vector<ListingRow> FillMetadataList(const Definitions& definitions, const I
       // Made in its place: a row moved into the list would move four texts once more.
       ListingRow& row = rows.emplace_back();
       row.section = section;
-      row.tag = texts.tag;
-      row.label = texts.label;
+      if (ownTable) {  // texts of this item alone: moved, not copied
+        row.tag = std::move(inDirectory.tag);
+        row.label = std::move(inDirectory.label);
+      } else {
+        row.tag = texts.tag;
+        row.label = texts.label;
+      }
       row.information = FormatItem(context, maker, *item, section, texts.definition);
       row.raw = RawValueText(*item);
       row.tagNumber = item->tag;

@@ -146,16 +146,28 @@ std::vector<XmpEntry> XmpEntries(std::vector<XmpSource> sources, const XmpVocabu
 
 std::vector<ListingRow> XmpRows(const std::vector<XmpEntry>& entries) {
   std::vector<ListingRow> rows;
+  ForEachXmpRow(entries, [&rows](const ListingRow& row) { rows.push_back(row); });
+  return rows;
+}
+
+void ForEachXmpRow(const std::vector<XmpEntry>& entries, const std::function<void(const ListingRow&)>& each) {
+  std::vector<ListingRow> titles;
+  ListingRow item = TextItemRow(kSectionXmp, {}, {}, {}, {});
   const std::string* source = nullptr;
   for (const XmpEntry& entry : entries) {
     if (source == nullptr || *source != entry.source) {
-      AppendSectionTitle(rows, kSectionXmp,
+      titles.clear();
+      AppendSectionTitle(titles, kSectionXmp,
                          entry.source == kXmpEmbedded ? std::string("XMP") : "XMP (" + entry.source + ")");
+      for (const ListingRow& title : titles) each(title);
       source = &entry.source;
     }
-    rows.push_back(TextItemRow(kSectionXmp, entry.path, entry.label, entry.value, entry.raw));
+    item.tag.assign(entry.path);
+    item.label.assign(entry.label);
+    item.information.assign(entry.value);
+    item.raw.assign(entry.raw);
+    each(item);
   }
-  return rows;
 }
 
 void FillXmp(const MetadataSource* embedded, const std::vector<std::filesystem::path>& sidecars,

@@ -4,6 +4,7 @@
 // the value as a reader wants it and the value as written.
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,10 @@ std::vector<XmpEntry> XmpEntries(std::vector<XmpSource> sources, const XmpVocabu
 
 // The rows: per source an empty row and its red title ("XMP", or "XMP (" + sidecar name + ")").
 std::vector<ListingRow> XmpRows(const std::vector<XmpEntry>& entries);
+
+// The same rows one by one, without a list of them: the row handed to `each` is valid only during
+// the call (one row object is refilled for every entry).
+void ForEachXmpRow(const std::vector<XmpEntry>& entries, const std::function<void(const ListingRow&)>& each);
 
 // The XMP of the embedded source (may be null) and the sidecar files into the listing, named with the
 // process's vocabulary.

@@ -421,5 +421,94 @@ TEST(XmpVocabularyTest, DataFileNamesEveryNamespaceItLabels) {
   EXPECT_EQ(broken.SkippedLines(), 3u);
 }
 
+// A packet of one description: `outer` holds declarations on x:xmpmeta, `attributes` those of the
+// description, `body` its content. One line, so that a column names a place in it.
+std::string Described(const std::string& outer, const std::string& attributes, const std::string& body) {
+  return "<x:xmpmeta xmlns:x='adobe:ns:meta/' " + outer +
+         "><rdf:RDF xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'><rdf:Description " + attributes +
+         ">" + body + "</rdf:Description></rdf:RDF></x:xmpmeta>";
+}
+
+// Path, namespace of the top-level property and of the last part, value.
+std::string ListedWithNamespaces(const std::vector<XmpProperty>& properties) {
+  std::string out;
+  for (const XmpProperty& p : properties) out += p.path + "{" + p.ns + "|" + p.leafNs + "}=" + p.value + ";";
+  return out;
+}
+
+TEST(XmpPacketTest, PrefixesResolveToTheNamespacesInScope) {
+  constexpr const char* kDc = "http://purl.org/dc/elements/1.1/";
+  constexpr const char* kRdfNs = "http://www.w3.org/1999/02/22-rdf-syntax-ns#";
+  const std::string dc = kDc;
+  struct Case {
+    const char* what;
+    std::string packet;
+    std::string expected;
+    XmpProblem problem;
+    const char* faultAt;  // a damaged packet: the text its line and column point to
+  };
+  const Case cases[] = {
+      {"bound on the outermost element, used by an attribute and an element",
+       Described("xmlns:a='urn:a'", "a:One='1'", "<a:Two>2</a:Two>"), "a:One{urn:a|urn:a}=1;a:Two{urn:a|urn:a}=2;",
+       XmpProblem::None, nullptr},
+      {"bound on the property itself, and after the attribute that uses it",
+       Described("", "c:Four='4' xmlns:c='urn:c'", "<b:Three xmlns:b='urn:b'>3</b:Three>"),
+       "c:Four{urn:c|urn:c}=4;b:Three{urn:b|urn:b}=3;", XmpProblem::None, nullptr},
+      {"redefined inside a structure, the outer binding back after it",
+       Described("xmlns:a='urn:a'", "",
+                 "<a:S rdf:parseType='Resource' xmlns:a='" + dc + "'><a:F>f</a:F></a:S><a:After>x</a:After>"),
+       "dc:S/dc:F{" + dc + "|" + dc + "}=f;a:After{urn:a|urn:a}=x;", XmpProblem::None, nullptr},
+      {"redefined for a field only",
+       Described("xmlns:a='urn:a'", "", "<a:S rdf:parseType='Resource'><a:F xmlns:a='urn:f'>f</a:F></a:S>"),
+       "a:S/a:F{urn:a|urn:f}=f;", XmpProblem::None, nullptr},
+      {"default namespace for elements, never for attributes; undeclared again",
+       Described("", "xmlns='http://ns.adobe.com/xap/1.0/' Plain='p'",
+                 "<Rating>4</Rating><Other xmlns=''>o</Other><Third xmlns='urn:d'>t</Third>"),
+       "xmp:Rating{http://ns.adobe.com/xap/1.0/|http://ns.adobe.com/xap/1.0/}=4;Other{|}=o;Third{urn:d|urn:d}=t;",
+       XmpProblem::None, nullptr},
+      {"RDF under another prefix; xml:lang needs no declaration",
+       Described("", "xmlns:dc='" + dc + "'",
+                 std::string("<dc:title><r:Alt xmlns:r='") + kRdfNs +
+                     "'><r:li xml:lang='de'>Titel</r:li></r:Alt></dc:title>"),
+       "dc:title[de]{" + dc + "|" + dc + "}=Titel;", XmpProblem::None, nullptr},
+      {"one namespace under two prefixes, no attribute twice",
+       Described("xmlns:p='urn:s' xmlns:q='urn:s'", "p:A='1' q:B='2'", ""), "p:A{urn:s|urn:s}=1;p:B{urn:s|urn:s}=2;",
+       XmpProblem::None, nullptr},
+      {"unbound prefix of an element",
+       Described("xmlns:a='urn:a'", "", "<a:One>1</a:One><zz:Two>2</zz:Two>"), "a:One{urn:a|urn:a}=1;",
+       XmpProblem::Damaged, "<zz:Two>"},
+      {"unbound prefix of an attribute",
+       Described("", "zz:A='1'", ""), "", XmpProblem::Damaged, "<rdf:Description"},
+      {"prefix used after its scope ended",
+       Described("", "", "<a:S xmlns:a='urn:a'>s</a:S><a:T>t</a:T>"), "a:S{urn:a|urn:a}=s;", XmpProblem::Damaged,
+       "<a:T>"},
+      {"the same attribute under two prefixes",
+       Described("xmlns:p='urn:s' xmlns:q='urn:s'", "", "<p:E>e</p:E><p:F p:A='1' q:A='2'/>"),
+       "p:E{urn:s|urn:s}=e;", XmpProblem::Damaged, "<p:F"},
+      {"a prefix declared empty", Described("", "", "<p:E xmlns:p=''>e</p:E>"), "", XmpProblem::Damaged, "<p:E"},
+      {"the xmlns prefix as an element's", Described("", "", "<xmlns:E>e</xmlns:E>"), "", XmpProblem::Damaged,
+       "<xmlns:E"},
+  };
+  for (const Case& c : cases) {
+    const XmpPacket packet = ParseXmpPacket(c.packet, &Words());
+    EXPECT_EQ(ListedWithNamespaces(packet.properties), c.expected) << c.what;
+    EXPECT_EQ(packet.problem, c.problem) << c.what;
+    if (c.faultAt != nullptr) {
+      EXPECT_EQ(packet.line, 1u) << c.what;
+      EXPECT_EQ(packet.column, c.packet.find(c.faultAt) + 1) << c.what;
+    }
+  }
+  // Names expat's namespace processing refuses where a plain parse would not: each packet is
+  // damaged, with the properties before the fault kept.
+  for (const char* fault : {"<a:b:c>x</a:b:c>", "<a:1b>x</a:1b>", "<:b>x</:b>", "<?a:b x?>", "<dc:E p:q:r='1'/>"}) {
+    const XmpPacket packet =
+        ParseXmpPacket(Described("xmlns:dc='" + dc + "'", "", std::string("<dc:Before>1</dc:Before>") + fault), &Words());
+    EXPECT_EQ(packet.problem, XmpProblem::Damaged) << fault;
+    EXPECT_EQ(Listed(packet.properties), "dc:Before=1;") << fault;
+    EXPECT_EQ(packet.line, 1u) << fault;
+    EXPECT_GT(packet.column, 1u) << fault;
+  }
+}
+
 }  // namespace
 }  // namespace kelmarin

@@ -61,7 +61,7 @@ void AppendMetadataText(std::string& out, const MetadataListing& listing) {
   out.reserve(size);  // escapes may still add a little
   for (const ListingRow& row : listing.rows) AppendRowText(out, row);
   if (!listing.xmp.empty()) {
-    for (const ListingRow& row : XmpRows(listing.xmp)) AppendRowText(out, row);
+    ForEachXmpRow(listing.xmp, [&out](const ListingRow& row) { AppendRowText(out, row); });
   }
   for (const ListingRow& row : IccRows(listing.icc)) AppendRowText(out, row);
 }

@@ -3,6 +3,8 @@
 #include <expat.h>
 
 #include <algorithm>
+#include <charconv>
+#include <deque>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -81,20 +83,47 @@ std::string_view WithoutTrailer(std::string_view xml) {
   return WithoutTrailingSpace(xml.substr(0, start));
 }
 
-// The expat parser of this thread, reset for the next packet: creating one costs more than a small
-// packet's parse. A parser that has held a large packet is given back, not its buffers kept.
-XML_Parser ThreadParser(std::size_t bytes) {
+// How names reach the handlers: as written ("prefix:local"), the prefixes resolved by the reader
+// itself, or expanded by expat ("URI\1local\1prefix"). expat's own namespace processing costs a
+// fifth of a packet's parse; it reads only the packets the reader's resolution leaves to it.
+enum class Names : std::uint8_t { AsWritten, Expanded };
+
+// The expat parser of this thread for each way of naming, reset for the next packet: creating one
+// costs more than a small packet's parse. A parser that has held a large packet is given back, not
+// its buffers kept.
+XML_Parser ThreadParser(std::size_t bytes, Names names) {
   constexpr std::size_t kKeptBufferBytes = 256u << 10;
   struct Free {
     void operator()(XML_Parser parser) const { XML_ParserFree(parser); }
   };
-  thread_local std::unique_ptr<XML_ParserStruct, Free> kept;
-  thread_local bool large = false;
-  if (kept != nullptr && (large || XML_ParserReset(kept.get(), nullptr) != XML_TRUE)) kept.reset();
-  if (kept == nullptr) kept.reset(XML_ParserCreateNS(nullptr, kSeparator));
-  if (kept == nullptr) throw std::bad_alloc();
-  large = bytes > kKeptBufferBytes;
-  return kept.get();
+  struct Kept {
+    std::unique_ptr<XML_ParserStruct, Free> parser;
+    bool large = false;
+  };
+  thread_local Kept kept[2];
+  Kept& slot = kept[static_cast<std::size_t>(names)];
+  if (slot.parser != nullptr && (slot.large || XML_ParserReset(slot.parser.get(), nullptr) != XML_TRUE))
+    slot.parser.reset();
+  if (slot.parser == nullptr) {
+    slot.parser.reset(names == Names::Expanded ? XML_ParserCreateNS(nullptr, kSeparator)
+                                               : XML_ParserCreate(nullptr));
+  }
+  if (slot.parser == nullptr) throw std::bad_alloc();
+  slot.large = bytes > kKeptBufferBytes;
+  return slot.parser.get();
+}
+
+constexpr std::string_view kXmlns = "http://www.w3.org/2000/xmlns/";
+
+// A name expat's namespace processing takes as it is: no colon, or one colon between a non-empty
+// prefix and a local name that starts with an ASCII letter or '_'. (A name beginning with another
+// character after the colon is left to expat, which knows the full rule.)
+bool PlainQualifiedName(std::string_view name, std::size_t colon) {
+  if (colon == std::string_view::npos) return true;
+  if (colon == 0 || colon + 1 >= name.size()) return false;
+  if (name.find(':', colon + 1) != std::string_view::npos) return false;
+  const char first = name[colon + 1];
+  return (first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z') || first == '_';
 }
 
 enum class Frame : std::uint8_t {
@@ -105,11 +134,20 @@ enum class Frame : std::uint8_t {
   Skip,      // anything else, with all it holds
 };
 
+// A namespace the packet names properties in, with the prefix they are shown with: the
+// vocabulary's usual one, or the first one the packet wrote for it.
+struct Namespace {
+  std::string uri;
+  std::string prefix;
+};
+
+// An open element. The levels of a parse are kept from one element to the next, so that their
+// texts keep their buffers.
 struct Level {
   Frame kind = Frame::Outer;
   std::string path;
-  std::string ns;  // of the top-level property
-  std::string leafNs;
+  const Namespace* ns = nullptr;    // of the top-level property
+  const Namespace* leaf = nullptr;  // of the last named part
   std::string leafName;
   std::string text;
   std::size_t items = 0;  // of an array
@@ -121,6 +159,24 @@ class Parser {
   Parser(const XmpVocabulary* vocabulary, XmpPacket& packet) : words(vocabulary), out(packet) {}
 
   void Run(std::string_view xml) {
+    RunAs(Names::AsWritten, xml);
+    if (!leftToExpat) return;
+    // Whatever the reader's resolution does not take as it is (an unbound prefix, a reserved or
+    // undeclared one, a fault of any kind) is read again by expat's own namespace processing, so
+    // that such a packet ends as it always has, at the same place.
+    out.properties.clear();
+    out.problem = XmpProblem::None;
+    spaces.clear();
+    RunAs(Names::Expanded, xml);
+  }
+
+ private:
+  void RunAs(Names mode, std::string_view xml) {
+    names = mode;
+    leftToExpat = false;
+    bindings = 0;
+    marks.clear();
+    depth = 0;
     const bool cut = xml.size() > kXmpMaxPacketBytes;
     if (cut) xml = xml.substr(0, kXmpMaxPacketBytes);
     // Writers pad a packet with kilobytes of spaces before its closing processing instruction, so
@@ -129,9 +185,14 @@ class Parser {
     // is told as in the file.
     const std::string_view body = cut ? xml : WithoutTrailer(xml);
     XML_Status status = Parse(body, !cut);
+    if (leftToExpat) return;
+    if (names == Names::AsWritten && out.problem == XmpProblem::None && status != XML_STATUS_OK) {
+      leftToExpat = true;
+      return;
+    }
     if (out.problem == XmpProblem::None && status != XML_STATUS_OK && body.size() != xml.size()) {
       out.properties.clear();
-      levels.clear();
+      depth = 0;
       status = Parse(xml, true);
     }
     if (out.problem == XmpProblem::None && cut) {
@@ -143,20 +204,20 @@ class Parser {
     }
   }
 
- private:
   XML_Status Parse(std::string_view xml, bool final) {
-    parser = ThreadParser(xml.size());
+    parser = ThreadParser(xml.size(), names);
     // expat asks the system for a fresh hash salt for every parser, a system call as dear as the
     // parse of a small packet; one salt drawn per process keeps the hash tables unpredictable.
     static const unsigned long salt = std::random_device()();
     XML_SetHashSalt(parser, salt);
-    XML_SetReturnNSTriplet(parser, 1);
+    if (names == Names::Expanded) XML_SetReturnNSTriplet(parser, 1);
     XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_NEVER);
     XML_SetUserData(parser, this);
     XML_SetElementHandler(parser, &Parser::OnStart, &Parser::OnEnd);
     XML_SetCharacterDataHandler(parser, &Parser::OnText);
     XML_SetStartDoctypeDeclHandler(parser, &Parser::OnDoctype);
     XML_SetEntityDeclHandler(parser, &Parser::OnEntity);
+    XML_SetProcessingInstructionHandler(parser, names == Names::AsWritten ? &Parser::OnInstruction : nullptr);
     return XML_Parse(parser, xml.data(), static_cast<int>(xml.size()), final ? XML_TRUE : XML_FALSE);
   }
 
@@ -165,64 +226,83 @@ class Parser {
     XML_StopParser(parser, XML_FALSE);
   }
 
-  // A packet uses a handful of namespaces: their prefixes are looked up once each.
-  std::string_view UsualPrefix(const Name& name) {
-    for (const auto& [uri, prefix] : prefixes) {
-      if (uri == name.uri) return prefix;
+  // A packet uses a handful of namespaces: each is looked up in the vocabulary once.
+  const Namespace& Space(const Name& name) {
+    for (const Namespace& space : spaces) {
+      if (space.uri == name.uri) return space;
     }
     const std::string_view usual = words != nullptr ? words->Prefix(name.uri) : std::string_view();
-    prefixes.emplace_back(std::string(name.uri), std::string(!usual.empty() ? usual : name.prefix));
-    return prefixes.back().second;
+    spaces.push_back({std::string(name.uri), std::string(!usual.empty() ? usual : name.prefix)});
+    return spaces.back();
   }
 
-  std::string Qualified(const Name& name) {
-    const std::string_view prefix = UsualPrefix(name);
-    std::string text;
-    text.reserve(prefix.size() + 1 + name.local.size());
-    text += prefix;
-    if (!text.empty()) text += ':';
-    text += name.local;
-    return text;
+  // Appends the part's name as shown to a path that ends with its separator or is empty.
+  static void AppendPart(std::string& path, const Namespace& space, std::string_view local) {
+    path += space.prefix;
+    if (!space.prefix.empty()) path += ':';
+    path += local;
   }
 
-  Level Child(const Level& parent, Frame kind, const Name& name) {
-    Level level;
+  void SetChild(Level& level, const Level& parent, Frame kind, const Name& name) {
+    const Namespace& space = Space(name);
     level.kind = kind;
-    level.path = parent.path.empty() ? Qualified(name) : parent.path + '/' + Qualified(name);
-    level.ns = parent.path.empty() ? std::string(name.uri) : parent.ns;
-    level.leafNs = name.uri;
-    level.leafName = name.local;
-    return level;
+    level.items = 0;
+    level.done = false;
+    if (parent.path.empty()) {
+      level.path.clear();
+      level.ns = &space;
+    } else {
+      level.path = parent.path;
+      level.path += '/';
+      level.ns = parent.ns;
+    }
+    AppendPart(level.path, space, name.local);
+    level.leaf = &space;
+    level.leafName.assign(name.local);
   }
 
-  // Takes the level's names: a level is emitted as it ends, or as a copy.
-  void Emit(Level&& level, std::string value) {
-    if (out.properties.size() >= kXmpMaxProperties) {
-      Stop(XmpProblem::TooMany);
-      return;
-    }
-    out.properties.push_back({std::move(level.ns), std::move(level.path), std::move(level.leafNs),
-                              std::move(level.leafName), std::move(value)});
+  bool Full() {
+    if (out.properties.size() < kXmpMaxProperties) return false;
+    Stop(XmpProblem::TooMany);
+    return true;
+  }
+
+  // A property that is a level of its own: its names are copied, the level keeps its buffers.
+  void Emit(const Level& level, std::string value) {
+    if (Full()) return;
+    out.properties.push_back({level.ns->uri, level.path, level.leaf->uri, level.leafName, std::move(value)});
   }
 
   // The attributes of a node are properties (or structure fields) of its path.
-  void NodeAttributes(const Level& node, const XML_Char** attributes) {
-    for (std::size_t i = 0; attributes[i] != nullptr; i += 2) {
-      const Name name = Split(attributes[i]);
+  void NodeAttributes(const Level& node) {
+    for (const Attribute& attribute : given) {
+      const Name& name = attribute.name;
       if (name.uri == kRdf || name.uri == kXml || name.uri.empty()) continue;
-      Emit(Child(node, Frame::Property, name), attributes[i + 1]);
+      if (Full()) return;
+      const Namespace& space = Space(name);
+      XmpProperty& property = out.properties.emplace_back();
+      property.ns = node.path.empty() ? space.uri : node.ns->uri;
+      if (!node.path.empty()) {
+        property.path.reserve(node.path.size() + 1 + space.prefix.size() + 1 + name.local.size());
+        property.path = node.path;
+        property.path += '/';
+      }
+      AppendPart(property.path, space, name.local);
+      property.leafNs = space.uri;
+      property.leafName = name.local;
+      property.value = attribute.value;
     }
   }
 
   // A property element: rdf:resource is its value, rdf:parseType="Resource" or other attributes
   // make it a structure.
-  void StartProperty(Level& level, const XML_Char** attributes) {
+  void StartProperty(Level& level) {
     bool structure = false;
-    for (std::size_t i = 0; attributes[i] != nullptr; i += 2) {
-      const Name name = Split(attributes[i]);
-      const std::string_view value(attributes[i + 1]);
+    for (const Attribute& attribute : given) {
+      const Name& name = attribute.name;
+      const std::string_view value = attribute.value;
       if (name.uri == kRdf && name.local == "resource") {
-        Emit(Level(level), std::string(value));
+        Emit(level, std::string(value));
         level.done = true;
       } else if (name.uri == kRdf && name.local == "parseType" && value == "Resource") {
         structure = true;
@@ -232,78 +312,189 @@ class Parser {
     }
     if (structure) {
       level.kind = Frame::Node;
-      NodeAttributes(level, attributes);
+      NodeAttributes(level);
     }
   }
 
-  Level ArrayItem(Level& array, const XML_Char** attributes) const {
-    Level item = array;
+  void ArrayItem(Level& array, Level& item) const {
+    item = array;
     item.kind = Frame::Property;
     item.items = 0;
     item.done = false;
-    std::string key = std::to_string(++array.items);
-    for (std::size_t i = 0; attributes[i] != nullptr; i += 2) {
-      const Name name = Split(attributes[i]);
-      if (name.uri == kXml && name.local == "lang") key = attributes[i + 1];
+    ++array.items;
+    const Attribute* lang = nullptr;
+    for (const Attribute& attribute : given) {
+      if (attribute.name.uri == kXml && attribute.name.local == "lang") lang = &attribute;
     }
-    item.path += '[' + key + ']';
-    return item;
+    item.path += '[';
+    if (lang != nullptr) {
+      item.path += lang->value;
+    } else {
+      char digits[24];
+      item.path.append(digits, std::to_chars(digits, digits + sizeof digits, array.items).ptr);
+    }
+    item.path += ']';
+  }
+
+  void LeaveToExpat() {
+    leftToExpat = true;
+    XML_StopParser(parser, XML_FALSE);
+  }
+
+  // The namespace a prefix is bound to in the open elements ("" the default namespace); false for
+  // an unbound prefix.
+  bool Bound(std::string_view prefix, std::string_view& uri) const {
+    for (std::size_t i = bindings; i-- > 0;) {
+      if (scopes[i].prefix == prefix) {
+        uri = scopes[i].uri;
+        return true;
+      }
+    }
+    if (prefix == "xml") {
+      uri = kXml;
+      return true;
+    }
+    uri = {};
+    return prefix.empty();
+  }
+
+  // Binds the prefix for the element being opened; false where expat's namespace processing is
+  // to judge the declaration (reserved prefixes and namespaces, an undeclared prefix, a namespace
+  // under two prefixes, which could make two attributes one, or more bindings than a packet needs).
+  bool Bind(std::string_view prefix, std::string_view uri) {
+    constexpr std::size_t kMaxBindings = 64;
+    if (prefix == "xml" || prefix == "xmlns" || uri == kXml || uri == kXmlns) return false;
+    if (!prefix.empty() && uri.empty()) return false;
+    if (bindings >= kMaxBindings) return false;
+    if (!prefix.empty()) {
+      for (std::size_t i = 0; i < bindings; ++i) {
+        if (scopes[i].uri == uri && scopes[i].prefix != prefix && !scopes[i].prefix.empty()) return false;
+      }
+    }
+    if (bindings == scopes.size()) scopes.emplace_back();
+    scopes[bindings].prefix.assign(prefix);
+    scopes[bindings].uri.assign(uri);
+    ++bindings;
+    return true;
+  }
+
+  // Binds the element's namespace declarations and names it and its other attributes by their
+  // namespaces; false when the packet is left to expat.
+  bool ResolveAsWritten(std::string_view raw, const XML_Char** attributes, Name& name) {
+    for (std::size_t i = 0; attributes[i] != nullptr; i += 2) {
+      const std::string_view written(attributes[i]);
+      if (!written.starts_with("xmlns")) continue;
+      if (written.size() == 5) {
+        if (!Bind({}, attributes[i + 1])) return false;
+      } else if (written[5] == ':') {
+        if (!PlainQualifiedName(written, 5) || !Bind(written.substr(6), attributes[i + 1])) return false;
+      }
+    }
+    given.clear();
+    for (std::size_t i = 0; attributes[i] != nullptr; i += 2) {
+      const std::string_view written(attributes[i]);
+      if (written.starts_with("xmlns") && (written.size() == 5 || written[5] == ':')) continue;
+      const std::size_t colon = written.find(':');
+      if (!PlainQualifiedName(written, colon)) return false;
+      Attribute& attribute = given.emplace_back();
+      attribute.value = attributes[i + 1];
+      if (colon == std::string_view::npos) {
+        attribute.name.local = written;  // an attribute without a prefix is in no namespace
+      } else {
+        attribute.name.prefix = written.substr(0, colon);
+        attribute.name.local = written.substr(colon + 1);
+        if (!Bound(attribute.name.prefix, attribute.name.uri)) return false;
+      }
+    }
+    const std::size_t colon = raw.find(':');
+    if (!PlainQualifiedName(raw, colon)) return false;
+    if (colon == std::string_view::npos) {
+      name.local = raw;
+      Bound({}, name.uri);
+    } else {
+      name.prefix = raw.substr(0, colon);
+      name.local = raw.substr(colon + 1);
+      if (!Bound(name.prefix, name.uri)) return false;
+    }
+    return true;
   }
 
   void Start(const XML_Char* raw, const XML_Char** attributes) {
-    if (levels.size() >= kXmpMaxDepth) {
+    Name name;
+    if (names == Names::AsWritten) {
+      marks.push_back(bindings);
+      if (!ResolveAsWritten(raw, attributes, name)) {
+        LeaveToExpat();
+        return;
+      }
+    } else {
+      name = Split(raw);
+      given.clear();
+      for (std::size_t i = 0; attributes[i] != nullptr; i += 2)
+        given.push_back({Split(attributes[i]), attributes[i + 1]});
+    }
+    if (depth >= kXmpMaxDepth) {
       Stop(XmpProblem::TooDeep);
       return;
     }
-    const Name name = Split(raw);
+    if (depth == levels.size()) levels.emplace_back();
+    Level& level = levels[depth];
+    Level& parent = depth == 0 ? outside : levels[depth - 1];
     const bool rdf = name.uri == kRdf;
-    static const Level kOutside;
-    const Level& parent = levels.empty() ? kOutside : levels.back();
-    Level level;
-    level.kind = Frame::Skip;
+    Frame kind = Frame::Skip;
     switch (parent.kind) {
       case Frame::Outer:
-        level.kind = rdf && name.local == "Description" ? Frame::Node : Frame::Outer;
+        kind = rdf && name.local == "Description" ? Frame::Node : Frame::Outer;
+        level.kind = kind;
+        level.path.clear();
+        level.items = 0;
+        level.done = false;
         // The attributes of a description are properties, those of x:xmpmeta name the writing tool.
-        if (level.kind == Frame::Node || name.uri == kMeta) NodeAttributes(level, attributes);
+        if (kind == Frame::Node || name.uri == kMeta) NodeAttributes(level);
         break;
       case Frame::Node:
         if (rdf) break;
-        level = Child(parent, Frame::Property, name);
-        StartProperty(level, attributes);
+        kind = Frame::Property;
+        SetChild(level, parent, Frame::Property, name);
+        StartProperty(level);
         break;
       case Frame::Property:
-        levels.back().done = true;  // parent is that level
+        parent.done = true;
         if (rdf && (name.local == "Bag" || name.local == "Seq" || name.local == "Alt")) {
+          kind = Frame::Array;
           level = parent;
           level.kind = Frame::Array;
         } else if (rdf && name.local == "Description") {
+          kind = Frame::Node;
           level = parent;
           level.kind = Frame::Node;
-          NodeAttributes(level, attributes);
+          NodeAttributes(level);
         }
         break;
       case Frame::Array:
         if (rdf && name.local == "li") {
-          level = ArrayItem(levels.back(), attributes);
-          StartProperty(level, attributes);
+          kind = Frame::Property;
+          ArrayItem(parent, level);
+          StartProperty(level);
         }
         break;
       case Frame::Skip:
         break;
     }
+    if (kind == Frame::Skip) level.kind = Frame::Skip;
     level.text.clear();
-    levels.push_back(std::move(level));
+    ++depth;
   }
 
   void End() {
-    if (levels.empty()) return;
-    Level& level = levels.back();
-    if (level.kind == Frame::Property && !level.done) {
-      std::string text = std::move(level.text);
-      Emit(std::move(level), std::move(text));
+    if (!marks.empty()) {
+      bindings = marks.back();
+      marks.pop_back();
     }
-    levels.pop_back();
+    if (depth == 0) return;
+    Level& level = levels[depth - 1];
+    if (level.kind == Frame::Property && !level.done) Emit(level, std::move(level.text));
+    --depth;
   }
 
   static void XMLCALL OnStart(void* self, const XML_Char* name, const XML_Char** attributes) {
@@ -311,9 +502,9 @@ class Parser {
   }
   static void XMLCALL OnEnd(void* self, const XML_Char*) { static_cast<Parser*>(self)->End(); }
   static void XMLCALL OnText(void* self, const XML_Char* text, int length) {
-    auto& levels = static_cast<Parser*>(self)->levels;
-    if (levels.empty() || levels.back().kind != Frame::Property) return;
-    std::string& value = levels.back().text;
+    Parser& parser = *static_cast<Parser*>(self);
+    if (parser.depth == 0 || parser.levels[parser.depth - 1].kind != Frame::Property) return;
+    std::string& value = parser.levels[parser.depth - 1].text;
     std::size_t take =
         std::min(kMaxValueBytes - std::min(kMaxValueBytes, value.size()), static_cast<std::size_t>(length));
     // A cut value ends before the character it would split.
@@ -321,6 +512,10 @@ class Parser {
       while (take > 0 && (static_cast<unsigned char>(text[take]) & 0xC0) == 0x80) --take;
     }
     value.append(text, take);
+  }
+  static void XMLCALL OnInstruction(void* self, const XML_Char* target, const XML_Char*) {
+    // expat's namespace processing does not take a target with a colon.
+    if (std::strchr(target, ':') != nullptr) static_cast<Parser*>(self)->LeaveToExpat();
   }
   static void XMLCALL OnDoctype(void* self, const XML_Char*, const XML_Char*, const XML_Char*, int) {
     static_cast<Parser*>(self)->Stop(XmpProblem::Refused);
@@ -332,9 +527,26 @@ class Parser {
 
   const XmpVocabulary* words;
   XmpPacket& out;
+  struct Attribute {
+    Name name;
+    std::string_view value;
+  };
+  struct Binding {
+    std::string prefix;
+    std::string uri;
+  };
+
   XML_Parser parser = nullptr;
-  std::vector<Level> levels;
-  std::vector<std::pair<std::string, std::string>> prefixes;  // URI -> prefix shown
+  Names names = Names::AsWritten;
+  bool leftToExpat = false;
+  std::vector<Attribute> given;  // the attributes of the element being opened, namespaces resolved
+  std::vector<Binding> scopes;   // in scope: the first `bindings`; the rest kept for their buffers
+  std::size_t bindings = 0;
+  std::vector<std::size_t> marks;  // bindings in scope before each open element
+  std::vector<Level> levels;  // the open elements: the first `depth`
+  std::size_t depth = 0;
+  Level outside;  // the parent of the outermost element; never changed
+  std::deque<Namespace> spaces;  // of the properties named so far; kept in place for the levels
 };
 
 }  // namespace

@@ -1,9 +1,7 @@
 #include "extract/xmp/XmpSidecars.h"
 
-#include <dirent.h>
-
 #include <algorithm>
-#include <memory>
+#include <system_error>
 
 #include "extract/xmp/XmpSources.h"
 
@@ -14,18 +12,14 @@ namespace {
 // Bounds the memory of a lister given files of very many folders.
 constexpr std::size_t kMaxFolders = 4096;
 
-// The names in the folder that can be sidecars. Read by the entries' names alone: a directory
-// iterator would make a path of every entry of a large folder.
-std::vector<std::string> SidecarNames(const std::string& folder) {
+std::vector<std::string> SidecarNames(const std::filesystem::path& folder) {
   std::vector<std::string> names;
-  struct Close {
-    void operator()(DIR* directory) const { closedir(directory); }
-  };
-  const std::unique_ptr<DIR, Close> directory(opendir(folder.empty() ? "." : folder.c_str()));
-  if (directory == nullptr) return names;
-  while (const dirent* entry = readdir(directory.get())) {
-    const std::string_view name(entry->d_name);
-    if (name.size() > 4 && IsSidecarOf(name, name.substr(0, name.size() - 4))) names.emplace_back(name);
+  std::error_code error;
+  std::filesystem::directory_iterator entries(folder.empty() ? std::filesystem::path(".") : folder, error);
+  for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+    std::string name = entries->path().filename().string();
+    if (name.size() > 4 && IsSidecarOf(name, name.substr(0, name.size() - 4)))
+      names.push_back(std::move(name));
   }
   return names;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <tuple>
 
+#include "MakernoteItems.h"
 #include "MakernoteSamples.h"
 #include "extract/CanonBlocks.h"
 #include "extract/MetadataReader.h"
@@ -42,20 +43,8 @@ Writer Words(ByteOrder order, std::size_t count, std::uint32_t (*word)(std::size
   return w;
 }
 
-// The items of one directory as "tag=values".
 std::string Items(const ImageMetadata& image, std::int32_t directory) {
-  std::string text;
-  for (int i = 1; i <= image.ExifCount(kSectionMakernote); ++i) {
-    const ZetExif* item = image.ExifPos(kSectionMakernote, i);
-    if (item->directory != directory) continue;
-    if (!text.empty()) text += ' ';
-    text += std::to_string(item->tag) + '=';
-    for (std::size_t v = 0; v < item->inhalt.size(); ++v) {
-      const ExifValue value = item->inhalt[v];
-      text += (v > 0 ? "," : "") + (value.index() == 0 ? std::to_string(std::get<0>(value)) : std::get<1>(value));
-    }
-  }
-  return text;
+  return test::MakernoteItems(image, directory);
 }
 
 std::string Read(const std::vector<std::uint8_t>& app1, std::int32_t directory) {
@@ -93,13 +82,13 @@ TEST(CanonBlocks, CameraInfoPerBody) {
   for (const ByteOrder order : kOrders) {
     const std::string shown450 = Read(CanonApp1(order, "Canon EOS 450D", kId450D,
                                                 {{0x000D, 7, CameraInfo(order, false).bytes}}), 0x000D);
-    EXPECT_TRUE(shown450.starts_with(common + "15=1.0.4 16=Anna 17=100 18=70000 19=EF-S18-55mm" + styles))
+    EXPECT_TRUE(shown450.starts_with(common + "15='1.0.4' 16='Anna' 17=100 18=70000 19='EF-S18-55mm'" + styles))
         << shown450;
     EXPECT_NE(shown450.find(" 300=-559038737 "), std::string::npos) << shown450;
     EXPECT_NE(shown450.find(" 385=0 386=131 387=0"), std::string::npos) << shown450;
     const std::string shown1000 = Read(CanonApp1(order, "Canon EOS 1000D", kId1000D,
                                                  {{0x000D, 7, CameraInfo(order, true).bytes}}), 0x000D);
-    EXPECT_TRUE(shown1000.starts_with(common + "13=18 14=55 15=1.0.4 17=100 18=70000 19=EF-S18-55mm" + styles))
+    EXPECT_TRUE(shown1000.starts_with(common + "13=18 14=55 15='1.0.4' 17=100 18=70000 19='EF-S18-55mm'" + styles))
         << shown1000;
     EXPECT_NE(shown1000.find(" 386=131 "), std::string::npos) << shown1000;
 
@@ -107,7 +96,7 @@ TEST(CanonBlocks, CameraInfoPerBody) {
     Writer cut = CameraInfo(order, false);
     cut.bytes.resize(0x140);
     EXPECT_EQ(Read(CanonApp1(order, "Canon EOS 450D", kId450D, {{0x000D, 7, cut.bytes}}), 0x000D),
-              common + "15=1.0.4 16=Anna 17=100");
+              common + "15='1.0.4' 16='Anna' 17=100");
     // The compact bodies' 32-bit list: the temperature's place follows from the list's length.
     for (const auto& [count, index, shown] : {std::tuple<std::size_t, std::size_t, const char*>{104, 100, "20=-5"},
                                               {500, 497, "20=-5"}, {93, 91, "20=-5"}, {50, 47, ""}}) {
@@ -132,8 +121,8 @@ TEST(CanonBlocks, CameraInfoOfTheLaterPlaces) {
     eos40.Put(0x25B + 24, static_cast<std::uint32_t>(-3), 4);
     eos40.bytes.resize(0x92B + 64);
     const std::string shown40 = Read(CanonApp1(order, "Canon EOS 40D", 0x80000190, {{0x000D, 7, eos40.bytes}}), 0x000D);
-    EXPECT_TRUE(shown40.starts_with(unset + "5=0 6=0 7=0 8=0 9=0 10=0 11=0 12=224 13=17 14=85 15=1.1.1 18=41 21=101 "
-                                            "19=EF50 256=0 257=0 258=0 259=0 260=0 261=0 264=-3 "))
+    EXPECT_TRUE(shown40.starts_with(unset + "5=0 6=0 7=0 8=0 9=0 10=0 11=0 12=224 13=17 14=85 15='1.1.1' 18=41 21=101 "
+                                            "19='EF50' 256=0 257=0 258=0 259=0 260=0 261=0 264=-3 "))
         << shown40;
     Writer eos550{order, {}};
     eos550.Put(0x19, 150, 1), eos550.Put(0x1E, 250, 2, true), eos550.Put(0x35, 2, 1), eos550.Put(0x54, 300, 2, true);
@@ -144,7 +133,7 @@ TEST(CanonBlocks, CameraInfoOfTheLaterPlaces) {
     const std::string shown550 =
         Read(CanonApp1(order, "Canon EOS 550D", 0x80000270, {{0x000D, 7, eos550.bytes}}), 0x000D);
     EXPECT_TRUE(shown550.starts_with(unset + "5=150 6=250 7=2 8=300 9=200 10=5 11=6000 12=254 13=18 14=135 "
-                                             "15=1.0.9 18=7 21=102 256=0 257=0 258=0 259=0 260=0 261=0 264=-1 "))
+                                             "15='1.0.9' 18=7 21=102 256=0 257=0 258=0 259=0 260=0 261=0 264=-1 "))
         << shown550;
   }
 }

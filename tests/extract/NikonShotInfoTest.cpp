@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "MakernoteItems.h"
 #include "MakernoteSamples.h"
 #include "extract/MetadataReader.h"
 #include "extract/NikonCipher.h"
@@ -17,21 +18,8 @@ namespace {
 using namespace std::string_literals;
 using test::TiffBuilder;
 
-// The items of one block's directory as "tag=values" (texts quoted).
 std::string BlockItems(const ImageMetadata& image, std::int32_t directory) {
-  std::string text;
-  for (int i = 1; i <= image.ExifCount(kSectionMakernote); ++i) {
-    const ZetExif* item = image.ExifPos(kSectionMakernote, i);
-    if (item->directory != directory) continue;
-    if (!text.empty()) text += ' ';
-    text += std::to_string(item->tag) + '=';
-    for (std::size_t v = 0; v < item->inhalt.size(); ++v) {
-      const ExifValue value = item->inhalt[v];
-      text += (v > 0 ? "," : "") + (value.index() == 0 ? std::to_string(std::get<0>(value))
-                                                         : "'" + std::get<1>(value) + "'");
-    }
-  }
-  return text;
+  return test::MakernoteItems(image, directory);
 }
 
 std::string Text(const std::vector<std::uint8_t>& bytes) {

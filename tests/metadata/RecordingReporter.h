@@ -1,8 +1,10 @@
 #pragma once
-// A reporter for tests: keeps every message instead of showing it.
+// A reporter for tests: keeps every message instead of showing it; and the shipped definition file.
 
+#include <memory>
 #include <vector>
 
+#include "metadata/Definitions.h"
 #include "metadata/Reporter.h"
 
 namespace kelmarin {
@@ -13,5 +15,16 @@ class RecordingReporter : public Reporter {
 
   std::vector<Message> messages;
 };
+
+#ifdef KELMARIN_DEF_FILE
+// The definition file the build ships, read once per test program.
+inline const Definitions& ShippedDefinitions() {
+  static const std::unique_ptr<Definitions> tables = [] {
+    RecordingReporter reporter;
+    return LoadDefinitions(KELMARIN_DEF_FILE, reporter);
+  }();
+  return *tables;
+}
+#endif
 
 }  // namespace kelmarin

@@ -28,13 +28,7 @@ using test::TiffBuilder;
 using Entry = TiffBuilder::Entry;
 using Bytes_ = std::vector<std::uint8_t>;
 
-const Definitions& Tables() {
-  static const std::unique_ptr<Definitions> tables = [] {
-    RecordingReporter reporter;
-    return LoadDefinitions(KELMARIN_DEF_FILE, reporter);
-  }();
-  return *tables;
-}
+const Definitions& Tables() { return ShippedDefinitions(); }
 
 // Writes the makernote (at the builder's end) and returns its 0x927C entry.
 using Note = std::function<Entry(TiffBuilder&)>;

@@ -22,13 +22,7 @@ namespace {
 
 using namespace std::string_literals;
 
-const Definitions& Tables() {
-  static const std::unique_ptr<Definitions> tables = [] {
-    RecordingReporter reporter;
-    return LoadDefinitions(KELMARIN_DEF_FILE, reporter);
-  }();
-  return *tables;
-}
+const Definitions& Tables() { return ShippedDefinitions(); }
 
 // The makernote rows of the block's directory, or (directory 0) the sub-rows of list values
 // ("tag|label|shown", separated by "; ").

@@ -19,13 +19,7 @@ namespace {
 using test::TiffBuilder;
 using Entry = TiffBuilder::Entry;
 
-const Definitions& Tables() {
-  static const std::unique_ptr<Definitions> tables = [] {
-    RecordingReporter reporter;
-    return LoadDefinitions(KELMARIN_DEF_FILE, reporter);
-  }();
-  return *tables;
-}
+const Definitions& Tables() { return ShippedDefinitions(); }
 
 // What a test puts into each directory; values that need the builder are made by functions of it.
 using Maker = std::function<std::vector<Entry>(TiffBuilder&)>;

@@ -31,13 +31,7 @@ using test::TiffBuilder;
 using Entry = TiffBuilder::Entry;
 using Bytes_ = std::vector<std::uint8_t>;
 
-const Definitions& Tables() {
-  static const std::unique_ptr<Definitions> tables = [] {
-    RecordingReporter reporter;
-    return LoadDefinitions(KELMARIN_DEF_FILE, reporter);
-  }();
-  return *tables;
-}
+const Definitions& Tables() { return ShippedDefinitions(); }
 
 // Writes one makernote entry (its tag, type and value bytes) into a maker's layout at the
 // builder's end and returns the 0x927C entry.

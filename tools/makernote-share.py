@@ -295,6 +295,15 @@ def makernote_items(record):
     return []
 
 
+def lister(given):
+    """The lister given, else the newest one built in the tree."""
+    exif = given or max(glob.glob(os.path.join(ROOT, "build", "*", "src", "app", "kelmarin-exif")),
+                        key=os.path.getmtime, default="")
+    if not exif:
+        sys.exit("kelmarin-exif nicht gefunden (--exif PROGRAMM)")
+    return exif
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--exif", default=os.environ.get("KELMARIN_EXIF", ""))
@@ -302,10 +311,7 @@ def main():
     parser.add_argument("--canon-values", action="store_true")
     parser.add_argument("folders", nargs="+")
     args = parser.parse_args()
-    exif = args.exif or max(glob.glob(os.path.join(ROOT, "build", "*", "src", "app", "kelmarin-exif")),
-                            key=os.path.getmtime, default="")
-    if not exif:
-        sys.exit("kelmarin-exif nicht gefunden (--exif PROGRAMM)")
+    exif = lister(args.exif)
     files = jpegs(args.folders)
     definitions = os.path.join(ROOT, "data", "metadata.def")
     kelmarin = {os.path.abspath(record["file"]): record

@@ -672,10 +672,7 @@ def main():
     parser.add_argument("--pairs", action="store_true", help="list the value name pairs not yet reviewed")
     parser.add_argument("folders", nargs="+")
     args = parser.parse_args()
-    exif = args.exif or max(glob.glob(os.path.join(ROOT, "build", "*", "src", "app", "kelmarin-exif")),
-                            key=os.path.getmtime, default="")
-    if not exif:
-        sys.exit("kelmarin-exif nicht gefunden (--exif PROGRAMM)")
+    exif = share.lister(args.exif)
     files = media_files(args.folders)
     definitions = args.definitions
     kelmarin = {}

@@ -396,6 +396,10 @@ SAME_MEANING = {
     ('Off; 1', 'aus, 1'),
     ('AF Used; 64', 'Autofokus benutzt, 64'),
     ('AF Used; 256', 'Autofokus benutzt, 256'),
+    # Canon
+    ('Canon RF 50mm F1.2L USM or other Canon RF Lens', 'Canon RF-Objektiv'),  # code 61182: any RF lens
+    ('On (0x09)', 'ein'),  # Intelligent Contrast: bit 3 set is on; exiftool adds the stored code
+    ('3:2 (APS-C crop)', '3:2 (APS-C-Ausschnitt)'),
 }
 
 # Pairs looked at and found to mean something else (who is wrong in the comment).

@@ -400,6 +400,10 @@ SAME_MEANING = {
     ('Canon RF 50mm F1.2L USM or other Canon RF Lens', 'Canon RF-Objektiv'),  # code 61182: any RF lens
     ('On (0x09)', 'ein'),  # Intelligent Contrast: bit 3 set is on; exiftool adds the stored code
     ('3:2 (APS-C crop)', '3:2 (APS-C-Ausschnitt)'),
+    ('LCD monitor On/Off', 'LCD-Monitor ein/aus'),
+    ('Normal (disabled)', 'normal (ohne Funktion)'),
+    ('Live mode', 'Live-Modus'),
+    ('Metering + AF start', 'Messung und AF-Start'),
 }
 
 # Pairs looked at and found to mean something else (who is wrong in the comment).

@@ -404,6 +404,7 @@ SAME_MEANING = {
     ('Normal (disabled)', 'normal (ohne Funktion)'),
     ('Live mode', 'Live-Modus'),
     ('Metering + AF start', 'Messung und AF-Start'),
+    ('3 shots', '3 Aufnahmen'),
 }
 
 # Pairs looked at and found to mean something else (who is wrong in the comment).

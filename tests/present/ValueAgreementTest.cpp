@@ -187,6 +187,8 @@ TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
        0, 0x0704, "Canon EOS Kiss F"},
       {"canon-noise-reduction-other", "Canon", Canon, 0x0099, 7, function(0x0202, 1), "153:514|1", 0, 0x0202,
        "Canon EOS 50D"},
+      {"canon-battery", "Canon", Canon, 0x0038, 7, {12, 0, 0, 0, 'L', 'P', '-', 'E', '6', 0, 0, 0}, "56.5|LP-E6", 5},
+      {"canon-bracket-shots", "Canon", Canon, 0x0099, 7, function(0x0106, 1), "153:262|2 Aufnahmen", 0, 0x0106},
       {"canon-live-view-af", "Canon", Canon, 0x0099, 7, function(0x0511, 2), "153:1297|Live-Modus", 0, 0x0511,
        "Canon EOS 1000D"},
       // Nikon's a, b, c, 0 bytes: a × b / c EV, a signed; no divisor shows 0.

@@ -258,9 +258,7 @@ std::string CanonLensText(const ExifValues& values, const ExifTag* definition, c
   const auto number = values.size() == 1 ? ValueNumber(values[0]) : std::nullopt;
   if (!number) return NumberListText(values);
   if (auto name = NameOf(values[0], definition)) return *name;
-  // The table keys Canon's codes as unsigned 16-bit numbers (RF lenses: 61182).
-  const std::int64_t code = *number < 0 && *number >= -0x8000 ? *number + 0x10000 : *number;
-  const auto found = table.data().rows.find("canon|" + CanonicalLensCode(std::to_string(code)));
+  const auto found = table.data().rows.find("canon|" + CanonicalLensCode(std::to_string(*number)));
   if (found == table.data().rows.end() || found->second.empty()) return ValueText(values[0]);
   std::string out;
   for (const LensRow& row : found->second) {

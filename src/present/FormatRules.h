@@ -75,7 +75,7 @@ std::string CfaPatternText(const ExifValues& values);
 // "1.00 rev 2.00"; anything else as code 0 shows it.
 std::string FirmwareRevisionText(const ExifValues& values);
 // Display code 46: one Canon lens code by its value name, else by the lenses the table names for
-// it (unsigned 16-bit, " oder " between several), else as the number; a list as code 0 shows it.
+// it (as stored, unsigned; " oder " between several), else as the number; a list as code 0 shows it.
 std::string CanonLensText(const ExifValues& values, const ExifTag* definition, const LensTable& table);
 // Display code 47: a bit set of 16-bit words as the numbers of its set bits ("0,17"), "keine" when
 // none is set; a value that is no 16-bit number shows the list as code 0 does.

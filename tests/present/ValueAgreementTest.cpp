@@ -18,6 +18,7 @@
 #include "metadata/Definitions.h"
 #include "present/FormatRules.h"
 #include "present/Formatter.h"
+#include "present/Lens.h"
 #include "present/Listing.h"
 #include "present/TextLocale.h"
 #include "present/qt/QtTextLocale.h"
@@ -337,6 +338,24 @@ TEST(AgreementCodes, CanonExposureTime) {
   EXPECT_EQ(shown(40), "4");
   EXPECT_EQ(shown(52), "1.41");
   EXPECT_EQ(shown(-200), "-200");  // beyond a day
+}
+
+TEST(AgreementCodes, CanonLensFromTheTable) {
+  const LensTable table = LensTable::FromText("canon | 5 | Objektiv A\ncanon | 5 | Objektiv B\ncanon | 7 | C\n",
+                                              "canon | 7 | Eigenes C\n", nullptr);
+  ExifTag lens;
+  lens.setze(0x000C, 0, "Objektivtyp", kDisplayCanonLens);
+  lens.addnice(65535, "nicht verfügbar");
+  const auto shown = [&](std::initializer_list<std::int64_t> values) {
+    ExifValues list;
+    for (std::int64_t v : values) list.emplace_back(v);
+    return CanonLensText(list, &lens, table);
+  };
+  EXPECT_EQ(shown({5}), "Objektiv A oder Objektiv B");
+  EXPECT_EQ(shown({7}), "Eigenes C");  // the user's file wins
+  EXPECT_EQ(shown({65535}), "nicht verfügbar");
+  EXPECT_EQ(shown({6}), "6");
+  EXPECT_EQ(shown({5, 7}), "5,7");
 }
 
 TEST(AgreementCodes, BitNumbers) {

@@ -112,9 +112,9 @@ void ReadRecords(ImageMetadata& image, const ByteReader& reader, BufferPos from,
     const std::int64_t count = reader.ReadU32(at + 4);
     at += 8;
     if (count > (end - at) / 4 || !WithinBudget(image, static_cast<std::size_t>(count))) return;
-    const bool bodys = body != nullptr && function != 0 &&
+    const bool ownMeaning = body != nullptr && function != 0 &&
                        std::find(body->functions.begin(), body->functions.end(), function) != body->functions.end();
-    AddFunction(image, bodys ? body->directory : kCanonFunctions2, function,
+    AddFunction(image, ownMeaning ? body->directory : kCanonFunctions2, function,
                 ExifValues::Packed(reader.Bytes(at, 4 * count), static_cast<std::size_t>(count), form));
     at += 4 * count;
   }

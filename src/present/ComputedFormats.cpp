@@ -1,6 +1,8 @@
 // Display codes for stored numbers that mean something only after arithmetic: a scale and an
 // offset (a guide number in 1/32, a temperature from a sensor reading), Canon's exposure values in
-// thirds, an aperture's APEX value as its f-number, Canon's ISO code.
+// thirds, an aperture's APEX value as its f-number or an exposure time's as the time, Canon's ISO
+// code; and the rules that name a stored code from elsewhere (Canon's lens codes from the lens
+// table) or spell out a bit set.
 //
 // The lists these codes are chosen for hold signed 16-bit numbers in unsigned SHORTs (Canon's and
 // Olympus's), so a number from 32768 to 65535 is read as the negative number of its 16 bits.

@@ -85,9 +85,10 @@ OLYMPUS_DIRECTORIES = {
 }
 
 # Canon's custom functions: exiftool table -> the directory Kelmarin files them under (the tag is
-# the function's number or id in both).
+# the function's number or id in both); the later form's functions that one body gives a meaning of
+# its own lie in that body's directory (EOS 450D, 1000D).
 CANON_CUSTOM = {
-    "CustomFunctions2": 0x0099,
+    "CustomFunctions2": (0x0099, 153450, 1531000),
     "CustomFunctions1D": 0x0090,
     "CustomFunctions5D": 155,
     "CustomFunctions10D": 1510,

@@ -18,7 +18,9 @@ exiftool does not show ("(Binary data …)", "(large array …)") are not compar
     minutes and seconds against exiftool's degrees; an offset exiftool counts from the file's start
     against the stored one counted from the TIFF header; or
   - exiftool names the value and Kelmarin's shown name is the same word or a pair of SAME_MEANING
-    (reviewed by looking at the pairs: German against English, same meaning).
+    (reviewed by looking at the pairs: German against English, same meaning), or
+  - exiftool names a model by its regional names separated by " / " and Kelmarin's name (or each
+    name of its own " / " list) is one of those whole names.
 A value name of exiftool against a bare number of Kelmarin never agrees. Where exiftool prints only a
 number and Kelmarin names it, the stored numbers must agree (exiftool gives no name to judge).
 Pairs of names neither in SAME_MEANING nor in DIFFERENT are counted as disagreeing and listed with
@@ -394,6 +396,15 @@ SAME_MEANING = {
     ('Off; 1', 'aus, 1'),
     ('AF Used; 64', 'Autofokus benutzt, 64'),
     ('AF Used; 256', 'Autofokus benutzt, 256'),
+    # Canon
+    ('Canon RF 50mm F1.2L USM or other Canon RF Lens', 'Canon RF-Objektiv'),  # code 61182: any RF lens
+    ('On (0x09)', 'ein'),  # Intelligent Contrast: bit 3 set is on; exiftool adds the stored code
+    ('3:2 (APS-C crop)', '3:2 (APS-C-Ausschnitt)'),
+    ('LCD monitor On/Off', 'LCD-Monitor ein/aus'),
+    ('Normal (disabled)', 'normal (ohne Funktion)'),
+    ('Live mode', 'Live-Modus'),
+    ('Metering + AF start', 'Messung und AF-Start'),
+    ('3 shots', '3 Aufnahmen'),
 }
 
 # Pairs looked at and found to mean something else (who is wrong in the comment).
@@ -547,6 +558,8 @@ def judge(row, printed, number, context):
             return "ja", "Name"
         if not is_name(ours):
             return "nein", "Name gegen Zahl"
+        if alternatives_agree(printed, ours):
+            return "ja", "Name"
         return pair_verdict(printed, ours), "Name"
     if lists_agree(number_list(raw), theirs) or lists_agree(number_list(ours), theirs, ours):
         return "ja", "Zahl"
@@ -568,6 +581,23 @@ def judge(row, printed, number, context):
     if text is not None and norm(text) == norm(number):
         return "ja", "Text"
     return "nein", "Zahl"
+
+
+def model_alternatives(text):
+    """The names of a " / " list of regional model names, a leading "Canon " and case ignored; an
+    EOS body's later names carry the family word of the first ("EOS Rebel XS / 1000D / Kiss F")."""
+    names = [re.sub(r"^canon ", "", norm(part)) for part in str(text).split(" / ")]
+    family = "eos " if names[0].startswith("eos ") else ""
+    return set(names) | {family + name for name in names[1:] if family and not name.startswith(family)}
+
+
+def alternatives_agree(printed, ours):
+    """exiftool names a model by all its regional names separated by " / ": a name of ours (or each
+    of a " / " list of ours) that is one of those whole alternatives names the same model."""
+    if " / " not in str(printed):
+        return False
+    theirs = model_alternatives(printed)
+    return all(re.sub(r"^canon ", "", norm(part)) in theirs for part in str(ours).split(" / "))
 
 
 def pair_verdict(printed, ours):

@@ -35,6 +35,18 @@ constexpr std::array<BodyForm, 14> kBodyForms = {{
     {"EOS D60", kCanonFunctionsD30},
 }};
 
+// The later form's functions whose settings mean something else on one body than on the others;
+// that body's values of them are filed under a directory of its own.
+struct BodyFunctions {
+  std::array<std::string_view, 3> words;  // the body's names in its markets
+  std::int32_t directory;
+  std::array<std::int32_t, 4> functions;  // 0 after the last
+};
+constexpr std::array<BodyFunctions, 2> kBodyFunctions = {{
+    {{"450D", "REBEL XSi", "Kiss X2"}, kCanonFunctions450D, {0x0202, 0x0204, 0x0704, 0}},
+    {{"1000D", "REBEL XS", "Kiss F"}, kCanonFunctions1000D, {0x0202, 0x0204, 0x0701, 0x0704}},
+}};
+
 bool IsWordCharacter(char c) {
   return std::isalnum(static_cast<unsigned char>(c)) != 0;
 }
@@ -92,7 +104,7 @@ void ReadWordFunctions(ImageMetadata& image, const ByteReader& reader, ValueByte
 
 // The records of one group of the later form, from `from` up to `end`.
 void ReadRecords(ImageMetadata& image, const ByteReader& reader, BufferPos from, BufferPos end,
-                 std::int64_t records) {
+                 std::int64_t records, const BodyFunctions* body) {
   const PackedForm form{4, true, reader.Order() == ByteOrder::BigEndian};
   BufferPos at = from;
   for (std::int64_t r = 0; r < records && at + 8 <= end; ++r) {
@@ -100,7 +112,9 @@ void ReadRecords(ImageMetadata& image, const ByteReader& reader, BufferPos from,
     const std::int64_t count = reader.ReadU32(at + 4);
     at += 8;
     if (count > (end - at) / 4 || !WithinBudget(image, static_cast<std::size_t>(count))) return;
-    AddFunction(image, kCanonFunctions2, function,
+    const bool ownMeaning = body != nullptr && function != 0 &&
+                       std::find(body->functions.begin(), body->functions.end(), function) != body->functions.end();
+    AddFunction(image, ownMeaning ? body->directory : kCanonFunctions2, function,
                 ExifValues::Packed(reader.Bytes(at, 4 * count), static_cast<std::size_t>(count), form));
     at += 4 * count;
   }
@@ -108,7 +122,8 @@ void ReadRecords(ImageMetadata& image, const ByteReader& reader, BufferPos from,
 
 // The later form: its length must be the block's byte count; groups end where their length says,
 // and none may reach past the block.
-void ReadGroupFunctions(ImageMetadata& image, const ByteReader& reader, ValueBytes block) {
+void ReadGroupFunctions(ImageMetadata& image, const ByteReader& reader, ValueBytes block,
+                        const BodyFunctions* body) {
   if (!reader.Has(block.at, block.size) || block.size < 8 || reader.ReadU16(block.at) != block.size) return;
   const BufferPos end = block.at + block.size;
   const std::int64_t groups = reader.ReadU32(block.at + 4);
@@ -116,7 +131,7 @@ void ReadGroupFunctions(ImageMetadata& image, const ByteReader& reader, ValueByt
   for (std::int64_t g = 0; g < groups && group + 12 <= end; ++g) {
     const std::int64_t length = reader.ReadU32(group + 4);
     if (length < 8 || length > end - (group + 4)) return;
-    ReadRecords(image, reader, group + 12, group + 4 + length, reader.ReadU32(group + 8));
+    ReadRecords(image, reader, group + 12, group + 4 + length, reader.ReadU32(group + 8), body);
     group += 4 + length;
   }
 }
@@ -145,7 +160,13 @@ void ReadCanonCustomFunctions(ImageMetadata& image, const ExifBlockState& state,
     } else if (tag == kCanonFunctions1D) {
       ReadWordFunctions(image, reader, EntryValue(reader, entry, base), kCanonFunctions1D);
     } else if (tag == kCanonFunctions2) {
-      ReadGroupFunctions(image, reader, EntryValue(reader, entry, base));
+      const BodyFunctions* body = nullptr;
+      for (const BodyFunctions& candidate : kBodyFunctions) {
+        for (const std::string_view word : candidate.words) {
+          if (ContainsWord(state.model, word)) body = &candidate;
+        }
+      }
+      ReadGroupFunctions(image, reader, EntryValue(reader, entry, base), body);
     }
   }
 }

@@ -7,7 +7,8 @@
 //   per group its number, its length (counted from the length field on) and its record count, and
 //   per record a 32-bit function id, a value count and that many signed 32-bit values.
 // Each function becomes a makernote item filed under a directory of its own (see below), so that
-// its name and value names come from that directory's table in the definition file.
+// its name and value names come from that directory's table in the definition file; the later
+// form's functions that one body gives a meaning of its own go to that body's directory.
 
 #include <cstdint>
 
@@ -26,6 +27,9 @@ inline constexpr std::int32_t kCanonFunctions20D = 1520;
 inline constexpr std::int32_t kCanonFunctions30D = 1530;
 inline constexpr std::int32_t kCanonFunctions350D = 15350;
 inline constexpr std::int32_t kCanonFunctions400D = 15400;
+// The later form's functions whose meaning is the body's own: 0x0099's number and the body.
+inline constexpr std::int32_t kCanonFunctions450D = 153450;
+inline constexpr std::int32_t kCanonFunctions1000D = 1531000;
 
 // The directory of the earlier form for a model, 0 for a body whose functions are not known.
 std::int32_t CanonFunctionsDirectory(std::string_view model);

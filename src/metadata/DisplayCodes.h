@@ -80,9 +80,13 @@ inline constexpr std::int32_t kDisplayPowerOfTwo = 32;
 inline constexpr std::int32_t kDisplayWordScaled = 39;
 inline constexpr std::int32_t kDisplayWordApexAperture = 40;
 inline constexpr std::int32_t kDisplayWordPowerOfTwo = 41;
+// An exposure time from its APEX value Tv = value × scale + offset: 2^-Tv seconds, shown as the
+// EXIF exposure time is ("1/256", "2"); Canon's camera information stores Tv in eighths of a stop.
+inline constexpr std::int32_t kDisplayApexExposureTime = 45;
 constexpr bool ReadsScale(std::int32_t code) {
   return code == kDisplayScaled || code == kDisplayApexAperture || code == kDisplayPowerOfTwo ||
-         code == kDisplayWordScaled || code == kDisplayWordApexAperture || code == kDisplayWordPowerOfTwo;
+         code == kDisplayWordScaled || code == kDisplayWordApexAperture || code == kDisplayWordPowerOfTwo ||
+         code == kDisplayApexExposureTime;
 }
 
 // Single rules: version bytes (27), a date of digit pairs (28), characters or hexadecimal (29), a
@@ -104,5 +108,11 @@ inline constexpr std::int32_t kDisplayNamedFirst = 38;
 inline constexpr std::int32_t kDisplayFirmwareRevision = 42;
 inline constexpr std::int32_t kDisplayTimeHundredths = 43;
 inline constexpr std::int32_t kDisplayHighLowHalves = 44;
+// Canon's lens code (46): its value name, else the lens of the code in the lens table (lenses.def
+// and the user's own file; several lenses of one code joined by " oder "), else the number. A bit
+// set of 16-bit words (47): the numbers of the set bits, bit n of word w being 16 × w + n, joined
+// with ","; "keine" when none is set (Canon's AF points in focus).
+inline constexpr std::int32_t kDisplayCanonLens = 46;
+inline constexpr std::int32_t kDisplayBitNumbers = 47;
 
 }  // namespace kelmarin

@@ -1,6 +1,8 @@
 // Display codes for stored numbers that mean something only after arithmetic: a scale and an
 // offset (a guide number in 1/32, a temperature from a sensor reading), Canon's exposure values in
-// thirds, an aperture's APEX value as its f-number, Canon's ISO code.
+// thirds, an aperture's APEX value as its f-number or an exposure time's as the time, Canon's ISO
+// code; and the rules that name a stored code from elsewhere (Canon's lens codes from the lens
+// table) or spell out a bit set.
 //
 // The lists these codes are chosen for hold signed 16-bit numbers in unsigned SHORTs (Canon's and
 // Olympus's), so a number from 32768 to 65535 is read as the negative number of its 16 bits.
@@ -14,6 +16,7 @@
 
 #include "metadata/Definitions.h"
 #include "present/FormatRules.h"
+#include "present/LensTableData.h"
 #include "present/NumberText.h"
 #include "present/ValueText.h"
 
@@ -59,6 +62,15 @@ std::string FNumber(double apex, const FormatContext& context) {
   return "f/" + PointForm(FormatNumber(fNumber, "0.0", context.locale), context.locale.decimalPoint);
 }
 
+// An exposure time as the EXIF exposure time shows it: "1/256" up to half a second, above in
+// seconds ("0.6", "2"); nothing for a time that is no finite number or longer than a day.
+std::optional<std::string> ExposureSeconds(double seconds, const FormatContext& context) {
+  constexpr double kLongestExposure = 86400.0;
+  if (!std::isfinite(seconds) || seconds <= 0.0 || seconds > kLongestExposure) return std::nullopt;
+  if (seconds <= 0.5) return "1/" + FormatNumber(1.0 / seconds, "0", context.locale);
+  return Decimal(seconds, "0.0#", context);
+}
+
 std::string OneValue(const ExifValue& value, std::int32_t code, const ExifTag* definition,
                      const FormatContext& context) {
   const auto number = Signed16Number(value);
@@ -78,6 +90,8 @@ std::string OneValue(const ExifValue& value, std::int32_t code, const ExifTag* d
       return FNumber(*number * scale + offset, context);
     case kDisplayCanonAperture:
       return FNumber(CanonEv(*number), context);
+    case kDisplayApexExposureTime:
+      return ExposureSeconds(std::exp2(-(*number * scale + offset)), context).value_or(ValueText(value));
     case kDisplayHalfOrFourfoldMm: {
       const auto whole = ValueNumber(value);
       if (!whole) return ValueText(value);
@@ -128,7 +142,8 @@ std::string NikonEvText(const ExifValues& values, const FormatContext& context) 
 bool IsComputedCode(std::int32_t code) {
   return code == kDisplayScaled || code == kDisplayPowerOfTwo || code == kDisplayCanonEv ||
          code == kDisplayApexAperture || code == kDisplayCanonIso || code == kDisplayCanonAperture ||
-         code == kDisplayNamedFromOne || code == kDisplayHalfOrFourfoldMm || code == kDisplayNikonEv;
+         code == kDisplayNamedFromOne || code == kDisplayHalfOrFourfoldMm || code == kDisplayNikonEv ||
+         code == kDisplayApexExposureTime;
 }
 
 std::string ComputedText(const ExifValues& values, std::int32_t code, const ExifTag* definition,
@@ -239,6 +254,34 @@ std::string NamedFirstText(const ExifValues& values, const ExifTag* definition) 
   }
   if (values.size() > kListLimit) out += ",...(" + std::to_string(values.size()) + ")";
   return out;
+}
+
+std::string CanonLensText(const ExifValues& values, const ExifTag* definition, const LensTable& table) {
+  const auto number = values.size() == 1 ? ValueNumber(values[0]) : std::nullopt;
+  if (!number) return NumberListText(values);
+  if (auto name = NameOf(values[0], definition)) return *name;
+  const auto found = table.data().rows.find("canon|" + CanonicalLensCode(std::to_string(*number)));
+  if (found == table.data().rows.end() || found->second.empty()) return ValueText(values[0]);
+  std::string out;
+  for (const LensRow& row : found->second) {
+    if (!out.empty()) out += " oder ";
+    out += row.name;
+  }
+  return out;
+}
+
+std::string BitNumbersText(const ExifValues& values) {
+  std::string out;
+  for (std::size_t word = 0; word < values.size(); ++word) {
+    const auto number = ValueNumber(values[word]);
+    if (!number || *number < 0 || *number > 0xFFFF) return NumberListText(values);
+    for (int bit = 0; bit < 16; ++bit) {
+      if ((*number >> bit & 1) == 0) continue;
+      if (!out.empty()) out += ',';
+      out += std::to_string(16 * word + static_cast<std::size_t>(bit));
+    }
+  }
+  return out.empty() ? "keine" : out;
 }
 
 std::string FirmwareRevisionText(const ExifValues& values) {

@@ -8,6 +8,7 @@
 #include "extract/ImageMetadata.h"
 #include "metadata/Definitions.h"
 #include "present/Formatter.h"
+#include "present/Lens.h"
 
 namespace kelmarin {
 
@@ -73,6 +74,12 @@ std::string CfaPatternText(const ExifValues& values);
 // the version, its two-digit minor, the revision and its minor, in hexadecimal: 0x01000200 is
 // "1.00 rev 2.00"; anything else as code 0 shows it.
 std::string FirmwareRevisionText(const ExifValues& values);
+// Display code 46: one Canon lens code by its value name, else by the lenses the table names for
+// it (as stored, unsigned; " oder " between several), else as the number; a list as code 0 shows it.
+std::string CanonLensText(const ExifValues& values, const ExifTag* definition, const LensTable& table);
+// Display code 47: a bit set of 16-bit words as the numbers of its set bits ("0,17"), "keine" when
+// none is set; a value that is no 16-bit number shows the list as code 0 does.
+std::string BitNumbersText(const ExifValues& values);
 // Display code 43: four numbers (hours, minutes, seconds, hundredths) as "21:00:09.62" (Kodak's
 // time of the picture); another count or a number out of range as code 0 shows it.
 std::string TimeHundredthsText(const ExifValues& values);

@@ -208,6 +208,8 @@ std::string FormatGeneral(const ZetExif& item, std::int32_t code, const ExifTag*
   if (code == kDisplayFirmwareRevision) return FirmwareRevisionText(item.inhalt);
   if (code == kDisplayTimeHundredths) return TimeHundredthsText(item.inhalt);
   if (code == kDisplayHighLowHalves) return HighLowHalvesText(item.inhalt);
+  if (code == kDisplayCanonLens) return CanonLensText(item.inhalt, definition, ProcessLensTable());
+  if (code == kDisplayBitNumbers) return BitNumbersText(item.inhalt);
   if (code == kDisplaySubsampling) return SubsamplingText(item.inhalt);
   if (code == kDisplayCfaPattern) return CfaPatternText(item.inhalt);
   if (item.typ == kTypNumbers) return NumberList(item, code, definition, context);

@@ -18,6 +18,7 @@
 #include "metadata/Definitions.h"
 #include "present/FormatRules.h"
 #include "present/Formatter.h"
+#include "present/Lens.h"
 #include "present/Listing.h"
 #include "present/TextLocale.h"
 #include "present/qt/QtTextLocale.h"
@@ -76,8 +77,11 @@ Note Olympus(std::uint16_t directory) {
 }
 
 // The makernote row of the tag: its tag column ("directory:tag" in a sub-directory), "|", the shown text.
+// The row is the one of `tag`, or of `rowTag` where the entry's values are filed under numbers of
+// their own (Canon's custom functions and AF records).
 std::string MakernoteRow(ByteOrder order, const std::string& make, const std::string& model, const Note& note,
-                         std::uint16_t tag, std::uint16_t type, const Bytes_& bytes, std::int32_t position = 0) {
+                         std::uint16_t tag, std::uint16_t type, const Bytes_& bytes, std::int32_t position = 0,
+                         std::int32_t rowTag = -1) {
   TiffBuilder t(order);
   const Entry makernote = note(t, tag, type, bytes);
   const std::uint32_t exif = t.AddDirectory({makernote});
@@ -89,7 +93,7 @@ std::string MakernoteRow(ByteOrder order, const std::string& make, const std::st
   const ImageMetadata metadata = ReadMetadata(4, source, &Tables());
   const TextLocale german = TextLocaleOf(QLocale(QLocale::German, QLocale::Germany));
   for (const ListingRow& row : FillMetadataList(Tables(), metadata, MakeFormatContext(german, 1.0))) {
-    if (row.section == kSectionMakernote && row.position == position && row.tagNumber == tag)
+    if (row.section == kSectionMakernote && row.position == position && row.tagNumber == (rowTag < 0 ? tag : rowTag))
       return row.tag + '|' + row.information;
   }
   return "(keine Zeile)";
@@ -142,8 +146,40 @@ TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
     Bytes_ bytes;
     const char* shown;
     std::int32_t position = 0;
+    std::int32_t rowTag = -1;
+    const char* model = "";
+  };
+  // Canon's lists: value n (from 1) set, the others 0.
+  const auto canonList = [&](std::size_t n, std::uint16_t value) {
+    Bytes_ out;
+    for (std::size_t i = 1; i <= 47; ++i) out = Cat({out, word(i == n ? value : 0)});
+    return out;
+  };
+  // Canon's later custom functions: one group holding one function with one value.
+  const auto function = [&](std::uint32_t id, std::int32_t value) {
+    return Cat({word(32), word(0), order.U32(1), order.U32(1), order.U32(20), order.U32(1), order.U32(id),
+                order.U32(1), order.U32(static_cast<std::uint32_t>(value))});
+  };
+  // Canon's second AF record of two points: eight words, four arrays of two, then the points in focus.
+  const auto afPoints = [&](std::uint16_t inFocus) {
+    return words({34, 0, 2, 2, 0, 0, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, inFocus});
   };
   const std::vector<Case> cases = {
+      // Canon's model id named as the bodies' own model texts; lens codes from the lens table.
+      {"canon-model-id", "Canon", Canon, 0x0010, 4, order.U32(0x80000254), "16|EOS 1000D"},
+      {"canon-lens-type", "Canon", Canon, 0x0001, 3, canonList(23, 48), "1.23|Canon EF-S 18-55mm f/3.5-5.6 IS", 23},
+      {"canon-shot-aperture-third", "Canon", Canon, 0x0004, 3, canonList(22, 172), "4.22|f/6.3", 22},
+      {"canon-categories-none", "Canon", Canon, 0x0023, 4, Cat({order.U32(8), order.U32(0)}), "35|keine"},
+      {"canon-af-in-focus-none", "Canon", Canon, 0x0026, 3, afPoints(0), "38:12|keine", 0, 12},
+      // The later custom functions a body gives meanings of its own, named for that body only.
+      {"canon-noise-reduction-1000d", "Canon", Canon, 0x0099, 7, function(0x0202, 1), "1531000:514|ein", 0, 0x0202,
+       "Canon EOS 1000D"},
+      {"canon-set-button-450d", "Canon", Canon, 0x0099, 7, function(0x0704, 0), "153450:1796|normal (ohne Funktion)",
+       0, 0x0704, "Canon EOS DIGITAL REBEL XSi"},
+      {"canon-noise-reduction-other", "Canon", Canon, 0x0099, 7, function(0x0202, 1), "153:514|1", 0, 0x0202,
+       "Canon EOS 50D"},
+      {"canon-battery", "Canon", Canon, 0x0038, 7, {12, 0, 0, 0, 'L', 'P', '-', 'E', '6', 0, 0, 0}, "56.5|LP-E6", 5},
+      {"canon-bracket-shots", "Canon", Canon, 0x0099, 7, function(0x0106, 1), "153:262|2 Aufnahmen", 0, 0x0106},
       // Nikon's a, b, c, 0 bytes: a × b / c EV, a signed; no divisor shows 0.
       {"exposure-difference", "NIKON CORPORATION", Nikon, 0x000E, 7, {255, 1, 12, 0}, "14|-0.08"},
       {"flash-compensation", "NIKON CORPORATION", Nikon, 0x0012, 7, {250, 1, 6, 0}, "18|-1"},
@@ -214,7 +250,8 @@ TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
        "8224:1028|9, 3"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(MakernoteRow(GetParam(), c.make, "", c.note, c.tag, c.type, c.bytes, c.position), c.shown)
+    EXPECT_EQ(MakernoteRow(GetParam(), c.make, c.model, c.note, c.tag, c.type, c.bytes, c.position, c.rowTag),
+              c.shown)
         << c.name;
   }
 }
@@ -269,6 +306,54 @@ TEST(AgreementCodes, ReconyxEventNumber) {
   EXPECT_EQ(shown({0x10000, 0}), "65536,0");
   EXPECT_EQ(shown({0, -1}), "0,-1");
   EXPECT_EQ(shown({8}), "8");
+}
+
+// Canon's camera information stores Tv in eighths of a stop, 7 stops below the value.
+TEST(AgreementCodes, CanonExposureTime) {
+  ExifTag time;
+  time.setze(0x0002, 0, "Belichtungszeit", kDisplayApexExposureTime);
+  time.scale = 1.0 / 8.0;
+  time.offset = -7.0;
+  const TextLocale german = TextLocaleOf(QLocale(QLocale::German, QLocale::Germany));
+  const auto shown = [&](std::int64_t value) {
+    ZetExif item{0x0002, kTypNumbers, {}, 0};
+    item.inhalt.emplace_back(value);
+    return FormatGeneral(item, time.fmt, &time, MakeFormatContext(german, 1.0));
+  };
+  EXPECT_EQ(shown(120), "1/256");
+  EXPECT_EQ(shown(64), "1/2");  // half a second still as a fraction
+  EXPECT_EQ(shown(40), "4");
+  EXPECT_EQ(shown(-200), "-200");  // beyond a day
+}
+
+TEST(AgreementCodes, CanonLensFromTheTable) {
+  const LensTable table = LensTable::FromText("canon | 5 | Objektiv A\ncanon | 5 | Objektiv B\ncanon | 7 | C\n",
+                                              "canon | 7 | Eigenes C\n", nullptr);
+  ExifTag lens;
+  lens.setze(0x000C, 0, "Objektivtyp", kDisplayCanonLens);
+  lens.addnice(65535, "nicht verfügbar");
+  const auto shown = [&](std::initializer_list<std::int64_t> values) {
+    ExifValues list;
+    for (std::int64_t v : values) list.emplace_back(v);
+    return CanonLensText(list, &lens, table);
+  };
+  EXPECT_EQ(shown({5}), "Objektiv A oder Objektiv B");
+  EXPECT_EQ(shown({7}), "Eigenes C");  // the user's file wins
+  EXPECT_EQ(shown({65535}), "nicht verfügbar");
+  EXPECT_EQ(shown({6}), "6");
+  EXPECT_EQ(shown({5, 7}), "5,7");
+}
+
+TEST(AgreementCodes, BitNumbers) {
+  const TextLocale german = TextLocaleOf(QLocale(QLocale::German, QLocale::Germany));
+  const auto shown = [&](std::initializer_list<std::int64_t> values) {
+    ZetExif item{0x000C, kTypNumbers, {}, 0};
+    for (std::int64_t v : values) item.inhalt.emplace_back(v);
+    return FormatGeneral(item, kDisplayBitNumbers, nullptr, MakeFormatContext(german, 1.0));
+  };
+  EXPECT_EQ(shown({0, 0, 0}), "keine");
+  EXPECT_EQ(shown({0x8001, 0x0004}), "0,15,18");
+  EXPECT_EQ(shown({0x10000, 1}), "65536,1");
 }
 
 TEST(AgreementCodes, KodakTimeOfDay) {

@@ -75,6 +75,7 @@ UNIT_CONVERSIONS = {
     "1/10 Grad": [lambda v: v / 10],
     "kPa × 10": [lambda v: v / 10],
     "mV": [lambda v: v / 1000],
+    "µs": [lambda v: v / 1e6],  # Other makers: Sigma's exposure time in microseconds
     "Brennweiteneinheiten": [None],  # divided by the focal units per mm of the same list (1.26)
 }
 
@@ -394,6 +395,8 @@ SAME_MEANING = {
     ('Off; 1', 'aus, 1'),
     ('AF Used; 64', 'Autofokus benutzt, 64'),
     ('AF Used; 256', 'Autofokus benutzt, 256'),
+    # Other makers (Kodak, Minolta, Sigma, Leica and the rest): reviewed pair by pair.
+    ('Aperture-priority AE (1)', 'Zeitautomatik (Blendenvorwahl) 1'),  # Leica T: the list 1 1 0 0
 }
 
 # Pairs looked at and found to mean something else (who is wrong in the comment).

@@ -107,8 +107,9 @@ std::string Version(const ExifValues& values, std::int32_t code, const FormatCon
 }
 
 // EXIF 2.32, 4.6.5, ComponentsConfiguration: the channel of each of the four components, 0 for
-// none. Other orders than YCbCr and RGB (a scanner's "-, Cr, Cb, Y") are named channel by channel;
-// a number that names no channel stands as it is.
+// none. Other orders than YCbCr and RGB (a scanner's "-, Cr, Cb, Y"), and lists of two or three
+// components (a writer that leaves out the unused fourth), are named channel by channel; a number
+// that names no channel stands as it is.
 std::string Components(const ExifValues& values, const FormatContext& context) {
   std::vector<std::int64_t> n;
   for (const ExifValue& value : values) n.push_back(ValueNumber(value).value_or(-1));
@@ -117,7 +118,7 @@ std::string Components(const ExifValues& values, const FormatContext& context) {
     if (n[0] >= 1 && n[0] <= 6) return kNames[n[0] - 1];
     return "unknown";
   }
-  if (n.size() == 4) {
+  if (n.size() >= 2 && n.size() <= 4) {
     if (n == std::vector<std::int64_t>{4, 5, 6, 0}) return "RGB";
     if (n == std::vector<std::int64_t>{1, 2, 3, 0}) return "YCbCr";
     static const char* const kChannels[] = {"-", "Y", "Cb", "Cr", "R", "G", "B"};
@@ -235,6 +236,10 @@ std::string PrintImageMatching(const ExifValues& values, std::int32_t code,
 }
 
 }  // namespace
+
+std::string SecondsText(double seconds, const FormatContext& context) {
+  return Seconds(seconds, context);
+}
 
 bool IsMainSpecial(std::int32_t tag) {
   switch (tag) {

@@ -207,6 +207,14 @@ TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
       {"minolta-brightness", "MINOLTA CO.,LTD", Canon, 0x0001, 7, minolta(45, 88), "1.45|5", 45},
       {"minolta-contrast-named", "MINOLTA CO.,LTD", Canon, 0x0001, 7, minolta(33, 3), "1.33|normal", 33},
       {"minolta-contrast", "MINOLTA CO.,LTD", Canon, 0x0001, 7, minolta(33, 0x105), "1.33|258", 33},
+      // Its date and time packed into words, the exposure time as a power of two, the model.
+      {"minolta-date", "MINOLTA CO.,LTD", Canon, 0x0001, 7, minolta(22, 0x07D10901), "1.22|2001:09:01", 22},
+      {"minolta-time", "MINOLTA CO.,LTD", Canon, 0x0003, 7, minolta(23, 0x000B0E18), "3.23|11:14:24", 23},
+      {"minolta-exposure-time", "MINOLTA CO.,LTD", Canon, 0x0001, 7, minolta(10, 112), "1.10|1/256", 10},
+      {"minolta-model", "MINOLTA CO.,LTD", Canon, 0x0003, 7, minolta(38, 6), "3.38|DiMAGE A1", 38},
+      {"minolta-white-balance", "MINOLTA CO.,LTD", Canon, 0x0003, 7, minolta(4, 0x800000), "3.4|automatisch", 4},
+      // The stabiliser's block exists only while the stabiliser is on.
+      {"minolta-stabiliser", "MINOLTA CO.,LTD", Canon, 0x0018, 7, {0, 0, 0, 0}, "24|ein"},
       // The first value named, the others as numbers.
       {"olympus-flash-control", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0404, 3, words({3, 0}),
        "8224:1028|TTL, 0"},

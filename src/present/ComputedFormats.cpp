@@ -309,7 +309,11 @@ std::string CfaPatternText(const ExifValues& values) {
       break;
     }
   }
-  if (columns == 0) return NumberListText(values);
+  if (columns == 0) {
+    // No colours at all: a pattern of size 0 (either number 0 in both orders) says so.
+    const bool empty = (byteAt(0) == 0 && byteAt(1) == 0) || (byteAt(2) == 0 && byteAt(3) == 0);
+    return empty ? std::string("leeres Muster (Größe 0)") : NumberListText(values);
+  }
   std::string out;
   for (std::size_t row = 0; row < rows; ++row) {
     out += '[';

@@ -63,7 +63,8 @@ std::string NamedListText(const ExifValues& values, const ExifTag* definition);
 std::string SubsamplingText(const ExifValues& values);
 // Display code 36: EXIF 2.32's CFAPattern: two SHORTs (columns, rows) in either byte order, then one
 // byte per colour, as "[Rot,Grün][Grün,Blau]" (one bracket per row); the order is the one whose
-// columns × rows is the count of colour bytes. Anything else as code 0 shows it.
+// columns × rows is the count of colour bytes; a pattern whose columns or rows are 0 is
+// "leeres Muster (Größe 0)". Anything else as code 0 shows it.
 std::string CfaPatternText(const ExifValues& values);
 // Display code 37: a list named as a whole, by the value name whose numbers ("!0 16,…") are the
 // list's; a list without one as code 0 shows it (a single number by its own value name).

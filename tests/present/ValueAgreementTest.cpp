@@ -252,7 +252,9 @@ TEST_P(Agreement, ExifListsShowTheirMeaning) {
       {"cfa-big-endian", 0xA302, 7, {0, 2, 0, 2, 0, 1, 1, 2}, "[Rot,Grün][Grün,Blau]"},
       {"cfa-little-endian", 0xA302, 7, {2, 0, 2, 0, 1, 2, 0, 1}, "[Grün,Blau][Rot,Grün]"},
       {"cfa-one-row", 0xA302, 7, {0, 3, 0, 1, 3, 4, 5}, "[Cyan,Magenta,Gelb]"},
-      {"cfa-sizes-wrong", 0xA302, 7, {0, 0, 0, 0, 0, 0, 0, 0}, "0,0,0,0,0,0,0,0"},
+      {"cfa-size-zero", 0xA302, 7, {0, 0, 0, 0, 0, 0, 0, 0}, "leeres Muster (Größe 0)"},
+      {"cfa-size-zero-columns", 0xA302, 7, {0, 0, 0, 2, 0, 1, 1, 2}, "leeres Muster (Größe 0)"},
+      {"cfa-sizes-wrong", 0xA302, 7, {0, 2, 0, 3, 0, 1, 1, 2}, "0,2,0,3,0,1,1,2"},
       {"apple-hdr", 0xA401, 3, words({3}), "HDR (Original gespeichert)"},
       {"calibration-illuminant", 0xC65A, 3, words({17}), "Normlicht A"},
   };

@@ -77,6 +77,7 @@ UNIT_CONVERSIONS = {
     "1/10 Grad": [lambda v: v / 10],
     "kPa × 10": [lambda v: v / 10],
     "mV": [lambda v: v / 1000],
+    "µs": [lambda v: v / 1e6],  # Other makers: Sigma's exposure time in microseconds
     "Brennweiteneinheiten": [None],  # divided by the focal units per mm of the same list (1.26)
 }
 
@@ -405,6 +406,9 @@ SAME_MEANING = {
     ('Live mode', 'Live-Modus'),
     ('Metering + AF start', 'Messung und AF-Start'),
     ('3 shots', '3 Aufnahmen'),
+    # Other makers (Kodak, Minolta, Sigma, Leica and the rest): reviewed pair by pair.
+    ('Aperture-priority AE (1)', 'Zeitautomatik (Blendenvorwahl) 1'),  # Leica T: the list 1 1 0 0
+    ('<zero pattern size>', 'leeres Muster (Größe 0)'),  # EXIF CFAPattern of 0 columns or rows
 }
 
 # Pairs looked at and found to mean something else (who is wrong in the comment).
@@ -677,9 +681,11 @@ def tiff_start(path):
         return found + 6 if found >= 0 else 0
     if head[:4] in (b"II*\0", b"MM\0*"):
         return 0
-    # Other containers (WebP, JPEG XL, ISO boxes): the first TIFF header after an EXIF label.
-    label = max(head.find(b"EXIF"), head.find(b"Exif"))
-    found = [head.find(mark, max(label, 0)) for mark in (b"II*\0", b"MM\0*")]
+    # Other containers (WebP, JPEG XL, ISO boxes): the first TIFF header after the first EXIF label
+    # (a later "Exif" is text of the XMP packet, as in a WebP whose XMP chunk follows its EXIF chunk).
+    labels = [at for at in (head.find(b"EXIF"), head.find(b"Exif")) if at >= 0]
+    label = min(labels) if labels else 0
+    found = [head.find(mark, label) for mark in (b"II*\0", b"MM\0*")]
     found = [at for at in found if at >= 0]
     return min(found) if found else 0
 

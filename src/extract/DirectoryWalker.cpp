@@ -170,7 +170,29 @@ bool KeptWhole(const ExifBlockState& state, std::int32_t section, std::int32_t t
          std::find(state.wholeTexts.begin(), state.wholeTexts.end(), tag) != state.wholeTexts.end();
 }
 
-void AddValueItem(ImageMetadata& image, ExifBlockState& state, std::int32_t section, const Entry& entry) {
+// The signed fractions of the Exif directory (EXIF 2.32, 4.6.5): shutter speed, brightness,
+// exposure bias, temperature, water depth, elevation angle.
+constexpr std::int32_t kSignedFractionTags[] = {0x9201, 0x9203, 0x9204, 0x9400, 0x9403, 0x9405};
+
+// A signed fraction of the Exif directory written under a whole-number type whose bytes make whole
+// fractions (a trail camera's exposure bias as four SHORTs, bytes 24 00 00 00 12 00 00 00): the
+// bytes are the fractions the tag is defined as, and are read as those.
+Entry AsDefinedFractions(Entry entry, std::int32_t section) {
+  const bool words = entry.type == kShort || entry.type == kSShort || entry.type == kLong || entry.type == kSLong;
+  if (section != kSectionMain || !words) return entry;
+  if (std::find(std::begin(kSignedFractionTags), std::end(kSignedFractionTags), entry.tag) ==
+      std::end(kSignedFractionTags)) {
+    return entry;
+  }
+  const std::int64_t bytes = entry.count * kUnitSize[static_cast<std::size_t>(entry.type)];
+  if (bytes == 0 || bytes % 8 != 0) return entry;
+  entry.type = kSRational;
+  entry.count = bytes / 8;
+  return entry;
+}
+
+void AddValueItem(ImageMetadata& image, ExifBlockState& state, std::int32_t section, const Entry& stored) {
+  const Entry entry = AsDefinedFractions(stored, section);
   const std::int64_t data = DataIndex(entry);
   if (state.rawOffsets && data != entry.start + 8) {
     AddOffsetItem(image, state, section, entry);

@@ -83,10 +83,13 @@ inline constexpr std::int32_t kDisplayWordPowerOfTwo = 41;
 // An exposure time from its APEX value Tv = value × scale + offset: 2^-Tv seconds, shown as the
 // EXIF exposure time is ("1/256", "2"); Canon's camera information stores Tv in eighths of a stop.
 inline constexpr std::int32_t kDisplayApexExposureTime = 45;
+// 55: an exposure time of 2^(value × scale + offset) seconds, shown as exposure times are ("1/256"),
+// of the n-th big-endian 32-bit number of a byte list as 39 to 41 (Minolta's 2^((48 - value) / 8)).
+inline constexpr std::int32_t kDisplayWordExposureTime = 55;
 constexpr bool ReadsScale(std::int32_t code) {
   return code == kDisplayScaled || code == kDisplayApexAperture || code == kDisplayPowerOfTwo ||
          code == kDisplayWordScaled || code == kDisplayWordApexAperture || code == kDisplayWordPowerOfTwo ||
-         code == kDisplayApexExposureTime;
+         code == kDisplayApexExposureTime || code == kDisplayWordExposureTime;
 }
 
 // Single rules: version bytes (27), a date of digit pairs (28), characters or hexadecimal (29), a
@@ -114,5 +117,14 @@ inline constexpr std::int32_t kDisplayHighLowHalves = 44;
 // with ","; "keine" when none is set (Canon's AF points in focus).
 inline constexpr std::int32_t kDisplayCanonLens = 46;
 inline constexpr std::int32_t kDisplayBitNumbers = 47;
+// Dates and times packed into numbers: a 32-bit number as its high 16-bit half and its two low
+// bytes, of a byte list's n-th big-endian 32-bit number as 39 to 41 (52: Minolta's date 0x07D10901
+// "2001:09:01" and time 0x000B0E18 "11:14:24"); numbers of two digits joined by ":" (53: Kodak's
+// month and day 5, 25 "05:25"); Reconyx's dates (54): two numbers whose hexadecimal digits are the
+// year and the month and day (0x2011, 0x0110 "2011:01:10"), or six numbers second, minute, hour,
+// month, day, year ("2020:03:16 10:00:00").
+inline constexpr std::int32_t kDisplayPackedDateOrTime = 52;
+inline constexpr std::int32_t kDisplayColonPairs = 53;
+inline constexpr std::int32_t kDisplayReconyxDate = 54;
 
 }  // namespace kelmarin

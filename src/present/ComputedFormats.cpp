@@ -13,6 +13,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "metadata/Definitions.h"
 #include "present/FormatRules.h"
@@ -351,7 +352,11 @@ std::string CfaPatternText(const ExifValues& values) {
       break;
     }
   }
-  if (columns == 0) return NumberListText(values);
+  if (columns == 0) {
+    // No colours at all: a pattern of size 0 (either number 0 in both orders) says so.
+    const bool empty = (byteAt(0) == 0 && byteAt(1) == 0) || (byteAt(2) == 0 && byteAt(3) == 0);
+    return empty ? std::string("leeres Muster (Größe 0)") : NumberListText(values);
+  }
   std::string out;
   for (std::size_t row = 0; row < rows; ++row) {
     out += '[';
@@ -363,6 +368,88 @@ std::string CfaPatternText(const ExifValues& values) {
     out += ']';
   }
   return out;
+}
+
+namespace {
+
+// At least two decimal digits ("05", "2001").
+std::string Padded(std::int64_t number) {
+  std::string text = std::to_string(number);
+  return text.size() < 2 ? '0' + text : text;
+}
+
+// The numbers of a list when each lies in [low, high]; none otherwise.
+std::optional<std::vector<std::int64_t>> NumbersWithin(const ExifValues& values, std::int64_t low, std::int64_t high) {
+  std::vector<std::int64_t> numbers;
+  for (const ExifValue& value : values) {
+    const auto number = ValueNumber(value);
+    if (!number || *number < low || *number > high) return std::nullopt;
+    numbers.push_back(*number);
+  }
+  return numbers;
+}
+
+bool DayOfYear(std::int64_t month, std::int64_t day) {
+  return month >= 1 && month <= 12 && day >= 1 && day <= 31;
+}
+
+}  // namespace
+
+std::string PackedDateOrTimeText(const ExifValues& values) {
+  const auto numbers = NumbersWithin(values, 1, 0xFFFFFFFF);
+  if (!numbers || numbers->size() != 1) return NumberListText(values);
+  const std::int64_t word = numbers->front();
+  return Padded(word >> 16) + ':' + Padded((word >> 8) & 0xFF) + ':' + Padded(word & 0xFF);
+}
+
+std::string ColonPairsText(const ExifValues& values) {
+  const auto numbers = NumbersWithin(values, 0, 99);
+  if (!numbers || numbers->empty()) return NumberListText(values);
+  std::string out;
+  for (const std::int64_t number : *numbers) {
+    if (!out.empty()) out += ':';
+    out += Padded(number);
+  }
+  return out;
+}
+
+std::string ReconyxDateText(const ExifValues& values) {
+  const auto numbers = NumbersWithin(values, 0, 0xFFFF);
+  if (numbers && numbers->size() == 2) {
+    // Binary-coded decimal: each hexadecimal digit is one decimal digit.
+    std::int64_t decimal[2] = {};
+    for (std::size_t i = 0; i < 2; ++i) {
+      for (int shift = 12; shift >= 0; shift -= 4) {
+        const std::int64_t digit = ((*numbers)[i] >> shift) & 0xF;
+        if (digit > 9) return NumberListText(values);
+        decimal[i] = decimal[i] * 10 + digit;
+      }
+    }
+    if (decimal[0] > 0 && DayOfYear(decimal[1] / 100, decimal[1] % 100)) {
+      return std::to_string(decimal[0]) + ':' + Padded(decimal[1] / 100) + ':' + Padded(decimal[1] % 100);
+    }
+  }
+  if (numbers && numbers->size() == 6) {
+    const auto& n = *numbers;  // second, minute, hour, month, day, year
+    if (n[0] < 60 && n[1] < 60 && n[2] < 24 && DayOfYear(n[3], n[4]) && n[5] >= 1000 && n[5] <= 9999) {
+      return std::to_string(n[5]) + ':' + Padded(n[3]) + ':' + Padded(n[4]) + ' ' + Padded(n[2]) + ':' +
+             Padded(n[1]) + ':' + Padded(n[0]);
+    }
+  }
+  return NumberListText(values);
+}
+
+std::string PowerOfTwoSecondsText(const ExifValues& values, const ExifTag* definition, const FormatContext& context) {
+  constexpr double kShortestExposure = 1e-6;
+  constexpr double kLongestExposure = 86400.0;
+  const auto number = values.size() == 1 ? ValueNumber(values[0]) : std::nullopt;
+  if (!number) return NumberListText(values);
+  if (auto name = NameOf(values[0], definition)) return *name;
+  const double scale = definition ? definition->scale : 1.0;
+  const double offset = definition ? definition->offset : 0.0;
+  const double seconds = std::exp2(static_cast<double>(*number) * scale + offset);
+  if (!std::isfinite(seconds) || seconds < kShortestExposure || seconds > kLongestExposure) return ValueText(values[0]);
+  return SecondsText(seconds, context);
 }
 
 }  // namespace kelmarin

@@ -64,7 +64,8 @@ std::string NamedListText(const ExifValues& values, const ExifTag* definition);
 std::string SubsamplingText(const ExifValues& values);
 // Display code 36: EXIF 2.32's CFAPattern: two SHORTs (columns, rows) in either byte order, then one
 // byte per colour, as "[Rot,Grün][Grün,Blau]" (one bracket per row); the order is the one whose
-// columns × rows is the count of colour bytes. Anything else as code 0 shows it.
+// columns × rows is the count of colour bytes; a pattern whose columns or rows are 0 is
+// "leeres Muster (Größe 0)". Anything else as code 0 shows it.
 std::string CfaPatternText(const ExifValues& values);
 // Display code 37: a list named as a whole, by the value name whose numbers ("!0 16,…") are the
 // list's; a list without one as code 0 shows it (a single number by its own value name).
@@ -88,12 +89,33 @@ std::string TimeHundredthsText(const ExifValues& values);
 std::string HighLowHalvesText(const ExifValues& values);
 // Display codes 39, 40, 41 of a sub-row of a byte list: its big-endian 32-bit number computed as
 // 22, 24 and 32 compute; WordComputedCode gives that code (0 for any other code).
+// Codes 52 and 55 read the word so too and keep their own rule.
 constexpr std::int32_t WordComputedCode(std::int32_t code) {
   return code == kDisplayWordScaled         ? kDisplayScaled
          : code == kDisplayWordApexAperture ? kDisplayApexAperture
          : code == kDisplayWordPowerOfTwo   ? kDisplayPowerOfTwo
+         : code == kDisplayPackedDateOrTime || code == kDisplayWordExposureTime ? code
                                             : 0;
 }
+// Display code 52: one number of 0 to 2^32 - 1 as its high 16-bit half, then its second and its
+// lowest byte, each of at least two digits, joined by ":" (Minolta's date 0x07D10901 is
+// "2001:09:01", its time 0x000B0E18 "11:14:24"); 0, several numbers or a number out of range as
+// code 0 shows them.
+std::string PackedDateOrTimeText(const ExifValues& values);
+// Display code 53: numbers of 0 to 99 as two digits joined by ":" (Kodak's month and day 5, 25 are
+// "05:25"); a list holding any other value as code 0 shows it.
+std::string ColonPairsText(const ExifValues& values);
+// Display code 54: Reconyx's dates. Two numbers whose four hexadecimal digits each are decimal
+// digits, the year and the month and day (0x2011, 0x0110: "2011:01:10"), or six numbers second,
+// minute, hour, month, day, year ("2020:03:16 10:00:00"); another count, a digit above 9 or a part
+// out of its range as code 0 shows them.
+std::string ReconyxDateText(const ExifValues& values);
+// Display code 55: a single number v as the exposure time 2^(v × scale + offset) seconds, as the
+// EXIF exposure time is shown ("1/256", "0.6"); a number with a value name shows the name, a time
+// below a microsecond or beyond a day, or several numbers, as code 0 shows them.
+std::string PowerOfTwoSecondsText(const ExifValues& values, const ExifTag* definition, const FormatContext& context);
+// Seconds as the EXIF exposure time shows them: "1/125" up to half a second, above "0.6", "30.0".
+std::string SecondsText(double seconds, const FormatContext& context);
 std::string NamedFirstText(const ExifValues& values, const ExifTag* definition);
 
 // FormatValue with the item's definition already looked up (null: it has none).

@@ -210,6 +210,10 @@ std::string FormatGeneral(const ZetExif& item, std::int32_t code, const ExifTag*
   if (code == kDisplayHighLowHalves) return HighLowHalvesText(item.inhalt);
   if (code == kDisplayCanonLens) return CanonLensText(item.inhalt, definition, ProcessLensTable());
   if (code == kDisplayBitNumbers) return BitNumbersText(item.inhalt);
+  if (code == kDisplayPackedDateOrTime) return PackedDateOrTimeText(item.inhalt);
+  if (code == kDisplayColonPairs) return ColonPairsText(item.inhalt);
+  if (code == kDisplayReconyxDate) return ReconyxDateText(item.inhalt);
+  if (code == kDisplayWordExposureTime) return PowerOfTwoSecondsText(item.inhalt, definition, context);
   if (code == kDisplaySubsampling) return SubsamplingText(item.inhalt);
   if (code == kDisplayCfaPattern) return CfaPatternText(item.inhalt);
   if (item.typ == kTypNumbers) return NumberList(item, code, definition, context);

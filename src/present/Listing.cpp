@@ -31,6 +31,8 @@ WordForm FormOf(std::int32_t code) {
     case kDisplayWordScaled:
     case kDisplayWordApexAperture:
     case kDisplayWordPowerOfTwo:
+    case kDisplayPackedDateOrTime:
+    case kDisplayWordExposureTime:
       return {4, false, false};
     case kDisplaySignedBigEndianShorts:
       return {2, false, true};

@@ -108,7 +108,7 @@ std::string Version(const ExifValues& values, std::int32_t code, const FormatCon
 
 // EXIF 2.32, 4.6.5, ComponentsConfiguration: the channel of each of the four components, 0 for
 // none. Other orders than YCbCr and RGB (a scanner's "-, Cr, Cb, Y") are named channel by channel;
-// a number that names no channel stands as it is.
+// a number that names no channel stands as it is. A list of another length stays numbers.
 std::string Components(const ExifValues& values, const FormatContext& context) {
   std::vector<std::int64_t> n;
   for (const ExifValue& value : values) n.push_back(ValueNumber(value).value_or(-1));
@@ -235,6 +235,10 @@ std::string PrintImageMatching(const ExifValues& values, std::int32_t code,
 }
 
 }  // namespace
+
+std::string SecondsText(double seconds, const FormatContext& context) {
+  return Seconds(seconds, context);
+}
 
 bool IsMainSpecial(std::int32_t tag) {
   switch (tag) {

@@ -88,6 +88,21 @@ TEST_P(Walker, DecodesEveryFieldType) {
             "15t:'-unendlich' 33432t:'Foto\0Edit\0' 270t:'Foto'"s);
 }
 
+// A signed fraction written under a whole-number type whose bytes make whole fractions (a trail
+// camera's exposure bias as four SHORTs) is read as the fraction it is; a shorter value, another tag
+// and another section keep their stored numbers.
+TEST_P(Walker, SignedFractionsUnderWholeNumberTypes) {
+  const std::uint32_t bias = tiff.Append(Cat({tiff.U32(36), tiff.U32(18)}));
+  const std::uint32_t brightness = tiff.Append(Cat({tiff.U32(static_cast<std::uint32_t>(-3)), tiff.U32(2)}));
+  const std::uint32_t words = tiff.Append(Cat({tiff.U16(5), tiff.U16(0), tiff.U16(2), tiff.U16(0)}));
+  const std::uint32_t thumbnail = tiff.AddDirectory({tiff.At(0x9204, 3, 4, words)});
+  Read({tiff.At(0x9204, 3, 4, bias), tiff.At(0x9203, 9, 2, brightness), tiff.Inline(0x9201, 3, 1, tiff.U16(7)),
+        tiff.At(0x9202, 3, 4, words)},
+       thumbnail);
+  EXPECT_EQ(Shown(image, 1), "37380t:'36/18' 37379t:'-3/2' 37377n:7 37378n:5,0,2,0");
+  EXPECT_EQ(Shown(image, 2), "37380n:5,0,2,0");
+}
+
 TEST_P(Walker, CountZeroGivesAnOffsetTextExceptForTheSpecialTags) {
   Read({tiff.At(0x9286, 7, 0, 1000), tiff.At(0x010F, 2, 0, 0), tiff.At(0x0110, 2, 0, 0),
         tiff.At(0x8769, 4, 0, 60000), tiff.At(0x8825, 4, 0, 60000), tiff.At(0xA005, 4, 0, 60000)});

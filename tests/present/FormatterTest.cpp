@@ -160,6 +160,31 @@ TEST_F(GeneralRules, ListsCharactersDigitsAndUtf16) {
         {Bytes(15, std::string("\0\0\x12\x34\xAB\xFF 1", 8)), 29, "00001234abff2031"},
         {Texts(15, {"S/N"}), 29, "532f4e"},
         {Numbers(15, {300}), 29, "ff"},
+        // Dates and times packed into numbers: Minolta's words, Kodak's month and day, Reconyx.
+        {Numbers(16, {0x07D10901}), 52, "2001:09:01"},
+        {Numbers(16, {0x000B0E18}), 52, "11:14:24"},
+        {Numbers(16, {0}), 52, "0"},
+        {Numbers(16, {0x100000000}), 52, "4294967296"},
+        {Numbers(16, {1, 2}), 52, "1,2"},
+        {Numbers(17, {5, 25}), 53, "05:25"},
+        {Numbers(17, {12, 1, 9}), 53, "12:01:09"},
+        {Numbers(17, {5, 100}), 53, "5,100"},
+        {Numbers(17, {5, -1}), 53, "5,-1"},
+        {Numbers(18, {0x2011, 0x0110}), 54, "2011:01:10"},
+        {Numbers(18, {0x1999, 0x1231}), 54, "1999:12:31"},
+        {Numbers(18, {0x2011, 0x1310}), 54, "8209,4880"},   // month 13
+        {Numbers(18, {0x2011, 0x010A}), 54, "8209,266"},    // not a decimal digit
+        {Numbers(18, {0x2011, 0x0100}), 54, "8209,256"},    // day 0
+        {Numbers(18, {0, 0x0110}), 54, "0,272"},            // year 0
+        {Numbers(18, {0, 8, 10, 3, 16, 2020}), 54, "2020:03:16 10:08:00"},
+        {Numbers(18, {31, 8, 8, 5, 7, 2015}), 54, "2015:05:07 08:08:31"},
+        {Numbers(18, {0, 0, 24, 3, 16, 2020}), 54, "0,0,24,3,16,2020"},
+        {Numbers(18, {0, 0, 10, 3, 32, 2020}), 54, "0,0,10,3,32,2020"},
+        {Numbers(18, {60, 0, 10, 3, 16, 2020}), 54, "60,0,10,3,16,2020"},
+        {Numbers(18, {0, 60, 10, 3, 16, 2020}), 54, "0,60,10,3,16,2020"},
+        {Numbers(18, {0, 0, 10, 0, 16, 2020}), 54, "0,0,10,0,16,2020"},
+        {Numbers(18, {0, 0, 10, 3, 16, 20}), 54, "0,0,10,3,16,20"},
+        {Numbers(18, {1, 2, 3}), 54, "1,2,3"},
         {Numbers(99, {35}), 18, ""}});
 }
 
@@ -201,13 +226,20 @@ TEST_F(GeneralRules, ComputedCodesAndSignedLists) {
       {Numbers(1, {75}), 31, 1, 0, "300mm"},  // odd: a quarter
       {Numbers(1, {0}), 31, 1, 0, "0mm"},
       {Numbers(1, {2}), 30, 1, 0, "2"},  // unnamed: the number
+      {Numbers(1, {112}), 55, -1.0 / 8, 6, "1/256"},  // Minolta: 2^((48 - 112) / 8) s
+      {Numbers(1, {98}), 55, -1.0 / 8, 6, "1/76"},
+      {Numbers(1, {44}), 55, -1.0 / 8, 6, "1.4"},
+      {Numbers(1, {65535}), 55, 1, 0, "nicht verfügbar"},
+      {Numbers(1, {1000}), 55, -1, 0, "1000"},  // no time
+      {Numbers(1, {20}), 55, 1, 0, "20"},       // beyond a day
+      {Numbers(1, {1, 2}), 55, 1, 0, "1,2"},
   };
   for (const Row& row : rows) {
     Tables one;
     ExifTag& tag = one.Main(1, row.code);
     tag.scale = row.scale;
     tag.offset = row.offset;
-    if (row.code == 22) tag.addnice(-1, "nicht verfügbar");
+    if (row.code == 22 || row.code == 55) tag.addnice(-1, "nicht verfügbar");
     EXPECT_EQ(FormatValue(one.defs, context, 0, row.item, kSectionMain), row.expected) << row.code;
   }
 }
@@ -377,7 +409,7 @@ TEST(SpecialRules, VersionsComponentsAndPrintMatching) {
         {Numbers(37121, {1, 2, 3, 4}), -1, "Y, Cb, Cr, R"},
         {Numbers(37121, {0, 3, 2, 1}), -1, "-, Cr, Cb, Y"},
         {Numbers(37121, {6, 5, 4, 9}), -1, "B, G, R, 9"},
-        {Numbers(37121, {1, 2, 3}), -1, "1,2,3"},
+        {Numbers(37121, {1, 2, 3}), -1, "1,2,3"},  // three components stay numbers
         {Bytes(50341, pim), 1, "3.0"},
         {Bytes(50341, pim), -1, "0300"},
         {Bytes(50341, std::string("PrintIM\0abcd", 12)), 1, "0.0"},

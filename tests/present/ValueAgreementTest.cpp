@@ -243,6 +243,14 @@ TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
       {"minolta-brightness", "MINOLTA CO.,LTD", Canon, 0x0001, 7, minolta(45, 88), "1.45|5", 45},
       {"minolta-contrast-named", "MINOLTA CO.,LTD", Canon, 0x0001, 7, minolta(33, 3), "1.33|normal", 33},
       {"minolta-contrast", "MINOLTA CO.,LTD", Canon, 0x0001, 7, minolta(33, 0x105), "1.33|258", 33},
+      // Its date and time packed into words, the exposure time as a power of two, the model.
+      {"minolta-date", "MINOLTA CO.,LTD", Canon, 0x0001, 7, minolta(22, 0x07D10901), "1.22|2001:09:01", 22},
+      {"minolta-time", "MINOLTA CO.,LTD", Canon, 0x0003, 7, minolta(23, 0x000B0E18), "3.23|11:14:24", 23},
+      {"minolta-exposure-time", "MINOLTA CO.,LTD", Canon, 0x0001, 7, minolta(10, 112), "1.10|1/256", 10},
+      {"minolta-model", "MINOLTA CO.,LTD", Canon, 0x0003, 7, minolta(38, 6), "3.38|DiMAGE A1", 38},
+      {"minolta-white-balance", "MINOLTA CO.,LTD", Canon, 0x0003, 7, minolta(4, 0x800000), "3.4|automatisch", 4},
+      // The stabiliser's block exists only while the stabiliser is on.
+      {"minolta-stabiliser", "MINOLTA CO.,LTD", Canon, 0x0018, 7, {0, 0, 0, 0}, "24|ein"},
       // The first value named, the others as numbers.
       {"olympus-flash-control", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0404, 3, words({3, 0}),
        "8224:1028|TTL, 0"},
@@ -281,7 +289,9 @@ TEST_P(Agreement, ExifListsShowTheirMeaning) {
       {"cfa-big-endian", 0xA302, 7, {0, 2, 0, 2, 0, 1, 1, 2}, "[Rot,Grün][Grün,Blau]"},
       {"cfa-little-endian", 0xA302, 7, {2, 0, 2, 0, 1, 2, 0, 1}, "[Grün,Blau][Rot,Grün]"},
       {"cfa-one-row", 0xA302, 7, {0, 3, 0, 1, 3, 4, 5}, "[Cyan,Magenta,Gelb]"},
-      {"cfa-sizes-wrong", 0xA302, 7, {0, 0, 0, 0, 0, 0, 0, 0}, "0,0,0,0,0,0,0,0"},
+      {"cfa-size-zero", 0xA302, 7, {0, 0, 0, 0, 0, 0, 0, 0}, "leeres Muster (Größe 0)"},
+      {"cfa-size-zero-columns", 0xA302, 7, {0, 0, 0, 2, 0, 1, 1, 2}, "leeres Muster (Größe 0)"},
+      {"cfa-sizes-wrong", 0xA302, 7, {0, 2, 0, 3, 0, 1, 1, 2}, "0,2,0,3,0,1,1,2"},
       {"apple-hdr", 0xA401, 3, words({3}), "HDR (Original gespeichert)"},
       {"calibration-illuminant", 0xC65A, 3, words({17}), "Normlicht A"},
   };

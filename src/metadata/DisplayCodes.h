@@ -104,5 +104,12 @@ inline constexpr std::int32_t kDisplayNamedFirst = 38;
 inline constexpr std::int32_t kDisplayFirmwareRevision = 42;
 inline constexpr std::int32_t kDisplayTimeHundredths = 43;
 inline constexpr std::int32_t kDisplayHighLowHalves = 44;
+// A number's set bits by name (48: Nikon's lens type, Olympus's AF flags), a list by a pattern of
+// its values (49: "aus (4352 × 2868 …)", a date from bytes), an Olympus lens type named by the lens
+// table (50), fractions as percentages in pairs (51: the corners of an Olympus AF area).
+inline constexpr std::int32_t kDisplayBitNames = 48;
+inline constexpr std::int32_t kDisplayPattern = 49;
+inline constexpr std::int32_t kDisplayOlympusLens = 50;
+inline constexpr std::int32_t kDisplayPercentPairs = 51;
 
 }  // namespace kelmarin

@@ -29,8 +29,8 @@ std::optional<std::string> NumberName(std::int64_t number, const ExifTag* defini
   return std::nullopt;
 }
 
-// The number a pattern is chosen by: a number itself, a fraction its numerator (Olympus writes
-// 0xFFFFFFFF over any denominator for "infinite").
+// The number a pattern is chosen by: a number itself (also as a text, as an editor may rewrite a
+// number), a fraction its numerator (Olympus writes 0xFFFFFFFF over any denominator for "infinite").
 std::optional<std::int64_t> PatternKey(const ExifValue& value) {
   if (const auto number = ValueNumber(value)) return number;
   const auto fraction = ParseFraction(value);
@@ -116,11 +116,12 @@ std::string BitNamesText(const ExifValues& values, const ExifTag* definition) {
 
 std::string PatternText(const ZetExif& item, const ExifTag* definition, const FormatContext& context) {
   const ExifValues& values = item.inhalt;
-  if (item.typ != kTypNumbers && !(item.typ == kTypTexts && !values.empty() && ParseFraction(values[0]))) {
+  const auto key = values.empty() ? std::nullopt : PatternKey(values[0]);
+  if (item.typ != kTypNumbers && !(item.typ == kTypTexts && key)) {
     return FormatGeneral(item, kDisplayPlain, definition, context);
   }
   if (values.empty()) return {};
-  if (const auto key = PatternKey(values[0])) {
+  if (key) {
     if (auto pattern = NumberName(*key, definition)) return FillPattern(*pattern, item, definition, context);
   }
   std::string pattern;

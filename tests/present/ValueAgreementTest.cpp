@@ -238,6 +238,7 @@ TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
       {"nikon-lens-unnamed-bit", "NIKON CORPORATION", Nikon, 0x0083, 1, {0x21}, "131|MF, 32"},
       {"nikon-power-up", "NIKON CORPORATION", Nikon, 0x00B6, 7, {7, 218, 4, 25, 10, 51, 0, 0},
        "182|2010:04:25 10:51:00"},
+      {"nikon-date-stamp-as-text", "NIKON CORPORATION", Nikon, 0x009D, 2, {'0', 0}, "157|aus"},
       {"nikon-power-up-unset", "NIKON CORPORATION", Nikon, 0x00B6, 7, {0, 0, 0, 0, 0, 0, 0, 0}, "182|nicht gesetzt"},
       // Olympus: lists by their parts, AF area corners in percent, the lens by the lens table.
       {"olympus-focus-mode-flags", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0301, 3, words({0, 65}),

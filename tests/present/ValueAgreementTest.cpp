@@ -349,6 +349,7 @@ TEST(AgreementCodes, PatternsBitsAndPercentages) {
   pattern.setze(1, 0, "Vorlage", kDisplayPattern);
   pattern.addnice(1, "{2:3}-{3:2}-{9} {x} {2");
   pattern.addnice(4294967295, "unendlich");
+  pattern.addnice(0, "Name der ganzen Liste").liste = "0 0";  // names no first value
   ExifTag second;
   second.setze(1, 2, "Zweiter", kDisplayPlain);
   second.addnice(5, "fünf");

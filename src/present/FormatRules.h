@@ -93,11 +93,11 @@ std::string NamedFirstText(const ExifValues& values, const ExifTag* definition);
 // without one as that power's number), joined with ", " from the lowest bit; a number with a value
 // name of its own (0) shows that name. A list or a negative number as code 0 shows it.
 std::string BitNamesText(const ExifValues& values, const ExifTag* definition);
-// Display code 49: the list by a pattern, the value name of its first value (of a text that is a
-// whole number: that number; of a fraction: its numerator), in which "{n}" stands for value n as its sub-row (position n) shows it, else as it
-// stands, and "{n:w}" for the same with at least w digits (leading zeros; digits only); "?" for a
-// value beyond the list. Without such a name: "{1}; {2}; …" (at most 32, then the count). A text
-// that is neither as code 0 shows it.
+// Display code 49: the list by a pattern, the value name of its first value (of a text that is
+// a whole number: that number; of a fraction: its numerator), in which "{n}" stands for value n
+// as its sub-row (position n) shows it, else as it stands, and "{n:w}" for the same with at least
+// w digits (leading zeros; digits only); "?" for a value beyond the list. Without such a name:
+// "{1}; {2}; …" (at most 32, then the count). A text that is neither as code 0 shows it.
 std::string PatternText(const ZetExif& item, const ExifTag* definition, const FormatContext& context);
 // Display code 50: an Olympus lens type (maker, -, model, sub-model bytes) by the name the lens
 // table gives its code ("0 13 10"), several joined with " oder "; a code the table does not know,

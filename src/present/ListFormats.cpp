@@ -34,7 +34,8 @@ std::optional<std::string> NumberName(std::int64_t number, const ExifTag* defini
 std::optional<std::int64_t> PatternKey(const ExifValue& value) {
   if (const auto number = ValueNumber(value)) return number;
   const auto fraction = ParseFraction(value);
-  if (!fraction || fraction->numerator != std::floor(fraction->numerator) || std::fabs(fraction->numerator) > 9e15) {
+  if (!fraction || fraction->numerator != std::floor(fraction->numerator) ||
+      std::fabs(fraction->numerator) > 9e15) {
     return std::nullopt;
   }
   return static_cast<std::int64_t>(fraction->numerator);

@@ -235,7 +235,8 @@ TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
       {"nikon-power-up", "NIKON CORPORATION", Nikon, 0x00B6, 7, {7, 218, 4, 25, 10, 51, 0, 0},
        "182|2010:04:25 10:51:00"},
       {"nikon-date-stamp-as-text", "NIKON CORPORATION", Nikon, 0x009D, 2, {'0', 0}, "157|aus"},
-      {"nikon-power-up-unset", "NIKON CORPORATION", Nikon, 0x00B6, 7, {0, 0, 0, 0, 0, 0, 0, 0}, "182|nicht gesetzt"},
+      {"nikon-power-up-unset", "NIKON CORPORATION", Nikon, 0x00B6, 7, {0, 0, 0, 0, 0, 0, 0, 0},
+       "182|nicht gesetzt"},
       // Olympus: lists by their parts, AF area corners in percent, the lens by the lens table.
       {"olympus-focus-mode-flags", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0301, 3, words({0, 65}),
        "8224:769|Einzel-AF; S-AF, Bildsensor-AF"},
@@ -246,19 +247,24 @@ TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
       {"olympus-picture-mode", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0520, 3, words({2, 2}),
        "8224:1312|natürlich; 2"},
       {"olympus-tone-level", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x052E, 8,
-       words({0x8301, 0, 0xFFF9, 7, 0x8302, 1, 0xFFF9, 7}), "8224:1326|Lichter; 0; -7; 7; Schatten; 1; -7; 7"},
+       words({0x8301, 0, 0xFFF9, 7, 0x8302, 1, 0xFFF9, 7}),
+       "8224:1326|Lichter; 0; -7; 7; Schatten; 1; -7; 7"},
       {"olympus-lens", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2010), 0x0201, 1, {0, 0, 0x13, 0x10, 0, 0},
        "8208:513|Olympus M.Zuiko Digital 14-42mm F3.5-5.6 II R"},
-      {"olympus-lens-unknown", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2010), 0x0201, 1, {0, 0, 0x7E, 0x7F, 0, 0},
+      {"olympus-lens-unknown", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2010), 0x0201, 1,
+       {0, 0, 0x7E, 0x7F, 0, 0},
        "8208:513|0,0,126,127,0,0"},
-      {"olympus-focus-infinite", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2050), 0x0305, 5, fractions({0xFFFFFFFF, 10}),
+      {"olympus-focus-infinite", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2050), 0x0305, 5,
+       fractions({0xFFFFFFFF, 10}),
        "8272:773|unendlich"},
       {"olympus-focus-distance", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2050), 0x0305, 5, fractions({1234, 10}),
        "8272:773|1234/10"},
       {"olympus-manual-flash", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2050), 0x1209, 3, words({1, 4}),
        "8272:4617|ein (Stärke 1/4)"},
-      {"olympus-wb-mode", "OLYMPUS OPTICAL CO.,LTD", OlympusMain, 0x1015, 3, words({1, 0}), "4117|automatisch"},
-      {"olympus-red-balance", "OLYMPUS OPTICAL CO.,LTD", OlympusMain, 0x1017, 3, words({240, 64}), "4119.1|0.94", 1},
+      {"olympus-wb-mode", "OLYMPUS OPTICAL CO.,LTD", OlympusMain, 0x1015, 3, words({1, 0}),
+       "4117|automatisch"},
+      {"olympus-red-balance", "OLYMPUS OPTICAL CO.,LTD", OlympusMain, 0x1017, 3, words({240, 64}),
+       "4119.1|0.94", 1},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(MakernoteRow(GetParam(), c.make, "", c.note, c.tag, c.type, c.bytes, c.position), c.shown)
@@ -339,7 +345,8 @@ TEST(AgreementCodes, KodakTimeOfDay) {
 
 // The list codes' own rules: a pattern's placeholders, bits by name, fractions in percent.
 TEST(AgreementCodes, PatternsBitsAndPercentages) {
-  const FormatContext context = MakeFormatContext(TextLocaleOf(QLocale(QLocale::German, QLocale::Germany)), 1.0);
+  const FormatContext context =
+      MakeFormatContext(TextLocaleOf(QLocale(QLocale::German, QLocale::Germany)), 1.0);
   const auto shown = [&](const ExifTag& tag, std::int32_t typ, std::vector<ExifValue> values) {
     ZetExif item{tag.tag, typ, {}, 0};
     for (const ExifValue& v : values) item.inhalt.emplace_back(v);

@@ -409,6 +409,25 @@ SAME_MEANING = {
     # Other makers (Kodak, Minolta, Sigma, Leica and the rest): reviewed pair by pair.
     ('Aperture-priority AE (1)', 'Zeitautomatik (Blendenvorwahl) 1'),  # Leica T: the list 1 1 0 0
     ('<zero pattern size>', 'leeres Muster (Größe 0)'),  # EXIF CFAPattern of 0 columns or rows
+    # Nikon, Olympus: reviewed pair by pair (same values, German wording).
+    ('G VR', 'D, G, VR'),  # Nikon lens type 14: exiftool leaves out the D bit every G lens sets
+    ('7 fps', '7 Bilder/s'),
+    ('Off (3904x2616 cropped to 3904x2616 at pixel 0,0)', 'aus (Bild 3904 × 2616, Ausschnitt 3904 × 2616 ab Pixel 0,0)'),
+    ('Off (4352x2868 cropped to 4352x2868 at pixel 0,0)', 'aus (Bild 4352 × 2868, Ausschnitt 4352 × 2868 ab Pixel 0,0)'),
+    ('Off (4672x3084 cropped to 4672x3084 at pixel 0,0)', 'aus (Bild 4672 × 3084, Ausschnitt 4672 × 3084 ab Pixel 0,0)'),
+    ('Off (6016x4016 cropped to 6016x4016 at pixel 0,0)', 'aus (Bild 6016 × 4016, Ausschnitt 6016 × 4016 ab Pixel 0,0)'),
+    ('Single AF; S-AF, Imager AF', 'Einzel-AF; S-AF, Bildsensor-AF'),
+    ('Single AF; S-AF, AF sensor', 'Einzel-AF; S-AF, AF-Sensor'),
+    ('Normal; User-Selected', 'normal; vom Benutzer gewählt'),
+    ('n/a; User-Selected', 'nicht zutreffend; vom Benutzer gewählt'),
+    ('Natural; 2', 'natürlich; 2'),
+    ('Vivid; 2', 'lebhaft; 2'),
+    ('Pin Hole; 2304; 0; 0', 'Lochkamera; 2304; 0; 0'),
+    # the fourth value is the partial colour's number (0), shown as the number
+    ('Pin Hole; 2304; 0; Partial Color 0; No Effect; 0; No Color Filter; 0; 0; 0; 0; 0; 0; 0; 0; 0; 0; 0; 0; 0',
+     'Lochkamera; 2304; 0; 0; kein Effekt; 0; kein Farbfilter; 0; 0; 0; 0; 0; 0; 0; 0; 0; 0; 0; 0; 0'),
+    ('Highlights; 0; -7; 7; Shadows; 0; -7; 7; 0; 0; 0; 0', 'Lichter; 0; -7; 7; Schatten; 0; -7; 7; 0; 0; 0; 0'),
+    ('none', 'keine'),  # Olympus AF areas, all 64 values 0
 }
 
 # Pairs looked at and found to mean something else (who is wrong in the comment).

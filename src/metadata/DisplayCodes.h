@@ -117,6 +117,13 @@ inline constexpr std::int32_t kDisplayHighLowHalves = 44;
 // with ","; "keine" when none is set (Canon's AF points in focus).
 inline constexpr std::int32_t kDisplayCanonLens = 46;
 inline constexpr std::int32_t kDisplayBitNumbers = 47;
+// A number's set bits by name (48: Nikon's lens type, Olympus's AF flags), a list by a pattern of
+// its values (49: "aus (4352 × 2868 …)", a date from bytes), an Olympus lens type named by the lens
+// table (50), fractions as percentages in pairs (51: the corners of an Olympus AF area).
+inline constexpr std::int32_t kDisplayBitNames = 48;
+inline constexpr std::int32_t kDisplayPattern = 49;
+inline constexpr std::int32_t kDisplayOlympusLens = 50;
+inline constexpr std::int32_t kDisplayPercentPairs = 51;
 // Dates and times packed into numbers: a 32-bit number as its high 16-bit half and its two low
 // bytes, of a byte list's n-th big-endian 32-bit number as 39 to 41 (52: Minolta's date 0x07D10901
 // "2001:09:01" and time 0x000B0E18 "11:14:24"); numbers of two digits joined by ":" (53: Kodak's

@@ -2,8 +2,9 @@
 // The rules FormatValue dispatches to. Internal to src/present; every function accepts any item
 // (empty, either value kind, values of the other kind) and returns a text, never throws.
 
-#include <string>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "extract/ImageMetadata.h"
 #include "metadata/Definitions.h"
@@ -117,6 +118,28 @@ std::string PowerOfTwoSecondsText(const ExifValues& values, const ExifTag* defin
 // Seconds as the EXIF exposure time shows them: "1/125" up to half a second, above "0.6", "30.0".
 std::string SecondsText(double seconds, const FormatContext& context);
 std::string NamedFirstText(const ExifValues& values, const ExifTag* definition);
+// Display code 48: a single number's set bits, each by the value name of its power of two (a bit
+// without one as that power's number), joined with ", " from the lowest bit; a number with a value
+// name of its own (0) shows that name. A list or a negative number as code 0 shows it.
+std::string BitNamesText(const ExifValues& values, const ExifTag* definition);
+// Display code 49: the list by a pattern, the value name of its first value (of a text that is
+// a whole number: that number; of a fraction: its numerator), in which "{n}" stands for value n
+// as its sub-row (position n) shows it, else as it stands, and "{n:w}" for the same with at least
+// w digits (leading zeros; digits only); "?" for a value beyond the list. Without such a name:
+// "{1}; {2}; …" (at most 32, then the count). A text that is neither as code 0 shows it.
+std::string PatternText(const ZetExif& item, const ExifTag* definition, const FormatContext& context);
+// Display code 50: an Olympus lens type (maker, -, model, sub-model bytes) by the name the lens
+// table gives its code ("0 13 10"), several joined with " oder "; a code the table does not know,
+// or fewer than four numbers, as code 0 shows it.
+std::string OlympusLensText(const ExifValues& values);
+// Display code 51: fractions as whole percentages (cut, not rounded) in pairs, "(50%,49%) (50%,49%)"
+// (the corners of an Olympus AF area); an undefined 0/0 is left out. Anything that is not a fraction,
+// or a quotient beyond a million, as code 0 shows it.
+std::string PercentPairsText(const ExifValues& values);
+// The information column of the sub-row `position` (a definition of a position above 0) of the
+// item, as the listing shows it; none when the list does not reach that position.
+std::optional<std::string> PositionInformation(const ZetExif& item, const ExifTag& position,
+                                               const FormatContext& context);
 
 // FormatValue with the item's definition already looked up (null: it has none).
 std::string FormatItem(const FormatContext& context, std::int32_t maker, const ZetExif& item, std::int32_t section,

@@ -205,6 +205,10 @@ std::string FormatGeneral(const ZetExif& item, std::int32_t code, const ExifTag*
   if (code == kDisplayCharactersOrHex) return CharactersOrHexText(item.inhalt);
   if (code == kDisplayNamedList) return NamedListText(item.inhalt, definition);
   if (code == kDisplayNamedFirst) return NamedFirstText(item.inhalt, definition);
+  if (code == kDisplayBitNames) return BitNamesText(item.inhalt, definition);
+  if (code == kDisplayPattern) return PatternText(item, definition, context);
+  if (code == kDisplayOlympusLens) return OlympusLensText(item.inhalt);
+  if (code == kDisplayPercentPairs) return PercentPairsText(item.inhalt);
   if (code == kDisplayFirmwareRevision) return FirmwareRevisionText(item.inhalt);
   if (code == kDisplayTimeHundredths) return TimeHundredthsText(item.inhalt);
   if (code == kDisplayHighLowHalves) return HighLowHalvesText(item.inhalt);

@@ -82,6 +82,25 @@ ExifValue SignedValue(const ExifValue& value, std::int32_t code) {
   return std::int64_t{static_cast<std::int8_t>(static_cast<std::uint8_t>(*number))};
 }
 
+// Value `position` of the item as a list of its own, with the code that shows it; false when the
+// list does not reach it.
+struct PositionSingle {
+  ZetExif single;
+  ExifValue value;
+  std::int32_t code = kDisplayPlain;
+};
+
+bool SinglePosition(const ZetExif& item, const ExifTag& definition, PositionSingle& out) {
+  if (!PositionValue(item, definition.position, definition.fmt, out.value)) return false;
+  const bool isSigned = definition.fmt == kDisplaySigned16 || definition.fmt == kDisplaySigned8;
+  const bool isText = definition.fmt == kDisplayTextFromByte;
+  const bool plain = isSigned || isText || FormOf(definition.fmt).bytes > 1;
+  out.single = ZetExif{item.tag, isText ? kTypTexts : item.typ,
+                       {isSigned ? SignedValue(out.value, definition.fmt) : out.value}, item.directory};
+  out.code = plain ? WordComputedCode(definition.fmt) : definition.fmt;
+  return true;
+}
+
 void AppendPositionRows(std::vector<ListingRow>& rows, const FormatContext& context, const ExifTag& array,
                         const ZetExif& item, const ListingRow& ownerRow) {
   // The owner is a row of the list, which the sub-rows may move: what they take of it (all but its
@@ -92,22 +111,16 @@ void AppendPositionRows(std::vector<ListingRow>& rows, const FormatContext& cont
   owner.tagNumber = ownerRow.tagNumber;
   owner.directory = ownerRow.directory;
   for (const ExifTag* definition : array.positions) {
-    ExifValue value;
-    if (!PositionValue(item, definition->position, definition->fmt, value)) break;
-    const bool isSigned = definition->fmt == kDisplaySigned16 || definition->fmt == kDisplaySigned8;
-    const bool isText = definition->fmt == kDisplayTextFromByte;
-    const bool plain = isSigned || isText || FormOf(definition->fmt).bytes > 1;
-    ZetExif single{item.tag, isText ? kTypTexts : item.typ, {isSigned ? SignedValue(value, definition->fmt) : value},
-                   item.directory};
+    PositionSingle position;
+    if (!SinglePosition(item, *definition, position)) break;
     ListingRow row = owner;
     row.position = definition->position;
     row.tag += '.';  // the owner's tag, copied with the owner
     row.tag += PlainNumberText(definition->position);
     row.label = definition->bezeichnung;
-    const std::int32_t code = plain ? WordComputedCode(definition->fmt) : definition->fmt;
-    row.information = FormatGeneral(single, code, definition, context);
-    single.inhalt = {value};
-    row.raw = RawValueText(single);
+    row.information = FormatGeneral(position.single, position.code, definition, context);
+    position.single.inhalt = {position.value};
+    row.raw = RawValueText(position.single);
     rows.push_back(std::move(row));
   }
 }
@@ -136,6 +149,13 @@ ListingRow HeaderRow(std::int32_t section) {
 }
 
 }  // namespace
+
+std::optional<std::string> PositionInformation(const ZetExif& item, const ExifTag& position,
+                                               const FormatContext& context) {
+  PositionSingle single;
+  if (!SinglePosition(item, position, single)) return std::nullopt;
+  return FormatGeneral(single.single, single.code, &position, context);
+}
 
 std::string SectionTitle(std::int32_t section) {
   switch (section) {

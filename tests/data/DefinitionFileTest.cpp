@@ -65,7 +65,7 @@ TEST_F(DefinitionFile, LoadsWithoutAnyMessageAndFillsEveryTable) {
 TEST_F(DefinitionFile, LabelsValueNamesAndCodesAreUsable) {
   const std::set<std::int32_t> knownCodes = {0, 1, 2, 3, 4, 5, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27,
                                              28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40,
-                                             41, 42, 43, 44, 45, 46, 47,
+                                             41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51,
                                              52, 53, 54, 55};
   auto checkTable = [&](const TagTable& table, const std::string& where) {
     for (const auto& [key, definition] : table) {

@@ -40,7 +40,7 @@ using Note = std::function<Entry(TiffBuilder&, std::uint16_t, std::uint16_t, con
 
 Entry EntryOf(const TiffBuilder& t, std::uint16_t tag, std::uint16_t type, const Bytes_& bytes,
               std::uint32_t at) {
-  const std::uint32_t unit = type == 3 ? 2 : type == 4 ? 4 : 1;
+  const std::uint32_t unit = type == 3 || type == 8 ? 2 : type == 4 ? 4 : type == 5 || type == 10 ? 8 : 1;
   const auto count = static_cast<std::uint32_t>(bytes.size()) / unit;
   return bytes.size() <= 4 ? t.Inline(tag, type, count, bytes) : t.At(tag, type, count, at);
 }
@@ -64,16 +64,25 @@ Entry Nikon(TiffBuilder& t, std::uint16_t tag, std::uint16_t type, const Bytes_&
 }
 
 // Olympus's E-1 form: "OLYMP\0\1\0", a directory whose entry is a sub-directory blob (the high
-// word of the tag), the value inline in the blob's one entry.
+// word of the tag), the value in the blob's one entry (a longer one before the makernote).
 Note Olympus(std::uint16_t directory) {
   return [=](TiffBuilder& t, std::uint16_t tag, std::uint16_t type, const Bytes_& bytes) {
+    const std::uint32_t values = bytes.size() > 4 ? t.Append(bytes) : 0;
     const std::uint32_t start = t.Size();
     const std::uint32_t blob = start + 8 + 2 + 12 + 4;
     t.Append(Bytes(std::string_view("OLYMP\0\1\0", 8)));
     t.AddDirectory({t.At(directory, 7, 12 + 4, blob)});
-    t.AddDirectory({EntryOf(t, tag, type, bytes, 0)});
+    t.AddDirectory({EntryOf(t, tag, type, bytes, values)});
     return t.At(0x927C, 7, t.Size() - start, start);
   };
+}
+
+// Olympus's classic form: "OLYMP\0\1\0" and the directory, the value inline.
+Entry OlympusMain(TiffBuilder& t, std::uint16_t tag, std::uint16_t type, const Bytes_& bytes) {
+  const std::uint32_t start = t.Size();
+  t.Append(Bytes(std::string_view("OLYMP\0\1\0", 8)));
+  t.AddDirectory({EntryOf(t, tag, type, bytes, 0)});
+  return t.At(0x927C, 7, t.Size() - start, start);
 }
 
 // The makernote row of the tag: its tag column ("directory:tag" in a sub-directory), "|", the shown text.
@@ -129,6 +138,11 @@ TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
   const auto words = [&](std::initializer_list<std::uint16_t> list) {
     Bytes_ out;
     for (std::uint16_t v : list) out = Cat({out, order.U16(v)});
+    return out;
+  };
+  const auto fractions = [&](std::initializer_list<std::uint32_t> list) {
+    Bytes_ out;
+    for (std::uint32_t v : list) out = Cat({out, order.U32(v)});
     return out;
   };
   // Minolta's camera settings: 56 big-endian 32-bit numbers, number n (from 1) set to value.
@@ -256,6 +270,45 @@ TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
        "8224:1028|TTL, 0"},
       {"olympus-flash-control-unnamed", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0404, 3, words({9, 3}),
        "8224:1028|9, 3"},
+      // Nikon: a crop as a sentence, the lens type's bits, the power-up time's 16-bit year.
+      {"nikon-crop-off", "NIKON CORPORATION", Nikon, 0x001B, 3, words({0, 4352, 2868, 4352, 2868, 0, 0}),
+       "27|aus (Bild 4352 × 2868, Ausschnitt 4352 × 2868 ab Pixel 0,0)"},
+      {"nikon-crop-dx", "NIKON CORPORATION", Nikon, 0x001B, 3, words({2, 6000, 4000, 3936, 2624, 1032, 688}),
+       "27|DX (Bild 6000 × 4000, Ausschnitt 3936 × 2624 ab Pixel 1032,688)"},
+      {"nikon-lens-g-vr", "NIKON CORPORATION", Nikon, 0x0083, 1, {14}, "131|D, G, VR"},
+      {"nikon-power-up", "NIKON CORPORATION", Nikon, 0x00B6, 7, {7, 218, 4, 25, 10, 51, 0, 0},
+       "182|2010:04:25 10:51:00"},
+      {"nikon-date-stamp-as-text", "NIKON CORPORATION", Nikon, 0x009D, 2, {'0', 0}, "157|aus"},
+      {"nikon-power-up-unset", "NIKON CORPORATION", Nikon, 0x00B6, 7, {0, 0, 0, 0, 0, 0, 0, 0},
+       "182|nicht gesetzt"},
+      // Olympus: lists by their parts, AF area corners in percent, the lens by the lens table.
+      {"olympus-focus-mode-flags", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0301, 3, words({0, 65}),
+       "8224:769|Einzel-AF; S-AF, Bildsensor-AF"},
+      {"olympus-af-area", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0305, 10,
+       fractions({0, 0, 255, 510, 252, 510, 178, 510, 510, 510}), "8224:773|(50%,49%) (34%,100%)"},
+      {"olympus-gradation", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x050F, 8, words({0, 0xFFFF, 1, 1}),
+       "8224:1295|normal; automatisch übersteuert"},
+      {"olympus-picture-mode", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x0520, 3, words({2, 2}),
+       "8224:1312|natürlich; 2"},
+      {"olympus-tone-level", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2020), 0x052E, 8,
+       words({0x8301, 0, 0xFFF9, 7, 0x8302, 1, 0xFFF9, 7}),
+       "8224:1326|Lichter; 0; -7; 7; Schatten; 1; -7; 7"},
+      {"olympus-lens", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2010), 0x0201, 1, {0, 0, 0x13, 0x10, 0, 0},
+       "8208:513|Olympus M.Zuiko Digital 14-42mm F3.5-5.6 II R"},
+      {"olympus-lens-unknown", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2010), 0x0201, 1,
+       {0, 0, 0x7E, 0x7F, 0, 0},
+       "8208:513|0,0,126,127,0,0"},
+      {"olympus-focus-infinite", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2050), 0x0305, 5,
+       fractions({0xFFFFFFFF, 10}),
+       "8272:773|unendlich"},
+      {"olympus-focus-distance", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2050), 0x0305, 5, fractions({1234, 10}),
+       "8272:773|1234/10"},
+      {"olympus-manual-flash", "OLYMPUS OPTICAL CO.,LTD", Olympus(0x2050), 0x1209, 3, words({1, 4}),
+       "8272:4617|ein (Stärke 1/4)"},
+      {"olympus-wb-mode", "OLYMPUS OPTICAL CO.,LTD", OlympusMain, 0x1015, 3, words({1, 0}),
+       "4117|automatisch"},
+      {"olympus-red-balance", "OLYMPUS OPTICAL CO.,LTD", OlympusMain, 0x1017, 3, words({240, 64}),
+       "4119.1|0.94", 1},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(MakernoteRow(GetParam(), c.make, c.model, c.note, c.tag, c.type, c.bytes, c.position, c.rowTag),
@@ -383,6 +436,61 @@ TEST(AgreementCodes, KodakTimeOfDay) {
   EXPECT_EQ(shown({1, 2, 3, 100}), "1,2,3,100");
   EXPECT_EQ(shown({1, -2, 3, 4}), "1,-2,3,4");
   EXPECT_EQ(shown({21, 0, 9}), "21,0,9");
+}
+
+// The list codes' own rules: a pattern's placeholders, bits by name, fractions in percent.
+TEST(AgreementCodes, PatternsBitsAndPercentages) {
+  const FormatContext context =
+      MakeFormatContext(TextLocaleOf(QLocale(QLocale::German, QLocale::Germany)), 1.0);
+  const auto shown = [&](const ExifTag& tag, std::int32_t typ, std::vector<ExifValue> values) {
+    ZetExif item{tag.tag, typ, {}, 0};
+    for (const ExifValue& v : values) item.inhalt.emplace_back(v);
+    return FormatGeneral(item, tag.fmt, &tag, context);
+  };
+  ExifTag pattern;
+  pattern.setze(1, 0, "Vorlage", kDisplayPattern);
+  pattern.addnice(1, "{2:3}-{3:2}-{9} {x} {2");
+  pattern.addnice(4294967295, "unendlich");
+  pattern.addnice(0, "Name der ganzen Liste").liste = "0 0";  // names no first value
+  ExifTag second;
+  second.setze(1, 2, "Zweiter", kDisplayPlain);
+  second.addnice(5, "fünf");
+  pattern.positions = {&second};
+  EXPECT_EQ(shown(pattern, kTypNumbers, {1, 5, 7}), "fünf-07-? {x} {2");  // a name is not padded
+  EXPECT_EQ(shown(pattern, kTypNumbers, {1, 6, 7}), "006-07-? {x} {2");
+  EXPECT_EQ(shown(pattern, kTypNumbers, {2, 6}), "2; 6");
+  EXPECT_EQ(shown(pattern, kTypTexts, {std::string("4294967295/10")}), "unendlich");
+  EXPECT_EQ(shown(pattern, kTypTexts, {std::string("Text")}), "Text");
+  std::vector<ExifValue> many(33, ExifValue{std::int64_t{0}});
+  const std::string full = shown(pattern, kTypNumbers, many);
+  EXPECT_EQ(full.size(), 32 * 3 - 2 + 8);  // "0; " 32 times, then ",...(33)"
+
+  ExifTag bits;
+  bits.setze(2, 0, "Bits", kDisplayBitNames);
+  bits.addnice(0, "keins");
+  bits.addnice(1, "eins");
+  bits.addnice(4, "vier");
+  bits.addnice(5, "eigener Name");
+  EXPECT_EQ(shown(bits, kTypNumbers, {0}), "keins");
+  EXPECT_EQ(shown(bits, kTypNumbers, {5}), "eigener Name");
+  EXPECT_EQ(shown(bits, kTypNumbers, {7}), "eins, 2, vier");
+  EXPECT_EQ(shown(bits, kTypNumbers, {-1}), "-1");
+  EXPECT_EQ(shown(bits, kTypNumbers, {1, 4}), "1,4");
+
+  ExifTag percent;
+  percent.setze(3, 0, "Prozent", kDisplayPercentPairs);
+  const auto texts = [](std::initializer_list<const char*> list) {
+    std::vector<ExifValue> out;
+    for (const char* text : list) out.emplace_back(std::string(text));
+    return out;
+  };
+  EXPECT_EQ(shown(percent, kTypTexts, texts({"0/0", "1/4", "3/4", "999/1000"})), "(25%,75%) (99%)");
+  EXPECT_EQ(shown(percent, kTypTexts, texts({"1/0", "1/2"})), "1/0,1/2");
+  EXPECT_EQ(shown(percent, kTypTexts, texts({"1/2", "x"})), "1/2,x");
+
+  ExifTag lens;
+  lens.setze(4, 0, "Objektiv", kDisplayOlympusLens);
+  EXPECT_EQ(shown(lens, kTypNumbers, {0, 0, 0x13}), "0,0,19");
 }
 
 }  // namespace

@@ -83,8 +83,8 @@ inline constexpr std::int32_t kDisplayWordPowerOfTwo = 41;
 // An exposure time from its APEX value Tv = value × scale + offset: 2^-Tv seconds, shown as the
 // EXIF exposure time is ("1/256", "2"); Canon's camera information stores Tv in eighths of a stop.
 inline constexpr std::int32_t kDisplayApexExposureTime = 45;
-// 55: an exposure time of 2^(value × scale + offset) seconds, shown as exposure times are ("1/256"),
-// of the n-th big-endian 32-bit number of a byte list as 39 to 41 (Minolta's 2^((48 - value) / 8)).
+// 55 computes as 45 with the n-th big-endian 32-bit number of a byte list, as 39 to 41 do
+// (Minolta's exposure time, Tv = value / 8 - 6).
 inline constexpr std::int32_t kDisplayWordExposureTime = 55;
 constexpr bool ReadsScale(std::int32_t code) {
   return code == kDisplayScaled || code == kDisplayApexAperture || code == kDisplayPowerOfTwo ||

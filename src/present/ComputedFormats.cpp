@@ -64,10 +64,12 @@ std::string FNumber(double apex, const FormatContext& context) {
 }
 
 // An exposure time as the EXIF exposure time shows it: "1/256" up to half a second, above in
-// seconds ("0.6", "2"); nothing for a time that is no finite number or longer than a day.
+// seconds ("0.6", "2"); nothing for a time that is no finite number, shorter than a microsecond or
+// longer than a day.
 std::optional<std::string> ExposureSeconds(double seconds, const FormatContext& context) {
+  constexpr double kShortestExposure = 1e-6;
   constexpr double kLongestExposure = 86400.0;
-  if (!std::isfinite(seconds) || seconds <= 0.0 || seconds > kLongestExposure) return std::nullopt;
+  if (!std::isfinite(seconds) || seconds < kShortestExposure || seconds > kLongestExposure) return std::nullopt;
   if (seconds <= 0.5) return "1/" + FormatNumber(1.0 / seconds, "0", context.locale);
   return Decimal(seconds, "0.0#", context);
 }
@@ -439,17 +441,5 @@ std::string ReconyxDateText(const ExifValues& values) {
   return NumberListText(values);
 }
 
-std::string PowerOfTwoSecondsText(const ExifValues& values, const ExifTag* definition, const FormatContext& context) {
-  constexpr double kShortestExposure = 1e-6;
-  constexpr double kLongestExposure = 86400.0;
-  const auto number = values.size() == 1 ? ValueNumber(values[0]) : std::nullopt;
-  if (!number) return NumberListText(values);
-  if (auto name = NameOf(values[0], definition)) return *name;
-  const double scale = definition ? definition->scale : 1.0;
-  const double offset = definition ? definition->offset : 0.0;
-  const double seconds = std::exp2(static_cast<double>(*number) * scale + offset);
-  if (!std::isfinite(seconds) || seconds < kShortestExposure || seconds > kLongestExposure) return ValueText(values[0]);
-  return SecondsText(seconds, context);
-}
 
 }  // namespace kelmarin

@@ -90,12 +90,13 @@ std::string TimeHundredthsText(const ExifValues& values);
 std::string HighLowHalvesText(const ExifValues& values);
 // Display codes 39, 40, 41 of a sub-row of a byte list: its big-endian 32-bit number computed as
 // 22, 24 and 32 compute; WordComputedCode gives that code (0 for any other code).
-// Codes 52 and 55 read the word so too and keep their own rule.
+// 55 reads the word so and computes as 45; 52 reads it so too and keeps its own rule.
 constexpr std::int32_t WordComputedCode(std::int32_t code) {
   return code == kDisplayWordScaled         ? kDisplayScaled
          : code == kDisplayWordApexAperture ? kDisplayApexAperture
          : code == kDisplayWordPowerOfTwo   ? kDisplayPowerOfTwo
-         : code == kDisplayPackedDateOrTime || code == kDisplayWordExposureTime ? code
+         : code == kDisplayWordExposureTime ? kDisplayApexExposureTime
+         : code == kDisplayPackedDateOrTime ? code
                                             : 0;
 }
 // Display code 52: one number of 0 to 2^32 - 1 as its high 16-bit half, then its second and its
@@ -111,12 +112,6 @@ std::string ColonPairsText(const ExifValues& values);
 // minute, hour, month, day, year ("2020:03:16 10:00:00"); another count, a digit above 9 or a part
 // out of its range as code 0 shows them.
 std::string ReconyxDateText(const ExifValues& values);
-// Display code 55: a single number v as the exposure time 2^(v × scale + offset) seconds, as the
-// EXIF exposure time is shown ("1/256", "0.6"); a number with a value name shows the name, a time
-// below a microsecond or beyond a day, or several numbers, as code 0 shows them.
-std::string PowerOfTwoSecondsText(const ExifValues& values, const ExifTag* definition, const FormatContext& context);
-// Seconds as the EXIF exposure time shows them: "1/125" up to half a second, above "0.6", "30.0".
-std::string SecondsText(double seconds, const FormatContext& context);
 std::string NamedFirstText(const ExifValues& values, const ExifTag* definition);
 // Display code 48: a single number's set bits, each by the value name of its power of two (a bit
 // without one as that power's number), joined with ", " from the lowest bit; a number with a value

@@ -217,7 +217,6 @@ std::string FormatGeneral(const ZetExif& item, std::int32_t code, const ExifTag*
   if (code == kDisplayPackedDateOrTime) return PackedDateOrTimeText(item.inhalt);
   if (code == kDisplayColonPairs) return ColonPairsText(item.inhalt);
   if (code == kDisplayReconyxDate) return ReconyxDateText(item.inhalt);
-  if (code == kDisplayWordExposureTime) return PowerOfTwoSecondsText(item.inhalt, definition, context);
   if (code == kDisplaySubsampling) return SubsamplingText(item.inhalt);
   if (code == kDisplayCfaPattern) return CfaPatternText(item.inhalt);
   if (item.typ == kTypNumbers) return NumberList(item, code, definition, context);

@@ -236,10 +236,6 @@ std::string PrintImageMatching(const ExifValues& values, std::int32_t code,
 
 }  // namespace
 
-std::string SecondsText(double seconds, const FormatContext& context) {
-  return Seconds(seconds, context);
-}
-
 bool IsMainSpecial(std::int32_t tag) {
   switch (tag) {
     case kNotice:

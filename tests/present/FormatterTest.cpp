@@ -226,20 +226,20 @@ TEST_F(GeneralRules, ComputedCodesAndSignedLists) {
       {Numbers(1, {75}), 31, 1, 0, "300mm"},  // odd: a quarter
       {Numbers(1, {0}), 31, 1, 0, "0mm"},
       {Numbers(1, {2}), 30, 1, 0, "2"},  // unnamed: the number
-      {Numbers(1, {112}), 55, -1.0 / 8, 6, "1/256"},  // Minolta: 2^((48 - 112) / 8) s
-      {Numbers(1, {98}), 55, -1.0 / 8, 6, "1/76"},
-      {Numbers(1, {44}), 55, -1.0 / 8, 6, "1.4"},
-      {Numbers(1, {65535}), 55, 1, 0, "nicht verfügbar"},
-      {Numbers(1, {1000}), 55, -1, 0, "1000"},  // no time
-      {Numbers(1, {20}), 55, 1, 0, "20"},       // beyond a day
-      {Numbers(1, {1, 2}), 55, 1, 0, "1,2"},
+      {Numbers(1, {112}), 45, 1.0 / 8, -6, "1/256"},  // Minolta: Tv = 112 / 8 - 6
+      {Numbers(1, {98}), 45, 1.0 / 8, -6, "1/76"},
+      {Numbers(1, {44}), 45, 1.0 / 8, -6, "1.41"},
+      {Numbers(1, {65535}), 45, 1, 0, "nicht verfügbar"},
+      {Numbers(1, {1000}), 45, 1, 0, "1000"},  // shorter than a microsecond: no time
+      {Numbers(1, {20}), 45, -1, 0, "20"},     // beyond a day
+      {Numbers(1, {1, 2}), 45, 1, 0, "1/2,1/4"},
   };
   for (const Row& row : rows) {
     Tables one;
     ExifTag& tag = one.Main(1, row.code);
     tag.scale = row.scale;
     tag.offset = row.offset;
-    if (row.code == 22 || row.code == 55) tag.addnice(-1, "nicht verfügbar");
+    if (row.code == 22 || row.code == 45) tag.addnice(-1, "nicht verfügbar");
     EXPECT_EQ(FormatValue(one.defs, context, 0, row.item, kSectionMain), row.expected) << row.code;
   }
 }

@@ -27,9 +27,6 @@ constexpr int kMaxScans = 500;
 // whole header of most small files in one read. Larger segments are read straight into their own
 // bytes (SaveSegment), so that listing reads little of the compressed picture after the header.
 constexpr std::size_t kBlockSize = 16 * 1024;
-// The first read is smaller: it holds the start of the file's APP1 segment, which is copied out of
-// the block, while the rest of the segment is read straight into its own bytes.
-constexpr std::size_t kFirstBlockSize = 4 * 1024;
 
 void OutputMessage(j_common_ptr) {}
 
@@ -70,7 +67,7 @@ struct JpegDecompressor::FileSource {
   // warning, which the error manager notes as truncation); a file without any byte is an error.
   static boolean Fill(j_decompress_ptr cinfo) {
     FileSource* self = static_cast<JpegDecompressor*>(cinfo->client_data)->source.get();
-    std::size_t got = std::fread(self->block.get(), 1, self->started ? kBlockSize : kFirstBlockSize, self->file);
+    std::size_t got = std::fread(self->block.get(), 1, kBlockSize, self->file);
     if (got == 0) {
       if (!self->started) ERREXIT(cinfo, JERR_INPUT_EMPTY);
       WARNMS(cinfo, JWRN_JPEG_EOF);

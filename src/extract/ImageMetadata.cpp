@@ -1,5 +1,7 @@
 #include "extract/ImageMetadata.h"
 
+#include <algorithm>
+
 #include "extract/ByteReader.h"
 #include "extract/ImageTypes.h"
 #include "extract/MetadataReader.h"
@@ -25,6 +27,8 @@ std::size_t StoredSize(std::int32_t typ, const ExifValues& inhalt) {
   const std::size_t bytes = sizeof(ZetExif) + inhalt.size() * sizeof(ExifValue);
   return typ == kTypNumbers ? bytes : bytes + inhalt.TextBytes();
 }
+
+constexpr std::size_t kFirstCapacity = 32;
 
 template <typename T>
 const T* AtPosition(const std::vector<T>& list, std::int32_t lfd) {
@@ -72,8 +76,10 @@ ZetExif* ImageMetadata::ExifAdd(std::int32_t section, std::int32_t tag, std::int
   if (!ValidSection(section)) return nullptr;
   exifStoredBytes += StoredSize(typ, inhalt);
   auto& list = exif[section - 1];
-  list.push_back(ZetExif{tag, typ, std::move(inhalt), 0});
-  return &list.back();
+  // A camera's directories hold dozens of items: growing from one item on would move them again
+  // and again.
+  if (list.size() == list.capacity()) list.reserve(std::max<std::size_t>(kFirstCapacity, 2 * list.size()));
+  return &list.emplace_back(tag, typ, std::move(inhalt), 0);
 }
 
 const ZetExif* ImageMetadata::ExifPos(std::int32_t section, std::int32_t lfd) const {

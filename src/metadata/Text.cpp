@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace kelmarin {
 
@@ -17,6 +19,14 @@ bool IsValidUtf8(std::string_view bytes) {
   std::size_t i = 0;
   const std::size_t n = bytes.size();
   while (i < n) {
+    // Runs of ASCII (most texts of a camera are nothing else) eight bytes at a time.
+    std::uint64_t word;
+    while (n - i >= sizeof word) {
+      std::memcpy(&word, bytes.data() + i, sizeof word);
+      if ((word & 0x8080808080808080u) != 0) break;
+      i += sizeof word;
+    }
+    if (i == n) break;
     const auto c = static_cast<unsigned char>(bytes[i]);
     if (c < 0x80) {
       ++i;

@@ -21,6 +21,8 @@ inline constexpr std::size_t kListLimit = 10;
 // Display code 0 of several numbers and the raw column of a number list: the first ten values
 // joined with ",", then ",...(" + count + ")" when there are more.
 std::string NumberListText(const ExifValues& values);
+// The same, appended.
+void AppendNumberListText(std::string& out, const ExifValues& values);
 
 // Display codes of fraction lists, for either value kind (a whole number is itself over 1).
 // Code 15: every value in point form (a whole quotient without decimals), joined with ",", at most

@@ -177,22 +177,33 @@ std::string TextList(const ZetExif& item, std::int32_t code, const FormatContext
 }  // namespace
 
 std::string NumberListText(const ExifValues& values) {
-  const std::size_t shown = std::min(values.size(), kListLimit);
-  // A single text (most texts of a listing) is its own raw value.
-  if (shown == 1 && !values.Number(0)) return ValueText(values[0]);
   std::string out;
+  AppendNumberListText(out, values);
+  return out;
+}
+
+void AppendNumberListText(std::string& out, const ExifValues& values) {
+  const std::size_t shown = std::min(values.size(), kListLimit);
+  // The numbers and their commas are gathered here and appended in one piece (20 characters and a
+  // comma at most per number); a text value is appended after what came before it.
+  char digits[kListLimit * 21];
+  char* next = digits;
   for (std::size_t i = 0; i < shown; ++i) {
-    if (i > 0) out += ',';
+    if (i > 0) *next++ = ',';
     if (const auto number = values.Number(i)) {
-      char digits[24];
-      const auto result = std::to_chars(digits, digits + sizeof digits, *number);
-      out.append(digits, result.ptr);
+      next = std::to_chars(next, digits + sizeof digits, *number).ptr;
     } else {
-      out += ValueText(values[i]);
+      out.append(digits, next);
+      next = digits;
+      AppendValueText(out, values[i]);
     }
   }
-  if (values.size() > kListLimit) out += ",...(" + std::to_string(values.size()) + ")";
-  return out;
+  out.append(digits, next);
+  if (values.size() > kListLimit) {
+    out += ",...(";
+    out += std::to_string(values.size());
+    out += ')';
+  }
 }
 
 std::string FormatGeneral(const ZetExif& item, std::int32_t code, const ExifTag* definition,

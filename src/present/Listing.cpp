@@ -10,11 +10,6 @@ namespace kelmarin {
 
 namespace {
 
-// Every value as it stands (a fraction as numerator "/" denominator), limited like number lists.
-std::string RawValueText(const ZetExif& item) {
-  return NumberListText(item.inhalt);
-}
-
 // Byte lists that hold numbers of several bytes (display codes 18 to 20): position n is the n-th
 // number of the list; a text inside a byte list (21) runs from byte n to the first NUL or the end.
 constexpr std::size_t kMaxTextFromByte = 256;
@@ -101,42 +96,28 @@ bool SinglePosition(const ZetExif& item, const ExifTag& definition, PositionSing
   return true;
 }
 
-void AppendPositionRows(std::vector<ListingRow>& rows, const FormatContext& context, const ExifTag& array,
-                        const ZetExif& item, const ListingRow& ownerRow) {
-  // The owner is a row of the list, which the sub-rows may move: what they take of it (all but its
-  // label, information and raw value, which each sub-row sets) is kept apart.
-  ListingRow owner;
-  owner.section = ownerRow.section;
-  owner.tag = ownerRow.tag;
-  owner.tagNumber = ownerRow.tagNumber;
-  owner.directory = ownerRow.directory;
+// The sub-rows of a list after its own row (whose tag column is `ownerTag`).
+void AppendPositionRows(ListingSink& sink, const FormatContext& context, const ExifTag& array,
+                        const ZetExif& item, std::int32_t section, std::string_view ownerTag) {
+  std::string tag;
+  ListingItem row;
+  row.section = section;
+  row.tagNumber = item.tag;
+  row.directory = section == kSectionMakernote ? item.directory : 0;
   for (const ExifTag* definition : array.positions) {
     PositionSingle position;
     if (!SinglePosition(item, *definition, position)) break;
-    ListingRow row = owner;
-    row.position = definition->position;
-    row.tag += '.';  // the owner's tag, copied with the owner
-    row.tag += PlainNumberText(definition->position);
+    tag.assign(ownerTag);
+    tag += '.';
+    tag += PlainNumberText(definition->position);
+    row.tag = tag;
     row.label = definition->bezeichnung;
+    row.position = definition->position;
     row.information = FormatGeneral(position.single, position.code, definition, context);
-    position.single.inhalt = {position.value};
-    row.raw = RawValueText(position.single);
-    rows.push_back(std::move(row));
+    position.single.inhalt = {std::move(position.value)};
+    row.raw = &position.single.inhalt;
+    sink.Item(row);
   }
-}
-
-// Tag and label of an item of a makernote sub-directory ("directory:tag") or of a raw format's
-// directory 0 (the tag alone), named from its table.
-ListingCache::Texts DirectoryTexts(const Definitions& definitions, std::int32_t maker, std::int32_t section,
-                                   const ZetExif& item) {
-  ListingCache::Texts texts;
-  texts.tag = section == kSectionMakernote ? PlainNumberText(item.directory) + ':' + PlainNumberText(item.tag)
-                                           : PlainNumberText(item.tag);
-  texts.definition = definitions.FindTag(maker, section, item.directory, item.tag, 0);
-  texts.label = texts.definition == nullptr || texts.definition->bezeichnung.empty()
-                    ? std::string("???")
-                    : texts.definition->bezeichnung;
-  return texts;
 }
 
 ListingRow HeaderRow(std::int32_t section) {
@@ -188,11 +169,38 @@ const ListingCache::Texts& ListingCache::Get(const Definitions& definitions, std
   texts.definition = definitions.FindTag(maker, section, tag, 0);
   const std::string& name = definitions.TagName(maker, section, tag, 0);
   texts.label = name.empty() ? std::string("???") : name;
-  if (!cacheable || entries.size() >= kMaxEntries) {
+  return Keep(entries, cacheable, key, std::move(texts));
+}
+
+const ListingCache::Texts& ListingCache::GetInDirectory(const Definitions& definitions, std::int32_t maker,
+                                                        std::int32_t section, std::int32_t directory,
+                                                        std::int32_t tag) {
+  // Section (8 bits), maker (24 bits), directory and tag (16 bits each) make the key.
+  const bool cacheable = maker >= 0 && maker < (1 << 24) && section >= 0 && section < 256 && directory >= 0 &&
+                         directory < (1 << 16) && tag >= 0 && tag < (1 << 16);
+  const std::uint64_t key = (static_cast<std::uint64_t>(section) << 56) |
+                            (static_cast<std::uint64_t>(maker) << 32) |
+                            (static_cast<std::uint64_t>(directory) << 16) | static_cast<std::uint64_t>(tag);
+  if (cacheable) {
+    if (const auto found = inDirectories.find(key); found != inDirectories.end()) return found->second;
+  }
+  Texts texts;
+  texts.tag = section == kSectionMakernote ? PlainNumberText(directory) + ':' + PlainNumberText(tag)
+                                           : PlainNumberText(tag);
+  texts.definition = definitions.FindTag(maker, section, directory, tag, 0);
+  texts.label = texts.definition == nullptr || texts.definition->bezeichnung.empty()
+                    ? std::string("???")
+                    : texts.definition->bezeichnung;
+  return Keep(inDirectories, cacheable, key, std::move(texts));
+}
+
+const ListingCache::Texts& ListingCache::Keep(std::unordered_map<std::uint64_t, Texts>& map, bool cacheable,
+                                              std::uint64_t key, Texts texts) {
+  if (!cacheable || entries.size() + inDirectories.size() >= kMaxEntries) {
     scratch = std::move(texts);
     return scratch;
   }
-  return entries.emplace(key, std::move(texts)).first->second;
+  return map.emplace(key, std::move(texts)).first->second;
 }
 
 std::vector<ListingRow> FillMetadataList(const Definitions& definitions, const ImageMetadata& image,
@@ -201,23 +209,56 @@ std::vector<ListingRow> FillMetadataList(const Definitions& definitions, const I
   return FillMetadataList(definitions, image, std::move(context), cache);
 }
 
+namespace {
+
+// Builds the list of rows.
+class RowList final : public ListingSink {
+ public:
+  explicit RowList(std::vector<ListingRow>& list) : rows(list) {}
+  void Row(ListingRow row) override { rows.push_back(std::move(row)); }
+  void Item(ListingItem& item) override {
+    // Made in its place: a row moved into the list would move four texts once more.
+    ListingRow& row = rows.emplace_back();
+    row.section = item.section;
+    row.tag = item.tag;
+    row.label = item.label;
+    row.information = std::move(item.information);
+    AppendRawText(row.raw, *item.raw);
+    row.tagNumber = item.tagNumber;
+    row.directory = item.directory;
+    row.position = item.position;
+  }
+
+ private:
+  std::vector<ListingRow>& rows;
+};
+
+}  // namespace
+
 std::vector<ListingRow> FillMetadataList(const Definitions& definitions, const ImageMetadata& image,
                                          FormatContext context, ListingCache& cache) {
   std::vector<ListingRow> rows;
-  if (image.ExifCount() == 0) {
-    ListingRow row;
-    row.kind = RowKind::NoItems;
-    row.label = "Keine Exif Infos";
-    rows.push_back(std::move(row));
-    return rows;
-  }
-  context.camera_feq = image.camera_feq;
-  context.countsFromZero = image.countsFromZero;
-  const std::int32_t maker = image.camera_id;
   // Room for the sub-rows of lists too (a makernote's lists often add half as many rows again):
   // growing the list would move every row made so far.
   const auto items = static_cast<std::size_t>(image.ExifCount());
   rows.reserve(items + items / 2 + 8);
+  RowList sink(rows);
+  FillMetadataList(definitions, image, context, cache, sink);
+  return rows;
+}
+
+void FillMetadataList(const Definitions& definitions, const ImageMetadata& image, FormatContext& context,
+                      ListingCache& cache, ListingSink& sink) {
+  if (image.ExifCount() == 0) {
+    ListingRow row;
+    row.kind = RowKind::NoItems;
+    row.label = "Keine Exif Infos";
+    sink.Row(std::move(row));
+    return;
+  }
+  context.camera_feq = image.camera_feq;
+  context.countsFromZero = image.countsFromZero;
+  const std::int32_t maker = image.camera_id;
   for (std::int32_t section = kSectionMain; section <= kSectionGps; ++section) {
     const std::int32_t n = image.ExifCount(section);
     if (n < 1) continue;
@@ -225,37 +266,36 @@ std::vector<ListingRow> FillMetadataList(const Definitions& definitions, const I
       ListingRow separator;
       separator.kind = RowKind::Separator;
       separator.section = section;
-      rows.push_back(std::move(separator));
+      sink.Row(std::move(separator));
     }
-    rows.push_back(HeaderRow(section));
+    sink.Row(HeaderRow(section));
+    ListingItem row;
+    row.section = section;
     for (std::int32_t i = 1; i <= n; ++i) {
       const ZetExif* item = image.ExifPos(section, i);
       if (!item) continue;
-      ListingCache::Texts inDirectory;
+      // Items of a makernote's sub-directory or of a raw format's directory 0 are named from its table.
       const bool ownTable = item->directory != 0 && (section == kSectionMakernote || section == kSectionMain);
-      if (ownTable) inDirectory = DirectoryTexts(definitions, maker, section, *item);
-      const ListingCache::Texts& texts = ownTable ? inDirectory : cache.Get(definitions, maker, section, item->tag);
-      // Made in its place: a row moved into the list would move four texts once more.
-      ListingRow& row = rows.emplace_back();
-      row.section = section;
-      if (ownTable) {  // texts of this item alone: moved, not copied
-        row.tag = std::move(inDirectory.tag);
-        row.label = std::move(inDirectory.label);
-      } else {
-        row.tag = texts.tag;
-        row.label = texts.label;
-      }
+      const ListingCache::Texts& texts =
+          ownTable ? cache.GetInDirectory(definitions, maker, section, item->directory, item->tag)
+                   : cache.Get(definitions, maker, section, item->tag);
+      row.tag = texts.tag;
+      row.label = texts.label;
       row.information = FormatItem(context, maker, *item, section, texts.definition);
-      row.raw = RawValueText(*item);
+      row.raw = &item->inhalt;
       row.tagNumber = item->tag;
       row.directory = section == kSectionMakernote ? item->directory : 0;
+      sink.Item(row);
       if (texts.definition != nullptr && !texts.definition->positions.empty() &&
           !(section == kSectionMakernote && maker == 0)) {
-        AppendPositionRows(rows, context, *texts.definition, *item, rows.back());
+        AppendPositionRows(sink, context, *texts.definition, *item, section, texts.tag);
       }
     }
   }
-  return rows;
+}
+
+void AppendRawText(std::string& out, const ExifValues& values) {
+  AppendNumberListText(out, values);
 }
 
 void AppendSectionTitle(std::vector<ListingRow>& rows, std::int32_t section, const std::string& title) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -13,6 +14,7 @@ namespace kelmarin {
 
 class Definitions;
 class ExifTag;
+class ExifValues;
 class ImageMetadata;
 
 enum class RowKind {
@@ -53,9 +55,18 @@ class ListingCache {
   // The texts for the tag in the section (the maker counts for section 3 only).
   const Texts& Get(const Definitions& definitions, std::int32_t maker, std::int32_t section,
                    std::int32_t tag);
+  // The texts for an item of a sub-directory named from that sub-directory's table: "directory:tag"
+  // in section 3, the tag alone in another section.
+  const Texts& GetInDirectory(const Definitions& definitions, std::int32_t maker, std::int32_t section,
+                              std::int32_t directory, std::int32_t tag);
 
  private:
+  // Keeps the texts under the key while there is room; the texts kept (or the scratch copy).
+  const Texts& Keep(std::unordered_map<std::uint64_t, Texts>& map, bool cacheable, std::uint64_t key,
+                    Texts texts);
+
   std::unordered_map<std::uint64_t, Texts> entries;
+  std::unordered_map<std::uint64_t, Texts> inDirectories;
   Texts scratch;  // returned when the cache is full
 };
 
@@ -69,6 +80,39 @@ std::vector<ListingRow> FillMetadataList(const Definitions& definitions, const I
 // The same, with the tag and label texts taken from (and added to) the cache.
 std::vector<ListingRow> FillMetadataList(const Definitions& definitions, const ImageMetadata& image,
                                          FormatContext context, ListingCache& cache);
+
+// An item row as FillMetadataList hands it to a sink: the tag and label texts are borrowed (valid
+// during the call only), the information text may be taken; the raw column comes as the values it
+// is written from (AppendRawText).
+struct ListingItem {
+  std::int32_t section = 0;
+  std::string_view tag;
+  std::string_view label;
+  std::string information;
+  const ExifValues* raw = nullptr;
+  std::int32_t tagNumber = 0;
+  std::int32_t directory = 0;
+  std::int32_t position = 0;
+};
+
+// Takes the rows of one image in their order, one by one, instead of a list of them (the lister
+// writes them straight into its output).
+class ListingSink {
+ public:
+  virtual ~ListingSink() = default;
+  // A separator, a section's title or the "Keine Exif Infos" row.
+  virtual void Row(ListingRow row) = 0;
+  virtual void Item(ListingItem& item) = 0;
+};
+
+// The rows of FillMetadataList into the sink; the context's camera_feq and countsFromZero are set to
+// the image's (a context of its own is not copied for every image).
+void FillMetadataList(const Definitions& definitions, const ImageMetadata& image, FormatContext& context,
+                      ListingCache& cache, ListingSink& sink);
+
+// The raw column of an item row: every value as it stands (a fraction as numerator "/"
+// denominator), at most ten and then ",...(" + count + ")", appended.
+void AppendRawText(std::string& out, const ExifValues& values);
 
 // Section titles: 1 "Sektion Main", 2 "Sektion Thumbnail", 3 "Sektion Makernote", 4 "Sektion GPS".
 std::string SectionTitle(std::int32_t section);

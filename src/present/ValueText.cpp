@@ -1,5 +1,6 @@
 #include "present/ValueText.h"
 
+#include <charconv>
 #include <cmath>
 
 #include "metadata/Text.h"
@@ -45,6 +46,17 @@ std::optional<std::int64_t> ValueNumber(const ExifValue& value) {
 std::string ValueText(const ExifValue& value) {
   if (const auto* number = std::get_if<std::int64_t>(&value)) return PlainNumberText(*number);
   return ImageText(std::get<std::string>(value));
+}
+
+void AppendValueText(std::string& out, const ExifValue& value) {
+  if (const auto* number = std::get_if<std::int64_t>(&value)) {
+    char digits[24];
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, *number).ptr);
+  } else if (const std::string& bytes = std::get<std::string>(value); IsValidUtf8(bytes)) {
+    out += bytes;
+  } else {
+    out += BytesToUtf8(bytes);
+  }
 }
 
 std::string ValueBytes(const ExifValue& value) {

@@ -28,6 +28,8 @@ std::optional<std::int64_t> ValueNumber(const ExifValue& value);
 
 // A value as display text: texts through ImageText, numbers as their plain decimal text.
 std::string ValueText(const ExifValue& value);
+// The same, appended.
+void AppendValueText(std::string& out, const ExifValue& value);
 
 // The raw bytes of a text value, or the decimal text of a number.
 std::string ValueBytes(const ExifValue& value);

@@ -466,5 +466,82 @@ TEST_F(Lister, OneProcessListsAsEachFileAlone) {
   }
 }
 
+
+// A column as the text form writes it.
+std::string Escaped(const QString& column) {
+  std::string out;
+  for (const char c : column.toStdString()) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '\t' || c == '\n' || c == '\r' || c == '\\') {
+      out += c == '\t' ? "\\t" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\\\";
+    } else if (u < 0x20) {
+      out += "\\x" + std::string(1, "0123456789abcdef"[u >> 4]) + "0123456789abcdef"[u & 0xF];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// The text form is written as the rows are made, the JSON form from the list of rows the window
+// shows: both tell the same rows of camera files of several makers (display codes, makernote
+// sub-directories, lists with their single values), texts with escapes, and XMP (whose values as
+// written only the text form shows: of those rows, the first three columns are compared).
+TEST_F(Lister, TextFormTellsTheRowsOfTheJsonForm) {
+  std::string files = "good.jpg plain.jpg";
+  for (const auto& entry : fs::directory_iterator(KELMARIN_SAMPLES_DIR)) {
+    if (entry.path().extension() == ".jpg") files += " '" + entry.path().string() + "'";
+  }
+  const std::string definitions = std::string("--definitions '") + KELMARIN_DEF_FILE + "' ";
+  const RunResult text = Run(definitions + files), json = Run(definitions + "--json " + files);
+  ASSERT_EQ(text.status, 0) << text.err;
+  const QJsonArray objects = QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).array();
+  ASSERT_GE(objects.size(), 8);
+  std::vector<std::string> expected;
+  std::vector<std::size_t> xmpRows;  // lines expected without their raw column
+  std::size_t subRows = 0;
+  for (const QJsonValue object : objects) {
+    expected.push_back("# " + object[u"file"].toString().toStdString());
+    const QJsonArray sections = object[u"sections"].toArray();
+    if (sections.isEmpty()) expected.push_back("\tKeine Exif Infos\t\t");
+    for (const QJsonValue section : sections) {
+      if (section != sections.first()) expected.push_back("\t\t\t");
+      expected.push_back("\t" + Escaped(section[u"title"].toString()) + "\t\t");
+      std::string owner;
+      for (const QJsonValue item : section[u"items"].toArray()) {
+        std::string tag = std::to_string(item[u"tag"].toInt());
+        if (item[u"directory"].toInt() != 0) tag = std::to_string(item[u"directory"].toInt()) + ":" + tag;
+        if (item[u"position"].toInt() == 0) {
+          owner = tag;
+        } else {
+          tag = owner + "." + std::to_string(item[u"position"].toInt());
+          ++subRows;
+        }
+        expected.push_back(tag + "\t" + Escaped(item[u"label"].toString()) + "\t" +
+                           Escaped(item[u"information"].toString()) + "\t" + Escaped(item[u"raw"].toString()));
+      }
+    }
+    QString source;
+    for (const QJsonValue entry : object[u"xmp"].toArray()) {
+      if (source != entry[u"source"].toString()) {
+        source = entry[u"source"].toString();
+        expected.push_back("\t\t\t");
+        expected.push_back(source == u"eingebettet" ? "\tXMP\t\t" : "\tXMP (" + Escaped(source) + ")\t\t");
+      }
+      xmpRows.push_back(expected.size());
+      expected.push_back(Escaped(entry[u"path"].toString()) + "\t" + Escaped(entry[u"label"].toString()) + "\t" +
+                         Escaped(entry[u"value"].toString()) + "\t");
+    }
+  }
+  const std::vector<std::string> lines = Lines(text.out);
+  ASSERT_EQ(lines.size(), expected.size()) << text.out;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const bool xmp = std::find(xmpRows.begin(), xmpRows.end(), i) != xmpRows.end();
+    EXPECT_EQ(xmp ? lines[i].substr(0, expected[i].size()) : lines[i], expected[i]) << "line " << i;
+  }
+  EXPECT_GE(subRows, 10u);
+  EXPECT_FALSE(xmpRows.empty());
+}
+
 }  // namespace
 }  // namespace kelmarin

@@ -1,4 +1,4 @@
-// The text form's escaping, which scans eight bytes at a time: against a plain byte-by-byte
+// The text form's escaping, which scans sixteen bytes at a time: against a plain byte-by-byte
 // escaping, with each kind of escaped byte at every place of texts around the word size.
 #include <gtest/gtest.h>
 
@@ -38,7 +38,7 @@ TEST(TextEscaping, EveryEscapedByteAtEveryPlaceAsByteByByte) {
   // UTF-8 sequences) stand as they are.
   const std::string filler = "a ]\x7F[b\xC3\xBC";
   for (const char special : {'\0', '\x01', '\t', '\n', '\r', '\x1B', '\x1F', '\\'}) {
-    for (std::size_t size = 0; size <= 20; ++size) {
+    for (std::size_t size = 0; size <= 40; ++size) {
       std::string plain;
       for (std::size_t i = 0; i < size; ++i) plain += filler[i % filler.size()];
       std::string out = "#";

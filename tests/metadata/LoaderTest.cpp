@@ -505,7 +505,8 @@ TEST(StampedLoad, QuickLoadsGiveTheFullTables) {
 
 TEST(Utf8Validity, AcceptsWellFormedAndRejectsMalformedText) {
   for (const char* text :
-       {"", "Müller", "\xE2\x82\xAC", "\xF0\x9F\x93\xB7", "\xF4\x8F\xBF\xBF", "\xEF\xBB\xBF"}) {
+       {"", "Müller", "\xE2\x82\xAC", "\xF0\x9F\x93\xB7", "\xF4\x8F\xBF\xBF", "\xEF\xBB\xBF",
+        "Canon EF 70-200mm f/2.8L Müller"}) {
     EXPECT_TRUE(IsValidUtf8(text)) << text;
   }
   EXPECT_TRUE(IsValidUtf8(std::string_view("a\0b", 3)));
@@ -513,7 +514,8 @@ TEST(Utf8Validity, AcceptsWellFormedAndRejectsMalformedText) {
   // surrogate, above U+10FFFF, a five-byte form.
   for (const char* text :
        {"M\xFCller", "\x80", "\xC3", "\xC3(", "\xE2\x82", "\xC0\xAF", "\xE0\x80\xAF", "\xF0\x80\x80\xAF",
-        "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80", "\xFF"}) {
+        "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80", "\xFF", "Canon EF 70-200mm M\xFCller",
+        "0123456789abcdef\xC3", "01234567\x80"}) {
     EXPECT_FALSE(IsValidUtf8(text)) << testing::PrintToString(text);
   }
 }

@@ -44,6 +44,14 @@ std::optional<std::int32_t> ReadMetadataListing(const std::string& path, const D
                                                 ImageModule* module, MetadataListing& listing,
                                                 PhotoSummary* summary = nullptr);
 
+// The same read, its rows written straight into `text` in the text form (the EXIF sections, one
+// XMP section per source, "Farbprofil"; no list of rows is made): the text form of what
+// ReadMetadataListing lists. On an error nothing is appended. The context's camera_feq and
+// countsFromZero become the image's.
+std::optional<std::int32_t> ReadMetadataText(const std::string& path, const Definitions& definitions,
+                                             FormatContext& context, ListingCache& cache,
+                                             ImageModule* module, std::string& text);
+
 // Loads the file fully as the information panel does (in the image module) and fills its five
 // labels. Returns the error number of the load when it fails, or kNoImageModule. Never throws.
 std::optional<std::int32_t> ReadInfo(const std::string& path, const Definitions& definitions,

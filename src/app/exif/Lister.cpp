@@ -25,47 +25,6 @@ namespace kelmarin::lister {
 
 namespace {
 
-void AppendRowText(std::string& out, const ListingRow& row) {
-  const std::string* const columns[] = {&row.tag, &row.label, &row.information, &row.raw};
-  constexpr std::size_t kColumns = std::size(columns);
-  std::size_t size = kColumns;  // the TABs and the line's end
-  for (const std::string* column : columns) size += column->size();
-  // Most rows have nothing to escape: the line grows the buffer once, its columns copied whole with
-  // spaces where its TABs and its end go, and is looked over in one piece.
-  const std::size_t at = out.size();
-  out.resize(at + size);
-  char* const line = out.data() + at;
-  char* next = line;
-  char* ends[kColumns];
-  for (std::size_t i = 0; i < kColumns; ++i) {
-    std::memcpy(next, columns[i]->data(), columns[i]->size());
-    next += columns[i]->size();
-    ends[i] = next;
-    *next++ = ' ';
-  }
-  if (FirstToEscape(std::string_view(line, size), 0) == size) {
-    for (std::size_t i = 0; i < kColumns; ++i) *ends[i] = i + 1 < kColumns ? '\t' : '\n';
-    return;
-  }
-  out.resize(at);
-  for (std::size_t i = 0; i < kColumns; ++i) {
-    AppendEscapedText(out, *columns[i]);
-    out += i + 1 < kColumns ? '\t' : '\n';
-  }
-}
-
-void AppendMetadataText(std::string& out, const MetadataListing& listing) {
-  std::size_t size = out.size();
-  for (const ListingRow& row : listing.rows)
-    size += row.tag.size() + row.label.size() + row.information.size() + row.raw.size() + 4;
-  out.reserve(size);  // escapes may still add a little
-  for (const ListingRow& row : listing.rows) AppendRowText(out, row);
-  if (!listing.xmp.empty()) {
-    ForEachXmpRow(listing.xmp, [&out](const ListingRow& row) { AppendRowText(out, row); });
-  }
-  for (const ListingRow& row : IccRows(listing.icc)) AppendRowText(out, row);
-}
-
 // "Caption: text", one line per line of the summary.
 void AppendSummaryText(std::string& out, const PhotoSummary& summary) {
   for (const SummaryLine& line : summary.lines) {
@@ -191,7 +150,6 @@ void Render(const ListerOptions& options, const Definitions& definitions, const 
   } else if (!file.error) {
     AppendFileHeading(out, path);
     if (labels != nullptr) AppendInfoText(out, *labels);
-    if (listing != nullptr) AppendMetadataText(out, *listing);
   }
 }
 
@@ -206,6 +164,12 @@ FileOutput ReadFile(const ListerOptions& options, const std::string& path, const
     PhotoSummary summary;
     if (options.info) {
       file.error = ReadInfo(path, definitions, locale, *module, labels);
+    } else if (!options.summary && !options.json && !options.csv) {
+      // The text form is written as the rows come, without a list of them.
+      AppendFileHeading(file.text, path);
+      file.error = ReadMetadataText(path, definitions, reader.context, reader.cache, module, file.text);
+      if (file.error) file.text.clear();
+      return file;
     } else {
       file.error = ReadMetadataListing(path, definitions, reader.context, reader.cache, module, listing,
                                        options.summary ? &summary : nullptr);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 
 #include "metadata/Text.h"
 
@@ -10,26 +11,14 @@ namespace kelmarin::lister {
 namespace {
 
 constexpr char kHex[] = "0123456789abcdef";
-constexpr std::uint64_t kEightSpaces = 0x2020202020202020u;
 
 bool IsEscaped(char c) {
   const auto u = static_cast<unsigned char>(c);
   return u < 0x20 || u == '\\';
 }
 
-// Whether one of the eight bytes is below 0x20 or a backslash. The tests of a byte below n (here
-// 0x20, and 1 after the backslash is turned into 0) never miss one; the caller looks at the bytes
-// one by one after a hit, so a borrow that marks a further byte does no harm.
-bool AnyEscaped(std::uint64_t word) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101u;
-  constexpr std::uint64_t kHighs = 0x8080808080808080u;
-  const std::uint64_t control = (word - kOnes * 0x20) & ~word & kHighs;
-  const std::uint64_t noBackslash = word ^ (kOnes * '\\');
-  const std::uint64_t backslash = (noBackslash - kOnes) & ~noBackslash & kHighs;
-  return (control | backslash) != 0;
-}
-
-// The same for sixteen bytes in one vector of the compiler (SSE2 on x86-64, NEON on ARM).
+// Whether one of sixteen bytes is below 0x20 or a backslash, in one vector of the compiler (SSE2 on
+// x86-64, NEON on ARM).
 using Bytes16 = unsigned char __attribute__((vector_size(16)));
 bool AnyEscaped16(const char* bytes) {
   Bytes16 v;
@@ -53,29 +42,21 @@ std::size_t FirstByteToEscape(std::string_view text, std::size_t from) {
 }  // namespace
 
 std::size_t FirstToEscape(std::string_view text, std::size_t from) {
-  // Sixteen, then eight bytes at a time: most texts have nothing to escape, and the lister writes
-  // every column.
+  // Sixteen bytes at a time: most texts have nothing to escape, and the lister writes every column.
   const std::size_t size = text.size();
   std::size_t i = from;
   for (; i + 16 <= size; i += 16) {
     if (AnyEscaped16(text.data() + i)) return FirstByteToEscape(text, i);
   }
-  for (; i + 8 <= size; i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, text.data() + i, sizeof word);
-    if (AnyEscaped(word)) return FirstByteToEscape(text, i);
-  }
   if (i >= size) return size;
-  // The last bytes in one word too: the eight that end the text (some of them passed already, or
+  // The last bytes in one vector too: the sixteen that end the text (some of them passed already, or
   // before `from`: a hit among those only sends the search on byte by byte), or the bytes of a
   // shorter text followed by spaces.
-  std::uint64_t word = kEightSpaces;
-  if (size >= sizeof word) {
-    std::memcpy(&word, text.data() + size - sizeof word, sizeof word);
-  } else {
-    std::memcpy(&word, text.data() + i, size - i);
-  }
-  return AnyEscaped(word) ? FirstByteToEscape(text, i) : size;
+  if (size >= 16) return AnyEscaped16(text.data() + size - 16) ? FirstByteToEscape(text, i) : size;
+  char last[16];
+  std::memset(last, ' ', sizeof last);
+  std::memcpy(last, text.data() + i, size - i);
+  return AnyEscaped16(last) ? FirstByteToEscape(text, i) : size;
 }
 
 void Output::Flush() {
@@ -112,6 +93,69 @@ void AppendEscapedText(std::string& out, std::string_view utf8) {
     }
   }
   out.append(utf8.data() + start, utf8.size() - start);
+}
+
+void AppendRowText(std::string& out, const ListingRow& row) {
+  const std::string* const columns[] = {&row.tag, &row.label, &row.information, &row.raw};
+  constexpr std::size_t kColumns = std::size(columns);
+  std::size_t size = kColumns;  // the TABs and the line's end
+  for (const std::string* column : columns) size += column->size();
+  // Most rows have nothing to escape: the line grows the buffer once, its columns copied whole with
+  // spaces where its TABs and its end go, and is looked over in one piece.
+  const std::size_t at = out.size();
+  out.resize(at + size);
+  char* const line = out.data() + at;
+  char* next = line;
+  char* ends[kColumns];
+  for (std::size_t i = 0; i < kColumns; ++i) {
+    std::memcpy(next, columns[i]->data(), columns[i]->size());
+    next += columns[i]->size();
+    ends[i] = next;
+    *next++ = ' ';
+  }
+  if (FirstToEscape(std::string_view(line, size), 0) == size) {
+    for (std::size_t i = 0; i < kColumns; ++i) *ends[i] = i + 1 < kColumns ? '\t' : '\n';
+    return;
+  }
+  out.resize(at);
+  for (std::size_t i = 0; i < kColumns; ++i) {
+    AppendEscapedText(out, *columns[i]);
+    out += i + 1 < kColumns ? '\t' : '\n';
+  }
+}
+
+void AppendItemText(std::string& out, const ListingItem& item) {
+  // As AppendRowText: the line written whole with spaces where its TABs and its end go, looked over
+  // in one piece, and written again escaped in the rare case it needs it.
+  constexpr std::size_t kColumns = 4;
+  const std::size_t at = out.size();
+  const std::string_view texts[] = {item.tag, item.label, item.information};
+  std::size_t ends[kColumns];
+  std::size_t size = std::size(texts);
+  for (const std::string_view text : texts) size += text.size();
+  out.resize(at + size);
+  char* next = out.data() + at;
+  for (std::size_t i = 0; i < std::size(texts); ++i) {
+    std::memcpy(next, texts[i].data(), texts[i].size());
+    next += texts[i].size();
+    ends[i] = static_cast<std::size_t>(next - out.data());
+    *next++ = ' ';
+  }
+  AppendRawText(out, *item.raw);
+  ends[3] = out.size();
+  out += ' ';
+  if (FirstToEscape(std::string_view(out).substr(at), 0) == out.size() - at) {
+    for (std::size_t i = 0; i < kColumns; ++i) out[ends[i]] = i + 1 < kColumns ? '\t' : '\n';
+    return;
+  }
+  const std::string line = out.substr(at);
+  out.resize(at);
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < kColumns; ++i) {
+    AppendEscapedText(out, std::string_view(line).substr(start, ends[i] - at - start));
+    out += i + 1 < kColumns ? '\t' : '\n';
+    start = ends[i] - at + 1;
+  }
 }
 
 void AppendEscapedPath(std::string& out, std::string_view bytes) {

@@ -40,6 +40,12 @@ void AppendEscapedText(std::string& out, std::string_view utf8);
 // backslash); the text's size when there is none.
 std::size_t FirstToEscape(std::string_view text, std::size_t from);
 
+// One row of the text form: its four columns escaped, joined by TABs, and a line feed.
+void AppendRowText(std::string& out, const ListingRow& row);
+// The same for an item row handed on by FillMetadataList, its raw column written straight into the
+// line.
+void AppendItemText(std::string& out, const ListingItem& item);
+
 // A path as given, with only its control characters escaped as in AppendEscapedText (a backslash
 // stays: it separates folders on Windows).
 void AppendEscapedPath(std::string& out, std::string_view bytes);

@@ -430,16 +430,7 @@ ContainerKind DetectContainer(Bytes head) {
   if (Starts(head, 6, "HEAPCCDR")) return ContainerKind::Crw;
   if (Starts(head, 0, std::string_view("\0MRM", 4))) return ContainerKind::Mrw;
   if (Starts(head, 0, "FOVb")) return ContainerKind::X3f;
-  if (Starts(head, 0, "RIFF") && Starts(head, 8, "WEBP")) return ContainerKind::Webp;
-  if (Starts(head, 0, std::string_view("\0\0\0\x0CJXL \r\n\x87\n", 12))) return ContainerKind::Jxl;
-  if (Starts(head, 4, "ftyp")) {
-    if (Starts(head, 8, "crx ")) return ContainerKind::Cr3;
-    static constexpr std::array<std::string_view, 10> kHeifBrands = {"heic", "heix", "hevc", "hevx", "heim",
-                                                                     "heis", "mif1", "msf1", "avif", "avis"};
-    for (std::string_view brand : kHeifBrands) {
-      if (Starts(head, 8, brand)) return ContainerKind::Heif;
-    }
-  }
+  if (Starts(head, 4, "ftypcrx ")) return ContainerKind::Cr3;
   return ContainerKind::None;
 }
 
@@ -536,7 +527,7 @@ std::vector<std::uint8_t> BrotliInflate(Bytes compressed, std::size_t limit) {
 }
 
 bool ReadJxlContainer(Bytes file, const std::shared_ptr<const void>& owner, MetadataSource& source) {
-  if (DetectContainer(file) != ContainerKind::Jxl) return false;
+  if (!Starts(file, 0, std::string_view("\0\0\0\x0CJXL \r\n\x87\n", 12))) return false;
   // Brotli packs the repetitive bytes of a packet far tighter than deflate: what a compressed box
   // can hold is bounded by the file's size times deflate's ratio, and by the packet limit.
   const std::size_t inflateLimit = static_cast<std::size_t>(
@@ -596,7 +587,11 @@ bool ReadJpegSegments(Bytes jpeg, MetadataSource& source) {
 }
 
 bool ReadHeifContainer(Bytes file, MetadataSource& source) {
-  if (DetectContainer(file) != ContainerKind::Heif) return false;
+  static constexpr std::array<std::string_view, 10> kBrands = {"heic", "heix", "hevc", "hevx", "heim",
+                                                               "heis", "mif1", "msf1", "avif", "avis"};
+  if (!Starts(file, 4, "ftyp") ||
+      std::none_of(kBrands.begin(), kBrands.end(), [file](std::string_view brand) { return Starts(file, 8, brand); }))
+    return false;
   const Bytes meta = FindBox(file, "meta");
   unsigned version = 0;
   Bytes boxes;

@@ -22,13 +22,11 @@ enum class ContainerKind : std::uint8_t {
   Raf,   // Fujifilm RAF
   Crw,   // Canon CRW (a CIFF heap)
   Mrw,   // Minolta MRW
-  Webp,  // RIFF "WEBP"
-  Jxl,   // JPEG XL in its box container (a bare code stream carries no EXIF)
-  Heif,  // ISO base media file of a HEIF brand (HEIC, AVIF, ...)
   X3f,   // Sigma's X3F ("FOVb")
 };
 
-// What the first bytes say the file is (at least 16 bytes should be given when there are).
+// Which camera container the first bytes show (at least 16 bytes should be given when there are);
+// today's formats of one container each are told by their signatures in the format registry.
 ContainerKind DetectContainer(std::span<const std::uint8_t> head);
 
 // Each reader adds what it finds to `source` and returns false when the bytes are not its

@@ -10,6 +10,7 @@
 
 #include <cstdio>
 
+#include "image/meta/Formats.h"
 #include "../extract/IccTestProfiles.h"
 #include "ImageTestSupport.h"
 #include "extract/IccProfile.h"
@@ -18,6 +19,11 @@
 
 namespace kelmarin::test {
 namespace {
+
+// Today's formats by their rows in the format registry.
+const std::int32_t kTypeHeif = TypeCodeForFileName("a.heic");
+const std::int32_t kTypeWebp = TypeCodeForFileName("a.webp");
+const std::int32_t kTypeJxl = TypeCodeForFileName("a.jxl");
 
 using Block = std::vector<std::uint8_t>;
 

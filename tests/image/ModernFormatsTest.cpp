@@ -24,6 +24,7 @@
 #include <fstream>
 #include <map>
 
+#include "image/meta/Formats.h"
 #include "HostileFiles.h"
 #include "ImageTestSupport.h"
 #include "TiffBuilder.h"
@@ -33,6 +34,11 @@
 
 namespace kelmarin::test {
 namespace {
+
+// Today's formats by their rows in the format registry.
+const std::int32_t kTypeHeif = TypeCodeForFileName("a.heic");
+const std::int32_t kTypeWebp = TypeCodeForFileName("a.webp");
+const std::int32_t kTypeJxl = TypeCodeForFileName("a.jxl");
 
 using Block = std::vector<std::uint8_t>;
 

@@ -7,11 +7,15 @@
 
 #include <string_view>
 
+#include "image/meta/Formats.h"
 #include "ImageTestSupport.h"
 #include "image/Codec.h"
 
 namespace kelmarin::test {
 namespace {
+
+// Today's formats by their rows in the format registry.
+const std::int32_t kTypeWebp = TypeCodeForFileName("a.webp");
 
 using Block = std::vector<std::uint8_t>;
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "extract/ByteCursor.h"
+#include "image/CodecModules.h"
 #include "image/meta/JpegReader.h"
-#include "image/meta/JxlColour.h"
 #include "image/meta/PngReader.h"
 
 namespace kelmarin {
@@ -20,10 +20,16 @@ const CodecModule kRawModule{"kelmarin-codec-raw", "LibRaw (libraw_r)", 1};
 const CodecModule kHeifModule{"kelmarin-codec-heif", "libheif (HEVC, AV1)", 3};
 const CodecModule kJxlModule{"kelmarin-codec-jxl", "", 4};
 const CodecModule kTiffModule{"kelmarin-codec-tiff", "", 5};
+const CodecModule kWebpModule{"kelmarin-codec-webp", "", 6};
 
 // In the order of the start-up check; each module's slot is its place here.
 constexpr std::array<const CodecModule*, kCodecModuleCount> kModules = {
-    &kMagickModule, &kRawModule, &kEmfModule, &kHeifModule, &kJxlModule, &kTiffModule};
+    &kMagickModule, &kRawModule, &kEmfModule, &kHeifModule, &kJxlModule, &kTiffModule, &kWebpModule};
+
+// The type codes of today's formats, after the classic twelve of ImageTypes.h.
+constexpr std::int32_t kTypeHeif = 13;
+constexpr std::int32_t kTypeWebp = 14;
+constexpr std::int32_t kTypeJxl = 15;
 
 // True when the head holds `text` at `at`.
 bool At(const FileHead& head, std::size_t at, std::string_view text) {
@@ -154,7 +160,7 @@ bool ReadHeif(std::span<const std::uint8_t> file, const std::shared_ptr<const vo
 bool ReadJxl(std::span<const std::uint8_t> file, const std::shared_ptr<const void>& owner,
              MetadataSource& metadata) {
   if (!ReadJxlContainer(file, owner, metadata) && !IsBareJxl(file)) return false;
-  (void)codec::ReadJxlIcc(file, metadata.icc, metadata.pixelsInSrgb);
+  codec::ReadProfileByModule(kJxlModule, file, metadata.icc, metadata.pixelsInSrgb);
   return true;
 }
 
@@ -230,13 +236,13 @@ const std::array<Format, kFormatCount> kImageFormats = {{
             ContainerKind::Mrw, ContainerKind::X3f}),
      MP::kContainerOrImageLayer, nullptr, ReadRaw,
      PB::kModule, &kRawModule, 0, true, false, false, 0},
-    {kTypeHeif, "heic, avif", "HEIC,HEIF,HIF,AVIF", 4, 2, IsHeif, false, true, Kinds({ContainerKind::Heif}),
+    {kTypeHeif, "heic, avif", "HEIC,HEIF,HIF,AVIF", 4, 2, IsHeif, false, true, 0,
      MP::kContainer, nullptr, ReadHeif,
      PB::kModule, &kHeifModule, 0, false, false, false, 0},
-    {kTypeWebp, "webp", "WEBP", 4, 3, IsWebp, false, true, Kinds({ContainerKind::Webp}),
+    {kTypeWebp, "webp", "WEBP", 4, 3, IsWebp, false, true, 0,
      MP::kContainer, nullptr, ReadWebpContainer,
-     PB::kWebp, nullptr, 0, false, false, false, 0},
-    {kTypeJxl, "jxl", "JXL", 3, 4, IsJxl, false, true, Kinds({ContainerKind::Jxl}),
+     PB::kModule, &kWebpModule, 0, false, false, false, 0},
+    {kTypeJxl, "jxl", "JXL", 3, 4, IsJxl, false, true, 0,
      MP::kContainer, nullptr, ReadJxl,
      PB::kModule, &kJxlModule, 0, false, false, false, 0},
 }};

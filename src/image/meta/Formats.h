@@ -48,7 +48,7 @@ enum class MetadataPath : std::uint8_t {
 };
 
 // Where a format's pixels come from: a decoder of the codec layer itself, or a codec module.
-enum class PixelBackend : std::uint8_t { kNone, kJpeg, kPng, kGif, kWebp, kMetafile, kModule };
+enum class PixelBackend : std::uint8_t { kNone, kJpeg, kPng, kGif, kMetafile, kModule };
 
 using HeaderReader = codec::Code (*)(std::FILE* file, codec::Size& size, MetadataSource& metadata);
 // Adds the container's blocks to `metadata`; false (metadata unchanged) when the bytes are not
@@ -90,7 +90,7 @@ inline constexpr std::size_t kFormatCount = 15;
 extern const std::array<Format, kFormatCount> kImageFormats;
 
 // The codec modules in the order of the start-up check.
-inline constexpr std::size_t kCodecModuleCount = 6;
+inline constexpr std::size_t kCodecModuleCount = 7;
 std::span<const CodecModule* const> CodecModules();
 // The two a built-in decoder passes files on to (metafiles).
 extern const CodecModule kMagickModule;

@@ -1,8 +1,8 @@
 #include "extract/ImageMetadata.h"
 
-#include "extract/ByteReader.h"
 #include "extract/ImageTypes.h"
 #include "extract/MetadataReader.h"
+#include "metadata/Text.h"
 
 namespace kelmarin {
 

@@ -405,6 +405,15 @@ void ReadHeifColour(Bytes boxes, const HeifItems& items, MetadataSource& source)
   }
 }
 
+// An EXIF payload stored with a big-endian 32-bit offset, counted from the end of those four bytes,
+// to the TIFF header; empty when the offset leads outside the payload.
+Bytes TiffAfterOffsetPrefix(Bytes payload) {
+  if (payload.size() < 4) return {};
+  const std::uint64_t offset = ByteCursor(payload).U32();
+  if (offset > payload.size() - 4) return {};
+  return payload.subspan(4 + static_cast<std::size_t>(offset));
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> IptcAsApp13Marker(Bytes datasets) {
@@ -563,13 +572,6 @@ int TiffOrientation(Bytes tiff) {
   entry.Skip(4);
   const std::uint16_t value = type == kShort ? entry.U16() : 0;  // one SHORT
   return value >= 1 && value <= 8 ? value : 0;
-}
-
-Bytes TiffAfterOffsetPrefix(Bytes payload) {
-  if (payload.size() < 4) return {};
-  const std::uint64_t offset = ByteCursor(payload).U32();
-  if (offset > payload.size() - 4) return {};
-  return payload.subspan(4 + static_cast<std::size_t>(offset));
 }
 
 bool ReadJpegSegments(Bytes jpeg, MetadataSource& source) {

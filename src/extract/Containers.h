@@ -99,8 +99,4 @@ std::vector<std::uint8_t> CiffAsTiffBlock(std::span<const std::uint8_t> ciff);
 // do not start with a JPEG start-of-image marker.
 bool ReadJpegSegments(std::span<const std::uint8_t> jpeg, MetadataSource& source);
 
-// An EXIF payload as HEIF and JPEG XL store it: a big-endian 32-bit offset, counted from the end of
-// those four bytes, to the TIFF header. Empty when the offset leads outside the payload.
-std::span<const std::uint8_t> TiffAfterOffsetPrefix(std::span<const std::uint8_t> payload);
-
 }  // namespace kelmarin

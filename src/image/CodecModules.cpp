@@ -76,7 +76,7 @@ Code DimensionsByModule(const CodecModule& kind, const std::string& path, Size& 
 
 bool InitModule(const CodecModule& kind) {
   const CodecModuleFunctions* module = Module(kind);
-  return module != nullptr && module->init();
+  return module != nullptr && (module->init == nullptr || module->init());
 }
 
 }  // namespace kelmarin::codec

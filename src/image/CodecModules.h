@@ -42,7 +42,7 @@ struct CodecHost {
 // What a module gives. A backend that reads an open file fills the file functions (`variant` is
 // the Magick format, 0 elsewhere); LibRaw, which opens files by name, the path functions.
 struct CodecModuleFunctions {
-  bool (*init)() = nullptr;
+  bool (*init)() = nullptr;  // null: nothing to set up
   Code (*decodeFile)(std::FILE* file, int variant, RgbImage& pixels) = nullptr;
   Code (*dimensionsFile)(std::FILE* file, int variant, Size& size) = nullptr;
   Code (*decodePath)(const std::string& path, RgbImage& pixels) = nullptr;

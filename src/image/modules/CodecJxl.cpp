@@ -183,7 +183,6 @@ Code JxlDimensions(std::FILE* file, Size& size) {
 }  // namespace kelmarin::codec
 
 KELMARIN_CODEC_MODULE(
-    .init = [] { return true; },
     .decodeFile = [](std::FILE* file, int, RgbImage& pixels) { return DecodeJxl(file, pixels); },
     .dimensionsFile = [](std::FILE* file, int, Size& size) { return JxlDimensions(file, size); },
     .readProfile =

@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "extract/ByteCursor.h"  // ByteOrder
-#include "metadata/Text.h"        // AsciiLower, EqualsNoCase, ContainsNoCase
+#include "metadata/Text.h"       // AsciiLower, EqualsNoCase, ContainsNoCase
 
 namespace kelmarin {
 

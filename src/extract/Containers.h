@@ -15,20 +15,6 @@
 
 namespace kelmarin {
 
-enum class ContainerKind : std::uint8_t {
-  None,
-  Tiff,  // TIFF and TIFF-based RAW files, ORF and RW2 included
-  Cr3,   // ISO base media file of brand "crx "
-  Raf,   // Fujifilm RAF
-  Crw,   // Canon CRW (a CIFF heap)
-  Mrw,   // Minolta MRW
-  X3f,   // Sigma's X3F ("FOVb")
-};
-
-// Which camera container the first bytes show (at least 16 bytes should be given when there are);
-// today's formats of one container each are told by their signatures in the format registry.
-ContainerKind DetectContainer(std::span<const std::uint8_t> head);
-
 // Each reader adds what it finds to `source` and returns false when the bytes are not its
 // container at all (source then unchanged). `owner` keeps the bytes alive; TIFF blocks that point
 // into them share it instead of copying.

@@ -62,7 +62,8 @@ void ReadIptcBlock(ImageMetadata& image, std::span<const std::uint8_t> bytes) {
     const std::size_t nameLength = block.U8At(*resource + 6);
     const std::size_t sizeField = *resource + 6 + (nameLength + 2) / 2 * 2;
     // Only the two low-order bytes of the four-byte size are used: APP13 data never exceeds 65535 bytes.
-    const std::optional<std::size_t> end = ReadDatasets(image, block, sizeField + 4, block.U16At(sizeField + 2));
+    const std::optional<std::size_t> end =
+        ReadDatasets(image, block, sizeField + 4, block.U16At(sizeField + 2));
     if (!end) return;
     // The next block may start right after this one (its data has an even length): search from
     // there. The end lies past the resource's start, so every round moves on.

@@ -111,7 +111,8 @@ bool AcceptedMagic(std::uint16_t magic, bool cameraVariants) {
 constexpr std::int32_t kTagRw2Jpeg = 0x002E;
 
 // Places count from the block's first byte; `tiff` reads in the header's byte order.
-std::span<const std::uint8_t> Rw2ExifMarker(const ByteCursor& tiff, std::size_t header, std::size_t directory0) {
+std::span<const std::uint8_t> Rw2ExifMarker(const ByteCursor& tiff, std::size_t header,
+                                            std::size_t directory0) {
   const std::size_t entries = tiff.U16At(directory0);
   for (std::size_t i = 0; i < entries && tiff.PartAt(directory0 + 2 + 12 * i, 12).size() == 12; ++i) {
     const std::size_t entry = directory0 + 2 + 12 * i;
@@ -123,7 +124,8 @@ std::span<const std::uint8_t> Rw2ExifMarker(const ByteCursor& tiff, std::size_t 
     JpegSegmentWalker walker(bytes);
     for (JpegSegment segment; walker.Next(segment) && segment.IsApp();) {
       const std::size_t at = jpeg + static_cast<std::size_t>(segment.bytes.data() - bytes.data());
-      if (segment.code == kJpegApp1 && EqualsNoCase(AsText(tiff.PartAt(at + 4, 6)), std::string_view("Exif\0\0", 6)))
+      if (segment.code == kJpegApp1 &&
+          EqualsNoCase(AsText(tiff.PartAt(at + 4, 6)), std::string_view("Exif\0\0", 6)))
         return segment.bytes;
     }
     return {};
@@ -132,8 +134,8 @@ std::span<const std::uint8_t> Rw2ExifMarker(const ByteCursor& tiff, std::size_t 
 }
 
 // The makernote of the RW2's embedded JPEG, as the makernote of the image: its items and maker.
-void ReadRw2Makernote(ImageMetadata& image, const ByteCursor& tiff, std::size_t header, std::size_t directory0,
-                      const Definitions* definitions) {
+void ReadRw2Makernote(ImageMetadata& image, const ByteCursor& tiff, std::size_t header,
+                      std::size_t directory0, const Definitions* definitions) {
   const std::span<const std::uint8_t> marker = Rw2ExifMarker(tiff, header, directory0);
   if (marker.empty()) return;
   ImageMetadata embedded;

@@ -22,9 +22,10 @@ bool OwnApplicationAllowed() {
   return ownApplication.load();
 }
 
-const CodecHost kHost{AllocateRgb, CompositeOnWhite, ReadAll,        FileLength,           Plausible,
-                      DecodeJpeg,  JpegDimensions,   OpenForReading, Orient,               ContainerOrientation,
-                      OwnApplicationAllowed};
+const CodecHost kHost{
+    AllocateRgb,          CompositeOnWhite, ReadAll,        FileLength, Plausible,
+    DecodeJpeg,           JpegDimensions,   OpenForReading, Orient,     ContainerOrientation,
+    OwnApplicationAllowed};
 
 std::array<std::once_flag, kCodecModuleCount> once;
 std::array<std::atomic<const CodecModuleFunctions*>, kCodecModuleCount> loaded{};

@@ -10,11 +10,11 @@
 
 #include <cstdio>
 
-#include "image/meta/Formats.h"
 #include "../extract/IccTestProfiles.h"
 #include "ImageTestSupport.h"
 #include "extract/IccProfile.h"
 #include "image/ColourConversion.h"
+#include "image/meta/Formats.h"
 #include "image/meta/MetadataOnly.h"
 
 namespace kelmarin::test {

@@ -24,12 +24,12 @@
 #include <fstream>
 #include <map>
 
-#include "image/meta/Formats.h"
 #include "HostileFiles.h"
 #include "ImageTestSupport.h"
 #include "TiffBuilder.h"
 #include "extract/ImageMetadata.h"
 #include "image/Codec.h"
+#include "image/meta/Formats.h"
 #include "image/meta/MetadataOnly.h"
 
 namespace kelmarin::test {

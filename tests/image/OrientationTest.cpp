@@ -7,9 +7,9 @@
 
 #include <string_view>
 
-#include "image/meta/Formats.h"
 #include "ImageTestSupport.h"
 #include "image/Codec.h"
+#include "image/meta/Formats.h"
 
 namespace kelmarin::test {
 namespace {

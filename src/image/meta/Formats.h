@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "extract/Containers.h"
+#include "extract/Containers.h"  // the container readers of the rows
 #include "extract/ImageTypes.h"
 #include "extract/MetadataSource.h"
 #include "image/meta/CodecBasics.h"
@@ -68,8 +68,9 @@ struct Format {
   bool shapeOnly;
   // Whether content of this format gives its type code to a file opened without one.
   bool guessNamesType;
-  // The container kinds (bits of 1 << ContainerKind) read as this type when the signature names none.
-  std::uint16_t containers;
+  // Whether the metadata-only path reads content of this format as this type when the content
+  // names no type (camera RAW files under a name of no format).
+  bool readByContent;
   MetadataPath metadataPath;
   HeaderReader readHeader;
   ContainerReader readContainer;
@@ -120,8 +121,5 @@ const Format* GuessFormat(const std::string& path);
 // (unknown, and PSD, camera RAW and JPEG 2000 content, as the imaging library of old had it).
 std::int32_t GuessTypeCode(std::FILE* file);
 std::int32_t GuessTypeCode(const std::string& path);
-
-// The type code of a container kind (0 for None).
-std::int32_t TypeCodeForContainer(ContainerKind kind);
 
 }  // namespace kelmarin

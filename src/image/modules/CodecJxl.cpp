@@ -3,8 +3,8 @@
 // libjxl works on the file's bytes in memory, on a pool of worker threads, and returns status
 // values: nothing here throws or prints.
 
-#include <jxl/encode.h>  // JxlColorEncodingSetToSRGB
 #include <jxl/decode.h>
+#include <jxl/encode.h>  // JxlColorEncodingSetToSRGB
 #include <jxl/thread_parallel_runner.h>
 
 #include <algorithm>
@@ -94,16 +94,17 @@ class Decoding {
     // A description the codestream encodes itself is no profile of the file's (libjxl would make
     // one up from it); an attached profile has no such description.
     JxlColorEncoding described{};
-    if (JxlDecoderGetColorAsEncodedProfile(decoder.get(), nullptr, JXL_COLOR_PROFILE_TARGET_ORIGINAL, &described) ==
-        JXL_DEC_SUCCESS)
+    if (JxlDecoderGetColorAsEncodedProfile(decoder.get(), nullptr, JXL_COLOR_PROFILE_TARGET_ORIGINAL,
+                                           &described) == JXL_DEC_SUCCESS)
       return;
     std::size_t size = 0;
-    if (JxlDecoderGetICCProfileSize(decoder.get(), nullptr, JXL_COLOR_PROFILE_TARGET_ORIGINAL, &size) != JXL_DEC_SUCCESS ||
+    if (JxlDecoderGetICCProfileSize(decoder.get(), nullptr, JXL_COLOR_PROFILE_TARGET_ORIGINAL, &size) !=
+            JXL_DEC_SUCCESS ||
         size == 0 || size > kMaxIccBytes)
       return;
     icc.resize(size);
-    if (JxlDecoderGetColorAsICCProfile(decoder.get(), nullptr, JXL_COLOR_PROFILE_TARGET_ORIGINAL, icc.data(), size) !=
-        JXL_DEC_SUCCESS)
+    if (JxlDecoderGetColorAsICCProfile(decoder.get(), nullptr, JXL_COLOR_PROFILE_TARGET_ORIGINAL, icc.data(),
+                                       size) != JXL_DEC_SUCCESS)
       icc.clear();
   }
 
@@ -183,10 +184,11 @@ Code JxlDimensions(std::FILE* file, Size& size) {
 }  // namespace kelmarin::codec
 
 KELMARIN_CODEC_MODULE(
-    .decodeFile = [](std::FILE* file, int, RgbImage& pixels) { return DecodeJxl(file, pixels); },
-    .dimensionsFile = [](std::FILE* file, int, Size& size) { return JxlDimensions(file, size); },
-    .readProfile =
-        [](std::span<const std::uint8_t> file, std::vector<std::uint8_t>& icc, bool& xyb) {
-          Decoding decoding;
-          if (decoding.Start(file, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING, false)) decoding.Profile(icc, xyb);
-        })
+        .decodeFile = [](std::FILE* file, int, RgbImage& pixels) { return DecodeJxl(file, pixels); },
+        .dimensionsFile = [](std::FILE* file, int, Size& size) { return JxlDimensions(file, size); },
+        .readProfile =
+            [](std::span<const std::uint8_t> file, std::vector<std::uint8_t>& icc, bool& xyb) {
+              Decoding decoding;
+              if (decoding.Start(file, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING, false))
+                decoding.Profile(icc, xyb);
+            })

@@ -146,5 +146,5 @@ Code WebpDimensions(std::FILE* file, Size& size) {
 }  // namespace kelmarin::codec
 
 KELMARIN_CODEC_MODULE(
-    .decodeFile = [](std::FILE* file, int, RgbImage& pixels) { return DecodeWebp(file, pixels); },
-    .dimensionsFile = [](std::FILE* file, int, Size& size) { return WebpDimensions(file, size); })
+        .decodeFile = [](std::FILE* file, int, RgbImage& pixels) { return DecodeWebp(file, pixels); },
+        .dimensionsFile = [](std::FILE* file, int, Size& size) { return WebpDimensions(file, size); })

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "extract/ByteCursor.h"
+#include "extract/Containers.h"
 #include "image/CodecModules.h"
 #include "image/meta/JpegReader.h"
 #include "image/meta/PngReader.h"

@@ -12,7 +12,6 @@
 #include <string>
 #include <string_view>
 
-#include "extract/Containers.h"  // the container readers of the rows
 #include "extract/ImageTypes.h"
 #include "extract/MetadataSource.h"
 #include "image/meta/CodecBasics.h"

@@ -11,8 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "extract/ByteReader.h"
+#include "extract/ByteCursor.h"
 #include "metadata/Definitions.h"
+#include "metadata/Text.h"
 
 namespace kelmarin {
 
@@ -20,67 +21,77 @@ namespace {
 
 constexpr std::int32_t kTagRunTime = 0x0003;
 constexpr std::string_view kMagic = "bplist00";
-constexpr std::int64_t kTrailerBytes = 32;
+constexpr std::uint64_t kTrailerBytes = 32;
 constexpr std::array<std::string_view, 4> kKeys = {"flags", "value", "epoch", "timescale"};
 
+// Places count from the list's first byte.
 class PropertyList {
  public:
-  explicit PropertyList(std::span<const std::uint8_t> bytes) : reader(bytes, ByteOrder::BigEndian) {}
+  explicit PropertyList(std::span<const std::uint8_t> bytes) : list(bytes) {}
 
   bool Open() {
-    const std::int64_t size = reader.Size();
-    if (size < static_cast<std::int64_t>(kMagic.size()) + kTrailerBytes || !reader.MatchesNoCase(1, kMagic))
-      return false;
-    const BufferPos trailer = size - kTrailerBytes + 1;
-    offsetSize = reader.Byte(trailer + 6);
-    referenceSize = reader.Byte(trailer + 7);
+    const std::uint64_t size = list.Bytes().size();
+    if (size < kMagic.size() + kTrailerBytes || !EqualsNoCase(Text(0, kMagic.size()), kMagic)) return false;
+    const std::uint64_t trailer = size - kTrailerBytes;
+    offsetSize = Marker(trailer + 6);
+    referenceSize = Marker(trailer + 7);
     objects = Wide(trailer + 8, 8).value_or(0);
     top = Wide(trailer + 16, 8).value_or(0);
     table = Wide(trailer + 24, 8).value_or(0);
     return offsetSize >= 1 && offsetSize <= 8 && referenceSize >= 1 && referenceSize <= 8 && top < objects &&
-           objects <= static_cast<std::uint64_t>(size) && table < static_cast<std::uint64_t>(size) &&
-           reader.Has(static_cast<BufferPos>(table) + 1, static_cast<std::int64_t>(objects * offsetSize));
+           objects <= size && table < size && objects * offsetSize <= size - table;
   }
 
   // Start of object n, nothing outside the list.
-  std::optional<BufferPos> Object(std::uint64_t n) const {
+  std::optional<std::uint64_t> Object(std::uint64_t n) const {
     if (n >= objects) return std::nullopt;
-    const auto at = Wide(static_cast<BufferPos>(table + n * offsetSize) + 1, offsetSize);
-    if (!at || *at >= static_cast<std::uint64_t>(reader.Size())) return std::nullopt;
-    return static_cast<BufferPos>(*at) + 1;
+    const auto at = Wide(table + n * offsetSize, offsetSize);
+    if (!at || *at >= list.Bytes().size()) return std::nullopt;
+    return at;
   }
-  std::optional<std::uint64_t> Reference(BufferPos at) const { return Wide(at, referenceSize); }
-  std::int64_t ReferenceSize() const { return referenceSize; }
+  std::optional<std::uint64_t> Reference(std::uint64_t at) const { return Wide(at, referenceSize); }
+  std::uint64_t ReferenceSize() const { return referenceSize; }
+  // The marker byte of the object at `at`, 0 outside the list.
+  std::uint8_t Marker(std::uint64_t at) const { return at < list.Bytes().size() ? list.U8At(at) : 0; }
 
   // A short ASCII text or a whole number of up to 8 bytes at object n.
   std::optional<std::string_view> Text(std::uint64_t n) const {
     const auto at = Object(n);
-    if (!at || (reader.Byte(*at) & 0xF0) != 0x50) return std::nullopt;
-    const std::int64_t length = reader.Byte(*at) & 0x0F;
-    if (!reader.Has(*at + 1, length)) return std::nullopt;
-    return reader.Text(*at + 1, length);
+    if (!at || (Marker(*at) & 0xF0) != 0x50) return std::nullopt;
+    const std::uint64_t length = Marker(*at) & 0x0F;
+    if (length > list.Bytes().size() - *at - 1) return std::nullopt;
+    return Text(*at + 1, length);
   }
   std::optional<std::int64_t> Number(std::uint64_t n) const {
     const auto at = Object(n);
-    if (!at || (reader.Byte(*at) & 0xF0) != 0x10 || (reader.Byte(*at) & 0x0F) > 3) return std::nullopt;
-    const auto value = Wide(*at + 1, 1 << (reader.Byte(*at) & 0x0F));
+    if (!at || (Marker(*at) & 0xF0) != 0x10 || (Marker(*at) & 0x0F) > 3) return std::nullopt;
+    const auto value = Wide(*at + 1, std::uint64_t{1} << (Marker(*at) & 0x0F));
     if (!value) return std::nullopt;
     return static_cast<std::int64_t>(*value);
   }
 
-  const ByteReader reader;
   std::uint64_t top = 0;
 
  private:
-  std::optional<std::uint64_t> Wide(BufferPos at, std::int64_t width) const {
-    if (!reader.Has(at, width)) return std::nullopt;
+  std::string_view Text(std::uint64_t at, std::uint64_t length) const {
+    const std::span<const std::uint8_t> part = list.PartAt(at, length);
+    return {reinterpret_cast<const char*>(part.data()), part.size()};
+  }
+  // A big-endian number of `width` bytes at `at`; nothing when they do not all lie inside the list.
+  std::optional<std::uint64_t> Wide(std::uint64_t at, std::uint64_t width) const {
+    ByteCursor cursor(list.Bytes());
+    if (at > list.Bytes().size()) return std::nullopt;
+    cursor.Seek(at);
+    const std::span<const std::uint8_t> bytes = cursor.Take(width);
+    if (cursor.RanOut()) return std::nullopt;
     std::uint64_t value = 0;
-    for (std::int64_t i = 0; i < width; ++i) value = (value << 8) | reader.Byte(at + i);
+    for (const std::uint8_t byte : bytes) value = (value << 8) | byte;
     return value;
   }
 
-  std::int64_t offsetSize = 0;
-  std::int64_t referenceSize = 0;
+  ByteCursor list;
+  std::uint64_t offsetSize = 0;
+  std::uint64_t referenceSize = 0;
   std::uint64_t objects = 0;
   std::uint64_t table = 0;
 };
@@ -99,11 +110,11 @@ void ReadAppleRunTime(ImageMetadata& image, const ExifBlockState& /*state*/) {
   PropertyList list(*bytes);
   if (!list.Open()) return;
   const auto dictionary = list.Object(list.top);
-  if (!dictionary || (list.reader.Byte(*dictionary) & 0xF0) != 0xD0) return;
+  if (!dictionary || (list.Marker(*dictionary) & 0xF0) != 0xD0) return;
   // A dictionary of fewer than 15 entries keeps its count in the marker; a longer one is not the run time.
-  const std::int64_t entries = list.reader.Byte(*dictionary) & 0x0F;
+  const std::uint64_t entries = list.Marker(*dictionary) & 0x0F;
   std::array<std::optional<std::int64_t>, kKeys.size()> found;
-  for (std::int64_t e = 0; e < entries; ++e) {
+  for (std::uint64_t e = 0; e < entries; ++e) {
     const auto key = list.Reference(*dictionary + 1 + e * list.ReferenceSize());
     const auto value = list.Reference(*dictionary + 1 + (entries + e) * list.ReferenceSize());
     if (!key || !value) return;

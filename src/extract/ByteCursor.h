@@ -11,6 +11,9 @@
 
 namespace kelmarin {
 
+// TIFF 6.0, section 2: "II" little-endian, "MM" big-endian. None reads as little-endian.
+enum class ByteOrder : std::uint8_t { None = 0, BigEndian = 1, LittleEndian = 2 };
+
 class ByteCursor {
  public:
   ByteCursor() = default;
@@ -64,8 +67,15 @@ class ByteCursor {
   }
   // The number at `at`, for fields at fixed places of a header: 0 when it does not fit; the
   // position and the flag stay as they are.
+  std::uint8_t U8At(std::size_t at) const { return static_cast<std::uint8_t>(NumberAt(at, 1)); }
   std::uint16_t U16At(std::size_t at) const { return static_cast<std::uint16_t>(NumberAt(at, 2)); }
   std::uint32_t U32At(std::size_t at) const { return static_cast<std::uint32_t>(NumberAt(at, 4)); }
+  // The part of the `count` bytes at `at` that lies inside the span (empty when none does), for
+  // values that are shown as far as they go; the position and the flag stay as they are.
+  std::span<const std::uint8_t> PartAt(std::size_t at, std::size_t count) const {
+    if (at > data.size()) return {};
+    return data.subspan(at, count < data.size() - at ? count : data.size() - at);
+  }
   // True when the bytes at `at` are exactly `text`; the position and the flag stay as they are.
   bool HoldsAt(std::size_t at, std::string_view text) const {
     if (at > data.size() || text.size() > data.size() - at) return false;

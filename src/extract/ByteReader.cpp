@@ -5,14 +5,6 @@
 
 namespace kelmarin {
 
-std::uint64_t ByteReader::ReadU64Raw(BufferPos pos) const {
-  if (!Has(pos, 8)) return 0;
-  const std::uint64_t first = ReadU32Raw(pos);
-  const std::uint64_t second = ReadU32Raw(pos + 4);
-  if (order == ByteOrder::BigEndian) return (first << 32) | second;
-  return (second << 32) | first;
-}
-
 std::span<const std::uint8_t> ByteReader::Bytes(BufferPos pos, std::int64_t count) const {
   if (count <= 0 || pos < 1 || pos > Size()) return {};
   const std::int64_t available = Size() - (pos - 1);

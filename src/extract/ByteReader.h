@@ -11,14 +11,12 @@
 #include <span>
 #include <string_view>
 
-#include "metadata/Text.h"  // AsciiLower, EqualsNoCase, ContainsNoCase
+#include "extract/ByteCursor.h"  // ByteOrder
+#include "metadata/Text.h"       // AsciiLower, EqualsNoCase, ContainsNoCase
 
 namespace kelmarin {
 
 using BufferPos = std::int64_t;
-
-// TIFF 6.0, section 2: "II" little-endian, "MM" big-endian. None reads as little-endian.
-enum class ByteOrder : std::uint8_t { None = 0, BigEndian = 1, LittleEndian = 2 };
 
 class ByteReader {
  public:
@@ -39,17 +37,15 @@ class ByteReader {
   std::uint8_t Byte(BufferPos pos) const { return Has(pos, 1) ? data[Index(pos)] : 0; }
 
   // The number readers of the block's byte order. When any of the bytes is missing the result is 0
-  // (for the signed readers too: 0, not a partly read value).
+  // (not a partly read value).
   std::uint16_t ReadU16(BufferPos pos) const {
     if (!Has(pos, 2)) return 0;
     const std::uint8_t* p = data.data() + Index(pos);
     if (order == ByteOrder::BigEndian) return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
     return static_cast<std::uint16_t>((p[1] << 8) | p[0]);
   }
-  std::int16_t ReadS16(BufferPos pos) const { return static_cast<std::int16_t>(ReadU16(pos)); }
   // The true unsigned value 0..4294967295 (kept in 64 bits so callers never see a negative count).
   std::int64_t ReadU32(BufferPos pos) const { return ReadU32Raw(pos); }
-  std::int32_t ReadS32(BufferPos pos) const { return static_cast<std::int32_t>(ReadU32Raw(pos)); }
   std::uint32_t ReadU32Raw(BufferPos pos) const {
     if (!Has(pos, 4)) return 0;
     const std::uint8_t* p = data.data() + Index(pos);
@@ -57,7 +53,6 @@ class ByteReader {
     if (order == ByteOrder::BigEndian) return (b0 << 24) | (b1 << 16) | (b2 << 8) | b3;
     return (b3 << 24) | (b2 << 16) | (b1 << 8) | b0;
   }
-  std::uint64_t ReadU64Raw(BufferPos pos) const;
 
   // The part of [pos, pos + count) that lies inside the buffer; empty when none of it does.
   std::span<const std::uint8_t> Bytes(BufferPos pos, std::int64_t count) const;

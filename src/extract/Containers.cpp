@@ -54,7 +54,7 @@ struct Box {
 bool NextBox(Bytes& rest, Box& box) {
   ByteCursor cursor(rest);
   const std::uint32_t shortSize = cursor.U32();
-  cursor.Skip(4);  // the type
+  cursor.Skip(4);                                                  // the type
   std::uint64_t size = shortSize == 1 ? cursor.U64() : shortSize;  // 1: a 64-bit size follows
   if (cursor.RanOut()) {
     rest = {};
@@ -405,6 +405,15 @@ void ReadHeifColour(Bytes boxes, const HeifItems& items, MetadataSource& source)
   }
 }
 
+// An EXIF payload stored with a big-endian 32-bit offset, counted from the end of those four bytes,
+// to the TIFF header; empty when the offset leads outside the payload.
+Bytes TiffAfterOffsetPrefix(Bytes payload) {
+  if (payload.size() < 4) return {};
+  const std::uint64_t offset = ByteCursor(payload).U32();
+  if (offset > payload.size() - 4) return {};
+  return payload.subspan(4 + static_cast<std::size_t>(offset));
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> IptcAsApp13Marker(Bytes datasets) {
@@ -424,25 +433,6 @@ std::vector<std::uint8_t> IptcAsApp13Marker(Bytes datasets) {
   return marker;
 }
 
-ContainerKind DetectContainer(Bytes head) {
-  if (IsTiffHeader(head)) return ContainerKind::Tiff;
-  if (Starts(head, 0, "FUJIFILMCCD-RAW")) return ContainerKind::Raf;
-  if (Starts(head, 6, "HEAPCCDR")) return ContainerKind::Crw;
-  if (Starts(head, 0, std::string_view("\0MRM", 4))) return ContainerKind::Mrw;
-  if (Starts(head, 0, "FOVb")) return ContainerKind::X3f;
-  if (Starts(head, 0, "RIFF") && Starts(head, 8, "WEBP")) return ContainerKind::Webp;
-  if (Starts(head, 0, std::string_view("\0\0\0\x0CJXL \r\n\x87\n", 12))) return ContainerKind::Jxl;
-  if (Starts(head, 4, "ftyp")) {
-    if (Starts(head, 8, "crx ")) return ContainerKind::Cr3;
-    static constexpr std::array<std::string_view, 10> kHeifBrands = {"heic", "heix", "hevc", "hevx", "heim",
-                                                                     "heis", "mif1", "msf1", "avif", "avis"};
-    for (std::string_view brand : kHeifBrands) {
-      if (Starts(head, 8, brand)) return ContainerKind::Heif;
-    }
-  }
-  return ContainerKind::None;
-}
-
 bool ReadTiffContainer(Bytes file, const std::shared_ptr<const void>& owner, MetadataSource& source) {
   if (!IsTiffHeader(file)) return false;
   AddShared(source, TiffBlockRole::Whole, file, owner);
@@ -456,7 +446,7 @@ bool ReadTiffContainer(Bytes file, const std::shared_ptr<const void>& owner, Met
 }
 
 bool ReadCr3Container(Bytes file, const std::shared_ptr<const void>& owner, MetadataSource& source) {
-  if (DetectContainer(file) != ContainerKind::Cr3) return false;
+  if (!Starts(file, 4, "ftypcrx ")) return false;
   // Canon's box: uuid 85c0b687-820f-11e0-8111-f4ce462b6a48.
   static constexpr std::array<std::uint8_t, 16> kCanonUuid = {0x85, 0xC0, 0xB6, 0x87, 0x82, 0x0F, 0x11, 0xE0,
                                                               0x81, 0x11, 0xF4, 0xCE, 0x46, 0x2B, 0x6A, 0x48};
@@ -536,7 +526,7 @@ std::vector<std::uint8_t> BrotliInflate(Bytes compressed, std::size_t limit) {
 }
 
 bool ReadJxlContainer(Bytes file, const std::shared_ptr<const void>& owner, MetadataSource& source) {
-  if (DetectContainer(file) != ContainerKind::Jxl) return false;
+  if (!Starts(file, 0, std::string_view("\0\0\0\x0CJXL \r\n\x87\n", 12))) return false;
   // Brotli packs the repetitive bytes of a packet far tighter than deflate: what a compressed box
   // can hold is bounded by the file's size times deflate's ratio, and by the packet limit.
   const std::size_t inflateLimit = static_cast<std::size_t>(
@@ -574,13 +564,6 @@ int TiffOrientation(Bytes tiff) {
   return value >= 1 && value <= 8 ? value : 0;
 }
 
-Bytes TiffAfterOffsetPrefix(Bytes payload) {
-  if (payload.size() < 4) return {};
-  const std::uint64_t offset = ByteCursor(payload).U32();
-  if (offset > payload.size() - 4) return {};
-  return payload.subspan(4 + static_cast<std::size_t>(offset));
-}
-
 bool ReadJpegSegments(Bytes jpeg, MetadataSource& source) {
   if (!StartsJpeg(jpeg)) return false;
   JpegSegmentWalker walker(jpeg);
@@ -596,7 +579,12 @@ bool ReadJpegSegments(Bytes jpeg, MetadataSource& source) {
 }
 
 bool ReadHeifContainer(Bytes file, MetadataSource& source) {
-  if (DetectContainer(file) != ContainerKind::Heif) return false;
+  static constexpr std::array<std::string_view, 10> kBrands = {"heic", "heix", "hevc", "hevx", "heim",
+                                                               "heis", "mif1", "msf1", "avif", "avis"};
+  if (!Starts(file, 4, "ftyp") ||
+      std::none_of(kBrands.begin(), kBrands.end(),
+                   [file](std::string_view brand) { return Starts(file, 8, brand); }))
+    return false;
   const Bytes meta = FindBox(file, "meta");
   unsigned version = 0;
   Bytes boxes;

@@ -15,22 +15,6 @@
 
 namespace kelmarin {
 
-enum class ContainerKind : std::uint8_t {
-  None,
-  Tiff,  // TIFF and TIFF-based RAW files, ORF and RW2 included
-  Cr3,   // ISO base media file of brand "crx "
-  Raf,   // Fujifilm RAF
-  Crw,   // Canon CRW (a CIFF heap)
-  Mrw,   // Minolta MRW
-  Webp,  // RIFF "WEBP"
-  Jxl,   // JPEG XL in its box container (a bare code stream carries no EXIF)
-  Heif,  // ISO base media file of a HEIF brand (HEIC, AVIF, ...)
-  X3f,   // Sigma's X3F ("FOVb")
-};
-
-// What the first bytes say the file is (at least 16 bytes should be given when there are).
-ContainerKind DetectContainer(std::span<const std::uint8_t> head);
-
 // Each reader adds what it finds to `source` and returns false when the bytes are not its
 // container at all (source then unchanged). `owner` keeps the bytes alive; TIFF blocks that point
 // into them share it instead of copying.
@@ -100,9 +84,5 @@ std::vector<std::uint8_t> CiffAsTiffBlock(std::span<const std::uint8_t> ciff);
 // The APPn markers and COM segments of a JPEG stream up to its first scan. False when the bytes
 // do not start with a JPEG start-of-image marker.
 bool ReadJpegSegments(std::span<const std::uint8_t> jpeg, MetadataSource& source);
-
-// An EXIF payload as HEIF and JPEG XL store it: a big-endian 32-bit offset, counted from the end of
-// those four bytes, to the TIFF header. Empty when the offset leads outside the payload.
-std::span<const std::uint8_t> TiffAfterOffsetPrefix(std::span<const std::uint8_t> payload);
 
 }  // namespace kelmarin

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "extract/ByteReader.h"
 #include "extract/ImageTypes.h"
 #include "extract/MetadataReader.h"
+#include "metadata/Text.h"
 
 namespace kelmarin {
 

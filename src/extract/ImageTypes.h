@@ -20,10 +20,8 @@ enum ImageType : std::int32_t {
   kTypeRaw = 10,
   kTypeTga = 11,
   kTypeTiff = 12,
-  // Today's formats, after the classic twelve (camera RAW files of every kind keep kTypeRaw).
-  kTypeHeif = 13,
-  kTypeWebp = 14,
-  kTypeJxl = 15,
+  // Today's formats take the codes after the classic twelve, each in its row of the format
+  // registry (image/meta/Formats.cpp); camera RAW files of every kind keep kTypeRaw.
 };
 
 }  // namespace kelmarin

@@ -2,11 +2,13 @@
 
 #include <charconv>
 
+#include "extract/ByteCursor.h"
 #include "extract/Containers.h"
 #include "extract/ExifBlock.h"
 #include "extract/ImageTypes.h"
 #include "extract/JpegSegments.h"
 #include "metadata/Definitions.h"
+#include "metadata/Text.h"
 
 namespace kelmarin {
 
@@ -79,9 +81,15 @@ void ReadJpegComments(ImageMetadata& image, const MetadataSource& source) {
   }
 }
 
-ByteOrder HeaderByteOrder(const ByteReader& reader, BufferPos header) {
-  if (reader.MatchesNoCase(header, "II")) return ByteOrder::LittleEndian;
-  if (reader.MatchesNoCase(header, "MM")) return ByteOrder::BigEndian;
+std::string_view AsText(std::span<const std::uint8_t> bytes) {
+  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+// The byte order a TIFF header at `header` names: "II" or "MM", letters of either case.
+ByteOrder HeaderByteOrder(const ByteCursor& block, std::size_t header) {
+  const std::string_view mark = AsText(block.PartAt(header, 2));
+  if (EqualsNoCase(mark, "II")) return ByteOrder::LittleEndian;
+  if (EqualsNoCase(mark, "MM")) return ByteOrder::BigEndian;
   return ByteOrder::None;
 }
 
@@ -102,21 +110,22 @@ bool AcceptedMagic(std::uint16_t magic, bool cameraVariants) {
 // image to the first that is not an APPn marker.
 constexpr std::int32_t kTagRw2Jpeg = 0x002E;
 
-std::span<const std::uint8_t> Rw2ExifMarker(const ExifBlockState& state, BufferPos directory0) {
-  const ByteReader& reader = state.reader;
-  const std::int64_t entries = reader.ReadU16(directory0);
-  for (std::int64_t i = 0; i < entries && reader.Has(directory0 + 2 + 12 * i, 12); ++i) {
-    const BufferPos entry = directory0 + 2 + 12 * i;
-    if (reader.ReadU16(entry) != kTagRw2Jpeg || reader.ReadU16(entry + 2) != kUndefined) continue;
-    const std::int64_t size = reader.ReadU32(entry + 4);
-    const BufferPos jpeg = reader.ReadU32(entry + 8) + state.header;
-    if (size < 4 || !reader.Has(jpeg, size)) return {};
-    const std::span<const std::uint8_t> bytes = reader.Bytes(jpeg, size);
-    if (!StartsJpeg(bytes)) return {};
+// Places count from the block's first byte; `tiff` reads in the header's byte order.
+std::span<const std::uint8_t> Rw2ExifMarker(const ByteCursor& tiff, std::size_t header,
+                                            std::size_t directory0) {
+  const std::size_t entries = tiff.U16At(directory0);
+  for (std::size_t i = 0; i < entries && tiff.PartAt(directory0 + 2 + 12 * i, 12).size() == 12; ++i) {
+    const std::size_t entry = directory0 + 2 + 12 * i;
+    if (tiff.U16At(entry) != kTagRw2Jpeg || tiff.U16At(entry + 2) != kUndefined) continue;
+    const std::size_t size = tiff.U32At(entry + 4);
+    const std::size_t jpeg = tiff.U32At(entry + 8) + header;
+    const std::span<const std::uint8_t> bytes = tiff.PartAt(jpeg, size);
+    if (size < 4 || bytes.size() != size || !StartsJpeg(bytes)) return {};
     JpegSegmentWalker walker(bytes);
     for (JpegSegment segment; walker.Next(segment) && segment.IsApp();) {
-      const BufferPos at = jpeg + (segment.bytes.data() - bytes.data());
-      if (segment.code == kJpegApp1 && reader.MatchesNoCase(at + 4, std::string_view("Exif\0\0", 6)))
+      const std::size_t at = jpeg + static_cast<std::size_t>(segment.bytes.data() - bytes.data());
+      if (segment.code == kJpegApp1 &&
+          EqualsNoCase(AsText(tiff.PartAt(at + 4, 6)), std::string_view("Exif\0\0", 6)))
         return segment.bytes;
     }
     return {};
@@ -125,9 +134,9 @@ std::span<const std::uint8_t> Rw2ExifMarker(const ExifBlockState& state, BufferP
 }
 
 // The makernote of the RW2's embedded JPEG, as the makernote of the image: its items and maker.
-void ReadRw2Makernote(ImageMetadata& image, const ExifBlockState& state, BufferPos directory0,
-                      const Definitions* definitions) {
-  const std::span<const std::uint8_t> marker = Rw2ExifMarker(state, directory0);
+void ReadRw2Makernote(ImageMetadata& image, const ByteCursor& tiff, std::size_t header,
+                      std::size_t directory0, const Definitions* definitions) {
+  const std::span<const std::uint8_t> marker = Rw2ExifMarker(tiff, header, directory0);
   if (marker.empty()) return;
   ImageMetadata embedded;
   ReadExifBlock(embedded, marker, definitions);
@@ -142,16 +151,20 @@ void ReadRw2Makernote(ImageMetadata& image, const ExifBlockState& state, BufferP
   }
 }
 
-// Walks one TIFF structure whose header is at position `header` of the block. Whole: directory 0
-// and everything it links to, then the makernote. The CR3 parts: directory 0 as their section.
+// Walks one TIFF structure whose header is at position `header` of the block (counted from 1, as
+// the walk counts, ExifBlock.h). Whole: directory 0 and everything it links to, then the makernote.
+// The CR3 parts: directory 0 as their section.
 void ReadTiffStructure(ImageMetadata& image, std::span<const std::uint8_t> block, BufferPos header,
                        TiffBlockRole role, bool cameraVariants, const Definitions* definitions,
                        CameraNames& camera) {
-  ExifBlockState state(block);
+  const auto start = static_cast<std::size_t>(header - 1);
+  const ByteOrder order = HeaderByteOrder(ByteCursor(block), start);
+  const ByteCursor tiff(block, order == ByteOrder::BigEndian);
+  const std::uint16_t magic = tiff.U16At(start + 2);
+  if (!AcceptedMagic(magic, cameraVariants)) return;  // XMP, other payloads
+  const std::size_t directory0 = tiff.U32At(start + 4) + start;
+  ExifBlockState state(block, order);
   state.header = header;
-  state.reader.SetOrder(HeaderByteOrder(state.reader, header));
-  if (!AcceptedMagic(state.reader.ReadU16(header + 2), cameraVariants)) return;  // XMP, other payloads
-  const BufferPos directory0 = state.reader.ReadU32(header + 4) + header;
 
   if (role == TiffBlockRole::Whole || role == TiffBlockRole::Main) image.camera_id = 0;
   image.camera_feq = 0;
@@ -159,24 +172,24 @@ void ReadTiffStructure(ImageMetadata& image, std::span<const std::uint8_t> block
   state.model = camera.model;
   // The budget is shared by all blocks of the image: once used up, further blocks add nothing.
   state.exhausted = image.ExifStoredBytes() >= kMaxExifBytesPerImage;
-  if (state.reader.ReadU16(header + 2) == kRw2Magic) state.rawMain = kRw2Magic;
+  if (magic == kRw2Magic) state.rawMain = kRw2Magic;
   switch (role) {
     case TiffBlockRole::Whole:
     case TiffBlockRole::Main:
     case TiffBlockRole::Exif:
-      WalkDirectory(image, state, kSectionMain, directory0, header);
+      WalkDirectory(image, state, kSectionMain, static_cast<BufferPos>(directory0) + 1, header);
       break;
     case TiffBlockRole::Gps:
-      WalkDirectory(image, state, kSectionGps, directory0, header);
+      WalkDirectory(image, state, kSectionGps, static_cast<BufferPos>(directory0) + 1, header);
       break;
     case TiffBlockRole::Makernote:
-      state.makernote = directory0;
+      state.makernote = static_cast<BufferPos>(directory0) + 1;
       break;
   }
   if (state.makernote != 0) {
     ReadMakernote(image, state);
   } else if (state.rawMain != 0 && role == TiffBlockRole::Whole) {
-    ReadRw2Makernote(image, state, directory0, definitions);
+    ReadRw2Makernote(image, tiff, start, directory0, definitions);
   }
   camera.make = state.make;
   camera.model = state.model;

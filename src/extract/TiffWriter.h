@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "extract/ByteReader.h"  // ByteOrder
+#include "extract/ByteCursor.h"  // ByteOrder
 #include "extract/ExifBlock.h"   // FieldType
 
 namespace kelmarin {

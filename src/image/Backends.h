@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -47,9 +48,10 @@ Code DecodePng(std::FILE* file, RgbImage& pixels, MetadataSource& metadata);
 Code DecodeGif(std::FILE* file, RgbImage& pixels);
 Code GifDimensions(std::FILE* file, Size& size);
 
-// WebP through libwebp: the image, or the first frame of an animation (libwebpdemux).
-Code DecodeWebp(std::FILE* file, RgbImage& pixels);
-Code WebpDimensions(std::FILE* file, Size& size);
+// The EXIF orientation of a whole file in memory (1 to 8), as the container reader of the format
+// its content shows finds it; 0 when the content is of no format with a container reader or its
+// metadata gives none.
+int ContainerOrientation(std::span<const std::uint8_t> file);
 
 // The codec modules (image/CodecModules.h), loaded on first use: kNoLibrary when the module cannot
 // be loaded. A module that reads an open file takes the format's variant (MagickFormat, 0 elsewhere);

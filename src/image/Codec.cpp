@@ -3,6 +3,8 @@
 
 #include "image/Codec.h"
 
+#include <algorithm>
+
 #include "image/Backends.h"
 #include "image/meta/Formats.h"
 #include "image/meta/JpegReader.h"
@@ -54,8 +56,6 @@ Code DecodeWith(const Format& format, const std::string& path, std::FILE* file, 
       return DecodePng(file, pixels, metadata);
     case PixelBackend::kGif:
       return DecodeGif(file, pixels);
-    case PixelBackend::kWebp:
-      return DecodeWebp(file, pixels);
     case PixelBackend::kMetafile:
       return DecodeMetafile(file, pixels);
     case PixelBackend::kModule:
@@ -83,8 +83,6 @@ Code DimensionsWith(const Format& format, const std::string& path, std::FILE* fi
       return PngDimensions(file, size, metadata);
     case PixelBackend::kGif:
       return GifDimensions(file, size);
-    case PixelBackend::kWebp:
-      return WebpDimensions(file, size);
     case PixelBackend::kModule:
       return format.byPath ? DimensionsByModule(*format.module, path, size)
                            : DimensionsByModule(*format.module, file, format.variant, size);
@@ -155,6 +153,15 @@ Code ReadDimensions(const std::string& path, std::int32_t type, std::int32_t& wi
   width = size.width;
   height = size.height;
   return kOk;
+}
+
+int ContainerOrientation(std::span<const std::uint8_t> file) {
+  constexpr std::size_t kHeadBytes = 4096;  // what the type guess reads of a file
+  const Format* format = GuessFormat(FileHead{file.first(std::min(file.size(), kHeadBytes))});
+  if (format == nullptr || format->readContainer == nullptr) return 0;
+  MetadataSource metadata;
+  format->readContainer(file, nullptr, metadata);
+  return OrientationOf(metadata);
 }
 
 void WatchCancelFlag(const std::atomic<bool>* flag) {

@@ -6,20 +6,15 @@
 
 #include <array>
 #include <atomic>
-#include <filesystem>
 #include <mutex>
-#include <system_error>
 
 #include "image/Backends.h"
 #include "image/LibraryOutput.h"
 #include "image/meta/JpegReader.h"
-#include "image/meta/SharedLibrary.h"
 
 namespace kelmarin::codec {
 
 namespace {
-
-constexpr const char* kSuffix = ".so";
 
 std::atomic<bool> ownApplication{false};
 
@@ -27,46 +22,16 @@ bool OwnApplicationAllowed() {
   return ownApplication.load();
 }
 
-const CodecHost kHost{AllocateRgb, CompositeOnWhite, ReadAll,        FileLength, Plausible,
-                      DecodeJpeg,  JpegDimensions,   OpenForReading, Orient,     OwnApplicationAllowed};
-
-// Beside the program or shared object that holds the codec layer (the build tree, a copied folder,
-// the installed image module of kelmarin-exif), in the installed module folder seen from the
-// installed programs, then in the build tree's module folder (tests, benchmarks).
-std::vector<std::filesystem::path> ModuleFolders() {
-  std::vector<std::filesystem::path> folders;
-  if (const std::filesystem::path own = FileHolding(reinterpret_cast<const void*>(&ModuleFolders));
-      own.is_absolute()) {
-    folders.push_back(own.parent_path());
-    folders.push_back(own.parent_path() / KELMARIN_CODEC_MODULE_RELATIVE_DIR);
-  }
-  folders.emplace_back(KELMARIN_CODEC_MODULE_BUILD_DIR);
-  return folders;
-}
-
-// The first module of that name that loads and belongs to this build; null when there is none.
-const CodecModuleFunctions* Find(const CodecModule& kind) {
-  const std::string name = std::string(kind.file) + kSuffix;
-  for (const std::filesystem::path& folder : ModuleFolders()) {
-    const std::filesystem::path file = folder / name;
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error)) continue;
-    SharedLibrary module = SharedLibrary::Open(file);
-    CodecModuleEntry entry = nullptr;
-    if (!module.Find(kCodecModuleEntrySymbol, entry)) continue;
-    if (const CodecModuleFunctions* functions = entry(&kHost, KELMARIN_CODEC_MODULE_INTERFACE)) {
-      module.Keep();  // for the rest of the process
-      return functions;
-    }
-  }
-  return nullptr;
-}
+const CodecHost kHost{
+    AllocateRgb,          CompositeOnWhite, ReadAll,        FileLength, Plausible,
+    DecodeJpeg,           JpegDimensions,   OpenForReading, Orient,     ContainerOrientation,
+    OwnApplicationAllowed};
 
 std::array<std::once_flag, kCodecModuleCount> once;
 std::array<std::atomic<const CodecModuleFunctions*>, kCodecModuleCount> loaded{};
 
 const CodecModuleFunctions* Module(const CodecModule& kind) {
-  std::call_once(once.at(kind.slot), [&kind] { loaded[kind.slot] = Find(kind); });
+  std::call_once(once.at(kind.slot), [&kind] { loaded[kind.slot] = LoadCodecModule(kind, &kHost); });
   return loaded[kind.slot];
 }
 
@@ -112,7 +77,7 @@ Code DimensionsByModule(const CodecModule& kind, const std::string& path, Size& 
 
 bool InitModule(const CodecModule& kind) {
   const CodecModuleFunctions* module = Module(kind);
-  return module != nullptr && module->init();
+  return module != nullptr && (module->init == nullptr || module->init());
 }
 
 }  // namespace kelmarin::codec

@@ -14,10 +14,6 @@ class CStopWatch {
   // Milliseconds since creation or the last Reset. A monotonic 64-bit clock does not wrap: a
   // measurement longer than 2^31 − 1 ms (24.8 days) reads as that largest value.
   std::int32_t Elapsed() const;
-  // The clock's granularity and the coarsest it can be set to, in milliseconds (1 and 1 here: the
-  // steady clock is read in whole milliseconds and is not adjustable).
-  std::int32_t MinimumResolution() const { return 1; }
-  std::int32_t MaximumResolution() const { return 1; }
   void Reset() { start_time = std::chrono::steady_clock::now(); }
 
   // A duration in whole milliseconds, limited to 0 … 2^31 − 1.

@@ -1,6 +1,7 @@
 // The bounded byte cursor: numbers in both byte orders, running out, sub-spans and matches.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -76,6 +77,11 @@ TEST(ByteCursorTest, FlagStaysSetAndSubCursorsAreBounded) {
   EXPECT_EQ(big.U16At(8), 0u);
   EXPECT_EQ(big.U32At(6), 0u);
   EXPECT_EQ(big.U32At(std::size_t{1} << 40), 0u);
+  EXPECT_EQ(std::tuple(big.U8At(8), big.U8At(9), big.U8At(std::size_t{1} << 40)), std::tuple(9u, 0u, 0u));
+  // PartAt gives what lies inside: cut at the end, empty past it.
+  EXPECT_EQ(std::vector(big.PartAt(7, 5).begin(), big.PartAt(7, 5).end()), (std::vector<std::uint8_t>{8, 9}));
+  EXPECT_EQ(std::tuple(big.PartAt(2, 3).size(), big.PartAt(9, 1).size(), big.PartAt(10, 1).size()),
+            std::tuple(3u, 0u, 0u));
   EXPECT_EQ(std::pair(big.Position(), big.RanOut()), std::pair(std::size_t{0}, false));
   // HoldsAt looks anywhere without moving or setting the flag.
   EXPECT_TRUE(text.HoldsAt(1, "M*"));

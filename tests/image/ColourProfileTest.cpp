@@ -14,10 +14,16 @@
 #include "ImageTestSupport.h"
 #include "extract/IccProfile.h"
 #include "image/ColourConversion.h"
+#include "image/meta/Formats.h"
 #include "image/meta/MetadataOnly.h"
 
 namespace kelmarin::test {
 namespace {
+
+// Today's formats by their rows in the format registry.
+const std::int32_t kTypeHeif = TypeCodeForFileName("a.heic");
+const std::int32_t kTypeWebp = TypeCodeForFileName("a.webp");
+const std::int32_t kTypeJxl = TypeCodeForFileName("a.jxl");
 
 using Block = std::vector<std::uint8_t>;
 
@@ -178,6 +184,9 @@ TEST(ColourProfiles, JpegXlProfileFromTheCodedHeader) {
   const Block plain = shown("described.jxl");
   EXPECT_LT(ShareWithin(converted, plain, 3), 0.5);
   EXPECT_GE(ShareWithin(shown("xyb.jxl"), converted, 12), 0.95);
+  // The profile read after the decoder came up leaves the decoder working.
+  EXPECT_EQ(EmbeddedIccProfile(*read("lossless.jxl").source).bytes, wide);
+  EXPECT_EQ(shown("described.jxl"), plain);
 }
 
 }  // namespace

@@ -29,10 +29,16 @@
 #include "TiffBuilder.h"
 #include "extract/ImageMetadata.h"
 #include "image/Codec.h"
+#include "image/meta/Formats.h"
 #include "image/meta/MetadataOnly.h"
 
 namespace kelmarin::test {
 namespace {
+
+// Today's formats by their rows in the format registry.
+const std::int32_t kTypeHeif = TypeCodeForFileName("a.heic");
+const std::int32_t kTypeWebp = TypeCodeForFileName("a.webp");
+const std::int32_t kTypeJxl = TypeCodeForFileName("a.jxl");
 
 using Block = std::vector<std::uint8_t>;
 

@@ -9,9 +9,13 @@
 
 #include "ImageTestSupport.h"
 #include "image/Codec.h"
+#include "image/meta/Formats.h"
 
 namespace kelmarin::test {
 namespace {
+
+// Today's formats by their rows in the format registry.
+const std::int32_t kTypeWebp = TypeCodeForFileName("a.webp");
 
 using Block = std::vector<std::uint8_t>;
 

@@ -5,8 +5,9 @@
 #include <algorithm>
 
 #include "extract/ByteCursor.h"
+#include "extract/Containers.h"
+#include "image/CodecModules.h"
 #include "image/meta/JpegReader.h"
-#include "image/meta/JxlColour.h"
 #include "image/meta/PngReader.h"
 
 namespace kelmarin {
@@ -20,10 +21,16 @@ const CodecModule kRawModule{"kelmarin-codec-raw", "LibRaw (libraw_r)", 1};
 const CodecModule kHeifModule{"kelmarin-codec-heif", "libheif (HEVC, AV1)", 3};
 const CodecModule kJxlModule{"kelmarin-codec-jxl", "", 4};
 const CodecModule kTiffModule{"kelmarin-codec-tiff", "", 5};
+const CodecModule kWebpModule{"kelmarin-codec-webp", "", 6};
 
 // In the order of the start-up check; each module's slot is its place here.
 constexpr std::array<const CodecModule*, kCodecModuleCount> kModules = {
-    &kMagickModule, &kRawModule, &kEmfModule, &kHeifModule, &kJxlModule, &kTiffModule};
+    &kMagickModule, &kRawModule, &kEmfModule, &kHeifModule, &kJxlModule, &kTiffModule, &kWebpModule};
+
+// The type codes of today's formats, after the classic twelve of ImageTypes.h.
+constexpr std::int32_t kTypeHeif = 13;
+constexpr std::int32_t kTypeWebp = 14;
+constexpr std::int32_t kTypeJxl = 15;
 
 // True when the head holds `text` at `at`.
 bool At(const FileHead& head, std::size_t at, std::string_view text) {
@@ -154,7 +161,7 @@ bool ReadHeif(std::span<const std::uint8_t> file, const std::shared_ptr<const vo
 bool ReadJxl(std::span<const std::uint8_t> file, const std::shared_ptr<const void>& owner,
              MetadataSource& metadata) {
   if (!ReadJxlContainer(file, owner, metadata) && !IsBareJxl(file)) return false;
-  (void)codec::ReadJxlIcc(file, metadata.icc, metadata.pixelsInSrgb);
+  codec::ReadProfileByModule(kJxlModule, file, metadata.icc, metadata.pixelsInSrgb);
   return true;
 }
 
@@ -166,13 +173,6 @@ bool ReadPsd(std::span<const std::uint8_t> file, const std::shared_ptr<const voi
 bool ReadGif(std::span<const std::uint8_t> file, const std::shared_ptr<const void>&,
              MetadataSource& metadata) {
   return ReadGifContainer(file, metadata);
-}
-
-constexpr std::uint16_t Kinds(std::initializer_list<ContainerKind> kinds) {
-  std::uint16_t bits = 0;
-  for (const ContainerKind kind : kinds)
-    bits = static_cast<std::uint16_t>(bits | 1u << static_cast<unsigned>(kind));
-  return bits;
 }
 
 constexpr int Magick(MagickFormat format) {
@@ -188,55 +188,53 @@ using PB = PixelBackend;
 // place of the hidden jp2 box.
 // clang-format off
 const std::array<Format, kFormatCount> kImageFormats = {{
-    // type, caption, extensions, row, column, signature, shape only, names type, containers;
+    // type, caption, extensions, row, column, signature, shape only, names type, read by content;
     // metadata path, header reader, container reader;
     // backend, module, variant, by path, size from pixels, orient by EXIF, retry as
-    {kTypeBmp, "bmp", "BMP", 1, 1, IsBmp, false, true, 0,
+    {kTypeBmp, "bmp", "BMP", 1, 1, IsBmp, false, true, false,
      MP::kImageLayer, nullptr, nullptr,
      PB::kModule, &kMagickModule, Magick(MagickFormat::kBmp), false, false, false, 0},
-    {kTypeMetafile, "emf, wmf", "EMF,WMF", 1, 2, IsMetafile, false, true, 0,
+    {kTypeMetafile, "emf, wmf", "EMF,WMF", 1, 2, IsMetafile, false, true, false,
      MP::kImageLayer, nullptr, nullptr,
      PB::kMetafile, nullptr, 0, false, true, false, 0},
-    {kTypeGif, "gif", "GIF", 1, 3, IsGif, false, true, 0,
+    {kTypeGif, "gif", "GIF", 1, 3, IsGif, false, true, false,
      MP::kImageLayer, nullptr, ReadGif,
      PB::kGif, nullptr, 0, false, false, false, 0},
-    {kTypeJpeg, "jpg", "JPG,JPEG,JPE", 1, 4, IsJpeg, false, true, 0,
+    {kTypeJpeg, "jpg", "JPG,JPEG,JPE", 1, 4, IsJpeg, false, true, false,
      MP::kHeader, codec::JpegDimensions, nullptr,
      PB::kJpeg, nullptr, 0, false, false, true, 0},
-    {kTypePcd, "pcd", "PCD", 2, 1, IsPcd, false, true, 0,
+    {kTypePcd, "pcd", "PCD", 2, 1, IsPcd, false, true, false,
      MP::kImageLayer, nullptr, nullptr,
      PB::kModule, &kMagickModule, Magick(MagickFormat::kPcd), false, true, false, 0},
-    {kTypePcx, "pcx", "PCX", 2, 2, IsPcx, true, true, 0,
+    {kTypePcx, "pcx", "PCX", 2, 2, IsPcx, true, true, false,
      MP::kImageLayer, nullptr, nullptr,
      PB::kModule, &kMagickModule, Magick(MagickFormat::kPcx), false, false, false, 0},
-    {kTypePng, "png", "PNG", 2, 3, IsPng, false, true, 0,
+    {kTypePng, "png", "PNG", 2, 3, IsPng, false, true, false,
      MP::kHeader, codec::PngDimensions, nullptr,
      PB::kPng, nullptr, 0, false, false, true, 0},
-    {kTypePsd, "psd", "PSD", 2, 4, IsPsd, false, false, 0,
+    {kTypePsd, "psd", "PSD", 2, 4, IsPsd, false, false, false,
      MP::kImageLayer, nullptr, ReadPsd,
      PB::kModule, &kMagickModule, Magick(MagickFormat::kPsd), false, false, false, 0},
-    {kTypeTga, "tga", "TGA", 3, 2, IsTga, true, true, 0,
+    {kTypeTga, "tga", "TGA", 3, 2, IsTga, true, true, false,
      MP::kImageLayer, nullptr, nullptr,
      PB::kModule, &kMagickModule, Magick(MagickFormat::kTga), false, false, false, 0},
-    {kTypeTiff, "tif", "TIF,TIFF", 3, 3, IsTiff, false, true, 0,
+    {kTypeTiff, "tif", "TIF,TIFF", 3, 3, IsTiff, false, true, false,
      MP::kContainerOrImageLayer, nullptr, ReadTiffContainer,
      PB::kModule, &kTiffModule, 0, false, false, true, kTypeRaw},
-    {kTypeJpeg2000, "jp2", "JP2", 3, 4, IsJpeg2000, false, false, 0,
+    {kTypeJpeg2000, "jp2", "JP2", 3, 4, IsJpeg2000, false, false, false,
      MP::kNone, nullptr, nullptr,
      PB::kNone, nullptr, 0, false, false, false, 0},
     {kTypeRaw, "raw", "CR2,CRW,DCR,DNG,MRW,NEF,ORF,PEF,RAF,RAW,SRF,SR2,CR3,NRW,ARW,ERF,3FR,IIQ,MOS,MEF,KDC,RWL,SRW,RW2,X3F",
-     3, 1, IsRaw, false, false,
-     Kinds({ContainerKind::Tiff, ContainerKind::Cr3, ContainerKind::Raf, ContainerKind::Crw,
-            ContainerKind::Mrw, ContainerKind::X3f}),
+     3, 1, IsRaw, false, false, true,
      MP::kContainerOrImageLayer, nullptr, ReadRaw,
      PB::kModule, &kRawModule, 0, true, false, false, 0},
-    {kTypeHeif, "heic, avif", "HEIC,HEIF,HIF,AVIF", 4, 2, IsHeif, false, true, Kinds({ContainerKind::Heif}),
+    {kTypeHeif, "heic, avif", "HEIC,HEIF,HIF,AVIF", 4, 2, IsHeif, false, true, false,
      MP::kContainer, nullptr, ReadHeif,
      PB::kModule, &kHeifModule, 0, false, false, false, 0},
-    {kTypeWebp, "webp", "WEBP", 4, 3, IsWebp, false, true, Kinds({ContainerKind::Webp}),
+    {kTypeWebp, "webp", "WEBP", 4, 3, IsWebp, false, true, false,
      MP::kContainer, nullptr, ReadWebpContainer,
-     PB::kWebp, nullptr, 0, false, false, false, 0},
-    {kTypeJxl, "jxl", "JXL", 3, 4, IsJxl, false, true, Kinds({ContainerKind::Jxl}),
+     PB::kModule, &kWebpModule, 0, false, false, false, 0},
+    {kTypeJxl, "jxl", "JXL", 3, 4, IsJxl, false, true, false,
      MP::kContainer, nullptr, ReadJxl,
      PB::kModule, &kJxlModule, 0, false, false, false, 0},
 }};
@@ -251,14 +249,6 @@ const Format* FormatOf(std::int32_t typeCode) {
   const auto row = std::find_if(kImageFormats.begin(), kImageFormats.end(),
                                 [typeCode](const Format& format) { return format.typeCode == typeCode; });
   return row != kImageFormats.end() ? &*row : nullptr;
-}
-
-std::int32_t TypeCodeForContainer(ContainerKind kind) {
-  if (kind == ContainerKind::None) return kTypeUnknown;
-  for (const Format& format : kImageFormats) {
-    if ((format.containers >> static_cast<unsigned>(kind) & 1u) != 0) return format.typeCode;
-  }
-  return kTypeUnknown;
 }
 
 }  // namespace kelmarin

@@ -12,7 +12,6 @@
 #include <string>
 #include <string_view>
 
-#include "extract/Containers.h"
 #include "extract/ImageTypes.h"
 #include "extract/MetadataSource.h"
 #include "image/meta/CodecBasics.h"
@@ -48,7 +47,7 @@ enum class MetadataPath : std::uint8_t {
 };
 
 // Where a format's pixels come from: a decoder of the codec layer itself, or a codec module.
-enum class PixelBackend : std::uint8_t { kNone, kJpeg, kPng, kGif, kWebp, kMetafile, kModule };
+enum class PixelBackend : std::uint8_t { kNone, kJpeg, kPng, kGif, kMetafile, kModule };
 
 using HeaderReader = codec::Code (*)(std::FILE* file, codec::Size& size, MetadataSource& metadata);
 // Adds the container's blocks to `metadata`; false (metadata unchanged) when the bytes are not
@@ -68,8 +67,9 @@ struct Format {
   bool shapeOnly;
   // Whether content of this format gives its type code to a file opened without one.
   bool guessNamesType;
-  // The container kinds (bits of 1 << ContainerKind) read as this type when the signature names none.
-  std::uint16_t containers;
+  // Whether the metadata-only path reads content of this format as this type when the content
+  // names no type (camera RAW files under a name of no format).
+  bool readByContent;
   MetadataPath metadataPath;
   HeaderReader readHeader;
   ContainerReader readContainer;
@@ -90,7 +90,7 @@ inline constexpr std::size_t kFormatCount = 15;
 extern const std::array<Format, kFormatCount> kImageFormats;
 
 // The codec modules in the order of the start-up check.
-inline constexpr std::size_t kCodecModuleCount = 6;
+inline constexpr std::size_t kCodecModuleCount = 7;
 std::span<const CodecModule* const> CodecModules();
 // The two a built-in decoder passes files on to (metafiles).
 extern const CodecModule kMagickModule;
@@ -120,8 +120,5 @@ const Format* GuessFormat(const std::string& path);
 // (unknown, and PSD, camera RAW and JPEG 2000 content, as the imaging library of old had it).
 std::int32_t GuessTypeCode(std::FILE* file);
 std::int32_t GuessTypeCode(const std::string& path);
-
-// The type code of a container kind (0 for None).
-std::int32_t TypeCodeForContainer(ContainerKind kind);
 
 }  // namespace kelmarin

@@ -69,13 +69,9 @@ MetadataOnlyRead ReadMetadataOnly(const std::string& path, std::int32_t type) {
     return result;
   }
   if (type == kTypeUnknown) {
-    result.type = GuessTypeCode(file.get());
-    if (result.type == kTypeUnknown) {
-      std::uint8_t head[16] = {};
-      const std::size_t got = std::fread(head, 1, sizeof head, file.get());
-      std::rewind(file.get());
-      result.type = TypeCodeForContainer(DetectContainer({head, got}));
-    }
+    const Format* guessed = GuessFormat(file.get());
+    if (guessed != nullptr && (guessed->guessNamesType || guessed->readByContent))
+      result.type = guessed->typeCode;
   }
   const Format* format = FormatOf(result.type);
   switch (format != nullptr ? format->metadataPath : MetadataPath::kNone) {

@@ -3,12 +3,13 @@
 // libjxl works on the file's bytes in memory, on a pool of worker threads, and returns status
 // values: nothing here throws or prints.
 
-#include <jxl/encode.h>  // JxlColorEncodingSetToSRGB
 #include <jxl/decode.h>
+#include <jxl/encode.h>  // JxlColorEncodingSetToSRGB
 #include <jxl/thread_parallel_runner.h>
 
 #include <algorithm>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "image/Backends.h"
@@ -20,6 +21,8 @@ namespace {
 
 constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
 constexpr std::size_t kMaxWorkers = 8;
+// No profile a picture is shown with comes near this; libjxl's own limit is far above it.
+constexpr std::size_t kMaxIccBytes = 16u << 20;
 
 struct DecoderDestroy {
   void operator()(JxlDecoder* decoder) const { JxlDecoderDestroy(decoder); }
@@ -39,10 +42,13 @@ class Decoding {
  public:
   // False when libjxl cannot be set up.
   bool Start(std::FILE* file, int events, bool threads) {
-    if (ReadAll(file, kMaxFileBytes, bytes) != kOk || bytes.empty()) return false;
+    return ReadAll(file, kMaxFileBytes, bytes) == kOk && !bytes.empty() && Start(bytes, events, threads);
+  }
+  // The same on bytes the caller keeps while decoding.
+  bool Start(std::span<const std::uint8_t> input, int events, bool threads) {
     // Other bytes are refused here: the decoder would say so on standard error, which is the
     // lister's for its own messages.
-    const JxlSignature signature = JxlSignatureCheck(bytes.data(), bytes.size());
+    const JxlSignature signature = JxlSignatureCheck(input.data(), input.size());
     if (signature != JXL_SIG_CODESTREAM && signature != JXL_SIG_CONTAINER) return false;
     decoder.reset(JxlDecoderCreate(nullptr));
     if (decoder == nullptr || JxlDecoderSubscribeEvents(decoder.get(), events) != JXL_DEC_SUCCESS)
@@ -54,7 +60,7 @@ class Decoding {
                                                            runner.get()) != JXL_DEC_SUCCESS)
         return false;
     }
-    if (JxlDecoderSetInput(decoder.get(), bytes.data(), bytes.size()) != JXL_DEC_SUCCESS) return false;
+    if (JxlDecoderSetInput(decoder.get(), input.data(), input.size()) != JXL_DEC_SUCCESS) return false;
     JxlDecoderCloseInput(decoder.get());
     return true;
   }
@@ -72,6 +78,36 @@ class Decoding {
   }
 
   // The first frame into `out` (RGB, or RGBA rows into `rgba` when the image has transparency).
+  // The ICC profile the header carries into `icc`; `xyb` set when the picture is coded in XYB.
+  void Profile(std::vector<std::uint8_t>& icc, bool& xyb) {
+    // The header comes before any frame: a few steps reach it or the file is damaged.
+    for (int steps = 0; steps < 16; ++steps) {
+      const JxlDecoderStatus status = JxlDecoderProcessInput(decoder.get());
+      if (status == JXL_DEC_COLOR_ENCODING) break;
+      JxlBasicInfo info{};
+      if (status == JXL_DEC_BASIC_INFO && JxlDecoderGetBasicInfo(decoder.get(), &info) == JXL_DEC_SUCCESS) {
+        xyb = info.uses_original_profile == JXL_FALSE;
+      } else if (status != JXL_DEC_SUCCESS || steps == 15) {
+        return;
+      }
+    }
+    // A description the codestream encodes itself is no profile of the file's (libjxl would make
+    // one up from it); an attached profile has no such description.
+    JxlColorEncoding described{};
+    if (JxlDecoderGetColorAsEncodedProfile(decoder.get(), nullptr, JXL_COLOR_PROFILE_TARGET_ORIGINAL,
+                                           &described) == JXL_DEC_SUCCESS)
+      return;
+    std::size_t size = 0;
+    if (JxlDecoderGetICCProfileSize(decoder.get(), nullptr, JXL_COLOR_PROFILE_TARGET_ORIGINAL, &size) !=
+            JXL_DEC_SUCCESS ||
+        size == 0 || size > kMaxIccBytes)
+      return;
+    icc.resize(size);
+    if (JxlDecoderGetColorAsICCProfile(decoder.get(), nullptr, JXL_COLOR_PROFILE_TARGET_ORIGINAL, icc.data(),
+                                       size) != JXL_DEC_SUCCESS)
+      icc.clear();
+  }
+
   Code FirstFrame(const JxlBasicInfo& info, RgbImage& out) {
     const bool alpha = info.alpha_bits > 0;
     const JxlPixelFormat format{alpha ? 4u : 3u, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN,
@@ -148,6 +184,11 @@ Code JxlDimensions(std::FILE* file, Size& size) {
 }  // namespace kelmarin::codec
 
 KELMARIN_CODEC_MODULE(
-    .init = [] { return true; },
-    .decodeFile = [](std::FILE* file, int, RgbImage& pixels) { return DecodeJxl(file, pixels); },
-    .dimensionsFile = [](std::FILE* file, int, Size& size) { return JxlDimensions(file, size); })
+        .decodeFile = [](std::FILE* file, int, RgbImage& pixels) { return DecodeJxl(file, pixels); },
+        .dimensionsFile = [](std::FILE* file, int, Size& size) { return JxlDimensions(file, size); },
+        .readProfile =
+            [](std::span<const std::uint8_t> file, std::vector<std::uint8_t>& icc, bool& xyb) {
+              Decoding decoding;
+              if (decoding.Start(file, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING, false))
+                decoding.Profile(icc, xyb);
+            })

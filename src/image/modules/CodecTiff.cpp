@@ -144,6 +144,5 @@ Code TiffDimensions(std::FILE* file, Size& size) {
 }  // namespace kelmarin::codec
 
 KELMARIN_CODEC_MODULE(
-    .init = [] { return true; },
     .decodeFile = [](std::FILE* file, int, RgbImage& pixels) { return DecodeTiff(file, pixels); },
     .dimensionsFile = [](std::FILE* file, int, Size& size) { return TiffDimensions(file, size); })

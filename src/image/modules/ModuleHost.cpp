@@ -16,9 +16,8 @@ const CodecHost* layer = nullptr;
 
 const CodecModuleFunctions* AttachModule(const CodecHost* host, const char* interface,
                                          const CodecModuleFunctions& functions) {
-  if (host == nullptr || interface == nullptr || std::strcmp(interface, KELMARIN_CODEC_MODULE_INTERFACE) != 0)
-    return nullptr;
-  layer = host;
+  if (interface == nullptr || std::strcmp(interface, KELMARIN_CODEC_MODULE_INTERFACE) != 0) return nullptr;
+  if (host != nullptr) layer = host;
   return &functions;
 }
 
@@ -57,6 +56,10 @@ FilePtr OpenForReading(const std::string& path) {
 
 Code Orient(int orientation, RgbImage& pixels) {
   return layer->orient(orientation, pixels);
+}
+
+int ContainerOrientation(std::span<const std::uint8_t> file) {
+  return layer->containerOrientation(file);
 }
 
 bool OwnApplicationAllowed() {

@@ -20,7 +20,8 @@
 
 namespace kelmarin::codec {
 
-// Keeps `host` and gives `functions` when `interface` is this module's build; otherwise null.
+// Gives `functions` when `interface` is this module's build, otherwise null; keeps `host` unless it is
+// null (a caller that only reads profiles).
 const CodecModuleFunctions* AttachModule(const CodecHost* host, const char* interface,
                                          const CodecModuleFunctions& functions);
 

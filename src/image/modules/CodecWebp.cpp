@@ -10,9 +10,8 @@
 #include <memory>
 #include <vector>
 
-#include "extract/Containers.h"
 #include "image/Backends.h"
-#include "image/meta/MetadataOnly.h"
+#include "image/modules/ModuleHost.h"
 
 namespace kelmarin::codec {
 
@@ -59,13 +58,6 @@ Code TryTopRows(const std::vector<std::uint8_t>& bytes, const WebPBitstreamFeatu
 // The pixel limit every decoder keeps.
 Code CheckSize(std::int64_t width, std::int64_t height) {
   return width * height > kMaxPixels ? kNoMemory : kOk;
-}
-
-// The Orientation of the first EXIF chunk that gives one; 0 when none does.
-int ExifOrientation(const std::vector<std::uint8_t>& bytes) {
-  MetadataSource source;
-  ReadWebpContainer(bytes, nullptr, source);
-  return OrientationOf(source);
 }
 
 Code DecodeFirstFrame(const std::vector<std::uint8_t>& bytes, RgbImage& pixels) {
@@ -118,8 +110,6 @@ Code DecodeStored(const std::vector<std::uint8_t>& bytes, const WebPBitstreamFea
   return kOk;
 }
 
-}  // namespace
-
 Code DecodeWebp(std::FILE* file, RgbImage& pixels) {
   pixels = RgbImage();
   std::vector<std::uint8_t> bytes;
@@ -127,7 +117,7 @@ Code DecodeWebp(std::FILE* file, RgbImage& pixels) {
   if (const Code code = ReadFeatures(file, bytes, features); code != kOk) return code;
   RgbImage stored;
   if (const Code code = DecodeStored(bytes, features, stored); code != kOk) return code;
-  if (const Code code = Orient(ExifOrientation(bytes), stored); code != kOk) return code;
+  if (const Code code = Orient(ContainerOrientation(bytes), stored); code != kOk) return code;
   pixels = std::move(stored);
   return kOk;
 }
@@ -148,8 +138,13 @@ Code WebpDimensions(std::FILE* file, Size& size) {
   } else {
     size = {features.width, features.height};
   }
-  if (ExifOrientation(bytes) >= 5) std::swap(size.width, size.height);
+  if (ContainerOrientation(bytes) >= 5) std::swap(size.width, size.height);
   return kOk;
 }
 
+}  // namespace
 }  // namespace kelmarin::codec
+
+KELMARIN_CODEC_MODULE(
+        .decodeFile = [](std::FILE* file, int, RgbImage& pixels) { return DecodeWebp(file, pixels); },
+        .dimensionsFile = [](std::FILE* file, int, Size& size) { return WebpDimensions(file, size); })

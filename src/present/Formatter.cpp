@@ -66,18 +66,30 @@ std::optional<std::string> ValueName(const ExifValue& value, const ExifTag* defi
 }
 
 // The name of the whole list (its numbers joined by spaces), display code 37.
+// True when `list`, whole numbers each followed by one space but the last, holds exactly the
+// numbers of values (a text that is a whole number counting as that number).
+bool ListIs(std::string_view list, const ExifValues& values) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (start > list.size()) return false;
+    const std::size_t space = list.find(' ', start);
+    const std::size_t end = space == std::string_view::npos ? list.size() : space;
+    auto number = values.Number(i);
+    if (!number) number = ValueNumber(values[i]);
+    if (!number) return false;
+    char digits[24];
+    const char* last = std::to_chars(digits, digits + sizeof digits, *number).ptr;
+    if (list.substr(start, end - start) != std::string_view(digits, static_cast<std::size_t>(last - digits))) return false;
+    start = end + 1;
+  }
+  return start == list.size() + 1;
+}
+
 std::optional<std::string> WholeListName(const ExifValues& values, const ExifTag* definition) {
   if (definition == nullptr || values.empty()) return std::nullopt;
-  std::string key;
-  for (const ExifValue& value : values) {
-    const auto number = ValueNumber(value);
-    if (!number) return std::nullopt;
-    if (!key.empty()) key += ' ';
-    key += std::to_string(*number);
-  }
   for (int i = 1; i <= definition->inqnicecount(); ++i) {
     const ExifTagNice& nice = definition->inqnice(i);
-    if (nice.liste == key) return nice.bezeichnung;
+    if (!nice.liste.empty() && ListIs(nice.liste, values)) return nice.bezeichnung;
   }
   return std::nullopt;
 }

@@ -244,6 +244,30 @@ TEST_F(GeneralRules, ComputedCodesAndSignedLists) {
   }
 }
 
+// Code 37 names a list only when the name's numbers are the whole list, no more and no fewer;
+// a text that is a whole number counts as that number.
+TEST_F(GeneralRules, WholeListNames) {
+  Tables one;
+  ExifTag& tag = one.Main(1, 37);
+  tag.addnice(0, "zwei Zahlen").liste = "8 0";
+  tag.addnice(0, "mit Vorzeichen").liste = "-1 16";
+  const std::pair<ZetExif, const char*> rows[] = {
+      {Numbers(1, {8, 0}), "zwei Zahlen"},      {Numbers(1, {8, 0, 0}), "8,0,0"},
+      {Numbers(1, {8}), "8"},                    {Numbers(1, {80}), "80"},
+      {Numbers(1, {-1, 16}), "mit Vorzeichen"},
+  };
+  for (const auto& [item, expected] : rows) {
+    EXPECT_EQ(FormatValue(one.defs, context, 0, item, kSectionMain), expected) << expected;
+  }
+  ZetExif mixed = Numbers(1, {0});
+  mixed.inhalt.emplace_back(std::string("8"));
+  EXPECT_EQ(FormatValue(one.defs, context, 0, mixed, kSectionMain), "0,8");
+  mixed.inhalt = {};
+  mixed.inhalt.emplace_back(std::string("8"));
+  mixed.inhalt.emplace_back(std::int64_t{0});
+  EXPECT_EQ(FormatValue(one.defs, context, 0, mixed, kSectionMain), "zwei Zahlen");
+}
+
 // Olympus's quality: bodies that count from 0 name the number + 1; lists stay numbers.
 TEST_F(GeneralRules, NamesCountedFromZeroOrOne) {
   ExifTag& tag = tables.Main(513, 30);

@@ -95,41 +95,15 @@ void AppendEscapedText(std::string& out, std::string_view utf8) {
   out.append(utf8.data() + start, utf8.size() - start);
 }
 
-void AppendRowText(std::string& out, const ListingRow& row) {
-  const std::string* const columns[] = {&row.tag, &row.label, &row.information, &row.raw};
-  constexpr std::size_t kColumns = std::size(columns);
-  std::size_t size = kColumns;  // the TABs and the line's end
-  for (const std::string* column : columns) size += column->size();
-  // Most rows have nothing to escape: the line grows the buffer once, its columns copied whole with
-  // spaces where its TABs and its end go, and is looked over in one piece.
-  const std::size_t at = out.size();
-  out.resize(at + size);
-  char* const line = out.data() + at;
-  char* next = line;
-  char* ends[kColumns];
-  for (std::size_t i = 0; i < kColumns; ++i) {
-    std::memcpy(next, columns[i]->data(), columns[i]->size());
-    next += columns[i]->size();
-    ends[i] = next;
-    *next++ = ' ';
-  }
-  if (FirstToEscape(std::string_view(line, size), 0) == size) {
-    for (std::size_t i = 0; i < kColumns; ++i) *ends[i] = i + 1 < kColumns ? '\t' : '\n';
-    return;
-  }
-  out.resize(at);
-  for (std::size_t i = 0; i < kColumns; ++i) {
-    AppendEscapedText(out, *columns[i]);
-    out += i + 1 < kColumns ? '\t' : '\n';
-  }
-}
+namespace {
 
-void AppendItemText(std::string& out, const ListingItem& item) {
-  // As AppendRowText: the line written whole with spaces where its TABs and its end go, looked over
-  // in one piece, and written again escaped in the rare case it needs it.
+// One line of four columns, the last written by appendLast: written whole with spaces where its
+// TABs and its end go and looked over in one piece (most lines have nothing to escape), and written
+// again escaped column by column in the rare case it needs it.
+template <typename AppendLast>
+void AppendColumns(std::string& out, const std::string_view (&texts)[3], AppendLast appendLast) {
   constexpr std::size_t kColumns = 4;
   const std::size_t at = out.size();
-  const std::string_view texts[] = {item.tag, item.label, item.information};
   std::size_t ends[kColumns];
   std::size_t size = std::size(texts);
   for (const std::string_view text : texts) size += text.size();
@@ -141,7 +115,7 @@ void AppendItemText(std::string& out, const ListingItem& item) {
     ends[i] = static_cast<std::size_t>(next - out.data());
     *next++ = ' ';
   }
-  AppendRawText(out, *item.raw);
+  appendLast(out);
   ends[3] = out.size();
   out += ' ';
   if (FirstToEscape(std::string_view(out).substr(at), 0) == out.size() - at) {
@@ -156,6 +130,18 @@ void AppendItemText(std::string& out, const ListingItem& item) {
     out += i + 1 < kColumns ? '\t' : '\n';
     start = ends[i] - at + 1;
   }
+}
+
+}  // namespace
+
+void AppendRowText(std::string& out, const ListingRow& row) {
+  const std::string_view texts[] = {row.tag, row.label, row.information};
+  AppendColumns(out, texts, [&row](std::string& line) { line += row.raw; });
+}
+
+void AppendItemText(std::string& out, const ListingItem& item) {
+  const std::string_view texts[] = {item.tag, item.label, item.information};
+  AppendColumns(out, texts, [&item](std::string& line) { AppendRawText(line, *item.raw); });
 }
 
 void AppendEscapedPath(std::string& out, std::string_view bytes) {

@@ -79,7 +79,11 @@ ZetExif* ImageMetadata::ExifAdd(std::int32_t section, std::int32_t tag, std::int
   // A camera's directories hold dozens of items: growing from one item on would move them again
   // and again.
   if (list.size() == list.capacity()) list.reserve(std::max<std::size_t>(kFirstCapacity, 2 * list.size()));
-  return &list.emplace_back(ZetExif{tag, typ, std::move(inhalt), 0});
+  ZetExif& item = list.emplace_back();  // filled in place: no item moved in
+  item.tag = tag;
+  item.typ = typ;
+  item.inhalt = std::move(inhalt);
+  return &item;
 }
 
 const ZetExif* ImageMetadata::ExifPos(std::int32_t section, std::int32_t lfd) const {

@@ -18,6 +18,12 @@
 #include "metadata/Reporter.h"
 #include "present/Lens.h"
 
+// The allocator's settings, read where the build links jemalloc (src/app/CMakeLists.txt) and unused
+// elsewhere: one arena for every thread. A reading thread with an arena of its own gives back that
+// arena's pages one by one when it ends, a system call each, while the listing waits for it.
+extern "C" const char* malloc_conf;
+const char* malloc_conf = "narenas:1";
+
 namespace {
 
 // The loader's messages go to standard error: caption, then text.

@@ -1,30 +1,101 @@
 // Opening image files: the only platform-dependent file code of the codec layer.
 
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <limits>
+#include <new>
 #include <string>
 
 #include "image/meta/CodecBasics.h"
 
 namespace kelmarin::codec {
 
-FilePtr OpenForReading(const std::string& path) {
-  if (path.empty()) return nullptr;
+namespace {
+
+// A stream over a regular file, read by position up to the size the file had when it was opened.
+// Listing many files is mostly system calls, and each is dear where the program runs sandboxed: a
+// plain stream asks again for the access mode (fdopen), for the block size (at its first read) and,
+// after a short read, once more for the end of the file. This one asks only for the bytes, and seeks
+// without asking at all.
+struct PositionedFile {
+  int fd = -1;
+  off_t size = 0;
+  off_t at = 0;
+  // The stream's buffer: as large as the blocks the JPEG header reader asks for, so that a small
+  // file is read whole at its first read.
+  char buffer[16 * 1024];
+
+  static ssize_t Read(void* cookie, char* into, std::size_t wanted) {
+    auto* self = static_cast<PositionedFile*>(cookie);
+    if (self->at >= self->size) return 0;
+    const auto left = static_cast<std::size_t>(self->size - self->at);
+    ssize_t got = -1;
+    do {
+      got = ::pread(self->fd, into, wanted < left ? wanted : left, self->at);
+    } while (got < 0 && errno == EINTR);
+    if (got > 0) self->at += got;
+    return got;
+  }
+
+  static int Seek(void* cookie, off64_t* offset, int whence) {
+    auto* self = static_cast<PositionedFile*>(cookie);
+    if (whence != SEEK_SET && whence != SEEK_CUR && whence != SEEK_END) return -1;
+    const off_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? self->at : self->size;
+    if (*offset < -base || *offset > std::numeric_limits<off_t>::max() - base) return -1;
+    self->at = base + static_cast<off_t>(*offset);
+    *offset = self->at;
+    return 0;
+  }
+
+  static int Close(void* cookie) {
+    auto* self = static_cast<PositionedFile*>(cookie);
+    const int closed = ::close(self->fd);
+    delete self;
+    return closed;
+  }
+};
+
+}  // namespace
+
+int OpenRegularFile(const std::string& path, std::int64_t& size) {
+  if (path.empty()) return -1;
   // A FIFO or device would block, never end or act on being opened: only regular files (or links to
   // them) are opened. The check is made again on the open file, in case the name was replaced in
   // between; O_NONBLOCK keeps that open from waiting on a FIFO and means nothing to a regular file.
   struct stat status {};
-  if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return nullptr;
+  if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return -1;
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return -1;
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size < 0) {
+    ::close(fd);
+    return -1;
+  }
+  size = status.st_size;
+  return fd;
+}
+
+FilePtr OpenForReading(const std::string& path) {
+  std::int64_t size = 0;
+  const int fd = OpenRegularFile(path, size);
   if (fd < 0) return nullptr;
-  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+  auto* cookie = new (std::nothrow) PositionedFile;
+  if (cookie == nullptr) {
     ::close(fd);
     return nullptr;
   }
-  std::FILE* file = ::fdopen(fd, "rb");
-  if (file == nullptr) ::close(fd);
+  cookie->fd = fd;
+  cookie->size = static_cast<off_t>(size);
+  const cookie_io_functions_t functions{PositionedFile::Read, nullptr, PositionedFile::Seek,
+                                        PositionedFile::Close};
+  std::FILE* file = ::fopencookie(cookie, "rb", functions);
+  if (file == nullptr) {
+    PositionedFile::Close(cookie);
+    return nullptr;
+  }
+  std::setvbuf(file, cookie->buffer, _IOFBF, sizeof cookie->buffer);
   return FilePtr(file);
 }
 

@@ -381,5 +381,33 @@ TEST(JpegPixels, CalledOffDecodeEndsWithoutPixelsOrMarkersOnItsThreadOnly) {
   EXPECT_NE(App1(*codec::InputMetadata()), nullptr);
 }
 
+// Files are read through a positioned stream of our own; the readers seek and read it as a plain
+// stream: across its buffer's edge, from the end, before the start and past the end.
+TEST(FileStream, SeeksAndReadsLikeAPlainStream) {
+  ScratchFolder folder;
+  Bytes bytes(40000);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
+  WriteFileBytes(folder.Path("stream.bin"), bytes);
+  const codec::FilePtr file = codec::OpenForReading(folder.Path("stream.bin"));
+  ASSERT_NE(file, nullptr);
+  Bytes got(bytes.size() + 10);
+  EXPECT_EQ(std::fread(got.data(), 1, got.size(), file.get()), bytes.size());
+  EXPECT_NE(std::feof(file.get()), 0);
+  got.resize(bytes.size());
+  EXPECT_EQ(got, bytes);
+  ASSERT_EQ(std::fseek(file.get(), -3, SEEK_END), 0);
+  EXPECT_EQ(std::ftell(file.get()), 39997);
+  std::uint8_t tail[8] = {};
+  ASSERT_EQ(std::fread(tail, 1, sizeof tail, file.get()), 3u);
+  EXPECT_EQ(tail[2], bytes[39999]);
+  ASSERT_EQ(std::fseek(file.get(), 20000, SEEK_SET), 0);
+  ASSERT_EQ(std::fseek(file.get(), 5, SEEK_CUR), 0);
+  EXPECT_EQ(std::fgetc(file.get()), bytes[20005]);
+  EXPECT_NE(std::fseek(file.get(), -1, SEEK_SET), 0);
+  EXPECT_EQ(std::ftell(file.get()), 20006);
+  ASSERT_EQ(std::fseek(file.get(), 50000, SEEK_SET), 0);
+  EXPECT_EQ(std::fgetc(file.get()), EOF);
+}
+
 }  // namespace
 }  // namespace kelmarin::test

@@ -36,8 +36,8 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 // no permission). The path is UTF-8 (the platform's bytes on Linux).
 FilePtr OpenForReading(const std::string& path);
 
-// The descriptor of a regular file opened for reading as OpenForReading opens it, and its size then;
-// -1 for anything else. The caller closes it.
+// The descriptor of a regular file opened for reading as OpenForReading opens it, checked again once
+// open, and its size; -1 for anything else. The caller closes it.
 int OpenRegularFile(const std::string& path, std::int64_t& size);
 
 // kOk when the path names a regular file that can be opened for reading, else kCannotOpen.

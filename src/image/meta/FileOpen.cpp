@@ -58,18 +58,25 @@ struct PositionedFile {
   }
 };
 
+// Opens `path` when it names a regular file (or a link to one), setting `size` to its size. A FIFO
+// or device would block, never end or act on being opened, so nothing else is opened; O_NONBLOCK
+// keeps the open from waiting on a FIFO should the name be replaced in between, and means nothing
+// to a regular file.
+int OpenNamedRegularFile(const std::string& path, std::int64_t& size) {
+  struct stat status {};
+  if (path.empty() || ::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return -1;
+  size = status.st_size;
+  return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+}
+
 }  // namespace
 
 int OpenRegularFile(const std::string& path, std::int64_t& size) {
-  if (path.empty()) return -1;
-  // A FIFO or device would block, never end or act on being opened: only regular files (or links to
-  // them) are opened. The check is made again on the open file, in case the name was replaced in
-  // between; O_NONBLOCK keeps that open from waiting on a FIFO and means nothing to a regular file.
-  struct stat status {};
-  if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return -1;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  const int fd = OpenNamedRegularFile(path, size);
   if (fd < 0) return -1;
-  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size < 0) {
+  // A mapping must know the open file itself: the name may have been replaced since it was looked at.
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
     ::close(fd);
     return -1;
   }
@@ -77,9 +84,12 @@ int OpenRegularFile(const std::string& path, std::int64_t& size) {
   return fd;
 }
 
+// The stream reads no further than the size the name had when it was looked at. Had the name been
+// replaced before the open, a FIFO or folder fails at the first read, and anything else is read no
+// further than that size, so the open file is not looked at again.
 FilePtr OpenForReading(const std::string& path) {
   std::int64_t size = 0;
-  const int fd = OpenRegularFile(path, size);
+  const int fd = OpenNamedRegularFile(path, size);
   if (fd < 0) return nullptr;
   auto* cookie = new (std::nothrow) PositionedFile;
   if (cookie == nullptr) {

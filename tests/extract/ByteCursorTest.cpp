@@ -83,6 +83,10 @@ TEST(ByteCursorTest, FlagStaysSetAndSubCursorsAreBounded) {
   EXPECT_EQ(std::tuple(big.PartAt(2, 3).size(), big.PartAt(9, 1).size(), big.PartAt(10, 1).size()),
             std::tuple(3u, 0u, 0u));
   EXPECT_EQ(std::pair(big.Position(), big.RanOut()), std::pair(std::size_t{0}, false));
+  // TextAt is PartAt as characters; CutAtNul ends a text at its first zero byte, if any.
+  EXPECT_EQ(std::tuple(text.TextAt(1, 5), text.TextAt(4, 1), CutAtNul(std::string_view("ab\0c", 4)),
+                       CutAtNul("abc")),
+            std::tuple("M*", "", "ab", "abc"));
   // HoldsAt looks anywhere without moving or setting the flag.
   EXPECT_TRUE(text.HoldsAt(1, "M*"));
   EXPECT_TRUE(text.HoldsAt(3, ""));

@@ -557,19 +557,20 @@ TEST(RawContainers, CrwBlockLayout) {
       ASSERT_TRUE(ReadCrwContainer(Crw(o, Heap(o, c.records)), source));
       ASSERT_EQ(source.tiffBlocks.size(), 1U) << c.name;
       const Block bytes(source.tiffBlocks[0].bytes.begin(), source.tiffBlocks[0].bytes.end());
-      const ByteReader block(bytes, order);
-      EXPECT_EQ(block.Size(), static_cast<std::int64_t>(c.size)) << c.name;
-      const std::int64_t main = block.ReadU32(5) + 1, entries = block.ReadU16(main);
-      EXPECT_EQ(block.ReadU32(main + 2 + 12 * entries), c.next) << c.name;
+      const ByteCursor block(bytes, order == ByteOrder::BigEndian);
+      EXPECT_EQ(block.Bytes().size(), c.size) << c.name;
+      const std::size_t main = block.U32At(4), entries = block.U16At(main);
+      EXPECT_EQ(block.U32At(main + 2 + 12 * entries), c.next) << c.name;
       if (c.next != 0) {
         EXPECT_EQ(Rows(source, {T | 0x0201}), "0|" + std::to_string(c.size - 4)) << c.name;
       }
       if (c.noteCount == 0) continue;
       // Directory 0's second entry links the Exif directory, whose only entry is the makernote.
-      const std::int64_t exif = block.ReadU32(main + 2 + 12 + 8) + 1;
-      EXPECT_EQ(std::tuple(block.ReadU16(exif + 2), block.ReadU32(exif + 6), block.ReadU32(exif + 10)),
-                std::tuple(0x927C, c.noteCount, 62)) << c.name;
-      EXPECT_EQ(block.ReadU32(62 + 1 + 2 + 8), 80) << c.name;  // the owner's name after the directory
+      const std::size_t exif = block.U32At(main + 2 + 12 + 8);
+      EXPECT_EQ(std::tuple(block.U16At(exif + 2), block.U32At(exif + 6), block.U32At(exif + 10)),
+                std::tuple(0x927Cu, c.noteCount, 62u))
+          << c.name;
+      EXPECT_EQ(block.U32At(62 + 2 + 8), 80u) << c.name;  // the owner's name after the directory
     }
   }
 }

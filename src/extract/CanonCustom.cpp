@@ -112,9 +112,9 @@ void ReadGroupFunctions(ImageMetadata& image, ByteCursor block, const BodyFuncti
   const std::int64_t groups = block.U32();
   for (std::int64_t g = 0; g < groups && block.Remaining() >= 12; ++g) {
     block.Skip(4);  // the group's number
-    const std::size_t length = block.U32();
-    if (length < 8 || length > block.Remaining() + 4) return;
+    const std::size_t length = block.U32();  // counts itself
     ByteCursor group = block.Sub(length - 4);
+    if (length < 8 || block.RanOut()) return;
     const std::int64_t records = group.U32();
     ReadRecords(image, group, records, body);
   }

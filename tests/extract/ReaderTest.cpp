@@ -672,6 +672,9 @@ const std::vector<std::pair<std::int32_t, std::string>> kKodakInfoItems = {
 
 TEST(MakernoteFields, FixedValuesAndPaddedDirectory) {
   const Note samsung = [](const TiffBuilder& t) { return test::Cat({test::Bytes("STMN0100"), t.U32(3361053), t.U32(5)}); };
+  const Note reconyx = [](const TiffBuilder& t) {
+    return Place(0x6C, {{0x00, {0x01, 0xF1}}, {0x26, t.U16(0xFFFB)}, {0x2A, {'H', 0, 0xE9, 0, '5', 0}}});
+  };
   const FieldCase cases[] = {
       {"Samsung", "SAMSUNG TECHWIN", "", samsung, 0, 32, {{0, "STMN0100"}, {2, "3361053"}, {3, "5"}}},
       {"SamsungCut", "SAMSUNG TECHWIN", "", samsung, 15, 32, {{0, "STMN0100"}, {2, "3361053"}, {3, "-"}}},
@@ -684,9 +687,8 @@ TEST(MakernoteFields, FixedValuesAndPaddedDirectory) {
       {"KodakDc240", "EASTMAN KODAK COMPANY", "KODAK DC240 ZOOM", [](const TiffBuilder& t) {
          return Place(0x50, {{0x0C, t.U16(1999)}, {0x37, {0xFE}}});
        }, 0, 35, {{0x0C, "1999"}, {0x37, "-2"}}},
-      {"ReconyxWithoutMake", "", "", [](const TiffBuilder& t) {
-         return Place(0x6C, {{0x00, {0x01, 0xF1}}, {0x26, t.U16(0xFFFB)}, {0x2A, {'H', 0, 0xE9, 0, '5', 0}}});
-       }, 0, 38, {{0x13, "-5"}, {0x15, "H?5"}, {0x2B, ""}}},
+      {"ReconyxWithoutMake", "", "", reconyx, 0, 38, {{0x13, "-5"}, {0x15, "H?5"}, {0x2B, ""}}},
+      {"ReconyxCut", "", "", reconyx, 0x40, 38, {{0x13, "-5"}, {0x15, "-"}, {0x2B, "-"}}},
       {"KodakOwnHeader", "JK Imaging, Ltd.", "PIXPRO", [](const TiffBuilder& t) {
          TiffBuilder own(t.Order() == ByteOrder::BigEndian ? ByteOrder::LittleEndian : ByteOrder::BigEndian);
          return test::Cat({test::Bytes(own.Order() == ByteOrder::BigEndian ? "MM" : "II"), own.U16(42), own.U32(8),

@@ -239,8 +239,12 @@ ImageMetadata ReadAll(MetadataSource source, std::int32_t type = 10) {
   source.container = true;
   return ReadMetadata(type, std::make_shared<MetadataSource>(std::move(source)), nullptr);
 }
-std::string Text(const ZetExif* item) {
-  return item != nullptr && !item->inhalt.empty() ? std::get<std::string>(item->inhalt[0]) : "";
+// The item's values joined by ",", "-" when there is none.
+std::string Values(const ZetExif* item) {
+  std::string text = item == nullptr ? "-" : "";
+  for (const ExifValue& v : item != nullptr ? item->inhalt : std::vector<ExifValue>{})
+    text += (text.empty() ? "" : ",") + (v.index() == 0 ? std::to_string(std::get<0>(v)) : std::get<1>(v));
+  return text;
 }
 
 TEST(Containers, EachKindHandsOnTheSameSectionsAndRows) {
@@ -276,8 +280,8 @@ TEST(Containers, EachKindHandsOnTheSameSectionsAndRows) {
     MetadataSource source;
     ASSERT_TRUE(c.reader(c.file, source)) << c.name;
     ImageMetadata image = ReadAll(source);
-    EXPECT_EQ(Text(image.ExifTag(kSectionMain, 0x010F)) + "|" + Text(image.ExifTag(kSectionMain, 0x0110)) +
-                  "|" + Text(image.ExifTag(kSectionMain, 36867)),
+    EXPECT_EQ(Values(image.ExifTag(kSectionMain, 0x010F)) + "|" + Values(image.ExifTag(kSectionMain, 0x0110)) +
+                  "|" + Values(image.ExifTag(kSectionMain, 36867)),
               "Canon|Modell X|2021:05:12 12:21:21")
         << c.name;
     EXPECT_EQ(image.ExifCount(kSectionThumbnail), 1) << c.name;
@@ -304,7 +308,7 @@ TEST(Containers, Cr3PartsGoToTheirSectionsAndTheMakernoteByTheMake) {
   MetadataSource source;
   ASSERT_TRUE(ReadCr3Container(file, nullptr, source));
   ImageMetadata image = ReadAll(source);
-  EXPECT_EQ(Text(image.ExifTag(kSectionMain, 0x010F)), "Canon");
+  EXPECT_EQ(Values(image.ExifTag(kSectionMain, 0x010F)), "Canon");
   EXPECT_NE(image.ExifTag(kSectionMain, 0x829A), nullptr);
   EXPECT_NE(image.ExifTag(kSectionMakernote, 0x0006), nullptr);
   EXPECT_NE(image.ExifTag(kSectionGps, 0x0002), nullptr);
@@ -445,13 +449,6 @@ Block Heap(const TiffBuilder& o, const std::vector<std::pair<std::uint16_t, Bloc
 }
 Block Crw(const TiffBuilder& o, const Block& heap) {
   return Cat({Bytes(o.Order() == ByteOrder::BigEndian ? "MM" : "II"), o.U32(14), Bytes("HEAPCCDR"), heap});
-}
-// The item's values joined by ",", "-" when there is none.
-std::string Values(const ZetExif* item) {
-  std::string text = item == nullptr ? "-" : "";
-  for (const ExifValue& v : item != nullptr ? item->inhalt : std::vector<ExifValue>{})
-    text += (text.empty() ? "" : ",") + (v.index() == 0 ? std::to_string(std::get<0>(v)) : std::get<1>(v));
-  return text;
 }
 
 // The values of the rows (section << 16 | tag), "-" for a missing one, joined by "|", after the

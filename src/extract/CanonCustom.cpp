@@ -111,7 +111,7 @@ void ReadGroupFunctions(ImageMetadata& image, ByteCursor block, const BodyFuncti
   block.Skip(2);
   const std::int64_t groups = block.U32();
   for (std::int64_t g = 0; g < groups && block.Remaining() >= 12; ++g) {
-    block.Skip(4);  // the group's number
+    block.Skip(4);                           // the group's number
     const std::size_t length = block.U32();  // counts itself
     ByteCursor group = block.Sub(length - 4);
     if (length < 8 || block.RanOut()) return;

@@ -65,7 +65,8 @@ TEST(ByteCursorTest, FlagStaysSetAndSubCursorsAreBounded) {
   ByteCursor text(std::span(reinterpret_cast<const std::uint8_t*>("MM*"), 3));
   const bool ii = text.Match("II"), mm = text.Match("MM");
   const bool longer = text.Match(std::string_view("*\0", 2));  // longer than what remains
-  EXPECT_EQ(std::tuple(ii, mm, longer, text.Position(), text.RanOut()), std::tuple(false, true, false, 2u, false));
+  EXPECT_EQ(std::tuple(ii, mm, longer, text.Position(), text.RanOut()),
+            std::tuple(false, true, false, 2u, false));
   // The peeks look anywhere without moving or setting the flag; 0 where the number does not fit.
   const ByteCursor big(kBytes), little(kBytes, false);
   EXPECT_EQ(std::tuple(big.U16At(7), little.U16At(7), big.U32At(5), little.U32At(5)),

@@ -466,7 +466,9 @@ TEST(Makernotes, SubdirectoriesFollowTheirPointer) {
     const char* name;
     std::uint16_t type, pointer;
     std::int32_t count;
-  } cases[] = {{"OlympusLater", 7, 0x2010, 4}, {"OlympusLater", 13, 0x2010, 4}, {"SonyDsc", 7, 0x2010, 3},
+  } cases[] = {{"OlympusLater", 7, 0x2010, 4},
+               {"OlympusLater", 13, 0x2010, 4},
+               {"SonyDsc", 7, 0x2010, 3},
                {"NikonOwnHeader", 4, 0x0011, 4}};
   for (const auto& c : cases) {
     for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
@@ -475,7 +477,8 @@ TEST(Makernotes, SubdirectoriesFollowTheirPointer) {
       ReadExifBlock(image, Block(Case(c.name), order, c.type, c.pointer), nullptr);
       ASSERT_EQ(image.ExifCount(3), c.count);
       if (c.count == 3) continue;
-      EXPECT_EQ(std::tuple(image.ExifPos(3, 3)->directory, image.ExifPos(3, 4)->tag, image.ExifPos(3, 4)->directory),
+      EXPECT_EQ(std::tuple(image.ExifPos(3, 3)->directory, image.ExifPos(3, 4)->tag,
+                           image.ExifPos(3, 4)->directory),
                 std::tuple(0, 0x0100, c.pointer));
     }
   }
@@ -485,12 +488,13 @@ TEST(Makernotes, SubdirectoriesFollowTheirPointer) {
 // the bytes alone, of which the makernote entry counts `count` when not 0); `exif` entries follow
 // the makernote's in the Exif directory.
 ImageMetadata ReadNote(TiffBuilder& tiff, const std::string& make, const std::string& note,
-                       const std::vector<TiffBuilder::Entry>& entries, const std::vector<TiffBuilder::Entry>& exif = {},
-                       std::uint32_t count = 0) {
+                       const std::vector<TiffBuilder::Entry>& entries,
+                       const std::vector<TiffBuilder::Entry>& exif = {}, std::uint32_t count = 0) {
   const std::uint32_t makeAt = tiff.AppendText(make + '\0');
   const std::uint32_t noteAt = tiff.AppendText(note);
   if (!entries.empty()) tiff.AddDirectory(entries);
-  std::vector<TiffBuilder::Entry> exifEntries = {tiff.At(0x927C, 7, count != 0 ? count : tiff.Size() - noteAt, noteAt)};
+  std::vector<TiffBuilder::Entry> exifEntries = {
+      tiff.At(0x927C, 7, count != 0 ? count : tiff.Size() - noteAt, noteAt)};
   exifEntries.insert(exifEntries.end(), exif.begin(), exif.end());
   const std::uint32_t exifAt = tiff.AddDirectory(exifEntries);
   tiff.SetFirstDirectory(tiff.AddDirectory(
@@ -523,9 +527,9 @@ TEST(Makernotes, OlympusCameraTypeSetsTheNumbering) {
     for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
       TiffBuilder tiff(order);
       const std::uint32_t text = tiff.AppendText(type + "\0\0\0\0"s);
-      const ImageMetadata image =
-          ReadNote(tiff, "OLYMPUS OPTICAL CO.,LTD", "OLYMP\0\1\0"s,
-                   {tiff.Short(0x0201, 1), tiff.At(0x0207, 2, static_cast<std::uint32_t>(type.size() + 1), text)});
+      const ImageMetadata image = ReadNote(
+          tiff, "OLYMPUS OPTICAL CO.,LTD", "OLYMP\0\1\0"s,
+          {tiff.Short(0x0201, 1), tiff.At(0x0207, 2, static_cast<std::uint32_t>(type.size() + 1), text)});
       EXPECT_EQ(std::pair(image.camera_id, image.countsFromZero), std::pair(18, fromZero)) << type;
     }
   }
@@ -582,7 +586,8 @@ TEST(Makernotes, RicohTextPairs) {
       {"Rv0207;Bg6", "21110t:'0207' 16999t:'6'"}};
   for (const auto& [text, shown] : cases) {
     TiffBuilder tiff(ByteOrder::LittleEndian);
-    ImageMetadata image = ReadNote(tiff, "RICOH", text + "9;Xy99;", {}, {}, static_cast<std::uint32_t>(text.size()));
+    ImageMetadata image =
+        ReadNote(tiff, "RICOH", text + "9;Xy99;", {}, {}, static_cast<std::uint32_t>(text.size()));
     EXPECT_EQ(std::pair(image.camera_id, Shown(image, 3)), std::pair(40, shown)) << text;
   }
 }

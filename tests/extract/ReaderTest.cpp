@@ -280,8 +280,8 @@ TEST(Containers, EachKindHandsOnTheSameSectionsAndRows) {
     MetadataSource source;
     ASSERT_TRUE(c.reader(c.file, source)) << c.name;
     ImageMetadata image = ReadAll(source);
-    EXPECT_EQ(Values(image.ExifTag(kSectionMain, 0x010F)) + "|" + Values(image.ExifTag(kSectionMain, 0x0110)) +
-                  "|" + Values(image.ExifTag(kSectionMain, 36867)),
+    EXPECT_EQ(Values(image.ExifTag(kSectionMain, 0x010F)) + "|" +
+                  Values(image.ExifTag(kSectionMain, 0x0110)) + "|" + Values(image.ExifTag(kSectionMain, 36867)),
               "Canon|Modell X|2021:05:12 12:21:21")
         << c.name;
     EXPECT_EQ(image.ExifCount(kSectionThumbnail), 1) << c.name;

@@ -197,7 +197,7 @@ QImage EmbeddedThumbnail(const MetadataSource& source, QSize box) {
     return Fills(best, box);
   };
   for (const JpegMarker& marker : source.markers) {
-    const std::size_t header = static_cast<std::size_t>(kTiffHeaderPos) - 1;
+    const auto header = static_cast<std::size_t>(kApp1TiffHeader);
     if (marker.code != 0xE1 || marker.bytes.size() <= header ||
         std::memcmp(marker.bytes.data() + 4, "Exif\0\0", 6) != 0)
       continue;

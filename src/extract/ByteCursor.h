@@ -76,6 +76,11 @@ class ByteCursor {
     if (at > data.size()) return {};
     return data.subspan(at, count < data.size() - at ? count : data.size() - at);
   }
+  // PartAt as characters, for texts stored in the bytes.
+  std::string_view TextAt(std::size_t at, std::size_t count) const {
+    const std::span<const std::uint8_t> part = PartAt(at, count);
+    return {reinterpret_cast<const char*>(part.data()), part.size()};
+  }
   // True when the bytes at `at` are exactly `text`; the position and the flag stay as they are.
   bool HoldsAt(std::size_t at, std::string_view text) const {
     if (at > data.size() || text.size() > data.size() - at) return false;
@@ -104,5 +109,10 @@ class ByteCursor {
   bool big = true;
   bool ranOut = false;
 };
+
+// The text up to, not including, its first zero byte; the whole text when it has none.
+inline std::string_view CutAtNul(std::string_view text) {
+  return text.substr(0, text.find('\0'));
+}
 
 }  // namespace kelmarin

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "extract/ByteReader.h"
 #include "metadata/Definitions.h"
 
 namespace kelmarin {
@@ -127,47 +126,28 @@ constexpr std::int32_t kStyleSettings = 6;
 constexpr std::int32_t kUserStyles = 3;
 constexpr std::int32_t kUserStylesAt = kStyles * kStyleSettings * 4;
 
-void Add(ImageMetadata& image, std::int32_t blockTag, std::int32_t tag, std::int32_t typ, ExifValues values) {
-  if (ZetExif* item = image.ExifAdd(kSectionMakernote, tag, typ, std::move(values))) item->directory = blockTag;
-}
-
-void AddNumbers(ImageMetadata& image, std::int32_t blockTag, std::int32_t tag, const ByteReader& reader,
-                BufferPos at, std::int32_t width, std::int32_t count, bool isSigned) {
-  const std::int64_t size = std::int64_t{width} * count;
-  if (!reader.Has(at, size)) return;
-  const PackedForm form{static_cast<std::uint8_t>(width), isSigned, reader.Order() == ByteOrder::BigEndian};
-  Add(image, blockTag, tag, kTypNumbers,
-      ExifValues::Packed(reader.Bytes(at, size), static_cast<std::size_t>(count), form));
-}
-
 void ReadCameraInfo(ImageMetadata& image, const std::vector<std::uint8_t>& bytes, std::uint32_t modelId,
-                    ByteOrder order) {
+                    bool bigEndian) {
   const InfoLayout* layout = nullptr;
   for (const InfoLayout& candidate : kInfoLayouts) {
     if (candidate.modelId == modelId) layout = &candidate;
   }
   if (layout == nullptr) return;
-  const ByteReader reader(bytes, order);
-  const ByteReader other(bytes, order == ByteOrder::BigEndian ? ByteOrder::LittleEndian : ByteOrder::BigEndian);
+  const ByteCursor info(bytes, bigEndian), other(bytes, !bigEndian);
   for (const InfoField& field : layout->fields) {
-    const BufferPos at = field.offset + 1;
-    if (field.width == 0) {
-      if (!reader.Has(at, field.count)) continue;
-      Add(image, kCanonCameraInfo, field.tag, kTypTexts, {std::string(CutAtNul(reader.Text(at, field.count)))});
-      continue;
-    }
-    AddNumbers(image, kCanonCameraInfo, field.tag, field.reversed ? other : reader, at, field.width, field.count,
-               false);
+    AddField(image, kCanonCameraInfo, field.tag, field.reversed ? other : info,
+             static_cast<std::size_t>(field.offset), field.width, field.count);
   }
+  const auto styles = static_cast<std::size_t>(layout->styles);
   for (std::int32_t style = 0; style < kStyles; ++style) {
     for (std::int32_t setting = 0; setting < kStyleSettings; ++setting) {
-      AddNumbers(image, kCanonCameraInfo, kStyleBase + 8 * style + setting, reader,
-                 layout->styles + 1 + 4 * (kStyleSettings * style + setting), 4, 1, true);
+      AddField(image, kCanonCameraInfo, kStyleBase + 8 * style + setting, info,
+               styles + static_cast<std::size_t>(4 * (kStyleSettings * style + setting)), 4, 1, true);
     }
   }
   for (std::int32_t user = 0; user < kUserStyles; ++user) {
-    AddNumbers(image, kCanonCameraInfo, kUserStyleBase + 1 + user, reader,
-               layout->styles + 1 + kUserStylesAt + 2 * user, 2, 1, false);
+    AddField(image, kCanonCameraInfo, kUserStyleBase + 1 + user, info,
+             styles + static_cast<std::size_t>(kUserStylesAt + 2 * user), 2, 1);
   }
 }
 
@@ -193,8 +173,8 @@ void ReadCompactCameraInfo(ImageMetadata& image, const ZetExif& item) {
   if (!index) return;
   const auto number = item.inhalt.Number(*index);
   if (!number) return;
-  Add(image, kCanonCameraInfo, kCompactTemperature, kTypNumbers,
-      {std::int64_t{static_cast<std::int32_t>(static_cast<std::uint32_t>(*number))}});
+  AddMakernoteItem(image, kCanonCameraInfo, kCompactTemperature, kTypNumbers,
+                   {std::int64_t{static_cast<std::int32_t>(static_cast<std::uint32_t>(*number))}});
 }
 
 // The colour data as words; a value is read from its words wherever the block holds them all.
@@ -308,12 +288,14 @@ constexpr std::array<LevelField, 6> kLevels = {{{0x10, 0xE7, 4},
                                                {0x14, 0x2B9, 1, false, true},
                                                {0x15, 0x2BA, 1, false, true}}};
 
-void AddWords(ImageMetadata& image, std::int32_t tag, const Words& words, std::size_t from, std::size_t count,
-              bool isSigned) {
-  if (!words.Has(from, count)) return;
+// Adds the words when the block holds them all; false when it does not.
+bool AddWords(ImageMetadata& image, std::int32_t directory, std::int32_t tag, const Words& words,
+              std::size_t from, std::size_t count, bool isSigned) {
+  if (!words.Has(from, count)) return false;
   ExifValues values;
   for (std::size_t i = 0; i < count; ++i) values.emplace_back(words.Word(from + i, isSigned));
-  Add(image, kCanonColorData, tag, kTypNumbers, std::move(values));
+  AddMakernoteItem(image, directory, tag, kTypNumbers, std::move(values));
+  return true;
 }
 
 void ReadColorData(ImageMetadata& image, const ZetExif& item) {
@@ -327,23 +309,23 @@ void ReadColorData(ImageMetadata& image, const ZetExif& item) {
   std::int64_t version = 0;
   if (form->versioned) {
     version = words.Word(0, true);
-    AddWords(image, 0, words, 0, 1, true);
+    AddWords(image, kCanonColorData, 0, words, 0, 1, true);
   }
   for (const auto& lights : {form->lights, form->moreLights}) {
     for (const LightAt& light : lights) {
-      AddWords(image, kLevelsBase + 2 * light.light, words, light.word, 4, true);
-      AddWords(image, kLevelsBase + 2 * light.light + 1, words, light.word + 4, 1, false);
+      AddWords(image, kCanonColorData, kLevelsBase + 2 * light.light, words, light.word, 4, true);
+      AddWords(image, kCanonColorData, kLevelsBase + 2 * light.light + 1, words, light.word + 4, 1, false);
     }
   }
   for (std::size_t row = 0; form->calibrationAt != 0 && row < kCalibrationRows; ++row) {
-    AddWords(image, kCalibrationBase + 1 + static_cast<std::int32_t>(row), words, form->calibrationAt + 4 * row, 4,
-             true);
+    AddWords(image, kCanonColorData, kCalibrationBase + 1 + static_cast<std::int32_t>(row), words,
+             form->calibrationAt + 4 * row, 4, true);
   }
   if (!form->levels) return;
   for (const LevelField& field : kLevels) {
     if (field.versions4And5 && version != 4 && version != 5) continue;
     if (!field.swappedPairs) {
-      AddWords(image, field.tag, words, field.word, field.count, false);
+      AddWords(image, kCanonColorData, field.tag, words, field.word, field.count, false);
       continue;
     }
     if (!words.Has(field.word, 2 * field.count)) continue;
@@ -351,7 +333,7 @@ void ReadColorData(ImageMetadata& image, const ZetExif& item) {
     for (std::size_t i = 0; i < field.count; ++i) {
       values.emplace_back((words.Word(field.word + 2 * i, false) << 16) | words.Word(field.word + 2 * i + 1, false));
     }
-    Add(image, kCanonColorData, field.tag, kTypNumbers, std::move(values));
+    AddMakernoteItem(image, kCanonColorData, field.tag, kTypNumbers, std::move(values));
   }
 }
 
@@ -381,11 +363,7 @@ void ReadAfInfo(ImageMetadata& image, const ZetExif& item, const AfForm& form, b
   const std::size_t bitWords = (points + 15) / 16;
   std::size_t at = form.arraysAt;
   auto add = [&](std::int32_t field, std::size_t count, bool isSigned) {
-    if (!words.Has(at, count)) return false;
-    ExifValues values;
-    for (std::size_t i = 0; i < count; ++i) values.emplace_back(words.Word(at + i, isSigned));
-    if (ZetExif* added = image.ExifAdd(kSectionMakernote, field, kTypNumbers, std::move(values)))
-      added->directory = form.tag;
+    if (!AddWords(image, form.tag, field, words, at, count, isSigned)) return false;
     at += count;
     return true;
   };
@@ -440,7 +418,7 @@ void ReadCanonBlocks(ImageMetadata& image, const ExifBlockState& state) {
       if (item->tag == kAfForms[form].tag && item->typ == kTypNumbers) afInfo[form] = i;
     }
   }
-  if (cameraInfo && modelId) ReadCameraInfo(image, *cameraInfo, *modelId, state.reader.Order());
+  if (cameraInfo && modelId) ReadCameraInfo(image, *cameraInfo, *modelId, state.bytes.BigEndian());
   if (compactInfo != 0) ReadCompactCameraInfo(image, *image.ExifPos(kSectionMakernote, compactInfo));
   if (colorData != 0) {
     // Copy the item: adding items may move the one it came from.

@@ -63,76 +63,60 @@ bool ContainsWord(std::string_view text, std::string_view word) {
   return false;
 }
 
-// Bytes per value of the TIFF field types 1..12 (index 0 unused).
-constexpr std::array<std::int64_t, 13> kUnitSize = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
-
-// Where an entry's value bytes lie and how many there are (0 when the type has no size).
-struct ValueBytes {
-  BufferPos at = 0;
-  std::int64_t size = 0;
-};
-ValueBytes EntryValue(const ByteReader& reader, BufferPos entry, BufferPos base) {
-  const std::int32_t type = reader.ReadU16(entry + 2);
-  if (type < 1 || type > 12) return {};
-  const std::int64_t size = reader.ReadU32(entry + 4) * kUnitSize[static_cast<std::size_t>(type)];
-  return {size <= 4 ? entry + 8 : reader.ReadU32(entry + 8) + base, size};
+// The bytes of an entry's value: exactly its count × unit size, or none when they do not all lie
+// inside the block (or the type has no size).
+ByteCursor EntryValue(const ExifBlockState& state, std::int64_t entry, std::int64_t base) {
+  const ByteCursor field = state.From(entry);
+  const std::uint16_t type = field.U16At(2);
+  if (type < kByte || type > kDouble) return {};
+  const std::int64_t size = field.U32At(4) * kFieldTypeSize[type];
+  return state.From(size <= 4 ? entry + 8 : field.U32At(8) + base).Sub(static_cast<std::size_t>(size));
 }
 
 bool WithinBudget(const ImageMetadata& image, std::size_t values) {
   return image.ExifStoredBytes() + sizeof(ZetExif) + values * sizeof(ExifValue) <= kMaxExifBytesPerImage;
 }
 
-void AddFunction(ImageMetadata& image, std::int32_t directory, std::int32_t function, ExifValues values) {
-  if (ZetExif* item = image.ExifAdd(kSectionMakernote, function, kTypNumbers, std::move(values))) {
-    item->directory = directory;
-  }
-}
-
 // The earlier form: a 16-bit length in bytes (the D60 leaves the length word out of it), then a
 // word per function.
-void ReadWordFunctions(ImageMetadata& image, const ByteReader& reader, ValueBytes block,
-                       std::int32_t directory) {
-  if (!reader.Has(block.at, block.size) || block.size < 2) return;
-  const std::int64_t stored = reader.ReadU16(block.at);
-  if (stored != block.size && stored + 2 != block.size) return;
-  for (BufferPos word = block.at + 2; word + 2 <= block.at + block.size; word += 2) {
-    if (!WithinBudget(image, 1)) return;
-    const std::int32_t value = reader.ReadU16(word);
-    AddFunction(image, directory, value >> 8, {std::int64_t{value & 0xFF}});
+void ReadWordFunctions(ImageMetadata& image, ByteCursor block, std::int32_t directory) {
+  const std::size_t size = block.Bytes().size();
+  if (size < 2) return;
+  const std::size_t stored = block.U16();
+  if (stored != size && stored + 2 != size) return;
+  while (block.Remaining() >= 2 && WithinBudget(image, 1)) {
+    const std::uint16_t value = block.U16();
+    AddMakernoteItem(image, directory, value >> 8, kTypNumbers, {std::int64_t{value & 0xFF}});
   }
 }
 
-// The records of one group of the later form, from `from` up to `end`.
-void ReadRecords(ImageMetadata& image, const ByteReader& reader, BufferPos from, BufferPos end,
-                 std::int64_t records, const BodyFunctions* body) {
-  const PackedForm form{4, true, reader.Order() == ByteOrder::BigEndian};
-  BufferPos at = from;
-  for (std::int64_t r = 0; r < records && at + 8 <= end; ++r) {
-    const std::int32_t function = static_cast<std::int32_t>(reader.ReadU32(at));
-    const std::int64_t count = reader.ReadU32(at + 4);
-    at += 8;
-    if (count > (end - at) / 4 || !WithinBudget(image, static_cast<std::size_t>(count))) return;
+// The records of one group of the later form.
+void ReadRecords(ImageMetadata& image, ByteCursor group, std::int64_t records, const BodyFunctions* body) {
+  const PackedForm form{4, true, group.BigEndian()};
+  for (std::int64_t r = 0; r < records && group.Remaining() >= 8; ++r) {
+    const auto function = static_cast<std::int32_t>(group.U32());
+    const std::size_t count = group.U32();
+    if (count > group.Remaining() / 4 || !WithinBudget(image, count)) return;
     const bool ownMeaning = body != nullptr && function != 0 &&
                        std::find(body->functions.begin(), body->functions.end(), function) != body->functions.end();
-    AddFunction(image, ownMeaning ? body->directory : kCanonFunctions2, function,
-                ExifValues::Packed(reader.Bytes(at, 4 * count), static_cast<std::size_t>(count), form));
-    at += 4 * count;
+    AddMakernoteItem(image, ownMeaning ? body->directory : kCanonFunctions2, function, kTypNumbers,
+                     ExifValues::Packed(group.Take(4 * count), count, form));
   }
 }
 
-// The later form: its length must be the block's byte count; groups end where their length says,
-// and none may reach past the block.
-void ReadGroupFunctions(ImageMetadata& image, const ByteReader& reader, ValueBytes block,
-                        const BodyFunctions* body) {
-  if (!reader.Has(block.at, block.size) || block.size < 8 || reader.ReadU16(block.at) != block.size) return;
-  const BufferPos end = block.at + block.size;
-  const std::int64_t groups = reader.ReadU32(block.at + 4);
-  BufferPos group = block.at + 8;
-  for (std::int64_t g = 0; g < groups && group + 12 <= end; ++g) {
-    const std::int64_t length = reader.ReadU32(group + 4);
-    if (length < 8 || length > end - (group + 4)) return;
-    ReadRecords(image, reader, group + 12, group + 4 + length, reader.ReadU32(group + 8), body);
-    group += 4 + length;
+// The later form: its length must be the block's byte count; groups end where their length
+// (counted from the length field on) says, and none may reach past the block.
+void ReadGroupFunctions(ImageMetadata& image, ByteCursor block, const BodyFunctions* body) {
+  if (block.Bytes().size() < 8 || block.U16() != block.Bytes().size()) return;
+  block.Skip(2);
+  const std::int64_t groups = block.U32();
+  for (std::int64_t g = 0; g < groups && block.Remaining() >= 12; ++g) {
+    block.Skip(4);                           // the group's number
+    const std::size_t length = block.U32();  // counts itself
+    ByteCursor group = block.Sub(length - 4);
+    if (length < 8 || block.RanOut()) return;
+    const std::int64_t records = group.U32();
+    ReadRecords(image, group, records, body);
   }
 }
 
@@ -145,20 +129,19 @@ std::int32_t CanonFunctionsDirectory(std::string_view model) {
   return 0;
 }
 
-void ReadCanonCustomFunctions(ImageMetadata& image, const ExifBlockState& state, BufferPos directory,
-                              BufferPos base) {
-  const ByteReader& reader = state.reader;
-  const std::int64_t entries = reader.ReadU16(directory);
-  const BufferPos first = directory + 2 + state.countPadding;
-  for (std::int64_t i = 0; i < entries && reader.Has(first + 12 * i, 12); ++i) {
-    const BufferPos entry = first + 12 * i;
-    const std::int32_t tag = reader.ReadU16(entry);
+void ReadCanonCustomFunctions(ImageMetadata& image, const ExifBlockState& state, std::int64_t directory,
+                              std::int64_t base) {
+  const std::int64_t entries = state.From(directory).U16();
+  const std::int64_t first = directory + 2 + state.countPadding;
+  for (std::int64_t i = 0; i < entries && state.From(first + 12 * i).Remaining() >= 12; ++i) {
+    const std::int64_t entry = first + 12 * i;
+    const std::int32_t tag = state.From(entry).U16();
     if (tag == kTagFunctions) {
       if (const std::int32_t form = CanonFunctionsDirectory(state.model); form != 0) {
-        ReadWordFunctions(image, reader, EntryValue(reader, entry, base), form);
+        ReadWordFunctions(image, EntryValue(state, entry, base), form);
       }
     } else if (tag == kCanonFunctions1D) {
-      ReadWordFunctions(image, reader, EntryValue(reader, entry, base), kCanonFunctions1D);
+      ReadWordFunctions(image, EntryValue(state, entry, base), kCanonFunctions1D);
     } else if (tag == kCanonFunctions2) {
       const BodyFunctions* body = nullptr;
       for (const BodyFunctions& candidate : kBodyFunctions) {
@@ -166,7 +149,7 @@ void ReadCanonCustomFunctions(ImageMetadata& image, const ExifBlockState& state,
           if (ContainsWord(state.model, word)) body = &candidate;
         }
       }
-      ReadGroupFunctions(image, reader, EntryValue(reader, entry, base), body);
+      ReadGroupFunctions(image, EntryValue(state, entry, base), body);
     }
   }
 }

@@ -34,12 +34,12 @@ inline constexpr std::int32_t kCanonFunctions1000D = 1531000;
 // The directory of the earlier form for a model, 0 for a body whose functions are not known.
 std::int32_t CanonFunctionsDirectory(std::string_view model);
 
-// Adds the custom functions of the Canon makernote directory at `directory` (entries after the
-// state's count padding, values at offset + base) as makernote items. A block whose stored length
+// Adds the custom functions of the Canon makernote directory at index `directory` (entries after
+// the state's count padding, values at offset + base) as makernote items. A block whose stored length
 // disagrees with its byte count, a group or record that claims more bytes than its block holds, or
 // a body without a table adds nothing more from that block; nothing is read outside the buffer,
 // and nothing is added once the image's item budget is spent.
-void ReadCanonCustomFunctions(ImageMetadata& image, const ExifBlockState& state, BufferPos directory,
-                              BufferPos base);
+void ReadCanonCustomFunctions(ImageMetadata& image, const ExifBlockState& state, std::int64_t directory,
+                              std::int64_t base);
 
 }  // namespace kelmarin

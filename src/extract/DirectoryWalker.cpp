@@ -16,30 +16,6 @@ namespace kelmarin {
 
 namespace {
 
-// Bytes per value of the TIFF field types 1..12 (index 0 unused).
-constexpr std::array<std::int64_t, 13> kUnitSize = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
-
-// The walker's places are 0-based indexes into the block (a BufferPos - 1); a base is the index of
-// the byte that offsets count from. Only the "Offset:" texts and the makernote position handed on
-// to the makernote reader are positions again.
-
-// The block's bytes from index `at` to its end in the block's byte order; empty when `at` lies
-// outside, so every read from it runs out.
-ByteCursor From(const ExifBlockState& state, std::int64_t at) {
-  const std::int64_t size = state.reader.Size();
-  const bool big = state.reader.Order() == ByteOrder::BigEndian;
-  if (at < 0 || at > size) return ByteCursor({}, big);
-  return ByteCursor(state.reader.Bytes(1, size).subspan(static_cast<std::size_t>(at)), big);
-}
-
-// The part of the count bytes from `at` that lies inside the block.
-std::string_view TextAt(const ExifBlockState& state, std::int64_t at, std::int64_t count) {
-  ByteCursor bytes = From(state, at);
-  const auto part = bytes.Take(static_cast<std::size_t>(std::min<std::int64_t>(
-      std::max<std::int64_t>(count, 0), static_cast<std::int64_t>(bytes.Remaining()))));
-  return {reinterpret_cast<const char*>(part.data()), part.size()};
-}
-
 struct Entry {
   std::int32_t tag = 0;
   std::int32_t type = 0;
@@ -50,7 +26,7 @@ struct Entry {
 
 // The entry at `start`; nothing when its 12 bytes do not all lie inside the block.
 std::optional<Entry> ReadEntry(const ExifBlockState& state, std::int64_t start, std::int64_t base) {
-  ByteCursor bytes = From(state, start);
+  ByteCursor bytes = state.From(start);
   Entry entry;
   entry.tag = bytes.U16();
   entry.type = bytes.U16();
@@ -65,14 +41,15 @@ std::optional<Entry> ReadEntry(const ExifBlockState& state, std::int64_t start, 
 // read at the value position.
 std::int64_t DataIndex(const Entry& entry) {
   if (entry.type == kRational || entry.type == kSRational || entry.type == kDouble) return entry.value;
-  return entry.count * kUnitSize[static_cast<std::size_t>(entry.type)] <= 4 ? entry.start + 8 : entry.value;
+  return entry.count * kFieldTypeSize[static_cast<std::size_t>(entry.type)] <= 4 ? entry.start + 8
+                                                                                 : entry.value;
 }
 
 // count values, as long as their data could fit in the buffer at all. Larger data cannot be
 // genuine: then only the values that begin inside the buffer are decoded (at least one), so a
 // count of four billion costs nothing. Values cut by the end of the buffer read as 0.
 std::int64_t ValuesToDecode(std::int64_t size, const Entry& entry, std::int64_t data) {
-  const std::int64_t unit = kUnitSize[static_cast<std::size_t>(entry.type)];
+  const std::int64_t unit = kFieldTypeSize[static_cast<std::size_t>(entry.type)];
   if (entry.count * unit <= size) return entry.count;
   const std::int64_t inside = (data >= 0 && data < size) ? (size - data - 1 + unit) / unit : 0;
   return std::max<std::int64_t>(1, std::min(entry.count, inside));
@@ -106,9 +83,9 @@ std::string ShortestText(Float value) {
 // The numbers are kept as their bytes; a value whose bytes lie partly or wholly outside the buffer
 // reads as 0, as the byte readers read it.
 ExifValues DecodeNumbers(const ExifBlockState& state, std::int32_t type, std::int64_t at, std::int64_t n) {
-  ByteCursor bytes = From(state, at);
+  ByteCursor bytes = state.From(at);
   // The unit size is the width; SBYTE reads as 0..255, as BYTE and UNDEFINED do.
-  const PackedForm form{static_cast<std::uint8_t>(kUnitSize[static_cast<std::size_t>(type)]),
+  const PackedForm form{static_cast<std::uint8_t>(kFieldTypeSize[static_cast<std::size_t>(type)]),
                         type == kSShort || type == kSLong, bytes.BigEndian()};
   const std::size_t whole = std::min(static_cast<std::size_t>(n), bytes.Remaining() / form.width);
   return ExifValues::Packed(bytes.Take(whole * form.width), static_cast<std::size_t>(n), form);
@@ -119,7 +96,7 @@ ExifValues DecodeNumbers(const ExifBlockState& state, std::int32_t type, std::in
 ExifValues DecodeTexts(const ExifBlockState& state, std::int32_t type, std::int64_t at, std::int64_t n) {
   std::vector<ExifValue> values;
   values.reserve(static_cast<std::size_t>(n));
-  ByteCursor bytes = From(state, at);
+  ByteCursor bytes = state.From(at);
   for (std::int64_t i = 0; i < n; ++i) {
     switch (type) {
       case kRational: {
@@ -184,7 +161,7 @@ Entry AsDefinedFractions(Entry entry, std::int32_t section) {
       std::end(kSignedFractionTags)) {
     return entry;
   }
-  const std::int64_t bytes = entry.count * kUnitSize[static_cast<std::size_t>(entry.type)];
+  const std::int64_t bytes = entry.count * kFieldTypeSize[static_cast<std::size_t>(entry.type)];
   if (bytes == 0 || bytes % 8 != 0) return entry;
   entry.type = kSRational;
   entry.count = bytes / 8;
@@ -199,13 +176,13 @@ void AddValueItem(ImageMetadata& image, ExifBlockState& state, std::int32_t sect
     return;
   }
   if (entry.type == kAscii) {
-    std::string_view text = TextAt(state, data, entry.count);
+    std::string_view text = state.TextAt(data, entry.count);
     if (entry.tag != kTagCopyright && !KeptWhole(state, section, entry.tag)) text = CutAtNul(text);
     if (!WithinBudget(image, state, sizeof(ZetExif) + sizeof(ExifValue) + text.size())) return;
     Add(image, state, section, entry.tag, kTypTexts, {std::string(text)});
     return;
   }
-  const std::int64_t n = ValuesToDecode(state.reader.Size(), entry, data);
+  const std::int64_t n = ValuesToDecode(static_cast<std::int64_t>(state.bytes.Bytes().size()), entry, data);
   if (!WithinBudget(image, state, sizeof(ZetExif) + static_cast<std::size_t>(n) * sizeof(ExifValue))) return;
   if (IsTextType(entry.type)) {
     Add(image, state, section, entry.tag, kTypTexts, DecodeTexts(state, entry.type, data, n));
@@ -214,7 +191,7 @@ void AddValueItem(ImageMetadata& image, ExifBlockState& state, std::int32_t sect
   }
 }
 
-// "Offset:" + value position (1-based) + " Bytes:" + count: the makernote, and entries without values.
+// "Offset:" + value position (counted from 1) + " Bytes:" + count: the makernote, and entries without values.
 void AddOffsetItem(ImageMetadata& image, ExifBlockState& state, std::int32_t section, const Entry& entry) {
   if (!WithinBudget(image, state, sizeof(ZetExif) + sizeof(ExifValue) + 32)) return;
   std::string text = "Offset:";
@@ -239,7 +216,7 @@ bool IsSubdirectoryPointer(const ExifBlockState& state, std::int32_t section, co
     return false;
   }
   if (entry.type == kUndefined && entry.count > 4) {
-    const std::int64_t entries = From(state, entry.value).U16();
+    const std::int64_t entries = state.From(entry.value).U16();
     return entries >= 1 && 12 * entries <= entry.count;
   }
   return entry.type == kLong && entry.count == 1;
@@ -260,9 +237,10 @@ void WalkSubdirectory(ImageMetadata& image, ExifBlockState& state, const Entry& 
 constexpr std::int64_t kSmallestDirectoryBytes = 2 + 12;
 
 std::optional<std::int64_t> PointerTarget(const ExifBlockState& state, const Entry& entry, std::int64_t base) {
-  if (entry.count == 1 && entry.type == kShort) return From(state, entry.start + 8).U16() + base;
+  if (entry.count == 1 && entry.type == kShort) return state.From(entry.start + 8).U16() + base;
   if (entry.count == 1 && (entry.type == kLong || entry.type == kIfd)) return entry.value;
-  if (entry.count * kUnitSize[static_cast<std::size_t>(entry.type)] >= kSmallestDirectoryBytes) return entry.value;
+  if (entry.count * kFieldTypeSize[static_cast<std::size_t>(entry.type)] >= kSmallestDirectoryBytes)
+    return entry.value;
   return std::nullopt;
 }
 
@@ -280,14 +258,14 @@ void HandleEntry(ImageMetadata& image, ExifBlockState& state, std::int32_t secti
         Walk(image, state, section, *target, base, true);
       break;
     case kTagMake:
-      state.make = CutAtNul(TextAt(state, DataIndex(entry), entry.count));
+      state.make = CutAtNul(state.TextAt(DataIndex(entry), entry.count));
       break;
     case kTagModel:
-      state.model = CutAtNul(TextAt(state, DataIndex(entry), entry.count));
+      state.model = CutAtNul(state.TextAt(DataIndex(entry), entry.count));
       break;
     case kTagMakerNote:
       AddOffsetItem(image, state, section, entry);
-      state.makernote = entry.value + 1;
+      state.makernote = entry.value;
       state.makernoteSize = entry.count;
       break;
     default:
@@ -303,7 +281,7 @@ void HandleEntry(ImageMetadata& image, ExifBlockState& state, std::int32_t secti
 // only in the makernote of a layout with sub-directories, where it is read as LONG.
 void WalkEntriesAndNext(ImageMetadata& image, ExifBlockState& state, std::int32_t section, std::int64_t at,
                         std::int64_t base, bool followNext) {
-  const std::int64_t entries = From(state, at).U16();
+  const std::int64_t entries = state.From(at).U16();
   const std::int64_t first = at + 2 + (section == kSectionMakernote ? state.countPadding : 0);
   const bool ifdType = section == kSectionMakernote && !state.subdirectories.empty();
   for (std::int64_t i = 0; i < entries; ++i) {
@@ -314,13 +292,13 @@ void WalkEntriesAndNext(ImageMetadata& image, ExifBlockState& state, std::int32_
     HandleEntry(image, state, section, *entry, base);
     if (state.exhausted) return;
   }
-  const std::int64_t next = followNext ? From(state, first + 12 * entries).U32() : 0;
+  const std::int64_t next = followNext ? state.From(first + 12 * entries).U32() : 0;
   if (next != 0) Walk(image, state, kSectionThumbnail, next + base, base, true);
 }
 
 void Walk(ImageMetadata& image, ExifBlockState& state, std::int32_t section, std::int64_t at, std::int64_t base,
           bool followNext) {
-  if (state.exhausted || From(state, at).Remaining() < 2) return;  // outside: 0 entries, no next link
+  if (state.exhausted || state.From(at).Remaining() < 2) return;  // outside: 0 entries, no next link
   if (state.walking.size() >= static_cast<std::size_t>(kMaxDirectoryDepth)) return;
   if (state.directoriesWalked >= kMaxDirectoriesPerBlock) return;
   if (std::find(state.walking.begin(), state.walking.end(), at) != state.walking.end()) return;
@@ -332,10 +310,9 @@ void Walk(ImageMetadata& image, ExifBlockState& state, std::int32_t section, std
 
 }  // namespace
 
-std::vector<StoredValue> ValuesOutsideEntries(const ExifBlockState& state, BufferPos directory) {
+std::vector<StoredValue> ValuesOutsideEntries(const ExifBlockState& state, std::int64_t at) {
   std::vector<StoredValue> values;
-  const std::int64_t at = directory - 1;
-  const std::int64_t entries = From(state, at).U16();
+  const std::int64_t entries = state.From(at).U16();
   const std::int64_t first = at + 2 + state.countPadding;
   for (std::int64_t i = 0; i < entries; ++i) {
     std::optional<Entry> entry = ReadEntry(state, first + 12 * i, 0);  // value: the offset itself
@@ -343,14 +320,14 @@ std::vector<StoredValue> ValuesOutsideEntries(const ExifBlockState& state, Buffe
     if (entry->type == kIfd) entry->type = kLong;
     if (entry->type < kByte || entry->type > kDouble || entry->count == 0) continue;
     if (DataIndex(*entry) == entry->start + 8) continue;
-    values.push_back({entry->value, entry->count * kUnitSize[static_cast<std::size_t>(entry->type)]});
+    values.push_back({entry->value, entry->count * kFieldTypeSize[static_cast<std::size_t>(entry->type)]});
   }
   return values;
 }
 
-void WalkDirectory(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position,
-                   BufferPos base) {
-  Walk(image, state, section, position - 1, base - 1, true);
+void WalkDirectory(ImageMetadata& image, ExifBlockState& state, std::int32_t section, std::int64_t at,
+                   std::int64_t base) {
+  Walk(image, state, section, at, base, true);
 }
 
 }  // namespace kelmarin

@@ -1,25 +1,29 @@
 #pragma once
 // Reading one EXIF block (the bytes of one APP1 marker): the directory walker and the makernote
-// layouts. Everything here works on 1-based buffer positions (ByteReader.h): the TIFF header of an
-// ordinary block sits at position 11, and value position = offset + base.
+// layouts. Places in the block are 0-based indexes (std::int64_t, so that an offset of up to
+// 2^32 - 1 plus a base never overflows and a place outside the block simply reads as missing): the
+// TIFF header of an ordinary block sits at index 10, and value index = offset + base. Only the
+// "Offset:" texts show a place, counted from 1 at the marker's first byte.
 //
 // Nothing here throws on bad bytes or reports anything: missing bytes read as 0, an entry of an
 // invalid type is passed over, and the limits below end a walk that would otherwise loop or grow
 // without bound.
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "extract/ByteReader.h"
+#include "extract/ByteCursor.h"
 #include "extract/ImageMetadata.h"
 
 namespace kelmarin {
 
-// Position of the TIFF header in an APP1 buffer: 0xFF, code, two length bytes and "Exif\0\0" come first.
-inline constexpr BufferPos kTiffHeaderPos = 11;
+// Index of the TIFF header in an APP1 buffer: 0xFF, code, two length bytes and "Exif\0\0" come first.
+inline constexpr std::int64_t kApp1TiffHeader = 10;
 
 // Limits against hostile blocks.
 // Directories nested through sub-directory pointers and next links. Real files nest four deep
@@ -49,6 +53,8 @@ enum FieldType : std::int32_t {
   kDouble,
   kIfd,  // TIFF Technical Note 1: a LONG that is the offset of a sub-directory
 };
+// Bytes per value of the types kByte to kDouble (index 0 unused).
+inline constexpr std::array<std::int64_t, 13> kFieldTypeSize = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
 
 // TIFF 6.0 and TIFF/EP tags with a role in reading a block.
 inline constexpr std::int32_t kTagMake = 0x010F;
@@ -61,18 +67,30 @@ inline constexpr std::int32_t kTagGpsIfd = 0x8825;
 inline constexpr std::int32_t kTagMakerNote = 0x927C;
 inline constexpr std::int32_t kTagInteropIfd = 0xA005;
 
-// What the walk of one block remembers: the buffer with its byte order, the camera make and model
-// (the last ones met), and the makernote's value position (0 = none yet).
+// What the walk of one block remembers: the block's bytes in the byte order being read, the
+// camera make and model (the last ones met), and the makernote's index and byte count.
 struct ExifBlockState {
   explicit ExifBlockState(std::span<const std::uint8_t> block, ByteOrder order = ByteOrder::LittleEndian)
-      : reader(block, order) {}
+      : bytes(block, order == ByteOrder::BigEndian) {}
 
-  ByteReader reader;
-  // Position of the TIFF header: 11 in an APP1 marker, 1 in a block that starts with it.
-  BufferPos header = kTiffHeaderPos;
+  // The block's bytes from index `at` to its end in the state's byte order; empty when `at` lies
+  // outside, so that every read from it runs out.
+  ByteCursor From(std::int64_t at) const {
+    const auto size = static_cast<std::int64_t>(bytes.Bytes().size());
+    if (at < 0 || at > size) return ByteCursor({}, bytes.BigEndian());
+    return ByteCursor(bytes.Bytes().subspan(static_cast<std::size_t>(at)), bytes.BigEndian());
+  }
+  // The part of the `count` bytes from `at` that lies inside the block, as text.
+  std::string_view TextAt(std::int64_t at, std::int64_t count) const {
+    return From(at).TextAt(0, static_cast<std::size_t>(std::max<std::int64_t>(count, 0)));
+  }
+
+  ByteCursor bytes;  // the whole block; only its byte order changes
+  // Index of the TIFF header: 10 in an APP1 marker, 0 in a block that starts with it.
+  std::int64_t header = kApp1TiffHeader;
   std::string make;
   std::string model;
-  BufferPos makernote = 0;
+  std::optional<std::int64_t> makernote;
   std::int64_t makernoteSize = 0;  // byte count of the makernote entry
 
   // While a makernote is walked: the tags that lead to its sub-directories, and the sub-directory
@@ -93,18 +111,18 @@ struct ExifBlockState {
   bool rawOffsets = false;
 
   // Loop and growth guard.
-  std::vector<std::int64_t> walking;  // directories being walked (0-based), outermost first
+  std::vector<std::int64_t> walking;  // directories being walked, outermost first
   int directoriesWalked = 0;
   bool exhausted = false;  // the item budget is used up: nothing more is added from this block
 };
 
-// Decodes the directory whose entry count is at position into items of section (1..4), with value
-// position = offset + base, following the Exif, interoperability and GPS pointers and the next link
+// Decodes the directory whose entry count is at index `at` into items of section (1..4), with value
+// index = offset + base, following the Exif, interoperability and GPS pointers and the next link
 // (always walked as section 2). A pointer is followed only when it holds one SHORT, LONG or IFD
-// value. A position outside the buffer is a directory of 0 entries; a
+// value. An index outside the buffer is a directory of 0 entries; a
 // directory already being walked, or one past the depth or per-block limit, is not walked again.
-void WalkDirectory(ImageMetadata& image, ExifBlockState& state, std::int32_t section, BufferPos position,
-                   BufferPos base);
+void WalkDirectory(ImageMetadata& image, ExifBlockState& state, std::int32_t section, std::int64_t at,
+                   std::int64_t base);
 
 // A value a directory stores outside its entry: its offset (from the base, not yet added) and its
 // byte count (count × unit size; it may be far larger than any buffer).
@@ -112,10 +130,10 @@ struct StoredValue {
   std::int64_t offset = 0;
   std::int64_t size = 0;
 };
-// The values of the directory at position that lie outside their entries, in entry order, with the
+// The values of the directory at index `at` that lie outside their entries, in entry order, with the
 // state's count padding; entries of undefined types and of count 0 have none. Never reads outside
 // the buffer.
-std::vector<StoredValue> ValuesOutsideEntries(const ExifBlockState& state, BufferPos directory);
+std::vector<StoredValue> ValuesOutsideEntries(const ExifBlockState& state, std::int64_t at);
 
 // One row of the makernote table: the first make word that occurs in the make picks its group,
 // then the first row of that group whose condition holds gives maker number, directory, base and
@@ -129,12 +147,12 @@ enum class MakerCondition : std::uint8_t {
 };
 enum class MakerDirectory : std::uint8_t {
   AtOffset,          // makernote position + directoryOffset
-  LittleEndianLink,  // makernote position + ReadU32 (little-endian) at makernote position + 8
+  LittleEndianLink,  // makernote position + the little-endian LONG at makernote position + 8
 };
 enum class MakerBase : std::uint8_t {
-  TiffHeader,   // 11
+  TiffHeader,   // the TIFF header
   Makernote,    // makernote position + baseOffset
-  CanonFooter,  // 11, moved by as much as the makernote moved since its footer was written
+  CanonFooter,  // the TIFF header, moved by as much as the makernote moved since its footer was written
 };
 enum class MakerOrder : std::uint8_t {
   Block,             // the block's; the opposite one when only that gives a plausible directory
@@ -156,8 +174,8 @@ struct MakerField {
 };
 
 struct ExifBlockState;
-// Reads a makernote's values into section 3 from the state (its reader in the makernote's byte
-// order, makernote position and size, make and model).
+// Reads a makernote's values into section 3 from the state (its bytes in the makernote's byte
+// order, makernote index and size, make and model).
 using MakernoteRead = void (*)(ImageMetadata& image, const ExifBlockState& state);
 
 struct MakerRow {
@@ -197,8 +215,8 @@ std::span<const MakerRow> MakerTable();
 // Where a recognised makernote is walked.
 struct MakernoteLayout {
   std::int32_t maker = 0;  // 0 = not recognised
-  BufferPos directory = 0;
-  BufferPos base = 0;
+  std::int64_t directory = 0;
+  std::int64_t base = 0;
   // Offsets count from the TIFF header of the block, so an editor that moved the makernote without
   // rewriting them has moved its base (MakerBase TiffHeader and CanonFooter).
   bool baseMovesWithEdits = false;
@@ -221,7 +239,16 @@ MakernoteLayout DetectMakernote(ExifBlockState& state);
 // buffer, outside the directory and apart from the others: the layout's base when it fits, else the
 // TIFF header, else the base that puts the lowest value right after the directory (with or
 // without a next link), the place an editor that moved the makernote left it. None: no base fits.
-std::optional<BufferPos> PlaceMakernote(const ExifBlockState& state, const MakernoteLayout& layout);
+std::optional<std::int64_t> PlaceMakernote(const ExifBlockState& state, const MakernoteLayout& layout);
+
+// Adds a makernote item (section 3) filed under `directory` (0: the makernote directory itself).
+void AddMakernoteItem(ImageMetadata& image, std::int32_t directory, std::int32_t tag, std::int32_t typ,
+                      ExifValues values);
+// Adds the value at a fixed place `at` of `bytes` as such an item: a text of `count` bytes cut at
+// its first NUL (width 0), or `count` numbers of `width` bytes (1, 2 or 4) in the cursor's byte
+// order. Nothing is added when any of its bytes lies outside.
+void AddField(ImageMetadata& image, std::int32_t directory, std::int32_t tag, const ByteCursor& bytes,
+              std::size_t at, std::int32_t width, std::int32_t count, bool isSigned = false);
 
 // The makernote-section item (tag kTagMakernoteNotPlaced) that says a moved makernote could not be
 // placed; its values are then listed as "Offset:" texts.

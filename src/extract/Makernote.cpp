@@ -10,6 +10,7 @@
 #include "extract/ExifBlock.h"
 #include "metadata/Definitions.h"
 #include "metadata/Makers.h"
+#include "metadata/Text.h"
 
 namespace kelmarin {
 
@@ -25,46 +26,41 @@ constexpr std::int64_t kMakerTextSearchBytes = 65535;
 
 // A directory whose entry count is at least 1 and at most kMaxPlausibleEntries, whose entries lie
 // inside the buffer and whose first entry has a TIFF field type (1..13).
-constexpr std::int64_t kMaxPlausibleEntries = 512;
-bool Plausible(const ByteReader& reader, BufferPos position) {
-  const std::int64_t entries = reader.ReadU16(position);
-  if (entries < 1 || entries > kMaxPlausibleEntries || !reader.Has(position, 2 + 12 * entries)) return false;
-  const std::int32_t type = reader.ReadU16(position + 4);
-  return type >= 1 && type <= 13;
+constexpr std::size_t kMaxPlausibleEntries = 512;
+bool Plausible(const ExifBlockState& state, std::int64_t at, bool bigEndian) {
+  ByteCursor directory = state.From(at);
+  directory.SetBigEndian(bigEndian);
+  const std::size_t entries = directory.U16();
+  const std::uint16_t type = directory.U16At(4);
+  return entries >= 1 && entries <= kMaxPlausibleEntries && 12 * entries <= directory.Remaining() &&
+         type >= 1 && type <= 13;
 }
 
-ByteOrder Opposite(ByteOrder order) {
-  return order == ByteOrder::BigEndian ? ByteOrder::LittleEndian : ByteOrder::BigEndian;
+// True when the bytes at `at` are `text`, ASCII letters compared without regard to case.
+bool StartsWithNoCase(const ExifBlockState& state, std::int64_t at, std::string_view text) {
+  const bool inside = at >= 0 && at <= std::ssize(state.bytes.Bytes());
+  return inside && EqualsNoCase(state.TextAt(at, std::ssize(text)), text);
 }
 
-// Plausible in the reader's order, or made so by switching to the opposite one.
-bool PlausibleInEitherOrder(ByteReader& reader, BufferPos position) {
-  if (Plausible(reader, position)) return true;
-  reader.SetOrder(Opposite(reader.Order()));
-  if (Plausible(reader, position)) return true;
-  reader.SetOrder(Opposite(reader.Order()));
-  return false;
-}
-
-bool ConditionHolds(const MakerRow& row, ExifBlockState& state) {
+bool ConditionHolds(const MakerRow& row, const ExifBlockState& state) {
+  const std::int64_t mn = *state.makernote;
   switch (row.condition) {
     case Always:
       return true;
-    case FoundFromMakernote: {
+    case FoundFromMakernote:
       // Within the most an APP1 marker can hold, so that a whole RAW file is not searched.
-      const ByteReader window(state.reader.Bytes(state.makernote, kMakerTextSearchBytes));
-      return window.FindNoCase(row.text, 1) != 0;
-    }
+      return ContainsNoCase(state.TextAt(mn, kMakerTextSearchBytes), row.text);
     case StartsAtMakernote:
-      return state.reader.MatchesNoCase(state.makernote, row.text);
+      return StartsWithNoCase(state, mn, row.text);
     case StartsAtMakernoteAndModel:
-      return state.reader.MatchesNoCase(state.makernote, row.text) &&
+      return StartsWithNoCase(state, mn, row.text) &&
              std::any_of(row.models.begin(), row.models.end(), [&](std::string_view model) {
                return state.model.find(model) != std::string::npos;
              });
     case PlausibleDirectory: {
-      ByteReader probe = state.reader;
-      return PlausibleInEitherOrder(probe, state.makernote + row.directoryOffset);
+      const bool big = state.bytes.BigEndian();
+      return Plausible(state, mn + row.directoryOffset, big) ||
+             Plausible(state, mn + row.directoryOffset, !big);
     }
   }
   return false;
@@ -84,50 +80,51 @@ std::span<const MakerRow> MakerGroup(std::string_view make) {
 // Canon's footer, the last 8 bytes of the makernote: a TIFF byte-order mark and the makernote's
 // offset from the TIFF header when it was written. Offsets inside the makernote still count from
 // there, so a moved makernote moves its base by the same distance.
-BufferPos CanonBase(const ExifBlockState& state) {
-  const BufferPos footer = state.makernote + state.makernoteSize - 8;
-  ByteReader reader = state.reader;
+std::int64_t CanonBase(const ExifBlockState& state) {
+  const std::int64_t footer = *state.makernote + state.makernoteSize - 8;
   if (state.makernoteSize < 8 + 2) return state.header;
-  if (reader.MatchesNoCase(footer, "II*\0"sv)) {
-    reader.SetOrder(ByteOrder::LittleEndian);
-  } else if (reader.MatchesNoCase(footer, "MM\0*"sv)) {
-    reader.SetOrder(ByteOrder::BigEndian);
+  ByteCursor bytes = state.From(footer);
+  if (StartsWithNoCase(state, footer, "II*\0"sv)) {
+    bytes.SetBigEndian(false);
+  } else if (StartsWithNoCase(state, footer, "MM\0*"sv)) {
+    bytes.SetBigEndian(true);
   } else {
     return state.header;
   }
-  return state.makernote - reader.ReadU32(footer + 4);
+  return *state.makernote - bytes.U32At(4);
 }
 
-void SetOrder(const MakerRow& row, ExifBlockState& state, BufferPos directory) {
-  ByteReader& reader = state.reader;
+void SetOrder(const MakerRow& row, ExifBlockState& state, std::int64_t directory) {
+  ByteCursor& bytes = state.bytes;
   switch (row.order) {
     case LittleEndianRest:
-      reader.SetOrder(ByteOrder::LittleEndian);
+      bytes.SetBigEndian(false);
       break;
     case BigEndianRest:
-      reader.SetOrder(ByteOrder::BigEndian);
+      bytes.SetBigEndian(true);
       break;
     case OwnHeader:
-      if (reader.MatchesNoCase(state.makernote + row.orderOffset, "II")) {
-        reader.SetOrder(ByteOrder::LittleEndian);
-      } else if (reader.MatchesNoCase(state.makernote + row.orderOffset, "MM")) {
-        reader.SetOrder(ByteOrder::BigEndian);
+      if (StartsWithNoCase(state, *state.makernote + row.orderOffset, "II")) {
+        bytes.SetBigEndian(false);
+      } else if (StartsWithNoCase(state, *state.makernote + row.orderOffset, "MM")) {
+        bytes.SetBigEndian(true);
       }
       break;
     case Block:
-      PlausibleInEitherOrder(reader, directory);
+      if (!Plausible(state, directory, bytes.BigEndian()) && Plausible(state, directory, !bytes.BigEndian()))
+        bytes.SetBigEndian(!bytes.BigEndian());
       break;
   }
 }
 
 MakernoteLayout Apply(const MakerRow& row, ExifBlockState& state) {
-  if (row.order == LittleEndianRest) state.reader.SetOrder(ByteOrder::LittleEndian);
-  const BufferPos mn = state.makernote;
+  if (row.order == LittleEndianRest) state.bytes.SetBigEndian(false);
+  const std::int64_t mn = *state.makernote;
   MakernoteLayout layout;
   layout.maker = row.maker;
   if (row.maker == 0) return layout;
   layout.directory =
-      row.directory == LittleEndianLink ? mn + state.reader.ReadU32(mn + 8) : mn + row.directoryOffset;
+      row.directory == LittleEndianLink ? mn + state.From(mn).U32At(8) : mn + row.directoryOffset;
   SetOrder(row, state, layout.directory);
   layout.baseMovesWithEdits = row.base == TiffHeader || row.base == CanonFooter;
   switch (row.base) {
@@ -165,54 +162,68 @@ namespace {
 
 // The fixed values of a makernote without a directory, as far as the makernote's bytes reach.
 void ReadFields(ImageMetadata& image, const ExifBlockState& state, std::span<const MakerField> fields) {
-  const ByteReader& reader = state.reader;
+  const ByteCursor note(state.From(*state.makernote).PartAt(0, static_cast<std::size_t>(state.makernoteSize)),
+                        state.bytes.BigEndian());
   for (const MakerField& field : fields) {
-    const BufferPos at = state.makernote + field.offset;
-    const std::int64_t size = field.width == 0 ? field.count : std::int64_t{field.width} * field.count;
-    if (field.offset + size > state.makernoteSize || !reader.Has(at, size)) continue;
-    ExifValues inhalt;
-    if (field.width == 0 && !field.utf16) {
-      const std::string_view text = reader.Text(at, field.count);
-      inhalt.emplace_back(std::string(text.substr(0, text.find('\0'))));
-    } else if (field.width == 0) {
-      std::string text;
-      for (BufferPos unit = at; unit + 2 <= at + field.count; unit += 2) {
-        const std::uint32_t code = reader.Byte(unit) | (std::uint32_t{reader.Byte(unit + 1)} << 8);
-        if (code == 0) break;
-        text += code < 0x80 ? static_cast<char>(code) : '?';
-      }
-      inhalt.emplace_back(std::move(text));
-    } else {
-      const PackedForm form{static_cast<std::uint8_t>(field.width), field.isSigned,
-                            reader.Order() == ByteOrder::BigEndian};
-      inhalt = ExifValues::Packed(reader.Bytes(at, size), static_cast<std::size_t>(field.count), form);
+    const auto at = static_cast<std::size_t>(field.offset);
+    if (!field.utf16) {
+      AddField(image, 0, field.tag, note, at, field.width, field.count, field.isSigned);
+      continue;
     }
-    image.ExifAdd(kSectionMakernote, field.tag, field.width == 0 ? kTypTexts : kTypNumbers, std::move(inhalt));
+    const std::span<const std::uint8_t> units = note.PartAt(at, static_cast<std::size_t>(field.count));
+    if (units.size() != static_cast<std::size_t>(field.count)) continue;
+    std::string text;
+    for (std::size_t unit = 0; unit + 2 <= units.size(); unit += 2) {
+      const std::uint32_t code = units[unit] | (std::uint32_t{units[unit + 1]} << 8);
+      if (code == 0) break;
+      text += code < 0x80 ? static_cast<char>(code) : '?';
+    }
+    image.ExifAdd(kSectionMakernote, field.tag, kTypTexts, {std::move(text)});
   }
 }
 
 }  // namespace
+
+void AddMakernoteItem(ImageMetadata& image, std::int32_t directory, std::int32_t tag, std::int32_t typ,
+                      ExifValues values) {
+  if (ZetExif* item = image.ExifAdd(kSectionMakernote, tag, typ, std::move(values)))
+    item->directory = directory;
+}
+
+void AddField(ImageMetadata& image, std::int32_t directory, std::int32_t tag, const ByteCursor& bytes,
+              std::size_t at, std::int32_t width, std::int32_t count, bool isSigned) {
+  const auto size = static_cast<std::size_t>(width == 0 ? count : width * count);
+  const std::span<const std::uint8_t> part = bytes.PartAt(at, size);
+  if (part.size() != size) return;
+  if (width == 0) {
+    AddMakernoteItem(image, directory, tag, kTypTexts, {std::string(CutAtNul(bytes.TextAt(at, size)))});
+    return;
+  }
+  const PackedForm form{static_cast<std::uint8_t>(width), isSigned, bytes.BigEndian()};
+  AddMakernoteItem(image, directory, tag, kTypNumbers,
+                   ExifValues::Packed(part, static_cast<std::size_t>(count), form));
+}
 
 namespace {
 
 // Every value inside [from, to), none on the directory's entries, no two that overlap in part (a
 // block that holds smaller values whole, as Sanyo's data block does, is sound).
 struct Span {
-  BufferPos from = 0;
-  BufferPos to = 0;
+  std::int64_t from = 0;
+  std::int64_t to = 0;
 };
-bool ValuesFit(std::span<const StoredValue> values, BufferPos base, Span allowed, Span entries) {
+bool ValuesFit(std::span<const StoredValue> values, std::int64_t base, Span allowed, Span entries) {
   std::vector<Span> spans;
   spans.reserve(values.size());
   for (const StoredValue& value : values) {
-    const BufferPos at = value.offset + base;
+    const std::int64_t at = value.offset + base;
     if (at < allowed.from || value.size > allowed.to - at) return false;
     if (at < entries.to && at + value.size > entries.from) return false;
     spans.push_back({at, at + value.size});
   }
   std::sort(spans.begin(), spans.end(),
             [](const Span& a, const Span& b) { return a.from != b.from ? a.from < b.from : a.to > b.to; });
-  BufferPos outerEnd = 0;  // end of the last value not held by another
+  std::int64_t outerEnd = 0;  // end of the last value not held by another
   for (const Span& span : spans) {
     if (span.from < outerEnd && span.to > outerEnd) return false;
     outerEnd = std::max(outerEnd, span.to);
@@ -222,25 +233,25 @@ bool ValuesFit(std::span<const StoredValue> values, BufferPos base, Span allowed
 
 }  // namespace
 
-std::optional<BufferPos> PlaceMakernote(const ExifBlockState& state, const MakernoteLayout& layout) {
+std::optional<std::int64_t> PlaceMakernote(const ExifBlockState& state, const MakernoteLayout& layout) {
   std::vector<StoredValue> values = ValuesOutsideEntries(state, layout.directory);
   // A value larger than the makernote is a picture or a block kept elsewhere in the file (a
   // preview image beyond the EXIF marker): it says nothing about the makernote's base.
   std::erase_if(values, [&](const StoredValue& value) { return value.size > state.makernoteSize; });
   if (values.empty()) return layout.base;
   const Span entries{layout.directory,
-                     layout.directory + 2 + state.countPadding + 12 * state.reader.ReadU16(layout.directory)};
+                     layout.directory + 2 + state.countPadding + 12 * state.From(layout.directory).U16()};
   std::int64_t lowest = values.front().offset;
   for (const StoredValue& value : values) lowest = std::min(lowest, value.offset);
   // Makernotes keep their values in their own bytes; where the entry's count leaves them some
   // room, that is where a sound base puts them.
-  const Span makernote{state.makernote, state.makernote + std::max<std::int64_t>(state.makernoteSize, 0)};
-  for (const BufferPos base : {layout.base, state.header, entries.to + 4 - lowest, entries.to - lowest}) {
+  const Span makernote{*state.makernote, *state.makernote + std::max<std::int64_t>(state.makernoteSize, 0)};
+  for (const std::int64_t base : {layout.base, state.header, entries.to + 4 - lowest, entries.to - lowest}) {
     if (ValuesFit(values, base, makernote, entries)) return base;
   }
   // Values outside the makernote's bytes (a preview image, or a makernote entry of a wrong count)
   // are still sound at the layout's base when they lie in the buffer.
-  if (ValuesFit(values, layout.base, {1, state.reader.Size() + 1}, entries)) return layout.base;
+  if (ValuesFit(values, layout.base, {0, std::ssize(state.bytes.Bytes())}, entries)) return layout.base;
   return std::nullopt;
 }
 
@@ -262,7 +273,7 @@ bool OlympusCountsFromZero(ImageMetadata& image) {
 // The pairs of a text makernote, within its bytes and up to the first NUL.
 constexpr std::size_t kMaxKeyLetters = 4;
 void ReadTextPairs(ImageMetadata& image, const ExifBlockState& state) {
-  const std::string_view text = CutAtNul(state.reader.Text(state.makernote, state.makernoteSize));
+  const std::string_view text = CutAtNul(state.TextAt(*state.makernote, state.makernoteSize));
   for (std::size_t start = 0; start < text.size();) {
     const std::size_t end = std::min(text.find(';', start), text.size());
     const std::string_view pair = text.substr(start, end - start);
@@ -299,7 +310,7 @@ void ReadMakernote(ImageMetadata& image, ExifBlockState& state) {
   state.subdirectories = layout.subdirectories;
   state.countPadding = layout.countPadding;
   state.wholeTexts = layout.wholeTexts;
-  std::optional<BufferPos> base = layout.base;
+  std::optional<std::int64_t> base = layout.base;
   if (layout.baseMovesWithEdits) base = PlaceMakernote(state, layout);
   if (!base) {
     image.ExifAdd(kSectionMakernote, kTagMakernoteNotPlaced, kTypTexts,

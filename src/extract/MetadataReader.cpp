@@ -20,7 +20,7 @@ constexpr std::uint16_t kTiffMagic = 42;  // TIFF 6.0, section 2
 constexpr std::uint16_t kOrfMagic = 0x4F52;
 constexpr std::uint16_t kOrfMagicOther = 0x5352;
 constexpr std::uint16_t kRw2Magic = 0x55;
-constexpr BufferPos kBlockHeaderPos = 1;  // a TIFF block starts with its header
+constexpr std::int64_t kBlockTiffHeader = 0;  // a TIFF block starts with its header
 
 std::span<const std::uint8_t> AsBytes(const std::vector<std::uint8_t>& bytes) {
   return bytes;
@@ -151,13 +151,12 @@ void ReadRw2Makernote(ImageMetadata& image, const ByteCursor& tiff, std::size_t 
   }
 }
 
-// Walks one TIFF structure whose header is at position `header` of the block (counted from 1, as
-// the walk counts, ExifBlock.h). Whole: directory 0 and everything it links to, then the makernote.
-// The CR3 parts: directory 0 as their section.
-void ReadTiffStructure(ImageMetadata& image, std::span<const std::uint8_t> block, BufferPos header,
+// Walks one TIFF structure whose header is at index `header` of the block. Whole: directory 0 and everything
+// it links to, then the makernote. The CR3 parts: directory 0 as their section.
+void ReadTiffStructure(ImageMetadata& image, std::span<const std::uint8_t> block, std::int64_t header,
                        TiffBlockRole role, bool cameraVariants, const Definitions* definitions,
                        CameraNames& camera) {
-  const auto start = static_cast<std::size_t>(header - 1);
+  const auto start = static_cast<std::size_t>(header);
   const ByteOrder order = HeaderByteOrder(ByteCursor(block), start);
   const ByteCursor tiff(block, order == ByteOrder::BigEndian);
   const std::uint16_t magic = tiff.U16At(start + 2);
@@ -177,16 +176,16 @@ void ReadTiffStructure(ImageMetadata& image, std::span<const std::uint8_t> block
     case TiffBlockRole::Whole:
     case TiffBlockRole::Main:
     case TiffBlockRole::Exif:
-      WalkDirectory(image, state, kSectionMain, static_cast<BufferPos>(directory0) + 1, header);
+      WalkDirectory(image, state, kSectionMain, static_cast<std::int64_t>(directory0), header);
       break;
     case TiffBlockRole::Gps:
-      WalkDirectory(image, state, kSectionGps, static_cast<BufferPos>(directory0) + 1, header);
+      WalkDirectory(image, state, kSectionGps, static_cast<std::int64_t>(directory0), header);
       break;
     case TiffBlockRole::Makernote:
-      state.makernote = static_cast<BufferPos>(directory0) + 1;
+      state.makernote = static_cast<std::int64_t>(directory0);
       break;
   }
-  if (state.makernote != 0) {
+  if (state.makernote) {
     ReadMakernote(image, state);
   } else if (state.rawMain != 0 && role == TiffBlockRole::Whole) {
     ReadRw2Makernote(image, tiff, start, directory0, definitions);
@@ -208,20 +207,20 @@ void ReadImageMetadata(ImageMetadata& image, std::int32_t imagetype, const Metad
   }
   CameraNames camera;
   for (const TiffBlock& block : source.tiffBlocks) {
-    ReadTiffStructure(image, block.bytes, kBlockHeaderPos, block.role, true, definitions, camera);
+    ReadTiffStructure(image, block.bytes, kBlockTiffHeader, block.role, true, definitions, camera);
   }
 }
 
 void ReadExifBlock(ImageMetadata& image, std::span<const std::uint8_t> block,
                    const Definitions* definitions) {
   CameraNames camera;
-  ReadTiffStructure(image, block, kTiffHeaderPos, TiffBlockRole::Whole, false, definitions, camera);
+  ReadTiffStructure(image, block, kApp1TiffHeader, TiffBlockRole::Whole, false, definitions, camera);
 }
 
 void ReadTiffBlock(ImageMetadata& image, std::span<const std::uint8_t> block,
                    const Definitions* definitions) {
   CameraNames camera;
-  ReadTiffStructure(image, block, kBlockHeaderPos, TiffBlockRole::Whole, true, definitions, camera);
+  ReadTiffStructure(image, block, kBlockTiffHeader, TiffBlockRole::Whole, true, definitions, camera);
 }
 
 }  // namespace kelmarin

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "extract/ByteReader.h"
 #include "extract/NikonCipher.h"
 #include "metadata/Definitions.h"
 
@@ -352,10 +351,6 @@ Found FindBlocks(ImageMetadata& image) {
   return found;
 }
 
-void Add(ImageMetadata& image, std::int32_t blockTag, std::int32_t tag, std::int32_t typ, ExifValues values) {
-  if (ZetExif* item = image.ExifAdd(kSectionMakernote, tag, typ, std::move(values))) item->directory = blockTag;
-}
-
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
@@ -371,7 +366,7 @@ void ReadBlock(ImageMetadata& image, std::int32_t blockTag, std::vector<std::uin
     if (bytes.size() < static_cast<std::size_t>(kVersionBytes)) return;
     const std::string version(bytes.begin(), bytes.begin() + kVersionBytes);
     if (!std::all_of(version.begin(), version.end(), IsDigit)) return;
-    Add(image, blockTag, kTagVersion, kTypTexts, {version});
+    AddMakernoteItem(image, blockTag, kTagVersion, kTypTexts, {version});
     layout = LayoutFor(blockTag, version, model);
     if (layout == nullptr) return;
   }
@@ -379,36 +374,32 @@ void ReadBlock(ImageMetadata& image, std::int32_t blockTag, std::vector<std::uin
     if (!key) return;
     bytes = NikonDecipher(bytes, *key, static_cast<std::size_t>(layout->decipherFrom));
   }
-  const ByteReader reader(bytes, bigEndian ? ByteOrder::BigEndian : ByteOrder::LittleEndian);
+  const ByteCursor block(bytes, bigEndian);
   for (const NikonBlockField& field : layout->fields) {
-    const std::int64_t size = field.width == 0 ? field.count : std::int64_t{field.width} * field.count;
-    const BufferPos at = field.offset + 1;
-    if (!reader.Has(at, size)) continue;
+    const auto at = static_cast<std::size_t>(field.offset);
+    const auto size = static_cast<std::size_t>(field.width == 0 ? field.count : field.width * field.count);
+    if (block.PartAt(at, size).size() != size) continue;
     if (field.width == 0) {
-      std::string_view text = CutAtNul(reader.Text(at, field.count));
+      std::string_view text = CutAtNul(block.TextAt(at, size));
       while (!text.empty() && text.back() == ' ') text.remove_suffix(1);  // names padded with spaces
       // A firmware field that is no version: deciphered with a wrong key or another body's form,
       // the numbers behind it would be noise.
       if (field.versionText && !LooksLikeVersion(text)) return;
-      Add(image, blockTag, field.tag, kTypTexts, {std::string(text)});
-      continue;
-    }
-    if (field.mask != 0) {
-      const std::uint8_t stored = reader.Bytes(at, 1)[0];
+      AddMakernoteItem(image, blockTag, field.tag, kTypTexts, {std::string(text)});
+    } else if (field.mask != 0) {
       const int shift = std::countr_zero(field.mask);
-      Add(image, blockTag, field.tag, kTypNumbers, {std::int64_t{(stored & field.mask) >> shift}});
-      continue;
+      AddMakernoteItem(image, blockTag, field.tag, kTypNumbers,
+                       {std::int64_t{(block.U8At(at) & field.mask) >> shift}});
+    } else {
+      AddField(image, blockTag, field.tag, block, at, field.width, field.count, field.isSigned);
     }
-    const PackedForm form{static_cast<std::uint8_t>(field.width), field.isSigned, bigEndian};
-    Add(image, blockTag, field.tag, kTypNumbers,
-        ExifValues::Packed(reader.Bytes(at, size), static_cast<std::size_t>(field.count), form));
   }
 }
 
 }  // namespace
 
 void ReadNikonBlocks(ImageMetadata& image, const ExifBlockState& state) {
-  const bool bigEndian = state.reader.Order() == ByteOrder::BigEndian;
+  const bool bigEndian = state.bytes.BigEndian();
   const std::string_view model = state.model;
   Found found = FindBlocks(image);
   std::optional<NikonKey> key;

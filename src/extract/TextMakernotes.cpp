@@ -28,7 +28,7 @@ std::size_t KeyLength(std::string_view text, std::size_t at) {
 }  // namespace
 
 void ReadJvcText(ImageMetadata& image, const ExifBlockState& state) {
-  const std::string_view text = CutAtNul(state.reader.Text(state.makernote, state.makernoteSize));
+  const std::string_view text = CutAtNul(state.TextAt(*state.makernote, state.makernoteSize));
   std::size_t at = 0;
   while (at < text.size()) {
     const std::size_t letters = KeyLength(text, at);

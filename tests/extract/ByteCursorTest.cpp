@@ -48,49 +48,43 @@ TEST(ByteCursorTest, ReadsNumbersInBothOrdersAndRunsOutWithoutMoving) {
 TEST(ByteCursorTest, FlagStaysSetAndSubCursorsAreBounded) {
   ByteCursor cursor(kBytes);
   cursor.Seek(10);
-  EXPECT_TRUE(cursor.RanOut());
-  EXPECT_EQ(cursor.Position(), 0u);
-  EXPECT_EQ(cursor.U8(), 1u);  // later reads still work, the flag stays
-  EXPECT_TRUE(cursor.RanOut());
+  const bool ranOutBySeek = cursor.RanOut();
+  const std::size_t kept = cursor.Position();
+  // Later reads still work; the flag stays.
+  EXPECT_EQ(std::tuple(ranOutBySeek, kept, cursor.U8(), cursor.RanOut()), std::tuple(true, 0u, 1u, true));
 
   ByteCursor outer(kBytes, false);
   ByteCursor inner = outer.Sub(3);
-  EXPECT_EQ(outer.Position(), 3u);
-  EXPECT_EQ(inner.U16(), 0x0201u);
-  EXPECT_EQ(inner.U16(), 0u);  // only one byte of the sub-span left
-  EXPECT_TRUE(inner.RanOut());
-  EXPECT_FALSE(outer.RanOut());
+  const std::size_t afterSub = outer.Position();
+  const std::uint16_t first = inner.U16(), second = inner.U16();  // one byte of the sub-span left
+  EXPECT_EQ(std::tuple(afterSub, first, second, inner.RanOut(), outer.RanOut()),
+            std::tuple(3u, 0x0201u, 0u, true, false));
   EXPECT_TRUE(outer.Sub(7).Bytes().empty());
   EXPECT_TRUE(outer.RanOut());
 
   ByteCursor text(std::span(reinterpret_cast<const std::uint8_t*>("MM*"), 3));
-  EXPECT_FALSE(text.Match("II"));
-  EXPECT_TRUE(text.Match("MM"));
-  EXPECT_FALSE(text.Match(std::string_view("*\0", 2)));  // longer than what remains
-  EXPECT_EQ(text.Position(), 2u);
-  EXPECT_FALSE(text.RanOut());
+  const bool ii = text.Match("II"), mm = text.Match("MM");
+  const bool longer = text.Match(std::string_view("*\0", 2));  // longer than what remains
+  EXPECT_EQ(std::tuple(ii, mm, longer, text.Position(), text.RanOut()),
+            std::tuple(false, true, false, 2u, false));
   // The peeks look anywhere without moving or setting the flag; 0 where the number does not fit.
   const ByteCursor big(kBytes), little(kBytes, false);
-  EXPECT_EQ(big.U16At(7), 0x0809u);
-  EXPECT_EQ(little.U16At(7), 0x0908u);
-  EXPECT_EQ(std::pair(big.U32At(5), little.U32At(5)), std::pair(0x06070809u, 0x09080706u));
-  EXPECT_EQ(big.U16At(8), 0u);
-  EXPECT_EQ(big.U32At(6), 0u);
-  EXPECT_EQ(big.U32At(std::size_t{1} << 40), 0u);
+  EXPECT_EQ(std::tuple(big.U16At(7), little.U16At(7), big.U32At(5), little.U32At(5)),
+            std::tuple(0x0809u, 0x0908u, 0x06070809u, 0x09080706u));
+  EXPECT_EQ(std::tuple(big.U16At(8), big.U32At(6), big.U32At(std::size_t{1} << 40)), std::tuple(0u, 0u, 0u));
   EXPECT_EQ(std::tuple(big.U8At(8), big.U8At(9), big.U8At(std::size_t{1} << 40)), std::tuple(9u, 0u, 0u));
-  // PartAt gives what lies inside: cut at the end, empty past it.
+  // PartAt gives what lies inside: cut at the end, empty past it; TextAt is the same as characters.
   EXPECT_EQ(std::vector(big.PartAt(7, 5).begin(), big.PartAt(7, 5).end()), (std::vector<std::uint8_t>{8, 9}));
   EXPECT_EQ(std::tuple(big.PartAt(2, 3).size(), big.PartAt(9, 1).size(), big.PartAt(10, 1).size()),
             std::tuple(3u, 0u, 0u));
+  EXPECT_EQ(std::tuple(text.TextAt(1, 5), text.TextAt(4, 1)), std::tuple("M*", ""));
   EXPECT_EQ(std::pair(big.Position(), big.RanOut()), std::pair(std::size_t{0}, false));
-  // HoldsAt looks anywhere without moving or setting the flag.
-  EXPECT_TRUE(text.HoldsAt(1, "M*"));
-  EXPECT_TRUE(text.HoldsAt(3, ""));
-  EXPECT_FALSE(text.HoldsAt(2, "*M"));  // runs past the end
-  EXPECT_FALSE(text.HoldsAt(4, ""));
-  EXPECT_FALSE(text.HoldsAt(0, "MN"));
-  EXPECT_EQ(text.Position(), 2u);
-  EXPECT_FALSE(text.RanOut());
+  // CutAtNul ends a text at its first zero byte, if any.
+  EXPECT_EQ(std::tuple(CutAtNul(std::string_view("ab\0c", 4)), CutAtNul("abc")), std::tuple("ab", "abc"));
+  // HoldsAt looks anywhere without moving or setting the flag; a text running past the end fails.
+  EXPECT_EQ(std::tuple(text.HoldsAt(1, "M*"), text.HoldsAt(3, ""), text.HoldsAt(2, "*M"), text.HoldsAt(4, ""),
+                       text.HoldsAt(0, "MN"), text.Position(), text.RanOut()),
+            std::tuple(true, true, false, false, false, 2u, false));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The byte reader, and the directory walker through ReadExifBlock on hand-made blocks in both
+// The directory walker through ReadExifBlock on hand-made blocks in both
 // byte orders; maker detection for every makernote layout. The makernote directory holds a SHORT
 // (inline) and a RATIONAL at an offset from the layout's base, so a wrong directory, base or byte
 // order shows up as missing or wrong items.
@@ -9,7 +9,6 @@
 #include <stdexcept>
 
 #include "TiffBuilder.h"
-#include "extract/ByteReader.h"
 #include "extract/ExifBlock.h"
 #include "extract/MetadataReader.h"
 #include "metadata/Definitions.h"
@@ -219,8 +218,30 @@ TEST_P(Walker, MakeAndModelAreTheLastOnesMet) {
       tiff.AddDirectory({tiff.Ascii(0x010F, "Maker"), tiff.Ascii(0x0110, "First"), tiff.Long(0x8769, exif)});
   const auto block = tiff.App1();
   ExifBlockState state(block, GetParam());
-  WalkDirectory(image, state, 1, TiffBuilder::Pos(dir0), kTiffHeaderPos);
-  EXPECT_EQ(std::tuple(state.make, state.model, state.makernote), std::tuple("Maker", "Second", 0));
+  WalkDirectory(image, state, 1, TiffBuilder::Index(dir0), kApp1TiffHeader);
+  EXPECT_EQ(std::tuple(state.make, state.model, state.makernote),
+            std::tuple("Maker", "Second", std::nullopt));
+}
+
+// Detection at the end of the block: a directory whose entries run past it is no directory, and a
+// makernote that starts past it has no bytes, not even an empty signature.
+TEST(Makernotes, DetectionAtTheEndOfTheBlock) {
+  const std::vector<std::uint8_t> entry = {1, 0, 3, 0, 1, 0, 0, 0, 5, 0, 0, 0};
+  const struct {
+    const char* make;
+    const char* model;
+    std::vector<std::uint8_t> bytes;
+    std::int64_t at;
+    std::int32_t maker;
+  } cases[] = {{"SAMSUNG", "", Cat({{1, 0}, entry}), 0, kMakerSamsung01},
+               {"SAMSUNG", "", Cat({{2, 0}, entry}), 0, 0},
+               {"KODAK", "DC240", entry, 12, kMakerKodak03},
+               {"KODAK", "DC240", entry, 13, 0}};
+  for (const auto& c : cases) {
+    ExifBlockState state(c.bytes);
+    state.make = c.make, state.model = c.model, state.makernote = c.at;
+    EXPECT_EQ(DetectMakernote(state).maker, c.maker) << c.make << " at " << c.at;
+  }
 }
 
 TEST(ExifBlock, HeaderDecidesByteOrderAndValidity) {
@@ -254,25 +275,6 @@ TEST(ExifBlock, HeaderDecidesByteOrderAndValidity) {
   ReadExifBlock(image, {}, nullptr);
   ReadExifBlock(image, std::span(block).first(12), nullptr);
   EXPECT_EQ(std::pair(image.ExifCount(), image.camera_id), std::pair(0, int{kMakerCanon01}));
-}
-
-// Reads at one-based positions; whatever lies outside the bytes reads as zero, never as garbage.
-TEST(ByteReader, BothByteOrdersAndMissingBytes) {
-  const std::vector<std::uint8_t> bytes = {0x12, 0x34, 0x56, 0x78, 0xFF, 0xFF, 0xFF, 0xFF};
-  const ByteReader big(bytes, ByteOrder::BigEndian);
-  const ByteReader little(bytes, ByteOrder::LittleEndian);
-  // An unknown order reads little-endian; 0xFFFFFFFF is not negative.
-  EXPECT_EQ(std::tuple(big.ReadU32(1), little.ReadU32(1), ByteReader(bytes, ByteOrder::None).ReadU16(1),
-                       big.ReadU32(5)),
-            std::tuple(0x12345678, 0x78563412, 0x3412, 4294967295));
-  // One byte present and one missing, before the start, far beyond the end; a text gives the bytes
-  // that are there, a match running past the end fails.
-  EXPECT_EQ(std::tuple(big.ReadU16(8), big.ReadU32(6), big.Byte(0), big.ReadU32(-7),
-                       big.ReadU32(std::int64_t{1} << 40)),
-            std::tuple(0, 0, 0, 0, 0));
-  EXPECT_EQ(std::string(big.Text(7, 100)) + "|" + std::string(big.Text(9, 2)) + std::string(big.Text(1, -1)),
-            "\xFF\xFF|");
-  EXPECT_FALSE(big.MatchesNoCase(7, "\xFF\xFF\xFF"));
 }
 
 struct NoteCase {
@@ -372,11 +374,13 @@ std::vector<std::uint8_t> Block(const NoteCase& c, ByteOrder order, std::uint16_
   prefix.resize(c.directoryOffset, 0);
   tiff.Append(prefix);
   const std::uint32_t entries = sub != 0 ? 3 : 2;
-  const std::uint32_t rational = note + c.directoryOffset + 2 + 12 * entries + 4;
+  // A moved makernote's values lie apart from its directory: only the footer's base finds them.
+  const std::uint32_t gap = c.base < 0 ? 8 : 0;
+  const std::uint32_t rational = note + c.directoryOffset + 2 + 12 * entries + 4 + gap;
   std::vector<TiffBuilder::Entry> list = {tiff.Short(0x0001, 0x1234), tiff.At(0x0002, 5, 1, rational - base)};
   if (sub != 0) list.push_back(tiff.At(pointer, sub, sub == 7 ? 18 : 1, rational + 8 - base));
   tiff.AddDirectory(list);
-  tiff.Append(test::Cat({tiff.U32(3), tiff.U32(4)}));
+  tiff.Append(test::Cat({std::vector<std::uint8_t>(gap, 0), tiff.U32(3), tiff.U32(4)}));
   if (sub != 0) tiff.AddDirectory({tiff.Short(0x0100, 7)});
   if (c.base < 0) tiff.Append(test::Cat({test::Bytes("II*"s + '\0'), {moved, 0, 0, 0}}));
   tiff.SetOrder(order);
@@ -454,29 +458,50 @@ TEST(Makernotes, MovedMakernotesArePlacedOrListedRaw) {
   }
 }
 
-// Olympus sub-directories, as an offset and as their own bytes: their items follow the pointer item
-// and carry its tag as their directory; a layout without sub-directories does not walk them.
+// Sub-directories of Olympus (as an offset and as their own bytes) and of Nikon (its preview
+// directory, an offset from the makernote's own header): their items follow the pointer item and
+// carry its tag as their directory; a layout without sub-directories (Sony's) does not walk them.
 TEST(Makernotes, SubdirectoriesFollowTheirPointer) {
-  for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
-    for (const std::uint16_t type : {std::uint16_t{7}, std::uint16_t{13}}) {
+  const struct {
+    const char* name;
+    std::uint16_t type, pointer;
+    std::int32_t count;
+  } cases[] = {{"OlympusLater", 7, 0x2010, 4},
+               {"OlympusLater", 13, 0x2010, 4},
+               {"SonyDsc", 7, 0x2010, 3},
+               {"NikonOwnHeader", 4, 0x0011, 4}};
+  for (const auto& c : cases) {
+    for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+      SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.type));
       ImageMetadata image;
-      ReadExifBlock(image, Block(Case("OlympusLater"), order, type), nullptr);
-      ASSERT_EQ(image.ExifCount(3), 4) << type;
+      ReadExifBlock(image, Block(Case(c.name), order, c.type, c.pointer), nullptr);
+      ASSERT_EQ(image.ExifCount(3), c.count);
+      if (c.count == 3) continue;
       EXPECT_EQ(std::tuple(image.ExifPos(3, 3)->directory, image.ExifPos(3, 4)->tag,
                            image.ExifPos(3, 4)->directory),
-                std::tuple(0, 0x0100, 0x2010));
+                std::tuple(0, 0x0100, c.pointer));
     }
   }
-  ImageMetadata sony;
-  ReadExifBlock(sony, Block(Case("SonyDsc"), ByteOrder::BigEndian, 7), nullptr);
-  EXPECT_EQ(sony.ExifCount(3), 3);
-  // Nikon's preview directory (0x0011), an offset from the makernote's own header.
-  for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
-    ImageMetadata nikon;
-    ReadExifBlock(nikon, Block(Case("NikonOwnHeader"), order, 4, 0x0011), nullptr);
-    ASSERT_EQ(nikon.ExifCount(3), 4);
-    EXPECT_EQ(std::tuple(nikon.ExifPos(3, 4)->tag, nikon.ExifPos(3, 4)->directory), std::tuple(0x0100, 0x0011));
-  }
+}
+
+// Reads a block of `make` whose makernote is `note` followed by a directory of `entries` (none:
+// the bytes alone, of which the makernote entry counts `count` when not 0); `exif` entries follow
+// the makernote's in the Exif directory.
+ImageMetadata ReadNote(TiffBuilder& tiff, const std::string& make, const std::string& note,
+                       const std::vector<TiffBuilder::Entry>& entries,
+                       const std::vector<TiffBuilder::Entry>& exif = {}, std::uint32_t count = 0) {
+  const std::uint32_t makeAt = tiff.AppendText(make + '\0');
+  const std::uint32_t noteAt = tiff.AppendText(note);
+  if (!entries.empty()) tiff.AddDirectory(entries);
+  std::vector<TiffBuilder::Entry> exifEntries = {
+      tiff.At(0x927C, 7, count != 0 ? count : tiff.Size() - noteAt, noteAt)};
+  exifEntries.insert(exifEntries.end(), exif.begin(), exif.end());
+  const std::uint32_t exifAt = tiff.AddDirectory(exifEntries);
+  tiff.SetFirstDirectory(tiff.AddDirectory(
+      {tiff.At(0x010F, 2, static_cast<std::uint32_t>(make.size() + 1), makeAt), tiff.Long(0x8769, exifAt)}));
+  ImageMetadata image;
+  ReadExifBlock(image, tiff.App1(), nullptr);
+  return image;
 }
 
 // Casio's firmware date keeps its NUL-separated digit groups; other texts of the makernote and the
@@ -485,15 +510,10 @@ TEST(Makernotes, CasioFirmwareDateKeptWhole) {
   const std::string date("0302\0\0" "2809\0\0" "45\0\0\0\0", 18);
   for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
     TiffBuilder tiff(order);
-    const std::uint32_t make = tiff.AppendText("CASIO COMPUTER CO.,LTD.\0"s);
     const std::uint32_t text = tiff.AppendText(date);
-    const std::uint32_t note = tiff.AppendText("QVC\0\0\0"s);
-    tiff.AddDirectory({tiff.At(0x2001, 2, 18, text), tiff.At(0x2002, 2, 18, text)});
-    const std::uint32_t exif = tiff.AddDirectory({tiff.At(0x927C, 7, tiff.Size() - note, note),
-                                                  tiff.At(0x2001, 2, 18, text)});
-    tiff.SetFirstDirectory(tiff.AddDirectory({tiff.At(0x010F, 2, 24, make), tiff.Long(0x8769, exif)}));
-    ImageMetadata image;
-    ReadExifBlock(image, tiff.App1(), nullptr);
+    ImageMetadata image = ReadNote(tiff, "CASIO COMPUTER CO.,LTD.", "QVC\0\0\0"s,
+                                   {tiff.At(0x2001, 2, 18, text), tiff.At(0x2002, 2, 18, text)},
+                                   {tiff.At(0x2001, 2, 18, text)});
     EXPECT_EQ(Shown(image, 3), "8193t:'" + date + "' 8194t:'0302'");
     EXPECT_EQ(std::get<std::string>(image.ExifTag(1, 0x2001)->inhalt[0]), "0302");
   }
@@ -506,14 +526,10 @@ TEST(Makernotes, OlympusCameraTypeSetsTheNumbering) {
   for (const auto& [type, fromZero] : cases) {
     for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
       TiffBuilder tiff(order);
-      const std::uint32_t make = tiff.AppendText("OLYMPUS OPTICAL CO.,LTD\0"s);
       const std::uint32_t text = tiff.AppendText(type + "\0\0\0\0"s);
-      const std::uint32_t note = tiff.AppendText("OLYMP\0\1\0"s);
-      tiff.AddDirectory({tiff.Short(0x0201, 1), tiff.At(0x0207, 2, static_cast<std::uint32_t>(type.size() + 1), text)});
-      const std::uint32_t exif = tiff.AddDirectory({tiff.At(0x927C, 7, tiff.Size() - note, note)});
-      tiff.SetFirstDirectory(tiff.AddDirectory({tiff.At(0x010F, 2, 24, make), tiff.Long(0x8769, exif)}));
-      ImageMetadata image;
-      ReadExifBlock(image, tiff.App1(), nullptr);
+      const ImageMetadata image = ReadNote(
+          tiff, "OLYMPUS OPTICAL CO.,LTD", "OLYMP\0\1\0"s,
+          {tiff.Short(0x0201, 1), tiff.At(0x0207, 2, static_cast<std::uint32_t>(type.size() + 1), text)});
       EXPECT_EQ(std::pair(image.camera_id, image.countsFromZero), std::pair(18, fromZero)) << type;
     }
   }
@@ -561,8 +577,8 @@ TEST(Makernotes, Rw2MakernoteFromTheEmbeddedJpeg) {
   }
 }
 
-// Ricoh's text makernote: "key value" pairs up to the makernote's end or its first NUL; a pair
-// without letters or without a value adds nothing.
+// Ricoh's text makernote: "key value" pairs up to the makernote's end (the bytes after it are not
+// read) or its first NUL; a pair without letters or without a value adds nothing.
 TEST(Makernotes, RicohTextPairs) {
   const std::pair<std::string, std::string> cases[] = {
       {"Rv0207;Rg76;;7x;Ab;Bn0B02900;Gg42", "21110t:'0207' 21095t:'76' 17006t:'0B02900' 18279t:'42'"},
@@ -570,13 +586,8 @@ TEST(Makernotes, RicohTextPairs) {
       {"Rv0207;Bg6", "21110t:'0207' 16999t:'6'"}};
   for (const auto& [text, shown] : cases) {
     TiffBuilder tiff(ByteOrder::LittleEndian);
-    const std::uint32_t make = tiff.AppendText("RICOH\0"s);
-    const std::uint32_t note = tiff.AppendText(text);
-    const std::uint32_t exif = tiff.AddDirectory({tiff.At(0x927C, 7, static_cast<std::uint32_t>(text.size()), note)});
-    tiff.AppendText("Xy99;");  // past the makernote's count
-    tiff.SetFirstDirectory(tiff.AddDirectory({tiff.At(0x010F, 2, 6, make), tiff.Long(0x8769, exif)}));
-    ImageMetadata image;
-    ReadExifBlock(image, tiff.App1(), nullptr);
+    ImageMetadata image =
+        ReadNote(tiff, "RICOH", text + "9;Xy99;", {}, {}, static_cast<std::uint32_t>(text.size()));
     EXPECT_EQ(std::pair(image.camera_id, Shown(image, 3)), std::pair(40, shown)) << text;
   }
 }

@@ -57,10 +57,10 @@ std::int32_t Detect(const std::string& make, const std::string& model, const std
   std::vector<std::uint8_t> bytes(start.begin(), start.end());
   bytes.resize(64, 0);
   ExifBlockState state(bytes);
-  state.header = 1;
+  state.header = 0;
   state.make = make;
   state.model = model;
-  state.makernote = 1;
+  state.makernote = 0;
   state.makernoteSize = static_cast<std::int64_t>(bytes.size());
   return DetectMakernote(state).maker;
 }

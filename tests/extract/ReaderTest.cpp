@@ -239,8 +239,12 @@ ImageMetadata ReadAll(MetadataSource source, std::int32_t type = 10) {
   source.container = true;
   return ReadMetadata(type, std::make_shared<MetadataSource>(std::move(source)), nullptr);
 }
-std::string Text(const ZetExif* item) {
-  return item != nullptr && !item->inhalt.empty() ? std::get<std::string>(item->inhalt[0]) : "";
+// The item's values joined by ",", "-" when there is none.
+std::string Values(const ZetExif* item) {
+  std::string text = item == nullptr ? "-" : "";
+  for (const ExifValue& v : item != nullptr ? item->inhalt : std::vector<ExifValue>{})
+    text += (text.empty() ? "" : ",") + (v.index() == 0 ? std::to_string(std::get<0>(v)) : std::get<1>(v));
+  return text;
 }
 
 TEST(Containers, EachKindHandsOnTheSameSectionsAndRows) {
@@ -276,8 +280,8 @@ TEST(Containers, EachKindHandsOnTheSameSectionsAndRows) {
     MetadataSource source;
     ASSERT_TRUE(c.reader(c.file, source)) << c.name;
     ImageMetadata image = ReadAll(source);
-    EXPECT_EQ(Text(image.ExifTag(kSectionMain, 0x010F)) + "|" + Text(image.ExifTag(kSectionMain, 0x0110)) +
-                  "|" + Text(image.ExifTag(kSectionMain, 36867)),
+    EXPECT_EQ(Values(image.ExifTag(kSectionMain, 0x010F)) + "|" +
+                  Values(image.ExifTag(kSectionMain, 0x0110)) + "|" + Values(image.ExifTag(kSectionMain, 36867)),
               "Canon|Modell X|2021:05:12 12:21:21")
         << c.name;
     EXPECT_EQ(image.ExifCount(kSectionThumbnail), 1) << c.name;
@@ -304,7 +308,7 @@ TEST(Containers, Cr3PartsGoToTheirSectionsAndTheMakernoteByTheMake) {
   MetadataSource source;
   ASSERT_TRUE(ReadCr3Container(file, nullptr, source));
   ImageMetadata image = ReadAll(source);
-  EXPECT_EQ(Text(image.ExifTag(kSectionMain, 0x010F)), "Canon");
+  EXPECT_EQ(Values(image.ExifTag(kSectionMain, 0x010F)), "Canon");
   EXPECT_NE(image.ExifTag(kSectionMain, 0x829A), nullptr);
   EXPECT_NE(image.ExifTag(kSectionMakernote, 0x0006), nullptr);
   EXPECT_NE(image.ExifTag(kSectionGps, 0x0002), nullptr);
@@ -446,13 +450,6 @@ Block Heap(const TiffBuilder& o, const std::vector<std::pair<std::uint16_t, Bloc
 Block Crw(const TiffBuilder& o, const Block& heap) {
   return Cat({Bytes(o.Order() == ByteOrder::BigEndian ? "MM" : "II"), o.U32(14), Bytes("HEAPCCDR"), heap});
 }
-// The item's values joined by ",", "-" when there is none.
-std::string Values(const ZetExif* item) {
-  std::string text = item == nullptr ? "-" : "";
-  for (const ExifValue& v : item != nullptr ? item->inhalt : std::vector<ExifValue>{})
-    text += (text.empty() ? "" : ",") + (v.index() == 0 ? std::to_string(std::get<0>(v)) : std::get<1>(v));
-  return text;
-}
 
 // The values of the rows (section << 16 | tag), "-" for a missing one, joined by "|", after the
 // maker number.
@@ -557,19 +554,20 @@ TEST(RawContainers, CrwBlockLayout) {
       ASSERT_TRUE(ReadCrwContainer(Crw(o, Heap(o, c.records)), source));
       ASSERT_EQ(source.tiffBlocks.size(), 1U) << c.name;
       const Block bytes(source.tiffBlocks[0].bytes.begin(), source.tiffBlocks[0].bytes.end());
-      const ByteReader block(bytes, order);
-      EXPECT_EQ(block.Size(), static_cast<std::int64_t>(c.size)) << c.name;
-      const std::int64_t main = block.ReadU32(5) + 1, entries = block.ReadU16(main);
-      EXPECT_EQ(block.ReadU32(main + 2 + 12 * entries), c.next) << c.name;
+      const ByteCursor block(bytes, order == ByteOrder::BigEndian);
+      EXPECT_EQ(block.Bytes().size(), c.size) << c.name;
+      const std::size_t main = block.U32At(4), entries = block.U16At(main);
+      EXPECT_EQ(block.U32At(main + 2 + 12 * entries), c.next) << c.name;
       if (c.next != 0) {
         EXPECT_EQ(Rows(source, {T | 0x0201}), "0|" + std::to_string(c.size - 4)) << c.name;
       }
       if (c.noteCount == 0) continue;
       // Directory 0's second entry links the Exif directory, whose only entry is the makernote.
-      const std::int64_t exif = block.ReadU32(main + 2 + 12 + 8) + 1;
-      EXPECT_EQ(std::tuple(block.ReadU16(exif + 2), block.ReadU32(exif + 6), block.ReadU32(exif + 10)),
-                std::tuple(0x927C, c.noteCount, 62)) << c.name;
-      EXPECT_EQ(block.ReadU32(62 + 1 + 2 + 8), 80) << c.name;  // the owner's name after the directory
+      const std::size_t exif = block.U32At(main + 2 + 12 + 8);
+      EXPECT_EQ(std::tuple(block.U16At(exif + 2), block.U32At(exif + 6), block.U32At(exif + 10)),
+                std::tuple(0x927Cu, c.noteCount, 62u))
+          << c.name;
+      EXPECT_EQ(block.U32At(62 + 2 + 8), 80u) << c.name;  // the owner's name after the directory
     }
   }
 }
@@ -671,6 +669,9 @@ const std::vector<std::pair<std::int32_t, std::string>> kKodakInfoItems = {
 
 TEST(MakernoteFields, FixedValuesAndPaddedDirectory) {
   const Note samsung = [](const TiffBuilder& t) { return test::Cat({test::Bytes("STMN0100"), t.U32(3361053), t.U32(5)}); };
+  const Note reconyx = [](const TiffBuilder& t) {
+    return Place(0x6C, {{0x00, {0x01, 0xF1}}, {0x26, t.U16(0xFFFB)}, {0x2A, {'H', 0, 0xE9, 0, '5', 0}}});
+  };
   const FieldCase cases[] = {
       {"Samsung", "SAMSUNG TECHWIN", "", samsung, 0, 32, {{0, "STMN0100"}, {2, "3361053"}, {3, "5"}}},
       {"SamsungCut", "SAMSUNG TECHWIN", "", samsung, 15, 32, {{0, "STMN0100"}, {2, "3361053"}, {3, "-"}}},
@@ -683,9 +684,8 @@ TEST(MakernoteFields, FixedValuesAndPaddedDirectory) {
       {"KodakDc240", "EASTMAN KODAK COMPANY", "KODAK DC240 ZOOM", [](const TiffBuilder& t) {
          return Place(0x50, {{0x0C, t.U16(1999)}, {0x37, {0xFE}}});
        }, 0, 35, {{0x0C, "1999"}, {0x37, "-2"}}},
-      {"ReconyxWithoutMake", "", "", [](const TiffBuilder& t) {
-         return Place(0x6C, {{0x00, {0x01, 0xF1}}, {0x26, t.U16(0xFFFB)}, {0x2A, {'H', 0, 0xE9, 0, '5', 0}}});
-       }, 0, 38, {{0x13, "-5"}, {0x15, "H?5"}, {0x2B, ""}}},
+      {"ReconyxWithoutMake", "", "", reconyx, 0, 38, {{0x13, "-5"}, {0x15, "H?5"}, {0x2B, ""}}},
+      {"ReconyxCut", "", "", reconyx, 0x40, 38, {{0x13, "-5"}, {0x15, "-"}, {0x2B, "-"}}},
       {"KodakOwnHeader", "JK Imaging, Ltd.", "PIXPRO", [](const TiffBuilder& t) {
          TiffBuilder own(t.Order() == ByteOrder::BigEndian ? ByteOrder::LittleEndian : ByteOrder::BigEndian);
          return test::Cat({test::Bytes(own.Order() == ByteOrder::BigEndian ? "MM" : "II"), own.U16(42), own.U32(8),

@@ -1,8 +1,8 @@
 #pragma once
 // Builder of EXIF blocks for the tests, the benchmark and the fuzz seeds: a TIFF stream written in
 // either byte order, wrapped into the bytes of an APP1 marker (0xFF 0xE1, length, "Exif\0\0", TIFF
-// header at buffer position 11).
-// Offsets are TIFF offsets (0 = the TIFF header); Pos() turns one into a buffer position.
+// header at index 10 of the marker's bytes).
+// Offsets are TIFF offsets (0 = the TIFF header); Index() turns one into an index of those bytes.
 
 #include <algorithm>
 #include <array>
@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "extract/ByteReader.h"
+#include "extract/ByteCursor.h"
 #include "extract/JpegSegments.h"
 #include "extract/TiffWriter.h"
 
@@ -39,7 +39,7 @@ class TiffBuilder {
     PutTiffHeader(sink, 8);
   }
 
-  static constexpr BufferPos Pos(std::uint32_t offset) { return static_cast<BufferPos>(offset) + 11; }
+  static constexpr std::int64_t Index(std::uint32_t offset) { return std::int64_t{offset} + 10; }
   std::uint32_t Size() const { return static_cast<std::uint32_t>(tiff.size()); }
 
   // Byte order of everything written from now on (a makernote may use another one).

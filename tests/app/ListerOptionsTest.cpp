@@ -5,9 +5,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <algorithm>
 #include <numeric>
 #include <random>
@@ -52,7 +49,7 @@ std::vector<std::vector<std::string>> ReadCsv(const std::string& text, const fs:
           (scratch / "read.csv").string() + "'",
       scratch);
   std::vector<std::vector<std::string>> records;
-  for (const QJsonValue record : QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).array()) {
+  for (const QJsonValue record : Json(r.out).array()) {
     records.emplace_back();
     for (const QJsonValue field : record.toArray()) records.back().push_back(field.toString().toStdString());
   }
@@ -136,7 +133,7 @@ TEST_F(ListerOptions, RecursiveWalk) {
   EXPECT_EQ(Lines(r.err).size(), 1u) << r.err;
 
   const RunResult json = Run(kDefs + "--rekursiv --json tree/a/ tree/a");
-  const QJsonArray files = QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).array();
+  const QJsonArray files = Json(json.out).array();
   ASSERT_EQ(files.size(), 2) << json.out;
   EXPECT_EQ(files[0][u"file"].toString() + u'|' + files[1][u"file"].toString(),
             QStringLiteral("tree/a/z.jpeg|tree/a/z.jpeg"));
@@ -203,10 +200,7 @@ TEST_F(ListerOptions, CsvReadBack) {
   EXPECT_EQ(find("Sektion IPTC", "25")[4], "'-5");
   EXPECT_EQ(find("Sektion Kommentare", "")[4], "'+1 Kommentar\nzweite Zeile");
   // As many records as the JSON form has items, and none for a file without any.
-  const QJsonObject json =
-      QJsonDocument::fromJson(QByteArray::fromStdString(Run(kDefs + "--json " + file).out))
-          .array()[0]
-          .toObject();
+  const QJsonObject json = Json(Run(kDefs + "--json " + file).out).array()[0].toObject();
   qsizetype items = json[u"iptc"].toArray().size() + json[u"comments"].toArray().size();
   for (const QJsonValue section : json[u"sections"].toArray()) items += section[u"items"].toArray().size();
   EXPECT_EQ(static_cast<qsizetype>(records.size()) - 1, items);
@@ -225,7 +219,7 @@ TEST_F(ListerOptions, DiffOfTwoFiles) {
 
   r = Run(kDefs + "--json --diff other.jpg good.jpg");
   EXPECT_EQ(r.status, 3);
-  const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+  const QJsonObject json = Json(r.out).object();
   const QJsonArray differences = json[u"differences"].toArray();
   ASSERT_EQ(differences.size(), 3) << r.out;
   EXPECT_EQ(std::tuple(json[u"a"].toString(), differences[0][u"tag"].toString(),

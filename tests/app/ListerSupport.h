@@ -2,8 +2,12 @@
 // What the tests of kelmarin-exif share: small generated JPEGs, files written and read whole, and
 // the program run through the shell with its status and both outputs.
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -53,6 +57,31 @@ inline std::vector<std::string> Lines(const std::string& text) {
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
+}
+
+// The JSON a run wrote; text that is no JSON fails the test.
+inline QJsonDocument Json(const std::string& text) {
+  QJsonParseError error;
+  const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
+  EXPECT_EQ(error.error, QJsonParseError::NoError) << text;
+  return document;
+}
+
+// The text form's escaping, one byte at a time: TAB, LF, CR and the backslash by their letters, the
+// other control bytes as \xNN.
+inline std::string EscapedByteByByte(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '\t' || c == '\n' || c == '\r' || c == '\\') {
+      out += c == '\t' ? "\\t" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\\\";
+    } else if (u < 0x20) {
+      out += "\\x" + std::string(1, "0123456789abcdef"[u >> 4]) + "0123456789abcdef"[u & 0xF];
+    } else {
+      out += c;
+    }
+  }
+  return out;
 }
 
 }  // namespace kelmarin::listertest

@@ -7,9 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QLocale>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -33,10 +31,7 @@ using namespace listertest;
 
 // A count as the German locale writes it: 12.345.
 std::string GermanCount(std::size_t n) {
-  std::string text = std::to_string(n);
-  for (int i = static_cast<int>(text.size()) - 3; i > 0; i -= 3)
-    text.insert(static_cast<std::size_t>(i), ".");
-  return text;
+  return QLocale(QLocale::German).toString(static_cast<qulonglong>(n)).toStdString();
 }
 
 class Lister : public ::testing::Test {
@@ -129,9 +124,7 @@ TEST_F(Lister, SummaryTextAndJson) {
   fs::create_directories(dir / "walk");
   fs::copy_file(dir / "good.jpg", dir / "walk" / "g.jpg", fs::copy_options::overwrite_existing);
   r = Run(kDefs + "--summary --json -r walk notimage.jpg");
-  QJsonParseError error;
-  const QJsonArray files = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error).array();
-  ASSERT_EQ(error.error, QJsonParseError::NoError) << r.out;
+  const QJsonArray files = Json(r.out).array();
   ASSERT_EQ(files.size(), 2);
   const QJsonObject summary = files[0][u"summary"].toObject();
   EXPECT_EQ(summary.keys(), QStringList({u"camera"_qs, u"exposureTime"_qs, u"fNumber"_qs, u"from"_qs}));
@@ -206,9 +199,7 @@ TEST_F(Lister, JsonDocumentAndInfoLabels) {
   RunResult r = Run(std::string("--json --definitions '") + KELMARIN_DEF_FILE +
                     "' good.jpg notimage.jpg plain.jpg '" + canon + "'");
   EXPECT_EQ(r.status, 1);
-  QJsonParseError error;
-  const QJsonArray files = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error).array();
-  ASSERT_EQ(error.error, QJsonParseError::NoError) << r.out;
+  const QJsonArray files = Json(r.out).array();
   ASSERT_EQ(files.size(), 4);
   const QJsonValue first = files[0], item = first[u"sections"][0][u"items"][1];
   EXPECT_EQ(
@@ -236,7 +227,7 @@ TEST_F(Lister, JsonDocumentAndInfoLabels) {
   EXPECT_TRUE(lines[2].starts_with("zuletzt geändert: ") && lines[5].starts_with("Ladezeit: ") &&
               lines[5].ends_with(" Millisekunden"));
   r = Run("--info --json " + kDefs + "good.jpg");
-  const QJsonObject info = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).array()[0].toObject();
+  const QJsonObject info = Json(r.out).array()[0].toObject();
   EXPECT_EQ(info[u"name"].toString() + u'|' + info[u"dimensions"].toString(),
             QStringLiteral("good.jpg|Bildausdehnung: 16 x 8 Pixel"));
 }
@@ -310,10 +301,7 @@ TEST_F(Lister, DamagedAndHostileFilesAreListedOrReported) {
       EXPECT_TRUE(listed != reported || (!mode.empty() && listed)) << f;
     }
     if (!mode.empty()) {
-      QJsonParseError error;
-      const auto doc = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error);
-      EXPECT_EQ(error.error, QJsonParseError::NoError);
-      EXPECT_EQ(doc.array().size(), static_cast<qsizetype>(files.size()));
+      EXPECT_EQ(Json(r.out).array().size(), static_cast<qsizetype>(files.size()));
     }
   }
   const RunResult info = Run("--info text.jxl text.heic text.webp text.tif");
@@ -466,21 +454,9 @@ TEST_F(Lister, OneProcessListsAsEachFileAlone) {
   }
 }
 
-
 // A column as the text form writes it.
 std::string Escaped(const QString& column) {
-  std::string out;
-  for (const char c : column.toStdString()) {
-    const auto u = static_cast<unsigned char>(c);
-    if (c == '\t' || c == '\n' || c == '\r' || c == '\\') {
-      out += c == '\t' ? "\\t" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\\\";
-    } else if (u < 0x20) {
-      out += "\\x" + std::string(1, "0123456789abcdef"[u >> 4]) + "0123456789abcdef"[u & 0xF];
-    } else {
-      out += c;
-    }
-  }
-  return out;
+  return EscapedByteByByte(column.toStdString());
 }
 
 // The text form is written as the rows are made, the JSON form from the list of rows the window
@@ -495,7 +471,7 @@ TEST_F(Lister, TextFormTellsTheRowsOfTheJsonForm) {
   const std::string definitions = std::string("--definitions '") + KELMARIN_DEF_FILE + "' ";
   const RunResult text = Run(definitions + files), json = Run(definitions + "--json " + files);
   ASSERT_EQ(text.status, 0) << text.err;
-  const QJsonArray objects = QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).array();
+  const QJsonArray objects = Json(json.out).array();
   ASSERT_GE(objects.size(), 8);
   std::vector<std::string> expected;
   std::vector<std::size_t> xmpRows;  // lines expected without their raw column
@@ -518,7 +494,8 @@ TEST_F(Lister, TextFormTellsTheRowsOfTheJsonForm) {
           ++subRows;
         }
         expected.push_back(tag + "\t" + Escaped(item[u"label"].toString()) + "\t" +
-                           Escaped(item[u"information"].toString()) + "\t" + Escaped(item[u"raw"].toString()));
+                           Escaped(item[u"information"].toString()) + "\t" +
+                           Escaped(item[u"raw"].toString()));
       }
     }
     QString source;
@@ -529,8 +506,8 @@ TEST_F(Lister, TextFormTellsTheRowsOfTheJsonForm) {
         expected.push_back(source == u"eingebettet" ? "\tXMP\t\t" : "\tXMP (" + Escaped(source) + ")\t\t");
       }
       xmpRows.push_back(expected.size());
-      expected.push_back(Escaped(entry[u"path"].toString()) + "\t" + Escaped(entry[u"label"].toString()) + "\t" +
-                         Escaped(entry[u"value"].toString()) + "\t");
+      expected.push_back(Escaped(entry[u"path"].toString()) + "\t" + Escaped(entry[u"label"].toString()) +
+                         "\t" + Escaped(entry[u"value"].toString()) + "\t");
     }
   }
   const std::vector<std::string> lines = Lines(text.out);

@@ -4,34 +4,13 @@
 
 #include <string>
 
+#include "ListerSupport.h"
 #include "Output.h"
 
 namespace kelmarin::lister {
 namespace {
 
-std::string EscapedByteByByte(std::string_view text) {
-  constexpr char kHex[] = "0123456789abcdef";
-  std::string out;
-  for (const char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (c == '\t') {
-      out += "\\t";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\\') {
-      out += "\\\\";
-    } else if (u < 0x20) {
-      out += "\\x";
-      out += kHex[u >> 4];
-      out += kHex[u & 0xF];
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
+using listertest::EscapedByteByByte;
 
 TEST(TextEscaping, EveryEscapedByteAtEveryPlaceAsByteByByte) {
   // Bytes just beside the escaped ones (0x20, '[' and ']' around the backslash, 0x7F and bytes of

@@ -61,6 +61,15 @@ StartOptions RecordOptions(Harness& harness, const std::shared_ptr<FakeReader>& 
   return options;
 }
 
+// A window on the folder "f" of four files (see FakeReader), started there.
+std::unique_ptr<Verzeichnis> StartOnFourFiles(Harness& harness, const std::shared_ptr<FakeReader>& reader) {
+  harness.MakeFolder(U("f"));
+  for (const char* name : {"f/a_400.jpg", "f/b.jpg", "f/c_100.jpg", "f/d_400.jpg"})
+    harness.WriteJpeg(U(name), 16, 12);
+  StartIn(harness.Path(U("f")));
+  return harness.Start(RecordOptions(harness, reader));
+}
+
 QStringList HeaderTitles(FileList* files) {
   QStringList titles;
   for (int i = 0; i < files->columnCount(); ++i) titles << files->headerItem()->text(i);
@@ -222,13 +231,8 @@ class FolderViewTest : public QObject {
 
   void columnsChosenKeptAndSorted() {
     Harness harness;
-    harness.MakeFolder(U("f"));
-    for (const char* name : {"f/a_400.jpg", "f/b.jpg", "f/c_100.jpg", "f/d_400.jpg"})
-      harness.WriteJpeg(U(name), 16, 12);
-    StartIn(harness.Path(U("f")));
     auto reader = std::make_shared<FakeReader>();
-    StartOptions options = RecordOptions(harness, reader);
-    auto window = harness.Start(options);
+    auto window = StartOnFourFiles(harness, reader);
     FileList* files = window->Files();
     // The default list: one column, in name order, and nothing read.
     QCOMPARE(HeaderTitles(files), QStringList{U("Dateiname")});
@@ -258,7 +262,7 @@ class FolderViewTest : public QObject {
     files->setColumnWidth(0, 150);
     files->setColumnWidth(2, 91);
     window->close();
-    window = harness.Start(options);
+    window = harness.Start(RecordOptions(harness, reader));
     files = window->Files();
     QCOMPARE(HeaderTitles(files), (QStringList{U("Dateiname"), U("Kamera"), U("ISO")}));
     QCOMPARE(QPoint(files->columnWidth(0), files->columnWidth(2)), QPoint(150, 91));
@@ -317,13 +321,7 @@ class FolderViewTest : public QObject {
 
   void metadataFilter() {
     Harness harness;
-    harness.MakeFolder(U("f"));
-    for (const char* name : {"f/a_400.jpg", "f/b.jpg", "f/c_100.jpg", "f/d_400.jpg"})
-      harness.WriteJpeg(U(name), 16, 12);
-    StartIn(harness.Path(U("f")));
-    auto reader = std::make_shared<FakeReader>();
-    StartOptions options = RecordOptions(harness, reader);
-    auto window = harness.Start(options);
+    auto window = StartOnFourFiles(harness, std::make_shared<FakeReader>());
     QLineEdit* field = window->Filter()->MetadataFilterField();
     const QString help = field->toolTip();
     QVERIFY(field->styleSheet().isEmpty());
@@ -436,9 +434,7 @@ class FolderViewTest : public QObject {
     std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) { return GermanNameLess(a, b); });
     StartIn(harness.Path(U("l")));
     WriteSetting(kViewSection, U("filecolumns"), U("iso:50"));
-    auto reader = std::make_shared<FakeReader>();
-    StartOptions options = RecordOptions(harness, reader);
-    auto window = harness.Start(options);
+    auto window = harness.Start(RecordOptions(harness, std::make_shared<FakeReader>()));
     FileList* files = window->Files();
     QVERIFY(files->isSortingEnabled());
     QCOMPARE(ItemTexts(files), names);

@@ -5,7 +5,6 @@
 
 #include <Magick++.h>
 #include <gtest/gtest.h>
-#include <webp/encode.h>
 #include <webp/mux.h>
 
 #include <cstdio>
@@ -14,18 +13,10 @@
 #include "ImageTestSupport.h"
 #include "extract/IccProfile.h"
 #include "image/ColourConversion.h"
-#include "image/meta/Formats.h"
 #include "image/meta/MetadataOnly.h"
 
 namespace kelmarin::test {
 namespace {
-
-// Today's formats by their rows in the format registry.
-const std::int32_t kTypeHeif = TypeCodeForFileName("a.heic");
-const std::int32_t kTypeWebp = TypeCodeForFileName("a.webp");
-const std::int32_t kTypeJxl = TypeCodeForFileName("a.jxl");
-
-using Block = std::vector<std::uint8_t>;
 
 // The profile in `parts` APP2 segments; `skip` (from 1) leaves one out.
 std::vector<samples::Segment> IccSegments(const Block& profile, int parts, int skip = 0) {
@@ -53,11 +44,9 @@ void WriteMagickWithProfile(const std::string& path, const std::string& format,
 }
 
 void WriteWebpWithProfile(const std::string& path, const samples::RgbImage& image, const Block& profile) {
-  std::uint8_t* encoded = nullptr;
-  const std::size_t size =
-      WebPEncodeLosslessRGB(image.pixels.data(), image.width, image.height, image.width * 3, &encoded);
+  const Block encoded = EncodeWebpLossless(image);
   WebPMux* mux = WebPMuxNew();
-  const WebPData picture{encoded, size};
+  const WebPData picture{encoded.data(), encoded.size()};
   const WebPData icc{profile.data(), profile.size()};
   WebPMuxSetImage(mux, &picture, 1);
   WebPMuxSetChunk(mux, "ICCP", &icc, 1);
@@ -66,7 +55,6 @@ void WriteWebpWithProfile(const std::string& path, const samples::RgbImage& imag
   WriteFileBytes(path, Block(assembled.bytes, assembled.bytes + assembled.size));
   WebPDataClear(&assembled);
   WebPMuxDelete(mux);
-  WebPFree(encoded);
 }
 
 TEST(ColourProfiles, EveryContainerHandsOnItsProfile) {

@@ -2,6 +2,8 @@
 
 #include <jxl/encode.h>
 #include <unistd.h>
+#include <webp/encode.h>
+#include <zlib.h>
 
 #include <QGuiApplication>
 #include <fstream>
@@ -45,6 +47,27 @@ const std::vector<std::pair<std::string, std::int32_t>>& Formats() {
       {"pcx", kTypePcx},  {"psd", kTypePsd}, {"tga", kTypeTga},      {"tif", kTypeTiff},
       {"pcd", kTypePcd},  {"dng", kTypeRaw}, {"wmf", kTypeMetafile}, {"emf", kTypeMetafile}};
   return formats;
+}
+
+Block PngChunk(const char* type, const Block& data, std::uint32_t claimed) {
+  const std::uint32_t length = claimed != 0 ? claimed : static_cast<std::uint32_t>(data.size());
+  Block chunk;
+  for (int shift = 24; shift >= 0; shift -= 8) chunk.push_back(static_cast<std::uint8_t>(length >> shift));
+  chunk.insert(chunk.end(), type, type + 4);
+  chunk.insert(chunk.end(), data.begin(), data.end());
+  const auto crc =
+      static_cast<std::uint32_t>(crc32(0, chunk.data() + 4, static_cast<uInt>(chunk.size() - 4)));
+  for (int shift = 24; shift >= 0; shift -= 8) chunk.push_back(static_cast<std::uint8_t>(crc >> shift));
+  return chunk;
+}
+
+Block EncodeWebpLossless(const samples::RgbImage& image) {
+  std::uint8_t* encoded = nullptr;
+  const std::size_t size =
+      WebPEncodeLosslessRGB(image.pixels.data(), image.width, image.height, image.width * 3, &encoded);
+  Block file(encoded, encoded + size);
+  WebPFree(encoded);
+  return file;
 }
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {

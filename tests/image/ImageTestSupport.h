@@ -14,8 +14,15 @@
 #include "FileWriters.h"
 #include "SampleImage.h"
 #include "image/ZetImage.h"
+#include "image/meta/Formats.h"
 
 namespace kelmarin::test {
+
+using Block = std::vector<std::uint8_t>;
+
+// Today's formats by their rows in the format registry.
+inline const std::int32_t kTypeHeif = TypeCodeForFileName("a.heic"),
+                          kTypeWebp = TypeCodeForFileName("a.webp"), kTypeJxl = TypeCodeForFileName("a.jxl");
 
 // A fresh folder for the running test, removed afterwards.
 class ScratchFolder {
@@ -63,6 +70,11 @@ void WriteHeif(const std::string& path, const samples::RgbImage& image, heif_com
 // colours, or lossy in XYB; a bare codestream or in the container.
 void WriteJxl(const std::string& path, const samples::RgbImage& image, std::uint32_t orientation = 1,
               const std::vector<std::uint8_t>& profile = {}, bool lossless = true, bool container = false);
+
+// A PNG chunk of `type` holding `data`, with its CRC; its length field says `claimed` when that is not 0.
+Block PngChunk(const char* type, const Block& data, std::uint32_t claimed = 0);
+// `image` as a lossless WebP file of the simple format.
+Block EncodeWebpLossless(const samples::RgbImage& image);
 
 // The bytes of a file, and writing bytes back.
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);

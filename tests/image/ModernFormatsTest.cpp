@@ -35,29 +35,10 @@
 namespace kelmarin::test {
 namespace {
 
-// Today's formats by their rows in the format registry.
-const std::int32_t kTypeHeif = TypeCodeForFileName("a.heic");
-const std::int32_t kTypeWebp = TypeCodeForFileName("a.webp");
-const std::int32_t kTypeJxl = TypeCodeForFileName("a.jxl");
-
-using Block = std::vector<std::uint8_t>;
-
 void Put(Block& bytes, std::size_t at, std::uint32_t value, int size, bool bigEndian) {
   for (int i = 0; i < size; ++i)
     bytes[at + static_cast<std::size_t>(i)] =
         static_cast<std::uint8_t>(value >> (8 * (bigEndian ? size - 1 - i : i)));
-}
-
-Block Chunk(const char* type, const Block& data, std::uint32_t claimed = 0) {
-  Block chunk(4, 0);
-  Put(chunk, 0, claimed != 0 ? claimed : static_cast<std::uint32_t>(data.size()), 4, true);
-  chunk.insert(chunk.end(), type, type + 4);
-  chunk.insert(chunk.end(), data.begin(), data.end());
-  const auto crc =
-      static_cast<std::uint32_t>(crc32(0, chunk.data() + 4, static_cast<uInt>(chunk.size() - 4)));
-  chunk.resize(chunk.size() + 4);
-  Put(chunk, chunk.size() - 4, crc, 4, true);
-  return chunk;
 }
 
 // A zlib stream of zeros that inflates to `megabytes` MB: one flushed block repeated (its checksum
@@ -85,7 +66,7 @@ Block Png(std::uint32_t width, std::uint32_t height, const Block& idat, const Bl
   Put(header, 0, width, 4, true), Put(header, 4, height, 4, true);
   header[8] = 8, header[9] = 2;
   Block png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  for (const Block& part : {Chunk("IHDR", header), Chunk("IDAT", idat), extra, Chunk("IEND", {})})
+  for (const Block& part : {PngChunk("IHDR", header), PngChunk("IDAT", idat), extra, PngChunk("IEND", {})})
     png.insert(png.end(), part.begin(), part.end());
   return png;
 }
@@ -138,12 +119,13 @@ std::vector<Hostile> Cases(const ScratchFolder& folder) {
   }();
   const Block gigabyte = Inflating(1024);
   std::vector<Hostile> cases = {
-      {"png-2gb-text", kTypePng, Png(64, 64, rows, Chunk("tEXt", {'a', 0, 'b'}, 0x79000025u)), 0},
+      {"png-2gb-text", kTypePng, Png(64, 64, rows, PngChunk("tEXt", {'a', 0, 'b'}, 0x79000025u)), 0},
       {"png-ztxt-gigabyte", kTypePng,
-       Png(64, 64, rows, Chunk("zTXt", Cat({Block{'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 0}, gigabyte}))), 0},
+       Png(64, 64, rows, PngChunk("zTXt", Cat({Block{'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 0}, gigabyte}))),
+       0},
       {"png-itxt-gigabyte", kTypePng,
        Png(64, 64, rows,
-           Chunk("iTXt", Cat({Block{'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 1, 0, 0, 0}, gigabyte}))),
+           PngChunk("iTXt", Cat({Block{'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 1, 0, 0, 0}, gigabyte}))),
        0},
       {"png-idat-bomb", kTypePng, Png(64, 64, gigabyte), 1003},
       {"png-huge", kTypePng, Png(16000, 16000, rows), 1003},
@@ -411,7 +393,7 @@ TiffBuilder CameraTiff() {
 Block PngWithExif(const std::string& path) {
   EXPECT_TRUE(samples::WritePng(path, samples::Quadrants(8, 8)));
   Block png = ReadFileBytes(path);
-  const Block chunk = Chunk("eXIf", CameraTiff().Tiff());
+  const Block chunk = PngChunk("eXIf", CameraTiff().Tiff());
   png.insert(png.end() - 12, chunk.begin(), chunk.end());  // before IEND
   return png;
 }

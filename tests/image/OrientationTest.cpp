@@ -2,22 +2,14 @@
 // object reports stays the stored one; a file whose content is of another kind than its type says
 // is read as what it is, with the metadata of that kind.
 #include <tiffio.h>
-#include <webp/encode.h>
-#include <zlib.h>
 
 #include <string_view>
 
 #include "ImageTestSupport.h"
 #include "image/Codec.h"
-#include "image/meta/Formats.h"
 
 namespace kelmarin::test {
 namespace {
-
-// Today's formats by their rows in the format registry.
-const std::int32_t kTypeWebp = TypeCodeForFileName("a.webp");
-
-using Block = std::vector<std::uint8_t>;
 
 // A little-endian TIFF block whose directory 0 holds only the Orientation.
 Block OrientationTiff(std::uint8_t orientation) {
@@ -38,12 +30,7 @@ void WriteJpegTurned(const std::string& path, const samples::RgbImage& image, st
 void WritePngTurned(const std::string& path, const samples::RgbImage& image, std::uint8_t orientation) {
   ASSERT_TRUE(samples::WritePng(path, image));
   Block file = ReadFileBytes(path);
-  const Block tiff = OrientationTiff(orientation);
-  Block chunk{0, 0, 0, static_cast<std::uint8_t>(tiff.size()), 'e', 'X', 'I', 'f'};
-  chunk.insert(chunk.end(), tiff.begin(), tiff.end());
-  const auto crc =
-      static_cast<std::uint32_t>(crc32(0, chunk.data() + 4, static_cast<uInt>(chunk.size() - 4)));
-  for (int shift = 24; shift >= 0; shift -= 8) chunk.push_back(static_cast<std::uint8_t>(crc >> shift));
+  const Block chunk = PngChunk("eXIf", OrientationTiff(orientation));
   file.insert(file.begin() + 33, chunk.begin(), chunk.end());  // signature 8, IHDR 25
   WriteFileBytes(path, file);
 }
@@ -67,11 +54,7 @@ void WriteTiffTurned(const std::string& path, const samples::RgbImage& image, st
 
 // Lossless, with an EXIF chunk after the simple format's chunks; the RIFF length grows by its 34 bytes.
 void WriteWebpTurned(const std::string& path, const samples::RgbImage& image, std::uint8_t orientation) {
-  std::uint8_t* encoded = nullptr;
-  const std::size_t size =
-      WebPEncodeLosslessRGB(image.pixels.data(), image.width, image.height, image.width * 3, &encoded);
-  Block file(encoded, encoded + size);
-  WebPFree(encoded);
+  Block file = EncodeWebpLossless(image);
   const Block tiff = OrientationTiff(orientation);
   file.insert(file.end(), {'E', 'X', 'I', 'F', static_cast<std::uint8_t>(tiff.size()), 0, 0, 0});
   file.insert(file.end(), tiff.begin(), tiff.end());

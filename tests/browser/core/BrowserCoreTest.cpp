@@ -45,11 +45,6 @@ TEST(BuildPatternList, NamePatternsTimesExtensionsInBoxOrder) {
       {" *.cr3 ", Boxes({0, 11, 12}), {{"*.cr3", 10}}},
   };
   for (const auto& c : cases) EXPECT_EQ(BuildPatternList(c.names, c.boxes), c.expected) << c.names;
-  // The raw box holds the classic twelve extensions and today's, all with type code 10.
-  const auto raw = BuildPatternList("*", Boxes({11}));
-  ASSERT_EQ(raw.size(), 25u);
-  EXPECT_EQ(raw.front(), (FilePattern{"*.CR2", 10}));
-  EXPECT_EQ(raw.back(), (FilePattern{"*.X3F", 10}));
 }
 
 TEST(MatchesPattern, WildcardsBracketsCaseAndUnicode) {
@@ -248,19 +243,14 @@ TEST(Drives, MountTableToDrives) {
                                            DriveKind::Unknown}));
   EXPECT_EQ(DriveText(drives[3]), "FERIEN_2004 (/media/cdrom)");
   EXPECT_EQ(DriveText(drives[0]), "(/)");
-  EXPECT_EQ(DriveIconKey(drives[6].kind), "DriveUnbekannt");
-  EXPECT_EQ(DriveIconKey(DriveKind::Floppy), "DriveDiskette");
   EXPECT_EQ(DrivesFromMounts({}, nullptr, nullptr).at(0).mountPath, "/");  // the root is always there
 }
 
 TEST(Drives, LongestMountPrefixOnSlashBoundary) {
   const std::vector<std::string> mounts = {"/", "/work", "/work/deep", "/media/x"};
-  EXPECT_EQ(DriveForPath(mounts, "/work/main/src"), 1u);
-  EXPECT_EQ(DriveForPath(mounts, "/workshop"), 0u);
-  EXPECT_EQ(DriveForPath(mounts, "/work/deep"), 2u);
-  EXPECT_EQ(DriveForPath(mounts, "/"), 0u);
-  EXPECT_FALSE(DriveForPath(mounts, "relative/path"));
-  EXPECT_FALSE(DriveForPath(mounts, ""));
+  const std::pair<const char*, std::optional<std::size_t>> paths[] = {
+      {"/work/main/src", 1}, {"/workshop", 0}, {"/work/deep", 2}, {"/", 0}, {"relative/path", {}}, {"", {}}};
+  for (const auto& [path, drive] : paths) EXPECT_EQ(DriveForPath(mounts, path), drive) << path;
   EXPECT_FALSE(DriveForPath({"/media/x"}, "/home"));
   EXPECT_EQ(NamesBelow("/work", "/work/main//src/"), (std::vector<std::string>{"main", "src"}));
   EXPECT_EQ(NamesBelow("/", "/home/anna"), (std::vector<std::string>{"home", "anna"}));

@@ -131,35 +131,6 @@ TEST_F(DefinitionFile, EveryLabelIsWhole) {
   }
 }
 
-struct ExpectedCode {
-  std::int32_t section;
-  std::int32_t tag;
-  std::int32_t fmt;
-};
-
-// The tags with rules of their own read the code as a variant switch: versions and the print
-// matching version as numbers (1), the notice as "photographer;editor" (0), the focal length as
-// stored rather than its 35-mm equivalent (0), GPS coordinates with a degree sign (0).
-TEST_F(DefinitionFile, SpecialTagsCarryTheirIntendedCodes) {
-  constexpr std::int32_t kMain = kSectionMain, kGps = kSectionGps;
-  const ExpectedCode expected[] = {
-      {kMain, 0x8298, 0}, {kMain, 0x829A, 0}, {kMain, 0x829D, 0}, {kMain, 0x9000, 1}, {kMain, 0x9101, 0},
-      {kMain, 0x9201, 0}, {kMain, 0x9202, 0}, {kMain, 0x9205, 0}, {kMain, 0x920A, 0}, {kMain, 0x9286, 0},
-      {kMain, 0xA000, 1}, {kMain, 0xC4A5, 1}, {kGps, 0x0000, 1},  {kGps, 0x0002, 0},  {kGps, 0x0004, 0},
-      {kGps, 0x0014, 0},  {kGps, 0x0016, 0},
-      // dates, the interoperability version and Windows texts under the general rules
-      {kMain, 0x0132, 1}, {kMain, 0x9003, 1}, {kMain, 0x9004, 1}, {kSectionThumbnail, 0x0132, 1},
-      {kMain, 0x0002, 1}, {kMain, 0x9C9B, 3}, {kMain, 0x9C9C, 3}, {kMain, 0x9C9D, 3}, {kMain, 0x9C9E, 3},
-      {kMain, 0x9C9F, 3},
-      // fractions with a unit
-      {kMain, 0x9206, 14}, {kMain, 0xA405, 11}, {kGps, 0x0006, 14}};
-  for (const ExpectedCode& entry : expected) {
-    const ExifTag* definition = Defs().FindTag(0, entry.section, entry.tag, 0);
-    ASSERT_NE(definition, nullptr) << "section " << entry.section << " tag " << entry.tag;
-    EXPECT_EQ(definition->fmt, entry.fmt) << "section " << entry.section << " tag " << entry.tag;
-  }
-}
-
 TEST_F(DefinitionFile, EnumeratedTagsHaveValueNamesInEveryTable) {
   EXPECT_EQ(ValueName(0, kSectionThumbnail, 0x0103, 6), "JPEG (Vorschaubild)");
   EXPECT_EQ(ValueName(0, kSectionGps, 0x0005, 1), "unter dem Meeresspiegel");

@@ -37,29 +37,20 @@ TEST(IccSegments, JoinedByTheirNumbersOrRefused) {
   const Case cases[] = {
       {"none", {flashPix}, "", IccDamage::None, 0},
       {"one", {IccSegment(1, 1, "whole")}, "whole", IccDamage::None, 1},
-      {"in order",
-       {IccSegment(1, 3, "ab"), flashPix, IccSegment(2, 3, "cd"), IccSegment(3, 3, "e")},
-       "abcde",
+      {"in order", {IccSegment(1, 3, "ab"), flashPix, IccSegment(2, 3, "cd"), IccSegment(3, 3, "e")}, "abcde",
        IccDamage::None,
        3},
-      {"out of order",
-       {IccSegment(3, 3, "e"), IccSegment(1, 3, "ab"), IccSegment(2, 3, "cd")},
-       "abcde",
+      {"out of order", {IccSegment(3, 3, "e"), IccSegment(1, 3, "ab"), IccSegment(2, 3, "cd")}, "abcde",
        IccDamage::None,
        3},
       {"gap", {IccSegment(1, 3, "ab"), IccSegment(3, 3, "e")}, "", IccDamage::MissingPart, 2},
       {"last missing", {IccSegment(1, 2, "ab")}, "", IccDamage::MissingPart, 1},
       {"counts differ", {IccSegment(1, 2, "ab"), IccSegment(2, 3, "cd")}, "", IccDamage::Inconsistent, 2},
-      {"number twice",
-       {IccSegment(1, 2, "ab"), IccSegment(1, 2, "ab"), IccSegment(2, 2, "c")},
-       "",
+      {"number twice", {IccSegment(1, 2, "ab"), IccSegment(1, 2, "ab"), IccSegment(2, 2, "c")}, "",
        IccDamage::Inconsistent,
        3},
       {"number zero", {IccSegment(0, 1, "ab")}, "", IccDamage::Inconsistent, 1},
-      {"number above count",
-       {IccSegment(1, 1, "ab"), IccSegment(2, 1, "cd")},
-       "",
-       IccDamage::Inconsistent,
+      {"number above count", {IccSegment(1, 1, "ab"), IccSegment(2, 1, "cd")}, "", IccDamage::Inconsistent,
        2},
       {"count zero", {IccSegment(1, 0, "ab")}, "", IccDamage::Inconsistent, 1},
   };
@@ -117,7 +108,7 @@ TEST(IccContainers, PsdResourceFoundOrRefused) {
 
 TEST(IccFacts, HeaderAndTextsOfProfilesLcmsMade) {
   // Version 4 texts are Unicode (version 2 ones ASCII); the header fields are checked through the
-  // listing's rows (tests/present/IccListingTest.cpp).
+  // listing's rows (tests/present/SectionsTest.cpp).
   const std::optional<IccFacts> v4 = ReadIccFacts(WideGamutProfile(L"Prüfung – Ω", 4.3));
   ASSERT_TRUE(v4);
   EXPECT_EQ(v4->description, "Prüfung – Ω");

@@ -20,7 +20,7 @@ TEST(MakerRegistry, LayoutNamesAndNumbers) {
   const struct {
     std::string_view name;
     std::int32_t maker;
-  } cases[] = {{"asahi01", 2},    {"asahi02", 3},     {"CANON01", 4},   {"casio02", 6},    {"fujifilm01", 8},
+  } cases[] = {{"asahi01", 2},    {"asahi02", 3},     {"CANON01", 4},   {"casio01", 5},    {"casio02", 6},    {"fujifilm01", 8},
                {"leica01", 14},   {"Minolta01", 15},  {"nikon01", 16},  {"nikon02", 17},   {"olympus01", 18},
                {"panasonic01", 19}, {"ricoh01", 21},  {"sigma01", 25},  {"apple01", 26},   {"olympus02", 28},
                {"dji01", 31},     {"kodak05", 42},    {"sigma02", 43}};

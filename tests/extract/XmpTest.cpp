@@ -55,8 +55,7 @@ TEST(XmpPacketTest, ReadsRdfAsXmpWritesIt) {
        Packet("><dc:subject><rdf:Bag><rdf:li>Berg</rdf:li><rdf:li>See</rdf:li></rdf:Bag></dc:subject>"
               "<dc:creator><rdf:Seq><rdf:li>Ann</rdf:li></rdf:Seq></dc:creator>"),
        "dc:subject[1]=Berg;dc:subject[2]=See;dc:creator[1]=Ann;"},
-      {"alt by language",
-       Packet(
+      {"alt by language", Packet(
            "><dc:title><rdf:Alt><rdf:li xml:lang='x-default'>Hi</rdf:li><rdf:li xml:lang='de'>Hallo</rdf:li>"
            "</rdf:Alt></dc:title>"),
        "dc:title[x-default]=Hi;dc:title[de]=Hallo;"},
@@ -66,8 +65,7 @@ TEST(XmpPacketTest, ReadsRdfAsXmpWritesIt) {
               "</Iptc4xmpCore:CreatorContactInfo>"),
        "Iptc4xmpCore:CreatorContactInfo/Iptc4xmpCore:CiAdrCity=Bonn;"
        "Iptc4xmpCore:CreatorContactInfo/Iptc4xmpCore:CiEmailWork=a@b.de;"},
-      {"parseType Resource and resource",
-       Packet("><Iptc4xmpCore:CreatorContactInfo "
+      {"parseType Resource and resource", Packet("><Iptc4xmpCore:CreatorContactInfo "
               "rdf:parseType='Resource'><Iptc4xmpCore:CiTelWork>1</Iptc4xmpCore:CiTelWork>"
               "</Iptc4xmpCore:CreatorContactInfo><xmp:BaseURL rdf:resource='http://x.de/'/>"),
        "Iptc4xmpCore:CreatorContactInfo/Iptc4xmpCore:CiTelWork=1;xmp:BaseURL=http://x.de/;"},
@@ -79,8 +77,7 @@ TEST(XmpPacketTest, ReadsRdfAsXmpWritesIt) {
        Packet("><foo:Rating>5</foo:Rating><q:Thing>x</q:Thing>",
               "xmlns:foo='http://ns.adobe.com/xap/1.0/' xmlns:q='http://example.org/q/' "),
        "xmp:Rating=5;q:Thing=x;"},
-      {"x:xmptk and empty value",
-       "<x:xmpmeta xmlns:x='adobe:ns:meta/' x:xmptk='T 1'><rdf:RDF "
+      {"x:xmptk and empty value", "<x:xmpmeta xmlns:x='adobe:ns:meta/' x:xmptk='T 1'><rdf:RDF "
        "xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'><rdf:Description "
        "xmlns:dc='http://purl.org/dc/elements/1.1/'><dc:source/></rdf:Description></rdf:RDF></"
        "x:xmpmeta>\0\0 ",
@@ -194,18 +191,14 @@ TEST(XmpSourcesTest, ExtendedXmpIsJoinedOnlyWhenWhole) {
     std::size_t notes;
   };
   const Case cases[] = {
-      {"in order",
-       {ExtendedPart(kGuid, total, 0, first), ExtendedPart(kGuid, total, 100, second)},
+      {"in order", {ExtendedPart(kGuid, total, 0, first), ExtendedPart(kGuid, total, 100, second)},
        "dc:a=big;",
        0},
-      {"out of order",
-       {ExtendedPart(kGuid, total, 100, second), ExtendedPart(kGuid, total, 0, first)},
+      {"out of order", {ExtendedPart(kGuid, total, 100, second), ExtendedPart(kGuid, total, 0, first)},
        "dc:a=big;",
        0},
       {"wrong GUID", {ExtendedPart(std::string(32, 'F'), total, 0, extended)}, "", 0},
-      {"gap",
-       {ExtendedPart(kGuid, total, 0, first), ExtendedPart(kGuid, total, 101, second.substr(1))},
-       "",
+      {"gap", {ExtendedPart(kGuid, total, 0, first), ExtendedPart(kGuid, total, 101, second.substr(1))}, "",
        1},
       {"wrong total", {ExtendedPart(kGuid, total + 1, 0, extended)}, "", 1},
   };
@@ -327,14 +320,10 @@ TEST(XmpSourcesTest, EveryContainerHandsItsPacketOn) {
     std::function<void(MetadataSource&)> fill;
   };
   const Case cases[] = {
-      {"JPEG",
-       [&](MetadataSource& s) {
+      {"JPEG", [&](MetadataSource& s) {
          s.markers.push_back(App1(std::string_view("http://ns.adobe.com/xap/1.0/\0", 29), packet));
        }},
-      {"PNG",
-       [&](MetadataSource& s) {
-         s.texts.push_back({"XML:com.adobe.xmp", packet});
-       }},
+      {"PNG", [&](MetadataSource& s) {s.texts.push_back({"XML:com.adobe.xmp", packet}); }},
       {"TIFF big-endian", [&](MetadataSource& s) { ReadTiffContainer(bigTiff, nullptr, s); }},
       {"TIFF little-endian", [&](MetadataSource& s) { ReadTiffContainer(littleTiff, nullptr, s); }},
       {"WebP", [&](MetadataSource& s) { ReadWebpContainer(webp, nullptr, s); }},
@@ -454,8 +443,7 @@ TEST(XmpPacketTest, PrefixesResolveToTheNamespacesInScope) {
       {"bound on the property itself, and after the attribute that uses it",
        Described("", "c:Four='4' xmlns:c='urn:c'", "<b:Three xmlns:b='urn:b'>3</b:Three>"),
        "c:Four{urn:c|urn:c}=4;b:Three{urn:b|urn:b}=3;", XmpProblem::None, nullptr},
-      {"redefined inside a structure, the outer binding back after it",
-       Described("xmlns:a='urn:a'", "",
+      {"redefined inside a structure, the outer binding back after it", Described("xmlns:a='urn:a'", "",
                  "<a:S rdf:parseType='Resource' xmlns:a='" + dc + "'><a:F>f</a:F></a:S><a:After>x</a:After>"),
        "dc:S/dc:F{" + dc + "|" + dc + "}=f;a:After{urn:a|urn:a}=x;", XmpProblem::None, nullptr},
       {"redefined for a field only",
@@ -466,8 +454,7 @@ TEST(XmpPacketTest, PrefixesResolveToTheNamespacesInScope) {
                  "<Rating>4</Rating><Other xmlns=''>o</Other><Third xmlns='urn:d'>t</Third>"),
        "xmp:Rating{http://ns.adobe.com/xap/1.0/|http://ns.adobe.com/xap/1.0/}=4;Other{|}=o;Third{urn:d|urn:d}=t;",
        XmpProblem::None, nullptr},
-      {"RDF under another prefix; xml:lang needs no declaration",
-       Described("", "xmlns:dc='" + dc + "'",
+      {"RDF under another prefix; xml:lang needs no declaration", Described("", "xmlns:dc='" + dc + "'",
                  std::string("<dc:title><r:Alt xmlns:r='") + kRdfNs +
                      "'><r:li xml:lang='de'>Titel</r:li></r:Alt></dc:title>"),
        "dc:title[de]{" + dc + "|" + dc + "}=Titel;", XmpProblem::None, nullptr},

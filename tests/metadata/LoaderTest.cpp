@@ -1,6 +1,7 @@
 // The definition loader on text and on files: the tables it fills, the forms it accepts and the
 // messages of every failure; the numbers, focal factors and model names of its lines; the text
-// conversions beneath it; the quick load that reads makernote sections on first use.
+// conversions beneath it (UTF-8, Windows-1252, UTF-16); the quick load that reads makernote
+// sections on first use.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,11 +11,13 @@
 #include <streambuf>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "RecordingReporter.h"
 #include "metadata/DefinitionSyntax.h"
 #include "metadata/Definitions.h"
 #include "metadata/Text.h"
+#include "metadata/Utf16.h"
 
 namespace kelmarin {
 namespace {
@@ -87,23 +90,6 @@ TEST(Loader, FillsEveryTable) {
   EXPECT_EQ(defs->iptcTags.at(5).bezeichnung + defs->iptcTags.at(25).bezeichnung +
                 defs->iptcTags.at(-1).bezeichnung,
             "ObjektnameStichwörter");
-}
-
-TEST(Loader, EveryLayoutNameGivesItsMakerNumber) {
-  const std::pair<const char*, int> layouts[] = {
-      {"asahi01", 2},    {"asahi02", 3},      {"canon01", 4},    {"casio01", 5},  {"casio02", 6},
-      {"fujifilm01", 8}, {"leica01", 14},     {"minolta01", 15}, {"nikon01", 16}, {"nikon02", 17},
-      {"olympus01", 18}, {"panasonic01", 19}, {"ricoh01", 21},   {"SIGMA01", 25}};
-  std::string text = "#version 2\n";
-  for (const auto& [name, maker] : layouts)
-    text += std::string("#makernote ") + name + "\n+1,0,0," + name + "\n";
-  const auto defs = ExpectLoads(text);
-  ASSERT_NE(defs, nullptr);
-  ASSERT_EQ(defs->makernoteTable.size(), std::size(layouts));
-  for (const auto& [name, maker] : layouts) {
-    EXPECT_EQ(defs->makernoteTable.at(maker).cameraid, maker);
-    EXPECT_EQ(defs->TagName(maker, kSectionMakernote, 1, 0), name);
-  }
 }
 
 TEST(Loader, AcceptedForms) {
@@ -385,8 +371,7 @@ TEST(LoaderFile, OpenErrors) {
                                    {fs::path(), 53},
                                    {file.parent_path(), 75},
                                    {"/dev/null", 75},
-                                   {file, locked ? 70 : 0}}) {
-    if (code == 0) continue;
+                                   {file, locked ? 70 : 0}}) { if (code == 0) continue;
     RecordingReporter reporter;
     EXPECT_EQ(LoadDefinitions(path, reporter), nullptr) << path;
     ASSERT_EQ(reporter.messages.size(), 1u);
@@ -550,6 +535,31 @@ TEST(AppendUtf8, EncodesEachLengthAtItsBoundaries) {
     AppendUtf8(out, codePoint);
     EXPECT_EQ(out, "x" + expected) << static_cast<unsigned>(codePoint);
   }
+}
+
+// The one UTF-16 decoder, as the EXIF texts (little-endian) and the ICC profiles (big-endian) use it.
+std::string Decode(const std::vector<char32_t>& units) {
+  return Utf16ToUtf8(units.size(), [&](std::size_t i) { return units[i]; });
+}
+
+TEST(Utf16, PairsJoinedLoneSurrogatesReplacedNothingStopsAtNul) {
+  const struct {
+    std::vector<char32_t> units;
+    std::string text;
+  } cases[] = {
+      {{}, ""},
+      {{'M', 0xFC, 'l', 'l', 'e', 'r'}, "M\xC3\xBCller"},
+      {{0x20AC}, "\xE2\x82\xAC"},              // three UTF-8 bytes
+      {{0xD83D, 0xDCF7}, "\xF0\x9F\x93\xB7"},  // a pair: one code point
+      {{0xDBFF, 0xDFFF}, "\xF4\x8F\xBF\xBF"},  // the last code point
+      {{0xD83D}, "\xEF\xBF\xBD"},              // a high surrogate at the end
+      {{0xD83D, 'a'}, "\xEF\xBF\xBD"
+       "a"},                                                       // not followed by a low one
+      {{0xDCF7, 0xD83D}, "\xEF\xBF\xBD\xEF\xBF\xBD"},              // the wrong order
+      {{0xD800, 0xD800, 0xDC00}, "\xEF\xBF\xBD\xF0\x90\x80\x80"},  // the second high one pairs
+      {{'a', 0, 'b'}, std::string("a\0b", 3)},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Decode(c.units), c.text) << c.units.size();
 }
 
 }  // namespace

@@ -185,9 +185,7 @@ TEST_F(GeneralRules, ListsCharactersDigitsAndUtf16) {
         {Numbers(18, {0, 0, 10, 0, 16, 2020}), 54, "0,0,10,0,16,2020"},
         {Numbers(18, {0, 0, 10, 3, 16, 20}), 54, "0,0,10,3,16,20"},
         {Numbers(18, {1, 2, 3}), 54, "1,2,3"},
-        {Numbers(99, {35}), 18, ""}});
-}
-
+        {Numbers(99, {35}), 18, ""}}); } 
 // Codes that compute: each row is stored numbers, code, scale and offset of the definition line,
 // and the text. Canon's and Olympus's SHORT lists hold signed values.
 TEST_F(GeneralRules, ComputedCodesAndSignedLists) {
@@ -287,8 +285,7 @@ TEST_F(GeneralRules, NumbersAndFractionsWithUnits) {
   const char* fraction[] = {"15.5", "16mm", "15.5cm", "15.50dm", "15.500m"};
   for (int code = 10; code <= 14; ++code) {
     Main({{Numbers(100 + code, {35, 50, 105}), code, whole[code - 10]},
-          {Texts(200 + code, {"155/10"}), code, fraction[code - 10]}});
-  }
+          {Texts(200 + code, {"155/10"}), code, fraction[code - 10]}}); }
   Main({{Texts(212, {"7/0"}), 12, "7/0"},
         {Texts(212, {"7"}), 12, ""},
         {Texts(212, {"1/2/3"}), 12, ""},
@@ -373,9 +370,7 @@ TEST(SpecialRules, NoticeSplitsPhotographerAndEditor) {
         {Texts(33432, {std::string("Hans Muster\0", 12)}), -1, "Hans Muster;"},
         {Texts(33432, {"Hans Muster"}), -1, "Hans Muster;"},  // without a zero character no editor
         {Texts(33432, {"Hans Muster"}), 2, ""},
-        {Texts(33432, {std::string("\xA9 M\xFCller\0Verlag", 16)}), 1, "© Müller"}});
-}
-
+        {Texts(33432, {std::string("\xA9 M\xFCller\0Verlag", 16)}), 1, "© Müller"}}); } 
 TEST(SpecialRules, ExposureTimeFNumberAndApexValues) {
   Main({{Texts(33434, {"1/125"}), -1, "1/125"},
         {Texts(33434, {"10/2000"}), -1, "1/200"},
@@ -401,10 +396,7 @@ TEST(SpecialRules, ExposureTimeFNumberAndApexValues) {
         {Texts(37378, {"3/1"}), -1, "f2.8"},
         {Texts(37378, {"4/1"}), -1, "f4.0"},
         {Texts(37381, {"3/1"}), -1, "f2.8"},
-        {Texts(37381, {"1/0"}), -1, "1/0"}});
-}
-
-TEST(SpecialRules, FocalLengthWithAndWithoutFactor) {
+        {Texts(37381, {"1/0"}), -1, "1/0"}}); } TEST(SpecialRules, FocalLengthWithAndWithoutFactor) {
   Main({{Texts(37386, {"78/10"}), -1, "7.8mm"},
         {Texts(37386, {"0/1"}), -1, "0.0mm"},
         {Texts(37386, {"1/101"}), -1, "0.0mm"}});
@@ -442,10 +434,7 @@ TEST(SpecialRules, VersionsComponentsAndPrintMatching) {
   Main({{Numbers(36864, {'0', '2', '2', '0'}), 1, "2.2"}}, Context(kEnglish));
   Gps({{Numbers(0, {2, 2, 0, 0}), 1, "2.2"},
        {Numbers(0, {2, 0, 0, 0}), 1, "2.0"},
-       {Numbers(0, {2, 2, 0, 0}), 0, "2200"}});
-}
-
-TEST(SpecialRules, UserCommentHeaders) {
+       {Numbers(0, {2, 2, 0, 0}), 0, "2200"}}); } TEST(SpecialRules, UserCommentHeaders) {
   Main({{Bytes(37510, std::string("UNICODE\0H\0i\0", 12)), -1, "Hi"},
         {Bytes(37510, std::string("UNICODE\0\0H\0i", 12)), -1, "Hi"},  // from a big-endian block
         {Bytes(37510, std::string("UNICODE\0\0\xFC\0 \0", 13)), -1, "ü"},
@@ -456,9 +445,7 @@ TEST(SpecialRules, UserCommentHeaders) {
         {Bytes(37510, std::string("ASCII\0\0\0   Hallo Welt  ", 23)), -1, "Hallo Welt"},
         {Bytes(37510, std::string("\0\0\0\0\0\0\0\0M\xC3\xBCller", 15)), -1, "Müller"},
         {Bytes(37510, std::string("\0\0\0\0\0\0\0\0M\xFCller", 14)), -1, "Müller"},
-        {Bytes(37510, std::string(8, '\0') + std::string(100, ' ')), -1, ""}});
-}
-
+        {Bytes(37510, std::string(8, '\0') + std::string(100, ' ')), -1, ""}}); } 
 TEST(SpecialRules, Coordinates) {
   const ZetExif whole = Texts(2, {"50/1", "12/1", "3456/100"});
   const ZetExif fractional = Texts(22, {"50/1", "1234/100", "0/1"});
@@ -491,10 +478,7 @@ TEST(SpecialRules, WrongKindsFallBackToGeneralRules) {
         {Texts(37121, {"1230"}), -1, "1230"},
         {Texts(37510, {"Kommentar"}), -1, "Kommentar"},
         {Texts(33434, {}), -1, ""},
-        {Numbers(36864, {}), 1, ""}});
-  Gps({{Texts(0, {}), 1, ""}});
-}
-
+        {Numbers(36864, {}), 1, ""}}); Gps({{Texts(0, {}), 1, ""}}); } 
 // Dates without a time or left blank, value names under a unit code, a focal length of 0, and no
 // English month or weekday names in the C locale; German has a decimal comma.
 TEST(FractionFormats, ByDisplayCode) {
@@ -760,11 +744,7 @@ TEST(ArrayWords, NumbersOfSeveralBytes) {
       {1, "\x7f\xff\x01"s, {"1.1|32767|32767"}},
       {2, "II\x10\x0e\x01\x02\x07"s, {"2.2|3600|3600", "2.3|zwei-eins|513"}},
       {2, "II\xff"s, {}},
-      {2,
-       "II\x10\x0e"
-       "AB\x00"
-       "C"s,
-       {"2.2|3600|3600", "2.3|16961|16961", "2.4|17152|17152", "2.5|AB|AB"}},
+      {2, "II\x10\x0e" "AB\x00" "C"s, {"2.2|3600|3600", "2.3|16961|16961", "2.4|17152|17152", "2.5|AB|AB"}},
       {3, "\x00\x01\x02\x03\xff\xff\xff\xfe"s, {"3.1|66051|66051", "3.2|4294967294|4294967294"}},
   };
   std::istringstream in(kWordsFile);

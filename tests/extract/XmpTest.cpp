@@ -323,7 +323,7 @@ TEST(XmpSourcesTest, EveryContainerHandsItsPacketOn) {
       {"JPEG", [&](MetadataSource& s) {
          s.markers.push_back(App1(std::string_view("http://ns.adobe.com/xap/1.0/\0", 29), packet));
        }},
-      {"PNG", [&](MetadataSource& s) {s.texts.push_back({"XML:com.adobe.xmp", packet}); }},
+      {"PNG", [&](MetadataSource& s) { s.texts.push_back({"XML:com.adobe.xmp", packet}); }},
       {"TIFF big-endian", [&](MetadataSource& s) { ReadTiffContainer(bigTiff, nullptr, s); }},
       {"TIFF little-endian", [&](MetadataSource& s) { ReadTiffContainer(littleTiff, nullptr, s); }},
       {"WebP", [&](MetadataSource& s) { ReadWebpContainer(webp, nullptr, s); }},

@@ -54,10 +54,6 @@ ZetExif Bytes(std::int32_t tag, const std::string& bytes) {
   return item;
 }
 
-std::string Q(const char* utf8) {
-  return utf8;
-}
-
 // Definitions with one table entry per call; fmt is the display code.
 class Tables {
  public:
@@ -130,7 +126,7 @@ TEST_F(GeneralRules, ValueNamesFirstMatchInStoredOrder) {
   EXPECT_EQ(Format(Numbers(41992, {3})) + '|' + Format(Numbers(41992, {7})) + '|' +
                 Format(Numbers(41992, {3, 1})) + '|' + Format(Numbers(1000, {-1})) + '|' +
                 Format(Numbers(1000, {4294967295})),
-            Q("hoch|7|3,1|minus eins|4294967295"));
+            "hoch|7|3,1|minus eins|4294967295");
 }
 
 TEST_F(GeneralRules, ListsCharactersDigitsAndUtf16) {
@@ -185,7 +181,9 @@ TEST_F(GeneralRules, ListsCharactersDigitsAndUtf16) {
         {Numbers(18, {0, 0, 10, 0, 16, 2020}), 54, "0,0,10,0,16,2020"},
         {Numbers(18, {0, 0, 10, 3, 16, 20}), 54, "0,0,10,3,16,20"},
         {Numbers(18, {1, 2, 3}), 54, "1,2,3"},
-        {Numbers(99, {35}), 18, ""}}); } 
+        {Numbers(99, {35}), 18, ""}});
+}
+
 // Codes that compute: each row is stored numbers, code, scale and offset of the definition line,
 // and the text. Canon's and Olympus's SHORT lists hold signed values.
 TEST_F(GeneralRules, ComputedCodesAndSignedLists) {
@@ -285,7 +283,8 @@ TEST_F(GeneralRules, NumbersAndFractionsWithUnits) {
   const char* fraction[] = {"15.5", "16mm", "15.5cm", "15.50dm", "15.500m"};
   for (int code = 10; code <= 14; ++code) {
     Main({{Numbers(100 + code, {35, 50, 105}), code, whole[code - 10]},
-          {Texts(200 + code, {"155/10"}), code, fraction[code - 10]}}); }
+          {Texts(200 + code, {"155/10"}), code, fraction[code - 10]}});
+  }
   Main({{Texts(212, {"7/0"}), 12, "7/0"},
         {Texts(212, {"7"}), 12, ""},
         {Texts(212, {"1/2/3"}), 12, ""},
@@ -336,7 +335,7 @@ TEST_F(GeneralRules, DispatchBySection) {
                 section(kSectionThumbnail, Texts(33434, {"1/125"})) + '|' +
                 section(kSectionThumbnail, Texts(33437, {"28/10"})) + '|' +
                 section(kSectionGps, Numbers(5, {0})) + '|' + section(7, Numbers(5, {0})),
-            Q("an|||1/125|28/10|über dem Meeresspiegel|0"));
+            "an|||1/125|28/10|über dem Meeresspiegel|0");
 }
 
 TEST_F(GeneralRules, OddItemsNeverFail) {
@@ -359,10 +358,11 @@ TEST_F(GeneralRules, OddItemsNeverFail) {
   ZetExif other;
   other.typ = 9;
   other.inhalt = {std::string("abc")};
-  EXPECT_EQ(Format(mixed) + '|' + Format(other), Q("x,1|abc"));
+  EXPECT_EQ(Format(mixed) + '|' + Format(other), "x,1|abc");
 }
 
-TEST(SpecialRules, NoticeSplitsPhotographerAndEditor) {
+// The notice split into photographer and editor, exposure time, f-number and APEX values.
+TEST(SpecialRules, NoticeExposureTimeFNumberAndApexValues) {
   const ZetExif both = Texts(33432, {std::string("Hans Muster\0Verlag\0", 19)});
   Main({{both, -1, "Hans Muster;Verlag"},
         {both, 1, "Hans Muster"},
@@ -370,8 +370,7 @@ TEST(SpecialRules, NoticeSplitsPhotographerAndEditor) {
         {Texts(33432, {std::string("Hans Muster\0", 12)}), -1, "Hans Muster;"},
         {Texts(33432, {"Hans Muster"}), -1, "Hans Muster;"},  // without a zero character no editor
         {Texts(33432, {"Hans Muster"}), 2, ""},
-        {Texts(33432, {std::string("\xA9 M\xFCller\0Verlag", 16)}), 1, "© Müller"}}); } 
-TEST(SpecialRules, ExposureTimeFNumberAndApexValues) {
+        {Texts(33432, {std::string("\xA9 M\xFCller\0Verlag", 16)}), 1, "© Müller"}});
   Main({{Texts(33434, {"1/125"}), -1, "1/125"},
         {Texts(33434, {"10/2000"}), -1, "1/200"},
         {Texts(33434, {"1/2"}), -1, "1/2"},  // exactly 0.5 takes the reciprocal form
@@ -396,7 +395,10 @@ TEST(SpecialRules, ExposureTimeFNumberAndApexValues) {
         {Texts(37378, {"3/1"}), -1, "f2.8"},
         {Texts(37378, {"4/1"}), -1, "f4.0"},
         {Texts(37381, {"3/1"}), -1, "f2.8"},
-        {Texts(37381, {"1/0"}), -1, "1/0"}}); } TEST(SpecialRules, FocalLengthWithAndWithoutFactor) {
+        {Texts(37381, {"1/0"}), -1, "1/0"}});
+}
+
+TEST(SpecialRules, FocalLengthWithAndWithoutFactor) {
   Main({{Texts(37386, {"78/10"}), -1, "7.8mm"},
         {Texts(37386, {"0/1"}), -1, "0.0mm"},
         {Texts(37386, {"1/101"}), -1, "0.0mm"}});
@@ -405,7 +407,7 @@ TEST(SpecialRules, ExposureTimeFNumberAndApexValues) {
   Main({{Texts(37386, {"78/10"}), 1, "0mm"}}, Context(kGerman, 0.0));
 }
 
-TEST(SpecialRules, VersionsComponentsAndPrintMatching) {
+TEST(SpecialRules, VersionsComponentsPrintMatchingAndUserCommentHeaders) {
   const std::string pim(
       "PrintIM\0"
       "0300\0\0",
@@ -434,7 +436,7 @@ TEST(SpecialRules, VersionsComponentsAndPrintMatching) {
   Main({{Numbers(36864, {'0', '2', '2', '0'}), 1, "2.2"}}, Context(kEnglish));
   Gps({{Numbers(0, {2, 2, 0, 0}), 1, "2.2"},
        {Numbers(0, {2, 0, 0, 0}), 1, "2.0"},
-       {Numbers(0, {2, 2, 0, 0}), 0, "2200"}}); } TEST(SpecialRules, UserCommentHeaders) {
+       {Numbers(0, {2, 2, 0, 0}), 0, "2200"}});
   Main({{Bytes(37510, std::string("UNICODE\0H\0i\0", 12)), -1, "Hi"},
         {Bytes(37510, std::string("UNICODE\0\0H\0i", 12)), -1, "Hi"},  // from a big-endian block
         {Bytes(37510, std::string("UNICODE\0\0\xFC\0 \0", 13)), -1, "ü"},
@@ -445,7 +447,9 @@ TEST(SpecialRules, VersionsComponentsAndPrintMatching) {
         {Bytes(37510, std::string("ASCII\0\0\0   Hallo Welt  ", 23)), -1, "Hallo Welt"},
         {Bytes(37510, std::string("\0\0\0\0\0\0\0\0M\xC3\xBCller", 15)), -1, "Müller"},
         {Bytes(37510, std::string("\0\0\0\0\0\0\0\0M\xFCller", 14)), -1, "Müller"},
-        {Bytes(37510, std::string(8, '\0') + std::string(100, ' ')), -1, ""}}); } 
+        {Bytes(37510, std::string(8, '\0') + std::string(100, ' ')), -1, ""}});
+}
+
 TEST(SpecialRules, Coordinates) {
   const ZetExif whole = Texts(2, {"50/1", "12/1", "3456/100"});
   const ZetExif fractional = Texts(22, {"50/1", "1234/100", "0/1"});
@@ -478,7 +482,10 @@ TEST(SpecialRules, WrongKindsFallBackToGeneralRules) {
         {Texts(37121, {"1230"}), -1, "1230"},
         {Texts(37510, {"Kommentar"}), -1, "Kommentar"},
         {Texts(33434, {}), -1, ""},
-        {Numbers(36864, {}), 1, ""}}); Gps({{Texts(0, {}), 1, ""}}); } 
+        {Numbers(36864, {}), 1, ""}});
+  Gps({{Texts(0, {}), 1, ""}});
+}
+
 // Dates without a time or left blank, value names under a unit code, a focal length of 0, and no
 // English month or weekday names in the C locale; German has a decimal comma.
 TEST(FractionFormats, ByDisplayCode) {
@@ -508,11 +515,11 @@ TEST(FractionFormats, ByDisplayCode) {
     EXPECT_EQ(
         FormatValue(tables.defs, Context(locale), 6, Numbers(0x2022, {536870912}), kSectionMakernote) + '|' +
             FormatValue(tables.defs, Context(locale), 6, Numbers(0x2022, {536870912, 1}), kSectionMakernote),
-        Q("unendlich|536870912mm,1mm"));
+        "unendlich|536870912mm,1mm");
   }
   const auto modified = MomentOf(QDateTime(QDate(2004, 12, 24), QTime(18, 5, 9)));
   EXPECT_EQ(MakeInfoLabels(TextLocaleOf(QLocale::c()), "a", "jpg", modified, 1, 1, 1, 1).modified,
-            Q("zuletzt geändert: Freitag, 24.12.2004 18:05:09"));
+            "zuletzt geändert: Freitag, 24.12.2004 18:05:09");
 }
 
 TEST(NumberPattern, DecimalsRoundingLiteralsAndExtremes) {
@@ -540,18 +547,13 @@ TEST(NumberPattern, DecimalsRoundingLiteralsAndExtremes) {
   EXPECT_EQ(FormatNumber(1e300, "0", German()).size(), 301);
   EXPECT_EQ(FormatNumber(std::int64_t{1234567}, "#,##0", German()) +
                 FormatNumber(std::int64_t{999}, "#,##0", German()),
-            Q("1.234.567999"));
-  EXPECT_EQ(FormatNumber(std::numeric_limits<std::int64_t>::min(), "0", German()), Q("-9223372036854775808"));
-  EXPECT_EQ(FormatNumber(std::int64_t{4294967295}, "0\\m", German()), Q("4294967295m"));
+            "1.234.567999");
+  EXPECT_EQ(FormatNumber(std::numeric_limits<std::int64_t>::min(), "0", German()), "-9223372036854775808");
+  EXPECT_EQ(FormatNumber(std::int64_t{4294967295}, "0\\m", German()), "4294967295m");
 }
 
-TEST(NumberPattern, PointFormAndLocaleText) {
-  // No thousands grouping.
-  EXPECT_EQ(PointForm(Q("15,5"), Q(",")) + '|' + PointForm(Q("15,5"), ""), Q("15.5|15,5"));
-  EXPECT_EQ(LocaleNumberText(50.0 + 12.0 / 60 + 34.56 / 3600, German()) + '|' +
-                LocaleNumberText(1234.5, German()) + '|' + LocaleNumberText(1.0 / 3.0, German()) + '|' +
-                LocaleNumberText(50.0, German()),
-            Q("50,2096|1234,5|0,333333333333333|50"));
+TEST(NumberPattern, PointFormHasNoThousandsGrouping) {
+  EXPECT_EQ(PointForm("15,5", ",") + '|' + PointForm("15,5", ""), "15.5|15,5");
 }
 
 TEST(NumberParsing, WholeAndDecimalNumbers) {
@@ -629,7 +631,7 @@ TEST_F(MetadataList, SectionsInOrderWithTheImagesMakerAndFocalFactor) {
             "H||Sektion Main||\nI|37386|Brennweite|38mm|78/10\nS||||\nH||Sektion Thumbnail||\nI|259|???|1|1\n"
             "S||||\nH||Sektion Makernote||\nI|8|Modus|Auto|1\nS||||\nH||Sektion GPS||\nI|5|???|0|0\n");
   image.camera_id = 7;  // no layout for maker 7: general rules, no label
-  EXPECT_EQ(Rows()[7].label + Rows()[7].information, Q("???1"));
+  EXPECT_EQ(Rows()[7].label + Rows()[7].information, "???1");
   EXPECT_EQ(SectionTitle(5), std::string());
 }
 
@@ -652,7 +654,7 @@ TEST_F(MetadataList, CacheKeepsLabelsApartByMakerAndSection) {
   };
   for (int round = 0; round < 2; ++round) {
     EXPECT_EQ(labelsOf(2) + ';' + labelsOf(4) + ';' + labelsOf(1 << 30),
-              Q("Hauptbild|Modus|???;Hauptbild|Blitz|???;Hauptbild|???|???"));
+              "Hauptbild|Modus|???;Hauptbild|Blitz|???;Hauptbild|???|???");
   }
 }
 
@@ -718,13 +720,13 @@ TEST(ArrayRows, SubDirectoriesAndPositionsGiveTheirRows) {
 // The usual texts are checked in the information panel and the lister.
 TEST(InfoLabels, EdgeValues) {
   const auto morning = MomentOf(QDateTime(QDate(2024, 3, 4), QTime(7, 0, 0)));
-  const InfoLabels labels = MakeInfoLabels(German(), Q("ohne"), std::string(), morning, 0, 0, 0, 0);
+  const InfoLabels labels = MakeInfoLabels(German(), "ohne", std::string(), morning, 0, 0, 0, 0);
   EXPECT_EQ(labels.modified + '|' + labels.size,
-            Q("zuletzt geändert: Montag, 4.3.2024 7:00:00|Dateigröße: 0 Bytes"));
-  EXPECT_EQ(MakeInfoLabels(German(), Q("a"), Q("b"), MomentOf(QDateTime()), 999, 1, 1, 1).modified,
-            Q("zuletzt geändert: "));
+            "zuletzt geändert: Montag, 4.3.2024 7:00:00|Dateigröße: 0 Bytes");
+  EXPECT_EQ(MakeInfoLabels(German(), "a", "b", MomentOf(QDateTime()), 999, 1, 1, 1).modified,
+            "zuletzt geändert: ");
   const QLocale finnish(QLocale::Finnish, QLocale::Finland);
-  EXPECT_TRUE(MakeInfoLabels(TextLocaleOf(finnish), Q("a"), Q("b"), morning, 1, 1, 1, 1).modified.ends_with("7.00.00"));
+  EXPECT_TRUE(MakeInfoLabels(TextLocaleOf(finnish), "a", "b", morning, 1, 1, 1, 1).modified.ends_with("7.00.00"));
 }
 
 // Single values of byte lists that hold numbers of several bytes: big-endian 32-bit words, signed

@@ -371,31 +371,14 @@ TEST(SummaryJson, KeysWithValuesOnlyNumbersPlain) {
   AppendSummaryJson(empty, PhotoSummary());
   EXPECT_EQ(empty, "\"summary\":{},");
 
-  PhotoSummary s;
-  s.camera = "Canon \"EOS\"";
-  s.lens = "EF 50mm f/1.8";
-  s.exposureTime = 0.004;
-  s.fNumber = 7.1;
-  s.iso = 100;
-  s.exposureBias = -0.5;
-  s.focalLength = 50;
-  s.focalLength35 = 80;
-  s.taken = "2024-05-01T14:23:05";
-  s.offset = "+02:00";
-  s.offsetSource = "OffsetTimeOriginal";
-  s.utc = "2024-05-01T12:23:05Z";
-  s.latitude = -33.5;
-  s.longitude = 151.25;
-  s.altitude = -12.5;
-  s.width = 4000;
-  s.height = 3000;
-  s.rating = -1;
-  s.label = "Rot";
-  s.title = "Titel";
-  s.keywords = {"a", "b"};
-  s.profile = "sRGB";
-  s.lines.push_back({"camera", "Kamera", "", "", {{1, "271"}, {1, "272"}}});
-  s.lines.push_back({"rating", "Bewertung", "", "", {{7, "xmp:Rating"}}});
+  const PhotoSummary s{
+      .lines = {{"camera", "Kamera", "", "", {{1, "271"}, {1, "272"}}},
+                {"rating", "Bewertung", "", "", {{7, "xmp:Rating"}}}},
+      .camera = "Canon \"EOS\"", .lens = "EF 50mm f/1.8", .exposureTime = 0.004, .fNumber = 7.1, .iso = 100,
+      .exposureBias = -0.5, .focalLength = 50, .focalLength35 = 80, .taken = "2024-05-01T14:23:05",
+      .offset = "+02:00", .offsetSource = "OffsetTimeOriginal", .utc = "2024-05-01T12:23:05Z", .latitude = -33.5,
+      .longitude = 151.25, .altitude = -12.5, .width = 4000, .height = 3000, .rating = -1, .label = "Rot",
+      .title = "Titel", .keywords = {"a", "b"}, .profile = "sRGB"};
   std::string json;
   AppendSummaryJson(json, s);
   EXPECT_EQ(

@@ -157,8 +157,7 @@ TEST(IccFacts, DescriptionTagsOfEachTypeAndCutShort) {
     std::string description;
   };
   const Case cases[] = {
-      {"mluc", DescriptionProfile(mluc), "Notes \U0001D11E"},
-      {"desc", DescriptionProfile(desc), "Alpha"},
+      {"mluc", DescriptionProfile(mluc), "Notes \U0001D11E"}, {"desc", DescriptionProfile(desc), "Alpha"},
       {"text", DescriptionProfile(Cat({Bytes("text"), Be(0, 4), Bytes("Beta")})), "Beta"},
       {"desc count beyond the tag",
        DescriptionProfile(Cat({Bytes("desc"), Be(0, 4), Be(99, 4), Bytes("ab")})), ""},

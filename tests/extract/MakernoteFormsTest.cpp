@@ -242,8 +242,7 @@ TEST(TextMakernotes, JvcTextPairs) {
   const std::pair<std::string, std::string> cases[] = {
       {"VER:0100QTY:FINE" + std::string(48, ' '), "5653842='0100' 5330009='FINE'"},
       {"VER:010QTY:STD", "5653842='010' 5330009='STD'"},
-      {"VER:01  ??QTY:FINE", "5653842='01' 5330009='FINE'"},
-      {"VER:0100\0QTY:FINE"s, "5653842='0100'"},
+      {"VER:01  ??QTY:FINE", "5653842='01' 5330009='FINE'"}, {"VER:0100\0QTY:FINE"s, "5653842='0100'"},
       {"VER:    ABCDE:12QTY:", ""},
   };
   for (const auto& [note, shown] : cases) {
@@ -374,8 +373,7 @@ TEST(AppleRunTime, DictionaryOfNumbers) {
       {"whole list", {}, "1=1 2=86325028651833 3=0 4=1000000000"},
       {"a value's reference beyond the objects", {.valueRef = 40}, "1=1 3=0 4=1000000000"},
       {"a value's reference to a text", {.valueRef = 2}, "1=1 3=0 4=1000000000"},
-      {"top object beyond the objects", {.top = 9}, ""},
-      {"top object not a dictionary", {.top = 5}, ""},
+      {"top object beyond the objects", {.top = 9}, ""}, {"top object not a dictionary", {.top = 5}, ""},
       {"offset table beyond the list", {.tableAt = 500}, ""},
       {"another signature", {.magic = "bplist01"}, ""},
   };

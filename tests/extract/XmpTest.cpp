@@ -118,8 +118,7 @@ TEST(XmpPacketTest, HostilePacketsAreCutWithTheirReason) {
       {"billion laughs", laughs, XmpProblem::Refused, 0},
       {"external entity", external, XmpProblem::Refused, 0},
       {"damaged after a property", Packet("><dc:a>1</dc:a><dc:b>2</dc:c>"), XmpProblem::Damaged, 1},
-      {"too deep", deep, XmpProblem::TooDeep, 0},
-      {"too many", many, XmpProblem::TooMany, 100000},
+      {"too deep", deep, XmpProblem::TooDeep, 0}, {"too many", many, XmpProblem::TooMany, 100000},
       {"too large", Packet("><dc:a>1</dc:a><dc:b>" + std::string(kXmpMaxPacketBytes, 'x') + "</dc:b>"),
        XmpProblem::TooLarge, 1},
   };
@@ -363,15 +362,10 @@ TEST(XmpSidecarTest, NamesMatchWithoutRegardToCaseAndFolderIsReadOnce) {
     bool matches;
   };
   const Case cases[] = {
-      {"IMG_1.xmp", "IMG_1.CR3", true},
-      {"img_1.XMP", "IMG_1.cr3", true},
-      {"IMG_1.CR3.xmp", "IMG_1.CR3", true},
-      {"IMG_1.cr3.Xmp", "img_1.CR3", true},
-      {"IMG_1.xmp", "IMG_10.CR3", false},
-      {"IMG_1.JPG.xmp", "IMG_1.CR3", false},
-      {"IMG_1.xmp.bak", "IMG_1.CR3", false},
-      {".xmp", "x", false},
-      {"a.b.xmp", "a.b.c", true},
+      {"IMG_1.xmp", "IMG_1.CR3", true}, {"img_1.XMP", "IMG_1.cr3", true},
+      {"IMG_1.CR3.xmp", "IMG_1.CR3", true}, {"IMG_1.cr3.Xmp", "img_1.CR3", true},
+      {"IMG_1.xmp", "IMG_10.CR3", false}, {"IMG_1.JPG.xmp", "IMG_1.CR3", false},
+      {"IMG_1.xmp.bak", "IMG_1.CR3", false}, {".xmp", "x", false}, {"a.b.xmp", "a.b.c", true},
       {"a.xmp", "a.b.c", false},
   };
   for (const Case& c : cases)

@@ -239,29 +239,20 @@ TEST(Loader, FailuresNameTheLineAndTheCode) {
   const std::string longLine = "?" + std::string(5000, 'x');
   const std::string umlauts = "?" + std::string(998, 'x') + "üüüüü";
   const Failure failures[] = {
-      {"#version 3\n", -2, 0, ""},
-      {"#version 2\n#version 1\n", -2, 0, ""},
-      {"#main\n", -1, 0, ""},
-      {"* Kommentar\n\n#gps\n", -1, 0, ""},
-      {"#makernote\n", -1, 0, ""},
-      {"+1,0,0,A\n", -1, 0, ""},
+      {"#version 3\n", -2, 0, ""}, {"#version 2\n#version 1\n", -2, 0, ""}, {"#main\n", -1, 0, ""},
+      {"* Kommentar\n\n#gps\n", -1, 0, ""}, {"#makernote\n", -1, 0, ""}, {"+1,0,0,A\n", -1, 0, ""},
       {"* Kopf\n#version\n", 9, 2, "#version"},
       {"#version  2\n", 13, 1, "#version  2"},  // two spaces: the second word is empty
-      {"#version zwei\n", 13, 1, "#version zwei"},
-      {"#version 4294967298\n", 6, 1, "#version 4294967298"},
+      {"#version zwei\n", 13, 1, "#version zwei"}, {"#version 4294967298\n", 6, 1, "#version 4294967298"},
       // An unknown keyword or line kind, and a header without words, fail even before the version.
-      {"#haupt\n#version 2\n", 0, 1, "#haupt"},
-      {"Version 2\n", 0, 1, "Version 2"},
+      {"#haupt\n#version 2\n", 0, 1, "#haupt"}, {"Version 2\n", 0, 1, "Version 2"},
       {"#    \n#version 2\n", 9, 1, "#"},
       // Line numbers count every line; the text is trimmed of spaces only.
       {"* eins\n\n   \n#version 2\n*\n   falsch ,  Zeile   \n#main\n", 0, 6, "falsch ,  Zeile"},
-      {"#version 2\r\n\r\n* x\r\n?\r\n", 0, 4, "?"},
-      {"#version 2\nx", 0, 2, "x"},
+      {"#version 2\r\n\r\n* x\r\n?\r\n", 0, 4, "?"}, {"#version 2\nx", 0, 2, "x"},
       {"\xEF\xBB\xBF#version 2\n\xEF\xBB\xBF#main\n", 0, 2, "\xEF\xBB\xBF#main"},  // BOM only at the start
-      {"\t#version 2\n", 0, 1, "\t#version 2"},
-      {"#version 2\n  \t+1,0,0,A\n", 0, 2, "\t+1,0,0,A"},
-      {"#version 2\t\n", 13, 1, "#version 2\t"},
-      {"#version 2\n#main\t\n", 0, 2, "#main\t"},
+      {"\t#version 2\n", 0, 1, "\t#version 2"}, {"#version 2\n  \t+1,0,0,A\n", 0, 2, "\t+1,0,0,A"},
+      {"#version 2\t\n", 13, 1, "#version 2\t"}, {"#version 2\n#main\t\n", 0, 2, "#main\t"},
       {"#version 2\n\r\r\n", 0, 2, "\r"},  // only one CR before the LF belongs to the line end
       {"#version 2\n\xC4rger\n", 0, 2, "Ärger"},
       {std::string("#version 2\n\0+1,0,0,A\n", 21), 0, 2, std::string("\0+1,0,0,A", 9)},
@@ -272,8 +263,7 @@ TEST(Loader, FailuresNameTheLineAndTheCode) {
       {"#version 2\n#makernote nikon03\n", 0, 2, "#makernote nikon03"},
       {"#version 2\n#makernote  nikon01\n", 0, 2, "#makernote  nikon01"},
       // Tag, value, focal factor and IPTC lines.
-      {"#version 2\n#main\n+1,0,0\n", 0, 3, "+1,0,0"},
-      {"#version 2\n#main\n+x,0,0,A\n", 13, 3, "+x,0,0,A"},
+      {"#version 2\n#main\n+1,0,0\n", 0, 3, "+1,0,0"}, {"#version 2\n#main\n+x,0,0,A\n", 13, 3, "+x,0,0,A"},
       {"#version 2\n#main\n+1,0,0x,A\n", 13, 3, "+1,0,0x,A"},
       {std::string("#version 2\n#main\n+1\0,0,0,A\n", 27), 13, 3, std::string("+1\0,0,0,A", 9)},
       {"#version 2\n#main\n+1,0,0x100000000,A\n", 6, 3, "+1,0,0x100000000,A"},
@@ -368,9 +358,7 @@ TEST(LoaderFile, OpenErrors) {
   fs::permissions(file, fs::perms::none);
   const bool locked = !std::ifstream(file).is_open();  // root reads any file
   for (const auto& [path, code] : {std::pair{file.parent_path() / "fehlt" / "metadata.def", 53},
-                                   {fs::path(), 53},
-                                   {file.parent_path(), 75},
-                                   {"/dev/null", 75},
+                                   {fs::path(), 53}, {file.parent_path(), 75}, {"/dev/null", 75},
                                    {file, locked ? 70 : 0}}) { if (code == 0) continue;
     RecordingReporter reporter;
     EXPECT_EQ(LoadDefinitions(path, reporter), nullptr) << path;
@@ -523,11 +511,8 @@ TEST(BytesToUtf8, KeepsUtf8AndReadsEverythingElseAsWindows1252) {
 
 TEST(AppendUtf8, EncodesEachLengthAtItsBoundaries) {
   const std::pair<char32_t, std::string> cases[] = {{0x00, std::string(1, '\0')},
-                                                    {0x7F, "\x7F"},
-                                                    {0x80, "\xC2\x80"},
-                                                    {0x7FF, "\xDF\xBF"},
-                                                    {0x800, "\xE0\xA0\x80"},
-                                                    {0xFFFF, "\xEF\xBF\xBF"},
+                                                    {0x7F, "\x7F"}, {0x80, "\xC2\x80"}, {0x7FF, "\xDF\xBF"},
+                                                    {0x800, "\xE0\xA0\x80"}, {0xFFFF, "\xEF\xBF\xBF"},
                                                     {0x10000, "\xF0\x90\x80\x80"},
                                                     {0x10FFFF, "\xF4\x8F\xBF\xBF"}};
   for (const auto& [codePoint, expected] : cases) {
@@ -547,8 +532,7 @@ TEST(Utf16, PairsJoinedLoneSurrogatesReplacedNothingStopsAtNul) {
     std::vector<char32_t> units;
     std::string text;
   } cases[] = {
-      {{}, ""},
-      {{'M', 0xFC, 'l', 'l', 'e', 'r'}, "M\xC3\xBCller"},
+      {{}, ""}, {{'M', 0xFC, 'l', 'l', 'e', 'r'}, "M\xC3\xBCller"},
       {{0x20AC}, "\xE2\x82\xAC"},              // three UTF-8 bytes
       {{0xD83D, 0xDCF7}, "\xF0\x9F\x93\xB7"},  // a pair: one code point
       {{0xDBFF, 0xDFFF}, "\xF4\x8F\xBF\xBF"},  // the last code point

@@ -133,17 +133,14 @@ TEST_F(GeneralRules, ListsCharactersDigitsAndUtf16) {
   Main({{Numbers(5, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), -1, "1,2,3,4,5,6,7,8,9,10"},
         {Numbers(5, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}), -1, "1,2,3,4,5,6,7,8,9,10,...(11)"},
         {Numbers(6, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}), 11, "1mm,2mm,3mm,4mm,5mm,6mm,7mm,8mm,9mm,10mm"},
-        {Numbers(10, {65, 0, 66, 200}), 1, "A_BÈ"},
-        {Numbers(10, {128, 31, 256, -1}), 1, "€___"},
-        {Numbers(11, {0, 2, 2, 0}), 2, "0220"},
-        {Numbers(11, {1, 10, 255}), 2, "1__"},
+        {Numbers(10, {65, 0, 66, 200}), 1, "A_BÈ"}, {Numbers(10, {128, 31, 256, -1}), 1, "€___"},
+        {Numbers(11, {0, 2, 2, 0}), 2, "0220"}, {Numbers(11, {1, 10, 255}), 2, "1__"},
         {Numbers(12, {'H', 0, 'i', 0, 0, 0, 'x', 0}), 3, "Hi"},
         {Numbers(12, {0xFC, 0, 'x'}), 3, "ü"},  // last odd byte ignored
         {Numbers(12, {0x3D, 0xD8, 0xF7, 0xDC, 0x3D, 0xD8, 'a', 0, 0x00, 0xDC}), 3, "\U0001F4F7\uFFFDa\uFFFD"},
         {Numbers(12, {}), 3, ""},
         {Numbers(13, {0, 1, 0, 0}), 27, "0100"},  // version bytes, binary or characters
-        {Numbers(13, {'0', '2', '1', '0'}), 27, "0210"},
-        {Numbers(13, {0, 1, 10, 31}), 27, "01__"},
+        {Numbers(13, {'0', '2', '1', '0'}), 27, "0210"}, {Numbers(13, {0, 1, 10, 31}), 27, "01__"},
         // Digit pairs with NULs between them (Casio's firmware date), as text or as bytes.
         {Texts(14, {std::string("0302\0\0" "2809\0\0" "45\0\0\0\0", 18)}), 28, "2003:02:28 09:45"},
         {Texts(14, {std::string("9912\0\0" "3123\0\0" "5958\0\0", 18)}), 28, "1999:12:31 23:59:58"},
@@ -154,19 +151,13 @@ TEST_F(GeneralRules, ListsCharactersDigitsAndUtf16) {
         // Characters when all are letters, digits, "-", "_" or spaces, else hexadecimal (Ricoh).
         {Bytes(15, "AB-12_x 9"), 29, "AB-12_x 9"},
         {Bytes(15, std::string("\0\0\x12\x34\xAB\xFF 1", 8)), 29, "00001234abff2031"},
-        {Texts(15, {"S/N"}), 29, "532f4e"},
-        {Numbers(15, {300}), 29, "ff"},
+        {Texts(15, {"S/N"}), 29, "532f4e"}, {Numbers(15, {300}), 29, "ff"},
         // Dates and times packed into numbers: Minolta's words, Kodak's month and day, Reconyx.
-        {Numbers(16, {0x07D10901}), 52, "2001:09:01"},
-        {Numbers(16, {0x000B0E18}), 52, "11:14:24"},
-        {Numbers(16, {0}), 52, "0"},
-        {Numbers(16, {0x100000000}), 52, "4294967296"},
-        {Numbers(16, {1, 2}), 52, "1,2"},
-        {Numbers(17, {5, 25}), 53, "05:25"},
-        {Numbers(17, {12, 1, 9}), 53, "12:01:09"},
-        {Numbers(17, {5, 100}), 53, "5,100"},
-        {Numbers(17, {5, -1}), 53, "5,-1"},
-        {Numbers(18, {0x2011, 0x0110}), 54, "2011:01:10"},
+        {Numbers(16, {0x07D10901}), 52, "2001:09:01"}, {Numbers(16, {0x000B0E18}), 52, "11:14:24"},
+        {Numbers(16, {0}), 52, "0"}, {Numbers(16, {0x100000000}), 52, "4294967296"},
+        {Numbers(16, {1, 2}), 52, "1,2"}, {Numbers(17, {5, 25}), 53, "05:25"},
+        {Numbers(17, {12, 1, 9}), 53, "12:01:09"}, {Numbers(17, {5, 100}), 53, "5,100"},
+        {Numbers(17, {5, -1}), 53, "5,-1"}, {Numbers(18, {0x2011, 0x0110}), 54, "2011:01:10"},
         {Numbers(18, {0x1999, 0x1231}), 54, "1999:12:31"},
         {Numbers(18, {0x2011, 0x1310}), 54, "8209,4880"},   // month 13
         {Numbers(18, {0x2011, 0x010A}), 54, "8209,266"},    // not a decimal digit
@@ -200,11 +191,9 @@ TEST_F(GeneralRules, ComputedCodesAndSignedLists) {
       {Numbers(1, {259}), 22, -3.0 / 26, 84, "54.12"},     // Olympus SensorTemperature
       {Numbers(1, {60, 40}), 22, 0.1, -5, "1,-1"},         // Pentax SensitivityAdjust
       {Numbers(1, {65535}), 22, 1, 0, "nicht verfügbar"},  // named as -1
-      {Texts(1, {"5/2"}), 22, 2, 0, "5"},
-      {Texts(1, {"x"}), 22, 2, 0, "x"},
+      {Texts(1, {"5/2"}), 22, 2, 0, "5"}, {Texts(1, {"x"}), 22, 2, 0, "x"},
       {Numbers(1, {12}), 23, 1, 0, "0.33"},  // Canon's thirds
-      {Numbers(1, {65516}), 23, 1, 0, "-0.67"},
-      {Numbers(1, {64}), 23, 1, 0, "2"},
+      {Numbers(1, {65516}), 23, 1, 0, "-0.67"}, {Numbers(1, {64}), 23, 1, 0, "2"},
       {Numbers(1, {16}), 23, 1, 0, "0.5"},
       {Numbers(1, {83}), 32, 1.0 / 24, 2.3219280949, "54.96"},  // Nikon focal length: 5 × 2^(83/24) mm
       {Numbers(1, {79}), 32, 0.0830482024, -6.6438561898, "0.94"},  // Nikon focus distance in m
@@ -216,15 +205,13 @@ TEST_F(GeneralRules, ComputedCodesAndSignedLists) {
       {Numbers(1, {172}), 26, 1, 0, "f/6.3"},  // 5 1/3 EV
       {Numbers(1, {160}), 26, 1, 0, "f/5.7"},
       {Numbers(1, {65482, 10, 200}), 16, 1, 0, "-54,10,200"},  // Olympus colour matrix
-      {Numbers(1, {65482}), 16, 1, 0, "-54"},
-      {Numbers(1, {255, 1}), 17, 1, 0, "-1,1"},
+      {Numbers(1, {65482}), 16, 1, 0, "-54"}, {Numbers(1, {255, 1}), 17, 1, 0, "-1,1"},
       {Numbers(1, {70}), 31, 1, 0, "35mm"},  // Pentax SRFocalLength: even in half millimetres
       {Numbers(1, {75}), 31, 1, 0, "300mm"},  // odd: a quarter
       {Numbers(1, {0}), 31, 1, 0, "0mm"},
       {Numbers(1, {2}), 30, 1, 0, "2"},  // unnamed: the number
       {Numbers(1, {112}), 45, 1.0 / 8, -6, "1/256"},  // Minolta: Tv = 112 / 8 - 6
-      {Numbers(1, {98}), 45, 1.0 / 8, -6, "1/76"},
-      {Numbers(1, {44}), 45, 1.0 / 8, -6, "1.41"},
+      {Numbers(1, {98}), 45, 1.0 / 8, -6, "1/76"}, {Numbers(1, {44}), 45, 1.0 / 8, -6, "1.41"},
       {Numbers(1, {65535}), 45, 1, 0, "nicht verfügbar"},
       {Numbers(1, {1000}), 45, 1, 0, "1000"},  // shorter than a microsecond: no time
       {Numbers(1, {20}), 45, -1, 0, "20"},     // beyond a day
@@ -286,9 +273,7 @@ TEST_F(GeneralRules, NumbersAndFractionsWithUnits) {
           {Texts(200 + code, {"155/10"}), code, fraction[code - 10]}});
   }
   Main({{Texts(212, {"7/0"}), 12, "7/0"},
-        {Texts(212, {"7"}), 12, ""},
-        {Texts(212, {"1/2/3"}), 12, ""},
-        {Texts(212, {"a/2"}), 12, ""},
+        {Texts(212, {"7"}), 12, ""}, {Texts(212, {"1/2/3"}), 12, ""}, {Texts(212, {"a/2"}), 12, ""},
         {Texts(212, {"-1/3"}), 12, "-0.3cm"},
         {Texts(210, {"4294967295/1"}), 10, "4294967295.0"}});
   // A comma locale still gives a point.
@@ -365,8 +350,7 @@ TEST_F(GeneralRules, OddItemsNeverFail) {
 TEST(SpecialRules, NoticeExposureTimeFNumberAndApexValues) {
   const ZetExif both = Texts(33432, {std::string("Hans Muster\0Verlag\0", 19)});
   Main({{both, -1, "Hans Muster;Verlag"},
-        {both, 1, "Hans Muster"},
-        {both, 2, "Verlag"},
+        {both, 1, "Hans Muster"}, {both, 2, "Verlag"},
         {Texts(33432, {std::string("Hans Muster\0", 12)}), -1, "Hans Muster;"},
         {Texts(33432, {"Hans Muster"}), -1, "Hans Muster;"},  // without a zero character no editor
         {Texts(33432, {"Hans Muster"}), 2, ""},
@@ -374,26 +358,20 @@ TEST(SpecialRules, NoticeExposureTimeFNumberAndApexValues) {
   Main({{Texts(33434, {"1/125"}), -1, "1/125"},
         {Texts(33434, {"10/2000"}), -1, "1/200"},
         {Texts(33434, {"1/2"}), -1, "1/2"},  // exactly 0.5 takes the reciprocal form
-        {Texts(33434, {"6/10"}), -1, "0.6"},
-        {Texts(33434, {"13/10"}), -1, "1.3"},
+        {Texts(33434, {"6/10"}), -1, "0.6"}, {Texts(33434, {"13/10"}), -1, "1.3"},
         {Texts(33434, {"1/3"}), -1, "1/3"},
         {Texts(33434, {"0/1"}), -1, "0/1"},  // no reciprocal of 0
-        {Texts(33434, {"1/0"}), -1, "1/0"},
-        {Texts(33434, {"kurz"}), -1, "kurz"},
-        {Texts(33437, {"28/10"}), -1, "f2.8"},
-        {Texts(33437, {"56/10"}), -1, "f5.6"},
+        {Texts(33434, {"1/0"}), -1, "1/0"}, {Texts(33434, {"kurz"}), -1, "kurz"},
+        {Texts(33437, {"28/10"}), -1, "f2.8"}, {Texts(33437, {"56/10"}), -1, "f5.6"},
         {Texts(33437, {"0/0"}), -1, "0/0"},
         {Texts(33437, {"2.8"}), -1, "f2.8"},  // a decoded FLOAT
-        {Texts(37377, {"6906891/1000000"}), -1, "1/120"},
-        {Texts(37377, {"0/1"}), -1, "1.0"},
+        {Texts(37377, {"6906891/1000000"}), -1, "1/120"}, {Texts(37377, {"0/1"}), -1, "1.0"},
         {Texts(37377, {"8/10"}), -1, "0.6"},  // 0.57 s
-        {Texts(37377, {"1/1"}), -1, "1/2"},
-        {Texts(37377, {"-2/1"}), -1, "4.0"},
+        {Texts(37377, {"1/1"}), -1, "1/2"}, {Texts(37377, {"-2/1"}), -1, "4.0"},
         {Texts(37377, {"-5/1"}), -1, "32.0"},
         {Texts(37377, {"-17/1"}), -1, "-17/1"},        // longer than a day
         {Texts(37377, {"100000/1"}), -1, "100000/1"},  // 2^-100000 is no time
-        {Texts(37378, {"3/1"}), -1, "f2.8"},
-        {Texts(37378, {"4/1"}), -1, "f4.0"},
+        {Texts(37378, {"3/1"}), -1, "f2.8"}, {Texts(37378, {"4/1"}), -1, "f4.0"},
         {Texts(37381, {"3/1"}), -1, "f2.8"},
         {Texts(37381, {"1/0"}), -1, "1/0"}});
 }
@@ -413,23 +391,16 @@ TEST(SpecialRules, VersionsComponentsPrintMatchingAndUserCommentHeaders) {
       "0300\0\0",
       14);
   Main({{Numbers(36864, {'0', '2', '2', '0'}), 1, "2.2"},
-        {Numbers(36864, {'0', '1', '0', '0'}), 1, "1.0"},
-        {Numbers(36864, {'0', '2', '2', '1'}), 1, "2.21"},
-        {Numbers(36864, {'0', '2', '2', '0'}), -1, "0220"},
-        {Numbers(40960, {'0', '1', '0', '0'}), 1, "1.0"},
+        {Numbers(36864, {'0', '1', '0', '0'}), 1, "1.0"}, {Numbers(36864, {'0', '2', '2', '1'}), 1, "2.21"},
+        {Numbers(36864, {'0', '2', '2', '0'}), -1, "0220"}, {Numbers(40960, {'0', '1', '0', '0'}), 1, "1.0"},
         {Numbers(40960, {'x', '1', '0', '0'}), 1, "x100"},
         {Texts(36864, {"0230"}), 1, "2.3"},  // written as ASCII by some programs
-        {Numbers(37121, {7}), -1, "unknown"},
-        {Numbers(37121, {1}), -1, "Y"},
-        {Numbers(37121, {6}), -1, "Blue"},
-        {Numbers(37121, {1, 2, 3, 0}), -1, "YCbCr"},
-        {Numbers(37121, {4, 5, 6, 0}), -1, "RGB"},
-        {Numbers(37121, {1, 2, 3, 4}), -1, "Y, Cb, Cr, R"},
-        {Numbers(37121, {0, 3, 2, 1}), -1, "-, Cr, Cb, Y"},
-        {Numbers(37121, {6, 5, 4, 9}), -1, "B, G, R, 9"},
+        {Numbers(37121, {7}), -1, "unknown"}, {Numbers(37121, {1}), -1, "Y"},
+        {Numbers(37121, {6}), -1, "Blue"}, {Numbers(37121, {1, 2, 3, 0}), -1, "YCbCr"},
+        {Numbers(37121, {4, 5, 6, 0}), -1, "RGB"}, {Numbers(37121, {1, 2, 3, 4}), -1, "Y, Cb, Cr, R"},
+        {Numbers(37121, {0, 3, 2, 1}), -1, "-, Cr, Cb, Y"}, {Numbers(37121, {6, 5, 4, 9}), -1, "B, G, R, 9"},
         {Numbers(37121, {1, 2, 3}), -1, "1,2,3"},  // three components stay numbers
-        {Bytes(50341, pim), 1, "3.0"},
-        {Bytes(50341, pim), -1, "0300"},
+        {Bytes(50341, pim), 1, "3.0"}, {Bytes(50341, pim), -1, "0300"},
         {Bytes(50341, std::string("PrintIM\0abcd", 12)), 1, "0.0"},
         {Bytes(50341, "PrintIM"), 1, "0.0"},
         {Texts(50341, {std::string("Pri\xF0\x9F\x93\xB7IM\0" "0300", 14)}), -1, "0300"}});
@@ -454,24 +425,17 @@ TEST(SpecialRules, Coordinates) {
   const ZetExif whole = Texts(2, {"50/1", "12/1", "3456/100"});
   const ZetExif fractional = Texts(22, {"50/1", "1234/100", "0/1"});
   Gps({{whole, 0, "50° 12' 34.56\""},
-       {whole, 1, "50&deg; 12' 34.56\""},
-       {whole, 2, "50,2096"},
-       {whole, 3, "50&deg; 12.576'"},
-       {whole, 7, "50 12' 34.56\""},
-       {Texts(4, {"8/1", "5/1", "0/1"}), 0, "8° 5' 0.00\""},
+       {whole, 1, "50&deg; 12' 34.56\""}, {whole, 2, "50,2096"}, {whole, 3, "50&deg; 12.576'"},
+       {whole, 7, "50 12' 34.56\""}, {Texts(4, {"8/1", "5/1", "0/1"}), 0, "8° 5' 0.00\""},
        {Texts(20, {"11/1", "52/1", "448019999/10000000"}), 0, "11° 52' 44.80\""},
-       {fractional, 0, "50° 12.34'"},
-       {fractional, 1, "50&deg; 12' 20.40\""},
-       {fractional, 2, "50,2056666666667"},
-       {fractional, 3, "50° 12.34'"},
+       {fractional, 0, "50° 12.34'"}, {fractional, 1, "50&deg; 12' 20.40\""},
+       {fractional, 2, "50,2056666666667"}, {fractional, 3, "50° 12.34'"},
        // Minutes are the fraction's quotient whatever the denominator.
        {Texts(2, {"0/1", "22278/1000", "0/1"}), 0, "0° 22.278'"},
        {Texts(2, {"36/1", "3385/1000", "0/1"}), 1, "36&deg; 3' 23.10\""},
        // Coordinates that cannot be computed.
-       {Texts(2, {"50/1", "12/1"}), 0, ""},
-       {Texts(2, {"50/1", "12/1", "1/1", "1/1"}), 0, ""},
-       {Texts(2, {"Nord", "12/1", "0/1"}), 0, "Nord"},
-       {Texts(2, {"50/1", "12/0", "0/1"}), 0, "50/1"},
+       {Texts(2, {"50/1", "12/1"}), 0, ""}, {Texts(2, {"50/1", "12/1", "1/1", "1/1"}), 0, ""},
+       {Texts(2, {"Nord", "12/1", "0/1"}), 0, "Nord"}, {Texts(2, {"50/1", "12/0", "0/1"}), 0, "50/1"},
        {Texts(2, {"50/1", "12/1", "0/0"}), 2, "50/1"},
        {Numbers(2, {50, 12, 30}), 0, "50° 12' 30.00\""}});  // LONG values as n/1
   Gps({{whole, 2, "50.2096"}}, Context(kEnglish));
@@ -479,8 +443,7 @@ TEST(SpecialRules, Coordinates) {
 
 TEST(SpecialRules, WrongKindsFallBackToGeneralRules) {
   Main({{Numbers(33434, {1, 125}), -1, "1,125"},
-        {Texts(37121, {"1230"}), -1, "1230"},
-        {Texts(37510, {"Kommentar"}), -1, "Kommentar"},
+        {Texts(37121, {"1230"}), -1, "1230"}, {Texts(37510, {"Kommentar"}), -1, "Kommentar"},
         {Texts(33434, {}), -1, ""},
         {Numbers(36864, {}), 1, ""}});
   Gps({{Texts(0, {}), 1, ""}});
@@ -505,8 +468,7 @@ TEST(FractionFormats, ByDisplayCode) {
          {Texts(7, {"7/1", "5/1", "4090/100"}), 5, "07:05:40.90"},
          {Texts(7, {"7/1", "5/1", "4000/100"}), 5, "07:05:40"},
          {Texts(7, {"14/1", "50/1", "61/3"}), 5, "14:50:20.333"},
-         {Texts(7, {"14/1", "305/10", "0/1"}), 5, "14,30.5,0"},
-         {Texts(7, {"14/1", "30/1"}), 5, "14,30"},
+         {Texts(7, {"14/1", "305/10", "0/1"}), 5, "14,30.5,0"}, {Texts(7, {"14/1", "30/1"}), 5, "14,30"},
          {Texts(29, {"2012:09:02"}), 1, "02.09.2012"},
          {Texts(29, {"0000:00:00 10:00:00"}), 1, "0000:00:00 10:00:00"}},
         Context(locale));
@@ -534,9 +496,7 @@ TEST(NumberPattern, DecimalsRoundingLiteralsAndExtremes) {
       {0.3333333333333333, "0.0##############", "0,333333333333333"},
       {(12.34 - 12.0) * 60.0, "0.00", "20,40"},
       {std::nextafter(0.125, 0.0), "0.00", "0,13"},  // 0.12499999999999999 read to 15 digits is 0.125
-      {35.0, "0\\m\\m", "35mm"},
-      {1e20, "0", "100000000000000000000"},
-      {1e-300, "0.000", "0,000"},
+      {35.0, "0\\m\\m", "35mm"}, {1e20, "0", "100000000000000000000"}, {1e-300, "0.000", "0,000"},
       {std::nan(""), "0", ""},
       {std::numeric_limits<double>::infinity(), "0.0", ""}};
   const auto check = [](const auto& table) {

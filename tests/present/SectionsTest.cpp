@@ -22,19 +22,11 @@ namespace {
 TEST(IptcDateText, RealDatesAndTimesOfTheDateDatasetsOnly) {
   const TextLocale german = TextLocaleOf(QLocale(QLocale::German, QLocale::Germany));
   const std::tuple<std::int32_t, const char*, const char*> cases[] = {
-      {55, "19920101", "01.01.1992"},
-      {30, "20240229", "29.02.2024"},
-      {47, "19920101,20010911", "01.01.1992, 11.09.2001"},
-      {60, "021111+0100", "02:11:11 +01:00"},
-      {35, "235959-0530", "23:59:59 -05:30"},
-      {63, "000000", "00:00:00"},
-      {55, "20230229", ""},
-      {55, "19920100", ""},
-      {55, "1992-01-01", ""},
-      {47, "19920101,x", ""},
-      {60, "240000", ""},
-      {60, "021111+1500", ""},
-      {60, "021111*0100", ""},
+      {55, "19920101", "01.01.1992"}, {30, "20240229", "29.02.2024"},
+      {47, "19920101,20010911", "01.01.1992, 11.09.2001"}, {60, "021111+0100", "02:11:11 +01:00"},
+      {35, "235959-0530", "23:59:59 -05:30"}, {63, "000000", "00:00:00"}, {55, "20230229", ""},
+      {55, "19920100", ""}, {55, "1992-01-01", ""}, {47, "19920101,x", ""}, {60, "240000", ""},
+      {60, "021111+1500", ""}, {60, "021111*0100", ""},
       {5, "19920101", ""}};
   for (const auto& [dataset, stored, shown] : cases)
     EXPECT_EQ(IptcDateText(dataset, stored, german).value_or(""), shown) << dataset << " " << stored;
@@ -53,12 +45,8 @@ TEST(XmpListingTest, ValuesAsAReaderWantsThem) {
     const char* shown;
   };
   const Case cases[] = {
-      {kXmp, "Rating", "4", "★★★★☆"},
-      {kXmp, "Rating", "0", "☆☆☆☆☆"},
-      {kXmp, "Rating", "5.0", "★★★★★"},
-      {kXmp, "Rating", "-1", "abgelehnt"},
-      {kXmp, "Rating", "7", "7"},
-      {kXmp, "Rating", "gut", "gut"},
+      {kXmp, "Rating", "4", "★★★★☆"}, {kXmp, "Rating", "0", "☆☆☆☆☆"}, {kXmp, "Rating", "5.0", "★★★★★"},
+      {kXmp, "Rating", "-1", "abgelehnt"}, {kXmp, "Rating", "7", "7"}, {kXmp, "Rating", "gut", "gut"},
       {"http://ns.microsoft.com/photo/1.0/", "Rating", "75", "75"},  // percent, not stars
       {kXmp, "CreateDate", "2024-05-01T14:23:05+02:00", "01.05.2024 14:23:05 +02:00"},
       {kXmp, "ModifyDate", "2024-05-01T14:23:05.25Z", "01.05.2024 14:23:05 UTC"},
@@ -66,10 +54,8 @@ TEST(XmpListingTest, ValuesAsAReaderWantsThem) {
       {"http://ns.adobe.com/photoshop/1.0/", "DateCreated", "2024-05-01", "01.05.2024"},
       {kXmp, "CreateDate", "gestern", "gestern"},
       {kXmp, "CreateDate", "2024-05-01T14:23:05+0200", "2024-05-01T14:23:05+0200"},
-      {kExif, "GPSLatitude", "51,30.5N", "51,508333°"},
-      {kExif, "GPSLongitude", "7,15,36W", "-7,260000°"},
-      {kExif, "GPSLatitude", "51,30,1,2N", "51,30,1,2N"},
-      {kExif, "GPSLatitude", "51.5", "51.5"},
+      {kExif, "GPSLatitude", "51,30.5N", "51,508333°"}, {kExif, "GPSLongitude", "7,15,36W", "-7,260000°"},
+      {kExif, "GPSLatitude", "51,30,1,2N", "51,30,1,2N"}, {kExif, "GPSLatitude", "51.5", "51.5"},
       {"http://example.org/", "GPSLatitude", "51,30.5N", "51,30.5N"},
   };
   const TextLocale german;

@@ -210,8 +210,7 @@ TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
       // Nikon's a, b, c, 0 bytes: a × b / c EV, a signed; no divisor shows 0.
       {kNikon, Nikon, 0x000E, 7, {255, 1, 12, 0}, "14|-0.08"},
       {kNikon, Nikon, 0x0012, 7, {250, 1, 6, 0}, "18|-1"},
-      {kNikon, Nikon, 0x008B, 7, {64, 1, 12, 0}, "139|5.33"},
-      {kNikon, Nikon, 0x001C, 7, {3, 1, 6}, "28|0.5"},
+      {kNikon, Nikon, 0x008B, 7, {64, 1, 12, 0}, "139|5.33"}, {kNikon, Nikon, 0x001C, 7, {3, 1, 6}, "28|0.5"},
       {kNikon, Nikon, 0x000D, 7, {6, 1, 0, 0}, "13|0"},
       {kNikon, Nikon, 0x0017, 3, Cat({word(300), word(1)}), "23|300,1"},
       // Canon's image id: sixteen binary bytes as hexadecimal digits.
@@ -319,8 +318,7 @@ TEST_P(Agreement, ExifListsShowTheirMeaning) {
   const std::vector<Case> cases = {
       {0x0153, 3, words({1, 1, 3}), "vorzeichenlose Ganzzahl, vorzeichenlose Ganzzahl, Gleitkommazahl"},
       {0x0153, 3, words({1, 9}), "vorzeichenlose Ganzzahl, 9"},
-      {0x0212, 3, words({2, 2}), "YCbCr 4:2:0"},
-      {0x0212, 3, words({2, 1}), "YCbCr 4:2:2"},
+      {0x0212, 3, words({2, 2}), "YCbCr 4:2:0"}, {0x0212, 3, words({2, 1}), "YCbCr 4:2:2"},
       {0x0212, 3, words({3, 1}), "3,1"},
       // The pattern's sizes in either byte order: the one whose product is the colour count.
       {0xA302, 7, {0, 2, 0, 2, 0, 1, 1, 2}, "[Rot,Grün][Grün,Blau]"},
@@ -329,8 +327,7 @@ TEST_P(Agreement, ExifListsShowTheirMeaning) {
       {0xA302, 7, {0, 0, 0, 0, 0, 0, 0, 0}, "leeres Muster (Größe 0)"},
       {0xA302, 7, {0, 0, 0, 2, 0, 1, 1, 2}, "leeres Muster (Größe 0)"},
       {0xA302, 7, {0, 2, 0, 3, 0, 1, 1, 2}, "0,2,0,3,0,1,1,2"},
-      {0xA401, 3, words({3}), "HDR (Original gespeichert)"},
-      {0xC65A, 3, words({17}), "Normlicht A"},
+      {0xA401, 3, words({3}), "HDR (Original gespeichert)"}, {0xC65A, 3, words({17}), "Normlicht A"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ExifRow(GetParam(), c.tag, c.type, c.bytes), c.shown) << c.shown;
@@ -349,11 +346,9 @@ TEST(AgreementCodes, NumbersOfTheirOwnRule) {
   };
   const Row rows[] = {
       // Reconyx's event number: two 16-bit halves, the upper first.
-      {kDisplayHighLowHalves, 1, 0, {0, 8}, "8"},
-      {kDisplayHighLowHalves, 1, 0, {1, 2}, "65538"},
+      {kDisplayHighLowHalves, 1, 0, {0, 8}, "8"}, {kDisplayHighLowHalves, 1, 0, {1, 2}, "65538"},
       {kDisplayHighLowHalves, 1, 0, {0xFFFF, 0xFFFF}, "4294967295"},
-      {kDisplayHighLowHalves, 1, 0, {0x10000, 0}, "65536,0"},
-      {kDisplayHighLowHalves, 1, 0, {0, -1}, "0,-1"},
+      {kDisplayHighLowHalves, 1, 0, {0x10000, 0}, "65536,0"}, {kDisplayHighLowHalves, 1, 0, {0, -1}, "0,-1"},
       {kDisplayHighLowHalves, 1, 0, {8}, "8"},
       // Canon's camera information stores Tv in eighths of a stop, 7 stops below the value.
       {kDisplayApexExposureTime, 1.0 / 8.0, -7.0, {120}, "1/256"},
@@ -361,8 +356,7 @@ TEST(AgreementCodes, NumbersOfTheirOwnRule) {
       {kDisplayApexExposureTime, 1.0 / 8.0, -7.0, {40}, "4"},
       {kDisplayApexExposureTime, 1.0 / 8.0, -7.0, {-200}, "-200"},  // beyond a day
       // Bit sets of 16-bit words as the numbers of their set bits.
-      {kDisplayBitNumbers, 1, 0, {0, 0, 0}, "keine"},
-      {kDisplayBitNumbers, 1, 0, {0x8001, 0x0004}, "0,15,18"},
+      {kDisplayBitNumbers, 1, 0, {0, 0, 0}, "keine"}, {kDisplayBitNumbers, 1, 0, {0x8001, 0x0004}, "0,15,18"},
       {kDisplayBitNumbers, 1, 0, {0x10000, 1}, "65536,1"},
       // Kodak's time of day with hundredths.
       {kDisplayTimeHundredths, 1, 0, {21, 0, 9, 62}, "21:00:09.62"},

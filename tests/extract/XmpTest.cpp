@@ -278,15 +278,13 @@ std::string BrotliCompressed(const std::string& text) {
 // A JPEG XL file's compressed boxes: EXIF and XMP inflated, other inner boxes left alone, and a
 // box that inflates far beyond its file cut at 1032 times the file's size.
 TEST(XmpSourcesTest, JpegXlBrotliBoxesAreInflatedWithinTheirCap) {
-  std::vector<std::uint8_t> jxl = Chunk("JXL ", std::string("\x0D\x0A\x87\x0A", 4), false);
   const std::string tiff("MM\0\x2A\0\0\0\x08\0\0\0\0\0\0", 14);
   const std::string huge = Packet("><dc:a>" + std::string(4u << 20, 'x') + "</dc:a>");
-  for (const std::vector<std::uint8_t>& box :
-       {Chunk("brob", "Exif" + BrotliCompressed(std::string(4, '\0') + tiff), false),
-        Chunk("brob", "jbrd" + BrotliCompressed(tiff), false), Chunk("brob", "xml " + BrotliCompressed(huge), false),
-        Chunk("brob", "xml " + std::string("\xFF\xFF\xFF"), false)}) {
-    jxl.insert(jxl.end(), box.begin(), box.end());
-  }
+  const std::vector<std::uint8_t> jxl =
+      test::Cat({Chunk("JXL ", std::string("\x0D\x0A\x87\x0A", 4), false),
+                 Chunk("brob", "Exif" + BrotliCompressed(std::string(4, '\0') + tiff), false),
+                 Chunk("brob", "jbrd" + BrotliCompressed(tiff), false), Chunk("brob", "xml " + BrotliCompressed(huge), false),
+                 Chunk("brob", "xml " + std::string("\xFF\xFF\xFF"), false)});
   MetadataSource source;
   ASSERT_TRUE(ReadJxlContainer(jxl, nullptr, source));
   ASSERT_EQ(source.tiffBlocks.size(), 1u);
@@ -299,17 +297,11 @@ TEST(XmpSourcesTest, JpegXlBrotliBoxesAreInflatedWithinTheirCap) {
 
 TEST(XmpSourcesTest, EveryContainerHandsItsPacketOn) {
   const std::string packet = Packet("xmp:Rating='2'>");
-  std::vector<std::uint8_t> webp = Bytes(std::string_view("RIFF\0\0\0\0WEBP", 12));
-  const std::vector<std::uint8_t> webpChunk = Chunk("XMP ", packet, true);
-  webp.insert(webp.end(), webpChunk.begin(), webpChunk.end());
-  std::vector<std::uint8_t> jxl = Chunk("JXL ", std::string("\x0D\x0A\x87\x0A", 4), false);
-  const std::vector<std::uint8_t> ftyp = Chunk("ftyp", std::string("jxl \0\0\0\0jxl ", 12), false);
-  const std::vector<std::uint8_t> xml = Chunk("xml ", packet, false);
-  jxl.insert(jxl.end(), ftyp.begin(), ftyp.end());
-  std::vector<std::uint8_t> jxlBrob = jxl;
-  jxl.insert(jxl.end(), xml.begin(), xml.end());
-  const std::vector<std::uint8_t> brob = Chunk("brob", "xml " + BrotliCompressed(packet), false);
-  jxlBrob.insert(jxlBrob.end(), brob.begin(), brob.end());
+  const std::vector<std::uint8_t> webp = test::Cat({Bytes(std::string_view("RIFF\0\0\0\0WEBP", 12)), Chunk("XMP ", packet, true)});
+  const std::vector<std::uint8_t> jxlHead = test::Cat({Chunk("JXL ", std::string("\x0D\x0A\x87\x0A", 4), false),
+                                                      Chunk("ftyp", std::string("jxl \0\0\0\0jxl ", 12), false)});
+  const std::vector<std::uint8_t> jxl = test::Cat({jxlHead, Chunk("xml ", packet, false)});
+  const std::vector<std::uint8_t> jxlBrob = test::Cat({jxlHead, Chunk("brob", "xml " + BrotliCompressed(packet), false)});
   const std::vector<std::uint8_t> bigTiff = TiffWithXmp(packet, true);
   const std::vector<std::uint8_t> littleTiff = TiffWithXmp(packet, false);
   const std::vector<std::uint8_t> psd = PsdWithXmp(packet);

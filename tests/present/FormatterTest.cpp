@@ -618,6 +618,18 @@ TEST_F(MetadataList, CacheKeepsLabelsApartByMakerAndSection) {
   }
 }
 
+// The item rows of the image, listed with definitions read from `text`.
+std::vector<ListingRow> ItemRows(const std::string& text, const ImageMetadata& image) {
+  std::istringstream in(text);
+  RecordingReporter reporter;
+  const auto defs = LoadDefinitions(in, reporter);
+  std::vector<ListingRow> rows;
+  EXPECT_NE(defs, nullptr);
+  for (const ListingRow& row : defs ? FillMetadataList(*defs, image, MakeFormatContext(German(), 1.0)) : rows)
+    if (row.kind == RowKind::Item) rows.push_back(row);
+  return rows;
+}
+
 // Makernote sub-directories and single values of lists, with definitions read by the loader.
 constexpr const char* kSubdirectoryFile =
     "#version 2\n#makernote canon01\n+1,0,0,Liste\n+1,3,16,Signiert\n!-1,minus eins\n!3,drei\n"
@@ -628,26 +640,18 @@ constexpr const char* kSubdirectoryFile =
 // A raw format's directory 0 is named from its own table, then from the main one; the tag column
 // stays the tag alone.
 TEST(ArrayRows, RawDirectoryZeroNamedFromItsTable) {
-  std::istringstream in("#version 2\n#main\n+1,0,0,Interop\n+271,0,0,Hersteller\n#main 0x55\n+1,0,27,Version\n");
-  RecordingReporter reporter;
-  const auto defs = LoadDefinitions(in, reporter);
-  ASSERT_NE(defs, nullptr);
   ImageMetadata image;
   image.ExifAdd(1, 1, kTypNumbers, Numbers(1, {0, 1, 0, 0}).inhalt)->directory = 0x55;
   image.ExifAdd(1, 271, kTypTexts, {std::string("Panasonic")})->directory = 0x55;
   image.ExifAdd(1, 1, kTypTexts, {std::string("R98")});
   std::string rows;
-  for (const ListingRow& row : FillMetadataList(*defs, image, MakeFormatContext(German(), 1.0))) {
-    if (row.kind == RowKind::Item) rows += row.tag + '|' + row.label + '|' + row.information + ';';
-  }
+  for (const ListingRow& row :
+       ItemRows("#version 2\n#main\n+1,0,0,Interop\n+271,0,0,Hersteller\n#main 0x55\n+1,0,27,Version\n", image))
+    rows += row.tag + '|' + row.label + '|' + row.information + ';';
   EXPECT_EQ(rows, "1|Version|0100;271|Hersteller|Panasonic;1|Interop|R98;");
 }
 
 TEST(ArrayRows, SubDirectoriesAndPositionsGiveTheirRows) {
-  std::istringstream in(kSubdirectoryFile);
-  RecordingReporter reporter;
-  const auto defs = LoadDefinitions(in, reporter);
-  ASSERT_NE(defs, nullptr);
   ImageMetadata image;
   image.camera_id = 4;
   image.ExifAdd(3, 1, kTypNumbers, Numbers(1, {8, 254, 65535}).inhalt);
@@ -657,24 +661,18 @@ TEST(ArrayRows, SubDirectoriesAndPositionsGiveTheirRows) {
     image.ExifAdd(3, tag, kTypNumbers, Numbers(tag, {7, 9}).inhalt)->directory = 0x2010;
   }
   std::vector<std::string> rows;
-  for (const ListingRow& row : FillMetadataList(*defs, image, MakeFormatContext(German(), 1.0))) {
-    if (row.kind == RowKind::Item)
-      rows.push_back(
-          row.tag + '|' + row.label + '|' + row.information + '|' + row.raw + '|' +
-          std::to_string(row.directory) + "|" + std::to_string(row.position));
+  for (const ListingRow& row : ItemRows(kSubdirectoryFile, image)) {
+    rows.push_back(row.tag + '|' + row.label + '|' + row.information + '|' + row.raw + '|' +
+                   std::to_string(row.directory) + "|" + std::to_string(row.position));
   }
-  const std::vector<std::string> expected = {"1|Liste|8,254,65535|8,254,65535|0|0",
-                                             "1.2|Byte|-2|254|0|2",
-                                             "1.3|Signiert|minus eins|65535|0|3",
-                                             "3|Wortliste|0,0,0,1,0,0,1,2,9|0,0,0,1,0,0,1,2,9|0|0",
-                                             "3.2|Wort|Wort 258|258|0|2",
-                                             "256|Verweis|2|2|0|0",
-                                             "8208:256|Im Verzeichnis|7,9|7,9|8208|0",
-                                             "8208:257|Liste dort|7,9|7,9|8208|0",
-                                             "8208:257.1|Erster Wert|sieben|7|8208|1"};
+  const std::vector<std::string> expected = {
+      "1|Liste|8,254,65535|8,254,65535|0|0", "1.2|Byte|-2|254|0|2", "1.3|Signiert|minus eins|65535|0|3",
+      "3|Wortliste|0,0,0,1,0,0,1,2,9|0,0,0,1,0,0,1,2,9|0|0", "3.2|Wort|Wort 258|258|0|2", "256|Verweis|2|2|0|0",
+      "8208:256|Im Verzeichnis|7,9|7,9|8208|0", "8208:257|Liste dort|7,9|7,9|8208|0",
+      "8208:257.1|Erster Wert|sieben|7|8208|1"};
   EXPECT_EQ(rows, expected);
   image.camera_id = 0;  // without a layout, no sub-rows
-  EXPECT_EQ(FillMetadataList(*defs, image, MakeFormatContext(German(), 1.0)).size(), 7u);
+  EXPECT_EQ(ItemRows(kSubdirectoryFile, image).size(), 5u);
 }
 
 // The usual texts are checked in the information panel and the lister.
@@ -709,28 +707,16 @@ TEST(ArrayWords, NumbersOfSeveralBytes) {
       {2, "II\x10\x0e" "AB\x00" "C"s, {"2.2|3600|3600", "2.3|16961|16961", "2.4|17152|17152", "2.5|AB|AB"}},
       {3, "\x00\x01\x02\x03\xff\xff\xff\xfe"s, {"3.1|66051|66051", "3.2|4294967294|4294967294"}},
   };
-  std::istringstream in(kWordsFile);
-  RecordingReporter reporter;
-  const auto defs = LoadDefinitions(in, reporter);
-  ASSERT_NE(defs, nullptr);
   for (const auto& [tag, bytes, expected] : cases) {
     ImageMetadata image;
     image.camera_id = 4;
     image.ExifAdd(3, tag, kTypNumbers, Bytes(tag, bytes).inhalt);
     std::vector<std::string> rows;
-    for (const ListingRow& row : FillMetadataList(*defs, image, MakeFormatContext(German(), 1.0))) {
-      if (row.kind == RowKind::Item && row.position != 0)
-        rows.push_back(row.tag + '|' + row.information + '|' + row.raw);
-    }
+    for (const ListingRow& row : ItemRows(kWordsFile, image))
+      if (row.position != 0) rows.push_back(row.tag + '|' + row.information + '|' + row.raw);
     EXPECT_EQ(rows, expected) << tag;
   }
 }
-
-}  // namespace
-}  // namespace kelmarin
-
-namespace kelmarin {
-namespace {
 
 // The toolkit-free forms write what the toolkit's locale writes, in every locale it knows: dates and
 // times by the locale's forms and by a form with every field, and the locale number text. The

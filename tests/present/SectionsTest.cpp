@@ -115,16 +115,11 @@ TEST(IccListing, FactsAsRowsAndJson) {
   EXPECT_EQ(rows[1].label, "Farbprofil");
   EXPECT_TRUE(rows[1].red);
   const std::string size = std::to_string(profile.size());
-  const std::vector<std::string> shown = {"description|Beschreibung|Weiter Farbraum|Weiter Farbraum",
-                                          "class|Geräteklasse|Monitor|mntr",
-                                          "colorSpace|Farbraum|RGB|RGB",
-                                          "pcs|Verbindungsfarbraum|XYZ|XYZ",
-                                          "version|Version|2.1.0|2.1.0",
-                                          "intent|Wiedergabeabsicht|Perzeptiv|0",
-                                          "creator|Ersteller|lcms|lcms",
-                                          "date",
-                                          "copyright|Copyright|Frei|Frei",
-                                          "size|Größe|" + size + " Bytes|" + size};
+  const std::vector<std::string> shown = {
+      "description|Beschreibung|Weiter Farbraum|Weiter Farbraum", "class|Geräteklasse|Monitor|mntr",
+      "colorSpace|Farbraum|RGB|RGB", "pcs|Verbindungsfarbraum|XYZ|XYZ", "version|Version|2.1.0|2.1.0",
+      "intent|Wiedergabeabsicht|Perzeptiv|0", "creator|Ersteller|lcms|lcms", "date",
+      "copyright|Copyright|Frei|Frei", "size|Größe|" + size + " Bytes|" + size};
   for (std::size_t i = 0; i < shown.size(); ++i) {
     const ListingRow& row = rows[i + 2];
     EXPECT_EQ(row.tag == "date" ? "date" : row.tag + '|' + row.label + '|' + row.information + '|' + row.raw,

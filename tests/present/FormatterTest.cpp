@@ -216,6 +216,22 @@ TEST_F(GeneralRules, ComputedCodesAndSignedLists) {
       {Numbers(1, {1000}), 45, 1, 0, "1000"},  // shorter than a microsecond: no time
       {Numbers(1, {20}), 45, -1, 0, "20"},     // beyond a day
       {Numbers(1, {1, 2}), 45, 1, 0, "1/2,1/4"},
+      // Canon's camera information stores Tv in eighths of a stop, 7 stops below the value.
+      {Numbers(1, {120}), 45, 1.0 / 8, -7, "1/256"}, {Numbers(1, {40}), 45, 1.0 / 8, -7, "4"},
+      {Numbers(1, {64}), 45, 1.0 / 8, -7, "1/2"},  // half a second still as a fraction
+      {Numbers(1, {-200}), 45, 1.0 / 8, -7, "-200"},  // beyond a day
+      // Reconyx's event number: two 16-bit halves, the upper first.
+      {Numbers(1, {0, 8}), 44, 1, 0, "8"}, {Numbers(1, {1, 2}), 44, 1, 0, "65538"},
+      {Numbers(1, {0xFFFF, 0xFFFF}), 44, 1, 0, "4294967295"}, {Numbers(1, {0x10000, 0}), 44, 1, 0, "65536,0"},
+      {Numbers(1, {0, -1}), 44, 1, 0, "0,-1"}, {Numbers(1, {8}), 44, 1, 0, "8"},
+      // Bit sets of 16-bit words as the numbers of their set bits.
+      {Numbers(1, {0, 0, 0}), 47, 1, 0, "keine"}, {Numbers(1, {0x8001, 0x0004}), 47, 1, 0, "0,15,18"},
+      {Numbers(1, {0x10000, 1}), 47, 1, 0, "65536,1"},
+      // Kodak's time of day with hundredths; no hour 24.
+      {Numbers(1, {21, 0, 9, 62}), 43, 1, 0, "21:00:09.62"}, {Numbers(1, {23, 59, 60, 99}), 43, 1, 0, "23:59:60.99"},
+      {Numbers(1, {24, 0, 0, 0}), 43, 1, 0, "24,0,0,0"}, {Numbers(1, {1, 60, 0, 0}), 43, 1, 0, "1,60,0,0"},
+      {Numbers(1, {1, 2, 61, 0}), 43, 1, 0, "1,2,61,0"}, {Numbers(1, {1, 2, 3, 100}), 43, 1, 0, "1,2,3,100"},
+      {Numbers(1, {1, -2, 3, 4}), 43, 1, 0, "1,-2,3,4"}, {Numbers(1, {21, 0, 9}), 43, 1, 0, "21,0,9"},
   };
   for (const Row& row : rows) {
     Tables one;

@@ -334,53 +334,6 @@ TEST_P(Agreement, ExifListsShowTheirMeaning) {
   }
 }
 
-// Display codes shown through a definition of their own: code, scale and offset of the definition
-// line, the stored numbers and the text.
-TEST(AgreementCodes, NumbersOfTheirOwnRule) {
-  struct Row {
-    std::int32_t code;
-    double scale;
-    double offset;
-    std::initializer_list<std::int64_t> values;
-    const char* shown;
-  };
-  const Row rows[] = {
-      // Reconyx's event number: two 16-bit halves, the upper first.
-      {kDisplayHighLowHalves, 1, 0, {0, 8}, "8"}, {kDisplayHighLowHalves, 1, 0, {1, 2}, "65538"},
-      {kDisplayHighLowHalves, 1, 0, {0xFFFF, 0xFFFF}, "4294967295"},
-      {kDisplayHighLowHalves, 1, 0, {0x10000, 0}, "65536,0"}, {kDisplayHighLowHalves, 1, 0, {0, -1}, "0,-1"},
-      {kDisplayHighLowHalves, 1, 0, {8}, "8"},
-      // Canon's camera information stores Tv in eighths of a stop, 7 stops below the value.
-      {kDisplayApexExposureTime, 1.0 / 8.0, -7.0, {120}, "1/256"},
-      {kDisplayApexExposureTime, 1.0 / 8.0, -7.0, {64}, "1/2"},  // half a second still as a fraction
-      {kDisplayApexExposureTime, 1.0 / 8.0, -7.0, {40}, "4"},
-      {kDisplayApexExposureTime, 1.0 / 8.0, -7.0, {-200}, "-200"},  // beyond a day
-      // Bit sets of 16-bit words as the numbers of their set bits.
-      {kDisplayBitNumbers, 1, 0, {0, 0, 0}, "keine"}, {kDisplayBitNumbers, 1, 0, {0x8001, 0x0004}, "0,15,18"},
-      {kDisplayBitNumbers, 1, 0, {0x10000, 1}, "65536,1"},
-      // Kodak's time of day with hundredths.
-      {kDisplayTimeHundredths, 1, 0, {21, 0, 9, 62}, "21:00:09.62"},
-      {kDisplayTimeHundredths, 1, 0, {23, 59, 60, 99}, "23:59:60.99"},
-      {kDisplayTimeHundredths, 1, 0, {24, 0, 0, 0}, "24,0,0,0"},  // no hour 24
-      {kDisplayTimeHundredths, 1, 0, {1, 60, 0, 0}, "1,60,0,0"},
-      {kDisplayTimeHundredths, 1, 0, {1, 2, 61, 0}, "1,2,61,0"},
-      {kDisplayTimeHundredths, 1, 0, {1, 2, 3, 100}, "1,2,3,100"},
-      {kDisplayTimeHundredths, 1, 0, {1, -2, 3, 4}, "1,-2,3,4"},
-      {kDisplayTimeHundredths, 1, 0, {21, 0, 9}, "21,0,9"},
-  };
-  const FormatContext context =
-      MakeFormatContext(TextLocaleOf(QLocale(QLocale::German, QLocale::Germany)), 1.0);
-  for (const Row& row : rows) {
-    ExifTag definition;
-    definition.setze(1, 0, "Wert", row.code);
-    definition.scale = row.scale;
-    definition.offset = row.offset;
-    ZetExif item{1, kTypNumbers, {}, 0};
-    for (std::int64_t v : row.values) item.inhalt.emplace_back(v);
-    EXPECT_EQ(FormatGeneral(item, row.code, &definition, context), row.shown) << row.code;
-  }
-}
-
 TEST(AgreementCodes, CanonLensFromTheTable) {
   const LensTable table = LensTable::FromText("canon | 5 | Objektiv A\ncanon | 5 | Objektiv B\ncanon | 7 | C\n",
                                               "canon | 7 | Eigenes C\n", nullptr);

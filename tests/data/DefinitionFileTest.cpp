@@ -19,8 +19,6 @@
 namespace kelmarin {
 namespace {
 
-constexpr std::int32_t kNikonFirst = 16;
-
 // The shipped file, loaded once, with the messages of its loading.
 RecordingReporter loading;
 const std::unique_ptr<Definitions> loaded = LoadDefinitions(KELMARIN_DEF_FILE, loading);
@@ -129,10 +127,7 @@ TEST_F(DefinitionFile, EveryLabelIsWhole) {
   }
 }
 
-TEST_F(DefinitionFile, EnumeratedTagsHaveValueNamesInEveryTable) {
-  EXPECT_EQ(ValueName(0, kSectionThumbnail, 0x0103, 6), "JPEG (Vorschaubild)");
-  EXPECT_EQ(ValueName(0, kSectionGps, 0x0005, 1), "unter dem Meeresspiegel");
-  EXPECT_EQ(ValueName(kNikonFirst, kSectionMakernote, 0x0003, 12), "2 Megapixel Fine");
+TEST_F(DefinitionFile, EveryFlashValueHasATextOfItsOwn) {
   // Every flash value that EXIF 2.32 lists (Annex, Flash) has a text of its own.
   std::set<std::string> flashTexts;
   for (std::int32_t value : {0x00, 0x01, 0x05, 0x07, 0x08, 0x09, 0x0D, 0x0F, 0x10, 0x18, 0x19, 0x1D,

@@ -337,30 +337,17 @@ std::string RunTimeList(const ListParts& parts) {
   return list + trailer;
 }
 
-// An Apple makernote: "Apple iOS\0", version 1, its byte order, one entry (tag 3, UNDEFINED)
-// whose bytes follow the directory; offsets from the makernote start.
-std::vector<std::uint8_t> AppleApp1(ByteOrder order, const std::string& list) {
-  const bool big = order == ByteOrder::BigEndian;
-  const auto u16 = [big](std::uint32_t v) {
-    return big ? std::string{static_cast<char>(v >> 8), static_cast<char>(v)}
-               : std::string{static_cast<char>(v), static_cast<char>(v >> 8)};
-  };
-  const auto u32 = [&](std::uint32_t v) { return big ? u16(v >> 16) + u16(v) : u16(v) + u16(v >> 16); };
-  const std::string note = std::string("Apple iOS\0\0\1", 12) + (big ? "MM" : "II") + u16(1) + u16(3) + u16(7) +
-                           u32(static_cast<std::uint32_t>(list.size())) + u32(32) + u32(0) + list;
-  return test::PlainMakernoteApp1(order, "Apple", note);
-}
-
+// The run time's items read from an Apple makernote: "Apple iOS\0", version 1, its byte order, one
+// entry (tag 3, UNDEFINED) whose bytes follow the directory; offsets from the makernote start.
 std::string RunTime(ByteOrder order, const std::string& list) {
+  const TiffBuilder o(order);
+  const auto entry = test::Cat({o.U16(1), o.U16(3), o.U16(7), o.U32(static_cast<std::uint32_t>(list.size())),
+                                o.U32(32), o.U32(0)});
+  const std::string note = std::string("Apple iOS\0\0\1", 12) + (order == ByteOrder::BigEndian ? "MM" : "II") +
+                           std::string(entry.begin(), entry.end()) + list;
   ImageMetadata image;
-  ReadExifBlock(image, AppleApp1(order, list), nullptr);
-  std::string text;
-  for (int i = 1; i <= image.ExifCount(kSectionMakernote); ++i) {
-    const ZetExif* item = image.ExifPos(kSectionMakernote, i);
-    if (item->directory != 3) continue;
-    text += (text.empty() ? "" : " ") + std::to_string(item->tag) + "=" + std::to_string(*item->inhalt.Number(0));
-  }
-  return text;
+  ReadExifBlock(image, test::PlainMakernoteApp1(order, "Apple", note), nullptr);
+  return Items(image, 3);
 }
 
 TEST(AppleRunTime, DictionaryOfNumbers) {

@@ -34,6 +34,13 @@ using Bytes_ = std::vector<std::uint8_t>;
 
 const Definitions& Tables() { return ShippedDefinitions(); }
 
+// Numbers as 16-bit (or, wide, 32-bit) words in the builder's byte order.
+Bytes_ Words(const TiffBuilder& o, const std::vector<std::uint32_t>& numbers, bool wide = false) {
+  Bytes_ out;
+  for (const std::uint32_t v : numbers) out = Cat({out, wide ? o.U32(v) : o.U16(static_cast<std::uint16_t>(v))});
+  return out;
+}
+
 // The rows of an EXIF block as the window lists them, in German.
 std::vector<ListingRow> Listed(const Bytes_& app1) {
   auto source = std::make_shared<MetadataSource>();
@@ -151,16 +158,8 @@ INSTANTIATE_TEST_SUITE_P(ByteOrders, Agreement, ::testing::Values(ByteOrder::Lit
 TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
   const TiffBuilder order(GetParam());
   const auto word = [&](std::uint16_t v) { return order.U16(v); };
-  const auto words = [&](std::initializer_list<std::uint16_t> list) {
-    Bytes_ out;
-    for (std::uint16_t v : list) out = Cat({out, order.U16(v)});
-    return out;
-  };
-  const auto fractions = [&](std::initializer_list<std::uint32_t> list) {
-    Bytes_ out;
-    for (std::uint32_t v : list) out = Cat({out, order.U32(v)});
-    return out;
-  };
+  const auto words = [&](const std::vector<std::uint32_t>& list) { return Words(order, list); };
+  const auto fractions = [&](const std::vector<std::uint32_t>& list) { return Words(order, list, true); };
   // Minolta's camera settings: 56 big-endian 32-bit numbers, number n (from 1) set to value.
   const auto minolta = [](std::size_t n, std::uint32_t value) {
     Bytes_ out(4 * 56, 0);
@@ -304,11 +303,7 @@ TEST_P(Agreement, StoredValuesShowWhatTheyMean) {
 
 TEST_P(Agreement, ExifListsShowTheirMeaning) {
   const TiffBuilder order(GetParam());
-  const auto words = [&](std::initializer_list<std::uint16_t> list) {
-    Bytes_ out;
-    for (std::uint16_t v : list) out = Cat({out, order.U16(v)});
-    return out;
-  };
+  const auto words = [&](const std::vector<std::uint32_t>& list) { return Words(order, list); };
   struct Case {
     std::uint16_t tag;
     std::uint16_t type;
@@ -410,17 +405,13 @@ TEST(AgreementCodes, PatternsBitsAndPercentages) {
 // Canon's custom functions, the earlier form: the length word (the block's bytes, or as the D60
 // writes it, without the length word), then one word per function: number in the high byte,
 // setting in the low byte.
-Bytes_ WordForm(const TiffBuilder& o, std::vector<std::uint16_t> functions, int lengthChange = 0) {
-  Bytes_ out = o.U16(static_cast<std::uint16_t>(2 + 2 * functions.size() + lengthChange));
-  for (const std::uint16_t word : functions) out = Cat({out, o.U16(word)});
-  return out;
+Bytes_ WordForm(const TiffBuilder& o, const std::vector<std::uint32_t>& functions, int lengthChange = 0) {
+  return Cat({o.U16(static_cast<std::uint16_t>(2 + 2 * functions.size() + lengthChange)), Words(o, functions)});
 }
 
 // The later form from its 32-bit words after the length; the length is the block's own unless given.
-Bytes_ GroupForm(const TiffBuilder& o, std::vector<std::uint32_t> words, int lengthChange = 0) {
-  Bytes_ out = Cat({o.U16(static_cast<std::uint16_t>(4 + 4 * words.size() + lengthChange)), o.U16(0)});
-  for (const std::uint32_t word : words) out = Cat({out, o.U32(word)});
-  return out;
+Bytes_ GroupForm(const TiffBuilder& o, const std::vector<std::uint32_t>& words, int lengthChange = 0) {
+  return Cat({o.U16(static_cast<std::uint16_t>(4 + 4 * words.size() + lengthChange)), o.U16(0), Words(o, words, true)});
 }
 
 TEST_P(Agreement, CanonFunctionsNamedWithTheirSettingsAndBoundedByTheirBlock) {
@@ -468,6 +459,7 @@ TEST_P(Agreement, CanonFunctionsNamedWithTheirSettingsAndBoundedByTheirBlock) {
       {"Canon EOS 20D", 0x0099, GroupForm(o, {2, 1, 4, 0, 20, 1, 0x0101, 1, 0}), ""},
       {"Canon EOS 20D", 0x0099, GroupForm(o, {1, 1, 8 + 8 + 12, 2, 0x0101, 1, 0, 0x0103, 1000, 1}),
        "153:257|Belichtungsstufen|1/3 Stufe\n"},
+      {"Canon EOS 20D", 0x0099, GroupForm(o, {1, 1, 8 + 12, 1, 0x0101, 2, 0, 99}), ""},  // one value too many
       {"Canon EOS 20D", 0x0099, GroupForm(o, {1, 1, 8 + 12, 5, 0x0101, 1, 0, 0x0103, 1, 1}),
        "153:257|Belichtungsstufen|1/3 Stufe\n"},
       {"Canon EOS 20D", 0x0099, GroupForm(o, {0xFFFFFFFF, 1, 8 + 12, 1, 0x0101, 1, 0}),

@@ -35,9 +35,11 @@ std::string Packet(const std::string& body, const std::string& extraNamespaces =
          extraNamespaces + body + "</rdf:Description></rdf:RDF></x:xmpmeta><?xpacket end='w'?>";
 }
 
-std::string Listed(const std::vector<XmpProperty>& properties) {
+// Path (with the namespaces of the top-level property and of the last part), value.
+std::string Listed(const std::vector<XmpProperty>& properties, bool namespaces = false) {
   std::string out;
-  for (const XmpProperty& p : properties) out += p.path + "=" + p.value + ";";
+  for (const XmpProperty& p : properties)
+    out += p.path + (namespaces ? "{" + p.ns + "|" + p.leafNs + "}" : "") + "=" + p.value + ";";
   return out;
 }
 
@@ -404,13 +406,6 @@ std::string Described(const std::string& outer, const std::string& attributes, c
          ">" + body + "</rdf:Description></rdf:RDF></x:xmpmeta>";
 }
 
-// Path, namespace of the top-level property and of the last part, value.
-std::string ListedWithNamespaces(const std::vector<XmpProperty>& properties) {
-  std::string out;
-  for (const XmpProperty& p : properties) out += p.path + "{" + p.ns + "|" + p.leafNs + "}=" + p.value + ";";
-  return out;
-}
-
 TEST(XmpPacketTest, PrefixesResolveToTheNamespacesInScope) {
   constexpr const char* kDc = "http://purl.org/dc/elements/1.1/";
   constexpr const char* kRdfNs = "http://www.w3.org/1999/02/22-rdf-syntax-ns#";
@@ -464,7 +459,7 @@ TEST(XmpPacketTest, PrefixesResolveToTheNamespacesInScope) {
   };
   for (const Case& c : cases) {
     const XmpPacket packet = ParseXmpPacket(c.packet, &Words());
-    EXPECT_EQ(ListedWithNamespaces(packet.properties), c.expected) << c.what;
+    EXPECT_EQ(Listed(packet.properties, true), c.expected) << c.what;
     EXPECT_EQ(packet.problem, c.problem) << c.what;
     if (c.faultAt != nullptr) {
       EXPECT_EQ(packet.line, 1u) << c.what;

@@ -140,21 +140,15 @@ TEST(XmpPacketTest, HostilePacketsAreCutWithTheirReason) {
   const std::string padding = '\n' + std::string(100, ' ') + "\n\t" + std::string(37, ' ') + '\n' + "   ";
   const std::string node =
       "<rdf:Description xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#' xmlns:d='u'";
-  const struct {
-    std::string packet;
-    XmpProblem problem;
-    std::uint64_t line;
-  } padded[] = {
+  const std::tuple<std::string, XmpProblem, std::uint64_t> padded[] = {
       {node + "><d:b>1</d:b>" + padding + "<?xpacket end='w'?>", XmpProblem::Damaged, 4},
       {node + " d:c='2'/>" + padding + "<?xpacket end='w'?><b/>", XmpProblem::Damaged, 4},
       {node + " d:c='2'/>" + padding + "<?xpacket end='\x01'?>", XmpProblem::Damaged, 4},
       {node + " d:c='2'/>" + padding + "<?xpacket end='w'?>", XmpProblem::None, 0},
   };
-  for (const auto& c : padded) {
-    const XmpPacket packet = ParseXmpPacket(c.packet, nullptr);
-    EXPECT_EQ(packet.problem, c.problem) << c.packet;
-    EXPECT_EQ(packet.line, c.line) << c.packet;
-    EXPECT_EQ(packet.properties.size(), 1u) << c.packet;
+  for (const auto& [text, problem, line] : padded) {
+    const XmpPacket packet = ParseXmpPacket(text, nullptr);
+    EXPECT_EQ(std::tuple(packet.problem, packet.line, packet.properties.size()), std::tuple(problem, line, 1u)) << text;
   }
 }
 

@@ -110,13 +110,8 @@ TEST(XmpPacketTest, HostilePacketsAreCutWithTheirReason) {
   std::string properties;
   for (std::size_t i = 0; i <= kXmpMaxProperties; ++i) properties += "<dc:a>1</dc:a>";
   const std::string many = Packet(">" + properties);
-  struct Case {
-    const char* what;
-    std::string packet;
-    XmpProblem problem;
-    std::size_t properties;
-  };
-  const Case cases[] = {
+  // What, the packet, its problem and the properties read before it.
+  const std::tuple<const char*, std::string, XmpProblem, std::size_t> cases[] = {
       {"billion laughs", laughs, XmpProblem::Refused, 0},
       {"external entity", external, XmpProblem::Refused, 0},
       {"damaged after a property", Packet("><dc:a>1</dc:a><dc:b>2</dc:c>"), XmpProblem::Damaged, 1},
@@ -124,12 +119,11 @@ TEST(XmpPacketTest, HostilePacketsAreCutWithTheirReason) {
       {"too large", Packet("><dc:a>1</dc:a><dc:b>" + std::string(kXmpMaxPacketBytes, 'x') + "</dc:b>"),
        XmpProblem::TooLarge, 1},
   };
-  for (const Case& c : cases) {
-    const XmpPacket packet = ParseXmpPacket(c.packet, &Words());
-    EXPECT_EQ(packet.problem, c.problem) << c.what;
-    EXPECT_EQ(packet.properties.size(), c.properties) << c.what;
-    for (const XmpProperty& p : packet.properties)
-      EXPECT_EQ(p.value.find("lol"), std::string::npos) << c.what;
+  for (const auto& [what, text, problem, count] : cases) {
+    const XmpPacket packet = ParseXmpPacket(text, &Words());
+    EXPECT_EQ(packet.problem, problem) << what;
+    EXPECT_EQ(packet.properties.size(), count) << what;
+    for (const XmpProperty& p : packet.properties) EXPECT_EQ(p.value.find("lol"), std::string::npos) << what;
   }
   const XmpPacket damaged = ParseXmpPacket("<a>\n<b></c>", nullptr);
   EXPECT_EQ(damaged.line, 2u);

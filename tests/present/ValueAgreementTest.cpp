@@ -136,13 +136,14 @@ std::string ExifRow(ByteOrder order, std::uint16_t tag, std::uint16_t type, cons
   return "(keine Zeile)";
 }
 
-// The makernote rows of sub-directories ("directory:tag|label|shown"), one per line.
-std::string SubdirectoryRows(ByteOrder order, const std::string& make, const std::string& model,
-                             const std::function<Entry(TiffBuilder&)>& note) {
+// The makernote rows ("tag|label|shown", each followed by `end`) of `directory`, of every
+// sub-directory (-1), or the sub-rows of list values (0).
+std::string RowsOf(const std::vector<ListingRow>& rows, std::int32_t directory, const std::string& end) {
   std::string text;
-  for (const ListingRow& row : ListedWith(order, make, model, note)) {
-    if (row.section == kSectionMakernote && row.directory != 0)
-      text += row.tag + '|' + row.label + '|' + row.information + '\n';
+  for (const ListingRow& row : rows) {
+    if (row.section != kSectionMakernote || (directory < 0 ? row.directory == 0 : row.directory != directory)) continue;
+    if (directory == 0 && row.tag.find('.') == std::string::npos) continue;
+    text += row.tag + '|' + row.label + '|' + row.information + end;
   }
   return text;
 }
@@ -467,8 +468,8 @@ TEST_P(Agreement, CanonFunctionsNamedWithTheirSettingsAndBoundedByTheirBlock) {
   };
   for (const Case& c : cases) {
     const std::uint16_t type = c.tag == 0x0099 ? 4 : 3;
-    EXPECT_EQ(SubdirectoryRows(GetParam(), "Canon", c.model,
-                               [&](TiffBuilder& t) { return Canon(t, c.tag, type, c.block); }),
+    EXPECT_EQ(RowsOf(ListedWith(GetParam(), "Canon", c.model,
+                                [&](TiffBuilder& t) { return Canon(t, c.tag, type, c.block); }), -1, "\n"),
               c.shown)
         << c.model << " " << &c - cases;
   }
@@ -490,23 +491,14 @@ TEST_P(Agreement, OlympusE1SubdirectoryBlobsAreReadAsTheirDirectories) {
       t.Append(Cat({t.U32(2163), t.U32(100)}));
       return t.At(0x927C, 7, t.Size() - start, start);
     };
-    EXPECT_EQ(SubdirectoryRows(GetParam(), "OLYMPUS OPTICAL CO.,LTD", "E-1", note),
+    EXPECT_EQ(RowsOf(ListedWith(GetParam(), kOlympus, "E-1", note), -1, "\n"),
               shorter == 0 ? "8208:256|Kameratyp|E-1\n8208:259|Sensordiagonale (mm)|21.6\n" : "");
   }
 }
 
 // Nikon's binary blocks (and Panasonic's face counts): ISO codes as ISO speeds, flash compensations
 // in EV, bit fields and codes by their names; the block's rows, or (directory 0) the sub-rows of
-// list values, as "tag|label|shown" separated by "; ".
-std::string BlockRows(const Bytes_& app1, std::int32_t directory) {
-  std::string text;
-  for (const ListingRow& row : Listed(app1)) {
-    if (row.section != kSectionMakernote || row.directory != directory) continue;
-    if (directory == 0 && row.tag.find('.') == std::string::npos) continue;
-    text += (text.empty() ? "" : "; ") + row.tag + '|' + row.label + '|' + row.information;
-  }
-  return text;
-}
+// list values.
 
 TEST(NikonBlockText, ShownWithTheShippedDefinitions) {
   const std::tuple<std::uint16_t, std::string, const char*> blocks[] = {
@@ -529,11 +521,12 @@ TEST(NikonBlockText, ShownWithTheShippedDefinitions) {
        "185:2|AF-Feinabstimmung Anpassung|-2; 185:3|AF-Feinabstimmung Anpassung (Tele)|2"},
   };
   for (const auto& [tag, block, shown] : blocks)
-    EXPECT_EQ(BlockRows(test::NikonBlocksApp1(ByteOrder::BigEndian, {{tag, block}}, "4012345", 395), tag), shown);
+    EXPECT_EQ(RowsOf(Listed(test::NikonBlocksApp1(ByteOrder::BigEndian, {{tag, block}}, "4012345", 395)), tag, "; "),
+              shown + "; "s);
   // Panasonic's face blocks: their first 16-bit number (little-endian) as a sub-row.
   const std::string note = "Panasonic\0\0\0\x02\0\x4E\0\x07\0\x04\0\0\0\x03\x01\x09\0\x61\0\x07\0\x04\0\0\0\x02\0\0\0\0\0\0\0"s;
-  EXPECT_EQ(BlockRows(test::PlainMakernoteApp1(ByteOrder::LittleEndian, "Panasonic", note), 0),
-            "78.1|Zahl der Gesichtspositionen|259; 97.1|Zahl der wiedererkannten Gesichter|2");
+  EXPECT_EQ(RowsOf(Listed(test::PlainMakernoteApp1(ByteOrder::LittleEndian, "Panasonic", note)), 0, "; "),
+            "78.1|Zahl der Gesichtspositionen|259; 97.1|Zahl der wiedererkannten Gesichter|2; ");
 }
 
 }  // namespace

@@ -88,7 +88,7 @@ Block ExifPayload() {
 struct LocationCase {
   const char* name;
   std::uint8_t fieldSizes;
-  std::vector<Block> exifLocations;  // of item 2; item 1 is located at the payload
+  Block exifLocation;  // of item 2; item 1 is located at the payload
   bool read;
   std::size_t blocks;
 };
@@ -98,21 +98,20 @@ TEST(HeifItemLocations, ExtentsAreBoundedByTheFile) {
   const auto size = static_cast<std::uint32_t>(exif.size());
   const Block picture = HeifLocation(1, 0, {{kHeifPayloadAt, 1}});
   const LocationCase cases[] = {
-      {"one extent", 0x44, {HeifLocation(2, 0, {{kHeifPayloadAt, size}})}, true, 1},
-      {"two extents", 0x44, {HeifLocation(2, 0, {{kHeifPayloadAt, 5}, {kHeifPayloadAt + 5, size - 5}})}, true,
+      {"one extent", 0x44, HeifLocation(2, 0, {{kHeifPayloadAt, size}}), true, 1},
+      {"two extents", 0x44, HeifLocation(2, 0, {{kHeifPayloadAt, 5}, {kHeifPayloadAt + 5, size - 5}}), true,
        1},
-      {"up to the end", 0x44, {HeifLocation(2, 0, {{kHeifPayloadAt, 0}})}, true, 1},
-      {"the whole file twice", 0x44, {HeifLocation(2, 0, {{0, 0}, {0, 0}})}, true, 0},
-      {"past the end", 0x44, {HeifLocation(2, 0, {{kHeifPayloadAt, 1 << 20}})}, true, 0},
-      {"an unknown construction", 0x44, {HeifLocation(2, 2, {{kHeifPayloadAt, size}})}, true, 0},
-      {"fields of no width", 0x00, {{0, 2, 0, 0, 0, 0, 0xFF, 0xFF}}, true, 0},
-      {"more extents than the box holds", 0x44, {{0, 2, 0, 0, 0, 0, 0, 3, 0, 0, 0, 32, 0, 0, 0, 4}}, false,
-       0},
-      {"fields of three bytes", 0x33, {{0, 2, 0, 0, 0, 0, 0, 1, 0, 0, 32, 0, 0, 4}}, false, 0},
+      {"up to the end", 0x44, HeifLocation(2, 0, {{kHeifPayloadAt, 0}}), true, 1},
+      {"the whole file twice", 0x44, HeifLocation(2, 0, {{0, 0}, {0, 0}}), true, 0},
+      {"past the end", 0x44, HeifLocation(2, 0, {{kHeifPayloadAt, 1 << 20}}), true, 0},
+      {"an unknown construction", 0x44, HeifLocation(2, 2, {{kHeifPayloadAt, size}}), true, 0},
+      {"fields of no width", 0x00, {0, 2, 0, 0, 0, 0, 0xFF, 0xFF}, true, 0},
+      {"more extents than the box holds", 0x44, {0, 2, 0, 0, 0, 0, 0, 3, 0, 0, 0, 32, 0, 0, 0, 4}, false, 0},
+      {"fields of three bytes", 0x33, {0, 2, 0, 0, 0, 0, 0, 1, 0, 0, 32, 0, 0, 4}, false, 0},
   };
   for (const LocationCase& c : cases) {
     const Block first = c.fieldSizes == 0x44 ? picture : Block{0, 1, 0, 0, 0, 0, 0, 0};
-    const Block file = test::HeifFile(exif, 1, c.fieldSizes, 2, Cat({first, c.exifLocations.front()}));
+    const Block file = test::HeifFile(exif, 1, c.fieldSizes, 2, Cat({first, c.exifLocation}));
     MetadataSource source;
     EXPECT_EQ(ReadHeifContainer(file, source), c.read) << c.name;
     ASSERT_EQ(source.tiffBlocks.size(), c.blocks) << c.name;

@@ -188,7 +188,7 @@ TEST(DefinitionNumber, DecimalAndTwosComplementHexadecimal) {
   }
 }
 
-TEST(FocalFactor, PlainDecimalsWithAPointWhateverTheLocale) {
+TEST(FocalFactor, PlainDecimalsAndModelsComparedWithoutSpacesBracketsAndCase) {
   for (const auto& [field, value] : {std::pair{"  1.6 ", 1.6}, {"2", 2.0}, {".5", 0.5}, {"-1.25", -1.25}}) {
     EXPECT_EQ(ParseFocalFactor(field).code, 0) << field;
     EXPECT_DOUBLE_EQ(ParseFocalFactor(field).value, value) << field;
@@ -198,9 +198,6 @@ TEST(FocalFactor, PlainDecimalsWithAPointWhateverTheLocale) {
     EXPECT_EQ(ParseFocalFactor(field).code, kCodeNotANumber) << '"' << field << '"';
   }
   EXPECT_EQ(ParseFocalFactor("1" + std::string(400, '0')).code, kCodeOutOfRange);
-}
-
-TEST(FocalFactor, ModelsAreComparedWithoutSpacesBracketsAndCase) {
   // Only spaces are removed; Windows-1252 bytes come from an image.
   const std::pair<const char*, const char*> models[] = {
       {"XY 300 (Sonderserie)", "XY300"}, {"(alles Klammer)", ""}, {"a (b) (c)", "A"},
@@ -476,7 +473,7 @@ TEST(StampedLoad, QuickLoadsGiveTheFullTables) {
   fs::remove_all(WriteDefinitions("").parent_path());
 }
 
-TEST(Utf8Validity, AcceptsWellFormedAndRejectsMalformedText) {
+TEST(Utf8, ValidityWindows1252AndEachEncodedLength) {
   for (const char* text :
        {"", "Müller", "\xE2\x82\xAC", "\xF0\x9F\x93\xB7", "\xF4\x8F\xBF\xBF", "\xEF\xBB\xBF",
         "Canon EF 70-200mm f/2.8L Müller"}) {
@@ -491,9 +488,6 @@ TEST(Utf8Validity, AcceptsWellFormedAndRejectsMalformedText) {
         "0123456789abcdef\xC3", "01234567\x80"}) {
     EXPECT_FALSE(IsValidUtf8(text)) << testing::PrintToString(text);
   }
-}
-
-TEST(BytesToUtf8, KeepsUtf8AndReadsEverythingElseAsWindows1252) {
   EXPECT_EQ(BytesToUtf8("Müller"), "Müller");
   EXPECT_EQ(BytesToUtf8("M\xFCller"), "Müller");
   EXPECT_EQ(BytesToUtf8("\x80 \x8A \x96 \x99 \x9F \xA0"), "€ Š – ™ Ÿ \xC2\xA0");
@@ -507,9 +501,6 @@ TEST(BytesToUtf8, KeepsUtf8AndReadsEverythingElseAsWindows1252) {
     AppendUtf8(encoded, Cp1252ToUnicode(static_cast<unsigned char>(byte)));
     EXPECT_TRUE(IsValidUtf8(encoded)) << byte;
   }
-}
-
-TEST(AppendUtf8, EncodesEachLengthAtItsBoundaries) {
   const std::pair<char32_t, std::string> cases[] = {{0x00, std::string(1, '\0')},
                                                     {0x7F, "\x7F"}, {0x80, "\xC2\x80"}, {0x7FF, "\xDF\xBF"},
                                                     {0x800, "\xE0\xA0\x80"}, {0xFFFF, "\xEF\xBF\xBF"},

@@ -181,11 +181,9 @@ TEST(XmpSourcesTest, ExtendedXmpIsJoinedOnlyWhenWhole) {
   };
   const Case cases[] = {
       {"in order", {ExtendedPart(kGuid, total, 0, first), ExtendedPart(kGuid, total, 100, second)},
-       "dc:a=big;",
-       0},
+       "dc:a=big;", 0},
       {"out of order", {ExtendedPart(kGuid, total, 100, second), ExtendedPart(kGuid, total, 0, first)},
-       "dc:a=big;",
-       0},
+       "dc:a=big;", 0},
       {"wrong GUID", {ExtendedPart(std::string(32, 'F'), total, 0, extended)}, "", 0},
       {"gap", {ExtendedPart(kGuid, total, 0, first), ExtendedPart(kGuid, total, 101, second.substr(1))}, "",
        1},

@@ -130,9 +130,8 @@ std::string MakernoteRow(ByteOrder order, const std::string& make, const std::st
 // The shown text of an entry of the Exif directory.
 std::string ExifRow(ByteOrder order, std::uint16_t tag, std::uint16_t type, const Bytes_& bytes) {
   const auto entry = [&](TiffBuilder& t) { return EntryOf(t, tag, type, bytes, bytes.size() > 4 ? t.Append(bytes) : 0); };
-  for (const ListingRow& row : ListedWith(order, "Maker", "", entry)) {
+  for (const ListingRow& row : ListedWith(order, "Maker", "", entry))
     if (row.section == kSectionMain && row.tagNumber == tag) return row.information;
-  }
   return "(keine Zeile)";
 }
 

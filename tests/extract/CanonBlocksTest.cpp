@@ -43,14 +43,12 @@ Writer Words(ByteOrder order, std::size_t count, std::uint32_t (*word)(std::size
   return w;
 }
 
-std::string Items(const ImageMetadata& image, std::int32_t directory) {
-  return test::MakernoteItems(image, directory);
-}
-
-std::string Read(const std::vector<std::uint8_t>& app1, std::int32_t directory) {
+// The items of a block, the one value of its tag in a Canon body's makernote.
+std::string Read(ByteOrder order, const std::string& model, std::uint32_t modelId, std::uint16_t tag,
+                 std::uint16_t type, const std::vector<std::uint8_t>& bytes) {
   ImageMetadata image;
-  ReadExifBlock(image, app1, nullptr);
-  return Items(image, directory);
+  ReadExifBlock(image, CanonApp1(order, model, modelId, {{tag, type, bytes}}), nullptr);
+  return test::MakernoteItems(image, tag);
 }
 
 // A camera information block with a distinct value at each place of the body's layout: bytes
@@ -80,14 +78,12 @@ TEST(CanonBlocks, CameraInfoPerBody) {
   const std::string common = "1=43 2=136 3=72 4=6 5=152 6=300 7=1 8=484 9=446 10=9 11=5200 12=224 ";
   const std::string styles = " 256=0 257=0 258=0 259=0 260=0 261=0 264=-2 ";
   for (const ByteOrder order : kOrders) {
-    const std::string shown450 = Read(CanonApp1(order, "Canon EOS 450D", kId450D,
-                                                {{0x000D, 7, CameraInfo(order, false).bytes}}), 0x000D);
+    const std::string shown450 = Read(order, "Canon EOS 450D", kId450D, 0x000D, 7, CameraInfo(order, false).bytes);
     EXPECT_TRUE(shown450.starts_with(common + "15='1.0.4' 16='Anna' 17=100 18=70000 19='EF-S18-55mm'" + styles))
         << shown450;
     EXPECT_NE(shown450.find(" 300=-559038737 "), std::string::npos) << shown450;
     EXPECT_NE(shown450.find(" 385=0 386=131 387=0"), std::string::npos) << shown450;
-    const std::string shown1000 = Read(CanonApp1(order, "Canon EOS 1000D", kId1000D,
-                                                 {{0x000D, 7, CameraInfo(order, true).bytes}}), 0x000D);
+    const std::string shown1000 = Read(order, "Canon EOS 1000D", kId1000D, 0x000D, 7, CameraInfo(order, true).bytes);
     EXPECT_TRUE(shown1000.starts_with(common + "13=18 14=55 15='1.0.4' 17=100 18=70000 19='EF-S18-55mm'" + styles))
         << shown1000;
     EXPECT_NE(shown1000.find(" 386=131 "), std::string::npos) << shown1000;
@@ -95,7 +91,7 @@ TEST(CanonBlocks, CameraInfoPerBody) {
     // Cut before the lens name: the picture styles and the lens are left out, the rest stays.
     Writer cut = CameraInfo(order, false);
     cut.bytes.resize(0x140);
-    EXPECT_EQ(Read(CanonApp1(order, "Canon EOS 450D", kId450D, {{0x000D, 7, cut.bytes}}), 0x000D),
+    EXPECT_EQ(Read(order, "Canon EOS 450D", kId450D, 0x000D, 7, cut.bytes),
               common + "15='1.0.4' 16='Anna' 17=100");
     // The compact bodies' 32-bit list: the temperature's place follows from the list's length.
     for (const auto& [count, index, shown] : {std::tuple<std::size_t, std::size_t, const char*>{104, 100, "20=-5"},
@@ -103,12 +99,10 @@ TEST(CanonBlocks, CameraInfoPerBody) {
       Writer list{order, {}};
       list.Put(4 * (count - 1), 0, 4);
       list.Put(4 * index, static_cast<std::uint32_t>(-5), 4);
-      EXPECT_EQ(Read(CanonApp1(order, "Canon PowerShot SD600", 1, {{0x000D, 4, list.bytes}}), 0x000D), shown) << count;
+      EXPECT_EQ(Read(order, "Canon PowerShot SD600", 1, 0x000D, 4, list.bytes), shown) << count;
     }
     // A body without a layout.
-    EXPECT_EQ(Read(CanonApp1(order, "Canon EOS 7D", 0x80000250, {{0x000D, 7, CameraInfo(order, false).bytes}}),
-                   0x000D),
-              "");
+    EXPECT_EQ(Read(order, "Canon EOS 7D", 0x80000250, 0x000D, 7, CameraInfo(order, false).bytes), "");
   }
 }
 
@@ -120,7 +114,7 @@ TEST(CanonBlocks, CameraInfoOfTheLaterPlaces) {
     eos40.Text(0xFF, "1.1.1"), eos40.Put(0x133, 41, 4), eos40.Put(0x13F, 101, 4), eos40.Text(0x92B, "EF50");
     eos40.Put(0x25B + 24, static_cast<std::uint32_t>(-3), 4);
     eos40.bytes.resize(0x92B + 64);
-    const std::string shown40 = Read(CanonApp1(order, "Canon EOS 40D", 0x80000190, {{0x000D, 7, eos40.bytes}}), 0x000D);
+    const std::string shown40 = Read(order, "Canon EOS 40D", 0x80000190, 0x000D, 7, eos40.bytes);
     EXPECT_TRUE(shown40.starts_with(unset + "5=0 6=0 7=0 8=0 9=0 10=0 11=0 12=224 13=17 14=85 15='1.1.1' 18=41 21=101 "
                                             "19='EF50' 256=0 257=0 258=0 259=0 260=0 261=0 264=-3 "))
         << shown40;
@@ -130,8 +124,7 @@ TEST(CanonBlocks, CameraInfoOfTheLaterPlaces) {
     eos550.Put(0x101, 18, 2, true), eos550.Put(0x103, 135, 2, true), eos550.Text(0x1A4, "1.0.9");
     eos550.Put(0x1E4, 7, 4), eos550.Put(0x1F0, 102, 4), eos550.Put(0x31C + 24, static_cast<std::uint32_t>(-1), 4);
     eos550.bytes.resize(0x31C + 0xE0);
-    const std::string shown550 =
-        Read(CanonApp1(order, "Canon EOS 550D", 0x80000270, {{0x000D, 7, eos550.bytes}}), 0x000D);
+    const std::string shown550 = Read(order, "Canon EOS 550D", 0x80000270, 0x000D, 7, eos550.bytes);
     EXPECT_TRUE(shown550.starts_with(unset + "5=150 6=250 7=2 8=300 9=200 10=5 11=6000 12=254 13=18 14=135 "
                                              "15='1.0.9' 18=7 21=102 256=0 257=0 258=0 259=0 260=0 261=0 264=-1 "))
         << shown550;
@@ -176,15 +169,13 @@ TEST(CanonBlocks, ColorDataByLengthAndVersion) {
     for (const Case& c : cases) {
       Writer w = Words(order, c.words, +word);
       w.Put(0, c.version, 2);
-      const std::string shown = Read(CanonApp1(order, "Canon EOS 450D", kId450D, {{0x4001, 3, w.bytes}}), 0x4001);
+      const std::string shown = Read(order, "Canon EOS 450D", kId450D, 0x4001, 3, w.bytes);
       for (const std::string& part : c.shown) EXPECT_NE(shown.find(part), std::string::npos) << c.name << ": " << shown;
       for (const std::string& part : c.absent)
         EXPECT_EQ((" " + shown).find(" " + part), std::string::npos) << c.name << ": " << shown;
     }
     // A length of no known form.
-    EXPECT_EQ(Read(CanonApp1(order, "Canon EOS 450D", kId450D, {{0x4001, 3, Words(order, 583, +word).bytes}}),
-                   0x4001),
-              "");
+    EXPECT_EQ(Read(order, "Canon EOS 450D", kId450D, 0x4001, 3, Words(order, 583, +word).bytes), "");
   }
 }
 
@@ -203,20 +194,19 @@ TEST(CanonBlocks, AfRecordsByPointCount) {
     return w.bytes;
   };
   for (const ByteOrder order : kOrders) {
-    EXPECT_EQ(Read(CanonApp1(order, "Canon EOS 450D", kId450D, {{0x0026, 3, af2(order, 24)}}), 0x0026),
+    EXPECT_EQ(Read(order, "Canon EOS 450D", kId450D, 0x0026, 3, af2(order, 24)),
               "8=115,116,117 9=153,154,155 10=-674,0,674 11=321,0,-321 12=2 13=5");
     // A compact body: its own two words instead of the selected points, then the primary point.
-    EXPECT_EQ(Read(CanonApp1(order, "Canon PowerShot G9", 1, {{0x0026, 3, af2(order, 24)}}), 0x0026),
+    EXPECT_EQ(Read(order, "Canon PowerShot G9", 1, 0x0026, 3, af2(order, 24)),
               "8=115,116,117 9=153,154,155 10=-674,0,674 11=321,0,-321 12=2 14=7");
     // Cut inside the heights: the widths alone.
-    EXPECT_EQ(Read(CanonApp1(order, "Canon EOS 450D", kId450D, {{0x0026, 3, af2(order, 13)}}), 0x0026),
-              "8=115,116,117");
+    EXPECT_EQ(Read(order, "Canon EOS 450D", kId450D, 0x0026, 3, af2(order, 13)), "8=115,116,117");
     // The first record: the primary point follows the bits, or in the 36-word form eight words later.
-    EXPECT_EQ(Read(CanonApp1(order, "Canon PowerShot A70", 1, {{0x0012, 3, af1(order, 16)}}), 0x0012),
+    EXPECT_EQ(Read(order, "Canon PowerShot A70", 1, 0x0012, 3, af1(order, 16)),
               "8=108,109,110 9=111,112,113 10=114 11=115");
-    EXPECT_EQ(Read(CanonApp1(order, "Canon PowerShot A70", 1, {{0x0012, 3, af1(order, 36)}}), 0x0012),
+    EXPECT_EQ(Read(order, "Canon PowerShot A70", 1, 0x0012, 3, af1(order, 36)),
               "8=108,109,110 9=111,112,113 10=114 12=123");
-    EXPECT_EQ(Read(CanonApp1(order, "Canon EOS D60", 1, {{0x0012, 3, af1(order, 16)}}), 0x0012),
+    EXPECT_EQ(Read(order, "Canon EOS D60", 1, 0x0012, 3, af1(order, 16)),
               "8=108,109,110 9=111,112,113 10=114 12=115");
   }
 }

@@ -35,9 +35,11 @@ std::string Packet(const std::string& body, const std::string& extraNamespaces =
          extraNamespaces + body + "</rdf:Description></rdf:RDF></x:xmpmeta><?xpacket end='w'?>";
 }
 
-std::string Listed(const std::vector<XmpProperty>& properties) {
+// Path (with the namespaces of the top-level property and of the last part), value.
+std::string Listed(const std::vector<XmpProperty>& properties, bool namespaces = false) {
   std::string out;
-  for (const XmpProperty& p : properties) out += p.path + "=" + p.value + ";";
+  for (const XmpProperty& p : properties)
+    out += p.path + (namespaces ? "{" + p.ns + "|" + p.leafNs + "}" : "") + "=" + p.value + ";";
   return out;
 }
 
@@ -55,8 +57,7 @@ TEST(XmpPacketTest, ReadsRdfAsXmpWritesIt) {
        Packet("><dc:subject><rdf:Bag><rdf:li>Berg</rdf:li><rdf:li>See</rdf:li></rdf:Bag></dc:subject>"
               "<dc:creator><rdf:Seq><rdf:li>Ann</rdf:li></rdf:Seq></dc:creator>"),
        "dc:subject[1]=Berg;dc:subject[2]=See;dc:creator[1]=Ann;"},
-      {"alt by language",
-       Packet(
+      {"alt by language", Packet(
            "><dc:title><rdf:Alt><rdf:li xml:lang='x-default'>Hi</rdf:li><rdf:li xml:lang='de'>Hallo</rdf:li>"
            "</rdf:Alt></dc:title>"),
        "dc:title[x-default]=Hi;dc:title[de]=Hallo;"},
@@ -66,8 +67,7 @@ TEST(XmpPacketTest, ReadsRdfAsXmpWritesIt) {
               "</Iptc4xmpCore:CreatorContactInfo>"),
        "Iptc4xmpCore:CreatorContactInfo/Iptc4xmpCore:CiAdrCity=Bonn;"
        "Iptc4xmpCore:CreatorContactInfo/Iptc4xmpCore:CiEmailWork=a@b.de;"},
-      {"parseType Resource and resource",
-       Packet("><Iptc4xmpCore:CreatorContactInfo "
+      {"parseType Resource and resource", Packet("><Iptc4xmpCore:CreatorContactInfo "
               "rdf:parseType='Resource'><Iptc4xmpCore:CiTelWork>1</Iptc4xmpCore:CiTelWork>"
               "</Iptc4xmpCore:CreatorContactInfo><xmp:BaseURL rdf:resource='http://x.de/'/>"),
        "Iptc4xmpCore:CreatorContactInfo/Iptc4xmpCore:CiTelWork=1;xmp:BaseURL=http://x.de/;"},
@@ -79,8 +79,7 @@ TEST(XmpPacketTest, ReadsRdfAsXmpWritesIt) {
        Packet("><foo:Rating>5</foo:Rating><q:Thing>x</q:Thing>",
               "xmlns:foo='http://ns.adobe.com/xap/1.0/' xmlns:q='http://example.org/q/' "),
        "xmp:Rating=5;q:Thing=x;"},
-      {"x:xmptk and empty value",
-       "<x:xmpmeta xmlns:x='adobe:ns:meta/' x:xmptk='T 1'><rdf:RDF "
+      {"x:xmptk and empty value", "<x:xmpmeta xmlns:x='adobe:ns:meta/' x:xmptk='T 1'><rdf:RDF "
        "xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'><rdf:Description "
        "xmlns:dc='http://purl.org/dc/elements/1.1/'><dc:source/></rdf:Description></rdf:RDF></"
        "x:xmpmeta>\0\0 ",
@@ -111,27 +110,20 @@ TEST(XmpPacketTest, HostilePacketsAreCutWithTheirReason) {
   std::string properties;
   for (std::size_t i = 0; i <= kXmpMaxProperties; ++i) properties += "<dc:a>1</dc:a>";
   const std::string many = Packet(">" + properties);
-  struct Case {
-    const char* what;
-    std::string packet;
-    XmpProblem problem;
-    std::size_t properties;
-  };
-  const Case cases[] = {
+  // What, the packet, its problem and the properties read before it.
+  const std::tuple<const char*, std::string, XmpProblem, std::size_t> cases[] = {
       {"billion laughs", laughs, XmpProblem::Refused, 0},
       {"external entity", external, XmpProblem::Refused, 0},
       {"damaged after a property", Packet("><dc:a>1</dc:a><dc:b>2</dc:c>"), XmpProblem::Damaged, 1},
-      {"too deep", deep, XmpProblem::TooDeep, 0},
-      {"too many", many, XmpProblem::TooMany, 100000},
+      {"too deep", deep, XmpProblem::TooDeep, 0}, {"too many", many, XmpProblem::TooMany, 100000},
       {"too large", Packet("><dc:a>1</dc:a><dc:b>" + std::string(kXmpMaxPacketBytes, 'x') + "</dc:b>"),
        XmpProblem::TooLarge, 1},
   };
-  for (const Case& c : cases) {
-    const XmpPacket packet = ParseXmpPacket(c.packet, &Words());
-    EXPECT_EQ(packet.problem, c.problem) << c.what;
-    EXPECT_EQ(packet.properties.size(), c.properties) << c.what;
-    for (const XmpProperty& p : packet.properties)
-      EXPECT_EQ(p.value.find("lol"), std::string::npos) << c.what;
+  for (const auto& [what, text, problem, count] : cases) {
+    const XmpPacket packet = ParseXmpPacket(text, &Words());
+    EXPECT_EQ(packet.problem, problem) << what;
+    EXPECT_EQ(packet.properties.size(), count) << what;
+    for (const XmpProperty& p : packet.properties) EXPECT_EQ(p.value.find("lol"), std::string::npos) << what;
   }
   const XmpPacket damaged = ParseXmpPacket("<a>\n<b></c>", nullptr);
   EXPECT_EQ(damaged.line, 2u);
@@ -142,21 +134,15 @@ TEST(XmpPacketTest, HostilePacketsAreCutWithTheirReason) {
   const std::string padding = '\n' + std::string(100, ' ') + "\n\t" + std::string(37, ' ') + '\n' + "   ";
   const std::string node =
       "<rdf:Description xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#' xmlns:d='u'";
-  const struct {
-    std::string packet;
-    XmpProblem problem;
-    std::uint64_t line;
-  } padded[] = {
+  const std::tuple<std::string, XmpProblem, std::uint64_t> padded[] = {
       {node + "><d:b>1</d:b>" + padding + "<?xpacket end='w'?>", XmpProblem::Damaged, 4},
       {node + " d:c='2'/>" + padding + "<?xpacket end='w'?><b/>", XmpProblem::Damaged, 4},
       {node + " d:c='2'/>" + padding + "<?xpacket end='\x01'?>", XmpProblem::Damaged, 4},
       {node + " d:c='2'/>" + padding + "<?xpacket end='w'?>", XmpProblem::None, 0},
   };
-  for (const auto& c : padded) {
-    const XmpPacket packet = ParseXmpPacket(c.packet, nullptr);
-    EXPECT_EQ(packet.problem, c.problem) << c.packet;
-    EXPECT_EQ(packet.line, c.line) << c.packet;
-    EXPECT_EQ(packet.properties.size(), 1u) << c.packet;
+  for (const auto& [text, problem, line] : padded) {
+    const XmpPacket packet = ParseXmpPacket(text, nullptr);
+    EXPECT_EQ(std::tuple(packet.problem, packet.line, packet.properties.size()), std::tuple(problem, line, 1u)) << text;
   }
 }
 
@@ -194,18 +180,12 @@ TEST(XmpSourcesTest, ExtendedXmpIsJoinedOnlyWhenWhole) {
     std::size_t notes;
   };
   const Case cases[] = {
-      {"in order",
-       {ExtendedPart(kGuid, total, 0, first), ExtendedPart(kGuid, total, 100, second)},
-       "dc:a=big;",
-       0},
-      {"out of order",
-       {ExtendedPart(kGuid, total, 100, second), ExtendedPart(kGuid, total, 0, first)},
-       "dc:a=big;",
-       0},
+      {"in order", {ExtendedPart(kGuid, total, 0, first), ExtendedPart(kGuid, total, 100, second)},
+       "dc:a=big;", 0},
+      {"out of order", {ExtendedPart(kGuid, total, 100, second), ExtendedPart(kGuid, total, 0, first)},
+       "dc:a=big;", 0},
       {"wrong GUID", {ExtendedPart(std::string(32, 'F'), total, 0, extended)}, "", 0},
-      {"gap",
-       {ExtendedPart(kGuid, total, 0, first), ExtendedPart(kGuid, total, 101, second.substr(1))},
-       "",
+      {"gap", {ExtendedPart(kGuid, total, 0, first), ExtendedPart(kGuid, total, 101, second.substr(1))}, "",
        1},
       {"wrong total", {ExtendedPart(kGuid, total + 1, 0, extended)}, "", 1},
   };
@@ -286,15 +266,13 @@ std::string BrotliCompressed(const std::string& text) {
 // A JPEG XL file's compressed boxes: EXIF and XMP inflated, other inner boxes left alone, and a
 // box that inflates far beyond its file cut at 1032 times the file's size.
 TEST(XmpSourcesTest, JpegXlBrotliBoxesAreInflatedWithinTheirCap) {
-  std::vector<std::uint8_t> jxl = Chunk("JXL ", std::string("\x0D\x0A\x87\x0A", 4), false);
   const std::string tiff("MM\0\x2A\0\0\0\x08\0\0\0\0\0\0", 14);
   const std::string huge = Packet("><dc:a>" + std::string(4u << 20, 'x') + "</dc:a>");
-  for (const std::vector<std::uint8_t>& box :
-       {Chunk("brob", "Exif" + BrotliCompressed(std::string(4, '\0') + tiff), false),
-        Chunk("brob", "jbrd" + BrotliCompressed(tiff), false), Chunk("brob", "xml " + BrotliCompressed(huge), false),
-        Chunk("brob", "xml " + std::string("\xFF\xFF\xFF"), false)}) {
-    jxl.insert(jxl.end(), box.begin(), box.end());
-  }
+  const std::vector<std::uint8_t> jxl =
+      test::Cat({Chunk("JXL ", std::string("\x0D\x0A\x87\x0A", 4), false),
+                 Chunk("brob", "Exif" + BrotliCompressed(std::string(4, '\0') + tiff), false),
+                 Chunk("brob", "jbrd" + BrotliCompressed(tiff), false), Chunk("brob", "xml " + BrotliCompressed(huge), false),
+                 Chunk("brob", "xml " + std::string("\xFF\xFF\xFF"), false)});
   MetadataSource source;
   ASSERT_TRUE(ReadJxlContainer(jxl, nullptr, source));
   ASSERT_EQ(source.tiffBlocks.size(), 1u);
@@ -307,17 +285,11 @@ TEST(XmpSourcesTest, JpegXlBrotliBoxesAreInflatedWithinTheirCap) {
 
 TEST(XmpSourcesTest, EveryContainerHandsItsPacketOn) {
   const std::string packet = Packet("xmp:Rating='2'>");
-  std::vector<std::uint8_t> webp = Bytes(std::string_view("RIFF\0\0\0\0WEBP", 12));
-  const std::vector<std::uint8_t> webpChunk = Chunk("XMP ", packet, true);
-  webp.insert(webp.end(), webpChunk.begin(), webpChunk.end());
-  std::vector<std::uint8_t> jxl = Chunk("JXL ", std::string("\x0D\x0A\x87\x0A", 4), false);
-  const std::vector<std::uint8_t> ftyp = Chunk("ftyp", std::string("jxl \0\0\0\0jxl ", 12), false);
-  const std::vector<std::uint8_t> xml = Chunk("xml ", packet, false);
-  jxl.insert(jxl.end(), ftyp.begin(), ftyp.end());
-  std::vector<std::uint8_t> jxlBrob = jxl;
-  jxl.insert(jxl.end(), xml.begin(), xml.end());
-  const std::vector<std::uint8_t> brob = Chunk("brob", "xml " + BrotliCompressed(packet), false);
-  jxlBrob.insert(jxlBrob.end(), brob.begin(), brob.end());
+  const std::vector<std::uint8_t> webp = test::Cat({Bytes(std::string_view("RIFF\0\0\0\0WEBP", 12)), Chunk("XMP ", packet, true)});
+  const std::vector<std::uint8_t> jxlHead = test::Cat({Chunk("JXL ", std::string("\x0D\x0A\x87\x0A", 4), false),
+                                                      Chunk("ftyp", std::string("jxl \0\0\0\0jxl ", 12), false)});
+  const std::vector<std::uint8_t> jxl = test::Cat({jxlHead, Chunk("xml ", packet, false)});
+  const std::vector<std::uint8_t> jxlBrob = test::Cat({jxlHead, Chunk("brob", "xml " + BrotliCompressed(packet), false)});
   const std::vector<std::uint8_t> bigTiff = TiffWithXmp(packet, true);
   const std::vector<std::uint8_t> littleTiff = TiffWithXmp(packet, false);
   const std::vector<std::uint8_t> psd = PsdWithXmp(packet);
@@ -327,14 +299,10 @@ TEST(XmpSourcesTest, EveryContainerHandsItsPacketOn) {
     std::function<void(MetadataSource&)> fill;
   };
   const Case cases[] = {
-      {"JPEG",
-       [&](MetadataSource& s) {
+      {"JPEG", [&](MetadataSource& s) {
          s.markers.push_back(App1(std::string_view("http://ns.adobe.com/xap/1.0/\0", 29), packet));
        }},
-      {"PNG",
-       [&](MetadataSource& s) {
-         s.texts.push_back({"XML:com.adobe.xmp", packet});
-       }},
+      {"PNG", [&](MetadataSource& s) { s.texts.push_back({"XML:com.adobe.xmp", packet}); }},
       {"TIFF big-endian", [&](MetadataSource& s) { ReadTiffContainer(bigTiff, nullptr, s); }},
       {"TIFF little-endian", [&](MetadataSource& s) { ReadTiffContainer(littleTiff, nullptr, s); }},
       {"WebP", [&](MetadataSource& s) { ReadWebpContainer(webp, nullptr, s); }},
@@ -374,15 +342,10 @@ TEST(XmpSidecarTest, NamesMatchWithoutRegardToCaseAndFolderIsReadOnce) {
     bool matches;
   };
   const Case cases[] = {
-      {"IMG_1.xmp", "IMG_1.CR3", true},
-      {"img_1.XMP", "IMG_1.cr3", true},
-      {"IMG_1.CR3.xmp", "IMG_1.CR3", true},
-      {"IMG_1.cr3.Xmp", "img_1.CR3", true},
-      {"IMG_1.xmp", "IMG_10.CR3", false},
-      {"IMG_1.JPG.xmp", "IMG_1.CR3", false},
-      {"IMG_1.xmp.bak", "IMG_1.CR3", false},
-      {".xmp", "x", false},
-      {"a.b.xmp", "a.b.c", true},
+      {"IMG_1.xmp", "IMG_1.CR3", true}, {"img_1.XMP", "IMG_1.cr3", true},
+      {"IMG_1.CR3.xmp", "IMG_1.CR3", true}, {"IMG_1.cr3.Xmp", "img_1.CR3", true},
+      {"IMG_1.xmp", "IMG_10.CR3", false}, {"IMG_1.JPG.xmp", "IMG_1.CR3", false},
+      {"IMG_1.xmp.bak", "IMG_1.CR3", false}, {".xmp", "x", false}, {"a.b.xmp", "a.b.c", true},
       {"a.xmp", "a.b.c", false},
   };
   for (const Case& c : cases)
@@ -429,13 +392,6 @@ std::string Described(const std::string& outer, const std::string& attributes, c
          ">" + body + "</rdf:Description></rdf:RDF></x:xmpmeta>";
 }
 
-// Path, namespace of the top-level property and of the last part, value.
-std::string ListedWithNamespaces(const std::vector<XmpProperty>& properties) {
-  std::string out;
-  for (const XmpProperty& p : properties) out += p.path + "{" + p.ns + "|" + p.leafNs + "}=" + p.value + ";";
-  return out;
-}
-
 TEST(XmpPacketTest, PrefixesResolveToTheNamespacesInScope) {
   constexpr const char* kDc = "http://purl.org/dc/elements/1.1/";
   constexpr const char* kRdfNs = "http://www.w3.org/1999/02/22-rdf-syntax-ns#";
@@ -454,8 +410,7 @@ TEST(XmpPacketTest, PrefixesResolveToTheNamespacesInScope) {
       {"bound on the property itself, and after the attribute that uses it",
        Described("", "c:Four='4' xmlns:c='urn:c'", "<b:Three xmlns:b='urn:b'>3</b:Three>"),
        "c:Four{urn:c|urn:c}=4;b:Three{urn:b|urn:b}=3;", XmpProblem::None, nullptr},
-      {"redefined inside a structure, the outer binding back after it",
-       Described("xmlns:a='urn:a'", "",
+      {"redefined inside a structure, the outer binding back after it", Described("xmlns:a='urn:a'", "",
                  "<a:S rdf:parseType='Resource' xmlns:a='" + dc + "'><a:F>f</a:F></a:S><a:After>x</a:After>"),
        "dc:S/dc:F{" + dc + "|" + dc + "}=f;a:After{urn:a|urn:a}=x;", XmpProblem::None, nullptr},
       {"redefined for a field only",
@@ -466,8 +421,7 @@ TEST(XmpPacketTest, PrefixesResolveToTheNamespacesInScope) {
                  "<Rating>4</Rating><Other xmlns=''>o</Other><Third xmlns='urn:d'>t</Third>"),
        "xmp:Rating{http://ns.adobe.com/xap/1.0/|http://ns.adobe.com/xap/1.0/}=4;Other{|}=o;Third{urn:d|urn:d}=t;",
        XmpProblem::None, nullptr},
-      {"RDF under another prefix; xml:lang needs no declaration",
-       Described("", "xmlns:dc='" + dc + "'",
+      {"RDF under another prefix; xml:lang needs no declaration", Described("", "xmlns:dc='" + dc + "'",
                  std::string("<dc:title><r:Alt xmlns:r='") + kRdfNs +
                      "'><r:li xml:lang='de'>Titel</r:li></r:Alt></dc:title>"),
        "dc:title[de]{" + dc + "|" + dc + "}=Titel;", XmpProblem::None, nullptr},
@@ -491,7 +445,7 @@ TEST(XmpPacketTest, PrefixesResolveToTheNamespacesInScope) {
   };
   for (const Case& c : cases) {
     const XmpPacket packet = ParseXmpPacket(c.packet, &Words());
-    EXPECT_EQ(ListedWithNamespaces(packet.properties), c.expected) << c.what;
+    EXPECT_EQ(Listed(packet.properties, true), c.expected) << c.what;
     EXPECT_EQ(packet.problem, c.problem) << c.what;
     if (c.faultAt != nullptr) {
       EXPECT_EQ(packet.line, 1u) << c.what;

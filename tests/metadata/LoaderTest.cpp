@@ -1,6 +1,7 @@
 // The definition loader on text and on files: the tables it fills, the forms it accepts and the
 // messages of every failure; the numbers, focal factors and model names of its lines; the text
-// conversions beneath it; the quick load that reads makernote sections on first use.
+// conversions beneath it (UTF-8, Windows-1252, UTF-16); the quick load that reads makernote
+// sections on first use.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,11 +11,13 @@
 #include <streambuf>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "RecordingReporter.h"
 #include "metadata/DefinitionSyntax.h"
 #include "metadata/Definitions.h"
 #include "metadata/Text.h"
+#include "metadata/Utf16.h"
 
 namespace kelmarin {
 namespace {
@@ -87,23 +90,6 @@ TEST(Loader, FillsEveryTable) {
   EXPECT_EQ(defs->iptcTags.at(5).bezeichnung + defs->iptcTags.at(25).bezeichnung +
                 defs->iptcTags.at(-1).bezeichnung,
             "ObjektnameStichwörter");
-}
-
-TEST(Loader, EveryLayoutNameGivesItsMakerNumber) {
-  const std::pair<const char*, int> layouts[] = {
-      {"asahi01", 2},    {"asahi02", 3},      {"canon01", 4},    {"casio01", 5},  {"casio02", 6},
-      {"fujifilm01", 8}, {"leica01", 14},     {"minolta01", 15}, {"nikon01", 16}, {"nikon02", 17},
-      {"olympus01", 18}, {"panasonic01", 19}, {"ricoh01", 21},   {"SIGMA01", 25}};
-  std::string text = "#version 2\n";
-  for (const auto& [name, maker] : layouts)
-    text += std::string("#makernote ") + name + "\n+1,0,0," + name + "\n";
-  const auto defs = ExpectLoads(text);
-  ASSERT_NE(defs, nullptr);
-  ASSERT_EQ(defs->makernoteTable.size(), std::size(layouts));
-  for (const auto& [name, maker] : layouts) {
-    EXPECT_EQ(defs->makernoteTable.at(maker).cameraid, maker);
-    EXPECT_EQ(defs->TagName(maker, kSectionMakernote, 1, 0), name);
-  }
 }
 
 TEST(Loader, AcceptedForms) {
@@ -202,7 +188,7 @@ TEST(DefinitionNumber, DecimalAndTwosComplementHexadecimal) {
   }
 }
 
-TEST(FocalFactor, PlainDecimalsWithAPointWhateverTheLocale) {
+TEST(FocalFactor, PlainDecimalsAndModelsComparedWithoutSpacesBracketsAndCase) {
   for (const auto& [field, value] : {std::pair{"  1.6 ", 1.6}, {"2", 2.0}, {".5", 0.5}, {"-1.25", -1.25}}) {
     EXPECT_EQ(ParseFocalFactor(field).code, 0) << field;
     EXPECT_DOUBLE_EQ(ParseFocalFactor(field).value, value) << field;
@@ -212,9 +198,6 @@ TEST(FocalFactor, PlainDecimalsWithAPointWhateverTheLocale) {
     EXPECT_EQ(ParseFocalFactor(field).code, kCodeNotANumber) << '"' << field << '"';
   }
   EXPECT_EQ(ParseFocalFactor("1" + std::string(400, '0')).code, kCodeOutOfRange);
-}
-
-TEST(FocalFactor, ModelsAreComparedWithoutSpacesBracketsAndCase) {
   // Only spaces are removed; Windows-1252 bytes come from an image.
   const std::pair<const char*, const char*> models[] = {
       {"XY 300 (Sonderserie)", "XY300"}, {"(alles Klammer)", ""}, {"a (b) (c)", "A"},
@@ -253,29 +236,20 @@ TEST(Loader, FailuresNameTheLineAndTheCode) {
   const std::string longLine = "?" + std::string(5000, 'x');
   const std::string umlauts = "?" + std::string(998, 'x') + "üüüüü";
   const Failure failures[] = {
-      {"#version 3\n", -2, 0, ""},
-      {"#version 2\n#version 1\n", -2, 0, ""},
-      {"#main\n", -1, 0, ""},
-      {"* Kommentar\n\n#gps\n", -1, 0, ""},
-      {"#makernote\n", -1, 0, ""},
-      {"+1,0,0,A\n", -1, 0, ""},
+      {"#version 3\n", -2, 0, ""}, {"#version 2\n#version 1\n", -2, 0, ""}, {"#main\n", -1, 0, ""},
+      {"* Kommentar\n\n#gps\n", -1, 0, ""}, {"#makernote\n", -1, 0, ""}, {"+1,0,0,A\n", -1, 0, ""},
       {"* Kopf\n#version\n", 9, 2, "#version"},
       {"#version  2\n", 13, 1, "#version  2"},  // two spaces: the second word is empty
-      {"#version zwei\n", 13, 1, "#version zwei"},
-      {"#version 4294967298\n", 6, 1, "#version 4294967298"},
+      {"#version zwei\n", 13, 1, "#version zwei"}, {"#version 4294967298\n", 6, 1, "#version 4294967298"},
       // An unknown keyword or line kind, and a header without words, fail even before the version.
-      {"#haupt\n#version 2\n", 0, 1, "#haupt"},
-      {"Version 2\n", 0, 1, "Version 2"},
+      {"#haupt\n#version 2\n", 0, 1, "#haupt"}, {"Version 2\n", 0, 1, "Version 2"},
       {"#    \n#version 2\n", 9, 1, "#"},
       // Line numbers count every line; the text is trimmed of spaces only.
       {"* eins\n\n   \n#version 2\n*\n   falsch ,  Zeile   \n#main\n", 0, 6, "falsch ,  Zeile"},
-      {"#version 2\r\n\r\n* x\r\n?\r\n", 0, 4, "?"},
-      {"#version 2\nx", 0, 2, "x"},
+      {"#version 2\r\n\r\n* x\r\n?\r\n", 0, 4, "?"}, {"#version 2\nx", 0, 2, "x"},
       {"\xEF\xBB\xBF#version 2\n\xEF\xBB\xBF#main\n", 0, 2, "\xEF\xBB\xBF#main"},  // BOM only at the start
-      {"\t#version 2\n", 0, 1, "\t#version 2"},
-      {"#version 2\n  \t+1,0,0,A\n", 0, 2, "\t+1,0,0,A"},
-      {"#version 2\t\n", 13, 1, "#version 2\t"},
-      {"#version 2\n#main\t\n", 0, 2, "#main\t"},
+      {"\t#version 2\n", 0, 1, "\t#version 2"}, {"#version 2\n  \t+1,0,0,A\n", 0, 2, "\t+1,0,0,A"},
+      {"#version 2\t\n", 13, 1, "#version 2\t"}, {"#version 2\n#main\t\n", 0, 2, "#main\t"},
       {"#version 2\n\r\r\n", 0, 2, "\r"},  // only one CR before the LF belongs to the line end
       {"#version 2\n\xC4rger\n", 0, 2, "Ärger"},
       {std::string("#version 2\n\0+1,0,0,A\n", 21), 0, 2, std::string("\0+1,0,0,A", 9)},
@@ -286,8 +260,7 @@ TEST(Loader, FailuresNameTheLineAndTheCode) {
       {"#version 2\n#makernote nikon03\n", 0, 2, "#makernote nikon03"},
       {"#version 2\n#makernote  nikon01\n", 0, 2, "#makernote  nikon01"},
       // Tag, value, focal factor and IPTC lines.
-      {"#version 2\n#main\n+1,0,0\n", 0, 3, "+1,0,0"},
-      {"#version 2\n#main\n+x,0,0,A\n", 13, 3, "+x,0,0,A"},
+      {"#version 2\n#main\n+1,0,0\n", 0, 3, "+1,0,0"}, {"#version 2\n#main\n+x,0,0,A\n", 13, 3, "+x,0,0,A"},
       {"#version 2\n#main\n+1,0,0x,A\n", 13, 3, "+1,0,0x,A"},
       {std::string("#version 2\n#main\n+1\0,0,0,A\n", 27), 13, 3, std::string("+1\0,0,0,A", 9)},
       {"#version 2\n#main\n+1,0,0x100000000,A\n", 6, 3, "+1,0,0x100000000,A"},
@@ -382,11 +355,8 @@ TEST(LoaderFile, OpenErrors) {
   fs::permissions(file, fs::perms::none);
   const bool locked = !std::ifstream(file).is_open();  // root reads any file
   for (const auto& [path, code] : {std::pair{file.parent_path() / "fehlt" / "metadata.def", 53},
-                                   {fs::path(), 53},
-                                   {file.parent_path(), 75},
-                                   {"/dev/null", 75},
-                                   {file, locked ? 70 : 0}}) {
-    if (code == 0) continue;
+                                   {fs::path(), 53}, {file.parent_path(), 75}, {"/dev/null", 75},
+                                   {file, locked ? 70 : 0}}) { if (code == 0) continue;
     RecordingReporter reporter;
     EXPECT_EQ(LoadDefinitions(path, reporter), nullptr) << path;
     ASSERT_EQ(reporter.messages.size(), 1u);
@@ -503,7 +473,7 @@ TEST(StampedLoad, QuickLoadsGiveTheFullTables) {
   fs::remove_all(WriteDefinitions("").parent_path());
 }
 
-TEST(Utf8Validity, AcceptsWellFormedAndRejectsMalformedText) {
+TEST(Utf8, ValidityWindows1252AndEachEncodedLength) {
   for (const char* text :
        {"", "Müller", "\xE2\x82\xAC", "\xF0\x9F\x93\xB7", "\xF4\x8F\xBF\xBF", "\xEF\xBB\xBF",
         "Canon EF 70-200mm f/2.8L Müller"}) {
@@ -518,9 +488,6 @@ TEST(Utf8Validity, AcceptsWellFormedAndRejectsMalformedText) {
         "0123456789abcdef\xC3", "01234567\x80"}) {
     EXPECT_FALSE(IsValidUtf8(text)) << testing::PrintToString(text);
   }
-}
-
-TEST(BytesToUtf8, KeepsUtf8AndReadsEverythingElseAsWindows1252) {
   EXPECT_EQ(BytesToUtf8("Müller"), "Müller");
   EXPECT_EQ(BytesToUtf8("M\xFCller"), "Müller");
   EXPECT_EQ(BytesToUtf8("\x80 \x8A \x96 \x99 \x9F \xA0"), "€ Š – ™ Ÿ \xC2\xA0");
@@ -534,15 +501,9 @@ TEST(BytesToUtf8, KeepsUtf8AndReadsEverythingElseAsWindows1252) {
     AppendUtf8(encoded, Cp1252ToUnicode(static_cast<unsigned char>(byte)));
     EXPECT_TRUE(IsValidUtf8(encoded)) << byte;
   }
-}
-
-TEST(AppendUtf8, EncodesEachLengthAtItsBoundaries) {
   const std::pair<char32_t, std::string> cases[] = {{0x00, std::string(1, '\0')},
-                                                    {0x7F, "\x7F"},
-                                                    {0x80, "\xC2\x80"},
-                                                    {0x7FF, "\xDF\xBF"},
-                                                    {0x800, "\xE0\xA0\x80"},
-                                                    {0xFFFF, "\xEF\xBF\xBF"},
+                                                    {0x7F, "\x7F"}, {0x80, "\xC2\x80"}, {0x7FF, "\xDF\xBF"},
+                                                    {0x800, "\xE0\xA0\x80"}, {0xFFFF, "\xEF\xBF\xBF"},
                                                     {0x10000, "\xF0\x90\x80\x80"},
                                                     {0x10FFFF, "\xF4\x8F\xBF\xBF"}};
   for (const auto& [codePoint, expected] : cases) {
@@ -550,6 +511,30 @@ TEST(AppendUtf8, EncodesEachLengthAtItsBoundaries) {
     AppendUtf8(out, codePoint);
     EXPECT_EQ(out, "x" + expected) << static_cast<unsigned>(codePoint);
   }
+}
+
+// The one UTF-16 decoder, as the EXIF texts (little-endian) and the ICC profiles (big-endian) use it.
+std::string Decode(const std::vector<char32_t>& units) {
+  return Utf16ToUtf8(units.size(), [&](std::size_t i) { return units[i]; });
+}
+
+TEST(Utf16, PairsJoinedLoneSurrogatesReplacedNothingStopsAtNul) {
+  const struct {
+    std::vector<char32_t> units;
+    std::string text;
+  } cases[] = {
+      {{}, ""}, {{'M', 0xFC, 'l', 'l', 'e', 'r'}, "M\xC3\xBCller"},
+      {{0x20AC}, "\xE2\x82\xAC"},              // three UTF-8 bytes
+      {{0xD83D, 0xDCF7}, "\xF0\x9F\x93\xB7"},  // a pair: one code point
+      {{0xDBFF, 0xDFFF}, "\xF4\x8F\xBF\xBF"},  // the last code point
+      {{0xD83D}, "\xEF\xBF\xBD"},              // a high surrogate at the end
+      {{0xD83D, 'a'}, "\xEF\xBF\xBD"
+       "a"},                                                       // not followed by a low one
+      {{0xDCF7, 0xD83D}, "\xEF\xBF\xBD\xEF\xBF\xBD"},              // the wrong order
+      {{0xD800, 0xD800, 0xDC00}, "\xEF\xBF\xBD\xF0\x90\x80\x80"},  // the second high one pairs
+      {{'a', 0, 'b'}, std::string("a\0b", 3)},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Decode(c.units), c.text) << c.units.size();
 }
 
 }  // namespace

@@ -81,10 +81,10 @@ void FilterPanel::ParseMetadataFilter() {
   std::string message;
   std::optional<FolderFilter> parsed;
   if (!text.isEmpty()) parsed = FolderFilter::Parse(text.toStdString(), &message);
-  filterValid = text.isEmpty() || parsed.has_value();
-  metadatenfilter->setStyleSheet(filterValid ? QString() : kErrorFrame);
-  metadatenfilter->setToolTip(filterValid ? kFilterHelp : QString::fromStdString(message));
-  if (!filterValid || text == parsedText) return;  // a wrong text leaves the list as it was
+  const bool valid = text.isEmpty() || parsed.has_value();
+  metadatenfilter->setStyleSheet(valid ? QString() : kErrorFrame);
+  metadatenfilter->setToolTip(valid ? kFilterHelp : QString::fromStdString(message));
+  if (!valid || text == parsedText) return;  // a wrong text leaves the list as it was
   parsedText = text;
   metadataFilter = std::move(parsed);
   emit metadataFilterChanged();

@@ -71,8 +71,6 @@ class FilterPanel : public QFrame {
   QLineEdit* MetadataFilterField() const { return metadatenfilter; }
   // The filter of the field's last text that parsed; none while it is empty.
   const std::optional<FolderFilter>& MetadataFilter() const { return metadataFilter; }
-  // Whether the field's text parses (an empty one does).
-  bool MetadataFilterValid() const { return filterValid; }
 
  signals:
   // Enter in the name patterns, a box changing its state.
@@ -98,7 +96,6 @@ class FilterPanel : public QFrame {
   QTimer typingPause;
   std::optional<FolderFilter> metadataFilter;
   QString parsedText;
-  bool filterValid = true;
 };
 
 }  // namespace kelmarin

@@ -45,7 +45,6 @@ class FolderTree : public QTreeWidget {
 
   // Whether folders whose names start with "." are listed (from the next reading of a folder on).
   void SetShowHidden(bool show) { showHidden = show; }
-  bool ShowsHidden() const { return showHidden; }
 
   QTreeWidgetItem* Root() const { return root; }
   QTreeWidgetItem* DefaultDrive() const { return defaultDrive; }

@@ -12,7 +12,6 @@ class MessageBoxReporter : public Reporter {
  public:
   // owner: the window the boxes are centred on (may be null; not owned).
   explicit MessageBoxReporter(QWidget* window = nullptr) : owner(window) {}
-  void SetOwner(QWidget* newOwner) { owner = newOwner; }
   void Report(const Message& message) override;
 
  private:

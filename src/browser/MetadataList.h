@@ -65,7 +65,6 @@ class MetadataList : public QTreeWidget {
 
   // The actions of the context menu, in its order ("Karte öffnen" only with a GPS position).
   QAction* CopyValueAction() const { return copyValue; }
-  QAction* CopyRowAction() const { return copyRow; }
   QAction* CopyAllAction() const { return copyAll; }
   QAction* ExportCsvAction() const { return exportCsv; }
   QAction* ExportJsonAction() const { return exportJson; }

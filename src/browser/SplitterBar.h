@@ -13,8 +13,6 @@ class SplitterBar : public QWidget {
  public:
   SplitterBar(Qt::Orientation orientation, const QString& objectName, QWidget* parent = nullptr);
 
-  bool IsDragging() const { return dragging; }
-
  signals:
   void dragged(QPoint position);  // pixels relative to the bar
 

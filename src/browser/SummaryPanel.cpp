@@ -132,10 +132,6 @@ bool SummaryPanel::IsOpen() const {
   return header->isChecked();
 }
 
-void SummaryPanel::SetOpen(bool open) {
-  header->setChecked(open);
-}
-
 void SummaryPanel::RemoveLines() {
   for (const Line& line : lines) {
     delete line.caption;

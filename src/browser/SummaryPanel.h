@@ -34,7 +34,6 @@ class SummaryPanel : public QWidget {
 
   // Open (the lines shown) or closed (only the header); kept in the settings.
   bool IsOpen() const;
-  void SetOpen(bool open);
   bool HasLines() const { return !lines.empty(); }
 
   QToolButton* Header() const { return header; }

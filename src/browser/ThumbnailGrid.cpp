@@ -242,7 +242,7 @@ QImage MakeThumbnail(const std::string& path, std::int32_t typeCode, QSize box) 
 }
 
 ThumbnailGrid::ThumbnailGrid(FileList& fileList, QWidget* parent)
-    : QListView(parent), list(fileList), make(&MakeThumbnail) {
+    : QListView(parent), list(fileList) {
   setObjectName(QStringLiteral("miniaturen"));
   setModel(list.model());
   setSelectionModel(list.selectionModel());
@@ -266,10 +266,6 @@ ThumbnailGrid::ThumbnailGrid(FileList& fileList, QWidget* parent)
 
 ThumbnailGrid::~ThumbnailGrid() = default;
 
-void ThumbnailGrid::SetMaker(std::function<QImage(const std::string&, std::int32_t, QSize)> maker) {
-  make = std::move(maker);
-}
-
 void ThumbnailGrid::SetFolder(const std::string& shownFolder) {
   folder = shownFolder;
   pictures.clear();
@@ -285,12 +281,11 @@ void ThumbnailGrid::Restart() {
   for (const FileEntry& entry : list.Entries()) {
     files->emplace_back(folder + "/" + entry.name + "." + entry.extension, entry.typeCode);
   }
-  const auto maker = make;
   const QSize box = Box();
   work->Start(
       files->size(), {},
-      [files, maker, box](std::size_t index) {
-        return maker((*files)[index].first, (*files)[index].second, box);
+      [files, box](std::size_t index) {
+        return MakeThumbnail((*files)[index].first, (*files)[index].second, box);
       },
       [this](FolderViewWork<QImage>::Batch& batch) {
         if (pictures.size() + static_cast<qsizetype>(batch.size()) > kKeptPictures) pictures.clear();

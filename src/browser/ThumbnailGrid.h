@@ -49,8 +49,6 @@ class ThumbnailGrid : public QListView {
   // The size pictures are scaled into.
   QSize Box() const { return iconSize(); }
   std::size_t ThumbnailCount() const { return static_cast<std::size_t>(pictures.size()); }
-  // Replaces the picture maker (tests); default MakeThumbnail.
-  void SetMaker(std::function<QImage(const std::string& path, std::int32_t typeCode, QSize box)> maker);
 
  signals:
   void fileChosen(QTreeWidgetItem* item);
@@ -68,7 +66,6 @@ class ThumbnailGrid : public QListView {
   std::vector<std::size_t> wanted;  // asked for since the last hand-over to the work
   QSet<std::size_t> asked;          // handed over, not yet made
   bool flushPending = false;
-  std::function<QImage(const std::string&, std::int32_t, QSize)> make;
   std::unique_ptr<FolderViewWork<QImage>> work;
 };
 

@@ -229,16 +229,6 @@ QIcon Draw(Painter paint) {
   return icon;
 }
 
-}  // namespace
-
-QStringList TreeIconKeys() {
-  QStringList keys;
-  for (const IconDef& def : kIcons) keys << QString::fromUtf16(def.key);
-  return keys;
-}
-
-namespace {
-
 // Pixmaps must go before the application object does: the cache is dropped with it.
 QHash<QString, QIcon>* cache = nullptr;
 const QString kFolderNode = QStringLiteral("#folder-node");

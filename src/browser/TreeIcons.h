@@ -4,12 +4,8 @@
 
 #include <QIcon>
 #include <QString>
-#include <QStringList>
 
 namespace kelmarin {
-
-// The keys, in image-list order.
-QStringList TreeIconKeys();
 
 // The icon of a key; an unknown key gives the "DriveUnbekannt" icon. Needs a QGuiApplication.
 // Icons are drawn once and kept until the program ends.

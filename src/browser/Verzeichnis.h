@@ -47,7 +47,7 @@ struct StartOptions {
   QString hostName;                                    // default: the machine's host name
   // A file's record for the metadata columns, on worker threads; default: ReadFolderRecord.
   std::function<FolderRecord(const std::filesystem::path& file)> readRecord;
-  // Where the records are cached; default: FolderRecordCache::DefaultDirectory().
+  // Where the records are cached; default: CacheFolder().
   std::filesystem::path recordCache;
 };
 
@@ -91,7 +91,6 @@ class Verzeichnis : public QMainWindow {
   const Definitions* Tables() const { return definitions.get(); }
   QString HelpFile() const { return helpFile; }
   bool HookActive() const { return hookActive; }
-  QAction* InfoAction() const { return infoAction; }
   QAction* HelpAction() const { return helpAction; }
   QAction* QuitAction() const { return quitAction; }
   QAction* UpAction() const { return upAction; }

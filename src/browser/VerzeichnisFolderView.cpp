@@ -26,6 +26,7 @@
 #include "browser/core/FolderRecords.h"
 #include "browser/core/Platform.h"
 #include "extract/xmp/XmpSidecars.h"
+#include "metadata/CacheFolder.h"
 #include "metadata/Definitions.h"
 
 namespace kelmarin {
@@ -270,7 +271,7 @@ void Verzeichnis::FillRecords() {
     read = [readers](const std::filesystem::path& file) { return readers->Read(file); };
   }
   auto cache = std::make_shared<SharedCache>(
-      options.recordCache.empty() ? FolderRecordCache::DefaultDirectory() : options.recordCache);
+      options.recordCache.empty() ? CacheFolder() : options.recordCache);
   const std::string folder = current->currentFolder;
   QThreadPool::globalInstance()->start([cache, folder] { cache->LoadOnce(folder); });
   folderView->sinceStatus.start();

@@ -4,6 +4,7 @@
 // what it says is written into a small TIFF block of its own, with the header as a makernote of
 // its own, so that the EXIF reader lists it. See Containers.h for the contract.
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <ctime>
@@ -14,6 +15,7 @@
 #include "extract/Containers.h"
 #include "extract/ExifBlock.h"
 #include "extract/TiffWriter.h"
+#include "metadata/Utf16.h"
 
 namespace kelmarin {
 
@@ -36,26 +38,18 @@ constexpr std::uint32_t kMaxSections = 256;
 constexpr std::uint32_t kMaxProperties = 4096;
 constexpr std::size_t kMaxValueCharacters = 256;
 
-// The UTF-16LE text at character `index` of `chars`, up to its NUL, as UTF-8 (a surrogate as "?").
+// The UTF-16LE text at character `index` of `chars`, up to its NUL or kMaxValueCharacters units,
+// as UTF-8.
 std::string Utf16Text(Bytes chars, std::uint64_t index) {
-  std::string text;
-  for (std::uint64_t at = index * 2; at + 2 <= chars.size() && text.size() < kMaxValueCharacters; at += 2) {
-    const std::uint32_t code = chars[at] | (std::uint32_t{chars[at + 1]} << 8);
-    if (code == 0) break;
-    if (code < 0x80) {
-      text += static_cast<char>(code);
-    } else if (code < 0x800) {
-      text += static_cast<char>(0xC0 | (code >> 6));
-      text += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code >= 0xD800 && code < 0xE000) {
-      text += '?';
-    } else {
-      text += static_cast<char>(0xE0 | (code >> 12));
-      text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      text += static_cast<char>(0x80 | (code & 0x3F));
-    }
-  }
-  return text;
+  const std::uint64_t units = chars.size() / 2;
+  const std::size_t most = index < units ? std::min<std::size_t>(units - index, kMaxValueCharacters) : 0;
+  const auto unit = [&](std::size_t i) {
+    const std::size_t at = static_cast<std::size_t>(index + i) * 2;
+    return static_cast<char32_t>(chars[at] | (chars[at + 1] << 8));
+  };
+  std::size_t count = 0;
+  while (count < most && unit(count) != 0) ++count;
+  return Utf16ToUtf8(count, unit);
 }
 
 struct Properties {

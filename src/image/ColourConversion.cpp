@@ -84,9 +84,4 @@ bool ApplyEmbeddedProfile(const RgbImage& picture, std::int32_t imagetype, const
   return ConvertToSrgb(picture, EmbeddedIccProfile(source).bytes);
 }
 
-void ReleaseColourTransforms() {
-  const std::lock_guard lock(keptMutex);
-  kept.clear();
-}
-
 }  // namespace kelmarin

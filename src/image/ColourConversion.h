@@ -25,7 +25,4 @@ bool ProfileAppliesToPixels(std::int32_t imagetype);
 // decoding. False when nothing was converted.
 bool ApplyEmbeddedProfile(const RgbImage& picture, std::int32_t imagetype, const MetadataSource& source);
 
-// Forgets the kept transforms (tests; a program need not call it).
-void ReleaseColourTransforms();
-
 }  // namespace kelmarin

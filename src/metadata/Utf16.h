@@ -1,6 +1,7 @@
 #pragma once
-// The one UTF-16 decoder: EXIF's Windows XP texts (UTF-16LE in a list of BYTE values) and the texts
-// of ICC profiles (UTF-16BE) are decoded by it, each giving its units in its own byte order.
+// The one UTF-16 decoder: EXIF's Windows XP texts (UTF-16LE in a list of BYTE values), the texts
+// of ICC profiles (UTF-16BE) and X3F properties are decoded by it, each giving its units in its
+// own byte order.
 
 #include <cstddef>
 #include <string>

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <optional>
 
+#include "metadata/CacheFolder.h"
 #include "present/LensTableData.h"
 
 namespace kelmarin {
@@ -250,13 +251,6 @@ namespace {
 std::string& ShippedFileSetting() {
   static std::string path;
   return path;
-}
-
-std::filesystem::path AbsoluteFromEnvironment(const char* name) {
-  const char* value = std::getenv(name);
-  if (value == nullptr || *value == '\0') return {};
-  std::filesystem::path path(value);
-  return path.is_absolute() ? path : std::filesystem::path();
 }
 
 std::filesystem::path ShippedFile() {

@@ -9,12 +9,6 @@ namespace {
 
 constexpr char kHex[] = "0123456789abcdef";
 
-void AppendKey(std::string& out, const char* key) {
-  out += '"';
-  out += key;
-  out += "\":";
-}
-
 void AppendSectionsJson(std::string& out, const std::vector<ListingRow>& rows) {
   out += '[';
   bool open = false;
@@ -33,12 +27,8 @@ void AppendSectionsJson(std::string& out, const std::vector<ListingRow>& rows) {
       out += "{\"tag\":" + std::to_string(row.tagNumber);
       if (row.directory != 0) out += ",\"directory\":" + std::to_string(row.directory);
       if (row.position != 0) out += ",\"position\":" + std::to_string(row.position);
-      out += ",\"label\":";
-      AppendJsonString(out, row.label);
-      out += ",\"information\":";
-      AppendJsonString(out, row.information);
-      out += ",\"raw\":";
-      AppendJsonString(out, row.raw);
+      out += ',';
+      AppendJsonTexts(out, {{"label", row.label}, {"information", row.information}, {"raw", row.raw}});
       out += '}';
     }
   }
@@ -49,31 +39,27 @@ void AppendSectionsJson(std::string& out, const std::vector<ListingRow>& rows) {
 }  // namespace
 
 void AppendMetadataJson(std::string& out, const MetadataListing& listing) {
-  AppendKey(out, "maker");
+  AppendJsonKey(out, "maker");
   out += std::to_string(listing.maker) + ',';
-  AppendKey(out, "sections");
+  AppendJsonKey(out, "sections");
   AppendSectionsJson(out, listing.rows);
   out += ',';
-  AppendKey(out, "iptc");
+  AppendJsonKey(out, "iptc");
   out += '[';
   for (std::size_t i = 0; i < listing.iptc.size(); ++i) {
     out += i > 0 ? ",{" : "{";
-    AppendKey(out, "dataset");
+    AppendJsonKey(out, "dataset");
     out += std::to_string(listing.iptc[i].first) + ',';
-    AppendKey(out, "value");
+    AppendJsonKey(out, "value");
     AppendJsonString(out, listing.iptc[i].second);
     out += '}';
   }
   out += "],";
-  AppendKey(out, "comments");
+  AppendJsonKey(out, "comments");
   out += '[';
   for (std::size_t i = 0; i < listing.comments.size(); ++i) {
     out += i > 0 ? ",{" : "{";
-    AppendKey(out, "key");
-    AppendJsonString(out, listing.comments[i].first);
-    out += ',';
-    AppendKey(out, "value");
-    AppendJsonString(out, listing.comments[i].second);
+    AppendJsonTexts(out, {{"key", listing.comments[i].first}, {"value", listing.comments[i].second}});
     out += '}';
   }
   out += "],";
@@ -114,13 +100,29 @@ void AppendJsonString(std::string& out, std::string_view utf8) {
   out += '"';
 }
 
+void AppendJsonKey(std::string& out, std::string_view key) {
+  out += '"';
+  out += key;
+  out += "\":";
+}
+
+void AppendJsonTexts(std::string& out,
+                     std::initializer_list<std::pair<std::string_view, std::string_view>> members) {
+  std::string_view separator;
+  for (const auto& [key, text] : members) {
+    out += separator;
+    separator = ",";
+    AppendJsonKey(out, key);
+    AppendJsonString(out, text);
+  }
+}
+
 std::string MetadataJsonDocument(std::string_view fileUtf8, const MetadataListing& listing) {
   std::string out = "[{";
-  AppendKey(out, "file");
-  AppendJsonString(out, fileUtf8);
+  AppendJsonTexts(out, {{"file", fileUtf8}});
   out += ',';
   AppendMetadataJson(out, listing);
-  AppendKey(out, "error");
+  AppendJsonKey(out, "error");
   out += "null}]\n";
   return out;
 }

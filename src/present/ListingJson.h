@@ -3,6 +3,7 @@
 // comments, and the JSON form kelmarin-exif --json writes of it (the window exports the same).
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -31,6 +32,13 @@ void FillIptcAndComments(const ImageMetadata& metadata, MetadataListing& listing
 
 // A JSON string literal, quotes included (RFC 8259 escapes; the input must be valid UTF-8).
 void AppendJsonString(std::string& out, std::string_view utf8);
+
+// A member's name and its colon: "key":
+void AppendJsonKey(std::string& out, std::string_view key);
+
+// The members "key":"text", in their order with a comma between them (none before or after).
+void AppendJsonTexts(std::string& out,
+                     std::initializer_list<std::pair<std::string_view, std::string_view>> members);
 
 // The members "maker", "sections", "iptc", "comments", (when there is XMP) "xmp" and (for an image
 // with a colour profile) "icc" of one file's JSON object, each followed by a comma.

@@ -9,12 +9,6 @@ namespace kelmarin {
 
 namespace {
 
-void AppendKey(std::string& out, const char* key) {
-  out += '"';
-  out += key;
-  out += "\":";
-}
-
 // The shortest text that reads back as the same double, with a point whatever the locale.
 void AppendNumber(std::string& out, double value) {
   char text[48];
@@ -29,19 +23,19 @@ void AppendSummaryJson(std::string& out, const PhotoSummary& summary) {
   const std::size_t start = out.size();
   const auto text = [&](const char* key, const std::optional<std::string>& value) {
     if (!value) return;
-    AppendKey(out, key);
+    AppendJsonKey(out, key);
     AppendJsonString(out, *value);
     out += ',';
   };
   const auto number = [&](const char* key, const std::optional<double>& value) {
     if (!value) return;
-    AppendKey(out, key);
+    AppendJsonKey(out, key);
     AppendNumber(out, *value);
     out += ',';
   };
   const auto whole = [&](const char* key, const std::optional<std::int32_t>& value) {
     if (!value) return;
-    AppendKey(out, key);
+    AppendJsonKey(out, key);
     out += std::to_string(*value);
     out += ',';
   };
@@ -66,7 +60,7 @@ void AppendSummaryJson(std::string& out, const PhotoSummary& summary) {
   text("label", summary.label);
   text("title", summary.title);
   if (!summary.keywords.empty()) {
-    AppendKey(out, "keywords");
+    AppendJsonKey(out, "keywords");
     out += '[';
     for (std::size_t i = 0; i < summary.keywords.size(); ++i) {
       if (i > 0) out += ',';
@@ -76,7 +70,7 @@ void AppendSummaryJson(std::string& out, const PhotoSummary& summary) {
   }
   text("profile", summary.profile);
   if (!summary.lines.empty()) {
-    AppendKey(out, "from");
+    AppendJsonKey(out, "from");
     out += '{';
     for (std::size_t i = 0; i < summary.lines.size(); ++i) {
       const SummaryLine& line = summary.lines[i];

@@ -188,16 +188,12 @@ void AppendXmpJson(std::string& out, const std::vector<XmpEntry>& entries) {
   out += "\"xmp\":[";
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const XmpEntry& entry = entries[i];
-    out += i > 0 ? ",{\"source\":" : "{\"source\":";
-    AppendJsonString(out, entry.source);
-    out += ",\"namespace\":";
-    AppendJsonString(out, entry.ns);
-    out += ",\"path\":";
-    AppendJsonString(out, entry.path);
-    out += ",\"label\":";
-    AppendJsonString(out, entry.label);
-    out += ",\"value\":";
-    AppendJsonString(out, entry.value);
+    out += i > 0 ? ",{" : "{";
+    AppendJsonTexts(out, {{"source", entry.source},
+                          {"namespace", entry.ns},
+                          {"path", entry.path},
+                          {"label", entry.label},
+                          {"value", entry.value}});
     out += '}';
   }
   out += "],";

@@ -23,7 +23,6 @@ class BildPicture : public PictureWidget {
 
   // The size in pixels the image is drawn at (by show); the box's size relative to it is the zoom.
   void SetCanvas(QSize size) { canvas = size; }
-  QSize Canvas() const { return canvas; }
 
  signals:
   // The picture box changed its size (its owner lays itself out again).

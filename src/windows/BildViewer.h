@@ -52,7 +52,6 @@ class BildViewer : public QWidget {
   void ZoomOut();
   // The zoom as the caption shows it: "100 %", "Einpassen (25 %)".
   QString ZoomText() const;
-  QMenu& ContextMenu() const { return *menu; }
 
   BildPicture& Picture() const { return *pictureBox; }
   QWidget& Frame() const { return *clipFrame; }

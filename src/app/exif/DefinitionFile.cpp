@@ -1,6 +1,5 @@
 #include "DefinitionFile.h"
 
-#include <cstdlib>
 #include <system_error>
 
 namespace kelmarin::lister {
@@ -33,24 +32,6 @@ std::filesystem::path DefaultDataFile(const char* fileName) {
     if (std::filesystem::is_regular_file(candidate, error)) return candidate;
   }
   return besideProgram;
-}
-
-namespace {
-// The value of an environment variable when it is an absolute path, else empty.
-std::filesystem::path AbsoluteFromEnvironment(const char* name) {
-  const char* value = std::getenv(name);
-  if (value == nullptr || *value == '\0') return {};
-  std::filesystem::path path(value);
-  return path.is_absolute() ? path : std::filesystem::path();
-}
-}  // namespace
-
-std::filesystem::path DefinitionStampFolder() {
-  if (const std::filesystem::path cache = AbsoluteFromEnvironment("XDG_CACHE_HOME"); !cache.empty()) {
-    return cache / "kelmarin";
-  }
-  const std::filesystem::path home = AbsoluteFromEnvironment("HOME");
-  return home.empty() ? home : home / ".cache" / "kelmarin";
 }
 
 }  // namespace kelmarin::lister

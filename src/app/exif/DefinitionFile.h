@@ -16,9 +16,4 @@ std::filesystem::path DefaultDataFile(const char* fileName);
 // The folder of the running executable; empty when it cannot be told.
 std::filesystem::path ExecutableFolder();
 
-// Where the stamps of definition files that loaded without fault are kept (see
-// LoadDefinitionsWithStamp): the user's cache folder ($XDG_CACHE_HOME or ~/.cache) +
-// "kelmarin". Empty when there is none (then every start reads the whole file).
-std::filesystem::path DefinitionStampFolder();
-
 }  // namespace kelmarin::lister

@@ -40,23 +40,16 @@ void AppendSideJson(std::string& out, const SectionItem* item) {
     out += "null";
     return;
   }
-  out += "{\"label\":";
-  AppendJsonString(out, item->row->label);
-  out += ",\"information\":";
-  AppendJsonString(out, item->row->information);
-  out += ",\"raw\":";
-  AppendJsonString(out, item->row->raw);
+  out += '{';
+  AppendJsonTexts(
+      out, {{"label", item->row->label}, {"information", item->row->information}, {"raw", item->row->raw}});
   out += '}';
 }
 
 void AppendDifferenceJson(std::string& out, const Difference& d) {
   const SectionItem& item = d.a != nullptr ? *d.a : *d.b;
-  out += "{\"section\":" + std::to_string(item.row->section) + ",\"title\":";
-  AppendJsonString(out, *item.title);
-  out += ",\"tag\":";
-  AppendJsonString(out, item.row->tag);
-  out += ",\"label\":";
-  AppendJsonString(out, item.row->label);
+  out += "{\"section\":" + std::to_string(item.row->section) + ',';
+  AppendJsonTexts(out, {{"title", *item.title}, {"tag", item.row->tag}, {"label", item.row->label}});
   out += ",\"a\":";
   AppendSideJson(out, d.a);
   out += ",\"b\":";
@@ -67,10 +60,8 @@ void AppendDifferenceJson(std::string& out, const Difference& d) {
 void Render(const ListerOptions& options, const std::vector<Difference>& differences, std::string& out) {
   const std::string a = BytesToUtf8(options.files[0]), b = BytesToUtf8(options.files[1]);
   if (options.json) {
-    out += "{\"a\":";
-    AppendJsonString(out, a);
-    out += ",\"b\":";
-    AppendJsonString(out, b);
+    out += '{';
+    AppendJsonTexts(out, {{"a", a}, {"b", b}});
     out += ",\"differences\":[";
     for (std::size_t i = 0; i < differences.size(); ++i) {
       if (i > 0) out += ',';

@@ -1,7 +1,5 @@
 #include "FileListing.h"
 
-#include <exception>
-#include <new>
 
 #include "ImageModule.h"
 #include "Output.h"
@@ -53,18 +51,6 @@ std::optional<std::int32_t> ReadImage(const std::string& path, const Definitions
   }
   use(ReadMetadata(read.type, read.source, &definitions));
   return std::nullopt;
-}
-
-// The error of a read that threw.
-template <typename Read>
-std::optional<std::int32_t> Guarded(const Read& read) {
-  try {
-    return read();
-  } catch (const std::bad_alloc&) {
-    return kNoMemoryNumber;
-  } catch (const std::exception&) {
-    return kUnexpectedNumber;
-  }
 }
 
 // Writes the rows in the text form as they come.

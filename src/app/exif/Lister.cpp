@@ -43,28 +43,18 @@ void AppendInfoText(std::string& out, const InfoLabels& labels) {
   }
 }
 
-void AppendKey(std::string& out, const char* key) {
-  out += '"';
-  out += key;
-  out += "\":";
-}
-
 void AppendError(std::string& out, const std::optional<std::int32_t>& error) {
-  AppendKey(out, "error");
+  AppendJsonKey(out, "error");
   out += error ? std::to_string(*error) : std::string("null");
 }
 
 void AppendInfoJson(std::string& out, const InfoLabels& labels) {
-  const std::pair<const char*, const std::string*> fields[] = {{"name", &labels.name},
-                                                               {"modified", &labels.modified},
-                                                               {"size", &labels.size},
-                                                               {"dimensions", &labels.dimensions},
-                                                               {"loadtime", &labels.loadtime}};
-  for (const auto& [key, text] : fields) {
-    AppendKey(out, key);
-    AppendJsonString(out, *text);
-    out += ',';
-  }
+  AppendJsonTexts(out, {{"name", labels.name},
+                        {"modified", labels.modified},
+                        {"size", labels.size},
+                        {"dimensions", labels.dimensions},
+                        {"loadtime", labels.loadtime}});
+  out += ',';
 }
 
 // The image module is loaded before any output when it is sure to be needed: for --info, or for a
@@ -106,8 +96,7 @@ void RenderCsv(const Definitions& definitions, const TextLocale& locale, const s
 // A file's JSON object up to its first member ({"file":...,) and from its "error" member on.
 void OpenFileObject(std::string& out, const std::string& path) {
   out += '{';
-  AppendKey(out, "file");
-  AppendJsonString(out, BytesToUtf8(path));
+  AppendJsonTexts(out, {{"file", BytesToUtf8(path)}});
   out += ',';
 }
 void CloseFileObject(std::string& out, const std::optional<std::int32_t>& error) {

@@ -14,6 +14,7 @@
 #include "SystemLocale.h"
 #include "Version.h"
 #include "extract/xmp/XmpVocabulary.h"
+#include "metadata/CacheFolder.h"
 #include "metadata/Definitions.h"
 #include "metadata/Reporter.h"
 #include "present/Lens.h"
@@ -73,14 +74,14 @@ int main(int argc, char** argv) {
   }
   StandardErrorReporter reporter;
   std::unique_ptr<kelmarin::Definitions> definitions =
-      kelmarin::LoadDefinitionsWithStamp(definitionFile, DefinitionStampFolder(), reporter);
+      kelmarin::LoadDefinitionsWithStamp(definitionFile, kelmarin::CacheFolder(), reporter);
   if (!definitions) return kExitCannotStart;
   // The tables are used until the program ends. They stay reachable from here and are left to the
   // operating system: freeing their some thousand small blocks one by one costs more start-up
   // time than listing one file.
   static const kelmarin::Definitions* const kept = definitions.release();
   const bool allNamesRead = CollectFiles(parsed.options, stdin, stderr);
-  const kelmarin::TextLocale locale = SystemTextLocale(module, DefinitionStampFolder());
+  const kelmarin::TextLocale locale = SystemTextLocale(module, kelmarin::CacheFolder());
   const int status = parsed.options.diff ? DiffFiles(parsed.options, *kept, locale, module, stdout, stderr)
                                          : ListFiles(parsed.options, *kept, locale, module, stdout, stderr);
   // A list or folder that could not be read counts as a file that could not be.

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdlib>
 #include <fstream>
 #include <mutex>
 #include <random>
@@ -25,13 +24,6 @@ struct Entry {
   std::int64_t modified = 0;
   FolderRecord record;
 };
-
-std::filesystem::path AbsoluteFromEnvironment(const char* name) {
-  const char* value = std::getenv(name);
-  if (value == nullptr || *value == '\0') return {};
-  std::filesystem::path path(value);
-  return path.is_absolute() ? path : std::filesystem::path();
-}
 
 std::string ParentOf(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
@@ -129,14 +121,6 @@ FolderRecordCache::FolderRecordCache(std::filesystem::path directory, std::uintm
 }
 
 FolderRecordCache::~FolderRecordCache() = default;
-
-std::filesystem::path FolderRecordCache::DefaultDirectory() {
-  if (std::filesystem::path cache = AbsoluteFromEnvironment("XDG_CACHE_HOME"); !cache.empty()) {
-    return cache / "kelmarin";
-  }
-  const std::filesystem::path home = AbsoluteFromEnvironment("HOME");
-  return home.empty() ? home : home / ".cache" / "kelmarin";
-}
 
 std::optional<FolderRecord> FolderRecordCache::Find(const std::string& path, std::int64_t size,
                                                     std::int64_t modified) const {

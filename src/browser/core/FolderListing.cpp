@@ -147,9 +147,4 @@ bool HasSubfolders(const std::string& folder) {
   return !ListSubfolders(folder, 1).empty();
 }
 
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  if (!folder.empty() && folder.back() == '/') return folder + name;
-  return folder + "/" + name;
-}
-
 }  // namespace kelmarin

@@ -45,7 +45,4 @@ std::vector<std::string> ListSubfolders(const std::string& folder,
 // True at the first subfolder found; false when there is none or the folder cannot be read.
 bool HasSubfolders(const std::string& folder);
 
-// folder + "/" + name, without doubling the "/" of the root.
-std::string JoinPath(const std::string& folder, const std::string& name);
-
 }  // namespace kelmarin

@@ -359,43 +359,4 @@ int CompareRecords(const FolderRecord& a, const FolderRecord& b, FolderColumn co
   return 0;
 }
 
-void SortByColumn(std::vector<std::size_t>& positions, const std::vector<FolderRecord>& records,
-                  FolderColumn column, bool descending) {
-  const auto present = [&](std::size_t i) {
-    return i < records.size() && HasColumnValue(records[i], column);
-  };
-  // Texts are folded once per file rather than once per comparison (OrderText's order).
-  const bool byText =
-      column == FolderColumn::Camera || column == FolderColumn::Lens || column == FolderColumn::Keywords;
-  std::vector<std::string> texts;
-  std::vector<std::u32string> folded;
-  if (byText) {
-    texts.resize(records.size());
-    folded.resize(records.size());
-    for (std::size_t i = 0; i < records.size(); ++i) {
-      const FolderRecord& r = records[i];
-      texts[i] = column == FolderColumn::Camera ? r.camera
-                 : column == FolderColumn::Lens ? r.lens
-                                                : JoinedKeywords(r.keywords);
-      folded[i] = FoldName(texts[i]);
-    }
-  }
-  const auto compare = [&](std::size_t a, std::size_t b) {
-    if (!byText) return CompareRecords(records[a], records[b], column);
-    const int order = Order(folded[a], folded[b]);
-    return order != 0 ? order : Order(texts[a], texts[b]);
-  };
-  // A stable sort: its merges stay within their ranges even where capture times with and without
-  // offsets order three files in a circle.
-  std::stable_sort(positions.begin(), positions.end(), [&](std::size_t a, std::size_t b) {
-    const bool hasA = present(a);
-    const bool hasB = present(b);
-    if (hasA != hasB) return hasA;
-    if (!hasA) return a < b;
-    const int order = compare(a, b);
-    if (order != 0) return descending ? order > 0 : order < 0;
-    return descending ? a > b : a < b;
-  });
-}
-
 }  // namespace kelmarin

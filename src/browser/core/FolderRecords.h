@@ -88,15 +88,6 @@ std::string ColumnText(const FolderRecord& record, FolderColumn column, const Te
 // them by name (stable).
 int CompareRecords(const FolderRecord& a, const FolderRecord& b, FolderColumn column);
 
-// Sorts positions into records by the column, for records kept in the order of their names (as the
-// file list keeps its files): ties keep that order ascending and reverse it descending, so the
-// name breaks them in the column's direction; files without the value come last in both
-// directions. The Name column orders by position alone. Positions outside records count as
-// missing. Ties never remain, so the result does not depend on the input's order of positions
-// (save where capture times with and without offsets order three files in a circle).
-void SortByColumn(std::vector<std::size_t>& positions, const std::vector<FolderRecord>& records,
-                  FolderColumn column, bool descending);
-
 // The metadata filter: "Bewertung >= 3", "Objektiv: 85", "ISO > 3200", a keyword, a date range.
 class FolderFilter {
  public:
@@ -129,8 +120,6 @@ class FolderRecordCache {
   FolderRecordCache(std::filesystem::path directory, std::uintmax_t limitBytes);
   static constexpr std::uintmax_t kDefaultLimit = 64u << 20;
   ~FolderRecordCache();
-  // The process's cache folder ($XDG_CACHE_HOME/kelmarin, else ~/.cache/kelmarin).
-  static std::filesystem::path DefaultDirectory();
 
   std::optional<FolderRecord> Find(const std::string& path, std::int64_t size, std::int64_t modified) const;
   void Store(const std::string& path, std::int64_t size, std::int64_t modified, const FolderRecord& record);

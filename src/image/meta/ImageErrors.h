@@ -5,6 +5,8 @@
 // read back.
 
 #include <cstdint>
+#include <exception>
+#include <new>
 #include <string>
 
 #include "image/meta/CodecBasics.h"
@@ -21,6 +23,18 @@ inline constexpr std::int32_t kUnexpectedNumber = kErrorNumberBase;
 // The memory for a file's data could not be had (codec code 4).
 inline constexpr std::int32_t kNoMemoryNumber = 1004;
 static_assert(kNoMemoryNumber == ErrorNumber(codec::kNoMemory));
+
+// What the work returns, or the number of what it threw: no memory, or anything else unexpected.
+template <typename Work>
+auto Guarded(const Work& work) -> decltype(work()) {
+  try {
+    return work();
+  } catch (const std::bad_alloc&) {
+    return kNoMemoryNumber;
+  } catch (const std::exception&) {
+    return kUnexpectedNumber;
+  }
+}
 
 // An error raised by GetImageDims, ReadImage or ResizeImage.
 struct ImageError {

@@ -11,6 +11,7 @@
 #include "FileWriters.h"
 #include "browser/core/FolderCacheFile.h"
 #include "browser/core/FolderRecords.h"
+#include "metadata/CacheFolder.h"
 #include "metadata/Definitions.h"
 
 // Records are written with designated initializers naming only the fields they need.
@@ -152,14 +153,14 @@ TEST_F(FolderCache, OldestFolderFilesGoFirstBeyondTheBound) {
   EXPECT_FALSE(fs::exists(File("/vier")));
 }
 
-TEST_F(FolderCache, DefaultDirectoryFollowsTheEnvironment) {
+TEST_F(FolderCache, CacheFolderFollowsTheEnvironment) {
   const char* oldCache = std::getenv("XDG_CACHE_HOME");
   const std::string keep = oldCache ? oldCache : "";
   ::setenv("XDG_CACHE_HOME", "/var/tmp/zwischen", 1);
-  EXPECT_EQ(FolderRecordCache::DefaultDirectory(), fs::path("/var/tmp/zwischen/kelmarin"));
+  EXPECT_EQ(CacheFolder(), fs::path("/var/tmp/zwischen/kelmarin"));
   ::setenv("XDG_CACHE_HOME", "relativ", 1);
   const char* home = std::getenv("HOME");
-  EXPECT_EQ(FolderRecordCache::DefaultDirectory(),
+  EXPECT_EQ(CacheFolder(),
             home != nullptr && *home == '/' ? fs::path(home) / ".cache" / "kelmarin" : fs::path());
   if (oldCache) {
     ::setenv("XDG_CACHE_HOME", keep.c_str(), 1);

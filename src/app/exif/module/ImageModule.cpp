@@ -7,8 +7,6 @@
 #include <sys/stat.h>
 
 #include <ctime>
-#include <exception>
-#include <new>
 #include <optional>
 #include <string>
 #include <type_traits>
@@ -88,17 +86,6 @@ std::int32_t Info(const std::string& path, std::int32_t type, const Definitions&
   return 0;
 }
 
-template <typename Work>
-std::int32_t Guarded(Work work) {
-  try {
-    return work();
-  } catch (const std::bad_alloc&) {
-    return kNoMemoryNumber;
-  } catch (const std::exception&) {
-    return kUnexpectedNumber;
-  }
-}
-
 }  // namespace
 
 }  // namespace kelmarin::lister
@@ -108,14 +95,14 @@ KELMARIN_EXPORT const char* kelmarin_exif_image_interface() {
 }
 
 KELMARIN_EXPORT std::int32_t kelmarin_exif_image_dimensions(const std::string& path, std::int32_t type) {
-  return kelmarin::lister::Guarded([&] { return kelmarin::lister::Dimensions(path, type); });
+  return kelmarin::Guarded([&] { return kelmarin::lister::Dimensions(path, type); });
 }
 
 KELMARIN_EXPORT std::int32_t kelmarin_exif_image_info(const std::string& path, std::int32_t type,
                                                       const kelmarin::Definitions& definitions,
                                                       const kelmarin::TextLocale& locale,
                                                       kelmarin::InfoLabels& labels) {
-  return kelmarin::lister::Guarded(
+  return kelmarin::Guarded(
       [&] { return kelmarin::lister::Info(path, type, definitions, locale, labels); });
 }
 

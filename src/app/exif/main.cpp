@@ -20,10 +20,11 @@
 #include "present/Lens.h"
 
 // The allocator's settings, read where the build links jemalloc (src/app/CMakeLists.txt) and unused
-// elsewhere: one arena for every thread. A reading thread with an arena of its own gives back that
-// arena's pages one by one when it ends, a system call each, while the listing waits for it.
+// elsewhere. One arena for every thread: a reading thread with an arena of its own gives back that
+// arena's pages one by one when it ends, a system call each, while the listing waits for it. Large
+// pages for the heap: a listing touches a few megabytes once, and each small page touched is a fault.
 extern "C" const char* malloc_conf;
-const char* malloc_conf = "narenas:1";
+const char* malloc_conf = "narenas:1,thp:always";
 
 namespace {
 

@@ -1,6 +1,5 @@
 #include "FileListing.h"
 
-
 #include "ImageModule.h"
 #include "Output.h"
 #include "RawProbe.h"

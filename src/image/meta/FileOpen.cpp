@@ -15,7 +15,8 @@ namespace kelmarin::codec {
 
 namespace {
 
-// A stream over a regular file, read by position up to the size the file had when it was opened.
+// A stream over a regular file, read by position up to the size the file had when its name was
+// looked at.
 // Listing many files is mostly system calls, and each is dear where the program runs sandboxed: a
 // plain stream asks again for the access mode (fdopen), for the block size (at its first read) and,
 // after a short read, once more for the end of the file. This one asks only for the bytes, and seeks
@@ -110,7 +111,11 @@ FilePtr OpenForReading(const std::string& path) {
 }
 
 Code CheckOpen(const std::string& path) {
-  return OpenForReading(path) != nullptr ? kOk : kCannotOpen;
+  std::int64_t size = 0;
+  const int fd = OpenRegularFile(path, size);
+  if (fd < 0) return kCannotOpen;
+  ::close(fd);
+  return kOk;
 }
 
 }  // namespace kelmarin::codec

@@ -26,7 +26,9 @@ class Output {
   bool Failed() const { return failed; }
 
  private:
-  static constexpr std::size_t kBlock = 256 * 1024;
+  // Small enough that the buffer's pages are few (each is a fault when first touched: a 256 KiB
+  // buffer cost more than the system calls that a smaller one adds), large enough for few writes.
+  static constexpr std::size_t kBlock = 64 * 1024;
   std::FILE* file;
   std::string buffer;
   bool failed = false;

@@ -8,6 +8,7 @@
 #include "DefinitionFile.h"
 #include "Diff.h"
 #include "FileNames.h"
+#include "HeapSettings.h"
 #include "ImageModule.h"
 #include "Lister.h"
 #include "ListerOptions.h"
@@ -18,13 +19,6 @@
 #include "metadata/Definitions.h"
 #include "metadata/Reporter.h"
 #include "present/Lens.h"
-
-// The allocator's settings, read where the build links jemalloc (src/app/CMakeLists.txt) and unused
-// elsewhere. One arena for every thread: a reading thread with an arena of its own gives back that
-// arena's pages one by one when it ends, a system call each, while the listing waits for it. Large
-// pages for the heap: a listing touches a few megabytes once, and each small page touched is a fault.
-extern "C" const char* malloc_conf;
-const char* malloc_conf = "narenas:1,thp:always";
 
 namespace {
 
@@ -41,6 +35,7 @@ class StandardErrorReporter : public kelmarin::Reporter {
 
 int main(int argc, char** argv) {
   using namespace kelmarin::lister;
+  AlignHeapToLargePages();
   ParsedOptions parsed = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
   if (!parsed.error.empty()) {
     const std::string text = "kelmarin-exif: " + parsed.error + "\n" + UsageText();

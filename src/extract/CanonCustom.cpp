@@ -113,8 +113,9 @@ void ReadGroupFunctions(ImageMetadata& image, ByteCursor block, const BodyFuncti
   for (std::int64_t g = 0; g < groups && block.Remaining() >= 12; ++g) {
     block.Skip(4);                           // the group's number
     const std::size_t length = block.U32();  // counts itself
+    if (length < 8) return;
     ByteCursor group = block.Sub(length - 4);
-    if (length < 8 || block.RanOut()) return;
+    if (block.RanOut()) return;
     const std::int64_t records = group.U32();
     ReadRecords(image, group, records, body);
   }
